@@ -1,0 +1,42 @@
+#pragma once
+#include <optional>
+#include <string>
+
+namespace base {
+
+// The program's fixed number and date format, whatever the system locale: decimal comma, "." between
+// thousands, dates as "d.m.yyyy".
+
+struct Date {
+    int Year = 0;
+    int Month = 0;
+    int Day = 0;
+    friend bool operator==(const Date&, const Date&) = default;
+};
+
+bool IsLeapYear(int year);
+int DaysInMonth(int year, int month);
+bool IsValidDate(int year, int month, int day);
+// Day 1 is 1 January of year 1 (proleptic Gregorian), as the table files count.
+long DayNumber(const Date& d);
+Date FromDayNumber(long dayNumber);
+// The day number of 30.12.1899, day 0 of date-time values.
+inline constexpr long DateTimeEpoch = 693594;
+double ToDateTime(const Date& d);
+Date FromDateTime(double dateTime);
+Date Today();
+
+std::string FormatDate(const Date& d);
+// Strict "d.m.yyyy" (a trailing "." allowed); none for anything else or an impossible date.
+std::optional<Date> ParseDate(const std::string& text);
+
+// Fixed decimals, optional thousands separators: FormatFloat(1234.5, 2, true) = "1.234,50".
+std::string FormatFloat(double value, int decimals, bool thousands);
+// Shortest text that reads back as the same value (at most 15 significant digits): 2.35 -> "2,35".
+std::string FloatToText(double value);
+std::string FormatInteger(long long value, bool thousands);
+// Accepts a sign, digits with optional well-grouped "." thousands, a "," fraction and an exponent.
+std::optional<double> ParseFloat(const std::string& text);
+std::optional<long long> ParseInteger(const std::string& text);
+
+} // namespace base

@@ -1,0 +1,63 @@
+#include "base/CroatianFormat.h"
+
+#include <clocale>
+#include <gtest/gtest.h>
+
+using namespace base;
+
+TEST(CroatianFormat, DayNumbersMatchTheTableFiles) {
+    EXPECT_EQ(DayNumber({1, 1, 1}), 1);
+    EXPECT_EQ(DayNumber({2024, 2, 29}), 738945);
+    EXPECT_EQ(DayNumber({2024, 1, 15}), 738900);
+    EXPECT_EQ(DayNumber({1899, 12, 30}), DateTimeEpoch);
+    EXPECT_EQ(DayNumber({9999, 12, 31}), 3652059);
+    for (long n : {1L, 59L, 60L, 365L, 366L, 693594L, 730119L, 738945L, 3652059L})
+        EXPECT_EQ(DayNumber(FromDayNumber(n)), n) << n;
+    EXPECT_EQ(FromDateTime(ToDateTime({2000, 2, 29})), (Date{2000, 2, 29}));
+}
+
+TEST(CroatianFormat, DatesAsDayMonthYear) {
+    EXPECT_EQ(FormatDate({2026, 3, 5}), "5.3.2026");
+    EXPECT_EQ(ParseDate("05.03.2026"), (Date{2026, 3, 5}));
+    EXPECT_EQ(ParseDate("5.3.2026."), (Date{2026, 3, 5}));
+    EXPECT_FALSE(ParseDate("31.4.2026").has_value());
+    EXPECT_FALSE(ParseDate("29.2.2025").has_value());
+    EXPECT_FALSE(ParseDate("2026-03-05").has_value());
+}
+
+TEST(CroatianFormat, NumbersUseDecimalCommaAndDotThousands) {
+    EXPECT_EQ(FormatFloat(1234.5, 2, true), "1.234,50");
+    EXPECT_EQ(FormatFloat(-1234567.891, 1, true), "-1.234.567,9");
+    EXPECT_EQ(FormatFloat(-0.001, 2, false), "0,00");
+    EXPECT_EQ(FormatFloat(2.5, 0, false), "3"); // halves away from zero
+    EXPECT_EQ(FormatFloat(-0.125, 2, false), "-0,13");
+    EXPECT_EQ(FormatFloat(1.005, 2, false), "1,00"); // 1.005 is stored just below the half
+    EXPECT_EQ(FormatFloat(9.999, 2, true), "10,00");
+    EXPECT_EQ(FloatToText(2.35), "2,35");
+    EXPECT_EQ(FloatToText(-0.5), "-0,5");
+    EXPECT_EQ(FloatToText(1e300), "1E+300");
+    EXPECT_EQ(FormatInteger(-1234567, true), "-1.234.567");
+    EXPECT_EQ(FormatInteger(-9223372036854775807LL - 1, false), "-9223372036854775808");
+}
+
+TEST(CroatianFormat, ParsingAcceptsOnlyTheFixedFormat) {
+    EXPECT_EQ(ParseFloat("2,35"), 2.35);
+    EXPECT_EQ(ParseFloat("1.234,5"), 1234.5);
+    EXPECT_EQ(ParseFloat("-1,5E+3"), -1500.0);
+    EXPECT_EQ(ParseFloat("+7"), 7.0);
+    EXPECT_FALSE(ParseFloat("2.35").has_value()); // "." is never a decimal point here
+    EXPECT_FALSE(ParseFloat("1.23,4").has_value());
+    EXPECT_FALSE(ParseFloat("abc").has_value());
+    EXPECT_FALSE(ParseFloat(",").has_value());
+    EXPECT_EQ(ParseInteger(" -42 "), -42);
+    EXPECT_FALSE(ParseInteger("4,2").has_value());
+}
+
+TEST(CroatianFormat, IgnoresTheProcessLocale) {
+    const char* old = std::setlocale(LC_NUMERIC, nullptr);
+    const std::string saved = old ? old : "C";
+    if (!std::setlocale(LC_NUMERIC, "de_DE.UTF-8")) GTEST_SKIP() << "no German locale installed";
+    EXPECT_EQ(FloatToText(2.35), "2,35");
+    EXPECT_EQ(ParseFloat("2,35"), 2.35);
+    std::setlocale(LC_NUMERIC, saved.c_str());
+}
