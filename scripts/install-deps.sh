@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages the build and the tests need (only those that are missing).
 set -euo pipefail
-packages=(build-essential cmake pkg-config git qt6-base-dev libqt6svg6 libzip-dev zlib1g-dev libgtest-dev
+packages=(build-essential cmake pkg-config git qt6-base-dev libzip-dev zlib1g-dev libgtest-dev
           libgmock-dev libbenchmark-dev libsqlite3-dev fonts-liberation libcurl4-openssl-dev)
 missing=()
 for p in "${packages[@]}"; do
