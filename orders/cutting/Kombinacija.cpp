@@ -1,6 +1,7 @@
 #include "orders/cutting/Kombinacija.h"
 
 #include "base/Exceptions.h"
+#include "orders/cutting/ExchangeSort.h"
 
 #include <algorithm>
 #include <utility>
@@ -93,11 +94,12 @@ void Improve(KindList& list, std::vector<int>& bar, int duzinaSipke, int& used) 
 // The written order: the bar list (newest first) exchange-sorted ascending, then read from its end.
 std::vector<TKomad> WrittenOrder(const KindList& list, const std::vector<int>& bar) {
     std::vector<TKomad> sorted;
-    for (auto it = bar.rbegin(); it != bar.rend(); ++it)
+    std::vector<std::int32_t> descendingKeys;
+    for (auto it = bar.rbegin(); it != bar.rend(); ++it) {
         sorted.push_back(list.Komad(*it));
-    for (std::size_t i = 0; i < sorted.size(); ++i)
-        for (std::size_t j = i + 1; j < sorted.size(); ++j)
-            if (SortKey(sorted[i]) > SortKey(sorted[j])) std::swap(sorted[i], sorted[j]);
+        descendingKeys.push_back(-SortKey(list.Komad(*it)));
+    }
+    ExchangeSortDescending(sorted, std::move(descendingKeys));
     std::reverse(sorted.begin(), sorted.end());
     return sorted;
 }
@@ -121,20 +123,10 @@ bool IsSorted(const std::vector<TKomad>& komadi) {
 } // namespace
 
 void Sort(std::vector<TKomad>& lista) {
-    const std::size_t n = lista.size();
-    std::vector<std::int32_t> keys(n);
-    for (std::size_t i = 0; i < n; ++i)
-        keys[i] = SortKey(lista[i]);
-    for (std::size_t i = 0; i < n; ++i) {
-        std::int32_t current = keys[i];
-        for (std::size_t j = i + 1; j < n; ++j) {
-            if (keys[j] <= current) continue;
-            keys[i] = keys[j];
-            keys[j] = current;
-            std::swap(lista[i], lista[j]);
-            current = keys[i];
-        }
-    }
+    std::vector<std::int32_t> keys;
+    for (const TKomad& k : lista)
+        keys.push_back(SortKey(k));
+    ExchangeSortDescending(lista, std::move(keys));
 }
 
 BarLayout Kombinacija(const std::vector<TKomad>& sortirana, int duzinaSipke) {

@@ -1,6 +1,8 @@
 #include "orders/cutting/Optim.h"
 
 #include "base/Exceptions.h"
+#include "base/Int16.h"
+#include "orders/cutting/ExchangeSort.h"
 
 #include <algorithm>
 #include <optional>
@@ -56,6 +58,10 @@ private:
     void FinishSheet();
     bool RedoPossible() const;
     void PackPieces();
+    bool StackInRoom(int x, int y, int right, int top);
+    // Strip numbers only tell the first strip of a sheet from later ones, so they stop at the
+    // 16-bit limit instead of wrapping.
+    std::int16_t StripNumber() const { return static_cast<std::int16_t>(std::min(brojTrake_, 32767)); }
 
     void ZapisiTraku();
     bool MozeSePomaknuti(const TSmjestaj& s, int& newX) const;
@@ -180,9 +186,9 @@ void Optim::ZapisiTraku() {
     for (std::size_t i = 0; i < komadi_.size(); ++i) {
         const TKomadStakla& k = komadi_[i];
         if (!k.Postavljen) continue;
-        smjestaji_.push_back({k.Broj, static_cast<std::int16_t>(brojTrake_),
-                              static_cast<std::int16_t>(stripX_), static_cast<std::int16_t>(y), k.Sirina,
-                              k.Visina, static_cast<std::int32_t>(i)});
+        smjestaji_.push_back({k.Broj, StripNumber(), static_cast<std::int16_t>(stripX_),
+                              static_cast<std::int16_t>(y), k.Sirina, k.Visina,
+                              static_cast<std::int32_t>(i)});
         y += k.Visina + rez_;
     }
     if (smjestaji_.size() > begin) {
@@ -195,7 +201,7 @@ void Optim::ZapisiTraku() {
 
 void Optim::DodajSmjestaj(std::size_t indeks, int x, int y, Size k) {
     TKomadStakla& komad = komadi_.at(indeks);
-    smjestaji_.push_back({komad.Broj, static_cast<std::int16_t>(brojTrake_), static_cast<std::int16_t>(x),
+    smjestaji_.push_back({komad.Broj, StripNumber(), static_cast<std::int16_t>(x),
                           static_cast<std::int16_t>(y), static_cast<std::int16_t>(k.Sirina),
                           static_cast<std::int16_t>(k.Visina), static_cast<std::int32_t>(indeks)});
     komad.Postavljen = 1;
@@ -231,28 +237,35 @@ void Optim::PomakniDolje() {
 
 // Beside every placement of the last strip, from its right box edge to the sheet's right and top
 // edges, panes are stacked upwards where they meet no other placement.
+// Tries each remaining pane once, in list order, stacking those that fit upwards from (x, y) in the
+// room up to `right` and `top`, clear of every other placement.
+bool Optim::StackInRoom(int x, int y, int right, int top) {
+    bool added = false;
+    for (std::size_t i = 0; i < komadi_.size(); ++i) {
+        if (komadi_[i].Postavljen) continue;
+        auto o = Orient(komadi_[i], [&](Size k) { return Fits(x, y, k, right, top); });
+        if (!o) continue;
+        DodajSmjestaj(i, x, y, *o);
+        y += o->Visina + rez_;
+        added = true;
+    }
+    return added;
+}
+
 bool Optim::UmetniKomade() {
     if (!p_.Umetni) return false;
     bool inserted = false;
     for (std::size_t s = lastStripBegin_; s < lastStripEnd_; ++s) {
-        const int x = Right(smjestaji_[s]);
-        int y = smjestaji_[s].Y;
-        for (std::size_t i = 0; i < komadi_.size(); ++i) {
-            if (komadi_[i].Postavljen) continue;
-            auto o = Orient(komadi_[i], [&](Size k) { return Fits(x, y, k, w_, h_); });
-            if (!o) continue;
-            DodajSmjestaj(i, x, y, *o);
-            y += o->Visina + rez_;
-            inserted = true;
-        }
+        if (StackInRoom(Right(smjestaji_[s]), smjestaji_[s].Y, w_, h_)) inserted = true;
     }
     PackPieces();
     return inserted;
 }
 
 void Optim::ZapisiPlocu() {
+    const std::int16_t ploca = base::Checked16(brojPloca_);
     for (const TSmjestaj& s : smjestaji_)
-        izresci_.push_back({s.Broj, static_cast<std::int16_t>(brojPloca_), s.X, s.Y, s.Sirina, s.Visina});
+        izresci_.push_back({s.Broj, ploca, s.X, s.Y, s.Sirina, s.Visina});
     smjestaji_.clear();
     lastStripBegin_ = lastStripEnd_ = 0;
 }
@@ -266,17 +279,7 @@ void Optim::SljedecaTraka() {
     bool added = false;
     for (std::size_t s = lastStripBegin_; s < lastStripEnd_; ++s) {
         if (smjestaji_[s].Sirina >= stripWidth) continue;
-        const int x = Right(smjestaji_[s]);
-        const int top = Top(smjestaji_[s]);
-        int y = smjestaji_[s].Y;
-        for (std::size_t i = 0; i < komadi_.size(); ++i) {
-            if (komadi_[i].Postavljen) continue;
-            auto o = Orient(komadi_[i], [&](Size k) { return Fits(x, y, k, stripRight, top); });
-            if (!o) continue;
-            DodajSmjestaj(i, x, y, *o);
-            y += o->Visina + rez_;
-            added = true;
-        }
+        if (StackInRoom(Right(smjestaji_[s]), smjestaji_[s].Y, stripRight, Top(smjestaji_[s]))) added = true;
     }
     if (!added) {
         --brojTrake_;
@@ -431,20 +434,10 @@ SheetLayout Optim::Run() {
 } // namespace
 
 void SortPiecesByArea(std::vector<TKomadStakla>& komadi) {
-    const std::size_t n = komadi.size();
-    std::vector<std::int64_t> area(n);
-    for (std::size_t i = 0; i < n; ++i)
-        area[i] = std::int64_t{komadi[i].Sirina} * komadi[i].Visina;
-    for (std::size_t i = 0; i < n; ++i) {
-        std::int64_t current = area[i];
-        for (std::size_t j = i + 1; j < n; ++j) {
-            if (area[j] <= current) continue;
-            area[i] = area[j];
-            area[j] = current;
-            std::swap(komadi[i], komadi[j]);
-            current = area[i];
-        }
-    }
+    std::vector<std::int64_t> area;
+    for (const TKomadStakla& k : komadi)
+        area.push_back(std::int64_t{k.Sirina} * k.Visina);
+    ExchangeSortDescending(komadi, std::move(area));
 }
 
 SheetLayout RunCuttingOptimisation(std::vector<TKomadStakla> komadi, const SheetJob& job) {
