@@ -121,6 +121,14 @@ TEST(Kombinacija, PieceLongerThanTheBarIsReportedAndTheRunGoesOn) {
     EXPECT_THAT(Lengths(r.Sipke[1]), ElementsAre(1000));
 }
 
+TEST(Kombinacija, LongBarsDoNotOverflowSixteenBits) {
+    BarLayout r = SortAndFill({Piece(20000, 1, 1), Piece(20000, 2, 2), Piece(12767, 3, 3)}, 32767);
+    ASSERT_EQ(r.Sipke.size(), 2u);
+    EXPECT_THAT(Lengths(r.Sipke[0]), ElementsAre(20000, 12767));
+    EXPECT_EQ(r.Sipke[0].Iskoristeno, 32767);
+    EXPECT_THAT(Lengths(r.Sipke[1]), ElementsAre(20000));
+}
+
 TEST(Kombinacija, BarLengthZeroReportsEveryPiece) {
     for (int duzina : {0, -5}) {
         BarLayout r = SortAndFill({Piece(100, 1, 1), Piece(200, 1, 2)}, duzina);

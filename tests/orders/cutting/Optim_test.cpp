@@ -59,6 +59,19 @@ TEST(Turning, WithoutOkretnoPanesKeepTheirSides) {
     EXPECT_THAT(Cuts(r), ElementsAre(Cut{1, 1, 0, 0, 300, 800}, Cut{2, 1, 0, 800, 200, 700}));
 }
 
+TEST(Turning, TheRoomBesideAStripTakesAPaneTurnedWhenOnlyThatFits) {
+    // The strip is full in height; beside pane 2 there is 200 x 300 of room, where pane 4 fits only
+    // turned.
+    const std::vector<TKomadStakla> panes{Pane(1, 600, 300), Pane(2, 400, 300), Pane(3, 400, 390),
+                                          Pane(4, 250, 180)};
+    EXPECT_THAT(Cuts(RunCuttingOptimisation(panes, PlainJob(1000, 1000, 0, true))),
+                ElementsAre(Cut{1, 1, 0, 0, 600, 300}, Cut{2, 1, 0, 300, 400, 300},
+                            Cut{3, 1, 0, 600, 400, 390}, Cut{4, 1, 400, 300, 180, 250}));
+    EXPECT_THAT(Cuts(RunCuttingOptimisation(panes, PlainJob(1000, 1000))),
+                ElementsAre(Cut{1, 1, 0, 0, 600, 300}, Cut{2, 1, 0, 300, 400, 300},
+                            Cut{3, 1, 0, 600, 400, 390}, Cut{4, 1, 600, 0, 250, 180}));
+}
+
 TEST(Turning, WithOkretnoALandscapeSheetIsWorkedUpright) {
     SheetLayout r = RunCuttingOptimisation({Pane(1, 1500, 300)}, PlainJob(2000, 1000, 0, true));
     EXPECT_EQ(r.SirinaPloce, 1000);
