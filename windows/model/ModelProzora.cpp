@@ -22,6 +22,11 @@ bool ImaBit(std::uint8_t skup, int bit) {
 
 } // namespace
 
+ModelProzora& SharedModel() {
+    static ModelProzora model;
+    return model;
+}
+
 TOkvir& ModelProzora::NewOkvir() {
     if (Okviri.size() >= NajviseCvorova) throw base::Overflow();
     return Okviri.emplace_front();

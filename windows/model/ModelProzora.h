@@ -158,4 +158,8 @@ private:
     template <class F> void Atomicno(F&& izmjena);
 };
 
+// The one model the designer, the type list and the work orders share. Everything in this library
+// works on a model passed to it, so other models (tests, previews) can live beside this one.
+ModelProzora& SharedModel();
+
 } // namespace windows

@@ -170,6 +170,8 @@ TEST(NodeOps, ModelsAreIndependent) {
     EXPECT_EQ(b.BrojOkvira(), 0);
     EXPECT_EQ(b.WinRight, 1930);
     EXPECT_TRUE(ModelFaults(a).empty());
+    EXPECT_EQ(&SharedModel(), &SharedModel());
+    EXPECT_NE(&SharedModel(), &a);
 }
 
 TEST(NodeOps, WindowSizeIsCheckedWhenSet) {
