@@ -56,6 +56,10 @@ void PomakniStranuOkvira(TOkvir& s, const Os& os, Strana strana, int delta);
 // the meeting line with it by half the move (rounded down), and its own interior moves with the line.
 void PomakniStranuNaPrecki(TOkvir& s, const Os& os, Strana strana, int delta);
 
+// How far the frame's inner bottom may rise, or a door leaf's top come down, before the leaf would lie
+// wholly in the sill zone and lose its sides; unlimited for other sashes.
+int GranicaPraga(const ModelProzora& m, const TOkvir& s);
+
 // How far a mullion may move into the sash whose side lies on it.
 int GranicaOkviraNaPrecki(const TOkvir& s, const Os& os, Strana strana, int znak, const Mjerilo& mj);
 

@@ -36,12 +36,14 @@ int ModelProzora::MaxDebljinaStoka(const Mjerilo& mj) const {
         if (krajeva > 0) lim = std::min(lim, (o.*duz.hi - o.*duz.lo - 1) / krajeva);
     }
     for (const TOkvir& s : Okviri) {
+        // A door leaf hanging from the top frame comes down as the bottom edge goes up.
+        if (s.Lajsna > 0) lim = std::min(lim, GranicaPraga(*this, s) / (s.T1 <= DebStoka ? 2 : 1));
         for (const Os* os : {&OsX, &OsY}) {
             const NaStoku n = StraneNaStoku(*this, s, *os, DebStoka);
             const int strana = int(n.lo) + int(n.hi);
             if (strana == 0) continue;
-            // A sash on two opposite sides shrinks from both.
-            lim = std::min(lim, (s.*os->hi2 - s.*os->lo2) / strana);
+            // A sash on two opposite sides shrinks from both; its glazing keeps 1 mm.
+            lim = std::min(lim, (s.*os->hi2 - s.*os->lo2 - 1) / strana);
             const bool kvaka = s.Q != 0 && os->KvakaNaOsi(s.Q);
             if (kvaka && n.lo) lim = std::min(lim, s.K - s.*os->lo2 - mj.Tolerancija2());
             if (kvaka && n.hi) lim = std::min(lim, s.*os->hi2 - s.K - mj.Tolerancija2());

@@ -58,7 +58,7 @@ private:
             const Rect r = Od(p);
             const int debljina = p.Vodoravna ? p.B - p.T : p.R - p.L;
             if (debljina < 1 || debljina != p.Debljina) Greska(vrsta + " thickness wrong " + Opis(r));
-            if (r.L > r.R || r.T > r.B) Greska(vrsta + " inverted " + Opis(r));
+            if (r.L >= r.R || r.T >= r.B) Greska(vrsta + " empty or inverted " + Opis(r));
             if (r.L < u.L || r.R > u.R || r.T < u.T || r.B > u.B)
                 Greska(vrsta + " " + Opis(r) + " outside its opening " + Opis(u));
             Krajevi(lista, p, u, vrsta);
@@ -92,10 +92,11 @@ private:
         const int dno = s.Lajsna > 0 ? m_.MaxBottom : u.B;
         if (v.L < u.L || v.T < u.T || v.R > u.R || v.B > dno)
             Greska("sash " + Opis(v) + " outside the frame");
-        if (!(v.L <= n.L && n.L <= n.R && n.R <= v.R && v.T <= n.T && n.T <= n.B && n.B <= v.B))
+        if (!(v.L <= n.L && n.L < n.R && n.R <= v.R && v.T <= n.T && n.T < n.B && n.B <= v.B))
             Greska("sash glazing " + Opis(n) + " not inside " + Opis(v));
         if (s.Lajsna > 0 && s.B1 != m_.MaxBottom - s.Lajsna + m_.Preklapanje)
             Greska("door leaf " + Opis(v) + " off the sill");
+        if (s.Lajsna > 0 && s.T1 >= u.B) Greska("door leaf " + Opis(v) + " below the frame's inner edge");
         if (s.Q < 0 || s.Q > 4 || (s.Q == 0 && s.K != 0)) Greska("handle side wrong " + Opis(v));
         if ((s.Q == 1 || s.Q == 3) && (s.K < s.T2 || s.K > s.B2)) Greska("handle off its band " + Opis(v));
         if ((s.Q == 2 || s.Q == 4) && (s.K < s.L2 || s.K > s.R2)) Greska("handle off its band " + Opis(v));

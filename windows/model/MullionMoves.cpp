@@ -61,8 +61,10 @@ int ModelProzora::MaxPomakPrecke(TOkvir* vlasnik, const TPrecka* m, int smjer, c
     if (!vlasnik) {
         for (const TOkvir& s : Okviri) {
             if (!Preklapa(s.*os.plo1, s.*os.phi1, m->*os.plo, m->*os.phi)) continue;
-            if (naprijed && s.*os.lo1 == m->*os.hi)
+            if (naprijed && s.*os.lo1 == m->*os.hi) {
                 lim = std::min(lim, GranicaOkviraNaPrecki(s, os, Strana::Lo, 1, mj));
+                if (!os.jeX) lim = std::min(lim, GranicaPraga(*this, s));
+            }
             if (!naprijed && s.*os.hi1 == m->*os.lo)
                 lim = std::min(lim, GranicaOkviraNaPrecki(s, os, Strana::Hi, -1, mj));
         }

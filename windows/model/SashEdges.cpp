@@ -3,6 +3,7 @@
 #include "base/Exceptions.h"
 
 #include <algorithm>
+#include <limits>
 
 namespace windows::detail {
 
@@ -23,7 +24,8 @@ int KapacitetStrane(const TOkvir& s, const Os& os, Strana strana, int margina, i
     const bool lo = strana == Strana::Lo;
     const int unutra = s.*os.hi2 - s.*os.lo2;
     const int traka = lo ? s.*os.lo2 - s.*os.lo1 : s.*os.hi1 - s.*os.hi2;
-    int cap = std::min(unutra, unutra + traka - s.DebProfila);
+    // The glazing keeps at least 1 mm.
+    int cap = std::min(unutra - 1, unutra + traka - s.DebProfila);
     for (const TPrecka& o : s.Precke)
         if (os.Pomice(o)) cap = std::min(cap, lo ? o.*os.lo - s.*os.lo2 : s.*os.hi2 - o.*os.hi);
     const int rub = lo ? s.*os.lo2 : s.*os.hi2;
@@ -76,6 +78,10 @@ void PomakniStranuNaPrecki(TOkvir& s, const Os& os, Strana strana, int delta) {
     PomakniListUzPrecku(s, os, strana, delta, h);
     // The partner's meeting side is on the same end as this leaf's side on the mullion.
     PomakniStranuOkvira(*s.Par, os, strana, h);
+}
+
+int GranicaPraga(const ModelProzora& m, const TOkvir& s) {
+    return s.Lajsna > 0 ? m.WinBottom - s.T1 - 1 : std::numeric_limits<int>::max();
 }
 
 namespace {

@@ -12,7 +12,7 @@ using namespace detail;
 int ModelProzora::MaxPomakSredineOkvira(const TOkvir* s, int strana, const Mjerilo& mj) const {
     if (!s) return 0;
     const int pola = 10 * mj.PikselMm() / 2;
-    int lim = s->R2 - s->L2;
+    int lim = s->R2 - s->L2 - 1;
     for (const TPrecka& o : s->Precke) {
         if (strana == 0)
             lim = std::min(lim, o.Vodoravna ? s->R2 - o.L - pola : s->R2 - o.R);
@@ -47,7 +47,7 @@ namespace {
 
 // Room for the glazing rectangle to shrink on every side by the same amount.
 int GranicaDebljine(const TOkvir& s, int margina, const Mjerilo& mj) {
-    int lim = std::min((s.B2 - s.T2) / 2, (s.R2 - s.L2) / 2);
+    int lim = std::min((s.B2 - s.T2 - 1) / 2, (s.R2 - s.L2 - 1) / 2);
     const int tol = mj.Tolerancija2();
     if (s.Q == 1 || s.Q == 3) lim = std::min({lim, s.K - s.T2 - tol, s.B2 - s.K - tol});
     if (s.Q == 2 || s.Q == 4) lim = std::min({lim, s.K - s.L2 - tol, s.R2 - s.K - tol});

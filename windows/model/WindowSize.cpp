@@ -35,6 +35,7 @@ int ModelProzora::MaxPomak(int staraVelicina, int koja, const Mjerilo& mj) const
     for (const TOkvir& s : Okviri) {
         if (NaPragu(s, os)) {
             lim = std::min(lim, KapacitetStrane(s, os, Strana::Hi, MarginaRuba, mj.Tolerancija1()));
+            lim = std::min(lim, GranicaPraga(*this, s));
             continue;
         }
         if (s.Q != 0 && os.KvakaNaOsi(s.Q) && s.K > 0)
