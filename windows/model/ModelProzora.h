@@ -116,24 +116,35 @@ public:
     bool MozeBrisatiOkvir(const TOkvir* okvir) const;
 
     // --- openings and new elements ---
+    // The element at a point in mm: window mullions first, then sashes, newest first, edges included.
     Pogodak Pogodi(int x, int y);
+    // The opening around a point: a sash's glazing or the frame's inner area, narrowed by the mullions.
     Otvor OtvorNaTocki(int x, int y);
+    // Strictly inside the frame's inner area: only such points take new elements.
     bool UnutarOkvira(int x, int y) const;
+    // New elements at a point on empty space; none when the point or the opening does not take them.
+    // A sash in a door type that reaches the frame's bottom becomes a door leaf with a sill strip of
+    // `lajsna` mm. The double sash returns its right leaf (the new head); Par is the left one.
     TOkvir* DodajOkvir(int x, int y, int debljina, std::int32_t artikl, int lajsna);
     TOkvir* DodajDvostrukiOkvir(int x, int y, int debljina, int razmak, std::int32_t artikl, int lajsna);
     TPrecka* DodajPrecku(int x, int y, bool vodoravna, int debljina, std::int32_t artikl);
 
     // --- limits and moves (directions: 1 left, 2 up, 3 right, 4 down) ---
-    int MaxPomakPrecke(TOkvir* vlasnik, const TPrecka* precka, int smjer, const Mjerilo& mj) const;
+    int MaxPomakPrecke(const TOkvir* vlasnik, const TPrecka* precka, int smjer, const Mjerilo& mj) const;
+    // Moves a mullion by delta (negative: left or up) with everything resting on it; the caller keeps
+    // delta within MaxPomakPrecke.
     void RePaintPomak(TOkvir* vlasnik, TPrecka* precka, int smjer, int delta);
     // Moves a mullion by at most its limit; returns the distance moved.
     int PomakniPrecku(TOkvir* vlasnik, TPrecka* precka, int smjer, int zeljeno, const Mjerilo& mj);
+    // After the caller set a new Debljina: the mullion's near side moves by -delta, its far side to
+    // near side + Debljina, and what rests on either side follows.
     void RepaintDebljinePrecke(TOkvir* vlasnik, TPrecka* precka, int delta);
     // Gives a mullion a new thickness, growth limited so nothing is crushed; returns the thickness set.
     int PromijeniDebljinuPrecke(TOkvir* vlasnik, TPrecka* precka, int debljina, const Mjerilo& mj);
 
     // Which: -1 the width, 1 the height.
     int MaxPomak(int staraVelicina, int koja, const Mjerilo& mj) const;
+    // After Sirina or Visina changed from staraVelicina: what lay on the moving frame edge follows it.
     void PrilagodiRubove(int staraVelicina, int koja);
     // The width and height edits: refuse sizes outside 1..9999 (base::Abort), cut a shrink to the
     // limit, re-fit. Return the size accepted.
@@ -141,6 +152,7 @@ public:
     int PostaviVisinu(int visina, const Mjerilo& mj);
 
     int MaxDebljinaStoka(const Mjerilo& mj) const;
+    // After DebStoka changed: delta = old - new thickness; what lay on the frame follows its inner edge.
     void ReCalcProzor(int delta);
     // The outer-frame thickness edit: below 1 refused (base::Abort), growth cut to the limit.
     int PostaviDebStoka(int debljina, const Mjerilo& mj);
@@ -150,12 +162,15 @@ public:
     // Moves the meeting line of a double sash by at most its limit; returns the distance moved.
     int PomakniSredinuOkvira(TOkvir* okvir, int delta, const Mjerilo& mj);
     int MaxPomakDebljineOkvira(const TOkvir* okvir, const Mjerilo& mj) const;
+    // A profile grown by delta: both leaves' glazings shrink on every side, the mullions ending on them
+    // follow, and DebProfila of both leaves grows by delta.
     void RePaintPomakDebljineOkvira(TOkvir* okvir, int delta);
     // Gives a sash (and its partner) a new profile thickness; returns the thickness set.
     int PromijeniDebljinuOkvira(TOkvir* okvir, int debljina, const Mjerilo& mj);
 
 private:
     template <class F> void Atomicno(F&& izmjena);
+    int PostaviVelicinu(int nova, int koja, const Mjerilo& mj);
 };
 
 // The one model the designer, the type list and the work orders share. Everything in this library

@@ -37,12 +37,13 @@ void PomakniSpojeve(ListaPrecki& lista, const Os& os, const TPrecka& m, int dLo,
 
 } // namespace
 
-int ModelProzora::MaxPomakPrecke(TOkvir* vlasnik, const TPrecka* m, int smjer, const Mjerilo& mj) const {
+int ModelProzora::MaxPomakPrecke(const TOkvir* vlasnik, const TPrecka* m, int smjer,
+                                 const Mjerilo& mj) const {
     if (!m) return 0;
     const Os& os = OsSmjera(smjer);
     if (!os.Pomice(*m)) return 0;
     const bool naprijed = Znak(smjer) > 0;
-    const ListaPrecki& lista = ListaZa(static_cast<const TOkvir*>(vlasnik));
+    const ListaPrecki& lista = ListaZa(vlasnik);
     const int lo = vlasnik ? vlasnik->*os.lo2 : DebStoka;
     const int hi = vlasnik ? vlasnik->*os.hi2 : this->*os.velicina - DebStoka;
     int lim = naprijed ? hi - m->*os.hi : m->*os.lo - lo;

@@ -65,34 +65,25 @@ void ModelProzora::PrilagodiRubove(int staraVelicina, int koja) {
     });
 }
 
-namespace {
-
-int PostaviVelicinu(ModelProzora& m, int nova, int koja, const Mjerilo& mj) {
-    if (nova < 1 || nova > ModelProzora::NajvecaVelicina) throw base::Abort();
-    std::int16_t& velicina = koja < 0 ? m.Sirina : m.Visina;
+int ModelProzora::PostaviVelicinu(int nova, int koja, const Mjerilo& mj) {
+    if (nova < 1 || nova > NajvecaVelicina) throw base::Abort();
+    std::int16_t& velicina = koja < 0 ? Sirina : Visina;
     const int stara = velicina;
+    if (nova < stara) nova = std::max(nova, stara - MaxPomak(stara, koja, mj));
     if (nova == stara) return stara;
-    if (nova < stara) nova = std::max(nova, stara - m.MaxPomak(stara, koja, mj));
-    if (nova == stara) return stara;
-    const Snapshot prije(m);
-    try {
+    Atomicno([&] {
         velicina = static_cast<std::int16_t>(nova);
-        m.IzracunajRubove();
-        m.PrilagodiRubove(stara, koja);
-    } catch (...) {
-        prije.Vrati(m);
-        throw;
-    }
+        IzracunajRubove();
+        PrilagodiRubove(stara, koja);
+    });
     return nova;
 }
 
-} // namespace
-
 int ModelProzora::PostaviSirinu(int sirina, const Mjerilo& mj) {
-    return PostaviVelicinu(*this, sirina, -1, mj);
+    return PostaviVelicinu(sirina, -1, mj);
 }
 int ModelProzora::PostaviVisinu(int visina, const Mjerilo& mj) {
-    return PostaviVelicinu(*this, visina, 1, mj);
+    return PostaviVelicinu(visina, 1, mj);
 }
 
 } // namespace windows
