@@ -21,6 +21,11 @@ public:
     int Tolerancija1() const { return PikselMm() + Piksela16(); }
     int Tolerancija2() const { return 2 * (2 * PikselMm() + Piksela16()); }
 
+    // Screen conversions: the product in 32 bits, divided truncating toward zero; a result outside
+    // 16 bits raises base::Overflow.
+    std::int16_t UPiksele(int mm) const;
+    std::int16_t UMilimetre(int piksel) const;
+
 private:
     int vrijednost_;
 };

@@ -26,6 +26,17 @@ TEST(Scale, TolerancesAndPixelSize) {
     EXPECT_THROW(Mjerilo(0), base::Exception);
 }
 
+TEST(Scale, ScreenConversionsTruncateTowardZero) {
+    const Mjerilo mj(2500);
+    EXPECT_EQ(mj.UPiksele(2452), 392);
+    EXPECT_EQ(mj.UPiksele(-6), 0);
+    EXPECT_EQ(mj.UPiksele(-7), -1);
+    EXPECT_EQ(Mjerilo(1000).UPiksele(1000), 400);
+    EXPECT_EQ(mj.UMilimetre(401), 2506);
+    EXPECT_EQ(mj.UMilimetre(-1), -6);
+    EXPECT_THROW(Mjerilo(100).UPiksele(9999), base::Overflow);
+}
+
 namespace {
 
 const Mjerilo mj2400(2400);
