@@ -108,6 +108,30 @@ TEST_F(MullionLimits, MeetingLineOfADoubleSashMovesByHalf) {
     EXPECT_TRUE(ModelFaults(m).empty());
 }
 
+TEST_F(MullionLimits, LeafBesideTheMullionKeepsItsInteriorAgainstTheMeetingLine) {
+    TPrecka& v = Okomita(m, nullptr, 500, 560, 60, 1340);
+    TOkvir* desni = m.DodajDvostrukiOkvir(1200, 700, 80, 10, 1, 45);
+    TOkvir* lijevi = desni->Par; // glazing 635..1365, meeting line at 1450
+    TPrecka& okomita = Okomita(m, lijevi, 900, 940, lijevi->T2, lijevi->B2);
+    TPrecka& doPrecke = Vodoravna(m, lijevi, 600, 640, 635, 900);
+    TPrecka& doSredine = Vodoravna(m, lijevi, 600, 640, 940, lijevi->R2);
+    TPrecka& uDesnom = Vodoravna(m, desni, 600, 640, desni->L2, desni->R2);
+    lijevi->Q = 2;
+    lijevi->K = 1000;
+    const int sredina = lijevi->R2, desniL2 = desni->L2;
+    m.RePaintPomak(nullptr, &v, 3, 10);
+    EXPECT_EQ(lijevi->L2, 645);
+    EXPECT_EQ(doPrecke.L, 645);
+    EXPECT_EQ(doPrecke.R, 905);
+    EXPECT_EQ(okomita.L, 905);
+    EXPECT_EQ(doSredine.L, 945);
+    EXPECT_EQ(doSredine.R, sredina + 5);
+    EXPECT_EQ(lijevi->K, 1005);
+    EXPECT_EQ(uDesnom.L, desniL2 + 5);
+    EXPECT_EQ(uDesnom.R, desni->R2);
+    EXPECT_TRUE(ModelFaults(m).empty());
+}
+
 TEST_F(MullionLimits, DoubleSashLimitIsTwiceWhatBothLeavesCanGive) {
     TPrecka& v = Okomita(m, nullptr, 500, 560, 60, 1340);
     TOkvir* desni = m.DodajDvostrukiOkvir(1200, 700, 80, 10, 1, 45);
