@@ -104,3 +104,19 @@ TEST(FrameThicknessDoor, TheSillDoesNotMoveWithTheFrame) {
     EXPECT_EQ(vrata->R1, 930);
     EXPECT_TRUE(ModelFaults(m).empty());
 }
+
+TEST(FrameThicknessDoor, DoorLeafStaysAboveTheFramesInnerBottom) {
+    ModelProzora m;
+    m.PostaviOkvirProzora(1000, 1000, 60);
+    m.Vrata = true;
+    m.Preklapanje = 5;
+    Vodoravna(m, nullptr, 660, 700, 60, 940);
+    TOkvir* vrata = m.DodajOkvir(500, 800, 80, 1, 45);
+    ASSERT_NE(vrata, nullptr);
+    // The transom would allow 240; the leaf needs its top above the raised inner bottom.
+    EXPECT_EQ(m.MaxDebljinaStoka(Mjerilo(1000)), 940 - 700 - 1);
+    EXPECT_EQ(m.PostaviDebStoka(400, Mjerilo(1000)), 60 + 239);
+    EXPECT_EQ(vrata->T1, 700);
+    EXPECT_EQ(m.WinBottom, 701);
+    EXPECT_TRUE(ModelFaults(m).empty());
+}
