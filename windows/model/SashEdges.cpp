@@ -7,12 +7,32 @@
 
 namespace windows::detail {
 
-const Os OsX{&TPrecka::L, &TPrecka::R,           &TPrecka::T, &TPrecka::B, 0,
-             &TOkvir::L1, &TOkvir::R1,           &TOkvir::L2, &TOkvir::R2, &TOkvir::T1,
-             &TOkvir::B1, &ModelProzora::Sirina, true};
-const Os OsY{&TPrecka::T, &TPrecka::B,           &TPrecka::L, &TPrecka::R, 1,
-             &TOkvir::T1, &TOkvir::B1,           &TOkvir::T2, &TOkvir::B2, &TOkvir::L1,
-             &TOkvir::R1, &ModelProzora::Visina, false};
+const Os OsX{.lo = &TPrecka::L,
+             .hi = &TPrecka::R,
+             .plo = &TPrecka::T,
+             .phi = &TPrecka::B,
+             .vodoravna = 0,
+             .lo1 = &TOkvir::L1,
+             .hi1 = &TOkvir::R1,
+             .lo2 = &TOkvir::L2,
+             .hi2 = &TOkvir::R2,
+             .plo1 = &TOkvir::T1,
+             .phi1 = &TOkvir::B1,
+             .velicina = &ModelProzora::Sirina,
+             .jeX = true};
+const Os OsY{.lo = &TPrecka::T,
+             .hi = &TPrecka::B,
+             .plo = &TPrecka::L,
+             .phi = &TPrecka::R,
+             .vodoravna = 1,
+             .lo1 = &TOkvir::T1,
+             .hi1 = &TOkvir::B1,
+             .lo2 = &TOkvir::T2,
+             .hi2 = &TOkvir::B2,
+             .plo1 = &TOkvir::L1,
+             .phi1 = &TOkvir::R1,
+             .velicina = &ModelProzora::Visina,
+             .jeX = false};
 
 const Os& OsSmjera(int smjer) {
     if (smjer == 1 || smjer == 3) return OsX;
