@@ -13,14 +13,7 @@ namespace {
 
 const Mjerilo mj2400(2400); // Tolerancija2 28
 
-class FrameThickness : public ::testing::Test {
-protected:
-    ModelProzora m;
-    void SetUp() override {
-        m.PostaviOkvirProzora(2400, 1200, 60);
-        m.Preklapanje = 5;
-    }
-};
+using FrameThickness = Prozor<2400, 1200>;
 
 } // namespace
 

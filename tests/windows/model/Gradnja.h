@@ -1,6 +1,8 @@
 #pragma once
 #include "windows/model/ModelProzora.h"
 
+#include <gtest/gtest.h>
+
 // Models built directly in code for the tests.
 namespace gradnja {
 
@@ -38,5 +40,17 @@ inline TPrecka& Okomita(ModelProzora& m, TOkvir* vlasnik, int l, int r, int t, i
 inline TPrecka& Vodoravna(ModelProzora& m, TOkvir* vlasnik, int t, int b, int l, int r) {
     return Precka(m, vlasnik, l, t, r, b, true);
 }
+
+// A window of the given size with a 60 mm frame and a 5 mm overlap, drawn at the scale 2400
+// (Tolerancija1 8, Tolerancija2 28).
+template <int Sirina, int Visina> class Prozor : public ::testing::Test {
+protected:
+    ModelProzora m;
+    const windows::Mjerilo mj2400{2400};
+    void SetUp() override {
+        m.PostaviOkvirProzora(Sirina, Visina, 60);
+        m.Preklapanje = 5;
+    }
+};
 
 } // namespace gradnja

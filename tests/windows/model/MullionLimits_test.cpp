@@ -15,14 +15,7 @@ namespace {
 
 const Mjerilo mj2400(2400); // Tolerancija1 8, Tolerancija2 28
 
-class MullionLimits : public ::testing::Test {
-protected:
-    ModelProzora m;
-    void SetUp() override {
-        m.PostaviOkvirProzora(2400, 1400, 60);
-        m.Preklapanje = 5;
-    }
-};
+using MullionLimits = Prozor<2400, 1400>;
 
 } // namespace
 

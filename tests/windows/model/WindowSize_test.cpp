@@ -13,14 +13,7 @@ namespace {
 
 const Mjerilo mj2400(2400); // Tolerancija1 8
 
-class WindowSize : public ::testing::Test {
-protected:
-    ModelProzora m;
-    void SetUp() override {
-        m.PostaviOkvirProzora(2400, 2400, 60);
-        m.Preklapanje = 5;
-    }
-};
+using WindowSize = Prozor<2400, 2400>;
 
 } // namespace
 
