@@ -145,6 +145,23 @@ bool ModelProzora::NacinOtvaranja(TOkvir* s, int bit) {
     return false;
 }
 
+bool ModelProzora::PostaviKvaku(TOkvir* s, int x, int y, const Mjerilo& mj) {
+    if (!s) return false;
+    const int tol = mj.Tolerancija2();
+    const bool uzVisinu = s->T2 + tol <= y && y <= s->B2 - tol;
+    const bool uzSirinu = s->L2 + tol <= x && x <= s->R2 - tol;
+    int q = 0, k = 0;
+    if (s->L1 <= x && x <= s->L2 && uzVisinu) q = 1, k = y;
+    if (uzSirinu && s->T1 <= y && y <= s->T2) q = 2, k = x;
+    if (s->R2 <= x && x <= s->R1 && uzVisinu) q = 3, k = y;
+    if (uzSirinu && s->B2 <= y && y <= s->B1) q = 4, k = x;
+    if (q == 0) return false;
+    s->Q = static_cast<std::int16_t>(q);
+    s->K = static_cast<std::int16_t>(k);
+    if (s->Par) s->Par->K = s->Par->Q = 0;
+    return true;
+}
+
 bool ModelProzora::MozeBrisatiPrecku(const TOkvir* vlasnik, const TPrecka* m) const {
     if (!m) return false;
     const bool okomita = m->Vodoravna == 0;

@@ -112,6 +112,9 @@ public:
     // --- opening modes and removal ---
     // Returns true when the partner leaf lost its handle.
     bool NacinOtvaranja(TOkvir* okvir, int bit);
+    // The handle tool: a point on one of the sash's bands, at least Tolerancija2 from the glazing's
+    // corners, puts the handle there (the partner leaf loses its own). False when no band takes it.
+    bool PostaviKvaku(TOkvir* okvir, int x, int y, const Mjerilo& mj);
     bool MozeBrisatiPrecku(const TOkvir* vlasnik, const TPrecka* precka) const;
     bool MozeBrisatiOkvir(const TOkvir* okvir) const;
 

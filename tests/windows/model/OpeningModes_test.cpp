@@ -13,7 +13,7 @@ protected:
     TOkvir* s = nullptr;
     void SetUp() override {
         m.PostaviOkvirProzora(1200, 1400, 60);
-        s = &Krilo(m, 60, 60, 1140, 1340, 80); // glazing 80..1120 x 80..1320
+        s = &Krilo(m, 60, 60, 1140, 1340, 80); // glazing 140..1060 x 140..1260
     }
 };
 
@@ -91,4 +91,21 @@ TEST(OpeningModesDouble, ADoubleSashCarriesOneHandle) {
     EXPECT_TRUE(m.NacinOtvaranja(lijevi, O_lijevo));
     EXPECT_EQ(desni->Q, 0);
     EXPECT_EQ(desni->K, 0);
+}
+
+TEST_F(OpeningModes, HandleToolPutsTheHandleOnTheBandClicked) {
+    const Mjerilo mj(2400); // Tolerancija2 28
+    EXPECT_TRUE(m.PostaviKvaku(s, 70, 500, mj));
+    EXPECT_EQ(s->Q, 1);
+    EXPECT_EQ(s->K, 500);
+    EXPECT_TRUE(m.PostaviKvaku(s, 600, 1330, mj));
+    EXPECT_EQ(s->Q, 4);
+    EXPECT_EQ(s->K, 600);
+    // Too near a corner of the glazing, or on the glazing itself: nothing changes.
+    EXPECT_FALSE(m.PostaviKvaku(s, 70, 100, mj));
+    EXPECT_FALSE(m.PostaviKvaku(s, 600, 600, mj));
+    EXPECT_EQ(s->Q, 4);
+    // The right band.
+    EXPECT_TRUE(m.PostaviKvaku(s, 1120, 700, mj));
+    EXPECT_EQ(s->Q, 3);
 }

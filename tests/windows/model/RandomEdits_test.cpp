@@ -106,8 +106,9 @@ std::string NasumicnaIzmjena(ModelProzora& m, Nasumicno& r, int& pomaknuto) {
     }
     case 12: {
         TOkvir* s = NekiOkvir(m, r);
-        if (s) m.NacinOtvaranja(s, 1 << r.Broj(0, 4));
-        return "opening mode";
+        if (s && r.Novcic()) m.NacinOtvaranja(s, 1 << r.Broj(0, 4));
+        if (s) m.PostaviKvaku(s, r.Broj(s->L1, s->R1), r.Broj(s->T1, s->B1), mj);
+        return "opening mode or handle";
     }
     default: {
         if (r.Novcic()) {
