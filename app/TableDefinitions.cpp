@@ -1,0 +1,117 @@
+#include "app/TableDefinitions.h"
+
+#include <map>
+
+namespace app {
+
+const TableDefinition* FindTableDefinition(const std::vector<TableDefinition>& tables,
+                                           const std::string& fileName) {
+    for (const auto& table : tables)
+        if (table.FileName == fileName) return &table;
+    return nullptr;
+}
+
+std::vector<FieldDefault> DefaultsOf(const TableDefinition& table) {
+    std::vector<FieldDefault> defaults;
+    for (const auto& field : table.Fields)
+        if (!field.Default.empty()) defaults.push_back({field.Name, field.Default});
+    return defaults;
+}
+
+namespace {
+
+// Float fields that get the rounding Tag of slot 1 when their table is opened.
+const std::map<std::string, std::vector<std::string>>& LokalFieldSetup() {
+    static const std::map<std::string, std::vector<std::string>> setup = {
+        {"RADNINAL.DB", {"Iznos"}},
+        {"STAVKERN.DB", {"Cijena"}},
+        {"S_PART.DB", {"Duguje", "Potrazuje", "Saldo"}},
+    };
+    return setup;
+}
+
+FolderHooks& HookRecord(Folder folder) {
+    static FolderHooks global, lokal, link;
+    switch (folder) {
+    case Folder::Global:
+        return global;
+    case Folder::Lokal:
+        return lokal;
+    case Folder::Link:
+        break;
+    }
+    return link;
+}
+
+} // namespace
+
+FolderHooks& HooksOf(Folder folder) {
+    return HookRecord(folder);
+}
+
+const std::vector<TableDefinition>& TablesOf(Folder folder) {
+    switch (folder) {
+    case Folder::Global:
+        return GlobalTables();
+    case Folder::Lokal:
+        return LokalTables();
+    case Folder::Link:
+        break;
+    }
+    return LinkTables();
+}
+
+std::string TableNameByIndex(Folder folder, int number) {
+    const auto& tables = TablesOf(folder);
+    if (number < 1 || number > int(tables.size())) return {};
+    return tables[std::size_t(number - 1)].FileName;
+}
+
+DataSetRoutine TableDefaults(Folder folder, const std::string& fileName) {
+    const TableDefinition* table = FindTableDefinition(TablesOf(folder), fileName);
+    if (!table) return {};
+    auto defaults = DefaultsOf(*table);
+    if (defaults.empty()) return {};
+    return [defaults = std::move(defaults)](RecordFields& dataSet) {
+        for (const auto& d : defaults)
+            if (dataSet.HasField(d.Field)) dataSet.SetFieldText(d.Field, d.Text);
+    };
+}
+
+std::vector<std::string> FieldSetupFields(Folder folder, const std::string& fileName) {
+    if (folder != Folder::Lokal) return {};
+    const auto& setup = LokalFieldSetup();
+    const auto it = setup.find(fileName);
+    return it == setup.end() ? std::vector<std::string>() : it->second;
+}
+
+DataSetRoutine TableFieldSetup(Folder folder, const std::string& fileName) {
+    auto fields = FieldSetupFields(folder, fileName);
+    if (fields.empty()) return {};
+    return [fields = std::move(fields)](RecordFields& dataSet) {
+        for (const auto& name : fields)
+            if (dataSet.HasField(name) && dataSet.FieldTag(name) == 0)
+                dataSet.SetFieldTag(name, FieldSetupTag);
+    };
+}
+
+void InstallTableSet(Folder folder) {
+    FolderHooks& hooks = HooksOf(folder);
+    ProgressText* label = hooks.ProgressLabel;
+    hooks = FolderHooks();
+    hooks.ProgressLabel = label;
+    hooks.TableCount = int(TablesOf(folder).size());
+    hooks.TableDefaults = [folder](const std::string& fileName) { return TableDefaults(folder, fileName); };
+    hooks.TableFieldSetup = [folder](const std::string& fileName) {
+        return TableFieldSetup(folder, fileName);
+    };
+    hooks.TableNameByIndex = [folder](int number) { return TableNameByIndex(folder, number); };
+}
+
+void InstallTableSets() {
+    InstallTableSet(Folder::Global);
+    InstallTableSet(Folder::Lokal);
+    InstallTableSet(Folder::Link);
+}
+
+} // namespace app
