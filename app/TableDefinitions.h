@@ -94,6 +94,13 @@ struct FolderHooks {
 enum class Folder { Global, Lokal, Link };
 
 FolderHooks& HooksOf(Folder folder);
+
+// The option flags of a folder's table checks, set by the caller immediately before each check.
+struct FolderOptions {
+    bool ShowProgress = false;  // show the maintenance steps on the folder's ProgressLabel
+    bool NoRestructure = false; // never restructure: a table that would need it is only re-indexed
+};
+FolderOptions& OptionsOf(Folder folder);
 const std::vector<TableDefinition>& TablesOf(Folder folder);
 
 // Fills the folder's hook record with its defaults (keeping ProgressLabel), then installs the folder's table

@@ -5,6 +5,7 @@ add_library(plom_app_core STATIC
     ${CMAKE_CURRENT_LIST_DIR}/LokalTables.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Settings.cpp
     ${CMAKE_CURRENT_LIST_DIR}/TableDefinitions.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/TableFiles.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Useful.cpp
     ${CMAKE_CURRENT_LIST_DIR}/WBegin.cpp)
 target_include_directories(plom_app_core PUBLIC ${CMAKE_SOURCE_DIR})
