@@ -1,5 +1,7 @@
 #include "app/TableDefinitions.h"
 
+#include "app/TableCheck.h"
+
 #include <map>
 
 namespace app {
@@ -30,23 +32,16 @@ const std::map<std::string, std::vector<std::string>>& LokalFieldSetup() {
     return setup;
 }
 
-FolderHooks& HookRecord(Folder folder) {
-    static FolderHooks global, lokal, link;
-    switch (folder) {
-    case Folder::Global:
-        return global;
-    case Folder::Lokal:
-        return lokal;
-    case Folder::Link:
-        break;
-    }
-    return link;
-}
-
 } // namespace
 
 FolderHooks& HooksOf(Folder folder) {
-    return HookRecord(folder);
+    static FolderHooks hooks[3];
+    return hooks[static_cast<int>(folder)];
+}
+
+FolderOptions& OptionsOf(Folder folder) {
+    static FolderOptions options[3];
+    return options[static_cast<int>(folder)];
 }
 
 const std::vector<TableDefinition>& TablesOf(Folder folder) {
@@ -101,6 +96,9 @@ void InstallTableSet(Folder folder) {
     hooks = FolderHooks();
     hooks.ProgressLabel = label;
     hooks.TableCount = int(TablesOf(folder).size());
+    hooks.CheckTables = [folder](const std::string& path, const std::string& fileName, bool thorough) {
+        CheckTables(folder, path, fileName, thorough);
+    };
     hooks.TableDefaults = [folder](const std::string& fileName) { return TableDefaults(folder, fileName); };
     hooks.TableFieldSetup = [folder](const std::string& fileName) {
         return TableFieldSetup(folder, fileName);

@@ -4,6 +4,10 @@ add_library(plom_app_core STATIC
     ${CMAKE_CURRENT_LIST_DIR}/LinkTables.cpp
     ${CMAKE_CURRENT_LIST_DIR}/LokalTables.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Settings.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/TableSchema.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/TableEngine.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/TableCheck.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/RestructureValues.cpp
     ${CMAKE_CURRENT_LIST_DIR}/TableDefinitions.cpp
     ${CMAKE_CURRENT_LIST_DIR}/TableFiles.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Useful.cpp
