@@ -80,7 +80,7 @@ protected:
     void OpenCursor(bool infoQuery) override;
     void CloseCursor() override;
     // Finds and connects the database named by DatabaseName in the dataset's session.
-    TDatabase& OpenDatabase();
+    virtual TDatabase& OpenDatabase();
     // The folder of the tables (connecting the database when needed).
     std::filesystem::path DatabaseFolder();
     // Enters or leaves the database's list of datasets (a parked dataset leaves it, keeping its cursor).

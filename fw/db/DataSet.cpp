@@ -29,7 +29,7 @@ TDataSet::~TDataSet() {
         f->dataSet_ = nullptr;
 }
 
-std::string DataSetLabel(const TDataSet& ds) {
+static std::string DataSetLabel(const TDataSet& ds) {
     return ds.Name.empty() ? std::string() : " '" + ds.Name + "'";
 }
 
@@ -512,6 +512,7 @@ void TDataSet::Post() {
         CheckRequiredFields();
         InternalPost(state_ == dsInsert, editRow_);
         SetState(dsBrowse);
+        DoAfterWrite();
         Resync();
         DataEvent(deDataSetChange, nullptr);
         Run(AfterPost);
@@ -562,8 +563,8 @@ void TDataSet::Delete() {
     DoBeforeScroll();
     bool atEnd = InternalDelete(state_ == dsEdit);
     SetState(dsBrowse);
-    Resync();
-    if (atEnd) eof_ = true;
+    DoAfterWrite();
+    Resync(atEnd);
     DataEvent(deDataSetChange, nullptr);
     Run(AfterDelete);
     DoAfterScroll();

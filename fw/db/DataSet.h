@@ -180,6 +180,10 @@ protected:
     // A state for internal work (writing a key buffer) without events; RestoreState returns from it.
     TDataSetState SetTempState(TDataSetState value);
     void RestoreState(TDataSetState saved);
+    // Runs OnCalcFields for the current record (when there are calculated fields).
+    void CalculateFields();
+    // A post or delete was written and the state is browse again; the record is not resynchronised yet.
+    virtual void DoAfterWrite() {}
     // Leaves the key state; the table restores or keeps its key buffer.
     virtual void PostKeyBuffer(bool commit);
     void CheckActive() const;
@@ -200,7 +204,6 @@ private:
     }
     void AdoptField(std::unique_ptr<TField> field, const std::string& name, TFieldKind kind);
     void BeginInsertAppend(bool append);
-    void CalculateFields();
     void CheckRequiredFields() const;
     void SetBofEof();
     int DataColumnCount() const;

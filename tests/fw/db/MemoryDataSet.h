@@ -143,3 +143,28 @@ private:
 };
 
 } // namespace fwtest
+
+namespace fwtest {
+
+// The same rows reached through a database of a session.
+class MemoryDBDataSet : public fw::TDBDataSet {
+public:
+    explicit MemoryDBDataSet(MemoryRows& rows) : rows_(rows) {}
+    ~MemoryDBDataSet() override {
+        BeginDestroy();
+        Close();
+    }
+
+protected:
+    std::unique_ptr<engine::Cursor> CreateHandle() override { return std::make_unique<MemoryCursor>(rows_); }
+    void InitFieldDefs() override {
+        FieldDefs().Clear();
+        for (const auto& c : rows_.Columns)
+            FieldDefs().Add(c.Name, c.DataType, c.Size, c.Required);
+    }
+
+private:
+    MemoryRows& rows_;
+};
+
+} // namespace fwtest
