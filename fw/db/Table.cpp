@@ -4,6 +4,7 @@
 #include "fw/db/Session.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace fw {
 
@@ -181,16 +182,26 @@ void TTable::SwitchToIndex(const IndexParams& params) {
     DataEvent(deDataSetChange, nullptr);
 }
 
+void TTable::ChangeIndex(const std::string& name, const std::string& fieldNames) {
+    std::string oldName = std::exchange(indexName_, name);
+    std::string oldFields = std::exchange(indexFieldNames_, fieldNames);
+    if (!handle_ || State() == dsInactive) return;
+    try {
+        SwitchToIndex(GetIndexParams());
+    } catch (...) {
+        // an unknown index leaves the table on the one it had
+        indexName_ = oldName;
+        indexFieldNames_ = oldFields;
+        throw;
+    }
+}
+
 void TTable::SetIndexName(const std::string& name) {
-    indexName_ = name;
-    if (!name.empty()) indexFieldNames_.clear();
-    if (handle_ && State() != dsInactive) SwitchToIndex(GetIndexParams());
+    ChangeIndex(name, name.empty() ? indexFieldNames_ : "");
 }
 
 void TTable::SetIndexFieldNames(const std::string& names) {
-    indexFieldNames_ = names;
-    if (!names.empty()) indexName_.clear();
-    if (handle_ && State() != dsInactive) SwitchToIndex(GetIndexParams());
+    ChangeIndex(names.empty() ? indexName_ : "", names);
 }
 
 int TTable::IndexFieldCount() const {

@@ -141,6 +141,7 @@ protected:
 
 private:
     int ResolveIndex(engine::Cursor& cursor, const IndexParams& params) const;
+    void ChangeIndex(const std::string& name, const std::string& fieldNames);
     void ResetKeyBuffers();
     std::unique_ptr<engine::Table> OpenTemporary();
     void PositionAfterKeySearch(bool found);
