@@ -66,6 +66,7 @@ private:
     void RewritePrimaryIndexFile(engine::Table& table);
     bool Reindex();
     void Create();
+    void EnsureNotBusy();
     void Restructure();
     bool CopyRows();
     void KeepCounter(engine::Table& newTable, engine::Cursor& cursor, std::int64_t oldCounter);
@@ -102,7 +103,10 @@ void TableCheck::Run() {
     bool reindex = scan.Reindex || scan.Found != table_.IndexFileCount;
     if (thorough_ && !reindex) reindex = !StoredIndexesMatch();
     if (thorough_ && !reindex) reindex = !VerifyIndexes();
-    if (reindex) DeleteIndexFiles(path_, base_);
+    if (reindex) {
+        EnsureNotBusy();
+        DeleteIndexFiles(path_, base_);
+    }
     bool restructure = (reindex || thorough_) && !StoredFieldsMatch();
     if (reindex && !restructure) restructure = !CheckRecordCount();
     const bool noRestructure = OptionsOf(folder_).NoRestructure;
@@ -116,6 +120,8 @@ void TableCheck::Run() {
 bool TableCheck::StoredIndexesMatch() {
     try {
         return SameIndexes(engine_.ReadTableInfo(path_, table_.FileName).Indexes, table_);
+    } catch (const engine::TableBusy&) {
+        throw; // a table someone else holds is left alone
     } catch (const std::exception&) {
         return false;
     }
@@ -124,6 +130,8 @@ bool TableCheck::StoredIndexesMatch() {
 bool TableCheck::StoredFieldsMatch() {
     try {
         return SameFields(engine_.ReadTableInfo(path_, table_.FileName).Fields, table_);
+    } catch (const engine::TableBusy&) {
+        throw; // a table someone else holds is left alone
     } catch (const std::exception&) {
         return false;
     }
@@ -144,6 +152,8 @@ bool TableCheck::VerifyIndexes() {
             if (cursor->RecordCount() != count || !WalkRows(*cursor, count)) return false;
         }
         return true;
+    } catch (const engine::TableBusy&) {
+        throw; // a table someone else holds is left alone
     } catch (const std::exception&) {
         return false;
     }
@@ -155,6 +165,8 @@ bool TableCheck::CheckRecordCount() {
         auto cursor = table->OpenCursor();
         cursor->SetIndex(-1);
         return WalkRows(*cursor, table->RecordCount());
+    } catch (const engine::TableBusy&) {
+        throw; // a table someone else holds is left alone
     } catch (const std::exception&) {
         return false;
     }
@@ -203,6 +215,8 @@ bool TableCheck::Reindex() {
     bool done = true;
     try {
         AddIndexes(table_.FileName);
+    } catch (const engine::TableBusy&) {
+        throw; // a table someone else holds is left alone
     } catch (const std::exception&) {
         done = false;
     }
@@ -220,7 +234,19 @@ void TableCheck::Create() {
     Show("");
 }
 
+// Index files are deleted and tables rebuilt only while nobody else has the table open.
+void TableCheck::EnsureNotBusy() {
+    try {
+        engine_.OpenTable(path_, table_.FileName, engine::OpenMode::Exclusive);
+    } catch (const engine::TableBusy&) {
+        throw;
+    } catch (const std::exception&) {
+        // Damaged index files do not keep the table busy: they are about to be rebuilt.
+    }
+}
+
 void TableCheck::Restructure() {
+    EnsureNotBusy();
     Show("- restrukturiranje -");
     DeleteIndexFiles(path_, base_);
     engine_.CreateTable(path_, NewTableName, EngineFields(table_));
@@ -272,6 +298,8 @@ bool TableCheck::CopyRows() {
                                  oldFields[std::size_t(source[0])].Type == engine::FieldType::AutoInc;
         if (autoIncKept) KeepCounter(*newTable, *to, oldTable->LastAutoIncValue());
         return true;
+    } catch (const engine::TableBusy&) {
+        throw; // a table someone else holds is left alone
     } catch (const std::exception&) {
         return false;
     }
@@ -360,6 +388,8 @@ private:
 } // namespace
 
 void CheckTables(Folder folder, const std::string& folderPath, const std::string& fileName, bool thorough) {
+    // An empty path would mean the working folder, whose files are none of ours.
+    if (folderPath.empty()) throw base::Exception("Mapa baze podataka nije zadana");
     BusyFlag busy(folder);
     if (!busy.Taken()) return;
     const fs::path path(folderPath);

@@ -252,3 +252,21 @@ TEST_F(TableFilesCheck, AProcessKilledDuringARestructureLosesNoRow) {
     }
     RecordProperty("interrupted", interrupted);
 }
+
+TEST_F(TableFilesCheck, ATableHeldOpenElsewhereIsNotTouched) {
+    Check("POSTA.DB", false);
+    auto held = engine::Table::Open(Path(), "POSTA.DB", engine::OpenMode::Shared);
+    fs::remove(Path() / "POSTA.PX");
+    const auto before = testsupport::FolderState(Path());
+    EXPECT_THROW(Check("POSTA.DB", false), engine::TableBusy);
+    EXPECT_THROW(Check("POSTA.DB", true), engine::TableBusy);
+    EXPECT_EQ(testsupport::FolderState(Path()), before);
+    held.reset();
+    Check("POSTA.DB", false);
+    ExpectAsDefined(Def("POSTA.DB"), Path());
+}
+
+TEST_F(TableFilesCheck, AnEmptyFolderPathIsRefused) {
+    EXPECT_THROW(CheckTables(Folder::Link, "", "OPEN.DB", false), base::Exception);
+    EXPECT_FALSE(fs::exists(fs::current_path() / "OPEN.DB"));
+}
