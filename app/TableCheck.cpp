@@ -85,6 +85,18 @@ void TableCheck::Show(const std::string& text) {
     if (OptionsOf(folder_).ShowProgress && label) label->ShowText(text);
 }
 
+// True when the step ran through and answered true. A failure is an answer (false), except that a table
+// someone else holds is left alone: its busy error goes on to the caller.
+template <class Step> bool Succeeds(Step step) {
+    try {
+        return step();
+    } catch (const engine::TableBusy&) {
+        throw;
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
 // Walks the rows in the cursor's order and proves that exactly `count` of them are reachable.
 bool WalkRows(engine::Cursor& cursor, std::int64_t count) {
     cursor.First();
@@ -118,28 +130,17 @@ void TableCheck::Run() {
 }
 
 bool TableCheck::StoredIndexesMatch() {
-    try {
-        return SameIndexes(engine_.ReadTableInfo(path_, table_.FileName).Indexes, table_);
-    } catch (const engine::TableBusy&) {
-        throw; // a table someone else holds is left alone
-    } catch (const std::exception&) {
-        return false;
-    }
+    return Succeeds(
+        [&] { return SameIndexes(engine_.ReadTableInfo(path_, table_.FileName).Indexes, table_); });
 }
 
 bool TableCheck::StoredFieldsMatch() {
-    try {
-        return SameFields(engine_.ReadTableInfo(path_, table_.FileName).Fields, table_);
-    } catch (const engine::TableBusy&) {
-        throw; // a table someone else holds is left alone
-    } catch (const std::exception&) {
-        return false;
-    }
+    return Succeeds([&] { return SameFields(engine_.ReadTableInfo(path_, table_.FileName).Fields, table_); });
 }
 
 // Every stored index reaches every row, walked from the last index to the first.
 bool TableCheck::VerifyIndexes() {
-    try {
+    return Succeeds([&] {
         auto table = engine_.OpenTable(path_, table_.FileName, engine::OpenMode::Exclusive);
         const auto indexes = table->Indexes();
         const std::int64_t count = table->RecordCount();
@@ -152,24 +153,16 @@ bool TableCheck::VerifyIndexes() {
             if (cursor->RecordCount() != count || !WalkRows(*cursor, count)) return false;
         }
         return true;
-    } catch (const engine::TableBusy&) {
-        throw; // a table someone else holds is left alone
-    } catch (const std::exception&) {
-        return false;
-    }
+    });
 }
 
 bool TableCheck::CheckRecordCount() {
-    try {
+    return Succeeds([&] {
         auto table = engine_.OpenTable(path_, table_.FileName, engine::OpenMode::Exclusive);
         auto cursor = table->OpenCursor();
         cursor->SetIndex(-1);
         return WalkRows(*cursor, table->RecordCount());
-    } catch (const engine::TableBusy&) {
-        throw; // a table someone else holds is left alone
-    } catch (const std::exception&) {
-        return false;
-    }
+    });
 }
 
 // The stored primary key, as its field list.
@@ -212,14 +205,10 @@ void TableCheck::RewritePrimaryIndexFile(engine::Table& table) {
 
 bool TableCheck::Reindex() {
     Show("- reindeksiranje -");
-    bool done = true;
-    try {
+    const bool done = Succeeds([&] {
         AddIndexes(table_.FileName);
-    } catch (const engine::TableBusy&) {
-        throw; // a table someone else holds is left alone
-    } catch (const std::exception&) {
-        done = false;
-    }
+        return true;
+    });
     Show("");
     return done;
 }
@@ -236,13 +225,9 @@ void TableCheck::Create() {
 
 // Index files are deleted and tables rebuilt only while nobody else has the table open.
 void TableCheck::EnsureNotBusy() {
-    try {
-        engine_.OpenTable(path_, table_.FileName, engine::OpenMode::Exclusive);
-    } catch (const engine::TableBusy&) {
-        throw;
-    } catch (const std::exception&) {
-        // Damaged index files do not keep the table busy: they are about to be rebuilt.
-    }
+    // Damaged index files do not keep the table busy: they are about to be rebuilt.
+    Succeeds(
+        [&] { return engine_.OpenTable(path_, table_.FileName, engine::OpenMode::Exclusive) != nullptr; });
 }
 
 void TableCheck::Restructure() {
@@ -265,7 +250,7 @@ void TableCheck::Restructure() {
 
 // Copies every row of the old table, in primary-key order, field by field by name.
 bool TableCheck::CopyRows() {
-    try {
+    return Succeeds([&] {
         auto oldTable = engine_.OpenTable(path_, table_.FileName, engine::OpenMode::Exclusive);
         auto newTable = engine_.OpenTable(path_, NewTableName, engine::OpenMode::Exclusive);
         const auto& oldFields = oldTable->Fields();
@@ -298,11 +283,7 @@ bool TableCheck::CopyRows() {
                                  oldFields[std::size_t(source[0])].Type == engine::FieldType::AutoInc;
         if (autoIncKept) KeepCounter(*newTable, *to, oldTable->LastAutoIncValue());
         return true;
-    } catch (const engine::TableBusy&) {
-        throw; // a table someone else holds is left alone
-    } catch (const std::exception&) {
-        return false;
-    }
+    });
 }
 
 // Numbers the old table handed out and then deleted are never handed out again.
