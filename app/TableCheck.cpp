@@ -20,6 +20,9 @@ namespace {
 
 // ---------------------------------------------------------------------------------------------- journal
 
+// The journal is written here first and then renamed, so it is either complete or absent.
+constexpr const char* SwapJournalDraft = "_SWAP_.TMP";
+
 void SyncPath(const fs::path& path, int flags) {
     const int fd = ::open(path.c_str(), flags);
     if (fd < 0) return;
@@ -29,7 +32,7 @@ void SyncPath(const fs::path& path, int flags) {
 
 // Written completely (and to disk) before the first rename of a swap, removed after the last step.
 void WriteJournal(const fs::path& folder, const std::string& fileName) {
-    const fs::path temporary = folder / "_SWAP_.TMP";
+    const fs::path temporary = folder / SwapJournalDraft;
     {
         std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
         out << fileName;
@@ -318,6 +321,7 @@ std::string ReadJournal(const fs::path& file) {
 // Finishes a swap that was cut short: the rebuilt table takes the table's name if it is complete, otherwise
 // the old table gets its name back. Never leaves the name without a table while either copy exists.
 void RecoverSwap(Folder folder, const fs::path& path) {
+    if (const auto draft = base::FindFile(path, SwapJournalDraft)) fs::remove(*draft);
     const auto journal = base::FindFile(path, SwapJournalName);
     if (!journal) return;
     const std::string name = ReadJournal(*journal);
