@@ -1,0 +1,7 @@
+#include "app/DBMine.h"
+
+namespace app {
+
+int MaxOpenTables = 100;
+
+} // namespace app

@@ -1,0 +1,34 @@
+#pragma once
+// The files of a table in its folder: the .DB, the memo file .MB, the primary index .PX, the secondary index
+// files .Xnn/.Ynn (.XGn/.YGn) and a validity file .VAL. Names are matched case-insensitively.
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+
+namespace app {
+
+// The file name up to its first ".", at most 30 characters.
+std::string TableBaseName(const std::string& fileName);
+
+// A plain file name of the folder: no path separator, no wildcard, not "." or "..". Only such names are used
+// to delete files.
+bool IsPlainTableName(const std::string& name);
+
+// Deletes <base>.PX, <base>.VAL and the secondary index files <base>.X?? and <base>.Y??. Other files that
+// merely start with the same letters (a spreadsheet "ROBA.XLSX") are left alone. Returns the files deleted.
+int DeleteIndexFiles(const std::filesystem::path& folder, const std::string& baseName);
+// DeleteIndexFiles, then <base>.DB; the memo file stays.
+int DeleteTableFiles(const std::filesystem::path& folder, const std::string& baseName);
+// Deletes every file of the folder that matches the mask ("*" and "?", case-insensitive).
+int DeleteFilesByMask(const std::filesystem::path& folder, const std::string& mask);
+
+// The index files found beside a table.
+struct IndexFileScan {
+    bool Reindex = false;       // thorough only: an index file does not carry the .DB file's date
+    int Found = 0;              // files counted: .PX, .X?? and .Y??
+    std::int64_t TableTime = 0; // the .DB file's modification time
+};
+IndexFileScan ScanIndexFiles(const std::filesystem::path& folder, const std::string& fileName, bool thorough);
+
+} // namespace app
