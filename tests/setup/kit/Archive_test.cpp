@@ -598,3 +598,44 @@ TEST_F(Archive, SingleFileCopyHonoursOverwriteAndAbort) {
     EXPECT_EQ(Slurp(Path("dst/b")), "keep me");
     EXPECT_EQ(std::distance(fs::directory_iterator(Path("dst")), fs::directory_iterator()), 2);
 }
+
+namespace {
+
+long MaxRssKb() {
+    struct rusage u {};
+    ::getrusage(RUSAGE_SELF, &u);
+    return u.ru_maxrss;
+}
+
+// A large file written block by block: text with a changing counter, so deflate has real work.
+std::string BlockOf(std::size_t index, std::size_t size) {
+    std::string b = Text(size);
+    const std::string mark = std::to_string(index * 2654435761u);
+    for (std::size_t at = 0; at + mark.size() < b.size(); at += 4093)
+        b.replace(at, mark.size(), mark);
+    return b;
+}
+
+} // namespace
+
+TEST_F(Archive, LargeMembersAreStreamedNotHeldInMemory) {
+    constexpr std::size_t block = 1 << 20, blocks = 110; // 110 MiB
+    {
+        std::ofstream out(Path("big.dat"), std::ios::binary);
+        for (std::size_t i = 0; i < blocks; ++i)
+            out << BlockOf(i, block);
+    }
+    const long before = MaxRssKb();
+    Pack({Path("big.dat")}, lzcOverwrite, colFastest);
+    EXPECT_LT(fs::file_size(Path("files.1")), blocks * block / 2);
+    Unpack({Path("big.dat")});
+    EXPECT_LT(MaxRssKb() - before, 48 * 1024) << "the member went through memory whole";
+
+    ASSERT_EQ(fs::file_size(Path("out/big.dat")), blocks * block);
+    std::ifstream in(Path("out/big.dat"), std::ios::binary);
+    std::string got(block, '\0');
+    for (std::size_t i = 0; i < blocks; ++i) {
+        in.read(got.data(), static_cast<std::streamsize>(block));
+        ASSERT_EQ(got, BlockOf(i, block)) << "block " << i;
+    }
+}
