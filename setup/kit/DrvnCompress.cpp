@@ -28,7 +28,7 @@ std::function<void()>& ProcessHook() {
 
 constexpr std::size_t PackBlock = 65536;
 constexpr std::size_t InflateInput = 65536;
-constexpr std::size_t InflateOutput = 4096;
+constexpr std::size_t InflateOutput = 65536;
 constexpr std::size_t CopyBlock = 8192;
 constexpr int MaxDiskFullRetries = 100;
 constexpr int MaxVolumeTries = 4;
