@@ -79,6 +79,8 @@ public:
     StatsEvent OnBeforeAdding, OnAfterAdding, OnBeforeExtracting, OnReplace, OnStatus;
     NewDiskEvent OnNewDisk;
     NotifyEvent OnFullDisk;
+    // Kept for handlers that assign it; no operation lists members through it.
+    StatsEvent OnListing;
 
     const std::string& CompressedFile() const { return compressedFile_; }
     // Any other name drops the directory in memory.

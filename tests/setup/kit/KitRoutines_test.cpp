@@ -1,8 +1,11 @@
+#include "setup/kit/DrvnStream.h"
 #include "setup/kit/KitExceptions.h"
 #include "setup/kit/KitRoutines.h"
 #include "tests/setup/kit/KitTestEnv.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace setup;
 namespace fs = std::filesystem;
@@ -95,4 +98,29 @@ TEST_F(TempFiles, StateFolderFollowsTheVariableThenXdg) {
     Set("XDG_STATE_HOME", Path("xdg"));
     EXPECT_EQ(StateFolder(),
               ::geteuid() == 0 ? fs::path("/var/lib/lumeno-setup") : fs::path(Path("xdg/lumeno-setup")));
+}
+
+TEST_F(TempFiles, HandleStreamReadsWritesSeeksAndSizes) {
+    const std::string name = Path("stream");
+    const int fd = ::open(name.c_str(), O_RDWR | O_CREAT, 0644);
+    ASSERT_GE(fd, 0);
+    {
+        TDrvnNormalHandleStream s(fd);
+        EXPECT_EQ(s.Write("hello world", 11), 11u);
+        EXPECT_EQ(s.Seek(6, TDrvnStream::FromBeginning), 6);
+        EXPECT_EQ(s.GetSize(), 11);
+        EXPECT_EQ(s.Seek(0, TDrvnStream::FromCurrent), 6); // GetSize puts the position back
+        char buf[16] = {};
+        EXPECT_EQ(s.Read(buf, sizeof buf), 5u);
+        EXPECT_STREQ(buf, "world");
+        s.SetSize(5);
+        EXPECT_EQ(s.GetSize(), 5);
+        EXPECT_EQ(s.Seek(0, TDrvnStream::FromCurrent), 5);
+        EXPECT_THROW(s.SetSize(-1), EDrvnCompress);
+    }
+    EXPECT_EQ(::close(fd), 0); // the stream did not own it
+    TDrvnNormalHandleStream closed(fd);
+    char c;
+    EXPECT_EQ(closed.Read(&c, 1), 0u);
+    EXPECT_EQ(closed.Write("x", 1), 0u);
 }
