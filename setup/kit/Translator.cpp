@@ -2,6 +2,7 @@
 
 #include "base/Files.h"
 #include "base/Text.h"
+#include "setup/kit/EnglishDefaults.h"
 #include "setup/kit/KitExceptions.h"
 #include "setup/kit/KitRoutines.h"
 
@@ -341,6 +342,10 @@ TFontSpec TTranslator::FontFor(const TFontSpec& current) const {
     }
     font.Size = std::max(font.Size, minimum);
     return font;
+}
+
+void TTranslator::UseEnglishDefaults() {
+    lgEnglish().SetStrings(EnglishDefaultLines());
 }
 
 void TTranslator::LoadLanguageFiles(const std::filesystem::path& folder) {

@@ -135,7 +135,25 @@ public:
 
     // The language object of a language; nullptr for dlUser and unknown values.
     TLanguage* Language(TDrvnLanguage language);
+    TLanguage& lgChineseSimplified() { return *Language(dlChineseSimplified); }
+    TLanguage& lgCzech() { return *Language(dlCzech); }
+    TLanguage& lgDanish() { return *Language(dlDanish); }
     TLanguage& lgEnglish() { return *Language(dlEnglish); }
+    TLanguage& lgFrench() { return *Language(dlFrench); }
+    TLanguage& lgGerman() { return *Language(dlGerman); }
+    TLanguage& lgGreek() { return *Language(dlGreek); }
+    TLanguage& lgHebrew() { return *Language(dlHebrew); }
+    TLanguage& lgItalian() { return *Language(dlItalian); }
+    TLanguage& lgKorean() { return *Language(dlKorean); }
+    TLanguage& lgJapanese() { return *Language(dlJapanese); }
+    TLanguage& lgPortugese() { return *Language(dlPortugese); }
+    TLanguage& lgRussian() { return *Language(dlRussian); }
+    TLanguage& lgSpanish() { return *Language(dlSpanish); }
+    TLanguage& lgVietnamese() { return *Language(dlVietnamese); }
+
+    // Gives lgEnglish the kit's English message table, so that another language's file translates the
+    // kit's messages by their numbers.
+    void UseEnglishDefaults();
 
     TDrvnLanguage TranslateIntoLanguage() const { return into_; }
     void SetTranslateIntoLanguage(TDrvnLanguage language);

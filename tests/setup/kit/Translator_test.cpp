@@ -3,6 +3,7 @@
 #include "tests/setup/kit/KitTestEnv.h"
 
 #include <fstream>
+#include <set>
 #include <sstream>
 
 using namespace setup;
@@ -168,4 +169,27 @@ TEST_F(Translation, LanguageFilesAreFoundInAFolder) {
     t.SetTranslateIntoLanguage(dlGerman);
     EXPECT_EQ(t.TranslateText(dlEnglish, "next"), "Weiter");
     EXPECT_THROW(t.lgEnglish().Strings().LoadFromFile(Path("none.txt")), IException);
+}
+
+TEST_F(Translation, EnglishDefaultsLetALanguageFileTranslateKitMessagesByNumber) {
+    TTranslator t;
+    t.UseEnglishDefaults();
+    ASSERT_GT(t.lgEnglish().ParsedStrings().size(), 20u);
+    // the texts the kit raises are in the table
+    for (const std::string& message :
+         {std::string(EAIUserAbort().what()), std::string("%s must be a %s to use the %s path specifier"),
+          std::string("Cannot expand the %i meta variable because there is no TInstall component")})
+        EXPECT_NE(t.lgEnglish().StringByText(message), nullptr) << message;
+    std::set<int> ids;
+    for (const auto& s : t.lgEnglish().ParsedStrings())
+        EXPECT_TRUE(ids.insert(s.GLID).second) << s.GLID;
+
+    t.lgGerman().SetStrings({"1000;Installation vom Benutzer abgebrochen",
+                             "1010;%s muss ein %s sein, um den Pfadtyp %s zu nutzen"});
+    t.SetTranslateIntoLanguage(dlGerman);
+    EXPECT_STREQ(EAIUserAbort().what(), "Installation vom Benutzer abgebrochen");
+    EXPECT_STREQ(
+        IEPathSpecifier("%s must be a %s to use the %s path specifier", {"F", "TInstallObject", "psX"})
+            .what(),
+        "F muss ein TInstallObject sein, um den Pfadtyp psX zu nutzen");
 }
