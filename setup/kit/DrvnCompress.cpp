@@ -2,6 +2,7 @@
 
 #include "base/Exceptions.h"
 #include "base/Text.h"
+#include "setup/kit/FileIo.h"
 #include "setup/kit/KitExceptions.h"
 #include "setup/kit/KitRoutines.h"
 
@@ -93,32 +94,6 @@ private:
     Fd fd_;
     bool committed_ = false;
 };
-
-bool ReadAt(int fd, void* out, std::size_t len, std::uint64_t pos) {
-    std::size_t done = 0;
-    while (done < len) {
-        const ssize_t n =
-            ::pread(fd, static_cast<char*>(out) + done, len - done, static_cast<off_t>(pos + done));
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        done += static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
-// Bytes written, short when the medium is full.
-std::size_t WriteSome(int fd, const unsigned char* data, std::size_t len, std::uint64_t pos,
-                      bool positioned) {
-    std::size_t done = 0;
-    while (done < len) {
-        const ssize_t n = positioned ? ::pwrite(fd, data + done, len - done, static_cast<off_t>(pos + done))
-                                     : ::write(fd, data + done, len - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) break;
-        done += static_cast<std::size_t>(n);
-    }
-    return done;
-}
 
 unsigned CurrentUmask() {
     const mode_t old = ::umask(022);

@@ -1,6 +1,7 @@
 #include "setup/kit/FileHeader.h"
 
 #include "base/Text.h"
+#include "setup/kit/FileIo.h"
 #include "setup/kit/KitExceptions.h"
 #include "setup/kit/KitRoutines.h"
 #include "setup/kit/Version.h"
@@ -36,30 +37,6 @@ void PutShort(unsigned char* p, const std::string& s, std::size_t max) {
 std::string GetShort(const unsigned char* p, std::size_t max) {
     const std::size_t n = std::min<std::size_t>(p[0], max);
     return std::string(reinterpret_cast<const char*>(p + 1), n);
-}
-
-bool ReadAt(int fd, void* out, std::size_t len, std::uint64_t pos) {
-    std::size_t done = 0;
-    while (done < len) {
-        const ssize_t n =
-            ::pread(fd, static_cast<char*>(out) + done, len - done, static_cast<off_t>(pos + done));
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        done += static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
-bool WriteAt(int fd, const void* data, std::size_t len, std::uint64_t pos) {
-    std::size_t done = 0;
-    while (done < len) {
-        const ssize_t n =
-            ::pwrite(fd, static_cast<const char*>(data) + done, len - done, static_cast<off_t>(pos + done));
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        done += static_cast<std::size_t>(n);
-    }
-    return true;
 }
 
 const char* const CorruptText =
@@ -206,11 +183,11 @@ bool TFileHeaders::WriteToStream(int fd, std::uint64_t base) const {
     unsigned char head[ArchiveHeadSize];
     Put32(head, static_cast<std::uint32_t>(items_.size()));
     head[4] = MultiVolume;
-    if (!WriteAt(fd, head, sizeof head, base)) return false;
+    if (WriteSome(fd, head, sizeof head, base, true) != sizeof head) return false;
     std::uint64_t pos = base + ArchiveHeadSize;
     for (const TFileHeader& h : items_) {
         const auto bytes = h.Encode();
-        if (!WriteAt(fd, bytes.data(), bytes.size(), pos)) return false;
+        if (WriteSome(fd, bytes.data(), bytes.size(), pos, true) != bytes.size()) return false;
         pos += FileHeaderSize;
     }
     return true;

@@ -1,5 +1,6 @@
 #include "setup/kit/Version.h"
 
+#include "base/CroatianFormat.h"
 #include "base/Exceptions.h"
 #include "base/Files.h"
 #include "base/Text.h"
@@ -215,55 +216,24 @@ int CompareVersions(const std::string& a, const std::string& b) {
     }
 }
 
-namespace {
-
-// Days from 1 Jan 1970 of a civil date (proleptic Gregorian).
-long long DaysFromCivil(long long y, unsigned m, unsigned d) {
-    y -= m <= 2;
-    const long long era = (y >= 0 ? y : y - 399) / 400;
-    const unsigned yoe = static_cast<unsigned>(y - era * 400);
-    const unsigned doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-    const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + static_cast<long long>(doe) - 719468;
-}
-
-void CivilFromDays(long long z, int& y, int& m, int& d) {
-    z += 719468;
-    const long long era = (z >= 0 ? z : z - 146096) / 146097;
-    const unsigned doe = static_cast<unsigned>(z - era * 146097);
-    const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    const unsigned mp = (5 * doy + 2) / 153;
-    d = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
-    m = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
-    y = static_cast<int>(static_cast<long long>(yoe) + era * 400 + (m <= 2));
-}
-
-const long long Epoch1899 = DaysFromCivil(1899, 12, 30);
-
-} // namespace
-
 double DateTimeFromUnix(double seconds) {
     const std::time_t whole = static_cast<std::time_t>(std::floor(seconds));
     std::tm local{};
     localtime_r(&whole, &local);
-    const long long days = DaysFromCivil(local.tm_year + 1900, static_cast<unsigned>(local.tm_mon + 1),
-                                         static_cast<unsigned>(local.tm_mday)) -
-                           Epoch1899;
+    const double days = base::ToDateTime(base::Date{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday});
     const double secs =
         local.tm_hour * 3600.0 + local.tm_min * 60.0 + local.tm_sec + (seconds - std::floor(seconds));
-    return static_cast<double>(days) + secs / 86400.0;
+    return days + secs / 86400.0;
 }
 
 double UnixFromDateTime(double dateTime) {
     const double dayPart = std::floor(dateTime);
-    double secs = std::round((dateTime - dayPart) * 86400.0 * 1000.0) / 1000.0;
-    int y, m, d;
-    CivilFromDays(static_cast<long long>(dayPart) + Epoch1899, y, m, d);
+    const double secs = std::round((dateTime - dayPart) * 86400.0 * 1000.0) / 1000.0;
+    const base::Date date = base::FromDateTime(dayPart);
     std::tm local{};
-    local.tm_year = y - 1900;
-    local.tm_mon = m - 1;
-    local.tm_mday = d;
+    local.tm_year = date.Year - 1900;
+    local.tm_mon = date.Month - 1;
+    local.tm_mday = date.Day;
     const double whole = std::floor(secs);
     local.tm_hour = static_cast<int>(whole) / 3600;
     local.tm_min = static_cast<int>(whole) / 60 % 60;
