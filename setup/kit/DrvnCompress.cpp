@@ -410,12 +410,10 @@ void TDrvnCompress::CompressArchive(TlzhCommand command) {
             throw EDrvnCompress(FormatText("Datoteka <%s> je već u arhivi <%s>", {name, path}));
     }
     const std::uint64_t oldEnd = end;
-    const int oldCount = all.Count();
+    const auto oldHead = EncodeHead(static_cast<std::uint32_t>(all.Count()), 0);
+    const char* const headError = "Ne mogu zapisati glavu datoteke za kompresiranu datoteku";
     try {
-        unsigned char head[ArchiveHeadSize] = {
-            static_cast<unsigned char>(oldCount), static_cast<unsigned char>(oldCount >> 8),
-            static_cast<unsigned char>(oldCount >> 16), static_cast<unsigned char>(oldCount >> 24), 0};
-        if (!append) WriteAt(out, head, sizeof head, 0);
+        if (!append) WriteAt(out, oldHead.data(), oldHead.size(), 0);
         stats_ = TlzhFileStats();
         stats_.TotalSize = all.TotalSize() + fresh.TotalSize();
         for (int i = 0; i < fresh.Count(); ++i) {
@@ -423,26 +421,21 @@ void TDrvnCompress::CompressArchive(TlzhCommand command) {
             end = ArchiveOperation::PackMember(*this, out, end, h);
             all.Add(h);
         }
-        // The count goes in last: until then the archive holds exactly its old members.
-        const std::uint32_t count = static_cast<std::uint32_t>(all.Count());
-        for (int b = 0; b < 4; ++b)
-            head[b] = static_cast<unsigned char>(count >> (8 * b));
-        head[4] = 0;
-        if (WriteSome(out, head, sizeof head, 0, true) != sizeof head)
-            throw EDrvnCompress("Ne mogu zapisati glavu datoteke za kompresiranu datoteku");
+        // The count goes in last, after the members are on disk: until then the archive holds exactly
+        // its old members.
+        if (append && (::ftruncate(out, static_cast<off_t>(end)) != 0 || ::fsync(out) != 0))
+            throw EDrvnCompress(headError);
+        const auto head = EncodeHead(static_cast<std::uint32_t>(all.Count()), 0);
+        if (WriteSome(out, head.data(), head.size(), 0, true) != head.size()) throw EDrvnCompress(headError);
         if (append) {
-            if (::ftruncate(out, static_cast<off_t>(end)) != 0 || ::fsync(out) != 0)
-                throw EDrvnCompress("Ne mogu zapisati glavu datoteke za kompresiranu datoteku");
+            if (::fsync(out) != 0) throw EDrvnCompress(headError);
         } else {
             ::fchmod(out, 0666 & ~CurrentUmask());
             temp->Commit();
         }
     } catch (...) {
         if (append) {
-            unsigned char head[4];
-            for (int b = 0; b < 4; ++b)
-                head[b] = static_cast<unsigned char>(static_cast<std::uint32_t>(oldCount) >> (8 * b));
-            WriteSome(out, head, sizeof head, 0, true);
+            WriteSome(out, oldHead.data(), oldHead.size(), 0, true);
             if (::ftruncate(out, static_cast<off_t>(oldEnd)) == 0) ::fsync(out);
         }
         throw;
@@ -638,10 +631,11 @@ public:
     }
     std::uint64_t Position() const { return pos_; }
     void Close() {
-        if (fd_.Valid() && ::fsync(fd_.Get()) != 0)
-            throw EDrvnCompress("Premalo je prostora na disku za operaciju");
+        if (fd_.Valid() && ::fsync(fd_.Get()) != 0) throw EDrvnCompress(NoRoomText);
         fd_.Close();
     }
+
+    static constexpr const char* NoRoomText = "Premalo je prostora na disku za operaciju";
 
 private:
     Fd fd_;
@@ -650,6 +644,83 @@ private:
 };
 
 } // namespace
+
+// The files of a volume set being written: volume 1 in the destination folder, then one file per new
+// disk, in the folder the new-disk handler names.
+class VolumeSet {
+public:
+    VolumeSet(TDrvnCompress& zip, const std::string& folder, const std::string& baseName,
+              std::vector<std::string>& created)
+        : zip_(zip), folder_(folder), baseName_(baseName), created_(created),
+          firstPath_(AddBackslash(RemoveBackslash(folder)) + baseName) {
+        zip_.currentVolume_ = 1;
+        volume_ = std::make_unique<VolumeWriter>(firstPath_, zip_.VolumeCapacity, created_);
+    }
+
+    // Bytes that must stay on the current volume (the directory).
+    void WriteWhole(const unsigned char* data, std::size_t len) {
+        if (volume_->Write(data, len) != len) throw EDrvnCompress(VolumeWriter::NoRoomText);
+    }
+
+    // Writes every byte, going on to the next volume whenever one is full. Where the first byte landed
+    // goes to startVolume and start (unless it already has a place).
+    void Write(const unsigned char* data, std::size_t len, bool& started, std::uint8_t& startVolume,
+               std::uint32_t& start) {
+        std::size_t written = 0;
+        for (;;) {
+            const std::uint64_t at = volume_->Position();
+            const std::size_t n = volume_->Write(data + written, len - written);
+            if (n > 0 && !started) {
+                started = true;
+                startVolume = static_cast<std::uint8_t>(zip_.currentVolume_);
+                start = static_cast<std::uint32_t>(at);
+            }
+            written += n;
+            if (written == len) return;
+            if (n == 0 && volume_->Position() == 0) throw EDrvnCompress(VolumeWriter::NoRoomText);
+            NextVolume();
+        }
+    }
+
+    std::uint64_t Position() const { return volume_->Position(); }
+    void Finish() {
+        volume_->Close();
+        volume_.reset();
+    }
+
+    // Volume 1 again, to receive the final records (its disk is asked for when it is not there).
+    std::string FirstVolume() {
+        std::string first = firstPath_;
+        for (int attempt = 0; !Exists(first); ++attempt) {
+            if (!zip_.OnNewDisk || attempt >= MaxVolumeTries)
+                throw EDrvnCompress(FormatText("Ne mogu na disku otvoriti pravilnu datoteku %d", {1}));
+            std::string dir = RemoveBackslash(fs::path(first).parent_path().string());
+            zip_.OnNewDisk(zip_, 1, dir);
+            first = AddBackslash(dir) + baseName_;
+        }
+        return first;
+    }
+
+private:
+    void NextVolume() {
+        volume_->Close();
+        if (zip_.currentVolume_ >= 255) throw EDrvnCompress(VolumeWriter::NoRoomText);
+        ++zip_.currentVolume_;
+        if (!zip_.OnNewDisk)
+            throw EDrvnCompress("There was no event handler for the OnNewDisk event, therefore no new disk "
+                                "could be inserted");
+        zip_.OnNewDisk(zip_, zip_.currentVolume_, folder_);
+        volume_ = std::make_unique<VolumeWriter>(AddBackslash(RemoveBackslash(folder_)) +
+                                                     VolumeFileName(baseName_, zip_.currentVolume_),
+                                                 zip_.VolumeCapacity, created_);
+    }
+
+    TDrvnCompress& zip_;
+    std::string folder_, baseName_;
+    std::vector<std::string>& created_;
+    std::string firstPath_;
+    std::unique_ptr<VolumeWriter> volume_;
+};
 
 void TDrvnCompress::CopyToVolumes(const std::string& destDir, const std::string& destName) {
     Abort = false;
@@ -681,7 +752,6 @@ void TDrvnCompress::CopyVolumes(const std::string& destDir, const std::string& d
         throw EDrvnCompress(FormatText("Arhiva %s je već podijeljena na više diskova", {compressedFile_}));
     TFileHeaders out = headers_;
     out.MultiVolume = 1;
-    currentVolume_ = 1;
     stats_ = TlzhFileStats();
     stats_.TotalSize = out.TotalSize();
     stats_.TotalCompressed = out.TotalCompressed();
@@ -689,92 +759,47 @@ void TDrvnCompress::CopyVolumes(const std::string& destDir, const std::string& d
     if (!src.Valid())
         throw EDrvnCompress(FormatText("Ne mogu otvoriti kompresiranu datoteku %s", {compressedFile_}));
     const std::string baseName = fs::path(NormalizeSeparators(destName)).filename().string();
-    const std::string firstPath = AddBackslash(RemoveBackslash(destDir)) + baseName;
-    auto volume = std::make_unique<VolumeWriter>(firstPath, VolumeCapacity, created);
+    VolumeSet set(*this, destDir, baseName, created);
 
-    const std::uint64_t dataStart =
-        ArchiveHeadSize + FileHeaderSize * static_cast<std::uint64_t>(out.Count());
+    // The directory first, with its final size; the positions are filled in as the data goes out.
     for (int i = 0; i < out.Count(); ++i)
         out.GetFileHeaders(i).NextHeader =
             static_cast<std::uint32_t>(ArchiveHeadSize + FileHeaderSize * (i + 1));
-    {
-        std::vector<unsigned char> dir(dataStart, 0);
-        const std::uint32_t count = static_cast<std::uint32_t>(out.Count());
-        for (int b = 0; b < 4; ++b)
-            dir[static_cast<std::size_t>(b)] = static_cast<unsigned char>(count >> (8 * b));
-        dir[4] = 1;
-        if (volume->Write(dir.data(), dir.size()) != dir.size())
-            throw EDrvnCompress("Premalo je prostora na disku za operaciju");
-    }
-    std::string folder = destDir;
-    std::vector<unsigned char> block(CopyBlock);
-    for (int i = 0; i < out.Count(); ++i) {
-        TFileHeader& h = out.GetFileHeaders(i);
-        std::uint64_t srcPos = offset_ + h.DataStart;
-        std::uint64_t remaining = h.CompressedSize;
-        bool started = false;
-        StartFileStats(stats_, h);
-        stats_.FileCompressed = h.CompressedSize;
-        while (remaining > 0) {
-            const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(block.size(), remaining));
-            if (!ReadAt(src.Get(), block.data(), n, srcPos))
-                throw EDrvnCompress(
-                    "Could not read the file headers for the compressed file. The Archive file "
-                    "could possible be corrupt");
-            std::size_t written = 0;
-            while (written < n) {
-                const std::uint64_t at = volume->Position();
-                const std::size_t w = volume->Write(block.data() + written, n - written);
-                if (w > 0 && !started) {
-                    started = true;
-                    h.DataStart = static_cast<std::uint32_t>(at);
-                    h.StartVolume = static_cast<std::uint8_t>(currentVolume_);
-                }
-                written += w;
-                if (written == n) break;
-                if (w == 0 && volume->Position() == 0)
-                    throw EDrvnCompress("Premalo je prostora na disku za operaciju");
-                volume->Close();
-                if (currentVolume_ >= 255) throw EDrvnCompress("Premalo je prostora na disku za operaciju");
-                ++currentVolume_;
-                if (!OnNewDisk)
-                    throw EDrvnCompress(
-                        "There was no event handler for the OnNewDisk event, therefore no new disk "
-                        "could be inserted");
-                OnNewDisk(*this, currentVolume_, folder);
-                volume = std::make_unique<VolumeWriter>(AddBackslash(RemoveBackslash(folder)) +
-                                                            VolumeFileName(baseName, currentVolume_),
-                                                        VolumeCapacity, created);
-            }
-            srcPos += n;
-            remaining -= n;
-            stats_.FileDone += static_cast<std::uint32_t>(n);
-            stats_.FilePercent = Percent(stats_.FileDone, stats_.FileCompressed);
-            stats_.TotalDone += n;
-            stats_.TotalPercent = Percent(stats_.TotalDone, stats_.TotalCompressed);
-            Status();
-            ProcessMessages();
-            if (Abort) throw EdcAborted();
-        }
-        h.LastDataByte = static_cast<std::uint32_t>(volume->Position() - 1);
-        h.EndVolume = static_cast<std::uint8_t>(currentVolume_);
-    }
-    volume->Close();
-    volume.reset();
+    std::vector<unsigned char> dir(ArchiveHeadSize + FileHeaderSize * static_cast<std::size_t>(out.Count()),
+                                   0);
+    set.WriteWhole(dir.data(), dir.size());
+    for (int i = 0; i < out.Count(); ++i)
+        CopyMemberToVolumes(src.Get(), out.GetFileHeaders(i), set);
+    set.Finish();
 
-    // Volume 1 gets the final records (asking for its disk again when it is not there).
-    std::string first = firstPath;
-    for (int attempt = 0; !Exists(first); ++attempt) {
-        if (!OnNewDisk || attempt >= MaxVolumeTries)
-            throw EDrvnCompress(FormatText("Ne mogu na disku otvoriti pravilnu datoteku %d", {1}));
-        std::string dir = RemoveBackslash(fs::path(first).parent_path().string());
-        OnNewDisk(*this, 1, dir);
-        first = AddBackslash(dir) + baseName;
-    }
-    Fd fd(::open(first.c_str(), O_RDWR | O_CLOEXEC));
-    if (!fd.Valid()) throw EDrvnCompress(FormatText("Ne mogu otvoriti kompresiranu datoteku %s", {first}));
-    if (!out.WriteToStream(fd.Get(), 0) || ::fsync(fd.Get()) != 0)
+    Fd fd(::open(set.FirstVolume().c_str(), O_RDWR | O_CLOEXEC));
+    if (!fd.Valid() || !out.WriteToStream(fd.Get(), 0) || ::fsync(fd.Get()) != 0)
         throw EDrvnCompress("Ne mogu zapisati glavu datoteke za kompresiranu datoteku");
+}
+
+void TDrvnCompress::CopyMemberToVolumes(int src, TFileHeader& h, VolumeSet& set) {
+    std::uint64_t srcPos = offset_ + h.DataStart;
+    std::uint64_t remaining = h.CompressedSize;
+    bool started = false;
+    StartFileStats(stats_, h);
+    stats_.FileCompressed = h.CompressedSize;
+    std::vector<unsigned char> block(CopyBlock);
+    while (remaining > 0) {
+        const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(block.size(), remaining));
+        if (!ReadAt(src, block.data(), n, srcPos)) throw EDrvnCompress(CorruptArchiveText);
+        set.Write(block.data(), n, started, h.StartVolume, h.DataStart);
+        srcPos += n;
+        remaining -= n;
+        stats_.FileDone += static_cast<std::uint32_t>(n);
+        stats_.FilePercent = Percent(stats_.FileDone, stats_.FileCompressed);
+        stats_.TotalDone += n;
+        stats_.TotalPercent = Percent(stats_.TotalDone, stats_.TotalCompressed);
+        Status();
+        ProcessMessages();
+        if (Abort) throw EdcAborted();
+    }
+    h.LastDataByte = static_cast<std::uint32_t>(set.Position() - 1);
+    h.EndVolume = static_cast<std::uint8_t>(currentVolume_);
 }
 
 // --- plain copy ---

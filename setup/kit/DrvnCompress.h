@@ -12,6 +12,7 @@ namespace setup {
 namespace detail {
 class Fd;
 }
+class VolumeSet;
 
 enum TCompressionLevel { colNone, colFastest, colDefault, colMax };
 enum TlzhCommand { lzcOverwrite, lzcOnlyAdd };
@@ -114,6 +115,7 @@ protected:
 
 private:
     friend class ArchiveOperation;
+    friend class VolumeSet;
     void ReadHeaders();
     void EnsureHeaders();
     void CompressStatus();
@@ -125,6 +127,7 @@ private:
     void InflateMember(const TFileHeader& h, detail::Fd& volume, std::string& volumeName, int out);
     void CopyVolumes(const std::string& destDir, const std::string& destName,
                      std::vector<std::string>& created);
+    void CopyMemberToVolumes(int src, TFileHeader& h, VolumeSet& set);
     void CopyFile(const std::string& source);
     // Whole writes; a short one goes through DiskFull and is retried (bounded).
     void WriteFully(int fd, const unsigned char* data, std::size_t len);

@@ -39,9 +39,6 @@ std::string GetShort(const unsigned char* p, std::size_t max) {
     return std::string(reinterpret_cast<const char*>(p + 1), n);
 }
 
-const char* const CorruptText =
-    "Could not read the file headers for the compressed file. The Archive file could possible be corrupt";
-
 } // namespace
 
 TFileHeader::Bytes TFileHeader::Encode() const {
@@ -81,6 +78,13 @@ TFileHeader TFileHeader::Decode(const Bytes& b) {
     h.StartVolume = b[140];
     h.FileVersion = GetShort(&b[141], MaxFileVersionBytes);
     return h;
+}
+
+std::array<unsigned char, ArchiveHeadSize> EncodeHead(std::uint32_t count, std::uint8_t layout) {
+    std::array<unsigned char, ArchiveHeadSize> head{};
+    Put32(head.data(), count);
+    head[4] = layout;
+    return head;
 }
 
 std::string EntryKey(const std::string& entry) {
@@ -150,20 +154,20 @@ void TFileHeaders::ReadFromStream(int fd, std::uint64_t base) {
     Clear();
     struct stat st {};
     if (::fstat(fd, &st) != 0 || static_cast<std::uint64_t>(st.st_size) < base + ArchiveHeadSize)
-        throw EDrvnCompress(CorruptText);
+        throw EDrvnCompress(CorruptArchiveText);
     const std::uint64_t avail = static_cast<std::uint64_t>(st.st_size) - base;
     unsigned char head[ArchiveHeadSize];
-    if (!ReadAt(fd, head, sizeof head, base)) throw EDrvnCompress(CorruptText);
+    if (!ReadAt(fd, head, sizeof head, base)) throw EDrvnCompress(CorruptArchiveText);
     const std::int32_t count = static_cast<std::int32_t>(Get32(head));
     MultiVolume = head[4];
     if (count < 0 || MultiVolume > 1 || static_cast<std::uint64_t>(count) * FileHeaderSize > avail)
-        throw EDrvnCompress(CorruptText);
+        throw EDrvnCompress(CorruptArchiveText);
     std::uint64_t pos = ArchiveHeadSize;
     for (std::int32_t i = 0; i < count; ++i) {
         TFileHeader::Bytes bytes;
         if (pos < ArchiveHeadSize || pos + FileHeaderSize > avail ||
             !ReadAt(fd, bytes.data(), bytes.size(), base + pos))
-            throw EDrvnCompress(CorruptText);
+            throw EDrvnCompress(CorruptArchiveText);
         TFileHeader h = TFileHeader::Decode(bytes);
         h.Valid = true;
         const std::uint64_t dataEnd = std::uint64_t(h.DataStart) + h.CompressedSize;
@@ -173,17 +177,15 @@ void TFileHeaders::ReadFromStream(int fd, std::uint64_t base) {
                    h.LastDataByte != dataEnd - 1)
                 : (std::max<int>(h.StartVolume, 1) > std::max<int>(h.EndVolume, 1) || h.CompressedSize == 0);
         if (base::Trim(h.SourceName).empty() || h.NextHeader > avail || badData)
-            throw EDrvnCompress(CorruptText);
+            throw EDrvnCompress(CorruptArchiveText);
         pos = h.NextHeader;
         items_.push_back(std::move(h));
     }
 }
 
 bool TFileHeaders::WriteToStream(int fd, std::uint64_t base) const {
-    unsigned char head[ArchiveHeadSize];
-    Put32(head, static_cast<std::uint32_t>(items_.size()));
-    head[4] = MultiVolume;
-    if (WriteSome(fd, head, sizeof head, base, true) != sizeof head) return false;
+    const auto head = EncodeHead(static_cast<std::uint32_t>(items_.size()), MultiVolume);
+    if (WriteSome(fd, head.data(), head.size(), base, true) != head.size()) return false;
     std::uint64_t pos = base + ArchiveHeadSize;
     for (const TFileHeader& h : items_) {
         const auto bytes = h.Encode();

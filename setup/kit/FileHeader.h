@@ -12,6 +12,8 @@ inline constexpr std::size_t ArchiveHeadSize = 5;
 inline constexpr std::size_t FileHeaderSize = 164;
 inline constexpr std::size_t MaxSourceNameBytes = 100;
 inline constexpr std::size_t MaxFileVersionBytes = 20;
+inline constexpr const char* CorruptArchiveText =
+    "Could not read the file headers for the compressed file. The Archive file could possible be corrupt";
 // Positions and sizes are signed 32-bit in the format.
 inline constexpr std::uint64_t MaxArchiveBytes = 0x7FFFFFFF;
 
@@ -40,6 +42,9 @@ public:
     // name over 100 bytes and a file over 2 GiB (EDrvnCompress); "Ne mogu otvoriti datoteku %s".
     void FillFromFile(const std::string& entry);
 };
+
+// The 5-byte head: record count and layout byte.
+std::array<unsigned char, ArchiveHeadSize> EncodeHead(std::uint32_t count, std::uint8_t layout);
 
 // The key of a list entry: its first ";" field.
 std::string EntryKey(const std::string& entry);
