@@ -177,9 +177,21 @@ void TDrvnCompress::SetFilesToProcess(const std::vector<std::string>& files) {
 
 // --- directory ---
 
+namespace {
+
+// The file that holds the directory: the archive itself, or volume 1 when another volume is named.
+std::string DirectoryFile(const std::string& name) {
+    const std::string ext = fs::path(name).extension().string();
+    const bool numbered = ext.size() > 1 && ext.find_first_not_of("0123456789", 1) == std::string::npos;
+    if (numbered && ext != ".1" && Exists(VolumeFileName(name, 1))) return VolumeFileName(name, 1);
+    return name;
+}
+
+} // namespace
+
 void TDrvnCompress::ReadHeaders() {
     loaded_ = false;
-    Fd fd(::open(compressedFile_.c_str(), O_RDONLY | O_CLOEXEC));
+    Fd fd(::open(DirectoryFile(compressedFile_).c_str(), O_RDONLY | O_CLOEXEC));
     if (!fd.Valid())
         throw EDrvnCompress(FormatText("Ne mogu otvoriti kompresiranu datoteku %s", {compressedFile_}));
     headers_.ReadFromStream(fd.Get(), offset_);

@@ -641,3 +641,76 @@ TEST_F(Archive, LargeMembersAreStreamedNotHeldInMemory) {
         ASSERT_EQ(got, BlockOf(i, block)) << "block " << i;
     }
 }
+
+TEST_F(Archive, AnyVolumeNamesTheSetAndMissingVolumesAreReported) {
+    Spit(Path("src/a"), RandomBytes(30000, 7));
+    Spit(Path("src/b"), RandomBytes(30000, 8));
+    Pack({Path("src/a"), Path("src/b")}, lzcOverwrite, colNone);
+    zip.VolumeCapacity = 25000;
+    zip.OnNewDisk = [](TDrvnCompress&, int, std::string&) {}; // the same folder for every volume
+    zip.CopyToVolumes(Path("set"), "files.1");
+    ASSERT_TRUE(fs::exists(Path("set/files.3")));
+
+    TDrvnCompress set;
+    set.SetCompressedFile(Path("set/files.2"));
+    EXPECT_EQ(set.FileCount(), 2);
+    set.ExtractDirectory = Path("out");
+    set.SetFilesToProcess({Path("src/b")});
+    set.Extract();
+    EXPECT_EQ(Slurp(Path("out/b")), Slurp(Path("src/b")));
+
+    fs::remove(Path("set/files.3"));
+    set.SetFilesToProcess({Path("src/b")});
+    try {
+        set.Extract();
+        FAIL();
+    } catch (const EDrvnCompress& e) {
+        EXPECT_EQ(std::string(e.what()), "Ne mogu na disku otvoriti pravilnu datoteku 3");
+    }
+    int asked = 0;
+    set.OnNewDisk = [&](TDrvnCompress&, int disk, std::string&) { asked += disk; };
+    set.SetFilesToProcess({Path("src/b")});
+    EXPECT_THROW(set.Extract(), EDrvnCompress);
+    EXPECT_EQ(asked, 4 * 3); // four tries for disk 3, then the error
+}
+
+TEST_F(Archive, AbortsAndSilentCancelsEndOperationsAsDescribed) {
+    Spit(Path("src/a"), RandomBytes(40000, 9));
+    Spit(Path("src/b"), "b");
+    Pack({Path("src/a"), Path("src/b")}, lzcOverwrite, colNone);
+
+    // a silent cancel from a handler ends Extract quietly
+    zip.OnBeforeExtracting = [](TDrvnCompress&, const TlzhFileStats& s) {
+        if (s.FileName.ends_with("b")) throw base::Abort();
+    };
+    Unpack({Path("src/a"), Path("src/b")});
+    EXPECT_TRUE(fs::exists(Path("out/a")));
+    EXPECT_FALSE(fs::exists(Path("out/b")));
+    EXPECT_TRUE(zip.FilesToProcess().empty());
+    zip.OnBeforeExtracting = nullptr;
+
+    // CopyToVolumes stopped by the user: OnAborted, Abort stays set, no volume is left behind
+    int abortedCalls = 0;
+    zip.OnAborted = [&](TDrvnCompress&) { ++abortedCalls; };
+    zip.OnStatus = [](TDrvnCompress& c, const TlzhFileStats& s) {
+        if (s.TotalDone > 10000) c.Abort = true;
+    };
+    zip.VolumeCapacity = 30000;
+    zip.OnNewDisk = [](TDrvnCompress&, int, std::string&) {};
+    zip.CopyToVolumes(Path("vol"), "files.1");
+    EXPECT_EQ(abortedCalls, 1);
+    EXPECT_TRUE(zip.Abort);
+    EXPECT_TRUE(fs::is_empty(Path("vol")));
+
+    // while a silent cancel passes through CopyToVolumes
+    zip.OnStatus = [](TDrvnCompress&, const TlzhFileStats&) { throw base::Abort(); };
+    EXPECT_THROW(zip.CopyToVolumes(Path("vol"), "files.1"), base::Abort);
+    EXPECT_TRUE(fs::is_empty(Path("vol")));
+    zip.OnStatus = nullptr;
+    try {
+        zip.GetFileStats(2);
+        FAIL();
+    } catch (const EDrvnCompress& e) {
+        EXPECT_STREQ(e.what(), "Pokušavam uzeti 2 datoteku. Ta datoteka nije definirana");
+    }
+}
