@@ -53,7 +53,12 @@ void ProcessMessages();
 // after the new members are complete and cuts them off again on failure, so the old members stay
 // readable at any instant; extraction writes a temporary file beside the target and renames it over the
 // target only when the size matched; a short write fails the operation unless an OnFullDisk handler made
-// room for a retry; keys over 100 bytes, duplicate keys and files over 2 GiB are refused when packing.
+// room for a retry; keys over 100 bytes, duplicate keys and files over 2 GiB are refused when packing;
+// extracted programs (ELF or "#!") get the executable bit.
+//
+// How an operation ends: stopped through Abort, it calls OnAborted and returns normally with Abort
+// still set; a base::Abort from a handler ends Compress and Extract quietly and passes through
+// CopyToVolumes; any other failure sets Abort and is raised again. Own errors are EDrvnCompress.
 class TDrvnCompress {
 public:
     using StatsEvent = std::function<void(TDrvnCompress&, const TlzhFileStats&)>;
