@@ -541,6 +541,8 @@ void TDrvnCompress::ExtractOne(const std::string& entry) {
     unsigned char first[4] = {};
     const bool haveFirst = ReadAt(temp.Get(), first, std::min<std::size_t>(4, h.FileSize), 0);
     ::fchmod(temp.Get(), ExtractedFileMode(first, haveFirst ? std::min<std::size_t>(4, h.FileSize) : 0));
+    if (!IsValidFileDate(h.FileDate))
+        throw EDrvnCompress("Ne mogu postaviti datum datoteke koja je upravo raširena.");
     const double when = UnixFromDateTime(h.FileDate);
     struct timespec times[2];
     times[0].tv_sec = times[1].tv_sec = static_cast<time_t>(std::floor(when));

@@ -226,7 +226,12 @@ double DateTimeFromUnix(double seconds) {
     return days + secs / 86400.0;
 }
 
+bool IsValidFileDate(double dateTime) {
+    return std::isfinite(dateTime) && dateTime >= -657434.0 && dateTime < 2958466.0;
+}
+
 double UnixFromDateTime(double dateTime) {
+    if (!IsValidFileDate(dateTime)) throw base::Exception("Invalid date-time value");
     const double dayPart = std::floor(dateTime);
     const double secs = std::round((dateTime - dayPart) * 86400.0 * 1000.0) / 1000.0;
     const base::Date date = base::FromDateTime(dayPart);

@@ -125,6 +125,8 @@ int CompareVersions(const std::string& a, const std::string& b);
 // A file date as days since 30 Dec 1899 in local time, and back (seconds since the epoch).
 double DateTimeFromUnix(double seconds);
 double UnixFromDateTime(double dateTime);
+// Dates from 1 Jan 100 to 31 Dec 9999; anything else (NaN included) cannot be a file date.
+bool IsValidFileDate(double dateTime);
 // The file's modification time as a date-time; throws base::Exception when the file cannot be read.
 double FileDateTime(const std::string& fileName);
 

@@ -714,3 +714,44 @@ TEST_F(Archive, AbortsAndSilentCancelsEndOperationsAsDescribed) {
         EXPECT_STREQ(e.what(), "Pokušavam uzeti 2 datoteku. Ta datoteka nije definirana");
     }
 }
+
+TEST_F(Archive, RandomDamageIsAlwaysACleanError) {
+    Spit(Path("src/a"), Text(3000));
+    Spit(Path("src/b"), RandomBytes(500, 11));
+    Pack({Path("src/a"), Path("src/b")});
+    const std::string good = Slurp(Path("files.1"));
+    std::mt19937 gen(1234);
+    int refused = 0;
+    for (int round = 0; round < 100; ++round) {
+        std::string bad = good;
+        const int flips = 1 + static_cast<int>(gen() % 4);
+        for (int f = 0; f < flips; ++f) {
+            // mostly the directory, sometimes the streams
+            const std::size_t at = gen() % 3 ? gen() % (5 + 2 * 164) : gen() % bad.size();
+            bad[at] = static_cast<char>(gen());
+        }
+        if (gen() % 8 == 0) bad.resize(gen() % bad.size());
+        Spit(Path("bad.1"), bad);
+        fs::remove_all(Path("fuzz"));
+        fs::create_directories(Path("fuzz"));
+        TDrvnCompress z;
+        z.SetCompressedFile(Path("bad.1"));
+        z.ExtractDirectory = Path("fuzz/out");
+        try {
+            std::vector<std::string> names;
+            for (int i = 0; i < z.FileCount(); ++i)
+                names.push_back(z.GetFileStats(i).FileName);
+            z.SetFilesToProcess(names);
+            z.Extract();
+        } catch (const EDrvnCompress&) {
+            ++refused;
+        }
+        // whatever happened, nothing landed outside the target folder
+        for (const auto& e : fs::recursive_directory_iterator(Path("fuzz"))) {
+            if (e.is_regular_file()) {
+                EXPECT_EQ(e.path().parent_path(), fs::path(Path("fuzz/out")));
+            }
+        }
+    }
+    EXPECT_GT(refused, 50);
+}
