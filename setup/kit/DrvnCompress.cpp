@@ -298,7 +298,7 @@ class ArchiveOperation {
 public:
     // Packs one member at pos (record, then its zlib stream); returns the position after it.
     static std::uint64_t PackMember(TDrvnCompress& c, int fd, std::uint64_t pos, TFileHeader& h) {
-        Fd src(::open(h.SourceName.c_str(), O_RDONLY | O_CLOEXEC));
+        Fd src(::open(h.SourceName.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
         if (!src.Valid()) throw EDrvnCompress(FormatText("Ne mogu otvoriti datoteku %s", {h.SourceName}));
         StartFileStats(c.stats_, h);
         if (c.OnBeforeAdding) c.OnBeforeAdding(c, c.stats_);
@@ -390,6 +390,19 @@ void TDrvnCompress::Compress(TlzhCommand command) {
     files_.clear();
 }
 
+namespace {
+
+// A key may be in an archive once: lookups by name would only ever find the first.
+void RefuseDuplicates(const TFileHeaders& old, const TFileHeaders& fresh, const std::string& archive) {
+    for (int i = 0; i < fresh.Count(); ++i) {
+        const std::string& name = fresh.GetFileHeaders(i).SourceName;
+        if (old.IndexOfEntry(name) >= 0 || fresh.IndexOfEntry(name) < i)
+            throw EDrvnCompress(FormatText("Datoteka <%s> je već u arhivi <%s>", {name, archive}));
+    }
+}
+
+} // namespace
+
 void TDrvnCompress::CompressArchive(TlzhCommand command) {
     const std::string path = compressedFile_;
     if (base::Trim(path).empty()) throw EDrvnCompress(FormatText("Ne mogu kreirati datoteku %s", {path}));
@@ -416,11 +429,7 @@ void TDrvnCompress::CompressArchive(TlzhCommand command) {
         temp = std::make_unique<TempBeside>(path);
     }
     const int out = append ? fd.Get() : temp->Get();
-    for (int i = 0; i < fresh.Count(); ++i) {
-        const std::string& name = fresh.GetFileHeaders(i).SourceName;
-        if (all.IndexOfEntry(name) >= 0 || fresh.IndexOfEntry(name) < i)
-            throw EDrvnCompress(FormatText("Datoteka <%s> je već u arhivi <%s>", {name, path}));
-    }
+    RefuseDuplicates(all, fresh, path);
     const std::uint64_t oldEnd = end;
     const auto oldHead = EncodeHead(static_cast<std::uint32_t>(all.Count()), 0);
     const char* const headError = "Ne mogu zapisati glavu datoteke za kompresiranu datoteku";
@@ -833,9 +842,9 @@ void TDrvnCompress::CopySingleFile(const std::string& source, const std::string&
 }
 
 void TDrvnCompress::CopyFile(const std::string& source) {
-    Fd src(::open(source.c_str(), O_RDONLY | O_CLOEXEC));
+    Fd src(::open(source.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     struct stat st {};
-    if (!src.Valid() || ::fstat(src.Get(), &st) != 0)
+    if (!src.Valid() || ::fstat(src.Get(), &st) != 0 || !S_ISREG(st.st_mode))
         throw EDrvnCompress(FormatText("Ne mogu otvoriti datoteku %s", {source}));
     auto targetPath = [&] {
         const std::string dir = NormalizeSeparators(ExtractDirectory);

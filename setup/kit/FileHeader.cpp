@@ -96,7 +96,7 @@ void TFileHeader::FillFromFile(const std::string& entry) {
     if (name.size() > MaxSourceNameBytes)
         throw EDrvnCompress(
             FormatText("Naziv datoteke %s je predug za arhivu (najviše 100 bajtova)", {name}));
-    const int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
+    const int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     struct stat st {};
     if (fd < 0 || ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         if (fd >= 0) ::close(fd);
