@@ -145,7 +145,17 @@ void SetProcessMessagesHook(std::function<void()> hook) {
 }
 
 void ProcessMessages() {
-    if (ProcessHook()) ProcessHook()();
+    // A handler that pumps events may start another long step; that one must not pump again inside.
+    static thread_local bool inside = false;
+    if (inside || !ProcessHook()) return;
+    inside = true;
+    try {
+        ProcessHook()();
+    } catch (...) {
+        inside = false;
+        throw;
+    }
+    inside = false;
 }
 
 unsigned ExtractedFileMode(const unsigned char* first, std::size_t count) {

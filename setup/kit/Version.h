@@ -20,6 +20,11 @@ struct TVersionInfo {
 
 inline constexpr const char* VersionSection = ".fileversion";
 
+// Stamps the program being built with its version: SETUP_FILE_VERSION("1.112.0.0") in one source file of
+// the program (further "Name=Value" lines may follow the version, separated by "\n").
+#define SETUP_FILE_VERSION(text)                                                                             \
+    __attribute__((section(".fileversion"), used)) static const char SetupFileVersion[] = text
+
 namespace version {
 
 // Windows language identifiers and code pages of a version resource's string table. Kept for the

@@ -1,3 +1,4 @@
+#include "setup/kit/DrvnCompress.h"
 #include "setup/kit/DrvnStream.h"
 #include "setup/kit/KitExceptions.h"
 #include "setup/kit/KitRoutines.h"
@@ -123,4 +124,24 @@ TEST_F(TempFiles, HandleStreamReadsWritesSeeksAndSizes) {
     char c;
     EXPECT_EQ(closed.Read(&c, 1), 0u);
     EXPECT_EQ(closed.Write("x", 1), 0u);
+}
+
+TEST(KitRoutines, MessagePumpIsNotReentered) {
+    int depth = 0, calls = 0;
+    SetProcessMessagesHook([&] {
+        ++calls;
+        ++depth;
+        EXPECT_EQ(depth, 1);
+        ProcessMessages(); // a nested pump from inside is skipped
+        --depth;
+    });
+    ProcessMessages();
+    ProcessMessages();
+    EXPECT_EQ(calls, 2);
+    SetProcessMessagesHook([] { throw base::Abort(); });
+    EXPECT_THROW(ProcessMessages(), base::Abort);
+    SetProcessMessagesHook([&] { ++calls; });
+    ProcessMessages(); // the guard was released by the exception
+    EXPECT_EQ(calls, 3);
+    SetProcessMessagesHook(nullptr);
 }

@@ -10,8 +10,7 @@ using namespace setup;
 namespace fs = std::filesystem;
 
 // This test program carries its own version the way the project's builds stamp theirs.
-__attribute__((section(".fileversion"), used)) static const char OwnVersion[] =
-    "1.112.0.0\nCompanyName=Lumeno d.o.o.\nProductName = Plom\n";
+SETUP_FILE_VERSION("1.112.0.0\nCompanyName=Lumeno d.o.o.\nProductName = Plom\n");
 
 namespace {
 
@@ -80,7 +79,7 @@ TEST_F(Versions, ProgramsOfThisSystemCarryTheirVersionInASection) {
     EXPECT_EQ(own.VersionInfo().ProductName, "Plom");
     fs::copy_file("/proc/self/exe", Path("Plom"));
     EXPECT_EQ(FileVersionOf(Path("Plom")), "1.112.0.0");
-    EXPECT_NE(OwnVersion[0], 0);
+    EXPECT_NE(SetupFileVersion[0], 0);
 
     for (bool wide : {false, true})
         for (bool big : {false, true}) {
