@@ -755,3 +755,24 @@ TEST_F(Archive, RandomDamageIsAlwaysACleanError) {
     }
     EXPECT_GT(refused, 50);
 }
+
+TEST_F(Archive, AddingEventsSeeEachRecordBeforeAndAfterItsData) {
+    Spit(Path("src/a"), Text(1000));
+    Spit(Path("src/b"), Text(2000));
+    std::vector<TFileHeader> before, after;
+    zip.OnBeforeAdding = [&](TDrvnCompress&, const TlzhFileStats& s) { before.push_back(s.Header); };
+    zip.OnAfterAdding = [&](TDrvnCompress&, const TlzhFileStats& s) { after.push_back(s.Header); };
+    zip.SetFilesToProcess({"  ", Path("src/a"), "", Path("src/b")});
+    EXPECT_EQ(zip.FilesToProcess().size(), 2u); // blank entries are dropped
+    zip.SetCompressedFile(Path("files.1"));
+    zip.Compress(lzcOverwrite);
+    ASSERT_EQ(before.size(), 2u);
+    ASSERT_EQ(after.size(), 2u);
+    EXPECT_EQ(before[1].FileNumber, 2);
+    EXPECT_EQ(before[0].CompressedSize, 0u);
+    EXPECT_EQ(after[0].DataStart, 5u + 164u);
+    EXPECT_EQ(after[1].DataStart, after[0].NextHeader + 164u);
+    EXPECT_EQ(after[1].NextHeader, fs::file_size(Path("files.1")));
+    EXPECT_EQ(zip.GetFileStats(1).Header.Encode(),
+              after[1].Encode()); // what was reported is what was written
+}
