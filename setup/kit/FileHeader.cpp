@@ -150,6 +150,20 @@ int TFileHeaders::IndexOfEntry(const std::string& entry) const {
     return -1;
 }
 
+namespace {
+
+// A volume-set record whose data cannot lie where it says: before the directory or beyond volume 1,
+// or ending on an earlier volume than it starts.
+bool BadVolumeRecord(const TFileHeader& h, std::uint64_t count, std::uint64_t avail) {
+    const int start = std::max<int>(h.StartVolume, 1), end = std::max<int>(h.EndVolume, 1);
+    const std::uint64_t directoryEnd = ArchiveHeadSize + count * FileHeaderSize;
+    if (start > end || h.CompressedSize == 0) return true;
+    if (start == 1 && (h.DataStart < directoryEnd || h.DataStart > avail)) return true;
+    return end == 1 && (h.LastDataByte < h.DataStart || h.LastDataByte >= avail);
+}
+
+} // namespace
+
 void TFileHeaders::ReadFromStream(int fd, std::uint64_t base) {
     Clear();
     struct stat st {};
@@ -171,11 +185,9 @@ void TFileHeaders::ReadFromStream(int fd, std::uint64_t base) {
         TFileHeader h = TFileHeader::Decode(bytes);
         h.Valid = true;
         const std::uint64_t dataEnd = std::uint64_t(h.DataStart) + h.CompressedSize;
-        const bool badData =
-            MultiVolume == 0
-                ? (h.DataStart < pos + FileHeaderSize || dataEnd > avail || h.CompressedSize == 0 ||
-                   h.LastDataByte != dataEnd - 1)
-                : (std::max<int>(h.StartVolume, 1) > std::max<int>(h.EndVolume, 1) || h.CompressedSize == 0);
+        const bool badData = MultiVolume == 0 ? (h.DataStart < pos + FileHeaderSize || dataEnd > avail ||
+                                                 h.CompressedSize == 0 || h.LastDataByte != dataEnd - 1)
+                                              : BadVolumeRecord(h, static_cast<std::uint64_t>(count), avail);
         if (base::Trim(h.SourceName).empty() || h.NextHeader > avail || badData)
             throw EDrvnCompress(CorruptArchiveText);
         pos = h.NextHeader;

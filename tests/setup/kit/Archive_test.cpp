@@ -659,6 +659,20 @@ TEST_F(Archive, AnyVolumeNamesTheSetAndMissingVolumesAreReported) {
     set.Extract();
     EXPECT_EQ(Slurp(Path("out/b")), Slurp(Path("src/b")));
 
+    // records of a volume set that cannot be right are refused with the directory
+    const std::string first = Slurp(Path("set/files.1"));
+    for (const auto& [at, byte] :
+         std::vector<std::pair<std::size_t, char>>{{5 + 140, 3},     // starts after its end
+                                                   {5 + 132, 10}}) { // inside the directory
+        std::string bad = first;
+        bad[at] = byte;
+        if (at == 5 + 132) bad.replace(at, 4, Le32(10));
+        Spit(Path("badset/files.1"), bad);
+        TDrvnCompress z;
+        z.SetCompressedFile(Path("badset/files.1"));
+        EXPECT_THROW(z.FileCount(), EDrvnCompress) << at;
+    }
+
     fs::remove(Path("set/files.3"));
     set.SetFilesToProcess({Path("src/b")});
     try {
