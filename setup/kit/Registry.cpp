@@ -1,0 +1,487 @@
+#include "setup/kit/Registry.h"
+
+#include "base/Text.h"
+#include "setup/kit/KitExceptions.h"
+#include "setup/kit/KitRoutines.h"
+
+#include <cctype>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <sstream>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace setup {
+
+namespace fs = std::filesystem;
+
+const char* RootName(int root) {
+    switch (root) {
+    case HKEY_CLASSES_ROOT:
+        return "HKEY_CLASSES_ROOT";
+    case HKEY_CURRENT_CONFIG:
+        return "HKEY_CURRENT_CONFIG";
+    case HKEY_DYN_DATA:
+        return "HKEY_DYN_DATA";
+    case HKEY_LOCAL_MACHINE:
+        return "HKEY_LOCAL_MACHINE";
+    case HKEY_USERS:
+        return "HKEY_USERS";
+    default:
+        return "HKEY_CURRENT_USER";
+    }
+}
+
+std::string NormalizeKey(const std::string& key) {
+    std::string out;
+    std::string part;
+    auto flush = [&] {
+        if (part.empty()) return;
+        if (!out.empty()) out += '\\';
+        out += part;
+        part.clear();
+    };
+    for (char c : key) {
+        if (c == '\\')
+            flush();
+        else
+            part += c;
+    }
+    flush();
+    return out;
+}
+
+namespace {
+
+std::string Upper(const std::string& s) {
+    return base::UpperCase(s);
+}
+
+// Percent-escapes the bytes that would break the line format.
+std::string Escape(const std::string& s) {
+    std::string out;
+    for (unsigned char c : s) {
+        if (c < 0x20 || c == '%' || c == 0x7F) {
+            char buf[4];
+            std::snprintf(buf, sizeof buf, "%%%02X", c);
+            out += buf;
+        } else {
+            out += static_cast<char>(c);
+        }
+    }
+    return out;
+}
+
+bool Unescape(const std::string& s, std::string& out) {
+    out.clear();
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        if (s[i] != '%') {
+            out += s[i];
+            continue;
+        }
+        if (i + 2 >= s.size() || !std::isxdigit(static_cast<unsigned char>(s[i + 1])) ||
+            !std::isxdigit(static_cast<unsigned char>(s[i + 2])))
+            return false;
+        out += static_cast<char>(std::stoi(s.substr(i + 1, 2), nullptr, 16));
+        i += 2;
+    }
+    return true;
+}
+
+} // namespace
+
+const RegistryHive::Key* RegistryHive::Find(const std::string& key) const {
+    const auto it = keys_.find(Upper(NormalizeKey(key)));
+    return it == keys_.end() ? nullptr : &it->second;
+}
+
+bool RegistryHive::KeyExists(const std::string& key) const {
+    return NormalizeKey(key).empty() || Find(key) != nullptr;
+}
+
+void RegistryHive::CreateKey(const std::string& key) {
+    const std::string path = NormalizeKey(key);
+    std::size_t pos = 0;
+    while (!path.empty()) {
+        const std::size_t end = path.find('\\', pos);
+        const std::string prefix = path.substr(0, end);
+        auto& k = keys_[Upper(prefix)];
+        if (k.path.empty()) k.path = prefix;
+        if (end == std::string::npos) break;
+        pos = end + 1;
+    }
+}
+
+void RegistryHive::DeleteKeyTree(const std::string& key) {
+    const std::string upper = Upper(NormalizeKey(key));
+    for (auto it = keys_.begin(); it != keys_.end();) {
+        const std::string& k = it->first;
+        const bool inside =
+            upper.empty() || k == upper ||
+            (k.size() > upper.size() && k.compare(0, upper.size(), upper) == 0 && k[upper.size()] == '\\');
+        it = inside ? keys_.erase(it) : std::next(it);
+    }
+}
+
+void RegistryHive::SetValue(const std::string& key, const std::string& name, const RegValue& value) {
+    CreateKey(key);
+    auto& values = keys_[Upper(NormalizeKey(key))].values;
+    for (auto& [n, v] : values) {
+        if (base::SameText(n, name)) {
+            v = value;
+            return;
+        }
+    }
+    values.emplace_back(name, value);
+}
+
+bool RegistryHive::DeleteValue(const std::string& key, const std::string& name) {
+    const auto it = keys_.find(Upper(NormalizeKey(key)));
+    if (it == keys_.end()) return false;
+    auto& values = it->second.values;
+    for (auto v = values.begin(); v != values.end(); ++v) {
+        if (base::SameText(v->first, name)) {
+            values.erase(v);
+            return true;
+        }
+    }
+    return false;
+}
+
+std::optional<RegValue> RegistryHive::Value(const std::string& key, const std::string& name) const {
+    const Key* k = Find(key);
+    if (!k) return std::nullopt;
+    for (const auto& [n, v] : k->values)
+        if (base::SameText(n, name)) return v;
+    return std::nullopt;
+}
+
+std::vector<std::string> RegistryHive::SubKeys(const std::string& key) const {
+    const std::string upper = Upper(NormalizeKey(key));
+    const std::string prefix = upper.empty() ? std::string() : upper + "\\";
+    std::vector<std::string> out;
+    for (const auto& [k, data] : keys_) {
+        if (k.size() <= prefix.size() || k.compare(0, prefix.size(), prefix) != 0) continue;
+        if (k.find('\\', prefix.size()) != std::string::npos) continue;
+        out.push_back(data.path.substr(data.path.size() - (k.size() - prefix.size())));
+    }
+    return out;
+}
+
+std::vector<std::string> RegistryHive::ValueNames(const std::string& key) const {
+    std::vector<std::string> out;
+    if (const Key* k = Find(key))
+        for (const auto& v : k->values)
+            out.push_back(v.first);
+    return out;
+}
+
+// Format: a first line naming the format, then per key a line "K<TAB>path" followed by its values as
+// "S|I|F<TAB>name<TAB>value". Texts are percent-escaped; floats keep every digit.
+std::string RegistryHive::Serialize() const {
+    std::ostringstream out;
+    out << "LumenoRegistry 1\n";
+    for (const auto& [upper, key] : keys_) {
+        out << "K\t" << Escape(key.path) << '\n';
+        for (const auto& [name, v] : key.values) {
+            out << (v.kind == RegValue::String    ? 'S'
+                    : v.kind == RegValue::Integer ? 'I'
+                                                  : 'F')
+                << '\t' << Escape(name) << '\t';
+            if (v.kind == RegValue::String) {
+                out << Escape(v.text);
+            } else if (v.kind == RegValue::Integer) {
+                out << v.integer;
+            } else {
+                char buf[40];
+                std::snprintf(buf, sizeof buf, "%.17g", v.real);
+                out << buf;
+            }
+            out << '\n';
+        }
+    }
+    return out.str();
+}
+
+RegistryHive RegistryHive::Parse(const std::string& text, const std::string& source) {
+    RegistryHive hive;
+    std::istringstream in(text);
+    std::string line;
+    int number = 0;
+    std::string current;
+    bool haveKey = false;
+    auto damaged = [&] {
+        return EDorvaneAbnormal(FormatText("The registry file %s is damaged at line %d", {source, number}));
+    };
+    while (std::getline(in, line)) {
+        ++number;
+        if (number == 1) {
+            if (line != "LumenoRegistry 1") throw damaged();
+            continue;
+        }
+        if (line.empty()) continue;
+        const std::size_t t1 = line.find('\t');
+        if (t1 != 1) throw damaged();
+        const char kind = line[0];
+        if (kind == 'K') {
+            std::string path;
+            if (!Unescape(line.substr(2), path)) throw damaged();
+            current = NormalizeKey(path);
+            hive.CreateKey(current);
+            haveKey = true;
+            continue;
+        }
+        const std::size_t t2 = line.find('\t', 2);
+        std::string name, raw = t2 == std::string::npos ? std::string() : line.substr(t2 + 1);
+        if (!haveKey || t2 == std::string::npos || !Unescape(line.substr(2, t2 - 2), name)) throw damaged();
+        RegValue v;
+        try {
+            std::size_t used = 0;
+            if (kind == 'S') {
+                v.kind = RegValue::String;
+                if (!Unescape(raw, v.text)) throw damaged();
+                used = raw.size();
+            } else if (kind == 'I') {
+                v.kind = RegValue::Integer;
+                v.integer = std::stoll(raw, &used);
+            } else if (kind == 'F') {
+                v.kind = RegValue::Float;
+                v.real = std::stod(raw, &used);
+            }
+            if (used != raw.size() || (kind != 'S' && kind != 'I' && kind != 'F')) throw damaged();
+        } catch (const std::logic_error&) {
+            throw damaged();
+        }
+        hive.SetValue(current, name, v);
+    }
+    return hive;
+}
+
+namespace {
+
+std::string ReadAll(int fd) {
+    std::string data;
+    char buf[65536];
+    for (;;) {
+        const ssize_t n = ::read(fd, buf, sizeof buf);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        data.append(buf, static_cast<std::size_t>(n));
+    }
+    return data;
+}
+
+bool WriteAll(int fd, const std::string& data) {
+    std::size_t done = 0;
+    while (done < data.size()) {
+        const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        done += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+// An flock on the hive's lock file for the lifetime of the object.
+class HiveLock {
+public:
+    HiveLock(const fs::path& file, bool exclusive) {
+        fd_ = ::open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+        if (fd_ < 0) throw EDorvaneAbnormal("Cannot open the registry lock " + file.string());
+        while (::flock(fd_, exclusive ? LOCK_EX : LOCK_SH) != 0) {
+            if (errno != EINTR) {
+                ::close(fd_);
+                throw EDorvaneAbnormal("Cannot lock the registry " + file.string());
+            }
+        }
+    }
+    ~HiveLock() { ::close(fd_); }
+    HiveLock(const HiveLock&) = delete;
+    HiveLock& operator=(const HiveLock&) = delete;
+
+private:
+    int fd_ = -1;
+};
+
+RegistryHive ReadHive(const fs::path& file) {
+    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        if (errno == ENOENT) return {};
+        throw EDorvaneAbnormal("Cannot read the registry file " + file.string());
+    }
+    const std::string text = ReadAll(fd);
+    ::close(fd);
+    return RegistryHive::Parse(text, file.string());
+}
+
+void SaveHive(const fs::path& file, const RegistryHive& hive) {
+    std::string temp = file.string() + ".XXXXXX";
+    const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
+    if (fd < 0) throw EDorvaneAbnormal("Cannot write the registry file " + file.string());
+    ::fchmod(fd, ::geteuid() == 0 ? 0600 : 0644);
+    const bool ok = WriteAll(fd, hive.Serialize()) && ::fsync(fd) == 0;
+    ::close(fd);
+    if (!ok || ::rename(temp.c_str(), file.c_str()) != 0) {
+        ::unlink(temp.c_str());
+        throw EDorvaneAbnormal("Cannot write the registry file " + file.string());
+    }
+    const int dir = ::open(file.parent_path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+        ::fsync(dir);
+        ::close(dir);
+    }
+}
+
+} // namespace
+
+RegistryStore::RegistryStore() : folder_(StateFolder()) {}
+
+RegistryStore::RegistryStore(fs::path folder) : folder_(std::move(folder)) {}
+
+fs::path RegistryStore::HiveFile(int root) const {
+    return folder_ / (std::string(RootName(root)) + ".reg");
+}
+
+RegistryHive RegistryStore::Load(int root) const {
+    const fs::path file = HiveFile(root);
+    std::error_code ec;
+    if (!fs::exists(file, ec)) return {};
+    HiveLock lock(file.string() + ".lock", false);
+    return ReadHive(file);
+}
+
+bool RegistryStore::Update(int root, const std::function<bool(RegistryHive&)>& change) const {
+    std::error_code ec;
+    fs::create_directories(folder_, ec);
+    const fs::path file = HiveFile(root);
+    HiveLock lock(file.string() + ".lock", true);
+    RegistryHive hive = ReadHive(file);
+    const bool result = change(hive);
+    SaveHive(file, hive);
+    return result;
+}
+
+namespace {
+
+std::optional<RegValue> ReadValue(int root, const std::string& key, const std::string& name) {
+    try {
+        return RegistryStore().Load(root).Value(key, name);
+    } catch (const std::exception&) {
+        return std::nullopt;
+    }
+}
+
+void WriteValue(int root, const std::string& key, const std::string& name, const RegValue& v,
+                const std::string& errorText) {
+    try {
+        RegistryStore().Update(root, [&](RegistryHive& h) {
+            h.SetValue(key, name, v);
+            return true;
+        });
+    } catch (const std::exception&) {
+        throw EIRCannotWriteValue(errorText);
+    }
+}
+
+} // namespace
+
+void WriteRegString(int root, const std::string& key, const std::string& name, const std::string& value) {
+    RegValue v;
+    v.text = value;
+    WriteValue(root, key, name, v,
+               FormatText("Cannot install into registry. Key: %s Ident: %s Value %s", {key, name, value}));
+}
+
+void WriteRegInteger(int root, const std::string& key, const std::string& name, long long value) {
+    RegValue v;
+    v.kind = RegValue::Integer;
+    v.integer = value;
+    WriteValue(root, key, name, v, key);
+}
+
+void WriteRegFloat(int root, const std::string& key, const std::string& name, double value) {
+    RegValue v;
+    v.kind = RegValue::Float;
+    v.real = value;
+    WriteValue(root, key, name, v, key);
+}
+
+std::string ReadRegString(int root, const std::string& key, const std::string& name, const std::string& def) {
+    const auto v = ReadValue(root, key, name);
+    return v && v->kind == RegValue::String ? v->text : def;
+}
+
+long long ReadRegInteger(int root, const std::string& key, const std::string& name, long long def) {
+    const auto v = ReadValue(root, key, name);
+    return v && v->kind == RegValue::Integer ? v->integer : def;
+}
+
+double ReadRegFloat(int root, const std::string& key, const std::string& name, double def) {
+    const auto v = ReadValue(root, key, name);
+    return v && v->kind == RegValue::Float ? v->real : def;
+}
+
+bool RegKeyExists(int root, const std::string& key) {
+    return RegistryStore().Load(root).KeyExists(key);
+}
+
+bool RegValueExists(int root, const std::string& key, const std::string& name) {
+    return ReadValue(root, key, name).has_value();
+}
+
+void CreateRegKey(int root, const std::string& key) {
+    RegistryStore().Update(root, [&](RegistryHive& h) {
+        h.CreateKey(key);
+        return true;
+    });
+}
+
+std::vector<std::string> RegSubKeys(int root, const std::string& key) {
+    return RegistryStore().Load(root).SubKeys(key);
+}
+
+std::vector<std::string> RegValueNames(int root, const std::string& key) {
+    return RegistryStore().Load(root).ValueNames(key);
+}
+
+bool DeleteRegValue(int root, const std::string& key, const std::string& name) {
+    try {
+        return RegistryStore().Update(root, [&](RegistryHive& h) { return h.DeleteValue(key, name); });
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+void DeleteRegKeyTree(int root, const std::string& key) {
+    try {
+        RegistryStore().Update(root, [&](RegistryHive& h) {
+            h.DeleteKeyTree(key);
+            return true;
+        });
+    } catch (const std::exception&) {
+    }
+}
+
+bool AddRunOnce(const std::string& name, const std::string& command, bool numbered) {
+    try {
+        return RegistryStore().Update(HKEY_LOCAL_MACHINE, [&](RegistryHive& h) {
+            std::string use = name;
+            for (int i = 1; numbered && h.Value(RunOnceKey, use); ++i) {
+                if (i > MaxNumberedNames) return false;
+                use = name + std::to_string(i);
+            }
+            RegValue v;
+            v.text = command;
+            h.SetValue(RunOnceKey, use, v);
+            return true;
+        });
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+} // namespace setup

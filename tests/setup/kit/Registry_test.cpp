@@ -1,0 +1,143 @@
+#include "setup/kit/KitExceptions.h"
+#include "setup/kit/KitRoutines.h"
+#include "setup/kit/Registry.h"
+#include "tests/setup/kit/KitTestEnv.h"
+
+#include <fstream>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using namespace setup;
+namespace fs = std::filesystem;
+
+using Registry = setuptest::KitTest;
+
+TEST_F(Registry, TypedValuesRoundTripThroughTheFile) {
+    WriteRegString(HKEY_LOCAL_MACHINE, "\\SOFTWARE\\Dorvane\\Install\\Install0", "Path",
+                   "/home/a b/setup\tx%y\nz");
+    WriteRegInteger(HKEY_LOCAL_MACHINE, "\\SOFTWARE\\Dorvane\\Install\\Install0", "Size", -1234567890123LL);
+    WriteRegFloat(HKEY_LOCAL_MACHINE, "\\SOFTWARE\\Dorvane\\Install\\Install0", "CreationDate",
+                  45123.123456789012);
+    EXPECT_EQ(ReadRegString(HKEY_LOCAL_MACHINE, "SOFTWARE\\Dorvane\\Install\\Install0", "Path", ""),
+              "/home/a b/setup\tx%y\nz");
+    EXPECT_EQ(ReadRegInteger(HKEY_LOCAL_MACHINE, "\\SOFTWARE\\Dorvane\\Install\\Install0", "Size", 0),
+              -1234567890123LL);
+    EXPECT_EQ(ReadRegFloat(HKEY_LOCAL_MACHINE, "\\SOFTWARE\\Dorvane\\Install\\Install0", "CreationDate", 0),
+              45123.123456789012);
+    // a value of another type, a missing value or key gives the default
+    EXPECT_EQ(ReadRegInteger(HKEY_LOCAL_MACHINE, "\\SOFTWARE\\Dorvane\\Install\\Install0", "Path", 7), 7);
+    EXPECT_EQ(ReadRegString(HKEY_LOCAL_MACHINE, "\\SOFTWARE\\Nothing", "Path", "def"), "def");
+    // roots are separate files
+    EXPECT_EQ(ReadRegString(HKEY_CURRENT_USER, "\\SOFTWARE\\Dorvane\\Install\\Install0", "Path", "none"),
+              "none");
+    EXPECT_TRUE(fs::exists(fs::path(std::getenv("LUMENO_SETUP_STATE")) / "HKEY_LOCAL_MACHINE.reg"));
+    // an unknown root number is the current user's
+    WriteRegString(42, "\\K", "V", "x");
+    EXPECT_EQ(ReadRegString(HKEY_CURRENT_USER, "\\K", "V", ""), "x");
+}
+
+TEST_F(Registry, KeysAndNamesIgnoreCaseButKeepIt) {
+    WriteRegString(HKEY_LOCAL_MACHINE, "\\Software\\Microsoft\\Windows\\Help", "PLOM.HLP", "/opt/Lumeno");
+    WriteRegString(HKEY_LOCAL_MACHINE, "\\SOFTWARE\\MICROSOFT\\windows\\help", "plom.hlp", "/other");
+    EXPECT_EQ(RegValueNames(HKEY_LOCAL_MACHINE, "\\software\\microsoft\\windows\\HELP"),
+              (std::vector<std::string>{"PLOM.HLP"}));
+    EXPECT_EQ(ReadRegString(HKEY_LOCAL_MACHINE, "\\Software\\Microsoft\\Windows\\Help", "Plom.hlp", ""),
+              "/other");
+    CreateRegKey(HKEY_LOCAL_MACHINE, "\\SOFTWARE\\Dorvane\\Install\\Install0\\Unfinished");
+    CreateRegKey(HKEY_LOCAL_MACHINE, "\\SOFTWARE\\Dorvane\\Install\\Install1");
+    EXPECT_EQ(RegSubKeys(HKEY_LOCAL_MACHINE, "\\software\\dorvane\\INSTALL"),
+              (std::vector<std::string>{"Install0", "Install1"}));
+    EXPECT_EQ(RegSubKeys(HKEY_LOCAL_MACHINE, "\\Software"),
+              (std::vector<std::string>{"Dorvane", "Microsoft"}));
+    EXPECT_TRUE(RegKeyExists(HKEY_LOCAL_MACHINE, "\\SOFTWARE\\Dorvane"));
+}
+
+TEST_F(Registry, DeletingATreeTakesItsSubKeysOnly) {
+    WriteRegString(HKEY_LOCAL_MACHINE, "\\A\\B\\C", "v", "1");
+    WriteRegString(HKEY_LOCAL_MACHINE, "\\A\\B", "v", "2");
+    WriteRegString(HKEY_LOCAL_MACHINE, "\\A\\BB", "v", "3");
+    DeleteRegKeyTree(HKEY_LOCAL_MACHINE, "\\a\\b");
+    EXPECT_FALSE(RegKeyExists(HKEY_LOCAL_MACHINE, "\\A\\B\\C"));
+    EXPECT_FALSE(RegKeyExists(HKEY_LOCAL_MACHINE, "\\A\\B"));
+    EXPECT_EQ(ReadRegString(HKEY_LOCAL_MACHINE, "\\A\\BB", "v", ""), "3");
+    DeleteRegKeyTree(HKEY_LOCAL_MACHINE, "\\Not\\There"); // ignored
+    EXPECT_TRUE(DeleteRegValue(HKEY_LOCAL_MACHINE, "\\A\\BB", "V"));
+    EXPECT_FALSE(RegValueExists(HKEY_LOCAL_MACHINE, "\\A\\BB", "v"));
+}
+
+TEST_F(Registry, RunOnceNumbersTakenNamesOrOverwrites) {
+    EXPECT_TRUE(AddRunOnce("DorvaneUnfinished", "first", true));
+    EXPECT_TRUE(AddRunOnce("DorvaneUnfinished", "second", true));
+    EXPECT_TRUE(AddRunOnce("DorvaneUnfinished", "third", true));
+    EXPECT_EQ(ReadRegString(HKEY_LOCAL_MACHINE, RunOnceKey, "DorvaneUnfinished", ""), "first");
+    EXPECT_EQ(ReadRegString(HKEY_LOCAL_MACHINE, RunOnceKey, "DorvaneUnfinished1", ""), "second");
+    EXPECT_EQ(ReadRegString(HKEY_LOCAL_MACHINE, RunOnceKey, "DorvaneUnfinished2", ""), "third");
+    EXPECT_TRUE(AddRunOnce("DorvaneUnfinished", "replaced", false));
+    EXPECT_EQ(ReadRegString(HKEY_LOCAL_MACHINE, RunOnceKey, "DorvaneUnfinished", ""), "replaced");
+    EXPECT_EQ(RegValueNames(HKEY_LOCAL_MACHINE, RunOnceKey).size(), 3u);
+}
+
+TEST_F(Registry, NumberedRunOnceNamesAreBounded) {
+    RegistryStore().Update(HKEY_LOCAL_MACHINE, [](RegistryHive& h) {
+        RegValue v;
+        h.SetValue(RunOnceKey, "Resume", v);
+        for (int i = 1; i <= MaxNumberedNames; ++i)
+            h.SetValue(RunOnceKey, "Resume" + std::to_string(i), v);
+        return true;
+    });
+    EXPECT_FALSE(AddRunOnce("Resume", "cmd", true));
+    EXPECT_TRUE(AddRunOnce("Resume", "cmd", false));
+    EXPECT_EQ(ReadRegString(HKEY_LOCAL_MACHINE, RunOnceKey, "Resume", ""), "cmd");
+}
+
+TEST_F(Registry, DamagedFileIsAClearErrorAndWritesFailWithTheKitText) {
+    const fs::path state = std::getenv("LUMENO_SETUP_STATE");
+    fs::create_directories(state);
+    std::ofstream(state / "HKEY_LOCAL_MACHINE.reg") << "LumenoRegistry 1\nK\tA\nX\tbroken\n";
+    EXPECT_EQ(ReadRegString(HKEY_LOCAL_MACHINE, "A", "v", "default"), "default");
+    try {
+        RegistryStore().Load(HKEY_LOCAL_MACHINE);
+        FAIL();
+    } catch (const EDorvaneAbnormal& e) {
+        EXPECT_NE(std::string(e.what()).find("HKEY_LOCAL_MACHINE.reg is damaged at line 3"),
+                  std::string::npos);
+    }
+    try {
+        WriteRegString(HKEY_LOCAL_MACHINE, "K", "Name", "Val");
+        FAIL();
+    } catch (const EIRCannotWriteValue& e) {
+        EXPECT_EQ(std::string(e.what()), "Cannot install into registry. Key: K Ident: Name Value Val");
+    }
+    EXPECT_FALSE(AddRunOnce("X", "y", true));
+}
+
+TEST_F(Registry, TwoProcessesWritingAtOnceLoseNothing) {
+    constexpr int perProcess = 25;
+    CreateRegKey(HKEY_LOCAL_MACHINE, "\\Shared");
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    const std::string who = child == 0 ? "child" : "parent";
+    bool ok = true;
+    for (int i = 0; i < perProcess; ++i) {
+        try {
+            WriteRegInteger(HKEY_LOCAL_MACHINE, "\\Shared", who + std::to_string(i), i);
+            AddRunOnce("Resume", who, true);
+        } catch (...) {
+            ok = false;
+        }
+    }
+    if (child == 0) ::_exit(ok ? 0 : 1);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    ASSERT_TRUE(ok);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    for (int i = 0; i < perProcess; ++i) {
+        EXPECT_EQ(ReadRegInteger(HKEY_LOCAL_MACHINE, "\\Shared", "child" + std::to_string(i), -1), i);
+        EXPECT_EQ(ReadRegInteger(HKEY_LOCAL_MACHINE, "\\Shared", "parent" + std::to_string(i), -1), i);
+    }
+    // every numbered RunOnce name was taken exactly once
+    EXPECT_EQ(RegValueNames(HKEY_LOCAL_MACHINE, RunOnceKey).size(), static_cast<std::size_t>(2 * perProcess));
+    // no temporary file is left beside the hive
+    for (const auto& e : fs::directory_iterator(std::getenv("LUMENO_SETUP_STATE")))
+        EXPECT_TRUE(e.path().extension() == ".reg" || e.path().extension() == ".lock") << e.path();
+}
