@@ -324,6 +324,7 @@ void TDataSet::SetBofEof() {
 }
 
 void TDataSet::ResetPosition() {
+    RowChanged();
     InternalFirst();
     bof_ = true;
     eof_ = InternalCurrentRow() == nullptr;
@@ -341,6 +342,7 @@ void TDataSet::RestoreState(TDataSetState saved) {
 }
 
 void TDataSet::Resync(bool atEnd) {
+    RowChanged();
     bof_ = false;
     eof_ = atEnd;
     SetBofEof();

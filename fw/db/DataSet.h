@@ -180,6 +180,8 @@ protected:
     // A state for internal work (writing a key buffer) without events; RestoreState returns from it.
     TDataSetState SetTempState(TDataSetState value);
     void RestoreState(TDataSetState saved);
+    // The cursor may be on another row now (a derived class drops what it knew of the current row).
+    virtual void RowChanged() {}
     // Runs OnCalcFields for the current record (when there are calculated fields).
     void CalculateFields();
     // A post or delete was written and the state is browse again; the record is not resynchronised yet.
