@@ -28,23 +28,38 @@ class Error : public base::Exception {
 public:
     using base::Exception::Exception;
 };
-class KeyViolation : public Error { public: using Error::Error; };   // a unique key already exists
-class TableBusy : public Error { public: using Error::Error; };      // another open holds the table (exclusive/locked)
-class RecordLocked : public Error { public: using Error::Error; };   // another open is editing the record
-class DamagedFile : public Error { public: using Error::Error; };    // a file of the table cannot be read as a table
-class MissingTable : public Error { public: using Error::Error; };  // no such table in the folder
+class KeyViolation : public Error {
+public:
+    using Error::Error;
+}; // a unique key already exists
+class TableBusy : public Error {
+public:
+    using Error::Error;
+}; // another open holds the table (exclusive/locked)
+class RecordLocked : public Error {
+public:
+    using Error::Error;
+}; // another open is editing the record
+class DamagedFile : public Error {
+public:
+    using Error::Error;
+}; // a file of the table cannot be read as a table
+class MissingTable : public Error {
+public:
+    using Error::Error;
+}; // no such table in the folder
 
 // ---------------------------------------------------------------------------------------------- fields
 
 enum class FieldType : std::uint8_t {
-    Alpha,     // Size characters
-    Short,     // 16-bit
-    Long,      // 32-bit
-    Number,    // double
+    Alpha,  // Size characters
+    Short,  // 16-bit
+    Long,   // 32-bit
+    Number, // double
     Logical,
     Date,
-    AutoInc,   // 32-bit, assigned on insert
-    Memo,      // Size = bytes of text kept in the record; the rest in the .MB
+    AutoInc, // 32-bit, assigned on insert
+    Memo,    // Size = bytes of text kept in the record; the rest in the .MB
     // Types this program never creates; read as their own types, never as one of the above.
     Currency,  // double
     Time,      // milliseconds since midnight (Int)
@@ -152,7 +167,8 @@ TableInfo ReadTableInfo(const fs::path& folder, const std::string& name);
 class Cursor;
 
 // One open of a table. All opens of one file in the process share one image of it; each open holds its own
-// shared or exclusive lock, so an exclusive open fails while any other open exists, in this process or another.
+// shared or exclusive lock, so an exclusive open fails while any other open exists, in this process or
+// another.
 class Table {
 public:
     static std::unique_ptr<Table> Open(const fs::path& folder, const std::string& name, OpenMode mode);
@@ -187,9 +203,9 @@ public:
 
 // A position in one order of a table's rows, optionally limited to a range.
 //
-// Positions: on a row, or on the crack before the first row (BOF) or after the last (EOF). Both are true on an
-// empty range. After another cursor changed the table the cursor stays on its row (found again by bookmark);
-// if that row is gone it moves to the row that took its place in the order.
+// Positions: on a row, or on the crack before the first row (BOF) or after the last (EOF). Both are true on
+// an empty range. After another cursor changed the table the cursor stays on its row (found again by
+// bookmark); if that row is gone it moves to the row that took its place in the order.
 class Cursor {
 public:
     virtual ~Cursor() = default;
@@ -206,21 +222,21 @@ public:
 
     virtual void First() = 0; // to the first row (or BOF=EOF=true when empty)
     virtual void Last() = 0;
-    virtual bool Next() = 0;  // false when it reached EOF
-    virtual bool Prior() = 0; // false when it reached BOF
+    virtual bool Next() = 0;                                // false when it reached EOF
+    virtual bool Prior() = 0;                               // false when it reached BOF
     virtual std::int64_t MoveBy(std::int64_t distance) = 0; // rows actually moved
     virtual bool Bof() const = 0;
     virtual bool Eof() const = 0;
     virtual bool OnRow() const = 0;
-    virtual std::int64_t RecordCount() const = 0; // within the range
+    virtual std::int64_t RecordCount() const = 0;  // within the range
     virtual std::int64_t RecordNumber() const = 0; // 1-based position in the range, 0 off a row
 
     virtual const Row& Read() const = 0; // the current row; Error off a row
     virtual Bookmark GetBookmark() const = 0;
     virtual bool GotoBookmark(const Bookmark& b) = 0; // false when the row is gone (position unchanged)
 
-    // Key search on the current index with a partial key: exact = the first row whose leading fields equal the
-    // key (false and unchanged when none); nearest = the first row at or after the key (EOF when none).
+    // Key search on the current index with a partial key: exact = the first row whose leading fields equal
+    // the key (false and unchanged when none); nearest = the first row at or after the key (EOF when none).
     // Text compares in cp1250 byte order (upper-cased for case-insensitive indexes), nulls first, numbers and
     // dates by value, floats exactly.
     virtual bool FindKey(const Key& key) = 0;

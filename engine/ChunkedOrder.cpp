@@ -1,0 +1,135 @@
+#include "engine/ChunkedOrder.h"
+
+#include <algorithm>
+
+namespace engine {
+
+ChunkedOrder::Pos ChunkedOrder::Next(Pos p) const {
+    if (IsEnd(p)) return p;
+    if (++p.Idx >= chunks_[p.ChunkIndex]->Ids.size()) return {p.ChunkIndex + 1, 0};
+    return p;
+}
+
+ChunkedOrder::Pos ChunkedOrder::Prev(Pos p) const {
+    if (p.Idx > 0) return {p.ChunkIndex, p.Idx - 1};
+    const std::size_t c = p.ChunkIndex - 1;
+    return {c, chunks_[c]->Ids.size() - 1};
+}
+
+std::int64_t ChunkedOrder::Rank(Pos p) const {
+    std::int64_t r = 0;
+    for (std::size_t i = 0; i < p.ChunkIndex && i < chunks_.size(); ++i)
+        r += static_cast<std::int64_t>(chunks_[i]->Ids.size());
+    return r + static_cast<std::int64_t>(p.Idx);
+}
+
+ChunkedOrder::Pos ChunkedOrder::FromRank(std::int64_t rank) const {
+    if (rank < 0) return Begin();
+    for (std::size_t i = 0; i < chunks_.size(); ++i) {
+        const auto n = static_cast<std::int64_t>(chunks_[i]->Ids.size());
+        if (rank < n) return {i, static_cast<std::size_t>(rank)};
+        rank -= n;
+    }
+    return End();
+}
+
+ChunkedOrder::Pos ChunkedOrder::Locate(RowId id) const {
+    if (rowChunk_ == nullptr || id >= rowChunk_->size() || (*rowChunk_)[id] == nullptr) return End();
+    const Chunk* c = (*rowChunk_)[id];
+    const auto it = std::find(c->Ids.begin(), c->Ids.end(), id);
+    if (it == c->Ids.end()) return End();
+    return {c->Index, static_cast<std::size_t>(it - c->Ids.begin())};
+}
+
+void ChunkedOrder::Track(Chunk* c) {
+    if (rowChunk_ == nullptr) return;
+    for (RowId id : c->Ids) {
+        if (id >= rowChunk_->size()) rowChunk_->resize(id + 1, nullptr);
+        (*rowChunk_)[id] = c;
+    }
+}
+
+void ChunkedOrder::Reindex(std::size_t from) {
+    for (std::size_t i = from; i < chunks_.size(); ++i)
+        chunks_[i]->Index = i;
+}
+
+ChunkedOrder::Pos ChunkedOrder::Insert(Pos p, RowId id, Change& change) {
+    ++size_;
+    if (chunks_.empty()) {
+        chunks_.push_back(std::make_unique<Chunk>());
+        chunks_[0]->Ids.push_back(id);
+        change.Touched = change.Added = chunks_[0].get();
+        Track(change.Added);
+        return {0, 0};
+    }
+    if (IsEnd(p)) p = {chunks_.size() - 1, chunks_.back()->Ids.size()};
+    Chunk* c = chunks_[p.ChunkIndex].get();
+    if (c->Ids.size() < capacity_) {
+        c->Ids.insert(c->Ids.begin() + static_cast<std::ptrdiff_t>(p.Idx), id);
+        change.Touched = c;
+        if (rowChunk_ != nullptr) Track(c);
+        return p;
+    }
+    auto fresh = std::make_unique<Chunk>();
+    Chunk* added = fresh.get();
+    if (p.Idx == c->Ids.size() && p.ChunkIndex + 1 == chunks_.size()) {
+        // Appending past a full last chunk: start a new one.
+        added->Ids.push_back(id);
+    } else {
+        const std::size_t half = c->Ids.size() / 2;
+        added->Ids.assign(c->Ids.begin() + static_cast<std::ptrdiff_t>(half), c->Ids.end());
+        c->Ids.resize(half);
+        if (p.Idx <= half) {
+            c->Ids.insert(c->Ids.begin() + static_cast<std::ptrdiff_t>(p.Idx), id);
+        } else {
+            added->Ids.insert(added->Ids.begin() + static_cast<std::ptrdiff_t>(p.Idx - half), id);
+        }
+    }
+    chunks_.insert(chunks_.begin() + static_cast<std::ptrdiff_t>(p.ChunkIndex + 1), std::move(fresh));
+    Reindex(p.ChunkIndex + 1);
+    change.Touched = c;
+    change.Added = added;
+    Track(c);
+    Track(added);
+    // Where the id ended up.
+    for (std::size_t k = 0; k < c->Ids.size(); ++k)
+        if (c->Ids[k] == id) return {c->Index, k};
+    for (std::size_t k = 0; k < added->Ids.size(); ++k)
+        if (added->Ids[k] == id) return {added->Index, k};
+    return End();
+}
+
+void ChunkedOrder::Erase(Pos p, Change& change) {
+    Chunk* c = chunks_[p.ChunkIndex].get();
+    if (rowChunk_ != nullptr && c->Ids[p.Idx] < rowChunk_->size()) (*rowChunk_)[c->Ids[p.Idx]] = nullptr;
+    c->Ids.erase(c->Ids.begin() + static_cast<std::ptrdiff_t>(p.Idx));
+    --size_;
+    change.Touched = c;
+    if (c->Ids.empty()) {
+        change.Removed = std::move(chunks_[p.ChunkIndex]);
+        chunks_.erase(chunks_.begin() + static_cast<std::ptrdiff_t>(p.ChunkIndex));
+        Reindex(p.ChunkIndex);
+        change.Touched = nullptr;
+    }
+}
+
+Chunk* ChunkedOrder::AppendChunk(std::vector<RowId> ids, std::uint16_t block) {
+    auto c = std::make_unique<Chunk>();
+    c->Ids = std::move(ids);
+    c->Block = block;
+    c->Index = chunks_.size();
+    size_ += c->Ids.size();
+    Chunk* raw = c.get();
+    chunks_.push_back(std::move(c));
+    Track(raw);
+    return raw;
+}
+
+void ChunkedOrder::Clear() {
+    chunks_.clear();
+    size_ = 0;
+    if (rowChunk_ != nullptr) rowChunk_->clear();
+}
+
+} // namespace engine

@@ -1,0 +1,91 @@
+#pragma once
+// A sequence of row ids kept in chunks of bounded size: inserting or removing one id moves at most one
+// chunk's ids. The primary order of a table uses one chunk per data block of the .DB file.
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+namespace engine {
+
+using RowId = std::uint32_t;
+
+struct Chunk {
+    std::vector<RowId> Ids;
+    std::uint16_t Block = 0; // .DB block number (primary order only)
+    std::size_t Index = 0;   // position in the chunk list
+};
+
+class ChunkedOrder {
+public:
+    struct Pos {
+        std::size_t ChunkIndex = 0;
+        std::size_t Idx = 0;
+        friend bool operator==(const Pos&, const Pos&) = default;
+    };
+    // What an insert or erase did to the chunks, so the owner can renumber blocks.
+    struct Change {
+        Chunk* Touched = nullptr;       // the chunk that got or lost the id
+        Chunk* Added = nullptr;         // a new chunk (split or append)
+        std::unique_ptr<Chunk> Removed; // a chunk that became empty
+    };
+
+    explicit ChunkedOrder(std::size_t capacity) : capacity_(capacity) {}
+
+    std::size_t Capacity() const { return capacity_; }
+    std::size_t Size() const { return size_; }
+    const std::vector<std::unique_ptr<Chunk>>& Chunks() const { return chunks_; }
+    // Keeps rowChunk[id] = the chunk holding id (for orders that cannot find a row by its key).
+    void TrackRows(std::vector<Chunk*>* rowChunk) { rowChunk_ = rowChunk; }
+
+    Pos Begin() const { return {0, 0}; }
+    Pos End() const { return {chunks_.size(), 0}; }
+    bool IsEnd(Pos p) const { return p.ChunkIndex >= chunks_.size(); }
+    RowId At(Pos p) const { return chunks_[p.ChunkIndex]->Ids[p.Idx]; }
+    Pos Next(Pos p) const;
+    Pos Prev(Pos p) const; // p must not be Begin
+    std::int64_t Rank(Pos p) const;
+    Pos FromRank(std::int64_t rank) const;
+
+    // The first position whose id does not sort before the target.
+    template <class Before> Pos LowerBound(Before before) const {
+        std::size_t lo = 0, hi = chunks_.size();
+        while (lo < hi) {
+            const std::size_t mid = (lo + hi) / 2;
+            if (before(chunks_[mid]->Ids.back()))
+                lo = mid + 1;
+            else
+                hi = mid;
+        }
+        if (lo == chunks_.size()) return End();
+        const auto& ids = chunks_[lo]->Ids;
+        std::size_t a = 0, b = ids.size();
+        while (a < b) {
+            const std::size_t mid = (a + b) / 2;
+            if (before(ids[mid]))
+                a = mid + 1;
+            else
+                b = mid;
+        }
+        return {lo, a};
+    }
+    // Position of a tracked row (TrackRows), End when absent.
+    Pos Locate(RowId id) const;
+
+    Pos Insert(Pos p, RowId id, Change& change);
+    void Erase(Pos p, Change& change);
+    // Appends a whole chunk (loading).
+    Chunk* AppendChunk(std::vector<RowId> ids, std::uint16_t block);
+    void Clear();
+
+private:
+    void Reindex(std::size_t from);
+    void Track(Chunk* c);
+
+    std::size_t capacity_;
+    std::size_t size_ = 0;
+    std::vector<std::unique_ptr<Chunk>> chunks_;
+    std::vector<Chunk*>* rowChunk_ = nullptr;
+};
+
+} // namespace engine

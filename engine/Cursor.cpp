@@ -1,0 +1,394 @@
+#include "engine/Cursor.h"
+
+#include "base/Text.h"
+#include "engine/codec/Bytes.h"
+#include "engine/codec/IndexDefFile.h"
+#include "engine/Errors.h"
+
+#include <cstring>
+
+namespace engine {
+
+CursorImpl::CursorImpl(TableHandle& table) : table_(table), image_(table.SharedImage()) {
+    version_ = image_->Version();
+}
+
+CursorImpl::~CursorImpl() {
+    if (recordLocked_) table_.Locks().Unlock(recordLockByte_, 1);
+}
+
+// ------------------------------------------------------------------------------------------------ indexes
+
+int CursorImpl::Index() const {
+    if (index_ < 0) return -1;
+    return index_ + (image_->KeyFields() > 0 ? 1 : 0);
+}
+
+void CursorImpl::SetIndex(int index) {
+    const int keyed = image_->KeyFields() > 0 ? 1 : 0;
+    int internal = -1;
+    if (index >= 0) {
+        internal = index - keyed;
+        if (index >= keyed + image_->SecondaryCount())
+            throw Error("Indeks ne postoji (" + image_->Name() + ")");
+    }
+    Revalidate();
+    const bool wasOnRow = OnRow();
+    index_ = internal;
+    lo_.clear();
+    hi_.clear();
+    loParts_ = hiParts_ = 0;
+    if (wasOnRow && image_->Alive(id_)) {
+        const Pos p = image_->Locate(index_, id_);
+        if (!Order().IsEnd(p)) return SetRow(p);
+    }
+    SetCrack(true, false);
+}
+
+int CursorImpl::FindIndexByName(const std::string& name) const {
+    if (name.empty()) return -1;
+    const auto list = image_->Indexes();
+    for (std::size_t i = 0; i < list.size(); ++i)
+        if (!list[i].Primary && base::SameText(list[i].Name, name)) return static_cast<int>(i);
+    return -2;
+}
+
+int CursorImpl::FindIndexByFields(const std::string& fieldsText) const {
+    if (base::Trim(fieldsText).empty()) return -1;
+    const auto wanted = codec::ResolveFieldList(fieldsText, image_->Layout());
+    if (wanted.empty()) return -2;
+    if (wanted == image_->IndexFieldNumbers(-1)) return -1;
+    const int keyed = image_->KeyFields() > 0 ? 1 : 0;
+    for (int i = 0; i < image_->SecondaryCount(); ++i)
+        if (image_->IndexFieldNumbers(i) == wanted) return i + keyed;
+    return -2;
+}
+
+std::vector<int> CursorImpl::IndexFields() const {
+    return image_->IndexFieldNumbers(index_);
+}
+
+// ------------------------------------------------------------------------------------------------ position
+
+void CursorImpl::SetRow(Pos pos) const {
+    bof_ = eof_ = false;
+    pos_ = pos;
+    id_ = Order().At(pos);
+    version_ = image_->Version();
+    rowValid_ = false;
+    saved_.assign(reinterpret_cast<const char*>(image_->Record(id_)), image_->RecordSize());
+}
+
+void CursorImpl::SetCrack(bool bof, bool eof) const {
+    bof_ = bof;
+    eof_ = eof;
+    rowValid_ = false;
+    version_ = image_->Version();
+}
+
+void CursorImpl::Revalidate() const {
+    if (version_ == image_->Version()) return;
+    version_ = image_->Version();
+    rowValid_ = false;
+    if (bof_ || eof_) return;
+    ChunkedOrder& order = Order();
+    Pos p = image_->Locate(index_, id_);
+    if (!order.IsEnd(p)) {
+        pos_ = p;
+        return;
+    }
+    // The row is gone: take the one that now stands in its place.
+    if (saved_.empty()) {
+        SetCrack(false, true);
+        return;
+    }
+    if (index_ < 0 && image_->KeyFields() == 0) {
+        // Stored order: the row after it now stands where it stood.
+        p = pos_;
+        if (p.ChunkIndex >= order.Chunks().size()) {
+            p = order.End();
+        } else if (p.Idx >= order.Chunks()[p.ChunkIndex]->Ids.size()) {
+            p = {p.ChunkIndex + 1, 0};
+        }
+    } else
+        p = image_->LowerBound(index_, codec::Bytes(saved_), id_);
+    if (!SeekForward(p)) SetCrack(false, true);
+}
+
+bool CursorImpl::Accepted(RowId id) const {
+    if (!filter_) return true;
+    image_->Decode(id, filterRow_);
+    return filter_(filterRow_);
+}
+
+bool CursorImpl::BelowRange(RowId id) const {
+    return loParts_ > 0 && image_->CompareKey(index_, image_->Record(id), lo_, loParts_) < 0;
+}
+
+bool CursorImpl::AboveRange(RowId id) const {
+    return hiParts_ > 0 && image_->CompareKey(index_, image_->Record(id), hi_, hiParts_) > 0;
+}
+
+CursorImpl::Pos CursorImpl::RangeStart() const {
+    ChunkedOrder& order = Order();
+    if (loParts_ == 0) return order.Begin();
+    return order.LowerBound(
+        [&](RowId x) { return image_->CompareKey(index_, image_->Record(x), lo_, loParts_) < 0; });
+}
+
+CursorImpl::Pos CursorImpl::RangeEnd() const {
+    ChunkedOrder& order = Order();
+    if (hiParts_ == 0) return order.End();
+    return order.LowerBound(
+        [&](RowId x) { return image_->CompareKey(index_, image_->Record(x), hi_, hiParts_) <= 0; });
+}
+
+bool CursorImpl::SeekForward(Pos pos) const {
+    ChunkedOrder& order = Order();
+    for (; !order.IsEnd(pos); pos = order.Next(pos)) {
+        const RowId id = order.At(pos);
+        if (AboveRange(id)) return false;
+        if (BelowRange(id)) continue;
+        if (Accepted(id)) {
+            SetRow(pos);
+            return true;
+        }
+    }
+    return false;
+}
+
+bool CursorImpl::SeekBackward(Pos pos) const {
+    ChunkedOrder& order = Order();
+    while (!(pos == order.Begin())) {
+        pos = order.Prev(pos);
+        const RowId id = order.At(pos);
+        if (BelowRange(id)) return false;
+        if (AboveRange(id)) continue;
+        if (Accepted(id)) {
+            SetRow(pos);
+            return true;
+        }
+    }
+    return false;
+}
+
+void CursorImpl::First() {
+    Revalidate();
+    if (!SeekForward(RangeStart())) SetCrack(true, true);
+}
+
+void CursorImpl::Last() {
+    Revalidate();
+    if (!SeekBackward(RangeEnd())) SetCrack(true, true);
+}
+
+bool CursorImpl::Next() {
+    Revalidate();
+    if (eof_) return false;
+    if (bof_) {
+        if (SeekForward(RangeStart())) return true;
+        SetCrack(true, true);
+        return false;
+    }
+    if (SeekForward(Order().Next(pos_))) return true;
+    SetCrack(false, true);
+    return false;
+}
+
+bool CursorImpl::Prior() {
+    Revalidate();
+    if (bof_) return false;
+    if (eof_) {
+        if (SeekBackward(RangeEnd())) return true;
+        SetCrack(true, true);
+        return false;
+    }
+    if (SeekBackward(pos_)) return true;
+    SetCrack(true, false);
+    return false;
+}
+
+std::int64_t CursorImpl::MoveBy(std::int64_t distance) {
+    std::int64_t moved = 0;
+    for (; distance > 0 && Next(); --distance)
+        ++moved;
+    for (; distance < 0 && Prior(); ++distance)
+        ++moved;
+    return moved;
+}
+
+bool CursorImpl::Bof() const {
+    Revalidate();
+    return bof_;
+}
+
+bool CursorImpl::Eof() const {
+    Revalidate();
+    return eof_;
+}
+
+bool CursorImpl::OnRow() const {
+    Revalidate();
+    return !bof_ && !eof_;
+}
+
+std::int64_t CursorImpl::RecordCount() const {
+    Revalidate();
+    ChunkedOrder& order = Order();
+    if (loParts_ == 0 && hiParts_ == 0 && !filter_) return static_cast<std::int64_t>(order.Size());
+    const Pos a = RangeStart(), b = RangeEnd();
+    if (!filter_) return order.Rank(b) - order.Rank(a);
+    std::int64_t n = 0;
+    for (Pos p = a; !(p == b) && !order.IsEnd(p); p = order.Next(p))
+        if (Accepted(order.At(p))) ++n;
+    return n;
+}
+
+std::int64_t CursorImpl::RecordNumber() const {
+    Revalidate();
+    if (bof_ || eof_) return 0;
+    ChunkedOrder& order = Order();
+    const Pos a = RangeStart();
+    if (!filter_) return order.Rank(pos_) - order.Rank(a) + 1;
+    std::int64_t n = 0;
+    for (Pos p = a; !order.IsEnd(p); p = order.Next(p)) {
+        if (Accepted(order.At(p))) ++n;
+        if (p == pos_) break;
+    }
+    return n;
+}
+
+void CursorImpl::RequireRow() const {
+    Revalidate();
+    if (bof_ || eof_) throw Error("Nema tekućeg sloga (" + image_->Name() + ")");
+}
+
+const Row& CursorImpl::Read() const {
+    RequireRow();
+    if (!rowValid_) {
+        image_->Decode(id_, row_);
+        rowValid_ = true;
+    }
+    return row_;
+}
+
+Bookmark CursorImpl::GetBookmark() const {
+    RequireRow();
+    Bookmark b(4, '\0');
+    codec::PutU32(reinterpret_cast<unsigned char*>(b.data()), id_);
+    return b;
+}
+
+bool CursorImpl::GotoBookmark(const Bookmark& b) {
+    Revalidate();
+    if (b.size() != 4) return false;
+    const RowId id = codec::GetU32(reinterpret_cast<const unsigned char*>(b.data()));
+    if (!image_->Alive(id)) return false;
+    const Pos p = image_->Locate(index_, id);
+    if (Order().IsEnd(p) || BelowRange(id) || AboveRange(id) || !Accepted(id)) return false;
+    SetRow(p);
+    return true;
+}
+
+// ------------------------------------------------------------------------------------------------ search
+
+bool CursorImpl::FindKey(const Key& key) {
+    Revalidate();
+    std::size_t parts = 0;
+    const std::string k = image_->EncodeKey(index_, key, parts);
+    ChunkedOrder& order = Order();
+    Pos p = order.LowerBound(
+        [&](RowId x) { return image_->CompareKey(index_, image_->Record(x), k, parts) < 0; });
+    for (; !order.IsEnd(p); p = order.Next(p)) {
+        const RowId id = order.At(p);
+        if (image_->CompareKey(index_, image_->Record(id), k, parts) != 0) return false;
+        if (BelowRange(id) || AboveRange(id) || !Accepted(id)) continue;
+        SetRow(p);
+        return true;
+    }
+    return false;
+}
+
+void CursorImpl::FindNearest(const Key& key) {
+    Revalidate();
+    std::size_t parts = 0;
+    const std::string k = image_->EncodeKey(index_, key, parts);
+    ChunkedOrder& order = Order();
+    Pos p = order.LowerBound(
+        [&](RowId x) { return image_->CompareKey(index_, image_->Record(x), k, parts) < 0; });
+    if (!order.IsEnd(p) && BelowRange(order.At(p))) p = RangeStart();
+    if (!SeekForward(p)) SetCrack(false, true);
+}
+
+void CursorImpl::SetRange(const Key& start, const Key& end) {
+    Revalidate();
+    lo_ = start.empty() ? std::string() : image_->EncodeKey(index_, start, loParts_);
+    hi_ = end.empty() ? std::string() : image_->EncodeKey(index_, end, hiParts_);
+    if (start.empty()) loParts_ = 0;
+    if (end.empty()) hiParts_ = 0;
+    First();
+}
+
+void CursorImpl::CancelRange() {
+    Revalidate();
+    lo_.clear();
+    hi_.clear();
+    loParts_ = hiParts_ = 0;
+    if (bof_ && eof_) First();
+}
+
+void CursorImpl::SetFilter(std::function<bool(const Row&)> accept) {
+    filter_ = std::move(accept);
+    First();
+}
+
+// ------------------------------------------------------------------------------------------------ writes
+
+void CursorImpl::Insert(Row row) {
+    RowId id = 0;
+    table_.Write([&] { id = image_->Insert(row); });
+    const Pos p = image_->Locate(index_, id);
+    if (!Order().IsEnd(p)) SetRow(p);
+}
+
+void CursorImpl::Modify(Row row) {
+    RequireRow();
+    const RowId id = id_;
+    table_.Write([&] {
+        if (!image_->Alive(id)) throw Error("Slog više ne postoji (" + image_->Name() + ")");
+        image_->Modify(id, row);
+    });
+    const Pos p = image_->Locate(index_, id);
+    if (!Order().IsEnd(p)) SetRow(p);
+}
+
+void CursorImpl::Delete() {
+    RequireRow();
+    const RowId id = id_;
+    table_.Write([&] {
+        if (!image_->Alive(id)) throw Error("Slog više ne postoji (" + image_->Name() + ")");
+        image_->Delete(id);
+    });
+    if (recordLocked_) UnlockRecord();
+    Revalidate();
+}
+
+void CursorImpl::LockRecord() {
+    RequireRow();
+    if (recordLocked_) UnlockRecord();
+    const std::string identity = image_->RecordIdentity(id_);
+    const std::uint64_t h =
+        codec::Checksum(reinterpret_cast<const unsigned char*>(identity.data()), identity.size());
+    const std::int64_t byte = lockspace::Records + static_cast<std::int64_t>(h % lockspace::RecordSpan);
+    if (!table_.Locks().TryLock(byte, 1, LockKind::Exclusive)) ThrowLocked(image_->Name());
+    recordLocked_ = true;
+    recordLockByte_ = byte;
+}
+
+void CursorImpl::UnlockRecord() {
+    if (!recordLocked_) return;
+    table_.Locks().Unlock(recordLockByte_, 1);
+    recordLocked_ = false;
+}
+
+} // namespace engine

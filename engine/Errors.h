@@ -1,0 +1,28 @@
+#pragma once
+// The engine's messages: short Croatian texts naming the table file.
+
+#include "engine/Engine.h"
+
+#include <string>
+
+namespace engine {
+
+[[noreturn]] inline void ThrowDamaged(const std::string& fileName) {
+    throw DamagedFile("Datoteka " + fileName + " je oštećena");
+}
+[[noreturn]] inline void ThrowBusy(const std::string& fileName) {
+    throw TableBusy("Tablica " + fileName + " je zauzeta");
+}
+[[noreturn]] inline void ThrowLocked(const std::string& fileName) {
+    throw RecordLocked("Slog je zaključan (" + fileName + ")");
+}
+[[noreturn]] inline void ThrowKeyViolation(const std::string& fileName) {
+    throw KeyViolation("Ključ već postoji (" + fileName + ")");
+}
+[[noreturn]] inline void ThrowMissing(const std::string& fileName) {
+    throw MissingTable("Tablica " + fileName + " ne postoji");
+}
+// A failed system call on a file of the table.
+[[noreturn]] void ThrowIo(const std::string& fileName, int err);
+
+} // namespace engine

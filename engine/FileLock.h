@@ -1,0 +1,42 @@
+#pragma once
+// Cross-process locks: open-file-description locks on bytes far past the end of the .DB file. They conflict
+// between separate opens even inside one process and vanish with the process.
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+
+namespace engine {
+
+namespace fs = std::filesystem;
+
+namespace lockspace {
+inline constexpr std::int64_t Table = std::int64_t{1} << 40; // shared: an open; exclusive: an exclusive open
+inline constexpr std::int64_t Write = Table + 1;             // held by LockTable and around each write
+inline constexpr std::int64_t Apply = Table + 2;             // writers exclusive, readers of the files shared
+inline constexpr std::int64_t Records = Table + 0x1000;      // one byte per record (by a hash of its key)
+inline constexpr std::int64_t RecordSpan = std::int64_t{1} << 31;
+} // namespace lockspace
+
+enum class LockKind { Shared, Exclusive };
+
+// One open description of the .DB file that holds locks.
+class LockFile {
+public:
+    explicit LockFile(const fs::path& db);
+    ~LockFile();
+    LockFile(const LockFile&) = delete;
+    LockFile& operator=(const LockFile&) = delete;
+
+    bool TryLock(std::int64_t start, std::int64_t len, LockKind kind);
+    // Waits while another process holds a conflicting lock, at most about `millis` milliseconds.
+    bool LockWithin(std::int64_t start, std::int64_t len, LockKind kind, int millis);
+    void Unlock(std::int64_t start, std::int64_t len);
+    bool CanWrite() const { return writable_; }
+
+private:
+    int fd_ = -1;
+    bool writable_ = true;
+};
+
+} // namespace engine

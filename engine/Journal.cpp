@@ -1,0 +1,205 @@
+#include "engine/Journal.h"
+
+#include "engine/codec/Bytes.h"
+#include "engine/Errors.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace engine {
+namespace {
+
+constexpr char Magic[8] = {'P', 'L', 'O', 'M', 'J', 'N', 'L', '1'};
+constexpr std::size_t HeadBytes = 32;
+constexpr std::uint32_t Idle = 0;
+constexpr std::uint32_t Pending = 1;
+
+void WriteAll(int fd, const void* data, std::size_t len, std::uint64_t offset, const std::string& name) {
+    const auto* p = static_cast<const char*>(data);
+    while (len > 0) {
+        const ssize_t n = ::pwrite(fd, p, len, static_cast<off_t>(offset));
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            ThrowIo(name, errno);
+        }
+        p += n;
+        len -= static_cast<std::size_t>(n);
+        offset += static_cast<std::uint64_t>(n);
+    }
+}
+
+bool ReadAll(int fd, void* data, std::size_t len, std::uint64_t offset) {
+    auto* p = static_cast<char*>(data);
+    while (len > 0) {
+        const ssize_t n = ::pread(fd, p, len, static_cast<off_t>(offset));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        p += n;
+        len -= static_cast<std::size_t>(n);
+        offset += static_cast<std::uint64_t>(n);
+    }
+    return true;
+}
+
+} // namespace
+
+void ThrowIo(const std::string& fileName, int err) {
+    throw Error("Greška pri radu s datotekom " + fileName + ": " + std::strerror(err));
+}
+
+// ------------------------------------------------------------------------------------------------ files
+
+TableFiles::TableFiles(fs::path db, fs::path px, fs::path mb, std::string displayName)
+    : paths_{std::move(db), std::move(px), std::move(mb)}, name_(std::move(displayName)) {}
+
+TableFiles::~TableFiles() {
+    CloseAll();
+}
+
+void TableFiles::CloseAll() {
+    for (int& fd : fds_) {
+        if (fd >= 0) ::close(fd);
+        fd = -1;
+    }
+}
+
+int TableFiles::Fd(TableFile f, bool create) {
+    int& fd = fds_[static_cast<int>(f)];
+    if (fd >= 0) return fd;
+    const auto& path = paths_[static_cast<int>(f)];
+    fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC | (create ? O_CREAT : 0), 0644);
+    if (fd < 0 && (errno == EACCES || errno == EROFS) && !create) {
+        fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd >= 0) readOnly_ = true;
+    }
+    if (fd < 0 && (create || errno != ENOENT)) ThrowIo(path.filename().string(), errno);
+    return fd;
+}
+
+// ------------------------------------------------------------------------------------------------ journal
+
+Journal::Journal(fs::path path, std::string tableName)
+    : path_(std::move(path)), tableName_(std::move(tableName)) {}
+
+Journal::~Journal() {
+    Close();
+}
+
+void Journal::Close() {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+}
+
+int Journal::Fd(bool create) {
+    if (fd_ >= 0) return fd_;
+    fd_ = ::open(path_.c_str(), O_RDWR | O_CLOEXEC | (create ? O_CREAT : 0), 0644);
+    if (fd_ < 0 && (create || errno != ENOENT)) ThrowIo(path_.filename().string(), errno);
+    return fd_;
+}
+
+std::uint64_t Journal::Generation() {
+    const int fd = Fd(false);
+    if (fd < 0) return 0;
+    unsigned char head[16];
+    if (!ReadAll(fd, head, sizeof head, 0) || std::memcmp(head, Magic, 8) != 0) return 0;
+    return codec::GetU64(head + 8);
+}
+
+bool Journal::Recover(TableFiles& files) {
+    const int fd = Fd(false);
+    if (fd < 0) return false;
+    unsigned char head[HeadBytes];
+    if (!ReadAll(fd, head, sizeof head, 0) || std::memcmp(head, Magic, 8) != 0) return false;
+    if (codec::GetU32(head + 16) != Pending) return false;
+    const std::uint32_t len = codec::GetU32(head + 20);
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || static_cast<std::uint64_t>(st.st_size) < HeadBytes + len) return false;
+    std::string body(len, '\0');
+    if (!ReadAll(fd, body.data(), len, HeadBytes)) return false;
+    std::uint64_t sum = codec::Checksum(head + 8, 16);
+    sum = codec::Checksum(codec::Bytes(body), body.size(), sum);
+    if (sum != codec::GetU64(head + 24)) return false; // torn: the transaction never happened
+
+    Transaction t;
+    const auto* p = codec::Bytes(body);
+    std::size_t pos = 0;
+    auto need = [&](std::size_t n) {
+        if (pos + n > body.size()) ThrowDamaged(path_.filename().string());
+    };
+    need(4 + 24);
+    const std::uint32_t count = codec::GetU32(p);
+    pos = 4;
+    for (int i = 0; i < 3; ++i)
+        t.NewSize[i] = static_cast<std::int64_t>(codec::GetU64(p + pos + 8 * i));
+    pos += 24;
+    for (std::uint32_t i = 0; i < count; ++i) {
+        need(13);
+        JournalWrite w;
+        w.File = static_cast<TableFile>(p[pos]);
+        w.Offset = codec::GetU64(p + pos + 1);
+        const std::uint32_t n = codec::GetU32(p + pos + 9);
+        pos += 13;
+        need(n);
+        if (static_cast<int>(w.File) > 2) ThrowDamaged(path_.filename().string());
+        w.Data.assign(body, pos, n);
+        pos += n;
+        t.Writes.push_back(std::move(w));
+    }
+    Apply(t, files);
+    const unsigned char idle[4] = {0, 0, 0, 0};
+    WriteAll(fd, idle, 4, 16, path_.filename().string());
+    return true;
+}
+
+void Journal::Apply(const Transaction& t, TableFiles& files) {
+    for (const auto& w : t.Writes)
+        WriteAll(files.Fd(w.File, true), w.Data.data(), w.Data.size(), w.Offset,
+                 files.Path(w.File).filename().string());
+    for (int i = 0; i < 3; ++i) {
+        if (t.NewSize[i] < 0) continue;
+        const int fd = files.Fd(static_cast<TableFile>(i), true);
+        if (::ftruncate(fd, t.NewSize[i]) != 0)
+            ThrowIo(files.Path(static_cast<TableFile>(i)).filename().string(), errno);
+    }
+}
+
+std::uint64_t Journal::Commit(const Transaction& t, TableFiles& files) {
+    const int fd = Fd(true);
+    const std::uint64_t generation = Generation() + 1;
+    std::size_t len = 4 + 24;
+    for (const auto& w : t.Writes)
+        len += 13 + w.Data.size();
+    std::string buf(HeadBytes + len, '\0');
+    auto* p = codec::Bytes(buf);
+    std::memcpy(p, Magic, 8);
+    codec::PutU64(p + 8, generation);
+    codec::PutU32(p + 16, Pending);
+    codec::PutU32(p + 20, static_cast<std::uint32_t>(len));
+    std::size_t pos = HeadBytes;
+    codec::PutU32(p + pos, static_cast<std::uint32_t>(t.Writes.size()));
+    pos += 4;
+    for (int i = 0; i < 3; ++i)
+        codec::PutU64(p + pos + 8 * i, static_cast<std::uint64_t>(t.NewSize[i]));
+    pos += 24;
+    for (const auto& w : t.Writes) {
+        p[pos] = static_cast<unsigned char>(w.File);
+        codec::PutU64(p + pos + 1, w.Offset);
+        codec::PutU32(p + pos + 9, static_cast<std::uint32_t>(w.Data.size()));
+        pos += 13;
+        std::memcpy(p + pos, w.Data.data(), w.Data.size());
+        pos += w.Data.size();
+    }
+    std::uint64_t sum = codec::Checksum(p + 8, 16);
+    sum = codec::Checksum(p + HeadBytes, len, sum);
+    codec::PutU64(p + 24, sum);
+    WriteAll(fd, buf.data(), buf.size(), 0, path_.filename().string());
+    Apply(t, files);
+    const unsigned char idle[4] = {0, 0, 0, 0};
+    WriteAll(fd, idle, 4, 16, path_.filename().string());
+    return generation;
+}
+
+} // namespace engine

@@ -1,0 +1,78 @@
+#pragma once
+// Redo journal beside the table ("<base>.JNL", a name no table mask matches). A write first puts the new
+// bytes of every touched range of the .DB, .PX and .MB into the journal in one write with a checksum, then
+// applies them to the files and marks the journal done. A kill before the journal is complete leaves the
+// files as they were; a kill after it is replayed by the next writer or opener. The journal also carries the
+// table's change generation, which tells other processes that the table changed.
+
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace engine {
+
+namespace fs = std::filesystem;
+
+enum class TableFile : std::uint8_t { Db = 0, Px = 1, Mb = 2 };
+
+// The three data files of a table, opened on demand.
+class TableFiles {
+public:
+    TableFiles(fs::path db, fs::path px, fs::path mb, std::string displayName);
+    ~TableFiles();
+    TableFiles(const TableFiles&) = delete;
+    TableFiles& operator=(const TableFiles&) = delete;
+
+    // The descriptor of a file; create = make it when missing (for writing). -1 when missing and not created.
+    int Fd(TableFile f, bool create);
+    const fs::path& Path(TableFile f) const { return paths_[static_cast<int>(f)]; }
+    const std::string& DisplayName() const { return name_; }
+    bool ReadOnly() const { return readOnly_; }
+    void CloseAll();
+
+private:
+    std::array<fs::path, 3> paths_;
+    std::array<int, 3> fds_{-1, -1, -1};
+    std::string name_;
+    bool readOnly_ = false;
+};
+
+struct JournalWrite {
+    TableFile File = TableFile::Db;
+    std::uint64_t Offset = 0;
+    std::string Data;
+};
+
+struct Transaction {
+    std::vector<JournalWrite> Writes;
+    std::array<std::int64_t, 3> NewSize{-1, -1, -1}; // -1 = unchanged
+    bool Empty() const { return Writes.empty() && NewSize[0] < 0 && NewSize[1] < 0 && NewSize[2] < 0; }
+};
+
+class Journal {
+public:
+    Journal(fs::path path, std::string tableName);
+    ~Journal();
+    Journal(const Journal&) = delete;
+    Journal& operator=(const Journal&) = delete;
+
+    // The change generation (0 when there is no journal).
+    std::uint64_t Generation();
+    // Replays a complete pending transaction; returns true when it did. Caller holds the write lock.
+    bool Recover(TableFiles& files);
+    // Journals and applies a transaction; returns the new generation. Caller holds the write lock.
+    std::uint64_t Commit(const Transaction& t, TableFiles& files);
+    void Close();
+
+private:
+    int Fd(bool create);
+    void Apply(const Transaction& t, TableFiles& files);
+
+    fs::path path_;
+    std::string tableName_;
+    int fd_ = -1;
+};
+
+} // namespace engine

@@ -1,0 +1,101 @@
+#include "engine/TableHandle.h"
+
+#include "base/Files.h"
+#include "engine/Cursor.h"
+#include "engine/Errors.h"
+
+namespace engine {
+namespace {
+
+// Other writers hold the write lock for a moment; a table lock by another open is not worth waiting for long.
+constexpr int WriteWaitMillis = 2000;
+
+} // namespace
+
+std::string TableFileName(const std::string& name) {
+    const fs::path p(name);
+    if (p.has_extension()) return name;
+    return name + ".DB";
+}
+
+std::optional<fs::path> FindTableFile(const fs::path& folder, const std::string& name) {
+    return base::FindFile(folder, TableFileName(name));
+}
+
+std::unique_ptr<Table> Table::Open(const fs::path& folder, const std::string& name, OpenMode mode) {
+    const auto path = FindTableFile(folder, name);
+    if (!path) ThrowMissing(TableFileName(name));
+    return std::make_unique<TableHandle>(*path, mode);
+}
+
+TableHandle::TableHandle(fs::path dbPath, OpenMode mode) : path_(std::move(dbPath)), mode_(mode) {
+    lock_ = std::make_unique<LockFile>(path_);
+    const LockKind kind = mode == OpenMode::Exclusive ? LockKind::Exclusive : LockKind::Shared;
+    if (!lock_->TryLock(lockspace::Table, 1, kind)) ThrowBusy(path_.filename().string());
+    image_ = TableImage::Get(path_);
+    image_->Sync(*lock_);
+}
+
+TableHandle::~TableHandle() = default;
+
+void TableHandle::Write(const std::function<void()>& change) {
+    // The write lock (unless LockTable holds it already) and the apply lock together.
+    const std::int64_t start = tableLocked_ ? lockspace::Apply : lockspace::Write;
+    const std::int64_t len = tableLocked_ ? 1 : 2;
+    if (!lock_->LockWithin(start, len, LockKind::Exclusive, WriteWaitMillis)) {
+        if (!lock_->CanWrite()) throw Error("Tablica " + path_.filename().string() + " je samo za čitanje");
+        ThrowBusy(path_.filename().string());
+    }
+    try {
+        image_->PrepareWrite();
+        change();
+    } catch (...) {
+        lock_->Unlock(start, len);
+        throw;
+    }
+    lock_->Unlock(start, len);
+}
+
+void TableHandle::AddIndex(const IndexDesc& index) {
+    if (mode_ != OpenMode::Exclusive)
+        throw Error("Za promjenu indeksa tablica " + path_.filename().string() +
+                    " mora biti otvorena isključivo");
+    Write([&] { image_->AddIndex(index); });
+}
+
+void TableHandle::DeleteIndex(const std::string& name) {
+    if (mode_ != OpenMode::Exclusive)
+        throw Error("Za promjenu indeksa tablica " + path_.filename().string() +
+                    " mora biti otvorena isključivo");
+    Write([&] { image_->DeleteIndex(name); });
+}
+
+void TableHandle::Empty() {
+    Write([&] { image_->Empty(); });
+}
+
+void TableHandle::LockTable() {
+    if (tableLocked_) return;
+    if (!lock_->LockWithin(lockspace::Write, 1, LockKind::Exclusive, WriteWaitMillis))
+        ThrowBusy(path_.filename().string());
+    tableLocked_ = true;
+}
+
+void TableHandle::UnlockTable() {
+    if (!tableLocked_) return;
+    lock_->Unlock(lockspace::Write, 1);
+    tableLocked_ = false;
+}
+
+// Every write already went through to the files behind the journal; a kill of the process loses nothing.
+void TableHandle::SaveChanges() {}
+
+bool TableHandle::Refresh() {
+    return image_->Sync(*lock_);
+}
+
+std::unique_ptr<Cursor> TableHandle::OpenCursor() {
+    return std::make_unique<CursorImpl>(*this);
+}
+
+} // namespace engine

@@ -1,0 +1,485 @@
+#include "engine/TableImage.h"
+
+#include "base/Files.h"
+#include "base/Text.h"
+#include "engine/codec/Bytes.h"
+#include "engine/Errors.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstring>
+#include <fstream>
+#include <map>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace engine {
+namespace {
+
+constexpr std::size_t SecondaryChunk = 512;
+constexpr std::size_t NoChunk = SIZE_MAX;
+constexpr RowId NoRow = UINT32_MAX;
+
+std::map<std::string, std::weak_ptr<TableImage>>& Registry() {
+    static std::map<std::string, std::weak_ptr<TableImage>> registry;
+    return registry;
+}
+
+std::string RegistryKey(const fs::path& p) {
+    std::error_code ec;
+    const fs::path c = fs::weakly_canonical(p, ec);
+    return (ec ? p : c).string();
+}
+
+// A companion file's name: the .DB's stem, the extension in the case of the .DB's own.
+fs::path Companion(const fs::path& db, const std::string& ext) {
+    const std::string dbExt = db.extension().string();
+    const bool lower = dbExt.size() > 1 && std::islower(static_cast<unsigned char>(dbExt[1]));
+    std::string e = ext;
+    if (lower)
+        for (char& c : e)
+            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return base::ResolveFile(db.parent_path(), db.stem().string() + e);
+}
+
+std::string ReadFileBytes(int fd, std::uint64_t offset, std::size_t len, const std::string& name) {
+    std::string b(len, '\0');
+    std::size_t done = 0;
+    while (done < len) {
+        const ssize_t n = ::pread(fd, b.data() + done, len - done, static_cast<off_t>(offset + done));
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) ThrowIo(name, errno);
+        if (n == 0) ThrowDamaged(name);
+        done += static_cast<std::size_t>(n);
+    }
+    return b;
+}
+
+std::int64_t FileSizeOf(int fd) {
+    struct stat st {};
+    if (fd < 0 || ::fstat(fd, &st) != 0) return -1;
+    return st.st_size;
+}
+
+} // namespace
+
+// ------------------------------------------------------------------------------------------------ registry
+
+std::shared_ptr<TableImage> TableImage::Get(const fs::path& dbPath) {
+    auto& reg = Registry();
+    const std::string key = RegistryKey(dbPath);
+    if (auto it = reg.find(key); it != reg.end()) {
+        if (auto image = it->second.lock()) return image;
+    }
+    auto image = std::make_shared<TableImage>(dbPath);
+    reg[key] = image;
+    return image;
+}
+
+bool TableImage::IsOpenInProcess(const fs::path& dbPath) {
+    auto& reg = Registry();
+    const auto it = reg.find(RegistryKey(dbPath));
+    return it != reg.end() && !it->second.expired();
+}
+
+TableImage::TableImage(fs::path dbPath)
+    : dbPath_(std::move(dbPath)), name_(dbPath_.filename().string()),
+      files_(dbPath_, Companion(dbPath_, ".PX"), Companion(dbPath_, ".MB"), name_),
+      journal_(Companion(dbPath_, ".JNL"), name_) {}
+
+TableImage::~TableImage() {
+    auto& reg = Registry();
+    const auto it = reg.find(RegistryKey(dbPath_));
+    if (it != reg.end() && it->second.expired()) reg.erase(it);
+}
+
+// ------------------------------------------------------------------------------------------------ loading
+
+bool TableImage::ChangedOnDisk() {
+    const int fd = files_.Fd(TableFile::Db, false);
+    struct stat st {};
+    if (fd < 0 || ::fstat(fd, &st) != 0) return true;
+    Stamp now;
+    now.Generation = journal_.Generation();
+    now.Size = st.st_size;
+    now.MTime = static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    return !(now == stamp_);
+}
+
+void TableImage::UpdateStamp(std::uint64_t generation) {
+    const int fd = files_.Fd(TableFile::Db, false);
+    struct stat st {};
+    stamp_.Generation = generation;
+    if (fd >= 0 && ::fstat(fd, &st) == 0) {
+        stamp_.Size = st.st_size;
+        stamp_.MTime = static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    }
+}
+
+bool TableImage::Sync(LockFile& lock) {
+    if (loaded_ && !stale_ && !ChangedOnDisk()) return false;
+    // Read under the apply lock so no writer is half way through its files; a writable open also replays
+    // a write that a killed process left in the journal.
+    const LockKind kind = lock.CanWrite() ? LockKind::Exclusive : LockKind::Shared;
+    if (!lock.LockWithin(lockspace::Apply, 1, kind, 10000)) ThrowBusy(name_);
+    try {
+        if (lock.CanWrite() && !files_.ReadOnly()) journal_.Recover(files_);
+        Load();
+    } catch (...) {
+        lock.Unlock(lockspace::Apply, 1);
+        throw;
+    }
+    lock.Unlock(lockspace::Apply, 1);
+    return true;
+}
+
+void TableImage::PrepareWrite() {
+    if (files_.ReadOnly()) throw Error("Tablica " + name_ + " je samo za čitanje");
+    const bool recovered = journal_.Recover(files_);
+    if (recovered || stale_ || !loaded_ || ChangedOnDisk()) Load();
+}
+
+void TableImage::Load() {
+    const int fd = files_.Fd(TableFile::Db, false);
+    if (fd < 0) ThrowMissing(name_);
+    const std::int64_t size = FileSizeOf(fd);
+    if (size < 0) ThrowIo(name_, errno);
+    const std::size_t headLen = static_cast<std::size_t>(std::min<std::int64_t>(size, 0x10000));
+    std::string head = ReadFileBytes(fd, 0, headLen, name_);
+    codec::DbHeader h = codec::ParseDbHeader(head, static_cast<std::uint64_t>(size), name_);
+    if (h.FileType != codec::FileKeyed && h.FileType != codec::FileUnkeyed) ThrowDamaged(name_);
+    if ((h.FileType == codec::FileKeyed) != (h.KeyFields > 0)) ThrowDamaged(name_);
+    for (int i = 0; i < h.KeyFields; ++i)
+        if (codec::IsMemoType(h.Fields[i].Code)) ThrowDamaged(name_);
+    head.resize(h.HeaderSize);
+
+    // Walk the block chain, bounded by the number of blocks, and check every count against the block size.
+    const int bs = h.BlockSize();
+    const int per = h.RecordsPerBlock();
+    const std::string data =
+        h.FileBlocks == 0
+            ? std::string()
+            : ReadFileBytes(fd, h.HeaderSize, static_cast<std::size_t>(h.FileBlocks) * bs, name_);
+    struct LoadedBlock {
+        std::uint16_t Number;
+        int Count;
+    };
+    std::vector<LoadedBlock> chain;
+    std::vector<bool> visited(h.FileBlocks + 1u, false);
+    std::uint64_t total = 0;
+    for (std::uint16_t b = h.FirstBlock; b != 0;) {
+        if (b > h.FileBlocks || visited[b]) ThrowDamaged(name_);
+        visited[b] = true;
+        const auto* p = codec::Bytes(data) + static_cast<std::size_t>(b - 1) * bs;
+        const auto add = static_cast<std::int16_t>(codec::GetU16(p + 4));
+        int count = 0;
+        if (add >= 0) {
+            if (add % h.RecordSize != 0) ThrowDamaged(name_);
+            count = add / h.RecordSize + 1;
+            if (count > per) ThrowDamaged(name_);
+        }
+        chain.push_back({b, count});
+        total += static_cast<std::uint64_t>(count);
+        b = codec::GetU16(p);
+    }
+    if (total != h.NumRecords) ThrowDamaged(name_);
+
+    // Keep the ids of rows we already knew (by key, or by their bytes in an unkeyed table).
+    const int keyBytes = [&] {
+        int n = 0;
+        for (int i = 0; i < h.KeyFields; ++i)
+            n += h.Fields[i].Bytes;
+        return h.KeyFields > 0 ? n : h.RecordSize;
+    }();
+    std::unordered_multimap<std::string, RowId> known;
+    if (loaded_ && h.RecordSize == hdr_.RecordSize && h.KeyFields == hdr_.KeyFields) {
+        for (RowId id = 0; id < rows_.size(); ++id)
+            if (rows_[id])
+                known.emplace(std::string(reinterpret_cast<const char*>(rows_[id].get()), keyBytes), id);
+    }
+    std::vector<std::unique_ptr<unsigned char[]>> rows;
+    std::vector<RowId> order;
+    order.reserve(total);
+    RowId fresh = static_cast<RowId>(rows_.size());
+    std::vector<std::vector<RowId>> blockIds;
+    for (const auto& blk : chain) {
+        std::vector<RowId> ids;
+        const auto* p = codec::Bytes(data) + static_cast<std::size_t>(blk.Number - 1) * bs + 6;
+        for (int i = 0; i < blk.Count; ++i, p += h.RecordSize) {
+            RowId id = NoRow;
+            if (!known.empty()) {
+                const auto it = known.find(std::string(reinterpret_cast<const char*>(p), keyBytes));
+                if (it != known.end()) {
+                    id = it->second;
+                    known.erase(it);
+                }
+            }
+            if (id == NoRow) id = fresh++;
+            if (id >= rows.size()) rows.resize(std::max<std::size_t>(id + 1, rows.size() * 3 / 2 + 16));
+            rows[id] = std::make_unique_for_overwrite<unsigned char[]>(h.RecordSize);
+            std::memcpy(rows[id].get(), p, h.RecordSize);
+            ids.push_back(id);
+        }
+        blockIds.push_back(std::move(ids));
+    }
+    rows.resize(std::max<std::size_t>(fresh, 0));
+
+    // Commit the new state.
+    hdr_ = std::move(h);
+    hdrBytes_ = std::move(head);
+    cp_ = std::make_unique<codec::CodePage>(hdr_.CodePage);
+    for (int b = 0; b < 256; ++b)
+        upper_[b] = cp_->Upper(static_cast<unsigned char>(b));
+    layout_ = hdr_.Fields;
+    fields_.clear();
+    memoFields_.clear();
+    for (std::size_t i = 0; i < layout_.size(); ++i) {
+        fields_.push_back(layout_[i].Desc);
+        if (codec::IsMemoType(layout_[i].Code)) memoFields_.push_back(static_cast<int>(i));
+    }
+    rows_ = std::move(rows);
+    memos_.clear();
+    BuildSpecs();
+
+    primary_ = ChunkedOrder(static_cast<std::size_t>(per));
+    rowChunk_.clear();
+    if (hdr_.KeyFields == 0) primary_.TrackRows(&rowChunk_);
+    blockOwner_.assign(hdr_.FileBlocks + 1u, nullptr);
+    freeBlocks_.clear();
+    fileBlocks_ = hdr_.FileBlocks;
+    relayout_ = false;
+    bool sorted = true;
+    if (hdr_.KeyFields > 0) {
+        const unsigned char* prev = nullptr;
+        for (const auto& ids : blockIds)
+            for (RowId id : ids) {
+                if (prev != nullptr && primarySpec_.Compare(prev, rows_[id].get()) >= 0) sorted = false;
+                prev = rows_[id].get();
+            }
+    }
+    if (sorted) {
+        for (std::size_t i = 0; i < chain.size(); ++i) {
+            if (blockIds[i].empty()) continue;
+            blockOwner_[chain[i].Number] = primary_.AppendChunk(std::move(blockIds[i]), chain[i].Number);
+        }
+        for (std::uint16_t b = 1; b <= fileBlocks_; ++b)
+            if (blockOwner_[b] == nullptr) freeBlocks_.insert(b);
+    } else {
+        // Written out of key order elsewhere: keep the rows sorted here and rewrite the blocks at the next
+        // write.
+        std::vector<RowId> all;
+        for (auto& ids : blockIds)
+            all.insert(all.end(), ids.begin(), ids.end());
+        std::stable_sort(all.begin(), all.end(),
+                         [&](RowId a, RowId b) { return Before(-1, rows_[a].get(), a, rows_[b].get(), b); });
+        blockOwner_.assign(1, nullptr);
+        fileBlocks_ = 0;
+        for (std::size_t i = 0; i < all.size(); i += per) {
+            std::vector<RowId> ids(all.begin() + static_cast<std::ptrdiff_t>(i),
+                                   all.begin() + static_cast<std::ptrdiff_t>(std::min(all.size(), i + per)));
+            const auto block = ++fileBlocks_;
+            blockOwner_.push_back(primary_.AppendChunk(std::move(ids), block));
+        }
+        relayout_ = true;
+    }
+
+    if (!memoFields_.empty()) LoadMemos(rows_);
+
+    const int pxFd = files_.Fd(TableFile::Px, false);
+    pxDiskSize_ = static_cast<std::uint64_t>(std::max<std::int64_t>(FileSizeOf(pxFd), 0));
+    pxPending_.clear();
+    if (hdr_.KeyFields > 0) {
+        std::vector<codec::FieldLayout> keys(layout_.begin(), layout_.begin() + hdr_.KeyFields);
+        px_.Reset(keys, dbPath_.stem().string() + ".PX", hdr_.SortOrderByte);
+        const std::size_t pxLen = static_cast<std::size_t>(std::min<std::uint64_t>(pxDiskSize_, 64u << 20));
+        if (pxFd >= 0 && pxLen > 0)
+            px_.SetDiskImage(ReadFileBytes(pxFd, 0, pxLen, files_.Path(TableFile::Px).filename().string()));
+        pxPending_ = px_.Update(primary_.Chunks(), 0, [this](RowId id) { return rows_[id].get(); });
+    }
+
+    secondaries_ = codec::ReadIndexDefs(dbPath_, layout_, hdr_.KeyFields);
+    for (const auto& s : secondaries_)
+        for (int n : s.FieldNumbers)
+            if (codec::IsMemoType(layout_[n].Code)) ThrowDamaged(s.XFile);
+    secondaryOrders_.clear();
+    secondaryOrders_.resize(secondaries_.size());
+    BuildSpecs();
+
+    UpdateStamp(journal_.Generation());
+    ++version_;
+    loaded_ = true;
+    stale_ = false;
+}
+
+void TableImage::LoadMemos(std::vector<std::unique_ptr<unsigned char[]>>& rows) {
+    const int fd = files_.Fd(TableFile::Mb, false);
+    const std::string mbName = files_.Path(TableFile::Mb).filename().string();
+    mb_.Reset();
+    mbDiskSize_ = 0;
+    if (fd >= 0) {
+        const std::int64_t size = FileSizeOf(fd);
+        mbDiskSize_ = static_cast<std::uint64_t>(std::max<std::int64_t>(size, 0));
+        mb_.Load(ReadFileBytes(fd, 0, static_cast<std::size_t>(size), mbName), mbName);
+    }
+    for (RowId id = 0; id < rows.size(); ++id) {
+        if (!rows[id]) continue;
+        for (std::size_t k = 0; k < memoFields_.size(); ++k) {
+            const auto& f = layout_[memoFields_[k]];
+            const auto* t = rows[id].get() + f.Offset + codec::MemoLeader(f);
+            const std::uint32_t location = codec::GetU32(t);
+            const std::uint32_t length = codec::GetU32(t + 4);
+            if (location == 0) {
+                if (length > static_cast<std::uint32_t>(codec::MemoLeader(f))) ThrowDamaged(name_);
+                continue;
+            }
+            if (fd < 0) ThrowDamaged(mbName);
+            auto& texts = memos_[id];
+            texts.resize(memoFields_.size());
+            texts[k] = mb_.Read(location, length);
+        }
+    }
+}
+
+void TableImage::BuildSpecs() {
+    std::vector<int> keys;
+    for (int i = 0; i < hdr_.KeyFields; ++i)
+        keys.push_back(i);
+    primarySpec_ = SpecFor(keys, false);
+    secondarySpecs_.clear();
+    for (const auto& s : secondaries_)
+        secondarySpecs_.push_back(SpecFor(s.FieldNumbers, s.Desc.CaseInsensitive));
+}
+
+KeySpec TableImage::SpecFor(const std::vector<int>& fields, bool caseInsensitive) const {
+    KeySpec spec;
+    spec.CaseInsensitive = caseInsensitive;
+    spec.Upper = upper_;
+    for (int n : fields)
+        spec.Parts.push_back({layout_[n].Offset, layout_[n].Bytes, layout_[n].Desc.Type == FieldType::Alpha});
+    return spec;
+}
+
+// ------------------------------------------------------------------------------------------------ reading
+
+std::vector<IndexDesc> TableImage::Indexes() const {
+    std::vector<IndexDesc> out;
+    if (hdr_.KeyFields > 0) {
+        IndexDesc p;
+        for (int i = 0; i < hdr_.KeyFields; ++i)
+            p.FieldsText += (i ? ";" : "") + fields_[i].Name;
+        p.Primary = p.Unique = true;
+        out.push_back(p);
+    }
+    for (const auto& s : secondaries_)
+        out.push_back(s.Desc);
+    return out;
+}
+
+void TableImage::Decode(RowId id, Row& out) const {
+    out.resize(layout_.size());
+    const unsigned char* rec = rows_[id].get();
+    std::size_t memo = 0;
+    for (std::size_t i = 0; i < layout_.size(); ++i) {
+        const auto& f = layout_[i];
+        if (!codec::IsMemoType(f.Code)) {
+            out[i] = codec::DecodeField(f, rec + f.Offset, *cp_);
+            continue;
+        }
+        const auto* t = rec + f.Offset + codec::MemoLeader(f);
+        const std::uint32_t location = codec::GetU32(t);
+        const std::uint32_t length = codec::GetU32(t + 4);
+        if (location == 0) {
+            const auto n = std::min<std::uint32_t>(length, static_cast<std::uint32_t>(codec::MemoLeader(f)));
+            out[i] =
+                codec::DecodeMemoText(f, std::string(reinterpret_cast<const char*>(rec + f.Offset), n), *cp_);
+        } else {
+            const auto it = memos_.find(id);
+            out[i] = it == memos_.end() ? Value() : codec::DecodeMemoText(f, it->second[memo], *cp_);
+        }
+        ++memo;
+    }
+}
+
+std::vector<int> TableImage::IndexFieldNumbers(int index) const {
+    if (index >= 0) return secondaries_[index].FieldNumbers;
+    std::vector<int> keys;
+    for (int i = 0; i < hdr_.KeyFields; ++i)
+        keys.push_back(i);
+    return keys;
+}
+
+ChunkedOrder& TableImage::Order(int index) {
+    if (index < 0) return primary_;
+    auto& order = secondaryOrders_[index];
+    if (!order) {
+        std::vector<RowId> all;
+        all.reserve(primary_.Size());
+        for (const auto& c : primary_.Chunks())
+            all.insert(all.end(), c->Ids.begin(), c->Ids.end());
+        std::sort(all.begin(), all.end(),
+                  [&](RowId a, RowId b) { return Before(index, rows_[a].get(), a, rows_[b].get(), b); });
+        order = std::make_unique<ChunkedOrder>(SecondaryChunk);
+        for (std::size_t i = 0; i < all.size(); i += SecondaryChunk / 2)
+            order->AppendChunk(std::vector<RowId>(all.begin() + static_cast<std::ptrdiff_t>(i),
+                                                  all.begin() + static_cast<std::ptrdiff_t>(std::min(
+                                                                    all.size(), i + SecondaryChunk / 2))),
+                               0);
+    }
+    return *order;
+}
+
+bool TableImage::Before(int index, const unsigned char* a, RowId ida, const unsigned char* b,
+                        RowId idb) const {
+    int c = Spec(index).Compare(a, b);
+    if (index >= 0 && secondaries_[index].Desc.Descending) c = -c;
+    if (c != 0) return c < 0;
+    if (index >= 0 && hdr_.KeyFields > 0) {
+        c = primarySpec_.Compare(a, b);
+        if (c != 0) return c < 0;
+    }
+    return ida < idb;
+}
+
+int TableImage::CompareKey(int index, const unsigned char* row, const std::string& key,
+                           std::size_t parts) const {
+    const int c = Spec(index).Compare(row, codec::Bytes(key), parts);
+    return index >= 0 && secondaries_[index].Desc.Descending ? -c : c;
+}
+
+std::string TableImage::EncodeKey(int index, const Key& key, std::size_t& parts) const {
+    const auto fields = IndexFieldNumbers(index);
+    parts = std::min(key.size(), fields.size());
+    std::string buf(hdr_.RecordSize, '\0');
+    for (std::size_t i = 0; i < parts; ++i) {
+        const auto& f = layout_[fields[i]];
+        codec::EncodeField(f, key[i], codec::Bytes(buf) + f.Offset, *cp_, name_);
+    }
+    return buf;
+}
+
+ChunkedOrder::Pos TableImage::LowerBound(int index, const unsigned char* rec, RowId id) {
+    ChunkedOrder& order = Order(index);
+    return order.LowerBound([&](RowId x) { return Before(index, rows_[x].get(), x, rec, id); });
+}
+
+ChunkedOrder::Pos TableImage::Locate(int index, RowId id) {
+    if (!Alive(id)) return Order(index).End();
+    if (index < 0 && hdr_.KeyFields == 0) return primary_.Locate(id);
+    ChunkedOrder& order = Order(index);
+    const auto pos = LowerBound(index, rows_[id].get(), id);
+    if (order.IsEnd(pos) || order.At(pos) != id) return order.End();
+    return pos;
+}
+
+std::string TableImage::RecordIdentity(RowId id) const {
+    int n = hdr_.RecordSize;
+    if (hdr_.KeyFields > 0) {
+        n = 0;
+        for (int i = 0; i < hdr_.KeyFields; ++i)
+            n += layout_[i].Bytes;
+    }
+    return std::string(reinterpret_cast<const char*>(rows_[id].get()), n);
+}
+
+} // namespace engine

@@ -1,0 +1,152 @@
+#pragma once
+// The one in-memory image of a table file in this process, shared by every open and cursor: the decoded
+// header, the encoded records addressed by stable row ids, the primary order (one chunk per .DB block) and
+// the secondary orders (built when first needed, then kept up to date by every write). Every write goes
+// through at once: the touched .DB blocks, .PX blocks, .MB blocks and header through the journal.
+
+#include "engine/ChunkedOrder.h"
+#include "engine/codec/DbHeader.h"
+#include "engine/codec/IndexDefFile.h"
+#include "engine/codec/MemoFile.h"
+#include "engine/codec/PrimaryIndexFile.h"
+#include "engine/Engine.h"
+#include "engine/FileLock.h"
+#include "engine/Journal.h"
+#include "engine/KeyCompare.h"
+
+#include <memory>
+#include <set>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+namespace engine {
+
+class TableImage {
+public:
+    // The shared image of an existing .DB file (the path as found in the folder).
+    static std::shared_ptr<TableImage> Get(const fs::path& dbPath);
+    // Images of this table family currently open in the process (for deletes and renames).
+    static bool IsOpenInProcess(const fs::path& dbPath);
+
+    explicit TableImage(fs::path dbPath);
+    ~TableImage();
+    TableImage(const TableImage&) = delete;
+    TableImage& operator=(const TableImage&) = delete;
+
+    const fs::path& DbPath() const { return dbPath_; }
+    const std::string& Name() const { return name_; }
+    const std::vector<FieldDesc>& Fields() const { return fields_; }
+    const std::vector<codec::FieldLayout>& Layout() const { return layout_; }
+    int KeyFields() const { return hdr_.KeyFields; }
+    int RecordSize() const { return hdr_.RecordSize; }
+    std::vector<IndexDesc> Indexes() const;
+    int SecondaryCount() const { return static_cast<int>(secondaries_.size()); }
+    std::int64_t RecordCount() const { return static_cast<std::int64_t>(primary_.Size()); }
+    std::int64_t LastAutoInc() const { return hdr_.AutoInc; }
+    // Bumped by every change of the rows in memory; cursors find their row again when it moved.
+    std::uint64_t Version() const { return version_; }
+    bool ReadOnly() const { return files_.ReadOnly(); }
+
+    // Loads the files when needed (first use, or another process changed them); true when it re-read them.
+    bool Sync(LockFile& lock);
+    // Under the write lock: replays an interrupted write and re-reads what another process changed.
+    void PrepareWrite();
+
+    bool Alive(RowId id) const { return id < rows_.size() && rows_[id] != nullptr; }
+    const unsigned char* Record(RowId id) const { return rows_[id].get(); }
+    void Decode(RowId id, Row& out) const;
+
+    // Orders: -1 the primary order, 0.. the secondary indexes (built here when first needed).
+    ChunkedOrder& Order(int index);
+    std::vector<int> IndexFieldNumbers(int index) const;
+    // Total order of the index: its key, then the primary key, then the row id.
+    bool Before(int index, const unsigned char* a, RowId ida, const unsigned char* b, RowId idb) const;
+    // Compares a row's key with an encoded search key over its first `parts` fields.
+    int CompareKey(int index, const unsigned char* row, const std::string& key, std::size_t parts) const;
+    // A search key as a record-shaped buffer; `parts` = number of key values used.
+    std::string EncodeKey(int index, const Key& key, std::size_t& parts) const;
+    ChunkedOrder::Pos Locate(int index, RowId id);
+    // Where a row with this record (and id) would stand in the order.
+    ChunkedOrder::Pos LowerBound(int index, const unsigned char* rec, RowId id);
+
+    // Writes; the caller holds the write lock and called PrepareWrite.
+    RowId Insert(const Row& row);
+    void Modify(RowId id, const Row& row);
+    void Delete(RowId id);
+    void Empty();
+    void AddIndex(const IndexDesc& index);
+    void DeleteIndex(const std::string& name);
+
+    // Bytes that name a record across processes (its key, or its whole record in an unkeyed table).
+    std::string RecordIdentity(RowId id) const;
+
+private:
+    struct Batch;
+    void Load();
+    void LoadMemos(std::vector<std::unique_ptr<unsigned char[]>>& rows);
+    void BuildSpecs();
+    void ResetDerived();
+    KeySpec SpecFor(const std::vector<int>& fields, bool caseInsensitive) const;
+    const KeySpec& Spec(int index) const { return index < 0 ? primarySpec_ : secondarySpecs_[index]; }
+    std::unique_ptr<unsigned char[]> EncodeRow(const Row& row, const unsigned char* old, Batch& batch);
+    void CheckUnique(const unsigned char* rec, RowId self);
+    void InsertIntoOrders(RowId id, Batch& b);
+    void EraseFromOrders(RowId id, Batch& b, bool primaryToo);
+    void PrimaryInsert(RowId id, Batch& b);
+    void PrimaryErase(RowId id, Batch& b);
+    void FreeMemos(RowId id, Batch& b);
+    std::uint16_t AllocateBlock();
+    void ReleaseBlock(std::uint16_t block, Batch& b);
+    void MarkChunk(const Chunk* c, Batch& b);
+    std::string EncodeBlock(const Chunk& c) const;
+    void Commit(Batch& b);
+    void Relayout(Batch& b);
+    void UpdateStamp(std::uint64_t generation);
+    bool ChangedOnDisk();
+    void StoreIndexFiles(const codec::SecondaryDef& def);
+
+    fs::path dbPath_;
+    std::string name_;
+    TableFiles files_;
+    Journal journal_;
+    codec::DbHeader hdr_;
+    std::string hdrBytes_;
+    std::unique_ptr<codec::CodePage> cp_;
+    std::vector<codec::FieldLayout> layout_;
+    std::vector<FieldDesc> fields_;
+    std::vector<int> memoFields_;
+
+    std::vector<std::unique_ptr<unsigned char[]>> rows_;
+    std::vector<Chunk*> rowChunk_;
+    ChunkedOrder primary_{1};
+    std::vector<Chunk*> blockOwner_; // by block number
+    std::set<std::uint16_t> freeBlocks_;
+    std::uint16_t fileBlocks_ = 0;
+    bool relayout_ = false;
+
+    std::vector<codec::SecondaryDef> secondaries_;
+    std::vector<std::unique_ptr<ChunkedOrder>> secondaryOrders_;
+    KeySpec primarySpec_;
+    std::vector<KeySpec> secondarySpecs_;
+    unsigned char upper_[256]{};
+
+    codec::PrimaryIndexFile px_;
+    std::vector<codec::ByteRange> pxPending_;
+    std::uint64_t pxDiskSize_ = 0;
+    codec::MemoFile mb_;
+    std::uint64_t mbDiskSize_ = 0;
+    std::unordered_map<RowId, std::vector<std::string>> memos_;
+
+    struct Stamp {
+        std::uint64_t Generation = 0;
+        std::int64_t Size = -1;
+        std::int64_t MTime = 0;
+        friend bool operator==(const Stamp&, const Stamp&) = default;
+    } stamp_;
+    std::uint64_t version_ = 1;
+    bool loaded_ = false;
+    bool stale_ = false;
+};
+
+} // namespace engine

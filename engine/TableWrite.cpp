@@ -1,0 +1,592 @@
+// The write path of the table image: rows, blocks, indexes and memos changed in memory, then the touched
+// bytes written through the journal.
+#include "engine/TableImage.h"
+
+#include "base/Files.h"
+#include "base/Text.h"
+#include "engine/codec/Bytes.h"
+#include "engine/Errors.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstring>
+#include <fstream>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace engine {
+namespace {
+
+constexpr std::size_t NoChunk = SIZE_MAX;
+constexpr RowId NoRow = UINT32_MAX;
+
+void WriteFileAtomically(const fs::path& path, const std::string& bytes) {
+    const fs::path tmp = path.string() + ".tmp";
+    {
+        std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
+        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        out.close();
+        if (!out) throw Error("Datoteka " + path.filename().string() + " se ne može zapisati");
+    }
+    std::error_code ec;
+    fs::rename(tmp, path, ec);
+    if (ec) throw Error("Datoteka " + path.filename().string() + " se ne može zapisati");
+}
+
+} // namespace
+
+struct TableImage::Batch {
+    std::set<const Chunk*> Dirty;
+    std::size_t PxFrom = NoChunk;
+    std::vector<codec::PageWrite> Mb;
+    bool All = false;
+    // Memo bytes of the row being written, one per memo field (empty = null or short enough for the leader).
+    std::vector<std::string> MemoBytes;
+    std::int64_t AutoInc = 0;
+};
+
+// ------------------------------------------------------------------------------------------------ rows
+
+std::unique_ptr<unsigned char[]> TableImage::EncodeRow(const Row& row, const unsigned char* old, Batch& b) {
+    if (row.size() != layout_.size()) throw Error("Broj vrijednosti ne odgovara broju polja (" + name_ + ")");
+    auto rec = std::make_unique<unsigned char[]>(hdr_.RecordSize);
+    b.AutoInc = hdr_.AutoInc;
+    b.MemoBytes.assign(memoFields_.size(), std::string());
+    std::size_t memo = 0;
+    for (std::size_t i = 0; i < layout_.size(); ++i) {
+        const auto& f = layout_[i];
+        unsigned char* p = rec.get() + f.Offset;
+        if (codec::IsMemoType(f.Code)) {
+            b.MemoBytes[memo++] = codec::EncodeMemoText(f, row[i], *cp_, name_);
+            continue;
+        }
+        if (f.Desc.Type == FieldType::AutoInc && row[i].IsNull()) {
+            if (old != nullptr) {
+                std::memcpy(p, old + f.Offset, f.Bytes); // an edit keeps the value
+            } else {
+                if (b.AutoInc >= INT32_MAX)
+                    throw Error("Brojač polja " + f.Desc.Name + " je pun (" + name_ + ")");
+                codec::EncodeInt(++b.AutoInc, p, 4);
+            }
+            continue;
+        }
+        codec::EncodeField(f, row[i], p, *cp_, name_);
+        if (f.Desc.Type == FieldType::AutoInc) b.AutoInc = std::max<std::int64_t>(b.AutoInc, row[i].AsInt());
+    }
+    return rec;
+}
+
+void TableImage::CheckUnique(const unsigned char* rec, RowId self) {
+    if (hdr_.KeyFields > 0) {
+        const auto pos =
+            primary_.LowerBound([&](RowId x) { return primarySpec_.Compare(rows_[x].get(), rec) < 0; });
+        if (!primary_.IsEnd(pos)) {
+            const RowId other = primary_.At(pos);
+            if (other != self && primarySpec_.Compare(rows_[other].get(), rec) == 0) ThrowKeyViolation(name_);
+        }
+    }
+    for (std::size_t i = 0; i < secondaries_.size(); ++i) {
+        if (!secondaries_[i].Desc.Unique) continue;
+        const int index = static_cast<int>(i);
+        ChunkedOrder& order = Order(index);
+        const KeySpec& spec = secondarySpecs_[i];
+        const bool desc = secondaries_[i].Desc.Descending;
+        auto pos = order.LowerBound([&](RowId x) {
+            const int c = spec.Compare(rows_[x].get(), rec);
+            return desc ? c > 0 : c < 0;
+        });
+        for (; !order.IsEnd(pos) && spec.Compare(rows_[order.At(pos)].get(), rec) == 0; pos = order.Next(pos))
+            if (order.At(pos) != self) ThrowKeyViolation(name_);
+    }
+}
+
+void TableImage::MarkChunk(const Chunk* c, Batch& b) {
+    if (c == nullptr) return;
+    b.Dirty.insert(c);
+    b.PxFrom = std::min(b.PxFrom, c->Index);
+}
+
+std::uint16_t TableImage::AllocateBlock() {
+    if (!freeBlocks_.empty()) {
+        const std::uint16_t block = *freeBlocks_.begin();
+        freeBlocks_.erase(freeBlocks_.begin());
+        return block;
+    }
+    if (fileBlocks_ == UINT16_MAX) throw Error("Tablica " + name_ + " je puna");
+    ++fileBlocks_;
+    if (blockOwner_.size() <= fileBlocks_) blockOwner_.resize(fileBlocks_ + 1u, nullptr);
+    return fileBlocks_;
+}
+
+// A block left the chain: the last block of the file moves into its place, so the file stays without holes.
+void TableImage::ReleaseBlock(std::uint16_t block, Batch& b) {
+    blockOwner_[block] = nullptr;
+    freeBlocks_.insert(block);
+    const auto& chunks = primary_.Chunks();
+    for (;;) {
+        while (fileBlocks_ > 0 && freeBlocks_.count(fileBlocks_) != 0) {
+            freeBlocks_.erase(fileBlocks_);
+            --fileBlocks_;
+        }
+        if (freeBlocks_.empty()) break;
+        const std::uint16_t target = *freeBlocks_.begin();
+        Chunk* last = blockOwner_[fileBlocks_];
+        freeBlocks_.erase(target);
+        freeBlocks_.insert(fileBlocks_);
+        blockOwner_[fileBlocks_] = nullptr;
+        last->Block = target;
+        blockOwner_[target] = last;
+        MarkChunk(last, b);
+        if (last->Index > 0) MarkChunk(chunks[last->Index - 1].get(), b);
+        if (last->Index + 1 < chunks.size()) MarkChunk(chunks[last->Index + 1].get(), b);
+    }
+    blockOwner_.resize(fileBlocks_ + 1u);
+}
+
+void TableImage::PrimaryInsert(RowId id, Batch& b) {
+    ChunkedOrder::Pos pos = hdr_.KeyFields > 0 ? LowerBound(-1, rows_[id].get(), id) : primary_.End();
+    ChunkedOrder::Change ch;
+    primary_.Insert(pos, id, ch);
+    MarkChunk(ch.Touched, b);
+    if (ch.Added != nullptr) {
+        ch.Added->Block = AllocateBlock();
+        blockOwner_[ch.Added->Block] = ch.Added;
+        const auto& chunks = primary_.Chunks();
+        MarkChunk(ch.Added, b);
+        if (ch.Added->Index > 0) MarkChunk(chunks[ch.Added->Index - 1].get(), b);
+        if (ch.Added->Index + 1 < chunks.size()) MarkChunk(chunks[ch.Added->Index + 1].get(), b);
+    }
+}
+
+void TableImage::PrimaryErase(RowId id, Batch& b) {
+    const auto pos = Locate(-1, id);
+    if (primary_.IsEnd(pos)) return;
+    ChunkedOrder::Change ch;
+    const std::size_t index = pos.ChunkIndex;
+    primary_.Erase(pos, ch);
+    MarkChunk(ch.Touched, b);
+    if (ch.Removed) {
+        b.Dirty.erase(ch.Removed.get());
+        const auto& chunks = primary_.Chunks();
+        b.PxFrom = std::min(b.PxFrom, index);
+        if (index > 0) MarkChunk(chunks[index - 1].get(), b);
+        if (index < chunks.size()) MarkChunk(chunks[index].get(), b);
+        ReleaseBlock(ch.Removed->Block, b);
+    }
+}
+
+void TableImage::InsertIntoOrders(RowId id, Batch& b) {
+    PrimaryInsert(id, b);
+    for (std::size_t i = 0; i < secondaryOrders_.size(); ++i) {
+        if (!secondaryOrders_[i]) continue;
+        ChunkedOrder::Change ch;
+        secondaryOrders_[i]->Insert(LowerBound(static_cast<int>(i), rows_[id].get(), id), id, ch);
+    }
+}
+
+void TableImage::EraseFromOrders(RowId id, Batch& b, bool primaryToo) {
+    if (primaryToo) PrimaryErase(id, b);
+    for (std::size_t i = 0; i < secondaryOrders_.size(); ++i) {
+        if (!secondaryOrders_[i]) continue;
+        const auto pos = Locate(static_cast<int>(i), id);
+        ChunkedOrder::Change ch;
+        if (!secondaryOrders_[i]->IsEnd(pos)) secondaryOrders_[i]->Erase(pos, ch);
+    }
+}
+
+void TableImage::FreeMemos(RowId id, Batch& b) {
+    for (const auto& fi : memoFields_) {
+        const auto& f = layout_[fi];
+        const std::uint32_t location = codec::GetU32(rows_[id].get() + f.Offset + codec::MemoLeader(f));
+        if (location != 0) mb_.Free(location, b.Mb);
+    }
+    memos_.erase(id);
+}
+
+// Fills the memo leaders and trailers of a new record, storing long texts in the .MB.
+static void PutMemo(const codec::FieldLayout& f, unsigned char* rec, const std::string& bytes,
+                    std::uint32_t location) {
+    unsigned char* p = rec + f.Offset;
+    const int leader = codec::MemoLeader(f);
+    std::memset(p, 0, f.Bytes);
+    if (bytes.empty()) return;
+    std::memcpy(p, bytes.data(), std::min<std::size_t>(bytes.size(), leader));
+    codec::PutU32(p + leader, location);
+    codec::PutU32(p + leader + 4, static_cast<std::uint32_t>(bytes.size()));
+    codec::PutU16(p + leader + 8, location != 0 ? 1 : 0);
+}
+
+// ------------------------------------------------------------------------------------------------ operations
+
+RowId TableImage::Insert(const Row& row) {
+    Batch b;
+    auto rec = EncodeRow(row, nullptr, b);
+    CheckUnique(rec.get(), NoRow);
+    if (rows_.size() >= NoRow) throw Error("Tablica " + name_ + " je puna");
+
+    const RowId id = static_cast<RowId>(rows_.size());
+    try {
+        for (std::size_t k = 0; k < memoFields_.size(); ++k) {
+            const auto& f = layout_[memoFields_[k]];
+            const std::string& bytes = b.MemoBytes[k];
+            std::uint32_t location = 0;
+            if (bytes.size() > static_cast<std::size_t>(codec::MemoLeader(f))) {
+                location = mb_.Store(bytes, b.Mb);
+                auto& texts = memos_[id];
+                texts.resize(memoFields_.size());
+                texts[k] = bytes;
+            }
+            PutMemo(f, rec.get(), bytes, location);
+        }
+        rows_.push_back(std::move(rec));
+        hdr_.AutoInc = static_cast<std::uint32_t>(b.AutoInc);
+        InsertIntoOrders(id, b);
+        Commit(b);
+    } catch (...) {
+        stale_ = true; // memory and files may disagree: read the files again before the next use
+        throw;
+    }
+    return id;
+}
+
+void TableImage::Modify(RowId id, const Row& row) {
+    if (!Alive(id)) throw Error("Slog više ne postoji (" + name_ + ")");
+    Batch b;
+    auto rec = EncodeRow(row, rows_[id].get(), b);
+    CheckUnique(rec.get(), id);
+    try {
+        // Memos: an unchanged text keeps its place in the .MB.
+        const auto oldMemos = memos_.count(id) ? memos_[id] : std::vector<std::string>();
+        std::vector<std::string> kept(memoFields_.size());
+        bool anyLong = false;
+        for (std::size_t k = 0; k < memoFields_.size(); ++k) {
+            const auto& f = layout_[memoFields_[k]];
+            const int leader = codec::MemoLeader(f);
+            const unsigned char* oldField = rows_[id].get() + f.Offset;
+            const std::uint32_t oldLoc = codec::GetU32(oldField + leader);
+            const std::string& bytes = b.MemoBytes[k];
+            const bool oldLong = oldLoc != 0;
+            const bool newLong = bytes.size() > static_cast<std::size_t>(leader);
+            if (oldLong && newLong && k < oldMemos.size() && oldMemos[k] == bytes) {
+                std::memcpy(rec.get() + f.Offset, oldField, f.Bytes);
+            } else {
+                if (oldLong) mb_.Free(oldLoc, b.Mb);
+                PutMemo(f, rec.get(), bytes, newLong ? mb_.Store(bytes, b.Mb) : 0);
+            }
+            if (newLong) {
+                kept[k] = bytes;
+                anyLong = true;
+            }
+        }
+        if (anyLong)
+            memos_[id] = std::move(kept);
+        else
+            memos_.erase(id);
+
+        const bool keyChanged = hdr_.KeyFields > 0 && primarySpec_.Compare(rows_[id].get(), rec.get()) != 0;
+        EraseFromOrders(id, b, keyChanged);
+        rows_[id] = std::move(rec);
+        hdr_.AutoInc = static_cast<std::uint32_t>(b.AutoInc);
+        if (keyChanged) {
+            PrimaryInsert(id, b);
+        } else {
+            const Chunk* c =
+                hdr_.KeyFields > 0 ? primary_.Chunks()[Locate(-1, id).ChunkIndex].get() : rowChunk_[id];
+            MarkChunk(c, b);
+        }
+        for (std::size_t i = 0; i < secondaryOrders_.size(); ++i) {
+            if (!secondaryOrders_[i]) continue;
+            ChunkedOrder::Change ch;
+            secondaryOrders_[i]->Insert(LowerBound(static_cast<int>(i), rows_[id].get(), id), id, ch);
+        }
+        Commit(b);
+    } catch (...) {
+        stale_ = true;
+        throw;
+    }
+}
+
+void TableImage::Delete(RowId id) {
+    if (!Alive(id)) throw Error("Slog više ne postoji (" + name_ + ")");
+    Batch b;
+    try {
+        FreeMemos(id, b);
+        EraseFromOrders(id, b, true);
+        rows_[id].reset();
+        Commit(b);
+    } catch (...) {
+        stale_ = true;
+        throw;
+    }
+}
+
+void TableImage::Empty() {
+    Batch b;
+    try {
+        for (auto& r : rows_)
+            r.reset();
+        memos_.clear();
+        primary_.Clear();
+        blockOwner_.assign(1, nullptr);
+        freeBlocks_.clear();
+        fileBlocks_ = 0;
+        for (auto& o : secondaryOrders_)
+            if (o) o = std::make_unique<ChunkedOrder>(o->Capacity());
+        if (!memoFields_.empty()) mb_.Reset();
+        b.All = true;
+        b.PxFrom = 0;
+        Commit(b);
+    } catch (...) {
+        stale_ = true;
+        throw;
+    }
+}
+
+// ------------------------------------------------------------------------------------------------ commit
+
+std::string TableImage::EncodeBlock(const Chunk& c) const {
+    const auto& chunks = primary_.Chunks();
+    std::string block(hdr_.BlockSize(), '\0');
+    auto* p = codec::Bytes(block);
+    codec::PutU16(p, c.Index + 1 < chunks.size() ? chunks[c.Index + 1]->Block : 0);
+    codec::PutU16(p + 2, c.Index > 0 ? chunks[c.Index - 1]->Block : 0);
+    codec::PutU16(p + 4, static_cast<std::uint16_t>((c.Ids.size() - 1) * hdr_.RecordSize));
+    p += 6;
+    for (RowId id : c.Ids) {
+        std::memcpy(p, rows_[id].get(), hdr_.RecordSize);
+        p += hdr_.RecordSize;
+    }
+    return block;
+}
+
+void TableImage::Relayout(Batch& b) {
+    std::vector<RowId> all;
+    all.reserve(primary_.Size());
+    for (const auto& c : primary_.Chunks())
+        all.insert(all.end(), c->Ids.begin(), c->Ids.end());
+    if (hdr_.KeyFields > 0)
+        std::stable_sort(all.begin(), all.end(),
+                         [&](RowId x, RowId y) { return Before(-1, rows_[x].get(), x, rows_[y].get(), y); });
+    const std::size_t per = static_cast<std::size_t>(hdr_.RecordsPerBlock());
+    primary_ = ChunkedOrder(per);
+    rowChunk_.clear();
+    if (hdr_.KeyFields == 0) primary_.TrackRows(&rowChunk_);
+    blockOwner_.assign(1, nullptr);
+    freeBlocks_.clear();
+    fileBlocks_ = 0;
+    for (std::size_t i = 0; i < all.size(); i += per) {
+        std::vector<RowId> ids(all.begin() + static_cast<std::ptrdiff_t>(i),
+                               all.begin() + static_cast<std::ptrdiff_t>(std::min(all.size(), i + per)));
+        const auto block = ++fileBlocks_;
+        blockOwner_.push_back(primary_.AppendChunk(std::move(ids), block));
+    }
+    b.All = true;
+    b.PxFrom = 0;
+    relayout_ = false;
+}
+
+void TableImage::Commit(Batch& b) {
+    if (relayout_) Relayout(b);
+    Transaction t;
+    const std::uint64_t bs = static_cast<std::uint64_t>(hdr_.BlockSize());
+    const auto& chunks = primary_.Chunks();
+    auto putBlock = [&](const Chunk& c) {
+        t.Writes.push_back({TableFile::Db, hdr_.HeaderSize + (c.Block - 1u) * bs, EncodeBlock(c)});
+    };
+    if (b.All) {
+        for (const auto& c : chunks)
+            putBlock(*c);
+    } else {
+        for (const Chunk* c : b.Dirty)
+            putBlock(*c);
+    }
+
+    hdr_.NumRecords = static_cast<std::uint32_t>(primary_.Size());
+    hdr_.UsedBlocks = hdr_.FileBlocks = fileBlocks_;
+    hdr_.FirstBlock = chunks.empty() ? 0 : chunks.front()->Block;
+    hdr_.LastBlock = chunks.empty() ? 0 : chunks.back()->Block;
+    std::string head = hdrBytes_;
+    codec::PatchDbHeader(head, hdr_);
+    std::size_t first = 0, last = head.size();
+    while (first < last && head[first] == hdrBytes_[first])
+        ++first;
+    while (last > first && head[last - 1] == hdrBytes_[last - 1])
+        --last;
+    if (last > first) t.Writes.push_back({TableFile::Db, first, head.substr(first, last - first)});
+    const std::int64_t dbSize =
+        hdr_.HeaderSize + static_cast<std::int64_t>(fileBlocks_) * static_cast<std::int64_t>(bs);
+    if (dbSize != stamp_.Size) t.NewSize[0] = dbSize;
+
+    if (hdr_.KeyFields > 0) {
+        auto ranges = px_.Update(chunks, b.PxFrom == NoChunk ? chunks.size() : b.PxFrom,
+                                 [this](RowId id) { return rows_[id].get(); });
+        ranges.insert(ranges.end(), pxPending_.begin(), pxPending_.end());
+        const std::string& image = px_.Image();
+        for (const auto& r : ranges) {
+            if (r.Offset >= image.size()) continue;
+            t.Writes.push_back({TableFile::Px, r.Offset,
+                                image.substr(r.Offset, std::min(r.Length, image.size() - r.Offset))});
+        }
+        if (image.size() != pxDiskSize_) t.NewSize[1] = static_cast<std::int64_t>(image.size());
+    }
+    for (auto& w : b.Mb)
+        t.Writes.push_back({TableFile::Mb, w.Offset, std::move(w.Data)});
+    if (!memoFields_.empty() && mb_.FileSize() != mbDiskSize_) {
+        if (mbDiskSize_ == 0) t.Writes.push_back({TableFile::Mb, 0, codec::MemoFile::NewFileBytes()});
+        t.NewSize[2] = static_cast<std::int64_t>(mb_.FileSize());
+    }
+
+    const std::uint64_t generation = journal_.Commit(t, files_);
+    hdrBytes_ = std::move(head);
+    pxPending_.clear();
+    pxDiskSize_ = px_.Image().size();
+    if (!memoFields_.empty()) mbDiskSize_ = mb_.FileSize();
+    UpdateStamp(generation);
+    ++version_;
+}
+
+// ------------------------------------------------------------------------------------------------ indexes
+
+void TableImage::StoreIndexFiles(const codec::SecondaryDef& def) {
+    const fs::path folder = dbPath_.parent_path();
+    WriteFileAtomically(folder / def.XFile, codec::EncodeIndexDef(def, 'X'));
+    WriteFileAtomically(folder / def.YFile, codec::EncodeIndexDef(def, 'Y'));
+}
+
+void TableImage::AddIndex(const IndexDesc& index) {
+    const std::vector<int> fields = codec::ResolveFieldList(index.FieldsText, layout_);
+    if (fields.empty()) throw Error("Neispravna polja indeksa " + index.Name + " (" + name_ + ")");
+    for (int n : fields)
+        if (codec::IsMemoType(layout_[n].Code))
+            throw Error("Polje " + fields_[n].Name + " ne može biti u indeksu (" + name_ + ")");
+
+    if (index.Primary) {
+        if (hdr_.KeyFields > 0) throw Error("Tablica " + name_ + " već ima primarni ključ");
+        for (std::size_t i = 0; i < fields.size(); ++i)
+            if (fields[i] != static_cast<int>(i))
+                throw Error("Primarni ključ mora biti na prvim poljima (" + name_ + ")");
+        if (index.CaseInsensitive || index.Descending)
+            throw Error("Primarni ključ ne može imati te opcije (" + name_ + ")");
+        std::vector<int> keys(fields);
+        const KeySpec spec = SpecFor(keys, false);
+        std::vector<RowId> all;
+        for (const auto& c : primary_.Chunks())
+            all.insert(all.end(), c->Ids.begin(), c->Ids.end());
+        std::stable_sort(all.begin(), all.end(),
+                         [&](RowId x, RowId y) { return spec.Compare(rows_[x].get(), rows_[y].get()) < 0; });
+        for (std::size_t i = 1; i < all.size(); ++i)
+            if (spec.Compare(rows_[all[i - 1]].get(), rows_[all[i]].get()) == 0) ThrowKeyViolation(name_);
+        Batch b;
+        try {
+            hdr_.KeyFields = static_cast<std::uint16_t>(fields.size());
+            hdr_.FileType = codec::FileKeyed;
+            BuildSpecs();
+            std::vector<codec::FieldLayout> keyLayout(layout_.begin(), layout_.begin() + hdr_.KeyFields);
+            px_.Reset(keyLayout, dbPath_.stem().string() + ".PX", hdr_.SortOrderByte);
+            pxPending_.clear();
+            for (auto& o : secondaryOrders_)
+                o.reset(); // ties now follow the primary key
+            Relayout(b);
+            Commit(b);
+        } catch (...) {
+            stale_ = true;
+            throw;
+        }
+        return;
+    }
+
+    if (index.Name.empty()) throw Error("Indeks mora imati ime (" + name_ + ")");
+    for (const auto& s : secondaries_)
+        if (base::SameText(s.Desc.Name, index.Name))
+            throw Error("Indeks " + index.Name + " već postoji (" + name_ + ")");
+    codec::SecondaryDef def;
+    def.Desc = index;
+    def.FieldNumbers = fields;
+    for (const auto& s : secondaries_)
+        if (!s.Foreign) def.Ordinal = std::max(def.Ordinal, s.Ordinal + 1);
+    const fs::path folder = dbPath_.parent_path();
+    const std::string stem = dbPath_.stem().string();
+    auto taken = [&](const std::string& ext) { return base::FileExistsIn(folder, stem + ext); };
+    char hex[16];
+    std::snprintf(hex, sizeof hex, "%02X", fields[0] + 1);
+    if (fields.size() == 1 && !index.CaseInsensitive && !index.Descending &&
+        base::SameText(index.Name, fields_[fields[0]].Name) && !taken(std::string(".X") + hex)) {
+        def.XFile = stem + ".X" + hex;
+        def.YFile = stem + ".Y" + hex;
+    } else {
+        for (int n = 0;; ++n) {
+            std::snprintf(hex, sizeof hex, "%X", n);
+            if (!taken(std::string(".XG") + hex) && !taken(std::string(".YG") + hex)) break;
+        }
+        def.XFile = stem + ".XG" + hex;
+        def.YFile = stem + ".YG" + hex;
+    }
+    def.Desc.Primary = false;
+
+    // Build the order first: a unique index over rows that repeat a key is refused before any file is
+    // written.
+    const std::size_t at = static_cast<std::size_t>(
+        std::find_if(secondaries_.begin(), secondaries_.end(), [](const auto& s) { return s.Foreign; }) -
+        secondaries_.begin());
+    secondaries_.insert(secondaries_.begin() + static_cast<std::ptrdiff_t>(at), def);
+    secondaryOrders_.insert(secondaryOrders_.begin() + static_cast<std::ptrdiff_t>(at), nullptr);
+    BuildSpecs();
+    try {
+        if (index.Unique) {
+            ChunkedOrder& order = Order(static_cast<int>(at));
+            const KeySpec& spec = secondarySpecs_[at];
+            for (auto p = order.Begin(); !order.IsEnd(p);) {
+                const auto n = order.Next(p);
+                if (!order.IsEnd(n) && spec.Compare(rows_[order.At(p)].get(), rows_[order.At(n)].get()) == 0)
+                    ThrowKeyViolation(name_);
+                p = n;
+            }
+        }
+        StoreIndexFiles(def);
+    } catch (...) {
+        secondaries_.erase(secondaries_.begin() + static_cast<std::ptrdiff_t>(at));
+        secondaryOrders_.erase(secondaryOrders_.begin() + static_cast<std::ptrdiff_t>(at));
+        BuildSpecs();
+        throw;
+    }
+    ++version_;
+}
+
+void TableImage::DeleteIndex(const std::string& name) {
+    const fs::path folder = dbPath_.parent_path();
+    if (name.empty()) {
+        if (hdr_.KeyFields == 0) throw Error("Tablica " + name_ + " nema primarni ključ");
+        Batch b;
+        try {
+            hdr_.KeyFields = 0;
+            hdr_.FileType = codec::FileUnkeyed;
+            BuildSpecs();
+            for (auto& o : secondaryOrders_)
+                o.reset();
+            Relayout(b);
+            Commit(b);
+        } catch (...) {
+            stale_ = true;
+            throw;
+        }
+        std::error_code ec;
+        fs::remove(files_.Path(TableFile::Px), ec);
+        pxDiskSize_ = 0;
+        return;
+    }
+    for (std::size_t i = 0; i < secondaries_.size(); ++i) {
+        if (!base::SameText(secondaries_[i].Desc.Name, name)) continue;
+        std::error_code ec;
+        fs::remove(folder / secondaries_[i].XFile, ec);
+        if (!secondaries_[i].YFile.empty()) fs::remove(folder / secondaries_[i].YFile, ec);
+        secondaries_.erase(secondaries_.begin() + static_cast<std::ptrdiff_t>(i));
+        secondaryOrders_.erase(secondaryOrders_.begin() + static_cast<std::ptrdiff_t>(i));
+        BuildSpecs();
+        ++version_;
+        return;
+    }
+    throw Error("Indeks " + name + " ne postoji (" + name_ + ")");
+}
+
+} // namespace engine

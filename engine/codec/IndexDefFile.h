@@ -1,0 +1,37 @@
+#pragma once
+// Secondary index files. Ours hold the index definition (name, field-list text, options, field numbers and
+// the order in which indexes were added); the row order itself is built in memory. Files written by Paradox
+// are read for their definition too.
+
+#include "engine/codec/FieldCodec.h"
+#include "engine/Engine.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace engine::codec {
+
+struct SecondaryDef {
+    IndexDesc Desc;
+    std::vector<int> FieldNumbers; // 0-based field numbers of the table
+    std::string XFile;             // file names on disk
+    std::string YFile;
+    std::uint32_t Ordinal = 0;
+    bool Foreign = false;
+};
+
+std::string EncodeIndexDef(const SecondaryDef& def, char role);
+// The definition in an .X file; DamagedFile naming the file when it is neither ours nor a Paradox index.
+SecondaryDef ReadIndexDef(const std::filesystem::path& xFile, const std::vector<FieldLayout>& tableFields,
+                          int tableKeyFields);
+// Every secondary index beside the .DB, ours in the order they were added, then foreign ones by file name.
+std::vector<SecondaryDef> ReadIndexDefs(const std::filesystem::path& dbFile,
+                                        const std::vector<FieldLayout>& tableFields, int tableKeyFields);
+
+// Splits a ";"-separated field list into the table's field numbers; empty when a name is not a field.
+std::vector<int> ResolveFieldList(const std::string& fieldsText, const std::vector<FieldLayout>& fields);
+
+} // namespace engine::codec

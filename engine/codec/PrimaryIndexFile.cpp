@@ -1,0 +1,199 @@
+#include "engine/codec/PrimaryIndexFile.h"
+
+#include "engine/codec/Bytes.h"
+#include "engine/codec/DbHeader.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace engine::codec {
+namespace {
+
+void PutShort(unsigned char* p, std::int64_t v) {
+    EncodeInt(v, p, 2);
+}
+
+struct Entry {
+    const unsigned char* Key;
+    std::uint32_t Block;
+    std::uint32_t Count;
+};
+
+} // namespace
+
+void PrimaryIndexFile::Reset(const std::vector<FieldLayout>& keyFields, const std::string& tableName,
+                             std::uint8_t sortOrder) {
+    keyFields_ = keyFields;
+    tableName_ = tableName;
+    sortOrder_ = sortOrder;
+    keyBytes_ = 0;
+    for (const auto& f : keyFields_)
+        keyBytes_ += f.Bytes;
+    entryBytes_ = keyBytes_ + 6;
+    perBlock_ = (PxBlockSize - 6) / entryBytes_;
+    image_.clear();
+    level1_.clear();
+    pageSums_.clear();
+}
+
+std::string PrimaryIndexFile::EncodeHeader(std::uint32_t entries, std::uint16_t blocks, std::uint16_t root,
+                                           int levels) const {
+    std::string b(HeaderBytes, '\0');
+    auto* p = Bytes(b);
+    PutU16(p + 0x00, static_cast<std::uint16_t>(entryBytes_));
+    PutU16(p + 0x02, HeaderBytes);
+    p[0x04] = 1;
+    p[0x05] = PxBlockSize / 1024;
+    PutU32(p + 0x06, entries);
+    PutU16(p + 0x0A, blocks);
+    PutU16(p + 0x0C, blocks);
+    PutU16(p + 0x0E, blocks > 0 ? 1 : 0);
+    PutU16(p + 0x10, blocks);
+    PutU16(p + 0x12, 17);
+    PutU16(p + 0x1E, root);
+    p[0x20] = static_cast<unsigned char>(levels);
+    PutU16(p + 0x21, static_cast<std::uint16_t>(keyFields_.size()));
+    p[0x29] = sortOrder_;
+    p[0x2C] = 2; // the .DB header's change count
+    p[0x39] = 0x0C;
+    PutU16(p + 0x3A, blocks);
+    PutU32(p + 0x49, 1);
+    std::size_t pos = 0x58;
+    for (const auto& f : keyFields_) {
+        p[pos++] = f.Code;
+        p[pos++] = f.SizeByte;
+    }
+    pos += 4;
+    std::memcpy(p + pos, tableName_.data(), std::min<std::size_t>(tableName_.size(), 260));
+    pos += 261;
+    PutU16(p + 0x51, static_cast<std::uint16_t>(pos));
+    return b;
+}
+
+std::vector<ByteRange> PrimaryIndexFile::Update(const std::vector<std::unique_ptr<Chunk>>& chunks,
+                                                std::size_t from,
+                                                const std::function<const unsigned char*(RowId)>& record) {
+    const std::size_t n = chunks.size();
+    const std::size_t pageBytes = static_cast<std::size_t>(perBlock_) * entryBytes_;
+    const std::size_t pages1 = (n + perBlock_ - 1) / perBlock_;
+    const std::size_t fromPage = std::min(from / perBlock_, pages1);
+
+    // Level 1: re-encode the pages from the first changed one.
+    level1_.resize(pages1 * pageBytes);
+    pageSums_.resize(pages1);
+    for (std::size_t page = fromPage; page < pages1; ++page) {
+        std::uint32_t sum = 0;
+        auto* out = Bytes(level1_) + page * pageBytes;
+        std::memset(out, 0, pageBytes);
+        for (std::size_t i = page * perBlock_; i < std::min(n, (page + 1) * perBlock_); ++i) {
+            const Chunk& c = *chunks[i];
+            std::memcpy(out, record(c.Ids.front()), keyBytes_);
+            PutShort(out + keyBytes_, c.Block);
+            PutShort(out + keyBytes_ + 2, static_cast<std::int64_t>(c.Ids.size()));
+            PutShort(out + keyBytes_ + 4, 0);
+            sum += static_cast<std::uint32_t>(c.Ids.size());
+            out += entryBytes_;
+        }
+        pageSums_[page] = sum;
+    }
+
+    // Higher levels, each one entry per page of the level below, until one page holds them all.
+    std::vector<std::vector<Entry>> levels;
+    {
+        std::vector<Entry> below;
+        for (std::size_t page = 0; page < pages1; ++page)
+            below.push_back(
+                {Bytes(level1_) + page * pageBytes, static_cast<std::uint32_t>(page + 1), pageSums_[page]});
+        std::uint32_t nextBlock = static_cast<std::uint32_t>(pages1) + 1;
+        while (below.size() > 1) {
+            std::vector<Entry> level;
+            for (std::size_t i = 0; i < below.size(); i += perBlock_) {
+                std::uint32_t sum = 0;
+                for (std::size_t k = i; k < std::min(below.size(), i + perBlock_); ++k)
+                    sum += below[k].Count;
+                level.push_back({below[i].Key, nextBlock++, sum});
+            }
+            levels.push_back(below);
+            below = level;
+        }
+    }
+    // `levels` holds the entries of levels 2.. (as their children lists); encode their pages.
+    std::size_t totalEntries = n;
+    std::uint32_t blocks = static_cast<std::uint32_t>(pages1);
+    std::vector<std::string> upperPages;
+    for (const auto& children : levels) {
+        for (std::size_t i = 0; i < children.size(); i += perBlock_) {
+            std::string page(pageBytes, '\0');
+            auto* out = Bytes(page);
+            for (std::size_t k = i; k < std::min(children.size(), i + perBlock_); ++k) {
+                std::memcpy(out, children[k].Key, keyBytes_);
+                PutShort(out + keyBytes_, children[k].Block);
+                PutShort(out + keyBytes_ + 2, children[k].Count);
+                PutShort(out + keyBytes_ + 4, 0);
+                out += entryBytes_;
+                ++totalEntries;
+            }
+            upperPages.push_back(std::move(page));
+        }
+    }
+    blocks += static_cast<std::uint32_t>(upperPages.size());
+    const int levelCount = n == 0 ? 0 : static_cast<int>(levels.size()) + 1;
+    const std::uint16_t root = static_cast<std::uint16_t>(blocks == 0 ? 1 : blocks);
+
+    // Patch the image in place and note every range that changed.
+    std::vector<ByteRange> changed;
+    const std::size_t oldSize = image_.size();
+    const std::size_t newSize = HeaderBytes + static_cast<std::size_t>(blocks) * PxBlockSize;
+    image_.resize(newSize, '\0');
+    auto put = [&](std::size_t off, const unsigned char* data, std::size_t len) {
+        if (off + len <= oldSize && std::memcmp(image_.data() + off, data, len) == 0) return;
+        std::memcpy(Bytes(image_) + off, data, len);
+        if (!changed.empty() && changed.back().Offset + changed.back().Length == off)
+            changed.back().Length += len;
+        else
+            changed.push_back({off, len});
+    };
+    {
+        const std::string header = EncodeHeader(static_cast<std::uint32_t>(totalEntries),
+                                                static_cast<std::uint16_t>(blocks), root, levelCount);
+        std::size_t first = 0;
+        while (first < header.size() && first < oldSize && header[first] == image_[first])
+            ++first;
+        std::size_t last = header.size();
+        while (last > first && last <= oldSize && header[last - 1] == image_[last - 1])
+            --last;
+        if (last > first) put(first, Bytes(header) + first, last - first);
+    }
+    std::string block(PxBlockSize, '\0');
+    auto encodeBlock = [&](std::uint32_t number, const unsigned char* entries, std::size_t count,
+                           bool headOnly) {
+        auto* b = Bytes(block);
+        PutU16(b, static_cast<std::uint16_t>(number < blocks ? number + 1 : 0));
+        PutU16(b + 2, static_cast<std::uint16_t>(number - 1));
+        PutU16(b + 4, static_cast<std::uint16_t>(count == 0 ? -entryBytes_ : (count - 1) * entryBytes_));
+        const std::size_t off = HeaderBytes + (number - 1) * static_cast<std::size_t>(PxBlockSize);
+        if (headOnly) return put(off, b, 6);
+        std::memset(b + 6, 0, PxBlockSize - 6);
+        std::memcpy(b + 6, entries, count * entryBytes_);
+        put(off, b, PxBlockSize);
+    };
+    for (std::size_t page = 0; page < pages1; ++page) {
+        const std::size_t count = std::min<std::size_t>(perBlock_, n - page * perBlock_);
+        const bool headOnly = page < fromPage && HeaderBytes + (page + 1) * PxBlockSize <= oldSize;
+        encodeBlock(static_cast<std::uint32_t>(page + 1), Bytes(level1_) + page * pageBytes, count, headOnly);
+    }
+    std::uint32_t number = static_cast<std::uint32_t>(pages1) + 1;
+    std::size_t li = 0, consumed = 0;
+    for (auto& page : upperPages) {
+        const std::size_t count = std::min<std::size_t>(perBlock_, levels[li].size() - consumed);
+        encodeBlock(number++, Bytes(page), count, false);
+        consumed += count;
+        if (consumed >= levels[li].size()) {
+            ++li;
+            consumed = 0;
+        }
+    }
+    return changed;
+}
+
+} // namespace engine::codec

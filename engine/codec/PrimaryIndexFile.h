@@ -1,0 +1,50 @@
+#pragma once
+// The .PX file of a keyed table: level 1 holds one entry per .DB block (first key, block, record count); each
+// higher level one entry per block of the level below; the root is the last block. Kept as a byte image in
+// memory; an update re-encodes from the first changed block on and reports the byte ranges that changed.
+
+#include "engine/ChunkedOrder.h"
+#include "engine/codec/FieldCodec.h"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace engine::codec {
+
+struct ByteRange {
+    std::size_t Offset = 0;
+    std::size_t Length = 0;
+};
+
+class PrimaryIndexFile {
+public:
+    // keyFields: layouts of the leading key fields; the key is the record's first keyBytes.
+    void Reset(const std::vector<FieldLayout>& keyFields, const std::string& tableName,
+               std::uint8_t sortOrder);
+    // Re-encodes from chunk `from` on (0 = everything). `record(id)` gives the encoded record of a row.
+    std::vector<ByteRange> Update(const std::vector<std::unique_ptr<Chunk>>& chunks, std::size_t from,
+                                  const std::function<const unsigned char*(RowId)>& record);
+    const std::string& Image() const { return image_; }
+    // The bytes of the file as they are on disk, so the next update reports only what differs.
+    void SetDiskImage(std::string bytes) { image_ = std::move(bytes); }
+
+private:
+    std::string EncodeHeader(std::uint32_t entries, std::uint16_t blocks, std::uint16_t root,
+                             int levels) const;
+
+    std::vector<FieldLayout> keyFields_;
+    std::string tableName_;
+    std::uint8_t sortOrder_ = 0x6F;
+    int keyBytes_ = 0;
+    int entryBytes_ = 0;
+    int perBlock_ = 0;
+    std::string image_;
+    std::string level1_;                  // encoded level-1 pages, without the 6-byte block headers
+    std::vector<std::uint32_t> pageSums_; // records under each level-1 page
+};
+
+inline constexpr int PxBlockSize = 2048;
+
+} // namespace engine::codec
