@@ -395,4 +395,15 @@ void TMyTableX::DoAfterWrite() {
     if (MultiUser) LastRecordCount = RecordCount();
 }
 
+// ------------------------------------------------------------------------------------------- lookup combo
+
+bool LookupKeySearchAllowed(const std::string& lookupField, const std::string& indexFieldNames,
+                            const std::string& keyField) {
+    return IsValidName(lookupField) && IsValidName(indexFieldNames) && IsValidName(keyField);
+}
+
+std::string LookupDisplayField(const std::string& lookupDisplay) {
+    return IsValidName(lookupDisplay) ? lookupDisplay : std::string();
+}
+
 } // namespace app

@@ -225,6 +225,14 @@ void DisableInsertPost(fw::TDataSet& dataSet);
 // 1 to 50 characters, each a digit, "A"-"Z", "a"-"z", "@" or "_".
 bool IsValidName(const std::string& name);
 
+// The lookup combo's key search for its current value runs only when the lookup field's name, the lookup
+// table's index field names and the key field found by them are all plain names (IsValidName).
+bool LookupKeySearchAllowed(const std::string& lookupField, const std::string& indexFieldNames,
+                            const std::string& keyField);
+// The field a lookup combo displays: the lookup-display text when it is one plain name; "" otherwise (a
+// list of names or a name with other letters), and the combo then shows its value field.
+std::string LookupDisplayField(const std::string& lookupDisplay);
+
 // The database engine's idle call before browsing in multi-user mode.
 void EngineIdle();
 

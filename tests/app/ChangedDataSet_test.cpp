@@ -4,6 +4,8 @@
 
 #include <gmock/gmock.h>
 
+#include <cstdlib>
+
 using namespace app;
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
@@ -401,6 +403,35 @@ TEST_F(NewLastRecordTest, AnotherDatasetsInsertIsReportedOnceAtRefresh) {
     t.Last();
     EXPECT_EQ(reports.size(), 2u);
     EXPECT_EQ(t.ReportedRecordCount, 5);
+}
+
+// Run by the test below as a second program process on the same folder.
+TEST(OtherProcess, DISABLED_AppendsARow) {
+    const char* folder = std::getenv("PLOM_OTHER_FOLDER");
+    if (!folder) GTEST_SKIP() << "only run as the second process";
+    fw::TTable t;
+    t.SetDatabaseName(folder);
+    t.SetTableName("ROBA.DB");
+    t.Open();
+    t.Append();
+    t.FieldByName("Naziv").SetAsString("Marelica");
+    t.Post();
+}
+
+TEST_F(NewLastRecordTest, AnotherProcesssInsertIsReportedAtRefresh) {
+    t.Open();
+    t.Refresh();
+    t.Next();
+    EXPECT_THAT(reports, ElementsAre("Dunja"));
+    const std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
+    std::string command = "PLOM_OTHER_FOLDER='" + (folder.Path() / "global").string() + "' '" + self +
+                          "' --gtest_filter=OtherProcess.DISABLED_AppendsARow "
+                          "--gtest_also_run_disabled_tests >/dev/null 2>&1";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    t.Refresh();
+    EXPECT_THAT(reports, ElementsAre("Dunja", "Marelica"));
+    EXPECT_EQ(t.FieldByName("Naziv").AsString(), "Kruška");
+    EXPECT_EQ(t.RecordCount(), 5);
 }
 
 TEST_F(NewLastRecordTest, OwnInsertsAreReportedToo) {

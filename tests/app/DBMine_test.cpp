@@ -230,4 +230,14 @@ TEST(DBMineServices, ValidNamesAreShortPlainIdentifiers) {
     EXPECT_FALSE(IsValidName("Partner;Sifra"));
 }
 
+TEST(DBMineServices, LookupCombosSkipNamesThatAreNotPlain) {
+    EXPECT_TRUE(LookupKeySearchAllowed("Partner", "Code", "Code"));
+    EXPECT_FALSE(LookupKeySearchAllowed("Partner", "Partner;Code", "Partner"));
+    EXPECT_FALSE(LookupKeySearchAllowed("Šifra", "Code", "Code"));
+    EXPECT_FALSE(LookupKeySearchAllowed("Partner", "Code", ""));
+    EXPECT_EQ(LookupDisplayField("Naziv"), "Naziv");
+    EXPECT_EQ(LookupDisplayField("Naziv;Sifra"), "");
+    EXPECT_EQ(LookupDisplayField("Država"), "");
+}
+
 } // namespace
