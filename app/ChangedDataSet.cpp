@@ -153,7 +153,12 @@ void TMyTableX::OpenTable() {
         if (firstFailure) {
             firstFailure = false;
             RetryOpen = true;
-            DoBeforeOpen();
+            try {
+                DoBeforeOpen();
+            } catch (...) {
+                RetryOpen = false;
+                throw;
+            }
             if (!RetryOpen) continue;
             RetryOpen = false;
         }
@@ -192,13 +197,14 @@ std::unique_ptr<engine::Cursor> TMyTableX::CreateHandle() {
     } catch (const fw::EDatabaseError&) {
         if (params.IndexName.empty() && params.FieldsNames.empty()) throw;
         // Is the table fine and only the index missing?
+        bool tableOpens = false;
         try {
             auto probe = OpenCursorOn({});
+            tableOpens = true;
         } catch (...) {
-            TTable::DestroyHandle();
-            throw;
         }
         TTable::DestroyHandle();
+        if (!tableOpens) throw;
         LastErrorMessage = "GetIndexParams: IndexDefs=nil !?";
         RaiseStoredError();
     }

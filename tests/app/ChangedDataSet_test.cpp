@@ -252,6 +252,12 @@ TEST_F(ChangedDataSetTest, AFailedOpenGetsOneRepairTryThenTheFirstError) {
     EXPECT_THAT(first, ::testing::HasSubstr("NEMA"));
     EXPECT_FALSE(u.IsOpen);
     EXPECT_EQ(DistinctOpen(), 0);
+    // A repair that fails ends the open with its own error and leaves no retry pending.
+    u.BeforeOpen = [&](fw::TDataSet&) {
+        if (u.RetryOpen) throw base::Exception("Popravak nije uspio");
+    };
+    EXPECT_THROW(u.Open(), base::Exception);
+    EXPECT_FALSE(u.RetryOpen);
 }
 
 TEST_F(ChangedDataSetTest, ProgramErrorsForAMissingDatabaseOrIndex) {

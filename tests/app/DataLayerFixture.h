@@ -22,9 +22,9 @@ protected:
     DataLayerTest() {
         std::filesystem::create_directories(folder / "global");
         std::filesystem::create_directories(folder / "lokal");
-        Connect(global, "Global", "global");
-        Connect(global2, "GLOBAL2", "global");
-        Connect(lokal, "Lokal", "lokal");
+        Connect(global, "Global", folder / "global");
+        Connect(global2, "GLOBAL2", folder / "global");
+        Connect(lokal, "Lokal", folder / "lokal");
         app::ResetRegistry();
         app::MaxOpenTables = 100;
         app::MultiUser = false;
@@ -49,16 +49,11 @@ protected:
         app::PostInProgress = false;
     }
 
-    static void Connect(fw::TDatabase& db, const std::string& name, const std::string& sub) {
+    static void Connect(fw::TDatabase& db, const std::string& name, const std::filesystem::path& path) {
         db.SetDatabaseName(name);
         db.KeepConnection = false;
         db.Params = {"DEFAULT DRIVER=PARADOX", "ENABLE BCD=FALSE"};
-        db.SetParam("PATH", sub);
-    }
-    void SetUp() override {
-        global.SetParam("PATH", (folder.Path() / "global").string());
-        global2.SetParam("PATH", (folder.Path() / "global").string());
-        lokal.SetParam("PATH", (folder.Path() / "lokal").string());
+        db.SetParam("PATH", path.string());
     }
 
     // Code (auto-increment, primary), Partner, Naziv, Cijena; secondary index PartnerNaziv.
