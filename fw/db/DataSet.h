@@ -189,6 +189,8 @@ protected:
     // Leaves the key state; the table restores or keeps its key buffer.
     virtual void PostKeyBuffer(bool commit);
     void CheckActive() const;
+    // After a failed open: back to inactive (telling the links) and the cursor closed.
+    void AbandonOpen();
     bool Destroying() const { return destroying_; }
     // Called by the most derived destructor: the close that follows runs no Before/AfterClose.
     void BeginDestroy() { destroying_ = true; }

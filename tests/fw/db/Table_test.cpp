@@ -278,6 +278,34 @@ TEST_F(TableTest, ExclusiveOpensAndWholeTableOperations) {
     EXPECT_THROW(excl.Open(), EDatabaseError);
 }
 
+TEST_F(TableTest, RecordLocksHoldUntilPostCancelOrClose) {
+    TTable a, b;
+    Prepare(a, "ROBA");
+    Prepare(b, "ROBA");
+    a.Open();
+    b.Open();
+    a.Edit();
+    a.FieldByName("Naziv").SetAsString("nepohranjeno");
+    try {
+        b.Edit();
+        FAIL();
+    } catch (const EDatabaseError& e) {
+        EXPECT_EQ(e.ErrorKind(), EDatabaseError::Kind::RecordLocked);
+    }
+    EXPECT_EQ(b.State(), dsBrowse);
+    a.Close(); // the unposted edit is dropped with its lock
+    b.Edit();
+    EXPECT_EQ(b.FieldByName("Naziv").AsString(), "Šljiva");
+    b.Cancel();
+    b.LockTable(); // the holder of the table lock still writes
+    b.Edit();
+    b.FieldByName("Naziv").SetAsString("x");
+    b.Post();
+    b.UnlockTable();
+    a.Open();
+    EXPECT_EQ(a.FieldByName("Naziv").AsString(), "x");
+}
+
 // ------------------------------------------------------------------------------------ master-detail
 
 class MasterDetail : public TableTest {
