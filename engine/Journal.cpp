@@ -93,6 +93,12 @@ void Journal::Close() {
     fd_ = -1;
 }
 
+void Journal::Remove() {
+    Close();
+    std::error_code ec;
+    fs::remove(path_, ec);
+}
+
 int Journal::Fd(bool create) {
     if (fd_ >= 0) return fd_;
     fd_ = ::open(path_.c_str(), O_RDWR | O_CLOEXEC | (create ? O_CREAT : 0), 0644);
