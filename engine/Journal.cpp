@@ -16,6 +16,7 @@ constexpr char Magic[8] = {'P', 'L', 'O', 'M', 'J', 'N', 'L', '1'};
 constexpr std::size_t HeadBytes = 32;
 constexpr std::uint32_t Idle = 0;
 constexpr std::uint32_t Pending = 1;
+constexpr std::size_t LargeJournal = 1 << 20;
 
 void WriteAll(int fd, const void* data, std::size_t len, std::uint64_t offset, const std::string& name) {
     const auto* p = static_cast<const char*>(data);
@@ -91,6 +92,12 @@ Journal::~Journal() {
 void Journal::Close() {
     if (fd_ >= 0) ::close(fd_);
     fd_ = -1;
+}
+
+void Journal::Remove() {
+    Close();
+    std::error_code ec;
+    fs::remove(path_, ec);
 }
 
 int Journal::Fd(bool create) {
@@ -199,6 +206,8 @@ std::uint64_t Journal::Commit(const Transaction& t, TableFiles& files) {
     Apply(t, files);
     const unsigned char idle[4] = {0, 0, 0, 0};
     WriteAll(fd, idle, 4, 16, path_.filename().string());
+    // A big write (a new index, an emptied table) leaves no big journal behind.
+    if (buf.size() > LargeJournal && ::ftruncate(fd, HeadBytes) != 0) ThrowIo(path_.filename().string(), errno);
     return generation;
 }
 

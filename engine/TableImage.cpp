@@ -472,6 +472,15 @@ ChunkedOrder::Pos TableImage::Locate(int index, RowId id) {
     return pos;
 }
 
+void TableImage::DropJournal() {
+    try {
+        journal_.Recover(files_);
+        journal_.Remove();
+    } catch (const std::exception&) {
+        // A journal that cannot be replayed stays for the next open to report.
+    }
+}
+
 std::string TableImage::RecordIdentity(RowId id) const {
     int n = hdr_.RecordSize;
     if (hdr_.KeyFields > 0) {

@@ -78,6 +78,9 @@ public:
     void AddIndex(const IndexDesc& index);
     void DeleteIndex(const std::string& name);
 
+    // Removes the journal when no write is pending (the caller holds the table exclusively).
+    void DropJournal();
+
     // Bytes that name a record across processes (its key, or its whole record in an unkeyed table).
     std::string RecordIdentity(RowId id) const;
 
