@@ -210,6 +210,14 @@ TEST_F(FieldTest, WritesNeedAnEditStateAndAWritableField) {
     EXPECT_TRUE(F("Kol").CanModify());
 }
 
+TEST_F(FieldTest, RemovingAFieldOfAnOpenDataSetClosesItFirst) {
+    ds.Cancel();
+    TField& kol = F("Kol");
+    ds.RemoveField(kol);
+    EXPECT_EQ(ds.State(), dsInactive);
+    EXPECT_EQ(ds.FindField("Kol"), nullptr);
+}
+
 // A hook object that stores zero as an empty field, as the program's field layer does.
 class ZeroAsNull : public TFieldHooks {
 public:

@@ -365,6 +365,25 @@ TEST_F(MasterDetail, ANewDetailRecordGetsTheLinkValues) {
     EXPECT_THAT(Walk(roba), ElementsAre("Nova"));
 }
 
+TEST_F(MasterDetail, TheDetailFollowsNewAndChangedMasterRecords) {
+    roba.SetMasterFields("Code");
+    partner.Open();
+    roba.Open();
+    partner.Append();
+    partner.FieldByName("Naziv").SetAsString("Peti");
+    partner.Post(); // numbered at post: the detail follows the new number
+    EXPECT_EQ(partner.FieldByName("Code").AsInteger(), 5);
+    EXPECT_TRUE(roba.IsEmpty());
+    roba.Append();
+    EXPECT_EQ(roba.FieldByName("Partner").AsInteger(), 5);
+    roba.FieldByName("Naziv").SetAsString("Za petog");
+    roba.Post();
+    partner.First();
+    EXPECT_THAT(Walk(roba), ElementsAre("Šljiva", "jabuka"));
+    partner.Last();
+    EXPECT_THAT(Walk(roba), ElementsAre("Za petog"));
+}
+
 TEST_F(MasterDetail, ADetailEditIsPostedWhenTheMasterMoves) {
     roba.SetMasterFields("Code");
     partner.Open();
