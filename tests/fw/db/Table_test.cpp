@@ -198,6 +198,19 @@ TEST_F(TableTest, RangesWithPartialKeysLimitTheRowsAndTheCount) {
     EXPECT_EQ(t.RecordCount(), 5);
 }
 
+TEST_F(TableTest, AFilterHidesRowsWithinTheIndexOrder) {
+    TTable t;
+    Prepare(t, "ROBA");
+    t.SetIndexName("_Naziv");
+    t.OnFilterRecord = [](TDataSet& d, bool& accept) { accept = d.FieldByName("Partner").AsInteger() != 1; };
+    t.SetFiltered(true);
+    t.Open();
+    EXPECT_EQ(t.RecordCount(), 3);
+    EXPECT_THAT(Walk(t), ElementsAre("dunja", "Kruška", "šipak"));
+    t.SetFiltered(false);
+    EXPECT_EQ(t.RecordCount(), 5);
+}
+
 TEST_F(TableTest, BookmarksSurviveResorting) {
     TTable t;
     Prepare(t, "ROBA");
