@@ -207,7 +207,8 @@ std::uint64_t Journal::Commit(const Transaction& t, TableFiles& files) {
     const unsigned char idle[4] = {0, 0, 0, 0};
     WriteAll(fd, idle, 4, 16, path_.filename().string());
     // A big write (a new index, an emptied table) leaves no big journal behind.
-    if (buf.size() > LargeJournal && ::ftruncate(fd, HeadBytes) != 0) ThrowIo(path_.filename().string(), errno);
+    if (buf.size() > LargeJournal && ::ftruncate(fd, HeadBytes) != 0)
+        ThrowIo(path_.filename().string(), errno);
     return generation;
 }
 
