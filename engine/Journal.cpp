@@ -101,7 +101,12 @@ void Journal::Remove() {
 }
 
 int Journal::Fd(bool create) {
-    if (fd_ >= 0) return fd_;
+    if (fd_ >= 0) {
+        // The last open elsewhere may have removed an idle journal: never write into a deleted file.
+        struct stat st {};
+        if (::fstat(fd_, &st) == 0 && st.st_nlink > 0) return fd_;
+        Close();
+    }
     fd_ = ::open(path_.c_str(), O_RDWR | O_CLOEXEC | (create ? O_CREAT : 0), 0644);
     if (fd_ < 0 && (create || errno != ENOENT)) ThrowIo(path_.filename().string(), errno);
     return fd_;

@@ -141,6 +141,16 @@ void TableImage::PrepareWrite() {
     if (recovered || stale_ || !loaded_ || ChangedOnDisk()) Load();
 }
 
+void TableImage::RecoverAfterFailure() noexcept {
+    if (!stale_) return;
+    try {
+        journal_.Recover(files_);
+        Load();
+    } catch (const std::exception&) {
+        // Still stale: the next open, refresh or write tries again and reports what is wrong.
+    }
+}
+
 void TableImage::Load() {
     const int fd = files_.Fd(TableFile::Db, false);
     if (fd < 0) ThrowMissing(name_);

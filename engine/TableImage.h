@@ -52,6 +52,8 @@ public:
     bool Sync(LockFile& lock);
     // Under the write lock: replays an interrupted write and re-reads what another process changed.
     void PrepareWrite();
+    // After a failed write (still under the write lock): memory follows the files again.
+    void RecoverAfterFailure() noexcept;
 
     bool Alive(RowId id) const { return id < rows_.size() && rows_[id] != nullptr; }
     const unsigned char* Record(RowId id) const { return rows_[id].get(); }
