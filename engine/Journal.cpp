@@ -101,7 +101,12 @@ void Journal::Remove() {
 }
 
 int Journal::Fd(bool create) {
-    if (fd_ >= 0) return fd_;
+    if (fd_ >= 0) {
+        // The last open elsewhere may have removed an idle journal: never write into a deleted file.
+        struct stat st {};
+        if (::fstat(fd_, &st) == 0 && st.st_nlink > 0) return fd_;
+        Close();
+    }
     fd_ = ::open(path_.c_str(), O_RDWR | O_CLOEXEC | (create ? O_CREAT : 0), 0644);
     if (fd_ < 0 && (create || errno != ENOENT)) ThrowIo(path_.filename().string(), errno);
     return fd_;
@@ -207,7 +212,8 @@ std::uint64_t Journal::Commit(const Transaction& t, TableFiles& files) {
     const unsigned char idle[4] = {0, 0, 0, 0};
     WriteAll(fd, idle, 4, 16, path_.filename().string());
     // A big write (a new index, an emptied table) leaves no big journal behind.
-    if (buf.size() > LargeJournal && ::ftruncate(fd, HeadBytes) != 0) ThrowIo(path_.filename().string(), errno);
+    if (buf.size() > LargeJournal && ::ftruncate(fd, HeadBytes) != 0)
+        ThrowIo(path_.filename().string(), errno);
     return generation;
 }
 

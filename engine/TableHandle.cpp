@@ -57,6 +57,7 @@ void TableHandle::Write(const std::function<void()>& change) {
         image_->PrepareWrite();
         change();
     } catch (...) {
+        image_->RecoverAfterFailure();
         lock_->Unlock(start, len);
         throw;
     }

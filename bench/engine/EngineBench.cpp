@@ -1,6 +1,6 @@
 // The table engine against SQLite (WAL, synchronous=NORMAL) on the same data, in one run; prints each ratio
-// engine/SQLite. Targets: lookups and walk <= 1.0, one-row post + save <= 2.0, open <= 3.0, resident memory of
-// an open table <= 3x its files.
+// engine/SQLite. Targets: lookups and walk <= 1.0, one-row post + save <= 2.0, open <= 3.0, resident memory
+// of an open table <= 3x its files.
 #include "engine/Engine.h"
 
 #include <benchmark/benchmark.h>
@@ -50,7 +50,7 @@ Data Make(int i) {
 }
 
 Row ToRow(const Data& d) {
-    return {Value::Int(d.Code),     Value::Text(d.Sifra),   Value::Text(d.Naziv), Value::Float(d.Cijena),
+    return {Value::Int(d.Code),     Value::Text(d.Sifra),   Value::Text(d.Naziv),   Value::Float(d.Cijena),
             Value::Int(d.Kolicina), Value::Int(d.Grupa),    Value::Bool(d.Aktivan), Value::Date(d.Datum),
             Value::Text(d.Mjesto),  Value::Text(d.Napomena)};
 }
@@ -77,7 +77,8 @@ void FillEngine(const std::string& name, int rows) {
     CreateEngineTable(name);
     auto t = Table::Open(g_folder, name, OpenMode::Shared);
     auto c = t->OpenCursor();
-    for (int i = 0; i < rows; ++i) c->Insert(ToRow(Make(i)));
+    for (int i = 0; i < rows; ++i)
+        c->Insert(ToRow(Make(i)));
     t->SaveChanges();
 }
 
@@ -102,8 +103,9 @@ struct Stmt {
 
 void CreateSqlite(Db& db) {
     db.Exec("DROP TABLE IF EXISTS roba");
-    db.Exec("CREATE TABLE roba (Code INTEGER PRIMARY KEY, Sifra TEXT, Naziv TEXT, Cijena REAL, Kolicina INTEGER, "
-            "Grupa INTEGER, Aktivan INTEGER, Datum INTEGER, Mjesto TEXT, Napomena TEXT)");
+    db.Exec(
+        "CREATE TABLE roba (Code INTEGER PRIMARY KEY, Sifra TEXT, Naziv TEXT, Cijena REAL, Kolicina INTEGER, "
+        "Grupa INTEGER, Aktivan INTEGER, Datum INTEGER, Mjesto TEXT, Napomena TEXT)");
     db.Exec("CREATE INDEX roba_sifra ON roba (Sifra)");
     db.Exec("CREATE INDEX roba_naziv ON roba (Naziv COLLATE NOCASE)");
 }
@@ -139,9 +141,14 @@ std::size_t ReadColumns(sqlite3_stmt* s) {
     std::size_t n = 0;
     for (int k = 0; k < 10; ++k) {
         switch (sqlite3_column_type(s, k)) {
-        case SQLITE_TEXT: n += std::strlen(reinterpret_cast<const char*>(sqlite3_column_text(s, k))); break;
-        case SQLITE_FLOAT: n += static_cast<std::size_t>(sqlite3_column_double(s, k)); break;
-        default: n += static_cast<std::size_t>(sqlite3_column_int64(s, k));
+        case SQLITE_TEXT:
+            n += std::strlen(reinterpret_cast<const char*>(sqlite3_column_text(s, k)));
+            break;
+        case SQLITE_FLOAT:
+            n += static_cast<std::size_t>(sqlite3_column_double(s, k));
+            break;
+        default:
+            n += static_cast<std::size_t>(sqlite3_column_int64(s, k));
         }
     }
     return n;
@@ -163,12 +170,14 @@ std::size_t ReadRow(const Row& r) {
 // ------------------------------------------------------------------------------------------------ benchmarks
 
 void BulkInsert_Engine(benchmark::State& state) {
-    for (auto _ : state) FillEngine("BULK.DB", BulkRows);
+    for (auto _ : state)
+        FillEngine("BULK.DB", BulkRows);
     state.SetItemsProcessed(state.iterations() * BulkRows);
 }
 
 void BulkInsert_Sqlite(benchmark::State& state) {
-    for (auto _ : state) FillSqlite(g_folder / "bulk.sqlite", BulkRows);
+    for (auto _ : state)
+        FillSqlite(g_folder / "bulk.sqlite", BulkRows);
     state.SetItemsProcessed(state.iterations() * BulkRows);
 }
 
@@ -260,7 +269,8 @@ void Open_Engine(benchmark::State& state) {
     for (auto _ : state) {
         auto t = Table::Open(g_folder, "WALK.DB", OpenMode::Shared);
         auto c = t->OpenCursor();
-        for (c->First(); c->OnRow(); c->Next()) sum += ReadRow(c->Read());
+        for (c->First(); c->OnRow(); c->Next())
+            sum += ReadRow(c->Read());
     }
     benchmark::DoNotOptimize(sum);
 }
@@ -270,7 +280,8 @@ void Open_Sqlite(benchmark::State& state) {
     for (auto _ : state) {
         Db db(g_folder / "walk.sqlite");
         Stmt q(db, "SELECT * FROM roba ORDER BY Code");
-        while (sqlite3_step(q.S) == SQLITE_ROW) sum += ReadColumns(q.S);
+        while (sqlite3_step(q.S) == SQLITE_ROW)
+            sum += ReadColumns(q.S);
     }
     benchmark::DoNotOptimize(sum);
 }
@@ -301,7 +312,8 @@ void Walk_Engine(benchmark::State& state) {
     auto c = t->OpenCursor();
     std::size_t sum = 0;
     for (auto _ : state)
-        for (c->First(); c->OnRow(); c->Next()) sum += ReadRow(c->Read());
+        for (c->First(); c->OnRow(); c->Next())
+            sum += ReadRow(c->Read());
     benchmark::DoNotOptimize(sum);
 }
 
@@ -310,7 +322,8 @@ void Walk_Sqlite(benchmark::State& state) {
     Stmt q(db, "SELECT * FROM roba ORDER BY Code");
     std::size_t sum = 0;
     for (auto _ : state) {
-        while (sqlite3_step(q.S) == SQLITE_ROW) sum += ReadColumns(q.S);
+        while (sqlite3_step(q.S) == SQLITE_ROW)
+            sum += ReadColumns(q.S);
         sqlite3_reset(q.S);
     }
     benchmark::DoNotOptimize(sum);
@@ -346,7 +359,8 @@ int MeasureMemory(const fs::path& folder) {
     auto c = t->OpenCursor();
     for (int index = -1; index < 3; ++index) { // every order built
         c->SetIndex(index);
-        for (c->First(); c->OnRow(); c->Next()) c->Read();
+        for (c->First(); c->OnRow(); c->Next())
+            c->Read();
     }
     std::printf("%ld\n", ResidentKb() - before);
     return 0;
@@ -406,7 +420,8 @@ int main(int argc, char** argv) {
         long kb = 0;
         if (std::fscanf(p, "%ld", &kb) == 1)
             std::printf("  %-46s %8.2f   <= 3.0  (%ld KiB resident, %ju KiB of files)\n",
-                        "resident memory / file size", kb * 1024.0 / static_cast<double>(files), kb, files / 1024);
+                        "resident memory / file size", kb * 1024.0 / static_cast<double>(files), kb,
+                        files / 1024);
         ::pclose(p);
     }
     fs::remove_all(g_folder);

@@ -140,6 +140,25 @@ TEST_F(CursorTest, KeySearchWithPartialKeys) {
     EXPECT_FALSE(cursor->FindKey({Value::Float(2.5000000001)}));
 }
 
+TEST_F(CursorTest, SearchKeysOutsideTheFieldsRange) {
+    EXPECT_FALSE(cursor->FindKey({Value::Int(40000)}));
+    EXPECT_FALSE(cursor->FindKey({Value::Float(1.5)}));
+    EXPECT_FALSE(cursor->FindKey({Value::Int(1), Value::Text("A1 and much more than ten")}));
+    cursor->FindNearest({Value::Int(40000)});
+    EXPECT_TRUE(cursor->Eof());
+    cursor->FindNearest({Value::Int(-40000)});
+    EXPECT_EQ(cursor->Read()[0].AsInt(), 1); // after the null group, before every value
+    cursor->FindNearest({Value::Float(1.5)});
+    EXPECT_EQ(cursor->Read()[0].AsInt(), 2);
+    cursor->FindNearest({Value::Int(1), Value::Text("A1 and much more than ten")});
+    EXPECT_EQ(cursor->Read()[1].AsText(), "A2");
+    cursor->SetRange({Value::Int(2)}, {Value::Int(99999)});
+    EXPECT_EQ(cursor->RecordCount(), 3);
+    cursor->SetRange({Value::Int(99999)}, {});
+    EXPECT_EQ(cursor->RecordCount(), 0);
+    EXPECT_TRUE(cursor->Eof());
+}
+
 TEST_F(CursorTest, InclusiveRangesWithPartialKeys) {
     cursor->SetRange({Value::Int(1)}, {Value::Int(1)});
     EXPECT_EQ(cursor->RecordCount(), 3);

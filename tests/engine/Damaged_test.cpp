@@ -156,3 +156,61 @@ TEST_F(DamagedTest, MutationRunOverTheReader) {
 }
 
 } // namespace
+
+namespace {
+
+// The same mutation run over tables written by other programs.
+TEST(DamagedFixtures, MutationRunOverForeignTables) {
+    const auto shared = testsupport::SharedFixtures();
+    if (shared.empty()) GTEST_SKIP() << "shared fixtures not present";
+    const fs::path paradox = shared / "paradox";
+    struct Case {
+        fs::path Folder;
+        std::string Table;
+        std::vector<std::string> Files;
+    };
+    const std::vector<Case> cases = {
+        {paradox, "KLJUC.DB", {"KLJUC.DB"}},
+        {paradox / "real", "CUSTOMER.DB", {"CUSTOMER.DB", "CUSTOMER.MB", "CUSTOMER.X06"}},
+        {paradox / "real", "AREACODES.DB", {"AREACODES.DB", "AREACODES.XG0"}},
+        {paradox / "real", "memo.db", {"memo.db", "memo.mb"}}};
+    std::mt19937 rng(99);
+    for (const auto& k : cases) {
+        SCOPED_TRACE(k.Table);
+        testsupport::TempFolder tmp;
+        std::vector<std::string> originals;
+        for (const auto& f : k.Files)
+            originals.push_back(testsupport::ReadFile(k.Folder / f));
+        for (int round = 0; round < 120; ++round) {
+            for (std::size_t i = 0; i < k.Files.size(); ++i) {
+                std::string bytes = originals[i];
+                if (i == static_cast<std::size_t>(round) % k.Files.size()) {
+                    for (int n = 1 + static_cast<int>(rng() % 4); n > 0; --n) {
+                        const std::size_t limit =
+                            (rng() % 2) ? std::min<std::size_t>(bytes.size(), 0x900) : bytes.size();
+                        bytes[rng() % limit] = static_cast<char>(rng() % 256);
+                    }
+                    if (rng() % 10 == 0) bytes.resize(rng() % bytes.size());
+                }
+                fs::remove(tmp / k.Files[i]);
+                tmp.Write(k.Files[i], bytes);
+            }
+            try {
+                auto t = Table::Open(tmp.Path(), k.Table, OpenMode::Shared);
+                auto c = t->OpenCursor();
+                for (c->First(); c->OnRow(); c->Next())
+                    c->Read();
+                for (int index = 0; index < static_cast<int>(t->Indexes().size()); ++index) {
+                    c->SetIndex(index);
+                    for (c->Last(); c->OnRow(); c->Prior())
+                        c->Read();
+                }
+            } catch (const Error& e) {
+                EXPECT_NE(std::string(e.what()).find(fs::path(k.Table).stem().string()), std::string::npos)
+                    << e.what();
+            }
+        }
+    }
+}
+
+} // namespace

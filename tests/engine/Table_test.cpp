@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <unistd.h>
 
 namespace {
 
@@ -330,6 +331,80 @@ TEST_F(WriteTest, ManyRowsSplitAndMergeBlocks) {
     EXPECT_EQ(expect, 602);
     cursor->SetIndex(cursor->FindIndexByName("Broj"));
     EXPECT_EQ(cursor->RecordCount(), 300);
+}
+
+} // namespace
+
+namespace {
+
+TEST(UnkeyedTable, KeepsTheStoredOrderAndGetsAPrimaryKeyLater) {
+    testsupport::TempFolder tmp;
+    CreateTable(tmp.Path(), "KNJIZI.DB",
+                {{"Broj", FieldType::Long, 0, false}, {"Tekst", FieldType::Alpha, 100, false}});
+    auto t = Table::Open(tmp.Path(), "KNJIZI.DB", OpenMode::Exclusive);
+    EXPECT_EQ(t->KeyFieldCount(), 0);
+    EXPECT_TRUE(t->Indexes().empty());
+    auto c = t->OpenCursor();
+    for (int i : {5, 3, 9, 1, 7, 3})
+        c->Insert({Value::Int(i), Value::Text(std::string(90, static_cast<char>('a' + i)))});
+    auto walk = [&] {
+        std::vector<std::int64_t> out;
+        for (c->First(); c->OnRow(); c->Next())
+            out.push_back(c->Read()[0].AsInt());
+        return out;
+    };
+    EXPECT_EQ(walk(), (std::vector<std::int64_t>{5, 3, 9, 1, 7, 3}));
+    // Delete in the middle: the cursor goes to the next stored row.
+    c->First();
+    c->Next();
+    c->Delete();
+    EXPECT_EQ(c->Read()[0].AsInt(), 9);
+    c->Modify({Value::Int(10), Value::Text("deset")});
+    EXPECT_EQ(walk(), (std::vector<std::int64_t>{5, 10, 1, 7, 3}));
+    // Another cursor deletes our row: we stand on the row after it.
+    auto other = t->OpenCursor();
+    c->First();
+    c->Next();
+    other->First();
+    other->Next();
+    other->Delete();
+    EXPECT_EQ(c->Read()[0].AsInt(), 1);
+    // A primary key over rows that repeat it is refused and changes nothing.
+    c->Insert({Value::Int(7), Value()});
+    EXPECT_THROW(t->AddIndex({"", "Broj", true, true, false, false}), KeyViolation);
+    EXPECT_EQ(t->KeyFieldCount(), 0);
+    c->Last();
+    c->Delete();
+    t->AddIndex({"", "broj", true, true, false, false});
+    EXPECT_EQ(t->KeyFieldCount(), 1);
+    EXPECT_EQ(walk(), (std::vector<std::int64_t>{1, 3, 5, 7}));
+    EXPECT_TRUE(fs::exists(tmp / "KNJIZI.PX"));
+    t->AddIndex({"Tekst", "Tekst", false, false, false, false});
+    EXPECT_TRUE(fs::exists(tmp / "KNJIZI.X02"));
+    t->DeleteIndex("TEKST");
+    EXPECT_FALSE(fs::exists(tmp / "KNJIZI.X02"));
+    EXPECT_FALSE(fs::exists(tmp / "KNJIZI.Y02"));
+    EXPECT_THROW(t->DeleteIndex("Tekst"), Error);
+    t->DeleteIndex("");
+    EXPECT_EQ(t->KeyFieldCount(), 0);
+    EXPECT_FALSE(fs::exists(tmp / "KNJIZI.PX"));
+    EXPECT_EQ(walk(), (std::vector<std::int64_t>{1, 3, 5, 7}));
+}
+
+TEST(ReadOnlyTable, ReadsButRefusesWrites) {
+    if (::geteuid() == 0) GTEST_SKIP() << "file permissions do not bind the superuser";
+    testsupport::TempFolder tmp;
+    CreateTable(tmp.Path(), "LINK.DB", {{"Ime", FieldType::Alpha, 10, false}});
+    Table::Open(tmp.Path(), "LINK.DB", OpenMode::Shared)->OpenCursor()->Insert({Value::Text("jedan")});
+    fs::permissions(tmp / "LINK.DB", fs::perms::owner_read);
+    auto t = Table::Open(tmp.Path(), "LINK.DB", OpenMode::Shared);
+    auto c = t->OpenCursor();
+    c->First();
+    EXPECT_EQ(c->Read()[0].AsText(), "jedan");
+    EXPECT_THROW(c->Insert({Value::Text("dva")}), Error);
+    EXPECT_EQ(t->RecordCount(), 1);
+    EXPECT_THROW(Table::Open(tmp.Path(), "LINK.DB", OpenMode::Exclusive), TableBusy);
+    fs::permissions(tmp / "LINK.DB", fs::perms::owner_read | fs::perms::owner_write);
 }
 
 } // namespace
