@@ -94,7 +94,7 @@ bool TBDEDataSet::InternalPrior() {
 
 const engine::Row* TBDEDataSet::InternalCurrentRow() const {
     if (!rowKnown_) {
-        row_ = handle_ && handle_->OnRow() ? &handle_->Read() : nullptr;
+        row_ = EngineCall([&] { return handle_ && handle_->OnRow() ? &handle_->Read() : nullptr; });
         rowKnown_ = true;
     }
     return row_;
