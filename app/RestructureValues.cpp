@@ -84,7 +84,8 @@ std::optional<Value> ValueFromText(const std::string& text, const engine::FieldD
     case FieldType::AutoInc:
         if (const auto n = base::ParseInteger(text))
             return WholeNumber(static_cast<long double>(*n), field.Type);
-        if (const auto f = base::ParseFloat(text)) return WholeNumber(static_cast<long double>(*f), field.Type);
+        if (const auto f = base::ParseFloat(text))
+            return WholeNumber(static_cast<long double>(*f), field.Type);
         return std::nullopt;
     case FieldType::Number:
     case FieldType::Currency:

@@ -20,6 +20,9 @@ namespace {
 
 // ---------------------------------------------------------------------------------------------- journal
 
+// The journal is written here first and then renamed, so it is either complete or absent.
+constexpr const char* SwapJournalDraft = "_SWAP_.TMP";
+
 void SyncPath(const fs::path& path, int flags) {
     const int fd = ::open(path.c_str(), flags);
     if (fd < 0) return;
@@ -29,7 +32,7 @@ void SyncPath(const fs::path& path, int flags) {
 
 // Written completely (and to disk) before the first rename of a swap, removed after the last step.
 void WriteJournal(const fs::path& folder, const std::string& fileName) {
-    const fs::path temporary = folder / "_SWAP_.TMP";
+    const fs::path temporary = folder / SwapJournalDraft;
     {
         std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
         out << fileName;
@@ -63,8 +66,10 @@ private:
     bool VerifyIndexes();
     bool CheckRecordCount();
     void AddIndexes(const std::string& name);
+    void RewritePrimaryIndexFile(engine::Table& table);
     bool Reindex();
     void Create();
+    void EnsureNotBusy();
     void Restructure();
     bool CopyRows();
     void KeepCounter(engine::Table& newTable, engine::Cursor& cursor, std::int64_t oldCounter);
@@ -81,6 +86,18 @@ private:
 void TableCheck::Show(const std::string& text) {
     ProgressText* label = HooksOf(folder_).ProgressLabel;
     if (OptionsOf(folder_).ShowProgress && label) label->ShowText(text);
+}
+
+// True when the step ran through and answered true. A failure is an answer (false), except that a table
+// someone else holds is left alone: its busy error goes on to the caller.
+template <class Step> bool Succeeds(Step step) {
+    try {
+        return step();
+    } catch (const engine::TableBusy&) {
+        throw;
+    } catch (const std::exception&) {
+        return false;
+    }
 }
 
 // Walks the rows in the cursor's order and proves that exactly `count` of them are reachable.
@@ -101,7 +118,10 @@ void TableCheck::Run() {
     bool reindex = scan.Reindex || scan.Found != table_.IndexFileCount;
     if (thorough_ && !reindex) reindex = !StoredIndexesMatch();
     if (thorough_ && !reindex) reindex = !VerifyIndexes();
-    if (reindex) DeleteIndexFiles(path_, base_);
+    if (reindex) {
+        EnsureNotBusy();
+        DeleteIndexFiles(path_, base_);
+    }
     bool restructure = (reindex || thorough_) && !StoredFieldsMatch();
     if (reindex && !restructure) restructure = !CheckRecordCount();
     const bool noRestructure = OptionsOf(folder_).NoRestructure;
@@ -113,24 +133,17 @@ void TableCheck::Run() {
 }
 
 bool TableCheck::StoredIndexesMatch() {
-    try {
-        return SameIndexes(engine_.ReadTableInfo(path_, table_.FileName).Indexes, table_);
-    } catch (const std::exception&) {
-        return false;
-    }
+    return Succeeds(
+        [&] { return SameIndexes(engine_.ReadTableInfo(path_, table_.FileName).Indexes, table_); });
 }
 
 bool TableCheck::StoredFieldsMatch() {
-    try {
-        return SameFields(engine_.ReadTableInfo(path_, table_.FileName).Fields, table_);
-    } catch (const std::exception&) {
-        return false;
-    }
+    return Succeeds([&] { return SameFields(engine_.ReadTableInfo(path_, table_.FileName).Fields, table_); });
 }
 
 // Every stored index reaches every row, walked from the last index to the first.
 bool TableCheck::VerifyIndexes() {
-    try {
+    return Succeeds([&] {
         auto table = engine_.OpenTable(path_, table_.FileName, engine::OpenMode::Exclusive);
         const auto indexes = table->Indexes();
         const std::int64_t count = table->RecordCount();
@@ -143,37 +156,62 @@ bool TableCheck::VerifyIndexes() {
             if (cursor->RecordCount() != count || !WalkRows(*cursor, count)) return false;
         }
         return true;
-    } catch (const std::exception&) {
-        return false;
-    }
+    });
 }
 
 bool TableCheck::CheckRecordCount() {
-    try {
+    return Succeeds([&] {
         auto table = engine_.OpenTable(path_, table_.FileName, engine::OpenMode::Exclusive);
         auto cursor = table->OpenCursor();
         cursor->SetIndex(-1);
         return WalkRows(*cursor, table->RecordCount());
-    } catch (const std::exception&) {
-        return false;
-    }
+    });
+}
+
+// The stored primary key, as its field list.
+std::string KeyFieldsText(engine::Table& table) {
+    std::string text;
+    for (int i = 0; i < table.KeyFieldCount(); ++i)
+        text += (i ? ";" : "") + table.Fields()[std::size_t(i)].Name;
+    return text;
 }
 
 void TableCheck::AddIndexes(const std::string& name) {
     if (table_.Indexes.empty()) return;
     auto table = engine_.OpenTable(path_, name, engine::OpenMode::Exclusive);
-    for (const auto& index : table_.Indexes)
-        table->AddIndex(EngineIndex(index));
+    for (const auto& index : table_.Indexes) {
+        // The key itself lives in the table file; only its index file may be missing.
+        if ((index.Options & fw::ixPrimary) && table->KeyFieldCount() > 0 &&
+            KeyFieldsText(*table) == index.Fields)
+            RewritePrimaryIndexFile(*table);
+        else
+            table->AddIndex(EngineIndex(index));
+    }
+}
+
+// The engine writes the primary index file with the table's next change: change one row to itself, or, in
+// an empty table, add and remove a row that keeps the auto-increment counter where it is.
+void TableCheck::RewritePrimaryIndexFile(engine::Table& table) {
+    if (base::FindFile(path_, base_ + ".PX")) return;
+    auto cursor = table.OpenCursor();
+    cursor->First();
+    if (cursor->OnRow()) {
+        cursor->Modify(cursor->Read());
+        return;
+    }
+    engine::Row filler(table.Fields().size());
+    if (!filler.empty() && table.Fields()[0].Type == engine::FieldType::AutoInc)
+        filler[0] = engine::Value::Int(table.LastAutoIncValue());
+    cursor->Insert(std::move(filler));
+    cursor->Delete();
 }
 
 bool TableCheck::Reindex() {
     Show("- reindeksiranje -");
-    bool done = true;
-    try {
+    const bool done = Succeeds([&] {
         AddIndexes(table_.FileName);
-    } catch (const std::exception&) {
-        done = false;
-    }
+        return true;
+    });
     Show("");
     return done;
 }
@@ -181,12 +219,22 @@ bool TableCheck::Reindex() {
 void TableCheck::Create() {
     Show("- kreiranje -");
     DeleteTableFiles(path_, base_);
+    // A journal left without its table must not be replayed onto the new one.
+    if (const auto journal = base::FindFile(path_, base_ + ".JNL")) fs::remove(*journal);
     engine_.CreateTable(path_, table_.FileName, EngineFields(table_));
     AddIndexes(table_.FileName);
     Show("");
 }
 
+// Index files are deleted and tables rebuilt only while nobody else has the table open.
+void TableCheck::EnsureNotBusy() {
+    // Damaged index files do not keep the table busy: they are about to be rebuilt.
+    Succeeds(
+        [&] { return engine_.OpenTable(path_, table_.FileName, engine::OpenMode::Exclusive) != nullptr; });
+}
+
 void TableCheck::Restructure() {
+    EnsureNotBusy();
     Show("- restrukturiranje -");
     DeleteIndexFiles(path_, base_);
     engine_.CreateTable(path_, NewTableName, EngineFields(table_));
@@ -205,7 +253,7 @@ void TableCheck::Restructure() {
 
 // Copies every row of the old table, in primary-key order, field by field by name.
 bool TableCheck::CopyRows() {
-    try {
+    return Succeeds([&] {
         auto oldTable = engine_.OpenTable(path_, table_.FileName, engine::OpenMode::Exclusive);
         auto newTable = engine_.OpenTable(path_, NewTableName, engine::OpenMode::Exclusive);
         const auto& oldFields = oldTable->Fields();
@@ -238,9 +286,7 @@ bool TableCheck::CopyRows() {
                                  oldFields[std::size_t(source[0])].Type == engine::FieldType::AutoInc;
         if (autoIncKept) KeepCounter(*newTable, *to, oldTable->LastAutoIncValue());
         return true;
-    } catch (const std::exception&) {
-        return false;
-    }
+    });
 }
 
 // Numbers the old table handed out and then deleted are never handed out again.
@@ -275,6 +321,7 @@ std::string ReadJournal(const fs::path& file) {
 // Finishes a swap that was cut short: the rebuilt table takes the table's name if it is complete, otherwise
 // the old table gets its name back. Never leaves the name without a table while either copy exists.
 void RecoverSwap(Folder folder, const fs::path& path) {
+    if (const auto draft = base::FindFile(path, SwapJournalDraft)) fs::remove(*draft);
     const auto journal = base::FindFile(path, SwapJournalName);
     if (!journal) return;
     const std::string name = ReadJournal(*journal);
@@ -326,6 +373,8 @@ private:
 } // namespace
 
 void CheckTables(Folder folder, const std::string& folderPath, const std::string& fileName, bool thorough) {
+    // An empty path would mean the working folder, whose files are none of ours.
+    if (folderPath.empty()) throw base::Exception("Mapa baze podataka nije zadana");
     BusyFlag busy(folder);
     if (!busy.Taken()) return;
     const fs::path path(folderPath);

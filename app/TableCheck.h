@@ -18,7 +18,8 @@ inline constexpr const char* SwapJournalName = "_SWAP_.TXT";
 
 // Checks the table of that exact file name in the folder, or every table of the folder in list order when
 // the name is empty; a name outside the folder's list does nothing. Returns at once when a check of the
-// same folder is already running. The folder's option flags (ShowProgress, NoRestructure) apply.
+// same folder is already running. The folder's option flags (ShowProgress, NoRestructure) apply. A table
+// that another open holds is not changed: its busy error reaches the caller. An empty folder path is refused.
 void CheckTables(Folder folder, const std::string& folderPath, const std::string& fileName, bool thorough);
 
 } // namespace app

@@ -1,6 +1,8 @@
 #include "app/TableDefinitions.h"
 
 #include "app/TableCheck.h"
+#include "fw/db/DataSet.h"
+#include "fw/db/Field.h"
 
 #include <map>
 
@@ -67,9 +69,10 @@ DataSetRoutine TableDefaults(Folder folder, const std::string& fileName) {
     if (!table) return {};
     auto defaults = DefaultsOf(*table);
     if (defaults.empty()) return {};
-    return [defaults = std::move(defaults)](RecordFields& dataSet) {
+    // Set through the text form, so "True" sets a logical field and "13" a number.
+    return [defaults = std::move(defaults)](fw::TDataSet& dataSet) {
         for (const auto& d : defaults)
-            if (dataSet.HasField(d.Field)) dataSet.SetFieldText(d.Field, d.Text);
+            if (fw::TField* field = dataSet.FindField(d.Field)) field->SetAsString(d.Text);
     };
 }
 
@@ -83,10 +86,11 @@ std::vector<std::string> FieldSetupFields(Folder folder, const std::string& file
 DataSetRoutine TableFieldSetup(Folder folder, const std::string& fileName) {
     auto fields = FieldSetupFields(folder, fileName);
     if (fields.empty()) return {};
-    return [fields = std::move(fields)](RecordFields& dataSet) {
-        for (const auto& name : fields)
-            if (dataSet.HasField(name) && dataSet.FieldTag(name) == 0)
-                dataSet.SetFieldTag(name, FieldSetupTag);
+    return [fields = std::move(fields)](fw::TDataSet& dataSet) {
+        for (const auto& name : fields) {
+            fw::TField* field = dataSet.FindField(name);
+            if (field && field->Tag == 0) field->Tag = FieldSetupTag;
+        }
     };
 }
 

@@ -11,6 +11,10 @@
 #include <string>
 #include <vector>
 
+namespace fw {
+class TDataSet;
+}
+
 namespace app {
 
 struct FieldDefinition {
@@ -54,18 +58,8 @@ struct FieldDefault {
 // The defaults of a table in field order (empty when it has none).
 std::vector<FieldDefault> DefaultsOf(const TableDefinition& table);
 
-// What the new-record defaults and the field set-up need of a dataset: fields found by name
-// (case-insensitively), their text setter and their Tag.
-class RecordFields {
-public:
-    virtual ~RecordFields() = default;
-    virtual bool HasField(const std::string& name) const = 0;
-    virtual void SetFieldText(const std::string& name, const std::string& text) = 0;
-    virtual int FieldTag(const std::string& name) const = 0;
-    virtual void SetFieldTag(const std::string& name, int tag) = 0;
-};
-
-using DataSetRoutine = std::function<void(RecordFields& dataSet)>;
+// A routine run on a table's dataset: the new-record defaults, or the field set-up on opening.
+using DataSetRoutine = std::function<void(fw::TDataSet& dataSet)>;
 
 // The control that shows a folder's maintenance steps.
 class ProgressText {

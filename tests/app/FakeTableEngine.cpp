@@ -132,16 +132,28 @@ public:
         }
         pos_ = at - data_.Rows.begin();
         data_.Rows.insert(at, std::move(row));
+        Written();
     }
-    void Modify(Row) override { Unused(); }
+    // A change of the row in place (the checks never change a key); like every write of a keyed table it
+    // writes the primary index file.
+    void Modify(Row row) override {
+        if (!OnRow()) throw engine::Error("nema zapisa");
+        row.resize(data_.Fields.size());
+        data_.Rows[std::size_t(pos_)] = std::move(row);
+        Written();
+    }
     void Delete() override {
         if (!OnRow()) throw engine::Error("nema zapisa");
         data_.Rows.erase(data_.Rows.begin() + pos_);
+        Written();
     }
     void LockRecord() override { Unused(); }
     void UnlockRecord() override { Unused(); }
 
 private:
+    void Written() {
+        if (data_.Keyed) Touch(folder_ / (BaseOf(data_.Name) + ".PX"));
+    }
     std::int64_t Visible() const {
         const auto hidden = owner_.HiddenRows.find(base::UpperCase(data_.Name));
         const std::int64_t count = std::int64_t(data_.Rows.size());

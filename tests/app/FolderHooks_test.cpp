@@ -1,5 +1,11 @@
 #include "app/TableDefinitions.h"
 
+#include "app/EngineTables.h"
+#include "app/TableCheck.h"
+#include "fw/db/Field.h"
+#include "fw/db/Table.h"
+#include "tests/support/TempFolder.h"
+
 #include "base/Text.h"
 
 #include <gtest/gtest.h>
@@ -10,42 +16,29 @@ using namespace app;
 
 namespace {
 
-// A record of named fields with their texts and tags, found by name case-insensitively.
-class FakeRecord : public RecordFields {
-public:
-    explicit FakeRecord(const std::vector<std::string>& names) {
-        for (const auto& n : names)
-            fields_[base::UpperCase(n)];
-    }
-    bool HasField(const std::string& name) const override { return fields_.count(base::UpperCase(name)) > 0; }
-    void SetFieldText(const std::string& name, const std::string& text) override {
-        fields_.at(base::UpperCase(name)).Text = text;
-    }
-    int FieldTag(const std::string& name) const override { return fields_.at(base::UpperCase(name)).Tag; }
-    void SetFieldTag(const std::string& name, int tag) override {
-        fields_.at(base::UpperCase(name)).Tag = tag;
-    }
-    std::string Text(const std::string& name) const { return fields_.at(base::UpperCase(name)).Text; }
-
-private:
-    struct Entry {
-        std::string Text;
-        int Tag = 0;
-    };
-    std::map<std::string, Entry> fields_;
-};
-
-FakeRecord RecordOf(Folder folder, const std::string& fileName) {
-    std::vector<std::string> names;
-    for (const auto& f : FindTableDefinition(TablesOf(folder), fileName)->Fields)
-        names.push_back(f.Name);
-    return FakeRecord(names);
-}
-
 class RecordingLabel : public ProgressText {
 public:
     void ShowText(const std::string& text) override { shown.push_back(text); }
     std::vector<std::string> shown;
+};
+
+// Tables of a real folder, created from their definitions, opened as datasets.
+class TableDataSets : public ::testing::Test {
+protected:
+    void SetUp() override { SetTableEngine(&FileTableEngine()); }
+    void TearDown() override { SetTableEngine(nullptr); }
+    std::unique_ptr<fw::TTable> Open(Folder f, const std::string& name) {
+        CheckTables(f, folder.Path().string(), name, false);
+        return OpenExisting(name);
+    }
+    std::unique_ptr<fw::TTable> OpenExisting(const std::string& name) {
+        auto table = std::make_unique<fw::TTable>();
+        table->SetDatabaseName(folder.Path().string());
+        table->SetTableName(name);
+        table->Open();
+        return table;
+    }
+    testsupport::TempFolder folder;
 };
 
 } // namespace
@@ -79,61 +72,75 @@ TEST(NewRecordDefaults, OnlyTheTablesWithDefaultsHaveARoutine) {
     EXPECT_FALSE(TableDefaults(Folder::Lokal, "PARTNER.DB"));
 }
 
-TEST(NewRecordDefaults, SetTheDefaultTextsOfANewRecord) {
-    FakeRecord part = RecordOf(Folder::Lokal, "SIF_PART.DB");
-    TableDefaults(Folder::Lokal, "SIF_PART.DB")(part);
-    EXPECT_EQ(part.Text("Dobavljac"), "K");
-    EXPECT_EQ(part.Text("Drzava"), "T");
-    EXPECT_EQ(part.Text("Govor"), "1");
-    EXPECT_EQ(part.Text("VeceKolicine"), "True");
-    EXPECT_EQ(part.Text("VeceKolicine2"), "True");
-    EXPECT_EQ(part.Text("Partner"), "");
+TEST_F(TableDataSets, DefaultsSetTheTextsOfANewRecord) {
+    auto part = Open(Folder::Lokal, "SIF_PART.DB");
+    part->Append();
+    TableDefaults(Folder::Lokal, "SIF_PART.DB")(*part);
+    EXPECT_EQ(part->FieldByName("Dobavljac").AsString(), "K");
+    EXPECT_EQ(part->FieldByName("Drzava").AsString(), "T");
+    EXPECT_EQ(part->FieldByName("Govor").AsInteger(), 1);
+    EXPECT_TRUE(part->FieldByName("VeceKolicine").AsBoolean());
+    EXPECT_TRUE(part->FieldByName("VeceKolicine2").AsBoolean());
+    EXPECT_EQ(part->FieldByName("Partner").AsString(), "");
+    part->Cancel();
 
-    FakeRecord banke = RecordOf(Folder::Global, "BANKE.DB");
-    TableDefaults(Folder::Global, "BANKE.DB")(banke);
-    EXPECT_EQ(banke.Text("ModelP"), "M-I-V");
-    EXPECT_EQ(banke.Text("ModelD"), "M-I-V");
-    EXPECT_EQ(banke.Text("PozivP"), "5");
+    auto banke = Open(Folder::Global, "BANKE.DB");
+    banke->Append();
+    TableDefaults(Folder::Global, "BANKE.DB")(*banke);
+    EXPECT_EQ(banke->FieldByName("ModelP").AsString(), "M-I-V");
+    EXPECT_EQ(banke->FieldByName("ModelD").AsString(), "M-I-V");
+    EXPECT_EQ(banke->FieldByName("PozivP").AsInteger(), 5);
+    banke->Cancel();
 
-    FakeRecord pakung = RecordOf(Folder::Global, "PAKUNG.DB");
-    TableDefaults(Folder::Global, "PAKUNG.DB")(pakung);
-    EXPECT_EQ(pakung.Text("MinKolicina"), "1");
-    EXPECT_EQ(pakung.Text("Cijene"), "1");
-    EXPECT_EQ(pakung.Text("ImaAtoma"), "False");
+    auto pakung = Open(Folder::Global, "PAKUNG.DB");
+    pakung->Append();
+    TableDefaults(Folder::Global, "PAKUNG.DB")(*pakung);
+    EXPECT_EQ(pakung->FieldByName("MinKolicina").AsFloat(), 1.0);
+    EXPECT_EQ(pakung->FieldByName("Cijene").AsFloat(), 1.0);
+    EXPECT_FALSE(pakung->FieldByName("ImaAtoma").AsBoolean());
+    pakung->Cancel();
 
-    FakeRecord brojke = RecordOf(Folder::Global, "BROJKE.DB");
-    TableDefaults(Folder::Global, "BROJKE.DB")(brojke);
-    EXPECT_EQ(brojke.Text("Z1000"), "True");
-    EXPECT_EQ(brojke.Text("Z1000000000"), "True");
+    auto brojke = Open(Folder::Global, "BROJKE.DB");
+    brojke->Append();
+    TableDefaults(Folder::Global, "BROJKE.DB")(*brojke);
+    EXPECT_TRUE(brojke->FieldByName("Z1000").AsBoolean());
+    EXPECT_TRUE(brojke->FieldByName("Z1000000000").AsBoolean());
     for (const char* name : {"Obratno", "ObratnoZ", "Z1000000", "Z1000000000000"})
-        EXPECT_EQ(brojke.Text(name), "False") << name;
+        EXPECT_FALSE(brojke->FieldByName(name).AsBoolean()) << name;
+    brojke->Cancel();
 }
 
-TEST(NewRecordDefaults, SkipFieldsTheDatasetLacks) {
-    FakeRecord partial({"zemlja", "Valuta"});
-    TableDefaults(Folder::Global, "PARTNER.DB")(partial);
-    EXPECT_EQ(partial.Text("Zemlja"), "1");
-    EXPECT_EQ(partial.Text("Valuta"), "1");
+TEST_F(TableDataSets, DefaultsSkipFieldsTheDatasetLacks) {
+    engine::CreateTable(
+        folder.Path(), "DIO.DB",
+        {{"zemlja", engine::FieldType::Long, 0, false}, {"Naziv", engine::FieldType::Alpha, 10, false}});
+    auto partial = OpenExisting("DIO.DB");
+    partial->Append();
+    TableDefaults(Folder::Global, "PARTNER.DB")(*partial);
+    EXPECT_EQ(partial->FieldByName("Zemlja").AsInteger(), 1);
+    EXPECT_EQ(partial->FieldByName("Naziv").AsString(), "");
+    partial->Cancel();
 }
 
-TEST(FieldSetup, GivesUntaggedFloatFieldsOfThreeLokalTablesTheSlotOneTag) {
-    FakeRecord stavke = RecordOf(Folder::Lokal, "STAVKERN.DB");
-    TableFieldSetup(Folder::Lokal, "STAVKERN.DB")(stavke);
-    EXPECT_EQ(stavke.FieldTag("Cijena"), FieldSetupTag);
+TEST_F(TableDataSets, FieldSetupGivesUntaggedFloatFieldsTheSlotOneTag) {
+    auto stavke = Open(Folder::Lokal, "STAVKERN.DB");
+    TableFieldSetup(Folder::Lokal, "STAVKERN.DB")(*stavke);
+    EXPECT_EQ(stavke->FieldByName("Cijena").Tag, FieldSetupTag);
 
-    FakeRecord saldo = RecordOf(Folder::Lokal, "S_PART.DB");
-    saldo.SetFieldTag("Potrazuje", 4);
-    TableFieldSetup(Folder::Lokal, "S_PART.DB")(saldo);
-    EXPECT_EQ(saldo.FieldTag("Duguje"), -11);
-    EXPECT_EQ(saldo.FieldTag("Potrazuje"), 4); // a form's own Tag stays
-    EXPECT_EQ(saldo.FieldTag("Saldo"), -11);
+    auto saldo = Open(Folder::Lokal, "S_PART.DB");
+    saldo->FieldByName("Potrazuje").Tag = 4;
+    TableFieldSetup(Folder::Lokal, "S_PART.DB")(*saldo);
+    EXPECT_EQ(saldo->FieldByName("Duguje").Tag, -11);
+    EXPECT_EQ(saldo->FieldByName("Potrazuje").Tag, 4); // a form's own Tag stays
+    EXPECT_EQ(saldo->FieldByName("Saldo").Tag, -11);
 
-    FakeRecord nalog({"IZNOS"});
-    TableFieldSetup(Folder::Lokal, "RADNINAL.DB")(nalog);
-    EXPECT_EQ(nalog.FieldTag("Iznos"), -11);
-    FakeRecord missing({"Code"});
-    TableFieldSetup(Folder::Lokal, "RADNINAL.DB")(missing);
+    auto nalog = Open(Folder::Lokal, "RADNINAL.DB");
+    TableFieldSetup(Folder::Lokal, "RADNINAL.DB")(*nalog);
+    EXPECT_EQ(nalog->FieldByName("Iznos").Tag, -11);
+    EXPECT_EQ(nalog->FieldByName("Broj").Tag, 0);
+}
 
+TEST(FieldSetup, OnlyThreeLokalTablesHaveIt) {
     for (Folder folder : {Folder::Global, Folder::Link})
         for (const auto& t : TablesOf(folder))
             EXPECT_FALSE(TableFieldSetup(folder, t.FileName)) << t.FileName;
@@ -141,6 +148,8 @@ TEST(FieldSetup, GivesUntaggedFloatFieldsOfThreeLokalTablesTheSlotOneTag) {
     for (const auto& t : LokalTables())
         withSetup += TableFieldSetup(Folder::Lokal, t.FileName) ? 1 : 0;
     EXPECT_EQ(withSetup, 3);
+    EXPECT_EQ(FieldSetupFields(Folder::Lokal, "S_PART.DB"),
+              (std::vector<std::string>{"Duguje", "Potrazuje", "Saldo"}));
 }
 
 TEST(FolderHooks, DoNothingUntilTheTableSetInstallsItself) {
