@@ -1,5 +1,6 @@
 #include "DataLayerFixture.h"
 
+#include "fw/db/DatabaseError.h"
 #include "fw/db/DataSource.h"
 
 #include <gmock/gmock.h>
@@ -114,6 +115,29 @@ TEST_F(ChangedDataSetTest, AParkedTableSeesRowsAddedMeanwhile) {
     AddRows(other, {{4, "Trešnja"}});
     t.Open();
     EXPECT_EQ(t.RecordCount(), 5);
+}
+
+TEST_F(ChangedDataSetTest, ClosingOrParkingDropsAPendingEditAndItsRecordLock) {
+    TMyTableX t;
+    Setup(t, "Global", "ROBA.DB");
+    fw::TTable other;
+    other.SetDatabaseName("Global");
+    other.SetTableName("ROBA.DB");
+    other.Open();
+    for (bool park : {false, true}) {
+        t.Open();
+        t.Edit();
+        t.FieldByName("Naziv").SetAsString("Nepotvrđeno");
+        EXPECT_THROW(other.Edit(), fw::EDatabaseError);
+        if (park)
+            CloseKeepingHandle(t);
+        else
+            t.Close();
+        other.Edit();
+        EXPECT_EQ(other.FieldByName("Naziv").AsString(), "Šljiva");
+        other.Cancel();
+    }
+    CloseAllListed();
 }
 
 TEST_F(ChangedDataSetTest, ClosingTheDatabaseParksItsTables) {
