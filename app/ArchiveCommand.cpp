@@ -5,7 +5,6 @@
 #include "app/ZipVerify.h"
 #include "base/Exceptions.h"
 
-#include <cstdio>
 #include <fcntl.h>
 #include <unistd.h>
 

@@ -110,7 +110,11 @@ std::vector<SelectedFile> SelectFiles(const ZipParams& p) {
             const fs::path real = fs::weakly_canonical(file, ec);
             if (fs::equivalent(file, archive, ec)) continue;
             std::string name = EntryNameOf(file, base, p);
-            if (!seenFiles.insert(real).second || !seenNames.insert(name).second) continue;
+            if (!seenFiles.insert(real).second) continue;
+            // Without folder names (or with short names) two files may meet under one name: keep both or
+            // none.
+            if (!seenNames.insert(name).second)
+                throw ZipError("Error - two files would be stored as " + name);
             selected.push_back({file, std::move(name)});
         }
     }

@@ -1,5 +1,6 @@
 #include "app/ArchiveCommand.h"
 
+#include "app/WBegin.h"
 #include "tests/app/ZipTestFiles.h"
 #include "tests/support/TempFolder.h"
 
@@ -35,6 +36,18 @@ TEST(ArchiveSpecs, ProgramFolderFirstThenEachDatabaseFolder) {
     const auto specs = ArchiveFileSpecs(job);
     ASSERT_EQ(specs.size(), 15u);
     EXPECT_EQ(specs.back(), "/veza/*.dbf");
+}
+
+TEST(ArchiveJobs, TheRunningProgramGivesFolderNameAndFolders) {
+    GlobalFolder = "/data/global/";
+    LinkFolder.clear();
+    const ArchiveJob job = CurrentArchiveJob("/media/usb");
+    EXPECT_EQ(job.ProgramFolder, fs::path(PLOM_BINARY_DIR) / "tests" / "app");
+    EXPECT_EQ(job.ArchiveName, "app_archive_test");
+    EXPECT_EQ(job.Destination, "/media/usb");
+    EXPECT_EQ(job.Today, base::Today());
+    EXPECT_EQ(job.GlobalFolder, "/data/global/");
+    GlobalFolder.clear();
 }
 
 class ArchiveCommandTest : public testing::Test {

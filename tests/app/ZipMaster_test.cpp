@@ -85,6 +85,11 @@ TEST_F(ZipMasterTest, SelectionOptions) {
                                      Pair("Nalog.db", "orders"), Pair(".hidden.db", "hidden")));
 
     fs::remove(ZipPath());
+    testsupport::WriteFileAt(folder / "global" / "Link.DB", "another link table", Base);
+    Add({Spec("*.db")});
+    EXPECT_THAT(messages, ElementsAre("Error - two files would be stored as Link.DB"));
+    EXPECT_FALSE(fs::exists(ZipPath()));
+
     zip.AddOptions = {AddDirNames, AddForceDOS};
     testsupport::WriteFileAt(folder / "Dugacko ime.postavke", "long", Base);
     Add({Spec("*.postavke")});
@@ -257,6 +262,24 @@ TEST_F(ZipMasterTest, CancelKeepsThePreviousArchiveAndASecondRunWaits) {
     EXPECT_EQ(folder.Read("plom.zip"), before);
     EXPECT_FALSE(zip.Cancel());
     EXPECT_FALSE(zip.Busy());
+}
+
+TEST_F(ZipMasterTest, CancelOrFailureWhileWritingLeavesNoArchive) {
+    zip.OnProgress = [&](TZipMaster& z, ProgrType type, const std::string&, std::int64_t) {
+        if (type == ProgressUpdate) z.SetCancel(true);
+    };
+    Add({Spec("*.db")});
+    EXPECT_EQ(zip.LastError(), "Error - archiving cancelled");
+    EXPECT_FALSE(fs::exists(ZipPath()));
+
+    zip.OnProgress = [&](TZipMaster&, ProgrType type, const std::string&, std::int64_t) {
+        if (type == ProgressUpdate) throw base::Exception("Prekinuto");
+    };
+    Add({Spec("*.db")});
+    EXPECT_EQ(zip.LastError(), "Prekinuto");
+    EXPECT_FALSE(fs::exists(ZipPath()));
+    for (const auto& entry : fs::directory_iterator(folder.Path()))
+        EXPECT_THAT(entry.path().filename().string(), testing::Not(testing::StartsWith("plom.zip")));
 }
 
 TEST(ZipMasterProperties, DefaultsAndSetters) {
