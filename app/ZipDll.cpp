@@ -68,8 +68,8 @@ std::string EntryNameOf(const fs::path& file, const fs::path& base, const ZipPar
 }
 
 // The files of one specification, sorted by path.
-std::vector<fs::path> FilesOf(const std::string& spec, const ZipParams& p) {
-    const fs::path specPath(spec);
+std::vector<fs::path> FilesOf(const std::string& fileSpec, const ZipParams& p) {
+    const fs::path specPath(fileSpec);
     fs::path folder = specPath.parent_path();
     std::string mask = specPath.filename().string();
     if (folder.empty()) folder = ".";
@@ -104,8 +104,8 @@ std::vector<SelectedFile> SelectFiles(const ZipParams& p) {
     std::set<fs::path> seenFiles;
     std::set<std::string> seenNames;
     std::vector<SelectedFile> selected;
-    for (const auto& spec : p.FileSpecs) {
-        for (const auto& file : FilesOf(spec, p)) {
+    for (const auto& fileSpec : p.FileSpecs) {
+        for (const auto& file : FilesOf(fileSpec, p)) {
             std::error_code ec;
             const fs::path real = fs::weakly_canonical(file, ec);
             if (fs::equivalent(file, archive, ec)) continue;

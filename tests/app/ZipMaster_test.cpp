@@ -37,7 +37,7 @@ protected:
         SetZipShowMessage(nullptr);
         ZipDllMissing = false;
     }
-    std::string Spec(const std::string& mask) const { return (folder.Path() / mask).string(); }
+    std::string InFolder(const std::string& mask) const { return (folder.Path() / mask).string(); }
     fs::path ZipPath() const { return folder / "plom.zip"; }
     void Add(std::vector<std::string> specs) {
         zip.SetZipFilename(ZipPath().string());
@@ -57,7 +57,7 @@ protected:
 };
 
 TEST_F(ZipMasterTest, StoresSelectedFilesRelativeToTheArchiveFolderOnce) {
-    Add({Spec("*.ini"), Spec("*.db"), Spec("*.xg?"), Spec("global/*.db")});
+    Add({InFolder("*.ini"), InFolder("*.db"), InFolder("*.xg?"), InFolder("global/*.db")});
     EXPECT_THAT(messages, ElementsAre());
     EXPECT_EQ(zip.LastError(), "");
     EXPECT_THAT(testsupport::ZipEntries(ZipPath()),
@@ -74,25 +74,25 @@ TEST_F(ZipMasterTest, StoresSelectedFilesRelativeToTheArchiveFolderOnce) {
 
 TEST_F(ZipMasterTest, SelectionOptions) {
     zip.AddOptions = {AddDirNames};
-    Add({Spec("*.DB")});
+    Add({InFolder("*.DB")});
     EXPECT_THAT(testsupport::ZipEntries(ZipPath()), ElementsAre(Pair("Link.DB", "link rows")));
 
     fs::remove(ZipPath());
     zip.AddOptions = {AddRecurseDirs, AddHiddenFiles};
-    Add({Spec("*.db")});
+    Add({InFolder("*.db")});
     EXPECT_THAT(testsupport::ZipEntries(ZipPath()),
                 UnorderedElementsAre(Pair("Link.DB", "link rows"), Pair("PARTNER.DB", "partners"),
                                      Pair("Nalog.db", "orders"), Pair(".hidden.db", "hidden")));
 
     fs::remove(ZipPath());
     testsupport::WriteFileAt(folder / "global" / "Link.DB", "another link table", Base);
-    Add({Spec("*.db")});
+    Add({InFolder("*.db")});
     EXPECT_THAT(messages, ElementsAre("Error - two files would be stored as Link.DB"));
     EXPECT_FALSE(fs::exists(ZipPath()));
 
     zip.AddOptions = {AddDirNames, AddForceDOS};
     testsupport::WriteFileAt(folder / "Dugacko ime.postavke", "long", Base);
-    Add({Spec("*.postavke")});
+    Add({InFolder("*.postavke")});
     EXPECT_THAT(testsupport::ZipEntries(ZipPath()), ElementsAre(Pair("DUGACKO .POS", "long")));
 }
 
@@ -105,13 +105,13 @@ TEST_F(ZipMasterTest, FilesOutsideTheArchiveFolderKeepTheirFullPath) {
 }
 
 TEST_F(ZipMasterTest, UpdateReplacesOnlyEntriesOlderThanTheirFile) {
-    Add({Spec("*.db")});
+    Add({InFolder("*.db")});
     ASSERT_EQ(zip.SuccessCount(), 3);
     testsupport::WriteFileAt(folder / "global" / "PARTNER.DB", "partners, changed", Base + 60);
     testsupport::WriteFileAt(folder / "lokal" / "Nalog.db", "orders, older file", Base - 60);
     testsupport::WriteFileAt(folder / "lokal" / "Novi.db", "new table", Base);
     zip.AddOptions = {AddDirNames, AddRecurseDirs, AddUpdate};
-    Add({Spec("*.db")});
+    Add({InFolder("*.db")});
     EXPECT_EQ(zip.SuccessCount(), 2);
     EXPECT_THAT(testsupport::ZipEntries(ZipPath()),
                 UnorderedElementsAre(Pair("Link.DB", "link rows"),
@@ -119,22 +119,22 @@ TEST_F(ZipMasterTest, UpdateReplacesOnlyEntriesOlderThanTheirFile) {
                                      Pair("lokal/Nalog.db", "orders"), Pair("lokal/Novi.db", "new table")));
 
     // An up-to-date archive is a complete run with nothing to add.
-    Add({Spec("*.db")});
+    Add({InFolder("*.db")});
     EXPECT_EQ(zip.SuccessCount(), 0);
     EXPECT_EQ(zip.LastError(), "");
     EXPECT_EQ(zip.ZipContents().size(), 4u) << "listed when the archive was named";
 }
 
 TEST_F(ZipMasterTest, WithoutUpdateEveryFileIsReplacedAndFreshenAddsNothingNew) {
-    Add({Spec("*.db")});
+    Add({InFolder("*.db")});
     zip.AddOptions = {AddDirNames, AddRecurseDirs};
-    Add({Spec("*.db")});
+    Add({InFolder("*.db")});
     EXPECT_EQ(zip.SuccessCount(), 3);
 
     testsupport::WriteFileAt(folder / "Link.DB", "link rows 2", Base + 60);
     testsupport::WriteFileAt(folder / "lokal" / "Novi.db", "new table", Base + 60);
     zip.AddOptions = {AddDirNames, AddRecurseDirs, AddFreshen};
-    Add({Spec("*.db")});
+    Add({InFolder("*.db")});
     EXPECT_EQ(zip.SuccessCount(), 1);
     const auto entries = testsupport::ZipEntries(ZipPath());
     EXPECT_EQ(entries.at("Link.DB"), "link rows 2");
@@ -143,19 +143,19 @@ TEST_F(ZipMasterTest, WithoutUpdateEveryFileIsReplacedAndFreshenAddsNothingNew) 
 
 TEST_F(ZipMasterTest, MoveDeletesFilesOnlyOnceTheyAreInTheArchive) {
     zip.AddOptions = {AddDirNames, AddMove};
-    Add({Spec("*.db")});
+    Add({InFolder("*.db")});
     EXPECT_FALSE(fs::exists(folder / "Link.DB"));
     EXPECT_THAT(testsupport::ZipEntries(ZipPath()), ElementsAre(Pair("Link.DB", "link rows")));
 
     testsupport::WriteFileAt(folder / "QK.INI", "settings", Base);
-    Add({Spec("*.ini"), Spec("missing/*.db")});
+    Add({InFolder("*.ini"), InFolder("missing/*.db")});
     EXPECT_TRUE(fs::exists(folder / "QK.INI")) << "a failed run keeps its files";
 }
 
 TEST_F(ZipMasterTest, EncryptedEntriesNeedThePassword) {
     zip.AddOptions = {AddDirNames, AddEncrypt};
     zip.Password = std::string(100, 'k'); // no buffer limit
-    Add({Spec("*.ini")});
+    Add({InFolder("*.ini")});
     EXPECT_EQ(zip.LastError(), "");
     EXPECT_THROW(testsupport::ZipEntries(ZipPath()), std::runtime_error);
     EXPECT_THAT(testsupport::ZipEntries(ZipPath(), zip.Password),
@@ -163,7 +163,7 @@ TEST_F(ZipMasterTest, EncryptedEntriesNeedThePassword) {
 
     fs::remove(ZipPath());
     zip.Password.clear();
-    Add({Spec("*.ini")});
+    Add({InFolder("*.ini")});
     EXPECT_FALSE(fs::exists(ZipPath()));
     EXPECT_EQ(zip.LastError(), "Error - no password for encryption");
 }
@@ -173,13 +173,13 @@ TEST_F(ZipMasterTest, RefusedRunsSayWhyAndLeaveTheArchiveAlone) {
     zip.SetZipFilename(ZipPath().string());
     zip.AddFiles();
     zip.SetZipFilename("");
-    zip.FSpecArgs = {Spec("*.db")};
+    zip.FSpecArgs = {InFolder("*.db")};
     zip.AddFiles();
     EXPECT_THAT(messages, ElementsAre("Error - no files to zip", "Error - no zip file specified"));
     EXPECT_EQ(zip.LastError(), "Error - no zip file specified");
 
     messages.clear();
-    Add({Spec("*.db"), Spec("nowhere/*.db")});
+    Add({InFolder("*.db"), InFolder("nowhere/*.db")});
     EXPECT_THAT(messages, ElementsAre("Error - folder not found: " + (folder.Path() / "nowhere").string()));
     EXPECT_FALSE(fs::exists(ZipPath()));
     EXPECT_EQ(zip.SuccessCount(), 0);
@@ -188,7 +188,7 @@ TEST_F(ZipMasterTest, RefusedRunsSayWhyAndLeaveTheArchiveAlone) {
 TEST_F(ZipMasterTest, UnwritableTargetAndDamagedArchiveFail) {
     folder.Write("blocker", "a file where a folder should be");
     zip.SetZipFilename((folder / "blocker" / "plom.zip").string());
-    zip.FSpecArgs = {Spec("*.db")};
+    zip.FSpecArgs = {InFolder("*.db")};
     zip.AddFiles();
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_THAT(messages[0], testing::StartsWith("Error - can't "));
@@ -198,7 +198,7 @@ TEST_F(ZipMasterTest, UnwritableTargetAndDamagedArchiveFail) {
     messages.clear();
     const std::string damaged = "no archive here, just text";
     folder.Write("plom.zip", damaged);
-    Add({Spec("*.db")});
+    Add({InFolder("*.db")});
     EXPECT_THAT(messages, ElementsAre("No valid zip entries found", testing::HasSubstr("Not a zip archive")));
     EXPECT_NE(zip.LastError(), "");
     EXPECT_EQ(folder.Read("plom.zip"), damaged);
@@ -206,7 +206,7 @@ TEST_F(ZipMasterTest, UnwritableTargetAndDamagedArchiveFail) {
 
 TEST_F(ZipMasterTest, MissingLibraryStopsTheRun) {
     ZipDllMissing = true;
-    Add({Spec("*.db")});
+    Add({InFolder("*.db")});
     EXPECT_THAT(messages, ElementsAre("ZIPDLL.DLL not found"));
     EXPECT_EQ(zip.LastError(), "ZIPDLL.DLL not found");
     EXPECT_FALSE(fs::exists(ZipPath()));
@@ -218,7 +218,7 @@ TEST_F(ZipMasterTest, MissingLibraryStopsTheRun) {
     zip.Trace = true;
     zip.LoadZipDll();
     EXPECT_TRUE(TZipMaster::ZipDllLoaded());
-    Add({Spec("*.ini")});
+    Add({InFolder("*.ini")});
     EXPECT_TRUE(TZipMaster::ZipDllLoaded()) << "loaded before the run, so the run leaves it loaded";
     zip.UnloadZipDll();
     EXPECT_FALSE(TZipMaster::ZipDllLoaded());
@@ -235,7 +235,7 @@ TEST_F(ZipMasterTest, EventsReportEachFileAndTheEndOfTheBatch) {
     };
     zip.OnMessage = [&](TZipMaster&, int code, const std::string& text) { notes.emplace_back(code, text); };
     zip.Verbose = true;
-    Add({Spec("*.db")});
+    Add({InFolder("*.db")});
     EXPECT_TRUE(busyDuringRun);
     EXPECT_THAT(progress, ElementsAre(Pair(NewFile, "Link.DB:9"), Pair(NewFile, "global/PARTNER.DB:8"),
                                       Pair(NewFile, "lokal/Nalog.db:6"), Pair(EndOfBatch, " :0")));
@@ -244,18 +244,18 @@ TEST_F(ZipMasterTest, EventsReportEachFileAndTheEndOfTheBatch) {
 }
 
 TEST_F(ZipMasterTest, CancelKeepsThePreviousArchiveAndASecondRunWaits) {
-    Add({Spec("*.ini")});
+    Add({InFolder("*.ini")});
     const std::string before = folder.Read("plom.zip");
     int nestedCount = -1;
     zip.OnProgress = [&](TZipMaster& z, ProgrType type, const std::string&, std::int64_t) {
         if (type != NewFile) return;
-        z.FSpecArgs = {Spec("*.db")};
+        z.FSpecArgs = {InFolder("*.db")};
         z.AddFiles(); // refused silently while busy
         nestedCount = int(z.ZipContents().size());
         z.SetCancel(true);
     };
     zip.AddOptions = {AddDirNames, AddRecurseDirs};
-    zip.FSpecArgs = {Spec("*.db")};
+    zip.FSpecArgs = {InFolder("*.db")};
     zip.AddFiles();
     EXPECT_EQ(nestedCount, 1);
     EXPECT_EQ(zip.LastError(), "Error - archiving cancelled");
@@ -268,14 +268,14 @@ TEST_F(ZipMasterTest, CancelOrFailureWhileWritingLeavesNoArchive) {
     zip.OnProgress = [&](TZipMaster& z, ProgrType type, const std::string&, std::int64_t) {
         if (type == ProgressUpdate) z.SetCancel(true);
     };
-    Add({Spec("*.db")});
+    Add({InFolder("*.db")});
     EXPECT_EQ(zip.LastError(), "Error - archiving cancelled");
     EXPECT_FALSE(fs::exists(ZipPath()));
 
     zip.OnProgress = [&](TZipMaster&, ProgrType type, const std::string&, std::int64_t) {
         if (type == ProgressUpdate) throw base::Exception("Prekinuto");
     };
-    Add({Spec("*.db")});
+    Add({InFolder("*.db")});
     EXPECT_EQ(zip.LastError(), "Prekinuto");
     EXPECT_FALSE(fs::exists(ZipPath()));
     for (const auto& entry : fs::directory_iterator(folder.Path()))
