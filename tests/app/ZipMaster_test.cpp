@@ -1,5 +1,6 @@
 #include "app/ZipMaster.h"
 
+#include "base/Files.h"
 #include "tests/app/ZipTestFiles.h"
 #include "tests/support/TempFolder.h"
 
@@ -139,6 +140,13 @@ TEST_F(ZipMasterTest, WithoutUpdateEveryFileIsReplacedAndFreshenAddsNothingNew) 
     const auto entries = testsupport::ZipEntries(ZipPath());
     EXPECT_EQ(entries.at("Link.DB"), "link rows 2");
     EXPECT_EQ(entries.count("lokal/Novi.db"), 0u);
+}
+
+TEST_F(ZipMasterTest, ZipTimeGivesTheArchiveItsNewestEntrysTime) {
+    testsupport::WriteFileAt(folder / "lokal" / "Nalog.db", "orders", Base + 3600);
+    zip.AddOptions = {AddDirNames, AddRecurseDirs, AddZipTime};
+    Add({InFolder("*.db")});
+    EXPECT_EQ(base::FileTime(ZipPath()), (Base + 3600) * 1'000'000'000LL);
 }
 
 TEST_F(ZipMasterTest, MoveDeletesFilesOnlyOnceTheyAreInTheArchive) {
