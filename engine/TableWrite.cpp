@@ -41,6 +41,8 @@ struct TableImage::Batch {
     std::size_t PxFrom = NoChunk;
     std::vector<codec::PageWrite> Mb;
     bool All = false;
+    // Rows rewritten in place (same block, same position): only their bytes are written.
+    std::vector<RowId> InPlace;
     // Memo bytes of the row being written, one per memo field (empty = null or short enough for the leader).
     std::vector<std::string> MemoBytes;
     std::int64_t AutoInc = 0;
