@@ -236,7 +236,40 @@ void TableImage::Load() {
     }
     rows.resize(std::max<std::size_t>(fresh, 0));
 
-    // Commit the new state.
+    // Take the new state; if a companion file then turns out damaged, nothing half-read is left behind.
+    std::vector<std::pair<std::uint16_t, int>> numbers;
+    for (const auto& blk : chain)
+        numbers.emplace_back(blk.Number, blk.Count);
+    try {
+        Adopt(std::move(h), std::move(head), std::move(rows), numbers, blockIds);
+    } catch (...) {
+        Forget();
+        throw;
+    }
+}
+
+void TableImage::Forget() noexcept {
+    rows_.clear();
+    rowChunk_.clear();
+    primary_.Clear();
+    blockOwner_.assign(1, nullptr);
+    freeBlocks_.clear();
+    fileBlocks_ = 0;
+    secondaries_.clear();
+    secondaryOrders_.clear();
+    secondarySpecs_.clear();
+    memos_.clear();
+    pxPending_.clear();
+    loaded_ = false;
+    stale_ = true;
+    ++version_;
+}
+
+void TableImage::Adopt(codec::DbHeader h, std::string head,
+                       std::vector<std::unique_ptr<unsigned char[]>> rows,
+                       const std::vector<std::pair<std::uint16_t, int>>& chain,
+                       std::vector<std::vector<RowId>>& blockIds) {
+    const int per = h.RecordsPerBlock();
     hdr_ = std::move(h);
     hdrBytes_ = std::move(head);
     cp_ = std::make_unique<codec::CodePage>(hdr_.CodePage);
@@ -272,7 +305,7 @@ void TableImage::Load() {
     if (sorted) {
         for (std::size_t i = 0; i < chain.size(); ++i) {
             if (blockIds[i].empty()) continue;
-            blockOwner_[chain[i].Number] = primary_.AppendChunk(std::move(blockIds[i]), chain[i].Number);
+            blockOwner_[chain[i].first] = primary_.AppendChunk(std::move(blockIds[i]), chain[i].first);
         }
         for (std::uint16_t b = 1; b <= fileBlocks_; ++b)
             if (blockOwner_[b] == nullptr) freeBlocks_.insert(b);
@@ -302,7 +335,8 @@ void TableImage::Load() {
     pxPending_.clear();
     if (hdr_.KeyFields > 0) {
         std::vector<codec::FieldLayout> keys(layout_.begin(), layout_.begin() + hdr_.KeyFields);
-        px_.Reset(keys, dbPath_.stem().string() + ".PX", hdr_.SortOrderByte);
+        px_.Reset(keys, dbPath_.stem().string() + ".PX", hdr_.SortOrderByte,
+                  static_cast<unsigned char>(hdrBytes_[0x2D]));
         const std::size_t pxLen = static_cast<std::size_t>(std::min<std::uint64_t>(pxDiskSize_, 64u << 20));
         if (pxFd >= 0 && pxLen > 0)
             px_.SetDiskImage(ReadFileBytes(pxFd, 0, pxLen, files_.Path(TableFile::Px).filename().string()));
@@ -422,6 +456,7 @@ std::vector<int> TableImage::IndexFieldNumbers(int index) const {
 
 ChunkedOrder& TableImage::Order(int index) {
     if (index < 0) return primary_;
+    if (index >= static_cast<int>(secondaries_.size())) throw Error("Indeks ne postoji (" + name_ + ")");
     auto& order = secondaryOrders_[index];
     if (!order) {
         std::vector<RowId> all;

@@ -485,7 +485,8 @@ void TableImage::AddIndex(const IndexDesc& index) {
             hdr_.FileType = codec::FileKeyed;
             BuildSpecs();
             std::vector<codec::FieldLayout> keyLayout(layout_.begin(), layout_.begin() + hdr_.KeyFields);
-            px_.Reset(keyLayout, dbPath_.stem().string() + ".PX", hdr_.SortOrderByte);
+            px_.Reset(keyLayout, dbPath_.stem().string() + ".PX", hdr_.SortOrderByte,
+                      static_cast<unsigned char>(hdrBytes_[0x2D]));
             pxPending_.clear();
             for (auto& o : secondaryOrders_)
                 o.reset(); // ties now follow the primary key
