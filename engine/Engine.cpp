@@ -34,8 +34,7 @@ std::vector<fs::path> FamilyFiles(const fs::path& db) {
     for (const auto& f : base::FilesMatching(db.parent_path(), stem + ".*")) {
         if (!base::SameText(f.stem().string(), stem)) continue;
         const std::string ext = Upper(f.extension().string());
-        const bool index = ext.size() >= 3 && (ext[1] == 'X' || ext[1] == 'Y') &&
-                           (ext.size() == 4 || (ext.size() > 4 && ext[2] == 'G'));
+        const bool index = codec::IsIndexFileExtension(ext, 'X') || codec::IsIndexFileExtension(ext, 'Y');
         if (ext == ".DB" || ext == ".PX" || ext == ".MB" || ext == ".VAL" || ext == ".JNL" || index)
             out.push_back(f);
     }
