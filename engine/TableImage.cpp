@@ -210,8 +210,6 @@ void TableImage::Load() {
                 known.emplace(std::string(reinterpret_cast<const char*>(rows_[id].get()), keyBytes), id);
     }
     std::vector<std::unique_ptr<unsigned char[]>> rows;
-    std::vector<RowId> order;
-    order.reserve(total);
     RowId fresh = static_cast<RowId>(rows_.size());
     std::vector<std::vector<RowId>> blockIds;
     for (const auto& blk : chain) {
@@ -234,7 +232,7 @@ void TableImage::Load() {
         }
         blockIds.push_back(std::move(ids));
     }
-    rows.resize(std::max<std::size_t>(fresh, 0));
+    rows.resize(fresh);
 
     // Take the new state; if a companion file then turns out damaged, nothing half-read is left behind.
     std::vector<std::pair<std::uint16_t, int>> numbers;
@@ -284,6 +282,8 @@ void TableImage::Adopt(codec::DbHeader h, std::string head,
     }
     rows_ = std::move(rows);
     memos_.clear();
+    secondaries_.clear(); // read again below, against the new field list
+    secondaryOrders_.clear();
     BuildSpecs();
 
     primary_ = ChunkedOrder(static_cast<std::size_t>(per));
@@ -293,7 +293,8 @@ void TableImage::Adopt(codec::DbHeader h, std::string head,
     freeBlocks_.clear();
     fileBlocks_ = hdr_.FileBlocks;
     relayout_ = false;
-    bool sorted = true;
+    // An empty block left in the chain by another writer is rewritten away with all the others.
+    bool sorted = std::all_of(chain.begin(), chain.end(), [](const auto& c) { return c.second > 0; });
     if (hdr_.KeyFields > 0) {
         const unsigned char* prev = nullptr;
         for (const auto& ids : blockIds)
@@ -310,8 +311,8 @@ void TableImage::Adopt(codec::DbHeader h, std::string head,
         for (std::uint16_t b = 1; b <= fileBlocks_; ++b)
             if (blockOwner_[b] == nullptr) freeBlocks_.insert(b);
     } else {
-        // Written out of key order elsewhere: keep the rows sorted here and rewrite the blocks at the next
-        // write.
+        // Written out of key order (or with empty blocks) elsewhere: keep the rows sorted here and rewrite
+        // the blocks at the next write.
         std::vector<RowId> all;
         for (auto& ids : blockIds)
             all.insert(all.end(), ids.begin(), ids.end());
