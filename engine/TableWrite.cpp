@@ -6,6 +6,7 @@
 #include "base/Text.h"
 #include "engine/codec/Bytes.h"
 #include "engine/Errors.h"
+#include "engine/FileWrite.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -20,19 +21,6 @@ namespace {
 
 constexpr std::size_t NoChunk = SIZE_MAX;
 constexpr RowId NoRow = UINT32_MAX;
-
-void WriteFileAtomically(const fs::path& path, const std::string& bytes) {
-    const fs::path tmp = path.string() + ".tmp";
-    {
-        std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
-        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        out.close();
-        if (!out) throw Error("Datoteka " + path.filename().string() + " se ne može zapisati");
-    }
-    std::error_code ec;
-    fs::rename(tmp, path, ec);
-    if (ec) throw Error("Datoteka " + path.filename().string() + " se ne može zapisati");
-}
 
 } // namespace
 
@@ -452,8 +440,8 @@ void TableImage::Commit(Batch& b) {
 
 void TableImage::StoreIndexFiles(const codec::SecondaryDef& def) {
     const fs::path folder = dbPath_.parent_path();
-    WriteFileAtomically(folder / def.XFile, codec::EncodeIndexDef(def, 'X'));
-    WriteFileAtomically(folder / def.YFile, codec::EncodeIndexDef(def, 'Y'));
+    WriteFileReplacing(folder / def.XFile, codec::EncodeIndexDef(def, 'X'));
+    WriteFileReplacing(folder / def.YFile, codec::EncodeIndexDef(def, 'Y'));
 }
 
 void TableImage::AddIndex(const IndexDesc& index) {
