@@ -385,6 +385,7 @@ void TableImage::LoadMemos(std::vector<std::unique_ptr<unsigned char[]>>& rows) 
             texts[k] = mb_.Read(location, length);
         }
     }
+    mb_.ReleaseData();
 }
 
 void TableImage::BuildSpecs() {
