@@ -122,6 +122,7 @@ void TableImage::ReleaseBlock(std::uint16_t block, Batch& b) {
         if (freeBlocks_.empty()) break;
         const std::uint16_t target = *freeBlocks_.begin();
         Chunk* last = blockOwner_[fileBlocks_];
+        if (last == nullptr) break; // every block is owned or free; nothing else can stand here
         freeBlocks_.erase(target);
         freeBlocks_.insert(fileBlocks_);
         blockOwner_[fileBlocks_] = nullptr;
