@@ -210,8 +210,6 @@ void TableImage::Load() {
                 known.emplace(std::string(reinterpret_cast<const char*>(rows_[id].get()), keyBytes), id);
     }
     std::vector<std::unique_ptr<unsigned char[]>> rows;
-    std::vector<RowId> order;
-    order.reserve(total);
     RowId fresh = static_cast<RowId>(rows_.size());
     std::vector<std::vector<RowId>> blockIds;
     for (const auto& blk : chain) {
@@ -234,9 +232,42 @@ void TableImage::Load() {
         }
         blockIds.push_back(std::move(ids));
     }
-    rows.resize(std::max<std::size_t>(fresh, 0));
+    rows.resize(fresh);
 
-    // Commit the new state.
+    // Take the new state; if a companion file then turns out damaged, nothing half-read is left behind.
+    std::vector<std::pair<std::uint16_t, int>> numbers;
+    for (const auto& blk : chain)
+        numbers.emplace_back(blk.Number, blk.Count);
+    try {
+        Adopt(std::move(h), std::move(head), std::move(rows), numbers, blockIds);
+    } catch (...) {
+        Forget();
+        throw;
+    }
+}
+
+void TableImage::Forget() noexcept {
+    rows_.clear();
+    rowChunk_.clear();
+    primary_.Clear();
+    blockOwner_.assign(1, nullptr);
+    freeBlocks_.clear();
+    fileBlocks_ = 0;
+    secondaries_.clear();
+    secondaryOrders_.clear();
+    secondarySpecs_.clear();
+    memos_.clear();
+    pxPending_.clear();
+    loaded_ = false;
+    stale_ = true;
+    ++version_;
+}
+
+void TableImage::Adopt(codec::DbHeader h, std::string head,
+                       std::vector<std::unique_ptr<unsigned char[]>> rows,
+                       const std::vector<std::pair<std::uint16_t, int>>& chain,
+                       std::vector<std::vector<RowId>>& blockIds) {
+    const int per = h.RecordsPerBlock();
     hdr_ = std::move(h);
     hdrBytes_ = std::move(head);
     cp_ = std::make_unique<codec::CodePage>(hdr_.CodePage);
@@ -251,6 +282,8 @@ void TableImage::Load() {
     }
     rows_ = std::move(rows);
     memos_.clear();
+    secondaries_.clear(); // read again below, against the new field list
+    secondaryOrders_.clear();
     BuildSpecs();
 
     primary_ = ChunkedOrder(static_cast<std::size_t>(per));
@@ -260,7 +293,8 @@ void TableImage::Load() {
     freeBlocks_.clear();
     fileBlocks_ = hdr_.FileBlocks;
     relayout_ = false;
-    bool sorted = true;
+    // An empty block left in the chain by another writer is rewritten away with all the others.
+    bool sorted = std::all_of(chain.begin(), chain.end(), [](const auto& c) { return c.second > 0; });
     if (hdr_.KeyFields > 0) {
         const unsigned char* prev = nullptr;
         for (const auto& ids : blockIds)
@@ -272,13 +306,13 @@ void TableImage::Load() {
     if (sorted) {
         for (std::size_t i = 0; i < chain.size(); ++i) {
             if (blockIds[i].empty()) continue;
-            blockOwner_[chain[i].Number] = primary_.AppendChunk(std::move(blockIds[i]), chain[i].Number);
+            blockOwner_[chain[i].first] = primary_.AppendChunk(std::move(blockIds[i]), chain[i].first);
         }
         for (std::uint16_t b = 1; b <= fileBlocks_; ++b)
             if (blockOwner_[b] == nullptr) freeBlocks_.insert(b);
     } else {
-        // Written out of key order elsewhere: keep the rows sorted here and rewrite the blocks at the next
-        // write.
+        // Written out of key order (or with empty blocks) elsewhere: keep the rows sorted here and rewrite
+        // the blocks at the next write.
         std::vector<RowId> all;
         for (auto& ids : blockIds)
             all.insert(all.end(), ids.begin(), ids.end());
@@ -302,7 +336,8 @@ void TableImage::Load() {
     pxPending_.clear();
     if (hdr_.KeyFields > 0) {
         std::vector<codec::FieldLayout> keys(layout_.begin(), layout_.begin() + hdr_.KeyFields);
-        px_.Reset(keys, dbPath_.stem().string() + ".PX", hdr_.SortOrderByte);
+        px_.Reset(keys, dbPath_.stem().string() + ".PX", hdr_.SortOrderByte,
+                  static_cast<unsigned char>(hdrBytes_[0x2D]));
         const std::size_t pxLen = static_cast<std::size_t>(std::min<std::uint64_t>(pxDiskSize_, 64u << 20));
         if (pxFd >= 0 && pxLen > 0)
             px_.SetDiskImage(ReadFileBytes(pxFd, 0, pxLen, files_.Path(TableFile::Px).filename().string()));
@@ -350,6 +385,7 @@ void TableImage::LoadMemos(std::vector<std::unique_ptr<unsigned char[]>>& rows) 
             texts[k] = mb_.Read(location, length);
         }
     }
+    mb_.ReleaseData();
 }
 
 void TableImage::BuildSpecs() {
@@ -422,6 +458,7 @@ std::vector<int> TableImage::IndexFieldNumbers(int index) const {
 
 ChunkedOrder& TableImage::Order(int index) {
     if (index < 0) return primary_;
+    if (index >= static_cast<int>(secondaries_.size())) throw Error("Indeks ne postoji (" + name_ + ")");
     auto& order = secondaryOrders_[index];
     if (!order) {
         std::vector<RowId> all;

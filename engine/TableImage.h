@@ -96,6 +96,10 @@ public:
 private:
     struct Batch;
     void Load();
+    void Adopt(codec::DbHeader h, std::string head, std::vector<std::unique_ptr<unsigned char[]>> rows,
+               const std::vector<std::pair<std::uint16_t, int>>& chain,
+               std::vector<std::vector<RowId>>& blockIds);
+    void Forget() noexcept;
     void LoadMemos(std::vector<std::unique_ptr<unsigned char[]>>& rows);
     void BuildSpecs();
     void ResetDerived();

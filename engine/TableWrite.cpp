@@ -6,6 +6,7 @@
 #include "base/Text.h"
 #include "engine/codec/Bytes.h"
 #include "engine/Errors.h"
+#include "engine/FileWrite.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -21,19 +22,6 @@ namespace {
 constexpr std::size_t NoChunk = SIZE_MAX;
 constexpr RowId NoRow = UINT32_MAX;
 
-void WriteFileAtomically(const fs::path& path, const std::string& bytes) {
-    const fs::path tmp = path.string() + ".tmp";
-    {
-        std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
-        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        out.close();
-        if (!out) throw Error("Datoteka " + path.filename().string() + " se ne može zapisati");
-    }
-    std::error_code ec;
-    fs::rename(tmp, path, ec);
-    if (ec) throw Error("Datoteka " + path.filename().string() + " se ne može zapisati");
-}
-
 } // namespace
 
 struct TableImage::Batch {
@@ -41,6 +29,8 @@ struct TableImage::Batch {
     std::size_t PxFrom = NoChunk;
     std::vector<codec::PageWrite> Mb;
     bool All = false;
+    // Rows rewritten in place (same block, same position): only their bytes are written.
+    std::vector<RowId> InPlace;
     // Memo bytes of the row being written, one per memo field (empty = null or short enough for the leader).
     std::vector<std::string> MemoBytes;
     std::int64_t AutoInc = 0;
@@ -132,6 +122,7 @@ void TableImage::ReleaseBlock(std::uint16_t block, Batch& b) {
         if (freeBlocks_.empty()) break;
         const std::uint16_t target = *freeBlocks_.begin();
         Chunk* last = blockOwner_[fileBlocks_];
+        if (last == nullptr) break; // every block is owned or free; nothing else can stand here
         freeBlocks_.erase(target);
         freeBlocks_.insert(fileBlocks_);
         blockOwner_[fileBlocks_] = nullptr;
@@ -450,8 +441,8 @@ void TableImage::Commit(Batch& b) {
 
 void TableImage::StoreIndexFiles(const codec::SecondaryDef& def) {
     const fs::path folder = dbPath_.parent_path();
-    WriteFileAtomically(folder / def.XFile, codec::EncodeIndexDef(def, 'X'));
-    WriteFileAtomically(folder / def.YFile, codec::EncodeIndexDef(def, 'Y'));
+    WriteFileReplacing(folder / def.XFile, codec::EncodeIndexDef(def, 'X'));
+    WriteFileReplacing(folder / def.YFile, codec::EncodeIndexDef(def, 'Y'));
 }
 
 void TableImage::AddIndex(const IndexDesc& index) {
@@ -483,7 +474,8 @@ void TableImage::AddIndex(const IndexDesc& index) {
             hdr_.FileType = codec::FileKeyed;
             BuildSpecs();
             std::vector<codec::FieldLayout> keyLayout(layout_.begin(), layout_.begin() + hdr_.KeyFields);
-            px_.Reset(keyLayout, dbPath_.stem().string() + ".PX", hdr_.SortOrderByte);
+            px_.Reset(keyLayout, dbPath_.stem().string() + ".PX", hdr_.SortOrderByte,
+                      static_cast<unsigned char>(hdrBytes_[0x2D]));
             pxPending_.clear();
             for (auto& o : secondaryOrders_)
                 o.reset(); // ties now follow the primary key
