@@ -66,6 +66,53 @@ protected:
     TempFolder folder;
 };
 
+TEST_F(TableTest, EventsRunInOrderOnARealTable) {
+    TTable t;
+    Prepare(t, "ROBA");
+    std::vector<std::string> calls;
+    auto record = [&](const char* name) {
+        return [&calls, name](TDataSet& d) {
+            calls.push_back(std::string(name) + ":" + std::to_string(d.State()));
+        };
+    };
+    t.BeforeOpen = record("BeforeOpen");
+    t.AfterOpen = record("AfterOpen");
+    t.BeforeClose = record("BeforeClose");
+    t.AfterClose = record("AfterClose");
+    t.BeforeInsert = record("BeforeInsert");
+    t.AfterInsert = record("AfterInsert");
+    t.BeforeEdit = record("BeforeEdit");
+    t.AfterEdit = record("AfterEdit");
+    t.BeforePost = record("BeforePost");
+    t.AfterPost = record("AfterPost");
+    t.BeforeCancel = record("BeforeCancel");
+    t.AfterCancel = record("AfterCancel");
+    t.BeforeDelete = record("BeforeDelete");
+    t.AfterDelete = record("AfterDelete");
+    t.BeforeScroll = record("BeforeScroll");
+    t.AfterScroll = record("AfterScroll");
+    t.OnNewRecord = record("OnNewRecord");
+    t.Open();
+    t.Insert();
+    t.FieldByName("Naziv").SetAsString("Novi");
+    t.Post();
+    t.Edit();
+    t.Cancel();
+    t.Delete(); // the new row was the last: now at the end
+    EXPECT_TRUE(t.Eof());
+    t.Next(); // nothing to move to: no scroll
+    t.Prior();
+    t.Close();
+    EXPECT_THAT(calls, ElementsAre("BeforeOpen:0", "AfterOpen:1", "AfterScroll:1", "BeforeInsert:1",
+                                   "BeforeScroll:1", "OnNewRecord:3", "AfterInsert:3", "AfterScroll:3",
+                                   "BeforePost:3", "AfterPost:1", "BeforeEdit:1", "AfterEdit:2",
+                                   "BeforeCancel:2", "AfterCancel:1", "BeforeDelete:1", "BeforeScroll:1",
+                                   "AfterDelete:1", "AfterScroll:1", "BeforeScroll:1", "AfterScroll:1",
+                                   "BeforeClose:1", "AfterClose:0"));
+    t.Open();
+    EXPECT_THAT(Walk(t), ElementsAre("Šljiva", "jabuka", "Kruška", "dunja", "šipak"));
+}
+
 TEST_F(TableTest, DefinitionsReadBackExactlyAsCreated) {
     TTable t;
     Prepare(t, "roba");
