@@ -1,3 +1,4 @@
+#include "base/CroatianFormat.h"
 #include "fw/db/DatabaseError.h"
 #include "fw/db/DataSource.h"
 #include "fw/db/FieldClasses.h"
@@ -111,6 +112,44 @@ TEST_F(TableTest, EventsRunInOrderOnARealTable) {
                                    "BeforeClose:1", "AfterClose:0"));
     t.Open();
     EXPECT_THAT(Walk(t), ElementsAre("Šljiva", "jabuka", "Kruška", "dunja", "šipak"));
+}
+
+TEST_F(TableTest, FieldTextsRoundTripThroughTheFiles) {
+    TTable t;
+    Prepare(t, "SVE.DB");
+    t.FieldDefs().Add("Code", ftAutoInc);
+    t.FieldDefs().Add("Tekst", ftString, 12);
+    t.FieldDefs().Add("Malo", ftSmallint);
+    t.FieldDefs().Add("Veliko", ftInteger);
+    t.FieldDefs().Add("Broj", ftFloat);
+    t.FieldDefs().Add("Iznos", ftFloat);
+    t.FieldDefs().Add("Da", ftBoolean);
+    t.FieldDefs().Add("Datum", ftDate);
+    t.FieldDefs().Add("Opis", ftMemo, 1);
+    t.CreateTable();
+    t.AddIndex("", "Code", ixPrimary | ixUnique);
+    for (const char* name : {"Code", "Tekst", "Malo", "Veliko", "Broj", "Da", "Datum", "Opis"})
+        t.AddField(CreateField(t.FieldDefs()[t.FieldDefs().IndexOf(name)].DataType,
+                               t.FieldDefs()[t.FieldDefs().IndexOf(name)].Size),
+                   name);
+    t.AddField(std::make_unique<TCurrencyField>(), "Iznos");
+    const std::vector<std::pair<const char*, const char*>> texts = {
+        {"Tekst", "Žuti čaj"},    {"Malo", "-32767"},
+        {"Veliko", "2147483647"}, {"Broj", "-0,000125"},
+        {"Iznos", "1234,5"},      {"Da", "False"},
+        {"Datum", "29.2.2024"},   {"Opis", "Prvi red\r\nDrugi red"}};
+    t.Open();
+    t.Append();
+    for (auto [field, text] : texts)
+        t.FieldByName(field).SetText(text);
+    t.Post();
+    t.Close();
+    t.Open();
+    EXPECT_EQ(t.FieldByName("Code").Text(), "1");
+    for (auto [field, text] : texts)
+        EXPECT_EQ(t.FieldByName(field).Text(), text) << field;
+    EXPECT_EQ(t.FieldByName("Iznos").DisplayText(), "1.234,50");
+    EXPECT_EQ(t.FieldByName("Datum").AsDateTime(), base::ToDateTime({2024, 2, 29}));
 }
 
 TEST_F(TableTest, DefinitionsReadBackExactlyAsCreated) {
