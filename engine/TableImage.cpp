@@ -497,6 +497,7 @@ int TableImage::CompareKey(int index, const unsigned char* row, const std::strin
 
 TableImage::SearchKey TableImage::EncodeKey(int index, const Key& key) const {
     const auto fields = IndexFieldNumbers(index);
+    if (fields.empty() && !key.empty()) throw Error("Tablica " + name_ + " nema ključ za traženje");
     SearchKey k;
     k.Parts = std::min(key.size(), fields.size());
     k.Bytes.assign(hdr_.RecordSize, '\0');
