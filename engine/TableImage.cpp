@@ -255,7 +255,7 @@ void TableImage::Forget() noexcept {
     fileBlocks_ = 0;
     secondaries_.clear();
     secondaryOrders_.clear();
-    secondarySpecs_.clear();
+    secondaryRules_.clear();
     memos_.clear();
     pxPending_.clear();
     loaded_ = false;
@@ -284,7 +284,7 @@ void TableImage::Adopt(codec::DbHeader h, std::string head,
     memos_.clear();
     secondaries_.clear(); // read again below, against the new field list
     secondaryOrders_.clear();
-    BuildSpecs();
+    BuildRules();
 
     primary_ = ChunkedOrder(static_cast<std::size_t>(per));
     rowChunk_.clear();
@@ -299,7 +299,7 @@ void TableImage::Adopt(codec::DbHeader h, std::string head,
         const unsigned char* prev = nullptr;
         for (const auto& ids : blockIds)
             for (RowId id : ids) {
-                if (prev != nullptr && primarySpec_.Compare(prev, rows_[id].get()) >= 0) sorted = false;
+                if (prev != nullptr && primaryRule_.Compare(prev, rows_[id].get()) >= 0) sorted = false;
                 prev = rows_[id].get();
             }
     }
@@ -350,7 +350,7 @@ void TableImage::Adopt(codec::DbHeader h, std::string head,
             if (codec::IsMemoType(layout_[n].Code)) ThrowDamaged(s.XFile);
     secondaryOrders_.clear();
     secondaryOrders_.resize(secondaries_.size());
-    BuildSpecs();
+    BuildRules();
 
     UpdateStamp(journal_.Generation());
     ++version_;
@@ -388,23 +388,23 @@ void TableImage::LoadMemos(std::vector<std::unique_ptr<unsigned char[]>>& rows) 
     mb_.ReleaseData();
 }
 
-void TableImage::BuildSpecs() {
+void TableImage::BuildRules() {
     std::vector<int> keys;
     for (int i = 0; i < hdr_.KeyFields; ++i)
         keys.push_back(i);
-    primarySpec_ = SpecFor(keys, false);
-    secondarySpecs_.clear();
+    primaryRule_ = RuleFor(keys, false);
+    secondaryRules_.clear();
     for (const auto& s : secondaries_)
-        secondarySpecs_.push_back(SpecFor(s.FieldNumbers, s.Desc.CaseInsensitive));
+        secondaryRules_.push_back(RuleFor(s.FieldNumbers, s.Desc.CaseInsensitive));
 }
 
-KeySpec TableImage::SpecFor(const std::vector<int>& fields, bool caseInsensitive) const {
-    KeySpec spec;
-    spec.CaseInsensitive = caseInsensitive;
-    spec.Upper = upper_;
+KeyRule TableImage::RuleFor(const std::vector<int>& fields, bool caseInsensitive) const {
+    KeyRule rule;
+    rule.CaseInsensitive = caseInsensitive;
+    rule.Upper = upper_;
     for (int n : fields)
-        spec.Parts.push_back({layout_[n].Offset, layout_[n].Bytes, layout_[n].Desc.Type == FieldType::Alpha});
-    return spec;
+        rule.Parts.push_back({layout_[n].Offset, layout_[n].Bytes, layout_[n].Desc.Type == FieldType::Alpha});
+    return rule;
 }
 
 // ------------------------------------------------------------------------------------------------ reading
@@ -479,11 +479,11 @@ ChunkedOrder& TableImage::Order(int index) {
 
 bool TableImage::Before(int index, const unsigned char* a, RowId ida, const unsigned char* b,
                         RowId idb) const {
-    int c = Spec(index).Compare(a, b);
+    int c = Rule(index).Compare(a, b);
     if (index >= 0 && secondaries_[index].Desc.Descending) c = -c;
     if (c != 0) return c < 0;
     if (index >= 0 && hdr_.KeyFields > 0) {
-        c = primarySpec_.Compare(a, b);
+        c = primaryRule_.Compare(a, b);
         if (c != 0) return c < 0;
     }
     return ida < idb;
@@ -491,12 +491,13 @@ bool TableImage::Before(int index, const unsigned char* a, RowId ida, const unsi
 
 int TableImage::CompareKey(int index, const unsigned char* row, const std::string& key,
                            std::size_t parts) const {
-    const int c = Spec(index).Compare(row, codec::Bytes(key), parts);
+    const int c = Rule(index).Compare(row, codec::Bytes(key), parts);
     return index >= 0 && secondaries_[index].Desc.Descending ? -c : c;
 }
 
 TableImage::SearchKey TableImage::EncodeKey(int index, const Key& key) const {
     const auto fields = IndexFieldNumbers(index);
+    if (fields.empty() && !key.empty()) throw Error("Tablica " + name_ + " nema ključ za traženje");
     SearchKey k;
     k.Parts = std::min(key.size(), fields.size());
     k.Bytes.assign(hdr_.RecordSize, '\0');

@@ -70,23 +70,23 @@ std::unique_ptr<unsigned char[]> TableImage::EncodeRow(const Row& row, const uns
 void TableImage::CheckUnique(const unsigned char* rec, RowId self) {
     if (hdr_.KeyFields > 0) {
         const auto pos =
-            primary_.LowerBound([&](RowId x) { return primarySpec_.Compare(rows_[x].get(), rec) < 0; });
+            primary_.LowerBound([&](RowId x) { return primaryRule_.Compare(rows_[x].get(), rec) < 0; });
         if (!primary_.IsEnd(pos)) {
             const RowId other = primary_.At(pos);
-            if (other != self && primarySpec_.Compare(rows_[other].get(), rec) == 0) ThrowKeyViolation(name_);
+            if (other != self && primaryRule_.Compare(rows_[other].get(), rec) == 0) ThrowKeyViolation(name_);
         }
     }
     for (std::size_t i = 0; i < secondaries_.size(); ++i) {
         if (!secondaries_[i].Desc.Unique) continue;
         const int index = static_cast<int>(i);
         ChunkedOrder& order = Order(index);
-        const KeySpec& spec = secondarySpecs_[i];
+        const KeyRule& rule = secondaryRules_[i];
         const bool desc = secondaries_[i].Desc.Descending;
         auto pos = order.LowerBound([&](RowId x) {
-            const int c = spec.Compare(rows_[x].get(), rec);
+            const int c = rule.Compare(rows_[x].get(), rec);
             return desc ? c > 0 : c < 0;
         });
-        for (; !order.IsEnd(pos) && spec.Compare(rows_[order.At(pos)].get(), rec) == 0; pos = order.Next(pos))
+        for (; !order.IsEnd(pos) && rule.Compare(rows_[order.At(pos)].get(), rec) == 0; pos = order.Next(pos))
             if (order.At(pos) != self) ThrowKeyViolation(name_);
     }
 }
@@ -275,7 +275,7 @@ void TableImage::Modify(RowId id, const Row& row) {
         else
             memos_.erase(id);
 
-        const bool keyChanged = hdr_.KeyFields > 0 && primarySpec_.Compare(rows_[id].get(), rec.get()) != 0;
+        const bool keyChanged = hdr_.KeyFields > 0 && primaryRule_.Compare(rows_[id].get(), rec.get()) != 0;
         EraseFromOrders(id, b, keyChanged);
         rows_[id] = std::move(rec);
         hdr_.AutoInc = static_cast<std::uint32_t>(b.AutoInc);
@@ -460,19 +460,19 @@ void TableImage::AddIndex(const IndexDesc& index) {
         if (index.CaseInsensitive || index.Descending)
             throw Error("Primarni ključ ne može imati te opcije (" + name_ + ")");
         std::vector<int> keys(fields);
-        const KeySpec spec = SpecFor(keys, false);
+        const KeyRule rule = RuleFor(keys, false);
         std::vector<RowId> all;
         for (const auto& c : primary_.Chunks())
             all.insert(all.end(), c->Ids.begin(), c->Ids.end());
         std::stable_sort(all.begin(), all.end(),
-                         [&](RowId x, RowId y) { return spec.Compare(rows_[x].get(), rows_[y].get()) < 0; });
+                         [&](RowId x, RowId y) { return rule.Compare(rows_[x].get(), rows_[y].get()) < 0; });
         for (std::size_t i = 1; i < all.size(); ++i)
-            if (spec.Compare(rows_[all[i - 1]].get(), rows_[all[i]].get()) == 0) ThrowKeyViolation(name_);
+            if (rule.Compare(rows_[all[i - 1]].get(), rows_[all[i]].get()) == 0) ThrowKeyViolation(name_);
         Batch b;
         try {
             hdr_.KeyFields = static_cast<std::uint16_t>(fields.size());
             hdr_.FileType = codec::FileKeyed;
-            BuildSpecs();
+            BuildRules();
             std::vector<codec::FieldLayout> keyLayout(layout_.begin(), layout_.begin() + hdr_.KeyFields);
             px_.Reset(keyLayout, dbPath_.stem().string() + ".PX", hdr_.SortOrderByte,
                       static_cast<unsigned char>(hdrBytes_[0x2D]));
@@ -523,14 +523,14 @@ void TableImage::AddIndex(const IndexDesc& index) {
         secondaries_.begin());
     secondaries_.insert(secondaries_.begin() + static_cast<std::ptrdiff_t>(at), def);
     secondaryOrders_.insert(secondaryOrders_.begin() + static_cast<std::ptrdiff_t>(at), nullptr);
-    BuildSpecs();
+    BuildRules();
     try {
         if (index.Unique) {
             ChunkedOrder& order = Order(static_cast<int>(at));
-            const KeySpec& spec = secondarySpecs_[at];
+            const KeyRule& rule = secondaryRules_[at];
             for (auto p = order.Begin(); !order.IsEnd(p);) {
                 const auto n = order.Next(p);
-                if (!order.IsEnd(n) && spec.Compare(rows_[order.At(p)].get(), rows_[order.At(n)].get()) == 0)
+                if (!order.IsEnd(n) && rule.Compare(rows_[order.At(p)].get(), rows_[order.At(n)].get()) == 0)
                     ThrowKeyViolation(name_);
                 p = n;
             }
@@ -539,7 +539,7 @@ void TableImage::AddIndex(const IndexDesc& index) {
     } catch (...) {
         secondaries_.erase(secondaries_.begin() + static_cast<std::ptrdiff_t>(at));
         secondaryOrders_.erase(secondaryOrders_.begin() + static_cast<std::ptrdiff_t>(at));
-        BuildSpecs();
+        BuildRules();
         throw;
     }
     ++version_;
@@ -553,7 +553,7 @@ void TableImage::DeleteIndex(const std::string& name) {
         try {
             hdr_.KeyFields = 0;
             hdr_.FileType = codec::FileUnkeyed;
-            BuildSpecs();
+            BuildRules();
             for (auto& o : secondaryOrders_)
                 o.reset();
             Relayout(b);
@@ -574,7 +574,7 @@ void TableImage::DeleteIndex(const std::string& name) {
         if (!secondaries_[i].YFile.empty()) fs::remove(folder / secondaries_[i].YFile, ec);
         secondaries_.erase(secondaries_.begin() + static_cast<std::ptrdiff_t>(i));
         secondaryOrders_.erase(secondaryOrders_.begin() + static_cast<std::ptrdiff_t>(i));
-        BuildSpecs();
+        BuildRules();
         ++version_;
         return;
     }

@@ -355,6 +355,7 @@ TEST(UnkeyedTable, KeepsTheStoredOrderAndGetsAPrimaryKeyLater) {
         return out;
     };
     EXPECT_EQ(walk(), (std::vector<std::int64_t>{5, 3, 9, 1, 7, 3}));
+    EXPECT_THROW(c->FindKey({Value::Int(9)}), Error); // the stored order has no key
     // Delete in the middle: the cursor goes to the next stored row.
     c->First();
     c->Next();
