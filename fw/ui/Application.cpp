@@ -1,0 +1,46 @@
+#include "fw/ui/Application.h"
+
+#include "fw/ui/Form.h"
+#include "fw/ui/KeyRouter.h"
+
+#include <QApplication>
+#include <QMetaObject>
+
+namespace fw {
+
+namespace {
+Application* instance = nullptr;
+}
+
+Application::Application() : Component(nullptr) {
+    QApplication::setQuitOnLastWindowClosed(false);
+    KeyRouter::Install();
+}
+
+Application& Application::Instance() {
+    if (!instance) instance = new Application();
+    return *instance;
+}
+
+void Application::Shutdown() {
+    delete instance;
+    instance = nullptr;
+}
+
+void Application::Terminate() {
+    terminated_ = true;
+    QMetaObject::invokeMethod(qApp, "quit", Qt::QueuedConnection);
+}
+
+int Application::Run() {
+    QApplication::setQuitOnLastWindowClosed(false);
+    if (mainForm_) mainForm_->Show();
+    if (terminated_) return 0;
+    return QApplication::exec();
+}
+
+void Application::ProcessMessages() {
+    QApplication::processEvents();
+}
+
+} // namespace fw
