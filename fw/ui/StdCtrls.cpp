@@ -73,7 +73,11 @@ Label::Label(Control* parent, Component* owner) : ControlOf<QLabel>(parent, owne
 }
 
 void Label::SetCaption(const std::string& caption) {
-    setText(QString::fromStdString(caption));
+    caption_ = caption;
+    QString shown = QString::fromStdString(caption);
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    shown.replace(QChar('\r'), QChar('\n'));
+    setText(shown);
     if (autoSize_) adjustSize();
 }
 

@@ -64,7 +64,8 @@ enum class Alignment { taLeftJustify, taRightJustify, taCenter };
 class Label : public ControlOf<QLabel> {
 public:
     explicit Label(Control* parent, Component* owner = nullptr);
-    std::string Caption() const { return text().toStdString(); }
+    std::string Caption() const { return caption_; }
+    // "\r\n" and "\r" break lines as "\n" does.
     void SetCaption(const std::string& caption);
     // With AutoSize the label takes the size of its text (line breaks included).
     bool AutoSize() const { return autoSize_; }
@@ -73,6 +74,7 @@ public:
     void SetWordWrap(bool wrap) { setWordWrap(wrap); }
 
 private:
+    std::string caption_;
     bool autoSize_ = true;
 };
 
