@@ -30,8 +30,20 @@ template <class T> void eraseFrom(std::vector<T*>& list, T* item) {
 
 } // namespace
 
+ControlHooks& Hooks() {
+    static ControlHooks hooks;
+    return hooks;
+}
+
+namespace {
+Component* announce(Component* owner) {
+    if (Hooks().Creating) Hooks().Creating(owner);
+    return owner;
+}
+} // namespace
+
 Control::Control(QWidget& widget, Control* parent, Component* owner)
-    : Component(owner ? owner : rootOf(parent)), widget_(widget) {
+    : Component(announce(owner ? owner : rootOf(parent))), widget_(widget) {
     widgetControls()[&widget_] = this;
     SetParent(parent);
 }
@@ -45,6 +57,7 @@ Control::~Control() {
     if (Form* f = ParentForm(); f && f != this) {
         if (f->active_ == this) f->active_ = nullptr;
         if (f->entered_ == this) f->entered_ = nullptr;
+        if (f->refusedTarget_ == this) f->refusedTarget_ = nullptr;
     }
     if (parent_) {
         eraseFrom(parent_->children_, this);
@@ -272,6 +285,17 @@ void Control::DoExit() {
 
 void Control::Click() {
     if (OnClick) OnClick(*this);
+}
+
+void Control::ShowingChanged(bool showing) {
+    Guarded([&] {
+        if (showing) {
+            if (!windowMade_ && windowed_ && Hooks().WindowCreating) Hooks().WindowCreating(*this);
+            windowMade_ = true;
+        } else if (Hooks().Hidden) {
+            Hooks().Hidden(*this);
+        }
+    });
 }
 
 void Control::FocusArrived(Qt::FocusReason reason) {

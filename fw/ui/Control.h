@@ -5,8 +5,10 @@
 
 #include <functional>
 #include <QFocusEvent>
+#include <QHideEvent>
 #include <QPoint>
 #include <QResizeEvent>
+#include <QShowEvent>
 #include <QWidget>
 #include <string_view>
 #include <vector>
@@ -14,6 +16,7 @@
 namespace fw {
 
 class Form;
+class Control;
 
 // How a control fills its parent: stacked along an edge, or taking what the others leave.
 enum class Align { alNone, alTop, alBottom, alLeft, alRight, alClient };
@@ -21,6 +24,18 @@ enum class Align { alNone, alTop, alBottom, alLeft, alRight, alClient };
 using NotifyEvent = std::function<void(Component& sender)>;
 using KeyEvent = std::function<void(Component& sender, std::uint16_t& key, Shift shift)>;
 using KeyPressEvent = std::function<void(Component& sender, std::uint8_t& key)>;
+
+// The points where the program watches controls being made, getting their window and being hidden
+// (the resource guard). Empty hooks do nothing.
+struct ControlHooks {
+    // Before a control's own construction; owner as given to it.
+    std::function<void(Component* owner)> Creating;
+    // The first time a windowed control shows (its window is made), and again after it was dropped.
+    std::function<void(Control& control)> WindowCreating;
+    // A control stopped showing.
+    std::function<void(Control& control)> Hidden;
+};
+ControlHooks& Hooks();
 
 // A control: a component with a widget, a place in the control tree (parent and child controls, kept here
 // and never read from Qt's object tree), a tab order and the enter/exit and key phases.
@@ -112,6 +127,8 @@ protected:
     bool FreedByParentWidget() const override { return widget_.parentWidget() != nullptr; }
     // The widget's focus-in event: a user focus change inside the window runs enter/exit.
     void FocusArrived(Qt::FocusReason reason);
+    // The widget's show and hide events (not those of a minimised window).
+    void ShowingChanged(bool showing);
     void ApplyFocusPolicy();
     // For controls that are not windowed: out of the tab order and never focused.
     void MarkGraphic();
@@ -127,6 +144,7 @@ private:
     bool tabStop_ = false;
     bool windowed_ = true;
     Align align_ = Align::alNone;
+    bool windowMade_ = false;
 };
 
 // A control that may answer Enter or Esc for its whole form (the default and cancel buttons).
@@ -150,6 +168,14 @@ protected:
     void resizeEvent(QResizeEvent* event) override {
         Q::resizeEvent(event);
         Realign();
+    }
+    void showEvent(QShowEvent* event) override {
+        Q::showEvent(event);
+        if (!event->spontaneous()) ShowingChanged(true);
+    }
+    void hideEvent(QHideEvent* event) override {
+        Q::hideEvent(event);
+        if (!event->spontaneous()) ShowingChanged(false);
     }
 };
 

@@ -128,10 +128,12 @@ void Form::SetActiveControl(Control* control) {
             old->DoExit();
         } catch (...) {
             active_ = old;
+            refusedTarget_ = control;
             ApplyQtFocus(old);
             throw;
         }
     }
+    refusedTarget_ = nullptr;
     entered_ = control;
     if (control) control->DoEnter();
     if (entered_ == control) ApplyQtFocus(control);

@@ -68,6 +68,9 @@ public:
     // Moves the focus: the old control's exit check and DoExit (a throw there refuses the move and keeps
     // the focus, and is passed on), then the new control's DoEnter. On a hidden form it only records it.
     void SetActiveControl(Control* control);
+    // The control the last focus change tried to reach when the old control refused to let the focus go
+    // (a click on it must not act); nullptr after a change that succeeded.
+    Control* RefusedTarget() const { return refusedTarget_; }
     // First (forward) or last control after / before current in tab order that can take the focus;
     // current is examined last. With checkTabStop, TabStop off controls are passed over.
     Control* FindNextControl(Control* current, bool forward, bool checkTabStop) const;
@@ -146,6 +149,7 @@ private:
 
     Control* active_ = nullptr;
     Control* entered_ = nullptr;
+    Control* refusedTarget_ = nullptr;
     int driverDepth_ = 0;
     int modalResult_ = mrNone;
     QEventLoop* modalLoop_ = nullptr;

@@ -10,7 +10,15 @@ Button::Button(Control* parent, Component* owner) : ControlOf<QPushButton>(paren
     setAutoDefault(false);
     setDefault(false);
     SetTabStop(true);
-    QObject::connect(this, &QPushButton::clicked, [this] { Guarded([this] { Click(); }); });
+    QObject::connect(this, &QPushButton::clicked, [this] {
+        Guarded([this] {
+            // A mouse click first takes the focus; when the focused control refused to let it go, the
+            // button is not pressed.
+            Form* f = ParentForm();
+            if (f && f->ActiveControl() != this && f->RefusedTarget() == this) return;
+            Click();
+        });
+    });
 }
 
 void Button::Click() {
