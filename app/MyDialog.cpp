@@ -176,9 +176,16 @@ void TPitanje::Inform(const std::string& text) {
 
 namespace {
 
-// The kept box; a call made while it is showing (from a timer, say) gets a box of its own.
-template <class F> auto WithBox(F&& f) {
-    if (!Pitanje) Pitanje = fw::CreateForm<TPitanje>(&fw::Application::Instance());
+// The kept box; a call made while it is showing (from a timer, say) gets a box of its own. A box that
+// cannot be made answers as closed without Da.
+template <class F> auto WithBox(F&& f) -> decltype(f(*Pitanje)) {
+    if (!Pitanje) {
+        try {
+            Pitanje = fw::CreateForm<TPitanje>(&fw::Application::Instance());
+        } catch (const std::exception&) {
+            return decltype(f(*Pitanje))();
+        }
+    }
     if (!Pitanje->isVisible()) return f(*Pitanje);
     std::unique_ptr<TPitanje> extra(fw::CreateForm<TPitanje>(nullptr));
     return f(*extra);

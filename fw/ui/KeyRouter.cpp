@@ -58,15 +58,17 @@ void KeyRouter::Route(Form& form, Control& control, QWidget& receiver, const QKe
 
     const KeyStroke stroke = TranslateKey(event);
     std::uint16_t key = stroke.Key;
+    // Tab, arrows, Enter and Esc that the control does not keep are the form's dialog keys first: when the
+    // form uses one (moves the focus, presses a button), the keystroke ends there.
+    if (key != 0 && isDialogKey(key, stroke.ShiftState) &&
+        (isForm || !controlWants(control, key, stroke.ShiftState)))
+        if (form.DialogKey(key, stroke.ShiftState)) return;
+    if (!alive()) return;
     if (key != 0) {
         if (form.KeyPreview && !isForm) form.KeyDown(key, stroke.ShiftState);
         if (key != 0 && alive()) control.KeyDown(key, stroke.ShiftState);
         if (!alive()) return;
     }
-    if (key != 0 && isDialogKey(key, stroke.ShiftState) &&
-        (isForm || !controlWants(control, key, stroke.ShiftState)))
-        if (form.DialogKey(key, stroke.ShiftState)) return;
-    if (!alive()) return;
 
     std::uint8_t ch = stroke.Char;
     if (ch != 0) {

@@ -96,8 +96,8 @@ TEST(Controls, ArrowKeysOnAButtonWalkItsContainerUnlessTheButtonKeepsThem) {
     b->SetFocus();
     QTest::keyClick(b, Qt::Key_Left);
     EXPECT_EQ(form->ActiveControl(), a);
-    // Each arrow went through the key-down phase first; only the kept one stayed at b.
-    EXPECT_EQ(ownKeys.size(), 4u);
+    // Only the control that keeps its arrows sees them in its own key handler.
+    EXPECT_EQ(ownKeys, std::vector<std::uint16_t>{fw::VK_LEFT});
 }
 
 TEST(Controls, NotebookShowsOnePageAndHidesTheOthersControls) {

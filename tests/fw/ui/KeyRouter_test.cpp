@@ -148,3 +148,28 @@ TEST_F(KeyRouting, TabMovesInTabOrderAndShiftTabBack) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(KeyRouting, EnterNoFormUsesGoesThroughBothPhases) {
+    form->KeyPreview = true;
+    QTest::keyClick(form->edit, Qt::Key_Return);
+    EXPECT_EQ(form->log,
+              (std::vector<std::string>{"form down 13/0", "edit down 13", "form press 13", "edit press 13"}));
+}
+
+TEST_F(KeyRouting, EnterOnAFocusedButtonPressesItOnceAndEndsThere) {
+    form->KeyPreview = true;
+    auto* button = new fw::Button(form.get());
+    int clicks = 0;
+    button->OnClick = [&](fw::Component&) { ++clicks; };
+    button->SetFocus();
+    QTest::keyClick(button, Qt::Key_Return);
+    EXPECT_EQ(clicks, 1);
+    EXPECT_TRUE(form->log.empty()); // no key phases: nothing can move the focus after the click
+    EXPECT_EQ(form->ActiveControl(), button);
+    QTest::keyClick(button, Qt::Key_Space); // the button's own key
+    EXPECT_EQ(clicks, 2);
+}
+
+} // namespace
