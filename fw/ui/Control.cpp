@@ -112,6 +112,14 @@ bool Control::Visible() const {
 }
 
 void Control::SetVisible(bool visible) {
+    // A form shows and hides through its own path, which runs its events.
+    if (auto* form = dynamic_cast<Form*>(this)) {
+        if (visible)
+            form->Show();
+        else
+            form->Hide();
+        return;
+    }
     const bool changed = visible_ != visible;
     visible_ = visible;
     widget_.setVisible(visible);

@@ -165,3 +165,15 @@ TEST(Hints, NoHintIsEverFoundAndTheCallsAreHarmless) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(MessageBox, TheButtonsLettersAnswerWithAlt) {
+    KeysWhenShown({{Qt::Key_N, Qt::AltModifier}});
+    EXPECT_FALSE(app::AskYesNo("Želite li nastaviti ?"));
+    // With the focus on "&Ne", its letter still picks "&Da".
+    KeysWhenShown({{Qt::Key_Tab, Qt::NoModifier}, {Qt::Key_D, Qt::AltModifier}});
+    EXPECT_TRUE(app::AskYesNo("Želite li nastaviti ?"));
+}
+
+} // namespace

@@ -200,3 +200,26 @@ TEST(FormLayout, AlignedPanelsFillTheirParent) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(ModalForm, AFailingShowLeavesTheFormHiddenAndNotModal) {
+    auto form = fw::MakeForm<ButtonForm>();
+    form->OnShow = [](fw::Component&) { throw base::Exception("Greška kod otvaranja"); };
+    EXPECT_THROW(form->ShowModal(), base::Exception);
+    EXPECT_FALSE(form->isVisible());
+    EXPECT_FALSE(form->Modal());
+    EXPECT_EQ(form->windowModality(), Qt::NonModal);
+    form->OnShow = nullptr;
+    WhenModal(*form, [&] { form->ok->Click(); });
+    EXPECT_EQ(form->ShowModal(), fw::mrOk);
+}
+
+TEST(ModalForm, SetVisibleOnAFormRunsItsShowAndHideEvents) {
+    auto form = fw::MakeForm<ButtonForm>();
+    form->SetVisible(true);
+    form->SetVisible(false);
+    EXPECT_EQ(form->log, (std::vector<std::string>{"show", "hide"}));
+}
+
+} // namespace
