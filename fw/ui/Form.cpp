@@ -65,9 +65,6 @@ Form::~Form() {
     if (modalLoop_) modalLoop_->quit();
     active_ = nullptr;
     entered_ = nullptr;
-    Guarded([&] {
-        if (OnDestroy) OnDestroy(*this);
-    });
 }
 
 void Form::SetBorderStyle(BorderStyle style) {
@@ -109,6 +106,8 @@ void Form::BringToFront() {
 void Form::SetActiveControl(Control* control) {
     if (control == this) control = nullptr;
     if (control && control->ParentForm() != this) return;
+    // Like SetFocus, asking for a control that cannot take the focus changes nothing.
+    if (control && isVisible() && !control->CanFocus()) return;
     if (!isVisible()) {
         active_ = control;
         return;

@@ -104,7 +104,6 @@ public:
     void Activate() { CurrentFormBehaviour().Activate(*this); }
 
     NotifyEvent OnCreate;
-    NotifyEvent OnDestroy;
     NotifyEvent OnShow;
     NotifyEvent OnHide;
     NotifyEvent OnActivate;
