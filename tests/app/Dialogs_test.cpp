@@ -177,3 +177,37 @@ TEST(MessageBox, TheButtonsLettersAnswerWithAlt) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(CodeDialogs, EachHasItsHeaderQuestionAndButtons) {
+    struct Expect {
+        std::function<void()> open;
+        std::function<app::CodeDialog*()> dialog;
+        std::string header, question, ok;
+        bool hasCancel;
+    };
+    const std::vector<Expect> all = {
+        {[] { app::ShowNema("K", "1"); }, [] { return static_cast<app::CodeDialog*>(app::Nema_Dlg); },
+         "Šifra ne postoji !", "Želite li kreirati tu šifru, to morate obaviti iz šifarnika.", "&U redu",
+         false},
+        {[] { app::AskStaro("K", "1", "2"); }, [] { return static_cast<app::CodeDialog*>(app::Staro_Dlg); },
+         "Promjena stare šifre u novu :", "Želite li promjeniti šifru ?", "&Da", true},
+        {[] { app::AskNovo("K", "1"); }, [] { return static_cast<app::CodeDialog*>(app::Novo_Dlg); },
+         "Kreiranje nove šifre:", "Želite li kreirati tu šifru ?", "&Da", true},
+    };
+    for (const Expect& e : all) {
+        KeysWhenShown({{Qt::Key_Escape, Qt::NoModifier}});
+        e.open();
+        app::CodeDialog* d = e.dialog();
+        ASSERT_NE(d, nullptr);
+        EXPECT_EQ(d->HeaderPanel->Caption(), e.header);
+        EXPECT_EQ(d->Question->Caption(), e.question);
+        EXPECT_EQ(d->OKBtn->Caption(), e.ok);
+        EXPECT_TRUE(d->OKBtn->Default);
+        EXPECT_EQ(d->CancelBtn != nullptr, e.hasCancel);
+        EXPECT_EQ(d->Caption(), "K");
+    }
+}
+
+} // namespace

@@ -75,6 +75,10 @@ TEST(SpatialMoves, NearestInTheDirectionWithOverlapAcross) {
     auto* near = editAt(form.get(), 100, 15);
     auto* far = editAt(form.get(), 200, 10);
     auto* below = editAt(form.get(), 10, 100);
+    // Nearer ones that cannot take the focus are passed over.
+    editAt(form.get(), 80, 10, 15, 20)->Hide();
+    editAt(form.get(), 10, 50)->SetEnabled(false);
+    editAt(form.get(), 170, 10, 20, 20)->SetTabStop(false);
     ShowActive(*form);
     c->SetFocus();
     app::MoveFocusRight(c);
