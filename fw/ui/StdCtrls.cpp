@@ -1,7 +1,10 @@
 #include "fw/ui/StdCtrls.h"
 
+#include "base/Cp1250.h"
 #include "fw/ui/Form.h"
 #include "fw/ui/Guard.h"
+
+#include <QValidator>
 
 namespace fw {
 
@@ -101,8 +104,21 @@ void Label::SetAlignment(Alignment alignment) {
     setAlignment(h | (this->alignment() & Qt::AlignVertical_Mask));
 }
 
+namespace {
+
+class Cp1250Validator : public QValidator {
+public:
+    using QValidator::QValidator;
+    State validate(QString& input, int&) const override {
+        return base::IsCp1250Text(input.toStdString()) ? Acceptable : Invalid;
+    }
+};
+
+} // namespace
+
 Edit::Edit(Control* parent, Component* owner) : ControlOf<QLineEdit>(parent, owner) {
     SetTabStop(true);
+    setValidator(new Cp1250Validator(this));
     QObject::connect(this, &QLineEdit::textChanged, [this] { Guarded([this] { Change(); }); });
 }
 

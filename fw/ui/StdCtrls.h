@@ -78,7 +78,8 @@ private:
     bool autoSize_ = true;
 };
 
-// A one-line edit. OnChange fires for every change of the text, the program's own included.
+// A one-line edit. OnChange fires for every change of the text, the program's own included. Typed or
+// pasted text with characters outside code page 1250 is refused (they could not be stored).
 class Edit : public ControlOf<QLineEdit> {
 public:
     explicit Edit(Control* parent, Component* owner = nullptr);
@@ -90,6 +91,8 @@ public:
     int MaxLength() const { return maxLength_; }
     void SetMaxLength(int length);
     void SelectAll() { selectAll(); }
+    // A character other than 0 hides the text (shown as the style's bullet).
+    void SetPasswordChar(char ch) { setEchoMode(ch ? QLineEdit::Password : QLineEdit::Normal); }
     int SelStart() const;
     int SelLength() const;
     void SetSelLength(int length);

@@ -127,3 +127,62 @@ TEST(Controls, GaugeKeepsProgressInRange) {
 }
 
 } // namespace
+
+#include "fw/ui/Grid.h"
+#include "fw/ui/Guard.h"
+#include "fw/ui/Timer.h"
+
+#include <QStandardItemModel>
+
+namespace {
+
+TEST(Controls, EditRefusesTextOutsideCodePage1250) {
+    auto form = fw::MakeForm<fw::Form>();
+    auto* edit = new fw::Edit(form.get());
+    edit->insert(QString::fromUtf8("Đurđevac"));
+    edit->insert(QString::fromUtf8(" Жуков"));
+    EXPECT_EQ(edit->Text(), "Đurđevac");
+    edit->SetPasswordChar('*');
+    EXPECT_EQ(edit->echoMode(), QLineEdit::Password);
+}
+
+TEST(Controls, GridKeepsItsArrowsAndIgnoresLetters) {
+    auto form = fw::MakeForm<fw::Form>();
+    form->resize(300, 200);
+    auto* grid = new fw::Grid(form.get());
+    grid->SetBounds(0, 0, 300, 200);
+    QStandardItemModel model(3, 2);
+    for (int r = 0; r < 3; ++r)
+        model.setItem(r, 0, new QStandardItem(QString("R%1").arg(r)));
+    grid->setModel(&model);
+    grid->setCurrentIndex(model.index(0, 0));
+    auto* after = new fw::Edit(form.get());
+    fwtest::ShowActive(*form);
+    grid->SetFocus();
+    QTest::keyClick(grid, Qt::Key_Down);
+    EXPECT_EQ(grid->Row(), 1);
+    EXPECT_EQ(form->ActiveControl(), grid);
+    QTest::keyClick(grid, Qt::Key_R); // no keyboard search
+    EXPECT_EQ(grid->Row(), 1);
+    QTest::keyClick(grid, Qt::Key_Tab);
+    EXPECT_EQ(form->ActiveControl(), after);
+    grid->setModel(nullptr);
+}
+
+TEST(Controls, TimerCallsItsHandlerAndSurvivesAFailure) {
+    fw::MessageRecorder recorder;
+    fw::Timer timer(nullptr);
+    int calls = 0;
+    timer.SetInterval(1);
+    timer.OnTimer = [&](fw::Component&) {
+        if (++calls == 1) throw base::Exception("Greška u satu");
+    };
+    EXPECT_TRUE(QTest::qWaitFor([&] { return calls >= 2; }, 5000));
+    timer.SetEnabled(false);
+    const int stopped = calls;
+    QTest::qWait(20);
+    EXPECT_EQ(calls, stopped);
+    EXPECT_EQ(recorder.Messages, std::vector<std::string>{"Greška u satu"});
+}
+
+} // namespace
