@@ -122,18 +122,18 @@ void TSplash::ShowGauge(bool visible) {
     Posao->SetVisible(!visible);
 }
 
-void TSplash::HideHook() {
-    // Give the keyboard back to the window that had it before the progress window took it.
-    if (previousWindow_ && previousWindow_->isVisible() && isActiveWindow())
-        previousWindow_->activateWindow();
+void TSplash::CloseWindow() {
+    const bool wasActive = isActiveWindow();
+    Close();
+    if (isVisible()) return;
+    if (wasActive && previousWindow_ && previousWindow_->isVisible()) previousWindow_->activateWindow();
     previousWindow_ = nullptr;
-    Form::HideHook();
 }
 
 namespace {
 
 void closeSplash() {
-    if (Splash && Splash->isVisible()) Splash->Close();
+    if (Splash && Splash->isVisible()) Splash->CloseWindow();
 }
 
 void showStepsOnGauge() {

@@ -31,9 +31,8 @@ public:
     void ShowWindow();
     void Repaint();
     void ShowGauge(bool visible);
-
-protected:
-    void HideHook() override;
+    // Closes the window and gives the keyboard back to the window that had it before.
+    void CloseWindow();
 
 private:
     QPointer<QWidget> previousWindow_;

@@ -177,6 +177,17 @@ TEST_F(Progress, EndWorkBringsBackTheGaugeOfARunningSteppedJob) {
     EXPECT_TRUE(app::Splash->isVisible());
 }
 
+TEST_F(Progress, TheWindowTakesTheKeyboardAndGivesItBack) {
+    QWidget form;
+    form.show();
+    form.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    app::BeginWork("Posao");
+    EXPECT_TRUE(QTest::qWaitForWindowActive(app::Splash));
+    app::EndWork();
+    EXPECT_TRUE(QTest::qWaitForWindowActive(&form));
+}
+
 TEST_F(Progress, TheJobLabelShowsTheMaintenanceText) {
     app::ShowProgressText("Provjera tablica");
     app::ShowJobText("PARTNER.DB");
