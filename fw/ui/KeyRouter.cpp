@@ -44,6 +44,13 @@ bool KeyRouter::eventFilter(QObject* watched, QEvent* event) {
     if (!control) return false;
     Form* form = control->ParentForm();
     if (!form) return false;
+    // A window that got the keyboard back without a focused widget (after a dialog closed, say) still
+    // types into its active control.
+    if (control == form && form->ActiveControl() && form->ActiveControl()->CanFocus()) {
+        control = form->ActiveControl();
+        receiver = &control->Widget();
+        receiver->setFocus(Qt::ActiveWindowFocusReason);
+    }
     Guarded([&] { Route(*form, *control, *receiver, static_cast<const QKeyEvent&>(*event)); });
     return true;
 }

@@ -173,3 +173,16 @@ TEST_F(KeyRouting, EnterOnAFocusedButtonPressesItOnceAndEndsThere) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(KeyRouting, AWindowWithoutAFocusedWidgetStillTypesIntoItsActiveControl) {
+    form->edit->clearFocus();
+    ASSERT_EQ(QApplication::focusWidget(), nullptr);
+    QTest::keyClick(form.get(), Qt::Key_Q);
+    EXPECT_EQ(form->edit->Text(), "q");
+    EXPECT_EQ(QApplication::focusWidget(), form->edit);
+    EXPECT_EQ(form->log, (std::vector<std::string>{"edit down 81", "edit press 113"}));
+}
+
+} // namespace
