@@ -126,6 +126,7 @@ TStaro_Dlg::TStaro_Dlg(fw::Component* owner)
     : CodeDialog(owner, "Promjena stare šifre u novu :", "Želite li promjeniti šifru ?", 16) {
     SetName("Staro_Dlg");
     StaraSifra = AddCodeLabel("StaraSifra");
+    AddCodeLabel("Strelica")->SetCaption("→");
     NovaSifra = AddCodeLabel("NovaSifra");
     AddButtons("&Da", true);
 }

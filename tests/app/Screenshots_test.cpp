@@ -26,6 +26,10 @@ TEST(Screenshots, MessageBoxCodeDialogAndProgressWindow) {
     app::AskYesNo("Želite li obrisati slog ?\r\nŠifra: ČĆŽŠĐ čćžšđ");
     SaveWhenShown(dir + "/screenshot-code-dialog.png");
     app::AskNovo("Šifarnik boja", "BIJELA-9016");
+    SaveWhenShown(dir + "/screenshot-code-change.png");
+    app::AskStaro("Šifarnik partnera", "ŽUPANIJA-1", "ŽUPANIJA-2");
+    SaveWhenShown(dir + "/screenshot-information.png");
+    app::ShowInfo("OK");
 
     app::ShowCancelButton(true);
     app::BeginOpenTables(4);
