@@ -29,7 +29,13 @@ void Application::Shutdown() {
 
 void Application::Terminate() {
     terminated_ = true;
-    QMetaObject::invokeMethod(qApp, "quit", Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        qApp,
+        [this] {
+            // exit, not quit: quit would first ask every window to close.
+            if (terminated_) QCoreApplication::exit(0);
+        },
+        Qt::QueuedConnection);
 }
 
 int Application::Run() {

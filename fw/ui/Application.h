@@ -22,6 +22,8 @@ public:
     // Ends the message loop once control returns to it; modal loops end with ModalResult cancel.
     void Terminate();
     bool Terminated() const { return terminated_; }
+    // Withdraws a Terminate the event loop has not acted on yet.
+    void CancelTerminate() { terminated_ = false; }
     // Shows the main form and runs the message loop until the program terminates.
     int Run();
     static void ProcessMessages();

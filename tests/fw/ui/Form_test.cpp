@@ -158,7 +158,12 @@ TEST(QuitRule, OnlyClosingTheMainFormEndsTheProgram) {
     mainForm->Show();
     mainForm->Close();
     EXPECT_TRUE(app.Terminated());
+    app.CancelTerminate();
     app.SetMainForm(nullptr);
+    QCoreApplication::processEvents(); // the withdrawn quit does nothing
+    auto after = fw::MakeForm<ButtonForm>();
+    WhenModal(*after, [&] { after->ok->Click(); });
+    EXPECT_EQ(after->ShowModal(), fw::mrOk);
 }
 
 // A form whose Show is changed for all forms, as the program changes it.
@@ -220,6 +225,31 @@ TEST(ModalForm, SetVisibleOnAFormRunsItsShowAndHideEvents) {
     form->SetVisible(true);
     form->SetVisible(false);
     EXPECT_EQ(form->log, (std::vector<std::string>{"show", "hide"}));
+}
+
+} // namespace
+
+namespace {
+
+TEST(QuitRule, RunEndsWhenTheMainFormClosesEvenWithOtherWindowsOpen) {
+    auto& app = fw::Application::Instance();
+    auto mainForm = fw::MakeForm<ButtonForm>();
+    auto other = fw::MakeForm<ButtonForm>();
+    app.SetMainForm(mainForm.get());
+    QTimer::singleShot(0, [&] {
+        other->Show();
+        other->Close(); // the last other window goes: the program goes on
+        QTimer::singleShot(0, [&] {
+            EXPECT_TRUE(mainForm->isVisible());
+            other->Show();
+            mainForm->Close();
+        });
+    });
+    EXPECT_EQ(app.Run(), 0);
+    EXPECT_TRUE(app.Terminated());
+    EXPECT_TRUE(other->isVisible());
+    app.CancelTerminate();
+    app.SetMainForm(nullptr);
 }
 
 } // namespace
