@@ -13,6 +13,7 @@ Application* instance = nullptr;
 }
 
 Application::Application() : Component(nullptr) {
+    // Closing the last visible window (a modal form while its caller is hidden) must not end the program.
     QApplication::setQuitOnLastWindowClosed(false);
     KeyRouter::Install();
 }

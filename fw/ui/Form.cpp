@@ -3,7 +3,6 @@
 #include "base/Exceptions.h"
 #include "fw/ui/Application.h"
 #include "fw/ui/Guard.h"
-#include "fw/ui/KeyRouter.h"
 
 #include <QCloseEvent>
 #include <QEventLoop>
@@ -58,7 +57,8 @@ Form::Form(Component* owner) : ControlOf<QWidget>(nullptr, owner) {
     setWindowFlags(Qt::Window);
     setAttribute(Qt::WA_DeleteOnClose, false);
     setFocusPolicy(Qt::NoFocus);
-    KeyRouter::Install();
+    // The application object installs the key router and the quit rule before any window can close.
+    Application::Instance();
 }
 
 Form::~Form() {
