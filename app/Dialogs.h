@@ -12,9 +12,13 @@ extern std::function<void(const std::string& text)> ShowInfoHook;
 // Asks a question; true for "Da".
 extern std::function<bool(const std::string& question)> AskYesNoHook;
 
-// Without an installed hook the text goes to the standard error output.
+// What the widget layer puts in place when no hook is installed (the real message box).
+extern void (*ShowInfoDefault)(const std::string& text);
+extern bool (*AskYesNoDefault)(const std::string& question);
+
+// Without an installed hook or widget layer the text goes to the standard error output.
 void ShowInfo(const std::string& text);
-// Without an installed hook the answer is "Ne": nothing is done that the user did not agree to.
+// Without either the answer is "Ne": nothing is done that the user did not agree to.
 bool AskYesNo(const std::string& question);
 
 } // namespace app

@@ -10,6 +10,16 @@
 
 namespace app {
 
+namespace {
+// With the message box linked in, the data layer's questions go to the current dialog handler. Plain
+// function pointers are set before any other start-up code runs, so this order is safe.
+const bool defaultsInstalled = [] {
+    ShowInfoDefault = [](const std::string& text) { CurrentDialogs().ShowInfo(text); };
+    AskYesNoDefault = [](const std::string& text) { return CurrentDialogs().AskYesNo(text); };
+    return true;
+}();
+} // namespace
+
 TPitanje* Pitanje = nullptr;
 
 namespace {
@@ -192,14 +202,6 @@ template <class F> auto WithBox(F&& f) -> decltype(f(*Pitanje)) {
 }
 
 } // namespace
-
-bool AskYesNo(const std::string& text) {
-    return CurrentDialogs().AskYesNo(text);
-}
-
-void ShowInfo(const std::string& text) {
-    CurrentDialogs().ShowInfo(text);
-}
 
 bool AskYesNoBox(const std::string& text) {
     return WithBox([&](TPitanje& box) { return box.Ask(text); });

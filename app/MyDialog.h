@@ -1,4 +1,6 @@
 #pragma once
+// AskYesNo and ShowInfo themselves are declared in app/Dialogs.h; the widget layer routes them here.
+#include "app/Dialogs.h"
 #include "fw/ui/ExtCtrls.h"
 #include "fw/ui/Form.h"
 #include "fw/ui/StdCtrls.h"
@@ -52,9 +54,5 @@ extern TPitanje* Pitanje;
 bool AskYesNoBox(const std::string& text);
 void ShowInfoBox(const std::string& text);
 
-// Asks through the current dialog handler: True for "&Da"; any other close is False.
-bool AskYesNo(const std::string& text);
-// Shows an information through the current dialog handler; returns when the user closed it.
-void ShowInfo(const std::string& text);
 
 } // namespace app

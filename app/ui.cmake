@@ -8,5 +8,5 @@ add_library(plom_app_ui STATIC
     ${CMAKE_CURRENT_LIST_DIR}/ScriptedDialogs.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Splash.cpp)
 target_include_directories(plom_app_ui PUBLIC ${CMAKE_SOURCE_DIR})
-target_link_libraries(plom_app_ui PUBLIC plom_fwui plom_base)
+target_link_libraries(plom_app_ui PUBLIC plom_app_core plom_fwui plom_base)
 plom_warnings(plom_app_ui)
