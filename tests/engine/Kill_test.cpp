@@ -127,3 +127,38 @@ TEST(KillSafety, EveryFinishedWriteSurvivesAKillAtAnyInstant) {
 }
 
 } // namespace
+
+namespace {
+
+// A pending journal left beside a table that was replaced afterwards (its .DB deleted by mask, another table
+// renamed into its name) is not replayed into the new files.
+TEST(KillSafety, AStaleJournalNeverTouchesAReplacedTable) {
+    testsupport::TempFolder tmp;
+    std::string pending;
+    {
+        CreateTable(tmp.Path(), "ROBA.DB",
+                    {{"Id", FieldType::Long, 0, false}, {"Naziv", FieldType::Alpha, 20, false}});
+        auto t = Table::Open(tmp.Path(), "ROBA.DB", OpenMode::Shared);
+        auto c = t->OpenCursor();
+        for (int i = 1; i <= 3; ++i)
+            c->Insert({Value::Int(i), Value::Text("stari " + std::to_string(i))});
+        pending = tmp.Read("ROBA.JNL");
+        pending[16] = 1; // as if the process died while applying its last write
+    }
+    fs::remove(tmp / "ROBA.DB");
+    CreateTable(tmp.Path(), "NOVI.DB",
+                {{"Id", FieldType::Long, 0, false}, {"Naziv", FieldType::Alpha, 20, false}});
+    Table::Open(tmp.Path(), "NOVI.DB", OpenMode::Shared)
+        ->OpenCursor()
+        ->Insert({Value::Int(7), Value::Text("novi")});
+    RenameTable(tmp.Path(), "NOVI.DB", "ROBA.DB");
+    tmp.Write("ROBA.JNL", pending);
+
+    auto t = Table::Open(tmp.Path(), "ROBA.DB", OpenMode::Shared);
+    EXPECT_EQ(t->RecordCount(), 1);
+    auto c = t->OpenCursor();
+    c->First();
+    EXPECT_EQ(c->Read()[1].AsText(), "novi");
+}
+
+} // namespace
