@@ -2,8 +2,8 @@
 
 #include "app/TableFiles.h"
 #include "base/Files.h"
-#include "fw/db/DataSource.h"
 #include "fw/db/DatabaseError.h"
+#include "fw/db/DataSource.h"
 #include "tests/app/ServicesFixture.h"
 
 #include <gmock/gmock.h>
@@ -461,6 +461,34 @@ TEST_F(CheckOnOpeningTest, AFailedCheckIsRetriedWhileTheLimitClosesATable) {
     EXPECT_EQ(closes, 6); // five tables closed, then nothing more to close
     EXPECT_EQ(LastErrorMessage, "Previše otvorenih tablica");
     EXPECT_EQ(CheckLokalLock.A.a, 0);
+}
+
+TEST_F(CheckOnOpeningTest, TheDefinitionsRoutinesRunOnTheDataSet) {
+    TMyTableX radni, zemlja;
+    radni.SetDatabaseName("lokal");
+    radni.SetTableName("radninal");
+    zemlja.SetDatabaseName("Global");
+    zemlja.SetTableName("ZEMLJA.DB");
+    CheckTableQuick(&radni);
+    CheckTableQuick(&zemlja);
+    radni.Open();
+    zemlja.Open();
+    EXPECT_FALSE(TableDefaultsOf(&radni));
+    const DataSetRoutine setup = TableFieldSetupOf(&radni);
+    ASSERT_TRUE(setup);
+    setup(radni);
+    EXPECT_EQ(radni.FieldByName("Iznos").Tag, FieldSetupTag);
+    const DataSetRoutine defaults = TableDefaultsOf(&zemlja);
+    ASSERT_TRUE(defaults);
+    zemlja.Append();
+    defaults(zemlja);
+    EXPECT_EQ(zemlja.FieldByName("Govor").AsInteger(), 1);
+    zemlja.Cancel();
+    EXPECT_FALSE(TableFieldSetupOf(&zemlja));
+    fw::TTable elsewhere;
+    elsewhere.SetDatabaseName(GlobalFolder);
+    elsewhere.SetTableName("ZEMLJA.DB");
+    EXPECT_FALSE(TableDefaultsOf(&elsewhere));
 }
 
 } // namespace
