@@ -314,6 +314,29 @@ TEST_F(MasterKeyTest, MasterFieldsFillANewDetailRecord) {
     EXPECT_FALSE(MasterValuesPresent(&alone));
 }
 
+TEST_F(MasterKeyTest, PendingEditsOfTheMasterArePostedFirst) {
+    master.Edit();
+    master.FieldByName("Naziv").SetAsString("Partner sedam");
+    EXPECT_FALSE(RecordBusy(&detail));
+    EXPECT_EQ(master.State(), fw::dsBrowse);
+    EXPECT_EQ(detail.State(), fw::dsBrowse); // only a trial edit
+
+    master.Edit();
+    master.FieldByName("Naziv").SetAsString("Partner 7");
+    detail.First();
+    detail.Edit();
+    detail.FieldByName("Naziv").SetAsString("Bijela 2");
+    PostPendingEdits(&detail);
+    EXPECT_EQ(master.State(), fw::dsBrowse);
+    EXPECT_EQ(detail.State(), fw::dsBrowse);
+    fw::TTable check;
+    check.SetDatabaseName("Global");
+    check.SetTableName("BOJE.DB");
+    check.Open();
+    EXPECT_THAT(Names(check), ElementsAre("Bijela", "Bijela 2")); // "Crna" comes first by Proizvodi
+    EXPECT_EQ(Names(master).front(), "Partner 7");
+}
+
 // ------------------------------------------------------------------------------------------- files
 
 class TableFilesTest : public ServicesTest {
