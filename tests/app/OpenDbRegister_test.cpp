@@ -67,6 +67,28 @@ TEST_F(RegisterTest, TheFirstOpenerAppendsTheRowAndChecksTheTable) {
     EXPECT_EQ(shown.size(), 0u);
 }
 
+TEST_F(RegisterTest, ARowAnotherStationAppendedFirstIsUsed) {
+    bool raced = false;
+    OpenDbLokal->BeforePost = [&](fw::TDataSet& reg) {
+        if (raced || reg.State() != fw::dsInsert) return;
+        raced = true; // the other station's row arrives between our search and our post
+        fw::TTable other;
+        other.SetDatabaseName("Lokal");
+        other.SetTableName("OPEN.DB");
+        other.Open();
+        other.Append();
+        other.FieldByName("File").SetAsString("WINGL.DB");
+        other.FieldByName("Open").SetAsInteger(1);
+        other.Post();
+    };
+    RegisterTableOpen(wingl);
+    EXPECT_TRUE(raced);
+    EXPECT_EQ(Row("lokal", "WINGL.DB"), std::make_pair(2, false));
+    EXPECT_FALSE(Has("WINGL.DB")); // not the first opener: no check
+    EXPECT_TRUE(shown.empty());
+    EXPECT_TRUE(asked.empty());
+}
+
 TEST_F(RegisterTest, OnlyTheLastCloserStampsTheTablesFiles) {
     RegisterTableOpen(wingl);
     RegisterTableOpen(wingl2);
