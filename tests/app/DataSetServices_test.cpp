@@ -4,6 +4,7 @@
 #include "base/Files.h"
 #include "fw/db/DatabaseError.h"
 #include "fw/db/DataSource.h"
+#include "fw/db/FieldClasses.h"
 #include "tests/app/ServicesFixture.h"
 
 #include <gmock/gmock.h>
@@ -232,6 +233,26 @@ TEST_F(PostServicesTest, TheSmallPostAndCancelRoutines) {
     EXPECT_FALSE(PostAndAppend(&t));
     EXPECT_FALSE(StartEdit(&t));
     EXPECT_TRUE(RecordBusy(&t));
+}
+
+TEST_F(PostServicesTest, NothingIsStartedWhileCalculatedFieldsAreComputed) {
+    TMyTableX calc;
+    calc.SetDatabaseName("Global");
+    calc.SetTableName("SIFRE.DB");
+    calc.AddField(std::make_unique<fw::TIntegerField>(), "Partner");
+    calc.AddField(std::make_unique<fw::TIntegerField>(), "Sifra");
+    calc.AddField(std::make_unique<fw::TIntegerField>(), "Oznaka", fw::fkCalculated);
+    std::vector<bool> results;
+    calc.OnCalcFields = [&](fw::TDataSet& ds) {
+        if (ds.State() != fw::dsCalcFields) return;
+        results = {PostAndAppend(&ds), StartEdit(&ds), CanEdit(&ds), PostInsertAndEdit(&ds)};
+        ds.FieldByName("Oznaka").SetAsInteger(ds.FieldByName("Sifra").AsInteger() * 10);
+    };
+    calc.Open();
+    EXPECT_THAT(results, ElementsAre(false, false, false, false));
+    EXPECT_EQ(calc.State(), fw::dsBrowse);
+    EXPECT_EQ(calc.FieldByName("Oznaka").AsInteger(), 10);
+    EXPECT_EQ(calc.RecordCount(), 3);
 }
 
 TEST_F(PostServicesTest, FlushWritesOnlyChangedTablesOutsideTheLinkDatabase) {
