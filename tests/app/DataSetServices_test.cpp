@@ -358,6 +358,21 @@ TEST_F(MasterKeyTest, PendingEditsOfTheMasterArePostedFirst) {
     EXPECT_EQ(Names(master).front(), "Partner 7");
 }
 
+TEST_F(MasterKeyTest, DetailsStayInEditWhileTheServicesPostTheMaster) {
+    detail.SetMasterFields("Partner");
+    detail.First();
+    detail.Edit();
+    detail.FieldByName("Naziv").SetAsString("Crna 2");
+    ASSERT_TRUE(StartEdit(&master));
+    master.FieldByName("Naziv").SetAsString("Partner sedam");
+    PostEditKeepInsert(&master);
+    EXPECT_EQ(master.State(), fw::dsBrowse);
+    EXPECT_EQ(detail.State(), fw::dsEdit);
+    EXPECT_EQ(detail.FieldByName("Naziv").AsString(), "Crna 2");
+    EXPECT_FALSE(PostInProgress);
+    EXPECT_EQ(PostingDataSet, nullptr);
+}
+
 // ------------------------------------------------------------------------------------------- files
 
 class TableFilesTest : public ServicesTest {
