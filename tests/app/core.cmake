@@ -20,3 +20,9 @@ plom_add_test(app_archive_test
         ${CMAKE_CURRENT_LIST_DIR}/ZipDirectory_test.cpp
         ${CMAKE_CURRENT_LIST_DIR}/ArchiveCommand_test.cpp
     LIBS plom_app_core ZLIB::ZLIB)
+plom_add_test(app_dbservices_test
+    SOURCES
+        ${CMAKE_CURRENT_LIST_DIR}/DataSetServices_test.cpp
+        ${CMAKE_CURRENT_LIST_DIR}/OpenDbRegister_test.cpp
+        ${CMAKE_CURRENT_LIST_DIR}/OpenDbStations_test.cpp
+    LIBS plom_app_core)
