@@ -1,6 +1,7 @@
 # The shell's widget part: progress window, message box and code dialogs, hints, focus navigation.
 add_library(plom_app_ui STATIC
     ${CMAKE_CURRENT_LIST_DIR}/CodeDialogs.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/EditControls.cpp
     ${CMAKE_CURRENT_LIST_DIR}/DialogHandler.cpp
     ${CMAKE_CURRENT_LIST_DIR}/FocusNavigation.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Hints.cpp
