@@ -1,0 +1,53 @@
+#include "fw/ui/Application.h"
+
+#include "fw/ui/Form.h"
+#include "fw/ui/KeyRouter.h"
+
+#include <QApplication>
+#include <QMetaObject>
+
+namespace fw {
+
+namespace {
+Application* instance = nullptr;
+}
+
+Application::Application() : Component(nullptr) {
+    // Closing the last visible window (a modal form while its caller is hidden) must not end the program.
+    QApplication::setQuitOnLastWindowClosed(false);
+    KeyRouter::Install();
+}
+
+Application& Application::Instance() {
+    if (!instance) instance = new Application();
+    return *instance;
+}
+
+void Application::Shutdown() {
+    delete instance;
+    instance = nullptr;
+}
+
+void Application::Terminate() {
+    terminated_ = true;
+    QMetaObject::invokeMethod(
+        qApp,
+        [this] {
+            // exit, not quit: quit would first ask every window to close.
+            if (terminated_) QCoreApplication::exit(0);
+        },
+        Qt::QueuedConnection);
+}
+
+int Application::Run() {
+    QApplication::setQuitOnLastWindowClosed(false);
+    if (mainForm_) mainForm_->Show();
+    if (terminated_) return 0;
+    return QApplication::exec();
+}
+
+void Application::ProcessMessages() {
+    QApplication::processEvents();
+}
+
+} // namespace fw

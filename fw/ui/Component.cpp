@@ -1,0 +1,65 @@
+#include "fw/ui/Component.h"
+
+#include "base/Text.h"
+
+#include <algorithm>
+
+namespace fw {
+
+namespace {
+int readingDepth = 0;
+}
+
+ReadingScope::ReadingScope() {
+    ++readingDepth;
+}
+ReadingScope::~ReadingScope() {
+    --readingDepth;
+}
+
+Component::Component(Component* owner) : owner_(owner) {
+    if (readingDepth > 0) state_ |= csReading | csLoading;
+    if (owner_) owner_->components_.push_back(this);
+}
+
+Component::~Component() {
+    state_ |= csDestroying;
+    // Owned components go first, newest first; the ones a parent widget frees only forget their owner.
+    while (!components_.empty()) {
+        Component* c = components_.back();
+        components_.pop_back();
+        c->owner_ = nullptr;
+        if (!c->FreedByParentWidget()) delete c;
+    }
+    if (owner_) {
+        auto& list = owner_->components_;
+        list.erase(std::remove(list.begin(), list.end(), this), list.end());
+    }
+}
+
+int Component::ComponentIndex() const {
+    if (!owner_) return -1;
+    const auto& list = owner_->components_;
+    auto it = std::find(list.begin(), list.end(), this);
+    return it == list.end() ? -1 : static_cast<int>(it - list.begin());
+}
+
+Component* Component::FindComponent(std::string_view name) const {
+    for (Component* c : components_)
+        if (!c->name_.empty() && base::SameText(c->name_, name)) return c;
+    return nullptr;
+}
+
+void Component::Loaded() {
+    state_ &= ~(csReading | csLoading);
+}
+
+void Component::LoadTree() {
+    // A copy: Loaded may create further components.
+    std::vector<Component*> list = components_;
+    for (Component* c : list)
+        c->LoadTree();
+    if (state_ & (csReading | csLoading)) Loaded();
+}
+
+} // namespace fw

@@ -1,0 +1,379 @@
+#include "fw/ui/Form.h"
+
+#include "base/Exceptions.h"
+#include "fw/ui/Application.h"
+#include "fw/ui/Guard.h"
+
+#include <QCloseEvent>
+#include <QEventLoop>
+#include <QGuiApplication>
+#include <QScreen>
+
+namespace fw {
+
+namespace {
+
+FormBehaviour plainBehaviour;
+FormBehaviour* currentBehaviour = &plainBehaviour;
+
+// Counts a nesting level for its lifetime.
+class Depth {
+public:
+    explicit Depth(int& d) : d_(d) { ++d_; }
+    ~Depth() { --d_; }
+    Depth(const Depth&) = delete;
+    Depth& operator=(const Depth&) = delete;
+
+private:
+    int& d_;
+};
+
+} // namespace
+
+void FormBehaviour::DoShow(Form& form) {
+    form.RunShowEvent();
+}
+void FormBehaviour::DoHide(Form& form) {
+    form.RunHideEvent();
+}
+void FormBehaviour::Activate(Form& form) {
+    form.RunActivateEvent();
+}
+void FormBehaviour::Close(Form& form) {
+    form.StandardClose(false);
+}
+
+FormBehaviour* SetFormBehaviour(FormBehaviour* behaviour) {
+    FormBehaviour* old = currentBehaviour == &plainBehaviour ? nullptr : currentBehaviour;
+    currentBehaviour = behaviour ? behaviour : &plainBehaviour;
+    return old;
+}
+
+FormBehaviour& CurrentFormBehaviour() {
+    return *currentBehaviour;
+}
+
+Form::Form(Component* owner) : ControlOf<QWidget>(nullptr, owner) {
+    setWindowFlags(Qt::Window);
+    setAttribute(Qt::WA_DeleteOnClose, false);
+    setFocusPolicy(Qt::NoFocus);
+    // The application object installs the key router and the quit rule before any window can close.
+    Application::Instance();
+}
+
+Form::~Form() {
+    if (modalLoop_) modalLoop_->quit();
+    active_ = nullptr;
+    entered_ = nullptr;
+}
+
+void Form::SetBorderStyle(BorderStyle style) {
+    Qt::WindowFlags flags = windowFlags() & Qt::WindowStaysOnTopHint;
+    switch (style) {
+    case BorderStyle::bsSizeable:
+        flags |= Qt::Window;
+        break;
+    case BorderStyle::bsDialog:
+        flags |= Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint;
+        break;
+    case BorderStyle::bsToolWindow:
+        flags |= Qt::Tool;
+        break;
+    case BorderStyle::bsNone:
+        flags |= Qt::Window | Qt::FramelessWindowHint;
+        break;
+    }
+    setWindowFlags(flags);
+}
+
+void Form::SetStayOnTop(bool onTop) {
+    setWindowFlag(Qt::WindowStaysOnTopHint, onTop);
+}
+
+void Form::CentreOnScreen() {
+    QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen) return;
+    const QRect area = screen->availableGeometry();
+    const QSize size = frameGeometry().size();
+    move(area.x() + (area.width() - size.width()) / 2, area.y() + (area.height() - size.height()) / 2);
+}
+
+void Form::BringToFront() {
+    raise();
+    activateWindow();
+}
+
+void Form::SetActiveControl(Control* control) {
+    if (control == this) control = nullptr;
+    if (control && control->ParentForm() != this) return;
+    // Like SetFocus, asking for a control that cannot take the focus changes nothing.
+    if (control && isVisible() && !control->CanFocus()) return;
+    if (!isVisible()) {
+        active_ = control;
+        return;
+    }
+    Control* old = entered_;
+    if (old == control) {
+        active_ = control;
+        ApplyQtFocus(control);
+        return;
+    }
+    Depth depth(driverDepth_);
+    // While the old control leaves, the form already names the new one as active.
+    active_ = control;
+    if (old) {
+        try {
+            old->ExitCheck();
+            old->DoExit();
+        } catch (...) {
+            active_ = old;
+            refusedTarget_ = control;
+            ApplyQtFocus(old);
+            throw;
+        }
+    }
+    refusedTarget_ = nullptr;
+    entered_ = control;
+    if (control) control->DoEnter();
+    if (entered_ == control) ApplyQtFocus(control);
+}
+
+void Form::ApplyQtFocus(Control* control) {
+    if (!control) return;
+    QWidget& w = control->Widget();
+    if (w.hasFocus()) return;
+    Depth depth(driverDepth_);
+    w.setFocus(Qt::OtherFocusReason);
+}
+
+void Form::FocusFromQt(Control* control) {
+    if (driverDepth_ > 0 || control == entered_) return;
+    Guarded([&] { SetActiveControl(control); });
+}
+
+Control* Form::FindNextControl(Control* current, bool forward, bool checkTabStop) const {
+    std::vector<Control*> list;
+    GetTabOrderList(list);
+    if (list.empty()) return nullptr;
+    const int n = static_cast<int>(list.size());
+    int start = -1;
+    for (int i = 0; i < n; ++i)
+        if (list[static_cast<std::size_t>(i)] == current) start = i;
+    if (start < 0) start = forward ? n - 1 : 0;
+    for (int step = 1; step <= n; ++step) {
+        const int i = ((start + (forward ? step : -step)) % n + n) % n;
+        Control* c = list[static_cast<std::size_t>(i)];
+        if (c->CanFocus() && c->Enabled() && (!checkTabStop || c->TabStop())) return c;
+    }
+    return nullptr;
+}
+
+void Form::SelectNext(Control* current, bool forward) {
+    if (Control* next = FindNextControl(current, forward, true)) next->SetFocus();
+}
+
+bool Form::DialogKey(std::uint16_t key, Shift shift) {
+    if (shift & (ssCtrl | ssAlt)) return false;
+    if (key == VK_TAB) {
+        SelectNext(active_, (shift & ssShift) == 0);
+        return true;
+    }
+    if (IsArrowKey(key)) {
+        if (!active_ || !active_->Parent()) return false;
+        // Arrows walk the controls of the same container, tab stop or not.
+        const std::vector<Control*>& list = active_->Parent()->TabList();
+        const bool forward = key == VK_RIGHT || key == VK_DOWN;
+        const int n = static_cast<int>(list.size());
+        int start = 0;
+        for (int i = 0; i < n; ++i)
+            if (list[static_cast<std::size_t>(i)] == active_) start = i;
+        for (int step = 1; step < n; ++step) {
+            Control* c = list[static_cast<std::size_t>(((start + (forward ? step : -step)) % n + n) % n)];
+            if (c->CanFocus() && !c->HasChildren()) {
+                c->SetFocus();
+                return true;
+            }
+        }
+        return true;
+    }
+    if (key != VK_RETURN && key != VK_ESCAPE) return false;
+    std::vector<Control*> list;
+    GetTabOrderList(list);
+    for (Control* c : list) {
+        auto* answering = dynamic_cast<DialogKeyControl*>(c);
+        if (answering && c->CanFocus() && answering->AnswerDialogKey(key, *this)) return true;
+    }
+    return false;
+}
+
+void Form::SetModalResult(int result) {
+    modalResult_ = result;
+    if (result != mrNone && modalLoop_) modalLoop_->quit();
+}
+
+void Form::Show() {
+    if (!isVisible()) {
+        setVisible(true);
+        DoShow();
+        FocusOnShow();
+    }
+    if (isVisible()) BringToFront();
+}
+
+void Form::FocusOnShow() {
+    Guarded([&] {
+        Control* c = active_;
+        if (!c || !c->CanFocus()) c = FindNextControl(nullptr, true, true);
+        if (!c) return;
+        if (c == entered_) {
+            active_ = c;
+            ApplyQtFocus(c);
+        } else {
+            SetActiveControl(c);
+        }
+    });
+}
+
+void Form::Hide() {
+    if (!isVisible()) return;
+    setVisible(false);
+    DoHide();
+}
+
+int Form::ShowModal() {
+    if (isVisible() || modalLoop_) throw base::Exception("Cannot make a visible window modal");
+    modalResult_ = mrNone;
+    setWindowModality(Qt::ApplicationModal);
+    QEventLoop loop;
+    modalLoop_ = &loop;
+    auto leave = [&] {
+        modalLoop_ = nullptr;
+        if (isVisible()) {
+            setVisible(false);
+            Guarded([&] { DoHide(); });
+        }
+        setWindowModality(Qt::NonModal);
+    };
+    try {
+        Show();
+    } catch (...) {
+        leave();
+        throw;
+    }
+    CloseAction action = CloseAction::caNone;
+    for (;;) {
+        if (modalResult_ == mrNone && !Application::Instance().Terminated())
+            loop.exec(QEventLoop::DialogExec);
+        if (Application::Instance().Terminated()) {
+            if (modalResult_ == mrNone) modalResult_ = mrCancel;
+            break;
+        }
+        if (modalResult_ == mrNone) continue;
+        action = CloseAction::caNone;
+        Guarded([&] {
+            if (CloseQuery()) {
+                action = CloseAction::caHide;
+                CloseHook(action);
+            }
+        });
+        if (action != CloseAction::caNone) break;
+        modalResult_ = mrNone;
+    }
+    const int result = modalResult_;
+    leave();
+    if (action == CloseAction::caFree) Release();
+    return result;
+}
+
+void Form::Close() {
+    CurrentFormBehaviour().Close(*this);
+}
+
+void Form::StandardClose(bool onCloseAfterAction) {
+    if (modalLoop_) {
+        SetModalResult(mrCancel);
+        return;
+    }
+    if (!CloseQuery()) return;
+    CloseAction action = CloseAction::caHide;
+    if (!onCloseAfterAction) CloseHook(action);
+    if (action != CloseAction::caNone) {
+        if (Application::Instance().MainForm() == this) {
+            Hide();
+            Application::Instance().Terminate();
+        } else if (action == CloseAction::caHide) {
+            Hide();
+        } else if (action == CloseAction::caMinimize) {
+            showMinimized();
+        } else {
+            Hide();
+            Release();
+        }
+    }
+    if (onCloseAfterAction) {
+        CloseAction ignored = action;
+        CloseHook(ignored);
+    }
+}
+
+bool Form::CloseQuery() {
+    bool canClose = true;
+    CloseQueryHook(canClose);
+    return canClose;
+}
+
+void Form::Release() {
+    deleteLater();
+}
+
+void Form::CreateHook() {
+    if (OnCreate) OnCreate(*this);
+}
+void Form::ShowHook() {
+    if (OnShow) OnShow(*this);
+}
+void Form::HideHook() {
+    if (OnHide) OnHide(*this);
+}
+void Form::ActivateHook() {
+    if (OnActivate) OnActivate(*this);
+}
+void Form::ResizeHook() {
+    if (OnResize) OnResize(*this);
+}
+void Form::CloseQueryHook(bool& canClose) {
+    if (OnCloseQuery) OnCloseQuery(*this, canClose);
+}
+void Form::CloseHook(CloseAction& action) {
+    if (OnClose) OnClose(*this, action);
+}
+void Form::KeyDownHook(std::uint16_t& key, Shift shift) {
+    if (OnKeyDown) OnKeyDown(*this, key, shift);
+}
+void Form::KeyPressHook(std::uint8_t& key) {
+    if (OnKeyPress) OnKeyPress(*this, key);
+}
+
+void Form::closeEvent(QCloseEvent* event) {
+    // The form decides itself whether and how it goes.
+    event->ignore();
+    Guarded([&] { Close(); });
+}
+
+void Form::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    Realign();
+    Guarded([&] { ResizeHook(); });
+}
+
+void Form::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && isVisible())
+        Guarded([&] { Activate(); });
+}
+
+void Form::keyPressEvent(QKeyEvent* event) {
+    event->accept();
+}
+
+} // namespace fw

@@ -1,0 +1,6 @@
+plom_add_test(app_ui_test
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/Dialogs_test.cpp ${CMAKE_CURRENT_LIST_DIR}/Splash_test.cpp
+            ${CMAKE_CURRENT_LIST_DIR}/FocusNavigation_test.cpp ${CMAKE_CURRENT_LIST_DIR}/Screenshots_test.cpp
+    LIBS plom_app_ui
+    QT)
+target_include_directories(app_ui_test PRIVATE ${CMAKE_SOURCE_DIR}/tests/fw/ui)
