@@ -38,6 +38,7 @@ void CursorImpl::SetIndex(int index) {
     lo_.clear();
     hi_.clear();
     loParts_ = hiParts_ = 0;
+    loAfter_ = false;
     if (wasOnRow && image_->Alive(id_)) {
         const Pos p = image_->Locate(index_, id_);
         if (!Order().IsEnd(p)) return SetRow(p);
@@ -122,6 +123,7 @@ bool CursorImpl::Accepted(RowId id) const {
 }
 
 bool CursorImpl::BelowRange(RowId id) const {
+    if (loAfter_) return loParts_ == 0 || image_->CompareKey(index_, image_->Record(id), lo_, loParts_) <= 0;
     return loParts_ > 0 && image_->CompareKey(index_, image_->Record(id), lo_, loParts_) < 0;
 }
 
@@ -131,9 +133,11 @@ bool CursorImpl::AboveRange(RowId id) const {
 
 CursorImpl::Pos CursorImpl::RangeStart() const {
     ChunkedOrder& order = Order();
-    if (loParts_ == 0) return order.Begin();
-    return order.LowerBound(
-        [&](RowId x) { return image_->CompareKey(index_, image_->Record(x), lo_, loParts_) < 0; });
+    if (loParts_ == 0) return loAfter_ ? order.End() : order.Begin();
+    return order.LowerBound([&](RowId x) {
+        const int c = image_->CompareKey(index_, image_->Record(x), lo_, loParts_);
+        return loAfter_ ? c <= 0 : c < 0;
+    });
 }
 
 CursorImpl::Pos CursorImpl::RangeEnd() const {
@@ -235,7 +239,8 @@ bool CursorImpl::OnRow() const {
 std::int64_t CursorImpl::RecordCount() const {
     Revalidate();
     ChunkedOrder& order = Order();
-    if (loParts_ == 0 && hiParts_ == 0 && !filter_) return static_cast<std::int64_t>(order.Size());
+    if (loParts_ == 0 && hiParts_ == 0 && !loAfter_ && !filter_)
+        return static_cast<std::int64_t>(order.Size());
     const Pos a = RangeStart(), b = RangeEnd();
     if (!filter_) return order.Rank(b) - order.Rank(a);
     std::int64_t n = 0;
@@ -294,14 +299,14 @@ bool CursorImpl::GotoBookmark(const Bookmark& b) {
 
 bool CursorImpl::FindKey(const Key& key) {
     Revalidate();
-    std::size_t parts = 0;
-    const std::string k = image_->EncodeKey(index_, key, parts);
+    const auto k = image_->EncodeKey(index_, key);
+    if (!k.Exact) return false;
     ChunkedOrder& order = Order();
     Pos p = order.LowerBound(
-        [&](RowId x) { return image_->CompareKey(index_, image_->Record(x), k, parts) < 0; });
+        [&](RowId x) { return image_->CompareKey(index_, image_->Record(x), k.Bytes, k.Parts) < 0; });
     for (; !order.IsEnd(p); p = order.Next(p)) {
         const RowId id = order.At(p);
-        if (image_->CompareKey(index_, image_->Record(id), k, parts) != 0) return false;
+        if (image_->CompareKey(index_, image_->Record(id), k.Bytes, k.Parts) != 0) return false;
         if (BelowRange(id) || AboveRange(id) || !Accepted(id)) continue;
         SetRow(p);
         return true;
@@ -311,21 +316,33 @@ bool CursorImpl::FindKey(const Key& key) {
 
 void CursorImpl::FindNearest(const Key& key) {
     Revalidate();
-    std::size_t parts = 0;
-    const std::string k = image_->EncodeKey(index_, key, parts);
+    const auto k = image_->EncodeKey(index_, key);
     ChunkedOrder& order = Order();
-    Pos p = order.LowerBound(
-        [&](RowId x) { return image_->CompareKey(index_, image_->Record(x), k, parts) < 0; });
+    Pos p = order.LowerBound([&](RowId x) {
+        const int c = image_->CompareKey(index_, image_->Record(x), k.Bytes, k.Parts);
+        return k.After ? c <= 0 : c < 0;
+    });
     if (!order.IsEnd(p) && BelowRange(order.At(p))) p = RangeStart();
     if (!SeekForward(p)) SetCrack(false, true);
 }
 
 void CursorImpl::SetRange(const Key& start, const Key& end) {
     Revalidate();
-    lo_ = start.empty() ? std::string() : image_->EncodeKey(index_, start, loParts_);
-    hi_ = end.empty() ? std::string() : image_->EncodeKey(index_, end, hiParts_);
-    if (start.empty()) loParts_ = 0;
-    if (end.empty()) hiParts_ = 0;
+    lo_.clear();
+    hi_.clear();
+    loParts_ = hiParts_ = 0;
+    loAfter_ = false;
+    if (!start.empty()) {
+        auto k = image_->EncodeKey(index_, start);
+        lo_ = std::move(k.Bytes);
+        loParts_ = k.Parts;
+        loAfter_ = k.After;
+    }
+    if (!end.empty()) {
+        auto k = image_->EncodeKey(index_, end);
+        hi_ = std::move(k.Bytes);
+        hiParts_ = k.Parts;
+    }
     First();
 }
 
@@ -334,6 +351,7 @@ void CursorImpl::CancelRange() {
     lo_.clear();
     hi_.clear();
     loParts_ = hiParts_ = 0;
+    loAfter_ = false;
     if (bof_ && eof_) First();
 }
 

@@ -75,6 +75,7 @@ private:
 
     std::string lo_, hi_;
     std::size_t loParts_ = 0, hiParts_ = 0;
+    bool loAfter_ = false; // the range starts after every row matching lo_ (a start above the field's range)
     std::function<bool(const Row&)> filter_;
     mutable Row filterRow_;
 

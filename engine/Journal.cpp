@@ -16,6 +16,7 @@ constexpr char Magic[8] = {'P', 'L', 'O', 'M', 'J', 'N', 'L', '1'};
 constexpr std::size_t HeadBytes = 32;
 constexpr std::uint32_t Idle = 0;
 constexpr std::uint32_t Pending = 1;
+constexpr std::size_t LargeJournal = 1 << 20;
 
 void WriteAll(int fd, const void* data, std::size_t len, std::uint64_t offset, const std::string& name) {
     const auto* p = static_cast<const char*>(data);
@@ -93,8 +94,19 @@ void Journal::Close() {
     fd_ = -1;
 }
 
+void Journal::Remove() {
+    Close();
+    std::error_code ec;
+    fs::remove(path_, ec);
+}
+
 int Journal::Fd(bool create) {
-    if (fd_ >= 0) return fd_;
+    if (fd_ >= 0) {
+        // The last open elsewhere may have removed an idle journal: never write into a deleted file.
+        struct stat st {};
+        if (::fstat(fd_, &st) == 0 && st.st_nlink > 0) return fd_;
+        Close();
+    }
     fd_ = ::open(path_.c_str(), O_RDWR | O_CLOEXEC | (create ? O_CREAT : 0), 0644);
     if (fd_ < 0 && (create || errno != ENOENT)) ThrowIo(path_.filename().string(), errno);
     return fd_;
@@ -199,6 +211,9 @@ std::uint64_t Journal::Commit(const Transaction& t, TableFiles& files) {
     Apply(t, files);
     const unsigned char idle[4] = {0, 0, 0, 0};
     WriteAll(fd, idle, 4, 16, path_.filename().string());
+    // A big write (a new index, an emptied table) leaves no big journal behind.
+    if (buf.size() > LargeJournal && ::ftruncate(fd, HeadBytes) != 0)
+        ThrowIo(path_.filename().string(), errno);
     return generation;
 }
 

@@ -65,6 +65,8 @@ public:
     // Journals and applies a transaction; returns the new generation. Caller holds the write lock.
     std::uint64_t Commit(const Transaction& t, TableFiles& files);
     void Close();
+    // Deletes the journal file (no write pending; nobody else has the table open).
+    void Remove();
 
 private:
     int Fd(bool create);

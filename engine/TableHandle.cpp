@@ -8,7 +8,8 @@ namespace engine {
 namespace {
 
 // Other writers hold the write lock for a moment; a table lock by another open is not worth waiting for long.
-constexpr int WriteWaitMillis = 2000;
+constexpr int WriteWaitMillis = 1000;
+constexpr int OpenWaitMillis = 100;
 
 } // namespace
 
@@ -31,12 +32,18 @@ std::unique_ptr<Table> Table::Open(const fs::path& folder, const std::string& na
 TableHandle::TableHandle(fs::path dbPath, OpenMode mode) : path_(std::move(dbPath)), mode_(mode) {
     lock_ = std::make_unique<LockFile>(path_);
     const LockKind kind = mode == OpenMode::Exclusive ? LockKind::Exclusive : LockKind::Shared;
-    if (!lock_->TryLock(lockspace::Table, 1, kind)) ThrowBusy(path_.filename().string());
+    // A closing open may hold the table exclusively for a moment while it tidies up.
+    if (!lock_->LockWithin(lockspace::Table, 1, kind, OpenWaitMillis)) ThrowBusy(path_.filename().string());
     image_ = TableImage::Get(path_);
     image_->Sync(*lock_);
 }
 
-TableHandle::~TableHandle() = default;
+TableHandle::~TableHandle() {
+    // The last open anywhere removes the idle journal, so the folder holds only the table's own files.
+    if (image_ && lock_->CanWrite() && lock_->TryLock(lockspace::Table, 1, LockKind::Exclusive) &&
+        lock_->TryLock(lockspace::Write, 2, LockKind::Exclusive))
+        image_->DropJournal();
+}
 
 void TableHandle::Write(const std::function<void()>& change) {
     // The write lock (unless LockTable holds it already) and the apply lock together.
@@ -50,6 +57,7 @@ void TableHandle::Write(const std::function<void()>& change) {
         image_->PrepareWrite();
         change();
     } catch (...) {
+        image_->RecoverAfterFailure();
         lock_->Unlock(start, len);
         throw;
     }

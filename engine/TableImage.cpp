@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <cmath>
 #include <cstring>
 #include <fstream>
 #include <map>
@@ -138,6 +139,16 @@ void TableImage::PrepareWrite() {
     if (files_.ReadOnly()) throw Error("Tablica " + name_ + " je samo za čitanje");
     const bool recovered = journal_.Recover(files_);
     if (recovered || stale_ || !loaded_ || ChangedOnDisk()) Load();
+}
+
+void TableImage::RecoverAfterFailure() noexcept {
+    if (!stale_) return;
+    try {
+        journal_.Recover(files_);
+        Load();
+    } catch (const std::exception&) {
+        // Still stale: the next open, refresh or write tries again and reports what is wrong.
+    }
 }
 
 void TableImage::Load() {
@@ -447,15 +458,46 @@ int TableImage::CompareKey(int index, const unsigned char* row, const std::strin
     return index >= 0 && secondaries_[index].Desc.Descending ? -c : c;
 }
 
-std::string TableImage::EncodeKey(int index, const Key& key, std::size_t& parts) const {
+TableImage::SearchKey TableImage::EncodeKey(int index, const Key& key) const {
     const auto fields = IndexFieldNumbers(index);
-    parts = std::min(key.size(), fields.size());
-    std::string buf(hdr_.RecordSize, '\0');
-    for (std::size_t i = 0; i < parts; ++i) {
+    SearchKey k;
+    k.Parts = std::min(key.size(), fields.size());
+    k.Bytes.assign(hdr_.RecordSize, '\0');
+    for (std::size_t i = 0; i < k.Parts; ++i) {
         const auto& f = layout_[fields[i]];
-        codec::EncodeField(f, key[i], codec::Bytes(buf) + f.Offset, *cp_, name_);
+        unsigned char* p = codec::Bytes(k.Bytes) + f.Offset;
+        const Value& v = key[i];
+        const bool integral = f.Desc.Type == FieldType::Short || f.Desc.Type == FieldType::Long ||
+                              f.Desc.Type == FieldType::AutoInc || f.Desc.Type == FieldType::Date ||
+                              f.Desc.Type == FieldType::Time;
+        if (integral && (v.IsInt() || v.IsFloat())) {
+            const double x = v.IsInt() ? static_cast<double>(v.AsInt()) : v.AsFloat();
+            const double limit = f.Bytes == 2 ? 32767 : 2147483647;
+            if (x > limit) {
+                k.Parts = i;
+                k.Exact = false;
+                k.After = true;
+                break;
+            }
+            const double up = std::ceil(std::max(x, -limit));
+            if (up != x) k.Exact = false;
+            codec::EncodeInt(static_cast<std::int64_t>(up), p, f.Bytes);
+            continue;
+        }
+        if (f.Desc.Type == FieldType::Alpha && v.IsText()) {
+            std::string bytes;
+            try {
+                bytes = cp_->FromUtf8(v.AsText());
+            } catch (const base::Exception&) {
+                k.Exact = false; // a character no row can hold
+            }
+            if (bytes.size() > static_cast<std::size_t>(f.Bytes)) k.Exact = false;
+            std::memcpy(p, bytes.data(), std::min<std::size_t>(bytes.size(), f.Bytes));
+            continue;
+        }
+        codec::EncodeField(f, v, p, *cp_, name_);
     }
-    return buf;
+    return k;
 }
 
 ChunkedOrder::Pos TableImage::LowerBound(int index, const unsigned char* rec, RowId id) {
@@ -470,6 +512,15 @@ ChunkedOrder::Pos TableImage::Locate(int index, RowId id) {
     const auto pos = LowerBound(index, rows_[id].get(), id);
     if (order.IsEnd(pos) || order.At(pos) != id) return order.End();
     return pos;
+}
+
+void TableImage::DropJournal() {
+    try {
+        journal_.Recover(files_);
+        journal_.Remove();
+    } catch (const std::exception&) {
+        // A journal that cannot be replayed stays for the next open to report.
+    }
 }
 
 std::string TableImage::RecordIdentity(RowId id) const {

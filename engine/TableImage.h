@@ -52,6 +52,8 @@ public:
     bool Sync(LockFile& lock);
     // Under the write lock: replays an interrupted write and re-reads what another process changed.
     void PrepareWrite();
+    // After a failed write (still under the write lock): memory follows the files again.
+    void RecoverAfterFailure() noexcept;
 
     bool Alive(RowId id) const { return id < rows_.size() && rows_[id] != nullptr; }
     const unsigned char* Record(RowId id) const { return rows_[id].get(); }
@@ -64,8 +66,15 @@ public:
     bool Before(int index, const unsigned char* a, RowId ida, const unsigned char* b, RowId idb) const;
     // Compares a row's key with an encoded search key over its first `parts` fields.
     int CompareKey(int index, const unsigned char* row, const std::string& key, std::size_t parts) const;
-    // A search key as a record-shaped buffer; `parts` = number of key values used.
-    std::string EncodeKey(int index, const Key& key, std::size_t& parts) const;
+    // A search key as a record-shaped buffer over its first Parts fields. A value no field can hold still
+    // searches sensibly: below the field's range it stands before every stored value, above it after them.
+    struct SearchKey {
+        std::string Bytes;
+        std::size_t Parts = 0;
+        bool Exact = true;  // false: no stored row can equal the key
+        bool After = false; // the key lies after every row that matches its first Parts fields
+    };
+    SearchKey EncodeKey(int index, const Key& key) const;
     ChunkedOrder::Pos Locate(int index, RowId id);
     // Where a row with this record (and id) would stand in the order.
     ChunkedOrder::Pos LowerBound(int index, const unsigned char* rec, RowId id);
@@ -77,6 +86,9 @@ public:
     void Empty();
     void AddIndex(const IndexDesc& index);
     void DeleteIndex(const std::string& name);
+
+    // Removes the journal when no write is pending (the caller holds the table exclusively).
+    void DropJournal();
 
     // Bytes that name a record across processes (its key, or its whole record in an unkeyed table).
     std::string RecordIdentity(RowId id) const;

@@ -25,6 +25,7 @@ void TBDEDataSet::CloseCursor() {
 }
 
 void TBDEDataSet::DestroyHandle() {
+    rowKnown_ = false;
     handle_.reset();
 }
 
@@ -47,6 +48,7 @@ void TBDEDataSet::SetFiltered(bool value) {
 }
 
 void TBDEDataSet::ApplyFilter() {
+    rowKnown_ = false;
     if (!handle_) return;
     if (!filtered_ || !OnFilterRecord) return handle_->SetFilter(nullptr);
     handle_->SetFilter([this](const engine::Row& row) {
@@ -64,13 +66,16 @@ void TBDEDataSet::ApplyFilter() {
 }
 
 void TBDEDataSet::InternalFirst() {
+    rowKnown_ = false;
     EngineCall([&] { Cursor().First(); });
 }
 void TBDEDataSet::InternalLast() {
+    rowKnown_ = false;
     EngineCall([&] { Cursor().Last(); });
 }
 
 bool TBDEDataSet::InternalNext() {
+    rowKnown_ = false;
     return EngineCall([&] {
         if (handle_->Next()) return true;
         handle_->Prior(); // stay on the last row
@@ -79,6 +84,7 @@ bool TBDEDataSet::InternalNext() {
 }
 
 bool TBDEDataSet::InternalPrior() {
+    rowKnown_ = false;
     return EngineCall([&] {
         if (handle_->Prior()) return true;
         handle_->Next();
@@ -87,8 +93,11 @@ bool TBDEDataSet::InternalPrior() {
 }
 
 const engine::Row* TBDEDataSet::InternalCurrentRow() const {
-    if (!handle_ || !handle_->OnRow()) return nullptr;
-    return &handle_->Read();
+    if (!rowKnown_) {
+        row_ = EngineCall([&] { return handle_ && handle_->OnRow() ? &handle_->Read() : nullptr; });
+        rowKnown_ = true;
+    }
+    return row_;
 }
 
 long long TBDEDataSet::InternalRecordCount() const {
@@ -99,6 +108,7 @@ long long TBDEDataSet::InternalRecNo() const {
 }
 
 void TBDEDataSet::InternalRefresh() {
+    rowKnown_ = false;
     EngineCall([&] {
         if (handle_->OnRow()) return;
         // The row is gone and nothing took its place: stay at that end of the rows.
@@ -110,6 +120,7 @@ void TBDEDataSet::InternalRefresh() {
 }
 
 engine::Row TBDEDataSet::InternalEdit() {
+    rowKnown_ = false;
     return EngineCall([&] {
         Cursor().LockRecord();
         try {
@@ -126,6 +137,7 @@ void TBDEDataSet::InternalCancel(bool wasEditing) {
 }
 
 void TBDEDataSet::InternalPost(bool inserting, const engine::Row& row) {
+    rowKnown_ = false;
     EngineCall([&] {
         if (inserting) return Cursor().Insert(row);
         Cursor().Modify(row);
@@ -134,6 +146,7 @@ void TBDEDataSet::InternalPost(bool inserting, const engine::Row& row) {
 }
 
 bool TBDEDataSet::InternalDelete(bool wasEditing) {
+    rowKnown_ = false;
     return EngineCall([&] {
         Cursor().Delete();
         if (wasEditing) {
@@ -154,6 +167,7 @@ TBookmark TBDEDataSet::InternalGetBookmark() const {
 }
 
 bool TBDEDataSet::InternalGotoBookmark(const TBookmark& bookmark) {
+    rowKnown_ = false;
     return EngineCall([&] { return Cursor().GotoBookmark(bookmark); });
 }
 

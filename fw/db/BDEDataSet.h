@@ -56,11 +56,15 @@ protected:
 
     void ApplyFilter();
     engine::Cursor& Cursor() const;
+    void RowChanged() override { rowKnown_ = false; }
 
     std::unique_ptr<engine::Cursor> handle_;
 
 private:
     bool filtered_ = false;
+    // The current row as the cursor last gave it, until the cursor moves (the cursor owns the row).
+    mutable const engine::Row* row_ = nullptr;
+    mutable bool rowKnown_ = false;
 };
 
 class TDBDataSet : public TBDEDataSet {

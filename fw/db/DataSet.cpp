@@ -48,18 +48,36 @@ void TDataSet::SetActive(bool value) {
             CalculateFields();
             SetState(dsBrowse);
         } catch (...) {
-            state_ = dsInactive;
-            CloseCursor();
+            AbandonOpen();
             throw;
         }
         DoAfterOpen();
         DoAfterScroll();
     } else {
         if (!destroying_) DoBeforeClose();
+        // A pending edit is dropped; its record lock goes with it.
+        if (EditModes(state_)) {
+            try {
+                InternalCancel(state_ == dsEdit);
+            } catch (const base::Exception&) {
+                // the cursor is closed below anyway
+            }
+        }
         SetState(dsInactive);
         CloseCursor();
         if (!destroying_) DoAfterClose();
     }
+}
+
+void TDataSet::AbandonOpen() {
+    if (state_ != dsInactive) {
+        try {
+            SetState(dsInactive);
+        } catch (...) {
+            state_ = dsInactive;
+        }
+    }
+    CloseCursor();
 }
 
 void TDataSet::UpdateFieldDefs() {
@@ -193,7 +211,9 @@ void TDataSet::DataEvent(TDataEvent event, const void* info) {
         if (EditModes(state_) && calcCount_ > 0 && !calculating_) CalculateFields();
     }
     if (dataSources_.empty()) return;
-    if (disableCount_ > 0 && event != deCheckBrowseMode && event != deUpdateRecord) {
+    // While the controls are disabled they only hear the request for their pending text (nothing typed is
+    // lost); everything else is told once when they are enabled again.
+    if (disableCount_ > 0 && event != deUpdateRecord) {
         pendingChange_ = true;
         return;
     }
@@ -324,6 +344,7 @@ void TDataSet::SetBofEof() {
 }
 
 void TDataSet::ResetPosition() {
+    RowChanged();
     InternalFirst();
     bof_ = true;
     eof_ = InternalCurrentRow() == nullptr;
@@ -341,6 +362,7 @@ void TDataSet::RestoreState(TDataSetState saved) {
 }
 
 void TDataSet::Resync(bool atEnd) {
+    RowChanged();
     bof_ = false;
     eof_ = atEnd;
     SetBofEof();

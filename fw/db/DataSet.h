@@ -6,9 +6,13 @@
 // Events get the dataset as argument. Raising base::Abort in any Before... event cancels the operation
 // silently: the state and the data stay as they were, and the Abort reaches the caller.
 //
-// Points a derived class may change (protected virtual): SetState, DataEvent, SetActive/Active (the whole
-// open and close path, built from OpenCursor, CloseCursor and the Do... event runners), UpdateFieldDefs,
-// First, Last, Refresh, Post, Delete, DoOnNewRecord.
+// Points a derived class may change (virtual): SetState, DataEvent, SetActive/Active (the whole open and
+// close path, built from OpenCursor, CloseCursor, CalculateFields, AbandonOpen and the Do... event runners),
+// UpdateFieldDefs, First, Last, Refresh, Post, Delete, DoOnNewRecord, DoAfterWrite (after a post or delete
+// was written, before the record is resynchronised).
+//
+// While the controls are disabled the data sources hear nothing but the request to write pending text
+// (deUpdateRecord); when the last EnableControls comes they hear one deDataSetChange (and the state change).
 
 #include "engine/Engine.h"
 #include "fw/db/Field.h"
@@ -180,6 +184,8 @@ protected:
     // A state for internal work (writing a key buffer) without events; RestoreState returns from it.
     TDataSetState SetTempState(TDataSetState value);
     void RestoreState(TDataSetState saved);
+    // The cursor may be on another row now (a derived class drops what it knew of the current row).
+    virtual void RowChanged() {}
     // Runs OnCalcFields for the current record (when there are calculated fields).
     void CalculateFields();
     // A post or delete was written and the state is browse again; the record is not resynchronised yet.
@@ -187,6 +193,8 @@ protected:
     // Leaves the key state; the table restores or keeps its key buffer.
     virtual void PostKeyBuffer(bool commit);
     void CheckActive() const;
+    // After a failed open: back to inactive (telling the links) and the cursor closed.
+    void AbandonOpen();
     bool Destroying() const { return destroying_; }
     // Called by the most derived destructor: the close that follows runs no Before/AfterClose.
     void BeginDestroy() { destroying_ = true; }

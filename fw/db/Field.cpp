@@ -101,8 +101,16 @@ void TField::SetAsDateTime(double value) {
     FieldHooks().SetAsDateTime(*this, value);
 }
 
+namespace {
+bool IsDateTimeType(TFieldType t) {
+    return t == ftDate || t == ftTime || t == ftDateTime;
+}
+} // namespace
+
 engine::Value TField::Value() const {
-    return StoredValue();
+    const engine::Value& v = StoredValue();
+    if (IsDateTimeType(dataType_) && !v.IsNull()) return engine::Value::Float(AsDateTime());
+    return v;
 }
 
 void TField::SetValue(const engine::Value& value) {
@@ -151,7 +159,29 @@ void TField::Assign(const TField* source) {
 
 void TField::InternalAssign(const TField* source) {
     if (!source || source->IsNull()) return Clear();
-    SetValue(source->Value());
+    switch (source->DataType()) {
+    case ftString:
+    case ftMemo:
+    case ftFmtMemo:
+        return SetAsString(source->AsString());
+    case ftSmallint:
+    case ftInteger:
+    case ftWord:
+    case ftAutoInc:
+        return SetAsInteger(source->AsInteger());
+    case ftFloat:
+    case ftCurrency:
+    case ftBCD:
+        return SetAsFloat(source->AsFloat());
+    case ftBoolean:
+        return SetAsBoolean(source->AsBoolean());
+    case ftDate:
+    case ftTime:
+    case ftDateTime:
+        return SetAsDateTime(source->AsDateTime());
+    default:
+        StoreValue(source->StoredValue());
+    }
 }
 
 bool TField::CanModify() const {

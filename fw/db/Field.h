@@ -100,7 +100,8 @@ public:
     // Days since 30.12.1899 with the time as the fraction.
     double AsDateTime() const;
     void SetAsDateTime(double value);
-    // The value as stored (dates as day numbers); setting converts by the value's kind.
+    // The value as a variant: as stored, except that dates and times are TDateTime floats. Setting converts
+    // by the value's kind (a day number sets a date).
     engine::Value Value() const;
     void SetValue(const engine::Value& value);
     // The value before the current edit began (the stored row's value).

@@ -114,6 +114,7 @@ void TTable::OpenCursor(bool infoQuery) {
 }
 
 void TTable::DestroyHandle() {
+    RowChanged();
     handle_.reset();
     table_.reset();
     rangeOnCursor_ = false;

@@ -8,4 +8,7 @@ plom_add_test(app_core_test
         ${CMAKE_CURRENT_LIST_DIR}/TableDefinitions_test.cpp
         ${CMAKE_CURRENT_LIST_DIR}/TableFiles_test.cpp
         ${CMAKE_CURRENT_LIST_DIR}/Useful_test.cpp
+        ${CMAKE_CURRENT_LIST_DIR}/DBMine_test.cpp
+        ${CMAKE_CURRENT_LIST_DIR}/ChangedDataSet_test.cpp
+        ${CMAKE_CURRENT_LIST_DIR}/ChangedFields_test.cpp
     LIBS plom_app_core)

@@ -1,5 +1,6 @@
 #include "Consistency.h"
 
+#include "base/Files.h"
 #include "engine/codec/Bytes.h"
 #include "engine/codec/DbHeader.h"
 #include "engine/Engine.h"
@@ -75,8 +76,9 @@ std::string CheckConsistency(const std::filesystem::path& folder, const std::str
     if (!chain.empty() && h.LastBlock != chain.back().Number) return "wrong last block";
 
     if (h.KeyFields > 0) {
-        const std::string pxName = std::filesystem::path(table).stem().string() + ".PX";
-        const std::string px = testsupport::ReadFile(folder / pxName);
+        const auto pxFile = base::FindFile(folder, std::filesystem::path(table).stem().string() + ".PX");
+        if (!pxFile) return "no .PX";
+        const std::string px = testsupport::ReadFile(*pxFile);
         if (px.size() < 0x800) return "short .PX";
         const auto* ph = Bytes(px);
         const int entry = GetU16(ph);

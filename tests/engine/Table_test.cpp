@@ -1,43 +1,410 @@
+// Tables: creation and read-back, index files, the family of files, writes and their rules.
 #include "engine/Engine.h"
 #include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <unistd.h>
+
 namespace {
 
 using namespace engine;
 
-std::vector<FieldDesc> RobaFields() {
-    return {{"Code", FieldType::AutoInc, 0, false},   {"Sifra", FieldType::Alpha, 10, false},
-            {"Naziv", FieldType::Alpha, 40, false},   {"Cijena", FieldType::Number, 0, false},
-            {"Kolicina", FieldType::Short, 0, false}, {"Aktivan", FieldType::Logical, 0, false},
-            {"Datum", FieldType::Date, 0, false},     {"Opis", FieldType::Memo, 1, false}};
+std::vector<FieldDesc> RadniNalogFields() {
+    return {{"Code", FieldType::AutoInc, 0, false},  {"Sifra", FieldType::Alpha, 10, false},
+            {"Naziv", FieldType::Alpha, 80, false},  {"Iznos", FieldType::Number, 0, false},
+            {"Komada", FieldType::Short, 0, false},  {"Broj", FieldType::Long, 0, false},
+            {"Gotov", FieldType::Logical, 0, false}, {"Datum", FieldType::Date, 0, false},
+            {"Naputak", FieldType::Memo, 30, false}, {"Opis", FieldType::Memo, 1, false}};
 }
 
-TEST(TableSmoke, CreateInsertReadBack) {
+std::vector<std::string> FilesIn(const fs::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& e : fs::directory_iterator(folder))
+        names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::unique_ptr<Table> MakeRadniNalog(const fs::path& folder) {
+    CreateTable(folder, "RADNINAL.DB", RadniNalogFields());
+    auto t = Table::Open(folder, "RADNINAL.DB", OpenMode::Exclusive);
+    t->AddIndex({"", "Code", true, true, false, false});
+    t->AddIndex({"_Sifra", "Sifra", false, false, true, false});
+    t->AddIndex({"Broj", "Broj", false, false, false, false});
+    t->AddIndex({"_RadniNalog;Artikl", "Broj;Sifra", false, true, true, false});
+    t->AddIndex({"PartnerProizvodGrupaSifra", "sifra;NAZIV;Broj", false, false, true, false});
+    return t;
+}
+
+TEST(TableCreate, ReadBackIsExactlyWhatCreationStored) {
     testsupport::TempFolder tmp;
-    CreateTable(tmp.Path(), "ROBA.DB", RobaFields());
-    {
-        auto t = Table::Open(tmp.Path(), "ROBA", OpenMode::Exclusive);
-        t->AddIndex({"", "Code", true, true, false, false});
-        t->AddIndex({"_Naziv", "Naziv", false, false, true, false});
-        auto c = t->OpenCursor();
-        for (int i = 0; i < 50; ++i)
-            c->Insert({Value(), Value::Text("S" + std::to_string(i)), Value::Text(i % 2 ? "šljiva" : "Šećer"),
-                       Value::Float(i * 1.5), Value::Int(i), Value::Bool(i % 3 == 0), Value::Date(738945 + i),
-                       Value::Text(std::string(i * 10, 'x'))});
-        EXPECT_EQ(t->RecordCount(), 50);
-        EXPECT_EQ(t->LastAutoIncValue(), 50);
+    MakeRadniNalog(tmp.Path()).reset();
+    const TableInfo info = ReadTableInfo(tmp.Path(), "radninal");
+    ASSERT_EQ(info.Fields.size(), 10u);
+    const auto expected = RadniNalogFields();
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        EXPECT_EQ(info.Fields[i].Name, expected[i].Name);
+        EXPECT_EQ(info.Fields[i].Type, expected[i].Type);
+        EXPECT_EQ(info.Fields[i].Size, expected[i].Size);
+        EXPECT_FALSE(info.Fields[i].Required);
     }
-    auto t = Table::Open(tmp.Path(), "roba.db", OpenMode::Shared);
-    EXPECT_EQ(t->RecordCount(), 50);
+    ASSERT_EQ(info.Indexes.size(), 5u);
+    const IndexDesc& p = info.Indexes[0];
+    EXPECT_TRUE(p.Primary && p.Unique && !p.CaseInsensitive && !p.Descending && p.Name.empty());
+    EXPECT_EQ(p.FieldsText, "Code");
+    auto same = [](const IndexDesc& a, const IndexDesc& b) {
+        return a.Name == b.Name && a.FieldsText == b.FieldsText && a.Primary == b.Primary &&
+               a.Unique == b.Unique && a.CaseInsensitive == b.CaseInsensitive && a.Descending == b.Descending;
+    };
+    EXPECT_TRUE(same(info.Indexes[1], {"_Sifra", "Sifra", false, false, true, false}));
+    EXPECT_TRUE(same(info.Indexes[2], {"Broj", "Broj", false, false, false, false}));
+    EXPECT_TRUE(same(info.Indexes[3], {"_RadniNalog;Artikl", "Broj;Sifra", false, true, true, false}));
+    EXPECT_TRUE(
+        same(info.Indexes[4], {"PartnerProizvodGrupaSifra", "sifra;NAZIV;Broj", false, false, true, false}));
+    EXPECT_EQ(info.RecordCount, 0);
+    // One X and one Y per secondary index, a .PX for the primary, a .MB for the memos; no .VAL.
+    EXPECT_EQ(FilesIn(tmp.Path()),
+              (std::vector<std::string>{"RADNINAL.DB", "RADNINAL.MB", "RADNINAL.PX", "RADNINAL.X06",
+                                        "RADNINAL.XG0", "RADNINAL.XG1", "RADNINAL.XG2", "RADNINAL.Y06",
+                                        "RADNINAL.YG0", "RADNINAL.YG1", "RADNINAL.YG2"}));
+    // The open table reports the same.
+    auto t = Table::Open(tmp.Path(), "RADNINAL.DB", OpenMode::Shared);
+    EXPECT_EQ(t->Indexes().size(), 5u);
+    EXPECT_EQ(t->KeyFieldCount(), 1);
+}
+
+TEST(TableCreate, RefusesWhatCannotBeStored) {
+    testsupport::TempFolder tmp;
+    EXPECT_THROW(CreateTable(tmp.Path(), "A.DB", {{"X", FieldType::Alpha, 0, false}}), Error);
+    EXPECT_THROW(CreateTable(tmp.Path(), "A.DB", {{"X", FieldType::Alpha, 256, false}}), Error);
+    EXPECT_THROW(CreateTable(tmp.Path(), "A.DB", {{"X", FieldType::Memo, 0, false}}), Error);
+    EXPECT_THROW(CreateTable(tmp.Path(), "A.DB", {{"X", FieldType::Long, 0, true}}), Error);
+    EXPECT_THROW(CreateTable(tmp.Path(), "A.DB",
+                             {{"X", FieldType::Long, 0, false}, {"x", FieldType::Short, 0, false}}),
+                 Error);
+    EXPECT_THROW(CreateTable(tmp.Path(), "A.DB", {{"X", FieldType::Currency, 0, false}}), Error);
+    EXPECT_FALSE(TableExists(tmp.Path(), "A"));
+    CreateTable(tmp.Path(), "A.DB", {{"X", FieldType::Long, 0, false}, {"Y", FieldType::Alpha, 5, false}});
+    auto t = Table::Open(tmp.Path(), "A", OpenMode::Exclusive);
+    EXPECT_THROW(t->AddIndex({"", "Y", true, true, false, false}), Error);       // not the leading field
+    EXPECT_THROW(t->AddIndex({"Z", "Nema", false, false, false, false}), Error); // no such field
+    t->AddIndex({"Y", "Y", false, false, false, false});
+    EXPECT_THROW(t->AddIndex({"y", "X", false, false, false, false}), Error); // name taken
+    t.reset();
+    auto shared = Table::Open(tmp.Path(), "A", OpenMode::Shared);
+    EXPECT_THROW(shared->AddIndex({"W", "X", false, false, false, false}), Error); // needs exclusive
+}
+
+TEST(TableCreate, WideTableWithManyFields) {
+    testsupport::TempFolder tmp;
+    std::vector<FieldDesc> fields{{"Govor", FieldType::Long, 0, false}};
+    for (int i = 1; i < 65; ++i)
+        fields.push_back({"Broj" + std::to_string(i), FieldType::Alpha, 18, false});
+    CreateTable(tmp.Path(), "BROJKE.DB", fields);
+    {
+        auto t = Table::Open(tmp.Path(), "BROJKE.DB", OpenMode::Exclusive);
+        t->AddIndex({"", "Govor", true, true, false, false});
+        auto c = t->OpenCursor();
+        for (int g = 1; g <= 40; ++g) {
+            Row r{Value::Int(g)};
+            for (int i = 1; i < 65; ++i)
+                r.push_back(Value::Text(std::to_string(g * i)));
+            c->Insert(r);
+        }
+    }
+    auto t = Table::Open(tmp.Path(), "BROJKE.DB", OpenMode::Shared);
+    EXPECT_EQ(t->Fields().size(), 65u);
     auto c = t->OpenCursor();
-    ASSERT_TRUE(c->FindKey({Value::Int(17)}));
-    EXPECT_EQ(c->Read()[1].AsText(), "S16");
-    EXPECT_EQ(c->Read()[7].AsText(), std::string(160, 'x'));
-    c->SetIndex(c->FindIndexByName("_naziv"));
+    ASSERT_TRUE(c->FindKey({Value::Int(33)}));
+    EXPECT_EQ(c->Read()[64].AsText(), std::to_string(33 * 64));
+}
+
+TEST(TableFamily, DeleteAndRenameTheWholeFamily) {
+    testsupport::TempFolder tmp;
+    MakeRadniNalog(tmp.Path())
+        ->OpenCursor()
+        ->Insert({Value(), Value::Text("S"), Value(), Value(), Value(), Value(), Value(), Value(),
+                  Value::Text(std::string(500, 'n')), Value()});
+    tmp.Write("RADNINAL.VAL", "x");
+    tmp.Write("RADNINAL.PDF", "not ours");
+    tmp.Write("RADNI.DB", "other table");
+    {
+        auto open = Table::Open(tmp.Path(), "RADNINAL.DB", OpenMode::Shared);
+        EXPECT_THROW(RenameTable(tmp.Path(), "RADNINAL", "NOVI"), TableBusy);
+        EXPECT_THROW(DeleteTable(tmp.Path(), "RADNINAL"), TableBusy);
+    }
+    EXPECT_THROW(RenameTable(tmp.Path(), "RADNINAL", "RADNI.DB"), Error);
+    RenameTable(tmp.Path(), "radninal.db", "NOVI.DB");
+    EXPECT_FALSE(TableExists(tmp.Path(), "RADNINAL"));
+    {
+        auto t = Table::Open(tmp.Path(), "NOVI", OpenMode::Shared);
+        EXPECT_EQ(t->RecordCount(), 1);
+        EXPECT_EQ(t->Indexes().size(), 5u);
+        auto c = t->OpenCursor();
+        c->First();
+        EXPECT_EQ(c->Read()[8].AsText(), std::string(500, 'n'));
+    }
+    DeleteTable(tmp.Path(), "NOVI");
+    EXPECT_EQ(FilesIn(tmp.Path()), (std::vector<std::string>{"RADNI.DB", "RADNINAL.PDF"}));
+    try {
+        DeleteTable(tmp.Path(), "NOVI");
+        FAIL();
+    } catch (const MissingTable& e) {
+        EXPECT_STREQ(e.what(), "Tablica NOVI.DB ne postoji");
+    }
+    EXPECT_THROW(Table::Open(tmp.Path(), "NOVI", OpenMode::Shared), MissingTable);
+    EXPECT_THROW(ReadTableInfo(tmp.Path(), "NOVI"), MissingTable);
+}
+
+TEST(TableFamily, CreateReplacesAnExistingTable) {
+    testsupport::TempFolder tmp;
+    MakeRadniNalog(tmp.Path()).reset();
+    CreateTable(tmp.Path(), "radninal.db", {{"Jedino", FieldType::Short, 0, false}});
+    EXPECT_EQ(FilesIn(tmp.Path()), (std::vector<std::string>{"radninal.db"}));
+    EXPECT_EQ(ReadTableInfo(tmp.Path(), "RADNINAL").Fields.size(), 1u);
+}
+
+class WriteTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        table = MakeRadniNalog(tmp.Path());
+        cursor = table->OpenCursor();
+    }
+    Row Nalog(const Value& code, const std::string& sifra, std::int64_t broj) {
+        return {code,
+                Value::Text(sifra),
+                Value::Text("naziv " + sifra),
+                Value::Float(1.25),
+                Value::Int(3),
+                Value::Int(broj),
+                Value::Bool(true),
+                Value::Date(738945),
+                Value(),
+                Value()};
+    }
+    std::string Files() {
+        std::string all;
+        for (const auto& name : FilesIn(tmp.Path()))
+            all += name + ":" + tmp.Read(name) + "|";
+        return all;
+    }
+    testsupport::TempFolder tmp;
+    std::unique_ptr<Table> table;
+    std::unique_ptr<Cursor> cursor;
+};
+
+TEST_F(WriteTest, AutoIncrementRules) {
+    cursor->Insert(Nalog(Value(), "A", 1));
+    EXPECT_EQ(cursor->Read()[0].AsInt(), 1);
+    cursor->Insert(Nalog(Value(), "B", 2));
+    cursor->Insert(Nalog(Value(), "C", 3));
+    // Never reused after deletes.
+    cursor->Delete();
+    cursor->Insert(Nalog(Value(), "D", 4));
+    EXPECT_EQ(cursor->Read()[0].AsInt(), 4);
+    // An explicit value is kept and the counter never falls below it.
+    cursor->Insert(Nalog(Value::Int(100), "E", 5));
+    EXPECT_EQ(table->LastAutoIncValue(), 100);
+    cursor->Insert(Nalog(Value::Int(50), "F", 6));
+    EXPECT_EQ(table->LastAutoIncValue(), 100);
+    cursor->Insert(Nalog(Value(), "G", 7));
+    EXPECT_EQ(cursor->Read()[0].AsInt(), 101);
+    // An edit with a null counter keeps the row's value.
+    cursor->Modify(Nalog(Value(), "G2", 7));
+    EXPECT_EQ(cursor->Read()[0].AsInt(), 101);
+    // Emptying keeps the counter; the counter survives reopening.
+    table->Empty();
+    EXPECT_EQ(table->RecordCount(), 0);
+    cursor.reset();
+    table.reset();
+    table = Table::Open(tmp.Path(), "RADNINAL.DB", OpenMode::Shared);
+    EXPECT_EQ(table->LastAutoIncValue(), 101);
+    cursor = table->OpenCursor();
+    cursor->Insert(Nalog(Value(), "H", 8));
+    EXPECT_EQ(cursor->Read()[0].AsInt(), 102);
+}
+
+TEST_F(WriteTest, KeyViolationsChangeNothing) {
+    cursor->Insert(Nalog(Value(), "A", 1));
+    cursor->Insert(Nalog(Value(), "B", 2));
+    const std::string before = Files();
+    const auto counter = table->LastAutoIncValue();
+    try {
+        cursor->Insert(Nalog(Value::Int(1), "X", 9));
+        FAIL();
+    } catch (const KeyViolation& e) {
+        EXPECT_STREQ(e.what(), "Ključ već postoji (RADNINAL.DB)");
+    }
+    // The unique secondary index "_RadniNalog;Artikl" (Broj;Sifra, case-insensitive).
+    EXPECT_THROW(cursor->Insert(Nalog(Value(), "b", 2)), KeyViolation);
+    ASSERT_TRUE(cursor->FindKey({Value::Int(1)}));
+    EXPECT_THROW(cursor->Modify(Nalog(Value::Int(2), "A", 1)), KeyViolation);
+    EXPECT_THROW(cursor->Modify(Nalog(Value::Int(1), "B", 2)), KeyViolation);
+    EXPECT_EQ(Files(), before);
+    EXPECT_EQ(table->LastAutoIncValue(), counter);
+    EXPECT_EQ(table->RecordCount(), 2);
+    EXPECT_EQ(cursor->Read()[1].AsText(), "A");
+    // A unique index over repeated keys is refused as a whole.
+    cursor->Insert(Nalog(Value(), "dup", 7));
+    cursor->Insert(Nalog(Value(), "dup2", 7));
+    EXPECT_THROW(table->AddIndex({"BrojU", "Broj", false, true, false, false}), KeyViolation);
+    EXPECT_EQ(table->Indexes().size(), 5u);
+}
+
+TEST_F(WriteTest, ValuesOutsideTheFieldAreRefusedNotChanged) {
+    EXPECT_THROW(cursor->Insert({Value(), Value::Text("A"), Value(), Value(), Value::Int(-32768), Value(),
+                                 Value(), Value(), Value(), Value()}),
+                 Error);
+    EXPECT_THROW(cursor->Insert({Value(), Value::Text("A"), Value(), Value(), Value(), Value::Int(1LL << 31),
+                                 Value(), Value(), Value(), Value()}),
+                 Error);
+    EXPECT_THROW(cursor->Insert({Value(), Value::Text("€ ok, but 中 not"), Value(), Value(), Value(), Value(),
+                                 Value(), Value(), Value(), Value()}),
+                 Error);
+    EXPECT_THROW(cursor->Insert({Value(), Value::Int(5), Value(), Value(), Value(), Value(), Value(), Value(),
+                                 Value(), Value()}),
+                 Error);
+    EXPECT_THROW(cursor->Insert({Value()}), Error);
+    EXPECT_EQ(table->RecordCount(), 0);
+    // Text longer than the field is cut on its characters; -0.0 is kept as 0.
+    cursor->Insert({Value(), Value::Text("ŠŠŠŠŠčččččžžž"), Value(), Value::Float(-0.0), Value::Int(32767),
+                    Value::Int(-2147483647), Value::Bool(false), Value::Date(1), Value(), Value()});
+    const Row& r = cursor->Read();
+    EXPECT_EQ(r[1].AsText(), "ŠŠŠŠŠččččč");
+    EXPECT_EQ(r[3].AsFloat(), 0.0);
+    EXPECT_EQ(r[4].AsInt(), 32767);
+    EXPECT_EQ(r[5].AsInt(), -2147483647);
+    EXPECT_FALSE(r[6].AsBool());
+    EXPECT_EQ(r[7].AsDate(), 1);
+}
+
+TEST_F(WriteTest, MemosShortAndLongSurviveEditsAndReopen) {
+    const std::string small = "kratko";
+    const std::string mid(700, 'm');
+    const std::string big = std::string(9000, 'b') + "ćž";
+    Row r = Nalog(Value(), "M", 1);
+    r[8] = Value::Text(small);
+    r[9] = Value::Text(mid);
+    cursor->Insert(r);
+    r = Nalog(Value(), "N", 2);
+    r[8] = Value::Text(big);
+    cursor->Insert(r);
+    // Edit: long to short, short to long.
+    ASSERT_TRUE(cursor->FindKey({Value::Int(1)}));
+    r = cursor->Read();
+    r[8] = Value::Text(big + "x");
+    r[9] = Value::Text("y");
+    cursor->Modify(r);
+    ASSERT_TRUE(cursor->FindKey({Value::Int(2)}));
+    r = cursor->Read();
+    r[8] = Value();
+    r[9] = Value::Text(mid + "z");
+    cursor->Modify(r);
+    cursor.reset();
+    table.reset();
+    auto t = Table::Open(tmp.Path(), "RADNINAL.DB", OpenMode::Shared);
+    auto c = t->OpenCursor();
+    ASSERT_TRUE(c->FindKey({Value::Int(1)}));
+    EXPECT_EQ(c->Read()[8].AsText(), big + "x");
+    EXPECT_EQ(c->Read()[9].AsText(), "y");
+    ASSERT_TRUE(c->FindKey({Value::Int(2)}));
+    EXPECT_TRUE(c->Read()[8].IsNull());
+    EXPECT_EQ(c->Read()[9].AsText(), mid + "z");
+    // The .MB stays whole 4 KiB units.
+    EXPECT_EQ(tmp.Read("RADNINAL.MB").size() % 4096, 0u);
+}
+
+TEST_F(WriteTest, ManyRowsSplitAndMergeBlocks) {
+    for (int i = 0; i < 600; ++i)
+        cursor->Insert(Nalog(Value::Int((i * 37) % 600 + 1), "S" + std::to_string(i), i));
+    const auto grown = tmp.Read("RADNINAL.DB").size();
+    for (int i = 1; i <= 600; i += 2) {
+        ASSERT_TRUE(cursor->FindKey({Value::Int(i)}));
+        cursor->Delete();
+    }
+    EXPECT_LE(tmp.Read("RADNINAL.DB").size(), grown);
+    std::int64_t expect = 2;
+    for (cursor->First(); cursor->OnRow(); cursor->Next(), expect += 2)
+        EXPECT_EQ(cursor->Read()[0].AsInt(), expect);
+    EXPECT_EQ(expect, 602);
+    cursor->SetIndex(cursor->FindIndexByName("Broj"));
+    EXPECT_EQ(cursor->RecordCount(), 300);
+}
+
+} // namespace
+
+namespace {
+
+TEST(UnkeyedTable, KeepsTheStoredOrderAndGetsAPrimaryKeyLater) {
+    testsupport::TempFolder tmp;
+    CreateTable(tmp.Path(), "KNJIZI.DB",
+                {{"Broj", FieldType::Long, 0, false}, {"Tekst", FieldType::Alpha, 100, false}});
+    auto t = Table::Open(tmp.Path(), "KNJIZI.DB", OpenMode::Exclusive);
+    EXPECT_EQ(t->KeyFieldCount(), 0);
+    EXPECT_TRUE(t->Indexes().empty());
+    auto c = t->OpenCursor();
+    for (int i : {5, 3, 9, 1, 7, 3})
+        c->Insert({Value::Int(i), Value::Text(std::string(90, static_cast<char>('a' + i)))});
+    auto walk = [&] {
+        std::vector<std::int64_t> out;
+        for (c->First(); c->OnRow(); c->Next())
+            out.push_back(c->Read()[0].AsInt());
+        return out;
+    };
+    EXPECT_EQ(walk(), (std::vector<std::int64_t>{5, 3, 9, 1, 7, 3}));
+    // Delete in the middle: the cursor goes to the next stored row.
     c->First();
-    EXPECT_EQ(c->Read()[2].AsText(), "Šećer");
+    c->Next();
+    c->Delete();
+    EXPECT_EQ(c->Read()[0].AsInt(), 9);
+    c->Modify({Value::Int(10), Value::Text("deset")});
+    EXPECT_EQ(walk(), (std::vector<std::int64_t>{5, 10, 1, 7, 3}));
+    // Another cursor deletes our row: we stand on the row after it.
+    auto other = t->OpenCursor();
+    c->First();
+    c->Next();
+    other->First();
+    other->Next();
+    other->Delete();
+    EXPECT_EQ(c->Read()[0].AsInt(), 1);
+    // A primary key over rows that repeat it is refused and changes nothing.
+    c->Insert({Value::Int(7), Value()});
+    EXPECT_THROW(t->AddIndex({"", "Broj", true, true, false, false}), KeyViolation);
+    EXPECT_EQ(t->KeyFieldCount(), 0);
+    c->Last();
+    c->Delete();
+    t->AddIndex({"", "broj", true, true, false, false});
+    EXPECT_EQ(t->KeyFieldCount(), 1);
+    EXPECT_EQ(walk(), (std::vector<std::int64_t>{1, 3, 5, 7}));
+    EXPECT_TRUE(fs::exists(tmp / "KNJIZI.PX"));
+    t->AddIndex({"Tekst", "Tekst", false, false, false, false});
+    EXPECT_TRUE(fs::exists(tmp / "KNJIZI.X02"));
+    t->DeleteIndex("TEKST");
+    EXPECT_FALSE(fs::exists(tmp / "KNJIZI.X02"));
+    EXPECT_FALSE(fs::exists(tmp / "KNJIZI.Y02"));
+    EXPECT_THROW(t->DeleteIndex("Tekst"), Error);
+    t->DeleteIndex("");
+    EXPECT_EQ(t->KeyFieldCount(), 0);
+    EXPECT_FALSE(fs::exists(tmp / "KNJIZI.PX"));
+    EXPECT_EQ(walk(), (std::vector<std::int64_t>{1, 3, 5, 7}));
+}
+
+TEST(ReadOnlyTable, ReadsButRefusesWrites) {
+    if (::geteuid() == 0) GTEST_SKIP() << "file permissions do not bind the superuser";
+    testsupport::TempFolder tmp;
+    CreateTable(tmp.Path(), "LINK.DB", {{"Ime", FieldType::Alpha, 10, false}});
+    Table::Open(tmp.Path(), "LINK.DB", OpenMode::Shared)->OpenCursor()->Insert({Value::Text("jedan")});
+    fs::permissions(tmp / "LINK.DB", fs::perms::owner_read);
+    auto t = Table::Open(tmp.Path(), "LINK.DB", OpenMode::Shared);
+    auto c = t->OpenCursor();
+    c->First();
+    EXPECT_EQ(c->Read()[0].AsText(), "jedan");
+    EXPECT_THROW(c->Insert({Value::Text("dva")}), Error);
+    EXPECT_EQ(t->RecordCount(), 1);
+    EXPECT_THROW(Table::Open(tmp.Path(), "LINK.DB", OpenMode::Exclusive), TableBusy);
+    fs::permissions(tmp / "LINK.DB", fs::perms::owner_read | fs::perms::owner_write);
 }
 
 } // namespace

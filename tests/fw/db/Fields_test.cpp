@@ -148,7 +148,15 @@ TEST_F(FieldTest, BooleanFieldTextRoundTrip) {
 TEST_F(FieldTest, DateFieldsHoldDateTimeValuesAndStoreDayNumbers) {
     F("Datum").SetAsString("29.2.2024");
     EXPECT_DOUBLE_EQ(F("Datum").AsDateTime(), base::ToDateTime({2024, 2, 29}));
-    EXPECT_EQ(F("Datum").Value(), engine::Value::Date(738945));
+    EXPECT_EQ(F("Datum").StoredValue(), engine::Value::Date(738945));
+    EXPECT_EQ(F("Datum").Value(), engine::Value::Float(base::ToDateTime({2024, 2, 29})));
+    F("Vrijeme").Assign(&F("Datum"));
+    EXPECT_EQ(F("Vrijeme").AsString(), "29.2.2024");
+    F("Naziv").Assign(&F("Datum"));
+    EXPECT_EQ(F("Naziv").AsString(), "29.2.2024");
+    F("Datum").SetValue(engine::Value::Date(738946));
+    EXPECT_EQ(F("Datum").Text(), "1.3.2024");
+    F("Datum").SetValue(F("Vrijeme").Value());
     EXPECT_EQ(F("Datum").Text(), "29.2.2024");
     EXPECT_THROW(F("Datum").SetAsString("30.2.2024"), EDatabaseError);
     EXPECT_EQ(F("Datum").Text(), "29.2.2024");
@@ -208,6 +216,14 @@ TEST_F(FieldTest, WritesNeedAnEditStateAndAWritableField) {
     EXPECT_THROW(F("Naziv").SetAsString("x"), EDatabaseError);
     EXPECT_FALSE(F("Naziv").CanModify());
     EXPECT_TRUE(F("Kol").CanModify());
+}
+
+TEST_F(FieldTest, RemovingAFieldOfAnOpenDataSetClosesItFirst) {
+    ds.Cancel();
+    TField& kol = F("Kol");
+    ds.RemoveField(kol);
+    EXPECT_EQ(ds.State(), dsInactive);
+    EXPECT_EQ(ds.FindField("Kol"), nullptr);
 }
 
 // A hook object that stores zero as an empty field, as the program's field layer does.

@@ -121,50 +121,29 @@ private:
     std::function<bool(const engine::Row&)> filter_;
 };
 
-class MemoryDataSet : public fw::TBDEDataSet {
+// The rows as a dataset, on its own (TBDEDataSet) or reached through a database (TDBDataSet).
+template <class Base> class MemoryDataSetOf : public Base {
 public:
-    explicit MemoryDataSet(MemoryRows& rows) : rows_(rows) {}
-    ~MemoryDataSet() override {
-        BeginDestroy();
-        Close();
+    explicit MemoryDataSetOf(MemoryRows& rows) : rows_(rows) {}
+    ~MemoryDataSetOf() override {
+        this->BeginDestroy();
+        this->Close();
     }
-    MemoryCursor* Memory() const { return static_cast<MemoryCursor*>(Handle()); }
+    MemoryCursor* Memory() const { return static_cast<MemoryCursor*>(this->Handle()); }
 
 protected:
     std::unique_ptr<engine::Cursor> CreateHandle() override { return std::make_unique<MemoryCursor>(rows_); }
     void InitFieldDefs() override {
-        FieldDefs().Clear();
+        this->FieldDefs().Clear();
         for (const auto& c : rows_.Columns)
-            FieldDefs().Add(c.Name, c.DataType, c.Size, c.Required);
+            this->FieldDefs().Add(c.Name, c.DataType, c.Size, c.Required);
     }
 
 private:
     MemoryRows& rows_;
 };
 
-} // namespace fwtest
-
-namespace fwtest {
-
-// The same rows reached through a database of a session.
-class MemoryDBDataSet : public fw::TDBDataSet {
-public:
-    explicit MemoryDBDataSet(MemoryRows& rows) : rows_(rows) {}
-    ~MemoryDBDataSet() override {
-        BeginDestroy();
-        Close();
-    }
-
-protected:
-    std::unique_ptr<engine::Cursor> CreateHandle() override { return std::make_unique<MemoryCursor>(rows_); }
-    void InitFieldDefs() override {
-        FieldDefs().Clear();
-        for (const auto& c : rows_.Columns)
-            FieldDefs().Add(c.Name, c.DataType, c.Size, c.Required);
-    }
-
-private:
-    MemoryRows& rows_;
-};
+using MemoryDataSet = MemoryDataSetOf<fw::TBDEDataSet>;
+using MemoryDBDataSet = MemoryDataSetOf<fw::TDBDataSet>;
 
 } // namespace fwtest

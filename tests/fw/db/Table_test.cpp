@@ -198,6 +198,19 @@ TEST_F(TableTest, RangesWithPartialKeysLimitTheRowsAndTheCount) {
     EXPECT_EQ(t.RecordCount(), 5);
 }
 
+TEST_F(TableTest, AFilterHidesRowsWithinTheIndexOrder) {
+    TTable t;
+    Prepare(t, "ROBA");
+    t.SetIndexName("_Naziv");
+    t.OnFilterRecord = [](TDataSet& d, bool& accept) { accept = d.FieldByName("Partner").AsInteger() != 1; };
+    t.SetFiltered(true);
+    t.Open();
+    EXPECT_EQ(t.RecordCount(), 3);
+    EXPECT_THAT(Walk(t), ElementsAre("dunja", "Kruška", "šipak"));
+    t.SetFiltered(false);
+    EXPECT_EQ(t.RecordCount(), 5);
+}
+
 TEST_F(TableTest, BookmarksSurviveResorting) {
     TTable t;
     Prepare(t, "ROBA");
@@ -278,6 +291,34 @@ TEST_F(TableTest, ExclusiveOpensAndWholeTableOperations) {
     EXPECT_THROW(excl.Open(), EDatabaseError);
 }
 
+TEST_F(TableTest, RecordLocksHoldUntilPostCancelOrClose) {
+    TTable a, b;
+    Prepare(a, "ROBA");
+    Prepare(b, "ROBA");
+    a.Open();
+    b.Open();
+    a.Edit();
+    a.FieldByName("Naziv").SetAsString("nepohranjeno");
+    try {
+        b.Edit();
+        FAIL();
+    } catch (const EDatabaseError& e) {
+        EXPECT_EQ(e.ErrorKind(), EDatabaseError::Kind::RecordLocked);
+    }
+    EXPECT_EQ(b.State(), dsBrowse);
+    a.Close(); // the unposted edit is dropped with its lock
+    b.Edit();
+    EXPECT_EQ(b.FieldByName("Naziv").AsString(), "Šljiva");
+    b.Cancel();
+    b.LockTable(); // the holder of the table lock still writes
+    b.Edit();
+    b.FieldByName("Naziv").SetAsString("x");
+    b.Post();
+    b.UnlockTable();
+    a.Open();
+    EXPECT_EQ(a.FieldByName("Naziv").AsString(), "x");
+}
+
 // ------------------------------------------------------------------------------------ master-detail
 
 class MasterDetail : public TableTest {
@@ -335,6 +376,25 @@ TEST_F(MasterDetail, ANewDetailRecordGetsTheLinkValues) {
     roba.FieldByName("Naziv").SetAsString("Nova");
     roba.Post();
     EXPECT_THAT(Walk(roba), ElementsAre("Nova"));
+}
+
+TEST_F(MasterDetail, TheDetailFollowsNewAndChangedMasterRecords) {
+    roba.SetMasterFields("Code");
+    partner.Open();
+    roba.Open();
+    partner.Append();
+    partner.FieldByName("Naziv").SetAsString("Peti");
+    partner.Post(); // numbered at post: the detail follows the new number
+    EXPECT_EQ(partner.FieldByName("Code").AsInteger(), 5);
+    EXPECT_TRUE(roba.IsEmpty());
+    roba.Append();
+    EXPECT_EQ(roba.FieldByName("Partner").AsInteger(), 5);
+    roba.FieldByName("Naziv").SetAsString("Za petog");
+    roba.Post();
+    partner.First();
+    EXPECT_THAT(Walk(roba), ElementsAre("Šljiva", "jabuka"));
+    partner.Last();
+    EXPECT_THAT(Walk(roba), ElementsAre("Za petog"));
 }
 
 TEST_F(MasterDetail, ADetailEditIsPostedWhenTheMasterMoves) {

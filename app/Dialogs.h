@@ -1,0 +1,20 @@
+#pragma once
+// The information box and the yes/no question as the data layer sees them. The widget layer installs the
+// real message boxes into the hooks at start-up; tests install scripted answers.
+
+#include <functional>
+#include <string>
+
+namespace app {
+
+// Shows a text and waits until the user has read it.
+extern std::function<void(const std::string& text)> ShowInfoHook;
+// Asks a question; true for "Da".
+extern std::function<bool(const std::string& question)> AskYesNoHook;
+
+// Without an installed hook the text goes to the standard error output.
+void ShowInfo(const std::string& text);
+// Without an installed hook the answer is "Ne": nothing is done that the user did not agree to.
+bool AskYesNo(const std::string& question);
+
+} // namespace app

@@ -1,0 +1,429 @@
+// The table engine against SQLite (WAL, synchronous=NORMAL) on the same data, in one run; prints each ratio
+// engine/SQLite. Targets: lookups and walk <= 1.0, one-row post + save <= 2.0, open <= 3.0, resident memory
+// of an open table <= 3x its files.
+#include "engine/Engine.h"
+
+#include <benchmark/benchmark.h>
+#include <sqlite3.h>
+
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <map>
+#include <random>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace engine;
+
+constexpr int BulkRows = 100000;
+constexpr int PostRows = 200000;
+
+fs::path g_folder;
+
+// Row i of the benchmark data: 10 fields, a key, two indexed texts (one searched case-insensitively).
+struct Data {
+    std::int64_t Code;
+    std::string Sifra, Naziv;
+    double Cijena;
+    std::int64_t Kolicina, Grupa;
+    bool Aktivan;
+    std::int32_t Datum;
+    std::string Mjesto, Napomena;
+};
+
+Data Make(int i) {
+    return {i + 1,
+            "S" + std::to_string(i * 7919 % 1000003),
+            "Artikl broj " + std::to_string(i) + " šifra",
+            i * 0.25,
+            i % 1000,
+            i % 37,
+            i % 2 == 0,
+            730000 + i % 3000,
+            "Zagreb " + std::to_string(i % 100),
+            "napomena"};
+}
+
+Row ToRow(const Data& d) {
+    return {Value::Int(d.Code),     Value::Text(d.Sifra),   Value::Text(d.Naziv),   Value::Float(d.Cijena),
+            Value::Int(d.Kolicina), Value::Int(d.Grupa),    Value::Bool(d.Aktivan), Value::Date(d.Datum),
+            Value::Text(d.Mjesto),  Value::Text(d.Napomena)};
+}
+
+void CreateEngineTable(const std::string& name) {
+    CreateTable(g_folder, name,
+                {{"Code", FieldType::Long, 0, false},
+                 {"Sifra", FieldType::Alpha, 10, false},
+                 {"Naziv", FieldType::Alpha, 40, false},
+                 {"Cijena", FieldType::Number, 0, false},
+                 {"Kolicina", FieldType::Long, 0, false},
+                 {"Grupa", FieldType::Short, 0, false},
+                 {"Aktivan", FieldType::Logical, 0, false},
+                 {"Datum", FieldType::Date, 0, false},
+                 {"Mjesto", FieldType::Alpha, 20, false},
+                 {"Napomena", FieldType::Alpha, 30, false}});
+    auto t = Table::Open(g_folder, name, OpenMode::Exclusive);
+    t->AddIndex({"", "Code", true, true, false, false});
+    t->AddIndex({"_Sifra", "Sifra", false, false, false, false});
+    t->AddIndex({"_Naziv", "Naziv", false, false, true, false});
+}
+
+void FillEngine(const std::string& name, int rows) {
+    CreateEngineTable(name);
+    auto t = Table::Open(g_folder, name, OpenMode::Shared);
+    auto c = t->OpenCursor();
+    for (int i = 0; i < rows; ++i)
+        c->Insert(ToRow(Make(i)));
+    t->SaveChanges();
+}
+
+// ------------------------------------------------------------------------------------------------ SQLite
+
+struct Db {
+    sqlite3* H = nullptr;
+    explicit Db(const fs::path& file) {
+        sqlite3_open(file.c_str(), &H);
+        Exec("PRAGMA journal_mode=WAL");
+        Exec("PRAGMA synchronous=NORMAL");
+    }
+    ~Db() { sqlite3_close(H); }
+    void Exec(const char* sql) { sqlite3_exec(H, sql, nullptr, nullptr, nullptr); }
+};
+
+struct Stmt {
+    sqlite3_stmt* S = nullptr;
+    Stmt(Db& db, const char* sql) { sqlite3_prepare_v2(db.H, sql, -1, &S, nullptr); }
+    ~Stmt() { sqlite3_finalize(S); }
+};
+
+void CreateSqlite(Db& db) {
+    db.Exec("DROP TABLE IF EXISTS roba");
+    db.Exec(
+        "CREATE TABLE roba (Code INTEGER PRIMARY KEY, Sifra TEXT, Naziv TEXT, Cijena REAL, Kolicina INTEGER, "
+        "Grupa INTEGER, Aktivan INTEGER, Datum INTEGER, Mjesto TEXT, Napomena TEXT)");
+    db.Exec("CREATE INDEX roba_sifra ON roba (Sifra)");
+    db.Exec("CREATE INDEX roba_naziv ON roba (Naziv COLLATE NOCASE)");
+}
+
+void BindRow(sqlite3_stmt* s, const Data& d) {
+    sqlite3_bind_int64(s, 1, d.Code);
+    sqlite3_bind_text(s, 2, d.Sifra.c_str(), -1, SQLITE_TRANSIENT);
+    sqlite3_bind_text(s, 3, d.Naziv.c_str(), -1, SQLITE_TRANSIENT);
+    sqlite3_bind_double(s, 4, d.Cijena);
+    sqlite3_bind_int64(s, 5, d.Kolicina);
+    sqlite3_bind_int64(s, 6, d.Grupa);
+    sqlite3_bind_int(s, 7, d.Aktivan);
+    sqlite3_bind_int(s, 8, d.Datum);
+    sqlite3_bind_text(s, 9, d.Mjesto.c_str(), -1, SQLITE_TRANSIENT);
+    sqlite3_bind_text(s, 10, d.Napomena.c_str(), -1, SQLITE_TRANSIENT);
+}
+
+// Each row its own transaction, as each engine insert is a finished, kill-safe write.
+void FillSqlite(const fs::path& file, int rows) {
+    fs::remove(file);
+    Db db(file);
+    CreateSqlite(db);
+    Stmt ins(db, "INSERT INTO roba VALUES (?,?,?,?,?,?,?,?,?,?)");
+    for (int i = 0; i < rows; ++i) {
+        BindRow(ins.S, Make(i));
+        sqlite3_step(ins.S);
+        sqlite3_reset(ins.S);
+    }
+}
+
+// Reads every column of the current SQLite row, as the engine decodes every field.
+std::size_t ReadColumns(sqlite3_stmt* s) {
+    std::size_t n = 0;
+    for (int k = 0; k < 10; ++k) {
+        switch (sqlite3_column_type(s, k)) {
+        case SQLITE_TEXT:
+            n += std::strlen(reinterpret_cast<const char*>(sqlite3_column_text(s, k)));
+            break;
+        case SQLITE_FLOAT:
+            n += static_cast<std::size_t>(sqlite3_column_double(s, k));
+            break;
+        default:
+            n += static_cast<std::size_t>(sqlite3_column_int64(s, k));
+        }
+    }
+    return n;
+}
+
+std::size_t ReadRow(const Row& r) {
+    std::size_t n = 0;
+    for (const Value& v : r) {
+        if (v.IsText())
+            n += v.AsText().size();
+        else if (v.IsInt())
+            n += static_cast<std::size_t>(v.AsInt());
+        else if (v.IsFloat())
+            n += static_cast<std::size_t>(v.AsFloat());
+    }
+    return n;
+}
+
+// ------------------------------------------------------------------------------------------------ benchmarks
+
+void BulkInsert_Engine(benchmark::State& state) {
+    for (auto _ : state)
+        FillEngine("BULK.DB", BulkRows);
+    state.SetItemsProcessed(state.iterations() * BulkRows);
+}
+
+void BulkInsert_Sqlite(benchmark::State& state) {
+    for (auto _ : state)
+        FillSqlite(g_folder / "bulk.sqlite", BulkRows);
+    state.SetItemsProcessed(state.iterations() * BulkRows);
+}
+
+void LookupPrimary_Engine(benchmark::State& state) {
+    auto t = Table::Open(g_folder, "WALK.DB", OpenMode::Shared);
+    auto c = t->OpenCursor();
+    std::mt19937 rng(1);
+    std::size_t sum = 0;
+    for (auto _ : state) {
+        if (c->FindKey({Value::Int(1 + rng() % BulkRows)})) sum += ReadRow(c->Read());
+    }
+    benchmark::DoNotOptimize(sum);
+}
+
+void LookupPrimary_Sqlite(benchmark::State& state) {
+    Db db(g_folder / "walk.sqlite");
+    Stmt q(db, "SELECT * FROM roba WHERE Code = ?");
+    std::mt19937 rng(1);
+    std::size_t sum = 0;
+    for (auto _ : state) {
+        sqlite3_bind_int64(q.S, 1, 1 + rng() % BulkRows);
+        if (sqlite3_step(q.S) == SQLITE_ROW) sum += ReadColumns(q.S);
+        sqlite3_reset(q.S);
+    }
+    benchmark::DoNotOptimize(sum);
+}
+
+void LookupCaseInsensitive_Engine(benchmark::State& state) {
+    auto t = Table::Open(g_folder, "WALK.DB", OpenMode::Shared);
+    auto c = t->OpenCursor();
+    c->SetIndex(c->FindIndexByName("_Naziv"));
+    std::mt19937 rng(2);
+    std::size_t sum = 0;
+    for (auto _ : state) {
+        std::string name = "ARTIKL BROJ " + std::to_string(rng() % BulkRows) + " ŠIFRA";
+        if (c->FindKey({Value::Text(std::move(name))})) sum += ReadRow(c->Read());
+    }
+    benchmark::DoNotOptimize(sum);
+}
+
+void LookupCaseInsensitive_Sqlite(benchmark::State& state) {
+    Db db(g_folder / "walk.sqlite");
+    Stmt q(db, "SELECT * FROM roba WHERE Naziv = ? COLLATE NOCASE");
+    std::mt19937 rng(2);
+    std::size_t sum = 0;
+    for (auto _ : state) {
+        // SQLite's NOCASE folds ASCII only; the name's own "šifra" is passed as stored.
+        std::string name = "ARTIKL BROJ " + std::to_string(rng() % BulkRows) + " šifra";
+        sqlite3_bind_text(q.S, 1, name.c_str(), -1, SQLITE_TRANSIENT);
+        if (sqlite3_step(q.S) == SQLITE_ROW) sum += ReadColumns(q.S);
+        sqlite3_reset(q.S);
+    }
+    benchmark::DoNotOptimize(sum);
+}
+
+void PostAndSave_Engine(benchmark::State& state) {
+    auto t = Table::Open(g_folder, "POST.DB", OpenMode::Shared);
+    auto c = t->OpenCursor();
+    std::mt19937 rng(3);
+    for (auto _ : state) {
+        const int i = static_cast<int>(rng() % PostRows);
+        if (!c->FindKey({Value::Int(i + 1)})) state.SkipWithError("row not found");
+        Data d = Make(i);
+        d.Naziv = "Izmijenjen " + std::to_string(rng());
+        d.Cijena += 1;
+        c->Modify(ToRow(d));
+        t->SaveChanges();
+    }
+}
+
+void PostAndSave_Sqlite(benchmark::State& state) {
+    Db db(g_folder / "post.sqlite");
+    Stmt u(db, "UPDATE roba SET Sifra=?2, Naziv=?3, Cijena=?4, Kolicina=?5, Grupa=?6, Aktivan=?7, Datum=?8, "
+               "Mjesto=?9, Napomena=?10 WHERE Code=?1");
+    std::mt19937 rng(3);
+    for (auto _ : state) {
+        const int i = static_cast<int>(rng() % PostRows);
+        Data d = Make(i);
+        d.Naziv = "Izmijenjen " + std::to_string(rng());
+        d.Cijena += 1;
+        BindRow(u.S, d);
+        sqlite3_step(u.S);
+        sqlite3_reset(u.S);
+    }
+}
+
+void Open_Engine(benchmark::State& state) {
+    std::size_t sum = 0;
+    for (auto _ : state) {
+        auto t = Table::Open(g_folder, "WALK.DB", OpenMode::Shared);
+        auto c = t->OpenCursor();
+        for (c->First(); c->OnRow(); c->Next())
+            sum += ReadRow(c->Read());
+    }
+    benchmark::DoNotOptimize(sum);
+}
+
+void Open_Sqlite(benchmark::State& state) {
+    std::size_t sum = 0;
+    for (auto _ : state) {
+        Db db(g_folder / "walk.sqlite");
+        Stmt q(db, "SELECT * FROM roba ORDER BY Code");
+        while (sqlite3_step(q.S) == SQLITE_ROW)
+            sum += ReadColumns(q.S);
+    }
+    benchmark::DoNotOptimize(sum);
+}
+
+void OpenFirstRow_Engine(benchmark::State& state) {
+    std::size_t sum = 0;
+    for (auto _ : state) {
+        auto t = Table::Open(g_folder, "WALK.DB", OpenMode::Shared);
+        auto c = t->OpenCursor();
+        c->First();
+        sum += ReadRow(c->Read());
+    }
+    benchmark::DoNotOptimize(sum);
+}
+
+void OpenFirstRow_Sqlite(benchmark::State& state) {
+    std::size_t sum = 0;
+    for (auto _ : state) {
+        Db db(g_folder / "walk.sqlite");
+        Stmt q(db, "SELECT * FROM roba ORDER BY Code");
+        if (sqlite3_step(q.S) == SQLITE_ROW) sum += ReadColumns(q.S);
+    }
+    benchmark::DoNotOptimize(sum);
+}
+
+void Walk_Engine(benchmark::State& state) {
+    auto t = Table::Open(g_folder, "WALK.DB", OpenMode::Shared);
+    auto c = t->OpenCursor();
+    std::size_t sum = 0;
+    for (auto _ : state)
+        for (c->First(); c->OnRow(); c->Next())
+            sum += ReadRow(c->Read());
+    benchmark::DoNotOptimize(sum);
+}
+
+void Walk_Sqlite(benchmark::State& state) {
+    Db db(g_folder / "walk.sqlite");
+    Stmt q(db, "SELECT * FROM roba ORDER BY Code");
+    std::size_t sum = 0;
+    for (auto _ : state) {
+        while (sqlite3_step(q.S) == SQLITE_ROW)
+            sum += ReadColumns(q.S);
+        sqlite3_reset(q.S);
+    }
+    benchmark::DoNotOptimize(sum);
+}
+
+// Collects each run's time per iteration to print the ratios at the end.
+class RatioReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override {
+        ConsoleReporter::ReportRuns(runs);
+        for (const auto& r : runs) {
+            std::string name = r.benchmark_name();
+            name = name.substr(0, name.find('/'));
+            // Per row, in the same unit for both sides of a ratio.
+            times[name] = r.GetAdjustedRealTime();
+        }
+    }
+    std::map<std::string, double> times;
+};
+
+long ResidentKb() {
+    std::ifstream in("/proc/self/status");
+    std::string line;
+    while (std::getline(in, line))
+        if (line.rfind("VmRSS:", 0) == 0) return std::stol(line.substr(6));
+    return 0;
+}
+
+// Run in a fresh process: resident memory added by opening and walking the table.
+int MeasureMemory(const fs::path& folder) {
+    const long before = ResidentKb();
+    auto t = Table::Open(folder, "WALK.DB", OpenMode::Shared);
+    auto c = t->OpenCursor();
+    for (int index = -1; index < 3; ++index) { // every order built
+        c->SetIndex(index);
+        for (c->First(); c->OnRow(); c->Next())
+            c->Read();
+    }
+    std::printf("%ld\n", ResidentKb() - before);
+    return 0;
+}
+
+} // namespace
+
+BENCHMARK(BulkInsert_Engine)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BulkInsert_Sqlite)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(LookupPrimary_Engine);
+BENCHMARK(LookupPrimary_Sqlite);
+BENCHMARK(LookupCaseInsensitive_Engine);
+BENCHMARK(LookupCaseInsensitive_Sqlite);
+BENCHMARK(PostAndSave_Engine);
+BENCHMARK(PostAndSave_Sqlite);
+BENCHMARK(Open_Engine)->Unit(benchmark::kMillisecond);
+BENCHMARK(Open_Sqlite)->Unit(benchmark::kMillisecond);
+BENCHMARK(OpenFirstRow_Engine)->Unit(benchmark::kMillisecond);
+BENCHMARK(OpenFirstRow_Sqlite)->Unit(benchmark::kMillisecond);
+BENCHMARK(Walk_Engine)->Unit(benchmark::kMillisecond);
+BENCHMARK(Walk_Sqlite)->Unit(benchmark::kMillisecond);
+
+int main(int argc, char** argv) {
+    if (argc == 3 && std::strcmp(argv[1], "--memory") == 0) return MeasureMemory(argv[2]);
+    char pattern[] = "/tmp/plom-bench-XXXXXX";
+    g_folder = ::mkdtemp(pattern);
+    std::printf("Preparing tables in %s ...\n", g_folder.c_str());
+    FillEngine("WALK.DB", BulkRows);
+    FillSqlite(g_folder / "walk.sqlite", BulkRows);
+    FillEngine("POST.DB", PostRows);
+    FillSqlite(g_folder / "post.sqlite", PostRows);
+
+    benchmark::Initialize(&argc, argv);
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+
+    std::printf("\nengine / SQLite (target):\n");
+    auto ratio = [&](const char* name, const char* label, const char* target) {
+        const double e = reporter.times[std::string(name) + "_Engine"];
+        const double s = reporter.times[std::string(name) + "_Sqlite"];
+        if (e > 0 && s > 0) std::printf("  %-46s %8.2f   %s\n", label, e / s, target);
+    };
+    ratio("BulkInsert", "bulk insert 100,000 rows, 2 secondary indexes", "(none)");
+    ratio("LookupPrimary", "point lookup by primary key", "<= 1.0");
+    ratio("LookupCaseInsensitive", "point lookup by case-insensitive key", "<= 1.0");
+    ratio("PostAndSave", "one-row post + save, 200,000 rows", "<= 2.0");
+    ratio("Open", "open 100,000 rows and walk them", "<= 3.0");
+    ratio("OpenFirstRow", "open to the first row only (information)", "");
+    ratio("Walk", "walk 100,000 rows of an open table", "<= 1.0");
+
+    // Memory in a fresh process, against the size of the table's files.
+    std::uintmax_t files = 0;
+    for (const auto& e : fs::directory_iterator(g_folder))
+        if (e.path().stem() == "WALK") files += e.file_size();
+    const std::string cmd = fs::read_symlink("/proc/self/exe").string() + " --memory " + g_folder.string();
+    if (FILE* p = ::popen(cmd.c_str(), "r")) {
+        long kb = 0;
+        if (std::fscanf(p, "%ld", &kb) == 1)
+            std::printf("  %-46s %8.2f   <= 3.0  (%ld KiB resident, %ju KiB of files)\n",
+                        "resident memory / file size", kb * 1024.0 / static_cast<double>(files), kb,
+                        files / 1024);
+        ::pclose(p);
+    }
+    fs::remove_all(g_folder);
+    return 0;
+}

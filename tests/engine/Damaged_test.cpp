@@ -1,0 +1,216 @@
+// Damaged files: a clear error naming the file, never a crash, a hang or a read out of bounds. The mutation
+// run is deterministic and bounded, so it belongs in the ordinary suite.
+#include "engine/codec/Bytes.h"
+#include "engine/Engine.h"
+#include "tests/support/TempFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+namespace {
+
+using namespace engine;
+
+class DamagedTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        CreateTable(tmp.Path(), "ROBA.DB",
+                    {{"Code", FieldType::AutoInc, 0, false},
+                     {"Naziv", FieldType::Alpha, 20, false},
+                     {"Cijena", FieldType::Number, 0, false},
+                     {"Opis", FieldType::Memo, 4, false}});
+        auto t = Table::Open(tmp.Path(), "ROBA.DB", OpenMode::Exclusive);
+        t->AddIndex({"", "Code", true, true, false, false});
+        t->AddIndex({"_Naziv", "Naziv", false, false, true, false});
+        auto c = t->OpenCursor();
+        for (int i = 0; i < 120; ++i)
+            c->Insert({Value(), Value::Text("artikl " + std::to_string(i)), Value::Float(i / 4.0),
+                       Value::Text(std::string(static_cast<std::size_t>(i * 29 % 3000), 'o'))});
+        c.reset();
+        t.reset();
+        db = tmp.Read("ROBA.DB");
+        mb = tmp.Read("ROBA.MB");
+    }
+    // Opens and reads every row; returns the engine's message, or "" when everything read.
+    std::string ReadAll() {
+        try {
+            auto t = Table::Open(tmp.Path(), "ROBA.DB", OpenMode::Shared);
+            auto c = t->OpenCursor();
+            for (c->First(); c->OnRow(); c->Next())
+                c->Read();
+            c->SetIndex(1);
+            for (c->Last(); c->OnRow(); c->Prior())
+                c->Read();
+            ReadTableInfo(tmp.Path(), "ROBA.DB");
+            return "";
+        } catch (const Error& e) {
+            return e.what();
+        }
+    }
+    // A new file each time: rewriting one in place makes the file system flush it at every close.
+    void Put(const std::string& name, const std::string& bytes) {
+        fs::remove(tmp / name);
+        tmp.Write(name, bytes);
+    }
+    void PutU16(std::string& b, std::size_t off, std::uint16_t v) {
+        codec::PutU16(reinterpret_cast<unsigned char*>(b.data()) + off, v);
+    }
+    testsupport::TempFolder tmp;
+    std::string db, mb;
+};
+
+TEST_F(DamagedTest, TruncatedFilesNameTheFile) {
+    for (std::size_t len :
+         {db.size() - 1, db.size() - 2048, std::size_t{2047}, std::size_t{100}, std::size_t{0}}) {
+        Put("ROBA.DB", db.substr(0, len));
+        EXPECT_EQ(ReadAll(), "Datoteka ROBA.DB je oštećena") << len;
+    }
+    Put("ROBA.DB", db);
+    Put("ROBA.MB", mb.substr(0, mb.size() - 4096));
+    EXPECT_EQ(ReadAll(), "Datoteka ROBA.MB je oštećena");
+    Put("ROBA.MB", mb);
+    EXPECT_EQ(ReadAll(), "");
+}
+
+TEST_F(DamagedTest, BadHeaderValuesAndCounts) {
+    struct Case {
+        std::size_t Offset;
+        std::uint16_t Value;
+    };
+    for (const Case& k : {Case{0x00, 7}, Case{0x02, 0}, Case{0x02, 0x1000}, Case{0x05, 0}, Case{0x0C, 0xFFFF},
+                          Case{0x0E, 0x7FFF}, Case{0x06, 0xFFFF}, Case{0x21, 0x7FFF}, Case{0x21, 0},
+                          Case{0x23, 9}, Case{0x39, 0x02}, Case{0x04, 0x07}}) {
+        std::string bad = db;
+        PutU16(bad, k.Offset, k.Value);
+        Put("ROBA.DB", bad);
+        EXPECT_EQ(ReadAll(), "Datoteka ROBA.DB je oštećena") << std::hex << k.Offset;
+    }
+}
+
+TEST_F(DamagedTest, LoopingChainsAndBadBlockCounts) {
+    std::string bad = db;
+    PutU16(bad, 0x800, 1); // block 1 points at itself
+    Put("ROBA.DB", bad);
+    EXPECT_EQ(ReadAll(), "Datoteka ROBA.DB je oštećena");
+    bad = db;
+    PutU16(bad, 0x800 + 4, 0x7FF0); // more records than the block holds
+    Put("ROBA.DB", bad);
+    EXPECT_EQ(ReadAll(), "Datoteka ROBA.DB je oštećena");
+    bad = db;
+    PutU16(bad, 0x800 + 4, 5); // not a whole number of records
+    Put("ROBA.DB", bad);
+    EXPECT_EQ(ReadAll(), "Datoteka ROBA.DB je oštećena");
+}
+
+TEST_F(DamagedTest, DamagedIndexDefinitionAndTornJournal) {
+    std::string x = tmp.Read("ROBA.XG0");
+    x[12] ^= 0x40;
+    Put("ROBA.XG0", x);
+    EXPECT_EQ(ReadAll(), "Datoteka ROBA.XG0 je oštećena");
+    x[12] ^= 0x40;
+    Put("ROBA.XG0", x);
+    // A journal torn half way is a write that never happened: the table reads as before.
+    std::string jnl(64, '\0');
+    std::memcpy(jnl.data(), "PLOMJNL1", 8);
+    jnl[16] = 1;  // pending
+    jnl[20] = 40; // length
+    Put("ROBA.JNL", jnl);
+    EXPECT_EQ(ReadAll(), "");
+    auto t = Table::Open(tmp.Path(), "ROBA.DB", OpenMode::Shared);
+    EXPECT_EQ(t->RecordCount(), 120);
+}
+
+// Random byte changes in the .DB, the .MB and the index file; every outcome is either a full read or the
+// damaged-file error (or another engine error with its message), never a crash.
+TEST_F(DamagedTest, MutationRunOverTheReader) {
+    std::mt19937 rng(2026);
+    const std::string x = tmp.Read("ROBA.XG0");
+    int refused = 0, read = 0;
+    for (int round = 0; round < 600; ++round) {
+        std::string d = db, m = mb, xx = x;
+        std::string& target = round % 5 == 3 ? m : round % 5 == 4 ? xx : d;
+        const int changes = 1 + static_cast<int>(rng() % 4);
+        for (int k = 0; k < changes; ++k) {
+            // Mostly the header and the first block headers, where the structure lives.
+            const std::size_t limit =
+                (rng() % 2) ? std::min<std::size_t>(target.size(), 0x900) : target.size();
+            const std::size_t at = rng() % limit;
+            target[at] = static_cast<char>(rng() % 3 == 0 ? 0xFF : rng() % 256);
+        }
+        if (rng() % 10 == 0) target.resize(rng() % target.size());
+        Put("ROBA.DB", d);
+        Put("ROBA.MB", m);
+        Put("ROBA.XG0", xx);
+        const std::string outcome = ReadAll();
+        if (outcome.empty())
+            ++read;
+        else
+            ++refused;
+        if (!outcome.empty()) {
+            EXPECT_NE(outcome.find("ROBA."), std::string::npos) << outcome;
+        }
+    }
+    EXPECT_GT(refused, 50);
+    EXPECT_GT(read, 50);
+}
+
+} // namespace
+
+namespace {
+
+// The same mutation run over tables written by other programs.
+TEST(DamagedFixtures, MutationRunOverForeignTables) {
+    const auto shared = testsupport::SharedFixtures();
+    if (shared.empty()) GTEST_SKIP() << "shared fixtures not present";
+    const fs::path paradox = shared / "paradox";
+    struct Case {
+        fs::path Folder;
+        std::string Table;
+        std::vector<std::string> Files;
+    };
+    const std::vector<Case> cases = {
+        {paradox, "KLJUC.DB", {"KLJUC.DB"}},
+        {paradox / "real", "CUSTOMER.DB", {"CUSTOMER.DB", "CUSTOMER.MB", "CUSTOMER.X06"}},
+        {paradox / "real", "AREACODES.DB", {"AREACODES.DB", "AREACODES.XG0"}},
+        {paradox / "real", "memo.db", {"memo.db", "memo.mb"}}};
+    std::mt19937 rng(99);
+    for (const auto& k : cases) {
+        SCOPED_TRACE(k.Table);
+        testsupport::TempFolder tmp;
+        std::vector<std::string> originals;
+        for (const auto& f : k.Files)
+            originals.push_back(testsupport::ReadFile(k.Folder / f));
+        for (int round = 0; round < 120; ++round) {
+            for (std::size_t i = 0; i < k.Files.size(); ++i) {
+                std::string bytes = originals[i];
+                if (i == static_cast<std::size_t>(round) % k.Files.size()) {
+                    for (int n = 1 + static_cast<int>(rng() % 4); n > 0; --n) {
+                        const std::size_t limit =
+                            (rng() % 2) ? std::min<std::size_t>(bytes.size(), 0x900) : bytes.size();
+                        bytes[rng() % limit] = static_cast<char>(rng() % 256);
+                    }
+                    if (rng() % 10 == 0) bytes.resize(rng() % bytes.size());
+                }
+                fs::remove(tmp / k.Files[i]);
+                tmp.Write(k.Files[i], bytes);
+            }
+            try {
+                auto t = Table::Open(tmp.Path(), k.Table, OpenMode::Shared);
+                auto c = t->OpenCursor();
+                for (c->First(); c->OnRow(); c->Next())
+                    c->Read();
+                for (int index = 0; index < static_cast<int>(t->Indexes().size()); ++index) {
+                    c->SetIndex(index);
+                    for (c->Last(); c->OnRow(); c->Prior())
+                        c->Read();
+                }
+            } catch (const Error& e) {
+                EXPECT_NE(std::string(e.what()).find(fs::path(k.Table).stem().string()), std::string::npos)
+                    << e.what();
+            }
+        }
+    }
+}
+
+} // namespace
