@@ -138,11 +138,7 @@ void TMyTableX::OpenTable() {
             const bool silent = base::IsSilent(e);
             if (!silent) LastErrorMessage = e.what();
             try {
-                SetState(fw::dsInactive);
-            } catch (...) {
-            }
-            try {
-                CloseCursor();
+                AbandonOpen();
             } catch (...) {
             }
             // A parked table whose reopen failed lost its cursor: it is parked no longer.
@@ -249,6 +245,14 @@ void TMyTableX::CloseTable() {
     if (State() != fw::dsInactive) {
         if (!Destroying()) DoBeforeClose();
         Tag &= ~TagFinalClose;
+        // A pending edit is dropped; its record lock goes with it.
+        if (State() == fw::dsEdit || State() == fw::dsInsert) {
+            try {
+                InternalCancel(State() == fw::dsEdit);
+            } catch (const base::Exception&) {
+                // the cursor is closed below anyway
+            }
+        }
         SetState(fw::dsInactive);
         CloseCursor();
         if (HandleKept) RegisterOpenTable(*this);

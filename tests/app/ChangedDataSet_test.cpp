@@ -1,5 +1,6 @@
 #include "DataLayerFixture.h"
 
+#include "fw/db/DatabaseError.h"
 #include "fw/db/DataSource.h"
 
 #include <gmock/gmock.h>
@@ -42,6 +43,29 @@ TEST_F(ChangedDataSetTest, OpenAndCloseAreCountedOnTheSlot) {
     EXPECT_EQ(OpenListCount(), 0);
 }
 
+TEST_F(ChangedDataSetTest, OpeningUnderTheHeldRegistryLockIsReportedAsADeadlock) {
+    TMyTableX t;
+    Setup(t, "Global", "ROBA.DB");
+    std::string error;
+    {
+        LockScope formTables(RegistryLock, LockNo::LoadFormTables);
+        try {
+            t.Open();
+        } catch (const base::Exception& e) {
+            error = e.Message();
+        }
+        EXPECT_FALSE(t.Active());
+        EXPECT_EQ(t.Handle(), nullptr);
+        OpenQuietly(t); // the sanctioned way while the lock is held
+        EXPECT_TRUE(t.Active());
+        CloseQuietly(t);
+    }
+    EXPECT_EQ(error, "Deathlock !?");
+    EXPECT_THAT(shown, ElementsAre("DeathLock_1 at 10,\r\nwaiting for 32."));
+    EXPECT_EQ(RegistryLock.A.a.load(), 0);
+    EXPECT_EQ(DistinctOpen(), 0);
+}
+
 TEST_F(ChangedDataSetTest, SoftCloseLeavesTheTableOpenButIdle) {
     TMyTableX t;
     Setup(t, "Global", "ROBA.DB");
@@ -72,6 +96,24 @@ TEST_F(ChangedDataSetTest, SoftCloseLeavesTheTableOpenButIdle) {
     EXPECT_TRUE(t.SoftClose);
     EXPECT_EQ(t.Handle(), nullptr);
     EXPECT_EQ(DistinctOpen(), 0);
+}
+
+TEST_F(ChangedDataSetTest, AnExclusiveLinkTableDropsItsPendingEditWhenReEnabled) {
+    fw::TDatabase link;
+    Connect(link, "LINK", folder / "global");
+    TMyTableX t;
+    Setup(t, "LINK", "BOJE.DB");
+    t.SetExclusive(true);
+    t.Open();
+    EXPECT_EQ(SlotKind(t.Slot), 3);
+    t.Append();
+    t.FieldByName("Naziv").SetAsString("Bijela");
+    t.SoftClose = true;
+    t.Close();
+    t.Open();
+    EXPECT_EQ(t.State(), fw::dsBrowse);
+    EXPECT_EQ(t.RecordCount(), 0);
+    CloseQuietly(t);
 }
 
 TEST_F(ChangedDataSetTest, AParkedTableKeepsItsCursorFieldsAndIndex) {
@@ -114,6 +156,29 @@ TEST_F(ChangedDataSetTest, AParkedTableSeesRowsAddedMeanwhile) {
     AddRows(other, {{4, "Trešnja"}});
     t.Open();
     EXPECT_EQ(t.RecordCount(), 5);
+}
+
+TEST_F(ChangedDataSetTest, ClosingOrParkingDropsAPendingEditAndItsRecordLock) {
+    TMyTableX t;
+    Setup(t, "Global", "ROBA.DB");
+    fw::TTable other;
+    other.SetDatabaseName("Global");
+    other.SetTableName("ROBA.DB");
+    other.Open();
+    for (bool park : {false, true}) {
+        t.Open();
+        t.Edit();
+        t.FieldByName("Naziv").SetAsString("Nepotvrđeno");
+        EXPECT_THROW(other.Edit(), fw::EDatabaseError);
+        if (park)
+            CloseKeepingHandle(t);
+        else
+            t.Close();
+        other.Edit();
+        EXPECT_EQ(other.FieldByName("Naziv").AsString(), "Šljiva");
+        other.Cancel();
+    }
+    CloseAllListed();
 }
 
 TEST_F(ChangedDataSetTest, ClosingTheDatabaseParksItsTables) {
