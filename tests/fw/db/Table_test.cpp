@@ -115,6 +115,52 @@ TEST_F(TableTest, PostsReachTheFilesAndASecondDataSetAfterRefresh) {
     EXPECT_EQ(Walk(c).back(), "Novi");
 }
 
+TEST_F(TableTest, RefreshMovesOnWhenTheCurrentRowWasDeletedElsewhere) {
+    TTable a, b;
+    Prepare(a, "ROBA");
+    Prepare(b, "ROBA");
+    a.Open();
+    b.Open();
+    a.Next();
+    b.Next();
+    b.Delete();
+    a.Refresh();
+    EXPECT_EQ(a.FieldByName("Naziv").AsString(), "Kruška");
+    EXPECT_EQ(a.RecordCount(), 4);
+    a.Last();
+    b.Last();
+    b.Delete();
+    a.Refresh(); // the last row is gone: the new last row
+    EXPECT_EQ(a.FieldByName("Naziv").AsString(), "dunja");
+}
+
+TEST_F(TableTest, TablesWithoutIndexAndMissingTables) {
+    TTable k;
+    Prepare(k, "KNJIZI.DB");
+    EXPECT_FALSE(k.Exists());
+    try {
+        k.FieldDefs().Update();
+        FAIL();
+    } catch (const EDatabaseError& e) {
+        EXPECT_EQ(e.ErrorKind(), EDatabaseError::Kind::MissingTable);
+    }
+    EXPECT_THROW(k.Open(), EDatabaseError);
+    k.FieldDefs().Clear();
+    k.FieldDefs().Add("Knjizi", ftBoolean);
+    k.CreateTable();
+    k.Open();
+    EXPECT_EQ(k.IndexFieldCount(), 0);
+    for (bool v : {true, false, true}) {
+        k.Append();
+        k.FieldByName("Knjizi").SetAsBoolean(v);
+        k.Post();
+    }
+    EXPECT_THAT(Walk(k, "Knjizi"), ElementsAre("True", "False", "True"));
+    EXPECT_THROW(k.FindKey({Value::Bool(true)}), EDatabaseError);
+    EXPECT_EQ(k.State(), dsBrowse);
+    EXPECT_THROW(k.SetIndexFieldNames("Knjizi"), EDatabaseError);
+}
+
 TEST_F(TableTest, AbortInBeforePostLeavesTheStoredRowUnchanged) {
     TTable t;
     Prepare(t, "ROBA");
