@@ -146,6 +146,26 @@ inline void Later(std::function<void()> f) {
     QTimer::singleShot(0, qApp, [f = std::move(f)] { fw::Guarded(f); });
 }
 
+// Runs f once ready() holds (polled from the event loop, at most two seconds).
+inline void When(std::function<bool()> ready, std::function<void()> f) {
+    auto* timer = new QTimer(qApp);
+    auto tries = std::make_shared<int>(0);
+    QObject::connect(timer, &QTimer::timeout, qApp, [=] {
+        if (!ready() && ++*tries < 200) return;
+        timer->stop();
+        timer->deleteLater();
+        fw::Guarded(f);
+    });
+    timer->start(10);
+}
+
+// Lets the event loop run until ready() holds (at most two seconds); answers ready().
+inline bool WaitFor(const std::function<bool()>& ready) {
+    for (int i = 0; i < 200 && !ready(); ++i)
+        QTest::qWait(10);
+    return ready();
+}
+
 // A data form: two edits, a grid, a save button, and the "PARTNER.DB" table of "Global" at the end.
 class DataForm : public kit::TMyForm {
 public:
