@@ -168,6 +168,19 @@ TEST_F(MyFormTest, FunctionKeysCallTheirProceduresAndF11ShowsTheMark) {
     EXPECT_TRUE(WaitFor([] { return kit::FocusMarkPhasesLeft() == 0; }));
 }
 
+TEST_F(MyFormTest, F2WithoutAProcedurePassesToTheControl) {
+    std::vector<std::uint16_t> reached;
+    form->eNaziv->OnKeyDown = [&](fw::Component&, std::uint16_t& key, fw::Shift) { reached.push_back(key); };
+    ShowForm();
+    Key(*form, Qt::Key_F2);
+    EXPECT_EQ(reached, (std::vector<std::uint16_t>{fw::VK_F2}));
+    int f2 = 0;
+    kit::Kit.Plain[1] = [&] { ++f2; };
+    Key(*form, Qt::Key_F2);
+    EXPECT_EQ(f2, 1);
+    EXPECT_EQ(reached.size(), 1u) << "a procedure consumes the key";
+}
+
 TEST_F(MyFormTest, KeepsItsDesignedWidth) {
     ShowForm();
     form->resize(500, 350);
