@@ -161,7 +161,10 @@ void runShowForm(FormVariable variable, fw::Form* caller) {
         if (WorkRunning) EndWork();
         return;
     }
-    if (!caller) return;
+    if (!caller) {
+        EndBusy();
+        return;
+    }
     QPointer<fw::Form> callerAlive(caller);
     fw::Control* focused = caller->ActiveControl();
     const std::int32_t tagAtEntry = caller->Tag();

@@ -176,6 +176,42 @@ TEST_F(FormOpenerTest, AHiddenOpenFormBeeps) {
     EXPECT_FALSE(Podaci->isVisible());
 }
 
+TEST_F(FormOpenerTest, AFormThatCannotShowBesideAnotherHidesItAndShowsItAgainAfterwards) {
+    app::CommonSettings.Resources.LoadMode = 2;
+    app::OpenForm<DataForm>(Podaci, caller.get());
+    ASSERT_TRUE(Podaci->isVisible());
+    int activations = 0;
+    Podaci->OnActivate = [&](fw::Component&) { ++activations; };
+    app::OpenForm<DataForm>(Drugi, caller.get(), [](DataForm& f) {
+        f.OnShow = [](fw::Component&) {
+            if (Podaci->isVisible()) throw base::Exception("Nema mjesta");
+        };
+    });
+    ASSERT_TRUE(Drugi->isVisible());
+    EXPECT_FALSE(Podaci->isVisible());
+    EXPECT_EQ(fw::TagState(*Podaci), 2);
+    EXPECT_TRUE(Shown().empty()) << "the show succeeded in the end";
+    Drugi->Close();
+    EXPECT_TRUE(Podaci->isVisible());
+    EXPECT_EQ(fw::TagState(*Podaci), 4);
+    EXPECT_EQ(activations, 1);
+    Podaci->Close();
+}
+
+TEST_F(FormOpenerTest, AKitFormRunsItsOnCloseAfterHidingAPlainFormBefore) {
+    app::CommonSettings.Resources.LoadMode = 2;
+    std::unique_ptr<fw::Form> plain(fw::CreateForm<fw::Form>(nullptr));
+    bool plainVisibleInOnClose = false, kitVisibleInOnClose = true;
+    plain->OnClose = [&](fw::Component&, fw::CloseAction&) { plainVisibleInOnClose = plain->isVisible(); };
+    fwtest::ShowActive(*plain);
+    plain->Close();
+    app::OpenForm<DataForm>(Podaci, caller.get());
+    Podaci->OnClose = [&](fw::Component&, fw::CloseAction&) { kitVisibleInOnClose = Podaci->isVisible(); };
+    Podaci->Close();
+    EXPECT_TRUE(plainVisibleInOnClose);
+    EXPECT_FALSE(kitVisibleInOnClose);
+}
+
 TEST_F(FormOpenerTest, AFailedCreationFreesAReleasedFormAndTriesAgain) {
     Visit();
     ASSERT_NE(Podaci, nullptr);
