@@ -1,6 +1,11 @@
 #include "tests/kit/KitFixture.h"
 
 #include "app/TableFiles.h"
+#include "engine/Engine.h"
+
+#include <csignal>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace kittest {
 namespace {
@@ -318,6 +323,68 @@ TEST_F(RegisterTest, LeavesARegisterAnotherUserHoldsAlone) {
     EXPECT_TRUE(reg.Calls.empty());
     r.Close();
     other.Close();
+}
+
+// Another program instance holds the register open (shared) until it is told to close it.
+class OtherInstance {
+public:
+    explicit OtherInstance(const std::filesystem::path& folder) {
+        int down[2], up[2];
+        if (::pipe(down) != 0 || ::pipe(up) != 0) throw std::runtime_error("pipe");
+        pid_ = ::fork();
+        if (pid_ == 0) {
+            ::close(down[1]);
+            ::close(up[0]);
+            char answer = 'o';
+            std::unique_ptr<engine::Table> t;
+            try {
+                t = engine::Table::Open(folder, "OPEN.DB", engine::OpenMode::Shared);
+            } catch (...) {
+                answer = 'x';
+            }
+            char cmd;
+            if (::write(up[1], &answer, 1) == 1 && ::read(down[0], &cmd, 1) == 1) t.reset();
+            _exit(0);
+        }
+        ::close(down[0]);
+        ::close(up[1]);
+        to_ = down[1];
+        from_ = up[0];
+        if (::read(from_, &opened_, 1) != 1) opened_ = '?';
+    }
+    ~OtherInstance() {
+        const char cmd = 'c';
+        if (::write(to_, &cmd, 1) != 1) ::kill(pid_, SIGKILL);
+        ::waitpid(pid_, nullptr, 0);
+        ::close(to_);
+        ::close(from_);
+    }
+    bool Opened() const { return opened_ == 'o'; }
+
+private:
+    pid_t pid_ = -1;
+    int to_ = -1, from_ = -1;
+    char opened_ = '?';
+};
+
+TEST_F(RegisterTest, ARegisterInUseByAnotherProcessIsNotSwept) {
+    {
+        OtherInstance other(folder / "global");
+        ASSERT_TRUE(other.Opened());
+        kit::TMyTable r;
+        Setup(r, "Global", "OPEN.DB");
+        r.Open();
+        EXPECT_FALSE(r.ExclusiveProbe);
+        EXPECT_EQ(r.RecordCount(), 3);
+        r.Close();
+    }
+    kit::TMyTable r;
+    Setup(r, "Global", "OPEN.DB");
+    r.FreeToModify = true;
+    r.Open();
+    EXPECT_TRUE(r.ExclusiveProbe);
+    EXPECT_EQ(r.RecordCount(), 0);
+    r.Close();
 }
 
 } // namespace
