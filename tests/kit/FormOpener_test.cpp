@@ -86,6 +86,28 @@ TEST_F(FormOpenerTest, ShowsTheFormOverAHiddenCallerAndBringsTheCallerBackWithIt
     EXPECT_FALSE(app::Splash && app::Splash->isVisible());
 }
 
+TEST_F(FormOpenerTest, RunsTheDesignersHandlersInTheKitsOrder) {
+    std::vector<std::string> calls;
+    app::FlushTableProc = [&](fw::TDataSet&) { calls.push_back("flush"); };
+    app::OpenForm<DataForm>(Podaci, caller.get(), [&](DataForm& f) {
+        f.OnShow = [&](fw::Component&) {
+            calls.push_back(f.tPartner->Active() ? "OnShow open" : "OnShow closed");
+            Later([&f] { Key(f, Qt::Key_Escape); });
+        };
+        f.OnKeyDown = [&](fw::Component&, std::uint16_t& key, fw::Shift) {
+            calls.push_back("OnKeyDown " + std::to_string(key));
+        };
+        f.OnCloseQuery = [&](fw::Component&, bool&) { calls.push_back("OnCloseQuery"); };
+        f.OnClose = [&](fw::Component&, fw::CloseAction&) {
+            calls.push_back(f.tPartner->Active() ? "OnClose open" : "OnClose closed");
+        };
+    });
+    // Close query: the designer's first, then the kit's flush; close: the kit's release (flush all, soft
+    // close) first, then the designer's.
+    EXPECT_EQ(calls, (std::vector<std::string>{"OnShow open", "OnKeyDown 27", "OnCloseQuery", "flush",
+                                               "flush", "OnClose closed"}));
+}
+
 TEST_F(FormOpenerTest, ManyVisitsKeepTheRegistriesSmall) {
     for (int i = 0; i < 300; ++i)
         Visit();
