@@ -67,6 +67,8 @@ protected:
     bool seenCallerVisible = true;
     bool seenTableActive = false;
     int shows = 0;
+    // Outlives the forms, which the fixture frees (flushing their tables) after the test body.
+    std::vector<std::string> calls;
 };
 
 TEST_F(FormOpenerTest, ShowsTheFormOverAHiddenCallerAndBringsTheCallerBackWithItsFocus) {
@@ -87,7 +89,6 @@ TEST_F(FormOpenerTest, ShowsTheFormOverAHiddenCallerAndBringsTheCallerBackWithIt
 }
 
 TEST_F(FormOpenerTest, RunsTheDesignersHandlersInTheKitsOrder) {
-    std::vector<std::string> calls;
     app::FlushTableProc = [&](fw::TDataSet&) { calls.push_back("flush"); };
     app::OpenForm<DataForm>(Podaci, caller.get(), [&](DataForm& f) {
         f.OnShow = [&](fw::Component&) {
