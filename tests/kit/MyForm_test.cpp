@@ -24,11 +24,16 @@ protected:
         fwtest::ShowActive(*form);
         form->eNaziv->SetFocus();
     }
+    // What the handlers record; members, so that they outlive the form the fixture frees.
+    bool activeInOnShow = false;
+    std::vector<std::string> order;
+    std::map<std::string, int> entered;
+    int f5 = 0, ctrlF3 = 0, f2 = 0, returns = 0;
+    std::vector<std::uint16_t> reached;
     std::unique_ptr<DataForm> form;
 };
 
 TEST_F(MyFormTest, OpensItsTablesOnShowBeforeTheDesignersHandler) {
-    bool activeInOnShow = false;
     form->OnShow = [&](fw::Component& sender) {
         EXPECT_EQ(&sender, form.get());
         activeInOnShow = form->tPartner->Active();
@@ -57,7 +62,6 @@ TEST_F(MyFormTest, CloseQueryRefusedByTheDesignerNeitherFlushesNorMovesTheFocus)
 }
 
 TEST_F(MyFormTest, RunsTheDesignersKeyHandlersInTheirPlace) {
-    std::vector<std::string> order;
     form->OnKeyDown = [&](fw::Component&, std::uint16_t& key, fw::Shift) {
         order.push_back("down " + std::to_string(key));
     };
@@ -104,7 +108,6 @@ TEST_F(MyFormTest, AltArrowsMoveSpatially) {
 }
 
 TEST_F(MyFormTest, CtrlEscVisitsEveryTabStopOnceAndEndsWhereItStarted) {
-    std::map<std::string, int> entered;
     for (fw::Control* c :
          std::vector<fw::Control*>{form->eNaziv, form->eMjesto, form->eDesno, form->gPartner, form->bSpremi})
         c->OnEnter = [&entered, c](fw::Component&) { ++entered[c->Name()]; };
@@ -150,7 +153,6 @@ TEST_F(MyFormTest, GridLeftAndRightLeaveTheGrid) {
 }
 
 TEST_F(MyFormTest, FunctionKeysCallTheirProceduresAndF11ShowsTheMark) {
-    int f5 = 0, ctrlF3 = 0;
     kit::Kit.Plain[4] = [&] { ++f5; };
     kit::Kit.Ctrl[2] = [&] { ++ctrlF3; };
     ShowForm();
@@ -169,12 +171,10 @@ TEST_F(MyFormTest, FunctionKeysCallTheirProceduresAndF11ShowsTheMark) {
 }
 
 TEST_F(MyFormTest, F2WithoutAProcedurePassesToTheControl) {
-    std::vector<std::uint16_t> reached;
     form->eNaziv->OnKeyDown = [&](fw::Component&, std::uint16_t& key, fw::Shift) { reached.push_back(key); };
     ShowForm();
     Key(*form, Qt::Key_F2);
     EXPECT_EQ(reached, (std::vector<std::uint16_t>{fw::VK_F2}));
-    int f2 = 0;
     kit::Kit.Plain[1] = [&] { ++f2; };
     Key(*form, Qt::Key_F2);
     EXPECT_EQ(f2, 1);
@@ -237,7 +237,6 @@ TEST_F(CodeListFormTest, KitControlsKeepTheirArrowsAndEnter) {
 TEST_F(MyFormTest, CheckBoxAnswersEnterWithOnReturnAndMovesOnArrows) {
     auto* box = new kit::TMyCheckBox(form.get(), form.get());
     box->SetBounds(200, 50, 100, 24);
-    int returns = 0;
     box->OnReturn = [&](fw::Component&) { ++returns; };
     ShowForm();
     box->SetFocus();
