@@ -110,7 +110,7 @@ TEST_F(MyFormTest, AltArrowsMoveSpatially) {
 TEST_F(MyFormTest, CtrlEscVisitsEveryTabStopOnceAndEndsWhereItStarted) {
     for (fw::Control* c :
          std::vector<fw::Control*>{form->eNaziv, form->eMjesto, form->eDesno, form->gPartner, form->bSpremi})
-        c->OnEnter = [&entered, c](fw::Component&) { ++entered[c->Name()]; };
+        c->OnEnter = [this, c](fw::Component&) { ++entered[c->Name()]; };
     ShowForm();
     entered.clear();
     Key(*form, Qt::Key_Escape, Qt::ControlModifier);
