@@ -76,13 +76,6 @@ int CountControls(const fw::Control* control) {
 
 namespace {
 
-void spatial(std::uint16_t key, fw::Control* c) {
-    if (key == fw::VK_LEFT) app::MoveFocusLeft(c);
-    if (key == fw::VK_RIGHT) app::MoveFocusRight(c);
-    if (key == fw::VK_UP) app::MoveFocusUp(c);
-    if (key == fw::VK_DOWN) app::MoveFocusDown(c);
-}
-
 bool codeListKeys(fw::Form& form, std::uint16_t& key, fw::Shift shift, fw::Control* home, fw::Control* end,
                   bool swap) {
     fw::Control* active = form.ActiveControl();
@@ -107,7 +100,7 @@ bool codeListKeys(fw::Form& form, std::uint16_t& key, fw::Shift shift, fw::Contr
     if (shift == fw::ssAlt && fw::IsArrowKey(key)) {
         const std::uint16_t arrow = key;
         key = 0;
-        spatial(arrow, active);
+        MoveFocusByArrow(arrow, active);
         return false;
     }
     if ((key == fw::VK_LEFT || key == fw::VK_RIGHT) && dynamic_cast<fw::Grid*>(active)) {
@@ -124,6 +117,25 @@ bool codeListKeys(fw::Form& form, std::uint16_t& key, fw::Shift shift, fw::Contr
 }
 
 } // namespace
+
+bool MoveFocusByArrow(std::uint16_t key, fw::Control* control) {
+    switch (key) {
+    case fw::VK_LEFT:
+        app::MoveFocusLeft(control);
+        return true;
+    case fw::VK_RIGHT:
+        app::MoveFocusRight(control);
+        return true;
+    case fw::VK_UP:
+        app::MoveFocusUp(control);
+        return true;
+    case fw::VK_DOWN:
+        app::MoveFocusDown(control);
+        return true;
+    default:
+        return false;
+    }
+}
 
 bool CodeListKeyDown(fw::Form* form, std::uint16_t& key, fw::Shift shift, fw::Control* homeControl,
                      fw::Control* endControl, bool swapGridArrows) {
