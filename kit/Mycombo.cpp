@@ -2,6 +2,7 @@
 
 #include "app/DBMine.h"
 #include "app/FocusNavigation.h"
+#include "app/OpenDbRegister.h"
 #include "app/ResPlus.h"
 #include "app/Splash.h"
 #include "fw/db/Session.h"
@@ -46,6 +47,9 @@ void InitializeKit() {
     SessionNameB = "Default";
     if (!OpenDbGlobal) OpenDbGlobal = makeRegister("Global");
     if (!OpenDbLokal) OpenDbLokal = makeRegister("Lokal");
+    // The register routines work on the kit's two tables.
+    app::OpenDbGlobal = OpenDbGlobal;
+    app::OpenDbLokal = OpenDbLokal;
 }
 
 void FinalizeKit() {
@@ -56,6 +60,8 @@ void FinalizeKit() {
 }
 
 void FreeKit() {
+    if (app::OpenDbGlobal == OpenDbGlobal) app::OpenDbGlobal = nullptr;
+    if (app::OpenDbLokal == OpenDbLokal) app::OpenDbLokal = nullptr;
     delete OpenDbGlobal;
     delete OpenDbLokal;
     OpenDbGlobal = OpenDbLokal = nullptr;

@@ -2,6 +2,7 @@
 // A program folder with "global/" and "lokal/" databases, the kit started, a register that keeps its
 // "Open" counts and "Changed" marks in memory, and a test data form with a table.
 
+#include "app/DataSetServices.h"
 #include "app/DBMine.h"
 #include "app/FormOpener.h"
 #include "app/ResPlus.h"
@@ -9,6 +10,7 @@
 #include "app/Settings.h"
 #include "app/Splash.h"
 #include "app/Useful.h"
+#include "app/WBegin.h"
 #include "base/Text.h"
 #include "fw/db/FieldClasses.h"
 #include "fw/db/Session.h"
@@ -48,6 +50,8 @@ protected:
         std::filesystem::create_directories(folder / "lokal");
         Connect(global, "Global", folder / "global");
         Connect(lokal, "Lokal", folder / "lokal");
+        app::GlobalFolder = (folder / "global").string() + "/";
+        app::LokalFolder = (folder / "lokal").string() + "/";
         app::ResetRegistry();
         app::MaxOpenTables = 100;
         app::MultiUser = false;
@@ -78,9 +82,7 @@ protected:
         s.TableOpenCount = [this](fw::TDataSet& ds) { return reg.Open[MemoryRegister::Key(ds)]; };
     }
     ~KitTest() override {
-        app::FlushTableProc = [](fw::TDataSet& ds) {
-            if (auto* t = dynamic_cast<fw::TTable*>(&ds)) t->SaveChanges();
-        };
+        app::FlushTableProc = [](fw::TDataSet& ds) { app::FlushTable(&ds); };
         kit::ResetTableServices();
         app::ClearFormRegistries();
         app::ResetFreeResourceReaders();
