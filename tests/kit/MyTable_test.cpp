@@ -1,5 +1,7 @@
 #include "tests/kit/KitFixture.h"
 
+#include "app/EngineTables.h"
+#include "app/TableEngine.h"
 #include "app/TableFiles.h"
 #include "engine/Engine.h"
 
@@ -329,6 +331,52 @@ TEST_F(RegisterTest, LeavesARegisterAnotherUserHoldsAlone) {
     EXPECT_TRUE(reg.Calls.empty());
     r.Close();
     other.Close();
+}
+
+// The kit table on the shell's own "OPEN.DB" register.
+class RealRegisterTest : public MyTableTest {
+protected:
+    RealRegisterTest() {
+        kit::ResetTableServices();
+        app::SetTableEngine(&app::FileTableEngine());
+        app::InstallTableSets();
+        MakeTable("Global", "TESTNI.DB");
+    }
+    ~RealRegisterTest() override {
+        kit::OpenDbGlobal->Close();
+        kit::OpenDbLokal->Close();
+        for (app::Folder f : {app::Folder::Global, app::Folder::Lokal, app::Folder::Link})
+            app::HooksOf(f) = app::FolderHooks();
+    }
+    // {Open, Changed} of the table's register row as another open of "OPEN.DB" reads it; {-1, false} without.
+    std::pair<int, bool> Row(const std::string& file) {
+        fw::TTable t;
+        t.SetDatabaseName((folder / "global").string());
+        t.SetTableName("OPEN.DB");
+        t.Open();
+        if (!t.FindKey({engine::Value::Text(file)})) return {-1, false};
+        return {static_cast<int>(t.FieldByName("Open").AsInteger()), t.FieldByName("Changed").AsBoolean()};
+    }
+};
+
+TEST_F(RealRegisterTest, PostsAndDeletesMarkTheRowClosingCountsItOff) {
+    kit::TMyTable t;
+    Setup(t, "Global", "TESTNI.DB");
+    t.FreeToModify = true;
+    t.Open();
+    EXPECT_EQ(Row("TESTNI.DB"), std::make_pair(1, false));
+    AddRows(t, {{1, "A"}, {2, "B"}});
+    EXPECT_EQ(Row("TESTNI.DB"), std::make_pair(1, true));
+    t.First();
+    t.Delete();
+    EXPECT_EQ(Row("TESTNI.DB"), std::make_pair(1, true));
+    t.Close();
+    EXPECT_EQ(Row("TESTNI.DB").first, 0);
+    // The next first opener starts the row unchanged.
+    t.Open();
+    EXPECT_EQ(Row("TESTNI.DB"), std::make_pair(1, false));
+    t.Close();
+    EXPECT_EQ(Row("TESTNI.DB").first, 0);
 }
 
 // Another program instance holds the register open (shared) until it is told to close it.
