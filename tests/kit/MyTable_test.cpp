@@ -1,5 +1,6 @@
 #include "tests/kit/KitFixture.h"
 
+#include "app/DataSetServices.h"
 #include "app/EngineTables.h"
 #include "app/TableEngine.h"
 #include "app/TableFiles.h"
@@ -211,6 +212,24 @@ TEST_F(KontaTest, RefusesAnAccountChangeWithLinkedData) {
                            "Nije dozvoljena promjena konta,\r\njer postoje podaci vezani uz konto."}));
     t.Cancel();
     EXPECT_EQ(t.FieldByName("Code").AsInteger(), 1100);
+}
+
+TEST_F(KontaTest, TheSaveActionDoesNotRetryARefusal) {
+    Add("100");
+    t.Edit();
+    t.FieldByName("Items").SetAsInteger(2);
+    t.Post();
+    int posts = 0;
+    t.BeforePost = [&](fw::TDataSet&) { ++posts; };
+    t.Edit();
+    t.FieldByName("Konto").SetAsString("200");
+    EXPECT_ANY_THROW(app::PostAndAppend(&t));
+    EXPECT_EQ(posts, 1);
+    EXPECT_EQ(Shown(), (std::vector<std::string>{
+                           "Nije dozvoljena promjena konta,\r\njer postoje podaci vezani uz konto."}));
+    EXPECT_TRUE(std::none_of(dialogs.Calls.begin(), dialogs.Calls.end(),
+                             [](const app::DialogCall& c) { return c.Kind == app::DialogKind::YesNo; }));
+    t.BeforePost = nullptr;
 }
 
 TEST_F(KontaTest, RefusesAnAccountThatIsNoShortNumber) {
