@@ -34,6 +34,7 @@ int FailingForm::failures = 0;
 
 DataForm* Podaci = nullptr;
 DataForm* Drugi = nullptr;
+DataForm* Treci = nullptr;
 FailingForm* Neuspjeh = nullptr;
 
 class FormOpenerTest : public KitTest {
@@ -43,13 +44,13 @@ protected:
         caller.reset(fw::CreateForm<CallerForm>(nullptr));
         fwtest::ShowActive(*caller);
         caller->eB->SetFocus();
-        Podaci = Drugi = nullptr;
+        Podaci = Drugi = Treci = nullptr;
         Neuspjeh = nullptr;
     }
     ~FormOpenerTest() override {
-        for (fw::Form* f : std::vector<fw::Form*>{Podaci, Drugi, Neuspjeh})
+        for (fw::Form* f : std::vector<fw::Form*>{Podaci, Drugi, Treci, Neuspjeh})
             delete f;
-        Podaci = Drugi = nullptr;
+        Podaci = Drugi = Treci = nullptr;
         Neuspjeh = nullptr;
     }
     // Opens the data form modally through its opener and closes it with Esc once it shows.
@@ -187,6 +188,25 @@ TEST_F(FormOpenerTest, AnOpenModelessFormIsBroughtForwardNotOpenedAgain) {
     app::OpenForm<DataForm>(Podaci, caller.get());
     EXPECT_TRUE(app::ReleasableRegistry.empty());
     Podaci->Close();
+}
+
+TEST_F(FormOpenerTest, ACallerOpeningAnotherFormClosesTheOneItOpenedBefore) {
+    app::CommonSettings.Resources.LoadMode = 2;
+    app::OpenForm<DataForm>(Podaci, caller.get());
+    app::OpenForm<DataForm>(Drugi, Podaci);
+    ASSERT_TRUE(Drugi->isVisible());
+    ASSERT_EQ(app::FormRegistry.size(), 2u);
+    EXPECT_EQ(app::FormRegistry[0].CompanionForm.Get(), Drugi);
+    app::OpenForm<DataForm>(Treci, Podaci);
+    EXPECT_FALSE(Drugi->isVisible());
+    EXPECT_TRUE(Treci->isVisible());
+    ASSERT_EQ(app::FormRegistry.size(), 2u);
+    EXPECT_EQ(app::FormRegistry[1].Form.Get(), Treci);
+    EXPECT_EQ(app::FormRegistry[0].CompanionForm.Get(), Treci);
+    Treci->Close();
+    EXPECT_EQ(app::FormRegistry[0].CompanionForm.Get(), nullptr);
+    Podaci->Close();
+    EXPECT_TRUE(app::FormRegistry.empty());
 }
 
 TEST_F(FormOpenerTest, AHiddenOpenFormBeeps) {
