@@ -1,5 +1,7 @@
 #include "tests/kit/KitFixture.h"
 
+#include "app/OpenDbRegister.h"
+
 namespace kittest {
 namespace {
 
@@ -76,6 +78,24 @@ TEST_F(FormTablesTest, ShutdownClosesEveryTableAndDatabase) {
     EXPECT_EQ(reg.Open["PARTNER.DB"], 0);
     EXPECT_EQ(reg.Open["ROBA.DB"], 0);
     EXPECT_FALSE(global.Connected());
+}
+
+TEST_F(FormTablesTest, TheKitStartsWithItsHooksAndRegisters) {
+    ASSERT_NE(kit::OpenDbGlobal, nullptr);
+    EXPECT_EQ(app::OpenDbGlobal, kit::OpenDbGlobal);
+    EXPECT_EQ(app::OpenDbLokal, kit::OpenDbLokal);
+    EXPECT_EQ(kit::OpenDbGlobal->TableName(), "OPEN.DB");
+    EXPECT_EQ(kit::OpenDbLokal->DatabaseName(), "Lokal");
+    EXPECT_TRUE(kit::OpenDbGlobal->FreeToModify);
+    EXPECT_FALSE(kit::OpenDbGlobal->Active());
+    EXPECT_EQ(kit::SessionNameA, "Default");
+    EXPECT_EQ(kit::SessionNameB, "Default");
+    EXPECT_TRUE(app::FormCreationHook);
+    EXPECT_TRUE(app::FormShowingHook);
+    kit::FinalizeKit();
+    EXPECT_TRUE(kit::SessionNameA.empty());
+    EXPECT_NE(kit::OpenDbGlobal, nullptr) << "closed, not freed";
+    kit::InitializeKit();
 }
 
 } // namespace

@@ -120,6 +120,23 @@ TEST_F(MyFormTest, CtrlEscVisitsEveryTabStopOnceAndEndsWhereItStarted) {
     EXPECT_TRUE(form->isVisible());
 }
 
+// An edit that never lets the focus go.
+class StubbornEdit : public fw::Edit {
+public:
+    using fw::Edit::Edit;
+    void ExitCheck() override { throw base::Abort(); }
+};
+
+TEST_F(MyFormTest, CtrlEscEndsAfterOneCycleWhenAControlKeepsTheFocus) {
+    auto* stubborn = new StubbornEdit(form.get(), form.get());
+    stubborn->SetBounds(200, 50, 100, 24);
+    ShowForm();
+    stubborn->SetFocus();
+    Key(*form, Qt::Key_Escape, Qt::ControlModifier);
+    EXPECT_EQ(form->ActiveControl(), stubborn);
+    EXPECT_TRUE(form->isVisible());
+}
+
 TEST_F(MyFormTest, EscClosesTheForm) {
     ShowForm();
     Key(*form, Qt::Key_Escape);
