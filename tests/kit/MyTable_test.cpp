@@ -135,6 +135,19 @@ TEST_F(MyTableTest, RefusesInsertsPostsAndDeletesItsSwitchesForbid) {
     t.Close();
 }
 
+TEST_F(MyTableTest, AParkedTableIsReleasedForGoodWhenFreed) {
+    auto t = std::make_unique<kit::TMyTable>();
+    Setup(*t, "Global", "PARTNER.DB");
+    t->Open();
+    app::CloseKeepingHandle(*t);
+    ASSERT_TRUE(t->Parked());
+    EXPECT_EQ(reg.Open["PARTNER.DB"], 1);
+    EXPECT_EQ(app::OpenListCount(), 1);
+    t.reset();
+    EXPECT_EQ(reg.Open["PARTNER.DB"], 0);
+    EXPECT_EQ(app::OpenListCount(), 0);
+}
+
 TEST_F(MyTableTest, KeepsCodesWithLinkedItems) {
     fw::TTable make;
     make.SetDatabaseName("Global");
