@@ -3,10 +3,25 @@
 #include "fw/ui/Application.h"
 
 #include <memory>
+#include <QProxyStyle>
 
 namespace kit {
 
 std::string WorkOrderPassword;
+
+namespace {
+
+// Hides the typed text with "*" rather than the style's bullet.
+class StarPasswordStyle : public QProxyStyle {
+public:
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returnData) const override {
+        if (hint == SH_LineEdit_PasswordCharacter) return '*';
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+};
+
+} // namespace
 
 TNalozi_Password::TNalozi_Password(fw::Component* owner) : fw::Form(owner) {
     SetName("Nalozi_Password");
@@ -19,6 +34,9 @@ TNalozi_Password::TNalozi_Password(fw::Component* owner) : fw::Form(owner) {
     eSifra->SetName("eSifra");
     eSifra->SetBounds(10, 10, 180, 24);
     eSifra->SetPasswordChar('*');
+    auto* star = new StarPasswordStyle();
+    star->setParent(this);
+    eSifra->setStyle(star);
     bOK = new fw::Button(this, this);
     bOK->SetName("bOK");
     bOK->SetCaption("O K");

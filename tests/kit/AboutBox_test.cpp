@@ -63,6 +63,7 @@ protected:
                  ASSERT_NE(prompt, nullptr);
                  EXPECT_EQ(prompt->Caption().toStdString(), "Šifra:");
                  EXPECT_EQ(prompt->eSifra->echoMode(), QLineEdit::Password);
+                 EXPECT_EQ(prompt->eSifra->style()->styleHint(QStyle::SH_LineEdit_PasswordCharacter), '*');
                  f(*prompt);
              });
         return kit::AskWorkOrderPassword();
