@@ -1,0 +1,150 @@
+#pragma once
+// Forms created on demand and shown over their caller: the opener pattern, ShowForm with the TagState
+// protocol, the registries of open and releasable forms, and the services that open, flush and close the
+// tables of a form and of the whole program.
+
+#include "fw/ui/Application.h"
+#include "fw/ui/Form.h"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace fw {
+class TDataSet;
+class TSession;
+} // namespace fw
+
+namespace app {
+
+class TMyTableX;
+
+// The address of a unit's form variable, whatever the form's class: the registries keep these, so a form
+// freed by the resource guard reads nil through its variable.
+class FormVariable {
+public:
+    FormVariable() = default;
+    template <class T>
+    FormVariable(T*& variable) : address_(&variable), get_(&getOf<T>), clear_(&clearOf<T>) {}
+
+    bool IsNull() const { return address_ == nullptr; }
+    fw::Form* Get() const { return address_ ? get_(address_) : nullptr; }
+    void Clear() const {
+        if (address_) clear_(address_);
+    }
+    bool operator==(const FormVariable& other) const { return address_ == other.address_; }
+
+private:
+    template <class T> static fw::Form* getOf(void* a) { return *static_cast<T**>(a); }
+    template <class T> static void clearOf(void* a) { *static_cast<T**>(a) = nullptr; }
+    void* address_ = nullptr;
+    fw::Form* (*get_)(void*) = nullptr;
+    void (*clear_)(void*) = nullptr;
+};
+
+// What the shell needs to know of the kit's base form and table without depending on the kit.
+class KitForm {
+public:
+    virtual ~KitForm() = default;
+    // The form's active control is one of the kit's data controls.
+    virtual bool ActiveControlIsKit() const = 0;
+};
+// A data component of a form (table, database, data source, field): the form-table walks run over the
+// trailing run of these among the form's components.
+class DataComponent {
+public:
+    virtual ~DataComponent() = default;
+    // The kit table behind the component, nullptr for the other data components.
+    virtual TMyTableX* KitTable() { return nullptr; }
+};
+
+// The most entries either registry holds.
+inline constexpr std::size_t MaxRegistryEntries = 255;
+// The most tables one form-table walk takes.
+inline constexpr std::size_t MaxFormTables = 128;
+
+struct FormRegistryEntry {
+    FormVariable Form;
+    FormVariable CompanionForm;               // the form last opened (modeless) from this one
+    std::vector<FormVariable> HiddenFormList; // forms hidden so that this one could show
+};
+extern std::vector<FormRegistryEntry> FormRegistry;
+// Forms that closed and may be freed by the resource guard; no duplicates.
+extern std::vector<FormVariable> ReleasableRegistry;
+
+// The two hooks every opener calls; the kit's start-up points them at BeginFormCreation and ShowForm.
+extern std::function<void()> FormCreationHook;
+extern std::function<void(FormVariable form, fw::Form* caller)> FormShowingHook;
+
+void ShowForm(FormVariable form, fw::Form* caller);
+template <class T> void ShowForm(T*& form, fw::Form* caller) {
+    ShowForm(FormVariable(form), caller);
+}
+void ReleaseForm(fw::Form* form);
+void UnregisterReleasable(const fw::Form* form);
+// Drops every entry of both registries (start-up and tests).
+void ClearFormRegistries();
+
+// Creates the form (owner: the application) when its variable is nil, retrying through the resource guard
+// while it frees something; `prepare` stores the opener's arguments in the form; then the showing hook.
+void CreateFormWithRetry(fw::Form* caller, const std::function<fw::Form*()>& create, FormVariable variable);
+template <class T>
+void OpenForm(T*& variable, fw::Form* caller, const std::function<void(T&)>& prepare = {}) {
+    if (!variable) {
+        if (FormCreationHook) FormCreationHook();
+        CreateFormWithRetry(
+            caller,
+            [&]() -> fw::Form* {
+                variable = fw::CreateForm<T>(&fw::Application::Instance());
+                return variable;
+            },
+            FormVariable(variable));
+    }
+    if (variable && prepare) prepare(*variable);
+    if (FormShowingHook) FormShowingHook(FormVariable(variable), caller);
+}
+
+// The TagState protocol of DoShow, DoHide, Activate and Close for every form (installed at start-up).
+void InstallFormBehaviour();
+
+// --- the tables of a form
+
+// Closes a table softly: it stays open underneath as an idle table of its slot.
+void CloseTable(TMyTableX& table);
+// The kit tables of the trailing run of data components of the form, last component first.
+std::vector<TMyTableX*> FormTables(const fw::Form& form);
+bool LoadFormTables(fw::Form* form, bool thenClose);
+bool LoadFormTablesCancelable(fw::Form* form, bool thenClose);
+bool OpenFormTables(fw::Form* form);
+bool OpenFormTablesCancelable(fw::Form* form);
+bool OpenCloseFormTables(fw::Form* form);
+void CloseFormTables(fw::Form* form);
+void CloseAllFormTables(fw::Form* form);
+void FlushFormTables(fw::Form* form);
+void FlushAllTables();
+void CloseAllDatabases();
+
+// Writes a table's changes to its files: the dataset services' FlushTable, replaceable for tests.
+extern std::function<void(fw::TDataSet& dataSet)> FlushTableProc;
+void FlushOneTable(fw::TDataSet& dataSet);
+// An open failure that closing an idle table may cure (out of memory, file handles).
+extern std::function<bool(const std::exception& e)> IsResourceShortage;
+// The second session whose datasets the table services walk (none by default).
+extern fw::TSession* KitSessionB;
+
+bool LimitOpenTables(fw::TDataSet& dataSet);
+bool CloseOneOpenTable(fw::TDataSet& dataSet);
+bool CloseOneTableIn(fw::TSession* session, const std::string& databaseName, fw::TSession* otherSession,
+                     const std::string& otherName);
+
+// --- keys
+
+// Set by the kit's key handling when the key must not move the focus on Enter.
+extern bool KeyHandled;
+// Reads whether the form's active control is a kit control; forms that are not kit forms answer false.
+bool ActiveControlIsKit(const fw::Form& form);
+bool EnterAsTab(fw::Form* form, std::uint8_t& key);
+void SelectAllText(fw::Control* control);
+
+} // namespace app

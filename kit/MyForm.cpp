@@ -1,0 +1,291 @@
+#include "kit/MyForm.h"
+
+#include "app/FocusNavigation.h"
+#include "app/Hints.h"
+#include "app/ResPlus.h"
+#include "fw/ui/Grid.h"
+#include "fw/ui/Guard.h"
+#include "fw/ui/StdCtrls.h"
+#include "kit/KitButtons.h"
+#include "kit/Mycombo.h"
+
+#include <QPainter>
+#include <QPointer>
+#include <QTimer>
+
+namespace kit {
+
+TMyForm::TMyForm(fw::Component* owner) : fw::Form(owner) {
+    KeyPreview = true;
+    app::PreCreationChecks(this);
+}
+
+TMyForm::~TMyForm() {
+    fw::Guarded([&] { app::CloseAllFormTables(this); });
+    if (counted_) {
+        app::ResourceGuardState& g = app::ResourceGuard;
+        --g.FormTotal;
+        g.ControlTotal -= countedControls_;
+        g.ComponentTotal -= countedComponents_;
+    }
+    app::UnregisterReleasable(this);
+}
+
+void TMyForm::AfterCreate() {
+    fw::Form::AfterCreate();
+    app::ResourceGuardState& g = app::ResourceGuard;
+    countedControls_ = CountControls(this);
+    countedComponents_ = ComponentCount();
+    ++g.FormTotal;
+    g.ControlTotal += countedControls_;
+    g.ComponentTotal += countedComponents_;
+    counted_ = true;
+    app::PostCreationChecks(this);
+    SetTag(1);
+    SavedActiveControl = ActiveControl();
+    SavedClientWidth = ClientWidth();
+    SavedClientHeight = ClientHeight();
+    MayResizeWidth = false;
+    MayResizeHeight = true;
+}
+
+bool TMyForm::ActiveControlIsKit() const {
+    return dynamic_cast<KitControl*>(ActiveControl()) != nullptr;
+}
+
+// ------------------------------------------------------------------------------------------- events
+
+void TMyForm::FormShow(fw::Component& sender) {
+    app::CloseHint();
+    if ((Tag() & fw::TagTablesOpening) == 0) app::OpenFormTables(this);
+    if (app::ResourceGuard.GuardPercentMode && app::Usage() < 2) app::RunningThresholdLoops(this);
+    app::ReleaseHook();
+    if (SavedActiveControl) SavedActiveControl->SetFocus();
+    if (OnShow) OnShow(sender);
+}
+
+void TMyForm::FormActivate(fw::Component& sender) {
+    app::CloseHint();
+    if ((Tag() & fw::TagTablesOpening) == 0) app::OpenFormTables(this);
+    app::SelectAllText(ActiveControl());
+    if (OnActivate) OnActivate(sender);
+}
+
+void TMyForm::FormResize(fw::Component& sender) {
+    app::CloseHint();
+    if (SavedClientWidth > 0) {
+        if (!MayResizeWidth && ClientWidth() != SavedClientWidth) SetClientWidth(SavedClientWidth);
+        if (!MayResizeHeight && ClientHeight() != SavedClientHeight) SetClientHeight(SavedClientHeight);
+    }
+    if (OnResize) OnResize(sender);
+}
+
+void TMyForm::FormCloseQuery(fw::Component& sender, bool& canClose) {
+    app::CloseHint();
+    if (OnCloseQuery) OnCloseQuery(sender, canClose);
+    if (!canClose) return;
+    if (SavedActiveControl) SavedActiveControl->SetFocus();
+    app::FlushFormTables(this);
+}
+
+void TMyForm::FormClose(fw::Component& sender, fw::CloseAction& action) {
+    app::CloseHint();
+    app::ReleaseForm(this);
+    app::ReleaseHook();
+    if (OnClose) OnClose(sender, action);
+}
+
+void TMyForm::FormKeyPress(fw::Component& sender, std::uint8_t& key) {
+    // A kit check box that answers Enter itself (OnReturn) is not moved from as well.
+    auto* box = dynamic_cast<TMyCheckBox*>(ActiveControl());
+    if (!(key == 13 && box && box->OnReturn)) app::EnterAsTab(this, key);
+    if (OnKeyPress) OnKeyPress(sender, key);
+}
+
+// ------------------------------------------------------------------------------------------- keys
+
+namespace {
+
+bool isButton(const fw::Control* c) {
+    return dynamic_cast<const fw::Button*>(c) != nullptr;
+}
+bool isGridOrGroup(const fw::Control* c) {
+    return dynamic_cast<const fw::Grid*>(c) || dynamic_cast<const fw::GroupBox*>(c);
+}
+bool isEdit(const fw::Control* c) {
+    return dynamic_cast<const fw::Edit*>(c) != nullptr;
+}
+
+const FunctionKeyProc* functionKeyProc(std::uint16_t key, fw::Shift shift) {
+    const int index = key - fw::VK_F1;
+    switch (shift) {
+    case fw::ssNone:
+        return &Kit.Plain[static_cast<std::size_t>(index)];
+    case fw::ssShift:
+        return &Kit.Shifted[static_cast<std::size_t>(index)];
+    case fw::ssCtrl:
+        return &Kit.Ctrl[static_cast<std::size_t>(index)];
+    case fw::ssAlt:
+        return &Kit.Alt[static_cast<std::size_t>(index)];
+    default:
+        return nullptr;
+    }
+}
+
+} // namespace
+
+void TMyForm::WalkTabCycle() {
+    fw::Control* start = ActiveControl();
+    std::vector<fw::Control*> list;
+    GetTabOrderList(list);
+    // One full cycle at most: a start outside the cycle or a control that keeps the focus ends it.
+    for (std::size_t i = 0; i < list.size(); ++i) {
+        app::MoveFocus(ActiveControl(), true);
+        if (ActiveControl() == start) break;
+    }
+}
+
+bool TMyForm::KitKeys(std::uint16_t& key, fw::Shift shift) {
+    fw::Control* active = ActiveControl();
+    const bool other = shift != fw::ssShift && shift != fw::ssCtrl && shift != fw::ssAlt;
+    if (key >= fw::VK_F1 && key <= fw::VK_F12) {
+        if (key == fw::VK_F11 && shift == fw::ssNone) {
+            key = 0;
+            ShowFocusMark(active);
+            return false;
+        }
+        const FunctionKeyProc* proc = functionKeyProc(key, shift);
+        if (proc && *proc) {
+            (*proc)();
+            key = 0;
+        }
+        return false;
+    }
+    if (key == fw::VK_ESCAPE && shift == fw::ssNone) {
+        key = 0;
+        Close();
+        return true;
+    }
+    if (key == fw::VK_RETURN && shift == fw::ssShift) return true;
+    if (key == fw::VK_ESCAPE && shift == fw::ssCtrl) {
+        key = 0;
+        WalkTabCycle();
+        return true;
+    }
+    if ((key == fw::VK_UP || key == fw::VK_DOWN) && shift == fw::ssCtrl) {
+        const bool forward = key == fw::VK_DOWN;
+        key = 0;
+        app::MoveFocus(active, forward);
+        return true;
+    }
+    if (fw::IsArrowKey(key) && shift == fw::ssAlt) {
+        MoveFocusByArrow(key, active);
+        key = 0;
+        return false;
+    }
+    if ((key == fw::VK_LEFT || key == fw::VK_RIGHT) && other && isGridOrGroup(active)) {
+        const bool forward = key == fw::VK_RIGHT;
+        key = 0;
+        app::MoveFocus(active, forward);
+        return true;
+    }
+    if (key == fw::VK_RETURN && shift == fw::ssNone && isButton(active)) {
+        key = 0;
+        active->Click();
+        // The click answered Enter: Enter-as-Tab must not move the focus afterwards as well.
+        return true;
+    }
+    if ((key == fw::VK_UP || key == fw::VK_DOWN) && other && ActiveControlNotKit(this) && isEdit(active)) {
+        const bool forward = key == fw::VK_DOWN;
+        key = 0;
+        app::MoveFocus(active, forward);
+        return true;
+    }
+    return false;
+}
+
+void TMyForm::FormKeyDown(fw::Component& sender, std::uint16_t& key, fw::Shift shift) {
+    KeyHandled = false;
+    if (OnKeyDown) OnKeyDown(sender, key, shift);
+    if (KeyHandled) return;
+    QPointer<QWidget> alive(this);
+    KeyHandled = KitKeys(key, shift);
+    if (alive && key != 0) DeferredDialogKey(key, shift);
+}
+
+bool TMyForm::DialogKey(std::uint16_t key, fw::Shift shift) {
+    if (key == fw::VK_TAB) return fw::Form::DialogKey(key, shift);
+    return false;
+}
+
+void TMyForm::DeferredDialogKey(std::uint16_t& key, fw::Shift shift) {
+    if (shift & (fw::ssCtrl | fw::ssAlt)) return;
+    if (key != fw::VK_RETURN && key != fw::VK_ESCAPE && !fw::IsArrowKey(key)) return;
+    if (fw::Control* a = ActiveControl()) {
+        if (fw::IsArrowKey(key) && a->Tag() >= fw::TagOwnArrowKeys) return;
+        if (a->WantsKey(key, shift)) return;
+    }
+    if (fw::Form::DialogKey(key, shift)) key = 0;
+}
+
+// ------------------------------------------------------------------------------------------- focus mark
+
+namespace {
+
+int phasesLeft = 0;
+
+// Painted over the control: the frame, the cross-hair and the disc, yellow and red by turns.
+class FocusMark : public QWidget {
+public:
+    explicit FocusMark(QWidget* over) : QWidget(over) {
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+        setGeometry(over->rect());
+        connect(&timer_, &QTimer::timeout, this, [this] { Tick(); });
+        timer_.start(55);
+        phasesLeft = 6;
+        show();
+        raise();
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        const int w = width(), h = height();
+        const int r = std::clamp(std::min(h / 3, w / 3), 7, 13);
+        const int x0 = std::max(1, (w - 2 * r) / 2), y0 = std::max(1, (h - 2 * r) / 2);
+        const bool first = phasesLeft % 2 == 0;
+        const QColor pen = first ? Qt::yellow : Qt::red, fill = first ? Qt::red : Qt::yellow;
+        QPainter p(this);
+        p.setPen(QPen(pen, 1));
+        p.drawPolyline(
+            QPolygon({QPoint(1, 1), QPoint(1, h - 2), QPoint(w - 2, h - 2), QPoint(w - 2, 1), QPoint(1, 1)}));
+        p.drawLine(1, h / 2, w - 2, h / 2);
+        p.drawLine(w / 2, 1, w / 2, h - 2);
+        p.setBrush(fill);
+        p.drawEllipse(QRect(QPoint(x0, y0), QPoint(w - x0, h - y0)));
+    }
+
+private:
+    void Tick() {
+        if (--phasesLeft <= 0) {
+            timer_.stop();
+            deleteLater();
+            return;
+        }
+        update();
+    }
+    QTimer timer_;
+};
+
+} // namespace
+
+void ShowFocusMark(fw::Control* control) {
+    fw::MessageBeep(0);
+    if (!control || !control->Widget().isVisible()) return;
+    new FocusMark(&control->Widget());
+}
+
+int FocusMarkPhasesLeft() {
+    return phasesLeft;
+}
+
+} // namespace kit

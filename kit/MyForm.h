@@ -1,0 +1,69 @@
+#pragma once
+// TMyForm: the base form of every data form. Its tables open when it shows and are flushed and released
+// when it closes, the resource guard counts it, its client width stays as designed, and it owns the kit's
+// keyboard model. The designer's handlers live in the re-published events and run inside the kit's.
+
+#include "app/FormOpener.h"
+#include "fw/db/DataSet.h"
+#include "fw/ui/Form.h"
+
+namespace kit {
+
+class TMyForm : public fw::Form, public app::KitForm {
+public:
+    explicit TMyForm(fw::Component* owner);
+    ~TMyForm() override;
+
+    // The designer's handlers.
+    fw::NotifyEvent OnActivate;
+    fw::CloseEvent OnClose;
+    fw::CloseQueryEvent OnCloseQuery;
+    fw::NotifyEvent OnShow;
+    fw::KeyPressEvent OnKeyPress;
+    fw::KeyEvent OnKeyDown;
+    fw::NotifyEvent OnResize;
+
+    fw::Control* SavedActiveControl = nullptr;
+    int SavedClientWidth = 0;
+    int SavedClientHeight = 0;
+    bool MayResizeWidth = false;
+    bool MayResizeHeight = true;
+    fw::TDataSet* BrowseTable = nullptr;
+
+    void FormShow(fw::Component& sender);
+    void FormActivate(fw::Component& sender);
+    void FormResize(fw::Component& sender);
+    void FormCloseQuery(fw::Component& sender, bool& canClose);
+    void FormClose(fw::Component& sender, fw::CloseAction& action);
+    void FormKeyDown(fw::Component& sender, std::uint16_t& key, fw::Shift shift);
+    void FormKeyPress(fw::Component& sender, std::uint8_t& key);
+
+    bool ActiveControlIsKit() const override;
+    void AfterCreate() override;
+    // Tab is the framework's; Enter, Esc and the arrows wait for the kit's key handling.
+    bool DialogKey(std::uint16_t key, fw::Shift shift) override;
+
+protected:
+    void ShowHook() override { FormShow(*this); }
+    void ActivateHook() override { FormActivate(*this); }
+    void ResizeHook() override { FormResize(*this); }
+    void CloseQueryHook(bool& canClose) override { FormCloseQuery(*this, canClose); }
+    void CloseHook(fw::CloseAction& action) override { FormClose(*this, action); }
+    void KeyDownHook(std::uint16_t& key, fw::Shift shift) override { FormKeyDown(*this, key, shift); }
+    void KeyPressHook(std::uint8_t& key) override { FormKeyPress(*this, key); }
+
+private:
+    bool KitKeys(std::uint16_t& key, fw::Shift shift);
+    void WalkTabCycle();
+    void DeferredDialogKey(std::uint16_t& key, fw::Shift shift);
+    bool counted_ = false;
+    int countedControls_ = 0;
+    int countedComponents_ = 0;
+};
+
+// F11: a short beep and a yellow and red cross-hair mark flashed three times over the control.
+void ShowFocusMark(fw::Control* control);
+// The flashes of the last mark still to come (tests).
+int FocusMarkPhasesLeft();
+
+} // namespace kit

@@ -1,0 +1,312 @@
+#include "kit/MyTable.h"
+
+#include "app/DataSetServices.h"
+#include "app/Dialogs.h"
+#include "app/FocusNavigation.h"
+#include "app/OpenDbRegister.h"
+#include "app/Splash.h"
+#include "base/Exceptions.h"
+#include "base/Text.h"
+#include "fw/db/FieldClasses.h"
+#include "fw/db/Session.h"
+#include "fw/ui/Guard.h"
+#include "kit/Mycombo.h"
+
+#include <cctype>
+
+namespace kit {
+
+TableServices KitTableServices;
+
+namespace {
+
+app::TMyTableX& mine(fw::TDataSet& ds) {
+    return dynamic_cast<app::TMyTableX&>(ds);
+}
+
+// An account is a number of at most 9 digits, so that "1" in front of it still fits a Code.
+bool validAccount(const std::string& konto) {
+    if (konto.empty() || konto.size() > 9) return false;
+    for (unsigned char c : konto)
+        if (!std::isdigit(c)) return false;
+    return true;
+}
+
+bool isIntegerField(const fw::TField* f) {
+    return dynamic_cast<const fw::TIntegerField*>(f) != nullptr;
+}
+
+} // namespace
+
+void ResetTableServices() {
+    TableServices& s = KitTableServices;
+    s.RegisterTableOpen = [](fw::TDataSet& ds) { app::RegisterTableOpen(mine(ds)); };
+    s.UnregisterTableOpen = [](fw::TDataSet& ds) { app::UnregisterTableOpen(mine(ds)); };
+    s.MarkTableChanged = [](fw::TDataSet& ds) { app::MarkTableChanged(mine(ds)); };
+    s.TableOpenCount = [](fw::TDataSet& ds) { return app::TableOpenCount(mine(ds)); };
+    s.InsertPostAllowed = [](fw::TDataSet& ds) { return app::InsertPostAllowed(&ds); };
+    s.CheckTableFull = [](fw::TDataSet& ds) { app::CheckTableFull(&mine(ds)); };
+    s.CheckTableQuick = [](fw::TDataSet& ds) { app::CheckTableQuick(&mine(ds)); };
+    s.CheckTablesOf = app::CheckTablesOf;
+    s.TableDefaultsOf = [](fw::TDataSet& ds) { return app::TableDefaultsOf(&mine(ds)); };
+    s.TableFieldSetupOf = [](fw::TDataSet& ds) { return app::TableFieldSetupOf(&mine(ds)); };
+}
+
+namespace {
+struct ServicesInit {
+    ServicesInit() { ResetTableServices(); }
+} servicesInit;
+} // namespace
+
+TMyTable::TMyTable(fw::Component* owner) : fw::Component(owner) {
+    AutoOpen = true;
+    AutoFlush = true;
+    FreeToModify = false;
+    FreeToDelete = true;
+    FreeToInsert = true;
+    auto bind = [this](void (TMyTable::*handler)(fw::TDataSet&)) {
+        return [this, handler](fw::TDataSet& ds) { (this->*handler)(ds); };
+    };
+    fw::TDataSet& frameworkSlots = *this;
+    frameworkSlots.AfterClose = bind(&TMyTable::TableAfterClose);
+    frameworkSlots.AfterDelete = bind(&TMyTable::TableAfterDelete);
+    frameworkSlots.AfterOpen = bind(&TMyTable::TableAfterOpen);
+    frameworkSlots.AfterPost = bind(&TMyTable::TableAfterPost);
+    frameworkSlots.BeforeClose = bind(&TMyTable::TableBeforeClose);
+    frameworkSlots.BeforeDelete = bind(&TMyTable::TableBeforeDelete);
+    frameworkSlots.BeforeInsert = bind(&TMyTable::TableBeforeInsert);
+    frameworkSlots.BeforeOpen = bind(&TMyTable::TableBeforeOpen);
+    frameworkSlots.BeforePost = bind(&TMyTable::TableBeforePost);
+    frameworkSlots.BeforeEdit = bind(&TMyTable::TableBeforeEdit);
+    frameworkSlots.OnNewRecord = bind(&TMyTable::TableOnNewRecord);
+}
+
+TMyTable::~TMyTable() {
+    KeepHandle = false;
+    SoftClose = false;
+    try {
+        if (State() != fw::dsInactive) Close();
+        if (HandleKept) {
+            // The final close of a parked table really frees its cursor.
+            const int old = Tag;
+            Tag |= app::TagFinalClose;
+            Close();
+            Tag = old;
+        }
+    } catch (const std::exception& e) {
+        fw::ShowException(e);
+    }
+}
+
+void TMyTable::RunDesigner(const fw::TDataSetNotifyEvent& handler) {
+    if (handler) handler(*this);
+}
+
+void TMyTable::SetActive(bool value) {
+    try {
+        app::TMyTableX::SetActive(value);
+    } catch (...) {
+        // An open that failed for good leaves no registration behind.
+        if (value && registered_ && State() == fw::dsInactive) {
+            registered_ = false;
+            KitTableServices.UnregisterTableOpen(*this);
+        }
+        throw;
+    }
+}
+
+// ------------------------------------------------------------------------------------------- open
+
+bool TMyTable::RepairRetry() {
+    if (!RetryOpen) return false;
+    if (base::UpperCase(TableName()) == "OPEN.DB" || app::GetTablesOpen(*this) != 0) return true;
+    if (app::MultiUser && KitTableServices.TableOpenCount(*this) != 1) return true;
+    RetryOpen = false;
+    KitTableServices.CheckTablesOf(TableName(), DatabaseName(), true);
+    return true;
+}
+
+void TMyTable::ProbeRegister() {
+    ChangeMarked = true;
+    NewRecordProc = KitTableServices.TableDefaultsOf(*this);
+    AfterOpenProc = KitTableServices.TableFieldSetupOf(*this);
+    auto shared = [this] {
+        fw::TTable temp;
+        temp.SetSessionName(SessionName());
+        temp.SetDatabaseName(DatabaseName());
+        temp.SetTableName(TableName());
+        try {
+            temp.Open();
+            temp.Close();
+            return true;
+        } catch (const std::exception&) {
+            return false;
+        }
+    };
+    ExclusiveProbe = app::OpenDbAlone(*this);
+    if (ExclusiveProbe) {
+        KitTableServices.CheckTableQuick(*this);
+        return;
+    }
+    ExclusiveProbe = true;
+    if (shared()) {
+        ExclusiveProbe = false;
+        return;
+    }
+    KitTableServices.CheckTableFull(*this);
+}
+
+void TMyTable::TableBeforeOpen(fw::TDataSet&) {
+    if (RepairRetry()) return;
+    ExclusiveProbe = false;
+    if (HandleKept) {
+        ChangeMarked = true;
+    } else {
+        ItemsField = nullptr;
+        IsKontaTable = false;
+        const std::string kind = base::UpperCase(DatabaseName()).substr(0, 10);
+        auto choose = [this](const std::string& name) {
+            if (base::UpperCase(SessionName()) != base::UpperCase(name)) SetSessionName(name);
+        };
+        if (kind == "LOKAL" || kind == "GLOBAL")
+            choose(SessionNameA);
+        else if (kind == "LOKAL2" || kind == "GLOBAL2" || kind == "LINK")
+            choose(SessionNameB);
+        if (base::UpperCase(TableName()) == "OPEN.DB") {
+            ProbeRegister();
+        } else {
+            ChangeMarked = false;
+            KitTableServices.RegisterTableOpen(*this);
+            registered_ = true;
+            NewRecordProc = KitTableServices.TableDefaultsOf(*this);
+            AfterOpenProc = KitTableServices.TableFieldSetupOf(*this);
+        }
+    }
+    RunDesigner(BeforeOpen);
+}
+
+void TMyTable::TableAfterOpen(fw::TDataSet&) {
+    if (ExclusiveProbe || !ChangeMarked) {
+        if (AfterOpenProc) AfterOpenProc(*this);
+        // Nobody else uses the register: rows left by stations that ended abnormally go, and the index
+        // files of the tables they had changed are rebuilt on their next open.
+        if (ExclusiveProbe && !app::SweepOpenDb(*this)) ExclusiveProbe = false;
+        fw::TField* code = FindField("Code");
+        fw::TField* konto = FindField("Konto");
+        IsKontaTable = base::UpperCase(DatabaseName()) == "GLOBAL" &&
+                       base::UpperCase(TableName()) == "KONTA.DB" && isIntegerField(code) &&
+                       dynamic_cast<fw::TStringField*>(konto) != nullptr;
+        fw::TField* items = FindField("Items");
+        ItemsField = isIntegerField(items) ? items : nullptr;
+    }
+    if (base::UpperCase(DatabaseName()) == "LINK" && !IsEmpty()) {
+        if (State() == fw::dsEdit || State() == fw::dsInsert) Cancel();
+        EmptyTable();
+    }
+    if (AutoOpen && NoLimit) app::ProgressStep();
+    RunDesigner(AfterOpen);
+}
+
+// ------------------------------------------------------------------------------------------- editing
+
+bool TMyTable::RefreshAllowed() const {
+    return app::MultiUser && AutoFlush && !app::PostInProgress && !ControlsDisabled();
+}
+
+void TMyTable::TableBeforeInsert(fw::TDataSet&) {
+    if (app::MultiUser && AutoFlush && !app::PostInProgress) Refresh();
+    if (!FreeToInsert && !KitTableServices.InsertPostAllowed(*this)) throw base::Abort();
+    RunDesigner(BeforeInsert);
+}
+
+void TMyTable::TableOnNewRecord(fw::TDataSet&) {
+    if (NewRecordProc) NewRecordProc(*this);
+    RunDesigner(OnNewRecord);
+}
+
+void TMyTable::TableBeforeEdit(fw::TDataSet&) {
+    if (RefreshAllowed()) Refresh();
+    RunDesigner(BeforeEdit);
+}
+
+void TMyTable::ApplyKontaRule() {
+    const std::string konto = FieldByName("Konto").AsString();
+    if (!validAccount(konto)) {
+        app::ShowInfo(KontaRefusedText);
+        throw base::Abort();
+    }
+    const long long k = app::StrToCode(konto);
+    fw::TField& code = FieldByName("Code");
+    if (code.AsInteger() == k) return;
+    if (ItemsField && ItemsField->AsInteger() != 0) {
+        app::ShowInfo("Nije dozvoljena promjena konta,\r\njer postoje podaci vezani uz konto.");
+        throw base::Abort();
+    }
+    code.SetAsInteger(k);
+}
+
+void TMyTable::TableBeforePost(fw::TDataSet&) {
+    RunDesigner(BeforePost);
+    if (!FreeToModify && State() == fw::dsInsert && !KitTableServices.InsertPostAllowed(*this)) {
+        Cancel();
+        throw base::Abort();
+    }
+    if (IsKontaTable && (State() == fw::dsEdit || State() == fw::dsInsert)) ApplyKontaRule();
+}
+
+void TMyTable::MarkChanged() {
+    if (!ChangeMarked) {
+        KitTableServices.MarkTableChanged(*this);
+        ChangeMarked = true;
+    }
+    Changed = true;
+}
+
+void TMyTable::TableAfterPost(fw::TDataSet&) {
+    MarkChanged();
+    RunDesigner(AfterPost);
+}
+
+void TMyTable::TableBeforeDelete(fw::TDataSet&) {
+    if (!FreeToDelete && !KitTableServices.InsertPostAllowed(*this)) {
+        app::ShowInfo("Nije dozvoljeno brisanje.");
+        throw base::Abort();
+    }
+    if (ItemsField && ItemsField->AsInteger() != 0) {
+        app::ShowInfo("Nije dozvoljeno brisanje šifre,\r\njer postoje podaci vezani uz šifru.");
+        throw base::Abort();
+    }
+    RunDesigner(BeforeDelete);
+}
+
+void TMyTable::TableAfterDelete(fw::TDataSet&) {
+    MarkChanged();
+    if (RefreshAllowed()) Refresh();
+    RunDesigner(AfterDelete);
+}
+
+// ------------------------------------------------------------------------------------------- close
+
+void TMyTable::TableBeforeClose(fw::TDataSet&) {
+    RunDesigner(BeforeClose);
+    if (!Exclusive()) app::FlushOneTable(*this);
+}
+
+void TMyTable::TableAfterClose(fw::TDataSet&) {
+    if (!HandleKept && base::UpperCase(TableName()) != "OPEN.DB" && registered_) {
+        registered_ = false;
+        KitTableServices.UnregisterTableOpen(*this);
+    }
+    if (Tag & app::TagFinalClose) return;
+    ChangeMarked = false;
+    Changed = false;
+    InsertPost = false;
+    RunDesigner(AfterClose);
+}
+
+TMyTable& CloseTable(TMyTable& table) {
+    app::CloseTable(table);
+    return table;
+}
+
+} // namespace kit

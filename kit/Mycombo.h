@@ -1,0 +1,75 @@
+#pragma once
+// The kit's process-wide values, its start-up and shutdown, and the common key handling of the code
+// lists: CodeListKeyDown and the test for the kit's own data controls.
+
+#include "app/FormOpener.h"
+#include "fw/ui/Control.h"
+#include "fw/ui/Form.h"
+
+#include <array>
+#include <functional>
+#include <string>
+
+namespace fw {
+class TSession;
+}
+
+namespace kit {
+
+class TMyTable;
+
+// Every data control of the kit (edits, key and lookup controls, the grid) carries this mark.
+class KitControl {
+public:
+    virtual ~KitControl() = default;
+};
+// A key or lookup control that settles its code on Ctrl+Enter.
+class CodeControl : public KitControl {
+public:
+    // Searches the typed code and creates it when it is new (the control's own protocol).
+    virtual void SearchCode() = 0;
+};
+
+using FunctionKeyProc = std::function<void()>;
+struct KitValues {
+    bool ValueUnchanged = false;
+    std::string OldText;
+    bool AdvanceAllowed = true;
+    bool DeleteKeyEnabled = true;
+    // Plain F1..F12 (F11 stays empty: it is the focus mark), Shift+, Ctrl+ and Alt+F1..F12.
+    std::array<FunctionKeyProc, 12> Plain, Shifted, Ctrl, Alt;
+};
+extern KitValues Kit;
+// The key-handled flag lives with Enter-as-Tab, which reads it.
+using app::KeyHandled;
+// Back to the start values (tests).
+void ResetKitValues();
+
+// The kit's session names and sessions.
+extern std::string SessionNameA;
+extern std::string SessionNameB;
+extern fw::TSession* KitSessionA;
+
+// The two "OPEN.DB" registers, made by InitializeKit.
+extern TMyTable* OpenDbGlobal;
+extern TMyTable* OpenDbLokal;
+
+// Start-up: the opener hooks, the form behaviour, the open-table limit, the session names and the two
+// register tables. Shutdown closes the registers (they stay) and clears the names; FreeKit frees them.
+void InitializeKit();
+void FinalizeKit();
+void FreeKit();
+
+// True when the form's active control exists and is not one of the kit's data controls.
+bool ActiveControlNotKit(const fw::Form* form);
+// The controls below a control: its own plus those of every windowed child, recursively.
+int CountControls(const fw::Control* control);
+
+// Moves the focus from the control in an arrow key's direction (the spatial moves); false for other keys.
+bool MoveFocusByArrow(std::uint16_t key, fw::Control* control);
+
+// The code lists' common key handler; returns (and stores in KeyHandled) whether it consumed the key.
+bool CodeListKeyDown(fw::Form* form, std::uint16_t& key, fw::Shift shift, fw::Control* homeControl,
+                     fw::Control* endControl, bool swapGridArrows);
+
+} // namespace kit
