@@ -1,4 +1,5 @@
-# The shell's widget part: progress window, message box and code dialogs, hints, focus navigation.
+# The shell's widget part: progress window, message box and code dialogs, hints, focus navigation, the
+# form opener and the resource guard.
 add_library(plom_app_ui STATIC
     ${CMAKE_CURRENT_LIST_DIR}/CodeDialogs.cpp
     ${CMAKE_CURRENT_LIST_DIR}/EditControls.cpp
@@ -13,5 +14,3 @@ add_library(plom_app_ui STATIC
 target_include_directories(plom_app_ui PUBLIC ${CMAKE_SOURCE_DIR})
 target_link_libraries(plom_app_ui PUBLIC plom_app_core plom_fwui plom_base)
 plom_warnings(plom_app_ui)
-# The form opener and the resource guard work on the data layer's tables.
-target_link_libraries(plom_app_ui PUBLIC plom_app_core)
