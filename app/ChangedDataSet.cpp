@@ -2,6 +2,7 @@
 // changed record count and retries through the open-table limit.
 
 #include "app/DBMine.h"
+#include "base/Finally.h"
 
 #include "base/Text.h"
 #include "fw/db/DatabaseError.h"
@@ -11,19 +12,7 @@ namespace app {
 
 namespace {
 
-// Runs body, then final also when body raised (a failure of final while unwinding is dropped).
-template <class Body, class Final> void TryFinally(Body&& body, Final&& final) {
-    try {
-        body();
-    } catch (...) {
-        try {
-            final();
-        } catch (...) {
-        }
-        throw;
-    }
-    final();
-}
+using base::TryFinally;
 
 // Sets bits of the table's Tag for the duration of body.
 template <class Body> void WithTagBits(TMyTableX& table, int bits, Body&& body) {

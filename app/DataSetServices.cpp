@@ -1,4 +1,5 @@
 #include "app/DataSetServices.h"
+#include "base/Finally.h"
 
 #include "app/Dialogs.h"
 #include "app/Settings.h"
@@ -15,19 +16,7 @@ namespace app {
 
 namespace {
 
-// Runs body, then final also when body raised (a failure of final while unwinding is dropped).
-template <class Body, class Final> void TryFinally(Body&& body, Final&& final) {
-    try {
-        body();
-    } catch (...) {
-        try {
-            final();
-        } catch (...) {
-        }
-        throw;
-    }
-    final();
-}
+using base::TryFinally;
 
 // PostInProgress set (and the controls disabled, when asked) for the duration of body.
 template <class Body> void AsPostHelper(fw::TDataSet& dataSet, bool disableControls, Body&& body) {

@@ -1,4 +1,5 @@
 #include "app/OpenDbRegister.h"
+#include "base/Finally.h"
 
 #include "app/DataSetServices.h"
 #include "app/Settings.h"
@@ -22,19 +23,7 @@ int registrations = 0;
 
 constexpr int MaxKeyChars = 12; // the size of the register's "File" field
 
-// Runs body, then final also when body raised (a failure of final while unwinding is dropped).
-template <class Body, class Final> void TryFinally(Body&& body, Final&& final) {
-    try {
-        body();
-    } catch (...) {
-        try {
-            final();
-        } catch (...) {
-        }
-        throw;
-    }
-    final();
-}
+using base::TryFinally;
 
 // What a routine needs of one register: the table, its lock and the numbers and codes of the routines.
 struct Register {
