@@ -331,18 +331,7 @@ void TableImage::Adopt(codec::DbHeader h, std::string head,
 
     if (!memoFields_.empty()) LoadMemos(rows_);
 
-    const int pxFd = files_.Fd(TableFile::Px, false);
-    pxDiskSize_ = static_cast<std::uint64_t>(std::max<std::int64_t>(FileSizeOf(pxFd), 0));
-    pxPending_.clear();
-    if (hdr_.KeyFields > 0) {
-        std::vector<codec::FieldLayout> keys(layout_.begin(), layout_.begin() + hdr_.KeyFields);
-        px_.Reset(keys, dbPath_.stem().string() + ".PX", hdr_.SortOrderByte,
-                  static_cast<unsigned char>(hdrBytes_[0x2D]));
-        const std::size_t pxLen = static_cast<std::size_t>(std::min<std::uint64_t>(pxDiskSize_, 64u << 20));
-        if (pxFd >= 0 && pxLen > 0)
-            px_.SetDiskImage(ReadFileBytes(pxFd, 0, pxLen, files_.Path(TableFile::Px).filename().string()));
-        pxPending_ = px_.Update(primary_.Chunks(), 0, {}, [this](RowId id) { return rows_[id].get(); });
-    }
+    LoadPrimaryIndexFile();
 
     secondaries_ = codec::ReadIndexDefs(dbPath_, layout_, hdr_.KeyFields);
     for (const auto& s : secondaries_)
@@ -356,6 +345,23 @@ void TableImage::Adopt(codec::DbHeader h, std::string head,
     ++version_;
     loaded_ = true;
     stale_ = false;
+}
+
+// The rows, not the .PX, give the primary order: the .PX is only compared with what the rows make of it,
+// and whatever differs (all of it when the file is missing or damaged) is written with the next change.
+void TableImage::LoadPrimaryIndexFile() {
+    files_.Close(TableFile::Px); // the file now under the name, not one deleted since it was opened
+    const int pxFd = files_.Fd(TableFile::Px, false);
+    pxDiskSize_ = static_cast<std::uint64_t>(std::max<std::int64_t>(FileSizeOf(pxFd), 0));
+    pxPending_.clear();
+    if (hdr_.KeyFields == 0) return;
+    std::vector<codec::FieldLayout> keys(layout_.begin(), layout_.begin() + hdr_.KeyFields);
+    px_.Reset(keys, dbPath_.stem().string() + ".PX", hdr_.SortOrderByte,
+              static_cast<unsigned char>(hdrBytes_[0x2D]));
+    const std::size_t pxLen = static_cast<std::size_t>(std::min<std::uint64_t>(pxDiskSize_, 64u << 20));
+    if (pxFd >= 0 && pxLen > 0)
+        px_.SetDiskImage(ReadFileBytes(pxFd, 0, pxLen, files_.Path(TableFile::Px).filename().string()));
+    pxPending_ = px_.Update(primary_.Chunks(), 0, {}, [this](RowId id) { return rows_[id].get(); });
 }
 
 void TableImage::LoadMemos(std::vector<std::unique_ptr<unsigned char[]>>& rows) {

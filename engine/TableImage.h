@@ -79,7 +79,8 @@ public:
     // Where a row with this record (and id) would stand in the order.
     ChunkedOrder::Pos LowerBound(int index, const unsigned char* rec, RowId id);
 
-    // Writes; the caller holds the write lock and called PrepareWrite.
+    // Writes; the caller holds the write lock and called PrepareWrite. AddIndex with the primary index of a
+    // keyed table (the same fields as its key) writes the .PX anew.
     RowId Insert(const Row& row);
     void Modify(RowId id, const Row& row);
     void Delete(RowId id);
@@ -101,6 +102,8 @@ private:
                std::vector<std::vector<RowId>>& blockIds);
     void Forget() noexcept;
     void LoadMemos(std::vector<std::unique_ptr<unsigned char[]>>& rows);
+    void LoadPrimaryIndexFile();
+    void RebuildPrimaryIndexFile();
     void BuildRules();
     void ResetDerived();
     KeyRule RuleFor(const std::vector<int>& fields, bool caseInsensitive) const;

@@ -454,6 +454,18 @@ void TableImage::StoreIndexFiles(const codec::SecondaryDef& def) {
     WriteFileReplacing(folder / def.YFile, codec::EncodeIndexDef(def, 'Y'));
 }
 
+// The key lives in the .DB; its .PX follows from the rows, so it is read again and made whole.
+void TableImage::RebuildPrimaryIndexFile() {
+    Batch b;
+    try {
+        LoadPrimaryIndexFile();
+        Commit(b);
+    } catch (...) {
+        stale_ = true;
+        throw;
+    }
+}
+
 void TableImage::AddIndex(const IndexDesc& index) {
     const std::vector<int> fields = codec::ResolveFieldList(index.FieldsText, layout_);
     if (fields.empty()) throw Error("Neispravna polja indeksa " + index.Name + " (" + name_ + ")");
@@ -462,12 +474,17 @@ void TableImage::AddIndex(const IndexDesc& index) {
             throw Error("Polje " + fields_[n].Name + " ne može biti u indeksu (" + name_ + ")");
 
     if (index.Primary) {
-        if (hdr_.KeyFields > 0) throw Error("Tablica " + name_ + " već ima primarni ključ");
+        if (index.CaseInsensitive || index.Descending)
+            throw Error("Primarni ključ ne može imati te opcije (" + name_ + ")");
+        if (hdr_.KeyFields > 0) {
+            if (fields != IndexFieldNumbers(-1))
+                throw Error("Tablica " + name_ + " već ima primarni ključ na drugim poljima");
+            RebuildPrimaryIndexFile();
+            return;
+        }
         for (std::size_t i = 0; i < fields.size(); ++i)
             if (fields[i] != static_cast<int>(i))
                 throw Error("Primarni ključ mora biti na prvim poljima (" + name_ + ")");
-        if (index.CaseInsensitive || index.Descending)
-            throw Error("Primarni ključ ne može imati te opcije (" + name_ + ")");
         std::vector<int> keys(fields);
         const KeyRule rule = RuleFor(keys, false);
         std::vector<RowId> all;
