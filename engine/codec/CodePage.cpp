@@ -2,6 +2,7 @@
 
 #include "base/Cp1250.h"
 #include "base/Exceptions.h"
+#include "base/Utf8.h"
 
 namespace engine::codec {
 namespace {
@@ -32,33 +33,6 @@ constexpr char16_t High850[128] = {
     0x00A7, 0x00F7, 0x00B8, 0x00B0, 0x00A8, 0x00B7, 0x00B9, 0x00B3, 0x00B2, 0x25A0, 0x00A0,
 };
 
-void AppendUtf8(std::string& out, char32_t cp) {
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
-
-// Next code point of UTF-8 text; U+FFFD for a broken sequence.
-char32_t NextCodePoint(std::string_view s, std::size_t& i) {
-    const auto b = static_cast<unsigned char>(s[i++]);
-    if (b < 0x80) return b;
-    int extra = b >= 0xF0 ? 3 : b >= 0xE0 ? 2 : b >= 0xC0 ? 1 : -1;
-    if (extra < 0) return 0xFFFD;
-    char32_t cp = b & (0x3F >> extra);
-    for (int k = 0; k < extra; ++k) {
-        if (i >= s.size() || (static_cast<unsigned char>(s[i]) & 0xC0) != 0x80) return 0xFFFD;
-        cp = (cp << 6) | (static_cast<unsigned char>(s[i++]) & 0x3F);
-    }
-    return cp;
-}
-
 } // namespace
 
 CodePage::CodePage(int number) : number_(number) {
@@ -83,7 +57,7 @@ std::string CodePage::ToUtf8(std::string_view bytes) const {
             out += c;
         } else {
             const char16_t cp = high_[b - 0x80];
-            AppendUtf8(out, cp == 0 ? 0xFFFD : cp);
+            base::AppendUtf8(out, cp == 0 ? base::ReplacementCharacter : cp);
         }
     }
     return out;
@@ -95,7 +69,7 @@ std::string CodePage::FromUtf8(std::string_view utf8) const {
     std::size_t i = 0;
     while (i < utf8.size()) {
         const std::size_t start = i;
-        const char32_t cp = NextCodePoint(utf8, i);
+        const char32_t cp = base::NextCodePoint(utf8, i);
         if (cp < 0x80) {
             out += static_cast<char>(cp);
             continue;
