@@ -103,7 +103,9 @@ private:
     void Forget() noexcept;
     void LoadMemos(std::vector<std::unique_ptr<unsigned char[]>>& rows);
     void LoadPrimaryIndexFile();
+    void ResetPrimaryIndexFile();
     void RebuildPrimaryIndexFile();
+    void ChangeKey(std::uint16_t keyFields);
     void BuildRules();
     void ResetDerived();
     KeyRule RuleFor(const std::vector<int>& fields, bool caseInsensitive) const;
@@ -120,6 +122,8 @@ private:
     void MarkChunk(const Chunk* c, Batch& b);
     std::string EncodeBlock(const Chunk& c) const;
     void Commit(Batch& b);
+    // Puts the rows into blocks 1, 2, ... (in key order when keyed), each full but the last.
+    void LayOutBlocks(std::vector<RowId> all);
     void Relayout(Batch& b);
     void UpdateStamp(std::uint64_t generation);
     bool ChangedOnDisk();

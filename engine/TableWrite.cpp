@@ -351,11 +351,7 @@ std::string TableImage::EncodeBlock(const Chunk& c) const {
     return block;
 }
 
-void TableImage::Relayout(Batch& b) {
-    std::vector<RowId> all;
-    all.reserve(primary_.Size());
-    for (const auto& c : primary_.Chunks())
-        all.insert(all.end(), c->Ids.begin(), c->Ids.end());
+void TableImage::LayOutBlocks(std::vector<RowId> all) {
     if (hdr_.KeyFields > 0)
         std::stable_sort(all.begin(), all.end(),
                          [&](RowId x, RowId y) { return Before(-1, rows_[x].get(), x, rows_[y].get(), y); });
@@ -372,6 +368,14 @@ void TableImage::Relayout(Batch& b) {
         const auto block = ++fileBlocks_;
         blockOwner_.push_back(primary_.AppendChunk(std::move(ids), block));
     }
+}
+
+void TableImage::Relayout(Batch& b) {
+    std::vector<RowId> all;
+    all.reserve(primary_.Size());
+    for (const auto& c : primary_.Chunks())
+        all.insert(all.end(), c->Ids.begin(), c->Ids.end());
+    LayOutBlocks(std::move(all));
     b.All = true;
     b.PxFrom = 0;
     relayout_ = false;
@@ -454,6 +458,25 @@ void TableImage::StoreIndexFiles(const codec::SecondaryDef& def) {
     WriteFileReplacing(folder / def.YFile, codec::EncodeIndexDef(def, 'Y'));
 }
 
+// Makes the leading `keyFields` fields the key (0: none) and writes every block again in the new order.
+void TableImage::ChangeKey(std::uint16_t keyFields) {
+    Batch b;
+    try {
+        hdr_.KeyFields = keyFields;
+        hdr_.FileType = keyFields > 0 ? codec::FileKeyed : codec::FileUnkeyed;
+        BuildRules();
+        pxPending_.clear();
+        if (keyFields > 0) ResetPrimaryIndexFile();
+        for (auto& o : secondaryOrders_)
+            o.reset(); // ties follow the primary key
+        Relayout(b);
+        Commit(b);
+    } catch (...) {
+        stale_ = true;
+        throw;
+    }
+}
+
 // The key lives in the .DB; its .PX follows from the rows, so it is read again and made whole.
 void TableImage::RebuildPrimaryIndexFile() {
     Batch b;
@@ -494,23 +517,7 @@ void TableImage::AddIndex(const IndexDesc& index) {
                          [&](RowId x, RowId y) { return rule.Compare(rows_[x].get(), rows_[y].get()) < 0; });
         for (std::size_t i = 1; i < all.size(); ++i)
             if (rule.Compare(rows_[all[i - 1]].get(), rows_[all[i]].get()) == 0) ThrowKeyViolation(name_);
-        Batch b;
-        try {
-            hdr_.KeyFields = static_cast<std::uint16_t>(fields.size());
-            hdr_.FileType = codec::FileKeyed;
-            BuildRules();
-            std::vector<codec::FieldLayout> keyLayout(layout_.begin(), layout_.begin() + hdr_.KeyFields);
-            px_.Reset(keyLayout, dbPath_.stem().string() + ".PX", hdr_.SortOrderByte,
-                      static_cast<unsigned char>(hdrBytes_[0x2D]));
-            pxPending_.clear();
-            for (auto& o : secondaryOrders_)
-                o.reset(); // ties now follow the primary key
-            Relayout(b);
-            Commit(b);
-        } catch (...) {
-            stale_ = true;
-            throw;
-        }
+        ChangeKey(static_cast<std::uint16_t>(fields.size()));
         return;
     }
 
@@ -575,19 +582,7 @@ void TableImage::DeleteIndex(const std::string& name) {
     const fs::path folder = dbPath_.parent_path();
     if (name.empty()) {
         if (hdr_.KeyFields == 0) throw Error("Tablica " + name_ + " nema primarni ključ");
-        Batch b;
-        try {
-            hdr_.KeyFields = 0;
-            hdr_.FileType = codec::FileUnkeyed;
-            BuildRules();
-            for (auto& o : secondaryOrders_)
-                o.reset();
-            Relayout(b);
-            Commit(b);
-        } catch (...) {
-            stale_ = true;
-            throw;
-        }
+        ChangeKey(0);
         std::error_code ec;
         fs::remove(files_.Path(TableFile::Px), ec);
         pxDiskSize_ = 0;
