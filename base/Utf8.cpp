@@ -47,12 +47,12 @@ void AppendUtf8(std::string& out, char32_t cp) {
     }
 }
 
-char32_t NextCodePoint(std::string_view s, std::size_t& i) {
+char32_t NextCodePoint(std::string_view s, std::size_t& i, bool& broken) {
+    broken = true;
     const auto b0 = static_cast<unsigned char>(s[i++]);
-    if (b0 < 0x80) return b0;
     const Lead lead = LeadOf(b0);
-    if (lead.Extra == 0) return ReplacementCharacter;
-    char32_t cp = b0 & (0x3F >> lead.Extra);
+    if (b0 >= 0x80 && lead.Extra == 0) return ReplacementCharacter;
+    char32_t cp = b0 < 0x80 ? b0 : b0 & (0x3F >> lead.Extra);
     for (int k = 0; k < lead.Extra; ++k) {
         if (i >= s.size()) return ReplacementCharacter;
         const auto b = static_cast<unsigned char>(s[i]);
@@ -62,17 +62,20 @@ char32_t NextCodePoint(std::string_view s, std::size_t& i) {
         cp = (cp << 6) | (b & 0x3F);
         ++i;
     }
+    broken = false;
     return cp;
 }
 
+char32_t NextCodePoint(std::string_view s, std::size_t& i) {
+    bool broken = false;
+    return NextCodePoint(s, i, broken);
+}
+
 bool IsValidUtf8(std::string_view s) {
-    for (std::size_t i = 0; i < s.size();) {
-        const std::size_t start = i;
-        // A U+FFFD written in the text is valid; one that stands for broken bytes is not.
-        if (NextCodePoint(s, i) == ReplacementCharacter && s.substr(start, i - start) != "\xEF\xBF\xBD")
-            return false;
-    }
-    return true;
+    bool broken = false;
+    for (std::size_t i = 0; i < s.size() && !broken;)
+        NextCodePoint(s, i, broken);
+    return !broken;
 }
 
 } // namespace base

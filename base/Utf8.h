@@ -17,6 +17,8 @@ void AppendUtf8(std::string& out, char32_t cp);
 // byte, a cut or overlong sequence, a surrogate) yields U+FFFD and moves past the longest start of a valid
 // sequence there, at least one byte, so that the bytes after it are read on their own.
 char32_t NextCodePoint(std::string_view s, std::size_t& i);
+// The same; `broken` tells a broken sequence from a U+FFFD written in the text.
+char32_t NextCodePoint(std::string_view s, std::size_t& i, bool& broken);
 
 // True when the whole text is well-formed UTF-8.
 bool IsValidUtf8(std::string_view s);

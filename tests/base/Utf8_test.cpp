@@ -8,12 +8,19 @@ namespace {
 
 using namespace base;
 
-// Every code point of the text, with the offsets where each one started.
+// Every code point of the text, with the offsets where each one started; 0xFFFFFFFF for a broken sequence
+// (read as U+FFFD).
 std::vector<char32_t> Decode(std::string_view s, std::vector<std::size_t>* starts = nullptr) {
     std::vector<char32_t> out;
     for (std::size_t i = 0; i < s.size();) {
         if (starts) starts->push_back(i);
-        out.push_back(NextCodePoint(s, i));
+        std::size_t j = i;
+        bool broken = false;
+        const char32_t cp = NextCodePoint(s, j, broken);
+        EXPECT_EQ(NextCodePoint(s, i), cp);
+        EXPECT_EQ(i, j);
+        EXPECT_TRUE(!broken || cp == ReplacementCharacter);
+        out.push_back(broken ? 0xFFFFFFFF : cp);
     }
     return out;
 }
@@ -56,7 +63,7 @@ TEST(Utf8, BrokenSequencesGiveOneReplacementAndResumeAtTheNextByte) {
         std::vector<char32_t> Points;
         std::vector<std::size_t> Starts;
     };
-    const char32_t R = ReplacementCharacter;
+    const char32_t R = 0xFFFFFFFF; // broken
     const std::vector<Case> cases = {
         {"a\x80z", {'a', R, 'z'}, {0, 1, 2}},             // stray continuation byte
         {"a\xC3", {'a', R}, {0, 1}},                      // cut at the end
