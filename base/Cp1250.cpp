@@ -1,7 +1,7 @@
 #include "base/Cp1250.h"
 
 #include "base/Exceptions.h"
-#include "base/Utf8.h"
+#include "base/SingleByteCodePage.h"
 
 #include <array>
 
@@ -9,7 +9,7 @@ namespace base {
 namespace {
 
 // Code points of the bytes 0x80..0xFF; 0 marks the bytes the code page leaves undefined.
-constexpr std::array<char16_t, 128> HighHalf = {
+constexpr HighHalf Cp1250High = {
     0x20AC, 0x0000, 0x201A, 0x0000, 0x201E, 0x2026, 0x2020, 0x2021, 0x0000, 0x2030, 0x0160, 0x2039, 0x015A,
     0x0164, 0x017D, 0x0179, 0x0000, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014, 0x0000, 0x2122,
     0x0161, 0x203A, 0x015B, 0x0165, 0x017E, 0x017A, 0x00A0, 0x02C7, 0x02D8, 0x0141, 0x00A4, 0x0104, 0x00A6,
@@ -35,61 +35,27 @@ constexpr std::array<unsigned char, 128> UpperHigh = {
 } // namespace
 
 char32_t Cp1250ToUnicode(unsigned char byte) {
-    return byte < 0x80 ? byte : HighHalf[byte - 0x80];
+    return byte < 0x80 ? byte : Cp1250High[byte - 0x80];
 }
 
 int UnicodeToCp1250(char32_t cp) {
-    if (cp < 0x80) return static_cast<int>(cp);
-    for (int i = 0; i < 128; ++i)
-        if (HighHalf[i] != 0 && HighHalf[i] == cp) return 0x80 + i;
-    return -1;
+    return SingleByteOf(cp, Cp1250High);
 }
 
 std::string Cp1250ToUtf8(std::string_view bytes) {
-    std::string out;
-    out.reserve(bytes.size() + bytes.size() / 4);
-    for (char c : bytes) {
-        const auto b = static_cast<unsigned char>(c);
-        if (b < 0x80) {
-            out += c;
-            continue;
-        }
-        const char32_t cp = HighHalf[b - 0x80];
-        AppendUtf8(out, cp == 0 ? ReplacementCharacter : cp);
-    }
-    return out;
+    return SingleByteToUtf8(bytes, Cp1250High);
 }
 
 std::string Utf8ToCp1250(std::string_view utf8) {
-    std::string out;
-    out.reserve(utf8.size());
-    for (std::size_t i = 0; i < utf8.size();) {
-        const auto b = static_cast<unsigned char>(utf8[i]);
-        if (b < 0x80) {
-            out += utf8[i++];
-            continue;
-        }
-        const std::size_t start = i;
-        const char32_t cp = NextCodePoint(utf8, i);
-        const int enc = UnicodeToCp1250(cp);
-        if (enc < 0)
-            throw Exception("Znak \"" + std::string(utf8.substr(start, i - start)) +
-                            "\" ne može se spremiti (nije u kodnoj stranici 1250)");
-        out += static_cast<char>(enc);
-    }
-    return out;
+    SingleByteText text = Utf8ToSingleByte(utf8, Cp1250High);
+    if (!text.Refused.empty())
+        throw Exception("Znak \"" + std::string(text.Refused) +
+                        "\" ne može se spremiti (nije u kodnoj stranici 1250)");
+    return std::move(text.Bytes);
 }
 
 bool IsCp1250Text(std::string_view utf8) {
-    for (std::size_t i = 0; i < utf8.size();) {
-        if (static_cast<unsigned char>(utf8[i]) < 0x80) {
-            ++i;
-            continue;
-        }
-        const char32_t cp = NextCodePoint(utf8, i);
-        if (UnicodeToCp1250(cp) < 0) return false;
-    }
-    return true;
+    return Utf8ToSingleByte(utf8, Cp1250High).Refused.empty();
 }
 
 unsigned char Cp1250Upper(unsigned char byte) {
