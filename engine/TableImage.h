@@ -14,6 +14,7 @@
 #include "engine/Journal.h"
 #include "engine/KeyCompare.h"
 
+#include <functional>
 #include <memory>
 #include <set>
 #include <string>
@@ -122,6 +123,7 @@ private:
     void MarkChunk(const Chunk* c, Batch& b);
     std::string EncodeBlock(const Chunk& c) const;
     void Commit(Batch& b);
+    void WriteThrough(Batch& b, const std::function<void()>& change);
     // Puts the rows into blocks 1, 2, ... (in key order when keyed), each full but the last.
     void LayOutBlocks(std::vector<RowId> all);
     void Relayout(Batch& b);

@@ -212,6 +212,18 @@ static void PutMemo(const codec::FieldLayout& f, unsigned char* rec, const std::
 
 // ------------------------------------------------------------------------------------------------ operations
 
+// Runs a change in memory and writes it through. When either fails, memory and files may disagree: the files
+// are read again before the next use.
+void TableImage::WriteThrough(Batch& b, const std::function<void()>& change) {
+    try {
+        change();
+        Commit(b);
+    } catch (...) {
+        stale_ = true;
+        throw;
+    }
+}
+
 RowId TableImage::Insert(const Row& row) {
     Batch b;
     auto rec = EncodeRow(row, nullptr, b);
@@ -219,7 +231,7 @@ RowId TableImage::Insert(const Row& row) {
     if (rows_.size() >= NoRow) throw Error("Tablica " + name_ + " je puna");
 
     const RowId id = static_cast<RowId>(rows_.size());
-    try {
+    WriteThrough(b, [&] {
         for (std::size_t k = 0; k < memoFields_.size(); ++k) {
             const auto& f = layout_[memoFields_[k]];
             const std::string& bytes = b.MemoBytes[k];
@@ -235,11 +247,7 @@ RowId TableImage::Insert(const Row& row) {
         rows_.push_back(std::move(rec));
         hdr_.AutoInc = static_cast<std::uint32_t>(b.AutoInc);
         InsertIntoOrders(id, b);
-        Commit(b);
-    } catch (...) {
-        stale_ = true; // memory and files may disagree: read the files again before the next use
-        throw;
-    }
+    });
     return id;
 }
 
@@ -248,7 +256,7 @@ void TableImage::Modify(RowId id, const Row& row) {
     Batch b;
     auto rec = EncodeRow(row, rows_[id].get(), b);
     CheckUnique(rec.get(), id);
-    try {
+    WriteThrough(b, [&] {
         // Memos: an unchanged text keeps its place in the .MB.
         const auto oldMemos = memos_.count(id) ? memos_[id] : std::vector<std::string>();
         std::vector<std::string> kept(memoFields_.size());
@@ -291,30 +299,22 @@ void TableImage::Modify(RowId id, const Row& row) {
             ChunkedOrder::Change ch;
             secondaryOrders_[i]->Insert(LowerBound(static_cast<int>(i), rows_[id].get(), id), id, ch);
         }
-        Commit(b);
-    } catch (...) {
-        stale_ = true;
-        throw;
-    }
+    });
 }
 
 void TableImage::Delete(RowId id) {
     if (!Alive(id)) throw Error("Slog više ne postoji (" + name_ + ")");
     Batch b;
-    try {
+    WriteThrough(b, [&] {
         FreeMemos(id, b);
         EraseFromOrders(id, b, true);
         rows_[id].reset();
-        Commit(b);
-    } catch (...) {
-        stale_ = true;
-        throw;
-    }
+    });
 }
 
 void TableImage::Empty() {
     Batch b;
-    try {
+    WriteThrough(b, [&] {
         for (auto& r : rows_)
             r.reset();
         memos_.clear();
@@ -327,11 +327,7 @@ void TableImage::Empty() {
         if (!memoFields_.empty()) mb_.Reset();
         b.All = true;
         b.PxFrom = 0;
-        Commit(b);
-    } catch (...) {
-        stale_ = true;
-        throw;
-    }
+    });
 }
 
 // ------------------------------------------------------------------------------------------------ commit
@@ -461,7 +457,7 @@ void TableImage::StoreIndexFiles(const codec::SecondaryDef& def) {
 // Makes the leading `keyFields` fields the key (0: none) and writes every block again in the new order.
 void TableImage::ChangeKey(std::uint16_t keyFields) {
     Batch b;
-    try {
+    WriteThrough(b, [&] {
         hdr_.KeyFields = keyFields;
         hdr_.FileType = keyFields > 0 ? codec::FileKeyed : codec::FileUnkeyed;
         BuildRules();
@@ -470,23 +466,13 @@ void TableImage::ChangeKey(std::uint16_t keyFields) {
         for (auto& o : secondaryOrders_)
             o.reset(); // ties follow the primary key
         Relayout(b);
-        Commit(b);
-    } catch (...) {
-        stale_ = true;
-        throw;
-    }
+    });
 }
 
 // The key lives in the .DB; its .PX follows from the rows, so it is read again and made whole.
 void TableImage::RebuildPrimaryIndexFile() {
     Batch b;
-    try {
-        LoadPrimaryIndexFile();
-        Commit(b);
-    } catch (...) {
-        stale_ = true;
-        throw;
-    }
+    WriteThrough(b, [&] { LoadPrimaryIndexFile(); });
 }
 
 void TableImage::AddIndex(const IndexDesc& index) {
