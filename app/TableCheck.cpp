@@ -66,7 +66,6 @@ private:
     bool VerifyIndexes();
     bool CheckRecordCount();
     void AddIndexes(const std::string& name);
-    void RewritePrimaryIndexFile(engine::Table& table);
     bool Reindex();
     void Create();
     void EnsureNotBusy();
@@ -168,42 +167,12 @@ bool TableCheck::CheckRecordCount() {
     });
 }
 
-// The stored primary key, as its field list.
-std::string KeyFieldsText(engine::Table& table) {
-    std::string text;
-    for (int i = 0; i < table.KeyFieldCount(); ++i)
-        text += (i ? ";" : "") + table.Fields()[std::size_t(i)].Name;
-    return text;
-}
-
 void TableCheck::AddIndexes(const std::string& name) {
     if (table_.Indexes.empty()) return;
     auto table = engine_.OpenTable(path_, name, engine::OpenMode::Exclusive);
-    for (const auto& index : table_.Indexes) {
-        // The key itself lives in the table file; only its index file may be missing.
-        if ((index.Options & fw::ixPrimary) && table->KeyFieldCount() > 0 &&
-            KeyFieldsText(*table) == index.Fields)
-            RewritePrimaryIndexFile(*table);
-        else
-            table->AddIndex(EngineIndex(index));
-    }
-}
-
-// The engine writes the primary index file with the table's next change: change one row to itself, or, in
-// an empty table, add and remove a row that keeps the auto-increment counter where it is.
-void TableCheck::RewritePrimaryIndexFile(engine::Table& table) {
-    if (base::FindFile(path_, base_ + ".PX")) return;
-    auto cursor = table.OpenCursor();
-    cursor->First();
-    if (cursor->OnRow()) {
-        cursor->Modify(cursor->Read());
-        return;
-    }
-    engine::Row filler(table.Fields().size());
-    if (!filler.empty() && table.Fields()[0].Type == engine::FieldType::AutoInc)
-        filler[0] = engine::Value::Int(table.LastAutoIncValue());
-    cursor->Insert(std::move(filler));
-    cursor->Delete();
+    // On a keyed table the primary index writes its index file anew; the key itself stays in the table.
+    for (const auto& index : table_.Indexes)
+        table->AddIndex(EngineIndex(index));
 }
 
 bool TableCheck::Reindex() {

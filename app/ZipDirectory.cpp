@@ -3,9 +3,10 @@
 #include "app/ZipMaster.h"
 
 #include "base/Exceptions.h"
+#include "base/SingleByteCodePage.h"
 #include "base/Text.h"
+#include "base/Utf8.h"
 
-#include <array>
 #include <filesystem>
 #include <fstream>
 
@@ -29,7 +30,7 @@ constexpr std::uint16_t DataDescriptorFlag = 0x0008;
 constexpr std::uint16_t Utf8NameFlag = 0x0800;
 
 // Code page 437 from 0x80 on: names of entries written without the UTF-8 flag.
-constexpr std::array<char16_t, 128> Cp437High = {
+constexpr base::HighHalf Cp437High = {
     0x00C7, 0x00FC, 0x00E9, 0x00E2, 0x00E4, 0x00E0, 0x00E5, 0x00E7, 0x00EA, 0x00EB, 0x00E8, 0x00EF, 0x00EE,
     0x00EC, 0x00C4, 0x00C5, 0x00C9, 0x00E6, 0x00C6, 0x00F4, 0x00F6, 0x00F2, 0x00FB, 0x00F9, 0x00FF, 0x00D6,
     0x00DC, 0x00A2, 0x00A3, 0x00A5, 0x20A7, 0x0192, 0x00E1, 0x00ED, 0x00F3, 0x00FA, 0x00F1, 0x00D1, 0x00AA,
@@ -41,44 +42,9 @@ constexpr std::array<char16_t, 128> Cp437High = {
     0x03A6, 0x0398, 0x03A9, 0x03B4, 0x221E, 0x03C6, 0x03B5, 0x2229, 0x2261, 0x00B1, 0x2265, 0x2264, 0x2320,
     0x2321, 0x00F7, 0x2248, 0x00B0, 0x2219, 0x00B7, 0x221A, 0x207F, 0x00B2, 0x25A0, 0x00A0};
 
-bool IsUtf8(const std::string& s) {
-    for (std::size_t i = 0; i < s.size();) {
-        const auto c = static_cast<unsigned char>(s[i]);
-        const std::size_t len = c < 0x80             ? 1
-                                : (c & 0xE0) == 0xC0 ? 2
-                                : (c & 0xF0) == 0xE0 ? 3
-                                : (c & 0xF8) == 0xF0 ? 4
-                                                     : 0;
-        if (len == 0 || i + len > s.size()) return false;
-        for (std::size_t k = 1; k < len; ++k)
-            if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80) return false;
-        i += len;
-    }
-    return true;
-}
-
-std::string FromCp437(const std::string& raw) {
-    std::string out;
-    for (const char ch : raw) {
-        const auto c = static_cast<unsigned char>(ch);
-        const char16_t u = c < 0x80 ? c : Cp437High[c - 0x80];
-        if (u < 0x80) {
-            out += char(u);
-        } else if (u < 0x800) {
-            out += char(0xC0 | (u >> 6));
-            out += char(0x80 | (u & 0x3F));
-        } else {
-            out += char(0xE0 | (u >> 12));
-            out += char(0x80 | ((u >> 6) & 0x3F));
-            out += char(0x80 | (u & 0x3F));
-        }
-    }
-    return out;
-}
-
 std::string EntryName(const std::string& raw, std::uint16_t flag) {
-    if ((flag & Utf8NameFlag) || IsUtf8(raw)) return raw;
-    return FromCp437(raw);
+    if ((flag & Utf8NameFlag) || base::IsValidUtf8(raw)) return raw;
+    return base::SingleByteToUtf8(raw, Cp437High);
 }
 
 std::uint16_t Word(const unsigned char* p) {

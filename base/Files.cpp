@@ -2,10 +2,11 @@
 
 #include "base/Exceptions.h"
 #include "base/Text.h"
+#include "base/Utf8.h"
 
 #include <algorithm>
-#include <sys/stat.h>
 #include <fcntl.h>
+#include <sys/stat.h>
 
 namespace base {
 
@@ -25,19 +26,25 @@ fs::path ResolveFile(const fs::path& folder, const std::string& name) {
     return folder / name;
 }
 
-bool FileExistsIn(const fs::path& folder, const std::string& name) { return FindFile(folder, name).has_value(); }
+bool FileExistsIn(const fs::path& folder, const std::string& name) {
+    return FindFile(folder, name).has_value();
+}
 
 namespace {
+// Characters to match one by one. Bytes that are no UTF-8 (a name written in another encoding) stay apart
+// from each other, each as a value outside Unicode, so that only the same bytes match.
 std::u32string Decode(const std::string& in) {
     std::u32string out;
     for (std::size_t i = 0; i < in.size();) {
-        const auto c = static_cast<unsigned char>(in[i]);
-        const std::size_t len = c < 0x80 ? 1 : (c & 0xE0) == 0xC0 ? 2 : (c & 0xF0) == 0xE0 ? 3 : 4;
-        char32_t cp = len == 1 ? c : (c & (0x3F >> (len - 1)));
-        for (std::size_t k = 1; k < len && i + k < in.size(); ++k)
-            cp = (cp << 6) | (static_cast<unsigned char>(in[i + k]) & 0x3F);
-        out.push_back(cp);
-        i += len;
+        const std::size_t start = i;
+        bool broken = false;
+        const char32_t cp = NextCodePoint(in, i, broken);
+        if (!broken) {
+            out.push_back(cp);
+            continue;
+        }
+        for (std::size_t k = start; k < i; ++k)
+            out.push_back(0x110000 + static_cast<unsigned char>(in[k]));
     }
     return out;
 }
@@ -62,7 +69,8 @@ bool MatchesMask(const std::string& name, const std::string& mask) {
             return false;
         }
     }
-    while (mi < m.size() && m[mi] == U'*') ++mi;
+    while (mi < m.size() && m[mi] == U'*')
+        ++mi;
     return mi == m.size();
 }
 

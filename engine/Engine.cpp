@@ -171,13 +171,7 @@ TableInfo ReadTableInfo(const fs::path& folder, const std::string& name) {
     TableInfo info;
     for (const auto& f : h.Fields)
         info.Fields.push_back(f.Desc);
-    if (h.KeyFields > 0) {
-        IndexDesc p;
-        for (int i = 0; i < h.KeyFields; ++i)
-            p.FieldsText += (i ? ";" : "") + h.Fields[i].Desc.Name;
-        p.Primary = p.Unique = true;
-        info.Indexes.push_back(p);
-    }
+    if (h.KeyFields > 0) info.Indexes.push_back(h.PrimaryIndex());
     for (const auto& s : codec::ReadIndexDefs(*db, h.Fields, h.KeyFields))
         info.Indexes.push_back(s.Desc);
     info.RecordCount = h.NumRecords;

@@ -184,7 +184,8 @@ public:
     virtual std::int64_t LastAutoIncValue() const = 0;
 
     // Needs an exclusive open. A primary index sorts the rows by its fields (the leading fields of the table;
-    // KeyViolation when two rows share a key); a secondary index gets its own files.
+    // KeyViolation when two rows share a key); on a keyed table it must name the key's own fields, and then
+    // writes the .PX anew (after it was deleted or damaged). A secondary index gets its own files.
     virtual void AddIndex(const IndexDesc& index) = 0;
     virtual void DeleteIndex(const std::string& name) = 0;
     // Removes every row (the auto-increment counter stays).

@@ -77,11 +77,15 @@ TableFiles::~TableFiles() {
     CloseAll();
 }
 
+void TableFiles::Close(TableFile f) {
+    int& fd = fds_[static_cast<int>(f)];
+    if (fd >= 0) ::close(fd);
+    fd = -1;
+}
+
 void TableFiles::CloseAll() {
-    for (int& fd : fds_) {
-        if (fd >= 0) ::close(fd);
-        fd = -1;
-    }
+    for (int f = 0; f < 3; ++f)
+        Close(static_cast<TableFile>(f));
 }
 
 int TableFiles::Fd(TableFile f, bool create) {

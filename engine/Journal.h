@@ -30,6 +30,7 @@ public:
     const fs::path& Path(TableFile f) const { return paths_[static_cast<int>(f)]; }
     const std::string& DisplayName() const { return name_; }
     bool ReadOnly() const { return readOnly_; }
+    void Close(TableFile f);
     void CloseAll();
 
 private:

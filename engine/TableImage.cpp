@@ -197,12 +197,7 @@ void TableImage::Load() {
     if (total != h.NumRecords) ThrowDamaged(name_);
 
     // Keep the ids of rows we already knew (by key, or by their bytes in an unkeyed table).
-    const int keyBytes = [&] {
-        int n = 0;
-        for (int i = 0; i < h.KeyFields; ++i)
-            n += h.Fields[i].Bytes;
-        return h.KeyFields > 0 ? n : h.RecordSize;
-    }();
+    const int keyBytes = h.IdentityBytes();
     std::unordered_multimap<std::string, RowId> known;
     if (loaded_ && h.RecordSize == hdr_.RecordSize && h.KeyFields == hdr_.KeyFields) {
         for (RowId id = 0; id < rows_.size(); ++id)
@@ -316,33 +311,13 @@ void TableImage::Adopt(codec::DbHeader h, std::string head,
         std::vector<RowId> all;
         for (auto& ids : blockIds)
             all.insert(all.end(), ids.begin(), ids.end());
-        std::stable_sort(all.begin(), all.end(),
-                         [&](RowId a, RowId b) { return Before(-1, rows_[a].get(), a, rows_[b].get(), b); });
-        blockOwner_.assign(1, nullptr);
-        fileBlocks_ = 0;
-        for (std::size_t i = 0; i < all.size(); i += per) {
-            std::vector<RowId> ids(all.begin() + static_cast<std::ptrdiff_t>(i),
-                                   all.begin() + static_cast<std::ptrdiff_t>(std::min(all.size(), i + per)));
-            const auto block = ++fileBlocks_;
-            blockOwner_.push_back(primary_.AppendChunk(std::move(ids), block));
-        }
+        LayOutBlocks(std::move(all));
         relayout_ = true;
     }
 
     if (!memoFields_.empty()) LoadMemos(rows_);
 
-    const int pxFd = files_.Fd(TableFile::Px, false);
-    pxDiskSize_ = static_cast<std::uint64_t>(std::max<std::int64_t>(FileSizeOf(pxFd), 0));
-    pxPending_.clear();
-    if (hdr_.KeyFields > 0) {
-        std::vector<codec::FieldLayout> keys(layout_.begin(), layout_.begin() + hdr_.KeyFields);
-        px_.Reset(keys, dbPath_.stem().string() + ".PX", hdr_.SortOrderByte,
-                  static_cast<unsigned char>(hdrBytes_[0x2D]));
-        const std::size_t pxLen = static_cast<std::size_t>(std::min<std::uint64_t>(pxDiskSize_, 64u << 20));
-        if (pxFd >= 0 && pxLen > 0)
-            px_.SetDiskImage(ReadFileBytes(pxFd, 0, pxLen, files_.Path(TableFile::Px).filename().string()));
-        pxPending_ = px_.Update(primary_.Chunks(), 0, {}, [this](RowId id) { return rows_[id].get(); });
-    }
+    LoadPrimaryIndexFile();
 
     secondaries_ = codec::ReadIndexDefs(dbPath_, layout_, hdr_.KeyFields);
     for (const auto& s : secondaries_)
@@ -356,6 +331,27 @@ void TableImage::Adopt(codec::DbHeader h, std::string head,
     ++version_;
     loaded_ = true;
     stale_ = false;
+}
+
+// The rows, not the .PX, give the primary order: the .PX is only compared with what the rows make of it,
+// and whatever differs (all of it when the file is missing or damaged) is written with the next change.
+void TableImage::LoadPrimaryIndexFile() {
+    files_.Close(TableFile::Px); // the file now under the name, not one deleted since it was opened
+    const int pxFd = files_.Fd(TableFile::Px, false);
+    pxDiskSize_ = static_cast<std::uint64_t>(std::max<std::int64_t>(FileSizeOf(pxFd), 0));
+    pxPending_.clear();
+    if (hdr_.KeyFields == 0) return;
+    ResetPrimaryIndexFile();
+    const std::size_t pxLen = static_cast<std::size_t>(std::min<std::uint64_t>(pxDiskSize_, 64u << 20));
+    if (pxFd >= 0 && pxLen > 0)
+        px_.SetDiskImage(ReadFileBytes(pxFd, 0, pxLen, files_.Path(TableFile::Px).filename().string()));
+    pxPending_ = px_.Update(primary_.Chunks(), 0, {}, [this](RowId id) { return rows_[id].get(); });
+}
+
+void TableImage::ResetPrimaryIndexFile() {
+    std::vector<codec::FieldLayout> keys(layout_.begin(), layout_.begin() + hdr_.KeyFields);
+    px_.Reset(keys, dbPath_.stem().string() + ".PX", hdr_.SortOrderByte,
+              static_cast<unsigned char>(hdrBytes_[0x2D]));
 }
 
 void TableImage::LoadMemos(std::vector<std::unique_ptr<unsigned char[]>>& rows) {
@@ -411,13 +407,7 @@ KeyRule TableImage::RuleFor(const std::vector<int>& fields, bool caseInsensitive
 
 std::vector<IndexDesc> TableImage::Indexes() const {
     std::vector<IndexDesc> out;
-    if (hdr_.KeyFields > 0) {
-        IndexDesc p;
-        for (int i = 0; i < hdr_.KeyFields; ++i)
-            p.FieldsText += (i ? ";" : "") + fields_[i].Name;
-        p.Primary = p.Unique = true;
-        out.push_back(p);
-    }
+    if (hdr_.KeyFields > 0) out.push_back(hdr_.PrimaryIndex());
     for (const auto& s : secondaries_)
         out.push_back(s.Desc);
     return out;
@@ -562,13 +552,7 @@ void TableImage::DropJournal() {
 }
 
 std::string TableImage::RecordIdentity(RowId id) const {
-    int n = hdr_.RecordSize;
-    if (hdr_.KeyFields > 0) {
-        n = 0;
-        for (int i = 0; i < hdr_.KeyFields; ++i)
-            n += layout_[i].Bytes;
-    }
-    return std::string(reinterpret_cast<const char*>(rows_[id].get()), n);
+    return std::string(reinterpret_cast<const char*>(rows_[id].get()), hdr_.IdentityBytes());
 }
 
 } // namespace engine

@@ -14,6 +14,7 @@
 #include "engine/Journal.h"
 #include "engine/KeyCompare.h"
 
+#include <functional>
 #include <memory>
 #include <set>
 #include <string>
@@ -79,7 +80,8 @@ public:
     // Where a row with this record (and id) would stand in the order.
     ChunkedOrder::Pos LowerBound(int index, const unsigned char* rec, RowId id);
 
-    // Writes; the caller holds the write lock and called PrepareWrite.
+    // Writes; the caller holds the write lock and called PrepareWrite. AddIndex with the primary index of a
+    // keyed table (the same fields as its key) writes the .PX anew.
     RowId Insert(const Row& row);
     void Modify(RowId id, const Row& row);
     void Delete(RowId id);
@@ -101,6 +103,10 @@ private:
                std::vector<std::vector<RowId>>& blockIds);
     void Forget() noexcept;
     void LoadMemos(std::vector<std::unique_ptr<unsigned char[]>>& rows);
+    void LoadPrimaryIndexFile();
+    void ResetPrimaryIndexFile();
+    void RebuildPrimaryIndexFile();
+    void ChangeKey(std::uint16_t keyFields);
     void BuildRules();
     void ResetDerived();
     KeyRule RuleFor(const std::vector<int>& fields, bool caseInsensitive) const;
@@ -117,6 +123,9 @@ private:
     void MarkChunk(const Chunk* c, Batch& b);
     std::string EncodeBlock(const Chunk& c) const;
     void Commit(Batch& b);
+    void WriteThrough(Batch& b, const std::function<void()>& change);
+    // Puts the rows into blocks 1, 2, ... (in key order when keyed), each full but the last.
+    void LayOutBlocks(std::vector<RowId> all);
     void Relayout(Batch& b);
     void UpdateStamp(std::uint64_t generation);
     bool ChangedOnDisk();

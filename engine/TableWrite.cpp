@@ -212,6 +212,18 @@ static void PutMemo(const codec::FieldLayout& f, unsigned char* rec, const std::
 
 // ------------------------------------------------------------------------------------------------ operations
 
+// Runs a change in memory and writes it through. When either fails, memory and files may disagree: the files
+// are read again before the next use.
+void TableImage::WriteThrough(Batch& b, const std::function<void()>& change) {
+    try {
+        change();
+        Commit(b);
+    } catch (...) {
+        stale_ = true;
+        throw;
+    }
+}
+
 RowId TableImage::Insert(const Row& row) {
     Batch b;
     auto rec = EncodeRow(row, nullptr, b);
@@ -219,7 +231,7 @@ RowId TableImage::Insert(const Row& row) {
     if (rows_.size() >= NoRow) throw Error("Tablica " + name_ + " je puna");
 
     const RowId id = static_cast<RowId>(rows_.size());
-    try {
+    WriteThrough(b, [&] {
         for (std::size_t k = 0; k < memoFields_.size(); ++k) {
             const auto& f = layout_[memoFields_[k]];
             const std::string& bytes = b.MemoBytes[k];
@@ -235,11 +247,7 @@ RowId TableImage::Insert(const Row& row) {
         rows_.push_back(std::move(rec));
         hdr_.AutoInc = static_cast<std::uint32_t>(b.AutoInc);
         InsertIntoOrders(id, b);
-        Commit(b);
-    } catch (...) {
-        stale_ = true; // memory and files may disagree: read the files again before the next use
-        throw;
-    }
+    });
     return id;
 }
 
@@ -248,7 +256,7 @@ void TableImage::Modify(RowId id, const Row& row) {
     Batch b;
     auto rec = EncodeRow(row, rows_[id].get(), b);
     CheckUnique(rec.get(), id);
-    try {
+    WriteThrough(b, [&] {
         // Memos: an unchanged text keeps its place in the .MB.
         const auto oldMemos = memos_.count(id) ? memos_[id] : std::vector<std::string>();
         std::vector<std::string> kept(memoFields_.size());
@@ -291,30 +299,22 @@ void TableImage::Modify(RowId id, const Row& row) {
             ChunkedOrder::Change ch;
             secondaryOrders_[i]->Insert(LowerBound(static_cast<int>(i), rows_[id].get(), id), id, ch);
         }
-        Commit(b);
-    } catch (...) {
-        stale_ = true;
-        throw;
-    }
+    });
 }
 
 void TableImage::Delete(RowId id) {
     if (!Alive(id)) throw Error("Slog više ne postoji (" + name_ + ")");
     Batch b;
-    try {
+    WriteThrough(b, [&] {
         FreeMemos(id, b);
         EraseFromOrders(id, b, true);
         rows_[id].reset();
-        Commit(b);
-    } catch (...) {
-        stale_ = true;
-        throw;
-    }
+    });
 }
 
 void TableImage::Empty() {
     Batch b;
-    try {
+    WriteThrough(b, [&] {
         for (auto& r : rows_)
             r.reset();
         memos_.clear();
@@ -327,11 +327,7 @@ void TableImage::Empty() {
         if (!memoFields_.empty()) mb_.Reset();
         b.All = true;
         b.PxFrom = 0;
-        Commit(b);
-    } catch (...) {
-        stale_ = true;
-        throw;
-    }
+    });
 }
 
 // ------------------------------------------------------------------------------------------------ commit
@@ -351,11 +347,7 @@ std::string TableImage::EncodeBlock(const Chunk& c) const {
     return block;
 }
 
-void TableImage::Relayout(Batch& b) {
-    std::vector<RowId> all;
-    all.reserve(primary_.Size());
-    for (const auto& c : primary_.Chunks())
-        all.insert(all.end(), c->Ids.begin(), c->Ids.end());
+void TableImage::LayOutBlocks(std::vector<RowId> all) {
     if (hdr_.KeyFields > 0)
         std::stable_sort(all.begin(), all.end(),
                          [&](RowId x, RowId y) { return Before(-1, rows_[x].get(), x, rows_[y].get(), y); });
@@ -372,6 +364,14 @@ void TableImage::Relayout(Batch& b) {
         const auto block = ++fileBlocks_;
         blockOwner_.push_back(primary_.AppendChunk(std::move(ids), block));
     }
+}
+
+void TableImage::Relayout(Batch& b) {
+    std::vector<RowId> all;
+    all.reserve(primary_.Size());
+    for (const auto& c : primary_.Chunks())
+        all.insert(all.end(), c->Ids.begin(), c->Ids.end());
+    LayOutBlocks(std::move(all));
     b.All = true;
     b.PxFrom = 0;
     relayout_ = false;
@@ -454,6 +454,27 @@ void TableImage::StoreIndexFiles(const codec::SecondaryDef& def) {
     WriteFileReplacing(folder / def.YFile, codec::EncodeIndexDef(def, 'Y'));
 }
 
+// Makes the leading `keyFields` fields the key (0: none) and writes every block again in the new order.
+void TableImage::ChangeKey(std::uint16_t keyFields) {
+    Batch b;
+    WriteThrough(b, [&] {
+        hdr_.KeyFields = keyFields;
+        hdr_.FileType = keyFields > 0 ? codec::FileKeyed : codec::FileUnkeyed;
+        BuildRules();
+        pxPending_.clear();
+        if (keyFields > 0) ResetPrimaryIndexFile();
+        for (auto& o : secondaryOrders_)
+            o.reset(); // ties follow the primary key
+        Relayout(b);
+    });
+}
+
+// The key lives in the .DB; its .PX follows from the rows, so it is read again and made whole.
+void TableImage::RebuildPrimaryIndexFile() {
+    Batch b;
+    WriteThrough(b, [&] { LoadPrimaryIndexFile(); });
+}
+
 void TableImage::AddIndex(const IndexDesc& index) {
     const std::vector<int> fields = codec::ResolveFieldList(index.FieldsText, layout_);
     if (fields.empty()) throw Error("Neispravna polja indeksa " + index.Name + " (" + name_ + ")");
@@ -462,12 +483,17 @@ void TableImage::AddIndex(const IndexDesc& index) {
             throw Error("Polje " + fields_[n].Name + " ne može biti u indeksu (" + name_ + ")");
 
     if (index.Primary) {
-        if (hdr_.KeyFields > 0) throw Error("Tablica " + name_ + " već ima primarni ključ");
+        if (index.CaseInsensitive || index.Descending)
+            throw Error("Primarni ključ ne može imati te opcije (" + name_ + ")");
+        if (hdr_.KeyFields > 0) {
+            if (fields != IndexFieldNumbers(-1))
+                throw Error("Tablica " + name_ + " već ima primarni ključ na drugim poljima");
+            RebuildPrimaryIndexFile();
+            return;
+        }
         for (std::size_t i = 0; i < fields.size(); ++i)
             if (fields[i] != static_cast<int>(i))
                 throw Error("Primarni ključ mora biti na prvim poljima (" + name_ + ")");
-        if (index.CaseInsensitive || index.Descending)
-            throw Error("Primarni ključ ne može imati te opcije (" + name_ + ")");
         std::vector<int> keys(fields);
         const KeyRule rule = RuleFor(keys, false);
         std::vector<RowId> all;
@@ -477,23 +503,7 @@ void TableImage::AddIndex(const IndexDesc& index) {
                          [&](RowId x, RowId y) { return rule.Compare(rows_[x].get(), rows_[y].get()) < 0; });
         for (std::size_t i = 1; i < all.size(); ++i)
             if (rule.Compare(rows_[all[i - 1]].get(), rows_[all[i]].get()) == 0) ThrowKeyViolation(name_);
-        Batch b;
-        try {
-            hdr_.KeyFields = static_cast<std::uint16_t>(fields.size());
-            hdr_.FileType = codec::FileKeyed;
-            BuildRules();
-            std::vector<codec::FieldLayout> keyLayout(layout_.begin(), layout_.begin() + hdr_.KeyFields);
-            px_.Reset(keyLayout, dbPath_.stem().string() + ".PX", hdr_.SortOrderByte,
-                      static_cast<unsigned char>(hdrBytes_[0x2D]));
-            pxPending_.clear();
-            for (auto& o : secondaryOrders_)
-                o.reset(); // ties now follow the primary key
-            Relayout(b);
-            Commit(b);
-        } catch (...) {
-            stale_ = true;
-            throw;
-        }
+        ChangeKey(static_cast<std::uint16_t>(fields.size()));
         return;
     }
 
@@ -558,19 +568,7 @@ void TableImage::DeleteIndex(const std::string& name) {
     const fs::path folder = dbPath_.parent_path();
     if (name.empty()) {
         if (hdr_.KeyFields == 0) throw Error("Tablica " + name_ + " nema primarni ključ");
-        Batch b;
-        try {
-            hdr_.KeyFields = 0;
-            hdr_.FileType = codec::FileUnkeyed;
-            BuildRules();
-            for (auto& o : secondaryOrders_)
-                o.reset();
-            Relayout(b);
-            Commit(b);
-        } catch (...) {
-            stale_ = true;
-            throw;
-        }
+        ChangeKey(0);
         std::error_code ec;
         fs::remove(files_.Path(TableFile::Px), ec);
         pxDiskSize_ = 0;

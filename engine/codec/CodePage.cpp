@@ -2,11 +2,12 @@
 
 #include "base/Cp1250.h"
 #include "base/Exceptions.h"
+#include "base/SingleByteCodePage.h"
 
 namespace engine::codec {
 namespace {
 
-constexpr char16_t High1252[128] = {
+constexpr base::HighHalf High1252 = {
     0x20AC, 0x0000, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160, 0x2039, 0x0152,
     0x0000, 0x017D, 0x0000, 0x0000, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014, 0x02DC, 0x2122,
     0x0161, 0x203A, 0x0153, 0x0000, 0x017E, 0x0178, 0x00A0, 0x00A1, 0x00A2, 0x00A3, 0x00A4, 0x00A5, 0x00A6,
@@ -19,7 +20,7 @@ constexpr char16_t High1252[128] = {
     0x00F5, 0x00F6, 0x00F7, 0x00F8, 0x00F9, 0x00FA, 0x00FB, 0x00FC, 0x00FD, 0x00FE, 0x00FF,
 };
 
-constexpr char16_t High850[128] = {
+constexpr base::HighHalf High850 = {
     0x00C7, 0x00FC, 0x00E9, 0x00E2, 0x00E4, 0x00E0, 0x00E5, 0x00E7, 0x00EA, 0x00EB, 0x00E8, 0x00EF, 0x00EE,
     0x00EC, 0x00C4, 0x00C5, 0x00C9, 0x00E6, 0x00C6, 0x00F4, 0x00F6, 0x00F2, 0x00FB, 0x00F9, 0x00FF, 0x00D6,
     0x00DC, 0x00F8, 0x00A3, 0x00D8, 0x00D7, 0x0192, 0x00E1, 0x00ED, 0x00F3, 0x00FA, 0x00F1, 0x00D1, 0x00AA,
@@ -32,38 +33,11 @@ constexpr char16_t High850[128] = {
     0x00A7, 0x00F7, 0x00B8, 0x00B0, 0x00A8, 0x00B7, 0x00B9, 0x00B3, 0x00B2, 0x25A0, 0x00A0,
 };
 
-void AppendUtf8(std::string& out, char32_t cp) {
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
-
-// Next code point of UTF-8 text; U+FFFD for a broken sequence.
-char32_t NextCodePoint(std::string_view s, std::size_t& i) {
-    const auto b = static_cast<unsigned char>(s[i++]);
-    if (b < 0x80) return b;
-    int extra = b >= 0xF0 ? 3 : b >= 0xE0 ? 2 : b >= 0xC0 ? 1 : -1;
-    if (extra < 0) return 0xFFFD;
-    char32_t cp = b & (0x3F >> extra);
-    for (int k = 0; k < extra; ++k) {
-        if (i >= s.size() || (static_cast<unsigned char>(s[i]) & 0xC0) != 0x80) return 0xFFFD;
-        cp = (cp << 6) | (static_cast<unsigned char>(s[i++]) & 0x3F);
-    }
-    return cp;
-}
-
 } // namespace
 
 CodePage::CodePage(int number) : number_(number) {
-    if (number == 1252) high_ = High1252;
-    if (number == 850) high_ = High850;
+    if (number == 1252) high_ = &High1252;
+    if (number == 850) high_ = &High850;
     for (int b = 0; b < 256; ++b)
         upper_[b] = base::Cp1250Upper(static_cast<unsigned char>(b));
     if (high_ != nullptr) {
@@ -75,40 +49,15 @@ CodePage::CodePage(int number) : number_(number) {
 
 std::string CodePage::ToUtf8(std::string_view bytes) const {
     if (high_ == nullptr) return base::Cp1250ToUtf8(bytes);
-    std::string out;
-    out.reserve(bytes.size());
-    for (char c : bytes) {
-        const auto b = static_cast<unsigned char>(c);
-        if (b < 0x80) {
-            out += c;
-        } else {
-            const char16_t cp = high_[b - 0x80];
-            AppendUtf8(out, cp == 0 ? 0xFFFD : cp);
-        }
-    }
-    return out;
+    return base::SingleByteToUtf8(bytes, *high_);
 }
 
 std::string CodePage::FromUtf8(std::string_view utf8) const {
     if (high_ == nullptr) return base::Utf8ToCp1250(utf8);
-    std::string out;
-    std::size_t i = 0;
-    while (i < utf8.size()) {
-        const std::size_t start = i;
-        const char32_t cp = NextCodePoint(utf8, i);
-        if (cp < 0x80) {
-            out += static_cast<char>(cp);
-            continue;
-        }
-        int found = -1;
-        for (int k = 0; k < 128 && found < 0; ++k)
-            if (high_[k] == cp) found = k + 0x80;
-        if (found < 0)
-            throw base::Exception("Znak \"" + std::string(utf8.substr(start, i - start)) +
-                                  "\" se ne može spremiti u tablicu");
-        out += static_cast<char>(found);
-    }
-    return out;
+    base::SingleByteText text = base::Utf8ToSingleByte(utf8, *high_);
+    if (!text.Refused.empty())
+        throw base::Exception("Znak \"" + std::string(text.Refused) + "\" se ne može spremiti u tablicu");
+    return std::move(text.Bytes);
 }
 
 } // namespace engine::codec

@@ -2,6 +2,8 @@
 // Text in the table files: code page 1250 for the tables this program writes; tables written elsewhere may
 // use 1252 or 850, read (and written) in their own code page.
 
+#include "base/SingleByteCodePage.h"
+
 #include <string>
 #include <string_view>
 
@@ -19,7 +21,7 @@ public:
 
 private:
     int number_;
-    const char16_t* high_ = nullptr; // code points of 0x80..0xFF, null for cp1250 (base does it)
+    const base::HighHalf* high_ = nullptr; // null for cp1250 (base does it)
     unsigned char upper_[256];
 };
 

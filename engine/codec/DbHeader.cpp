@@ -153,6 +153,22 @@ std::string BuildDbHeader(const DbHeader& h) {
     return b;
 }
 
+int DbHeader::IdentityBytes() const {
+    if (KeyFields == 0) return RecordSize;
+    int n = 0;
+    for (int i = 0; i < KeyFields; ++i)
+        n += Fields[i].Bytes;
+    return n;
+}
+
+IndexDesc DbHeader::PrimaryIndex() const {
+    IndexDesc p;
+    for (int i = 0; i < KeyFields; ++i)
+        p.FieldsText += (i ? ";" : "") + Fields[i].Desc.Name;
+    p.Primary = p.Unique = true;
+    return p;
+}
+
 void PatchDbHeader(std::string& b, const DbHeader& h) {
     auto* p = Bytes(b);
     PutU16(p + 0x00, h.RecordSize);

@@ -37,6 +37,10 @@ struct DbHeader {
 
     int BlockSize() const { return BlockKb * 1024; }
     int RecordsPerBlock() const { return (BlockSize() - 6) / RecordSize; }
+    // The leading bytes of a record that tell it from every other: its key, or all of it when unkeyed.
+    int IdentityBytes() const;
+    // The primary index of a keyed table, described by its key fields.
+    IndexDesc PrimaryIndex() const;
 };
 
 // Reads and checks every header value against the file's size; DamagedFile naming the file otherwise.

@@ -110,33 +110,8 @@ void TDataSet::PrepareFields() {
 namespace {
 // Field classes that can hold a column of the given type.
 bool Compatible(TFieldType field, TFieldType column) {
-    auto family = [](TFieldType t) {
-        switch (t) {
-        case ftString:
-        case ftMemo:
-        case ftFmtMemo:
-            return 1;
-        case ftSmallint:
-        case ftInteger:
-        case ftWord:
-        case ftAutoInc:
-            return 2;
-        case ftFloat:
-        case ftCurrency:
-        case ftBCD:
-            return 3;
-        case ftBoolean:
-            return 4;
-        case ftDate:
-        case ftTime:
-        case ftDateTime:
-            return 5;
-        default:
-            return 6;
-        }
-    };
-    if (field == ftDate || field == ftTime || field == ftDateTime) return field == column;
-    return family(field) == family(column);
+    if (ValueKindOf(field) == ValueKind::DateTime) return field == column;
+    return ValueKindOf(field) == ValueKindOf(column);
 }
 } // namespace
 

@@ -159,28 +159,19 @@ void TField::Assign(const TField* source) {
 
 void TField::InternalAssign(const TField* source) {
     if (!source || source->IsNull()) return Clear();
-    switch (source->DataType()) {
-    case ftString:
-    case ftMemo:
-    case ftFmtMemo:
+    switch (ValueKindOf(source->DataType())) {
+    case ValueKind::Text:
         return SetAsString(source->AsString());
-    case ftSmallint:
-    case ftInteger:
-    case ftWord:
-    case ftAutoInc:
+    case ValueKind::Integer:
         return SetAsInteger(source->AsInteger());
-    case ftFloat:
-    case ftCurrency:
-    case ftBCD:
+    case ValueKind::Float:
         return SetAsFloat(source->AsFloat());
-    case ftBoolean:
+    case ValueKind::Boolean:
         return SetAsBoolean(source->AsBoolean());
-    case ftDate:
-    case ftTime:
-    case ftDateTime:
+    case ValueKind::DateTime:
         return SetAsDateTime(source->AsDateTime());
-    default:
-        StoreValue(source->StoredValue());
+    case ValueKind::Other:
+        return StoreValue(source->StoredValue());
     }
 }
 

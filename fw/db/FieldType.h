@@ -27,6 +27,36 @@ enum TFieldType : std::uint8_t {
     ftParadoxOle = 19,
 };
 
+// The kind of value a field type holds: what a field's value is copied as, and which field classes can
+// stand for a column of the type.
+enum class ValueKind { Text, Integer, Float, Boolean, DateTime, Other };
+
+constexpr ValueKind ValueKindOf(TFieldType type) {
+    switch (type) {
+    case ftString:
+    case ftMemo:
+    case ftFmtMemo:
+        return ValueKind::Text;
+    case ftSmallint:
+    case ftInteger:
+    case ftWord:
+    case ftAutoInc:
+        return ValueKind::Integer;
+    case ftFloat:
+    case ftCurrency:
+    case ftBCD:
+        return ValueKind::Float;
+    case ftBoolean:
+        return ValueKind::Boolean;
+    case ftDate:
+    case ftTime:
+    case ftDateTime:
+        return ValueKind::DateTime;
+    default:
+        return ValueKind::Other;
+    }
+}
+
 // Index options as a bit set: ixPrimary bit 0, ixUnique bit 1, ixDescending bit 2, ixCaseInsensitive bit 3,
 // ixExpression bit 4.
 enum TIndexOption : std::uint8_t {

@@ -199,6 +199,9 @@ public:
         if (owner_.FailAddIndex.count(base::UpperCase(data_.Name)))
             throw engine::Error("indeks tablice " + data_.Name + " nije izgrađen");
         if (index.Primary) {
+            // Like the engine: a keyed table takes its own key again (and gets its .PX back), no other.
+            if (data_.Keyed && !base::SameText(data_.Primary.FieldsText, index.FieldsText))
+                throw engine::Error("Tablica " + data_.Name + " već ima primarni ključ na drugim poljima");
             data_.Primary = index;
             data_.Keyed = true;
             const std::size_t keys = testsupport::KeyFieldCount(data_);

@@ -12,6 +12,7 @@
 
 #include <chrono>
 #include <csignal>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -121,6 +122,46 @@ TEST_F(TableFilesCheck, MissingExtraAndStaleIndexFilesAreRebuilt) {
     EXPECT_NE(base::FileTime(indexFiles[1]), 1'500'000'000'000'000'000);
     ASSERT_EQ(Rows("POSTA.DB").size(), 1u);
     EXPECT_EQ(Rows("POSTA.DB")[0][1], Value::Text("Zagreb"));
+}
+
+TEST_F(TableFilesCheck, AReindexKeepsTheRowsTheCounterAndTheKeysIndexFile) {
+    Check("ZEMLJA.DB", false);
+    {
+        auto table = engine::Table::Open(Path(), "ZEMLJA.DB", engine::OpenMode::Shared);
+        auto cursor = table->OpenCursor();
+        for (const char* sifra : {"HR", "SI", "AT", "DE"})
+            cursor->Insert({Value(), Value::Text(sifra), Value()});
+        cursor->Delete(); // the counter stays at 4
+    }
+    const auto rows = Rows("ZEMLJA.DB");
+    ASSERT_EQ(rows.size(), 3u);
+    const std::string px = folder.Read("ZEMLJA.PX");
+    auto inode = [&] {
+        struct stat st {};
+        return ::stat((Path() / "ZEMLJA.DB").c_str(), &st) == 0 ? st.st_ino : 0;
+    };
+    auto reindex = [&] {
+        fs::remove(Path() / "ZEMLJA.PX");
+        fs::remove(base::FilesMatching(Path(), "ZEMLJA.?G?").at(0));
+        const auto table = inode();
+        Check("ZEMLJA.DB", false);
+        EXPECT_EQ(inode(), table); // re-indexed in place, not restructured into a new file
+        ExpectAsDefined(Def("ZEMLJA.DB"), Path());
+        EXPECT_EQ(engine::Table::Open(Path(), "ZEMLJA.DB", engine::OpenMode::Shared)->LastAutoIncValue(), 4);
+    };
+    reindex();
+    EXPECT_EQ(Rows("ZEMLJA.DB"), rows);
+    EXPECT_EQ(folder.Read("ZEMLJA.PX"), px);
+
+    // An emptied table too: no row is added to it on the way.
+    {
+        auto table = engine::Table::Open(Path(), "ZEMLJA.DB", engine::OpenMode::Exclusive);
+        table->Empty();
+    }
+    const std::string emptyPx = folder.Read("ZEMLJA.PX");
+    reindex();
+    EXPECT_TRUE(Rows("ZEMLJA.DB").empty());
+    EXPECT_EQ(folder.Read("ZEMLJA.PX"), emptyPx);
 }
 
 TEST_F(TableFilesCheck, AStoredIndexListThatDiffersIsRebuilt) {

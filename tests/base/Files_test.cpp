@@ -23,6 +23,12 @@ TEST(Files, MasksMatchWholeNames) {
     EXPECT_TRUE(MatchesMask("abc", "*"));
     EXPECT_FALSE(MatchesMask("abc", "*d"));
     EXPECT_TRUE(MatchesMask("a.b.c", "*.c"));
+    // Names that are no UTF-8 match only the same bytes, one "?" per byte.
+    EXPECT_TRUE(MatchesMask("ROBA\x8A.DB", "roba\x8A.*"));
+    EXPECT_FALSE(MatchesMask("ROBA\x8A.DB", "ROBA\x9A.DB"));
+    EXPECT_FALSE(MatchesMask("ROBA\x8A.DB", "ROBA\xEF\xBF\xBD.DB"));
+    EXPECT_TRUE(MatchesMask("\xC5\xA0\xC5.DB", "\xC5\xA0?.DB"));
+    EXPECT_TRUE(MatchesMask("\xE2\x82.DB", "??.DB"));
 }
 
 TEST(Files, ListsMatchingFilesAndKeepsExactDates) {

@@ -16,6 +16,9 @@ TEST(Text, UpperCaseAndSameText) {
     EXPECT_TRUE(SameText("PodGrupa", "Podgrupa"));
     EXPECT_FALSE(SameText("Podgrupa", "Podgrupe"));
     EXPECT_EQ(UpperCase("日"), "日");
+    EXPECT_EQ(UpperCase("ab\x8A\xC5"), "AB\x8A\xC5"); // bytes that are no UTF-8 stay as they are
 }
 
-TEST(Text, TrimRemovesBlanksAndControls) { EXPECT_EQ(Trim("\t  a b \r\n"), "a b"); }
+TEST(Text, TrimRemovesBlanksAndControls) {
+    EXPECT_EQ(Trim("\t  a b \r\n"), "a b");
+}

@@ -2,6 +2,7 @@
 #include "Json.h"
 
 #include "base/CroatianFormat.h"
+#include "engine/codec/CodePage.h"
 #include "engine/codec/FieldCodec.h"
 #include "engine/Engine.h"
 #include "tests/support/TempFolder.h"
@@ -63,6 +64,24 @@ TEST(Codec, FieldEncodings) {
     FieldLayout logical = LayoutForNew({"L", FieldType::Logical, 0, false}, "T.DB");
     const unsigned char odd = 0x85;
     EXPECT_TRUE(DecodeField(logical, &odd, CodePage(1250)).AsBool());
+}
+
+TEST(Codec, ForeignCodePagesReadAndWriteTheirOwnBytes) {
+    const CodePage cp1252(1252), cp850(850), cp1250(1250);
+    EXPECT_EQ(cp1252.ToUtf8("\x80\x9C\xE9\x81"), "€œé\xEF\xBF\xBD"); // 0x81 is undefined in 1252
+    EXPECT_EQ(cp1252.FromUtf8("€œé"), "\x80\x9C\xE9");
+    EXPECT_EQ(cp850.ToUtf8("\x9A\x82"), "Üé");
+    EXPECT_EQ(cp850.FromUtf8("Üé"), "\x9A\x82");
+    EXPECT_EQ(cp1250.FromUtf8("Šč"), "\x8A\xE8");
+    try {
+        cp1252.FromUtf8("ač");
+        ADD_FAILURE() << "č was stored in code page 1252";
+    } catch (const base::Exception& e) {
+        EXPECT_STREQ(e.what(), "Znak \"č\" se ne može spremiti u tablicu");
+    }
+    EXPECT_THROW(cp850.FromUtf8("a\xC3"), base::Exception);
+    EXPECT_EQ(cp850.Upper('a'), 'A');
+    EXPECT_EQ(cp1250.Upper(0x9A), 0x8A);
 }
 
 // A table written here holds exactly the data blocks the reference writer produced for the same rows.

@@ -1,6 +1,8 @@
 #pragma once
 // A small JSON reader for the fixture descriptions.
 
+#include "base/Utf8.h"
+
 #include <map>
 #include <memory>
 #include <stdexcept>
@@ -40,23 +42,6 @@ private:
         while (i < s.size() && std::isspace(static_cast<unsigned char>(s[i])))
             ++i;
     }
-    static void Utf8(std::string& out, unsigned cp) {
-        if (cp < 0x80) {
-            out += static_cast<char>(cp);
-        } else if (cp < 0x800) {
-            out += static_cast<char>(0xC0 | (cp >> 6));
-            out += static_cast<char>(0x80 | (cp & 0x3F));
-        } else if (cp < 0x10000) {
-            out += static_cast<char>(0xE0 | (cp >> 12));
-            out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (cp & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | (cp >> 18));
-            out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (cp & 0x3F));
-        }
-    }
     static std::string Str(const std::string& s, std::size_t& i) {
         std::string out;
         ++i;
@@ -88,7 +73,7 @@ private:
                         cp = 0x10000 + ((cp - 0xD800) << 10) + (lo - 0xDC00);
                         i += 6;
                     }
-                    Utf8(out, cp);
+                    base::AppendUtf8(out, cp);
                     break;
                 }
                 default:

@@ -1,10 +1,12 @@
 // Tables: creation and read-back, index files, the family of files, writes and their rules.
+#include "engine/codec/Bytes.h"
 #include "engine/Engine.h"
 #include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <fstream>
 #include <unistd.h>
 
 namespace {
@@ -391,6 +393,51 @@ TEST(UnkeyedTable, KeepsTheStoredOrderAndGetsAPrimaryKeyLater) {
     EXPECT_EQ(t->KeyFieldCount(), 0);
     EXPECT_FALSE(fs::exists(tmp / "KNJIZI.PX"));
     EXPECT_EQ(walk(), (std::vector<std::int64_t>{1, 3, 5, 7}));
+}
+
+// Another writer left the blocks of an unkeyed table in another chain order, with an empty block among them:
+// the rows read back in the chain's order, not in the order this process first saw them.
+TEST(UnkeyedTable, ReadsARechainedFileInItsNewOrder) {
+    testsupport::TempFolder tmp;
+    CreateTable(tmp.Path(), "KNJIZI.DB",
+                {{"Broj", FieldType::Long, 0, false}, {"Tekst", FieldType::Alpha, 200, false}});
+    auto t = Table::Open(tmp.Path(), "KNJIZI.DB", OpenMode::Shared);
+    auto c = t->OpenCursor();
+    const std::string empty = tmp.Read("KNJIZI.DB");
+    const auto* h = reinterpret_cast<const unsigned char*>(empty.data());
+    const std::size_t head = codec::GetU16(h + 2), bs = h[5] * 1024u, size = codec::GetU16(h);
+    const int per = static_cast<int>((bs - 6) / size);
+    for (int i = 0; i < 2 * per; ++i)
+        c->Insert({Value::Int(i), Value::Text("red")});
+    std::string db = tmp.Read("KNJIZI.DB");
+    auto* p = reinterpret_cast<unsigned char*>(db.data());
+    ASSERT_EQ(codec::GetU16(p + 0x0C), 2); // two full blocks
+    db.append(bs, '\0');
+    p = reinterpret_cast<unsigned char*>(db.data());
+    auto link = [&](int block, int next, int prev) {
+        codec::PutU16(p + head + (block - 1) * bs, static_cast<std::uint16_t>(next));
+        codec::PutU16(p + head + (block - 1) * bs + 2, static_cast<std::uint16_t>(prev));
+    };
+    link(2, 1, 0);
+    link(1, 3, 2);
+    link(3, 0, 1);
+    codec::PutU16(p + head + 2 * bs + 4, static_cast<std::uint16_t>(-static_cast<int>(size))); // empty
+    for (std::size_t at : {0x0A, 0x0C})
+        codec::PutU16(p + at, 3);
+    codec::PutU16(p + 0x0E, 2);
+    codec::PutU16(p + 0x10, 3);
+    {
+        std::ofstream out(tmp / "KNJIZI.DB", std::ios::binary | std::ios::in | std::ios::out);
+        out.write(db.data(), static_cast<std::streamsize>(db.size()));
+    }
+    ASSERT_TRUE(t->Refresh());
+    std::vector<std::int64_t> order;
+    for (c->First(); c->OnRow(); c->Next())
+        order.push_back(c->Read()[0].AsInt());
+    std::vector<std::int64_t> expected;
+    for (int i = 0; i < 2 * per; ++i)
+        expected.push_back((i + per) % (2 * per));
+    EXPECT_EQ(order, expected);
 }
 
 TEST(ReadOnlyTable, ReadsButRefusesWrites) {

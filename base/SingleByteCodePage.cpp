@@ -1,0 +1,48 @@
+#include "base/SingleByteCodePage.h"
+
+#include "base/Utf8.h"
+
+namespace base {
+
+std::string SingleByteToUtf8(std::string_view bytes, const HighHalf& high) {
+    std::string out;
+    out.reserve(bytes.size() + bytes.size() / 4);
+    for (char c : bytes) {
+        const auto b = static_cast<unsigned char>(c);
+        if (b < 0x80) {
+            out += c;
+            continue;
+        }
+        const char32_t cp = high[b - 0x80];
+        AppendUtf8(out, cp == 0 ? ReplacementCharacter : cp);
+    }
+    return out;
+}
+
+int SingleByteOf(char32_t cp, const HighHalf& high) {
+    if (cp < 0x80) return static_cast<int>(cp);
+    for (int i = 0; i < 128; ++i)
+        if (high[i] != 0 && high[i] == cp) return 0x80 + i;
+    return -1;
+}
+
+SingleByteText Utf8ToSingleByte(std::string_view utf8, const HighHalf& high) {
+    SingleByteText text;
+    text.Bytes.reserve(utf8.size());
+    for (std::size_t i = 0; i < utf8.size();) {
+        if (static_cast<unsigned char>(utf8[i]) < 0x80) {
+            text.Bytes += utf8[i++];
+            continue;
+        }
+        const std::size_t start = i;
+        const int byte = SingleByteOf(NextCodePoint(utf8, i), high); // U+FFFD is in no such code page
+        if (byte < 0) {
+            text.Refused = utf8.substr(start, i - start);
+            return text;
+        }
+        text.Bytes += static_cast<char>(byte);
+    }
+    return text;
+}
+
+} // namespace base
