@@ -67,7 +67,7 @@ std::string EntryNameOf(const fs::path& file, const fs::path& base, const ZipPar
     return dos;
 }
 
-// The files of one specification, sorted by path.
+// The files one file pattern selects, sorted by path.
 std::vector<fs::path> FilesOf(const std::string& fileSpec, const ZipParams& p) {
     const fs::path specPath(fileSpec);
     fs::path folder = specPath.parent_path();

@@ -53,10 +53,10 @@ public:
     using base::Exception::Exception;
 };
 
-// Adds the files the specifications select to the archive (created when missing) and answers the number
+// Adds the files the file patterns select to the archive (created when missing) and answers the number
 // of entries added or replaced. Entry names are relative to the archive's folder ("QK.INI",
 // "global/PARTNER.DB"); a file outside that folder keeps its full path without the leading "/". Each file is
-// stored once, under the first specification that selects it. Throws ZipError when the run fails or is
+// stored once, under the first pattern that selects it. Throws ZipError when the run fails or is
 // cancelled.
 int ZipDllExec(const ZipParams& params);
 
