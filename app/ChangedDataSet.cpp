@@ -74,10 +74,12 @@ TMyTableX::~TMyTableX() {
     } catch (...) {
         // nothing can be reported from a destructor
     }
-    if (IsOpen) try {
+    if (IsOpen) {
+        try {
             NewTable_Closed(*this);
         } catch (...) {
         }
+    }
     UnregisterOpenTable(*this);
 }
 

@@ -15,7 +15,9 @@ add_library(plom_app_core STATIC
     ${CMAKE_CURRENT_LIST_DIR}/WBegin.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Dialogs.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ChangedDataSet.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/ChangedFields.cpp)
+    ${CMAKE_CURRENT_LIST_DIR}/ChangedFields.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/DataSetServices.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/OpenDbRegister.cpp)
 target_include_directories(plom_app_core PUBLIC ${CMAKE_SOURCE_DIR})
 target_link_libraries(plom_app_core PUBLIC plom_fwdb plom_engine plom_base)
 plom_warnings(plom_app_core)

@@ -133,6 +133,51 @@ TEST_F(RegistryTest, TheIdleQueueHoldsSlotsInTheOrderTheyBecameIdle) {
     EXPECT_EQ(DistinctOpen(), 0);
 }
 
+TEST_F(RegistryTest, TheCountsAndTheIdleQueueAgreeAfterEveryTransition) {
+    std::vector<TMyTableX*> ts;
+    for (const char* name : {"A", "A", "B", "C", "C", "C"})
+        ts.push_back(&Table("Global", name));
+    unsigned seed = 12345;
+    auto next = [&] { return (seed = seed * 1103515245u + 12345u) >> 16; };
+    for (int step = 0; step < 2000; ++step) {
+        TMyTableX& t = *ts[next() % ts.size()];
+        switch (next() % 4) {
+        case 0:
+            if (!t.IsOpen) NewTable_Opened(t);
+            break;
+        case 1:
+            if (t.IsOpen) NewTable_Closed(t);
+            break;
+        case 2:
+            if (t.IsOpen) NewTable_Disabled(t);
+            break;
+        default:
+            if (t.IsOpen) NewTable_Enabled(t);
+        }
+        int open = 0, idle = 0;
+        bool headIsIdle = IdleHeadSlot() == -1;
+        for (int slot = 1; slot <= SlotCount(); ++slot) {
+            int enabled = 0, opened = 0;
+            for (TMyTableX* u : ts)
+                if (u->Slot == slot) {
+                    opened += u->IsOpen;
+                    enabled += u->IsEnabled;
+                }
+            ASSERT_EQ(TablesOpen(slot), opened);
+            ASSERT_EQ(EnabledCount(slot), enabled);
+            open += opened > 0;
+            bool isIdle = opened > 0 && enabled == 0;
+            idle += isIdle;
+            if (isIdle && IdleHeadSlot() == slot) headIsIdle = true;
+        }
+        ASSERT_EQ(DistinctOpen(), open);
+        ASSERT_EQ(IdleCount(), idle);
+        ASSERT_TRUE(headIsIdle);
+    }
+    for (TMyTableX* t : ts)
+        if (t->IsOpen) NewTable_Closed(*t);
+}
+
 TEST_F(RegistryTest, InconsistenciesAreShownAndEndInTheCancel) {
     TMyTableX& t = Table("Global", "ROBA");
     EXPECT_EQ(CancelMessage([&] { NewTable_Enabled(t); }), "ESC");

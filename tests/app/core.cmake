@@ -12,3 +12,7 @@ plom_add_test(app_core_test
         ${CMAKE_CURRENT_LIST_DIR}/ChangedDataSet_test.cpp
         ${CMAKE_CURRENT_LIST_DIR}/ChangedFields_test.cpp
     LIBS plom_app_core)
+plom_add_test(app_dbservices_test
+    SOURCES
+        ${CMAKE_CURRENT_LIST_DIR}/DataSetServices_test.cpp
+    LIBS plom_app_core)
