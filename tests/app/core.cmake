@@ -16,3 +16,11 @@ plom_add_test(app_dbservices_test
     SOURCES
         ${CMAKE_CURRENT_LIST_DIR}/DataSetServices_test.cpp
     LIBS plom_app_core)
+find_package(ZLIB REQUIRED)
+plom_add_test(app_archive_test
+    SOURCES
+        ${CMAKE_CURRENT_LIST_DIR}/ZipTestFiles.cpp
+        ${CMAKE_CURRENT_LIST_DIR}/ZipMaster_test.cpp
+        ${CMAKE_CURRENT_LIST_DIR}/ZipDirectory_test.cpp
+        ${CMAKE_CURRENT_LIST_DIR}/ArchiveCommand_test.cpp
+    LIBS plom_app_core ZLIB::ZLIB)
