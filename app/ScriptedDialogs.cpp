@@ -2,10 +2,12 @@
 
 namespace app {
 
-ScriptedDialogs::ScriptedDialogs() : previous_(SetDialogHandler(this)) {}
+ScriptedDialogs::ScriptedDialogs()
+    : previousMessageHook_(fw::SetMessageHook(nullptr)), previous_(SetDialogHandler(this)) {}
 
 ScriptedDialogs::~ScriptedDialogs() {
     SetDialogHandler(previous_);
+    fw::SetMessageHook(std::move(previousMessageHook_));
 }
 
 std::vector<std::string> ScriptedDialogs::Texts() const {

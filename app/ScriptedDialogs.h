@@ -1,5 +1,6 @@
 #pragma once
 #include "app/DialogHandler.h"
+#include "fw/ui/Guard.h"
 
 #include <deque>
 #include <string>
@@ -17,8 +18,8 @@ struct DialogCall {
     std::string Text; // the message box's text
 };
 
-// Answers the dialogs from a queue instead of showing them and records every call. Installs itself for its
-// lifetime and puts the previous handler back afterwards.
+// Answers the dialogs from a queue instead of showing them and records every call (failures the guard
+// shows included). Installs itself for its lifetime and puts the previous handler back afterwards.
 class ScriptedDialogs : public DialogHandler {
 public:
     ScriptedDialogs();
@@ -44,6 +45,7 @@ public:
 private:
     bool Next();
     std::deque<bool> answers_;
+    fw::MessageHook previousMessageHook_;
     DialogHandler* previous_;
 };
 

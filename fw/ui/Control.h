@@ -115,6 +115,8 @@ public:
     // to move the focus or press a button. Arrow keys always stay with a control whose Tag is
     // TagOwnArrowKeys or more.
     virtual bool WantsKey(std::uint16_t key, Shift shift) const;
+    // Whether keys for this control go through the form's key phases; a menu bar handles its own.
+    virtual bool RoutesKeys() const { return true; }
     // The focus arrives / leaves through the form's driver; the defaults fire OnEnter / OnExit.
     virtual void DoEnter();
     virtual void DoExit();

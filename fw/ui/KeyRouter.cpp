@@ -42,6 +42,11 @@ bool KeyRouter::eventFilter(QObject* watched, QEvent* event) {
     auto* receiver = static_cast<QWidget*>(watched);
     Control* control = Control::Of(receiver);
     if (!control) return false;
+    if (!control->RoutesKeys()) {
+        // Delivered here so that a key the widget ignores does not come back through its parents.
+        Forward(*receiver, static_cast<const QKeyEvent&>(*event));
+        return true;
+    }
     Form* form = control->ParentForm();
     if (!form) return false;
     // A window that got the keyboard back without a focused widget (after a dialog closed, say) still

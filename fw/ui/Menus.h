@@ -19,6 +19,7 @@ public:
     // A top-level item; items added to it make it a submenu.
     MenuItem& Add(const std::string& caption, std::string name = {});
     const std::vector<MenuItem*>& Items() const { return items_; }
+    bool RoutesKeys() const override { return false; }
 
 private:
     std::vector<MenuItem*> items_;

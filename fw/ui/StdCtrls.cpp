@@ -4,6 +4,8 @@
 #include "fw/ui/Form.h"
 #include "fw/ui/Guard.h"
 
+#include <algorithm>
+#include <QTextCursor>
 #include <QValidator>
 
 namespace fw {
@@ -155,11 +157,25 @@ Memo::Memo(Control* parent, Component* owner) : ControlOf<QPlainTextEdit>(parent
     SetTabStop(true);
     // Tab reaches the memo only when it wants tabs (WantTabs): then it types one.
     setTabChangesFocus(false);
-    QObject::connect(this, &QPlainTextEdit::textChanged, [this] {
-        Guarded([this] {
-            if (OnChange) OnChange(*this);
-        });
-    });
+    QObject::connect(this, &QPlainTextEdit::textChanged, [this] { Guarded([this] { TextChanged(); }); });
+}
+
+void Memo::TextChanged() {
+    if (restoring_) return;
+    const QString now = toPlainText();
+    if (!base::IsCp1250Text(now.toStdString())) {
+        // Put the last storable text back, the caret where the refused change began.
+        const int caret = std::min(static_cast<int>(lastGood_.size()), textCursor().position());
+        restoring_ = true;
+        setPlainText(lastGood_);
+        restoring_ = false;
+        QTextCursor cursor = textCursor();
+        cursor.setPosition(caret);
+        setTextCursor(cursor);
+        return;
+    }
+    lastGood_ = now;
+    if (OnChange) OnChange(*this);
 }
 
 bool Memo::WantsKey(std::uint16_t key, Shift) const {

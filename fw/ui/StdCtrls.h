@@ -107,7 +107,7 @@ private:
     int maxLength_ = 0;
 };
 
-// A text of several lines.
+// A text of several lines. Text with characters outside code page 1250 is refused as in Edit.
 class Memo : public ControlOf<QPlainTextEdit> {
 public:
     explicit Memo(Control* parent, Component* owner = nullptr);
@@ -119,6 +119,11 @@ public:
     bool WantTabs = false;
     NotifyEvent OnChange;
     bool WantsKey(std::uint16_t key, Shift shift) const override;
+
+private:
+    void TextChanged();
+    QString lastGood_;
+    bool restoring_ = false;
 };
 
 class GroupBox : public ControlOf<QGroupBox> {

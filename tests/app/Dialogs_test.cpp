@@ -211,3 +211,18 @@ TEST(CodeDialogs, EachHasItsHeaderQuestionAndButtons) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(ScriptedDialogs, PutTheGuardsPreviousHookBack) {
+    fw::MessageRecorder outer;
+    {
+        app::ScriptedDialogs script;
+        fw::ShowMessage("inside");
+        EXPECT_EQ(script.Texts(), std::vector<std::string>{"inside"});
+    }
+    fw::ShowMessage("outside");
+    EXPECT_EQ(outer.Messages, std::vector<std::string>{"outside"});
+}
+
+} // namespace

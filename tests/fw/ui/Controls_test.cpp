@@ -186,3 +186,18 @@ TEST(Controls, TimerCallsItsHandlerAndSurvivesAFailure) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(Controls, MemoRefusesTextOutsideCodePage1250) {
+    auto form = fw::MakeForm<fw::Form>();
+    auto* memo = new fw::Memo(form.get());
+    int changes = 0;
+    memo->OnChange = [&](fw::Component&) { ++changes; };
+    memo->SetText("Prvi red\nčćžšđ");
+    memo->insertPlainText(QString::fromUtf8("Жуков"));
+    EXPECT_EQ(memo->Text(), "Prvi red\nčćžšđ");
+    EXPECT_EQ(changes, 1);
+}
+
+} // namespace

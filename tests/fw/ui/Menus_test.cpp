@@ -100,3 +100,24 @@ TEST(ButtonClicks, AClickIsDroppedWhenTheFocusedControlKeepsTheFocus) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(Menus, KeysForTheMenuBarStayWithIt) {
+    auto form = fw::MakeForm<fw::Form>();
+    form->KeyPreview = true;
+    int formKeys = 0;
+    form->OnKeyDown = [&](fw::Component&, std::uint16_t&, fw::Shift) { ++formKeys; };
+    auto* menu = new fw::MainMenu(form.get());
+    menu->Add("&Šifarnik").Add("&Artikala");
+    auto* edit = new fw::Edit(form.get());
+    edit->SetBounds(10, 40, 100, 24);
+    fwtest::ShowActive(*form);
+    QTest::keyClick(menu, Qt::Key_Right);
+    EXPECT_EQ(formKeys, 0);
+    EXPECT_EQ(form->ActiveControl(), edit);
+    QTest::keyClick(edit, Qt::Key_Right);
+    EXPECT_EQ(formKeys, 1);
+}
+
+} // namespace
