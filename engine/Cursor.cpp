@@ -9,12 +9,19 @@
 
 namespace engine {
 
-CursorImpl::CursorImpl(TableHandle& table) : table_(table), image_(table.SharedImage()) {
+CursorImpl::CursorImpl(TableHandle& table)
+    : table_(table), tableAlive_(table.AliveToken()), locks_(table.SharedLocks()),
+      image_(table.SharedImage()) {
     version_ = image_->Version();
 }
 
 CursorImpl::~CursorImpl() {
-    if (recordLocked_) table_.Locks().Unlock(recordLockByte_, 1);
+    if (recordLocked_) locks_->Unlock(recordLockByte_, 1);
+}
+
+TableHandle& CursorImpl::Table() const {
+    if (tableAlive_.expired()) throw Error("Tablica " + image_->Name() + " je zatvorena");
+    return table_;
 }
 
 // ------------------------------------------------------------------------------------------------ indexes
@@ -364,7 +371,7 @@ void CursorImpl::SetFilter(std::function<bool(const Row&)> accept) {
 
 void CursorImpl::Insert(Row row) {
     RowId id = 0;
-    table_.Write([&] { id = image_->Insert(row); });
+    Table().Write([&] { id = image_->Insert(row); });
     const Pos p = image_->Locate(index_, id);
     if (!Order().IsEnd(p)) SetRow(p);
 }
@@ -372,7 +379,7 @@ void CursorImpl::Insert(Row row) {
 void CursorImpl::Modify(Row row) {
     RequireRow();
     const RowId id = id_;
-    table_.Write([&] {
+    Table().Write([&] {
         if (!image_->Alive(id)) throw Error("Slog više ne postoji (" + image_->Name() + ")");
         image_->Modify(id, row);
     });
@@ -383,7 +390,7 @@ void CursorImpl::Modify(Row row) {
 void CursorImpl::Delete() {
     RequireRow();
     const RowId id = id_;
-    table_.Write([&] {
+    Table().Write([&] {
         if (!image_->Alive(id)) throw Error("Slog više ne postoji (" + image_->Name() + ")");
         image_->Delete(id);
     });
@@ -398,14 +405,15 @@ void CursorImpl::LockRecord() {
     const std::uint64_t h =
         codec::Checksum(reinterpret_cast<const unsigned char*>(identity.data()), identity.size());
     const std::int64_t byte = lockspace::Records + static_cast<std::int64_t>(h % lockspace::RecordSpan);
-    if (!table_.Locks().TryLock(byte, 1, LockKind::Exclusive)) ThrowLocked(image_->Name());
+    Table();
+    if (!locks_->TryLock(byte, 1, LockKind::Exclusive)) ThrowLocked(image_->Name());
     recordLocked_ = true;
     recordLockByte_ = byte;
 }
 
 void CursorImpl::UnlockRecord() {
     if (!recordLocked_) return;
-    table_.Locks().Unlock(recordLockByte_, 1);
+    locks_->Unlock(recordLockByte_, 1);
     recordLocked_ = false;
 }
 

@@ -60,7 +60,11 @@ private:
     bool SeekBackward(Pos pos) const; // pos = one past the candidate
     void RequireRow() const;
 
+    TableHandle& Table() const; // Error once the table is closed
+
     TableHandle& table_;
+    std::weak_ptr<char> tableAlive_;
+    std::shared_ptr<LockFile> locks_;
     std::shared_ptr<TableImage> image_;
     int index_ = -1;
 

@@ -9,6 +9,7 @@
 #include "engine/codec/MemoFile.h"
 #include "engine/Errors.h"
 #include "engine/FileLock.h"
+#include "engine/FileWrite.h"
 #include "engine/TableHandle.h"
 #include "engine/TableImage.h"
 
@@ -34,8 +35,7 @@ std::vector<fs::path> FamilyFiles(const fs::path& db) {
     for (const auto& f : base::FilesMatching(db.parent_path(), stem + ".*")) {
         if (!base::SameText(f.stem().string(), stem)) continue;
         const std::string ext = Upper(f.extension().string());
-        const bool index = ext.size() >= 3 && (ext[1] == 'X' || ext[1] == 'Y') &&
-                           (ext.size() == 4 || (ext.size() > 4 && ext[2] == 'G'));
+        const bool index = codec::IsIndexFileExtension(ext, 'X') || codec::IsIndexFileExtension(ext, 'Y');
         if (ext == ".DB" || ext == ".PX" || ext == ".MB" || ext == ".VAL" || ext == ".JNL" || index)
             out.push_back(f);
     }
@@ -57,19 +57,6 @@ public:
 private:
     LockFile lock_;
 };
-
-void WriteNewFile(const fs::path& path, const std::string& bytes) {
-    const fs::path tmp = path.string() + ".tmp";
-    {
-        std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
-        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        out.close();
-        if (!out) throw Error("Datoteka " + path.filename().string() + " se ne može zapisati");
-    }
-    std::error_code ec;
-    fs::rename(tmp, path, ec);
-    if (ec) throw Error("Datoteka " + path.filename().string() + " se ne može zapisati");
-}
 
 std::string ReadAll(const fs::path& p, std::size_t limit) {
     std::ifstream in(p, std::ios::binary);
@@ -128,10 +115,10 @@ void CreateTable(const fs::path& folder, const std::string& name, const std::vec
     if (memo) {
         const std::string ext = fs::path(fileName).extension().string();
         const bool lower = ext.size() > 1 && std::islower(static_cast<unsigned char>(ext[1]));
-        WriteNewFile(folder / (fs::path(fileName).stem().string() + (lower ? ".mb" : ".MB")),
-                     codec::MemoFile::NewFileBytes());
+        WriteFileReplacing(folder / (fs::path(fileName).stem().string() + (lower ? ".mb" : ".MB")),
+                           codec::MemoFile::NewFileBytes());
     }
-    WriteNewFile(db, codec::BuildDbHeader(h));
+    WriteFileReplacing(db, codec::BuildDbHeader(h));
 }
 
 void DeleteTable(const fs::path& folder, const std::string& name) {

@@ -15,7 +15,7 @@ struct KeyPart {
     bool Text = false;
 };
 
-struct KeySpec {
+struct KeyRule {
     std::vector<KeyPart> Parts;
     bool CaseInsensitive = false;
     const unsigned char* Upper = nullptr; // 256-byte upper-case table of the table's code page

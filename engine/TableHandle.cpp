@@ -30,7 +30,7 @@ std::unique_ptr<Table> Table::Open(const fs::path& folder, const std::string& na
 }
 
 TableHandle::TableHandle(fs::path dbPath, OpenMode mode) : path_(std::move(dbPath)), mode_(mode) {
-    lock_ = std::make_unique<LockFile>(path_);
+    lock_ = std::make_shared<LockFile>(path_);
     const LockKind kind = mode == OpenMode::Exclusive ? LockKind::Exclusive : LockKind::Shared;
     // A closing open may hold the table exclusively for a moment while it tidies up.
     if (!lock_->LockWithin(lockspace::Table, 1, kind, OpenWaitMillis)) ThrowBusy(path_.filename().string());

@@ -36,13 +36,18 @@ public:
     TableImage& Image() { return *image_; }
     const std::shared_ptr<TableImage>& SharedImage() const { return image_; }
     LockFile& Locks() { return *lock_; }
+    // A cursor may outlive its table: it keeps the lock description for its record lock, and knows when the
+    // table is gone.
+    const std::shared_ptr<LockFile>& SharedLocks() const { return lock_; }
+    std::weak_ptr<char> AliveToken() const { return alive_; }
     // Runs a change of the table under the write lock, on an image that is current with the files.
     void Write(const std::function<void()>& change);
 
 private:
     fs::path path_;
     OpenMode mode_;
-    std::unique_ptr<LockFile> lock_;
+    std::shared_ptr<LockFile> lock_;
+    std::shared_ptr<char> alive_ = std::make_shared<char>(0);
     std::shared_ptr<TableImage> image_;
     bool tableLocked_ = false;
 };

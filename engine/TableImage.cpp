@@ -210,8 +210,6 @@ void TableImage::Load() {
                 known.emplace(std::string(reinterpret_cast<const char*>(rows_[id].get()), keyBytes), id);
     }
     std::vector<std::unique_ptr<unsigned char[]>> rows;
-    std::vector<RowId> order;
-    order.reserve(total);
     RowId fresh = static_cast<RowId>(rows_.size());
     std::vector<std::vector<RowId>> blockIds;
     for (const auto& blk : chain) {
@@ -234,9 +232,42 @@ void TableImage::Load() {
         }
         blockIds.push_back(std::move(ids));
     }
-    rows.resize(std::max<std::size_t>(fresh, 0));
+    rows.resize(fresh);
 
-    // Commit the new state.
+    // Take the new state; if a companion file then turns out damaged, nothing half-read is left behind.
+    std::vector<std::pair<std::uint16_t, int>> numbers;
+    for (const auto& blk : chain)
+        numbers.emplace_back(blk.Number, blk.Count);
+    try {
+        Adopt(std::move(h), std::move(head), std::move(rows), numbers, blockIds);
+    } catch (...) {
+        Forget();
+        throw;
+    }
+}
+
+void TableImage::Forget() noexcept {
+    rows_.clear();
+    rowChunk_.clear();
+    primary_.Clear();
+    blockOwner_.assign(1, nullptr);
+    freeBlocks_.clear();
+    fileBlocks_ = 0;
+    secondaries_.clear();
+    secondaryOrders_.clear();
+    secondaryRules_.clear();
+    memos_.clear();
+    pxPending_.clear();
+    loaded_ = false;
+    stale_ = true;
+    ++version_;
+}
+
+void TableImage::Adopt(codec::DbHeader h, std::string head,
+                       std::vector<std::unique_ptr<unsigned char[]>> rows,
+                       const std::vector<std::pair<std::uint16_t, int>>& chain,
+                       std::vector<std::vector<RowId>>& blockIds) {
+    const int per = h.RecordsPerBlock();
     hdr_ = std::move(h);
     hdrBytes_ = std::move(head);
     cp_ = std::make_unique<codec::CodePage>(hdr_.CodePage);
@@ -251,7 +282,9 @@ void TableImage::Load() {
     }
     rows_ = std::move(rows);
     memos_.clear();
-    BuildSpecs();
+    secondaries_.clear(); // read again below, against the new field list
+    secondaryOrders_.clear();
+    BuildRules();
 
     primary_ = ChunkedOrder(static_cast<std::size_t>(per));
     rowChunk_.clear();
@@ -260,25 +293,26 @@ void TableImage::Load() {
     freeBlocks_.clear();
     fileBlocks_ = hdr_.FileBlocks;
     relayout_ = false;
-    bool sorted = true;
+    // An empty block left in the chain by another writer is rewritten away with all the others.
+    bool sorted = std::all_of(chain.begin(), chain.end(), [](const auto& c) { return c.second > 0; });
     if (hdr_.KeyFields > 0) {
         const unsigned char* prev = nullptr;
         for (const auto& ids : blockIds)
             for (RowId id : ids) {
-                if (prev != nullptr && primarySpec_.Compare(prev, rows_[id].get()) >= 0) sorted = false;
+                if (prev != nullptr && primaryRule_.Compare(prev, rows_[id].get()) >= 0) sorted = false;
                 prev = rows_[id].get();
             }
     }
     if (sorted) {
         for (std::size_t i = 0; i < chain.size(); ++i) {
             if (blockIds[i].empty()) continue;
-            blockOwner_[chain[i].Number] = primary_.AppendChunk(std::move(blockIds[i]), chain[i].Number);
+            blockOwner_[chain[i].first] = primary_.AppendChunk(std::move(blockIds[i]), chain[i].first);
         }
         for (std::uint16_t b = 1; b <= fileBlocks_; ++b)
             if (blockOwner_[b] == nullptr) freeBlocks_.insert(b);
     } else {
-        // Written out of key order elsewhere: keep the rows sorted here and rewrite the blocks at the next
-        // write.
+        // Written out of key order (or with empty blocks) elsewhere: keep the rows sorted here and rewrite
+        // the blocks at the next write.
         std::vector<RowId> all;
         for (auto& ids : blockIds)
             all.insert(all.end(), ids.begin(), ids.end());
@@ -302,7 +336,8 @@ void TableImage::Load() {
     pxPending_.clear();
     if (hdr_.KeyFields > 0) {
         std::vector<codec::FieldLayout> keys(layout_.begin(), layout_.begin() + hdr_.KeyFields);
-        px_.Reset(keys, dbPath_.stem().string() + ".PX", hdr_.SortOrderByte);
+        px_.Reset(keys, dbPath_.stem().string() + ".PX", hdr_.SortOrderByte,
+                  static_cast<unsigned char>(hdrBytes_[0x2D]));
         const std::size_t pxLen = static_cast<std::size_t>(std::min<std::uint64_t>(pxDiskSize_, 64u << 20));
         if (pxFd >= 0 && pxLen > 0)
             px_.SetDiskImage(ReadFileBytes(pxFd, 0, pxLen, files_.Path(TableFile::Px).filename().string()));
@@ -315,7 +350,7 @@ void TableImage::Load() {
             if (codec::IsMemoType(layout_[n].Code)) ThrowDamaged(s.XFile);
     secondaryOrders_.clear();
     secondaryOrders_.resize(secondaries_.size());
-    BuildSpecs();
+    BuildRules();
 
     UpdateStamp(journal_.Generation());
     ++version_;
@@ -350,25 +385,26 @@ void TableImage::LoadMemos(std::vector<std::unique_ptr<unsigned char[]>>& rows) 
             texts[k] = mb_.Read(location, length);
         }
     }
+    mb_.ReleaseData();
 }
 
-void TableImage::BuildSpecs() {
+void TableImage::BuildRules() {
     std::vector<int> keys;
     for (int i = 0; i < hdr_.KeyFields; ++i)
         keys.push_back(i);
-    primarySpec_ = SpecFor(keys, false);
-    secondarySpecs_.clear();
+    primaryRule_ = RuleFor(keys, false);
+    secondaryRules_.clear();
     for (const auto& s : secondaries_)
-        secondarySpecs_.push_back(SpecFor(s.FieldNumbers, s.Desc.CaseInsensitive));
+        secondaryRules_.push_back(RuleFor(s.FieldNumbers, s.Desc.CaseInsensitive));
 }
 
-KeySpec TableImage::SpecFor(const std::vector<int>& fields, bool caseInsensitive) const {
-    KeySpec spec;
-    spec.CaseInsensitive = caseInsensitive;
-    spec.Upper = upper_;
+KeyRule TableImage::RuleFor(const std::vector<int>& fields, bool caseInsensitive) const {
+    KeyRule rule;
+    rule.CaseInsensitive = caseInsensitive;
+    rule.Upper = upper_;
     for (int n : fields)
-        spec.Parts.push_back({layout_[n].Offset, layout_[n].Bytes, layout_[n].Desc.Type == FieldType::Alpha});
-    return spec;
+        rule.Parts.push_back({layout_[n].Offset, layout_[n].Bytes, layout_[n].Desc.Type == FieldType::Alpha});
+    return rule;
 }
 
 // ------------------------------------------------------------------------------------------------ reading
@@ -422,6 +458,7 @@ std::vector<int> TableImage::IndexFieldNumbers(int index) const {
 
 ChunkedOrder& TableImage::Order(int index) {
     if (index < 0) return primary_;
+    if (index >= static_cast<int>(secondaries_.size())) throw Error("Indeks ne postoji (" + name_ + ")");
     auto& order = secondaryOrders_[index];
     if (!order) {
         std::vector<RowId> all;
@@ -442,11 +479,11 @@ ChunkedOrder& TableImage::Order(int index) {
 
 bool TableImage::Before(int index, const unsigned char* a, RowId ida, const unsigned char* b,
                         RowId idb) const {
-    int c = Spec(index).Compare(a, b);
+    int c = Rule(index).Compare(a, b);
     if (index >= 0 && secondaries_[index].Desc.Descending) c = -c;
     if (c != 0) return c < 0;
     if (index >= 0 && hdr_.KeyFields > 0) {
-        c = primarySpec_.Compare(a, b);
+        c = primaryRule_.Compare(a, b);
         if (c != 0) return c < 0;
     }
     return ida < idb;
@@ -454,12 +491,13 @@ bool TableImage::Before(int index, const unsigned char* a, RowId ida, const unsi
 
 int TableImage::CompareKey(int index, const unsigned char* row, const std::string& key,
                            std::size_t parts) const {
-    const int c = Spec(index).Compare(row, codec::Bytes(key), parts);
+    const int c = Rule(index).Compare(row, codec::Bytes(key), parts);
     return index >= 0 && secondaries_[index].Desc.Descending ? -c : c;
 }
 
 TableImage::SearchKey TableImage::EncodeKey(int index, const Key& key) const {
     const auto fields = IndexFieldNumbers(index);
+    if (fields.empty() && !key.empty()) throw Error("Tablica " + name_ + " nema ključ za traženje");
     SearchKey k;
     k.Parts = std::min(key.size(), fields.size());
     k.Bytes.assign(hdr_.RecordSize, '\0');

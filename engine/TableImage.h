@@ -96,11 +96,15 @@ public:
 private:
     struct Batch;
     void Load();
+    void Adopt(codec::DbHeader h, std::string head, std::vector<std::unique_ptr<unsigned char[]>> rows,
+               const std::vector<std::pair<std::uint16_t, int>>& chain,
+               std::vector<std::vector<RowId>>& blockIds);
+    void Forget() noexcept;
     void LoadMemos(std::vector<std::unique_ptr<unsigned char[]>>& rows);
-    void BuildSpecs();
+    void BuildRules();
     void ResetDerived();
-    KeySpec SpecFor(const std::vector<int>& fields, bool caseInsensitive) const;
-    const KeySpec& Spec(int index) const { return index < 0 ? primarySpec_ : secondarySpecs_[index]; }
+    KeyRule RuleFor(const std::vector<int>& fields, bool caseInsensitive) const;
+    const KeyRule& Rule(int index) const { return index < 0 ? primaryRule_ : secondaryRules_[index]; }
     std::unique_ptr<unsigned char[]> EncodeRow(const Row& row, const unsigned char* old, Batch& batch);
     void CheckUnique(const unsigned char* rec, RowId self);
     void InsertIntoOrders(RowId id, Batch& b);
@@ -139,8 +143,8 @@ private:
 
     std::vector<codec::SecondaryDef> secondaries_;
     std::vector<std::unique_ptr<ChunkedOrder>> secondaryOrders_;
-    KeySpec primarySpec_;
-    std::vector<KeySpec> secondarySpecs_;
+    KeyRule primaryRule_;
+    std::vector<KeyRule> secondaryRules_;
     unsigned char upper_[256]{};
 
     codec::PrimaryIndexFile px_;

@@ -6,6 +6,7 @@
 #include "base/Text.h"
 #include "engine/codec/Bytes.h"
 #include "engine/Errors.h"
+#include "engine/FileWrite.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -21,19 +22,6 @@ namespace {
 constexpr std::size_t NoChunk = SIZE_MAX;
 constexpr RowId NoRow = UINT32_MAX;
 
-void WriteFileAtomically(const fs::path& path, const std::string& bytes) {
-    const fs::path tmp = path.string() + ".tmp";
-    {
-        std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
-        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        out.close();
-        if (!out) throw Error("Datoteka " + path.filename().string() + " se ne može zapisati");
-    }
-    std::error_code ec;
-    fs::rename(tmp, path, ec);
-    if (ec) throw Error("Datoteka " + path.filename().string() + " se ne može zapisati");
-}
-
 } // namespace
 
 struct TableImage::Batch {
@@ -41,6 +29,8 @@ struct TableImage::Batch {
     std::size_t PxFrom = NoChunk;
     std::vector<codec::PageWrite> Mb;
     bool All = false;
+    // Rows rewritten in place (same block, same position): only their bytes are written.
+    std::vector<RowId> InPlace;
     // Memo bytes of the row being written, one per memo field (empty = null or short enough for the leader).
     std::vector<std::string> MemoBytes;
     std::int64_t AutoInc = 0;
@@ -80,23 +70,23 @@ std::unique_ptr<unsigned char[]> TableImage::EncodeRow(const Row& row, const uns
 void TableImage::CheckUnique(const unsigned char* rec, RowId self) {
     if (hdr_.KeyFields > 0) {
         const auto pos =
-            primary_.LowerBound([&](RowId x) { return primarySpec_.Compare(rows_[x].get(), rec) < 0; });
+            primary_.LowerBound([&](RowId x) { return primaryRule_.Compare(rows_[x].get(), rec) < 0; });
         if (!primary_.IsEnd(pos)) {
             const RowId other = primary_.At(pos);
-            if (other != self && primarySpec_.Compare(rows_[other].get(), rec) == 0) ThrowKeyViolation(name_);
+            if (other != self && primaryRule_.Compare(rows_[other].get(), rec) == 0) ThrowKeyViolation(name_);
         }
     }
     for (std::size_t i = 0; i < secondaries_.size(); ++i) {
         if (!secondaries_[i].Desc.Unique) continue;
         const int index = static_cast<int>(i);
         ChunkedOrder& order = Order(index);
-        const KeySpec& spec = secondarySpecs_[i];
+        const KeyRule& rule = secondaryRules_[i];
         const bool desc = secondaries_[i].Desc.Descending;
         auto pos = order.LowerBound([&](RowId x) {
-            const int c = spec.Compare(rows_[x].get(), rec);
+            const int c = rule.Compare(rows_[x].get(), rec);
             return desc ? c > 0 : c < 0;
         });
-        for (; !order.IsEnd(pos) && spec.Compare(rows_[order.At(pos)].get(), rec) == 0; pos = order.Next(pos))
+        for (; !order.IsEnd(pos) && rule.Compare(rows_[order.At(pos)].get(), rec) == 0; pos = order.Next(pos))
             if (order.At(pos) != self) ThrowKeyViolation(name_);
     }
 }
@@ -132,6 +122,7 @@ void TableImage::ReleaseBlock(std::uint16_t block, Batch& b) {
         if (freeBlocks_.empty()) break;
         const std::uint16_t target = *freeBlocks_.begin();
         Chunk* last = blockOwner_[fileBlocks_];
+        if (last == nullptr) break; // every block is owned or free; nothing else can stand here
         freeBlocks_.erase(target);
         freeBlocks_.insert(fileBlocks_);
         blockOwner_[fileBlocks_] = nullptr;
@@ -284,7 +275,7 @@ void TableImage::Modify(RowId id, const Row& row) {
         else
             memos_.erase(id);
 
-        const bool keyChanged = hdr_.KeyFields > 0 && primarySpec_.Compare(rows_[id].get(), rec.get()) != 0;
+        const bool keyChanged = hdr_.KeyFields > 0 && primaryRule_.Compare(rows_[id].get(), rec.get()) != 0;
         EraseFromOrders(id, b, keyChanged);
         rows_[id] = std::move(rec);
         hdr_.AutoInc = static_cast<std::uint32_t>(b.AutoInc);
@@ -450,8 +441,8 @@ void TableImage::Commit(Batch& b) {
 
 void TableImage::StoreIndexFiles(const codec::SecondaryDef& def) {
     const fs::path folder = dbPath_.parent_path();
-    WriteFileAtomically(folder / def.XFile, codec::EncodeIndexDef(def, 'X'));
-    WriteFileAtomically(folder / def.YFile, codec::EncodeIndexDef(def, 'Y'));
+    WriteFileReplacing(folder / def.XFile, codec::EncodeIndexDef(def, 'X'));
+    WriteFileReplacing(folder / def.YFile, codec::EncodeIndexDef(def, 'Y'));
 }
 
 void TableImage::AddIndex(const IndexDesc& index) {
@@ -469,21 +460,22 @@ void TableImage::AddIndex(const IndexDesc& index) {
         if (index.CaseInsensitive || index.Descending)
             throw Error("Primarni ključ ne može imati te opcije (" + name_ + ")");
         std::vector<int> keys(fields);
-        const KeySpec spec = SpecFor(keys, false);
+        const KeyRule rule = RuleFor(keys, false);
         std::vector<RowId> all;
         for (const auto& c : primary_.Chunks())
             all.insert(all.end(), c->Ids.begin(), c->Ids.end());
         std::stable_sort(all.begin(), all.end(),
-                         [&](RowId x, RowId y) { return spec.Compare(rows_[x].get(), rows_[y].get()) < 0; });
+                         [&](RowId x, RowId y) { return rule.Compare(rows_[x].get(), rows_[y].get()) < 0; });
         for (std::size_t i = 1; i < all.size(); ++i)
-            if (spec.Compare(rows_[all[i - 1]].get(), rows_[all[i]].get()) == 0) ThrowKeyViolation(name_);
+            if (rule.Compare(rows_[all[i - 1]].get(), rows_[all[i]].get()) == 0) ThrowKeyViolation(name_);
         Batch b;
         try {
             hdr_.KeyFields = static_cast<std::uint16_t>(fields.size());
             hdr_.FileType = codec::FileKeyed;
-            BuildSpecs();
+            BuildRules();
             std::vector<codec::FieldLayout> keyLayout(layout_.begin(), layout_.begin() + hdr_.KeyFields);
-            px_.Reset(keyLayout, dbPath_.stem().string() + ".PX", hdr_.SortOrderByte);
+            px_.Reset(keyLayout, dbPath_.stem().string() + ".PX", hdr_.SortOrderByte,
+                      static_cast<unsigned char>(hdrBytes_[0x2D]));
             pxPending_.clear();
             for (auto& o : secondaryOrders_)
                 o.reset(); // ties now follow the primary key
@@ -531,14 +523,14 @@ void TableImage::AddIndex(const IndexDesc& index) {
         secondaries_.begin());
     secondaries_.insert(secondaries_.begin() + static_cast<std::ptrdiff_t>(at), def);
     secondaryOrders_.insert(secondaryOrders_.begin() + static_cast<std::ptrdiff_t>(at), nullptr);
-    BuildSpecs();
+    BuildRules();
     try {
         if (index.Unique) {
             ChunkedOrder& order = Order(static_cast<int>(at));
-            const KeySpec& spec = secondarySpecs_[at];
+            const KeyRule& rule = secondaryRules_[at];
             for (auto p = order.Begin(); !order.IsEnd(p);) {
                 const auto n = order.Next(p);
-                if (!order.IsEnd(n) && spec.Compare(rows_[order.At(p)].get(), rows_[order.At(n)].get()) == 0)
+                if (!order.IsEnd(n) && rule.Compare(rows_[order.At(p)].get(), rows_[order.At(n)].get()) == 0)
                     ThrowKeyViolation(name_);
                 p = n;
             }
@@ -547,7 +539,7 @@ void TableImage::AddIndex(const IndexDesc& index) {
     } catch (...) {
         secondaries_.erase(secondaries_.begin() + static_cast<std::ptrdiff_t>(at));
         secondaryOrders_.erase(secondaryOrders_.begin() + static_cast<std::ptrdiff_t>(at));
-        BuildSpecs();
+        BuildRules();
         throw;
     }
     ++version_;
@@ -561,7 +553,7 @@ void TableImage::DeleteIndex(const std::string& name) {
         try {
             hdr_.KeyFields = 0;
             hdr_.FileType = codec::FileUnkeyed;
-            BuildSpecs();
+            BuildRules();
             for (auto& o : secondaryOrders_)
                 o.reset();
             Relayout(b);
@@ -582,7 +574,7 @@ void TableImage::DeleteIndex(const std::string& name) {
         if (!secondaries_[i].YFile.empty()) fs::remove(folder / secondaries_[i].YFile, ec);
         secondaries_.erase(secondaries_.begin() + static_cast<std::ptrdiff_t>(i));
         secondaryOrders_.erase(secondaryOrders_.begin() + static_cast<std::ptrdiff_t>(i));
-        BuildSpecs();
+        BuildRules();
         ++version_;
         return;
     }

@@ -415,7 +415,8 @@ int main(int argc, char** argv) {
     std::uintmax_t files = 0;
     for (const auto& e : fs::directory_iterator(g_folder))
         if (e.path().stem() == "WALK") files += e.file_size();
-    const std::string cmd = fs::read_symlink("/proc/self/exe").string() + " --memory " + g_folder.string();
+    const std::string cmd =
+        "'" + fs::read_symlink("/proc/self/exe").string() + "' --memory '" + g_folder.string() + "'";
     if (FILE* p = ::popen(cmd.c_str(), "r")) {
         long kb = 0;
         if (std::fscanf(p, "%ld", &kb) == 1)

@@ -24,15 +24,16 @@ std::string ReadWhole(const std::filesystem::path& p) {
     return s.str();
 }
 
-bool IsIndexExtension(const std::string& ext) {
-    // ".Xnn" (two hex digits) or ".XGn"
-    if (ext.size() < 4 || (ext[1] != 'X' && ext[1] != 'x')) return false;
-    return std::all_of(ext.begin() + 2, ext.end(), [](char c) {
-        return std::isxdigit(static_cast<unsigned char>(c)) || c == 'G' || c == 'g';
-    });
-}
-
 } // namespace
+
+bool IsIndexFileExtension(const std::string& ext, char letter) {
+    auto hex = [](char c) { return std::isxdigit(static_cast<unsigned char>(c)) != 0; };
+    if (ext.size() < 4 || ext[0] != '.' || std::toupper(static_cast<unsigned char>(ext[1])) != letter)
+        return false;
+    if (std::toupper(static_cast<unsigned char>(ext[2])) == 'G')
+        return std::all_of(ext.begin() + 3, ext.end(), hex);
+    return ext.size() == 4 && hex(ext[2]) && hex(ext[3]);
+}
 
 std::vector<int> ResolveFieldList(const std::string& fieldsText, const std::vector<FieldLayout>& fields) {
     std::vector<int> out;
@@ -146,7 +147,8 @@ std::vector<SecondaryDef> ReadIndexDefs(const std::filesystem::path& dbFile,
     std::vector<SecondaryDef> defs;
     const std::string stem = dbFile.stem().string();
     for (const auto& x : base::FilesMatching(dbFile.parent_path(), stem + ".X*")) {
-        if (!base::SameText(x.stem().string(), stem) || !IsIndexExtension(x.extension().string())) continue;
+        if (!base::SameText(x.stem().string(), stem) || !IsIndexFileExtension(x.extension().string(), 'X'))
+            continue;
         SecondaryDef def = ReadIndexDef(x, tableFields, tableKeyFields);
         std::string ext = x.extension().string();
         ext[1] = ext[1] == 'x' ? 'y' : 'Y';

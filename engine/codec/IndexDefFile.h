@@ -31,6 +31,9 @@ SecondaryDef ReadIndexDef(const std::filesystem::path& xFile, const std::vector<
 std::vector<SecondaryDef> ReadIndexDefs(const std::filesystem::path& dbFile,
                                         const std::vector<FieldLayout>& tableFields, int tableKeyFields);
 
+// ".Xnn" (two hex digits) or ".XGn" (hex digits), with `letter` X or Y, in any case.
+bool IsIndexFileExtension(const std::string& ext, char letter);
+
 // Splits a ";"-separated field list into the table's field numbers; empty when a name is not a field.
 std::vector<int> ResolveFieldList(const std::string& fieldsText, const std::vector<FieldLayout>& fields);
 

@@ -158,7 +158,6 @@ std::uint32_t MemoFile::Store(const std::string& data, std::vector<PageWrite>& w
     std::memcpy(p + 9, data.data(), data.size());
     writes.push_back({off, std::move(block)});
     singles_[off] = units;
-    bigData_[off] = data;
     return static_cast<std::uint32_t>(off | 0xFF);
 }
 

@@ -31,6 +31,8 @@ public:
     std::uint32_t Store(const std::string& data, std::vector<PageWrite>& writes);
     void Free(std::uint32_t location, std::vector<PageWrite>& writes);
     std::uint64_t FileSize() const { return size_; }
+    // Drops the copies of long blobs kept for Read (the table keeps its memo texts itself).
+    void ReleaseData() { bigData_.clear(); }
 
 private:
     struct Sub {

@@ -22,7 +22,8 @@ struct Entry {
 } // namespace
 
 void PrimaryIndexFile::Reset(const std::vector<FieldLayout>& keyFields, const std::string& tableName,
-                             std::uint8_t sortOrder) {
+                             std::uint8_t sortOrder, std::uint8_t changeCount) {
+    changeCount_ = changeCount;
     keyFields_ = keyFields;
     tableName_ = tableName;
     sortOrder_ = sortOrder;
@@ -54,7 +55,7 @@ std::string PrimaryIndexFile::EncodeHeader(std::uint32_t entries, std::uint16_t 
     p[0x20] = static_cast<unsigned char>(levels);
     PutU16(p + 0x21, static_cast<std::uint16_t>(keyFields_.size()));
     p[0x29] = sortOrder_;
-    p[0x2C] = 2; // the .DB header's change count
+    p[0x2C] = changeCount_;
     p[0x39] = 0x0C;
     PutU16(p + 0x3A, blocks);
     PutU32(p + 0x49, 1);

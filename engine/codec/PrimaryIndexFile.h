@@ -20,9 +20,10 @@ struct ByteRange {
 
 class PrimaryIndexFile {
 public:
-    // keyFields: layouts of the leading key fields; the key is the record's first keyBytes.
+    // keyFields: layouts of the leading key fields; the key is the record's first keyBytes. changeCount: the
+    // .DB header's byte 0x2D, which the .PX repeats.
     void Reset(const std::vector<FieldLayout>& keyFields, const std::string& tableName,
-               std::uint8_t sortOrder);
+               std::uint8_t sortOrder, std::uint8_t changeCount);
     // Re-encodes from chunk `from` on (0 = everything). `record(id)` gives the encoded record of a row.
     std::vector<ByteRange> Update(const std::vector<std::unique_ptr<Chunk>>& chunks, std::size_t from,
                                   const std::function<const unsigned char*(RowId)>& record);
@@ -37,6 +38,7 @@ private:
     std::vector<FieldLayout> keyFields_;
     std::string tableName_;
     std::uint8_t sortOrder_ = 0x6F;
+    std::uint8_t changeCount_ = 2;
     int keyBytes_ = 0;
     int entryBytes_ = 0;
     int perBlock_ = 0;

@@ -145,6 +145,8 @@ void TDataSet::BindFields(bool binding) {
     for (auto& f : fields_) {
         f->fieldNo_ = 0;
         f->calcIndex_ = -1;
+        f->columnType_ = ftUnknown;
+        f->columnSize_ = 0;
         if (!binding) continue;
         if (f->Calculated()) {
             f->calcIndex_ = calcCount_++;
@@ -155,6 +157,8 @@ void TDataSet::BindFields(bool binding) {
         if (!Compatible(f->DataType(), def->DataType))
             DatabaseError("Polje '" + f->FieldName() + "' nije odgovarajuće vrste");
         f->fieldNo_ = def->FieldNo;
+        f->columnType_ = def->DataType;
+        f->columnSize_ = def->Size;
     }
     calcRow_.assign(static_cast<std::size_t>(calcCount_), engine::Value());
 }

@@ -71,6 +71,9 @@ public:
     void SetSize(int size) { size_ = size; }
     // 1-based column of the table for a bound data field, 0 otherwise.
     int FieldNo() const { return fieldNo_; }
+    // Type and size of the table column the field is bound to (ftUnknown and 0 while unbound).
+    TFieldType ColumnType() const { return columnType_; }
+    int ColumnSize() const { return columnSize_; }
     TFieldKind FieldKind() const { return kind_; }
     void SetFieldKind(TFieldKind kind) { kind_ = kind; }
     bool Calculated() const { return kind_ == fkCalculated; }
@@ -151,6 +154,8 @@ private:
     int size_;
     int fieldNo_ = 0;
     int calcIndex_ = -1;
+    TFieldType columnType_ = ftUnknown;
+    int columnSize_ = 0;
     TFieldKind kind_ = fkData;
     TDataSet* dataSet_ = nullptr;
 };

@@ -5,8 +5,10 @@
 #include "base/Text.h"
 #include "fw/db/DatabaseError.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <vector>
 
 namespace fw {
 
@@ -26,6 +28,7 @@ double FloatOf(const engine::Value& v) {
     if (v.IsFloat()) return v.AsFloat();
     if (v.IsInt()) return static_cast<double>(v.AsInt());
     if (v.IsBool()) return v.AsBool() ? 1 : 0;
+    if (v.IsBytes()) DatabaseError("Vrijednost polja ne može se pročitati kao broj");
     return 0;
 }
 
@@ -190,8 +193,7 @@ void TAutoIncField::InternalSetAsInteger(long long value) {
 // --------------------------------------------------------------------------------------------- floats
 
 std::string TFloatField::InternalGetAsString() const {
-    const engine::Value& v = StoredValue();
-    return v.IsNull() ? std::string() : base::FloatToText(FloatOf(v));
+    return StoredValue().IsNull() ? std::string() : base::FloatToText(InternalGetAsFloat());
 }
 
 void TFloatField::InternalSetAsString(const std::string& value) {
@@ -203,7 +205,7 @@ void TFloatField::InternalSetAsString(const std::string& value) {
 }
 
 long long TFloatField::InternalGetAsInteger() const {
-    double v = FloatOf(StoredValue());
+    double v = InternalGetAsFloat();
     if (std::fabs(v) > 9.0e18)
         DatabaseError("Vrijednost " + base::FloatToText(v) + " je prevelika za cijeli broj");
     return std::llround(v);
@@ -223,10 +225,9 @@ void TFloatField::InternalSetAsFloat(double value) {
 }
 
 std::string TFloatField::InternalGetText(bool displayText) const {
-    const engine::Value& v = StoredValue();
-    if (v.IsNull()) return "";
-    if (displayText && Currency) return base::FormatFloat(FloatOf(v), 2, true);
-    return base::FloatToText(FloatOf(v));
+    if (StoredValue().IsNull()) return "";
+    if (displayText && Currency) return base::FormatFloat(InternalGetAsFloat(), 2, true);
+    return InternalGetAsString();
 }
 
 void TFloatField::CheckRange(double value) const {
@@ -236,7 +237,77 @@ void TFloatField::CheckRange(double value) const {
                       base::FloatToText(MinValue) + " do " + base::FloatToText(MaxValue));
 }
 
+std::optional<std::string> BcdToText(const std::string& bytes) {
+    if (bytes.size() != 17) return std::nullopt;
+    auto byte = [&](std::size_t i) { return static_cast<unsigned char>(bytes[i]); };
+    bool negative = (byte(0) & 0x80) == 0;
+    int decimals = byte(0) & 0x3F;
+    if (decimals > 32) return std::nullopt;
+    std::string digits;
+    for (std::size_t i = 1; i < 17; ++i)
+        for (int nibble : {byte(i) >> 4, byte(i) & 15}) {
+            if (negative) nibble = 15 - nibble;
+            if (nibble > 9) return std::nullopt;
+            digits += static_cast<char>('0' + nibble);
+        }
+    std::string whole = digits.substr(0, digits.size() - static_cast<std::size_t>(decimals));
+    std::string fraction = digits.substr(whole.size());
+    whole.erase(0, std::min(whole.find_first_not_of('0'), whole.size()));
+    if (whole.empty()) whole = "0";
+    fraction.erase(fraction.find_last_not_of('0') + 1);
+    std::string text = fraction.empty() ? whole : whole + "," + fraction;
+    return negative && text != "0" ? "-" + text : text;
+}
+
+std::string TextToBcd(double value, int decimals) {
+    decimals = std::clamp(decimals, 0, 32);
+    if (!std::isfinite(value) || std::fabs(value) >= std::pow(10.0, 32 - decimals))
+        DatabaseError("Vrijednost " + base::FloatToText(value) + " ne stane u BCD polje");
+    std::vector<char> buf(80);
+    // Half away from zero, like the rest of the program's rounding.
+    if (decimals <= 15)
+        std::snprintf(buf.data(), buf.size(), "%.0f",
+                      std::round(std::fabs(value) * std::pow(10.0, decimals)));
+    else
+        std::snprintf(buf.data(), buf.size(), "%.*f", decimals, std::fabs(value));
+    std::string digits;
+    for (char c : std::string(buf.data()))
+        if (c >= '0' && c <= '9') digits += c;
+    digits = std::string(32 - std::min<std::size_t>(32, digits.size()), '0') +
+             digits.substr(digits.size() > 32 ? digits.size() - 32 : 0);
+    bool negative = value < 0 && digits.find_first_not_of('0') != std::string::npos;
+    std::string bytes(17, '\0');
+    bytes[0] = static_cast<char>((negative ? 0x40 : 0xC0) | decimals);
+    for (std::size_t i = 0; i < 16; ++i) {
+        int hi = digits[2 * i] - '0', lo = digits[2 * i + 1] - '0';
+        if (negative) hi = 15 - hi, lo = 15 - lo;
+        bytes[i + 1] = static_cast<char>(hi << 4 | lo);
+    }
+    return bytes;
+}
+
+std::string TBCDField::InternalGetAsString() const {
+    const engine::Value& v = StoredValue();
+    if (!v.IsBytes()) return TFloatField::InternalGetAsString();
+    auto text = BcdToText(v.AsBytes());
+    if (!text) DatabaseError("Polje '" + FieldName() + "' ne sadrži ispravan broj");
+    return *text;
+}
+
+double TBCDField::InternalGetAsFloat() const {
+    const engine::Value& v = StoredValue();
+    if (!v.IsBytes()) return TFloatField::InternalGetAsFloat();
+    auto number = base::ParseFloat(InternalGetAsString());
+    if (!number) DatabaseError("Polje '" + FieldName() + "' ne sadrži ispravan broj");
+    return *number;
+}
+
 void TBCDField::InternalSetAsFloat(double value) {
+    if (ColumnType() == ftBCD) {
+        if (!std::isfinite(value)) DatabaseError("Vrijednost nije ispravan broj");
+        CheckRange(value);
+        return StoreValue(engine::Value::Bytes(TextToBcd(value, ColumnSize())));
+    }
     if (std::isfinite(value) && std::fabs(value) < 1.0e14) value = std::round(value * 1.0e4) / 1.0e4;
     TFloatField::InternalSetAsFloat(value);
 }
@@ -364,8 +435,11 @@ std::unique_ptr<TField> CreateField(TFieldType type, int size) {
         return std::make_unique<TFloatField>();
     case ftCurrency:
         return std::make_unique<TCurrencyField>();
-    case ftBCD:
-        return std::make_unique<TBCDField>();
+    case ftBCD: {
+        auto field = std::make_unique<TBCDField>();
+        field->SetSize(size);
+        return field;
+    }
     case ftDate:
         return std::make_unique<TDateField>();
     case ftTime:

@@ -5,6 +5,7 @@
 #include "fw/db/Field.h"
 
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace fw {
@@ -116,12 +117,20 @@ public:
     TCurrencyField() : TFloatField(ftCurrency) { Currency = true; }
 };
 
-// A fixed-point number with four decimals, held as a float.
+// A fixed-point number. On a stored BCD column it reads and writes the column's packed decimal digits (as
+// many decimals as the column has); elsewhere it holds a float rounded to four decimals.
 class TBCDField : public TFloatField {
 public:
     TBCDField() : TFloatField(ftBCD) { Currency = true; }
+    // The exact decimal text of a stored BCD value.
+    std::string InternalGetAsString() const override;
+    double InternalGetAsFloat() const override;
     void InternalSetAsFloat(double value) override;
 };
+
+// Packed decimal digits of a BCD column (17 bytes) and back; nullopt for bytes that hold no number.
+std::optional<std::string> BcdToText(const std::string& bytes);
+std::string TextToBcd(double value, int decimals);
 
 class TBooleanField : public TField {
 public:
@@ -170,7 +179,7 @@ public:
     TTimeField() : TDateTimeField(ftTime) {}
 };
 
-// Raw bytes of column types the program never creates; read-only as text.
+// Raw bytes of column types the program never creates (bytes, blobs); read as hexadecimal text.
 class TBytesField : public TField {
 public:
     explicit TBytesField(TFieldType type = ftBytes, int size = 0) : TField(type, size) {}

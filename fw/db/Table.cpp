@@ -350,6 +350,8 @@ void TTable::ResetKeyBuffers() {
         kb.Assigned.assign(columns, false);
         kb.FieldCount = 0;
     }
+    // A kept cursor may still carry the range of its last open; the open applies the range anew.
+    if (handle_ && rangeOnCursor_) EngineCall([&] { handle_->CancelRange(); });
     rangeOnCursor_ = false;
 }
 

@@ -7,6 +7,7 @@
 #include "tests/support/TempFolder.h"
 
 #include <cstring>
+#include <functional>
 #include <vector>
 
 namespace enginetest {
@@ -85,22 +86,49 @@ std::string CheckConsistency(const std::filesystem::path& folder, const std::str
         if (entry != keyBytes + 6) return ".PX entry size";
         const int levels = ph[0x20];
         const int blocks = GetU16(ph + 0x0C);
+        const int root = GetU16(ph + 0x1E);
         if (px.size() != 0x800u + blocks * 2048u) return ".PX size";
         if (chain.empty()) return levels == 0 ? "" : ".PX levels of an empty table";
-        // Level 1: the blocks in chain order from block 1 on, until the entries are all seen.
+        if (root < 1 || root > blocks) return ".PX root";
+        // Walk down from the root: every entry holds its child's first key and the records under it; the
+        // level-1 entries, in order, are the .DB blocks of the chain.
         std::size_t k = 0;
-        for (int b = 1; b <= blocks && k < chain.size(); ++b) {
-            const auto* p = ph + 0x800 + (b - 1) * 2048;
-            const auto add = static_cast<std::int16_t>(GetU16(p + 4));
-            const int count = add < 0 ? 0 : add / entry + 1;
-            for (int i = 0; i < count && k < chain.size(); ++i, ++k) {
-                const auto* e = p + 6 + i * entry;
-                if (std::memcmp(e, chain[k].FirstKey.data(), keyBytes) != 0) return ".PX key differs";
-                if (DecodeInt(e + keyBytes, 2) != chain[k].Number) return ".PX block number differs";
-                if (DecodeInt(e + keyBytes + 2, 2) != chain[k].Count) return ".PX count differs";
-            }
-        }
-        if (k != chain.size()) return ".PX misses blocks";
+        std::string problem;
+        std::function<std::int64_t(int, int, const unsigned char*)> walk =
+            [&](int block, int level, const unsigned char* firstKey) {
+                if (block < 1 || block > blocks || !problem.empty()) {
+                    problem = ".PX block out of range";
+                    return std::int64_t{0};
+                }
+                const auto* p = ph + 0x800 + (block - 1) * 2048;
+                const auto add = static_cast<std::int16_t>(GetU16(p + 4));
+                const int count = add < 0 ? 0 : add / entry + 1;
+                std::int64_t sum = 0;
+                for (int i = 0; i < count; ++i) {
+                    const auto* e = p + 6 + i * entry;
+                    if (i == 0 && firstKey != nullptr && std::memcmp(e, firstKey, keyBytes) != 0)
+                        problem = ".PX key differs from its child";
+                    const std::int64_t child = DecodeInt(e + keyBytes, 2);
+                    const std::int64_t records = DecodeInt(e + keyBytes + 2, 2);
+                    if (level == 1) {
+                        if (k >= chain.size()) {
+                            problem = ".PX has more blocks than the chain";
+                            return sum;
+                        }
+                        if (std::memcmp(e, chain[k].FirstKey.data(), keyBytes) != 0)
+                            problem = ".PX key differs";
+                        if (child != chain[k].Number) problem = ".PX block number differs";
+                        if (records != chain[k].Count) problem = ".PX count differs";
+                        ++k;
+                    } else if (walk(static_cast<int>(child), level - 1, e) != records) {
+                        problem = ".PX sum differs";
+                    }
+                    sum += records;
+                }
+                return sum;
+            };
+        walk(root, levels, nullptr);
+        if (!problem.empty()) return problem;
     }
     return "";
 }

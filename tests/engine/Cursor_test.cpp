@@ -233,3 +233,22 @@ TEST_F(CursorTest, ACursorKeepsItsRowWhileAnotherChangesTheTable) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(CursorLifetime, ACursorOutlivingItsTableReadsButDoesNotWrite) {
+    testsupport::TempFolder tmp;
+    CreateTable(tmp.Path(), "T.DB", {{"Id", FieldType::Long, 0, false}});
+    auto t = Table::Open(tmp.Path(), "T.DB", OpenMode::Shared);
+    auto c = t->OpenCursor();
+    c->Insert({Value::Int(1)});
+    c->LockRecord();
+    t.reset();
+    EXPECT_EQ(c->Read()[0].AsInt(), 1);
+    EXPECT_THROW(c->Insert({Value::Int(2)}), Error);
+    c.reset(); // releases its record lock without its table
+    auto again = Table::Open(tmp.Path(), "T.DB", OpenMode::Exclusive);
+    EXPECT_EQ(again->RecordCount(), 1);
+}
+
+} // namespace

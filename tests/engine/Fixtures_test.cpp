@@ -3,6 +3,7 @@
 #include "Json.h"
 
 #include "base/CroatianFormat.h"
+#include "engine/codec/Bytes.h"
 #include "engine/codec/FieldCodec.h"
 #include "engine/Engine.h"
 #include "tests/support/TempFolder.h"
@@ -257,6 +258,53 @@ TEST(Fixtures, ForeignTablesTakeWritesAndKeepTheirRows) {
         }
         EXPECT_EQ(enginetest::CheckConsistency(tmp.Path(), k.File), "");
     }
+}
+
+} // namespace
+
+namespace {
+
+// Files other writers leave: keys out of order, an empty block in the chain. Read in key order; the next
+// write rewrites the blocks into a clean chain.
+TEST(ForeignLayout, UnsortedKeysAndEmptyBlocksAreReadAndRepaired) {
+    testsupport::TempFolder tmp;
+    CreateTable(tmp.Path(), "NERED.DB",
+                {{"Id", FieldType::Long, 0, false}, {"Tekst", FieldType::Alpha, 200, false}});
+    {
+        auto t = Table::Open(tmp.Path(), "NERED.DB", OpenMode::Exclusive);
+        t->AddIndex({"", "Id", true, true, false, false});
+        auto c = t->OpenCursor();
+        for (int i = 1; i <= 30; ++i)
+            c->Insert({Value::Int(i), Value::Text("red " + std::to_string(i))});
+    }
+    std::string db = tmp.Read("NERED.DB");
+    const int rec = 204, bs = 16384; // a 204-byte record takes 16 KiB blocks: all 30 rows in block 1
+    // Swap the first and the last record of block 1.
+    std::string first = db.substr(0x800 + 6, rec), last = db.substr(0x800 + 6 + 29 * rec, rec);
+    db.replace(0x800 + 6, rec, last);
+    db.replace(0x800 + 6 + 29 * rec, rec, first);
+    // Append an empty block 2 to the chain.
+    db.resize(db.size() + bs, '\0');
+    auto* p = reinterpret_cast<unsigned char*>(db.data());
+    codec::PutU16(p + 0x800, 2);                                         // block 1 -> 2
+    codec::PutU16(p + 0x800 + bs + 2, 1);                                // block 2 <- 1
+    codec::PutU16(p + 0x800 + bs + 4, static_cast<std::uint16_t>(-rec)); // empty
+    codec::PutU16(p + 0x0A, 2);
+    codec::PutU16(p + 0x0C, 2);
+    codec::PutU16(p + 0x10, 2);
+    fs::remove(tmp / "NERED.DB");
+    tmp.Write("NERED.DB", db);
+
+    auto t = Table::Open(tmp.Path(), "NERED.DB", OpenMode::Shared);
+    auto c = t->OpenCursor();
+    std::int64_t expect = 1;
+    for (c->First(); c->OnRow(); c->Next(), ++expect)
+        EXPECT_EQ(c->Read()[0].AsInt(), expect);
+    EXPECT_EQ(expect, 31);
+    c->Insert({Value::Int(31), Value::Text("novi")});
+    t.reset();
+    c.reset();
+    EXPECT_EQ(enginetest::CheckConsistency(tmp.Path(), "NERED.DB"), "");
 }
 
 } // namespace

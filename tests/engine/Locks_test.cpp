@@ -212,3 +212,64 @@ TEST_F(LocksTest, RefreshShowsAnotherProcesssChanges) {
 }
 
 } // namespace
+
+namespace {
+
+// Two processes insert into one table at once while this one keeps refreshing and reading: every row arrives
+// once, the counter hands out every value once, and no read ever sees a half-written table.
+TEST(ConcurrentWriters, TwoProcessesInsertWhileAThirdReads) {
+    testsupport::TempFolder tmp;
+    CreateTable(tmp.Path(), "STAVKE.DB",
+                {{"Code", FieldType::AutoInc, 0, false},
+                 {"Pisac", FieldType::Short, 0, false},
+                 {"Tekst", FieldType::Alpha, 40, false}});
+    {
+        auto t = Table::Open(tmp.Path(), "STAVKE.DB", OpenMode::Exclusive);
+        t->AddIndex({"", "Code", true, true, false, false});
+        t->AddIndex({"PisacTekst", "Pisac;Tekst", false, false, true, false});
+    }
+    constexpr int PerWriter = 150;
+    std::vector<pid_t> writers;
+    for (int w = 1; w <= 2; ++w) {
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            int code = 0;
+            try {
+                auto t = Table::Open(tmp.Path(), "STAVKE.DB", OpenMode::Shared);
+                auto c = t->OpenCursor();
+                for (int i = 0; i < PerWriter; ++i)
+                    c->Insert({Value(), Value::Int(w), Value::Text("red " + std::to_string(i))});
+            } catch (...) {
+                code = 1;
+            }
+            _exit(code);
+        }
+        writers.push_back(pid);
+    }
+    auto t = Table::Open(tmp.Path(), "STAVKE.DB", OpenMode::Shared);
+    auto c = t->OpenCursor();
+    bool done = false;
+    while (!done) {
+        done = true;
+        for (pid_t pid : writers) {
+            int status = 0;
+            if (::waitpid(pid, &status, WNOHANG) == 0) done = false;
+        }
+        t->Refresh();
+        std::int64_t n = 0;
+        for (c->First(); c->OnRow(); c->Next())
+            ++n;
+        ASSERT_EQ(n, t->RecordCount());
+    }
+    t->Refresh();
+    EXPECT_EQ(t->RecordCount(), 2 * PerWriter);
+    EXPECT_EQ(t->LastAutoIncValue(), 2 * PerWriter);
+    std::int64_t expect = 1;
+    for (c->First(); c->OnRow(); c->Next(), ++expect)
+        EXPECT_EQ(c->Read()[0].AsInt(), expect);
+    c->SetIndex(c->FindIndexByName("PisacTekst"));
+    c->SetRange({Value::Int(2)}, {Value::Int(2)});
+    EXPECT_EQ(c->RecordCount(), PerWriter);
+}
+
+} // namespace

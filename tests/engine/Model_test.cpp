@@ -125,3 +125,28 @@ TEST(EngineModel, RandomWritesMatchTheModelAfterReopen) {
 }
 
 } // namespace
+
+namespace {
+
+// Enough blocks that the .PX needs a second level; the checker walks it from the root.
+TEST(EngineModel, PrimaryIndexWithSeveralLevels) {
+    testsupport::TempFolder tmp;
+    CreateTable(tmp.Path(), "VELIKA.DB",
+                {{"Id", FieldType::Long, 0, false}, {"Tekst", FieldType::Alpha, 60, false}});
+    {
+        auto t = Table::Open(tmp.Path(), "VELIKA.DB", OpenMode::Exclusive);
+        t->AddIndex({"", "Id", true, true, false, false});
+        auto c = t->OpenCursor();
+        // Keys in an order that splits blocks in the middle, not only at the end.
+        for (int i = 0; i < 9000; ++i)
+            c->Insert({Value::Int((i * 7919) % 9001), Value::Text("tekst")});
+        for (int i = 0; i < 9000; i += 3) {
+            if (c->FindKey({Value::Int(i)})) c->Delete();
+        }
+    }
+    const std::string px = tmp.Read("VELIKA.PX");
+    EXPECT_EQ(static_cast<unsigned char>(px[0x20]), 2); // levels
+    EXPECT_EQ(enginetest::CheckConsistency(tmp.Path(), "VELIKA.DB"), "");
+}
+
+} // namespace

@@ -129,6 +129,7 @@ TEST(TableFamily, DeleteAndRenameTheWholeFamily) {
                   Value::Text(std::string(500, 'n')), Value()});
     tmp.Write("RADNINAL.VAL", "x");
     tmp.Write("RADNINAL.PDF", "not ours");
+    tmp.Write("RADNINAL.XLS", "not an index");
     tmp.Write("RADNI.DB", "other table");
     {
         auto open = Table::Open(tmp.Path(), "RADNINAL.DB", OpenMode::Shared);
@@ -147,7 +148,7 @@ TEST(TableFamily, DeleteAndRenameTheWholeFamily) {
         EXPECT_EQ(c->Read()[8].AsText(), std::string(500, 'n'));
     }
     DeleteTable(tmp.Path(), "NOVI");
-    EXPECT_EQ(FilesIn(tmp.Path()), (std::vector<std::string>{"RADNI.DB", "RADNINAL.PDF"}));
+    EXPECT_EQ(FilesIn(tmp.Path()), (std::vector<std::string>{"RADNI.DB", "RADNINAL.PDF", "RADNINAL.XLS"}));
     try {
         DeleteTable(tmp.Path(), "NOVI");
         FAIL();
@@ -354,6 +355,7 @@ TEST(UnkeyedTable, KeepsTheStoredOrderAndGetsAPrimaryKeyLater) {
         return out;
     };
     EXPECT_EQ(walk(), (std::vector<std::int64_t>{5, 3, 9, 1, 7, 3}));
+    EXPECT_THROW(c->FindKey({Value::Int(9)}), Error); // the stored order has no key
     // Delete in the middle: the cursor goes to the next stored row.
     c->First();
     c->Next();

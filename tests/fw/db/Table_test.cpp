@@ -1,3 +1,4 @@
+#include "base/CroatianFormat.h"
 #include "fw/db/DatabaseError.h"
 #include "fw/db/DataSource.h"
 #include "fw/db/FieldClasses.h"
@@ -65,6 +66,91 @@ protected:
 
     TempFolder folder;
 };
+
+TEST_F(TableTest, EventsRunInOrderOnARealTable) {
+    TTable t;
+    Prepare(t, "ROBA");
+    std::vector<std::string> calls;
+    auto record = [&](const char* name) {
+        return [&calls, name](TDataSet& d) {
+            calls.push_back(std::string(name) + ":" + std::to_string(d.State()));
+        };
+    };
+    t.BeforeOpen = record("BeforeOpen");
+    t.AfterOpen = record("AfterOpen");
+    t.BeforeClose = record("BeforeClose");
+    t.AfterClose = record("AfterClose");
+    t.BeforeInsert = record("BeforeInsert");
+    t.AfterInsert = record("AfterInsert");
+    t.BeforeEdit = record("BeforeEdit");
+    t.AfterEdit = record("AfterEdit");
+    t.BeforePost = record("BeforePost");
+    t.AfterPost = record("AfterPost");
+    t.BeforeCancel = record("BeforeCancel");
+    t.AfterCancel = record("AfterCancel");
+    t.BeforeDelete = record("BeforeDelete");
+    t.AfterDelete = record("AfterDelete");
+    t.BeforeScroll = record("BeforeScroll");
+    t.AfterScroll = record("AfterScroll");
+    t.OnNewRecord = record("OnNewRecord");
+    t.Open();
+    t.Insert();
+    t.FieldByName("Naziv").SetAsString("Novi");
+    t.Post();
+    t.Edit();
+    t.Cancel();
+    t.Delete(); // the new row was the last: now at the end
+    EXPECT_TRUE(t.Eof());
+    t.Next(); // nothing to move to: no scroll
+    t.Prior();
+    t.Close();
+    EXPECT_THAT(calls, ElementsAre("BeforeOpen:0", "AfterOpen:1", "AfterScroll:1", "BeforeInsert:1",
+                                   "BeforeScroll:1", "OnNewRecord:3", "AfterInsert:3", "AfterScroll:3",
+                                   "BeforePost:3", "AfterPost:1", "BeforeEdit:1", "AfterEdit:2",
+                                   "BeforeCancel:2", "AfterCancel:1", "BeforeDelete:1", "BeforeScroll:1",
+                                   "AfterDelete:1", "AfterScroll:1", "BeforeScroll:1", "AfterScroll:1",
+                                   "BeforeClose:1", "AfterClose:0"));
+    t.Open();
+    EXPECT_THAT(Walk(t), ElementsAre("Šljiva", "jabuka", "Kruška", "dunja", "šipak"));
+}
+
+TEST_F(TableTest, FieldTextsRoundTripThroughTheFiles) {
+    TTable t;
+    Prepare(t, "SVE.DB");
+    t.FieldDefs().Add("Code", ftAutoInc);
+    t.FieldDefs().Add("Tekst", ftString, 12);
+    t.FieldDefs().Add("Malo", ftSmallint);
+    t.FieldDefs().Add("Veliko", ftInteger);
+    t.FieldDefs().Add("Broj", ftFloat);
+    t.FieldDefs().Add("Iznos", ftFloat);
+    t.FieldDefs().Add("Da", ftBoolean);
+    t.FieldDefs().Add("Datum", ftDate);
+    t.FieldDefs().Add("Opis", ftMemo, 1);
+    t.CreateTable();
+    t.AddIndex("", "Code", ixPrimary | ixUnique);
+    for (const char* name : {"Code", "Tekst", "Malo", "Veliko", "Broj", "Da", "Datum", "Opis"})
+        t.AddField(CreateField(t.FieldDefs()[t.FieldDefs().IndexOf(name)].DataType,
+                               t.FieldDefs()[t.FieldDefs().IndexOf(name)].Size),
+                   name);
+    t.AddField(std::make_unique<TCurrencyField>(), "Iznos");
+    const std::vector<std::pair<const char*, const char*>> texts = {
+        {"Tekst", "Žuti čaj"},    {"Malo", "-32767"},
+        {"Veliko", "2147483647"}, {"Broj", "-0,000125"},
+        {"Iznos", "1234,5"},      {"Da", "False"},
+        {"Datum", "29.2.2024"},   {"Opis", "Prvi red\r\nDrugi red"}};
+    t.Open();
+    t.Append();
+    for (auto [field, text] : texts)
+        t.FieldByName(field).SetText(text);
+    t.Post();
+    t.Close();
+    t.Open();
+    EXPECT_EQ(t.FieldByName("Code").Text(), "1");
+    for (auto [field, text] : texts)
+        EXPECT_EQ(t.FieldByName(field).Text(), text) << field;
+    EXPECT_EQ(t.FieldByName("Iznos").DisplayText(), "1.234,50");
+    EXPECT_EQ(t.FieldByName("Datum").AsDateTime(), base::ToDateTime({2024, 2, 29}));
+}
 
 TEST_F(TableTest, DefinitionsReadBackExactlyAsCreated) {
     TTable t;
