@@ -1,0 +1,118 @@
+#include "app/Startup.h"
+
+#include "app/DataSetServices.h"
+#include "app/DBMine.h"
+#include "app/DialogHandler.h"
+#include "app/EngineTables.h"
+#include "app/FormOpener.h"
+#include "app/MyDialog.h"
+#include "app/OpenDbRegister.h"
+#include "app/Settings.h"
+#include "app/TableDefinitions.h"
+#include "app/WinGlavna.h"
+#include "base/Exceptions.h"
+#include "fw/ui/Application.h"
+#include "kit/Mycombo.h"
+#include "kit/MyTable.h"
+
+#include <QTimer>
+
+namespace app {
+
+namespace {
+
+TMyTableX& KitTable(fw::TDataSet& dataSet) {
+    auto* table = dynamic_cast<TMyTableX*>(&dataSet);
+    if (!table) throw base::Exception("Greška: tablica \"" + dataSet.Name + "\" nije tablica programa.");
+    return *table;
+}
+
+// The kit's tables call the shell's dataset services and "OPEN.DB" register.
+void ConnectKitServices() {
+    kit::TableServices& s = kit::KitTableServices;
+    s.RegisterTableOpen = [](fw::TDataSet& ds) { RegisterTableOpen(KitTable(ds)); };
+    s.UnregisterTableOpen = [](fw::TDataSet& ds) { UnregisterTableOpen(KitTable(ds)); };
+    s.MarkTableChanged = [](fw::TDataSet& ds) { MarkTableChanged(KitTable(ds)); };
+    s.TableOpenCount = [](fw::TDataSet& ds) { return TableOpenCount(KitTable(ds)); };
+    s.InsertPostAllowed = [](fw::TDataSet& ds) { return InsertPostAllowed(&ds); };
+    s.DeleteTableIndexFiles = [](const std::string& file, const std::string& db) {
+        DeleteTableIndexFiles(file, db);
+    };
+    s.CheckTableFull = [](fw::TDataSet& ds) { CheckTableFull(&KitTable(ds)); };
+    s.CheckTableQuick = [](fw::TDataSet& ds) { CheckTableQuick(&KitTable(ds)); };
+    s.CheckTablesOf = [](const std::string& table, const std::string& db, bool thorough) {
+        CheckTablesOf(table, db, thorough);
+    };
+    s.TableDefaultsOf = [](fw::TDataSet& ds) { return TableDefaultsOf(dynamic_cast<fw::TTable*>(&ds)); };
+    s.TableFieldSetupOf = [](fw::TDataSet& ds) { return TableFieldSetupOf(dynamic_cast<fw::TTable*>(&ds)); };
+    OpenDbGlobal = kit::OpenDbGlobal;
+    OpenDbLokal = kit::OpenDbLokal;
+}
+
+} // namespace
+
+void InitializeUnits(const std::filesystem::path& programFolder) {
+    ProgramFolderPath = programFolder;
+    // Settings first: the open-table limit and the link folder come from "QK.INI".
+    ReadCommonSettings(programFolder);
+    SetTableEngine(&FileTableEngine());
+    InstallTableSets();
+    InstallDataLayers();
+    ResetRegistry();
+    ClearFormRegistries();
+    // The data layer's messages and questions reach the dialog handler through app::ShowInfo and
+    // app::AskYesNo of the message box unit; the framework's guard shows failures there too.
+    InstallMessageHook();
+    FlushTableProc = [](fw::TDataSet& dataSet) { FlushTable(&dataSet); };
+    kit::InitializeKit();
+    ConnectKitServices();
+}
+
+void FinalizeUnits() {
+    // Every table is flushed and closed while the registers are still open, so that each one withdraws
+    // its registration; then the registers and the databases close.
+    auto guarded = [](auto&& step) {
+        try {
+            step();
+        } catch (const std::exception& e) {
+            if (!base::IsSilent(e)) CurrentDialogs().ShowInfo(e.what());
+        }
+    };
+    guarded([] { FlushAllTables(); });
+    guarded([] { CloseAllDatabases(); });
+    guarded([] { kit::FinalizeKit(); });
+    fw::Application::Shutdown();
+    OpenDbGlobal = nullptr;
+    OpenDbLokal = nullptr;
+    kit::FreeKit();
+    ClearFormRegistries();
+    SetTableEngine(nullptr);
+}
+
+int RunProgram(const std::filesystem::path& programFolder,
+               const std::function<void(TWinGlavna&)>& whenShown) {
+    InitializeUnits(programFolder);
+    fw::Application& application = fw::Application::Instance();
+    application.CancelTerminate();
+    application.Title = "Lumeno";
+    int code = 0;
+    try {
+        WinGlavna = fw::CreateForm<TWinGlavna>(&application);
+        application.SetMainForm(WinGlavna);
+        if (whenShown) {
+            TWinGlavna* window = WinGlavna;
+            QTimer::singleShot(0, [window, whenShown] {
+                if (WinGlavna == window && window->isVisible()) whenShown(*window);
+            });
+        }
+        code = application.Run();
+        if (WinGlavna && WinGlavna->BadParameters()) code = 2;
+    } catch (const std::exception& e) {
+        if (!base::IsSilent(e)) CurrentDialogs().ShowInfo(e.what());
+        code = 1;
+    }
+    FinalizeUnits();
+    return code;
+}
+
+} // namespace app
