@@ -81,7 +81,13 @@ void FinalizeUnits() {
     guarded([] { FlushAllTables(); });
     guarded([] { CloseAllDatabases(); });
     guarded([] { kit::FinalizeKit(); });
+    // The forms go with the application; the variables the registries know of must not point at them.
+    std::vector<FormVariable> variables(ReleasableRegistry.begin(), ReleasableRegistry.end());
+    for (const FormRegistryEntry& entry : FormRegistry)
+        variables.push_back(entry.Form);
     fw::Application::Shutdown();
+    for (const FormVariable& variable : variables)
+        variable.Clear();
     OpenDbGlobal = nullptr;
     OpenDbLokal = nullptr;
     kit::FreeKit();

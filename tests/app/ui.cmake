@@ -4,3 +4,7 @@ plom_add_test(app_ui_test
     LIBS plom_app_ui
     QT)
 target_include_directories(app_ui_test PRIVATE ${CMAKE_SOURCE_DIR}/tests/fw/ui)
+plom_add_test(mainwin_test
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/MainWindow_test.cpp
+    LIBS plom_mainwin
+    QT)
