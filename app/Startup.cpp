@@ -1,5 +1,6 @@
 #include "app/Startup.h"
 
+#include "app/Arh.h"
 #include "app/DataSetServices.h"
 #include "app/DBMine.h"
 #include "app/DialogHandler.h"
@@ -66,6 +67,7 @@ void InitializeUnits(const std::filesystem::path& programFolder) {
     FlushTableProc = [](fw::TDataSet& dataSet) { FlushTable(&dataSet); };
     kit::InitializeKit();
     ConnectKitServices();
+    WinGlavnaOpeners.Arhiviranje = PrikaziArhiviranje;
 }
 
 void FinalizeUnits() {

@@ -18,7 +18,8 @@ target_link_libraries(plom_app_ui PUBLIC plom_app_core)
 add_library(plom_mainwin STATIC
     ${CMAKE_CURRENT_LIST_DIR}/WinGlavna.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Startup.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/StageFolder.cpp)
+    ${CMAKE_CURRENT_LIST_DIR}/StageFolder.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/Arh.cpp)
 target_include_directories(plom_mainwin PUBLIC ${CMAKE_SOURCE_DIR})
 target_link_libraries(plom_mainwin PUBLIC plom_kit plom_app_ui plom_app_core Qt6::Widgets)
 plom_warnings(plom_mainwin)

@@ -5,6 +5,6 @@ plom_add_test(app_ui_test
     QT)
 target_include_directories(app_ui_test PRIVATE ${CMAKE_SOURCE_DIR}/tests/fw/ui)
 plom_add_test(mainwin_test
-    SOURCES ${CMAKE_CURRENT_LIST_DIR}/MainWindow_test.cpp
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/MainWindow_test.cpp ${CMAKE_CURRENT_LIST_DIR}/Arh_test.cpp
     LIBS plom_mainwin
     QT)
