@@ -9,6 +9,7 @@
 #include "app/MyDialog.h"
 #include "app/OpenDbRegister.h"
 #include "app/Settings.h"
+#include "app/Splash.h"
 #include "app/TableDefinitions.h"
 #include "app/WinGlavna.h"
 #include "base/Exceptions.h"
@@ -90,6 +91,11 @@ void FinalizeUnits() {
     fw::Application::Shutdown();
     for (const FormVariable& variable : variables)
         variable.Clear();
+    // The kept windows the application owned went with it too.
+    Splash = nullptr;
+    Pitanje = nullptr;
+    Arh = nullptr;
+    WinGlavna = nullptr;
     OpenDbGlobal = nullptr;
     OpenDbLokal = nullptr;
     kit::FreeKit();
@@ -108,9 +114,10 @@ int RunProgram(const std::filesystem::path& programFolder,
         WinGlavna = fw::CreateForm<TWinGlavna>(&application);
         application.SetMainForm(WinGlavna);
         if (whenShown) {
+            // Tied to the window: a run that ends before the window shows drops the call with it.
             TWinGlavna* window = WinGlavna;
-            QTimer::singleShot(0, [window, whenShown] {
-                if (WinGlavna == window && window->isVisible()) whenShown(*window);
+            QTimer::singleShot(0, window, [window, whenShown] {
+                if (window->isVisible()) whenShown(*window);
             });
         }
         code = application.Run();
