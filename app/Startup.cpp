@@ -1,6 +1,7 @@
 #include "app/Startup.h"
 
 #include "app/Arh.h"
+#include "app/CodeDialogs.h"
 #include "app/DataSetServices.h"
 #include "app/DBMine.h"
 #include "app/DialogHandler.h"
@@ -94,6 +95,10 @@ void FinalizeUnits() {
     // The kept windows the application owned went with it too.
     Splash = nullptr;
     Pitanje = nullptr;
+    Nema_Dlg = nullptr;
+    Staro_Dlg = nullptr;
+    Novo_Dlg = nullptr;
+    Brisi_Dlg = nullptr;
     Arh = nullptr;
     WinGlavna = nullptr;
     OpenDbGlobal = nullptr;
