@@ -18,6 +18,7 @@
 #include "kit/Mycombo.h"
 #include "kit/MyTable.h"
 
+#include <QCoreApplication>
 #include <QTimer>
 
 namespace app {
@@ -126,6 +127,10 @@ int RunProgram(const std::filesystem::path& programFolder,
             });
         }
         code = application.Run();
+        // A terminate asked for before the loop ran left its call queued: deliver it now, while the
+        // application object it belongs to still exists.
+        application.CancelTerminate();
+        QCoreApplication::sendPostedEvents(qApp, QEvent::MetaCall);
         if (WinGlavna && WinGlavna->BadParameters()) code = 2;
     } catch (const std::exception& e) {
         if (!base::IsSilent(e)) CurrentDialogs().ShowInfo(e.what());
