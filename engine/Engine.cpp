@@ -152,6 +152,17 @@ TableInfo ReadTableInfo(const fs::path& folder, const std::string& name) {
     const auto db = FindTableFile(folder, name);
     if (!db) ThrowMissing(TableFileName(name));
     const std::string fileName = db->filename().string();
+    // A write that a killed process left in the journal is finished first, so the counts are right.
+    if (const auto jnl = base::FindFile(folder, db->stem().string() + ".JNL")) {
+        const std::string head = ReadAll(*jnl, 20);
+        if (head.size() == 20 && head.compare(0, 8, "PLOMJNL1") == 0 && head[16] != 0) {
+            try {
+                Table::Open(folder, fileName, OpenMode::Shared);
+            } catch (const TableBusy&) {
+                // Held exclusively elsewhere: that open has replayed it already.
+            }
+        }
+    }
     std::error_code ec;
     const auto size = fs::file_size(*db, ec);
     if (ec) ThrowMissing(fileName);

@@ -47,6 +47,23 @@ bool ReadAll(int fd, void* data, std::size_t len, std::uint64_t offset) {
 
 } // namespace
 
+// The .DB file the journal belongs to: its inode and, where the file system keeps it, its birth time (an
+// inode number alone is soon reused by a new file).
+std::uint64_t Journal::TableIdentity(TableFiles& files) {
+    const int fd = files.Fd(TableFile::Db, false);
+    struct statx sx {};
+    if (fd < 0 || ::statx(fd, "", AT_EMPTY_PATH, STATX_INO | STATX_BTIME, &sx) != 0) return 0;
+    std::uint64_t id = sx.stx_ino * 0x9E3779B97F4A7C15ull;
+    if (sx.stx_mask & STATX_BTIME)
+        id ^= static_cast<std::uint64_t>(sx.stx_btime.tv_sec) * 1000000007ull + sx.stx_btime.tv_nsec;
+    return id;
+}
+
+void Journal::MarkIdle(int fd) {
+    const unsigned char idle[4] = {0, 0, 0, 0};
+    WriteAll(fd, idle, 4, 16, path_.filename().string());
+}
+
 void ThrowIo(const std::string& fileName, int err) {
     throw Error("Greška pri radu s datotekom " + fileName + ": " + std::strerror(err));
 }
@@ -141,12 +158,19 @@ bool Journal::Recover(TableFiles& files) {
     auto need = [&](std::size_t n) {
         if (pos + n > body.size()) ThrowDamaged(path_.filename().string());
     };
-    need(4 + 24);
+    need(4 + 24 + 16);
     const std::uint32_t count = codec::GetU32(p);
     pos = 4;
     for (int i = 0; i < 3; ++i)
         t.NewSize[i] = static_cast<std::int64_t>(codec::GetU64(p + pos + 8 * i));
     pos += 24;
+    // A journal left behind by a table that has since been replaced (deleted by mask, another family renamed
+    // in) belongs to other files: drop it.
+    if (codec::GetU64(p + pos) != TableIdentity(files)) {
+        MarkIdle(fd);
+        return false;
+    }
+    pos += 16;
     for (std::uint32_t i = 0; i < count; ++i) {
         need(13);
         JournalWrite w;
@@ -181,7 +205,7 @@ void Journal::Apply(const Transaction& t, TableFiles& files) {
 std::uint64_t Journal::Commit(const Transaction& t, TableFiles& files) {
     const int fd = Fd(true);
     const std::uint64_t generation = Generation() + 1;
-    std::size_t len = 4 + 24;
+    std::size_t len = 4 + 24 + 16;
     for (const auto& w : t.Writes)
         len += 13 + w.Data.size();
     std::string buf(HeadBytes + len, '\0');
@@ -196,6 +220,8 @@ std::uint64_t Journal::Commit(const Transaction& t, TableFiles& files) {
     for (int i = 0; i < 3; ++i)
         codec::PutU64(p + pos + 8 * i, static_cast<std::uint64_t>(t.NewSize[i]));
     pos += 24;
+    codec::PutU64(p + pos, TableIdentity(files));
+    pos += 16;
     for (const auto& w : t.Writes) {
         p[pos] = static_cast<unsigned char>(w.File);
         codec::PutU64(p + pos + 1, w.Offset);

@@ -71,6 +71,8 @@ public:
 private:
     int Fd(bool create);
     void Apply(const Transaction& t, TableFiles& files);
+    void MarkIdle(int fd);
+    static std::uint64_t TableIdentity(TableFiles& files);
 
     fs::path path_;
     std::string tableName_;

@@ -341,7 +341,7 @@ void TableImage::Adopt(codec::DbHeader h, std::string head,
         const std::size_t pxLen = static_cast<std::size_t>(std::min<std::uint64_t>(pxDiskSize_, 64u << 20));
         if (pxFd >= 0 && pxLen > 0)
             px_.SetDiskImage(ReadFileBytes(pxFd, 0, pxLen, files_.Path(TableFile::Px).filename().string()));
-        pxPending_ = px_.Update(primary_.Chunks(), 0, [this](RowId id) { return rows_[id].get(); });
+        pxPending_ = px_.Update(primary_.Chunks(), 0, {}, [this](RowId id) { return rows_[id].get(); });
     }
 
     secondaries_ = codec::ReadIndexDefs(dbPath_, layout_, hdr_.KeyFields);

@@ -26,7 +26,8 @@ constexpr RowId NoRow = UINT32_MAX;
 
 struct TableImage::Batch {
     std::set<const Chunk*> Dirty;
-    std::size_t PxFrom = NoChunk;
+    std::size_t PxFrom = NoChunk;    // chunks were added or removed from here on
+    std::set<std::size_t> PxTouched; // chunks whose first key, count or block changed
     std::vector<codec::PageWrite> Mb;
     bool All = false;
     // Rows rewritten in place (same block, same position): only their bytes are written.
@@ -94,7 +95,7 @@ void TableImage::CheckUnique(const unsigned char* rec, RowId self) {
 void TableImage::MarkChunk(const Chunk* c, Batch& b) {
     if (c == nullptr) return;
     b.Dirty.insert(c);
-    b.PxFrom = std::min(b.PxFrom, c->Index);
+    b.PxTouched.insert(c->Index);
 }
 
 std::uint16_t TableImage::AllocateBlock() {
@@ -141,6 +142,7 @@ void TableImage::PrimaryInsert(RowId id, Batch& b) {
     primary_.Insert(pos, id, ch);
     MarkChunk(ch.Touched, b);
     if (ch.Added != nullptr) {
+        b.PxFrom = std::min(b.PxFrom, ch.Added->Index);
         ch.Added->Block = AllocateBlock();
         blockOwner_[ch.Added->Block] = ch.Added;
         const auto& chunks = primary_.Chunks();
@@ -282,9 +284,7 @@ void TableImage::Modify(RowId id, const Row& row) {
         if (keyChanged) {
             PrimaryInsert(id, b);
         } else {
-            const Chunk* c =
-                hdr_.KeyFields > 0 ? primary_.Chunks()[Locate(-1, id).ChunkIndex].get() : rowChunk_[id];
-            MarkChunk(c, b);
+            b.InPlace.push_back(id); // same block, same place: the .PX does not change
         }
         for (std::size_t i = 0; i < secondaryOrders_.size(); ++i) {
             if (!secondaryOrders_[i]) continue;
@@ -391,6 +391,15 @@ void TableImage::Commit(Batch& b) {
     } else {
         for (const Chunk* c : b.Dirty)
             putBlock(*c);
+        for (RowId id : b.InPlace) {
+            const auto pos = Locate(-1, id);
+            const Chunk& c = *chunks[pos.ChunkIndex];
+            if (b.Dirty.count(&c) != 0) continue;
+            const std::uint64_t at = hdr_.HeaderSize + (c.Block - 1u) * bs + 6 + pos.Idx * hdr_.RecordSize;
+            t.Writes.push_back(
+                {TableFile::Db, at,
+                 std::string(reinterpret_cast<const char*>(rows_[id].get()), hdr_.RecordSize)});
+        }
     }
 
     hdr_.NumRecords = static_cast<std::uint32_t>(primary_.Size());
@@ -410,7 +419,7 @@ void TableImage::Commit(Batch& b) {
     if (dbSize != stamp_.Size) t.NewSize[0] = dbSize;
 
     if (hdr_.KeyFields > 0) {
-        auto ranges = px_.Update(chunks, b.PxFrom == NoChunk ? chunks.size() : b.PxFrom,
+        auto ranges = px_.Update(chunks, b.PxFrom == NoChunk ? chunks.size() : b.PxFrom, b.PxTouched,
                                  [this](RowId id) { return rows_[id].get(); });
         ranges.insert(ranges.end(), pxPending_.begin(), pxPending_.end());
         const std::string& image = px_.Image();

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <set>
 
 namespace engine::codec {
 namespace {
@@ -72,17 +73,23 @@ std::string PrimaryIndexFile::EncodeHeader(std::uint32_t entries, std::uint16_t 
 }
 
 std::vector<ByteRange> PrimaryIndexFile::Update(const std::vector<std::unique_ptr<Chunk>>& chunks,
-                                                std::size_t from,
+                                                std::size_t from, const std::set<std::size_t>& touched,
                                                 const std::function<const unsigned char*(RowId)>& record) {
     const std::size_t n = chunks.size();
     const std::size_t pageBytes = static_cast<std::size_t>(perBlock_) * entryBytes_;
     const std::size_t pages1 = (n + perBlock_ - 1) / perBlock_;
     const std::size_t fromPage = std::min(from / perBlock_, pages1);
 
-    // Level 1: re-encode the pages from the first changed one.
+    // Level 1: re-encode the pages from the first shifted entry on, and the pages of entries that changed.
     level1_.resize(pages1 * pageBytes);
     pageSums_.resize(pages1);
-    for (std::size_t page = fromPage; page < pages1; ++page) {
+    std::vector<bool> redo(pages1, false);
+    for (std::size_t page = fromPage; page < pages1; ++page)
+        redo[page] = true;
+    for (std::size_t i : touched)
+        if (i / perBlock_ < pages1) redo[i / perBlock_] = true;
+    for (std::size_t page = 0; page < pages1; ++page) {
+        if (!redo[page]) continue;
         std::uint32_t sum = 0;
         auto* out = Bytes(level1_) + page * pageBytes;
         std::memset(out, 0, pageBytes);
@@ -180,7 +187,7 @@ std::vector<ByteRange> PrimaryIndexFile::Update(const std::vector<std::unique_pt
     };
     for (std::size_t page = 0; page < pages1; ++page) {
         const std::size_t count = std::min<std::size_t>(perBlock_, n - page * perBlock_);
-        const bool headOnly = page < fromPage && HeaderBytes + (page + 1) * PxBlockSize <= oldSize;
+        const bool headOnly = !redo[page] && HeaderBytes + (page + 1) * PxBlockSize <= oldSize;
         encodeBlock(static_cast<std::uint32_t>(page + 1), Bytes(level1_) + page * pageBytes, count, headOnly);
     }
     std::uint32_t number = static_cast<std::uint32_t>(pages1) + 1;

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -24,8 +25,10 @@ public:
     // .DB header's byte 0x2D, which the .PX repeats.
     void Reset(const std::vector<FieldLayout>& keyFields, const std::string& tableName,
                std::uint8_t sortOrder, std::uint8_t changeCount);
-    // Re-encodes from chunk `from` on (0 = everything). `record(id)` gives the encoded record of a row.
+    // Re-encodes the entries from chunk `from` on (where chunks were added or removed; 0 = everything) and
+    // the `touched` chunks' entries. `record(id)` gives the encoded record of a row.
     std::vector<ByteRange> Update(const std::vector<std::unique_ptr<Chunk>>& chunks, std::size_t from,
+                                  const std::set<std::size_t>& touched,
                                   const std::function<const unsigned char*(RowId)>& record);
     const std::string& Image() const { return image_; }
     // The bytes of the file as they are on disk, so the next update reports only what differs.

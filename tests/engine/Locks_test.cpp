@@ -78,7 +78,7 @@ protected:
     }
 
     // The other process's commands: o/x open shared/exclusive, c close, l/u lock/unlock table,
-    // r lock record 5, i insert a row, m modify row 5.
+    // r lock record 5, i insert a row, m modify row 5, d delete row 7.
     std::function<char(char)> Commands() {
         return [this](char cmd) {
             switch (cmd) {
@@ -105,6 +105,12 @@ protected:
             case 'i':
                 table->OpenCursor()->Insert({Value(), Value::Text("drugi")});
                 break;
+            case 'd': {
+                auto c = table->OpenCursor();
+                if (!c->FindKey({Value::Int(7)})) return 'N';
+                c->Delete();
+                break;
+            }
             case 'm': {
                 auto c = table->OpenCursor();
                 if (!c->FindKey({Value::Int(5)})) return 'N';
@@ -204,11 +210,18 @@ TEST_F(LocksTest, RefreshShowsAnotherProcesssChanges) {
     ASSERT_TRUE(c->GotoBookmark(mark));
     EXPECT_EQ(c->Read()[0].AsInt(), 7);
 
+    // The other deletes the row we stand on: after the refresh we stand on the row that took its place.
+    ASSERT_EQ(other.Do('d'), 'K');
+    EXPECT_TRUE(t->Refresh());
+    ASSERT_TRUE(c->OnRow());
+    EXPECT_EQ(c->Read()[0].AsInt(), 8);
+    EXPECT_FALSE(c->GotoBookmark(mark));
+
     // A write of ours first takes in the other's change: the counter goes on from its value.
     ASSERT_EQ(other.Do('i'), 'K');
     c->Insert({Value(), Value::Text("naš")});
     EXPECT_EQ(c->Read()[0].AsInt(), 13);
-    EXPECT_EQ(t->RecordCount(), 13);
+    EXPECT_EQ(t->RecordCount(), 12);
 }
 
 } // namespace
