@@ -29,6 +29,8 @@ TSplash::TSplash(fw::Component* owner) : Form(owner) {
     SetName("Splash");
     SetBorderStyle(fw::BorderStyle::bsToolWindow);
     SetStayOnTop(true);
+    // Modal while it shows: a modal form that started the job must not block its cancel button and Esc.
+    setWindowModality(Qt::ApplicationModal);
     KeyPreview = true;
 
     MyImage = new fw::Image(this);

@@ -4,8 +4,11 @@
 #include "fw/ui/Guard.h"
 
 #include <gtest/gtest.h>
+#include <QGuiApplication>
 #include <QMouseEvent>
 #include <QTest>
+#include <QTimer>
+#include <QWindow>
 
 namespace {
 
@@ -186,6 +189,26 @@ TEST_F(Progress, TheWindowTakesTheKeyboardAndGivesItBack) {
     EXPECT_TRUE(QTest::qWaitForWindowActive(app::Splash));
     app::EndWork();
     EXPECT_TRUE(QTest::qWaitForWindowActive(&form));
+}
+
+TEST_F(Progress, TheCancelButtonWorksWhileAModalFormRunsTheJob) {
+    auto form = fw::MakeForm<fw::Form>();
+    bool requested = false;
+    bool topModal = false;
+    QTimer::singleShot(0, [&] {
+        app::ShowCancelButton(true);
+        app::BeginOpenTables(3);
+        // The progress window is the topmost modal window, so the modal form does not block its input.
+        topModal = QGuiApplication::modalWindow() == app::Splash->windowHandle();
+        QTest::mouseClick(app::Splash->PrekidBtn, Qt::LeftButton);
+        requested = app::CancelRequested;
+        app::ClearProgress();
+        form->Close();
+    });
+    form->ShowModal();
+    EXPECT_TRUE(topModal);
+    EXPECT_TRUE(requested);
+    EXPECT_EQ(QGuiApplication::modalWindow(), nullptr);
 }
 
 TEST_F(Progress, TheJobLabelShowsTheMaintenanceText) {

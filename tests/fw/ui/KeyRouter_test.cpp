@@ -186,3 +186,18 @@ TEST_F(KeyRouting, AWindowWithoutAFocusedWidgetStillTypesIntoItsActiveControl) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(KeyRouting, AHandlerMayFreeTheFormInTheMiddleOfAKey) {
+    form->KeyPreview = true;
+    form->OnKeyDown = [this](fw::Component&, std::uint16_t& key, fw::Shift) {
+        if (key == 'X') form.reset();
+    };
+    QPointer<QWidget> edit(form->edit);
+    QTest::keyPress(form->edit, Qt::Key_X); // no release: the widget is gone
+    EXPECT_EQ(form, nullptr);
+    EXPECT_TRUE(edit.isNull());
+}
+
+} // namespace
