@@ -40,10 +40,6 @@ template <class Body> void AsPostHelper(fw::TDataSet& dataSet, bool disableContr
     });
 }
 
-bool Modified(const fw::TDataSet& dataSet) {
-    return dataSet.Modified();
-}
-
 // Something may be retried only while there is still a record to post.
 bool RetryPossible(const std::exception& e, fw::TDataSet& dataSet) {
     return !base::IsSilent(e) && IsEditing(&dataSet);
@@ -136,8 +132,8 @@ bool PostInsertOrUndo(fw::TDataSet& dataSet) {
 // record could not be left.
 bool LeaveRecord(fw::TDataSet& dataSet) {
     const fw::TDataSetState state = dataSet.State();
-    if (state == fw::dsEdit && Modified(dataSet)) return PostWithRetry(dataSet);
-    if (state == fw::dsInsert && Modified(dataSet) && InsertPostAllowed(&dataSet))
+    if (state == fw::dsEdit && dataSet.Modified()) return PostWithRetry(dataSet);
+    if (state == fw::dsInsert && dataSet.Modified() && InsertPostAllowed(&dataSet))
         return PostInsertOrUndo(dataSet);
     if (state == fw::dsEdit || state == fw::dsInsert) dataSet.Cancel();
     return true;
@@ -247,7 +243,7 @@ bool InsertPostAllowed(fw::TDataSet* dataSet) {
 
 bool PostInsertAndEdit(fw::TDataSet* dataSet) {
     if (!dataSet || !ReadyForEdit(*dataSet)) return false;
-    if (dataSet->State() == fw::dsInsert && Modified(*dataSet)) {
+    if (dataSet->State() == fw::dsInsert && dataSet->Modified()) {
         if (!InsertPostAllowed(dataSet))
             dataSet->Cancel();
         else if (!PostWithRetry(*dataSet))
@@ -274,7 +270,7 @@ bool RecordBusy(fw::TDataSet* dataSet) {
     if (auto* table = dynamic_cast<fw::TTable*>(dataSet)) {
         fw::TDataSet* master = MasterDataSet(*table);
         if (ModifiedEdit(master)) try {
-                master->Post();
+                AsPostHelper(*master, false, [&] { master->Post(); });
             } catch (const std::exception&) {
                 return false;
             }

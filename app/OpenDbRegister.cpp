@@ -2,6 +2,7 @@
 
 #include "app/DataSetServices.h"
 #include "app/Settings.h"
+#include "app/TableFiles.h"
 #include "base/Text.h"
 
 #include <chrono>
@@ -302,6 +303,55 @@ int TableOpenCount(TMyTableX& table) {
     LockScope lock(reg.Lock, reg.CountNo, !table.RegistryHeld);
     TMyTableX& regTable = UseRegister(reg, true);
     return FindRow(regTable, key) ? OpenOf(regTable) : 0;
+}
+
+bool OpenDbAlone(const TMyTableX& reg) {
+    fw::TTable probe;
+    probe.SetSessionName(reg.SessionName());
+    probe.SetDatabaseName(reg.DatabaseName());
+    probe.SetTableName(reg.TableName());
+    probe.SetExclusive(true);
+    try {
+        probe.Open();
+        probe.Close();
+        return true;
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+namespace {
+// The index files of a table the row says was left open after changes.
+void DropIndexFilesOfRow(TMyTableX& reg) {
+    if (!reg.FieldByName("Changed").AsBoolean() || OpenOf(reg) == 0) return;
+    const std::string name = reg.FieldByName("File").AsString();
+    if (!IsPlainTableName(name)) return;
+    try {
+        DeleteTableIndexFiles(name, reg.DatabaseName());
+    } catch (const std::exception&) {
+        // The row goes anyway: a table whose files cannot be deleted is no reason to keep the register full.
+    }
+}
+} // namespace
+
+bool SweepOpenDb(TMyTableX& reg) {
+    try {
+        reg.LockTable();
+    } catch (const std::exception&) {
+        return false;
+    }
+    TryFinally(
+        [&] {
+            reg.First();
+            // Each pass deletes a row; the bound only matters if a delete keeps failing silently.
+            for (long long rows = reg.RecordCount(); rows >= 0 && !reg.IsEmpty(); --rows) {
+                DropIndexFilesOfRow(reg);
+                reg.Delete();
+            }
+        },
+        [&] { reg.UnlockTable(); });
+    FlushTable(&reg);
+    return true;
 }
 
 void OpenDbCorrupt(int code) {

@@ -33,6 +33,15 @@ void MarkTableChanged(TMyTableX& table);
 // The table's "Open" (0 without a row); for other databases 1 while the table is open, else 0.
 int TableOpenCount(TMyTableX& table);
 
+// Recovery after a station stopped without closing its tables (the kit's open of a register uses these):
+// OpenDbAlone tells, before the register is opened, whether no other open of it exists on any station;
+// SweepOpenDb then deletes the index files of every table whose row says it was changed and never closed
+// (the next check rebuilds them) and empties the register: call it only when OpenDbAlone said so before the
+// register was opened. Only plain table file names of the folder are used for deletes. False when the
+// register could not be locked for the sweep.
+bool OpenDbAlone(const TMyTableX& reg);
+bool SweepOpenDb(TMyTableX& reg);
+
 // Shows "User error " + code + ":\r\nTable "OPEN.DB" corrupt." and raises the cancel exception.
 [[noreturn]] void OpenDbCorrupt(int code);
 

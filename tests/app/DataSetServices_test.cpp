@@ -2,8 +2,9 @@
 
 #include "app/TableFiles.h"
 #include "base/Files.h"
-#include "fw/db/DataSource.h"
 #include "fw/db/DatabaseError.h"
+#include "fw/db/DataSource.h"
+#include "fw/db/FieldClasses.h"
 #include "tests/app/ServicesFixture.h"
 
 #include <gmock/gmock.h>
@@ -234,6 +235,26 @@ TEST_F(PostServicesTest, TheSmallPostAndCancelRoutines) {
     EXPECT_TRUE(RecordBusy(&t));
 }
 
+TEST_F(PostServicesTest, NothingIsStartedWhileCalculatedFieldsAreComputed) {
+    TMyTableX calc;
+    calc.SetDatabaseName("Global");
+    calc.SetTableName("SIFRE.DB");
+    calc.AddField(std::make_unique<fw::TIntegerField>(), "Partner");
+    calc.AddField(std::make_unique<fw::TIntegerField>(), "Sifra");
+    calc.AddField(std::make_unique<fw::TIntegerField>(), "Oznaka", fw::fkCalculated);
+    std::vector<bool> results;
+    calc.OnCalcFields = [&](fw::TDataSet& ds) {
+        if (ds.State() != fw::dsCalcFields) return;
+        results = {PostAndAppend(&ds), StartEdit(&ds), CanEdit(&ds), PostInsertAndEdit(&ds)};
+        ds.FieldByName("Oznaka").SetAsInteger(ds.FieldByName("Sifra").AsInteger() * 10);
+    };
+    calc.Open();
+    EXPECT_THAT(results, ElementsAre(false, false, false, false));
+    EXPECT_EQ(calc.State(), fw::dsBrowse);
+    EXPECT_EQ(calc.FieldByName("Oznaka").AsInteger(), 10);
+    EXPECT_EQ(calc.RecordCount(), 3);
+}
+
 TEST_F(PostServicesTest, FlushWritesOnlyChangedTablesOutsideTheLinkDatabase) {
     t.Changed = true;
     FlushTable(&t);
@@ -312,6 +333,44 @@ TEST_F(MasterKeyTest, MasterFieldsFillANewDetailRecord) {
     fw::TTable alone;
     EXPECT_FALSE(CopyMasterFields(&alone));
     EXPECT_FALSE(MasterValuesPresent(&alone));
+}
+
+TEST_F(MasterKeyTest, PendingEditsOfTheMasterArePostedFirst) {
+    master.Edit();
+    master.FieldByName("Naziv").SetAsString("Partner sedam");
+    EXPECT_FALSE(RecordBusy(&detail));
+    EXPECT_EQ(master.State(), fw::dsBrowse);
+    EXPECT_EQ(detail.State(), fw::dsBrowse); // only a trial edit
+
+    master.Edit();
+    master.FieldByName("Naziv").SetAsString("Partner 7");
+    detail.First();
+    detail.Edit();
+    detail.FieldByName("Naziv").SetAsString("Bijela 2");
+    PostPendingEdits(&detail);
+    EXPECT_EQ(master.State(), fw::dsBrowse);
+    EXPECT_EQ(detail.State(), fw::dsBrowse);
+    fw::TTable check;
+    check.SetDatabaseName("Global");
+    check.SetTableName("BOJE.DB");
+    check.Open();
+    EXPECT_THAT(Names(check), ElementsAre("Bijela", "Bijela 2")); // "Crna" comes first by Proizvodi
+    EXPECT_EQ(Names(master).front(), "Partner 7");
+}
+
+TEST_F(MasterKeyTest, DetailsStayInEditWhileTheServicesPostTheMaster) {
+    detail.SetMasterFields("Partner");
+    detail.First();
+    detail.Edit();
+    detail.FieldByName("Naziv").SetAsString("Crna 2");
+    ASSERT_TRUE(StartEdit(&master));
+    master.FieldByName("Naziv").SetAsString("Partner sedam");
+    PostEditKeepInsert(&master);
+    EXPECT_EQ(master.State(), fw::dsBrowse);
+    EXPECT_EQ(detail.State(), fw::dsEdit);
+    EXPECT_EQ(detail.FieldByName("Naziv").AsString(), "Crna 2");
+    EXPECT_FALSE(PostInProgress);
+    EXPECT_EQ(PostingDataSet, nullptr);
 }
 
 // ------------------------------------------------------------------------------------------- files
@@ -461,6 +520,34 @@ TEST_F(CheckOnOpeningTest, AFailedCheckIsRetriedWhileTheLimitClosesATable) {
     EXPECT_EQ(closes, 6); // five tables closed, then nothing more to close
     EXPECT_EQ(LastErrorMessage, "Previše otvorenih tablica");
     EXPECT_EQ(CheckLokalLock.A.a, 0);
+}
+
+TEST_F(CheckOnOpeningTest, TheDefinitionsRoutinesRunOnTheDataSet) {
+    TMyTableX radni, zemlja;
+    radni.SetDatabaseName("lokal");
+    radni.SetTableName("radninal");
+    zemlja.SetDatabaseName("Global");
+    zemlja.SetTableName("ZEMLJA.DB");
+    CheckTableQuick(&radni);
+    CheckTableQuick(&zemlja);
+    radni.Open();
+    zemlja.Open();
+    EXPECT_FALSE(TableDefaultsOf(&radni));
+    const DataSetRoutine setup = TableFieldSetupOf(&radni);
+    ASSERT_TRUE(setup);
+    setup(radni);
+    EXPECT_EQ(radni.FieldByName("Iznos").Tag, FieldSetupTag);
+    const DataSetRoutine defaults = TableDefaultsOf(&zemlja);
+    ASSERT_TRUE(defaults);
+    zemlja.Append();
+    defaults(zemlja);
+    EXPECT_EQ(zemlja.FieldByName("Govor").AsInteger(), 1);
+    zemlja.Cancel();
+    EXPECT_FALSE(TableFieldSetupOf(&zemlja));
+    fw::TTable elsewhere;
+    elsewhere.SetDatabaseName(GlobalFolder);
+    elsewhere.SetTableName("ZEMLJA.DB");
+    EXPECT_FALSE(TableDefaultsOf(&elsewhere));
 }
 
 } // namespace

@@ -106,8 +106,10 @@ protected:
     }
 
     // The register row of a table as another open of "OPEN.DB" reads it: {Open, Changed}; {-1, false} when
-    // there is no row.
+    // there is no row
+    // (or no register).
     std::pair<int, bool> Row(const std::string& folder, const std::string& file) {
+        if (!engine::TableExists(root / folder, "OPEN.DB")) return {-1, false};
         fw::TTable t;
         t.SetDatabaseName((root / folder).string());
         t.SetTableName("OPEN.DB");

@@ -15,6 +15,8 @@ plom_add_test(app_core_test
 plom_add_test(app_dbservices_test
     SOURCES
         ${CMAKE_CURRENT_LIST_DIR}/DataSetServices_test.cpp
+        ${CMAKE_CURRENT_LIST_DIR}/OpenDbRegister_test.cpp
+        ${CMAKE_CURRENT_LIST_DIR}/OpenDbStations_test.cpp
     LIBS plom_app_core)
 find_package(ZLIB REQUIRED)
 plom_add_test(app_archive_test
