@@ -1,5 +1,6 @@
 #include "app/FormOpener.h"
 
+#include "app/DataSetServices.h"
 #include "app/DBMine.h"
 #include "app/Dialogs.h"
 #include "app/FocusNavigation.h"
@@ -27,9 +28,7 @@ std::function<void(FormVariable, fw::Form*)> FormShowingHook;
 fw::TSession* KitSessionB = nullptr;
 bool KeyHandled = false;
 
-std::function<void(fw::TDataSet&)> FlushTableProc = [](fw::TDataSet& dataSet) {
-    if (auto* table = dynamic_cast<fw::TTable*>(&dataSet)) table->SaveChanges();
-};
+std::function<void(fw::TDataSet&)> FlushTableProc = [](fw::TDataSet& dataSet) { FlushTable(&dataSet); };
 
 std::function<bool(const std::exception&)> IsResourceShortage = [](const std::exception& e) {
     if (dynamic_cast<const std::bad_alloc*>(&e)) return true;
@@ -161,7 +160,10 @@ void runShowForm(FormVariable variable, fw::Form* caller) {
         if (WorkRunning) EndWork();
         return;
     }
-    if (!caller) return;
+    if (!caller) {
+        EndBusy();
+        return;
+    }
     QPointer<fw::Form> callerAlive(caller);
     fw::Control* focused = caller->ActiveControl();
     const std::int32_t tagAtEntry = caller->Tag();
@@ -317,7 +319,7 @@ void InstallFormBehaviour() {
 
 // ------------------------------------------------------------------------------------------- tables
 
-void FlushTable(fw::TDataSet& dataSet) {
+void FlushOneTable(fw::TDataSet& dataSet) {
     if (FlushTableProc) FlushTableProc(dataSet);
 }
 
@@ -511,7 +513,7 @@ void CloseAllFormTables(fw::Form* form) {
 void FlushFormTables(fw::Form* form) {
     if (!form) return;
     for (TMyTableX* t : FormTables(*form))
-        if (openUnderneath(*t)) FlushTable(*t);
+        if (openUnderneath(*t)) FlushOneTable(*t);
 }
 
 namespace {
@@ -527,8 +529,8 @@ template <class F> void forEachDataSetBackwards(fw::TSession& session, F&& f) {
 } // namespace
 
 void FlushAllTables() {
-    forEachDataSetBackwards(fw::Session(), [](fw::TDBDataSet& ds) { FlushTable(ds); });
-    if (KitSessionB) forEachDataSetBackwards(*KitSessionB, [](fw::TDBDataSet& ds) { FlushTable(ds); });
+    forEachDataSetBackwards(fw::Session(), [](fw::TDBDataSet& ds) { FlushOneTable(ds); });
+    if (KitSessionB) forEachDataSetBackwards(*KitSessionB, [](fw::TDBDataSet& ds) { FlushOneTable(ds); });
 }
 
 void CloseAllDatabases() {

@@ -125,9 +125,9 @@ void FlushFormTables(fw::Form* form);
 void FlushAllTables();
 void CloseAllDatabases();
 
-// Writes a table's buffered changes to its files. Start-up points it at the dataset services.
+// Writes a table's changes to its files: the dataset services' FlushTable, replaceable for tests.
 extern std::function<void(fw::TDataSet& dataSet)> FlushTableProc;
-void FlushTable(fw::TDataSet& dataSet);
+void FlushOneTable(fw::TDataSet& dataSet);
 // An open failure that closing an idle table may cure (out of memory, file handles).
 extern std::function<bool(const std::exception& e)> IsResourceShortage;
 // The second session whose datasets the table services walk (none by default).

@@ -1,32 +1,8 @@
 #include "kit/KitButtons.h"
 
-#include "app/FocusNavigation.h"
+#include "kit/Mycombo.h"
 
 namespace kit {
-
-namespace {
-
-// Moves the focus from the control in the arrow's direction; answers whether the key was an arrow.
-bool arrowMove(std::uint16_t key, fw::Control* control) {
-    switch (key) {
-    case fw::VK_LEFT:
-        app::MoveFocusLeft(control);
-        return true;
-    case fw::VK_RIGHT:
-        app::MoveFocusRight(control);
-        return true;
-    case fw::VK_UP:
-        app::MoveFocusUp(control);
-        return true;
-    case fw::VK_DOWN:
-        app::MoveFocusDown(control);
-        return true;
-    default:
-        return false;
-    }
-}
-
-} // namespace
 
 TMyBitBtn::TMyBitBtn(fw::Control* parent, fw::Component* owner) : fw::BitBtn(parent, owner) {
     SetTag(Tag() | fw::TagOwnArrowKeys);
@@ -37,7 +13,7 @@ void TMyBitBtn::KeyDown(std::uint16_t& key, fw::Shift shift) {
     if (key != 0 && shift == fw::ssNone && fw::IsArrowKey(key)) {
         const std::uint16_t arrow = key;
         key = 0;
-        arrowMove(arrow, this);
+        MoveFocusByArrow(arrow, this);
     }
     fw::BitBtn::KeyDown(key, shift);
 }
@@ -50,7 +26,7 @@ bool TMyCheckBox::WantsKey(std::uint16_t key, fw::Shift shift) const {
 
 void TMyCheckBox::KeyDown(std::uint16_t& key, fw::Shift shift) {
     if (key != 0 && shift == fw::ssNone) {
-        if (arrowMove(key, this)) {
+        if (MoveFocusByArrow(key, this)) {
             key = 0;
             return;
         }

@@ -116,23 +116,6 @@ bool isEdit(const fw::Control* c) {
     return dynamic_cast<const fw::Edit*>(c) != nullptr;
 }
 
-void spatialMove(std::uint16_t key, fw::Control* c) {
-    switch (key) {
-    case fw::VK_LEFT:
-        app::MoveFocusLeft(c);
-        break;
-    case fw::VK_RIGHT:
-        app::MoveFocusRight(c);
-        break;
-    case fw::VK_UP:
-        app::MoveFocusUp(c);
-        break;
-    default:
-        app::MoveFocusDown(c);
-        break;
-    }
-}
-
 const FunctionKeyProc* functionKeyProc(std::uint16_t key, fw::Shift shift) {
     const int index = key - fw::VK_F1;
     switch (shift) {
@@ -196,7 +179,7 @@ bool TMyForm::KitKeys(std::uint16_t& key, fw::Shift shift) {
         return true;
     }
     if (fw::IsArrowKey(key) && shift == fw::ssAlt) {
-        spatialMove(key, active);
+        MoveFocusByArrow(key, active);
         key = 0;
         return false;
     }

@@ -1,9 +1,10 @@
 #include "kit/MyTable.h"
 
+#include "app/DataSetServices.h"
 #include "app/Dialogs.h"
 #include "app/FocusNavigation.h"
+#include "app/OpenDbRegister.h"
 #include "app/Splash.h"
-#include "app/TableFiles.h"
 #include "base/Exceptions.h"
 #include "base/Text.h"
 #include "fw/db/FieldClasses.h"
@@ -17,51 +18,10 @@ namespace kit {
 
 TableServices KitTableServices;
 
-bool FolderOfDatabase(const std::string& databaseName, app::Folder& folder) {
-    const std::string kind = base::UpperCase(databaseName);
-    if (kind == "LOKAL" || kind == "LOKAL2")
-        folder = app::Folder::Lokal;
-    else if (kind == "GLOBAL" || kind == "GLOBAL2")
-        folder = app::Folder::Global;
-    else if (kind == "LINK" || kind == "LINK2")
-        folder = app::Folder::Link;
-    else
-        return false;
-    return true;
-}
-
 namespace {
 
-std::string folderPathOf(const std::string& databaseName) {
-    if (fw::TDatabase* db = fw::Session().FindDatabase(databaseName)) return db->Directory().string();
-    return databaseName;
-}
-
-std::string tableFileName(const std::string& tableName) {
-    return base::UpperCase(tableName);
-}
-
-app::DataSetRoutine routineOf(fw::TDataSet& dataSet, bool defaults) {
-    auto* table = dynamic_cast<fw::TTable*>(&dataSet);
-    app::Folder folder;
-    if (!table || !FolderOfDatabase(table->DatabaseName(), folder)) return {};
-    const std::string name = tableFileName(table->TableName());
-    return defaults ? app::HooksOf(folder).TableDefaults(name) : app::HooksOf(folder).TableFieldSetup(name);
-}
-
-void checkTablesOf(const std::string& tableName, const std::string& databaseName, bool thorough) {
-    app::Folder folder;
-    if (!FolderOfDatabase(databaseName, folder)) return;
-    app::HooksOf(folder).CheckTables(folderPathOf(databaseName), tableFileName(tableName), thorough);
-}
-
-void checkTable(fw::TDataSet& dataSet, bool thorough) {
-    if (auto* table = dynamic_cast<fw::TTable*>(&dataSet))
-        checkTablesOf(table->TableName(), table->DatabaseName(), thorough);
-}
-
-bool isIntegerField(const fw::TField* f) {
-    return dynamic_cast<const fw::TIntegerField*>(f) != nullptr;
+app::TMyTableX& mine(fw::TDataSet& ds) {
+    return dynamic_cast<app::TMyTableX&>(ds);
 }
 
 // An account is a number of at most 9 digits, so that "1" in front of it still fits a Code.
@@ -72,26 +32,24 @@ bool validAccount(const std::string& konto) {
     return true;
 }
 
+bool isIntegerField(const fw::TField* f) {
+    return dynamic_cast<const fw::TIntegerField*>(f) != nullptr;
+}
+
 } // namespace
 
 void ResetTableServices() {
     TableServices& s = KitTableServices;
-    s.RegisterTableOpen = [](fw::TDataSet&) {};
-    s.UnregisterTableOpen = [](fw::TDataSet&) {};
-    s.MarkTableChanged = [](fw::TDataSet&) {};
-    s.TableOpenCount = [](fw::TDataSet&) { return 1; };
-    s.InsertPostAllowed = [](fw::TDataSet& ds) {
-        auto* t = dynamic_cast<app::TMyTableX*>(&ds);
-        return t && t->InsertPost;
-    };
-    s.DeleteTableIndexFiles = [](const std::string& fileName, const std::string& databaseName) {
-        app::DeleteIndexFiles(folderPathOf(databaseName), app::TableBaseName(fileName));
-    };
-    s.CheckTableFull = [](fw::TDataSet& ds) { checkTable(ds, true); };
-    s.CheckTableQuick = [](fw::TDataSet& ds) { checkTable(ds, false); };
-    s.CheckTablesOf = checkTablesOf;
-    s.TableDefaultsOf = [](fw::TDataSet& ds) { return routineOf(ds, true); };
-    s.TableFieldSetupOf = [](fw::TDataSet& ds) { return routineOf(ds, false); };
+    s.RegisterTableOpen = [](fw::TDataSet& ds) { app::RegisterTableOpen(mine(ds)); };
+    s.UnregisterTableOpen = [](fw::TDataSet& ds) { app::UnregisterTableOpen(mine(ds)); };
+    s.MarkTableChanged = [](fw::TDataSet& ds) { app::MarkTableChanged(mine(ds)); };
+    s.TableOpenCount = [](fw::TDataSet& ds) { return app::TableOpenCount(mine(ds)); };
+    s.InsertPostAllowed = [](fw::TDataSet& ds) { return app::InsertPostAllowed(&ds); };
+    s.CheckTableFull = [](fw::TDataSet& ds) { app::CheckTableFull(&mine(ds)); };
+    s.CheckTableQuick = [](fw::TDataSet& ds) { app::CheckTableQuick(&mine(ds)); };
+    s.CheckTablesOf = app::CheckTablesOf;
+    s.TableDefaultsOf = [](fw::TDataSet& ds) { return app::TableDefaultsOf(&mine(ds)); };
+    s.TableFieldSetupOf = [](fw::TDataSet& ds) { return app::TableFieldSetupOf(&mine(ds)); };
 }
 
 namespace {
@@ -172,12 +130,11 @@ void TMyTable::ProbeRegister() {
     ChangeMarked = true;
     NewRecordProc = KitTableServices.TableDefaultsOf(*this);
     AfterOpenProc = KitTableServices.TableFieldSetupOf(*this);
-    auto probe = [this](bool exclusive) {
+    auto shared = [this] {
         fw::TTable temp;
         temp.SetSessionName(SessionName());
         temp.SetDatabaseName(DatabaseName());
         temp.SetTableName(TableName());
-        temp.SetExclusive(exclusive);
         try {
             temp.Open();
             temp.Close();
@@ -186,13 +143,13 @@ void TMyTable::ProbeRegister() {
             return false;
         }
     };
-    ExclusiveProbe = probe(true);
+    ExclusiveProbe = app::OpenDbAlone(*this);
     if (ExclusiveProbe) {
         KitTableServices.CheckTableQuick(*this);
         return;
     }
     ExclusiveProbe = true;
-    if (probe(false)) {
+    if (shared()) {
         ExclusiveProbe = false;
         return;
     }
@@ -228,34 +185,12 @@ void TMyTable::TableBeforeOpen(fw::TDataSet&) {
     RunDesigner(BeforeOpen);
 }
 
-void TMyTable::SweepRegister() {
-    First();
-    try {
-        LockTable();
-    } catch (const std::exception&) {
-        ExclusiveProbe = false;
-        return;
-    }
-    try {
-        fw::TField* changed = FindField("Changed");
-        fw::TField* open = FindField("OPEN");
-        fw::TField* file = FindField("File");
-        while (!IsEmpty()) {
-            if (changed && open && file && changed->AsBoolean() && open->AsInteger() != 0)
-                KitTableServices.DeleteTableIndexFiles(file->AsString(), DatabaseName());
-            Delete();
-        }
-    } catch (...) {
-        UnlockTable();
-        throw;
-    }
-    UnlockTable();
-}
-
 void TMyTable::TableAfterOpen(fw::TDataSet&) {
     if (ExclusiveProbe || !ChangeMarked) {
         if (AfterOpenProc) AfterOpenProc(*this);
-        if (ExclusiveProbe) SweepRegister();
+        // Nobody else uses the register: rows left by stations that ended abnormally go, and the index
+        // files of the tables they had changed are rebuilt on their next open.
+        if (ExclusiveProbe && !app::SweepOpenDb(*this)) ExclusiveProbe = false;
         fw::TField* code = FindField("Code");
         fw::TField* konto = FindField("Konto");
         IsKontaTable = base::UpperCase(DatabaseName()) == "GLOBAL" &&
@@ -354,7 +289,7 @@ void TMyTable::TableAfterDelete(fw::TDataSet&) {
 
 void TMyTable::TableBeforeClose(fw::TDataSet&) {
     RunDesigner(BeforeClose);
-    if (!Exclusive()) app::FlushTable(*this);
+    if (!Exclusive()) app::FlushOneTable(*this);
 }
 
 void TMyTable::TableAfterClose(fw::TDataSet&) {

@@ -15,8 +15,8 @@
 
 namespace kit {
 
-// The dataset and register services a kit table calls. Start-up points them at the shell's services; the
-// register routines do nothing until the register is installed.
+// The dataset and register services a kit table calls: the shell's services ("OPEN.DB" register, table
+// checks, definition routines), replaceable for tests.
 struct TableServices {
     std::function<void(fw::TDataSet&)> RegisterTableOpen;
     std::function<void(fw::TDataSet&)> UnregisterTableOpen;
@@ -24,7 +24,6 @@ struct TableServices {
     // The table's "Open" count in its register.
     std::function<int(fw::TDataSet&)> TableOpenCount;
     std::function<bool(fw::TDataSet&)> InsertPostAllowed;
-    std::function<void(const std::string& fileName, const std::string& databaseName)> DeleteTableIndexFiles;
     std::function<void(fw::TDataSet&)> CheckTableFull;
     std::function<void(fw::TDataSet&)> CheckTableQuick;
     std::function<void(const std::string& tableName, const std::string& databaseName, bool thorough)>
@@ -33,10 +32,8 @@ struct TableServices {
     std::function<app::DataSetRoutine(fw::TDataSet&)> TableFieldSetupOf;
 };
 extern TableServices KitTableServices;
-// Puts back the default services.
+// Puts back the shell's services.
 void ResetTableServices();
-// The folder of a database name ("LOKAL", "GLOBAL2", "LINK" ...); false for other names.
-bool FolderOfDatabase(const std::string& databaseName, app::Folder& folder);
 
 // The shown text of a refused account.
 inline constexpr const char* KontaRefusedText = "Konto mora biti broj od najviše 9 znamenki.";
@@ -79,7 +76,6 @@ private:
     void RunDesigner(const fw::TDataSetNotifyEvent& handler);
     bool RepairRetry();
     void ProbeRegister();
-    void SweepRegister();
     void ApplyKontaRule();
     void MarkChanged();
     bool RefreshAllowed() const;

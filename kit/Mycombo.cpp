@@ -2,6 +2,7 @@
 
 #include "app/DBMine.h"
 #include "app/FocusNavigation.h"
+#include "app/OpenDbRegister.h"
 #include "app/ResPlus.h"
 #include "app/Splash.h"
 #include "fw/db/Session.h"
@@ -46,6 +47,9 @@ void InitializeKit() {
     SessionNameB = "Default";
     if (!OpenDbGlobal) OpenDbGlobal = makeRegister("Global");
     if (!OpenDbLokal) OpenDbLokal = makeRegister("Lokal");
+    // The register routines work on the kit's two tables.
+    app::OpenDbGlobal = OpenDbGlobal;
+    app::OpenDbLokal = OpenDbLokal;
 }
 
 void FinalizeKit() {
@@ -56,6 +60,8 @@ void FinalizeKit() {
 }
 
 void FreeKit() {
+    if (app::OpenDbGlobal == OpenDbGlobal) app::OpenDbGlobal = nullptr;
+    if (app::OpenDbLokal == OpenDbLokal) app::OpenDbLokal = nullptr;
     delete OpenDbGlobal;
     delete OpenDbLokal;
     OpenDbGlobal = OpenDbLokal = nullptr;
@@ -75,13 +81,6 @@ int CountControls(const fw::Control* control) {
 }
 
 namespace {
-
-void spatial(std::uint16_t key, fw::Control* c) {
-    if (key == fw::VK_LEFT) app::MoveFocusLeft(c);
-    if (key == fw::VK_RIGHT) app::MoveFocusRight(c);
-    if (key == fw::VK_UP) app::MoveFocusUp(c);
-    if (key == fw::VK_DOWN) app::MoveFocusDown(c);
-}
 
 bool codeListKeys(fw::Form& form, std::uint16_t& key, fw::Shift shift, fw::Control* home, fw::Control* end,
                   bool swap) {
@@ -107,7 +106,7 @@ bool codeListKeys(fw::Form& form, std::uint16_t& key, fw::Shift shift, fw::Contr
     if (shift == fw::ssAlt && fw::IsArrowKey(key)) {
         const std::uint16_t arrow = key;
         key = 0;
-        spatial(arrow, active);
+        MoveFocusByArrow(arrow, active);
         return false;
     }
     if ((key == fw::VK_LEFT || key == fw::VK_RIGHT) && dynamic_cast<fw::Grid*>(active)) {
@@ -124,6 +123,25 @@ bool codeListKeys(fw::Form& form, std::uint16_t& key, fw::Shift shift, fw::Contr
 }
 
 } // namespace
+
+bool MoveFocusByArrow(std::uint16_t key, fw::Control* control) {
+    switch (key) {
+    case fw::VK_LEFT:
+        app::MoveFocusLeft(control);
+        return true;
+    case fw::VK_RIGHT:
+        app::MoveFocusRight(control);
+        return true;
+    case fw::VK_UP:
+        app::MoveFocusUp(control);
+        return true;
+    case fw::VK_DOWN:
+        app::MoveFocusDown(control);
+        return true;
+    default:
+        return false;
+    }
+}
 
 bool CodeListKeyDown(fw::Form* form, std::uint16_t& key, fw::Shift shift, fw::Control* homeControl,
                      fw::Control* endControl, bool swapGridArrows) {

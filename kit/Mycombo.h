@@ -65,6 +65,9 @@ bool ActiveControlNotKit(const fw::Form* form);
 // The controls below a control: its own plus those of every windowed child, recursively.
 int CountControls(const fw::Control* control);
 
+// Moves the focus from the control in an arrow key's direction (the spatial moves); false for other keys.
+bool MoveFocusByArrow(std::uint16_t key, fw::Control* control);
+
 // The code lists' common key handler; returns (and stores in KeyHandled) whether it consumed the key.
 bool CodeListKeyDown(fw::Form* form, std::uint16_t& key, fw::Shift shift, fw::Control* homeControl,
                      fw::Control* endControl, bool swapGridArrows);
