@@ -23,38 +23,6 @@
 
 namespace app {
 
-namespace {
-
-TMyTableX& KitTable(fw::TDataSet& dataSet) {
-    auto* table = dynamic_cast<TMyTableX*>(&dataSet);
-    if (!table) throw base::Exception("Greška: tablica \"" + dataSet.Name + "\" nije tablica programa.");
-    return *table;
-}
-
-// The kit's tables call the shell's dataset services and "OPEN.DB" register.
-void ConnectKitServices() {
-    kit::TableServices& s = kit::KitTableServices;
-    s.RegisterTableOpen = [](fw::TDataSet& ds) { RegisterTableOpen(KitTable(ds)); };
-    s.UnregisterTableOpen = [](fw::TDataSet& ds) { UnregisterTableOpen(KitTable(ds)); };
-    s.MarkTableChanged = [](fw::TDataSet& ds) { MarkTableChanged(KitTable(ds)); };
-    s.TableOpenCount = [](fw::TDataSet& ds) { return TableOpenCount(KitTable(ds)); };
-    s.InsertPostAllowed = [](fw::TDataSet& ds) { return InsertPostAllowed(&ds); };
-    s.DeleteTableIndexFiles = [](const std::string& file, const std::string& db) {
-        DeleteTableIndexFiles(file, db);
-    };
-    s.CheckTableFull = [](fw::TDataSet& ds) { CheckTableFull(&KitTable(ds)); };
-    s.CheckTableQuick = [](fw::TDataSet& ds) { CheckTableQuick(&KitTable(ds)); };
-    s.CheckTablesOf = [](const std::string& table, const std::string& db, bool thorough) {
-        CheckTablesOf(table, db, thorough);
-    };
-    s.TableDefaultsOf = [](fw::TDataSet& ds) { return TableDefaultsOf(dynamic_cast<fw::TTable*>(&ds)); };
-    s.TableFieldSetupOf = [](fw::TDataSet& ds) { return TableFieldSetupOf(dynamic_cast<fw::TTable*>(&ds)); };
-    OpenDbGlobal = kit::OpenDbGlobal;
-    OpenDbLokal = kit::OpenDbLokal;
-}
-
-} // namespace
-
 void InitializeUnits(const std::filesystem::path& programFolder) {
     ProgramFolderPath = programFolder;
     // Settings first: the open-table limit and the link folder come from "QK.INI".
@@ -69,7 +37,6 @@ void InitializeUnits(const std::filesystem::path& programFolder) {
     InstallMessageHook();
     FlushTableProc = [](fw::TDataSet& dataSet) { FlushTable(&dataSet); };
     kit::InitializeKit();
-    ConnectKitServices();
     WinGlavnaOpeners.Arhiviranje = PrikaziArhiviranje;
 }
 
@@ -102,8 +69,6 @@ void FinalizeUnits() {
     Brisi_Dlg = nullptr;
     Arh = nullptr;
     WinGlavna = nullptr;
-    OpenDbGlobal = nullptr;
-    OpenDbLokal = nullptr;
     kit::FreeKit();
     ClearFormRegistries();
     SetTableEngine(nullptr);
