@@ -67,6 +67,23 @@ protected:
     bool ranDrive = false;
 };
 
+// A form opened from the main window: it shows while the main window is hidden.
+class TProbe : public kit::TMyForm {
+public:
+    explicit TProbe(fw::Component* owner) : kit::TMyForm(owner) {
+        SetCaption("Probe");
+        resize(200, 100);
+        // Closes itself once shown modally.
+        kit::TMyForm::OnShow = [this](fw::Component&) {
+            if (CloseWhenShown)
+                QMetaObject::invokeMethod(
+                    this, [this] { SetModalResult(fw::mrCancel); }, Qt::QueuedConnection);
+        };
+    }
+    bool CloseWhenShown = false;
+};
+TProbe* Probe = nullptr;
+
 TEST(SplitCompanyName, SplitsAtTheLegalForm) {
     std::string kratki, oblik, puni;
     app::SplitCompanyName("Lumeno d.o.o., Zagreb", kratki, oblik, puni);
@@ -106,7 +123,18 @@ TEST_F(MainWindowTest, FirstStartMakesTheDataFoldersAndTables) {
     o.Tables = false;
     app::StageProgramFolder(folder.Path(), o);
     ASSERT_FALSE(fs::exists(folder / "global"));
-    EXPECT_EQ(Start(), 0);
+    app::WinGlavnaOpeners.Artikli = [](fw::Form* sender) {
+        app::OpenForm<TProbe>(Probe, sender, [](TProbe& p) { p.CloseWhenShown = true; });
+    };
+    // Coming back from a form shows the main window again without reading the company again.
+    EXPECT_EQ(Start([](app::TWinGlavna& w) {
+                  w.mArtikli->Click();
+                  ASSERT_NE(Probe, nullptr);
+                  EXPECT_FALSE(Probe->isVisible());
+                  EXPECT_TRUE(w.isVisible());
+                  w.mArtikli->Click();
+              }),
+              0);
     EXPECT_TRUE(ranDrive);
     EXPECT_TRUE(fs::is_directory(folder / "global"));
     for (const char* f : {"lokal/OPEN.DB", "lokal/SIF_PART.DB", "lokal/SIF_PART.PX"})
@@ -229,16 +257,6 @@ TEST_F(MainWindowTest, FindsDataFoldersWhateverTheirCase) {
     EXPECT_EQ(app::LokalFolder, (folder.Path() / "LOKAL").string() + "/");
     EXPECT_GT(app::PodaciPoduzeca.OwnPartner, 0);
 }
-
-// A form opened from the main window: it shows while the main window is hidden.
-class TProbe : public kit::TMyForm {
-public:
-    explicit TProbe(fw::Component* owner) : kit::TMyForm(owner) {
-        SetCaption("Probe");
-        resize(200, 100);
-    }
-};
-TProbe* Probe = nullptr;
 
 TEST_F(MainWindowTest, MenuAndButtonsOpenTheirFormsOverTheHiddenMainWindow) {
     app::StageProgramFolder(folder.Path());
