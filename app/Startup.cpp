@@ -96,7 +96,7 @@ int RunProgram(const std::filesystem::path& programFolder,
         // application object it belongs to still exists.
         application.CancelTerminate();
         QCoreApplication::sendPostedEvents(qApp, QEvent::MetaCall);
-        if (WinGlavna && WinGlavna->BadParameters()) code = 2;
+        if (WinGlavna && WinGlavna->StartFailed()) code = 2;
     } catch (const std::exception& e) {
         if (!base::IsSilent(e)) CurrentDialogs().ShowInfo(e.what());
         code = 1;

@@ -227,6 +227,7 @@ bool TWinGlavna::SetDataFolders() {
     } catch (const std::exception&) {
         // The program ends here, before any table of the wrong folders is opened.
         badParameters_ = true;
+        startFailed_ = true;
         ShowInfo(BadParametersText);
         fw::Application::Instance().Terminate();
         return false;
@@ -289,6 +290,7 @@ void TWinGlavna::FormShow(fw::Component&) {
         }
         if (!base::IsSilent(e))
             ShowInfo(std::string("Greška: tablice tvrtke se ne mogu otvoriti.\r\n\r\n") + e.what());
+        startFailed_ = true;
         fw::Application::Instance().Terminate();
         return;
     }

@@ -89,6 +89,8 @@ public:
 
     // The data folders could not be set: the program is ending and the databases were not touched.
     bool BadParameters() const { return badParameters_; }
+    // The start failed (bad folders, or tables that cannot be opened): the program is ending.
+    bool StartFailed() const { return startFailed_; }
 
 private:
     void BuildMenu();
@@ -97,6 +99,7 @@ private:
     bool SetDataFolders();
     void FindOwnCompany();
     bool badParameters_ = false;
+    bool startFailed_ = false;
 };
 
 extern TWinGlavna* WinGlavna;

@@ -335,3 +335,19 @@ TEST_F(MainWindowTest, CtrlAltSAsksTheWorkOrderPassword) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(MainWindowTest, ADamagedTableTheChecksCannotRepairEndsWithOneMessage) {
+    app::StageProgramFolder(folder.Path());
+    folder.Write("lokal/SIF_PART.DB", std::string(5000, '\x7f'));
+    EXPECT_EQ(Start(), 2);
+    EXPECT_FALSE(ranDrive);
+    ASSERT_EQ(dialogs.Texts().size(), 1u);
+    EXPECT_EQ(dialogs.Texts()[0].rfind("Greška: ", 0), 0u);
+    EXPECT_NE(dialogs.Texts()[0].find("SIF_PART.DB"), std::string::npos) << dialogs.Texts()[0];
+    for (const auto& [file, row] : Register("lokal"))
+        EXPECT_EQ(row.first, 0) << file;
+}
+
+} // namespace
