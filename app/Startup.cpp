@@ -23,6 +23,8 @@
 
 namespace app {
 
+std::vector<std::function<void()>> StartUpForms;
+
 void InitializeUnits(const std::filesystem::path& programFolder) {
     ProgramFolderPath = programFolder;
     // Settings first: the open-table limit and the link folder come from "QK.INI".
@@ -84,6 +86,8 @@ int RunProgram(const std::filesystem::path& programFolder,
     try {
         WinGlavna = fw::CreateForm<TWinGlavna>(&application);
         application.SetMainForm(WinGlavna);
+        for (const auto& create : StartUpForms)
+            create();
         if (whenShown) {
             // Tied to the window: a run that ends before the window shows drops the call with it.
             TWinGlavna* window = WinGlavna;

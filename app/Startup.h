@@ -5,10 +5,16 @@
 
 #include <filesystem>
 #include <functional>
+#include <vector>
 
 namespace app {
 
 class TWinGlavna;
+
+// The forms made at start right after the main window, in this order, owned by the application and not
+// shown: the code lists of colours, partners, articles and article groups, then the print preview. Each
+// unit adds its creator here as it joins the program.
+extern std::vector<std::function<void()>> StartUpForms;
 
 // Settings, table sets, data layers, dialogs, the kit and the services its tables call.
 void InitializeUnits(const std::filesystem::path& programFolder);

@@ -27,7 +27,10 @@ namespace fs = std::filesystem;
 
 class MainWindowTest : public ::testing::Test {
 protected:
-    ~MainWindowTest() override { app::WinGlavnaOpeners = {}; }
+    ~MainWindowTest() override {
+        app::WinGlavnaOpeners = {};
+        app::StartUpForms.clear();
+    }
 
     // Starts the program on the folder; `drive` runs once the main window shows and must close it.
     int Start(const std::function<void(app::TWinGlavna&)>& drive = {}) {
@@ -310,6 +313,24 @@ TEST_F(MainWindowTest, MenuAndButtonsOpenTheirFormsOverTheHiddenMainWindow) {
     EXPECT_EQ(opened, 3);
     EXPECT_EQ(mainVisibleWhileOpen, (std::vector<bool>{false, false, false}));
     EXPECT_EQ(Probe, nullptr); // freed with the application's forms
+}
+
+TEST_F(MainWindowTest, TheStartUpFormsFollowTheMainWindowHidden) {
+    app::StageProgramFolder(folder.Path());
+    std::vector<std::string> made;
+    TProbe* first = nullptr;
+    app::StartUpForms = {[&] {
+                             made.push_back(app::WinGlavna ? "after main window" : "before");
+                             first = fw::CreateForm<TProbe>(&fw::Application::Instance());
+                         },
+                         [&] { made.push_back("second"); }};
+    EXPECT_EQ(Start([&](app::TWinGlavna&) {
+                  ASSERT_NE(first, nullptr);
+                  EXPECT_FALSE(first->isVisible());
+              }),
+              0);
+    app::StartUpForms.clear();
+    EXPECT_EQ(made, (std::vector<std::string>{"after main window", "second"}));
 }
 
 TEST_F(MainWindowTest, CtrlAltSAsksTheWorkOrderPassword) {
