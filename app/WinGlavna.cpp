@@ -68,7 +68,7 @@ TWinGlavna::TWinGlavna(fw::Component* owner) : kit::TMyForm(owner) {
     SetName("WinGlavna");
     SetCaption("Lumeno");
     SetBorderStyle(fw::BorderStyle::bsDialog);
-    resize(420, 390);
+    resize(420, 348);
     KeyPreview = true;
 
     Global = std::make_unique<fw::TDatabase>(&fw::Session());
