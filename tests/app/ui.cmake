@@ -8,3 +8,7 @@ plom_add_test(mainwin_test
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/MainWindow_test.cpp ${CMAKE_CURRENT_LIST_DIR}/Arh_test.cpp
     LIBS plom_mainwin
     QT)
+plom_add_test(plom_process_test
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/ProgramProcess_test.cpp
+    LIBS plom_mainwin)
+add_dependencies(plom_process_test plom)
