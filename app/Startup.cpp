@@ -17,6 +17,8 @@
 #include "fw/ui/Application.h"
 #include "kit/Mycombo.h"
 #include "kit/MyTable.h"
+#include "kit/O_Plom.h"
+#include "kit/sifra.h"
 
 #include <QCoreApplication>
 #include <QTimer>
@@ -39,7 +41,11 @@ void InitializeUnits(const std::filesystem::path& programFolder) {
     InstallMessageHook();
     FlushTableProc = [](fw::TDataSet& dataSet) { FlushTable(&dataSet); };
     kit::InitializeKit();
-    WinGlavnaOpeners.Arhiviranje = PrikaziArhiviranje;
+    // The openers of the forms that are part of the program; an entry filled already is kept.
+    MainWindowOpeners& o = WinGlavnaOpeners;
+    if (!o.Arhiviranje) o.Arhiviranje = PrikaziArhiviranje;
+    if (!o.OProgramu) o.OProgramu = kit::PrikaziOProgramu;
+    if (!o.AskWorkOrderPassword) o.AskWorkOrderPassword = kit::AskWorkOrderPassword;
 }
 
 void FinalizeUnits() {
@@ -70,6 +76,7 @@ void FinalizeUnits() {
     Novo_Dlg = nullptr;
     Brisi_Dlg = nullptr;
     Arh = nullptr;
+    kit::O_Programu = nullptr;
     WinGlavna = nullptr;
     kit::FreeKit();
     ClearFormRegistries();

@@ -12,7 +12,6 @@ TPodaciPoduzeca PodaciPoduzeca;
 std::string GlobalFolder;
 std::string LokalFolder;
 std::string LinkFolder;
-std::string WorkOrderPassword;
 
 namespace {
 

@@ -45,9 +45,6 @@ extern std::string GlobalFolder;
 extern std::string LokalFolder;
 extern std::string LinkFolder;
 
-// What the work-order password entry must equal.
-extern std::string WorkOrderPassword;
-
 // Splits a company name at its legal form (" d.o.o.", " d.d.", " s p.o.", " s.p.o.", " obrt", found
 // whatever their case): the name before it, the legal form with the rest of the name, and the name up to
 // and including the legal form. Without a legal form (or with one at the very start) the short name is the

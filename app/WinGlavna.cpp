@@ -10,6 +10,7 @@
 #include "fw/db/Table.h"
 #include "fw/ui/Application.h"
 #include "fw/ui/StdCtrls.h"
+#include "kit/sifra.h"
 
 #include <cctype>
 #include <system_error>
@@ -215,7 +216,7 @@ void TWinGlavna::FormCreate(fw::Component&) {
     }
     GlobalFolder = DataFolder(program, "global");
     LokalFolder = DataFolder(program, "lokal");
-    WorkOrderPassword.clear();
+    kit::WorkOrderPassword.clear();
     LinkFolder.clear();
 }
 

@@ -12,9 +12,11 @@
 #include "fw/db/Table.h"
 #include "fw/ui/Application.h"
 #include "kit/MyForm.h"
+#include "kit/O_Plom.h"
 #include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
+#include <QLineEdit>
 #include <QTest>
 #include <QTimer>
 
@@ -331,6 +333,50 @@ TEST_F(MainWindowTest, TheStartUpFormsFollowTheMainWindowHidden) {
               0);
     app::StartUpForms.clear();
     EXPECT_EQ(made, (std::vector<std::string>{"after main window", "second"}));
+}
+
+TEST_F(MainWindowTest, TheAboutBoxAndThePasswordPromptComeFromTheKit) {
+    app::StageProgramFolder(folder.Path());
+    app::WinGlavnaOpeners.RadniNalozi = [](fw::Form*) {};
+    bool aboutShown = false, mainHidden = false;
+    EXPECT_EQ(Start([&](app::TWinGlavna& w) {
+                  ASSERT_TRUE(w.O1->Enabled());
+                  QTimer poll;
+                  QObject::connect(&poll, &QTimer::timeout, [&] {
+                      kit::TO_Programu* about = kit::O_Programu;
+                      if (!about || !about->Modal() || !about->isVisible()) return;
+                      poll.stop();
+                      aboutShown = true;
+                      mainHidden = !w.isVisible();
+                      about->BitBtn1->Click();
+                  });
+                  poll.start(5);
+                  w.O1->Click();
+                  EXPECT_TRUE(w.isVisible());
+
+                  // The prompt answers with the typed text; a wrong one leaves the work orders hidden.
+                  w.activateWindow();
+                  (void)QTest::qWaitForWindowActive(&w);
+                  auto answerPrompt = [&](const char* text) {
+                      QTimer::singleShot(0, [text] {
+                          QWidget* prompt = QApplication::activeModalWidget();
+                          ASSERT_NE(prompt, nullptr);
+                          auto* edit = prompt->findChild<QLineEdit*>();
+                          ASSERT_NE(edit, nullptr);
+                          QTest::keyClicks(edit, text);
+                          QTest::keyClick(edit, Qt::Key_Return);
+                      });
+                  };
+                  answerPrompt("krivo");
+                  QTest::keyClick(&w, Qt::Key_S, Qt::ControlModifier | Qt::AltModifier);
+                  EXPECT_FALSE(w.mP_Naloga->Visible());
+                  answerPrompt("");
+                  QTest::keyClick(&w, Qt::Key_S, Qt::ControlModifier | Qt::AltModifier);
+                  EXPECT_TRUE(w.mP_Naloga->Visible());
+              }),
+              0);
+    EXPECT_TRUE(aboutShown);
+    EXPECT_TRUE(mainHidden);
 }
 
 TEST_F(MainWindowTest, CtrlAltSAsksTheWorkOrderPassword) {
