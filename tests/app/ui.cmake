@@ -6,9 +6,8 @@ plom_add_test(app_ui_test
 target_include_directories(app_ui_test PRIVATE ${CMAKE_SOURCE_DIR}/tests/fw/ui)
 plom_add_test(mainwin_test
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/MainWindow_test.cpp ${CMAKE_CURRENT_LIST_DIR}/Arh_test.cpp
+            ${CMAKE_CURRENT_LIST_DIR}/ProgramProcess_test.cpp
     LIBS plom_mainwin
     QT)
-plom_add_test(plom_process_test
-    SOURCES ${CMAKE_CURRENT_LIST_DIR}/ProgramProcess_test.cpp
-    LIBS plom_mainwin)
-add_dependencies(plom_process_test plom)
+# The process test starts the program itself.
+add_dependencies(mainwin_test plom)
