@@ -203,6 +203,32 @@ TEST_F(MainWindowTest, FindsTheOwnCompanyAndShowsTheCaptions) {
     EXPECT_EQ(app::PodaciInstalacije.Opis, "Radionica Lumeno");
 }
 
+TEST_F(MainWindowTest, AMissingPartnerRowIsReportedWithTheInstallationCode) {
+    app::StageOptions o;
+    o.OwnCompany = false;
+    o.Opis.clear();
+    app::StageProgramFolder(folder.Path(), o);
+    {
+        fw::TTable t;
+        t.SetDatabaseName((folder.Path() / "lokal").string());
+        t.SetTableName("SIF_PART.DB");
+        t.Open();
+        t.Append();
+        t.FieldByName("Sifra").SetAsString("LUMENO");
+        t.FieldByName("Partner").SetAsInteger(99);
+        t.Post();
+        t.SaveChanges();
+    }
+    app::PodaciPoduzeca = {};
+    app::PodaciPoduzeca.Sifra = "PRIJE";
+    // Without a description the caption stays "Lumeno".
+    EXPECT_EQ(Start([](app::TWinGlavna& w) { EXPECT_EQ(w.Caption().toStdString(), "Lumeno"); }), 0);
+    EXPECT_TRUE(ranDrive);
+    EXPECT_EQ(dialogs.Texts(), std::vector<std::string>{"Nema partnera:\r\nLUMENO !!!"});
+    EXPECT_EQ(app::PodaciPoduzeca.OwnPartner, 99);
+    EXPECT_EQ(app::PodaciPoduzeca.Sifra, "PRIJE");
+}
+
 TEST_F(MainWindowTest, ShutdownClearsTheRegistersAndASecondStartReusesTheTables) {
     app::StageProgramFolder(folder.Path());
     ASSERT_EQ(Start(), 0);
