@@ -163,6 +163,27 @@ TEST_F(FormOpenerTest, ATableThatCannotOpenKeepsTheFormHidden) {
     EXPECT_EQ(reg.Open["NEMA.DB"], 0);
 }
 
+TEST_F(FormOpenerTest, CancellingTheTableOpeningShowsNothingAndBringsTheCallerBack) {
+    MakeTable("Global", "ROBA.DB");
+    bool shown = false;
+    app::OpenForm<DataForm>(Podaci, caller.get(), [&](DataForm& f) {
+        f.OnShow = [&](fw::Component&) {
+            shown = true;
+            Later([&f] { Key(f, Qt::Key_Escape); });
+        };
+        // The tables open from the last one: the user cancels while the first of them opens.
+        auto* roba = new kit::TMyTable(&f);
+        roba->SetDatabaseName("Global");
+        roba->SetTableName("ROBA.DB");
+        roba->AfterOpen = [](fw::TDataSet&) { app::CancelRequested = true; };
+    });
+    EXPECT_FALSE(shown);
+    EXPECT_FALSE(Podaci->isVisible());
+    EXPECT_TRUE(caller->isVisible());
+    EXPECT_TRUE(Shown().empty());
+    EXPECT_TRUE(app::FormRegistry.empty());
+}
+
 TEST_F(FormOpenerTest, LoadModeZeroFreesTheFormAfterItsVisit) {
     app::CommonSettings.Resources.LoadMode = 0;
     Visit();
