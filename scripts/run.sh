@@ -6,15 +6,17 @@ bash scripts/install-deps.sh
 bash scripts/build.sh
 build_dir=${BUILD_DIR:-build}
 stage=${PLOM_STAGE:-stage}
-if [ ! -x "$build_dir/app/plom" ]; then
-    echo "Everything is built. The program itself is not there yet: once it is, this command stages"
-    echo "a program folder in '$stage/' (plom, global/, lokal/, Link.DB, QK.INI, PLOM.INI) and starts"
-    echo "'$stage/plom' there."
-    exit 0
-fi
-mkdir -p "$stage/global" "$stage/lokal"
+# The program folder as the setup leaves it: the program, "Link.DB" with the installation record, "QK.INI",
+# "PLOM.INI", global/ and lokal/ with their tables, and the own company. What is there already is kept.
+mkdir -p "$stage"
 cp "$build_dir/app/plom" "$stage/plom"
-for f in QK.INI PLOM.INI; do
-    [ -e "$stage/$f" ] || cp "app/stage/$f" "$stage/$f" 2>/dev/null || true
-done
+"$build_dir/app/plom-stage" "$stage"
+if [ -z "${QT_QPA_PLATFORM:-}" ] && [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+    if command -v xvfb-run >/dev/null 2>&1; then
+        echo "No display: starting '$stage/plom' on a virtual X server (xvfb-run)."
+        exec xvfb-run -a "$stage/plom"
+    fi
+    echo "No display: starting '$stage/plom' on Qt's offscreen platform (nothing is shown; Ctrl+C ends it)."
+    export QT_QPA_PLATFORM=offscreen
+fi
 exec "$stage/plom"
