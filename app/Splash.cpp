@@ -1,6 +1,7 @@
 #include "app/Splash.h"
 
 #include "app/FocusNavigation.h"
+#include "app/TableDefinitions.h"
 #include "base/Exceptions.h"
 #include "fw/ui/Application.h"
 #include "fw/ui/Guard.h"
@@ -145,8 +146,21 @@ void showStepsOnGauge() {
 
 } // namespace
 
+namespace {
+// The job label as the table maintenance of the three folders sees it.
+class JobLabel : public ProgressText {
+public:
+    void ShowText(const std::string& text) override { ShowJobText(text); }
+};
+JobLabel jobLabel;
+} // namespace
+
 void CreateSplash() {
-    if (!Splash) Splash = fw::CreateForm<TSplash>(&fw::Application::Instance());
+    if (!Splash) {
+        Splash = fw::CreateForm<TSplash>(&fw::Application::Instance());
+        for (Folder folder : {Folder::Global, Folder::Lokal, Folder::Link})
+            HooksOf(folder).ProgressLabel = &jobLabel;
+    }
     Splash->PrekidBtn->SetVisible(CancelOption);
 }
 

@@ -1,5 +1,6 @@
 #include "app/FocusNavigation.h"
 #include "app/Splash.h"
+#include "app/TableDefinitions.h"
 #include "base/Exceptions.h"
 #include "fw/ui/Guard.h"
 
@@ -216,6 +217,21 @@ TEST_F(Progress, TheJobLabelShowsTheMaintenanceText) {
     app::ShowJobText("PARTNER.DB");
     EXPECT_EQ(app::Splash->Posao->Caption(), "PARTNER.DB");
     EXPECT_TRUE(app::Splash->isVisible());
+}
+
+TEST_F(Progress, TheTableMaintenanceOfEveryFolderWritesOnTheJobLabel) {
+    app::ShowProgressText("Provjera tablica");
+    for (app::Folder folder : {app::Folder::Global, app::Folder::Lokal, app::Folder::Link}) {
+        app::ProgressText* label = app::HooksOf(folder).ProgressLabel;
+        ASSERT_NE(label, nullptr);
+        label->ShowText("- reindeksiranje -");
+        EXPECT_EQ(app::Splash->Posao->Caption(), "- reindeksiranje -");
+        label->ShowText("");
+        EXPECT_EQ(app::Splash->Posao->Caption(), "");
+    }
+    // Installing the table sets again keeps the label.
+    app::InstallTableSets();
+    EXPECT_NE(app::HooksOf(app::Folder::Lokal).ProgressLabel, nullptr);
 }
 
 } // namespace
