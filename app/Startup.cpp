@@ -6,9 +6,11 @@
 #include "app/DBMine.h"
 #include "app/DialogHandler.h"
 #include "app/EngineTables.h"
+#include "app/FocusNavigation.h"
 #include "app/FormOpener.h"
 #include "app/MyDialog.h"
 #include "app/OpenDbRegister.h"
+#include "app/ResPlus.h"
 #include "app/Settings.h"
 #include "app/Splash.h"
 #include "app/TableDefinitions.h"
@@ -40,6 +42,8 @@ void InitializeUnits(const std::filesystem::path& programFolder) {
     // app::AskYesNo of the message box unit; the framework's guard shows failures there too.
     InstallMessageHook();
     FlushTableProc = [](fw::TDataSet& dataSet) { FlushTable(&dataSet); };
+    InstallResourceGuard();
+    BackgroundPriority = [] { return static_cast<int>(CommonSettings.Background.Priority); };
     kit::InitializeKit();
     // The openers of the forms that are part of the program; an entry filled already is kept.
     MainWindowOpeners& o = WinGlavnaOpeners;

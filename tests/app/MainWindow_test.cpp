@@ -1,6 +1,7 @@
 // The real program started in a staged program folder: start-up, the main window, shutdown.
 
 #include "app/DBMine.h"
+#include "app/FocusNavigation.h"
 #include "app/FormOpener.h"
 #include "app/ScriptedDialogs.h"
 #include "app/Settings.h"
@@ -11,6 +12,7 @@
 #include "fw/db/Field.h"
 #include "fw/db/Table.h"
 #include "fw/ui/Application.h"
+#include "fw/ui/Control.h"
 #include "kit/MyForm.h"
 #include "kit/O_Plom.h"
 #include "tests/support/TempFolder.h"
@@ -201,6 +203,19 @@ TEST_F(MainWindowTest, FindsTheOwnCompanyAndShowsTheCaptions) {
     EXPECT_EQ(p.Mjesto, "Zagreb");
     EXPECT_EQ(p.UlicaBroj, "Ilica 1");
     EXPECT_EQ(app::PodaciInstalacije.Opis, "Radionica Lumeno");
+}
+
+TEST_F(MainWindowTest, StartUpWiresTheSettingsIntoTheGuardAndTheLockWait) {
+    app::StageProgramFolder(folder.Path(), {});
+    std::ofstream(folder / "QK.INI", std::ios::trunc) << "[Background]\r\nPriority=6\r\n";
+    EXPECT_EQ(Start([](app::TWinGlavna&) {
+                  ASSERT_TRUE(app::BackgroundPriority);
+                  EXPECT_EQ(app::BackgroundPriority(), 6);
+                  EXPECT_TRUE(static_cast<bool>(fw::Hooks().Creating));
+                  EXPECT_TRUE(static_cast<bool>(fw::Hooks().Hidden));
+              }),
+              0);
+    EXPECT_TRUE(ranDrive);
 }
 
 TEST_F(MainWindowTest, AMissingPartnerRowIsReportedWithTheInstallationCode) {
