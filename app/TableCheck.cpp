@@ -70,7 +70,12 @@ private:
     void Create();
     void EnsureNotBusy();
     void Restructure();
+    std::vector<int> SourceFields(const std::vector<engine::FieldDesc>& oldFields) const;
+    engine::Row CopiedRow(const engine::Row& old, const std::vector<engine::FieldDesc>& oldFields,
+                          const std::vector<int>& source) const;
+    bool KeepsAutoInc(const std::vector<engine::FieldDesc>& oldFields, const std::vector<int>& source) const;
     bool CopyRows();
+    bool CopySalvagedRows();
     void KeepCounter(engine::Table& newTable, engine::Cursor& cursor, std::int64_t oldCounter);
     void Swap();
 
@@ -220,16 +225,47 @@ void TableCheck::Restructure() {
     Show("");
 }
 
-// Copies every row of the old table, in primary-key order, field by field by name.
+// Where each defined field takes its value from: the old field of the same name, or -1.
+std::vector<int> TableCheck::SourceFields(const std::vector<engine::FieldDesc>& oldFields) const {
+    std::vector<int> source(table_.Fields.size(), -1);
+    for (std::size_t i = 0; i < table_.Fields.size(); ++i)
+        for (std::size_t j = 0; j < oldFields.size() && source[i] < 0; ++j)
+            if (base::SameText(oldFields[j].Name, table_.Fields[i].Name)) source[i] = int(j);
+    return source;
+}
+
+engine::Row TableCheck::CopiedRow(const engine::Row& old, const std::vector<engine::FieldDesc>& oldFields,
+                                  const std::vector<int>& source) const {
+    engine::Row row;
+    for (std::size_t i = 0; i < table_.Fields.size(); ++i) {
+        const int j = source[i];
+        row.push_back(
+            j < 0 ? MissingFieldValue(table_.Fields[i])
+                  : CopiedValue(old.at(std::size_t(j)), oldFields[std::size_t(j)].Type, table_.Fields[i]));
+    }
+    return row;
+}
+
+// The old numbers carry over only from an auto-increment field into the defined one.
+bool TableCheck::KeepsAutoInc(const std::vector<engine::FieldDesc>& oldFields,
+                              const std::vector<int>& source) const {
+    return !table_.Fields.empty() && table_.Fields[0].DataType == fw::ftAutoInc && source[0] >= 0 &&
+           oldFields[std::size_t(source[0])].Type == engine::FieldType::AutoInc;
+}
+
+// Copies every row of the old table, in primary-key order, field by field by name. A table too damaged to
+// open gives the rows that can still be read instead.
 bool TableCheck::CopyRows() {
     return Succeeds([&] {
-        auto oldTable = engine_.OpenTable(path_, table_.FileName, engine::OpenMode::Exclusive);
+        std::unique_ptr<engine::Table> oldTable;
+        try {
+            oldTable = engine_.OpenTable(path_, table_.FileName, engine::OpenMode::Exclusive);
+        } catch (const engine::DamagedFile&) {
+            return CopySalvagedRows();
+        }
         auto newTable = engine_.OpenTable(path_, NewTableName, engine::OpenMode::Exclusive);
         const auto& oldFields = oldTable->Fields();
-        std::vector<int> source(table_.Fields.size(), -1);
-        for (std::size_t i = 0; i < table_.Fields.size(); ++i)
-            for (std::size_t j = 0; j < oldFields.size() && source[i] < 0; ++j)
-                if (base::SameText(oldFields[j].Name, table_.Fields[i].Name)) source[i] = int(j);
+        const std::vector<int> source = SourceFields(oldFields);
 
         auto from = oldTable->OpenCursor();
         auto to = newTable->OpenCursor();
@@ -238,24 +274,28 @@ bool TableCheck::CopyRows() {
         const std::int64_t count = oldTable->RecordCount();
         for (std::int64_t copied = 0; from->OnRow(); ++copied) {
             if (copied >= count) return false; // more rows than the table counts: not walkable
-            const engine::Row& old = from->Read();
-            engine::Row row;
-            for (std::size_t i = 0; i < table_.Fields.size(); ++i) {
-                const int j = source[i];
-                row.push_back(j < 0 ? MissingFieldValue(table_.Fields[i])
-                                    : CopiedValue(old.at(std::size_t(j)), oldFields[std::size_t(j)].Type,
-                                                  table_.Fields[i]));
-            }
-            to->Insert(std::move(row));
+            to->Insert(CopiedRow(from->Read(), oldFields, source));
             from->Next();
         }
         if (to->RecordCount() != count) return false; // rows the walk did not reach would be lost
-        const bool autoIncKept = !table_.Fields.empty() && table_.Fields[0].DataType == fw::ftAutoInc &&
-                                 source[0] >= 0 &&
-                                 oldFields[std::size_t(source[0])].Type == engine::FieldType::AutoInc;
-        if (autoIncKept) KeepCounter(*newTable, *to, oldTable->LastAutoIncValue());
+        if (KeepsAutoInc(oldFields, source)) KeepCounter(*newTable, *to, oldTable->LastAutoIncValue());
         return true;
     });
+}
+
+bool TableCheck::CopySalvagedRows() {
+    const engine::SalvagedTable old = engine_.SalvageTable(path_, table_.FileName);
+    const auto& r = old.Report;
+    Show("- spašeno " + std::to_string(r.RowsKept) + " slogova, odbačeno " +
+         std::to_string(r.RowsDropped + r.DuplicateKeys) + " slogova i " + std::to_string(r.BlocksDropped) +
+         " blokova -");
+    auto newTable = engine_.OpenTable(path_, NewTableName, engine::OpenMode::Exclusive);
+    auto to = newTable->OpenCursor();
+    const std::vector<int> source = SourceFields(old.Fields);
+    for (const auto& row : old.Rows)
+        to->Insert(CopiedRow(row, old.Fields, source));
+    if (KeepsAutoInc(old.Fields, source)) KeepCounter(*newTable, *to, old.LastAutoIncValue);
+    return true;
 }
 
 // Numbers the old table handed out and then deleted are never handed out again.

@@ -23,6 +23,10 @@ public:
     virtual engine::TableInfo ReadTableInfo(const std::filesystem::path& folder, const std::string& name) = 0;
     virtual std::unique_ptr<engine::Table> OpenTable(const std::filesystem::path& folder,
                                                      const std::string& name, engine::OpenMode mode) = 0;
+    // The rows that can still be read from a table too damaged to open.
+    virtual engine::SalvagedTable SalvageTable(const std::filesystem::path& folder, const std::string& name) {
+        return engine::SalvageTable(folder, name);
+    }
 };
 
 // The engine the table checks use; set once at start-up.

@@ -164,6 +164,28 @@ struct TableInfo {
 };
 TableInfo ReadTableInfo(const fs::path& folder, const std::string& name);
 
+// What a salvage read kept and left behind.
+struct SalvageReport {
+    std::int64_t BlocksRead = 0;    // blocks whose header fitted and whose rows were looked at
+    std::int64_t BlocksDropped = 0; // blocks cut off by the end of the file or with a count that cannot be
+    std::int64_t RowsKept = 0;
+    std::int64_t RowsDropped = 0;     // a field held a value no field of its type can hold
+    std::int64_t DuplicateKeys = 0;   // a later row with a primary key already kept
+    std::int64_t MemosFromLeader = 0; // the memo file could not give the text: the record's leader is kept
+};
+
+// The rows of a table that cannot be opened, read block by block in file order without trusting the block
+// chain or the record count: every record whose every field holds a valid value, the first of each primary
+// key. The header must still read (DamagedFile otherwise); the files are never written.
+struct SalvagedTable {
+    std::vector<FieldDesc> Fields;
+    int KeyFieldCount = 0;
+    std::int64_t LastAutoIncValue = 0; // never below a number a kept row holds
+    std::vector<Row> Rows;
+    SalvageReport Report;
+};
+SalvagedTable SalvageTable(const fs::path& folder, const std::string& name);
+
 class Cursor;
 
 // One open of a table. All opens of one file in the process share one image of it; each open holds its own

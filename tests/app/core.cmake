@@ -5,6 +5,7 @@ plom_add_test(app_core_test
         ${CMAKE_CURRENT_LIST_DIR}/Settings_test.cpp
         ${CMAKE_CURRENT_LIST_DIR}/TableCheck_test.cpp
         ${CMAKE_CURRENT_LIST_DIR}/TableCheckFiles_test.cpp
+        ${CMAKE_CURRENT_LIST_DIR}/TableCheckSalvage_test.cpp
         ${CMAKE_CURRENT_LIST_DIR}/TableDefinitions_test.cpp
         ${CMAKE_CURRENT_LIST_DIR}/TableFiles_test.cpp
         ${CMAKE_CURRENT_LIST_DIR}/Useful_test.cpp
