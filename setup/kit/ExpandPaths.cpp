@@ -1,6 +1,6 @@
 #include "setup/kit/KitExceptions.h"
 #include "setup/kit/KitRoutines.h"
-#include "setup/kit/PathSpecifier.h"
+#include "setup/kit/PathKinds.h"
 #include "setup/kit/ShellFolders.h"
 
 #include <cctype>

@@ -1,4 +1,4 @@
-#include "setup/kit/PathSpecifier.h"
+#include "setup/kit/PathKinds.h"
 
 #include "base/Text.h"
 #include "setup/kit/KitExceptions.h"
