@@ -7,6 +7,7 @@
 #include "app/Useful.h"
 #include "fw/db/FieldClasses.h"
 #include "fw/db/Session.h"
+#include "tests/support/PartnerRows.h"
 #include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -69,24 +70,14 @@ protected:
         t.IndexDefs().Add("PartnerNaziv", "Partner;Naziv", 0);
         t.CreateTable();
     }
-    void AddRows(fw::TTable& t, std::initializer_list<std::pair<int, const char*>> rows) {
-        for (const auto& [partner, naziv] : rows) {
-            t.Append();
-            t.FieldByName("Partner").SetAsInteger(partner);
-            t.FieldByName("Naziv").SetAsString(naziv);
-            t.Post();
-        }
+    static void AddRows(fw::TTable& t, std::initializer_list<std::pair<int, const char*>> rows) {
+        testsupport::AddRows(t, rows);
     }
     static void Setup(app::TMyTableX& t, const std::string& database, const std::string& name) {
         t.SetDatabaseName(database);
         t.SetTableName(name);
     }
-    static std::vector<std::string> Walk(fw::TTable& t) {
-        std::vector<std::string> out;
-        for (t.First(); !t.Eof(); t.Next())
-            out.push_back(t.FieldByName("Naziv").AsString());
-        return out;
-    }
+    static std::vector<std::string> Walk(fw::TTable& t) { return testsupport::Walk(t); }
 
     testsupport::TempFolder folder;
     fw::TDatabase global, global2, lokal;

@@ -22,6 +22,7 @@
 #include "kit/Mycombo.h"
 #include "kit/MyForm.h"
 #include "kit/MyTable.h"
+#include "tests/support/PartnerRows.h"
 #include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -110,23 +111,13 @@ protected:
         t.CreateTable();
     }
     static void AddRows(fw::TTable& t, std::initializer_list<std::pair<int, const char*>> rows) {
-        for (const auto& [partner, naziv] : rows) {
-            t.Append();
-            t.FieldByName("Partner").SetAsInteger(partner);
-            t.FieldByName("Naziv").SetAsString(naziv);
-            t.Post();
-        }
+        testsupport::AddRows(t, rows);
     }
     static void Setup(fw::TTable& t, const std::string& database, const std::string& name) {
         t.SetDatabaseName(database);
         t.SetTableName(name);
     }
-    static std::vector<std::string> Walk(fw::TTable& t) {
-        std::vector<std::string> out;
-        for (t.First(); !t.Eof(); t.Next())
-            out.push_back(t.FieldByName("Naziv").AsString());
-        return out;
-    }
+    static std::vector<std::string> Walk(fw::TTable& t) { return testsupport::Walk(t); }
     std::vector<std::string> Shown() const { return dialogs.Texts(); }
 
     testsupport::TempFolder folder;
