@@ -277,7 +277,7 @@ void TWinGlavna::FindOwnCompany() {
 
 void TWinGlavna::FormShow(fw::Component&) {
     if (badParameters_ || !SetDataFolders()) return;
-    CommonSettings.Resources.LoadMode = 1;
+    CommonSettings.Resources.LoadMode = LoadModeModalKept;
     std::string description;
     ReadProgramSettings(description, ProgramFolderPath);
     try {
