@@ -1,5 +1,7 @@
 #include "tests/support/TempFolder.h"
 
+#include <gtest/gtest.h>
+
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -24,7 +26,9 @@ void TempFolder::Write(const std::string& name, const std::string& bytes) const 
     out << bytes;
 }
 
-std::string TempFolder::Read(const std::string& name) const { return ReadFile(path_ / name); }
+std::string TempFolder::Read(const std::string& name) const {
+    return ReadFile(path_ / name);
+}
 
 std::string ReadFile(const std::filesystem::path& file) {
     std::ifstream in(file, std::ios::binary);
@@ -33,10 +37,18 @@ std::string ReadFile(const std::filesystem::path& file) {
     return s.str();
 }
 
+bool InCI() {
+    const char* ci = std::getenv("CI");
+    return ci && std::string(ci) != "" && std::string(ci) != "false" && std::string(ci) != "0";
+}
+
 std::filesystem::path SharedFixtures() {
 #ifdef PLOM_SHARED_DIR
     const std::filesystem::path p = std::filesystem::path(PLOM_SHARED_DIR) / "fixtures";
     if (std::filesystem::exists(p)) return p;
+    if (InCI()) ADD_FAILURE() << "shared fixtures missing: " << p.string() << " (required under CI)";
+#else
+    if (InCI()) ADD_FAILURE() << "no shared fixture folder configured (required under CI)";
 #endif
     return {};
 }
