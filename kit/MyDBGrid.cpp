@@ -1,6 +1,6 @@
 #include "kit/MyDBGrid.h"
 
-#include "app/Dialogs.h"
+#include "app/ChangedFields.h"
 #include "app/FocusNavigation.h"
 #include "base/Cp1250.h"
 #include "base/Text.h"
@@ -62,7 +62,7 @@ void TMyDBGrid::SetTitle(const std::string& title) {
 }
 
 bool TMyDBGrid::ConfirmDelete() {
-    return app::AskYesNo(DeleteRecordQuestion);
+    return app::ConfirmGridDelete(true);
 }
 
 bool TMyDBGrid::WantsKey(std::uint16_t key, fw::Shift shift) const {

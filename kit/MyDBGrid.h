@@ -17,8 +17,6 @@ class TTable;
 
 namespace kit {
 
-inline constexpr const char* DeleteRecordQuestion = "Želite li obrisati slog ?";
-
 class TMyDBGrid : public fw::DBGrid, public KitControl {
 public:
     explicit TMyDBGrid(fw::Control* parent, fw::Component* owner = nullptr);

@@ -28,10 +28,10 @@ private:
     bool hintOnEveryEntry_;
 };
 
-template <PercentRoutine Routine, bool HintOnEveryEntry> class TPercentEditOf : public TPercentEdit {
+template <PercentRoutine Routine, bool HintAlways> class TPercentEditOf : public TPercentEdit {
 public:
     explicit TPercentEditOf(fw::Control* parent, fw::Component* owner = nullptr)
-        : TPercentEdit(parent, owner, Routine, HintOnEveryEntry) {}
+        : TPercentEdit(parent, owner, Routine, HintAlways) {}
 };
 
 using TDBVarP = TPercentEditOf<ApplyPercent1, false>;
