@@ -35,10 +35,10 @@ TEST_F(PercentArithmetic, FindsThePercentageWithTheFewestDecimals) {
 }
 
 TEST_F(PercentArithmetic, APartNoShortPercentageReproducesEndsAtSevenDecimals) {
-    // With five decimals in slot 2 no percentage of up to six decimals gives 1/3 of 0.00001 back.
-    const double p = kit::FindPercent2(0.00003, 0.00001);
-    EXPECT_NEAR(p, 33.3333333, 1e-7);
-    EXPECT_DOUBLE_EQ(app::RoundToDecimals(p, 7), p);
+    // With ten decimals in slot 2 no percentage of up to six decimals gives a third of 3 back.
+    app::SetRoundingPrecision2(10);
+    EXPECT_DOUBLE_EQ(kit::FindPercent2(3, 1), 33.333333);
+    app::SetRoundingPrecision2(5);
 }
 
 TEST_F(PercentArithmetic, FollowsTheSlotsDecimalsAndEndsForNegativeAmounts) {
@@ -49,6 +49,8 @@ TEST_F(PercentArithmetic, FollowsTheSlotsDecimalsAndEndsForNegativeAmounts) {
     const double p = kit::FindPercent1(-300, 100);
     EXPECT_LE(kit::ApplyPercent1(-300, p), 100);
     EXPECT_NEAR(p, -33.333, 0.001);
+    // 1.996 of -3: -66.5 % gives 2.00, above the part; the step goes up to -66.49 % (1.99).
+    EXPECT_DOUBLE_EQ(kit::FindPercent1(-3, 1.996), -66.49);
 }
 
 } // namespace
