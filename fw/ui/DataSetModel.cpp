@@ -168,14 +168,15 @@ QVariant DataSetModel::data(const QModelIndex& index, int role) const {
     // The record being edited or inserted shows what its fields hold now.
     if (row == insertRow_ || (ds->State() == dsEdit && row == lastCurrent_))
         return CurrentText(index.column());
-    QVariant value;
-    Guarded([&] {
+    // Painting asks again and again: a row that cannot be read shows empty rather than a message each time.
+    try {
         const long long recNo = RecNoOfRow(row);
         const Page* page = FetchPage((recNo - 1) / PageSize);
         const auto at = static_cast<std::size_t>((recNo - 1) % PageSize);
-        if (page && at < page->size()) value = (*page)[at][static_cast<std::size_t>(index.column())];
-    });
-    return value;
+        if (page && at < page->size()) return (*page)[at][static_cast<std::size_t>(index.column())];
+    } catch (const std::exception&) {
+    }
+    return {};
 }
 
 QVariant DataSetModel::headerData(int section, Qt::Orientation orientation, int role) const {

@@ -4,8 +4,8 @@
 
 #include "app/ChangedFields.h"
 #include "kit/DBChecker.h"
-#include "kit/MyDBGrid.h"
 #include "kit/Mycombo2.h"
+#include "kit/MyDBGrid.h"
 #include "kit/PercentEdits.h"
 #include "tests/fw/ui/FormTesting.h"
 #include "tests/kit/KitFixture.h"
@@ -51,7 +51,8 @@ public:
         tArtikl->FreeToModify = true;
         sArtikl.SetDataSet(tArtikl);
         OnShow = [this](fw::Component&) {
-            for (kit::TPercentEdit* e : {static_cast<kit::TPercentEdit*>(eRabat), static_cast<kit::TPercentEdit*>(eIznos)})
+            for (kit::TPercentEdit* e :
+                 {static_cast<kit::TPercentEdit*>(eRabat), static_cast<kit::TPercentEdit*>(eIznos)})
                 e->Field_Base = dynamic_cast<fw::TFloatField*>(tArtikl->FindField("Cijena"));
             eRabat->Field_Res = dynamic_cast<fw::TFloatField*>(tArtikl->FindField("Iznos"));
             eIznos->Field_Res = dynamic_cast<fw::TFloatField*>(tArtikl->FindField("Rabat"));

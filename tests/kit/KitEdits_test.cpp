@@ -217,8 +217,10 @@ TEST_F(CheckerTest, ShowsEachValueByStateAndColour) {
     using S = fw::CheckBoxState;
     EXPECT_EQ(Shown(), std::make_pair(S::cbGrayed, fw::clRed)) << "unknown while the form opened its tables";
     T().First();
-    const std::vector<std::pair<S, fw::TColor>> expected{
-        {S::cbChecked, fw::clNavy}, {S::cbUnchecked, fw::clMaroon}, {S::cbGrayed, fw::clRed}, {S::cbUnchecked, fw::clMaroon}};
+    const std::vector<std::pair<S, fw::TColor>> expected{{S::cbChecked, fw::clNavy},
+                                                         {S::cbUnchecked, fw::clMaroon},
+                                                         {S::cbGrayed, fw::clRed},
+                                                         {S::cbUnchecked, fw::clMaroon}};
     for (std::size_t i = 0; i < expected.size(); ++i, T().Next())
         EXPECT_EQ(Shown(), expected[i]) << "row " << i + 1;
     EXPECT_EQ(changes, 4) << "one change per different state";

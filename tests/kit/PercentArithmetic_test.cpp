@@ -18,7 +18,8 @@ TEST_F(PercentArithmetic, AppliesAPercentageThroughTheSlot) {
     struct Case {
         double amount, percent, result;
     };
-    for (const Case& c : {Case{19.99, 7.5, 1.50}, Case{250, 8, 20}, Case{250, 0, 0}, Case{0, 8, 0}, Case{-250, 8, -20}})
+    for (const Case& c :
+         {Case{19.99, 7.5, 1.50}, Case{250, 8, 20}, Case{250, 0, 0}, Case{0, 8, 0}, Case{-250, 8, -20}})
         EXPECT_DOUBLE_EQ(kit::ApplyPercent1(c.amount, c.percent), c.result) << c.amount << " " << c.percent;
     EXPECT_DOUBLE_EQ(kit::ApplyPercent2(19.99, 7.5), 1.49925) << "slot 2 keeps five decimals";
 }
@@ -27,7 +28,8 @@ TEST_F(PercentArithmetic, FindsThePercentageWithTheFewestDecimals) {
     struct Case {
         double amount, part, result;
     };
-    for (const Case& c : {Case{300, 100, 33.333}, Case{200, 50, 25}, Case{250, 20, 8}, Case{0, 5, 0}, Case{5, 0, 0}})
+    for (const Case& c :
+         {Case{300, 100, 33.333}, Case{200, 50, 25}, Case{250, 20, 8}, Case{0, 5, 0}, Case{5, 0, 0}})
         EXPECT_DOUBLE_EQ(kit::FindPercent1(c.amount, c.part), c.result) << c.amount << " " << c.part;
     // Each result gives the part back through the slot.
     for (double part : {1.0, 0.01, 99.99, 123.45})
