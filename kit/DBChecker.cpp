@@ -1,6 +1,6 @@
 #include "kit/DBChecker.h"
 
-#include "app/DBMine.h"
+#include "app/data/DBMine.h"
 #include "base/Text.h"
 #include "fw/db/Field.h"
 

@@ -1,7 +1,7 @@
 #include "kit/MyDBGrid.h"
 
-#include "app/ChangedFields.h"
-#include "app/FocusNavigation.h"
+#include "app/data/ChangedFields.h"
+#include "app/shell/FocusNavigation.h"
 #include "base/Cp1250.h"
 #include "base/Text.h"
 #include "fw/db/Table.h"

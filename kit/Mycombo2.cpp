@@ -1,9 +1,9 @@
 #include "kit/Mycombo2.h"
 
-#include "app/DataSetServices.h"
-#include "app/DBMine.h"
-#include "app/FocusNavigation.h"
-#include "app/Hints.h"
+#include "app/data/DataSetServices.h"
+#include "app/data/DBMine.h"
+#include "app/shell/FocusNavigation.h"
+#include "app/shell/Hints.h"
 #include "fw/db/Table.h"
 #include "fw/ui/Guard.h"
 #include "kit/MyForm.h"

@@ -1,6 +1,6 @@
 #include "kit/PercentArithmetic.h"
 
-#include "app/Useful.h"
+#include "app/data/Useful.h"
 
 namespace kit {
 

@@ -1,6 +1,6 @@
 #include "kit/PercentEdits.h"
 
-#include "app/DataSetServices.h"
+#include "app/data/DataSetServices.h"
 
 namespace kit {
 

@@ -2,7 +2,7 @@
 // A test data form over a real "ARTIKL.DB" of "Global": the kit's data edits, the percentage edits, the
 // data-aware check box and the kit grid on one table, driven by keys.
 
-#include "app/ChangedFields.h"
+#include "app/data/ChangedFields.h"
 #include "kit/DBChecker.h"
 #include "kit/Mycombo2.h"
 #include "kit/MyDBGrid.h"

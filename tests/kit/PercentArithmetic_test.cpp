@@ -1,4 +1,4 @@
-#include "app/Useful.h"
+#include "app/data/Useful.h"
 #include "kit/PercentArithmetic.h"
 
 #include <gtest/gtest.h>
