@@ -24,12 +24,21 @@ public:
 protected:
     DataControl() = default;
     ~DataControl() = default;
+    // Called first by the control's destructor: the link then reaches nothing of the control again.
+    void DetachLink() {
+        link_.OnDataChange = nullptr;
+        link_.OnUpdateData = nullptr;
+        link_.OnEditingChange = nullptr;
+        link_.OnActiveChange = nullptr;
+        link_.SetDataSource(nullptr);
+    }
     TFieldDataLink link_;
 };
 
 class DBEdit : public Edit, public DataControl {
 public:
     explicit DBEdit(Control* parent, Component* owner = nullptr);
+    ~DBEdit() override { DetachLink(); }
     bool ReadOnly() const { return link_.ReadOnly; }
     void SetReadOnly(bool readOnly);
     // The control holds typed text that the field does not have yet.
@@ -56,6 +65,7 @@ protected:
 class DBText : public Label, public DataControl {
 public:
     explicit DBText(Control* parent, Component* owner = nullptr);
+    ~DBText() override { DetachLink(); }
     void Loaded() override;
 
 protected:
@@ -67,6 +77,7 @@ protected:
 class DBCheckBox : public CheckBox, public DataControl {
 public:
     explicit DBCheckBox(Control* parent, Component* owner = nullptr);
+    ~DBCheckBox() override { DetachLink(); }
     bool ReadOnly() const { return link_.ReadOnly; }
     void SetReadOnly(bool readOnly) { link_.ReadOnly = readOnly; }
     bool AllowGrayed() const { return allowGrayed_; }

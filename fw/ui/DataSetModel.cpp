@@ -13,15 +13,22 @@ public:
 
 protected:
     void ActiveChanged() override {
+        if (model_.destroying_) return;
         model_.UpdateColumns();
         model_.Reset();
     }
     void LayoutChanged() override { ActiveChanged(); }
-    void DataSetChanged() override { model_.Reset(); }
-    void DataSetScrolled() override { model_.Scrolled(); }
-    void RecordChanged(TField*) override { model_.CurrentRecordChanged(); }
+    void DataSetChanged() override {
+        if (!model_.destroying_) model_.Reset();
+    }
+    void DataSetScrolled() override {
+        if (!model_.destroying_) model_.Scrolled();
+    }
+    void RecordChanged(TField*) override {
+        if (!model_.destroying_) model_.CurrentRecordChanged();
+    }
     // Entering and leaving an insert adds and removes a row.
-    void EditingChanged() override { model_.Reset(); }
+    void EditingChanged() override { DataSetChanged(); }
 
 private:
     DataSetModel& model_;
@@ -30,7 +37,10 @@ private:
 DataSetModel::DataSetModel(QObject* parent)
     : QAbstractTableModel(parent), link_(std::make_unique<Link>(*this)) {}
 
-DataSetModel::~DataSetModel() = default;
+DataSetModel::~DataSetModel() {
+    destroying_ = true;
+    link_.reset();
+}
 
 TDataSource* DataSetModel::DataSource() const {
     return link_->DataSource();

@@ -63,6 +63,7 @@ private:
     const Page* FetchPage(long long page) const;
 
     std::unique_ptr<Link> link_;
+    bool destroying_ = false;
     std::vector<TField*> columns_;
     long long count_ = 0;
     int insertRow_ = -1;
