@@ -148,6 +148,30 @@ TEST_F(KitEditTest, TheNameEditOpensOnlyForARecordWithoutAName) {
     EXPECT_EQ(F("Naziv"), "Drugi");
 }
 
+TEST_F(KitEditTest, TheDetailNameEditOpensOnANewRecordWhoseMasterHasItsKey) {
+    // The form's own table is the master here; a detail on the same rows follows its "Naziv".
+    fw::TTable detail;
+    Setup(detail, "Global", "ARTIKL.DB");
+    detail.SetIndexFieldNames("Naziv");
+    detail.SetMasterSource(&form->sArtikl);
+    detail.SetMasterFields("Naziv");
+    detail.Open();
+    fw::TDataSource source(&detail);
+    auto* name = new kit::TDBName2(form.get(), form.get());
+    name->SetDataSource(&source);
+    name->SetDataField("Sifra");
+    name->Loaded();
+    EXPECT_FALSE(name->TabStop()) << "\"A1\" is there";
+    detail.Append();
+    EXPECT_TRUE(name->TabStop()) << "the master's \"Prvi\" keys the new record";
+    detail.Cancel();
+    T().Next();
+    detail.Append();
+    EXPECT_FALSE(name->TabStop()) << "the master's name is empty";
+    detail.Cancel();
+    name->SetDataSource(nullptr);
+}
+
 class PercentEditTest : public DataFormTest {
 protected:
     PercentEditTest() {
