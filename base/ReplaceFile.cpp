@@ -1,0 +1,64 @@
+#include "base/ReplaceFile.h"
+
+#include "base/FileIo.h"
+#include "base/FileSystem.h"
+
+#include <atomic>
+#include <cerrno>
+#include <fcntl.h>
+#include <random>
+#include <unistd.h>
+
+namespace base {
+
+fs::path CreateTemporaryBeside(const fs::path& target, int& fd, mode_t mode) {
+    static std::atomic<unsigned> counter{0};
+    std::random_device seed;
+    std::mt19937_64 rng((static_cast<std::uint64_t>(seed()) << 32) ^ static_cast<std::uint64_t>(::getpid()) ^
+                        counter.fetch_add(1));
+    const char* digits = "0123456789abcdefghijklmnopqrstuvwxyz";
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::string suffix;
+        for (int i = 0; i < 8; ++i)
+            suffix += digits[rng() % 36];
+        const fs::path temp =
+            target.parent_path() / ("." + target.filename().string() + "." + suffix + ".tmp");
+        fd = Fs().Open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+        if (fd >= 0) return temp;
+        if (errno != EEXIST) ThrowWriteError(target, errno);
+    }
+    ThrowWriteError(target, EEXIST);
+}
+
+void ReplaceFile(const fs::path& target, const std::function<void(int fd)>& write,
+                 const ReplaceOptions& options) {
+    int raw = -1;
+    const fs::path temp = CreateTemporaryBeside(target, raw, options.Mode);
+    FileHandle fd(raw);
+    try {
+        write(fd.Get());
+        if (options.SyncFile)
+            if (const int error = SyncFile(fd.Get())) ThrowWriteError(target, error);
+        if (const int error = fd.Close()) ThrowWriteError(target, error);
+        if (Fs().Rename(temp.c_str(), target.c_str()) != 0) ThrowWriteError(target, errno);
+    } catch (...) {
+        fd.Close();
+        Fs().Unlink(temp.c_str());
+        throw;
+    }
+    // The new contents are in place; a folder that cannot be synced is still reported, the file stays.
+    if (options.SyncFolder)
+        if (const int error = SyncFolder(target.parent_path())) ThrowWriteError(target, error);
+}
+
+void ReplaceFile(const fs::path& target, std::string_view bytes, const ReplaceOptions& options) {
+    ReplaceFile(
+        target,
+        [&](int fd) {
+            const IoResult r = WriteAt(fd, bytes.data(), bytes.size(), 0);
+            if (r.Error != 0) ThrowWriteError(target, r.Error);
+        },
+        options);
+}
+
+} // namespace base
