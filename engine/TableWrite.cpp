@@ -450,8 +450,16 @@ void TableImage::Commit(Batch& b) {
 
 void TableImage::StoreIndexFiles(const codec::SecondaryDef& def) {
     const fs::path folder = dbPath_.parent_path();
-    WriteFileReplacing(folder / def.XFile, codec::EncodeIndexDef(def, 'X'));
+    // The .X file defines the index: it comes last, and when anything fails both go again, so a failed
+    // add leaves no index behind (a .Y alone is never read).
     WriteFileReplacing(folder / def.YFile, codec::EncodeIndexDef(def, 'Y'));
+    try {
+        WriteFileReplacing(folder / def.XFile, codec::EncodeIndexDef(def, 'X'));
+    } catch (...) {
+        base::Fs().Unlink((folder / def.XFile).c_str());
+        base::Fs().Unlink((folder / def.YFile).c_str());
+        throw;
+    }
 }
 
 // Makes the leading `keyFields` fields the key (0: none) and writes every block again in the new order.
