@@ -4,13 +4,13 @@
 #include "app/TableEngine.h"
 #include "app/TableFiles.h"
 #include "app/TableSchema.h"
+#include "base/FileIo.h"
 #include "base/Files.h"
+#include "base/FileSystem.h"
+#include "base/ReplaceFile.h"
 #include "base/Text.h"
 
-#include <fcntl.h>
-#include <fstream>
-#include <sstream>
-#include <unistd.h>
+#include <cerrno>
 
 namespace app {
 
@@ -20,32 +20,15 @@ namespace {
 
 // ---------------------------------------------------------------------------------------------- journal
 
-// The journal is written here first and then renamed, so it is either complete or absent.
-constexpr const char* SwapJournalDraft = "_SWAP_.TMP";
-
-void SyncPath(const fs::path& path, int flags) {
-    const int fd = ::open(path.c_str(), flags);
-    if (fd < 0) return;
-    ::fsync(fd);
-    ::close(fd);
-}
-
 // Written completely (and to disk) before the first rename of a swap, removed after the last step.
 void WriteJournal(const fs::path& folder, const std::string& fileName) {
-    const fs::path temporary = folder / SwapJournalDraft;
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        out << fileName;
-        if (!out.flush()) throw base::Exception("Ne mogu zapisati " + temporary.string());
-    }
-    SyncPath(temporary, O_RDONLY);
-    fs::rename(temporary, folder / SwapJournalName);
-    SyncPath(folder, O_RDONLY | O_DIRECTORY);
+    base::ReplaceFile(folder / SwapJournalName, fileName);
 }
 
 void RemoveJournal(const fs::path& folder) {
-    fs::remove(base::ResolveFile(folder, SwapJournalName));
-    SyncPath(folder, O_RDONLY | O_DIRECTORY);
+    const fs::path journal = base::ResolveFile(folder, SwapJournalName);
+    if (base::Fs().Unlink(journal.c_str()) != 0 && errno != ENOENT) base::ThrowWriteError(journal, errno);
+    if (const int error = base::SyncFolder(folder)) base::ThrowWriteError(journal, error);
 }
 
 // ---------------------------------------------------------------------------------------------- the check
@@ -321,16 +304,12 @@ void TableCheck::Swap() {
 // ---------------------------------------------------------------------------------------------- recovery
 
 std::string ReadJournal(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return base::Trim(text.str());
+    return base::Trim(base::ReadWholeFile(file));
 }
 
 // Finishes a swap that was cut short: the rebuilt table takes the table's name if it is complete, otherwise
 // the old table gets its name back. Never leaves the name without a table while either copy exists.
 void RecoverSwap(Folder folder, const fs::path& path) {
-    if (const auto draft = base::FindFile(path, SwapJournalDraft)) fs::remove(*draft);
     const auto journal = base::FindFile(path, SwapJournalName);
     if (!journal) return;
     const std::string name = ReadJournal(*journal);

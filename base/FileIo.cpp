@@ -100,6 +100,11 @@ IoResult ReadAt(int fd, void* data, std::size_t len, std::uint64_t offset) {
     });
 }
 
+bool ReadExactlyAt(int fd, void* data, std::size_t len, std::uint64_t offset) {
+    const IoResult r = ReadAt(fd, data, len, offset);
+    return r.Error == 0 && r.Done == len;
+}
+
 IoResult WriteAt(int fd, const void* data, std::size_t len, std::uint64_t offset) {
     const auto* p = static_cast<const char*>(data);
     return Loop(len, true, [&](std::size_t done) {

@@ -69,6 +69,8 @@ struct IoResult {
 
 // Everything at an offset, again after a signal or a short count.
 IoResult ReadAt(int fd, void* data, std::size_t len, std::uint64_t offset);
+// True when all len bytes were read at the offset.
+bool ReadExactlyAt(int fd, void* data, std::size_t len, std::uint64_t offset);
 IoResult WriteAt(int fd, const void* data, std::size_t len, std::uint64_t offset);
 // Everything at the descriptor's position (pipes, streams). A write the medium takes no more of ends with
 // ENOSPC.

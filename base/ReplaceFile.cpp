@@ -30,25 +30,33 @@ fs::path CreateTemporaryBeside(const fs::path& target, int& fd, mode_t mode) {
     ThrowWriteError(target, EEXIST);
 }
 
-void ReplaceFile(const fs::path& target, const std::function<void(int fd)>& write,
-                 const ReplaceOptions& options) {
-    int raw = -1;
-    const fs::path temp = CreateTemporaryBeside(target, raw, options.Mode);
-    FileHandle fd(raw);
-    try {
-        write(fd.Get());
-        if (options.SyncFile)
-            if (const int error = SyncFile(fd.Get())) ThrowWriteError(target, error);
-        if (const int error = fd.Close()) ThrowWriteError(target, error);
-        if (Fs().Rename(temp.c_str(), target.c_str()) != 0) ThrowWriteError(target, errno);
-    } catch (...) {
-        fd.Close();
-        Fs().Unlink(temp.c_str());
-        throw;
-    }
-    // The new contents are in place; a folder that cannot be synced is still reported, the file stays.
-    if (options.SyncFolder)
-        if (const int error = SyncFolder(target.parent_path())) ThrowWriteError(target, error);
+FileReplacement::FileReplacement(fs::path target, const ReplaceOptions& options)
+    : target_(std::move(target)), options_(options) {
+    temp_ = CreateTemporaryBeside(target_, fd_, options_.Mode);
+}
+
+FileReplacement::~FileReplacement() {
+    if (fd_ >= 0) Fs().Close(fd_);
+    if (!committed_) Fs().Unlink(temp_.c_str());
+}
+
+void FileReplacement::Commit() {
+    if (options_.SyncFile)
+        if (const int error = SyncFile(fd_)) ThrowWriteError(target_, error);
+    const int closed = Fs().Close(fd_);
+    fd_ = -1;
+    if (closed != 0 && errno != EINTR) ThrowWriteError(target_, errno);
+    if (Fs().Rename(temp_.c_str(), target_.c_str()) != 0) ThrowWriteError(target_, errno);
+    committed_ = true;
+    // The new contents are in place; a folder that cannot be synced is still reported.
+    if (options_.SyncFolder)
+        if (const int error = SyncFolder(target_.parent_path())) ThrowWriteError(target_, error);
+}
+
+void ReplaceFile(const fs::path& target, const std::function<void(int fd)>& write, const ReplaceOptions& options) {
+    FileReplacement file(target, options);
+    write(file.Fd());
+    file.Commit();
 }
 
 void ReplaceFile(const fs::path& target, std::string_view bytes, const ReplaceOptions& options) {

@@ -19,6 +19,28 @@ struct ReplaceOptions {
     mode_t Mode = 0644;
 };
 
+// A new file being written beside its target: Commit syncs it as asked, renames it over the target and syncs
+// the folder as asked. Removed when it goes uncommitted. Throws FileError naming the target.
+class FileReplacement {
+public:
+    explicit FileReplacement(fs::path target, const ReplaceOptions& options = {});
+    ~FileReplacement();
+    FileReplacement(const FileReplacement&) = delete;
+    FileReplacement& operator=(const FileReplacement&) = delete;
+
+    int Fd() const { return fd_; }
+    const fs::path& Target() const { return target_; }
+    const fs::path& TemporaryPath() const { return temp_; }
+    void Commit();
+
+private:
+    fs::path target_;
+    fs::path temp_;
+    ReplaceOptions options_;
+    int fd_ = -1;
+    bool committed_ = false;
+};
+
 // Throws FileError naming the target.
 void ReplaceFile(const fs::path& target, std::string_view bytes, const ReplaceOptions& options = {});
 // For contents written in pieces: `write` gets the temporary's descriptor and throws when it fails.
