@@ -11,6 +11,8 @@
 #include "base/Text.h"
 
 #include <cerrno>
+#include <exception>
+#include <functional>
 
 namespace app {
 
@@ -30,6 +32,8 @@ void RemoveJournal(const fs::path& folder) {
     if (base::Fs().Unlink(journal.c_str()) != 0 && errno != ENOENT) base::ThrowWriteError(journal, errno);
     if (const int error = base::SyncFolder(folder)) base::ThrowWriteError(journal, error);
 }
+
+void RecoverSwap(Folder folder, const fs::path& path);
 
 // ---------------------------------------------------------------------------------------------- the check
 
@@ -177,7 +181,7 @@ void TableCheck::Create() {
     Show("- kreiranje -");
     DeleteTableFiles(path_, base_);
     // A journal left without its table must not be replayed onto the new one.
-    if (const auto journal = base::FindFile(path_, base_ + ".JNL")) fs::remove(*journal);
+    if (const auto journal = base::FindFile(path_, base_ + ".JNL")) base::Fs().Unlink(journal->c_str());
     engine_.CreateTable(path_, table_.FileName, EngineFields(table_));
     AddIndexes(table_.FileName);
     Show("");
@@ -237,9 +241,20 @@ bool TableCheck::KeepsAutoInc(const std::vector<engine::FieldDesc>& oldFields,
 }
 
 // Copies every row of the old table, in primary-key order, field by field by name. A table too damaged to
-// open gives the rows that can still be read instead.
+// open gives the rows that can still be read instead. Rows that cannot be read make the answer false; a
+// write into the new table that fails (a full disk, a failing medium) is an error of the check: the partial
+// copy goes and the error goes on to the caller.
 bool TableCheck::CopyRows() {
-    return Succeeds([&] {
+    std::exception_ptr writeFailure;
+    auto write = [&](const std::function<void()>& step) {
+        try {
+            step();
+        } catch (...) {
+            writeFailure = std::current_exception();
+            throw;
+        }
+    };
+    const bool copied = Succeeds([&] {
         std::unique_ptr<engine::Table> oldTable;
         try {
             oldTable = engine_.OpenTable(path_, table_.FileName, engine::OpenMode::Exclusive);
@@ -257,13 +272,24 @@ bool TableCheck::CopyRows() {
         const std::int64_t count = oldTable->RecordCount();
         for (std::int64_t copied = 0; from->OnRow(); ++copied) {
             if (copied >= count) return false; // more rows than the table counts: not walkable
-            to->Insert(CopiedRow(from->Read(), oldFields, source));
+            const engine::Row row = CopiedRow(from->Read(), oldFields, source);
+            write([&] { to->Insert(row); });
             from->Next();
         }
         if (to->RecordCount() != count) return false; // rows the walk did not reach would be lost
-        if (KeepsAutoInc(oldFields, source)) KeepCounter(*newTable, *to, oldTable->LastAutoIncValue());
+        if (KeepsAutoInc(oldFields, source))
+            write([&] { KeepCounter(*newTable, *to, oldTable->LastAutoIncValue()); });
         return true;
     });
+    if (writeFailure) {
+        try {
+            engine_.DeleteTable(path_, NewTableName);
+        } catch (const std::exception&) {
+            // The next check starts the copy afresh over whatever is left.
+        }
+        std::rethrow_exception(writeFailure);
+    }
+    return copied;
 }
 
 bool TableCheck::CopySalvagedRows() {
@@ -295,10 +321,17 @@ void TableCheck::Swap() {
         throw base::Exception("Tablica " + table_.FileName + " nije restrukturirana: u mapi " +
                               path_.string() + " već postoji " + OldTableName);
     WriteJournal(path_, table_.FileName);
-    engine_.RenameTable(path_, table_.FileName, OldTableName);
-    engine_.RenameTable(path_, NewTableName, table_.FileName);
-    engine_.DeleteTable(path_, OldTableName);
-    RemoveJournal(path_);
+    try {
+        engine_.RenameTable(path_, table_.FileName, OldTableName);
+        engine_.RenameTable(path_, NewTableName, table_.FileName);
+        engine_.DeleteTable(path_, OldTableName);
+        RemoveJournal(path_);
+    } catch (const std::exception& e) {
+        if (base::IsSilent(e)) throw;
+        // The journal is on disk: finishing the swap from it now, as the next check would, leaves the table
+        // whole under its name; only a second failure is reported.
+        RecoverSwap(folder_, path_);
+    }
 }
 
 // ---------------------------------------------------------------------------------------------- recovery

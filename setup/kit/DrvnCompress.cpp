@@ -577,7 +577,7 @@ void TDrvnCompress::InflateMember(const TFileHeader& h, detail::Fd& volume, std:
             ssize_t n = 0;
             if (want > 0) {
                 do
-                    n = ::pread(volume.Get(), in.data(), want, static_cast<off_t>(pos));
+                    n = base::Fs().PRead(volume.Get(), in.data(), want, static_cast<off_t>(pos));
                 while (n < 0 && errno == EINTR);
             }
             if (n < 0) throw broken("čitanje nije uspjelo");

@@ -6,6 +6,7 @@ plom_add_test(app_core_test
         ${CMAKE_CURRENT_LIST_DIR}/TableCheck_test.cpp
         ${CMAKE_CURRENT_LIST_DIR}/TableCheckFiles_test.cpp
         ${CMAKE_CURRENT_LIST_DIR}/TableCheckSalvage_test.cpp
+        ${CMAKE_CURRENT_LIST_DIR}/TableCheckWritePoints_test.cpp
         ${CMAKE_CURRENT_LIST_DIR}/TableDefinitions_test.cpp
         ${CMAKE_CURRENT_LIST_DIR}/TableFiles_test.cpp
         ${CMAKE_CURRENT_LIST_DIR}/Useful_test.cpp
@@ -26,4 +27,5 @@ plom_add_test(app_dbservices_test
         ${CMAKE_CURRENT_LIST_DIR}/DataSetServices_test.cpp
         ${CMAKE_CURRENT_LIST_DIR}/OpenDbRegister_test.cpp
         ${CMAKE_CURRENT_LIST_DIR}/OpenDbStations_test.cpp
+        ${CMAKE_CURRENT_LIST_DIR}/RegisterWritePoints_test.cpp
     LIBS plom_app_core)

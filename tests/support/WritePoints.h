@@ -18,7 +18,8 @@ inline std::ostream& operator<<(std::ostream& out, Outcome o) {
 
 struct WritePointScenario {
     std::string Name;
-    // The text every error message of the operation must name (the table's file name or its stem).
+    // What every error message of the operation must name: the table's file name or its stem (alternatives
+    // separated by "|").
     std::string FileName;
     // Builds the folder the operation starts from: its tables and the rows saved before it.
     std::function<void(const std::filesystem::path& folder)> Setup;
