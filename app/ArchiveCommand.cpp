@@ -9,8 +9,8 @@
 
 #include <cerrno>
 #include <fcntl.h>
-#include <vector>
 #include <unistd.h>
+#include <vector>
 
 namespace app {
 

@@ -10,7 +10,6 @@
 #include "fw/db/Session.h"
 #include "fw/db/Table.h"
 
-
 namespace app {
 
 namespace {

@@ -241,15 +241,15 @@ bool TableCheck::KeepsAutoInc(const std::vector<engine::FieldDesc>& oldFields,
 }
 
 // Copies every row of the old table, in primary-key order, field by field by name. A table too damaged to
-// open gives the rows that can still be read instead. Rows that cannot be read make the answer false; a
-// write into the new table that fails (a full disk, a failing medium) is an error of the check: the partial
-// copy goes and the error goes on to the caller.
+// open gives the rows that can still be read instead. Rows that cannot be read or taken make the answer
+// false; a write into the new table that the system refuses (a full disk, a failing medium) is an error of
+// the check: the partial copy goes (the old table holds every row) and the error goes on to the caller.
 bool TableCheck::CopyRows() {
     std::exception_ptr writeFailure;
     auto write = [&](const std::function<void()>& step) {
         try {
             step();
-        } catch (...) {
+        } catch (const engine::IoError&) {
             writeFailure = std::current_exception();
             throw;
         }

@@ -23,7 +23,7 @@ fs::path CreateTemporaryBeside(const fs::path& target, int& fd, mode_t mode) {
             suffix += digits[rng() % 36];
         const fs::path temp =
             target.parent_path() / ("." + target.filename().string() + "." + suffix + ".tmp");
-        fd = Fs().Open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+        fd = Fs().Open(temp.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, mode);
         if (fd >= 0) return temp;
         if (errno != EEXIST) ThrowWriteError(target, errno);
     }
@@ -53,7 +53,8 @@ void FileReplacement::Commit() {
         if (const int error = SyncFolder(target_.parent_path())) ThrowWriteError(target_, error);
 }
 
-void ReplaceFile(const fs::path& target, const std::function<void(int fd)>& write, const ReplaceOptions& options) {
+void ReplaceFile(const fs::path& target, const std::function<void(int fd)>& write,
+                 const ReplaceOptions& options) {
     FileReplacement file(target, options);
     write(file.Fd());
     file.Commit();

@@ -48,7 +48,7 @@ void ReplaceFile(const fs::path& target, const std::function<void(int fd)>& writ
                  const ReplaceOptions& options = {});
 
 // A free name beside the target for a new file ("." + name + random + ".tmp"), created empty and opened for
-// writing; the descriptor is returned through fd. Throws FileError naming the target.
+// reading and writing; the descriptor is returned through fd. Throws FileError naming the target.
 fs::path CreateTemporaryBeside(const fs::path& target, int& fd, mode_t mode = 0644);
 
 } // namespace base

@@ -10,7 +10,7 @@ void WriteFileReplacing(const std::filesystem::path& path, const std::string& by
     try {
         base::ReplaceFile(path, bytes);
     } catch (const base::FileError& e) {
-        throw Error(e.Message());
+        throw IoError(e.Message());
     }
 }
 

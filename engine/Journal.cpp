@@ -54,7 +54,7 @@ void Journal::MarkIdle(int fd) {
 }
 
 void ThrowIo(const std::string& fileName, int err) {
-    throw Error("Greška pri radu s datotekom " + fileName + ": " + base::ErrnoText(err));
+    throw IoError("Greška pri radu s datotekom " + fileName + ": " + base::ErrnoText(err));
 }
 
 // ------------------------------------------------------------------------------------------------ files

@@ -1,10 +1,10 @@
 #include "setup/kit/DrvnCompress.h"
 
 #include "base/Exceptions.h"
-#include "base/Text.h"
 #include "base/FileIo.h"
 #include "base/FileSystem.h"
 #include "base/ReplaceFile.h"
+#include "base/Text.h"
 #include "setup/kit/KitExceptions.h"
 #include "setup/kit/KitRoutines.h"
 
@@ -436,7 +436,8 @@ void TDrvnCompress::CompressArchive(TlzhCommand command) {
         if (append && (base::Fs().Truncate(out, static_cast<off_t>(end)) != 0 || base::SyncFile(out) != 0))
             throw EDrvnCompress(headError);
         const auto head = EncodeHead(static_cast<std::uint32_t>(all.Count()), 0);
-        if (base::WriteAt(out, head.data(), head.size(), 0).Done != head.size()) throw EDrvnCompress(headError);
+        if (base::WriteAt(out, head.data(), head.size(), 0).Done != head.size())
+            throw EDrvnCompress(headError);
         if (append) {
             if (base::SyncFile(out) != 0) throw EDrvnCompress(headError);
         } else {

@@ -39,7 +39,8 @@ std::int64_t TDrvnNormalHandleStream::Seek(std::int64_t offset, Origin origin) {
 }
 
 void TDrvnNormalHandleStream::SetSize(std::int64_t size) {
-    if (size < 0 || base::Fs().Truncate(fd_, static_cast<off_t>(size)) != 0 || Seek(size, FromBeginning) != size)
+    if (size < 0 || base::Fs().Truncate(fd_, static_cast<off_t>(size)) != 0 ||
+        Seek(size, FromBeginning) != size)
         throw EDrvnCompress(std::strerror(size < 0 ? EINVAL : errno));
 }
 

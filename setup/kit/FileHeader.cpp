@@ -1,7 +1,7 @@
 #include "setup/kit/FileHeader.h"
 
-#include "base/Text.h"
 #include "base/FileIo.h"
+#include "base/Text.h"
 #include "setup/kit/KitExceptions.h"
 #include "setup/kit/KitRoutines.h"
 #include "setup/kit/Version.h"

@@ -87,7 +87,8 @@ protected:
     // A scenario over the register: `edits` runs on WINGL.DB; `states` are the row's states in order, the
     // first before the edits and the last after them.
     testsupport::WritePointScenario Scenario(const std::string& name, int openers,
-                                             std::function<void(TMyTableX&)> edits, std::vector<State> states) {
+                                             std::function<void(TMyTableX&)> edits,
+                                             std::vector<State> states) {
         testsupport::WritePointScenario s;
         s.Name = name;
         s.FileName = "OPEN";
@@ -135,16 +136,15 @@ protected:
 
 TEST_F(RegisterWritePoints, EveryWritePointOfTheRegistersEditsLeavesItWhole) {
     const std::vector<testsupport::WritePointScenario> scenarios = {
-        Scenario(
-            "register_new_row", -1, [](TMyTableX& t) { RegisterTableOpen(t); }, {NoRow, {0, false}, {1, false}}),
-        Scenario(
-            "register_edits", 1,
-            [](TMyTableX& t) {
-                RegisterTableOpen(t);
-                MarkTableChanged(t);
-                UnregisterTableOpen(t);
-            },
-            {{1, false}, {2, false}, {2, true}, {1, true}}),
+        Scenario("register_new_row", -1, [](TMyTableX& t) { RegisterTableOpen(t); },
+                 {NoRow, {0, false}, {1, false}}),
+        Scenario("register_edits", 1,
+                 [](TMyTableX& t) {
+                     RegisterTableOpen(t);
+                     MarkTableChanged(t);
+                     UnregisterTableOpen(t);
+                 },
+                 {{1, false}, {2, false}, {2, true}, {1, true}}),
     };
     for (const auto& s : scenarios)
         testsupport::CheckEveryWritePoint(s);

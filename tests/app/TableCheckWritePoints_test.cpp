@@ -26,7 +26,8 @@ std::string CheckRows(const fs::path& folder) {
     int i = 0;
     for (cursor->First(); cursor->OnRow(); cursor->Next()) {
         ++i;
-        if (cursor->Read()[0] != Value::Int(i * 2) || cursor->Read()[1] != Value::Text("Z" + std::to_string(i)))
+        if (cursor->Read()[0] != Value::Int(i * 2) ||
+            cursor->Read()[1] != Value::Text("Z" + std::to_string(i)))
             return "row " + std::to_string(i) + " differs";
     }
     return i == RowCount ? "" : std::to_string(i) + " rows";

@@ -129,7 +129,8 @@ void FailEachPoint(const WritePointScenario& s, const fs::path& start, const fs:
             bool named = false;
             for (std::size_t from = 0; from <= s.FileName.size();) {
                 const std::size_t bar = std::min(s.FileName.find('|', from), s.FileName.size());
-                named = named || upper.find(base::UpperCase(s.FileName.substr(from, bar - from))) != std::string::npos;
+                named = named ||
+                        upper.find(base::UpperCase(s.FileName.substr(from, bar - from))) != std::string::npos;
                 from = bar + 1;
             }
             EXPECT_TRUE(named) << error;
