@@ -259,7 +259,9 @@ bool TableCheck::CopyRows() {
         try {
             oldTable = engine_.OpenTable(path_, table_.FileName, engine::OpenMode::Exclusive);
         } catch (const engine::DamagedFile&) {
-            return CopySalvagedRows();
+            bool salvaged = false;
+            write([&] { salvaged = CopySalvagedRows(); });
+            return salvaged;
         }
         auto newTable = engine_.OpenTable(path_, NewTableName, engine::OpenMode::Exclusive);
         const auto& oldFields = oldTable->Fields();
