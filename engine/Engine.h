@@ -48,6 +48,10 @@ class MissingTable : public Error {
 public:
     using Error::Error;
 }; // no such table in the folder
+class IoError : public Error {
+public:
+    using Error::Error;
+}; // the system refused a read or write of a file (a full disk, a failing medium)
 
 // ---------------------------------------------------------------------------------------------- fields
 

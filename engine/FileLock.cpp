@@ -11,20 +11,18 @@
 namespace engine {
 
 LockFile::LockFile(const fs::path& db) {
-    fd_ = ::open(db.c_str(), O_RDWR | O_CLOEXEC);
-    if (fd_ < 0 && (errno == EACCES || errno == EROFS)) {
-        fd_ = ::open(db.c_str(), O_RDONLY | O_CLOEXEC);
+    fd_ = base::FileHandle::Open(db, O_RDWR);
+    if (!fd_ && (errno == EACCES || errno == EROFS)) {
+        fd_ = base::FileHandle::Open(db, O_RDONLY);
         writable_ = false;
     }
-    if (fd_ < 0) {
+    if (!fd_) {
         if (errno == ENOENT) ThrowMissing(db.filename().string());
         ThrowIo(db.filename().string(), errno);
     }
 }
 
-LockFile::~LockFile() {
-    if (fd_ >= 0) ::close(fd_);
-}
+LockFile::~LockFile() = default;
 
 bool LockFile::TryLock(std::int64_t start, std::int64_t len, LockKind kind) {
     struct flock fl {};
@@ -34,7 +32,7 @@ bool LockFile::TryLock(std::int64_t start, std::int64_t len, LockKind kind) {
     fl.l_whence = SEEK_SET;
     fl.l_start = start;
     fl.l_len = len;
-    while (::fcntl(fd_, F_OFD_SETLK, &fl) != 0) {
+    while (::fcntl(fd_.Get(), F_OFD_SETLK, &fl) != 0) {
         if (errno == EINTR) continue;
         return false;
     }
@@ -58,7 +56,7 @@ void LockFile::Unlock(std::int64_t start, std::int64_t len) {
     fl.l_whence = SEEK_SET;
     fl.l_start = start;
     fl.l_len = len;
-    while (::fcntl(fd_, F_OFD_SETLK, &fl) != 0 && errno == EINTR) {
+    while (::fcntl(fd_.Get(), F_OFD_SETLK, &fl) != 0 && errno == EINTR) {
     }
 }
 

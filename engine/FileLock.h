@@ -2,6 +2,8 @@
 // Cross-process locks: open-file-description locks on bytes far past the end of the .DB file. They conflict
 // between separate opens even inside one process and vanish with the process.
 
+#include "base/FileIo.h"
+
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -35,7 +37,7 @@ public:
     bool CanWrite() const { return writable_; }
 
 private:
-    int fd_ = -1;
+    base::FileHandle fd_;
     bool writable_ = true;
 };
 

@@ -1,5 +1,6 @@
 #include "engine/TableImage.h"
 
+#include "base/FileIo.h"
 #include "base/Files.h"
 #include "base/Text.h"
 #include "engine/codec/Bytes.h"
@@ -10,7 +11,6 @@
 #include <climits>
 #include <cmath>
 #include <cstring>
-#include <fstream>
 #include <map>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -46,14 +46,9 @@ fs::path Companion(const fs::path& db, const std::string& ext) {
 
 std::string ReadFileBytes(int fd, std::uint64_t offset, std::size_t len, const std::string& name) {
     std::string b(len, '\0');
-    std::size_t done = 0;
-    while (done < len) {
-        const ssize_t n = ::pread(fd, b.data() + done, len - done, static_cast<off_t>(offset + done));
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) ThrowIo(name, errno);
-        if (n == 0) ThrowDamaged(name);
-        done += static_cast<std::size_t>(n);
-    }
+    const base::IoResult r = base::ReadAt(fd, b.data(), len, offset);
+    if (r.Error != 0) ThrowIo(name, r.Error);
+    if (r.Done < len) ThrowDamaged(name);
     return b;
 }
 

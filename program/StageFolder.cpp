@@ -5,11 +5,10 @@
 #include "app/tables/EngineTables.h"
 #include "app/tables/TableDefinitions.h"
 #include "base/Files.h"
+#include "base/ReplaceFile.h"
 #include "fw/db/Field.h"
 #include "fw/db/Session.h"
 #include "fw/db/Table.h"
-
-#include <fstream>
 
 namespace app {
 
@@ -17,9 +16,7 @@ namespace {
 
 void WriteIfMissing(const std::filesystem::path& folder, const std::string& name, const std::string& text) {
     if (base::FileExistsIn(folder, name)) return;
-    std::ofstream out(folder / name, std::ios::binary);
-    out << text;
-    if (!out) throw base::Exception("Greška: ne mogu zapisati " + (folder / name).string());
+    base::ReplaceFile(folder / name, text);
 }
 
 void Connect(fw::TDatabase& db, const std::string& name, const std::string& path) {

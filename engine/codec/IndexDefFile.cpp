@@ -1,5 +1,6 @@
 #include "engine/codec/IndexDefFile.h"
 
+#include "base/FileIo.h"
 #include "base/Files.h"
 #include "base/Text.h"
 #include "engine/codec/Bytes.h"
@@ -8,8 +9,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <fstream>
-#include <sstream>
 
 namespace engine::codec {
 namespace {
@@ -17,11 +16,11 @@ namespace {
 constexpr char Magic[8] = {'P', 'L', 'O', 'M', 'I', 'D', 'X', '1'};
 
 std::string ReadWhole(const std::filesystem::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    if (!in) ThrowDamaged(p.filename().string());
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
+    try {
+        return base::ReadWholeFile(p);
+    } catch (const base::FileError&) {
+        ThrowDamaged(p.filename().string());
+    }
 }
 
 } // namespace
