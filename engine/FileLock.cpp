@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <chrono>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
 
@@ -49,6 +50,63 @@ bool LockFile::LockWithin(std::int64_t start, std::int64_t len, LockKind kind, i
         std::this_thread::sleep_for(std::chrono::microseconds(pause));
         pause = std::min(pause * 2, 5000);
     }
+    return true;
+}
+
+bool LockFile::OthersQueued() const {
+    struct flock fl {};
+    fl.l_type = F_WRLCK;
+    fl.l_whence = SEEK_SET;
+    fl.l_start = lockspace::Queue;
+    fl.l_len = 1;
+    while (::fcntl(fd_, F_OFD_GETLK, &fl) != 0)
+        if (errno != EINTR) return false;
+    return fl.l_type != F_UNLCK;
+}
+
+std::int64_t LockFile::FileStamp() const {
+    struct stat st {};
+    if (::fstat(fd_, &st) != 0) return 0;
+    return static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec + st.st_size;
+}
+
+bool LockFile::LockInTurn(std::int64_t start, std::int64_t len, int stuckMillis) {
+    if (!writable_) return false;
+    using Clock = std::chrono::steady_clock;
+    // A writer that has waited this long queues, and the others give way to it. Until then a writer keeps
+    // its turn for a run of writes: each change of hands costs the next writer a read of the table.
+    constexpr auto QueueAfter = std::chrono::milliseconds(100);
+    const auto stuck = std::chrono::milliseconds(stuckMillis);
+    const auto began = Clock::now();
+    auto lastChange = began;
+    std::int64_t stamp = FileStamp();
+    auto moving = [&] {
+        const auto now = Clock::now();
+        if (const std::int64_t s = FileStamp(); s != stamp) {
+            stamp = s;
+            lastChange = now;
+        }
+        return now - lastChange < stuck;
+    };
+    int pause = 20;
+    auto rest = [&] {
+        std::this_thread::sleep_for(std::chrono::microseconds(pause));
+        pause = std::min(pause * 2, 500);
+    };
+    while (OthersQueued() && moving())
+        rest();
+    bool queued = false;
+    pause = 20;
+    while (!TryLock(start, len, LockKind::Exclusive)) {
+        if (!moving()) {
+            if (queued) Unlock(lockspace::Queue, 1);
+            return false;
+        }
+        if (!queued && Clock::now() - began >= QueueAfter)
+            queued = TryLock(lockspace::Queue, 1, LockKind::Shared);
+        rest();
+    }
+    if (queued) Unlock(lockspace::Queue, 1);
     return true;
 }
 

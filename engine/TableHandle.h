@@ -32,6 +32,7 @@ public:
     void SaveChanges() override;
     bool Refresh() override;
     std::unique_ptr<Cursor> OpenCursor() override;
+    std::string DamageReport() const override { return image_->DamageReport(); }
 
     TableImage& Image() { return *image_; }
     const std::shared_ptr<TableImage>& SharedImage() const { return image_; }
