@@ -70,24 +70,29 @@ std::int64_t LockFile::FileStamp() const {
     return static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec + st.st_size;
 }
 
-bool LockFile::LockInTurn(std::int64_t start, std::int64_t len, int stuckMillis) {
+bool LockFile::LockInTurn(std::int64_t start, std::int64_t len, int stuckMillis,
+                          const std::function<std::uint64_t()>& changes) {
     if (!writable_) return false;
     using Clock = std::chrono::steady_clock;
-    // A writer that has waited this long queues, and the others give way to it. Until then a writer keeps
-    // its turn for a run of writes: each change of hands costs the next writer a read of the table.
-    constexpr auto QueueAfter = std::chrono::milliseconds(100);
+    // A writer keeps its turn this long for a run of writes: each change of hands costs the next writer a
+    // read of the table. Then the waiter queues and the holder gives way at its next write.
+    constexpr auto QueueAfter = std::chrono::milliseconds(200);
     const auto stuck = std::chrono::milliseconds(stuckMillis);
     const auto began = Clock::now();
     auto lastChange = began;
-    std::int64_t stamp = FileStamp();
+    auto stamp = [&] { return changes() * 0x9E3779B97F4A7C15ull ^ static_cast<std::uint64_t>(FileStamp()); };
+    std::uint64_t seen = stamp();
     auto moving = [&] {
         const auto now = Clock::now();
-        if (const std::int64_t s = FileStamp(); s != stamp) {
-            stamp = s;
+        if (const std::uint64_t s = stamp(); s != seen) {
+            seen = s;
             lastChange = now;
         }
         return now - lastChange < stuck;
     };
+    // The holder is in a run of writes while it finished one lately (its pauses between them can be long on
+    // a busy machine).
+    constexpr auto RunPause = std::chrono::milliseconds(20);
     int pause = 20;
     auto rest = [&] {
         std::this_thread::sleep_for(std::chrono::microseconds(pause));
@@ -97,7 +102,11 @@ bool LockFile::LockInTurn(std::int64_t start, std::int64_t len, int stuckMillis)
         rest();
     bool queued = false;
     pause = 20;
-    while (!TryLock(start, len, LockKind::Exclusive)) {
+    for (bool first = true;; first = false) {
+        // A holder in the middle of a run is not interrupted between two of its writes.
+        if ((first || queued || Clock::now() - lastChange >= RunPause) &&
+            TryLock(start, len, LockKind::Exclusive))
+            break;
         if (!moving()) {
             if (queued) Unlock(lockspace::Queue, 1);
             return false;

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <string>
 
 namespace engine {
@@ -32,10 +33,12 @@ public:
     bool TryLock(std::int64_t start, std::int64_t len, LockKind kind);
     // Waits while another process holds a conflicting lock, at most about `millis` milliseconds.
     bool LockWithin(std::int64_t start, std::int64_t len, LockKind kind, int millis);
-    // An exclusive lock taken in turn with the other writers: whoever finds others queued lets them go first,
-    // and an open that has waited a moment queues. Gives up only when the lock stayed held for `stuckMillis`
-    // while the table's file did not change at all (its holder is stuck, or keeps the table locked).
-    bool LockInTurn(std::int64_t start, std::int64_t len, int stuckMillis);
+    // An exclusive lock taken in turn with the other writers. While the holder goes on writing (`changes`,
+    // a count that every finished write raises, keeps moving) a waiter leaves it its run of writes; after a
+    // while it queues, and whoever finds others queued lets them go first. Gives up only when the lock stayed
+    // held for `stuckMillis` with no change at all (its holder is stuck, or keeps the table locked).
+    bool LockInTurn(std::int64_t start, std::int64_t len, int stuckMillis,
+                    const std::function<std::uint64_t()>& changes);
     void Unlock(std::int64_t start, std::int64_t len);
     bool CanWrite() const { return writable_; }
 

@@ -49,13 +49,17 @@ TableHandle::~TableHandle() {
     lock_->Unlock(lockspace::Table, lockspace::Records + lockspace::RecordSpan - lockspace::Table);
 }
 
+std::function<std::uint64_t()> TableHandle::Changes() {
+    return [image = image_] { return image->WrittenGeneration(); };
+}
+
 void TableHandle::Write(const std::function<void()>& change) {
     // The write lock (unless LockTable holds it already) and the apply lock together.
     const std::int64_t start = tableLocked_ ? lockspace::Apply : lockspace::Write;
     const std::int64_t len = tableLocked_ ? 1 : 2;
     // Under our own table lock only readers of the files can be in the way, for a moment.
     const bool locked = tableLocked_ ? lock_->LockWithin(start, len, LockKind::Exclusive, StuckMillis)
-                                     : lock_->LockInTurn(start, len, StuckMillis);
+                                     : lock_->LockInTurn(start, len, StuckMillis, Changes());
     if (!locked) {
         if (!lock_->CanWrite()) throw Error("Tablica " + path_.filename().string() + " je samo za čitanje");
         ThrowBusy(path_.filename().string());
@@ -91,7 +95,7 @@ void TableHandle::Empty() {
 
 void TableHandle::LockTable() {
     if (tableLocked_) return;
-    if (!lock_->LockInTurn(lockspace::Write, 1, StuckMillis)) ThrowBusy(path_.filename().string());
+    if (!lock_->LockInTurn(lockspace::Write, 1, StuckMillis, Changes())) ThrowBusy(path_.filename().string());
     tableLocked_ = true;
 }
 

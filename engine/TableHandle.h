@@ -45,6 +45,9 @@ public:
     void Write(const std::function<void()>& change);
 
 private:
+    // The count of finished writes by any process, for the lock waits.
+    std::function<std::uint64_t()> Changes();
+
     fs::path path_;
     OpenMode mode_;
     std::shared_ptr<LockFile> lock_;

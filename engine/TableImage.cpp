@@ -229,31 +229,42 @@ void TableImage::Load() {
     std::vector<std::unique_ptr<unsigned char[]>> rows;
     RowId fresh = static_cast<RowId>(rows_.size());
     std::vector<std::vector<RowId>> blockIds;
-    for (const auto& blk : chain) {
-        std::vector<RowId> ids;
-        const auto* p = codec::Bytes(data) + static_cast<std::size_t>(blk.Number - 1) * bs + 6;
-        for (int i = 0; i < blk.Count; ++i, p += h.RecordSize) {
-            RowId id = NoRow;
-            while (nextKnown < knownInOrder.size() &&
-                   std::memcmp(rows_[knownInOrder[nextKnown]].get(), p, keyBytes) < 0)
-                ++nextKnown;
-            if (nextKnown < knownInOrder.size() &&
-                std::memcmp(rows_[knownInOrder[nextKnown]].get(), p, keyBytes) == 0)
-                id = knownInOrder[nextKnown++];
-            if (id == NoRow && !known.empty()) {
-                const auto it = known.find(std::string(reinterpret_cast<const char*>(p), keyBytes));
-                if (it != known.end()) {
-                    id = it->second;
-                    known.erase(it);
+    // From here on rows move out of the old state: any failure leaves nothing half-read behind.
+    try {
+        for (const auto& blk : chain) {
+            std::vector<RowId> ids;
+            const auto* p = codec::Bytes(data) + static_cast<std::size_t>(blk.Number - 1) * bs + 6;
+            for (int i = 0; i < blk.Count; ++i, p += h.RecordSize) {
+                RowId id = NoRow;
+                while (nextKnown < knownInOrder.size() &&
+                       std::memcmp(rows_[knownInOrder[nextKnown]].get(), p, keyBytes) < 0)
+                    ++nextKnown;
+                if (nextKnown < knownInOrder.size() &&
+                    std::memcmp(rows_[knownInOrder[nextKnown]].get(), p, keyBytes) == 0)
+                    id = knownInOrder[nextKnown++];
+                if (id == NoRow && !known.empty()) {
+                    const auto it = known.find(std::string(reinterpret_cast<const char*>(p), keyBytes));
+                    if (it != known.end()) {
+                        id = it->second;
+                        known.erase(it);
+                    }
                 }
+                if (id == NoRow) id = fresh++;
+                if (id >= rows.size()) rows.resize(std::max<std::size_t>(id + 1, rows.size() * 3 / 2 + 16));
+                // An unchanged row keeps its buffer: another writer's change costs a read, not a copy of all.
+                if (id < rows_.size() && rows_[id] && std::memcmp(rows_[id].get(), p, h.RecordSize) == 0) {
+                    rows[id] = std::move(rows_[id]);
+                } else {
+                    rows[id] = std::make_unique_for_overwrite<unsigned char[]>(h.RecordSize);
+                    std::memcpy(rows[id].get(), p, h.RecordSize);
+                }
+                ids.push_back(id);
             }
-            if (id == NoRow) id = fresh++;
-            if (id >= rows.size()) rows.resize(std::max<std::size_t>(id + 1, rows.size() * 3 / 2 + 16));
-            rows[id] = std::make_unique_for_overwrite<unsigned char[]>(h.RecordSize);
-            std::memcpy(rows[id].get(), p, h.RecordSize);
-            ids.push_back(id);
+            blockIds.push_back(std::move(ids));
         }
-        blockIds.push_back(std::move(ids));
+    } catch (...) {
+        Forget();
+        throw;
     }
     rows.resize(fresh);
 

@@ -89,6 +89,8 @@ public:
     void AddIndex(const IndexDesc& index);
     void DeleteIndex(const std::string& name);
 
+    // Raised by every finished write of any process (the journal's change generation).
+    std::uint64_t WrittenGeneration() { return journal_.Generation(); }
     // Removes the journal when no write is pending (the caller holds the table exclusively).
     void DropJournal();
     // Index files whose definition was rebuilt at load are written again (the caller may write the files).
