@@ -147,20 +147,21 @@ std::string FormatFloat(double value, int decimals, bool thousands) {
 
 std::string FloatToText(double value) {
     if (value == 0) return "0";
-    char buf[64];
-    char* last = buf;
-    for (int precision = 1; precision <= 17; ++precision) {
-        last = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::general, precision).ptr;
-        double back = 0;
-        std::from_chars(buf, last, back);
-        if (back == value) break;
+    char buf[400];
+    // Fixed form for every value a user could type: the shortest digits that read back as the same double.
+    if (std::fabs(value) < 1e15) {
+        const auto end = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed).ptr;
+        std::string s(buf, end);
+        for (char& c : s)
+            if (c == '.') c = ',';
+        return s;
     }
-    std::string s(buf, last);
+    const auto end = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific).ptr;
+    const std::string s(buf, end);
     const auto e = s.find('e');
-    std::string mant = e == std::string::npos ? s : s.substr(0, e);
+    std::string mant = s.substr(0, e);
     for (char& c : mant)
         if (c == '.') c = ',';
-    if (e == std::string::npos) return mant;
     // An exponent is written the way the program reads it back: "E" and a signed exponent.
     const int exp = std::atoi(s.c_str() + e + 1);
     return mant + (exp < 0 ? "E-" : "E+") + std::to_string(exp < 0 ? -exp : exp);

@@ -32,7 +32,8 @@ std::optional<Date> ParseDate(const std::string& text);
 
 // Fixed decimals, optional thousands separators: FormatFloat(1234.5, 2, true) = "1.234,50".
 std::string FormatFloat(double value, int decimals, bool thousands);
-// Shortest text that reads back as the same value (at most 15 significant digits): 2.35 -> "2,35".
+// Shortest text that reads back as the same value, without an exponent below 1e15: 2.35 -> "2,35",
+// 1500 -> "1500", 1e-7 -> "0,0000001"; 1e300 -> "1E+300".
 std::string FloatToText(double value);
 std::string FormatInteger(long long value, bool thousands);
 // Accepts a sign, digits with optional well-grouped "." thousands, a "," fraction and an exponent.

@@ -17,6 +17,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <map>
 #include <sstream>
 #include <sys/stat.h>
 
@@ -74,6 +75,23 @@ bool RemoveFile(const fs::path& f) {
 }
 
 } // namespace
+
+namespace {
+std::map<std::string, std::vector<IndexDesc>>& IndexRegistry() {
+    static std::map<std::string, std::vector<IndexDesc>> registry;
+    return registry;
+}
+} // namespace
+
+void RegisterIndexDefinitions(const std::string& fileName, std::vector<IndexDesc> indexes) {
+    IndexRegistry()[Upper(TableFileName(fileName))] = std::move(indexes);
+}
+
+std::vector<IndexDesc> RegisteredIndexDefinitions(const std::string& fileName) {
+    const auto& registry = IndexRegistry();
+    const auto it = registry.find(Upper(TableFileName(fileName)));
+    return it == registry.end() ? std::vector<IndexDesc>() : it->second;
+}
 
 bool TableExists(const fs::path& folder, const std::string& name) {
     return FindTableFile(folder, name).has_value();

@@ -116,10 +116,8 @@ void Salvager::LoadMemoFile() {
     const auto path = base::FindFile(db_.parent_path(), db_.stem().string() + ".MB");
     if (!path) return;
     try {
-        std::string bytes = ReadFile(*path, std::uint64_t{1} << 32);
-        bytes.resize(bytes.size() / codec::MbUnit *
-                     codec::MbUnit); // a cut-off last unit is lost, not the rest
-        mb_.Load(std::move(bytes), path->filename().string());
+        // A short last block reads zero-padded, a damaged block loses only the texts in it.
+        mb_.Load(ReadFile(*path, std::uint64_t{1} << 32), path->filename().string());
         haveMb_ = true;
     } catch (const Error&) {
         // Every memo keeps the text its record holds.

@@ -119,6 +119,11 @@ void StageProgramFolder(const std::filesystem::path& folder, const StageOptions&
         CheckTablesOf("", "Global", true);
         CheckTablesOf("", "Lokal", true);
         if (o.OwnCompany) AddOwnCompany(o);
+        // Every table is closed now: its files get the .DB file's date, as the last close of a setup's run
+        // leaves them, so the first thorough check finds every index current.
+        for (const auto& [kind, path] : {std::pair{Folder::Global, global}, std::pair{Folder::Lokal, lokal}})
+            for (const auto& table : TablesOf(kind))
+                StampTableFiles(path, table.FileName);
     } catch (...) {
         GlobalFolder = oldGlobal;
         LokalFolder = oldLokal;

@@ -72,6 +72,7 @@ private:
     std::string base_;
     bool thorough_;
     TableEngine& engine_;
+    bool memoDamage_ = false;
 };
 
 void TableCheck::Show(const std::string& text) {
@@ -114,6 +115,7 @@ void TableCheck::Run() {
         DeleteIndexFiles(path_, base_);
     }
     bool restructure = (reindex || thorough_) && !StoredFieldsMatch();
+    restructure = restructure || memoDamage_;
     if (reindex && !restructure) restructure = !CheckRecordCount();
     const bool noRestructure = OptionsOf(folder_).NoRestructure;
     if (restructure && !noRestructure) {
@@ -136,6 +138,8 @@ bool TableCheck::StoredFieldsMatch() {
 bool TableCheck::VerifyIndexes() {
     return Succeeds([&] {
         auto table = engine_.OpenTable(path_, table_.FileName, engine::OpenMode::Exclusive);
+        // Texts the memo file no longer gives: the rebuilt table keeps what could be read, with its mark.
+        memoDamage_ = !table->DamageReport().empty();
         const auto indexes = table->Indexes();
         const std::int64_t count = table->RecordCount();
         auto cursor = table->OpenCursor();

@@ -2,7 +2,9 @@
 #include "tests/support/TempFolder.h"
 
 #include <clocale>
+#include <cmath>
 #include <gtest/gtest.h>
+#include <random>
 
 using namespace base;
 
@@ -39,6 +41,41 @@ TEST(CroatianFormat, NumbersUseDecimalCommaAndDotThousands) {
     EXPECT_EQ(FloatToText(1e300), "1E+300");
     EXPECT_EQ(FormatInteger(-1234567, true), "-1.234.567");
     EXPECT_EQ(FormatInteger(-9223372036854775807LL - 1, false), "-9223372036854775808");
+}
+
+// Round values keep their digits; no value a user can type gets an exponent, and every text reads back as the
+// very same double.
+TEST(CroatianFormat, FloatTextIsShortestFixedAndReadsBack) {
+    const struct {
+        double Value;
+        const char* Text;
+    } cases[] = {{10, "10"},
+                 {120, "120"},
+                 {1500, "1500"},
+                 {1e6, "1000000"},
+                 {-2.5e7, "-25000000"},
+                 {0.1, "0,1"},
+                 {1e-7, "0,0000001"},
+                 {-0.000123, "-0,000123"},
+                 {123456789012.25, "123456789012,25"},
+                 {999999999999999, "999999999999999"},
+                 {0.1 + 0.2, "0,30000000000000004"},
+                 {1e15, "1E+15"},
+                 {-2.5e20, "-2,5E+20"}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(FloatToText(c.Value), c.Text) << c.Text;
+        EXPECT_EQ(ParseFloat(c.Text), c.Value) << c.Text;
+    }
+    std::mt19937_64 rng(7);
+    for (int i = 0; i < 20000; ++i) {
+        const double scale = std::pow(10.0, static_cast<int>(rng() % 30) - 15);
+        const double v = (static_cast<double>(rng() % 2000000) - 1000000) / 1000.0 * scale;
+        const std::string text = FloatToText(v);
+        ASSERT_EQ(ParseFloat(text), v) << text;
+        if (std::fabs(v) < 1e15) {
+            ASSERT_EQ(text.find('E'), std::string::npos) << text;
+        }
+    }
 }
 
 TEST(CroatianFormat, ParsingAcceptsOnlyTheFixedFormat) {

@@ -6,6 +6,9 @@
 #include "app/shell/FocusNavigation.h"
 #include "app/shell/FormOpener.h"
 #include "app/shell/ScriptedDialogs.h"
+#include "app/tables/TableDefinitions.h"
+#include "app/tables/TableFiles.h"
+#include "base/Files.h"
 #include "fw/db/Field.h"
 #include "fw/db/Table.h"
 #include "fw/ui/Application.h"
@@ -123,6 +126,17 @@ TEST(SplitCompanyName, WithoutOrAtTheStartKeepsTheWholeName) {
     app::SplitCompanyName("", kratki, oblik, puni);
     EXPECT_EQ(kratki, "");
     EXPECT_EQ(puni, "");
+}
+
+// A staged folder is as a setup's run leaves it: the first thorough check finds every index file current.
+TEST_F(MainWindowTest, StagingStampsTheTablesFilesWithTheirTablesDate) {
+    app::StageProgramFolder(folder.Path());
+    for (const auto& [kind, sub] :
+         {std::pair{app::Folder::Global, "global"}, std::pair{app::Folder::Lokal, "lokal"}})
+        for (const auto& table : app::TablesOf(kind)) {
+            ASSERT_TRUE(base::FindFile(folder / sub, table.FileName)) << table.FileName;
+            EXPECT_FALSE(app::ScanIndexFiles(folder / sub, table.FileName, true).Reindex) << table.FileName;
+        }
 }
 
 TEST_F(MainWindowTest, FirstStartMakesTheDataFoldersAndTables) {
