@@ -41,7 +41,7 @@ CopiesSpinEdit::CopiesSpinEdit(fw::Control* parent, fw::Component* owner) : fw::
     setRange(1, 99);
     setValue(1);
     lineEdit()->setMaxLength(2);
-    QObject::connect(lineEdit(), &QLineEdit::textChanged, [this] {
+    QObject::connect(this, &QSpinBox::textChanged, [this] {
         fw::Guarded([this] {
             if (OnChange) OnChange(*this);
         });
@@ -50,6 +50,18 @@ CopiesSpinEdit::CopiesSpinEdit(fw::Control* parent, fw::Component* owner) : fw::
 
 bool CopiesSpinEdit::WantsKey(std::uint16_t key, fw::Shift shift) const {
     return fw::IsArrowKey(key) || fw::Control::WantsKey(key, shift);
+}
+
+void CopiesSpinEdit::KeyDown(std::uint16_t& key, fw::Shift shift) {
+    fw::Control::KeyDown(key, shift);
+    if (shift != fw::ssNone || (key != fw::VK_UP && key != fw::VK_DOWN)) return;
+    stepBy(key == fw::VK_UP ? 1 : -1);
+    key = 0;
+}
+
+void CopiesSpinEdit::KeyPress(std::uint8_t& key) {
+    if (key >= 32 && (key < '0' || key > '9')) key = 0;
+    fw::Control::KeyPress(key);
 }
 
 void CopiesSpinEdit::keyPressEvent(QKeyEvent* event) {

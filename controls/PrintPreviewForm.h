@@ -23,6 +23,10 @@ public:
     std::function<void(CopiesSpinEdit& sender)> OnChange;
     std::string Text() const { return lineEdit()->text().toStdString(); }
     bool WantsKey(std::uint16_t key, fw::Shift shift) const override;
+    // Up and Down step the number.
+    void KeyDown(std::uint16_t& key, fw::Shift shift) override;
+    // Only digits are typed.
+    void KeyPress(std::uint8_t& key) override;
 
 protected:
     // Page Up and Page Down turn the pages of the preview, not the number.

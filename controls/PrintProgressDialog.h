@@ -26,8 +26,6 @@ public:
     std::function<void()> OnCancel;
     // Without a cancel button the window ends above where the button was.
     void HideCancel();
-
-protected:
     // Esc cancels the run but leaves the window to the run that owns it.
     void reject() override;
 };
