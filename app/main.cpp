@@ -2,6 +2,7 @@
 
 #include "app/Settings.h"
 #include "app/Startup.h"
+#include "controls/PrintPreviewForm.h"
 #include "fw/ui/Application.h"
 
 #include <QApplication>
@@ -43,5 +44,7 @@ void QuitOnSignals(QApplication& qt) {
 int main(int argc, char** argv) {
     QApplication qt(argc, argv);
     QuitOnSignals(qt);
+    // The print preview is made at start, after the main window and the code lists.
+    app::StartUpForms.push_back(controls::CreateIspis);
     return app::RunProgram(app::ProgramFolder());
 }

@@ -12,7 +12,9 @@
 
 namespace base {
 
-bool IsLeapYear(int y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
+bool IsLeapYear(int y) {
+    return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
+}
 
 int DaysInMonth(int year, int month) {
     static const int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
@@ -20,12 +22,15 @@ int DaysInMonth(int year, int month) {
     return month == 2 && IsLeapYear(year) ? 29 : days[month - 1];
 }
 
-bool IsValidDate(int y, int m, int d) { return y >= 1 && y <= 9999 && m >= 1 && m <= 12 && d >= 1 && d <= DaysInMonth(y, m); }
+bool IsValidDate(int y, int m, int d) {
+    return y >= 1 && y <= 9999 && m >= 1 && m <= 12 && d >= 1 && d <= DaysInMonth(y, m);
+}
 
 long DayNumber(const Date& d) {
     const long y = d.Year - 1;
     long n = y * 365 + y / 4 - y / 100 + y / 400;
-    for (int m = 1; m < d.Month; ++m) n += DaysInMonth(d.Year, m);
+    for (int m = 1; m < d.Month; ++m)
+        n += DaysInMonth(d.Year, m);
     return n + d.Day;
 }
 
@@ -53,9 +58,13 @@ Date FromDayNumber(long dayNumber) {
     return d;
 }
 
-double ToDateTime(const Date& d) { return static_cast<double>(DayNumber(d) - DateTimeEpoch); }
+double ToDateTime(const Date& d) {
+    return static_cast<double>(DayNumber(d) - DateTimeEpoch);
+}
 
-Date FromDateTime(double dateTime) { return FromDayNumber(static_cast<long>(std::floor(dateTime)) + DateTimeEpoch); }
+Date FromDateTime(double dateTime) {
+    return FromDayNumber(static_cast<long>(std::floor(dateTime)) + DateTimeEpoch);
+}
 
 Date Today() {
     const auto now = std::chrono::system_clock::now();
@@ -72,8 +81,9 @@ std::string FormatDate(const Date& d) {
 }
 
 std::string FormatLongDate(const Date& d) {
-    static const char* const months[] = {"siječnja", "veljače", "ožujka",  "travnja",  "svibnja",   "lipnja",
-                                         "srpnja",   "kolovoza", "rujna",  "listopada", "studenoga", "prosinca"};
+    static const char* const months[] = {"siječnja", "veljače",   "ožujka",    "travnja",
+                                         "svibnja",  "lipnja",    "srpnja",    "kolovoza",
+                                         "rujna",    "listopada", "studenoga", "prosinca"};
     if (d.Month < 1 || d.Month > 12) return FormatDate(d);
     return std::to_string(d.Day) + ". " + months[d.Month - 1] + " " + std::to_string(d.Year) + ".";
 }
@@ -132,7 +142,8 @@ std::string FormatFloat(double value, int decimals, bool thousands) {
     decimals = std::clamp(decimals, 0, 30);
     // Round half away from zero on the decimal expansion, as users count, not half to even.
     char buf[400];
-    const auto res = std::to_chars(buf, buf + sizeof buf, std::fabs(value), std::chars_format::fixed, decimals + 25);
+    const auto res =
+        std::to_chars(buf, buf + sizeof buf, std::fabs(value), std::chars_format::fixed, decimals + 25);
     std::string s(buf, res.ptr);
     const auto dot = s.find('.');
     std::string whole = s.substr(0, dot);
@@ -141,9 +152,12 @@ std::string FormatFloat(double value, int decimals, bool thousands) {
     std::string digits = whole + frac;
     if (roundUp) {
         int i = static_cast<int>(digits.size()) - 1;
-        while (i >= 0 && digits[i] == '9') digits[i--] = '0';
-        if (i < 0) digits.insert(digits.begin(), '1');
-        else ++digits[i];
+        while (i >= 0 && digits[i] == '9')
+            digits[i--] = '0';
+        if (i < 0)
+            digits.insert(digits.begin(), '1');
+        else
+            ++digits[i];
     }
     whole = digits.substr(0, digits.size() - decimals);
     frac = digits.substr(digits.size() - decimals);
@@ -194,7 +208,8 @@ std::optional<double> ParseFloat(const std::string& text) {
     // Whole part: digits, optionally grouped by "." in threes.
     std::string whole;
     std::size_t groupStart = i;
-    while (i < t.size() && (std::isdigit(static_cast<unsigned char>(t[i])) || t[i] == '.')) ++i;
+    while (i < t.size() && (std::isdigit(static_cast<unsigned char>(t[i])) || t[i] == '.'))
+        ++i;
     whole = t.substr(groupStart, i - groupStart);
     if (whole.find('.') != std::string::npos) {
         std::size_t pos = whole.find('.');
@@ -214,7 +229,8 @@ std::optional<double> ParseFloat(const std::string& text) {
     if (i < t.size() && t[i] == ',') {
         ++i;
         std::size_t f = i;
-        while (i < t.size() && std::isdigit(static_cast<unsigned char>(t[i]))) ++i;
+        while (i < t.size() && std::isdigit(static_cast<unsigned char>(t[i])))
+            ++i;
         if (i > f) anyDigits = true;
         plain += "." + t.substr(f, i - f);
     }
@@ -223,7 +239,8 @@ std::optional<double> ParseFloat(const std::string& text) {
         std::size_t e = i++;
         if (i < t.size() && (t[i] == '+' || t[i] == '-')) ++i;
         std::size_t d = i;
-        while (i < t.size() && std::isdigit(static_cast<unsigned char>(t[i]))) ++i;
+        while (i < t.size() && std::isdigit(static_cast<unsigned char>(t[i])))
+            ++i;
         if (i == d) return std::nullopt;
         plain += t.substr(e, i - e);
     }
@@ -233,7 +250,8 @@ std::optional<double> ParseFloat(const std::string& text) {
     if (*first == '+') ++first;
     double v = 0;
     const auto res = std::from_chars(first, plain.c_str() + plain.size(), v);
-    if (res.ec != std::errc() || res.ptr != plain.c_str() + plain.size() || !std::isfinite(v)) return std::nullopt;
+    if (res.ec != std::errc() || res.ptr != plain.c_str() + plain.size() || !std::isfinite(v))
+        return std::nullopt;
     return v;
 }
 

@@ -48,7 +48,7 @@ ColumnFormat ParseColumn(std::string_view token, double defaultWidth) {
     ColumnFormat c;
     std::string_view number = token;
     if (!token.empty() && (token[0] == '<' || token[0] == '>' || token[0] == '^')) {
-        c.Align = token[0] == '>' ? Alignment::taRightJustify
+        c.Align = token[0] == '>'   ? Alignment::taRightJustify
                   : token[0] == '^' ? Alignment::taCenter
                                     : Alignment::taLeftJustify;
         number.remove_prefix(1);
@@ -133,7 +133,8 @@ std::string ExpandMacros(std::string_view text, const MacroValues& v) {
     return ReplaceAll(s, "{$TITLE}", v.Title);
 }
 
-FriendlyRow ParseFriendly(std::string_view text, double usableWidth, char separator, const FriendlyValues& v) {
+FriendlyRow ParseFriendly(std::string_view text, double usableWidth, char separator,
+                          const FriendlyValues& v) {
     std::vector<std::pair<char, std::string>> columns;
     std::string current;
     char mark = '<';
@@ -151,7 +152,8 @@ FriendlyRow ParseFriendly(std::string_view text, double usableWidth, char separa
             i += n;
             continue;
         }
-        const std::size_t codeLength = std::min(CharLength(static_cast<unsigned char>(text[i + 1])), text.size() - i - 1);
+        const std::size_t codeLength =
+            std::min(CharLength(static_cast<unsigned char>(text[i + 1])), text.size() - i - 1);
         switch (text[i + 1]) {
         case 'f':
             current += std::filesystem::path(v.FileName).filename().string();

@@ -59,6 +59,7 @@ struct FriendlyRow {
 };
 // A header or footer written with ampersand codes (&l, &c, &r start columns; &p, &i, &d, &D, &t, &T, &f,
 // &F fill in values; && is an ampersand) as a table row of equal columns across the usable width.
-FriendlyRow ParseFriendly(std::string_view text, double usableWidth, char separator, const FriendlyValues& values);
+FriendlyRow ParseFriendly(std::string_view text, double usableWidth, char separator,
+                          const FriendlyValues& values);
 
 } // namespace controls

@@ -51,7 +51,8 @@ int TPagePrinter::ZoomedPixels(double value, bool horizontal) const {
 
 int TPagePrinter::PreviewPageWidth() const {
     try {
-        return static_cast<int>(std::lround(zoomPercent_ * Printer().PhysicalSize().width() / PrinterScreenRatio(true) * 0.01));
+        return static_cast<int>(
+            std::lround(zoomPercent_ * Printer().PhysicalSize().width() / PrinterScreenRatio(true) * 0.01));
     } catch (const fw::EPrinter&) {
         return ScreenPixels(measureUnit_ == TMeasureUnit::muMillimeters ? 210 : 8.5, true);
     }
@@ -82,7 +83,8 @@ void TPagePrinter::PaintPreview(QPainter& painter, QSize area) {
     painter.drawRect(QRect(QPoint(left, top), QPoint(right - 1, bottom - 1)));
     if (currentPage_ >= 1 && currentPage_ <= PageCount()) {
         const fw::Page& page = Pages(currentPage_);
-        const QRect target(QPoint(left + ZoomedPixels(MinMarginLeft(), true) + 1, top + ZoomedPixels(MinMarginTop(), false) + 1),
+        const QRect target(QPoint(left + ZoomedPixels(MinMarginLeft(), true) + 1,
+                                  top + ZoomedPixels(MinMarginTop(), false) + 1),
                            QPoint(right, bottom));
         if (page.Width() > 0 && page.Height() > 0) {
             painter.save();
@@ -97,9 +99,10 @@ void TPagePrinter::PaintPreview(QPainter& painter, QSize area) {
     if (showMargins_) {
         painter.setPen(QPen(QColor(0xC0, 0xC0, 0xC0), 0, Qt::DotLine));
         painter.setBrush(Qt::NoBrush);
-        painter.drawRect(QRect(QPoint(left + ZoomedPixels(marginLeft_, true), top + ZoomedPixels(marginTop_, false)),
-                               QPoint(right - ZoomedPixels(marginRight_, true) - 1,
-                                      bottom - ZoomedPixels(marginBottom_, false) - 1)));
+        painter.drawRect(
+            QRect(QPoint(left + ZoomedPixels(marginLeft_, true), top + ZoomedPixels(marginTop_, false)),
+                  QPoint(right - ZoomedPixels(marginRight_, true) - 1,
+                         bottom - ZoomedPixels(marginBottom_, false) - 1)));
     }
 }
 
@@ -148,7 +151,8 @@ void TPagePrinter::ZoomToWidth() {
     const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
     const int page = UnitsToPixelsX(PageWidth());
     if (page <= 0) return;
-    const double zoom = (contentsRect().width() - bar - 2.0 * (shadowOffset_ + 1)) * 100 * PrinterScreenRatio(true) / page;
+    const double zoom =
+        (contentsRect().width() - bar - 2.0 * (shadowOffset_ + 1)) * 100 * PrinterScreenRatio(true) / page;
     SetZoomPercent(zoom < 1 ? 1u : static_cast<unsigned>(zoom));
 }
 
@@ -156,7 +160,8 @@ void TPagePrinter::ZoomToHeight() {
     const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
     const int page = UnitsToPixelsY(PageHeight());
     if (page <= 0) return;
-    const double zoom = (contentsRect().height() - bar - 2.0 * (shadowOffset_ + 1)) * 100 * PrinterScreenRatio(false) / page;
+    const double zoom =
+        (contentsRect().height() - bar - 2.0 * (shadowOffset_ + 1)) * 100 * PrinterScreenRatio(false) / page;
     SetZoomPercent(zoom < 1 ? 1u : static_cast<unsigned>(zoom));
 }
 

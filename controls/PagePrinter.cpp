@@ -196,8 +196,10 @@ void TPagePrinter::SetMeasureUnit(TMeasureUnit unit) {
     PageBorderOffset *= factor;
     DefaultColWidth *= factor;
     RefreshPrinterMetrics();
-    if (friendlyFooter_.empty()) footerFormat_ = NormalizeFormat(footerFormat_, TokenSeparator, DefaultColWidth, factor);
-    if (friendlyHeader_.empty()) headerFormat_ = NormalizeFormat(headerFormat_, TokenSeparator, DefaultColWidth, factor);
+    if (friendlyFooter_.empty())
+        footerFormat_ = NormalizeFormat(footerFormat_, TokenSeparator, DefaultColWidth, factor);
+    if (friendlyHeader_.empty())
+        headerFormat_ = NormalizeFormat(headerFormat_, TokenSeparator, DefaultColWidth, factor);
     tableFormat_ = NormalizeFormat(tableFormat_, TokenSeparator, DefaultColWidth, factor);
 }
 
@@ -381,8 +383,8 @@ FriendlyValues TPagePrinter::CurrentFriendlyValues() const {
 }
 
 void TPagePrinter::ReparseFriendly(bool header) {
-    const FriendlyRow row = ParseFriendly(header ? friendlyHeader_ : friendlyFooter_, UsableWidth(), TokenSeparator,
-                                          CurrentFriendlyValues());
+    const FriendlyRow row = ParseFriendly(header ? friendlyHeader_ : friendlyFooter_, UsableWidth(),
+                                          TokenSeparator, CurrentFriendlyValues());
     (header ? Header : Footer) = row.Text;
     (header ? headerFormat_ : footerFormat_) = row.Format;
 }
@@ -408,7 +410,8 @@ void TPagePrinter::MakeScratchPage() {
 }
 
 void TPagePrinter::AddPage() {
-    pages_.push_back(std::make_unique<fw::Page>(DpiX(), DpiY(), UnitsToPixelsX(PageWidth() - MinMarginRight()),
+    pages_.push_back(std::make_unique<fw::Page>(DpiX(), DpiY(),
+                                                UnitsToPixelsX(PageWidth() - MinMarginRight()),
                                                 UnitsToPixelsY(PageHeight() - MinMarginBottom())));
     canvas_.SetTarget(pages_.back().get());
     canvas_.Brush = fw::PageBrush{fw::clWhite, fw::BrushStyle::bsClear};
@@ -510,7 +513,8 @@ void TPagePrinter::StartPage() {
             if (HeaderYOffset > 0)
                 CurrentY = -lineHeight_ - static_cast<int>(HeaderYOffset);
             else if (PageBorders & pbTop)
-                CurrentY = ((UnitsToPixelsY(marginTop_ - PageBorderOffset) - lineHeight_) >> 1) - UnitsToPixelsY(marginTop_);
+                CurrentY = ((UnitsToPixelsY(marginTop_ - PageBorderOffset) - lineHeight_) >> 1) -
+                           UnitsToPixelsY(marginTop_);
             else
                 CurrentY = ((UnitsToPixelsY(marginTop_) - lineHeight_) >> 1) - UnitsToPixelsY(marginTop_);
             if (MarginTopPixels() + CurrentY < 0) CurrentY = -MarginTopPixels();
@@ -662,7 +666,8 @@ std::string TPagePrinter::FitText(const std::string& s, int maxWidth) const {
     int lo = 1, hi = static_cast<int>(base::CharCount(s)), previous = 0, mid = 0;
     for (;;) {
         mid = (lo + hi) >> 1;
-        const int w = canvas_.TextWidth(std::string_view(s).substr(0, BytesOfChars(s, static_cast<std::size_t>(mid))));
+        const int w =
+            canvas_.TextWidth(std::string_view(s).substr(0, BytesOfChars(s, static_cast<std::size_t>(mid))));
         if (w > maxWidth)
             hi = mid;
         else if (w < maxWidth)

@@ -241,7 +241,9 @@ private:
     void MakeScratchPage();
     void DrawPageBorders();
     bool PageBreakAllowed() const { return !printToFile_ && !inHeader_ && !inNewPageHandler_; }
-    bool BreakDue() const { return printing_ && PageBreakAllowed() && !freshPage_ && PageBottomPixels() <= CurrentY + lineHeight_; }
+    bool BreakDue() const {
+        return printing_ && PageBreakAllowed() && !freshPage_ && PageBottomPixels() <= CurrentY + lineHeight_;
+    }
     void WriteToFile(const std::string& text);
     void WriteWrapped(const std::string& text, bool newLines);
     std::string FitText(const std::string& s, int maxWidth) const;

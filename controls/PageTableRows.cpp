@@ -60,18 +60,20 @@ void TPagePrinter::WriteTableLine(const std::string& text) {
             const int tw = canvas_.TextWidth(part);
             int offset = column.Format.Align == fw::Alignment::taRightJustify ? cw - tw
                          : column.Format.Align == fw::Alignment::taCenter     ? (cw - tw) >> 1
-                                                                               : 0;
+                                                                              : 0;
             if (tw < cw - inset) {
                 if (column.Format.Align == fw::Alignment::taRightJustify) offset -= inset;
                 if (column.Format.Align == fw::Alignment::taLeftJustify) offset += inset;
             }
             if (printToFile_) {
                 const int blank = canvas_.TextWidth(" ");
-                if (blank > 0) WriteToFile(Spaces(offset / blank) + part + Spaces((cw - (offset + tw)) / blank));
+                if (blank > 0)
+                    WriteToFile(Spaces(offset / blank) + part + Spaces((cw - (offset + tw)) / blank));
             } else {
                 if (!part.empty())
                     canvas_.TextOut(CurrentX + offset,
-                                    MarginTopPixels() + CurrentY + ((lineHeight_ - std::abs(canvas_.FontHeight())) >> 1),
+                                    MarginTopPixels() + CurrentY +
+                                        ((lineHeight_ - std::abs(canvas_.FontHeight())) >> 1),
                                     part);
                 if (column.Framed) DrawCellFrameAt(CurrentX, cw, topEdge, false);
             }
@@ -121,7 +123,8 @@ void TPagePrinter::DrawCellFrame(int left, int width, bool topEdge, bool bottomE
     DrawCellFrameAt(UnitsToPixelsX(left) + MarginLeftPixels(), UnitsToPixelsX(width), topEdge, bottomEdge);
 }
 
-void TPagePrinter::DrawFrame(double left, double top, double right, double bottom, bool topEdge, bool bottomEdge) {
+void TPagePrinter::DrawFrame(double left, double top, double right, double bottom, bool topEdge,
+                             bool bottomEdge) {
     if (printToFile_) return;
     const int l = UnitsToPixelsX(left) + MarginLeftPixels(), r = UnitsToPixelsX(right) + MarginLeftPixels();
     const int t = UnitsToPixelsY(top) + MarginTopPixels(), b = UnitsToPixelsY(bottom) + MarginTopPixels();
@@ -137,7 +140,8 @@ void TPagePrinter::DrawLine(double x1, double y1, double x2, double y2) {
     if (printToFile_) return;
     const int ax = UnitsToPixelsX(x1) + MarginLeftPixels(), bx = UnitsToPixelsX(x2) + MarginLeftPixels();
     const int ay = UnitsToPixelsY(y1) + MarginTopPixels(), by = UnitsToPixelsY(y2) + MarginTopPixels();
-    canvas_.Pen = fw::PagePen{fw::clBlack, ay == by ? HorizontalThickness() : VerticalThickness(), TableLineStyle};
+    canvas_.Pen =
+        fw::PagePen{fw::clBlack, ay == by ? HorizontalThickness() : VerticalThickness(), TableLineStyle};
     canvas_.Line(ax, ay, bx, by);
 }
 

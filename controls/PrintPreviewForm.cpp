@@ -36,7 +36,8 @@ void CreateIspis() {
     if (!Ispis) Ispis = fw::CreateForm<TIspis>(&fw::Application::Instance());
 }
 
-CopiesSpinEdit::CopiesSpinEdit(fw::Control* parent, fw::Component* owner) : fw::ControlOf<QSpinBox>(parent, owner) {
+CopiesSpinEdit::CopiesSpinEdit(fw::Control* parent, fw::Component* owner)
+    : fw::ControlOf<QSpinBox>(parent, owner) {
     SetTabStop(true);
     setRange(1, 99);
     setValue(1);
@@ -101,11 +102,13 @@ TIspis::TIspis(fw::Component* owner) : fw::Form(owner) {
         b->SetFontColor(color);
         return b;
     };
-    bOpoziv = coloured(Button(ToolBar1, "bOpoziv", "Opoziv", "Opoziv <Esc>", &TIspis::bOpozivClick), fw::clRed);
+    bOpoziv =
+        coloured(Button(ToolBar1, "bOpoziv", "Opoziv", "Opoziv <Esc>", &TIspis::bOpozivClick), fw::clRed);
     bIspis = coloured(Button(ToolBar1, "bIspis", "Ispis", "Ispis <F10>", &TIspis::bIspisClick), fw::clBlue);
-    bIspisCurrentPage = coloured(Button(ToolBar1, "bIspisCurrentPage", "Ispis strane",
-                                        "Ispis sadašnje stranice <Ctrl+F10>", &TIspis::bIspisCurrentPageClick),
-                                 fw::clGreen);
+    bIspisCurrentPage =
+        coloured(Button(ToolBar1, "bIspisCurrentPage", "Ispis strane", "Ispis sadašnje stranice <Ctrl+F10>",
+                        &TIspis::bIspisCurrentPageClick),
+                 fw::clGreen);
     bFit = Button(ToolBar1, "bFit", "[ ]", "Prikaz u cijelom prozoru <*>", &TIspis::bFitClick);
     bZoomOut = Button(ToolBar1, "bZoomOut", "-", "Smanji prikaz <->", &TIspis::bZoomOutClick);
     bZoomIn = Button(ToolBar1, "bZoomIn", "+", "Povećaj prikaz <+>", &TIspis::bZoomInClick);
@@ -173,8 +176,9 @@ TIspis::TIspis(fw::Component* owner) : fw::Form(owner) {
     Label2->SetCaption("Pregled ispisa");
     Label2->SetLeft(8);
     Label2->SetTop(2);
-    for (QWidget* w : std::initializer_list<QWidget*>{bOpoziv, bIspis, bIspisCurrentPage, bFit, bZoomOut, bZoomIn, Panel2,
-                                                      bFirst, bBefore, bNext, bLast, Panel1, Panel3, Panel5, Panel4})
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{bOpoziv, bIspis, bIspisCurrentPage, bFit, bZoomOut, bZoomIn, Panel2,
+                                         bFirst, bBefore, bNext, bLast, Panel1, Panel3, Panel5, Panel4})
         row->addWidget(w);
     row->addStretch(1);
 
@@ -332,13 +336,15 @@ void TIspis::PrnNewPage() {
 
 bool TIspis::CanPrint() {
     if (!Prn->Printing()) return true;
-    if (!app::AskYesNo("Imate već neki ispis u tijeku...!!!\r\nŽelite li proslijediti ovaj ispis?")) return false;
+    if (!app::AskYesNo("Imate već neki ispis u tijeku...!!!\r\nŽelite li proslijediti ovaj ispis?"))
+        return false;
     try {
         Prn->EndDoc();
         Prn->Clear();
         return true;
     } catch (const std::exception&) {
-        app::ShowInfo("Nisam uspio eliminirati stari ispis!!!\r\nIzađite iz programa te ga ponovno pokrenite!!!");
+        app::ShowInfo(
+            "Nisam uspio eliminirati stari ispis!!!\r\nIzađite iz programa te ga ponovno pokrenite!!!");
         return false;
     }
 }

@@ -20,7 +20,8 @@ QFont ToQFont(const PageFont& font) {
     return q;
 }
 
-Page::Page(int dpiX, int dpiY, int width, int height) : dpiX_(dpiX), dpiY_(dpiY), width_(width), height_(height) {}
+Page::Page(int dpiX, int dpiY, int width, int height)
+    : dpiX_(dpiX), dpiY_(dpiY), width_(width), height_(height) {}
 
 int Page::PenIndex(const PagePen& pen) {
     for (std::size_t i = pens_.size(); i-- > 0;)

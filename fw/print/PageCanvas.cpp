@@ -32,8 +32,8 @@ class QtMeasurer : public TextMeasurer {
 public:
     int Width(const PageFont& font, std::string_view text) const override {
         if (text.empty()) return 0;
-        return static_cast<int>(
-            std::lround(Metrics(font).horizontalAdvance(QString::fromUtf8(text.data(), static_cast<int>(text.size())))));
+        return static_cast<int>(std::lround(
+            Metrics(font).horizontalAdvance(QString::fromUtf8(text.data(), static_cast<int>(text.size())))));
     }
     int ExternalLeading(const PageFont& font) const override {
         return static_cast<int>(std::lround(Metrics(font).leading()));

@@ -39,7 +39,8 @@ TEST(ColumnFormats, TextHelpers) {
     EXPECT_EQ(Spaces(3), "   ");
     EXPECT_EQ(Spaces(-1), "");
     MacroValues v{3, 2, "8.12.2026", "7:05:09", "Nalog"};
-    EXPECT_EQ(ExpandMacros("{$LINE}/{$PAGE} {$DATE} {$TIME} {$TITLE} {$X}", v), "3/2 8.12.2026 7:05:09 Nalog {$X}");
+    EXPECT_EQ(ExpandMacros("{$LINE}/{$PAGE} {$DATE} {$TIME} {$TITLE} {$X}", v),
+              "3/2 8.12.2026 7:05:09 Nalog {$X}");
 }
 
 TEST(ColumnFormats, FriendlyHeadersBecomeEqualColumns) {
@@ -52,8 +53,8 @@ TEST(ColumnFormats, FriendlyHeadersBecomeEqualColumns) {
         {"&lPonuda&r&p", "Ponuda|{$PAGE}", "<90,00|>90,00"},
         {"&lA&cB&rC", "A|B|C", "<60,00|^60,00|>60,00"},
         {"Datum: &d&rStr. &p", "Datum: 8.12.2026|Str. {$PAGE}", "<90,00|>90,00"},
-        {"X&&Y&qZ &f &F &D &t &T &i", "X&Y Z nalog.txt /tmp/izvj/nalog.txt 8. prosinca 2026. 7:05 7:05:09 {$TITLE}",
-         "<180,00"},
+        {"X&&Y&qZ &f &F &D &t &T &i",
+         "X&Y Z nalog.txt /tmp/izvj/nalog.txt 8. prosinca 2026. 7:05 7:05:09 {$TITLE}", "<180,00"},
         {"", "", ""},
     };
     for (const auto& c : cases) {

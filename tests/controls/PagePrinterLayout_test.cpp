@@ -116,7 +116,8 @@ TEST_F(PageLayout, LongTextsWrapAtBlanksOrAreCut) {
     for (const PlacedText& t : texts)
         order.push_back(t.Text + "@" + std::to_string((t.Y - 372) / 83));
     // Whole lines drop the blank at the break; continued text keeps it and goes on where it stopped.
-    EXPECT_EQ(order, (std::vector<std::string>{"prvi drugi@0", "treci@1", "ab @2", "cdefg @2", "hij@3", "predugacka@4"}));
+    EXPECT_EQ(order, (std::vector<std::string>{"prvi drugi@0", "treci@1", "ab @2", "cdefg @2", "hij@3",
+                                               "predugacka@4"}));
     EXPECT_EQ(Find(texts, "cdefg ")->X, 254 + 3 * 41);
 }
 
@@ -215,7 +216,8 @@ TEST_F(PageLayout, RefusalsWhileADocumentIsOpen) {
         {[&] { Prn().SetMarginBottom(30); }, "Ne može se mijenjati donja margina za vrijeme ispisa"},
         {[&] { Prn().SetMarginLeft(30); }, "Ne može se mijenjati lijeva margina za vrijeme ispisa"},
         {[&] { Prn().SetMarginRight(30); }, "Ne može se mijenjati desna margina za vrijeme ispisa"},
-        {[&] { Prn().SetPrintToFile(true); }, "Ne može se mijenjati opcija \"PrintToFile\" za vrijeme ispisa"},
+        {[&] { Prn().SetPrintToFile(true); },
+         "Ne može se mijenjati opcija \"PrintToFile\" za vrijeme ispisa"},
         {[&] { Prn().SetFileName("x.txt"); }, "Ne može se mijenjati opcija \"FileName\" za vrijeme ispisa"},
     };
     for (const auto& [action, message] : cases) {
@@ -268,7 +270,10 @@ TEST_F(PageLayout, TextFileOutputInCodePage1250) {
     // The footer row (472 px wide, the text after a 12 px inset and 7 blanks of 41 px to the edge), the
     // centred line after (4253 - 164) / 2 / 41 blanks, a form feed, the next page's footer, then the row.
     const std::string footer = "kraj" + std::string(7, ' ') + "\r\n";
-    const std::string expected =
-        footer + std::string(49, ' ') + "\xE8" "a\x9A" "a\r\n" + "\f\r\n" + footer + "a" + "  " + "b\r\n";
+    const std::string expected = footer + std::string(49, ' ') +
+                                 "\xE8"
+                                 "a\x9A"
+                                 "a\r\n" +
+                                 "\f\r\n" + footer + "a" + "  " + "b\r\n";
     EXPECT_EQ(bytes, expected);
 }

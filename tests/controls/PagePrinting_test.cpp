@@ -33,7 +33,9 @@ protected:
                     if (&prn_->Pages(n) == page) out.push_back(n);
         return out;
     }
-    int NewSheets() const { return static_cast<int>(std::count(printer_.Steps.begin(), printer_.Steps.end(), "new")); }
+    int NewSheets() const {
+        return static_cast<int>(std::count(printer_.Steps.begin(), printer_.Steps.end(), "new"));
+    }
 };
 
 } // namespace

@@ -90,8 +90,11 @@ TEST_F(PreviewForm, KeysTurnPagesZoomPrintAndClose) {
         unsigned from;
         Qt::Key key;
         unsigned to;
-    } zooms[] = {{190, Qt::Key_Plus, 200}, {200, Qt::Key_Plus, 200}, {40, Qt::Key_Minus, 25},
-                 {25, Qt::Key_Minus, 25},  {25, Qt::Key_Asterisk, fitted}};
+    } zooms[] = {{190, Qt::Key_Plus, 200},
+                 {200, Qt::Key_Plus, 200},
+                 {40, Qt::Key_Minus, 25},
+                 {25, Qt::Key_Minus, 25},
+                 {25, Qt::Key_Asterisk, fitted}};
     for (const auto& zoom : zooms) {
         form_->Prn->SetZoomPercent(zoom.from);
         Key(zoom.key, Qt::KeypadModifier);
@@ -180,7 +183,8 @@ TEST_F(PreviewForm, AnOpenDocumentBlocksCancelUntilTheUserDropsIt) {
     EXPECT_EQ(form_->Prn->PageCount(), 0);
     EXPECT_TRUE(form_->CanPrint()); // nothing open: no question
     app::AskYesNoHook = nullptr;
-    EXPECT_EQ(asked, (std::vector<std::string>(2, "Imate već neki ispis u tijeku...!!!\r\nŽelite li proslijediti ovaj ispis?")));
+    EXPECT_EQ(asked, (std::vector<std::string>(
+                         2, "Imate već neki ispis u tijeku...!!!\r\nŽelite li proslijediti ovaj ispis?")));
     form_->bOpoziv->click();
     EXPECT_FALSE(form_->isVisible());
 }
