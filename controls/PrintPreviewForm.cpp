@@ -1,6 +1,6 @@
 #include "controls/PrintPreviewForm.h"
 
-#include "app/Dialogs.h"
+#include "app/data/Dialogs.h"
 #include "fw/ui/Application.h"
 #include "fw/ui/Guard.h"
 

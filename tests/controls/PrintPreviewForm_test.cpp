@@ -2,7 +2,7 @@
 
 #include "PrintTesting.h"
 
-#include "app/Dialogs.h"
+#include "app/data/Dialogs.h"
 #include "controls/PrintPreviewForm.h"
 #include "fw/ui/Guard.h"
 #include "tests/fw/ui/FormTesting.h"
