@@ -9,6 +9,7 @@
 
 #include <QScrollBar>
 #include <QTest>
+#include <QTimer>
 
 using namespace controls;
 using namespace printtest;
@@ -187,4 +188,26 @@ TEST_F(PreviewForm, AnOpenDocumentBlocksCancelUntilTheUserDropsIt) {
                          2, "Imate već neki ispis u tijeku...!!!\r\nŽelite li proslijediti ovaj ispis?")));
     form_->bOpoziv->click();
     EXPECT_FALSE(form_->isVisible());
+}
+
+TEST_F(PreviewForm, ShownFromAModalWindowItBelongsToItUntilHidden) {
+    Build(3);
+    auto modal = fw::MakeForm<fw::Form>();
+    bool checked = false;
+    QTimer::singleShot(0, [&] {
+        form_->ShowPreview();
+        EXPECT_EQ(form_->parentWidget(), modal.get());
+        EXPECT_TRUE(form_->isVisible());
+        form_->activateWindow();
+        (void)QTest::qWaitForWindowActive(form_.get());
+        Key(Qt::Key_PageDown);
+        EXPECT_EQ(Page(), "2 od 3");
+        Key(Qt::Key_Escape);
+        EXPECT_FALSE(form_->isVisible());
+        EXPECT_EQ(form_->parentWidget(), nullptr);
+        checked = true;
+        modal->SetModalResult(fw::mrCancel);
+    });
+    modal->ShowModal();
+    EXPECT_TRUE(checked);
 }
