@@ -80,6 +80,30 @@ std::string FormatDate(const Date& d) {
     return buf;
 }
 
+std::string FormatLongDate(const Date& d) {
+    static const char* const months[] = {"siječnja", "veljače",   "ožujka",    "travnja",
+                                         "svibnja",  "lipnja",    "srpnja",    "kolovoza",
+                                         "rujna",    "listopada", "studenoga", "prosinca"};
+    if (d.Month < 1 || d.Month > 12) return FormatDate(d);
+    return std::to_string(d.Day) + ". " + months[d.Month - 1] + " " + std::to_string(d.Year) + ".";
+}
+
+TimeOfDay Now() {
+    const std::time_t t = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
+    std::tm local{};
+    localtime_r(&t, &local);
+    return TimeOfDay{local.tm_hour, local.tm_min, local.tm_sec};
+}
+
+std::string FormatTime(const TimeOfDay& t, bool withSeconds) {
+    char buf[32];
+    if (withSeconds)
+        std::snprintf(buf, sizeof buf, "%d:%02d:%02d", t.Hour, t.Minute, t.Second);
+    else
+        std::snprintf(buf, sizeof buf, "%d:%02d", t.Hour, t.Minute);
+    return buf;
+}
+
 namespace {
 bool AllDigits(const std::string& s) {
     if (s.empty()) return false;

@@ -27,6 +27,17 @@ Date FromDateTime(double dateTime);
 Date Today();
 
 std::string FormatDate(const Date& d);
+// The long date: "8. prosinca 2026." (month names in the genitive, as dates are read out).
+std::string FormatLongDate(const Date& d);
+
+struct TimeOfDay {
+    int Hour = 0;
+    int Minute = 0;
+    int Second = 0;
+};
+TimeOfDay Now();
+// "7:05" without seconds, "7:05:09" with them.
+std::string FormatTime(const TimeOfDay& t, bool withSeconds);
 // Strict "d.m.yyyy" (a trailing "." allowed); none for anything else or an impossible date.
 std::optional<Date> ParseDate(const std::string& text);
 

@@ -26,6 +26,10 @@ TEST(CroatianFormat, DatesAsDayMonthYear) {
     EXPECT_FALSE(ParseDate("31.4.2026").has_value());
     EXPECT_FALSE(ParseDate("29.2.2025").has_value());
     EXPECT_FALSE(ParseDate("2026-03-05").has_value());
+    EXPECT_EQ(FormatLongDate({2026, 12, 8}), "8. prosinca 2026.");
+    EXPECT_EQ(FormatLongDate({2026, 1, 31}), "31. siječnja 2026.");
+    EXPECT_EQ(FormatTime({7, 5, 9}, false), "7:05");
+    EXPECT_EQ(FormatTime({17, 45, 0}, true), "17:45:00");
 }
 
 TEST(CroatianFormat, NumbersUseDecimalCommaAndDotThousands) {
