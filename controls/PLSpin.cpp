@@ -316,11 +316,10 @@ void TPlSpinEdit::resizeEvent(QResizeEvent* event) {
 void TPlSpinEdit::Layout() {
     const QFontMetrics fm(font());
     const int minimum = fm.height() + fm.height() / 4 + 4 + 1;
-    if (height() < minimum) {
-        resize(width(), minimum);
-        return;
-    }
-    const int side = height() - 4;
+    // A lower edit is raised to the minimum; the button is laid out for that height at once.
+    const int h = std::max(height(), minimum);
+    if (height() < minimum) resize(width(), minimum);
+    const int side = h - 4;
     button_->setGeometry(width() - 2 - side, 2, side, side);
     setTextMargins(0, 0, side + 2, 0);
 }
