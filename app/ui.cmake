@@ -17,11 +17,12 @@ plom_warnings(plom_app_ui)
 # The main window and the program's start and end, over the kit.
 add_library(plom_mainwin STATIC
     ${CMAKE_CURRENT_LIST_DIR}/WinGlavna.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/MainPictures.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Startup.cpp
     ${CMAKE_CURRENT_LIST_DIR}/StageFolder.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Arh.cpp)
 target_include_directories(plom_mainwin PUBLIC ${CMAKE_SOURCE_DIR})
-target_link_libraries(plom_mainwin PUBLIC plom_kit plom_app_ui plom_app_core Qt6::Widgets)
+target_link_libraries(plom_mainwin PUBLIC plom_kit plom_controls plom_app_ui plom_app_core Qt6::Widgets)
 plom_warnings(plom_mainwin)
 add_executable(plom ${CMAKE_CURRENT_LIST_DIR}/main.cpp)
 target_link_libraries(plom PRIVATE plom_mainwin)
