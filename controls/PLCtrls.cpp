@@ -22,6 +22,10 @@ TPlCustomLabel::TPlCustomLabel(fw::Control* parent, fw::Component* owner)
     : fw::ControlOf<QWidget>(parent, owner) {
     MarkGraphic();
     resize(65, 17);
+    // The focus rectangle follows the focus control's focus.
+    QObject::connect(qApp, &QApplication::focusChanged, this, [this](QWidget* old, QWidget* now) {
+        if (showFocus_ && focusControl_ && (old == focusControl_ || now == focusControl_)) update();
+    });
 }
 
 void TPlCustomLabel::SetCaption(const std::string& caption) {

@@ -212,6 +212,14 @@ void TPlSpinEdit::SetValue(double value) {
         SetText(std::to_string(static_cast<long long>(std::nearbyint(v))));
 }
 
+void TPlSpinEdit::SetAlignment(fw::Alignment alignment) {
+    alignment_ = alignment;
+    const Qt::Alignment h = alignment == fw::Alignment::taCenter         ? Qt::AlignHCenter
+                            : alignment == fw::Alignment::taRightJustify ? Qt::AlignRight
+                                                                         : Qt::AlignLeft;
+    setAlignment(h | Qt::AlignVCenter);
+}
+
 void TPlSpinEdit::SetDecimal(int decimals) {
     decimal_ = std::clamp(decimals, 0, 255);
     SetValue(Value());

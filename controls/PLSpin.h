@@ -64,6 +64,8 @@ public:
     void SetDecimal(int decimals);
     TValueType ValueType() const { return valueType_; }
     void SetValueType(TValueType type);
+    fw::Alignment GetAlignment() const { return alignment_; }
+    void SetAlignment(fw::Alignment alignment);
     bool EditorEnabled = true;
     bool AutoSelect = true;
 
@@ -98,6 +100,7 @@ private:
     int decimal_ = 2;
     TValueType valueType_ = TValueType::vtInteger;
     bool changing_ = false;
+    fw::Alignment alignment_ = fw::Alignment::taLeftJustify;
     TPlSpinButton* button_;
 };
 

@@ -105,7 +105,7 @@ bool TPlTimer::WantsTicks() const {
 
 bool TPlTimer::Running() const {
     if (!threaded_) return windowTimer_ && windowTimer_->isActive();
-    std::lock_guard<std::mutex> hold(const_cast<std::mutex&>(lock_));
+    std::lock_guard<std::mutex> hold(lock_);
     return running_;
 }
 

@@ -61,7 +61,7 @@ private:
     std::unique_ptr<QTimer> windowTimer_;
 
     // Threaded mode: the worker waits on the condition; a change of generation restarts its sleep.
-    std::mutex lock_;
+    mutable std::mutex lock_;
     std::condition_variable wake_;
     bool running_ = false;
     bool stop_ = false;
