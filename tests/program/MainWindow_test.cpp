@@ -22,6 +22,7 @@
 
 #include <gtest/gtest.h>
 #include <QLineEdit>
+#include <QSystemTrayIcon>
 #include <QTest>
 #include <QTimer>
 
@@ -202,6 +203,15 @@ TEST_F(MainWindowTest, FindsTheOwnCompanyAndShowsTheCaptions) {
                   EXPECT_TRUE(app::MultiUser);
                   EXPECT_EQ(app::GlobalFolder, (w.Global->Directory() / "").string());
                   EXPECT_TRUE(app::LinkFolder.empty());
+                  // The clock, the title strip, the picture and the tray icon.
+                  EXPECT_EQ(w.Sat->ShowMode(), controls::TShowClock::scAnalog);
+                  EXPECT_EQ(w.Sat->geometry().size(), QSize(64, 64));
+                  EXPECT_TRUE(w.Sat->isVisible());
+                  EXPECT_EQ(w.Backdrop1->geometry(), QRect(0, 0, 480, 31));
+                  EXPECT_EQ(w.lNaslov->Caption(), "Lumeno");
+                  EXPECT_FALSE(w.PlTrayIcon1->Icon().Empty());
+                  // Without a notification area (as here) the icon is left out and nothing is said.
+                  EXPECT_EQ(w.PlTrayIcon1->Added(), QSystemTrayIcon::isSystemTrayAvailable());
                   const QString dir = QStringLiteral(PLOM_BINARY_DIR);
                   QApplication::processEvents();
                   EXPECT_TRUE(w.grab().save(dir + "/screenshot-main-window.png"));
