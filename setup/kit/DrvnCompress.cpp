@@ -5,7 +5,9 @@
 #include "setup/kit/FileIo.h"
 #include "setup/kit/KitExceptions.h"
 #include "setup/kit/KitRoutines.h"
+#include "setup/kit/StaleTemporaries.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstring>
@@ -13,7 +15,9 @@
 #include <filesystem>
 #include <memory>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
+#include <utility>
 #include <zlib.h>
 
 namespace setup {
@@ -71,7 +75,8 @@ class TempBeside {
 public:
     explicit TempBeside(const std::string& target) : target_(target) {
         const std::string folder = fs::path(target).parent_path().string();
-        name_ = (folder.empty() ? std::string(".") : folder) + "/.lumeno-part-XXXXXX";
+        RemoveStaleTemporaries(folder);
+        name_ = PartTemplate(folder);
         fd_ = Fd(::mkostemp(name_.data(), O_CLOEXEC));
         if (!fd_.Valid()) throw EDrvnCompress(FormatText("Ne mogu kreirati datoteku %s", {target}));
     }
@@ -81,8 +86,10 @@ public:
     TempBeside(const TempBeside&) = delete;
     TempBeside& operator=(const TempBeside&) = delete;
     int Get() const { return fd_.Get(); }
-    void Commit() {
-        const bool synced = ::fsync(fd_.Get()) == 0;
+    // With sync the data reach the disk before the rename; without it the rename alone already keeps a
+    // killed process from leaving a half file, and the caller syncs the file system once at the end.
+    void Commit(bool sync = true) {
+        const bool synced = !sync || ::fsync(fd_.Get()) == 0;
         fd_.Close();
         if (!synced || ::rename(name_.c_str(), target_.c_str()) != 0)
             throw EDrvnCompress(FormatText("Ne mogu kreirati datoteku %s", {target_}));
@@ -104,9 +111,20 @@ unsigned CurrentUmask() {
 // The last path part, refused when it could name anything but a file inside the target folder.
 std::string SafeMemberName(const std::string& name, const std::string& archive) {
     const std::string part = NamePart(name);
-    if (part.empty() || part == "." || part == ".." || part.find('\0') != std::string::npos)
+    const bool control = std::any_of(part.begin(), part.end(), [](char c) {
+        const auto b = static_cast<unsigned char>(c);
+        return b < 0x20 || b == 0x7F;
+    });
+    if (part.empty() || part == "." || part == ".." || control)
         throw EDrvnCompress(FormatText("Nedopušteno ime datoteke <%s> u arhivi <%s>", {name, archive}));
     return part;
+}
+
+// The member must fit beside the old file before the old one goes; a full disk is found before writing.
+void RequireRoom(const std::string& folder, std::uint64_t bytes) {
+    struct statvfs vfs {};
+    if (::statvfs(folder.c_str(), &vfs) != 0) return; // let the write itself report the failure
+    if (static_cast<std::uint64_t>(vfs.f_bavail) * vfs.f_frsize < bytes) throw EdcDiskFull();
 }
 
 std::string VolumeFileName(const std::string& name, int volume) {
@@ -434,7 +452,7 @@ void TDrvnCompress::CompressArchive(TlzhCommand command) {
         if (all.MultiVolume != 0)
             throw EDrvnCompress(
                 FormatText("Ne mogu dodati datoteke u arhivu %s podijeljenu na više diskova", {path}));
-        if (all.Count() > 0) end = all.GetFileHeaders(all.Count() - 1).NextHeader;
+        if (all.Count() > 0) end = std::as_const(all).GetFileHeaders(all.Count() - 1).NextHeader;
     } else {
         temp = std::make_unique<TempBeside>(path);
     }
@@ -448,7 +466,7 @@ void TDrvnCompress::CompressArchive(TlzhCommand command) {
         stats_ = TlzhFileStats();
         stats_.TotalSize = all.TotalSize() + fresh.TotalSize();
         for (int i = 0; i < fresh.Count(); ++i) {
-            TFileHeader h = fresh.GetFileHeaders(i);
+            TFileHeader h = std::as_const(fresh).GetFileHeaders(i);
             end = ArchiveOperation::PackMember(*this, out, end, h);
             all.Add(h);
         }
@@ -496,6 +514,20 @@ int TDrvnCompress::OpenVolume(int volume, std::string& fileName) {
 void TDrvnCompress::Extract() {
     Abort = false;
     packing_ = false;
+    extractedSome_ = false;
+    // Whatever the outcome, what was extracted is put on disk before the operation returns.
+    struct SyncAtEnd {
+        TDrvnCompress& zip;
+        ~SyncAtEnd() {
+            if (!zip.extractedSome_) return;
+            const std::string dir = NormalizeSeparators(zip.ExtractDirectory);
+            const int fd = ::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+            if (fd >= 0) {
+                ::syncfs(fd);
+                ::close(fd);
+            }
+        }
+    } syncAtEnd{*this};
     try {
         FinishOperation(
             [&] {
@@ -523,7 +555,7 @@ void TDrvnCompress::ExtractOne(const std::string& entry) {
     if (index < 0)
         throw EDrvnCompress(
             FormatText("Datoteka <%s> nije pronađena u arhivi <%s>", {entry, compressedFile_}));
-    const TFileHeader h = headers_.GetFileHeaders(index);
+    const TFileHeader h = std::as_const(headers_).GetFileHeaders(index);
     StartFileStats(stats_, h);
     stats_.FileRatio = Percent(h.CompressedSize, h.FileSize);
     if (base::Trim(ExtractName).empty()) ExtractName = NamePart(h.SourceName);
@@ -552,6 +584,7 @@ void TDrvnCompress::ExtractOne(const std::string& entry) {
     std::error_code ec;
     const fs::path folder = fs::path(target).parent_path();
     if (!folder.empty()) fs::create_directories(folder, ec);
+    RequireRoom(folder.empty() ? std::string(".") : folder.string(), h.FileSize);
     TempBeside temp(target);
     InflateMember(h, volume, volumeName, temp.Get());
     if (stats_.FileDone != h.FileSize)
@@ -568,7 +601,8 @@ void TDrvnCompress::ExtractOne(const std::string& entry) {
     times[0].tv_nsec = times[1].tv_nsec = static_cast<long>((when - std::floor(when)) * 1e9);
     if (::futimens(temp.Get(), times) != 0)
         throw EDrvnCompress("Ne mogu postaviti datum datoteke koja je upravo raširena.");
-    temp.Commit();
+    temp.Commit(false); // one syncfs at the end of Extract instead of one fsync per member
+    extractedSome_ = true;
     stats_.Finished = true;
     Status();
     ExtractName.clear();

@@ -145,6 +145,7 @@ private:
     TFileHeaders headers_;
     bool loaded_ = false;
     bool packing_ = false;
+    bool extractedSome_ = false;
     int currentVolume_ = 0;
     TlzhFileStats stats_;
 };
