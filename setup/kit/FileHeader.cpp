@@ -115,7 +115,8 @@ void TFileHeader::FillFromFile(const std::string& entry) {
 namespace {
 
 [[noreturn]] void BadIndex(int index) {
-    throw EDrvnCompress(FormatText("%d je pogrešan TFileHeader indeks u TFileHeaders.GetFileHeaders", {index}));
+    throw EDrvnCompress(
+        FormatText("%d je pogrešan TFileHeader indeks u TFileHeaders.GetFileHeaders", {index}));
 }
 
 } // namespace
@@ -220,7 +221,8 @@ void TFileHeaders::ReadFromStream(int fd, std::uint64_t base) {
                                                  h.CompressedSize == 0 || h.LastDataByte != dataEnd - 1)
                                               : BadVolumeRecord(h, static_cast<std::uint64_t>(count), avail);
         // The packer never writes a member over its limit: a larger size is a damaged or hostile record.
-        if (base::Trim(h.SourceName).empty() || h.NextHeader > avail || badData || h.FileSize > MaxArchiveBytes)
+        if (base::Trim(h.SourceName).empty() || h.NextHeader > avail || badData ||
+            h.FileSize > MaxArchiveBytes)
             throw EDrvnCompress(CorruptArchiveText);
         pos = h.NextHeader;
         items_.push_back(std::move(h));

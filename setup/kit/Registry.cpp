@@ -216,7 +216,8 @@ namespace {
 class DamagedRegistry : public EDorvaneAbnormal {
 public:
     DamagedRegistry(const std::string& source, int line)
-        : EDorvaneAbnormal(FormatText("The registry file %s is damaged at line %d", {source, line})), Line(line) {}
+        : EDorvaneAbnormal(FormatText("The registry file %s is damaged at line %d", {source, line})),
+          Line(line) {}
     int Line;
 };
 

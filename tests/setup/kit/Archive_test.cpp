@@ -798,8 +798,8 @@ TEST_F(Archive, HostileNamesSizesAndNonFilesAreRefusedWithoutWritingOrWaiting) {
     Pack({Path("src/x")});
     const std::string good = Slurp(Path("files.1"));
     // control bytes in a member name never become a file name
-    for (const std::string& name : {std::string("a\nb"), std::string("tab\tname"), std::string("del\x7F"),
-                                   std::string("esc\x1B[2J")}) {
+    for (const std::string& name :
+         {std::string("a\nb"), std::string("tab\tname"), std::string("del\x7F"), std::string("esc\x1B[2J")}) {
         SCOPED_TRACE(name);
         std::string b = good;
         b[5 + 20] = static_cast<char>(name.size());
