@@ -1,8 +1,8 @@
 #include "kit/MyForm.h"
 
-#include "app/FocusNavigation.h"
-#include "app/Hints.h"
-#include "app/ResPlus.h"
+#include "app/shell/FocusNavigation.h"
+#include "app/shell/Hints.h"
+#include "app/shell/ResPlus.h"
 #include "fw/ui/Grid.h"
 #include "fw/ui/Guard.h"
 #include "fw/ui/StdCtrls.h"

@@ -3,7 +3,7 @@
 // when it closes, the resource guard counts it, its client width stays as designed, and it owns the kit's
 // keyboard model. The designer's handlers live in the re-published events and run inside the kit's.
 
-#include "app/FormOpener.h"
+#include "app/shell/FormOpener.h"
 #include "fw/db/DataSet.h"
 #include "fw/ui/Form.h"
 

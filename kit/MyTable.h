@@ -5,9 +5,9 @@
 // the table changed on its first post or delete and flushes it on close. The designer's handlers of the
 // eleven events live in the re-published members and run inside the kit's.
 
-#include "app/DBMine.h"
-#include "app/FormOpener.h"
-#include "app/TableDefinitions.h"
+#include "app/data/DBMine.h"
+#include "app/shell/FormOpener.h"
+#include "app/tables/TableDefinitions.h"
 #include "fw/ui/Component.h"
 
 #include <functional>

@@ -2,7 +2,7 @@
 // The kit's process-wide values, its start-up and shutdown, and the common key handling of the code
 // lists: CodeListKeyDown and the test for the kit's own data controls.
 
-#include "app/FormOpener.h"
+#include "app/shell/FormOpener.h"
 #include "fw/ui/Control.h"
 #include "fw/ui/Form.h"
 

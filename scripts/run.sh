@@ -9,8 +9,8 @@ stage=${PLOM_STAGE:-stage}
 # The program folder as the setup leaves it: the program, "Link.DB" with the installation record, "QK.INI",
 # "PLOM.INI", global/ and lokal/ with their tables, and the own company. What is there already is kept.
 mkdir -p "$stage"
-cp "$build_dir/app/plom" "$stage/plom"
-"$build_dir/app/plom-stage" "$stage"
+cp "$build_dir/program/plom" "$stage/plom"
+"$build_dir/program/plom-stage" "$stage"
 if [ -z "${QT_QPA_PLATFORM:-}" ] && [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
     if command -v xvfb-run >/dev/null 2>&1; then
         echo "No display: starting '$stage/plom' on a virtual X server (xvfb-run)."

@@ -2,10 +2,10 @@
 // do not exist yet, a later start on the same tables, and a trivial Qt program that shows one window, in
 // one run. Each sample is a fresh process (this program started again as a child), which reports the
 // time from just before its start to its first window shown, on the system-wide monotonic clock.
-#include "app/ScriptedDialogs.h"
-#include "app/StageFolder.h"
-#include "app/Startup.h"
-#include "app/WinGlavna.h"
+#include "app/shell/ScriptedDialogs.h"
+#include "program/StageFolder.h"
+#include "program/Startup.h"
+#include "program/WinGlavna.h"
 
 #include <benchmark/benchmark.h>
 #include <QApplication>

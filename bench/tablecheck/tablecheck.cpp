@@ -1,8 +1,8 @@
 // Creating every table of an empty folder, a thorough check of all of them, and the same tables opened
 // through the engine without any check; the checks are reported as a ratio of the plain opens.
 
-#include "app/TableCheck.h"
-#include "app/EngineTables.h"
+#include "app/tables/TableCheck.h"
+#include "app/tables/EngineTables.h"
 #include "base/Files.h"
 
 #include <benchmark/benchmark.h>

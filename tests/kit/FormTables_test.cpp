@@ -1,6 +1,6 @@
 #include "tests/kit/KitFixture.h"
 
-#include "app/OpenDbRegister.h"
+#include "app/data/OpenDbRegister.h"
 
 namespace kittest {
 namespace {

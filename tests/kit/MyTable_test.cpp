@@ -1,9 +1,9 @@
 #include "tests/kit/KitFixture.h"
 
-#include "app/DataSetServices.h"
-#include "app/EngineTables.h"
-#include "app/TableEngine.h"
-#include "app/TableFiles.h"
+#include "app/data/DataSetServices.h"
+#include "app/tables/EngineTables.h"
+#include "app/tables/TableEngine.h"
+#include "app/tables/TableFiles.h"
 #include "engine/Engine.h"
 
 #include <csignal>

@@ -1,0 +1,134 @@
+#include "program/StageFolder.h"
+
+#include "app/data/DataSetServices.h"
+#include "app/data/WBegin.h"
+#include "app/tables/EngineTables.h"
+#include "app/tables/TableDefinitions.h"
+#include "base/Files.h"
+#include "fw/db/Field.h"
+#include "fw/db/Session.h"
+#include "fw/db/Table.h"
+
+#include <fstream>
+
+namespace app {
+
+namespace {
+
+void WriteIfMissing(const std::filesystem::path& folder, const std::string& name, const std::string& text) {
+    if (base::FileExistsIn(folder, name)) return;
+    std::ofstream out(folder / name, std::ios::binary);
+    out << text;
+    if (!out) throw base::Exception("Greška: ne mogu zapisati " + (folder / name).string());
+}
+
+void Connect(fw::TDatabase& db, const std::string& name, const std::string& path) {
+    db.SetDatabaseName(name);
+    db.KeepConnection = false;
+    db.Params = {"DEFAULT DRIVER=PARADOX", "ENABLE BCD=FALSE"};
+    db.SetParam("PATH", path);
+}
+
+// The own company: its partner row, and the installation code's row that points at it.
+void AddOwnCompany(const StageOptions& o) {
+    fw::TTable partner;
+    partner.SetDatabaseName("Global");
+    partner.SetTableName("PARTNER.DB");
+    partner.Open();
+    std::int64_t code = 0;
+    for (partner.First(); !partner.Eof(); partner.Next()) {
+        if (partner.FieldByName("Sifra").AsString() == o.Sifra)
+            code = partner.FieldByName("Code").AsInteger();
+    }
+    if (code == 0) {
+        partner.Append();
+        partner.FieldByName("Sifra").SetAsString(o.Sifra);
+        partner.FieldByName("Naziv").SetAsString(o.Naziv);
+        partner.FieldByName("Mjesto").SetAsString(o.Mjesto);
+        partner.FieldByName("UlicaBroj").SetAsString(o.UlicaBroj);
+        partner.Post();
+        code = partner.FieldByName("Code").AsInteger();
+    }
+    partner.SaveChanges();
+    partner.Close();
+
+    fw::TTable sifPart;
+    sifPart.SetDatabaseName("Lokal");
+    sifPart.SetTableName("SIF_PART.DB");
+    sifPart.SetIndexFieldNames("Sifra");
+    sifPart.Open();
+    if (!sifPart.FindKey({engine::Value::Text(o.Sifra)})) {
+        sifPart.Append();
+        sifPart.FieldByName("Sifra").SetAsString(o.Sifra);
+        sifPart.FieldByName("Partner").SetAsInteger(code);
+        sifPart.Post();
+    }
+    sifPart.SaveChanges();
+    sifPart.Close();
+}
+
+} // namespace
+
+void WriteLinkTable(const std::filesystem::path& folder, const StageOptions& o) {
+    fw::TTable link;
+    link.SetDatabaseName(folder.string());
+    link.SetTableName("Link.DB");
+    link.FieldDefs().Add("Sifra", fw::ftString, 30);
+    link.FieldDefs().Add("Godina", fw::ftSmallint);
+    link.FieldDefs().Add("Opis", fw::ftString, 60);
+    link.FieldDefs().Add("Poduzece", fw::ftString, 40);
+    link.FieldDefs().Add("Mjesto", fw::ftString, 50);
+    link.FieldDefs().Add("GlobalnaStaza", fw::ftString, 255);
+    link.FieldDefs().Add("LokalnaStaza", fw::ftString, 255);
+    link.FieldDefs().Add("Vrsta", fw::ftString, 1);
+    link.FieldDefs().Add("Lozinka", fw::ftString, 40);
+    link.CreateTable();
+    link.Open();
+    link.Append();
+    link.FieldByName("Sifra").SetAsString(o.Sifra);
+    link.FieldByName("Godina").SetAsInteger(2026);
+    link.FieldByName("Opis").SetAsString(o.Opis);
+    link.FieldByName("Poduzece").SetAsString(o.Naziv);
+    link.FieldByName("Mjesto").SetAsString(o.Mjesto);
+    link.FieldByName("Vrsta").SetAsString("P");
+    link.Post();
+    link.SaveChanges();
+    link.Close();
+}
+
+void StageProgramFolder(const std::filesystem::path& folder, const StageOptions& o) {
+    std::filesystem::create_directories(folder);
+    if (!base::FileExistsIn(folder, "Link.DB")) WriteLinkTable(folder, o);
+    WriteIfMissing(
+        folder, "QK.INI",
+        "[Safety]\r\nAutoSave=1\r\n[Resources]\r\nLoadMode=1\r\nUsage=4\r\n[OtvoreneBaze]\r\nMax=100\r\n");
+    WriteIfMissing(folder, "PLOM.INI",
+                   "[podaci]\r\nGrupaStoka=1\r\nGrupaOkvira=2\r\nGrupaPrecke=3\r\nGrupaVrata=4\r\n"
+                   "GrupaZeljezo=5\r\nGrupaStaklo=6\r\nGrupaKliznogOkvira=6\r\nValuta=EUR\r\n");
+    if (!o.Tables) return;
+    const std::string global = (folder / "global").string() + "/";
+    const std::string lokal = (folder / "lokal").string() + "/";
+    std::filesystem::create_directories(global);
+    std::filesystem::create_directories(lokal);
+    const std::string oldGlobal = GlobalFolder, oldLokal = LokalFolder;
+    GlobalFolder = global;
+    LokalFolder = lokal;
+    SetTableEngine(&FileTableEngine());
+    InstallTableSets();
+    try {
+        fw::TDatabase g, l;
+        Connect(g, "Global", global);
+        Connect(l, "Lokal", lokal);
+        CheckTablesOf("", "Global", true);
+        CheckTablesOf("", "Lokal", true);
+        if (o.OwnCompany) AddOwnCompany(o);
+    } catch (...) {
+        GlobalFolder = oldGlobal;
+        LokalFolder = oldLokal;
+        throw;
+    }
+    GlobalFolder = oldGlobal;
+    LokalFolder = oldLokal;
+}
+
+} // namespace app

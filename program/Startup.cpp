@@ -1,0 +1,123 @@
+#include "program/Startup.h"
+
+#include "app/data/DataSetServices.h"
+#include "app/data/DBMine.h"
+#include "app/data/OpenDbRegister.h"
+#include "app/data/Settings.h"
+#include "app/shell/CodeDialogs.h"
+#include "app/shell/DialogHandler.h"
+#include "app/shell/FocusNavigation.h"
+#include "app/shell/FormOpener.h"
+#include "app/shell/MyDialog.h"
+#include "app/shell/ResPlus.h"
+#include "app/shell/Splash.h"
+#include "app/tables/EngineTables.h"
+#include "app/tables/TableDefinitions.h"
+#include "base/Exceptions.h"
+#include "fw/ui/Application.h"
+#include "kit/Mycombo.h"
+#include "kit/MyTable.h"
+#include "kit/O_Plom.h"
+#include "kit/sifra.h"
+#include "program/Arh.h"
+#include "program/WinGlavna.h"
+
+#include <QCoreApplication>
+#include <QTimer>
+
+namespace app {
+
+std::vector<std::function<void()>> StartUpForms;
+
+void InitializeUnits(const std::filesystem::path& programFolder) {
+    ProgramFolderPath = programFolder;
+    // Settings first: the open-table limit and the link folder come from "QK.INI".
+    ReadCommonSettings(programFolder);
+    SetTableEngine(&FileTableEngine());
+    InstallTableSets();
+    InstallDataLayers();
+    ResetRegistry();
+    ClearFormRegistries();
+    // The data layer's messages and questions reach the dialog handler through app::ShowInfo and
+    // app::AskYesNo of the message box unit; the framework's guard shows failures there too.
+    InstallMessageHook();
+    FlushTableProc = [](fw::TDataSet& dataSet) { FlushTable(&dataSet); };
+    InstallResourceGuard();
+    BackgroundPriority = [] { return static_cast<int>(CommonSettings.Background.Priority); };
+    kit::InitializeKit();
+    // The openers of the forms that are part of the program; an entry filled already is kept.
+    MainWindowOpeners& o = WinGlavnaOpeners;
+    if (!o.Arhiviranje) o.Arhiviranje = PrikaziArhiviranje;
+    if (!o.OProgramu) o.OProgramu = kit::PrikaziOProgramu;
+    if (!o.AskWorkOrderPassword) o.AskWorkOrderPassword = kit::AskWorkOrderPassword;
+}
+
+void FinalizeUnits() {
+    // Every table is flushed and closed while the registers are still open, so that each one withdraws
+    // its registration; then the registers and the databases close.
+    auto guarded = [](auto&& step) {
+        try {
+            step();
+        } catch (const std::exception& e) {
+            if (!base::IsSilent(e)) CurrentDialogs().ShowInfo(e.what());
+        }
+    };
+    guarded([] { FlushAllTables(); });
+    guarded([] { CloseAllDatabases(); });
+    guarded([] { kit::FinalizeKit(); });
+    // The forms go with the application; the variables the registries know of must not point at them.
+    std::vector<FormVariable> variables(ReleasableRegistry.begin(), ReleasableRegistry.end());
+    for (const FormRegistryEntry& entry : FormRegistry)
+        variables.push_back(entry.Form);
+    fw::Application::Shutdown();
+    for (const FormVariable& variable : variables)
+        variable.Clear();
+    // The kept windows the application owned went with it too.
+    Splash = nullptr;
+    Pitanje = nullptr;
+    Nema_Dlg = nullptr;
+    Staro_Dlg = nullptr;
+    Novo_Dlg = nullptr;
+    Brisi_Dlg = nullptr;
+    Arh = nullptr;
+    kit::O_Programu = nullptr;
+    WinGlavna = nullptr;
+    kit::FreeKit();
+    ClearFormRegistries();
+    SetTableEngine(nullptr);
+}
+
+int RunProgram(const std::filesystem::path& programFolder,
+               const std::function<void(TWinGlavna&)>& whenShown) {
+    InitializeUnits(programFolder);
+    fw::Application& application = fw::Application::Instance();
+    application.CancelTerminate();
+    application.Title = "Lumeno";
+    int code = 0;
+    try {
+        WinGlavna = fw::CreateForm<TWinGlavna>(&application);
+        application.SetMainForm(WinGlavna);
+        for (const auto& create : StartUpForms)
+            create();
+        if (whenShown) {
+            // Tied to the window: a run that ends before the window shows drops the call with it.
+            TWinGlavna* window = WinGlavna;
+            QTimer::singleShot(0, window, [window, whenShown] {
+                if (window->isVisible()) whenShown(*window);
+            });
+        }
+        code = application.Run();
+        // A terminate asked for before the loop ran left its call queued: deliver it now, while the
+        // application object it belongs to still exists.
+        application.CancelTerminate();
+        QCoreApplication::sendPostedEvents(qApp, QEvent::MetaCall);
+        if (WinGlavna && WinGlavna->StartFailed()) code = 2;
+    } catch (const std::exception& e) {
+        if (!base::IsSilent(e)) CurrentDialogs().ShowInfo(e.what());
+        code = 1;
+    }
+    FinalizeUnits();
+    return code;
+}
+
+} // namespace app

@@ -1,0 +1,351 @@
+#include "program/WinGlavna.h"
+
+#include "app/data/Settings.h"
+#include "app/data/Useful.h"
+#include "app/data/WBegin.h"
+#include "app/shell/MyDialog.h"
+#include "base/Exceptions.h"
+#include "base/Text.h"
+#include "fw/db/Field.h"
+#include "fw/db/Table.h"
+#include "fw/ui/Application.h"
+#include "fw/ui/StdCtrls.h"
+#include "kit/sifra.h"
+
+#include <cctype>
+#include <system_error>
+
+namespace app {
+
+MainWindowOpeners WinGlavnaOpeners;
+std::filesystem::path ProgramFolderPath;
+TWinGlavna* WinGlavna = nullptr;
+
+namespace {
+
+constexpr const char* SessionPassword = "Ka su pel 31";
+constexpr int ButtonLeft = 60, ButtonTop = 92, ButtonWidth = 300, ButtonHeight = 40, ButtonStep = 48;
+
+std::string Lower(std::string s) {
+    for (char& c : s)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return s;
+}
+
+// The data folder of that name beside the program, an existing one found whatever its case; with a
+// trailing "/".
+std::string DataFolder(const std::filesystem::path& program, const std::string& name) {
+    std::error_code error;
+    std::filesystem::path found = program / name;
+    if (!std::filesystem::is_directory(found, error)) {
+        for (const auto& entry : std::filesystem::directory_iterator(program, error)) {
+            if (entry.is_directory(error) && Lower(entry.path().filename().string()) == name) {
+                found = entry.path();
+                break;
+            }
+        }
+    }
+    return found.string() + "/";
+}
+
+void ConnectDatabase(fw::TDatabase& db, const std::string& folder) {
+    std::filesystem::path path(folder);
+    std::filesystem::create_directories(path);
+    if (db.Connected()) db.Close();
+    db.SetParam("PATH", path.string());
+    db.Open();
+}
+
+std::string Text(fw::TTable& t, const char* field, std::size_t capacity) {
+    return base::CutChars(t.FieldByName(field).AsString(), capacity);
+}
+std::int32_t Number(fw::TTable& t, const char* field) {
+    return static_cast<std::int32_t>(t.FieldByName(field).AsInteger());
+}
+
+} // namespace
+
+TWinGlavna::TWinGlavna(fw::Component* owner) : kit::TMyForm(owner) {
+    SetName("WinGlavna");
+    SetCaption("Lumeno");
+    SetBorderStyle(fw::BorderStyle::bsDialog);
+    resize(420, 348);
+    KeyPreview = true;
+
+    Global = std::make_unique<fw::TDatabase>(&fw::Session());
+    Local = std::make_unique<fw::TDatabase>(&fw::Session());
+    for (auto [db, name] : {std::pair{Global.get(), "Global"}, std::pair{Local.get(), "Lokal"}}) {
+        db->SetDatabaseName(name);
+        db->DriverName = "STANDARD";
+        db->KeepConnection = false;
+        db->Params = {"DEFAULT DRIVER=PARADOX", "ENABLE BCD=FALSE"};
+    }
+
+    BuildMenu();
+    BuildButtons();
+    EnableOpeners();
+
+    tSifPart = new kit::TMyTable(this);
+    tSifPart->SetName("tSifPart");
+    tSifPart->SetDatabaseName("Lokal");
+    tSifPart->SetTableName("SIF_PART.DB");
+    tSifPart->SetIndexFieldNames("Sifra");
+    tSifPart->AutoOpen = false;
+    tPartner = new kit::TMyTable(this);
+    tPartner->SetName("tPartner");
+    tPartner->SetDatabaseName("Global");
+    tPartner->SetTableName("PARTNER.DB");
+    tPartner->SetIndexFieldNames("Code");
+    tPartner->AutoOpen = false;
+
+    fw::Form::OnCreate = [this](fw::Component& s) { FormCreate(s); };
+    kit::TMyForm::OnShow = [this](fw::Component& s) { FormShow(s); };
+    kit::TMyForm::OnKeyDown = [this](fw::Component& s, std::uint16_t& key, fw::Shift shift) {
+        FormKeyDown(s, key, shift);
+    };
+}
+
+TWinGlavna::~TWinGlavna() {
+    // The tables go before the databases they were opened through.
+    for (kit::TMyTable* t : {tSifPart, tPartner}) {
+        try {
+            t->Close();
+        } catch (const std::exception&) {
+        }
+    }
+    Global.reset();
+    Local.reset();
+    if (WinGlavna == this) WinGlavna = nullptr;
+}
+
+void TWinGlavna::BuildMenu() {
+    MainMenu1 = new fw::MainMenu(this, this);
+    MainMenu1->SetName("MainMenu1");
+    mSifarnik = &MainMenu1->Add("&Šifarnik", "mSifarnik");
+    auto item = [this](const char* caption, const char* name, void (TWinGlavna::*handler)(fw::Component&)) {
+        fw::MenuItem& m = mSifarnik->Add(caption, name);
+        m.OnClick = [this, handler](fw::Component& s) { (this->*handler)(s); };
+        return &m;
+    };
+    mArtikli = item("&Artikala", "mArtikli", &TWinGlavna::mArtikliClick);
+    mSistem = item("&Sistema", "mSistem", &TWinGlavna::mSistemClick);
+    mGrupa = item("&Grupa", "mGrupa", &TWinGlavna::mGrupaClick);
+    mBoje = item("Boja", "mBoje", &TWinGlavna::mBojeClick);
+    mSifarnik->Add("-");
+    mParametriArtikala =
+        item("Parametri Artikala", "mParametriArtikala", &TWinGlavna::ParametriArtikalaClick);
+    mP_Naloga = item("&Nalozi", "mP_Naloga", &TWinGlavna::mP_NalogaClick);
+    mP_Naloga->SetVisible(false);
+    mP_Tipova = item("&Tipovi prozora", "mP_Tipova", &TWinGlavna::mP_TipovaClick);
+    mSifarnik->Add("-");
+    mArhiva = item("&Arhiva", "mArhiva", &TWinGlavna::mArhivaClick);
+    mSifarnik->Add("-");
+    O1 = item("&O programu...", "O1", &TWinGlavna::O1Click);
+}
+
+void TWinGlavna::BuildButtons() {
+    lNaslov = new fw::Label(this, this);
+    lNaslov->SetName("lNaslov");
+    lNaslov->SetFont("Arial", 24, true);
+    lNaslov->SetFontColor(fw::clNavy);
+    lNaslov->SetCaption("Lumeno");
+    lNaslov->SetBounds(ButtonLeft, 34, ButtonWidth, 44);
+    lNaslov->SetAlignment(fw::Alignment::taCenter);
+    lNaslov->SetAutoSize(false);
+
+    int row = 0;
+    auto button = [&](const char* name, const char* caption, void (TWinGlavna::*handler)(fw::Component&)) {
+        auto* b = new kit::TMyBitBtn(this, this);
+        b->SetName(name);
+        b->SetCaption(caption);
+        b->SetFont("Arial", 11, true);
+        b->SetBounds(ButtonLeft, ButtonTop + row++ * ButtonStep, ButtonWidth, ButtonHeight);
+        b->OnEnter = [this](fw::Component& s) { bParArtEnter(s); };
+        b->OnClick = [this, handler](fw::Component& s) { (this->*handler)(s); };
+        return b;
+    };
+    bParArt = button("bParArt", "&Param. Artikala", &TWinGlavna::ParametriArtikalaClick);
+    bSifArt = button("bSifArt", "&Šifarnik Artikala", &TWinGlavna::mArtikliClick);
+    bNalozi = button("bNalozi", "Radni &Nalozi", &TWinGlavna::mP_NalogaClick);
+    bNalozi->SetVisible(false);
+    bTipovi = button("bTipovi", "Tipovi prozora", &TWinGlavna::mP_TipovaClick);
+    bSifSis = button("bSifSis", "Šifarnik &Sistema", &TWinGlavna::mSistemClick);
+}
+
+void TWinGlavna::EnableOpeners() {
+    const MainWindowOpeners& o = WinGlavnaOpeners;
+    mArtikli->SetEnabled(bool(o.Artikli));
+    bSifArt->SetEnabled(bool(o.Artikli));
+    mSistem->SetEnabled(bool(o.Sistemi));
+    bSifSis->SetEnabled(bool(o.Sistemi));
+    mGrupa->SetEnabled(bool(o.GrupeArtikala));
+    mBoje->SetEnabled(bool(o.Boje));
+    mParametriArtikala->SetEnabled(bool(o.ParametriArtikala));
+    bParArt->SetEnabled(bool(o.ParametriArtikala));
+    mP_Naloga->SetEnabled(bool(o.RadniNalozi));
+    bNalozi->SetEnabled(bool(o.RadniNalozi));
+    mP_Tipova->SetEnabled(bool(o.Tipovi));
+    bTipovi->SetEnabled(bool(o.Tipovi));
+    mArhiva->SetEnabled(bool(o.Arhiviranje));
+    O1->SetEnabled(bool(o.OProgramu));
+}
+
+// ------------------------------------------------------------------------------------------- events
+
+void TWinGlavna::FormCreate(fw::Component&) {
+    CommonSettings.Safety.AutoCheck = false;
+    MultiUser = true;
+    fw::Session().AddPassword(SessionPassword);
+    const std::filesystem::path program = ProgramFolderPath;
+    {
+        fw::TTable tLink;
+        tLink.SetDatabaseName(program.string());
+        tLink.SetTableName("Link.DB");
+        try {
+            tLink.Open();
+            tLink.First();
+            PodaciInstalacije.Opis = Text(tLink, "Opis", 30);
+            PodaciInstalacije.Mjesto = Text(tLink, "Mjesto", 50);
+            PodaciInstalacije.Vrsta = Text(tLink, "Vrsta", 1);
+            PodaciInstalacije.Sifra = Text(tLink, "Sifra", 40);
+        } catch (const std::exception& e) {
+            throw base::Exception("Greška: ne mogu pročitati instalacijski zapis \"Link.DB\" u mapi " +
+                                  program.string() + "\r\n\r\n" + e.what());
+        }
+        tLink.Close();
+    }
+    GlobalFolder = DataFolder(program, "global");
+    LokalFolder = DataFolder(program, "lokal");
+    kit::WorkOrderPassword.clear();
+    LinkFolder.clear();
+}
+
+bool TWinGlavna::SetDataFolders() {
+    try {
+        ConnectDatabase(*Global, GlobalFolder);
+        ConnectDatabase(*Local, LokalFolder);
+        return true;
+    } catch (const std::exception&) {
+        // The program ends here, before any table of the wrong folders is opened.
+        badParameters_ = true;
+        startFailed_ = true;
+        ShowInfo(BadParametersText);
+        fw::Application::Instance().Terminate();
+        return false;
+    }
+}
+
+void TWinGlavna::FindOwnCompany() {
+    const std::string key = TrimBlanks(PodaciInstalacije.Sifra);
+    TPodaciPoduzeca& p = PodaciPoduzeca;
+    bool found = false;
+    tSifPart->Open();
+    p.OwnPartner = 0;
+    if (tSifPart->FindKey({engine::Value::Text(key)})) {
+        p.OwnPartner = Number(*tSifPart, "Partner");
+        found = true;
+    } else {
+        ShowInfo("Nema šifre partnera: \r\n" + key + " !!!");
+    }
+    tSifPart->Close();
+    // Without the installation's row there is no partner number to look up.
+    if (!found) return;
+    tPartner->Open();
+    if (!tPartner->FindKey({engine::Value::Int(p.OwnPartner)})) {
+        ShowInfo("Nema partnera:\r\n" + key + " !!!");
+        tPartner->Close();
+        return;
+    }
+    fw::TTable& t = *tPartner;
+    p.Sifra = Text(t, "Sifra", 40);
+    SplitCompanyName(t.FieldByName("Naziv").AsString(), p.NazivKratki, p.PravniOblik, p.NazivPuni);
+    p.Mjesto = Text(t, "Mjesto", 80);
+    p.UlicaBroj = Text(t, "UlicaBroj", 80);
+    p.Zemlja = Number(t, "Zemlja");
+    p.Valuta = Number(t, "Valuta");
+    p.Jezik = Number(t, "Jezik");
+    p.ZiroRN = Number(t, "ZiroRN");
+    p.Telefon = Text(t, "Telefon", 20);
+    p.Telefax = Text(t, "Telefax", 20);
+    p.Modem = Text(t, "Modem", 20);
+    p.KontaktOsoba = Text(t, "KontaktOsoba", 40);
+    p.Banka = Number(t, "Banka");
+    p.InoBanka = Number(t, "InoBanka");
+    SetRoundingPrecision1(2);
+    tPartner->Close();
+}
+
+void TWinGlavna::FormShow(fw::Component&) {
+    if (badParameters_ || !SetDataFolders()) return;
+    CommonSettings.Resources.LoadMode = 1;
+    std::string description;
+    ReadProgramSettings(description, ProgramFolderPath);
+    try {
+        FindOwnCompany();
+    } catch (const std::exception& e) {
+        for (kit::TMyTable* t : {tSifPart, tPartner}) {
+            try {
+                t->Close();
+            } catch (const std::exception&) {
+            }
+        }
+        if (!base::IsSilent(e))
+            ShowInfo(std::string("Greška: tablice tvrtke se ne mogu otvoriti.\r\n\r\n") + e.what());
+        startFailed_ = true;
+        fw::Application::Instance().Terminate();
+        return;
+    }
+    bNalozi->SetVisible(true);
+    if (!PodaciInstalacije.Opis.empty())
+        SetCaption(base::CutChars("Lumeno -  " + PodaciInstalacije.Opis, 48));
+    LastFocusedButton = ActiveControl();
+}
+
+void TWinGlavna::FormKeyDown(fw::Component&, std::uint16_t& key, fw::Shift shift) {
+    if (shift != (fw::ssCtrl | fw::ssAlt) || key != 'S') return;
+    const auto& ask = WinGlavnaOpeners.AskWorkOrderPassword;
+    if (ask && ask()) {
+        mP_Naloga->SetVisible(true);
+        bNalozi->SetVisible(true);
+        bNalozi->SetFocus();
+    }
+}
+
+void TWinGlavna::bParArtEnter(fw::Component& sender) {
+    if (auto* entered = dynamic_cast<fw::Control*>(&sender)) entered->SetFontColor(fw::clBlue);
+    if (auto* last = dynamic_cast<kit::TMyBitBtn*>(LastFocusedButton); last && last != &sender)
+        last->SetFontColor(fw::clWindowText);
+    LastFocusedButton = ActiveControl();
+}
+
+// ------------------------------------------------------------------------------------------- menu
+
+void TWinGlavna::mArtikliClick(fw::Component&) {
+    if (WinGlavnaOpeners.Artikli) WinGlavnaOpeners.Artikli(this);
+}
+void TWinGlavna::mSistemClick(fw::Component&) {
+    if (WinGlavnaOpeners.Sistemi) WinGlavnaOpeners.Sistemi(this);
+}
+void TWinGlavna::mGrupaClick(fw::Component&) {
+    if (WinGlavnaOpeners.GrupeArtikala) WinGlavnaOpeners.GrupeArtikala(this);
+}
+void TWinGlavna::mBojeClick(fw::Component&) {
+    if (WinGlavnaOpeners.Boje) WinGlavnaOpeners.Boje(this);
+}
+void TWinGlavna::ParametriArtikalaClick(fw::Component&) {
+    if (WinGlavnaOpeners.ParametriArtikala) WinGlavnaOpeners.ParametriArtikala(this);
+}
+void TWinGlavna::mP_NalogaClick(fw::Component&) {
+    if (WinGlavnaOpeners.RadniNalozi) WinGlavnaOpeners.RadniNalozi(this);
+}
+void TWinGlavna::mP_TipovaClick(fw::Component&) {
+    if (WinGlavnaOpeners.Tipovi) WinGlavnaOpeners.Tipovi(this);
+}
+void TWinGlavna::mArhivaClick(fw::Component&) {
+    if (WinGlavnaOpeners.Arhiviranje) WinGlavnaOpeners.Arhiviranje(this);
+}
+void TWinGlavna::O1Click(fw::Component&) {
+    if (WinGlavnaOpeners.OProgramu) WinGlavnaOpeners.OProgramu(this);
+}
+
+} // namespace app

@@ -1,0 +1,188 @@
+#include "app/archive/ArchiveCommand.h"
+
+#include "app/data/WBegin.h"
+#include "tests/app/archive/ZipTestFiles.h"
+#include "tests/support/TempFolder.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace app;
+using testing::ElementsAre;
+using testing::Key;
+using testing::UnorderedElementsAre;
+namespace fs = std::filesystem;
+
+constexpr long long Base = 1'780'000'000;
+
+TEST(ArchiveNames, ComeFromTheProgramFileAndTheDate) {
+    EXPECT_EQ(ArchiveNameOf("/opt/plom/plom"), "plom");
+    EXPECT_EQ(ArchiveNameOf("/opt/plom/PLOM.EXE"), "PLOM");
+    EXPECT_EQ(ArchiveFolderText("/opt/plom/"), "/opt/plom");
+    EXPECT_EQ(ArchiveFolderText("/"), "/");
+    EXPECT_EQ(DatedCopyName("plom", {2026, 3, 8}), "plom20260308.zip");
+    EXPECT_EQ(DatedCopyName("plom", {2026, 12, 31}), "plom20261231.zip");
+}
+
+TEST(ArchiveSpecs, ProgramFolderFirstThenEachDatabaseFolder) {
+    ArchiveJob job{"/p", "plom", "/d", {2026, 3, 8}, "/p/global/", "/p/lokal", ""};
+    EXPECT_THAT(ArchiveFileSpecs(job),
+                ElementsAre("/p/*.ini", "/p/*.db", "/p/*.px", "/p/*.val", "/p/*.xg?", "/p/*.yg?",
+                            "/p/global/*.db", "/p/global/*.mb", "/p/global/*.dbf", "/p/lokal/*.db",
+                            "/p/lokal/*.mb", "/p/lokal/*.dbf"));
+    job.LinkFolder = "/veza/";
+    const auto specs = ArchiveFileSpecs(job);
+    ASSERT_EQ(specs.size(), 15u);
+    EXPECT_EQ(specs.back(), "/veza/*.dbf");
+}
+
+TEST(ArchiveJobs, TheRunningProgramGivesFolderNameAndFolders) {
+    GlobalFolder = "/data/global/";
+    LinkFolder.clear();
+    const ArchiveJob job = CurrentArchiveJob("/media/usb");
+    EXPECT_EQ(job.ProgramFolder, fs::path(PLOM_BINARY_DIR) / "tests" / "app" / "archive");
+    EXPECT_EQ(job.ArchiveName, "app_archive_test");
+    EXPECT_EQ(job.Destination, "/media/usb");
+    EXPECT_EQ(job.Today, base::Today());
+    EXPECT_EQ(job.GlobalFolder, "/data/global/");
+    GlobalFolder.clear();
+}
+
+class ArchiveCommandTest : public testing::Test {
+protected:
+    void SetUp() override {
+        SetZipShowMessage([this](const std::string& text) { plain.push_back(text); });
+        const fs::path p = Program();
+        for (const auto& [name, bytes] :
+             std::vector<std::pair<std::string, std::string>>{{"QK.INI", "[Link]"},
+                                                              {"PLOM.INI", "[podaci]"},
+                                                              {"Link.DB", "link"},
+                                                              {"ARTIKL.VAL", "checks"},
+                                                              {"notes.txt", "not archived"},
+                                                              {"global/PARTNER.DB", "partners"},
+                                                              {"global/PARTNER.PX", "primary"},
+                                                              {"global/PARTNER.XG0", "secondary"},
+                                                              {"global/PARTNER.MB", "memo"},
+                                                              {"lokal/NALOG.DB", "orders"},
+                                                              {"lokal/NALOG.PX", "order index"}})
+            testsupport::WriteFileAt(p / name, bytes, Base);
+        fs::create_directories(folder / "usb");
+        hooks.ShowInfo = [this](const std::string& text) { infos.push_back(text); };
+        hooks.ShowStatus = [this](const std::string& text) { statuses.push_back(text); };
+        hooks.Animate = [this](bool on) { animation.push_back(on); };
+        hooks.FlushAllTables = [this] {
+            ++flushes;
+            testsupport::WriteFileAt(Program() / "lokal/NALOG.DB", "orders, flushed", Base + 10 * flushes);
+        };
+        job = ArchiveJob{Program(),
+                         "plom",
+                         folder / "usb",
+                         {2026, 3, 8},
+                         (Program() / "global/").string(),
+                         (Program() / "lokal/").string(),
+                         ""};
+    }
+    void TearDown() override { SetZipShowMessage(nullptr); }
+
+    fs::path Program() const { return folder / "prog"; }
+    fs::path Zip() const { return Program() / "plom.zip"; }
+    fs::path Copy() const { return folder / "usb" / "plom20260308.zip"; }
+    // As the form does: the options follow whether the zip exists when the form is shown.
+    bool Run() {
+        zip.AddOptions = ArchiveAddOptions(Program(), "plom");
+        return RunArchive(zip, job, hooks);
+    }
+
+    testsupport::TempFolder folder;
+    TZipMaster zip;
+    ArchiveJob job;
+    ArchiveHooks hooks;
+    std::vector<std::string> infos, statuses, plain;
+    std::vector<bool> animation;
+    int flushes = 0;
+};
+
+TEST_F(ArchiveCommandTest, WritesTheZipAndItsDatedCopy) {
+    EXPECT_FALSE(ArchiveAddOptions(Program(), "plom").Contains(AddUpdate));
+    ASSERT_TRUE(Run());
+    EXPECT_THAT(infos, ElementsAre());
+    EXPECT_THAT(statuses, ElementsAre(" - početak arhiviranja -", "Arhiviram i kompresiram.....",
+                                      "Arhivirano datoteka: 10, + Prijenos!!!"));
+    EXPECT_THAT(animation, ElementsAre(true, false));
+    const auto entries = testsupport::ZipEntries(Zip());
+    EXPECT_THAT(entries, UnorderedElementsAre(
+                             Key("QK.INI"), Key("PLOM.INI"), Key("Link.DB"), Key("ARTIKL.VAL"),
+                             Key("global/PARTNER.DB"), Key("global/PARTNER.PX"), Key("global/PARTNER.XG0"),
+                             Key("global/PARTNER.MB"), Key("lokal/NALOG.DB"), Key("lokal/NALOG.PX")));
+    EXPECT_EQ(entries.at("lokal/NALOG.DB"), "orders, flushed") << "tables are flushed before they are packed";
+    EXPECT_EQ(testsupport::ReadFile(Copy()), testsupport::ReadFile(Zip()));
+    EXPECT_TRUE(ArchiveAddOptions(Program(), "plom").Contains(AddUpdate));
+}
+
+TEST_F(ArchiveCommandTest, ALaterRunUpdatesTheZipAndReplacesTheDaysCopy) {
+    ASSERT_TRUE(Run());
+    testsupport::WriteFileAt(Program() / "global/PARTNER.DB", "partners, changed", Base + 100);
+    statuses.clear();
+    ASSERT_TRUE(Run());
+    EXPECT_EQ(statuses.back(),
+              "Arhivirano datoteka: 2, + Prijenos!!!"); // PARTNER.DB and the flushed NALOG.DB
+    EXPECT_EQ(testsupport::ZipEntries(Copy()).at("global/PARTNER.DB"), "partners, changed");
+    EXPECT_EQ(testsupport::ReadFile(Copy()), testsupport::ReadFile(Zip()));
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder / "usb"), fs::directory_iterator()), 1);
+}
+
+TEST_F(ArchiveCommandTest, AFailedCopyIsNoSuccess) {
+    job.Destination = folder / "usb" / "missing";
+    EXPECT_FALSE(Run());
+    EXPECT_THAT(infos, ElementsAre("Greška kod arhiviranja!!!"));
+    EXPECT_THAT(statuses.back(), testing::HasSubstr("plom20260308.zip"));
+    for (const auto& s : statuses)
+        EXPECT_THAT(s, testing::Not(testing::HasSubstr("Arhivirano datoteka")));
+    EXPECT_THAT(animation, ElementsAre(true, false));
+    EXPECT_TRUE(fs::is_empty(folder / "usb"));
+}
+
+TEST_F(ArchiveCommandTest, AFailedZipRunNeverCopiesTheOldZip) {
+    ASSERT_TRUE(Run());
+    fs::remove(Copy());
+    const std::string before = testsupport::ReadFile(Zip());
+
+    job.LinkFolder = (folder / "unreachable").string();
+    EXPECT_FALSE(Run());
+    EXPECT_FALSE(fs::exists(Copy()));
+    EXPECT_EQ(testsupport::ReadFile(Zip()), before);
+
+    ZipDllMissing = true;
+    job.LinkFolder.clear();
+    EXPECT_FALSE(Run());
+    ZipDllMissing = false;
+    EXPECT_FALSE(fs::exists(Copy()));
+    EXPECT_THAT(infos, ElementsAre("Greška kod arhiviranja!!!", "Greška kod arhiviranja!!!"));
+    EXPECT_THAT(plain, ElementsAre("Error - folder not found: " + (folder / "unreachable").string(),
+                                   "ZIPDLL.DLL not found"));
+}
+
+TEST_F(ArchiveCommandTest, ADamagedZipIsReportedAndKept) {
+    const std::string damaged =
+        testsupport::LocalEntry("A.DB", "a") + testsupport::LocalEntry("B.DB", "bbbbbbbb");
+    testsupport::WriteFileAt(Zip(), damaged.substr(0, damaged.size() - 4) + std::string(22, 'x'), Base);
+    EXPECT_FALSE(Run());
+    EXPECT_THAT(infos, ElementsAre("Greška kod arhiviranja!!!"));
+    EXPECT_EQ(statuses.back(), "Error 3 reading Zip file");
+    EXPECT_FALSE(fs::exists(Copy()));
+    EXPECT_EQ(testsupport::ReadFile(Zip()), damaged.substr(0, damaged.size() - 4) + std::string(22, 'x'));
+}
+
+TEST_F(ArchiveCommandTest, ASecondCommandDuringARunIsRefused) {
+    bool nested = true;
+    zip.OnProgress = [&](TZipMaster& z, ProgrType type, const std::string&, std::int64_t) {
+        if (type == NewFile && nested) nested = RunArchive(z, job, hooks);
+    };
+    ASSERT_TRUE(Run());
+    EXPECT_FALSE(nested);
+    EXPECT_THAT(infos, ElementsAre("Proces arhiviranja je u tijeku...."));
+}
+
+} // namespace

@@ -1,0 +1,228 @@
+#include "app/shell/CodeDialogs.h"
+#include "app/shell/Hints.h"
+#include "app/shell/MyDialog.h"
+#include "app/shell/ScriptedDialogs.h"
+#include "FormTesting.h"
+#include "fw/ui/Guard.h"
+
+#include <gtest/gtest.h>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QTimer>
+
+namespace {
+
+// Once the next modal window is active, sends it keys (to the focused widget).
+void KeysWhenShown(std::vector<std::pair<Qt::Key, Qt::KeyboardModifiers>> keys, QWidget** shown = nullptr) {
+    QTimer::singleShot(0, [keys, shown] {
+        QWidget* w = QApplication::activeModalWidget();
+        ASSERT_NE(w, nullptr);
+        (void)QTest::qWaitForWindowActive(w);
+        if (shown) *shown = w;
+        for (auto [key, mods] : keys) {
+            QWidget* target = QApplication::focusWidget() ? QApplication::focusWidget() : w;
+            QTest::keyClick(target, key, mods);
+        }
+    });
+}
+
+TEST(MessageBox, EnterAnswersDaAndEscAnswersNe) {
+    KeysWhenShown({{Qt::Key_Return, Qt::NoModifier}});
+    EXPECT_TRUE(app::AskYesNo("Želite li spremiti ?"));
+    KeysWhenShown({{Qt::Key_Escape, Qt::NoModifier}});
+    EXPECT_FALSE(app::AskYesNo("Želite li spremiti ?"));
+    // Tab to "&Ne", then Enter presses the focused button.
+    KeysWhenShown({{Qt::Key_Tab, Qt::NoModifier}, {Qt::Key_Return, Qt::NoModifier}});
+    EXPECT_FALSE(app::AskYesNo("Želite li spremiti ?"));
+    EXPECT_EQ(app::Pitanje->Tekst->Caption(), "Želite li spremiti ?");
+}
+
+TEST(MessageBox, TheFrameColourFollowsTheFocusedButton) {
+    fw::TColor onShow = 0, afterTab = 0;
+    QTimer::singleShot(0, [&] {
+        (void)QTest::qWaitForWindowActive(app::Pitanje);
+        onShow = app::Pitanje->Shape2->PenColor();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        afterTab = app::Pitanje->Shape2->PenColor();
+        app::Pitanje->DaButton->Click();
+    });
+    EXPECT_TRUE(app::AskYesNo("Pitanje"));
+    EXPECT_EQ(onShow, 0xFF00u); // green on "&Da"
+    EXPECT_EQ(afterTab, 0xFFu); // red on "&Ne"
+}
+
+TEST(MessageBox, InformationClosesWithEnterOrEsc) {
+    KeysWhenShown({{Qt::Key_Escape, Qt::NoModifier}});
+    app::ShowInfo("Greška: nema podataka!!!");
+    EXPECT_FALSE(app::Pitanje->isVisible());
+    EXPECT_EQ(app::Pitanje->Book->PageIndex(), 1);
+    EXPECT_EQ(app::Pitanje->Shape2->PenColor(), 0xFF0000u); // blue on "OK"
+    KeysWhenShown({{Qt::Key_Return, Qt::NoModifier}});
+    app::ShowInfo("Gotovo");
+    EXPECT_FALSE(app::Pitanje->isVisible());
+}
+
+TEST(MessageBox, SizesFollowTheTextWithMinimumWidths) {
+    KeysWhenShown({{Qt::Key_Escape, Qt::NoModifier}});
+    app::AskYesNo("Da?");
+    EXPECT_EQ(app::Pitanje->ClientWidth(), 181);
+    const int oneLineHeight = app::Pitanje->ClientHeight();
+    KeysWhenShown({{Qt::Key_Escape, Qt::NoModifier}});
+    app::ShowInfo("OK");
+    EXPECT_EQ(app::Pitanje->ClientWidth(), 70);
+    EXPECT_EQ(app::Pitanje->ClientHeight(), oneLineHeight);
+    KeysWhenShown({{Qt::Key_Escape, Qt::NoModifier}});
+    app::ShowInfo("Prvi red\r\nDrugi red\r\nTreći red");
+    const int lineHeight = app::Pitanje->Tekst->fontMetrics().lineSpacing();
+    EXPECT_GE(app::Pitanje->ClientHeight(), oneLineHeight + 2 * lineHeight - 2);
+    // Height = text + 2 x its top + the button panel and its inset; the box is centred.
+    const auto* t = app::Pitanje->Tekst;
+    EXPECT_EQ(app::Pitanje->ClientHeight(),
+              t->Height() + 2 * t->Top() + app::Pitanje->Panel->Height() + app::Pitanje->Panel->Left());
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    EXPECT_EQ(app::Pitanje->x(), screen.x() + (screen.width() - app::Pitanje->width()) / 2);
+}
+
+TEST(MessageBox, ALongTextStaysOnTheScreenAndWraps) {
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    std::string text;
+    for (int i = 0; i < 80; ++i)
+        text += "Dugačak tekst poruke ";
+    KeysWhenShown({{Qt::Key_Escape, Qt::NoModifier}});
+    app::ShowInfo(text);
+    EXPECT_LE(app::Pitanje->width(), screen.width());
+    EXPECT_GE(app::Pitanje->x(), screen.x());
+    EXPECT_GT(app::Pitanje->Tekst->Height(), 2 * app::Pitanje->Tekst->fontMetrics().lineSpacing());
+}
+
+TEST(CodeDialogs, RealDialogsAnswerWithTheirKeysAndBeep) {
+    fw::MessageRecorder beeps;
+    QWidget* shown = nullptr;
+    KeysWhenShown({{Qt::Key_Return, Qt::NoModifier}}, &shown);
+    EXPECT_TRUE(app::AskNovo("Šifarnik artikala", "A-100"));
+    EXPECT_EQ(shown, app::Novo_Dlg);
+    EXPECT_EQ(app::Novo_Dlg->Caption(), "Šifarnik artikala");
+    EXPECT_EQ(app::Novo_Dlg->Sifra->Caption(), "A-100");
+    KeysWhenShown({{Qt::Key_Escape, Qt::NoModifier}});
+    EXPECT_FALSE(app::AskNovo("Šifarnik artikala", "A-100"));
+    KeysWhenShown({{Qt::Key_Escape, Qt::NoModifier}});
+    EXPECT_FALSE(app::AskBrisi("Partneri", "P1"));
+    KeysWhenShown({{Qt::Key_Return, Qt::NoModifier}});
+    EXPECT_TRUE(app::AskStaro("Boje", "STARA", "NOVA"));
+    EXPECT_EQ(app::Staro_Dlg->StaraSifra->Caption(), "STARA");
+    EXPECT_EQ(app::Staro_Dlg->NovaSifra->Caption(), "NOVA");
+    KeysWhenShown({{Qt::Key_Escape, Qt::NoModifier}});
+    EXPECT_TRUE(app::ShowNema("Boje", "X"));
+    EXPECT_EQ(beeps.Beeps, (std::vector<unsigned>{32, 32, 48, 16, 32}));
+    EXPECT_EQ(app::Nema_Dlg->OKBtn->Caption(), "&U redu");
+}
+
+TEST(CodeDialogs, TheirTextsAreTheProgramsOwn) {
+    KeysWhenShown({{Qt::Key_Escape, Qt::NoModifier}});
+    app::AskBrisi("Partneri", "P1");
+    EXPECT_EQ(app::Brisi_Dlg->HeaderPanel->Caption(), "Brisanje postojeće šifre :");
+    EXPECT_EQ(app::Brisi_Dlg->Question->Caption(), "Želite li obrisati sve te podatke ?");
+    EXPECT_EQ(app::Brisi_Dlg->OKBtn->Caption(), "&Da");
+    EXPECT_EQ(app::Brisi_Dlg->CancelBtn->Caption(), "&Ne");
+}
+
+TEST(ScriptedDialogs, RecordCallsAndAnswerFromTheQueue) {
+    app::ScriptedDialogs script;
+    script.Answer(true);
+    script.Answer(false);
+    EXPECT_TRUE(app::AskYesNo("Želite li da pokušam ponovno ?"));
+    EXPECT_FALSE(app::AskNovo("Artikli", "A1"));
+    EXPECT_FALSE(app::AskStaro("Artikli", "A1", "A2")); // queue empty: the default answer
+    EXPECT_TRUE(app::ShowNema("Artikli", "A3"));
+    app::ShowInfo("Gotovo");
+    ASSERT_EQ(script.Calls.size(), 5u);
+    EXPECT_EQ(script.Calls[1].Kind, app::DialogKind::Novo);
+    EXPECT_EQ(script.Calls[1].Caption, "Artikli");
+    EXPECT_EQ(script.Calls[2].NewCode, "A2");
+    EXPECT_EQ(script.Texts(), (std::vector<std::string>{"Želite li da pokušam ponovno ?", "Gotovo"}));
+}
+
+TEST(ScriptedDialogs, FailuresCaughtByTheGuardAreShownInTheInformationBox) {
+    app::ScriptedDialogs script;
+    fw::Guarded([] { throw base::Exception("Greška: disk je pun"); });
+    fw::Guarded([] { base::RaiseCancel(); });
+    EXPECT_EQ(script.Texts(), std::vector<std::string>{"Greška: disk je pun"});
+}
+
+TEST(Hints, NoHintIsEverFoundAndTheCallsAreHarmless) {
+    auto form = fw::MakeForm<fw::Form>();
+    auto* edit = new fw::Edit(form.get());
+    fwtest::ShowActive(*form);
+    app::CloseHint();
+    app::HideHintBox();
+    app::ShowHintBox();
+    EXPECT_FALSE(app::ShowFieldHint(edit, "GLOBAL", "ARTIKLI.DB", "Naziv"));
+    EXPECT_FALSE(app::HintBoxExists());
+    EXPECT_FALSE(app::HintBoxVisible);
+    EXPECT_FALSE(app::HintFollowFocus);
+    EXPECT_EQ(form->ActiveControl(), edit);
+    EXPECT_EQ(QApplication::focusWidget(), edit);
+}
+
+} // namespace
+
+namespace {
+
+TEST(MessageBox, TheButtonsLettersAnswerWithAlt) {
+    KeysWhenShown({{Qt::Key_N, Qt::AltModifier}});
+    EXPECT_FALSE(app::AskYesNo("Želite li nastaviti ?"));
+    // With the focus on "&Ne", its letter still picks "&Da".
+    KeysWhenShown({{Qt::Key_Tab, Qt::NoModifier}, {Qt::Key_D, Qt::AltModifier}});
+    EXPECT_TRUE(app::AskYesNo("Želite li nastaviti ?"));
+}
+
+} // namespace
+
+namespace {
+
+TEST(CodeDialogs, EachHasItsHeaderQuestionAndButtons) {
+    struct Expect {
+        std::function<void()> open;
+        std::function<app::CodeDialog*()> dialog;
+        std::string header, question, ok;
+        bool hasCancel;
+    };
+    const std::vector<Expect> all = {
+        {[] { app::ShowNema("K", "1"); }, [] { return static_cast<app::CodeDialog*>(app::Nema_Dlg); },
+         "Šifra ne postoji !", "Želite li kreirati tu šifru, to morate obaviti iz šifarnika.", "&U redu",
+         false},
+        {[] { app::AskStaro("K", "1", "2"); }, [] { return static_cast<app::CodeDialog*>(app::Staro_Dlg); },
+         "Promjena stare šifre u novu :", "Želite li promjeniti šifru ?", "&Da", true},
+        {[] { app::AskNovo("K", "1"); }, [] { return static_cast<app::CodeDialog*>(app::Novo_Dlg); },
+         "Kreiranje nove šifre:", "Želite li kreirati tu šifru ?", "&Da", true},
+    };
+    for (const Expect& e : all) {
+        KeysWhenShown({{Qt::Key_Escape, Qt::NoModifier}});
+        e.open();
+        app::CodeDialog* d = e.dialog();
+        ASSERT_NE(d, nullptr);
+        EXPECT_EQ(d->HeaderPanel->Caption(), e.header);
+        EXPECT_EQ(d->Question->Caption(), e.question);
+        EXPECT_EQ(d->OKBtn->Caption(), e.ok);
+        EXPECT_TRUE(d->OKBtn->Default);
+        EXPECT_EQ(d->CancelBtn != nullptr, e.hasCancel);
+        EXPECT_EQ(d->Caption(), "K");
+    }
+}
+
+} // namespace
+
+namespace {
+
+TEST(ScriptedDialogs, PutTheGuardsPreviousHookBack) {
+    fw::MessageRecorder outer;
+    {
+        app::ScriptedDialogs script;
+        fw::ShowMessage("inside");
+        EXPECT_EQ(script.Texts(), std::vector<std::string>{"inside"});
+    }
+    fw::ShowMessage("outside");
+    EXPECT_EQ(outer.Messages, std::vector<std::string>{"outside"});
+}
+
+} // namespace

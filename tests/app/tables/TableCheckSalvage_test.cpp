@@ -1,0 +1,161 @@
+// The thorough check of a table too damaged to open: the rows that can still be read go into the rebuilt
+// table, which then takes the table's place with its indexes and its auto-increment counter.
+
+#include "app/tables/EngineTables.h"
+#include "app/tables/TableCheck.h"
+#include "app/tables/TableFiles.h"
+#include "app/tables/TableSchema.h"
+#include "base/Files.h"
+#include "engine/codec/Bytes.h"
+#include "engine/codec/FieldCodec.h"
+#include "tests/support/TempFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <map>
+#include <random>
+#include <set>
+
+using namespace app;
+using engine::Value;
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int Inserted = 205;
+constexpr int Kept = 200; // the last rows are deleted again: their numbers stay used
+
+class RecordingLabel : public ProgressText {
+public:
+    void ShowText(const std::string& text) override { Texts.push_back(text); }
+    std::vector<std::string> Texts;
+};
+
+class SalvageCheck : public ::testing::Test {
+protected:
+    void SetUp() override {
+        SetTableEngine(&FileTableEngine());
+        CheckTables(Folder::Global, Path().string(), "POSTA.DB", false);
+        {
+            auto table = engine::Table::Open(Path(), "POSTA.DB", engine::OpenMode::Shared);
+            auto cursor = table->OpenCursor();
+            for (int i = 1; i <= Inserted; ++i)
+                cursor->Insert({Value(), Value::Text("mjesto " + std::to_string(i)), Value::Int(10000 + i),
+                                Value::Int(i % 3)});
+            for (cursor->Last(); cursor->RecordCount() > Kept;)
+                cursor->Delete(), cursor->Last();
+            for (cursor->First(); cursor->OnRow(); cursor->Next())
+                original[cursor->Read()[0].AsInt()] = cursor->Read();
+        }
+        db = folder.Read("POSTA.DB");
+        const auto* p = reinterpret_cast<const unsigned char*>(db.data());
+        recordSize = engine::codec::GetU16(p);
+        headerSize = engine::codec::GetU16(p + 2);
+        blockSize = p[5] * 1024;
+        fileBlocks = engine::codec::GetU16(p + 0x0C);
+        ASSERT_GE(fileBlocks, 4);
+    }
+    void TearDown() override {
+        HooksOf(Folder::Global).ProgressLabel = nullptr;
+        OptionsOf(Folder::Global) = {};
+        SetTableEngine(nullptr);
+    }
+    fs::path Path() const { return folder.Path(); }
+    std::size_t BlockStart(int block) const { return headerSize + std::size_t(block - 1) * blockSize; }
+    std::set<std::int64_t> KeysIn(int block) const {
+        const auto* p = reinterpret_cast<const unsigned char*>(db.data()) + BlockStart(block);
+        const auto add = static_cast<std::int16_t>(engine::codec::GetU16(p + 4));
+        std::set<std::int64_t> keys;
+        for (int i = 0; add >= 0 && i <= add / recordSize; ++i)
+            keys.insert(engine::codec::DecodeInt(p + 6 + i * recordSize, 4));
+        return keys;
+    }
+    // Damages the table, runs the thorough check and proves the result holds exactly the expected rows.
+    void CheckAfter(const std::function<void(std::string&)>& damage, std::set<std::int64_t> lost) {
+        std::string bad = db;
+        damage(bad);
+        fs::remove(Path() / "POSTA.DB");
+        folder.Write("POSTA.DB", bad);
+        ASSERT_THROW(engine::Table::Open(Path(), "POSTA.DB", engine::OpenMode::Shared), engine::DamagedFile);
+
+        RecordingLabel label;
+        HooksOf(Folder::Global).ProgressLabel = &label;
+        OptionsOf(Folder::Global).ShowProgress = true;
+        CheckTables(Folder::Global, Path().string(), "POSTA.DB", true);
+
+        const TableDefinition& def = *FindTableDefinition(TablesOf(Folder::Global), "POSTA.DB");
+        const auto info = engine::ReadTableInfo(Path(), "POSTA.DB");
+        EXPECT_TRUE(SameFields(info.Fields, def));
+        EXPECT_TRUE(SameIndexes(info.Indexes, def));
+        EXPECT_EQ(ScanIndexFiles(Path(), "POSTA.DB", false).Found, def.IndexFileCount);
+        for (const char* name : {NewTableName, OldTableName, SwapJournalName})
+            EXPECT_FALSE(base::FindFile(Path(), name)) << name;
+        EXPECT_FALSE(engine::TableExists(Path(), std::string(RestructuredPrefix) + "POSTA.DB"));
+        const std::string shown = "- spašeno " + std::to_string(Kept - lost.size());
+        EXPECT_TRUE(std::any_of(label.Texts.begin(), label.Texts.end(),
+                                [&](const std::string& t) { return t.rfind(shown, 0) == 0; }));
+
+        auto table = engine::Table::Open(Path(), "POSTA.DB", engine::OpenMode::Shared);
+        auto cursor = table->OpenCursor();
+        std::map<std::int64_t, engine::Row> rows;
+        for (cursor->First(); cursor->OnRow(); cursor->Next())
+            rows[cursor->Read()[0].AsInt()] = cursor->Read();
+        auto expected = original;
+        for (auto key : lost)
+            expected.erase(key);
+        EXPECT_EQ(rows, expected);
+
+        // The secondary indexes reach the rows, and the counter goes on after the last number ever used.
+        cursor->SetIndex(cursor->FindIndexByName("_Sifra"));
+        const auto kept = expected.begin()->second;
+        ASSERT_TRUE(cursor->FindKey({Value::Text(kept[1].AsText())}));
+        EXPECT_EQ(cursor->Read(), kept);
+        cursor->SetIndex(cursor->FindIndexByName("ZemljaCode"));
+        cursor->SetRange({Value::Int(1)}, {Value::Int(1)});
+        EXPECT_EQ(cursor->RecordCount(), std::count_if(expected.begin(), expected.end(),
+                                                       [](auto& r) { return r.second[3].AsInt() == 1; }));
+        cursor->CancelRange();
+        cursor->Insert({Value(), Value::Text("novo"), Value::Int(1), Value::Int(1)});
+        EXPECT_EQ(cursor->Read()[0], Value::Int(Inserted + 1));
+    }
+
+    testsupport::TempFolder folder;
+    std::string db;
+    std::map<std::int64_t, engine::Row> original;
+    int recordSize = 0, headerSize = 0, blockSize = 0, fileBlocks = 0;
+};
+
+} // namespace
+
+TEST_F(SalvageCheck, ALoopingChainKeepsEveryRow) {
+    CheckAfter([&](std::string& b) { engine::codec::PutU16(engine::codec::Bytes(b) + BlockStart(3), 2); },
+               {});
+}
+
+TEST_F(SalvageCheck, ABlockCountTooLargeLosesOnlyThatBlock) {
+    CheckAfter(
+        [&](std::string& b) {
+            const int tooMany = (blockSize - 6) / recordSize;
+            engine::codec::PutU16(engine::codec::Bytes(b) + BlockStart(2) + 4,
+                                  static_cast<std::uint16_t>(tooMany * recordSize));
+        },
+        KeysIn(2));
+}
+
+TEST_F(SalvageCheck, GarbageInOneBlockLosesOnlyThatBlock) {
+    CheckAfter(
+        [&](std::string& b) {
+            std::mt19937 random(3);
+            for (std::size_t i = BlockStart(3); i < BlockStart(4); ++i)
+                b[i] = static_cast<char>(random());
+        },
+        KeysIn(3));
+}
+
+TEST_F(SalvageCheck, ATruncatedLastBlockKeepsItsWholeRecords) {
+    const auto last = KeysIn(fileBlocks);
+    ASSERT_GT(last.size(), 2u);
+    CheckAfter([&](std::string& b) { b.resize(BlockStart(fileBlocks) + 6 + 2 * recordSize + 5); },
+               {std::next(last.begin(), 2), last.end()});
+}

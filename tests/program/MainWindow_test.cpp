@@ -1,0 +1,461 @@
+// The real program started in a staged program folder: start-up, the main window, shutdown.
+
+#include "app/data/DBMine.h"
+#include "app/data/Settings.h"
+#include "app/data/WBegin.h"
+#include "app/shell/FocusNavigation.h"
+#include "app/shell/FormOpener.h"
+#include "app/shell/ScriptedDialogs.h"
+#include "fw/db/Field.h"
+#include "fw/db/Table.h"
+#include "fw/ui/Application.h"
+#include "fw/ui/Control.h"
+#include "kit/MyForm.h"
+#include "kit/O_Plom.h"
+#include "program/StageFolder.h"
+#include "program/Startup.h"
+#include "program/WinGlavna.h"
+#include "tests/support/TempFolder.h"
+
+#include <gtest/gtest.h>
+#include <QLineEdit>
+#include <QTest>
+#include <QTimer>
+
+#include <fstream>
+#include <map>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    ~MainWindowTest() override {
+        app::WinGlavnaOpeners = {};
+        app::StartUpForms.clear();
+    }
+
+    // Starts the program on the folder; `drive` runs once the main window shows and must close it.
+    int Start(const std::function<void(app::TWinGlavna&)>& drive = {}) {
+        return app::RunProgram(folder.Path(), [&](app::TWinGlavna& w) {
+            ranDrive = true;
+            if (drive) drive(w);
+            w.Close();
+        });
+    }
+
+    // {Open, Changed} of every row of a folder's "OPEN.DB".
+    std::map<std::string, std::pair<int, bool>> Register(const std::string& sub) {
+        std::map<std::string, std::pair<int, bool>> rows;
+        fw::TTable t;
+        t.SetDatabaseName((folder.Path() / sub).string());
+        t.SetTableName("OPEN.DB");
+        t.Open();
+        for (t.First(); !t.Eof(); t.Next())
+            rows[t.FieldByName("File").AsString()] = {static_cast<int>(t.FieldByName("Open").AsInteger()),
+                                                      t.FieldByName("Changed").AsBoolean()};
+        return rows;
+    }
+
+    // The bytes of every table file but the register's.
+    std::map<std::string, std::string> TableFiles() {
+        std::map<std::string, std::string> files;
+        for (const char* sub : {"global", "lokal"})
+            for (const auto& e : fs::directory_iterator(folder.Path() / sub))
+                if (e.path().stem() != "OPEN")
+                    files[std::string(sub) + "/" + e.path().filename().string()] =
+                        testsupport::ReadFile(e.path());
+        return files;
+    }
+
+    testsupport::TempFolder folder;
+    app::ScriptedDialogs dialogs;
+    bool ranDrive = false;
+};
+
+// A form opened from the main window: it shows while the main window is hidden.
+class TProbe : public kit::TMyForm {
+public:
+    explicit TProbe(fw::Component* owner) : kit::TMyForm(owner) {
+        SetCaption("Probe");
+        resize(200, 100);
+        // Closes itself once shown modally.
+        kit::TMyForm::OnShow = [this](fw::Component&) {
+            if (CloseWhenShown)
+                QMetaObject::invokeMethod(
+                    this, [this] { SetModalResult(fw::mrCancel); }, Qt::QueuedConnection);
+        };
+    }
+    bool CloseWhenShown = false;
+};
+TProbe* Probe = nullptr;
+
+TEST(SplitCompanyName, SplitsAtTheLegalForm) {
+    std::string kratki, oblik, puni;
+    app::SplitCompanyName("Lumeno d.o.o., Zagreb", kratki, oblik, puni);
+    EXPECT_EQ(kratki, "Lumeno");
+    EXPECT_EQ(oblik, " d.o.o., Zagreb");
+    EXPECT_EQ(puni, "Lumeno d.o.o.");
+    app::SplitCompanyName("Stolarija Ivić obrt", kratki, oblik, puni);
+    EXPECT_EQ(kratki, "Stolarija Ivić");
+    EXPECT_EQ(oblik, " obrt");
+    EXPECT_EQ(puni, "Stolarija Ivić obrt");
+    app::SplitCompanyName("Čelik D.D. Sisak", kratki, oblik, puni);
+    EXPECT_EQ(kratki, "Čelik");
+    EXPECT_EQ(oblik, " D.D. Sisak");
+    EXPECT_EQ(puni, "Čelik D.D.");
+    app::SplitCompanyName("Žarko s.p.o. Split", kratki, oblik, puni);
+    EXPECT_EQ(puni, "Žarko s.p.o.");
+    EXPECT_EQ(oblik, " s.p.o. Split");
+}
+
+TEST(SplitCompanyName, WithoutOrAtTheStartKeepsTheWholeName) {
+    std::string kratki = "x", oblik = "x", puni = "x";
+    app::SplitCompanyName("Prozori Šimić", kratki, oblik, puni);
+    EXPECT_EQ(kratki, "Prozori Šimić");
+    EXPECT_EQ(oblik, "");
+    EXPECT_EQ(puni, "Prozori Šimić");
+    app::SplitCompanyName(" d.o.o. Zagreb", kratki, oblik, puni);
+    EXPECT_EQ(kratki, " d.o.o. Zagreb");
+    EXPECT_EQ(oblik, "");
+    EXPECT_EQ(puni, " d.o.o.");
+    app::SplitCompanyName("", kratki, oblik, puni);
+    EXPECT_EQ(kratki, "");
+    EXPECT_EQ(puni, "");
+}
+
+TEST_F(MainWindowTest, FirstStartMakesTheDataFoldersAndTables) {
+    app::StageOptions o;
+    o.Tables = false;
+    app::StageProgramFolder(folder.Path(), o);
+    ASSERT_FALSE(fs::exists(folder / "global"));
+    app::WinGlavnaOpeners.Artikli = [](fw::Form* sender) {
+        app::OpenForm<TProbe>(Probe, sender, [](TProbe& p) { p.CloseWhenShown = true; });
+    };
+    // Coming back from a form shows the main window again without reading the company again.
+    EXPECT_EQ(Start([](app::TWinGlavna& w) {
+                  w.mArtikli->Click();
+                  ASSERT_NE(Probe, nullptr);
+                  EXPECT_FALSE(Probe->isVisible());
+                  EXPECT_TRUE(w.isVisible());
+                  w.mArtikli->Click();
+              }),
+              0);
+    EXPECT_TRUE(ranDrive);
+    EXPECT_TRUE(fs::is_directory(folder / "global"));
+    for (const char* f : {"lokal/OPEN.DB", "lokal/SIF_PART.DB", "lokal/SIF_PART.PX"})
+        EXPECT_TRUE(fs::exists(folder / f)) << f;
+    EXPECT_EQ(Register("lokal").at("SIF_PART.DB").first, 0);
+    // No row for the installation code: one message, and no partner looked up with 0.
+    EXPECT_EQ(dialogs.Texts(), std::vector<std::string>{"Nema šifre partnera: \r\nLUMENO !!!"});
+    EXPECT_EQ(app::PodaciPoduzeca.OwnPartner, 0);
+}
+
+TEST_F(MainWindowTest, FindsTheOwnCompanyAndShowsTheCaptions) {
+    app::StageOptions o;
+    o.Sifra = "LUMENO";
+    app::StageProgramFolder(folder.Path(), o);
+    // The installation code with blanks around it still finds its row.
+    fs::remove(folder / "Link.DB");
+    o.Sifra = "  LUMENO ";
+    app::WriteLinkTable(folder.Path(), o);
+    app::PodaciPoduzeca = {};
+    EXPECT_EQ(Start([](app::TWinGlavna& w) {
+                  EXPECT_EQ(fw::Application::Instance().Title, "Lumeno");
+                  EXPECT_EQ(w.Caption().toStdString(), "Lumeno -  Radionica Lumeno");
+                  EXPECT_EQ(w.mSifarnik->Caption(), "&Šifarnik");
+                  std::vector<std::string> captions;
+                  for (fw::MenuItem* m : w.mSifarnik->Items())
+                      captions.push_back(m->IsSeparator() ? "-" : m->Caption());
+                  EXPECT_EQ(captions,
+                            (std::vector<std::string>{"&Artikala", "&Sistema", "&Grupa", "Boja", "-",
+                                                      "Parametri Artikala", "&Nalozi", "&Tipovi prozora", "-",
+                                                      "&Arhiva", "-", "&O programu..."}));
+                  EXPECT_EQ(w.bParArt->Caption(), "&Param. Artikala");
+                  EXPECT_EQ(w.bSifArt->Caption(), "&Šifarnik Artikala");
+                  EXPECT_EQ(w.bNalozi->Caption(), "Radni &Nalozi");
+                  EXPECT_EQ(w.bTipovi->Caption(), "Tipovi prozora");
+                  EXPECT_EQ(w.bSifSis->Caption(), "Šifarnik &Sistema");
+                  EXPECT_TRUE(w.bNalozi->Visible());
+                  EXPECT_FALSE(w.mP_Naloga->Visible());
+                  // Forms that are not part of the program yet keep their entries, disabled.
+                  EXPECT_FALSE(w.mArtikli->Enabled());
+                  EXPECT_FALSE(w.bTipovi->Enabled());
+                  EXPECT_EQ(app::PostavkePrograma.Valuta, "EUR");
+                  EXPECT_EQ(app::CommonSettings.Resources.LoadMode, 1);
+                  EXPECT_FALSE(app::CommonSettings.Safety.AutoCheck);
+                  EXPECT_TRUE(app::MultiUser);
+                  EXPECT_EQ(app::GlobalFolder, (w.Global->Directory() / "").string());
+                  EXPECT_TRUE(app::LinkFolder.empty());
+                  const QString dir = QStringLiteral(PLOM_BINARY_DIR);
+                  QApplication::processEvents();
+                  EXPECT_TRUE(w.grab().save(dir + "/screenshot-main-window.png"));
+              }),
+              0);
+    EXPECT_TRUE(dialogs.Texts().empty()) << dialogs.Texts().front();
+    const app::TPodaciPoduzeca& p = app::PodaciPoduzeca;
+    EXPECT_GT(p.OwnPartner, 0);
+    EXPECT_EQ(p.Sifra, "LUMENO");
+    EXPECT_EQ(p.NazivKratki, "Lumeno");
+    EXPECT_EQ(p.PravniOblik, " d.o.o., Zagreb");
+    EXPECT_EQ(p.NazivPuni, "Lumeno d.o.o.");
+    EXPECT_EQ(p.Mjesto, "Zagreb");
+    EXPECT_EQ(p.UlicaBroj, "Ilica 1");
+    EXPECT_EQ(app::PodaciInstalacije.Opis, "Radionica Lumeno");
+}
+
+TEST_F(MainWindowTest, StartUpWiresTheSettingsIntoTheGuardAndTheLockWait) {
+    app::StageProgramFolder(folder.Path(), {});
+    std::ofstream(folder / "QK.INI", std::ios::trunc) << "[Background]\r\nPriority=6\r\n";
+    EXPECT_EQ(Start([](app::TWinGlavna&) {
+                  ASSERT_TRUE(app::BackgroundPriority);
+                  EXPECT_EQ(app::BackgroundPriority(), 6);
+                  EXPECT_TRUE(static_cast<bool>(fw::Hooks().Creating));
+                  EXPECT_TRUE(static_cast<bool>(fw::Hooks().Hidden));
+              }),
+              0);
+    EXPECT_TRUE(ranDrive);
+}
+
+TEST_F(MainWindowTest, AMissingPartnerRowIsReportedWithTheInstallationCode) {
+    app::StageOptions o;
+    o.OwnCompany = false;
+    o.Opis.clear();
+    app::StageProgramFolder(folder.Path(), o);
+    {
+        fw::TTable t;
+        t.SetDatabaseName((folder.Path() / "lokal").string());
+        t.SetTableName("SIF_PART.DB");
+        t.Open();
+        t.Append();
+        t.FieldByName("Sifra").SetAsString("LUMENO");
+        t.FieldByName("Partner").SetAsInteger(99);
+        t.Post();
+        t.SaveChanges();
+    }
+    app::PodaciPoduzeca = {};
+    app::PodaciPoduzeca.Sifra = "PRIJE";
+    // Without a description the caption stays "Lumeno".
+    EXPECT_EQ(Start([](app::TWinGlavna& w) { EXPECT_EQ(w.Caption().toStdString(), "Lumeno"); }), 0);
+    EXPECT_TRUE(ranDrive);
+    EXPECT_EQ(dialogs.Texts(), std::vector<std::string>{"Nema partnera:\r\nLUMENO !!!"});
+    EXPECT_EQ(app::PodaciPoduzeca.OwnPartner, 99);
+    EXPECT_EQ(app::PodaciPoduzeca.Sifra, "PRIJE");
+}
+
+TEST_F(MainWindowTest, ShutdownClearsTheRegistersAndASecondStartReusesTheTables) {
+    app::StageProgramFolder(folder.Path());
+    ASSERT_EQ(Start(), 0);
+    // Every dataset and the two databases are closed.
+    EXPECT_EQ(fw::Session().FindDatabase("Global"), nullptr);
+    EXPECT_EQ(fw::Session().FindDatabase("Lokal"), nullptr);
+    for (int d = 0; d < fw::Session().DatabaseCount(); ++d)
+        EXPECT_EQ(fw::Session().Databases(d).DataSetCount(), 0);
+    for (const char* sub : {"global", "lokal"}) {
+        const auto rows = Register(sub);
+        EXPECT_FALSE(rows.empty()) << sub;
+        for (const auto& [file, row] : rows)
+            EXPECT_EQ(row.first, 0) << sub << "/" << file;
+    }
+    const auto before = TableFiles();
+    ASSERT_EQ(Start(), 0);
+    // Neither restructured nor re-indexed: every table and index file is as it was.
+    EXPECT_EQ(TableFiles(), before);
+    EXPECT_TRUE(dialogs.Texts().empty());
+}
+
+TEST_F(MainWindowTest, AMissingInstallationRecordEndsWithOneMessage) {
+    EXPECT_EQ(Start(), 1);
+    EXPECT_FALSE(ranDrive);
+    ASSERT_EQ(dialogs.Texts().size(), 1u);
+    EXPECT_NE(dialogs.Texts()[0].find("\"Link.DB\""), std::string::npos) << dialogs.Texts()[0];
+    EXPECT_FALSE(fs::exists(folder / "global"));
+    EXPECT_FALSE(fs::exists(folder / "lokal"));
+
+    // A damaged one is reported the same way.
+    testsupport::TempFolder other;
+    other.Write("Link.DB", "not a table");
+    app::ScriptedDialogs second;
+    EXPECT_EQ(app::RunProgram(other.Path()), 1);
+    ASSERT_EQ(second.Texts().size(), 1u);
+    EXPECT_NE(second.Texts()[0].find("\"Link.DB\""), std::string::npos);
+}
+
+TEST_F(MainWindowTest, DataFoldersThatCannotBeMadeEndTheProgramUntouched) {
+    app::StageOptions o;
+    o.Tables = false;
+    app::StageProgramFolder(folder.Path(), o);
+    folder.Write("global", "a file where the folder should be");
+    EXPECT_EQ(Start(), 2);
+    EXPECT_EQ(dialogs.Texts(), std::vector<std::string>{app::BadParametersText});
+    EXPECT_FALSE(fs::exists(folder / "lokal" / "SIF_PART.DB"));
+    EXPECT_FALSE(fs::exists(folder / "lokal" / "OPEN.DB"));
+}
+
+TEST_F(MainWindowTest, FindsDataFoldersWhateverTheirCase) {
+    app::StageProgramFolder(folder.Path());
+    fs::rename(folder / "global", folder / "Global");
+    fs::rename(folder / "lokal", folder / "LOKAL");
+    EXPECT_EQ(Start(), 0);
+    EXPECT_TRUE(dialogs.Texts().empty());
+    EXPECT_FALSE(fs::exists(folder / "global"));
+    EXPECT_EQ(app::LokalFolder, (folder.Path() / "LOKAL").string() + "/");
+    EXPECT_GT(app::PodaciPoduzeca.OwnPartner, 0);
+}
+
+TEST_F(MainWindowTest, MenuAndButtonsOpenTheirFormsOverTheHiddenMainWindow) {
+    app::StageProgramFolder(folder.Path());
+    std::vector<bool> mainVisibleWhileOpen;
+    app::WinGlavnaOpeners.Artikli = [&](fw::Form* sender) { app::OpenForm<TProbe>(Probe, sender); };
+    app::WinGlavnaOpeners.Sistemi = app::WinGlavnaOpeners.Artikli;
+    app::WinGlavnaOpeners.Tipovi = app::WinGlavnaOpeners.Artikli;
+    app::WinGlavnaOpeners.ParametriArtikala = app::WinGlavnaOpeners.Artikli;
+    int opened = 0;
+    EXPECT_EQ(Start([&](app::TWinGlavna& w) {
+                  EXPECT_TRUE(w.mArtikli->Enabled());
+                  EXPECT_FALSE(w.mGrupa->Enabled());
+                  QTimer poll;
+                  auto closeProbeWhenShown = [&] {
+                      poll.disconnect();
+                      QObject::connect(&poll, &QTimer::timeout, [&] {
+                          if (!Probe || !Probe->Modal() || !Probe->isVisible()) return;
+                          poll.stop();
+                          mainVisibleWhileOpen.push_back(w.isVisible());
+                          ++opened;
+                          QTest::keyClick(Probe, Qt::Key_Escape);
+                      });
+                      poll.start(5);
+                  };
+                  closeProbeWhenShown();
+                  w.mArtikli->Click();
+                  EXPECT_TRUE(w.isVisible());
+                  EXPECT_FALSE(Probe->isVisible());
+                  closeProbeWhenShown();
+                  w.bSifSis->Click();
+                  EXPECT_TRUE(w.isVisible());
+
+                  // The arrows move between the big buttons; the entered one turns blue.
+                  w.activateWindow();
+                  (void)QTest::qWaitForWindowActive(&w);
+                  w.SetActiveControl(w.bParArt);
+                  EXPECT_EQ(w.bParArt->FontColor(), fw::clBlue);
+                  QTest::keyClick(w.bParArt, Qt::Key_Down);
+                  EXPECT_EQ(w.ActiveControl(), w.bSifArt);
+                  EXPECT_EQ(w.bSifArt->FontColor(), fw::clBlue);
+                  EXPECT_NE(w.bParArt->FontColor(), fw::clBlue);
+                  QTest::keyClick(w.bSifArt, Qt::Key_Down); // the work-order button is disabled
+                  EXPECT_EQ(w.ActiveControl(), w.bTipovi);
+                  QTest::keyClick(w.bTipovi, Qt::Key_Up);
+                  EXPECT_EQ(w.ActiveControl(), w.bSifArt);
+                  closeProbeWhenShown();
+                  QTest::keyClick(w.bSifArt, Qt::Key_Return);
+                  EXPECT_TRUE(w.isVisible());
+              }),
+              0);
+    EXPECT_EQ(opened, 3);
+    EXPECT_EQ(mainVisibleWhileOpen, (std::vector<bool>{false, false, false}));
+    EXPECT_EQ(Probe, nullptr); // freed with the application's forms
+}
+
+TEST_F(MainWindowTest, TheStartUpFormsFollowTheMainWindowHidden) {
+    app::StageProgramFolder(folder.Path());
+    std::vector<std::string> made;
+    TProbe* first = nullptr;
+    app::StartUpForms = {[&] {
+                             made.push_back(app::WinGlavna ? "after main window" : "before");
+                             first = fw::CreateForm<TProbe>(&fw::Application::Instance());
+                         },
+                         [&] { made.push_back("second"); }};
+    EXPECT_EQ(Start([&](app::TWinGlavna&) {
+                  ASSERT_NE(first, nullptr);
+                  EXPECT_FALSE(first->isVisible());
+              }),
+              0);
+    app::StartUpForms.clear();
+    EXPECT_EQ(made, (std::vector<std::string>{"after main window", "second"}));
+}
+
+TEST_F(MainWindowTest, TheAboutBoxAndThePasswordPromptComeFromTheKit) {
+    app::StageProgramFolder(folder.Path());
+    app::WinGlavnaOpeners.RadniNalozi = [](fw::Form*) {};
+    bool aboutShown = false, mainHidden = false;
+    EXPECT_EQ(Start([&](app::TWinGlavna& w) {
+                  ASSERT_TRUE(w.O1->Enabled());
+                  QTimer poll;
+                  QObject::connect(&poll, &QTimer::timeout, [&] {
+                      kit::TO_Programu* about = kit::O_Programu;
+                      if (!about || !about->Modal() || !about->isVisible()) return;
+                      poll.stop();
+                      aboutShown = true;
+                      mainHidden = !w.isVisible();
+                      about->BitBtn1->Click();
+                  });
+                  poll.start(5);
+                  w.O1->Click();
+                  EXPECT_TRUE(w.isVisible());
+
+                  // The prompt answers with the typed text; a wrong one leaves the work orders hidden.
+                  w.activateWindow();
+                  (void)QTest::qWaitForWindowActive(&w);
+                  auto answerPrompt = [&](const char* text) {
+                      QTimer::singleShot(0, [text] {
+                          QWidget* prompt = QApplication::activeModalWidget();
+                          ASSERT_NE(prompt, nullptr);
+                          auto* edit = prompt->findChild<QLineEdit*>();
+                          ASSERT_NE(edit, nullptr);
+                          QTest::keyClicks(edit, text);
+                          QTest::keyClick(edit, Qt::Key_Return);
+                      });
+                  };
+                  answerPrompt("krivo");
+                  QTest::keyClick(&w, Qt::Key_S, Qt::ControlModifier | Qt::AltModifier);
+                  EXPECT_FALSE(w.mP_Naloga->Visible());
+                  answerPrompt("");
+                  QTest::keyClick(&w, Qt::Key_S, Qt::ControlModifier | Qt::AltModifier);
+                  EXPECT_TRUE(w.mP_Naloga->Visible());
+              }),
+              0);
+    EXPECT_TRUE(aboutShown);
+    EXPECT_TRUE(mainHidden);
+}
+
+TEST_F(MainWindowTest, CtrlAltSAsksTheWorkOrderPassword) {
+    app::StageProgramFolder(folder.Path());
+    std::vector<bool> answers{false, true};
+    int asked = 0;
+    app::WinGlavnaOpeners.RadniNalozi = [](fw::Form*) {};
+    app::WinGlavnaOpeners.AskWorkOrderPassword = [&] { return answers[static_cast<std::size_t>(asked++)]; };
+    EXPECT_EQ(Start([&](app::TWinGlavna& w) {
+                  w.activateWindow();
+                  (void)QTest::qWaitForWindowActive(&w);
+                  QTest::keyClick(&w, Qt::Key_S, Qt::ControlModifier | Qt::AltModifier | Qt::ShiftModifier);
+                  EXPECT_EQ(asked, 0);
+                  QTest::keyClick(&w, Qt::Key_S, Qt::ControlModifier | Qt::AltModifier);
+                  EXPECT_EQ(asked, 1);
+                  EXPECT_FALSE(w.mP_Naloga->Visible());
+                  QTest::keyClick(&w, Qt::Key_S, Qt::ControlModifier | Qt::AltModifier);
+                  EXPECT_EQ(asked, 2);
+                  EXPECT_TRUE(w.mP_Naloga->Visible());
+                  EXPECT_EQ(w.ActiveControl(), w.bNalozi);
+              }),
+              0);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(MainWindowTest, ADamagedTableTheChecksCannotRepairEndsWithOneMessage) {
+    app::StageProgramFolder(folder.Path());
+    folder.Write("lokal/SIF_PART.DB", std::string(5000, '\x7f'));
+    EXPECT_EQ(Start(), 2);
+    EXPECT_FALSE(ranDrive);
+    ASSERT_EQ(dialogs.Texts().size(), 1u);
+    EXPECT_EQ(dialogs.Texts()[0].rfind("Greška: ", 0), 0u);
+    EXPECT_NE(dialogs.Texts()[0].find("SIF_PART.DB"), std::string::npos) << dialogs.Texts()[0];
+    for (const auto& [file, row] : Register("lokal"))
+        EXPECT_EQ(row.first, 0) << file;
+}
+
+} // namespace
