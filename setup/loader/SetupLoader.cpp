@@ -6,6 +6,7 @@
 #include "setup/kit/SelfExtractTrailer.h"
 
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -44,12 +45,34 @@ int Fail(const std::string& text) {
     return 1;
 }
 
-// A private folder for the unpacked setup, marked as the loader's so the setup may remove it at the end.
-std::string MakeWorkFolder() {
+std::string TempRoot() {
     const char* tmp = std::getenv("TMPDIR");
-    std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/lumeno-setup-XXXXXX";
+    return tmp && *tmp ? tmp : "/tmp";
+}
+
+// Folders of earlier setups that were killed before their clean-up: ours by the marker, which holds the
+// process id of the setup that used the folder, and that process is gone.
+void RemoveFoldersOfKilledSetups() {
+    std::error_code ec;
+    for (const auto& e : fs::directory_iterator(TempRoot(), ec)) {
+        const std::string name = e.path().filename().string();
+        if (name.rfind("lumeno-setup-", 0) != 0 || !e.is_directory(ec) || e.is_symlink(ec)) continue;
+        std::ifstream marker(e.path() / ".lumeno-loader");
+        long pid = 0;
+        if (!(marker >> pid) || pid <= 0) continue;
+        struct stat st {};
+        if (::lstat(e.path().c_str(), &st) != 0 || st.st_uid != ::geteuid()) continue;
+        if (::kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH) continue;
+        fs::remove_all(e.path(), ec);
+    }
+}
+
+// A private folder for the unpacked setup, marked as the loader's (with the id of the process that
+// becomes the setup) so the setup may remove it at the end and a later setup after a kill.
+std::string MakeWorkFolder() {
+    std::string pattern = TempRoot() + "/lumeno-setup-XXXXXX";
     if (!::mkdtemp(pattern.data())) return {};
-    std::ofstream(pattern + "/.lumeno-loader").flush();
+    std::ofstream(pattern + "/.lumeno-loader") << ::getpid() << "\n";
     return pattern;
 }
 
@@ -84,6 +107,7 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i)
         args.emplace_back(argv[i]);
 
+    RemoveFoldersOfKilledSetups();
     const std::string work = MakeWorkFolder();
     if (work.empty()) return Fail("cannot create a temporary folder");
     std::string program;

@@ -161,10 +161,12 @@ TEST_F(SelfExtract, AKillDuringAnInstallLeavesTheOldOrTheNewProgramRunnable) {
         EXPECT_TRUE(v == "1\n" || v == "2\n") << v;
         EXPECT_EQ(Read(Target("plom.ini")), "[Plom]\n");
     }
-    // the next run finishes and sweeps what the killed ones left
+    // the next run finishes and sweeps what the killed ones left, their unpacked setups too
+    EXPECT_FALSE(Empty(Path("tmp")));
     Unset("DEMO_KILL_AT");
     ASSERT_EQ(Start(Path("build/setup"), {}), 0);
     EXPECT_EQ(Version(), "2\n");
+    EXPECT_TRUE(Empty(Path("tmp")));
     for (const auto& e : fs::directory_iterator(Target("")))
         EXPECT_EQ(e.path().filename().string().rfind(".lumeno-part-", 0), std::string::npos) << e.path();
 }
