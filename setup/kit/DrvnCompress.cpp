@@ -120,11 +120,12 @@ std::string SafeMemberName(const std::string& name, const std::string& archive) 
     return part;
 }
 
-// The member must fit beside the old file before the old one goes; a full disk is found before writing.
-void RequireRoom(const std::string& folder, std::uint64_t bytes) {
+// The bytes free for us in the folder's file system: a member must fit beside the old file before the
+// old one goes, so a full disk is found before writing. Unknown: no limit (the write reports it).
+std::uint64_t FreeRoom(const std::string& folder) {
     struct statvfs vfs {};
-    if (::statvfs(folder.c_str(), &vfs) != 0) return; // let the write itself report the failure
-    if (static_cast<std::uint64_t>(vfs.f_bavail) * vfs.f_frsize < bytes) throw EdcDiskFull();
+    if (::statvfs(folder.c_str(), &vfs) != 0) return UINT64_MAX;
+    return static_cast<std::uint64_t>(vfs.f_bavail) * vfs.f_frsize;
 }
 
 std::string VolumeFileName(const std::string& name, int volume) {
@@ -176,13 +177,21 @@ void ProcessMessages() {
     inside = false;
 }
 
-unsigned ExtractedFileMode(const unsigned char* first, std::size_t count) {
+namespace {
+
+unsigned ProgramBits(const unsigned char* first, std::size_t count) {
     const bool program = (count >= 4 && std::memcmp(first,
                                                     "\x7F"
                                                     "ELF",
                                                     4) == 0) ||
                          (count >= 2 && first[0] == '#' && first[1] == '!');
-    return (program ? 0755u : 0644u) & ~CurrentUmask();
+    return program ? 0755u : 0644u;
+}
+
+} // namespace
+
+unsigned ExtractedFileMode(const unsigned char* first, std::size_t count) {
+    return ProgramBits(first, count) & ~CurrentUmask();
 }
 
 // --- properties ---
@@ -515,6 +524,8 @@ void TDrvnCompress::Extract() {
     Abort = false;
     packing_ = false;
     extractedSome_ = false;
+    extractFolder_.clear();
+    umask_ = CurrentUmask();
     // Whatever the outcome, what was extracted is put on disk before the operation returns.
     struct SyncAtEnd {
         TDrvnCompress& zip;
@@ -583,8 +594,16 @@ void TDrvnCompress::ExtractOne(const std::string& entry) {
     currentVolume_ = h.StartVolume;
     std::error_code ec;
     const fs::path folder = fs::path(target).parent_path();
-    if (!folder.empty()) fs::create_directories(folder, ec);
-    RequireRoom(folder.empty() ? std::string(".") : folder.string(), h.FileSize);
+    const std::string dir = folder.empty() ? std::string(".") : folder.string();
+    if (dir != extractFolder_) { // members of one extraction mostly share their folder
+        if (!folder.empty()) fs::create_directories(folder, ec);
+        extractFolder_ = dir;
+        room_ = 0;
+    }
+    // The free space is asked again only when the room counted since is used up.
+    if (h.FileSize > room_) room_ = FreeRoom(dir);
+    if (h.FileSize > room_) throw EdcDiskFull();
+    room_ -= h.FileSize;
     TempBeside temp(target);
     InflateMember(h, volume, volumeName, temp.Get());
     if (stats_.FileDone != h.FileSize)
@@ -592,7 +611,7 @@ void TDrvnCompress::ExtractOne(const std::string& entry) {
             "Veličina dekomresiranih datoteka ne odgovara stvarnoj veličini.  Datoteka %s", {h.SourceName}));
     unsigned char first[4] = {};
     const bool haveFirst = ReadAt(temp.Get(), first, std::min<std::size_t>(4, h.FileSize), 0);
-    ::fchmod(temp.Get(), ExtractedFileMode(first, haveFirst ? std::min<std::size_t>(4, h.FileSize) : 0));
+    ::fchmod(temp.Get(), ProgramBits(first, haveFirst ? std::min<std::size_t>(4, h.FileSize) : 0) & ~umask_);
     if (!IsValidFileDate(h.FileDate))
         throw EDrvnCompress("Ne mogu postaviti datum datoteke koja je upravo raširena.");
     const double when = UnixFromDateTime(h.FileDate);
@@ -613,7 +632,10 @@ void TDrvnCompress::InflateMember(const TFileHeader& h, detail::Fd& volume, std:
     z_stream z{};
     if (inflateInit(&z) != Z_OK) throw EDrvnCompress("zlib: inflateInit");
     std::unique_ptr<z_stream, int (*)(z_stream*)> guard(&z, inflateEnd);
-    std::vector<unsigned char> in(InflateInput), buf(InflateOutput);
+    // The buffers live as long as the compressor: a member of a few bytes costs no 128 KB to clear.
+    inflateIn_.resize(InflateInput);
+    inflateOut_.resize(InflateOutput);
+    std::vector<unsigned char>&in = inflateIn_, &buf = inflateOut_;
     int vol = std::max<int>(h.StartVolume, 1);
     const int endVol = std::max<int>(h.EndVolume, 1);
     std::uint64_t pos = (vol == 1 ? offset_ : 0) + h.DataStart;
