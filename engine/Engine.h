@@ -48,6 +48,10 @@ class MissingTable : public Error {
 public:
     using Error::Error;
 }; // no such table in the folder
+class IoError : public Error {
+public:
+    using Error::Error;
+}; // the system refused a read or write of a file (a full disk, a failing medium)
 
 // ---------------------------------------------------------------------------------------------- fields
 
@@ -186,6 +190,12 @@ struct SalvagedTable {
 };
 SalvagedTable SalvageTable(const fs::path& folder, const std::string& name);
 
+// The indexes the program defines for a table file name ("ROBA.DB", in whatever folder), primary first. A
+// secondary-index file found damaged when the table opens gets its definition back from these (the file
+// holds nothing else the rows cannot give).
+void RegisterIndexDefinitions(const std::string& fileName, std::vector<IndexDesc> indexes);
+std::vector<IndexDesc> RegisteredIndexDefinitions(const std::string& fileName);
+
 class Cursor;
 
 // One open of a table. All opens of one file in the process share one image of it; each open holds its own
@@ -222,6 +232,11 @@ public:
     virtual bool Refresh() = 0;
 
     virtual std::unique_ptr<Cursor> OpenCursor() = 0;
+
+    // What the open found damaged but could still read around ("" when nothing): memo texts its memo file
+    // does not give read as what the record keeps, marked, and the table takes no writes while the memo
+    // file itself does not read.
+    virtual std::string DamageReport() const { return {}; }
 };
 
 // A position in one order of a table's rows, optionally limited to a range.
@@ -253,6 +268,15 @@ public:
     virtual bool OnRow() const = 0;
     virtual std::int64_t RecordCount() const = 0;  // within the range
     virtual std::int64_t RecordNumber() const = 0; // 1-based position in the range, 0 off a row
+    // To the row at that 1-based position in the range; false (position unchanged) when there is none.
+    virtual bool SeekRecordNumber(std::int64_t number) {
+        if (number < 1 || number > RecordCount()) return false;
+        First();
+        return MoveBy(number - 1) == number - 1 && OnRow();
+    }
+    // A second cursor on the same order, range and filter at the same position, for reading only (it holds
+    // no record lock); nullptr when this kind of cursor cannot be copied.
+    virtual std::unique_ptr<Cursor> Clone() const { return nullptr; }
 
     virtual const Row& Read() const = 0; // the current row; Error off a row
     virtual Bookmark GetBookmark() const = 0;

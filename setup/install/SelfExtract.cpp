@@ -1,13 +1,15 @@
 #include "base/Exceptions.h"
+#include "base/FileIo.h"
 #include "base/Finally.h"
+#include "base/ReplaceFile.h"
 #include "base/Text.h"
 #include "setup/install/Install.h"
 #include "setup/install/InstallUi.h"
-#include "setup/kit/FileIo.h"
 #include "setup/kit/KitExceptions.h"
 #include "setup/kit/KitRoutines.h"
 #include "setup/kit/Registry.h"
 
+#include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
@@ -36,20 +38,22 @@ private:
     int fd_;
 };
 
-// Writes a whole new file from its pieces: a temporary sibling, written, synced and renamed over the
-// target, so the target is either the old file or the complete new one. The one place this file
-// writes files.
+// Writes a whole new file from its pieces through base's replace-file routine: the target is either the
+// old file or the complete new one.
 bool WriteWholeFile(const std::string& target, mode_t mode, const std::function<bool(int fd)>& write) {
-    const std::string folder = FolderPart(target);
-    std::string temp = (folder.empty() ? std::string(".") : folder) + "/.lumeno-part-" +
-                       std::to_string(::getpid()) + "-XXXXXX";
-    const int raw = ::mkostemp(temp.data(), O_CLOEXEC);
-    if (raw < 0) return false;
-    Fd fd(raw);
-    const bool ok = write(fd.Get()) && ::fchmod(fd.Get(), mode) == 0 && ::fsync(fd.Get()) == 0 &&
-                    ::rename(temp.c_str(), target.c_str()) == 0;
-    if (!ok) ::unlink(temp.c_str());
-    return ok;
+    base::ReplaceOptions options;
+    options.Mode = mode;
+    try {
+        base::ReplaceFile(
+            target,
+            [&](int fd) {
+                if (!write(fd)) throw base::FileError("short write: " + target, EIO);
+            },
+            options);
+        return true;
+    } catch (const base::FileError&) {
+        return false;
+    }
 }
 
 // Copies count bytes of src from position from to the end of fd; false on a short read or write.
@@ -57,7 +61,7 @@ bool CopyRange(int src, std::uint64_t from, std::uint64_t count, int fd) {
     std::vector<unsigned char> block(8192);
     while (count > 0) {
         const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(block.size(), count));
-        if (!ReadAt(src, block.data(), n, from) || WriteSome(fd, block.data(), n, 0, false) != n)
+        if (!base::ReadExactlyAt(src, block.data(), n, from) || base::WriteAll(fd, block.data(), n).Done != n)
             return false;
         from += n;
         count -= n;
@@ -214,7 +218,7 @@ void TCustomInstall::AppendArchives(const std::string& setupExe, const std::stri
             return (failedPiece = files1), false;
         SealTrailer(t, bodyCrc);
         const auto trailer = EncodeTrailer(t);
-        return WriteSome(fd, trailer.data(), trailer.size(), pos, true) == trailer.size();
+        return base::WriteAt(fd, trailer.data(), trailer.size(), pos).Done == trailer.size();
     });
     if (!ok) throw failed(failedPiece.empty() ? setupExe : failedPiece);
 }

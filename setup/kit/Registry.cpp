@@ -1,5 +1,7 @@
 #include "setup/kit/Registry.h"
 
+#include "base/FileIo.h"
+#include "base/ReplaceFile.h"
 #include "base/Text.h"
 #include "setup/kit/KitExceptions.h"
 #include "setup/kit/KitRoutines.h"
@@ -277,48 +279,21 @@ RegistryHive RegistryHive::Parse(const std::string& text, const std::string& sou
 
 namespace {
 
-std::string ReadAll(int fd) {
-    std::string data;
-    char buf[65536];
-    for (;;) {
-        const ssize_t n = ::read(fd, buf, sizeof buf);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) break;
-        data.append(buf, static_cast<std::size_t>(n));
-    }
-    return data;
-}
-
-bool WriteAll(int fd, const std::string& data) {
-    std::size_t done = 0;
-    while (done < data.size()) {
-        const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        done += static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
 // An flock on the hive's lock file for the lifetime of the object.
 class HiveLock {
 public:
     HiveLock(const fs::path& file, bool exclusive) {
-        fd_ = ::open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-        if (fd_ < 0) throw EDorvaneAbnormal("Cannot open the registry lock " + file.string());
-        while (::flock(fd_, exclusive ? LOCK_EX : LOCK_SH) != 0) {
-            if (errno != EINTR) {
-                ::close(fd_);
-                throw EDorvaneAbnormal("Cannot lock the registry " + file.string());
-            }
+        fd_ = base::FileHandle::Open(file, O_RDWR | O_CREAT, 0600);
+        if (!fd_) throw EDorvaneAbnormal("Cannot open the registry lock " + file.string());
+        while (::flock(fd_.Get(), exclusive ? LOCK_EX : LOCK_SH) != 0) {
+            if (errno != EINTR) throw EDorvaneAbnormal("Cannot lock the registry " + file.string());
         }
     }
-    ~HiveLock() { ::close(fd_); }
     HiveLock(const HiveLock&) = delete;
     HiveLock& operator=(const HiveLock&) = delete;
 
 private:
-    int fd_ = -1;
+    base::FileHandle fd_;
 };
 
 // The identity of a file's contents: every save renames a new file into place.
@@ -347,25 +322,26 @@ std::map<std::string, ParsedHive>& Cache() {
 }
 
 RegistryHive ReadHive(const fs::path& file) {
-    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
+    // Read under the hive's lock, so the file cannot change between the stamp and the read.
+    struct stat st {};
+    if (::stat(file.c_str(), &st) != 0) {
         if (errno == ENOENT) return {};
         throw EDorvaneAbnormal("Cannot read the registry file " + file.string());
     }
-    struct stat st {};
-    Stamp stamp;
-    if (::fstat(fd, &st) == 0)
-        stamp = {st.st_dev, st.st_ino, st.st_size, st.st_mtim.tv_sec * 1000000000LL + st.st_mtim.tv_nsec};
+    const Stamp stamp{st.st_dev, st.st_ino, st.st_size,
+                      st.st_mtim.tv_sec * 1000000000LL + st.st_mtim.tv_nsec};
     {
         std::lock_guard lock(CacheMutex());
         const auto it = Cache().find(file.string());
-        if (it != Cache().end() && it->second.stamp == stamp && stamp.ino != 0) {
-            ::close(fd);
-            return it->second.hive;
-        }
+        if (it != Cache().end() && it->second.stamp == stamp) return it->second.hive;
     }
-    const std::string text = ReadAll(fd);
-    ::close(fd);
+    std::string text;
+    try {
+        text = base::ReadWholeFile(file);
+    } catch (const base::FileError& e) {
+        if (e.Error() == ENOENT) return {};
+        throw EDorvaneAbnormal("Cannot read the registry file " + file.string());
+    }
     RegistryHive hive = RegistryHive::Parse(text, file.string());
     std::lock_guard lock(CacheMutex());
     Cache()[file.string()] = {stamp, hive};
@@ -413,31 +389,23 @@ RegistryHive ReadOrRecover(const fs::path& file) {
 // Temporary siblings of a hive file left by a killed save. Only called under the exclusive lock, when
 // no save can be running.
 void RemoveStaleSaves(const fs::path& file) {
-    const std::string prefix = file.filename().string() + ".";
+    const std::string prefix = "." + file.filename().string() + ".";
     std::error_code ec;
     for (const auto& e : fs::directory_iterator(file.parent_path(), ec)) {
         const std::string name = e.path().filename().string();
-        if (name.size() == prefix.size() + 6 && name.compare(0, prefix.size(), prefix) == 0 &&
-            e.is_regular_file(ec))
+        if (name.size() > prefix.size() + 4 && name.compare(0, prefix.size(), prefix) == 0 &&
+            name.compare(name.size() - 4, 4, ".tmp") == 0 && e.is_regular_file(ec))
             fs::remove(e.path(), ec);
     }
 }
 
 void SaveHive(const fs::path& file, const RegistryHive& hive) {
-    std::string temp = file.string() + ".XXXXXX";
-    const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
-    if (fd < 0) throw EDorvaneAbnormal("Cannot write the registry file " + file.string());
-    ::fchmod(fd, ::geteuid() == 0 ? 0600 : 0644);
-    const bool ok = WriteAll(fd, hive.Serialize()) && ::fsync(fd) == 0;
-    ::close(fd);
-    if (!ok || ::rename(temp.c_str(), file.c_str()) != 0) {
-        ::unlink(temp.c_str());
+    base::ReplaceOptions options;
+    options.Mode = ::geteuid() == 0 ? 0600 : 0644;
+    try {
+        base::ReplaceFile(file, hive.Serialize(), options);
+    } catch (const base::FileError&) {
         throw EDorvaneAbnormal("Cannot write the registry file " + file.string());
-    }
-    const int dir = ::open(file.parent_path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dir >= 0) {
-        ::fsync(dir);
-        ::close(dir);
     }
 }
 

@@ -1,6 +1,6 @@
 #include "setup/kit/SelfExtractTrailer.h"
 
-#include "setup/kit/FileIo.h"
+#include "base/FileIo.h"
 #include "setup/kit/KitExceptions.h"
 
 #include <cstring>
@@ -33,7 +33,7 @@ bool LastBytes(int fd, std::uint64_t& size, std::array<unsigned char, TrailerSiz
         static_cast<std::uint64_t>(st.st_size) < TrailerSize)
         return false;
     size = static_cast<std::uint64_t>(st.st_size);
-    return ReadAt(fd, bytes.data(), bytes.size(), size - TrailerSize);
+    return base::ReadExactlyAt(fd, bytes.data(), bytes.size(), size - TrailerSize);
 }
 
 bool TextMatches(const std::array<unsigned char, TrailerSize>& b) {
@@ -93,7 +93,7 @@ bool Crc32Of(int fd, std::uint64_t from, std::uint64_t count, std::uint32_t& crc
     std::vector<unsigned char> block(1 << 16);
     while (count > 0) {
         const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(block.size(), count));
-        if (!ReadAt(fd, block.data(), n, from)) return false;
+        if (!base::ReadExactlyAt(fd, block.data(), n, from)) return false;
         c = crc32(c, block.data(), static_cast<uInt>(n));
         from += n;
         count -= n;

@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
+#include <ctime>
 #include <dirent.h>
 #include <mutex>
 #include <set>
@@ -34,6 +35,20 @@ pid_t WriterOf(std::string_view name) {
     return pid;
 }
 
+// ".<name>.<8 of [0-9a-z]>.tmp"
+bool ReplacementTemporary(std::string_view name) {
+    constexpr std::string_view tail = ".tmp";
+    if (name.size() < 1 + 1 + 1 + 8 + tail.size() || name.front() != '.' ||
+        name.substr(name.size() - tail.size()) != tail)
+        return false;
+    const std::string_view rest = name.substr(0, name.size() - tail.size());
+    const std::string_view suffix = rest.substr(rest.size() - 8);
+    if (rest[rest.size() - 9] != '.') return false;
+    for (char c : suffix)
+        if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'z'))) return false;
+    return true;
+}
+
 bool Alive(pid_t pid) {
     return pid == ::getpid() || ::kill(pid, 0) == 0 || errno != ESRCH;
 }
@@ -51,12 +66,16 @@ int RemoveStaleTemporaries(const std::string& folder, bool force) {
     DIR* d = ::opendir(dir.c_str());
     if (!d) return 0;
     int removed = 0;
+    const time_t now = ::time(nullptr);
     while (const dirent* e = ::readdir(d)) {
         const pid_t pid = WriterOf(e->d_name);
-        if (pid <= 0 || Alive(pid)) continue;
+        const bool replacement = pid <= 0 && ReplacementTemporary(e->d_name);
+        if ((pid <= 0 && !replacement) || (pid > 0 && Alive(pid))) continue;
         const std::string path = dir + "/" + e->d_name;
         struct stat st {};
-        if (::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && ::unlink(path.c_str()) == 0) ++removed;
+        if (::lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) continue;
+        if (replacement && now - st.st_mtime < StaleAgeSeconds) continue;
+        if (::unlink(path.c_str()) == 0) ++removed;
     }
     ::closedir(d);
     return removed;

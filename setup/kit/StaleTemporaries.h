@@ -3,9 +3,12 @@
 
 namespace setup {
 
-// Temporary files the kit writes beside their targets are named "<prefix><pid>-XXXXXX", so a later run
-// can tell a leftover of a killed process from one still being written by a live one.
+// Files are written as a temporary beside their target and renamed over it: ".<name>.<8 letters or
+// digits>.tmp" (base's replace-file routine), or "<prefix><pid>-XXXXXX" for the kit's own. A killed
+// process leaves them behind. One of ours is stale when its process is gone; one of base's when nothing
+// has written to it for StaleAgeSeconds (a live write keeps it fresh).
 inline constexpr const char* PartPrefix = ".lumeno-part-";
+inline constexpr long StaleAgeSeconds = 3600;
 
 // "<folder>/.lumeno-part-<pid of this process>-XXXXXX", a pattern for mkstemp.
 std::string PartTemplate(const std::string& folder);

@@ -844,7 +844,13 @@ TEST_F(Archive, LeftoversOfKilledExtractionsAreRemovedOnTheNextRun) {
     Spit(Path("out2/.lumeno-part-" + std::to_string(dead) + "-aB3dE9"), "half");
     Spit(Path("out2/.lumeno-part-1-xYz123"), "init's"); // pid 1 always lives
     Spit(Path("out2/.keep"), "mine");
+    // base's temporaries: one nobody wrote to for two hours, one being written now
+    Spit(Path("out2/.x.k3j9a0zq.tmp"), "old");
+    SetMtime(Path("out2/.x.k3j9a0zq.tmp"), ::time(nullptr) - 7200);
+    Spit(Path("out2/.y.abcdefgh.tmp"), "fresh");
     Unpack({Path("src/x")}, "out2");
+    EXPECT_FALSE(fs::exists(Path("out2/.x.k3j9a0zq.tmp")));
+    EXPECT_TRUE(fs::exists(Path("out2/.y.abcdefgh.tmp")));
     EXPECT_EQ(Slurp(Path("out2/x")), Text(5000));
     EXPECT_FALSE(fs::exists(Path("out2/.lumeno-part-" + std::to_string(dead) + "-aB3dE9")));
     EXPECT_TRUE(fs::exists(Path("out2/.lumeno-part-1-xYz123")));

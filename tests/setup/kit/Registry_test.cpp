@@ -145,9 +145,9 @@ TEST_F(Registry, ManyValuesStayDistinctAndKilledSavesAreSweptAway) {
     ::wait(nullptr);
     EXPECT_EQ(ReadRegInteger(HKEY_LOCAL_MACHINE, "\\SharedDLLs", "/opt/lib4", 0), 44);
     // a save killed before its rename left its temporary: the next change removes it
-    std::ofstream(state / "HKEY_LOCAL_MACHINE.reg.Ab12Cd") << "half";
+    std::ofstream(state / ".HKEY_LOCAL_MACHINE.reg.ab12cd34.tmp") << "half";
     WriteRegInteger(HKEY_LOCAL_MACHINE, "K", "N", 1);
-    EXPECT_FALSE(fs::exists(state / "HKEY_LOCAL_MACHINE.reg.Ab12Cd"));
+    EXPECT_FALSE(fs::exists(state / ".HKEY_LOCAL_MACHINE.reg.ab12cd34.tmp"));
     EXPECT_TRUE(fs::exists(state / "HKEY_LOCAL_MACHINE.reg.lock"));
 }
 
