@@ -90,25 +90,65 @@ TEST_F(Registry, NumberedRunOnceNamesAreBounded) {
     EXPECT_EQ(ReadRegString(HKEY_LOCAL_MACHINE, RunOnceKey, "Resume", ""), "cmd");
 }
 
-TEST_F(Registry, DamagedFileIsAClearErrorAndWritesFailWithTheKitText) {
+TEST_F(Registry, DamagedFileIsKeptAsideNamedAndAFreshOneStarted) {
     const fs::path state = std::getenv("LUMENO_SETUP_STATE");
     fs::create_directories(state);
-    std::ofstream(state / "HKEY_LOCAL_MACHINE.reg") << "LumenoRegistry 1\nK\tA\nX\tbroken\n";
+    const std::string damaged = "LumenoRegistry 1\nK\tA\nX\tbroken\n";
+    std::vector<std::string> notices;
+    SetRegistryNoticeHook([&](const std::string& text) { notices.push_back(text); });
+    // a read meets it first: default value, the file moved aside and named
+    std::ofstream(state / "HKEY_LOCAL_MACHINE.reg") << damaged;
     EXPECT_EQ(ReadRegString(HKEY_LOCAL_MACHINE, "A", "v", "default"), "default");
-    try {
-        RegistryStore().Load(HKEY_LOCAL_MACHINE);
-        FAIL();
-    } catch (const EDorvaneAbnormal& e) {
-        EXPECT_NE(std::string(e.what()).find("HKEY_LOCAL_MACHINE.reg is damaged at line 3"),
-                  std::string::npos);
+    ASSERT_EQ(notices.size(), 1u);
+    EXPECT_NE(notices[0].find("damaged at line 3"), std::string::npos);
+    EXPECT_NE(notices[0].find((state / "HKEY_LOCAL_MACHINE.reg.damaged").string()), std::string::npos);
+    EXPECT_EQ(testsupport::ReadFile(state / "HKEY_LOCAL_MACHINE.reg.damaged"), damaged);
+    // writes work again and keep working
+    WriteRegString(HKEY_LOCAL_MACHINE, "K", "Name", "Val");
+    EXPECT_EQ(ReadRegString(HKEY_LOCAL_MACHINE, "K", "Name", ""), "Val");
+    EXPECT_TRUE(AddRunOnce("X", "y", true));
+    // a write meets the next damage: the first kept file stays, the second gets a number
+    std::ofstream(state / "HKEY_LOCAL_MACHINE.reg", std::ios::trunc) << "garbage";
+    WriteRegInteger(HKEY_LOCAL_MACHINE, "K", "N", 5);
+    EXPECT_EQ(ReadRegInteger(HKEY_LOCAL_MACHINE, "K", "N", 0), 5);
+    ASSERT_EQ(notices.size(), 2u);
+    EXPECT_EQ(testsupport::ReadFile(state / "HKEY_LOCAL_MACHINE.reg.damaged1"), "garbage");
+    EXPECT_EQ(testsupport::ReadFile(state / "HKEY_LOCAL_MACHINE.reg.damaged"), damaged);
+    SetRegistryNoticeHook(nullptr);
+}
+
+TEST_F(Registry, ManyValuesStayDistinctAndKilledSavesAreSweptAway) {
+    const fs::path state = std::getenv("LUMENO_SETUP_STATE");
+    RegistryStore().Update(HKEY_LOCAL_MACHINE, [](RegistryHive& h) {
+        for (int i = 0; i < 5000; ++i) {
+            RegValue v;
+            v.kind = RegValue::Integer;
+            v.integer = i;
+            h.SetValue("\\SharedDLLs", "/opt/lib" + std::to_string(i), v);
+        }
+        return true;
+    });
+    // names ignore case, a re-write replaces in place, a delete keeps the others reachable
+    WriteRegInteger(HKEY_LOCAL_MACHINE, "\\SharedDLLs", "/OPT/LIB17", 70);
+    EXPECT_TRUE(DeleteRegValue(HKEY_LOCAL_MACHINE, "\\SharedDLLs", "/opt/lib3"));
+    EXPECT_EQ(ReadRegInteger(HKEY_LOCAL_MACHINE, "\\SharedDLLs", "/opt/lib17", 0), 70);
+    EXPECT_EQ(ReadRegInteger(HKEY_LOCAL_MACHINE, "\\SharedDLLs", "/opt/lib3", -1), -1);
+    EXPECT_EQ(ReadRegInteger(HKEY_LOCAL_MACHINE, "\\SharedDLLs", "/opt/lib4999", 0), 4999);
+    const auto names = RegValueNames(HKEY_LOCAL_MACHINE, "\\SharedDLLs");
+    ASSERT_EQ(names.size(), 4999u);
+    EXPECT_EQ(names[3], "/opt/lib4");
+    // another process's save goes through, the cached read sees it
+    if (::fork() == 0) {
+        WriteRegInteger(HKEY_LOCAL_MACHINE, "\\SharedDLLs", "/opt/lib4", 44);
+        ::_exit(0);
     }
-    try {
-        WriteRegString(HKEY_LOCAL_MACHINE, "K", "Name", "Val");
-        FAIL();
-    } catch (const EIRCannotWriteValue& e) {
-        EXPECT_EQ(std::string(e.what()), "Cannot install into registry. Key: K Ident: Name Value Val");
-    }
-    EXPECT_FALSE(AddRunOnce("X", "y", true));
+    ::wait(nullptr);
+    EXPECT_EQ(ReadRegInteger(HKEY_LOCAL_MACHINE, "\\SharedDLLs", "/opt/lib4", 0), 44);
+    // a save killed before its rename left its temporary: the next change removes it
+    std::ofstream(state / ".HKEY_LOCAL_MACHINE.reg.ab12cd34.tmp") << "half";
+    WriteRegInteger(HKEY_LOCAL_MACHINE, "K", "N", 1);
+    EXPECT_FALSE(fs::exists(state / ".HKEY_LOCAL_MACHINE.reg.ab12cd34.tmp"));
+    EXPECT_TRUE(fs::exists(state / "HKEY_LOCAL_MACHINE.reg.lock"));
 }
 
 TEST_F(Registry, TwoProcessesWritingAtOnceLoseNothing) {
