@@ -110,9 +110,9 @@ void StageProgramFolder(const std::filesystem::path& folder, const StageOptions&
     const std::string lokal = (folder / "lokal").string() + "/";
     std::filesystem::create_directories(global);
     std::filesystem::create_directories(lokal);
-    const std::string oldGlobal = GlobalFolder, oldLokal = LokalFolder;
-    GlobalFolder = global;
-    LokalFolder = lokal;
+    const std::string oldGlobal = WBegin.GlobalFolder, oldLokal = WBegin.LokalFolder;
+    WBegin.GlobalFolder = global;
+    WBegin.LokalFolder = lokal;
     SetTableEngine(&FileTableEngine());
     InstallTableSets();
     try {
@@ -123,12 +123,12 @@ void StageProgramFolder(const std::filesystem::path& folder, const StageOptions&
         CheckTablesOf("", "Lokal", true);
         if (o.OwnCompany) AddOwnCompany(o);
     } catch (...) {
-        GlobalFolder = oldGlobal;
-        LokalFolder = oldLokal;
+        WBegin.GlobalFolder = oldGlobal;
+        WBegin.LokalFolder = oldLokal;
         throw;
     }
-    GlobalFolder = oldGlobal;
-    LokalFolder = oldLokal;
+    WBegin.GlobalFolder = oldGlobal;
+    WBegin.LokalFolder = oldLokal;
 }
 
 } // namespace app

@@ -4,6 +4,7 @@
 #include "app/data/Settings.h"
 #include "app/data/WBegin.h"
 #include "base/Exceptions.h"
+#include "base/ProgramState.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -32,6 +33,8 @@ std::string TwoDigits(int n) {
 
 // Set while a run is under way, so that a second command (from an event handler) is refused.
 bool archiving = false;
+[[maybe_unused]] const bool stateResetRegistered =
+    base::RegisterStateReset(base::StateLayer::App, [] { archiving = false; });
 
 class RunGuard {
 public:
@@ -140,10 +143,10 @@ std::string DatedCopyName(const std::string& archiveName, const base::Date& day)
 ArchiveJob CurrentArchiveJob(const fs::path& destination) {
     std::error_code ec;
     const fs::path program = fs::read_symlink("/proc/self/exe", ec);
-    return ArchiveJob{ProgramFolder(), ArchiveNameOf(ec ? fs::path("plom") : program),
-                      destination,     base::Today(),
-                      GlobalFolder,    LokalFolder,
-                      LinkFolder};
+    return ArchiveJob{ProgramFolder(),     ArchiveNameOf(ec ? fs::path("plom") : program),
+                      destination,         base::Today(),
+                      WBegin.GlobalFolder, WBegin.LokalFolder,
+                      WBegin.LinkFolder};
 }
 
 bool RunArchive(TZipMaster& zip, const ArchiveJob& job, const ArchiveHooks& hooks) {

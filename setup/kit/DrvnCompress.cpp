@@ -1,6 +1,7 @@
 #include "setup/kit/DrvnCompress.h"
 
 #include "base/Exceptions.h"
+#include "base/ProgramState.h"
 #include "base/Text.h"
 #include "setup/kit/FileIo.h"
 #include "setup/kit/KitExceptions.h"
@@ -26,6 +27,8 @@ std::function<void()>& ProcessHook() {
     static std::function<void()> hook;
     return hook;
 }
+[[maybe_unused]] const bool stateResetRegistered =
+    base::RegisterStateReset(base::StateLayer::App, [] { ProcessHook() = nullptr; });
 
 constexpr std::size_t PackBlock = 65536;
 constexpr std::size_t InflateInput = 65536;

@@ -24,7 +24,9 @@ void TempFolder::Write(const std::string& name, const std::string& bytes) const 
     out << bytes;
 }
 
-std::string TempFolder::Read(const std::string& name) const { return ReadFile(path_ / name); }
+std::string TempFolder::Read(const std::string& name) const {
+    return ReadFile(path_ / name);
+}
 
 std::string ReadFile(const std::filesystem::path& file) {
     std::ifstream in(file, std::ios::binary);
