@@ -69,6 +69,11 @@ struct ChildProcess::Collector {
         std::lock_guard<std::mutex> lock(mutex_);
         return text_;
     }
+    // Once the child has ended, its pipe reaches its end soon (unless a process it started holds it).
+    void WaitForEnd() const {
+        for (int i = 0; i < 200 && !done_; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
 
 private:
     void Run() {
@@ -78,13 +83,15 @@ private:
             if (::poll(&p, 1, 50) <= 0) continue;
             const ssize_t n = ::read(fd_, buf, sizeof buf);
             if (n < 0 && errno == EINTR) continue;
-            if (n <= 0) return;
+            if (n <= 0) break;
             std::lock_guard<std::mutex> lock(mutex_);
             text_.append(buf, static_cast<std::size_t>(n));
         }
+        done_ = true;
     }
     int fd_;
     std::atomic<bool> stop_{false};
+    std::atomic<bool> done_{false};
     mutable std::mutex mutex_;
     std::string text_;
     std::thread thread_;

@@ -54,7 +54,7 @@ public:
                                     std::chrono::milliseconds timeout = std::chrono::seconds(30));
     // Everything the child writes to stdout until it closes it (or the time runs out).
     std::string ReadAll(std::chrono::milliseconds timeout = std::chrono::seconds(30));
-    // What the child wrote to stderr so far.
+    // What the child wrote to stderr so far (all of it once the child has been seen ending).
     std::string Errors() const;
 
     void Signal(int signal);
