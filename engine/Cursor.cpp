@@ -270,6 +270,23 @@ std::int64_t CursorImpl::RecordNumber() const {
     return n;
 }
 
+bool CursorImpl::SeekRecordNumber(std::int64_t number) {
+    if (filter_) return Cursor::SeekRecordNumber(number);
+    Revalidate();
+    ChunkedOrder& order = Order();
+    const std::int64_t first = order.Rank(RangeStart());
+    if (number < 1 || first + number > order.Rank(RangeEnd())) return false;
+    SetRow(order.FromRank(first + number - 1));
+    return true;
+}
+
+std::unique_ptr<Cursor> CursorImpl::Clone() const {
+    Revalidate();
+    auto copy = std::make_unique<CursorImpl>(*this);
+    copy->recordLocked_ = false;
+    return copy;
+}
+
 void CursorImpl::RequireRow() const {
     Revalidate();
     if (bof_ || eof_) throw Error("Nema tekućeg sloga (" + image_->Name() + ")");

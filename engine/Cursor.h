@@ -27,6 +27,8 @@ public:
     bool OnRow() const override;
     std::int64_t RecordCount() const override;
     std::int64_t RecordNumber() const override;
+    bool SeekRecordNumber(std::int64_t number) override;
+    std::unique_ptr<Cursor> Clone() const override;
 
     const Row& Read() const override;
     Bookmark GetBookmark() const override;

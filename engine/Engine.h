@@ -253,6 +253,15 @@ public:
     virtual bool OnRow() const = 0;
     virtual std::int64_t RecordCount() const = 0;  // within the range
     virtual std::int64_t RecordNumber() const = 0; // 1-based position in the range, 0 off a row
+    // To the row at that 1-based position in the range; false (position unchanged) when there is none.
+    virtual bool SeekRecordNumber(std::int64_t number) {
+        if (number < 1 || number > RecordCount()) return false;
+        First();
+        return MoveBy(number - 1) == number - 1 && OnRow();
+    }
+    // A second cursor on the same order, range and filter at the same position, for reading only (it holds
+    // no record lock); nullptr when this kind of cursor cannot be copied.
+    virtual std::unique_ptr<Cursor> Clone() const { return nullptr; }
 
     virtual const Row& Read() const = 0; // the current row; Error off a row
     virtual Bookmark GetBookmark() const = 0;

@@ -107,6 +107,28 @@ long long TBDEDataSet::InternalRecNo() const {
     return handle_ ? handle_->RecordNumber() : 0;
 }
 
+bool TBDEDataSet::InternalReadRecordAt(long long recNo, engine::Row& row) {
+    if (!handle_) return false;
+    return EngineCall([&] {
+        if (std::unique_ptr<engine::Cursor> reader = handle_->Clone()) {
+            if (!reader->SeekRecordNumber(recNo)) return false;
+            row = reader->Read();
+            return true;
+        }
+        // A cursor that cannot be copied is moved there and back.
+        const bool onRow = handle_->OnRow();
+        const engine::Bookmark here = onRow ? handle_->GetBookmark() : engine::Bookmark();
+        rowKnown_ = false;
+        const bool found = handle_->SeekRecordNumber(recNo);
+        if (found) row = handle_->Read();
+        if (onRow)
+            handle_->GotoBookmark(here);
+        else
+            handle_->First();
+        return found;
+    });
+}
+
 void TBDEDataSet::InternalRefresh() {
     rowKnown_ = false;
     EngineCall([&] {

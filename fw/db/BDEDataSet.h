@@ -53,6 +53,7 @@ protected:
     bool InternalDelete(bool wasEditing) override;
     TBookmark InternalGetBookmark() const override;
     bool InternalGotoBookmark(const TBookmark& bookmark) override;
+    bool InternalReadRecordAt(long long recNo, engine::Row& row) override;
 
     void ApplyFilter();
     engine::Cursor& Cursor() const;

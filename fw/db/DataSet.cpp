@@ -424,6 +424,29 @@ void TDataSet::Refresh() {
     DataEvent(deDataSetChange, nullptr);
 }
 
+bool TDataSet::ReadRecordAt(long long recNo, const std::function<void()>& read) {
+    if (state_ == dsInactive || recNo < 1) return false;
+    engine::Row row;
+    if (!InternalReadRecordAt(recNo, row)) return false;
+    const engine::Row* saved = std::exchange(filterRow_, &row);
+    std::vector<engine::Value> savedCalc;
+    struct Restore {
+        TDataSet& ds;
+        const engine::Row* filter;
+        std::vector<engine::Value>& calc;
+        ~Restore() {
+            ds.filterRow_ = filter;
+            if (!calc.empty()) ds.calcRow_ = std::move(calc);
+        }
+    } restore{*this, saved, savedCalc};
+    if (calcCount_ > 0) {
+        savedCalc = calcRow_;
+        CalculateFields();
+    }
+    read();
+    return true;
+}
+
 // ------------------------------------------------------------------------------------------- editing
 
 void TDataSet::CheckBrowseMode() {

@@ -75,6 +75,10 @@ public:
     long long RecNo() const;
     // Re-reads the rows (posting a pending edit first) and stays on the current record.
     virtual void Refresh();
+    // Runs read while the fields show the row at that 1-based position of the view, without leaving the
+    // current record (grids fetch the rows they show this way); false, without calling read, when there is
+    // no such row.
+    bool ReadRecordAt(long long recNo, const std::function<void()>& read);
 
     // --- editing
     void Edit();
@@ -164,6 +168,8 @@ protected:
     virtual bool InternalGotoBookmark(const TBookmark& bookmark) = 0;
     // Reads the stored field list into FieldDefs.
     virtual void InitFieldDefs() = 0;
+    // The row at a 1-based position of the view, read without moving the current record; false when none.
+    virtual bool InternalReadRecordAt(long long, engine::Row&) { return false; }
 
     // --- building blocks of the open and close path
     void DoBeforeOpen() { Run(BeforeOpen); }

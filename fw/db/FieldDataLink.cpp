@@ -1,0 +1,64 @@
+#include "fw/db/FieldDataLink.h"
+
+namespace fw {
+
+void TFieldDataLink::SetFieldName(const std::string& name) {
+    if (name == fieldName_) return;
+    fieldName_ = name;
+    UpdateField();
+}
+
+void TFieldDataLink::UpdateField() {
+    TField* field = Active() && !fieldName_.empty() ? DataSet()->FindField(fieldName_) : nullptr;
+    if (field == field_) return;
+    field_ = field;
+    modified_ = false;
+    if (OnActiveChange) OnActiveChange();
+    if (OnDataChange) OnDataChange();
+}
+
+bool TFieldDataLink::CanModify() const {
+    return !ReadOnly && field_ && !field_->ReadOnly && !field_->Calculated() && DataSet()->CanModify();
+}
+
+bool TFieldDataLink::Edit() {
+    if (CanModify()) TDataLink::Edit();
+    return Editing();
+}
+
+void TFieldDataLink::Reset() {
+    RecordChanged(nullptr);
+}
+
+void TFieldDataLink::ActiveChanged() {
+    const TField* before = field_;
+    UpdateField();
+    // Opening again with the same field object still shows the new data.
+    if (field_ == before) {
+        if (OnActiveChange) OnActiveChange();
+        RecordChanged(nullptr);
+    }
+}
+
+void TFieldDataLink::EditingChanged() {
+    if (OnEditingChange) OnEditingChange();
+}
+
+void TFieldDataLink::LayoutChanged() {
+    UpdateField();
+    TDataLink::LayoutChanged();
+}
+
+void TFieldDataLink::RecordChanged(TField* field) {
+    if (field && field != field_) return;
+    if (OnDataChange) OnDataChange();
+    modified_ = false;
+}
+
+void TFieldDataLink::UpdateData() {
+    if (!modified_) return;
+    if (field_ && OnUpdateData) OnUpdateData();
+    modified_ = false;
+}
+
+} // namespace fw

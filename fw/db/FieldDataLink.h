@@ -1,0 +1,51 @@
+#pragma once
+// The link of a data control to one field of a dataset. What the user types stays in the control (the link
+// is Modified) until the record is updated: leaving the control or a post asks the link for it
+// (OnUpdateData), and a scroll, a cancel or a reset shows the field's value again (OnDataChange).
+
+#include "fw/db/DataSource.h"
+
+#include <functional>
+#include <string>
+
+namespace fw {
+
+class TFieldDataLink : public TDataLink {
+public:
+    const std::string& FieldName() const { return fieldName_; }
+    void SetFieldName(const std::string& name);
+    // The field while the dataset is active and has it; nullptr otherwise.
+    TField* Field() const { return field_; }
+    // The control holds text the field does not have yet.
+    bool Modified() const { return modified_; }
+    void SetModified() { modified_ = true; }
+    // Whether the control may change the field: not read-only, a writable field of a modifiable dataset.
+    bool CanModify() const;
+    // Puts the dataset into edit for the control (when it may); true when the dataset is then editing.
+    bool Edit();
+    // Drops the control's pending text and shows the field again.
+    void Reset();
+
+    // The field's value is to be shown (another record, a cancel, a change of the field).
+    std::function<void()> OnDataChange;
+    // The control is to write its text into the field.
+    std::function<void()> OnUpdateData;
+    std::function<void()> OnEditingChange;
+    // The dataset opened or closed, or the field changed.
+    std::function<void()> OnActiveChange;
+
+protected:
+    void ActiveChanged() override;
+    void EditingChanged() override;
+    void LayoutChanged() override;
+    void RecordChanged(TField* field) override;
+    void UpdateData() override;
+
+private:
+    void UpdateField();
+    std::string fieldName_;
+    TField* field_ = nullptr;
+    bool modified_ = false;
+};
+
+} // namespace fw

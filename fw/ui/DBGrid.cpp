@@ -1,0 +1,87 @@
+#include "fw/ui/DBGrid.h"
+
+#include "fw/db/DataSet.h"
+#include "fw/ui/Guard.h"
+
+#include <QHeaderView>
+
+namespace fw {
+
+DBGrid::DBGrid(Control* parent, Component* owner) : Grid(parent, owner) {
+    model_.OnCurrentRowChanged = [this](int row) { FollowDataSet(row); };
+    setModel(&model_);
+    SetOptions(dgEditing | dgTitles | dgIndicator | dgColLines | dgRowLines | dgRowSelect | dgConfirmDelete);
+}
+
+DBGrid::~DBGrid() {
+    // The model goes before the view's base part: detach it first.
+    model_.OnCurrentRowChanged = nullptr;
+    setModel(nullptr);
+}
+
+void DBGrid::SetOptions(unsigned options) {
+    options_ = options;
+    horizontalHeader()->setVisible((options & dgTitles) != 0);
+    verticalHeader()->setVisible((options & dgIndicator) != 0);
+    setShowGrid((options & (dgColLines | dgRowLines)) != 0);
+    setSelectionBehavior((options & dgRowSelect) ? SelectRows : SelectItems);
+    model_.Editable = CanEdit();
+    setEditTriggers(model_.Editable ? QAbstractItemView::EditKeyPressed | QAbstractItemView::DoubleClicked
+                                    : QAbstractItemView::NoEditTriggers);
+}
+
+bool DBGrid::CanEdit() const {
+    return (options_ & dgEditing) && !(options_ & dgRowSelect) && !ReadOnly;
+}
+
+void DBGrid::FollowDataSet(int row) {
+    following_ = true;
+    if (row < 0) {
+        setCurrentIndex({});
+    } else {
+        const int column = std::max(currentIndex().column(), 0);
+        setCurrentIndex(model_.index(row, std::min(column, std::max(model_.columnCount() - 1, 0))));
+        scrollTo(currentIndex());
+    }
+    following_ = false;
+}
+
+void DBGrid::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
+    Grid::currentChanged(current, previous);
+    if (following_ || !current.isValid() || current.row() == previous.row()) return;
+    const bool moved = Guarded([&] { model_.MoveToRow(current.row()); });
+    // The view shows where the dataset really is (a refused move leaves it on its record).
+    if (!moved || model_.CurrentRow() != current.row()) FollowDataSet(model_.CurrentRow());
+}
+
+void DBGrid::KeyDown(std::uint16_t& key, Shift shift) {
+    Grid::KeyDown(key, shift);
+    TDataSet* ds = DataSet();
+    if (key == 0 || !ds) return;
+    const bool editable = !ReadOnly && ds->CanModify();
+    if (key == VK_INSERT && shift == ssNone && editable) {
+        ds->Insert();
+        key = 0;
+    } else if (key == VK_DELETE && shift == ssCtrl && editable && !ds->IsEmpty()) {
+        key = 0;
+        if ((options_ & dgConfirmDelete) && !ConfirmDelete()) return;
+        ds->Delete();
+    } else if (key == VK_DOWN && shift == ssNone && (options_ & dgEditing) && editable &&
+               ds->State() != dsInsert && (ds->IsEmpty() || model_.CurrentRow() == model_.rowCount() - 1)) {
+        ds->Append();
+        key = 0;
+    } else if (key == VK_ESCAPE && (ds->State() == dsEdit || ds->State() == dsInsert)) {
+        ds->Cancel();
+        key = 0;
+    }
+}
+
+void DBGrid::ExitCheck() {
+    // An open cell editor writes its text through the model.
+    if (state() == QAbstractItemView::EditingState)
+        if (QWidget* editor = indexWidget(currentIndex())) commitData(editor);
+    if (TDataSet* ds = DataSet(); ds && (ds->State() == dsEdit || ds->State() == dsInsert))
+        ds->UpdateRecord();
+}
+
+} // namespace fw

@@ -1,0 +1,257 @@
+#include "kit/Mycombo2.h"
+
+#include "app/data/DataSetServices.h"
+#include "app/data/DBMine.h"
+#include "app/shell/FocusNavigation.h"
+#include "app/shell/Hints.h"
+#include "fw/db/Table.h"
+#include "fw/ui/Guard.h"
+#include "kit/MyForm.h"
+
+namespace kit {
+
+TKitEdit::TKitEdit(fw::Control* parent, fw::Component* owner) : fw::DBEdit(parent, owner) {}
+
+void TKitEdit::Loaded() {
+    fw::DBEdit::Loaded();
+    SetTag(OwnTag());
+    Entered = false;
+}
+
+bool TKitEdit::WantsKey(std::uint16_t key, fw::Shift shift) const {
+    return key == fw::VK_RETURN || fw::DBEdit::WantsKey(key, shift);
+}
+
+void TKitEdit::ShowHint() const {
+    const auto* table = dynamic_cast<const fw::TTable*>(DataSet());
+    app::ShowFieldHint(const_cast<TKitEdit*>(this), table ? table->DatabaseName() : std::string(),
+                       table ? table->TableName() : std::string(), DataField());
+}
+
+void TKitEdit::DoEnter() {
+    fw::TDataSet* ds = DataSet();
+    if (app::MultiUser) {
+        if (app::RecordBusy(ds)) {
+            SetReadOnly(true);
+            SavedFontColor = FontColor();
+            SetFontColor(fw::clGray);
+        }
+    } else {
+        app::PostPendingEdits(ds);
+    }
+    Kit.AdvanceAllowed = true;
+    LeftByKey = false;
+    ExitDone = false;
+    TextEdited = false;
+    Entered = true;
+    EntryText = Text();
+    fw::DBEdit::DoEnter();
+    if (app::HintFollowFocus || HintOnEveryEntry()) ShowHint();
+    if (ReadOnly())
+        SetSelLength(0);
+    else
+        SelectAll();
+}
+
+void TKitEdit::DoExit() {
+    if (ExitDone) return;
+    ExitDone = true;
+    Entered = false;
+    if (app::HintBoxVisible || (app::HintFollowFocus && ActiveControlNotKit(ParentForm()))) app::CloseHint();
+    if (ReadOnly()) {
+        SetReadOnly(false);
+        SetFontColor(SavedFontColor);
+        if (app::CanEdit(DataSet())) DataSet()->Refresh();
+    }
+    fw::DBEdit::DoExit();
+    LeaveByKey();
+}
+
+void TKitEdit::LeaveByKey() {
+    if (!TextEdited || !LeftByKey || !OnExitChanged) return;
+    fw::TDataSet* ds = DataSet();
+    Kit.ValueUnchanged = EntryText == Text();
+    if (Kit.ValueUnchanged && app::StartEdit(ds)) {
+        Kit.OldText = EntryText;
+        ExitChangedUnchanged();
+    } else if (app::StartEdit(ds)) {
+        ds->FieldByName(DataField()).SetText(Text());
+        Kit.OldText = EntryText;
+        ExitChangedChanged();
+    }
+}
+
+void TKitEdit::CancelWithMaster() {
+    fw::TDataSet* ds = DataSet();
+    ds->Cancel();
+    if (auto* table = dynamic_cast<fw::TTable*>(ds))
+        if (fw::TDataSource* master = table->MasterSource(); master && master->DataSet())
+            master->DataSet()->Cancel();
+}
+
+void TKitEdit::ExitChangedUnchanged() {
+    try {
+        OnExitChanged(*this);
+    } catch (const std::exception&) {
+        Kit.AdvanceAllowed = false;
+        fw::Guarded([&] { CancelWithMaster(); });
+    }
+}
+
+void TKitEdit::ExitChangedChanged(const std::function<void()>& restore) {
+    try {
+        OnExitChanged(*this);
+    } catch (const std::exception&) {
+        Kit.AdvanceAllowed = false;
+        // A failing rollback is shown; the record then stays in edit.
+        fw::Guarded([&] {
+            fw::TDataSet* ds = DataSet();
+            CancelWithMaster();
+            ds->Edit();
+            SetText(EntryText);
+            ds->FieldByName(DataField()).SetText(EntryText);
+            if (restore) restore();
+            ds->Post();
+        });
+    }
+}
+
+void TKitEdit::ExitByKey() {
+    try {
+        DoExit();
+    } catch (...) {
+        // The field refused the text: the user stays in the edit to correct it.
+        Entered = true;
+        ExitDone = false;
+        throw;
+    }
+}
+
+void TKitEdit::KeyDown(std::uint16_t& key, fw::Shift shift) {
+    if (key == 0) return fw::DBEdit::KeyDown(key, shift);
+    if (key == fw::VK_F1) {
+        key = 0;
+        if (app::HintBoxVisible || app::HintFollowFocus) {
+            app::CloseHint();
+            app::HintFollowFocus = false;
+        } else {
+            const auto* table = dynamic_cast<const fw::TTable*>(DataSet());
+            if (app::ShowFieldHint(this, table ? table->DatabaseName() : std::string(),
+                                   table ? table->TableName() : std::string(), DataField())) {
+                if (shift == fw::ssNone)
+                    app::HintBoxVisible = true;
+                else
+                    app::HintFollowFocus = true;
+            }
+        }
+    } else if ((key == fw::VK_LEFT || key == fw::VK_RIGHT) && shift == fw::ssNone && Entered &&
+               Text().empty()) {
+        const bool forward = key == fw::VK_RIGHT;
+        key = 0;
+        ExitByKey();
+        app::MoveFocus(this, forward);
+    } else if ((key == fw::VK_UP || key == fw::VK_DOWN) && shift == fw::ssNone && Entered) {
+        const bool forward = key == fw::VK_DOWN;
+        key = 0;
+        ExitByKey();
+        app::MoveFocus(this, forward);
+    } else if ((key == fw::VK_PRIOR || key == fw::VK_NEXT) && (shift == fw::ssNone || shift == fw::ssCtrl)) {
+        auto* form = dynamic_cast<TMyForm*>(Owner());
+        if (form && form->BrowseTable && app::HasRecords(form->BrowseTable)) {
+            const bool prior = key == fw::VK_PRIOR;
+            key = 0;
+            LeftByKey = true;
+            ExitByKey();
+            if (prior)
+                form->BrowseTable->Prior();
+            else
+                form->BrowseTable->Next();
+            if (form->ActiveControl() == this) {
+                DoEnter();
+                if (ReadOnly())
+                    SetSelLength(0);
+                else
+                    SelectAll();
+            } else if (Visible() && !(Enabled() && TabStop() && CanFocus())) {
+                app::MoveFocus(this, true);
+            }
+        }
+    }
+    fw::DBEdit::KeyDown(key, shift);
+}
+
+void TKitEdit::KeyPress(std::uint8_t& key) {
+    if (key == 13 && Entered) {
+        key = 0;
+        LeftByKey = true;
+        ExitByKey();
+        if (Kit.AdvanceAllowed) {
+            app::MoveFocus(this, true);
+        } else {
+            SelectAll();
+            DoEnter();
+        }
+    } else if (key >= 32 && !Entered) {
+        key = 0;
+    }
+    fw::DBEdit::KeyPress(key);
+}
+
+void TKitEdit::Change() {
+    fw::DBEdit::Change();
+    if (Reading() || !Entered) return;
+    if (ReadOnly()) {
+        if (fw::TDataSet* ds = DataSet()) ds->Cancel();
+    } else {
+        TextEdited = true;
+    }
+}
+
+// ------------------------------------------------------------------------------------------- name edits
+
+void TDBName::Loaded() {
+    TKitEdit::Loaded();
+    Lock();
+}
+
+void TDBName::Lock() {
+    if (!TabStop()) return;
+    SetTabStop(false);
+    SetColor(fw::clBtnFace);
+}
+
+void TDBName::Unlock() {
+    if (TabStop()) return;
+    SetTabStop(true);
+    SetColor(fw::clWindow);
+}
+
+void TDBName::Change() {
+    fw::DBEdit::Change();
+    if (Reading()) return;
+    if (Entered) {
+        TextEdited = true;
+        return;
+    }
+    fw::TDataSource* source = DataSource();
+    fw::TDataSet* ds = DataSet();
+    if (!source || !ds || !ds->Active()) return Lock();
+    if (ds->RecordCount() == 0 || ds->State() == fw::dsInsert) {
+        if (OpenOnNewRecord())
+            Unlock();
+        else
+            Lock();
+    } else if (ds->State() == fw::dsSetKey && source->Tag != 99) {
+        // a key search shows its key, not a record
+    } else if (Text().empty()) {
+        Unlock();
+    } else {
+        Lock();
+    }
+}
+
+bool TDBName2::OpenOnNewRecord() const {
+    return app::MasterValuesPresent(dynamic_cast<fw::TTable*>(DataSet()));
+}
+
+} // namespace kit

@@ -1,0 +1,91 @@
+#pragma once
+// The kit's data edits and the kit edit behaviour they share. Entering a kit edit posts a changed record
+// (or greys the edit while another station holds it); Enter, PgUp and PgDn leave it by key, which writes
+// an edited text into the record and lets the form accept or refuse it in OnExitChanged (a refusal rolls the
+// record back and keeps the focus); arrows leave an empty edit; F1 shows the field's hint.
+//
+// TDBVar is the plain edit; TDBName and TDBName2 take a name only while the record has none (otherwise they
+// are greyed and out of the tab order); the percentage edits (PercentEdits.h) compute a second field.
+
+#include "fw/ui/DBCtrls.h"
+#include "kit/Mycombo.h"
+
+namespace kit {
+
+// The value a name edit keeps in its Tag: every record that shows an empty name still runs its Change.
+inline constexpr std::int32_t NameEditTag = 55;
+
+class TKitEdit : public fw::DBEdit, public KitControl {
+public:
+    explicit TKitEdit(fw::Control* parent, fw::Component* owner = nullptr);
+
+    // Runs when the edit is left by Enter, PgUp or PgDn after its text was edited; throwing refuses the
+    // value (the record is rolled back and a leave by Enter keeps the focus).
+    fw::NotifyEvent OnExitChanged;
+
+    fw::TColor SavedFontColor = 0;
+    bool LeftByKey = false;
+    bool TextEdited = false;
+    bool ExitDone = false;
+    bool Entered = false;
+    std::string EntryText;
+
+    void Loaded() override;
+    void DoEnter() override;
+    void DoExit() override;
+    void KeyDown(std::uint16_t& key, fw::Shift shift) override;
+    void KeyPress(std::uint8_t& key) override;
+    // Enter and the arrows are the edit's own.
+    bool WantsKey(std::uint16_t key, fw::Shift shift) const override;
+
+protected:
+    // After the common part of the exit: what a leave by key writes (the plain edits: the handler's turn).
+    virtual void LeaveByKey();
+    // Whether the field hint is shown on every entry, not only while the hint box follows the focus.
+    virtual bool HintOnEveryEntry() const { return false; }
+    // The Tag the edit takes when loaded.
+    virtual std::int32_t OwnTag() const { return 0; }
+    void Change() override;
+
+    // Calls the handler; a refusal cancels the record and its master's, and the next Enter stays.
+    void ExitChangedUnchanged();
+    // Calls the handler; a refusal puts the entry text back into the record (restore runs after it) and
+    // posts.
+    void ExitChangedChanged(const std::function<void()>& restore = {});
+    void ShowHint() const;
+
+private:
+    // Our own exit on a key; when it fails (the field refused the text) the edit stays entered.
+    void ExitByKey();
+    void CancelWithMaster();
+};
+
+class TDBVar : public TKitEdit {
+public:
+    using TKitEdit::TKitEdit;
+};
+
+class TDBName : public TKitEdit {
+public:
+    using TKitEdit::TKitEdit;
+    void Loaded() override;
+
+protected:
+    std::int32_t OwnTag() const override { return NameEditTag; }
+    void Change() override;
+    // Whether a new record (or an empty table) leaves the name open.
+    virtual bool OpenOnNewRecord() const { return false; }
+    void Lock();
+    void Unlock();
+};
+
+// A name of a detail record: open on a new record whose master key fields have values.
+class TDBName2 : public TDBName {
+public:
+    using TDBName::TDBName;
+
+protected:
+    bool OpenOnNewRecord() const override;
+};
+
+} // namespace kit

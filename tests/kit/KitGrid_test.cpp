@@ -1,0 +1,90 @@
+#include "tests/kit/DataFormFixture.h"
+
+namespace kittest {
+namespace {
+
+class KitGridTest : public DataFormTest {
+protected:
+    KitGridTest() {
+        Fill({{"S1", "Gama", 1, ""}, {"S2", "AA", 1, ""}, {"S3", "AC", 1, ""}, {"S4", "Beta", 1, ""}});
+        form.reset(fw::CreateForm<ArtiklForm>(nullptr));
+        form->tArtikl->SetIndexFieldNames("Code");
+        fwtest::ShowActive(*form);
+        form->gArtikl->SetFocus();
+    }
+    kit::TMyDBGrid& G() { return *form->gArtikl; }
+    std::string Title(const char* field) { return T().FieldByName(field).DisplayLabel(); }
+    // What the grid shows in a cell, read through its model.
+    std::string Cell(int row, const char* field) {
+        const auto& columns = G().Model().Columns();
+        const auto it = std::find(columns.begin(), columns.end(), T().FindField(field));
+        const int column = static_cast<int>(it - columns.begin());
+        return G().Model().data(G().Model().index(row, column), Qt::DisplayRole).toString().toStdString();
+    }
+};
+
+TEST_F(KitGridTest, ShowsTheTableAndFollowsItsCurrentRecordBothWays) {
+    EXPECT_EQ(G().Model().rowCount(), 4);
+    EXPECT_EQ(Cell(3, "Naziv"), "Beta");
+    EXPECT_EQ(T().RecNo(), 1) << "reading a row for the view leaves the record where it is";
+    Press(Qt::Key_Down);
+    EXPECT_EQ(F("Naziv"), "AA");
+    T().Last();
+    EXPECT_EQ(G().currentIndex().row(), 3);
+    Press(Qt::Key_Up);
+    EXPECT_EQ(F("Naziv"), "AC");
+}
+
+TEST_F(KitGridTest, SearchesTheNameIndexAfterF2AndGoesBackOnExit) {
+    EXPECT_EQ(Title("Code"), "_");
+    Press(Qt::Key_F2);
+    EXPECT_EQ(Title("Code"), "Code");
+    EXPECT_EQ(Title("Naziv"), "_");
+    EXPECT_TRUE(base::SameText(form->tArtikl->IndexFieldNames(), "Naziv"));
+    EXPECT_EQ(F("Naziv"), "Gama") << "the record stays current";
+    Type("a");
+    EXPECT_EQ(F("Naziv"), "AA");
+    EXPECT_EQ(Title("Naziv"), "A_");
+    // "AB": the nearest row is "AC", which does not start with it: the "B" is refused.
+    Type("b");
+    EXPECT_EQ(F("Naziv"), "AC");
+    EXPECT_EQ(Title("Naziv"), "A_");
+    EXPECT_EQ(recorder.Beeps.size(), 1u);
+    Press(Qt::Key_Backspace);
+    EXPECT_EQ(Title("Naziv"), "_");
+    Type("be");
+    EXPECT_EQ(F("Naziv"), "Beta");
+    EXPECT_EQ(G().currentIndex().row(), 2) << "the view follows the name order";
+    Press(Qt::Key_Tab);
+    EXPECT_TRUE(base::SameText(form->tArtikl->IndexFieldNames(), "Code"));
+    EXPECT_EQ(Title("Naziv"), "Naziv");
+    EXPECT_EQ(F("Naziv"), "Beta");
+    EXPECT_EQ(G().SearchField, G().KeyField);
+}
+
+TEST_F(KitGridTest, SpaceEnterAndCtrlDelAnswerTheForm) {
+    int spaces = 0, returns = 0;
+    G().OnSpace = [&](fw::Component&) { ++spaces; };
+    G().OnReturn = [&](fw::Component&) { ++returns; };
+    Press(Qt::Key_Space);
+    Press(Qt::Key_Return);
+    EXPECT_EQ(spaces, 1);
+    EXPECT_EQ(returns, 1);
+    EXPECT_EQ(form->ActiveControl(), &G());
+    dialogs.Answer(false);
+    Press(Qt::Key_Delete, Qt::ControlModifier);
+    EXPECT_EQ(T().RecordCount(), 4);
+    dialogs.Answer(true);
+    Press(Qt::Key_Delete, Qt::ControlModifier);
+    EXPECT_EQ(Shown(), (std::vector<std::string>{"Želite li obrisati slog ?", "Želite li obrisati slog ?"}));
+    EXPECT_EQ(T().RecordCount(), 3);
+    EXPECT_EQ(G().Model().rowCount(), 3);
+    EXPECT_EQ(Cell(0, "Naziv"), "AA");
+    // Without OnReturn, Enter moves on.
+    G().OnReturn = nullptr;
+    Press(Qt::Key_Return);
+    EXPECT_NE(form->ActiveControl(), &G());
+}
+
+} // namespace
+} // namespace kittest
