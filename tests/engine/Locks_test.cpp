@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <unistd.h>
 
 namespace {
@@ -167,6 +168,25 @@ TEST_F(LocksTest, TableLockAndRecordLocksAcrossProcesses) {
     EXPECT_EQ(other.Do('i'), 'K');
 }
 
+// A cursor may outlive its table; the table's locks end when the table closes, here and in other processes.
+TEST_F(LocksTest, ACursorThatOutlivesItsTableHoldsNoLock) {
+    Other other(Commands());
+    auto t = Table::Open(tmp.Path(), "PARTNER.DB", OpenMode::Exclusive);
+    auto c = t->OpenCursor();
+    ASSERT_TRUE(c->FindKey({Value::Int(5)}));
+    c->LockRecord();
+    t->LockTable();
+    EXPECT_EQ(other.Do('o'), 'B');
+    t.reset();
+    EXPECT_THROW(c->Insert({Value(), Value::Text("bez tablice")}), Error);
+    ASSERT_EQ(other.Do('x'), 'K');
+    ASSERT_EQ(other.Do('r'), 'K');
+    ASSERT_EQ(other.Do('l'), 'K');
+    ASSERT_EQ(other.Do('c'), 'K');
+    EXPECT_NO_THROW(Table::Open(tmp.Path(), "PARTNER.DB", OpenMode::Exclusive));
+    c.reset();
+}
+
 TEST_F(LocksTest, RefreshShowsAnotherProcesssChanges) {
     auto t = Table::Open(tmp.Path(), "PARTNER.DB", OpenMode::Shared);
     auto c = t->OpenCursor();
@@ -260,6 +280,65 @@ TEST(ConcurrentWriters, TwoProcessesInsertWhileAThirdReads) {
     c->SetIndex(c->FindIndexByName("PisacTekst"));
     c->SetRange({Value::Int(2)}, {Value::Int(2)});
     EXPECT_EQ(c->RecordCount(), PerWriter);
+}
+
+} // namespace
+
+namespace {
+
+// One of the turn-taking writers (folder, writer number, row count): its exit code counts its refused
+// inserts (at most 100), 101 when it failed.
+PLOM_CHILD_ROLE(TurnTakingWriter) {
+    int refused = 0;
+    try {
+        auto t = Table::Open(args.at(0), "NALOZI.DB", OpenMode::Shared);
+        auto c = t->OpenCursor();
+        const int w = std::stoi(args.at(1));
+        for (int i = 0; i < std::stoi(args.at(2)); ++i) {
+            try {
+                c->Insert({Value(), Value::Int(w), Value::Text("stavka " + std::to_string(i))});
+            } catch (const TableBusy&) {
+                ++refused;
+            }
+        }
+    } catch (...) {
+        return 101;
+    }
+    return std::min(refused, 100);
+}
+
+// Two processes insert 20,000 rows each into one table: writers take turns, so none is ever refused and their
+// rows interleave.
+TEST(ConcurrentWriters, TwoProcessesTakeTurnsWithoutRefusals) {
+    testsupport::TempFolder tmp;
+    CreateTable(tmp.Path(), "NALOZI.DB",
+                {{"Code", FieldType::AutoInc, 0, false},
+                 {"Pisac", FieldType::Short, 0, false},
+                 {"Tekst", FieldType::Alpha, 40, false}});
+    Table::Open(tmp.Path(), "NALOZI.DB", OpenMode::Exclusive)
+        ->AddIndex({"", "Code", true, true, false, false});
+    constexpr int PerWriter = 20000;
+    std::vector<std::unique_ptr<testsupport::ChildProcess>> writers;
+    for (int w = 1; w <= 2; ++w)
+        writers.push_back(testsupport::ChildProcess::Role(
+            "TurnTakingWriter", {tmp.Path().string(), std::to_string(w), std::to_string(PerWriter)}));
+    for (const auto& writer : writers) {
+        const auto status = writer->Wait(std::chrono::minutes(5));
+        ASSERT_TRUE(status && status->Exited) << writer->Errors();
+        EXPECT_EQ(status->Code, 0) << "refused inserts (101: the writer failed)";
+    }
+    auto t = Table::Open(tmp.Path(), "NALOZI.DB", OpenMode::Shared);
+    EXPECT_EQ(t->RecordCount(), 2 * PerWriter);
+    auto c = t->OpenCursor();
+    std::int64_t expect = 1, turns = 0, previous = 0;
+    for (c->First(); c->OnRow(); c->Next(), ++expect) {
+        const Row& r = c->Read();
+        ASSERT_EQ(r[0].AsInt(), expect);
+        if (r[1].AsInt() != previous) ++turns;
+        previous = r[1].AsInt();
+    }
+    EXPECT_EQ(expect, 2 * PerWriter + 1);
+    EXPECT_GE(turns, 4) << "the writers did not take turns";
 }
 
 } // namespace
