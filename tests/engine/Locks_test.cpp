@@ -170,7 +170,7 @@ TEST_F(LocksTest, TableLockAndRecordLocksAcrossProcesses) {
 
 // A cursor may outlive its table; the table's locks end when the table closes, here and in other processes.
 TEST_F(LocksTest, ACursorThatOutlivesItsTableHoldsNoLock) {
-    Other other(Commands());
+    Other other(tmp.Path());
     auto t = Table::Open(tmp.Path(), "PARTNER.DB", OpenMode::Exclusive);
     auto c = t->OpenCursor();
     ASSERT_TRUE(c->FindKey({Value::Int(5)}));
