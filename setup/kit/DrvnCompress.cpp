@@ -4,6 +4,7 @@
 #include "base/FileIo.h"
 #include "base/FileSystem.h"
 #include "base/ReplaceFile.h"
+#include "base/ProgramState.h"
 #include "base/Text.h"
 #include "setup/kit/KitExceptions.h"
 #include "setup/kit/KitRoutines.h"
@@ -32,6 +33,8 @@ std::function<void()>& ProcessHook() {
     static std::function<void()> hook;
     return hook;
 }
+[[maybe_unused]] const bool stateResetRegistered =
+    base::RegisterStateReset(base::StateLayer::App, [] { ProcessHook() = nullptr; });
 
 constexpr std::size_t PackBlock = 65536;
 constexpr std::size_t InflateInput = 65536;

@@ -2,10 +2,10 @@
 #include "setup/kit/KitRoutines.h"
 #include "setup/kit/Registry.h"
 #include "tests/setup/kit/KitTestEnv.h"
+#include "tests/support/ChildProcess.h"
 
+#include <cstdio>
 #include <fstream>
-#include <sys/wait.h>
-#include <unistd.h>
 
 using namespace setup;
 namespace fs = std::filesystem;
@@ -151,14 +151,12 @@ TEST_F(Registry, ManyValuesStayDistinctAndKilledSavesAreSweptAway) {
     EXPECT_TRUE(fs::exists(state / "HKEY_LOCAL_MACHINE.reg.lock"));
 }
 
-TEST_F(Registry, TwoProcessesWritingAtOnceLoseNothing) {
-    constexpr int perProcess = 25;
-    CreateRegKey(HKEY_LOCAL_MACHINE, "\\Shared");
-    const pid_t child = ::fork();
-    ASSERT_GE(child, 0);
-    const std::string who = child == 0 ? "child" : "parent";
+// Writes numbered values and RunOnce entries under its name (who, count) into the registry the environment
+// names, as fast as it can.
+namespace {
+int WriteNumbered(const std::string& who, int count) {
     bool ok = true;
-    for (int i = 0; i < perProcess; ++i) {
+    for (int i = 0; i < count; ++i) {
         try {
             WriteRegInteger(HKEY_LOCAL_MACHINE, "\\Shared", who + std::to_string(i), i);
             AddRunOnce("Resume", who, true);
@@ -166,11 +164,24 @@ TEST_F(Registry, TwoProcessesWritingAtOnceLoseNothing) {
             ok = false;
         }
     }
-    if (child == 0) ::_exit(ok ? 0 : 1);
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    ASSERT_TRUE(ok);
-    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    return ok ? 0 : 1;
+}
+} // namespace
+
+// The other writer: tells the test (one byte on stdout) that it starts, then writes.
+PLOM_CHILD_ROLE(RegistryWriter) {
+    if (std::fwrite("s", 1, 1, stdout) != 1 || std::fflush(stdout) != 0) return 3;
+    return WriteNumbered(args.at(0), std::stoi(args.at(1)));
+}
+
+TEST_F(Registry, TwoProcessesWritingAtOnceLoseNothing) {
+    constexpr int perProcess = 25;
+    CreateRegKey(HKEY_LOCAL_MACHINE, "\\Shared");
+    auto child = testsupport::ChildProcess::Role("RegistryWriter", {"child", std::to_string(perProcess)});
+    ASSERT_TRUE(child->Read(1)) << child->Errors();
+    EXPECT_EQ(WriteNumbered("parent", perProcess), 0);
+    const auto status = child->Wait();
+    ASSERT_TRUE(status && status->Success()) << child->Errors();
     for (int i = 0; i < perProcess; ++i) {
         EXPECT_EQ(ReadRegInteger(HKEY_LOCAL_MACHINE, "\\Shared", "child" + std::to_string(i), -1), i);
         EXPECT_EQ(ReadRegInteger(HKEY_LOCAL_MACHINE, "\\Shared", "parent" + std::to_string(i), -1), i);
