@@ -2,6 +2,7 @@
 
 #include "base/Exceptions.h"
 #include "base/Finally.h"
+#include "base/ReplaceFile.h"
 #include "base/Text.h"
 #include "setup/install/InstallUi.h"
 #include "setup/kit/KitExceptions.h"
@@ -493,7 +494,11 @@ void TCustomInstall::Cleanup() {
     if (!folder.empty() && ::lstat(marker.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
         ::unlink(marker.c_str());
         if (::rmdir(folder.c_str()) != 0) {
-            std::ofstream(marker).flush(); // not empty: it stays the loader's folder
+            // Not empty: it stays the loader's folder.
+            try {
+                base::ReplaceFile(marker, std::string_view{});
+            } catch (const base::Exception&) {
+            }
         }
     }
 }

@@ -1,6 +1,8 @@
 // The front of the self-extracting setup file: it checks the whole file, unpacks the setup program and
 // its pre-setup files from "setup.1" into a private temporary folder and starts it there. A copy of the
 // loader alone (as a transfer to a folder writes it) reads "setup.1" beside itself instead.
+#include "base/Exceptions.h"
+#include "base/ReplaceFile.h"
 #include "setup/kit/DrvnCompress.h"
 #include "setup/kit/KitRoutines.h"
 #include "setup/kit/SelfExtractTrailer.h"
@@ -72,7 +74,12 @@ void RemoveFoldersOfKilledSetups() {
 std::string MakeWorkFolder() {
     std::string pattern = TempRoot() + "/lumeno-setup-XXXXXX";
     if (!::mkdtemp(pattern.data())) return {};
-    std::ofstream(pattern + "/.lumeno-loader") << ::getpid() << "\n";
+    try {
+        base::ReplaceFile(pattern + "/.lumeno-loader", std::to_string(::getpid()) + "\n");
+    } catch (const base::Exception&) {
+        fs::remove_all(pattern);
+        return {};
+    }
     return pattern;
 }
 
