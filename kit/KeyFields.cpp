@@ -1,7 +1,7 @@
 #include "kit/KeyFields.h"
 
-#include "app/data/DBMine.h"
 #include "app/data/DataSetServices.h"
+#include "app/data/DBMine.h"
 #include "app/data/Settings.h"
 #include "app/data/Useful.h"
 #include "app/shell/CodeDialogs.h"
@@ -14,6 +14,7 @@
 #include "fw/db/Table.h"
 #include "fw/ui/Form.h"
 #include "fw/ui/Guard.h"
+#include "kit/MyForm.h"
 
 #include <QFontInfo>
 
@@ -101,7 +102,8 @@ void FocusLook::Undo(fw::Control& control) {
 
 // ------------------------------------------------------------------------------------------- key field
 
-TDBKeyField::TDBKeyField(fw::Control* parent, fw::Component* owner) : TDBKeyField(parent, owner, Kind::KeyField) {}
+TDBKeyField::TDBKeyField(fw::Control* parent, fw::Component* owner)
+    : TDBKeyField(parent, owner, Kind::KeyField) {}
 
 TDBKeyField::TDBKeyField(fw::Control* parent, fw::Component* owner, Kind kind)
     : fw::DBEdit(parent, owner), kind_(kind) {
@@ -110,11 +112,16 @@ TDBKeyField::TDBKeyField(fw::Control* parent, fw::Component* owner, Kind kind)
 
 TDBKey::TDBKey(fw::Control* parent, fw::Component* owner) : TDBKeyField(parent, owner, Kind::Key) {}
 
-TDBJustKey::TDBJustKey(fw::Control* parent, fw::Component* owner) : TDBKeyField(parent, owner, Kind::JustKey) {}
+TDBJustKey::TDBJustKey(fw::Control* parent, fw::Component* owner)
+    : TDBKeyField(parent, owner, Kind::JustKey) {}
 
-fw::TTable* TDBKeyField::Table() const { return dynamic_cast<fw::TTable*>(DataSet()); }
+fw::TTable* TDBKeyField::Table() const {
+    return dynamic_cast<fw::TTable*>(DataSet());
+}
 
-bool TDBKeyField::Confirming() const { return kind_ == Kind::Key && app::CommonSettings.Fancy.ConfirmKey; }
+bool TDBKeyField::Confirming() const {
+    return kind_ == Kind::Key && app::CommonSettings.Fancy.ConfirmKey;
+}
 
 void TDBKeyField::Loaded() {
     fw::DBEdit::Loaded();
@@ -149,7 +156,8 @@ void TDBKeyField::PrepareKeyIndex() {
         KeyIndex = KeyIndexIsName ? name : fields;
         if (!inIndex) {
             KeyIndexIsName = false;
-            KeyIndex = table->MasterFields().empty() || KeyIndex.empty() ? DataField() : KeyIndex + ";" + DataField();
+            KeyIndex = table->MasterFields().empty() || KeyIndex.empty() ? DataField()
+                                                                         : KeyIndex + ";" + DataField();
         }
         Analysed = true;
     }
@@ -168,6 +176,18 @@ void TDBKeyField::PrepareKeyIndex() {
 }
 
 void TDBKeyField::DoEnter() {
+    if (kind_ == Kind::Field) {
+        // A record another station holds is shown read-only and grey for the visit.
+        if (app::MultiUser) {
+            if (app::RecordBusy(DataSet()) && !ReadOnly()) {
+                SetReadOnly(true);
+                SavedFontColorOfVisit = FontColor();
+                SetFontColor(fw::clGray);
+            }
+        } else {
+            app::PostPendingEdits(DataSet());
+        }
+    }
     Kit.AdvanceAllowed = true;
     ExitDone = false;
     if (!Confirming()) look_.Apply(*this, true);
@@ -181,7 +201,8 @@ void TDBKeyField::DoEnter() {
         Entered = true;
         OldCode = table->State() == fw::dsInsert ? std::string() : Text();
         // Entering the empty key of a browsed table starts a new record.
-        if (OldCode.empty() && table->State() != fw::dsInsert) app::PostAndAppend(table);
+        if (OldCode.empty() && table->State() != fw::dsInsert && kind_ != Kind::Field)
+            app::PostAndAppend(table);
     } catch (const std::exception&) {
     }
     if (kind_ != Kind::JustKey) TextEdited = table && table->State() == fw::dsInsert;
@@ -196,6 +217,11 @@ void TDBKeyField::DoEnter() {
 }
 
 void TDBKeyField::DoExit() {
+    if (kind_ == Kind::Field && ReadOnly()) {
+        SetReadOnly(false);
+        SetFontColor(SavedFontColorOfVisit);
+        if (app::CanEdit(DataSet())) DataSet()->Refresh();
+    }
     if (!ExitDone && Analysed) LeaveKey();
 }
 
@@ -205,7 +231,12 @@ void TDBKeyField::ExitCheck() {
 
 void TDBKeyField::Change() {
     fw::DBEdit::Change();
-    if (!Reading() && Entered) TextEdited = true;
+    if (Reading() || !Entered) return;
+    if (ReadOnly()) {
+        if (fw::TDataSet* ds = DataSet()) ds->Cancel();
+    } else {
+        TextEdited = true;
+    }
 }
 
 void TDBKeyField::ShowCode(const std::string& code) {
@@ -264,11 +295,26 @@ void TDBKeyField::KeyDown(std::uint16_t& key, fw::Shift shift) {
             fw::SetTagState(*form, 2);
             OnF2Press(*form);
         }
-    } else if ((key == fw::VK_LEFT || key == fw::VK_RIGHT) && shift == fw::ssNone && Entered && Text().empty()) {
+    } else if ((key == fw::VK_LEFT || key == fw::VK_RIGHT) && shift == fw::ssNone && Entered &&
+               Text().empty()) {
         const bool forward = key == fw::VK_RIGHT;
         key = 0;
         if (kind_ == Kind::JustKey) DoExit();
         app::MoveFocus(this, forward);
+    } else if (kind_ == Kind::Field && (key == fw::VK_UP || key == fw::VK_DOWN) && shift == fw::ssNone) {
+        if (Entered) {
+            const bool forward = key == fw::VK_DOWN;
+            key = 0;
+            app::MoveFocus(this, forward);
+        }
+    } else if (kind_ == Kind::Field && (key == fw::VK_PRIOR || key == fw::VK_NEXT) &&
+               (shift == fw::ssNone || shift == fw::ssCtrl)) {
+        auto* form = dynamic_cast<TMyForm*>(Owner());
+        if (form && form->BrowseTable && app::HasRecords(form->BrowseTable)) {
+            const bool prior = key == fw::VK_PRIOR;
+            key = 0;
+            PageToRecord(prior);
+        }
     } else if (Entered && table &&
                ((key == fw::VK_UP && shift == fw::ssNone) ||
                 (key == fw::VK_PRIOR && (shift == fw::ssNone || shift == fw::ssCtrl)))) {
@@ -290,11 +336,32 @@ void TDBKeyField::KeyDown(std::uint16_t& key, fw::Shift shift) {
     fw::DBEdit::KeyDown(key, shift);
 }
 
+void TDBKeyField::PageToRecord(bool prior) {
+    auto* form = dynamic_cast<TMyForm*>(Owner());
+    Kit.AdvanceAllowed = false;
+    SearchCode();
+    Kit.AdvanceAllowed = true;
+    if (prior)
+        form->BrowseTable->Prior();
+    else
+        form->BrowseTable->Next();
+    if (form->ActiveControl() == this) {
+        DoEnter();
+        TextEdited = true;
+        DoExit();
+        DoEnter();
+        SelectAll();
+    } else if (Visible() && !(Enabled() && TabStop() && CanFocus())) {
+        app::MoveFocus(this, true);
+    }
+}
+
 void TDBKeyField::DropOrPost(fw::TTable& table) {
     if (Text() != OldCode) {
         // Only the typed code is dropped; the record's other changes stay and are posted.
         DataLink().Reset();
-        if (app::IsEditing(&table) && !OldCode.empty() && table.FieldByName(DataField()).AsString() != OldCode)
+        if (app::IsEditing(&table) && !OldCode.empty() &&
+            table.FieldByName(DataField()).AsString() != OldCode)
             WriteKey(table, OldCode);
     }
     if (table.State() == fw::dsEdit) table.Post();
@@ -561,7 +628,8 @@ void TDBKeyField::LeaveKey() {
     }
     Entered = false;
     if (!Confirming()) {
-        if (app::HintBoxVisible || (app::HintFollowFocus && ActiveControlNotKit(ParentForm()))) app::CloseHint();
+        if (app::HintBoxVisible || (app::HintFollowFocus && ActiveControlNotKit(ParentForm())))
+            app::CloseHint();
     }
     fw::DBEdit::DoExit();
     look_.Undo(*this);
@@ -579,7 +647,8 @@ void TDBKeyField::LeaveKey() {
 
 void TDBKeyField::RollBackExitChanged(fw::TTable& table) {
     table.Cancel();
-    if (fw::TDataSource* master = table.MasterSource(); master && master->DataSet()) master->DataSet()->Cancel();
+    if (fw::TDataSource* master = table.MasterSource(); master && master->DataSet())
+        master->DataSet()->Cancel();
     if (Kit.ValueUnchanged || EntryText.empty()) return;
     // The code entered before comes back: its own record when it still exists (a search moved the table),
     // else it is written back into the renamed record.
@@ -590,6 +659,183 @@ void TDBKeyField::RollBackExitChanged(fw::TTable& table) {
     ShowCode(EntryText);
     WriteKey(table, EntryText);
     table.Post();
+}
+
+} // namespace kit
+
+namespace kit {
+
+// ------------------------------------------------------------------------------------------- name field
+
+namespace {
+// The list without its last field (and the ";" before it).
+std::string WithoutLastField(const std::string& list) {
+    const std::size_t semi = list.find_last_of(';');
+    return semi == std::string::npos ? std::string() : list.substr(0, list.find_last_not_of(';', semi) + 1);
+}
+} // namespace
+
+TDBField::TDBField(fw::Control* parent, fw::Component* owner) : TDBKeyField(parent, owner, Kind::Field) {}
+
+void TDBField::PrepareKeyIndex() {
+    fw::TTable* table = Table();
+    if (!Analysed) {
+        if (!DataSource() || !table || DataField().empty()) return;
+        SetDataField(base::UpperCase(DataField()));
+        const std::string fields = base::UpperCase(table->IndexFieldNames());
+        const std::string name = base::UpperCase(table->IndexName());
+        const bool inIndex = ListHasField(fields, DataField()) ||
+                             (fields.empty() && !name.empty() && name.find(DataField()) != std::string::npos);
+        SavedMasterFields = table->MasterFields();
+        TableIndexIsName = !table->IndexName().empty();
+        TableIndex = TableIndexIsName ? name : fields;
+        KeyPrefix = TableIndex;
+        MasterPrefix = SavedMasterFields;
+        if (!inIndex && !TableIndex.empty()) {
+            KeyPrefix = WithoutLastField(TableIndex);
+            SearchIndex = KeyPrefix.empty() ? DataField() : KeyPrefix + ";" + DataField();
+            MasterPrefix = WithoutLastField(MasterPrefix);
+        } else {
+            SearchIndex = inIndex ? TableIndex : DataField();
+        }
+        if (TableIndex.empty()) {
+            TableIndex = SearchIndex;
+            TableIndexIsName = false;
+        }
+        Analysed = true;
+    }
+    RestoreTableIndex(*table);
+}
+
+void TDBField::RestoreTableIndex(fw::TTable& table) {
+    const std::string& current = TableIndexIsName ? table.IndexName() : table.IndexFieldNames();
+    if (current == TableIndex && table.MasterFields() == SavedMasterFields) return;
+    table.SetMasterFields("");
+    // The table goes back to the same kind of index it had.
+    if (TableIndexIsName)
+        table.SetIndexName(TableIndex);
+    else
+        table.SetIndexFieldNames(TableIndex);
+    table.SetMasterFields(SavedMasterFields);
+}
+
+bool TDBField::ValueTaken(fw::TTable& table, const std::string& value, bool& searched) {
+    table.SetMasterFields("");
+    table.SetIndexFieldNames(SearchIndex);
+    table.Refresh();
+    searched = app::PostAndSetKey(DataSource());
+    if (!searched) return false;
+    app::CopyMasterFieldList(&table, KeyPrefix, MasterPrefix);
+    try {
+        WriteKey(table, value);
+    } catch (const std::exception&) {
+        fw::MessageBeep(BeepQuestion);
+        table.Cancel();
+        throw base::Abort();
+    }
+    const bool found = table.GotoKey();
+    if (found) {
+        table.Cancel();
+        fw::MessageBeep(BeepQuestion);
+    }
+    return found;
+}
+
+TDBKeyField::Outcome TDBField::Settle(fw::TTable& table, bool wasEditing,
+                                      const std::function<void()>& enableControls) {
+    SetOutcome(Outcome::Accepted);
+    std::string value = Text();
+    if (wasEditing) {
+        app::NormalizeText(value);
+        if (Text() != value) SetText(value);
+    }
+    if (DisplayName.empty() && Field()) DisplayName = Field()->DisplayLabel();
+    if (!TextEdited) return SetOutcome(value.empty() && Required ? Outcome::Refused : Outcome::Accepted);
+    if (value.empty()) {
+        ShowCode(OldCode);
+        return SetOutcome(Outcome::Restored);
+    }
+    DataLink().ClearModified();
+    // A record being inserted keeps what was typed into its other fields: it is posted first and then
+    // takes the value. A pending edit is posted too; a record that cannot be posted is dropped.
+    bool fillPosted = false;
+    if (table.State() == fw::dsInsert) {
+        app::EnableInsertPost(table);
+        try {
+            table.Post();
+            fillPosted = OldCode.empty();
+        } catch (const std::exception&) {
+            table.Cancel();
+        }
+        app::DisableInsertPost(table);
+    } else if (table.State() == fw::dsEdit) {
+        try {
+            table.Post();
+        } catch (const std::exception&) {
+            table.Cancel();
+        }
+    }
+    const fw::TBookmark mark = app::HasRecords(&table) ? table.GetBookmark() : fw::TBookmark();
+    auto backHome = [&] {
+        RestoreTableIndex(table);
+        if (!mark.empty() && table.BookmarkValid(mark)) table.GotoBookmark(mark);
+    };
+    bool searched = false;
+    bool taken = false;
+    SetOutcome(Outcome::Refused);
+    try {
+        taken = ValueTaken(table, value, searched);
+    } catch (...) {
+        backHome();
+        throw;
+    }
+    backHome();
+    if (!searched) return SetOutcome(Outcome::Accepted);
+    if (taken) return Outcome::Refused;
+    if (OldCode.empty() && !fillPosted) {
+        app::EnableInsertPost(table);
+        struct InsertPostOpen {
+            fw::TTable& t;
+            ~InsertPostOpen() { app::DisableInsertPost(t); }
+        } insertPost{table};
+        // No record could be started: nothing is written anywhere.
+        if (!app::PostAndAppend(&table)) return Outcome::Refused;
+        app::CopyMasterFields(&table);
+        WriteKey(table, value);
+        try {
+            table.Post();
+        } catch (const std::exception&) {
+            if (table.State() == fw::dsInsert) table.Cancel();
+            table.Refresh();
+            fw::MessageBeep(BeepQuestion);
+            return Outcome::Refused;
+        }
+    } else if (!OldCode.empty()) {
+        enableControls();
+        if (app::StartEdit(&table) && OnRename) OnRename(table);
+    }
+    if (fillPosted || !OldCode.empty()) {
+        if (!app::StartEdit(&table)) return Outcome::Refused;
+        WriteKey(table, value);
+        try {
+            table.Post();
+        } catch (const std::exception&) {
+            table.Cancel();
+            fw::MessageBeep(BeepQuestion);
+            return Outcome::Refused;
+        }
+    }
+    const bool created = OldCode.empty();
+    OldCode = value;
+    SetOutcome(Outcome::Accepted);
+    enableControls();
+    ShowCode(OldCode);
+    if (app::StartEdit(&table)) WriteKey(table, OldCode);
+    if (created && OnNew && app::StartEdit(&table)) {
+        OnNew(table);
+        app::PostEditKeepInsert(&table);
+    }
+    return Outcome::Accepted;
 }
 
 } // namespace kit

@@ -72,7 +72,7 @@ public:
     bool WantsKey(std::uint16_t key, fw::Shift shift) const override;
 
     // Works out the key index once and puts the table on it.
-    void PrepareKeyIndex();
+    virtual void PrepareKeyIndex();
     // Settles the typed code: search, creation, rename or restore; never throws.
     void SearchCode() override;
     // Deletes the record of the current code after the question.
@@ -83,31 +83,36 @@ public:
     fw::TTable* Table() const;
 
 protected:
-    enum class Kind { KeyField, Key, JustKey };
+    enum class Kind { KeyField, Key, JustKey, Field };
+    enum class Outcome { Accepted, AcceptedExisting, Restored, Refused };
     TDBKeyField(fw::Control* parent, fw::Component* owner, Kind kind);
     void Change() override;
     // The typed code is settled by the control itself, never written by the exit.
     void ExitCheck() override;
 
-private:
-    enum class Outcome { Accepted, AcceptedExisting, Restored, Refused };
-    Outcome Settle(fw::TTable& table, bool wasEditing, const std::function<void()>& enableControls);
+    // The settling of the typed code inside the search (the controls disabled until enableControls).
+    virtual Outcome Settle(fw::TTable& table, bool wasEditing, const std::function<void()>& enableControls);
+    Outcome SetOutcome(Outcome outcome) { return lastOutcome_ = outcome; }
     // Looks a code up through the key; true when found. False also when no key search could start.
     bool Lookup(fw::TTable& table, const std::string& code, bool& searched);
     // Appends a record with the code and posts it; nothing is written when no record could be started.
     Outcome Create(fw::TTable& table, const std::string& code, const std::function<void()>& enableControls);
+    void ShowCode(const std::string& code);
+    void WriteKey(fw::TTable& table, const std::string& code);
+
+private:
     void StepBack(fw::TTable& table);
     void StepForward(fw::TTable& table);
     // Drops an unconfirmed typed code (only the key field) or posts the record's edit.
     void DropOrPost(fw::TTable& table);
-    void ShowCode(const std::string& code);
-    void WriteKey(fw::TTable& table, const std::string& code);
+    void PageToRecord(bool prior);
     bool Confirming() const;
     // A refusal of OnExitChanged: the record and its master's are cancelled, the entered code comes back.
     void RollBackExitChanged(fw::TTable& table);
 
     Kind kind_;
     Outcome lastOutcome_ = Outcome::Accepted;
+    fw::TColor SavedFontColorOfVisit = 0;
     FocusLook look_;
 };
 
@@ -120,6 +125,32 @@ public:
 class TDBJustKey : public TDBKeyField {
 public:
     explicit TDBJustKey(fw::Control* parent, fw::Component* owner = nullptr);
+};
+
+// A value unique among the records of the same master that is not the table's key: searched on its own
+// index while the table stays on its own; a taken value is refused, a free one written without a question
+// (a new record when the current one had none, else a change of the current record).
+class TDBField : public TDBKeyField {
+public:
+    explicit TDBField(fw::Control* parent, fw::Component* owner = nullptr);
+
+    // An empty, untouched value may not be left by Enter.
+    bool Required = false;
+    bool TableIndexIsName = false;
+    std::string TableIndex;
+    std::string SearchIndex;
+    std::string KeyPrefix;
+    std::string MasterPrefix;
+
+    void PrepareKeyIndex() override;
+
+protected:
+    Outcome Settle(fw::TTable& table, bool wasEditing, const std::function<void()>& enableControls) override;
+
+private:
+    void RestoreTableIndex(fw::TTable& table);
+    // Looks the value up on the search index among the records of the same master.
+    bool ValueTaken(fw::TTable& table, const std::string& value, bool& searched);
 };
 
 } // namespace kit

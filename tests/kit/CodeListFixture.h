@@ -65,6 +65,7 @@ protected:
         t.FieldDefs().Add("Sifra", fw::ftString, 6);
         t.FieldDefs().Add("Naziv", fw::ftString, 20);
         t.IndexDefs().Add("", "Sifra", fw::ixPrimary | fw::ixUnique);
+        t.IndexDefs().Add("NAZIV", "Naziv", fw::ixCaseInsensitive);
         t.CreateTable();
     }
     ~CodeListTest() override { form.reset(); }
@@ -104,11 +105,20 @@ protected:
         std::vector<std::string> asked;
         for (const app::DialogCall& c : dialogs.Calls) {
             switch (c.Kind) {
-            case app::DialogKind::Novo: asked.push_back("Novo " + c.Code); break;
-            case app::DialogKind::Staro: asked.push_back("Staro " + c.Code + ">" + c.NewCode); break;
-            case app::DialogKind::Brisi: asked.push_back("Brisi " + c.Code); break;
-            case app::DialogKind::Nema: asked.push_back("Nema " + c.Code); break;
-            default: asked.push_back("Text " + c.Text);
+            case app::DialogKind::Novo:
+                asked.push_back("Novo " + c.Code);
+                break;
+            case app::DialogKind::Staro:
+                asked.push_back("Staro " + c.Code + ">" + c.NewCode);
+                break;
+            case app::DialogKind::Brisi:
+                asked.push_back("Brisi " + c.Code);
+                break;
+            case app::DialogKind::Nema:
+                asked.push_back("Nema " + c.Code);
+                break;
+            default:
+                asked.push_back("Text " + c.Text);
             }
         }
         return asked;

@@ -18,8 +18,12 @@ TEST_F(KeyFieldTest, CodesAreFoundCreatedRenamedAndDeletedByKeys) {
         events.push_back("new " + ds.FieldByName("Sifra").AsString());
         ds.FieldByName("Naziv").SetAsString("Nova");
     };
-    key.OnRename = [&](fw::TDataSet& ds) { events.push_back("rename " + ds.FieldByName("Sifra").AsString()); };
-    key.OnDelete = [&](fw::TDataSet& ds) { events.push_back("delete " + ds.FieldByName("Sifra").AsString()); };
+    key.OnRename = [&](fw::TDataSet& ds) {
+        events.push_back("rename " + ds.FieldByName("Sifra").AsString());
+    };
+    key.OnDelete = [&](fw::TDataSet& ds) {
+        events.push_back("delete " + ds.FieldByName("Sifra").AsString());
+    };
     EXPECT_EQ(key.KeyIndex, "SIFRA");
     EXPECT_EQ(key.Text(), "A1");
 
@@ -156,6 +160,50 @@ TEST_F(KeyFieldTest, AControlWithoutAFieldSaysSoAndTakesNoTyping) {
     EXPECT_FALSE(loose->Entered);
     Type("Z");
     EXPECT_EQ(loose->Text(), "");
+}
+
+TEST_F(KeyFieldTest, ANameFieldRefusesATakenValueAndRenamesOnItsOwnIndex) {
+    Fill({{"A5", ""}});
+    T().Refresh();
+    auto* name = new kit::TDBField(form.get(), form.get());
+    name->SetName("eIme");
+    name->SetBounds(10, 100, 150, 24);
+    name->SetDataSource(&form->sSifre);
+    name->SetDataField("Naziv");
+    name->Capitalize = false;
+    name->Required = true;
+    name->Loaded();
+    EXPECT_EQ(name->TableIndex, "SIFRA");
+    EXPECT_EQ(name->SearchIndex, "NAZIV");
+    std::vector<std::string> renamed;
+    name->OnRename = [&](fw::TDataSet& ds) { renamed.push_back(ds.FieldByName("Naziv").AsString()); };
+
+    // A value another record has: a beep, the focus stays, nothing changes, the table keeps its index.
+    name->SetFocus();
+    Type("Treći");
+    Press(Qt::Key_Return);
+    EXPECT_EQ(recorder.Beeps, (std::vector<unsigned>{32}));
+    EXPECT_EQ(form->ActiveControl(), name);
+    EXPECT_EQ(T().IndexFieldNames(), "SIFRA");
+    EXPECT_EQ(Code(), "A1");
+    // A free value renames the record it was typed into, without a question.
+    Press(Qt::Key_Backspace);
+    Type("Drugi");
+    Press(Qt::Key_Return);
+    EXPECT_TRUE(dialogs.Calls.empty());
+    EXPECT_EQ(renamed, (std::vector<std::string>{"Prvi"}));
+    EXPECT_EQ(Rows(), (std::vector<std::string>{"A1=Drugi", "A3=Treći", "A5="}));
+    EXPECT_NE(form->ActiveControl(), name);
+    // An empty, untouched required value may not be left by Enter.
+    form->eSifra->SetFocus();
+    T().Last();
+    name->SetFocus();
+    Press(Qt::Key_Return);
+    EXPECT_EQ(form->ActiveControl(), name);
+    name->Required = false;
+    Press(Qt::Key_Return);
+    EXPECT_NE(form->ActiveControl(), name);
+    name->SetDataSource(nullptr);
 }
 
 } // namespace
