@@ -402,6 +402,10 @@ void TDBKeyField::StepForward(fw::TTable& table) {
 bool TDBKeyField::Lookup(fw::TTable& table, const std::string& code, bool& searched) {
     searched = app::PostAndSetKey(DataSource());
     if (!searched) return false;
+    // Codes other stations created since the table was read are searched too.
+    table.Cancel();
+    table.Refresh();
+    table.SetKey();
     app::CopyMasterFields(&table);
     try {
         WriteKey(table, code);

@@ -1,5 +1,8 @@
 #include "tests/kit/CodeListFixture.h"
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 namespace kittest {
 namespace {
 
@@ -204,6 +207,58 @@ TEST_F(KeyFieldTest, ANameFieldRefusesATakenValueAndRenamesOnItsOwnIndex) {
     Press(Qt::Key_Return);
     EXPECT_NE(form->ActiveControl(), name);
     name->SetDataSource(nullptr);
+}
+
+// Runs f in a second process of the program on the same data folder; its exit code.
+int InOtherProcess(const std::function<bool()>& f) {
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        bool ok = false;
+        try {
+            ok = f();
+        } catch (...) {
+        }
+        ::_exit(ok ? 0 : 1);
+    }
+    int status = -1;
+    ::waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+TEST_F(KeyFieldTest, ACodeCreatedByOneStationIsFoundByTheOther) {
+    // The other station adds "Z9" while this form is open: the search finds it, nothing is offered.
+    EXPECT_EQ(InOtherProcess([] {
+                  fw::TTable t;
+                  Setup(t, "Global", "SIFRE.DB");
+                  t.Open();
+                  t.Append();
+                  t.FieldByName("Sifra").SetAsString("Z9");
+                  t.FieldByName("Naziv").SetAsString("Tuđi");
+                  t.Post();
+                  return true;
+              }),
+              0);
+    Type("Z9");
+    Press(Qt::Key_Return);
+    EXPECT_TRUE(dialogs.Calls.empty());
+    EXPECT_EQ(Code(), "Z9");
+    EXPECT_EQ(T().FieldByName("Naziv").AsString(), "Tuđi");
+    // A code created here is found by the other station's key search.
+    form->eSifra->SetFocus();
+    dialogs.Answer(true);
+    Type("Y8");
+    Press(Qt::Key_Return);
+    EXPECT_EQ(Asked(), (std::vector<std::string>{"Novo Y8"}));
+    EXPECT_EQ(InOtherProcess([] {
+                  fw::TTable t;
+                  Setup(t, "Global", "SIFRE.DB");
+                  t.SetIndexFieldNames("Sifra");
+                  t.Open();
+                  t.SetKey();
+                  t.FieldByName("Sifra").SetAsString("Y8");
+                  return t.GotoKey();
+              }),
+              0);
 }
 
 } // namespace
