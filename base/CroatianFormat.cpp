@@ -12,7 +12,9 @@
 
 namespace base {
 
-bool IsLeapYear(int y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
+bool IsLeapYear(int y) {
+    return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
+}
 
 int DaysInMonth(int year, int month) {
     static const int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
@@ -20,12 +22,15 @@ int DaysInMonth(int year, int month) {
     return month == 2 && IsLeapYear(year) ? 29 : days[month - 1];
 }
 
-bool IsValidDate(int y, int m, int d) { return y >= 1 && y <= 9999 && m >= 1 && m <= 12 && d >= 1 && d <= DaysInMonth(y, m); }
+bool IsValidDate(int y, int m, int d) {
+    return y >= 1 && y <= 9999 && m >= 1 && m <= 12 && d >= 1 && d <= DaysInMonth(y, m);
+}
 
 long DayNumber(const Date& d) {
     const long y = d.Year - 1;
     long n = y * 365 + y / 4 - y / 100 + y / 400;
-    for (int m = 1; m < d.Month; ++m) n += DaysInMonth(d.Year, m);
+    for (int m = 1; m < d.Month; ++m)
+        n += DaysInMonth(d.Year, m);
     return n + d.Day;
 }
 
@@ -53,9 +58,13 @@ Date FromDayNumber(long dayNumber) {
     return d;
 }
 
-double ToDateTime(const Date& d) { return static_cast<double>(DayNumber(d) - DateTimeEpoch); }
+double ToDateTime(const Date& d) {
+    return static_cast<double>(DayNumber(d) - DateTimeEpoch);
+}
 
-Date FromDateTime(double dateTime) { return FromDayNumber(static_cast<long>(std::floor(dateTime)) + DateTimeEpoch); }
+Date FromDateTime(double dateTime) {
+    return FromDayNumber(static_cast<long>(std::floor(dateTime)) + DateTimeEpoch);
+}
 
 Date Today() {
     const auto now = std::chrono::system_clock::now();
@@ -68,6 +77,30 @@ Date Today() {
 std::string FormatDate(const Date& d) {
     char buf[32];
     std::snprintf(buf, sizeof buf, "%d.%d.%04d", d.Day, d.Month, d.Year);
+    return buf;
+}
+
+std::string FormatLongDate(const Date& d) {
+    static const char* const months[] = {"siječnja", "veljače",   "ožujka",    "travnja",
+                                         "svibnja",  "lipnja",    "srpnja",    "kolovoza",
+                                         "rujna",    "listopada", "studenoga", "prosinca"};
+    if (d.Month < 1 || d.Month > 12) return FormatDate(d);
+    return std::to_string(d.Day) + ". " + months[d.Month - 1] + " " + std::to_string(d.Year) + ".";
+}
+
+TimeOfDay Now() {
+    const std::time_t t = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
+    std::tm local{};
+    localtime_r(&t, &local);
+    return TimeOfDay{local.tm_hour, local.tm_min, local.tm_sec};
+}
+
+std::string FormatTime(const TimeOfDay& t, bool withSeconds) {
+    char buf[32];
+    if (withSeconds)
+        std::snprintf(buf, sizeof buf, "%d:%02d:%02d", t.Hour, t.Minute, t.Second);
+    else
+        std::snprintf(buf, sizeof buf, "%d:%02d", t.Hour, t.Minute);
     return buf;
 }
 
@@ -109,7 +142,8 @@ std::string FormatFloat(double value, int decimals, bool thousands) {
     decimals = std::clamp(decimals, 0, 30);
     // Round half away from zero on the decimal expansion, as users count, not half to even.
     char buf[400];
-    const auto res = std::to_chars(buf, buf + sizeof buf, std::fabs(value), std::chars_format::fixed, decimals + 25);
+    const auto res =
+        std::to_chars(buf, buf + sizeof buf, std::fabs(value), std::chars_format::fixed, decimals + 25);
     std::string s(buf, res.ptr);
     const auto dot = s.find('.');
     std::string whole = s.substr(0, dot);
@@ -118,9 +152,12 @@ std::string FormatFloat(double value, int decimals, bool thousands) {
     std::string digits = whole + frac;
     if (roundUp) {
         int i = static_cast<int>(digits.size()) - 1;
-        while (i >= 0 && digits[i] == '9') digits[i--] = '0';
-        if (i < 0) digits.insert(digits.begin(), '1');
-        else ++digits[i];
+        while (i >= 0 && digits[i] == '9')
+            digits[i--] = '0';
+        if (i < 0)
+            digits.insert(digits.begin(), '1');
+        else
+            ++digits[i];
     }
     whole = digits.substr(0, digits.size() - decimals);
     frac = digits.substr(digits.size() - decimals);
@@ -134,20 +171,21 @@ std::string FormatFloat(double value, int decimals, bool thousands) {
 
 std::string FloatToText(double value) {
     if (value == 0) return "0";
-    char buf[64];
-    char* last = buf;
-    for (int precision = 1; precision <= 17; ++precision) {
-        last = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::general, precision).ptr;
-        double back = 0;
-        std::from_chars(buf, last, back);
-        if (back == value) break;
+    char buf[400];
+    // Fixed form for every value a user could type: the shortest digits that read back as the same double.
+    if (std::fabs(value) < 1e15) {
+        const auto end = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed).ptr;
+        std::string s(buf, end);
+        for (char& c : s)
+            if (c == '.') c = ',';
+        return s;
     }
-    std::string s(buf, last);
+    const auto end = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific).ptr;
+    const std::string s(buf, end);
     const auto e = s.find('e');
-    std::string mant = e == std::string::npos ? s : s.substr(0, e);
+    std::string mant = s.substr(0, e);
     for (char& c : mant)
         if (c == '.') c = ',';
-    if (e == std::string::npos) return mant;
     // An exponent is written the way the program reads it back: "E" and a signed exponent.
     const int exp = std::atoi(s.c_str() + e + 1);
     return mant + (exp < 0 ? "E-" : "E+") + std::to_string(exp < 0 ? -exp : exp);
@@ -171,7 +209,8 @@ std::optional<double> ParseFloat(const std::string& text) {
     // Whole part: digits, optionally grouped by "." in threes.
     std::string whole;
     std::size_t groupStart = i;
-    while (i < t.size() && (std::isdigit(static_cast<unsigned char>(t[i])) || t[i] == '.')) ++i;
+    while (i < t.size() && (std::isdigit(static_cast<unsigned char>(t[i])) || t[i] == '.'))
+        ++i;
     whole = t.substr(groupStart, i - groupStart);
     if (whole.find('.') != std::string::npos) {
         std::size_t pos = whole.find('.');
@@ -191,7 +230,8 @@ std::optional<double> ParseFloat(const std::string& text) {
     if (i < t.size() && t[i] == ',') {
         ++i;
         std::size_t f = i;
-        while (i < t.size() && std::isdigit(static_cast<unsigned char>(t[i]))) ++i;
+        while (i < t.size() && std::isdigit(static_cast<unsigned char>(t[i])))
+            ++i;
         if (i > f) anyDigits = true;
         plain += "." + t.substr(f, i - f);
     }
@@ -200,7 +240,8 @@ std::optional<double> ParseFloat(const std::string& text) {
         std::size_t e = i++;
         if (i < t.size() && (t[i] == '+' || t[i] == '-')) ++i;
         std::size_t d = i;
-        while (i < t.size() && std::isdigit(static_cast<unsigned char>(t[i]))) ++i;
+        while (i < t.size() && std::isdigit(static_cast<unsigned char>(t[i])))
+            ++i;
         if (i == d) return std::nullopt;
         plain += t.substr(e, i - e);
     }
@@ -210,7 +251,8 @@ std::optional<double> ParseFloat(const std::string& text) {
     if (*first == '+') ++first;
     double v = 0;
     const auto res = std::from_chars(first, plain.c_str() + plain.size(), v);
-    if (res.ec != std::errc() || res.ptr != plain.c_str() + plain.size() || !std::isfinite(v)) return std::nullopt;
+    if (res.ec != std::errc() || res.ptr != plain.c_str() + plain.size() || !std::isfinite(v))
+        return std::nullopt;
     return v;
 }
 

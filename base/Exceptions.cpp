@@ -4,7 +4,9 @@
 
 namespace base {
 
-void RaiseCancel() { throw Exception(CancelText); }
+void RaiseCancel() {
+    throw Exception(CancelText);
+}
 
 bool IsSilent(const std::exception& e) {
     if (dynamic_cast<const Abort*>(&e)) return true;

@@ -35,7 +35,8 @@ void IniFile::Parse(const std::string& cp1250Text) {
         if (t.empty() || t[0] == ';') continue;
         if (t.front() == '[') {
             const auto close = t.find(']');
-            const std::string name = Trim(t.substr(1, close == std::string::npos ? std::string::npos : close - 1));
+            const std::string name =
+                Trim(t.substr(1, close == std::string::npos ? std::string::npos : close - 1));
             current = &sections_[UpperCase(name)]; // a repeated section adds to the first one
             continue;
         }
@@ -46,7 +47,9 @@ void IniFile::Parse(const std::string& cp1250Text) {
     }
 }
 
-bool IniFile::HasSection(const std::string& section) const { return sections_.count(UpperCase(section)) > 0; }
+bool IniFile::HasSection(const std::string& section) const {
+    return sections_.count(UpperCase(section)) > 0;
+}
 
 bool IniFile::HasKey(const std::string& section, const std::string& key) const {
     const auto s = sections_.find(UpperCase(section));
@@ -56,7 +59,8 @@ bool IniFile::HasKey(const std::string& section, const std::string& key) const {
     return false;
 }
 
-std::string IniFile::ReadString(const std::string& section, const std::string& key, const std::string& def) const {
+std::string IniFile::ReadString(const std::string& section, const std::string& key,
+                                const std::string& def) const {
     const auto s = sections_.find(UpperCase(section));
     if (s == sections_.end()) return def;
     for (const auto& [k, v] : s->second.entries)
@@ -92,7 +96,8 @@ std::vector<std::string> IniFile::Keys(const std::string& section) const {
     std::vector<std::string> keys;
     const auto s = sections_.find(UpperCase(section));
     if (s == sections_.end()) return keys;
-    for (const auto& [k, v] : s->second.entries) keys.push_back(k);
+    for (const auto& [k, v] : s->second.entries)
+        keys.push_back(k);
     return keys;
 }
 

@@ -12,10 +12,18 @@ std::int16_t Checked16(long long value) {
     return static_cast<std::int16_t>(value);
 }
 
-std::int16_t Add16(std::int16_t a, std::int16_t b) { return Checked16(static_cast<long long>(a) + b); }
-std::int16_t Sub16(std::int16_t a, std::int16_t b) { return Checked16(static_cast<long long>(a) - b); }
-std::int16_t Mul16(std::int16_t a, std::int16_t b) { return Checked16(static_cast<long long>(a) * b); }
-std::int16_t Neg16(std::int16_t a) { return Checked16(-static_cast<long long>(a)); }
+std::int16_t Add16(std::int16_t a, std::int16_t b) {
+    return Checked16(static_cast<long long>(a) + b);
+}
+std::int16_t Sub16(std::int16_t a, std::int16_t b) {
+    return Checked16(static_cast<long long>(a) - b);
+}
+std::int16_t Mul16(std::int16_t a, std::int16_t b) {
+    return Checked16(static_cast<long long>(a) * b);
+}
+std::int16_t Neg16(std::int16_t a) {
+    return Checked16(-static_cast<long long>(a));
+}
 
 std::int16_t Div16(std::int16_t a, std::int16_t b) {
     if (b == 0) throw Exception("Dijeljenje nulom");

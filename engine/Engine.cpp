@@ -2,7 +2,9 @@
 #include "engine/Engine.h"
 
 #include "base/Cp1250.h"
+#include "base/FileIo.h"
 #include "base/Files.h"
+#include "base/FileSystem.h"
 #include "base/Text.h"
 #include "engine/codec/DbHeader.h"
 #include "engine/codec/IndexDefFile.h"
@@ -15,7 +17,7 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <fstream>
+#include <map>
 #include <sstream>
 #include <sys/stat.h>
 
@@ -59,15 +61,37 @@ private:
 };
 
 std::string ReadAll(const fs::path& p, std::size_t limit) {
-    std::ifstream in(p, std::ios::binary);
-    if (!in) ThrowMissing(p.filename().string());
-    std::string b(limit, '\0');
-    in.read(b.data(), static_cast<std::streamsize>(limit));
-    b.resize(static_cast<std::size_t>(in.gcount()));
-    return b;
+    try {
+        return base::ReadWholeFile(p, limit);
+    } catch (const base::FileError& e) {
+        if (e.Error() == ENOENT) ThrowMissing(p.filename().string());
+        throw Error(e.Message());
+    }
+}
+
+// Removes a file of the family; false (errno set) when it stays.
+bool RemoveFile(const fs::path& f) {
+    return base::Fs().Unlink(f.c_str()) == 0 || errno == ENOENT;
 }
 
 } // namespace
+
+namespace {
+std::map<std::string, std::vector<IndexDesc>>& IndexRegistry() {
+    static std::map<std::string, std::vector<IndexDesc>> registry;
+    return registry;
+}
+} // namespace
+
+void RegisterIndexDefinitions(const std::string& fileName, std::vector<IndexDesc> indexes) {
+    IndexRegistry()[Upper(TableFileName(fileName))] = std::move(indexes);
+}
+
+std::vector<IndexDesc> RegisteredIndexDefinitions(const std::string& fileName) {
+    const auto& registry = IndexRegistry();
+    const auto it = registry.find(Upper(TableFileName(fileName)));
+    return it == registry.end() ? std::vector<IndexDesc>() : it->second;
+}
 
 bool TableExists(const fs::path& folder, const std::string& name) {
     return FindTableFile(folder, name).has_value();
@@ -106,7 +130,7 @@ void CreateTable(const fs::path& folder, const std::string& name, const std::vec
     if (const auto existing = FindTableFile(folder, name)) {
         FamilyLock lock(*existing);
         for (const auto& f : FamilyFiles(*existing))
-            fs::remove(f);
+            if (!RemoveFile(f)) ThrowIo(f.filename().string(), errno);
     }
     const fs::path db = folder / fileName;
     bool memo = false;
@@ -126,9 +150,9 @@ void DeleteTable(const fs::path& folder, const std::string& name) {
     if (!db) ThrowMissing(TableFileName(name));
     FamilyLock lock(*db);
     for (const auto& f : FamilyFiles(*db)) {
-        std::error_code ec;
-        fs::remove(f, ec);
-        if (ec) throw Error("Datoteka " + f.filename().string() + " se ne može obrisati");
+        if (!RemoveFile(f))
+            throw Error("Datoteka " + f.filename().string() +
+                        " se ne može obrisati: " + base::ErrnoText(errno));
     }
 }
 
@@ -142,9 +166,9 @@ void RenameTable(const fs::path& folder, const std::string& name, const std::str
     for (const auto& f : FamilyFiles(*db)) {
         std::string ext = f.extension().string();
         if (Upper(ext) == ".DB") ext = fs::path(target).extension().string();
-        std::error_code ec;
-        fs::rename(f, folder / (newStem + ext), ec);
-        if (ec) throw Error("Datoteka " + f.filename().string() + " se ne može preimenovati");
+        if (base::Fs().Rename(f.c_str(), (folder / (newStem + ext)).c_str()) != 0)
+            throw Error("Datoteka " + f.filename().string() +
+                        " se ne može preimenovati: " + base::ErrnoText(errno));
     }
 }
 

@@ -48,6 +48,10 @@ class MissingTable : public Error {
 public:
     using Error::Error;
 }; // no such table in the folder
+class IoError : public Error {
+public:
+    using Error::Error;
+}; // the system refused a read or write of a file (a full disk, a failing medium)
 
 // ---------------------------------------------------------------------------------------------- fields
 
@@ -186,6 +190,12 @@ struct SalvagedTable {
 };
 SalvagedTable SalvageTable(const fs::path& folder, const std::string& name);
 
+// The indexes the program defines for a table file name ("ROBA.DB", in whatever folder), primary first. A
+// secondary-index file found damaged when the table opens gets its definition back from these (the file
+// holds nothing else the rows cannot give).
+void RegisterIndexDefinitions(const std::string& fileName, std::vector<IndexDesc> indexes);
+std::vector<IndexDesc> RegisteredIndexDefinitions(const std::string& fileName);
+
 class Cursor;
 
 // One open of a table. All opens of one file in the process share one image of it; each open holds its own
@@ -222,6 +232,11 @@ public:
     virtual bool Refresh() = 0;
 
     virtual std::unique_ptr<Cursor> OpenCursor() = 0;
+
+    // What the open found damaged but could still read around ("" when nothing): memo texts its memo file
+    // does not give read as what the record keeps, marked, and the table takes no writes while the memo
+    // file itself does not read.
+    virtual std::string DamageReport() const { return {}; }
 };
 
 // A position in one order of a table's rows, optionally limited to a range.

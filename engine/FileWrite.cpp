@@ -1,24 +1,16 @@
 #include "engine/FileWrite.h"
 
+#include "base/FileIo.h"
+#include "base/ReplaceFile.h"
 #include "engine/Errors.h"
-
-#include <fstream>
 
 namespace engine {
 
 void WriteFileReplacing(const std::filesystem::path& path, const std::string& bytes) {
-    const std::filesystem::path tmp = path.string() + ".tmp";
-    {
-        std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
-        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        out.close();
-        if (!out) throw Error("Datoteka " + path.filename().string() + " se ne može zapisati");
-    }
-    std::error_code ec;
-    std::filesystem::rename(tmp, path, ec);
-    if (ec) {
-        std::filesystem::remove(tmp, ec);
-        throw Error("Datoteka " + path.filename().string() + " se ne može zapisati");
+    try {
+        base::ReplaceFile(path, bytes);
+    } catch (const base::FileError& e) {
+        throw IoError(e.Message());
     }
 }
 

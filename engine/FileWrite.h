@@ -1,6 +1,5 @@
 #pragma once
-// Whole small files (a new table's header, index definitions): written beside their place and renamed over
-// it, so a reader sees the old file or the new one, never a part.
+// Whole small files (a new table's header, index definitions): replaced as one, on disk when this returns.
 
 #include <filesystem>
 #include <string>

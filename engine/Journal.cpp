@@ -1,5 +1,7 @@
 #include "engine/Journal.h"
 
+#include "base/FileSystem.h"
+
 #include "engine/codec/Bytes.h"
 #include "engine/Errors.h"
 
@@ -19,30 +21,17 @@ constexpr std::uint32_t Pending = 1;
 constexpr std::size_t LargeJournal = 1 << 20;
 
 void WriteAll(int fd, const void* data, std::size_t len, std::uint64_t offset, const std::string& name) {
-    const auto* p = static_cast<const char*>(data);
-    while (len > 0) {
-        const ssize_t n = ::pwrite(fd, p, len, static_cast<off_t>(offset));
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            ThrowIo(name, errno);
-        }
-        p += n;
-        len -= static_cast<std::size_t>(n);
-        offset += static_cast<std::uint64_t>(n);
-    }
+    const base::IoResult r = base::WriteAt(fd, data, len, offset);
+    if (r.Error != 0) ThrowIo(name, r.Error);
 }
 
 bool ReadAll(int fd, void* data, std::size_t len, std::uint64_t offset) {
-    auto* p = static_cast<char*>(data);
-    while (len > 0) {
-        const ssize_t n = ::pread(fd, p, len, static_cast<off_t>(offset));
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        p += n;
-        len -= static_cast<std::size_t>(n);
-        offset += static_cast<std::uint64_t>(n);
-    }
-    return true;
+    const base::IoResult r = base::ReadAt(fd, data, len, offset);
+    return r.Error == 0 && r.Done == len;
+}
+
+void Sync(int fd, const std::string& name) {
+    if (const int error = base::SyncFile(fd)) ThrowIo(name, error);
 }
 
 } // namespace
@@ -65,7 +54,7 @@ void Journal::MarkIdle(int fd) {
 }
 
 void ThrowIo(const std::string& fileName, int err) {
-    throw Error("Greška pri radu s datotekom " + fileName + ": " + std::strerror(err));
+    throw IoError("Greška pri radu s datotekom " + fileName + ": " + base::ErrnoText(err));
 }
 
 // ------------------------------------------------------------------------------------------------ files
@@ -78,9 +67,7 @@ TableFiles::~TableFiles() {
 }
 
 void TableFiles::Close(TableFile f) {
-    int& fd = fds_[static_cast<int>(f)];
-    if (fd >= 0) ::close(fd);
-    fd = -1;
+    fds_[static_cast<int>(f)].Close();
 }
 
 void TableFiles::CloseAll() {
@@ -89,16 +76,16 @@ void TableFiles::CloseAll() {
 }
 
 int TableFiles::Fd(TableFile f, bool create) {
-    int& fd = fds_[static_cast<int>(f)];
-    if (fd >= 0) return fd;
+    base::FileHandle& fd = fds_[static_cast<int>(f)];
+    if (fd) return fd.Get();
     const auto& path = paths_[static_cast<int>(f)];
-    fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC | (create ? O_CREAT : 0), 0644);
-    if (fd < 0 && (errno == EACCES || errno == EROFS) && !create) {
-        fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-        if (fd >= 0) readOnly_ = true;
+    fd = base::FileHandle::Open(path, O_RDWR | (create ? O_CREAT : 0));
+    if (!fd && (errno == EACCES || errno == EROFS) && !create) {
+        fd = base::FileHandle::Open(path, O_RDONLY);
+        if (fd) readOnly_ = true;
     }
-    if (fd < 0 && (create || errno != ENOENT)) ThrowIo(path.filename().string(), errno);
-    return fd;
+    if (!fd && (create || errno != ENOENT)) ThrowIo(path.filename().string(), errno);
+    return fd.Get();
 }
 
 // ------------------------------------------------------------------------------------------------ journal
@@ -111,26 +98,24 @@ Journal::~Journal() {
 }
 
 void Journal::Close() {
-    if (fd_ >= 0) ::close(fd_);
-    fd_ = -1;
+    fd_.Close();
 }
 
 void Journal::Remove() {
     Close();
-    std::error_code ec;
-    fs::remove(path_, ec);
+    base::Fs().Unlink(path_.c_str());
 }
 
 int Journal::Fd(bool create) {
-    if (fd_ >= 0) {
+    if (fd_) {
         // The last open elsewhere may have removed an idle journal: never write into a deleted file.
         struct stat st {};
-        if (::fstat(fd_, &st) == 0 && st.st_nlink > 0) return fd_;
+        if (::fstat(fd_.Get(), &st) == 0 && st.st_nlink > 0) return fd_.Get();
         Close();
     }
-    fd_ = ::open(path_.c_str(), O_RDWR | O_CLOEXEC | (create ? O_CREAT : 0), 0644);
-    if (fd_ < 0 && (create || errno != ENOENT)) ThrowIo(path_.filename().string(), errno);
-    return fd_;
+    fd_ = base::FileHandle::Open(path_, O_RDWR | (create ? O_CREAT : 0));
+    if (!fd_ && (create || errno != ENOENT)) ThrowIo(path_.filename().string(), errno);
+    return fd_.Get();
 }
 
 std::uint64_t Journal::Generation() {
@@ -189,21 +174,28 @@ bool Journal::Recover(TableFiles& files) {
         t.Writes.push_back(std::move(w));
     }
     Apply(t, files);
-    const unsigned char idle[4] = {0, 0, 0, 0};
-    WriteAll(fd, idle, 4, 16, path_.filename().string());
+    MarkIdle(fd);
     return true;
 }
 
 void Journal::Apply(const Transaction& t, TableFiles& files) {
-    for (const auto& w : t.Writes)
+    std::array<bool, 3> touched{};
+    for (const auto& w : t.Writes) {
         WriteAll(files.Fd(w.File, true), w.Data.data(), w.Data.size(), w.Offset,
                  files.Path(w.File).filename().string());
+        touched[static_cast<int>(w.File)] = true;
+    }
     for (int i = 0; i < 3; ++i) {
         if (t.NewSize[i] < 0) continue;
         const int fd = files.Fd(static_cast<TableFile>(i), true);
-        if (::ftruncate(fd, t.NewSize[i]) != 0)
+        if (base::Fs().Truncate(fd, t.NewSize[i]) != 0)
             ThrowIo(files.Path(static_cast<TableFile>(i)).filename().string(), errno);
+        touched[i] = true;
     }
+    for (int i = 0; i < 3; ++i)
+        if (touched[i])
+            Sync(files.Fd(static_cast<TableFile>(i), true),
+                 files.Path(static_cast<TableFile>(i)).filename().string());
 }
 
 std::uint64_t Journal::Commit(const Transaction& t, TableFiles& files) {
@@ -237,13 +229,32 @@ std::uint64_t Journal::Commit(const Transaction& t, TableFiles& files) {
     std::uint64_t sum = codec::Checksum(p + 8, 16);
     sum = codec::Checksum(p + HeadBytes, len, sum);
     codec::PutU64(p + 24, sum);
-    WriteAll(fd, buf.data(), buf.size(), 0, path_.filename().string());
-    Apply(t, files);
-    const unsigned char idle[4] = {0, 0, 0, 0};
-    WriteAll(fd, idle, 4, 16, path_.filename().string());
-    // A big write (a new index, an emptied table) leaves no big journal behind.
-    if (buf.size() > LargeJournal && ::ftruncate(fd, HeadBytes) != 0)
-        ThrowIo(path_.filename().string(), errno);
+    try {
+        WriteAll(fd, buf.data(), buf.size(), 0, path_.filename().string());
+        Sync(fd, path_.filename().string());
+    } catch (const Error&) {
+        // Whatever part of the journal is on disk must never be replayed: the caller reports the write
+        // as not done.
+        try {
+            MarkIdle(fd);
+        } catch (const Error&) {
+        }
+        throw;
+    }
+    try {
+        Apply(t, files);
+    } catch (const Error&) {
+        // The journal holds the whole change: writing it once more (all of it, then syncing) finishes it,
+        // unless the disk keeps refusing.
+        Apply(t, files);
+    }
+    // Done: a journal that stays marked pending is only replayed again, byte for byte, by the next writer.
+    try {
+        MarkIdle(fd);
+        // A big write (a new index, an emptied table) leaves no big journal behind.
+        if (buf.size() > LargeJournal) base::Fs().Truncate(fd, HeadBytes);
+    } catch (const Error&) {
+    }
     return generation;
 }
 

@@ -1,9 +1,13 @@
 #pragma once
 // Redo journal beside the table ("<base>.JNL", a name no table mask matches). A write first puts the new
 // bytes of every touched range of the .DB, .PX and .MB into the journal in one write with a checksum, then
-// applies them to the files and marks the journal done. A kill before the journal is complete leaves the
+// applies them to the files and marks the journal done. The journal is on disk before a file changes and the
+// files are before the journal is marked done, so a power cut, not only a killed process, leaves the table
+// whole. A kill before the journal is complete leaves the
 // files as they were; a kill after it is replayed by the next writer or opener. The journal also carries the
 // table's change generation, which tells other processes that the table changed.
+
+#include "base/FileIo.h"
 
 #include <array>
 #include <cstdint>
@@ -35,7 +39,7 @@ public:
 
 private:
     std::array<fs::path, 3> paths_;
-    std::array<int, 3> fds_{-1, -1, -1};
+    std::array<base::FileHandle, 3> fds_;
     std::string name_;
     bool readOnly_ = false;
 };
@@ -63,7 +67,9 @@ public:
     std::uint64_t Generation();
     // Replays a complete pending transaction; returns true when it did. Caller holds the write lock.
     bool Recover(TableFiles& files);
-    // Journals and applies a transaction; returns the new generation. Caller holds the write lock.
+    // Journals and applies a transaction; returns the new generation. Caller holds the write lock. A failure
+    // before the journal is on disk leaves the files as they were; one after it is mended by applying the
+    // journal once more, and only reported when that fails too (the next writer or opener then replays it).
     std::uint64_t Commit(const Transaction& t, TableFiles& files);
     void Close();
     // Deletes the journal file (no write pending; nobody else has the table open).
@@ -71,13 +77,14 @@ public:
 
 private:
     int Fd(bool create);
+    // Writes the transaction into the files and syncs every file it touched.
     void Apply(const Transaction& t, TableFiles& files);
     void MarkIdle(int fd);
     static std::uint64_t TableIdentity(TableFiles& files);
 
     fs::path path_;
     std::string tableName_;
-    int fd_ = -1;
+    base::FileHandle fd_;
 };
 
 } // namespace engine

@@ -1,6 +1,7 @@
 // Reading what can be read of a table whose files no longer hold together. Nothing here trusts a value from
 // the file before checking it against the file's size, so every loop ends and every read stays inside.
 
+#include "base/FileIo.h"
 #include "base/Files.h"
 #include "engine/codec/Bytes.h"
 #include "engine/codec/DbHeader.h"
@@ -10,8 +11,8 @@
 #include "engine/TableHandle.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
-#include <fstream>
 #include <set>
 
 namespace engine {
@@ -21,14 +22,12 @@ constexpr std::int64_t LastValidDay = 3652059; // 31 December 9999
 constexpr std::int64_t DayMilliseconds = 86400000;
 
 std::string ReadFile(const fs::path& p, std::uint64_t limit) {
-    std::ifstream in(p, std::ios::binary);
-    if (!in) ThrowMissing(p.filename().string());
-    std::error_code ec;
-    const auto size = fs::file_size(p, ec);
-    std::string b(static_cast<std::size_t>(std::min<std::uint64_t>(ec ? 0 : size, limit)), '\0');
-    in.read(b.data(), static_cast<std::streamsize>(b.size()));
-    b.resize(static_cast<std::size_t>(in.gcount()));
-    return b;
+    try {
+        return base::ReadWholeFile(p, limit);
+    } catch (const base::FileError& e) {
+        if (e.Error() == ENOENT) ThrowMissing(p.filename().string());
+        throw Error(e.Message());
+    }
 }
 
 // The header without the values that describe the blocks: those are what the salvage does not trust.
@@ -117,10 +116,8 @@ void Salvager::LoadMemoFile() {
     const auto path = base::FindFile(db_.parent_path(), db_.stem().string() + ".MB");
     if (!path) return;
     try {
-        std::string bytes = ReadFile(*path, std::uint64_t{1} << 32);
-        bytes.resize(bytes.size() / codec::MbUnit *
-                     codec::MbUnit); // a cut-off last unit is lost, not the rest
-        mb_.Load(std::move(bytes), path->filename().string());
+        // A short last block reads zero-padded, a damaged block loses only the texts in it.
+        mb_.Load(ReadFile(*path, std::uint64_t{1} << 32), path->filename().string());
         haveMb_ = true;
     } catch (const Error&) {
         // Every memo keeps the text its record holds.

@@ -7,8 +7,9 @@
 namespace engine {
 namespace {
 
-// Other writers hold the write lock for a moment; a table lock by another open is not worth waiting for long.
-constexpr int WriteWaitMillis = 1000;
+// Writers take turns; a wait gives up only when the holder has not changed the table for this long (it is
+// stuck, or keeps the table locked).
+constexpr int StuckMillis = 2000;
 constexpr int OpenWaitMillis = 100;
 
 } // namespace
@@ -43,13 +44,23 @@ TableHandle::~TableHandle() {
     if (image_ && lock_->CanWrite() && lock_->TryLock(lockspace::Table, 1, LockKind::Exclusive) &&
         lock_->TryLock(lockspace::Write, 2, LockKind::Exclusive))
         image_->DropJournal();
+    // A cursor may outlive its table and keeps this lock description for its own sake: the open's table,
+    // write and record locks end here all the same.
+    lock_->Unlock(lockspace::Table, lockspace::Records + lockspace::RecordSpan - lockspace::Table);
+}
+
+std::function<std::uint64_t()> TableHandle::Changes() {
+    return [image = image_] { return image->WrittenGeneration(); };
 }
 
 void TableHandle::Write(const std::function<void()>& change) {
     // The write lock (unless LockTable holds it already) and the apply lock together.
     const std::int64_t start = tableLocked_ ? lockspace::Apply : lockspace::Write;
     const std::int64_t len = tableLocked_ ? 1 : 2;
-    if (!lock_->LockWithin(start, len, LockKind::Exclusive, WriteWaitMillis)) {
+    // Under our own table lock only readers of the files can be in the way, for a moment.
+    const bool locked = tableLocked_ ? lock_->LockWithin(start, len, LockKind::Exclusive, StuckMillis)
+                                     : lock_->LockInTurn(start, len, StuckMillis, Changes());
+    if (!locked) {
         if (!lock_->CanWrite()) throw Error("Tablica " + path_.filename().string() + " je samo za čitanje");
         ThrowBusy(path_.filename().string());
     }
@@ -84,8 +95,7 @@ void TableHandle::Empty() {
 
 void TableHandle::LockTable() {
     if (tableLocked_) return;
-    if (!lock_->LockWithin(lockspace::Write, 1, LockKind::Exclusive, WriteWaitMillis))
-        ThrowBusy(path_.filename().string());
+    if (!lock_->LockInTurn(lockspace::Write, 1, StuckMillis, Changes())) ThrowBusy(path_.filename().string());
     tableLocked_ = true;
 }
 

@@ -32,6 +32,7 @@ public:
     void SaveChanges() override;
     bool Refresh() override;
     std::unique_ptr<Cursor> OpenCursor() override;
+    std::string DamageReport() const override { return image_->DamageReport(); }
 
     TableImage& Image() { return *image_; }
     const std::shared_ptr<TableImage>& SharedImage() const { return image_; }
@@ -44,6 +45,9 @@ public:
     void Write(const std::function<void()>& change);
 
 private:
+    // The count of finished writes by any process, for the lock waits.
+    std::function<std::uint64_t()> Changes();
+
     fs::path path_;
     OpenMode mode_;
     std::shared_ptr<LockFile> lock_;

@@ -1,5 +1,6 @@
 #include "engine/TableImage.h"
 
+#include "base/FileIo.h"
 #include "base/Files.h"
 #include "base/Text.h"
 #include "engine/codec/Bytes.h"
@@ -9,8 +10,9 @@
 #include <cerrno>
 #include <climits>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <map>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -46,15 +48,17 @@ fs::path Companion(const fs::path& db, const std::string& ext) {
 
 std::string ReadFileBytes(int fd, std::uint64_t offset, std::size_t len, const std::string& name) {
     std::string b(len, '\0');
-    std::size_t done = 0;
-    while (done < len) {
-        const ssize_t n = ::pread(fd, b.data() + done, len - done, static_cast<off_t>(offset + done));
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) ThrowIo(name, errno);
-        if (n == 0) ThrowDamaged(name);
-        done += static_cast<std::size_t>(n);
-    }
+    const base::IoResult r = base::ReadAt(fd, b.data(), len, offset);
+    if (r.Error != 0) ThrowIo(name, r.Error);
+    if (r.Done < len) ThrowDamaged(name);
     return b;
+}
+
+std::string UpperExt(const std::string& fileName) {
+    std::string ext = fs::path(fileName).extension().string();
+    for (char& c : ext)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return ext;
 }
 
 std::int64_t FileSizeOf(int fd) {
@@ -127,6 +131,7 @@ bool TableImage::Sync(LockFile& lock) {
     try {
         if (lock.CanWrite() && !files_.ReadOnly()) journal_.Recover(files_);
         Load();
+        if (lock.CanWrite()) RepairIndexFiles();
     } catch (...) {
         lock.Unlock(lockspace::Apply, 1);
         throw;
@@ -139,6 +144,9 @@ void TableImage::PrepareWrite() {
     if (files_.ReadOnly()) throw Error("Tablica " + name_ + " je samo za čitanje");
     const bool recovered = journal_.Recover(files_);
     if (recovered || stale_ || !loaded_ || ChangedOnDisk()) Load();
+    RepairIndexFiles();
+    // Blobs are stored only where the memo file's layout is known.
+    if (!memoFields_.empty() && mbBroken_) ThrowDamaged(mbName_);
 }
 
 void TableImage::RecoverAfterFailure() noexcept {
@@ -196,10 +204,19 @@ void TableImage::Load() {
     }
     if (total != h.NumRecords) ThrowDamaged(name_);
 
-    // Keep the ids of rows we already knew (by key, or by their bytes in an unkeyed table).
+    // Keep the ids of rows we already knew (by key, or by their bytes in an unkeyed table). A keyed table's
+    // rows come in key order (the key's bytes compare as the key does), so its known rows are met by walking
+    // the old order alongside; a chain out of order is refused below anyway.
     const int keyBytes = h.IdentityBytes();
+    const bool same = loaded_ && h.RecordSize == hdr_.RecordSize && h.KeyFields == hdr_.KeyFields;
     std::unordered_multimap<std::string, RowId> known;
-    if (loaded_ && h.RecordSize == hdr_.RecordSize && h.KeyFields == hdr_.KeyFields) {
+    std::vector<RowId> knownInOrder;
+    std::size_t nextKnown = 0;
+    if (same && h.KeyFields > 0) {
+        knownInOrder.reserve(primary_.Size());
+        for (const auto& c : primary_.Chunks())
+            knownInOrder.insert(knownInOrder.end(), c->Ids.begin(), c->Ids.end());
+    } else if (same) {
         for (RowId id = 0; id < rows_.size(); ++id)
             if (rows_[id])
                 known.emplace(std::string(reinterpret_cast<const char*>(rows_[id].get()), keyBytes), id);
@@ -207,25 +224,42 @@ void TableImage::Load() {
     std::vector<std::unique_ptr<unsigned char[]>> rows;
     RowId fresh = static_cast<RowId>(rows_.size());
     std::vector<std::vector<RowId>> blockIds;
-    for (const auto& blk : chain) {
-        std::vector<RowId> ids;
-        const auto* p = codec::Bytes(data) + static_cast<std::size_t>(blk.Number - 1) * bs + 6;
-        for (int i = 0; i < blk.Count; ++i, p += h.RecordSize) {
-            RowId id = NoRow;
-            if (!known.empty()) {
-                const auto it = known.find(std::string(reinterpret_cast<const char*>(p), keyBytes));
-                if (it != known.end()) {
-                    id = it->second;
-                    known.erase(it);
+    // From here on rows move out of the old state: any failure leaves nothing half-read behind.
+    try {
+        for (const auto& blk : chain) {
+            std::vector<RowId> ids;
+            const auto* p = codec::Bytes(data) + static_cast<std::size_t>(blk.Number - 1) * bs + 6;
+            for (int i = 0; i < blk.Count; ++i, p += h.RecordSize) {
+                RowId id = NoRow;
+                while (nextKnown < knownInOrder.size() &&
+                       std::memcmp(rows_[knownInOrder[nextKnown]].get(), p, keyBytes) < 0)
+                    ++nextKnown;
+                if (nextKnown < knownInOrder.size() &&
+                    std::memcmp(rows_[knownInOrder[nextKnown]].get(), p, keyBytes) == 0)
+                    id = knownInOrder[nextKnown++];
+                if (id == NoRow && !known.empty()) {
+                    const auto it = known.find(std::string(reinterpret_cast<const char*>(p), keyBytes));
+                    if (it != known.end()) {
+                        id = it->second;
+                        known.erase(it);
+                    }
                 }
+                if (id == NoRow) id = fresh++;
+                if (id >= rows.size()) rows.resize(std::max<std::size_t>(id + 1, rows.size() * 3 / 2 + 16));
+                // An unchanged row keeps its buffer: another writer's change costs a read, not a copy of all.
+                if (id < rows_.size() && rows_[id] && std::memcmp(rows_[id].get(), p, h.RecordSize) == 0) {
+                    rows[id] = std::move(rows_[id]);
+                } else {
+                    rows[id] = std::make_unique_for_overwrite<unsigned char[]>(h.RecordSize);
+                    std::memcpy(rows[id].get(), p, h.RecordSize);
+                }
+                ids.push_back(id);
             }
-            if (id == NoRow) id = fresh++;
-            if (id >= rows.size()) rows.resize(std::max<std::size_t>(id + 1, rows.size() * 3 / 2 + 16));
-            rows[id] = std::make_unique_for_overwrite<unsigned char[]>(h.RecordSize);
-            std::memcpy(rows[id].get(), p, h.RecordSize);
-            ids.push_back(id);
+            blockIds.push_back(std::move(ids));
         }
-        blockIds.push_back(std::move(ids));
+    } catch (...) {
+        Forget();
+        throw;
     }
     rows.resize(fresh);
 
@@ -288,16 +322,19 @@ void TableImage::Adopt(codec::DbHeader h, std::string head,
     freeBlocks_.clear();
     fileBlocks_ = hdr_.FileBlocks;
     relayout_ = false;
-    // An empty block left in the chain by another writer is rewritten away with all the others.
-    bool sorted = std::all_of(chain.begin(), chain.end(), [](const auto& c) { return c.second > 0; });
+    // A keyed table's rows stand in strictly rising key order along the chain. Rows out of order or with a
+    // repeated key would hide from key searches while a walk shows them: such a table is damaged (the table
+    // check rebuilds it from what a salvage keeps).
     if (hdr_.KeyFields > 0) {
         const unsigned char* prev = nullptr;
         for (const auto& ids : blockIds)
             for (RowId id : ids) {
-                if (prev != nullptr && primaryRule_.Compare(prev, rows_[id].get()) >= 0) sorted = false;
+                if (prev != nullptr && primaryRule_.Compare(prev, rows_[id].get()) >= 0) ThrowDamaged(name_);
                 prev = rows_[id].get();
             }
     }
+    // An empty block left in the chain by another writer is rewritten away with all the others.
+    const bool sorted = std::all_of(chain.begin(), chain.end(), [](const auto& c) { return c.second > 0; });
     if (sorted) {
         for (std::size_t i = 0; i < chain.size(); ++i) {
             if (blockIds[i].empty()) continue;
@@ -306,8 +343,7 @@ void TableImage::Adopt(codec::DbHeader h, std::string head,
         for (std::uint16_t b = 1; b <= fileBlocks_; ++b)
             if (blockOwner_[b] == nullptr) freeBlocks_.insert(b);
     } else {
-        // Written out of key order (or with empty blocks) elsewhere: keep the rows sorted here and rewrite
-        // the blocks at the next write.
+        // Empty blocks in the chain: lay the rows out anew and rewrite the blocks at the next write.
         std::vector<RowId> all;
         for (auto& ids : blockIds)
             all.insert(all.end(), ids.begin(), ids.end());
@@ -319,7 +355,9 @@ void TableImage::Adopt(codec::DbHeader h, std::string head,
 
     LoadPrimaryIndexFile();
 
-    secondaries_ = codec::ReadIndexDefs(dbPath_, layout_, hdr_.KeyFields);
+    std::vector<codec::DamagedIndexFile> damagedIndexes;
+    secondaries_ = codec::ReadIndexDefs(dbPath_, layout_, hdr_.KeyFields, &damagedIndexes);
+    if (!damagedIndexes.empty()) RebuildIndexDefinitions(damagedIndexes);
     for (const auto& s : secondaries_)
         for (int n : s.FieldNumbers)
             if (codec::IsMemoType(layout_[n].Code)) ThrowDamaged(s.XFile);
@@ -354,15 +392,25 @@ void TableImage::ResetPrimaryIndexFile() {
               static_cast<unsigned char>(hdrBytes_[0x2D]));
 }
 
+// A memo file only holds texts: when it does not give one, the row still reads, with what its record keeps
+// and a mark; the damage is reported, not the table refused.
 void TableImage::LoadMemos(std::vector<std::unique_ptr<unsigned char[]>>& rows) {
     const int fd = files_.Fd(TableFile::Mb, false);
-    const std::string mbName = files_.Path(TableFile::Mb).filename().string();
+    mbName_ = files_.Path(TableFile::Mb).filename().string();
     mb_.Reset();
     mbDiskSize_ = 0;
+    damagedMemos_ = 0;
+    mbBroken_ = false;
+    bool unreadable = fd < 0; // a new table has no memo file until its first long text
     if (fd >= 0) {
         const std::int64_t size = FileSizeOf(fd);
         mbDiskSize_ = static_cast<std::uint64_t>(std::max<std::int64_t>(size, 0));
-        mb_.Load(ReadFileBytes(fd, 0, static_cast<std::size_t>(size), mbName), mbName);
+        try {
+            mb_.Load(ReadFileBytes(fd, 0, static_cast<std::size_t>(size), mbName_), mbName_);
+        } catch (const DamagedFile&) {
+            mb_.Reset();
+            unreadable = true;
+        }
     }
     for (RowId id = 0; id < rows.size(); ++id) {
         if (!rows[id]) continue;
@@ -375,13 +423,115 @@ void TableImage::LoadMemos(std::vector<std::unique_ptr<unsigned char[]>>& rows) 
                 if (length > static_cast<std::uint32_t>(codec::MemoLeader(f))) ThrowDamaged(name_);
                 continue;
             }
-            if (fd < 0) ThrowDamaged(mbName);
             auto& texts = memos_[id];
             texts.resize(memoFields_.size());
-            texts[k] = mb_.Read(location, length);
+            try {
+                // Rows point into a memo file that cannot be read: no new text may be put where theirs were.
+                mbBroken_ = mbBroken_ || unreadable;
+                if (unreadable) ThrowDamaged(mbName_);
+                texts[k] = mb_.Read(location, length);
+            } catch (const DamagedFile&) {
+                texts[k] = MarkedMemo(f, rows[id].get() + f.Offset);
+                ++damagedMemos_;
+            }
         }
     }
+    // A memo file no row points into is made anew by the next write.
+    if (unreadable && !mbBroken_) mbDiskSize_ = 0;
     mb_.ReleaseData();
+}
+
+// What the record keeps of a text the memo file does not give, and the mark.
+std::string TableImage::MarkedMemo(const codec::FieldLayout& f, const unsigned char* field) const {
+    const int leader = codec::MemoLeader(f);
+    int n = 0;
+    while (n < leader && field[n] != 0)
+        ++n;
+    std::string mark;
+    try {
+        mark = cp_->FromUtf8(" [oštećeno]");
+    } catch (const base::Exception&) {
+        mark = " [osteceno]"; // a code page without the letters
+    }
+    return std::string(reinterpret_cast<const char*>(field), static_cast<std::size_t>(n)) + mark;
+}
+
+std::string TableImage::DamageReport() const {
+    if (damagedMemos_ == 0 && !mbBroken_) return {};
+    std::string text = "Datoteka " + mbName_ + " je oštećena";
+    if (damagedMemos_ > 0) text += " (nečitljivih zapisa: " + std::to_string(damagedMemos_) + ")";
+    return text;
+}
+
+// Each damaged .X file takes the registered definition it must have held: an ".Xnn" file the single-field
+// index on field nn named after it, the ".XGn" files the other registered indexes no file gives, in the
+// order they were registered (and so added).
+void TableImage::RebuildIndexDefinitions(const std::vector<codec::DamagedIndexFile>& damaged) {
+    std::vector<IndexDesc> registered;
+    for (auto& d : RegisteredIndexDefinitions(name_))
+        if (!d.Primary) registered.push_back(std::move(d));
+    std::vector<bool> taken(registered.size(), false);
+    for (std::size_t i = 0; i < registered.size(); ++i)
+        for (const auto& s : secondaries_)
+            if (base::SameText(s.Desc.Name, registered[i].Name)) taken[i] = true;
+    auto ownFile = [&](const IndexDesc& d, const std::vector<int>& fields) {
+        return fields.size() == 1 && !d.CaseInsensitive && !d.Descending &&
+               base::SameText(d.Name, fields_[fields[0]].Name);
+    };
+    // ".Xnn" files first, then ".XGn" by n.
+    auto order = [](const codec::DamagedIndexFile& f) {
+        const std::string ext = UpperExt(f.XFile);
+        const bool group = ext.size() > 2 && ext[2] == 'G';
+        return std::make_pair(group, std::strtoul(ext.c_str() + (group ? 3 : 2), nullptr, 16));
+    };
+    std::vector<codec::DamagedIndexFile> files(damaged);
+    std::sort(files.begin(), files.end(), [&](const auto& a, const auto& b) { return order(a) < order(b); });
+    for (const auto& file : files) {
+        const std::string ext = UpperExt(file.XFile);
+        const bool group = ext.size() > 2 && ext[2] == 'G';
+        std::size_t pick = registered.size();
+        std::vector<int> fields;
+        for (std::size_t i = 0; i < registered.size() && pick == registered.size(); ++i) {
+            if (taken[i]) continue;
+            fields = codec::ResolveFieldList(registered[i].FieldsText, layout_);
+            if (fields.empty()) continue;
+            char hex[8];
+            std::snprintf(hex, sizeof hex, ".X%02X", fields[0] + 1);
+            if (group ? !ownFile(registered[i], fields) : ownFile(registered[i], fields) && ext == hex)
+                pick = i;
+        }
+        if (pick == registered.size()) ThrowDamaged(file.XFile);
+        taken[pick] = true;
+        codec::SecondaryDef def;
+        def.Desc = registered[pick];
+        def.Desc.Primary = false;
+        def.FieldNumbers = fields;
+        def.XFile = file.XFile;
+        def.YFile = file.YFile;
+        if (def.YFile.empty()) {
+            def.YFile = file.XFile;
+            char& letter = def.YFile[def.YFile.size() - ext.size() + 1];
+            letter = letter == 'x' ? 'y' : 'Y';
+        }
+        def.Ordinal = static_cast<std::uint32_t>(pick);
+        def.Rebuilt = true;
+        secondaries_.push_back(std::move(def));
+    }
+    std::stable_sort(secondaries_.begin(), secondaries_.end(),
+                     [](const auto& a, const auto& b) { return a.Ordinal < b.Ordinal; });
+}
+
+void TableImage::RepairIndexFiles() noexcept {
+    if (files_.ReadOnly()) return;
+    for (auto& s : secondaries_) {
+        if (!s.Rebuilt) continue;
+        try {
+            StoreIndexFiles(s);
+            s.Rebuilt = false;
+        } catch (const std::exception&) {
+            // Still usable from memory; the next open or the table check tries again.
+        }
+    }
 }
 
 void TableImage::BuildRules() {

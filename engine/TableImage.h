@@ -89,8 +89,14 @@ public:
     void AddIndex(const IndexDesc& index);
     void DeleteIndex(const std::string& name);
 
+    // Raised by every finished write of any process (the journal's change generation).
+    std::uint64_t WrittenGeneration() { return journal_.Generation(); }
     // Removes the journal when no write is pending (the caller holds the table exclusively).
     void DropJournal();
+    // Index files whose definition was rebuilt at load are written again (the caller may write the files).
+    void RepairIndexFiles() noexcept;
+    // Damage the load read around ("" when none).
+    std::string DamageReport() const;
 
     // Bytes that name a record across processes (its key, or its whole record in an unkeyed table).
     std::string RecordIdentity(RowId id) const;
@@ -103,6 +109,8 @@ private:
                std::vector<std::vector<RowId>>& blockIds);
     void Forget() noexcept;
     void LoadMemos(std::vector<std::unique_ptr<unsigned char[]>>& rows);
+    std::string MarkedMemo(const codec::FieldLayout& f, const unsigned char* field) const;
+    void RebuildIndexDefinitions(const std::vector<codec::DamagedIndexFile>& damaged);
     void LoadPrimaryIndexFile();
     void ResetPrimaryIndexFile();
     void RebuildPrimaryIndexFile();
@@ -162,6 +170,9 @@ private:
     codec::MemoFile mb_;
     std::uint64_t mbDiskSize_ = 0;
     std::unordered_map<RowId, std::vector<std::string>> memos_;
+    std::string mbName_;
+    std::size_t damagedMemos_ = 0; // memo texts the .MB did not give
+    bool mbBroken_ = false;        // the .MB is missing or its header is not a memo file's
 
     struct Stamp {
         std::uint64_t Generation = 0;

@@ -3,6 +3,7 @@
 #include "engine/TableImage.h"
 
 #include "base/Files.h"
+#include "base/FileSystem.h"
 #include "base/Text.h"
 #include "engine/codec/Bytes.h"
 #include "engine/Errors.h"
@@ -12,7 +13,6 @@
 #include <cerrno>
 #include <climits>
 #include <cstring>
-#include <fstream>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -450,8 +450,16 @@ void TableImage::Commit(Batch& b) {
 
 void TableImage::StoreIndexFiles(const codec::SecondaryDef& def) {
     const fs::path folder = dbPath_.parent_path();
-    WriteFileReplacing(folder / def.XFile, codec::EncodeIndexDef(def, 'X'));
+    // The .X file defines the index: it comes last, and when anything fails both go again, so a failed
+    // add leaves no index behind (a .Y alone is never read).
     WriteFileReplacing(folder / def.YFile, codec::EncodeIndexDef(def, 'Y'));
+    try {
+        WriteFileReplacing(folder / def.XFile, codec::EncodeIndexDef(def, 'X'));
+    } catch (...) {
+        base::Fs().Unlink((folder / def.XFile).c_str());
+        base::Fs().Unlink((folder / def.YFile).c_str());
+        throw;
+    }
 }
 
 // Makes the leading `keyFields` fields the key (0: none) and writes every block again in the new order.
@@ -569,16 +577,15 @@ void TableImage::DeleteIndex(const std::string& name) {
     if (name.empty()) {
         if (hdr_.KeyFields == 0) throw Error("Tablica " + name_ + " nema primarni ključ");
         ChangeKey(0);
-        std::error_code ec;
-        fs::remove(files_.Path(TableFile::Px), ec);
+        files_.Close(TableFile::Px);
+        base::Fs().Unlink(files_.Path(TableFile::Px).c_str());
         pxDiskSize_ = 0;
         return;
     }
     for (std::size_t i = 0; i < secondaries_.size(); ++i) {
         if (!base::SameText(secondaries_[i].Desc.Name, name)) continue;
-        std::error_code ec;
-        fs::remove(folder / secondaries_[i].XFile, ec);
-        if (!secondaries_[i].YFile.empty()) fs::remove(folder / secondaries_[i].YFile, ec);
+        base::Fs().Unlink((folder / secondaries_[i].XFile).c_str());
+        if (!secondaries_[i].YFile.empty()) base::Fs().Unlink((folder / secondaries_[i].YFile).c_str());
         secondaries_.erase(secondaries_.begin() + static_cast<std::ptrdiff_t>(i));
         secondaryOrders_.erase(secondaryOrders_.begin() + static_cast<std::ptrdiff_t>(i));
         BuildRules();

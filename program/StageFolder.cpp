@@ -5,11 +5,10 @@
 #include "app/tables/EngineTables.h"
 #include "app/tables/TableDefinitions.h"
 #include "base/Files.h"
+#include "base/ReplaceFile.h"
 #include "fw/db/Field.h"
 #include "fw/db/Session.h"
 #include "fw/db/Table.h"
-
-#include <fstream>
 
 namespace app {
 
@@ -17,9 +16,7 @@ namespace {
 
 void WriteIfMissing(const std::filesystem::path& folder, const std::string& name, const std::string& text) {
     if (base::FileExistsIn(folder, name)) return;
-    std::ofstream out(folder / name, std::ios::binary);
-    out << text;
-    if (!out) throw base::Exception("Greška: ne mogu zapisati " + (folder / name).string());
+    base::ReplaceFile(folder / name, text);
 }
 
 void Connect(fw::TDatabase& db, const std::string& name, const std::string& path) {
@@ -122,6 +119,11 @@ void StageProgramFolder(const std::filesystem::path& folder, const StageOptions&
         CheckTablesOf("", "Global", true);
         CheckTablesOf("", "Lokal", true);
         if (o.OwnCompany) AddOwnCompany(o);
+        // Every table is closed now: its files get the .DB file's date, as the last close of a setup's run
+        // leaves them, so the first thorough check finds every index current.
+        for (const auto& [kind, path] : {std::pair{Folder::Global, global}, std::pair{Folder::Lokal, lokal}})
+            for (const auto& table : TablesOf(kind))
+                StampTableFiles(path, table.FileName);
     } catch (...) {
         GlobalFolder = oldGlobal;
         LokalFolder = oldLokal;

@@ -11,6 +11,7 @@
 #include "fw/ui/Application.h"
 #include "fw/ui/StdCtrls.h"
 #include "kit/sifra.h"
+#include "program/MainPictures.h"
 
 #include <cctype>
 #include <system_error>
@@ -24,7 +25,7 @@ TWinGlavna* WinGlavna = nullptr;
 namespace {
 
 constexpr const char* SessionPassword = "Ka su pel 31";
-constexpr int ButtonLeft = 60, ButtonTop = 92, ButtonWidth = 300, ButtonHeight = 40, ButtonStep = 48;
+constexpr int ButtonLeft = 90, ButtonTop = 120, ButtonWidth = 300, ButtonHeight = 40, ButtonStep = 48;
 
 std::string Lower(std::string s) {
     for (char& c : s)
@@ -69,7 +70,7 @@ TWinGlavna::TWinGlavna(fw::Component* owner) : kit::TMyForm(owner) {
     SetName("WinGlavna");
     SetCaption("Lumeno");
     SetBorderStyle(fw::BorderStyle::bsDialog);
-    resize(420, 348);
+    resize(480, 368);
     KeyPreview = true;
 
     Global = std::make_unique<fw::TDatabase>(&fw::Session());
@@ -82,6 +83,7 @@ TWinGlavna::TWinGlavna(fw::Component* owner) : kit::TMyForm(owner) {
     }
 
     BuildMenu();
+    BuildDecorations();
     BuildButtons();
     EnableOpeners();
 
@@ -143,16 +145,44 @@ void TWinGlavna::BuildMenu() {
     O1 = item("&O programu...", "O1", &TWinGlavna::O1Click);
 }
 
-void TWinGlavna::BuildButtons() {
-    lNaslov = new fw::Label(this, this);
+void TWinGlavna::BuildDecorations() {
+    pNaslov = new fw::Panel(this, this);
+    pNaslov->SetName("pNaslov");
+    pNaslov->SetBevelOuter(fw::BevelCut::bvNone);
+    pNaslov->SetBounds(0, 0, 480, 31);
+    Backdrop1 = new controls::TBackdrop(pNaslov, this);
+    Backdrop1->SetName("Backdrop1");
+    Backdrop1->SetDirection(controls::TDirection::bdHorzIn);
+    lNaslov = new controls::TRotate3DLabel(pNaslov, this);
     lNaslov->SetName("lNaslov");
-    lNaslov->SetFont("Arial", 24, true);
-    lNaslov->SetFontColor(fw::clNavy);
+    lNaslov->SetFont("Arial CE", 16, true);
+    lNaslov->SetFontColor(fw::clYellow);
     lNaslov->SetCaption("Lumeno");
-    lNaslov->SetBounds(ButtonLeft, 34, ButtonWidth, 44);
-    lNaslov->SetAlignment(fw::Alignment::taCenter);
-    lNaslov->SetAutoSize(false);
+    lNaslov->SetAlign(fw::Align::alClient);
 
+    Sat = new controls::TPlClock(this, this);
+    Sat->SetName("Sat");
+    Sat->SetBounds(400, 42, 64, 64);
+    Sat->SetBorderWidth(2);
+    Sat->SetBorderStyle(controls::TPanelBorder::bsSingle);
+    Sat->SetCtl3D(true);
+    Sat->SetDotsColor(fw::clBlue);
+    Sat->SetShowMode(controls::TShowClock::scAnalog);
+    Sat->SetLeadingZero(false);
+    Sat->SetFontHeight(-5);
+    Sat->SetAutoSize(true);
+
+    Image1 = new fw::Image(this, this);
+    Image1->SetName("Image1");
+    Image1->SetBounds(16, 42, 64, 64);
+    Image1->SetPicture(WindowPicture(64));
+
+    PlTrayIcon1 = new controls::TPlTrayIcon(this);
+    PlTrayIcon1->SetName("PlTrayIcon1");
+    PlTrayIcon1->Icon().SetPixmap(WindowPicture(32));
+}
+
+void TWinGlavna::BuildButtons() {
     int row = 0;
     auto button = [&](const char* name, const char* caption, void (TWinGlavna::*handler)(fw::Component&)) {
         auto* b = new kit::TMyBitBtn(this, this);
@@ -277,7 +307,7 @@ void TWinGlavna::FindOwnCompany() {
 
 void TWinGlavna::FormShow(fw::Component&) {
     if (badParameters_ || !SetDataFolders()) return;
-    CommonSettings.Resources.LoadMode = 1;
+    CommonSettings.Resources.LoadMode = LoadModeModalKept;
     std::string description;
     ReadProgramSettings(description, ProgramFolderPath);
     try {

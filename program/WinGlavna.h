@@ -3,7 +3,12 @@
 // "Lokal" at their folders beside the program, finds the installation's own company, and offers the menu
 // and the big buttons from which the other forms are opened.
 
+#include "controls/cmp_Rotate3DLabel.h"
+#include "controls/cmp_TBackDrop.h"
+#include "controls/PLClock.h"
+#include "controls/PLShell.h"
 #include "fw/db/Session.h"
+#include "fw/ui/ExtCtrls.h"
 #include "fw/ui/Menus.h"
 #include "kit/KitButtons.h"
 #include "kit/MyForm.h"
@@ -62,7 +67,13 @@ public:
     fw::MenuItem* mArhiva;
     fw::MenuItem* O1;
 
-    fw::Label* lNaslov;
+    // The title strip: a gradient with the program's name on it.
+    fw::Panel* pNaslov;
+    controls::TBackdrop* Backdrop1;
+    controls::TRotate3DLabel* lNaslov;
+    controls::TPlClock* Sat;
+    controls::TPlTrayIcon* PlTrayIcon1;
+    fw::Image* Image1;
     kit::TMyBitBtn* bParArt;
     kit::TMyBitBtn* bSifArt;
     kit::TMyBitBtn* bNalozi;
@@ -95,6 +106,7 @@ public:
 private:
     void BuildMenu();
     void BuildButtons();
+    void BuildDecorations();
     void EnableOpeners();
     bool SetDataFolders();
     void FindOwnCompany();

@@ -1,6 +1,7 @@
 // The workshop program: no command-line parameters are read; everything it needs lies in its folder.
 
 #include "app/data/Settings.h"
+#include "controls/PrintPreviewForm.h"
 #include "fw/ui/Application.h"
 #include "program/Startup.h"
 
@@ -43,5 +44,7 @@ void QuitOnSignals(QApplication& qt) {
 int main(int argc, char** argv) {
     QApplication qt(argc, argv);
     QuitOnSignals(qt);
+    // The print preview is made at start, after the main window and the code lists.
+    app::StartUpForms.push_back(controls::CreateIspis);
     return app::RunProgram(app::ProgramFolder());
 }

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, stages a program folder as the setup would install it, and starts the program.
+# Installs what is missing, builds the program and its stager (no tests, no benchmarks), stages a program
+# folder as the setup would install it, and starts the program.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
-bash scripts/build.sh
+bash scripts/build.sh plom plom-stage
 build_dir=${BUILD_DIR:-build}
 stage=${PLOM_STAGE:-stage}
 # The program folder as the setup leaves it: the program, "Link.DB" with the installation record, "QK.INI",

@@ -4,9 +4,13 @@
 #include "app/data/Settings.h"
 #include "app/data/WBegin.h"
 #include "base/Exceptions.h"
+#include "base/FileIo.h"
+#include "base/ReplaceFile.h"
 
+#include <cerrno>
 #include <fcntl.h>
 #include <unistd.h>
+#include <vector>
 
 namespace app {
 
@@ -55,30 +59,32 @@ private:
     TZipMaster& zip_;
 };
 
-void SyncFile(const fs::path& file) {
-    const int fd = ::open(file.c_str(), O_RDONLY);
-    const bool ok = fd >= 0 && ::fsync(fd) == 0;
-    if (fd >= 0) ::close(fd);
-    if (!ok) throw base::Exception("Datoteka " + file.string() + " nije zapisana");
+// The bytes of `from` into the descriptor; a failure throws FileError naming `to`.
+void CopyInto(const fs::path& from, int out, const fs::path& to) {
+    const base::FileHandle in = base::FileHandle::Open(from, O_RDONLY);
+    if (!in) base::ThrowReadError(from, errno);
+    std::vector<char> block(1 << 20);
+    for (std::uint64_t pos = 0;;) {
+        const base::IoResult got = base::ReadAt(in.Get(), block.data(), block.size(), pos);
+        if (got.Error != 0) base::ThrowReadError(from, got.Error);
+        const base::IoResult put = base::WriteAt(out, block.data(), got.Done, pos);
+        if (put.Error != 0) base::ThrowWriteError(to, put.Error);
+        pos += got.Done;
+        if (got.Done < block.size()) return;
+    }
 }
 
 // The copy is written beside its target and renamed over it only when whole, so that a failed copy never
 // destroys an earlier copy of the same day.
 void CopyVerified(const fs::path& from, const fs::path& to) {
-    fs::path part = to;
-    part += ".part";
-    std::error_code ec;
-    fs::copy_file(from, part, fs::copy_options::overwrite_existing, ec);
-    if (ec) throw base::Exception("Kopija " + to.string() + " nije zapisana: " + ec.message());
     try {
-        SyncFile(part);
-        if (!SameFileContents(from.string(), part.string()))
+        base::FileReplacement copy(to);
+        CopyInto(from, copy.Fd(), to);
+        if (!SameFileContents(from.string(), copy.TemporaryPath().string()))
             throw base::Exception("Kopija " + to.string() + " nije jednaka arhivi");
-        fs::rename(part, to, ec);
-        if (ec) throw base::Exception("Kopija " + to.string() + " nije zapisana: " + ec.message());
-    } catch (...) {
-        fs::remove(part, ec);
-        throw;
+        copy.Commit();
+    } catch (const base::FileError& e) {
+        throw base::Exception("Kopija " + to.string() + " nije zapisana: " + e.Message());
     }
     if (!SameFileContents(from.string(), to.string()))
         throw base::Exception("Kopija " + to.string() + " nije jednaka arhivi");

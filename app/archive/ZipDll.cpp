@@ -1,6 +1,7 @@
 #include "app/archive/ZipDll.h"
 
 #include "base/Files.h"
+#include "base/FileSystem.h"
 #include "base/Text.h"
 
 #include <zip.h>
@@ -259,8 +260,7 @@ int ZipDllExec(const ZipParams& p) {
     if (p.ZipTime && added > 0) StampWithNewestEntry(p.ZipFilename);
     if (p.Move)
         for (const auto& file : stored) {
-            std::error_code ec;
-            fs::remove(file, ec);
+            base::Fs().Unlink(file.c_str());
         }
     return added;
 }

@@ -47,6 +47,14 @@ double ExpressionValue(const std::string& text) {
     return static_cast<double>(v);
 }
 
+// The value of typed text. The very text a float field shows stands for exactly its value: the expression
+// reader would read an exponent's letter as a separator and round a long fraction twice.
+double TypedFloat(const std::string& text) {
+    const std::string trimmed = TrimBlanks(text);
+    if (const auto v = base::ParseFloat(trimmed); v && base::FloatToText(*v) == trimmed) return *v;
+    return ExpressionValue(text);
+}
+
 } // namespace
 
 double RoundByTag(int tag, double value) {
@@ -72,7 +80,7 @@ double RoundByTag(int tag, double value) {
 
 void ChangedFieldLayer::SetAsString(fw::TField& field, const std::string& value) {
     if (value.empty() && (IsText(field) || IsFloat(field) || IsDateTime(field))) return field.Clear();
-    if (IsRoundedFloat(field)) return SetAsFloat(field, ExpressionValue(value));
+    if (IsRoundedFloat(field)) return SetAsFloat(field, TypedFloat(value));
     if (field.DataType() == fw::ftDate) return SetAsDateTime(field, CheckDate(value));
     if (IsDateTime(field)) {
         field.InternalSetAsString(value);

@@ -8,6 +8,11 @@
 
 namespace app {
 
+// How ShowForm shows a form and what becomes of it after its visit ([Resources] LoadMode).
+inline constexpr std::uint8_t LoadModeModalFreed = 0; // modal, over a hidden caller, freed when it closes
+inline constexpr std::uint8_t LoadModeModalKept = 1;  // modal, over a hidden caller, kept for the next visit
+inline constexpr std::uint8_t LoadModeModeless = 2;   // modeless beside its caller
+
 // "QK.INI", grouped by its sections. Keys of the suite that this program never uses (ports, printers and
 // most account sections) are not kept.
 struct TCommonSettings {
@@ -31,7 +36,7 @@ struct TCommonSettings {
         std::string Dir; // folder of the "LINK" database
     } Link;
     struct {
-        std::uint8_t LoadMode = 2; // 0 modal and freed, 1 modal and kept, 2 modeless
+        std::uint8_t LoadMode = 2; // one of the LoadMode... values below
         std::uint8_t Usage = 4;    // where the resource guard acts
     } Resources;
     struct {

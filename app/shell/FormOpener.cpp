@@ -95,7 +95,7 @@ bool hideOtherForms() {
     for (const FormRegistryEntry& e : FormRegistry) {
         fw::Form* f = e.Form.Get();
         if (f && f->isVisible()) {
-            fw::SetTagState(*f, 2);
+            fw::SetTagState(*f, TagHiddenForOther);
             f->Hide();
             hiddenWork.push_back(e.Form);
             return true;
@@ -108,7 +108,7 @@ bool hideOtherForms() {
 void showHiddenAgain() {
     for (auto it = hiddenWork.rbegin(); it != hiddenWork.rend(); ++it)
         if (fw::Form* f = it->Get()) {
-            fw::SetTagState(*f, 3);
+            fw::SetTagState(*f, TagShowingAgain);
             f->Show();
         }
     hiddenWork.clear();
@@ -122,9 +122,9 @@ void showOnce(fw::Form& form, bool& opened) {
         opened = OpenFormTablesCancelable(&form);
         EndBusy();
         if (!opened) return;
-        loadMode() != 2 ? static_cast<void>(form.ShowModal()) : form.Show();
+        loadMode() != LoadModeModeless ? static_cast<void>(form.ShowModal()) : form.Show();
     } else {
-        loadMode() != 2 ? static_cast<void>(form.ShowModal()) : form.Show();
+        loadMode() != LoadModeModeless ? static_cast<void>(form.ShowModal()) : form.Show();
     }
 }
 
@@ -148,7 +148,7 @@ Attempt tryShow(fw::Form& form, std::string& failure) {
 
 void showCallerAgain(fw::Form* caller, std::int32_t tagAtEntry, fw::Control* focused) {
     if (!caller || caller->isVisible()) return;
-    if ((tagAtEntry & fw::TagStateMask) == 2) fw::SetTagState(*caller, 3);
+    if ((tagAtEntry & fw::TagStateMask) == TagHiddenForOther) fw::SetTagState(*caller, TagShowingAgain);
     caller->Show();
     if (focused) focused->SetFocus();
 }
@@ -174,11 +174,11 @@ void runShowForm(FormVariable variable, fw::Form* caller) {
     // A form shown again is no longer a candidate for freeing.
     removeReleasable(variable);
     hiddenWork.clear();
-    if (loadMode() != 2) {
-        fw::SetTagState(*caller, 2);
+    if (loadMode() != LoadModeModeless) {
+        fw::SetTagState(*caller, TagHiddenForOther);
         caller->Hide();
     }
-    if (fw::TagState(*form) > 1) fw::SetTagState(*form, 1);
+    if (fw::TagState(*form) > TagShown) fw::SetTagState(*form, TagShown);
     Cancelled = false;
 
     std::string failure;
@@ -207,7 +207,7 @@ void runShowForm(FormVariable variable, fw::Form* caller) {
         ReleaseForm(form);
     }
     if (callerAlive) showCallerAgain(caller, tagAtEntry, focused);
-    if (loadMode() == 0 && (form = variable.Get())) {
+    if (loadMode() == LoadModeModalFreed && (form = variable.Get())) {
         UnregisterReleasable(form);
         delete form;
         variable.Clear();
@@ -239,7 +239,7 @@ void ReleaseForm(fw::Form* form) {
     if (fw::Form* companion = entry.CompanionForm.Get()) companion->Close();
     for (auto h = entry.HiddenFormList.rbegin(); h != entry.HiddenFormList.rend(); ++h)
         if (fw::Form* f = h->Get()) {
-            fw::SetTagState(*f, 3);
+            fw::SetTagState(*f, TagShowingAgain);
             f->Show();
         }
     for (auto e = FormRegistry.rbegin(); e != FormRegistry.rend(); ++e)
@@ -279,13 +279,13 @@ class TagStateBehaviour : public fw::FormBehaviour {
 public:
     void DoShow(fw::Form& form) override {
         switch (fw::TagState(form)) {
-        case 0:
-        case 1:
+        case TagUnmanaged:
+        case TagShown:
             form.RunShowEvent();
             break;
-        case 3:
+        case TagShowingAgain:
             form.RunActivateEvent();
-            fw::SetTagState(form, 4);
+            fw::SetTagState(form, TagShownAgain);
             break;
         default:
             break;
@@ -293,16 +293,16 @@ public:
     }
     void DoHide(fw::Form& form) override {
         const std::int32_t state = fw::TagState(form);
-        if (state == 2) return;
+        if (state == TagHiddenForOther) return;
         form.RunHideEvent();
-        if (state != 0) fw::SetTagState(form, 1);
+        if (state != TagUnmanaged) fw::SetTagState(form, TagShown);
     }
     void Activate(fw::Form& form) override {
         const std::int32_t state = fw::TagState(form);
-        if (state == 3) {
+        if (state == TagShowingAgain) {
             form.RunActivateEvent();
-            fw::SetTagState(form, 1);
-        } else if (state == 0) {
+            fw::SetTagState(form, TagShown);
+        } else if (state == TagUnmanaged) {
             form.RunActivateEvent();
         }
     }

@@ -59,6 +59,16 @@ public:
     virtual TMyTableX* KitTable() { return nullptr; }
 };
 
+// The opener's state of a form, kept in the low bits of its Tag (fw::TagState): it tells the form's show,
+// hide and activate events whether the opener hid the form for another one or is showing it again.
+enum FormTagState : std::int32_t {
+    TagUnmanaged = 0,      // never shown through ShowForm: its events run as usual
+    TagShown = 1,          // shown or hidden by the user: its show and hide events run
+    TagHiddenForOther = 2, // hidden while a form opened from it shows: no hide event
+    TagShowingAgain = 3,   // being shown again after that: the activate event instead of the show event
+    TagShownAgain = 4,     // shown again and its activate event already run
+};
+
 // The most entries either registry holds.
 inline constexpr std::size_t MaxRegistryEntries = 255;
 // The most tables one form-table walk takes.

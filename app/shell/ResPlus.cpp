@@ -47,7 +47,7 @@ namespace {
 // its modal loop is in use: freeing it would pull it from under its own caller.
 bool inUse(const fw::Form& form) {
     const std::int32_t state = fw::TagState(form);
-    return form.isVisible() || form.Modal() || state == 2 || state == 3;
+    return form.isVisible() || form.Modal() || state == TagHiddenForOther || state == TagShowingAgain;
 }
 
 bool lowSystemOrGdi(int threshold) {

@@ -4,13 +4,19 @@
 
 namespace app {
 
+namespace {
+
 using namespace tables;
 
+constexpr CatalogueRow rows[] = {
+    // 1
+    OpenRegister(),
+};
+
+} // namespace
+
 const std::vector<TableDefinition>& LinkTables() {
-    static const std::vector<TableDefinition> tables = {
-        // 1
-        OpenRegisterTable(),
-    };
+    static const std::vector<TableDefinition> tables = BuildTables(rows);
     return tables;
 }
 

@@ -4,13 +4,15 @@
 #include "app/tables/TableEngine.h"
 #include "app/tables/TableFiles.h"
 #include "app/tables/TableSchema.h"
+#include "base/FileIo.h"
 #include "base/Files.h"
+#include "base/FileSystem.h"
+#include "base/ReplaceFile.h"
 #include "base/Text.h"
 
-#include <fcntl.h>
-#include <fstream>
-#include <sstream>
-#include <unistd.h>
+#include <cerrno>
+#include <exception>
+#include <functional>
 
 namespace app {
 
@@ -20,33 +22,18 @@ namespace {
 
 // ---------------------------------------------------------------------------------------------- journal
 
-// The journal is written here first and then renamed, so it is either complete or absent.
-constexpr const char* SwapJournalDraft = "_SWAP_.TMP";
-
-void SyncPath(const fs::path& path, int flags) {
-    const int fd = ::open(path.c_str(), flags);
-    if (fd < 0) return;
-    ::fsync(fd);
-    ::close(fd);
-}
-
 // Written completely (and to disk) before the first rename of a swap, removed after the last step.
 void WriteJournal(const fs::path& folder, const std::string& fileName) {
-    const fs::path temporary = folder / SwapJournalDraft;
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        out << fileName;
-        if (!out.flush()) throw base::Exception("Ne mogu zapisati " + temporary.string());
-    }
-    SyncPath(temporary, O_RDONLY);
-    fs::rename(temporary, folder / SwapJournalName);
-    SyncPath(folder, O_RDONLY | O_DIRECTORY);
+    base::ReplaceFile(folder / SwapJournalName, fileName);
 }
 
 void RemoveJournal(const fs::path& folder) {
-    fs::remove(base::ResolveFile(folder, SwapJournalName));
-    SyncPath(folder, O_RDONLY | O_DIRECTORY);
+    const fs::path journal = base::ResolveFile(folder, SwapJournalName);
+    if (base::Fs().Unlink(journal.c_str()) != 0 && errno != ENOENT) base::ThrowWriteError(journal, errno);
+    if (const int error = base::SyncFolder(folder)) base::ThrowWriteError(journal, error);
 }
+
+void RecoverSwap(Folder folder, const fs::path& path);
 
 // ---------------------------------------------------------------------------------------------- the check
 
@@ -85,6 +72,7 @@ private:
     std::string base_;
     bool thorough_;
     TableEngine& engine_;
+    bool memoDamage_ = false;
 };
 
 void TableCheck::Show(const std::string& text) {
@@ -127,6 +115,7 @@ void TableCheck::Run() {
         DeleteIndexFiles(path_, base_);
     }
     bool restructure = (reindex || thorough_) && !StoredFieldsMatch();
+    restructure = restructure || memoDamage_;
     if (reindex && !restructure) restructure = !CheckRecordCount();
     const bool noRestructure = OptionsOf(folder_).NoRestructure;
     if (restructure && !noRestructure) {
@@ -149,6 +138,8 @@ bool TableCheck::StoredFieldsMatch() {
 bool TableCheck::VerifyIndexes() {
     return Succeeds([&] {
         auto table = engine_.OpenTable(path_, table_.FileName, engine::OpenMode::Exclusive);
+        // Texts the memo file no longer gives: the rebuilt table keeps what could be read, with its mark.
+        memoDamage_ = !table->DamageReport().empty();
         const auto indexes = table->Indexes();
         const std::int64_t count = table->RecordCount();
         auto cursor = table->OpenCursor();
@@ -194,7 +185,7 @@ void TableCheck::Create() {
     Show("- kreiranje -");
     DeleteTableFiles(path_, base_);
     // A journal left without its table must not be replayed onto the new one.
-    if (const auto journal = base::FindFile(path_, base_ + ".JNL")) fs::remove(*journal);
+    if (const auto journal = base::FindFile(path_, base_ + ".JNL")) base::Fs().Unlink(journal->c_str());
     engine_.CreateTable(path_, table_.FileName, EngineFields(table_));
     AddIndexes(table_.FileName);
     Show("");
@@ -254,14 +245,27 @@ bool TableCheck::KeepsAutoInc(const std::vector<engine::FieldDesc>& oldFields,
 }
 
 // Copies every row of the old table, in primary-key order, field by field by name. A table too damaged to
-// open gives the rows that can still be read instead.
+// open gives the rows that can still be read instead. Rows that cannot be read or taken make the answer
+// false; a write into the new table that the system refuses (a full disk, a failing medium) is an error of
+// the check: the partial copy goes (the old table holds every row) and the error goes on to the caller.
 bool TableCheck::CopyRows() {
-    return Succeeds([&] {
+    std::exception_ptr writeFailure;
+    auto write = [&](const std::function<void()>& step) {
+        try {
+            step();
+        } catch (const engine::IoError&) {
+            writeFailure = std::current_exception();
+            throw;
+        }
+    };
+    const bool copied = Succeeds([&] {
         std::unique_ptr<engine::Table> oldTable;
         try {
             oldTable = engine_.OpenTable(path_, table_.FileName, engine::OpenMode::Exclusive);
         } catch (const engine::DamagedFile&) {
-            return CopySalvagedRows();
+            bool salvaged = false;
+            write([&] { salvaged = CopySalvagedRows(); });
+            return salvaged;
         }
         auto newTable = engine_.OpenTable(path_, NewTableName, engine::OpenMode::Exclusive);
         const auto& oldFields = oldTable->Fields();
@@ -274,13 +278,24 @@ bool TableCheck::CopyRows() {
         const std::int64_t count = oldTable->RecordCount();
         for (std::int64_t copied = 0; from->OnRow(); ++copied) {
             if (copied >= count) return false; // more rows than the table counts: not walkable
-            to->Insert(CopiedRow(from->Read(), oldFields, source));
+            const engine::Row row = CopiedRow(from->Read(), oldFields, source);
+            write([&] { to->Insert(row); });
             from->Next();
         }
         if (to->RecordCount() != count) return false; // rows the walk did not reach would be lost
-        if (KeepsAutoInc(oldFields, source)) KeepCounter(*newTable, *to, oldTable->LastAutoIncValue());
+        if (KeepsAutoInc(oldFields, source))
+            write([&] { KeepCounter(*newTable, *to, oldTable->LastAutoIncValue()); });
         return true;
     });
+    if (writeFailure) {
+        try {
+            engine_.DeleteTable(path_, NewTableName);
+        } catch (const std::exception&) {
+            // The next check starts the copy afresh over whatever is left.
+        }
+        std::rethrow_exception(writeFailure);
+    }
+    return copied;
 }
 
 bool TableCheck::CopySalvagedRows() {
@@ -312,25 +327,28 @@ void TableCheck::Swap() {
         throw base::Exception("Tablica " + table_.FileName + " nije restrukturirana: u mapi " +
                               path_.string() + " već postoji " + OldTableName);
     WriteJournal(path_, table_.FileName);
-    engine_.RenameTable(path_, table_.FileName, OldTableName);
-    engine_.RenameTable(path_, NewTableName, table_.FileName);
-    engine_.DeleteTable(path_, OldTableName);
-    RemoveJournal(path_);
+    try {
+        engine_.RenameTable(path_, table_.FileName, OldTableName);
+        engine_.RenameTable(path_, NewTableName, table_.FileName);
+        engine_.DeleteTable(path_, OldTableName);
+        RemoveJournal(path_);
+    } catch (const std::exception& e) {
+        if (base::IsSilent(e)) throw;
+        // The journal is on disk: finishing the swap from it now, as the next check would, leaves the table
+        // whole under its name; only a second failure is reported.
+        RecoverSwap(folder_, path_);
+    }
 }
 
 // ---------------------------------------------------------------------------------------------- recovery
 
 std::string ReadJournal(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return base::Trim(text.str());
+    return base::Trim(base::ReadWholeFile(file));
 }
 
 // Finishes a swap that was cut short: the rebuilt table takes the table's name if it is complete, otherwise
 // the old table gets its name back. Never leaves the name without a table while either copy exists.
 void RecoverSwap(Folder folder, const fs::path& path) {
-    if (const auto draft = base::FindFile(path, SwapJournalDraft)) fs::remove(*draft);
     const auto journal = base::FindFile(path, SwapJournalName);
     if (!journal) return;
     const std::string name = ReadJournal(*journal);

@@ -1,6 +1,8 @@
 #include "app/tables/TableDefinitions.h"
 
 #include "app/tables/TableCheck.h"
+#include "app/tables/TableSchema.h"
+#include "engine/Engine.h"
 #include "fw/db/DataSet.h"
 #include "fw/db/Field.h"
 
@@ -108,6 +110,13 @@ void InstallTableSet(Folder folder) {
         return TableFieldSetup(folder, fileName);
     };
     hooks.TableNameByIndex = [folder](int number) { return TableNameByIndex(folder, number); };
+    // The engine rebuilds a damaged index definition from these when a table opens.
+    for (const auto& table : TablesOf(folder)) {
+        std::vector<engine::IndexDesc> indexes;
+        for (const auto& index : table.Indexes)
+            indexes.push_back(EngineIndex(index));
+        engine::RegisterIndexDefinitions(table.FileName, std::move(indexes));
+    }
 }
 
 void InstallTableSets() {

@@ -2,6 +2,7 @@
 
 #include "base/Exceptions.h"
 #include "base/Files.h"
+#include "base/FileSystem.h"
 #include "base/Text.h"
 
 #include <system_error>
@@ -37,8 +38,7 @@ void RequirePlain(const std::string& name) {
 }
 
 bool Remove(const fs::path& file) {
-    std::error_code error;
-    return fs::remove(file, error);
+    return base::Fs().Unlink(file.c_str()) == 0;
 }
 
 } // namespace

@@ -1,6 +1,6 @@
 // The table engine against SQLite (WAL, synchronous=NORMAL) on the same data, in one run; prints each ratio
-// engine/SQLite. Targets: lookups and walk <= 1.0, one-row post + save <= 2.0, open <= 3.0, resident memory
-// of an open table <= 3x its files.
+// engine/SQLite. Targets: lookups and walk <= 1.0, one-row post + save <= 2.0, inserts with 1-3 KB memos
+// <= 2.0, open <= 3.0, resident memory of an open table <= 3x its files.
 #include "engine/Engine.h"
 
 #include <benchmark/benchmark.h>
@@ -165,6 +165,67 @@ std::size_t ReadRow(const Row& r) {
             n += static_cast<std::size_t>(v.AsFloat());
     }
     return n;
+}
+
+// ------------------------------------------------------------------------------------------------ memos
+
+constexpr int MemoRows = 100000;
+
+// Row i's memo: 1 to 3 KB of text, different for every row.
+std::string MemoText(int i) {
+    const std::size_t length = 1000 + static_cast<std::size_t>(i) * 7919 % 2001;
+    std::string text = "Napomena " + std::to_string(i) + ": ";
+    while (text.size() < length)
+        text += "prozor PVC 1200x1400 okov staklo ";
+    text.resize(length);
+    return text;
+}
+
+void FillEngineMemos(const std::string& name, int rows) {
+    CreateTable(g_folder, name,
+                {{"Code", FieldType::Long, 0, false},
+                 {"Naziv", FieldType::Alpha, 40, false},
+                 {"Opis", FieldType::Memo, 30, false}});
+    auto t = Table::Open(g_folder, name, OpenMode::Exclusive);
+    t->AddIndex({"", "Code", true, true, false, false});
+    auto c = t->OpenCursor();
+    for (int i = 0; i < rows; ++i)
+        c->Insert({Value::Int(i + 1), Value::Text("Artikl " + std::to_string(i)), Value::Text(MemoText(i))});
+    t->SaveChanges();
+}
+
+void FillSqliteMemos(const fs::path& file, int rows) {
+    fs::remove(file);
+    Db db(file);
+    db.Exec("CREATE TABLE nalog (Code INTEGER PRIMARY KEY, Naziv TEXT, Opis TEXT)");
+    Stmt ins(db, "INSERT INTO nalog VALUES (?,?,?)");
+    for (int i = 0; i < rows; ++i) {
+        const std::string naziv = "Artikl " + std::to_string(i), opis = MemoText(i);
+        sqlite3_bind_int64(ins.S, 1, i + 1);
+        sqlite3_bind_text(ins.S, 2, naziv.c_str(), -1, SQLITE_TRANSIENT);
+        sqlite3_bind_text(ins.S, 3, opis.c_str(), -1, SQLITE_TRANSIENT);
+        sqlite3_step(ins.S);
+        sqlite3_reset(ins.S);
+    }
+}
+
+void MemoInsert_Engine(benchmark::State& state) {
+    for (auto _ : state) {
+        FillEngineMemos("MEMO.DB", MemoRows);
+        state.PauseTiming();
+        DeleteTable(g_folder, "MEMO.DB");
+        state.ResumeTiming();
+    }
+    state.SetItemsProcessed(state.iterations() * MemoRows);
+}
+
+void MemoInsert_Sqlite(benchmark::State& state) {
+    for (auto _ : state)
+        FillSqliteMemos(g_folder / "memo.sqlite", MemoRows);
+    state.SetItemsProcessed(state.iterations() * MemoRows);
+    fs::remove(g_folder / "memo.sqlite");
+    fs::remove(g_folder / "memo.sqlite-wal");
+    fs::remove(g_folder / "memo.sqlite-shm");
 }
 
 // ------------------------------------------------------------------------------------------------ benchmarks
@@ -370,6 +431,8 @@ int MeasureMemory(const fs::path& folder) {
 
 BENCHMARK(BulkInsert_Engine)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BulkInsert_Sqlite)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(MemoInsert_Engine)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(MemoInsert_Sqlite)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(LookupPrimary_Engine);
 BENCHMARK(LookupPrimary_Sqlite);
 BENCHMARK(LookupCaseInsensitive_Engine);
@@ -404,6 +467,7 @@ int main(int argc, char** argv) {
         if (e > 0 && s > 0) std::printf("  %-46s %8.2f   %s\n", label, e / s, target);
     };
     ratio("BulkInsert", "bulk insert 100,000 rows, 2 secondary indexes", "(none)");
+    ratio("MemoInsert", "insert 100,000 rows with 1-3 KB memos", "<= 2.0");
     ratio("LookupPrimary", "point lookup by primary key", "<= 1.0");
     ratio("LookupCaseInsensitive", "point lookup by case-insensitive key", "<= 1.0");
     ratio("PostAndSave", "one-row post + save, 200,000 rows", "<= 2.0");

@@ -1,5 +1,6 @@
 #include "engine/codec/IndexDefFile.h"
 
+#include "base/FileIo.h"
 #include "base/Files.h"
 #include "base/Text.h"
 #include "engine/codec/Bytes.h"
@@ -8,8 +9,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <fstream>
-#include <sstream>
 
 namespace engine::codec {
 namespace {
@@ -17,11 +16,11 @@ namespace {
 constexpr char Magic[8] = {'P', 'L', 'O', 'M', 'I', 'D', 'X', '1'};
 
 std::string ReadWhole(const std::filesystem::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    if (!in) ThrowDamaged(p.filename().string());
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
+    try {
+        return base::ReadWholeFile(p);
+    } catch (const base::FileError&) {
+        ThrowDamaged(p.filename().string());
+    }
 }
 
 } // namespace
@@ -143,17 +142,36 @@ SecondaryDef ReadIndexDef(const std::filesystem::path& xFile, const std::vector<
 }
 
 std::vector<SecondaryDef> ReadIndexDefs(const std::filesystem::path& dbFile,
-                                        const std::vector<FieldLayout>& tableFields, int tableKeyFields) {
+                                        const std::vector<FieldLayout>& tableFields, int tableKeyFields,
+                                        std::vector<DamagedIndexFile>* damaged) {
     std::vector<SecondaryDef> defs;
     const std::string stem = dbFile.stem().string();
     for (const auto& x : base::FilesMatching(dbFile.parent_path(), stem + ".X*")) {
         if (!base::SameText(x.stem().string(), stem) || !IsIndexFileExtension(x.extension().string(), 'X'))
             continue;
-        SecondaryDef def = ReadIndexDef(x, tableFields, tableKeyFields);
         std::string ext = x.extension().string();
         ext[1] = ext[1] == 'x' ? 'y' : 'Y';
         const auto y = base::FindFile(dbFile.parent_path(), stem + ext);
-        def.YFile = y ? y->filename().string() : std::string();
+        const std::string yName = y ? y->filename().string() : std::string();
+        SecondaryDef def;
+        try {
+            def = ReadIndexDef(x, tableFields, tableKeyFields);
+        } catch (const DamagedFile&) {
+            if (!damaged) throw;
+            std::optional<SecondaryDef> twin;
+            try {
+                if (y) twin = ReadIndexDef(*y, tableFields, tableKeyFields);
+            } catch (const DamagedFile&) {
+            }
+            if (!twin || twin->Foreign) {
+                damaged->push_back({x.filename().string(), yName});
+                continue;
+            }
+            def = std::move(*twin);
+            def.XFile = x.filename().string();
+            def.Rebuilt = true;
+        }
+        def.YFile = yName;
         defs.push_back(std::move(def));
     }
     std::stable_sort(defs.begin(), defs.end(),

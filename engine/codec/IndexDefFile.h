@@ -21,6 +21,13 @@ struct SecondaryDef {
     std::string YFile;
     std::uint32_t Ordinal = 0;
     bool Foreign = false;
+    bool Rebuilt = false; // the .X file was damaged: the definition came from elsewhere, the files are stale
+};
+
+// An .X file that gives no definition, and its .Y twin ("" when there is none).
+struct DamagedIndexFile {
+    std::string XFile;
+    std::string YFile;
 };
 
 std::string EncodeIndexDef(const SecondaryDef& def, char role);
@@ -28,8 +35,11 @@ std::string EncodeIndexDef(const SecondaryDef& def, char role);
 SecondaryDef ReadIndexDef(const std::filesystem::path& xFile, const std::vector<FieldLayout>& tableFields,
                           int tableKeyFields);
 // Every secondary index beside the .DB, ours in the order they were added, then foreign ones by file name.
+// Without `damaged`, DamagedFile for a damaged .X file. With it, a damaged .X of ours is read from its .Y
+// twin (both hold the definition) and one that neither gives is listed there instead.
 std::vector<SecondaryDef> ReadIndexDefs(const std::filesystem::path& dbFile,
-                                        const std::vector<FieldLayout>& tableFields, int tableKeyFields);
+                                        const std::vector<FieldLayout>& tableFields, int tableKeyFields,
+                                        std::vector<DamagedIndexFile>* damaged = nullptr);
 
 // ".Xnn" (two hex digits) or ".XGn" (hex digits), with `letter` X or Y, in any case.
 bool IsIndexFileExtension(const std::string& ext, char letter);

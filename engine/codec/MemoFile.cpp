@@ -36,8 +36,11 @@ std::string MemoFile::NewFileBytes() {
 
 void MemoFile::Reset() {
     subs_.clear();
+    roomy_.clear();
     singles_.clear();
     free_.clear();
+    freeBySize_.clear();
+    damaged_.clear();
     bigData_.clear();
     size_ = MbUnit;
 }
@@ -45,28 +48,34 @@ void MemoFile::Reset() {
 void MemoFile::Load(std::string bytes, const std::string& fileName) {
     Reset();
     fileName_ = fileName;
-    if (bytes.size() < static_cast<std::size_t>(MbUnit) || bytes.size() % MbUnit != 0 || bytes[0] != 0)
-        ThrowDamaged(fileName);
+    if (bytes.size() < 0x40 || bytes[0] != 0) ThrowDamaged(fileName);
+    // A short last block stands for a whole unit whose missing bytes are zero; only a text that ends past
+    // the file's last byte is cut off.
+    const std::uint64_t held = bytes.size();
+    bytes.resize((bytes.size() + MbUnit - 1) / MbUnit * MbUnit, '\0');
     size_ = bytes.size();
     const auto* p = Bytes(bytes);
     std::uint64_t off = MbUnit;
     while (off < bytes.size()) {
         const int type = p[off];
         const int units = GetU16(p + off + 1);
-        if (units < 1 || off + static_cast<std::uint64_t>(units) * MbUnit > bytes.size())
-            ThrowDamaged(fileName);
-        if (type == 3) {
-            if (units != 1) ThrowDamaged(fileName);
-            subs_[off].Bytes = bytes.substr(off, MbUnit);
-        } else if (type == 2) {
-            const std::uint32_t len = GetU32(p + off + 3);
-            if (len + 9ull > static_cast<std::uint64_t>(units) * MbUnit) ThrowDamaged(fileName);
+        const bool fits = units >= 1 && off + static_cast<std::uint64_t>(units) * MbUnit <= bytes.size();
+        if (fits && type == 3 && units == 1) {
+            Sub& sub = subs_[off];
+            sub.Bytes = bytes.substr(off, MbUnit);
+            sub.Valid = static_cast<int>(std::min<std::uint64_t>(MbUnit, held - off));
+            FileRoom(off, sub);
+        } else if (fits && type == 2 &&
+                   GetU32(p + off + 3) + 9ull <= static_cast<std::uint64_t>(units) * MbUnit &&
+                   off + 9 + GetU32(p + off + 3) <= held) {
             singles_[off] = units;
-            bigData_[off] = bytes.substr(off + 9, len);
-        } else if (type == 4) {
-            free_[off] = units;
+            bigData_[off] = bytes.substr(off + 9, GetU32(p + off + 3));
+        } else if (fits && type == 4) {
+            AddFree(off, units);
         } else {
-            ThrowDamaged(fileName);
+            damaged_.insert(off);
+            off += MbUnit;
+            continue;
         }
         off += static_cast<std::uint64_t>(units) * MbUnit;
     }
@@ -88,67 +97,93 @@ std::string MemoFile::Read(std::uint32_t location, std::uint32_t length) const {
         offset + chunks > ChunksPerBlock)
         ThrowDamaged(fileName_);
     const std::uint32_t stored = static_cast<std::uint32_t>((chunks - 1) * 16 + last);
-    if (stored != length) ThrowDamaged(fileName_);
+    if (stored != length || offset * 16 + static_cast<int>(length) > it->second.Valid)
+        ThrowDamaged(fileName_);
     return it->second.Bytes.substr(static_cast<std::size_t>(offset) * 16, length);
 }
 
-int MemoFile::SubTop(const Sub& s) const {
+int MemoFile::RoomOf(const Sub& s) {
     int top = FirstDataChunk;
+    bool slotFree = false;
     const auto* p = Bytes(s.Bytes);
     for (int i = 0; i < 64; ++i) {
         const auto* slot = p + 12 + 5 * i;
-        if (slot[0] != 0) top = std::max(top, slot[0] + slot[1]);
+        if (slot[0] != 0)
+            top = std::max(top, slot[0] + slot[1]);
+        else
+            slotFree = true;
     }
-    return top;
+    return slotFree ? std::max(0, ChunksPerBlock - top) : 0;
+}
+
+void MemoFile::FileRoom(std::uint64_t offset, Sub& sub) {
+    if (sub.Room > 0) {
+        auto it = roomy_.find(sub.Room);
+        it->second.erase(offset);
+        if (it->second.empty()) roomy_.erase(it);
+    }
+    sub.Room = RoomOf(sub);
+    if (sub.Room > 0) roomy_[sub.Room].insert(offset);
+}
+
+void MemoFile::AddFree(std::uint64_t offset, int units) {
+    free_[offset] = units;
+    freeBySize_[units].insert(offset);
+}
+
+// The first free block of exactly this size, or the end of the file.
+std::uint64_t MemoFile::TakeFree(int units) {
+    const auto it = freeBySize_.find(units);
+    if (it == freeBySize_.end()) {
+        const std::uint64_t off = size_;
+        size_ += static_cast<std::uint64_t>(units) * MbUnit;
+        return off;
+    }
+    const std::uint64_t off = *it->second.begin();
+    it->second.erase(it->second.begin());
+    if (it->second.empty()) freeBySize_.erase(it);
+    free_.erase(off);
+    return off;
 }
 
 std::uint32_t MemoFile::Store(const std::string& data, std::vector<PageWrite>& writes) {
     if (data.size() <= SmallLimit) {
         const int chunks = static_cast<int>((data.size() + 15) / 16);
-        for (auto& [off, sub] : subs_) {
-            auto* p = Bytes(sub.Bytes);
-            int slot = -1;
-            for (int i = 63; i >= 0 && slot < 0; --i)
-                if (p[12 + 5 * i] == 0) slot = i;
-            const int top = SubTop(sub);
-            if (slot < 0 || top + chunks > ChunksPerBlock) continue;
-            auto* s = p + 12 + 5 * slot;
-            s[0] = static_cast<unsigned char>(top);
-            s[1] = static_cast<unsigned char>(chunks);
-            PutU16(s + 2, 1);
-            s[4] = static_cast<unsigned char>(data.size() - (chunks - 1) * 16);
-            std::memset(p + top * 16, 0, chunks * 16);
-            std::memcpy(p + top * 16, data.data(), data.size());
-            writes.push_back({off, sub.Bytes});
-            return static_cast<std::uint32_t>(off | slot);
+        // The first block (by offset) with room enough; there are at most as many rooms as chunks in a block.
+        std::uint64_t off = UINT64_MAX;
+        for (auto it = roomy_.lower_bound(chunks); it != roomy_.end(); ++it)
+            off = std::min(off, *it->second.begin());
+        if (off == UINT64_MAX) {
+            // A new sub-allocated block: a free unit or the end of the file.
+            off = TakeFree(1);
+            Sub& fresh = subs_[off];
+            fresh.Bytes.assign(MbUnit, '\0');
+            fresh.Valid = MbUnit;
+            auto* p = Bytes(fresh.Bytes);
+            p[0] = 3;
+            PutU16(p + 1, 1);
+            FileRoom(off, fresh);
         }
-        // A new sub-allocated block: a free unit or the end of the file.
-        std::uint64_t off = size_;
-        for (auto it = free_.begin(); it != free_.end(); ++it) {
-            if (it->second == 1) {
-                off = it->first;
-                free_.erase(it);
-                break;
-            }
-        }
-        if (off == size_) size_ += MbUnit;
         Sub& sub = subs_[off];
-        sub.Bytes.assign(MbUnit, '\0');
         auto* p = Bytes(sub.Bytes);
-        p[0] = 3;
-        PutU16(p + 1, 1);
-        return Store(data, writes);
+        int slot = -1;
+        for (int i = 63; i >= 0 && slot < 0; --i)
+            if (p[12 + 5 * i] == 0) slot = i;
+        const int top = ChunksPerBlock - sub.Room;
+        auto* s = p + 12 + 5 * slot;
+        s[0] = static_cast<unsigned char>(top);
+        s[1] = static_cast<unsigned char>(chunks);
+        PutU16(s + 2, 1);
+        s[4] = static_cast<unsigned char>(data.size() - (chunks - 1) * 16);
+        std::memset(p + top * 16, 0, chunks * 16);
+        std::memcpy(p + top * 16, data.data(), data.size());
+        FileRoom(off, sub);
+        sub.Valid = MbUnit; // written whole
+        writes.push_back({off, sub.Bytes});
+        return static_cast<std::uint32_t>(off | slot);
     }
     const int units = static_cast<int>((data.size() + 9 + MbUnit - 1) / MbUnit);
-    std::uint64_t off = size_;
-    for (auto it = free_.begin(); it != free_.end(); ++it) {
-        if (it->second == units) {
-            off = it->first;
-            free_.erase(it);
-            break;
-        }
-    }
-    if (off == size_) size_ += static_cast<std::uint64_t>(units) * MbUnit;
+    const std::uint64_t off = TakeFree(units);
     std::string block(static_cast<std::size_t>(units) * MbUnit, '\0');
     auto* p = Bytes(block);
     p[0] = 2;
@@ -171,7 +206,7 @@ void MemoFile::Free(std::uint32_t location, std::vector<PageWrite>& writes) {
         head[0] = 4;
         PutU16(Bytes(head) + 1, static_cast<std::uint16_t>(it->second));
         writes.push_back({block, head});
-        free_[block] = it->second;
+        AddFree(block, it->second);
         singles_.erase(it);
         bigData_.erase(block);
         return;
@@ -180,6 +215,8 @@ void MemoFile::Free(std::uint32_t location, std::vector<PageWrite>& writes) {
     if (it == subs_.end() || index > 63) return;
     auto* p = Bytes(it->second.Bytes);
     std::memset(p + 12 + 5 * index, 0, 5);
+    FileRoom(block, it->second);
+    it->second.Valid = MbUnit;
     writes.push_back({block, it->second.Bytes});
 }
 

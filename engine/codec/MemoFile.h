@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -21,13 +22,19 @@ public:
     // A new file: the header block only.
     static std::string NewFileBytes();
 
-    // Reads the block layout; DamagedFile naming the file when it is not a memo file.
+    // Reads the block layout. A file whose last block is short (other writers leave it so) reads as if
+    // zero-padded to whole units. A block whose header makes no sense is passed over as one damaged unit:
+    // the blobs in it do not read, the others do, and nothing is ever stored there. DamagedFile naming the
+    // file only when its header block is not a memo file's.
     void Load(std::string bytes, const std::string& fileName);
     void Reset(); // empty file (header only)
     // The blob at a record's location with the record's length; DamagedFile when the location is not valid.
     std::string Read(std::uint32_t location, std::uint32_t length) const;
+    // Units passed over as damaged by Load.
+    std::size_t DamagedUnits() const { return damaged_.size(); }
 
-    // Stores a blob; returns the location for the record and adds the pages to write.
+    // Stores a blob; returns the location for the record and adds the pages to write. The cost does not grow
+    // with the file: blocks with room are kept by their room, free blocks by their size.
     std::uint32_t Store(const std::string& data, std::vector<PageWrite>& writes);
     void Free(std::uint32_t location, std::vector<PageWrite>& writes);
     std::uint64_t FileSize() const { return size_; }
@@ -36,17 +43,25 @@ public:
 
 private:
     struct Sub {
-        std::string Bytes; // the whole 4 KiB block
+        std::string Bytes;  // the whole 4 KiB block
+        int Room = 0;       // chunks free above the highest blob, 0 when no slot is free
+        int Valid = MbUnit; // bytes the file held (a short last block holds fewer)
     };
-    int SubTop(const Sub& s) const;
+    static int RoomOf(const Sub& s);
+    // Re-files a sub-allocated block under its current room.
+    void FileRoom(std::uint64_t offset, Sub& sub);
+    std::uint64_t TakeFree(int units);
+    void AddFree(std::uint64_t offset, int units);
 
     std::string fileName_;
-    std::string raw_; // file bytes while loading (released after)
     std::uint64_t size_ = MbUnit;
-    std::map<std::uint64_t, Sub> subs_;            // sub-allocated blocks by offset
-    std::map<std::uint64_t, int> singles_;         // single-blob blocks: offset -> units
-    std::map<std::uint64_t, int> free_;            // free blocks: offset -> units
-    std::map<std::uint64_t, std::string> bigData_; // single-blob contents read at load
+    std::map<std::uint64_t, Sub> subs_;                 // sub-allocated blocks by offset
+    std::map<int, std::set<std::uint64_t>> roomy_;      // room -> sub-allocated blocks with that room
+    std::map<std::uint64_t, int> singles_;              // single-blob blocks: offset -> units
+    std::map<std::uint64_t, int> free_;                 // free blocks: offset -> units
+    std::map<int, std::set<std::uint64_t>> freeBySize_; // units -> free blocks of that size
+    std::set<std::uint64_t> damaged_;                   // units passed over at load
+    std::map<std::uint64_t, std::string> bigData_;      // single-blob contents read at load
 };
 
 } // namespace engine::codec

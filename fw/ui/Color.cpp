@@ -36,7 +36,10 @@ QString FontFamily(std::string_view name) {
         base::SameText(trimmed, "MS Sans Serif"))
         return QStringLiteral("Liberation Sans");
     if (base::SameText(trimmed, "Courier New")) return QStringLiteral("Liberation Mono");
-    if (base::SameText(trimmed, "Times New Roman")) return QStringLiteral("Liberation Serif");
+    if (base::SameText(trimmed, "Times New Roman") || base::SameText(trimmed, "Times New Roman CE"))
+        return QStringLiteral("Liberation Serif");
+    if (base::SameText(trimmed, "Arial Thin") || base::SameText(trimmed, "Arial Narrow"))
+        return QStringLiteral("Liberation Sans Narrow");
     return QString::fromStdString(trimmed);
 }
 

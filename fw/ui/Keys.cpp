@@ -12,6 +12,21 @@ std::uint16_t VirtualKeyOf(int k, bool keypad, const char32_t* text, int textLen
     if (k >= Qt::Key_A && k <= Qt::Key_Z) return static_cast<std::uint16_t>('A' + (k - Qt::Key_A));
     if (k >= Qt::Key_0 && k <= Qt::Key_9 && !keypad) return static_cast<std::uint16_t>('0' + (k - Qt::Key_0));
     if (k >= Qt::Key_0 && k <= Qt::Key_9) return static_cast<std::uint16_t>(0x60 + (k - Qt::Key_0));
+    if (keypad) switch (k) {
+        case Qt::Key_Asterisk:
+            return VK_MULTIPLY;
+        case Qt::Key_Plus:
+            return VK_ADD;
+        case Qt::Key_Minus:
+            return VK_SUBTRACT;
+        case Qt::Key_Slash:
+            return VK_DIVIDE;
+        case Qt::Key_Period:
+        case Qt::Key_Comma:
+            return VK_DECIMAL;
+        default:
+            break;
+        }
     if (k >= Qt::Key_F1 && k <= Qt::Key_F12) return static_cast<std::uint16_t>(VK_F1 + (k - Qt::Key_F1));
     switch (k) {
     case Qt::Key_Return:

@@ -26,6 +26,11 @@ enum VirtualKey : std::uint16_t {
     VK_DOWN = 0x28,
     VK_INSERT = 0x2D,
     VK_DELETE = 0x2E,
+    VK_MULTIPLY = 0x6A, // the numeric keypad's * + - . /
+    VK_ADD = 0x6B,
+    VK_SUBTRACT = 0x6D,
+    VK_DECIMAL = 0x6E,
+    VK_DIVIDE = 0x6F,
     VK_F1 = 0x70,
     VK_F2,
     VK_F3,

@@ -1,8 +1,10 @@
 #include "setup/kit/DrvnCompress.h"
 
 #include "base/Exceptions.h"
+#include "base/FileIo.h"
+#include "base/FileSystem.h"
+#include "base/ReplaceFile.h"
 #include "base/Text.h"
-#include "setup/kit/FileIo.h"
 #include "setup/kit/KitExceptions.h"
 #include "setup/kit/KitRoutines.h"
 
@@ -37,62 +39,39 @@ constexpr int MaxVolumeTries = 4;
 } // namespace
 
 // An owned descriptor.
-class detail::Fd {
+class detail::Fd : public base::FileHandle {
 public:
-    explicit Fd(int fd = -1) : fd_(fd) {}
-    ~Fd() { Close(); }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-    Fd& operator=(Fd&& other) noexcept {
-        if (this != &other) {
-            Close();
-            fd_ = other.fd_;
-            other.fd_ = -1;
-        }
-        return *this;
-    }
-    int Get() const { return fd_; }
-    bool Valid() const { return fd_ >= 0; }
-    void Close() {
-        if (fd_ >= 0) ::close(fd_);
-        fd_ = -1;
-    }
-
-private:
-    int fd_;
+    using base::FileHandle::FileHandle;
+    Fd(base::FileHandle handle) : base::FileHandle(std::move(handle)) {}
 };
 
 namespace {
 
 using detail::Fd;
 
-// A temporary file beside a target, renamed over it on Commit and removed otherwise.
+// A new file beside a target, renamed over it on Commit and removed otherwise.
 class TempBeside {
 public:
-    explicit TempBeside(const std::string& target) : target_(target) {
-        const std::string folder = fs::path(target).parent_path().string();
-        name_ = (folder.empty() ? std::string(".") : folder) + "/.lumeno-part-XXXXXX";
-        fd_ = Fd(::mkostemp(name_.data(), O_CLOEXEC));
-        if (!fd_.Valid()) throw EDrvnCompress(FormatText("Ne mogu kreirati datoteku %s", {target}));
-    }
-    ~TempBeside() {
-        if (!committed_) ::unlink(name_.c_str());
-    }
-    TempBeside(const TempBeside&) = delete;
-    TempBeside& operator=(const TempBeside&) = delete;
-    int Get() const { return fd_.Get(); }
+    explicit TempBeside(const std::string& target) : target_(target), file_(Begin(target)) {}
+    int Get() const { return file_->Fd(); }
     void Commit() {
-        const bool synced = ::fsync(fd_.Get()) == 0;
-        fd_.Close();
-        if (!synced || ::rename(name_.c_str(), target_.c_str()) != 0)
+        try {
+            file_->Commit();
+        } catch (const base::FileError&) {
             throw EDrvnCompress(FormatText("Ne mogu kreirati datoteku %s", {target_}));
-        committed_ = true;
+        }
     }
 
 private:
-    std::string target_, name_;
-    Fd fd_;
-    bool committed_ = false;
+    static std::unique_ptr<base::FileReplacement> Begin(const std::string& target) {
+        try {
+            return std::make_unique<base::FileReplacement>(fs::path(target));
+        } catch (const base::FileError&) {
+            throw EDrvnCompress(FormatText("Ne mogu kreirati datoteku %s", {target}));
+        }
+    }
+    std::string target_;
+    std::unique_ptr<base::FileReplacement> file_;
 };
 
 unsigned CurrentUmask() {
@@ -201,7 +180,7 @@ std::string DirectoryFile(const std::string& name) {
 
 void TDrvnCompress::ReadHeaders() {
     loaded_ = false;
-    Fd fd(::open(DirectoryFile(compressedFile_).c_str(), O_RDONLY | O_CLOEXEC));
+    Fd fd(base::FileHandle::Open(DirectoryFile(compressedFile_), O_RDONLY));
     if (!fd.Valid())
         throw EDrvnCompress(FormatText("Ne mogu otvoriti kompresiranu datoteku %s", {compressedFile_}));
     headers_.ReadFromStream(fd.Get(), offset_);
@@ -251,7 +230,7 @@ void TDrvnCompress::DiskFull() {
 
 void TDrvnCompress::WriteFully(int fd, const unsigned char* data, std::size_t len) {
     for (int attempt = 0;; ++attempt) {
-        const std::size_t n = WriteSome(fd, data, len, 0, false);
+        const std::size_t n = base::WriteAll(fd, data, len).Done;
         data += n;
         len -= n;
         if (len == 0) return;
@@ -308,7 +287,7 @@ class ArchiveOperation {
 public:
     // Packs one member at pos (record, then its zlib stream); returns the position after it.
     static std::uint64_t PackMember(TDrvnCompress& c, int fd, std::uint64_t pos, TFileHeader& h) {
-        Fd src(::open(h.SourceName.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+        Fd src(base::FileHandle::Open(h.SourceName, O_RDONLY | O_NONBLOCK));
         if (!src.Valid()) throw EDrvnCompress(FormatText("Ne mogu otvoriti datoteku %s", {h.SourceName}));
         StartFileStats(c.stats_, h);
         if (c.OnBeforeAdding) c.OnBeforeAdding(c, c.stats_);
@@ -321,7 +300,7 @@ public:
         std::uint64_t outPos = pos + FileHeaderSize, read = 0, compressed = 0;
         int flush = Z_NO_FLUSH;
         while (flush != Z_FINISH) {
-            const ssize_t n = ::read(src.Get(), in.data(), in.size());
+            const ssize_t n = base::Fs().Read(src.Get(), in.data(), in.size());
             if (n < 0 && errno == EINTR) continue;
             if (n < 0) throw EDrvnCompress(FormatText("Ne mogu otvoriti datoteku %s", {h.SourceName}));
             read += static_cast<std::uint64_t>(n);
@@ -372,7 +351,7 @@ public:
 
 void TDrvnCompress::WriteAt(int fd, const unsigned char* data, std::size_t len, std::uint64_t pos) {
     for (int attempt = 0;; ++attempt) {
-        const std::size_t n = WriteSome(fd, data, len, pos, true);
+        const std::size_t n = base::WriteAt(fd, data, len, pos).Done;
         data += n;
         len -= n;
         pos += n;
@@ -428,7 +407,7 @@ void TDrvnCompress::CompressArchive(TlzhCommand command) {
     std::unique_ptr<TempBeside> temp;
     std::uint64_t end = ArchiveHeadSize;
     if (append) {
-        fd = Fd(::open(path.c_str(), O_RDWR | O_CLOEXEC));
+        fd = Fd(base::FileHandle::Open(path, O_RDWR));
         if (!fd.Valid()) throw EDrvnCompress(FormatText("Ne mogu otvoriti kompresiranu datoteku %s", {path}));
         all.ReadFromStream(fd.Get(), 0);
         if (all.MultiVolume != 0)
@@ -454,20 +433,21 @@ void TDrvnCompress::CompressArchive(TlzhCommand command) {
         }
         // The count goes in last, after the members are on disk: until then the archive holds exactly
         // its old members.
-        if (append && (::ftruncate(out, static_cast<off_t>(end)) != 0 || ::fsync(out) != 0))
+        if (append && (base::Fs().Truncate(out, static_cast<off_t>(end)) != 0 || base::SyncFile(out) != 0))
             throw EDrvnCompress(headError);
         const auto head = EncodeHead(static_cast<std::uint32_t>(all.Count()), 0);
-        if (WriteSome(out, head.data(), head.size(), 0, true) != head.size()) throw EDrvnCompress(headError);
+        if (base::WriteAt(out, head.data(), head.size(), 0).Done != head.size())
+            throw EDrvnCompress(headError);
         if (append) {
-            if (::fsync(out) != 0) throw EDrvnCompress(headError);
+            if (base::SyncFile(out) != 0) throw EDrvnCompress(headError);
         } else {
             ::fchmod(out, 0666 & ~CurrentUmask());
             temp->Commit();
         }
     } catch (...) {
         if (append) {
-            WriteSome(out, oldHead.data(), oldHead.size(), 0, true);
-            if (::ftruncate(out, static_cast<off_t>(oldEnd)) == 0) ::fsync(out);
+            base::WriteAt(out, oldHead.data(), oldHead.size(), 0);
+            if (base::Fs().Truncate(out, static_cast<off_t>(oldEnd)) == 0) base::SyncFile(out);
         }
         throw;
     }
@@ -479,7 +459,7 @@ int TDrvnCompress::OpenVolume(int volume, std::string& fileName) {
     for (int attempt = 0; attempt < MaxVolumeTries; ++attempt) {
         const std::string name = headers_.MultiVolume == 1 ? VolumeFileName(fileName, volume) : fileName;
         if (Exists(name)) {
-            const int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
+            const int fd = base::FileHandle::Open(name, O_RDONLY).Release();
             if (fd < 0) throw EDrvnCompress(FormatText("Ne mogu otvoriti kompresiranu datoteku %s", {name}));
             fileName = name;
             return fd;
@@ -558,7 +538,7 @@ void TDrvnCompress::ExtractOne(const std::string& entry) {
         throw EDrvnCompress(FormatText(
             "Veličina dekomresiranih datoteka ne odgovara stvarnoj veličini.  Datoteka %s", {h.SourceName}));
     unsigned char first[4] = {};
-    const bool haveFirst = ReadAt(temp.Get(), first, std::min<std::size_t>(4, h.FileSize), 0);
+    const bool haveFirst = base::ReadExactlyAt(temp.Get(), first, std::min<std::size_t>(4, h.FileSize), 0);
     ::fchmod(temp.Get(), ExtractedFileMode(first, haveFirst ? std::min<std::size_t>(4, h.FileSize) : 0));
     if (!IsValidFileDate(h.FileDate))
         throw EDrvnCompress("Ne mogu postaviti datum datoteke koja je upravo raširena.");
@@ -598,7 +578,7 @@ void TDrvnCompress::InflateMember(const TFileHeader& h, detail::Fd& volume, std:
             ssize_t n = 0;
             if (want > 0) {
                 do
-                    n = ::pread(volume.Get(), in.data(), want, static_cast<off_t>(pos));
+                    n = base::Fs().PRead(volume.Get(), in.data(), want, static_cast<off_t>(pos));
                 while (n < 0 && errno == EINTR);
             }
             if (n < 0) throw broken("čitanje nije uspjelo");
@@ -649,7 +629,7 @@ public:
         std::error_code ec;
         const fs::path folder = fs::path(path).parent_path();
         if (!folder.empty()) fs::create_directories(folder, ec);
-        fd_ = Fd(::open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
+        fd_ = Fd(base::FileHandle::Open(path, O_RDWR | O_CREAT | O_TRUNC, 0666));
         if (!fd_.Valid()) throw EDrvnCompress(FormatText("Ne mogu kreirati datoteku %s", {path}));
         created.push_back(path);
     }
@@ -658,13 +638,13 @@ public:
         if (capacity_ > 0)
             allowed =
                 static_cast<std::size_t>(std::min<std::uint64_t>(len, capacity_ - std::min(capacity_, pos_)));
-        const std::size_t n = WriteSome(fd_.Get(), data, allowed, pos_, true);
+        const std::size_t n = base::WriteAt(fd_.Get(), data, allowed, pos_).Done;
         pos_ += n;
         return n;
     }
     std::uint64_t Position() const { return pos_; }
     void Close() {
-        if (fd_.Valid() && ::fsync(fd_.Get()) != 0) throw EDrvnCompress(NoRoomText);
+        if (fd_.Valid() && base::SyncFile(fd_.Get()) != 0) throw EDrvnCompress(NoRoomText);
         fd_.Close();
     }
 
@@ -768,13 +748,13 @@ void TDrvnCompress::CopyToVolumes(const std::string& destDir, const std::string&
             true);
     } catch (...) {
         for (const auto& f : created)
-            ::unlink(f.c_str());
+            base::Fs().Unlink(f.c_str());
         loaded_ = false;
         throw;
     }
     if (!done)
         for (const auto& f : created)
-            ::unlink(f.c_str());
+            base::Fs().Unlink(f.c_str());
     loaded_ = false;
 }
 
@@ -788,7 +768,7 @@ void TDrvnCompress::CopyVolumes(const std::string& destDir, const std::string& d
     stats_ = TlzhFileStats();
     stats_.TotalSize = out.TotalSize();
     stats_.TotalCompressed = out.TotalCompressed();
-    Fd src(::open(compressedFile_.c_str(), O_RDONLY | O_CLOEXEC));
+    Fd src(base::FileHandle::Open(compressedFile_, O_RDONLY));
     if (!src.Valid())
         throw EDrvnCompress(FormatText("Ne mogu otvoriti kompresiranu datoteku %s", {compressedFile_}));
     const std::string baseName = fs::path(NormalizeSeparators(destName)).filename().string();
@@ -805,8 +785,8 @@ void TDrvnCompress::CopyVolumes(const std::string& destDir, const std::string& d
         CopyMemberToVolumes(src.Get(), out.GetFileHeaders(i), set);
     set.Finish();
 
-    Fd fd(::open(set.FirstVolume().c_str(), O_RDWR | O_CLOEXEC));
-    if (!fd.Valid() || !out.WriteToStream(fd.Get(), 0) || ::fsync(fd.Get()) != 0)
+    Fd fd(base::FileHandle::Open(set.FirstVolume(), O_RDWR));
+    if (!fd.Valid() || !out.WriteToStream(fd.Get(), 0) || base::SyncFile(fd.Get()) != 0)
         throw EDrvnCompress("Ne mogu zapisati glavu datoteke za kompresiranu datoteku");
 }
 
@@ -819,7 +799,7 @@ void TDrvnCompress::CopyMemberToVolumes(int src, TFileHeader& h, VolumeSet& set)
     std::vector<unsigned char> block(CopyBlock);
     while (remaining > 0) {
         const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(block.size(), remaining));
-        if (!ReadAt(src, block.data(), n, srcPos)) throw EDrvnCompress(CorruptArchiveText);
+        if (!base::ReadExactlyAt(src, block.data(), n, srcPos)) throw EDrvnCompress(CorruptArchiveText);
         set.Write(block.data(), n, started, h.StartVolume, h.DataStart);
         srcPos += n;
         remaining -= n;
@@ -852,7 +832,7 @@ void TDrvnCompress::CopySingleFile(const std::string& source, const std::string&
 }
 
 void TDrvnCompress::CopyFile(const std::string& source) {
-    Fd src(::open(source.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    Fd src(base::FileHandle::Open(source, O_RDONLY | O_NONBLOCK));
     struct stat st {};
     if (!src.Valid() || ::fstat(src.Get(), &st) != 0 || !S_ISREG(st.st_mode))
         throw EDrvnCompress(FormatText("Ne mogu otvoriti datoteku %s", {source}));
@@ -884,7 +864,7 @@ void TDrvnCompress::CopyFile(const std::string& source) {
     for (;;) {
         ssize_t n;
         do
-            n = ::read(src.Get(), block.data(), block.size());
+            n = base::Fs().Read(src.Get(), block.data(), block.size());
         while (n < 0 && errno == EINTR);
         if (n < 0) throw EDrvnCompress(FormatText("Ne mogu otvoriti datoteku %s", {source}));
         WriteFully(temp.Get(), block.data(), static_cast<std::size_t>(n));

@@ -1,5 +1,7 @@
 #include "setup/kit/DrvnStream.h"
 
+#include "base/FileSystem.h"
+
 #include "setup/kit/KitExceptions.h"
 
 #include <cerrno>
@@ -18,7 +20,7 @@ std::int64_t TDrvnStream::GetSize() {
 std::size_t TDrvnNormalHandleStream::Read(void* buffer, std::size_t count) {
     ssize_t n;
     do
-        n = ::read(fd_, buffer, count);
+        n = base::Fs().Read(fd_, buffer, count);
     while (n < 0 && errno == EINTR);
     return n < 0 ? 0 : static_cast<std::size_t>(n);
 }
@@ -26,7 +28,7 @@ std::size_t TDrvnNormalHandleStream::Read(void* buffer, std::size_t count) {
 std::size_t TDrvnNormalHandleStream::Write(const void* buffer, std::size_t count) {
     ssize_t n;
     do
-        n = ::write(fd_, buffer, count);
+        n = base::Fs().Write(fd_, buffer, count);
     while (n < 0 && errno == EINTR);
     return n < 0 ? 0 : static_cast<std::size_t>(n);
 }
@@ -37,7 +39,8 @@ std::int64_t TDrvnNormalHandleStream::Seek(std::int64_t offset, Origin origin) {
 }
 
 void TDrvnNormalHandleStream::SetSize(std::int64_t size) {
-    if (size < 0 || ::ftruncate(fd_, static_cast<off_t>(size)) != 0 || Seek(size, FromBeginning) != size)
+    if (size < 0 || base::Fs().Truncate(fd_, static_cast<off_t>(size)) != 0 ||
+        Seek(size, FromBeginning) != size)
         throw EDrvnCompress(std::strerror(size < 0 ? EINVAL : errno));
 }
 

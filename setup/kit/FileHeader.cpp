@@ -1,7 +1,7 @@
 #include "setup/kit/FileHeader.h"
 
+#include "base/FileIo.h"
 #include "base/Text.h"
-#include "setup/kit/FileIo.h"
 #include "setup/kit/KitExceptions.h"
 #include "setup/kit/KitRoutines.h"
 #include "setup/kit/Version.h"
@@ -96,13 +96,10 @@ void TFileHeader::FillFromFile(const std::string& entry) {
     if (name.size() > MaxSourceNameBytes)
         throw EDrvnCompress(
             FormatText("Naziv datoteke %s je predug za arhivu (najviše 100 bajtova)", {name}));
-    const int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    const base::FileHandle fd = base::FileHandle::Open(name, O_RDONLY | O_NONBLOCK);
     struct stat st {};
-    if (fd < 0 || ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        if (fd >= 0) ::close(fd);
+    if (!fd || ::fstat(fd.Get(), &st) != 0 || !S_ISREG(st.st_mode))
         throw EDrvnCompress(FormatText("Ne mogu otvoriti datoteku %s", {name}));
-    }
-    ::close(fd);
     if (static_cast<std::uint64_t>(st.st_size) > MaxArchiveBytes)
         throw EDrvnCompress(FormatText("Datoteka %s je prevelika za arhivu (najviše 2 GB)", {name}));
     Valid = false;
@@ -171,7 +168,7 @@ void TFileHeaders::ReadFromStream(int fd, std::uint64_t base) {
         throw EDrvnCompress(CorruptArchiveText);
     const std::uint64_t avail = static_cast<std::uint64_t>(st.st_size) - base;
     unsigned char head[ArchiveHeadSize];
-    if (!ReadAt(fd, head, sizeof head, base)) throw EDrvnCompress(CorruptArchiveText);
+    if (!base::ReadExactlyAt(fd, head, sizeof head, base)) throw EDrvnCompress(CorruptArchiveText);
     const std::int32_t count = static_cast<std::int32_t>(Get32(head));
     MultiVolume = head[4];
     if (count < 0 || MultiVolume > 1 || static_cast<std::uint64_t>(count) * FileHeaderSize > avail)
@@ -180,7 +177,7 @@ void TFileHeaders::ReadFromStream(int fd, std::uint64_t base) {
     for (std::int32_t i = 0; i < count; ++i) {
         TFileHeader::Bytes bytes;
         if (pos < ArchiveHeadSize || pos + FileHeaderSize > avail ||
-            !ReadAt(fd, bytes.data(), bytes.size(), base + pos))
+            !base::ReadExactlyAt(fd, bytes.data(), bytes.size(), base + pos))
             throw EDrvnCompress(CorruptArchiveText);
         TFileHeader h = TFileHeader::Decode(bytes);
         h.Valid = true;
@@ -197,11 +194,11 @@ void TFileHeaders::ReadFromStream(int fd, std::uint64_t base) {
 
 bool TFileHeaders::WriteToStream(int fd, std::uint64_t base) const {
     const auto head = EncodeHead(static_cast<std::uint32_t>(items_.size()), MultiVolume);
-    if (WriteSome(fd, head.data(), head.size(), base, true) != head.size()) return false;
+    if (base::WriteAt(fd, head.data(), head.size(), base).Done != head.size()) return false;
     std::uint64_t pos = base + ArchiveHeadSize;
     for (const TFileHeader& h : items_) {
         const auto bytes = h.Encode();
-        if (WriteSome(fd, bytes.data(), bytes.size(), pos, true) != bytes.size()) return false;
+        if (base::WriteAt(fd, bytes.data(), bytes.size(), pos).Done != bytes.size()) return false;
         pos += FileHeaderSize;
     }
     return true;

@@ -1,9 +1,12 @@
 #include "setup/kit/KitRoutines.h"
 
+#include "base/FileIo.h"
+#include "base/FileSystem.h"
 #include "setup/kit/KitExceptions.h"
 
 #include <cerrno>
 #include <cstdlib>
+#include <fcntl.h>
 #include <mutex>
 #include <unistd.h>
 
@@ -57,10 +60,9 @@ std::string TempFileName(bool keep) {
     const std::string& dir = folder.Path();
     if (dir.empty()) throw EAPIRoutines("Cannot create a temporary file");
     std::string name = dir + "/batXXXXXX";
-    const int fd = ::mkstemp(name.data());
-    if (fd < 0) throw EAPIRoutines("Cannot create a temporary file");
-    ::close(fd);
-    if (!keep) ::unlink(name.c_str());
+    if (!base::FileHandle(::mkostemp(name.data(), O_CLOEXEC)))
+        throw EAPIRoutines("Cannot create a temporary file");
+    if (!keep) base::Fs().Unlink(name.c_str());
     return name;
 }
 

@@ -1,5 +1,7 @@
 #include "setup/kit/Registry.h"
 
+#include "base/FileIo.h"
+#include "base/ReplaceFile.h"
 #include "base/Text.h"
 #include "setup/kit/KitExceptions.h"
 #include "setup/kit/KitRoutines.h"
@@ -263,76 +265,41 @@ RegistryHive RegistryHive::Parse(const std::string& text, const std::string& sou
 
 namespace {
 
-std::string ReadAll(int fd) {
-    std::string data;
-    char buf[65536];
-    for (;;) {
-        const ssize_t n = ::read(fd, buf, sizeof buf);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) break;
-        data.append(buf, static_cast<std::size_t>(n));
-    }
-    return data;
-}
-
-bool WriteAll(int fd, const std::string& data) {
-    std::size_t done = 0;
-    while (done < data.size()) {
-        const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        done += static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
 // An flock on the hive's lock file for the lifetime of the object.
 class HiveLock {
 public:
     HiveLock(const fs::path& file, bool exclusive) {
-        fd_ = ::open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-        if (fd_ < 0) throw EDorvaneAbnormal("Cannot open the registry lock " + file.string());
-        while (::flock(fd_, exclusive ? LOCK_EX : LOCK_SH) != 0) {
-            if (errno != EINTR) {
-                ::close(fd_);
-                throw EDorvaneAbnormal("Cannot lock the registry " + file.string());
-            }
+        fd_ = base::FileHandle::Open(file, O_RDWR | O_CREAT, 0600);
+        if (!fd_) throw EDorvaneAbnormal("Cannot open the registry lock " + file.string());
+        while (::flock(fd_.Get(), exclusive ? LOCK_EX : LOCK_SH) != 0) {
+            if (errno != EINTR) throw EDorvaneAbnormal("Cannot lock the registry " + file.string());
         }
     }
-    ~HiveLock() { ::close(fd_); }
     HiveLock(const HiveLock&) = delete;
     HiveLock& operator=(const HiveLock&) = delete;
 
 private:
-    int fd_ = -1;
+    base::FileHandle fd_;
 };
 
 RegistryHive ReadHive(const fs::path& file) {
-    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        if (errno == ENOENT) return {};
+    std::string text;
+    try {
+        text = base::ReadWholeFile(file);
+    } catch (const base::FileError& e) {
+        if (e.Error() == ENOENT) return {};
         throw EDorvaneAbnormal("Cannot read the registry file " + file.string());
     }
-    const std::string text = ReadAll(fd);
-    ::close(fd);
     return RegistryHive::Parse(text, file.string());
 }
 
 void SaveHive(const fs::path& file, const RegistryHive& hive) {
-    std::string temp = file.string() + ".XXXXXX";
-    const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
-    if (fd < 0) throw EDorvaneAbnormal("Cannot write the registry file " + file.string());
-    ::fchmod(fd, ::geteuid() == 0 ? 0600 : 0644);
-    const bool ok = WriteAll(fd, hive.Serialize()) && ::fsync(fd) == 0;
-    ::close(fd);
-    if (!ok || ::rename(temp.c_str(), file.c_str()) != 0) {
-        ::unlink(temp.c_str());
+    base::ReplaceOptions options;
+    options.Mode = ::geteuid() == 0 ? 0600 : 0644;
+    try {
+        base::ReplaceFile(file, hive.Serialize(), options);
+    } catch (const base::FileError&) {
         throw EDorvaneAbnormal("Cannot write the registry file " + file.string());
-    }
-    const int dir = ::open(file.parent_path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dir >= 0) {
-        ::fsync(dir);
-        ::close(dir);
     }
 }
 

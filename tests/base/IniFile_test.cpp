@@ -6,8 +6,9 @@
 using namespace base;
 
 TEST(IniFile, SectionsAndKeysIgnoreCaseAndFirstOccurrenceWins) {
-    const auto ini = IniFile::FromText("[Safety]\r\nAutoSave=0\r\nautosave=1\r\n[SAFETY]\r\nAutoCheck = 1 \r\n"
-                                       "; comment=5\r\n[Link]\r\nDir=C:\\QK\\LINK\\\r\n");
+    const auto ini =
+        IniFile::FromText("[Safety]\r\nAutoSave=0\r\nautosave=1\r\n[SAFETY]\r\nAutoCheck = 1 \r\n"
+                          "; comment=5\r\n[Link]\r\nDir=C:\\QK\\LINK\\\r\n");
     EXPECT_EQ(ini.ReadInteger("safety", "AUTOSAVE", 7), 0);
     EXPECT_TRUE(ini.ReadBool("Safety", "AutoCheck", false));
     EXPECT_EQ(ini.ReadString("link", "dir", ""), "C:\\QK\\LINK\\"); // backslashes kept as written
@@ -16,7 +17,8 @@ TEST(IniFile, SectionsAndKeysIgnoreCaseAndFirstOccurrenceWins) {
 }
 
 TEST(IniFile, DecodesCodePage1250AndNumbers) {
-    const auto ini = IniFile::FromText("[Osoba]\nIme=\x8A" "ime \xE8\n[Fancy]\nBoja=$FF00\nX=abc\nY=0x10\n");
+    const auto ini = IniFile::FromText("[Osoba]\nIme=\x8A"
+                                       "ime \xE8\n[Fancy]\nBoja=$FF00\nX=abc\nY=0x10\n");
     EXPECT_EQ(ini.ReadString("Osoba", "Ime", ""), "Šime č");
     EXPECT_EQ(ini.ReadInteger("Fancy", "Boja", 0), 0xFF00);
     EXPECT_EQ(ini.ReadInteger("Fancy", "X", 42), 42);

@@ -67,10 +67,14 @@ TEST_F(DamagedTest, TruncatedFilesNameTheFile) {
         EXPECT_EQ(ReadAll(), "Datoteka ROBA.DB je oštećena") << len;
     }
     Put("ROBA.DB", db);
+    // A memo file cut short loses only the texts that stood in the lost part; the table still opens.
     Put("ROBA.MB", mb.substr(0, mb.size() - 4096));
-    EXPECT_EQ(ReadAll(), "Datoteka ROBA.MB je oštećena");
+    EXPECT_EQ(ReadAll(), "");
+    EXPECT_EQ(Table::Open(tmp.Path(), "ROBA.DB", OpenMode::Shared)->DamageReport(),
+              "Datoteka ROBA.MB je oštećena (nečitljivih zapisa: 1)");
     Put("ROBA.MB", mb);
     EXPECT_EQ(ReadAll(), "");
+    EXPECT_EQ(Table::Open(tmp.Path(), "ROBA.DB", OpenMode::Shared)->DamageReport(), "");
 }
 
 TEST_F(DamagedTest, BadHeaderValuesAndCounts) {
@@ -104,12 +108,16 @@ TEST_F(DamagedTest, LoopingChainsAndBadBlockCounts) {
 }
 
 TEST_F(DamagedTest, DamagedIndexDefinitionAndTornJournal) {
-    std::string x = tmp.Read("ROBA.XG0");
+    std::string x = tmp.Read("ROBA.XG0"), y = tmp.Read("ROBA.YG0");
     x[12] ^= 0x40;
+    y[12] ^= 0x40;
     Put("ROBA.XG0", x);
+    Put("ROBA.YG0", y);
     EXPECT_EQ(ReadAll(), "Datoteka ROBA.XG0 je oštećena");
     x[12] ^= 0x40;
+    y[12] ^= 0x40;
     Put("ROBA.XG0", x);
+    Put("ROBA.YG0", y);
     // A journal torn half way is a write that never happened: the table reads as before.
     std::string jnl(64, '\0');
     std::memcpy(jnl.data(), "PLOMJNL1", 8);
@@ -119,6 +127,121 @@ TEST_F(DamagedTest, DamagedIndexDefinitionAndTornJournal) {
     EXPECT_EQ(ReadAll(), "");
     auto t = Table::Open(tmp.Path(), "ROBA.DB", OpenMode::Shared);
     EXPECT_EQ(t->RecordCount(), 120);
+}
+
+// The index files hold only what the rows give: a damaged definition comes back from the .Y twin, or from
+// the definitions the program registered, and the files are written again.
+TEST_F(DamagedTest, ADamagedIndexDefinitionIsRebuiltAtOpen) {
+    const std::string x = tmp.Read("ROBA.XG0"), y = tmp.Read("ROBA.YG0");
+    auto check = [&] {
+        auto t = Table::Open(tmp.Path(), "ROBA.DB", OpenMode::Shared);
+        ASSERT_EQ(t->Indexes().size(), 2u);
+        EXPECT_EQ(t->Indexes()[1].Name, "_Naziv");
+        EXPECT_TRUE(t->Indexes()[1].CaseInsensitive);
+        auto c = t->OpenCursor();
+        c->SetIndex(c->FindIndexByName("_Naziv"));
+        ASSERT_TRUE(c->FindKey({Value::Text("ARTIKL 7")}));
+        EXPECT_EQ(c->Read()[0].AsInt(), 8);
+    };
+    std::string bad = x;
+    bad[12] ^= 0x40;
+    Put("ROBA.XG0", bad);
+    check();
+    EXPECT_EQ(tmp.Read("ROBA.XG0"), x);
+
+    // Both files damaged: only the registered definitions can tell.
+    Put("ROBA.XG0", bad);
+    Put("ROBA.YG0", "smeće");
+    EXPECT_EQ(ReadAll(), "Datoteka ROBA.XG0 je oštećena");
+    RegisterIndexDefinitions(
+        "roba.db", {{"", "Code", true, true, false, false}, {"_Naziv", "Naziv", false, false, true, false}});
+    check();
+    EXPECT_EQ(tmp.Read("ROBA.XG0"), x);
+    EXPECT_EQ(tmp.Read("ROBA.YG0"), y);
+    RegisterIndexDefinitions("ROBA.DB", {});
+}
+
+// The memo file only holds texts: a damaged block costs the texts in it, marked, and the table reads on.
+TEST_F(DamagedTest, ADamagedMemoBlockMarksItsTextsAndTheTableOpens) {
+    auto texts = [&] {
+        std::vector<std::string> out;
+        auto t = Table::Open(tmp.Path(), "ROBA.DB", OpenMode::Shared);
+        auto c = t->OpenCursor();
+        for (c->First(); c->OnRow(); c->Next())
+            out.push_back(c->Read()[3].IsNull() ? "" : c->Read()[3].AsText());
+        return out;
+    };
+    const auto before = texts();
+    ASSERT_EQ(before.size(), 120u);
+    std::string m = mb;
+    m[4096] = 9; // the first block after the header: no block type
+    Put("ROBA.MB", m);
+    const auto after = texts();
+    int marked = 0;
+    for (std::size_t i = 0; i < before.size(); ++i) {
+        if (after[i] == before[i]) continue;
+        EXPECT_EQ(after[i], "oooo [oštećeno]") << i;
+        ++marked;
+    }
+    EXPECT_GT(marked, 0);
+    auto t = Table::Open(tmp.Path(), "ROBA.DB", OpenMode::Shared);
+    EXPECT_EQ(t->DamageReport(),
+              "Datoteka ROBA.MB je oštećena (nečitljivih zapisa: " + std::to_string(marked) + ")");
+    // Writes go on and never land in the damaged block.
+    auto c = t->OpenCursor();
+    c->Insert({Value(), Value::Text("novi"), Value(), Value::Text(std::string(700, 'n'))});
+    c.reset();
+    t.reset();
+    auto again = texts();
+    EXPECT_EQ(again.back(), std::string(700, 'n'));
+    again.pop_back();
+    EXPECT_EQ(again, after);
+
+    // A memo file whose header is not one: every long text is marked and the table takes no writes.
+    m = mb;
+    m[0] = 7;
+    Put("ROBA.DB", db);
+    Put("ROBA.MB", m);
+    EXPECT_EQ(ReadAll(), "");
+    t = Table::Open(tmp.Path(), "ROBA.DB", OpenMode::Shared);
+    try {
+        t->OpenCursor()->Insert({Value(), Value::Text("ne"), Value(), Value()});
+        FAIL() << "wrote into a table whose memo file does not read";
+    } catch (const DamagedFile& e) {
+        EXPECT_STREQ(e.what(), "Datoteka ROBA.MB je oštećena");
+    }
+    EXPECT_EQ(t->RecordCount(), 120);
+}
+
+// Other writers leave the memo file's last block short: it reads as zero-padded, and so does the salvage.
+TEST_F(DamagedTest, AShortLastMemoBlockReadsWhole) {
+    std::string m = mb;
+    while (m.back() == '\0')
+        m.pop_back();
+    ASSERT_NE(m.size() % 4096, 0u);
+    Put("ROBA.MB", m);
+    EXPECT_EQ(ReadAll(), "");
+    const SalvagedTable s = SalvageTable(tmp.Path(), "ROBA.DB");
+    EXPECT_EQ(s.Report.MemosFromLeader, 0);
+    {
+        auto t = Table::Open(tmp.Path(), "ROBA.DB", OpenMode::Shared);
+        EXPECT_EQ(t->DamageReport(), "");
+        auto c = t->OpenCursor();
+        std::size_t n = 0;
+        for (c->First(); c->OnRow(); c->Next(), ++n) {
+            const Row r = c->Read();
+            EXPECT_EQ(r, s.Rows[n]);
+            EXPECT_EQ(r[3].IsNull() ? 0u : r[3].AsText().size(), n * 29 % 3000) << n;
+        }
+        c->Insert({Value(), Value::Text("novi"), Value(), Value::Text(std::string(100, 'x'))});
+    }
+    EXPECT_EQ(tmp.Read("ROBA.MB").size() % 4096, 0u);
+    EXPECT_EQ(ReadAll(), "");
+    // A text cut off by the end of the file is damage, not zeros.
+    Put("ROBA.DB", db);
+    Put("ROBA.MB", m.substr(0, m.size() - 1));
+    EXPECT_EQ(Table::Open(tmp.Path(), "ROBA.DB", OpenMode::Shared)->DamageReport(),
+              "Datoteka ROBA.MB je oštećena (nečitljivih zapisa: 1)");
 }
 
 // Random byte changes in the .DB, the .MB and the index file; every outcome is either a full read or the

@@ -264,9 +264,9 @@ TEST(Fixtures, ForeignTablesTakeWritesAndKeepTheirRows) {
 
 namespace {
 
-// Files other writers leave: keys out of order, an empty block in the chain. Read in key order; the next
-// write rewrites the blocks into a clean chain.
-TEST(ForeignLayout, UnsortedKeysAndEmptyBlocksAreReadAndRepaired) {
+// Files other writers leave: an empty block in the chain is read and the next write rewrites the blocks into
+// a clean chain. Keys out of order are damage: the open names the file, and a salvage still reads every row.
+TEST(ForeignLayout, EmptyBlocksAreRepairedAndUnsortedKeysReportedDamaged) {
     testsupport::TempFolder tmp;
     CreateTable(tmp.Path(), "NERED.DB",
                 {{"Id", FieldType::Long, 0, false}, {"Tekst", FieldType::Alpha, 200, false}});
@@ -277,13 +277,10 @@ TEST(ForeignLayout, UnsortedKeysAndEmptyBlocksAreReadAndRepaired) {
         for (int i = 1; i <= 30; ++i)
             c->Insert({Value::Int(i), Value::Text("red " + std::to_string(i))});
     }
-    std::string db = tmp.Read("NERED.DB");
+    const std::string clean = tmp.Read("NERED.DB");
     const int rec = 204, bs = 16384; // a 204-byte record takes 16 KiB blocks: all 30 rows in block 1
-    // Swap the first and the last record of block 1.
-    std::string first = db.substr(0x800 + 6, rec), last = db.substr(0x800 + 6 + 29 * rec, rec);
-    db.replace(0x800 + 6, rec, last);
-    db.replace(0x800 + 6 + 29 * rec, rec, first);
     // Append an empty block 2 to the chain.
+    std::string db = clean;
     db.resize(db.size() + bs, '\0');
     auto* p = reinterpret_cast<unsigned char*>(db.data());
     codec::PutU16(p + 0x800, 2);                                         // block 1 -> 2
@@ -294,17 +291,40 @@ TEST(ForeignLayout, UnsortedKeysAndEmptyBlocksAreReadAndRepaired) {
     codec::PutU16(p + 0x10, 2);
     fs::remove(tmp / "NERED.DB");
     tmp.Write("NERED.DB", db);
-
-    auto t = Table::Open(tmp.Path(), "NERED.DB", OpenMode::Shared);
-    auto c = t->OpenCursor();
-    std::int64_t expect = 1;
-    for (c->First(); c->OnRow(); c->Next(), ++expect)
-        EXPECT_EQ(c->Read()[0].AsInt(), expect);
-    EXPECT_EQ(expect, 31);
-    c->Insert({Value::Int(31), Value::Text("novi")});
-    t.reset();
-    c.reset();
+    {
+        auto t = Table::Open(tmp.Path(), "NERED.DB", OpenMode::Shared);
+        auto c = t->OpenCursor();
+        std::int64_t expect = 1;
+        for (c->First(); c->OnRow(); c->Next(), ++expect)
+            EXPECT_EQ(c->Read()[0].AsInt(), expect);
+        EXPECT_EQ(expect, 31);
+        c->Insert({Value::Int(31), Value::Text("novi")});
+    }
     EXPECT_EQ(enginetest::CheckConsistency(tmp.Path(), "NERED.DB"), "");
+
+    // Swap the first and the last record of block 1; then repeat the first key in the second record.
+    for (int damage = 0; damage < 2; ++damage) {
+        db = clean;
+        if (damage == 0) {
+            const std::string first = db.substr(0x800 + 6, rec), last = db.substr(0x800 + 6 + 29 * rec, rec);
+            db.replace(0x800 + 6, rec, last);
+            db.replace(0x800 + 6 + 29 * rec, rec, first);
+        } else {
+            db.replace(0x800 + 6 + rec, 4, db.substr(0x800 + 6, 4));
+        }
+        fs::remove(tmp / "NERED.DB");
+        fs::remove(tmp / "NERED.PX");
+        tmp.Write("NERED.DB", db);
+        try {
+            Table::Open(tmp.Path(), "NERED.DB", OpenMode::Shared);
+            FAIL() << "opened a table whose keys are " << (damage == 0 ? "out of order" : "repeated");
+        } catch (const DamagedFile& e) {
+            EXPECT_STREQ(e.what(), "Datoteka NERED.DB je oštećena");
+        }
+        const SalvagedTable s = SalvageTable(tmp.Path(), "NERED.DB");
+        EXPECT_EQ(s.Rows.size(), damage == 0 ? 30u : 29u);
+        EXPECT_EQ(s.Report.DuplicateKeys, damage);
+    }
 }
 
 } // namespace

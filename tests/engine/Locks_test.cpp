@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
 #include <functional>
 #include <sys/wait.h>
@@ -187,6 +188,25 @@ TEST_F(LocksTest, TableLockAndRecordLocksAcrossProcesses) {
     EXPECT_EQ(other.Do('i'), 'K');
 }
 
+// A cursor may outlive its table; the table's locks end when the table closes, here and in other processes.
+TEST_F(LocksTest, ACursorThatOutlivesItsTableHoldsNoLock) {
+    Other other(Commands());
+    auto t = Table::Open(tmp.Path(), "PARTNER.DB", OpenMode::Exclusive);
+    auto c = t->OpenCursor();
+    ASSERT_TRUE(c->FindKey({Value::Int(5)}));
+    c->LockRecord();
+    t->LockTable();
+    EXPECT_EQ(other.Do('o'), 'B');
+    t.reset();
+    EXPECT_THROW(c->Insert({Value(), Value::Text("bez tablice")}), Error);
+    ASSERT_EQ(other.Do('x'), 'K');
+    ASSERT_EQ(other.Do('r'), 'K');
+    ASSERT_EQ(other.Do('l'), 'K');
+    ASSERT_EQ(other.Do('c'), 'K');
+    EXPECT_NO_THROW(Table::Open(tmp.Path(), "PARTNER.DB", OpenMode::Exclusive));
+    c.reset();
+}
+
 TEST_F(LocksTest, RefreshShowsAnotherProcesssChanges) {
     auto t = Table::Open(tmp.Path(), "PARTNER.DB", OpenMode::Shared);
     auto c = t->OpenCursor();
@@ -283,6 +303,63 @@ TEST(ConcurrentWriters, TwoProcessesInsertWhileAThirdReads) {
     c->SetIndex(c->FindIndexByName("PisacTekst"));
     c->SetRange({Value::Int(2)}, {Value::Int(2)});
     EXPECT_EQ(c->RecordCount(), PerWriter);
+}
+
+} // namespace
+
+namespace {
+
+// Two processes insert 20,000 rows each into one table: writers take turns, so none is ever refused and their
+// rows interleave.
+TEST(ConcurrentWriters, TwoProcessesTakeTurnsWithoutRefusals) {
+    testsupport::TempFolder tmp;
+    CreateTable(tmp.Path(), "NALOZI.DB",
+                {{"Code", FieldType::AutoInc, 0, false},
+                 {"Pisac", FieldType::Short, 0, false},
+                 {"Tekst", FieldType::Alpha, 40, false}});
+    Table::Open(tmp.Path(), "NALOZI.DB", OpenMode::Exclusive)
+        ->AddIndex({"", "Code", true, true, false, false});
+    constexpr int PerWriter = 20000;
+    std::vector<pid_t> writers;
+    for (int w = 1; w <= 2; ++w) {
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            int refused = 0;
+            try {
+                auto t = Table::Open(tmp.Path(), "NALOZI.DB", OpenMode::Shared);
+                auto c = t->OpenCursor();
+                for (int i = 0; i < PerWriter; ++i) {
+                    try {
+                        c->Insert({Value(), Value::Int(w), Value::Text("stavka " + std::to_string(i))});
+                    } catch (const TableBusy&) {
+                        ++refused;
+                    }
+                }
+            } catch (...) {
+                _exit(101);
+            }
+            _exit(std::min(refused, 100));
+        }
+        writers.push_back(pid);
+    }
+    for (pid_t pid : writers) {
+        int status = 0;
+        ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+        ASSERT_TRUE(WIFEXITED(status));
+        EXPECT_EQ(WEXITSTATUS(status), 0) << "refused inserts (101: the writer failed)";
+    }
+    auto t = Table::Open(tmp.Path(), "NALOZI.DB", OpenMode::Shared);
+    EXPECT_EQ(t->RecordCount(), 2 * PerWriter);
+    auto c = t->OpenCursor();
+    std::int64_t expect = 1, turns = 0, previous = 0;
+    for (c->First(); c->OnRow(); c->Next(), ++expect) {
+        const Row& r = c->Read();
+        ASSERT_EQ(r[0].AsInt(), expect);
+        if (r[1].AsInt() != previous) ++turns;
+        previous = r[1].AsInt();
+    }
+    EXPECT_EQ(expect, 2 * PerWriter + 1);
+    EXPECT_GE(turns, 4) << "the writers did not take turns";
 }
 
 } // namespace

@@ -6,6 +6,9 @@
 #include "app/shell/FocusNavigation.h"
 #include "app/shell/FormOpener.h"
 #include "app/shell/ScriptedDialogs.h"
+#include "app/tables/TableDefinitions.h"
+#include "app/tables/TableFiles.h"
+#include "base/Files.h"
 #include "fw/db/Field.h"
 #include "fw/db/Table.h"
 #include "fw/ui/Application.h"
@@ -19,6 +22,7 @@
 
 #include <gtest/gtest.h>
 #include <QLineEdit>
+#include <QSystemTrayIcon>
 #include <QTest>
 #include <QTimer>
 
@@ -125,6 +129,17 @@ TEST(SplitCompanyName, WithoutOrAtTheStartKeepsTheWholeName) {
     EXPECT_EQ(puni, "");
 }
 
+// A staged folder is as a setup's run leaves it: the first thorough check finds every index file current.
+TEST_F(MainWindowTest, StagingStampsTheTablesFilesWithTheirTablesDate) {
+    app::StageProgramFolder(folder.Path());
+    for (const auto& [kind, sub] :
+         {std::pair{app::Folder::Global, "global"}, std::pair{app::Folder::Lokal, "lokal"}})
+        for (const auto& table : app::TablesOf(kind)) {
+            ASSERT_TRUE(base::FindFile(folder / sub, table.FileName)) << table.FileName;
+            EXPECT_FALSE(app::ScanIndexFiles(folder / sub, table.FileName, true).Reindex) << table.FileName;
+        }
+}
+
 TEST_F(MainWindowTest, FirstStartMakesTheDataFoldersAndTables) {
     app::StageOptions o;
     o.Tables = false;
@@ -188,6 +203,15 @@ TEST_F(MainWindowTest, FindsTheOwnCompanyAndShowsTheCaptions) {
                   EXPECT_TRUE(app::MultiUser);
                   EXPECT_EQ(app::GlobalFolder, (w.Global->Directory() / "").string());
                   EXPECT_TRUE(app::LinkFolder.empty());
+                  // The clock, the title strip, the picture and the tray icon.
+                  EXPECT_EQ(w.Sat->ShowMode(), controls::TShowClock::scAnalog);
+                  EXPECT_EQ(w.Sat->geometry().size(), QSize(64, 64));
+                  EXPECT_TRUE(w.Sat->isVisible());
+                  EXPECT_EQ(w.Backdrop1->geometry(), QRect(0, 0, 480, 31));
+                  EXPECT_EQ(w.lNaslov->Caption(), "Lumeno");
+                  EXPECT_FALSE(w.PlTrayIcon1->Icon().Empty());
+                  // Without a notification area (as here) the icon is left out and nothing is said.
+                  EXPECT_EQ(w.PlTrayIcon1->Added(), QSystemTrayIcon::isSystemTrayAvailable());
                   const QString dir = QStringLiteral(PLOM_BINARY_DIR);
                   QApplication::processEvents();
                   EXPECT_TRUE(w.grab().save(dir + "/screenshot-main-window.png"));

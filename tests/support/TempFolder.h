@@ -21,8 +21,20 @@ private:
     std::filesystem::path path_;
 };
 
-// The shared fixture folder, or an empty path when it is not there (tests then skip).
+// True under continuous integration (CI=true): there, what a test needs from the machine must be present.
+bool InCI();
+
+// The shared fixture folder, or an empty path when it is not there: tests then skip, but under CI the
+// missing folder is also recorded as a failure of the test.
 std::filesystem::path SharedFixtures();
 std::string ReadFile(const std::filesystem::path& file);
 
 } // namespace testsupport
+
+// Skips the current test for a reason outside CI; under CI the reason fails the test instead, so nothing
+// that CI is meant to check is left out silently.
+#define PLOM_SKIP_OUTSIDE_CI(reason)                                                                         \
+    do {                                                                                                     \
+        if (::testsupport::InCI()) GTEST_FAIL() << (reason) << " (required under CI)";                       \
+        GTEST_SKIP() << (reason);                                                                            \
+    } while (false)

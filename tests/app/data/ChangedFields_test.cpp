@@ -1,6 +1,7 @@
 #include "tests/app/data/DataLayerFixture.h"
 
 #include "app/data/ChangedFields.h"
+#include "app/tables/RestructureValues.h"
 #include "base/CroatianFormat.h"
 
 #include <gmock/gmock.h>
@@ -77,6 +78,24 @@ TEST_F(ChangedFieldsTest, FloatsAreRoundedByTheFieldsTag) {
     EXPECT_FALSE(c.IsNull());
     EXPECT_DOUBLE_EQ(c.AsFloat(), 0.0);
     EXPECT_EQ(Stored("Cijena").AsFloat(), 0.0);
+}
+
+// Typed text goes through the expression reader: the text a float shows reads back as the same value, and a
+// restructure's copy into a text field writes that same text.
+TEST_F(ChangedFieldsTest, FloatTextReadsBackThroughTheExpressionReader) {
+    auto& c = static_cast<fw::TFloatField&>(F("Cijena"));
+    for (double v : {10.0, 120.0, 1500.0, 1e6, 0.5, 2.35, -0.000001, 123456.789, 987654321.5, 3e15}) {
+        c.SetAsFloat(v);
+        const std::string text = c.Text();
+        c.SetText(text);
+        EXPECT_EQ(c.AsFloat(), v) << text;
+        const auto copied = app::ConvertValue(engine::Value::Float(v), engine::FieldType::Number,
+                                              {"Tekst", engine::FieldType::Alpha, 30, false});
+        ASSERT_TRUE(copied.has_value());
+        EXPECT_EQ(copied->AsText(), text);
+        EXPECT_EQ(app::ValueFromText(copied->AsText(), {"Broj", engine::FieldType::Number, 0, false}),
+                  engine::Value::Float(v));
+    }
 }
 
 TEST_F(ChangedFieldsTest, TheRangeIsCheckedAfterRoundingAndNotForZero) {

@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <functional>
 #include <map>
 #include <random>
@@ -159,3 +160,79 @@ TEST_F(SalvageCheck, ATruncatedLastBlockKeepsItsWholeRecords) {
     CheckAfter([&](std::string& b) { b.resize(BlockStart(fileBlocks) + 6 + 2 * recordSize + 5); },
                {std::next(last.begin(), 2), last.end()});
 }
+
+// Keys out of order or repeated: the table is damaged, and the check keeps every row but a repeated key's
+// later one.
+TEST_F(SalvageCheck, KeysOutOfOrderKeepEveryRow) {
+    CheckAfter(
+        [&](std::string& b) {
+            auto* p = engine::codec::Bytes(b);
+            for (int i = 0; i < recordSize; ++i)
+                std::swap(p[BlockStart(2) + 6 + i], p[BlockStart(3) + 6 + i]);
+        },
+        {});
+}
+
+TEST_F(SalvageCheck, ARepeatedKeyLosesTheLaterRow) {
+    const auto keys = KeysIn(2);
+    ASSERT_GE(keys.size(), 2u);
+    CheckAfter(
+        [&](std::string& b) {
+            auto* p = engine::codec::Bytes(b) + BlockStart(2) + 6;
+            std::memcpy(p + recordSize, p, 4);
+        },
+        {*std::next(keys.begin())});
+}
+
+namespace {
+
+// PARTNER.DB with one long "OstaliTelefoni" text: a memo file that no longer reads leaves the table open with
+// the text marked; the thorough check rebuilds it so it takes writes again. Index files damaged through and
+// through come back from the definitions the table set registered.
+TEST(DamagedCompanions, TheCheckRebuildsAroundAMemoFileAndIndexFiles) {
+    testsupport::TempFolder folder;
+    SetTableEngine(&FileTableEngine());
+    InstallTableSet(Folder::Global);
+    ASSERT_EQ(engine::RegisteredIndexDefinitions("partner.db").size(), 3u);
+    CheckTables(Folder::Global, folder.Path().string(), "PARTNER.DB", false);
+    const std::string telefoni = "01 2345 678, 098 765 4321, 091 111 2222, 099 333 4444";
+    {
+        auto table = engine::Table::Open(folder.Path(), "PARTNER.DB", engine::OpenMode::Shared);
+        engine::Row row(table->Fields().size());
+        row[1] = Value::Text("P1");
+        row[2] = Value::Text("Prvi partner");
+        row[21] = Value::Text(telefoni);
+        table->OpenCursor()->Insert(row);
+    }
+    for (const char* name : {"PARTNER.XG0", "PARTNER.YG0"})
+        folder.Write(name, "oštećeno");
+    std::string mb = folder.Read("PARTNER.MB");
+    mb[0] = 5;
+    fs::remove(folder / "PARTNER.MB");
+    folder.Write("PARTNER.MB", mb);
+    const std::string marked = telefoni.substr(0, 30) + " [oštećeno]";
+    {
+        auto table = engine::Table::Open(folder.Path(), "PARTNER.DB", engine::OpenMode::Shared);
+        EXPECT_EQ(table->DamageReport(), "Datoteka PARTNER.MB je oštećena (nečitljivih zapisa: 1)");
+        auto cursor = table->OpenCursor();
+        cursor->SetIndex(cursor->FindIndexByName("_Sifra"));
+        ASSERT_TRUE(cursor->FindKey({Value::Text("p1")}));
+        EXPECT_EQ(cursor->Read()[21].AsText(), marked);
+        EXPECT_THROW(cursor->Delete(), engine::DamagedFile);
+    }
+    CheckTables(Folder::Global, folder.Path().string(), "PARTNER.DB", true);
+    auto table = engine::Table::Open(folder.Path(), "PARTNER.DB", engine::OpenMode::Shared);
+    EXPECT_EQ(table->DamageReport(), "");
+    auto cursor = table->OpenCursor();
+    cursor->First();
+    EXPECT_EQ(cursor->Read()[21].AsText(), marked);
+    engine::Row row(table->Fields().size());
+    row[1] = Value::Text("P2");
+    row[21] = Value::Text(telefoni);
+    cursor->Insert(row);
+    EXPECT_EQ(cursor->Read()[21].AsText(), telefoni);
+    EXPECT_EQ(table->RecordCount(), 2);
+    SetTableEngine(nullptr);
+}
+
+} // namespace

@@ -128,6 +128,39 @@ TEST_F(FieldTest, FloatFieldTextIsCroatianAndCurrencyShowsTwoDecimals) {
     EXPECT_DOUBLE_EQ(F("Iznos").AsFloat(), 1234.5);
 }
 
+// Round values show without an exponent, and the text read back is the stored value itself.
+TEST_F(FieldTest, FloatTextIsFixedAndReadsBackAsTheSameValue) {
+    auto& c = static_cast<TFloatField&>(F("Cijena"));
+    const struct {
+        double Value;
+        const char* Text;
+    } cases[] = {{10, "10"},
+                 {120, "120"},
+                 {1500, "1500"},
+                 {1e6, "1000000"},
+                 {0.1, "0,1"},
+                 {1e-7, "0,0000001"},
+                 {-1234.5678, "-1234,5678"},
+                 {0.1 + 0.2, "0,30000000000000004"},
+                 {2e15, "2E+15"}};
+    for (const auto& k : cases) {
+        c.SetAsFloat(k.Value);
+        EXPECT_EQ(c.AsString(), k.Text);
+        EXPECT_EQ(c.Text(), k.Text);
+        EXPECT_EQ(c.DisplayText(), k.Text);
+        c.SetText(c.Text());
+        EXPECT_EQ(c.AsFloat(), k.Value) << k.Text;
+    }
+    c.MinValue = 0;
+    c.MaxValue = 10;
+    try {
+        c.SetAsFloat(1500);
+        FAIL() << "accepted a value out of range";
+    } catch (const EDatabaseError& e) {
+        EXPECT_STREQ(e.what(), "Vrijednost 1500 nije u rasponu od 0 do 10");
+    }
+}
+
 TEST_F(FieldTest, BooleanFieldTextRoundTrip) {
     F("Aktivan").SetAsString("True");
     EXPECT_TRUE(F("Aktivan").AsBoolean());

@@ -20,6 +20,16 @@ TEST(KeyTranslation, EnterGivesCarriageReturnButCtrlEnterLineFeed) {
     EXPECT_EQ(ctrl.ShiftState, fw::ssCtrl);
 }
 
+TEST(KeyTranslation, KeypadOperatorsHaveTheirOwnKeysButTypeTheirCharacters) {
+    const auto plus = key(Qt::Key_Plus, Qt::KeypadModifier, "+");
+    EXPECT_EQ(plus.Key, fw::VK_ADD);
+    EXPECT_EQ(plus.Char, '+');
+    EXPECT_EQ(key(Qt::Key_Minus, Qt::KeypadModifier, "-").Key, fw::VK_SUBTRACT);
+    EXPECT_EQ(key(Qt::Key_Asterisk, Qt::KeypadModifier, "*").Key, fw::VK_MULTIPLY);
+    EXPECT_EQ(key(Qt::Key_Comma, Qt::KeypadModifier, ",").Key, fw::VK_DECIMAL);
+    EXPECT_EQ(key(Qt::Key_Plus, Qt::NoModifier, "+").Key, fw::VK_OEM_PLUS);
+}
+
 TEST(KeyTranslation, ControlCharactersComeFromTheKeyNotTheText) {
     EXPECT_EQ(key(Qt::Key_Escape, Qt::NoModifier, "\x1b").Char, 27);
     EXPECT_EQ(key(Qt::Key_Backspace, Qt::NoModifier, "\b").Char, 8);

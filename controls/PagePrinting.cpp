@@ -1,0 +1,106 @@
+// Sending the built pages to the printer: a page range, copies in collated or uncollated order, the
+// progress dialog and a clean end of the job when the user cancels.
+
+#include "controls/PagePrinter.h"
+#include "controls/PrintProgressDialog.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QProgressBar>
+
+namespace controls {
+
+namespace {
+constexpr const char* FinishMessage = "<FINISH>";
+}
+
+TPPPrnPrgDlg* TPagePrinter::ProgressDialog() const {
+    return dialog_.data();
+}
+
+bool TPagePrinter::Print() {
+    if (Printing()) EndDoc();
+    if (PageCount() == 0) return true;
+    const int count = PageCount();
+    const int from = printFromPage_ == 0 ? 1 : std::min(count, static_cast<int>(printFromPage_));
+    const int to = printToPage_ == 0 ? count : std::min(count, static_cast<int>(printToPage_));
+    const int copies = static_cast<int>(copies_);
+    fw::PrinterDevice& printer = Printer();
+    // Copies come from printing the pages again, so the printer itself makes one of each.
+    const int savedCopies = printer.Copies();
+    printer.SetCopies(1);
+    Cancelled = false;
+    auto finish = [&] {
+        UpdateProgress(FinishMessage, 0, 0, 0);
+        if (!printer.Printing()) printer.SetCopies(savedCopies);
+    };
+    bool completed = true;
+    try {
+        printer.BeginDoc();
+        if (Collate) {
+            for (int copy = 1; copy <= copies; ++copy)
+                for (int page = from; page <= to; ++page)
+                    PrintPage(page, from, to, page == to && copy == copies);
+        } else {
+            for (int page = from; page <= to; ++page)
+                for (int copy = 1; copy <= copies; ++copy)
+                    PrintPage(page, from, to, page == to && copy == copies);
+        }
+        printer.EndDoc();
+    } catch (const ECancelPrinting&) {
+        completed = false;
+        // Aborted, the job is dropped; ended, the sheets already sent still print.
+        if (printer.Printing()) {
+            if (AbortOnCancel)
+                printer.Abort();
+            else
+                printer.EndDoc();
+        }
+    } catch (...) {
+        // A failed job is not left open: the next print would find the printer busy for ever.
+        if (printer.Printing()) printer.Abort();
+        finish();
+        throw;
+    }
+    finish();
+    return completed;
+}
+
+void TPagePrinter::PrintPage(int page, int from, int to, bool last) {
+    if (ShowProgress && ShowCancel) QCoreApplication::processEvents();
+    if (Cancelled) throw ECancelPrinting("Ispis je prekinut");
+    UpdateProgress(ProgressMessage, page, from, to);
+    Printer().DrawPage(*pages_[static_cast<std::size_t>(page - 1)]);
+    if (!last) Printer().NewPage();
+}
+
+void TPagePrinter::UpdateProgress(const std::string& message, int page, int from, int to) {
+    if (!ShowProgress || message == FinishMessage) {
+        if (dialog_) {
+            dialog_->hide();
+            delete dialog_.data();
+        }
+        return;
+    }
+    if (!dialog_) {
+        // A window outside a modal one gets no input: the dialog belongs to the modal window when one runs.
+        dialog_ = new TPPPrnPrgDlg(QApplication::activeModalWidget());
+        dialog_->OnCancel = [this] { CancelPrinting(); };
+        if (!ShowCancel) dialog_->HideCancel();
+        dialog_->show();
+    }
+    dialog_->setWindowTitle(QString::fromStdString(Title()));
+    dialog_->lblStatus->setText(message.empty() ? QStringLiteral("Slanje stranica u pisač")
+                                                : QString::fromStdString(message));
+    dialog_->ProgBar->setMaximum(static_cast<int>(copies_) * (to - from + 1));
+    dialog_->ProgBar->setValue(std::min(dialog_->ProgBar->value() + 1, dialog_->ProgBar->maximum()));
+    std::string label = "Strana " + std::to_string(page);
+    if (from == 1) {
+        label += " od " + std::to_string(to - from + 1);
+        if (copies_ > 1) label += " x " + std::to_string(copies_) + " Kopija";
+    }
+    dialog_->lblPageNumber->setText(QString::fromStdString(label));
+    if (dialog_->isVisible()) dialog_->repaint();
+}
+
+} // namespace controls

@@ -1,0 +1,99 @@
+#pragma once
+// The printer as page builders see it: resolution, sheet size and the printer's own unprintable border,
+// orientation, job title and copy count, and the job itself (start, new sheet, end, abort). Pages are
+// laid out against the current printer and painted on it sheet by sheet.
+
+#include "base/Exceptions.h"
+#include "fw/print/Page.h"
+
+#include <memory>
+#include <QPoint>
+#include <QSize>
+#include <string>
+
+class QPrinter;
+class QPainter;
+
+namespace fw {
+
+// A printer that cannot do what it was asked.
+class EPrinter : public base::Exception {
+public:
+    using base::Exception::Exception;
+};
+
+enum class PrinterOrientation { poPortrait, poLandscape };
+
+class PrinterDevice {
+public:
+    virtual ~PrinterDevice() = default;
+
+    virtual int DpiX() const = 0;
+    virtual int DpiY() const = 0;
+    // The whole sheet, in device pixels.
+    virtual QSize PhysicalSize() const = 0;
+    // Where the printable area begins on the sheet; drawing at (0, 0) lands there.
+    virtual QPoint PhysicalOffset() const = 0;
+    virtual PrinterOrientation Orientation() const = 0;
+    virtual void SetOrientation(PrinterOrientation orientation) = 0;
+    virtual std::string Title() const = 0;
+    virtual void SetTitle(const std::string& title) = 0;
+    virtual int Copies() const = 0;
+    virtual void SetCopies(int copies) = 0;
+
+    virtual void BeginDoc() = 0;
+    virtual void NewPage() = 0;
+    virtual void EndDoc() = 0;
+    virtual void Abort() = 0;
+    virtual bool Printing() const = 0;
+    // Paints a page on the current sheet from the printable corner, scaled from the page's resolution to
+    // the printer's.
+    virtual void DrawPage(const Page& page) = 0;
+};
+
+// A printer of the system (through CUPS) or a PDF file, on a QPrinter.
+class QtPrinterDevice : public PrinterDevice {
+public:
+    // A printer of its own at high resolution; without an installed printer it writes PDF.
+    QtPrinterDevice();
+    // Prints on a printer the caller keeps.
+    explicit QtPrinterDevice(QPrinter& printer);
+    ~QtPrinterDevice() override;
+
+    QPrinter& Printer() const { return *printer_; }
+    // Output to a PDF file instead of the printer.
+    void SetPdfFile(const std::string& path);
+
+    int DpiX() const override;
+    int DpiY() const override;
+    QSize PhysicalSize() const override;
+    QPoint PhysicalOffset() const override;
+    PrinterOrientation Orientation() const override;
+    void SetOrientation(PrinterOrientation orientation) override;
+    std::string Title() const override;
+    void SetTitle(const std::string& title) override;
+    int Copies() const override;
+    void SetCopies(int copies) override;
+    void BeginDoc() override;
+    void NewPage() override;
+    void EndDoc() override;
+    void Abort() override;
+    bool Printing() const override { return painter_ != nullptr; }
+    void DrawPage(const Page& page) override;
+
+private:
+    std::unique_ptr<QPrinter> owned_;
+    QPrinter* printer_;
+    std::unique_ptr<QPainter> painter_;
+};
+
+// Paints a page scaled from its resolution to a painter's device of the given resolution.
+void PaintPageAt(const Page& page, QPainter& painter, int dpiX, int dpiY);
+
+// The printer every page builder lays out for and prints on; the program's own QtPrinterDevice unless a
+// caller (a test) put another in place.
+PrinterDevice& CurrentPrinter();
+// Installs a printer (nullptr: the program's own) and returns the one installed before.
+PrinterDevice* SetCurrentPrinter(PrinterDevice* printer);
+
+} // namespace fw

@@ -1,0 +1,262 @@
+// Every write point of the engine's writes: a crash after each write, and EIO or ENOSPC at each write and
+// sync, leave every table openable, every row saved before intact and the change wholly done or not at all.
+#include "Consistency.h"
+#include "engine/Engine.h"
+#include "tests/support/WritePoints.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+namespace {
+
+using namespace engine;
+using testsupport::Outcome;
+
+constexpr int ProbeKey = 9999;
+
+struct Stored {
+    std::string Naziv;
+    std::int64_t Kol;
+    std::string Opis;
+    friend bool operator==(const Stored&, const Stored&) = default;
+};
+using Rows = std::map<std::int64_t, Stored>;
+
+std::string LongText(int n) {
+    return "opis " + std::to_string(n) + " " +
+           std::string(static_cast<std::size_t>(20 + n * 7 % 300), 'a' + n % 26);
+}
+
+Row RowOf(std::int64_t id, const Stored& s) {
+    return {Value::Int(id), Value::Text(s.Naziv), Value::Int(s.Kol),
+            s.Opis.empty() ? Value() : Value::Text(s.Opis)};
+}
+
+// Rows 2, 4, ... 160: more than one block, memos long and short.
+Rows Before() {
+    Rows rows;
+    for (int i = 2; i <= 160; i += 2)
+        rows[i] = {"naziv " + std::to_string(i), i * 10, i % 3 == 0 ? std::string("kratko") : LongText(i)};
+    return rows;
+}
+
+void MakeRoba(const fs::path& folder, bool keyed) {
+    CreateTable(folder, "ROBA.DB",
+                {{"Id", FieldType::Long, 0, false},
+                 {"Naziv", FieldType::Alpha, 20, false},
+                 {"Kol", FieldType::Long, 0, false},
+                 {"Opis", FieldType::Memo, 10, false}});
+    auto t = Table::Open(folder, "ROBA.DB", OpenMode::Exclusive);
+    if (keyed) {
+        t->AddIndex({"", "Id", true, true, false, false});
+        t->AddIndex({"ByName", "Naziv", false, false, true, false});
+    }
+    auto c = t->OpenCursor();
+    for (const auto& [id, s] : Before())
+        c->Insert(RowOf(id, s));
+}
+
+// After a failed write, the same open goes on: a new row is written and found again.
+void Probe(Table& t) {
+    auto c = t.OpenCursor();
+    c->Insert(RowOf(ProbeKey, {"proba", 1, LongText(5)}));
+    bool found = false;
+    for (c->First(); c->OnRow(); c->Next())
+        found = found || c->Read()[0].AsInt() == ProbeKey;
+    EXPECT_TRUE(found) << "the table takes no write after the failure";
+}
+
+std::string Guarded(Table* t, const std::function<void()>& act) {
+    try {
+        act();
+    } catch (const base::Exception& e) {
+        if (t != nullptr) Probe(*t);
+        return e.Message().empty() ? "?" : e.Message();
+    }
+    return "";
+}
+
+// The rows of ROBA without the probe row, and the consistency of its files; "" when all is well.
+std::string ReadRoba(const fs::path& folder, Rows& rows) {
+    try {
+        if (const std::string bad = enginetest::CheckConsistency(folder, "ROBA.DB"); !bad.empty()) return bad;
+        auto t = Table::Open(folder, "ROBA.DB", OpenMode::Shared);
+        auto c = t->OpenCursor();
+        for (c->First(); c->OnRow(); c->Next()) {
+            const Row& r = c->Read();
+            if (r[0].AsInt() == ProbeKey) continue;
+            rows[r[0].AsInt()] = {r[1].AsText(), r[2].AsInt(), r[3].IsNull() ? std::string() : r[3].AsText()};
+        }
+        return "";
+    } catch (const std::exception& e) {
+        return e.what();
+    }
+}
+
+// Compares ROBA with the rows before and after the change.
+Outcome Compare(const fs::path& folder, const Rows& before, const Rows& after, std::string& problem) {
+    Rows rows;
+    problem = ReadRoba(folder, rows);
+    if (!problem.empty()) return Outcome::Broken;
+    if (rows == before) return Outcome::NotDone;
+    if (rows == after) return Outcome::Done;
+    problem = "ROBA holds " + std::to_string(rows.size()) + " rows, neither the rows before nor after";
+    return Outcome::Broken;
+}
+
+testsupport::WritePointScenario RowChange(const std::string& name, bool keyed,
+                                          const std::function<void(Cursor&)>& change, const Rows& after) {
+    testsupport::WritePointScenario s;
+    s.Name = name;
+    s.FileName = "ROBA";
+    s.Setup = [keyed](const fs::path& f) { MakeRoba(f, keyed); };
+    s.Run = [change](const fs::path& f) {
+        auto t = Table::Open(f, "ROBA.DB", OpenMode::Shared);
+        return Guarded(t.get(), [&] {
+            auto c = t->OpenCursor();
+            change(*c);
+        });
+    };
+    s.Observe = [after](const fs::path& f, std::string& problem) {
+        return Compare(f, Before(), after, problem);
+    };
+    return s;
+}
+
+void Find(Cursor& c, std::int64_t id) {
+    if (!c.FindKey({Value::Int(id)})) throw std::logic_error("no row " + std::to_string(id));
+}
+
+testsupport::WritePointScenario PostNew() {
+    Rows after = Before();
+    after[81] = {"novi", 810, LongText(81)};
+    return RowChange(
+        "post_new", true,
+        [](Cursor& c) {
+            c.Insert(RowOf(81, {"novi", 810, LongText(81)}));
+        },
+        after);
+}
+
+testsupport::WritePointScenario PostEdit() {
+    Rows after = Before();
+    after.erase(40);
+    after[41] = {"promijenjen", 7, LongText(3)};
+    return RowChange(
+        "post_edit", true,
+        [](Cursor& c) {
+            Find(c, 40);
+            c.Modify(RowOf(41, {"promijenjen", 7, LongText(3)}));
+        },
+        after);
+}
+
+testsupport::WritePointScenario PostUnkeyed() {
+    Rows after = Before();
+    after[161] = {"na kraju", 1, LongText(9)};
+    return RowChange(
+        "post_unkeyed", false,
+        [](Cursor& c) {
+            c.Insert(RowOf(161, {"na kraju", 1, LongText(9)}));
+        },
+        after);
+}
+
+testsupport::WritePointScenario DeleteRow() {
+    Rows after = Before();
+    after.erase(44);
+    return RowChange(
+        "delete", true,
+        [](Cursor& c) {
+            Find(c, 44);
+            c.Delete();
+        },
+        after);
+}
+
+testsupport::WritePointScenario Create() {
+    testsupport::WritePointScenario s;
+    s.Name = "create";
+    s.FileName = "NOVA";
+    s.Setup = [](const fs::path& f) { MakeRoba(f, true); };
+    s.Run = [](const fs::path& f) {
+        auto roba = Table::Open(f, "ROBA.DB", OpenMode::Shared);
+        return Guarded(roba.get(), [&] {
+            CreateTable(f, "NOVA.DB",
+                        {{"Sifra", FieldType::Alpha, 10, false},
+                         {"Iznos", FieldType::Number, 0, false},
+                         {"Napomena", FieldType::Memo, 20, false}});
+        });
+    };
+    s.Observe = [](const fs::path& f, std::string& problem) {
+        if (Compare(f, Before(), Before(), problem) == Outcome::Broken) return Outcome::Broken;
+        if (!TableExists(f, "NOVA.DB")) return Outcome::NotDone;
+        try {
+            auto t = Table::Open(f, "NOVA.DB", OpenMode::Shared);
+            if (t->Fields().size() == 3 && t->RecordCount() == 0) {
+                t->OpenCursor()->Insert({Value::Text("A"), Value::Float(1.5), Value::Text(LongText(30))});
+                return Outcome::Done;
+            }
+            problem = "NOVA.DB has other fields or rows";
+        } catch (const std::exception& e) {
+            problem = e.what();
+        }
+        return Outcome::Broken;
+    };
+    return s;
+}
+
+testsupport::WritePointScenario AddIndex(bool primary) {
+    testsupport::WritePointScenario s;
+    s.Name = primary ? "add_primary_index" : "add_index";
+    s.FileName = "ROBA";
+    s.Setup = [primary](const fs::path& f) { MakeRoba(f, !primary); };
+    s.Run = [primary](const fs::path& f) {
+        auto t = Table::Open(f, "ROBA.DB", OpenMode::Exclusive);
+        return Guarded(t.get(), [&] {
+            t->AddIndex(primary ? IndexDesc{"", "Id", true, true, false, false}
+                                : IndexDesc{"ByKol", "Kol;Naziv", false, false, false, true});
+        });
+    };
+    s.Observe = [primary](const fs::path& f, std::string& problem) {
+        if (Compare(f, Before(), Before(), problem) == Outcome::Broken) return Outcome::Broken;
+        try {
+            auto t = Table::Open(f, "ROBA.DB", OpenMode::Shared);
+            auto c = t->OpenCursor();
+            const int index = primary ? (t->KeyFieldCount() == 1 ? -1 : -2) : c->FindIndexByName("ByKol");
+            if (index == -2) return Outcome::NotDone;
+            // The index orders the rows as its definition says.
+            c->SetIndex(index);
+            std::int64_t last = primary ? -1 : INT64_MAX;
+            for (c->First(); c->OnRow(); c->Next()) {
+                const std::int64_t v = c->Read()[primary ? 0 : 2].AsInt();
+                if (primary ? v <= last : v >= last) {
+                    problem = "the new index is out of order";
+                    return Outcome::Broken;
+                }
+                last = v;
+            }
+            return Outcome::Done;
+        } catch (const std::exception& e) {
+            problem = e.what();
+            return Outcome::Broken;
+        }
+    };
+    return s;
+}
+
+class EngineWritePoints : public ::testing::TestWithParam<testsupport::WritePointScenario (*)()> {};
+
+TEST_P(EngineWritePoints, EveryWritePointLeavesTheTableWhole) {
+    const testsupport::WritePointScenario s = GetParam()();
+    testsupport::CheckEveryWritePoint(s);
+}
+
+INSTANTIATE_TEST_SUITE_P(Operations, EngineWritePoints,
+                         ::testing::Values(
+                             &PostNew, &PostEdit, &PostUnkeyed, &DeleteRow, &Create,
+                             +[] { return AddIndex(false); }, +[] { return AddIndex(true); }),
+                         [](const auto& info) { return info.param().Name; });
+
+} // namespace
