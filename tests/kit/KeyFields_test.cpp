@@ -85,6 +85,18 @@ TEST_F(KeyFieldTest, CodesAreFoundCreatedRenamedAndDeletedByKeys) {
     EXPECT_EQ(key.OldCode, "A3");
     EXPECT_EQ(key.Text(), "A3");
 
+    // F2 puts the confirmed code back and hands the form, marked as calling, to the picker.
+    key.SetFocus();
+    std::vector<std::string> picks;
+    key.OnF2Press = [&](fw::Component& sender) {
+        picks.push_back(key.Text() + (&sender == form.get() ? " form " : " ? ") +
+                        std::to_string(fw::TagState(sender)));
+    };
+    Type("Q");
+    Press(Qt::Key_F2);
+    EXPECT_EQ(picks, (std::vector<std::string>{"A3 form 2"}));
+    EXPECT_TRUE(key.TextEdited);
+
     // Ctrl+Enter settles the code and clicks the save button.
     key.SetFocus();
     Type("A1");
