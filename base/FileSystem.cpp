@@ -1,5 +1,7 @@
 #include "base/FileSystem.h"
 
+#include "base/ProgramState.h"
+
 #include <atomic>
 #include <cstdio>
 #include <fcntl.h>
@@ -19,6 +21,10 @@ std::atomic<FileSystem*>& Current() {
     static std::atomic<FileSystem*> current{&Real()};
     return current;
 }
+
+// The real file system again (the disk-sync switch is the test folders' own business).
+[[maybe_unused]] const bool stateResetRegistered =
+    RegisterStateReset(StateLayer::Base, [] { Current() = &Real(); });
 
 } // namespace
 

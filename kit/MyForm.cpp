@@ -3,6 +3,7 @@
 #include "app/shell/FocusNavigation.h"
 #include "app/shell/Hints.h"
 #include "app/shell/ResPlus.h"
+#include "base/ProgramState.h"
 #include "fw/ui/Grid.h"
 #include "fw/ui/Guard.h"
 #include "fw/ui/StdCtrls.h"
@@ -23,7 +24,7 @@ TMyForm::TMyForm(fw::Component* owner) : fw::Form(owner) {
 TMyForm::~TMyForm() {
     fw::Guarded([&] { app::CloseAllFormTables(this); });
     if (counted_) {
-        app::ResourceGuardState& g = app::ResourceGuard;
+        app::ResourceGuardState& g = app::ResPlus.ResourceGuard;
         --g.FormTotal;
         g.ControlTotal -= countedControls_;
         g.ComponentTotal -= countedComponents_;
@@ -33,7 +34,7 @@ TMyForm::~TMyForm() {
 
 void TMyForm::AfterCreate() {
     fw::Form::AfterCreate();
-    app::ResourceGuardState& g = app::ResourceGuard;
+    app::ResourceGuardState& g = app::ResPlus.ResourceGuard;
     countedControls_ = CountControls(this);
     countedComponents_ = ComponentCount();
     ++g.FormTotal;
@@ -58,7 +59,7 @@ bool TMyForm::ActiveControlIsKit() const {
 void TMyForm::FormShow(fw::Component& sender) {
     app::CloseHint();
     if ((Tag() & fw::TagTablesOpening) == 0) app::OpenFormTables(this);
-    if (app::ResourceGuard.GuardPercentMode && app::Usage() < 2) app::RunningThresholdLoops(this);
+    if (app::ResPlus.ResourceGuard.GuardPercentMode && app::Usage() < 2) app::RunningThresholdLoops(this);
     app::ReleaseHook();
     if (SavedActiveControl) SavedActiveControl->SetFocus();
     if (OnShow) OnShow(sender);
@@ -205,11 +206,11 @@ bool TMyForm::KitKeys(std::uint16_t& key, fw::Shift shift) {
 }
 
 void TMyForm::FormKeyDown(fw::Component& sender, std::uint16_t& key, fw::Shift shift) {
-    KeyHandled = false;
+    app::FormOpener.KeyHandled = false;
     if (OnKeyDown) OnKeyDown(sender, key, shift);
-    if (KeyHandled) return;
+    if (app::FormOpener.KeyHandled) return;
     QPointer<QWidget> alive(this);
-    KeyHandled = KitKeys(key, shift);
+    app::FormOpener.KeyHandled = KitKeys(key, shift);
     if (alive && key != 0) DeferredDialogKey(key, shift);
 }
 
@@ -232,7 +233,10 @@ void TMyForm::DeferredDialogKey(std::uint16_t& key, fw::Shift shift) {
 
 namespace {
 
+// Blink phases left of the focus mark.
 int phasesLeft = 0;
+[[maybe_unused]] const bool stateResetRegistered =
+    base::RegisterStateReset(base::StateLayer::Kit, [] { phasesLeft = 0; });
 
 // Painted over the control: the frame, the cross-hair and the disc, yellow and red by turns.
 class FocusMark : public QWidget {

@@ -6,6 +6,7 @@
 #include "app/shell/FocusNavigation.h"
 #include "app/shell/Splash.h"
 #include "base/Exceptions.h"
+#include "base/ProgramState.h"
 #include "base/Text.h"
 #include "fw/db/FieldClasses.h"
 #include "fw/db/Session.h"
@@ -56,6 +57,8 @@ namespace {
 struct ServicesInit {
     ServicesInit() { ResetTableServices(); }
 } servicesInit;
+[[maybe_unused]] const bool stateResetRegistered =
+    base::RegisterStateReset(base::StateLayer::Kit, [] { ResetTableServices(); });
 } // namespace
 
 TMyTable::TMyTable(fw::Component* owner) : fw::Component(owner) {
@@ -120,7 +123,7 @@ void TMyTable::SetActive(bool value) {
 bool TMyTable::RepairRetry() {
     if (!RetryOpen) return false;
     if (base::UpperCase(TableName()) == "OPEN.DB" || app::GetTablesOpen(*this) != 0) return true;
-    if (app::MultiUser && KitTableServices.TableOpenCount(*this) != 1) return true;
+    if (app::DBMine.MultiUser && KitTableServices.TableOpenCount(*this) != 1) return true;
     RetryOpen = false;
     KitTableServices.CheckTablesOf(TableName(), DatabaseName(), true);
     return true;
@@ -169,9 +172,9 @@ void TMyTable::TableBeforeOpen(fw::TDataSet&) {
             if (base::UpperCase(SessionName()) != base::UpperCase(name)) SetSessionName(name);
         };
         if (kind == "LOKAL" || kind == "GLOBAL")
-            choose(SessionNameA);
+            choose(Kit.SessionNameA);
         else if (kind == "LOKAL2" || kind == "GLOBAL2" || kind == "LINK")
-            choose(SessionNameB);
+            choose(Kit.SessionNameB);
         if (base::UpperCase(TableName()) == "OPEN.DB") {
             ProbeRegister();
         } else {
@@ -210,11 +213,11 @@ void TMyTable::TableAfterOpen(fw::TDataSet&) {
 // ------------------------------------------------------------------------------------------- editing
 
 bool TMyTable::RefreshAllowed() const {
-    return app::MultiUser && AutoFlush && !app::PostInProgress && !ControlsDisabled();
+    return app::DBMine.MultiUser && AutoFlush && !app::DBMine.PostInProgress && !ControlsDisabled();
 }
 
 void TMyTable::TableBeforeInsert(fw::TDataSet&) {
-    if (app::MultiUser && AutoFlush && !app::PostInProgress) Refresh();
+    if (app::DBMine.MultiUser && AutoFlush && !app::DBMine.PostInProgress) Refresh();
     if (!FreeToInsert && !KitTableServices.InsertPostAllowed(*this)) throw base::Abort();
     RunDesigner(BeforeInsert);
 }

@@ -31,6 +31,7 @@ struct TableServices {
     std::function<app::DataSetRoutine(fw::TDataSet&)> TableDefaultsOf;
     std::function<app::DataSetRoutine(fw::TDataSet&)> TableFieldSetupOf;
 };
+// The unit's state: reset with the program's state to the shell's services.
 extern TableServices KitTableServices;
 // Puts back the shell's services.
 void ResetTableServices();

@@ -5,6 +5,7 @@
 #include "app/shell/FocusNavigation.h"
 #include "app/shell/ResPlus.h"
 #include "app/shell/Splash.h"
+#include "base/ProgramState.h"
 #include "fw/db/Session.h"
 #include "fw/ui/Grid.h"
 #include "fw/ui/StdCtrls.h"
@@ -13,16 +14,13 @@
 namespace kit {
 
 KitValues Kit;
-std::string SessionNameA;
-std::string SessionNameB;
-fw::TSession* KitSessionA = nullptr;
-TMyTable* OpenDbGlobal = nullptr;
-TMyTable* OpenDbLokal = nullptr;
 
-void ResetKitValues() {
+namespace {
+[[maybe_unused]] const bool stateResetRegistered = base::RegisterStateReset(base::StateLayer::Kit, [] {
+    FreeKit();
     Kit = KitValues();
-    KeyHandled = false;
-}
+});
+} // namespace
 
 namespace {
 
@@ -37,34 +35,36 @@ TMyTable* makeRegister(const std::string& databaseName) {
 } // namespace
 
 void InitializeKit() {
-    app::FormCreationHook = app::BeginFormCreation;
-    app::FormShowingHook = [](app::FormVariable form, fw::Form* caller) { app::ShowForm(form, caller); };
+    app::FormOpener.FormCreationHook = app::BeginFormCreation;
+    app::FormOpener.FormShowingHook = [](app::FormVariable form, fw::Form* caller) {
+        app::ShowForm(form, caller);
+    };
     app::InstallFormBehaviour();
-    app::OpenTableLimitProc = app::LimitOpenTables;
-    KitSessionA = &fw::Session();
-    app::KitSessionB = nullptr;
-    SessionNameA = "Default";
-    SessionNameB = "Default";
-    if (!OpenDbGlobal) OpenDbGlobal = makeRegister("Global");
-    if (!OpenDbLokal) OpenDbLokal = makeRegister("Lokal");
+    app::DBMine.OpenTableLimitProc = app::LimitOpenTables;
+    Kit.KitSessionA = &fw::Session();
+    app::FormOpener.KitSessionB = nullptr;
+    Kit.SessionNameA = "Default";
+    Kit.SessionNameB = "Default";
+    if (!Kit.OpenDbGlobal) Kit.OpenDbGlobal = makeRegister("Global");
+    if (!Kit.OpenDbLokal) Kit.OpenDbLokal = makeRegister("Lokal");
     // The register routines work on the kit's two tables.
-    app::OpenDbGlobal = OpenDbGlobal;
-    app::OpenDbLokal = OpenDbLokal;
+    app::OpenDbRegister.OpenDbGlobal = Kit.OpenDbGlobal;
+    app::OpenDbRegister.OpenDbLokal = Kit.OpenDbLokal;
 }
 
 void FinalizeKit() {
-    if (OpenDbGlobal) OpenDbGlobal->Close();
-    if (OpenDbLokal) OpenDbLokal->Close();
-    SessionNameA.clear();
-    SessionNameB.clear();
+    if (Kit.OpenDbGlobal) Kit.OpenDbGlobal->Close();
+    if (Kit.OpenDbLokal) Kit.OpenDbLokal->Close();
+    Kit.SessionNameA.clear();
+    Kit.SessionNameB.clear();
 }
 
 void FreeKit() {
-    if (app::OpenDbGlobal == OpenDbGlobal) app::OpenDbGlobal = nullptr;
-    if (app::OpenDbLokal == OpenDbLokal) app::OpenDbLokal = nullptr;
-    delete OpenDbGlobal;
-    delete OpenDbLokal;
-    OpenDbGlobal = OpenDbLokal = nullptr;
+    if (app::OpenDbRegister.OpenDbGlobal == Kit.OpenDbGlobal) app::OpenDbRegister.OpenDbGlobal = nullptr;
+    if (app::OpenDbRegister.OpenDbLokal == Kit.OpenDbLokal) app::OpenDbRegister.OpenDbLokal = nullptr;
+    delete Kit.OpenDbGlobal;
+    delete Kit.OpenDbLokal;
+    Kit.OpenDbGlobal = Kit.OpenDbLokal = nullptr;
 }
 
 bool ActiveControlNotKit(const fw::Form* form) {
@@ -146,8 +146,8 @@ bool MoveFocusByArrow(std::uint16_t key, fw::Control* control) {
 bool CodeListKeyDown(fw::Form* form, std::uint16_t& key, fw::Shift shift, fw::Control* homeControl,
                      fw::Control* endControl, bool swapGridArrows) {
     if (!form) return false;
-    KeyHandled = codeListKeys(*form, key, shift, homeControl, endControl, swapGridArrows);
-    return KeyHandled;
+    app::FormOpener.KeyHandled = codeListKeys(*form, key, shift, homeControl, endControl, swapGridArrows);
+    return app::FormOpener.KeyHandled;
 }
 
 } // namespace kit

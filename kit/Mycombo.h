@@ -38,21 +38,16 @@ struct KitValues {
     bool DeleteKeyEnabled = true;
     // Plain F1..F12 (F11 stays empty: it is the focus mark), Shift+, Ctrl+ and Alt+F1..F12.
     std::array<FunctionKeyProc, 12> Plain, Shifted, Ctrl, Alt;
+    // The kit's session names and sessions.
+    std::string SessionNameA;
+    std::string SessionNameB;
+    fw::TSession* KitSessionA = nullptr;
+    // The two "OPEN.DB" registers, made by InitializeKit and freed by FreeKit.
+    TMyTable* OpenDbGlobal = nullptr;
+    TMyTable* OpenDbLokal = nullptr;
 };
+// Reset with the program's state: the registers are freed, the next InitializeKit makes new ones.
 extern KitValues Kit;
-// The key-handled flag lives with Enter-as-Tab, which reads it.
-using app::KeyHandled;
-// Back to the start values (tests).
-void ResetKitValues();
-
-// The kit's session names and sessions.
-extern std::string SessionNameA;
-extern std::string SessionNameB;
-extern fw::TSession* KitSessionA;
-
-// The two "OPEN.DB" registers, made by InitializeKit.
-extern TMyTable* OpenDbGlobal;
-extern TMyTable* OpenDbLokal;
 
 // Start-up: the opener hooks, the form behaviour, the open-table limit, the session names and the two
 // register tables. Shutdown closes the registers (they stay) and clears the names; FreeKit frees them.

@@ -30,7 +30,7 @@ void TKitEdit::ShowHint() const {
 
 void TKitEdit::DoEnter() {
     fw::TDataSet* ds = DataSet();
-    if (app::MultiUser) {
+    if (app::DBMine.MultiUser) {
         if (app::RecordBusy(ds)) {
             SetReadOnly(true);
             SavedFontColor = FontColor();
@@ -46,7 +46,7 @@ void TKitEdit::DoEnter() {
     Entered = true;
     EntryText = Text();
     fw::DBEdit::DoEnter();
-    if (app::HintFollowFocus || HintOnEveryEntry()) ShowHint();
+    if (app::Hints.HintFollowFocus || HintOnEveryEntry()) ShowHint();
     if (ReadOnly())
         SetSelLength(0);
     else
@@ -57,7 +57,8 @@ void TKitEdit::DoExit() {
     if (ExitDone) return;
     ExitDone = true;
     Entered = false;
-    if (app::HintBoxVisible || (app::HintFollowFocus && ActiveControlNotKit(ParentForm()))) app::CloseHint();
+    if (app::Hints.HintBoxVisible || (app::Hints.HintFollowFocus && ActiveControlNotKit(ParentForm())))
+        app::CloseHint();
     if (ReadOnly()) {
         SetReadOnly(false);
         SetFontColor(SavedFontColor);
@@ -131,17 +132,17 @@ void TKitEdit::KeyDown(std::uint16_t& key, fw::Shift shift) {
     if (key == 0) return fw::DBEdit::KeyDown(key, shift);
     if (key == fw::VK_F1) {
         key = 0;
-        if (app::HintBoxVisible || app::HintFollowFocus) {
+        if (app::Hints.HintBoxVisible || app::Hints.HintFollowFocus) {
             app::CloseHint();
-            app::HintFollowFocus = false;
+            app::Hints.HintFollowFocus = false;
         } else {
             const auto* table = dynamic_cast<const fw::TTable*>(DataSet());
             if (app::ShowFieldHint(this, table ? table->DatabaseName() : std::string(),
                                    table ? table->TableName() : std::string(), DataField())) {
                 if (shift == fw::ssNone)
-                    app::HintBoxVisible = true;
+                    app::Hints.HintBoxVisible = true;
                 else
-                    app::HintFollowFocus = true;
+                    app::Hints.HintFollowFocus = true;
             }
         }
     } else if ((key == fw::VK_LEFT || key == fw::VK_RIGHT) && shift == fw::ssNone && Entered &&

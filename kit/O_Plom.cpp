@@ -1,5 +1,6 @@
 #include "kit/O_Plom.h"
 
+#include "base/ProgramState.h"
 #include "fw/ui/Color.h"
 #include "kit/KitButtons.h"
 
@@ -8,7 +9,12 @@
 
 namespace kit {
 
-TO_Programu* O_Programu = nullptr;
+OPlomState OPlom;
+
+namespace {
+[[maybe_unused]] const bool stateResetRegistered =
+    base::RegisterStateReset(base::StateLayer::Kit, [] { OPlom = OPlomState(); });
+} // namespace
 
 TO_Programu::TO_Programu(fw::Component* owner) : TMyForm(owner) {
     SetName("O_Programu");
@@ -51,7 +57,7 @@ TO_Programu::TO_Programu(fw::Component* owner) : TMyForm(owner) {
 }
 
 void PrikaziOProgramu(fw::Form* caller) {
-    app::OpenForm<TO_Programu>(O_Programu, caller);
+    app::OpenForm<TO_Programu>(OPlom.O_Programu, caller);
 }
 
 } // namespace kit

@@ -17,8 +17,12 @@ public:
     TMyBitBtn* BitBtn1;
 };
 
-// The form variable: nil until the first opening.
-extern TO_Programu* O_Programu;
+struct OPlomState {
+    // The form variable: nil until the first opening.
+    TO_Programu* O_Programu = nullptr;
+};
+// Reset with the program's state: the next opening makes a new box (the old one stays with its owner).
+extern OPlomState OPlom;
 
 // Opens the about box over the caller (created on first use, then kept).
 void PrikaziOProgramu(fw::Form* caller);

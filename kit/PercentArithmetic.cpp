@@ -43,29 +43,29 @@ double find(app::RoundingRoutine slot, double amount, double part) {
 } // namespace
 
 double ApplyPercent1(double amount, double percent) {
-    return apply(app::RoundSlot1, amount, percent);
+    return apply(app::Useful.RoundSlot1, amount, percent);
 }
 double ApplyPercent2(double amount, double percent) {
-    return apply(app::RoundSlot2, amount, percent);
+    return apply(app::Useful.RoundSlot2, amount, percent);
 }
 double ApplyPercent3(double amount, double percent) {
-    return apply(app::RoundSlot3, amount, percent);
+    return apply(app::Useful.RoundSlot3, amount, percent);
 }
 double ApplyPercent4(double amount, double percent) {
-    return apply(app::RoundSlot4, amount, percent);
+    return apply(app::Useful.RoundSlot4, amount, percent);
 }
 
 double FindPercent1(double amount, double part) {
-    return find(app::RoundSlot1, amount, part);
+    return find(app::Useful.RoundSlot1, amount, part);
 }
 double FindPercent2(double amount, double part) {
-    return find(app::RoundSlot2, amount, part);
+    return find(app::Useful.RoundSlot2, amount, part);
 }
 double FindPercent3(double amount, double part) {
-    return find(app::RoundSlot3, amount, part);
+    return find(app::Useful.RoundSlot3, amount, part);
 }
 double FindPercent4(double amount, double part) {
-    return find(app::RoundSlot4, amount, part);
+    return find(app::Useful.RoundSlot4, amount, part);
 }
 
 } // namespace kit

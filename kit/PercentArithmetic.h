@@ -1,7 +1,7 @@
 #pragma once
 // Percentages through the rounding slots: ApplyPercentK gives the amount a percentage is of an amount,
 // FindPercentK the percentage (with as few decimals as reproduce it) that a part is of an amount; K names
-// the rounding slot (app::RoundSlot1..4, with whatever decimals the slot has at the call).
+// the rounding slot (app::Useful.RoundSlot1..4, with whatever decimals the slot has at the call).
 
 #include <array>
 

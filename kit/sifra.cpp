@@ -1,5 +1,6 @@
 #include "kit/sifra.h"
 
+#include "base/ProgramState.h"
 #include "fw/ui/Application.h"
 
 #include <memory>
@@ -7,7 +8,12 @@
 
 namespace kit {
 
-std::string WorkOrderPassword;
+SifraState Sifra;
+
+namespace {
+[[maybe_unused]] const bool stateResetRegistered =
+    base::RegisterStateReset(base::StateLayer::Kit, [] { Sifra = SifraState(); });
+} // namespace
 
 namespace {
 
@@ -63,7 +69,7 @@ void TNalozi_Password::FormKeyDown(fw::Component&, std::uint16_t& key, fw::Shift
 bool AskWorkOrderPassword() {
     std::unique_ptr<TNalozi_Password> prompt(fw::CreateForm<TNalozi_Password>(nullptr));
     prompt->ShowModal();
-    return prompt->eSifra->Text() == WorkOrderPassword;
+    return prompt->eSifra->Text() == Sifra.WorkOrderPassword;
 }
 
 } // namespace kit

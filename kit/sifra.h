@@ -17,8 +17,12 @@ public:
     void FormKeyDown(fw::Component& sender, std::uint16_t& key, fw::Shift shift);
 };
 
-// The text the entry must equal; the main window sets it (to the empty text).
-extern std::string WorkOrderPassword;
+struct SifraState {
+    // The text the entry must equal; the main window sets it (to the empty text).
+    std::string WorkOrderPassword;
+};
+// Reset with the program's state.
+extern SifraState Sifra;
 
 // Shows the prompt modally and compares the entry with WorkOrderPassword, exactly, however the prompt was
 // closed (its close button after typing nothing also answers true).

@@ -6,6 +6,7 @@
 #include "app/shell/FormOpener.h"
 #include "app/shell/MyDialog.h"
 #include "base/CroatianFormat.h"
+#include "base/ProgramState.h"
 #include "fw/ui/Keys.h"
 #include "program/WinGlavna.h"
 
@@ -13,7 +14,12 @@
 
 namespace app {
 
-TArh* Arh = nullptr;
+ArchiveFormState ArchiveForm;
+
+namespace {
+[[maybe_unused]] const bool stateResetRegistered =
+    base::RegisterStateReset(base::StateLayer::Program, [] { ArchiveForm = ArchiveFormState(); });
+} // namespace
 
 namespace {
 
@@ -98,11 +104,12 @@ TArh::TArh(fw::Component* owner) : kit::TMyForm(owner) {
 }
 
 TArh::~TArh() {
-    if (Arh == this) Arh = nullptr;
+    if (ArchiveForm.Arh == this) ArchiveForm.Arh = nullptr;
 }
 
 void TArh::FormShow(fw::Component&) {
-    const std::filesystem::path folder = ProgramFolderPath.empty() ? ProgramFolder() : ProgramFolderPath;
+    const std::filesystem::path folder =
+        MainWindow.ProgramFolderPath.empty() ? ProgramFolder() : MainWindow.ProgramFolderPath;
     DirectoryListBox1->SetDirectory(ArchiveFolderText(folder));
     lDir->SetCaption(ArchiveFolderText(folder));
     ArchiveName = ArchiveNameOf(ProgramFile());
@@ -112,13 +119,13 @@ void TArh::FormShow(fw::Component&) {
 void TArh::bArhivirajClick(fw::Component&) {
     LastRunSucceeded = false;
     ArchiveJob job;
-    job.ProgramFolder = ProgramFolderPath.empty() ? ProgramFolder() : ProgramFolderPath;
+    job.ProgramFolder = MainWindow.ProgramFolderPath.empty() ? ProgramFolder() : MainWindow.ProgramFolderPath;
     job.ArchiveName = ArchiveName;
     job.Destination = DirectoryListBox1->Directory();
     job.Today = base::Today();
-    job.GlobalFolder = GlobalFolder;
-    job.LokalFolder = LokalFolder;
-    job.LinkFolder = LinkFolder;
+    job.GlobalFolder = WBegin.GlobalFolder;
+    job.LokalFolder = WBegin.LokalFolder;
+    job.LinkFolder = WBegin.LinkFolder;
     ArchiveHooks hooks;
     hooks.ShowInfo = [](const std::string& text) { ShowInfo(text); };
     hooks.ShowStatus = [this](const std::string& text) {
@@ -135,7 +142,7 @@ void TArh::bArhivirajClick(fw::Component&) {
 }
 
 void PrikaziArhiviranje(fw::Form* Caller) {
-    OpenForm<TArh>(Arh, Caller);
+    OpenForm<TArh>(ArchiveForm.Arh, Caller);
 }
 
 } // namespace app

@@ -50,7 +50,12 @@ public:
     void bArhivirajClick(fw::Component& sender);
 };
 
-extern TArh* Arh;
+struct ArchiveFormState {
+    // The form variable: nil until the first opening.
+    TArh* Arh = nullptr;
+};
+// Reset with the program's state.
+extern ArchiveFormState ArchiveForm;
 
 // Opens the archive form over the caller.
 void PrikaziArhiviranje(fw::Form* Caller);

@@ -107,9 +107,9 @@ void StageProgramFolder(const std::filesystem::path& folder, const StageOptions&
     const std::string lokal = (folder / "lokal").string() + "/";
     std::filesystem::create_directories(global);
     std::filesystem::create_directories(lokal);
-    const std::string oldGlobal = GlobalFolder, oldLokal = LokalFolder;
-    GlobalFolder = global;
-    LokalFolder = lokal;
+    const std::string oldGlobal = WBegin.GlobalFolder, oldLokal = WBegin.LokalFolder;
+    WBegin.GlobalFolder = global;
+    WBegin.LokalFolder = lokal;
     SetTableEngine(&FileTableEngine());
     InstallTableSets();
     try {
@@ -125,12 +125,12 @@ void StageProgramFolder(const std::filesystem::path& folder, const StageOptions&
             for (const auto& table : TablesOf(kind))
                 StampTableFiles(path, table.FileName);
     } catch (...) {
-        GlobalFolder = oldGlobal;
-        LokalFolder = oldLokal;
+        WBegin.GlobalFolder = oldGlobal;
+        WBegin.LokalFolder = oldLokal;
         throw;
     }
-    GlobalFolder = oldGlobal;
-    LokalFolder = oldLokal;
+    WBegin.GlobalFolder = oldGlobal;
+    WBegin.LokalFolder = oldLokal;
 }
 
 } // namespace app

@@ -14,6 +14,7 @@
 #include "app/tables/EngineTables.h"
 #include "app/tables/TableDefinitions.h"
 #include "base/Exceptions.h"
+#include "base/ProgramState.h"
 #include "fw/ui/Application.h"
 #include "kit/Mycombo.h"
 #include "kit/MyTable.h"
@@ -27,10 +28,15 @@
 
 namespace app {
 
-std::vector<std::function<void()>> StartUpForms;
+StartupState Startup;
+
+namespace {
+[[maybe_unused]] const bool stateResetRegistered =
+    base::RegisterStateReset(base::StateLayer::Program, [] { Startup = StartupState(); });
+} // namespace
 
 void InitializeUnits(const std::filesystem::path& programFolder) {
-    ProgramFolderPath = programFolder;
+    MainWindow.ProgramFolderPath = programFolder;
     // Settings first: the open-table limit and the link folder come from "QK.INI".
     ReadCommonSettings(programFolder);
     SetTableEngine(&FileTableEngine());
@@ -41,12 +47,14 @@ void InitializeUnits(const std::filesystem::path& programFolder) {
     // The data layer's messages and questions reach the dialog handler through app::ShowInfo and
     // app::AskYesNo of the message box unit; the framework's guard shows failures there too.
     InstallMessageHook();
-    FlushTableProc = [](fw::TDataSet& dataSet) { FlushTable(&dataSet); };
+    FormOpener.FlushTableProc = [](fw::TDataSet& dataSet) { FlushTable(&dataSet); };
     InstallResourceGuard();
-    BackgroundPriority = [] { return static_cast<int>(CommonSettings.Background.Priority); };
+    FocusNavigation.BackgroundPriority = [] {
+        return static_cast<int>(Settings.CommonSettings.Background.Priority);
+    };
     kit::InitializeKit();
     // The openers of the forms that are part of the program; an entry filled already is kept.
-    MainWindowOpeners& o = WinGlavnaOpeners;
+    MainWindowOpeners& o = MainWindow.WinGlavnaOpeners;
     if (!o.Arhiviranje) o.Arhiviranje = PrikaziArhiviranje;
     if (!o.OProgramu) o.OProgramu = kit::PrikaziOProgramu;
     if (!o.AskWorkOrderPassword) o.AskWorkOrderPassword = kit::AskWorkOrderPassword;
@@ -66,22 +74,23 @@ void FinalizeUnits() {
     guarded([] { CloseAllDatabases(); });
     guarded([] { kit::FinalizeKit(); });
     // The forms go with the application; the variables the registries know of must not point at them.
-    std::vector<FormVariable> variables(ReleasableRegistry.begin(), ReleasableRegistry.end());
-    for (const FormRegistryEntry& entry : FormRegistry)
+    std::vector<FormVariable> variables(FormOpener.ReleasableRegistry.begin(),
+                                        FormOpener.ReleasableRegistry.end());
+    for (const FormRegistryEntry& entry : FormOpener.FormRegistry)
         variables.push_back(entry.Form);
     fw::Application::Shutdown();
     for (const FormVariable& variable : variables)
         variable.Clear();
     // The kept windows the application owned went with it too.
-    Splash = nullptr;
-    Pitanje = nullptr;
-    Nema_Dlg = nullptr;
-    Staro_Dlg = nullptr;
-    Novo_Dlg = nullptr;
-    Brisi_Dlg = nullptr;
-    Arh = nullptr;
-    kit::O_Programu = nullptr;
-    WinGlavna = nullptr;
+    Progress.Splash = nullptr;
+    MyDialog.Pitanje = nullptr;
+    CodeDialogs.Nema_Dlg = nullptr;
+    CodeDialogs.Staro_Dlg = nullptr;
+    CodeDialogs.Novo_Dlg = nullptr;
+    CodeDialogs.Brisi_Dlg = nullptr;
+    ArchiveForm.Arh = nullptr;
+    kit::OPlom.O_Programu = nullptr;
+    MainWindow.WinGlavna = nullptr;
     kit::FreeKit();
     ClearFormRegistries();
     SetTableEngine(nullptr);
@@ -95,13 +104,13 @@ int RunProgram(const std::filesystem::path& programFolder,
     application.Title = "Lumeno";
     int code = 0;
     try {
-        WinGlavna = fw::CreateForm<TWinGlavna>(&application);
-        application.SetMainForm(WinGlavna);
-        for (const auto& create : StartUpForms)
+        MainWindow.WinGlavna = fw::CreateForm<TWinGlavna>(&application);
+        application.SetMainForm(MainWindow.WinGlavna);
+        for (const auto& create : Startup.StartUpForms)
             create();
         if (whenShown) {
             // Tied to the window: a run that ends before the window shows drops the call with it.
-            TWinGlavna* window = WinGlavna;
+            TWinGlavna* window = MainWindow.WinGlavna;
             QTimer::singleShot(0, window, [window, whenShown] {
                 if (window->isVisible()) whenShown(*window);
             });
@@ -111,7 +120,7 @@ int RunProgram(const std::filesystem::path& programFolder,
         // application object it belongs to still exists.
         application.CancelTerminate();
         QCoreApplication::sendPostedEvents(qApp, QEvent::MetaCall);
-        if (WinGlavna && WinGlavna->StartFailed()) code = 2;
+        if (MainWindow.WinGlavna && MainWindow.WinGlavna->StartFailed()) code = 2;
     } catch (const std::exception& e) {
         if (!base::IsSilent(e)) CurrentDialogs().ShowInfo(e.what());
         code = 1;

@@ -14,7 +14,11 @@ class TWinGlavna;
 // The forms made at start right after the main window, in this order, owned by the application and not
 // shown: the code lists of colours, partners, articles and article groups, then the print preview. Each
 // unit adds its creator here as it joins the program.
-extern std::vector<std::function<void()>> StartUpForms;
+struct StartupState {
+    std::vector<std::function<void()>> StartUpForms;
+};
+// Reset with the program's state.
+extern StartupState Startup;
 
 // Settings, table sets, data layers, dialogs, the kit and the services its tables call.
 void InitializeUnits(const std::filesystem::path& programFolder);

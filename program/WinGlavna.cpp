@@ -5,6 +5,7 @@
 #include "app/data/WBegin.h"
 #include "app/shell/MyDialog.h"
 #include "base/Exceptions.h"
+#include "base/ProgramState.h"
 #include "base/Text.h"
 #include "fw/db/Field.h"
 #include "fw/db/Table.h"
@@ -18,9 +19,12 @@
 
 namespace app {
 
-MainWindowOpeners WinGlavnaOpeners;
-std::filesystem::path ProgramFolderPath;
-TWinGlavna* WinGlavna = nullptr;
+MainWindowState MainWindow;
+
+namespace {
+[[maybe_unused]] const bool stateResetRegistered =
+    base::RegisterStateReset(base::StateLayer::Program, [] { MainWindow = MainWindowState(); });
+} // namespace
 
 namespace {
 
@@ -117,7 +121,7 @@ TWinGlavna::~TWinGlavna() {
     }
     Global.reset();
     Local.reset();
-    if (WinGlavna == this) WinGlavna = nullptr;
+    if (MainWindow.WinGlavna == this) MainWindow.WinGlavna = nullptr;
 }
 
 void TWinGlavna::BuildMenu() {
@@ -203,7 +207,7 @@ void TWinGlavna::BuildButtons() {
 }
 
 void TWinGlavna::EnableOpeners() {
-    const MainWindowOpeners& o = WinGlavnaOpeners;
+    const MainWindowOpeners& o = MainWindow.WinGlavnaOpeners;
     mArtikli->SetEnabled(bool(o.Artikli));
     bSifArt->SetEnabled(bool(o.Artikli));
     mSistem->SetEnabled(bool(o.Sistemi));
@@ -223,10 +227,10 @@ void TWinGlavna::EnableOpeners() {
 // ------------------------------------------------------------------------------------------- events
 
 void TWinGlavna::FormCreate(fw::Component&) {
-    CommonSettings.Safety.AutoCheck = false;
-    MultiUser = true;
+    Settings.CommonSettings.Safety.AutoCheck = false;
+    DBMine.MultiUser = true;
     fw::Session().AddPassword(SessionPassword);
-    const std::filesystem::path program = ProgramFolderPath;
+    const std::filesystem::path program = MainWindow.ProgramFolderPath;
     {
         fw::TTable tLink;
         tLink.SetDatabaseName(program.string());
@@ -234,26 +238,26 @@ void TWinGlavna::FormCreate(fw::Component&) {
         try {
             tLink.Open();
             tLink.First();
-            PodaciInstalacije.Opis = Text(tLink, "Opis", 30);
-            PodaciInstalacije.Mjesto = Text(tLink, "Mjesto", 50);
-            PodaciInstalacije.Vrsta = Text(tLink, "Vrsta", 1);
-            PodaciInstalacije.Sifra = Text(tLink, "Sifra", 40);
+            WBegin.PodaciInstalacije.Opis = Text(tLink, "Opis", 30);
+            WBegin.PodaciInstalacije.Mjesto = Text(tLink, "Mjesto", 50);
+            WBegin.PodaciInstalacije.Vrsta = Text(tLink, "Vrsta", 1);
+            WBegin.PodaciInstalacije.Sifra = Text(tLink, "Sifra", 40);
         } catch (const std::exception& e) {
             throw base::Exception("Greška: ne mogu pročitati instalacijski zapis \"Link.DB\" u mapi " +
                                   program.string() + "\r\n\r\n" + e.what());
         }
         tLink.Close();
     }
-    GlobalFolder = DataFolder(program, "global");
-    LokalFolder = DataFolder(program, "lokal");
-    kit::WorkOrderPassword.clear();
-    LinkFolder.clear();
+    WBegin.GlobalFolder = DataFolder(program, "global");
+    WBegin.LokalFolder = DataFolder(program, "lokal");
+    kit::Sifra.WorkOrderPassword.clear();
+    WBegin.LinkFolder.clear();
 }
 
 bool TWinGlavna::SetDataFolders() {
     try {
-        ConnectDatabase(*Global, GlobalFolder);
-        ConnectDatabase(*Local, LokalFolder);
+        ConnectDatabase(*Global, WBegin.GlobalFolder);
+        ConnectDatabase(*Local, WBegin.LokalFolder);
         return true;
     } catch (const std::exception&) {
         // The program ends here, before any table of the wrong folders is opened.
@@ -266,8 +270,8 @@ bool TWinGlavna::SetDataFolders() {
 }
 
 void TWinGlavna::FindOwnCompany() {
-    const std::string key = TrimBlanks(PodaciInstalacije.Sifra);
-    TPodaciPoduzeca& p = PodaciPoduzeca;
+    const std::string key = TrimBlanks(WBegin.PodaciInstalacije.Sifra);
+    TPodaciPoduzeca& p = WBegin.PodaciPoduzeca;
     bool found = false;
     tSifPart->Open();
     p.OwnPartner = 0;
@@ -307,9 +311,9 @@ void TWinGlavna::FindOwnCompany() {
 
 void TWinGlavna::FormShow(fw::Component&) {
     if (badParameters_ || !SetDataFolders()) return;
-    CommonSettings.Resources.LoadMode = LoadModeModalKept;
+    Settings.CommonSettings.Resources.LoadMode = LoadModeModalKept;
     std::string description;
-    ReadProgramSettings(description, ProgramFolderPath);
+    ReadProgramSettings(description, MainWindow.ProgramFolderPath);
     try {
         FindOwnCompany();
     } catch (const std::exception& e) {
@@ -326,14 +330,14 @@ void TWinGlavna::FormShow(fw::Component&) {
         return;
     }
     bNalozi->SetVisible(true);
-    if (!PodaciInstalacije.Opis.empty())
-        SetCaption(base::CutChars("Lumeno -  " + PodaciInstalacije.Opis, 48));
+    if (!WBegin.PodaciInstalacije.Opis.empty())
+        SetCaption(base::CutChars("Lumeno -  " + WBegin.PodaciInstalacije.Opis, 48));
     LastFocusedButton = ActiveControl();
 }
 
 void TWinGlavna::FormKeyDown(fw::Component&, std::uint16_t& key, fw::Shift shift) {
     if (shift != (fw::ssCtrl | fw::ssAlt) || key != 'S') return;
-    const auto& ask = WinGlavnaOpeners.AskWorkOrderPassword;
+    const auto& ask = MainWindow.WinGlavnaOpeners.AskWorkOrderPassword;
     if (ask && ask()) {
         mP_Naloga->SetVisible(true);
         bNalozi->SetVisible(true);
@@ -351,31 +355,31 @@ void TWinGlavna::bParArtEnter(fw::Component& sender) {
 // ------------------------------------------------------------------------------------------- menu
 
 void TWinGlavna::mArtikliClick(fw::Component&) {
-    if (WinGlavnaOpeners.Artikli) WinGlavnaOpeners.Artikli(this);
+    if (MainWindow.WinGlavnaOpeners.Artikli) MainWindow.WinGlavnaOpeners.Artikli(this);
 }
 void TWinGlavna::mSistemClick(fw::Component&) {
-    if (WinGlavnaOpeners.Sistemi) WinGlavnaOpeners.Sistemi(this);
+    if (MainWindow.WinGlavnaOpeners.Sistemi) MainWindow.WinGlavnaOpeners.Sistemi(this);
 }
 void TWinGlavna::mGrupaClick(fw::Component&) {
-    if (WinGlavnaOpeners.GrupeArtikala) WinGlavnaOpeners.GrupeArtikala(this);
+    if (MainWindow.WinGlavnaOpeners.GrupeArtikala) MainWindow.WinGlavnaOpeners.GrupeArtikala(this);
 }
 void TWinGlavna::mBojeClick(fw::Component&) {
-    if (WinGlavnaOpeners.Boje) WinGlavnaOpeners.Boje(this);
+    if (MainWindow.WinGlavnaOpeners.Boje) MainWindow.WinGlavnaOpeners.Boje(this);
 }
 void TWinGlavna::ParametriArtikalaClick(fw::Component&) {
-    if (WinGlavnaOpeners.ParametriArtikala) WinGlavnaOpeners.ParametriArtikala(this);
+    if (MainWindow.WinGlavnaOpeners.ParametriArtikala) MainWindow.WinGlavnaOpeners.ParametriArtikala(this);
 }
 void TWinGlavna::mP_NalogaClick(fw::Component&) {
-    if (WinGlavnaOpeners.RadniNalozi) WinGlavnaOpeners.RadniNalozi(this);
+    if (MainWindow.WinGlavnaOpeners.RadniNalozi) MainWindow.WinGlavnaOpeners.RadniNalozi(this);
 }
 void TWinGlavna::mP_TipovaClick(fw::Component&) {
-    if (WinGlavnaOpeners.Tipovi) WinGlavnaOpeners.Tipovi(this);
+    if (MainWindow.WinGlavnaOpeners.Tipovi) MainWindow.WinGlavnaOpeners.Tipovi(this);
 }
 void TWinGlavna::mArhivaClick(fw::Component&) {
-    if (WinGlavnaOpeners.Arhiviranje) WinGlavnaOpeners.Arhiviranje(this);
+    if (MainWindow.WinGlavnaOpeners.Arhiviranje) MainWindow.WinGlavnaOpeners.Arhiviranje(this);
 }
 void TWinGlavna::O1Click(fw::Component&) {
-    if (WinGlavnaOpeners.OProgramu) WinGlavnaOpeners.OProgramu(this);
+    if (MainWindow.WinGlavnaOpeners.OProgramu) MainWindow.WinGlavnaOpeners.OProgramu(this);
 }
 
 } // namespace app

@@ -35,11 +35,6 @@ struct MainWindowOpeners {
     std::function<void(fw::Form* sender)> OProgramu;         // about box
     std::function<bool()> AskWorkOrderPassword;              // true when the right password was entered
 };
-extern MainWindowOpeners WinGlavnaOpeners;
-
-// The folder of the running program as the main window uses it (start-up sets it; tests point it at a
-// staged folder).
-extern std::filesystem::path ProgramFolderPath;
 
 // The texts the main window shows.
 inline constexpr const char* BadParametersText =
@@ -114,6 +109,14 @@ private:
     bool startFailed_ = false;
 };
 
-extern TWinGlavna* WinGlavna;
+struct MainWindowState {
+    MainWindowOpeners WinGlavnaOpeners;
+    // The folder of the running program as the main window uses it (start-up sets it; tests point it at a
+    // staged folder).
+    std::filesystem::path ProgramFolderPath;
+    TWinGlavna* WinGlavna = nullptr;
+};
+// Reset with the program's state.
+extern MainWindowState MainWindow;
 
 } // namespace app

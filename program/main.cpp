@@ -45,6 +45,6 @@ int main(int argc, char** argv) {
     QApplication qt(argc, argv);
     QuitOnSignals(qt);
     // The print preview is made at start, after the main window and the code lists.
-    app::StartUpForms.push_back(controls::CreateIspis);
+    app::Startup.StartUpForms.push_back(controls::CreateIspis);
     return app::RunProgram(app::ProgramFolder());
 }

@@ -6,6 +6,7 @@
 #include "base/Exceptions.h"
 #include "base/FileIo.h"
 #include "base/ReplaceFile.h"
+#include "base/ProgramState.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -36,6 +37,8 @@ std::string TwoDigits(int n) {
 
 // Set while a run is under way, so that a second command (from an event handler) is refused.
 bool archiving = false;
+[[maybe_unused]] const bool stateResetRegistered =
+    base::RegisterStateReset(base::StateLayer::App, [] { archiving = false; });
 
 class RunGuard {
 public:
@@ -146,10 +149,10 @@ std::string DatedCopyName(const std::string& archiveName, const base::Date& day)
 ArchiveJob CurrentArchiveJob(const fs::path& destination) {
     std::error_code ec;
     const fs::path program = fs::read_symlink("/proc/self/exe", ec);
-    return ArchiveJob{ProgramFolder(), ArchiveNameOf(ec ? fs::path("plom") : program),
-                      destination,     base::Today(),
-                      GlobalFolder,    LokalFolder,
-                      LinkFolder};
+    return ArchiveJob{ProgramFolder(),     ArchiveNameOf(ec ? fs::path("plom") : program),
+                      destination,         base::Today(),
+                      WBegin.GlobalFolder, WBegin.LokalFolder,
+                      WBegin.LinkFolder};
 }
 
 bool RunArchive(TZipMaster& zip, const ArchiveJob& job, const ArchiveHooks& hooks) {

@@ -1,18 +1,17 @@
 #include "app/archive/ZipMaster.h"
 
+#include "base/ProgramState.h"
+
 #include <iostream>
 
 namespace app {
 
+ZipMasterState ZipMaster;
+
 namespace {
 
-ZipMessageProc& MessageProc() {
-    static ZipMessageProc proc;
-    return proc;
-}
-
-// One zip library per process, shared by every component.
-bool zipDllLoaded = false;
+[[maybe_unused]] const bool stateResetRegistered =
+    base::RegisterStateReset(base::StateLayer::App, [] { ZipMaster = ZipMasterState(); });
 
 // Clears the run's flags however the run ends.
 class RunFlags {
@@ -41,15 +40,13 @@ std::string WithoutLineEnd(std::string text) {
 
 } // namespace
 
-bool ZipDllMissing = false;
-
 void SetZipShowMessage(ZipMessageProc proc) {
-    MessageProc() = std::move(proc);
+    ZipMaster.MessageProc = std::move(proc);
 }
 
 void ZipShowMessage(const std::string& text) {
-    if (MessageProc())
-        MessageProc()(text);
+    if (ZipMaster.MessageProc)
+        ZipMaster.MessageProc(text);
     else
         std::cerr << text << '\n';
 }
@@ -69,22 +66,22 @@ void TZipMaster::SetDLLDirectory(const std::string& folder) {
 }
 
 bool TZipMaster::ZipDllLoaded() {
-    return zipDllLoaded;
+    return ZipMaster.ZipDllLoaded;
 }
 
 // libzip is linked in, so loading only checks the test switch that stands for a missing library.
 void TZipMaster::LoadZipDll() {
-    if (ZipDllMissing) {
-        zipDllLoaded = false;
+    if (ZipMaster.ZipDllMissing) {
+        ZipMaster.ZipDllLoaded = false;
         ZipShowMessage("ZIPDLL.DLL not found");
         return;
     }
-    zipDllLoaded = true;
+    ZipMaster.ZipDllLoaded = true;
     if (Trace) ZipShowMessage("ZIP DLL Loaded");
 }
 
 void TZipMaster::UnloadZipDll() {
-    zipDllLoaded = false;
+    ZipMaster.ZipDllLoaded = false;
 }
 
 void TZipMaster::Fail(const std::string& message) {

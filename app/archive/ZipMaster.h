@@ -72,8 +72,17 @@ using ZipMessageProc = std::function<void(const std::string&)>;
 void SetZipShowMessage(ZipMessageProc proc);
 void ZipShowMessage(const std::string& text);
 
-// With this set, the zip library counts as missing, as when it could not be loaded ("ZIPDLL.DLL not found").
-extern bool ZipDllMissing;
+struct ZipMasterState {
+    // With this set, the zip library counts as missing, as when it could not be loaded ("ZIPDLL.DLL not
+    // found").
+    bool ZipDllMissing = false;
+    // One zip library per process, shared by every component.
+    bool ZipDllLoaded = false;
+    // The form installs its message box; the default writes to the standard error stream.
+    ZipMessageProc MessageProc;
+};
+// Reset with the program's state.
+extern ZipMasterState ZipMaster;
 
 class TZipMaster {
 public:

@@ -30,7 +30,7 @@ int MaxLimitTries() {
 }
 
 bool LimitApplies(const TMyTableX& table) {
-    return DistinctOpen() > MaxOpenTables && !table.NoLimit;
+    return DistinctOpen() > DBMine.MaxOpenTables && !table.NoLimit;
 }
 
 // Runs an operation again while the open-table limit manages to close another table. Each success of the
@@ -42,7 +42,7 @@ template <class Op> void RetryThroughLimit(fw::TDataSet& dataSet, Op&& op) {
             return;
         } catch (const std::exception& e) {
             RethrowIfSilent(e);
-            LastErrorMessage = e.what();
+            DBMine.LastErrorMessage = e.what();
         }
         if (tries > MaxLimitTries() || !CallOpenTableLimit(dataSet)) RaiseStoredError();
     }
@@ -127,7 +127,7 @@ void TMyTableX::OpenTable() {
             break;
         } catch (const std::exception& e) {
             const bool silent = base::IsSilent(e);
-            if (!silent) LastErrorMessage = e.what();
+            if (!silent) DBMine.LastErrorMessage = e.what();
             try {
                 AbandonOpen();
             } catch (...) {
@@ -192,7 +192,7 @@ std::unique_ptr<engine::Cursor> TMyTableX::CreateHandle() {
         }
         TTable::DestroyHandle();
         if (!tableOpens) throw;
-        LastErrorMessage = "GetIndexParams: IndexDefs=nil !?";
+        DBMine.LastErrorMessage = "GetIndexParams: IndexDefs=nil !?";
         RaiseStoredError();
     }
     SavedIndexName = params.IndexName;
@@ -208,7 +208,7 @@ void TMyTableX::SwitchToIndexAfterOpen() {
     int index = SavedIndexName.empty() ? cursor.FindIndexByFields(SavedIndexTag)
                                        : cursor.FindIndexByName(SavedIndexName);
     if (index == -2) {
-        LastErrorMessage = "GetIndexParams: IndexDefs=nil !?";
+        DBMine.LastErrorMessage = "GetIndexParams: IndexDefs=nil !?";
         RaiseStoredError();
     }
     fw::EngineCall([&] { cursor.SetIndex(index); });
@@ -344,13 +344,13 @@ void TMyTableX::MasterChanged() {
 void TMyTableX::First() {
     EngineIdle();
     TTable::First();
-    if (MultiUser) CheckRecordCount(true);
+    if (DBMine.MultiUser) CheckRecordCount(true);
 }
 
 void TMyTableX::Last() {
     EngineIdle();
     TTable::Last();
-    if (MultiUser) CheckRecordCount(false);
+    if (DBMine.MultiUser) CheckRecordCount(false);
 }
 
 void TMyTableX::CheckRecordCount(bool fromFirst) {
@@ -376,7 +376,7 @@ void TMyTableX::CheckRecordCount(bool fromFirst) {
 void TMyTableX::Refresh() {
     EngineIdle();
     TTable::Refresh();
-    if (!MultiUser) return;
+    if (!DBMine.MultiUser) return;
     LastRecordCount = RecordCount();
     if (LastRecordCount == ReportedRecordCount || !OnNewLastRecord) return;
     ReportedRecordCount = LastRecordCount;
@@ -393,7 +393,7 @@ void TMyTableX::Refresh() {
 
 void TMyTableX::DoAfterWrite() {
     TTable::DoAfterWrite();
-    if (MultiUser) LastRecordCount = RecordCount();
+    if (DBMine.MultiUser) LastRecordCount = RecordCount();
 }
 
 // ------------------------------------------------------------------------------------------- lookup combo

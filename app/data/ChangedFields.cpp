@@ -63,16 +63,16 @@ double RoundByTag(int tag, double value) {
         return RoundTo9(value);
     case 1:
     case 11:
-        return RoundSlot1(value);
+        return Useful.RoundSlot1(value);
     case 2:
     case 12:
-        return RoundSlot2(value);
+        return Useful.RoundSlot2(value);
     case 3:
     case 13:
-        return RoundSlot3(value);
+        return Useful.RoundSlot3(value);
     case 4:
     case 14:
-        return RoundSlot4(value);
+        return Useful.RoundSlot4(value);
     default:
         return RoundTo7(value);
     }

@@ -2,6 +2,7 @@
 
 #include "app/data/ChangedFields.h"
 #include "app/data/Dialogs.h"
+#include "base/ProgramState.h"
 #include "base/Text.h"
 #include "fw/db/DataSource.h"
 
@@ -10,23 +11,7 @@
 
 namespace app {
 
-int MaxOpenTables = 100;
-
-std::string LastErrorMessage;
-std::function<void()> RaiseLastError = [] { throw base::Exception(LastErrorMessage); };
-std::function<bool(fw::TDataSet&)> OpenTableLimitProc = [](fw::TDataSet&) { return false; };
-bool MultiUser = false;
-bool PostInProgress = false;
-fw::TDataSet* PostingDataSet = nullptr;
-
-TLock OpenDbLokalLock;
-TLock OpenDbGlobalLock;
-TLock OpenDbLinkLock;
-TLock OpenCountLock;
-TLock CheckLokalLock;
-TLock CheckGlobalLock;
-TLock CheckLinkLock;
-TLock RegistryLock;
+DBMineState DBMine;
 
 // ------------------------------------------------------------------------------------------- services
 
@@ -63,12 +48,12 @@ void EngineIdle() {
 }
 
 void RaiseStoredError() {
-    if (RaiseLastError) RaiseLastError();
-    throw base::Exception(LastErrorMessage);
+    if (DBMine.RaiseLastError) DBMine.RaiseLastError();
+    throw base::Exception(DBMine.LastErrorMessage);
 }
 
 bool CallOpenTableLimit(fw::TDataSet& dataSet) {
-    return OpenTableLimitProc && OpenTableLimitProc(dataSet);
+    return DBMine.OpenTableLimitProc && DBMine.OpenTableLimitProc(dataSet);
 }
 
 // ------------------------------------------------------------------------------------------- locks
@@ -245,7 +230,7 @@ int Table_Open(TMyTableX& table) {
 }
 
 int GetTablesOpen(TMyTableX& table) {
-    LockScope lock(RegistryLock, LockNo::GetTablesOpen, !table.RegistryHeld);
+    LockScope lock(DBMine.RegistryLock, LockNo::GetTablesOpen, !table.RegistryHeld);
     if (table.Slot == -1) {
         LookupSlot(table);
         return 0;
@@ -255,7 +240,7 @@ int GetTablesOpen(TMyTableX& table) {
 }
 
 void NewTable_Opened(TMyTableX& table) {
-    LockScope lock(RegistryLock, LockNo::NewTableOpened, !table.RegistryHeld);
+    LockScope lock(DBMine.RegistryLock, LockNo::NewTableOpened, !table.RegistryHeld);
     if (table.Slot == -1) LookupSlot(table);
     if (table.IsOpen) AbortWithMessage("NewTable_Opened - 2");
     if (table.Slot == 0) {
@@ -277,7 +262,7 @@ void NewTable_Opened(TMyTableX& table) {
 }
 
 void NewTable_Closed(TMyTableX& table) {
-    LockScope lock(RegistryLock, LockNo::NewTableClosed, !table.RegistryHeld);
+    LockScope lock(DBMine.RegistryLock, LockNo::NewTableClosed, !table.RegistryHeld);
     if (table.Slot == -1) return;
     if (!table.IsOpen) AbortWithMessage("NewTable_Closed");
     if (table.Slot == 0) {
@@ -298,7 +283,7 @@ void NewTable_Closed(TMyTableX& table) {
 }
 
 void NewTable_Enabled(TMyTableX& table) {
-    LockScope lock(RegistryLock, LockNo::NewTableEnabled, !table.RegistryHeld);
+    LockScope lock(DBMine.RegistryLock, LockNo::NewTableEnabled, !table.RegistryHeld);
     if (table.Slot == -1) AbortWithMessage("NewTable_Enabled: Table not defined!");
     if (!table.IsOpen) AbortWithMessage("NewTable_Enabled - Error 2");
     if (table.IsEnabled) return;
@@ -310,7 +295,7 @@ void NewTable_Enabled(TMyTableX& table) {
 }
 
 void NewTable_Disabled(TMyTableX& table) {
-    LockScope lock(RegistryLock, LockNo::NewTableDisabled, !table.RegistryHeld);
+    LockScope lock(DBMine.RegistryLock, LockNo::NewTableDisabled, !table.RegistryHeld);
     if (table.Slot == -1) AbortWithMessage("NewTable_Disabled: Table not defined!");
     if (!table.IsOpen) AbortWithMessage("NewTable_Disabled - Error 2");
     if (!table.IsEnabled) return;
@@ -332,9 +317,23 @@ void UnregisterOpenTable(TMyTableX& table) {
 }
 
 void ResetRegistry() {
-    LockScope lock(RegistryLock, LockNo::ResetRegistry);
+    LockScope lock(DBMine.RegistryLock, LockNo::ResetRegistry);
     ClearSlots();
 }
+
+namespace {
+// The lock words start free again (a lock word keeps its last asker's number, which the reports show), the
+// registry starts empty. Every table has gone by now: the layers above reset first. The data layers go
+// back into the framework's reset hooks.
+[[maybe_unused]] const bool stateResetRegistered = base::RegisterStateReset(
+    base::StateLayer::App,
+    [] {
+        base::Reinitialise(DBMine);
+        ClearSlots();
+        openTables.clear();
+    },
+    [] { InstallDataLayers(); });
+} // namespace
 
 // ------------------------------------------------------------------------------------------- quiet
 // open/close
@@ -403,18 +402,19 @@ void InstallDataLayers() {
     InstallChangedFieldLayer();
     auto& hooks = fw::DataLinkHooks();
     hooks.AroundNotify = [](fw::TDataSet& dataSet, const std::function<void()>& notify) {
-        if (!PostInProgress || PostingDataSet) return notify();
-        PostingDataSet = &dataSet;
+        if (!DBMine.PostInProgress || DBMine.PostingDataSet) return notify();
+        DBMine.PostingDataSet = &dataSet;
         try {
             notify();
         } catch (...) {
-            PostingDataSet = nullptr;
+            DBMine.PostingDataSet = nullptr;
             throw;
         }
-        PostingDataSet = nullptr;
+        DBMine.PostingDataSet = nullptr;
     };
     hooks.MasterMayFollow = [](fw::TMasterDataLink& link) {
-        return !(PostInProgress && PostingDataSet && PostingDataSet != &link.DetailDataSet());
+        return !(DBMine.PostInProgress && DBMine.PostingDataSet &&
+                 DBMine.PostingDataSet != &link.DetailDataSet());
     };
 }
 

@@ -15,9 +15,6 @@
 
 namespace app {
 
-// Most table files open at once before an idle one is closed ("QK.INI" "OtvoreneBaze" "Max").
-extern int MaxOpenTables;
-
 class TMyTableX;
 using OpenTableList = std::list<TMyTableX*>;
 
@@ -110,15 +107,6 @@ struct TLock {
     } A;
 };
 
-extern TLock OpenDbLokalLock;
-extern TLock OpenDbGlobalLock;
-extern TLock OpenDbLinkLock;
-extern TLock OpenCountLock;
-extern TLock CheckLokalLock;
-extern TLock CheckGlobalLock;
-extern TLock CheckLinkLock;
-extern TLock RegistryLock;
-
 // The numbers callers take and release the locks with, so that a deadlock report names the routines.
 namespace LockNo {
 inline constexpr std::int16_t ResetRegistry = 5, GetTablesOpen = 8, NewTableClosed = 9, NewTableOpened = 10,
@@ -198,21 +186,36 @@ void OpenQuietly(fw::TDataSet& dataSet);
 // Really closes every parked table (shutdown).
 void CloseAllListed();
 
-// Asked to close an idle table so that another can open; true when one was closed. Start-up installs the
-// form layer's routine; the initial one closes nothing.
-extern std::function<bool(fw::TDataSet& dataSet)> OpenTableLimitProc;
 bool CallOpenTableLimit(fw::TDataSet& dataSet);
-
-// Message of the last failed open or index operation, and the routine that raises it again.
-extern std::string LastErrorMessage;
-extern std::function<void()> RaiseLastError;
-// Calls RaiseLastError; raises the stored message itself should that routine return.
+// Calls RaiseLastError; raises the stored message itself when there is no such routine or it returns.
 [[noreturn]] void RaiseStoredError();
 
-// --- process-wide switches
-extern bool MultiUser;
-extern bool PostInProgress;
-extern fw::TDataSet* PostingDataSet;
+// --- the unit's process-wide values
+
+struct DBMineState {
+    // Most table files open at once before an idle one is closed ("QK.INI" "OtvoreneBaze" "Max").
+    int MaxOpenTables = 100;
+    // Asked to close an idle table so that another can open; true when one was closed. Start-up installs
+    // the form layer's routine; the initial one closes nothing.
+    std::function<bool(fw::TDataSet& dataSet)> OpenTableLimitProc = [](fw::TDataSet&) { return false; };
+    // Message of the last failed open or index operation, and the routine that raises it again.
+    std::string LastErrorMessage;
+    std::function<void()> RaiseLastError;
+    bool MultiUser = false;
+    bool PostInProgress = false;
+    fw::TDataSet* PostingDataSet = nullptr;
+    // The eight lock words.
+    TLock OpenDbLokalLock;
+    TLock OpenDbGlobalLock;
+    TLock OpenDbLinkLock;
+    TLock OpenCountLock;
+    TLock CheckLokalLock;
+    TLock CheckGlobalLock;
+    TLock CheckLinkLock;
+    TLock RegistryLock;
+};
+// Reset with the program's state, together with the slot registry and the open-table list.
+extern DBMineState DBMine;
 
 // --- other services
 

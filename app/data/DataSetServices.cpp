@@ -20,12 +20,12 @@ using base::TryFinally;
 
 // PostInProgress set (and the controls disabled, when asked) for the duration of body.
 template <class Body> void AsPostHelper(fw::TDataSet& dataSet, bool disableControls, Body&& body) {
-    const bool wasPosting = PostInProgress;
-    PostInProgress = true;
+    const bool wasPosting = DBMine.PostInProgress;
+    DBMine.PostInProgress = true;
     if (disableControls) dataSet.DisableControls();
     TryFinally(body, [&] {
         if (disableControls) dataSet.EnableControls();
-        PostInProgress = wasPosting;
+        DBMine.PostInProgress = wasPosting;
     });
 }
 
@@ -134,7 +134,7 @@ bool EditRecord(fw::TDataSet& dataSet, bool cancelAfterwards) {
     bool edited = false;
     AsPostHelper(dataSet, true, [&] {
         try {
-            if (MultiUser) EngineIdle();
+            if (DBMine.MultiUser) EngineIdle();
             dataSet.Edit();
             edited = IsEditing(&dataSet);
         } catch (const std::exception&) {
@@ -196,15 +196,15 @@ std::optional<Folder> FolderOfDatabase(const std::string& databaseName) {
 std::string FolderPath(Folder folder) {
     switch (folder) {
     case Folder::Lokal:
-        return LokalFolder;
+        return WBegin.LokalFolder;
     case Folder::Global:
-        return GlobalFolder;
+        return WBegin.GlobalFolder;
     case Folder::Link:
         break;
     }
     // An empty folder would mean the working directory: nothing of the link database is done there.
-    if (LinkFolder.empty()) throw base::Exception("Mapa baze LINK nije zadana.");
-    return LinkFolder;
+    if (WBegin.LinkFolder.empty()) throw base::Exception("Mapa baze LINK nije zadana.");
+    return WBegin.LinkFolder;
 }
 
 std::string TableFileKey(const std::string& tableName) {
@@ -358,7 +358,7 @@ void PostEditCancelOthers(fw::TDataSet& dataSet, bool keepInsert) {
 void PostEditAutoSave(fw::TDataSet* dataSet) {
     if (!dataSet) return;
     PostEditCancelOthers(*dataSet, false);
-    if (CommonSettings.Safety.AutoSave) FlushTable(dataSet);
+    if (Settings.CommonSettings.Safety.AutoSave) FlushTable(dataSet);
 }
 
 void PostEditFlush(fw::TDataSet* dataSet) {
@@ -391,7 +391,7 @@ void PostRecordAutoSave(fw::TDataSet* dataSet) {
         } else if (dataSet->State() != fw::dsBrowse && dataSet->State() != fw::dsInactive) {
             dataSet->Cancel();
         }
-        if (CommonSettings.Safety.AutoSave) FlushTable(dataSet);
+        if (Settings.CommonSettings.Safety.AutoSave) FlushTable(dataSet);
     } catch (const std::exception&) {
         // The record is dropped; the caller hears why, so nothing the user typed vanishes unnoticed.
         const bool insertPost = table && table->InsertPost;
@@ -543,13 +543,13 @@ namespace {
 TLock& CheckLockOf(Folder folder) {
     switch (folder) {
     case Folder::Lokal:
-        return CheckLokalLock;
+        return DBMine.CheckLokalLock;
     case Folder::Global:
-        return CheckGlobalLock;
+        return DBMine.CheckGlobalLock;
     case Folder::Link:
         break;
     }
-    return CheckLinkLock;
+    return DBMine.CheckLinkLock;
 }
 
 // The lock numbers of the full check, the quick check and the check by name, by folder.
@@ -583,7 +583,7 @@ void CheckOnOpening(TMyTableX* table, bool thorough) {
             return;
         } catch (const std::exception& e) {
             if (base::IsSilent(e)) throw;
-            LastErrorMessage = e.what();
+            DBMine.LastErrorMessage = e.what();
         }
         if (tries > SlotCount() + 100 || !CallOpenTableLimit(*table)) RaiseStoredError();
     }

@@ -1,17 +1,23 @@
 #include "app/data/Dialogs.h"
 
+#include "base/ProgramState.h"
+
 #include <iostream>
 
 namespace app {
 
-std::function<void(const std::string& text)> ShowInfoHook;
-std::function<bool(const std::string& question)> AskYesNoHook;
+DialogsState Dialogs;
 void (*ShowInfoDefault)(const std::string& text) = nullptr;
 bool (*AskYesNoDefault)(const std::string& question) = nullptr;
 
+namespace {
+[[maybe_unused]] const bool stateResetRegistered =
+    base::RegisterStateReset(base::StateLayer::App, [] { Dialogs = DialogsState(); });
+} // namespace
+
 void ShowInfo(const std::string& text) {
-    if (ShowInfoHook)
-        ShowInfoHook(text);
+    if (Dialogs.ShowInfoHook)
+        Dialogs.ShowInfoHook(text);
     else if (ShowInfoDefault)
         ShowInfoDefault(text);
     else
@@ -19,7 +25,7 @@ void ShowInfo(const std::string& text) {
 }
 
 bool AskYesNo(const std::string& question) {
-    if (AskYesNoHook) return AskYesNoHook(question);
+    if (Dialogs.AskYesNoHook) return Dialogs.AskYesNoHook(question);
     return AskYesNoDefault ? AskYesNoDefault(question) : false;
 }
 

@@ -7,12 +7,17 @@
 
 namespace app {
 
-// Shows a text and waits until the user has read it.
-extern std::function<void(const std::string& text)> ShowInfoHook;
-// Asks a question; true for "Da".
-extern std::function<bool(const std::string& question)> AskYesNoHook;
+struct DialogsState {
+    // Shows a text and waits until the user has read it.
+    std::function<void(const std::string& text)> ShowInfoHook;
+    // Asks a question; true for "Da".
+    std::function<bool(const std::string& question)> AskYesNoHook;
+};
+// Reset with the program's state.
+extern DialogsState Dialogs;
 
-// What the widget layer puts in place when no hook is installed (the real message box).
+// What the widget layer puts in place when no hook is installed (the real message box). Set once at static
+// initialisation when the widget layer is linked in, never changed afterwards: not part of the reset.
 extern void (*ShowInfoDefault)(const std::string& text);
 extern bool (*AskYesNoDefault)(const std::string& question);
 

@@ -1,5 +1,7 @@
 #include "app/data/OpenDbRegister.h"
+
 #include "base/Finally.h"
+#include "base/ProgramState.h"
 
 #include "app/data/DataSetServices.h"
 #include "app/data/Settings.h"
@@ -11,15 +13,19 @@
 
 namespace app {
 
-TMyTableX* OpenDbGlobal = nullptr;
-TMyTableX* OpenDbLokal = nullptr;
-int OpenDbEditTries = 300;
-int OpenDbEditPauseMs = 10;
+OpenDbRegisterState OpenDbRegister;
 
 namespace {
 
 std::unique_ptr<TMyTableX> ownGlobal, ownLokal;
 int registrations = 0;
+
+[[maybe_unused]] const bool stateResetRegistered = base::RegisterStateReset(base::StateLayer::App, [] {
+    OpenDbRegister = OpenDbRegisterState();
+    ownGlobal.reset();
+    ownLokal.reset();
+    registrations = 0;
+});
 
 constexpr int MaxKeyChars = 12; // the size of the register's "File" field
 
@@ -33,8 +39,8 @@ struct Register {
     int ClosedCode, RowMissingCode, MarkRowMissingCode, RowHeldCode;
 };
 
-const Register lokalRegister{[] { return OpenDbLokal; },
-                             OpenDbLokalLock,
+const Register lokalRegister{[] { return OpenDbRegister.OpenDbLokal; },
+                             DBMine.OpenDbLokalLock,
                              LockNo::RegisterLokal,
                              LockNo::UnregisterLokal,
                              LockNo::MarkChangedLokal,
@@ -43,8 +49,8 @@ const Register lokalRegister{[] { return OpenDbLokal; },
                              OpenDbError::LokalRowMissing,
                              OpenDbError::LokalMarkRowMissing,
                              OpenDbError::LokalRowHeld};
-const Register globalRegister{[] { return OpenDbGlobal; },
-                              OpenDbGlobalLock,
+const Register globalRegister{[] { return OpenDbRegister.OpenDbGlobal; },
+                              DBMine.OpenDbGlobalLock,
                               LockNo::RegisterGlobal,
                               LockNo::UnregisterGlobal,
                               LockNo::MarkChangedGlobal,
@@ -92,8 +98,8 @@ bool FindRow(TMyTableX& reg, const std::string& key) {
 }
 
 void Pause(int tries) {
-    if (tries > 0 && OpenDbEditPauseMs > 0)
-        std::this_thread::sleep_for(std::chrono::milliseconds(OpenDbEditPauseMs));
+    if (tries > 0 && OpenDbRegister.OpenDbEditPauseMs > 0)
+        std::this_thread::sleep_for(std::chrono::milliseconds(OpenDbRegister.OpenDbEditPauseMs));
 }
 
 // Puts the row into edit, refreshing and trying again while another station holds it. The row must exist
@@ -101,7 +107,7 @@ void Pause(int tries) {
 template <class Wanted>
 bool EditRow(const Register& reg, TMyTableX& table, const std::string& key, int rowMissingCode,
              Wanted&& wanted) {
-    for (int tries = 0; tries < OpenDbEditTries; ++tries) {
+    for (int tries = 0; tries < OpenDbRegister.OpenDbEditTries; ++tries) {
         Pause(tries);
         table.Refresh();
         if (!FindRow(table, key)) OpenDbCorrupt(rowMissingCode);
@@ -127,7 +133,7 @@ int OpenOf(const TMyTableX& reg) {
 
 // Finds the row of the key or appends it; true when this station appended it.
 bool FindOrAppendRow(const Register& reg, TMyTableX& table, const std::string& key) {
-    for (int tries = 0; tries < OpenDbEditTries; ++tries) {
+    for (int tries = 0; tries < OpenDbRegister.OpenDbEditTries; ++tries) {
         Pause(tries);
         if (FindRow(table, key)) return false;
         try {
@@ -241,13 +247,13 @@ std::unique_ptr<TMyTableX> MakeRegisterTable(const std::string& databaseName) {
 void CreateOpenDbTables() {
     ownGlobal = MakeRegisterTable("Global");
     ownLokal = MakeRegisterTable("Lokal");
-    OpenDbGlobal = ownGlobal.get();
-    OpenDbLokal = ownLokal.get();
+    OpenDbRegister.OpenDbGlobal = ownGlobal.get();
+    OpenDbRegister.OpenDbLokal = ownLokal.get();
 }
 
 void DestroyOpenDbTables() {
-    if (OpenDbGlobal == ownGlobal.get()) OpenDbGlobal = nullptr;
-    if (OpenDbLokal == ownLokal.get()) OpenDbLokal = nullptr;
+    if (OpenDbRegister.OpenDbGlobal == ownGlobal.get()) OpenDbRegister.OpenDbGlobal = nullptr;
+    if (OpenDbRegister.OpenDbLokal == ownLokal.get()) OpenDbRegister.OpenDbLokal = nullptr;
     ownGlobal.reset();
     ownLokal.reset();
 }
@@ -264,7 +270,7 @@ void RegisterTableOpen(TMyTableX& table) {
     if (table.CheckOnFirstRegistration)
         CheckTableFull(&table);
     else if (done.NewRow)
-        CommonSettings.Safety.AutoCheck ? CheckTableFull(&table) : CheckTableQuick(&table);
+        Settings.CommonSettings.Safety.AutoCheck ? CheckTableFull(&table) : CheckTableQuick(&table);
 }
 
 void UnregisterTableOpen(TMyTableX& table) {
@@ -284,7 +290,7 @@ void MarkTableChanged(TMyTableX& table) {
 int TableOpenCount(TMyTableX& table) {
     const Kind kind = KindOf(table);
     if (kind != Kind::Lokal && kind != Kind::Global) {
-        LockScope lock(OpenDbLinkLock, LockNo::CheckOpenLink, !table.RegistryHeld);
+        LockScope lock(DBMine.OpenDbLinkLock, LockNo::CheckOpenLink, !table.RegistryHeld);
         return table.Active() ? 1 : 0;
     }
     const Register& reg = RegisterOf(kind);
@@ -348,14 +354,14 @@ void OpenDbCorrupt(int code) {
 }
 
 void IncOpenCount() {
-    LockScope lock(OpenCountLock, LockNo::IncOpenCount);
+    LockScope lock(DBMine.OpenCountLock, LockNo::IncOpenCount);
     ++registrations;
 }
 
 void DecOpenCount() {
     int code = 0;
     {
-        LockScope lock(OpenCountLock, LockNo::DecOpenCount);
+        LockScope lock(DBMine.OpenCountLock, LockNo::DecOpenCount);
         if (registrations == 0)
             code = OpenDbError::CounterZero;
         else if (--registrations < 0)

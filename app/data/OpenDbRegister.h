@@ -12,10 +12,19 @@
 
 namespace app {
 
-// The two register tables, on "OPEN.DB" of the databases "Global" and "Lokal". The kit's start-up creates
-// them (CreateOpenDbTables, or its own tables assigned here) and keeps them for the whole run.
-extern TMyTableX* OpenDbGlobal;
-extern TMyTableX* OpenDbLokal;
+struct OpenDbRegisterState {
+    // The two register tables, on "OPEN.DB" of the databases "Global" and "Lokal". The kit's start-up
+    // creates them (CreateOpenDbTables, or its own tables assigned here) and keeps them for the whole run.
+    TMyTableX* OpenDbGlobal = nullptr;
+    TMyTableX* OpenDbLokal = nullptr;
+    // A register row that another station holds is waited for by refreshing and editing again: this many
+    // times, with this pause between, before the register is reported as held (codes 9 and 10).
+    int OpenDbEditTries = 300;
+    int OpenDbEditPauseMs = 10;
+};
+// Reset with the program's state, together with the tables CreateOpenDbTables made and the count of
+// registrations.
+extern OpenDbRegisterState OpenDbRegister;
 
 // Creates both register tables, inactive. Before a register opens it is checked (created when missing), and
 // each post or delete marks it for the flush that follows.
@@ -56,10 +65,5 @@ inline constexpr int CounterZero = 1, CounterNegative = 2, LokalClosed = 3, Loka
                      GlobalClosed = 5, GlobalRowMissing = 6, LokalMarkRowMissing = 7,
                      GlobalMarkRowMissing = 8, LokalRowHeld = 9, GlobalRowHeld = 10;
 }
-
-// A register row that another station holds is waited for by refreshing and editing again: this many times,
-// with this pause between, before the register is reported as held (codes 9 and 10).
-extern int OpenDbEditTries;
-extern int OpenDbEditPauseMs;
 
 } // namespace app

@@ -4,6 +4,7 @@
 #include "app/data/WBegin.h"
 #include "base/Files.h"
 #include "base/IniFile.h"
+#include "base/ProgramState.h"
 #include "base/Text.h"
 
 #include <limits>
@@ -11,8 +12,12 @@
 
 namespace app {
 
-TCommonSettings CommonSettings;
-TPostavkePrograma PostavkePrograma;
+SettingsState Settings;
+
+namespace {
+[[maybe_unused]] const bool stateResetRegistered =
+    base::RegisterStateReset(base::StateLayer::App, [] { Settings = SettingsState(); });
+} // namespace
 
 namespace {
 
@@ -129,9 +134,9 @@ void ReadCommonSettings() {
 
 void ReadCommonSettings(const std::filesystem::path& folder) {
     Reader reader(folder, "QK.INI");
-    ReadCommon(reader, CommonSettings);
-    MaxOpenTables = CommonSettings.OtvoreneBaze.Max;
-    LinkFolder = CommonSettings.Link.Dir;
+    ReadCommon(reader, Settings.CommonSettings);
+    DBMine.MaxOpenTables = Settings.CommonSettings.OtvoreneBaze.Max;
+    WBegin.LinkFolder = Settings.CommonSettings.Link.Dir;
 }
 
 void ReadProgramSettings(std::string& Description) {
@@ -141,7 +146,7 @@ void ReadProgramSettings(std::string& Description) {
 void ReadProgramSettings(std::string& Description, const std::filesystem::path& folder) {
     Description.clear();
     Reader r(folder, "PLOM.INI");
-    auto& p = PostavkePrograma;
+    auto& p = Settings.PostavkePrograma;
     r.Section("podaci");
     r.Read("GrupaStoka", p.GrupaStoka);
     r.Read("GrupaOkvira", p.GrupaOkvira);
@@ -151,7 +156,7 @@ void ReadProgramSettings(std::string& Description, const std::filesystem::path& 
     r.Read("GrupaStaklo", p.GrupaStaklo);
     r.Read("GrupaKliznogOkvira", p.GrupaKliznogOkvira);
     r.Read("Valuta", p.Valuta, 3);
-    Description = base::CutChars(PodaciInstalacije.Opis, 40);
+    Description = base::CutChars(WBegin.PodaciInstalacije.Opis, 40);
 }
 
 } // namespace app

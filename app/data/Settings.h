@@ -85,8 +85,12 @@ struct TPostavkePrograma {
     std::string Valuta = "DEM"; // at most 3 characters
 };
 
-extern TCommonSettings CommonSettings;
-extern TPostavkePrograma PostavkePrograma;
+struct SettingsState {
+    TCommonSettings CommonSettings;
+    TPostavkePrograma PostavkePrograma;
+};
+// Reset with the program's state.
+extern SettingsState Settings;
 
 // The folder of the running program file.
 std::filesystem::path ProgramFolder();

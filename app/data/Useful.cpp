@@ -1,5 +1,7 @@
 #include "app/data/Useful.h"
 
+#include "base/ProgramState.h"
+
 #include <array>
 #include <charconv>
 #include <cmath>
@@ -88,10 +90,8 @@ double RoundToDecimals(double x, std::uint8_t decimals) {
 
 namespace {
 
-std::array<std::uint8_t, 4> slotDecimals = {2, 5, 2, 5};
-
 template <int Slot> double SlotRoutine(double x) {
-    return RoundToDecimals(x, slotDecimals[Slot]);
+    return RoundToDecimals(x, Useful.SlotDecimals[Slot]);
 }
 
 constexpr std::array<RoundingRoutine, 4> SlotRoutines = {SlotRoutine<0>, SlotRoutine<1>, SlotRoutine<2>,
@@ -119,33 +119,35 @@ RoundingRoutine SelectRoutine(int slot, std::uint8_t decimals) {
 }
 
 void SetSlot(int slot, RoundingRoutine& routine, std::uint8_t decimals) {
-    slotDecimals[std::size_t(slot)] = decimals;
+    Useful.SlotDecimals[std::size_t(slot)] = decimals;
     routine = SelectRoutine(slot, decimals);
 }
 
 } // namespace
 
-RoundingRoutine RoundSlot1 = RoundTo2;
-RoundingRoutine RoundSlot2 = RoundTo5;
-RoundingRoutine RoundSlot3 = RoundTo2;
-RoundingRoutine RoundSlot4 = RoundTo5;
+UsefulState Useful;
+
+namespace {
+[[maybe_unused]] const bool stateResetRegistered =
+    base::RegisterStateReset(base::StateLayer::App, [] { Useful = UsefulState(); });
+} // namespace
 
 void SetRoundingPrecision1(std::uint8_t decimals) {
-    SetSlot(0, RoundSlot1, decimals);
+    SetSlot(0, Useful.RoundSlot1, decimals);
 }
 void SetRoundingPrecision2(std::uint8_t decimals) {
-    SetSlot(1, RoundSlot2, decimals);
+    SetSlot(1, Useful.RoundSlot2, decimals);
 }
 void SetRoundingPrecision3(std::uint8_t decimals) {
-    SetSlot(2, RoundSlot3, decimals);
+    SetSlot(2, Useful.RoundSlot3, decimals);
 }
 void SetRoundingPrecision4(std::uint8_t decimals) {
-    SetSlot(3, RoundSlot4, decimals);
+    SetSlot(3, Useful.RoundSlot4, decimals);
 }
 
 std::uint8_t RoundingPrecision(int slot) {
     if (slot < 1 || slot > 4) throw RangeError();
-    return slotDecimals[std::size_t(slot - 1)];
+    return Useful.SlotDecimals[std::size_t(slot - 1)];
 }
 
 // ---------------------------------------------------------------------------------------------- dates

@@ -5,6 +5,7 @@
 #include "base/CroatianFormat.h"
 #include "base/Exceptions.h"
 
+#include <array>
 #include <cstdint>
 #include <string>
 
@@ -45,11 +46,17 @@ double RoundToDecimals(double x, std::uint8_t decimals);
 
 using RoundingRoutine = double (*)(double);
 
-// The slots' current routines: call them as RoundSlot1(x).
-extern RoundingRoutine RoundSlot1;
-extern RoundingRoutine RoundSlot2;
-extern RoundingRoutine RoundSlot3;
-extern RoundingRoutine RoundSlot4;
+// The slots' current routines: call them as Useful.RoundSlot1(x).
+struct UsefulState {
+    RoundingRoutine RoundSlot1 = RoundTo2;
+    RoundingRoutine RoundSlot2 = RoundTo5;
+    RoundingRoutine RoundSlot3 = RoundTo2;
+    RoundingRoutine RoundSlot4 = RoundTo5;
+    // The slots' decimals (the slot routines of the other precisions read them).
+    std::array<std::uint8_t, 4> SlotDecimals = {2, 5, 2, 5};
+};
+// Reset with the program's state.
+extern UsefulState Useful;
 
 // Decimals above 10 are accepted here and refused by the slot at its next use.
 void SetRoundingPrecision1(std::uint8_t decimals);

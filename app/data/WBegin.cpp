@@ -1,5 +1,6 @@
 #include "app/data/WBegin.h"
 
+#include "base/ProgramState.h"
 #include "base/Text.h"
 
 #include <array>
@@ -7,11 +8,12 @@
 
 namespace app {
 
-TPodaciInstalacije PodaciInstalacije;
-TPodaciPoduzeca PodaciPoduzeca;
-std::string GlobalFolder;
-std::string LokalFolder;
-std::string LinkFolder;
+WBeginState WBegin;
+
+namespace {
+[[maybe_unused]] const bool stateResetRegistered =
+    base::RegisterStateReset(base::StateLayer::App, [] { WBegin = WBeginState(); });
+} // namespace
 
 namespace {
 

@@ -14,7 +14,6 @@ struct TPodaciInstalacije {
     std::string Vrsta;  // at most 1
     std::string Sifra;  // at most 40
 };
-extern TPodaciInstalacije PodaciInstalacije;
 
 // The installation's own company, found through "SIF_PART.DB" and "PARTNER.DB" when the main window first
 // shows; the default partner of every form, the captions and the print headers use it.
@@ -37,13 +36,20 @@ struct TPodaciPoduzeca {
     std::int32_t Banka = 0;
     std::int32_t InoBanka = 0;
 };
-extern TPodaciPoduzeca PodaciPoduzeca;
 
-// The data folders: "global/" and "lokal/" beside the program, and the folder of the "LINK" database
-// (from "QK.INI", emptied again when the main window is created).
-extern std::string GlobalFolder;
-extern std::string LokalFolder;
-extern std::string LinkFolder;
+struct WBeginState {
+    // The installation record, read from "Link.DB" when the main window is created.
+    TPodaciInstalacije PodaciInstalacije;
+    // The own company, found when the main window first shows.
+    TPodaciPoduzeca PodaciPoduzeca;
+    // The data folders: "global/" and "lokal/" beside the program, and the folder of the "LINK" database
+    // (from "QK.INI", emptied again when the main window is created).
+    std::string GlobalFolder;
+    std::string LokalFolder;
+    std::string LinkFolder;
+};
+// Reset with the program's state.
+extern WBeginState WBegin;
 
 // Splits a company name at its legal form (" d.o.o.", " d.d.", " s p.o.", " s.p.o.", " obrt", found
 // whatever their case): the name before it, the legal form with the rest of the name, and the name up to

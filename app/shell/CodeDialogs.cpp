@@ -1,6 +1,7 @@
 #include "app/shell/CodeDialogs.h"
 
 #include "app/shell/DialogHandler.h"
+#include "base/ProgramState.h"
 #include "fw/ui/Application.h"
 #include "fw/ui/Guard.h"
 
@@ -9,10 +10,12 @@
 
 namespace app {
 
-TNema_Dlg* Nema_Dlg = nullptr;
-TStaro_Dlg* Staro_Dlg = nullptr;
-TNovo_Dlg* Novo_Dlg = nullptr;
-TBrisi_Dlg* Brisi_Dlg = nullptr;
+CodeDialogsState CodeDialogs;
+
+namespace {
+[[maybe_unused]] const bool stateResetRegistered =
+    base::RegisterStateReset(base::StateLayer::App, [] { CodeDialogs = CodeDialogsState(); });
+} // namespace
 
 namespace {
 
@@ -174,19 +177,20 @@ template <class T, class F> bool WithDialog(T*& kept, F&& f) {
 } // namespace
 
 bool ShowNemaDialog(const std::string& caption, const std::string& code) {
-    return WithDialog(Nema_Dlg, [&](TNema_Dlg& d) { return d.Execute(caption, code); });
+    return WithDialog(CodeDialogs.Nema_Dlg, [&](TNema_Dlg& d) { return d.Execute(caption, code); });
 }
 
 bool AskStaroDialog(const std::string& caption, const std::string& oldCode, const std::string& newCode) {
-    return WithDialog(Staro_Dlg, [&](TStaro_Dlg& d) { return d.Execute(caption, oldCode, newCode); });
+    return WithDialog(CodeDialogs.Staro_Dlg,
+                      [&](TStaro_Dlg& d) { return d.Execute(caption, oldCode, newCode); });
 }
 
 bool AskNovoDialog(const std::string& caption, const std::string& code) {
-    return WithDialog(Novo_Dlg, [&](TNovo_Dlg& d) { return d.Execute(caption, code); });
+    return WithDialog(CodeDialogs.Novo_Dlg, [&](TNovo_Dlg& d) { return d.Execute(caption, code); });
 }
 
 bool AskBrisiDialog(const std::string& caption, const std::string& code) {
-    return WithDialog(Brisi_Dlg, [&](TBrisi_Dlg& d) { return d.Execute(caption, code); });
+    return WithDialog(CodeDialogs.Brisi_Dlg, [&](TBrisi_Dlg& d) { return d.Execute(caption, code); });
 }
 
 bool ShowNema(const std::string& caption, const std::string& code) {

@@ -61,10 +61,14 @@ public:
 };
 
 // The kept dialogs, created on first use (owner: the application).
-extern TNema_Dlg* Nema_Dlg;
-extern TStaro_Dlg* Staro_Dlg;
-extern TNovo_Dlg* Novo_Dlg;
-extern TBrisi_Dlg* Brisi_Dlg;
+struct CodeDialogsState {
+    TNema_Dlg* Nema_Dlg = nullptr;
+    TStaro_Dlg* Staro_Dlg = nullptr;
+    TNovo_Dlg* Novo_Dlg = nullptr;
+    TBrisi_Dlg* Brisi_Dlg = nullptr;
+};
+// Reset with the program's state: the next use makes new dialogs (the old ones stay with their owner).
+extern CodeDialogsState CodeDialogs;
 
 // Through the current dialog handler. ShowNema always answers True; the others True for "&Da".
 bool ShowNema(const std::string& caption, const std::string& code);

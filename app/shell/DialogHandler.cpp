@@ -2,6 +2,7 @@
 
 #include "app/shell/CodeDialogs.h"
 #include "app/shell/MyDialog.h"
+#include "base/ProgramState.h"
 #include "fw/ui/Guard.h"
 
 namespace app {
@@ -29,6 +30,8 @@ public:
 
 Real real;
 DialogHandler* current = &real;
+[[maybe_unused]] const bool stateResetRegistered =
+    base::RegisterStateReset(base::StateLayer::App, [] { current = &real; });
 
 } // namespace
 

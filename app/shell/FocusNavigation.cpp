@@ -3,6 +3,7 @@
 #include "app/shell/MyDialog.h"
 #include "base/CroatianFormat.h"
 #include "base/Exceptions.h"
+#include "base/ProgramState.h"
 #include "fw/ui/Form.h"
 
 #include <climits>
@@ -14,9 +15,12 @@
 
 namespace app {
 
-std::uint16_t WaitSwitch = 1;
-std::uint8_t LockWaitSwitch = 0;
-std::function<int()> BackgroundPriority;
+FocusNavigationState FocusNavigation;
+
+namespace {
+[[maybe_unused]] const bool stateResetRegistered =
+    base::RegisterStateReset(base::StateLayer::App, [] { FocusNavigation = FocusNavigationState(); });
+} // namespace
 
 void MoveFocus(fw::Control* control, bool goForward) {
     if (!control) return;
@@ -157,7 +161,7 @@ bool Confirm(const std::string& msg) {
 }
 
 bool YieldIfAllowed() {
-    if (WaitSwitch == 0) return false;
+    if (FocusNavigation.WaitSwitch == 0) return false;
     QThread::yieldCurrentThread();
     QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     QThread::msleep(10);
@@ -170,6 +174,8 @@ std::vector<QPointer<QWidget>>& mouseWindows() {
     static std::vector<QPointer<QWidget>> list;
     return list;
 }
+[[maybe_unused]] const bool mouseWindowsResetRegistered =
+    base::RegisterStateReset(base::StateLayer::App, [] { mouseWindows().clear(); });
 
 bool isMouseInput(QEvent::Type t) {
     switch (t) {
@@ -225,8 +231,8 @@ void YieldToSystem() {
 }
 
 bool LockWaitAllowed() {
-    if (LockWaitSwitch == 0) return false;
-    const int priority = BackgroundPriority ? BackgroundPriority() : 0;
+    if (FocusNavigation.LockWaitSwitch == 0) return false;
+    const int priority = FocusNavigation.BackgroundPriority ? FocusNavigation.BackgroundPriority() : 0;
     return priority != 6;
 }
 

@@ -37,8 +37,6 @@ std::int32_t StrToCode(const std::string& s);
 // Asks the yes/no question of the message box.
 bool Confirm(const std::string& msg);
 
-// The wait switch (initially 1): YieldIfAllowed does nothing while it is 0.
-extern std::uint16_t WaitSwitch;
 // Runs pending non-input events, then pauses 10 ms; False at once when waiting is switched off.
 bool YieldIfAllowed();
 // Runs pending events, keyboard included, then pauses 10 ms. Mouse input waits until afterwards, except
@@ -46,10 +44,16 @@ bool YieldIfAllowed();
 void YieldToSystem();
 void AllowMouseDuringYield(QWidget* window);
 
-// The lock-wait switch (initially 0; nothing sets it).
-extern std::uint8_t LockWaitSwitch;
-// Reads "Background" "Priority" of the suite settings; the settings unit installs it.
-extern std::function<int()> BackgroundPriority;
+struct FocusNavigationState {
+    // The wait switch: YieldIfAllowed does nothing while it is 0.
+    std::uint16_t WaitSwitch = 1;
+    // The lock-wait switch (nothing in the program sets it).
+    std::uint8_t LockWaitSwitch = 0;
+    // Reads "Background" "Priority" of the suite settings; the settings unit installs it.
+    std::function<int()> BackgroundPriority;
+};
+// Reset with the program's state.
+extern FocusNavigationState FocusNavigation;
 // True only with the lock-wait switch on and a background priority other than 6.
 bool LockWaitAllowed();
 

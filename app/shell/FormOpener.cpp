@@ -8,6 +8,7 @@
 #include "app/shell/ResPlus.h"
 #include "app/shell/Splash.h"
 #include "base/Exceptions.h"
+#include "base/ProgramState.h"
 #include "base/Text.h"
 #include "fw/db/Session.h"
 #include "fw/ui/Guard.h"
@@ -21,16 +22,11 @@
 
 namespace app {
 
-std::vector<FormRegistryEntry> FormRegistry;
-std::vector<FormVariable> ReleasableRegistry;
-std::function<void()> FormCreationHook;
-std::function<void(FormVariable, fw::Form*)> FormShowingHook;
-fw::TSession* KitSessionB = nullptr;
-bool KeyHandled = false;
+void FlushThroughServices(fw::TDataSet& dataSet) {
+    FlushTable(&dataSet);
+}
 
-std::function<void(fw::TDataSet&)> FlushTableProc = [](fw::TDataSet& dataSet) { FlushTable(&dataSet); };
-
-std::function<bool(const std::exception&)> IsResourceShortage = [](const std::exception& e) {
+bool IsShortOfResources(const std::exception& e) {
     if (dynamic_cast<const std::bad_alloc*>(&e)) return true;
     if (auto* s = dynamic_cast<const std::system_error*>(&e)) {
         const int code = s->code().value();
@@ -38,7 +34,9 @@ std::function<bool(const std::exception&)> IsResourceShortage = [](const std::ex
                (code == EMFILE || code == ENFILE || code == ENOMEM);
     }
     return false;
-};
+}
+
+FormOpenerState FormOpener;
 
 namespace {
 
@@ -46,25 +44,32 @@ int loadNesting = 0;
 // Forms hidden by HideOtherForms during the current ShowForm.
 std::vector<FormVariable> hiddenWork;
 
+[[maybe_unused]] const bool stateResetRegistered = base::RegisterStateReset(base::StateLayer::App, [] {
+    FormOpener = FormOpenerState();
+    loadNesting = 0;
+    hiddenWork.clear();
+});
+
 std::uint8_t loadMode() {
-    return CommonSettings.Resources.LoadMode;
+    return Settings.CommonSettings.Resources.LoadMode;
 }
 
 void removeReleasable(const FormVariable& variable) {
-    auto it = std::find(ReleasableRegistry.begin(), ReleasableRegistry.end(), variable);
-    if (it != ReleasableRegistry.end()) ReleasableRegistry.erase(it);
+    auto it = std::find(FormOpener.ReleasableRegistry.begin(), FormOpener.ReleasableRegistry.end(), variable);
+    if (it != FormOpener.ReleasableRegistry.end()) FormOpener.ReleasableRegistry.erase(it);
 }
 
 void addReleasable(const FormVariable& variable) {
-    if (std::find(ReleasableRegistry.begin(), ReleasableRegistry.end(), variable) == ReleasableRegistry.end())
-        ReleasableRegistry.push_back(variable);
+    if (std::find(FormOpener.ReleasableRegistry.begin(), FormOpener.ReleasableRegistry.end(), variable) ==
+        FormOpener.ReleasableRegistry.end())
+        FormOpener.ReleasableRegistry.push_back(variable);
 }
 
 // Answers whether the form is already open (and brings it forward or beeps); closes Caller's companion.
 bool alreadyOpen(const FormVariable& variable, fw::Form* form, fw::Form* caller) {
-    bool open = FormRegistry.size() >= MaxRegistryEntries;
+    bool open = FormOpener.FormRegistry.size() >= MaxRegistryEntries;
     FormVariable companion;
-    for (const FormRegistryEntry& e : FormRegistry) {
+    for (const FormRegistryEntry& e : FormOpener.FormRegistry) {
         if (e.Form == variable) open = true;
         if (e.Form.Get() == caller && !e.CompanionForm.IsNull()) companion = e.CompanionForm;
     }
@@ -82,17 +87,17 @@ bool alreadyOpen(const FormVariable& variable, fw::Form* form, fw::Form* caller)
 }
 
 void registerOpenForm(const FormVariable& variable, fw::Form* caller) {
-    for (auto it = FormRegistry.rbegin(); it != FormRegistry.rend(); ++it)
+    for (auto it = FormOpener.FormRegistry.rbegin(); it != FormOpener.FormRegistry.rend(); ++it)
         if (it->Form.Get() == caller) {
             it->CompanionForm = variable;
             break;
         }
-    FormRegistry.push_back({variable, FormVariable(), std::move(hiddenWork)});
+    FormOpener.FormRegistry.push_back({variable, FormVariable(), std::move(hiddenWork)});
     hiddenWork.clear();
 }
 
 bool hideOtherForms() {
-    for (const FormRegistryEntry& e : FormRegistry) {
+    for (const FormRegistryEntry& e : FormOpener.FormRegistry) {
         fw::Form* f = e.Form.Get();
         if (f && f->isVisible()) {
             fw::SetTagState(*f, TagHiddenForOther);
@@ -137,8 +142,8 @@ Attempt tryShow(fw::Form& form, std::string& failure) {
         return Attempt::Shown;
     } catch (const std::exception& e) {
         if (form.isVisible()) form.Hide();
-        if (Cancelled) {
-            Cancelled = false;
+        if (Progress.Cancelled) {
+            Progress.Cancelled = false;
             return Attempt::Cancelled;
         }
         if (!base::IsSilent(e)) failure = e.what();
@@ -157,7 +162,7 @@ void runShowForm(FormVariable variable, fw::Form* caller) {
     fw::Form* form = variable.Get();
     if (!form) {
         EndBusy();
-        if (WorkRunning) EndWork();
+        if (Progress.WorkRunning) EndWork();
         return;
     }
     if (!caller) {
@@ -179,7 +184,7 @@ void runShowForm(FormVariable variable, fw::Form* caller) {
         caller->Hide();
     }
     if (fw::TagState(*form) > TagShown) fw::SetTagState(*form, TagShown);
-    Cancelled = false;
+    Progress.Cancelled = false;
 
     std::string failure;
     Attempt attempt = tryShow(*form, failure);
@@ -217,8 +222,8 @@ void runShowForm(FormVariable variable, fw::Form* caller) {
 } // namespace
 
 void ClearFormRegistries() {
-    FormRegistry.clear();
-    ReleasableRegistry.clear();
+    FormOpener.FormRegistry.clear();
+    FormOpener.ReleasableRegistry.clear();
     hiddenWork.clear();
 }
 
@@ -230,11 +235,11 @@ void ReleaseForm(fw::Form* form) {
     if (!form) return;
     FlushAllTables();
     CloseFormTables(form);
-    auto it = std::find_if(FormRegistry.rbegin(), FormRegistry.rend(),
+    auto it = std::find_if(FormOpener.FormRegistry.rbegin(), FormOpener.FormRegistry.rend(),
                            [&](const FormRegistryEntry& e) { return e.Form.Get() == form; });
-    if (it == FormRegistry.rend()) return;
+    if (it == FormOpener.FormRegistry.rend()) return;
     const FormRegistryEntry entry = *it;
-    FormRegistry.erase(std::next(it).base());
+    FormOpener.FormRegistry.erase(std::next(it).base());
     addReleasable(entry.Form);
     if (fw::Form* companion = entry.CompanionForm.Get()) companion->Close();
     for (auto h = entry.HiddenFormList.rbegin(); h != entry.HiddenFormList.rend(); ++h)
@@ -242,7 +247,7 @@ void ReleaseForm(fw::Form* form) {
             fw::SetTagState(*f, TagShowingAgain);
             f->Show();
         }
-    for (auto e = FormRegistry.rbegin(); e != FormRegistry.rend(); ++e)
+    for (auto e = FormOpener.FormRegistry.rbegin(); e != FormOpener.FormRegistry.rend(); ++e)
         if (e->CompanionForm == entry.Form) {
             e->CompanionForm = FormVariable();
             if (fw::Form* f = e->Form.Get(); f && f->isVisible()) f->BringToFront();
@@ -251,9 +256,9 @@ void ReleaseForm(fw::Form* form) {
 }
 
 void UnregisterReleasable(const fw::Form* form) {
-    auto it = std::find_if(ReleasableRegistry.begin(), ReleasableRegistry.end(),
+    auto it = std::find_if(FormOpener.ReleasableRegistry.begin(), FormOpener.ReleasableRegistry.end(),
                            [&](const FormVariable& v) { return v.Get() == form; });
-    if (it != ReleasableRegistry.end()) ReleasableRegistry.erase(it);
+    if (it != FormOpener.ReleasableRegistry.end()) FormOpener.ReleasableRegistry.erase(it);
 }
 
 void CreateFormWithRetry(fw::Form* caller, const std::function<fw::Form*()>& create, FormVariable variable) {
@@ -320,7 +325,7 @@ void InstallFormBehaviour() {
 // ------------------------------------------------------------------------------------------- tables
 
 void FlushOneTable(fw::TDataSet& dataSet) {
-    if (FlushTableProc) FlushTableProc(dataSet);
+    if (FormOpener.FlushTableProc) FormOpener.FlushTableProc(dataSet);
 }
 
 void CloseTable(TMyTableX& table) {
@@ -360,7 +365,7 @@ void openWithRetry(TMyTableX& t) {
             t.Open();
             return;
         } catch (const std::exception& e) {
-            if (Cancelled || !IsResourceShortage(e) || attempt >= tries) throw;
+            if (Progress.Cancelled || !FormOpener.IsResourceShortage(e) || attempt >= tries) throw;
         }
         int yields = 0;
         while (IdleCount() == 0 && yields < 500 && YieldIfAllowed())
@@ -402,7 +407,7 @@ bool LoadFormTables(fw::Form* form, bool thenClose) {
     bool result = true;
     try {
         {
-            LockScope lock(RegistryLock, LockNo::LoadFormTables);
+            LockScope lock(DBMine.RegistryLock, LockNo::LoadFormTables);
             tables = FormTables(*form);
             for (TMyTableX* t : tables) {
                 t->NoLimit = true;
@@ -426,7 +431,7 @@ bool LoadFormTables(fw::Form* form, bool thenClose) {
             try {
                 openWithRetry(*t);
             } catch (const std::exception& e) {
-                if (Cancelled || base::IsSilent(e)) throw;
+                if (Progress.Cancelled || base::IsSilent(e)) throw;
                 lastError = e.what();
                 ++errors;
                 ProgressStep();
@@ -450,7 +455,7 @@ bool LoadFormTables(fw::Form* form, bool thenClose) {
                 if (t->AutoOpen && t->Active()) CloseTable(*t);
     } catch (const std::exception&) {
         result = false;
-        if (!CancelOption) AbortProgress();
+        if (!Progress.CancelOption) AbortProgress();
     }
     for (TMyTableX* t : tables)
         t->NoLimit = false;
@@ -458,7 +463,7 @@ bool LoadFormTables(fw::Form* form, bool thenClose) {
 }
 
 bool LoadFormTablesCancelable(fw::Form* form, bool thenClose) {
-    const bool old = CancelOption;
+    const bool old = Progress.CancelOption;
     ShowCancelButton(true);
     bool ok = false;
     try {
@@ -469,8 +474,8 @@ bool LoadFormTablesCancelable(fw::Form* form, bool thenClose) {
     }
     ShowCancelButton(old);
     if (!ok) {
-        if (CancelOption)
-            CancelRequested = true;
+        if (Progress.CancelOption)
+            Progress.CancelRequested = true;
         else
             AbortProgress();
     }
@@ -497,7 +502,7 @@ void CloseAllFormTables(fw::Form* form) {
     if (!form) return;
     std::vector<TMyTableX*> open;
     {
-        LockScope lock(RegistryLock, LockNo::CloseAllFormTables);
+        LockScope lock(DBMine.RegistryLock, LockNo::CloseAllFormTables);
         for (TMyTableX* t : FormTables(*form))
             if (openUnderneath(*t) || t->HandleKept) {
                 open.push_back(t);
@@ -530,11 +535,12 @@ template <class F> void forEachDataSetBackwards(fw::TSession& session, F&& f) {
 
 void FlushAllTables() {
     forEachDataSetBackwards(fw::Session(), [](fw::TDBDataSet& ds) { FlushOneTable(ds); });
-    if (KitSessionB) forEachDataSetBackwards(*KitSessionB, [](fw::TDBDataSet& ds) { FlushOneTable(ds); });
+    if (FormOpener.KitSessionB)
+        forEachDataSetBackwards(*FormOpener.KitSessionB, [](fw::TDBDataSet& ds) { FlushOneTable(ds); });
 }
 
 void CloseAllDatabases() {
-    LockScope lock(RegistryLock, LockNo::CloseAllDatabases);
+    LockScope lock(DBMine.RegistryLock, LockNo::CloseAllDatabases);
     auto closeOthers = [](fw::TSession& session) {
         forEachDataSetBackwards(session, [](fw::TDBDataSet& ds) {
             auto* t = dynamic_cast<fw::TTable*>(&ds);
@@ -542,7 +548,7 @@ void CloseAllDatabases() {
         });
     };
     closeOthers(fw::Session());
-    if (KitSessionB) closeOthers(*KitSessionB);
+    if (FormOpener.KitSessionB) closeOthers(*FormOpener.KitSessionB);
     CloseAllListed();
     auto closeAll = [](fw::TSession& session) {
         for (int d = session.DatabaseCount() - 1; d >= 0; --d) {
@@ -553,13 +559,13 @@ void CloseAllDatabases() {
         }
     };
     closeAll(fw::Session());
-    if (KitSessionB) closeAll(*KitSessionB);
+    if (FormOpener.KitSessionB) closeAll(*FormOpener.KitSessionB);
 }
 
 bool LimitOpenTables(fw::TDataSet& dataSet) {
     if (IdleCount() == 0) return false;
     bool r = CloseOneOpenTable(dataSet);
-    while (r && IdleCount() >= 1 && DistinctOpen() > MaxOpenTables)
+    while (r && IdleCount() >= 1 && DistinctOpen() > DBMine.MaxOpenTables)
         r = CloseOneOpenTable(dataSet);
     return r;
 }
@@ -568,7 +574,7 @@ bool CloseOneOpenTable(fw::TDataSet& dataSet) {
     if (IdleCount() == 0) return false;
     auto* table = dynamic_cast<TMyTableX*>(&dataSet);
     const bool held = table && table->RegistryHeld;
-    LockScope lock(RegistryLock, LockNo::CloseOneOpenTable, !held);
+    LockScope lock(DBMine.RegistryLock, LockNo::CloseOneOpenTable, !held);
     struct Held {
         TMyTableX* t;
         bool old;
@@ -580,13 +586,14 @@ bool CloseOneOpenTable(fw::TDataSet& dataSet) {
     fw::TSession& a = fw::Session();
     switch (IdleHeadKind()) {
     case 1:
-        return CloseOneTableIn(&a, "LOKAL", KitSessionB, "LOKAL2") ||
-               CloseOneTableIn(KitSessionB, "LOKAL2", &a, "LOKAL");
+        return CloseOneTableIn(&a, "LOKAL", FormOpener.KitSessionB, "LOKAL2") ||
+               CloseOneTableIn(FormOpener.KitSessionB, "LOKAL2", &a, "LOKAL");
     case 2:
-        return CloseOneTableIn(&a, "GLOBAL", KitSessionB, "GLOBAL2") ||
-               CloseOneTableIn(KitSessionB, "GLOBAL2", &a, "GLOBAL");
+        return CloseOneTableIn(&a, "GLOBAL", FormOpener.KitSessionB, "GLOBAL2") ||
+               CloseOneTableIn(FormOpener.KitSessionB, "GLOBAL2", &a, "GLOBAL");
     case 3:
-        return CloseOneTableIn(&a, "LINK", nullptr, "") || CloseOneTableIn(KitSessionB, "LINK", nullptr, "");
+        return CloseOneTableIn(&a, "LINK", nullptr, "") ||
+               CloseOneTableIn(FormOpener.KitSessionB, "LINK", nullptr, "");
     default:
         return false;
     }
@@ -631,7 +638,7 @@ bool ActiveControlIsKit(const fw::Form& form) {
 }
 
 bool EnterAsTab(fw::Form* form, std::uint8_t& key) {
-    if (KeyHandled || !form || ActiveControlIsKit(*form) || key != 13) return false;
+    if (FormOpener.KeyHandled || !form || ActiveControlIsKit(*form) || key != 13) return false;
     MoveFocus(form->ActiveControl(), true);
     key = 0;
     return true;

@@ -7,6 +7,7 @@
 #include "fw/ui/Form.h"
 
 #include <cstdint>
+#include <exception>
 #include <functional>
 #include <string>
 #include <vector>
@@ -79,13 +80,30 @@ struct FormRegistryEntry {
     FormVariable CompanionForm;               // the form last opened (modeless) from this one
     std::vector<FormVariable> HiddenFormList; // forms hidden so that this one could show
 };
-extern std::vector<FormRegistryEntry> FormRegistry;
-// Forms that closed and may be freed by the resource guard; no duplicates.
-extern std::vector<FormVariable> ReleasableRegistry;
 
-// The two hooks every opener calls; the kit's start-up points them at BeginFormCreation and ShowForm.
-extern std::function<void()> FormCreationHook;
-extern std::function<void(FormVariable form, fw::Form* caller)> FormShowingHook;
+// The dataset services' FlushTable of the table.
+void FlushThroughServices(fw::TDataSet& dataSet);
+// Out of memory or of file handles.
+bool IsShortOfResources(const std::exception& e);
+
+struct FormOpenerState {
+    std::vector<FormRegistryEntry> FormRegistry;
+    // Forms that closed and may be freed by the resource guard; no duplicates.
+    std::vector<FormVariable> ReleasableRegistry;
+    // The two hooks every opener calls; the kit's start-up points them at BeginFormCreation and ShowForm.
+    std::function<void()> FormCreationHook;
+    std::function<void(FormVariable form, fw::Form* caller)> FormShowingHook;
+    // Writes a table's changes to its files: the dataset services' FlushTable, replaceable for tests.
+    std::function<void(fw::TDataSet& dataSet)> FlushTableProc = FlushThroughServices;
+    // An open failure that closing an idle table may cure (out of memory, file handles).
+    std::function<bool(const std::exception& e)> IsResourceShortage = IsShortOfResources;
+    // The second session whose datasets the table services walk (none by default).
+    fw::TSession* KitSessionB = nullptr;
+    // Set by the kit's key handling when the key must not move the focus on Enter.
+    bool KeyHandled = false;
+};
+// Reset with the program's state, with the forms hidden during a showing and the load nesting.
+extern FormOpenerState FormOpener;
 
 void ShowForm(FormVariable form, fw::Form* caller);
 template <class T> void ShowForm(T*& form, fw::Form* caller) {
@@ -102,7 +120,7 @@ void CreateFormWithRetry(fw::Form* caller, const std::function<fw::Form*()>& cre
 template <class T>
 void OpenForm(T*& variable, fw::Form* caller, const std::function<void(T&)>& prepare = {}) {
     if (!variable) {
-        if (FormCreationHook) FormCreationHook();
+        if (FormOpener.FormCreationHook) FormOpener.FormCreationHook();
         CreateFormWithRetry(
             caller,
             [&]() -> fw::Form* {
@@ -112,7 +130,7 @@ void OpenForm(T*& variable, fw::Form* caller, const std::function<void(T&)>& pre
             FormVariable(variable));
     }
     if (variable && prepare) prepare(*variable);
-    if (FormShowingHook) FormShowingHook(FormVariable(variable), caller);
+    if (FormOpener.FormShowingHook) FormOpener.FormShowingHook(FormVariable(variable), caller);
 }
 
 // The TagState protocol of DoShow, DoHide, Activate and Close for every form (installed at start-up).
@@ -135,13 +153,7 @@ void FlushFormTables(fw::Form* form);
 void FlushAllTables();
 void CloseAllDatabases();
 
-// Writes a table's changes to its files: the dataset services' FlushTable, replaceable for tests.
-extern std::function<void(fw::TDataSet& dataSet)> FlushTableProc;
 void FlushOneTable(fw::TDataSet& dataSet);
-// An open failure that closing an idle table may cure (out of memory, file handles).
-extern std::function<bool(const std::exception& e)> IsResourceShortage;
-// The second session whose datasets the table services walk (none by default).
-extern fw::TSession* KitSessionB;
 
 bool LimitOpenTables(fw::TDataSet& dataSet);
 bool CloseOneOpenTable(fw::TDataSet& dataSet);
@@ -150,8 +162,6 @@ bool CloseOneTableIn(fw::TSession* session, const std::string& databaseName, fw:
 
 // --- keys
 
-// Set by the kit's key handling when the key must not move the focus on Enter.
-extern bool KeyHandled;
 // Reads whether the form's active control is a kit control; forms that are not kit forms answer false.
 bool ActiveControlIsKit(const fw::Form& form);
 bool EnterAsTab(fw::Form* form, std::uint8_t& key);

@@ -1,10 +1,10 @@
 #include "app/shell/Hints.h"
 
+#include "base/ProgramState.h"
+
 namespace app {
 
-bool HintSwitch = false;
-bool HintBoxVisible = false;
-bool HintFollowFocus = false;
+HintsState Hints;
 
 namespace {
 
@@ -14,6 +14,11 @@ bool LookUpHint(const std::string&, const std::string&, const std::string&) {
 }
 
 bool boxExists = false;
+
+[[maybe_unused]] const bool stateResetRegistered = base::RegisterStateReset(base::StateLayer::App, [] {
+    Hints = HintsState();
+    boxExists = false;
+});
 
 } // namespace
 
@@ -30,7 +35,7 @@ bool ShowFieldHint(fw::Control*, const std::string& databaseName, const std::str
 
 void CloseHint() {
     if (!boxExists) return;
-    HintBoxVisible = false;
+    Hints.HintBoxVisible = false;
 }
 
 void HideHintBox() {}

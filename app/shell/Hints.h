@@ -9,11 +9,15 @@ namespace app {
 
 // Field hints for the kit's controls. The hint switch is off and nothing turns it on, so no hint is ever
 // found and the hint box is never made; the calls keep their contract for the controls that use them.
-extern bool HintSwitch;
-// Set by a kit control after a plain F1 found a hint; while set, leaving the control closes the hint.
-extern bool HintBoxVisible;
-// Set by a kit control after a shifted F1 found a hint; while set, every kit control shows its hint.
-extern bool HintFollowFocus;
+inline constexpr bool HintSwitch = false;
+struct HintsState {
+    // Set by a kit control after a plain F1 found a hint; while set, leaving the control closes the hint.
+    bool HintBoxVisible = false;
+    // Set by a kit control after a shifted F1 found a hint; while set, every kit control shows its hint.
+    bool HintFollowFocus = false;
+};
+// Reset with the program's state.
+extern HintsState Hints;
 
 // Shows the hint of a field beside the control; False when there is none (then an open hint is closed).
 bool ShowFieldHint(fw::Control* control, const std::string& databaseName, const std::string& tableName,

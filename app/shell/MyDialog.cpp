@@ -1,6 +1,7 @@
 #include "app/shell/MyDialog.h"
 
 #include "app/shell/DialogHandler.h"
+#include "base/ProgramState.h"
 #include "fw/ui/Application.h"
 
 #include <algorithm>
@@ -20,7 +21,12 @@ const bool defaultsInstalled = [] {
 }();
 } // namespace
 
-TPitanje* Pitanje = nullptr;
+MyDialogState MyDialog;
+
+namespace {
+[[maybe_unused]] const bool stateResetRegistered =
+    base::RegisterStateReset(base::StateLayer::App, [] { MyDialog = MyDialogState(); });
+} // namespace
 
 namespace {
 
@@ -188,15 +194,15 @@ namespace {
 
 // The kept box; a call made while it is showing (from a timer, say) gets a box of its own. A box that
 // cannot be made answers as closed without Da.
-template <class F> auto WithBox(F&& f) -> decltype(f(*Pitanje)) {
-    if (!Pitanje) {
+template <class F> auto WithBox(F&& f) -> decltype(f(*MyDialog.Pitanje)) {
+    if (!MyDialog.Pitanje) {
         try {
-            Pitanje = fw::CreateForm<TPitanje>(&fw::Application::Instance());
+            MyDialog.Pitanje = fw::CreateForm<TPitanje>(&fw::Application::Instance());
         } catch (const std::exception&) {
-            return decltype(f(*Pitanje))();
+            return decltype(f(*MyDialog.Pitanje))();
         }
     }
-    if (!Pitanje->isVisible()) return f(*Pitanje);
+    if (!MyDialog.Pitanje->isVisible()) return f(*MyDialog.Pitanje);
     std::unique_ptr<TPitanje> extra(fw::CreateForm<TPitanje>(nullptr));
     return f(*extra);
 }

@@ -47,8 +47,12 @@ private:
     void LayOutButtons();
 };
 
-// The kept box, created on first use (owner: the application).
-extern TPitanje* Pitanje;
+struct MyDialogState {
+    // The kept box, created on first use (owner: the application).
+    TPitanje* Pitanje = nullptr;
+};
+// Reset with the program's state: the next use makes a new box (the old one stays with its owner).
+extern MyDialogState MyDialog;
 
 // The real box, whatever the dialog handler is.
 bool AskYesNoBox(const std::string& text);

@@ -2,6 +2,7 @@
 
 #include "app/data/Settings.h"
 #include "app/shell/FormOpener.h"
+#include "base/ProgramState.h"
 #include "fw/ui/Control.h"
 #include "fw/ui/Form.h"
 
@@ -9,36 +10,32 @@
 
 namespace app {
 
-namespace {
-int unknownResources() {
+int UnknownResources() {
     return 200;
 }
+
+ResPlusState ResPlus;
+
+namespace {
+[[maybe_unused]] const bool stateResetRegistered =
+    base::RegisterStateReset(base::StateLayer::App, [] { ResPlus = ResPlusState(); });
 } // namespace
 
-// There is no free-resource query on this system: every reading is "unknown".
-int (*FreeSystemPercent)() = &unknownResources;
-int (*FreeGDIPercent)() = &unknownResources;
-int (*FreeUserPercent)() = &unknownResources;
-
 void ResetFreeResourceReaders() {
-    FreeSystemPercent = FreeGDIPercent = FreeUserPercent = &unknownResources;
+    ResPlus.FreeSystemPercent = ResPlus.FreeGDIPercent = ResPlus.FreeUserPercent = &UnknownResources;
 }
 
-ResourceGuardState ResourceGuard;
-std::function<void()> ReleaseNotification;
-int DroppedWindowCount = 0;
-
 void ResetResourceGuard() {
-    ResourceGuard = ResourceGuardState();
-    DroppedWindowCount = 0;
+    ResPlus.ResourceGuard = ResourceGuardState();
+    ResPlus.DroppedWindowCount = 0;
 }
 
 std::uint8_t Usage() {
-    return CommonSettings.Resources.Usage;
+    return Settings.CommonSettings.Resources.Usage;
 }
 
 void ReleaseHook() {
-    if (ReleaseNotification) ReleaseNotification();
+    if (ResPlus.ReleaseNotification) ResPlus.ReleaseNotification();
 }
 
 namespace {
@@ -51,18 +48,18 @@ bool inUse(const fw::Form& form) {
 }
 
 bool lowSystemOrGdi(int threshold) {
-    return FreeSystemPercent() < threshold || FreeGDIPercent() < threshold;
+    return ResPlus.FreeSystemPercent() < threshold || ResPlus.FreeGDIPercent() < threshold;
 }
 
 } // namespace
 
 bool CloseRegisteredForm(const fw::Component* except) {
-    for (std::size_t i = 0; i < FormRegistry.size(); ++i) {
-        fw::Form* form = FormRegistry[i].Form.Get();
+    for (std::size_t i = 0; i < FormOpener.FormRegistry.size(); ++i) {
+        fw::Form* form = FormOpener.FormRegistry[i].Form.Get();
         if (!form || form == except) continue;
-        const std::size_t count = FormRegistry.size();
+        const std::size_t count = FormOpener.FormRegistry.size();
         form->Close();
-        if (FormRegistry.size() != count) {
+        if (FormOpener.FormRegistry.size() != count) {
             ReleaseHook();
             return true;
         }
@@ -71,19 +68,21 @@ bool CloseRegisteredForm(const fw::Component* except) {
 }
 
 bool FreeRegisteredObject(const fw::Component* except) {
-    while (!ReleasableRegistry.empty() || !FormRegistry.empty()) {
-        for (std::size_t i = 0; i < ReleasableRegistry.size();) {
-            const FormVariable variable = ReleasableRegistry[i];
+    while (!FormOpener.ReleasableRegistry.empty() || !FormOpener.FormRegistry.empty()) {
+        for (std::size_t i = 0; i < FormOpener.ReleasableRegistry.size();) {
+            const FormVariable variable = FormOpener.ReleasableRegistry[i];
             fw::Form* form = variable.Get();
             if (!form) {
-                ReleasableRegistry.erase(ReleasableRegistry.begin() + static_cast<std::ptrdiff_t>(i));
+                FormOpener.ReleasableRegistry.erase(FormOpener.ReleasableRegistry.begin() +
+                                                    static_cast<std::ptrdiff_t>(i));
                 continue;
             }
             if (form == except || inUse(*form)) {
                 ++i;
                 continue;
             }
-            ReleasableRegistry.erase(ReleasableRegistry.begin() + static_cast<std::ptrdiff_t>(i));
+            FormOpener.ReleasableRegistry.erase(FormOpener.ReleasableRegistry.begin() +
+                                                static_cast<std::ptrdiff_t>(i));
             delete form;
             variable.Clear();
             ReleaseHook();
@@ -95,7 +94,7 @@ bool FreeRegisteredObject(const fw::Component* except) {
 }
 
 bool ReleaseResources(const fw::Component* except) {
-    ResourceGuardState& g = ResourceGuard;
+    ResourceGuardState& g = ResPlus.ResourceGuard;
     g.ControlLimit = std::min(g.ControlLimit, g.ControlTotal * 8 / 10);
     g.ComponentLimit = std::min(g.ComponentLimit, g.ComponentTotal * 8 / 10);
     const std::int32_t controlTarget = std::min(g.ControlTotal * 6 / 10, g.ControlLimit);
@@ -110,7 +109,7 @@ bool ReleaseResources(const fw::Component* except) {
 void RunningThresholdLoops(const fw::Component* form) {
     while (lowSystemOrGdi(RunningThreshold) && FreeRegisteredObject(form)) {
     }
-    while (FreeUserPercent() < RunningThreshold &&
+    while (ResPlus.FreeUserPercent() < RunningThreshold &&
            (CloseRegisteredForm(form) || FreeRegisteredObject(form))) {
     }
 }
@@ -119,14 +118,14 @@ void PreCreationChecks(const fw::Component* form) {
     if (Usage() >= 2) return;
     while (lowSystemOrGdi(PreCreationThreshold) && FreeRegisteredObject(form)) {
     }
-    while (FreeUserPercent() < PreCreationThreshold &&
+    while (ResPlus.FreeUserPercent() < PreCreationThreshold &&
            (CloseRegisteredForm(form) || FreeRegisteredObject(form))) {
     }
 }
 
 void PostCreationChecks(const fw::Component* form) {
     if (Usage() >= 2) return;
-    ResourceGuardState& g = ResourceGuard;
+    ResourceGuardState& g = ResPlus.ResourceGuard;
     if (g.GuardPercentMode) {
         RunningThresholdLoops(form);
         return;
@@ -146,7 +145,7 @@ void InstallResourceGuard() {
     hooks.WindowCreating = [](fw::Control& control) {
         fw::Component* owner = control.Owner();
         if (Usage() >= 2 || !dynamic_cast<fw::Form*>(owner)) return;
-        while (FreeUserPercent() < RunningThreshold &&
+        while (ResPlus.FreeUserPercent() < RunningThreshold &&
                (CloseRegisteredForm(owner) || FreeRegisteredObject(owner))) {
         }
     };
@@ -155,7 +154,8 @@ void InstallResourceGuard() {
     hooks.Hidden = [](fw::Control& control) {
         if (control.Tag() <= 0) return;
         const bool isForm = dynamic_cast<fw::Form*>(&control) != nullptr;
-        if (isForm || (Usage() == 0 && control.Parent() && control.Parent()->Tag() > 0)) ++DroppedWindowCount;
+        if (isForm || (Usage() == 0 && control.Parent() && control.Parent()->Tag() > 0))
+            ++ResPlus.DroppedWindowCount;
     };
 }
 

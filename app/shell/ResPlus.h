@@ -13,10 +13,8 @@ class Form;
 
 namespace app {
 
-// The free-resource readers: a percentage, 200 when the system cannot tell.
-extern int (*FreeSystemPercent)();
-extern int (*FreeGDIPercent)();
-extern int (*FreeUserPercent)();
+// A free-resource reading the system cannot tell: 200. There is no such query on this system.
+int UnknownResources();
 // Puts back the readers that answer 200.
 void ResetFreeResourceReaders();
 
@@ -31,11 +29,20 @@ struct ResourceGuardState {
     std::int32_t ComponentTotal = 0;
     std::int32_t FormTotal = 0;
 };
-extern ResourceGuardState ResourceGuard;
-// Called after every release when set; nothing in the program sets it.
-extern std::function<void()> ReleaseNotification;
-// Counts the windows dropped by hidden forms (there is nothing to free on this system).
-extern int DroppedWindowCount;
+
+struct ResPlusState {
+    // The free-resource readers: a percentage, 200 when the system cannot tell.
+    int (*FreeSystemPercent)() = &UnknownResources;
+    int (*FreeGDIPercent)() = &UnknownResources;
+    int (*FreeUserPercent)() = &UnknownResources;
+    ResourceGuardState ResourceGuard;
+    // Called after every release when set; nothing in the program sets it.
+    std::function<void()> ReleaseNotification;
+    // Counts the windows dropped by hidden forms (there is nothing to free on this system).
+    int DroppedWindowCount = 0;
+};
+// Reset with the program's state.
+extern ResPlusState ResPlus;
 
 // Usage of "QK.INI" [Resources].
 std::uint8_t Usage();

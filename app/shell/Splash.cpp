@@ -3,6 +3,7 @@
 #include "app/shell/FocusNavigation.h"
 #include "app/tables/TableDefinitions.h"
 #include "base/Exceptions.h"
+#include "base/ProgramState.h"
 #include "fw/ui/Application.h"
 #include "fw/ui/Guard.h"
 
@@ -12,14 +13,14 @@
 
 namespace app {
 
-TSplash* Splash = nullptr;
-bool CancelOption = false;
-int BusyCount = 0;
-int WorkNesting = 0;
-bool WorkRunning = false;
-bool StepsRunning = false;
-bool CancelRequested = false;
-bool Cancelled = false;
+ProgressState Progress;
+
+namespace {
+[[maybe_unused]] const bool stateResetRegistered = base::RegisterStateReset(base::StateLayer::App, [] {
+    if (Progress.Splash) Progress.Splash->hide();
+    Progress = ProgressState();
+});
+} // namespace
 
 namespace {
 constexpr int DesignWidth = 169;
@@ -88,25 +89,25 @@ TSplash::TSplash(fw::Component* owner) : Form(owner) {
 
 void TSplash::FormKeyPress(fw::Component&, std::uint8_t& key) {
     if (key == 27) {
-        if (CancelRequested)
+        if (Progress.CancelRequested)
             fw::MessageBeep(0);
         else
-            CancelRequested = true;
+            Progress.CancelRequested = true;
     }
     key = 0;
 }
 
 void TSplash::PrekidBtnClick(fw::Component&) {
-    if (CancelRequested)
+    if (Progress.CancelRequested)
         fw::MessageBeep(0);
     else
-        CancelRequested = true;
+        Progress.CancelRequested = true;
 }
 
 void TSplash::ShowWindow() {
     if (!isVisible()) {
-        CancelRequested = false;
-        Cancelled = false;
+        Progress.CancelRequested = false;
+        Progress.Cancelled = false;
         previousWindow_ = QApplication::activeWindow();
         CentreOnScreen();
         Show();
@@ -136,12 +137,12 @@ void TSplash::CloseWindow() {
 namespace {
 
 void closeSplash() {
-    if (Splash && Splash->isVisible()) Splash->CloseWindow();
+    if (Progress.Splash && Progress.Splash->isVisible()) Progress.Splash->CloseWindow();
 }
 
 void showStepsOnGauge() {
-    Splash->Broj->SetMaxValue(std::max(1, Splash->TotalSteps));
-    Splash->Broj->SetProgress(Splash->TotalSteps - Splash->RemainingSteps);
+    Progress.Splash->Broj->SetMaxValue(std::max(1, Progress.Splash->TotalSteps));
+    Progress.Splash->Broj->SetProgress(Progress.Splash->TotalSteps - Progress.Splash->RemainingSteps);
 }
 
 } // namespace
@@ -156,66 +157,66 @@ JobLabel jobLabel;
 } // namespace
 
 void CreateSplash() {
-    if (!Splash) {
-        Splash = fw::CreateForm<TSplash>(&fw::Application::Instance());
+    if (!Progress.Splash) {
+        Progress.Splash = fw::CreateForm<TSplash>(&fw::Application::Instance());
         for (Folder folder : {Folder::Global, Folder::Lokal, Folder::Link})
             HooksOf(folder).ProgressLabel = &jobLabel;
     }
-    Splash->PrekidBtn->SetVisible(CancelOption);
+    Progress.Splash->PrekidBtn->SetVisible(Progress.CancelOption);
 }
 
 void ShowCancelButton(bool visible) {
-    CancelOption = visible;
+    Progress.CancelOption = visible;
     CreateSplash();
-    Splash->PrekidBtn->SetVisible(visible);
-    if (Splash->isVisible()) Splash->Repaint();
+    Progress.Splash->PrekidBtn->SetVisible(visible);
+    if (Progress.Splash->isVisible()) Progress.Splash->Repaint();
 }
 
 void BeginBusy() {
-    ++BusyCount;
+    ++Progress.BusyCount;
 }
 
 void EndBusy() {
-    BusyCount = std::max(0, BusyCount - 1);
-    if (!WorkRunning && !StepsRunning && BusyCount <= 0) closeSplash();
+    Progress.BusyCount = std::max(0, Progress.BusyCount - 1);
+    if (!Progress.WorkRunning && !Progress.StepsRunning && Progress.BusyCount <= 0) closeSplash();
 }
 
 void BeginWork(const std::string& caption) {
-    if (WorkRunning) {
-        ++WorkNesting;
-        Splash->SetCaption(caption);
-        Splash->Posao->SetCaption("");
-        Splash->ShowGauge(false);
-        Splash->PrekidBtn->Hide();
-        Splash->BringToFront();
-        Splash->Repaint();
+    if (Progress.WorkRunning) {
+        ++Progress.WorkNesting;
+        Progress.Splash->SetCaption(caption);
+        Progress.Splash->Posao->SetCaption("");
+        Progress.Splash->ShowGauge(false);
+        Progress.Splash->PrekidBtn->Hide();
+        Progress.Splash->BringToFront();
+        Progress.Splash->Repaint();
         return;
     }
     CreateSplash();
-    WorkNesting = 1;
-    Splash->BringToFront();
-    Splash->SetCaption(caption);
-    Splash->Posao->SetCaption("");
-    if (!StepsRunning) {
-        Splash->ShowGauge(false);
-        Splash->ShowWindow();
+    Progress.WorkNesting = 1;
+    Progress.Splash->BringToFront();
+    Progress.Splash->SetCaption(caption);
+    Progress.Splash->Posao->SetCaption("");
+    if (!Progress.StepsRunning) {
+        Progress.Splash->ShowGauge(false);
+        Progress.Splash->ShowWindow();
     }
-    Splash->Repaint();
-    WorkRunning = true;
+    Progress.Splash->Repaint();
+    Progress.WorkRunning = true;
 }
 
 void EndWork() {
-    if (!WorkRunning) return;
-    --WorkNesting;
-    if (Splash->RemainingSteps > 0) {
-        Splash->ShowGauge(true);
+    if (!Progress.WorkRunning) return;
+    --Progress.WorkNesting;
+    if (Progress.Splash->RemainingSteps > 0) {
+        Progress.Splash->ShowGauge(true);
         showStepsOnGauge();
-        Splash->PrekidBtn->SetVisible(CancelOption);
-        Splash->Repaint();
+        Progress.Splash->PrekidBtn->SetVisible(Progress.CancelOption);
+        Progress.Splash->Repaint();
     }
     // One EndWork ends the captioned job, however deeply it was nested.
-    WorkRunning = false;
-    if (!StepsRunning && BusyCount <= 0) closeSplash();
+    Progress.WorkRunning = false;
+    if (!Progress.StepsRunning && Progress.BusyCount <= 0) closeSplash();
 }
 
 void BeginFormCreation() {
@@ -228,38 +229,38 @@ void BeginBaseModule() {
 
 void ShowProgressText(const std::string& caption) {
     CreateSplash();
-    Splash->SetCaption(caption);
-    Splash->ShowGauge(false);
-    Splash->ShowWindow();
+    Progress.Splash->SetCaption(caption);
+    Progress.Splash->ShowGauge(false);
+    Progress.Splash->ShowWindow();
 }
 
 void BeginSteps(int count, const std::string& caption) {
-    Cancelled = false;
+    Progress.Cancelled = false;
     if (count == 0) return;
-    if (StepsRunning) {
-        Splash->TotalSteps += count;
-        Splash->RemainingSteps += count;
-        Splash->SetCaption(caption);
-        Splash->Posao->SetCaption("");
+    if (Progress.StepsRunning) {
+        Progress.Splash->TotalSteps += count;
+        Progress.Splash->RemainingSteps += count;
+        Progress.Splash->SetCaption(caption);
+        Progress.Splash->Posao->SetCaption("");
         showStepsOnGauge();
-        Splash->ShowGauge(true);
-        Splash->BringToFront();
-        Splash->Repaint();
+        Progress.Splash->ShowGauge(true);
+        Progress.Splash->BringToFront();
+        Progress.Splash->Repaint();
         return;
     }
     CreateSplash();
-    Splash->TotalSteps += count;
-    Splash->RemainingSteps += count;
-    Splash->SetCaption(caption);
-    Splash->Posao->SetCaption("");
-    if (!WorkRunning) {
-        WorkNesting = 0;
-        Splash->ShowWindow();
+    Progress.Splash->TotalSteps += count;
+    Progress.Splash->RemainingSteps += count;
+    Progress.Splash->SetCaption(caption);
+    Progress.Splash->Posao->SetCaption("");
+    if (!Progress.WorkRunning) {
+        Progress.WorkNesting = 0;
+        Progress.Splash->ShowWindow();
     }
     showStepsOnGauge();
-    Splash->ShowGauge(true);
-    Splash->Repaint();
-    StepsRunning = true;
+    Progress.Splash->ShowGauge(true);
+    Progress.Splash->Repaint();
+    Progress.StepsRunning = true;
 }
 
 void BeginOpenTables(int count) {
@@ -267,57 +268,57 @@ void BeginOpenTables(int count) {
 }
 
 void ProgressStep() {
-    if (!StepsRunning) return;
-    --Splash->RemainingSteps;
-    Splash->Broj->SetProgress(Splash->TotalSteps - Splash->RemainingSteps);
-    Splash->Broj->repaint();
-    if (Splash->RemainingSteps <= 0) {
-        Splash->TotalSteps = 0;
-        Splash->RemainingSteps = 0;
-        StepsRunning = false;
+    if (!Progress.StepsRunning) return;
+    --Progress.Splash->RemainingSteps;
+    Progress.Splash->Broj->SetProgress(Progress.Splash->TotalSteps - Progress.Splash->RemainingSteps);
+    Progress.Splash->Broj->repaint();
+    if (Progress.Splash->RemainingSteps <= 0) {
+        Progress.Splash->TotalSteps = 0;
+        Progress.Splash->RemainingSteps = 0;
+        Progress.StepsRunning = false;
     }
-    if (!WorkRunning && !StepsRunning && BusyCount <= 0) {
+    if (!Progress.WorkRunning && !Progress.StepsRunning && Progress.BusyCount <= 0) {
         closeSplash();
-        Splash->ShowGauge(false);
+        Progress.Splash->ShowGauge(false);
     }
-    if (CancelOption) {
+    if (Progress.CancelOption) {
         YieldToSystem();
-        if (CancelRequested) {
-            Cancelled = true;
-            CancelRequested = false;
+        if (Progress.CancelRequested) {
+            Progress.Cancelled = true;
+            Progress.CancelRequested = false;
             base::RaiseCancel();
         }
     }
 }
 
 void ClearProgress() {
-    if (!Splash) {
-        StepsRunning = false;
+    if (!Progress.Splash) {
+        Progress.StepsRunning = false;
         return;
     }
-    Splash->Posao->SetCaption("");
-    Splash->ShowGauge(false);
-    Splash->TotalSteps = 0;
-    Splash->RemainingSteps = 0;
+    Progress.Splash->Posao->SetCaption("");
+    Progress.Splash->ShowGauge(false);
+    Progress.Splash->TotalSteps = 0;
+    Progress.Splash->RemainingSteps = 0;
     closeSplash();
-    StepsRunning = false;
+    Progress.StepsRunning = false;
 }
 
 void AbortProgress() {
-    if (!StepsRunning) return;
+    if (!Progress.StepsRunning) return;
     fw::MessageBeep(16);
-    Splash->TotalSteps = 0;
-    Splash->RemainingSteps = 0;
-    WorkRunning = false;
-    StepsRunning = false;
-    BusyCount = 0;
+    Progress.Splash->TotalSteps = 0;
+    Progress.Splash->RemainingSteps = 0;
+    Progress.WorkRunning = false;
+    Progress.StepsRunning = false;
+    Progress.BusyCount = 0;
     closeSplash();
 }
 
 void ShowJobText(const std::string& text) {
     CreateSplash();
-    Splash->Posao->SetCaption(text);
-    if (Splash->isVisible()) Splash->Repaint();
+    Progress.Splash->Posao->SetCaption(text);
+    if (Progress.Splash->isVisible()) Progress.Splash->Repaint();
 }
 
 } // namespace app

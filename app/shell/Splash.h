@@ -38,18 +38,22 @@ private:
     QPointer<QWidget> previousWindow_;
 };
 
-// The window, created on first use (owner: the application) and kept.
-extern TSplash* Splash;
-// The cancel button is shown and a stepped job may be cancelled.
-extern bool CancelOption;
-extern int BusyCount;
-extern int WorkNesting;
-// A captioned job runs (BeginWork); a stepped job runs (BeginSteps).
-extern bool WorkRunning;
-extern bool StepsRunning;
-// Esc or the cancel button was pressed / a stepped job stopped with the "ESC" cancel.
-extern bool CancelRequested;
-extern bool Cancelled;
+struct ProgressState {
+    // The window, created on first use (owner: the application) and kept.
+    TSplash* Splash = nullptr;
+    // The cancel button is shown and a stepped job may be cancelled.
+    bool CancelOption = false;
+    int BusyCount = 0;
+    int WorkNesting = 0;
+    // A captioned job runs (BeginWork); a stepped job runs (BeginSteps).
+    bool WorkRunning = false;
+    bool StepsRunning = false;
+    // Esc or the cancel button was pressed / a stepped job stopped with the "ESC" cancel.
+    bool CancelRequested = false;
+    bool Cancelled = false;
+};
+// Reset with the program's state: a window left showing is hidden, and the next job makes a new one.
+extern ProgressState Progress;
 
 void CreateSplash();
 void ShowCancelButton(bool visible);

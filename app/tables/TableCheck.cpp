@@ -8,6 +8,7 @@
 #include "base/Files.h"
 #include "base/FileSystem.h"
 #include "base/ReplaceFile.h"
+#include "base/ProgramState.h"
 #include "base/Text.h"
 
 #include <cerrno>
@@ -374,6 +375,11 @@ void RecoverSwap(Folder folder, const fs::path& path) {
     RemoveJournal(path);
 }
 
+// A check of each folder under way.
+bool checking[3] = {false, false, false};
+[[maybe_unused]] const bool stateResetRegistered =
+    base::RegisterStateReset(base::StateLayer::App, [] { checking[0] = checking[1] = checking[2] = false; });
+
 // The busy flag of each folder: a nested check of the same folder returns at once.
 class BusyFlag {
 public:
@@ -389,10 +395,7 @@ public:
     bool Taken() const { return taken_; }
 
 private:
-    static bool* Flags() {
-        static bool flags[3] = {false, false, false};
-        return flags;
-    }
+    static bool* Flags() { return checking; }
     bool& flag_;
     bool taken_ = false;
 };

@@ -3,6 +3,7 @@
 #include "app/tables/TableCheck.h"
 #include "app/tables/TableSchema.h"
 #include "engine/Engine.h"
+#include "base/ProgramState.h"
 #include "fw/db/DataSet.h"
 #include "fw/db/Field.h"
 
@@ -38,14 +39,28 @@ const std::map<std::string, std::vector<std::string>>& LokalFieldSetup() {
 
 } // namespace
 
+namespace {
+
+// The folder hooks and options of the three table sets.
+struct TableSetsState {
+    FolderHooks Hooks[3];
+    FolderOptions Options[3];
+};
+TableSetsState& TableSets() {
+    static TableSetsState state;
+    return state;
+}
+[[maybe_unused]] const bool stateResetRegistered =
+    base::RegisterStateReset(base::StateLayer::App, [] { TableSets() = TableSetsState(); });
+
+} // namespace
+
 FolderHooks& HooksOf(Folder folder) {
-    static FolderHooks hooks[3];
-    return hooks[static_cast<int>(folder)];
+    return TableSets().Hooks[static_cast<int>(folder)];
 }
 
 FolderOptions& OptionsOf(Folder folder) {
-    static FolderOptions options[3];
-    return options[static_cast<int>(folder)];
+    return TableSets().Options[static_cast<int>(folder)];
 }
 
 const std::vector<TableDefinition>& TablesOf(Folder folder) {

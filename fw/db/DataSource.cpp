@@ -1,5 +1,6 @@
 #include "fw/db/DataSource.h"
 
+#include "base/ProgramState.h"
 #include "base/Text.h"
 #include "fw/db/DatabaseError.h"
 
@@ -7,10 +8,16 @@
 
 namespace fw {
 
+// A function's static: the program's layers install their hooks during static initialisation.
 TDataLinkHooks& DataLinkHooks() {
     static TDataLinkHooks hooks;
     return hooks;
 }
+
+namespace {
+[[maybe_unused]] const bool stateResetRegistered =
+    base::RegisterStateReset(base::StateLayer::DataFramework, [] { DataLinkHooks() = TDataLinkHooks(); });
+} // namespace
 
 // ------------------------------------------------------------------------------------------- TDataSource
 

@@ -1,6 +1,7 @@
 #include "fw/db/Field.h"
 
 #include "base/CroatianFormat.h"
+#include "base/ProgramState.h"
 #include "fw/db/DatabaseError.h"
 #include "fw/db/DataSet.h"
 
@@ -9,6 +10,8 @@ namespace fw {
 namespace {
 TFieldHooks defaultHooks;
 TFieldHooks* installedHooks = nullptr;
+[[maybe_unused]] const bool stateResetRegistered =
+    base::RegisterStateReset(base::StateLayer::DataFramework, [] { installedHooks = nullptr; });
 } // namespace
 
 void InstallFieldHooks(TFieldHooks* hooks) {

@@ -1,5 +1,6 @@
 #include "fw/ui/Control.h"
 
+#include "base/ProgramState.h"
 #include "fw/ui/Form.h"
 #include "fw/ui/Guard.h"
 
@@ -34,6 +35,11 @@ ControlHooks& Hooks() {
     static ControlHooks hooks;
     return hooks;
 }
+
+namespace {
+[[maybe_unused]] const bool stateResetRegistered =
+    base::RegisterStateReset(base::StateLayer::WidgetFramework, [] { Hooks() = ControlHooks(); });
+} // namespace
 
 namespace {
 Component* announce(Component* owner) {

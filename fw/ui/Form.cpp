@@ -1,6 +1,7 @@
 #include "fw/ui/Form.h"
 
 #include "base/Exceptions.h"
+#include "base/ProgramState.h"
 #include "fw/ui/Application.h"
 #include "fw/ui/Guard.h"
 
@@ -15,6 +16,8 @@ namespace {
 
 FormBehaviour plainBehaviour;
 FormBehaviour* currentBehaviour = &plainBehaviour;
+[[maybe_unused]] const bool stateResetRegistered =
+    base::RegisterStateReset(base::StateLayer::WidgetFramework, [] { currentBehaviour = &plainBehaviour; });
 
 // Counts a nesting level for its lifetime.
 class Depth {

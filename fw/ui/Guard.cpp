@@ -1,6 +1,7 @@
 #include "fw/ui/Guard.h"
 
 #include "base/Exceptions.h"
+#include "base/ProgramState.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -18,6 +19,12 @@ BeepHook& beepHook() {
     static BeepHook hook;
     return hook;
 }
+
+[[maybe_unused]] const bool stateResetRegistered =
+    base::RegisterStateReset(base::StateLayer::WidgetFramework, [] {
+        messageHook() = nullptr;
+        beepHook() = nullptr;
+    });
 
 } // namespace
 

@@ -4,10 +4,13 @@
 #include "base/FileIo.h"
 #include "base/FileSystem.h"
 #include "base/ReplaceFile.h"
+#include "base/ProgramState.h"
 #include "base/Text.h"
 #include "setup/kit/KitExceptions.h"
 #include "setup/kit/KitRoutines.h"
+#include "setup/kit/StaleTemporaries.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstring>
@@ -15,7 +18,9 @@
 #include <filesystem>
 #include <memory>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
+#include <utility>
 #include <zlib.h>
 
 namespace setup {
@@ -28,6 +33,8 @@ std::function<void()>& ProcessHook() {
     static std::function<void()> hook;
     return hook;
 }
+[[maybe_unused]] const bool stateResetRegistered =
+    base::RegisterStateReset(base::StateLayer::App, [] { ProcessHook() = nullptr; });
 
 constexpr std::size_t PackBlock = 65536;
 constexpr std::size_t InflateInput = 65536;
@@ -52,7 +59,10 @@ using detail::Fd;
 // A new file beside a target, renamed over it on Commit and removed otherwise.
 class TempBeside {
 public:
-    explicit TempBeside(const std::string& target) : target_(target), file_(Begin(target)) {}
+    // Without sync the rename alone keeps a killed process from leaving a half file; the caller then
+    // syncs the file system once at the end.
+    explicit TempBeside(const std::string& target, bool sync = true)
+        : target_(target), file_(Begin(target, sync)) {}
     int Get() const { return file_->Fd(); }
     void Commit() {
         try {
@@ -63,9 +73,12 @@ public:
     }
 
 private:
-    static std::unique_ptr<base::FileReplacement> Begin(const std::string& target) {
+    static std::unique_ptr<base::FileReplacement> Begin(const std::string& target, bool sync) {
+        RemoveStaleTemporaries(fs::path(target).parent_path().string());
+        base::ReplaceOptions options;
+        options.SyncFile = options.SyncFolder = sync;
         try {
-            return std::make_unique<base::FileReplacement>(fs::path(target));
+            return std::make_unique<base::FileReplacement>(fs::path(target), options);
         } catch (const base::FileError&) {
             throw EDrvnCompress(FormatText("Ne mogu kreirati datoteku %s", {target}));
         }
@@ -83,9 +96,21 @@ unsigned CurrentUmask() {
 // The last path part, refused when it could name anything but a file inside the target folder.
 std::string SafeMemberName(const std::string& name, const std::string& archive) {
     const std::string part = NamePart(name);
-    if (part.empty() || part == "." || part == ".." || part.find('\0') != std::string::npos)
+    const bool control = std::any_of(part.begin(), part.end(), [](char c) {
+        const auto b = static_cast<unsigned char>(c);
+        return b < 0x20 || b == 0x7F;
+    });
+    if (part.empty() || part == "." || part == ".." || control)
         throw EDrvnCompress(FormatText("Nedopušteno ime datoteke <%s> u arhivi <%s>", {name, archive}));
     return part;
+}
+
+// The bytes free for us in the folder's file system: a member must fit beside the old file before the
+// old one goes, so a full disk is found before writing. Unknown: no limit (the write reports it).
+std::uint64_t FreeRoom(const std::string& folder) {
+    struct statvfs vfs {};
+    if (::statvfs(folder.c_str(), &vfs) != 0) return UINT64_MAX;
+    return static_cast<std::uint64_t>(vfs.f_bavail) * vfs.f_frsize;
 }
 
 std::string VolumeFileName(const std::string& name, int volume) {
@@ -137,13 +162,21 @@ void ProcessMessages() {
     inside = false;
 }
 
-unsigned ExtractedFileMode(const unsigned char* first, std::size_t count) {
+namespace {
+
+unsigned ProgramBits(const unsigned char* first, std::size_t count) {
     const bool program = (count >= 4 && std::memcmp(first,
                                                     "\x7F"
                                                     "ELF",
                                                     4) == 0) ||
                          (count >= 2 && first[0] == '#' && first[1] == '!');
-    return (program ? 0755u : 0644u) & ~CurrentUmask();
+    return program ? 0755u : 0644u;
+}
+
+} // namespace
+
+unsigned ExtractedFileMode(const unsigned char* first, std::size_t count) {
+    return ProgramBits(first, count) & ~CurrentUmask();
 }
 
 // --- properties ---
@@ -413,7 +446,7 @@ void TDrvnCompress::CompressArchive(TlzhCommand command) {
         if (all.MultiVolume != 0)
             throw EDrvnCompress(
                 FormatText("Ne mogu dodati datoteke u arhivu %s podijeljenu na više diskova", {path}));
-        if (all.Count() > 0) end = all.GetFileHeaders(all.Count() - 1).NextHeader;
+        if (all.Count() > 0) end = std::as_const(all).GetFileHeaders(all.Count() - 1).NextHeader;
     } else {
         temp = std::make_unique<TempBeside>(path);
     }
@@ -427,7 +460,7 @@ void TDrvnCompress::CompressArchive(TlzhCommand command) {
         stats_ = TlzhFileStats();
         stats_.TotalSize = all.TotalSize() + fresh.TotalSize();
         for (int i = 0; i < fresh.Count(); ++i) {
-            TFileHeader h = fresh.GetFileHeaders(i);
+            TFileHeader h = std::as_const(fresh).GetFileHeaders(i);
             end = ArchiveOperation::PackMember(*this, out, end, h);
             all.Add(h);
         }
@@ -476,6 +509,22 @@ int TDrvnCompress::OpenVolume(int volume, std::string& fileName) {
 void TDrvnCompress::Extract() {
     Abort = false;
     packing_ = false;
+    extractedSome_ = false;
+    extractFolder_.clear();
+    umask_ = CurrentUmask();
+    // Whatever the outcome, what was extracted is put on disk before the operation returns.
+    struct SyncAtEnd {
+        TDrvnCompress& zip;
+        ~SyncAtEnd() {
+            if (!zip.extractedSome_) return;
+            const std::string dir = NormalizeSeparators(zip.ExtractDirectory);
+            const int fd = ::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+            if (fd >= 0) {
+                ::syncfs(fd);
+                ::close(fd);
+            }
+        }
+    } syncAtEnd{*this};
     try {
         FinishOperation(
             [&] {
@@ -503,7 +552,7 @@ void TDrvnCompress::ExtractOne(const std::string& entry) {
     if (index < 0)
         throw EDrvnCompress(
             FormatText("Datoteka <%s> nije pronađena u arhivi <%s>", {entry, compressedFile_}));
-    const TFileHeader h = headers_.GetFileHeaders(index);
+    const TFileHeader h = std::as_const(headers_).GetFileHeaders(index);
     StartFileStats(stats_, h);
     stats_.FileRatio = Percent(h.CompressedSize, h.FileSize);
     if (base::Trim(ExtractName).empty()) ExtractName = NamePart(h.SourceName);
@@ -531,15 +580,24 @@ void TDrvnCompress::ExtractOne(const std::string& entry) {
     currentVolume_ = h.StartVolume;
     std::error_code ec;
     const fs::path folder = fs::path(target).parent_path();
-    if (!folder.empty()) fs::create_directories(folder, ec);
-    TempBeside temp(target);
+    const std::string dir = folder.empty() ? std::string(".") : folder.string();
+    if (dir != extractFolder_) { // members of one extraction mostly share their folder
+        if (!folder.empty()) fs::create_directories(folder, ec);
+        extractFolder_ = dir;
+        room_ = 0;
+    }
+    // The free space is asked again only when the room counted since is used up.
+    if (h.FileSize > room_) room_ = FreeRoom(dir);
+    if (h.FileSize > room_) throw EdcDiskFull();
+    room_ -= h.FileSize;
+    TempBeside temp(target, false); // one syncfs at the end of Extract instead of one fsync per member
     InflateMember(h, volume, volumeName, temp.Get());
     if (stats_.FileDone != h.FileSize)
         throw EDrvnCompress(FormatText(
             "Veličina dekomresiranih datoteka ne odgovara stvarnoj veličini.  Datoteka %s", {h.SourceName}));
     unsigned char first[4] = {};
     const bool haveFirst = base::ReadExactlyAt(temp.Get(), first, std::min<std::size_t>(4, h.FileSize), 0);
-    ::fchmod(temp.Get(), ExtractedFileMode(first, haveFirst ? std::min<std::size_t>(4, h.FileSize) : 0));
+    ::fchmod(temp.Get(), ProgramBits(first, haveFirst ? std::min<std::size_t>(4, h.FileSize) : 0) & ~umask_);
     if (!IsValidFileDate(h.FileDate))
         throw EDrvnCompress("Ne mogu postaviti datum datoteke koja je upravo raširena.");
     const double when = UnixFromDateTime(h.FileDate);
@@ -549,6 +607,7 @@ void TDrvnCompress::ExtractOne(const std::string& entry) {
     if (::futimens(temp.Get(), times) != 0)
         throw EDrvnCompress("Ne mogu postaviti datum datoteke koja je upravo raširena.");
     temp.Commit();
+    extractedSome_ = true;
     stats_.Finished = true;
     Status();
     ExtractName.clear();
@@ -559,7 +618,10 @@ void TDrvnCompress::InflateMember(const TFileHeader& h, detail::Fd& volume, std:
     z_stream z{};
     if (inflateInit(&z) != Z_OK) throw EDrvnCompress("zlib: inflateInit");
     std::unique_ptr<z_stream, int (*)(z_stream*)> guard(&z, inflateEnd);
-    std::vector<unsigned char> in(InflateInput), buf(InflateOutput);
+    // The buffers live as long as the compressor: a member of a few bytes costs no 128 KB to clear.
+    inflateIn_.resize(InflateInput);
+    inflateOut_.resize(InflateOutput);
+    std::vector<unsigned char>&in = inflateIn_, &buf = inflateOut_;
     int vol = std::max<int>(h.StartVolume, 1);
     const int endVol = std::max<int>(h.EndVolume, 1);
     std::uint64_t pos = (vol == 1 ? offset_ : 0) + h.DataStart;

@@ -145,6 +145,12 @@ private:
     TFileHeaders headers_;
     bool loaded_ = false;
     bool packing_ = false;
+    bool extractedSome_ = false;
+    // Kept through one Extract: the folder last written to, the free room counted there, the umask.
+    std::string extractFolder_;
+    std::uint64_t room_ = 0;
+    unsigned umask_ = 022;
+    std::vector<unsigned char> inflateIn_, inflateOut_;
     int currentVolume_ = 0;
     TlzhFileStats stats_;
 };

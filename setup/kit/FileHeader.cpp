@@ -109,24 +109,57 @@ void TFileHeader::FillFromFile(const std::string& entry) {
     FileVersion = CutBytes(FileVersionOf(name), MaxFileVersionBytes);
 }
 
+namespace {
+
+[[noreturn]] void BadIndex(int index) {
+    throw EDrvnCompress(
+        FormatText("%d je pogrešan TFileHeader indeks u TFileHeaders.GetFileHeaders", {index}));
+}
+
+} // namespace
+
 TFileHeader& TFileHeaders::GetFileHeaders(int index) {
-    if (index < 0 || index >= Count())
-        throw EDrvnCompress(
-            FormatText("%d je pogrešan TFileHeader indeks u TFileHeaders.GetFileHeaders", {index}));
+    if (index < 0 || index >= Count()) BadIndex(index);
+    Invalidate();
     return items_[static_cast<std::size_t>(index)];
 }
 
 const TFileHeader& TFileHeaders::GetFileHeaders(int index) const {
-    return const_cast<TFileHeaders*>(this)->GetFileHeaders(index);
+    if (index < 0 || index >= Count()) BadIndex(index);
+    return items_[static_cast<std::size_t>(index)];
 }
 
 void TFileHeaders::Add(const TFileHeader& header) {
     if (base::Trim(header.SourceName).empty()) throw EDrvnCompress("Pokušano je dodati krivu glavu datoteke");
     items_.push_back(header);
+    if (fresh_) Index(Count() - 1);
 }
 
 void TFileHeaders::Clear() {
     items_.clear();
+    byName_.clear();
+    totalSize_ = totalCompressed_ = 0;
+    fresh_ = true;
+}
+
+void TFileHeaders::Invalidate() {
+    fresh_ = false;
+}
+
+void TFileHeaders::Index(int position) const {
+    const TFileHeader& h = items_[static_cast<std::size_t>(position)];
+    byName_.emplace(base::UpperCase(h.SourceName), position); // the first of equal names wins
+    totalSize_ += h.FileSize;
+    totalCompressed_ += h.CompressedSize;
+}
+
+void TFileHeaders::Refresh() const {
+    if (fresh_) return;
+    byName_.clear();
+    totalSize_ = totalCompressed_ = 0;
+    for (int i = 0; i < Count(); ++i)
+        Index(i);
+    fresh_ = true;
 }
 
 void TFileHeaders::AddFromList(const std::vector<std::string>& list, bool append) {
@@ -141,10 +174,9 @@ void TFileHeaders::AddFromList(const std::vector<std::string>& list, bool append
 }
 
 int TFileHeaders::IndexOfEntry(const std::string& entry) const {
-    const std::string key = EntryKey(entry);
-    for (std::size_t i = 0; i < items_.size(); ++i)
-        if (base::SameText(items_[i].SourceName, key)) return static_cast<int>(i);
-    return -1;
+    Refresh();
+    const auto it = byName_.find(base::UpperCase(EntryKey(entry)));
+    return it == byName_.end() ? -1 : it->second;
 }
 
 namespace {
@@ -185,10 +217,13 @@ void TFileHeaders::ReadFromStream(int fd, std::uint64_t base) {
         const bool badData = MultiVolume == 0 ? (h.DataStart < pos + FileHeaderSize || dataEnd > avail ||
                                                  h.CompressedSize == 0 || h.LastDataByte != dataEnd - 1)
                                               : BadVolumeRecord(h, static_cast<std::uint64_t>(count), avail);
-        if (base::Trim(h.SourceName).empty() || h.NextHeader > avail || badData)
+        // The packer never writes a member over its limit: a larger size is a damaged or hostile record.
+        if (base::Trim(h.SourceName).empty() || h.NextHeader > avail || badData ||
+            h.FileSize > MaxArchiveBytes)
             throw EDrvnCompress(CorruptArchiveText);
         pos = h.NextHeader;
         items_.push_back(std::move(h));
+        Index(Count() - 1);
     }
 }
 
@@ -205,17 +240,13 @@ bool TFileHeaders::WriteToStream(int fd, std::uint64_t base) const {
 }
 
 std::uint64_t TFileHeaders::TotalSize() const {
-    std::uint64_t total = 0;
-    for (const auto& h : items_)
-        total += h.FileSize;
-    return total;
+    Refresh();
+    return totalSize_;
 }
 
 std::uint64_t TFileHeaders::TotalCompressed() const {
-    std::uint64_t total = 0;
-    for (const auto& h : items_)
-        total += h.CompressedSize;
-    return total;
+    Refresh();
+    return totalCompressed_;
 }
 
 } // namespace setup

@@ -2,6 +2,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace setup {
@@ -54,14 +55,16 @@ public:
     std::uint8_t MultiVolume = 0;
 
     int Count() const { return static_cast<int>(items_.size()); }
-    // "%d je pogrešan TFileHeader indeks u TFileHeaders.GetFileHeaders" for a bad index.
+    // "%d je pogrešan TFileHeader indeks u TFileHeaders.GetFileHeaders" for a bad index. The writable
+    // form drops the name index and the totals, rebuilt on their next use.
     TFileHeader& GetFileHeaders(int index);
     const TFileHeader& GetFileHeaders(int index) const;
     void Add(const TFileHeader& header);
     void Clear();
     // New records for the entries, numbered 1, 2, … in list order; clears the list first unless appending.
     void AddFromList(const std::vector<std::string>& list, bool append);
-    // The first record whose SourceName equals the entry's key, ignoring case; -1 when absent.
+    // The first record whose SourceName equals the entry's key, ignoring case; -1 when absent. Looked
+    // up in an index of the upper-cased names, so a lookup costs the same in any archive.
     int IndexOfEntry(const std::string& entry) const;
 
     // Reads the directory of the archive open on fd whose first byte is at base. Every structural fault
@@ -75,7 +78,15 @@ public:
     std::uint64_t TotalCompressed() const;
 
 private:
+    void Invalidate();
+    void Refresh() const;
+    void Index(int position) const;
+
     std::vector<TFileHeader> items_;
+    // Kept with the records; rebuilt lazily after writable access.
+    mutable std::unordered_map<std::string, int> byName_;
+    mutable std::uint64_t totalSize_ = 0, totalCompressed_ = 0;
+    mutable bool fresh_ = true;
 };
 
 } // namespace setup

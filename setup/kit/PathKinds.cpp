@@ -59,8 +59,31 @@ std::string Join(const std::string& base, const std::string& rest) {
     return base + tail;
 }
 
+// The components whose paths are being expanded on this thread, to catch containers that contain
+// themselves (directly or through others) before the recursion runs out of stack.
+class ExpansionGuard {
+public:
+    explicit ExpansionGuard(const PathComponent& component) {
+        for (const PathComponent* c : Stack())
+            if (c == &component)
+                throw IEPathSpecifier("Circular reference: the path of %s depends on itself",
+                                      {component.Name()});
+        Stack().push_back(&component);
+    }
+    ~ExpansionGuard() { Stack().pop_back(); }
+    ExpansionGuard(const ExpansionGuard&) = delete;
+    ExpansionGuard& operator=(const ExpansionGuard&) = delete;
+
+private:
+    static std::vector<const PathComponent*>& Stack() {
+        static thread_local std::vector<const PathComponent*> stack;
+        return stack;
+    }
+};
+
 std::string Expanded(const TCustomPathSpecifier* kind, const PathComponent& component,
                      const std::string& rest) {
+    ExpansionGuard guard(component);
     std::string base;
     if (kind) {
         kind->Check(&component);

@@ -25,7 +25,7 @@ public:
 };
 
 // The root of the install tree as the path kinds see it.
-class InstallRoot : public PathComponent {
+class InstallRoot : public virtual PathComponent {
 public:
     // The folder the installation runs from (the "-s" folder, else the program's folder).
     virtual std::string SourceFolder() const = 0;

@@ -12,6 +12,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <map>
+#include <mutex>
 #include <sstream>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -131,35 +133,36 @@ void RegistryHive::DeleteKeyTree(const std::string& key) {
 
 void RegistryHive::SetValue(const std::string& key, const std::string& name, const RegValue& value) {
     CreateKey(key);
-    auto& values = keys_[Upper(NormalizeKey(key))].values;
-    for (auto& [n, v] : values) {
-        if (base::SameText(n, name)) {
-            v = value;
-            return;
-        }
-    }
-    values.emplace_back(name, value);
+    Key& k = keys_[Upper(NormalizeKey(key))];
+    const auto [it, added] = k.byName.emplace(Upper(name), k.values.size());
+    if (added)
+        k.values.emplace_back(name, value);
+    else
+        k.values[it->second].second = value;
 }
 
 bool RegistryHive::DeleteValue(const std::string& key, const std::string& name) {
     const auto it = keys_.find(Upper(NormalizeKey(key)));
     if (it == keys_.end()) return false;
-    auto& values = it->second.values;
-    for (auto v = values.begin(); v != values.end(); ++v) {
-        if (base::SameText(v->first, name)) {
-            values.erase(v);
-            return true;
-        }
-    }
-    return false;
+    Key& k = it->second;
+    const auto found = k.byName.find(Upper(name));
+    if (found == k.byName.end()) return false;
+    k.values.erase(k.values.begin() + static_cast<std::ptrdiff_t>(found->second));
+    k.byName.clear();
+    for (std::size_t i = 0; i < k.values.size(); ++i)
+        k.byName.emplace(Upper(k.values[i].first), i);
+    return true;
+}
+
+const RegValue* RegistryHive::Lookup(const Key& k, const std::string& name) {
+    const auto it = k.byName.find(Upper(name));
+    return it == k.byName.end() ? nullptr : &k.values[it->second].second;
 }
 
 std::optional<RegValue> RegistryHive::Value(const std::string& key, const std::string& name) const {
     const Key* k = Find(key);
-    if (!k) return std::nullopt;
-    for (const auto& [n, v] : k->values)
-        if (base::SameText(n, name)) return v;
-    return std::nullopt;
+    const RegValue* v = k ? Lookup(*k, name) : nullptr;
+    return v ? std::optional<RegValue>(*v) : std::nullopt;
 }
 
 std::vector<std::string> RegistryHive::SubKeys(const std::string& key) const {
@@ -209,6 +212,19 @@ std::string RegistryHive::Serialize() const {
     return out.str();
 }
 
+namespace {
+
+// The text of a registry file could not be parsed; carries the line for the notice.
+class DamagedRegistry : public EDorvaneAbnormal {
+public:
+    DamagedRegistry(const std::string& source, int line)
+        : EDorvaneAbnormal(FormatText("The registry file %s is damaged at line %d", {source, line})),
+          Line(line) {}
+    int Line;
+};
+
+} // namespace
+
 RegistryHive RegistryHive::Parse(const std::string& text, const std::string& source) {
     RegistryHive hive;
     std::istringstream in(text);
@@ -216,9 +232,7 @@ RegistryHive RegistryHive::Parse(const std::string& text, const std::string& sou
     int number = 0;
     std::string current;
     bool haveKey = false;
-    auto damaged = [&] {
-        return EDorvaneAbnormal(FormatText("The registry file %s is damaged at line %d", {source, number}));
-    };
+    auto damaged = [&] { return DamagedRegistry(source, number); };
     while (std::getline(in, line)) {
         ++number;
         if (number == 1) {
@@ -282,7 +296,45 @@ private:
     base::FileHandle fd_;
 };
 
+// The identity of a file's contents: every save renames a new file into place.
+struct Stamp {
+    dev_t dev = 0;
+    ino_t ino = 0;
+    off_t size = 0;
+    long long mtime = 0;
+    bool operator==(const Stamp&) const = default;
+};
+
+// The last parsed contents of each hive file, so a run of reads parses the file once.
+struct ParsedHive {
+    Stamp stamp;
+    RegistryHive hive;
+};
+
+std::mutex& CacheMutex() {
+    static std::mutex m;
+    return m;
+}
+
+std::map<std::string, ParsedHive>& Cache() {
+    static std::map<std::string, ParsedHive> cache;
+    return cache;
+}
+
 RegistryHive ReadHive(const fs::path& file) {
+    // Read under the hive's lock, so the file cannot change between the stamp and the read.
+    struct stat st {};
+    if (::stat(file.c_str(), &st) != 0) {
+        if (errno == ENOENT) return {};
+        throw EDorvaneAbnormal("Cannot read the registry file " + file.string());
+    }
+    const Stamp stamp{st.st_dev, st.st_ino, st.st_size,
+                      st.st_mtim.tv_sec * 1000000000LL + st.st_mtim.tv_nsec};
+    {
+        std::lock_guard lock(CacheMutex());
+        const auto it = Cache().find(file.string());
+        if (it != Cache().end() && it->second.stamp == stamp) return it->second.hive;
+    }
     std::string text;
     try {
         text = base::ReadWholeFile(file);
@@ -290,7 +342,61 @@ RegistryHive ReadHive(const fs::path& file) {
         if (e.Error() == ENOENT) return {};
         throw EDorvaneAbnormal("Cannot read the registry file " + file.string());
     }
-    return RegistryHive::Parse(text, file.string());
+    RegistryHive hive = RegistryHive::Parse(text, file.string());
+    std::lock_guard lock(CacheMutex());
+    Cache()[file.string()] = {stamp, hive};
+    return hive;
+}
+
+std::function<void(const std::string&)>& NoticeHook() {
+    static std::function<void(const std::string&)> hook;
+    return hook;
+}
+
+void Notice(const std::string& text) {
+    if (NoticeHook())
+        NoticeHook()(text);
+    else
+        std::fprintf(stderr, "%s\n", text.c_str());
+}
+
+// Keeps a damaged file beside under a free ".damaged" name; returns that name. Called under the
+// exclusive lock.
+std::string MoveAside(const fs::path& file) {
+    for (int i = 0; i <= MaxNumberedNames; ++i) {
+        const std::string kept = file.string() + ".damaged" + (i == 0 ? std::string() : std::to_string(i));
+        struct stat st {};
+        if (::lstat(kept.c_str(), &st) == 0) continue;
+        if (::rename(file.c_str(), kept.c_str()) == 0) return kept;
+        break;
+    }
+    throw EDorvaneAbnormal("Cannot move the damaged registry file " + file.string() + " aside");
+}
+
+// Reads the hive under the exclusive lock; a damaged file is kept aside and an empty hive started.
+RegistryHive ReadOrRecover(const fs::path& file) {
+    try {
+        return ReadHive(file);
+    } catch (const DamagedRegistry& e) {
+        const std::string kept = MoveAside(file);
+        Notice(FormatText("The registry file %s was damaged at line %d. It was kept as %s and a new registry "
+                          "file was started.",
+                          {file.string(), e.Line, kept}));
+        return {};
+    }
+}
+
+// Temporary siblings of a hive file left by a killed save. Only called under the exclusive lock, when
+// no save can be running.
+void RemoveStaleSaves(const fs::path& file) {
+    const std::string prefix = "." + file.filename().string() + ".";
+    std::error_code ec;
+    for (const auto& e : fs::directory_iterator(file.parent_path(), ec)) {
+        const std::string name = e.path().filename().string();
+        if (name.size() > prefix.size() + 4 && name.compare(0, prefix.size(), prefix) == 0 &&
+            name.compare(name.size() - 4, 4, ".tmp") == 0 && e.is_regular_file(ec))
+            fs::remove(e.path(), ec);
+    }
 }
 
 void SaveHive(const fs::path& file, const RegistryHive& hive) {
@@ -317,6 +423,13 @@ RegistryHive RegistryStore::Load(int root) const {
     const fs::path file = HiveFile(root);
     std::error_code ec;
     if (!fs::exists(file, ec)) return {};
+    try {
+        HiveLock lock(file.string() + ".lock", false);
+        return ReadHive(file);
+    } catch (const DamagedRegistry&) {
+    }
+    // Damaged: recovering moves the file, which needs the exclusive lock.
+    Update(root, [](RegistryHive&) { return true; });
     HiveLock lock(file.string() + ".lock", false);
     return ReadHive(file);
 }
@@ -326,10 +439,15 @@ bool RegistryStore::Update(int root, const std::function<bool(RegistryHive&)>& c
     fs::create_directories(folder_, ec);
     const fs::path file = HiveFile(root);
     HiveLock lock(file.string() + ".lock", true);
-    RegistryHive hive = ReadHive(file);
+    RemoveStaleSaves(file);
+    RegistryHive hive = ReadOrRecover(file);
     const bool result = change(hive);
     SaveHive(file, hive);
     return result;
+}
+
+void SetRegistryNoticeHook(std::function<void(const std::string&)> hook) {
+    NoticeHook() = std::move(hook);
 }
 
 namespace {

@@ -4,6 +4,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace setup {
@@ -49,9 +50,11 @@ public:
 private:
     struct Key {
         std::string path;
-        std::vector<std::pair<std::string, RegValue>> values;
+        std::vector<std::pair<std::string, RegValue>> values; // in stored order
+        std::unordered_map<std::string, std::size_t> byName;  // upper-cased name -> position
     };
     const Key* Find(const std::string& key) const;
+    static const RegValue* Lookup(const Key& k, const std::string& name);
     std::map<std::string, Key> keys_; // by upper-cased normalised path
 };
 
@@ -60,7 +63,9 @@ std::string NormalizeKey(const std::string& key);
 
 // The registry stand-in: one text file per root in a folder (by default the state folder). Every change
 // is read-modify-write under an exclusive lock and replaces the file atomically (temporary sibling,
-// fsync, rename), so a crash or a second setup never leaves a half-written file.
+// fsync, rename), so a crash or a second setup never leaves a half-written file. A file is parsed once
+// per change of its contents, not once per value. A damaged file is moved aside (kept beside as
+// "<file>.damaged", numbered when taken), a notice names both files, and a fresh one is started.
 class RegistryStore {
 public:
     RegistryStore();
@@ -74,6 +79,9 @@ public:
 private:
     std::filesystem::path folder_;
 };
+
+// Where the notice about a damaged registry file goes (the setup shows it; by default standard error).
+void SetRegistryNoticeHook(std::function<void(const std::string&)> hook);
 
 // The registry routines over the default store.
 void WriteRegString(int root, const std::string& key, const std::string& name, const std::string& value);

@@ -10,19 +10,29 @@
 #include <cstdint>
 #include <cstring>
 #include <ctime>
+#include <fcntl.h>
 #include <fstream>
 #include <mutex>
 #include <sstream>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace setup {
 
 namespace {
 
+bool RegularFile(const std::string& file) {
+    struct stat st {};
+    return ::stat(file.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
 // Section lookup in a 32- or 64-bit ELF file of either byte order, every offset bounds-checked.
 class ElfReader {
 public:
-    explicit ElfReader(const std::string& fileName) : in_(fileName, std::ios::binary) {
+    // Only regular files are opened: opening a FIFO or a device for reading could block for ever.
+    explicit ElfReader(const std::string& fileName) {
+        if (!RegularFile(fileName)) return;
+        in_.open(fileName, std::ios::binary);
         if (!in_) return;
         in_.seekg(0, std::ios::end);
         size_ = static_cast<std::uint64_t>(std::max<std::streamoff>(0, in_.tellg()));
@@ -264,10 +274,15 @@ int ByDate(double newDate, double oldDate) {
     return newDate > oldDate ? 2 : 3;
 }
 
+// A regular file that can be opened for reading. Opened without blocking, so a FIFO at the name is
+// refused instead of waiting for a writer.
 bool Readable(const std::string& file) {
-    std::ifstream in(file, std::ios::binary);
+    const int fd = ::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return false;
     struct stat st {};
-    return in && ::stat(file.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+    const bool regular = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+    ::close(fd);
+    return regular;
 }
 
 bool Exists(const std::string& file) {
@@ -285,14 +300,16 @@ int IsFileNewer(const std::string& newVersion, const std::string& oldFile, TOver
     case owNever:
         return Exists(oldFile) ? 3 : 2;
     case owVersion:
+        // Something that is not a file (a FIFO, a device, a folder) has no version or date to compare.
+        if (!Readable(oldFile)) return 0;
         return ByVersion(CompareVersions(newVersion, FileVersionOf(oldFile)));
     case owDate:
     case owVersionDate: {
+        if (!Readable(oldFile)) return 0;
         if (mode == owVersionDate) {
             const int cmp = CompareVersions(newVersion, FileVersionOf(oldFile));
             if (cmp != 0) return ByVersion(cmp);
         }
-        if (!Readable(oldFile)) return 0;
         try {
             return ByDate(newDate, FileDateTime(oldFile));
         } catch (const base::Exception&) {

@@ -2,12 +2,12 @@
 // count, the text of every page, and a rendered page that is not blank.
 
 #include "controls/PagePrinter.h"
+#include "tests/support/ChildProcess.h"
 #include "tests/support/TempFolder.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <QImage>
-#include <QProcess>
 #include <QStandardPaths>
 
 using namespace controls;
@@ -15,10 +15,13 @@ using namespace controls;
 namespace {
 
 std::string RunTool(const QString& program, const QStringList& arguments) {
-    QProcess process;
-    process.start(program, arguments);
-    process.waitForFinished(60000);
-    return process.readAllStandardOutput().toStdString();
+    std::vector<std::string> args;
+    for (const QString& a : arguments)
+        args.push_back(a.toStdString());
+    testsupport::ChildProcess tool(program.toStdString(), args);
+    const std::string output = tool.ReadAll(std::chrono::minutes(1));
+    if (!tool.Wait(std::chrono::minutes(1))) tool.Kill();
+    return output;
 }
 
 } // namespace

@@ -172,7 +172,7 @@ TEST_F(PreviewForm, AnOpenDocumentBlocksCancelUntilTheUserDropsIt) {
 
     std::vector<std::string> asked;
     bool answer = false;
-    app::AskYesNoHook = [&](const std::string& q) {
+    app::Dialogs.AskYesNoHook = [&](const std::string& q) {
         asked.push_back(q);
         return answer;
     };
@@ -183,7 +183,7 @@ TEST_F(PreviewForm, AnOpenDocumentBlocksCancelUntilTheUserDropsIt) {
     EXPECT_FALSE(form_->Prn->Printing());
     EXPECT_EQ(form_->Prn->PageCount(), 0);
     EXPECT_TRUE(form_->CanPrint()); // nothing open: no question
-    app::AskYesNoHook = nullptr;
+    app::Dialogs.AskYesNoHook = nullptr;
     EXPECT_EQ(asked, (std::vector<std::string>(
                          2, "Imate već neki ispis u tijeku...!!!\r\nŽelite li proslijediti ovaj ispis?")));
     form_->bOpoziv->click();

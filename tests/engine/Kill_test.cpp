@@ -3,14 +3,15 @@
 // present).
 #include "Consistency.h"
 #include "engine/Engine.h"
+#include "tests/support/ChildProcess.h"
 #include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <cstring>
 #include <map>
 #include <random>
-#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -18,14 +19,19 @@ namespace {
 using namespace engine;
 
 struct Op {
-    std::int32_t Kind; // 1 insert, 2 modify, 3 delete
+    std::int32_t Kind; // 0 started, 1 insert, 2 modify, 3 delete
     std::int32_t Key;
     std::int32_t Qty;
 };
 
-[[noreturn]] void ChildLoop(const fs::path& folder, int out, unsigned seed) {
-    try {
+// Writes until killed (folder, seed), reporting each finished write on stdout.
+PLOM_CHILD_ROLE(KilledWriter) {
+    const fs::path folder = args.at(0);
+    const auto seed = static_cast<unsigned>(std::stoul(args.at(1)));
+    {
         auto t = Table::Open(folder, "KILL.DB", OpenMode::Shared);
+        const Op ready{0, 0, 0}; // the table is open: the random instant of the kill starts now
+        if (::write(STDOUT_FILENO, &ready, sizeof ready) != sizeof ready) return 3;
         auto c = t->OpenCursor();
         std::mt19937 rng(seed);
         std::int32_t next = 1;
@@ -52,10 +58,8 @@ struct Op {
                 }
             }
             t->SaveChanges();
-            if (::write(out, &op, sizeof op) != sizeof op) _exit(3);
+            if (::write(STDOUT_FILENO, &op, sizeof op) != sizeof op) return 3;
         }
-    } catch (...) {
-        _exit(2);
     }
 }
 
@@ -85,30 +89,24 @@ TEST(KillSafety, EveryFinishedWriteSurvivesAKillAtAnyInstant) {
     std::mt19937 rng(7);
     int sawWrites = 0;
     for (int round = 0; round < 40; ++round) {
-        int fds[2];
-        ASSERT_EQ(::pipe(fds), 0);
-        const pid_t pid = ::fork();
-        ASSERT_GE(pid, 0);
-        if (pid == 0) {
-            ::close(fds[0]);
-            ChildLoop(tmp.Path(), fds[1], static_cast<unsigned>(round) * 977u + 1u);
-        }
-        ::close(fds[1]);
+        auto child = testsupport::ChildProcess::Role(
+            "KilledWriter", {tmp.Path().string(), std::to_string(static_cast<unsigned>(round) * 977u + 1u)});
+        ASSERT_TRUE(child->Read(sizeof(Op))) << child->Errors();
         ::usleep(static_cast<useconds_t>(2000 + rng() % 25000));
-        ::kill(pid, SIGKILL);
-        int status = 0;
-        ::waitpid(pid, &status, 0);
-        ASSERT_TRUE(WIFSIGNALED(status)) << "child ended by itself with " << WEXITSTATUS(status);
+        const testsupport::ExitStatus status = child->Kill();
+        ASSERT_TRUE(status.KilledBy(SIGKILL))
+            << "child ended by itself with " << status.Describe() << ": " << child->Errors();
 
-        Op op;
-        while (::read(fds[0], &op, sizeof op) == sizeof op) {
+        const std::string reported = child->ReadAll();
+        for (std::size_t at = 0; at + sizeof(Op) <= reported.size(); at += sizeof(Op)) {
+            Op op;
+            std::memcpy(&op, reported.data() + at, sizeof op);
             ++sawWrites;
             if (op.Kind == 3)
                 model.erase(op.Key);
             else
                 model[op.Key] = op.Qty;
         }
-        ::close(fds[0]);
 
         // The definition read without opening finishes an interrupted write first, so its count is right.
         const TableInfo info = ReadTableInfo(tmp.Path(), "KILL.DB");

@@ -1,69 +1,98 @@
 // Two real processes on one table: shared and exclusive opens, table and record locks, and change detection.
 #include "engine/Engine.h"
+#include "tests/support/ChildProcess.h"
 #include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <csignal>
-#include <functional>
-#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
 
 using namespace engine;
 
-// Another process that runs one command at a time and answers with a status byte.
+// The other process's commands: o/x open shared/exclusive, c close, l/u lock/unlock table,
+// r lock record 5, i insert a row, m modify row 5, d delete row 7. It reads one command byte at a time from
+// stdin and answers each with a status byte on stdout.
+char RunCommand(const fs::path& folder, char cmd, std::unique_ptr<Table>& table,
+                std::unique_ptr<Cursor>& cursor) {
+    switch (cmd) {
+    case 'o':
+        table = Table::Open(folder, "PARTNER.DB", OpenMode::Shared);
+        break;
+    case 'x':
+        table = Table::Open(folder, "PARTNER.DB", OpenMode::Exclusive);
+        break;
+    case 'c':
+        cursor.reset(), table.reset();
+        break;
+    case 'l':
+        table->LockTable();
+        break;
+    case 'u':
+        table->UnlockTable();
+        break;
+    case 'r':
+        cursor = table->OpenCursor();
+        if (!cursor->FindKey({Value::Int(5)})) return 'N';
+        cursor->LockRecord();
+        break;
+    case 'i':
+        table->OpenCursor()->Insert({Value(), Value::Text("drugi")});
+        break;
+    case 'd': {
+        auto c = table->OpenCursor();
+        if (!c->FindKey({Value::Int(7)})) return 'N';
+        c->Delete();
+        break;
+    }
+    case 'm': {
+        auto c = table->OpenCursor();
+        if (!c->FindKey({Value::Int(5)})) return 'N';
+        c->Modify({Value::Int(5), Value::Text("izmijenjen")});
+        break;
+    }
+    default:
+        return '?';
+    }
+    return 'K';
+}
+
+PLOM_CHILD_ROLE(LocksOther) {
+    const fs::path folder = args.at(0);
+    std::unique_ptr<Table> table;
+    std::unique_ptr<Cursor> cursor;
+    char cmd;
+    while (::read(STDIN_FILENO, &cmd, 1) == 1) {
+        char answer = 'E';
+        try {
+            answer = RunCommand(folder, cmd, table, cursor);
+        } catch (const TableBusy&) {
+            answer = 'B';
+        } catch (const RecordLocked&) {
+            answer = 'L';
+        } catch (...) {
+            answer = 'X';
+        }
+        if (::write(STDOUT_FILENO, &answer, 1) != 1) break;
+    }
+    return 0;
+}
+
+// Another process on the test's table that runs one command at a time.
 class Other {
 public:
-    explicit Other(std::function<char(char)> run) {
-        int down[2], up[2];
-        if (::pipe(down) != 0 || ::pipe(up) != 0) throw std::runtime_error("pipe");
-        pid_ = ::fork();
-        if (pid_ == 0) {
-            ::close(down[1]);
-            ::close(up[0]);
-            char cmd;
-            while (::read(down[0], &cmd, 1) == 1) {
-                char answer = 'E';
-                try {
-                    answer = run(cmd);
-                } catch (const TableBusy&) {
-                    answer = 'B';
-                } catch (const RecordLocked&) {
-                    answer = 'L';
-                } catch (...) {
-                    answer = 'X';
-                }
-                if (::write(up[1], &answer, 1) != 1) break;
-            }
-            _exit(0);
-        }
-        ::close(down[0]);
-        ::close(up[1]);
-        to_ = down[1];
-        from_ = up[0];
-    }
-    ~Other() {
-        ::close(to_);
-        ::close(from_);
-        ::kill(pid_, SIGKILL);
-        ::waitpid(pid_, nullptr, 0);
-    }
+    explicit Other(const fs::path& folder)
+        : child_(testsupport::ChildProcess::Role("LocksOther", {folder.string()})) {}
     char Do(char cmd) {
-        char answer = '?';
-        if (::write(to_, &cmd, 1) != 1 || ::read(from_, &answer, 1) != 1) return '?';
-        return answer;
+        if (!child_->Write(std::string(1, cmd))) return '?';
+        return child_->Read(1).value_or("?")[0];
     }
-    void Kill() {
-        ::kill(pid_, SIGKILL);
-        ::waitpid(pid_, nullptr, 0);
-    }
+    void Kill() { child_->Kill(); }
 
 private:
-    pid_t pid_ = -1;
-    int to_ = -1, from_ = -1;
+    std::unique_ptr<testsupport::ChildProcess> child_;
 };
 
 class LocksTest : public ::testing::Test {
@@ -78,60 +107,11 @@ protected:
             c->Insert({Value(), Value::Text("P" + std::to_string(i))});
     }
 
-    // The other process's commands: o/x open shared/exclusive, c close, l/u lock/unlock table,
-    // r lock record 5, i insert a row, m modify row 5, d delete row 7.
-    std::function<char(char)> Commands() {
-        return [this](char cmd) {
-            switch (cmd) {
-            case 'o':
-                table = Table::Open(tmp.Path(), "PARTNER.DB", OpenMode::Shared);
-                break;
-            case 'x':
-                table = Table::Open(tmp.Path(), "PARTNER.DB", OpenMode::Exclusive);
-                break;
-            case 'c':
-                cursor.reset(), table.reset();
-                break;
-            case 'l':
-                table->LockTable();
-                break;
-            case 'u':
-                table->UnlockTable();
-                break;
-            case 'r':
-                cursor = table->OpenCursor();
-                if (!cursor->FindKey({Value::Int(5)})) return 'N';
-                cursor->LockRecord();
-                break;
-            case 'i':
-                table->OpenCursor()->Insert({Value(), Value::Text("drugi")});
-                break;
-            case 'd': {
-                auto c = table->OpenCursor();
-                if (!c->FindKey({Value::Int(7)})) return 'N';
-                c->Delete();
-                break;
-            }
-            case 'm': {
-                auto c = table->OpenCursor();
-                if (!c->FindKey({Value::Int(5)})) return 'N';
-                c->Modify({Value::Int(5), Value::Text("izmijenjen")});
-                break;
-            }
-            default:
-                return '?';
-            }
-            return 'K';
-        };
-    }
-
     testsupport::TempFolder tmp;
-    std::unique_ptr<Table> table;
-    std::unique_ptr<Cursor> cursor;
 };
 
 TEST_F(LocksTest, SharedAndExclusiveOpensAcrossProcesses) {
-    Other other(Commands());
+    Other other(tmp.Path());
     ASSERT_EQ(other.Do('o'), 'K');
     EXPECT_THROW(Table::Open(tmp.Path(), "PARTNER.DB", OpenMode::Exclusive), TableBusy);
     EXPECT_NO_THROW(Table::Open(tmp.Path(), "PARTNER.DB", OpenMode::Shared));
@@ -158,7 +138,7 @@ TEST_F(LocksTest, ExclusiveHoldsInsideTheProcessToo) {
 }
 
 TEST_F(LocksTest, TableLockAndRecordLocksAcrossProcesses) {
-    Other other(Commands());
+    Other other(tmp.Path());
     ASSERT_EQ(other.Do('o'), 'K');
     auto t = Table::Open(tmp.Path(), "PARTNER.DB", OpenMode::Shared);
     auto c = t->OpenCursor();
@@ -190,7 +170,7 @@ TEST_F(LocksTest, TableLockAndRecordLocksAcrossProcesses) {
 
 // A cursor may outlive its table; the table's locks end when the table closes, here and in other processes.
 TEST_F(LocksTest, ACursorThatOutlivesItsTableHoldsNoLock) {
-    Other other(Commands());
+    Other other(tmp.Path());
     auto t = Table::Open(tmp.Path(), "PARTNER.DB", OpenMode::Exclusive);
     auto c = t->OpenCursor();
     ASSERT_TRUE(c->FindKey({Value::Int(5)}));
@@ -214,7 +194,7 @@ TEST_F(LocksTest, RefreshShowsAnotherProcesssChanges) {
     const Bookmark mark = c->GetBookmark();
     EXPECT_FALSE(t->Refresh());
 
-    Other other(Commands());
+    Other other(tmp.Path());
     ASSERT_EQ(other.Do('o'), 'K');
     ASSERT_EQ(other.Do('i'), 'K');
     ASSERT_EQ(other.Do('m'), 'K');
@@ -248,6 +228,16 @@ TEST_F(LocksTest, RefreshShowsAnotherProcesssChanges) {
 
 namespace {
 
+// One of the concurrent writers: inserts its rows (folder, writer number, row count) into "STAVKE.DB".
+PLOM_CHILD_ROLE(InsertingWriter) {
+    auto t = Table::Open(args.at(0), "STAVKE.DB", OpenMode::Shared);
+    auto c = t->OpenCursor();
+    const int w = std::stoi(args.at(1));
+    for (int i = 0; i < std::stoi(args.at(2)); ++i)
+        c->Insert({Value(), Value::Int(w), Value::Text("red " + std::to_string(i))});
+    return 0;
+}
+
 // Two processes insert into one table at once while this one keeps refreshing and reading: every row arrives
 // once, the counter hands out every value once, and no read ever sees a half-written table.
 TEST(ConcurrentWriters, TwoProcessesInsertWhileAThirdReads) {
@@ -262,38 +252,25 @@ TEST(ConcurrentWriters, TwoProcessesInsertWhileAThirdReads) {
         t->AddIndex({"PisacTekst", "Pisac;Tekst", false, false, true, false});
     }
     constexpr int PerWriter = 150;
-    std::vector<pid_t> writers;
-    for (int w = 1; w <= 2; ++w) {
-        const pid_t pid = ::fork();
-        if (pid == 0) {
-            int code = 0;
-            try {
-                auto t = Table::Open(tmp.Path(), "STAVKE.DB", OpenMode::Shared);
-                auto c = t->OpenCursor();
-                for (int i = 0; i < PerWriter; ++i)
-                    c->Insert({Value(), Value::Int(w), Value::Text("red " + std::to_string(i))});
-            } catch (...) {
-                code = 1;
-            }
-            _exit(code);
-        }
-        writers.push_back(pid);
-    }
+    std::vector<std::unique_ptr<testsupport::ChildProcess>> writers;
+    for (int w = 1; w <= 2; ++w)
+        writers.push_back(testsupport::ChildProcess::Role(
+            "InsertingWriter", {tmp.Path().string(), std::to_string(w), std::to_string(PerWriter)}));
     auto t = Table::Open(tmp.Path(), "STAVKE.DB", OpenMode::Shared);
     auto c = t->OpenCursor();
     bool done = false;
     while (!done) {
         done = true;
-        for (pid_t pid : writers) {
-            int status = 0;
-            if (::waitpid(pid, &status, WNOHANG) == 0) done = false;
-        }
+        for (const auto& writer : writers)
+            if (!writer->Poll()) done = false;
         t->Refresh();
         std::int64_t n = 0;
         for (c->First(); c->OnRow(); c->Next())
             ++n;
         ASSERT_EQ(n, t->RecordCount());
     }
+    for (const auto& writer : writers)
+        EXPECT_TRUE(writer->Poll()->Success()) << writer->Errors();
     t->Refresh();
     EXPECT_EQ(t->RecordCount(), 2 * PerWriter);
     EXPECT_EQ(t->LastAutoIncValue(), 2 * PerWriter);
@@ -309,6 +286,27 @@ TEST(ConcurrentWriters, TwoProcessesInsertWhileAThirdReads) {
 
 namespace {
 
+// One of the turn-taking writers (folder, writer number, row count): its exit code counts its refused
+// inserts (at most 100), 101 when it failed.
+PLOM_CHILD_ROLE(TurnTakingWriter) {
+    int refused = 0;
+    try {
+        auto t = Table::Open(args.at(0), "NALOZI.DB", OpenMode::Shared);
+        auto c = t->OpenCursor();
+        const int w = std::stoi(args.at(1));
+        for (int i = 0; i < std::stoi(args.at(2)); ++i) {
+            try {
+                c->Insert({Value(), Value::Int(w), Value::Text("stavka " + std::to_string(i))});
+            } catch (const TableBusy&) {
+                ++refused;
+            }
+        }
+    } catch (...) {
+        return 101;
+    }
+    return std::min(refused, 100);
+}
+
 // Two processes insert 20,000 rows each into one table: writers take turns, so none is ever refused and their
 // rows interleave.
 TEST(ConcurrentWriters, TwoProcessesTakeTurnsWithoutRefusals) {
@@ -320,33 +318,14 @@ TEST(ConcurrentWriters, TwoProcessesTakeTurnsWithoutRefusals) {
     Table::Open(tmp.Path(), "NALOZI.DB", OpenMode::Exclusive)
         ->AddIndex({"", "Code", true, true, false, false});
     constexpr int PerWriter = 20000;
-    std::vector<pid_t> writers;
-    for (int w = 1; w <= 2; ++w) {
-        const pid_t pid = ::fork();
-        if (pid == 0) {
-            int refused = 0;
-            try {
-                auto t = Table::Open(tmp.Path(), "NALOZI.DB", OpenMode::Shared);
-                auto c = t->OpenCursor();
-                for (int i = 0; i < PerWriter; ++i) {
-                    try {
-                        c->Insert({Value(), Value::Int(w), Value::Text("stavka " + std::to_string(i))});
-                    } catch (const TableBusy&) {
-                        ++refused;
-                    }
-                }
-            } catch (...) {
-                _exit(101);
-            }
-            _exit(std::min(refused, 100));
-        }
-        writers.push_back(pid);
-    }
-    for (pid_t pid : writers) {
-        int status = 0;
-        ASSERT_EQ(::waitpid(pid, &status, 0), pid);
-        ASSERT_TRUE(WIFEXITED(status));
-        EXPECT_EQ(WEXITSTATUS(status), 0) << "refused inserts (101: the writer failed)";
+    std::vector<std::unique_ptr<testsupport::ChildProcess>> writers;
+    for (int w = 1; w <= 2; ++w)
+        writers.push_back(testsupport::ChildProcess::Role(
+            "TurnTakingWriter", {tmp.Path().string(), std::to_string(w), std::to_string(PerWriter)}));
+    for (const auto& writer : writers) {
+        const auto status = writer->Wait(std::chrono::minutes(5));
+        ASSERT_TRUE(status && status->Exited) << writer->Errors();
+        EXPECT_EQ(status->Code, 0) << "refused inserts (101: the writer failed)";
     }
     auto t = Table::Open(tmp.Path(), "NALOZI.DB", OpenMode::Shared);
     EXPECT_EQ(t->RecordCount(), 2 * PerWriter);

@@ -14,8 +14,8 @@ protected:
         fwtest::ShowActive(*caller);
     }
     ~AboutBoxTest() override {
-        delete kit::O_Programu;
-        kit::O_Programu = nullptr;
+        delete kit::OPlom.O_Programu;
+        kit::OPlom.O_Programu = nullptr;
     }
     std::unique_ptr<kit::TMyForm> caller;
 };
@@ -23,13 +23,13 @@ protected:
 TEST_F(AboutBoxTest, ShowsTheProductAndItsPurposeAndClosesWithEsc) {
     std::string title, text;
     bool readOnly = false;
-    When([] { return kit::O_Programu && kit::O_Programu->isVisible(); },
+    When([] { return kit::OPlom.O_Programu && kit::OPlom.O_Programu->isVisible(); },
          [&] {
-             ASSERT_TRUE(kit::O_Programu && kit::O_Programu->isVisible());
-             title = kit::O_Programu->PlLabel1->Caption();
-             text = kit::O_Programu->Memo1->Text();
-             readOnly = kit::O_Programu->Memo1->ReadOnly();
-             Key(*kit::O_Programu, Qt::Key_Escape);
+             ASSERT_TRUE(kit::OPlom.O_Programu && kit::OPlom.O_Programu->isVisible());
+             title = kit::OPlom.O_Programu->PlLabel1->Caption();
+             text = kit::OPlom.O_Programu->Memo1->Text();
+             readOnly = kit::OPlom.O_Programu->Memo1->ReadOnly();
+             Key(*kit::OPlom.O_Programu, Qt::Key_Escape);
          });
     kit::PrikaziOProgramu(caller.get());
     EXPECT_EQ(title, "\"Lumeno\" ver. 1.112");
@@ -37,24 +37,23 @@ TEST_F(AboutBoxTest, ShowsTheProductAndItsPurposeAndClosesWithEsc) {
               "aplikacija namijenjena kao podrška \npri proizvodnji prozora, prvenstveno\nonih iz plastike i "
               "aluminija");
     EXPECT_TRUE(readOnly);
-    EXPECT_FALSE(kit::O_Programu->isVisible());
+    EXPECT_FALSE(kit::OPlom.O_Programu->isVisible());
     EXPECT_TRUE(caller->isVisible());
 }
 
 TEST_F(AboutBoxTest, TheOkButtonClosesItModalOrNot) {
     for (std::uint8_t mode : {1, 2}) {
-        app::CommonSettings.Resources.LoadMode = mode;
-        When([] { return kit::O_Programu && kit::O_Programu->isVisible(); },
-             [] { Key(*kit::O_Programu, Qt::Key_Return); });
+        app::Settings.CommonSettings.Resources.LoadMode = mode;
+        When([] { return kit::OPlom.O_Programu && kit::OPlom.O_Programu->isVisible(); },
+             [] { Key(*kit::OPlom.O_Programu, Qt::Key_Return); });
         kit::PrikaziOProgramu(caller.get());
-        EXPECT_TRUE(WaitFor([] { return !kit::O_Programu->isVisible(); })) << int(mode);
+        EXPECT_TRUE(WaitFor([] { return !kit::OPlom.O_Programu->isVisible(); })) << int(mode);
         EXPECT_TRUE(caller->isVisible());
     }
 }
 
 class PasswordTest : public KitTest {
 protected:
-    ~PasswordTest() override { kit::WorkOrderPassword.clear(); }
     // Runs f on the prompt once it shows and answers what AskWorkOrderPassword answers.
     bool Ask(std::function<void(kit::TNalozi_Password&)> f) {
         When([] { return QApplication::activeModalWidget() != nullptr; },
@@ -87,7 +86,7 @@ TEST_F(PasswordTest, TheCloseButtonComparesTheEntryToo) {
 }
 
 TEST_F(PasswordTest, ComparesExactly) {
-    kit::WorkOrderPassword = "Nalog";
+    kit::Sifra.WorkOrderPassword = "Nalog";
     EXPECT_FALSE(Ask([](kit::TNalozi_Password& p) {
         fwtest::Type(&p.eSifra->Widget(), "nalog");
         p.bOK->Click();

@@ -97,10 +97,7 @@ protected:
         t.IndexDefs().Add("NAZIV", "Naziv", fw::ixCaseInsensitive);
         t.CreateTable();
     }
-    ~DataFormTest() override {
-        form.reset();
-        fw::InstallFieldHooks(nullptr);
-    }
+    ~DataFormTest() override { form.reset(); }
 
     void Fill(std::initializer_list<Artikl> rows) {
         fw::TTable t;

@@ -83,14 +83,14 @@ TEST_F(FormOpenerTest, ShowsTheFormOverAHiddenCallerAndBringsTheCallerBackWithIt
     // Closed: flushed, closed softly, released for the resource guard.
     EXPECT_FALSE(Podaci->tPartner->Active());
     EXPECT_FALSE(flushed.empty());
-    EXPECT_TRUE(app::FormRegistry.empty());
-    ASSERT_EQ(app::ReleasableRegistry.size(), 1u);
-    EXPECT_EQ(app::ReleasableRegistry[0].Get(), Podaci);
-    EXPECT_FALSE(app::Splash && app::Splash->isVisible());
+    EXPECT_TRUE(app::FormOpener.FormRegistry.empty());
+    ASSERT_EQ(app::FormOpener.ReleasableRegistry.size(), 1u);
+    EXPECT_EQ(app::FormOpener.ReleasableRegistry[0].Get(), Podaci);
+    EXPECT_FALSE(app::Progress.Splash && app::Progress.Splash->isVisible());
 }
 
 TEST_F(FormOpenerTest, RunsTheDesignersHandlersInTheKitsOrder) {
-    app::FlushTableProc = [&](fw::TDataSet&) { calls.push_back("flush"); };
+    app::FormOpener.FlushTableProc = [&](fw::TDataSet&) { calls.push_back("flush"); };
     app::OpenForm<DataForm>(Podaci, caller.get(), [&](DataForm& f) {
         f.OnShow = [&](fw::Component&) {
             calls.push_back(f.tPartner->Active() ? "OnShow open" : "OnShow closed");
@@ -114,8 +114,8 @@ TEST_F(FormOpenerTest, ManyVisitsKeepTheRegistriesSmall) {
     for (int i = 0; i < 300; ++i)
         Visit();
     EXPECT_EQ(shows, 300);
-    EXPECT_TRUE(app::FormRegistry.empty());
-    EXPECT_EQ(app::ReleasableRegistry.size(), 1u);
+    EXPECT_TRUE(app::FormOpener.FormRegistry.empty());
+    EXPECT_EQ(app::FormOpener.ReleasableRegistry.size(), 1u);
     EXPECT_TRUE(caller->isVisible());
     EXPECT_EQ(reg.Open["PARTNER.DB"], 1);
 }
@@ -159,7 +159,7 @@ TEST_F(FormOpenerTest, ATableThatCannotOpenKeepsTheFormHidden) {
     EXPECT_TRUE(caller->isVisible());
     ASSERT_EQ(Shown().size(), 1u);
     EXPECT_NE(Shown()[0].find("NEMA"), std::string::npos) << Shown()[0];
-    EXPECT_TRUE(app::FormRegistry.empty());
+    EXPECT_TRUE(app::FormOpener.FormRegistry.empty());
     EXPECT_EQ(reg.Open["NEMA.DB"], 0);
 }
 
@@ -175,63 +175,63 @@ TEST_F(FormOpenerTest, CancellingTheTableOpeningShowsNothingAndBringsTheCallerBa
         auto* roba = new kit::TMyTable(&f);
         roba->SetDatabaseName("Global");
         roba->SetTableName("ROBA.DB");
-        roba->AfterOpen = [](fw::TDataSet&) { app::CancelRequested = true; };
+        roba->AfterOpen = [](fw::TDataSet&) { app::Progress.CancelRequested = true; };
     });
     EXPECT_FALSE(shown);
     EXPECT_FALSE(Podaci->isVisible());
     EXPECT_TRUE(caller->isVisible());
     EXPECT_TRUE(Shown().empty());
-    EXPECT_TRUE(app::FormRegistry.empty());
+    EXPECT_TRUE(app::FormOpener.FormRegistry.empty());
 }
 
 TEST_F(FormOpenerTest, LoadModeZeroFreesTheFormAfterItsVisit) {
-    app::CommonSettings.Resources.LoadMode = 0;
+    app::Settings.CommonSettings.Resources.LoadMode = 0;
     Visit();
     EXPECT_EQ(Podaci, nullptr);
-    EXPECT_TRUE(app::ReleasableRegistry.empty());
+    EXPECT_TRUE(app::FormOpener.ReleasableRegistry.empty());
     EXPECT_TRUE(caller->isVisible());
 }
 
 TEST_F(FormOpenerTest, AnOpenModelessFormIsBroughtForwardNotOpenedAgain) {
-    app::CommonSettings.Resources.LoadMode = 2;
+    app::Settings.CommonSettings.Resources.LoadMode = 2;
     app::OpenForm<DataForm>(Podaci, caller.get());
     ASSERT_TRUE(Podaci && Podaci->isVisible());
     EXPECT_TRUE(caller->isVisible());
-    ASSERT_EQ(app::FormRegistry.size(), 1u);
+    ASSERT_EQ(app::FormOpener.FormRegistry.size(), 1u);
     app::OpenForm<DataForm>(Podaci, caller.get());
-    EXPECT_EQ(app::FormRegistry.size(), 1u);
+    EXPECT_EQ(app::FormOpener.FormRegistry.size(), 1u);
     EXPECT_TRUE(Podaci->isVisible());
     // Closing releases it.
     Podaci->Close();
-    EXPECT_TRUE(app::FormRegistry.empty());
-    EXPECT_EQ(app::ReleasableRegistry.size(), 1u);
+    EXPECT_TRUE(app::FormOpener.FormRegistry.empty());
+    EXPECT_EQ(app::FormOpener.ReleasableRegistry.size(), 1u);
     // Shown again, it is no longer releasable.
     app::OpenForm<DataForm>(Podaci, caller.get());
-    EXPECT_TRUE(app::ReleasableRegistry.empty());
+    EXPECT_TRUE(app::FormOpener.ReleasableRegistry.empty());
     Podaci->Close();
 }
 
 TEST_F(FormOpenerTest, ACallerOpeningAnotherFormClosesTheOneItOpenedBefore) {
-    app::CommonSettings.Resources.LoadMode = 2;
+    app::Settings.CommonSettings.Resources.LoadMode = 2;
     app::OpenForm<DataForm>(Podaci, caller.get());
     app::OpenForm<DataForm>(Drugi, Podaci);
     ASSERT_TRUE(Drugi->isVisible());
-    ASSERT_EQ(app::FormRegistry.size(), 2u);
-    EXPECT_EQ(app::FormRegistry[0].CompanionForm.Get(), Drugi);
+    ASSERT_EQ(app::FormOpener.FormRegistry.size(), 2u);
+    EXPECT_EQ(app::FormOpener.FormRegistry[0].CompanionForm.Get(), Drugi);
     app::OpenForm<DataForm>(Treci, Podaci);
     EXPECT_FALSE(Drugi->isVisible());
     EXPECT_TRUE(Treci->isVisible());
-    ASSERT_EQ(app::FormRegistry.size(), 2u);
-    EXPECT_EQ(app::FormRegistry[1].Form.Get(), Treci);
-    EXPECT_EQ(app::FormRegistry[0].CompanionForm.Get(), Treci);
+    ASSERT_EQ(app::FormOpener.FormRegistry.size(), 2u);
+    EXPECT_EQ(app::FormOpener.FormRegistry[1].Form.Get(), Treci);
+    EXPECT_EQ(app::FormOpener.FormRegistry[0].CompanionForm.Get(), Treci);
     Treci->Close();
-    EXPECT_EQ(app::FormRegistry[0].CompanionForm.Get(), nullptr);
+    EXPECT_EQ(app::FormOpener.FormRegistry[0].CompanionForm.Get(), nullptr);
     Podaci->Close();
-    EXPECT_TRUE(app::FormRegistry.empty());
+    EXPECT_TRUE(app::FormOpener.FormRegistry.empty());
 }
 
 TEST_F(FormOpenerTest, AHiddenOpenFormBeeps) {
-    app::CommonSettings.Resources.LoadMode = 2;
+    app::Settings.CommonSettings.Resources.LoadMode = 2;
     app::OpenForm<DataForm>(Podaci, caller.get());
     Podaci->setVisible(false);
     recorder.Beeps.clear();
@@ -241,7 +241,7 @@ TEST_F(FormOpenerTest, AHiddenOpenFormBeeps) {
 }
 
 TEST_F(FormOpenerTest, AFormThatCannotShowBesideAnotherHidesItAndShowsItAgainAfterwards) {
-    app::CommonSettings.Resources.LoadMode = 2;
+    app::Settings.CommonSettings.Resources.LoadMode = 2;
     app::OpenForm<DataForm>(Podaci, caller.get());
     ASSERT_TRUE(Podaci->isVisible());
     int activations = 0;
@@ -263,7 +263,7 @@ TEST_F(FormOpenerTest, AFormThatCannotShowBesideAnotherHidesItAndShowsItAgainAft
 }
 
 TEST_F(FormOpenerTest, AKitFormRunsItsOnCloseAfterHidingAPlainFormBefore) {
-    app::CommonSettings.Resources.LoadMode = 2;
+    app::Settings.CommonSettings.Resources.LoadMode = 2;
     std::unique_ptr<fw::Form> plain(fw::CreateForm<fw::Form>(nullptr));
     bool plainVisibleInOnClose = false, kitVisibleInOnClose = true;
     plain->OnClose = [&](fw::Component&, fw::CloseAction&) { plainVisibleInOnClose = plain->isVisible(); };
@@ -280,7 +280,7 @@ TEST_F(FormOpenerTest, AFailedCreationFreesAReleasedFormAndTriesAgain) {
     Visit();
     ASSERT_NE(Podaci, nullptr);
     FailingForm::failures = 1;
-    app::CommonSettings.Resources.LoadMode = 2;
+    app::Settings.CommonSettings.Resources.LoadMode = 2;
     app::OpenForm<FailingForm>(Neuspjeh, caller.get());
     EXPECT_EQ(Podaci, nullptr) << "the released form was freed";
     ASSERT_NE(Neuspjeh, nullptr);

@@ -11,7 +11,6 @@ protected:
         for (const char* name : {"PARTNER.DB", "ROBA.DB", "KUPCI.DB"})
             MakeTable("Global", name);
     }
-    ~FormTablesTest() override { app::MaxOpenTables = 100; }
     static void Setup(kit::TMyTable& t, const char* name) {
         t.SetDatabaseName("Global");
         t.SetTableName(name);
@@ -19,7 +18,7 @@ protected:
 };
 
 TEST_F(FormTablesTest, TheLimitParksTheIdleTableBeforeAnotherOpens) {
-    app::MaxOpenTables = 1;
+    app::DBMine.MaxOpenTables = 1;
     kit::TMyTable a, b, c;
     Setup(a, "PARTNER.DB");
     Setup(b, "ROBA.DB");
@@ -81,20 +80,20 @@ TEST_F(FormTablesTest, ShutdownClosesEveryTableAndDatabase) {
 }
 
 TEST_F(FormTablesTest, TheKitStartsWithItsHooksAndRegisters) {
-    ASSERT_NE(kit::OpenDbGlobal, nullptr);
-    EXPECT_EQ(app::OpenDbGlobal, kit::OpenDbGlobal);
-    EXPECT_EQ(app::OpenDbLokal, kit::OpenDbLokal);
-    EXPECT_EQ(kit::OpenDbGlobal->TableName(), "OPEN.DB");
-    EXPECT_EQ(kit::OpenDbLokal->DatabaseName(), "Lokal");
-    EXPECT_TRUE(kit::OpenDbGlobal->FreeToModify);
-    EXPECT_FALSE(kit::OpenDbGlobal->Active());
-    EXPECT_EQ(kit::SessionNameA, "Default");
-    EXPECT_EQ(kit::SessionNameB, "Default");
-    EXPECT_TRUE(app::FormCreationHook);
-    EXPECT_TRUE(app::FormShowingHook);
+    ASSERT_NE(kit::Kit.OpenDbGlobal, nullptr);
+    EXPECT_EQ(app::OpenDbRegister.OpenDbGlobal, kit::Kit.OpenDbGlobal);
+    EXPECT_EQ(app::OpenDbRegister.OpenDbLokal, kit::Kit.OpenDbLokal);
+    EXPECT_EQ(kit::Kit.OpenDbGlobal->TableName(), "OPEN.DB");
+    EXPECT_EQ(kit::Kit.OpenDbLokal->DatabaseName(), "Lokal");
+    EXPECT_TRUE(kit::Kit.OpenDbGlobal->FreeToModify);
+    EXPECT_FALSE(kit::Kit.OpenDbGlobal->Active());
+    EXPECT_EQ(kit::Kit.SessionNameA, "Default");
+    EXPECT_EQ(kit::Kit.SessionNameB, "Default");
+    EXPECT_TRUE(app::FormOpener.FormCreationHook);
+    EXPECT_TRUE(app::FormOpener.FormShowingHook);
     kit::FinalizeKit();
-    EXPECT_TRUE(kit::SessionNameA.empty());
-    EXPECT_NE(kit::OpenDbGlobal, nullptr) << "closed, not freed";
+    EXPECT_TRUE(kit::Kit.SessionNameA.empty());
+    EXPECT_NE(kit::Kit.OpenDbGlobal, nullptr) << "closed, not freed";
     kit::InitializeKit();
 }
 

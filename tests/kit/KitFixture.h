@@ -1,6 +1,8 @@
 #pragma once
 // A program folder with "global/" and "lokal/" databases, the kit started, a register that keeps its
-// "Open" counts and "Changed" marks in memory, and a test data form with a table.
+// "Open" counts and "Changed" marks in memory, and a test data form with a table. The program's state
+// starts at its defaults (the test main resets it) and is reset again at the end, while the folder is still
+// there.
 
 #include "app/data/DataSetServices.h"
 #include "app/data/DBMine.h"
@@ -11,6 +13,7 @@
 #include "app/shell/ResPlus.h"
 #include "app/shell/ScriptedDialogs.h"
 #include "app/shell/Splash.h"
+#include "base/ProgramState.h"
 #include "base/Text.h"
 #include "fw/db/FieldClasses.h"
 #include "fw/db/Session.h"
@@ -51,21 +54,14 @@ protected:
         std::filesystem::create_directories(folder / "lokal");
         Connect(global, "Global", folder / "global");
         Connect(lokal, "Lokal", folder / "lokal");
-        app::GlobalFolder = (folder / "global").string() + "/";
-        app::LokalFolder = (folder / "lokal").string() + "/";
-        app::ResetRegistry();
-        app::MaxOpenTables = 100;
-        app::MultiUser = false;
-        app::PostInProgress = false;
+        app::WBegin.GlobalFolder = (folder / "global").string() + "/";
+        app::WBegin.LokalFolder = (folder / "lokal").string() + "/";
         kit::InitializeKit();
-        kit::ResetKitValues();
-        kit::ResetTableServices();
-        app::ClearFormRegistries();
-        app::ResetResourceGuard();
-        app::ResetFreeResourceReaders();
-        app::CommonSettings.Resources.LoadMode = 1;
-        app::CommonSettings.Resources.Usage = 4;
-        app::FlushTableProc = [this](fw::TDataSet& ds) { flushed.push_back(MemoryRegister::Key(ds)); };
+        app::Settings.CommonSettings.Resources.LoadMode = 1;
+        app::Settings.CommonSettings.Resources.Usage = 4;
+        app::FormOpener.FlushTableProc = [this](fw::TDataSet& ds) {
+            flushed.push_back(MemoryRegister::Key(ds));
+        };
         kit::TableServices& s = kit::KitTableServices;
         s.RegisterTableOpen = [this](fw::TDataSet& ds) {
             ++reg.Open[MemoryRegister::Key(ds)];
@@ -82,16 +78,7 @@ protected:
         };
         s.TableOpenCount = [this](fw::TDataSet& ds) { return reg.Open[MemoryRegister::Key(ds)]; };
     }
-    ~KitTest() override {
-        app::FlushTableProc = [](fw::TDataSet& ds) { app::FlushTable(&ds); };
-        kit::ResetTableServices();
-        app::ClearFormRegistries();
-        app::ResetFreeResourceReaders();
-        app::CancelOption = false;
-        app::Cancelled = false;
-        app::CancelRequested = false;
-        if (app::Splash) app::Splash->Hide();
-    }
+    ~KitTest() override { base::ResetProgramState(); }
 
     static void Connect(fw::TDatabase& db, const std::string& name, const std::filesystem::path& path) {
         db.SetDatabaseName(name);

@@ -17,7 +17,7 @@ class MyFormTest : public KitTest {
 protected:
     MyFormTest() {
         MakeTable("Global", "PARTNER.DB");
-        app::CommonSettings.Resources.LoadMode = 2;
+        app::Settings.CommonSettings.Resources.LoadMode = 2;
         form.reset(fw::CreateForm<DataForm>(nullptr));
     }
     void ShowForm() {
@@ -79,7 +79,7 @@ TEST_F(MyFormTest, EnterMovesOnShiftEnterStays) {
     ShowForm();
     Key(*form, Qt::Key_Return, Qt::ShiftModifier);
     EXPECT_EQ(form->ActiveControl(), form->eNaziv);
-    EXPECT_TRUE(kit::KeyHandled);
+    EXPECT_TRUE(app::FormOpener.KeyHandled);
     Key(*form, Qt::Key_Return);
     EXPECT_EQ(form->ActiveControl(), form->eMjesto);
 }
@@ -104,7 +104,7 @@ TEST_F(MyFormTest, AltArrowsMoveSpatially) {
     EXPECT_EQ(form->ActiveControl(), form->eNaziv);
     Key(*form, Qt::Key_Down, Qt::AltModifier);
     EXPECT_EQ(form->ActiveControl(), form->eMjesto);
-    EXPECT_FALSE(kit::KeyHandled);
+    EXPECT_FALSE(app::FormOpener.KeyHandled);
 }
 
 TEST_F(MyFormTest, CtrlEscVisitsEveryTabStopOnceAndEndsWhereItStarted) {
@@ -265,13 +265,13 @@ TEST_F(MyFormTest, CheckBoxAnswersEnterWithOnReturnAndMovesOnArrows) {
 }
 
 TEST_F(MyFormTest, CountsItselfForTheResourceGuard) {
-    EXPECT_EQ(app::ResourceGuard.FormTotal, 1);
-    EXPECT_EQ(app::ResourceGuard.ControlTotal, 5);
-    EXPECT_EQ(app::ResourceGuard.ComponentTotal, 6);
+    EXPECT_EQ(app::ResPlus.ResourceGuard.FormTotal, 1);
+    EXPECT_EQ(app::ResPlus.ResourceGuard.ControlTotal, 5);
+    EXPECT_EQ(app::ResPlus.ResourceGuard.ComponentTotal, 6);
     form.reset();
-    EXPECT_EQ(app::ResourceGuard.FormTotal, 0);
-    EXPECT_EQ(app::ResourceGuard.ControlTotal, 0);
-    EXPECT_EQ(app::ResourceGuard.ComponentTotal, 0);
+    EXPECT_EQ(app::ResPlus.ResourceGuard.FormTotal, 0);
+    EXPECT_EQ(app::ResPlus.ResourceGuard.ControlTotal, 0);
+    EXPECT_EQ(app::ResPlus.ResourceGuard.ComponentTotal, 0);
 }
 
 } // namespace

@@ -5,9 +5,8 @@
 #include "app/tables/TableEngine.h"
 #include "app/tables/TableFiles.h"
 #include "engine/Engine.h"
+#include "tests/support/ChildProcess.h"
 
-#include <csignal>
-#include <sys/wait.h>
 #include <unistd.h>
 
 namespace kittest {
@@ -33,7 +32,7 @@ protected:
         t.AfterDelete = rec("AfterDelete");
         t.BeforeClose = rec("BeforeClose");
         t.AfterClose = rec("AfterClose");
-        app::FlushTableProc = [this](fw::TDataSet& ds) {
+        app::FormOpener.FlushTableProc = [this](fw::TDataSet& ds) {
             reg.Calls.push_back("flush " + MemoryRegister::Key(ds));
         };
     }
@@ -261,7 +260,7 @@ TEST_F(MyTableTest, ChoosesTheSessionByDatabaseKind) {
     fw::TSession druga("Druga");
     fw::TDatabase db(&druga);
     Connect(db, "GLOBAL2", folder / "global");
-    kit::SessionNameB = "Druga";
+    kit::Kit.SessionNameB = "Druga";
     kit::TMyTable a, b;
     Setup(a, "Global", "PARTNER.DB");
     Setup(b, "GLOBAL2", "PARTNER.DB");
@@ -271,7 +270,7 @@ TEST_F(MyTableTest, ChoosesTheSessionByDatabaseKind) {
     EXPECT_EQ(b.SessionName(), "Druga");
     a.Close();
     b.Close();
-    kit::SessionNameB = "Default";
+    kit::Kit.SessionNameB = "Default";
 }
 
 TEST_F(MyTableTest, RepairsATableThatFailedToOpenOnce) {
@@ -375,8 +374,8 @@ protected:
         MakeTable("Global", "TESTNI.DB");
     }
     ~RealRegisterTest() override {
-        kit::OpenDbGlobal->Close();
-        kit::OpenDbLokal->Close();
+        kit::Kit.OpenDbGlobal->Close();
+        kit::Kit.OpenDbLokal->Close();
         for (app::Folder f : {app::Folder::Global, app::Folder::Lokal, app::Folder::Link})
             app::HooksOf(f) = app::FolderHooks();
     }
@@ -411,46 +410,35 @@ TEST_F(RealRegisterTest, PostsAndDeletesMarkTheRowClosingCountsItOff) {
     EXPECT_EQ(Row("TESTNI.DB").first, 0);
 }
 
-// Another program instance holds the register open (shared) until it is told to close it.
+// Another program instance holds the register of the folder given open (shared) until its stdin closes; it
+// answers 'o' once the register is open, 'x' when it could not open it.
+PLOM_CHILD_ROLE(RegisterHolder) {
+    std::unique_ptr<engine::Table> t;
+    char answer = 'o';
+    try {
+        t = engine::Table::Open(args.at(0), "OPEN.DB", engine::OpenMode::Shared);
+    } catch (...) {
+        answer = 'x';
+    }
+    char cmd;
+    if (::write(STDOUT_FILENO, &answer, 1) == 1) (void)!::read(STDIN_FILENO, &cmd, 1);
+    return 0;
+}
+
 class OtherInstance {
 public:
-    explicit OtherInstance(const std::filesystem::path& folder) {
-        int down[2], up[2];
-        if (::pipe(down) != 0 || ::pipe(up) != 0) throw std::runtime_error("pipe");
-        pid_ = ::fork();
-        if (pid_ == 0) {
-            ::close(down[1]);
-            ::close(up[0]);
-            char answer = 'o';
-            std::unique_ptr<engine::Table> t;
-            try {
-                t = engine::Table::Open(folder, "OPEN.DB", engine::OpenMode::Shared);
-            } catch (...) {
-                answer = 'x';
-            }
-            char cmd;
-            if (::write(up[1], &answer, 1) == 1 && ::read(down[0], &cmd, 1) == 1) t.reset();
-            _exit(0);
-        }
-        ::close(down[0]);
-        ::close(up[1]);
-        to_ = down[1];
-        from_ = up[0];
-        if (::read(from_, &opened_, 1) != 1) opened_ = '?';
-    }
+    explicit OtherInstance(const std::filesystem::path& folder)
+        : child_(testsupport::ChildProcess::Role("RegisterHolder", {folder.string()})),
+          opened_(child_->Read(1).value_or("?") == "o") {}
     ~OtherInstance() {
-        const char cmd = 'c';
-        if (::write(to_, &cmd, 1) != 1) ::kill(pid_, SIGKILL);
-        ::waitpid(pid_, nullptr, 0);
-        ::close(to_);
-        ::close(from_);
+        child_->CloseInput();
+        if (!child_->Wait()) child_->Kill();
     }
-    bool Opened() const { return opened_ == 'o'; }
+    bool Opened() const { return opened_; }
 
 private:
-    pid_t pid_ = -1;
-    int to_ = -1, from_ = -1;
-    char opened_ = '?';
+    std::unique_ptr<testsupport::ChildProcess> child_;
+    bool opened_;
 };
 
 TEST_F(RegisterTest, ARegisterInUseByAnotherProcessIsNotSwept) {

@@ -11,7 +11,6 @@ protected:
         app::SetRoundingPrecision1(2);
         app::SetRoundingPrecision2(5);
     }
-    ~PercentArithmetic() override { app::SetRoundingPrecision1(2); }
 };
 
 TEST_F(PercentArithmetic, AppliesAPercentageThroughTheSlot) {

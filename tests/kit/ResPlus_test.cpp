@@ -23,13 +23,12 @@ protected:
     ~ResPlusTest() override {
         for (BulkForm*& f : forms)
             delete f;
-        app::CommonSettings.Resources.Usage = 4;
     }
     void MakeReleased(int count, int edits) {
         forms.assign(static_cast<std::size_t>(count), nullptr);
         for (BulkForm*& f : forms) {
             f = fw::CreateForm<BulkForm>(nullptr, edits);
-            app::ReleasableRegistry.push_back(app::FormVariable(f));
+            app::FormOpener.ReleasableRegistry.push_back(app::FormVariable(f));
         }
     }
     int Alive() const {
@@ -40,23 +39,23 @@ protected:
 };
 
 TEST_F(ResPlusTest, ReadersAnswerUnknown) {
-    EXPECT_EQ(app::FreeSystemPercent(), 200);
-    EXPECT_EQ(app::FreeGDIPercent(), 200);
-    EXPECT_EQ(app::FreeUserPercent(), 200);
+    EXPECT_EQ(app::ResPlus.FreeSystemPercent(), 200);
+    EXPECT_EQ(app::ResPlus.FreeGDIPercent(), 200);
+    EXPECT_EQ(app::ResPlus.FreeUserPercent(), 200);
 }
 
 TEST_F(ResPlusTest, ReleaseLowersTheLimitsAndFreesDownToTheTargets) {
     MakeReleased(10, 100);
-    EXPECT_EQ(app::ResourceGuard.ControlTotal, 1000);
-    app::ResourceGuard.ComponentTotal += 1000; // components of other forms
+    EXPECT_EQ(app::ResPlus.ResourceGuard.ControlTotal, 1000);
+    app::ResPlus.ResourceGuard.ComponentTotal += 1000; // components of other forms
     EXPECT_TRUE(app::ReleaseResources(nullptr));
-    EXPECT_EQ(app::ResourceGuard.ControlLimit, 800);
-    EXPECT_EQ(app::ResourceGuard.ComponentLimit, 1600);
+    EXPECT_EQ(app::ResPlus.ResourceGuard.ControlLimit, 800);
+    EXPECT_EQ(app::ResPlus.ResourceGuard.ComponentLimit, 1600);
     EXPECT_EQ(Alive(), 2);
-    EXPECT_EQ(app::ResourceGuard.ControlTotal, 200);
-    EXPECT_EQ(app::ResourceGuard.ComponentTotal, 1200);
-    EXPECT_EQ(app::ReleasableRegistry.size(), 2u);
-    app::ResourceGuard.ComponentTotal -= 1000;
+    EXPECT_EQ(app::ResPlus.ResourceGuard.ControlTotal, 200);
+    EXPECT_EQ(app::ResPlus.ResourceGuard.ComponentTotal, 1200);
+    EXPECT_EQ(app::FormOpener.ReleasableRegistry.size(), 2u);
+    app::ResPlus.ResourceGuard.ComponentTotal -= 1000;
 }
 
 TEST_F(ResPlusTest, SparesTheExceptedForm) {
@@ -71,10 +70,11 @@ TEST_F(ResPlusTest, DropsEntriesWhoseFormIsGoneAndFreesTheNext) {
     MakeReleased(2, 1);
     delete forms[0]; // its destructor leaves the registry; put a stale entry back
     forms[0] = nullptr;
-    app::ReleasableRegistry.insert(app::ReleasableRegistry.begin(), app::FormVariable(forms[0]));
+    app::FormOpener.ReleasableRegistry.insert(app::FormOpener.ReleasableRegistry.begin(),
+                                              app::FormVariable(forms[0]));
     EXPECT_TRUE(app::FreeRegisteredObject(nullptr));
     EXPECT_EQ(forms[1], nullptr);
-    EXPECT_TRUE(app::ReleasableRegistry.empty());
+    EXPECT_TRUE(app::FormOpener.ReleasableRegistry.empty());
 }
 
 TEST_F(ResPlusTest, NeverFreesAFormInUse) {
@@ -83,7 +83,7 @@ TEST_F(ResPlusTest, NeverFreesAFormInUse) {
     fw::SetTagState(*forms[1], 2); // hidden while a form opened from it shows
     EXPECT_FALSE(app::FreeRegisteredObject(nullptr));
     EXPECT_EQ(Alive(), 2);
-    EXPECT_EQ(app::ReleasableRegistry.size(), 2u);
+    EXPECT_EQ(app::FormOpener.ReleasableRegistry.size(), 2u);
     forms[0]->Hide();
     fw::SetTagState(*forms[1], 1);
     EXPECT_TRUE(app::FreeRegisteredObject(nullptr));
@@ -95,20 +95,20 @@ TEST_F(ResPlusTest, LowUserResourcesCloseAndFreeAnOpenFormBeforeANewOneIsBuilt) 
     MakeTable("Global", "PARTNER.DB");
     std::unique_ptr<kit::TMyForm> caller(fw::CreateForm<kit::TMyForm>(nullptr));
     fwtest::ShowActive(*caller);
-    app::CommonSettings.Resources.LoadMode = 2;
+    app::Settings.CommonSettings.Resources.LoadMode = 2;
     DataForm* open = nullptr;
     app::OpenForm<DataForm>(open, caller.get());
     ASSERT_TRUE(open && open->isVisible());
 
-    app::CommonSettings.Resources.Usage = 4;
-    app::FreeUserPercent = &lowReading;
+    app::Settings.CommonSettings.Resources.Usage = 4;
+    app::ResPlus.FreeUserPercent = &lowReading;
     std::unique_ptr<BulkForm> quiet(fw::CreateForm<BulkForm>(nullptr, 1));
     EXPECT_NE(open, nullptr) << "with Usage 4 the checks are off";
 
-    app::CommonSettings.Resources.Usage = 1;
+    app::Settings.CommonSettings.Resources.Usage = 1;
     std::unique_ptr<BulkForm> fresh(fw::CreateForm<BulkForm>(nullptr, 1));
     EXPECT_EQ(open, nullptr);
-    EXPECT_TRUE(app::FormRegistry.empty());
+    EXPECT_TRUE(app::FormOpener.FormRegistry.empty());
     EXPECT_TRUE(caller->isVisible());
 }
 
@@ -116,9 +116,9 @@ TEST_F(ResPlusTest, HiddenKitFormsGiveUpTheirWindows) {
     app::InstallResourceGuard();
     MakeReleased(1, 1);
     fwtest::ShowActive(*forms[0]);
-    const int before = app::DroppedWindowCount;
+    const int before = app::ResPlus.DroppedWindowCount;
     forms[0]->Hide();
-    EXPECT_EQ(app::DroppedWindowCount, before + 1);
+    EXPECT_EQ(app::ResPlus.DroppedWindowCount, before + 1);
     EXPECT_EQ(static_cast<fw::Edit&>(*forms[0]->Components(0)).Text(), "") << "the widgets are kept";
     fw::Hooks() = fw::ControlHooks();
 }

@@ -59,7 +59,7 @@ TEST(ArchiveForm, ArchivesTheTablesAndSettingsIntoTheZipAndItsDatedCopy) {
         ASSERT_TRUE(w.mArhiva->Enabled());
         QTimer poll;
         QObject::connect(&poll, &QTimer::timeout, [&] {
-            app::TArh* arh = app::Arh;
+            app::TArh* arh = app::ArchiveForm.Arh;
             if (!arh || !arh->Modal() || !arh->isVisible()) return;
             poll.stop();
             mainHidden = !w.isVisible();

@@ -9,6 +9,7 @@
 #include "app/tables/TableDefinitions.h"
 #include "app/tables/TableFiles.h"
 #include "base/Files.h"
+#include "base/ProgramState.h"
 #include "fw/db/Field.h"
 #include "fw/db/Table.h"
 #include "fw/ui/Application.h"
@@ -35,10 +36,7 @@ namespace fs = std::filesystem;
 
 class MainWindowTest : public ::testing::Test {
 protected:
-    ~MainWindowTest() override {
-        app::WinGlavnaOpeners = {};
-        app::StartUpForms.clear();
-    }
+    ~MainWindowTest() override { base::ResetProgramState(); }
 
     // Starts the program on the folder; `drive` runs once the main window shows and must close it.
     int Start(const std::function<void(app::TWinGlavna&)>& drive = {}) {
@@ -145,7 +143,7 @@ TEST_F(MainWindowTest, FirstStartMakesTheDataFoldersAndTables) {
     o.Tables = false;
     app::StageProgramFolder(folder.Path(), o);
     ASSERT_FALSE(fs::exists(folder / "global"));
-    app::WinGlavnaOpeners.Artikli = [](fw::Form* sender) {
+    app::MainWindow.WinGlavnaOpeners.Artikli = [](fw::Form* sender) {
         app::OpenForm<TProbe>(Probe, sender, [](TProbe& p) { p.CloseWhenShown = true; });
     };
     // Coming back from a form shows the main window again without reading the company again.
@@ -164,7 +162,7 @@ TEST_F(MainWindowTest, FirstStartMakesTheDataFoldersAndTables) {
     EXPECT_EQ(Register("lokal").at("SIF_PART.DB").first, 0);
     // No row for the installation code: one message, and no partner looked up with 0.
     EXPECT_EQ(dialogs.Texts(), std::vector<std::string>{"Nema šifre partnera: \r\nLUMENO !!!"});
-    EXPECT_EQ(app::PodaciPoduzeca.OwnPartner, 0);
+    EXPECT_EQ(app::WBegin.PodaciPoduzeca.OwnPartner, 0);
 }
 
 TEST_F(MainWindowTest, FindsTheOwnCompanyAndShowsTheCaptions) {
@@ -175,7 +173,7 @@ TEST_F(MainWindowTest, FindsTheOwnCompanyAndShowsTheCaptions) {
     fs::remove(folder / "Link.DB");
     o.Sifra = "  LUMENO ";
     app::WriteLinkTable(folder.Path(), o);
-    app::PodaciPoduzeca = {};
+    app::WBegin.PodaciPoduzeca = {};
     EXPECT_EQ(Start([](app::TWinGlavna& w) {
                   EXPECT_EQ(fw::Application::Instance().Title, "Lumeno");
                   EXPECT_EQ(w.Caption().toStdString(), "Lumeno -  Radionica Lumeno");
@@ -197,12 +195,12 @@ TEST_F(MainWindowTest, FindsTheOwnCompanyAndShowsTheCaptions) {
                   // Forms that are not part of the program yet keep their entries, disabled.
                   EXPECT_FALSE(w.mArtikli->Enabled());
                   EXPECT_FALSE(w.bTipovi->Enabled());
-                  EXPECT_EQ(app::PostavkePrograma.Valuta, "EUR");
-                  EXPECT_EQ(app::CommonSettings.Resources.LoadMode, 1);
-                  EXPECT_FALSE(app::CommonSettings.Safety.AutoCheck);
-                  EXPECT_TRUE(app::MultiUser);
-                  EXPECT_EQ(app::GlobalFolder, (w.Global->Directory() / "").string());
-                  EXPECT_TRUE(app::LinkFolder.empty());
+                  EXPECT_EQ(app::Settings.PostavkePrograma.Valuta, "EUR");
+                  EXPECT_EQ(app::Settings.CommonSettings.Resources.LoadMode, 1);
+                  EXPECT_FALSE(app::Settings.CommonSettings.Safety.AutoCheck);
+                  EXPECT_TRUE(app::DBMine.MultiUser);
+                  EXPECT_EQ(app::WBegin.GlobalFolder, (w.Global->Directory() / "").string());
+                  EXPECT_TRUE(app::WBegin.LinkFolder.empty());
                   // The clock, the title strip, the picture and the tray icon.
                   EXPECT_EQ(w.Sat->ShowMode(), controls::TShowClock::scAnalog);
                   EXPECT_EQ(w.Sat->geometry().size(), QSize(64, 64));
@@ -218,7 +216,7 @@ TEST_F(MainWindowTest, FindsTheOwnCompanyAndShowsTheCaptions) {
               }),
               0);
     EXPECT_TRUE(dialogs.Texts().empty()) << dialogs.Texts().front();
-    const app::TPodaciPoduzeca& p = app::PodaciPoduzeca;
+    const app::TPodaciPoduzeca& p = app::WBegin.PodaciPoduzeca;
     EXPECT_GT(p.OwnPartner, 0);
     EXPECT_EQ(p.Sifra, "LUMENO");
     EXPECT_EQ(p.NazivKratki, "Lumeno");
@@ -226,15 +224,15 @@ TEST_F(MainWindowTest, FindsTheOwnCompanyAndShowsTheCaptions) {
     EXPECT_EQ(p.NazivPuni, "Lumeno d.o.o.");
     EXPECT_EQ(p.Mjesto, "Zagreb");
     EXPECT_EQ(p.UlicaBroj, "Ilica 1");
-    EXPECT_EQ(app::PodaciInstalacije.Opis, "Radionica Lumeno");
+    EXPECT_EQ(app::WBegin.PodaciInstalacije.Opis, "Radionica Lumeno");
 }
 
 TEST_F(MainWindowTest, StartUpWiresTheSettingsIntoTheGuardAndTheLockWait) {
     app::StageProgramFolder(folder.Path(), {});
     std::ofstream(folder / "QK.INI", std::ios::trunc) << "[Background]\r\nPriority=6\r\n";
     EXPECT_EQ(Start([](app::TWinGlavna&) {
-                  ASSERT_TRUE(app::BackgroundPriority);
-                  EXPECT_EQ(app::BackgroundPriority(), 6);
+                  ASSERT_TRUE(app::FocusNavigation.BackgroundPriority);
+                  EXPECT_EQ(app::FocusNavigation.BackgroundPriority(), 6);
                   EXPECT_TRUE(static_cast<bool>(fw::Hooks().Creating));
                   EXPECT_TRUE(static_cast<bool>(fw::Hooks().Hidden));
               }),
@@ -258,14 +256,14 @@ TEST_F(MainWindowTest, AMissingPartnerRowIsReportedWithTheInstallationCode) {
         t.Post();
         t.SaveChanges();
     }
-    app::PodaciPoduzeca = {};
-    app::PodaciPoduzeca.Sifra = "PRIJE";
+    app::WBegin.PodaciPoduzeca = {};
+    app::WBegin.PodaciPoduzeca.Sifra = "PRIJE";
     // Without a description the caption stays "Lumeno".
     EXPECT_EQ(Start([](app::TWinGlavna& w) { EXPECT_EQ(w.Caption().toStdString(), "Lumeno"); }), 0);
     EXPECT_TRUE(ranDrive);
     EXPECT_EQ(dialogs.Texts(), std::vector<std::string>{"Nema partnera:\r\nLUMENO !!!"});
-    EXPECT_EQ(app::PodaciPoduzeca.OwnPartner, 99);
-    EXPECT_EQ(app::PodaciPoduzeca.Sifra, "PRIJE");
+    EXPECT_EQ(app::WBegin.PodaciPoduzeca.OwnPartner, 99);
+    EXPECT_EQ(app::WBegin.PodaciPoduzeca.Sifra, "PRIJE");
 }
 
 TEST_F(MainWindowTest, ShutdownClearsTheRegistersAndASecondStartReusesTheTables) {
@@ -324,17 +322,19 @@ TEST_F(MainWindowTest, FindsDataFoldersWhateverTheirCase) {
     EXPECT_EQ(Start(), 0);
     EXPECT_TRUE(dialogs.Texts().empty());
     EXPECT_FALSE(fs::exists(folder / "global"));
-    EXPECT_EQ(app::LokalFolder, (folder.Path() / "LOKAL").string() + "/");
-    EXPECT_GT(app::PodaciPoduzeca.OwnPartner, 0);
+    EXPECT_EQ(app::WBegin.LokalFolder, (folder.Path() / "LOKAL").string() + "/");
+    EXPECT_GT(app::WBegin.PodaciPoduzeca.OwnPartner, 0);
 }
 
 TEST_F(MainWindowTest, MenuAndButtonsOpenTheirFormsOverTheHiddenMainWindow) {
     app::StageProgramFolder(folder.Path());
     std::vector<bool> mainVisibleWhileOpen;
-    app::WinGlavnaOpeners.Artikli = [&](fw::Form* sender) { app::OpenForm<TProbe>(Probe, sender); };
-    app::WinGlavnaOpeners.Sistemi = app::WinGlavnaOpeners.Artikli;
-    app::WinGlavnaOpeners.Tipovi = app::WinGlavnaOpeners.Artikli;
-    app::WinGlavnaOpeners.ParametriArtikala = app::WinGlavnaOpeners.Artikli;
+    app::MainWindow.WinGlavnaOpeners.Artikli = [&](fw::Form* sender) {
+        app::OpenForm<TProbe>(Probe, sender);
+    };
+    app::MainWindow.WinGlavnaOpeners.Sistemi = app::MainWindow.WinGlavnaOpeners.Artikli;
+    app::MainWindow.WinGlavnaOpeners.Tipovi = app::MainWindow.WinGlavnaOpeners.Artikli;
+    app::MainWindow.WinGlavnaOpeners.ParametriArtikala = app::MainWindow.WinGlavnaOpeners.Artikli;
     int opened = 0;
     EXPECT_EQ(Start([&](app::TWinGlavna& w) {
                   EXPECT_TRUE(w.mArtikli->Enabled());
@@ -386,29 +386,30 @@ TEST_F(MainWindowTest, TheStartUpFormsFollowTheMainWindowHidden) {
     app::StageProgramFolder(folder.Path());
     std::vector<std::string> made;
     TProbe* first = nullptr;
-    app::StartUpForms = {[&] {
-                             made.push_back(app::WinGlavna ? "after main window" : "before");
-                             first = fw::CreateForm<TProbe>(&fw::Application::Instance());
-                         },
-                         [&] { made.push_back("second"); }};
+    app::Startup.StartUpForms = {[&] {
+                                     made.push_back(app::MainWindow.WinGlavna ? "after main window"
+                                                                              : "before");
+                                     first = fw::CreateForm<TProbe>(&fw::Application::Instance());
+                                 },
+                                 [&] { made.push_back("second"); }};
     EXPECT_EQ(Start([&](app::TWinGlavna&) {
                   ASSERT_NE(first, nullptr);
                   EXPECT_FALSE(first->isVisible());
               }),
               0);
-    app::StartUpForms.clear();
+    app::Startup.StartUpForms.clear();
     EXPECT_EQ(made, (std::vector<std::string>{"after main window", "second"}));
 }
 
 TEST_F(MainWindowTest, TheAboutBoxAndThePasswordPromptComeFromTheKit) {
     app::StageProgramFolder(folder.Path());
-    app::WinGlavnaOpeners.RadniNalozi = [](fw::Form*) {};
+    app::MainWindow.WinGlavnaOpeners.RadniNalozi = [](fw::Form*) {};
     bool aboutShown = false, mainHidden = false;
     EXPECT_EQ(Start([&](app::TWinGlavna& w) {
                   ASSERT_TRUE(w.O1->Enabled());
                   QTimer poll;
                   QObject::connect(&poll, &QTimer::timeout, [&] {
-                      kit::TO_Programu* about = kit::O_Programu;
+                      kit::TO_Programu* about = kit::OPlom.O_Programu;
                       if (!about || !about->Modal() || !about->isVisible()) return;
                       poll.stop();
                       aboutShown = true;
@@ -448,8 +449,10 @@ TEST_F(MainWindowTest, CtrlAltSAsksTheWorkOrderPassword) {
     app::StageProgramFolder(folder.Path());
     std::vector<bool> answers{false, true};
     int asked = 0;
-    app::WinGlavnaOpeners.RadniNalozi = [](fw::Form*) {};
-    app::WinGlavnaOpeners.AskWorkOrderPassword = [&] { return answers[static_cast<std::size_t>(asked++)]; };
+    app::MainWindow.WinGlavnaOpeners.RadniNalozi = [](fw::Form*) {};
+    app::MainWindow.WinGlavnaOpeners.AskWorkOrderPassword = [&] {
+        return answers[static_cast<std::size_t>(asked++)];
+    };
     EXPECT_EQ(Start([&](app::TWinGlavna& w) {
                   w.activateWindow();
                   (void)QTest::qWaitForWindowActive(&w);

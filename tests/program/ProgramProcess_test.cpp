@@ -3,6 +3,7 @@
 #include "fw/db/Field.h"
 #include "fw/db/Table.h"
 #include "program/StageFolder.h"
+#include "tests/support/ChildProcess.h"
 #include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -10,11 +11,7 @@
 #include <chrono>
 #include <csignal>
 #include <map>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <thread>
-
-extern char** environ;
 
 namespace {
 
@@ -36,15 +33,6 @@ std::map<std::string, int> Register(const fs::path& folder) {
     return rows;
 }
 
-pid_t StartProgram(const fs::path& program) {
-    setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    std::string path = program.string();
-    char* argv[] = {path.data(), nullptr};
-    pid_t pid = 0;
-    EXPECT_EQ(posix_spawn(&pid, path.c_str(), nullptr, nullptr, argv, environ), 0);
-    return pid;
-}
-
 // Waits (at most a minute, a guard against a hang rather than a speed target) for the condition.
 template <class Condition> bool WaitFor(Condition&& condition) {
     for (int i = 0; i < 1200; ++i) {
@@ -54,15 +42,15 @@ template <class Condition> bool WaitFor(Condition&& condition) {
     return false;
 }
 
-int WaitForExit(pid_t pid) {
-    int status = 0;
-    const bool ended = WaitFor([&] { return waitpid(pid, &status, WNOHANG) == pid; });
-    if (!ended) {
-        kill(pid, SIGKILL);
-        waitpid(pid, &status, 0);
+// The program's exit code once it ends (at most a minute); -1 when it had to be killed, -2 when a signal
+// ended it.
+int WaitForExit(testsupport::ChildProcess& program) {
+    const auto status = program.Wait(std::chrono::minutes(1));
+    if (!status) {
+        program.Kill();
         return -1;
     }
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -2;
+    return status->Exited ? status->Code : -2;
 }
 
 TEST(ProgramProcess, StartsFindsTheCompanyAndEndsCleanlyOnATerminateSignal) {
@@ -74,7 +62,7 @@ TEST(ProgramProcess, StartsFindsTheCompanyAndEndsCleanlyOnATerminateSignal) {
         for (const char* sub : {"global", "lokal"})
             for (const auto& e : fs::directory_iterator(folder / sub))
                 if (e.path().stem() == "OPEN") fs::remove(e.path());
-        const pid_t pid = StartProgram(folder / "plom");
+        testsupport::ChildProcess program(folder / "plom", {}, {{"QT_QPA_PLATFORM", "offscreen"}});
         // The company was looked up once both tables were opened and closed again.
         ASSERT_TRUE(WaitFor([&] {
             auto g = Register(folder / "global");
@@ -83,8 +71,8 @@ TEST(ProgramProcess, StartsFindsTheCompanyAndEndsCleanlyOnATerminateSignal) {
                    l["SIF_PART.DB"] == 0;
         })) << "run "
             << run;
-        kill(pid, SIGTERM);
-        EXPECT_EQ(WaitForExit(pid), 0) << "run " << run;
+        program.Signal(SIGTERM);
+        EXPECT_EQ(WaitForExit(program), 0) << "run " << run << ": " << program.Errors();
         for (const char* sub : {"global", "lokal"})
             for (const auto& [file, open] : Register(folder / sub))
                 EXPECT_EQ(open, 0) << sub << "/" << file;

@@ -1,3 +1,6 @@
+#include "tests/support/ChildProcess.h"
+#include "tests/support/ProgramStateReset.h"
+
 #include <gtest/gtest.h>
 #include <QApplication>
 
@@ -6,6 +9,9 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
+    // A child role runs with the application built, as the program's own code expects.
+    if (const auto code = testsupport::RunChildRole(argc, argv)) return *code;
     ::testing::InitGoogleTest(&argc, argv);
+    testsupport::ResetProgramStateAroundEachTest();
     return RUN_ALL_TESTS();
 }

@@ -2,6 +2,7 @@
 
 #include "base/Exceptions.h"
 #include "base/Int16.h"
+#include "base/ProgramState.h"
 
 #include <algorithm>
 #include <limits>
@@ -26,6 +27,11 @@ ModelProzora& SharedModel() {
     static ModelProzora model;
     return model;
 }
+
+namespace {
+[[maybe_unused]] const bool stateResetRegistered =
+    base::RegisterStateReset(base::StateLayer::Forms, [] { base::Reinitialise(SharedModel()); });
+} // namespace
 
 TOkvir& ModelProzora::NewOkvir() {
     if (Okviri.size() >= NajviseCvorova) throw base::Overflow();

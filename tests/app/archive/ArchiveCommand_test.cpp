@@ -39,15 +39,15 @@ TEST(ArchiveSpecs, ProgramFolderFirstThenEachDatabaseFolder) {
 }
 
 TEST(ArchiveJobs, TheRunningProgramGivesFolderNameAndFolders) {
-    GlobalFolder = "/data/global/";
-    LinkFolder.clear();
+    WBegin.GlobalFolder = "/data/global/";
+    WBegin.LinkFolder.clear();
     const ArchiveJob job = CurrentArchiveJob("/media/usb");
     EXPECT_EQ(job.ProgramFolder, fs::path(PLOM_BINARY_DIR) / "tests" / "app" / "archive");
     EXPECT_EQ(job.ArchiveName, "app_archive_test");
     EXPECT_EQ(job.Destination, "/media/usb");
     EXPECT_EQ(job.Today, base::Today());
     EXPECT_EQ(job.GlobalFolder, "/data/global/");
-    GlobalFolder.clear();
+    WBegin.GlobalFolder.clear();
 }
 
 class ArchiveCommandTest : public testing::Test {
@@ -154,10 +154,10 @@ TEST_F(ArchiveCommandTest, AFailedZipRunNeverCopiesTheOldZip) {
     EXPECT_FALSE(fs::exists(Copy()));
     EXPECT_EQ(testsupport::ReadFile(Zip()), before);
 
-    ZipDllMissing = true;
+    ZipMaster.ZipDllMissing = true;
     job.LinkFolder.clear();
     EXPECT_FALSE(Run());
-    ZipDllMissing = false;
+    ZipMaster.ZipDllMissing = false;
     EXPECT_FALSE(fs::exists(Copy()));
     EXPECT_THAT(infos, ElementsAre("Greška kod arhiviranja!!!", "Greška kod arhiviranja!!!"));
     EXPECT_THAT(plain, ElementsAre("Error - folder not found: " + (folder / "unreachable").string(),

@@ -23,7 +23,7 @@ class ZipMasterTest : public testing::Test {
 protected:
     void SetUp() override {
         SetZipShowMessage([this](const std::string& text) { messages.push_back(text); });
-        ZipDllMissing = false;
+        ZipMaster.ZipDllMissing = false;
         const auto& p = folder.Path();
         testsupport::WriteFileAt(p / "QK.INI", "[Link]\nDir=\n", Base);
         testsupport::WriteFileAt(p / "Link.DB", "link rows", Base);
@@ -36,7 +36,7 @@ protected:
     }
     void TearDown() override {
         SetZipShowMessage(nullptr);
-        ZipDllMissing = false;
+        ZipMaster.ZipDllMissing = false;
     }
     std::string InFolder(const std::string& mask) const { return (folder.Path() / mask).string(); }
     fs::path ZipPath() const { return folder / "plom.zip"; }
@@ -213,7 +213,7 @@ TEST_F(ZipMasterTest, UnwritableTargetAndDamagedArchiveFail) {
 }
 
 TEST_F(ZipMasterTest, MissingLibraryStopsTheRun) {
-    ZipDllMissing = true;
+    ZipMaster.ZipDllMissing = true;
     Add({InFolder("*.db")});
     EXPECT_THAT(messages, ElementsAre("ZIPDLL.DLL not found"));
     EXPECT_EQ(zip.LastError(), "ZIPDLL.DLL not found");
@@ -221,7 +221,7 @@ TEST_F(ZipMasterTest, MissingLibraryStopsTheRun) {
     EXPECT_FALSE(zip.Busy());
     EXPECT_FALSE(TZipMaster::ZipDllLoaded());
 
-    ZipDllMissing = false;
+    ZipMaster.ZipDllMissing = false;
     messages.clear();
     zip.Trace = true;
     zip.LoadZipDll();

@@ -2,6 +2,7 @@
 
 #include "fw/db/DatabaseError.h"
 #include "fw/db/DataSource.h"
+#include "tests/support/ChildProcess.h"
 
 #include <gmock/gmock.h>
 
@@ -48,7 +49,7 @@ TEST_F(ChangedDataSetTest, OpeningUnderTheHeldRegistryLockIsReportedAsADeadlock)
     Setup(t, "Global", "ROBA.DB");
     std::string error;
     {
-        LockScope formTables(RegistryLock, LockNo::LoadFormTables);
+        LockScope formTables(DBMine.RegistryLock, LockNo::LoadFormTables);
         try {
             t.Open();
         } catch (const base::Exception& e) {
@@ -62,7 +63,7 @@ TEST_F(ChangedDataSetTest, OpeningUnderTheHeldRegistryLockIsReportedAsADeadlock)
     }
     EXPECT_EQ(error, "Deathlock !?");
     EXPECT_THAT(shown, ElementsAre("DeathLock_1 at 10,\r\nwaiting for 32."));
-    EXPECT_EQ(RegistryLock.A.a.load(), 0);
+    EXPECT_EQ(DBMine.RegistryLock.A.a.load(), 0);
     EXPECT_EQ(DistinctOpen(), 0);
 }
 
@@ -231,13 +232,13 @@ TEST_F(ChangedDataSetTest, DestroyingATableLeavesNothingInTheRegistry) {
 }
 
 TEST_F(ChangedDataSetTest, TheLimitIsAskedBeforeOpeningBeyondTheMaximum) {
-    MaxOpenTables = 1;
+    DBMine.MaxOpenTables = 1;
     TMyTableX a, b, c;
     Setup(a, "Global", "ROBA.DB");
     Setup(b, "Global", "BOJE.DB");
     Setup(c, "Lokal", "WINGL.DB");
     std::vector<std::string> asked;
-    OpenTableLimitProc = [&](fw::TDataSet& ds) {
+    DBMine.OpenTableLimitProc = [&](fw::TDataSet& ds) {
         asked.push_back(static_cast<fw::TTable&>(ds).TableName());
         if (IdleCount() == 0) return false;
         for (TMyTableX* t : {&a, &b, &c})
@@ -274,7 +275,7 @@ TEST_F(ChangedDataSetTest, AFailedOpenIsRetriedWhileTheLimitClosesATable) {
     TMyTableX t;
     Setup(t, "Global", "ROBA.DB");
     int limitCalls = 0;
-    OpenTableLimitProc = [&](fw::TDataSet&) {
+    DBMine.OpenTableLimitProc = [&](fw::TDataSet&) {
         ++limitCalls;
         if (!blocker.Active()) return false;
         blocker.Close();
@@ -283,7 +284,7 @@ TEST_F(ChangedDataSetTest, AFailedOpenIsRetriedWhileTheLimitClosesATable) {
     t.Open();
     EXPECT_EQ(limitCalls, 1);
     EXPECT_TRUE(t.Active());
-    EXPECT_FALSE(LastErrorMessage.empty());
+    EXPECT_FALSE(DBMine.LastErrorMessage.empty());
 }
 
 TEST_F(ChangedDataSetTest, AFailedOpenGetsOneRepairTryThenTheFirstError) {
@@ -313,7 +314,7 @@ TEST_F(ChangedDataSetTest, AFailedOpenGetsOneRepairTryThenTheFirstError) {
     }
     EXPECT_EQ(calls, 2);
     EXPECT_FALSE(u.RetryOpen);
-    EXPECT_EQ(first, LastErrorMessage);
+    EXPECT_EQ(first, DBMine.LastErrorMessage);
     EXPECT_THAT(first, ::testing::HasSubstr("NEMA"));
     EXPECT_FALSE(u.IsOpen);
     EXPECT_EQ(DistinctOpen(), 0);
@@ -356,11 +357,11 @@ TEST_F(ChangedDataSetTest, TheRetryOfTableOperationsStopsWhenNothingCanBeClosed)
     t.FieldDefs().Add("Code", fw::ftAutoInc);
     t.FieldDefs().Add("Slika", fw::ftBlob); // the tables cannot be created with it
     int limitCalls = 0;
-    OpenTableLimitProc = [&](fw::TDataSet&) { return ++limitCalls < 3; };
+    DBMine.OpenTableLimitProc = [&](fw::TDataSet&) { return ++limitCalls < 3; };
     // (A limit routine that claims to close tables for ever is cut off.)
     EXPECT_THROW(t.CreateTable(), base::Exception);
     EXPECT_EQ(limitCalls, 3);
-    EXPECT_THAT(LastErrorMessage, ::testing::HasSubstr("Slika"));
+    EXPECT_THAT(DBMine.LastErrorMessage, ::testing::HasSubstr("Slika"));
 }
 
 class MasterDetailTest : public ChangedDataSetTest {
@@ -426,12 +427,12 @@ TEST_F(MasterDetailTest, DetailsStayInEditWhileThePostHelpersPostTheMaster) {
     detail.Open();
     detail.Edit();
     detail.FieldByName("Naziv").SetAsString("Šljiva 2");
-    PostInProgress = true; // as the post helpers set it around their edit and post
+    DBMine.PostInProgress = true; // as the post helpers set it around their edit and post
     master.Edit();
     master.FieldByName("Šifra").SetAsInteger(7);
     master.Post();
-    PostInProgress = false;
-    EXPECT_EQ(PostingDataSet, nullptr);
+    DBMine.PostInProgress = false;
+    EXPECT_EQ(DBMine.PostingDataSet, nullptr);
     EXPECT_EQ(detail.State(), fw::dsEdit);
     detail.Cancel();
     // Without the helpers the master's post makes the detail leave its record.
@@ -447,7 +448,7 @@ class NewLastRecordTest : public ChangedDataSetTest {
 protected:
     void SetUp() override {
         ChangedDataSetTest::SetUp();
-        MultiUser = true;
+        DBMine.MultiUser = true;
         Setup(t, "Global", "ROBA.DB");
         t.OnNewLastRecord = [&](fw::TDataSet& ds) { reports.push_back(ds.FieldByName("Naziv").AsString()); };
     }
@@ -476,17 +477,16 @@ TEST_F(NewLastRecordTest, AnotherDatasetsInsertIsReportedOnceAtRefresh) {
     EXPECT_EQ(t.ReportedRecordCount, 5);
 }
 
-// Run by the test below as a second program process on the same folder.
-TEST(OtherProcess, DISABLED_AppendsARow) {
-    const char* folder = std::getenv("PLOM_OTHER_FOLDER");
-    if (!folder) GTEST_SKIP() << "only run as the second process";
+// A second program process on the same folder (the one given): appends a row to "ROBA.DB".
+PLOM_CHILD_ROLE(RobaAppender) {
     fw::TTable t;
-    t.SetDatabaseName(folder);
+    t.SetDatabaseName(args.at(0));
     t.SetTableName("ROBA.DB");
     t.Open();
     t.Append();
     t.FieldByName("Naziv").SetAsString("Marelica");
     t.Post();
+    return 0;
 }
 
 TEST_F(NewLastRecordTest, AnotherProcesssInsertIsReportedAtRefresh) {
@@ -494,11 +494,9 @@ TEST_F(NewLastRecordTest, AnotherProcesssInsertIsReportedAtRefresh) {
     t.Refresh();
     t.Next();
     EXPECT_THAT(reports, ElementsAre("Dunja"));
-    const std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
-    std::string command = "PLOM_OTHER_FOLDER='" + (folder.Path() / "global").string() + "' '" + self +
-                          "' --gtest_filter=OtherProcess.DISABLED_AppendsARow "
-                          "--gtest_also_run_disabled_tests >/dev/null 2>&1";
-    ASSERT_EQ(std::system(command.c_str()), 0);
+    auto other = testsupport::ChildProcess::Role("RobaAppender", {(folder.Path() / "global").string()});
+    const auto status = other->Wait();
+    ASSERT_TRUE(status && status->Success()) << other->Errors();
     t.Refresh();
     EXPECT_THAT(reports, ElementsAre("Dunja", "Marelica"));
     EXPECT_EQ(t.FieldByName("Naziv").AsString(), "Kruška");
@@ -519,7 +517,7 @@ TEST_F(NewLastRecordTest, OwnInsertsAreReportedToo) {
 }
 
 TEST_F(NewLastRecordTest, NothingIsReportedOutsideMultiUserMode) {
-    MultiUser = false;
+    DBMine.MultiUser = false;
     t.Open();
     t.First();
     t.Refresh();

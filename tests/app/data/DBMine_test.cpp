@@ -197,13 +197,13 @@ TEST_F(RegistryTest, InconsistenciesAreShownAndEndInTheCancel) {
     EXPECT_EQ(shown.back(), "TablesOpen index out of bounds");
     EXPECT_EQ(shown[shown.size() - 2], "Table_Open index out of bounds");
     // The lock taken by the failing routines was released.
-    EXPECT_EQ(RegistryLock.A.a.load(), 0);
+    EXPECT_EQ(DBMine.RegistryLock.A.a.load(), 0);
     NewTable_Closed(t);
 }
 
 TEST_F(RegistryTest, ReEntryIsReportedAsADeadlockWithTheNumbersOfBothRoutines) {
     TMyTableX& t = Table("Global", "ROBA");
-    AcquireLock(RegistryLock, LockNo::LoadFormTables);
+    AcquireLock(DBMine.RegistryLock, LockNo::LoadFormTables);
     EXPECT_EQ(CancelMessage([&] { NewTable_Opened(t); }), "Deathlock !?");
     EXPECT_THAT(shown, ElementsAre("DeathLock_1 at 10,\r\nwaiting for 32."));
     EXPECT_FALSE(t.IsOpen);
@@ -212,30 +212,30 @@ TEST_F(RegistryTest, ReEntryIsReportedAsADeadlockWithTheNumbersOfBothRoutines) {
     NewTable_Opened(t);
     EXPECT_TRUE(t.IsOpen);
     NewTable_Closed(t);
-    ReleaseLock(RegistryLock, LockNo::LoadFormTables);
-    EXPECT_EQ(RegistryLock.A.a.load(), 0);
+    ReleaseLock(DBMine.RegistryLock, LockNo::LoadFormTables);
+    EXPECT_EQ(DBMine.RegistryLock.A.a.load(), 0);
     t.RegistryHeld = false;
     NewTable_Opened(t);
     NewTable_Closed(t);
 }
 
 TEST_F(RegistryTest, ReleasingALockNotHeldReportsTheThreadError) {
-    EXPECT_EQ(CancelMessage([] { ReleaseLock(OpenCountLock, LockNo::DecOpenCount); }), "ESC");
-    AcquireLock(OpenCountLock, LockNo::IncOpenCount);
-    EXPECT_EQ(CancelMessage([] { ReleaseLock(OpenCountLock, LockNo::DecOpenCount); }), "ESC");
+    EXPECT_EQ(CancelMessage([] { ReleaseLock(DBMine.OpenCountLock, LockNo::DecOpenCount); }), "ESC");
+    AcquireLock(DBMine.OpenCountLock, LockNo::IncOpenCount);
+    EXPECT_EQ(CancelMessage([] { ReleaseLock(DBMine.OpenCountLock, LockNo::DecOpenCount); }), "ESC");
     EXPECT_THAT(shown, ElementsAre("Thread error: A.a=0, A.b=0, A.c=0, b=63",
                                    "Thread error: A.a=1, A.b=62, A.c=62, b=63"));
-    ReleaseLock(OpenCountLock, LockNo::IncOpenCount);
+    ReleaseLock(DBMine.OpenCountLock, LockNo::IncOpenCount);
     {
-        LockScope scope(CheckLokalLock, LockNo::FullCheckLokal);
-        EXPECT_EQ(CheckLokalLock.A.b, 53);
+        LockScope scope(DBMine.CheckLokalLock, LockNo::FullCheckLokal);
+        EXPECT_EQ(DBMine.CheckLokalLock.A.b, 53);
     }
-    EXPECT_EQ(CheckLokalLock.A.a.load(), 0);
+    EXPECT_EQ(DBMine.CheckLokalLock.A.a.load(), 0);
 }
 
 TEST(DBMineServices, AbortMemoryErrorAndInsertPost) {
     std::vector<std::string> shown;
-    ShowInfoHook = [&](const std::string& text) { shown.push_back(text); };
+    Dialogs.ShowInfoHook = [&](const std::string& text) { shown.push_back(text); };
     try {
         AbortWithMessage("ESC");
         FAIL();
@@ -252,7 +252,7 @@ TEST(DBMineServices, AbortMemoryErrorAndInsertPost) {
     } catch (const base::Exception& e) {
         EXPECT_EQ(e.Message(), "Memory error No. 6 !");
     }
-    ShowInfoHook = nullptr;
+    Dialogs.ShowInfoHook = nullptr;
 
     TMyTableX t;
     fw::TTable plain;

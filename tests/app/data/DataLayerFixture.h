@@ -1,10 +1,12 @@
 #pragma once
-// Program folders with "global/" and "lokal/" databases, a clean open-table registry, and scripted message
-// boxes for the tests of the registry and the changed dataset and field layers.
+// Program folders with "global/" and "lokal/" databases and scripted message boxes for the tests of the
+// registry and the changed dataset and field layers. The program's state starts at its defaults (the test
+// main resets it) and is reset again at the end, while the folders are still there.
 
 #include "app/data/DBMine.h"
 #include "app/data/Dialogs.h"
 #include "app/data/Useful.h"
+#include "base/ProgramState.h"
 #include "fw/db/FieldClasses.h"
 #include "fw/db/Session.h"
 #include "tests/support/PartnerRows.h"
@@ -26,29 +28,13 @@ protected:
         Connect(global, "Global", folder / "global");
         Connect(global2, "GLOBAL2", folder / "global");
         Connect(lokal, "Lokal", folder / "lokal");
-        app::ResetRegistry();
-        app::MaxOpenTables = 100;
-        app::MultiUser = false;
-        app::PostInProgress = false;
-        app::PostingDataSet = nullptr;
-        app::OpenTableLimitProc = [](fw::TDataSet&) { return false; };
-        app::ShowInfoHook = [this](const std::string& text) { shown.push_back(text); };
-        app::AskYesNoHook = [this](const std::string& question) {
+        app::Dialogs.ShowInfoHook = [this](const std::string& text) { shown.push_back(text); };
+        app::Dialogs.AskYesNoHook = [this](const std::string& question) {
             asked.push_back(question);
             return answer;
         };
-        app::SetRoundingPrecision1(2);
-        app::SetRoundingPrecision2(5);
-        app::SetRoundingPrecision3(2);
-        app::SetRoundingPrecision4(5);
     }
-    ~DataLayerTest() override {
-        app::ShowInfoHook = nullptr;
-        app::AskYesNoHook = nullptr;
-        app::OpenTableLimitProc = [](fw::TDataSet&) { return false; };
-        app::MultiUser = false;
-        app::PostInProgress = false;
-    }
+    ~DataLayerTest() override { base::ResetProgramState(); }
 
     static void Connect(fw::TDatabase& db, const std::string& name, const std::filesystem::path& path) {
         db.SetDatabaseName(name);

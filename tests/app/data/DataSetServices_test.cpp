@@ -171,7 +171,7 @@ TEST_F(PostServicesTest, EditsFailWithoutAMessageWhileAnotherOpenHoldsTheRecord)
     EXPECT_TRUE(RecordBusy(&t));
     EXPECT_EQ(t.State(), fw::dsBrowse);
     EXPECT_FALSE(t.ControlsDisabled());
-    EXPECT_FALSE(PostInProgress);
+    EXPECT_FALSE(DBMine.PostInProgress);
     EXPECT_TRUE(shown.empty());
     other->Cancel();
 
@@ -191,14 +191,14 @@ TEST_F(PostServicesTest, EditsFailWithoutAMessageWhileAnotherOpenHoldsTheRecord)
 
 TEST_F(PostServicesTest, PostInProgressIsSetWhileTheServicesEdit) {
     bool duringEdit = false, duringPost = false;
-    t.BeforeEdit = [&](fw::TDataSet&) { duringEdit = PostInProgress && t.ControlsDisabled(); };
-    t.BeforePost = [&](fw::TDataSet&) { duringPost = PostInProgress; };
+    t.BeforeEdit = [&](fw::TDataSet&) { duringEdit = DBMine.PostInProgress && t.ControlsDisabled(); };
+    t.BeforePost = [&](fw::TDataSet&) { duringPost = DBMine.PostInProgress; };
     ASSERT_TRUE(StartEdit(&t));
     t.FieldByName("Naziv").SetAsString("Jabuka 2");
     PostEditKeepInsert(&t);
     EXPECT_TRUE(duringEdit);
     EXPECT_TRUE(duringPost);
-    EXPECT_FALSE(PostInProgress);
+    EXPECT_FALSE(DBMine.PostInProgress);
 }
 
 TEST_F(PostServicesTest, TheSmallPostAndCancelRoutines) {
@@ -369,8 +369,8 @@ TEST_F(MasterKeyTest, DetailsStayInEditWhileTheServicesPostTheMaster) {
     EXPECT_EQ(master.State(), fw::dsBrowse);
     EXPECT_EQ(detail.State(), fw::dsEdit);
     EXPECT_EQ(detail.FieldByName("Naziv").AsString(), "Crna 2");
-    EXPECT_FALSE(PostInProgress);
-    EXPECT_EQ(PostingDataSet, nullptr);
+    EXPECT_FALSE(DBMine.PostInProgress);
+    EXPECT_EQ(DBMine.PostingDataSet, nullptr);
 }
 
 // ------------------------------------------------------------------------------------------- files
@@ -391,16 +391,16 @@ TEST_F(TableFilesTest, StampingGivesEveryFileOfTheTableTheDateOfItsDB) {
     Touch("roba.X02", 1'600'000'000'000'000'002);
     Touch("ROBA.MB", dbTime);
     Touch("ROBA2.PX", 1'600'000'000'000'000'003);
-    StampTableFiles(GlobalFolder, "ROBA.DB");
+    StampTableFiles(WBegin.GlobalFolder, "ROBA.DB");
     EXPECT_EQ(Time("ROBA.PX"), dbTime);
     EXPECT_EQ(Time("roba.X02"), dbTime);
     EXPECT_EQ(Time("ROBA.MB"), dbTime);
     EXPECT_EQ(Time("ROBA2.PX"), 1'600'000'000'000'000'003);
 
     Touch("BOJE.PX", 1'600'000'000'000'000'004); // no .DB: nothing happens
-    StampTableFiles(GlobalFolder, "BOJE.DB");
+    StampTableFiles(WBegin.GlobalFolder, "BOJE.DB");
     EXPECT_EQ(Time("BOJE.PX"), 1'600'000'000'000'000'004);
-    EXPECT_THROW(StampTableFiles(GlobalFolder, "../ROBA.DB"), base::Exception);
+    EXPECT_THROW(StampTableFiles(WBegin.GlobalFolder, "../ROBA.DB"), base::Exception);
 
     fw::TTable table;
     table.SetDatabaseName("GLOBAL2");
@@ -408,7 +408,7 @@ TEST_F(TableFilesTest, StampingGivesEveryFileOfTheTableTheDateOfItsDB) {
     Touch("BOJE.DB", 1'650'000'000'000'000'000);
     SetTableFilesDate(&table);
     EXPECT_EQ(Time("BOJE.PX"), 1'650'000'000'000'000'000);
-    table.SetDatabaseName(GlobalFolder); // a folder path is no database of the program
+    table.SetDatabaseName(WBegin.GlobalFolder); // a folder path is no database of the program
     Touch("BOJE.PX", 5);
     SetTableFilesDate(&table);
     EXPECT_EQ(Time("BOJE.PX"), 5);
@@ -474,7 +474,7 @@ TEST_F(CheckOnOpeningTest, TheCheckRunsUnderTheFolderLockWithTheTablesOptions) {
     HooksOf(Folder::Lokal).CheckTables = [&](const std::string& path, const std::string& name,
                                              bool thorough) {
         calls.push_back(path + "|" + name + (thorough ? "|full" : "|quick"));
-        lockHolder = CheckLokalLock.A.a ? CheckLokalLock.A.b : 0;
+        lockHolder = DBMine.CheckLokalLock.A.a ? DBMine.CheckLokalLock.A.b : 0;
         noRestructure = OptionsOf(Folder::Lokal).NoRestructure;
         showProgress = OptionsOf(Folder::Lokal).ShowProgress;
     };
@@ -492,9 +492,9 @@ TEST_F(CheckOnOpeningTest, TheCheckRunsUnderTheFolderLockWithTheTablesOptions) {
     EXPECT_FALSE(noRestructure);
     EXPECT_FALSE(showProgress);
     CheckTablesOf("x", "Nepoznata", true);
-    EXPECT_THAT(calls, ElementsAre(LokalFolder + "|WSYSTEM.DB|full", LokalFolder + "|WSYSTEM.DB|quick",
-                                   LokalFolder + "||full"));
-    EXPECT_EQ(CheckLokalLock.A.a, 0);
+    EXPECT_THAT(calls, ElementsAre(WBegin.LokalFolder + "|WSYSTEM.DB|full",
+                                   WBegin.LokalFolder + "|WSYSTEM.DB|quick", WBegin.LokalFolder + "||full"));
+    EXPECT_EQ(DBMine.CheckLokalLock.A.a, 0);
     // "LINK2" is checked in the link folder, which must be set.
     EXPECT_THROW(CheckTablesOf("OPEN.DB", "LINK2", true), base::Exception);
 }
@@ -504,10 +504,10 @@ TEST_F(CheckOnOpeningTest, AFailedCheckIsRetriedWhileTheLimitClosesATable) {
     HooksOf(Folder::Lokal).CheckTables = [&](const std::string&, const std::string&, bool) {
         if (failures-- > 0) throw base::Exception("Previše otvorenih tablica");
     };
-    OpenTableLimitProc = [&](fw::TDataSet&) { return ++closes <= 5; };
+    DBMine.OpenTableLimitProc = [&](fw::TDataSet&) { return ++closes <= 5; };
     CheckTableQuick(&t);
     EXPECT_EQ(closes, 2);
-    EXPECT_EQ(CheckLokalLock.A.a, 0);
+    EXPECT_EQ(DBMine.CheckLokalLock.A.a, 0);
 
     failures = 100;
     closes = 0;
@@ -518,8 +518,8 @@ TEST_F(CheckOnOpeningTest, AFailedCheckIsRetriedWhileTheLimitClosesATable) {
         EXPECT_STREQ(e.what(), "Previše otvorenih tablica");
     }
     EXPECT_EQ(closes, 6); // five tables closed, then nothing more to close
-    EXPECT_EQ(LastErrorMessage, "Previše otvorenih tablica");
-    EXPECT_EQ(CheckLokalLock.A.a, 0);
+    EXPECT_EQ(DBMine.LastErrorMessage, "Previše otvorenih tablica");
+    EXPECT_EQ(DBMine.CheckLokalLock.A.a, 0);
 }
 
 TEST_F(CheckOnOpeningTest, TheDefinitionsRoutinesRunOnTheDataSet) {
@@ -545,7 +545,7 @@ TEST_F(CheckOnOpeningTest, TheDefinitionsRoutinesRunOnTheDataSet) {
     zemlja.Cancel();
     EXPECT_FALSE(TableFieldSetupOf(&zemlja));
     fw::TTable elsewhere;
-    elsewhere.SetDatabaseName(GlobalFolder);
+    elsewhere.SetDatabaseName(WBegin.GlobalFolder);
     elsewhere.SetTableName("ZEMLJA.DB");
     EXPECT_FALSE(TableDefaultsOf(&elsewhere));
 }

@@ -69,7 +69,7 @@ TEST_F(RegisterTest, TheFirstOpenerAppendsTheRowAndChecksTheTable) {
 
 TEST_F(RegisterTest, ARowAnotherStationAppendedFirstIsUsed) {
     bool raced = false;
-    OpenDbLokal->BeforePost = [&](fw::TDataSet& reg) {
+    OpenDbRegister.OpenDbLokal->BeforePost = [&](fw::TDataSet& reg) {
         if (raced || reg.State() != fw::dsInsert) return;
         raced = true; // the other station's row arrives between our search and our post
         fw::TTable other;
@@ -138,7 +138,7 @@ TEST_F(RegisterTest, TheFirstOpenerChecksThoroughlyWhenAskedTo) {
     EXPECT_NE(Time("WINGL.PX"), 1);
     UnregisterTableOpen(wingl);
 
-    CommonSettings.Safety.AutoCheck = true; // a new row is checked thoroughly
+    Settings.CommonSettings.Safety.AutoCheck = true; // a new row is checked thoroughly
     TMyTableX wino;
     Setup(wino, "Lokal", "WINO.DB");
     RegisterTableOpen(wino);
@@ -152,7 +152,7 @@ TEST_F(RegisterTest, ARegisterThatCannotBeUsedGivesItsCode) {
     ExpectCode(OpenDbError::LokalClosed, [&] { UnregisterTableOpen(wingl); });
     ExpectCode(OpenDbError::LokalMarkRowMissing, [&] { MarkTableChanged(wingl); });
     RegisterTableOpen(wingl);
-    OpenDbGlobal->Close();
+    OpenDbRegister.OpenDbGlobal->Close();
     ExpectCode(OpenDbError::GlobalClosed, [&] { UnregisterTableOpen(roba); });
     TMyTableX boje, wino;
     Setup(boje, "Global", "BOJE.DB");
@@ -161,9 +161,9 @@ TEST_F(RegisterTest, ARegisterThatCannotBeUsedGivesItsCode) {
     Setup(wino, "Lokal", "WINO.DB");
     ExpectCode(OpenDbError::LokalRowMissing, [&] { UnregisterTableOpen(wino); });
     EXPECT_EQ(OpenCount(), 0); // lowered also when the unregistration failed
-    EXPECT_EQ(OpenDbLokalLock.A.a, 0);
-    EXPECT_EQ(OpenDbGlobalLock.A.a, 0);
-    EXPECT_EQ(OpenDbLokal->State(), fw::dsBrowse);
+    EXPECT_EQ(DBMine.OpenDbLokalLock.A.a, 0);
+    EXPECT_EQ(DBMine.OpenDbGlobalLock.A.a, 0);
+    EXPECT_EQ(OpenDbRegister.OpenDbLokal->State(), fw::dsBrowse);
     EXPECT_EQ(Row("lokal", "WINGL.DB").first, 2);
 }
 
@@ -175,11 +175,11 @@ TEST_F(RegisterTest, ARowHeldForTooLongEndsTheWaitWithItsCode) {
     other.Open();
     ASSERT_TRUE(other.FindKey({engine::Value::Text("WINGL.DB")}));
     other.Edit();
-    OpenDbEditTries = 5;
-    OpenDbEditPauseMs = 1;
+    OpenDbRegister.OpenDbEditTries = 5;
+    OpenDbRegister.OpenDbEditPauseMs = 1;
     ExpectCode(OpenDbError::LokalRowHeld, [&] { RegisterTableOpen(wingl2); });
     EXPECT_EQ(OpenCount(), 2); // raised also when the registration failed
-    EXPECT_EQ(OpenDbLokal->State(), fw::dsBrowse);
+    EXPECT_EQ(OpenDbRegister.OpenDbLokal->State(), fw::dsBrowse);
     other.Cancel();
     UnregisterTableOpen(wingl2);
     EXPECT_EQ(Row("lokal", "WINGL.DB").first, 0);
@@ -192,7 +192,7 @@ TEST_F(RegisterTest, LinkTablesAreMadeAnewAndOtherDatabasesIgnored) {
     EXPECT_EQ(OpenCount(), 0);
 
     fs::create_directories(root / "link");
-    LinkFolder = (root / "link").string() + "/";
+    WBegin.LinkFolder = (root / "link").string() + "/";
     std::ofstream(root / "link" / "OPEN.DB") << "not a table";
     std::ofstream(root / "link" / "OPEN.PX") << "not an index";
     RegisterTableOpen(link);
@@ -217,7 +217,7 @@ TEST_F(RegisterTest, LinkTablesAreMadeAnewAndOtherDatabasesIgnored) {
 }
 
 TEST_F(RegisterTest, LocksAreTakenUnlessTheCallerHoldsThem) {
-    AcquireLock(OpenDbLokalLock, LockNo::RegisterLokal);
+    AcquireLock(DBMine.OpenDbLokalLock, LockNo::RegisterLokal);
     EXPECT_THROW(RegisterTableOpen(wingl), base::Exception); // re-entry: a deadlock report
     EXPECT_EQ(shown.size(), 1u);
     EXPECT_TRUE(shown[0].starts_with("DeathLock_1 at 64,"));
@@ -225,7 +225,7 @@ TEST_F(RegisterTest, LocksAreTakenUnlessTheCallerHoldsThem) {
     RegisterTableOpen(wingl);
     EXPECT_EQ(TableOpenCount(wingl), 1);
     UnregisterTableOpen(wingl);
-    ReleaseLock(OpenDbLokalLock, LockNo::RegisterLokal);
+    ReleaseLock(DBMine.OpenDbLokalLock, LockNo::RegisterLokal);
     EXPECT_EQ(OpenCount(), 1); // the failed registration counted as well
     DecOpenCount();
 }

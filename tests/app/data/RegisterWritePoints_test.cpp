@@ -44,8 +44,8 @@ protected:
         DestroyOpenDbTables();
         Connect(global, "Global", folder / "global");
         Connect(lokal, "Lokal", folder / "lokal");
-        GlobalFolder = (folder / "global").string() + "/";
-        LokalFolder = (folder / "lokal").string() + "/";
+        WBegin.GlobalFolder = (folder / "global").string() + "/";
+        WBegin.LokalFolder = (folder / "lokal").string() + "/";
         CreateOpenDbTables();
         while (OpenCount() > 0)
             DecOpenCount();

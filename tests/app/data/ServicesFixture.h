@@ -1,7 +1,9 @@
 #pragma once
 // A program folder with "global/" and "lokal/" databases on the real table engine, the folders' table sets
-// installed, a clean registry and scripted message boxes: the fixture of the dataset-service and register
-// tests. A second process of the same test program works on the folder named by PLOM_SERVICES_FOLDER.
+// installed and scripted message boxes: the fixture of the dataset-service and register tests. The
+// program's state starts at its defaults (the test main resets it) and is reset again at the end, while the
+// folder is still there. A second process of the same test program works on the folder named by
+// PLOM_SERVICES_FOLDER.
 
 #include "app/data/DBMine.h"
 #include "app/data/Dialogs.h"
@@ -10,6 +12,7 @@
 #include "app/data/WBegin.h"
 #include "app/tables/EngineTables.h"
 #include "app/tables/TableDefinitions.h"
+#include "base/ProgramState.h"
 #include "fw/db/Session.h"
 #include "fw/db/Table.h"
 #include "tests/support/TempFolder.h"
@@ -36,18 +39,13 @@ protected:
         std::filesystem::create_directories(root / "lokal");
         Connect(global, "Global", root / "global");
         Connect(lokal, "Lokal", root / "lokal");
-        app::GlobalFolder = (root / "global").string() + "/";
-        app::LokalFolder = (root / "lokal").string() + "/";
-        app::LinkFolder.clear();
+        app::WBegin.GlobalFolder = (root / "global").string() + "/";
+        app::WBegin.LokalFolder = (root / "lokal").string() + "/";
+        app::WBegin.LinkFolder.clear();
         app::SetTableEngine(&app::FileTableEngine());
         app::InstallTableSets();
-        app::CommonSettings = app::TCommonSettings();
-        app::ResetRegistry();
-        app::MultiUser = false;
-        app::PostInProgress = false;
-        app::OpenTableLimitProc = [](fw::TDataSet&) { return false; };
-        app::ShowInfoHook = [this](const std::string& text) { shown.push_back(text); };
-        app::AskYesNoHook = [this](const std::string& question) {
+        app::Dialogs.ShowInfoHook = [this](const std::string& text) { shown.push_back(text); };
+        app::Dialogs.AskYesNoHook = [this](const std::string& question) {
             asked.push_back(question);
             if (onAsk) onAsk();
             if (answers.empty()) return false;
@@ -55,19 +53,8 @@ protected:
             answers.pop_front();
             return a;
         };
-        app::OpenDbEditPauseMs = 10;
-        app::OpenDbEditTries = 300;
     }
-    ~ServicesTest() override {
-        app::DestroyOpenDbTables();
-        app::ShowInfoHook = nullptr;
-        app::AskYesNoHook = nullptr;
-        app::OpenTableLimitProc = [](fw::TDataSet&) { return false; };
-        app::SetTableEngine(nullptr);
-        app::GlobalFolder.clear();
-        app::LokalFolder.clear();
-        app::LinkFolder.clear();
-    }
+    ~ServicesTest() override { base::ResetProgramState(); }
 
     static void Connect(fw::TDatabase& db, const std::string& name, const std::filesystem::path& path) {
         db.SetDatabaseName(name);

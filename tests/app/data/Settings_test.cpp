@@ -1,6 +1,7 @@
 #include "app/data/DBMine.h"
 #include "app/data/Settings.h"
 #include "app/data/WBegin.h"
+#include "base/ProgramState.h"
 #include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -14,13 +15,7 @@ class SettingsFiles : public ::testing::Test {
 protected:
     void SetUp() override { Reset(); }
     void TearDown() override { Reset(); }
-    static void Reset() {
-        CommonSettings = TCommonSettings();
-        PostavkePrograma = TPostavkePrograma();
-        PodaciInstalacije = TPodaciInstalacije();
-        MaxOpenTables = 100;
-        LinkFolder.clear();
-    }
+    static void Reset() { base::ResetProgramState(); }
     testsupport::TempFolder folder;
 };
 
@@ -28,7 +23,7 @@ protected:
 
 TEST_F(SettingsFiles, WithoutQkIniEveryDefaultHolds) {
     ReadCommonSettings(folder.Path());
-    const auto& s = CommonSettings;
+    const auto& s = Settings.CommonSettings;
     EXPECT_TRUE(s.Safety.AutoSave);
     EXPECT_FALSE(s.Safety.AutoCheck);
     EXPECT_TRUE(s.Fancy.Skoci);
@@ -43,7 +38,7 @@ TEST_F(SettingsFiles, WithoutQkIniEveryDefaultHolds) {
     EXPECT_EQ(s.Background.Priority, 1);
     EXPECT_EQ(s.Konta_Porez.Otpis, "260073");
     EXPECT_EQ(s.Konta_Carina.Trosarina, "26094");
-    EXPECT_EQ(MaxOpenTables, 100);
+    EXPECT_EQ(DBMine.MaxOpenTables, 100);
 }
 
 TEST_F(SettingsFiles, ReadsQkIniWhateverTheCaseOfItsName) {
@@ -56,7 +51,7 @@ TEST_F(SettingsFiles, ReadsQkIniWhateverTheCaseOfItsName) {
                            "[Konta_Porez]\r\nRUC=123456789\r\n"
                            "[Konta_Carina]\r\nCarina=77\r\n");
     ReadCommonSettings(folder.Path());
-    const auto& s = CommonSettings;
+    const auto& s = Settings.CommonSettings;
     EXPECT_FALSE(s.Safety.AutoSave);
     EXPECT_TRUE(s.Safety.AutoCheck);
     EXPECT_FALSE(s.Fancy.Skoci);
@@ -72,18 +67,18 @@ TEST_F(SettingsFiles, ReadsQkIniWhateverTheCaseOfItsName) {
     EXPECT_EQ(s.Konta_Porez.Roba, "2600");
     EXPECT_EQ(s.Konta_Carina.Carina, "77");
     // Values other units keep are handed on.
-    EXPECT_EQ(MaxOpenTables, 20);
-    EXPECT_EQ(LinkFolder, "C:\\QK\\LINK\\");
+    EXPECT_EQ(DBMine.MaxOpenTables, 20);
+    EXPECT_EQ(WBegin.LinkFolder, "C:\\QK\\LINK\\");
 }
 
 TEST_F(SettingsFiles, UnreadableNumbersKeepTheDefault) {
     folder.Write("QK.INI", "[OtvoreneBaze]\nMax=lots\n[Fancy]\nBoja=99999999999\nBojaj=maybe\n"
                            "[Background]\nPriority=-1\n");
     ReadCommonSettings(folder.Path());
-    EXPECT_EQ(CommonSettings.OtvoreneBaze.Max, 100);
-    EXPECT_EQ(CommonSettings.Fancy.Boja, 0x800000);
-    EXPECT_TRUE(CommonSettings.Fancy.Bojaj);
-    EXPECT_EQ(CommonSettings.Background.Priority, 255);
+    EXPECT_EQ(Settings.CommonSettings.OtvoreneBaze.Max, 100);
+    EXPECT_EQ(Settings.CommonSettings.Fancy.Boja, 0x800000);
+    EXPECT_TRUE(Settings.CommonSettings.Fancy.Bojaj);
+    EXPECT_EQ(Settings.CommonSettings.Background.Priority, 255);
 }
 
 TEST_F(SettingsFiles, NeverWritesTheFiles) {
@@ -97,25 +92,25 @@ TEST_F(SettingsFiles, NeverWritesTheFiles) {
 
 TEST_F(SettingsFiles, ProgramSettingsDefaultsAndValues) {
     std::string description = "old";
-    PodaciInstalacije.Opis = "Stolarija Horvat";
+    WBegin.PodaciInstalacije.Opis = "Stolarija Horvat";
     ReadProgramSettings(description, folder.Path());
     EXPECT_EQ(description, "Stolarija Horvat");
-    EXPECT_EQ(PostavkePrograma.GrupaStoka, 1);
-    EXPECT_EQ(PostavkePrograma.GrupaOkvira, 2);
-    EXPECT_EQ(PostavkePrograma.GrupaPrecke, 3);
-    EXPECT_EQ(PostavkePrograma.GrupaVrata, 4);
-    EXPECT_EQ(PostavkePrograma.GrupaZeljezo, 5);
-    EXPECT_EQ(PostavkePrograma.GrupaStaklo, 6);
-    EXPECT_EQ(PostavkePrograma.GrupaKliznogOkvira, 6);
-    EXPECT_EQ(PostavkePrograma.Valuta, "DEM");
+    EXPECT_EQ(Settings.PostavkePrograma.GrupaStoka, 1);
+    EXPECT_EQ(Settings.PostavkePrograma.GrupaOkvira, 2);
+    EXPECT_EQ(Settings.PostavkePrograma.GrupaPrecke, 3);
+    EXPECT_EQ(Settings.PostavkePrograma.GrupaVrata, 4);
+    EXPECT_EQ(Settings.PostavkePrograma.GrupaZeljezo, 5);
+    EXPECT_EQ(Settings.PostavkePrograma.GrupaStaklo, 6);
+    EXPECT_EQ(Settings.PostavkePrograma.GrupaKliznogOkvira, 6);
+    EXPECT_EQ(Settings.PostavkePrograma.Valuta, "DEM");
 
     folder.Write("Plom.Ini",
                  "[Staklo]\nGrupaStoka=9\n[PODACI]\ngrupastoka=11\nGrupaStaklo=12\nValuta=EURO\n");
     ReadProgramSettings(description, folder.Path());
-    EXPECT_EQ(PostavkePrograma.GrupaStoka, 11);
-    EXPECT_EQ(PostavkePrograma.GrupaStaklo, 12);
-    EXPECT_EQ(PostavkePrograma.GrupaVrata, 4);
-    EXPECT_EQ(PostavkePrograma.Valuta, "EUR");
+    EXPECT_EQ(Settings.PostavkePrograma.GrupaStoka, 11);
+    EXPECT_EQ(Settings.PostavkePrograma.GrupaStaklo, 12);
+    EXPECT_EQ(Settings.PostavkePrograma.GrupaVrata, 4);
+    EXPECT_EQ(Settings.PostavkePrograma.Valuta, "EUR");
 }
 
 TEST_F(SettingsFiles, AreReadFromTheProgramsFolderNotTheWorkingFolder) {
@@ -126,5 +121,5 @@ TEST_F(SettingsFiles, AreReadFromTheProgramsFolderNotTheWorkingFolder) {
     std::filesystem::current_path(folder.Path());
     ReadCommonSettings();
     std::filesystem::current_path(previous);
-    EXPECT_EQ(CommonSettings.OtvoreneBaze.Max, 100);
+    EXPECT_EQ(Settings.CommonSettings.OtvoreneBaze.Max, 100);
 }

@@ -88,36 +88,36 @@ TEST(RoundTo, DecimalsGivenAsArgument) {
 }
 
 TEST_F(Slots, StartOnTwoAndFiveDecimals) {
-    EXPECT_EQ(RoundSlot1, &RoundTo2);
-    EXPECT_EQ(RoundSlot2, &RoundTo5);
-    EXPECT_EQ(RoundSlot3, &RoundTo2);
-    EXPECT_EQ(RoundSlot4, &RoundTo5);
-    EXPECT_DOUBLE_EQ(RoundSlot1(1.006), 1.01);
-    EXPECT_DOUBLE_EQ(RoundSlot2(1.0000061), 1.00001);
+    EXPECT_EQ(Useful.RoundSlot1, &RoundTo2);
+    EXPECT_EQ(Useful.RoundSlot2, &RoundTo5);
+    EXPECT_EQ(Useful.RoundSlot3, &RoundTo2);
+    EXPECT_EQ(Useful.RoundSlot4, &RoundTo5);
+    EXPECT_DOUBLE_EQ(Useful.RoundSlot1(1.006), 1.01);
+    EXPECT_DOUBLE_EQ(Useful.RoundSlot2(1.0000061), 1.00001);
 }
 
 TEST_F(Slots, CommonPrecisionsUseTheFixedRoutinesOthersTheSlotsOwn) {
     SetRoundingPrecision1(3);
-    EXPECT_EQ(RoundSlot1, &RoundTo3);
+    EXPECT_EQ(Useful.RoundSlot1, &RoundTo3);
     SetRoundingPrecision2(7);
-    EXPECT_EQ(RoundSlot2, &RoundTo7);
+    EXPECT_EQ(Useful.RoundSlot2, &RoundTo7);
     SetRoundingPrecision1(4);
-    EXPECT_NE(RoundSlot1, &RoundTo4);
+    EXPECT_NE(Useful.RoundSlot1, &RoundTo4);
     EXPECT_EQ(RoundingPrecision(1), 4);
-    EXPECT_DOUBLE_EQ(RoundSlot1(2.71828), 2.7183);
+    EXPECT_DOUBLE_EQ(Useful.RoundSlot1(2.71828), 2.7183);
     SetRoundingPrecision3(6);
     SetRoundingPrecision4(8);
-    EXPECT_DOUBLE_EQ(RoundSlot3(0.1234567), 0.123457);
-    EXPECT_DOUBLE_EQ(RoundSlot4(0.123456789), 0.12345679);
+    EXPECT_DOUBLE_EQ(Useful.RoundSlot3(0.1234567), 0.123457);
+    EXPECT_DOUBLE_EQ(Useful.RoundSlot4(0.123456789), 0.12345679);
     // Each slot reads its own decimals at each call.
-    EXPECT_DOUBLE_EQ(RoundSlot1(2.71828), 2.7183);
+    EXPECT_DOUBLE_EQ(Useful.RoundSlot1(2.71828), 2.7183);
 }
 
 TEST_F(Slots, TooManyDecimalsAreRefusedAtFirstUseNotWhenSet) {
     EXPECT_NO_THROW(SetRoundingPrecision1(11));
-    EXPECT_THROW(RoundSlot1(1.5), RangeError);
+    EXPECT_THROW(Useful.RoundSlot1(1.5), RangeError);
     SetRoundingPrecision1(10);
-    EXPECT_DOUBLE_EQ(RoundSlot1(1.5), 1.5);
+    EXPECT_DOUBLE_EQ(Useful.RoundSlot1(1.5), 1.5);
 }
 
 TEST(CheckDate, ReadsTheTypedFormsAndFillsInToday) {

@@ -34,17 +34,17 @@ TEST(MessageBox, EnterAnswersDaAndEscAnswersNe) {
     // Tab to "&Ne", then Enter presses the focused button.
     KeysWhenShown({{Qt::Key_Tab, Qt::NoModifier}, {Qt::Key_Return, Qt::NoModifier}});
     EXPECT_FALSE(app::AskYesNo("Želite li spremiti ?"));
-    EXPECT_EQ(app::Pitanje->Tekst->Caption(), "Želite li spremiti ?");
+    EXPECT_EQ(app::MyDialog.Pitanje->Tekst->Caption(), "Želite li spremiti ?");
 }
 
 TEST(MessageBox, TheFrameColourFollowsTheFocusedButton) {
     fw::TColor onShow = 0, afterTab = 0;
     QTimer::singleShot(0, [&] {
-        (void)QTest::qWaitForWindowActive(app::Pitanje);
-        onShow = app::Pitanje->Shape2->PenColor();
+        (void)QTest::qWaitForWindowActive(app::MyDialog.Pitanje);
+        onShow = app::MyDialog.Pitanje->Shape2->PenColor();
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-        afterTab = app::Pitanje->Shape2->PenColor();
-        app::Pitanje->DaButton->Click();
+        afterTab = app::MyDialog.Pitanje->Shape2->PenColor();
+        app::MyDialog.Pitanje->DaButton->Click();
     });
     EXPECT_TRUE(app::AskYesNo("Pitanje"));
     EXPECT_EQ(onShow, 0xFF00u); // green on "&Da"
@@ -54,33 +54,34 @@ TEST(MessageBox, TheFrameColourFollowsTheFocusedButton) {
 TEST(MessageBox, InformationClosesWithEnterOrEsc) {
     KeysWhenShown({{Qt::Key_Escape, Qt::NoModifier}});
     app::ShowInfo("Greška: nema podataka!!!");
-    EXPECT_FALSE(app::Pitanje->isVisible());
-    EXPECT_EQ(app::Pitanje->Book->PageIndex(), 1);
-    EXPECT_EQ(app::Pitanje->Shape2->PenColor(), 0xFF0000u); // blue on "OK"
+    EXPECT_FALSE(app::MyDialog.Pitanje->isVisible());
+    EXPECT_EQ(app::MyDialog.Pitanje->Book->PageIndex(), 1);
+    EXPECT_EQ(app::MyDialog.Pitanje->Shape2->PenColor(), 0xFF0000u); // blue on "OK"
     KeysWhenShown({{Qt::Key_Return, Qt::NoModifier}});
     app::ShowInfo("Gotovo");
-    EXPECT_FALSE(app::Pitanje->isVisible());
+    EXPECT_FALSE(app::MyDialog.Pitanje->isVisible());
 }
 
 TEST(MessageBox, SizesFollowTheTextWithMinimumWidths) {
     KeysWhenShown({{Qt::Key_Escape, Qt::NoModifier}});
     app::AskYesNo("Da?");
-    EXPECT_EQ(app::Pitanje->ClientWidth(), 181);
-    const int oneLineHeight = app::Pitanje->ClientHeight();
+    EXPECT_EQ(app::MyDialog.Pitanje->ClientWidth(), 181);
+    const int oneLineHeight = app::MyDialog.Pitanje->ClientHeight();
     KeysWhenShown({{Qt::Key_Escape, Qt::NoModifier}});
     app::ShowInfo("OK");
-    EXPECT_EQ(app::Pitanje->ClientWidth(), 70);
-    EXPECT_EQ(app::Pitanje->ClientHeight(), oneLineHeight);
+    EXPECT_EQ(app::MyDialog.Pitanje->ClientWidth(), 70);
+    EXPECT_EQ(app::MyDialog.Pitanje->ClientHeight(), oneLineHeight);
     KeysWhenShown({{Qt::Key_Escape, Qt::NoModifier}});
     app::ShowInfo("Prvi red\r\nDrugi red\r\nTreći red");
-    const int lineHeight = app::Pitanje->Tekst->fontMetrics().lineSpacing();
-    EXPECT_GE(app::Pitanje->ClientHeight(), oneLineHeight + 2 * lineHeight - 2);
+    const int lineHeight = app::MyDialog.Pitanje->Tekst->fontMetrics().lineSpacing();
+    EXPECT_GE(app::MyDialog.Pitanje->ClientHeight(), oneLineHeight + 2 * lineHeight - 2);
     // Height = text + 2 x its top + the button panel and its inset; the box is centred.
-    const auto* t = app::Pitanje->Tekst;
-    EXPECT_EQ(app::Pitanje->ClientHeight(),
-              t->Height() + 2 * t->Top() + app::Pitanje->Panel->Height() + app::Pitanje->Panel->Left());
+    const auto* t = app::MyDialog.Pitanje->Tekst;
+    EXPECT_EQ(app::MyDialog.Pitanje->ClientHeight(), t->Height() + 2 * t->Top() +
+                                                         app::MyDialog.Pitanje->Panel->Height() +
+                                                         app::MyDialog.Pitanje->Panel->Left());
     const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
-    EXPECT_EQ(app::Pitanje->x(), screen.x() + (screen.width() - app::Pitanje->width()) / 2);
+    EXPECT_EQ(app::MyDialog.Pitanje->x(), screen.x() + (screen.width() - app::MyDialog.Pitanje->width()) / 2);
 }
 
 TEST(MessageBox, ALongTextStaysOnTheScreenAndWraps) {
@@ -90,9 +91,10 @@ TEST(MessageBox, ALongTextStaysOnTheScreenAndWraps) {
         text += "Dugačak tekst poruke ";
     KeysWhenShown({{Qt::Key_Escape, Qt::NoModifier}});
     app::ShowInfo(text);
-    EXPECT_LE(app::Pitanje->width(), screen.width());
-    EXPECT_GE(app::Pitanje->x(), screen.x());
-    EXPECT_GT(app::Pitanje->Tekst->Height(), 2 * app::Pitanje->Tekst->fontMetrics().lineSpacing());
+    EXPECT_LE(app::MyDialog.Pitanje->width(), screen.width());
+    EXPECT_GE(app::MyDialog.Pitanje->x(), screen.x());
+    EXPECT_GT(app::MyDialog.Pitanje->Tekst->Height(),
+              2 * app::MyDialog.Pitanje->Tekst->fontMetrics().lineSpacing());
 }
 
 TEST(CodeDialogs, RealDialogsAnswerWithTheirKeysAndBeep) {
@@ -100,30 +102,30 @@ TEST(CodeDialogs, RealDialogsAnswerWithTheirKeysAndBeep) {
     QWidget* shown = nullptr;
     KeysWhenShown({{Qt::Key_Return, Qt::NoModifier}}, &shown);
     EXPECT_TRUE(app::AskNovo("Šifarnik artikala", "A-100"));
-    EXPECT_EQ(shown, app::Novo_Dlg);
-    EXPECT_EQ(app::Novo_Dlg->Caption(), "Šifarnik artikala");
-    EXPECT_EQ(app::Novo_Dlg->Sifra->Caption(), "A-100");
+    EXPECT_EQ(shown, app::CodeDialogs.Novo_Dlg);
+    EXPECT_EQ(app::CodeDialogs.Novo_Dlg->Caption(), "Šifarnik artikala");
+    EXPECT_EQ(app::CodeDialogs.Novo_Dlg->Sifra->Caption(), "A-100");
     KeysWhenShown({{Qt::Key_Escape, Qt::NoModifier}});
     EXPECT_FALSE(app::AskNovo("Šifarnik artikala", "A-100"));
     KeysWhenShown({{Qt::Key_Escape, Qt::NoModifier}});
     EXPECT_FALSE(app::AskBrisi("Partneri", "P1"));
     KeysWhenShown({{Qt::Key_Return, Qt::NoModifier}});
     EXPECT_TRUE(app::AskStaro("Boje", "STARA", "NOVA"));
-    EXPECT_EQ(app::Staro_Dlg->StaraSifra->Caption(), "STARA");
-    EXPECT_EQ(app::Staro_Dlg->NovaSifra->Caption(), "NOVA");
+    EXPECT_EQ(app::CodeDialogs.Staro_Dlg->StaraSifra->Caption(), "STARA");
+    EXPECT_EQ(app::CodeDialogs.Staro_Dlg->NovaSifra->Caption(), "NOVA");
     KeysWhenShown({{Qt::Key_Escape, Qt::NoModifier}});
     EXPECT_TRUE(app::ShowNema("Boje", "X"));
     EXPECT_EQ(beeps.Beeps, (std::vector<unsigned>{32, 32, 48, 16, 32}));
-    EXPECT_EQ(app::Nema_Dlg->OKBtn->Caption(), "&U redu");
+    EXPECT_EQ(app::CodeDialogs.Nema_Dlg->OKBtn->Caption(), "&U redu");
 }
 
 TEST(CodeDialogs, TheirTextsAreTheProgramsOwn) {
     KeysWhenShown({{Qt::Key_Escape, Qt::NoModifier}});
     app::AskBrisi("Partneri", "P1");
-    EXPECT_EQ(app::Brisi_Dlg->HeaderPanel->Caption(), "Brisanje postojeće šifre :");
-    EXPECT_EQ(app::Brisi_Dlg->Question->Caption(), "Želite li obrisati sve te podatke ?");
-    EXPECT_EQ(app::Brisi_Dlg->OKBtn->Caption(), "&Da");
-    EXPECT_EQ(app::Brisi_Dlg->CancelBtn->Caption(), "&Ne");
+    EXPECT_EQ(app::CodeDialogs.Brisi_Dlg->HeaderPanel->Caption(), "Brisanje postojeće šifre :");
+    EXPECT_EQ(app::CodeDialogs.Brisi_Dlg->Question->Caption(), "Želite li obrisati sve te podatke ?");
+    EXPECT_EQ(app::CodeDialogs.Brisi_Dlg->OKBtn->Caption(), "&Da");
+    EXPECT_EQ(app::CodeDialogs.Brisi_Dlg->CancelBtn->Caption(), "&Ne");
 }
 
 TEST(ScriptedDialogs, RecordCallsAndAnswerFromTheQueue) {
@@ -158,8 +160,8 @@ TEST(Hints, NoHintIsEverFoundAndTheCallsAreHarmless) {
     app::ShowHintBox();
     EXPECT_FALSE(app::ShowFieldHint(edit, "GLOBAL", "ARTIKLI.DB", "Naziv"));
     EXPECT_FALSE(app::HintBoxExists());
-    EXPECT_FALSE(app::HintBoxVisible);
-    EXPECT_FALSE(app::HintFollowFocus);
+    EXPECT_FALSE(app::Hints.HintBoxVisible);
+    EXPECT_FALSE(app::Hints.HintFollowFocus);
     EXPECT_EQ(form->ActiveControl(), edit);
     EXPECT_EQ(QApplication::focusWidget(), edit);
 }
@@ -188,12 +190,14 @@ TEST(CodeDialogs, EachHasItsHeaderQuestionAndButtons) {
         bool hasCancel;
     };
     const std::vector<Expect> all = {
-        {[] { app::ShowNema("K", "1"); }, [] { return static_cast<app::CodeDialog*>(app::Nema_Dlg); },
-         "Šifra ne postoji !", "Želite li kreirati tu šifru, to morate obaviti iz šifarnika.", "&U redu",
-         false},
-        {[] { app::AskStaro("K", "1", "2"); }, [] { return static_cast<app::CodeDialog*>(app::Staro_Dlg); },
+        {[] { app::ShowNema("K", "1"); },
+         [] { return static_cast<app::CodeDialog*>(app::CodeDialogs.Nema_Dlg); }, "Šifra ne postoji !",
+         "Želite li kreirati tu šifru, to morate obaviti iz šifarnika.", "&U redu", false},
+        {[] { app::AskStaro("K", "1", "2"); },
+         [] { return static_cast<app::CodeDialog*>(app::CodeDialogs.Staro_Dlg); },
          "Promjena stare šifre u novu :", "Želite li promjeniti šifru ?", "&Da", true},
-        {[] { app::AskNovo("K", "1"); }, [] { return static_cast<app::CodeDialog*>(app::Novo_Dlg); },
+        {[] { app::AskNovo("K", "1"); },
+         [] { return static_cast<app::CodeDialog*>(app::CodeDialogs.Novo_Dlg); },
          "Kreiranje nove šifre:", "Želite li kreirati tu šifru ?", "&Da", true},
     };
     for (const Expect& e : all) {

@@ -169,17 +169,17 @@ TEST(Conversions, ConfirmAsksTheYesNoQuestion) {
 
 TEST(Yields, TheWaitSwitchAndTheLockWaitPermission) {
     EXPECT_TRUE(app::YieldIfAllowed());
-    app::WaitSwitch = 0;
+    app::FocusNavigation.WaitSwitch = 0;
     EXPECT_FALSE(app::YieldIfAllowed());
-    app::WaitSwitch = 1;
+    app::FocusNavigation.WaitSwitch = 1;
     EXPECT_FALSE(app::LockWaitAllowed());
-    app::LockWaitSwitch = 1;
-    app::BackgroundPriority = [] { return 6; };
+    app::FocusNavigation.LockWaitSwitch = 1;
+    app::FocusNavigation.BackgroundPriority = [] { return 6; };
     EXPECT_FALSE(app::LockWaitAllowed());
-    app::BackgroundPriority = [] { return 3; };
+    app::FocusNavigation.BackgroundPriority = [] { return 3; };
     EXPECT_TRUE(app::LockWaitAllowed());
-    app::LockWaitSwitch = 0;
-    app::BackgroundPriority = nullptr;
+    app::FocusNavigation.LockWaitSwitch = 0;
+    app::FocusNavigation.BackgroundPriority = nullptr;
 }
 
 } // namespace

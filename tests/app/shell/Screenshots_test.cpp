@@ -35,10 +35,10 @@ TEST(Screenshots, MessageBoxCodeDialogAndProgressWindow) {
     app::BeginOpenTables(4);
     app::ProgressStep();
     QApplication::processEvents();
-    EXPECT_TRUE(app::Splash->grab().save(dir + "/screenshot-progress.png"));
+    EXPECT_TRUE(app::Progress.Splash->grab().save(dir + "/screenshot-progress.png"));
     app::ClearProgress();
     app::ShowCancelButton(false);
-    EXPECT_FALSE(app::Splash->isVisible());
+    EXPECT_FALSE(app::Progress.Splash->isVisible());
 }
 
 } // namespace

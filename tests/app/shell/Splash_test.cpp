@@ -2,6 +2,7 @@
 #include "app/shell/Splash.h"
 #include "app/tables/TableDefinitions.h"
 #include "base/Exceptions.h"
+#include "base/ProgramState.h"
 #include "fw/ui/Guard.h"
 
 #include <gtest/gtest.h>
@@ -20,12 +21,7 @@ protected:
     void TearDown() override { Reset(); }
     static void Reset() {
         app::ClearProgress();
-        app::WorkRunning = false;
-        app::BusyCount = 0;
-        app::CancelOption = false;
-        app::CancelRequested = false;
-        app::Cancelled = false;
-        if (app::Splash) app::Splash->Hide();
+        base::ResetProgramState();
     }
     static bool StepRaisesCancel() {
         try {
@@ -36,7 +32,7 @@ protected:
         return false;
     }
     static void PostEsc() {
-        QCoreApplication::postEvent(app::Splash,
+        QCoreApplication::postEvent(app::Progress.Splash,
                                     new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier, "\x1b"));
     }
     static void PostClick(QWidget* w) {
@@ -51,50 +47,50 @@ protected:
 
 TEST_F(Progress, CaptionedJobsNestAndOneEndWorkEndsThem) {
     app::BeginFormCreation();
-    EXPECT_TRUE(app::Splash->isVisible());
-    EXPECT_EQ(app::Splash->Caption(), "Kreiranje forme ...");
+    EXPECT_TRUE(app::Progress.Splash->isVisible());
+    EXPECT_EQ(app::Progress.Splash->Caption(), "Kreiranje forme ...");
     app::BeginBaseModule();
-    EXPECT_EQ(app::WorkNesting, 2);
-    EXPECT_EQ(app::Splash->Caption(), "Kreiranje baznog modula ...");
+    EXPECT_EQ(app::Progress.WorkNesting, 2);
+    EXPECT_EQ(app::Progress.Splash->Caption(), "Kreiranje baznog modula ...");
     app::EndWork();
-    EXPECT_FALSE(app::WorkRunning);
-    EXPECT_FALSE(app::Splash->isVisible());
+    EXPECT_FALSE(app::Progress.WorkRunning);
+    EXPECT_FALSE(app::Progress.Splash->isVisible());
     app::EndWork(); // nothing runs: no effect
-    EXPECT_EQ(app::WorkNesting, 1);
+    EXPECT_EQ(app::Progress.WorkNesting, 1);
 }
 
 TEST_F(Progress, TheWindowStaysWhileAnyKindOfJobRuns) {
     app::BeginBusy();
     app::BeginWork("Posao");
     app::EndWork();
-    EXPECT_TRUE(app::Splash->isVisible()); // the busy counter still holds it
+    EXPECT_TRUE(app::Progress.Splash->isVisible()); // the busy counter still holds it
     app::EndBusy();
-    EXPECT_FALSE(app::Splash->isVisible());
+    EXPECT_FALSE(app::Progress.Splash->isVisible());
     app::EndBusy();
-    EXPECT_EQ(app::BusyCount, 0);
+    EXPECT_EQ(app::Progress.BusyCount, 0);
 }
 
 TEST_F(Progress, StepsAddUpOnTheGaugeAndEndTheJobWhenUsed) {
     app::BeginOpenTables(2);
     app::BeginSteps(1, "Još");
-    EXPECT_EQ(app::Splash->TotalSteps, 3);
-    EXPECT_TRUE(app::Splash->Panel->Visible());
-    EXPECT_EQ(app::Splash->Caption(), "Još");
+    EXPECT_EQ(app::Progress.Splash->TotalSteps, 3);
+    EXPECT_TRUE(app::Progress.Splash->Panel->Visible());
+    EXPECT_EQ(app::Progress.Splash->Caption(), "Još");
     app::ProgressStep();
-    EXPECT_EQ(app::Splash->Broj->Progress(), 1);
-    EXPECT_EQ(app::Splash->Broj->MaxValue(), 3);
+    EXPECT_EQ(app::Progress.Splash->Broj->Progress(), 1);
+    EXPECT_EQ(app::Progress.Splash->Broj->MaxValue(), 3);
     app::ProgressStep();
     app::ProgressStep();
-    EXPECT_FALSE(app::StepsRunning);
-    EXPECT_EQ(app::Splash->TotalSteps, 0);
-    EXPECT_FALSE(app::Splash->isVisible());
+    EXPECT_FALSE(app::Progress.StepsRunning);
+    EXPECT_EQ(app::Progress.Splash->TotalSteps, 0);
+    EXPECT_FALSE(app::Progress.Splash->isVisible());
 }
 
 TEST_F(Progress, ZeroStepsOnlyClearCancelled) {
-    app::Cancelled = true;
+    app::Progress.Cancelled = true;
     app::BeginSteps(0, "Ništa");
-    EXPECT_FALSE(app::Cancelled);
-    EXPECT_FALSE(app::StepsRunning);
+    EXPECT_FALSE(app::Progress.Cancelled);
+    EXPECT_FALSE(app::Progress.StepsRunning);
 }
 
 TEST_F(Progress, EscInTheMiddleOfASteppedJobCancelsAtTheNextStep) {
@@ -103,9 +99,9 @@ TEST_F(Progress, EscInTheMiddleOfASteppedJobCancelsAtTheNextStep) {
     app::ProgressStep();
     PostEsc();
     EXPECT_TRUE(StepRaisesCancel());
-    EXPECT_TRUE(app::Cancelled);
-    EXPECT_FALSE(app::CancelRequested);
-    EXPECT_TRUE(app::Splash->PrekidBtn->isVisible());
+    EXPECT_TRUE(app::Progress.Cancelled);
+    EXPECT_FALSE(app::Progress.CancelRequested);
+    EXPECT_TRUE(app::Progress.Splash->PrekidBtn->isVisible());
 }
 
 TEST_F(Progress, TheCancelButtonWorksDuringTheJobWhileOtherClicksWait) {
@@ -125,7 +121,7 @@ TEST_F(Progress, TheCancelButtonWorksDuringTheJobWhileOtherClicksWait) {
     } counter(&otherPresses);
     other.installEventFilter(&counter);
     PostClick(&other);
-    PostClick(app::Splash->PrekidBtn);
+    PostClick(app::Progress.Splash->PrekidBtn);
     EXPECT_TRUE(StepRaisesCancel());
     EXPECT_EQ(otherPresses, 0); // held back during the job
     QCoreApplication::processEvents();
@@ -136,8 +132,8 @@ TEST_F(Progress, EscTwiceBeforeAStepBeepsAndRaisesOnce) {
     fw::MessageRecorder beeps;
     app::ShowCancelButton(true);
     app::BeginOpenTables(5);
-    QTest::keyClick(app::Splash, Qt::Key_Escape);
-    QTest::keyClick(app::Splash, Qt::Key_Escape);
+    QTest::keyClick(app::Progress.Splash, Qt::Key_Escape);
+    QTest::keyClick(app::Progress.Splash, Qt::Key_Escape);
     EXPECT_EQ(beeps.Beeps, std::vector<unsigned>{0});
     EXPECT_TRUE(StepRaisesCancel());
     EXPECT_FALSE(StepRaisesCancel());
@@ -146,10 +142,10 @@ TEST_F(Progress, EscTwiceBeforeAStepBeepsAndRaisesOnce) {
 TEST_F(Progress, WithoutTheCancelOptionEscIsRecordedButNothingRaises) {
     app::ShowCancelButton(false);
     app::BeginOpenTables(3);
-    QTest::keyClick(app::Splash, Qt::Key_Escape);
-    EXPECT_TRUE(app::CancelRequested);
+    QTest::keyClick(app::Progress.Splash, Qt::Key_Escape);
+    EXPECT_TRUE(app::Progress.CancelRequested);
     EXPECT_FALSE(StepRaisesCancel());
-    EXPECT_FALSE(app::Splash->PrekidBtn->isVisible());
+    EXPECT_FALSE(app::Progress.Splash->PrekidBtn->isVisible());
 }
 
 TEST_F(Progress, AbortStopsTheSteppedJobAtOnce) {
@@ -159,10 +155,10 @@ TEST_F(Progress, AbortStopsTheSteppedJobAtOnce) {
     app::BeginOpenTables(4);
     app::AbortProgress();
     EXPECT_EQ(beeps.Beeps, std::vector<unsigned>{16});
-    EXPECT_FALSE(app::StepsRunning);
-    EXPECT_FALSE(app::WorkRunning);
-    EXPECT_EQ(app::BusyCount, 0);
-    EXPECT_FALSE(app::Splash->isVisible());
+    EXPECT_FALSE(app::Progress.StepsRunning);
+    EXPECT_FALSE(app::Progress.WorkRunning);
+    EXPECT_EQ(app::Progress.BusyCount, 0);
+    EXPECT_FALSE(app::Progress.Splash->isVisible());
     app::AbortProgress(); // nothing runs: no second beep
     EXPECT_EQ(beeps.Beeps.size(), 1u);
 }
@@ -171,14 +167,14 @@ TEST_F(Progress, EndWorkBringsBackTheGaugeOfARunningSteppedJob) {
     app::ShowCancelButton(true);
     app::BeginOpenTables(3);
     app::BeginWork("Kreiranje forme ...");
-    EXPECT_TRUE(app::Splash->Panel->Visible()); // a first captioned job leaves the running gauge
+    EXPECT_TRUE(app::Progress.Splash->Panel->Visible()); // a first captioned job leaves the running gauge
     app::BeginWork("Kreiranje forme ...");
-    EXPECT_FALSE(app::Splash->Panel->Visible()); // a nested one hides it and the cancel button
-    EXPECT_FALSE(app::Splash->PrekidBtn->Visible());
+    EXPECT_FALSE(app::Progress.Splash->Panel->Visible()); // a nested one hides it and the cancel button
+    EXPECT_FALSE(app::Progress.Splash->PrekidBtn->Visible());
     app::EndWork();
-    EXPECT_TRUE(app::Splash->Panel->Visible());
-    EXPECT_TRUE(app::Splash->PrekidBtn->Visible());
-    EXPECT_TRUE(app::Splash->isVisible());
+    EXPECT_TRUE(app::Progress.Splash->Panel->Visible());
+    EXPECT_TRUE(app::Progress.Splash->PrekidBtn->Visible());
+    EXPECT_TRUE(app::Progress.Splash->isVisible());
 }
 
 TEST_F(Progress, TheWindowTakesTheKeyboardAndGivesItBack) {
@@ -187,7 +183,7 @@ TEST_F(Progress, TheWindowTakesTheKeyboardAndGivesItBack) {
     form.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
     app::BeginWork("Posao");
-    EXPECT_TRUE(QTest::qWaitForWindowActive(app::Splash));
+    EXPECT_TRUE(QTest::qWaitForWindowActive(app::Progress.Splash));
     app::EndWork();
     EXPECT_TRUE(QTest::qWaitForWindowActive(&form));
 }
@@ -200,9 +196,9 @@ TEST_F(Progress, TheCancelButtonWorksWhileAModalFormRunsTheJob) {
         app::ShowCancelButton(true);
         app::BeginOpenTables(3);
         // The progress window is the topmost modal window, so the modal form does not block its input.
-        topModal = QGuiApplication::modalWindow() == app::Splash->windowHandle();
-        QTest::mouseClick(app::Splash->PrekidBtn, Qt::LeftButton);
-        requested = app::CancelRequested;
+        topModal = QGuiApplication::modalWindow() == app::Progress.Splash->windowHandle();
+        QTest::mouseClick(app::Progress.Splash->PrekidBtn, Qt::LeftButton);
+        requested = app::Progress.CancelRequested;
         app::ClearProgress();
         form->Close();
     });
@@ -215,8 +211,8 @@ TEST_F(Progress, TheCancelButtonWorksWhileAModalFormRunsTheJob) {
 TEST_F(Progress, TheJobLabelShowsTheMaintenanceText) {
     app::ShowProgressText("Provjera tablica");
     app::ShowJobText("PARTNER.DB");
-    EXPECT_EQ(app::Splash->Posao->Caption(), "PARTNER.DB");
-    EXPECT_TRUE(app::Splash->isVisible());
+    EXPECT_EQ(app::Progress.Splash->Posao->Caption(), "PARTNER.DB");
+    EXPECT_TRUE(app::Progress.Splash->isVisible());
 }
 
 TEST_F(Progress, TheTableMaintenanceOfEveryFolderWritesOnTheJobLabel) {
@@ -225,9 +221,9 @@ TEST_F(Progress, TheTableMaintenanceOfEveryFolderWritesOnTheJobLabel) {
         app::ProgressText* label = app::HooksOf(folder).ProgressLabel;
         ASSERT_NE(label, nullptr);
         label->ShowText("- reindeksiranje -");
-        EXPECT_EQ(app::Splash->Posao->Caption(), "- reindeksiranje -");
+        EXPECT_EQ(app::Progress.Splash->Posao->Caption(), "- reindeksiranje -");
         label->ShowText("");
-        EXPECT_EQ(app::Splash->Posao->Caption(), "");
+        EXPECT_EQ(app::Progress.Splash->Posao->Caption(), "");
     }
     // Installing the table sets again keeps the label.
     app::InstallTableSets();

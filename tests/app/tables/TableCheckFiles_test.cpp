@@ -6,14 +6,13 @@
 #include "app/tables/TableSchema.h"
 #include "base/Files.h"
 #include "tests/app/tables/FakeTableEngine.h"
+#include "tests/support/ChildProcess.h"
 #include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <csignal>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 
@@ -237,6 +236,14 @@ TEST_F(TableFilesCheck, RestructureConvertsRetypedFieldsAndKeepsFloatsExact) {
     ExpectAsDefined(Def("USLUGA.DB"), Path());
 }
 
+// Checks "ZEMLJA.DB" in the folder given, after telling the test (one byte on stdout) that it starts.
+PLOM_CHILD_ROLE(CheckingZemlja) {
+    SetTableEngine(&FileTableEngine());
+    if (::write(STDOUT_FILENO, "s", 1) != 1) return 3;
+    CheckTables(Folder::Global, args.at(0), "ZEMLJA.DB", false);
+    return 0;
+}
+
 // A restructure killed at any moment leaves every row for the next check, which finishes the job.
 TEST_F(TableFilesCheck, AProcessKilledDuringARestructureLosesNoRow) {
     constexpr int RowCount = 1500;
@@ -246,26 +253,19 @@ TEST_F(TableFilesCheck, AProcessKilledDuringARestructureLosesNoRow) {
             rows.push_back({Value::Int(i * 2), Value::Text("Z" + std::to_string(i))});
         OldTable(path, "ZEMLJA.DB", {F("Code", FieldType::AutoInc), F("Sifra", FieldType::Alpha, 20)}, rows);
     };
+    // Starts the check in another process and waits until it is about to begin.
     auto runChild = [](const fs::path& path) {
-        const pid_t pid = fork();
-        if (pid == 0) {
-            SetTableEngine(&FileTableEngine());
-            try {
-                CheckTables(Folder::Global, path.string(), "ZEMLJA.DB", false);
-            } catch (...) {
-                _exit(2);
-            }
-            _exit(0);
-        }
-        return pid;
+        auto child = testsupport::ChildProcess::Role("CheckingZemlja", {path.string()});
+        EXPECT_TRUE(child->Read(1)) << child->Errors();
+        return child;
     };
     // How long an undisturbed restructure takes.
     testsupport::TempFolder timing;
     prepare(timing.Path());
+    const auto first = runChild(timing.Path());
     const auto start = std::chrono::steady_clock::now();
-    int status = 0;
-    waitpid(runChild(timing.Path()), &status, 0);
-    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    const auto undisturbed = first->Wait();
+    ASSERT_TRUE(undisturbed && undisturbed->Success()) << first->Errors();
     const auto full = std::chrono::steady_clock::now() - start;
 
     int interrupted = 0; // runs killed between the copy's start and the end of the swap
@@ -273,10 +273,9 @@ TEST_F(TableFilesCheck, AProcessKilledDuringARestructureLosesNoRow) {
         SCOPED_TRACE(step);
         testsupport::TempFolder own;
         prepare(own.Path());
-        const pid_t pid = runChild(own.Path());
+        const auto child = runChild(own.Path());
         std::this_thread::sleep_for(full * step / 8);
-        kill(pid, SIGKILL);
-        waitpid(pid, &status, 0);
+        child->Kill();
         interrupted += HasWorkingFiles(own.Path()) ? 1 : 0;
         CheckTables(Folder::Global, own.Path().string(), "ZEMLJA.DB", false);
         ExpectAsDefined(Def("ZEMLJA.DB"), own.Path());

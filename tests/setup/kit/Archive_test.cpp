@@ -9,6 +9,8 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/time.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <zlib.h>
 
 using namespace setup;
@@ -789,4 +791,101 @@ TEST_F(Archive, AddingEventsSeeEachRecordBeforeAndAfterItsData) {
     EXPECT_EQ(after[1].NextHeader, fs::file_size(Path("files.1")));
     EXPECT_EQ(zip.GetFileStats(1).Header.Encode(),
               after[1].Encode()); // what was reported is what was written
+}
+
+TEST_F(Archive, HostileNamesSizesAndNonFilesAreRefusedWithoutWritingOrWaiting) {
+    Spit(Path("src/x"), "payload");
+    Pack({Path("src/x")});
+    const std::string good = Slurp(Path("files.1"));
+    // control bytes in a member name never become a file name
+    for (const std::string& name :
+         {std::string("a\nb"), std::string("tab\tname"), std::string("del\x7F"), std::string("esc\x1B[2J")}) {
+        SCOPED_TRACE(name);
+        std::string b = good;
+        b[5 + 20] = static_cast<char>(name.size());
+        b.replace(5 + 21, name.size(), name);
+        Spit(Path("evil.1"), b);
+        zip.SetCompressedFile(Path("evil.1"));
+        EXPECT_THROW(Unpack({name}, "ctl"), EDrvnCompress);
+        zip.SetCompressedFile(Path("files.1"));
+    }
+    EXPECT_FALSE(fs::exists(Path("ctl")) && !fs::is_empty(Path("ctl")));
+    // a size the packer never writes (over 2 GiB) is a damaged archive, found before any byte is written
+    std::string b = good;
+    b.replace(5 + 128, 4, Le32(0xC0000000u));
+    Spit(Path("huge.1"), b);
+    TDrvnCompress z;
+    z.SetCompressedFile(Path("huge.1"));
+    EXPECT_THROW(z.FileCount(), EDrvnCompress);
+    // a FIFO at the target cannot be compared: every comparing rule fails at once instead of waiting
+    fs::create_directories(Path("fifo"));
+    ASSERT_EQ(::mkfifo(Path("fifo/x").c_str(), 0600), 0);
+    ::alarm(20); // a hang ends the test program instead of the test run
+    for (TOverwriteType mode : {owVersion, owDate, owVersionDate}) {
+        zip.Overwrite = mode;
+        EXPECT_THROW(Unpack({Path("src/x")}, "fifo"), EDrvnCompress) << mode;
+    }
+    zip.Overwrite = owNever;
+    Unpack({Path("src/x")}, "fifo");
+    EXPECT_TRUE(fs::is_fifo(Path("fifo/x")));
+    ::alarm(0);
+}
+
+TEST_F(Archive, LeftoversOfKilledExtractionsAreRemovedOnTheNextRun) {
+    Spit(Path("src/x"), Text(5000));
+    Pack({Path("src/x")});
+    // a killed process's part file, a live process's part file, and an unrelated dot file
+    const pid_t dead = [] {
+        const pid_t p = ::fork();
+        if (p == 0) ::_exit(0);
+        ::waitpid(p, nullptr, 0);
+        return p;
+    }();
+    Spit(Path("out2/.lumeno-part-" + std::to_string(dead) + "-aB3dE9"), "half");
+    Spit(Path("out2/.lumeno-part-1-xYz123"), "init's"); // pid 1 always lives
+    Spit(Path("out2/.keep"), "mine");
+    // base's temporaries: one nobody wrote to for two hours, one being written now
+    Spit(Path("out2/.x.k3j9a0zq.tmp"), "old");
+    SetMtime(Path("out2/.x.k3j9a0zq.tmp"), ::time(nullptr) - 7200);
+    Spit(Path("out2/.y.abcdefgh.tmp"), "fresh");
+    Unpack({Path("src/x")}, "out2");
+    EXPECT_FALSE(fs::exists(Path("out2/.x.k3j9a0zq.tmp")));
+    EXPECT_TRUE(fs::exists(Path("out2/.y.abcdefgh.tmp")));
+    EXPECT_EQ(Slurp(Path("out2/x")), Text(5000));
+    EXPECT_FALSE(fs::exists(Path("out2/.lumeno-part-" + std::to_string(dead) + "-aB3dE9")));
+    EXPECT_TRUE(fs::exists(Path("out2/.lumeno-part-1-xYz123")));
+    EXPECT_TRUE(fs::exists(Path("out2/.keep")));
+}
+
+TEST_F(Archive, NameIndexAndTotalsFollowEveryChangeOfTheDirectory) {
+    std::vector<std::string> files;
+    for (int i = 0; i < 300; ++i) {
+        files.push_back("src/f" + std::to_string(i) + ".TXT");
+        Spit(Path(files.back()), Text(static_cast<std::size_t>(10 + i)));
+    }
+    EnterTemp();
+    zip.SetCompressedFile(Path("files.1"));
+    zip.SetFilesToProcess({files.begin(), files.begin() + 200});
+    zip.Compress(lzcOverwrite);
+    zip.SetFilesToProcess({files.begin() + 200, files.end()});
+    zip.Compress(lzcOnlyAdd);
+    ASSERT_EQ(zip.FileCount(), 300);
+    std::uint64_t total = 0;
+    for (int i = 0; i < 300; ++i)
+        total += static_cast<std::uint64_t>(10 + i);
+    EXPECT_EQ(zip.GetFileStats(299).TotalSize, total);
+    EXPECT_EQ(zip.IndexOfFile("SRC/F250.txt"), 250);
+    EXPECT_EQ(zip.IndexOfFile("src/f250.txt;extra"), 250);
+    EXPECT_EQ(zip.IndexOfFile("src/f300.txt"), -1);
+    // a case-only duplicate of an archived key is refused on append
+    Spit(Path("SRC/F7.txt"), "x");
+    zip.SetFilesToProcess({"SRC/F7.txt"});
+    EXPECT_THROW(zip.Compress(lzcOnlyAdd), EDrvnCompress);
+    // a writable record renamed in memory is found under its new name, totals follow its size
+    TFileHeaders h = zip.Headers();
+    h.GetFileHeaders(5).SourceName = "renamed";
+    h.GetFileHeaders(5).FileSize += 1000;
+    EXPECT_EQ(h.IndexOfEntry("RENAMED"), 5);
+    EXPECT_EQ(h.IndexOfEntry("src/f5.txt"), -1);
+    EXPECT_EQ(h.TotalSize(), total + 1000);
 }

@@ -234,3 +234,27 @@ TEST_F(PathKind, KindWithoutExpansionIsEmptyAndUnspecified) {
     EXPECT_EQ(Expand(own, nullptr), "");
     EXPECT_EQ(PathKinds().back(), &own);
 }
+
+TEST_F(PathKind, ContainersThatContainThemselvesAreRefusedNotRecursed) {
+    FakeComponent a, b;
+    a.name = "GroupA";
+    b.name = "GroupB";
+    a.fileRelated = b.fileRelated = true;
+    a.container = &b;
+    b.container = &a;
+    a.destType = b.destType = &FindKind<psContainerDestDir>();
+    a.archiveType = b.archiveType = &FindKind<psContainerArchiveFile>();
+    for (const FakeComponent* c : {&a, &b}) {
+        EXPECT_THROW(DestPath(*c), IEPathSpecifier);
+        EXPECT_THROW(ArchivePath(*c), IEPathSpecifier);
+    }
+    FakeComponent self;
+    self.container = &self;
+    self.destType = &FindKind<psContainerDestDir>();
+    EXPECT_THROW(DestPath(self), IEPathSpecifier);
+    // the guard is released after the error: a sound chain expands again
+    b.container = nullptr;
+    b.destType = nullptr;
+    b.destDir = "/srv";
+    EXPECT_EQ(DestPath(a), "/srv");
+}

@@ -2,10 +2,10 @@
 #include "setup/kit/KitRoutines.h"
 #include "setup/kit/Registry.h"
 #include "tests/setup/kit/KitTestEnv.h"
+#include "tests/support/ChildProcess.h"
 
+#include <cstdio>
 #include <fstream>
-#include <sys/wait.h>
-#include <unistd.h>
 
 using namespace setup;
 namespace fs = std::filesystem;
@@ -90,35 +90,73 @@ TEST_F(Registry, NumberedRunOnceNamesAreBounded) {
     EXPECT_EQ(ReadRegString(HKEY_LOCAL_MACHINE, RunOnceKey, "Resume", ""), "cmd");
 }
 
-TEST_F(Registry, DamagedFileIsAClearErrorAndWritesFailWithTheKitText) {
+TEST_F(Registry, DamagedFileIsKeptAsideNamedAndAFreshOneStarted) {
     const fs::path state = std::getenv("LUMENO_SETUP_STATE");
     fs::create_directories(state);
-    std::ofstream(state / "HKEY_LOCAL_MACHINE.reg") << "LumenoRegistry 1\nK\tA\nX\tbroken\n";
+    const std::string damaged = "LumenoRegistry 1\nK\tA\nX\tbroken\n";
+    std::vector<std::string> notices;
+    SetRegistryNoticeHook([&](const std::string& text) { notices.push_back(text); });
+    // a read meets it first: default value, the file moved aside and named
+    std::ofstream(state / "HKEY_LOCAL_MACHINE.reg") << damaged;
     EXPECT_EQ(ReadRegString(HKEY_LOCAL_MACHINE, "A", "v", "default"), "default");
-    try {
-        RegistryStore().Load(HKEY_LOCAL_MACHINE);
-        FAIL();
-    } catch (const EDorvaneAbnormal& e) {
-        EXPECT_NE(std::string(e.what()).find("HKEY_LOCAL_MACHINE.reg is damaged at line 3"),
-                  std::string::npos);
-    }
-    try {
-        WriteRegString(HKEY_LOCAL_MACHINE, "K", "Name", "Val");
-        FAIL();
-    } catch (const EIRCannotWriteValue& e) {
-        EXPECT_EQ(std::string(e.what()), "Cannot install into registry. Key: K Ident: Name Value Val");
-    }
-    EXPECT_FALSE(AddRunOnce("X", "y", true));
+    ASSERT_EQ(notices.size(), 1u);
+    EXPECT_NE(notices[0].find("damaged at line 3"), std::string::npos);
+    EXPECT_NE(notices[0].find((state / "HKEY_LOCAL_MACHINE.reg.damaged").string()), std::string::npos);
+    EXPECT_EQ(testsupport::ReadFile(state / "HKEY_LOCAL_MACHINE.reg.damaged"), damaged);
+    // writes work again and keep working
+    WriteRegString(HKEY_LOCAL_MACHINE, "K", "Name", "Val");
+    EXPECT_EQ(ReadRegString(HKEY_LOCAL_MACHINE, "K", "Name", ""), "Val");
+    EXPECT_TRUE(AddRunOnce("X", "y", true));
+    // a write meets the next damage: the first kept file stays, the second gets a number
+    std::ofstream(state / "HKEY_LOCAL_MACHINE.reg", std::ios::trunc) << "garbage";
+    WriteRegInteger(HKEY_LOCAL_MACHINE, "K", "N", 5);
+    EXPECT_EQ(ReadRegInteger(HKEY_LOCAL_MACHINE, "K", "N", 0), 5);
+    ASSERT_EQ(notices.size(), 2u);
+    EXPECT_EQ(testsupport::ReadFile(state / "HKEY_LOCAL_MACHINE.reg.damaged1"), "garbage");
+    EXPECT_EQ(testsupport::ReadFile(state / "HKEY_LOCAL_MACHINE.reg.damaged"), damaged);
+    SetRegistryNoticeHook(nullptr);
 }
 
-TEST_F(Registry, TwoProcessesWritingAtOnceLoseNothing) {
-    constexpr int perProcess = 25;
-    CreateRegKey(HKEY_LOCAL_MACHINE, "\\Shared");
-    const pid_t child = ::fork();
-    ASSERT_GE(child, 0);
-    const std::string who = child == 0 ? "child" : "parent";
+TEST_F(Registry, ManyValuesStayDistinctAndKilledSavesAreSweptAway) {
+    const fs::path state = std::getenv("LUMENO_SETUP_STATE");
+    RegistryStore().Update(HKEY_LOCAL_MACHINE, [](RegistryHive& h) {
+        for (int i = 0; i < 5000; ++i) {
+            RegValue v;
+            v.kind = RegValue::Integer;
+            v.integer = i;
+            h.SetValue("\\SharedDLLs", "/opt/lib" + std::to_string(i), v);
+        }
+        return true;
+    });
+    // names ignore case, a re-write replaces in place, a delete keeps the others reachable
+    WriteRegInteger(HKEY_LOCAL_MACHINE, "\\SharedDLLs", "/OPT/LIB17", 70);
+    EXPECT_TRUE(DeleteRegValue(HKEY_LOCAL_MACHINE, "\\SharedDLLs", "/opt/lib3"));
+    EXPECT_EQ(ReadRegInteger(HKEY_LOCAL_MACHINE, "\\SharedDLLs", "/opt/lib17", 0), 70);
+    EXPECT_EQ(ReadRegInteger(HKEY_LOCAL_MACHINE, "\\SharedDLLs", "/opt/lib3", -1), -1);
+    EXPECT_EQ(ReadRegInteger(HKEY_LOCAL_MACHINE, "\\SharedDLLs", "/opt/lib4999", 0), 4999);
+    const auto names = RegValueNames(HKEY_LOCAL_MACHINE, "\\SharedDLLs");
+    ASSERT_EQ(names.size(), 4999u);
+    EXPECT_EQ(names[3], "/opt/lib4");
+    // another process's save goes through, the cached read sees it
+    if (::fork() == 0) {
+        WriteRegInteger(HKEY_LOCAL_MACHINE, "\\SharedDLLs", "/opt/lib4", 44);
+        ::_exit(0);
+    }
+    ::wait(nullptr);
+    EXPECT_EQ(ReadRegInteger(HKEY_LOCAL_MACHINE, "\\SharedDLLs", "/opt/lib4", 0), 44);
+    // a save killed before its rename left its temporary: the next change removes it
+    std::ofstream(state / ".HKEY_LOCAL_MACHINE.reg.ab12cd34.tmp") << "half";
+    WriteRegInteger(HKEY_LOCAL_MACHINE, "K", "N", 1);
+    EXPECT_FALSE(fs::exists(state / ".HKEY_LOCAL_MACHINE.reg.ab12cd34.tmp"));
+    EXPECT_TRUE(fs::exists(state / "HKEY_LOCAL_MACHINE.reg.lock"));
+}
+
+// Writes numbered values and RunOnce entries under its name (who, count) into the registry the environment
+// names, as fast as it can.
+namespace {
+int WriteNumbered(const std::string& who, int count) {
     bool ok = true;
-    for (int i = 0; i < perProcess; ++i) {
+    for (int i = 0; i < count; ++i) {
         try {
             WriteRegInteger(HKEY_LOCAL_MACHINE, "\\Shared", who + std::to_string(i), i);
             AddRunOnce("Resume", who, true);
@@ -126,11 +164,24 @@ TEST_F(Registry, TwoProcessesWritingAtOnceLoseNothing) {
             ok = false;
         }
     }
-    if (child == 0) ::_exit(ok ? 0 : 1);
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    ASSERT_TRUE(ok);
-    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    return ok ? 0 : 1;
+}
+} // namespace
+
+// The other writer: tells the test (one byte on stdout) that it starts, then writes.
+PLOM_CHILD_ROLE(RegistryWriter) {
+    if (std::fwrite("s", 1, 1, stdout) != 1 || std::fflush(stdout) != 0) return 3;
+    return WriteNumbered(args.at(0), std::stoi(args.at(1)));
+}
+
+TEST_F(Registry, TwoProcessesWritingAtOnceLoseNothing) {
+    constexpr int perProcess = 25;
+    CreateRegKey(HKEY_LOCAL_MACHINE, "\\Shared");
+    auto child = testsupport::ChildProcess::Role("RegistryWriter", {"child", std::to_string(perProcess)});
+    ASSERT_TRUE(child->Read(1)) << child->Errors();
+    EXPECT_EQ(WriteNumbered("parent", perProcess), 0);
+    const auto status = child->Wait();
+    ASSERT_TRUE(status && status->Success()) << child->Errors();
     for (int i = 0; i < perProcess; ++i) {
         EXPECT_EQ(ReadRegInteger(HKEY_LOCAL_MACHINE, "\\Shared", "child" + std::to_string(i), -1), i);
         EXPECT_EQ(ReadRegInteger(HKEY_LOCAL_MACHINE, "\\Shared", "parent" + std::to_string(i), -1), i);

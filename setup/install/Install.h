@@ -1,0 +1,146 @@
+#pragma once
+#include "setup/install/InstallTree.h"
+#include "setup/kit/SelfExtractTrailer.h"
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace setup {
+
+struct TBuildInfo {
+    std::string AppName, AppURL;
+    std::string BuildDirectory = "c:\\build";
+    std::string CredentialsFile;
+    std::string OCXName = "MySetup";
+    std::string PrivateKeyFile;
+    bool SignCode = false;
+    std::string URLPath = "http://www.example.com/install";
+};
+
+// The root of the install tree: reads the command line, decides what this run does (build, transfer,
+// resume or install), drives the run with its broadcast codes, keeps a registry record of every setup
+// file that ran here, and puts off what cannot be done now to a resumed run ("-r").
+class TCustomInstall : public TFileContainer, public InstallRoot {
+public:
+    explicit TCustomInstall(std::string name = "Install1");
+    ~TCustomInstall() override;
+
+    std::string Name() const override { return TFileContainer::Name(); }
+    bool IsInstallObject() const override { return true; }
+    bool IsFileRelated() const override { return true; }
+    const PathComponent* Container() const override { return nullptr; }
+    const TCustomPathSpecifier* DestDirType() const override { return TFileContainer::DestDirType(); }
+    std::string DestDir() const override { return TFileContainer::DestDir(); }
+    const TCustomPathSpecifier* ArchiveFileType() const override { return TFileContainer::ArchiveFileType(); }
+    std::string ArchiveFile() const override { return TFileContainer::ArchiveFile(); }
+    std::string ClassName() const override { return "TInstall"; }
+    TCustomInstall* Root() const override { return const_cast<TCustomInstall*>(this); }
+
+    // InstallRoot
+    std::string SourceFolder() const override { return sourceFolder_; }
+    bool SelfExtracting() const override { return Switch('e'); }
+    std::string SelfExtractName() const override { return SwitchArg('e'); }
+
+    bool AutoMaximizeWindow = true;
+    TBuildInfo BuildInfo;
+    std::string GroupName = "Main";
+    TInstallInformation Information;
+    std::vector<std::string> PresetupFiles;
+    bool RunAutomatic = true;
+    bool UseLoadingProgram = true;
+    TDistributeType DistributeType() const { return distributeType_; }
+    // Only before the run starts ("DistributeType can only be set at design-time" afterwards).
+    void SetDistributeType(TDistributeType type);
+    // The running setup program (by default this process's own file).
+    std::string ProgramFile;
+
+    using InstallEvent = std::function<void(TCustomInstall&)>;
+    using ContinueEvent = std::function<void(TCustomInstall&, bool&)>;
+    InstallEvent OnStartInstall, OnBeforeReadArchiveInfo, OnAfterReadArchiveInfo, OnShowGoodInstall,
+        OnShowBadInstall;
+    ContinueEvent OnRebootWindows, OnCleanup, OnUserAbort, OnBeforeTerminateApp;
+
+    // The whole run for a command line (without the program name): the switches, then build, transfer,
+    // resume or install. Errors are shown; the result is the exit status (0 done, 1 failed, 2 aborted by
+    // the user, 3 to be finished by a resumed run).
+    int Execute(const std::vector<std::string>& args);
+    void ParseCommandLine(const std::vector<std::string>& args);
+    bool Switch(char letter) const;
+    std::string SwitchArg(char letter) const;
+    void Loaded();
+
+    virtual void Run();
+    virtual void Resume();
+    void ReadArchiveInfo() override;
+    // Makes the self-extracting "setup" in buildDir from the loader, "setup.1" (this program and the
+    // pre-setup files) and "files.1" (every file of the tree).
+    virtual void Build(const std::string& exeName, const std::string& buildDir, bool selfExtracting);
+    virtual void MakeSetupArchive(const std::string& buildDir, const std::string& exeName);
+    // Joins the loader, setup.1 and files.1 (when it exists) and ends the file with the trailer.
+    void AppendArchives(const std::string& setupExe, const std::string& setup1, const std::string& files1);
+    void BuildFromBuildInf();
+    // Copies the self-extracting file's pieces into a folder: the loader as "setup", "setup.1", and
+    // "files.1" with further volumes when a capacity is given.
+    void TransferToFloppies(const std::string& folder, std::uint64_t capacity = 0);
+    void UseSelfExtractingOffset();
+
+    virtual void ShowBadInstall();
+    virtual void ShowGoodInstall();
+    void DeleteSetupRecord();
+    std::string FindSetupRecord(bool create);
+    const std::string& RecordKey() const { return recordKey_; }
+    void AddUnfinished(const std::string& item, int kind);
+    // "item;kind" for each unfinished item.
+    std::vector<std::string> GetUnfinished() const;
+    void ClearUnfinished();
+    // A file installed beside its target (the target was in use) goes in place on the resumed run.
+    void AddPendingRename(const std::string& temporary, const std::string& target);
+    void RegisterRunOnce();
+    std::string ResumeCommand() const;
+    virtual void HandleException(const std::exception& e);
+    virtual bool UserAbort();
+    virtual void Cleanup();
+    void TerminateApp();
+    void RebootWindows();
+    void SaveLanguage();
+    void RestoreLanguage();
+    bool Terminated() const { return terminated_; }
+    bool InstallRunning() const { return installRunning_; }
+
+private:
+    void Guarded(const std::function<void()>& body);
+    void DoPendingRenames();
+    void ForEachFileContainer(const std::function<void(TFileContainer&)>& fn);
+    std::string StartedSetupFile() const;
+
+    std::vector<std::unique_ptr<TCustomPathSpecifier>> kinds_;
+    TDistributeType distributeType_ = dtTraditional;
+    std::map<char, std::string> switches_;
+    std::string sourceFolder_;
+    std::string recordKey_;
+    double startTime_ = 0;
+    int unfinished_ = 0;
+    bool archiveInfoRead_ = false;
+    bool installRunning_ = false;
+    bool loaded_ = false;
+    bool terminated_ = false;
+    int exitCode_ = 0;
+};
+
+class TInstall : public TCustomInstall {
+public:
+    using TCustomInstall::TCustomInstall;
+};
+
+// The registry key of the setup records.
+inline constexpr const char* SetupRecordsKey = "\\SOFTWARE\\Dorvane\\Install";
+// The file in a loader's temporary folder that says the folder is the loader's and may go.
+inline constexpr const char* LoaderMarker = ".lumeno-loader";
+// The file that marks the kit's folder (where the loader program lies).
+inline constexpr const char* KitMarker = "D32V31.TXT";
+inline constexpr const char* LoaderProgramName = "setup-loader";
+inline constexpr const char* KitFolderVariable = "LUMENO_SETUP_KIT";
+
+} // namespace setup
