@@ -62,7 +62,7 @@ bool ListHasField(const std::string& list, const std::string& field) {
 // ------------------------------------------------------------------------------------------- look
 
 void FocusLook::Apply(fw::Control& control, bool popOut) {
-    const auto& fancy = app::CommonSettings.Fancy;
+    const auto& fancy = app::Settings.CommonSettings.Fancy;
     const bool colour = fancy.Bojaj;
     popOut = popOut && fancy.Skoci;
     if (applied_ || (!popOut && !colour)) return;
@@ -120,7 +120,7 @@ fw::TTable* TDBKeyField::Table() const {
 }
 
 bool TDBKeyField::Confirming() const {
-    return kind_ == Kind::Key && app::CommonSettings.Fancy.ConfirmKey;
+    return kind_ == Kind::Key && app::Settings.CommonSettings.Fancy.ConfirmKey;
 }
 
 void TDBKeyField::Loaded() {
@@ -138,7 +138,7 @@ void TDBKeyField::Loaded() {
 
 void TDBKey::Loaded() {
     TDBKeyField::Loaded();
-    if (app::CommonSettings.Fancy.ConfirmKey) SetColor(fw::clBtnFace);
+    if (app::Settings.CommonSettings.Fancy.ConfirmKey) SetColor(fw::clBtnFace);
 }
 
 void TDBKeyField::PrepareKeyIndex() {
@@ -178,7 +178,7 @@ void TDBKeyField::PrepareKeyIndex() {
 void TDBKeyField::DoEnter() {
     if (kind_ == Kind::Field) {
         // A record another station holds is shown read-only and grey for the visit.
-        if (app::MultiUser) {
+        if (app::DBMine.MultiUser) {
             if (app::RecordBusy(DataSet()) && !ReadOnly()) {
                 SetReadOnly(true);
                 SavedFontColorOfVisit = FontColor();
@@ -208,7 +208,7 @@ void TDBKeyField::DoEnter() {
     if (kind_ != Kind::JustKey) TextEdited = table && table->State() == fw::dsInsert;
     EntryText = OldCode;
     fw::DBEdit::DoEnter();
-    if (app::HintFollowFocus && !Confirming() && table)
+    if (app::Hints.HintFollowFocus && !Confirming() && table)
         app::ShowFieldHint(this, table->DatabaseName(), table->TableName(), DataField());
     if (Confirming() && Entered)
         SearchCode();
@@ -272,15 +272,15 @@ void TDBKeyField::KeyDown(std::uint16_t& key, fw::Shift shift) {
     const bool anyCtrl = (shift & fw::ssCtrl) != 0;
     if (key == fw::VK_F1) {
         key = 0;
-        if (app::HintBoxVisible || app::HintFollowFocus) {
+        if (app::Hints.HintBoxVisible || app::Hints.HintFollowFocus) {
             app::CloseHint();
-            app::HintFollowFocus = false;
+            app::Hints.HintFollowFocus = false;
         } else if (app::ShowFieldHint(this, table ? table->DatabaseName() : std::string(),
                                       table ? table->TableName() : std::string(), DataField())) {
             if (shift == fw::ssNone)
-                app::HintBoxVisible = true;
+                app::Hints.HintBoxVisible = true;
             else
-                app::HintFollowFocus = true;
+                app::Hints.HintFollowFocus = true;
         }
     } else if (key == fw::VK_F2 && shift == fw::ssNone && Entered && OnF2Press) {
         TextEdited = true;
@@ -632,7 +632,7 @@ void TDBKeyField::LeaveKey() {
     }
     Entered = false;
     if (!Confirming()) {
-        if (app::HintBoxVisible || (app::HintFollowFocus && ActiveControlNotKit(ParentForm())))
+        if (app::Hints.HintBoxVisible || (app::Hints.HintFollowFocus && ActiveControlNotKit(ParentForm())))
             app::CloseHint();
     }
     fw::DBEdit::DoExit();

@@ -58,8 +58,8 @@ public:
 class CodeListTest : public KitTest {
 protected:
     CodeListTest() {
-        app::CommonSettings.Fancy.Skoci = true;
-        app::CommonSettings.Fancy.Bojaj = true;
+        app::Settings.CommonSettings.Fancy.Skoci = true;
+        app::Settings.CommonSettings.Fancy.Bojaj = true;
         fw::TTable t;
         Setup(t, "Global", "SIFRE.DB");
         t.FieldDefs().Add("Sifra", fw::ftString, 6);
