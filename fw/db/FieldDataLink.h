@@ -19,6 +19,8 @@ public:
     // The control holds text the field does not have yet.
     bool Modified() const { return modified_; }
     void SetModified() { modified_ = true; }
+    // Forgets the pending text without showing the field again (the control settles it itself).
+    void ClearModified() { modified_ = false; }
     // Whether the control may change the field: not read-only, a writable field of a modifiable dataset.
     bool CanModify() const;
     // Puts the dataset into edit for the control (when it may); true when the dataset is then editing.

@@ -1,0 +1,845 @@
+#include "kit/KeyFields.h"
+
+#include "app/data/DataSetServices.h"
+#include "app/data/DBMine.h"
+#include "app/data/Settings.h"
+#include "app/data/Useful.h"
+#include "app/shell/CodeDialogs.h"
+#include "app/shell/FocusNavigation.h"
+#include "app/shell/Hints.h"
+#include "base/Cp1250.h"
+#include "base/Exceptions.h"
+#include "base/Text.h"
+#include "fw/db/Field.h"
+#include "fw/db/Table.h"
+#include "fw/ui/Form.h"
+#include "fw/ui/Guard.h"
+#include "kit/MyForm.h"
+
+#include <QFontInfo>
+
+namespace kit {
+
+namespace {
+constexpr unsigned BeepQuestion = 32;
+
+std::string Trimmed(std::string s) {
+    const auto b = s.find_first_not_of(' ');
+    if (b == std::string::npos) return {};
+    return s.substr(b, s.find_last_not_of(' ') - b + 1);
+}
+
+// Runs EnableControls once, at the latest when the scope ends.
+class ControlsDisabled {
+public:
+    explicit ControlsDisabled(fw::TDataSet& ds) : ds_(ds) { ds_.DisableControls(); }
+    ~ControlsDisabled() { Enable(); }
+    ControlsDisabled(const ControlsDisabled&) = delete;
+    ControlsDisabled& operator=(const ControlsDisabled&) = delete;
+    void Enable() {
+        if (enabled_) return;
+        enabled_ = true;
+        ds_.EnableControls();
+    }
+
+private:
+    fw::TDataSet& ds_;
+    bool enabled_ = false;
+};
+} // namespace
+
+bool ListHasField(const std::string& list, const std::string& field) {
+    const std::string wanted = base::UpperCase(Trimmed(field));
+    std::size_t start = 0;
+    while (start <= list.size()) {
+        const std::size_t end = std::min(list.find(';', start), list.size());
+        if (base::UpperCase(Trimmed(list.substr(start, end - start))) == wanted) return true;
+        start = end + 1;
+    }
+    return false;
+}
+
+// ------------------------------------------------------------------------------------------- look
+
+void FocusLook::Apply(fw::Control& control, bool popOut) {
+    const auto& fancy = app::Settings.CommonSettings.Fancy;
+    const bool colour = fancy.Bojaj;
+    popOut = popOut && fancy.Skoci;
+    if (applied_ || (!popOut && !colour)) return;
+    applied_ = true;
+    poppedOut_ = popOut;
+    coloured_ = colour;
+    control.SetTag(99);
+    if (colour) {
+        control.SetFontColor(static_cast<fw::TColor>(fancy.Font));
+        control.SetColor(static_cast<fw::TColor>(fancy.Boja));
+    }
+    if (popOut) {
+        font_ = control.Widget().font();
+        QFont larger = font_;
+        larger.setPixelSize(QFontInfo(font_).pixelSize() + 3);
+        larger.setBold(true);
+        control.Widget().setFont(larger);
+    }
+    control.SetTag(1);
+    if (popOut)
+        control.SetBounds(control.Left() - 2, control.Top() - 2, control.Width() + 4, control.Height() + 4);
+}
+
+void FocusLook::Undo(fw::Control& control) {
+    if (!applied_) return;
+    applied_ = false;
+    control.SetTag(99);
+    if (poppedOut_) control.Widget().setFont(font_);
+    if (coloured_) {
+        control.SetFontColor(fw::clWindowText);
+        control.SetColor(fw::clWindow);
+    }
+    control.SetTag(1);
+    if (poppedOut_)
+        control.SetBounds(control.Left() + 2, control.Top() + 2, control.Width() - 4, control.Height() - 4);
+}
+
+// ------------------------------------------------------------------------------------------- key field
+
+TDBKeyField::TDBKeyField(fw::Control* parent, fw::Component* owner)
+    : TDBKeyField(parent, owner, Kind::KeyField) {}
+
+TDBKeyField::TDBKeyField(fw::Control* parent, fw::Component* owner, Kind kind)
+    : fw::DBEdit(parent, owner), kind_(kind) {
+    SetHeight(21);
+}
+
+TDBKey::TDBKey(fw::Control* parent, fw::Component* owner) : TDBKeyField(parent, owner, Kind::Key) {}
+
+TDBJustKey::TDBJustKey(fw::Control* parent, fw::Component* owner)
+    : TDBKeyField(parent, owner, Kind::JustKey) {}
+
+fw::TTable* TDBKeyField::Table() const {
+    return dynamic_cast<fw::TTable*>(DataSet());
+}
+
+bool TDBKeyField::Confirming() const {
+    return kind_ == Kind::Key && app::Settings.CommonSettings.Fancy.ConfirmKey;
+}
+
+void TDBKeyField::Loaded() {
+    fw::DBEdit::Loaded();
+    SetTag(0);
+    Analysed = false;
+    Entered = false;
+    ExitDone = false;
+    try {
+        PrepareKeyIndex();
+    } catch (const std::exception&) {
+        // an unready table is prepared again at entry
+    }
+}
+
+void TDBKey::Loaded() {
+    TDBKeyField::Loaded();
+    if (app::Settings.CommonSettings.Fancy.ConfirmKey) SetColor(fw::clBtnFace);
+}
+
+void TDBKeyField::PrepareKeyIndex() {
+    fw::TTable* table = Table();
+    if (!Analysed) {
+        if (!DataSource() || !table || DataField().empty()) return;
+        SavedMasterFields = table->MasterFields();
+        SetDataField(base::UpperCase(DataField()));
+        const std::string fields = base::UpperCase(table->IndexFieldNames());
+        const std::string name = base::UpperCase(table->IndexName());
+        // Field lists are matched by whole names; an index name can only be searched for the field's name.
+        const bool inIndex = ListHasField(fields, DataField()) ||
+                             (fields.empty() && !name.empty() && name.find(DataField()) != std::string::npos);
+        KeyIndexIsName = !table->IndexName().empty();
+        KeyIndex = KeyIndexIsName ? name : fields;
+        if (!inIndex) {
+            KeyIndexIsName = false;
+            KeyIndex = table->MasterFields().empty() || KeyIndex.empty() ? DataField()
+                                                                         : KeyIndex + ";" + DataField();
+        }
+        Analysed = true;
+    }
+    const std::string& current = KeyIndexIsName ? table->IndexName() : table->IndexFieldNames();
+    if (current == KeyIndex) return;
+    // Back to the record the table was on once it runs on the key index.
+    const fw::TBookmark mark =
+        table->Active() && table->State() == fw::dsBrowse ? table->GetBookmark() : fw::TBookmark();
+    table->SetMasterFields("");
+    if (KeyIndexIsName)
+        table->SetIndexName(KeyIndex);
+    else
+        table->SetIndexFieldNames(KeyIndex);
+    table->SetMasterFields(SavedMasterFields);
+    if (!mark.empty() && table->BookmarkValid(mark)) table->GotoBookmark(mark);
+}
+
+void TDBKeyField::DoEnter() {
+    if (kind_ == Kind::Field) {
+        // A record another station holds is shown read-only and grey for the visit.
+        if (app::DBMine.MultiUser) {
+            if (app::RecordBusy(DataSet()) && !ReadOnly()) {
+                SetReadOnly(true);
+                SavedFontColorOfVisit = FontColor();
+                SetFontColor(fw::clGray);
+            }
+        } else {
+            app::PostPendingEdits(DataSet());
+        }
+    }
+    Kit.AdvanceAllowed = true;
+    ExitDone = false;
+    if (!Confirming()) look_.Apply(*this, true);
+    TextEdited = false;
+    Found = false;
+    fw::TTable* table = nullptr;
+    try {
+        PrepareKeyIndex();
+        if (!Analysed) app::AbortWithMessage("Komponenta \"" + Name() + "\" nije potpuno definirana");
+        table = Table();
+        Entered = true;
+        OldCode = table->State() == fw::dsInsert ? std::string() : Text();
+        // Entering the empty key of a browsed table starts a new record.
+        if (OldCode.empty() && table->State() != fw::dsInsert && kind_ != Kind::Field)
+            app::PostAndAppend(table);
+    } catch (const std::exception&) {
+    }
+    if (kind_ != Kind::JustKey) TextEdited = table && table->State() == fw::dsInsert;
+    EntryText = OldCode;
+    fw::DBEdit::DoEnter();
+    if (app::Hints.HintFollowFocus && !Confirming() && table)
+        app::ShowFieldHint(this, table->DatabaseName(), table->TableName(), DataField());
+    if (Confirming() && Entered)
+        SearchCode();
+    else
+        SelectAll();
+}
+
+void TDBKeyField::DoExit() {
+    if (kind_ == Kind::Field && ReadOnly()) {
+        SetReadOnly(false);
+        SetFontColor(SavedFontColorOfVisit);
+        if (app::CanEdit(DataSet())) DataSet()->Refresh();
+    }
+    if (!ExitDone && Analysed) LeaveKey();
+}
+
+void TDBKeyField::ExitCheck() {
+    // The typed code is never written by the exit: the leave routine settles it.
+}
+
+void TDBKeyField::Change() {
+    fw::DBEdit::Change();
+    if (Reading() || !Entered) return;
+    if (ReadOnly()) {
+        if (fw::TDataSet* ds = DataSet()) ds->Cancel();
+    } else {
+        TextEdited = true;
+    }
+}
+
+void TDBKeyField::ShowCode(const std::string& code) {
+    SetText(code);
+    DataLink().ClearModified();
+}
+
+void TDBKeyField::WriteKey(fw::TTable& table, const std::string& code) {
+    table.FieldByName(DataField()).SetAsString(code);
+}
+
+bool TDBKeyField::WantsKey(std::uint16_t key, fw::Shift shift) const {
+    return key == fw::VK_RETURN || key == fw::VK_UP || key == fw::VK_DOWN || fw::DBEdit::WantsKey(key, shift);
+}
+
+void TDBKeyField::KeyPress(std::uint8_t& key) {
+    if (key == 13) {
+        if (Entered) {
+            SearchCode();
+            key = 0;
+        }
+    } else if (key >= 32) {
+        if (!Entered)
+            key = 0;
+        else if (Capitalize)
+            key = base::Cp1250Upper(key);
+    }
+    fw::DBEdit::KeyPress(key);
+}
+
+void TDBKeyField::KeyDown(std::uint16_t& key, fw::Shift shift) {
+    fw::TTable* table = Table();
+    const bool anyCtrl = (shift & fw::ssCtrl) != 0;
+    if (key == fw::VK_F1) {
+        key = 0;
+        if (app::Hints.HintBoxVisible || app::Hints.HintFollowFocus) {
+            app::CloseHint();
+            app::Hints.HintFollowFocus = false;
+        } else if (app::ShowFieldHint(this, table ? table->DatabaseName() : std::string(),
+                                      table ? table->TableName() : std::string(), DataField())) {
+            if (shift == fw::ssNone)
+                app::Hints.HintBoxVisible = true;
+            else
+                app::Hints.HintFollowFocus = true;
+        }
+    } else if (key == fw::VK_F2 && shift == fw::ssNone && Entered && OnF2Press) {
+        TextEdited = true;
+        if (OldCode.empty()) {
+            app::CancelEdit(table);
+        } else {
+            ShowCode(OldCode);
+            app::PostEditKeepInsert(table);
+        }
+        key = 0;
+        if (fw::Form* form = ParentForm()) {
+            fw::SetTagState(*form, 2);
+            OnF2Press(*form);
+        }
+    } else if ((key == fw::VK_LEFT || key == fw::VK_RIGHT) && shift == fw::ssNone && Entered &&
+               Text().empty()) {
+        const bool forward = key == fw::VK_RIGHT;
+        key = 0;
+        if (kind_ == Kind::JustKey) DoExit();
+        app::MoveFocus(this, forward);
+    } else if (kind_ == Kind::Field && (key == fw::VK_UP || key == fw::VK_DOWN) && shift == fw::ssNone) {
+        if (Entered) {
+            const bool forward = key == fw::VK_DOWN;
+            key = 0;
+            app::MoveFocus(this, forward);
+        }
+    } else if (kind_ == Kind::Field && (key == fw::VK_PRIOR || key == fw::VK_NEXT) &&
+               (shift == fw::ssNone || shift == fw::ssCtrl)) {
+        auto* form = dynamic_cast<TMyForm*>(Owner());
+        if (form && form->BrowseTable && app::HasRecords(form->BrowseTable)) {
+            const bool prior = key == fw::VK_PRIOR;
+            key = 0;
+            PageToRecord(prior);
+        }
+    } else if (Entered && table &&
+               ((key == fw::VK_UP && shift == fw::ssNone) ||
+                (key == fw::VK_PRIOR && (shift == fw::ssNone || shift == fw::ssCtrl)))) {
+        key = 0;
+        StepBack(*table);
+    } else if (Entered && table &&
+               ((key == fw::VK_DOWN && shift == fw::ssNone) ||
+                (key == fw::VK_NEXT && (shift == fw::ssNone || shift == fw::ssCtrl)))) {
+        key = 0;
+        StepForward(*table);
+    } else if (key == fw::VK_INSERT && shift == fw::ssNone) {
+        if (kind_ == Kind::KeyField) app::PostAndAppend(table);
+    } else if (key == fw::VK_DELETE && (kind_ == Kind::KeyField ? shift == fw::ssCtrl : anyCtrl)) {
+        if (Entered && !OldCode.empty()) {
+            if (Kit.DeleteKeyEnabled) DeleteCode();
+            key = 0;
+        }
+    }
+    fw::DBEdit::KeyDown(key, shift);
+}
+
+void TDBKeyField::PageToRecord(bool prior) {
+    auto* form = dynamic_cast<TMyForm*>(Owner());
+    Kit.AdvanceAllowed = false;
+    SearchCode();
+    Kit.AdvanceAllowed = true;
+    if (prior)
+        form->BrowseTable->Prior();
+    else
+        form->BrowseTable->Next();
+    if (form->ActiveControl() == this) {
+        DoEnter();
+        TextEdited = true;
+        DoExit();
+        DoEnter();
+        SelectAll();
+    } else if (Visible() && !(Enabled() && TabStop() && CanFocus())) {
+        app::MoveFocus(this, true);
+    }
+}
+
+void TDBKeyField::DropOrPost(fw::TTable& table) {
+    if (Text() != OldCode) {
+        // Only the typed code is dropped; the record's other changes stay and are posted.
+        DataLink().Reset();
+        if (app::IsEditing(&table) && !OldCode.empty() &&
+            table.FieldByName(DataField()).AsString() != OldCode)
+            WriteKey(table, OldCode);
+    }
+    if (table.State() == fw::dsEdit) table.Post();
+}
+
+void TDBKeyField::StepBack(fw::TTable& table) {
+    if (table.State() != fw::dsInsert) {
+        DropOrPost(table);
+        if (!table.Bof()) table.Prior();
+        OldCode = table.State() == fw::dsInsert ? std::string() : Text();
+    } else if (OldCode.empty()) {
+        app::CancelEdit(&table);
+        if (app::HasRecords(&table)) {
+            OldCode = Text();
+        } else {
+            app::PostAndAppend(&table);
+            OldCode.clear();
+        }
+    }
+    SelectAll();
+}
+
+void TDBKeyField::StepForward(fw::TTable& table) {
+    if (table.State() != fw::dsInsert) {
+        DropOrPost(table);
+        if (!table.Eof()) table.Next();
+        if (table.Eof()) {
+            if (kind_ == Kind::JustKey)
+                fw::MessageBeep(BeepQuestion);
+            else
+                app::PostAndAppend(&table);
+        }
+        OldCode = table.State() == fw::dsInsert ? std::string() : Text();
+    }
+    SelectAll();
+}
+
+bool TDBKeyField::Lookup(fw::TTable& table, const std::string& code, bool& searched) {
+    searched = app::PostAndSetKey(DataSource());
+    if (!searched) return false;
+    // Codes other stations created since the table was read are searched too.
+    table.Cancel();
+    table.Refresh();
+    table.SetKey();
+    app::CopyMasterFields(&table);
+    try {
+        WriteKey(table, code);
+    } catch (const std::exception&) {
+        fw::MessageBeep(BeepQuestion);
+        table.Cancel();
+        throw base::Abort();
+    }
+    return table.GotoKey();
+}
+
+void TDBKeyField::SearchCode() {
+    fw::TTable* table = Table();
+    if (!table || !Analysed) return;
+    const bool wasEditing = app::IsEditing(table);
+    Outcome outcome = Outcome::Accepted;
+    {
+        ControlsDisabled controls(*table);
+        try {
+            outcome = Settle(*table, wasEditing, [&] { controls.Enable(); });
+        } catch (const std::exception&) {
+            // a refused key assignment sets the outcome before it aborts
+            outcome = lastOutcome_;
+        }
+    }
+    Found = outcome == Outcome::Accepted || outcome == Outcome::AcceptedExisting;
+    fw::Guarded([&] {
+        if (outcome == Outcome::Refused) {
+            SetFocus();
+            if (ReadOnly())
+                SetSelLength(0);
+            else
+                SelectAll();
+            return;
+        }
+        LeaveKey();
+        if (wasEditing && kind_ != Kind::JustKey) app::StartEdit(table);
+        if (kind_ == Kind::Key || Kit.AdvanceAllowed) {
+            app::MoveFocus(this, Found);
+        } else {
+            if (kind_ == Kind::KeyField) DoEnter();
+            SelectAll();
+            Kit.AdvanceAllowed = true;
+        }
+    });
+}
+
+TDBKeyField::Outcome TDBKeyField::Settle(fw::TTable& table, bool wasEditing,
+                                         const std::function<void()>& enableControls) {
+    auto set = [this](Outcome o) { return lastOutcome_ = o; };
+    set(Outcome::Accepted);
+    std::string code = Text();
+    if (wasEditing) {
+        app::NormalizeText(code);
+        if (Text() != code) SetText(code);
+    }
+    if (DisplayName.empty() && Field()) DisplayName = Field()->DisplayLabel();
+    if (!TextEdited) return set(code.empty() ? Outcome::Refused : Outcome::Accepted);
+    if (code.empty()) {
+        ShowCode(OldCode);
+        return set(Outcome::Restored);
+    }
+    // The typed code is settled here: no post on the way may write it into the current record.
+    DataLink().ClearModified();
+    bool searched = false;
+    set(Outcome::Refused);
+    const bool found = Lookup(table, code, searched);
+    set(Outcome::Accepted);
+    if (!searched) return Outcome::Accepted;
+    if (found) {
+        if (kind_ == Kind::KeyField) {
+            OldCode = code;
+            enableControls();
+            if (app::StartEdit(&table)) WriteKey(table, OldCode);
+        }
+        return Outcome::Accepted;
+    }
+    if (kind_ == Kind::JustKey) {
+        fw::MessageBeep(BeepQuestion);
+        if (table.Modified()) table.Cancel();
+        return Outcome::Accepted;
+    }
+    if (kind_ == Kind::Key || app::AskNovo(DisplayName, code)) {
+        set(Outcome::Refused);
+        const Outcome created = Create(table, code, enableControls);
+        if (kind_ == Kind::Key && created != Outcome::Refused) ShowCode(OldCode);
+        return set(created);
+    }
+    if (OldCode.empty()) {
+        app::CancelEdit(&table);
+        return set(Outcome::Refused);
+    }
+    if (!app::AskStaro(DisplayName, OldCode, code)) {
+        enableControls();
+        if (app::StartEdit(&table)) WriteKey(table, OldCode);
+        return set(Outcome::Restored);
+    }
+    // The rename: back on the record of the old code, whatever happened to the current position.
+    set(Outcome::Refused);
+    if (!Lookup(table, OldCode, searched)) {
+        if (searched) table.Cancel();
+        enableControls();
+        ShowCode(OldCode);
+        return Outcome::Refused;
+    }
+    enableControls();
+    if (app::StartEdit(&table) && OnRename) OnRename(table);
+    if (app::StartEdit(&table)) {
+        WriteKey(table, code);
+        try {
+            table.Post();
+        } catch (const std::exception&) {
+            table.Cancel();
+            ShowCode(OldCode);
+            throw;
+        }
+    }
+    OldCode = code;
+    return set(Outcome::Accepted);
+}
+
+TDBKeyField::Outcome TDBKeyField::Create(fw::TTable& table, const std::string& code,
+                                         const std::function<void()>& enableControls) {
+    Outcome outcome = Outcome::Accepted;
+    if (table.Modified()) app::CancelEdit(&table);
+    struct InsertPostOpen {
+        fw::TTable& t;
+        ~InsertPostOpen() { app::DisableInsertPost(t); }
+    } insertPost{table};
+    app::EnableInsertPost(table);
+    if (!app::PostAndAppend(&table)) {
+        // No record could be started: nothing is written anywhere.
+        app::CancelEdit(&table);
+        enableControls();
+        ShowCode(OldCode);
+        return Outcome::Refused;
+    }
+    app::CopyMasterFields(&table);
+    WriteKey(table, code);
+    try {
+        table.Post();
+    } catch (const std::exception&) {
+        // The half-made record goes; the code may have been created by another station meanwhile.
+        if (table.State() == fw::dsInsert) table.Cancel();
+        table.Refresh();
+        outcome = Outcome::Refused;
+    }
+    lastOutcome_ = outcome == Outcome::Refused ? Outcome::Refused : Outcome::Accepted;
+    if (outcome == Outcome::Refused) {
+        bool searched = false;
+        if (!Lookup(table, code, searched)) {
+            if (searched) table.Cancel();
+            enableControls();
+            ShowCode(OldCode);
+            return Outcome::Refused;
+        }
+        outcome = Outcome::AcceptedExisting;
+    }
+    OldCode = code;
+    enableControls();
+    if (app::StartEdit(&table)) WriteKey(table, OldCode);
+    app::DisableInsertPost(table);
+    // OnNew only for a record this control created.
+    if (outcome == Outcome::Accepted && OnNew && app::StartEdit(&table)) {
+        OnNew(table);
+        app::PostEditKeepInsert(&table);
+    }
+    return outcome;
+}
+
+void TDBKeyField::DeleteCode() {
+    fw::TTable* table = Table();
+    if (!table) return;
+    {
+        ControlsDisabled controls(*table);
+        try {
+            if (DisplayName.empty() && Field()) DisplayName = Field()->DisplayLabel();
+            if (OldCode.empty()) {
+                app::CancelEdit(table);
+            } else if (app::AskBrisi(DisplayName, OldCode)) {
+                if (table->State() == fw::dsInsert) {
+                    // The code's record was never posted: dropping the insert is the delete.
+                    table->Cancel();
+                } else {
+                    if (table->State() == fw::dsEdit) table->Cancel();
+                    if (OnDelete) OnDelete(*table);
+                    table->Delete();
+                }
+                table->Last();
+                OldCode = app::HasRecords(table) ? table->FieldByName(DataField()).AsString() : std::string();
+            } else {
+                ShowCode(OldCode);
+            }
+        } catch (const std::exception&) {
+        }
+    }
+    LeaveKey();
+    app::MoveFocus(this, false);
+}
+
+void TDBKeyField::LeaveKey() {
+    ExitDone = true;
+    fw::TTable* table = Table();
+    try {
+        if (table) {
+            if (Text().empty()) {
+                if (!OldCode.empty()) {
+                    ShowCode(OldCode);
+                    if (app::StartEdit(table)) WriteKey(*table, OldCode);
+                } else {
+                    app::CancelEdit(table);
+                }
+            } else if (!Found && (Text() != OldCode || table->State() == fw::dsInsert)) {
+                if (OldCode.empty()) {
+                    ShowCode("");
+                    app::CancelEdit(table);
+                } else if (app::StartEdit(table)) {
+                    ShowCode(OldCode);
+                    WriteKey(*table, OldCode);
+                }
+            }
+        }
+    } catch (const std::exception&) {
+    }
+    Entered = false;
+    if (!Confirming()) {
+        if (app::Hints.HintBoxVisible || (app::Hints.HintFollowFocus && ActiveControlNotKit(ParentForm())))
+            app::CloseHint();
+    }
+    fw::DBEdit::DoExit();
+    look_.Undo(*this);
+    if (!(TextEdited && Found && OnExitChanged) || !table) return;
+    Kit.ValueUnchanged = EntryText == Text();
+    if (!app::StartEdit(table)) return;
+    Kit.OldText = EntryText;
+    try {
+        OnExitChanged(*this);
+    } catch (const std::exception&) {
+        fw::Guarded([&] { RollBackExitChanged(*table); });
+        Kit.AdvanceAllowed = false;
+    }
+}
+
+void TDBKeyField::RollBackExitChanged(fw::TTable& table) {
+    table.Cancel();
+    if (fw::TDataSource* master = table.MasterSource(); master && master->DataSet())
+        master->DataSet()->Cancel();
+    if (Kit.ValueUnchanged || EntryText.empty()) return;
+    // The code entered before comes back: its own record when it still exists (a search moved the table),
+    // else it is written back into the renamed record.
+    bool searched = false;
+    if (Lookup(table, EntryText, searched)) return;
+    if (searched) table.Cancel();
+    table.Edit();
+    ShowCode(EntryText);
+    WriteKey(table, EntryText);
+    table.Post();
+}
+
+} // namespace kit
+
+namespace kit {
+
+// ------------------------------------------------------------------------------------------- name field
+
+namespace {
+// The list without its last field (and the ";" before it).
+std::string WithoutLastField(const std::string& list) {
+    const std::size_t semi = list.find_last_of(';');
+    return semi == std::string::npos ? std::string() : list.substr(0, list.find_last_not_of(';', semi) + 1);
+}
+} // namespace
+
+TDBField::TDBField(fw::Control* parent, fw::Component* owner) : TDBKeyField(parent, owner, Kind::Field) {}
+
+void TDBField::PrepareKeyIndex() {
+    fw::TTable* table = Table();
+    if (!Analysed) {
+        if (!DataSource() || !table || DataField().empty()) return;
+        SetDataField(base::UpperCase(DataField()));
+        const std::string fields = base::UpperCase(table->IndexFieldNames());
+        const std::string name = base::UpperCase(table->IndexName());
+        const bool inIndex = ListHasField(fields, DataField()) ||
+                             (fields.empty() && !name.empty() && name.find(DataField()) != std::string::npos);
+        SavedMasterFields = table->MasterFields();
+        TableIndexIsName = !table->IndexName().empty();
+        TableIndex = TableIndexIsName ? name : fields;
+        KeyPrefix = TableIndex;
+        MasterPrefix = SavedMasterFields;
+        if (!inIndex && !TableIndex.empty()) {
+            KeyPrefix = WithoutLastField(TableIndex);
+            SearchIndex = KeyPrefix.empty() ? DataField() : KeyPrefix + ";" + DataField();
+            MasterPrefix = WithoutLastField(MasterPrefix);
+        } else {
+            SearchIndex = inIndex ? TableIndex : DataField();
+        }
+        if (TableIndex.empty()) {
+            TableIndex = SearchIndex;
+            TableIndexIsName = false;
+        }
+        Analysed = true;
+    }
+    RestoreTableIndex(*table);
+}
+
+void TDBField::RestoreTableIndex(fw::TTable& table) {
+    const std::string& current = TableIndexIsName ? table.IndexName() : table.IndexFieldNames();
+    if (current == TableIndex && table.MasterFields() == SavedMasterFields) return;
+    table.SetMasterFields("");
+    // The table goes back to the same kind of index it had.
+    if (TableIndexIsName)
+        table.SetIndexName(TableIndex);
+    else
+        table.SetIndexFieldNames(TableIndex);
+    table.SetMasterFields(SavedMasterFields);
+}
+
+bool TDBField::ValueTaken(fw::TTable& table, const std::string& value, bool& searched) {
+    table.SetMasterFields("");
+    table.SetIndexFieldNames(SearchIndex);
+    table.Refresh();
+    searched = app::PostAndSetKey(DataSource());
+    if (!searched) return false;
+    app::CopyMasterFieldList(&table, KeyPrefix, MasterPrefix);
+    try {
+        WriteKey(table, value);
+    } catch (const std::exception&) {
+        fw::MessageBeep(BeepQuestion);
+        table.Cancel();
+        throw base::Abort();
+    }
+    const bool found = table.GotoKey();
+    if (found) {
+        table.Cancel();
+        fw::MessageBeep(BeepQuestion);
+    }
+    return found;
+}
+
+TDBKeyField::Outcome TDBField::Settle(fw::TTable& table, bool wasEditing,
+                                      const std::function<void()>& enableControls) {
+    SetOutcome(Outcome::Accepted);
+    std::string value = Text();
+    if (wasEditing) {
+        app::NormalizeText(value);
+        if (Text() != value) SetText(value);
+    }
+    if (DisplayName.empty() && Field()) DisplayName = Field()->DisplayLabel();
+    if (!TextEdited) return SetOutcome(value.empty() && Required ? Outcome::Refused : Outcome::Accepted);
+    if (value.empty()) {
+        ShowCode(OldCode);
+        return SetOutcome(Outcome::Restored);
+    }
+    DataLink().ClearModified();
+    // A record being inserted keeps what was typed into its other fields: it is posted first and then
+    // takes the value. A pending edit is posted too; a record that cannot be posted is dropped.
+    bool fillPosted = false;
+    if (table.State() == fw::dsInsert) {
+        app::EnableInsertPost(table);
+        try {
+            table.Post();
+            fillPosted = OldCode.empty();
+        } catch (const std::exception&) {
+            table.Cancel();
+        }
+        app::DisableInsertPost(table);
+    } else if (table.State() == fw::dsEdit) {
+        try {
+            table.Post();
+        } catch (const std::exception&) {
+            table.Cancel();
+        }
+    }
+    const fw::TBookmark mark = app::HasRecords(&table) ? table.GetBookmark() : fw::TBookmark();
+    auto backHome = [&] {
+        RestoreTableIndex(table);
+        if (!mark.empty() && table.BookmarkValid(mark)) table.GotoBookmark(mark);
+    };
+    bool searched = false;
+    bool taken = false;
+    SetOutcome(Outcome::Refused);
+    try {
+        taken = ValueTaken(table, value, searched);
+    } catch (...) {
+        backHome();
+        throw;
+    }
+    backHome();
+    if (!searched) return SetOutcome(Outcome::Accepted);
+    if (taken) return Outcome::Refused;
+    if (OldCode.empty() && !fillPosted) {
+        app::EnableInsertPost(table);
+        struct InsertPostOpen {
+            fw::TTable& t;
+            ~InsertPostOpen() { app::DisableInsertPost(t); }
+        } insertPost{table};
+        // No record could be started: nothing is written anywhere.
+        if (!app::PostAndAppend(&table)) return Outcome::Refused;
+        app::CopyMasterFields(&table);
+        WriteKey(table, value);
+        try {
+            table.Post();
+        } catch (const std::exception&) {
+            if (table.State() == fw::dsInsert) table.Cancel();
+            table.Refresh();
+            fw::MessageBeep(BeepQuestion);
+            return Outcome::Refused;
+        }
+    } else if (!OldCode.empty()) {
+        enableControls();
+        if (app::StartEdit(&table) && OnRename) OnRename(table);
+    }
+    if (fillPosted || !OldCode.empty()) {
+        if (!app::StartEdit(&table)) return Outcome::Refused;
+        WriteKey(table, value);
+        try {
+            table.Post();
+        } catch (const std::exception&) {
+            table.Cancel();
+            fw::MessageBeep(BeepQuestion);
+            return Outcome::Refused;
+        }
+    }
+    const bool created = OldCode.empty();
+    OldCode = value;
+    SetOutcome(Outcome::Accepted);
+    enableControls();
+    ShowCode(OldCode);
+    if (app::StartEdit(&table)) WriteKey(table, OldCode);
+    if (created && OnNew && app::StartEdit(&table)) {
+        OnNew(table);
+        app::PostEditKeepInsert(&table);
+    }
+    return Outcome::Accepted;
+}
+
+} // namespace kit

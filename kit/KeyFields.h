@@ -1,0 +1,156 @@
+#pragma once
+// The key field of a data form: the edit that owns a register's code. Enter looks the typed code up through
+// the table's key index and moves the table to its record; a code not in the table is offered for creation
+// (or, for a record that has a code, for renaming it); Ctrl+Del deletes the record of the code after a
+// question; a code typed and never confirmed is undone when the edit is left.
+//
+// TDBKeyField is the usual control; TDBKey creates a new code without asking and never renames; TDBJustKey
+// only positions the table (no dialogs, no creation).
+
+#include "fw/db/DataSet.h"
+#include "fw/ui/DBCtrls.h"
+#include "kit/Mycombo.h"
+
+#include <QFont>
+
+namespace fw {
+class TTable;
+}
+
+namespace kit {
+
+// The pop-out look of a focused key control: applied once at entry and undone once at the leave (a second
+// entry without a leave does not grow it again).
+class FocusLook {
+public:
+    void Apply(fw::Control& control, bool popOut);
+    void Undo(fw::Control& control);
+    bool Applied() const { return applied_; }
+
+private:
+    bool applied_ = false;
+    bool poppedOut_ = false;
+    bool coloured_ = false;
+    QFont font_;
+};
+
+// Whether a field name is one of the names of a ";" list (whole names, any case).
+bool ListHasField(const std::string& list, const std::string& field);
+
+class TDBKeyField : public fw::DBEdit, public CodeControl {
+public:
+    explicit TDBKeyField(fw::Control* parent, fw::Component* owner = nullptr);
+
+    bool Capitalize = true;
+    // The code's name in dialog captions; the field's DisplayLabel when left empty.
+    std::string DisplayName;
+    fw::NotifyEvent OnExitChanged;
+    // Sender: the parent form (its Tag is 2 while the handler runs its picker).
+    fw::NotifyEvent OnF2Press;
+    // Sender: the table. OnNew sees the new record in edit; OnRename the record still holding the old code;
+    // OnDelete the record about to go.
+    fw::TDataSetNotifyEvent OnNew;
+    fw::TDataSetNotifyEvent OnRename;
+    fw::TDataSetNotifyEvent OnDelete;
+
+    bool TextEdited = false;
+    bool ExitDone = false;
+    bool Found = false;
+    bool Entered = false;
+    bool Analysed = false;
+    std::string SavedMasterFields;
+    bool KeyIndexIsName = false;
+    std::string KeyIndex;
+    std::string EntryText;
+    std::string OldCode;
+
+    void Loaded() override;
+    void DoEnter() override;
+    void DoExit() override;
+    void KeyDown(std::uint16_t& key, fw::Shift shift) override;
+    void KeyPress(std::uint8_t& key) override;
+    bool WantsKey(std::uint16_t key, fw::Shift shift) const override;
+
+    // Works out the key index once and puts the table on it.
+    virtual void PrepareKeyIndex();
+    // Settles the typed code: search, creation, rename or restore; never throws.
+    void SearchCode() override;
+    // Deletes the record of the current code after the question.
+    void DeleteCode();
+    // The end of a visit: an unconfirmed code is undone, the look restored, OnExit and OnExitChanged fired.
+    void LeaveKey();
+
+    fw::TTable* Table() const;
+
+protected:
+    enum class Kind { KeyField, Key, JustKey, Field };
+    enum class Outcome { Accepted, AcceptedExisting, Restored, Refused };
+    TDBKeyField(fw::Control* parent, fw::Component* owner, Kind kind);
+    void Change() override;
+    // The typed code is settled by the control itself, never written by the exit.
+    void ExitCheck() override;
+
+    // The settling of the typed code inside the search (the controls disabled until enableControls).
+    virtual Outcome Settle(fw::TTable& table, bool wasEditing, const std::function<void()>& enableControls);
+    Outcome SetOutcome(Outcome outcome) { return lastOutcome_ = outcome; }
+    // Looks a code up through the key; true when found. False also when no key search could start.
+    bool Lookup(fw::TTable& table, const std::string& code, bool& searched);
+    // Appends a record with the code and posts it; nothing is written when no record could be started.
+    Outcome Create(fw::TTable& table, const std::string& code, const std::function<void()>& enableControls);
+    void ShowCode(const std::string& code);
+    void WriteKey(fw::TTable& table, const std::string& code);
+
+private:
+    void StepBack(fw::TTable& table);
+    void StepForward(fw::TTable& table);
+    // Drops an unconfirmed typed code (only the key field) or posts the record's edit.
+    void DropOrPost(fw::TTable& table);
+    void PageToRecord(bool prior);
+    bool Confirming() const;
+    // A refusal of OnExitChanged: the record and its master's are cancelled, the entered code comes back.
+    void RollBackExitChanged(fw::TTable& table);
+
+    Kind kind_;
+    Outcome lastOutcome_ = Outcome::Accepted;
+    fw::TColor SavedFontColorOfVisit = 0;
+    FocusLook look_;
+};
+
+class TDBKey : public TDBKeyField {
+public:
+    explicit TDBKey(fw::Control* parent, fw::Component* owner = nullptr);
+    void Loaded() override;
+};
+
+class TDBJustKey : public TDBKeyField {
+public:
+    explicit TDBJustKey(fw::Control* parent, fw::Component* owner = nullptr);
+};
+
+// A value unique among the records of the same master that is not the table's key: searched on its own
+// index while the table stays on its own; a taken value is refused, a free one written without a question
+// (a new record when the current one had none, else a change of the current record).
+class TDBField : public TDBKeyField {
+public:
+    explicit TDBField(fw::Control* parent, fw::Component* owner = nullptr);
+
+    // An empty, untouched value may not be left by Enter.
+    bool Required = false;
+    bool TableIndexIsName = false;
+    std::string TableIndex;
+    std::string SearchIndex;
+    std::string KeyPrefix;
+    std::string MasterPrefix;
+
+    void PrepareKeyIndex() override;
+
+protected:
+    Outcome Settle(fw::TTable& table, bool wasEditing, const std::function<void()>& enableControls) override;
+
+private:
+    void RestoreTableIndex(fw::TTable& table);
+    // Looks the value up on the search index among the records of the same master.
+    bool ValueTaken(fw::TTable& table, const std::string& value, bool& searched);
+};
+
+} // namespace kit

@@ -1,0 +1,130 @@
+#pragma once
+// A code list over a real "SIFRE.DB" of "Global" (keyed by "Sifra"): a key field, a name edit, a grid and a
+// save button, driven by keys; the code dialogs answered by the fixture's script.
+
+#include "kit/KeyFields.h"
+#include "kit/Mycombo2.h"
+#include "kit/MyDBGrid.h"
+#include "tests/fw/ui/FormTesting.h"
+#include "tests/kit/KitFixture.h"
+
+namespace kittest {
+
+class CodeListForm : public kit::TMyForm {
+public:
+    explicit CodeListForm(fw::Component* owner) : kit::TMyForm(owner) {
+        KeyPreview = true;
+        resize(600, 400);
+        eSifra = new kit::TDBKeyField(this, this);
+        eSifra->SetName("eSifra");
+        eSifra->SetBounds(10, 10, 150, 24);
+        eSifra->SetDataSource(&sSifre);
+        eSifra->SetDataField("Sifra");
+        eSifra->DisplayName = "Šifra";
+        eNaziv = new kit::TDBVar(this, this);
+        eNaziv->SetName("eNaziv");
+        eNaziv->SetBounds(10, 50, 150, 24);
+        eNaziv->SetDataSource(&sSifre);
+        eNaziv->SetDataField("Naziv");
+        gSifre = new kit::TMyDBGrid(this, this);
+        gSifre->SetName("gSifre");
+        gSifre->SetBounds(200, 10, 380, 300);
+        gSifre->SetDataSource(&sSifre);
+        bSpremi = new kit::TMyBitBtn(this, this);
+        bSpremi->SetName("bSpremi");
+        bSpremi->SetBounds(10, 350, 80, 30);
+        bSpremi->OnClick = [this](fw::Component&) { ++saves; };
+        tSifre = new kit::TMyTable(this);
+        tSifre->SetName("tSifre");
+        tSifre->SetDatabaseName("Global");
+        tSifre->SetTableName("SIFRE.DB");
+        tSifre->SetIndexFieldNames("Sifra");
+        tSifre->FreeToModify = true;
+        sSifre.SetDataSet(tSifre);
+        OnKeyDown = [this](fw::Component&, std::uint16_t& key, fw::Shift shift) {
+            kit::CodeListKeyDown(this, key, shift, eSifra, bSpremi, false);
+        };
+        SetActiveControl(eSifra);
+    }
+    fw::TDataSource sSifre;
+    kit::TMyTable* tSifre;
+    kit::TDBKeyField* eSifra;
+    kit::TDBVar* eNaziv;
+    kit::TMyDBGrid* gSifre;
+    kit::TMyBitBtn* bSpremi;
+    int saves = 0;
+};
+
+class CodeListTest : public KitTest {
+protected:
+    CodeListTest() {
+        app::Settings.CommonSettings.Fancy.Skoci = true;
+        app::Settings.CommonSettings.Fancy.Bojaj = true;
+        fw::TTable t;
+        Setup(t, "Global", "SIFRE.DB");
+        t.FieldDefs().Add("Sifra", fw::ftString, 6);
+        t.FieldDefs().Add("Naziv", fw::ftString, 20);
+        t.IndexDefs().Add("", "Sifra", fw::ixPrimary | fw::ixUnique);
+        t.IndexDefs().Add("NAZIV", "Naziv", fw::ixCaseInsensitive);
+        t.CreateTable();
+    }
+    ~CodeListTest() override { form.reset(); }
+
+    void Fill(std::initializer_list<std::pair<const char*, const char*>> rows) {
+        fw::TTable t;
+        Setup(t, "Global", "SIFRE.DB");
+        t.Open();
+        for (const auto& [sifra, naziv] : rows) {
+            t.Append();
+            t.FieldByName("Sifra").SetAsString(sifra);
+            t.FieldByName("Naziv").SetAsString(naziv);
+            t.Post();
+        }
+    }
+    void Show() {
+        form.reset(fw::CreateForm<CodeListForm>(nullptr));
+        fwtest::ShowActive(*form);
+        form->eSifra->SetFocus();
+    }
+    // The rows on disk, "SIFRA=NAZIV" in key order.
+    std::vector<std::string> Rows() {
+        fw::TTable t;
+        Setup(t, "Global", "SIFRE.DB");
+        t.Open();
+        std::vector<std::string> rows;
+        for (t.First(); !t.Eof(); t.Next())
+            rows.push_back(t.FieldByName("Sifra").AsString() + "=" + t.FieldByName("Naziv").AsString());
+        return rows;
+    }
+    fw::TTable& T() { return *form->tSifre; }
+    std::string Code() { return T().FieldByName("Sifra").AsString(); }
+    void Type(const QString& text) { fwtest::Type(fwtest::FocusTarget(*form), text); }
+    void Press(Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier) { Key(*form, key, mods); }
+    // The kinds of the code dialogs asked so far, with their codes: "Novo B2", "Staro A1>B2" ...
+    std::vector<std::string> Asked() const {
+        std::vector<std::string> asked;
+        for (const app::DialogCall& c : dialogs.Calls) {
+            switch (c.Kind) {
+            case app::DialogKind::Novo:
+                asked.push_back("Novo " + c.Code);
+                break;
+            case app::DialogKind::Staro:
+                asked.push_back("Staro " + c.Code + ">" + c.NewCode);
+                break;
+            case app::DialogKind::Brisi:
+                asked.push_back("Brisi " + c.Code);
+                break;
+            case app::DialogKind::Nema:
+                asked.push_back("Nema " + c.Code);
+                break;
+            default:
+                asked.push_back("Text " + c.Text);
+            }
+        }
+        return asked;
+    }
+
+    std::unique_ptr<CodeListForm> form;
+};
+
+} // namespace kittest
