@@ -5,8 +5,8 @@
 #include "app/data/WBegin.h"
 #include "base/Exceptions.h"
 #include "base/FileIo.h"
-#include "base/ReplaceFile.h"
 #include "base/ProgramState.h"
+#include "base/ReplaceFile.h"
 
 #include <cerrno>
 #include <fcntl.h>

@@ -7,8 +7,8 @@
 #include "base/FileIo.h"
 #include "base/Files.h"
 #include "base/FileSystem.h"
-#include "base/ReplaceFile.h"
 #include "base/ProgramState.h"
+#include "base/ReplaceFile.h"
 #include "base/Text.h"
 
 #include <cerrno>

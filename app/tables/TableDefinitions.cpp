@@ -2,8 +2,8 @@
 
 #include "app/tables/TableCheck.h"
 #include "app/tables/TableSchema.h"
-#include "engine/Engine.h"
 #include "base/ProgramState.h"
+#include "engine/Engine.h"
 #include "fw/db/DataSet.h"
 #include "fw/db/Field.h"
 

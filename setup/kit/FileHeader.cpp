@@ -4,6 +4,7 @@
 #include "base/Text.h"
 #include "setup/kit/KitExceptions.h"
 #include "setup/kit/KitRoutines.h"
+#include "setup/kit/LittleEndian.h"
 #include "setup/kit/Version.h"
 
 #include <cerrno>
@@ -15,18 +16,6 @@
 namespace setup {
 
 namespace {
-
-void Put32(unsigned char* p, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i)
-        p[i] = static_cast<unsigned char>(v >> (8 * i));
-}
-
-std::uint32_t Get32(const unsigned char* p) {
-    std::uint32_t v = 0;
-    for (int i = 0; i < 4; ++i)
-        v |= static_cast<std::uint32_t>(p[i]) << (8 * i);
-    return v;
-}
 
 void PutShort(unsigned char* p, const std::string& s, std::size_t max) {
     const std::size_t n = std::min(s.size(), max);

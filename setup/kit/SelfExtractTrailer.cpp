@@ -2,6 +2,7 @@
 
 #include "base/FileIo.h"
 #include "setup/kit/KitExceptions.h"
+#include "setup/kit/LittleEndian.h"
 
 #include <cstring>
 #include <fcntl.h>
@@ -13,18 +14,6 @@
 namespace setup {
 
 namespace {
-
-void Put32(unsigned char* p, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i)
-        p[i] = static_cast<unsigned char>(v >> (8 * i));
-}
-
-std::uint32_t Get32(const unsigned char* p) {
-    std::uint32_t v = 0;
-    for (int i = 0; i < 4; ++i)
-        v |= static_cast<std::uint32_t>(p[i]) << (8 * i);
-    return v;
-}
 
 // The file's size and its last 56 bytes; false when it is shorter or unreadable.
 bool LastBytes(int fd, std::uint64_t& size, std::array<unsigned char, TrailerSize>& bytes) {
