@@ -231,6 +231,8 @@ protected:
         Show();
         form->cAktivan->OnChange = [this](fw::Component&) { ++changes; };
     }
+    // Closing the form changes the box once more: close it while the counter still exists.
+    ~CheckerTest() override { form.reset(); }
     std::pair<fw::CheckBoxState, fw::TColor> Shown() const {
         return {form->cAktivan->State(), form->cAktivan->FontColor()};
     }
