@@ -239,6 +239,8 @@ std::optional<ExitStatus> ChildProcess::Wait(std::chrono::milliseconds timeout) 
         std::this_thread::sleep_for(pause);
         pause = std::min(pause * 2, std::chrono::milliseconds(20));
     }
+    // What the child wrote to stderr before it ended is all there once Wait returns.
+    if (errors_) errors_->WaitForEnd();
     return status_;
 }
 
