@@ -14,8 +14,8 @@
 #include "fw/db/Table.h"
 #include "fw/ui/Form.h"
 #include "fw/ui/Guard.h"
-#include "kit/MyForm.h"
 #include "kit/Mycombo2.h"
+#include "kit/MyForm.h"
 
 #include <QFontInfo>
 
@@ -202,11 +202,11 @@ void TDBKeyField::DoEnter() {
         Entered = true;
         OldCode = table->State() == fw::dsInsert ? std::string() : Text();
         // Entering the empty key of a browsed table starts a new record.
-        if (OldCode.empty() && table->State() != fw::dsInsert && !NameKind())
-            app::PostAndAppend(table);
+        if (OldCode.empty() && table->State() != fw::dsInsert && !NameKind()) app::PostAndAppend(table);
     } catch (const std::exception&) {
     }
-    if (kind_ != Kind::JustKey && kind_ != Kind::CodeField) TextEdited = table && table->State() == fw::dsInsert;
+    if (kind_ != Kind::JustKey && kind_ != Kind::CodeField)
+        TextEdited = table && table->State() == fw::dsInsert;
     EntryText = OldCode;
     fw::DBEdit::DoEnter();
     if (app::Hints.HintFollowFocus && !Confirming() && table)

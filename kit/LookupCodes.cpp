@@ -161,8 +161,10 @@ void LookupControl::Settle(bool wasEditing, Disabled& controls) {
         outcome_ = Outcome::Refused;
     }
     if (kind_ == Kind::LookupKeyField && outcome_ != Outcome::Refused) {
+        // The chosen row's key becomes the own record's key: the own table settles it from the value it had.
+        const std::string chosen = CodeValue;
         CodeValue = previousValue;
-        SettleOwnKey(s, controls);
+        SettleOwnKey(HasDisplayField ? chosen : s, controls);
     }
 }
 
@@ -203,8 +205,8 @@ void LookupControl::CreateCode(const std::string& s, Disabled& controls) {
         if (kind_ != Kind::LookupKeyField) WriteData(CodeValue, true);
     }
     // OnNew only for the row created here, and only with the lookup table standing on it.
-    if (outcome_ == Outcome::Accepted && OnNew && kind_ == Kind::LookupField && LookupKeyText() == CodeValue &&
-        app::StartEdit(lookup)) {
+    if (outcome_ == Outcome::Accepted && OnNew && kind_ == Kind::LookupField &&
+        LookupKeyText() == CodeValue && app::StartEdit(lookup)) {
         OnNew(*lookup);
         app::PostEditKeepInsert(lookup);
     }
@@ -262,16 +264,15 @@ void LookupControl::RefuseMissing(const std::string& s, Disabled& controls) {
     LookupSource()->Tag = 0;
 }
 
-void LookupControl::SettleOwnKey(const std::string& s, Disabled& controls) {
+void LookupControl::SettleOwnKey(const std::string& key, Disabled& controls) {
     auto* own = dynamic_cast<fw::TTable*>(DataSet());
     if (!own) return;
-    const std::string key = HasDisplayField ? LookupKeyText() : s;
     const std::string previous = CodeValue;
     const bool newRecord = own->State() == fw::dsInsert || previous.empty();
     controls.Enable();
     // Another record of the own table already has the key: the form moves to it.
-    const fw::TBookmark here = app::HasRecords(own) && own->State() != fw::dsInsert ? own->GetBookmark()
-                                                                                    : fw::TBookmark();
+    const fw::TBookmark here =
+        app::HasRecords(own) && own->State() != fw::dsInsert ? own->GetBookmark() : fw::TBookmark();
     bool searched = false;
     if (own->State() != fw::dsInsert || !own->Modified()) {
         if (own->State() == fw::dsInsert) own->Cancel();
@@ -306,8 +307,7 @@ void LookupControl::SettleOwnKey(const std::string& s, Disabled& controls) {
         try {
             own->Post();
         } catch (const std::exception&) {
-            if (own->State() == fw::dsInsert) own->Cancel();
-            own->Refresh();
+            // The record stays as it was typed (in insert); the key is refused.
             outcome_ = Outcome::Refused;
             return;
         }

@@ -13,8 +13,8 @@
 #include "fw/db/Table.h"
 #include "fw/ui/Form.h"
 #include "fw/ui/Guard.h"
-#include "kit/MyForm.h"
 #include "kit/Mycombo2.h"
+#include "kit/MyForm.h"
 
 #include <map>
 
@@ -68,7 +68,8 @@ TDBLookupField::TDBLookupField(fw::Control* parent, fw::Component* owner)
     : LookupControl(parent, owner, Kind::LookupField) {}
 TDBJustLookup::TDBJustLookup(fw::Control* parent, fw::Component* owner)
     : LookupControl(parent, owner, Kind::JustLookup) {}
-TDBLookup::TDBLookup(fw::Control* parent, fw::Component* owner) : LookupControl(parent, owner, Kind::Lookup) {}
+TDBLookup::TDBLookup(fw::Control* parent, fw::Component* owner)
+    : LookupControl(parent, owner, Kind::Lookup) {}
 TDBLookupKeyField::TDBLookupKeyField(fw::Control* parent, fw::Component* owner)
     : LookupControl(parent, owner, Kind::LookupKeyField) {}
 
@@ -217,6 +218,7 @@ void LookupControl::DoEnter() {
     }
     TextEdited = false;
     SearchOk = false;
+    outcome_ = Outcome::Accepted;
     try {
         AnalyseLinks();
         if (!Analysed) app::AbortWithMessage("Komponenta \"" + Name() + "\" nije potpuno definirana");
@@ -286,7 +288,8 @@ void LookupControl::Change() {
 void LookupControl::WriteData(const std::string& value, bool post) {
     fw::TDataSet* own = DataSet();
     if (!app::StartEdit(own)) return;
-    const bool insertPost = kind_ == Kind::LookupKeyField && insertingAtSearch_ && own->State() == fw::dsInsert;
+    const bool insertPost =
+        kind_ == Kind::LookupKeyField && insertingAtSearch_ && own->State() == fw::dsInsert;
     if (insertPost) app::EnableInsertPost(*own);
     try {
         own->FieldByName(DataField()).SetAsString(value);
@@ -311,7 +314,9 @@ void LookupControl::CommitLookup() {
         Disabled controls(own, lookup);
         try {
             const bool inserting = own && own->State() == fw::dsInsert;
-            if (kind_ == Kind::LookupKeyField && !SearchOk) {
+            if (kind_ == Kind::LookupKeyField && outcome_ == Outcome::Emptied) {
+                // The emptied text was put back and both tables cancelled: nothing to take back.
+            } else if (kind_ == Kind::LookupKeyField && !SearchOk) {
                 // An unsettled key: a pending new record of either table goes, a typed code is taken back.
                 if (Text() == OldCode) {
                     if (inserting) app::CancelEdit(own);

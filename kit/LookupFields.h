@@ -114,8 +114,8 @@ private:
     void CreateCode(const std::string& s, Disabled& controls);
     void RenameCode(const std::string& s, Disabled& controls);
     void RefuseMissing(const std::string& s, Disabled& controls);
-    // The second stage of TDBLookupKeyField: the data field as the own table's key.
-    void SettleOwnKey(const std::string& s, Disabled& controls);
+    // The second stage of TDBLookupKeyField: the chosen key as the own table's key.
+    void SettleOwnKey(const std::string& key, Disabled& controls);
     void DeleteOwnRecord();
     // Writes the data field (when the record can be edited) and posts an edit (an insert stays open, except
     // for TDBLookupKeyField on a record it was inserting).

@@ -317,8 +317,8 @@ void DBLookupCombo::KeyDown(std::uint16_t& key, Shift shift) {
             DropDown();
     } else if (ListVisible() && (key == VK_UP || key == VK_DOWN || key == VK_PRIOR || key == VK_NEXT)) {
         // Keys that reach the edit while the list is open move the list.
-        const Qt::Key qt = key == VK_UP     ? Qt::Key_Up
-                           : key == VK_DOWN ? Qt::Key_Down
+        const Qt::Key qt = key == VK_UP      ? Qt::Key_Up
+                           : key == VK_DOWN  ? Qt::Key_Down
                            : key == VK_PRIOR ? Qt::Key_PageUp
                                              : Qt::Key_PageDown;
         key = 0;

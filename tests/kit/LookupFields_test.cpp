@@ -461,3 +461,137 @@ TEST_F(LookupTest, AGroupCreatedByOneStationIsFoundByTheOther) {
 
 } // namespace
 } // namespace kittest
+
+namespace kittest {
+namespace {
+
+// The parameters of an article: "PARAM.DB" keyed by the article's "Code", chosen by the article's code.
+class ParamForm : public kit::TMyForm {
+public:
+    explicit ParamForm(fw::Component* owner) : kit::TMyForm(owner) {
+        KeyPreview = true;
+        resize(400, 200);
+        cArtikl = new kit::TDBLookupKeyField(this, this);
+        cArtikl->SetName("cArtikl");
+        cArtikl->SetBounds(10, 10, 150, 24);
+        cArtikl->SetDataSource(&sParam);
+        cArtikl->SetDataField("Artikl");
+        cArtikl->SetLookupSource(&sArtikl);
+        cArtikl->SetLookupField("Code");
+        cArtikl->SetLookupDisplay("Sifra");
+        eOpis = new kit::TDBVar(this, this);
+        eOpis->SetName("eOpis");
+        eOpis->SetBounds(10, 50, 150, 24);
+        eOpis->SetDataSource(&sParam);
+        eOpis->SetDataField("Opis");
+        tParam = new kit::TMyTable(this);
+        tParam->SetDatabaseName("Global");
+        tParam->SetTableName("PARAM.DB");
+        tParam->SetIndexFieldNames("Artikl");
+        tParam->FreeToModify = true;
+        sParam.SetDataSet(tParam);
+        tArtikl = new kit::TMyTable(this);
+        tArtikl->SetDatabaseName("Global");
+        tArtikl->SetTableName("GRUPE.DB");
+        tArtikl->SetIndexFieldNames("Code");
+        sArtikl.SetDataSet(tArtikl);
+        SetActiveControl(cArtikl);
+    }
+    fw::TDataSource sParam, sArtikl;
+    kit::TDBLookupKeyField* cArtikl;
+    kit::TDBVar* eOpis;
+    kit::TMyTable* tParam;
+    kit::TMyTable* tArtikl;
+};
+
+class LookupKeyTest : public KitTest {
+protected:
+    LookupKeyTest() {
+        MakeGroups();
+        for (const char* sifra : {"G1", "G2", "G3"}) {
+            fw::TTable t;
+            Setup(t, "Global", "GRUPE.DB");
+            t.Open();
+            t.Append();
+            t.FieldByName("Sifra").SetAsString(sifra);
+            t.Post();
+        }
+        fw::TTable p;
+        Setup(p, "Global", "PARAM.DB");
+        p.FieldDefs().Add("Artikl", fw::ftInteger);
+        p.FieldDefs().Add("Opis", fw::ftString, 20);
+        p.IndexDefs().Add("", "Artikl", fw::ixPrimary | fw::ixUnique);
+        p.CreateTable();
+        p.Open();
+        p.Append();
+        p.FieldByName("Artikl").SetAsInteger(1);
+        p.FieldByName("Opis").SetAsString("prvi");
+        p.Post();
+        p.Close();
+        form.reset(fw::CreateForm<ParamForm>(nullptr));
+        fwtest::ShowActive(*form);
+        form->cArtikl->SetFocus();
+    }
+    ~LookupKeyTest() override { form.reset(); }
+    // "ARTIKL=OPIS" of every parameter record.
+    std::vector<std::string> Params() {
+        fw::TTable t;
+        Setup(t, "Global", "PARAM.DB");
+        t.Open();
+        std::vector<std::string> rows;
+        for (t.First(); !t.Eof(); t.Next())
+            rows.push_back(t.FieldByName("Artikl").AsString() + "=" + t.FieldByName("Opis").AsString());
+        return rows;
+    }
+    void Type(const QString& text) { fwtest::Type(fwtest::FocusTarget(*form), text); }
+    void Press(Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier) { Key(*form, key, mods); }
+    std::unique_ptr<ParamForm> form;
+};
+
+TEST_F(LookupKeyTest, TheChosenArticleMovesAppendsOrReKeysTheOwnRecord) {
+    kit::TDBLookupKeyField& c = *form->cArtikl;
+    std::vector<std::string> events;
+    c.OnNew = [&](fw::TDataSet& ds) { events.push_back("new " + ds.FieldByName("Artikl").AsString()); };
+    c.OnRename = [&](fw::TDataSet& ds) { events.push_back("rename " + ds.FieldByName("Artikl").AsString()); };
+    EXPECT_EQ(c.Text(), "G1");
+    // No record of the article: the current record takes its key.
+    Type("G2");
+    Press(Qt::Key_Return);
+    EXPECT_EQ(Params(), (std::vector<std::string>{"2=prvi"}));
+    EXPECT_EQ(events, (std::vector<std::string>{"rename 1"}));
+    EXPECT_EQ(form->ActiveControl(), form->eOpis);
+    // Ctrl+Del asks, then deletes the own record (the article stays).
+    c.SetFocus();
+    dialogs.Answer(true);
+    Press(Qt::Key_Delete, Qt::ControlModifier);
+    ASSERT_EQ(dialogs.Calls.size(), 1u);
+    EXPECT_EQ(dialogs.Calls[0].Kind, app::DialogKind::Brisi);
+    EXPECT_EQ(dialogs.Calls[0].Code, "G2");
+    EXPECT_TRUE(Params().empty());
+    // An empty table: the chosen article gets a new record.
+    c.SetFocus();
+    Type("G3");
+    Press(Qt::Key_Return);
+    EXPECT_EQ(Params(), (std::vector<std::string>{"3="}));
+    EXPECT_EQ(events.back(), "new 3");
+    // An article that has a record: the form moves to it, nothing is written.
+    form->tParam->Append();
+    form->tParam->FieldByName("Artikl").SetAsInteger(1);
+    form->tParam->FieldByName("Opis").SetAsString("jedan");
+    form->tParam->Post();
+    c.SetFocus();
+    Type("G3");
+    Press(Qt::Key_Return);
+    EXPECT_EQ(form->tParam->FieldByName("Artikl").AsString(), "3");
+    EXPECT_EQ(Params(), (std::vector<std::string>{"1=jedan", "3="}));
+    EXPECT_EQ(events.size(), 2u);
+    // An emptied text is taken back and the focus goes back.
+    c.SetFocus();
+    Press(Qt::Key_Backspace);
+    Press(Qt::Key_Return);
+    EXPECT_EQ(c.Text(), "G3");
+    EXPECT_EQ(Params(), (std::vector<std::string>{"1=jedan", "3="}));
+}
+
+} // namespace
+} // namespace kittest
