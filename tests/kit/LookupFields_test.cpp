@@ -595,3 +595,74 @@ TEST_F(LookupKeyTest, TheChosenArticleMovesAppendsOrReKeysTheOwnRecord) {
 
 } // namespace
 } // namespace kittest
+
+namespace kittest {
+namespace {
+
+// A detail lookup: the articles of a group ("ARTIKLI.DB" indexed GRUPA;CODE, linked on GRUPA;ARTIKL) under a
+// combo on ARTIKL that shows SIFRA: the group stays in the link in both modes, the article only when closed.
+TEST_F(KitTest, ALookupOnADetailTableKeepsTheOtherLinkFieldsInBothModes) {
+    fw::TTable a;
+    Setup(a, "Global", "ARTIKLI.DB");
+    a.FieldDefs().Add("Grupa", fw::ftInteger);
+    a.FieldDefs().Add("Code", fw::ftInteger);
+    a.FieldDefs().Add("Sifra", fw::ftString, 6);
+    a.IndexDefs().Add("", "Grupa;Code", fw::ixPrimary | fw::ixUnique);
+    a.IndexDefs().Add("GS", "Grupa;Sifra", fw::ixCaseInsensitive);
+    a.CreateTable();
+    a.Open();
+    for (const auto& [grupa, code, sifra] : {std::tuple{1, 1, "X"}, {1, 2, "Y"}, {2, 3, "Z"}}) {
+        a.Append();
+        a.FieldByName("Grupa").SetAsInteger(grupa);
+        a.FieldByName("Code").SetAsInteger(code);
+        a.FieldByName("Sifra").SetAsString(sifra);
+        a.Post();
+    }
+    a.Close();
+    fw::TTable s;
+    Setup(s, "Global", "STAVKE.DB");
+    s.FieldDefs().Add("Code", fw::ftAutoInc);
+    s.FieldDefs().Add("Grupa", fw::ftInteger);
+    s.FieldDefs().Add("Artikl", fw::ftInteger);
+    s.IndexDefs().Add("", "Code", fw::ixPrimary | fw::ixUnique);
+    s.CreateTable();
+    s.Open();
+    s.Append();
+    s.FieldByName("Grupa").SetAsInteger(1);
+    s.FieldByName("Artikl").SetAsInteger(2);
+    s.Post();
+
+    fw::TDataSource items(&s);
+    fw::TTable articles;
+    Setup(articles, "Global", "ARTIKLI.DB");
+    articles.SetIndexFieldNames("Grupa;Code");
+    articles.SetMasterSource(&items);
+    articles.SetMasterFields("Grupa;Artikl");
+    articles.Open();
+    fw::TDataSource lookupSource(&articles);
+    auto form = fw::MakeForm<kit::TMyForm>();
+    auto* c = new kit::TDBJustLookup(form.get(), form.get());
+    c->SetDataSource(&items);
+    c->SetDataField("Artikl");
+    c->SetLookupSource(&lookupSource);
+    c->SetLookupField("Code");
+    c->SetLookupDisplay("Sifra");
+    c->Loaded();
+    EXPECT_EQ(c->ClosedMasterFields, "GRUPA;ARTIKL");
+    EXPECT_EQ(c->ListMasterFields, "GRUPA");
+    EXPECT_EQ(c->ClosedIndexFields, "GRUPA;CODE");
+    EXPECT_EQ(c->ListIndexFields, "GRUPA;SIFRA");
+    EXPECT_EQ(c->Text(), "Y");
+    // The list shows the group's articles only, in code order.
+    c->SetListMode();
+    EXPECT_EQ(articles.RecordCount(), 2);
+    EXPECT_EQ(articles.IndexFieldNames(), "GRUPA;SIFRA");
+    c->SetClosedMode();
+    EXPECT_EQ(articles.RecordCount(), 1);
+    EXPECT_EQ(articles.FieldByName("Sifra").AsString(), "Y");
+    c->SetDataSource(nullptr);
+    c->SetLookupSource(nullptr);
+}
+
+} // namespace
+} // namespace kittest
