@@ -308,6 +308,34 @@ TEST_F(LookupTest, CodesAreSearchedCreatedRenamedAndDeletedThroughTheLookup) {
     EXPECT_NE(form->ActiveControl(), &c);
 }
 
+TEST_F(LookupTest, ARefusedExitChangeTakesBackTextAndKeyTogether) {
+    ShowWithLookups();
+    kit::TDBLookupField& c = *cGrupa;
+    std::vector<std::string> seen;
+    bool refuse = true;
+    c.OnExitChanged = [&](fw::Component&) {
+        seen.push_back(kit::Kit.OldText + (kit::Kit.ValueUnchanged ? "=" : ">") + c.Text());
+        if (refuse) throw base::Exception("ne");
+    };
+    c.SetFocus();
+    Type("G2");
+    Press(Qt::Key_Return);
+    EXPECT_EQ(seen, (std::vector<std::string>{"G1>G2"}));
+    EXPECT_EQ(c.Text(), "G1");
+    EXPECT_EQ(Codes()[0], "A1=Prvi/1");
+    EXPECT_EQ(form->ActiveControl(), &c);
+    EXPECT_TRUE(Shown().empty()) << "the refusal is the handler's to show";
+    // Accepted, then the same code again: the handler is told it is unchanged.
+    refuse = false;
+    Type("G2");
+    Press(Qt::Key_Return);
+    EXPECT_EQ(Codes()[0], "A1=Prvi/2");
+    c.SetFocus();
+    Type("G2");
+    Press(Qt::Key_Return);
+    EXPECT_EQ(seen.back(), "G2=G2");
+}
+
 TEST_F(LookupTest, AJustLookupRefusesAMissingCodeWithTheMissingCodeBox) {
     ShowWithLookups();
     kit::TDBJustLookup& c = *cGrupa2;
