@@ -100,8 +100,9 @@ protected:
         t.FieldByName("Naziv").SetAsString(naziv);
         t.Post();
     }
-    void ShowWithLookups() {
-        form.reset(fw::CreateForm<CodeListForm>(nullptr, [this](CodeListForm& f) {
+    // withCodes: also a TDBLookup on "Naziv" that names a group by its code itself.
+    void ShowWithLookups(bool withCodes = false) {
+        form.reset(fw::CreateForm<CodeListForm>(nullptr, [this, withCodes](CodeListForm& f) {
             auto lookup = [&](auto* c, const char* name, const char* field, fw::TDataSource& source, int y) {
                 c->SetName(name);
                 c->SetBounds(10, y, 150, 24);
@@ -128,6 +129,11 @@ protected:
             };
             tGrupe = table(sGrupe);
             tGrupe2 = table(sGrupe2);
+            if (!withCodes) return;
+            cNaziv = lookup(new kit::TDBLookup(&f, &f), "cNaziv", "Naziv", sGrupe3, 170);
+            cNaziv->SetLookupField("Sifra");
+            cNaziv->SetLookupDisplay("Sifra");
+            table(sGrupe3)->SetIndexFieldNames("Sifra");
         }));
         fwtest::ShowActive(*form);
         form->eSifra->SetFocus();
@@ -156,7 +162,8 @@ protected:
     }
     std::string Grupa() { return T().FieldByName("Grupa").AsString(); }
 
-    fw::TDataSource sGrupe, sGrupe2;
+    fw::TDataSource sGrupe, sGrupe2, sGrupe3;
+    kit::TDBLookup* cNaziv = nullptr;
     kit::TMyTable* tGrupe = nullptr;
     kit::TMyTable* tGrupe2 = nullptr;
     kit::TDBLookupField* cGrupa = nullptr;
@@ -353,6 +360,24 @@ TEST_F(LookupTest, AJustLookupRefusesAMissingCodeWithTheMissingCodeBox) {
     // Ctrl+Del is not the just-lookup's: nothing is asked or deleted.
     Press(Qt::Key_Delete, Qt::ControlModifier);
     EXPECT_EQ(Asked().size(), 1u);
+    EXPECT_EQ(Groups().size(), 2u);
+}
+
+TEST_F(LookupTest, ALookupShowingTheCodesThemselvesTakesAnyTypedCode) {
+    ShowWithLookups(true);
+    kit::TDBLookup& c = *cNaziv;
+    EXPECT_FALSE(c.HasDisplayField);
+    EXPECT_EQ(c.SearchField, "SIFRA");
+    EXPECT_EQ(c.Text(), "Prvi") << "shown as the field holds it";
+    c.SetFocus();
+    Type("g2");
+    Press(Qt::Key_Return);
+    EXPECT_EQ(Codes()[0], "A1=G2/1");
+    c.SetFocus();
+    Type("Q1");
+    Press(Qt::Key_Return);
+    EXPECT_TRUE(dialogs.Calls.empty());
+    EXPECT_EQ(Codes()[0], "A1=Q1/1");
     EXPECT_EQ(Groups().size(), 2u);
 }
 
