@@ -16,7 +16,7 @@ MainMenu::MainMenu(Control* form, Component* owner) : ControlOf<QMenuBar>(form, 
 }
 
 bool MainMenu::RoutesKeys() const {
-    return activeAction() == nullptr && QApplication::activePopupWidget() == nullptr;
+    return hasFocus() && activeAction() == nullptr && QApplication::activePopupWidget() == nullptr;
 }
 
 void MainMenu::GiveKeysBack() {

@@ -20,7 +20,7 @@ public:
     MenuItem& Add(const std::string& caption, std::string name = {});
     const std::vector<MenuItem*>& Items() const { return items_; }
     // While a menu is open or an item is highlighted the bar handles its own keys; an idle bar that kept
-    // the keyboard (a menu closed with Esc) passes them to its form.
+    // the keyboard focus (a menu closed with Esc) passes them to its form.
     bool RoutesKeys() const override;
     // Once no menu is open, the keyboard goes back to the form's active control (or to the form), and the
     // bar is no longer highlighted.

@@ -13,6 +13,8 @@
 
 #include <gtest/gtest.h>
 #include <QApplication>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QTest>
 #include <QTimer>
 
@@ -184,7 +186,9 @@ TEST(ArchiveForm, TheFolderListIsAKeyboardStopAndKeepsTheChosenFolder) {
         auto indexOf = [&](const fs::path& p) {
             return list->Model().index(QString::fromStdString(p.string()));
         };
-        // Opened on the program folder, selected and scrolled into view.
+        // In the middle of the screen, opened on the program folder, selected and scrolled into view.
+        const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+        EXPECT_LE((arh.frameGeometry().center() - screen.center()).manhattanLength(), 4);
         EXPECT_EQ(list->Directory(), folder.Path());
         EXPECT_TRUE(WaitUntil([&] {
             const QModelIndex i = indexOf(folder.Path());
