@@ -24,16 +24,25 @@ protected:
 
     static std::string Model(int sirina, bool kopija) {
         ModelProzora m;
+        if (sirina == 0) { // the type's header alone: an empty frame of the old size
+            storagetest::MaliModel(m, 1000);
+            m.Okviri.clear();
+            m.Precke.clear();
+            m.BrojacOkvira = 0;
+            return Opis(m);
+        }
         storagetest::MaliModel(m, sirina);
         if (kopija) m.Sistem = 4;
         return Opis(m, true); // as a load gives it back
     }
 
     // `Spremi` saves a model of the given width; `Ucitaj` loads into a model and says whether it found one.
+    // The operation saves the width 1400, or deletes what was saved when `brisi` is given.
     testsupport::WritePointScenario Scenario(const std::string& name, bool kopija,
                                              std::function<bool(int sirina)> spremi,
                                              std::function<bool(ModelProzora&)> ucitaj,
-                                             std::function<bool(ModelProzora&)> ucitajSusjeda) {
+                                             std::function<bool(ModelProzora&)> ucitajSusjeda,
+                                             std::function<bool()> brisi = {}) {
         testsupport::WritePointScenario s;
         s.Name = name;
         s.FileName = kopija ? "NWINGL|NWINO|NWINPO|NWINP" : "WINGL|WINO|WINPO|WINP";
@@ -47,7 +56,7 @@ protected:
         s.Run = [=, this](const fs::path& f) {
             UseFolder(f);
             shown.clear();
-            if (spremi(1400)) return std::string();
+            if (brisi ? brisi() : spremi(1400)) return std::string();
             const std::string error = shown.empty() ? std::string("?") : shown.back();
             // The tables take the next save.
             if (!spremi(-1)) return "the neighbour cannot be saved after: " + error;
@@ -56,7 +65,7 @@ protected:
         s.Observe = [=, this](const fs::path& f, std::string& problem) {
             UseFolder(f);
             shown.clear();
-            if (kopija) DovrsiZapoceteZamjene();
+            if (kopija || brisi) DovrsiZapoceteZamjene();
             ModelProzora m;
             if (!ucitajSusjeda(m) || Opis(m, true) != Model(700, kopija)) {
                 problem = "the neighbour changed: " + Opis(m, true) + (shown.empty() ? "" : shown.back());
@@ -67,7 +76,7 @@ protected:
                 return Outcome::Broken;
             }
             const std::string sada = Opis(m, true);
-            if (sada == Model(1400, kopija)) return Outcome::Done;
+            if (sada == Model(brisi ? 0 : 1400, kopija)) return Outcome::Done;
             if (sada == Model(1000, kopija)) return Outcome::NotDone;
             problem = "a mix of old and new:\n" + sada;
             return Outcome::Broken;
@@ -91,6 +100,15 @@ TEST_F(StorageWritePoints, ASaveDoneHalfwayLeavesTheOldTypeOrTheNew) {
         },
         [](ModelProzora& m) { return PrenesiProzor(m, 7, sustav); },
         [](ModelProzora& m) { return PrenesiProzor(m, 8, sustav); }));
+    testsupport::CheckEveryWritePoint(Scenario(
+        "type_delete", false,
+        [](int sirina) {
+            ModelProzora m;
+            storagetest::MaliModel(m, Sirina(sirina));
+            return SpremiProzor(m, sirina < 0 ? 8 : 7);
+        },
+        [](ModelProzora& m) { return PrenesiProzor(m, 7, sustav); },
+        [](ModelProzora& m) { return PrenesiProzor(m, 8, sustav); }, [] { return ObrisiElementeTipa(7); }));
     testsupport::CheckEveryWritePoint(Scenario(
         "copy_save", true,
         [](int sirina) {
