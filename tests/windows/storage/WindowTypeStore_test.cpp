@@ -86,7 +86,7 @@ TEST_F(WindowTypeStore, TypesGoThroughTheirTablesWholeAndApart) {
     ExpectNothingLeftOver();
 }
 
-TEST_F(WindowTypeStore, ASaveThatCannotTellWhichTypeIsMeantChangesNothing) {
+TEST_F(WindowTypeStore, ARefusedSaveChangesNothing) {
     DodajTip("A", 7);
     DodajTip("C", 7); // a second type sold under the same article
     DodajTip("B", 8);
@@ -111,10 +111,26 @@ TEST_F(WindowTypeStore, ASaveThatCannotTellWhichTypeIsMeantChangesNothing) {
     EXPECT_TRUE(ObrisiElementeTipa(7));
     EXPECT_TRUE(TipImaElemente(8));
 
+    // While another station holds the header, a save and a delete are refused; a load still reads.
+    {
+        auto gl = engine::Table::Open(Lokal(), "WINGL.DB", engine::OpenMode::Shared);
+        auto c = gl->OpenCursor();
+        ASSERT_TRUE(c->FindKey({engine::Value::Text("B")}));
+        c->LockRecord();
+        storagetest::MaliModel(m, 1600);
+        EXPECT_FALSE(SpremiProzor(m, 8));
+        EXPECT_EQ(m.BrojOkvira(), 1);
+        EXPECT_FALSE(ObrisiElementeTipa(8));
+        ASSERT_EQ(shown.size(), 5u);
+        EXPECT_EQ(shown[3].rfind("Greška: ne mogu spremiti vrijednosti prozora!!!\r\n", 0), 0u) << shown[3];
+        ASSERT_TRUE(PrenesiProzor(m, 8, sustav));
+        EXPECT_EQ(m.MaxRight, 1000);
+    }
+
     m.Roletne = true;
     EXPECT_FALSE(PrenesiProzor(m, 99, sustav));
     EXPECT_FALSE(m.Roletne);
-    EXPECT_EQ(shown.size(), 3u);
+    EXPECT_EQ(shown.size(), 5u);
 }
 
 TEST_F(WindowTypeStore, ALoadFillsInWhatTheRowsLeaveOpen) {
