@@ -74,9 +74,6 @@ TWinGlavna::TWinGlavna(fw::Component* owner) : kit::TMyForm(owner) {
     SetName("WinGlavna");
     SetCaption("Lumeno");
     SetBorderStyle(fw::BorderStyle::bsDialog);
-    // A fixed box, centred on the screen.
-    setFixedSize(480, 368);
-    CentreOnScreen();
     KeyPreview = true;
 
     Global = std::make_unique<fw::TDatabase>(&fw::Session());
@@ -89,6 +86,11 @@ TWinGlavna::TWinGlavna(fw::Component* owner) : kit::TMyForm(owner) {
     }
 
     BuildMenu();
+    // The menu bar takes the top strip of the window: the rest is laid out below it, in a box that keeps
+    // its size and grows by the bar's height.
+    MenuTop = MainMenu1->Height();
+    setFixedSize(480, 368 + MenuTop);
+    CentreOnScreen();
     BuildDecorations();
     BuildButtons();
     EnableOpeners();
@@ -155,7 +157,7 @@ void TWinGlavna::BuildDecorations() {
     pNaslov = new fw::Panel(this, this);
     pNaslov->SetName("pNaslov");
     pNaslov->SetBevelOuter(fw::BevelCut::bvNone);
-    pNaslov->SetBounds(0, 0, 480, 31);
+    pNaslov->SetBounds(0, MenuTop, 480, 31);
     Backdrop1 = new controls::TBackdrop(pNaslov, this);
     Backdrop1->SetName("Backdrop1");
     Backdrop1->SetDirection(controls::TDirection::bdHorzIn);
@@ -168,7 +170,7 @@ void TWinGlavna::BuildDecorations() {
 
     Sat = new controls::TPlClock(this, this);
     Sat->SetName("Sat");
-    Sat->SetBounds(400, 42, 64, 64);
+    Sat->SetBounds(400, MenuTop + 42, 64, 64);
     Sat->SetBorderWidth(2);
     Sat->SetBorderStyle(controls::TPanelBorder::bsSingle);
     Sat->SetCtl3D(true);
@@ -180,7 +182,7 @@ void TWinGlavna::BuildDecorations() {
 
     Image1 = new fw::Image(this, this);
     Image1->SetName("Image1");
-    Image1->SetBounds(16, 42, 64, 64);
+    Image1->SetBounds(16, MenuTop + 42, 64, 64);
     Image1->SetPicture(WindowPicture(64));
 
     PlTrayIcon1 = new controls::TPlTrayIcon(this);
@@ -195,7 +197,7 @@ void TWinGlavna::BuildButtons() {
         b->SetName(name);
         b->SetCaption(caption);
         b->SetFont("Arial", 11, true);
-        b->SetBounds(ButtonLeft, ButtonTop + row++ * ButtonStep, ButtonWidth, ButtonHeight);
+        b->SetBounds(ButtonLeft, MenuTop + ButtonTop + row++ * ButtonStep, ButtonWidth, ButtonHeight);
         b->OnEnter = [this](fw::Component& s) { bParArtEnter(s); };
         b->OnClick = [this, handler](fw::Component& s) { (this->*handler)(s); };
         return b;

@@ -107,6 +107,7 @@ private:
     void FindOwnCompany();
     bool badParameters_ = false;
     bool startFailed_ = false;
+    int MenuTop = 0; // the height of the menu bar, above everything else
 };
 
 struct MainWindowState {

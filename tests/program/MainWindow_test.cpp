@@ -558,7 +558,16 @@ TEST_F(MainWindowTest, KeysComeBackAfterTheMenuAndWindowsSitWhereTheyBelong) {
             EXPECT_EQ(w.minimumSize(), w.maximumSize());
             EXPECT_LE((w.frameGeometry().center() - screen.center()).manhattanLength(), 4);
             w.resize(w.width(), w.height() + 100);
-            EXPECT_EQ(w.height(), 368);
+            EXPECT_EQ(w.height(), 368 + w.MainMenu1->height());
+            // The menu bar is seen: nothing lies over it, and everything else fits in the box below it.
+            const QRect bar = w.MainMenu1->geometry();
+            EXPECT_EQ(bar.top(), 0);
+            EXPECT_GT(bar.height(), 0);
+            for (QWidget* child : w.findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+                if (child == w.MainMenu1 || !child->isVisible()) continue;
+                EXPECT_FALSE(child->geometry().intersects(bar)) << child->objectName().toStdString();
+                EXPECT_TRUE(w.rect().contains(child->geometry())) << child->objectName().toStdString();
+            }
 
             // The about box over the main window, its memo centred on the form colour.
             WhenShown([] { return static_cast<QWidget*>(kit::OPlom.O_Programu); },
