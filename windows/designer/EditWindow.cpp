@@ -4,6 +4,7 @@
 #include "app/shell/FormOpener.h"
 #include "base/Exceptions.h"
 #include "base/ProgramState.h"
+#include "base/Text.h"
 #include "controls/PrintPreviewForm.h"
 #include "fw/ui/Guard.h"
 #include "kit/Mycombo.h"
@@ -11,6 +12,7 @@
 
 #include <charconv>
 #include <QPainter>
+#include <QTimer>
 
 namespace windows {
 
@@ -154,6 +156,12 @@ void TEditWindow::Build() {
     bUp->OnClick = [this](fw::Component&) { bArrowClick(2); };
     bRight->OnClick = [this](fw::Component&) { bArrowClick(3); };
     bDown->OnClick = [this](fw::Component&) { bArrowClick(4); };
+    cSif_stoka = new TextCombo(this, this);
+    cSif_stoka->SetName("cSif_stoka");
+    cSif_stoka->setToolTip("Šifra artikla štoka");
+    cSif_stoka->SetBounds(444, 460, 240, 22);
+    cSif_stoka->OnEnter = [this](fw::Component&) { ArticleEnter(*cSif_stoka); };
+    cSif_stoka->OnExit = [this](fw::Component&) { cSif_stokaExit(); };
     Natpis(this, "lDebPrecke", "Debljina profila štoka:", 444, 122);
     eDebPrecke = Polje(this, "eDebPrecke", 600, 120, 40);
     eDebPrecke->SetText("80");
@@ -172,8 +180,14 @@ void TEditWindow::Build() {
     nNovi = new fw::Notebook(this, this);
     nNovi->SetName("nNovi");
     nNovi->SetBounds(444, 198, 240, 26);
-    nNovi->AddPage("Okvir");
-    nNovi->AddPage("Precka");
+    CNoviArtiklOkvira = new TextCombo(&nNovi->AddPage("Okvir"), this);
+    CNoviArtiklOkvira->SetName("CNoviArtiklOkvira");
+    CNoviArtiklPrecke = new TextCombo(&nNovi->AddPage("Precka"), this);
+    CNoviArtiklPrecke->SetName("CNoviArtiklPrecke");
+    for (TextCombo* c : {CNoviArtiklOkvira, CNoviArtiklPrecke}) {
+        c->SetBounds(0, 0, 240, 22);
+        c->OnExit = [this, c](fw::Component&) { CNoviArtiklExit(*c); };
+    }
     nNovi->SetPageIndex(StranicaOkvir);
 
     nOznaceni = new fw::Notebook(this, this);
@@ -187,6 +201,10 @@ void TEditWindow::Build() {
     cOznArtiklPrecke->SetName("cOznArtiklPrecke");
     cOznArtiklPrecke->SetBounds(0, 0, 240, 22);
     nOznaceni->SetPageIndex(StranicaPrecka);
+    cOznArtiklOkvira->OnEnter = [this](fw::Component&) { ArticleEnter(*cOznArtiklOkvira); };
+    cOznArtiklOkvira->OnExit = [this](fw::Component&) { cOznArtiklOkviraExit(); };
+    cOznArtiklPrecke->OnEnter = [this](fw::Component&) { ArticleEnter(*cOznArtiklPrecke); };
+    cOznArtiklPrecke->OnExit = [this](fw::Component&) { cOznArtiklPreckeExit(); };
 
     Natpis(this, "lDebljina", "Deb.:", 444, 262);
     eDebljina = Polje(this, "eDebljina", 480, 260, 40);
@@ -254,19 +272,27 @@ void TEditWindow::EditFormShow() {
     bUkljuciRoletne->setChecked(D.Model.Roletne);
     eWidth->SetText(std::to_string(D.Model.MaxRight > 0 ? D.Model.MaxRight : 2400));
     eHeight->SetText(std::to_string(D.Model.MaxBottom > 0 ? D.Model.MaxBottom : 2400));
-    if (PrijenosArtikala) PrijenosArtikala(*this);
+    PrijenosArtikala();
     eWidth->SetFocus();
     Isprazni(*OOkomito);
     Isprazni(*OVodoravno);
     auto mjera = [](fw::Edit& e) { return std::clamp(CijeliBroj(e.Text()).value_or(2400), 1, 9999); };
     D.Model.Sirina = static_cast<std::int16_t>(mjera(*eWidth));
     D.Model.Visina = static_cast<std::int16_t>(mjera(*eHeight));
-    // A new type has no frame yet: it takes the thickness in the edit.
-    if (D.Model.DebStoka < 1) D.Model.DebStoka = static_cast<std::int16_t>(mjera(*eDebPrecke));
+    // The frame takes the thickness of its article; what lies on the frame follows it.
+    const int debljina = mjera(*eDebPrecke);
+    if (D.Model.DebStoka < 1 || (D.Model.Okviri.empty() && D.Model.Precke.empty())) {
+        D.Model.DebStoka = static_cast<std::int16_t>(debljina);
+    } else if (debljina != D.Model.DebStoka) {
+        D.Model.IzracunajRubove();
+        fw::Guarded(
+            [&] { D.Model.PostaviDebStoka(debljina, Mjerilo::ZaVelicinu(D.Model.Sirina, D.Model.Visina)); });
+    }
     eDebPrecke->SetText(std::to_string(D.Model.DebStoka));
     CalcRuller();
     nNovi->SetPageIndex(StranicaOkvir);
     ToolClick(AlatOkomitaPrecka);
+    D.Razmak = sustav_.Razmak;
     D.NovaDebljina = std::max(1, CijeliBroj(eNovaDebljina->Text()).value_or(80));
     ShowSelectionData();
     OsvjeziSliku();
@@ -340,9 +366,9 @@ void TEditWindow::PaintBoxMouseUp(MouseButton button, int x, int y) {
 }
 
 std::string TEditWindow::TekstArtikla(std::int32_t code) const {
-    if (!NadjiArtikl) return {};
-    const auto a = NadjiArtikl(code);
-    return a ? a->Sifra + " : " + a->Naziv : std::string();
+    if (!Artikli) return {};
+    const auto a = Artikli->ByCode(code);
+    return a ? a->Tekst() : std::string();
 }
 
 void TEditWindow::ShowSelectionData() {
@@ -437,10 +463,10 @@ void TEditWindow::ToolClick(int alat) {
     PostaviAlat(alat);
     if (alat == AlatOkvir || alat == AlatDvostrukiOkvir) {
         nNovi->SetPageIndex(StranicaOkvir);
-        if (TraziArtiklOkvira) TraziArtiklOkvira(*this);
+        TraziArtiklOkvira();
     } else if (alat == AlatVodoravnaPrecka || alat == AlatOkomitaPrecka) {
         nNovi->SetPageIndex(StranicaPrecka);
-        if (TraziArtiklPrecke) TraziArtiklPrecke(*this);
+        TraziArtiklPrecke();
     }
 }
 
@@ -585,7 +611,7 @@ void TEditWindow::chVrataClick() {
         D.Izmijenjeno = true;
     }
     PrikaziVrata();
-    if (TraziArtiklOkvira) TraziArtiklOkvira(*this);
+    TraziArtiklOkvira();
     OsvjeziSliku();
 }
 
@@ -626,8 +652,152 @@ void TEditWindow::EditFormClose() {
     D.PritisnutaPrecka = nullptr;
     D.PritisnutiOkvir = nullptr;
     D.Model.Preklapanje = 0;
-    cOznArtiklOkvira->Clear();
-    cOznArtiklPrecke->Clear();
+    for (TextCombo* c :
+         {cSif_stoka, cOznArtiklOkvira, cOznArtiklPrecke, CNoviArtiklOkvira, CNoviArtiklPrecke}) {
+        c->SetItems({});
+        c->Clear();
+    }
+}
+
+// -------------------------------------------------------------------------------------------- articles
+
+void TEditWindow::PrijenosArtikala() {
+    sustav_ = ArtikliSustava ? ArtikliSustava(*this) : SystemArticles();
+    D.Model.Preklapanje = static_cast<std::int16_t>(sustav_.Preklapanje);
+    auto tekstovi = [](std::initializer_list<const std::optional<ProfileArticle>*> lista) {
+        std::vector<std::string> out;
+        for (const auto* a : lista)
+            if (*a) out.push_back((*a)->Tekst());
+        return out;
+    };
+    const std::vector<std::string> precke = tekstovi({&sustav_.Precka});
+    cOznArtiklPrecke->SetItems(precke);
+    cOznArtiklPrecke->SetText(sustav_.Precka ? sustav_.Precka->Tekst() : "");
+    if (sustav_.Precka) {
+        eNovaDebljina->SetText(std::to_string(sustav_.Precka->Debljina));
+        D.NoviArtiklPrecke = sustav_.Precka->Code;
+    }
+    if (const auto stok = Artikli ? Artikli->ByCode(D.Model.ArtiklStoka) : std::nullopt) {
+        cSif_stoka->SetText(stok->Tekst());
+        if (stok->Debljina > 0) eDebPrecke->SetText(std::to_string(stok->Debljina));
+    } else {
+        cSif_stoka->SetText("");
+        if (D.Model.DebStoka > 0) eDebPrecke->SetText(std::to_string(D.Model.DebStoka));
+    }
+    const std::vector<std::string> okviri = tekstovi({&sustav_.Okvir, &sustav_.KlizniOkvir, &sustav_.Vrata});
+    cOznArtiklOkvira->SetItems(okviri);
+    D.NovaDebljina = std::max(1, CijeliBroj(eNovaDebljina->Text()).value_or(80));
+    CNoviArtiklOkvira->SetItems(okviri);
+    CNoviArtiklPrecke->SetItems(precke);
+    CNoviArtiklPrecke->SetText(cOznArtiklPrecke->Text());
+}
+
+void TEditWindow::TraziArtiklPrecke() {
+    if (!sustav_.Precka) return;
+    eNovaDebljina->SetText(std::to_string(sustav_.Precka->Debljina));
+    D.NovaDebljina = std::max(1, sustav_.Precka->Debljina);
+}
+
+void TEditWindow::TraziArtiklOkvira() {
+    // A door takes the door leaf; a window its ordinary sash (not the sliding one).
+    const std::optional<ProfileArticle>& novi = D.Model.Vrata ? sustav_.Vrata : sustav_.Okvir;
+    if (novi) {
+        CNoviArtiklOkvira->SetText(novi->Tekst());
+        D.NoviArtiklOkvira = novi->Code;
+    }
+    D.Model.Preklapanje = static_cast<std::int16_t>(sustav_.Preklapanje);
+    if (sustav_.Okvir) {
+        eNovaDebljina->SetText(std::to_string(sustav_.Okvir->Debljina));
+        D.NovaDebljina = std::max(1, sustav_.Okvir->Debljina);
+    }
+}
+
+void TEditWindow::ArticleEnter(TextCombo& combo) {
+    zapamceno_ = combo.Text();
+}
+
+std::optional<ProfileArticle> TEditWindow::NadjiArtikl(const std::string& tekst) const {
+    if (!Artikli) return std::nullopt;
+    const std::size_t razdjel = tekst.find(" : ");
+    if (razdjel != std::string::npos) return Artikli->BySifra(tekst.substr(0, razdjel));
+    return Artikli->NearestSifra(base::UpperCase(tekst));
+}
+
+void TEditWindow::OdbijArtikl(TextCombo& combo, const std::string& poruka) {
+    combo.SetText(zapamceno_);
+    app::ShowInfo(poruka);
+    throw base::Abort();
+}
+
+void TEditWindow::cSif_stokaExit() {
+    const auto a = NadjiArtikl(cSif_stoka->Text());
+    if (!a || a->Code == D.Model.ArtiklStoka) {
+        cSif_stoka->SetText(a ? a->Tekst() : zapamceno_);
+        return;
+    }
+    // An article without a profile thickness would leave the window without a frame.
+    if (a->Debljina < 1) OdbijArtikl(*cSif_stoka, "Artikl koji ste odabrali nema debljinu profila!!!");
+    if (D.Mjerilo > 0 && a->Debljina - D.Model.DebStoka > D.Model.MaxDebljinaStoka(D.Scale()))
+        OdbijArtikl(*cSif_stoka, "Debljina artikla koji ste odabrali je prevelika!!!");
+    D.Model.ArtiklStoka = a->Code;
+    D.Izmijenjeno = true;
+    cSif_stoka->SetText(a->Tekst());
+    eDebPrecke->SetText(std::to_string(D.SetFrameThickness(a->Debljina)));
+    CalcRuller();
+    OsvjeziSliku();
+}
+
+void TEditWindow::cOznArtiklOkviraExit() {
+    TOkvir* s = D.OznacenaPrecka ? nullptr : D.OznaceniOkvir;
+    const auto a = NadjiArtikl(cOznArtiklOkvira->Text());
+    if (!s || !a || D.Mjerilo <= 0 || a->Code == s->ArtiklOkvira) return;
+    if (a->Debljina < 1 || a->Debljina - s->DebProfila > D.Model.MaxPomakDebljineOkvira(s, D.Scale()))
+        OdbijArtikl(*cOznArtiklOkvira, "Debljina artikla koji ste odabrali za okvir je prevelika !!!");
+    D.Model.PromijeniDebljinuOkvira(s, a->Debljina, D.Scale());
+    // Both leaves of a double sash are one profile.
+    s->ArtiklOkvira = a->Code;
+    if (s->Par) s->Par->ArtiklOkvira = a->Code;
+    D.Izmijenjeno = true;
+    cOznArtiklOkvira->SetText(a->Tekst());
+    eDebljina->SetText(std::to_string(s->DebProfila));
+    OsvjeziSliku();
+}
+
+void TEditWindow::cOznArtiklPreckeExit() {
+    TPrecka* p = D.OznacenaPrecka;
+    const auto a = NadjiArtikl(cOznArtiklPrecke->Text());
+    if (!p || !a || D.Mjerilo <= 0 || a->Code == p->ArtiklPrecke) return;
+    const bool okomita = p->Vodoravna == 0;
+    const int slobodno = std::min(D.Model.MaxPomakPrecke(D.OznaceniOkvir, p, okomita ? 1 : 2, D.Scale()),
+                                  D.Model.MaxPomakPrecke(D.OznaceniOkvir, p, okomita ? 3 : 4, D.Scale()));
+    if (a->Debljina < 1 || a->Debljina - p->Debljina > 2 * slobodno)
+        OdbijArtikl(*cOznArtiklPrecke, "Debljina artikla koji ste odabrali za prečku je prevelika!!!");
+    D.Model.PromijeniDebljinuPrecke(D.OznaceniOkvir, p, a->Debljina, D.Scale());
+    p->ArtiklPrecke = a->Code;
+    D.Izmijenjeno = true;
+    cOznArtiklPrecke->SetText(a->Tekst());
+    eDebljina->SetText(std::to_string(p->Debljina));
+    OsvjeziSliku();
+}
+
+void TEditWindow::CNoviArtiklExit(TextCombo& combo) {
+    const auto a = NadjiArtikl(combo.Text());
+    if (!a) return;
+    combo.SetText(a->Tekst());
+    if (&combo == CNoviArtiklPrecke) {
+        D.NoviArtiklPrecke = a->Code;
+    } else {
+        D.NoviArtiklOkvira = a->Code;
+        if ((D.Alat == AlatOkvir || D.Alat == AlatDvostrukiOkvir) && a->Debljina > 0) {
+            eNovaDebljina->SetText(std::to_string(a->Debljina));
+            D.NovaDebljina = a->Debljina;
+        }
+    }
+    // After the exit has finished: the focus is still on its way to the control the user chose.
+    QTimer::singleShot(0, this, [this] {
+        eWidth->SetFocus();
+        eWidth->SelectAll();
+    });
 }
 
 void PrikaziIzraduTipa(fw::Form* sender, const std::string& caption, int mode,

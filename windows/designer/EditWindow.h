@@ -27,6 +27,25 @@ struct ProfileArticle {
     std::string Sifra;
     std::string Naziv;
     int Debljina = 0; // profile face width in mm
+    // As every article box shows it.
+    std::string Tekst() const { return Sifra + " : " + Naziv; }
+};
+
+// The own company's articles as the designer looks them up (the opener puts the register behind it).
+class ArticleCatalog {
+public:
+    virtual ~ArticleCatalog() = default;
+    virtual std::optional<ProfileArticle> ByCode(std::int32_t code) = 0;
+    virtual std::optional<ProfileArticle> BySifra(const std::string& sifra) = 0;
+    // The article whose Sifra is the first at or after the text (the last one when none is).
+    virtual std::optional<ProfileArticle> NearestSifra(const std::string& sifra) = 0;
+};
+
+// The profiles of the type's system in its colour, and the system's overlap and leaf gap.
+struct SystemArticles {
+    std::optional<ProfileArticle> Okvir, KlizniOkvir, Vrata, Precka;
+    int Preklapanje = 0;
+    int Razmak = 0;
 };
 
 class TEditWindow : public kit::TMyForm {
@@ -74,8 +93,11 @@ public:
 
     fw::Notebook* nOznaceni;
     fw::Notebook* nNovi;
+    TextCombo* cSif_stoka;
     TextCombo* cOznArtiklOkvira;
     TextCombo* cOznArtiklPrecke;
+    TextCombo* CNoviArtiklOkvira;
+    TextCombo* CNoviArtiklPrecke;
     fw::Edit* eDebljina;
     fw::Edit* eNovaDebljina;
     fw::Edit* OOkomito;
@@ -86,13 +108,11 @@ public:
     fw::Label* ODolje;
 
     // --- what the opener provides ------------------------------------------------------------------------
-    // Fills the article boxes from the type's system and colour (called on every showing).
-    std::function<void(TEditWindow&)> PrijenosArtikala;
-    // The article behind a code, for the selected element's article box.
-    std::function<std::optional<ProfileArticle>(std::int32_t code)> NadjiArtikl;
-    // The new-element article look-ups of the sash and mullion tools.
-    std::function<void(TEditWindow&)> TraziArtiklOkvira;
-    std::function<void(TEditWindow&)> TraziArtiklPrecke;
+    // The article register; without one the article boxes stay empty.
+    ArticleCatalog* Artikli = nullptr;
+    // The profiles of the type's system and colour, read on every showing (mode 1 from the type list's
+    // current type, mode 2 from the work-order copy).
+    std::function<SystemArticles(TEditWindow&)> ArtikliSustava;
     // Closing: the answer "Da" to the save question stores the model where it came from; otherwise the
     // caller's picture is drawn again from what is stored.
     std::function<void(TEditWindow&)> SpremiProzor;
@@ -121,6 +141,15 @@ public:
     void bUkljuciRoletneClick();
     void EditFormCloseQuery();
     void EditFormClose();
+    // The article boxes filled from the system's profiles; the frame article from the type.
+    void PrijenosArtikala();
+    void TraziArtiklOkvira();
+    void TraziArtiklPrecke();
+    void ArticleEnter(TextCombo& combo);
+    void cSif_stokaExit();
+    void cOznArtiklOkviraExit();
+    void cOznArtiklPreckeExit();
+    void CNoviArtiklExit(TextCombo& combo);
 
     // Lays out the rulers and the scale, shows the coordinates.
     void CalcRuller();
@@ -140,6 +169,12 @@ private:
     void UpdateOpeningButtons();
     void PrikaziVrata();
     std::string TekstArtikla(std::int32_t code) const;
+    // The article a box's text names: "Sifra : Naziv" exactly, else the nearest Sifra to the text.
+    std::optional<ProfileArticle> NadjiArtikl(const std::string& tekst) const;
+    // Puts the remembered text back and keeps the focus in the box.
+    [[noreturn]] void OdbijArtikl(TextCombo& combo, const std::string& poruka);
+    SystemArticles sustav_;
+    std::string zapamceno_;
     // Reads a whole number from an edit; refused text puts the current value back, beeps and keeps the focus.
     int Broj(fw::Edit& edit, int trenutni, int najmanji, int najveci);
     void RulerMark(TRuller& r, QPainter& p);

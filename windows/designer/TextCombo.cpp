@@ -34,7 +34,6 @@ std::vector<std::string> TextCombo::Items() const {
 }
 
 void TextCombo::Clear() {
-    clear();
     setEditText({});
 }
 

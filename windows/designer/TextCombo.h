@@ -16,6 +16,7 @@ public:
     void SetText(const std::string& text);
     void SetItems(const std::vector<std::string>& items);
     std::vector<std::string> Items() const;
+    // Empties the text; the list stays.
     void Clear();
     // Up and Down step through the list instead of moving the focus.
     bool WantsKey(std::uint16_t key, fw::Shift shift) const override;
