@@ -638,11 +638,14 @@ void TEditWindow::bISPISClick() {
 }
 
 void TEditWindow::EditFormCloseQuery() {
-    if (D.Izmijenjeno && app::AskYesNo("Želite li sačuvati promjene ?")) {
-        if (SpremiProzor) SpremiProzor(*this);
-    } else if (Nacrtaj) {
-        Nacrtaj(*this);
-    }
+    // Closing is never refused: a failed save is shown and the form closes with the model kept in memory.
+    fw::Guarded([this] {
+        if (D.Izmijenjeno && app::AskYesNo("Želite li sačuvati promjene ?")) {
+            if (SpremiProzor) SpremiProzor(*this);
+        } else if (Nacrtaj) {
+            Nacrtaj(*this);
+        }
+    });
 }
 
 void TEditWindow::EditFormClose() {

@@ -127,6 +127,18 @@ TEST_F(PaintingTest, NothingOfThePlanBeforeTheRulersAreLaidOut) {
     EXPECT_NE(s.pixel(0, 0) & 0xFFFFFF, 0u); // the background was filled
 }
 
+TEST_F(PaintingTest, ThePreviewFitsTheTwoHundredPixelBox) {
+    m.MaxBottom = 2400; // the larger side decides: the scale 4900, 2400 mm on 195 pixels
+    m.PostaviOkvirProzora(2400, 2400, 60);
+    QImage s = Slika();
+    windows::PaintPreview(s, m);
+    const QRgb pozadina = s.pixel(400, 400);
+    EXPECT_EQ(s.pixel(195, 100), qRgb(0, 0, 0)) << "the frame's right edge";
+    EXPECT_EQ(s.pixel(100, 195), qRgb(0, 0, 0)) << "the frame's bottom edge";
+    EXPECT_EQ(Broj(s, pozadina, QRect(197, 0, 204, 401)), 204 * 401);
+    EXPECT_EQ(Broj(s, pozadina, QRect(0, 197, 401, 204)), 401 * 204);
+}
+
 TEST_F(PaintingTest, TheNumberOfADoubleSashShowsOnceOnItsLeftLeaf) {
     fw::Page page(600, 600, 5000, 7000);
     fw::PageCanvas canvas;
