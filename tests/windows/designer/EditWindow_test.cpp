@@ -1,0 +1,239 @@
+// The designer driven as the user drives it: tools, clicks and drags on the paint box, Alt+arrows,
+// Ctrl+Delete, right clicks, the size edits and closing with the save question; the model is checked
+// after each step.
+
+#include "windows/designer/EditWindow.h"
+
+#include "app/shell/ScriptedDialogs.h"
+#include "fw/ui/Guard.h"
+#include "tests/fw/ui/FormTesting.h"
+
+#include <gtest/gtest.h>
+#include <memory>
+#include <QApplication>
+#include <QTest>
+
+namespace {
+
+using windows::ModelProzora;
+using windows::TEditWindow;
+using windows::TOkvir;
+using windows::TPrecka;
+
+// 2400 x 2400 with a 60 mm frame: at the designer's scale 2400 one pixel is 6 mm.
+class EditWindowTest : public ::testing::Test {
+protected:
+    EditWindowTest() {
+        m.PostaviOkvirProzora(2400, 2400, 60);
+        forma.reset(fw::CreateForm<TEditWindow>(nullptr, m));
+        forma->SpremiProzor = [this](TEditWindow&) { ++spremljeno; };
+        forma->Nacrtaj = [this](TEditWindow&) { ++nacrtano; };
+        fwtest::ShowActive(*forma);
+    }
+    QWidget* Box() { return forma->PaintBox; }
+    void Klik(int x, int y, Qt::MouseButton b = Qt::LeftButton) {
+        QTest::mouseClick(Box(), b, {}, QPoint(x, y));
+    }
+    void Alat(fw::SpeedButton* b) { QTest::mouseClick(b, Qt::LeftButton); }
+    void Tipka(Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+        QTest::keyClick(fwtest::FocusTarget(*forma), key, mods);
+    }
+    void Upisi(fw::Edit* e, const char* tekst) {
+        e->SetFocus();
+        e->SelectAll();
+        fwtest::Type(&e->Widget(), tekst);
+        Tipka(Qt::Key_Tab);
+    }
+    TOkvir* Okvir(int redniBroj) {
+        for (TOkvir& s : m.Okviri)
+            if (s.RedniBroj == redniBroj) return &s;
+        return nullptr;
+    }
+
+    ModelProzora m;
+    app::ScriptedDialogs dialogs;
+    fw::MessageRecorder recorder;
+    std::unique_ptr<TEditWindow> forma;
+    int spremljeno = 0, nacrtano = 0;
+};
+
+TEST_F(EditWindowTest, OpensWithTheVerticalMullionToolAndTheScaleOfTheType) {
+    EXPECT_EQ(forma->D.Alat, windows::AlatOkomitaPrecka);
+    EXPECT_TRUE(forma->bVertPrecka->isChecked());
+    EXPECT_EQ(forma->D.Mjerilo, 2400);
+    EXPECT_EQ(forma->RH->RulNumStepSize(), 24);
+    EXPECT_EQ(forma->eWidth->Text(), "2400");
+    EXPECT_EQ(forma->eDebPrecke->Text(), "60");
+    EXPECT_FALSE(forma->D.Izmijenjeno);
+    EXPECT_TRUE(forma->eWidth->Focused());
+    EXPECT_FALSE(forma->O_lijevo->isEnabled());
+}
+
+TEST_F(EditWindowTest, BuildsATypeWithTheMouseAndKeys) {
+    // A vertical window mullion through the middle, selected at once.
+    Klik(200, 200);
+    ASSERT_EQ(m.Precke.size(), 1u);
+    TPrecka* srednja = &m.Precke.front();
+    EXPECT_EQ((std::vector<int>{srednja->L, srednja->T, srednja->R, srednja->B}),
+              (std::vector<int>{1160, 60, 1240, 2340}));
+    EXPECT_EQ(forma->D.OznacenaPrecka, srednja);
+    EXPECT_EQ(forma->OOkomito->Text(), "1200");
+    EXPECT_TRUE(forma->D.Izmijenjeno);
+
+    // A sash left of it, a double sash right of it.
+    Alat(forma->bOkvir);
+    Klik(100, 200);
+    ASSERT_EQ(m.BrojOkvira(), 1);
+    TOkvir* lijevo = &m.Okviri.front();
+    EXPECT_EQ((std::vector<int>{lijevo->L1, lijevo->T1, lijevo->R1, lijevo->B1, lijevo->L2, lijevo->R2}),
+              (std::vector<int>{60, 60, 1160, 2340, 140, 1080}));
+    EXPECT_EQ(forma->D.OznaceniOkvir, lijevo);
+    EXPECT_EQ(forma->nOznaceni->PageIndex(), 0);
+    Alat(forma->bDupOkvir);
+    Klik(300, 200);
+    ASSERT_EQ(m.BrojOkvira(), 3);
+    TOkvir* par = Okvir(2);
+    ASSERT_NE(par, nullptr);
+    ASSERT_NE(par->Par, nullptr);
+    EXPECT_EQ(par->Par->RedniBroj, 2);
+    EXPECT_EQ(par->Par->Par, par);
+
+    // A transom inside the left sash, 10 mm below the glazing's top: it rests on the top.
+    Alat(forma->bHorzPrecka);
+    Klik(100, 25); // 150 mm
+    ASSERT_EQ(lijevo->Precke.size(), 1u);
+    EXPECT_EQ((std::vector<int>{lijevo->Precke.front().T, lijevo->Precke.front().B}),
+              (std::vector<int>{140, 220}));
+    EXPECT_EQ(forma->D.AktivniOkvir, lijevo);
+
+    // Select the left sash on its band and open it to the left; the handle tool then moves the handle.
+    Alat(forma->bOznaci);
+    Klik(17, 300);
+    ASSERT_EQ(forma->D.OznaceniOkvir, lijevo);
+    ASSERT_TRUE(forma->O_lijevo->isEnabled());
+    Alat(forma->O_lijevo);
+    EXPECT_EQ(lijevo->Otvaranje, windows::O_lijevo);
+    EXPECT_EQ(lijevo->Q, 1);
+    EXPECT_TRUE(forma->O_lijevo->isChecked());
+    Alat(forma->bKvaka);
+    Klik(100, 17); // the top band at x = 600 mm
+    EXPECT_EQ(lijevo->Q, 2);
+    EXPECT_EQ(lijevo->K, 600);
+    // With the handle tool a second click on the selected sash keeps it selected.
+    EXPECT_EQ(forma->D.OznaceniOkvir, lijevo);
+
+    // Drag the middle mullion 5 pixels right: it and the sashes resting on it follow by 30 mm.
+    Alat(forma->bOznaci);
+    QTest::mousePress(Box(), Qt::LeftButton, {}, QPoint(200, 300));
+    QTest::mouseMove(Box(), QPoint(203, 300));
+    QTest::mouseMove(Box(), QPoint(205, 300));
+    ASSERT_TRUE(forma->D.Duh().has_value());
+    QTest::mouseRelease(Box(), Qt::LeftButton, {}, QPoint(205, 300));
+    EXPECT_FALSE(forma->D.Duh().has_value());
+    EXPECT_EQ(srednja->L, 1190);
+    EXPECT_EQ(lijevo->R1, 1190);
+    EXPECT_EQ(lijevo->Precke.front().R, 1110) << "the transom follows the sash's glazing";
+    EXPECT_EQ(par->Par->L1 == 1270 || par->L1 == 1270, true);
+    EXPECT_EQ(forma->D.OznacenaPrecka, srednja);
+
+    // Alt+Right: one pixel (6 mm) more.
+    Tipka(Qt::Key_Right, Qt::AltModifier);
+    EXPECT_EQ(srednja->L, 1196);
+    EXPECT_EQ(lijevo->R1, 1196);
+
+    // Sashes rest on the middle mullion: Ctrl+Delete leaves it. The transom goes.
+    Tipka(Qt::Key_Delete, Qt::ControlModifier);
+    EXPECT_EQ(m.Precke.size(), 1u);
+    Klik(100, 30);
+    ASSERT_EQ(forma->D.OznacenaPrecka, &lijevo->Precke.front());
+    Tipka(Qt::Key_Delete, Qt::ControlModifier);
+    EXPECT_TRUE(lijevo->Precke.empty());
+    EXPECT_EQ(forma->D.OznacenaPrecka, nullptr);
+
+    // A right click deletes only the element that is selected: both leaves of the double sash.
+    Klik(385, 300, Qt::RightButton);
+    EXPECT_EQ(m.BrojOkvira(), 3) << "nothing selected";
+    Klik(385, 300);
+    ASSERT_NE(forma->D.OznaceniOkvir, nullptr);
+    Klik(385, 300, Qt::RightButton);
+    EXPECT_EQ(m.BrojOkvira(), 1);
+    EXPECT_EQ(lijevo->RedniBroj, 1);
+
+    // Press and release on the selected sash deselects it.
+    Klik(17, 300);
+    EXPECT_EQ(forma->D.OznaceniOkvir, lijevo);
+    Klik(17, 300);
+    EXPECT_EQ(forma->D.OznaceniOkvir, nullptr);
+    EXPECT_EQ(forma->OLijevo->Caption(), "");
+
+    // Closing asks to save; "Da" hands the model to the opener.
+    dialogs.Answer(true);
+    Tipka(Qt::Key_Escape);
+    EXPECT_FALSE(forma->isVisible());
+    EXPECT_EQ(dialogs.Texts(), std::vector<std::string>{"Želite li sačuvati promjene ?"});
+    EXPECT_EQ(spremljeno, 1);
+    EXPECT_EQ(nacrtano, 0);
+    EXPECT_EQ(forma->D.OznaceniOkvir, nullptr);
+}
+
+TEST_F(EditWindowTest, SizeEditsRefuseBadNumbersAndCutShrinksToTheLimit) {
+    Upisi(forma->eWidth, "10000");
+    EXPECT_EQ(recorder.Beeps, std::vector<unsigned>{0});
+    EXPECT_EQ(forma->eWidth->Text(), "2400");
+    EXPECT_TRUE(forma->eWidth->Focused());
+    EXPECT_EQ(m.Sirina, 2400);
+    Upisi(forma->eWidth, "x1");
+    EXPECT_EQ(recorder.Beeps.size(), 2u);
+    // The height has the same upper limit.
+    Upisi(forma->eHeight, "10000");
+    EXPECT_EQ(recorder.Beeps.size(), 3u);
+    EXPECT_EQ(m.Visina, 2400);
+
+    // A vertical mullion 500 mm from the right frame edge, then a thicker frame: the mullion's ends follow.
+    Klik(300, 200); // 1800 mm: the mullion 1760..1840
+    ASSERT_EQ(m.Precke.size(), 1u);
+    Upisi(forma->eDebPrecke, "70");
+    EXPECT_EQ(m.DebStoka, 70);
+    EXPECT_EQ(m.Precke.front().T, 70);
+    EXPECT_EQ(m.WinRight, 2330);
+    // The width shrinks by at most what the mullion leaves.
+    Upisi(forma->eWidth, "1000");
+    EXPECT_EQ(m.Sirina, 2400 - (2330 - 1840));
+    EXPECT_EQ(forma->eWidth->Text(), std::to_string(m.Sirina));
+    EXPECT_EQ(m.MaxRight, m.Sirina);
+    Upisi(forma->eHeight, "1200");
+    EXPECT_EQ(m.Visina, 1200);
+    EXPECT_EQ(m.Precke.front().B, 1130) << "the mullion follows the frame's bottom";
+    EXPECT_EQ(forma->D.Mjerilo, 2000);
+    EXPECT_EQ(forma->RV->RulNumStepSize(), 20);
+    // The 1 mm arrows.
+    QTest::mouseClick(forma->bDown, Qt::LeftButton);
+    EXPECT_EQ(m.Visina, 1201);
+    EXPECT_EQ(forma->eHeight->Text(), "1201");
+    QTest::mouseClick(forma->bLeft, Qt::LeftButton);
+    EXPECT_EQ(m.Sirina, 1910) << "the mullion already touches the frame";
+
+    // Closing without saving redraws the caller's picture from what is stored.
+    dialogs.Answer(false);
+    forma->Close();
+    EXPECT_EQ(spremljeno, 0);
+    EXPECT_EQ(nacrtano, 1);
+    EXPECT_EQ(m.Preklapanje, 0);
+}
+
+TEST_F(EditWindowTest, TheCrossHairAndTheGhostNeverChangeThePlan) {
+    Klik(200, 200);
+    const QImage plan = forma->PaintBox->Plan().copy();
+    QTest::mouseMove(Box(), QPoint(120, 80));
+    EXPECT_EQ(forma->Xpos->Caption(), "720");
+    EXPECT_EQ(forma->Ypos->Caption(), "480");
+    const QImage slika = forma->PaintBox->Picture();
+    EXPECT_TRUE(forma->PaintBox->CrossHairShown());
+    // The cross-hair crosses the whole box at the mouse, in exclusive-or over the plan.
+    for (int x : {0, 60, 400})
+        EXPECT_EQ(slika.pixel(x, 80) ^ plan.pixel(x, 80), qRgb(255, 255, 0) & 0xFFFFFF) << x;
+    EXPECT_EQ(slika.pixel(300, 300), plan.pixel(300, 300));
+    EXPECT_EQ(forma->PaintBox->Plan(), plan);
+}
+
+} // namespace
