@@ -273,10 +273,8 @@ bool RecordFile(RegistryHive& hive, const std::string& key, const std::string& t
 
 } // namespace
 
-void TCustomInstallFile::WriteUninstallData(const std::string& key) {
-    // The file the run put in place: under its real name, stamped as it will stand after the rename.
-    const std::string target = TargetPath();
-    const std::string stamp = Stamp(replacedLater_ ? pendingPath_ : target);
+void RecordUninstallFile(const std::string& key, const std::string& target, const std::string& stampedFile) {
+    const std::string stamp = Stamp(stampedFile.empty() ? target : stampedFile);
     std::string lastError;
     for (int i = 0; i <= MaxNumberedKeys; ++i) {
         const std::string files = key + "\\Files" + (i == 0 ? std::string() : std::to_string(i));
@@ -289,6 +287,11 @@ void TCustomInstallFile::WriteUninstallData(const std::string& key) {
         }
     }
     throw IECustomInstallFile("Cannot write the uninstall information of %s: %s", {target, lastError});
+}
+
+void TCustomInstallFile::WriteUninstallData(const std::string& key) {
+    // The file the run put in place: under its real name, stamped as it will stand after the rename.
+    RecordUninstallFile(key, TargetPath(), replacedLater_ ? pendingPath_ : std::string());
 }
 
 void TCustomInstallFile::Pack() {

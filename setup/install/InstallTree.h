@@ -350,6 +350,12 @@ bool TargetLocked(const std::string& target);
 bool RebootNeeded();
 void SetRebootNeeded(bool needed);
 
+// Lists a file this run wrote under the uninstall key's "Files" (Files1, Files2, … when one cannot be
+// written), stamped with the size and date of stampedFile (the target itself when empty), so the
+// uninstaller removes it only while nobody has changed it.
+void RecordUninstallFile(const std::string& key, const std::string& target,
+                         const std::string& stampedFile = {});
+
 // Registry keys of the records.
 inline constexpr const char* SharedDllsKey = "\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs";
 inline constexpr const char* HelpKey = "\\SOFTWARE\\Microsoft\\Windows\\Help";
