@@ -4,6 +4,7 @@
 #include "setup/install/Install.h"
 #include "setup/install/InstallTree.h"
 #include "setup/install/InstallUi.h"
+#include "setup/install/NetDistribution.h"
 #include "setup/kit/KitExceptions.h"
 #include "setup/kit/KitRoutines.h"
 #include "setup/kit/Registry.h"
@@ -168,16 +169,16 @@ void TCustomInstallFile::Extract(const std::string& extractName) {
             "Cannot either compress or decompress the following file because it's archive "
             "file property is blank. File is :%s",
             {Name()});
-    const TCustomInstall* root = Root();
-    if (root && root->DistributeType() != dtTraditional && (root->DistributeType() == dtWeb || Net))
-        throw IECustomInstallFile(
-            "%s is a network file; installing from a network location is not available on "
-            "this system",
-            {Name()});
     std::error_code ec;
     fs::create_directories(DestPath(), ec);
     std::unique_ptr<TDrvnCompress> own;
-    TDrvnCompress& zip = ArchiveFor(*this, archive, own);
+    TFileContainer* container = IsNetFile(*this) ? ArchiveContainer(*this) : nullptr;
+    if (IsNetFile(*this) && !container)
+        throw IEFileRelated(
+            "%s cannot perform ReadInfoFromArchive because either no container is assigned or "
+            "the container is not TFileContainer",
+            {Name()});
+    TDrvnCompress& zip = ArchiveFor(*this, container ? DownloadedArchive(*container) : archive, own);
     zip.ExtractDirectory = DestPath();
     zip.ExtractName = extractName;
     zip.Overwrite = owAlways; // decided above, by the file's own rule

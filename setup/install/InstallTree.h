@@ -11,6 +11,8 @@
 
 namespace setup {
 
+class TNetInstallLocation;
+
 // The install tree: containers hold install objects, file containers hold files. Every object of the
 // tree is itself a container (a file may carry children of its own); `Container` is the parent.
 
@@ -212,6 +214,10 @@ public:
     std::string ArchivePath() const { return setup::ArchivePath(*this); }
     TlzhCommand AddToArchive = lzcOnlyAdd;
     bool Net = false;
+    // A location of its own for network distribution (nullptr: the container's, else the install's).
+    TNetInstallLocation* NetLocation = nullptr;
+    // The local copy of this container's network archive, once downloaded.
+    std::string LocalArchive;
 
 private:
     std::string archiveFile_;

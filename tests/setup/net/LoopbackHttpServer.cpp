@@ -1,8 +1,10 @@
 #include "tests/setup/net/LoopbackHttpServer.h"
 
 #include <arpa/inet.h>
+#include <fstream>
 #include <netinet/in.h>
 #include <poll.h>
+#include <sstream>
 #include <stdexcept>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -51,6 +53,12 @@ void LoopbackHttpServer::Serve(const std::string& path, Reply reply) {
     replies_[path] = std::move(reply);
 }
 
+void LoopbackHttpServer::ServeFolder(const std::string& prefix, const std::string& folder) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    prefix_ = prefix;
+    folder_ = folder;
+}
+
 std::vector<std::string> LoopbackHttpServer::Requests() {
     std::lock_guard<std::mutex> lock(mutex_);
     return requests_;
@@ -85,7 +93,13 @@ void LoopbackHttpServer::Answer(int client) {
     {
         std::lock_guard<std::mutex> lock(mutex_);
         requests_.push_back(path);
-        if (const auto it = replies_.find(path); it != replies_.end()) reply = it->second;
+        if (const auto it = replies_.find(path); it != replies_.end()) {
+            reply = it->second;
+        } else if (!prefix_.empty() && path.rfind(prefix_, 0) == 0 && path.find("..") == std::string::npos) {
+            std::ifstream in(folder_ + "/" + path.substr(prefix_.size()), std::ios::binary);
+            std::ostringstream body;
+            if (in && (body << in.rdbuf())) reply = {200, body.str()};
+        }
     }
     const std::string head = "HTTP/1.0 " + std::to_string(reply.status) + " " + Reason(reply.status) +
                              "\r\nContent-Length: " + std::to_string(reply.body.size()) +

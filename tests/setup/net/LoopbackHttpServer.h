@@ -23,6 +23,8 @@ public:
     LoopbackHttpServer& operator=(const LoopbackHttpServer&) = delete;
 
     void Serve(const std::string& path, Reply reply);
+    // Paths under prefix ("/kit/") answered with the files of a folder.
+    void ServeFolder(const std::string& prefix, const std::string& folder);
     int Port() const { return port_; }
     std::string Host() const { return "127.0.0.1:" + std::to_string(port_); }
     // The paths requested so far.
@@ -36,6 +38,7 @@ private:
     std::atomic<bool> stop_{false};
     std::mutex mutex_;
     std::map<std::string, Reply> replies_;
+    std::string prefix_, folder_;
     std::vector<std::string> requests_;
     std::thread thread_;
 };
