@@ -220,9 +220,13 @@ void TFileContainer::Compress(unsigned options) {
                                     "%s cannot perform operation because there is no TInstall "
                                     "component",
                                     {Name()});
-                            const std::string netArchive =
-                                AddBackslash(NetFolder(*root, archive)) + Name() + ".1";
-                            if (!netArchiveStarted) {
+                            // A file with a location of its own has an archive of its own.
+                            const std::string netArchive = AddBackslash(NetFolder(*root, archive)) +
+                                                           (f->NetLocation ? f->Name() : Name()) + ".1";
+                            if (f->NetLocation) {
+                                std::error_code ec;
+                                fs::remove(netArchive, ec);
+                            } else if (!netArchiveStarted) {
                                 std::error_code ec;
                                 fs::remove(netArchive, ec);
                                 if (ec)

@@ -173,12 +173,15 @@ void TCustomInstallFile::Extract(const std::string& extractName) {
     fs::create_directories(DestPath(), ec);
     std::unique_ptr<TDrvnCompress> own;
     TFileContainer* container = IsNetFile(*this) ? ArchiveContainer(*this) : nullptr;
-    if (IsNetFile(*this) && !container)
+    if (IsNetFile(*this) && !NetLocation && !container)
         throw IEFileRelated(
             "%s cannot perform ReadInfoFromArchive because either no container is assigned or "
             "the container is not TFileContainer",
             {Name()});
-    TDrvnCompress& zip = ArchiveFor(*this, container ? DownloadedArchive(*container) : archive, own);
+    const std::string source = !IsNetFile(*this) ? archive
+                               : NetLocation     ? DownloadedArchive(*this)
+                                                 : DownloadedArchive(*container);
+    TDrvnCompress& zip = ArchiveFor(*this, source, own);
     zip.ExtractDirectory = DestPath();
     zip.ExtractName = extractName;
     zip.Overwrite = owAlways; // decided above, by the file's own rule

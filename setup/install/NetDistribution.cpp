@@ -85,7 +85,7 @@ std::string NetFolder(const TCustomInstall& install, const std::string& mainArch
     return RemoveBackslash(FolderPart(mainArchive)) + (dir == "/" ? std::string() : dir);
 }
 
-std::string DownloadedArchive(TFileContainer& container) {
+std::string DownloadedArchive(TFileRelated& container) {
     if (!container.LocalArchive.empty() && ::access(container.LocalArchive.c_str(), R_OK) == 0)
         return container.LocalArchive;
     TCustomInstall* root = container.Root();
@@ -121,8 +121,11 @@ std::string DownloadedArchive(TFileContainer& container) {
         p.Received = total;
         p.Percent =
             expected ? static_cast<std::uint8_t>(std::min<std::uint64_t>(100, total * 100 / expected)) : 0;
-        container.Broadcast(&container, -988, &p);
-        container.Notify(&container, ncDownloadProgress, &p);
+        // The container above passes it on as broadcast -988 (the install itself has none above it).
+        if (container.Parent())
+            container.Parent()->Notify(&container, ncDownloadProgress, &p);
+        else
+            container.Broadcast(&container, -988, &p);
     };
     bool complete = false;
     try {

@@ -264,7 +264,11 @@ void TCustomInstall::BuildFromBuildInf() {
 void TCustomInstall::UseSelfExtractingOffset() {
     const std::string self = ArchivePath();
     const TSelfExtractTrailer t = ReadTrailer(self);
-    if (!t.HasFiles1()) throw IEInstall("The setup file %s holds no files to install", {self});
+    if (!t.HasFiles1()) {
+        // A network setup may carry no file of its own: everything comes from the network folder.
+        if (distributeType_ != dtTraditional) return;
+        throw IEInstall("The setup file %s holds no files to install", {self});
+    }
     SharedCompressor().SetCompressedFile(self);
     SharedCompressor().SetOffset(t.Files1First);
 }

@@ -32,6 +32,8 @@ protected:
         global->SetDestDirType(&FindKind<psMainInstall>());
         global->SetDestDir("\\Global");
         File(partner, *global, "src/Global", "Partner.db");
+    }
+    void Build() {
         install->Build(Path("prog/setup"), Path("build"), false);
         install->ProgramFile = Path("build/setup");
     }
@@ -57,8 +59,17 @@ protected:
 };
 
 TEST_F(NetInstall, InstallsFromALoopbackServerAndFromAFolder) {
-    for (const char* name : {"build/kit/filelist.lst", "build/kit/Install1.1", "build/kit/Global.1"})
+    // The table has a location of its own, so an archive of its own, fetched from a folder.
+    TNetInstallLocation own("OwnLocation");
+    TLoginInformation folder;
+    folder.Hostname = Path("build");
+    folder.Directory = "\\kit";
+    own.SetLoginInformation(folder);
+    partner.NetLocation = &own;
+    Build();
+    for (const char* name : {"build/kit/filelist.lst", "build/kit/Install1.1", "build/kit/PartnerDb.1"})
         EXPECT_TRUE(fs::exists(Path(name))) << name;
+    EXPECT_FALSE(fs::exists(Path("build/kit/Global.1")));
     setuptest::LoopbackHttpServer server;
     server.ServeFolder("/kit/", Path("build/kit"));
     for (const std::string& host : {server.Host(), Path("build")}) {
@@ -73,17 +84,15 @@ TEST_F(NetInstall, InstallsFromALoopbackServerAndFromAFolder) {
         EXPECT_EQ(partner.FileSize, 50000u);
         // The downloaded archives go with the setup record.
         EXPECT_TRUE(RegSubKeys(HKEY_LOCAL_MACHINE, SetupRecordsKey).empty());
-        for (const TFileContainer* c :
-             std::initializer_list<const TFileContainer*>{install.get(), global.get()})
+        for (const TFileRelated* c : std::initializer_list<const TFileRelated*>{install.get(), &partner})
             EXPECT_FALSE(fs::exists(c->LocalArchive)) << c->LocalArchive;
-        install->LocalArchive.clear();
-        global->LocalArchive.clear();
     }
-    EXPECT_EQ(server.Requests(),
-              (std::vector<std::string>{"/kit/filelist.lst", "/kit/Global.1", "/kit/Install1.1"}));
+    EXPECT_EQ(server.Requests(), (std::vector<std::string>{"/kit/filelist.lst", "/kit/Install1.1"}));
+    partner.NetLocation = nullptr;
 }
 
 TEST_F(NetInstall, AMissingArchiveOnTheServerStopsTheInstallation) {
+    Build();
     fs::remove(Path("build/kit/Global.1"));
     setuptest::LoopbackHttpServer server;
     server.ServeFolder("/kit/", Path("build/kit"));
