@@ -23,6 +23,7 @@
 #include "kit/sifra.h"
 #include "program/Arh.h"
 #include "program/WinGlavna.h"
+#include "windows/typelist/PEWin.h"
 
 #include <QCoreApplication>
 #include <QTimer>
@@ -65,6 +66,7 @@ void InitializeUnits(const std::filesystem::path& programFolder) {
     MainWindowOpeners& o = MainWindow.WinGlavnaOpeners;
     if (!o.Arhiviranje) o.Arhiviranje = PrikaziArhiviranje;
     if (!o.OProgramu) o.OProgramu = kit::PrikaziOProgramu;
+    if (!o.Tipovi) o.Tipovi = windows::PrikaziTipove;
     if (!o.AskWorkOrderPassword) o.AskWorkOrderPassword = kit::AskWorkOrderPassword;
 }
 
