@@ -126,22 +126,29 @@ std::uint64_t Journal::Generation() {
     return codec::GetU64(head + 8);
 }
 
-bool Journal::Recover(TableFiles& files) {
+// Reads the transaction the journal holds (pending or done); false when there is none, it is torn, or it
+// belongs to other files than these.
+bool Journal::ReadTransaction(TableFiles& files, std::uint32_t& status, std::uint64_t& generation,
+                              Transaction& t) {
     const int fd = Fd(false);
     if (fd < 0) return false;
     unsigned char head[HeadBytes];
     if (!ReadAll(fd, head, sizeof head, 0) || std::memcmp(head, Magic, 8) != 0) return false;
-    if (codec::GetU32(head + 16) != Pending) return false;
+    status = codec::GetU32(head + 16);
+    generation = codec::GetU64(head + 8);
     const std::uint32_t len = codec::GetU32(head + 20);
     struct stat st {};
     if (::fstat(fd, &st) != 0 || static_cast<std::uint64_t>(st.st_size) < HeadBytes + len) return false;
     std::string body(len, '\0');
     if (!ReadAll(fd, body.data(), len, HeadBytes)) return false;
-    std::uint64_t sum = codec::Checksum(head + 8, 16);
+    // The sum was taken while the journal was marked pending.
+    unsigned char summed[16];
+    std::memcpy(summed, head + 8, sizeof summed);
+    codec::PutU32(summed + 8, Pending);
+    std::uint64_t sum = codec::Checksum(summed, sizeof summed);
     sum = codec::Checksum(codec::Bytes(body), body.size(), sum);
     if (sum != codec::GetU64(head + 24)) return false; // torn: the transaction never happened
 
-    Transaction t;
     const auto* p = codec::Bytes(body);
     std::size_t pos = 0;
     auto need = [&](std::size_t n) {
@@ -154,9 +161,9 @@ bool Journal::Recover(TableFiles& files) {
         t.NewSize[i] = static_cast<std::int64_t>(codec::GetU64(p + pos + 8 * i));
     pos += 24;
     // A journal left behind by a table that has since been replaced (deleted by mask, another family renamed
-    // in) belongs to other files: drop it.
+    // in) belongs to other files.
     if (codec::GetU64(p + pos) != TableIdentity(files)) {
-        MarkIdle(fd);
+        if (status == Pending) MarkIdle(fd);
         return false;
     }
     pos += 16;
@@ -173,9 +180,27 @@ bool Journal::Recover(TableFiles& files) {
         pos += n;
         t.Writes.push_back(std::move(w));
     }
-    Apply(t, files);
-    MarkIdle(fd);
     return true;
+}
+
+bool Journal::Recover(TableFiles& files) {
+    std::uint32_t status = Idle;
+    std::uint64_t generation = 0;
+    Transaction t;
+    if (!ReadTransaction(files, status, generation, t) || status != Pending) return false;
+    Apply(t, files);
+    MarkIdle(Fd(false));
+    return true;
+}
+
+bool Journal::LastChange(TableFiles& files, std::uint64_t generation, Transaction& t) {
+    std::uint32_t status = Pending;
+    std::uint64_t held = 0;
+    try {
+        return ReadTransaction(files, status, held, t) && status == Idle && held == generation;
+    } catch (const DamagedFile&) {
+        return false;
+    }
 }
 
 void Journal::Apply(const Transaction& t, TableFiles& files) {

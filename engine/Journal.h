@@ -67,6 +67,9 @@ public:
     std::uint64_t Generation();
     // Replays a complete pending transaction; returns true when it did. Caller holds the write lock.
     bool Recover(TableFiles& files);
+    // The finished transaction that raised the generation to `generation`, when the journal still holds it
+    // whole (a big one is cut away once done); what another process changed since that generation - 1.
+    bool LastChange(TableFiles& files, std::uint64_t generation, Transaction& t);
     // Journals and applies a transaction; returns the new generation. Caller holds the write lock. A failure
     // before the journal is on disk leaves the files as they were; one after it is mended by applying the
     // journal once more, and only reported when that fails too (the next writer or opener then replays it).
@@ -80,6 +83,7 @@ private:
     // Writes the transaction into the files and syncs every file it touched.
     void Apply(const Transaction& t, TableFiles& files);
     void MarkIdle(int fd);
+    bool ReadTransaction(TableFiles& files, std::uint32_t& status, std::uint64_t& generation, Transaction& t);
     static std::uint64_t TableIdentity(TableFiles& files);
 
     fs::path path_;
