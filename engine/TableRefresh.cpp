@@ -18,6 +18,8 @@ namespace {
 // Past this share of the rows a whole read is as cheap as matching rows one by one.
 constexpr std::size_t MinRowsForShare = 4096;
 constexpr RowId NoRowId = UINT32_MAX;
+// A write that rewrites more blocks than this is noted as changing everything.
+constexpr std::size_t MaxNotedBlocks = 512;
 
 std::int64_t SizeOf(int fd) {
     struct stat st {};
@@ -37,15 +39,49 @@ bool SameStructure(const codec::DbHeader& a, const codec::DbHeader& b) {
 
 } // namespace
 
+std::string TableImage::ChangeNote(const Transaction& t) const {
+    const std::uint64_t headerSize = hdr_.HeaderSize;
+    const std::uint64_t bs = static_cast<std::uint64_t>(hdr_.BlockSize());
+    std::set<std::uint16_t> blocks;
+    bool memo = t.NewSize[2] >= 0;
+    bool all = false;
+    for (const auto& w : t.Writes) {
+        if (w.File == TableFile::Mb) memo = true;
+        if (w.File != TableFile::Db || w.Data.empty()) continue;
+        const std::uint64_t end = w.Offset + w.Data.size();
+        if (end <= headerSize) continue;
+        const std::uint64_t first = (std::max(w.Offset, headerSize) - headerSize) / bs + 1;
+        const std::uint64_t last = (end - 1 - headerSize) / bs + 1;
+        if (last > UINT16_MAX || blocks.size() + (last - first) > MaxNotedBlocks) {
+            all = true;
+            break;
+        }
+        for (std::uint64_t b = first; b <= last; ++b)
+            blocks.insert(static_cast<std::uint16_t>(b));
+    }
+    std::string note(1, static_cast<char>((memo ? 1 : 0) | (all ? 2 : 0)));
+    if (all) return note;
+    for (std::uint16_t b : blocks) {
+        note.push_back(static_cast<char>(b & 0xFF));
+        note.push_back(static_cast<char>(b >> 8));
+    }
+    return note;
+}
+
 bool TableImage::RefreshChangedBlocks() {
     if (!loaded_ || stale_ || relayout_ || !pxPending_.empty()) return false;
     const std::uint64_t generation = journal_.Generation();
-    if (generation != stamp_.Generation + 1) return false;
+    if (generation <= stamp_.Generation) return false;
     Transaction t;
-    if (!journal_.LastChange(files_, generation, t)) return false;
-    if (t.NewSize[2] >= 0) return false;
-    for (const auto& w : t.Writes)
-        if (w.File == TableFile::Mb) return false; // memo texts moved: read them all again
+    std::vector<std::string> notes;
+    if (!journal_.ChangesSince(files_, stamp_.Generation, generation, notes, t)) return false;
+    std::set<std::uint16_t> touched;
+    for (const std::string& note : notes) {
+        if (note.empty() || note[0] != 0) return false; // memo texts moved, or too much changed
+        for (std::size_t i = 1; i + 1 < note.size(); i += 2)
+            touched.insert(static_cast<std::uint16_t>(static_cast<unsigned char>(note[i]) |
+                                                      static_cast<unsigned char>(note[i + 1]) << 8));
+    }
 
     // ---- read and check everything first; nothing changes in memory until it all holds
     const int fd = files_.Fd(TableFile::Db, false);
@@ -53,23 +89,13 @@ bool TableImage::RefreshChangedBlocks() {
     if (size < 0) return false;
     const std::uint64_t headerSize = hdr_.HeaderSize;
     const std::uint64_t bs = static_cast<std::uint64_t>(hdr_.BlockSize());
-    std::set<std::uint16_t> touched;
-    for (const auto& w : t.Writes) {
-        if (w.File != TableFile::Db || w.Data.empty()) continue;
-        const std::uint64_t end = w.Offset + w.Data.size();
-        if (end <= headerSize) continue;
-        const std::uint64_t first = (std::max(w.Offset, headerSize) - headerSize) / bs + 1;
-        const std::uint64_t last = (end - 1 - headerSize) / bs + 1;
-        if (last > UINT16_MAX) return false;
-        for (std::uint64_t b = first; b <= last; ++b)
-            touched.insert(static_cast<std::uint16_t>(b));
-    }
     const std::size_t limit = std::max<std::size_t>(MinRowsForShare, primary_.Size() / 4);
     if (touched.size() * static_cast<std::size_t>(hdr_.RecordsPerBlock()) > limit) return false;
 
     codec::DbHeader h;
     std::string head(headerSize, '\0');
     std::map<std::uint16_t, std::string> blocks;
+    std::string pxBytes; // the whole .PX, when several writes changed it
     try {
         const base::IoResult r = base::ReadAt(fd, head.data(), head.size(), 0);
         if (r.Error != 0 || r.Done < head.size()) return false;
@@ -82,6 +108,14 @@ bool TableImage::RefreshChangedBlocks() {
                 base::ReadAt(fd, bytes.data(), bytes.size(), headerSize + (b - 1u) * bs);
             if (rb.Error != 0 || rb.Done < bytes.size()) return false;
             blocks.emplace(b, std::move(bytes));
+        }
+        if (notes.size() > 1 && hdr_.KeyFields > 0) {
+            const int pxFd = files_.Fd(TableFile::Px, false);
+            const std::int64_t pxSize = SizeOf(pxFd);
+            if (pxSize < 0 || pxSize > (64 << 20)) return false;
+            pxBytes.assign(static_cast<std::size_t>(pxSize), '\0');
+            const base::IoResult rp = base::ReadAt(pxFd, pxBytes.data(), pxBytes.size(), 0);
+            if (rp.Error != 0 || rp.Done < pxBytes.size()) return false;
         }
     } catch (const Error&) {
         return false; // the whole read says what is wrong
@@ -283,9 +317,13 @@ bool TableImage::RefreshChangedBlocks() {
     hdr_ = std::move(h);
     hdrBytes_ = std::move(head);
     if (hdr_.KeyFields > 0) {
-        for (const auto& w : t.Writes)
-            if (w.File == TableFile::Px) px_.PatchDiskImage(w.Offset, w.Data);
-        if (t.NewSize[1] >= 0) px_.ResizeDiskImage(static_cast<std::size_t>(t.NewSize[1]));
+        if (notes.size() == 1) {
+            for (const auto& w : t.Writes)
+                if (w.File == TableFile::Px) px_.PatchDiskImage(w.Offset, w.Data);
+            if (t.NewSize[1] >= 0) px_.ResizeDiskImage(static_cast<std::size_t>(t.NewSize[1]));
+        } else {
+            px_.SetDiskImage(std::move(pxBytes));
+        }
         pxDiskSize_ = px_.Image().size();
         pxPending_ =
             px_.Update(primary_.Chunks(), pxFrom, pxTouched, [this](RowId id) { return rows_[id].get(); });
