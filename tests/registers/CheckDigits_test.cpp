@@ -12,20 +12,20 @@ struct EanCase {
 
 TEST(Ean, PublishedCodesPassAndAnyFaultFails) {
     const EanCase cases[] = {
-        {"4006381333931", true},   // EAN-13
-        {"5901234123457", true},   // EAN-13
-        {"9780306406157", true},   // ISBN-13 as EAN
-        {"96385074", true},        // EAN-8
-        {"036000291452", true},    // UPC-A
-        {"10614141000415", true},  // GTIN-14
-        {"4006381333932", false},  // wrong check digit
-        {"5901234123450", false},  // wrong check digit
-        {"4006381333913", false},  // two digits swapped
-        {"4006A81333931", false},  // a letter before the check digit
-        {"400638133393X", false},  // a letter as the check digit
-        {"9638507", false},        // seven characters, whatever the digits
+        {"4006381333931", true},  // EAN-13
+        {"5901234123457", true},  // EAN-13
+        {"9780306406157", true},  // ISBN-13 as EAN
+        {"96385074", true},       // EAN-8
+        {"036000291452", true},   // UPC-A
+        {"10614141000415", true}, // GTIN-14
+        {"4006381333932", false}, // wrong check digit
+        {"5901234123450", false}, // wrong check digit
+        {"4006381333913", false}, // two digits swapped
+        {"4006A81333931", false}, // a letter before the check digit
+        {"400638133393X", false}, // a letter as the check digit
+        {"9638507", false},       // seven characters, whatever the digits
         {"", false},
-        {"00000000", true},        // a zero sum gives check 0 (10 becomes 0)
+        {"00000000", true}, // a zero sum gives check 0 (10 becomes 0)
         {"00000010", false},
     };
     for (const EanCase& c : cases)
@@ -97,9 +97,8 @@ TEST(PaymentModel, ReferencesSplitIntoThreeDigitPartsWithTheirLimits) {
 
 TEST(PaymentModel, ModElevenTurnsTenAndElevenIntoZero) {
     const std::pair<const char*, bool> cases[] = {
-        {"", true}, {"7", false}, {"19", true}, {"10", false},
-        {"60", true}, // 11 - 1 = 10 stands for 0
-        {"00", true}, // 11 - 0 = 11 stands for 0
+        {"", true},   {"7", false},  {"19", true}, {"10", false}, {"60", true}, // 11 - 1 = 10 stands for 0
+        {"00", true},                                                           // 11 - 0 = 11 stands for 0
         {"51", true}, {"50", false},
     };
     for (const auto& [digits, valid] : cases)
