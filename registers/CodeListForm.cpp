@@ -83,10 +83,8 @@ std::string TCodeListForm::CallerText() const {
     if (!Caller) return {};
     fw::Control* active = Caller->ActiveControl();
     std::string text;
-    if (auto* edit = dynamic_cast<fw::DBEdit*>(active))
-        text = edit->Text();
-    else if (const PickTarget target = PickTargetOf(active))
-        text = target.Text();
+    // Kit edits and lookups alike are edits.
+    if (auto* edit = dynamic_cast<fw::Edit*>(active)) text = edit->Text();
     return base::CutChars(text, CallerTextChars);
 }
 

@@ -1,33 +1,28 @@
 #include "registers/PickTarget.h"
 
-#include "fw/ui/DBCtrls.h"
-#include "kit/Mycombo.h"
-
-#include <QComboBox>
-#include <QLineEdit>
+#include "fw/ui/DBLookupCombo.h"
 
 namespace registers {
 
 std::string PickTarget::Text() const {
-    return combo_->currentText().toStdString();
+    return combo_->Text();
 }
 
 void PickTarget::SetText(const std::string& text) {
-    combo_->setEditText(QString::fromStdString(text));
+    combo_->SetText(text);
 }
 
 void PickTarget::SelectAll() {
-    if (QLineEdit* line = combo_->lineEdit()) line->selectAll();
+    combo_->SelectAll();
+}
+
+fw::TDataSet* PickTarget::DataSet() const {
+    return combo_->DataSet();
 }
 
 PickTarget PickTargetOf(fw::Control* control) {
     PickTarget target;
-    if (!control || !dynamic_cast<kit::CodeControl*>(control)) return target;
-    auto* data = dynamic_cast<fw::DataControl*>(control);
-    auto* combo = qobject_cast<QComboBox*>(&control->Widget());
-    if (!data || !combo || !combo->isEditable()) return target;
-    target.combo_ = combo;
-    target.dataSet_ = data->DataSet();
+    target.combo_ = dynamic_cast<fw::DBLookupCombo*>(control);
     return target;
 }
 

@@ -1,10 +1,12 @@
 #include "registers/PlainRegisters.h"
 
 #include "app/data/Settings.h"
+#include "app/shell/CodeListOpeners.h"
 #include "app/shell/FocusNavigation.h"
 #include "base/ProgramState.h"
 #include "fw/ui/DBCtrls.h"
 #include "kit/DBChecker.h"
+#include "kit/LookupFields.h"
 #include "kit/Mycombo2.h"
 
 namespace registers {
@@ -187,17 +189,24 @@ TPlainCodeList::TPlainCodeList(fw::Component* owner, const RegisterSpec& spec)
         }
         top += RowHeight;
     }
-    // The linked codes: a slave table per link, shown by its display field.
+    // The linked codes: a lookup per link on a slave table of the linked register; F2 opens that register.
     std::vector<fw::TDataSource*> linkSources;
     for (const LinkSpec& l : spec.Links) {
         fw::TDataSource& source = NewSource(nullptr);
         linkSources.push_back(&source);
         AddLabel(l.Caption, 10, top + 3);
-        auto* shown = new fw::DBText(this, this);
-        shown->SetName(std::string("l") + l.Field);
-        shown->SetBounds(135, top, 200, 24);
-        shown->SetDataSource(&source);
-        shown->SetDataField(l.Display);
+        auto* lookup = new kit::TDBLookupField(this, this);
+        lookup->SetName(std::string("c") + l.Field);
+        lookup->SetBounds(135, top, 200, 24);
+        lookup->SetDataSource(&main);
+        lookup->SetDataField(l.Field);
+        lookup->SetLookupSource(&source);
+        lookup->SetLookupField("Code");
+        lookup->SetLookupDisplay(l.Display);
+        lookup->DisplayName = l.Caption;
+        const std::string table = l.Table;
+        lookup->OnF2Press = [this, table](fw::Component&) { app::OpenCodeListOf(table, this); };
+        Lookups.push_back(lookup);
         top += RowHeight;
     }
     tTable = AddTable("tTable", "Global", spec.Table, spec.KeyField);

@@ -3,6 +3,7 @@
 // of the current code in edits, and the codes of other registers it links to. Each is its own form class
 // with its own opener; the form is made on first use and kept in its variable.
 
+#include "kit/LookupFields.h"
 #include "registers/CodeListForm.h"
 
 #include <vector>
@@ -42,6 +43,8 @@ public:
 
     // The link tables (slaves of the main table by the link field), in the order of the spec.
     std::vector<kit::TMyTable*> LinkTables;
+    // Their lookups ("c" + the link field).
+    std::vector<kit::TDBLookupField*> Lookups;
 
 protected:
     std::vector<fw::TTable*> PostedTables() const override;

@@ -1,3 +1,4 @@
+#include "registers/Openers.h"
 #include "registers/PlainRegisters.h"
 #include "tests/registers/RegisterFixture.h"
 
@@ -127,6 +128,68 @@ INSTANTIATE_TEST_SUITE_P(Registers, PlainRegisterTest, ::testing::ValuesIn(plain
                              std::erase(name, '_');
                              return name;
                          });
+
+} // namespace
+} // namespace regtest
+
+namespace regtest {
+namespace {
+
+// F2 on a lookup opens the looked-up register as a picker on the lookup's code; the code chosen there is
+// written back into the lookup when the picker closes, and the lookup's Enter settles it into the record.
+TEST_F(RegisterTest, APickerWritesTheChosenCodeBackIntoTheCallersLookup) {
+    registers::InstallCodeListOpeners();
+    Add("Global", "GOVOR.DB", {"Sifra", "Naziv"},
+        {{"EN", "Engleski"}, {"HR", "Hrvatski"}, {"DE", "Njemački"}});
+    Add("Global", "ZEMLJA.DB", {"Sifra", "Govor"}, {{"HRVATSKA", "2"}});
+    registers::PrikaziZemlje(caller.get());
+    registers::TSifarnikZemalja* zemlje = Track(PlainForms.SifarnikZemalja);
+    ASSERT_NE(zemlje, nullptr);
+    ASSERT_EQ(zemlje->Lookups.size(), 1u);
+    kit::TDBLookupField& cGovor = *zemlje->Lookups[0];
+    EXPECT_EQ(cGovor.Text(), "HR");
+
+    cGovor.SetFocus();
+    Press(*zemlje, Qt::Key_F2);
+    registers::TSifarnikGovora* govor = Track(PlainForms.SifarnikGovora);
+    ASSERT_NE(govor, nullptr);
+    ASSERT_TRUE(govor->isVisible());
+    EXPECT_EQ(govor->Caller, zemlje);
+    EXPECT_EQ(govor->tTable->FieldByName("Sifra").AsString(), "HR")
+        << "the picker starts on the caller's code";
+    EXPECT_EQ(ActiveName(*govor), "gTable");
+
+    // Up in the grid (DE, EN, HR by code), then Esc: the chosen code goes into the lookup, selected whole.
+    Press(*govor, Qt::Key_Up);
+    EXPECT_EQ(govor->tTable->FieldByName("Sifra").AsString(), "EN");
+    Press(*govor, Qt::Key_Escape);
+    EXPECT_FALSE(govor->isVisible());
+    EXPECT_EQ(cGovor.Text(), "EN");
+    EXPECT_EQ(cGovor.selectedText().toStdString(), "EN");
+    Press(*zemlje, Qt::Key_Return);
+    EXPECT_EQ(Rows("Global", "ZEMLJA.DB", {"Sifra", "Govor"}), (std::vector<std::string>{"HRVATSKA|1"}));
+}
+
+// A picker started from a caller's typed text searches its first 40 characters, then the nearest code.
+TEST_F(RegisterTest, APickerStartsOnTheNearestCodeToTheCallersText) {
+    Add("Global", "DJELATNO.DB", {"Sifra", "Naziv"}, {{"AA", "x"}, {"ABC", "y"}, {"B", "z"}});
+    caller->eNaziv->SetFocus();
+    const struct {
+        std::string Typed;
+        std::string Expected;
+    } cases[] = {{"", "AA"}, {"ab", "ABC"}, {"ABC", "ABC"}, {"AZ", "B"}, {"ABC" + std::string(40, 'Z'), "B"}};
+    for (const auto& c : cases) {
+        caller->eNaziv->SetText(c.Typed);
+        registers::PrikaziDjelatnosti(caller.get());
+        registers::TSifarnikDjelatnosti* form = PlainForms.SifarnikDjelatnosti;
+        ASSERT_NE(form, nullptr);
+        if (opened.empty()) Track(form);
+        EXPECT_EQ(form->tTable->FieldByName("Sifra").AsString(), c.Expected) << c.Typed;
+        EXPECT_EQ(base::CharCount(form->CallerText()), std::min<std::size_t>(c.Typed.size(), 40));
+        form->Close();
+        EXPECT_EQ(caller->eNaziv->Text(), c.Typed) << "nothing is written back into a plain edit";
+    }
+}
 
 } // namespace
 } // namespace regtest

@@ -52,9 +52,10 @@ protected:
         }
         return rows;
     }
-    // Appends rows of field values (text form) to a table.
+    // Appends rows of field values (text form) to a table, made first when missing.
     void Add(const std::string& database, const std::string& table, const std::vector<std::string>& fields,
              const std::vector<std::vector<std::string>>& rows) {
+        Make(database, table);
         fw::TTable t;
         Setup(t, database, table);
         t.Open();
