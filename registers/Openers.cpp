@@ -1,6 +1,7 @@
 #include "registers/Openers.h"
 
 #include "app/shell/CodeListOpeners.h"
+#include "registers/Grupe.h"
 #include "registers/PlainRegisters.h"
 
 namespace registers {
@@ -22,6 +23,10 @@ void InstallCodeListOpeners() {
     };
     for (const auto& [table, opener] : openers)
         app::RegisterCodeListOpener(table, opener);
+    // Reached without a supplier, the groups open on the own company's.
+    app::RegisterCodeListOpener("GRUPE.DB", [](fw::Form* caller) { PrikaziGrupeArtikala(caller, 0); });
+    app::RegisterCodeListOpener("PODGRUPE.DB",
+                                [](fw::Form* caller) { PrikaziPodGrupeArtikala(caller, 0, 0); });
 }
 
 } // namespace registers
