@@ -1,7 +1,9 @@
 #include "registers/Openers.h"
 
 #include "app/shell/CodeListOpeners.h"
+#include "registers/Gkonta.h"
 #include "registers/Grupe.h"
+#include "registers/Konta.h"
 #include "registers/PlainRegisters.h"
 
 namespace registers {
@@ -20,6 +22,11 @@ void InstallCodeListOpeners() {
         {"VALUTA.DB", PrikaziValute},
         {"T_POREZA.DB", PrikaziGrupePoreza},
         {"T_CARINE.DB", PrikaziGrupeCarine},
+        {"KONTA.DB", PrikaziGKontniPlan},
+        {"KONTA1.DB", PrikaziKontniPlan},
+        {"KONTA2.DB", PrikaziKontniPlan},
+        {"KONTA3.DB", PrikaziKontniPlan},
+        {"KONTA4.DB", PrikaziKontniPlan},
     };
     for (const auto& [table, opener] : openers)
         app::RegisterCodeListOpener(table, opener);
