@@ -100,8 +100,9 @@ protected:
         t.FieldByName("Naziv").SetAsString(naziv);
         t.Post();
     }
-    void ShowWithLookups() {
-        form.reset(fw::CreateForm<CodeListForm>(nullptr, [this](CodeListForm& f) {
+    // withCodes: also a TDBLookup on "Naziv" that names a group by its code itself.
+    void ShowWithLookups(bool withCodes = false) {
+        form.reset(fw::CreateForm<CodeListForm>(nullptr, [this, withCodes](CodeListForm& f) {
             auto lookup = [&](auto* c, const char* name, const char* field, fw::TDataSource& source, int y) {
                 c->SetName(name);
                 c->SetBounds(10, y, 150, 24);
@@ -128,6 +129,11 @@ protected:
             };
             tGrupe = table(sGrupe);
             tGrupe2 = table(sGrupe2);
+            if (!withCodes) return;
+            cNaziv = lookup(new kit::TDBLookup(&f, &f), "cNaziv", "Naziv", sGrupe3, 170);
+            cNaziv->SetLookupField("Sifra");
+            cNaziv->SetLookupDisplay("Sifra");
+            table(sGrupe3)->SetIndexFieldNames("Sifra");
         }));
         fwtest::ShowActive(*form);
         form->eSifra->SetFocus();
@@ -156,7 +162,8 @@ protected:
     }
     std::string Grupa() { return T().FieldByName("Grupa").AsString(); }
 
-    fw::TDataSource sGrupe, sGrupe2;
+    fw::TDataSource sGrupe, sGrupe2, sGrupe3;
+    kit::TDBLookup* cNaziv = nullptr;
     kit::TMyTable* tGrupe = nullptr;
     kit::TMyTable* tGrupe2 = nullptr;
     kit::TDBLookupField* cGrupa = nullptr;
@@ -308,6 +315,34 @@ TEST_F(LookupTest, CodesAreSearchedCreatedRenamedAndDeletedThroughTheLookup) {
     EXPECT_NE(form->ActiveControl(), &c);
 }
 
+TEST_F(LookupTest, ARefusedExitChangeTakesBackTextAndKeyTogether) {
+    ShowWithLookups();
+    kit::TDBLookupField& c = *cGrupa;
+    std::vector<std::string> seen;
+    bool refuse = true;
+    c.OnExitChanged = [&](fw::Component&) {
+        seen.push_back(kit::Kit.OldText + (kit::Kit.ValueUnchanged ? "=" : ">") + c.Text());
+        if (refuse) throw base::Exception("ne");
+    };
+    c.SetFocus();
+    Type("G2");
+    Press(Qt::Key_Return);
+    EXPECT_EQ(seen, (std::vector<std::string>{"G1>G2"}));
+    EXPECT_EQ(c.Text(), "G1");
+    EXPECT_EQ(Codes()[0], "A1=Prvi/1");
+    EXPECT_EQ(form->ActiveControl(), &c);
+    EXPECT_TRUE(Shown().empty()) << "the refusal is the handler's to show";
+    // Accepted, then the same code again: the handler is told it is unchanged.
+    refuse = false;
+    Type("G2");
+    Press(Qt::Key_Return);
+    EXPECT_EQ(Codes()[0], "A1=Prvi/2");
+    c.SetFocus();
+    Type("G2");
+    Press(Qt::Key_Return);
+    EXPECT_EQ(seen.back(), "G2=G2");
+}
+
 TEST_F(LookupTest, AJustLookupRefusesAMissingCodeWithTheMissingCodeBox) {
     ShowWithLookups();
     kit::TDBJustLookup& c = *cGrupa2;
@@ -325,6 +360,24 @@ TEST_F(LookupTest, AJustLookupRefusesAMissingCodeWithTheMissingCodeBox) {
     // Ctrl+Del is not the just-lookup's: nothing is asked or deleted.
     Press(Qt::Key_Delete, Qt::ControlModifier);
     EXPECT_EQ(Asked().size(), 1u);
+    EXPECT_EQ(Groups().size(), 2u);
+}
+
+TEST_F(LookupTest, ALookupShowingTheCodesThemselvesTakesAnyTypedCode) {
+    ShowWithLookups(true);
+    kit::TDBLookup& c = *cNaziv;
+    EXPECT_FALSE(c.HasDisplayField);
+    EXPECT_EQ(c.SearchField, "SIFRA");
+    EXPECT_EQ(c.Text(), "Prvi") << "shown as the field holds it";
+    c.SetFocus();
+    Type("g2");
+    Press(Qt::Key_Return);
+    EXPECT_EQ(Codes()[0], "A1=G2/1");
+    c.SetFocus();
+    Type("Q1");
+    Press(Qt::Key_Return);
+    EXPECT_TRUE(dialogs.Calls.empty());
+    EXPECT_EQ(Codes()[0], "A1=Q1/1");
     EXPECT_EQ(Groups().size(), 2u);
 }
 
@@ -591,6 +644,77 @@ TEST_F(LookupKeyTest, TheChosenArticleMovesAppendsOrReKeysTheOwnRecord) {
     Press(Qt::Key_Return);
     EXPECT_EQ(c.Text(), "G3");
     EXPECT_EQ(Params(), (std::vector<std::string>{"1=jedan", "3="}));
+}
+
+} // namespace
+} // namespace kittest
+
+namespace kittest {
+namespace {
+
+// A detail lookup: the articles of a group ("ARTIKLI.DB" indexed GRUPA;CODE, linked on GRUPA;ARTIKL) under a
+// combo on ARTIKL that shows SIFRA: the group stays in the link in both modes, the article only when closed.
+TEST_F(KitTest, ALookupOnADetailTableKeepsTheOtherLinkFieldsInBothModes) {
+    fw::TTable a;
+    Setup(a, "Global", "ARTIKLI.DB");
+    a.FieldDefs().Add("Grupa", fw::ftInteger);
+    a.FieldDefs().Add("Code", fw::ftInteger);
+    a.FieldDefs().Add("Sifra", fw::ftString, 6);
+    a.IndexDefs().Add("", "Grupa;Code", fw::ixPrimary | fw::ixUnique);
+    a.IndexDefs().Add("GS", "Grupa;Sifra", fw::ixCaseInsensitive);
+    a.CreateTable();
+    a.Open();
+    for (const auto& [grupa, code, sifra] : {std::tuple{1, 1, "X"}, {1, 2, "Y"}, {2, 3, "Z"}}) {
+        a.Append();
+        a.FieldByName("Grupa").SetAsInteger(grupa);
+        a.FieldByName("Code").SetAsInteger(code);
+        a.FieldByName("Sifra").SetAsString(sifra);
+        a.Post();
+    }
+    a.Close();
+    fw::TTable s;
+    Setup(s, "Global", "STAVKE.DB");
+    s.FieldDefs().Add("Code", fw::ftAutoInc);
+    s.FieldDefs().Add("Grupa", fw::ftInteger);
+    s.FieldDefs().Add("Artikl", fw::ftInteger);
+    s.IndexDefs().Add("", "Code", fw::ixPrimary | fw::ixUnique);
+    s.CreateTable();
+    s.Open();
+    s.Append();
+    s.FieldByName("Grupa").SetAsInteger(1);
+    s.FieldByName("Artikl").SetAsInteger(2);
+    s.Post();
+
+    fw::TDataSource items(&s);
+    fw::TTable articles;
+    Setup(articles, "Global", "ARTIKLI.DB");
+    articles.SetIndexFieldNames("Grupa;Code");
+    articles.SetMasterSource(&items);
+    articles.SetMasterFields("Grupa;Artikl");
+    articles.Open();
+    fw::TDataSource lookupSource(&articles);
+    auto form = fw::MakeForm<kit::TMyForm>();
+    auto* c = new kit::TDBJustLookup(form.get(), form.get());
+    c->SetDataSource(&items);
+    c->SetDataField("Artikl");
+    c->SetLookupSource(&lookupSource);
+    c->SetLookupField("Code");
+    c->SetLookupDisplay("Sifra");
+    c->Loaded();
+    EXPECT_EQ(c->ClosedMasterFields, "GRUPA;ARTIKL");
+    EXPECT_EQ(c->ListMasterFields, "GRUPA");
+    EXPECT_EQ(c->ClosedIndexFields, "GRUPA;CODE");
+    EXPECT_EQ(c->ListIndexFields, "GRUPA;SIFRA");
+    EXPECT_EQ(c->Text(), "Y");
+    // The list shows the group's articles only, in code order.
+    c->SetListMode();
+    EXPECT_EQ(articles.RecordCount(), 2);
+    EXPECT_EQ(articles.IndexFieldNames(), "GRUPA;SIFRA");
+    c->SetClosedMode();
+    EXPECT_EQ(articles.RecordCount(), 1);
+    EXPECT_EQ(articles.FieldByName("Sifra").AsString(), "Y");
+    c->SetDataSource(nullptr);
+    c->SetLookupSource(nullptr);
 }
 
 } // namespace
