@@ -4,13 +4,13 @@
 #include "fw/ui/Application.h"
 #include "setup/kit/KitExceptions.h"
 
+#include <algorithm>
 #include <QApplication>
 #include <QGuiApplication>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QScreen>
 #include <QStyle>
-#include <algorithm>
 
 namespace setup {
 
@@ -39,8 +39,8 @@ public:
 
 void PlaceForm(fw::Form& form, TDorvaneDialogPosition position, int left, int top) {
     const ScreenMetrics s = CurrentScreenMetrics();
-    const ScreenPlace p = PlaceOnScreen(position, s.Width, s.Height, form.width(), form.height(), left, top,
-                                        s.CaptionHeight);
+    const ScreenPlace p =
+        PlaceOnScreen(position, s.Width, s.Height, form.width(), form.height(), left, top, s.CaptionHeight);
     form.move(p.Left, p.Top);
 }
 
@@ -173,8 +173,10 @@ void TDialogManager::ShowChangeDisk(TInstallContainer* file, TParameter* disk) {
     std::unique_ptr<TBaseChangeDiskForm> form(list.front().Make(nullptr));
     if (form->DM != this) return;
     CurrentManagerScope scope(this);
-    if (!disk) throw KitError("The ParameterObject is Nil in the TDialogManager. Cannot show the change disk form");
-    if (!dynamic_cast<TCustomInstallFile*>(file)) throw base::Exception("TChangeDiskDlg says bad first parameter");
+    if (!disk)
+        throw KitError("The ParameterObject is Nil in the TDialogManager. Cannot show the change disk form");
+    if (!dynamic_cast<TCustomInstallFile*>(file))
+        throw base::Exception("TChangeDiskDlg says bad first parameter");
     auto* d = dynamic_cast<TDiskParameter*>(disk);
     if (!d) throw base::Exception("TChangeDiskDlg says bad second parameter");
     // Asked once: the container passes the same request on after the file.
@@ -277,8 +279,9 @@ void TCustomBaseInstallDlg::Translate() {
         }
     }
     if (AutoTranslate) {
-        TextLanguage = OverrideMainTranslator ? TranslateObjectInto(*t, form_, TextLanguage, TranslateIntoLanguage)
-                                              : TranslateObject(*t, form_, TextLanguage);
+        TextLanguage = OverrideMainTranslator
+                           ? TranslateObjectInto(*t, form_, TextLanguage, TranslateIntoLanguage)
+                           : TranslateObject(*t, form_, TextLanguage);
     }
 }
 
@@ -424,13 +427,15 @@ void TBaseFormContainer::Next() {
 
 void TBaseFormContainer::ChangeTab(int index) {
     if (TBaseInstallForm* page = CurrentPage()) page->PageLeave();
-    if (!sequence_.ShowPage(index, PageSequence::Backwards)) sequence_.ShowPage(index, PageSequence::Forwards);
+    if (!sequence_.ShowPage(index, PageSequence::Backwards))
+        sequence_.ShowPage(index, PageSequence::Forwards);
 }
 
 // --- page bases ---
 
 TBaseInstallForm::TBaseInstallForm(fw::Control* parent, std::string caption, TManagerType kind, int order)
-    : fw::Panel(parent), DM(DefaultDialogManager(kind)), Order(order), caption_(std::move(caption)) {
+    : fw::Panel(parent), DM(DefaultDialogManager(kind)), Order(order) {
+    setWindowTitle(QString::fromStdString(caption));
     SetBevelOuter(fw::BevelCut::bvNone);
     resize(470, 368);
     ButtonPanel = new fw::Panel(this);
@@ -508,8 +513,9 @@ void TBaseInstallForm::GoBack() {
 }
 
 void TBaseInstallForm::PageShow() {
-    RefreshPage();
+    // Shown first: only a visible button can take the focus.
     Show();
+    RefreshPage();
 }
 
 void TBaseInstallForm::RefreshPage() {

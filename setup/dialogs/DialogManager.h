@@ -10,9 +10,9 @@
 #include "setup/install/Install.h"
 #include "setup/kit/KitFormat.h"
 
-#include <QPixmap>
 #include <functional>
 #include <memory>
+#include <QPixmap>
 #include <string>
 #include <vector>
 
@@ -173,7 +173,8 @@ public:
     TInstallContainer* Container = nullptr;
     bool AutoSetFont = true, AutoTranslate = true, OverrideMainTranslator = false;
     TDrvnLanguage TranslateIntoLanguage = dlUser;
-    const std::string& PageCaption() const { return caption_; }
+    // The caption the wizard shows above the page (translated with the page's texts).
+    std::string PageCaption() const { return windowTitle().toStdString(); }
 
     int PageOrder() const override { return Order; }
     bool SkipPage() const override { return false; }
@@ -204,9 +205,6 @@ protected:
     // A text label on the text panel, one below the other.
     TTranslateLabel* AddText(int glid, const std::string& text, int height);
     int nextTextTop_ = 12;
-
-private:
-    std::string caption_;
 };
 
 // A form shown while files are copied; it receives each status.

@@ -35,8 +35,9 @@ std::uint64_t OwnSize(const TInstallContainer& container);
 // One row per file system, in the order first met: the install and, below each chosen container, its
 // file groups; a container adds its size when chosen, else it still gets its row. A destination that is
 // empty or not absolute lists nothing.
-std::vector<DriveRow> DriveSpace(const TInstallContainer& install,
-                                 const std::function<FileSystemInfo(const std::string&)>& probe = ProbeFileSystem);
+std::vector<DriveRow>
+DriveSpace(const TInstallContainer& install,
+           const std::function<FileSystemInfo(const std::string&)>& probe = ProbeFileSystem);
 
 // "1.234.567": whole bytes with the thousands marked as the program writes numbers.
 std::string GroupedNumber(std::uint64_t value);

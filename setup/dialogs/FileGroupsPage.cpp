@@ -28,8 +28,10 @@ std::string Translated(const std::string& text) {
 }
 
 std::string GroupLabel(TInstallContainer* c) {
-    if (auto* g = dynamic_cast<TInstallFileGroup*>(c); g && !g->GroupName.empty()) return Translated(g->GroupName);
-    if (auto* i = dynamic_cast<TCustomInstall*>(c); i && !i->GroupName.empty()) return Translated(i->GroupName);
+    if (auto* g = dynamic_cast<TInstallFileGroup*>(c); g && !g->GroupName.empty())
+        return Translated(g->GroupName);
+    if (auto* i = dynamic_cast<TCustomInstall*>(c); i && !i->GroupName.empty())
+        return Translated(i->GroupName);
     return Translated(c->Name());
 }
 
@@ -103,7 +105,8 @@ TFileGroupSelectForm::TFileGroupSelectForm(fw::Control* parent)
 
 bool TFileGroupSelectForm::SkipPage() const {
     const TCustomInstall* install = Install();
-    return !install || (install->CurrentInstallType() != itAlways && install->CurrentInstallType() != itCustom);
+    return !install ||
+           (install->CurrentInstallType() != itAlways && install->CurrentInstallType() != itCustom);
 }
 
 void TFileGroupSelectForm::FillTree() {
@@ -153,7 +156,8 @@ void TFileGroupSelectForm::RefreshDetails() {
         DescriptionPanel->SetVisible(described);
         if (described) {
             const TTranslator* t = MainTranslator();
-            const std::vector<std::string> lines = t ? t->TranslateMemo(dlEnglish, fc->Description) : fc->Description;
+            const std::vector<std::string> lines =
+                t ? t->TranslateMemo(dlEnglish, fc->Description) : fc->Description;
             std::string text;
             for (std::size_t i = 0; i < lines.size(); ++i)
                 text += (i ? "\n" : "") + lines[i];
@@ -175,7 +179,7 @@ void TFileGroupSelectForm::RefreshDrives() {
         item->setText(1, QString::fromStdString(Bytes(row.Required)));
         item->setText(2, QString::fromStdString(Bytes(row.Available)));
         item->setIcon(0, DriveList->style()->standardIcon(row.Enough() ? QStyle::SP_DialogApplyButton
-                                                                      : QStyle::SP_MessageBoxWarning));
+                                                                       : QStyle::SP_MessageBoxWarning));
     }
     DriveList->SetHeight(rows.size() > 2 ? 61 : static_cast<int>(rows.size()) * 18 + 25);
 }
@@ -191,8 +195,8 @@ void TFileGroupSelectForm::ItemChanged(QTreeWidgetItem* item) {
 void TFileGroupSelectForm::Browse() {
     TInstallContainer* group = SelectedGroup();
     if (!group) return;
-    const QString chosen = QFileDialog::getExistingDirectory(this, QString::fromStdString(Translated("Browse")),
-                                                             QString::fromStdString(group->DestPath()));
+    const QString chosen = QFileDialog::getExistingDirectory(
+        this, QString::fromStdString(Translated("Browse")), QString::fromStdString(group->DestPath()));
     if (chosen.isEmpty()) return;
     group->SetDestDirType(nullptr);
     group->SetDestDir(chosen.toStdString());
@@ -203,7 +207,9 @@ TInstallFileGroupsDlg::TInstallFileGroupsDlg(std::string name)
     : TPageDlg(std::move(name), "TInstallFileGroupsDlg", dmBeforeInstall, 50, -992) {}
 
 void TInstallFileGroupsDlg::AssignDialogProperties() {
-    if (!Parent()) throw IEFileGroupSelectForm("Cannot show the install file groups dialog for blank container property");
+    if (!Parent())
+        throw IEFileGroupSelectForm(
+            "Cannot show the install file groups dialog for blank container property");
     if (!dynamic_cast<TFileContainer*>(Parent()))
         throw IEFileGroupSelectForm("Container is not a TFileContainer for %s", {Name()});
     TPageDlg::AssignDialogProperties();

@@ -15,8 +15,8 @@ namespace setup {
 namespace {
 
 bool TargetHasTexts(const TTranslator& translator) {
-    const TLanguage* target =
-        const_cast<TTranslator&>(translator).Language(TTranslator::Resolve(translator.TranslateIntoLanguage()));
+    const TLanguage* target = const_cast<TTranslator&>(translator)
+                                  .Language(TTranslator::Resolve(translator.TranslateIntoLanguage()));
     return target && !target->ParsedStrings().empty();
 }
 

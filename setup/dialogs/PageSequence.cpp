@@ -11,14 +11,26 @@ ScreenPlace PlaceOnScreen(TDorvaneDialogPosition position, int screenWidth, int 
     const int cy = static_cast<int>(std::lround(screenHeight / 2.0 - height / 2.0));
     ScreenPlace p;
     switch (position % 3) {
-    case 0: p.Left = leftOffset; break;
-    case 1: p.Left = cx + leftOffset; break;
-    default: p.Left = screenWidth - width - leftOffset; break;
+    case 0:
+        p.Left = leftOffset;
+        break;
+    case 1:
+        p.Left = cx + leftOffset;
+        break;
+    default:
+        p.Left = screenWidth - width - leftOffset;
+        break;
     }
     switch (position / 3) {
-    case 0: p.Top = cy + topOffset; break;
-    case 1: p.Top = screenHeight - captionHeight - height - topOffset; break;
-    default: p.Top = topOffset; break;
+    case 0:
+        p.Top = cy + topOffset;
+        break;
+    case 1:
+        p.Top = screenHeight - captionHeight - height - topOffset;
+        break;
+    default:
+        p.Top = topOffset;
+        break;
     }
     return p;
 }

@@ -4,18 +4,20 @@
 
 #include <QCoreApplication>
 #include <QFileDialog>
-#include <QStyle>
 #include <QFontMetrics>
+#include <QStyle>
 
 namespace setup {
 
 namespace {
 
 const bool entered = [] {
-    DuringCopyFormRegistry().push_back(
-        {TCopyFileForm::ClassName, [](fw::Control*) { return fw::CreateForm<TCopyFileForm>(nullptr); }, nullptr, 0});
-    ChangeDiskFormRegistry().push_back(
-        {TChangeDiskForm::ClassName, [](fw::Control*) { return fw::CreateForm<TChangeDiskForm>(nullptr); }, nullptr, 0});
+    DuringCopyFormRegistry().push_back({TCopyFileForm::ClassName,
+                                        [](fw::Control*) { return fw::CreateForm<TCopyFileForm>(nullptr); },
+                                        nullptr, 0});
+    ChangeDiskFormRegistry().push_back({TChangeDiskForm::ClassName,
+                                        [](fw::Control*) { return fw::CreateForm<TChangeDiskForm>(nullptr); },
+                                        nullptr, 0});
     return true;
 }();
 
@@ -151,7 +153,8 @@ TChangeDiskForm::TChangeDiskForm(fw::Component* owner) : TBaseChangeDiskForm(own
 
 void TChangeDiskForm::RefreshForm() {
     TranslateForm(*this);
-    PromptDiskLabel->SetCaption(FormatText(Translated("Please insert disk number %d"), {Disk ? Disk->Disk : 0}));
+    PromptDiskLabel->SetCaption(
+        FormatText(Translated("Please insert disk number %d"), {Disk ? Disk->Disk : 0}));
     PathEdit->SetText(Disk ? Disk->Path : std::string());
     SetActiveControl(InstallBtn);
 }
@@ -175,7 +178,8 @@ void TInstallStatusForm::ShowText(const std::string& text) {
     lblMessage->SetCaption(text);
     lblMessage->adjustSize();
     // As wide as the picture and the text need, never wider than the screen.
-    const int width = std::min(lblMessage->Left() + lblMessage->Width() + 25, std::max(200, CurrentScreenMetrics().Width));
+    const int width =
+        std::min(lblMessage->Left() + lblMessage->Width() + 25, std::max(200, CurrentScreenMetrics().Width));
     const int height = std::max(60, lblMessage->Height() + 20);
     resize(width, height);
     lblMessage->SetTop((height - lblMessage->Height()) / 2);
@@ -208,7 +212,8 @@ void TInstallStatusDlg::Receive(TInstallContainer* sender, int code, TParameter*
     if (code == -974) {
         if (!param) throw IException("%s got a nil PO parameter", {Name()});
         auto* message = dynamic_cast<TMessageParameter*>(param);
-        if (!message) throw IException("The PO object passed to %s is not a TMessageParameter object", {Name()});
+        if (!message)
+            throw IException("The PO object passed to %s is not a TMessageParameter object", {Name()});
         texts_.push_back(message->Text);
         ShowTop();
     } else if (code == -973) {

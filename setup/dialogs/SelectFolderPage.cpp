@@ -15,15 +15,15 @@ namespace fs = std::filesystem;
 namespace {
 
 const bool entered = [] {
-    PageFormRegistry().push_back(
-        {TSelectFolderForm::ClassName, [](fw::Control* parent) { return new TSelectFolderForm(parent); }, nullptr, 0});
+    PageFormRegistry().push_back({TSelectFolderForm::ClassName,
+                                  [](fw::Control* parent) { return new TSelectFolderForm(parent); }, nullptr,
+                                  0});
     return true;
 }();
 
 bool IsShortcutGroup(const TInstallContainer* c) {
     return c && c->RegisteredType() == rtShortcutGroup;
 }
-
 
 } // namespace
 
@@ -109,7 +109,8 @@ bool TSelectFolderDlg::ShouldShow() {
 
 void TSelectFolderDlg::AssignDialogProperties() {
     if (!Parent()) throw KitError("Cannot run this dialog %s with a blank Container property", {Name()});
-    if (!IsShortcutGroup(Parent())) throw KitError("The container for %s must be a TCustomShellLinkGroup", {Name()});
+    if (!IsShortcutGroup(Parent()))
+        throw KitError("The container for %s must be a TCustomShellLinkGroup", {Name()});
     TPageDlg::AssignDialogProperties();
 }
 

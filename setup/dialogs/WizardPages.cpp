@@ -38,14 +38,16 @@ TWelcomeForm::TWelcomeForm(fw::Control* parent)
     (void)entered;
     BackBtn->SetCaption("< Prije");
     AddText(10, "Dobro došli u instalaciju aplikacije.", 40);
-    AddText(11, "Ovaj program će instalirati aplikaciju na vaše računalo. Prije nastavka zatvorite sve "
-                "druge programe.",
+    AddText(11,
+            "Ovaj program će instalirati aplikaciju na vaše računalo. Prije nastavka zatvorite sve "
+            "druge programe.",
             60);
     AddText(12, "Pritisnite Dalje > za nastavak ili Opoziv za izlaz iz instalacije.", 40);
 }
 
 TLicenseForm::TLicenseForm(fw::Control* parent)
-    : TBaseInstallForm(parent, "Uvjeti dozvole korištenja aplikacije (licence agreement)", dmBeforeInstall, 20) {
+    : TBaseInstallForm(parent, "Uvjeti dozvole korištenja aplikacije (licence agreement)", dmBeforeInstall,
+                       20) {
     AddText(2, "Pažljivo pročitajte uvjete korištenja aplikacije.", 20);
     AddText(3, "Pritiskom na Dalje > prihvaćate uvjete.", 20);
     Agreement = TextBox(*this, nextTextTop_);
@@ -75,8 +77,9 @@ TGoodInstallForm::TGoodInstallForm(fw::Control* parent)
 TBadInstallForm::TBadInstallForm(fw::Control* parent)
     : TEndingForm(parent, "Nedovršen Setup", dmAfterBadInstall, 10) {
     NextBtn->SetCaption("Next >");
-    AddText(60, "Instalacija nije dovršena. Aplikacija nije instalirana u potpunosti; pokrenite instalaciju "
-                "ponovo.",
+    AddText(60,
+            "Instalacija nije dovršena. Aplikacija nije instalirana u potpunosti; pokrenite instalaciju "
+            "ponovo.",
             60);
 }
 
@@ -106,14 +109,16 @@ void TRebootForm::RefreshPage() {
     TEndingForm::RefreshPage();
 }
 
-TWelcomeDlg::TWelcomeDlg(std::string name) : TPageDlg(std::move(name), "TWelcomeDlg", dmBeforeInstall, 10, -982) {}
+TWelcomeDlg::TWelcomeDlg(std::string name)
+    : TPageDlg(std::move(name), "TWelcomeDlg", dmBeforeInstall, 10, -982) {}
 
 void TWelcomeDlg::AssignDialogProperties() {
     TPageDlg::AssignDialogProperties();
     PageForm()->BackBtn->Hide();
 }
 
-TLicenseDlg::TLicenseDlg(std::string name) : TPageDlg(std::move(name), "TLicenseDlg", dmBeforeInstall, 20, -981) {}
+TLicenseDlg::TLicenseDlg(std::string name)
+    : TPageDlg(std::move(name), "TLicenseDlg", dmBeforeInstall, 20, -981) {}
 
 void TLicenseDlg::AssignDialogProperties() {
     if (!PageForm()) TPageDlg::AssignDialogProperties(); // raises the missing-page error
@@ -121,7 +126,8 @@ void TLicenseDlg::AssignDialogProperties() {
     TPageDlg::AssignDialogProperties();
 }
 
-TReadmeDlg::TReadmeDlg(std::string name) : TPageDlg(std::move(name), "TReadmeDlg", dmBeforeInstall, 30, -977) {}
+TReadmeDlg::TReadmeDlg(std::string name)
+    : TPageDlg(std::move(name), "TReadmeDlg", dmBeforeInstall, 30, -977) {}
 
 void TReadmeDlg::AssignDialogProperties() {
     if (!PageForm()) TPageDlg::AssignDialogProperties(); // raises the missing-page error

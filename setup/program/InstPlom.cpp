@@ -9,7 +9,8 @@ namespace setup::plom {
 namespace {
 
 // A label sized to its text in a bold font of that pixel height.
-controls::TRotate3DLabel* TitleLabel(fw::Control* parent, const std::string& text, int pixels, fw::TColor colour) {
+controls::TRotate3DLabel* TitleLabel(fw::Control* parent, const std::string& text, int pixels,
+                                     fw::TColor colour) {
     auto* label = new controls::TRotate3DLabel(parent);
     QFont font("Liberation Sans");
     font.setPixelSize(pixels);
@@ -18,7 +19,8 @@ controls::TRotate3DLabel* TitleLabel(fw::Control* parent, const std::string& tex
     label->SetFontColor(colour);
     label->SetCaption(text);
     const QFontMetrics metrics(font);
-    label->SetBounds(0, 0, metrics.horizontalAdvance(QString::fromStdString(text)) + 12, metrics.height() + 8);
+    label->SetBounds(0, 0, metrics.horizontalAdvance(QString::fromStdString(text)) + 12,
+                     metrics.height() + 8);
     return label;
 }
 

@@ -40,9 +40,9 @@ PlomSetup::PlomSetup() {
     Pomoc.GroupName = "Pomoć";
 
     // Every language keeps the kit's texts; only the fonts are set.
-    for (TDrvnLanguage l : {dlChineseSimplified, dlCzech, dlDanish, dlEnglish, dlFrench, dlGerman, dlGreek,
-                            dlHebrew, dlItalian, dlJapanese, dlKorean, dlPortugese, dlRussian, dlSpanish,
-                            dlVietnamese}) {
+    for (TDrvnLanguage l :
+         {dlChineseSimplified, dlCzech, dlDanish, dlEnglish, dlFrench, dlGerman, dlGreek, dlHebrew, dlItalian,
+          dlJapanese, dlKorean, dlPortugese, dlRussian, dlSpanish, dlVietnamese}) {
         TLanguage* language = MainTranslator.Language(l);
         language->Font = TFontSpec{"MS Sans Serif", 8, 1};
         language->FontOverride = false;
@@ -56,8 +56,8 @@ PlomSetup::PlomSetup() {
 
 PlomSetup::~PlomSetup() = default;
 
-TInstallFile& PlomSetup::AddFile(TInstallContainer& container, const std::string& dir, const std::string& name,
-                                 TOverwriteType mode) {
+TInstallFile& PlomSetup::AddFile(TInstallContainer& container, const std::string& dir,
+                                 const std::string& name, TOverwriteType mode) {
     auto file = std::make_unique<TInstallFile>(name);
     file->SetContainer(&container);
     file->SetArchiveFileType(&FindKind<psContainerArchiveFile>());
@@ -99,10 +99,14 @@ void PlomSetup::AddDialogs() {
     InstallStatusDlg2 = std::make_unique<TInstallStatusDlg>("InstallStatusDlg2");
 
     const std::pair<TCustomBaseInstallDlg*, std::pair<TDialogManager*, int>> pages[] = {
-        {WelcomeDlg2.get(), {&DialogManager1, 10}},         {LicenseDlg2.get(), {&DialogManager1, 20}},
-        {ReadmeDlg2.get(), {&DialogManager1, 30}},          {InstallFileGroupsDlg2.get(), {&DialogManager1, 50}},
-        {SelectFolderDlg2.get(), {&DialogManager1, 60}},    {GoodInstallationDlg2.get(), {&DialogManager2, 10}},
-        {BadInstallationDlg2.get(), {&DialogManager3, 10}}, {RebootDlg2.get(), {&DialogManager6, 10}},
+        {WelcomeDlg2.get(), {&DialogManager1, 10}},
+        {LicenseDlg2.get(), {&DialogManager1, 20}},
+        {ReadmeDlg2.get(), {&DialogManager1, 30}},
+        {InstallFileGroupsDlg2.get(), {&DialogManager1, 50}},
+        {SelectFolderDlg2.get(), {&DialogManager1, 60}},
+        {GoodInstallationDlg2.get(), {&DialogManager2, 10}},
+        {BadInstallationDlg2.get(), {&DialogManager3, 10}},
+        {RebootDlg2.get(), {&DialogManager6, 10}},
     };
     for (const auto& [dialog, setting] : pages) {
         place(*dialog);

@@ -58,8 +58,8 @@ public:
 private:
     TInstallFile& AddFile(TInstallContainer& container, const std::string& dir, const std::string& name,
                           TOverwriteType mode);
-    void AddGroup(TInstallFileGroup& group, const std::string& dir,
-                  std::vector<std::string> description, const std::vector<std::string>& files);
+    void AddGroup(TInstallFileGroup& group, const std::string& dir, std::vector<std::string> description,
+                  const std::vector<std::string>& files);
     void AddDialogs();
 };
 

@@ -20,7 +20,8 @@ namespace fs = std::filesystem;
 namespace {
 
 std::string Upper(std::string s) {
-    std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+    std::transform(s.begin(), s.end(), s.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
     return s;
 }
 
@@ -32,8 +33,9 @@ std::string ReadAll(const fs::path& file) {
     return text.str();
 }
 
-void Put(const fs::path& target, const std::string& bytes, fs::perms perms = fs::perms::owner_read | fs::perms::owner_write |
-                                                                             fs::perms::group_read | fs::perms::others_read) {
+void Put(const fs::path& target, const std::string& bytes,
+         fs::perms perms = fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
+                           fs::perms::others_read) {
     fs::create_directories(target.parent_path());
     base::ReplaceOptions options; // a build's output: nothing to keep across a crash
     options.SyncFile = options.SyncFolder = false;
@@ -59,8 +61,8 @@ std::string Picture(const std::string& name, int index) {
             pixels[static_cast<std::size_t>(y * w + x)] = line || dx * dx + dy * dy <= w * w ? 1 : 0;
         }
     static const std::uint32_t colours[] = {0x1F4E9A, 0x2E8B57, 0xB22222, 0x708090, 0xDAA520};
-    const std::uint32_t colour = name.find("Green") != std::string::npos ? 0x22AA22
-                                                                          : colours[static_cast<std::size_t>(index) % 5];
+    const std::uint32_t colour =
+        name.find("Green") != std::string::npos ? 0x22AA22 : colours[static_cast<std::size_t>(index) % 5];
     return SmallGif(w, h, pixels, 0xFFFFFF, colour);
 }
 

@@ -6,11 +6,11 @@
 #include "setup/program/InstPlom.h"
 #include "setup/program/PlomSetup.h"
 
+#include <cstdlib>
+#include <iostream>
 #include <QApplication>
 #include <QMessageBox>
 #include <QTimer>
-#include <cstdlib>
-#include <iostream>
 
 namespace setup::plom {
 

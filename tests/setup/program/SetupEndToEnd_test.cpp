@@ -70,7 +70,8 @@ protected:
                               Path("home/.local/share"));
     }
     // Runs a program to its end (at most ten minutes); its exit code, or -1.
-    int Run(const fs::path& program, const std::vector<std::string>& args, const testsupport::Environment& env = {}) {
+    int Run(const fs::path& program, const std::vector<std::string>& args,
+            const testsupport::Environment& env = {}) {
         testsupport::ChildProcess child(program, args, env);
         const auto status = child.Wait(std::chrono::minutes(10));
         if (!status) {
@@ -80,21 +81,25 @@ protected:
         errors = child.Errors();
         return status->Exited ? status->Code : -2;
     }
-    fs::path Target(const std::string& name) const { return fs::path(Path("home/.local/share/Lumeno")) / name; }
+    fs::path Target(const std::string& name) const {
+        return fs::path(Path("home/.local/share/Lumeno")) / name;
+    }
     std::string errors;
 };
 
 TEST_F(SetupProgram, BuildsInstallsUnattendedAndTheInstalledProgramFindsItsTables) {
     // The folder the setup is built from, and the setup beside its BUILD.INF.
     ASSERT_EQ(Run(Binaries / "setup/program/setup-image",
-                  {Path("image"), (Binaries / "program/plom").string(), (Binaries / "setup/uninstall/uninstall").string(),
+                  {Path("image"), (Binaries / "program/plom").string(),
+                   (Binaries / "setup/uninstall/uninstall").string(),
                    std::string(PLOM_SOURCE_DIR) + "/setup/program/help/Plomdow.htm"}),
               0)
         << errors;
     fs::create_directories(Path("prog"));
     fs::copy_file(Binaries / "setup/program/setup", Path("prog/setup"));
     std::ofstream(Path("prog/BUILD.INF")) << Path("build") << "\n" << Path("image") << "\n";
-    ASSERT_EQ(Run(Path("prog/setup"), {"-b"}, {{"LUMENO_SETUP_KIT", (Binaries / "setup/loader").string()}}), 0)
+    ASSERT_EQ(Run(Path("prog/setup"), {"-b"}, {{"LUMENO_SETUP_KIT", (Binaries / "setup/loader").string()}}),
+              0)
         << errors;
     ASSERT_TRUE(fs::is_regular_file(Path("build/setup")));
 
@@ -108,8 +113,8 @@ TEST_F(SetupProgram, BuildsInstallsUnattendedAndTheInstalledProgramFindsItsTable
                              "Pomoć/Plomdow.htm", "Pomoć/Green Ball.gif", "Pomoć/Image48.gif"})
         EXPECT_TRUE(fs::is_regular_file(Target(file))) << file;
     EXPECT_EQ(ReadFile(Target("Pomoć/Image5.gif")).substr(0, 6), "GIF89a");
-    const std::string uninstallKey = std::string("\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\") +
-                                     "Lumeno 1.112";
+    const std::string uninstallKey =
+        std::string("\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\") + "Lumeno 1.112";
     EXPECT_EQ(setup::ReadRegString(setup::HKEY_LOCAL_MACHINE, uninstallKey, "UninstallString", ""),
               "\"" + Target("uninstall").string() + "\" Lumeno 1.112");
     for (const auto& e : fs::recursive_directory_iterator(Path("tmp")))
@@ -121,7 +126,8 @@ TEST_F(SetupProgram, BuildsInstallsUnattendedAndTheInstalledProgramFindsItsTable
         ASSERT_TRUE(WaitFor([&] {
             auto g = Register(Target("Global"));
             auto l = Register(Target("Lokal"));
-            return g.count("PARTNER.DB") && g["PARTNER.DB"] == 0 && l.count("SIF_PART.DB") && l["SIF_PART.DB"] == 0;
+            return g.count("PARTNER.DB") && g["PARTNER.DB"] == 0 && l.count("SIF_PART.DB") &&
+                   l["SIF_PART.DB"] == 0;
         })) << plom.Errors();
         plom.Signal(SIGTERM);
         const auto status = plom.Wait(std::chrono::minutes(1));
