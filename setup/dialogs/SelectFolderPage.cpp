@@ -4,6 +4,7 @@
 #include "fw/ui/Guard.h"
 #include "setup/kit/KitRoutines.h"
 #include "setup/kit/ShellFolders.h"
+#include "setup/links/ShellLinks.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -22,7 +23,7 @@ const bool entered = [] {
 }();
 
 bool IsShortcutGroup(const TInstallContainer* c) {
-    return c && c->RegisteredType() == rtShortcutGroup;
+    return dynamic_cast<const TCustomShellLinkGroup*>(c) != nullptr;
 }
 
 } // namespace
@@ -75,7 +76,8 @@ void TSelectFolderForm::RefreshPage() {
         for (const std::string& name : existing)
             Folders->addItem(QString::fromStdString(name));
         std::string start;
-        if (Group()->DestDirType() == &FindKind<psProgramMenu>()) start = NamePart(Group()->DestDir());
+        if (Group()->DestDirType() == &FindKind<psProgramMenu>() || dynamic_cast<TMainLinkGroup*>(Group()))
+            start = NamePart(Group()->DestDir());
         if (start.empty() && !existing.empty()) start = existing.front();
         FolderEdit->SetText(start);
     }
@@ -87,6 +89,11 @@ void TSelectFolderForm::EditChanged() {
     const std::string name = base::Trim(FolderEdit->Text());
     // A name that would leave the menu folder is never taken.
     if (!group || !ValidMenuFolder(name)) return;
+    // The main group's folder always lies in the menu; another group is pointed at the menu here.
+    if (auto* main = dynamic_cast<TMainLinkGroup*>(group)) {
+        main->SetDestDir("\\" + name);
+        return;
+    }
     group->SetDestDirType(&FindKind<psProgramMenu>());
     group->SetDestDir("\\" + name);
 }

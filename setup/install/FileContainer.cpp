@@ -3,7 +3,9 @@
 #include "setup/install/Install.h"
 #include "setup/install/InstallTree.h"
 #include "setup/install/InstallUi.h"
+#include "setup/install/NetDistribution.h"
 #include "setup/kit/KitExceptions.h"
+#include "setup/kit/KitRoutines.h"
 
 #include <filesystem>
 
@@ -70,7 +72,7 @@ void TFileContainer::ReadSourceInfo() {
 void TFileContainer::ReadArchiveInfo() {
     for (TInstallContainer* c : children_) {
         auto* f = dynamic_cast<TCustomInstallFile*>(c);
-        if (!f) continue;
+        if (!f || IsNetFile(*f)) continue; // the remote file list gives their values
         const std::string archive = f->ArchivePath();
         std::error_code ec;
         if (archive.empty() || !fs::exists(archive, ec)) continue; // installing the file reports it
@@ -197,22 +199,50 @@ void TFileContainer::Compress(unsigned options) {
             std::error_code ec;
             fs::remove(archive, ec);
         }
+        bool netArchiveStarted = false;
         const std::vector<TInstallContainer*> children = children_;
         for (TInstallContainer* c : children) {
             if (!(options & coIncludeEverything) && !c->Selected()) continue;
             if (auto* f = dynamic_cast<TCustomInstallFile*>(c)) {
                 const bool net = !(options & coForceNetFilesLocal) && (f->Net || (options & coForceFilesNet));
-                if (net)
-                    throw IEFileContainer("%s is a network file; installing from a network location is not "
-                                          "available on this system",
-                                          {f->Name()});
                 const bool include = f->Include;
+                const std::string oldFile = f->ArchiveFile();
+                const TCustomPathSpecifier* oldType = f->ArchiveFileType();
+                const TlzhCommand oldCommand = f->AddToArchive;
                 base::TryFinally(
                     [&] {
                         f->Include = true;
+                        if (net) {
+                            // Into this container's network archive, made anew by each build.
+                            const TCustomInstall* root = Root();
+                            if (!root)
+                                throw IEFileContainer(
+                                    "%s cannot perform operation because there is no TInstall "
+                                    "component",
+                                    {Name()});
+                            const std::string netArchive =
+                                AddBackslash(NetFolder(*root, archive)) + Name() + ".1";
+                            if (!netArchiveStarted) {
+                                std::error_code ec;
+                                fs::remove(netArchive, ec);
+                                if (ec)
+                                    throw IEFileContainer("%s cannot delete the archive file %s",
+                                                          {Name(), netArchive});
+                                netArchiveStarted = true;
+                            }
+                            f->SetArchiveFileType(nullptr);
+                            f->SetArchiveFile(netArchive);
+                            f->AddToArchive = lzcOnlyAdd;
+                        }
                         f->Pack();
+                        if (net) PackedNetFiles().push_back(f);
                     },
-                    [&] { f->Include = include; });
+                    [&] {
+                        f->Include = include;
+                        f->SetArchiveFile(oldFile);
+                        f->SetArchiveFileType(oldType);
+                        f->AddToArchive = oldCommand;
+                    });
             } else if (auto* fc = dynamic_cast<TFileContainer*>(c)) {
                 fc->Compress(options);
             }

@@ -5,6 +5,7 @@
 #include "base/ReplaceFile.h"
 #include "base/Text.h"
 #include "setup/install/InstallUi.h"
+#include "setup/install/NetDistribution.h"
 #include "setup/kit/KitExceptions.h"
 #include "setup/kit/KitRoutines.h"
 #include "setup/kit/Registry.h"
@@ -185,6 +186,7 @@ void TCustomInstall::Run() {
     startTime_ = Now();
     installRunning_ = true;
     SetRebootNeeded(false);
+    SharedNetLocation().SetLoginInformation(LoginInformation);
     // The self-extracting file is checked whole before anything is written, the setup record included.
     if (Switch('e')) {
         UseSelfExtractingOffset();
@@ -238,9 +240,8 @@ void TCustomInstall::ReadArchiveInfo() {
         ShowStatus("Čitam informaciju datoteke...");
         base::TryFinally(
             [&] {
-                if (distributeType_ != dtTraditional)
-                    throw IEInstall("Installing from a network location is not available on this system");
                 ForEachFileContainer([](TFileContainer& fc) { fc.TFileContainer::ReadArchiveInfo(); });
+                if (distributeType_ != dtTraditional) ReadRemoteFileList(*this);
             },
             [&] { HideStatus(); });
     }
@@ -251,6 +252,7 @@ void TCustomInstall::ReadArchiveInfo() {
 
 void TCustomInstall::Resume() {
     installRunning_ = true;
+    SharedNetLocation().SetLoginInformation(LoginInformation);
     recordKey_ = FindSetupRecord(false);
     RestoreLanguage();
     DoPendingRenames();

@@ -1,6 +1,7 @@
 #pragma once
 #include "setup/install/InstallTree.h"
 #include "setup/kit/SelfExtractTrailer.h"
+#include "setup/net/NetTransport.h"
 
 #include <map>
 #include <memory>
@@ -47,6 +48,9 @@ public:
     TBuildInfo BuildInfo;
     std::string GroupName = "Main";
     TInstallInformation Information;
+    // Where dtWeb and dtTraditionalNet installs fetch their archives (copied into the shared location
+    // when a run starts).
+    TLoginInformation LoginInformation;
     std::vector<std::string> PresetupFiles;
     bool RunAutomatic = true;
     bool UseLoadingProgram = true;

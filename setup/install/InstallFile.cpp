@@ -4,6 +4,7 @@
 #include "setup/install/Install.h"
 #include "setup/install/InstallTree.h"
 #include "setup/install/InstallUi.h"
+#include "setup/install/NetDistribution.h"
 #include "setup/kit/KitExceptions.h"
 #include "setup/kit/KitRoutines.h"
 #include "setup/kit/Registry.h"
@@ -168,16 +169,16 @@ void TCustomInstallFile::Extract(const std::string& extractName) {
             "Cannot either compress or decompress the following file because it's archive "
             "file property is blank. File is :%s",
             {Name()});
-    const TCustomInstall* root = Root();
-    if (root && root->DistributeType() != dtTraditional && (root->DistributeType() == dtWeb || Net))
-        throw IECustomInstallFile(
-            "%s is a network file; installing from a network location is not available on "
-            "this system",
-            {Name()});
     std::error_code ec;
     fs::create_directories(DestPath(), ec);
     std::unique_ptr<TDrvnCompress> own;
-    TDrvnCompress& zip = ArchiveFor(*this, archive, own);
+    TFileContainer* container = IsNetFile(*this) ? ArchiveContainer(*this) : nullptr;
+    if (IsNetFile(*this) && !container)
+        throw IEFileRelated(
+            "%s cannot perform ReadInfoFromArchive because either no container is assigned or "
+            "the container is not TFileContainer",
+            {Name()});
+    TDrvnCompress& zip = ArchiveFor(*this, container ? DownloadedArchive(*container) : archive, own);
     zip.ExtractDirectory = DestPath();
     zip.ExtractName = extractName;
     zip.Overwrite = owAlways; // decided above, by the file's own rule
@@ -273,10 +274,8 @@ bool RecordFile(RegistryHive& hive, const std::string& key, const std::string& t
 
 } // namespace
 
-void TCustomInstallFile::WriteUninstallData(const std::string& key) {
-    // The file the run put in place: under its real name, stamped as it will stand after the rename.
-    const std::string target = TargetPath();
-    const std::string stamp = Stamp(replacedLater_ ? pendingPath_ : target);
+void RecordUninstallFile(const std::string& key, const std::string& target, const std::string& stampedFile) {
+    const std::string stamp = Stamp(stampedFile.empty() ? target : stampedFile);
     std::string lastError;
     for (int i = 0; i <= MaxNumberedKeys; ++i) {
         const std::string files = key + "\\Files" + (i == 0 ? std::string() : std::to_string(i));
@@ -289,6 +288,11 @@ void TCustomInstallFile::WriteUninstallData(const std::string& key) {
         }
     }
     throw IECustomInstallFile("Cannot write the uninstall information of %s: %s", {target, lastError});
+}
+
+void TCustomInstallFile::WriteUninstallData(const std::string& key) {
+    // The file the run put in place: under its real name, stamped as it will stand after the rename.
+    RecordUninstallFile(key, TargetPath(), replacedLater_ ? pendingPath_ : std::string());
 }
 
 void TCustomInstallFile::Pack() {

@@ -11,6 +11,8 @@
 
 namespace setup {
 
+class TNetInstallLocation;
+
 // The install tree: containers hold install objects, file containers hold files. Every object of the
 // tree is itself a container (a file may carry children of its own); `Container` is the parent.
 
@@ -212,6 +214,10 @@ public:
     std::string ArchivePath() const { return setup::ArchivePath(*this); }
     TlzhCommand AddToArchive = lzcOnlyAdd;
     bool Net = false;
+    // A location of its own for network distribution (nullptr: the container's, else the install's).
+    TNetInstallLocation* NetLocation = nullptr;
+    // The local copy of this container's network archive, once downloaded.
+    std::string LocalArchive;
 
 private:
     std::string archiveFile_;
@@ -349,6 +355,12 @@ bool TargetLocked(const std::string& target);
 // Set when a file had to be put in place later (the resumed run does it).
 bool RebootNeeded();
 void SetRebootNeeded(bool needed);
+
+// Lists a file this run wrote under the uninstall key's "Files" (Files1, Files2, … when one cannot be
+// written), stamped with the size and date of stampedFile (the target itself when empty), so the
+// uninstaller removes it only while nobody has changed it.
+void RecordUninstallFile(const std::string& key, const std::string& target,
+                         const std::string& stampedFile = {});
 
 // Registry keys of the records.
 inline constexpr const char* SharedDllsKey = "\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs";

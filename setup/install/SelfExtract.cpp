@@ -5,6 +5,7 @@
 #include "base/Text.h"
 #include "setup/install/Install.h"
 #include "setup/install/InstallUi.h"
+#include "setup/install/NetDistribution.h"
 #include "setup/kit/KitExceptions.h"
 #include "setup/kit/KitRoutines.h"
 #include "setup/kit/Registry.h"
@@ -174,11 +175,17 @@ void TCustomInstall::Build(const std::string& exeName, const std::string& buildD
     const TCustomPathSpecifier* oldType = ArchiveFileType();
     SetArchiveFileType(nullptr);
     SetArchiveFile(files1);
-    base::TryFinally([&] { Compress(coForceNetFilesLocal | coIncludeEverything); },
+    const unsigned placement = distributeType_ == dtTraditional ? coForceNetFilesLocal
+                               : distributeType_ == dtWeb       ? coForceFilesNet
+                                                                : 0u;
+    PackedNetFiles().clear();
+    base::TryFinally([&] { Compress(placement | coIncludeEverything); },
                      [&] {
                          SetArchiveFile(oldFile);
                          SetArchiveFileType(oldType);
                      });
+    if (distributeType_ != dtTraditional)
+        WriteFileList(AddBackslash(NetFolder(*this, files1)) + FileListName, PackedNetFiles());
     if (selfExtracting) AppendArchives(setupExe, setup1, files1);
 }
 

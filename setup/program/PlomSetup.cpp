@@ -38,6 +38,8 @@ PlomSetup::PlomSetup() {
               "     (npr. MS Internet Explorer)"},
              HelpFiles());
     Pomoc.GroupName = "Pomoć";
+    AddEngine();
+    AddShortcuts();
 
     // Every language keeps the kit's texts; only the fonts are set.
     for (TDrvnLanguage l :
@@ -82,6 +84,37 @@ void PlomSetup::AddGroup(TInstallFileGroup& group, const std::string& dir,
         AddFile(group, dir, name, mode);
 }
 
+void PlomSetup::AddEngine() {
+    InstallBDE1.SetContainer(&Install1);
+    InstallBDE1.SetArchiveFileType(&FindKind<psContainerArchiveFile>());
+    InstallBDE1.GroupName = "Borland Database Engine";
+    InstallBDE1.Description = {"Instalacija \"Borland Database Engine\"."};
+    InstallBDE1.bdDBase = true;
+    InstallBDE1.bdParadox = true;
+    InstallBDE1.LanguageDLL = "0009";
+    InstallBDE1.SaveFor16Bit = false;
+    BDEConfigFile.SetContainer(&InstallBDE1);
+    BDEConfigFile.SetArchiveFileType(&FindKind<psContainerArchiveFile>());
+    BDEConfigFile.FileName = BDEConfigFile.DestName = EngineConfig;
+    BDEConfigFile.OverwriteMode = owAlways;
+    Install1.PresetupFiles = {EngineLibrary};
+}
+
+void PlomSetup::AddShortcuts() {
+    MainFolder1.SetContainer(&Install1);
+    MainFolder1.SetDestDir("\\Lumeno");
+    for (TInstallMainLink* link : {&UninstallLink, &ProgramLink, &HelpLink}) {
+        link->SetContainer(&MainFolder1);
+        link->HotKey = 0;
+    }
+    UninstallLink.SetObjectLink(&UninstallEXE2); // the uninstaller gets the product's name
+    UninstallLink.SetLinkName("Uninstall.LNK");
+    ProgramLink.SetObjectLink(Install1.FindFile(ProgramName));
+    ProgramLink.SetLinkName("Lumeno.LNK");
+    HelpLink.SetObjectLink(Install1.FindFile(std::string("Pomoć/") + HelpStartPage));
+    HelpLink.SetLinkName("Pomoć.LNK");
+}
+
 void PlomSetup::AddDialogs() {
     const auto place = [this](TBroadcastReceiver& dialog) { dialog.SetContainer(&Install1); };
     WelcomeDlg2 = std::make_unique<TWelcomeDlg>("WelcomeDlg2");
@@ -118,8 +151,8 @@ void PlomSetup::AddDialogs() {
     place(*ChangeDiskDlg2);
     place(*CopyFileDlg2);
     place(*InstallStatusDlg2);
-    // The program folder's page names the shortcut group's folder; without the group it is passed over.
-    if (MainFolder1) SelectFolderDlg2->SetContainer(MainFolder1);
+    // The program folder's page names the shortcut group's folder.
+    SelectFolderDlg2->SetContainer(&MainFolder1);
 }
 
 } // namespace setup::plom

@@ -2,6 +2,7 @@
 // The installation of Plom: the install tree with its files and groups, the translator, the dialog
 // managers and the pages, as the setup's main window carries them.
 
+#include "setup/bde/InstallBde.h"
 #include "setup/dialogs/FileGroupsPage.h"
 #include "setup/dialogs/ProgressPages.h"
 #include "setup/dialogs/SelectFolderPage.h"
@@ -9,6 +10,7 @@
 #include "setup/install/Install.h"
 #include "setup/install/UninstallExe.h"
 #include "setup/kit/Translator.h"
+#include "setup/links/ShellLinks.h"
 
 #include <memory>
 #include <vector>
@@ -18,6 +20,9 @@ namespace setup::plom {
 inline constexpr const char* CompanyName = "Lumeno d.o.o.";
 inline constexpr const char* Product = "Lumeno";
 inline constexpr const char* Version = "1.112";
+// The engine's install library, shipped before the setup runs (it lies beside the setup then).
+inline constexpr const char* EngineLibrary = "libidapinst.so";
+inline constexpr const char* EngineConfig = "IDAPI32.CNF";
 
 class PlomSetup {
 public:
@@ -31,6 +36,12 @@ public:
     TUninstallEXE UninstallEXE2{"UninstallEXE2"};
     TInstallFileGroup Global{"Global"}, Lokal{"Lokal"}, Pomoc{"Pomoc"};
     std::vector<std::unique_ptr<TInstallFile>> Files;
+    // The engine's group: its configuration only (the program has its own table engine).
+    TInstallBDE InstallBDE1{"InstallBDE1"};
+    TInstallFile BDEConfigFile{"BDEConfigFile"};
+    // The program's folder in the application menu and its shortcuts.
+    TMainLinkGroup MainFolder1{"MainFolder1"};
+    TInstallMainLink UninstallLink{"UninstallLink"}, ProgramLink{"ProgramLink"}, HelpLink{"HelpLink"};
 
     TDialogManager DialogManager1{"DialogManager1", dmBeforeInstall};
     TDialogManager DialogManager2{"DialogManager2", dmAfterGoodInstall};
@@ -52,14 +63,13 @@ public:
     std::unique_ptr<TCopyFileDlg> CopyFileDlg2;
     std::unique_ptr<TInstallStatusDlg> InstallStatusDlg2;
 
-    // The application menu's folder of the shortcuts, when the shortcut kit is built in.
-    TInstallContainer* MainFolder1 = nullptr;
-
 private:
     TInstallFile& AddFile(TInstallContainer& container, const std::string& dir, const std::string& name,
                           TOverwriteType mode);
     void AddGroup(TInstallFileGroup& group, const std::string& dir, std::vector<std::string> description,
                   const std::vector<std::string>& files);
+    void AddEngine();
+    void AddShortcuts();
     void AddDialogs();
 };
 

@@ -78,6 +78,10 @@ void MakeSetupImage(const fs::path& folder, const ImageSources& sources) {
                               fs::perms::others_read | fs::perms::others_exec;
     Put(folder / ProgramName, ReadAll(sources.Program), program);
     Put(folder / UninstallName, ReadAll(sources.Uninstall), program);
+    Put(folder / EngineLibrary, ReadAll(sources.EngineLibrary), program);
+    // The engine's configuration: what the Paradox and dBASE drivers would need, merged into one already
+    // on the machine.
+    Put(folder / EngineConfig, "[INIT]\nLOCAL SHARE=FALSE\nLANGDRIVER=\n[DRIVERS]\nPARADOX=1\nDBASE=1\n");
     Put(folder / "Link.DB", ReadAll(Staged(stage, "Link.DB")));
     Put(folder / "plom.ini", ReadAll(Staged(stage, "PLOM.INI")));
     std::string readme;

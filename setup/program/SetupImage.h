@@ -8,9 +8,10 @@
 namespace setup::plom {
 
 struct ImageSources {
-    std::filesystem::path Program;   // the built plom
-    std::filesystem::path Uninstall; // the built uninstaller
-    std::filesystem::path HelpPage;  // the help's start page
+    std::filesystem::path Program;       // the built plom
+    std::filesystem::path Uninstall;     // the built uninstaller
+    std::filesystem::path HelpPage;      // the help's start page
+    std::filesystem::path EngineLibrary; // the engine's install library, run before the setup
 };
 
 // Lays the folder out anew (what is there already is replaced).

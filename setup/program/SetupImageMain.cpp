@@ -1,4 +1,5 @@
-// Lays out the folder the setup is built from: setup-image <folder> <plom> <uninstall> <help page>.
+// Lays out the folder the setup is built from: setup-image <folder> <plom> <uninstall> <help page>
+// <engine install library>.
 
 #include "setup/program/SetupImage.h"
 
@@ -6,12 +7,13 @@
 #include <iostream>
 
 int main(int argc, char** argv) {
-    if (argc != 5) {
-        std::cerr << "usage: setup-image <folder> <plom program> <uninstall program> <help start page>\n";
+    if (argc != 6) {
+        std::cerr << "usage: setup-image <folder> <plom program> <uninstall program> <help start page> "
+                     "<engine install library>\n";
         return 2;
     }
     try {
-        setup::plom::MakeSetupImage(argv[1], {argv[2], argv[3], argv[4]});
+        setup::plom::MakeSetupImage(argv[1], {argv[2], argv[3], argv[4], argv[5]});
     } catch (const std::exception& e) {
         std::cerr << e.what() << '\n';
         return 1;

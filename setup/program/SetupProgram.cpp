@@ -71,7 +71,8 @@ int RunSetup(int argc, char** argv) {
     int qtArgc = 1;
     QApplication qapp(qtArgc, argv);
     const bool unattended = Unattended();
-    InstallUserInterface(unattended);
+    // A build or a transfer has no window to show a message in.
+    InstallUserInterface(unattended || screenless);
     SetProcessMessagesHook([] { QCoreApplication::processEvents(); });
     int status = 0;
     {

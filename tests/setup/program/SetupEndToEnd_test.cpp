@@ -68,11 +68,22 @@ protected:
         // Program files inside the test's home even when the tests run as root (where it is /opt).
         setup::WriteRegString(setup::HKEY_LOCAL_MACHINE, setup::CurrentVersionKey, "ProgramFilesDir",
                               Path("home/.local/share"));
+        // and the menu, desktop and autostart folders (as root they are system folders)
+        const std::pair<const char*, const char*> folders[] = {
+            {"Start Menu", "home/.local/share/applications"},
+            {"Programs", "home/.local/share/applications"},
+            {"Desktop", "home/Desktop"},
+            {"Startup", "home/.config/autostart"},
+            {"Merged Menus", "home/.config/menus/applications-merged"}};
+        for (const auto& [name, folder] : folders)
+            setup::WriteRegString(setup::HKEY_CURRENT_USER, setup::ShellFoldersKey, name, Path(folder));
     }
-    // Runs a program to its end (at most ten minutes); its exit code, or -1.
+    // Runs a program to its end (at most ten minutes), with that input; its exit code, or -1.
     int Run(const fs::path& program, const std::vector<std::string>& args,
-            const testsupport::Environment& env = {}) {
+            const testsupport::Environment& env = {}, const std::string& input = "") {
         testsupport::ChildProcess child(program, args, env);
+        if (!input.empty()) child.Write(input);
+        child.CloseInput();
         const auto status = child.Wait(std::chrono::minutes(10));
         if (!status) {
             child.Kill();
@@ -92,7 +103,8 @@ TEST_F(SetupProgram, BuildsInstallsUnattendedAndTheInstalledProgramFindsItsTable
     ASSERT_EQ(Run(Binaries / "setup/program/setup-image",
                   {Path("image"), (Binaries / "program/plom").string(),
                    (Binaries / "setup/uninstall/uninstall").string(),
-                   std::string(PLOM_SOURCE_DIR) + "/setup/program/help/Plomdow.htm"}),
+                   std::string(PLOM_SOURCE_DIR) + "/setup/program/help/Plomdow.htm",
+                   (Binaries / "setup/bde/libidapinst.so").string()}),
               0)
         << errors;
     fs::create_directories(Path("prog"));
@@ -117,6 +129,18 @@ TEST_F(SetupProgram, BuildsInstallsUnattendedAndTheInstalledProgramFindsItsTable
         std::string("\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\") + "Lumeno 1.112";
     EXPECT_EQ(setup::ReadRegString(setup::HKEY_LOCAL_MACHINE, uninstallKey, "UninstallString", ""),
               "\"" + Target("uninstall").string() + "\" Lumeno 1.112");
+    // the shortcuts: the program, its help and its uninstaller in the program's menu folder
+    const fs::path menu = Path("home/.local/share/applications/Lumeno");
+    for (const char* entry : {"Lumeno.desktop", "Pomoć.desktop", "Uninstall.desktop"}) {
+        SCOPED_TRACE(entry);
+        ASSERT_TRUE(fs::is_regular_file(menu / entry));
+        if (fs::exists("/usr/bin/desktop-file-validate")) {
+            EXPECT_EQ(Run("/usr/bin/desktop-file-validate", {(menu / entry).string()}), 0) << errors;
+        }
+    }
+    EXPECT_NE(ReadFile(menu / "Lumeno.desktop").find("Exec=\"" + Target("Plom").string() + "\""),
+              std::string::npos)
+        << ReadFile(menu / "Lumeno.desktop");
     for (const auto& e : fs::recursive_directory_iterator(Path("tmp")))
         ADD_FAILURE() << "the setup left behind " << e.path();
 
@@ -142,6 +166,12 @@ TEST_F(SetupProgram, BuildsInstallsUnattendedAndTheInstalledProgramFindsItsTable
     ASSERT_EQ(Run(Path("build/setup"), {}, {{"LUMENO_SETUP_UNATTENDED", "1"}}), 0) << errors;
     EXPECT_EQ(ReadFile(Target("Global/Partner.db")), partners);
     EXPECT_EQ(ReadFile(Target("plom.ini")), settings + "[Own]\r\nKept=1\r\n");
+
+    // The uninstaller removes the program and its shortcuts; what the workshop changed stays.
+    ASSERT_EQ(Run(Target("uninstall"), {"Lumeno", "1.112"}, {}, "Da\n"), 0) << errors;
+    EXPECT_FALSE(fs::exists(Target("Plom")));
+    EXPECT_FALSE(fs::exists(menu / "Lumeno.desktop"));
+    EXPECT_TRUE(fs::exists(Target("plom.ini")));
 }
 
 } // namespace
