@@ -14,6 +14,7 @@
 #include "fw/db/Table.h"
 #include "fw/ui/Form.h"
 #include "fw/ui/Guard.h"
+#include "kit/Mycombo2.h"
 #include "kit/MyForm.h"
 
 #include <QFontInfo>
@@ -61,9 +62,9 @@ bool ListHasField(const std::string& list, const std::string& field) {
 
 // ------------------------------------------------------------------------------------------- look
 
-void FocusLook::Apply(fw::Control& control, bool popOut) {
+void FocusLook::Apply(fw::Control& control, bool popOut, bool colours) {
     const auto& fancy = app::Settings.CommonSettings.Fancy;
-    const bool colour = fancy.Bojaj;
+    const bool colour = colours && fancy.Bojaj;
     popOut = popOut && fancy.Skoci;
     if (applied_ || (!popOut && !colour)) return;
     applied_ = true;
@@ -190,7 +191,7 @@ void TDBKeyField::DoEnter() {
     }
     Kit.AdvanceAllowed = true;
     ExitDone = false;
-    if (!Confirming()) look_.Apply(*this, true);
+    if (!Confirming()) look_.Apply(*this, kind_ != Kind::CodeField);
     TextEdited = false;
     Found = false;
     fw::TTable* table = nullptr;
@@ -201,11 +202,11 @@ void TDBKeyField::DoEnter() {
         Entered = true;
         OldCode = table->State() == fw::dsInsert ? std::string() : Text();
         // Entering the empty key of a browsed table starts a new record.
-        if (OldCode.empty() && table->State() != fw::dsInsert && kind_ != Kind::Field)
-            app::PostAndAppend(table);
+        if (OldCode.empty() && table->State() != fw::dsInsert && !NameKind()) app::PostAndAppend(table);
     } catch (const std::exception&) {
     }
-    if (kind_ != Kind::JustKey) TextEdited = table && table->State() == fw::dsInsert;
+    if (kind_ != Kind::JustKey && kind_ != Kind::CodeField)
+        TextEdited = table && table->State() == fw::dsInsert;
     EntryText = OldCode;
     fw::DBEdit::DoEnter();
     if (app::Hints.HintFollowFocus && !Confirming() && table)
@@ -231,12 +232,7 @@ void TDBKeyField::ExitCheck() {
 
 void TDBKeyField::Change() {
     fw::DBEdit::Change();
-    if (Reading() || !Entered) return;
-    if (ReadOnly()) {
-        if (fw::TDataSet* ds = DataSet()) ds->Cancel();
-    } else {
-        TextEdited = true;
-    }
+    NoteTextChange(*this, Entered, ReadOnly(), DataSet(), TextEdited);
 }
 
 void TDBKeyField::ShowCode(const std::string& code) {
@@ -299,15 +295,16 @@ void TDBKeyField::KeyDown(std::uint16_t& key, fw::Shift shift) {
                Text().empty()) {
         const bool forward = key == fw::VK_RIGHT;
         key = 0;
-        if (kind_ == Kind::JustKey) DoExit();
+        ExitBeforeArrow();
         app::MoveFocus(this, forward);
-    } else if (kind_ == Kind::Field && (key == fw::VK_UP || key == fw::VK_DOWN) && shift == fw::ssNone) {
+    } else if (NameKind() && (key == fw::VK_UP || key == fw::VK_DOWN) && shift == fw::ssNone) {
         if (Entered) {
             const bool forward = key == fw::VK_DOWN;
             key = 0;
+            if (kind_ == Kind::CodeField) ExitBeforeArrow();
             app::MoveFocus(this, forward);
         }
-    } else if (kind_ == Kind::Field && (key == fw::VK_PRIOR || key == fw::VK_NEXT) &&
+    } else if (NameKind() && (key == fw::VK_PRIOR || key == fw::VK_NEXT) &&
                (shift == fw::ssNone || shift == fw::ssCtrl)) {
         auto* form = dynamic_cast<TMyForm*>(Owner());
         if (form && form->BrowseTable && app::HasRecords(form->BrowseTable)) {
@@ -327,7 +324,8 @@ void TDBKeyField::KeyDown(std::uint16_t& key, fw::Shift shift) {
         StepForward(*table);
     } else if (key == fw::VK_INSERT && shift == fw::ssNone) {
         if (kind_ == Kind::KeyField) app::PostAndAppend(table);
-    } else if (key == fw::VK_DELETE && (kind_ == Kind::KeyField ? shift == fw::ssCtrl : anyCtrl)) {
+    } else if (key == fw::VK_DELETE &&
+               (kind_ == Kind::Key || kind_ == Kind::JustKey ? anyCtrl : shift == fw::ssCtrl)) {
         if (Entered && !OldCode.empty()) {
             if (Kit.DeleteKeyEnabled) DeleteCode();
             key = 0;
@@ -336,20 +334,31 @@ void TDBKeyField::KeyDown(std::uint16_t& key, fw::Shift shift) {
     fw::DBEdit::KeyDown(key, shift);
 }
 
+void TDBKeyField::ExitBeforeArrow() {
+    if (kind_ == Kind::JustKey || kind_ == Kind::CodeField) DoExit();
+}
+
 void TDBKeyField::PageToRecord(bool prior) {
     auto* form = dynamic_cast<TMyForm*>(Owner());
     Kit.AdvanceAllowed = false;
     SearchCode();
     Kit.AdvanceAllowed = true;
+    if (kind_ == Kind::CodeField) {
+        // Left on the old record, entered again on the new one.
+        TextEdited = true;
+        DoExit();
+    }
     if (prior)
         form->BrowseTable->Prior();
     else
         form->BrowseTable->Next();
     if (form->ActiveControl() == this) {
         DoEnter();
-        TextEdited = true;
-        DoExit();
-        DoEnter();
+        if (kind_ != Kind::CodeField) {
+            TextEdited = true;
+            DoExit();
+            DoEnter();
+        }
         SelectAll();
     } else if (Visible() && !(Enabled() && TabStop() && CanFocus())) {
         app::MoveFocus(this, true);
@@ -441,12 +450,13 @@ void TDBKeyField::SearchCode() {
                 SelectAll();
             return;
         }
+        if (wasEditing && kind_ == Kind::CodeField) app::StartEdit(table);
         LeaveKey();
-        if (wasEditing && kind_ != Kind::JustKey) app::StartEdit(table);
+        if (wasEditing && kind_ != Kind::JustKey && kind_ != Kind::CodeField) app::StartEdit(table);
         if (kind_ == Kind::Key || Kit.AdvanceAllowed) {
             app::MoveFocus(this, Found);
         } else {
-            if (kind_ == Kind::KeyField) DoEnter();
+            if (kind_ == Kind::KeyField || kind_ == Kind::Field) DoEnter();
             SelectAll();
             Kit.AdvanceAllowed = true;
         }
@@ -681,6 +691,8 @@ std::string WithoutLastField(const std::string& list) {
 
 TDBField::TDBField(fw::Control* parent, fw::Component* owner) : TDBKeyField(parent, owner, Kind::Field) {}
 
+TDBField::TDBField(fw::Control* parent, fw::Component* owner, Kind kind) : TDBKeyField(parent, owner, kind) {}
+
 void TDBField::PrepareKeyIndex() {
     fw::TTable* table = Table();
     if (!Analysed) {
@@ -840,6 +852,55 @@ TDBKeyField::Outcome TDBField::Settle(fw::TTable& table, bool wasEditing,
         app::PostEditKeepInsert(&table);
     }
     return Outcome::Accepted;
+}
+
+// ------------------------------------------------------------------------------------------- code field
+
+TDBCodeField::TDBCodeField(fw::Control* parent, fw::Component* owner)
+    : TDBField(parent, owner, Kind::CodeField) {
+    Required = true;
+}
+
+void TDBCodeField::Loaded() {
+    TDBField::Loaded();
+    SetTag(NameEditTag);
+    Lock();
+}
+
+void TDBCodeField::Lock() {
+    if (!TabStop()) return;
+    SetTabStop(false);
+    SetColor(fw::clBtnFace);
+}
+
+void TDBCodeField::Unlock() {
+    if (TabStop()) return;
+    SetTabStop(true);
+    SetColor(fw::clWindow);
+}
+
+void TDBCodeField::Change() {
+    fw::DBEdit::Change();
+    if (Reading()) return;
+    if (Entered) {
+        TextEdited = true;
+        return;
+    }
+    // Open only for a record that has no value yet (and, when new, has its master).
+    fw::TTable* table = Table();
+    if (!table || !table->Active()) return Lock();
+    if (table->RecordCount() == 0 || table->State() == fw::dsInsert) {
+        if (app::MasterValuesPresent(table))
+            Unlock();
+        else
+            Lock();
+    } else if (table->State() == fw::dsSetKey && DataSource()->Tag != 99) {
+        // a key search shows its key, not a record
+    } else if (Text().empty()) {
+        Unlock();
+    } else {
+        Lock();
+    }
 }
 
 } // namespace kit

@@ -23,7 +23,8 @@ namespace kit {
 // entry without a leave does not grow it again).
 class FocusLook {
 public:
-    void Apply(fw::Control& control, bool popOut);
+    // Without colours only the pop-out applies (the lookups that grow but are not coloured).
+    void Apply(fw::Control& control, bool popOut, bool colours = true);
     void Undo(fw::Control& control);
     bool Applied() const { return applied_; }
 
@@ -83,7 +84,7 @@ public:
     fw::TTable* Table() const;
 
 protected:
-    enum class Kind { KeyField, Key, JustKey, Field };
+    enum class Kind { KeyField, Key, JustKey, Field, CodeField };
     enum class Outcome { Accepted, AcceptedExisting, Restored, Refused };
     TDBKeyField(fw::Control* parent, fw::Component* owner, Kind kind);
     void Change() override;
@@ -93,6 +94,8 @@ protected:
     // The settling of the typed code inside the search (the controls disabled until enableControls).
     virtual Outcome Settle(fw::TTable& table, bool wasEditing, const std::function<void()>& enableControls);
     Outcome SetOutcome(Outcome outcome) { return lastOutcome_ = outcome; }
+    // The name fields: a value unique among the records of one master, not the table's key.
+    bool NameKind() const { return kind_ == Kind::Field || kind_ == Kind::CodeField; }
     // Looks a code up through the key; true when found. False also when no key search could start.
     bool Lookup(fw::TTable& table, const std::string& code, bool& searched);
     // Appends a record with the code and posts it; nothing is written when no record could be started.
@@ -106,6 +109,8 @@ private:
     // Drops an unconfirmed typed code (only the key field) or posts the record's edit.
     void DropOrPost(fw::TTable& table);
     void PageToRecord(bool prior);
+    // Leaves the control before an arrow moves the focus, for the controls that settle nothing on arrows.
+    void ExitBeforeArrow();
     bool Confirming() const;
     // A refusal of OnExitChanged: the record and its master's are cancelled, the entered code comes back.
     void RollBackExitChanged(fw::TTable& table);
@@ -145,12 +150,29 @@ public:
     void PrepareKeyIndex() override;
 
 protected:
+    TDBField(fw::Control* parent, fw::Component* owner, Kind kind);
     Outcome Settle(fw::TTable& table, bool wasEditing, const std::function<void()>& enableControls) override;
 
 private:
     void RestoreTableIndex(fw::TTable& table);
     // Looks the value up on the search index among the records of the same master.
     bool ValueTaken(fw::TTable& table, const std::string& value, bool& searched);
+};
+
+// A name field that is required by default and opens only for a record without a value: while it is not
+// entered it greys itself out of the tab order whenever the record shown has a value (or a new record has no
+// master yet). It has no read-only visit and no pop-out look (only the colours).
+class TDBCodeField : public TDBField {
+public:
+    explicit TDBCodeField(fw::Control* parent, fw::Component* owner = nullptr);
+    void Loaded() override;
+
+protected:
+    void Change() override;
+
+private:
+    void Lock();
+    void Unlock();
 };
 
 } // namespace kit

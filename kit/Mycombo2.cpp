@@ -198,14 +198,20 @@ void TKitEdit::KeyPress(std::uint8_t& key) {
     fw::DBEdit::KeyPress(key);
 }
 
+bool NoteTextChange(const fw::Component& control, bool entered, bool readOnly, fw::TDataSet* dataSet,
+                    bool& textEdited) {
+    if (control.Reading() || !entered) return false;
+    if (!readOnly) {
+        textEdited = true;
+        return false;
+    }
+    if (dataSet) dataSet->Cancel();
+    return true;
+}
+
 void TKitEdit::Change() {
     fw::DBEdit::Change();
-    if (Reading() || !Entered) return;
-    if (ReadOnly()) {
-        if (fw::TDataSet* ds = DataSet()) ds->Cancel();
-    } else {
-        TextEdited = true;
-    }
+    NoteTextChange(*this, Entered, ReadOnly(), DataSet(), TextEdited);
 }
 
 // ------------------------------------------------------------------------------------------- name edits

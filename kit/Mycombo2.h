@@ -15,6 +15,12 @@ namespace kit {
 // The value a name edit keeps in its Tag: every record that shows an empty name still runs its Change.
 inline constexpr std::int32_t NameEditTag = 55;
 
+// What a change of the text means to an entered kit control (nothing while the form is being read or the
+// control is not entered): a read-only control is showing a data change of a record held elsewhere, whose
+// pending changes are dropped; otherwise the user edited the text. Answers whether it was the read-only case.
+bool NoteTextChange(const fw::Component& control, bool entered, bool readOnly, fw::TDataSet* dataSet,
+                    bool& textEdited);
+
 class TKitEdit : public fw::DBEdit, public KitControl {
 public:
     explicit TKitEdit(fw::Control* parent, fw::Component* owner = nullptr);

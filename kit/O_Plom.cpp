@@ -4,8 +4,8 @@
 #include "fw/ui/Color.h"
 #include "kit/KitButtons.h"
 
-#include <QTextBlockFormat>
-#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextOption>
 
 namespace kit {
 
@@ -39,11 +39,10 @@ TO_Programu::TO_Programu(fw::Component* owner) : TMyForm(owner) {
     Memo1->SetFont("Arial", 10, true);
     Memo1->SetColor(fw::clBtnFace);
     Memo1->SetFontColor(fw::clNavy);
-    QTextCursor all(Memo1->document());
-    all.select(QTextCursor::Document);
-    QTextBlockFormat centred;
+    // The plain-text layout takes its alignment from the document's text option, not from block formats.
+    QTextOption centred = Memo1->document()->defaultTextOption();
     centred.setAlignment(Qt::AlignHCenter);
-    all.mergeBlockFormat(centred);
+    Memo1->document()->setDefaultTextOption(centred);
     BitBtn1 = new TMyBitBtn(this, this);
     BitBtn1->SetName("BitBtn1");
     BitBtn1->SetCaption("O K");
@@ -57,7 +56,9 @@ TO_Programu::TO_Programu(fw::Component* owner) : TMyForm(owner) {
 }
 
 void PrikaziOProgramu(fw::Form* caller) {
-    app::OpenForm<TO_Programu>(OPlom.O_Programu, caller);
+    // Over the window it was opened from.
+    app::OpenForm<TO_Programu>(OPlom.O_Programu, caller,
+                               [caller](TO_Programu& box) { box.CentreOver(caller); });
 }
 
 } // namespace kit

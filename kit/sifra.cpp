@@ -4,6 +4,7 @@
 #include "fw/ui/Application.h"
 
 #include <memory>
+#include <QApplication>
 #include <QProxyStyle>
 
 namespace kit {
@@ -68,6 +69,10 @@ void TNalozi_Password::FormKeyDown(fw::Component&, std::uint16_t& key, fw::Shift
 
 bool AskWorkOrderPassword() {
     std::unique_ptr<TNalozi_Password> prompt(fw::CreateForm<TNalozi_Password>(nullptr));
+    // Over the main window, which asks it (the active window when that is hidden).
+    QWidget* owner = fw::Application::Instance().MainForm();
+    if (!owner || !owner->isVisible()) owner = QApplication::activeWindow();
+    prompt->CentreOver(owner);
     prompt->ShowModal();
     return prompt->eSifra->Text() == Sifra.WorkOrderPassword;
 }

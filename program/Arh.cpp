@@ -7,10 +7,13 @@
 #include "app/shell/MyDialog.h"
 #include "base/CroatianFormat.h"
 #include "base/ProgramState.h"
+#include "fw/ui/Guard.h"
 #include "fw/ui/Keys.h"
 #include "program/WinGlavna.h"
 
+#include <QApplication>
 #include <QHeaderView>
+#include <QMetaObject>
 
 namespace app {
 
@@ -33,29 +36,83 @@ std::filesystem::path ProgramFile() {
 
 TDirectoryListBox::TDirectoryListBox(fw::Control* parent, fw::Component* owner)
     : fw::ControlOf<QTreeView>(parent, owner) {
+    SetTabStop(true);
+    MarkFocus(false);
     model_.setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Drives);
+    // Connected before the view and its selection model are: when a folder's row goes, the current row
+    // that they move to its neighbour is not the user's choice.
+    connect(&model_, &QAbstractItemModel::rowsAboutToBeRemoved, this, [this] { removingRows_ = true; });
+    connect(&model_, &QAbstractItemModel::modelAboutToBeReset, this, [this] { removingRows_ = true; });
     model_.setRootPath(QStringLiteral("/"));
     setModel(&model_);
+    connect(&model_, &QAbstractItemModel::rowsRemoved, this, [this] { removingRows_ = false; });
+    connect(&model_, &QAbstractItemModel::modelReset, this, [this] { removingRows_ = false; });
+    // Folders arrive and get sorted a while after the list opens: the chosen one is kept in view until the
+    // user moves.
+    auto reveal = [this] {
+        if (revealPending_) RevealChosen();
+    };
+    connect(&model_, &QFileSystemModel::directoryLoaded, this, reveal);
+    connect(&model_, &QAbstractItemModel::rowsInserted, this, reveal, Qt::QueuedConnection);
+    connect(&model_, &QAbstractItemModel::layoutChanged, this, reveal, Qt::QueuedConnection);
     for (int c = 1; c < model_.columnCount(); ++c)
         hideColumn(c);
     header()->hide();
-    connect(selectionModel(), &QItemSelectionModel::currentChanged, this, [this] {
-        if (OnChange) OnChange();
+    connect(selectionModel(), &QItemSelectionModel::currentChanged, this, [this](const QModelIndex& current) {
+        if (!removingRows_) Choose(current);
     });
 }
 
-std::filesystem::path TDirectoryListBox::Directory() const {
-    const QModelIndex current = currentIndex();
-    if (!current.isValid()) return {};
-    return std::filesystem::path(model_.filePath(current).toStdString());
+void TDirectoryListBox::DoEnter() {
+    MarkFocus(true);
+    fw::ControlOf<QTreeView>::DoEnter();
+}
+
+void TDirectoryListBox::DoExit() {
+    MarkFocus(false);
+    fw::ControlOf<QTreeView>::DoExit();
+}
+
+void TDirectoryListBox::MarkFocus(bool focused) {
+    QPalette pal = palette();
+    const QPalette plain = QApplication::palette(this);
+    for (auto group : {QPalette::Active, QPalette::Inactive}) {
+        pal.setColor(group, QPalette::Highlight,
+                     focused ? plain.color(QPalette::Active, QPalette::Highlight) : QColor(0xD0, 0xD0, 0xD0));
+        pal.setColor(group, QPalette::HighlightedText,
+                     focused ? plain.color(QPalette::Active, QPalette::HighlightedText)
+                             : plain.color(QPalette::Text));
+    }
+    setPalette(pal);
+}
+
+void TDirectoryListBox::Choose(const QModelIndex& index) {
+    if (!index.isValid()) return;
+    revealPending_ = false;
+    const std::filesystem::path folder(model_.filePath(index).toStdString());
+    if (folder == chosen_) return;
+    chosen_ = folder;
+    if (OnChange) OnChange();
 }
 
 void TDirectoryListBox::SetDirectory(const std::filesystem::path& folder) {
-    const QModelIndex index = model_.index(QString::fromStdString(folder.string()));
-    if (!index.isValid()) return;
-    setCurrentIndex(index);
-    scrollTo(index);
+    chosen_ = folder;
+    revealPending_ = true;
+    RevealChosen();
     if (OnChange) OnChange();
+}
+
+void TDirectoryListBox::RevealChosen() {
+    const QModelIndex index = model_.index(QString::fromStdString(chosen_.string()));
+    if (!index.isValid()) return;
+    for (QModelIndex up = index.parent(); up.isValid(); up = up.parent())
+        expand(up);
+    if (currentIndex() != index) {
+        const QSignalBlocker quiet(selectionModel());
+        selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
+        viewport()->update();
+    }
+    scrollTo(index, QAbstractItemView::PositionAtCenter);
 }
 
 bool TDirectoryListBox::WantsKey(std::uint16_t key, fw::Shift shift) const {
@@ -67,7 +124,10 @@ TArh::TArh(fw::Component* owner) : kit::TMyForm(owner) {
     SetCaption("Arhiviranje dokumenata...");
     SetBorderStyle(fw::BorderStyle::bsDialog);
     resize(440, 420);
+    setFixedSize(size());
     KeyPreview = true;
+    // The component's plain messages ("No valid zip entries found", ...) are the user's to read.
+    if (!ZipMaster.MessageProc) SetZipShowMessage([](const std::string& text) { fw::ShowMessage(text); });
 
     Label1 = new fw::Label(this, this);
     Label1->SetName("Label1");
@@ -101,18 +161,40 @@ TArh::TArh(fw::Component* owner) : kit::TMyForm(owner) {
     ZipMaster1.AddOptions = {AddDirNames, AddRecurseDirs};
     ZipMaster1.ExtrOptions = {ExtrDirNames, ExtrUpdate};
     kit::TMyForm::OnShow = [this](fw::Component& s) { FormShow(s); };
+    // Leaving while a run is under way would leave its result unseen.
+    kit::TMyForm::OnCloseQuery = [this](fw::Component&, bool& canClose) {
+        if (!runner_.Running()) return;
+        canClose = false;
+        ShowInfo("Proces arhiviranja je u tijeku....");
+    };
 }
 
 TArh::~TArh() {
+    runner_.Cancel();
     if (ArchiveForm.Arh == this) ArchiveForm.Arh = nullptr;
+}
+
+void TArh::hideEvent(QHideEvent* event) {
+    if (!event->spontaneous()) runner_.Cancel();
+    kit::TMyForm::hideEvent(event);
+}
+
+void TArh::ShowStatus(const std::string& text) {
+    pCopy->SetCaption(text);
+    // A long text is cut in the panel: the whole of it is a hover away.
+    pCopy->setToolTip(pCopy->ShownCaption() == QString::fromStdString(text) ? QString()
+                                                                            : QString::fromStdString(text));
+    pCopy->repaint();
 }
 
 void TArh::FormShow(fw::Component&) {
     const std::filesystem::path folder =
         MainWindow.ProgramFolderPath.empty() ? ProgramFolder() : MainWindow.ProgramFolderPath;
+    CentreOnScreen();
     DirectoryListBox1->SetDirectory(ArchiveFolderText(folder));
     lDir->SetCaption(ArchiveFolderText(folder));
     ArchiveName = ArchiveNameOf(ProgramFile());
+    RemoveStaleArchiveFiles(folder, ArchiveName);
     ZipMaster1.AddOptions = ArchiveAddOptions(folder, ArchiveName);
 }
 
@@ -128,17 +210,22 @@ void TArh::bArhivirajClick(fw::Component&) {
     job.LinkFolder = WBegin.LinkFolder;
     ArchiveHooks hooks;
     hooks.ShowInfo = [](const std::string& text) { ShowInfo(text); };
-    hooks.ShowStatus = [this](const std::string& text) {
-        pCopy->SetCaption(text);
-        pCopy->repaint();
-    };
+    hooks.ShowStatus = [this](const std::string& text) { ShowStatus(text); };
     hooks.Animate = [this](bool running) {
         Animate->setRange(0, running ? 0 : 1);
         Animate->SetVisible(running);
         Animate->repaint();
     };
     hooks.FlushAllTables = [] { FlushAllTables(); };
-    LastRunSucceeded = RunArchive(ZipMaster1, job, hooks);
+    hooks.Post = [this](std::function<void()> call) {
+        QMetaObject::invokeMethod(
+            this, [call = std::move(call)] { fw::Guarded(call); }, Qt::QueuedConnection);
+    };
+    RemoveStaleArchiveFiles(job.ProgramFolder, job.ArchiveName, job.Destination);
+    runner_.Start(ZipMaster1, job, hooks, [this](bool succeeded) {
+        LastRunSucceeded = succeeded;
+        if (OnArchived) OnArchived(succeeded);
+    });
 }
 
 void PrikaziArhiviranje(fw::Form* Caller) {

@@ -3,6 +3,7 @@
 // after the program file in the program folder, and copies it with the date in its name to the folder
 // chosen in its folder list.
 
+#include "app/archive/ArchiveCommand.h"
 #include "app/archive/ZipMaster.h"
 #include "fw/ui/ExtCtrls.h"
 #include "fw/ui/StdCtrls.h"
@@ -16,17 +17,34 @@
 
 namespace app {
 
-// The folders of the file system, one of them current; the arrows move through them.
+// The folders of the file system, one of them chosen; the arrows move through them. The chosen folder is
+// the one the user (or the program) picked: when it disappears (a stick pulled out) it stays chosen
+// rather than the list's selection sliding to a neighbour.
 class TDirectoryListBox : public fw::ControlOf<QTreeView> {
 public:
     explicit TDirectoryListBox(fw::Control* parent, fw::Component* owner = nullptr);
-    std::filesystem::path Directory() const;
+    std::filesystem::path Directory() const { return chosen_; }
     void SetDirectory(const std::filesystem::path& folder);
     std::function<void()> OnChange;
     bool WantsKey(std::uint16_t key, fw::Shift shift) const override;
+    const QFileSystemModel& Model() const { return model_; }
+
+    // The chosen row is marked in the selection colour only while the list is the form's active control,
+    // in grey otherwise, so that where the keys go is plain to see.
+    void DoEnter() override;
+    void DoExit() override;
 
 private:
+    void MarkFocus(bool focused);
+    void Choose(const QModelIndex& index);
+    // The chosen folder's row opened and scrolled into view; the model fills in its folders lazily, so
+    // this runs again as they arrive.
+    void RevealChosen();
+
     QFileSystemModel model_;
+    std::filesystem::path chosen_;
+    bool removingRows_ = false;
+    bool revealPending_ = false;
 };
 
 class TArh : public kit::TMyForm {
@@ -45,9 +63,21 @@ public:
     std::string ArchiveName;
     // Whether the last archive command succeeded (zip and dated copy written and verified).
     bool LastRunSucceeded = false;
+    // A run is under way (it works on a thread of its own; the window stays alive).
+    bool Archiving() const { return runner_.Running(); }
+    // Runs on the GUI thread when a run has ended.
+    std::function<void(bool succeeded)> OnArchived;
 
     void FormShow(fw::Component& sender);
     void bArhivirajClick(fw::Component& sender);
+
+protected:
+    // Hidden (closed, or the program ending): a run still going is stopped and waited for.
+    void hideEvent(QHideEvent* event) override;
+
+private:
+    void ShowStatus(const std::string& text);
+    ArchiveRunner runner_;
 };
 
 struct ArchiveFormState {

@@ -1,5 +1,6 @@
 #include "program/Startup.h"
 
+#include "app/archive/ArchiveCommand.h"
 #include "app/data/DataSetServices.h"
 #include "app/data/DBMine.h"
 #include "app/data/OpenDbRegister.h"
@@ -53,6 +54,13 @@ void InitializeUnits(const std::filesystem::path& programFolder) {
         return static_cast<int>(Settings.CommonSettings.Background.Priority);
     };
     kit::InitializeKit();
+    // A run of the archive that was killed left the zip library's unfinished archive beside the zip.
+    {
+        std::error_code error;
+        const auto program = std::filesystem::read_symlink("/proc/self/exe", error);
+        RemoveStaleArchiveFiles(programFolder,
+                                ArchiveNameOf(error ? std::filesystem::path("plom") : program));
+    }
     // The openers of the forms that are part of the program; an entry filled already is kept.
     MainWindowOpeners& o = MainWindow.WinGlavnaOpeners;
     if (!o.Arhiviranje) o.Arhiviranje = PrikaziArhiviranje;

@@ -74,7 +74,9 @@ TWinGlavna::TWinGlavna(fw::Component* owner) : kit::TMyForm(owner) {
     SetName("WinGlavna");
     SetCaption("Lumeno");
     SetBorderStyle(fw::BorderStyle::bsDialog);
-    resize(480, 368);
+    // A fixed box, centred on the screen.
+    setFixedSize(480, 368);
+    CentreOnScreen();
     KeyPreview = true;
 
     Global = std::make_unique<fw::TDatabase>(&fw::Session());
@@ -235,9 +237,21 @@ void TWinGlavna::FormCreate(fw::Component&) {
         fw::TTable tLink;
         tLink.SetDatabaseName(program.string());
         tLink.SetTableName("Link.DB");
+        bool empty = false;
         try {
             tLink.Open();
             tLink.First();
+            empty = tLink.Eof();
+        } catch (const std::exception& e) {
+            throw base::Exception("Greška: ne mogu pročitati instalacijski zapis \"Link.DB\" u mapi " +
+                                  program.string() + "\r\n\r\n" + e.what());
+        }
+        // Without its installation record the program knows neither its company nor its captions: it ends
+        // here, before any data folder is touched.
+        if (empty)
+            throw base::Exception("Greška: u \"Link.DB\" u mapi " + program.string() +
+                                  " nema instalacijskog zapisa!!!\r\n\r\nKontaktirajte autora!!!");
+        try {
             WBegin.PodaciInstalacije.Opis = Text(tLink, "Opis", 30);
             WBegin.PodaciInstalacije.Mjesto = Text(tLink, "Mjesto", 50);
             WBegin.PodaciInstalacije.Vrsta = Text(tLink, "Vrsta", 1);

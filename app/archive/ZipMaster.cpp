@@ -16,7 +16,7 @@ namespace {
 // Clears the run's flags however the run ends.
 class RunFlags {
 public:
-    RunFlags(bool& busy, bool& cancel) : busy_(busy), cancel_(cancel) {
+    RunFlags(std::atomic<bool>& busy, std::atomic<bool>& cancel) : busy_(busy), cancel_(cancel) {
         busy_ = true;
         cancel_ = false;
     }
@@ -28,8 +28,8 @@ public:
     RunFlags& operator=(const RunFlags&) = delete;
 
 private:
-    bool& busy_;
-    bool& cancel_;
+    std::atomic<bool>& busy_;
+    std::atomic<bool>& cancel_;
 };
 
 std::string WithoutLineEnd(std::string text) {
@@ -40,12 +40,25 @@ std::string WithoutLineEnd(std::string text) {
 
 } // namespace
 
+static thread_local const ZipMessageProc* threadMessageProc = nullptr;
+
+ZipMessageRedirect::ZipMessageRedirect(ZipMessageProc proc)
+    : proc_(std::move(proc)), previous_(threadMessageProc) {
+    threadMessageProc = &proc_;
+}
+
+ZipMessageRedirect::~ZipMessageRedirect() {
+    threadMessageProc = previous_;
+}
+
 void SetZipShowMessage(ZipMessageProc proc) {
     ZipMaster.MessageProc = std::move(proc);
 }
 
 void ZipShowMessage(const std::string& text) {
-    if (ZipMaster.MessageProc)
+    if (threadMessageProc && *threadMessageProc)
+        (*threadMessageProc)(text);
+    else if (ZipMaster.MessageProc)
         ZipMaster.MessageProc(text);
     else
         std::cerr << text << '\n';
@@ -155,7 +168,7 @@ int TZipMaster::ZipCallback(const ZipCallbackRecord& r) {
         if (r.ActionCode >= 4 && OnMessage) OnMessage(*this, r.ErrorCode, WithoutLineEnd(r.Text));
         break;
     }
-    return cancel_ ? -1 : 0;
+    return cancel_ || (StopRequested && StopRequested()) ? -1 : 0;
 }
 
 } // namespace app

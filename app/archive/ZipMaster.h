@@ -4,6 +4,7 @@
 
 #include "app/archive/ZipDll.h"
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <initializer_list>
@@ -71,6 +72,19 @@ struct ZipDirEntry {
 using ZipMessageProc = std::function<void(const std::string&)>;
 void SetZipShowMessage(ZipMessageProc proc);
 void ZipShowMessage(const std::string& text);
+// For its lifetime, the messages of the calling thread go to `proc` instead (a run on a worker thread hands
+// them to the GUI thread).
+class ZipMessageRedirect {
+public:
+    explicit ZipMessageRedirect(ZipMessageProc proc);
+    ~ZipMessageRedirect();
+    ZipMessageRedirect(const ZipMessageRedirect&) = delete;
+    ZipMessageRedirect& operator=(const ZipMessageRedirect&) = delete;
+
+private:
+    ZipMessageProc proc_;
+    const ZipMessageProc* previous_;
+};
 
 struct ZipMasterState {
     // With this set, the zip library counts as missing, as when it could not be loaded ("ZIPDLL.DLL not
@@ -117,6 +131,8 @@ public:
                        std::int64_t fileSize)>
         OnProgress;
     std::function<void(TZipMaster& sender, int errCode, const std::string& message)> OnMessage;
+    // Asked at every callback of a run, from the run's thread: true stops the run as the cancel flag does.
+    std::function<bool()> StopRequested;
 
     const std::vector<ZipDirEntry>& ZipContents() const { return zipContents_; }
     // Entries added or replaced by the last AddFiles.
@@ -148,8 +164,9 @@ private:
     std::vector<ZipDirEntry> zipContents_;
     std::int32_t successCount_ = 0;
     std::string lastError_;
-    bool busy_ = false;
-    bool cancel_ = false;
+    // Read from the GUI thread while a run on a worker thread sets them.
+    std::atomic<bool> busy_ = false;
+    std::atomic<bool> cancel_ = false;
 };
 
 } // namespace app

@@ -1,6 +1,7 @@
 #include "app/archive/ZipVerify.h"
 
 #include "base/Exceptions.h"
+#include "base/FileIo.h"
 
 #include <zip.h>
 
@@ -17,13 +18,17 @@ namespace {
     throw base::Exception("Arhiva " + file + " nije ispravna: " + why);
 }
 
+std::string TextOf(zip_error_t* error) {
+    return ZipErrorText(zip_error_code_zip(error), zip_error_code_system(error));
+}
+
 void ReadEntryThrough(zip_t* za, zip_uint64_t index, const std::string& file) {
     std::unique_ptr<zip_file_t, decltype(&zip_fclose)> entry(zip_fopen_index(za, index, 0), &zip_fclose);
-    if (!entry) Damaged(file, zip_error_strerror(zip_get_error(za)));
+    if (!entry) Damaged(file, TextOf(zip_get_error(za)));
     std::vector<char> buffer(64 * 1024);
     for (;;) {
         const zip_int64_t n = zip_fread(entry.get(), buffer.data(), buffer.size());
-        if (n < 0) Damaged(file, zip_error_strerror(zip_file_get_error(entry.get())));
+        if (n < 0) Damaged(file, TextOf(zip_file_get_error(entry.get())));
         if (n == 0) break;
     }
 }
@@ -37,7 +42,7 @@ std::int64_t VerifyZipFile(const std::string& file, const std::string& password)
     if (!za) {
         zip_error_t error;
         zip_error_init_with_code(&error, code);
-        const std::string why = zip_error_strerror(&error);
+        const std::string why = TextOf(&error);
         zip_error_fini(&error);
         Damaged(file, why);
     }
@@ -46,6 +51,72 @@ std::int64_t VerifyZipFile(const std::string& file, const std::string& password)
     for (zip_int64_t i = 0; i < count; ++i)
         ReadEntryThrough(za.get(), zip_uint64_t(i), file);
     return count;
+}
+
+std::string ZipOpenProblem(const std::string& file) {
+    int code = 0;
+    zip_t* za = zip_open(file.c_str(), ZIP_RDONLY | ZIP_CHECKCONS, &code);
+    if (za) {
+        zip_discard(za);
+        return {};
+    }
+    zip_error_t error;
+    zip_error_init_with_code(&error, code);
+    std::string why = TextOf(&error);
+    zip_error_fini(&error);
+    return why;
+}
+
+std::string ZipErrorText(int zipError, int systemError) {
+    const std::string system = systemError != 0 ? ": " + base::ErrnoText(systemError) : std::string();
+    switch (zipError) {
+    case ZIP_ER_OK:
+        return "nema greške";
+    case ZIP_ER_NOZIP:
+        return "nije zip arhiva";
+    case ZIP_ER_INCONS:
+        return "sadržaj arhive nije dosljedan";
+    case ZIP_ER_CRC:
+        return "kontrolni zbroj (CRC) ne odgovara";
+    case ZIP_ER_EOF:
+        return "arhiva završava prerano";
+    case ZIP_ER_NOENT:
+        return "datoteka ne postoji";
+    case ZIP_ER_OPEN:
+        return "ne može se otvoriti" + system;
+    case ZIP_ER_READ:
+        return "greška čitanja" + system;
+    case ZIP_ER_WRITE:
+        return "greška pisanja" + system;
+    case ZIP_ER_SEEK:
+        return "greška pozicioniranja" + system;
+    case ZIP_ER_CLOSE:
+        return "greška zatvaranja" + system;
+    case ZIP_ER_RENAME:
+        return "ne može se preimenovati" + system;
+    case ZIP_ER_TMPOPEN:
+        return "privremena datoteka se ne može napraviti" + system;
+    case ZIP_ER_REMOVE:
+        return "ne može se obrisati" + system;
+    case ZIP_ER_MEMORY:
+        return "nema dovoljno memorije";
+    case ZIP_ER_ZLIB:
+        return "sažeti podaci su oštećeni";
+    case ZIP_ER_COMPNOTSUPP:
+        return "način sažimanja nije podržan";
+    case ZIP_ER_ENCRNOTSUPP:
+        return "način šifriranja nije podržan";
+    case ZIP_ER_NOPASSWD:
+        return "potrebna je lozinka";
+    case ZIP_ER_WRONGPASSWD:
+        return "kriva lozinka";
+    case ZIP_ER_RDONLY:
+        return "arhiva je samo za čitanje";
+    case ZIP_ER_CANCELLED:
+        return "prekinuto";
+    default:
+        return "greška zip biblioteke " + std::to_string(zipError) + system;
+    }
 }
 
 bool SameFileContents(const std::string& a, const std::string& b) {

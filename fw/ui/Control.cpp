@@ -5,6 +5,7 @@
 #include "fw/ui/Guard.h"
 
 #include <algorithm>
+#include <QAbstractScrollArea>
 #include <QFont>
 #include <QPalette>
 #include <unordered_map>
@@ -254,6 +255,8 @@ TColor Control::Color() const {
 void Control::SetColor(TColor color) {
     QPalette pal = widget_.palette();
     pal.setColor(widget_.backgroundRole(), ToQColor(color));
+    // A scrolling control (memo, list) paints its inside with the base colour.
+    if (qobject_cast<QAbstractScrollArea*>(&widget_)) pal.setColor(QPalette::Base, ToQColor(color));
     widget_.setPalette(pal);
     widget_.setAutoFillBackground(true);
 }
@@ -267,6 +270,7 @@ void Control::SetFontColor(TColor color) {
     pal.setColor(widget_.foregroundRole(), ToQColor(color));
     pal.setColor(QPalette::WindowText, ToQColor(color));
     pal.setColor(QPalette::ButtonText, ToQColor(color));
+    if (qobject_cast<QAbstractScrollArea*>(&widget_)) pal.setColor(QPalette::Text, ToQColor(color));
     pal.setColor(QPalette::Text, ToQColor(color));
     widget_.setPalette(pal);
 }

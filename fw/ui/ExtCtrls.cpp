@@ -2,6 +2,8 @@
 
 #include <QPainter>
 
+#include <algorithm>
+
 namespace fw {
 
 Panel::Panel(Control* parent, Component* owner) : ControlOf<QFrame>(parent, owner) {
@@ -34,7 +36,13 @@ void Panel::paintEvent(QPaintEvent* event) {
     if (caption_.isEmpty()) return;
     QPainter p(this);
     p.setPen(palette().color(QPalette::WindowText));
-    p.drawText(contentsRect(), Qt::AlignCenter, caption_);
+    p.drawText(contentsRect(), Qt::AlignCenter, ShownCaption());
+}
+
+QString Panel::ShownCaption() const {
+    constexpr int Margin = 4;
+    return fontMetrics().elidedText(caption_, Qt::ElideRight,
+                                    std::max(0, contentsRect().width() - 2 * Margin));
 }
 
 Bevel::Bevel(Control* parent, Component* owner) : ControlOf<QFrame>(parent, owner) {

@@ -20,6 +20,9 @@ public:
     std::string Caption() const { return caption_.toStdString(); }
     void SetCaption(const std::string& caption);
     void SetBevelOuter(BevelCut cut);
+    // The caption as drawn: centred, and when it does not fit, cut at its end with an ellipsis (the start
+    // of a message says what it is about).
+    QString ShownCaption() const;
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -10,6 +10,8 @@
 #include <QGuiApplication>
 #include <QScreen>
 
+#include <algorithm>
+
 namespace fw {
 
 namespace {
@@ -60,6 +62,9 @@ Form::Form(Component* owner) : ControlOf<QWidget>(nullptr, owner) {
     setWindowFlags(Qt::Window);
     setAttribute(Qt::WA_DeleteOnClose, false);
     setFocusPolicy(Qt::NoFocus);
+    // The focus moves mostly from the keyboard and by our own driver: the style must always draw where it
+    // is, not only after Qt's own Tab handling.
+    setAttribute(Qt::WA_KeyboardFocusChange);
     // The application object installs the key router and the quit rule before any window can close.
     Application::Instance();
 }
@@ -99,6 +104,20 @@ void Form::CentreOnScreen() {
     const QRect area = screen->availableGeometry();
     const QSize size = frameGeometry().size();
     move(area.x() + (area.width() - size.width()) / 2, area.y() + (area.height() - size.height()) / 2);
+}
+
+void Form::CentreOver(const QWidget* owner) {
+    if (!owner) return CentreOnScreen();
+    const QRect over = owner->frameGeometry();
+    QScreen* screen = owner->screen() ? owner->screen() : QGuiApplication::primaryScreen();
+    const QSize size = frameGeometry().size();
+    QPoint at(over.x() + (over.width() - size.width()) / 2, over.y() + (over.height() - size.height()) / 2);
+    if (screen) {
+        const QRect area = screen->availableGeometry();
+        at.setX(std::clamp(at.x(), area.left(), std::max(area.left(), area.right() + 1 - size.width())));
+        at.setY(std::clamp(at.y(), area.top(), std::max(area.top(), area.bottom() + 1 - size.height())));
+    }
+    move(at);
 }
 
 void Form::BringToFront() {
@@ -146,6 +165,7 @@ void Form::ApplyQtFocus(Control* control) {
     QWidget& w = control->Widget();
     if (w.hasFocus()) return;
     Depth depth(driverDepth_);
+    setAttribute(Qt::WA_KeyboardFocusChange);
     w.setFocus(Qt::OtherFocusReason);
 }
 

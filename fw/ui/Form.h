@@ -61,6 +61,9 @@ public:
     void SetStayOnTop(bool onTop);
     // Centres the form on the available screen area.
     void CentreOnScreen();
+    // Centres the form over another window (its frame), kept on that window's screen; without one, on the
+    // screen.
+    void CentreOver(const QWidget* owner);
     void BringToFront();
 
     // The control that has (or gets, when the form shows) the focus.

@@ -49,6 +49,13 @@ bool KeyRouter::eventFilter(QObject* watched, QEvent* event) {
     }
     Form* form = control->ParentForm();
     if (!form) return false;
+    // A control that never takes the focus but holds the keyboard anyway (an idle menu bar) passes the
+    // key to its form.
+    if (!control->IsWindowed() && control != form) {
+        receiver->clearFocus();
+        control = form;
+        receiver = form;
+    }
     // A window that got the keyboard back without a focused widget (after a dialog closed, say) still
     // types into its active control.
     if (control == form && form->ActiveControl() && form->ActiveControl()->CanFocus()) {

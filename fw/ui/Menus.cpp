@@ -1,6 +1,10 @@
 #include "fw/ui/Menus.h"
 
+#include "fw/ui/Form.h"
 #include "fw/ui/Guard.h"
+
+#include <QApplication>
+#include <QTimer>
 
 namespace fw {
 
@@ -9,6 +13,22 @@ MainMenu::MainMenu(Control* form, Component* owner) : ControlOf<QMenuBar>(form, 
     setNativeMenuBar(false);
     SetHeight(sizeHint().height());
     SetAlign(Align::alTop);
+}
+
+bool MainMenu::RoutesKeys() const {
+    return hasFocus() && activeAction() == nullptr && QApplication::activePopupWidget() == nullptr;
+}
+
+void MainMenu::GiveKeysBack() {
+    // Closing a menu with Esc leaves the bar highlighted and holding the keyboard: taking the focus away
+    // ends that too.
+    if (QApplication::activePopupWidget() || !hasFocus()) return;
+    Form* form = ParentForm();
+    Control* active = form ? form->ActiveControl() : nullptr;
+    if (active && active->CanFocus())
+        active->Widget().setFocus(Qt::MenuBarFocusReason);
+    else
+        clearFocus(); // the window itself gets the keys, and the form with them
 }
 
 MenuItem& MainMenu::Add(const std::string& caption, std::string name) {
@@ -48,6 +68,16 @@ MenuItem& MenuItem::Add(const std::string& caption, std::string name) {
         submenu_ = new QMenu();
         submenu_->setTitle(action_ ? action_->text() : QString());
         action_->setMenu(submenu_);
+        // A menu of the bar closed (Esc, or an item chosen): the keys go back to the form once the bar
+        // has settled.
+        if (auto* bar = dynamic_cast<MainMenu*>(bar_.data())) {
+            QPointer<MainMenu> alive(bar);
+            QObject::connect(submenu_, &QMenu::aboutToHide, bar, [alive] {
+                QTimer::singleShot(0, alive, [alive] {
+                    if (alive) alive->GiveKeysBack();
+                });
+            });
+        }
     }
     auto* item = new MenuItem(Owner() ? Owner() : this, nullptr, submenu_, caption);
     item->SetName(std::move(name));

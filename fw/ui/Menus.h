@@ -19,7 +19,12 @@ public:
     // A top-level item; items added to it make it a submenu.
     MenuItem& Add(const std::string& caption, std::string name = {});
     const std::vector<MenuItem*>& Items() const { return items_; }
-    bool RoutesKeys() const override { return false; }
+    // While a menu is open or an item is highlighted the bar handles its own keys; an idle bar that kept
+    // the keyboard focus (a menu closed with Esc) passes them to its form.
+    bool RoutesKeys() const override;
+    // Once no menu is open, the keyboard goes back to the form's active control (or to the form), and the
+    // bar is no longer highlighted.
+    void GiveKeysBack();
 
 private:
     std::vector<MenuItem*> items_;

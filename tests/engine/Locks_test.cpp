@@ -307,7 +307,7 @@ PLOM_CHILD_ROLE(TurnTakingWriter) {
     return std::min(refused, 100);
 }
 
-// Two processes insert 20,000 rows each into one table: writers take turns, so none is ever refused and their
+// Two processes insert 5,000 rows each into one table: writers take turns, so none is ever refused and their
 // rows interleave.
 TEST(ConcurrentWriters, TwoProcessesTakeTurnsWithoutRefusals) {
     testsupport::TempFolder tmp;
@@ -317,7 +317,7 @@ TEST(ConcurrentWriters, TwoProcessesTakeTurnsWithoutRefusals) {
                  {"Tekst", FieldType::Alpha, 40, false}});
     Table::Open(tmp.Path(), "NALOZI.DB", OpenMode::Exclusive)
         ->AddIndex({"", "Code", true, true, false, false});
-    constexpr int PerWriter = 20000;
+    constexpr int PerWriter = 5000;
     std::vector<std::unique_ptr<testsupport::ChildProcess>> writers;
     for (int w = 1; w <= 2; ++w)
         writers.push_back(testsupport::ChildProcess::Role(

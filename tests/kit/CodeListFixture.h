@@ -12,7 +12,9 @@ namespace kittest {
 
 class CodeListForm : public kit::TMyForm {
 public:
-    explicit CodeListForm(fw::Component* owner) : kit::TMyForm(owner) {
+    // beforeTables adds controls (and tables of their own) before the form's main table.
+    explicit CodeListForm(fw::Component* owner, const std::function<void(CodeListForm&)>& beforeTables = {})
+        : kit::TMyForm(owner) {
         KeyPreview = true;
         resize(600, 400);
         eSifra = new kit::TDBKeyField(this, this);
@@ -34,6 +36,7 @@ public:
         bSpremi->SetName("bSpremi");
         bSpremi->SetBounds(10, 350, 80, 30);
         bSpremi->OnClick = [this](fw::Component&) { ++saves; };
+        if (beforeTables) beforeTables(*this);
         tSifre = new kit::TMyTable(this);
         tSifre->SetName("tSifre");
         tSifre->SetDatabaseName("Global");

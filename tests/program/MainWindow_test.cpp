@@ -13,7 +13,9 @@
 #include "fw/db/Field.h"
 #include "fw/db/Table.h"
 #include "fw/ui/Application.h"
+#include "fw/ui/Color.h"
 #include "fw/ui/Control.h"
+#include "fw/ui/StdCtrls.h"
 #include "kit/MyForm.h"
 #include "kit/O_Plom.h"
 #include "program/StageFolder.h"
@@ -22,12 +24,18 @@
 #include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
+#include <QApplication>
+#include <QGuiApplication>
 #include <QLineEdit>
+#include <QScreen>
 #include <QSystemTrayIcon>
 #include <QTest>
 #include <QTimer>
 
+#include <algorithm>
+#include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <map>
 
 namespace {
@@ -302,6 +310,26 @@ TEST_F(MainWindowTest, AMissingInstallationRecordEndsWithOneMessage) {
     EXPECT_EQ(app::RunProgram(other.Path()), 1);
     ASSERT_EQ(second.Texts().size(), 1u);
     EXPECT_NE(second.Texts()[0].find("\"Link.DB\""), std::string::npos);
+
+    // One without its row: a message that says so, and the end, before any data folder is made.
+    testsupport::TempFolder empty;
+    app::WriteLinkTable(empty.Path(), {});
+    {
+        fw::TTable link;
+        link.SetDatabaseName(empty.Path().string());
+        link.SetTableName("Link.DB");
+        link.Open();
+        link.First();
+        link.Delete();
+        link.SaveChanges();
+        link.Close();
+    }
+    app::ScriptedDialogs third;
+    EXPECT_EQ(app::RunProgram(empty.Path()), 1);
+    ASSERT_EQ(third.Texts().size(), 1u) << third.Texts().back();
+    EXPECT_NE(third.Texts()[0].find("nema instalacijskog zapisa"), std::string::npos) << third.Texts()[0];
+    EXPECT_FALSE(fs::exists(empty / "global"));
+    EXPECT_FALSE(fs::exists(empty / "lokal"));
 }
 
 TEST_F(MainWindowTest, DataFoldersThatCannotBeMadeEndTheProgramUntouched) {
@@ -483,6 +511,104 @@ TEST_F(MainWindowTest, ADamagedTableTheChecksCannotRepairEndsWithOneMessage) {
     EXPECT_NE(dialogs.Texts()[0].find("SIF_PART.DB"), std::string::npos) << dialogs.Texts()[0];
     for (const auto& [file, row] : Register("lokal"))
         EXPECT_EQ(row.first, 0) << file;
+}
+
+} // namespace
+
+namespace {
+
+// Runs `step` from the event loop once `ready` answers a window (a modal one shows inside a key handler).
+void WhenShown(const std::function<QWidget*()>& ready, const std::function<void(QWidget&)>& step) {
+    auto* poll = new QTimer();
+    QObject::connect(poll, &QTimer::timeout, [poll, ready, step] {
+        QWidget* window = ready();
+        if (!window || !window->isVisible()) return;
+        poll->stop();
+        poll->deleteLater();
+        step(*window);
+    });
+    poll->start(5);
+}
+
+QWidget* FocusOr(QWidget* fallback) {
+    return QApplication::focusWidget() ? QApplication::focusWidget() : fallback;
+}
+
+// The horizontal margins left and right of what is drawn in other colours than the background.
+std::pair<int, int> InkMargins(const QImage& image, QColor background) {
+    int left = image.width(), right = -1;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (image.pixelColor(x, y) != background) {
+                left = std::min(left, x);
+                right = std::max(right, x);
+            }
+    return {left, image.width() - 1 - right};
+}
+
+TEST_F(MainWindowTest, KeysComeBackAfterTheMenuAndWindowsSitWhereTheyBelong) {
+    app::StageProgramFolder(folder.Path());
+    int groups = 0;
+    app::MainWindow.WinGlavnaOpeners.GrupeArtikala = [&](fw::Form*) { ++groups; };
+    bool closedByEsc = false;
+    EXPECT_EQ(
+        Start([&](app::TWinGlavna& w) {
+            // A fixed box in the middle of the screen.
+            const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+            EXPECT_EQ(w.minimumSize(), w.maximumSize());
+            EXPECT_LE((w.frameGeometry().center() - screen.center()).manhattanLength(), 4);
+            w.resize(w.width(), w.height() + 100);
+            EXPECT_EQ(w.height(), 368);
+
+            // The about box over the main window, its memo centred on the form colour.
+            WhenShown([] { return static_cast<QWidget*>(kit::OPlom.O_Programu); },
+                      [&](QWidget& box) {
+                          EXPECT_LE((box.geometry().center() - w.geometry().center()).manhattanLength(), 4);
+                          fw::Memo* memo = kit::OPlom.O_Programu->Memo1;
+                          const QImage inside = memo->viewport()->grab().toImage();
+                          const QColor face = fw::ToQColor(fw::clBtnFace);
+                          EXPECT_EQ(inside.pixelColor(2, inside.height() - 2), face);
+                          const auto [left, right] = InkMargins(inside, face);
+                          EXPECT_GT(left, 4);
+                          EXPECT_LE(std::abs(left - right), 16) << left << " " << right;
+                          QTest::keyClick(FocusOr(&box), Qt::Key_Escape);
+                      });
+            w.O1->Click();
+            EXPECT_TRUE(w.isVisible());
+
+            // The menu closed with Esc: the keys are the window's again (Ctrl+Alt+S asks the
+            // password, in a prompt over the window).
+            w.MainMenu1->setActiveAction(w.mSifarnik->Action());
+            ASSERT_TRUE(QApplication::activePopupWidget());
+            QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_Escape);
+            QApplication::processEvents();
+            bool prompted = false;
+            WhenShown(
+                [] { return QApplication::activeModalWidget(); },
+                [&](QWidget& prompt) {
+                    prompted = true;
+                    EXPECT_EQ(prompt.windowTitle().toStdString(), "Šifra:");
+                    EXPECT_LE(
+                        (prompt.frameGeometry().center() - w.frameGeometry().center()).manhattanLength(), 4)
+                        << prompt.frameGeometry().x() << "," << prompt.frameGeometry().y() << " "
+                        << prompt.width() << "x" << prompt.height() << " over " << w.x() << "," << w.y();
+                    QTest::keyClick(FocusOr(&prompt), Qt::Key_Return);
+                });
+            QTest::keyClick(FocusOr(&w), Qt::Key_S, Qt::ControlModifier | Qt::AltModifier);
+            EXPECT_TRUE(prompted);
+            EXPECT_TRUE(w.mP_Naloga->Visible());
+
+            // An entry chosen from the keyboard: Esc then closes the window.
+            w.MainMenu1->setActiveAction(w.mSifarnik->Action());
+            ASSERT_TRUE(QApplication::activePopupWidget());
+            QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_G);
+            QApplication::processEvents();
+            EXPECT_EQ(groups, 1);
+            QTest::keyClick(FocusOr(&w), Qt::Key_Escape);
+            closedByEsc = !w.isVisible();
+        }),
+        0);
+    EXPECT_TRUE(closedByEsc);
 }
 
 } // namespace

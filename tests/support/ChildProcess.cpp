@@ -7,6 +7,7 @@
 #include <cstring>
 #include <exception>
 #include <fcntl.h>
+#include <iostream>
 #include <mutex>
 #include <poll.h>
 #include <stdexcept>
@@ -99,8 +100,6 @@ private:
 
 ChildProcess::ChildProcess(const std::filesystem::path& program, const std::vector<std::string>& args,
                            const Environment& env) {
-    // A child that stops reading its stdin must not kill the test with SIGPIPE.
-    std::signal(SIGPIPE, SIG_IGN);
     // Everything the child needs is built before the fork: after it only async-signal-safe calls are made.
     std::vector<std::string> argStrings{program.string()};
     argStrings.insert(argStrings.end(), args.begin(), args.end());
@@ -121,6 +120,15 @@ ChildProcess::ChildProcess(const std::filesystem::path& program, const std::vect
         envp.push_back(e.data());
     envp.push_back(nullptr);
 
+    Start([&] {
+        ::execve(argv[0], argv.data(), envp.data());
+        ::_exit(127);
+    });
+}
+
+void ChildProcess::Start(const std::function<void()>& child) {
+    // A child that stops reading its stdin must not kill the test with SIGPIPE.
+    std::signal(SIGPIPE, SIG_IGN);
     int in[2], out[2], err[2];
     Pipe(in);
     Pipe(out);
@@ -132,7 +140,7 @@ ChildProcess::ChildProcess(const std::filesystem::path& program, const std::vect
         if (::dup2(in[0], STDIN_FILENO) < 0 || ::dup2(out[1], STDOUT_FILENO) < 0 ||
             ::dup2(err[1], STDERR_FILENO) < 0)
             ::_exit(126);
-        ::execve(argv[0], argv.data(), envp.data());
+        child();
         ::_exit(127);
     }
     ::close(in[0]);
@@ -141,6 +149,24 @@ ChildProcess::ChildProcess(const std::filesystem::path& program, const std::vect
     in_ = in[1];
     out_ = out[0];
     errors_ = std::make_unique<Collector>(err[0]);
+}
+
+std::unique_ptr<ChildProcess> ChildProcess::Fork(const std::function<int()>& body) {
+    // What this process buffered would otherwise be written twice.
+    std::cout.flush();
+    std::fflush(nullptr);
+    std::unique_ptr<ChildProcess> c(new ChildProcess());
+    c->Start([&body] {
+        int code = 2;
+        try {
+            code = body();
+        } catch (...) {
+        }
+        std::cout.flush();
+        std::fflush(nullptr);
+        ::_exit(code);
+    });
+    return c;
 }
 
 std::unique_ptr<ChildProcess>

@@ -11,6 +11,7 @@
 #include <chrono>
 #include <cstddef>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -40,6 +41,9 @@ public:
     // Starts this test program in the child role of that name.
     static std::unique_ptr<ChildProcess>
     Role(const std::string& role, const std::vector<std::string>& args = {}, const Environment& env = {});
+    // Starts a copy of this process (no new program) that runs body and ends with its answer (2 when it
+    // throws): for a child that must start from the parent's state, such as a test's fake file layer.
+    static std::unique_ptr<ChildProcess> Fork(const std::function<int()>& body);
     ~ChildProcess();
     ChildProcess(const ChildProcess&) = delete;
     ChildProcess& operator=(const ChildProcess&) = delete;
@@ -66,6 +70,11 @@ public:
     std::optional<ExitStatus> Poll();
 
 private:
+    ChildProcess() = default;
+    // Makes the pipes and forks; the child side gets them as its standard descriptors and then runs
+    // `child`, which never returns.
+    void Start(const std::function<void()>& child);
+
     struct Collector;
     pid_t pid_ = -1;
     int in_ = -1;

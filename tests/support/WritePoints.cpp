@@ -2,6 +2,7 @@
 
 #include "base/FileSystem.h"
 #include "base/Text.h"
+#include "tests/support/ChildProcess.h"
 #include "tests/support/FaultFileSystem.h"
 #include "tests/support/TempFolder.h"
 
@@ -10,7 +11,8 @@
 #include <cerrno>
 #include <cstring>
 #include <iostream>
-#include <sys/wait.h>
+#include <optional>
+#include <sstream>
 #include <unistd.h>
 
 namespace testsupport {
@@ -23,40 +25,43 @@ void CopyFolder(const fs::path& from, const fs::path& to) {
     fs::copy(from, to, fs::copy_options::recursive);
 }
 
-// Runs `body` in a child process and returns its exit status (-1 when it did not exit by itself).
-int InChild(const std::function<void()>& body) {
-    std::cout.flush();
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        try {
-            body();
-        } catch (...) {
-            ::_exit(2);
-        }
-        ::_exit(0);
-    }
-    int status = 0;
-    if (pid < 0 || ::waitpid(pid, &status, 0) != pid || !WIFEXITED(status)) return -1;
-    return WEXITSTATUS(status);
+// Runs `body` in a copy of this process and returns its exit status (-1 when it did not exit by itself).
+// What it wrote to its standard output comes back through `output`, or is passed on to ours.
+int InChild(const std::function<void()>& body, std::string* output = nullptr) {
+    const auto child = ChildProcess::Fork([&body] {
+        body();
+        return 0;
+    });
+    // Read to the end, so a talkative child never stops on a full pipe.
+    const std::string text = child->ReadAll(std::chrono::minutes(10));
+    const std::optional<ExitStatus> status = child->Wait(std::chrono::minutes(10));
+    if (output)
+        *output = text;
+    else
+        std::cout << text;
+    std::cerr << child->Errors();
+    return status && status->Exited ? status->Code : -1;
 }
 
 WritePointCounts Count(const WritePointScenario& s, const fs::path& start, const fs::path& work) {
     CopyFolder(start, work);
-    int fds[2];
-    if (::pipe(fds) != 0) return {};
-    const int status = InChild([&] {
-        FaultFileSystem faults;
-        base::ScopedFileSystem scope(faults);
-        const std::string error = s.Run(work);
-        const WritePointCounts c{faults.Writes(), faults.Syncs()};
-        if (!error.empty() || ::write(fds[1], &c, sizeof c) != sizeof c) ::_exit(3);
-    });
-    ::close(fds[1]);
+    std::string output;
+    const int status = InChild(
+        [&] {
+            FaultFileSystem faults;
+            base::ScopedFileSystem scope(faults);
+            const std::string error = s.Run(work);
+            const WritePointCounts c{faults.Writes(), faults.Syncs()};
+            if (!error.empty()) ::_exit(3);
+            std::cout << "\n" << c.Writes << " " << c.Syncs << std::endl;
+        },
+        &output);
+    // The counts are the child's last line.
     WritePointCounts c;
-    const bool got = ::read(fds[0], &c, sizeof c) == sizeof c;
-    ::close(fds[0]);
+    std::istringstream last(output.substr(output.find_last_of('\n', output.size() - 2) + 1));
+    const bool got = !output.empty() && static_cast<bool>(last >> c.Writes >> c.Syncs);
     EXPECT_EQ(status, 0) << s.Name << ": the operation fails without any fault";
-    EXPECT_TRUE(got);
+    EXPECT_TRUE(got) << output;
     return c;
 }
 

@@ -1,11 +1,19 @@
 #include "app/archive/ArchiveCommand.h"
 
+#include "app/archive/ZipVerify.h"
 #include "app/data/WBegin.h"
+#include "base/Exceptions.h"
+#include "base/FileIo.h"
 #include "tests/app/archive/ZipTestFiles.h"
 #include "tests/support/TempFolder.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <zip.h>
 
 namespace {
 
@@ -170,7 +178,9 @@ TEST_F(ArchiveCommandTest, ADamagedZipIsReportedAndKept) {
     testsupport::WriteFileAt(Zip(), damaged.substr(0, damaged.size() - 4) + std::string(22, 'x'), Base);
     EXPECT_FALSE(Run());
     EXPECT_THAT(infos, ElementsAre("Greška kod arhiviranja!!!"));
-    EXPECT_EQ(statuses.back(), "Error 3 reading Zip file");
+    // The status names the file that blocks the archive.
+    EXPECT_THAT(statuses.back(), testing::HasSubstr("Error 3 reading Zip file"));
+    EXPECT_THAT(statuses.back(), testing::HasSubstr("Arhiva " + Zip().string() + " je oštećena"));
     EXPECT_FALSE(fs::exists(Copy()));
     EXPECT_EQ(testsupport::ReadFile(Zip()), damaged.substr(0, damaged.size() - 4) + std::string(22, 'x'));
 }
@@ -183,6 +193,61 @@ TEST_F(ArchiveCommandTest, ASecondCommandDuringARunIsRefused) {
     ASSERT_TRUE(Run());
     EXPECT_FALSE(nested);
     EXPECT_THAT(infos, ElementsAre("Proces arhiviranja je u tijeku...."));
+}
+
+TEST_F(ArchiveCommandTest, WhatAKilledRunLeftIsRemovedUnlessARunIsGoing) {
+    const std::vector<std::string> stale = {"plom.zip.Ab12Cd", "plom.zip.zzzzzz"};
+    const std::vector<std::string> kept = {"plom.zip",         "plom.zip.old",   "plom.zip.Ab12C",
+                                           "notes.zip.Ab12Cd", "plom.zipAb12Cd", "plom.zip.Ab-2Cd"};
+    const std::vector<std::string> staleCopies = {".plom20260308.zip.x1y2z3.tmp"};
+    const std::vector<std::string> keptCopies = {"plom20260308.zip", ".plom2026038.zip.x.tmp",
+                                                 ".other20260308.zip.x.tmp"};
+    auto lay = [&] {
+        for (const auto& name : stale)
+            folder.Write("prog/" + name, "part");
+        for (const auto& name : kept)
+            folder.Write("prog/" + name, "keep");
+        for (const auto& name : staleCopies)
+            folder.Write("usb/" + name, "part");
+        for (const auto& name : keptCopies)
+            folder.Write("usb/" + name, "keep");
+    };
+    lay();
+    {
+        // Another process of the folder is archiving: nothing of it is touched.
+        const base::FileHandle lock = base::FileHandle::Open(Program() / ".plom.zip.lock", O_RDWR | O_CREAT);
+        ASSERT_EQ(::flock(lock.Get(), LOCK_SH), 0);
+        RemoveStaleArchiveFiles(Program(), "plom", folder / "usb");
+        for (const auto& name : stale)
+            EXPECT_TRUE(fs::exists(Program() / name)) << name;
+    }
+    RemoveStaleArchiveFiles(Program(), "plom", folder / "usb");
+    for (const auto& name : stale)
+        EXPECT_FALSE(fs::exists(Program() / name)) << name;
+    for (const auto& name : kept)
+        EXPECT_TRUE(fs::exists(Program() / name)) << name;
+    for (const auto& name : staleCopies)
+        EXPECT_FALSE(fs::exists(folder / "usb" / name)) << name;
+    for (const auto& name : keptCopies)
+        EXPECT_TRUE(fs::exists(folder / "usb" / name)) << name;
+}
+
+TEST(ZipErrorTexts, AreCroatianWithTheSystemReason) {
+    EXPECT_EQ(ZipErrorText(ZIP_ER_NOZIP, 0), "nije zip arhiva");
+    EXPECT_EQ(ZipErrorText(ZIP_ER_READ, ENOENT), "greška čitanja: datoteka ili mapa ne postoji");
+    EXPECT_EQ(ZipErrorText(ZIP_ER_TMPOPEN, ENOSPC), "privremena datoteka se ne može napraviti: disk je pun");
+    EXPECT_EQ(ZipErrorText(9999, 0), "greška zip biblioteke 9999");
+    testsupport::TempFolder folder;
+    folder.Write("plom.zip", std::string(100, 'x'));
+    EXPECT_EQ(ZipOpenProblem((folder / "plom.zip").string()), "nije zip arhiva");
+    EXPECT_EQ(ZipOpenProblem((folder / "missing.zip").string()), "datoteka ne postoji");
+    try {
+        VerifyZipFile((folder / "plom.zip").string());
+        ADD_FAILURE() << "a file of x's passed as an archive";
+    } catch (const base::Exception& e) {
+        EXPECT_EQ(e.Message(),
+                  "Arhiva " + (folder / "plom.zip").string() + " nije ispravna: nije zip arhiva");
+    }
 }
 
 } // namespace
