@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <QApplication>
 #include <QGuiApplication>
+#include <QImage>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QScreen>
@@ -52,9 +53,10 @@ template <class Entry> void RemoveEntriesOf(std::vector<Entry>& list, TCustomBas
 } // namespace
 
 QPixmap InstallTheme() {
-    // The picture beside every page: a blue fall with the product's initial.
-    static const QPixmap theme = [] {
-        QPixmap p(136, 316);
+    // The picture beside every page: a blue fall with the product's initial. Kept as an image, which may
+    // outlive the application.
+    static const QImage theme = [] {
+        QImage p(136, 316, QImage::Format_RGB32);
         QPainter painter(&p);
         QLinearGradient fall(0, 0, 0, p.height());
         fall.setColorAt(0, QColor(0, 0, 160));
@@ -68,7 +70,7 @@ QPixmap InstallTheme() {
         painter.drawText(p.rect().adjusted(0, 40, 0, 0), Qt::AlignHCenter | Qt::AlignTop, "L");
         return p;
     }();
-    return theme;
+    return QPixmap::fromImage(theme);
 }
 
 base::Exception KitError(const std::string& format, std::initializer_list<FormatArg> args) {
