@@ -53,5 +53,4 @@ std::map<std::int32_t, Artikl> CitajArtikle() {
     return artikli;
 }
 
-
 } // namespace orders

@@ -73,7 +73,8 @@ bool Krila(const ModelProzora& m, Izrada& iz, std::vector<std::pair<int, int>>& 
     return vrata;
 }
 
-void Stok(const ModelProzora& m, Izrada& iz, bool vrata, const std::vector<std::pair<int, int>>& krajeviVrata) {
+void Stok(const ModelProzora& m, Izrada& iz, bool vrata,
+          const std::vector<std::pair<int, int>>& krajeviVrata) {
     const BojaSistema& b = iz.o.Boja;
     const long long W = m.Sirina, H = m.Visina;
     // A leaf reaching the frame's side gets a square, welded bottom end on that side's piece.
@@ -84,7 +85,8 @@ void Stok(const ModelProzora& m, Izrada& iz, bool vrata, const std::vector<std::
     const long long zVodoravno = W - 2 * (W - m.WinRight) - 2LL * b.ZSM;
     for (int q = 0; q < iz.kolicina; ++q) {
         for (int n = 0; n < 2; ++n) {
-            TKomad& k = iz.Novi(V_Stok, m.ArtiklStoka, H + iz.VR + iz.RP + (doStrane ? iz.o.Sistem.Varenje : 0), 45);
+            TKomad& k =
+                iz.Novi(V_Stok, m.ArtiklStoka, H + iz.VR + iz.RP + (doStrane ? iz.o.Sistem.Varenje : 0), 45);
             if (doStrane) k.KutD = 90;
             iz.Novi(V_ZStoka, b.ZStoka, zOkomito, 90);
         }
@@ -128,7 +130,8 @@ void Precke(const ModelProzora& m, Izrada& iz) {
 } // namespace
 
 void DodajKomadeStavke(const windows::ModelProzora& model, const StavkaNaloga& stavka,
-                       const OkolnostiNaloga& okolnosti, ListeKomada& liste, std::vector<std::string>& poruke) {
+                       const OkolnostiNaloga& okolnosti, ListeKomada& liste,
+                       std::vector<std::string>& poruke) {
     Izrada iz{okolnosti, liste, stavka.Stavka, stavka.Kolicina};
     iz.RP = 2LL * okolnosti.Sistem.ReznaPila;
     iz.VR = 2LL * okolnosti.Sistem.Varenje;
@@ -137,10 +140,12 @@ void DodajKomadeStavke(const windows::ModelProzora& model, const StavkaNaloga& s
     const bool vrata = Krila(model, iz, krajeviVrata);
     Stok(model, iz, vrata, krajeviVrata);
     Precke(model, iz);
-    for (const Okno& o : NaciniListuStakla(model, okolnosti.Sistem.SmanjenjeStakla, okolnosti.Sistem.Preklapanje)) {
+    for (const Okno& o :
+         NaciniListuStakla(model, okolnosti.Sistem.SmanjenjeStakla, okolnosti.Sistem.Preklapanje)) {
         if (o.Sirina <= 0 || o.Duzina <= 0) {
-            poruke.push_back("Stavka " + std::to_string(stavka.Stavka) + ": staklo " + std::to_string(o.Sirina) +
-                             " x " + std::to_string(o.Duzina) + " mm nema mjesta i nije uključeno u listu!!!");
+            poruke.push_back("Stavka " + std::to_string(stavka.Stavka) + ": staklo " +
+                             std::to_string(o.Sirina) + " x " + std::to_string(o.Duzina) +
+                             " mm nema mjesta i nije uključeno u listu!!!");
             continue;
         }
         TKomad k;

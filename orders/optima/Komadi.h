@@ -75,7 +75,8 @@ struct OkolnostiNaloga {
 // outer frame, window mullions and glass panes, each Kolicina times. A pane too small to exist is left
 // out and described in `poruke`. Raises base::Overflow when a length leaves the 16-bit range.
 void DodajKomadeStavke(const windows::ModelProzora& model, const StavkaNaloga& stavka,
-                       const OkolnostiNaloga& okolnosti, ListeKomada& liste, std::vector<std::string>& poruke);
+                       const OkolnostiNaloga& okolnosti, ListeKomada& liste,
+                       std::vector<std::string>& poruke);
 
 // The glass panes of one window (width, height in mm), one per opening; `sm` is the reduction per edge.
 struct Okno {

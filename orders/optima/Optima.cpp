@@ -59,8 +59,8 @@ public:
         if (komadi.empty()) return true;
         if (!Kombinacija(v, komadi)) {
             ishod.Potpun = false;
-            ishod.Poruke.push_back(std::string("UPOZORENJE: Nastala je greška\r\nkod optimizacije ") + v.rijec +
-                                   "!!!");
+            ishod.Poruke.push_back(std::string("UPOZORENJE: Nastala je greška\r\nkod optimizacije ") +
+                                   v.rijec + "!!!");
         }
         return !ishod.Prekinut && rbr_ < std::numeric_limits<std::int16_t>::max();
     }
@@ -71,8 +71,9 @@ private:
         const PodaciSipke sipka = tok_.Sipka ? tok_.Sipka(artikl) : PodaciSipke{};
         if (!sipka.UWRobi) {
             if (sipka.USifRobe)
-                ishod.Poruke.push_back("Greška: Nije pronađen podatak\n\rza artikl Prozora\n\r(" + sipka.Sifra +
-                                       ")!!!\n\rProvjerite da li su unijeti\n\rsvi podaci artikla (npr. dužina)!!!");
+                ishod.Poruke.push_back(
+                    "Greška: Nije pronađen podatak\n\rza artikl Prozora\n\r(" + sipka.Sifra +
+                    ")!!!\n\rProvjerite da li su unijeti\n\rsvi podaci artikla (npr. dužina)!!!");
             else
                 ishod.Poruke.push_back("Kod boje sistema je unesena\n\rnepostojeća šifra artikla (code " +
                                        std::to_string(artikl) + ")!!!");

@@ -24,10 +24,10 @@ struct RedOptime {
 
 // What the article tables say of a bar article.
 struct PodaciSipke {
-    bool UWRobi = false;    // the article has its profile data
-    int Duzina = 0;         // bar length, mm
-    bool USifRobe = false;  // the article is known at all
-    std::string Sifra;      // its code, for the message
+    bool UWRobi = false;   // the article has its profile data
+    int Duzina = 0;        // bar length, mm
+    bool USifRobe = false; // the article is known at all
+    std::string Sifra;     // its code, for the message
 };
 
 struct TokOptime {

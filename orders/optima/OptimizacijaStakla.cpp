@@ -26,7 +26,8 @@ std::optional<SheetJob> DobarArtikl(std::int32_t artikl, const std::map<std::int
         return std::nullopt;
     }
     if (it->second.Debljina < 1 || it->second.Duzina < 1) {
-        app::ShowInfo("Artikl: " + kod + "\r\nnema dobro unesene vrijednosti za\r\nširinu, tj. visinu artikla!");
+        app::ShowInfo("Artikl: " + kod +
+                      "\r\nnema dobro unesene vrijednosti za\r\nširinu, tj. visinu artikla!");
         return std::nullopt;
     }
     SheetJob job;
@@ -37,8 +38,8 @@ std::optional<SheetJob> DobarArtikl(std::int32_t artikl, const std::map<std::int
 
 } // namespace
 
-std::optional<std::vector<ListaStakla>> OptimizacijaStakla(std::int32_t radniNalog, const PostavkeStakla& postavke,
-                                                           const Napredak& napredak) {
+std::optional<std::vector<ListaStakla>>
+OptimizacijaStakla(std::int32_t radniNalog, const PostavkeStakla& postavke, const Napredak& napredak) {
     std::vector<RedStakla> redovi;
     std::map<std::int32_t, Artikl> artikli;
     try {
@@ -84,9 +85,9 @@ std::optional<std::vector<ListaStakla>> OptimizacijaStakla(std::int32_t radniNal
         lista.Sifra = artikli[artikl].Sifra;
         lista.Raspored = RunCuttingOptimisation(std::move(komadi), *job);
         for (const LeftOutPane& l : lista.Raspored.Izostavljeni)
-            app::ShowInfo("Staklo stavke " + std::to_string(l.Komad.Broj) + " (" + std::to_string(l.Komad.Sirina) +
-                          " x " + std::to_string(l.Komad.Visina) + " mm, artikl " + lista.Sifra +
-                          ") nije na listi: " + Opis(l.Razlog));
+            app::ShowInfo("Staklo stavke " + std::to_string(l.Komad.Broj) + " (" +
+                          std::to_string(l.Komad.Sirina) + " x " + std::to_string(l.Komad.Visina) +
+                          " mm, artikl " + lista.Sifra + ") nije na listi: " + Opis(l.Razlog));
         liste.push_back(std::move(lista));
     }
     return liste;

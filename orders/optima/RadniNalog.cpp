@@ -249,7 +249,8 @@ IshodRada OptimizacijaI(std::int32_t radniNalog, const Napredak& napredak) {
     for (const std::string& t : ishod.Poruke)
         app::ShowInfo(t);
     const bool potpun = p.Potpun && ishod.Potpun;
-    return ZapisiListe(radniNalog, ishod, p.Liste[V_Staklo], potpun) ? IshodRada::Gotovo : IshodRada::Nepotpuno;
+    return ZapisiListe(radniNalog, ishod, p.Liste[V_Staklo], potpun) ? IshodRada::Gotovo
+                                                                     : IshodRada::Nepotpuno;
 }
 
 } // namespace orders

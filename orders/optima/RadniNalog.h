@@ -35,7 +35,7 @@ struct ListaStakla {
 
 // Lays the order's glass list out on sheets, panes free to turn and no kerf. Nothing (told) when the
 // order has no glass list, a glass article has no usable sheet size, or the user stops it.
-std::optional<std::vector<ListaStakla>> OptimizacijaStakla(std::int32_t radniNalog, const PostavkeStakla& postavke,
-                                                           const Napredak& napredak = {});
+std::optional<std::vector<ListaStakla>>
+OptimizacijaStakla(std::int32_t radniNalog, const PostavkeStakla& postavke, const Napredak& napredak = {});
 
 } // namespace orders

@@ -48,8 +48,8 @@ void Precka(ModelProzora& m, int l, int t, int r, int b, std::int32_t artikl = 1
 std::vector<std::string> Opis(const std::vector<TKomad>& lista) {
     std::vector<std::string> out;
     for (const TKomad& k : lista)
-        out.push_back(std::to_string(k.Prozor) + ":" + std::to_string(k.Artikl) + ":" + std::to_string(k.Duzina) +
-                      ":" + std::to_string(k.KutL) + "/" + std::to_string(k.KutD));
+        out.push_back(std::to_string(k.Prozor) + ":" + std::to_string(k.Artikl) + ":" +
+                      std::to_string(k.Duzina) + ":" + std::to_string(k.KutL) + "/" + std::to_string(k.KutD));
     return out;
 }
 
@@ -72,14 +72,14 @@ TEST(Komadi, ADoorShapesOnlyItsOwnItemsFrame) {
     DodajKomadeStavke(m, {2, 1, 201}, Okolnosti(), l, poruke);
 
     // The leaf: 880 + 2 x 8 + 6 + 4 across; (2078 - 60) + 8 + 10 down, twice each.
-    EXPECT_THAT(Opis(l[V_Vrata]), ElementsAre("1:104:906:45/45", "1:104:2036:45/45", "1:104:906:45/45",
-                                              "1:104:2036:45/45"));
-    EXPECT_THAT(Opis(l[V_ZVrata]), ElementsAre("1:107:720:90/90", "1:107:1850:90/90", "1:107:720:90/90",
-                                               "1:107:1850:90/90"));
+    EXPECT_THAT(Opis(l[V_Vrata]),
+                ElementsAre("1:104:906:45/45", "1:104:2036:45/45", "1:104:906:45/45", "1:104:2036:45/45"));
+    EXPECT_THAT(Opis(l[V_ZVrata]),
+                ElementsAre("1:107:720:90/90", "1:107:1850:90/90", "1:107:720:90/90", "1:107:1850:90/90"));
     // The door's frame: sides welded square at the bottom and one head piece; the next item is a window.
-    EXPECT_THAT(Opis(l[V_Stok]), ElementsAre("1:101:2113:45/90", "1:101:2113:45/90", "1:101:1010:45/45",
-                                             "2:101:2110:45/45", "2:101:2110:45/45", "2:101:1010:45/45",
-                                             "2:101:1010:45/45"));
+    EXPECT_THAT(Opis(l[V_Stok]),
+                ElementsAre("1:101:2113:45/90", "1:101:2113:45/90", "1:101:1010:45/45", "2:101:2110:45/45",
+                            "2:101:2110:45/45", "2:101:1010:45/45", "2:101:1010:45/45"));
     EXPECT_TRUE(l[V_Okvir].empty());
     EXPECT_THAT(poruke, IsEmpty());
 }
@@ -93,10 +93,10 @@ TEST(Komadi, SlidingSashesAndFrameMullionsReachTheCuttingList) {
     std::vector<std::string> poruke;
     DodajKomadeStavke(m, {4, 1, 201}, Okolnosti(), l, poruke);
     // The sash: 900 + 16 + 10 across, 880 + 26 down; its reinforcement less 140, 6 and 2 x 12.
-    EXPECT_THAT(Opis(l[V_KlizniOkvir]), ElementsAre("4:109:926:45/45", "4:109:906:45/45", "4:109:926:45/45",
-                                                    "4:109:906:45/45"));
-    EXPECT_THAT(Opis(l[V_ZOkvira]), ElementsAre("4:110:756:90/90", "4:110:736:90/90", "4:110:756:90/90",
-                                                "4:110:736:90/90"));
+    EXPECT_THAT(Opis(l[V_KlizniOkvir]),
+                ElementsAre("4:109:926:45/45", "4:109:906:45/45", "4:109:926:45/45", "4:109:906:45/45"));
+    EXPECT_THAT(Opis(l[V_ZOkvira]),
+                ElementsAre("4:110:756:90/90", "4:110:736:90/90", "4:110:756:90/90", "4:110:736:90/90"));
     // The mullion runs through the frame's bottom: 60 + 880 + 4 + 3, mitred at its foot.
     EXPECT_EQ(Opis(l[V_Stok]).back(), "4:101:947:45/90");
     EXPECT_EQ(Opis(l[V_ZStoka]).back(), "4:105:870:90/90");
@@ -128,7 +128,8 @@ TEST(Komadi, ThePanesOfAnOpeningAreCountedOnceAndSizedByTheMullionsFacingIt) {
         {"staggered mullions do not limit each other",
          {{60, 380, 940, 420}, {280, 420, 320, 740}, {680, 60, 720, 380}},
          {"610x310", "210x310", "210x310", "610x310"}},
-        {"an opening narrower than the reduction gives a pane of no size", {{60, 380, 940, 420}, {60, 424, 940, 464}},
+        {"an opening narrower than the reduction gives a pane of no size",
+         {{60, 380, 940, 420}, {60, 424, 940, 464}},
          {"870x310", "870x-6", "870x266"}},
     };
     for (const Slucaj& s : slucajevi) {

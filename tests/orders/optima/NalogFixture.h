@@ -39,39 +39,54 @@ protected:
 
     void Artikl(std::int32_t code, std::int32_t grupa, int debljina = -1, int duzina = -1) {
         Upisi("Global", "SIF_ROBE.DB",
-              {{"Partner", Value::Int(1)}, {"Sifra", Value::Text("A" + std::to_string(code))},
-               {"Code", Value::Int(code)}, {"Grupa", Value::Int(grupa)}});
+              {{"Partner", Value::Int(1)},
+               {"Sifra", Value::Text("A" + std::to_string(code))},
+               {"Code", Value::Int(code)},
+               {"Grupa", Value::Int(grupa)}});
         if (duzina >= 0)
             Upisi("Global", "WROBA.DB",
-                  {{"Code", Value::Int(code)}, {"DebljinaProfila", Value::Int(debljina)},
+                  {{"Code", Value::Int(code)},
+                   {"DebljinaProfila", Value::Int(debljina)},
                    {"DuzinaProfila", Value::Int(duzina)}});
     }
 
     // System 3 in colour 4: kerf 2, welding 3, overlap 8, gap 10, glass reduction 5, mullion allowance 10.
     void Sustav() {
         Upisi("Lokal", "WSYSTEM.DB",
-              {{"Code", Value::Int(Sistem)}, {"Sifra", Value::Text("S3")}, {"Razmak", Value::Int(10)},
-               {"Preklapanje", Value::Int(8)}, {"SmanjenjeStakla", Value::Int(5)}, {"ReznaPila", Value::Int(2)},
-               {"Varenje", Value::Int(3)}, {"DodatakNaPrecku", Value::Int(10)}});
+              {{"Code", Value::Int(Sistem)},
+               {"Sifra", Value::Text("S3")},
+               {"Razmak", Value::Int(10)},
+               {"Preklapanje", Value::Int(8)},
+               {"SmanjenjeStakla", Value::Int(5)},
+               {"ReznaPila", Value::Int(2)},
+               {"Varenje", Value::Int(3)},
+               {"DodatakNaPrecku", Value::Int(10)}});
         Polja boja{{"Sistem", Value::Int(Sistem)}, {"Boja", Value::Int(Boja)}};
         const std::pair<const char*, int> clanci[] = {
-            {"Stok", 101},        {"ZStoka", 105},       {"ZSM", 10},  {"Vrata", 104},   {"ZVrata", 107},
-            {"ZVM", 20},          {"Okvir", 102},        {"ZOkvira", 106}, {"ZOM", 15},  {"KlizniOkvir", 109},
-            {"ZKlizniOkvir", 110}, {"ZKOM", 12},         {"Precka", 103}, {"ZPrecka", 108}, {"ZPM", 5}};
+            {"Stok", 101},         {"ZStoka", 105}, {"ZSM", 10},      {"Vrata", 104},   {"ZVrata", 107},
+            {"ZVM", 20},           {"Okvir", 102},  {"ZOkvira", 106}, {"ZOM", 15},      {"KlizniOkvir", 109},
+            {"ZKlizniOkvir", 110}, {"ZKOM", 12},    {"Precka", 103},  {"ZPrecka", 108}, {"ZPM", 5}};
         for (const auto& [ime, v] : clanci)
             boja.emplace_back(ime, Value::Int(v));
         Upisi("Lokal", "WSYSBOJE.DB", boja);
         Upisi("Lokal", "RADNINAL.DB",
-              {{"Code", Value::Int(RN)}, {"Sifra", Value::Text("RN7")}, {"Broj", Value::Int(1)},
-               {"Sistem", Value::Int(Sistem)}, {"Boja", Value::Int(Boja)}});
+              {{"Code", Value::Int(RN)},
+               {"Sifra", Value::Text("RN7")},
+               {"Broj", Value::Int(1)},
+               {"Sistem", Value::Int(Sistem)},
+               {"Boja", Value::Int(Boja)}});
     }
 
     // An item and its copy, the window built by the caller at the item's size.
     void Stavka(int stavka, int kolicina, std::int32_t staklo, windows::ModelProzora& m) {
         Upisi("Lokal", "STAVKERN.DB",
-              {{"BrojRN", Value::Int(RN)}, {"Stavka", Value::Int(stavka)}, {"Tip", Value::Int(1)},
-               {"Staklo", Value::Int(staklo)}, {"Kolicina", Value::Int(kolicina)},
-               {"Sirina", Value::Int(m.Sirina)}, {"Visina", Value::Int(m.Visina)}});
+              {{"BrojRN", Value::Int(RN)},
+               {"Stavka", Value::Int(stavka)},
+               {"Tip", Value::Int(1)},
+               {"Staklo", Value::Int(staklo)},
+               {"Kolicina", Value::Int(kolicina)},
+               {"Sirina", Value::Int(m.Sirina)},
+               {"Visina", Value::Int(m.Visina)}});
         ASSERT_GT(windows::SpremiKopiju(m, {RN, stavka}, Sistem, Boja), 0);
     }
 
