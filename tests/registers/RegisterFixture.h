@@ -89,25 +89,7 @@ protected:
     std::string ActiveName(fw::Form& form) {
         return form.ActiveControl() ? form.ActiveControl()->Name() : std::string("-");
     }
-    std::vector<std::string> Asked() const {
-        std::vector<std::string> asked;
-        for (const app::DialogCall& c : dialogs.Calls) {
-            switch (c.Kind) {
-            case app::DialogKind::Novo:
-                asked.push_back("Novo " + c.Code);
-                break;
-            case app::DialogKind::Staro:
-                asked.push_back("Staro " + c.Code + ">" + c.NewCode);
-                break;
-            case app::DialogKind::Brisi:
-                asked.push_back("Brisi " + c.Code);
-                break;
-            default:
-                asked.push_back("Text " + c.Text);
-            }
-        }
-        return asked;
-    }
+    std::vector<std::string> Asked() const { return dialogs.Asked(); }
 
     std::unique_ptr<kittest::DataForm> caller;
     std::vector<fw::Form*> opened;

@@ -8,6 +8,7 @@
 #include "setup/kit/ShellFolders.h"
 #include "tests/setup/kit/KitTestEnv.h"
 #include "tests/support/ChildProcess.h"
+#include "tests/support/ProgramRegister.h"
 
 #include <chrono>
 #include <csignal>
@@ -28,30 +29,8 @@ std::string ReadFile(const fs::path& file) {
     return text.str();
 }
 
-// {File: Open} of a register; empty when it cannot be read yet.
-std::map<std::string, int> Register(const fs::path& folder) {
-    std::map<std::string, int> rows;
-    try {
-        fw::TTable t;
-        t.SetDatabaseName(folder.string());
-        t.SetTableName("OPEN.DB");
-        t.Open();
-        for (t.First(); !t.Eof(); t.Next())
-            rows[t.FieldByName("File").AsString()] = static_cast<int>(t.FieldByName("Open").AsInteger());
-    } catch (const std::exception&) {
-        rows.clear();
-    }
-    return rows;
-}
-
-// Waits at most a minute (a guard against a hang, not a speed target).
-template <class Condition> bool WaitFor(Condition&& condition) {
-    for (int i = 0; i < 1200; ++i) {
-        if (condition()) return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    return false;
-}
+using testsupport::OpenTablesRegister;
+using testsupport::WaitUntil;
 
 class SetupProgram : public setuptest::KitTest {
 protected:
@@ -147,9 +126,9 @@ TEST_F(SetupProgram, BuildsInstallsUnattendedAndTheInstalledProgramFindsItsTable
     // The installed program opens its company's tables and ends cleanly.
     {
         testsupport::ChildProcess plom(Target("Plom"), {}, {{"QT_QPA_PLATFORM", "offscreen"}});
-        ASSERT_TRUE(WaitFor([&] {
-            auto g = Register(Target("Global"));
-            auto l = Register(Target("Lokal"));
+        ASSERT_TRUE(WaitUntil([&] {
+            auto g = OpenTablesRegister(Target("Global"));
+            auto l = OpenTablesRegister(Target("Lokal"));
             return g.count("PARTNER.DB") && g["PARTNER.DB"] == 0 && l.count("SIF_PART.DB") &&
                    l["SIF_PART.DB"] == 0;
         })) << plom.Errors();
