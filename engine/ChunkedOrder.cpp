@@ -114,6 +114,16 @@ void ChunkedOrder::Erase(Pos p, Change& change) {
     }
 }
 
+void ChunkedOrder::ReplaceIds(std::size_t chunkIndex, std::vector<RowId> ids) {
+    Chunk* c = chunks_[chunkIndex].get();
+    if (rowChunk_ != nullptr)
+        for (RowId id : c->Ids)
+            if (id < rowChunk_->size() && (*rowChunk_)[id] == c) (*rowChunk_)[id] = nullptr;
+    size_ = size_ - c->Ids.size() + ids.size();
+    c->Ids = std::move(ids);
+    Track(c);
+}
+
 Chunk* ChunkedOrder::AppendChunk(std::vector<RowId> ids, std::uint16_t block) {
     auto c = std::make_unique<Chunk>();
     c->Ids = std::move(ids);

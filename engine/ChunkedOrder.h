@@ -74,6 +74,8 @@ public:
 
     Pos Insert(Pos p, RowId id, Change& change);
     void Erase(Pos p, Change& change);
+    // Gives a chunk other ids (a block another process rewrote); it keeps its block and place.
+    void ReplaceIds(std::size_t chunkIndex, std::vector<RowId> ids);
     // Appends a whole chunk (loading).
     Chunk* AppendChunk(std::vector<RowId> ids, std::uint16_t block);
     void Clear();

@@ -19,6 +19,37 @@ constexpr std::size_t HeadBytes = 32;
 constexpr std::uint32_t Idle = 0;
 constexpr std::uint32_t Pending = 1;
 constexpr std::size_t LargeJournal = 1 << 20;
+// The notes of recent writes ride at the end of the body: entries, their byte count and this mark.
+constexpr char NotesMark[4] = {'N', 'O', 'T', 'E'};
+constexpr std::size_t MaxNotes = 64;
+constexpr std::size_t MaxNoteBytes = 8192;
+
+using Notes = std::vector<std::pair<std::uint64_t, std::string>>;
+
+// Entries: generation (u64), length (u32), note bytes.
+bool ParseNotes(const unsigned char* p, std::size_t len, Notes& out) {
+    std::size_t pos = 0;
+    while (pos < len) {
+        if (pos + 12 > len) return false;
+        const std::uint64_t generation = codec::GetU64(p + pos);
+        const std::uint32_t n = codec::GetU32(p + pos + 8);
+        pos += 12;
+        if (pos + n > len) return false;
+        out.emplace_back(generation, std::string(reinterpret_cast<const char*>(p + pos), n));
+        pos += n;
+    }
+    return true;
+}
+
+// The notes section at the end of a body, if it has one.
+bool NotesOf(const std::string& body, std::size_t writesEnd, Notes& out) {
+    if (body.size() < writesEnd + 8) return false;
+    const auto* end = codec::Bytes(body) + body.size();
+    if (std::memcmp(end - 4, NotesMark, 4) != 0) return false;
+    const std::uint32_t len = codec::GetU32(end - 8);
+    if (len != body.size() - 8 - writesEnd) return false;
+    return ParseNotes(codec::Bytes(body) + writesEnd, len, out);
+}
 
 void WriteAll(int fd, const void* data, std::size_t len, std::uint64_t offset, const std::string& name) {
     const base::IoResult r = base::WriteAt(fd, data, len, offset);
@@ -126,22 +157,29 @@ std::uint64_t Journal::Generation() {
     return codec::GetU64(head + 8);
 }
 
-bool Journal::Recover(TableFiles& files) {
+// Reads the transaction the journal holds (pending or done); false when there is none, it is torn, or it
+// belongs to other files than these.
+bool Journal::ReadTransaction(TableFiles& files, std::uint32_t& status, std::uint64_t& generation,
+                              Transaction& t, Notes* notes) {
     const int fd = Fd(false);
     if (fd < 0) return false;
     unsigned char head[HeadBytes];
     if (!ReadAll(fd, head, sizeof head, 0) || std::memcmp(head, Magic, 8) != 0) return false;
-    if (codec::GetU32(head + 16) != Pending) return false;
+    status = codec::GetU32(head + 16);
+    generation = codec::GetU64(head + 8);
     const std::uint32_t len = codec::GetU32(head + 20);
     struct stat st {};
     if (::fstat(fd, &st) != 0 || static_cast<std::uint64_t>(st.st_size) < HeadBytes + len) return false;
     std::string body(len, '\0');
     if (!ReadAll(fd, body.data(), len, HeadBytes)) return false;
-    std::uint64_t sum = codec::Checksum(head + 8, 16);
+    // The sum was taken while the journal was marked pending.
+    unsigned char summed[16];
+    std::memcpy(summed, head + 8, sizeof summed);
+    codec::PutU32(summed + 8, Pending);
+    std::uint64_t sum = codec::Checksum(summed, sizeof summed);
     sum = codec::Checksum(codec::Bytes(body), body.size(), sum);
     if (sum != codec::GetU64(head + 24)) return false; // torn: the transaction never happened
 
-    Transaction t;
     const auto* p = codec::Bytes(body);
     std::size_t pos = 0;
     auto need = [&](std::size_t n) {
@@ -154,9 +192,9 @@ bool Journal::Recover(TableFiles& files) {
         t.NewSize[i] = static_cast<std::int64_t>(codec::GetU64(p + pos + 8 * i));
     pos += 24;
     // A journal left behind by a table that has since been replaced (deleted by mask, another family renamed
-    // in) belongs to other files: drop it.
+    // in) belongs to other files.
     if (codec::GetU64(p + pos) != TableIdentity(files)) {
-        MarkIdle(fd);
+        if (status == Pending) MarkIdle(fd);
         return false;
     }
     pos += 16;
@@ -173,9 +211,58 @@ bool Journal::Recover(TableFiles& files) {
         pos += n;
         t.Writes.push_back(std::move(w));
     }
-    Apply(t, files);
-    MarkIdle(fd);
+    if (notes != nullptr && !NotesOf(body, pos, *notes)) notes->clear();
     return true;
+}
+
+Notes Journal::ReadNotes(int fd) {
+    Notes notes;
+    unsigned char head[HeadBytes];
+    if (!ReadAll(fd, head, sizeof head, 0) || std::memcmp(head, Magic, 8) != 0) return notes;
+    if (codec::GetU32(head + 16) != Idle) return notes;
+    const std::uint32_t len = codec::GetU32(head + 20);
+    unsigned char tail[8];
+    if (len < 8 || !ReadAll(fd, tail, sizeof tail, HeadBytes + len - 8)) return notes;
+    if (std::memcmp(tail + 4, NotesMark, 4) != 0) return notes;
+    const std::uint32_t n = codec::GetU32(tail);
+    if (n > len - 8 || n > MaxNoteBytes + 4096) return notes;
+    std::string bytes(n, '\0');
+    if (!ReadAll(fd, bytes.data(), n, HeadBytes + len - 8 - n)) return notes;
+    if (!ParseNotes(codec::Bytes(bytes), n, notes)) notes.clear();
+    // Only an unbroken run up to the journal's own generation tells what changed.
+    if (!notes.empty() && notes.back().first != codec::GetU64(head + 8)) notes.clear();
+    return notes;
+}
+
+bool Journal::Recover(TableFiles& files) {
+    std::uint32_t status = Idle;
+    std::uint64_t generation = 0;
+    Transaction t;
+    if (!ReadTransaction(files, status, generation, t) || status != Pending) return false;
+    Apply(t, files);
+    MarkIdle(Fd(false));
+    return true;
+}
+
+bool Journal::ChangesSince(TableFiles& files, std::uint64_t from, std::uint64_t to,
+                           std::vector<std::string>& notes, Transaction& last) {
+    std::uint32_t status = Pending;
+    std::uint64_t held = 0;
+    Notes all;
+    try {
+        if (!ReadTransaction(files, status, held, last, &all) || status != Idle || held != to) return false;
+    } catch (const DamagedFile&) {
+        return false;
+    }
+    notes.clear();
+    std::uint64_t expect = from + 1;
+    for (auto& [generation, note] : all) {
+        if (generation <= from) continue;
+        if (generation != expect) return false;
+        notes.push_back(std::move(note));
+        ++expect;
+    }
+    return expect == to + 1;
 }
 
 void Journal::Apply(const Transaction& t, TableFiles& files) {
@@ -201,7 +288,19 @@ void Journal::Apply(const Transaction& t, TableFiles& files) {
 std::uint64_t Journal::Commit(const Transaction& t, TableFiles& files) {
     const int fd = Fd(true);
     const std::uint64_t generation = Generation() + 1;
-    std::size_t len = 4 + 24 + 16;
+    // The notes of the last writes, this one's added, kept to a few kilobytes.
+    Notes notes = ReadNotes(fd);
+    notes.emplace_back(generation, t.Note);
+    std::size_t noteBytes = 0;
+    for (const auto& n : notes)
+        noteBytes += 12 + n.second.size();
+    std::size_t drop = 0;
+    while (drop + 1 < notes.size() && (notes.size() - drop > MaxNotes || noteBytes > MaxNoteBytes)) {
+        noteBytes -= 12 + notes[drop].second.size();
+        ++drop;
+    }
+    notes.erase(notes.begin(), notes.begin() + static_cast<std::ptrdiff_t>(drop));
+    std::size_t len = 4 + 24 + 16 + noteBytes + 8;
     for (const auto& w : t.Writes)
         len += 13 + w.Data.size();
     std::string buf(HeadBytes + len, '\0');
@@ -226,6 +325,14 @@ std::uint64_t Journal::Commit(const Transaction& t, TableFiles& files) {
         std::memcpy(p + pos, w.Data.data(), w.Data.size());
         pos += w.Data.size();
     }
+    for (const auto& [g, note] : notes) {
+        codec::PutU64(p + pos, g);
+        codec::PutU32(p + pos + 8, static_cast<std::uint32_t>(note.size()));
+        std::memcpy(p + pos + 12, note.data(), note.size());
+        pos += 12 + note.size();
+    }
+    codec::PutU32(p + pos, static_cast<std::uint32_t>(noteBytes));
+    std::memcpy(p + pos + 4, NotesMark, 4);
     std::uint64_t sum = codec::Checksum(p + 8, 16);
     sum = codec::Checksum(p + HeadBytes, len, sum);
     codec::PutU64(p + 24, sum);

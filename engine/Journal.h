@@ -53,6 +53,9 @@ struct JournalWrite {
 struct Transaction {
     std::vector<JournalWrite> Writes;
     std::array<std::int64_t, 3> NewSize{-1, -1, -1}; // -1 = unchanged
+    // What the write changed, in the table's own terms, for other processes that catch up (kept for the
+    // last few generations).
+    std::string Note;
     bool Empty() const { return Writes.empty() && NewSize[0] < 0 && NewSize[1] < 0 && NewSize[2] < 0; }
 };
 
@@ -67,6 +70,11 @@ public:
     std::uint64_t Generation();
     // Replays a complete pending transaction; returns true when it did. Caller holds the write lock.
     bool Recover(TableFiles& files);
+    // What other processes changed after generation `from`, up to the journal's finished generation `to`:
+    // the notes of every write in between, oldest first, and the last write itself. False when the journal
+    // no longer tells (too many writes since, or a big write that is cut away once done).
+    bool ChangesSince(TableFiles& files, std::uint64_t from, std::uint64_t to,
+                      std::vector<std::string>& notes, Transaction& last);
     // Journals and applies a transaction; returns the new generation. Caller holds the write lock. A failure
     // before the journal is on disk leaves the files as they were; one after it is mended by applying the
     // journal once more, and only reported when that fails too (the next writer or opener then replays it).
@@ -80,6 +88,10 @@ private:
     // Writes the transaction into the files and syncs every file it touched.
     void Apply(const Transaction& t, TableFiles& files);
     void MarkIdle(int fd);
+    bool ReadTransaction(TableFiles& files, std::uint32_t& status, std::uint64_t& generation, Transaction& t,
+                         std::vector<std::pair<std::uint64_t, std::string>>* notes = nullptr);
+    // The notes the finished journal on disk carries (none when it carries none, or is not finished).
+    std::vector<std::pair<std::uint64_t, std::string>> ReadNotes(int fd);
     static std::uint64_t TableIdentity(TableFiles& files);
 
     fs::path path_;

@@ -129,8 +129,8 @@ bool TableImage::Sync(LockFile& lock) {
     const LockKind kind = lock.CanWrite() ? LockKind::Exclusive : LockKind::Shared;
     if (!lock.LockWithin(lockspace::Apply, 1, kind, 10000)) ThrowBusy(name_);
     try {
-        if (lock.CanWrite() && !files_.ReadOnly()) journal_.Recover(files_);
-        Load();
+        const bool recovered = lock.CanWrite() && !files_.ReadOnly() && journal_.Recover(files_);
+        if (recovered || !RefreshChangedBlocks()) Load();
         if (lock.CanWrite()) RepairIndexFiles();
     } catch (...) {
         lock.Unlock(lockspace::Apply, 1);
@@ -143,7 +143,8 @@ bool TableImage::Sync(LockFile& lock) {
 void TableImage::PrepareWrite() {
     if (files_.ReadOnly()) throw Error("Tablica " + name_ + " je samo za čitanje");
     const bool recovered = journal_.Recover(files_);
-    if (recovered || stale_ || !loaded_ || ChangedOnDisk()) Load();
+    if (recovered || stale_ || !loaded_ || ChangedOnDisk())
+        if (recovered || !RefreshChangedBlocks()) Load();
     RepairIndexFiles();
     // Blobs are stored only where the memo file's layout is known.
     if (!memoFields_.empty() && mbBroken_) ThrowDamaged(mbName_);

@@ -104,6 +104,11 @@ public:
 private:
     struct Batch;
     void Load();
+    // Takes in another process's last write from the blocks it touched; false when only a whole read will do
+    // (nothing in memory changed then).
+    bool RefreshChangedBlocks();
+    // What a write changed, for other processes: a flag byte (1: the memo file) and the .DB blocks written.
+    std::string ChangeNote(const Transaction& t) const;
     void Adopt(codec::DbHeader h, std::string head, std::vector<std::unique_ptr<unsigned char[]>> rows,
                const std::vector<std::pair<std::uint16_t, int>>& chain,
                std::vector<std::vector<RowId>>& blockIds);

@@ -437,6 +437,7 @@ void TableImage::Commit(Batch& b) {
         t.NewSize[2] = static_cast<std::int64_t>(mb_.FileSize());
     }
 
+    t.Note = ChangeNote(t);
     const std::uint64_t generation = journal_.Commit(t, files_);
     hdrBytes_ = std::move(head);
     pxPending_.clear();

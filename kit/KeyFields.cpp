@@ -268,16 +268,7 @@ void TDBKeyField::KeyDown(std::uint16_t& key, fw::Shift shift) {
     const bool anyCtrl = (shift & fw::ssCtrl) != 0;
     if (key == fw::VK_F1) {
         key = 0;
-        if (app::Hints.HintBoxVisible || app::Hints.HintFollowFocus) {
-            app::CloseHint();
-            app::Hints.HintFollowFocus = false;
-        } else if (app::ShowFieldHint(this, table ? table->DatabaseName() : std::string(),
-                                      table ? table->TableName() : std::string(), DataField())) {
-            if (shift == fw::ssNone)
-                app::Hints.HintBoxVisible = true;
-            else
-                app::Hints.HintFollowFocus = true;
-        }
+        app::ToggleFieldHint(this, table, DataField(), shift != fw::ssNone);
     } else if (key == fw::VK_F2 && shift == fw::ssNone && Entered && OnF2Press) {
         TextEdited = true;
         if (OldCode.empty()) {

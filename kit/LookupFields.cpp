@@ -430,17 +430,7 @@ void LookupControl::KeyDown(std::uint16_t& key, fw::Shift shift) {
     fw::TDataSet* own = DataSet();
     if (key == fw::VK_F1) {
         key = 0;
-        const auto* table = dynamic_cast<const fw::TTable*>(own);
-        if (app::Hints.HintBoxVisible || app::Hints.HintFollowFocus) {
-            app::CloseHint();
-            app::Hints.HintFollowFocus = false;
-        } else if (app::ShowFieldHint(this, table ? table->DatabaseName() : std::string(),
-                                      table ? table->TableName() : std::string(), DataField())) {
-            if (shift == fw::ssNone)
-                app::Hints.HintBoxVisible = true;
-            else
-                app::Hints.HintFollowFocus = true;
-        }
+        app::ToggleFieldHint(this, own, DataField(), shift != fw::ssNone);
     } else if (key == fw::VK_F2 && shift == fw::ssNone) {
         CloseUp();
         if (Entered && OnF2Press) {

@@ -132,19 +132,7 @@ void TKitEdit::KeyDown(std::uint16_t& key, fw::Shift shift) {
     if (key == 0) return fw::DBEdit::KeyDown(key, shift);
     if (key == fw::VK_F1) {
         key = 0;
-        if (app::Hints.HintBoxVisible || app::Hints.HintFollowFocus) {
-            app::CloseHint();
-            app::Hints.HintFollowFocus = false;
-        } else {
-            const auto* table = dynamic_cast<const fw::TTable*>(DataSet());
-            if (app::ShowFieldHint(this, table ? table->DatabaseName() : std::string(),
-                                   table ? table->TableName() : std::string(), DataField())) {
-                if (shift == fw::ssNone)
-                    app::Hints.HintBoxVisible = true;
-                else
-                    app::Hints.HintFollowFocus = true;
-            }
-        }
+        app::ToggleFieldHint(this, DataSet(), DataField(), shift != fw::ssNone);
     } else if ((key == fw::VK_LEFT || key == fw::VK_RIGHT) && shift == fw::ssNone && Entered &&
                Text().empty()) {
         const bool forward = key == fw::VK_RIGHT;

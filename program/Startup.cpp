@@ -5,6 +5,7 @@
 #include "app/data/DBMine.h"
 #include "app/data/OpenDbRegister.h"
 #include "app/data/Settings.h"
+#include "app/data/WBegin.h"
 #include "app/shell/CodeDialogs.h"
 #include "app/shell/DialogHandler.h"
 #include "app/shell/FocusNavigation.h"
@@ -23,6 +24,8 @@
 #include "kit/sifra.h"
 #include "program/Arh.h"
 #include "program/WinGlavna.h"
+#include "registers/Grupe.h"
+#include "registers/Openers.h"
 #include "windows/typelist/PEWin.h"
 
 #include <QCoreApplication>
@@ -65,6 +68,11 @@ void InitializeUnits(const std::filesystem::path& programFolder) {
     // The openers of the forms that are part of the program; an entry filled already is kept.
     MainWindowOpeners& o = MainWindow.WinGlavnaOpeners;
     if (!o.Arhiviranje) o.Arhiviranje = PrikaziArhiviranje;
+    if (!o.GrupeArtikala)
+        o.GrupeArtikala = [](fw::Form* sender) {
+            registers::PrikaziGrupeArtikala(sender, WBegin.PodaciPoduzeca.OwnPartner);
+        };
+    registers::InstallCodeListOpeners();
     if (!o.OProgramu) o.OProgramu = kit::PrikaziOProgramu;
     if (!o.Tipovi) o.Tipovi = windows::PrikaziTipove;
     if (!o.AskWorkOrderPassword) o.AskWorkOrderPassword = kit::AskWorkOrderPassword;

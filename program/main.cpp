@@ -4,6 +4,7 @@
 #include "controls/PrintPreviewForm.h"
 #include "fw/ui/Application.h"
 #include "program/Startup.h"
+#include "registers/Grupe.h"
 
 #include <QApplication>
 #include <QSocketNotifier>
@@ -44,7 +45,11 @@ void QuitOnSignals(QApplication& qt) {
 int main(int argc, char** argv) {
     QApplication qt(argc, argv);
     QuitOnSignals(qt);
-    // The print preview is made at start, after the main window and the code lists.
+    // The article groups and the print preview are made at start, right after the main window.
+    app::Startup.StartUpForms.push_back([] {
+        registers::Grupe.SifarnikGrupaArtikli =
+            fw::CreateForm<registers::TSifarnikGrupaArtikli>(&fw::Application::Instance());
+    });
     app::Startup.StartUpForms.push_back(controls::CreateIspis);
     return app::RunProgram(app::ProgramFolder());
 }

@@ -1,6 +1,7 @@
 #include "app/shell/Hints.h"
 
 #include "base/ProgramState.h"
+#include "fw/db/Table.h"
 
 namespace app {
 
@@ -31,6 +32,23 @@ bool ShowFieldHint(fw::Control*, const std::string& databaseName, const std::str
     if (HintSwitch && LookUpHint(databaseName, tableName, fieldName)) return true;
     CloseHint();
     return false;
+}
+
+void ToggleFieldHint(fw::Control* control, const fw::TDataSet* dataSet, const std::string& fieldName,
+                     bool shifted) {
+    if (Hints.HintBoxVisible || Hints.HintFollowFocus) {
+        CloseHint();
+        Hints.HintFollowFocus = false;
+        return;
+    }
+    const auto* table = dynamic_cast<const fw::TTable*>(dataSet);
+    if (ShowFieldHint(control, table ? table->DatabaseName() : std::string(),
+                      table ? table->TableName() : std::string(), fieldName)) {
+        if (shifted)
+            Hints.HintFollowFocus = true;
+        else
+            Hints.HintBoxVisible = true;
+    }
 }
 
 void CloseHint() {

@@ -3,7 +3,8 @@
 
 namespace fw {
 class Control;
-}
+class TDataSet;
+} // namespace fw
 
 namespace app {
 
@@ -22,6 +23,10 @@ extern HintsState Hints;
 // Shows the hint of a field beside the control; False when there is none (then an open hint is closed).
 bool ShowFieldHint(fw::Control* control, const std::string& databaseName, const std::string& tableName,
                    const std::string& fieldName);
+// F1 on a kit control: an open hint is closed; otherwise the hint of the control's field is shown, and a
+// shifted F1 lets the hints follow the focus from then on.
+void ToggleFieldHint(fw::Control* control, const fw::TDataSet* dataSet, const std::string& fieldName,
+                     bool shifted);
 // Closes the hint box if there is one (the keyboard focus stays where it is); otherwise nothing.
 void CloseHint();
 // Hide / show an open hint around a drop-down list; nothing when no hint is open.

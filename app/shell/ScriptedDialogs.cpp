@@ -17,6 +17,29 @@ std::vector<std::string> ScriptedDialogs::Texts() const {
     return texts;
 }
 
+std::vector<std::string> ScriptedDialogs::Asked() const {
+    std::vector<std::string> asked;
+    for (const DialogCall& c : Calls) {
+        switch (c.Kind) {
+        case DialogKind::Novo:
+            asked.push_back("Novo " + c.Code);
+            break;
+        case DialogKind::Staro:
+            asked.push_back("Staro " + c.Code + ">" + c.NewCode);
+            break;
+        case DialogKind::Brisi:
+            asked.push_back("Brisi " + c.Code);
+            break;
+        case DialogKind::Nema:
+            asked.push_back("Nema " + c.Code);
+            break;
+        default:
+            asked.push_back("Text " + c.Text);
+        }
+    }
+    return asked;
+}
+
 bool ScriptedDialogs::Next() {
     if (answers_.empty()) return DefaultAnswer;
     const bool a = answers_.front();

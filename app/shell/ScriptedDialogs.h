@@ -33,6 +33,9 @@ public:
     std::vector<DialogCall> Calls;
     // The texts of the message box calls, in order.
     std::vector<std::string> Texts() const;
+    // Every call in order, the code dialogs with their codes: "Novo B2", "Staro A1>B2", "Brisi A1",
+    // "Nema C3", the message boxes as "Text <text>".
+    std::vector<std::string> Asked() const;
 
     bool AskYesNo(const std::string& text) override;
     void ShowInfo(const std::string& text) override;

@@ -33,6 +33,12 @@ public:
     const std::string& Image() const { return image_; }
     // The bytes of the file as they are on disk, so the next update reports only what differs.
     void SetDiskImage(std::string bytes) { image_ = std::move(bytes); }
+    // Another process wrote these bytes into the file (or cut it to this size).
+    void PatchDiskImage(std::size_t offset, const std::string& bytes) {
+        if (image_.size() < offset + bytes.size()) image_.resize(offset + bytes.size(), '\0');
+        image_.replace(offset, bytes.size(), bytes);
+    }
+    void ResizeDiskImage(std::size_t size) { image_.resize(size, '\0'); }
 
 private:
     std::string EncodeHeader(std::uint32_t entries, std::uint16_t blocks, std::uint16_t root,

@@ -103,29 +103,7 @@ protected:
     std::string Code() { return T().FieldByName("Sifra").AsString(); }
     void Type(const QString& text) { fwtest::Type(fwtest::FocusTarget(*form), text); }
     void Press(Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier) { Key(*form, key, mods); }
-    // The kinds of the code dialogs asked so far, with their codes: "Novo B2", "Staro A1>B2" ...
-    std::vector<std::string> Asked() const {
-        std::vector<std::string> asked;
-        for (const app::DialogCall& c : dialogs.Calls) {
-            switch (c.Kind) {
-            case app::DialogKind::Novo:
-                asked.push_back("Novo " + c.Code);
-                break;
-            case app::DialogKind::Staro:
-                asked.push_back("Staro " + c.Code + ">" + c.NewCode);
-                break;
-            case app::DialogKind::Brisi:
-                asked.push_back("Brisi " + c.Code);
-                break;
-            case app::DialogKind::Nema:
-                asked.push_back("Nema " + c.Code);
-                break;
-            default:
-                asked.push_back("Text " + c.Text);
-            }
-        }
-        return asked;
-    }
+    std::vector<std::string> Asked() const { return dialogs.Asked(); }
 
     std::unique_ptr<CodeListForm> form;
 };

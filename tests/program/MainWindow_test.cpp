@@ -21,6 +21,7 @@
 #include "program/StageFolder.h"
 #include "program/Startup.h"
 #include "program/WinGlavna.h"
+#include "registers/Grupe.h"
 #include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -133,6 +134,35 @@ TEST(SplitCompanyName, WithoutOrAtTheStartKeepsTheWholeName) {
     app::SplitCompanyName("", kratki, oblik, puni);
     EXPECT_EQ(kratki, "");
     EXPECT_EQ(puni, "");
+}
+
+// The groups entry opens the own company's article groups over the hidden main window; Esc brings it back.
+TEST_F(MainWindowTest, TheGroupsEntryOpensTheArticleGroupsOfTheOwnCompany) {
+    app::StageProgramFolder(folder.Path());
+    std::string caption;
+    std::int32_t partner = -1;
+    bool mainHidden = false;
+    EXPECT_EQ(Start([&](app::TWinGlavna& w) {
+                  ASSERT_TRUE(w.mGrupa->Enabled());
+                  QTimer poll;
+                  QObject::connect(&poll, &QTimer::timeout, [&] {
+                      registers::TSifarnikGrupaArtikli* f = registers::Grupe.SifarnikGrupaArtikli;
+                      if (!f || !f->Modal() || !f->isVisible()) return;
+                      poll.stop();
+                      caption = f->Caption().toStdString();
+                      partner = f->Partner;
+                      mainHidden = !w.isVisible();
+                      QTest::keyClick(f->ActiveControl() ? &f->ActiveControl()->Widget() : f, Qt::Key_Escape);
+                  });
+                  poll.start(5);
+                  w.mGrupa->Click();
+                  EXPECT_TRUE(w.isVisible());
+              }),
+              0);
+    EXPECT_TRUE(dialogs.Texts().empty()) << dialogs.Texts().front();
+    EXPECT_TRUE(mainHidden);
+    EXPECT_EQ(partner, app::WBegin.PodaciPoduzeca.OwnPartner);
+    EXPECT_NE(caption.find(" - Šifarnik grupa artikli"), std::string::npos) << caption;
 }
 
 // A staged folder is as a setup's run leaves it: the first thorough check finds every index file current.
@@ -366,7 +396,7 @@ TEST_F(MainWindowTest, MenuAndButtonsOpenTheirFormsOverTheHiddenMainWindow) {
     int opened = 0;
     EXPECT_EQ(Start([&](app::TWinGlavna& w) {
                   EXPECT_TRUE(w.mArtikli->Enabled());
-                  EXPECT_FALSE(w.mGrupa->Enabled());
+                  EXPECT_TRUE(w.mGrupa->Enabled()) << "the article groups are part of the program";
                   QTimer poll;
                   auto closeProbeWhenShown = [&] {
                       poll.disconnect();

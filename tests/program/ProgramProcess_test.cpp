@@ -4,6 +4,7 @@
 #include "fw/db/Table.h"
 #include "program/StageFolder.h"
 #include "tests/support/ChildProcess.h"
+#include "tests/support/ProgramRegister.h"
 #include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -17,30 +18,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// {File: Open} of a register; empty when it cannot be read yet.
-std::map<std::string, int> Register(const fs::path& folder) {
-    std::map<std::string, int> rows;
-    try {
-        fw::TTable t;
-        t.SetDatabaseName(folder.string());
-        t.SetTableName("OPEN.DB");
-        t.Open();
-        for (t.First(); !t.Eof(); t.Next())
-            rows[t.FieldByName("File").AsString()] = static_cast<int>(t.FieldByName("Open").AsInteger());
-    } catch (const std::exception&) {
-        rows.clear();
-    }
-    return rows;
-}
-
-// Waits (at most a minute, a guard against a hang rather than a speed target) for the condition.
-template <class Condition> bool WaitFor(Condition&& condition) {
-    for (int i = 0; i < 1200; ++i) {
-        if (condition()) return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    return false;
-}
+using testsupport::OpenTablesRegister;
+using testsupport::WaitUntil;
 
 // The program's exit code once it ends (at most a minute); -1 when it had to be killed, -2 when a signal
 // ended it.
@@ -64,9 +43,9 @@ TEST(ProgramProcess, StartsFindsTheCompanyAndEndsCleanlyOnATerminateSignal) {
                 if (e.path().stem() == "OPEN") fs::remove(e.path());
         testsupport::ChildProcess program(folder / "plom", {}, {{"QT_QPA_PLATFORM", "offscreen"}});
         // The company was looked up once both tables were opened and closed again.
-        ASSERT_TRUE(WaitFor([&] {
-            auto g = Register(folder / "global");
-            auto l = Register(folder / "lokal");
+        ASSERT_TRUE(WaitUntil([&] {
+            auto g = OpenTablesRegister(folder / "global");
+            auto l = OpenTablesRegister(folder / "lokal");
             return g.count("PARTNER.DB") && g["PARTNER.DB"] == 0 && l.count("SIF_PART.DB") &&
                    l["SIF_PART.DB"] == 0;
         })) << "run "
@@ -74,7 +53,7 @@ TEST(ProgramProcess, StartsFindsTheCompanyAndEndsCleanlyOnATerminateSignal) {
         program.Signal(SIGTERM);
         EXPECT_EQ(WaitForExit(program), 0) << "run " << run << ": " << program.Errors();
         for (const char* sub : {"global", "lokal"})
-            for (const auto& [file, open] : Register(folder / sub))
+            for (const auto& [file, open] : OpenTablesRegister(folder / sub))
                 EXPECT_EQ(open, 0) << sub << "/" << file;
     }
     EXPECT_FALSE(fs::exists(folder / "lokal" / "Restructured_SIF_PART.DB"));

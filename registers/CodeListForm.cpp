@@ -1,0 +1,158 @@
+#include "registers/CodeListForm.h"
+
+#include "app/data/DataSetServices.h"
+#include "base/Text.h"
+#include "kit/Mycombo.h"
+#include "registers/PickTarget.h"
+
+namespace registers {
+
+TCodeListForm::TCodeListForm(fw::Component* owner) : kit::TMyForm(owner) {
+    KeyPreview = true;
+    OnShow = [this](fw::Component& sender) { FormShow(sender); };
+    OnClose = [this](fw::Component& sender, fw::CloseAction& action) { FormClose(sender, action); };
+    OnKeyDown = [this](fw::Component& sender, std::uint16_t& key, fw::Shift shift) {
+        FormKeyDown(sender, key, shift);
+    };
+}
+
+TCodeListForm::~TCodeListForm() = default;
+
+// ------------------------------------------------------------------------------------------ building
+
+fw::TDataSource& TCodeListForm::NewSource(fw::TDataSet* dataSet) {
+    sources_.push_back(std::make_unique<fw::TDataSource>());
+    sources_.back()->SetDataSet(dataSet);
+    return *sources_.back();
+}
+
+fw::Label* TCodeListForm::AddLabel(const std::string& caption, int left, int top, int width) {
+    auto* label = new fw::Label(this, this);
+    label->SetBounds(left, top, width, 20);
+    label->SetCaption(caption);
+    return label;
+}
+
+kit::TMyTable* TCodeListForm::AddTable(const std::string& name, const std::string& database,
+                                       const std::string& table, const std::string& indexFieldNames) {
+    auto* t = new kit::TMyTable(this);
+    t->SetName(name);
+    t->SetDatabaseName(database);
+    t->SetTableName(table);
+    t->SetIndexFieldNames(indexFieldNames);
+    t->AfterOpen = [](fw::TDataSet& ds) { HideHousekeepingFields(ds); };
+    return t;
+}
+
+void TCodeListForm::BuildFrame(const std::string& keyField, const std::string& keyCaption,
+                               const std::string& noun, int width, int height) {
+    resize(width, height);
+    CentreOnScreen();
+    AddLabel(keyCaption, 10, 13);
+    eSifra = new kit::TDBKeyField(this, this);
+    eSifra->SetName("eSifra");
+    eSifra->SetBounds(135, 10, 200, 24);
+    eSifra->SetDataSource(sources_.empty() ? nullptr : sources_.front().get());
+    eSifra->SetDataField(keyField);
+    eSifra->DisplayName = keyCaption;
+    gTable = new kit::TMyDBGrid(this, this);
+    gTable->SetName("gTable");
+    gTable->SetBounds(350, 10, width - 360, height - 60);
+    gTable->SetDataSource(sources_.empty() ? nullptr : sources_.front().get());
+    ZapisiButton = new kit::TMyBitBtn(this, this);
+    ZapisiButton->SetName("ZapisiButton");
+    ZapisiButton->SetCaption(noun);
+    ZapisiButton->SetBounds(10, height - 40, 120, 30);
+    ZapisiButton->OnClick = [this](fw::Component& sender) { ZapisiButtonClick(sender); };
+    IzlazButton = new kit::TMyBitBtn(this, this);
+    IzlazButton->SetName("IzlazButton");
+    IzlazButton->SetCaption("Izlaz");
+    IzlazButton->Cancel = true;
+    IzlazButton->SetBounds(140, height - 40, 120, 30);
+    IzlazButton->OnClick = [this](fw::Component& sender) { IzlazButtonClick(sender); };
+}
+
+void TCodeListForm::HideHousekeepingFields(fw::TDataSet& dataSet) {
+    for (const char* name : {"Code", "Items", "Temp", "Deklaracija"})
+        if (fw::TField* f = dataSet.FindField(name)) f->Visible = false;
+}
+
+// ------------------------------------------------------------------------------------------ handlers
+
+std::string TCodeListForm::CallerText() const {
+    if (!Caller) return {};
+    fw::Control* active = Caller->ActiveControl();
+    std::string text;
+    // Kit edits and lookups alike are edits.
+    if (auto* edit = dynamic_cast<fw::Edit*>(active)) text = edit->Text();
+    return base::CutChars(text, CallerTextChars);
+}
+
+std::vector<engine::Value> TCodeListForm::SearchKey(const std::string& text) const {
+    return {engine::Value::Text(text)};
+}
+
+void TCodeListForm::PositionOnCaller() {
+    fw::TTable* table = MainTable();
+    if (!table || !table->Active()) return;
+    const std::string text = CallerText();
+    if (text.empty()) {
+        table->First();
+        return;
+    }
+    const std::vector<engine::Value> key = SearchKey(text);
+    if (!table->FindKey(key)) table->FindNearest(key);
+}
+
+void TCodeListForm::FormShow(fw::Component&) {
+    BrowseTable = MainTable();
+    if (fw::Control* grid = MainGrid(); grid && grid->CanFocus()) grid->SetFocus();
+    PositionOnCaller();
+}
+
+void TCodeListForm::FormClose(fw::Component&, fw::CloseAction&) {
+    if (!Caller || !KeyEdit()) return;
+    PickTarget target = PickTargetOf(Caller->ActiveControl());
+    if (!target) return;
+    fw::TDataSet* dataSet = target.DataSet();
+    // A caller with nothing to edit, or whose record another user holds, keeps its value.
+    if (!app::HasRecords(dataSet) || !app::StartEdit(dataSet)) return;
+    target.SetText(KeyEdit()->Text());
+    if (SelectOnWriteBack) target.SelectAll();
+}
+
+void TCodeListForm::FormKeyDown(fw::Component&, std::uint16_t& key, fw::Shift shift) {
+    kit::CodeListKeyDown(this, key, shift, MainGrid(), ZapisiButton, false);
+}
+
+std::vector<fw::TTable*> TCodeListForm::PostedTables() const {
+    return {MainTable()};
+}
+
+bool TCodeListForm::PostFiles() {
+    for (fw::TTable* table : PostedTables())
+        app::PostEditAutoSave(table);
+    return true;
+}
+
+void TCodeListForm::AfterSave() {
+    if (app::PostAndAppend(MainTable())) {
+        if (KeyEdit()) KeyEdit()->SetFocus();
+    } else if (MainGrid()) {
+        MainGrid()->SetFocus();
+    }
+}
+
+void TCodeListForm::ZapisiButtonClick(fw::Component&) {
+    // Leaving the edit writes its text into the field.
+    ZapisiButton->SetFocus();
+    if (ActiveControl() != ZapisiButton) return;
+    PostFiles();
+    AfterSave();
+}
+
+void TCodeListForm::IzlazButtonClick(fw::Component&) {
+    Close();
+}
+
+} // namespace registers

@@ -1,0 +1,178 @@
+#include "registers/Grupe.h"
+
+#include "app/data/WBegin.h"
+#include "base/Finally.h"
+#include "base/ProgramState.h"
+#include "base/Text.h"
+#include "kit/Mycombo2.h"
+
+namespace registers {
+
+GrupeForms Grupe;
+
+namespace {
+
+[[maybe_unused]] const bool stateResetRegistered =
+    base::RegisterStateReset(base::StateLayer::Forms, [] { Grupe = GrupeForms(); });
+
+using engine::Value;
+
+// The end of a code range: the highest single character of the table's code page.
+const std::string RangeEndCode = "\u02D9";
+
+// Lists only the suppliers (kind "D") and puts the table on the supplier whose partner is given (0: none).
+void ListSuppliers(fw::TTable& tMain, std::int32_t partner) {
+    tMain.DisableControls();
+    base::TryFinally(
+        [&] {
+            std::string remembered;
+            if (partner != 0) {
+                tMain.SetIndexFieldNames("Partner");
+                tMain.Refresh();
+                if (tMain.FindKey({Value::Int(partner)}))
+                    remembered = base::CutChars(tMain.FieldByName("Sifra").AsString(), 40);
+                tMain.SetIndexFieldNames("Dobavljac;Sifra");
+            }
+            tMain.SetRange({Value::Text("D"), Value::Text("")},
+                           {Value::Text("D"), Value::Text(RangeEndCode)});
+            if (!tMain.FindKey({Value::Text("D"), Value::Text(remembered)})) tMain.First();
+        },
+        [&] { tMain.EnableControls(); });
+}
+
+kit::TMyDBGrid* AddGrid(fw::Form* form, const std::string& name, fw::TDataSource& source, int left, int top,
+                        int width, int height) {
+    auto* grid = new kit::TMyDBGrid(form, form);
+    grid->SetName(name);
+    grid->SetBounds(left, top, width, height);
+    grid->SetDataSource(&source);
+    return grid;
+}
+
+} // namespace
+
+std::string CompanyCaption(const std::string& title) {
+    const app::TPodaciPoduzeca& p = app::WBegin.PodaciPoduzeca;
+    return p.NazivKratki + " " + p.Mjesto + title;
+}
+
+// ------------------------------------------------------------------------------------------ groups
+
+TSifarnikGrupaArtikli::TSifarnikGrupaArtikli(fw::Component* owner) : TCodeListForm(owner) {
+    SetName("SifarnikGrupaArtikli");
+    SetCaption("Šifarnik grupa artikli");
+    fw::TDataSource& groups = NewSource(nullptr);
+    fw::TDataSource& suppliers = NewSource(nullptr);
+    BuildFrame("Sifra", "Šifra grupe", "Grupa", 900, 520);
+    eNaziv = AddEdit<kit::TDBName>(groups, "Naziv", "eNaziv", "Naziv grupe", 45);
+    gMain = AddGrid(this, "gMain", suppliers, 350, 10, 540, 200);
+    gTable->SetBounds(350, 220, 540, 250);
+    tMain = AddTable("tMain", "Lokal", "SIF_PART.DB", "Dobavljac;Sifra");
+    tMain->AfterOpen = [](fw::TDataSet& ds) {
+        for (int i = 0; i < ds.FieldCount(); ++i)
+            ds.Fields(i).Visible = ds.Fields(i).FieldName() == "Sifra";
+    };
+    suppliers.SetDataSet(tMain);
+    tTable = AddTable("tTable", "Global", "GRUPE.DB", "Partner;Sifra");
+    tTable->SetMasterSource(&suppliers);
+    tTable->SetMasterFields("Partner");
+    groups.SetDataSet(tTable);
+    OnHide = [this](fw::Component&) {
+        if (tMain->Active()) tMain->CancelRange();
+    };
+    SetActiveControl(gTable);
+}
+
+std::vector<engine::Value> TSifarnikGrupaArtikli::SearchKey(const std::string& text) const {
+    return {Value::Int(tMain->FieldByName("Partner").AsInteger()), Value::Text(text)};
+}
+
+void TSifarnikGrupaArtikli::PositionOnCaller() {
+    SetCaption(CompanyCaption(" - Šifarnik grupa artikli"));
+    if (!tMain->Active() || !tTable->Active()) return;
+    ListSuppliers(*tMain, Partner);
+    TCodeListForm::PositionOnCaller();
+}
+
+// ------------------------------------------------------------------------------------------ subgroups
+
+TSifarnikPodGrupaArtikli::TSifarnikPodGrupaArtikli(fw::Component* owner) : TCodeListForm(owner) {
+    SetName("SifarnikPodGrupaArtikli");
+    SetCaption("Šifarnik podgrupa artikli");
+    fw::TDataSource& subgroups = NewSource(nullptr);
+    fw::TDataSource& groups = NewSource(nullptr);
+    fw::TDataSource& suppliers = NewSource(nullptr);
+    BuildFrame("Sifra", "Šifra grupe", "Podgrupa", 900, 600);
+    eSifra->SetDataSource(&groups);
+    eSifra->OnF2Press = [this](fw::Component&) {
+        PrikaziGrupeArtikala(this, tMain->Active()
+                                       ? static_cast<std::int32_t>(tMain->FieldByName("Partner").AsInteger())
+                                       : Partner);
+    };
+    eSifra2 = AddEdit<kit::TDBKeyField>(subgroups, "Sifra", "eSifra2", "Šifra podgrupe", 45);
+    eSifra2->DisplayName = "Šifra podgrupe";
+    eNaziv2 = AddEdit<kit::TDBName>(subgroups, "Naziv", "eNaziv2", "Naziv podgrupe", 80);
+    gMain = AddGrid(this, "gMain", suppliers, 350, 10, 540, 150);
+    gTable->SetBounds(350, 170, 540, 170);
+    gPodGrupe = AddGrid(this, "gPodGrupe", subgroups, 350, 350, 540, 200);
+    tMain = AddTable("tMain", "Lokal", "SIF_PART.DB", "Dobavljac;Sifra");
+    tMain->AfterOpen = [](fw::TDataSet& ds) {
+        for (int i = 0; i < ds.FieldCount(); ++i)
+            ds.Fields(i).Visible = ds.Fields(i).FieldName() == "Sifra";
+    };
+    suppliers.SetDataSet(tMain);
+    tTable = AddTable("tTable", "Global", "GRUPE.DB", "Partner;Sifra");
+    tTable->SetMasterSource(&suppliers);
+    tTable->SetMasterFields("Partner");
+    groups.SetDataSet(tTable);
+    tPodGrupe = AddTable("tPodGrupe", "Global", "PODGRUPE.DB", "Partner;Grupa;Sifra");
+    tPodGrupe->SetMasterSource(&groups);
+    tPodGrupe->SetMasterFields("Partner;Code");
+    subgroups.SetDataSet(tPodGrupe);
+    OnHide = [this](fw::Component&) {
+        if (tMain->Active()) tMain->CancelRange();
+    };
+    SetActiveControl(gPodGrupe);
+}
+
+std::vector<engine::Value> TSifarnikPodGrupaArtikli::SearchKey(const std::string& text) const {
+    return {Value::Int(tMain->FieldByName("Partner").AsInteger()),
+            Value::Int(tTable->FieldByName("Code").AsInteger()), Value::Text(text)};
+}
+
+void TSifarnikPodGrupaArtikli::PositionOnCaller() {
+    SetCaption(CompanyCaption(" - Šifarnik podgrupa artikli"));
+    if (!tMain->Active() || !tTable->Active() || !tPodGrupe->Active()) return;
+    ListSuppliers(*tMain, Partner);
+    if (Grupa != 0) {
+        const Value partner = Value::Int(tMain->FieldByName("Partner").AsInteger());
+        tTable->SetIndexFieldNames("Partner;Code");
+        tTable->Refresh();
+        std::string remembered;
+        if (tTable->FindKey({partner, Value::Int(Grupa)}))
+            remembered = base::CutChars(tTable->FieldByName("Sifra").AsString(), 40);
+        tTable->SetIndexFieldNames("Partner;Sifra");
+        tTable->FindKey({partner, Value::Text(remembered)});
+    }
+    TCodeListForm::PositionOnCaller();
+}
+
+// ------------------------------------------------------------------------------------------ openers
+
+void PrikaziGrupeArtikala(fw::Form* caller, std::int32_t partner) {
+    app::OpenForm<TSifarnikGrupaArtikli>(Grupe.SifarnikGrupaArtikli, caller, [&](TSifarnikGrupaArtikli& f) {
+        f.Caller = caller;
+        f.Partner = partner != 0 ? partner : app::WBegin.PodaciPoduzeca.OwnPartner;
+    });
+}
+
+void PrikaziPodGrupeArtikala(fw::Form* caller, std::int32_t partner, std::int32_t grupa) {
+    app::OpenForm<TSifarnikPodGrupaArtikli>(
+        Grupe.SifarnikPodGrupaArtikli, caller, [&](TSifarnikPodGrupaArtikli& f) {
+            f.Caller = caller;
+            f.Partner = partner != 0 ? partner : app::WBegin.PodaciPoduzeca.OwnPartner;
+            f.Grupa = grupa;
+        });
+}
+
+} // namespace registers

@@ -1,0 +1,39 @@
+#include "registers/Openers.h"
+
+#include "app/shell/CodeListOpeners.h"
+#include "registers/Gkonta.h"
+#include "registers/Grupe.h"
+#include "registers/Konta.h"
+#include "registers/PlainRegisters.h"
+
+namespace registers {
+
+void InstallCodeListOpeners() {
+    const std::pair<const char*, void (*)(fw::Form*)> openers[] = {
+        {"GOVOR.DB", PrikaziGovore},
+        {"ZEMLJA.DB", PrikaziZemlje},
+        {"POSTA.DB", PrikaziPoste},
+        {"DJELATNO.DB", PrikaziDjelatnosti},
+        {"VRSTE.DB", PrikaziVrsteArtikala},
+        {"GR_AMORT.DB", PrikaziGrupeAmortizacije},
+        {"GR_REVAL.DB", PrikaziGrupeRevalorizacije},
+        {"JEDINICE.DB", PrikaziJedinice},
+        {"ZIRO_RN.DB", PrikaziZiroRacune},
+        {"VALUTA.DB", PrikaziValute},
+        {"T_POREZA.DB", PrikaziGrupePoreza},
+        {"T_CARINE.DB", PrikaziGrupeCarine},
+        {"KONTA.DB", PrikaziGKontniPlan},
+        {"KONTA1.DB", PrikaziKontniPlan},
+        {"KONTA2.DB", PrikaziKontniPlan},
+        {"KONTA3.DB", PrikaziKontniPlan},
+        {"KONTA4.DB", PrikaziKontniPlan},
+    };
+    for (const auto& [table, opener] : openers)
+        app::RegisterCodeListOpener(table, opener);
+    // Reached without a supplier, the groups open on the own company's.
+    app::RegisterCodeListOpener("GRUPE.DB", [](fw::Form* caller) { PrikaziGrupeArtikala(caller, 0); });
+    app::RegisterCodeListOpener("PODGRUPE.DB",
+                                [](fw::Form* caller) { PrikaziPodGrupeArtikala(caller, 0, 0); });
+}
+
+} // namespace registers

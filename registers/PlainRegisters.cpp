@@ -1,0 +1,322 @@
+#include "registers/PlainRegisters.h"
+
+#include "app/data/Settings.h"
+#include "app/shell/CodeListOpeners.h"
+#include "app/shell/FocusNavigation.h"
+#include "base/ProgramState.h"
+#include "fw/ui/DBCtrls.h"
+#include "kit/DBChecker.h"
+#include "kit/LookupFields.h"
+#include "kit/Mycombo2.h"
+
+namespace registers {
+
+PlainRegisterForms PlainForms;
+
+namespace {
+
+[[maybe_unused]] const bool stateResetRegistered =
+    base::RegisterStateReset(base::StateLayer::Forms, [] { PlainForms = PlainRegisterForms(); });
+
+using K = FieldSpec::Kind;
+
+const RegisterSpec GovorSpec{
+    "SifarnikGovora", "Šifarnik govornih područja (jezika)", "Govor", "GOVOR.DB", "Sifra",
+    "Šifra",          {{"Naziv", "Naziv", K::Name, 200}},    {}};
+const RegisterSpec ZemljaSpec{"SifarnikZemalja",
+                              "Šifarnik zemalja",
+                              "Zemlja",
+                              "ZEMLJA.DB",
+                              "Sifra",
+                              "Zemlja",
+                              {},
+                              {{"Govor", "GOVOR.DB", "Jezik"}},
+                              false};
+const RegisterSpec PostaSpec{"SifarnikPosti",
+                             "Šifarnik pošti",
+                             "Pošta",
+                             "POSTA.DB",
+                             "Sifra",
+                             "Mjesto",
+                             {{"Broj", "Poštanski broj", K::Var, 80}},
+                             {{"Zemlja", "ZEMLJA.DB", "Zemlja"}}};
+const RegisterSpec DjelatnoSpec{"SifarnikDjelatnosti",
+                                "Šifarnik djelatnosti",
+                                "Djelatnost",
+                                "DJELATNO.DB",
+                                "Sifra",
+                                "Šifra",
+                                {{"Naziv", "Naziv", K::Name}},
+                                {}};
+const RegisterSpec VrsteSpec{"SifarnikVrstaArtikli",
+                             "Šifarnik vrsta artikli (proizvoda)",
+                             "Vrsta",
+                             "VRSTE.DB",
+                             "Sifra",
+                             "Šifra",
+                             {{"Naziv", "Naziv", K::Name}},
+                             {},
+                             false};
+const RegisterSpec AmortSpec{"SifarnikGrupaAmortizacije",
+                             "Šifarnik grupa amortizacije",
+                             "Grupa",
+                             "GR_AMORT.DB",
+                             "Sifra",
+                             "Šifra",
+                             {{"Naziv", "Naziv", K::Name}},
+                             {}};
+const RegisterSpec RevalSpec{"SifarnikGrupaRevalorizacije",
+                             "Šifarnik grupa revalorizacije",
+                             "Grupa",
+                             "GR_REVAL.DB",
+                             "Sifra",
+                             "Šifra",
+                             {{"Naziv", "Naziv", K::Name}},
+                             {}};
+const RegisterSpec JediniceSpec{
+    "SifarnikJedinica", "Jedinice mjera", "Jedinica", "JEDINICE.DB", "Sifra", "Jedinica", {}, {}};
+const RegisterSpec ZiroSpec{"SifarnikZiroRn",
+                            "Šifarnik žiro-računa",
+                            "Žiro-račun",
+                            "ZIRO_RN.DB",
+                            "Sifra",
+                            "Žiro-račun",
+                            {{"Naziv", "Naziv", K::Name},
+                             {"Svrha1", "Svrha"},
+                             {"Svrha2", ""},
+                             {"Svrha3", ""},
+                             {"Svrha4", ""},
+                             {"Poziv", "Poziv na broj", K::Var, 60},
+                             {"Model", "Model"},
+                             {"Korist1", "U korist"},
+                             {"Korist2", ""},
+                             {"Korist3", ""},
+                             {"BrojInv", "Broj inv.", K::Var, 60},
+                             {"SifraInv", "Šifra inv.", K::Var, 60}},
+                            {},
+                            false};
+const RegisterSpec ValutaSpec{"SifarnikValuta",
+                              "Šifarnik valuta",
+                              "Valuta",
+                              "VALUTA.DB",
+                              "Sifra",
+                              "Šifra",
+                              {{"Oznaka", "Oznaka", K::Var, 80},
+                               {"Naziv", "Naziv", K::Name},
+                               {"Cij", "Cijeli dio"},
+                               {"Cij1", "iza 1"},
+                               {"Cij2", "iza 2"},
+                               {"Cij5", "iza 5"},
+                               {"ZCij", "Naziv za cijeli dio je ženskog roda ", K::Check},
+                               {"Dec", "Decimalni dio"},
+                               {"Dec1", "iza 1"},
+                               {"Dec2", "iza 2"},
+                               {"Dec5", "iza 5"},
+                               {"ZDec", "Naziv za decimalni dio je ženskog roda", K::Check},
+                               {"Decimale", "Decimale", K::Var, 40},
+                               {"Prikaz", "Prikaz", K::Var, 40}},
+                              {{"Govor", "GOVOR.DB", "Jezik"}}};
+
+// The accounts of a tariff group and the giro accounts beside them.
+std::vector<LinkSpec> TariffLinks(std::initializer_list<std::pair<const char*, const char*>> pairs) {
+    std::vector<LinkSpec> links;
+    for (const auto& [konto, ziro] : pairs) {
+        links.push_back({konto, "KONTA.DB", konto, "Konto"});
+        links.push_back({ziro, "ZIRO_RN.DB", ziro, "Sifra"});
+    }
+    return links;
+}
+const RegisterSpec PorezSpec{"SifarnikGrupaPoreza",
+                             "Šifarnik tarifnih grupa poreza",
+                             "Tarifa",
+                             "T_POREZA.DB",
+                             "Tarifa",
+                             "Tarifa",
+                             {{"Naziv", "Naziv", K::Name}},
+                             TariffLinks({{"KontoRoba", "ZiroRnRoba"},
+                                          {"KontoRUC", "ZiroRnRUC"},
+                                          {"KontoUsluga", "ZiroRnUsluga"},
+                                          {"KontoOtpis", "ZiroRnOtpis"},
+                                          {"KontoPotrosnja", "ZiroRnPotrosnja"},
+                                          {"KontoDodVrijednost", "ZiroRnDodVrijednost"}})};
+const RegisterSpec CarinaSpec{"SifarnikGrupaCarine",
+                              "Šifarnik tarifnih grupa carine",
+                              "Tarifa",
+                              "T_CARINE.DB",
+                              "Tarifa",
+                              "Tarifa",
+                              {{"Naziv", "Naziv", K::Name}},
+                              TariffLinks({{"KontoCarine", "ZiroRnCarine"},
+                                           {"KontoEvid", "ZiroRnEvid"},
+                                           {"KontoPoreza", "ZiroRnPoreza"},
+                                           {"KontoPrireza", "ZiroRnPrireza"},
+                                           {"KontoTrosarine", "ZiroRnTrosarine"}})};
+
+constexpr int RowHeight = 28;
+
+} // namespace
+
+TPlainCodeList::TPlainCodeList(fw::Component* owner, const RegisterSpec& spec)
+    : TCodeListForm(owner), spec_(spec) {
+    SetName(spec.Name);
+    SetCaption(spec.Caption);
+    SelectOnWriteBack = spec.SelectOnWriteBack;
+    fw::TDataSource& main = NewSource(nullptr);
+    const int rows = static_cast<int>(spec.Fields.size() + spec.Links.size());
+    const int height = std::max(400, 110 + (rows + 1) * RowHeight);
+    BuildFrame(spec.KeyField, spec.KeyCaption, spec.Noun, 900, height);
+    int top = 10 + RowHeight;
+    for (const FieldSpec& f : spec.Fields) {
+        const std::string name = std::string("e") + f.Field;
+        switch (f.EditKind) {
+        case K::Var:
+            AddEdit<kit::TDBVar>(main, f.Field, name, f.Caption, top, f.Width);
+            break;
+        case K::Name:
+            AddEdit<kit::TDBName>(main, f.Field, name, f.Caption, top, f.Width);
+            break;
+        case K::Check: {
+            auto* check = new kit::TDBChecker(this, this);
+            check->SetName(std::string("x") + f.Field);
+            check->SetBounds(135, top, 200, 24);
+            check->SetCaption(f.Caption);
+            check->SetDataSource(&main);
+            check->SetDataField(f.Field);
+            check->SetValueChecked("Da;True");
+            check->SetValueUnchecked("Ne;False");
+            break;
+        }
+        }
+        top += RowHeight;
+    }
+    // The linked codes: a lookup per link on a slave table of the linked register; F2 opens that register.
+    std::vector<fw::TDataSource*> linkSources;
+    for (const LinkSpec& l : spec.Links) {
+        fw::TDataSource& source = NewSource(nullptr);
+        linkSources.push_back(&source);
+        AddLabel(l.Caption, 10, top + 3);
+        auto* lookup = new kit::TDBLookupField(this, this);
+        lookup->SetName(std::string("c") + l.Field);
+        lookup->SetBounds(135, top, 200, 24);
+        lookup->SetDataSource(&main);
+        lookup->SetDataField(l.Field);
+        lookup->SetLookupSource(&source);
+        lookup->SetLookupField("Code");
+        lookup->SetLookupDisplay(l.Display);
+        lookup->DisplayName = l.Caption;
+        const std::string table = l.Table;
+        lookup->OnF2Press = [this, table](fw::Component&) { app::OpenCodeListOf(table, this); };
+        Lookups.push_back(lookup);
+        top += RowHeight;
+    }
+    tTable = AddTable("tTable", "Global", spec.Table, spec.KeyField);
+    tTable->FreeToModify = false;
+    main.SetDataSet(tTable);
+    for (std::size_t i = 0; i < spec.Links.size(); ++i) {
+        const LinkSpec& l = spec.Links[i];
+        kit::TMyTable* t = AddTable(std::string("t") + l.Field, "Global", l.Table, "Code");
+        t->SetMasterSource(&main);
+        t->SetMasterFields(l.Field);
+        linkSources[i]->SetDataSet(t);
+        LinkTables.push_back(t);
+    }
+    SetActiveControl(gTable);
+}
+
+std::vector<fw::TTable*> TPlainCodeList::PostedTables() const {
+    std::vector<fw::TTable*> tables{tTable};
+    tables.insert(tables.end(), LinkTables.begin(), LinkTables.end());
+    return tables;
+}
+
+TSifarnikGovora::TSifarnikGovora(fw::Component* owner) : TPlainCodeList(owner, GovorSpec) {}
+TSifarnikZemalja::TSifarnikZemalja(fw::Component* owner) : TPlainCodeList(owner, ZemljaSpec) {}
+TSifarnikPosti::TSifarnikPosti(fw::Component* owner) : TPlainCodeList(owner, PostaSpec) {}
+TSifarnikDjelatnosti::TSifarnikDjelatnosti(fw::Component* owner) : TPlainCodeList(owner, DjelatnoSpec) {}
+TSifarnikVrstaArtikli::TSifarnikVrstaArtikli(fw::Component* owner) : TPlainCodeList(owner, VrsteSpec) {}
+TSifarnikGrupaAmortizacije::TSifarnikGrupaAmortizacije(fw::Component* owner)
+    : TPlainCodeList(owner, AmortSpec) {}
+TSifarnikGrupaRevalorizacije::TSifarnikGrupaRevalorizacije(fw::Component* owner)
+    : TPlainCodeList(owner, RevalSpec) {}
+TSifarnikJedinica::TSifarnikJedinica(fw::Component* owner) : TPlainCodeList(owner, JediniceSpec) {}
+TSifarnikZiroRn::TSifarnikZiroRn(fw::Component* owner) : TPlainCodeList(owner, ZiroSpec) {}
+TSifarnikValuta::TSifarnikValuta(fw::Component* owner) : TPlainCodeList(owner, ValutaSpec) {}
+
+TSifarnikGrupaPoreza::TSifarnikGrupaPoreza(fw::Component* owner) : TPlainCodeList(owner, PorezSpec) {
+    tTable->OnNewRecord = [this](fw::TDataSet& ds) { tTableNewRecord(ds); };
+}
+
+void TSifarnikGrupaPoreza::tTableNewRecord(fw::TDataSet& ds) {
+    const auto& k = app::Settings.CommonSettings.Konta_Porez;
+    const std::pair<const char*, const std::string*> accounts[] = {
+        {"KontoRoba", &k.Roba},           {"KontoRUC", &k.RUC},
+        {"KontoUsluga", &k.Usluga},       {"KontoOtpis", &k.Otpis},
+        {"KontoPotrosnja", &k.Potrosnja}, {"KontoDodVrijednost", &k.DodVrijednost}};
+    for (const auto& [field, konto] : accounts)
+        ds.FieldByName(field).SetAsInteger(app::StrToCode(*konto));
+}
+
+TSifarnikGrupaCarine::TSifarnikGrupaCarine(fw::Component* owner) : TPlainCodeList(owner, CarinaSpec) {
+    tTable->OnNewRecord = [this](fw::TDataSet& ds) { tTableNewRecord(ds); };
+}
+
+void TSifarnikGrupaCarine::tTableNewRecord(fw::TDataSet& ds) {
+    const auto& k = app::Settings.CommonSettings.Konta_Carina;
+    const std::pair<const char*, const std::string*> accounts[] = {{"KontoCarine", &k.Carina},
+                                                                   {"KontoEvid", &k.Evidencija},
+                                                                   {"KontoPoreza", &k.Porez},
+                                                                   {"KontoPrireza", &k.Prirez},
+                                                                   {"KontoTrosarine", &k.Trosarina}};
+    for (const auto& [field, konto] : accounts)
+        ds.FieldByName(field).SetAsInteger(app::StrToCode(*konto));
+}
+
+void PrikaziGovore(fw::Form* caller) {
+    app::OpenForm<TSifarnikGovora>(PlainForms.SifarnikGovora, caller,
+                                   [caller](auto& f) { f.Caller = caller; });
+}
+void PrikaziZemlje(fw::Form* caller) {
+    app::OpenForm<TSifarnikZemalja>(PlainForms.SifarnikZemalja, caller,
+                                    [caller](auto& f) { f.Caller = caller; });
+}
+void PrikaziPoste(fw::Form* caller) {
+    app::OpenForm<TSifarnikPosti>(PlainForms.SifarnikPosti, caller, [caller](auto& f) { f.Caller = caller; });
+}
+void PrikaziDjelatnosti(fw::Form* caller) {
+    app::OpenForm<TSifarnikDjelatnosti>(PlainForms.SifarnikDjelatnosti, caller,
+                                        [caller](auto& f) { f.Caller = caller; });
+}
+void PrikaziVrsteArtikala(fw::Form* caller) {
+    app::OpenForm<TSifarnikVrstaArtikli>(PlainForms.SifarnikVrstaArtikli, caller,
+                                         [caller](auto& f) { f.Caller = caller; });
+}
+void PrikaziGrupeAmortizacije(fw::Form* caller) {
+    app::OpenForm<TSifarnikGrupaAmortizacije>(PlainForms.SifarnikGrupaAmortizacije, caller,
+                                              [caller](auto& f) { f.Caller = caller; });
+}
+void PrikaziGrupeRevalorizacije(fw::Form* caller) {
+    app::OpenForm<TSifarnikGrupaRevalorizacije>(PlainForms.SifarnikGrupaRevalorizacije, caller,
+                                                [caller](auto& f) { f.Caller = caller; });
+}
+void PrikaziJedinice(fw::Form* caller) {
+    app::OpenForm<TSifarnikJedinica>(PlainForms.SifarnikJedinica, caller,
+                                     [caller](auto& f) { f.Caller = caller; });
+}
+void PrikaziZiroRacune(fw::Form* caller) {
+    app::OpenForm<TSifarnikZiroRn>(PlainForms.SifarnikZiroRn, caller,
+                                   [caller](auto& f) { f.Caller = caller; });
+}
+void PrikaziValute(fw::Form* caller) {
+    app::OpenForm<TSifarnikValuta>(PlainForms.SifarnikValuta, caller,
+                                   [caller](auto& f) { f.Caller = caller; });
+}
+void PrikaziGrupePoreza(fw::Form* caller) {
+    app::OpenForm<TSifarnikGrupaPoreza>(PlainForms.SifarnikGrupaPoreza, caller,
+                                        [caller](auto& f) { f.Caller = caller; });
+}
+void PrikaziGrupeCarine(fw::Form* caller) {
+    app::OpenForm<TSifarnikGrupaCarine>(PlainForms.SifarnikGrupaCarine, caller,
+                                        [caller](auto& f) { f.Caller = caller; });
+}
+
+} // namespace registers

@@ -1,0 +1,86 @@
+#include "registers/Grupe.h"
+#include "tests/registers/RegisterFixture.h"
+
+namespace regtest {
+namespace {
+
+using registers::Grupe;
+
+class GrupeTest : public RegisterTest {
+protected:
+    GrupeTest() {
+        app::WBegin.PodaciPoduzeca.OwnPartner = 20;
+        app::WBegin.PodaciPoduzeca.NazivKratki = "Lumeno";
+        app::WBegin.PodaciPoduzeca.Mjesto = "Zagreb";
+        Add("Lokal", "SIF_PART.DB", {"Sifra", "Dobavljac", "Partner"},
+            {{"DOB1", "D", "10"}, {"DOB2", "D", "20"}, {"KUP", "K", "30"}});
+        Add("Global", "GRUPE.DB", {"Partner", "Sifra", "Naziv"},
+            {{"10", "G1", "Prva"}, {"20", "P1", "Profili"}, {"20", "S1", "Stakla"}});
+        Add("Global", "PODGRUPE.DB", {"Partner", "Grupa", "Sifra", "Naziv"},
+            {{"20", "3", "A", "Aluminij"}, {"20", "3", "P", "PVC"}, {"20", "2", "X", "Iks"}});
+    }
+    std::vector<std::string> Groups() { return Rows("Global", "GRUPE.DB", {"Partner", "Sifra", "Naziv"}); }
+};
+
+// The own company's groups: only suppliers listed, the caller's text found among the supplier's groups, a new
+// group created by keys belongs to the supplier shown.
+TEST_F(GrupeTest, GroupsFollowTheSupplierAndNewOnesBelongToIt) {
+    caller->eNaziv->SetFocus();
+    caller->eNaziv->SetText("s");
+    registers::PrikaziGrupeArtikala(caller.get(), 0);
+    registers::TSifarnikGrupaArtikli* form = Track(Grupe.SifarnikGrupaArtikli);
+    ASSERT_NE(form, nullptr);
+    ASSERT_TRUE(form->isVisible());
+    EXPECT_EQ(form->Caption().toStdString(), "Lumeno Zagreb - Šifarnik grupa artikli");
+    EXPECT_EQ(form->Partner, 20) << "partner 0 stands for the own company";
+    EXPECT_EQ(form->tMain->FieldByName("Sifra").AsString(), "DOB2");
+    EXPECT_EQ(form->tMain->RecordCount(), 2) << "customers are not listed";
+    EXPECT_EQ(form->tTable->RecordCount(), 2);
+    EXPECT_EQ(form->tTable->FieldByName("Sifra").AsString(), "S1");
+
+    form->eSifra->SetFocus();
+    dialogs.Answer(true);
+    Type(*form, "Z9");
+    Press(*form, Qt::Key_Return);
+    form->eNaziv->SetFocus();
+    Type(*form, "Okovi");
+    Press(*form, Qt::Key_End, Qt::ControlModifier);
+    Press(*form, Qt::Key_Return);
+    EXPECT_EQ(Groups(),
+              (std::vector<std::string>{"10|G1|Prva", "20|P1|Profili", "20|S1|Stakla", "20|Z9|Okovi"}));
+    Press(*form, Qt::Key_Escape);
+    EXPECT_FALSE(form->isVisible());
+
+    // Another supplier given to the opener: its groups, and the range starts afresh.
+    caller->eNaziv->SetText("");
+    registers::PrikaziGrupeArtikala(caller.get(), 10);
+    EXPECT_EQ(form->tMain->FieldByName("Sifra").AsString(), "DOB1");
+    EXPECT_EQ(form->tTable->FieldByName("Sifra").AsString(), "G1");
+    EXPECT_EQ(form->tTable->RecordCount(), 1);
+}
+
+TEST_F(GrupeTest, SubgroupsOpenOnTheGivenGroupAndItsNearestSubgroup) {
+    caller->eNaziv->SetFocus();
+    caller->eNaziv->SetText("Q");
+    registers::PrikaziPodGrupeArtikala(caller.get(), 20, 3); // group 3 is "S1" of supplier 20
+    registers::TSifarnikPodGrupaArtikli* form = Track(Grupe.SifarnikPodGrupaArtikli);
+    ASSERT_NE(form, nullptr);
+    EXPECT_EQ(form->Caption().toStdString(), "Lumeno Zagreb - Šifarnik podgrupa artikli");
+    EXPECT_EQ(form->tTable->FieldByName("Sifra").AsString(), "S1");
+    EXPECT_EQ(form->tPodGrupe->RecordCount(), 2);
+    EXPECT_EQ(form->tPodGrupe->FieldByName("Sifra").AsString(), "P") << "nearest to Q within the group";
+    EXPECT_EQ(ActiveName(*form), "gPodGrupe");
+
+    // F2 on the group key opens the groups of the same supplier over this form.
+    form->eSifra->SetFocus();
+    Press(*form, Qt::Key_F2);
+    registers::TSifarnikGrupaArtikli* groups = Track(Grupe.SifarnikGrupaArtikli);
+    ASSERT_NE(groups, nullptr);
+    EXPECT_TRUE(groups->isVisible());
+    EXPECT_EQ(groups->Caller, form);
+    EXPECT_EQ(groups->Partner, 20);
+    EXPECT_EQ(groups->tTable->FieldByName("Sifra").AsString(), "S1");
+}
+
+} // namespace
+} // namespace regtest

@@ -1,0 +1,102 @@
+#include "registers/Gkonta.h"
+#include "registers/Konta.h"
+#include "tests/registers/RegisterFixture.h"
+
+namespace regtest {
+namespace {
+
+class KontaTest : public RegisterTest {
+protected:
+    KontaTest() {
+        Add("Global", "KONTA1.DB", {"Klasa", "Naziv"}, {{"1", "Imovina"}, {"4", "Troškovi"}});
+        Add("Global", "KONTA2.DB", {"Grupa", "Naziv"}, {{"12", "Potraživanja"}, {"41", "Materijal"}});
+        Add("Global", "KONTA3.DB", {"Sintetika", "Naziv"}, {{"120", "Kupci"}, {"410", "Sirovine"}});
+        Add("Global", "KONTA4.DB", {"Podgrupa", "Naziv"}, {{"1200", "Kupci u zemlji"}, {"4101", "Profili"}});
+    }
+    static std::vector<std::string> Names(const registers::TGKontniPlan& form) {
+        std::vector<std::string> names;
+        for (fw::DBText* t : form.LevelNames)
+            names.push_back(t->Caption());
+        return names;
+    }
+};
+
+// An account created by keys gets its link key from its number and shows the levels it begins with.
+TEST_F(KontaTest, OwnAccountsShowTheLevelsTheirNumberBeginsWith) {
+    registers::PrikaziGKontniPlan(caller.get());
+    registers::TGKontniPlan* form = Track(registers::Gkonta.GKontniPlan);
+    ASSERT_NE(form, nullptr);
+    EXPECT_EQ(form->Caption().toStdString(), "Kontni plan - UNOS");
+    EXPECT_EQ(ActiveName(*form), "gKonta");
+    const struct {
+        QString Konto;
+        QString Naziv;
+    } accounts[] = {{"1200", "Kupci HR"}, {"12", "Grupa 12"}};
+    Press(*form, Qt::Key_End, Qt::ControlModifier);
+    Press(*form, Qt::Key_Return);
+    for (const auto& a : accounts) {
+        ASSERT_EQ(ActiveName(*form), "eKonto");
+        dialogs.Answer(true);
+        Type(*form, a.Konto);
+        Press(*form, Qt::Key_Return);
+        form->eNaziv->SetFocus();
+        Type(*form, a.Naziv);
+        Press(*form, Qt::Key_End, Qt::ControlModifier);
+        Press(*form, Qt::Key_Return);
+    }
+    EXPECT_EQ(Rows("Global", "KONTA.DB", {"Konto", "Code", "Naziv"}),
+              (std::vector<std::string>{"12|112|Grupa 12", "1200|11200|Kupci HR"}));
+    form->eKonto()->SetFocus();
+    Type(*form, "1200");
+    Press(*form, Qt::Key_Return);
+    EXPECT_EQ(Names(*form), (std::vector<std::string>{"Imovina", "Potraživanja", "Kupci", "Kupci u zemlji"}));
+    form->eKonto()->SetFocus();
+    Type(*form, "12");
+    Press(*form, Qt::Key_Return);
+    EXPECT_EQ(Names(*form), (std::vector<std::string>{"Imovina", "Potraživanja", "", ""}));
+}
+
+// The prescribed chart: the deepest level with rows has the focus, the grids keep to one branch, nothing is
+// deleted, the arrows move between the grids and Esc closes.
+TEST_F(KontaTest, ThePrescribedChartKeepsItsGridsOnOneBranch) {
+    Add("Lokal", "S_KONTA4.DB", {"OrgJed", "Konto", "Saldo"}, {{"0", "4101", "5"}});
+    registers::PrikaziKontniPlan(caller.get());
+    registers::TKontniPlan* form = Track(registers::Konta.KontniPlan);
+    ASSERT_NE(form, nullptr);
+    EXPECT_EQ(form->Caption().toStdString(), "Državni kontni plan");
+    EXPECT_EQ(form->ActiveControl(), form->gPodGrupe);
+    auto codes = [&] {
+        std::string s;
+        for (int i = 0; i < 4; ++i)
+            s += (i ? " " : "") + form->Levels[i]->Fields(0).AsString();
+        return s;
+    };
+    auto balance = [&] { return dynamic_cast<fw::DBText*>(form->FindComponent("lKonto4"))->Caption(); };
+    EXPECT_EQ(codes(), "1 12 120 1200");
+    EXPECT_EQ(balance(), "");
+    Press(*form, Qt::Key_Down);
+    EXPECT_EQ(codes(), "4 41 410 4101");
+    EXPECT_EQ(balance(), "4101");
+    // Up in the classes moves the lower levels to the first code of the class.
+    Press(*form, Qt::Key_Left);
+    Press(*form, Qt::Key_Left);
+    Press(*form, Qt::Key_Left);
+    EXPECT_EQ(form->ActiveControl(), form->gKlase);
+    Press(*form, Qt::Key_Up);
+    EXPECT_EQ(codes(), "1 12 120 1200");
+    Press(*form, Qt::Key_Right);
+    EXPECT_EQ(form->ActiveControl(), form->gGrupe);
+
+    // No row of the chart goes, whichever way it is asked.
+    dialogs.DefaultAnswer = true;
+    Press(*form, Qt::Key_Delete, Qt::ControlModifier);
+    EXPECT_EQ(Rows("Global", "KONTA2.DB", {"Grupa"}), (std::vector<std::string>{"12", "41"}));
+    EXPECT_THROW(form->Levels[1]->Delete(), base::Abort);
+    EXPECT_EQ(Rows("Global", "KONTA2.DB", {"Grupa"}), (std::vector<std::string>{"12", "41"}));
+
+    Press(*form, Qt::Key_Escape);
+    EXPECT_FALSE(form->isVisible());
+}
+
+} // namespace
+} // namespace regtest

@@ -1,0 +1,303 @@
+// The wizard pages driven with keys under the offscreen platform.
+
+#include "setup/dialogs/DriveSpace.h"
+#include "setup/dialogs/FileGroupsPage.h"
+#include "setup/dialogs/ProgressPages.h"
+#include "setup/dialogs/SelectFolderPage.h"
+#include "setup/dialogs/WizardPages.h"
+#include "setup/kit/KitExceptions.h"
+#include "tests/setup/kit/KitTestEnv.h"
+
+#include <QApplication>
+#include <QTest>
+#include <QTimer>
+
+using namespace setup;
+
+namespace {
+
+// Once the next modal window is up, runs the steps on it.
+void WhenShown(std::function<void(TBaseFormContainer&)> steps) {
+    QTimer::singleShot(0, [steps] {
+        auto* host = dynamic_cast<TBaseFormContainer*>(QApplication::activeModalWidget());
+        ASSERT_NE(host, nullptr);
+        (void)QTest::qWaitForWindowActive(host);
+        steps(*host);
+    });
+}
+
+void Key(Qt::Key key) {
+    QWidget* target =
+        QApplication::focusWidget() ? QApplication::focusWidget() : QApplication::activeModalWidget();
+    QTest::keyClick(target, key);
+}
+
+struct Seen {
+    std::string Caption;
+    bool BackVisible;
+    std::string Focused;
+};
+
+Seen Look(TBaseFormContainer& host) {
+    TBaseInstallForm* page = host.CurrentPage();
+    auto* focused = dynamic_cast<QPushButton*>(QApplication::focusWidget());
+    return {host.Caption().toStdString(), page && page->BackBtn->isVisibleTo(page),
+            focused ? focused->text().toStdString() : std::string()};
+}
+
+class Pages : public setuptest::KitTest {
+protected:
+    void SetUp() override {
+        KitTest::SetUp();
+        install = std::make_unique<TInstall>();
+        install->SetDestDirType(nullptr);
+        install->SetDestDir(Path("app"));
+    }
+    void TearDown() override {
+        dialogs.clear();
+        managers.clear();
+        install.reset();
+        SetRebootNeeded(false);
+        KitTest::TearDown();
+    }
+    TDialogManager& Manager(TManagerType type) {
+        managers.push_back(
+            std::make_unique<TDialogManager>("DialogManager" + std::to_string(managers.size() + 1), type));
+        managers.back()->SetContainer(install.get());
+        return *managers.back();
+    }
+    template <class Dlg> Dlg& Dialog() {
+        auto d = std::make_unique<Dlg>();
+        Dlg& ref = *d;
+        ref.SetContainer(install.get());
+        dialogs.push_back(std::move(d));
+        return ref;
+    }
+    std::unique_ptr<TInstall> install;
+    std::vector<std::unique_ptr<TDialogManager>> managers;
+    std::vector<std::unique_ptr<TBroadcastReceiver>> dialogs;
+};
+
+TEST_F(Pages, TheBeforeInstallWizardShowsEachPageOnceInOrderAndCancelAbortsTheRun) {
+    TDialogManager& before = Manager(dmBeforeInstall);
+    // made out of order: the wizard sorts them
+    Dialog<TInstallFileGroupsDlg>();
+    Dialog<TReadmeDlg>().ReadmeText = {"Readme first line", "second line"};
+    Dialog<TLicenseDlg>().LicenseAgreement = {"The licence"};
+    Dialog<TWelcomeDlg>();
+    std::vector<Seen> seen;
+    std::string licence;
+    WhenShown([&](TBaseFormContainer& host) {
+        for (int i = 0; i < 6 && host.ModalResult() == fw::mrNone; ++i) {
+            seen.push_back(Look(host));
+            if (auto* page = dynamic_cast<TLicenseForm*>(host.CurrentPage()))
+                licence = page->Agreement->toPlainText().toStdString();
+            Key(Qt::Key_Return);
+        }
+    });
+    install->Broadcast(install.get(), -980, nullptr);
+    ASSERT_EQ(seen.size(), 4u);
+    const std::vector<std::string> captions{"Dobro došli",
+                                            "Uvjeti dozvole korištenja aplikacije (licence agreement)",
+                                            "Informacija", "Odabir komponenata instalacije"};
+    for (std::size_t i = 0; i < seen.size(); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(seen[i].Caption, captions[i]);
+        EXPECT_EQ(seen[i].Focused, "Dalje >");
+    }
+    EXPECT_FALSE(seen[0].BackVisible);
+    EXPECT_TRUE(seen[1].BackVisible);
+    EXPECT_TRUE(seen[2].BackVisible);
+    EXPECT_EQ(licence, "The licence");
+
+    // Esc asks the install; a no keeps the wizard, a yes ends the run as a user abort
+    bool answer = false;
+    int asked = 0;
+    install->OnUserAbort = [&](TCustomInstall&, bool& quit) {
+        ++asked;
+        quit = answer;
+    };
+    std::string stayedOn;
+    WhenShown([&](TBaseFormContainer& host) {
+        Key(Qt::Key_Return);
+        Key(Qt::Key_Escape);
+        stayedOn = Look(host).Caption;
+        answer = true;
+        Key(Qt::Key_Escape);
+    });
+    EXPECT_THROW(before.ShowDialogs(), EAIUserAbort);
+    EXPECT_EQ(asked, 2);
+    EXPECT_EQ(stayedOn, captions[1]);
+    EXPECT_EQ(CurrentDialogManager(), nullptr);
+}
+
+TEST_F(Pages, APageShownAloneHidesBackAndClosesWithProceed) {
+    TWelcomeDlg& welcome = Dialog<TWelcomeDlg>();
+    ASSERT_EQ(welcome.DialogManager(), nullptr);
+    Seen seen{};
+    WhenShown([&](TBaseFormContainer& host) {
+        seen = Look(host);
+        Key(Qt::Key_Return);
+    });
+    int executed = 0;
+    welcome.OnAfterExecute = [&](TCustomBaseInstallDlg&) { ++executed; };
+    install->Broadcast(install.get(), -982, nullptr);
+    EXPECT_EQ(executed, 1);
+    EXPECT_EQ(seen.Caption, "Dobro došli");
+    EXPECT_FALSE(seen.BackVisible);
+    WhenShown([](TBaseFormContainer&) { Key(Qt::Key_Escape); });
+    EXPECT_THROW(install->Broadcast(install.get(), -982, nullptr), EAIUserAbort);
+    // an ending page alone shows Finish, not Proceed
+    TGoodInstallationDlg& good = Dialog<TGoodInstallationDlg>();
+    WhenShown([&](TBaseFormContainer& host) {
+        seen = Look(host);
+        Key(Qt::Key_Return);
+    });
+    EXPECT_TRUE(good.Execute());
+    EXPECT_EQ(seen.Focused, "Kraj");
+    // a manager that no page belongs to shows nothing
+    EXPECT_NO_THROW(Manager(dmDuringCopyFiles).ShowDialogs());
+}
+
+TEST_F(Pages, UntickingAGroupLowersTheSpaceItsFileSystemNeeds) {
+    TInstallFile program("Program");
+    program.SetContainer(install.get());
+    program.FileSize = 1000;
+    TInstallFileGroup data("Data", install.get()), help("Help", install.get()),
+        elsewhere("Elsewhere", install.get());
+    data.GroupName = "Podaci";
+    data.Description = {"Tablice aplikacije."};
+    for (TInstallFileGroup* g : {&data, &help}) {
+        g->SetDestDirType(nullptr);
+        g->SetDestDir(Path("app/" + g->Name()));
+    }
+    elsewhere.SetDestDirType(nullptr);
+    elsewhere.SetDestDir("relative/folder"); // not a place on this system: no row
+    TInstallFile table("Table"), page("Page"), other("Other");
+    table.SetContainer(&data);
+    table.FileSize = 5000;
+    page.SetContainer(&help);
+    page.FileSize = 300;
+    other.SetContainer(&elsewhere);
+    other.FileSize = 7;
+    std::vector<DriveRow> rows = DriveSpace(*install);
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0].Required, 6300u);
+    EXPECT_GT(rows[0].Available, 0u);
+    EXPECT_EQ(GroupedNumber(1234567), "1.234.567");
+    EXPECT_EQ(GroupedNumber(999), "999");
+
+    Manager(dmBeforeInstall);
+    Dialog<TInstallFileGroupsDlg>();
+    std::string required, details;
+    WhenShown([&](TBaseFormContainer& host) {
+        // the pages the kit enters for itself come first
+        auto* form = dynamic_cast<TFileGroupSelectForm*>(host.CurrentPage());
+        for (int i = 0; i < 4 && !form; ++i) {
+            Key(Qt::Key_Return);
+            form = dynamic_cast<TFileGroupSelectForm*>(host.CurrentPage());
+        }
+        ASSERT_NE(form, nullptr);
+        QTreeWidget* tree = form->GroupTree;
+        tree->setFocus();
+        QTreeWidgetItem* dataRow = tree->topLevelItem(0)->child(0);
+        EXPECT_EQ(dataRow->text(0).toStdString(), "Podaci");
+        tree->setCurrentItem(dataRow);
+        details = form->DirectoryLabel->Caption() + "|" + form->DescriptionMemo->toPlainText().toStdString();
+        Key(Qt::Key_Space); // untick the data
+        required = form->DriveList->topLevelItem(0)->text(1).toStdString();
+        form->NextBtn->Click();
+    });
+    install->Broadcast(install.get(), -980, nullptr);
+    EXPECT_FALSE(data.Include);
+    EXPECT_EQ(details, Path("app/Data") + "|Tablice aplikacije.");
+    EXPECT_EQ(required, "1.300 Bytes"); // the row stays with the data's size taken off
+}
+
+TEST_F(Pages, TheRebootChoiceAndTheFlagAgree) {
+    Manager(dmReboot);
+    Dialog<TRebootDlg>();
+    for (bool wanted : {true, false}) {
+        SCOPED_TRACE(wanted);
+        SetRebootNeeded(wanted);
+        int shownItem = -2;
+        WhenShown([&](TBaseFormContainer& host) {
+            auto* form = dynamic_cast<TRebootForm*>(host.CurrentPage());
+            shownItem = form->ItemIndex();
+            (wanted ? form->No : form->Yes)->click();
+            Key(Qt::Key_Return);
+        });
+        install->Broadcast(install.get(), -987, nullptr);
+        EXPECT_EQ(shownItem, wanted ? 0 : 1);
+        EXPECT_EQ(RebootNeeded(), !wanted);
+    }
+}
+
+TEST_F(Pages, TheFolderPageTakesOnlyANameInsideTheMenu) {
+    EXPECT_TRUE(ValidMenuFolder("Lumeno"));
+    for (const char* bad : {"", "  ", ".", "..", "a/b", "..\\x"})
+        EXPECT_FALSE(ValidMenuFolder(bad)) << bad;
+    // without a shortcut group the page is passed over
+    Manager(dmBeforeInstall);
+    TSelectFolderDlg& folder = Dialog<TSelectFolderDlg>();
+    EXPECT_FALSE(folder.ShouldShow());
+    EXPECT_THROW(
+        {
+            folder.SetPageForm(nullptr);
+            folder.AssignDialogProperties();
+        },
+        base::Exception);
+}
+
+TEST_F(Pages, TheStatusLineShowsTheTopOfItsStack) {
+    TInstallStatusDlg& status = Dialog<TInstallStatusDlg>();
+    install->ShowStatus("Kopiram datoteke");
+    install->ShowStatus("Pripremam bazu podataka koja ima dugačko ime");
+    const int wide = status.Form()->width();
+    install->HideStatus();
+    ASSERT_TRUE(status.Form()->isVisible());
+    EXPECT_EQ(status.Form()->lblMessage->Caption(), "Kopiram datoteke");
+    EXPECT_LT(status.Form()->width(), wide); // sized to its text, not widened for good
+    install->HideStatus();
+    EXPECT_FALSE(status.Form()->isVisible());
+    TMessageParameter text("x");
+    TFileStatusParameter wrong;
+    EXPECT_THROW(status.Receive(install.get(), -974, nullptr), IException);
+    EXPECT_THROW(status.Receive(install.get(), -974, &wrong), IException);
+}
+
+TEST_F(Pages, PagesTakeTheTranslatorsTextsAndFonts) {
+    TTranslator translator;
+    translator.lgEnglish().SetStrings({"5;Dalje >", "900;Dobro došli", "901;Informacija"});
+    translator.lgGerman().SetStrings({"5;Weiter >", "900;Willkommen", "6;Abbrechen"});
+    translator.SetTranslateIntoLanguage(dlGerman);
+    TWelcomeDlg& welcome = Dialog<TWelcomeDlg>();
+    Seen seen{};
+    std::string cancel;
+    int pointSize = 0;
+    WhenShown([&](TBaseFormContainer& host) {
+        seen = Look(host);
+        cancel = host.CurrentPage()->CancelBtn->Caption();
+        pointSize = host.CurrentPage()->NextBtn->font().pointSize();
+        Key(Qt::Key_Return);
+    });
+    EXPECT_TRUE(welcome.Execute());
+    EXPECT_EQ(seen.Caption, "Willkommen");
+    EXPECT_EQ(seen.Focused, "Weiter >");
+    EXPECT_EQ(cancel, "Abbrechen");
+    EXPECT_GE(pointSize, 8);
+    EXPECT_EQ(welcome.TextLanguage, dlGerman);
+
+    // without texts in the target the page keeps its own
+    translator.SetTranslateIntoLanguage(dlFrench);
+    TReadmeDlg& readme = Dialog<TReadmeDlg>();
+    WhenShown([&](TBaseFormContainer& host) {
+        seen = Look(host);
+        Key(Qt::Key_Return);
+    });
+    EXPECT_TRUE(readme.Execute());
+    EXPECT_EQ(seen.Caption, "Informacija");
+    EXPECT_EQ(readme.TextLanguage, dlEnglish);
+}
+
+} // namespace
