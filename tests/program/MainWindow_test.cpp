@@ -232,7 +232,8 @@ TEST_F(MainWindowTest, FindsTheOwnCompanyAndShowsTheCaptions) {
                   EXPECT_FALSE(w.mP_Naloga->Visible());
                   // Forms that are not part of the program yet keep their entries, disabled.
                   EXPECT_FALSE(w.mArtikli->Enabled());
-                  EXPECT_FALSE(w.bTipovi->Enabled());
+                  EXPECT_TRUE(w.bTipovi->Enabled()) << "the type list is part of the program";
+                  EXPECT_TRUE(w.mP_Tipova->Enabled());
                   EXPECT_EQ(app::Settings.PostavkePrograma.Valuta, "EUR");
                   EXPECT_EQ(app::Settings.CommonSettings.Resources.LoadMode, 1);
                   EXPECT_FALSE(app::Settings.CommonSettings.Safety.AutoCheck);
