@@ -230,9 +230,10 @@ TEST_F(MainWindowTest, FindsTheOwnCompanyAndShowsTheCaptions) {
                   EXPECT_EQ(w.bSifSis->Caption(), "Šifarnik &Sistema");
                   EXPECT_TRUE(w.bNalozi->Visible());
                   EXPECT_FALSE(w.mP_Naloga->Visible());
-                  // Forms that are not part of the program yet keep their entries, disabled.
+                  // Forms that are not part of the program yet keep their entries, disabled; the type list
+                  // is part of it.
                   EXPECT_FALSE(w.mArtikli->Enabled());
-                  EXPECT_TRUE(w.bTipovi->Enabled()) << "the type list is part of the program";
+                  EXPECT_TRUE(w.bTipovi->Enabled());
                   EXPECT_TRUE(w.mP_Tipova->Enabled());
                   EXPECT_EQ(app::Settings.PostavkePrograma.Valuta, "EUR");
                   EXPECT_EQ(app::Settings.CommonSettings.Resources.LoadMode, 1);
