@@ -6,6 +6,7 @@
 #include "base/Exceptions.h"
 #include "base/ProgramState.h"
 #include "base/Text.h"
+#include "fw/ui/StdCtrls.h"
 #include "windows/designer/EditWindow.h"
 #include "windows/designer/WindowPainter.h"
 #include "windows/storage/WindowTypeStore.h"
@@ -21,9 +22,14 @@ PEditWindowState PEditWindowForm;
 namespace {
 const bool registered = base::RegisterStateReset(base::StateLayer::Forms, [] { PEditWindowForm = {}; });
 
-template <class E> E* Bind(TPEditWindow* f, E* edit, const char* name, const char* field, int top) {
+// An edit of the current type with its caption above it.
+template <class E>
+E* Bind(TPEditWindow* f, E* edit, const char* name, const char* field, const char* caption, int top) {
+    auto* label = new fw::Label(f, f);
+    label->SetBounds(440, top, 150, 18);
+    label->SetCaption(caption);
     edit->SetName(name);
-    edit->SetBounds(440, top, 150, 24);
+    edit->SetBounds(440, top + 18, 150, 24);
     edit->SetDataSource(&f->sWinGL2);
     edit->SetDataField(field);
     return edit;
@@ -38,10 +44,10 @@ TPEditWindow::TPEditWindow(fw::Component* owner) : kit::TMyForm(owner) {
     gWinGL2->SetName("gWinGL2");
     gWinGL2->SetBounds(10, 10, 420, 440);
     gWinGL2->SetDataSource(&sWinGL2);
-    eSifra = Bind(this, new kit::TDBVar(this, this), "eSifra", "Sifra", 10);
-    eNaziv = Bind(this, new kit::TDBName(this, this), "eNaziv", "Naziv", 40);
-    eArtikl = Bind(this, new kit::TDBVar(this, this), "eArtikl", "Code", 70);
-    eSistem = Bind(this, new kit::TDBVar(this, this), "eSistem", "Sistem", 100);
+    eSifra = Bind(this, new kit::TDBVar(this, this), "eSifra", "Sifra", "Tip prozora:", 10);
+    eNaziv = Bind(this, new kit::TDBName(this, this), "eNaziv", "Naziv", "Naziv tipa prozora:", 58);
+    eArtikl = Bind(this, new kit::TDBVar(this, this), "eArtikl", "Code", "Šifra artikla prozora:", 106);
+    eSistem = Bind(this, new kit::TDBVar(this, this), "eSistem", "Sistem", "Sistem:", 154);
     Pregled = new kit::TMyBitBtn(this, this);
     Pregled->SetName("Pregled");
     Pregled->SetCaption("Obrada prozora");

@@ -11,9 +11,12 @@
 #include "tests/fw/ui/FormTesting.h"
 #include "tests/windows/storage/StorageFixture.h"
 
+#include <algorithm>
 #include <QLabel>
 #include <QTest>
 #include <QTimer>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -54,6 +57,12 @@ TEST_F(TypeListTest, CreatesDesignsListsAndDeletesAType) {
     ASSERT_NE(l, nullptr);
     fwtest::ShowActive(*l);
     EXPECT_EQ(l->Caption().toStdString(), "Pregled tipova prozora");
+    // Every edit of the type stands under its caption.
+    std::vector<std::string> captions;
+    for (QLabel* label : l->findChildren<QLabel*>())
+        if (!label->text().isEmpty()) captions.push_back(label->text().toStdString());
+    for (const char* caption : {"Tip prozora:", "Naziv tipa prozora:", "Šifra artikla prozora:", "Sistem:"})
+        EXPECT_NE(std::find(captions.begin(), captions.end(), caption), captions.end()) << caption;
     EXPECT_TRUE(l->tWinGL2->Active());
 
     // A new type: its fields typed into the edits.
