@@ -14,14 +14,16 @@ namespace {
 
 InstallRoot* currentInstall = nullptr;
 
+// The lists outlive every kind: kinds held by other statics unregister themselves at exit, after this
+// file's statics may already be gone, so the lists are never destroyed.
 std::vector<TCustomPathSpecifier*>& Kinds() {
-    static std::vector<TCustomPathSpecifier*> list;
-    return list;
+    static auto* list = new std::vector<TCustomPathSpecifier*>;
+    return *list;
 }
 
 std::vector<TCustomPathSpecifier*>& Standard() {
-    static std::vector<TCustomPathSpecifier*> list;
-    return list;
+    static auto* list = new std::vector<TCustomPathSpecifier*>;
+    return *list;
 }
 
 void Remove(std::vector<TCustomPathSpecifier*>& list, TCustomPathSpecifier* kind) {
