@@ -14,13 +14,13 @@ namespace {
 [[maybe_unused]] const bool stateResetRegistered =
     base::RegisterStateReset(base::StateLayer::Forms, [] { Gkonta = GkontaForms(); });
 
-struct LevelSpec {
+struct LevelLayout {
     const char* Table;
     const char* Code;
     const char* Control;
     const char* Caption;
 };
-const LevelSpec levels[4] = {
+const LevelLayout levels[4] = {
     {"KONTA1.DB", "Klasa", "cKlasa", "Konto-Klasa"},
     {"KONTA2.DB", "Grupa", "cGrupa", "Konto-Grupa"},
     {"KONTA3.DB", "Sintetika", "cSintetika", "Konto-Sintetika"},

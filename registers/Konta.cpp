@@ -17,7 +17,7 @@ namespace {
 [[maybe_unused]] const bool stateResetRegistered =
     base::RegisterStateReset(base::StateLayer::Forms, [] { Konta = KontaForms(); });
 
-struct LevelSpec {
+struct LevelLayout {
     const char* Table;
     const char* Code;
     const char* CodeLabel;
@@ -25,7 +25,7 @@ struct LevelSpec {
     const char* Grid;
     bool HasAop;
 };
-const LevelSpec levels[4] = {
+const LevelLayout levels[4] = {
     {"KONTA1.DB", "Klasa", "K", "Naziv klase", "gKlase", true},
     {"KONTA2.DB", "Grupa", "Gr", "Naziv grupe", "gGrupe", true},
     {"KONTA3.DB", "Sintetika", "Sint", "Naziv sintetike", "gSintetika", true},

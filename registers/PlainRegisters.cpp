@@ -18,155 +18,155 @@ namespace {
 [[maybe_unused]] const bool stateResetRegistered =
     base::RegisterStateReset(base::StateLayer::Forms, [] { PlainForms = PlainRegisterForms(); });
 
-using K = FieldSpec::Kind;
+using K = FieldLayout::Kind;
 
-const RegisterSpec GovorSpec{
+const RegisterLayout GovorLayout{
     "SifarnikGovora", "Šifarnik govornih područja (jezika)", "Govor", "GOVOR.DB", "Sifra",
     "Šifra",          {{"Naziv", "Naziv", K::Name, 200}},    {}};
-const RegisterSpec ZemljaSpec{"SifarnikZemalja",
-                              "Šifarnik zemalja",
-                              "Zemlja",
-                              "ZEMLJA.DB",
-                              "Sifra",
-                              "Zemlja",
-                              {},
-                              {{"Govor", "GOVOR.DB", "Jezik"}},
-                              false};
-const RegisterSpec PostaSpec{"SifarnikPosti",
-                             "Šifarnik pošti",
-                             "Pošta",
-                             "POSTA.DB",
-                             "Sifra",
-                             "Mjesto",
-                             {{"Broj", "Poštanski broj", K::Var, 80}},
-                             {{"Zemlja", "ZEMLJA.DB", "Zemlja"}}};
-const RegisterSpec DjelatnoSpec{"SifarnikDjelatnosti",
-                                "Šifarnik djelatnosti",
-                                "Djelatnost",
-                                "DJELATNO.DB",
-                                "Sifra",
-                                "Šifra",
-                                {{"Naziv", "Naziv", K::Name}},
-                                {}};
-const RegisterSpec VrsteSpec{"SifarnikVrstaArtikli",
-                             "Šifarnik vrsta artikli (proizvoda)",
-                             "Vrsta",
-                             "VRSTE.DB",
-                             "Sifra",
-                             "Šifra",
-                             {{"Naziv", "Naziv", K::Name}},
-                             {},
-                             false};
-const RegisterSpec AmortSpec{"SifarnikGrupaAmortizacije",
-                             "Šifarnik grupa amortizacije",
-                             "Grupa",
-                             "GR_AMORT.DB",
-                             "Sifra",
-                             "Šifra",
-                             {{"Naziv", "Naziv", K::Name}},
-                             {}};
-const RegisterSpec RevalSpec{"SifarnikGrupaRevalorizacije",
-                             "Šifarnik grupa revalorizacije",
-                             "Grupa",
-                             "GR_REVAL.DB",
-                             "Sifra",
-                             "Šifra",
-                             {{"Naziv", "Naziv", K::Name}},
-                             {}};
-const RegisterSpec JediniceSpec{
+const RegisterLayout ZemljaLayout{"SifarnikZemalja",
+                                  "Šifarnik zemalja",
+                                  "Zemlja",
+                                  "ZEMLJA.DB",
+                                  "Sifra",
+                                  "Zemlja",
+                                  {},
+                                  {{"Govor", "GOVOR.DB", "Jezik"}},
+                                  false};
+const RegisterLayout PostaLayout{"SifarnikPosti",
+                                 "Šifarnik pošti",
+                                 "Pošta",
+                                 "POSTA.DB",
+                                 "Sifra",
+                                 "Mjesto",
+                                 {{"Broj", "Poštanski broj", K::Var, 80}},
+                                 {{"Zemlja", "ZEMLJA.DB", "Zemlja"}}};
+const RegisterLayout DjelatnoLayout{"SifarnikDjelatnosti",
+                                    "Šifarnik djelatnosti",
+                                    "Djelatnost",
+                                    "DJELATNO.DB",
+                                    "Sifra",
+                                    "Šifra",
+                                    {{"Naziv", "Naziv", K::Name}},
+                                    {}};
+const RegisterLayout VrsteLayout{"SifarnikVrstaArtikli",
+                                 "Šifarnik vrsta artikli (proizvoda)",
+                                 "Vrsta",
+                                 "VRSTE.DB",
+                                 "Sifra",
+                                 "Šifra",
+                                 {{"Naziv", "Naziv", K::Name}},
+                                 {},
+                                 false};
+const RegisterLayout AmortLayout{"SifarnikGrupaAmortizacije",
+                                 "Šifarnik grupa amortizacije",
+                                 "Grupa",
+                                 "GR_AMORT.DB",
+                                 "Sifra",
+                                 "Šifra",
+                                 {{"Naziv", "Naziv", K::Name}},
+                                 {}};
+const RegisterLayout RevalLayout{"SifarnikGrupaRevalorizacije",
+                                 "Šifarnik grupa revalorizacije",
+                                 "Grupa",
+                                 "GR_REVAL.DB",
+                                 "Sifra",
+                                 "Šifra",
+                                 {{"Naziv", "Naziv", K::Name}},
+                                 {}};
+const RegisterLayout JediniceLayout{
     "SifarnikJedinica", "Jedinice mjera", "Jedinica", "JEDINICE.DB", "Sifra", "Jedinica", {}, {}};
-const RegisterSpec ZiroSpec{"SifarnikZiroRn",
-                            "Šifarnik žiro-računa",
-                            "Žiro-račun",
-                            "ZIRO_RN.DB",
-                            "Sifra",
-                            "Žiro-račun",
-                            {{"Naziv", "Naziv", K::Name},
-                             {"Svrha1", "Svrha"},
-                             {"Svrha2", ""},
-                             {"Svrha3", ""},
-                             {"Svrha4", ""},
-                             {"Poziv", "Poziv na broj", K::Var, 60},
-                             {"Model", "Model"},
-                             {"Korist1", "U korist"},
-                             {"Korist2", ""},
-                             {"Korist3", ""},
-                             {"BrojInv", "Broj inv.", K::Var, 60},
-                             {"SifraInv", "Šifra inv.", K::Var, 60}},
-                            {},
-                            false};
-const RegisterSpec ValutaSpec{"SifarnikValuta",
-                              "Šifarnik valuta",
-                              "Valuta",
-                              "VALUTA.DB",
-                              "Sifra",
-                              "Šifra",
-                              {{"Oznaka", "Oznaka", K::Var, 80},
-                               {"Naziv", "Naziv", K::Name},
-                               {"Cij", "Cijeli dio"},
-                               {"Cij1", "iza 1"},
-                               {"Cij2", "iza 2"},
-                               {"Cij5", "iza 5"},
-                               {"ZCij", "Naziv za cijeli dio je ženskog roda ", K::Check},
-                               {"Dec", "Decimalni dio"},
-                               {"Dec1", "iza 1"},
-                               {"Dec2", "iza 2"},
-                               {"Dec5", "iza 5"},
-                               {"ZDec", "Naziv za decimalni dio je ženskog roda", K::Check},
-                               {"Decimale", "Decimale", K::Var, 40},
-                               {"Prikaz", "Prikaz", K::Var, 40}},
-                              {{"Govor", "GOVOR.DB", "Jezik"}}};
+const RegisterLayout ZiroLayout{"SifarnikZiroRn",
+                                "Šifarnik žiro-računa",
+                                "Žiro-račun",
+                                "ZIRO_RN.DB",
+                                "Sifra",
+                                "Žiro-račun",
+                                {{"Naziv", "Naziv", K::Name},
+                                 {"Svrha1", "Svrha"},
+                                 {"Svrha2", ""},
+                                 {"Svrha3", ""},
+                                 {"Svrha4", ""},
+                                 {"Poziv", "Poziv na broj", K::Var, 60},
+                                 {"Model", "Model"},
+                                 {"Korist1", "U korist"},
+                                 {"Korist2", ""},
+                                 {"Korist3", ""},
+                                 {"BrojInv", "Broj inv.", K::Var, 60},
+                                 {"SifraInv", "Šifra inv.", K::Var, 60}},
+                                {},
+                                false};
+const RegisterLayout ValutaLayout{"SifarnikValuta",
+                                  "Šifarnik valuta",
+                                  "Valuta",
+                                  "VALUTA.DB",
+                                  "Sifra",
+                                  "Šifra",
+                                  {{"Oznaka", "Oznaka", K::Var, 80},
+                                   {"Naziv", "Naziv", K::Name},
+                                   {"Cij", "Cijeli dio"},
+                                   {"Cij1", "iza 1"},
+                                   {"Cij2", "iza 2"},
+                                   {"Cij5", "iza 5"},
+                                   {"ZCij", "Naziv za cijeli dio je ženskog roda ", K::Check},
+                                   {"Dec", "Decimalni dio"},
+                                   {"Dec1", "iza 1"},
+                                   {"Dec2", "iza 2"},
+                                   {"Dec5", "iza 5"},
+                                   {"ZDec", "Naziv za decimalni dio je ženskog roda", K::Check},
+                                   {"Decimale", "Decimale", K::Var, 40},
+                                   {"Prikaz", "Prikaz", K::Var, 40}},
+                                  {{"Govor", "GOVOR.DB", "Jezik"}}};
 
 // The accounts of a tariff group and the giro accounts beside them.
-std::vector<LinkSpec> TariffLinks(std::initializer_list<std::pair<const char*, const char*>> pairs) {
-    std::vector<LinkSpec> links;
+std::vector<LinkLayout> TariffLinks(std::initializer_list<std::pair<const char*, const char*>> pairs) {
+    std::vector<LinkLayout> links;
     for (const auto& [konto, ziro] : pairs) {
         links.push_back({konto, "KONTA.DB", konto, "Konto"});
         links.push_back({ziro, "ZIRO_RN.DB", ziro, "Sifra"});
     }
     return links;
 }
-const RegisterSpec PorezSpec{"SifarnikGrupaPoreza",
-                             "Šifarnik tarifnih grupa poreza",
-                             "Tarifa",
-                             "T_POREZA.DB",
-                             "Tarifa",
-                             "Tarifa",
-                             {{"Naziv", "Naziv", K::Name}},
-                             TariffLinks({{"KontoRoba", "ZiroRnRoba"},
-                                          {"KontoRUC", "ZiroRnRUC"},
-                                          {"KontoUsluga", "ZiroRnUsluga"},
-                                          {"KontoOtpis", "ZiroRnOtpis"},
-                                          {"KontoPotrosnja", "ZiroRnPotrosnja"},
-                                          {"KontoDodVrijednost", "ZiroRnDodVrijednost"}})};
-const RegisterSpec CarinaSpec{"SifarnikGrupaCarine",
-                              "Šifarnik tarifnih grupa carine",
-                              "Tarifa",
-                              "T_CARINE.DB",
-                              "Tarifa",
-                              "Tarifa",
-                              {{"Naziv", "Naziv", K::Name}},
-                              TariffLinks({{"KontoCarine", "ZiroRnCarine"},
-                                           {"KontoEvid", "ZiroRnEvid"},
-                                           {"KontoPoreza", "ZiroRnPoreza"},
-                                           {"KontoPrireza", "ZiroRnPrireza"},
-                                           {"KontoTrosarine", "ZiroRnTrosarine"}})};
+const RegisterLayout PorezLayout{"SifarnikGrupaPoreza",
+                                 "Šifarnik tarifnih grupa poreza",
+                                 "Tarifa",
+                                 "T_POREZA.DB",
+                                 "Tarifa",
+                                 "Tarifa",
+                                 {{"Naziv", "Naziv", K::Name}},
+                                 TariffLinks({{"KontoRoba", "ZiroRnRoba"},
+                                              {"KontoRUC", "ZiroRnRUC"},
+                                              {"KontoUsluga", "ZiroRnUsluga"},
+                                              {"KontoOtpis", "ZiroRnOtpis"},
+                                              {"KontoPotrosnja", "ZiroRnPotrosnja"},
+                                              {"KontoDodVrijednost", "ZiroRnDodVrijednost"}})};
+const RegisterLayout CarinaLayout{"SifarnikGrupaCarine",
+                                  "Šifarnik tarifnih grupa carine",
+                                  "Tarifa",
+                                  "T_CARINE.DB",
+                                  "Tarifa",
+                                  "Tarifa",
+                                  {{"Naziv", "Naziv", K::Name}},
+                                  TariffLinks({{"KontoCarine", "ZiroRnCarine"},
+                                               {"KontoEvid", "ZiroRnEvid"},
+                                               {"KontoPoreza", "ZiroRnPoreza"},
+                                               {"KontoPrireza", "ZiroRnPrireza"},
+                                               {"KontoTrosarine", "ZiroRnTrosarine"}})};
 
 constexpr int RowHeight = 28;
 
 } // namespace
 
-TPlainCodeList::TPlainCodeList(fw::Component* owner, const RegisterSpec& spec)
-    : TCodeListForm(owner), spec_(spec) {
-    SetName(spec.Name);
-    SetCaption(spec.Caption);
-    SelectOnWriteBack = spec.SelectOnWriteBack;
+TPlainCodeList::TPlainCodeList(fw::Component* owner, const RegisterLayout& layout)
+    : TCodeListForm(owner), layout_(layout) {
+    SetName(layout.Name);
+    SetCaption(layout.Caption);
+    SelectOnWriteBack = layout.SelectOnWriteBack;
     fw::TDataSource& main = NewSource(nullptr);
-    const int rows = static_cast<int>(spec.Fields.size() + spec.Links.size());
+    const int rows = static_cast<int>(layout.Fields.size() + layout.Links.size());
     const int height = std::max(400, 110 + (rows + 1) * RowHeight);
-    BuildFrame(spec.KeyField, spec.KeyCaption, spec.Noun, 900, height);
+    BuildFrame(layout.KeyField, layout.KeyCaption, layout.Noun, 900, height);
     int top = 10 + RowHeight;
-    for (const FieldSpec& f : spec.Fields) {
+    for (const FieldLayout& f : layout.Fields) {
         const std::string name = std::string("e") + f.Field;
         switch (f.EditKind) {
         case K::Var:
@@ -191,7 +191,7 @@ TPlainCodeList::TPlainCodeList(fw::Component* owner, const RegisterSpec& spec)
     }
     // The linked codes: a lookup per link on a slave table of the linked register; F2 opens that register.
     std::vector<fw::TDataSource*> linkSources;
-    for (const LinkSpec& l : spec.Links) {
+    for (const LinkLayout& l : layout.Links) {
         fw::TDataSource& source = NewSource(nullptr);
         linkSources.push_back(&source);
         AddLabel(l.Caption, 10, top + 3);
@@ -209,11 +209,11 @@ TPlainCodeList::TPlainCodeList(fw::Component* owner, const RegisterSpec& spec)
         Lookups.push_back(lookup);
         top += RowHeight;
     }
-    tTable = AddTable("tTable", "Global", spec.Table, spec.KeyField);
+    tTable = AddTable("tTable", "Global", layout.Table, layout.KeyField);
     tTable->FreeToModify = false;
     main.SetDataSet(tTable);
-    for (std::size_t i = 0; i < spec.Links.size(); ++i) {
-        const LinkSpec& l = spec.Links[i];
+    for (std::size_t i = 0; i < layout.Links.size(); ++i) {
+        const LinkLayout& l = layout.Links[i];
         kit::TMyTable* t = AddTable(std::string("t") + l.Field, "Global", l.Table, "Code");
         t->SetMasterSource(&main);
         t->SetMasterFields(l.Field);
@@ -229,20 +229,20 @@ std::vector<fw::TTable*> TPlainCodeList::PostedTables() const {
     return tables;
 }
 
-TSifarnikGovora::TSifarnikGovora(fw::Component* owner) : TPlainCodeList(owner, GovorSpec) {}
-TSifarnikZemalja::TSifarnikZemalja(fw::Component* owner) : TPlainCodeList(owner, ZemljaSpec) {}
-TSifarnikPosti::TSifarnikPosti(fw::Component* owner) : TPlainCodeList(owner, PostaSpec) {}
-TSifarnikDjelatnosti::TSifarnikDjelatnosti(fw::Component* owner) : TPlainCodeList(owner, DjelatnoSpec) {}
-TSifarnikVrstaArtikli::TSifarnikVrstaArtikli(fw::Component* owner) : TPlainCodeList(owner, VrsteSpec) {}
+TSifarnikGovora::TSifarnikGovora(fw::Component* owner) : TPlainCodeList(owner, GovorLayout) {}
+TSifarnikZemalja::TSifarnikZemalja(fw::Component* owner) : TPlainCodeList(owner, ZemljaLayout) {}
+TSifarnikPosti::TSifarnikPosti(fw::Component* owner) : TPlainCodeList(owner, PostaLayout) {}
+TSifarnikDjelatnosti::TSifarnikDjelatnosti(fw::Component* owner) : TPlainCodeList(owner, DjelatnoLayout) {}
+TSifarnikVrstaArtikli::TSifarnikVrstaArtikli(fw::Component* owner) : TPlainCodeList(owner, VrsteLayout) {}
 TSifarnikGrupaAmortizacije::TSifarnikGrupaAmortizacije(fw::Component* owner)
-    : TPlainCodeList(owner, AmortSpec) {}
+    : TPlainCodeList(owner, AmortLayout) {}
 TSifarnikGrupaRevalorizacije::TSifarnikGrupaRevalorizacije(fw::Component* owner)
-    : TPlainCodeList(owner, RevalSpec) {}
-TSifarnikJedinica::TSifarnikJedinica(fw::Component* owner) : TPlainCodeList(owner, JediniceSpec) {}
-TSifarnikZiroRn::TSifarnikZiroRn(fw::Component* owner) : TPlainCodeList(owner, ZiroSpec) {}
-TSifarnikValuta::TSifarnikValuta(fw::Component* owner) : TPlainCodeList(owner, ValutaSpec) {}
+    : TPlainCodeList(owner, RevalLayout) {}
+TSifarnikJedinica::TSifarnikJedinica(fw::Component* owner) : TPlainCodeList(owner, JediniceLayout) {}
+TSifarnikZiroRn::TSifarnikZiroRn(fw::Component* owner) : TPlainCodeList(owner, ZiroLayout) {}
+TSifarnikValuta::TSifarnikValuta(fw::Component* owner) : TPlainCodeList(owner, ValutaLayout) {}
 
-TSifarnikGrupaPoreza::TSifarnikGrupaPoreza(fw::Component* owner) : TPlainCodeList(owner, PorezSpec) {
+TSifarnikGrupaPoreza::TSifarnikGrupaPoreza(fw::Component* owner) : TPlainCodeList(owner, PorezLayout) {
     tTable->OnNewRecord = [this](fw::TDataSet& ds) { tTableNewRecord(ds); };
 }
 
@@ -256,7 +256,7 @@ void TSifarnikGrupaPoreza::tTableNewRecord(fw::TDataSet& ds) {
         ds.FieldByName(field).SetAsInteger(app::StrToCode(*konto));
 }
 
-TSifarnikGrupaCarine::TSifarnikGrupaCarine(fw::Component* owner) : TPlainCodeList(owner, CarinaSpec) {
+TSifarnikGrupaCarine::TSifarnikGrupaCarine(fw::Component* owner) : TPlainCodeList(owner, CarinaLayout) {
     tTable->OnNewRecord = [this](fw::TDataSet& ds) { tTableNewRecord(ds); };
 }
 

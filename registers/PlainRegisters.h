@@ -11,7 +11,7 @@
 namespace registers {
 
 // An edit of the current code.
-struct FieldSpec {
+struct FieldLayout {
     enum class Kind { Var, Name, Check };
     const char* Field;
     const char* Caption;
@@ -19,36 +19,36 @@ struct FieldSpec {
     int Width = 200;
 };
 // A field holding the link key ("Code") of a row of another register, shown by that row's display field.
-struct LinkSpec {
+struct LinkLayout {
     const char* Field;
     const char* Table;
     const char* Caption;
     const char* Display = "Sifra";
 };
-struct RegisterSpec {
+struct RegisterLayout {
     const char* Name;
     const char* Caption;
     const char* Noun; // the save button's caption
     const char* Table;
     const char* KeyField;
     const char* KeyCaption;
-    std::vector<FieldSpec> Fields;
-    std::vector<LinkSpec> Links;
+    std::vector<FieldLayout> Fields;
+    std::vector<LinkLayout> Links;
     bool SelectOnWriteBack = true;
 };
 
 class TPlainCodeList : public TCodeListForm {
 public:
-    TPlainCodeList(fw::Component* owner, const RegisterSpec& spec);
+    TPlainCodeList(fw::Component* owner, const RegisterLayout& layout);
 
-    // The link tables (slaves of the main table by the link field), in the order of the spec.
+    // The link tables (slaves of the main table by the link field), in the order of the layout.
     std::vector<kit::TMyTable*> LinkTables;
     // Their lookups ("c" + the link field).
     std::vector<kit::TDBLookupField*> Lookups;
 
 protected:
     std::vector<fw::TTable*> PostedTables() const override;
-    const RegisterSpec& spec_;
+    const RegisterLayout& layout_;
 };
 
 class TSifarnikGovora : public TPlainCodeList {
