@@ -859,15 +859,11 @@ void TDBCodeField::Loaded() {
 }
 
 void TDBCodeField::Lock() {
-    if (!TabStop()) return;
-    SetTabStop(false);
-    SetColor(fw::clBtnFace);
+    SetEditLocked(*this, true);
 }
 
 void TDBCodeField::Unlock() {
-    if (TabStop()) return;
-    SetTabStop(true);
-    SetColor(fw::clWindow);
+    SetEditLocked(*this, false);
 }
 
 void TDBCodeField::Change() {

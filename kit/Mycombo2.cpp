@@ -209,16 +209,18 @@ void TDBName::Loaded() {
     Lock();
 }
 
+void SetEditLocked(fw::Control& edit, bool locked) {
+    if (edit.TabStop() != locked) return;
+    edit.SetTabStop(!locked);
+    edit.SetColor(locked ? fw::clBtnFace : fw::clWindow);
+}
+
 void TDBName::Lock() {
-    if (!TabStop()) return;
-    SetTabStop(false);
-    SetColor(fw::clBtnFace);
+    SetEditLocked(*this, true);
 }
 
 void TDBName::Unlock() {
-    if (TabStop()) return;
-    SetTabStop(true);
-    SetColor(fw::clWindow);
+    SetEditLocked(*this, false);
 }
 
 void TDBName::Change() {

@@ -20,6 +20,8 @@ inline constexpr std::int32_t NameEditTag = 55;
 // pending changes are dropped; otherwise the user edited the text. Answers whether it was the read-only case.
 bool NoteTextChange(const fw::Component& control, bool entered, bool readOnly, fw::TDataSet* dataSet,
                     bool& textEdited);
+// Takes a name or code edit out of the tab order, greyed, or puts it back.
+void SetEditLocked(fw::Control& edit, bool locked);
 
 class TKitEdit : public fw::DBEdit, public KitControl {
 public:
