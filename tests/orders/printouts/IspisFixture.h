@@ -72,7 +72,7 @@ protected:
             throw std::runtime_error(ime);
         };
         polje("Datum") = Value::Date(static_cast<std::int32_t>(base::DayNumber({2026, 12, 9})));
-        polje("Narucioc") = Value::Text("Ivan Kovač");
+        polje("Narucioc") = Value::Text(narucioc);
         polje("Iznos") = Value::Float(5749.5);
         polje("Naputak") = Value::Text(naputak);
         c->Modify(r);
@@ -112,6 +112,7 @@ protected:
     }
 
     std::unique_ptr<controls::TIspis> preview;
+    std::string narucioc = "Ivan Kovač";
 };
 
 } // namespace ispistest

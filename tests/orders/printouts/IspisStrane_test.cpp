@@ -51,6 +51,7 @@ protected:
 };
 
 TEST_F(IspisStrane, WorkOrderPicturesInARowAndEveryBarRuledUnderItsRest) {
+    narucioc = "Građevinski obrt Ivan Kovač i sinovi, Ulica kneza Branimira 12";
     TriStavke();
     ASSERT_TRUE(IspisNaloga(ispistest::RN, false, {}));
     // Shown in the preview, nothing sent to the printer yet.
@@ -59,6 +60,13 @@ TEST_F(IspisStrane, WorkOrderPicturesInARowAndEveryBarRuledUnderItsRest) {
     EXPECT_FALSE(Prn().Printing());
     EXPECT_FALSE(static_cast<bool>(controls::PrnNewPageProc));
     ASSERT_GE(Prn().PageCount(), 3);
+
+    // The customer wraps onto a second line: the colour goes beside it, not below.
+    const auto glava = Texts(Prn().Pages(1));
+    const auto* kupac = printtest::Find(glava, "Naručioc:");
+    const auto* boja = printtest::Find(glava, "Boja:");
+    ASSERT_TRUE(kupac && boja);
+    EXPECT_EQ(boja->Y, kupac->Y + Prn().LineHeight());
 
     // The three captions side by side 15 mm (at the page printer's whole pixels per millimetre) above the
     // pictures' tops, which lie 70 mm down the page.
