@@ -40,15 +40,15 @@ const RegisterLayout PoduzecaLayout{"SifarnikPoduzeca",
                                      {"Djelatnost", "DJELATNO.DB", "Djelatnost"},
                                      {"Valuta", "VALUTA.DB", "Valuta"}}};
 
-const RegisterLayout FirmeLayout{"SifarnikFirmi",
-                                 "Šifarnik proizvođača",
-                                 "Proizvođač",
-                                 "FIRME.DB",
-                                 "Sifra",
-                                 "Šifra proizvođača",
-                                 {{"BarKodVelicina", "EAN", K::Var, 40},
-                                  {"BarKodOsnova", "Bar-kôd osnova", K::Var, 120}},
-                                 {{"Partner", "PARTNER.DB", "Poduzeće"}}};
+const RegisterLayout FirmeLayout{
+    "SifarnikFirmi",
+    "Šifarnik proizvođača",
+    "Proizvođač",
+    "FIRME.DB",
+    "Sifra",
+    "Šifra proizvođača",
+    {{"BarKodVelicina", "EAN", K::Var, 40}, {"BarKodOsnova", "Bar-kôd osnova", K::Var, 120}},
+    {{"Partner", "PARTNER.DB", "Poduzeće"}}};
 
 } // namespace
 
@@ -84,7 +84,8 @@ TSifarnikFirmi::TSifarnikFirmi(fw::Component* owner) : TPlainCodeList(owner, Fir
 }
 
 void PrikaziPoduzeca(fw::Form* caller) {
-    app::OpenForm<TSifarnikPoduzeca>(Companies.SifarnikPoduzeca, caller, [caller](auto& f) { f.Caller = caller; });
+    app::OpenForm<TSifarnikPoduzeca>(Companies.SifarnikPoduzeca, caller,
+                                     [caller](auto& f) { f.Caller = caller; });
 }
 
 void PrikaziFirme(fw::Form* caller) {

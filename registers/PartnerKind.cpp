@@ -2,8 +2,8 @@
 
 namespace registers {
 
-std::string PartnerKind(const std::string& companySifra, std::int32_t companyZemlja, const std::string& ownSifra,
-                        std::int32_t ownZemlja) {
+std::string PartnerKind(const std::string& companySifra, std::int32_t companyZemlja,
+                        const std::string& ownSifra, std::int32_t ownZemlja) {
     if (companySifra == ownSifra) return "J";
     if (companyZemlja == ownZemlja) return "T";
     return "I";

@@ -10,8 +10,8 @@
 namespace registers {
 
 // The kind letter of a partner linked to a company with that short name and country.
-std::string PartnerKind(const std::string& companySifra, std::int32_t companyZemlja, const std::string& ownSifra,
-                        std::int32_t ownZemlja);
+std::string PartnerKind(const std::string& companySifra, std::int32_t companyZemlja,
+                        const std::string& ownSifra, std::int32_t ownZemlja);
 
 // Which controls of the partner form are open for a kind.
 struct PartnerControlStates {

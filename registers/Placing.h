@@ -15,8 +15,8 @@ namespace registers {
 
 inline constexpr int CaptionWidth = 125;
 
-inline fw::Label* PlaceLabel(fw::Control* parent, fw::Form* form, const std::string& caption, int left, int top,
-                             int width = CaptionWidth - 5) {
+inline fw::Label* PlaceLabel(fw::Control* parent, fw::Form* form, const std::string& caption, int left,
+                             int top, int width = CaptionWidth - 5) {
     auto* label = new fw::Label(parent, form);
     label->SetBounds(left, top + 3, width, 20);
     label->SetCaption(caption);
@@ -54,8 +54,9 @@ Lookup* PlaceLookup(fw::Control* parent, fw::Form* form, fw::TDataSource& source
 
 // A check box on a field holding the first word of `checked` or of `unchecked`.
 inline kit::TDBChecker* PlaceCheck(fw::Control* parent, fw::Form* form, fw::TDataSource& source,
-                                   const std::string& field, const std::string& name, const std::string& caption,
-                                   int left, int top, int width = 230, const std::string& checked = "True",
+                                   const std::string& field, const std::string& name,
+                                   const std::string& caption, int left, int top, int width = 230,
+                                   const std::string& checked = "True",
                                    const std::string& unchecked = "False") {
     auto* check = new kit::TDBChecker(parent, form);
     check->SetName(name);

@@ -333,7 +333,7 @@ void TSifarnikBoja::cOznakaEnter(fw::Component&) {
         return;
     }
     rememberedCode_ = IntOf(tSifBoje, "Code");
-    rememberedName_ = app::HasRecords(tBoje) ? tBoje->FieldByName("Naziv").AsString()
+    rememberedName_ = app::HasRecords(tBoje)      ? tBoje->FieldByName("Naziv").AsString()
                       : app::HasRecords(tSifBoje) ? tSifBoje->FieldByName("Naziv").AsString()
                                                   : std::string();
 }

@@ -106,21 +106,21 @@ TSifarnikPartnera::TSifarnikPartnera(fw::Component* owner) : TCodeListForm(owner
 
     // The company, column one.
     const int c1 = 10, c2 = 380;
-    cKraciNaziv = PlaceLookup<kit::TDBLookupField>(this, this, partner, "Partner", company, "Code", "Sifra",
-                                                   "PARTNER.DB", "cKraciNaziv", "Skraćeni naziv poduzeća", c1,
-                                                   45);
+    cKraciNaziv =
+        PlaceLookup<kit::TDBLookupField>(this, this, partner, "Partner", company, "Code", "Sifra",
+                                         "PARTNER.DB", "cKraciNaziv", "Skraćeni naziv poduzeća", c1, 45);
     cKraciNaziv->Required = true;
     cKraciNaziv->OnExit = [this](fw::Component& s) { cKraciNazivExit(s); };
     EditNaziv = PlaceEdit<kit::TDBVar>(this, this, company, "Naziv", "EditNaziv", "Naziv poduzeća", c1, 75);
     PlaceEdit<kit::TDBVar>(this, this, company, "Mjesto", "EditMjesto", "Mjesto", c1, 105);
     PlaceEdit<kit::TDBVar>(this, this, company, "UlicaBroj", "EditUlica", "Ulica i broj", c1, 135);
-    cZemlja = PlaceLookup<kit::TDBLookupField>(this, this, company, "Zemlja", zemlja, "Code", "Sifra", "ZEMLJA.DB",
-                                               "cZemlja", "Zemlja", c1, 165);
+    cZemlja = PlaceLookup<kit::TDBLookupField>(this, this, company, "Zemlja", zemlja, "Code", "Sifra",
+                                               "ZEMLJA.DB", "cZemlja", "Zemlja", c1, 165);
     cZemlja->OnExit = [this](fw::Component& s) { cZemljaExit(s); };
-    cPosta = PlaceLookup<kit::TDBLookupField>(this, this, company, "Posta", posta, "Code", "Sifra", "POSTA.DB",
-                                              "cPosta", "Pošta", c1, 195);
-    eGovor = PlaceLookup<kit::TDBLookupField>(this, this, partner, "Govor", govor, "Code", "Sifra", "GOVOR.DB",
-                                              "eGovor", "Jezik", c1, 225);
+    cPosta = PlaceLookup<kit::TDBLookupField>(this, this, company, "Posta", posta, "Code", "Sifra",
+                                              "POSTA.DB", "cPosta", "Pošta", c1, 195);
+    eGovor = PlaceLookup<kit::TDBLookupField>(this, this, partner, "Govor", govor, "Code", "Sifra",
+                                              "GOVOR.DB", "eGovor", "Jezik", c1, 225);
     eGovor->OnExit = [this](fw::Component& s) { eGovorExit(s); };
     cValuta = PlaceLookup<kit::TDBLookupField>(this, this, company, "Valuta", valuta, "Code", "Sifra",
                                                "VALUTA.DB", "cValuta", "Valuta", c1, 255);
@@ -128,13 +128,15 @@ TSifarnikPartnera::TSifarnikPartnera(fw::Component* owner) : TCodeListForm(owner
     PlaceEdit<kit::TDBVar>(this, this, company, "Telefax", "EditTelefax", "Telefax", c1, 315);
 
     // The partner's kind and the company's registration, column two.
-    xDobavljac = PlaceCheck(this, this, partner, "Dobavljac", "xDobavljac", "Dobavljač", c2, 45, 110, "D", "K");
+    xDobavljac =
+        PlaceCheck(this, this, partner, "Dobavljac", "xDobavljac", "Dobavljač", c2, 45, 110, "D", "K");
     xDobavljac->OnChange = [this](fw::Component& s) { xDobavljacChange(s); };
     PlaceLabel(this, this, "Vrsta", c2 + 150, 45, 45);
     eDrzava = PlaceEdit<kit::TDBVar>(this, this, partner, "Drzava", "eDrzava", "", c2 + 70, 45, 30);
     eDrzava->OnChange = [this](fw::Component& s) { xDrzavaChange(s); };
-    cDjelatnost = PlaceLookup<kit::TDBLookupField>(this, this, company, "Djelatnost", djelatnost, "Code",
-                                                   "Sifra", "DJELATNO.DB", "cDjelatnost", "Djelatnost", c2, 75);
+    cDjelatnost =
+        PlaceLookup<kit::TDBLookupField>(this, this, company, "Djelatnost", djelatnost, "Code", "Sifra",
+                                         "DJELATNO.DB", "cDjelatnost", "Djelatnost", c2, 75);
     EditDirektor =
         PlaceEdit<kit::TDBVar>(this, this, company, "KontaktOsoba", "EditDirektor", "Direktor", c2, 105);
     cBanka = PlaceLookup<kit::TDBJustLookup>(this, this, company, "Banka", banka, "Partner", "Sifra",
@@ -145,7 +147,8 @@ TSifarnikPartnera::TSifarnikPartnera(fw::Component* owner) : TCodeListForm(owner
     ePoziv = PlaceEdit<kit::TDBVar>(this, this, company, "Poziv", "ePoziv", "Model", c2, 225, 60);
     eModel = PlaceEdit<kit::TDBVar>(this, this, company, "Model", "eModel", "Poziv na broj", c2, 255);
     PlaceCheck(this, this, partner, "PoOrgJed", "xPoOrgJed", "Evidencija po org. jedinicama", c2, 285);
-    EditMaticni = PlaceEdit<kit::TDBVar>(this, this, company, "Maticni", "EditMaticni", "Matični broj", c2, 315);
+    EditMaticni =
+        PlaceEdit<kit::TDBVar>(this, this, company, "Maticni", "EditMaticni", "Matični broj", c2, 315);
 
     // The balances take the place of the registration number when asked for.
     SaldoButton = new fw::CheckBox(this, this);
@@ -177,29 +180,30 @@ TSifarnikPartnera::TSifarnikPartnera(fw::Component* owner) : TCodeListForm(owner
     DobavljacPanel = new fw::Panel(this, this);
     DobavljacPanel->SetName("DobavljacPanel");
     DobavljacPanel->SetBounds(c1, 415, 360, 70);
-    PlaceEdit<kit::TDBVar>(DobavljacPanel, this, partner, "RokPlacanja", "eRokPlacanja", "Rok plaćanja", 5, 5, 60);
+    PlaceEdit<kit::TDBVar>(DobavljacPanel, this, partner, "RokPlacanja", "eRokPlacanja", "Rok plaćanja", 5, 5,
+                           60);
     PlaceEdit<kit::TDBVar>(DobavljacPanel, this, partner, "UgovRabat", "eUgovRabat", "Ugovoreni rabat", 5, 37,
                            80);
     DobavljacPanel2 = new fw::Panel(this, this);
     DobavljacPanel2->SetName("DobavljacPanel2");
     DobavljacPanel2->SetBounds(c2, 415, 380, 80);
-    xRabat2 = PlaceCheck(DobavljacPanel2, this, company, "Rabat2", "xRabat2", "Dobavljač daje dodatni rabat", 5, 2,
-                         360);
+    xRabat2 = PlaceCheck(DobavljacPanel2, this, company, "Rabat2", "xRabat2", "Dobavljač daje dodatni rabat",
+                         5, 2, 360);
     xRabat2->OnChange = [this](fw::Component& s) { xRabat2Change(s); };
     xRabat2Kolicina = PlaceCheck(DobavljacPanel2, this, company, "Rabat2Kolicina", "xRabat2Kolicina",
                                  "Dodatni rabat za veće količine", 25, 27, 340);
     xRabat2Kolicina->OnChange = [this](fw::Component& s) { xRabat2Change(s); };
-    xVise = PlaceCheck(DobavljacPanel2, this, partner, "VeceKolicine", "xVise", "Mi uzimamo veće količine robe",
-                       45, 52, 320);
-    PlaceEdit<kit::TDBVar>(this, this, partner, "RokPlacanja2", "eRokPlacanja2", "Rok plaćanja kupca", c1, 500,
-                           60);
+    xVise = PlaceCheck(DobavljacPanel2, this, partner, "VeceKolicine", "xVise",
+                       "Mi uzimamo veće količine robe", 45, 52, 320);
+    PlaceEdit<kit::TDBVar>(this, this, partner, "RokPlacanja2", "eRokPlacanja2", "Rok plaćanja kupca", c1,
+                           500, 60);
     PlaceEdit<kit::TDBVar>(this, this, partner, "UgovRabat2", "eUgovRabat2", "Rabat kupcu", c1, 530, 80);
-    PlaceCheck(this, this, partner, "VeceKolicine2", "xVeceKolicine2", "Kupac uzima veće količine robe", c2, 500,
-               320);
+    PlaceCheck(this, this, partner, "VeceKolicine2", "xVeceKolicine2", "Kupac uzima veće količine robe", c2,
+               500, 320);
 
     // The data-entry switches, shown while the partner is treated specially.
-    xSpecijalniTretman =
-        PlaceCheck(this, this, partner, "Tretman", "xSpecijalniTretman", "Specijalni tretman kod unosa:", c1, 565);
+    xSpecijalniTretman = PlaceCheck(this, this, partner, "Tretman", "xSpecijalniTretman",
+                                    "Specijalni tretman kod unosa:", c1, 565);
     xSpecijalniTretman->OnChange = [this](fw::Component& s) { xSpecijalniTretmanChange(s); };
     DobavljacScroll = new fw::Panel(this, this);
     DobavljacScroll->SetName("DobavljacScroll");
@@ -207,14 +211,16 @@ TSifarnikPartnera::TSifarnikPartnera(fw::Component* owner) : TCodeListForm(owner
     int i = 0;
     for (const SwitchPair& p : SwitchPairs) {
         const int left = 5 + (i / 8) * 250, top = 4 + (i % 8) * 22;
-        PlaceCheck(DobavljacScroll, this, partner, p.Always, std::string("x") + p.Always, "Uvijek", left, top, 70);
-        PlaceCheck(DobavljacScroll, this, partner, p.Switch, std::string("x") + p.Switch, p.Caption, left + 70, top,
-                   175);
+        PlaceCheck(DobavljacScroll, this, partner, p.Always, std::string("x") + p.Always, "Uvijek", left, top,
+                   70);
+        PlaceCheck(DobavljacScroll, this, partner, p.Switch, std::string("x") + p.Switch, p.Caption,
+                   left + 70, top, 175);
         ++i;
     }
     i = 0;
     for (const auto& [field, caption] : SingleSwitches) {
-        PlaceCheck(DobavljacScroll, this, partner, field, std::string("x") + field, caption, 505, 4 + i * 20, 240);
+        PlaceCheck(DobavljacScroll, this, partner, field, std::string("x") + field, caption, 505, 4 + i * 20,
+                   240);
         ++i;
     }
     DobavljacScroll->Hide();
@@ -256,8 +262,10 @@ TSifarnikPartnera::TSifarnikPartnera(fw::Component* owner) : TCodeListForm(owner
     kit::TMyTable** balances[] = {&tStanjeS, &tStanjeU, &tStanjeI};
     for (int row = 0; row < 3; ++row) {
         const std::string kind = BalanceRows[row].first;
-        *balances[row] = slave(row == 0 ? "tStanjeS" : row == 1 ? "tStanjeU" : "tStanjeI", "Lokal", "S_PART.DB",
-                               "Dok;OrgJed;Konto;Partner;OrgJedPart", partner,
+        *balances[row] = slave(row == 0   ? "tStanjeS"
+                               : row == 1 ? "tStanjeU"
+                                          : "tStanjeI",
+                               "Lokal", "S_PART.DB", "Dok;OrgJed;Konto;Partner;OrgJedPart", partner,
                                (kind + ";Nula;Nula;Partner;Nula").c_str(), *balanceSources_[row]);
         (*balances[row])->FreeToModify = false;
         (*balances[row])->FreeToInsert = false;
@@ -279,13 +287,14 @@ void TSifarnikPartnera::PositionOnCaller() {
     xRabat2Change(self);
 }
 
-// ------------------------------------------------------------------------------------------ kind and language
+// ------------------------------------------------------------------------------------------ kind and
+// language
 
 std::string TSifarnikPartnera::CompanyKind() const {
     if (!app::HasRecords(tSifPart) || !app::HasRecords(tPartner)) return {};
     const app::TPodaciPoduzeca& own = app::WBegin.PodaciPoduzeca;
-    return PartnerKind(Text(tPartner, "Sifra"), static_cast<std::int32_t>(Number(tPartner, "Zemlja")), own.Sifra,
-                       own.Zemlja);
+    return PartnerKind(Text(tPartner, "Sifra"), static_cast<std::int32_t>(Number(tPartner, "Zemlja")),
+                       own.Sifra, own.Zemlja);
 }
 
 void TSifarnikPartnera::cKraciNazivExit(fw::Component&) {
@@ -369,7 +378,8 @@ void TSifarnikPartnera::SaldoButtonClick(fw::Component&) {
 // ------------------------------------------------------------------------------------------ opener
 
 void PrikaziPartnere(fw::Form* caller) {
-    app::OpenForm<TSifarnikPartnera>(SifPart.SifarnikPartnera, caller, [caller](auto& f) { f.Caller = caller; });
+    app::OpenForm<TSifarnikPartnera>(SifPart.SifarnikPartnera, caller,
+                                     [caller](auto& f) { f.Caller = caller; });
 }
 
 } // namespace registers

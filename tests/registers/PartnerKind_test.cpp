@@ -38,12 +38,15 @@ TEST(PartnerKind, KindAndSupplierOpenTheirControls) {
     for (const auto& c : cases) {
         const auto s = ControlStatesFor(c.Kind, c.Supplier);
         ASSERT_TRUE(s) << c.Kind;
-        const bool got[] = {s->Dobavljac,      s->DjelatnostDirektorMaticni, s->Banka,
-                            s->Banka2,         s->ZiroPozivModel,            s->GovorValuta};
-        const bool want[] = {c.Expected.Dobavljac, c.Expected.DjelatnostDirektorMaticni, c.Expected.Banka,
-                             c.Expected.Banka2,    c.Expected.ZiroPozivModel,            c.Expected.GovorValuta};
+        const bool got[] = {s->Dobavljac,      s->DjelatnostDirektorMaticni,
+                            s->Banka,          s->Banka2,
+                            s->ZiroPozivModel, s->GovorValuta};
+        const bool want[] = {c.Expected.Dobavljac,      c.Expected.DjelatnostDirektorMaticni,
+                             c.Expected.Banka,          c.Expected.Banka2,
+                             c.Expected.ZiroPozivModel, c.Expected.GovorValuta};
         for (int i = 0; i < 6; ++i)
-            EXPECT_EQ(got[i], want[i]) << c.Kind << (c.Supplier ? " supplier" : " customer") << " control " << i;
+            EXPECT_EQ(got[i], want[i])
+                << c.Kind << (c.Supplier ? " supplier" : " customer") << " control " << i;
     }
     EXPECT_FALSE(ControlStatesFor("", true)) << "no letter leaves the controls as they are";
     EXPECT_FALSE(ControlStatesFor("X", false));
