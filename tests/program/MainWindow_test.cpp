@@ -142,6 +142,7 @@ TEST_F(MainWindowTest, TheGroupsEntryOpensTheArticleGroupsOfTheOwnCompany) {
     app::StageProgramFolder(folder.Path());
     std::string caption;
     std::int32_t partner = -1;
+    std::string supplier;
     bool mainHidden = false;
     EXPECT_EQ(Start([&](app::TWinGlavna& w) {
                   ASSERT_TRUE(w.mGrupa->Enabled());
@@ -152,6 +153,8 @@ TEST_F(MainWindowTest, TheGroupsEntryOpensTheArticleGroupsOfTheOwnCompany) {
                       poll.stop();
                       caption = f->Caption().toStdString();
                       partner = f->Partner;
+                      supplier =
+                          f->tMain->RecordCount() == 1 ? f->tMain->FieldByName("Sifra").AsString() : "";
                       mainHidden = !w.isVisible();
                       QTest::keyClick(f->ActiveControl() ? &f->ActiveControl()->Widget() : f, Qt::Key_Escape);
                   });
@@ -164,6 +167,7 @@ TEST_F(MainWindowTest, TheGroupsEntryOpensTheArticleGroupsOfTheOwnCompany) {
     EXPECT_TRUE(mainHidden);
     EXPECT_EQ(partner, app::WBegin.PodaciPoduzeca.OwnPartner);
     EXPECT_NE(caption.find(" - Šifarnik grupa artikli"), std::string::npos) << caption;
+    EXPECT_EQ(supplier, "LUMENO") << "our own company is its own supplier from the start";
 }
 
 // The colours entry opens the colours with no supplier or manufacturer given: our own company, which makes
