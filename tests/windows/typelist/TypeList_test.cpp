@@ -157,6 +157,9 @@ TEST_F(TypeListTest, CreatesChecksDesignsListsAndDeletesATypeByKeys) {
     ASSERT_EQ(l->tWinGL2->RecordCount(), 1);
     EXPECT_EQ(l->tWinGL2->FieldByName("Sifra").AsString(), "P1");
     Upisi(*l, *l->eNaziv, "Prozor jednokrilni");
+    // Without its sale article the type opens nothing and says nothing.
+    Press(*l, Qt::Key_Return, Qt::ControlModifier);
+    EXPECT_EQ(windows::EditWindowForm.EditWindow, nullptr);
     // A profile is not sold as a type: the lookup does not know it.
     Upisi(*l, *l->eArtikl, "ST60");
     EXPECT_EQ(l->tWinGL2->FieldByName("Code").AsInteger(), 0);
@@ -169,7 +172,7 @@ TEST_F(TypeListTest, CreatesChecksDesignsListsAndDeletesATypeByKeys) {
     EXPECT_EQ(l->tWinGL2->FieldByName("Code").AsInteger(), 501);
     Upisi(*l, *l->eSistem, "S3");
     EXPECT_EQ(l->tWinGL2->FieldByName("Sistem").AsInteger(), 3);
-    Poruke();
+    EXPECT_TRUE(Poruke().empty());
 
     // Ctrl+Enter opens the designer only once the system colour is complete.
     Press(*l, Qt::Key_Return, Qt::ControlModifier);
@@ -186,6 +189,10 @@ TEST_F(TypeListTest, CreatesChecksDesignsListsAndDeletesATypeByKeys) {
     EXPECT_EQ(windows::EditWindowForm.EditWindow, nullptr);
     Upisi(*l, *l->cBoja, "BIJ");
     ASSERT_TRUE(Poruke().empty());
+    Upisi(*l, *l->cBoja, "CRN"); // refused again: the colour chosen before stays
+    EXPECT_EQ(Poruke(), std::vector<std::string>{windows::NemaBojePoruka});
+    EXPECT_EQ(l->tWinGL2->FieldByName("Boja").AsInteger(), 5);
+    EXPECT_EQ(l->cBoja->Text(), "BIJ");
     // The system again: the header takes its colour's outer frame.
     Upisi(*l, *l->eSistem, "S3");
     EXPECT_EQ(l->tWinGL2->FieldByName("ArtiklOkvira").AsInteger(), 11);
