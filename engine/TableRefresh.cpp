@@ -69,7 +69,7 @@ std::string TableImage::ChangeNote(const Transaction& t) const {
 }
 
 bool TableImage::RefreshChangedBlocks() {
-    if (!loaded_ || stale_ || relayout_ || !pxPending_.empty()) return false;
+    if (!loaded_ || stale_ || relayout_ || byBlock_ || !pxPending_.empty()) return false;
     const std::uint64_t generation = journal_.Generation();
     if (generation <= stamp_.Generation) return false;
     Transaction t;
