@@ -190,11 +190,6 @@ struct SalvagedTable {
 };
 SalvagedTable SalvageTable(const fs::path& folder, const std::string& name);
 
-// Tables whose data blocks take at least this many bytes (4 MiB unless set) open without reading their rows:
-// a block is read when one of its rows is first needed, so opening a large table costs its index, not its
-// size. A table read so is read whole again once another process changed it.
-void SetReadByBlockFrom(std::uint64_t bytes);
-
 // The indexes the program defines for a table file name ("ROBA.DB", in whatever folder), primary first. A
 // secondary-index file found damaged when the table opens gets its definition back from these (the file
 // holds nothing else the rows cannot give).

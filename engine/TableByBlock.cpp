@@ -132,13 +132,13 @@ void TableImage::ReadChunk(const Chunk& c) const {
     // Reading rows in changes nothing the image shows; only the file descriptors and stamps are touched.
     auto& self = const_cast<TableImage&>(*this);
     const std::string outdated = "Tablicu " + name_ + " je u međuvremenu promijenila druga stanica";
-    if (self.ChangedOnDisk()) throw Outdated(outdated);
+    if (!catchingUp_ && self.ChangedOnDisk()) throw Outdated(outdated);
     const std::uint64_t bs = static_cast<std::uint64_t>(hdr_.BlockSize());
     const int fd = self.files_.Fd(TableFile::Db, false);
     if (fd < 0) ThrowMissing(name_);
     const std::string block = ReadBytes(fd, hdr_.HeaderSize + (c.Block - 1u) * bs, bs, name_);
     // A write that finished while the block was read may have torn it.
-    if (self.ChangedOnDisk()) throw Outdated(outdated);
+    if (!catchingUp_ && self.ChangedOnDisk()) throw Outdated(outdated);
 
     const auto* p = codec::Bytes(block);
     const auto& chunks = primary_.Chunks();

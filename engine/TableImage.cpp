@@ -149,7 +149,7 @@ bool TableImage::Sync(LockFile& lock) {
     if (!lock.LockWithin(lockspace::Apply, 1, kind, 10000)) ThrowBusy(name_);
     try {
         const bool recovered = lock.CanWrite() && !files_.ReadOnly() && journal_.Recover(files_);
-        if (recovered || !RefreshChangedBlocks()) Load();
+        if (recovered || !CatchUp()) Load();
         if (lock.CanWrite()) RepairIndexFiles();
     } catch (...) {
         lock.Unlock(lockspace::Apply, 1);
@@ -163,10 +163,18 @@ void TableImage::PrepareWrite() {
     if (files_.ReadOnly()) throw Error("Tablica " + name_ + " je samo za čitanje");
     const bool recovered = journal_.Recover(files_);
     if (recovered || stale_ || !loaded_ || ChangedOnDisk())
-        if (recovered || !RefreshChangedBlocks()) Load();
+        if (recovered || !CatchUp()) Load();
     RepairIndexFiles();
     // Blobs are stored only where the memo file's layout is known.
     if (!memoFields_.empty() && mbBroken_) ThrowDamaged(mbName_);
+}
+
+bool TableImage::CatchUp() {
+    try {
+        return RefreshChangedBlocks();
+    } catch (const Outdated&) {
+        return false; // a block did not read as the .PX said: the whole read sorts it out
+    }
 }
 
 void TableImage::RecoverAfterFailure() noexcept {

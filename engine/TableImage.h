@@ -23,7 +23,10 @@
 
 namespace engine {
 
-// Tables whose blocks take at least this many bytes are opened by block (SetReadByBlockFrom).
+// Tables whose data blocks take at least this many bytes (4 MiB unless set) open without reading their rows:
+// a block is read when one of its rows is first needed, so opening a large table costs its index, not its
+// size. A table read so is read whole again once another process changed it.
+void SetReadByBlockFrom(std::uint64_t bytes);
 std::uint64_t ReadByBlockFrom();
 
 class TableImage {
@@ -133,6 +136,7 @@ private:
     // Takes in another process's last write from the blocks it touched; false when only a whole read will do
     // (nothing in memory changed then).
     bool RefreshChangedBlocks();
+    bool CatchUp();
     // What a write changed, for other processes: a flag byte (1: the memo file) and the .DB blocks written.
     std::string ChangeNote(const Transaction& t) const;
     void Adopt(codec::DbHeader h, std::string head, std::vector<std::unique_ptr<unsigned char[]>> rows,
@@ -188,6 +192,7 @@ private:
     std::vector<Chunk*> rowChunk_;
     bool byBlock_ = false;
     bool distrustPx_ = false; // the .PX did not match the blocks: read the table whole
+    bool catchingUp_ = false; // taking in another process's write: unnamed blocks may still be read
     ChunkedOrder primary_{1};
     std::vector<Chunk*> blockOwner_; // by block number
     std::set<std::uint16_t> freeBlocks_;
