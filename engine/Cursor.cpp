@@ -375,8 +375,9 @@ bool CursorImpl::FindKey(const Key& key) {
         const auto k = image_->EncodeKey(index_, key);
         if (!k.Exact) return false;
         ChunkedOrder& order = Order();
-        Pos p = order.LowerBound(
-            [&](RowId x) { return image_->CompareKey(index_, image_->Record(x), k.Bytes, k.Parts) < 0; });
+        Pos p = image_->KeyLowerBound(index_, [&](const unsigned char* rec) {
+            return image_->CompareKey(index_, rec, k.Bytes, k.Parts) < 0;
+        });
         for (; !order.IsEnd(p); p = order.Next(p)) {
             const RowId id = order.At(p);
             if (image_->CompareKey(index_, image_->Record(id), k.Bytes, k.Parts) != 0) return false;
@@ -393,8 +394,8 @@ void CursorImpl::FindNearest(const Key& key) {
         Revalidate();
         const auto k = image_->EncodeKey(index_, key);
         ChunkedOrder& order = Order();
-        Pos p = order.LowerBound([&](RowId x) {
-            const int c = image_->CompareKey(index_, image_->Record(x), k.Bytes, k.Parts);
+        Pos p = image_->KeyLowerBound(index_, [&](const unsigned char* rec) {
+            const int c = image_->CompareKey(index_, rec, k.Bytes, k.Parts);
             return k.After ? c <= 0 : c < 0;
         });
         if (!order.IsEnd(p) && BelowRange(order.At(p))) p = RangeStart();

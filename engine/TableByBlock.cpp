@@ -148,6 +148,9 @@ void TableImage::ReadChunk(const Chunk& c) const {
     const int rs = hdr_.RecordSize;
     bool fits = codec::GetU16(p) == next && codec::GetU16(p + 2) == prev && add >= 0 && add % rs == 0 &&
                 static_cast<std::size_t>(add / rs + 1) == c.Ids.size();
+    // Searches find blocks by the .PX's first keys.
+    if (fits && !catchingUp_ && !writing_ && px_.Entries() == chunks.size())
+        fits = std::memcmp(p + 6, px_.EntryKey(c.Index), static_cast<std::size_t>(hdr_.IdentityBytes())) == 0;
     for (std::size_t k = 1; fits && k < c.Ids.size(); ++k)
         fits = primaryRule_.Compare(p + 6 + (k - 1) * rs, p + 6 + k * rs) < 0;
     if (!fits) {

@@ -94,6 +94,15 @@ public:
     };
     SearchKey EncodeKey(int index, const Key& key) const;
     ChunkedOrder::Pos Locate(int index, RowId id);
+    // The first position whose row does not come before a searched key (keyBefore(record): that record's key
+    // comes first). A table read by block finds the block by the .PX's first keys and reads only that one.
+    template <class KeyBefore> ChunkedOrder::Pos KeyLowerBound(int index, KeyBefore keyBefore) {
+        ChunkedOrder& order = Order(index);
+        auto rowBefore = [&](RowId x) { return keyBefore(Rec(x)); };
+        if (index >= 0 || !byBlock_ || stale_ || px_.Entries() != order.Chunks().size())
+            return order.LowerBound(rowBefore);
+        return order.LowerBoundByFirst(rowBefore, [&](std::size_t i) { return keyBefore(px_.EntryKey(i)); });
+    }
     // Where a row with this record (and id) would stand in the order.
     ChunkedOrder::Pos LowerBound(int index, const unsigned char* rec, RowId id);
 
@@ -193,6 +202,7 @@ private:
     bool byBlock_ = false;
     bool distrustPx_ = false; // the .PX did not match the blocks: read the table whole
     bool catchingUp_ = false; // taking in another process's write: unnamed blocks may still be read
+    bool writing_ = false;    // a write is changing the chunks: the .PX's entries follow at its end
     ChunkedOrder primary_{1};
     std::vector<Chunk*> blockOwner_; // by block number
     std::set<std::uint16_t> freeBlocks_;

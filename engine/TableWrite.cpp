@@ -222,6 +222,11 @@ static void PutMemo(const codec::FieldLayout& f, unsigned char* rec, const std::
 // Runs a change in memory and writes it through. When either fails, memory and files may disagree: the files
 // are read again before the next use.
 void TableImage::WriteThrough(Batch& b, const std::function<void()>& change) {
+    struct Writing {
+        bool& Flag;
+        explicit Writing(bool& f) : Flag(f) { Flag = true; }
+        ~Writing() { Flag = false; }
+    } writing(writing_);
     try {
         change();
         Commit(b);

@@ -36,6 +36,7 @@ void PrimaryIndexFile::Reset(const std::vector<FieldLayout>& keyFields, const st
     image_.clear();
     level1_.clear();
     pageSums_.clear();
+    entries_ = 0;
 }
 
 std::string PrimaryIndexFile::EncodeHeader(std::uint32_t entries, std::uint16_t blocks, std::uint16_t root,
@@ -83,6 +84,7 @@ std::vector<ByteRange> PrimaryIndexFile::Update(const std::vector<std::unique_pt
     // Level 1: re-encode the pages from the first shifted entry on, and the pages of entries that changed.
     level1_.resize(pages1 * pageBytes);
     pageSums_.resize(pages1);
+    entries_ = n;
     std::vector<bool> redo(pages1, false);
     for (std::size_t page = fromPage; page < pages1; ++page)
         redo[page] = true;
@@ -220,6 +222,7 @@ bool PrimaryIndexFile::AdoptLevel1(std::size_t entries) {
     if (image_.size() < HeaderBytes + pages1 * PxBlockSize) return false;
     level1_.assign(pages1 * pageBytes, '\0');
     pageSums_.assign(pages1, 0);
+    entries_ = entries;
     for (std::size_t page = 0; page < pages1; ++page) {
         const auto* b = Bytes(image_) + HeaderBytes + page * PxBlockSize;
         const std::size_t count = std::min<std::size_t>(perBlock_, entries - page * perBlock_);

@@ -38,6 +38,12 @@ public:
     // The .DB block and record count of level-1 entry i (after AdoptLevel1 or Update).
     std::uint16_t EntryBlock(std::size_t i) const;
     std::uint16_t EntryCount(std::size_t i) const;
+    // The key of level-1 entry i: the first key of that .DB block, as the record's leading bytes.
+    const unsigned char* EntryKey(std::size_t i) const {
+        return reinterpret_cast<const unsigned char*>(level1_.data()) +
+               (i / perBlock_) * perBlock_ * entryBytes_ + (i % perBlock_) * entryBytes_;
+    }
+    std::size_t Entries() const { return entries_; }
     // The bytes of the file as they are on disk, so the next update reports only what differs.
     void SetDiskImage(std::string bytes) { image_ = std::move(bytes); }
     // Another process wrote these bytes into the file (or cut it to this size).
@@ -61,6 +67,7 @@ private:
     std::string image_;
     std::string level1_;                  // encoded level-1 pages, without the 6-byte block headers
     std::vector<std::uint32_t> pageSums_; // records under each level-1 page
+    std::size_t entries_ = 0;
 };
 
 inline constexpr int PxBlockSize = 2048;
