@@ -222,6 +222,10 @@ public:
     virtual void DeleteIndex(const std::string& name) = 0;
     // Removes every row (the auto-increment counter stays).
     virtual void Empty() = 0;
+    // Many rows as one write: deletes the rows whose primary key lies in [from, to] (partial keys, inclusive;
+    // an empty key leaves that end open, both empty = every row) and inserts `rows`. Every change reaches the
+    // files or none does, and the files are synced once for all of it.
+    virtual void ReplaceRows(const Key& from, const Key& to, const std::vector<Row>& rows) = 0;
 
     // Write lock over the whole table against other opens (until UnlockTable or close).
     virtual void LockTable() = 0;

@@ -93,6 +93,10 @@ void TableHandle::Empty() {
     Write([&] { image_->Empty(); });
 }
 
+void TableHandle::ReplaceRows(const Key& from, const Key& to, const std::vector<Row>& rows) {
+    Write([&] { image_->ReplaceRows(from, to, rows); });
+}
+
 void TableHandle::LockTable() {
     if (tableLocked_) return;
     if (!lock_->LockInTurn(lockspace::Write, 1, StuckMillis, Changes())) ThrowBusy(path_.filename().string());

@@ -27,6 +27,7 @@ public:
     void AddIndex(const IndexDesc& index) override;
     void DeleteIndex(const std::string& name) override;
     void Empty() override;
+    void ReplaceRows(const Key& from, const Key& to, const std::vector<Row>& rows) override;
     void LockTable() override;
     void UnlockTable() override;
     void SaveChanges() override;

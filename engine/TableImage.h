@@ -111,6 +111,9 @@ public:
     RowId Insert(const Row& row);
     void Modify(RowId id, const Row& row);
     void Delete(RowId id);
+    // Deletes the rows whose primary key lies in [from, to] (partial keys, inclusive; an empty key leaves
+    // that end open) and inserts `rows`, as one write: all of it reaches the files or none, synced once.
+    void ReplaceRows(const Key& from, const Key& to, const std::vector<Row>& rows);
     void Empty();
     void AddIndex(const IndexDesc& index);
     void DeleteIndex(const std::string& name);
@@ -208,6 +211,8 @@ private:
     std::set<std::uint16_t> freeBlocks_;
     std::uint16_t fileBlocks_ = 0;
     bool relayout_ = false;
+    // The batch every row write adds to while ReplaceRows runs; it is committed once at the end.
+    Batch* group_ = nullptr;
 
     std::vector<codec::SecondaryDef> secondaries_;
     std::vector<std::unique_ptr<ChunkedOrder>> secondaryOrders_;

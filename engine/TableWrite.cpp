@@ -224,12 +224,13 @@ static void PutMemo(const codec::FieldLayout& f, unsigned char* rec, const std::
 void TableImage::WriteThrough(Batch& b, const std::function<void()>& change) {
     struct Writing {
         bool& Flag;
-        explicit Writing(bool& f) : Flag(f) { Flag = true; }
-        ~Writing() { Flag = false; }
+        bool Was;
+        explicit Writing(bool& f) : Flag(f), Was(f) { Flag = true; }
+        ~Writing() { Flag = Was; }
     } writing(writing_);
     try {
         change();
-        Commit(b);
+        if (group_ == nullptr) Commit(b);
     } catch (...) {
         stale_ = true;
         throw;
@@ -237,7 +238,8 @@ void TableImage::WriteThrough(Batch& b, const std::function<void()>& change) {
 }
 
 RowId TableImage::Insert(const Row& row) {
-    Batch b;
+    Batch own;
+    Batch& b = group_ != nullptr ? *group_ : own;
     auto rec = EncodeRow(row, nullptr, b);
     CheckUnique(rec.get(), NoRow);
     if (rows_.size() >= NoRow) throw Error("Tablica " + name_ + " je puna");
@@ -265,7 +267,8 @@ RowId TableImage::Insert(const Row& row) {
 
 void TableImage::Modify(RowId id, const Row& row) {
     if (!Alive(id)) throw Error("Slog više ne postoji (" + name_ + ")");
-    Batch b;
+    Batch own;
+    Batch& b = group_ != nullptr ? *group_ : own;
     auto rec = EncodeRow(row, Rec(id), b);
     CheckUnique(rec.get(), id);
     WriteThrough(b, [&] {
@@ -316,12 +319,65 @@ void TableImage::Modify(RowId id, const Row& row) {
 
 void TableImage::Delete(RowId id) {
     if (!Alive(id)) throw Error("Slog više ne postoji (" + name_ + ")");
-    Batch b;
+    Batch own;
+    Batch& b = group_ != nullptr ? *group_ : own;
     WriteThrough(b, [&] {
         FreeMemos(id, b);
         EraseFromOrders(id, b, true);
         rows_[id].reset();
     });
+}
+
+void TableImage::ReplaceRows(const Key& from, const Key& to, const std::vector<Row>& rows) {
+    if (group_ != nullptr) throw Error("Upis u tablicu " + name_ + " je već u tijeku");
+    if (hdr_.KeyFields == 0 && (!from.empty() || !to.empty()))
+        throw Error("Tablica " + name_ + " nema primarni ključ");
+    // Blocks not read yet would be checked against neighbours the write already changed.
+    ReadAllRows();
+    // The rows to go, found before anything changes.
+    std::vector<RowId> gone;
+    {
+        ChunkedOrder& order = Order(-1);
+        ChunkedOrder::Pos pos = order.Begin();
+        if (!from.empty()) {
+            const SearchKey lo = EncodeKey(-1, from);
+            pos = order.LowerBound([&](RowId x) {
+                const int c = CompareKey(-1, Rec(x), lo.Bytes, lo.Parts);
+                return lo.After ? c <= 0 : c < 0;
+            });
+        }
+        const SearchKey hi = to.empty() ? SearchKey() : EncodeKey(-1, to);
+        for (; !order.IsEnd(pos); pos = order.Next(pos)) {
+            const RowId id = order.At(pos);
+            if (hi.Parts > 0 && CompareKey(-1, Rec(id), hi.Bytes, hi.Parts) > 0) break;
+            gone.push_back(id);
+        }
+    }
+    Batch b;
+    struct Grouped {
+        Batch*& Group;
+        bool& Writing;
+        Grouped(Batch*& g, Batch& b, bool& w) : Group(g), Writing(w) {
+            Group = &b;
+            Writing = true;
+        }
+        ~Grouped() {
+            Group = nullptr;
+            Writing = false;
+        }
+    };
+    try {
+        Grouped grouped(group_, b, writing_);
+        for (RowId id : gone)
+            Delete(id);
+        for (const Row& row : rows)
+            Insert(row);
+    } catch (...) {
+        // Memory went ahead of the files: they are read again before the next use.
+        stale_ = true;
+        throw;
+    }
+    WriteThrough(b, [] {});
 }
 
 void TableImage::Empty() {
@@ -407,6 +463,7 @@ void TableImage::Commit(Batch& b) {
         for (const Chunk* c : b.Dirty)
             putBlock(*c);
         for (RowId id : b.InPlace) {
+            if (!Alive(id)) continue; // deleted later in the same write
             const auto pos = Locate(-1, id);
             const Chunk& c = *chunks[pos.ChunkIndex];
             if (b.Dirty.count(&c) != 0) continue;

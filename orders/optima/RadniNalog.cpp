@@ -168,8 +168,9 @@ bool ZapisiListe(std::int32_t rn, const IshodOptime& ishod, const std::vector<TK
     StoredTable staklo(Lokal(), "RNOPTST.DB");
     try {
         postaviZastavicu(false);
-        optima.DeleteRows({Value::Int(rn)});
-        staklo.DeleteRows({Value::Int(rn)});
+        // Each list goes in one write: the old rows out and the new ones in, all or nothing.
+        std::vector<engine::Row> redovi;
+        redovi.reserve(ishod.Redovi.size());
         for (const RedOptime& red : ishod.Redovi) {
             engine::Row r = optima.EmptyRow();
             optima.Set(r, "RadniNalog", rn);
@@ -183,12 +184,15 @@ bool ZapisiListe(std::int32_t rn, const IshodOptime& ishod, const std::vector<TK
                 optima.Set(r, "KutL", red.KutL);
                 optima.Set(r, "KutD", red.KutD);
             }
-            optima.Cursor().Insert(std::move(r));
+            redovi.push_back(std::move(r));
         }
+        optima.ReplaceRows({Value::Int(rn)}, redovi);
         if (stakla.size() > 32767) {
             app::ShowInfo("Greška: Lista stakla ima previše redova!!!");
             potpun = false;
         }
+        std::vector<engine::Row> komadi;
+        komadi.reserve(std::min<std::size_t>(stakla.size(), 32767));
         std::int16_t rbr = 0;
         for (const TKomad& k : stakla) {
             if (rbr == 32767) break;
@@ -200,16 +204,17 @@ bool ZapisiListe(std::int32_t rn, const IshodOptime& ishod, const std::vector<TK
             staklo.Set(r, "Prozor", k.Prozor);
             staklo.Set(r, "Duzina", k.Duzina);
             staklo.Set(r, "Sirina", k.Sirina);
-            staklo.Cursor().Insert(std::move(r));
+            komadi.push_back(std::move(r));
         }
+        staklo.ReplaceRows({Value::Int(rn)}, komadi);
         if (potpun) postaviZastavicu(true);
         return potpun;
     } catch (const std::exception& e) {
         app::ShowInfo(std::string("Greška: Ne mogu spremiti podatke u novi slog!!!\r\n") + e.what());
         // Take away what was written: a half list is worse than none.
         try {
-            optima.DeleteRows({Value::Int(rn)});
-            staklo.DeleteRows({Value::Int(rn)});
+            optima.ReplaceRows({Value::Int(rn)}, {});
+            staklo.ReplaceRows({Value::Int(rn)}, {});
         } catch (const std::exception&) {
         }
         return false;

@@ -336,6 +336,78 @@ TEST_F(WriteTest, ManyRowsSplitAndMergeBlocks) {
     EXPECT_EQ(cursor->RecordCount(), 300);
 }
 
+// Many rows replaced in one write: the range goes, the new rows come, every index follows; a write that
+// fails on any row leaves the files untouched and the open usable.
+TEST_F(WriteTest, ReplaceRowsIsOneWriteOfAllOrNothing) {
+    for (int i = 1; i <= 600; ++i)
+        cursor->Insert(Nalog(Value::Int(i), "S" + std::to_string(i), i));
+    std::vector<Row> fresh;
+    for (int i = 0; i < 500; ++i) // keys 601..1100 by the counter, then one explicit key inside the range
+        fresh.push_back(Nalog(Value(), "N" + std::to_string(i), 5000 + i));
+    fresh.push_back(Nalog(Value::Int(250), "M", 250));
+
+    struct Failing {
+        const char* What;
+        Row Bad;
+    };
+    const std::string before = Files();
+    const auto counter = table->LastAutoIncValue();
+    for (const Failing& f : {
+             Failing{"key repeated by a new row", Nalog(Value::Int(1001), "X", 1)},
+             Failing{"key of a row outside the range", Nalog(Value::Int(50), "Y", 2)},
+             Failing{"unique secondary key (case-insensitive)", Nalog(Value(), "s5", 5)},
+             Failing{"value the field cannot hold", Nalog(Value(), "Z", 1LL << 40)},
+         }) {
+        std::vector<Row> rows = fresh;
+        rows.push_back(f.Bad);
+        EXPECT_THROW(table->ReplaceRows({Value::Int(100)}, {Value::Int(400)}, rows), Error) << f.What;
+        EXPECT_EQ(Files(), before) << f.What;
+        EXPECT_EQ(table->RecordCount(), 600) << f.What;
+        EXPECT_EQ(table->LastAutoIncValue(), counter) << f.What;
+        ASSERT_TRUE(cursor->FindKey({Value::Int(300)})) << f.What;
+        EXPECT_EQ(cursor->Read()[1].AsText(), "S300") << f.What;
+    }
+
+    table->ReplaceRows({Value::Int(100)}, {Value::Int(400)}, fresh);
+    EXPECT_EQ(table->RecordCount(), 600 - 301 + 501);
+    EXPECT_EQ(table->LastAutoIncValue(), 1100);
+    EXPECT_TRUE(cursor->FindKey({Value::Int(250)}));
+    EXPECT_FALSE(cursor->FindKey({Value::Int(251)}));
+    // What this open sees is what a fresh open reads, in both orders.
+    auto keysOf = [](Cursor& c) {
+        std::vector<std::int64_t> keys;
+        for (c.First(); c.OnRow(); c.Next())
+            keys.push_back(c.Read()[0].AsInt());
+        return keys;
+    };
+    cursor->SetIndex(cursor->FindIndexByName("Broj"));
+    const auto byBroj = keysOf(*cursor);
+    cursor->SetIndex(-1);
+    const auto byKey = keysOf(*cursor);
+    ASSERT_EQ(byKey.size(), 800u);
+    EXPECT_TRUE(std::is_sorted(byKey.begin(), byKey.end()));
+    EXPECT_EQ(byKey[99], 250);
+    EXPECT_EQ(byKey[100], 401);
+    EXPECT_EQ(byKey.back(), 1100);
+    cursor.reset();
+    table.reset();
+    table = Table::Open(tmp.Path(), "RADNINAL.DB", OpenMode::Shared);
+    auto oc = table->OpenCursor();
+    EXPECT_EQ(keysOf(*oc), byKey);
+    oc->SetIndex(oc->FindIndexByName("Broj"));
+    EXPECT_EQ(keysOf(*oc), byBroj);
+
+    // Open ends: everything from 1000 on goes; a range on an unkeyed table is refused.
+    table->ReplaceRows({Value::Int(1000)}, {}, {});
+    EXPECT_EQ(table->RecordCount(), 699);
+    CreateTable(tmp.Path(), "BEZKLJ.DB", {{"A", FieldType::Long, 0, false}});
+    auto unkeyed = Table::Open(tmp.Path(), "BEZKLJ.DB", OpenMode::Shared);
+    EXPECT_THROW(unkeyed->ReplaceRows({Value::Int(1)}, {}, {{Value::Int(1)}}), Error);
+    unkeyed->ReplaceRows({}, {}, {{Value::Int(1)}, {Value::Int(2)}});
+    unkeyed->ReplaceRows({}, {}, {{Value::Int(3)}});
+    EXPECT_EQ(unkeyed->RecordCount(), 1);
+}
+
 } // namespace
 
 namespace {

@@ -175,6 +175,31 @@ testsupport::WritePointScenario DeleteRow() {
         after);
 }
 
+// Rows 40..120 out and 120 new rows in (memos long and short), as one write of many blocks.
+testsupport::WritePointScenario ReplaceMany() {
+    Rows after = Before();
+    for (auto it = after.lower_bound(40); it != after.end() && it->first <= 120;)
+        it = after.erase(it);
+    std::vector<Row> rows;
+    for (int i = 1001; i <= 1120; ++i) {
+        const Stored s{"zamjena " + std::to_string(i), i, i % 4 == 0 ? std::string() : LongText(i)};
+        after[i] = s;
+        rows.push_back(RowOf(i, s));
+    }
+    testsupport::WritePointScenario s;
+    s.Name = "replace_rows";
+    s.FileName = "ROBA";
+    s.Setup = [](const fs::path& f) { MakeRoba(f, true); };
+    s.Run = [rows](const fs::path& f) {
+        auto t = Table::Open(f, "ROBA.DB", OpenMode::Shared);
+        return Guarded(t.get(), [&] { t->ReplaceRows({Value::Int(40)}, {Value::Int(120)}, rows); });
+    };
+    s.Observe = [after](const fs::path& f, std::string& problem) {
+        return Compare(f, Before(), after, problem);
+    };
+    return s;
+}
+
 testsupport::WritePointScenario Create() {
     testsupport::WritePointScenario s;
     s.Name = "create";
@@ -255,7 +280,7 @@ TEST_P(EngineWritePoints, EveryWritePointLeavesTheTableWhole) {
 
 INSTANTIATE_TEST_SUITE_P(Operations, EngineWritePoints,
                          ::testing::Values(
-                             &PostNew, &PostEdit, &PostUnkeyed, &DeleteRow, &Create,
+                             &PostNew, &PostEdit, &PostUnkeyed, &DeleteRow, &ReplaceMany, &Create,
                              +[] { return AddIndex(false); }, +[] { return AddIndex(true); }),
                          [](const auto& info) { return info.param().Name; });
 

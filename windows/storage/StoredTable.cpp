@@ -61,6 +61,11 @@ void StoredTable::DeleteRows(const engine::Key& prefix) {
     cursor_->CancelRange();
 }
 
+void StoredTable::ReplaceRows(const engine::Key& prefix, const std::vector<engine::Row>& rows) {
+    if (prefix.empty()) throw engine::Error("Tablica " + name_ + ": nedostaje ključ redova za zamjenu");
+    table_->ReplaceRows(prefix, prefix, rows);
+}
+
 void StoredTable::MoveRows(const engine::Key& prefix, const std::string& field, std::int64_t value) {
     cursor_->SetIndex(-1);
     cursor_->SetRange(prefix, prefix);

@@ -34,6 +34,8 @@ public:
     // The rows whose leading primary-key fields equal the prefix, in key order.
     std::vector<engine::Row> Rows(const engine::Key& prefix);
     void DeleteRows(const engine::Key& prefix);
+    // Puts `rows` in place of the rows of one prefix, as one write (all of it or nothing).
+    void ReplaceRows(const engine::Key& prefix, const std::vector<engine::Row>& rows);
     // Gives every row of one prefix another value of one key field (a row at a time, each moved whole).
     void MoveRows(const engine::Key& prefix, const std::string& field, std::int64_t value);
 
