@@ -335,9 +335,10 @@ TEST_F(MainWindowTest, FindsTheOwnCompanyAndShowsTheCaptions) {
                   EXPECT_EQ(w.bSifSis->Caption(), "Šifarnik &Sistema");
                   EXPECT_TRUE(w.bNalozi->Visible());
                   EXPECT_FALSE(w.mP_Naloga->Visible());
-                  // Forms that are not part of the program yet keep their entries, disabled; the type list
-                  // is part of it.
-                  EXPECT_FALSE(w.mArtikli->Enabled());
+                  // Forms that are not part of the program yet keep their entries, disabled; the articles
+                  // and the type list are part of it.
+                  EXPECT_TRUE(w.mArtikli->Enabled());
+                  EXPECT_TRUE(w.bSifArt->Enabled());
                   EXPECT_TRUE(w.bTipovi->Enabled());
                   EXPECT_TRUE(w.mP_Tipova->Enabled());
                   EXPECT_EQ(app::Settings.PostavkePrograma.Valuta, "EUR");
