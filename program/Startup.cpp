@@ -28,6 +28,8 @@
 #include "registers/Artikli.h"
 #include "registers/Grupe.h"
 #include "registers/Openers.h"
+#include "registers/Sif_Boja.h"
+#include "registers/Sif_Part.h"
 #include "windows/typelist/PEWin.h"
 
 #include <QCoreApplication>
@@ -44,8 +46,14 @@ namespace {
 
 void AddStartUpForms() {
     std::vector<std::function<void()>>& forms = Startup.StartUpForms;
-    // 1. the colours (TSifarnikBoja): its creator goes here
-    // 2. the partners (TSifarnikPartnera): its creator goes here
+    forms.push_back([] {
+        registers::SifBoja.SifarnikBoja =
+            fw::CreateForm<registers::TSifarnikBoja>(&fw::Application::Instance());
+    });
+    forms.push_back([] {
+        registers::SifPart.SifarnikPartnera =
+            fw::CreateForm<registers::TSifarnikPartnera>(&fw::Application::Instance());
+    });
     forms.push_back(registers::CreateSifarnikArtikli);
     forms.push_back(registers::CreateSifarnikGrupaArtikli);
     forms.push_back(controls::CreateIspis);
@@ -87,6 +95,7 @@ void InitializeUnits(const std::filesystem::path& programFolder) {
         o.GrupeArtikala = [](fw::Form* sender) {
             registers::PrikaziGrupeArtikala(sender, WBegin.PodaciPoduzeca.OwnPartner);
         };
+    if (!o.Boje) o.Boje = [](fw::Form* sender) { registers::PrikaziBoje(sender, 0, 0); };
     registers::InstallCodeListOpeners();
     if (!o.OProgramu) o.OProgramu = kit::PrikaziOProgramu;
     if (!o.Tipovi) o.Tipovi = windows::PrikaziTipove;

@@ -23,6 +23,7 @@
 #include "program/WinGlavna.h"
 #include "registers/Artikli.h"
 #include "registers/Grupe.h"
+#include "registers/Sif_Boja.h"
 #include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -142,6 +143,7 @@ TEST_F(MainWindowTest, TheGroupsEntryOpensTheArticleGroupsOfTheOwnCompany) {
     app::StageProgramFolder(folder.Path());
     std::string caption;
     std::int32_t partner = -1;
+    std::string supplier;
     bool mainHidden = false;
     EXPECT_EQ(Start([&](app::TWinGlavna& w) {
                   ASSERT_TRUE(w.mGrupa->Enabled());
@@ -152,6 +154,8 @@ TEST_F(MainWindowTest, TheGroupsEntryOpensTheArticleGroupsOfTheOwnCompany) {
                       poll.stop();
                       caption = f->Caption().toStdString();
                       partner = f->Partner;
+                      supplier =
+                          f->tMain->RecordCount() == 1 ? f->tMain->FieldByName("Sifra").AsString() : "";
                       mainHidden = !w.isVisible();
                       QTest::keyClick(f->ActiveControl() ? &f->ActiveControl()->Widget() : f, Qt::Key_Escape);
                   });
@@ -164,6 +168,105 @@ TEST_F(MainWindowTest, TheGroupsEntryOpensTheArticleGroupsOfTheOwnCompany) {
     EXPECT_TRUE(mainHidden);
     EXPECT_EQ(partner, app::WBegin.PodaciPoduzeca.OwnPartner);
     EXPECT_NE(caption.find(" - Šifarnik grupa artikli"), std::string::npos) << caption;
+    EXPECT_EQ(supplier, "LUMENO") << "our own company is its own supplier from the start";
+}
+
+// The colours entry opens the colours with no supplier or manufacturer given: our own company, which makes
+// its colours, is the supplier; the keys alone make a colour with a name in our language.
+TEST_F(MainWindowTest, TheColoursEntryMakesAColourWithItsNameByKeys) {
+    app::StageProgramFolder(folder.Path());
+    std::vector<std::string> seen;
+    std::vector<std::string> colours, names, codes;
+    EXPECT_EQ(Start([&](app::TWinGlavna& w) {
+                  ASSERT_TRUE(w.mBoje->Enabled());
+                  const std::int32_t own = app::WBegin.PodaciPoduzeca.OwnPartner;
+                  {
+                      fw::TTable firme;
+                      firme.SetDatabaseName("Global");
+                      firme.SetTableName("FIRME.DB");
+                      firme.Open();
+                      firme.Append();
+                      firme.FieldByName("Sifra").SetAsString("LUMENO");
+                      firme.FieldByName("Partner").SetAsInteger(own);
+                      firme.Post();
+                      firme.SaveChanges();
+                      // Our company speaks Croatian.
+                      fw::TTable govor, sifPart;
+                      govor.SetDatabaseName("Global");
+                      govor.SetTableName("GOVOR.DB");
+                      govor.Open();
+                      govor.Append();
+                      govor.FieldByName("Sifra").SetAsString("HR");
+                      govor.FieldByName("Naziv").SetAsString("Hrvatski");
+                      govor.Post();
+                      govor.SaveChanges();
+                      sifPart.SetDatabaseName("Lokal");
+                      sifPart.SetTableName("SIF_PART.DB");
+                      sifPart.Open();
+                      sifPart.Edit();
+                      sifPart.FieldByName("Govor").SetAsInteger(govor.FieldByName("Code").AsInteger());
+                      sifPart.Post();
+                      sifPart.SaveChanges();
+                      app::WBegin.PodaciPoduzeca.Jezik =
+                          static_cast<std::int32_t>(govor.FieldByName("Code").AsInteger());
+                  }
+                  QTimer poll;
+                  QObject::connect(&poll, &QTimer::timeout, [&] {
+                      registers::TSifarnikBoja* f = registers::SifBoja.SifarnikBoja;
+                      if (!f || !f->Modal() || !f->isVisible()) return;
+                      poll.stop();
+                      auto key = [f](Qt::Key k) {
+                          QTest::keyClick(f->ActiveControl() ? &f->ActiveControl()->Widget() : f, k);
+                      };
+                      auto type = [f](const char* text) {
+                          for (const QChar c : QString::fromUtf8(text))
+                              QTest::keyClick(&f->ActiveControl()->Widget(), c.toLatin1());
+                      };
+                      auto active = [f] {
+                          return f->ActiveControl() ? f->ActiveControl()->Name() : std::string("-");
+                      };
+                      seen.push_back(active());
+                      seen.push_back(f->Caption().toStdString());
+                      key(Qt::Key_Tab); // the codes
+                      key(Qt::Key_Tab); // the save button: on an empty list it starts the first code
+                      key(Qt::Key_Return);
+                      seen.push_back(active());
+                      dialogs.Answer(true);
+                      type("RAL9016");
+                      key(Qt::Key_Return);
+                      seen.push_back(active()); // the manufacturer's and our code are closed: the name
+                      key(Qt::Key_Return);
+                      seen.push_back(f->GovorLabel->Caption());
+                      type("Bijela");
+                      key(Qt::Key_Return);
+                      key(Qt::Key_Escape);
+                  });
+                  poll.start(5);
+                  w.mBoje->Click();
+                  for (const auto& [table, index, fields, rows] :
+                       {std::tuple{"BOJE.DB", "Code", std::vector<std::string>{"Sifra", "Naziv"}, &colours},
+                        std::tuple{"IME_BOJA.DB", "", std::vector<std::string>{"Govor", "Naziv"}, &names},
+                        std::tuple{"SIF_BOJA.DB", "", std::vector<std::string>{"Sifra", "Code", "Naziv"},
+                                   &codes}}) {
+                      fw::TTable t;
+                      t.SetDatabaseName("Global");
+                      t.SetTableName(table);
+                      t.Open();
+                      for (t.First(); !t.Eof(); t.Next()) {
+                          std::string row;
+                          for (const std::string& field : fields)
+                              row += (row.empty() ? "" : "|") + t.FieldByName(field).AsString();
+                          rows->push_back(row);
+                      }
+                  }
+              }),
+              0);
+    EXPECT_TRUE(dialogs.Texts().empty()) << dialogs.Texts().front();
+    EXPECT_EQ(seen, (std::vector<std::string>{"gFirme", "Šifarnici boja od dobavljača", "cSifra", "eNaziv",
+                                              "(Hrvatski)"}));
+    EXPECT_EQ(colours, std::vector<std::string>{"RAL9016|Bijela"});
+    EXPECT_EQ(names, std::vector<std::string>{"1|Bijela"});
+    EXPECT_EQ(codes, std::vector<std::string>{"RAL9016|1|Bijela"});
 }
 
 // The program makes its code lists at start, hidden, after the main window; the articles entry opens the full
@@ -185,9 +288,8 @@ TEST_F(MainWindowTest, TheArticlesEntryMakesAnArticleWithNamesInTwoLanguages) {
         t.SaveChanges();
     };
     add("global", "GOVOR.DB", {"Sifra", "Naziv"}, {{"HR", "hrvatski"}, {"DE", "njemački"}});
-    add("lokal", "SIF_PART.DB", {"Sifra", "Dobavljac", "Drzava", "Partner", "Govor"},
-        {{"WEKA", "D", "S", "2", "2"}});
-    add("global", "FIRME.DB", {"Sifra", "Partner"}, {{"WEKA", "2"}});
+    // The own company is a supplier that makes what it sells; it speaks German, the company Croatian.
+    std::int64_t own = 0;
     {
         fw::TTable partner;
         partner.SetDatabaseName((folder.Path() / "global").string());
@@ -196,8 +298,18 @@ TEST_F(MainWindowTest, TheArticlesEntryMakesAnArticleWithNamesInTwoLanguages) {
         partner.Edit();
         partner.FieldByName("Jezik").SetAsInteger(1);
         partner.Post();
+        own = partner.FieldByName("Code").AsInteger();
         partner.SaveChanges();
+        fw::TTable sifPart;
+        sifPart.SetDatabaseName((folder.Path() / "lokal").string());
+        sifPart.SetTableName("SIF_PART.DB");
+        sifPart.Open();
+        sifPart.Edit();
+        sifPart.FieldByName("Govor").SetAsInteger(2);
+        sifPart.Post();
+        sifPart.SaveChanges();
     }
+    add("global", "FIRME.DB", {"Sifra", "Partner"}, {{"LUMENO", std::to_string(own)}});
     app::AddStartUpForms();
     std::vector<std::string> made;
     bool sawForm = false;
@@ -228,9 +340,8 @@ TEST_F(MainWindowTest, TheArticlesEntryMakesAnArticleWithNamesInTwoLanguages) {
                       dialogs.Answer(true);
                       type("A100");
                       key(Qt::Key_Return);
-                      type("WEKA");
+                      type("LUMENO");
                       key(Qt::Key_Return);
-                      key(Qt::Key_Return); // past our own code
                       type("Fenster");
                       key(Qt::Key_Return);
                       type("Prozor");
@@ -245,9 +356,10 @@ TEST_F(MainWindowTest, TheArticlesEntryMakesAnArticleWithNamesInTwoLanguages) {
               0);
     EXPECT_TRUE(sawForm);
     EXPECT_TRUE(dialogs.Texts().empty()) << dialogs.Texts().front();
-    ASSERT_GE(made.size(), 4u);
-    EXPECT_EQ(std::vector<std::string>(made.begin(), made.begin() + 3),
-              (std::vector<std::string>{"WinGlavna", "SifarnikArtikli", "SifarnikGrupaArtikli"}));
+    ASSERT_GE(made.size(), 5u);
+    EXPECT_EQ(std::vector<std::string>(made.begin(), made.begin() + 5),
+              (std::vector<std::string>{"WinGlavna", "SifarnikBoja", "SifarnikPartnera", "SifarnikArtikli",
+                                        "SifarnikGrupaArtikli"}));
     auto rows = [&](const char* table, const std::vector<std::string>& fields) {
         fw::TTable t;
         t.SetDatabaseName((folder.Path() / "global").string());
@@ -263,11 +375,11 @@ TEST_F(MainWindowTest, TheArticlesEntryMakesAnArticleWithNamesInTwoLanguages) {
         return out;
     };
     EXPECT_EQ(rows("ROBA.DB", {"Code", "Sifra", "Proizvodi", "Naziv"}),
-              std::vector<std::string>{"1|A100|2|Fenster"});
+              std::vector<std::string>{"1|A100|" + std::to_string(own) + "|Fenster"});
     EXPECT_EQ(rows("IME_ROBE.DB", {"Roba", "Govor", "Naziv"}),
               (std::vector<std::string>{"1|1|Prozor", "1|2|Fenster"}));
     EXPECT_EQ(rows("SIF_ROBE.DB", {"Partner", "Sifra", "Code", "Naziv"}),
-              std::vector<std::string>{"2|A100|1|Fenster"});
+              std::vector<std::string>{std::to_string(own) + "|A100|1|Fenster"});
 }
 
 // A staged folder is as a setup's run leaves it: the first thorough check finds every index file current.
