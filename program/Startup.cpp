@@ -22,6 +22,7 @@
 #include "kit/MyTable.h"
 #include "kit/O_Plom.h"
 #include "kit/sifra.h"
+#include "orders/workorder/WRadNal.h"
 #include "program/Arh.h"
 #include "program/WinGlavna.h"
 #include "registers/Grupe.h"
@@ -75,6 +76,7 @@ void InitializeUnits(const std::filesystem::path& programFolder) {
     registers::InstallCodeListOpeners();
     if (!o.OProgramu) o.OProgramu = kit::PrikaziOProgramu;
     if (!o.Tipovi) o.Tipovi = windows::PrikaziTipove;
+    if (!o.RadniNalozi) o.RadniNalozi = orders::PrikaziRadneNaloge;
     if (!o.AskWorkOrderPassword) o.AskWorkOrderPassword = kit::AskWorkOrderPassword;
 }
 
