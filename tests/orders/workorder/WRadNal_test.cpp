@@ -3,6 +3,8 @@
 // cutting runs, and the lists they leave on disk.
 
 #include "orders/workorder/IspisiNaloga.h"
+#include "orders/workorder/PrilagodbaStavke.h"
+#include "orders/workorder/ProgresOptimizacije.h"
 #include "orders/workorder/WRadNal.h"
 
 #include "app/data/DataSetServices.h"
@@ -17,7 +19,9 @@
 #include <gmock/gmock.h>
 
 #include <map>
+#include <QPushButton>
 #include <QTest>
+#include <QTimer>
 #include <sstream>
 
 namespace {
@@ -161,6 +165,25 @@ protected:
             Unesi(v);
     }
 
+    // The three catalogue types: a fixed light, a window with one sash, and one split by a vertical mullion
+    // drawn in colour 5.
+    void Tipovi() {
+        Tip(501, "FIKS", 4, 101, [](windows::ModelProzora&) {});
+        Tip(502, "KRILO", 4, 101,
+            [](windows::ModelProzora& m) { ASSERT_NE(m.DodajOkvir(500, 500, 70, 102, 0), nullptr); });
+        Tip(503, "PRECKA", 5, 111,
+            [](windows::ModelProzora& m) { ASSERT_NE(m.DodajPrecku(500, 500, false, 80, 113), nullptr); });
+    }
+
+    // The form on the screen, its order list focused.
+    void Otvori() {
+        orders::PrikaziRadneNaloge(nullptr);
+        f = orders::RadniNaloziForm.WRadniNalozi;
+        ASSERT_NE(f, nullptr);
+        fwtest::ShowActive(*f);
+        ASSERT_EQ(Aktivna(), "gRadniNal");
+    }
+
     int opens = 0;
     orders::TWRadniNalozi* f = nullptr;
 };
@@ -179,12 +202,8 @@ TEST_F(WRadNal, AnOrderEnteredByKeysIsFittedRenumberedAndCut) {
         ispisano = l;
     };
 
-    orders::PrikaziRadneNaloge(nullptr);
-    f = orders::RadniNaloziForm.WRadniNalozi;
-    ASSERT_NE(f, nullptr);
-    fwtest::ShowActive(*f);
+    Otvori();
     EXPECT_EQ(f->Caption().toStdString(), "Ponude / Radni nalozi za izradu prozora");
-    ASSERT_EQ(Aktivna(), "gRadniNal");
 
     // The header: a new order gets number 1 and today's date.
     Tipka(Qt::Key_Insert);
@@ -248,7 +267,8 @@ TEST_F(WRadNal, AnOrderEnteredByKeysIsFittedRenumberedAndCut) {
     ASSERT_TRUE(QTest::qWaitForWindowActive(f));
     ASSERT_THAT(shown, IsEmpty());
     EXPECT_EQ(Aktivna(), "Optimizacija");
-    EXPECT_THAT(f->FazeZadnjegRada, ElementsAre("Prebacivanje...", "Optimizacija..."));
+    EXPECT_THAT(f->FazeZadnjegRada, ElementsAre("Prebacivanje...", "Optimizacija...",
+                                                "Brisanje stare optimizirane liste profila..."));
     EXPECT_TRUE(f->bIspisNaloga->Enabled());
     EXPECT_THAT(Redovi("RADNINAL.DB", "Code", {"Broj", "Sifra", "Sistem", "Boja"}),
                 ElementsAre("1 RN-1 3 4"));
@@ -312,6 +332,84 @@ TEST_F(WRadNal, AnOrderEnteredByKeysIsFittedRenumberedAndCut) {
     EXPECT_EQ(f->tRNOptSt->RecordCount(), 4);
     Tipka(Qt::Key_Escape);
     EXPECT_EQ(f->Book->PageIndex(), 0);
+}
+
+TEST_F(WRadNal, AStoppedRunChangesNothingAndDeletesTakeCopiesAndListsAlong) {
+    Sustav();
+    Tipovi();
+    Upisi("Lokal", "RADNINAL.DB",
+          {{"Broj", Value::Int(1)}, {"Sistem", Value::Int(3)}, {"Boja", Value::Int(4)}});
+    const int mjere[][3] = {{501, 1000, 800}, {502, 1200, 1400}};
+    for (int i = 0; i < 2; ++i) {
+        Upisi("Lokal", "STAVKERN.DB",
+              {{"BrojRN", Value::Int(1)},
+               {"Stavka", Value::Int(i + 1)},
+               {"Tip", Value::Int(mjere[i][0])},
+               {"Staklo", Value::Int(201)},
+               {"Kolicina", Value::Int(1)},
+               {"Sirina", Value::Int(mjere[i][1])},
+               {"Visina", Value::Int(mjere[i][2])}});
+        windows::ModelProzora m;
+        ASSERT_GT(orders::PrilagodiStavku(m, {1, i + 1, mjere[i][0], mjere[i][1], mjere[i][2], 3, 4}), 0);
+    }
+    Otvori();
+
+    // "&Opoziv" on the progress window stops the run before anything is written.
+    QTimer opoziv;
+    QObject::connect(&opoziv, &QTimer::timeout, [&] {
+        auto* p = dynamic_cast<orders::ProgresOptimizacije*>(f->findChild<QWidget*>("ProgresOptimizacije"));
+        if (p && p->isVisible()) {
+            opoziv.stop();
+            p->Opoziv()->click();
+        }
+    });
+    opoziv.start(0);
+    Tipka(Qt::Key_End, Qt::ControlModifier);
+    Tipka(Qt::Key_Space);
+    ASSERT_FALSE(opoziv.isActive());
+    EXPECT_THAT(f->FazeZadnjegRada, ElementsAre("Prebacivanje..."));
+    EXPECT_THAT(Redovi("RNOPTIMA.DB", "RadniNalog", {"Rbr"}), IsEmpty());
+    EXPECT_FALSE(f->bIspisNaloga->Enabled());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(f));
+    Tipka(Qt::Key_Space);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(f));
+    // frames 4 + 4, the sash 4, the separator, reinforcements 8 + 4
+    EXPECT_EQ(Redovi("RNOPTIMA.DB", "RadniNalog", {"Rbr"}).size(), 25u);
+    EXPECT_EQ(Redovi("RNOPTST.DB", "RadniNalog", {"Prozor", "Duzina", "Sirina"}),
+              (std::vector<std::string>{"1 670 870", "2 1156 956"}));
+    EXPECT_TRUE(f->bIspisNaloga->Enabled());
+
+    // The first item deleted from the grid goes with its copy; leaving the page gives the second its
+    // number with its copy.
+    Tipka(Qt::Key_Return, Qt::ControlModifier);
+    ASSERT_EQ(f->Book->PageIndex(), 1);
+    ASSERT_EQ(Aktivna(), "gStavkeRN");
+    Tipka(Qt::Key_Home, Qt::ControlModifier);
+    Tipka(Qt::Key_Up);
+    answers.push_back(true);
+    Tipka(Qt::Key_Delete, Qt::ControlModifier);
+    EXPECT_EQ(asked.size(), 1u);
+    EXPECT_THAT(Redovi("NWINGL.DB", "RN", {"RNS", "MaxRight"}), ElementsAre("2 1200"));
+    EXPECT_THAT(Redovi("NWINO.DB", "RN", {"RNS"}), ElementsAre("2"));
+    Tipka(Qt::Key_Escape);
+    ASSERT_EQ(f->Book->PageIndex(), 0);
+    EXPECT_THAT(Redovi("STAVKERN.DB", "BrojRN", {"Stavka", "Tip"}), ElementsAre("1 502"));
+    EXPECT_THAT(Redovi("NWINGL.DB", "RN", {"RNS", "MaxRight"}), ElementsAre("1 1200"));
+    EXPECT_THAT(Redovi("NWINO.DB", "RN", {"RNS"}), ElementsAre("1"));
+
+    // The order deleted from its grid takes its items, their copies and its cutting list along; its glass
+    // list stays.
+    ASSERT_EQ(Aktivna(), "gRadniNal");
+    answers.push_back(true);
+    Tipka(Qt::Key_Delete, Qt::ControlModifier);
+    EXPECT_EQ(asked.size(), 2u);
+    EXPECT_THAT(Redovi("RADNINAL.DB", "Code", {"Broj"}), IsEmpty());
+    EXPECT_THAT(Redovi("STAVKERN.DB", "BrojRN", {"Stavka"}), IsEmpty());
+    EXPECT_THAT(Redovi("NWINGL.DB", "RN", {"RNS"}), IsEmpty());
+    EXPECT_THAT(Redovi("NWINO.DB", "RN", {"RNS"}), IsEmpty());
+    EXPECT_THAT(Redovi("RNOPTIMA.DB", "RadniNalog", {"Rbr"}), IsEmpty());
+    EXPECT_EQ(Redovi("RNOPTST.DB", "RadniNalog", {"Rbr"}).size(), 2u);
+    EXPECT_THAT(shown, IsEmpty());
 }
 
 } // namespace
