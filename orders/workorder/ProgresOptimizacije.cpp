@@ -1,5 +1,7 @@
 #include "orders/workorder/ProgresOptimizacije.h"
 
+#include <algorithm>
+
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLabel>

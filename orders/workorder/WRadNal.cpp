@@ -19,6 +19,8 @@
 #include "windows/storage/WindowTypeStore.h"
 #include "windows/typelist/PEWin.h"
 
+#include <algorithm>
+
 #include <QImage>
 #include <QLabel>
 #include <QPixmap>
@@ -213,11 +215,13 @@ TWRadniNalozi::TWRadniNalozi(fw::Component* owner) : kit::TMyForm(owner) {
             std::max<std::int32_t>(NajveciBrojNaloga, static_cast<std::int32_t>(Broj(ds, "Broj")));
     };
     tRadniNal->BeforeDelete = [this](fw::TDataSet&) { tRadniNalBeforeDelete(); };
+    tRadniNal->OnNewLastRecord = [this](fw::TDataSet&) { NajveciBrojNaloga = NajveciBroj(); };
     tStavkeRN->OnNewRecord = [this](fw::TDataSet&) { tStavkeRNNewRecord(); };
     tStavkeRN->AfterPost = [this](fw::TDataSet& ds) {
         NajvecaStavka = std::max<std::int16_t>(NajvecaStavka, static_cast<std::int16_t>(Broj(ds, "Stavka")));
     };
     tStavkeRN->BeforeDelete = [this](fw::TDataSet&) { tStavkeRNBeforeDelete(); };
+    tStavkeRN->OnNewLastRecord = [this](fw::TDataSet&) { NajvecaStavka = NajvecaStavkaNaloga(); };
     sRadniNal.OnDataChange = [this](fw::TDataSource&, fw::TField*) { PratiOptimizaciju(); };
     // The preview follows the item the grid moves to.
     sStavkeRN.OnDataChange = [this](fw::TDataSource&, fw::TField* field) {
@@ -230,6 +234,18 @@ TWRadniNalozi::TWRadniNalozi(fw::Component* owner) : kit::TMyForm(owner) {
     };
     eBoja->OnExitChanged = [this](fw::Component&) { eBojaExitChanged(); };
     eTip->OnExitChanged = [this](fw::Component&) { eTipExitChanged(); };
+    // While a type is being chosen the preview stands empty; leaving the field shows the copy again.
+    eTip->OnEnter = [this](fw::Component&) {
+        PrikazKopije = false;
+        windows::SharedModel().OslobodiMemoriju();
+        windows::SharedModel().Roletne = false;
+        Roletna->hide();
+        PaintBox->setPixmap({});
+    };
+    eTip->OnExit = [this](fw::Component&) {
+        PrikazKopije = true;
+        Nacrtaj();
+    };
     eSirina->OnExitChanged = [this](fw::Component&) { eDimenzijaExitChanged(eVisina); };
     eVisina->OnExitChanged = [this](fw::Component&) { eDimenzijaExitChanged(eSirina); };
     BitBtn1->OnClick = [this](fw::Component&) { BitBtn1Click(); };
@@ -259,11 +275,8 @@ void TWRadniNalozi::FormShow() {
     lValuta->SetCaption(app::Settings.PostavkePrograma.Valuta);
     lValuta2->SetCaption(app::Settings.PostavkePrograma.Valuta);
     Stakla = GetIniStakla(base::IniFile(app::ProgramFolder() / "PLOM.INI"));
-    NajveciBrojNaloga = 0;
-    if (tRadniNal->Active() && !tRadniNal->IsEmpty()) {
-        tRadniNal->Last();
-        NajveciBrojNaloga = static_cast<std::int32_t>(Broj(*tRadniNal, "Broj"));
-    }
+    if (tRadniNal->Active() && !tRadniNal->IsEmpty()) tRadniNal->Last();
+    NajveciBrojNaloga = NajveciBroj();
     windows::PrikaziTipoveZaPartnera(this, app::WBegin.PodaciPoduzeca.OwnPartner);
     PratiOptimizaciju();
 }
@@ -311,6 +324,21 @@ void TWRadniNalozi::FormKeyDown(std::uint16_t& key, fw::Shift shift) {
 std::int32_t TWRadniNalozi::TrenutniNalog() const {
     return tRadniNal->Active() && !tRadniNal->IsEmpty() ? static_cast<std::int32_t>(Broj(*tRadniNal, "Code"))
                                                         : 0;
+}
+
+// Read from the table, not the form's view: another station may have added orders or items.
+std::int32_t TWRadniNalozi::NajveciBroj() const {
+    windows::StoredTable t(app::FolderPath(app::Folder::Lokal), "RADNINAL.DB");
+    std::int64_t najveci = 0;
+    for (t.Cursor().First(); t.Cursor().OnRow(); t.Cursor().Next())
+        najveci = std::max(najveci, t.Int(t.Cursor().Read(), "Broj"));
+    return static_cast<std::int32_t>(najveci);
+}
+
+std::int16_t TWRadniNalozi::NajvecaStavkaNaloga() const {
+    windows::StoredTable t(app::FolderPath(app::Folder::Lokal), "STAVKERN.DB");
+    const std::vector<engine::Row> redovi = t.Rows({engine::Value::Int(TrenutniNalog())});
+    return redovi.empty() ? std::int16_t{0} : t.Short(redovi.back(), "Stavka");
 }
 
 std::int16_t TWRadniNalozi::TrenutnaStavka() const {
@@ -374,11 +402,8 @@ void TWRadniNalozi::BitBtn1Click() {
     // A header posted just now has its Code only since the post: the items follow it from here.
     tStavkeRN->Close();
     tStavkeRN->Open();
-    NajvecaStavka = 0;
-    if (!tStavkeRN->IsEmpty()) {
-        tStavkeRN->Last();
-        NajvecaStavka = TrenutnaStavka();
-    }
+    if (!tStavkeRN->IsEmpty()) tStavkeRN->Last();
+    NajvecaStavka = NajvecaStavkaNaloga();
     Book->SetPageIndex(1);
     gStavkeRN->SetFocus();
     Nacrtaj();

@@ -120,6 +120,8 @@ private:
     void PratiOptimizaciju();
     std::int32_t TrenutniNalog() const;
     std::int16_t TrenutnaStavka() const;
+    std::int32_t NajveciBroj() const;
+    std::int16_t NajvecaStavkaNaloga() const;
     // Posts a pending change of the header; false when it cannot be.
     bool SpremiZaglavlje();
     // Runs a cutting step under the progress window.

@@ -15,6 +15,7 @@
 #include "tests/app/data/ServicesFixture.h"
 #include "tests/fw/ui/FormTesting.h"
 #include "windows/storage/WindowTypeStore.h"
+#include "windows/typelist/PEWin.h"
 
 #include <gmock/gmock.h>
 
@@ -46,7 +47,10 @@ protected:
         s.MarkTableChanged = [](fw::TDataSet&) {};
         s.TableOpenCount = [this](fw::TDataSet&) { return opens; };
     }
-    ~WRadNal() override { delete orders::RadniNaloziForm.WRadniNalozi; }
+    ~WRadNal() override {
+        delete orders::RadniNaloziForm.WRadniNalozi;
+        delete windows::PEditWindowForm.PEditWindow; // the type list the form prepares
+    }
 
     void Upisi(const char* baza, const std::string& tablica, const Polja& polja) {
         const auto mapa = root / (std::string(baza) == "Global" ? "global" : "lokal");
