@@ -69,6 +69,31 @@ public:
         }
         return {lo, a};
     }
+    // The same, finding the chunk by its first id (firstBefore(i): chunk i's first id sorts before the
+    // target) so that only one chunk's ids are compared one by one.
+    template <class Before, class FirstBefore>
+    Pos LowerBoundByFirst(Before before, FirstBefore firstBefore) const {
+        std::size_t lo = 0, hi = chunks_.size();
+        while (lo < hi) {
+            const std::size_t mid = (lo + hi) / 2;
+            if (firstBefore(mid))
+                lo = mid + 1;
+            else
+                hi = mid;
+        }
+        if (lo == 0) return chunks_.empty() ? End() : Pos{0, 0};
+        const auto& ids = chunks_[lo - 1]->Ids;
+        std::size_t a = 0, b = ids.size();
+        while (a < b) {
+            const std::size_t mid = (a + b) / 2;
+            if (before(ids[mid]))
+                a = mid + 1;
+            else
+                b = mid;
+        }
+        if (a < ids.size()) return {lo - 1, a};
+        return lo == chunks_.size() ? End() : Pos{lo, 0};
+    }
     // Position of a tracked row (TrackRows), End when absent.
     Pos Locate(RowId id) const;
 

@@ -19,6 +19,17 @@ CursorImpl::~CursorImpl() {
     if (recordLocked_) locks_->Unlock(recordLockByte_, 1);
 }
 
+template <class F> decltype(auto) CursorImpl::Retried(F&& f) const {
+    try {
+        return f();
+    } catch (const TableImage::Outdated&) {
+        // A block of a large table was still to be read when another station changed the table: read it
+        // again, then once more.
+        Table().Refresh();
+        return f();
+    }
+}
+
 TableHandle& CursorImpl::Table() const {
     if (tableAlive_.expired()) throw Error("Tablica " + image_->Name() + " je zatvorena");
     return table_;
@@ -32,25 +43,27 @@ int CursorImpl::Index() const {
 }
 
 void CursorImpl::SetIndex(int index) {
-    const int keyed = image_->KeyFields() > 0 ? 1 : 0;
-    int internal = -1;
-    if (index >= 0) {
-        internal = index - keyed;
-        if (index >= keyed + image_->SecondaryCount())
-            throw Error("Indeks ne postoji (" + image_->Name() + ")");
-    }
-    Revalidate();
-    const bool wasOnRow = OnRow();
-    index_ = internal;
-    lo_.clear();
-    hi_.clear();
-    loParts_ = hiParts_ = 0;
-    loAfter_ = false;
-    if (wasOnRow && image_->Alive(id_)) {
-        const Pos p = image_->Locate(index_, id_);
-        if (!Order().IsEnd(p)) return SetRow(p);
-    }
-    SetCrack(true, false);
+    return Retried([&]() -> void {
+        const int keyed = image_->KeyFields() > 0 ? 1 : 0;
+        int internal = -1;
+        if (index >= 0) {
+            internal = index - keyed;
+            if (index >= keyed + image_->SecondaryCount())
+                throw Error("Indeks ne postoji (" + image_->Name() + ")");
+        }
+        Revalidate();
+        const bool wasOnRow = OnRow();
+        index_ = internal;
+        lo_.clear();
+        hi_.clear();
+        loParts_ = hiParts_ = 0;
+        loAfter_ = false;
+        if (wasOnRow && image_->Alive(id_)) {
+            const Pos p = image_->Locate(index_, id_);
+            if (!Order().IsEnd(p)) return SetRow(p);
+        }
+        SetCrack(true, false);
+    });
 }
 
 int CursorImpl::FindIndexByName(const std::string& name) const {
@@ -79,12 +92,15 @@ std::vector<int> CursorImpl::IndexFields() const {
 // ------------------------------------------------------------------------------------------------ position
 
 void CursorImpl::SetRow(Pos pos) const {
+    // The record first: reading its block may fail, and then the cursor stays where it was.
+    const RowId id = Order().At(pos);
+    const unsigned char* rec = image_->Record(id);
     bof_ = eof_ = false;
     pos_ = pos;
-    id_ = Order().At(pos);
+    id_ = id;
     version_ = image_->Version();
     rowValid_ = false;
-    saved_.assign(reinterpret_cast<const char*>(image_->Record(id_)), image_->RecordSize());
+    saved_.assign(reinterpret_cast<const char*>(rec), image_->RecordSize());
 }
 
 void CursorImpl::SetCrack(bool bof, bool eof) const {
@@ -96,13 +112,17 @@ void CursorImpl::SetCrack(bool bof, bool eof) const {
 
 void CursorImpl::Revalidate() const {
     if (version_ == image_->Version()) return;
-    version_ = image_->Version();
     rowValid_ = false;
-    if (bof_ || eof_) return;
+    if (bof_ || eof_) {
+        version_ = image_->Version();
+        return;
+    }
+    // Nothing changes until the row is found: a search that has to read a block may fail first.
     ChunkedOrder& order = Order();
     Pos p = image_->Locate(index_, id_);
     if (!order.IsEnd(p)) {
         pos_ = p;
+        version_ = image_->Version();
         return;
     }
     // The row is gone: take the one that now stands in its place.
@@ -184,100 +204,122 @@ bool CursorImpl::SeekBackward(Pos pos) const {
 }
 
 void CursorImpl::First() {
-    Revalidate();
-    if (!SeekForward(RangeStart())) SetCrack(true, true);
+    return Retried([&]() -> void {
+        Revalidate();
+        if (!SeekForward(RangeStart())) SetCrack(true, true);
+    });
 }
 
 void CursorImpl::Last() {
-    Revalidate();
-    if (!SeekBackward(RangeEnd())) SetCrack(true, true);
+    return Retried([&]() -> void {
+        Revalidate();
+        if (!SeekBackward(RangeEnd())) SetCrack(true, true);
+    });
 }
 
 bool CursorImpl::Next() {
-    Revalidate();
-    if (eof_) return false;
-    if (bof_) {
-        if (SeekForward(RangeStart())) return true;
-        SetCrack(true, true);
+    return Retried([&]() -> bool {
+        Revalidate();
+        if (eof_) return false;
+        if (bof_) {
+            if (SeekForward(RangeStart())) return true;
+            SetCrack(true, true);
+            return false;
+        }
+        if (SeekForward(Order().Next(pos_))) return true;
+        SetCrack(false, true);
         return false;
-    }
-    if (SeekForward(Order().Next(pos_))) return true;
-    SetCrack(false, true);
-    return false;
+    });
 }
 
 bool CursorImpl::Prior() {
-    Revalidate();
-    if (bof_) return false;
-    if (eof_) {
-        if (SeekBackward(RangeEnd())) return true;
-        SetCrack(true, true);
+    return Retried([&]() -> bool {
+        Revalidate();
+        if (bof_) return false;
+        if (eof_) {
+            if (SeekBackward(RangeEnd())) return true;
+            SetCrack(true, true);
+            return false;
+        }
+        if (SeekBackward(pos_)) return true;
+        SetCrack(true, false);
         return false;
-    }
-    if (SeekBackward(pos_)) return true;
-    SetCrack(true, false);
-    return false;
+    });
 }
 
 std::int64_t CursorImpl::MoveBy(std::int64_t distance) {
-    std::int64_t moved = 0;
-    for (; distance > 0 && Next(); --distance)
-        ++moved;
-    for (; distance < 0 && Prior(); ++distance)
-        ++moved;
-    return moved;
+    return Retried([&]() -> std::int64_t {
+        std::int64_t moved = 0;
+        for (; distance > 0 && Next(); --distance)
+            ++moved;
+        for (; distance < 0 && Prior(); ++distance)
+            ++moved;
+        return moved;
+    });
 }
 
 bool CursorImpl::Bof() const {
-    Revalidate();
-    return bof_;
+    return Retried([&]() -> bool {
+        Revalidate();
+        return bof_;
+    });
 }
 
 bool CursorImpl::Eof() const {
-    Revalidate();
-    return eof_;
+    return Retried([&]() -> bool {
+        Revalidate();
+        return eof_;
+    });
 }
 
 bool CursorImpl::OnRow() const {
-    Revalidate();
-    return !bof_ && !eof_;
+    return Retried([&]() -> bool {
+        Revalidate();
+        return !bof_ && !eof_;
+    });
 }
 
 std::int64_t CursorImpl::RecordCount() const {
-    Revalidate();
-    ChunkedOrder& order = Order();
-    if (loParts_ == 0 && hiParts_ == 0 && !loAfter_ && !filter_)
-        return static_cast<std::int64_t>(order.Size());
-    const Pos a = RangeStart(), b = RangeEnd();
-    if (!filter_) return order.Rank(b) - order.Rank(a);
-    std::int64_t n = 0;
-    for (Pos p = a; !(p == b) && !order.IsEnd(p); p = order.Next(p))
-        if (Accepted(order.At(p))) ++n;
-    return n;
+    return Retried([&]() -> std::int64_t {
+        Revalidate();
+        ChunkedOrder& order = Order();
+        if (loParts_ == 0 && hiParts_ == 0 && !loAfter_ && !filter_)
+            return static_cast<std::int64_t>(order.Size());
+        const Pos a = RangeStart(), b = RangeEnd();
+        if (!filter_) return order.Rank(b) - order.Rank(a);
+        std::int64_t n = 0;
+        for (Pos p = a; !(p == b) && !order.IsEnd(p); p = order.Next(p))
+            if (Accepted(order.At(p))) ++n;
+        return n;
+    });
 }
 
 std::int64_t CursorImpl::RecordNumber() const {
-    Revalidate();
-    if (bof_ || eof_) return 0;
-    ChunkedOrder& order = Order();
-    const Pos a = RangeStart();
-    if (!filter_) return order.Rank(pos_) - order.Rank(a) + 1;
-    std::int64_t n = 0;
-    for (Pos p = a; !order.IsEnd(p); p = order.Next(p)) {
-        if (Accepted(order.At(p))) ++n;
-        if (p == pos_) break;
-    }
-    return n;
+    return Retried([&]() -> std::int64_t {
+        Revalidate();
+        if (bof_ || eof_) return 0;
+        ChunkedOrder& order = Order();
+        const Pos a = RangeStart();
+        if (!filter_) return order.Rank(pos_) - order.Rank(a) + 1;
+        std::int64_t n = 0;
+        for (Pos p = a; !order.IsEnd(p); p = order.Next(p)) {
+            if (Accepted(order.At(p))) ++n;
+            if (p == pos_) break;
+        }
+        return n;
+    });
 }
 
 bool CursorImpl::SeekRecordNumber(std::int64_t number) {
-    if (filter_) return Cursor::SeekRecordNumber(number);
-    Revalidate();
-    ChunkedOrder& order = Order();
-    const std::int64_t first = order.Rank(RangeStart());
-    if (number < 1 || first + number > order.Rank(RangeEnd())) return false;
-    SetRow(order.FromRank(first + number - 1));
-    return true;
+    return Retried([&]() -> bool {
+        if (filter_) return Cursor::SeekRecordNumber(number);
+        Revalidate();
+        ChunkedOrder& order = Order();
+        const std::int64_t first = order.Rank(RangeStart());
+        if (number < 1 || first + number > order.Rank(RangeEnd())) return false;
+        SetRow(order.FromRank(first + number - 1));
+        return true;
+    });
 }
 
 std::unique_ptr<Cursor> CursorImpl::Clone() const {
@@ -293,81 +335,94 @@ void CursorImpl::RequireRow() const {
 }
 
 const Row& CursorImpl::Read() const {
-    RequireRow();
-    if (!rowValid_) {
-        image_->Decode(id_, row_);
-        rowValid_ = true;
-    }
-    return row_;
+    return Retried([&]() -> const Row& {
+        RequireRow();
+        if (!rowValid_) {
+            image_->Decode(id_, row_);
+            rowValid_ = true;
+        }
+        return row_;
+    });
 }
 
 Bookmark CursorImpl::GetBookmark() const {
-    RequireRow();
-    Bookmark b(4, '\0');
-    codec::PutU32(reinterpret_cast<unsigned char*>(b.data()), id_);
-    return b;
+    return Retried([&]() -> Bookmark {
+        RequireRow();
+        Bookmark b(4, '\0');
+        codec::PutU32(reinterpret_cast<unsigned char*>(b.data()), id_);
+        return b;
+    });
 }
 
 bool CursorImpl::GotoBookmark(const Bookmark& b) {
-    Revalidate();
-    if (b.size() != 4) return false;
-    const RowId id = codec::GetU32(reinterpret_cast<const unsigned char*>(b.data()));
-    if (!image_->Alive(id)) return false;
-    const Pos p = image_->Locate(index_, id);
-    if (Order().IsEnd(p) || BelowRange(id) || AboveRange(id) || !Accepted(id)) return false;
-    SetRow(p);
-    return true;
+    return Retried([&]() -> bool {
+        Revalidate();
+        if (b.size() != 4) return false;
+        const RowId id = codec::GetU32(reinterpret_cast<const unsigned char*>(b.data()));
+        if (!image_->Alive(id)) return false;
+        const Pos p = image_->Locate(index_, id);
+        if (Order().IsEnd(p) || BelowRange(id) || AboveRange(id) || !Accepted(id)) return false;
+        SetRow(p);
+        return true;
+    });
 }
 
 // ------------------------------------------------------------------------------------------------ search
 
 bool CursorImpl::FindKey(const Key& key) {
-    Revalidate();
-    const auto k = image_->EncodeKey(index_, key);
-    if (!k.Exact) return false;
-    ChunkedOrder& order = Order();
-    Pos p = order.LowerBound(
-        [&](RowId x) { return image_->CompareKey(index_, image_->Record(x), k.Bytes, k.Parts) < 0; });
-    for (; !order.IsEnd(p); p = order.Next(p)) {
-        const RowId id = order.At(p);
-        if (image_->CompareKey(index_, image_->Record(id), k.Bytes, k.Parts) != 0) return false;
-        if (BelowRange(id) || AboveRange(id) || !Accepted(id)) continue;
-        SetRow(p);
-        return true;
-    }
-    return false;
+    return Retried([&]() -> bool {
+        Revalidate();
+        const auto k = image_->EncodeKey(index_, key);
+        if (!k.Exact) return false;
+        ChunkedOrder& order = Order();
+        Pos p = image_->KeyLowerBound(index_, [&](const unsigned char* rec) {
+            return image_->CompareKey(index_, rec, k.Bytes, k.Parts) < 0;
+        });
+        for (; !order.IsEnd(p); p = order.Next(p)) {
+            const RowId id = order.At(p);
+            if (image_->CompareKey(index_, image_->Record(id), k.Bytes, k.Parts) != 0) return false;
+            if (BelowRange(id) || AboveRange(id) || !Accepted(id)) continue;
+            SetRow(p);
+            return true;
+        }
+        return false;
+    });
 }
 
 void CursorImpl::FindNearest(const Key& key) {
-    Revalidate();
-    const auto k = image_->EncodeKey(index_, key);
-    ChunkedOrder& order = Order();
-    Pos p = order.LowerBound([&](RowId x) {
-        const int c = image_->CompareKey(index_, image_->Record(x), k.Bytes, k.Parts);
-        return k.After ? c <= 0 : c < 0;
+    return Retried([&]() -> void {
+        Revalidate();
+        const auto k = image_->EncodeKey(index_, key);
+        ChunkedOrder& order = Order();
+        Pos p = image_->KeyLowerBound(index_, [&](const unsigned char* rec) {
+            const int c = image_->CompareKey(index_, rec, k.Bytes, k.Parts);
+            return k.After ? c <= 0 : c < 0;
+        });
+        if (!order.IsEnd(p) && BelowRange(order.At(p))) p = RangeStart();
+        if (!SeekForward(p)) SetCrack(false, true);
     });
-    if (!order.IsEnd(p) && BelowRange(order.At(p))) p = RangeStart();
-    if (!SeekForward(p)) SetCrack(false, true);
 }
 
 void CursorImpl::SetRange(const Key& start, const Key& end) {
-    Revalidate();
-    lo_.clear();
-    hi_.clear();
-    loParts_ = hiParts_ = 0;
-    loAfter_ = false;
-    if (!start.empty()) {
-        auto k = image_->EncodeKey(index_, start);
-        lo_ = std::move(k.Bytes);
-        loParts_ = k.Parts;
-        loAfter_ = k.After;
-    }
-    if (!end.empty()) {
-        auto k = image_->EncodeKey(index_, end);
-        hi_ = std::move(k.Bytes);
-        hiParts_ = k.Parts;
-    }
-    First();
+    return Retried([&]() -> void {
+        Revalidate();
+        lo_.clear();
+        hi_.clear();
+        loParts_ = hiParts_ = 0;
+        loAfter_ = false;
+        if (!start.empty()) {
+            auto k = image_->EncodeKey(index_, start);
+            lo_ = std::move(k.Bytes);
+            loParts_ = k.Parts;
+            loAfter_ = k.After;
+        }
+        if (!end.empty()) {
+            auto k = image_->EncodeKey(index_, end);
+            hi_ = std::move(k.Bytes);
+            hiParts_ = k.Parts;
+        }
+        First();
+    });
 }
 
 void CursorImpl::CancelRange() {
@@ -387,32 +442,38 @@ void CursorImpl::SetFilter(std::function<bool(const Row&)> accept) {
 // ------------------------------------------------------------------------------------------------ writes
 
 void CursorImpl::Insert(Row row) {
-    RowId id = 0;
-    Table().Write([&] { id = image_->Insert(row); });
-    const Pos p = image_->Locate(index_, id);
-    if (!Order().IsEnd(p)) SetRow(p);
+    return Retried([&]() -> void {
+        RowId id = 0;
+        Table().Write([&] { id = image_->Insert(row); });
+        const Pos p = image_->Locate(index_, id);
+        if (!Order().IsEnd(p)) SetRow(p);
+    });
 }
 
 void CursorImpl::Modify(Row row) {
-    RequireRow();
-    const RowId id = id_;
-    Table().Write([&] {
-        if (!image_->Alive(id)) throw Error("Slog više ne postoji (" + image_->Name() + ")");
-        image_->Modify(id, row);
+    return Retried([&]() -> void {
+        RequireRow();
+        const RowId id = id_;
+        Table().Write([&] {
+            if (!image_->Alive(id)) throw Error("Slog više ne postoji (" + image_->Name() + ")");
+            image_->Modify(id, row);
+        });
+        const Pos p = image_->Locate(index_, id);
+        if (!Order().IsEnd(p)) SetRow(p);
     });
-    const Pos p = image_->Locate(index_, id);
-    if (!Order().IsEnd(p)) SetRow(p);
 }
 
 void CursorImpl::Delete() {
-    RequireRow();
-    const RowId id = id_;
-    Table().Write([&] {
-        if (!image_->Alive(id)) throw Error("Slog više ne postoji (" + image_->Name() + ")");
-        image_->Delete(id);
+    return Retried([&]() -> void {
+        RequireRow();
+        const RowId id = id_;
+        Table().Write([&] {
+            if (!image_->Alive(id)) throw Error("Slog više ne postoji (" + image_->Name() + ")");
+            image_->Delete(id);
+        });
+        if (recordLocked_) UnlockRecord();
+        Revalidate();
     });
-    if (recordLocked_) UnlockRecord();
-    Revalidate();
 }
 
 void CursorImpl::LockRecord() {

@@ -63,6 +63,8 @@ private:
     void RequireRow() const;
 
     TableHandle& Table() const; // Error once the table is closed
+    // Runs a step again after reading the table anew when its rows were read by block and it changed.
+    template <class F> decltype(auto) Retried(F&& f) const;
 
     TableHandle& table_;
     std::weak_ptr<char> tableAlive_;

@@ -2,6 +2,7 @@
 
 #include "base/FileIo.h"
 #include "base/Files.h"
+#include "base/ProgramState.h"
 #include "base/Text.h"
 #include "engine/codec/Bytes.h"
 #include "engine/Errors.h"
@@ -23,6 +24,16 @@ namespace {
 constexpr std::size_t SecondaryChunk = 512;
 constexpr std::size_t NoChunk = SIZE_MAX;
 constexpr RowId NoRow = UINT32_MAX;
+
+struct ReadState {
+    std::uint64_t ByBlockFrom = 4u << 20;
+};
+ReadState& Reading() {
+    static ReadState state;
+    return state;
+}
+[[maybe_unused]] const bool readStateRegistered =
+    base::RegisterStateReset(base::StateLayer::Engine, [] { base::Reinitialise(Reading()); });
 
 std::map<std::string, std::weak_ptr<TableImage>>& Registry() {
     static std::map<std::string, std::weak_ptr<TableImage>> registry;
@@ -68,6 +79,14 @@ std::int64_t FileSizeOf(int fd) {
 }
 
 } // namespace
+
+void SetReadByBlockFrom(std::uint64_t bytes) {
+    Reading().ByBlockFrom = bytes;
+}
+
+std::uint64_t ReadByBlockFrom() {
+    return Reading().ByBlockFrom;
+}
 
 // ------------------------------------------------------------------------------------------------ registry
 
@@ -130,7 +149,7 @@ bool TableImage::Sync(LockFile& lock) {
     if (!lock.LockWithin(lockspace::Apply, 1, kind, 10000)) ThrowBusy(name_);
     try {
         const bool recovered = lock.CanWrite() && !files_.ReadOnly() && journal_.Recover(files_);
-        if (recovered || !RefreshChangedBlocks()) Load();
+        if (recovered || !CatchUp()) Load();
         if (lock.CanWrite()) RepairIndexFiles();
     } catch (...) {
         lock.Unlock(lockspace::Apply, 1);
@@ -144,10 +163,18 @@ void TableImage::PrepareWrite() {
     if (files_.ReadOnly()) throw Error("Tablica " + name_ + " je samo za čitanje");
     const bool recovered = journal_.Recover(files_);
     if (recovered || stale_ || !loaded_ || ChangedOnDisk())
-        if (recovered || !RefreshChangedBlocks()) Load();
+        if (recovered || !CatchUp()) Load();
     RepairIndexFiles();
     // Blobs are stored only where the memo file's layout is known.
     if (!memoFields_.empty() && mbBroken_) ThrowDamaged(mbName_);
+}
+
+bool TableImage::CatchUp() {
+    try {
+        return RefreshChangedBlocks();
+    } catch (const Outdated&) {
+        return false; // a block did not read as the .PX said: the whole read sorts it out
+    }
 }
 
 void TableImage::RecoverAfterFailure() noexcept {
@@ -173,6 +200,7 @@ void TableImage::Load() {
     for (int i = 0; i < h.KeyFields; ++i)
         if (codec::IsMemoType(h.Fields[i].Code)) ThrowDamaged(name_);
     head.resize(h.HeaderSize);
+    if (LoadByBlock(h, head, size)) return;
 
     // Walk the block chain, bounded by the number of blocks, and check every count against the block size.
     const int bs = h.BlockSize();
@@ -215,8 +243,10 @@ void TableImage::Load() {
     std::size_t nextKnown = 0;
     if (same && h.KeyFields > 0) {
         knownInOrder.reserve(primary_.Size());
+        // Rows of a table read by block that were never read need no old id: nothing can stand on them.
         for (const auto& c : primary_.Chunks())
-            knownInOrder.insert(knownInOrder.end(), c->Ids.begin(), c->Ids.end());
+            for (RowId id : c->Ids)
+                if (rows_[id]) knownInOrder.push_back(id);
     } else if (same) {
         for (RowId id = 0; id < rows_.size(); ++id)
             if (rows_[id])
@@ -288,6 +318,7 @@ void TableImage::Forget() noexcept {
     secondaryRules_.clear();
     memos_.clear();
     pxPending_.clear();
+    byBlock_ = false;
     loaded_ = false;
     stale_ = true;
     ++version_;
@@ -298,19 +329,9 @@ void TableImage::Adopt(codec::DbHeader h, std::string head,
                        const std::vector<std::pair<std::uint16_t, int>>& chain,
                        std::vector<std::vector<RowId>>& blockIds) {
     const int per = h.RecordsPerBlock();
-    hdr_ = std::move(h);
-    hdrBytes_ = std::move(head);
-    cp_ = std::make_unique<codec::CodePage>(hdr_.CodePage);
-    for (int b = 0; b < 256; ++b)
-        upper_[b] = cp_->Upper(static_cast<unsigned char>(b));
-    layout_ = hdr_.Fields;
-    fields_.clear();
-    memoFields_.clear();
-    for (std::size_t i = 0; i < layout_.size(); ++i) {
-        fields_.push_back(layout_[i].Desc);
-        if (codec::IsMemoType(layout_[i].Code)) memoFields_.push_back(static_cast<int>(i));
-    }
+    AdoptHeader(std::move(h), std::move(head));
     rows_ = std::move(rows);
+    byBlock_ = false;
     memos_.clear();
     secondaries_.clear(); // read again below, against the new field list
     secondaryOrders_.clear();
@@ -355,7 +376,26 @@ void TableImage::Adopt(codec::DbHeader h, std::string head,
     if (!memoFields_.empty()) LoadMemos(rows_);
 
     LoadPrimaryIndexFile();
+    AdoptIndexes();
+}
 
+void TableImage::AdoptHeader(codec::DbHeader h, std::string head) {
+    hdr_ = std::move(h);
+    hdrBytes_ = std::move(head);
+    cp_ = std::make_unique<codec::CodePage>(hdr_.CodePage);
+    for (int b = 0; b < 256; ++b)
+        upper_[b] = cp_->Upper(static_cast<unsigned char>(b));
+    layout_ = hdr_.Fields;
+    fields_.clear();
+    memoFields_.clear();
+    for (std::size_t i = 0; i < layout_.size(); ++i) {
+        fields_.push_back(layout_[i].Desc);
+        if (codec::IsMemoType(layout_[i].Code)) memoFields_.push_back(static_cast<int>(i));
+    }
+}
+
+// The secondary index definitions, read against the adopted field list; then the image is current.
+void TableImage::AdoptIndexes() {
     std::vector<codec::DamagedIndexFile> damagedIndexes;
     secondaries_ = codec::ReadIndexDefs(dbPath_, layout_, hdr_.KeyFields, &damagedIndexes);
     if (!damagedIndexes.empty()) RebuildIndexDefinitions(damagedIndexes);
@@ -384,7 +424,7 @@ void TableImage::LoadPrimaryIndexFile() {
     const std::size_t pxLen = static_cast<std::size_t>(std::min<std::uint64_t>(pxDiskSize_, 64u << 20));
     if (pxFd >= 0 && pxLen > 0)
         px_.SetDiskImage(ReadFileBytes(pxFd, 0, pxLen, files_.Path(TableFile::Px).filename().string()));
-    pxPending_ = px_.Update(primary_.Chunks(), 0, {}, [this](RowId id) { return rows_[id].get(); });
+    pxPending_ = px_.Update(primary_.Chunks(), 0, {}, [this](RowId id) { return Rec(id); });
 }
 
 void TableImage::ResetPrimaryIndexFile() {
@@ -566,7 +606,7 @@ std::vector<IndexDesc> TableImage::Indexes() const {
 
 void TableImage::Decode(RowId id, Row& out) const {
     out.resize(layout_.size());
-    const unsigned char* rec = rows_[id].get();
+    const unsigned char* rec = Rec(id);
     std::size_t memo = 0;
     for (std::size_t i = 0; i < layout_.size(); ++i) {
         const auto& f = layout_[i];
@@ -602,12 +642,13 @@ ChunkedOrder& TableImage::Order(int index) {
     if (index >= static_cast<int>(secondaries_.size())) throw Error("Indeks ne postoji (" + name_ + ")");
     auto& order = secondaryOrders_[index];
     if (!order) {
+        ReadAllRows();
         std::vector<RowId> all;
         all.reserve(primary_.Size());
         for (const auto& c : primary_.Chunks())
             all.insert(all.end(), c->Ids.begin(), c->Ids.end());
         std::sort(all.begin(), all.end(),
-                  [&](RowId a, RowId b) { return Before(index, rows_[a].get(), a, rows_[b].get(), b); });
+                  [&](RowId a, RowId b) { return Before(index, Rec(a), a, Rec(b), b); });
         order = std::make_unique<ChunkedOrder>(SecondaryChunk);
         for (std::size_t i = 0; i < all.size(); i += SecondaryChunk / 2)
             order->AppendChunk(std::vector<RowId>(all.begin() + static_cast<std::ptrdiff_t>(i),
@@ -681,14 +722,14 @@ TableImage::SearchKey TableImage::EncodeKey(int index, const Key& key) const {
 
 ChunkedOrder::Pos TableImage::LowerBound(int index, const unsigned char* rec, RowId id) {
     ChunkedOrder& order = Order(index);
-    return order.LowerBound([&](RowId x) { return Before(index, rows_[x].get(), x, rec, id); });
+    return order.LowerBound([&](RowId x) { return Before(index, Rec(x), x, rec, id); });
 }
 
 ChunkedOrder::Pos TableImage::Locate(int index, RowId id) {
     if (!Alive(id)) return Order(index).End();
     if (index < 0 && hdr_.KeyFields == 0) return primary_.Locate(id);
     ChunkedOrder& order = Order(index);
-    const auto pos = LowerBound(index, rows_[id].get(), id);
+    const auto pos = LowerBound(index, Rec(id), id);
     if (order.IsEnd(pos) || order.At(pos) != id) return order.End();
     return pos;
 }
@@ -703,7 +744,7 @@ void TableImage::DropJournal() {
 }
 
 std::string TableImage::RecordIdentity(RowId id) const {
-    return std::string(reinterpret_cast<const char*>(rows_[id].get()), hdr_.IdentityBytes());
+    return std::string(reinterpret_cast<const char*>(Rec(id)), hdr_.IdentityBytes());
 }
 
 } // namespace engine

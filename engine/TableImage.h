@@ -23,6 +23,12 @@
 
 namespace engine {
 
+// Tables whose data blocks take at least this many bytes (4 MiB unless set) open without reading their rows:
+// a block is read when one of its rows is first needed, so opening a large table costs its index, not its
+// size. A table read so is read whole again once another process changed it.
+void SetReadByBlockFrom(std::uint64_t bytes);
+std::uint64_t ReadByBlockFrom();
+
 class TableImage {
 public:
     // The shared image of an existing .DB file (the path as found in the folder).
@@ -56,8 +62,19 @@ public:
     // After a failed write (still under the write lock): memory follows the files again.
     void RecoverAfterFailure() noexcept;
 
-    bool Alive(RowId id) const { return id < rows_.size() && rows_[id] != nullptr; }
-    const unsigned char* Record(RowId id) const { return rows_[id].get(); }
+    bool Alive(RowId id) const {
+        return id < rows_.size() &&
+               (rows_[id] != nullptr || (byBlock_ && id < rowChunk_.size() && rowChunk_[id]));
+    }
+    const unsigned char* Record(RowId id) const { return Rec(id); }
+    // Rows not read yet (a large table is read by block, as its rows are first needed).
+    bool ReadWhole() const { return !byBlock_; }
+    std::size_t RowsInMemory() const;
+    // A large table's blocks are read when first needed, while the files are as this image last saw them;
+    // once another process changed them the image must be read again before that (Sync), and this is thrown.
+    struct Outdated : Error {
+        using Error::Error;
+    };
     void Decode(RowId id, Row& out) const;
 
     // Orders: -1 the primary order, 0.. the secondary indexes (built here when first needed).
@@ -77,6 +94,15 @@ public:
     };
     SearchKey EncodeKey(int index, const Key& key) const;
     ChunkedOrder::Pos Locate(int index, RowId id);
+    // The first position whose row does not come before a searched key (keyBefore(record): that record's key
+    // comes first). A table read by block finds the block by the .PX's first keys and reads only that one.
+    template <class KeyBefore> ChunkedOrder::Pos KeyLowerBound(int index, KeyBefore keyBefore) {
+        ChunkedOrder& order = Order(index);
+        auto rowBefore = [&](RowId x) { return keyBefore(Rec(x)); };
+        if (index >= 0 || !byBlock_ || stale_ || px_.Entries() != order.Chunks().size())
+            return order.LowerBound(rowBefore);
+        return order.LowerBoundByFirst(rowBefore, [&](std::size_t i) { return keyBefore(px_.EntryKey(i)); });
+    }
     // Where a row with this record (and id) would stand in the order.
     ChunkedOrder::Pos LowerBound(int index, const unsigned char* rec, RowId id);
 
@@ -104,14 +130,29 @@ public:
 private:
     struct Batch;
     void Load();
+    // Opens a large keyed table by its .PX (one entry per .DB block, in chain order) without reading its
+    // rows; false when the table or its .PX does not allow it (then it is read whole).
+    bool LoadByBlock(codec::DbHeader& h, std::string& head, std::int64_t fileSize);
+    const unsigned char* Rec(RowId id) const {
+        const auto& r = rows_[id];
+        return r ? r.get() : ReadRowBlock(id);
+    }
+    const unsigned char* ReadRowBlock(RowId id) const;
+    // Reads the rows of a chunk not read yet; before a write changes the chunk's rows or its block.
+    void ReadChunk(const Chunk& c) const;
+    // Reads every row not read yet; before a write that lays the whole table out again.
+    void ReadAllRows();
     // Takes in another process's last write from the blocks it touched; false when only a whole read will do
     // (nothing in memory changed then).
     bool RefreshChangedBlocks();
+    bool CatchUp();
     // What a write changed, for other processes: a flag byte (1: the memo file) and the .DB blocks written.
     std::string ChangeNote(const Transaction& t) const;
     void Adopt(codec::DbHeader h, std::string head, std::vector<std::unique_ptr<unsigned char[]>> rows,
                const std::vector<std::pair<std::uint16_t, int>>& chain,
                std::vector<std::vector<RowId>>& blockIds);
+    void AdoptHeader(codec::DbHeader h, std::string head);
+    void AdoptIndexes();
     void Forget() noexcept;
     void LoadMemos(std::vector<std::unique_ptr<unsigned char[]>>& rows);
     std::string MarkedMemo(const codec::FieldLayout& f, const unsigned char* field) const;
@@ -155,8 +196,13 @@ private:
     std::vector<FieldDesc> fields_;
     std::vector<int> memoFields_;
 
-    std::vector<std::unique_ptr<unsigned char[]>> rows_;
+    // Null for a row of a table read by block whose block was not read yet (byBlock_).
+    mutable std::vector<std::unique_ptr<unsigned char[]>> rows_;
     std::vector<Chunk*> rowChunk_;
+    bool byBlock_ = false;
+    bool distrustPx_ = false; // the .PX did not match the blocks: read the table whole
+    bool catchingUp_ = false; // taking in another process's write: unnamed blocks may still be read
+    bool writing_ = false;    // a write is changing the chunks: the .PX's entries follow at its end
     ChunkedOrder primary_{1};
     std::vector<Chunk*> blockOwner_; // by block number
     std::set<std::uint16_t> freeBlocks_;

@@ -84,6 +84,12 @@ bool TableImage::RefreshChangedBlocks() {
     }
 
     // ---- read and check everything first; nothing changes in memory until it all holds
+    // Blocks the notes do not name are as this image knows them: rows not read yet may be read from them.
+    struct CatchingUp {
+        bool& Flag;
+        explicit CatchingUp(bool& f) : Flag(f) { Flag = true; }
+        ~CatchingUp() { Flag = false; }
+    } catchingUp(catchingUp_);
     const int fd = files_.Fd(TableFile::Db, false);
     const std::int64_t size = SizeOf(fd);
     if (size < 0) return false;
@@ -174,7 +180,9 @@ bool TableImage::RefreshChangedBlocks() {
         poolRows += chunks[i]->Ids.size();
         if (poolRows > limit) return false;
         for (RowId id : chunks[i]->Ids)
-            pool.emplace(std::string_view(reinterpret_cast<const char*>(rows_[id].get()), identity), id);
+            // A row never read has nothing standing on it: its block's new rows take new ids.
+            if (rows_[id])
+                pool.emplace(std::string_view(reinterpret_cast<const char*>(rows_[id].get()), identity), id);
     }
 
     struct Placed {
@@ -215,11 +223,10 @@ bool TableImage::RefreshChangedBlocks() {
     // A keyed table stays in strictly rising key order across every rewritten block and its neighbours.
     if (hdr_.KeyFields > 0) {
         auto firstOf = [&](std::size_t i) {
-            return chain[i].Old != nullptr ? rows_[chain[i].Old->Ids.front()].get()
-                                           : placed[i].front().Record;
+            return chain[i].Old != nullptr ? Rec(chain[i].Old->Ids.front()) : placed[i].front().Record;
         };
         auto lastOf = [&](std::size_t i) {
-            return chain[i].Old != nullptr ? rows_[chain[i].Old->Ids.back()].get() : placed[i].back().Record;
+            return chain[i].Old != nullptr ? Rec(chain[i].Old->Ids.back()) : placed[i].back().Record;
         };
         for (std::size_t i = 0; i < chain.size(); ++i) {
             if (chain[i].Old != nullptr) continue;
@@ -289,7 +296,7 @@ bool TableImage::RefreshChangedBlocks() {
             ++pxFrom;
         ChunkedOrder order(static_cast<std::size_t>(per));
         rowChunk_.clear();
-        if (hdr_.KeyFields == 0) order.TrackRows(&rowChunk_);
+        if (hdr_.KeyFields == 0 || byBlock_) order.TrackRows(&rowChunk_);
         blockOwner_.assign(h.FileBlocks + 1u, nullptr);
         for (std::size_t i = 0; i < chain.size(); ++i) {
             std::vector<RowId> ids =
@@ -325,8 +332,7 @@ bool TableImage::RefreshChangedBlocks() {
             px_.SetDiskImage(std::move(pxBytes));
         }
         pxDiskSize_ = px_.Image().size();
-        pxPending_ =
-            px_.Update(primary_.Chunks(), pxFrom, pxTouched, [this](RowId id) { return rows_[id].get(); });
+        pxPending_ = px_.Update(primary_.Chunks(), pxFrom, pxTouched, [this](RowId id) { return Rec(id); });
     }
     UpdateStamp(generation);
     ++version_;

@@ -70,11 +70,10 @@ std::unique_ptr<unsigned char[]> TableImage::EncodeRow(const Row& row, const uns
 
 void TableImage::CheckUnique(const unsigned char* rec, RowId self) {
     if (hdr_.KeyFields > 0) {
-        const auto pos =
-            primary_.LowerBound([&](RowId x) { return primaryRule_.Compare(rows_[x].get(), rec) < 0; });
+        const auto pos = primary_.LowerBound([&](RowId x) { return primaryRule_.Compare(Rec(x), rec) < 0; });
         if (!primary_.IsEnd(pos)) {
             const RowId other = primary_.At(pos);
-            if (other != self && primaryRule_.Compare(rows_[other].get(), rec) == 0) ThrowKeyViolation(name_);
+            if (other != self && primaryRule_.Compare(Rec(other), rec) == 0) ThrowKeyViolation(name_);
         }
     }
     for (std::size_t i = 0; i < secondaries_.size(); ++i) {
@@ -84,10 +83,10 @@ void TableImage::CheckUnique(const unsigned char* rec, RowId self) {
         const KeyRule& rule = secondaryRules_[i];
         const bool desc = secondaries_[i].Desc.Descending;
         auto pos = order.LowerBound([&](RowId x) {
-            const int c = rule.Compare(rows_[x].get(), rec);
+            const int c = rule.Compare(Rec(x), rec);
             return desc ? c > 0 : c < 0;
         });
-        for (; !order.IsEnd(pos) && rule.Compare(rows_[order.At(pos)].get(), rec) == 0; pos = order.Next(pos))
+        for (; !order.IsEnd(pos) && rule.Compare(Rec(order.At(pos)), rec) == 0; pos = order.Next(pos))
             if (order.At(pos) != self) ThrowKeyViolation(name_);
     }
 }
@@ -124,6 +123,7 @@ void TableImage::ReleaseBlock(std::uint16_t block, Batch& b) {
         const std::uint16_t target = *freeBlocks_.begin();
         Chunk* last = blockOwner_[fileBlocks_];
         if (last == nullptr) break; // every block is owned or free; nothing else can stand here
+        ReadChunk(*last);           // from the block it leaves
         freeBlocks_.erase(target);
         freeBlocks_.insert(fileBlocks_);
         blockOwner_[fileBlocks_] = nullptr;
@@ -137,7 +137,13 @@ void TableImage::ReleaseBlock(std::uint16_t block, Batch& b) {
 }
 
 void TableImage::PrimaryInsert(RowId id, Batch& b) {
-    ChunkedOrder::Pos pos = hdr_.KeyFields > 0 ? LowerBound(-1, rows_[id].get(), id) : primary_.End();
+    ChunkedOrder::Pos pos = hdr_.KeyFields > 0 ? LowerBound(-1, Rec(id), id) : primary_.End();
+    // The chunk that takes the row is read in first: its block on disk still holds its rows before this one.
+    const auto& all = primary_.Chunks();
+    if (!primary_.IsEnd(pos))
+        ReadChunk(*all[pos.ChunkIndex]);
+    else if (!all.empty())
+        ReadChunk(*all.back());
     ChunkedOrder::Change ch;
     primary_.Insert(pos, id, ch);
     MarkChunk(ch.Touched, b);
@@ -157,6 +163,7 @@ void TableImage::PrimaryErase(RowId id, Batch& b) {
     if (primary_.IsEnd(pos)) return;
     ChunkedOrder::Change ch;
     const std::size_t index = pos.ChunkIndex;
+    ReadChunk(*primary_.Chunks()[index]);
     primary_.Erase(pos, ch);
     MarkChunk(ch.Touched, b);
     if (ch.Removed) {
@@ -174,7 +181,7 @@ void TableImage::InsertIntoOrders(RowId id, Batch& b) {
     for (std::size_t i = 0; i < secondaryOrders_.size(); ++i) {
         if (!secondaryOrders_[i]) continue;
         ChunkedOrder::Change ch;
-        secondaryOrders_[i]->Insert(LowerBound(static_cast<int>(i), rows_[id].get(), id), id, ch);
+        secondaryOrders_[i]->Insert(LowerBound(static_cast<int>(i), Rec(id), id), id, ch);
     }
 }
 
@@ -191,7 +198,7 @@ void TableImage::EraseFromOrders(RowId id, Batch& b, bool primaryToo) {
 void TableImage::FreeMemos(RowId id, Batch& b) {
     for (const auto& fi : memoFields_) {
         const auto& f = layout_[fi];
-        const std::uint32_t location = codec::GetU32(rows_[id].get() + f.Offset + codec::MemoLeader(f));
+        const std::uint32_t location = codec::GetU32(Rec(id) + f.Offset + codec::MemoLeader(f));
         if (location != 0) mb_.Free(location, b.Mb);
     }
     memos_.erase(id);
@@ -215,6 +222,11 @@ static void PutMemo(const codec::FieldLayout& f, unsigned char* rec, const std::
 // Runs a change in memory and writes it through. When either fails, memory and files may disagree: the files
 // are read again before the next use.
 void TableImage::WriteThrough(Batch& b, const std::function<void()>& change) {
+    struct Writing {
+        bool& Flag;
+        explicit Writing(bool& f) : Flag(f) { Flag = true; }
+        ~Writing() { Flag = false; }
+    } writing(writing_);
     try {
         change();
         Commit(b);
@@ -254,7 +266,7 @@ RowId TableImage::Insert(const Row& row) {
 void TableImage::Modify(RowId id, const Row& row) {
     if (!Alive(id)) throw Error("Slog više ne postoji (" + name_ + ")");
     Batch b;
-    auto rec = EncodeRow(row, rows_[id].get(), b);
+    auto rec = EncodeRow(row, Rec(id), b);
     CheckUnique(rec.get(), id);
     WriteThrough(b, [&] {
         // Memos: an unchanged text keeps its place in the .MB.
@@ -264,7 +276,7 @@ void TableImage::Modify(RowId id, const Row& row) {
         for (std::size_t k = 0; k < memoFields_.size(); ++k) {
             const auto& f = layout_[memoFields_[k]];
             const int leader = codec::MemoLeader(f);
-            const unsigned char* oldField = rows_[id].get() + f.Offset;
+            const unsigned char* oldField = Rec(id) + f.Offset;
             const std::uint32_t oldLoc = codec::GetU32(oldField + leader);
             const std::string& bytes = b.MemoBytes[k];
             const bool oldLong = oldLoc != 0;
@@ -285,7 +297,7 @@ void TableImage::Modify(RowId id, const Row& row) {
         else
             memos_.erase(id);
 
-        const bool keyChanged = hdr_.KeyFields > 0 && primaryRule_.Compare(rows_[id].get(), rec.get()) != 0;
+        const bool keyChanged = hdr_.KeyFields > 0 && primaryRule_.Compare(Rec(id), rec.get()) != 0;
         EraseFromOrders(id, b, keyChanged);
         rows_[id] = std::move(rec);
         hdr_.AutoInc = static_cast<std::uint32_t>(b.AutoInc);
@@ -297,7 +309,7 @@ void TableImage::Modify(RowId id, const Row& row) {
         for (std::size_t i = 0; i < secondaryOrders_.size(); ++i) {
             if (!secondaryOrders_[i]) continue;
             ChunkedOrder::Change ch;
-            secondaryOrders_[i]->Insert(LowerBound(static_cast<int>(i), rows_[id].get(), id), id, ch);
+            secondaryOrders_[i]->Insert(LowerBound(static_cast<int>(i), Rec(id), id), id, ch);
         }
     });
 }
@@ -317,6 +329,7 @@ void TableImage::Empty() {
     WriteThrough(b, [&] {
         for (auto& r : rows_)
             r.reset();
+        byBlock_ = false;
         memos_.clear();
         primary_.Clear();
         blockOwner_.assign(1, nullptr);
@@ -341,16 +354,17 @@ std::string TableImage::EncodeBlock(const Chunk& c) const {
     codec::PutU16(p + 4, static_cast<std::uint16_t>((c.Ids.size() - 1) * hdr_.RecordSize));
     p += 6;
     for (RowId id : c.Ids) {
-        std::memcpy(p, rows_[id].get(), hdr_.RecordSize);
+        std::memcpy(p, Rec(id), hdr_.RecordSize);
         p += hdr_.RecordSize;
     }
     return block;
 }
 
 void TableImage::LayOutBlocks(std::vector<RowId> all) {
+    ReadAllRows();
     if (hdr_.KeyFields > 0)
         std::stable_sort(all.begin(), all.end(),
-                         [&](RowId x, RowId y) { return Before(-1, rows_[x].get(), x, rows_[y].get(), y); });
+                         [&](RowId x, RowId y) { return Before(-1, Rec(x), x, Rec(y), y); });
     const std::size_t per = static_cast<std::size_t>(hdr_.RecordsPerBlock());
     primary_ = ChunkedOrder(per);
     rowChunk_.clear();
@@ -367,6 +381,7 @@ void TableImage::LayOutBlocks(std::vector<RowId> all) {
 }
 
 void TableImage::Relayout(Batch& b) {
+    ReadAllRows();
     std::vector<RowId> all;
     all.reserve(primary_.Size());
     for (const auto& c : primary_.Chunks())
@@ -397,8 +412,7 @@ void TableImage::Commit(Batch& b) {
             if (b.Dirty.count(&c) != 0) continue;
             const std::uint64_t at = hdr_.HeaderSize + (c.Block - 1u) * bs + 6 + pos.Idx * hdr_.RecordSize;
             t.Writes.push_back(
-                {TableFile::Db, at,
-                 std::string(reinterpret_cast<const char*>(rows_[id].get()), hdr_.RecordSize)});
+                {TableFile::Db, at, std::string(reinterpret_cast<const char*>(Rec(id)), hdr_.RecordSize)});
         }
     }
 
@@ -420,7 +434,7 @@ void TableImage::Commit(Batch& b) {
 
     if (hdr_.KeyFields > 0) {
         auto ranges = px_.Update(chunks, b.PxFrom == NoChunk ? chunks.size() : b.PxFrom, b.PxTouched,
-                                 [this](RowId id) { return rows_[id].get(); });
+                                 [this](RowId id) { return Rec(id); });
         ranges.insert(ranges.end(), pxPending_.begin(), pxPending_.end());
         const std::string& image = px_.Image();
         for (const auto& r : ranges) {
@@ -465,6 +479,7 @@ void TableImage::StoreIndexFiles(const codec::SecondaryDef& def) {
 
 // Makes the leading `keyFields` fields the key (0: none) and writes every block again in the new order.
 void TableImage::ChangeKey(std::uint16_t keyFields) {
+    ReadAllRows();
     Batch b;
     WriteThrough(b, [&] {
         hdr_.KeyFields = keyFields;
@@ -485,6 +500,7 @@ void TableImage::RebuildPrimaryIndexFile() {
 }
 
 void TableImage::AddIndex(const IndexDesc& index) {
+    ReadAllRows();
     const std::vector<int> fields = codec::ResolveFieldList(index.FieldsText, layout_);
     if (fields.empty()) throw Error("Neispravna polja indeksa " + index.Name + " (" + name_ + ")");
     for (int n : fields)
@@ -509,7 +525,7 @@ void TableImage::AddIndex(const IndexDesc& index) {
         for (const auto& c : primary_.Chunks())
             all.insert(all.end(), c->Ids.begin(), c->Ids.end());
         std::stable_sort(all.begin(), all.end(),
-                         [&](RowId x, RowId y) { return rule.Compare(rows_[x].get(), rows_[y].get()) < 0; });
+                         [&](RowId x, RowId y) { return rule.Compare(Rec(x), Rec(y)) < 0; });
         for (std::size_t i = 1; i < all.size(); ++i)
             if (rule.Compare(rows_[all[i - 1]].get(), rows_[all[i]].get()) == 0) ThrowKeyViolation(name_);
         ChangeKey(static_cast<std::uint16_t>(fields.size()));
@@ -558,7 +574,7 @@ void TableImage::AddIndex(const IndexDesc& index) {
             const KeyRule& rule = secondaryRules_[at];
             for (auto p = order.Begin(); !order.IsEnd(p);) {
                 const auto n = order.Next(p);
-                if (!order.IsEnd(n) && rule.Compare(rows_[order.At(p)].get(), rows_[order.At(n)].get()) == 0)
+                if (!order.IsEnd(n) && rule.Compare(Rec(order.At(p)), Rec(order.At(n))) == 0)
                     ThrowKeyViolation(name_);
                 p = n;
             }

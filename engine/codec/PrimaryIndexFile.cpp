@@ -36,6 +36,7 @@ void PrimaryIndexFile::Reset(const std::vector<FieldLayout>& keyFields, const st
     image_.clear();
     level1_.clear();
     pageSums_.clear();
+    entries_ = 0;
 }
 
 std::string PrimaryIndexFile::EncodeHeader(std::uint32_t entries, std::uint16_t blocks, std::uint16_t root,
@@ -83,25 +84,35 @@ std::vector<ByteRange> PrimaryIndexFile::Update(const std::vector<std::unique_pt
     // Level 1: re-encode the pages from the first shifted entry on, and the pages of entries that changed.
     level1_.resize(pages1 * pageBytes);
     pageSums_.resize(pages1);
+    entries_ = n;
     std::vector<bool> redo(pages1, false);
     for (std::size_t page = fromPage; page < pages1; ++page)
         redo[page] = true;
     for (std::size_t i : touched)
         if (i / perBlock_ < pages1) redo[i / perBlock_] = true;
+    auto encodeEntry = [&](std::size_t i) {
+        auto* out = Bytes(level1_) + (i / perBlock_) * pageBytes + (i % perBlock_) * entryBytes_;
+        const Chunk& c = *chunks[i];
+        std::memcpy(out, record(c.Ids.front()), keyBytes_);
+        PutShort(out + keyBytes_, c.Block);
+        PutShort(out + keyBytes_ + 2, static_cast<std::int64_t>(c.Ids.size()));
+        PutShort(out + keyBytes_ + 4, 0);
+    };
     for (std::size_t page = 0; page < pages1; ++page) {
         if (!redo[page]) continue;
-        std::uint32_t sum = 0;
-        auto* out = Bytes(level1_) + page * pageBytes;
-        std::memset(out, 0, pageBytes);
-        for (std::size_t i = page * perBlock_; i < std::min(n, (page + 1) * perBlock_); ++i) {
-            const Chunk& c = *chunks[i];
-            std::memcpy(out, record(c.Ids.front()), keyBytes_);
-            PutShort(out + keyBytes_, c.Block);
-            PutShort(out + keyBytes_ + 2, static_cast<std::int64_t>(c.Ids.size()));
-            PutShort(out + keyBytes_ + 4, 0);
-            sum += static_cast<std::uint32_t>(c.Ids.size());
-            out += entryBytes_;
+        const std::size_t end = std::min(n, (page + 1) * perBlock_);
+        if (page < fromPage) {
+            // Nothing shifted here: only the touched entries change (the others' rows need not be read).
+            for (std::size_t i : touched)
+                if (i >= page * perBlock_ && i < end) encodeEntry(i);
+        } else {
+            std::memset(Bytes(level1_) + page * pageBytes, 0, pageBytes);
+            for (std::size_t i = page * perBlock_; i < end; ++i)
+                encodeEntry(i);
         }
+        std::uint32_t sum = 0;
+        for (std::size_t i = page * perBlock_; i < end; ++i)
+            sum += EntryCount(i);
         pageSums_[page] = sum;
     }
 
@@ -202,6 +213,39 @@ std::vector<ByteRange> PrimaryIndexFile::Update(const std::vector<std::unique_pt
         }
     }
     return changed;
+}
+
+bool PrimaryIndexFile::AdoptLevel1(std::size_t entries) {
+    if (perBlock_ <= 0) return false;
+    const std::size_t pageBytes = static_cast<std::size_t>(perBlock_) * entryBytes_;
+    const std::size_t pages1 = (entries + perBlock_ - 1) / perBlock_;
+    if (image_.size() < HeaderBytes + pages1 * PxBlockSize) return false;
+    level1_.assign(pages1 * pageBytes, '\0');
+    pageSums_.assign(pages1, 0);
+    entries_ = entries;
+    for (std::size_t page = 0; page < pages1; ++page) {
+        const auto* b = Bytes(image_) + HeaderBytes + page * PxBlockSize;
+        const std::size_t count = std::min<std::size_t>(perBlock_, entries - page * perBlock_);
+        if (GetU16(b + 4) != static_cast<std::uint16_t>((count - 1) * entryBytes_)) return false;
+        std::memcpy(Bytes(level1_) + page * pageBytes, b + 6, count * entryBytes_);
+        std::uint32_t sum = 0;
+        for (std::size_t i = page * perBlock_; i < page * perBlock_ + count; ++i)
+            sum += EntryCount(i);
+        pageSums_[page] = sum;
+    }
+    return true;
+}
+
+std::uint16_t PrimaryIndexFile::EntryBlock(std::size_t i) const {
+    const auto* p = reinterpret_cast<const unsigned char*>(level1_.data()) +
+                    (i / perBlock_) * perBlock_ * entryBytes_ + (i % perBlock_) * entryBytes_ + keyBytes_;
+    return static_cast<std::uint16_t>(DecodeInt(p, 2));
+}
+
+std::uint16_t PrimaryIndexFile::EntryCount(std::size_t i) const {
+    const auto* p = reinterpret_cast<const unsigned char*>(level1_.data()) +
+                    (i / perBlock_) * perBlock_ * entryBytes_ + (i % perBlock_) * entryBytes_ + keyBytes_ + 2;
+    return static_cast<std::uint16_t>(DecodeInt(p, 2));
 }
 
 } // namespace engine::codec

@@ -31,6 +31,19 @@ public:
                                   const std::set<std::size_t>& touched,
                                   const std::function<const unsigned char*(RowId)>& record);
     const std::string& Image() const { return image_; }
+    // Takes the level-1 entries of `entries` .DB blocks from the disk image as they stand (blocks 1.. of the
+    // file, as Update lays them out); false when the image is not laid out so. Call Update with `from` past
+    // the end afterwards: the ranges it reports are where the file differs from what the entries make.
+    bool AdoptLevel1(std::size_t entries);
+    // The .DB block and record count of level-1 entry i (after AdoptLevel1 or Update).
+    std::uint16_t EntryBlock(std::size_t i) const;
+    std::uint16_t EntryCount(std::size_t i) const;
+    // The key of level-1 entry i: the first key of that .DB block, as the record's leading bytes.
+    const unsigned char* EntryKey(std::size_t i) const {
+        return reinterpret_cast<const unsigned char*>(level1_.data()) +
+               (i / perBlock_) * perBlock_ * entryBytes_ + (i % perBlock_) * entryBytes_;
+    }
+    std::size_t Entries() const { return entries_; }
     // The bytes of the file as they are on disk, so the next update reports only what differs.
     void SetDiskImage(std::string bytes) { image_ = std::move(bytes); }
     // Another process wrote these bytes into the file (or cut it to this size).
@@ -54,6 +67,7 @@ private:
     std::string image_;
     std::string level1_;                  // encoded level-1 pages, without the 6-byte block headers
     std::vector<std::uint32_t> pageSums_; // records under each level-1 page
+    std::size_t entries_ = 0;
 };
 
 inline constexpr int PxBlockSize = 2048;

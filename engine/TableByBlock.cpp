@@ -1,0 +1,184 @@
+// Large tables opened without reading their rows: the .PX gives the blocks in chain order with their record
+// counts, and a block's rows are read the first time one of them is needed. The rows so read stay.
+#include "engine/TableImage.h"
+
+#include "base/FileIo.h"
+#include "engine/codec/Bytes.h"
+#include "engine/Errors.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstring>
+#include <numeric>
+#include <sys/stat.h>
+
+namespace engine {
+namespace {
+
+std::string ReadBytes(int fd, std::uint64_t offset, std::size_t len, const std::string& name) {
+    std::string b(len, '\0');
+    const base::IoResult r = base::ReadAt(fd, b.data(), len, offset);
+    if (r.Error != 0) ThrowIo(name, r.Error);
+    if (r.Done < len) ThrowDamaged(name);
+    return b;
+}
+
+std::int64_t SizeOfFile(int fd) {
+    struct stat st {};
+    if (fd < 0 || ::fstat(fd, &st) != 0) return -1;
+    return st.st_size;
+}
+
+constexpr std::int64_t MaxPxBytes = std::int64_t{64} << 20;
+
+} // namespace
+
+bool TableImage::LoadByBlock(codec::DbHeader& h, std::string& head, std::int64_t fileSize) {
+    // Only a first open: a table read again after another process's write is read whole, so that its rows
+    // keep their ids (cursors and bookmarks stay on them).
+    if (loaded_ || !rows_.empty() || distrustPx_ || h.KeyFields == 0 || h.FileBlocks == 0) return false;
+    for (const auto& f : h.Fields)
+        if (codec::IsMemoType(f.Code)) return false;
+    const std::uint64_t dataBytes = static_cast<std::uint64_t>(h.FileBlocks) * h.BlockSize();
+    if (dataBytes < ReadByBlockFrom() || h.UsedBlocks != h.FileBlocks) return false;
+    if (static_cast<std::uint64_t>(fileSize) != h.HeaderSize + dataBytes) return false;
+
+    files_.Close(TableFile::Px); // the file now under the name
+    const int pxFd = files_.Fd(TableFile::Px, false);
+    const std::int64_t pxSize = SizeOfFile(pxFd);
+    if (pxSize <= 0 || pxSize > MaxPxBytes) return false;
+    std::string pxBytes;
+    try {
+        pxBytes = ReadBytes(pxFd, 0, static_cast<std::size_t>(pxSize), name_);
+    } catch (const Error&) {
+        return false; // the whole read reports what is wrong
+    }
+    codec::PrimaryIndexFile px;
+    std::vector<codec::FieldLayout> keys(h.Fields.begin(), h.Fields.begin() + h.KeyFields);
+    px.Reset(keys, dbPath_.stem().string() + ".PX", h.SortOrderByte, static_cast<unsigned char>(head[0x2D]));
+    px.SetDiskImage(std::move(pxBytes));
+    const std::size_t blocks = h.FileBlocks;
+    if (!px.AdoptLevel1(blocks)) return false;
+
+    // One entry per block: each block once, counts that fit a block and add up to the header's.
+    const int per = h.RecordsPerBlock();
+    ChunkedOrder order(static_cast<std::size_t>(per));
+    std::vector<Chunk*> rowChunk;
+    order.TrackRows(&rowChunk);
+    std::vector<bool> seen(blocks + 1, false);
+    std::uint64_t total = 0;
+    RowId next = 0;
+    for (std::size_t i = 0; i < blocks; ++i) {
+        const std::uint16_t block = px.EntryBlock(i);
+        const std::uint16_t count = px.EntryCount(i);
+        if (block == 0 || block > blocks || seen[block] || count == 0 || count > per) return false;
+        seen[block] = true;
+        total += count;
+        std::vector<RowId> ids(count);
+        std::iota(ids.begin(), ids.end(), next);
+        next += count;
+        order.AppendChunk(std::move(ids), block);
+    }
+    if (total != h.NumRecords || px.EntryBlock(0) != h.FirstBlock || px.EntryBlock(blocks - 1) != h.LastBlock)
+        return false;
+    // The rest of the .PX (header, upper levels) must be what these entries make: then it is one this
+    // engine wrote with the blocks, not a stale or foreign one.
+    const auto differs = px.Update(order.Chunks(), SIZE_MAX, {}, [](RowId) -> const unsigned char* {
+        throw Error("Indeks se čita bez slogova");
+    });
+    if (!differs.empty()) return false;
+
+    AdoptHeader(std::move(h), std::move(head));
+    rows_.clear();
+    rows_.resize(next);
+    byBlock_ = true;
+    memos_.clear();
+    secondaries_.clear();
+    secondaryOrders_.clear();
+    BuildRules();
+    primary_ = std::move(order);
+    rowChunk_ = std::move(rowChunk);
+    primary_.TrackRows(&rowChunk_);
+    blockOwner_.assign(blocks + 1, nullptr);
+    for (const auto& c : primary_.Chunks())
+        blockOwner_[c->Block] = c.get();
+    freeBlocks_.clear();
+    fileBlocks_ = hdr_.FileBlocks;
+    relayout_ = false;
+    mb_.Reset();
+    mbDiskSize_ = 0;
+    damagedMemos_ = 0;
+    mbBroken_ = false;
+    px_ = std::move(px);
+    pxPending_.clear();
+    pxDiskSize_ = static_cast<std::uint64_t>(pxSize);
+    AdoptIndexes();
+    return true;
+}
+
+const unsigned char* TableImage::ReadRowBlock(RowId id) const {
+    if (!byBlock_ || id >= rowChunk_.size() || rowChunk_[id] == nullptr)
+        throw Error("Slog više ne postoji (" + name_ + ")");
+    ReadChunk(*rowChunk_[id]);
+    return rows_[id].get();
+}
+
+void TableImage::ReadChunk(const Chunk& c) const {
+    if (!byBlock_) return;
+    bool missing = false;
+    for (RowId id : c.Ids)
+        missing = missing || !rows_[id];
+    if (!missing) return;
+    // Reading rows in changes nothing the image shows; only the file descriptors and stamps are touched.
+    auto& self = const_cast<TableImage&>(*this);
+    const std::string outdated = "Tablicu " + name_ + " je u međuvremenu promijenila druga stanica";
+    if (!catchingUp_ && self.ChangedOnDisk()) throw Outdated(outdated);
+    const std::uint64_t bs = static_cast<std::uint64_t>(hdr_.BlockSize());
+    const int fd = self.files_.Fd(TableFile::Db, false);
+    if (fd < 0) ThrowMissing(name_);
+    const std::string block = ReadBytes(fd, hdr_.HeaderSize + (c.Block - 1u) * bs, bs, name_);
+    // A write that finished while the block was read may have torn it.
+    if (!catchingUp_ && self.ChangedOnDisk()) throw Outdated(outdated);
+
+    const auto* p = codec::Bytes(block);
+    const auto& chunks = primary_.Chunks();
+    const std::uint16_t next = c.Index + 1 < chunks.size() ? chunks[c.Index + 1]->Block : 0;
+    const std::uint16_t prev = c.Index > 0 ? chunks[c.Index - 1]->Block : 0;
+    const auto add = static_cast<std::int16_t>(codec::GetU16(p + 4));
+    const int rs = hdr_.RecordSize;
+    bool fits = codec::GetU16(p) == next && codec::GetU16(p + 2) == prev && add >= 0 && add % rs == 0 &&
+                static_cast<std::size_t>(add / rs + 1) == c.Ids.size();
+    // Searches find blocks by the .PX's first keys.
+    if (fits && !catchingUp_ && !writing_ && px_.Entries() == chunks.size())
+        fits = std::memcmp(p + 6, px_.EntryKey(c.Index), static_cast<std::size_t>(hdr_.IdentityBytes())) == 0;
+    for (std::size_t k = 1; fits && k < c.Ids.size(); ++k)
+        fits = primaryRule_.Compare(p + 6 + (k - 1) * rs, p + 6 + k * rs) < 0;
+    if (!fits) {
+        // The .PX told another story than the blocks: read the table whole (which also judges the damage).
+        self.distrustPx_ = true;
+        self.stale_ = true;
+        throw Outdated(outdated);
+    }
+    for (std::size_t k = 0; k < c.Ids.size(); ++k) {
+        auto& row = rows_[c.Ids[k]];
+        if (row) continue;
+        row = std::make_unique_for_overwrite<unsigned char[]>(static_cast<std::size_t>(rs));
+        std::memcpy(row.get(), p + 6 + k * rs, static_cast<std::size_t>(rs));
+    }
+}
+
+void TableImage::ReadAllRows() {
+    if (!byBlock_) return;
+    for (const auto& c : primary_.Chunks())
+        ReadChunk(*c);
+    byBlock_ = false;
+}
+
+std::size_t TableImage::RowsInMemory() const {
+    std::size_t n = 0;
+    for (const auto& r : rows_)
+        n += r ? 1 : 0;
+    return n;
+}
+
+} // namespace engine

@@ -1,0 +1,204 @@
+// A large table opens without reading its rows: blocks are read as their rows are first needed. Writes on
+// such a table, a .PX that tells another story than the blocks, and another station's write to a block not
+// read yet must all leave exactly the rows the files hold.
+#include "base/FileSystem.h"
+#include "Consistency.h"
+#include "engine/Engine.h"
+#include "engine/TableHandle.h"
+#include "tests/support/ChildProcess.h"
+#include "tests/support/TempFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+namespace {
+
+using namespace engine;
+
+constexpr int Rows = 3000; // 48 rows a block: 63 blocks
+const char* const Name = "STAVKE.DB";
+
+struct Item {
+    std::string Naziv;
+    std::int64_t Kolicina;
+};
+using Model = std::map<std::int64_t, Item>;
+
+Row ToRow(std::int64_t key, const Item& it) {
+    return {Value::Int(key), Value::Text(it.Naziv), Value::Int(it.Kolicina)};
+}
+
+// Keys 10, 20, 30 ... so that rows can be put between them.
+Model Fill(const fs::path& folder) {
+    base::SetDiskSync(false);
+    CreateTable(folder, Name,
+                {{"Code", FieldType::Long, 0, false},
+                 {"Naziv", FieldType::Alpha, 30, false},
+                 {"Kolicina", FieldType::Long, 0, false}});
+    Model model;
+    {
+        auto t = Table::Open(folder, Name, OpenMode::Exclusive);
+        t->AddIndex({"", "Code", true, true, false, false});
+        t->AddIndex({"_Naziv", "Naziv", false, false, true, false});
+        auto c = t->OpenCursor();
+        for (int i = 1; i <= Rows; ++i) {
+            const Item it{(i % 2 ? "artikl " : "Artikl ") + std::to_string(i % 97), i};
+            c->Insert(ToRow(i * 10, it));
+            model[i * 10] = it;
+        }
+    }
+    base::SetDiskSync(true);
+    return model;
+}
+
+TableImage& ImageOf(Table& t) {
+    return dynamic_cast<TableHandle&>(t).Image();
+}
+
+void ExpectRows(Cursor& c, const Model& model) {
+    auto it = model.begin();
+    for (c.First(); c.OnRow(); c.Next(), ++it) {
+        ASSERT_NE(it, model.end());
+        const Row& r = c.Read();
+        ASSERT_EQ(r[0].AsInt(), it->first);
+        EXPECT_EQ(r[1].AsText(), it->second.Naziv);
+        EXPECT_EQ(r[2].AsInt(), it->second.Kolicina);
+    }
+    EXPECT_EQ(it, model.end());
+}
+
+TEST(ReadByBlock, OpensByIndexAndTakesEveryKindOfWrite) {
+    testsupport::TempFolder tmp;
+    Model model = Fill(tmp.Path());
+    SetReadByBlockFrom(0);
+
+    auto t = Table::Open(tmp.Path(), Name, OpenMode::Shared);
+    auto c = t->OpenCursor();
+    TableImage& image = ImageOf(*t);
+    EXPECT_FALSE(image.ReadWhole());
+    EXPECT_EQ(image.RowsInMemory(), 0u);
+    EXPECT_EQ(t->RecordCount(), Rows);
+    c->First();
+    EXPECT_EQ(c->Read()[0].AsInt(), 10);
+    const std::size_t perBlock = image.RowsInMemory();
+    EXPECT_GT(perBlock, 0u);
+    EXPECT_LT(perBlock, 100u);
+    ASSERT_TRUE(c->FindKey({Value::Int(25000)}));
+    EXPECT_EQ(c->Read()[2].AsInt(), 2500);
+    EXPECT_LT(image.RowsInMemory(), static_cast<std::size_t>(Rows) / 4);
+
+    // Each step, then the files must be consistent and a fresh open by block must show the model.
+    struct Step {
+        const char* What;
+        std::function<void()> Do;
+    };
+    auto modify = [&](std::int64_t key, std::int64_t newKey, std::int64_t qty) {
+        ASSERT_TRUE(c->FindKey({Value::Int(key)})) << key;
+        Item it = model.at(key);
+        it.Kolicina = qty;
+        c->Modify(ToRow(newKey, it));
+        model.erase(key);
+        model[newKey] = it;
+    };
+    auto insert = [&](std::int64_t key) {
+        const Item it{"Novi " + std::to_string(key), key};
+        c->Insert(ToRow(key, it));
+        model[key] = it;
+    };
+    auto erase = [&](std::int64_t key) {
+        ASSERT_TRUE(c->FindKey({Value::Int(key)})) << key;
+        c->Delete();
+        model.erase(key);
+    };
+    const std::vector<Step> steps = {
+        {"edit in place, far block", [&] { modify(29990, 29990, -1); }},
+        {"key change into another block", [&] { modify(15000, 5, 7); }},
+        {"insert into a full middle block", [&] { insert(12345); }},
+        {"insert past the end", [&] { insert(99999); }},
+        {"delete a whole early block",
+         [&] {
+             for (std::int64_t k = 500; k <= 1500; k += 10)
+                 erase(k);
+         }},
+        {"delete the first row", [&] { erase(5); }},
+    };
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.What);
+        step.Do();
+        EXPECT_EQ(enginetest::CheckConsistency(tmp.Path(), Name), "");
+    }
+    EXPECT_FALSE(image.ReadWhole());
+    c.reset();
+    t.reset();
+
+    auto again = Table::Open(tmp.Path(), Name, OpenMode::Shared);
+    auto walk = again->OpenCursor();
+    EXPECT_FALSE(ImageOf(*again).ReadWhole());
+    ExpectRows(*walk, model);
+    // A secondary order reads the whole table; it holds every row, by name without regard to case.
+    walk->SetIndex(walk->FindIndexByName("_Naziv"));
+    std::int64_t n = 0;
+    for (walk->First(); walk->OnRow(); walk->Next())
+        ++n;
+    EXPECT_EQ(n, static_cast<std::int64_t>(model.size()));
+    EXPECT_TRUE(ImageOf(*again).ReadWhole());
+}
+
+// Level-1 entries 3 and 7 of the .PX trade their blocks: the counts still add up, so the table opens by the
+// .PX, but the blocks' own links say otherwise once they are read; the table is then read whole.
+TEST(ReadByBlock, APrimaryIndexThatDisagreesWithTheBlocksIsNotBelieved) {
+    testsupport::TempFolder tmp;
+    const Model model = Fill(tmp.Path());
+    std::string px = tmp.Read("STAVKE.PX");
+    const std::size_t entry = 4 + 6, first = 2048 + 6; // Long key, then block, count, 0
+    for (int k = 0; k < 2; ++k)
+        std::swap(px[first + 3 * entry + 4 + k], px[first + 7 * entry + 4 + k]);
+    tmp.Write("STAVKE.PX", px);
+
+    SetReadByBlockFrom(0);
+    auto t = Table::Open(tmp.Path(), Name, OpenMode::Shared);
+    auto c = t->OpenCursor();
+    EXPECT_FALSE(ImageOf(*t).ReadWhole());
+    ExpectRows(*c, model);
+    EXPECT_TRUE(ImageOf(*t).ReadWhole());
+    // The next write puts the right .PX in place.
+    ASSERT_TRUE(c->FindKey({Value::Int(10)}));
+    c->Modify(ToRow(10, {"prvi", 1}));
+    EXPECT_EQ(enginetest::CheckConsistency(tmp.Path(), Name), "");
+}
+
+PLOM_CHILD_ROLE(ByBlockOtherStation) {
+    auto t = Table::Open(args.at(0), Name, OpenMode::Shared);
+    auto c = t->OpenCursor();
+    if (!c->FindKey({Value::Int(std::stoll(args.at(1)))})) return 3;
+    c->Modify(ToRow(std::stoll(args.at(1)), {"Druga stanica", 42}));
+    return 0;
+}
+
+TEST(ReadByBlock, AnotherStationsWriteToABlockNotReadYetIsSeen) {
+    testsupport::TempFolder tmp;
+    Model model = Fill(tmp.Path());
+    SetReadByBlockFrom(0);
+    auto t = Table::Open(tmp.Path(), Name, OpenMode::Shared);
+    auto c = t->OpenCursor();
+    c->First();
+    c->Next();
+    const Bookmark second = c->GetBookmark();
+
+    auto other = testsupport::ChildProcess::Role("ByBlockOtherStation", {tmp.Path().string(), "28000"});
+    const auto end = other->Wait(std::chrono::seconds(30));
+    ASSERT_TRUE(end && end->Success()) << (end ? end->Describe() : "still running");
+
+    // The far block was never read: its old rows are gone from the file, so the table is read anew.
+    ASSERT_TRUE(c->FindKey({Value::Int(28000)}));
+    EXPECT_EQ(c->Read()[1].AsText(), "Druga stanica");
+    EXPECT_EQ(c->Read()[2].AsInt(), 42);
+    // A row this station had read keeps its bookmark.
+    ASSERT_TRUE(c->GotoBookmark(second));
+    EXPECT_EQ(c->Read()[0].AsInt(), 20);
+    model[28000] = {"Druga stanica", 42};
+    ExpectRows(*c, model);
+}
+
+} // namespace
