@@ -16,6 +16,7 @@
 #include "app/tables/EngineTables.h"
 #include "app/tables/TableDefinitions.h"
 #include "base/Exceptions.h"
+#include "base/IniFile.h"
 #include "base/ProgramState.h"
 #include "controls/PrintPreviewForm.h"
 #include "fw/ui/Application.h"
@@ -23,6 +24,9 @@
 #include "kit/MyTable.h"
 #include "kit/O_Plom.h"
 #include "kit/sifra.h"
+#include "orders/printouts/IspisNaloga.h"
+#include "orders/workorder/IspisiNaloga.h"
+#include "orders/workorder/WRadNal.h"
 #include "program/Arh.h"
 #include "program/WinGlavna.h"
 #include "registers/Artikli.h"
@@ -99,6 +103,16 @@ void InitializeUnits(const std::filesystem::path& programFolder) {
     registers::InstallCodeListOpeners();
     if (!o.OProgramu) o.OProgramu = kit::PrikaziOProgramu;
     if (!o.Tipovi) o.Tipovi = windows::PrikaziTipove;
+    if (!o.RadniNalozi) o.RadniNalozi = orders::PrikaziRadneNaloge;
+    // The work-order form's print buttons print through the printouts.
+    orders::IspisiNaloga.IspisNaloga = [](std::int32_t rn, bool ponuda, bool pregled) {
+        orders::IspisNaloga(rn, ponuda, {pregled, {}});
+    };
+    orders::IspisiNaloga.IspisStakla = [](std::int32_t rn, const std::vector<orders::ListaStakla>&,
+                                          bool pregled) {
+        orders::PrijenosPodatakaStakla(rn, orders::GetIniStakla(base::IniFile(ProgramFolder() / "PLOM.INI")),
+                                       {pregled, {}});
+    };
     if (!o.AskWorkOrderPassword) o.AskWorkOrderPassword = kit::AskWorkOrderPassword;
 }
 

@@ -646,9 +646,12 @@ TEST_F(MainWindowTest, MenuAndButtonsOpenTheirFormsOverTheHiddenMainWindow) {
                   EXPECT_EQ(w.ActiveControl(), w.bSifArt);
                   EXPECT_EQ(w.bSifArt->FontColor(), fw::clBlue);
                   EXPECT_NE(w.bParArt->FontColor(), fw::clBlue);
-                  QTest::keyClick(w.bSifArt, Qt::Key_Down); // the work-order button is disabled
+                  QTest::keyClick(w.bSifArt, Qt::Key_Down);
+                  EXPECT_EQ(w.ActiveControl(), w.bNalozi) << "the work orders are part of the program";
+                  QTest::keyClick(w.bNalozi, Qt::Key_Down);
                   EXPECT_EQ(w.ActiveControl(), w.bTipovi);
                   QTest::keyClick(w.bTipovi, Qt::Key_Up);
+                  QTest::keyClick(w.bNalozi, Qt::Key_Up);
                   EXPECT_EQ(w.ActiveControl(), w.bSifArt);
                   closeProbeWhenShown();
                   QTest::keyClick(w.bSifArt, Qt::Key_Return);
