@@ -16,17 +16,24 @@
 #include "app/tables/EngineTables.h"
 #include "app/tables/TableDefinitions.h"
 #include "base/Exceptions.h"
+#include "base/IniFile.h"
 #include "base/ProgramState.h"
+#include "controls/PrintPreviewForm.h"
 #include "fw/ui/Application.h"
 #include "kit/Mycombo.h"
 #include "kit/MyTable.h"
 #include "kit/O_Plom.h"
 #include "kit/sifra.h"
+#include "orders/printouts/IspisNaloga.h"
+#include "orders/workorder/IspisiNaloga.h"
+#include "orders/workorder/WRadNal.h"
 #include "program/Arh.h"
 #include "program/WinGlavna.h"
+#include "registers/Artikli.h"
 #include "registers/Grupe.h"
 #include "registers/Openers.h"
 #include "registers/Sif_Boja.h"
+#include "registers/Sif_Part.h"
 #include "windows/typelist/PEWin.h"
 
 #include <QCoreApplication>
@@ -40,6 +47,21 @@ namespace {
 [[maybe_unused]] const bool stateResetRegistered =
     base::RegisterStateReset(base::StateLayer::Program, [] { Startup = StartupState(); });
 } // namespace
+
+void AddStartUpForms() {
+    std::vector<std::function<void()>>& forms = Startup.StartUpForms;
+    forms.push_back([] {
+        registers::SifBoja.SifarnikBoja =
+            fw::CreateForm<registers::TSifarnikBoja>(&fw::Application::Instance());
+    });
+    forms.push_back([] {
+        registers::SifPart.SifarnikPartnera =
+            fw::CreateForm<registers::TSifarnikPartnera>(&fw::Application::Instance());
+    });
+    forms.push_back(registers::CreateSifarnikArtikli);
+    forms.push_back(registers::CreateSifarnikGrupaArtikli);
+    forms.push_back(controls::CreateIspis);
+}
 
 void InitializeUnits(const std::filesystem::path& programFolder) {
     MainWindow.ProgramFolderPath = programFolder;
@@ -69,6 +91,10 @@ void InitializeUnits(const std::filesystem::path& programFolder) {
     // The openers of the forms that are part of the program; an entry filled already is kept.
     MainWindowOpeners& o = MainWindow.WinGlavnaOpeners;
     if (!o.Arhiviranje) o.Arhiviranje = PrikaziArhiviranje;
+    if (!o.Artikli)
+        o.Artikli = [](fw::Form* sender) {
+            registers::PrikaziArtikle(sender, 1, WBegin.PodaciPoduzeca.OwnPartner);
+        };
     if (!o.GrupeArtikala)
         o.GrupeArtikala = [](fw::Form* sender) {
             registers::PrikaziGrupeArtikala(sender, WBegin.PodaciPoduzeca.OwnPartner);
@@ -77,6 +103,16 @@ void InitializeUnits(const std::filesystem::path& programFolder) {
     registers::InstallCodeListOpeners();
     if (!o.OProgramu) o.OProgramu = kit::PrikaziOProgramu;
     if (!o.Tipovi) o.Tipovi = windows::PrikaziTipove;
+    if (!o.RadniNalozi) o.RadniNalozi = orders::PrikaziRadneNaloge;
+    // The work-order form's print buttons print through the printouts.
+    orders::IspisiNaloga.IspisNaloga = [](std::int32_t rn, bool ponuda, bool pregled) {
+        orders::IspisNaloga(rn, ponuda, {pregled, {}});
+    };
+    orders::IspisiNaloga.IspisStakla = [](std::int32_t rn, const std::vector<orders::ListaStakla>&,
+                                          bool pregled) {
+        orders::PrijenosPodatakaStakla(rn, orders::GetIniStakla(base::IniFile(ProgramFolder() / "PLOM.INI")),
+                                       {pregled, {}});
+    };
     if (!o.AskWorkOrderPassword) o.AskWorkOrderPassword = kit::AskWorkOrderPassword;
 }
 

@@ -20,6 +20,10 @@ struct StartupState {
 // Reset with the program's state.
 extern StartupState Startup;
 
+// Fills StartUpForms with the program's own forms in their order: the colours, the partners, the articles
+// and the article groups, then the print preview.
+void AddStartUpForms();
+
 // Settings, table sets, data layers, dialogs, the kit and the services its tables call.
 void InitializeUnits(const std::filesystem::path& programFolder);
 // Every table flushed and closed (registrations withdrawn from "OPEN.DB"), the registers and the

@@ -1,12 +1,8 @@
 // The workshop program: no command-line parameters are read; everything it needs lies in its folder.
 
 #include "app/data/Settings.h"
-#include "controls/PrintPreviewForm.h"
 #include "fw/ui/Application.h"
 #include "program/Startup.h"
-#include "registers/Grupe.h"
-#include "registers/Sif_Boja.h"
-#include "registers/Sif_Part.h"
 
 #include <QApplication>
 #include <QSocketNotifier>
@@ -47,20 +43,6 @@ void QuitOnSignals(QApplication& qt) {
 int main(int argc, char** argv) {
     QApplication qt(argc, argv);
     QuitOnSignals(qt);
-    // The code lists of colours, partners and article groups and the print preview are made at start,
-    // right after the main window.
-    app::Startup.StartUpForms.push_back([] {
-        registers::SifBoja.SifarnikBoja =
-            fw::CreateForm<registers::TSifarnikBoja>(&fw::Application::Instance());
-    });
-    app::Startup.StartUpForms.push_back([] {
-        registers::SifPart.SifarnikPartnera =
-            fw::CreateForm<registers::TSifarnikPartnera>(&fw::Application::Instance());
-    });
-    app::Startup.StartUpForms.push_back([] {
-        registers::Grupe.SifarnikGrupaArtikli =
-            fw::CreateForm<registers::TSifarnikGrupaArtikli>(&fw::Application::Instance());
-    });
-    app::Startup.StartUpForms.push_back(controls::CreateIspis);
+    app::AddStartUpForms();
     return app::RunProgram(app::ProgramFolder());
 }

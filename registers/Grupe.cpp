@@ -4,6 +4,7 @@
 #include "base/Finally.h"
 #include "base/ProgramState.h"
 #include "base/Text.h"
+#include "fw/ui/Application.h"
 #include "kit/Mycombo2.h"
 
 namespace registers {
@@ -17,10 +18,20 @@ namespace {
 
 using engine::Value;
 
+kit::TMyDBGrid* AddGrid(fw::Form* form, const std::string& name, fw::TDataSource& source, int left, int top,
+                        int width, int height) {
+    auto* grid = new kit::TMyDBGrid(form, form);
+    grid->SetName(name);
+    grid->SetBounds(left, top, width, height);
+    grid->SetDataSource(&source);
+    return grid;
+}
+
+} // namespace
+
 // The end of a code range: the highest single character of the table's code page.
 const std::string RangeEndCode = "\u02D9";
 
-// Lists only the suppliers (kind "D") and puts the table on the supplier whose partner is given (0: none).
 void ListSuppliers(fw::TTable& tMain, std::int32_t partner) {
     tMain.DisableControls();
     base::TryFinally(
@@ -39,17 +50,6 @@ void ListSuppliers(fw::TTable& tMain, std::int32_t partner) {
         },
         [&] { tMain.EnableControls(); });
 }
-
-kit::TMyDBGrid* AddGrid(fw::Form* form, const std::string& name, fw::TDataSource& source, int left, int top,
-                        int width, int height) {
-    auto* grid = new kit::TMyDBGrid(form, form);
-    grid->SetName(name);
-    grid->SetBounds(left, top, width, height);
-    grid->SetDataSource(&source);
-    return grid;
-}
-
-} // namespace
 
 std::string CompanyCaption(const std::string& title) {
     const app::TPodaciPoduzeca& p = app::WBegin.PodaciPoduzeca;
@@ -173,6 +173,10 @@ void PrikaziPodGrupeArtikala(fw::Form* caller, std::int32_t partner, std::int32_
             f.Partner = partner != 0 ? partner : app::WBegin.PodaciPoduzeca.OwnPartner;
             f.Grupa = grupa;
         });
+}
+
+void CreateSifarnikGrupaArtikli() {
+    Grupe.SifarnikGrupaArtikli = fw::CreateForm<TSifarnikGrupaArtikli>(&fw::Application::Instance());
 }
 
 } // namespace registers

@@ -12,6 +12,9 @@ namespace registers {
 
 // The caption's company part: the own company's short name and town.
 std::string CompanyCaption(const std::string& title);
+// Lists only the suppliers (kind "D") of the partner table and puts it on the supplier whose partner is
+// given (0: none); on the first supplier when the partner is not among them.
+void ListSuppliers(fw::TTable& tMain, std::int32_t partner);
 
 class TSifarnikGrupaArtikli : public TCodeListForm {
 public:
@@ -59,5 +62,7 @@ extern GrupeForms Grupe;
 
 void PrikaziGrupeArtikala(fw::Form* caller, std::int32_t partner);
 void PrikaziPodGrupeArtikala(fw::Form* caller, std::int32_t partner, std::int32_t grupa);
+// Makes the article groups' form at program start (not shown).
+void CreateSifarnikGrupaArtikli();
 
 } // namespace registers

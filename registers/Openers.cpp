@@ -1,6 +1,7 @@
 #include "registers/Openers.h"
 
 #include "app/shell/CodeListOpeners.h"
+#include "registers/Artikli.h"
 #include "registers/Gkonta.h"
 #include "registers/Grupe.h"
 #include "registers/Konta.h"
@@ -40,6 +41,8 @@ void InstallCodeListOpeners() {
     app::RegisterCodeListOpener("GRUPE.DB", [](fw::Form* caller) { PrikaziGrupeArtikala(caller, 0); });
     app::RegisterCodeListOpener("PODGRUPE.DB",
                                 [](fw::Form* caller) { PrikaziPodGrupeArtikala(caller, 0, 0); });
+    // The articles picked from another form: the short register of the own company's codes.
+    app::RegisterCodeListOpener("SIF_ROBE.DB", [](fw::Form* caller) { PrikaziArtikle(caller, 0, 0); });
     // The colours open on the own company's codes, with no manufacturer chosen.
     for (const char* table : {"SIF_BOJA.DB", "BOJE.DB"})
         app::RegisterCodeListOpener(table, [](fw::Form* caller) { PrikaziBoje(caller, 0, 0); });

@@ -254,6 +254,9 @@ IshodRada OptimizacijaI(std::int32_t radniNalog, const Napredak& napredak) {
     for (const std::string& t : ishod.Poruke)
         app::ShowInfo(t);
     const bool potpun = p.Potpun && ishod.Potpun;
+    // The last point a stop leaves the old lists as they were.
+    if (napredak && napredak("Brisanje stare optimizirane liste profila...", 0, 1))
+        return IshodRada::Prekinuto;
     return ZapisiListe(radniNalog, ishod, p.Liste[V_Staklo], potpun) ? IshodRada::Gotovo
                                                                      : IshodRada::Nepotpuno;
 }

@@ -21,6 +21,7 @@
 #include "program/StageFolder.h"
 #include "program/Startup.h"
 #include "program/WinGlavna.h"
+#include "registers/Artikli.h"
 #include "registers/Grupe.h"
 #include "registers/Sif_Boja.h"
 #include "tests/support/TempFolder.h"
@@ -268,6 +269,119 @@ TEST_F(MainWindowTest, TheColoursEntryMakesAColourWithItsNameByKeys) {
     EXPECT_EQ(codes, std::vector<std::string>{"RAL9016|1|Bijela"});
 }
 
+// The program makes its code lists at start, hidden, after the main window; the articles entry opens the full
+// register on the own company's suppliers, where an article is made by keys with names in two languages.
+TEST_F(MainWindowTest, TheArticlesEntryMakesAnArticleWithNamesInTwoLanguages) {
+    app::StageProgramFolder(folder.Path());
+    auto add = [&](const char* sub, const char* table, const std::vector<std::string>& fields,
+                   const std::vector<std::vector<std::string>>& rows) {
+        fw::TTable t;
+        t.SetDatabaseName((folder.Path() / sub).string());
+        t.SetTableName(table);
+        t.Open();
+        for (const auto& row : rows) {
+            t.Append();
+            for (std::size_t i = 0; i < fields.size(); ++i)
+                t.FieldByName(fields[i]).SetAsString(row[i]);
+            t.Post();
+        }
+        t.SaveChanges();
+    };
+    add("global", "GOVOR.DB", {"Sifra", "Naziv"}, {{"HR", "hrvatski"}, {"DE", "njemački"}});
+    // The own company is a supplier that makes what it sells; it speaks German, the company Croatian.
+    std::int64_t own = 0;
+    {
+        fw::TTable partner;
+        partner.SetDatabaseName((folder.Path() / "global").string());
+        partner.SetTableName("PARTNER.DB");
+        partner.Open();
+        partner.Edit();
+        partner.FieldByName("Jezik").SetAsInteger(1);
+        partner.Post();
+        own = partner.FieldByName("Code").AsInteger();
+        partner.SaveChanges();
+        fw::TTable sifPart;
+        sifPart.SetDatabaseName((folder.Path() / "lokal").string());
+        sifPart.SetTableName("SIF_PART.DB");
+        sifPart.Open();
+        sifPart.Edit();
+        sifPart.FieldByName("Govor").SetAsInteger(2);
+        sifPart.Post();
+        sifPart.SaveChanges();
+    }
+    add("global", "FIRME.DB", {"Sifra", "Partner"}, {{"LUMENO", std::to_string(own)}});
+    app::AddStartUpForms();
+    std::vector<std::string> made;
+    bool sawForm = false;
+    EXPECT_EQ(Start([&](app::TWinGlavna& w) {
+                  fw::Application& a = fw::Application::Instance();
+                  for (int i = 0; i < a.ComponentCount(); ++i)
+                      if (auto* form = dynamic_cast<fw::Form*>(a.Components(i))) made.push_back(form->Name());
+                  registers::TSifarnikArtikli* f = registers::Artikli.SifarnikArtikli;
+                  ASSERT_NE(f, nullptr);
+                  EXPECT_FALSE(f->isVisible());
+                  auto key = [&](Qt::Key k, Qt::KeyboardModifiers m = Qt::NoModifier) {
+                      QTest::keyClick(f->ActiveControl() ? &f->ActiveControl()->Widget() : f, k, m);
+                  };
+                  auto type = [&](const char* text) {
+                      for (const char* c = text; *c; ++c)
+                          QTest::keyClick(&f->ActiveControl()->Widget(), *c);
+                  };
+                  QTimer poll;
+                  QObject::connect(&poll, &QTimer::timeout, [&] {
+                      if (!f->Modal() || !f->isVisible()) return;
+                      poll.stop();
+                      sawForm = true;
+                      EXPECT_FALSE(w.isVisible());
+                      EXPECT_EQ(f->Partner, app::WBegin.PodaciPoduzeca.OwnPartner);
+                      EXPECT_EQ(f->MainBook->PageIndex(), 0);
+                      key(Qt::Key_End, Qt::ControlModifier);
+                      key(Qt::Key_Return);
+                      dialogs.Answer(true);
+                      type("A100");
+                      key(Qt::Key_Return);
+                      type("LUMENO");
+                      key(Qt::Key_Return);
+                      type("Fenster");
+                      key(Qt::Key_Return);
+                      type("Prozor");
+                      key(Qt::Key_Return);
+                      key(Qt::Key_Escape);
+                  });
+                  poll.start(5);
+                  w.SetActiveControl(w.bSifArt);
+                  QTest::keyClick(w.bSifArt, Qt::Key_Return);
+                  EXPECT_TRUE(w.isVisible());
+              }),
+              0);
+    EXPECT_TRUE(sawForm);
+    EXPECT_TRUE(dialogs.Texts().empty()) << dialogs.Texts().front();
+    ASSERT_GE(made.size(), 5u);
+    EXPECT_EQ(std::vector<std::string>(made.begin(), made.begin() + 5),
+              (std::vector<std::string>{"WinGlavna", "SifarnikBoja", "SifarnikPartnera", "SifarnikArtikli",
+                                        "SifarnikGrupaArtikli"}));
+    auto rows = [&](const char* table, const std::vector<std::string>& fields) {
+        fw::TTable t;
+        t.SetDatabaseName((folder.Path() / "global").string());
+        t.SetTableName(table);
+        t.Open();
+        std::vector<std::string> out;
+        for (t.First(); !t.Eof(); t.Next()) {
+            std::string row;
+            for (const std::string& f : fields)
+                row += (row.empty() ? "" : "|") + t.FieldByName(f).AsString();
+            out.push_back(row);
+        }
+        return out;
+    };
+    EXPECT_EQ(rows("ROBA.DB", {"Code", "Sifra", "Proizvodi", "Naziv"}),
+              std::vector<std::string>{"1|A100|" + std::to_string(own) + "|Fenster"});
+    EXPECT_EQ(rows("IME_ROBE.DB", {"Roba", "Govor", "Naziv"}),
+              (std::vector<std::string>{"1|1|Prozor", "1|2|Fenster"}));
+    EXPECT_EQ(rows("SIF_ROBE.DB", {"Partner", "Sifra", "Code", "Naziv"}),
+              std::vector<std::string>{std::to_string(own) + "|A100|1|Fenster"});
+}
+
 // A staged folder is as a setup's run leaves it: the first thorough check finds every index file current.
 TEST_F(MainWindowTest, StagingStampsTheTablesFilesWithTheirTablesDate) {
     app::StageProgramFolder(folder.Path());
@@ -333,9 +447,10 @@ TEST_F(MainWindowTest, FindsTheOwnCompanyAndShowsTheCaptions) {
                   EXPECT_EQ(w.bSifSis->Caption(), "Šifarnik &Sistema");
                   EXPECT_TRUE(w.bNalozi->Visible());
                   EXPECT_FALSE(w.mP_Naloga->Visible());
-                  // Forms that are not part of the program yet keep their entries, disabled; the type list
-                  // is part of it.
-                  EXPECT_FALSE(w.mArtikli->Enabled());
+                  // Forms that are not part of the program yet keep their entries, disabled; the articles
+                  // and the type list are part of it.
+                  EXPECT_TRUE(w.mArtikli->Enabled());
+                  EXPECT_TRUE(w.bSifArt->Enabled());
                   EXPECT_TRUE(w.bTipovi->Enabled());
                   EXPECT_TRUE(w.mP_Tipova->Enabled());
                   EXPECT_EQ(app::Settings.PostavkePrograma.Valuta, "EUR");
@@ -531,9 +646,12 @@ TEST_F(MainWindowTest, MenuAndButtonsOpenTheirFormsOverTheHiddenMainWindow) {
                   EXPECT_EQ(w.ActiveControl(), w.bSifArt);
                   EXPECT_EQ(w.bSifArt->FontColor(), fw::clBlue);
                   EXPECT_NE(w.bParArt->FontColor(), fw::clBlue);
-                  QTest::keyClick(w.bSifArt, Qt::Key_Down); // the work-order button is disabled
+                  QTest::keyClick(w.bSifArt, Qt::Key_Down);
+                  EXPECT_EQ(w.ActiveControl(), w.bNalozi) << "the work orders are part of the program";
+                  QTest::keyClick(w.bNalozi, Qt::Key_Down);
                   EXPECT_EQ(w.ActiveControl(), w.bTipovi);
                   QTest::keyClick(w.bTipovi, Qt::Key_Up);
+                  QTest::keyClick(w.bNalozi, Qt::Key_Up);
                   EXPECT_EQ(w.ActiveControl(), w.bSifArt);
                   closeProbeWhenShown();
                   QTest::keyClick(w.bSifArt, Qt::Key_Return);

@@ -17,6 +17,7 @@ struct ZaglavljeTipa {
     bool Roletne = false;
     std::int32_t ArtiklOkvira = 0;
     std::int32_t Sistem = 0;
+    std::int32_t Boja = 0; // the colour the type's articles are of
 };
 
 // A "WINO"/"NWINO" row.

@@ -128,6 +128,7 @@ ZaglavljeTipa ProcitajZaglavlje(const StoredTable& t, const engine::Row& row) {
     z.Roletne = t.Bool(row, "Roletne");
     z.ArtiklOkvira = static_cast<std::int32_t>(t.Int(row, "ArtiklOkvira"));
     z.Sistem = static_cast<std::int32_t>(t.Int(row, "Sistem"));
+    z.Boja = static_cast<std::int32_t>(t.Int(row, "Boja"));
     return z;
 }
 
@@ -496,6 +497,24 @@ bool PrenesiProzor(ModelProzora& model, std::int32_t code, const ZadaneVrijednos
     }
 }
 
+bool CitajTip(std::int32_t code, RedoviTipa& redovi) {
+    try {
+        Tablice t(Katalog);
+        if (ZaglavljaTipa(t.zaglavlje, code) == 0) return false;
+        if (ZakljucajZaglavlje(t)) {
+            DovrsiZamjenuTipa(t, code);
+            ZaglavljaTipa(t.zaglavlje, code);
+        }
+        const engine::Row row = t.zaglavlje.Cursor().Read();
+        redovi = CitajElemente(t, {{}, code});
+        redovi.Zaglavlje = ProcitajZaglavlje(t.zaglavlje, row);
+        return true;
+    } catch (const std::exception& e) {
+        Javi(NeMoguUcitati, e);
+        return false;
+    }
+}
+
 bool ObrisiElementeTipa(std::int32_t code) {
     if (code < 0) return true; // no type's rows carry it
     const fs::path file = BiljeskaTipa(code);
@@ -644,6 +663,37 @@ bool ObrisiKopiju(const KopijaStavke& stavka) {
     } catch (const std::exception& e) {
         if (biljeska && BiljeskaUFazi(file, 2)) return true;
         Javi(NeMoguObrisati, e);
+        return false;
+    }
+}
+
+bool PrenumerirajKopiju(const KopijaStavke& stavka, std::int32_t noviRNS) {
+    if (noviRNS == stavka.RNS) return true;
+    const KopijaStavke cilj{stavka.RN, noviRNS};
+    try {
+        Tablice t(Kopije);
+        t.zaglavlje.Table().LockTable();
+        DovrsiZamjenuKopije(t, stavka);
+        DovrsiZamjenuKopije(t, cilj);
+        // A copy still under the new number belongs to no item: it must not become this item's.
+        for (const std::int64_t code : KodoviKopija(t.zaglavlje, cilj))
+            ObrisiKopijuKoda(t, cilj, code);
+        // The rows first: until the header moves, the copy is still found under its old number.
+        const engine::Key stari{Value::Int(stavka.RN), Value::Int(stavka.RNS)};
+        t.preckeOkvira.MoveRows(stari, "RNS", noviRNS);
+        t.okviri.MoveRows(stari, "RNS", noviRNS);
+        t.precke.MoveRows(stari, "RNS", noviRNS);
+        engine::Cursor& c = t.zaglavlje.Cursor();
+        for (const std::int64_t code : KodoviKopija(t.zaglavlje, stavka)) {
+            c.SetIndex(-1);
+            if (!c.FindKey({Value::Int(code)})) continue;
+            engine::Row row = c.Read();
+            t.zaglavlje.Set(row, "RNS", noviRNS);
+            c.Modify(row);
+        }
+        return true;
+    } catch (const std::exception& e) {
+        Javi(NeMoguSpremitiVrijednosti, e);
         return false;
     }
 }

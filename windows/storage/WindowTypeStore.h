@@ -28,6 +28,10 @@ bool SpremiProzor(ModelProzora& model, std::int32_t code);
 // the table. False when there is no such type (then Roletne is cleared) or it cannot be read (told).
 bool PrenesiProzor(ModelProzora& model, std::int32_t code, const ZadaneVrijednosti& zadano);
 
+// The stored rows of the type with that Code, as the catalogue holds them (its colour included). False
+// when there is no such type, or (told) when it cannot be read.
+bool CitajTip(std::int32_t code, RedoviTipa& redovi);
+
 // Deletes the type's frame and mullion rows (the header is the list's to delete). False (told) when they
 // cannot be deleted: the caller then keeps the header.
 bool ObrisiElementeTipa(std::int32_t code);
@@ -55,6 +59,9 @@ std::int32_t SpremiKopiju(ModelProzora& model, const KopijaStavke& stavka, std::
 bool PrenesiKopiju(ModelProzora& model, const KopijaStavke& stavka, const ZadaneVrijednosti& zadano);
 // Deletes the item's copy, header and rows. False (told) when it cannot.
 bool ObrisiKopiju(const KopijaStavke& stavka);
+// Gives the item's copy (header and rows) the item number noviRNS, after taking away whatever copy was
+// left under that number. False (told) when it cannot; the copy is then where it was or already moved.
+bool PrenumerirajKopiju(const KopijaStavke& stavka, std::int32_t noviRNS);
 // The Code of the item's copy, or 0 when it has none.
 std::int32_t KodKopije(const KopijaStavke& stavka);
 

@@ -51,7 +51,8 @@ TEST_F(RadniNalog, ThreeItemsGiveTheirCuttingAndGlassLists) {
                             }),
               IshodRada::Gotovo);
     EXPECT_THAT(shown, IsEmpty());
-    EXPECT_THAT(faze, ElementsAre("Prebacivanje...", "Optimizacija..."));
+    EXPECT_THAT(faze, ElementsAre("Prebacivanje...", "Optimizacija...",
+                                  "Brisanje stare optimizirane liste profila..."));
     EXPECT_TRUE(Optimizacija());
     // Frames: 2 x (810 + 810 + 1010 + 1010), 1410 + 1410 + 1210 + 1210, 1210 + 1210 + 1810 + 1810 on
     // 6500 mm bars; the second bar trades its first 1210 for 1010 + 810.

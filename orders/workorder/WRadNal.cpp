@@ -1,0 +1,639 @@
+#include "orders/workorder/WRadNal.h"
+
+#include "app/data/DataSetServices.h"
+#include "app/data/Dialogs.h"
+#include "app/data/Settings.h"
+#include "app/data/WBegin.h"
+#include "app/shell/FormOpener.h"
+#include "base/CroatianFormat.h"
+#include "base/Exceptions.h"
+#include "base/IniFile.h"
+#include "base/ProgramState.h"
+#include "base/Text.h"
+#include "orders/workorder/IspisiNaloga.h"
+#include "orders/workorder/PrilagodbaStavke.h"
+#include "orders/workorder/ProgresOptimizacije.h"
+#include "windows/designer/EditWindow.h"
+#include "windows/designer/WindowPainter.h"
+#include "windows/storage/StoredTable.h"
+#include "windows/storage/WindowTypeStore.h"
+#include "windows/typelist/PEWin.h"
+
+#include <algorithm>
+
+#include <QImage>
+#include <QLabel>
+#include <QPixmap>
+#include <QPrintDialog>
+#include <QPrinter>
+
+namespace orders {
+
+RadniNaloziState RadniNaloziForm;
+IspisiRadnihNaloga IspisiNaloga;
+
+namespace {
+
+const bool registered = base::RegisterStateReset(base::StateLayer::Forms, [] {
+    RadniNaloziForm = {};
+    IspisiNaloga = {};
+});
+
+constexpr int Redak = 30;
+
+template <class E>
+E* Polje(fw::Control* page, fw::Component* owner, fw::TDataSource& source, E* edit, const char* name,
+         const char* field, const char* caption, int left, int top, int width) {
+    auto* label = new fw::Label(page, owner);
+    label->SetBounds(left, top, 130, 22);
+    label->SetCaption(caption);
+    edit->SetName(name);
+    edit->SetBounds(left + 135, top, width, 24);
+    edit->SetDataSource(&source);
+    edit->SetDataField(field);
+    return edit;
+}
+
+kit::TMyBitBtn* Gumb(fw::Control* page, fw::Component* owner, const char* name, const char* caption, int left,
+                     int top, int width = 160) {
+    auto* b = new kit::TMyBitBtn(page, owner);
+    b->SetName(name);
+    b->SetCaption(caption);
+    b->SetBounds(left, top, width, 28);
+    return b;
+}
+
+kit::TMyTable* Tablica(fw::Component* owner, const char* name, const char* table) {
+    auto* t = new kit::TMyTable(owner);
+    t->SetName(name);
+    t->SetDatabaseName("Lokal");
+    t->SetTableName(table);
+    return t;
+}
+
+long long Broj(const fw::TDataSet& ds, const char* field) {
+    const fw::TField& f = ds.FieldByName(field);
+    return f.IsNull() ? 0 : f.AsInteger();
+}
+
+bool Uredjuje(const fw::TDataSet& ds) {
+    return ds.State() == fw::dsEdit || ds.State() == fw::dsInsert;
+}
+
+} // namespace
+
+TWRadniNalozi::TWRadniNalozi(fw::Component* owner) : kit::TMyForm(owner) {
+    SetName("WRadniNalozi");
+    SetCaption("Ponude / Radni nalozi za izradu prozora");
+    KeyPreview = true;
+    resize(900, 560);
+    Book = new fw::Notebook(this, this);
+    Book->SetName("Book");
+    Book->SetBounds(0, 0, 900, 560);
+
+    // --- page 0: the orders and the current order's header
+    fw::NotebookPage& glava = Book->AddPage("GlavaRN");
+    gRadniNal = new kit::TMyDBGrid(&glava, this);
+    gRadniNal->SetName("gRadniNal");
+    gRadniNal->SetBounds(10, 10, 420, 540);
+    gRadniNal->SetDataSource(&sRadniNal);
+    int y = 10;
+    eBroj = Polje(&glava, this, sRadniNal, new kit::TDBVar(&glava, this), "eBroj", "Broj",
+                  "Broj naloga:", 440, y, 100);
+    eSifra = Polje(&glava, this, sRadniNal, new kit::TDBVar(&glava, this), "eSifra", "Sifra",
+                   "Šifra naloga:", 440, y += Redak, 150);
+    eDatum = Polje(&glava, this, sRadniNal, new kit::TDBVar(&glava, this), "eDatum", "Datum", "Datum:", 440,
+                   y += Redak, 100);
+    eNarucioc = Polje(&glava, this, sRadniNal, new kit::TDBVar(&glava, this), "eNarucioc", "Narucioc",
+                      "Naručioc:", 440, y += Redak, 300);
+    eSistem = Polje(&glava, this, sRadniNal, new kit::TDBVar(&glava, this), "eSistem", "Sistem",
+                    "Sistem:", 440, y += Redak, 100);
+    eBoja = Polje(&glava, this, sRadniNal, new kit::TDBVar(&glava, this), "eBoja", "Boja", "Boja:", 440,
+                  y += Redak, 100);
+    eIznos = Polje(&glava, this, sRadniNal, new kit::TDBVar(&glava, this), "eIznos", "Iznos", "Iznos:", 440,
+                   y += Redak, 150);
+    eIznos->SetReadOnly(true);
+    eIznos->SetTabStop(false);
+    lValuta = new fw::Label(&glava, this);
+    lValuta->SetName("lValuta");
+    lValuta->SetBounds(730, y, 60, 22);
+    BitBtn1 = Gumb(&glava, this, "BitBtn1", "&Stavke", 440, y += Redak + 10);
+    Optimizacija = Gumb(&glava, this, "Optimizacija", "OPTIMIZACIJA I", 440, y += Redak + 10);
+    Optimizacija->setToolTip(
+        QString::fromUtf8("Optimizacija reznih profila - obavezno nakon svake promjene stavaka"));
+    bOptimaStakla = Gumb(&glava, this, "bOptimaStakla", "Ispis &Stakla", 610, y);
+    bOptimaStakla->setToolTip(QString::fromUtf8("Optimizacija Stakla"));
+    bPregled = Gumb(&glava, this, "bPregled", "Pregled liste (F5)", 440, y += Redak + 5);
+    bIspisNaloga = Gumb(&glava, this, "bIspisNaloga", "Ispis &naloga", 440, y += Redak + 5);
+    bPonuda = Gumb(&glava, this, "bPonuda", "&Ponuda", 610, y);
+    cPregledIspisa = new kit::TMyCheckBox(&glava, this);
+    cPregledIspisa->SetName("cPregledIspisa");
+    cPregledIspisa->SetCaption("Pregled prije ispisa");
+    cPregledIspisa->SetBounds(440, y += Redak + 5, 200, 24);
+    cPregledIspisa->SetChecked(true);
+
+    // --- page 1: the items
+    fw::NotebookPage& stavke = Book->AddPage("StavkeRN");
+    gStavkeRN = new kit::TMyDBGrid(&stavke, this);
+    gStavkeRN->SetName("gStavkeRN");
+    gStavkeRN->SetBounds(10, 10, 420, 540);
+    gStavkeRN->SetDataSource(&sStavkeRN);
+    y = 10;
+    const auto stavka = [&](kit::TDBVar*& e, const char* name, const char* field, const char* caption,
+                            int width) {
+        e = Polje(&stavke, this, sStavkeRN, new kit::TDBVar(&stavke, this), name, field, caption, 440, y,
+                  width);
+        y += Redak;
+    };
+    stavka(eStavka, "eStavka", "Stavka", "Stavka:", 50);
+    stavka(eTip, "eTip", "Tip", "Tip prozora:", 100);
+    stavka(eStaklo, "eStaklo", "Staklo", "Staklo:", 100);
+    stavka(eKolicina, "eKolicina", "Kolicina", "Količina:", 50);
+    stavka(eSirina, "eSirina", "Sirina", "Širina:", 60);
+    stavka(eVisina, "eVisina", "Visina", "Visina:", 60);
+    stavka(eCijena, "eCijena", "Cijena", "Cijena:", 100);
+    lValuta2 = new fw::Label(&stavke, this);
+    lValuta2->SetName("lValuta2");
+    lValuta2->SetBounds(680, y - Redak, 60, 22);
+    cPromjena = new kit::TMyCheckBox(&stavke, this);
+    cPromjena->SetName("cPromjena");
+    cPromjena->SetCaption("Promjena tipa");
+    cPromjena->SetBounds(440, y + 5, 150, 24);
+    bNovaStavka = Gumb(&stavke, this, "bNovaStavka", "&Nova stavka", 440, 480);
+    bNaZaglavlje = Gumb(&stavke, this, "bNaZaglavlje", "Na &zaglavlje", 440, 515);
+    Roletna = new QLabel(&stavke);
+    Roletna->setGeometry(680, 262, 200, 8);
+    Roletna->setStyleSheet("background: gray");
+    Roletna->hide();
+    PaintBox = new QLabel(&stavke);
+    PaintBox->setObjectName("PaintBox");
+    PaintBox->setGeometry(680, 270, 200, 200);
+
+    // --- page 2: the lists
+    fw::NotebookPage& liste = Book->AddPage("PregledListeOptimizacije");
+    NaslovPrikaza = new fw::Label(&liste, this);
+    NaslovPrikaza->SetName("NaslovPrikaza");
+    NaslovPrikaza->SetBounds(10, 5, 600, 22);
+    gRNOptima = new kit::TMyDBGrid(&liste, this);
+    gRNOptima->SetName("gRNOptima");
+    gRNOptima->SetBounds(10, 30, 520, 520);
+    gRNOptima->SetDataSource(&sRNOptima);
+    lListaStakla = new fw::Label(&liste, this);
+    lListaStakla->SetName("lListaStakla");
+    lListaStakla->SetCaption("Lista stakla");
+    lListaStakla->SetBounds(540, 5, 200, 22);
+    gStaklo = new kit::TMyDBGrid(&liste, this);
+    gStaklo->SetName("gStaklo");
+    gStaklo->SetBounds(540, 30, 350, 480);
+    gStaklo->SetDataSource(&sRNOptSt);
+    BitBtn2 = Gumb(&liste, this, "BitBtn2", "Na &zaglavlje", 540, 520);
+
+    // The form opens the tables that end its component list.
+    tRadniNal = Tablica(this, "tRadniNal", "RADNINAL.DB");
+    tRadniNal->SetIndexFieldNames("Broj");
+    tRadniNal->FreeToModify = tRadniNal->FreeToDelete = true;
+    sRadniNal.SetDataSet(tRadniNal);
+    tStavkeRN = Tablica(this, "tStavkeRN", "STAVKERN.DB");
+    tStavkeRN->SetMasterSource(&sRadniNal);
+    tStavkeRN->SetMasterFields("Code");
+    tStavkeRN->FreeToModify = tStavkeRN->FreeToDelete = true;
+    sStavkeRN.SetDataSet(tStavkeRN);
+    tRNOptima = Tablica(this, "tRNOptima", "RNOPTIMA.DB");
+    tRNOptima->SetMasterSource(&sRadniNal);
+    tRNOptima->SetMasterFields("Code");
+    tRNOptima->FreeToInsert = false;
+    sRNOptima.SetDataSet(tRNOptima);
+    tRNOptSt = Tablica(this, "tRNOptSt", "RNOPTST.DB");
+    tRNOptSt->SetMasterSource(&sRadniNal);
+    tRNOptSt->SetMasterFields("Code");
+    tRNOptSt->FreeToInsert = false;
+    sRNOptSt.SetDataSet(tRNOptSt);
+
+    tRadniNal->OnNewRecord = [this](fw::TDataSet&) { tRadniNalNewRecord(); };
+    tRadniNal->AfterPost = [this](fw::TDataSet& ds) {
+        NajveciBrojNaloga =
+            std::max<std::int32_t>(NajveciBrojNaloga, static_cast<std::int32_t>(Broj(ds, "Broj")));
+    };
+    tRadniNal->BeforeDelete = [this](fw::TDataSet&) { tRadniNalBeforeDelete(); };
+    tRadniNal->OnNewLastRecord = [this](fw::TDataSet&) { NajveciBrojNaloga = NajveciBroj(); };
+    tStavkeRN->OnNewRecord = [this](fw::TDataSet&) { tStavkeRNNewRecord(); };
+    tStavkeRN->AfterPost = [this](fw::TDataSet& ds) {
+        NajvecaStavka = std::max<std::int16_t>(NajvecaStavka, static_cast<std::int16_t>(Broj(ds, "Stavka")));
+    };
+    tStavkeRN->BeforeDelete = [this](fw::TDataSet&) { tStavkeRNBeforeDelete(); };
+    tStavkeRN->OnNewLastRecord = [this](fw::TDataSet&) { NajvecaStavka = NajvecaStavkaNaloga(); };
+    sRadniNal.OnDataChange = [this](fw::TDataSource&, fw::TField*) { PratiOptimizaciju(); };
+    // The preview follows the item the grid moves to.
+    sStavkeRN.OnDataChange = [this](fw::TDataSource&, fw::TField* field) {
+        if (!field && Book->PageIndex() == 1 && PrikazKopije && !Uredjuje(*tStavkeRN)) Nacrtaj();
+    };
+
+    eBroj->OnExitChanged = [this](fw::Component&) {
+        if (tRadniNal->FieldByName("Datum").IsNull())
+            tRadniNal->FieldByName("Datum").SetAsDateTime(base::ToDateTime(base::Today()));
+    };
+    eBoja->OnExitChanged = [this](fw::Component&) { eBojaExitChanged(); };
+    eTip->OnExitChanged = [this](fw::Component&) { eTipExitChanged(); };
+    // While a type is being chosen the preview stands empty; leaving the field shows the copy again.
+    eTip->OnEnter = [this](fw::Component&) {
+        PrikazKopije = false;
+        windows::SharedModel().OslobodiMemoriju();
+        windows::SharedModel().Roletne = false;
+        Roletna->hide();
+        PaintBox->setPixmap({});
+    };
+    eTip->OnExit = [this](fw::Component&) {
+        PrikazKopije = true;
+        Nacrtaj();
+    };
+    eSirina->OnExitChanged = [this](fw::Component&) { eDimenzijaExitChanged(eVisina); };
+    eVisina->OnExitChanged = [this](fw::Component&) { eDimenzijaExitChanged(eSirina); };
+    BitBtn1->OnClick = [this](fw::Component&) { BitBtn1Click(); };
+    Optimizacija->OnClick = [this](fw::Component&) { OptimizacijaClick(); };
+    bOptimaStakla->OnClick = [this](fw::Component&) { bOptimaStaklaClick(); };
+    bPregled->OnClick = [this](fw::Component&) { bPregledClick(); };
+    bIspisNaloga->OnClick = [this](fw::Component&) { IspisNaloga(false); };
+    bPonuda->OnClick = [this](fw::Component&) { IspisNaloga(true); };
+    cPregledIspisa->OnClick = [this](fw::Component&) { PregledIspisa = cPregledIspisa->Checked(); };
+    cPromjena->OnClick = [this](fw::Component&) { cPromjenaClick(); };
+    bNovaStavka->OnClick = [this](fw::Component&) { bNovaStavkaClick(); };
+    bNaZaglavlje->OnClick = [this](fw::Component&) { bNaZaglavljeClick(); };
+    BitBtn2->OnClick = [this](fw::Component&) { bNaZaglavljeClick(); };
+    OnShow = [this](fw::Component&) { FormShow(); };
+    OnCloseQuery = [](fw::Component&, bool&) { windows::SharedModel().OslobodiMemoriju(); };
+    OnKeyDown = [this](fw::Component&, std::uint16_t& key, fw::Shift shift) { FormKeyDown(key, shift); };
+    Book->SetPageIndex(0);
+    SetActiveControl(gRadniNal);
+}
+
+// ------------------------------------------------------------------------------------------ show and keys
+
+void TWRadniNalozi::FormShow() {
+    PregledIspisa = true;
+    cPregledIspisa->SetChecked(true);
+    PrikazKopije = true;
+    lValuta->SetCaption(app::Settings.PostavkePrograma.Valuta);
+    lValuta2->SetCaption(app::Settings.PostavkePrograma.Valuta);
+    Stakla = GetIniStakla(base::IniFile(app::ProgramFolder() / "PLOM.INI"));
+    if (tRadniNal->Active() && !tRadniNal->IsEmpty()) tRadniNal->Last();
+    NajveciBrojNaloga = NajveciBroj();
+    windows::PrikaziTipoveZaPartnera(this, app::WBegin.PodaciPoduzeca.OwnPartner);
+    PratiOptimizaciju();
+}
+
+void TWRadniNalozi::FormKeyDown(std::uint16_t& key, fw::Shift shift) {
+    const int page = Book->PageIndex();
+    if (key == fw::VK_ESCAPE && shift == fw::ssNone && page != 0) {
+        key = 0;
+        app::FormOpener.KeyHandled = true;
+        bNaZaglavljeClick();
+        return;
+    }
+    if (key == fw::VK_F5 && shift == fw::ssNone) {
+        key = 0;
+        app::FormOpener.KeyHandled = true;
+        bPregledClick();
+        return;
+    }
+    if (shift == fw::ssCtrl && (key == 'P' || key == fw::VK_F1)) {
+        key = 0;
+        app::FormOpener.KeyHandled = true;
+        QPrinter printer;
+        QPrintDialog(&printer, this).exec();
+        return;
+    }
+    if (shift == fw::ssCtrl && key == fw::VK_END) {
+        fw::Control* target = page == 0   ? static_cast<fw::Control*>(Optimizacija)
+                              : page == 1 ? static_cast<fw::Control*>(bNaZaglavlje)
+                                          : static_cast<fw::Control*>(BitBtn2);
+        key = 0;
+        app::FormOpener.KeyHandled = true;
+        if (target->CanFocus()) target->SetFocus();
+        return;
+    }
+    if (page == 0)
+        kit::CodeListKeyDown(this, key, shift, gRadniNal, BitBtn1, false);
+    else if (page == 1)
+        kit::CodeListKeyDown(this, key, shift, gStavkeRN, bNovaStavka, false);
+    else
+        kit::CodeListKeyDown(this, key, shift, gRNOptima, BitBtn2, false);
+}
+
+// ------------------------------------------------------------------------------------------ the header
+
+std::int32_t TWRadniNalozi::TrenutniNalog() const {
+    return tRadniNal->Active() && !tRadniNal->IsEmpty() ? static_cast<std::int32_t>(Broj(*tRadniNal, "Code"))
+                                                        : 0;
+}
+
+// Read from the table, not the form's view: another station may have added orders or items.
+std::int32_t TWRadniNalozi::NajveciBroj() const {
+    windows::StoredTable t(app::FolderPath(app::Folder::Lokal), "RADNINAL.DB");
+    std::int64_t najveci = 0;
+    for (t.Cursor().First(); t.Cursor().OnRow(); t.Cursor().Next())
+        najveci = std::max(najveci, t.Int(t.Cursor().Read(), "Broj"));
+    return static_cast<std::int32_t>(najveci);
+}
+
+std::int16_t TWRadniNalozi::NajvecaStavkaNaloga() const {
+    windows::StoredTable t(app::FolderPath(app::Folder::Lokal), "STAVKERN.DB");
+    const std::vector<engine::Row> redovi = t.Rows({engine::Value::Int(TrenutniNalog())});
+    return redovi.empty() ? std::int16_t{0} : t.Short(redovi.back(), "Stavka");
+}
+
+std::int16_t TWRadniNalozi::TrenutnaStavka() const {
+    return tStavkeRN->Active() ? static_cast<std::int16_t>(Broj(*tStavkeRN, "Stavka")) : std::int16_t{0};
+}
+
+bool TWRadniNalozi::SpremiZaglavlje() {
+    if (Uredjuje(*tRadniNal)) app::PostRecordAutoSave(tRadniNal);
+    return !Uredjuje(*tRadniNal) && TrenutniNalog() != 0;
+}
+
+void TWRadniNalozi::tRadniNalNewRecord() {
+    tRadniNal->FieldByName("Broj").SetAsInteger(static_cast<long long>(NajveciBrojNaloga) + 1);
+}
+
+void TWRadniNalozi::PratiOptimizaciju() {
+    const bool gotovo = tRadniNal->Active() && !tRadniNal->IsEmpty() &&
+                        !tRadniNal->FieldByName("Optimizacija").IsNull() &&
+                        tRadniNal->FieldByName("Optimizacija").AsBoolean();
+    bIspisNaloga->SetEnabled(gotovo);
+}
+
+void TWRadniNalozi::eBojaExitChanged() {
+    const auto sistem = Broj(*tRadniNal, "Sistem"), boja = Broj(*tRadniNal, "Boja");
+    windows::StoredTable boje(app::FolderPath(app::Folder::Lokal), "WSYSBOJE.DB");
+    boje.Cursor().SetIndex(-1);
+    if (!boje.Cursor().FindKey({engine::Value::Int(sistem), engine::Value::Int(boja)})) {
+        app::ShowInfo(
+            "Boja koju ste izabrali ne postoji \r\nu navedenom sistemu!!!\r\n\r\nPonovite odabir boje!!!");
+        throw base::Abort();
+    }
+}
+
+void TWRadniNalozi::tRadniNalBeforeDelete() {
+    const std::int32_t rn = TrenutniNalog();
+    if (rn == 0) return;
+    // Every item goes with its copy; then the order's cutting list.
+    tStavkeRN->DisableControls();
+    try {
+        for (tStavkeRN->First(); !tStavkeRN->IsEmpty();)
+            tStavkeRN->Delete();
+    } catch (...) {
+        tStavkeRN->EnableControls();
+        throw;
+    }
+    tStavkeRN->EnableControls();
+    windows::StoredTable optima(app::FolderPath(app::Folder::Lokal), "RNOPTIMA.DB");
+    optima.DeleteRows({engine::Value::Int(rn)});
+}
+
+// ------------------------------------------------------------------------------------------ the items
+
+void TWRadniNalozi::BitBtn1Click() {
+    if (!tRadniNal->Active() || tRadniNal->IsEmpty()) return;
+    if (Broj(*tRadniNal, "Sistem") == 0) {
+        app::ShowInfo("Morate izabrati sistem za izradu prozora !!!");
+        eSistem->SetFocus();
+        return;
+    }
+    if (!SpremiZaglavlje()) return;
+    // A header posted just now has its Code only since the post: the items follow it from here.
+    tStavkeRN->Close();
+    tStavkeRN->Open();
+    if (!tStavkeRN->IsEmpty()) tStavkeRN->Last();
+    NajvecaStavka = NajvecaStavkaNaloga();
+    Book->SetPageIndex(1);
+    gStavkeRN->SetFocus();
+    Nacrtaj();
+}
+
+void TWRadniNalozi::bNovaStavkaClick() {
+    // The item being entered is kept, not dropped, when the next one begins.
+    app::PostRecordAutoSave(tStavkeRN);
+    if (Uredjuje(*tStavkeRN)) return;
+    if (app::PostAndAppend(tStavkeRN)) eStavka->SetFocus();
+}
+
+void TWRadniNalozi::tStavkeRNNewRecord() {
+    if (NajvecaStavka == 32767) throw base::Exception("Nalog ima previše stavaka !!!");
+    tStavkeRN->FieldByName("Stavka").SetAsInteger(NajvecaStavka + 1);
+}
+
+void TWRadniNalozi::tStavkeRNBeforeDelete() {
+    const windows::KopijaStavke k{TrenutniNalog(), TrenutnaStavka()};
+    if (k.RN != 0 && windows::KodKopije(k) != 0 && !windows::ObrisiKopiju(k)) throw base::Abort();
+    windows::SharedModel().OslobodiMemoriju();
+    KodKopije = 0;
+    PaintBox->setPixmap({});
+    Roletna->hide();
+}
+
+void TWRadniNalozi::bNaZaglavljeClick() {
+    if (Book->PageIndex() == 1) {
+        app::PostRecordAutoSave(tStavkeRN);
+        if (Uredjuje(*tStavkeRN)) return;
+        const std::int32_t rn = TrenutniNalog();
+        std::int16_t n = 1;
+        double ukupno = 0;
+        tStavkeRN->DisableControls();
+        try {
+            tStavkeRN->First();
+            while (!tStavkeRN->Eof() && !tStavkeRN->IsEmpty()) {
+                const std::int16_t stara = TrenutnaStavka();
+                if (stara != n) {
+                    // The copy moves with its item, so no item loses its window to a renumbering.
+                    if (!windows::PrenumerirajKopiju({rn, stara}, n)) break;
+                    if (!app::PostInsertAndEdit(tStavkeRN)) {
+                        app::ShowInfo("Greška: Ne mogu postaviti stavku u \"Edit\" mod!");
+                        break;
+                    }
+                    tStavkeRN->FieldByName("Stavka").SetAsInteger(n);
+                    if (!app::PostOrCancel(tStavkeRN)) {
+                        app::ShowInfo("Greška: Ne mogu mijenjati podatke stavke!");
+                        windows::PrenumerirajKopiju({rn, n}, stara);
+                        break;
+                    }
+                }
+                if (Broj(*tStavkeRN, "Kolicina") > 0 && Broj(*tStavkeRN, "Sirina") > 0 &&
+                    Broj(*tStavkeRN, "Visina") > 0) {
+                    ukupno += static_cast<double>(Broj(*tStavkeRN, "Kolicina")) *
+                              tStavkeRN->FieldByName("Cijena").AsFloat();
+                    ++n;
+                    tStavkeRN->Next();
+                } else {
+                    tStavkeRN->Delete();
+                    tStavkeRN->First();
+                    tStavkeRN->MoveBy(n - 1);
+                    if (tStavkeRN->RecordCount() < n) break;
+                }
+            }
+        } catch (...) {
+            tStavkeRN->EnableControls();
+            throw;
+        }
+        tStavkeRN->EnableControls();
+        NajvecaStavka = static_cast<std::int16_t>(n - 1);
+        if (app::StartEdit(tRadniNal)) {
+            tRadniNal->FieldByName("Iznos").SetAsFloat(ukupno);
+            app::PostOrCancel(tRadniNal);
+        }
+    }
+    Book->SetPageIndex(0);
+    gRadniNal->SetFocus();
+}
+
+void TWRadniNalozi::eDimenzijaExitChanged(kit::TDBVar* druga) {
+    if (!druga->Text().empty() && !eTip->Text().empty()) eTipExitChanged();
+}
+
+void TWRadniNalozi::eTipExitChanged() {
+    PrikazKopije = true;
+    StavkaZaPrilagodbu s;
+    s.RN = TrenutniNalog();
+    s.Stavka = TrenutnaStavka();
+    s.Tip = static_cast<std::int32_t>(Broj(*tStavkeRN, "Tip"));
+    s.Sirina = static_cast<int>(Broj(*tStavkeRN, "Sirina"));
+    s.Visina = static_cast<int>(Broj(*tStavkeRN, "Visina"));
+    s.Sistem = static_cast<std::int32_t>(Broj(*tRadniNal, "Sistem"));
+    s.Boja = static_cast<std::int32_t>(Broj(*tRadniNal, "Boja"));
+    // Nothing to fit until the item has a type and a size.
+    if (s.RN == 0 || s.Stavka == 0 || s.Tip == 0 || s.Sirina <= 0 || s.Visina <= 0) return;
+    FaktoriPrilagodbe f;
+    PrilagodiStavku(windows::SharedModel(), s, &f);
+    FaktorSirine = f.FaktorSirine;
+    FaktorVisine = f.FaktorVisine;
+    Nacrtaj();
+}
+
+void TWRadniNalozi::Nacrtaj() {
+    windows::ModelProzora& m = windows::SharedModel();
+    m.OslobodiMemoriju();
+    QImage slika(200, 200, QImage::Format_RGB32);
+    slika.fill(Qt::white);
+    const windows::KopijaStavke k{TrenutniNalog(), TrenutnaStavka()};
+    KodKopije = k.RN != 0 && k.RNS != 0 ? windows::KodKopije(k) : 0;
+    const bool ima = KodKopije != 0 && windows::PrenesiKopiju(m, k, {});
+    if (ima) {
+        m.MaxRight = m.Sirina;
+        m.MaxBottom = m.Visina;
+        windows::PaintPreview(slika, m);
+    }
+    Roletna->setVisible(ima && m.Roletne);
+    m.OslobodiMemoriju();
+    PaintBox->setPixmap(QPixmap::fromImage(slika));
+}
+
+void TWRadniNalozi::SpremiProzor(windows::TEditWindow& designer) {
+    PrikazKopije = false;
+    windows::SpremiKopiju(designer.D.Model, {TrenutniNalog(), TrenutnaStavka()},
+                          static_cast<std::int32_t>(Broj(*tRadniNal, "Sistem")),
+                          static_cast<std::int32_t>(Broj(*tRadniNal, "Boja")));
+    PrikazKopije = true;
+    Nacrtaj();
+}
+
+void TWRadniNalozi::cPromjenaClick() {
+    if (!cPromjena->Checked()) return;
+    cPromjena->SetChecked(false);
+    if (base::Trim(eTip->Text()).empty()) return;
+    const windows::KopijaStavke k{TrenutniNalog(), TrenutnaStavka()};
+    const auto sistem = static_cast<std::int32_t>(Broj(*tRadniNal, "Sistem"));
+    if (!windows::PrenesiKopiju(windows::SharedModel(), k, {sistem, 0, 0})) return;
+    std::string sifraSistema = std::to_string(sistem);
+    {
+        windows::StoredTable sistemi(app::FolderPath(app::Folder::Lokal), "WSYSTEM.DB");
+        sistemi.Cursor().SetIndex(-1);
+        if (sistemi.Cursor().FindKey({engine::Value::Int(sistem)})) {
+            const engine::Value& v =
+                sistemi.Cursor().Read().at(static_cast<std::size_t>(sistemi.Field("Sifra")));
+            if (v.IsText()) sifraSistema = base::Trim(v.AsText());
+        }
+    }
+    const std::string caption =
+        "-> Promjena tipa RADNOG NALOGA: " + base::Trim(eTip->Text()) + " - sistem: " + sifraSistema;
+    windows::PrikaziIzraduTipa(this, caption, 2, [this](windows::TEditWindow& f) {
+        f.SpremiProzor = [this](windows::TEditWindow& d) { SpremiProzor(d); };
+        f.Nacrtaj = [this](windows::TEditWindow&) { Nacrtaj(); };
+    });
+}
+
+// ------------------------------------------------------------------------------------------ the runs
+
+template <class F> auto TWRadniNalozi::SNapretkom(const char* naslov, F&& rad) {
+    FazeZadnjegRada.clear();
+    auto ishod = [&] {
+        ProgresOptimizacije progres(QString::fromUtf8(naslov), this);
+        Napredak napredak = [&](const std::string& faza, int pozicija, int ukupno) {
+            if (FazeZadnjegRada.empty() || FazeZadnjegRada.back() != faza) FazeZadnjegRada.push_back(faza);
+            return progres.Javi(faza, pozicija, ukupno);
+        };
+        return rad(napredak);
+    }();
+    // The keyboard comes back to the form where it was.
+    activateWindow();
+    if (fw::Control* c = ActiveControl()) c->SetFocus();
+    return ishod;
+}
+
+void TWRadniNalozi::bPregledClick() {
+    if (!SpremiZaglavlje()) return;
+    NaslovPrikaza->SetCaption("OPTIMIZIRANA LISTA PROFILA NALOGA BROJ " +
+                              std::to_string(Broj(*tRadniNal, "Broj")));
+    tRNOptima->Refresh();
+    tRNOptSt->Refresh();
+    Book->SetPageIndex(2);
+    gRNOptima->SetFocus();
+}
+
+void TWRadniNalozi::OptimizacijaClick() {
+    if (!tRadniNal->Active() || tRadniNal->IsEmpty()) return;
+    if (Broj(*tRadniNal, "Sistem") == 0) {
+        app::ShowInfo("Da biste pokrenuli optimizaciju,\n\rpolje \"sistem\" mora biti popunjeno !!!");
+        eSistem->SetFocus();
+        return;
+    }
+    if (Broj(*tRadniNal, "Boja") == 0) {
+        app::ShowInfo("Da biste pokrenuli optimizaciju,\n\rpolje \"boja\" mora biti popunjeno !!!");
+        eBoja->SetFocus();
+        return;
+    }
+    if (!SpremiZaglavlje()) return;
+    const std::int32_t rn = TrenutniNalog();
+    const fw::TBookmark mjesto = tRadniNal->GetBookmark();
+    SNapretkom("OPTIMIZACIJA I", [&](const Napredak& n) { return OptimizacijaI(rn, n); });
+    // The run wrote the lists and the order's flag beside the form's tables.
+    tRadniNal->Refresh();
+    tRadniNal->GotoBookmark(mjesto);
+    tRNOptima->Refresh();
+    tRNOptSt->Refresh();
+    PratiOptimizaciju();
+}
+
+void TWRadniNalozi::bOptimaStaklaClick() {
+    if (!SpremiZaglavlje()) return;
+    const std::int32_t rn = TrenutniNalog();
+    {
+        windows::StoredTable staklo(app::FolderPath(app::Folder::Lokal), "RNOPTST.DB");
+        if (staklo.Rows({engine::Value::Int(rn)}).empty()) {
+            app::ShowInfo("Nema liste stakla za optimizaciju!!!\r\nPokrenite prvo OPTIMIZACIJU I !!!");
+            Optimizacija->SetFocus();
+            return;
+        }
+    }
+    const auto liste = SNapretkom("Optimizacija stakla",
+                                  [&](const Napredak& n) { return OptimizacijaStakla(rn, Stakla, n); });
+    if (liste && IspisiNaloga.IspisStakla) IspisiNaloga.IspisStakla(rn, *liste, PregledIspisa);
+}
+
+void TWRadniNalozi::IspisNaloga(bool ponuda) {
+    if (!SpremiZaglavlje()) return;
+    if (IspisiNaloga.IspisNaloga) IspisiNaloga.IspisNaloga(TrenutniNalog(), ponuda, PregledIspisa);
+}
+
+void PrikaziRadneNaloge(fw::Form* sender) {
+    app::OpenForm<TWRadniNalozi>(RadniNaloziForm.WRadniNalozi, sender);
+}
+
+} // namespace orders

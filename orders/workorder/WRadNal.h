@@ -1,0 +1,139 @@
+#pragma once
+// TWRadniNalozi, "Ponude / Radni nalozi za izradu prozora": offers and work orders for windows and doors.
+// Page 0 lists the orders with the current order's header, page 1 its items with the preview of the
+// current item's own copy of its window type, page 2 the order's profile cutting list and glass list.
+// Each item's copy is the catalogue type fitted to the item's size and re-coloured to the order's colour;
+// "OPTIMIZACIJA I" turns the copies into the cutting lists and "Ispis &Stakla" lays the glass on sheets.
+
+#include "fw/ui/ExtCtrls.h"
+#include "fw/ui/StdCtrls.h"
+#include "kit/KitButtons.h"
+#include "kit/Mycombo2.h"
+#include "kit/MyDBGrid.h"
+#include "kit/MyForm.h"
+#include "kit/MyTable.h"
+#include "orders/cutting/PostavkeStakla.h"
+#include "orders/optima/RadniNalog.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+class QLabel;
+
+namespace windows {
+class TEditWindow;
+}
+
+namespace orders {
+
+class TWRadniNalozi : public kit::TMyForm {
+public:
+    explicit TWRadniNalozi(fw::Component* owner);
+
+    fw::Notebook* Book;
+    // page 0: the orders
+    fw::TDataSource sRadniNal;
+    kit::TMyDBGrid* gRadniNal;
+    kit::TDBVar* eBroj;
+    kit::TDBVar* eSifra;
+    kit::TDBVar* eDatum;
+    kit::TDBVar* eNarucioc;
+    kit::TDBVar* eSistem;
+    kit::TDBVar* eBoja;
+    kit::TDBVar* eIznos;
+    fw::Label* lValuta;
+    kit::TMyBitBtn* BitBtn1; // "&Stavke"
+    kit::TMyBitBtn* Optimizacija;
+    kit::TMyBitBtn* bOptimaStakla;
+    kit::TMyBitBtn* bPregled;
+    kit::TMyBitBtn* bIspisNaloga;
+    kit::TMyBitBtn* bPonuda;
+    kit::TMyCheckBox* cPregledIspisa;
+    // page 1: the items
+    fw::TDataSource sStavkeRN;
+    kit::TMyDBGrid* gStavkeRN;
+    kit::TDBVar* eStavka;
+    kit::TDBVar* eTip;
+    kit::TDBVar* eStaklo;
+    kit::TDBVar* eKolicina;
+    kit::TDBVar* eSirina;
+    kit::TDBVar* eVisina;
+    kit::TDBVar* eCijena;
+    fw::Label* lValuta2;
+    kit::TMyCheckBox* cPromjena;
+    kit::TMyBitBtn* bNovaStavka;
+    kit::TMyBitBtn* bNaZaglavlje;
+    QLabel* PaintBox;
+    QLabel* Roletna;
+    // page 2: the lists
+    fw::Label* NaslovPrikaza;
+    fw::TDataSource sRNOptima;
+    kit::TMyDBGrid* gRNOptima;
+    fw::Label* lListaStakla;
+    fw::TDataSource sRNOptSt;
+    kit::TMyDBGrid* gStaklo;
+    kit::TMyBitBtn* BitBtn2;
+
+    kit::TMyTable* tRadniNal;
+    kit::TMyTable* tStavkeRN;
+    kit::TMyTable* tRNOptima;
+    kit::TMyTable* tRNOptSt;
+
+    std::int32_t NajveciBrojNaloga = 0;
+    std::int16_t NajvecaStavka = 0;
+    double FaktorSirine = 1, FaktorVisine = 1;
+    bool PrikazKopije = true;
+    bool PregledIspisa = true;
+    PostavkeStakla Stakla;
+    // The Code of the copy the preview shows, 0 for none.
+    std::int32_t KodKopije = 0;
+
+    void BitBtn1Click();
+    void bNaZaglavljeClick();
+    void bNovaStavkaClick();
+    void bPregledClick();
+    void OptimizacijaClick();
+    void bOptimaStaklaClick();
+    void IspisNaloga(bool ponuda);
+    // Fits the current item's type to its size and stores it as the item's copy.
+    void eTipExitChanged();
+    // Draws the current item's copy (an empty box when it has none).
+    void Nacrtaj();
+    // The designer's save of an item's copy.
+    void SpremiProzor(windows::TEditWindow& designer);
+    void cPromjenaClick();
+
+    // The phase texts the last cutting run showed, in order (each once).
+    std::vector<std::string> FazeZadnjegRada;
+
+private:
+    void FormShow();
+    void FormKeyDown(std::uint16_t& key, fw::Shift shift);
+    void tRadniNalNewRecord();
+    void tRadniNalBeforeDelete();
+    void tStavkeRNNewRecord();
+    void tStavkeRNBeforeDelete();
+    void eBojaExitChanged();
+    void eDimenzijaExitChanged(kit::TDBVar* druga);
+    void PratiOptimizaciju();
+    std::int32_t TrenutniNalog() const;
+    std::int16_t TrenutnaStavka() const;
+    std::int32_t NajveciBroj() const;
+    std::int16_t NajvecaStavkaNaloga() const;
+    // Posts a pending change of the header; false when it cannot be.
+    bool SpremiZaglavlje();
+    // Runs a cutting step under the progress window.
+    template <class F> auto SNapretkom(const char* naslov, F&& rad);
+};
+
+struct RadniNaloziState {
+    TWRadniNalozi* WRadniNalozi = nullptr;
+};
+extern RadniNaloziState RadniNaloziForm;
+
+// The main menu's opener.
+void PrikaziRadneNaloge(fw::Form* sender);
+
+} // namespace orders

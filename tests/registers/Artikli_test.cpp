@@ -1,0 +1,261 @@
+#include "registers/Artikli.h"
+
+#include "app/data/WBegin.h"
+#include "app/shell/CodeListOpeners.h"
+#include "base/Exceptions.h"
+#include "fw/db/FieldClasses.h"
+#include "registers/Openers.h"
+#include "tests/registers/RegisterFixture.h"
+
+namespace regtest {
+namespace {
+
+using registers::Artikli;
+using registers::TSifarnikArtikli;
+using Strings = std::vector<std::string>;
+
+// The own company (partner 1, Croatian) and a German supplier (partner 2) that makes what it sells.
+class ArtikliTest : public RegisterTest {
+protected:
+    ArtikliTest() {
+        app::WBegin.PodaciPoduzeca.OwnPartner = 1;
+        app::WBegin.PodaciPoduzeca.Jezik = 1;
+        app::WBegin.PodaciPoduzeca.NazivKratki = "Lumeno";
+        app::WBegin.PodaciPoduzeca.Mjesto = "Zagreb";
+        Add("Global", "GOVOR.DB", {"Sifra", "Naziv"}, {{"HR", "hrvatski"}, {"DE", "njemački"}});
+        Add("Lokal", "SIF_PART.DB", {"Sifra", "Dobavljac", "Drzava", "Partner", "Govor"},
+            {{"LUMENO", "D", "J", "1", "1"}, {"WEKA", "D", "S", "2", "2"}});
+        Add("Global", "FIRME.DB", {"Sifra", "Partner"}, {{"LUMENO", "1"}, {"WEKA", "2"}});
+    }
+    Strings Codes() {
+        return Rows("Global", "SIF_ROBE.DB", {"Partner", "Sifra", "Code", "Proizvodi", "Naziv"});
+    }
+    Strings Articles() { return Rows("Global", "ROBA.DB", {"Code", "Sifra", "Proizvodi", "Naziv"}); }
+    Strings Names() { return Rows("Global", "IME_ROBE.DB", {"Roba", "Govor", "Naziv"}); }
+    // Enters a code and its manufacturer on the empty record the save left, as the user types them.
+    void NewCode(TSifarnikArtikli& f, const QString& code, const QString& manufacturer) {
+        EXPECT_EQ(ActiveName(f), "cSifra");
+        dialogs.Answer(true);
+        Type(f, code);
+        Press(f, Qt::Key_Return);
+        EXPECT_EQ(ActiveName(f), "cProizvodi");
+        Type(f, manufacturer);
+        Press(f, Qt::Key_Return);
+    }
+};
+
+// The whole life of an article by keys: the save starts a code, the supplier that makes it gets an article
+// at once, names typed in the supplier's and the company's languages fill the linked rows, the code is found
+// by code and by name, renamed and deleted.
+TEST_F(ArtikliTest, AnArticleIsCreatedNamedFoundRenamedAndDeletedByKeys) {
+    registers::PrikaziArtikle(caller.get(), 1, 2);
+    TSifarnikArtikli* f = Track(Artikli.SifarnikArtikli);
+    ASSERT_NE(f, nullptr);
+    ASSERT_TRUE(f->isVisible());
+    EXPECT_EQ(f->Caption().toStdString(), "Lumeno Zagreb - Šifarnik artikli");
+    ASSERT_TRUE(f->tSifPart->Active()) << ::testing::PrintToString(dialogs.Texts());
+    EXPECT_TRUE(f->xSifarnik->Checked());
+    EXPECT_EQ(f->MainBook->PageIndex(), 0);
+    EXPECT_EQ(f->tSifPart->FieldByName("Sifra").AsString(), "WEKA");
+    EXPECT_EQ(f->Book->PageIndex(), 1) << "a foreign supplier's page asks for our own code";
+    EXPECT_EQ(f->GovorLabel->Caption(), "(njemački)");
+    EXPECT_EQ(f->GovorLabel2->Caption(), "(hrvatski)");
+    EXPECT_EQ(f->eNaziv2->DataSet(), f->tImeRobe2);
+
+    // Save on the empty register: a new record, the cursor in the key edit.
+    Press(*f, Qt::Key_End, Qt::ControlModifier);
+    EXPECT_EQ(ActiveName(*f), "ZapisiButton");
+    Press(*f, Qt::Key_Return);
+    NewCode(*f, "A100", "WEKA");
+    EXPECT_EQ(Articles(), Strings{"1|A100|2|"}) << "the supplier makes it: the article is made at once";
+    EXPECT_FALSE(f->cOznaka->Enabled());
+    EXPECT_EQ(f->lProizvodi->FontColor(), fw::clGray);
+    EXPECT_TRUE(f->eSifra->Enabled());
+    EXPECT_EQ(ActiveName(*f), "eSifra");
+    Press(*f, Qt::Key_Return);
+    EXPECT_EQ(ActiveName(*f), "eNaziv");
+    Type(*f, "Fenster");
+    Press(*f, Qt::Key_Return);
+    EXPECT_EQ(ActiveName(*f), "eNaziv2");
+    Type(*f, "Prozor");
+    Press(*f, Qt::Key_Return);
+    EXPECT_EQ(Names(), (Strings{"1|1|Prozor", "1|2|Fenster"}));
+    EXPECT_EQ(Articles(), Strings{"1|A100|2|Fenster"}) << "the first name fills the empty ones";
+    EXPECT_EQ(Codes(), Strings{"2|A100|1|2|Fenster"});
+
+    // A second article; then the names of the first change: linked names that still held the old one follow.
+    Press(*f, Qt::Key_End, Qt::ControlModifier);
+    Press(*f, Qt::Key_Return);
+    NewCode(*f, "B200", "WEKA");
+    f->eNaziv->SetFocus();
+    Type(*f, "Tuer");
+    Press(*f, Qt::Key_Return);
+    EXPECT_EQ(Articles(), (Strings{"1|A100|2|Fenster", "2|B200|2|Tuer"}));
+
+    // Found by code in the key edit.
+    f->cSifra->SetFocus();
+    Type(*f, "A100");
+    Press(*f, Qt::Key_Return);
+    EXPECT_EQ(f->tSifRobe->FieldByName("Sifra").AsString(), "A100");
+    EXPECT_EQ(f->eNaziv->Text(), "Fenster");
+    EXPECT_EQ(f->eNaziv2->Text(), "Prozor");
+    // Found by name in the grid: F2 sorts by name, letters search it.
+    Press(*f, Qt::Key_Home, Qt::ControlModifier);
+    EXPECT_EQ(ActiveName(*f), "gSifRobe");
+    Press(*f, Qt::Key_F2);
+    Type(*f, "TU");
+    EXPECT_EQ(f->tSifRobe->FieldByName("Sifra").AsString(), "B200");
+    Type(*f, "");
+    Press(*f, Qt::Key_Backspace);
+    Press(*f, Qt::Key_Backspace);
+    Type(*f, "FE");
+    EXPECT_EQ(f->tSifRobe->FieldByName("Sifra").AsString(), "A100");
+
+    // Renaming the name in the supplier's language: names that held the old one follow.
+    f->eNaziv->SetFocus();
+    Type(*f, "Fensterrahmen");
+    Press(*f, Qt::Key_Return);
+    EXPECT_EQ(Articles(), (Strings{"1|A100|2|Fensterrahmen", "2|B200|2|Tuer"}));
+    EXPECT_EQ(Names(), (Strings{"1|1|Prozor", "1|2|Fensterrahmen", "2|2|Tuer"}));
+
+    // Renaming the code keeps the article; Ctrl+Del deletes the code after the question.
+    f->cSifra->SetFocus();
+    dialogs.Answer(false); // not a new code: the old one renamed
+    dialogs.Answer(true);
+    Type(*f, "A101");
+    Press(*f, Qt::Key_Return);
+    EXPECT_EQ(Codes(), (Strings{"2|A101|1|2|Fensterrahmen", "2|B200|2|2|Tuer"}));
+    f->cSifra->SetFocus();
+    dialogs.Answer(true);
+    Press(*f, Qt::Key_Delete, Qt::ControlModifier);
+    EXPECT_EQ(Codes(), (Strings{"2|B200|2|2|Tuer"}));
+    Press(*f, Qt::Key_Escape);
+    EXPECT_FALSE(f->isVisible());
+}
+
+// A row of the supplier coded under a manufacturer's code that names an article already takes that article
+// and its name in the supplier's language; the company as manufacturer has no separate "our code".
+TEST_F(ArtikliTest, AManufacturersExistingCodeLinksItsArticle) {
+    Add("Global", "ROBA.DB", {"Sifra", "Proizvodi", "Naziv"}, {{"L1", "1", "Prozor"}});
+    Add("Global", "IME_ROBE.DB", {"Roba", "Govor", "Naziv"}, {{"1", "1", "Prozor"}, {"1", "2", "Fenster"}});
+    Add("Global", "SIF_ROBE.DB", {"Partner", "Sifra", "Code", "Proizvodi", "Naziv"},
+        {{"1", "L1", "1", "1", "Prozor"}});
+    registers::PrikaziArtikle(caller.get(), 1, 2);
+    TSifarnikArtikli* f = Track(Artikli.SifarnikArtikli);
+    ASSERT_NE(f, nullptr);
+    Press(*f, Qt::Key_End, Qt::ControlModifier);
+    Press(*f, Qt::Key_Return);
+    NewCode(*f, "W1", "LUMENO");
+    EXPECT_EQ(Articles(), Strings{"1|L1|1|Prozor"}) << "another's make: no article yet";
+    EXPECT_TRUE(f->cOznaka->Enabled());
+    EXPECT_EQ(f->lProizvodi->FontColor(), fw::clBlack);
+    EXPECT_FALSE(f->eSifra->Enabled()) << "our own make: our code is the manufacturer's";
+    EXPECT_EQ(f->lSifra->FontColor(), fw::clGray);
+    EXPECT_EQ(ActiveName(*f), "cOznaka");
+    Type(*f, "L1");
+    Press(*f, Qt::Key_Return);
+    EXPECT_EQ(Codes(), (Strings{"1|L1|1|1|Prozor", "2|W1|1|1|Fenster"}));
+    EXPECT_EQ(f->eNaziv->Text(), "Fenster");
+    EXPECT_EQ(f->eNaziv2->Text(), "Prozor");
+    EXPECT_TRUE(dialogs.Texts().empty());
+}
+
+// An article table that refuses every new row: the creation gives up after a few tries with a message and
+// leaves the supplier's row without an article, instead of holding the user in the form for ever.
+TEST_F(ArtikliTest, ACreationTheTableRefusesStopsWithAMessage) {
+    registers::PrikaziArtikle(caller.get(), 1, 2);
+    TSifarnikArtikli* f = Track(Artikli.SifarnikArtikli);
+    ASSERT_NE(f, nullptr);
+    int tries = 0;
+    f->tRoba->BeforePost = [&](fw::TDataSet&) {
+        ++tries;
+        throw base::Abort();
+    };
+    Press(*f, Qt::Key_End, Qt::ControlModifier);
+    Press(*f, Qt::Key_Return);
+    NewCode(*f, "A1", "WEKA");
+    EXPECT_EQ(tries, registers::ArticleCreationTries);
+    EXPECT_EQ(dialogs.Texts(), Strings{registers::ArticleNotCreatedText});
+    EXPECT_TRUE(Articles().empty());
+    EXPECT_EQ(Codes(), Strings{"2|A1||2|"});
+    EXPECT_NE(f->tRoba->MasterSource(), nullptr) << "the article table follows its master again";
+}
+
+// A form with an article field: F2 opens the short register of the own company's codes on the field's code;
+// the code chosen there comes back into the field, and Enter stores its article.
+class ArticleUser : public kit::TMyForm {
+public:
+    explicit ArticleUser(fw::Component* owner) : kit::TMyForm(owner) {
+        resize(400, 200);
+        cArtikl = new kit::TDBJustLookup(this, this);
+        cArtikl->SetName("cArtikl");
+        cArtikl->SetBounds(10, 10, 200, 24);
+        cArtikl->SetDataSource(&profiles);
+        cArtikl->SetDataField("Code");
+        cArtikl->SetLookupSource(&codes);
+        cArtikl->SetLookupField("Code");
+        cArtikl->SetLookupDisplay("Sifra");
+        cArtikl->OnF2Press = [this](fw::Component&) { app::OpenCodeListOf("SIF_ROBE.DB", this); };
+        tWRoba = new kit::TMyTable(this);
+        tWRoba->SetDatabaseName("Global");
+        tWRoba->SetTableName("WROBA.DB");
+        tWRoba->FreeToModify = true;
+        tWRoba->AddField(std::make_unique<fw::TIntegerField>(), "Code");
+        tWRoba->AddField(std::make_unique<fw::TSmallintField>(), "DebljinaProfila");
+        tWRoba->AddField(std::make_unique<fw::TSmallintField>(), "DuzinaProfila");
+        tWRoba->AddField(std::make_unique<fw::TIntegerField>(), "Partner", fw::fkCalculated);
+        tWRoba->OnCalcFields = [](fw::TDataSet& ds) {
+            ds.FieldByName("Partner").SetAsInteger(app::WBegin.PodaciPoduzeca.OwnPartner);
+        };
+        profiles.SetDataSet(tWRoba);
+        tArtikl = new kit::TMyTable(this);
+        tArtikl->SetDatabaseName("Global");
+        tArtikl->SetTableName("SIF_ROBE.DB");
+        tArtikl->SetIndexFieldNames("Partner;Code");
+        tArtikl->SetMasterSource(&profiles);
+        tArtikl->SetMasterFields("Partner;Code");
+        codes.SetDataSet(tArtikl);
+        SetActiveControl(cArtikl);
+    }
+    fw::TDataSource profiles, codes;
+    kit::TDBJustLookup* cArtikl;
+    kit::TMyTable* tWRoba;
+    kit::TMyTable* tArtikl;
+};
+
+TEST_F(ArtikliTest, F2OnAnArticleFieldPicksFromTheShortRegister) {
+    registers::InstallCodeListOpeners();
+    Add("Global", "SIF_ROBE.DB", {"Partner", "Sifra", "Code", "Proizvodi"},
+        {{"1", "P100", "5", "1"}, {"1", "P200", "6", "1"}, {"2", "P150", "7", "2"}});
+    Add("Global", "WROBA.DB", {"Code", "DebljinaProfila"}, {{"5", "70"}});
+    std::unique_ptr<ArticleUser> user(fw::CreateForm<ArticleUser>(nullptr));
+    fwtest::ShowActive(*user);
+    ASSERT_EQ(user->cArtikl->Text(), "P100");
+    user->cArtikl->SetFocus();
+    Press(*user, Qt::Key_F2);
+    TSifarnikArtikli* f = Track(Artikli.SifarnikArtikli);
+    ASSERT_NE(f, nullptr);
+    ASSERT_TRUE(f->isVisible());
+    EXPECT_EQ(f->Caller, user.get());
+    EXPECT_FALSE(f->xSifarnik->Checked());
+    EXPECT_EQ(f->MainBook->PageIndex(), 1) << "pickers show the short register";
+    EXPECT_EQ(f->tSifPart->FieldByName("Sifra").AsString(), "LUMENO");
+    EXPECT_EQ(f->Book2->PageIndex(), 0) << "the own company's page";
+    EXPECT_EQ(f->tSifRobe->FieldByName("Sifra").AsString(), "P100");
+    EXPECT_EQ(ActiveName(*f), "gSifRobe3");
+    Press(*f, Qt::Key_Down);
+    EXPECT_EQ(f->tSifRobe->FieldByName("Sifra").AsString(), "P200");
+    Press(*f, Qt::Key_Escape);
+    EXPECT_FALSE(f->isVisible());
+    EXPECT_EQ(user->cArtikl->Text(), "P200");
+    Press(*user, Qt::Key_Return);
+    EXPECT_EQ(Rows("Global", "WROBA.DB", {"Code", "DebljinaProfila"}), Strings{"6|70"});
+    // The menu's opener shows the full register again on the same form.
+    registers::PrikaziArtikle(caller.get(), 1, 0);
+    EXPECT_EQ(f->MainBook->PageIndex(), 0);
+    EXPECT_TRUE(f->xSifarnik->Checked());
+    f->Close();
+}
+
+} // namespace
+} // namespace regtest
