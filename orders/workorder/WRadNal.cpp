@@ -386,7 +386,7 @@ void TWRadniNalozi::tRadniNalBeforeDelete() {
     }
     tStavkeRN->EnableControls();
     windows::StoredTable optima(app::FolderPath(app::Folder::Lokal), "RNOPTIMA.DB");
-    optima.DeleteRows({engine::Value::Int(rn)});
+    optima.ReplaceRows({engine::Value::Int(rn)}, {}); // the whole list in one write
 }
 
 // ------------------------------------------------------------------------------------------ the items

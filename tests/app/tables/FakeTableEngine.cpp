@@ -220,6 +220,7 @@ public:
     }
     void DeleteIndex(const std::string&) override { Unused(); }
     void Empty() override { Unused(); }
+    void ReplaceRows(const engine::Key&, const engine::Key&, const std::vector<Row>&) override { Unused(); }
     void LockTable() override { Unused(); }
     void UnlockTable() override { Unused(); }
     void SaveChanges() override {}
