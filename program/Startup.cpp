@@ -26,6 +26,8 @@
 #include "program/WinGlavna.h"
 #include "registers/Grupe.h"
 #include "registers/Openers.h"
+#include "windows/systems/P_art.h"
+#include "windows/systems/WSistem.h"
 #include "windows/typelist/PEWin.h"
 
 #include <QCoreApplication>
@@ -75,6 +77,9 @@ void InitializeUnits(const std::filesystem::path& programFolder) {
     registers::InstallCodeListOpeners();
     if (!o.OProgramu) o.OProgramu = kit::PrikaziOProgramu;
     if (!o.Tipovi) o.Tipovi = windows::PrikaziTipove;
+    if (!o.Sistemi) o.Sistemi = windows::PrikaziSisteme;
+    if (!o.ParametriArtikala) o.ParametriArtikala = windows::PrikaziParametreArtikala;
+    windows::InstallSystemOpeners();
     if (!o.AskWorkOrderPassword) o.AskWorkOrderPassword = kit::AskWorkOrderPassword;
 }
 

@@ -230,11 +230,14 @@ TEST_F(MainWindowTest, FindsTheOwnCompanyAndShowsTheCaptions) {
                   EXPECT_EQ(w.bSifSis->Caption(), "Šifarnik &Sistema");
                   EXPECT_TRUE(w.bNalozi->Visible());
                   EXPECT_FALSE(w.mP_Naloga->Visible());
-                  // Forms that are not part of the program yet keep their entries, disabled; the type list
-                  // is part of it.
+                  // Forms that are not part of the program yet keep their entries, disabled; the type list,
+                  // the window systems and the article parameters are part of it.
                   EXPECT_FALSE(w.mArtikli->Enabled());
                   EXPECT_TRUE(w.bTipovi->Enabled());
                   EXPECT_TRUE(w.mP_Tipova->Enabled());
+                  for (fw::Control* c : std::initializer_list<fw::Control*>{w.mSistem, w.bSifSis,
+                                                                            w.mParametriArtikala, w.bParArt})
+                      EXPECT_TRUE(c->Enabled()) << c->Name();
                   EXPECT_EQ(app::Settings.PostavkePrograma.Valuta, "EUR");
                   EXPECT_EQ(app::Settings.CommonSettings.Resources.LoadMode, 1);
                   EXPECT_FALSE(app::Settings.CommonSettings.Safety.AutoCheck);
