@@ -235,9 +235,8 @@ TEST_F(MainWindowTest, FindsTheOwnCompanyAndShowsTheCaptions) {
                   EXPECT_FALSE(w.mArtikli->Enabled());
                   EXPECT_TRUE(w.bTipovi->Enabled());
                   EXPECT_TRUE(w.mP_Tipova->Enabled());
-                  for (fw::Control* c : std::initializer_list<fw::Control*>{w.mSistem, w.bSifSis,
-                                                                            w.mParametriArtikala, w.bParArt})
-                      EXPECT_TRUE(c->Enabled()) << c->Name();
+                  EXPECT_TRUE(w.mSistem->Enabled() && w.bSifSis->Enabled());
+                  EXPECT_TRUE(w.mParametriArtikala->Enabled() && w.bParArt->Enabled());
                   EXPECT_EQ(app::Settings.PostavkePrograma.Valuta, "EUR");
                   EXPECT_EQ(app::Settings.CommonSettings.Resources.LoadMode, 1);
                   EXPECT_FALSE(app::Settings.CommonSettings.Safety.AutoCheck);
