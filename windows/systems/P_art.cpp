@@ -177,12 +177,8 @@ void TSif_artikli::eGrupaChange() {
 void TSif_artikli::eArtiklEnter() {
     if (!app::HasRecords(tSifRobe) || !tWRoba->Active() || !tWRoba_d->Active()) return;
     // The bound rows hang on the profile's parameter row: a profile without one gets it first.
-    if (!app::HasRecords(tWRoba) && !app::IsEditing(tWRoba)) {
-        tWRoba->Append();
-        tWRoba->Post();
-    } else if (app::IsEditing(tWRoba)) {
-        tWRoba->Post();
-    }
+    if (!app::HasRecords(tWRoba) && !app::IsEditing(tWRoba)) tWRoba->Append();
+    if (app::IsEditing(tWRoba) && !PostPending(tWRoba)) return;
     if (!app::HasRecords(tWRoba_d) && !app::IsEditing(tWRoba_d)) app::PostAndAppend(tWRoba_d);
 }
 
