@@ -187,8 +187,7 @@ void TSif_artikli::BitBtn1Click() {
 }
 
 void PrikaziParametreArtikala(fw::Form* sender) {
-    app::OpenForm<TSif_artikli>(SifArtikliForm.Sif_artikli, sender,
-                                [sender](TSif_artikli& f) { f.Caller = sender; });
+    app::OpenForm<TSif_artikli>(SifArtikliForm.Sif_artikli, sender);
 }
 
 } // namespace windows

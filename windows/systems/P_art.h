@@ -21,8 +21,6 @@ class TSif_artikli : public kit::TMyForm {
 public:
     explicit TSif_artikli(fw::Component* owner);
 
-    fw::Form* Caller = nullptr;
-
     kit::TMyDBGrid* gSif_Robe;
     fw::DBText* lSifra;
     fw::DBText* lNaziv;
