@@ -4,7 +4,10 @@
 #include "registers/Gkonta.h"
 #include "registers/Grupe.h"
 #include "registers/Konta.h"
+#include "registers/Partner.h"
 #include "registers/PlainRegisters.h"
+#include "registers/Sif_Boja.h"
+#include "registers/Sif_Part.h"
 
 namespace registers {
 
@@ -27,6 +30,9 @@ void InstallCodeListOpeners() {
         {"KONTA2.DB", PrikaziKontniPlan},
         {"KONTA3.DB", PrikaziKontniPlan},
         {"KONTA4.DB", PrikaziKontniPlan},
+        {"PARTNER.DB", PrikaziPoduzeca},
+        {"FIRME.DB", PrikaziFirme},
+        {"SIF_PART.DB", PrikaziPartnere},
     };
     for (const auto& [table, opener] : openers)
         app::RegisterCodeListOpener(table, opener);
@@ -34,6 +40,9 @@ void InstallCodeListOpeners() {
     app::RegisterCodeListOpener("GRUPE.DB", [](fw::Form* caller) { PrikaziGrupeArtikala(caller, 0); });
     app::RegisterCodeListOpener("PODGRUPE.DB",
                                 [](fw::Form* caller) { PrikaziPodGrupeArtikala(caller, 0, 0); });
+    // The colours open on the own company's codes, with no manufacturer chosen.
+    for (const char* table : {"SIF_BOJA.DB", "BOJE.DB"})
+        app::RegisterCodeListOpener(table, [](fw::Form* caller) { PrikaziBoje(caller, 0, 0); });
 }
 
 } // namespace registers
