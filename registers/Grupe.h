@@ -10,6 +10,10 @@
 
 namespace registers {
 
+// Shown when a group is typed while no supplier is listed.
+inline constexpr const char* NoSupplierText =
+    "Morate najprije unijeti dobavljača u šifarnik partnera:\r\ngrupe artikala vežu se uz dobavljača!!!";
+
 // The caption's company part: the own company's short name and town.
 std::string CompanyCaption(const std::string& title);
 
