@@ -4,7 +4,9 @@
 #include "registers/Gkonta.h"
 #include "registers/Grupe.h"
 #include "registers/Konta.h"
+#include "registers/Pakiranja.h"
 #include "registers/PlainRegisters.h"
+#include "registers/Stope.h"
 
 namespace registers {
 
@@ -27,11 +29,16 @@ void InstallCodeListOpeners() {
         {"KONTA2.DB", PrikaziKontniPlan},
         {"KONTA3.DB", PrikaziKontniPlan},
         {"KONTA4.DB", PrikaziKontniPlan},
+        {"S_POREZA.DB", PrikaziStopePoreza},
+        {"S_CARINE.DB", PrikaziStopeCarine},
+        {"MJERE.DB", PrikaziMjere},
+        {"IME_PAK.DB", PrikaziImenaPakiranja},
     };
     for (const auto& [table, opener] : openers)
         app::RegisterCodeListOpener(table, opener);
     // Reached without a supplier, the groups open on the own company's.
     app::RegisterCodeListOpener("GRUPE.DB", [](fw::Form* caller) { PrikaziGrupeArtikala(caller, 0); });
+    app::RegisterCodeListOpener("PAKUNG.DB", [](fw::Form* caller) { PrikaziPakiranja(caller, 0); });
     app::RegisterCodeListOpener("PODGRUPE.DB",
                                 [](fw::Form* caller) { PrikaziPodGrupeArtikala(caller, 0, 0); });
 }
