@@ -1,6 +1,7 @@
 #include "registers/Openers.h"
 
 #include "app/shell/CodeListOpeners.h"
+#include "registers/Banke.h"
 #include "registers/Gkonta.h"
 #include "registers/Grupe.h"
 #include "registers/Konta.h"
@@ -29,6 +30,7 @@ void InstallCodeListOpeners() {
         {"KONTA2.DB", PrikaziKontniPlan},
         {"KONTA3.DB", PrikaziKontniPlan},
         {"KONTA4.DB", PrikaziKontniPlan},
+        {"BANKE.DB", PrikaziBanke},
         {"S_POREZA.DB", PrikaziStopePoreza},
         {"S_CARINE.DB", PrikaziStopeCarine},
         {"MJERE.DB", PrikaziMjere},
