@@ -1,6 +1,7 @@
 #include "registers/Openers.h"
 
 #include "app/shell/CodeListOpeners.h"
+#include "registers/Atomi.h"
 #include "registers/Banke.h"
 #include "registers/Gkonta.h"
 #include "registers/Grupe.h"
@@ -40,6 +41,7 @@ void InstallCodeListOpeners() {
         app::RegisterCodeListOpener(table, opener);
     // Reached without a supplier, the groups open on the own company's.
     app::RegisterCodeListOpener("GRUPE.DB", [](fw::Form* caller) { PrikaziGrupeArtikala(caller, 0); });
+    app::RegisterCodeListOpener("ATOMI.DB", [](fw::Form* caller) { PrikaziAtome(caller, 0); });
     app::RegisterCodeListOpener("PAKUNG.DB", [](fw::Form* caller) { PrikaziPakiranja(caller, 0); });
     app::RegisterCodeListOpener("PODGRUPE.DB",
                                 [](fw::Form* caller) { PrikaziPodGrupeArtikala(caller, 0, 0); });
