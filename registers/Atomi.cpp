@@ -74,21 +74,12 @@ void TDSifarnikAtoma::tAtomiCalcFields(fw::TDataSet& ds) {
                                                                   : std::string());
 }
 
-void TDSifarnikAtoma::MarkQuantities(bool has) {
-    if (!app::HasRecords(tPakung)) return;
-    fw::TField& flag = tPakung->FieldByName("ImaAtoma");
-    if (flag.AsBoolean() == has || !app::StartEdit(tPakung)) return;
-    flag.SetAsBoolean(has);
-    // Posted at once: a flag left pending would go with the next cancel.
-    app::PostEditAutoSave(tPakung);
-}
-
 void TDSifarnikAtoma::tAtomiAfterPost(fw::TDataSet&) {
-    if (app::HasRecords(tAtomi)) MarkQuantities(true);
+    if (app::HasRecords(tAtomi)) KeepQuantityMark(*tPakung, true);
 }
 
 void TDSifarnikAtoma::tAtomiAfterDelete(fw::TDataSet&) {
-    if (!app::HasRecords(tAtomi)) MarkQuantities(false);
+    if (!app::HasRecords(tAtomi)) KeepQuantityMark(*tPakung, false);
 }
 
 void KreirajModulAtoma() {
@@ -120,6 +111,7 @@ TSifarnikAtoma::TSifarnikAtoma(fw::Component* owner) : TCodeListForm(owner) {
     eSifra->SetName("cSifra");
     eSifra->SetBounds(135, 45, 200, 24);
     eSifra->DisplayName = "Količina";
+    eSifra->OnF2Press = [this](fw::Component&) { PrikaziImenaAtoma(this); };
     gMain = AddGrid("gMain", units, 350, 10, 540, 160);
     gTable->SetDataSource(&packing);
     gTable->SetBounds(350, 180, 540, 160);

@@ -26,9 +26,6 @@ public:
     void tAtomiAfterDelete(fw::TDataSet& dataSet);
     // "Jedinica": the code of the packing mode's unit.
     void tAtomiCalcFields(fw::TDataSet& dataSet);
-
-private:
-    void MarkQuantities(bool has);
 };
 
 class TSifarnikAtoma : public TCodeListForm {

@@ -36,6 +36,7 @@ void InstallCodeListOpeners() {
         {"S_CARINE.DB", PrikaziStopeCarine},
         {"MJERE.DB", PrikaziMjere},
         {"IME_PAK.DB", PrikaziImenaPakiranja},
+        {"IME_ATOM.DB", PrikaziImenaAtoma},
     };
     for (const auto& [table, opener] : openers)
         app::RegisterCodeListOpener(table, opener);

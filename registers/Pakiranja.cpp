@@ -83,36 +83,59 @@ void TSifarnikPakiranja::PositionOnCaller() {
 
 // ------------------------------------------------------------------------------------------ labels
 
+struct LabelLink {
+    const char* Field;      // in the label table (and calculated in the languages)
+    const char* OwnerField; // of the labelled row
+    bool Float = false;
+};
 struct LabelLayout {
     const char* Name;
     const char* Caption;
     const char* Noun;
     const char* OwnerTable;
     const char* OwnerIndex;
+    const char* OwnerKey;
     const char* OwnerCaption;
     const char* LabelTable;
-    const char* LinkField; // the label table's link to the owner's "Code"
-    bool UnderUnits;       // the owner is a detail of the units
+    std::vector<LabelLink> Links;
+    int Depth; // 0: the units themselves, 1: under the units, 2: under the packing modes of a unit
     void (*OwnerOpener)(fw::Form*);
 };
 
 namespace {
 
-const LabelLayout MjeraLayout{"SifarnikMjera", "Oznake za jedinice mjera",
-                              "Oznaka",        "JEDINICE.DB",
-                              "Sifra",         "Jedinica",
-                              "MJERE.DB",      "Jedinica",
-                              false,           PrikaziJedinice};
+const LabelLayout MjeraLayout{
+    "SifarnikMjera", "Oznake za jedinice mjera", "Oznaka", "JEDINICE.DB",  "Sifra", "Sifra", "Jedinica",
+    "MJERE.DB",      {{"Jedinica", "Code"}},     0,        PrikaziJedinice};
 const LabelLayout ImePakLayout{"SifarnikImenaPakiranja",
                                "Oznake za načine pakiranja",
                                "Oznaka",
                                "PAKUNG.DB",
                                "Jedinica;Sifra",
+                               "Sifra",
                                "Pakiranje",
                                "IME_PAK.DB",
-                               "Pakung",
-                               true,
+                               {{"Pakung", "Code"}},
+                               1,
                                [](fw::Form* caller) { PrikaziPakiranja(caller, 0); }};
+const LabelLayout ImeAtomLayout{"SifarnikImenaAtoma",
+                                "Oznake za načine pakiranja",
+                                "Oznaka",
+                                "ATOMI.DB",
+                                "Pakung;Kolicina",
+                                "Kolicina",
+                                "Količina",
+                                "IME_ATOM.DB",
+                                {{"Pakung", "Pakung"}, {"Kolicina", "Kolicina", true}},
+                                2,
+                                PrikaziImenaPakiranja};
+
+std::string LinkFields(const LabelLayout& layout, const char* last) {
+    std::string fields;
+    for (const LabelLink& l : layout.Links)
+        fields += std::string(l.Field) + ";";
+    return fields + last;
+}
 
 } // namespace
 
@@ -121,10 +144,11 @@ TLabelList::TLabelList(fw::Component* owner, const LabelLayout& layout)
     SetName(layout.Name);
     SetCaption(layout.Caption);
     fw::TDataSource& owners = NewSource(nullptr);
-    fw::TDataSource* units = layout.UnderUnits ? &NewSource(nullptr) : nullptr;
+    fw::TDataSource* units = layout.Depth >= 1 ? &NewSource(nullptr) : nullptr;
+    fw::TDataSource* packing = layout.Depth >= 2 ? &NewSource(nullptr) : nullptr;
     fw::TDataSource& languages = NewSource(nullptr);
     fw::TDataSource& labels = NewSource(nullptr);
-    BuildFrame("Sifra", layout.OwnerCaption, layout.Noun, 900, 560);
+    BuildFrame(layout.OwnerKey, layout.OwnerCaption, layout.Noun, 900, 600);
     void (*opener)(fw::Form*) = layout.OwnerOpener;
     eSifra->OnF2Press = [this, opener](fw::Component&) { opener(this); };
     // Another code shown: its labels are read again.
@@ -134,52 +158,90 @@ TLabelList::TLabelList(fw::Component* owner, const LabelLayout& layout)
     eNaziv = AddEdit<kit::TDBVar>(labels, "Naziv", "eNaziv", "Oznaka", 45, 200);
     eNaziv->OnExitChanged = [this](fw::Component&) { eNazivExitChanged(); };
     int top = 10;
+    const int gridHeight = layout.Depth >= 2 ? 110 : 150;
     if (units) {
-        gMain = AddGrid("gMain", *units, 350, top, 540, 150);
-        top += 160;
+        gMain = AddGrid("gMain", *units, 350, top, 540, gridHeight);
+        top += gridHeight + 10;
     }
-    gTable->SetBounds(350, top, 540, 150);
-    gGovor = AddGrid("gGovor", languages, 350, top + 160, 540, 340 - top);
+    if (packing) {
+        gPakung = AddGrid("gPakung", *packing, 350, top, 540, gridHeight);
+        top += gridHeight + 10;
+    }
+    gTable->SetBounds(350, top, 540, gridHeight);
+    gGovor = AddGrid("gGovor", languages, 350, top + gridHeight + 10, 540, 530 - top - gridHeight);
 
+    fw::TDataSource* ownerMaster = units;
     if (units) {
         tMain = ShowCodeOnly(AddTable("tMain", "Global", "JEDINICE.DB", "Sifra"));
         units->SetDataSet(tMain);
     }
+    if (packing) {
+        tPakung = ShowCodeOnly(AddTable("tPakung", "Global", "PAKUNG.DB", "Jedinica;Sifra"));
+        tPakung->SetMasterSource(units);
+        tPakung->SetMasterFields("Code");
+        packing->SetDataSet(tPakung);
+        ownerMaster = packing;
+    }
     tTable = AddTable("tTable", "Global", layout.OwnerTable, layout.OwnerIndex);
-    if (tMain) {
-        tTable->SetMasterSource(units);
+    if (ownerMaster) {
+        tTable->SetMasterSource(ownerMaster);
         tTable->SetMasterFields("Code");
+    }
+    if (packing) {
+        // The packing mode knows whether it has quantities.
+        tTable->AfterOpen = [](fw::TDataSet& ds) { ds.FieldByName("Pakung").Visible = false; };
+        tTable->AfterPost = [this](fw::TDataSet&) {
+            if (app::HasRecords(tTable)) KeepQuantityMark(*tPakung, true);
+        };
+        tTable->AfterDelete = [this](fw::TDataSet&) {
+            if (!app::HasRecords(tTable)) KeepQuantityMark(*tPakung, false);
+        };
     }
     owners.SetDataSet(tTable);
     // Labels are read through their own cursor before the languages calculate them.
-    tNaziv2 = AddTable("tNaziv2", "Global", layout.LabelTable, std::string(layout.LinkField) + ";Govor");
+    tNaziv2 = AddTable("tNaziv2", "Global", layout.LabelTable, LinkFields(layout, "Govor"));
     tGovor = AddTable("tGovor", "Global", "GOVOR.DB", "");
     tGovor->AfterOpen = nullptr;
     tGovor->AddField(std::make_unique<fw::TAutoIncField>(), "Code").Visible = false;
     tGovor->AddField(std::make_unique<fw::TStringField>(40), "Sifra");
     tGovor->AddField(std::make_unique<fw::TStringField>(60), "Naziv");
-    tGovor->AddField(std::make_unique<fw::TIntegerField>(), layout.LinkField, fw::fkCalculated).Visible =
-        false;
+    for (const LabelLink& l : layout.Links) {
+        fw::TField& f =
+            l.Float ? static_cast<fw::TField&>(
+                          tGovor->AddField(std::make_unique<fw::TFloatField>(), l.Field, fw::fkCalculated))
+                    : tGovor->AddField(std::make_unique<fw::TIntegerField>(), l.Field, fw::fkCalculated);
+        f.Visible = false;
+    }
     tGovor->AddField(std::make_unique<fw::TStringField>(60), "Oznaka", fw::fkCalculated);
     tGovor->OnCalcFields = [this](fw::TDataSet& ds) { tGovorCalcFields(ds); };
     languages.SetDataSet(tGovor);
-    tNaziv = AddTable("tNaziv", "Global", layout.LabelTable, std::string(layout.LinkField) + ";Govor");
+    tNaziv = AddTable("tNaziv", "Global", layout.LabelTable, LinkFields(layout, "Govor"));
     tNaziv->FreeToModify = true;
     tNaziv->SetMasterSource(&languages);
-    tNaziv->SetMasterFields(std::string(layout.LinkField) + ";Code");
+    tNaziv->SetMasterFields(LinkFields(layout, "Code"));
     tNaziv->BeforePost = [this](fw::TDataSet& ds) { tNazivBeforePost(ds); };
     labels.SetDataSet(tNaziv);
     SetActiveControl(gTable);
 }
 
 void TLabelList::tGovorCalcFields(fw::TDataSet& ds) {
-    const long long owner =
-        tTable->Active() && !tTable->IsEmpty() ? tTable->FieldByName("Code").AsInteger() : 0;
-    ds.FieldByName(layout_.LinkField).SetAsInteger(owner);
+    const bool owner = tTable->Active() && !tTable->IsEmpty();
+    std::vector<Value> key;
+    for (const LabelLink& l : layout_.Links) {
+        fw::TField& link = ds.FieldByName(l.Field);
+        if (l.Float) {
+            const double v = owner ? tTable->FieldByName(l.OwnerField).AsFloat() : 0;
+            link.SetAsFloat(v);
+            key.push_back(Value::Float(v));
+        } else {
+            const long long v = owner ? tTable->FieldByName(l.OwnerField).AsInteger() : 0;
+            link.SetAsInteger(v);
+            key.push_back(Value::Int(v));
+        }
+    }
+    key.push_back(Value::Int(ds.FieldByName("Code").AsInteger()));
     std::string label;
-    if (owner != 0 && tNaziv2->Active() &&
-        tNaziv2->FindKey({Value::Int(owner), Value::Int(ds.FieldByName("Code").AsInteger())}))
-        label = tNaziv2->FieldByName("Naziv").AsString();
+    if (owner && tNaziv2->Active() && tNaziv2->FindKey(key)) label = tNaziv2->FieldByName("Naziv").AsString();
     ds.FieldByName("Oznaka").SetAsString(label);
 }
 
@@ -217,6 +279,7 @@ void TLabelList::AfterSave() {
 
 TSifarnikMjera::TSifarnikMjera(fw::Component* owner) : TLabelList(owner, MjeraLayout) {}
 TSifarnikImenaPakiranja::TSifarnikImenaPakiranja(fw::Component* owner) : TLabelList(owner, ImePakLayout) {}
+TSifarnikImenaAtoma::TSifarnikImenaAtoma(fw::Component* owner) : TLabelList(owner, ImeAtomLayout) {}
 
 // ------------------------------------------------------------------------------------------ openers
 
@@ -235,6 +298,20 @@ void PrikaziImenaPakiranja(fw::Form* caller) {
     // A list to look at, never a picker.
     app::OpenForm<TSifarnikImenaPakiranja>(Pakiranja.SifarnikImenaPakiranja, caller,
                                            [](auto& f) { f.Caller = nullptr; });
+}
+
+void PrikaziImenaAtoma(fw::Form* caller) {
+    app::OpenForm<TSifarnikImenaAtoma>(Pakiranja.SifarnikImenaAtoma, caller,
+                                       [](auto& f) { f.Caller = nullptr; });
+}
+
+void KeepQuantityMark(fw::TTable& packing, bool has) {
+    if (!app::HasRecords(&packing)) return;
+    fw::TField& flag = packing.FieldByName("ImaAtoma");
+    if (flag.AsBoolean() == has || !app::StartEdit(&packing)) return;
+    flag.SetAsBoolean(has);
+    // Posted at once: a mark left pending would go with the next cancel.
+    app::PostEditAutoSave(&packing);
 }
 
 } // namespace registers

@@ -33,9 +33,11 @@ struct LabelLayout;
 // The labels of the rows of one register (units or packing modes) per language.
 class TLabelList : public TCodeListForm {
 public:
-    // The units above the packing modes (only in the packing labels).
+    // The units above the labelled packing modes, and the packing modes above the labelled quantities.
     kit::TMyTable* tMain = nullptr;
     kit::TMyDBGrid* gMain = nullptr;
+    kit::TMyTable* tPakung = nullptr;
+    kit::TMyDBGrid* gPakung = nullptr;
     // Every language, with the current row's link and its label calculated.
     kit::TMyTable* tGovor = nullptr;
     kit::TMyDBGrid* gGovor = nullptr;
@@ -66,10 +68,17 @@ public:
     explicit TSifarnikImenaPakiranja(fw::Component* owner);
 };
 
+// The labels of the quantities of a packing mode; quantities typed here mark their packing mode too.
+class TSifarnikImenaAtoma : public TLabelList {
+public:
+    explicit TSifarnikImenaAtoma(fw::Component* owner);
+};
+
 struct PakiranjaForms {
     TSifarnikPakiranja* SifarnikPakiranja = nullptr;
     TSifarnikMjera* SifarnikMjera = nullptr;
     TSifarnikImenaPakiranja* SifarnikImenaPakiranja = nullptr;
+    TSifarnikImenaAtoma* SifarnikImenaAtoma = nullptr;
 };
 // The form variables; reset with the program's state.
 extern PakiranjaForms Pakiranja;
@@ -77,5 +86,8 @@ extern PakiranjaForms Pakiranja;
 void PrikaziPakiranja(fw::Form* caller, std::int32_t jedinica);
 void PrikaziMjere(fw::Form* caller);
 void PrikaziImenaPakiranja(fw::Form* caller);
+void PrikaziImenaAtoma(fw::Form* caller);
+// Marks whether the current packing mode has quantities (posted at once).
+void KeepQuantityMark(fw::TTable& packing, bool has);
 
 } // namespace registers

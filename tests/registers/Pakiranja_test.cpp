@@ -13,6 +13,7 @@ protected:
             {{"HR", "Hrvatski"}, {"EN", "Engleski"}, {"DE", "Njemački"}});
         Add("Global", "JEDINICE.DB", {"Sifra"}, {{"KOM"}, {"M"}});
         Add("Global", "PAKUNG.DB", {"Jedinica", "Sifra"}, {{"1", "KUTIJA"}});
+        Add("Global", "ATOMI.DB", {"Pakung", "Kolicina"}, {{"1", "10"}});
     }
 };
 
@@ -63,6 +64,9 @@ const LabelCase labelCases[] = {
     {registers::PrikaziImenaPakiranja,
      [] { return static_cast<registers::TLabelList*>(Pakiranja.SifarnikImenaPakiranja); },
      "Oznake za načine pakiranja", "KUTIJA", "IME_PAK.DB", "Pakung", "1"},
+    {registers::PrikaziImenaAtoma,
+     [] { return static_cast<registers::TLabelList*>(Pakiranja.SifarnikImenaAtoma); },
+     "Oznake za načine pakiranja", "10", "IME_ATOM.DB", "Pakung", "1"},
 };
 
 class LabelTest : public PackingTest, public ::testing::WithParamInterface<LabelCase> {};
@@ -79,7 +83,7 @@ TEST_P(LabelTest, LabelsAreTypedLanguageAfterLanguage) {
     form->eSifra->SetFocus();
     Type(*form, c.Code);
     Press(*form, Qt::Key_Return);
-    ASSERT_EQ(form->tTable->FieldByName("Sifra").AsString(), c.Code);
+    ASSERT_EQ(form->eSifra->Field()->AsString(), c.Code);
     EXPECT_TRUE(Asked().empty());
 
     form->tGovor->First();
