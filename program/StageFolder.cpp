@@ -55,9 +55,13 @@ void AddOwnCompany(const StageOptions& o) {
     sifPart.SetIndexFieldNames("Sifra");
     sifPart.Open();
     if (!sifPart.FindKey({engine::Value::Text(o.Sifra)})) {
+        // Our own company is a partner of kind "J" and its own supplier, as the partner register makes it,
+        // so the per-supplier registers have a supplier from the start.
         sifPart.Append();
         sifPart.FieldByName("Sifra").SetAsString(o.Sifra);
         sifPart.FieldByName("Partner").SetAsInteger(code);
+        sifPart.FieldByName("Dobavljac").SetAsString("D");
+        sifPart.FieldByName("Drzava").SetAsString("J");
         sifPart.Post();
     }
     sifPart.SaveChanges();

@@ -26,6 +26,7 @@
 #include "program/WinGlavna.h"
 #include "registers/Grupe.h"
 #include "registers/Openers.h"
+#include "registers/Sif_Boja.h"
 #include "windows/typelist/PEWin.h"
 
 #include <QCoreApplication>
@@ -72,6 +73,7 @@ void InitializeUnits(const std::filesystem::path& programFolder) {
         o.GrupeArtikala = [](fw::Form* sender) {
             registers::PrikaziGrupeArtikala(sender, WBegin.PodaciPoduzeca.OwnPartner);
         };
+    if (!o.Boje) o.Boje = [](fw::Form* sender) { registers::PrikaziBoje(sender, 0, 0); };
     registers::InstallCodeListOpeners();
     if (!o.OProgramu) o.OProgramu = kit::PrikaziOProgramu;
     if (!o.Tipovi) o.Tipovi = windows::PrikaziTipove;

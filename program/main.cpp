@@ -5,6 +5,8 @@
 #include "fw/ui/Application.h"
 #include "program/Startup.h"
 #include "registers/Grupe.h"
+#include "registers/Sif_Boja.h"
+#include "registers/Sif_Part.h"
 
 #include <QApplication>
 #include <QSocketNotifier>
@@ -45,7 +47,16 @@ void QuitOnSignals(QApplication& qt) {
 int main(int argc, char** argv) {
     QApplication qt(argc, argv);
     QuitOnSignals(qt);
-    // The article groups and the print preview are made at start, right after the main window.
+    // The code lists of colours, partners and article groups and the print preview are made at start,
+    // right after the main window.
+    app::Startup.StartUpForms.push_back([] {
+        registers::SifBoja.SifarnikBoja =
+            fw::CreateForm<registers::TSifarnikBoja>(&fw::Application::Instance());
+    });
+    app::Startup.StartUpForms.push_back([] {
+        registers::SifPart.SifarnikPartnera =
+            fw::CreateForm<registers::TSifarnikPartnera>(&fw::Application::Instance());
+    });
     app::Startup.StartUpForms.push_back([] {
         registers::Grupe.SifarnikGrupaArtikli =
             fw::CreateForm<registers::TSifarnikGrupaArtikli>(&fw::Application::Instance());

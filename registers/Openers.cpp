@@ -7,7 +7,10 @@
 #include "registers/Grupe.h"
 #include "registers/Konta.h"
 #include "registers/Pakiranja.h"
+#include "registers/Partner.h"
 #include "registers/PlainRegisters.h"
+#include "registers/Sif_Boja.h"
+#include "registers/Sif_Part.h"
 #include "registers/Stope.h"
 
 namespace registers {
@@ -37,6 +40,9 @@ void InstallCodeListOpeners() {
         {"MJERE.DB", PrikaziMjere},
         {"IME_PAK.DB", PrikaziImenaPakiranja},
         {"IME_ATOM.DB", PrikaziImenaAtoma},
+        {"PARTNER.DB", PrikaziPoduzeca},
+        {"FIRME.DB", PrikaziFirme},
+        {"SIF_PART.DB", PrikaziPartnere},
     };
     for (const auto& [table, opener] : openers)
         app::RegisterCodeListOpener(table, opener);
@@ -46,6 +52,9 @@ void InstallCodeListOpeners() {
     app::RegisterCodeListOpener("PAKUNG.DB", [](fw::Form* caller) { PrikaziPakiranja(caller, 0); });
     app::RegisterCodeListOpener("PODGRUPE.DB",
                                 [](fw::Form* caller) { PrikaziPodGrupeArtikala(caller, 0, 0); });
+    // The colours open on the own company's codes, with no manufacturer chosen.
+    for (const char* table : {"SIF_BOJA.DB", "BOJE.DB"})
+        app::RegisterCodeListOpener(table, [](fw::Form* caller) { PrikaziBoje(caller, 0, 0); });
 }
 
 } // namespace registers

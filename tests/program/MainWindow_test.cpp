@@ -22,6 +22,7 @@
 #include "program/Startup.h"
 #include "program/WinGlavna.h"
 #include "registers/Grupe.h"
+#include "registers/Sif_Boja.h"
 #include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -141,6 +142,7 @@ TEST_F(MainWindowTest, TheGroupsEntryOpensTheArticleGroupsOfTheOwnCompany) {
     app::StageProgramFolder(folder.Path());
     std::string caption;
     std::int32_t partner = -1;
+    std::string supplier;
     bool mainHidden = false;
     EXPECT_EQ(Start([&](app::TWinGlavna& w) {
                   ASSERT_TRUE(w.mGrupa->Enabled());
@@ -151,6 +153,8 @@ TEST_F(MainWindowTest, TheGroupsEntryOpensTheArticleGroupsOfTheOwnCompany) {
                       poll.stop();
                       caption = f->Caption().toStdString();
                       partner = f->Partner;
+                      supplier =
+                          f->tMain->RecordCount() == 1 ? f->tMain->FieldByName("Sifra").AsString() : "";
                       mainHidden = !w.isVisible();
                       QTest::keyClick(f->ActiveControl() ? &f->ActiveControl()->Widget() : f, Qt::Key_Escape);
                   });
@@ -163,6 +167,105 @@ TEST_F(MainWindowTest, TheGroupsEntryOpensTheArticleGroupsOfTheOwnCompany) {
     EXPECT_TRUE(mainHidden);
     EXPECT_EQ(partner, app::WBegin.PodaciPoduzeca.OwnPartner);
     EXPECT_NE(caption.find(" - Šifarnik grupa artikli"), std::string::npos) << caption;
+    EXPECT_EQ(supplier, "LUMENO") << "our own company is its own supplier from the start";
+}
+
+// The colours entry opens the colours with no supplier or manufacturer given: our own company, which makes
+// its colours, is the supplier; the keys alone make a colour with a name in our language.
+TEST_F(MainWindowTest, TheColoursEntryMakesAColourWithItsNameByKeys) {
+    app::StageProgramFolder(folder.Path());
+    std::vector<std::string> seen;
+    std::vector<std::string> colours, names, codes;
+    EXPECT_EQ(Start([&](app::TWinGlavna& w) {
+                  ASSERT_TRUE(w.mBoje->Enabled());
+                  const std::int32_t own = app::WBegin.PodaciPoduzeca.OwnPartner;
+                  {
+                      fw::TTable firme;
+                      firme.SetDatabaseName("Global");
+                      firme.SetTableName("FIRME.DB");
+                      firme.Open();
+                      firme.Append();
+                      firme.FieldByName("Sifra").SetAsString("LUMENO");
+                      firme.FieldByName("Partner").SetAsInteger(own);
+                      firme.Post();
+                      firme.SaveChanges();
+                      // Our company speaks Croatian.
+                      fw::TTable govor, sifPart;
+                      govor.SetDatabaseName("Global");
+                      govor.SetTableName("GOVOR.DB");
+                      govor.Open();
+                      govor.Append();
+                      govor.FieldByName("Sifra").SetAsString("HR");
+                      govor.FieldByName("Naziv").SetAsString("Hrvatski");
+                      govor.Post();
+                      govor.SaveChanges();
+                      sifPart.SetDatabaseName("Lokal");
+                      sifPart.SetTableName("SIF_PART.DB");
+                      sifPart.Open();
+                      sifPart.Edit();
+                      sifPart.FieldByName("Govor").SetAsInteger(govor.FieldByName("Code").AsInteger());
+                      sifPart.Post();
+                      sifPart.SaveChanges();
+                      app::WBegin.PodaciPoduzeca.Jezik =
+                          static_cast<std::int32_t>(govor.FieldByName("Code").AsInteger());
+                  }
+                  QTimer poll;
+                  QObject::connect(&poll, &QTimer::timeout, [&] {
+                      registers::TSifarnikBoja* f = registers::SifBoja.SifarnikBoja;
+                      if (!f || !f->Modal() || !f->isVisible()) return;
+                      poll.stop();
+                      auto key = [f](Qt::Key k) {
+                          QTest::keyClick(f->ActiveControl() ? &f->ActiveControl()->Widget() : f, k);
+                      };
+                      auto type = [f](const char* text) {
+                          for (const QChar c : QString::fromUtf8(text))
+                              QTest::keyClick(&f->ActiveControl()->Widget(), c.toLatin1());
+                      };
+                      auto active = [f] {
+                          return f->ActiveControl() ? f->ActiveControl()->Name() : std::string("-");
+                      };
+                      seen.push_back(active());
+                      seen.push_back(f->Caption().toStdString());
+                      key(Qt::Key_Tab); // the codes
+                      key(Qt::Key_Tab); // the save button: on an empty list it starts the first code
+                      key(Qt::Key_Return);
+                      seen.push_back(active());
+                      dialogs.Answer(true);
+                      type("RAL9016");
+                      key(Qt::Key_Return);
+                      seen.push_back(active()); // the manufacturer's and our code are closed: the name
+                      key(Qt::Key_Return);
+                      seen.push_back(f->GovorLabel->Caption());
+                      type("Bijela");
+                      key(Qt::Key_Return);
+                      key(Qt::Key_Escape);
+                  });
+                  poll.start(5);
+                  w.mBoje->Click();
+                  for (const auto& [table, index, fields, rows] :
+                       {std::tuple{"BOJE.DB", "Code", std::vector<std::string>{"Sifra", "Naziv"}, &colours},
+                        std::tuple{"IME_BOJA.DB", "", std::vector<std::string>{"Govor", "Naziv"}, &names},
+                        std::tuple{"SIF_BOJA.DB", "", std::vector<std::string>{"Sifra", "Code", "Naziv"},
+                                   &codes}}) {
+                      fw::TTable t;
+                      t.SetDatabaseName("Global");
+                      t.SetTableName(table);
+                      t.Open();
+                      for (t.First(); !t.Eof(); t.Next()) {
+                          std::string row;
+                          for (const std::string& field : fields)
+                              row += (row.empty() ? "" : "|") + t.FieldByName(field).AsString();
+                          rows->push_back(row);
+                      }
+                  }
+              }),
+              0);
+    EXPECT_TRUE(dialogs.Texts().empty()) << dialogs.Texts().front();
+    EXPECT_EQ(seen, (std::vector<std::string>{"gFirme", "Šifarnici boja od dobavljača", "cSifra", "eNaziv",
+                                              "(Hrvatski)"}));
+    EXPECT_EQ(colours, std::vector<std::string>{"RAL9016|Bijela"});
+    EXPECT_EQ(names, std::vector<std::string>{"1|Bijela"});
+    EXPECT_EQ(codes, std::vector<std::string>{"RAL9016|1|Bijela"});
 }
 
 // A staged folder is as a setup's run leaves it: the first thorough check finds every index file current.

@@ -1,0 +1,23 @@
+#include "registers/CalcFields.h"
+
+#include "app/tables/TableDefinitions.h"
+#include "base/Exceptions.h"
+#include "base/Text.h"
+#include "fw/db/FieldClasses.h"
+
+namespace registers {
+
+void AddCalculatedFields(kit::TMyTable& table, const std::vector<CalculatedField>& fields,
+                         fw::TDataSetNotifyEvent onCalcFields) {
+    const bool lokal = base::UpperCase(table.DatabaseName()) == "LOKAL";
+    const app::TableDefinition* definition = app::FindTableDefinition(
+        lokal ? app::LokalTables() : app::GlobalTables(), base::UpperCase(table.TableName()));
+    if (!definition) throw base::Exception("Nema opisa tablice " + table.TableName());
+    for (const app::FieldDefinition& def : definition->Fields)
+        table.AddField(fw::CreateField(def.DataType, def.Size), def.Name).Required = def.Required;
+    for (const CalculatedField& f : fields)
+        table.AddField(fw::CreateField(f.Type, f.Size), f.Name, fw::fkCalculated).Visible = false;
+    table.OnCalcFields = std::move(onCalcFields);
+}
+
+} // namespace registers

@@ -1,0 +1,277 @@
+#include "app/data/WBegin.h"
+#include "app/shell/CodeListOpeners.h"
+#include "app/shell/FormOpener.h"
+#include "kit/LookupFields.h"
+#include "registers/Openers.h"
+#include "registers/Partner.h"
+#include "registers/Sif_Boja.h"
+#include "registers/Sif_Part.h"
+#include "tests/registers/RegisterFixture.h"
+
+namespace regtest {
+namespace {
+
+using registers::SifBoja;
+using registers::SifPart;
+
+// A form that stores a colour: its lookup shows the colour's code.
+class ColourCaller : public kit::TMyForm {
+public:
+    explicit ColourCaller(fw::Component* owner) : kit::TMyForm(owner) {
+        resize(300, 100);
+        cBoja = new kit::TDBLookupField(this, this);
+        cBoja->SetName("cBoja");
+        cBoja->SetBounds(10, 10, 150, 24);
+        cBoja->SetDataSource(&main);
+        cBoja->SetDataField("Boja");
+        cBoja->SetLookupSource(&colours);
+        cBoja->SetLookupField("Code");
+        cBoja->SetLookupDisplay("Sifra");
+        cBoja->OnF2Press = [this](fw::Component&) { app::OpenCodeListOf("BOJE.DB", this); };
+        tSystems = new kit::TMyTable(this);
+        tSystems->SetDatabaseName("Lokal");
+        tSystems->SetTableName("WSYSBOJE.DB");
+        tSystems->FreeToModify = true;
+        main.SetDataSet(tSystems);
+        tBoje = new kit::TMyTable(this);
+        tBoje->SetDatabaseName("Global");
+        tBoje->SetTableName("BOJE.DB");
+        tBoje->SetIndexFieldNames("Code");
+        tBoje->SetMasterSource(&main);
+        tBoje->SetMasterFields("Boja");
+        colours.SetDataSet(tBoje);
+        SetActiveControl(cBoja);
+    }
+    fw::TDataSource main, colours;
+    kit::TDBLookupField* cBoja;
+    kit::TMyTable* tSystems;
+    kit::TMyTable* tBoje;
+};
+
+// Our company (partner 20, "LUMENO", Croatia, Croatian), a domestic supplier that makes its own profiles
+// (partner 21) and a manufacturer's reseller (partner 22, German).
+class PartnersTest : public RegisterTest {
+protected:
+    PartnersTest() {
+        app::TPodaciPoduzeca& own = app::WBegin.PodaciPoduzeca;
+        own.OwnPartner = 20;
+        own.Sifra = "LUMENO";
+        own.NazivKratki = "Lumeno";
+        own.Mjesto = "Zagreb";
+        own.Zemlja = 1;
+        own.Jezik = 1;
+        Add("Global", "GOVOR.DB", {"Sifra", "Naziv"}, {{"HR", "Hrvatski"}, {"DE", "Njemački"}});
+        Add("Global", "ZEMLJA.DB", {"Sifra", "Govor"}, {{"HRVATSKA", "1"}, {"NJEMAČKA", "2"}});
+        Add("Global", "PARTNER.DB", {"Sifra", "Naziv", "Zemlja", "Jezik"},
+            {{"X", "x", "1", "1"}}); // codes from 2 on below
+        SetPartnerCodes();
+        Add("Lokal", "SIF_PART.DB", {"Sifra", "Dobavljac", "Drzava", "Partner", "Govor"},
+            {{"ALU", "D", "T", "21", "1"}, {"NJEM", "D", "I", "22", "2"}, {"KUPAC", "K", "T", "23", "1"}});
+        Add("Global", "FIRME.DB", {"Sifra", "Partner"}, {{"ALUPROFIL", "21"}});
+    }
+    // The companies with the codes the partners name.
+    void SetPartnerCodes() {
+        fw::TTable t;
+        Setup(t, "Global", "PARTNER.DB");
+        t.Open();
+        t.First();
+        t.Delete();
+        const std::vector<std::vector<std::string>> rows = {{"20", "LUMENO", "Lumeno d.o.o.", "1", "1"},
+                                                            {"21", "ALU", "Aluprofil", "1", "1"},
+                                                            {"22", "NJEM", "Profilwerk", "2", "2"},
+                                                            {"23", "KUPAC", "Kupac", "1", "1"}};
+        for (const auto& r : rows) {
+            t.Append();
+            t.FieldByName("Code").SetAsString(r[0]);
+            t.FieldByName("Sifra").SetAsString(r[1]);
+            t.FieldByName("Naziv").SetAsString(r[2]);
+            t.FieldByName("Zemlja").SetAsString(r[3]);
+            t.FieldByName("Jezik").SetAsString(r[4]);
+            t.Post();
+        }
+    }
+    void Enter(fw::Form& form, const QString& text) {
+        Type(form, text);
+        Press(form, Qt::Key_Return);
+    }
+};
+
+// A new partner by keys: its code, a new company typed into the company lookup, the company's name and a
+// foreign country. The partner becomes a foreign supplier speaking the country's language; the controls
+// follow the kind.
+TEST_F(PartnersTest, ANewPartnerWithItsCompanyTakesTheKindAndLanguageOfTheCountry) {
+    registers::InstallCodeListOpeners();
+    registers::PrikaziPartnere(caller.get());
+    registers::TSifarnikPartnera* form = Track(SifPart.SifarnikPartnera);
+    ASSERT_NE(form, nullptr);
+    ASSERT_TRUE(form->isVisible());
+    EXPECT_EQ(form->Caption().toStdString(), "Lumeno Zagreb - Šifarnik partnera");
+
+    form->cSifra->SetFocus();
+    dialogs.Answer(true); // create the partner's code
+    Enter(*form, "PROFIL");
+    EXPECT_EQ(ActiveName(*form), "cKraciNaziv");
+    dialogs.Answer(true); // create the company
+    Enter(*form, "PROFILWERK2");
+    form->EditNaziv->SetFocus();
+    Enter(*form, "Profilwerk Zwei GmbH");
+    form->cZemlja->SetFocus();
+    Enter(*form, "NJEMAČKA");
+    form->xDobavljac->SetFocus();
+    Press(*form, Qt::Key_Space);
+    EXPECT_TRUE(form->DobavljacPanel->isVisible());
+    EXPECT_TRUE(form->eGovor->Enabled()) << "a foreign partner's language is typed";
+    EXPECT_TRUE(form->cValuta->Enabled());
+    EXPECT_FALSE(form->cDjelatnost->Enabled());
+    EXPECT_TRUE(form->cBanka2->Enabled()) << "a foreign supplier's bank abroad";
+    EXPECT_FALSE(form->ePoziv->Enabled());
+    Press(*form, Qt::Key_End, Qt::ControlModifier);
+    Press(*form, Qt::Key_Return);
+    EXPECT_EQ(ActiveName(*form), "cSifra") << "the save starts the next partner";
+
+    const std::vector<std::string> partners =
+        Rows("Lokal", "SIF_PART.DB", {"Sifra", "Dobavljac", "Drzava", "Govor"}, "Sifra");
+    EXPECT_NE(std::find(partners.begin(), partners.end(), "PROFIL|D|I|2"), partners.end())
+        << ::testing::PrintToString(partners);
+    const std::vector<std::string> companies =
+        Rows("Global", "PARTNER.DB", {"Sifra", "Naziv", "Zemlja", "Jezik"});
+    EXPECT_EQ(companies.back(), "PROFILWERK2|Profilwerk Zwei GmbH|2|2");
+}
+
+// Linking a partner to our own company makes it our kind and a supplier; the supplier box closes.
+// A domestic customer has no bank, reference or model until it is made a supplier.
+TEST_F(PartnersTest, OwnCompanyAndDomesticCustomersOpenTheirControls) {
+    registers::PrikaziPartnere(caller.get());
+    registers::TSifarnikPartnera* form = Track(SifPart.SifarnikPartnera);
+    ASSERT_NE(form, nullptr);
+    ASSERT_TRUE(form->tSifPart->FindKey({engine::Value::Text("KUPAC")}));
+    EXPECT_FALSE(form->cBanka->Enabled());
+    EXPECT_FALSE(form->xIstiZiroRn->Enabled());
+    EXPECT_FALSE(form->eModel->Enabled());
+    EXPECT_FALSE(form->DobavljacPanel->isVisible());
+    form->xDobavljac->SetFocus();
+    Press(*form, Qt::Key_Space);
+    EXPECT_TRUE(form->cBanka->Enabled());
+    EXPECT_TRUE(form->eModel->Enabled());
+    EXPECT_FALSE(form->cBanka2->Enabled()) << "a domestic supplier has no bank abroad";
+
+    form->cKraciNaziv->SetFocus();
+    form->cKraciNaziv->SelectAll();
+    Enter(*form, "LUMENO");
+    EXPECT_NE(ActiveName(*form), "cKraciNaziv");
+    EXPECT_EQ(form->tSifPart->FieldByName("Drzava").AsString(), "J");
+    EXPECT_EQ(form->tSifPart->FieldByName("Dobavljac").AsString(), "D");
+    EXPECT_FALSE(form->xDobavljac->Enabled());
+    EXPECT_EQ(form->lDug->Caption(), "Duguju:");
+    form->ZapisiButton->Click();
+    EXPECT_NE(Rows("Lokal", "SIF_PART.DB", {"Sifra", "Dobavljac", "Drzava", "Partner"}, "Sifra").back(), "");
+    const auto rows = Rows("Lokal", "SIF_PART.DB", {"Sifra", "Dobavljac", "Drzava", "Partner"}, "Sifra");
+    EXPECT_NE(std::find(rows.begin(), rows.end(), "KUPAC|D|J|20"), rows.end())
+        << ::testing::PrintToString(rows);
+}
+
+// A supplier that makes its colours gets a colour with its code; a name typed in its language names the
+// colour and the code. Another supplier coding the colour under the manufacturer's code takes the colour
+// and its name.
+TEST_F(PartnersTest, ColoursFollowTheirManufacturersCodeAndNames) {
+    registers::PrikaziBoje(caller.get(), 21, 21);
+    registers::TSifarnikBoja* form = Track(SifBoja.SifarnikBoja);
+    ASSERT_NE(form, nullptr);
+    ASSERT_TRUE(form->isVisible()) << ::testing::PrintToString(dialogs.Texts());
+    EXPECT_EQ(form->tSifPart->FieldByName("Sifra").AsString(), "ALU");
+    EXPECT_EQ(form->tFirme->FieldByName("Sifra").AsString(), "ALUPROFIL");
+    EXPECT_EQ(ActiveName(*form), "gSifBoje");
+    EXPECT_FALSE(form->cOznaka->Enabled()) << "the supplier is the manufacturer";
+    EXPECT_EQ(form->lOznaka->FontColor(), fw::clGray);
+    EXPECT_EQ(form->GovorLabel->Caption(), "(Hrvatski)");
+
+    form->cSifra->SetFocus();
+    dialogs.Answer(true);
+    Enter(*form, "RAL9016");
+    form->eNaziv2->SetFocus();
+    Enter(*form, "Bijela");
+    const auto colours = Rows("Global", "BOJE.DB", {"Code", "Sifra", "Proizvodi", "Naziv"});
+    ASSERT_EQ(colours.size(), 1u);
+    EXPECT_EQ(colours[0], "1|RAL9016|21|Bijela");
+    EXPECT_EQ(Rows("Global", "IME_BOJA.DB", {"Boja", "Govor", "Naziv"}),
+              (std::vector<std::string>{"1|1|Bijela"}));
+    EXPECT_EQ(Rows("Global", "SIF_BOJA.DB", {"Partner", "Proizvodi", "Sifra", "Code", "Naziv"}),
+              (std::vector<std::string>{"21|21|RAL9016|1|Bijela"}));
+    Press(*form, Qt::Key_Escape);
+
+    // The German reseller codes the colour as "W1" under the manufacturer's "RAL9016".
+    registers::PrikaziBoje(caller.get(), 22, 21);
+    EXPECT_EQ(form->tSifPart->FieldByName("Sifra").AsString(), "NJEM");
+    EXPECT_TRUE(form->cOznaka->Enabled());
+    EXPECT_EQ(form->GovorLabel->Caption(), "(Njemački)");
+    form->cSifra->SetFocus();
+    dialogs.Answer(true);
+    Enter(*form, "W1");
+    form->cOznaka->SetFocus();
+    Enter(*form, "RAL9016");
+    EXPECT_EQ(Rows("Global", "SIF_BOJA.DB", {"Partner", "Proizvodi", "Sifra", "Code", "Naziv"}),
+              (std::vector<std::string>{"21|21|RAL9016|1|Bijela", "22|21|W1|1|Bijela"}));
+    // Its first German name leaves the names already given as they are.
+    form->eNaziv2->SetFocus();
+    Enter(*form, "Weiss");
+    EXPECT_EQ(Rows("Global", "SIF_BOJA.DB", {"Sifra", "Naziv"}),
+              (std::vector<std::string>{"RAL9016|Bijela", "W1|Bijela"}));
+    EXPECT_EQ(Rows("Global", "IME_BOJA.DB", {"Boja", "Govor", "Naziv"}),
+              (std::vector<std::string>{"1|1|Bijela", "1|2|Weiss"}));
+    EXPECT_EQ(Rows("Global", "BOJE.DB", {"Naziv"}), (std::vector<std::string>{"Bijela"}));
+}
+
+// F2 on lookups of another form opens the partners and the colours as pickers; the chosen code goes back.
+TEST_F(PartnersTest, PartnersAndColoursArePickedIntoAnotherFormsLookup) {
+    registers::InstallCodeListOpeners();
+    Add("Global", "SIF_BOJA.DB", {"Partner", "Proizvodi", "Sifra", "Code"},
+        {{"21", "21", "RAL9010", "1"}, {"21", "21", "RAL9016", "2"}});
+    // The partners' own grid lists them by code: ALU, KUPAC, NJEM.
+    registers::PrikaziPartnere(caller.get());
+    registers::TSifarnikPartnera* partners = Track(SifPart.SifarnikPartnera);
+    Press(*partners, Qt::Key_Escape);
+
+    // The register of companies: F2 on the partner's company lookup picks one.
+    registers::PrikaziPartnere(caller.get());
+    ASSERT_TRUE(partners->tSifPart->FindKey({engine::Value::Text("KUPAC")}));
+    partners->cKraciNaziv->SetFocus();
+    Press(*partners, Qt::Key_F2);
+    registers::TSifarnikPoduzeca* companies = Track(registers::Companies.SifarnikPoduzeca);
+    ASSERT_NE(companies, nullptr);
+    ASSERT_TRUE(companies->isVisible());
+    registers::TSifarnikPoduzeca* picker = companies;
+    EXPECT_EQ(picker->tTable->FieldByName("Sifra").AsString(), "KUPAC") << "starts on the lookup's code";
+    Press(*companies, Qt::Key_Up);
+    EXPECT_EQ(picker->tTable->FieldByName("Sifra").AsString(), "ALU");
+    Press(*companies, Qt::Key_Escape);
+    EXPECT_EQ(partners->cKraciNaziv->Text(), "ALU");
+    Press(*partners, Qt::Key_Return);
+    EXPECT_EQ(partners->tSifPart->FieldByName("Partner").AsInteger(), 21);
+    Press(*partners, Qt::Key_Escape);
+
+    // A colour lookup of another form: F2 opens the colours with no manufacturer chosen; the user picks the
+    // manufacturer and the code, and Esc writes the code back.
+    Add("Global", "BOJE.DB", {"Sifra", "Proizvodi", "Naziv"},
+        {{"RAL9010", "21", "Bijela"}, {"RAL9016", "21", "Bijela"}});
+    Add("Lokal", "WSYSBOJE.DB", {"Sistem", "Boja"}, {{"1", "1"}});
+    ColourCaller form(nullptr);
+    ASSERT_TRUE(app::OpenFormTables(&form));
+    fwtest::ShowActive(form);
+    form.cBoja->SetFocus();
+    Press(form, Qt::Key_F2);
+    registers::TSifarnikBoja* colours = Track(SifBoja.SifarnikBoja);
+    ASSERT_NE(colours, nullptr);
+    ASSERT_TRUE(colours->isVisible());
+    EXPECT_EQ(ActiveName(*colours), "gFirme") << "no manufacturer given: the choice starts there";
+    Press(*colours, Qt::Key_Tab);
+    EXPECT_EQ(ActiveName(*colours), "gSifBoje");
+    EXPECT_EQ(colours->tSifBoje->FieldByName("Sifra").AsString(), "RAL9010");
+    Press(*colours, Qt::Key_Down);
+    Press(*colours, Qt::Key_Escape);
+    EXPECT_FALSE(colours->isVisible());
+    EXPECT_EQ(form.cBoja->Text(), "RAL9016");
+    EXPECT_EQ(form.cBoja->selectedText().toStdString(), "RAL9016");
+}
+
+} // namespace
+} // namespace regtest
