@@ -86,13 +86,20 @@ void Shape::SetBrush(TColor color, bool clear) {
     update();
 }
 
+void Shape::SetDiagCross(bool value) {
+    diagCross_ = value;
+    update();
+}
+
 void Shape::paintEvent(QPaintEvent*) {
     QPainter p(this);
     QPen pen(ToQColor(penColor_));
     pen.setWidth(penWidth_);
     pen.setJoinStyle(Qt::MiterJoin);
     p.setPen(pen);
-    p.setBrush(brushClear_ ? QBrush(Qt::NoBrush) : QBrush(ToQColor(brushColor_)));
+    p.setBrush(brushClear_
+                   ? QBrush(Qt::NoBrush)
+                   : QBrush(ToQColor(brushColor_), diagCross_ ? Qt::DiagCrossPattern : Qt::SolidPattern));
     // The pen lies inside the rectangle, as the shape is drawn on the form.
     const int inset = penWidth_ / 2;
     p.drawRect(QRect(inset, inset, width() - penWidth_, height() - penWidth_));

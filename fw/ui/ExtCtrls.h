@@ -50,6 +50,9 @@ public:
     void SetPenWidth(int width);
     // Filled with the brush colour unless the brush is clear.
     void SetBrush(TColor color, bool clear);
+    // Crossed diagonal hatch lines in the brush colour instead of a solid fill.
+    void SetDiagCross(bool value);
+    bool DiagCross() const { return diagCross_; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -59,6 +62,7 @@ private:
     int penWidth_ = 1;
     TColor brushColor_ = clWhite;
     bool brushClear_ = true;
+    bool diagCross_ = false;
 };
 
 // A picture; it never takes the focus.

@@ -1,19 +1,28 @@
 #include "windows/typelist/PEWin.h"
 
+#include "app/data/DataSetServices.h"
 #include "app/data/Dialogs.h"
+#include "app/data/Settings.h"
 #include "app/data/WBegin.h"
+#include "app/shell/CodeListOpeners.h"
 #include "app/shell/FormOpener.h"
+#include "app/tables/TableDefinitions.h"
 #include "base/Exceptions.h"
 #include "base/ProgramState.h"
 #include "base/Text.h"
+#include "fw/db/FieldClasses.h"
 #include "fw/ui/StdCtrls.h"
+#include "kit/Mycombo.h"
 #include "windows/designer/EditWindow.h"
+#include "windows/designer/ProfileTables.h"
 #include "windows/designer/WindowPainter.h"
 #include "windows/storage/WindowTypeStore.h"
 
 #include <QImage>
 #include <QLabel>
 #include <QPixmap>
+
+#include <memory>
 
 namespace windows {
 
@@ -22,18 +31,66 @@ PEditWindowState PEditWindowForm;
 namespace {
 const bool registered = base::RegisterStateReset(base::StateLayer::Forms, [] { PEditWindowForm = {}; });
 
-// An edit of the current type with its caption above it.
-template <class E>
-E* Bind(TPEditWindow* f, E* edit, const char* name, const char* field, const char* caption, int top) {
+constexpr int PreviewX = 600;
+constexpr int PreviewY = 24;
+
+// A caption above an edit of the current type.
+void Natpis(TPEditWindow* f, const char* caption, int top) {
     auto* label = new fw::Label(f, f);
     label->SetBounds(440, top, 150, 18);
     label->SetCaption(caption);
+}
+
+template <class E>
+E* Bind(TPEditWindow* f, E* edit, const char* name, const char* field, const char* caption, int top) {
+    Natpis(f, caption, top);
     edit->SetName(name);
     edit->SetBounds(440, top + 18, 150, 24);
     edit->SetDataSource(&f->sWinGL2);
     edit->SetDataField(field);
     return edit;
 }
+
+template <class L>
+L* Lookup(TPEditWindow* f, const char* name, const char* field, const char* caption, int top,
+          fw::TDataSource& lookup) {
+    auto* c = Bind(f, new L(f, f), name, field, caption, top);
+    c->SetLookupSource(&lookup);
+    c->SetLookupField("Code");
+    c->SetLookupDisplay("Sifra");
+    std::string naziv(caption);
+    if (!naziv.empty() && naziv.back() == ':') naziv.pop_back();
+    c->DisplayName = naziv;
+    return c;
+}
+
+kit::TMyTable* Tablica(TPEditWindow* f, const char* name, const char* database, const char* file,
+                       const char* index) {
+    auto* t = new kit::TMyTable(f);
+    t->SetName(name);
+    t->SetDatabaseName(database);
+    t->SetTableName(file);
+    t->SetIndexFieldNames(index);
+    return t;
+}
+
+// The table's own fields as the program defines them, and a calculated "Partner" for the links on it.
+void PoljaSPartnerom(kit::TMyTable& t, const std::vector<app::TableDefinition>& folder, const char* file) {
+    const app::TableDefinition* def = app::FindTableDefinition(folder, file);
+    if (!def) throw base::Exception(std::string("Nema definicije tablice ") + file);
+    for (const app::FieldDefinition& f : def->Fields)
+        t.AddField(fw::CreateField(f.DataType, f.Size), f.Name);
+    t.AddField(std::make_unique<fw::TIntegerField>(), "Partner", fw::fkCalculated).Visible = false;
+}
+
+bool UGrupiProfila(std::int64_t grupa) {
+    const app::TPostavkePrograma& p = app::Settings.PostavkePrograma;
+    for (std::int32_t g : {p.GrupaPrecke, p.GrupaOkvira, p.GrupaStoka, p.GrupaVrata, p.GrupaZeljezo,
+                           p.GrupaKliznogOkvira, p.GrupaStaklo})
+        if (g == grupa) return true;
+    return false;
+}
+
 } // namespace
 
 TPEditWindow::TPEditWindow(fw::Component* owner) : kit::TMyForm(owner) {
@@ -44,36 +101,95 @@ TPEditWindow::TPEditWindow(fw::Component* owner) : kit::TMyForm(owner) {
     gWinGL2->SetName("gWinGL2");
     gWinGL2->SetBounds(10, 10, 420, 440);
     gWinGL2->SetDataSource(&sWinGL2);
-    eSifra = Bind(this, new kit::TDBVar(this, this), "eSifra", "Sifra", "Tip prozora:", 10);
+    eSifra = Bind(this, new kit::TDBKeyField(this, this), "eSifra", "Sifra", "Tip prozora:", 10);
+    eSifra->DisplayName = "Tip prozora";
     eNaziv = Bind(this, new kit::TDBName(this, this), "eNaziv", "Naziv", "Naziv tipa prozora:", 58);
-    eArtikl = Bind(this, new kit::TDBVar(this, this), "eArtikl", "Code", "Šifra artikla prozora:", 106);
-    eSistem = Bind(this, new kit::TDBVar(this, this), "eSistem", "Sistem", "Sistem:", 154);
+    eArtikl = Lookup<kit::TDBJustLookup>(this, "eArtikl", "Code", "Šifra artikla prozora:", 106, sSif_robe);
+    eArtikl->Widget().setToolTip(QString::fromUtf8("Šifra artikla prozora pod kojom bi isti išao u prodaju"));
+    eSistem = Lookup<kit::TDBJustLookup>(this, "eSistem", "Sistem", "Sistem:", 154, sSistem);
+    cBoja = Lookup<kit::TDBJustLookup>(this, "cBoja", "Boja", "Boja:", 202, sSifBoja);
+    lBoja = new fw::Label(this, this);
+    lBoja->SetName("lBoja");
+    lBoja->SetBounds(440, 246, 150, 18);
     Pregled = new kit::TMyBitBtn(this, this);
     Pregled->SetName("Pregled");
     Pregled->SetCaption("Obrada prozora");
     Pregled->SetBounds(440, 420, 150, 30);
     Pregled->OnClick = [this](fw::Component&) { ePregledClick(); };
-    Roletna = new QLabel(this);
-    Roletna->setGeometry(600, 10, 200, 8);
-    Roletna->setStyleSheet("background: gray");
+    Roletna = new fw::Shape(this, this);
+    Roletna->SetName("Roletna");
+    Roletna->SetBrush(0x808080, false);
+    Roletna->SetPenColor(0x808080);
+    Roletna->SetDiagCross(true);
+    Roletna->SetBounds(PreviewX, PreviewY - 12, 200, 10);
     Roletna->hide();
     PaintBox = new QLabel(this);
-    PaintBox->setGeometry(600, 20, 200, 200);
+    PaintBox->setGeometry(PreviewX, PreviewY, 200, 200);
+
+    eSifra->OnNew = [this](fw::TDataSet& ds) {
+        ds.FieldByName("Roletne").SetAsBoolean(false);
+        Roletna->hide();
+    };
+    eArtikl->OnF2Press = [this](fw::Component&) { app::OpenCodeListOf("SIF_ROBE.DB", this); };
+    eArtikl->OnExitChanged = [this](fw::Component&) { eArtiklExitChanged(); };
+    eSistem->OnExitChanged = [this](fw::Component&) { eSistemExitChanged(); };
+    cBoja->OnExitChanged = [this](fw::Component&) { cBojaExitChanged(); };
+
     // The form opens the tables that end its component list.
-    tWinGL2 = new kit::TMyTable(this);
-    tWinGL2->SetName("tWinGL2");
-    tWinGL2->SetDatabaseName("Lokal");
-    tWinGL2->SetTableName("WINGL.DB");
+    tWinGL2 = Tablica(this, "tWinGL2", "Lokal", "WINGL.DB", "Sifra");
+    PoljaSPartnerom(*tWinGL2, app::LokalTables(), "WINGL.DB");
     tWinGL2->FreeToInsert = tWinGL2->FreeToModify = tWinGL2->FreeToDelete = true;
+    tWinGL2->AddField(std::make_unique<fw::TIntegerField>(), "Proizvodi", fw::fkCalculated).Visible = false;
+    tWinGL2->OnCalcFields = [this](fw::TDataSet& ds) {
+        ds.FieldByName("Partner").SetAsInteger(TrenutniPartner());
+        ds.FieldByName("Proizvodi").SetAsInteger(ProizvodjacSustava(ds.FieldByName("Sistem").AsInteger()));
+    };
     tWinGL2->BeforeDelete = [this](fw::TDataSet&) { tWinGL2BeforeDelete(); };
+    tWinGL2->BeforePost = [this](fw::TDataSet&) { tWinGL2BeforePost(); };
     sWinGL2.SetDataSet(tWinGL2);
+
+    // The sale articles: profiles, reinforcements and glass are never sold as a type.
+    TSif_robe = Tablica(this, "TSif_robe", "Global", "SIF_ROBE.DB", "Partner;Code");
+    TSif_robe->SetMasterSource(&sWinGL2);
+    TSif_robe->SetMasterFields("Partner;Code");
+    TSif_robe->OnFilterRecord = [](fw::TDataSet& ds, bool& accept) {
+        accept = !UGrupiProfila(ds.FieldByName("Grupa").AsInteger());
+    };
+    TSif_robe->SetFiltered(true);
+    sSif_robe.SetDataSet(TSif_robe);
+
+    tSistem = Tablica(this, "tSistem", "Lokal", "WSYSTEM.DB", "Code");
+    PoljaSPartnerom(*tSistem, app::LokalTables(), "WSYSTEM.DB");
+    tSistem->OnCalcFields = [this](fw::TDataSet& ds) {
+        ds.FieldByName("Partner").SetAsInteger(TrenutniPartner());
+    };
+    tSistem->SetMasterSource(&sWinGL2);
+    tSistem->SetMasterFields("Sistem");
+    sSistem.SetDataSet(tSistem);
+
+    // The colours of the system's producer, linked on the type's colour like every lookup.
+    tSifBoja = Tablica(this, "tSifBoja", "Global", "SIF_BOJA.DB", "Partner;Proizvodi;Code");
+    tSifBoja->SetMasterSource(&sWinGL2);
+    tSifBoja->SetMasterFields("Partner;Proizvodi;Boja");
+    sSifBoja.SetDataSet(tSifBoja);
+
     // Scrolling the grid from elsewhere (the mouse) leaves the preview as it is.
     sWinGL2.OnDataChange = [this](fw::TDataSource&, fw::TField* field) {
-        if (!field && ActiveControl() == gWinGL2) Nacrtaj(TrenutniKod());
+        if (!field && ActiveControl() == gWinGL2) DBEdit1Change();
     };
-    OnShow = [this](fw::Component&) { Nacrtaj(TrenutniKod()); };
+    OnShow = [this](fw::Component&) {
+        // A system's producer is read again on every showing.
+        proizvodjaci_.clear();
+        PrikaziBoju();
+        Nacrtaj(TrenutniKod());
+    };
     OnCloseQuery = [](fw::Component&, bool&) { SharedModel().OslobodiMemoriju(); };
+    OnKeyDown = [this](fw::Component&, std::uint16_t& key, fw::Shift shift) { FormKeyDown(key, shift); };
     SetActiveControl(gWinGL2);
+}
+
+std::int32_t TPEditWindow::TrenutniPartner() const {
+    return PartnerZadan ? Partner : app::WBegin.PodaciPoduzeca.OwnPartner;
 }
 
 std::int32_t TPEditWindow::TrenutniKod() const {
@@ -81,15 +197,44 @@ std::int32_t TPEditWindow::TrenutniKod() const {
     return tWinGL2->FieldByName("Code").AsInteger();
 }
 
+void TPEditWindow::PrilagodiRoletnu(bool vidljiva, int sirina) {
+    Roletna->SetBounds(PreviewX, PreviewY - 12, std::max(1, sirina), 10);
+    Roletna->setVisible(vidljiva);
+}
+
 void TPEditWindow::Nacrtaj(std::int32_t code) {
     ModelProzora& m = SharedModel();
     QImage slika(200, 200, QImage::Format_RGB32);
     slika.fill(Qt::white);
     const bool ima = code != 0 && PrenesiProzor(m, code, {});
-    if (ima) PaintPreview(slika, m);
-    Roletna->setVisible(ima && m.Roletne);
-    if (ima) m.OslobodiMemoriju();
+    if (ima) {
+        PaintPreview(slika, m);
+        // The shutter box spans the frame as drawn.
+        PrilagodiRoletnu(m.Roletne, static_cast<int>(std::int64_t(m.MaxRight) * 400 / PreviewScale(m)) + 1);
+        m.OslobodiMemoriju();
+    } else {
+        Roletna->hide();
+    }
     PaintBox->setPixmap(QPixmap::fromImage(slika));
+}
+
+void TPEditWindow::PrikaziBoju() {
+    const bool ima = tSifBoja->Active() && tWinGL2->Active() &&
+                     tWinGL2->FieldByName("Boja").AsInteger() != 0 && tSifBoja->RecordCount() > 0;
+    lBoja->SetCaption(ima ? tSifBoja->FieldByName("Naziv").AsString() : std::string());
+}
+
+std::int32_t TPEditWindow::ProizvodjacSustava(std::int32_t sistem) {
+    if (sistem == 0) return 0;
+    const auto it = proizvodjaci_.find(sistem);
+    if (it != proizvodjaci_.end()) return it->second;
+    const auto s = ReadSystem(sistem);
+    return proizvodjaci_[sistem] = s ? s->Proizvodi : 0;
+}
+
+void TPEditWindow::DBEdit1Change() {
+    PrikaziBoju();
+    Nacrtaj(TrenutniKod());
 }
 
 void TPEditWindow::SpremiProzor(TEditWindow& designer) {
@@ -105,21 +250,102 @@ void TPEditWindow::tWinGL2BeforeDelete() {
     Roletna->hide();
 }
 
+// The rows of a type carry its Code, so a Code belongs to one type and stays while rows carry it. The
+// article's edit tells the user why; here whatever else would post such a row is refused quietly.
+bool TPEditWindow::KodOdbijen(std::string* poruka) const {
+    fw::TField& f = tWinGL2->FieldByName("Code");
+    const std::int32_t code = f.AsInteger();
+    if (tWinGL2->State() == fw::dsEdit) {
+        const engine::Value old = f.OldValue();
+        const std::int64_t stari = old.IsInt() ? old.AsInt() : 0;
+        if (stari != code && stari != 0 && TipImaElemente(static_cast<std::int32_t>(stari))) {
+            if (poruka) *poruka = TipImaElementePoruka;
+            return true;
+        }
+    }
+    if (code != 0 && KodTipaZauzet(code, tWinGL2->FieldByName("Sifra").AsString())) {
+        if (poruka) *poruka = KodZauzetPoruka;
+        return true;
+    }
+    return false;
+}
+
+void TPEditWindow::tWinGL2BeforePost() {
+    if (KodOdbijen(nullptr)) throw base::Abort();
+}
+
+void TPEditWindow::eArtiklExitChanged() {
+    // Refused here, the old article comes back with its text.
+    if (std::string poruka; KodOdbijen(&poruka)) {
+        app::ShowInfo(poruka);
+        throw base::Abort();
+    }
+    Nacrtaj(TrenutniKod());
+}
+
+void TPEditWindow::eSistemExitChanged() {
+    // The header takes the system's outer-frame article, through the list's own cursor.
+    const std::int32_t sistem = tWinGL2->FieldByName("Sistem").AsInteger();
+    const auto boje = ReadSystemColour(sistem, tWinGL2->FieldByName("Boja").AsInteger());
+    if (!app::StartEdit(tWinGL2)) return;
+    tWinGL2->FieldByName("ArtiklOkvira").SetAsInteger(boje ? boje->Stok : 0);
+    app::PostEditKeepInsert(tWinGL2);
+}
+
+void TPEditWindow::cBojaExitChanged() {
+    const std::int32_t sistem = tWinGL2->FieldByName("Sistem").AsInteger();
+    const std::int32_t boja = tWinGL2->FieldByName("Boja").AsInteger();
+    if (boja != 0 && !ReadSystemColour(sistem, boja)) {
+        app::ShowInfo(NemaBojePoruka);
+        throw base::Abort();
+    }
+    PrikaziBoju();
+}
+
+void TPEditWindow::FormKeyDown(std::uint16_t& key, fw::Shift shift) {
+    kit::CodeListKeyDown(this, key, shift, gWinGL2, Pregled, false);
+    // The kit presses Pregled itself on Ctrl+Enter; the key is gone then and nothing runs twice.
+    if (key == fw::VK_RETURN && shift == fw::ssCtrl) {
+        key = 0;
+        ePregledClick();
+    }
+}
+
 void TPEditWindow::ePregledClick() {
     if (tWinGL2->State() == fw::dsEdit || tWinGL2->State() == fw::dsInsert) tWinGL2->Post();
     const std::int32_t code = TrenutniKod();
-    if (code == 0) return; // a type without its sale article cannot be drawn
+    // A type without its sale article cannot be drawn.
+    if (code == 0 || !TSif_robe->Active() || TSif_robe->RecordCount() == 0) return;
     const std::int32_t sistem = tWinGL2->FieldByName("Sistem").AsInteger();
-    if (sistem == 0) {
-        app::ShowInfo("Morate unijeti šifru sistema\n\rza izradu prozora!!!");
+    const std::int32_t boja = tWinGL2->FieldByName("Boja").AsInteger();
+    // The empty fields first: a colour cannot be checked before there is one.
+    if (sistem == 0 || base::Trim(eSistem->Text()).empty()) {
+        app::ShowInfo(NemaSistemaPoruka);
         eSistem->SetFocus();
         return;
     }
+    if (boja == 0 || base::Trim(cBoja->Text()).empty()) {
+        app::ShowInfo(NemaBojePregledPoruka);
+        cBoja->SetFocus();
+        return;
+    }
+    const auto boje = ReadSystemColour(sistem, boja);
+    if (!boje || boje->Stok == 0 || boje->Vrata == 0 || boje->Okvir == 0 || boje->Precka == 0) {
+        app::ShowInfo(NedostajuPodaciPoruka);
+        return;
+    }
+    const auto sustav = ReadSystem(sistem);
     gWinGL2->SetFocus();
-    PrenesiProzor(SharedModel(), code, {sistem, 0, 0});
+    PrenesiProzor(SharedModel(), code,
+                  {sistem, boje->Stok, static_cast<std::int16_t>(sustav ? sustav->Preklapanje : 0)});
     const std::string caption = "Kreiranje tipa: " + base::Trim(tWinGL2->FieldByName("Sifra").AsString()) +
-                                " - sistem: " + std::to_string(sistem);
-    PrikaziIzraduTipa(this, caption, 1, [this, code](TEditWindow& f) {
+                                " - sistem: " + (sustav ? base::Trim(sustav->Sifra) : std::to_string(sistem));
+    auto katalog = std::make_shared<TableArticleCatalog>(TrenutniPartner());
+    PrikaziIzraduTipa(this, caption, 1, [this, code, sistem, boja, katalog](TEditWindow& f) {
+        f.Artikli = katalog.get();
+        f.ArtikliSustava = [katalog, sistem, boja](TEditWindow&) {
+            return ProfiliSustava(*katalog, sistem, boja);
+        };
         f.SpremiProzor = [this](TEditWindow& d) { SpremiProzor(d); };
         f.Nacrtaj = [this, code](TEditWindow&) { Nacrtaj(code); };
     });
@@ -134,6 +360,7 @@ void PrikaziTipoveZaPartnera(fw::Form* sender, std::int32_t partner) {
     if (!PEditWindowForm.PEditWindow)
         PEditWindowForm.PEditWindow = fw::CreateForm<TPEditWindow>(&fw::Application::Instance());
     PEditWindowForm.PEditWindow->Partner = partner;
+    PEditWindowForm.PEditWindow->PartnerZadan = true;
     PEditWindowForm.PEditWindow->tWinGL2->Open();
 }
 

@@ -3,7 +3,10 @@
 // current type, a 200 x 200 preview of its picture, and "Obrada prozora", which opens the designer on it.
 // Closing the designer stores the model into the current type or draws the preview again.
 
+#include "fw/ui/ExtCtrls.h"
+#include "kit/KeyFields.h"
 #include "kit/KitButtons.h"
+#include "kit/LookupFields.h"
 #include "kit/Mycombo2.h"
 #include "kit/MyDBGrid.h"
 #include "kit/MyForm.h"
@@ -11,6 +14,7 @@
 #include "windows/model/ModelProzora.h"
 
 #include <cstdint>
+#include <map>
 #include <string>
 
 class QLabel;
@@ -19,20 +23,37 @@ namespace windows {
 
 class TEditWindow;
 
+// What the list says when a type's sale article or Code cannot be taken.
+inline constexpr const char* KodZauzetPoruka =
+    "Artikl koji ste odabrali već je artikl\r\ndrugog tipa prozora!!!\r\n\r\nOdaberite drugi artikl!!!";
+inline constexpr const char* TipImaElementePoruka =
+    "Tip prozora već ima okvire i prečke:\r\nartikl tipa se ne može promijeniti!!!";
+inline constexpr const char* NemaBojePoruka =
+    "Nema podataka za boju koju ste\r\nizabrali za navedeni sistemu!!!\r\n\r\nOdaberite drugu boju!!!";
+inline constexpr const char* NedostajuPodaciPoruka = "Kod boje sistema nedostaju podaci!!!";
+inline constexpr const char* NemaSistemaPoruka = "Morate unijeti šifru sistema\n\rza izradu prozora!!!";
+inline constexpr const char* NemaBojePregledPoruka =
+    "Morate unijeti šifru boje\r\nsistema za izradu prozora!!!";
+
 class TPEditWindow : public kit::TMyForm {
 public:
     explicit TPEditWindow(fw::Component* owner);
 
-    fw::TDataSource sWinGL2;
+    fw::TDataSource sWinGL2, sSif_robe, sSistem, sSifBoja;
     kit::TMyTable* tWinGL2;
+    kit::TMyTable* TSif_robe;
+    kit::TMyTable* tSistem;
+    kit::TMyTable* tSifBoja;
     kit::TMyDBGrid* gWinGL2;
-    kit::TDBVar* eSifra;
+    kit::TDBKeyField* eSifra;
     kit::TDBName* eNaziv;
-    kit::TDBVar* eArtikl;
-    kit::TDBVar* eSistem;
+    kit::TDBJustLookup* eArtikl;
+    kit::TDBJustLookup* eSistem;
+    kit::TDBJustLookup* cBoja;
+    fw::Label* lBoja; // the colour's name beside its code
     kit::TMyBitBtn* Pregled;
     QLabel* PaintBox;
-    QLabel* Roletna;
+    fw::Shape* Roletna;
 
     // The Code of the current type (its sale article), 0 when it has none.
     std::int32_t TrenutniKod() const;
@@ -41,11 +62,27 @@ public:
     // Stores the designer's model into the current type, then draws it again.
     void SpremiProzor(TEditWindow& designer);
     void ePregledClick();
-    // The partner whose types the list shows (the work orders set it).
+    // The current row's system colour shown in cBoja, and its preview.
+    void DBEdit1Change();
+    void FormKeyDown(std::uint16_t& key, fw::Shift shift);
+    // The partner whose types and articles the list shows: the own company's unless the work orders set it.
     std::int32_t Partner = 0;
+    bool PartnerZadan = false;
+    std::int32_t TrenutniPartner() const;
 
 private:
     void tWinGL2BeforeDelete();
+    void tWinGL2BeforePost();
+    // Whether the current row's Code may not be posted (and why).
+    bool KodOdbijen(std::string* poruka) const;
+    void eArtiklExitChanged();
+    void eSistemExitChanged();
+    void cBojaExitChanged();
+    void PrikaziBoju();
+    // The producer of a system (its colours are the producer's), kept while the list shows.
+    std::int32_t ProizvodjacSustava(std::int32_t sistem);
+    std::map<std::int32_t, std::int32_t> proizvodjaci_;
+    void PrilagodiRoletnu(bool vidljiva, int sirina);
 };
 
 struct PEditWindowState {

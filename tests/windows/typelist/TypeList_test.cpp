@@ -1,11 +1,17 @@
-// The type list driven with keys: a new type opened in the designer, laid out, saved on closing, drawn in
-// the preview and deleted with its rows.
+// The type list driven with keys over real registers: a new type gets its code, sale article (also through
+// F2), system and colour; the system colour is checked before the designer opens on the type with the
+// system's profiles; it is laid out, saved on closing, drawn in the preview with its roller shutter; a sale
+// article another type has, or a new one for a type with rows, is refused; deleted with its rows.
 
 #include "windows/designer/EditWindow.h"
+#include "windows/designer/ProfileTables.h"
+#include "windows/storage/WindowTypeStore.h"
 #include "windows/typelist/PEWin.h"
 
 #include "app/data/Settings.h"
+#include "app/shell/CodeListOpeners.h"
 #include "app/shell/FormOpener.h"
+#include "app/shell/ScriptedDialogs.h"
 #include "kit/Mycombo.h"
 #include "kit/MyTable.h"
 #include "tests/fw/ui/FormTesting.h"
@@ -20,6 +26,8 @@
 
 namespace {
 
+using engine::Value;
+
 class TypeListTest : public storagetest::StorageTest {
 protected:
     TypeListTest() {
@@ -33,15 +41,80 @@ protected:
         s.UnregisterTableOpen = [this](fw::TDataSet&) { --opens; };
         s.MarkTableChanged = [](fw::TDataSet&) {};
         s.TableOpenCount = [this](fw::TDataSet&) { return opens; };
+        codes.DefaultAnswer = true;
+        app::WBegin.PodaciPoduzeca.OwnPartner = 1;
+        // The own company's articles: what a type is sold as, and the profiles (never offered for sale).
+        for (auto [code, sifra, naziv, grupa, deb] :
+             std::vector<std::tuple<int, const char*, const char*, int, int>>{{501, "P-501", "Prozor", 10, 0},
+                                                                              {502, "P-502", "Balkon", 10, 0},
+                                                                              {11, "ST60", "Štok", 1, 60},
+                                                                              {21, "PR60", "Prečka", 3, 50},
+                                                                              {31, "OK70", "Krilo", 2, 70},
+                                                                              {41, "VR90", "Vrata", 4, 90}}) {
+            Red("Global", "SIF_ROBE.DB",
+                {{"Partner", Value::Int(1)},
+                 {"Sifra", Value::Text(sifra)},
+                 {"Code", Value::Int(code)},
+                 {"Naziv", Value::Text(naziv)},
+                 {"Grupa", Value::Int(grupa)}});
+            if (deb)
+                Red("Global", "WROBA.DB", {{"Code", Value::Int(code)}, {"DebljinaProfila", Value::Int(deb)}});
+        }
+        for (auto [code, sifra] :
+             std::vector<std::pair<int, const char*>>{{5, "BIJ"}, {6, "SME"}, {7, "CRN"}})
+            Red("Global", "SIF_BOJA.DB",
+                {{"Partner", Value::Int(1)},
+                 {"Proizvodi", Value::Int(9)},
+                 {"Sifra", Value::Text(sifra)},
+                 {"Code", Value::Int(code)},
+                 {"Naziv", Value::Text(std::string("Boja ") + sifra)}});
+        Red("Lokal", "WSYSTEM.DB",
+            {{"Code", Value::Int(3)},
+             {"Sifra", Value::Text("S3")},
+             {"Proizvodi", Value::Int(9)},
+             {"Preklapanje", Value::Int(8)},
+             {"Razmak", Value::Int(4)}});
+        // White has every profile; brown lacks its door; black has no row.
+        Red("Lokal", "WSYSBOJE.DB",
+            {{"Sistem", Value::Int(3)},
+             {"Boja", Value::Int(5)},
+             {"Stok", Value::Int(11)},
+             {"Vrata", Value::Int(41)},
+             {"Okvir", Value::Int(31)},
+             {"Precka", Value::Int(21)}});
+        Red("Lokal", "WSYSBOJE.DB",
+            {{"Sistem", Value::Int(3)},
+             {"Boja", Value::Int(6)},
+             {"Stok", Value::Int(11)},
+             {"Okvir", Value::Int(31)},
+             {"Precka", Value::Int(21)}});
     }
     ~TypeListTest() override {
         delete windows::EditWindowForm.EditWindow;
         delete windows::PEditWindowForm.PEditWindow;
     }
+    void Red(const char* baza, const char* tablica, std::vector<std::pair<const char*, Value>> polja) {
+        app::CheckTablesOf(tablica, baza, false);
+        auto t = engine::Table::Open(root / (std::string(baza) == "Global" ? "global" : "lokal"), tablica,
+                                     engine::OpenMode::Shared);
+        engine::Row row(t->Fields().size());
+        for (auto& [ime, v] : polja)
+            for (std::size_t i = 0; i < row.size(); ++i)
+                if (t->Fields()[i].Name == ime) row[i] = v;
+        t->OpenCursor()->Insert(row);
+    }
     void Press(fw::Form& f, Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier) {
         QTest::keyClick(fwtest::FocusTarget(f), key, mods);
     }
+    // Types the text into the control and settles it with Enter.
+    void Upisi(fw::Form& f, fw::Control& c, const char* tekst) {
+        c.SetFocus();
+        if (auto* e = dynamic_cast<QLineEdit*>(&c.Widget())) e->selectAll();
+        fwtest::Type(fwtest::FocusTarget(f), QString::fromUtf8(tekst));
+        Press(f, Qt::Key_Return);
+    }
     int opens = 0;
+    app::ScriptedDialogs codes;
     bool PreviewDrawn(windows::TPEditWindow& l) {
         const QImage img = l.PaintBox->pixmap().toImage();
         for (int y = 0; y < img.height(); ++y)
@@ -49,9 +122,22 @@ protected:
                 if (img.pixel(x, y) != qRgb(255, 255, 255)) return true;
         return false;
     }
+    std::vector<std::string> Poruke() {
+        std::vector<std::string> p = codes.Texts();
+        p.insert(p.end(), shown.begin(), shown.end());
+        codes.Calls.clear();
+        shown.clear();
+        return p;
+    }
 };
 
-TEST_F(TypeListTest, CreatesDesignsListsAndDeletesAType) {
+TEST_F(TypeListTest, CreatesChecksDesignsListsAndDeletesATypeByKeys) {
+    fw::Form* pozivatelj = nullptr;
+    app::RegisterCodeListOpener("SIF_ROBE.DB", [&](fw::Form* caller) {
+        // The article register as a picker: it hands the chosen code back into the lookup.
+        pozivatelj = caller;
+        windows::PEditWindowForm.PEditWindow->eArtikl->SetText("P-501");
+    });
     windows::PrikaziTipove(nullptr);
     windows::TPEditWindow* l = windows::PEditWindowForm.PEditWindow;
     ASSERT_NE(l, nullptr);
@@ -61,56 +147,167 @@ TEST_F(TypeListTest, CreatesDesignsListsAndDeletesAType) {
     std::vector<std::string> captions;
     for (QLabel* label : l->findChildren<QLabel*>())
         if (!label->text().isEmpty()) captions.push_back(label->text().toStdString());
-    for (const char* caption : {"Tip prozora:", "Naziv tipa prozora:", "Šifra artikla prozora:", "Sistem:"})
+    for (const char* caption :
+         {"Tip prozora:", "Naziv tipa prozora:", "Šifra artikla prozora:", "Sistem:", "Boja:"})
         EXPECT_NE(std::find(captions.begin(), captions.end(), caption), captions.end()) << caption;
     EXPECT_TRUE(l->tWinGL2->Active());
 
-    // A new type: its fields typed into the edits.
-    l->tWinGL2->Append();
-    l->eSifra->SetFocus();
-    fwtest::Type(fwtest::FocusTarget(*l), "P1");
-    l->eNaziv->SetFocus();
-    fwtest::Type(fwtest::FocusTarget(*l), "Prozor jednokrilni");
+    // A new type: its code created in the key field, the rest typed into the edits.
+    Upisi(*l, *l->eSifra, "P1");
+    ASSERT_EQ(l->tWinGL2->RecordCount(), 1);
+    EXPECT_EQ(l->tWinGL2->FieldByName("Sifra").AsString(), "P1");
+    Upisi(*l, *l->eNaziv, "Prozor jednokrilni");
+    // Without its sale article the type opens nothing and says nothing.
+    Press(*l, Qt::Key_Return, Qt::ControlModifier);
+    EXPECT_EQ(windows::EditWindowForm.EditWindow, nullptr);
+    // A profile is not sold as a type: the lookup does not know it.
+    Upisi(*l, *l->eArtikl, "ST60");
+    EXPECT_EQ(l->tWinGL2->FieldByName("Code").AsInteger(), 0);
+    codes.Calls.clear();
+    // F2 opens the article register over the list; its choice is settled with Enter.
     l->eArtikl->SetFocus();
-    fwtest::Type(fwtest::FocusTarget(*l), "501");
-    l->eSistem->SetFocus();
-    fwtest::Type(fwtest::FocusTarget(*l), "3");
+    Press(*l, Qt::Key_F2);
+    EXPECT_EQ(pozivatelj, l);
+    Press(*l, Qt::Key_Return);
+    EXPECT_EQ(l->tWinGL2->FieldByName("Code").AsInteger(), 501);
+    Upisi(*l, *l->eSistem, "S3");
+    EXPECT_EQ(l->tWinGL2->FieldByName("Sistem").AsInteger(), 3);
+    EXPECT_TRUE(Poruke().empty());
+
+    // Ctrl+Enter opens the designer only once the system colour is complete.
+    Press(*l, Qt::Key_Return, Qt::ControlModifier);
+    EXPECT_EQ(Poruke(), std::vector<std::string>{windows::NemaBojePregledPoruka});
+    EXPECT_EQ(l->ActiveControl(), l->cBoja);
+    Upisi(*l, *l->cBoja, "CRN"); // no profiles for black: the colour is refused
+    EXPECT_EQ(Poruke(), std::vector<std::string>{windows::NemaBojePoruka});
+    EXPECT_EQ(l->tWinGL2->FieldByName("Boja").AsInteger(), 0);
+    Upisi(*l, *l->cBoja, "SME");
+    EXPECT_EQ(l->tWinGL2->FieldByName("Boja").AsInteger(), 6);
+    EXPECT_EQ(l->lBoja->Caption(), "Boja SME");
+    Press(*l, Qt::Key_Return, Qt::ControlModifier);
+    EXPECT_EQ(Poruke(), std::vector<std::string>{windows::NedostajuPodaciPoruka});
+    EXPECT_EQ(windows::EditWindowForm.EditWindow, nullptr);
+    Upisi(*l, *l->cBoja, "BIJ");
+    ASSERT_TRUE(Poruke().empty());
+    Upisi(*l, *l->cBoja, "CRN"); // refused again: the colour chosen before stays
+    EXPECT_EQ(Poruke(), std::vector<std::string>{windows::NemaBojePoruka});
+    EXPECT_EQ(l->tWinGL2->FieldByName("Boja").AsInteger(), 5);
+    EXPECT_EQ(l->cBoja->Text(), "BIJ");
+    // The system again: the header takes its colour's outer frame.
+    Upisi(*l, *l->eSistem, "S3");
+    EXPECT_EQ(l->tWinGL2->FieldByName("ArtiklOkvira").AsInteger(), 11);
+
     // The designer runs modally: it is driven from inside its loop.
-    std::string caption;
+    std::string caption, stok, novaPrecka;
+    std::vector<std::string> noviOkviri;
     std::size_t mullions = 0;
+    int otvaranja = 0;
     QTimer poll;
     QObject::connect(&poll, &QTimer::timeout, [&] {
         windows::TEditWindow* d = windows::EditWindowForm.EditWindow;
         if (!d || !d->isVisible()) return;
         poll.stop();
+        ++otvaranja;
         caption = d->Caption().toStdString();
+        stok = d->cSif_stoka->Text();
+        novaPrecka = d->CNoviArtiklPrecke->Text();
+        noviOkviri = d->CNoviArtiklOkvira->Items();
         (void)QTest::qWaitForWindowActive(d);
         QTest::mouseClick(d->PaintBox, Qt::LeftButton, {}, QPoint(200, 150)); // a vertical mullion
+        QTest::mouseClick(d->bUkljuciRoletne, Qt::LeftButton);
         mullions = d->D.Model.Precke.size();
         answers.push_back(true);
         d->Close();
     });
     poll.start(10);
-    l->Pregled->SetFocus();
-    Press(*l, Qt::Key_Space);
-    EXPECT_EQ(caption, "Kreiranje tipa: P1 - sistem: 3");
+    l->eNaziv->SetFocus();
+    Press(*l, Qt::Key_Return, Qt::ControlModifier);
+    EXPECT_EQ(otvaranja, 1) << "Ctrl+Enter opens the designer once";
+    EXPECT_EQ(caption, "Kreiranje tipa: P1 - sistem: S3");
+    EXPECT_EQ(stok, "ST60 : Štok");
+    EXPECT_EQ(novaPrecka, "PR60 : Prečka");
+    EXPECT_EQ(noviOkviri, (std::vector<std::string>{"OK70 : Krilo", "VR90 : Vrata"}))
+        << "white has no sliding sash";
     EXPECT_EQ(mullions, 1u);
     EXPECT_EQ(asked, std::vector<std::string>{"Želite li sačuvati promjene ?"});
-    ASSERT_TRUE(shown.empty()) << shown.front();
+    ASSERT_TRUE(Poruke().empty());
 
-    // Listed, stored with its mullion, and drawn in the preview.
+    // Listed, stored with its mullion, and drawn in the preview under its shutter bar as wide as the frame.
     EXPECT_EQ(l->tWinGL2->RecordCount(), 1);
     EXPECT_EQ(l->tWinGL2->FieldByName("Naziv").AsString(), "Prozor jednokrilni");
-    EXPECT_EQ(Redovi("WINP.DB", 501).size(), 1u);
+    const auto precke = Redovi("WINP.DB", 501);
+    ASSERT_EQ(precke.size(), 1u);
+    EXPECT_NE(precke[0].find("ArtiklPrecke=21"), std::string::npos) << precke[0];
     EXPECT_TRUE(PreviewDrawn(*l));
+    EXPECT_TRUE(l->Roletna->isVisible());
+    EXPECT_TRUE(l->Roletna->DiagCross());
+    EXPECT_EQ(l->Roletna->x(), l->PaintBox->x());
+    EXPECT_LT(l->Roletna->y(), l->PaintBox->y());
+    {
+        windows::ModelProzora m;
+        ASSERT_TRUE(windows::PrenesiProzor(m, 501, {}));
+        EXPECT_EQ(l->Roletna->width(), m.MaxRight * 400 / windows::PreviewScale(m) + 1);
+    }
+
+    // A second type cannot be sold under the first one's article.
+    Upisi(*l, *l->eSifra, "P2");
+    ASSERT_EQ(l->tWinGL2->RecordCount(), 2);
+    EXPECT_FALSE(l->Roletna->isVisible()) << "a new type has no shutter";
+    Upisi(*l, *l->eArtikl, "P-501");
+    EXPECT_EQ(Poruke(), std::vector<std::string>{windows::KodZauzetPoruka});
+    EXPECT_EQ(l->tWinGL2->FieldByName("Code").AsInteger(), 0);
+    Upisi(*l, *l->eArtikl, "P-502");
+    EXPECT_EQ(l->tWinGL2->FieldByName("Code").AsInteger(), 502);
+    ASSERT_TRUE(Poruke().empty());
+    // The first type keeps its article while rows carry it.
+    l->gWinGL2->SetFocus();
+    Press(*l, Qt::Key_Home, Qt::ControlModifier);
+    l->tWinGL2->First();
+    ASSERT_EQ(l->tWinGL2->FieldByName("Sifra").AsString(), "P1");
+    Upisi(*l, *l->eArtikl, "P-502");
+    EXPECT_EQ(Poruke(), std::vector<std::string>{windows::TipImaElementePoruka});
+    l->tWinGL2->First();
+    EXPECT_EQ(l->tWinGL2->FieldByName("Code").AsInteger(), 501);
+    EXPECT_EQ(Redovi("WINP.DB", 501).size(), 1u);
 
     // Deleted from the grid with its rows; the preview is cleared.
     l->gWinGL2->SetFocus();
     answers.push_back(true);
     Press(*l, Qt::Key_Delete, Qt::ControlModifier);
-    EXPECT_EQ(l->tWinGL2->RecordCount(), 0);
+    EXPECT_EQ(l->tWinGL2->RecordCount(), 1);
     EXPECT_TRUE(Redovi("WINP.DB", 501).empty());
+    EXPECT_FALSE(l->Roletna->isVisible());
+    answers.push_back(true);
+    Press(*l, Qt::Key_Delete, Qt::ControlModifier);
+    EXPECT_EQ(l->tWinGL2->RecordCount(), 0);
     EXPECT_FALSE(PreviewDrawn(*l));
+    EXPECT_FALSE(l->Roletna->isVisible());
+}
+
+// The designer's catalogue over the tables: codes, Sifra and the nearest Sifra of the own company's
+// articles with their profile widths, and a system colour's profiles.
+TEST_F(TypeListTest, TheDesignersArticlesComeFromTheRegisters) {
+    Red("Global", "SIF_ROBE.DB",
+        {{"Partner", Value::Int(4)}, {"Sifra", Value::Text("ZZ")}, {"Code", Value::Int(99)}});
+    windows::TableArticleCatalog k(1);
+    ASSERT_TRUE(k.ByCode(31));
+    EXPECT_EQ(k.ByCode(31)->Tekst(), "OK70 : Krilo");
+    EXPECT_EQ(k.ByCode(31)->Debljina, 70);
+    EXPECT_FALSE(k.ByCode(99)) << "another partner's article";
+    EXPECT_EQ(k.BySifra("PR60")->Code, 21);
+    EXPECT_FALSE(k.BySifra("PR6"));
+    const std::pair<const char*, int> najblizi[] = {
+        {"PR", 21}, {"A", 31}, {"VR9", 41}, {"ZZZ", 41}, {"ST", 11}};
+    for (auto [tekst, code] : najblizi)
+        EXPECT_EQ(k.NearestSifra(tekst)->Code, code) << tekst;
+    const windows::SystemArticles s = windows::ProfiliSustava(k, 3, 5);
+    EXPECT_EQ(s.Preklapanje, 8);
+    EXPECT_EQ(s.Razmak, 4);
+    ASSERT_TRUE(s.Okvir && s.Vrata && s.Precka);
+    EXPECT_EQ(s.Vrata->Debljina, 90);
+    EXPECT_FALSE(s.KlizniOkvir);
+    EXPECT_FALSE(windows::ProfiliSustava(k, 3, 7).Okvir) << "no row for the colour";
+    EXPECT_FALSE(windows::TableArticleCatalog(8).NearestSifra("A")) << "a partner without articles";
 }
 
 } // namespace
