@@ -299,7 +299,8 @@ kit::TMyBitBtn* TSifarnikArtikli::SaveButton(fw::Control* parent, const std::str
 }
 
 void TSifarnikArtikli::BuildFullPage(fw::NotebookPage& page) {
-    constexpr int L = 10, R = 500, Row = 30;
+    // The right column stands clear of the language labels beside the names.
+    constexpr int L = 10, R = 560, Row = 30;
     int top = 5;
     cSifra = PageEdit<kit::TDBKeyField>(&page, *sSifRobe_, "Sifra", "cSifra", "Šifra artikla", L, top);
     cSifra->DisplayName = "Šifra artikla";
@@ -321,10 +322,10 @@ void TSifarnikArtikli::BuildFullPage(fw::NotebookPage& page) {
     Book->SetPageIndex(0);
     top += Row;
     eNaziv = PageEdit<kit::TDBVar>(&page, *sImeRobe_, "Naziv", "eNaziv", "Naziv", L, top, 250);
-    GovorLabel = PageLabel(&page, "", L + 380, top, 100);
+    GovorLabel = PageLabel(&page, "", L + 380, top, 165);
     top += Row;
     eNaziv2 = PageEdit<kit::TDBVar>(&page, *sImeRobe2_, "Naziv", "eNaziv2", "Naziv", L, top, 250);
-    GovorLabel2 = PageLabel(&page, "", L + 380, top, 100);
+    GovorLabel2 = PageLabel(&page, "", L + 380, top, 165);
     top += Row;
     eNazivRobe = PageEdit<kit::TDBVar>(&page, *sRoba_, "Naziv", "eNazivRobe", "Naziv artikla", L, top, 250);
     top += Row;
