@@ -78,8 +78,11 @@ void DBMemo::KeyDown(std::uint16_t& key, Shift shift) {
 void DBMemo::KeyPress(std::uint8_t& key) {
     Memo::KeyPress(key);
     // Backspace, Enter, Ctrl+V, Ctrl+X and every printable character change the text.
-    const bool breaksLine = key == 13 && WantReturns;
-    if (key == 8 || breaksLine || key == 22 || key == 24 || key >= 32) {
+    if (key == 13 && WantReturns) {
+        // A plain line break whatever the shift (the widget would make Shift+Enter a soft one).
+        if (link_.Edit()) insertPlainText(QStringLiteral("\n"));
+        key = 0;
+    } else if (key == 8 || key == 22 || key == 24 || key >= 32) {
         if (!link_.Edit()) key = 0;
     } else if (key == 27) {
         link_.Reset();

@@ -1,7 +1,8 @@
 #pragma once
 // A memo bound to a memo (or string) field. As in DBEdit, typed text stays in the control until the exit
 // or a post writes it into the field, and the record goes into edit when the user starts typing. Enter
-// breaks the line (WantReturns), Tab leaves the control and Ctrl+Tab types a tab. Lines are kept in the
+// breaks the line (WantReturns) unless the form takes it first (the data forms move on with Enter and
+// leave Shift+Enter to the memo), Tab leaves the control and Ctrl+Tab types a tab. Lines are kept in the
 // field with "\r\n" breaks, as the tables and printouts expect.
 
 #include "fw/ui/DBCtrls.h"
