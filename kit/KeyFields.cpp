@@ -241,7 +241,8 @@ void TDBKeyField::ShowCode(const std::string& code) {
 }
 
 void TDBKeyField::WriteKey(fw::TTable& table, const std::string& code) {
-    table.FieldByName(DataField()).SetAsString(code);
+    // The code is typed text: the field's own reading of it (a date rule, say) applies.
+    table.FieldByName(DataField()).SetText(code);
 }
 
 bool TDBKeyField::WantsKey(std::uint16_t key, fw::Shift shift) const {

@@ -34,6 +34,8 @@
 #include "registers/Openers.h"
 #include "registers/Sif_Boja.h"
 #include "registers/Sif_Part.h"
+#include "windows/systems/P_art.h"
+#include "windows/systems/WSistem.h"
 #include "windows/typelist/PEWin.h"
 
 #include <QCoreApplication>
@@ -113,6 +115,9 @@ void InitializeUnits(const std::filesystem::path& programFolder) {
         orders::PrijenosPodatakaStakla(rn, orders::GetIniStakla(base::IniFile(ProgramFolder() / "PLOM.INI")),
                                        {pregled, {}});
     };
+    if (!o.Sistemi) o.Sistemi = windows::PrikaziSisteme;
+    if (!o.ParametriArtikala) o.ParametriArtikala = windows::PrikaziParametreArtikala;
+    windows::InstallSystemOpeners();
     if (!o.AskWorkOrderPassword) o.AskWorkOrderPassword = kit::AskWorkOrderPassword;
 }
 

@@ -1,6 +1,7 @@
 #include "registers/CodeListForm.h"
 
 #include "app/data/DataSetServices.h"
+#include "base/Finally.h"
 #include "base/Text.h"
 #include "kit/Mycombo.h"
 #include "registers/PickTarget.h"
@@ -44,12 +45,63 @@ kit::TMyTable* TCodeListForm::AddTable(const std::string& name, const std::strin
     return t;
 }
 
+kit::TMyDBGrid* TCodeListForm::AddGrid(const std::string& name, fw::TDataSource& source, int left, int top,
+                                       int width, int height) {
+    auto* grid = new kit::TMyDBGrid(this, this);
+    grid->SetName(name);
+    grid->SetBounds(left, top, width, height);
+    grid->SetDataSource(&source);
+    return grid;
+}
+
+kit::TMyTable* TCodeListForm::AddSupplierGroups(fw::TDataSource& suppliers, fw::TDataSource& groups) {
+    kit::TMyTable* tMain = AddTable("tMain", "Lokal", "SIF_PART.DB", "Dobavljac;Sifra");
+    tMain->AfterOpen = [](fw::TDataSet& ds) {
+        for (int i = 0; i < ds.FieldCount(); ++i)
+            ds.Fields(i).Visible = ds.Fields(i).FieldName() == "Sifra";
+    };
+    suppliers.SetDataSet(tMain);
+    tTable = AddTable("tTable", "Global", "GRUPE.DB", "Partner;Sifra");
+    tTable->SetMasterSource(&suppliers);
+    tTable->SetMasterFields("Partner");
+    groups.SetDataSet(tTable);
+    OnHide = [tMain](fw::Component&) {
+        if (tMain->Active()) tMain->CancelRange();
+    };
+    return tMain;
+}
+
+namespace {
+// The end of a code range: the highest single character of the table's code page.
+const std::string RangeEndCode = "\u02D9";
+} // namespace
+
+void TCodeListForm::ListSuppliers(fw::TTable& tMain, std::int32_t partner) {
+    using engine::Value;
+    tMain.DisableControls();
+    base::TryFinally(
+        [&] {
+            std::string remembered;
+            if (partner != 0) {
+                tMain.SetIndexFieldNames("Partner");
+                tMain.Refresh();
+                if (tMain.FindKey({Value::Int(partner)}))
+                    remembered = base::CutChars(tMain.FieldByName("Sifra").AsString(), CallerTextChars);
+                tMain.SetIndexFieldNames("Dobavljac;Sifra");
+            }
+            tMain.SetRange({Value::Text("D"), Value::Text("")},
+                           {Value::Text("D"), Value::Text(RangeEndCode)});
+            if (!tMain.FindKey({Value::Text("D"), Value::Text(remembered)})) tMain.First();
+        },
+        [&] { tMain.EnableControls(); });
+}
+
 void TCodeListForm::BuildFrame(const std::string& keyField, const std::string& keyCaption,
-                               const std::string& noun, int width, int height) {
+                               const std::string& noun, int width, int height, kit::TDBKeyField* keyEdit) {
     resize(width, height);
     CentreOnScreen();
     AddLabel(keyCaption, 10, 13);
-    eSifra = new kit::TDBKeyField(this, this);
+    eSifra = keyEdit ? keyEdit : new kit::TDBKeyField(this, this);
     eSifra->SetName("eSifra");
     eSifra->SetBounds(135, 10, 200, 24);
     eSifra->SetDataSource(sources_.empty() ? nullptr : sources_.front().get());

@@ -13,6 +13,7 @@
 #include "kit/MyForm.h"
 #include "kit/MyTable.h"
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -70,9 +71,17 @@ protected:
     }
     kit::TMyTable* AddTable(const std::string& name, const std::string& database, const std::string& table,
                             const std::string& indexFieldNames);
-    // The standard frame: key edit on keyField at the top, grid on the right, buttons at the bottom.
+    kit::TMyDBGrid* AddGrid(const std::string& name, fw::TDataSource& source, int left, int top, int width,
+                            int height);
+    // The per-supplier lists: tMain on the suppliers of "SIF_PART.DB" (only their code shown), tTable on the
+    // article groups of the current supplier; the supplier range goes when the form hides. Answers tMain.
+    kit::TMyTable* AddSupplierGroups(fw::TDataSource& suppliers, fw::TDataSource& groups);
+    // Lists only the suppliers (kind "D") and puts the table on the supplier of the partner (0: none).
+    static void ListSuppliers(fw::TTable& suppliers, std::int32_t partner);
+    // The standard frame: key edit on keyField at the top, grid on the right, buttons at the bottom. The
+    // key edit is a plain key field unless the form brings its own.
     void BuildFrame(const std::string& keyField, const std::string& keyCaption, const std::string& noun,
-                    int width, int height);
+                    int width, int height, kit::TDBKeyField* keyEdit = nullptr);
     // Hides the link key ("Code") and the bookkeeping fields from the grids of this table.
     static void HideHousekeepingFields(fw::TDataSet& dataSet);
 

@@ -1,7 +1,8 @@
 #include "registers/Grupe.h"
 
+#include "app/data/DataSetServices.h"
+#include "app/data/Dialogs.h"
 #include "app/data/WBegin.h"
-#include "base/Finally.h"
 #include "base/ProgramState.h"
 #include "base/Text.h"
 #include "fw/ui/Application.h"
@@ -18,38 +19,24 @@ namespace {
 
 using engine::Value;
 
-kit::TMyDBGrid* AddGrid(fw::Form* form, const std::string& name, fw::TDataSource& source, int left, int top,
-                        int width, int height) {
-    auto* grid = new kit::TMyDBGrid(form, form);
-    grid->SetName(name);
-    grid->SetBounds(left, top, width, height);
-    grid->SetDataSource(&source);
-    return grid;
-}
+// The group key: a group belongs to a supplier, so without any supplier a typed code has nowhere to go and
+// the user is told so instead of the code being dropped.
+class SupplierGroupKey : public kit::TDBKeyField {
+public:
+    using kit::TDBKeyField::TDBKeyField;
+    fw::TTable* Suppliers = nullptr;
+
+protected:
+    Outcome Settle(fw::TTable& table, bool wasEditing, const std::function<void()>& enableControls) override {
+        if (TextEdited && !Text().empty() && Suppliers && !app::HasRecords(Suppliers)) {
+            app::ShowInfo(NoSupplierText);
+            return SetOutcome(Outcome::Refused);
+        }
+        return kit::TDBKeyField::Settle(table, wasEditing, enableControls);
+    }
+};
 
 } // namespace
-
-// The end of a code range: the highest single character of the table's code page.
-const std::string RangeEndCode = "\u02D9";
-
-void ListSuppliers(fw::TTable& tMain, std::int32_t partner) {
-    tMain.DisableControls();
-    base::TryFinally(
-        [&] {
-            std::string remembered;
-            if (partner != 0) {
-                tMain.SetIndexFieldNames("Partner");
-                tMain.Refresh();
-                if (tMain.FindKey({Value::Int(partner)}))
-                    remembered = base::CutChars(tMain.FieldByName("Sifra").AsString(), 40);
-                tMain.SetIndexFieldNames("Dobavljac;Sifra");
-            }
-            tMain.SetRange({Value::Text("D"), Value::Text("")},
-                           {Value::Text("D"), Value::Text(RangeEndCode)});
-            if (!tMain.FindKey({Value::Text("D"), Value::Text(remembered)})) tMain.First();
-        },
-        [&] { tMain.EnableControls(); });
-}
 
 std::string CompanyCaption(const std::string& title) {
     const app::TPodaciPoduzeca& p = app::WBegin.PodaciPoduzeca;
@@ -63,23 +50,13 @@ TSifarnikGrupaArtikli::TSifarnikGrupaArtikli(fw::Component* owner) : TCodeListFo
     SetCaption("Šifarnik grupa artikli");
     fw::TDataSource& groups = NewSource(nullptr);
     fw::TDataSource& suppliers = NewSource(nullptr);
-    BuildFrame("Sifra", "Šifra grupe", "Grupa", 900, 520);
+    auto* key = new SupplierGroupKey(this, this);
+    BuildFrame("Sifra", "Šifra grupe", "Grupa", 900, 520, key);
     eNaziv = AddEdit<kit::TDBName>(groups, "Naziv", "eNaziv", "Naziv grupe", 45);
-    gMain = AddGrid(this, "gMain", suppliers, 350, 10, 540, 200);
+    gMain = AddGrid("gMain", suppliers, 350, 10, 540, 200);
     gTable->SetBounds(350, 220, 540, 250);
-    tMain = AddTable("tMain", "Lokal", "SIF_PART.DB", "Dobavljac;Sifra");
-    tMain->AfterOpen = [](fw::TDataSet& ds) {
-        for (int i = 0; i < ds.FieldCount(); ++i)
-            ds.Fields(i).Visible = ds.Fields(i).FieldName() == "Sifra";
-    };
-    suppliers.SetDataSet(tMain);
-    tTable = AddTable("tTable", "Global", "GRUPE.DB", "Partner;Sifra");
-    tTable->SetMasterSource(&suppliers);
-    tTable->SetMasterFields("Partner");
-    groups.SetDataSet(tTable);
-    OnHide = [this](fw::Component&) {
-        if (tMain->Active()) tMain->CancelRange();
-    };
+    tMain = AddSupplierGroups(suppliers, groups);
+    key->Suppliers = tMain;
     SetActiveControl(gTable);
 }
 
@@ -112,26 +89,14 @@ TSifarnikPodGrupaArtikli::TSifarnikPodGrupaArtikli(fw::Component* owner) : TCode
     eSifra2 = AddEdit<kit::TDBKeyField>(subgroups, "Sifra", "eSifra2", "Šifra podgrupe", 45);
     eSifra2->DisplayName = "Šifra podgrupe";
     eNaziv2 = AddEdit<kit::TDBName>(subgroups, "Naziv", "eNaziv2", "Naziv podgrupe", 80);
-    gMain = AddGrid(this, "gMain", suppliers, 350, 10, 540, 150);
+    gMain = AddGrid("gMain", suppliers, 350, 10, 540, 150);
     gTable->SetBounds(350, 170, 540, 170);
-    gPodGrupe = AddGrid(this, "gPodGrupe", subgroups, 350, 350, 540, 200);
-    tMain = AddTable("tMain", "Lokal", "SIF_PART.DB", "Dobavljac;Sifra");
-    tMain->AfterOpen = [](fw::TDataSet& ds) {
-        for (int i = 0; i < ds.FieldCount(); ++i)
-            ds.Fields(i).Visible = ds.Fields(i).FieldName() == "Sifra";
-    };
-    suppliers.SetDataSet(tMain);
-    tTable = AddTable("tTable", "Global", "GRUPE.DB", "Partner;Sifra");
-    tTable->SetMasterSource(&suppliers);
-    tTable->SetMasterFields("Partner");
-    groups.SetDataSet(tTable);
+    gPodGrupe = AddGrid("gPodGrupe", subgroups, 350, 350, 540, 200);
+    tMain = AddSupplierGroups(suppliers, groups);
     tPodGrupe = AddTable("tPodGrupe", "Global", "PODGRUPE.DB", "Partner;Grupa;Sifra");
     tPodGrupe->SetMasterSource(&groups);
     tPodGrupe->SetMasterFields("Partner;Code");
     subgroups.SetDataSet(tPodGrupe);
-    OnHide = [this](fw::Component&) {
-        if (tMain->Active()) tMain->CancelRange();
-    };
     SetActiveControl(gPodGrupe);
 }
 

@@ -10,11 +10,12 @@
 
 namespace registers {
 
+// Shown when a group is typed while no supplier is listed.
+inline constexpr const char* NoSupplierText =
+    "Morate najprije unijeti dobavljača u šifarnik partnera:\r\ngrupe artikala vežu se uz dobavljača!!!";
+
 // The caption's company part: the own company's short name and town.
 std::string CompanyCaption(const std::string& title);
-// Lists only the suppliers (kind "D") of the partner table and puts it on the supplier whose partner is
-// given (0: none); on the first supplier when the partner is not among them.
-void ListSuppliers(fw::TTable& tMain, std::int32_t partner);
 
 class TSifarnikGrupaArtikli : public TCodeListForm {
 public:

@@ -2,13 +2,17 @@
 
 #include "app/shell/CodeListOpeners.h"
 #include "registers/Artikli.h"
+#include "registers/Atomi.h"
+#include "registers/Banke.h"
 #include "registers/Gkonta.h"
 #include "registers/Grupe.h"
 #include "registers/Konta.h"
+#include "registers/Pakiranja.h"
 #include "registers/Partner.h"
 #include "registers/PlainRegisters.h"
 #include "registers/Sif_Boja.h"
 #include "registers/Sif_Part.h"
+#include "registers/Stope.h"
 
 namespace registers {
 
@@ -31,6 +35,12 @@ void InstallCodeListOpeners() {
         {"KONTA2.DB", PrikaziKontniPlan},
         {"KONTA3.DB", PrikaziKontniPlan},
         {"KONTA4.DB", PrikaziKontniPlan},
+        {"BANKE.DB", PrikaziBanke},
+        {"S_POREZA.DB", PrikaziStopePoreza},
+        {"S_CARINE.DB", PrikaziStopeCarine},
+        {"MJERE.DB", PrikaziMjere},
+        {"IME_PAK.DB", PrikaziImenaPakiranja},
+        {"IME_ATOM.DB", PrikaziImenaAtoma},
         {"PARTNER.DB", PrikaziPoduzeca},
         {"FIRME.DB", PrikaziFirme},
         {"SIF_PART.DB", PrikaziPartnere},
@@ -39,6 +49,8 @@ void InstallCodeListOpeners() {
         app::RegisterCodeListOpener(table, opener);
     // Reached without a supplier, the groups open on the own company's.
     app::RegisterCodeListOpener("GRUPE.DB", [](fw::Form* caller) { PrikaziGrupeArtikala(caller, 0); });
+    app::RegisterCodeListOpener("ATOMI.DB", [](fw::Form* caller) { PrikaziAtome(caller, 0); });
+    app::RegisterCodeListOpener("PAKUNG.DB", [](fw::Form* caller) { PrikaziPakiranja(caller, 0); });
     app::RegisterCodeListOpener("PODGRUPE.DB",
                                 [](fw::Form* caller) { PrikaziPodGrupeArtikala(caller, 0, 0); });
     // The articles picked from another form: the short register of the own company's codes.

@@ -5,6 +5,7 @@
 #include "app/shell/FocusNavigation.h"
 #include "base/ProgramState.h"
 #include "fw/ui/DBCtrls.h"
+#include "fw/ui/DBRadioGroup.h"
 #include "kit/DBChecker.h"
 #include "kit/LookupFields.h"
 #include "kit/Mycombo2.h"
@@ -95,27 +96,33 @@ const RegisterLayout ZiroLayout{"SifarnikZiroRn",
                                  {"SifraInv", "Šifra inv.", K::Var, 60}},
                                 {},
                                 false};
-const RegisterLayout ValutaLayout{"SifarnikValuta",
-                                  "Šifarnik valuta",
-                                  "Valuta",
-                                  "VALUTA.DB",
-                                  "Sifra",
-                                  "Šifra",
-                                  {{"Oznaka", "Oznaka", K::Var, 80},
-                                   {"Naziv", "Naziv", K::Name},
-                                   {"Cij", "Cijeli dio"},
-                                   {"Cij1", "iza 1"},
-                                   {"Cij2", "iza 2"},
-                                   {"Cij5", "iza 5"},
-                                   {"ZCij", "Naziv za cijeli dio je ženskog roda ", K::Check},
-                                   {"Dec", "Decimalni dio"},
-                                   {"Dec1", "iza 1"},
-                                   {"Dec2", "iza 2"},
-                                   {"Dec5", "iza 5"},
-                                   {"ZDec", "Naziv za decimalni dio je ženskog roda", K::Check},
-                                   {"Decimale", "Decimale", K::Var, 40},
-                                   {"Prikaz", "Prikaz", K::Var, 40}},
-                                  {{"Govor", "GOVOR.DB", "Jezik"}}};
+const RegisterLayout ValutaLayout{
+    "SifarnikValuta",
+    "Šifarnik valuta",
+    "Valuta",
+    "VALUTA.DB",
+    "Sifra",
+    "Šifra",
+    {{"Oznaka", "Oznaka", K::Var, 80},
+     {"Naziv", "Naziv", K::Name},
+     {"Cij", "Cijeli dio"},
+     {"Cij1", "iza 1"},
+     {"Cij2", "iza 2"},
+     {"Cij5", "iza 5"},
+     {"ZCij", "Naziv za cijeli dio je ženskog roda ", K::Check},
+     {"Dec", "Decimalni dio"},
+     {"Dec1", "iza 1"},
+     {"Dec2", "iza 2"},
+     {"Dec5", "iza 5"},
+     {"ZDec", "Naziv za decimalni dio je ženskog roda", K::Check},
+     {"Decimale",
+      "Decimale",
+      K::Radio,
+      200,
+      {"3 dec. = 4,758", "2 dec. = 4,76", "1 dec. = 4,8", "0 dec. = 5"},
+      {"3", "2", "1", "0"}},
+     {"Prikaz", "Prikaz", K::Radio, 200, {"1,99 $", "$ 1,99", "2 $", "$ 2"}, {"0", "1", "2", "3"}}},
+    {{"Govor", "GOVOR.DB", "Jezik"}}};
 
 // The accounts of a tariff group and the giro accounts beside them.
 std::vector<LinkLayout> TariffLinks(std::initializer_list<std::pair<const char*, const char*>> pairs) {
@@ -162,7 +169,9 @@ TPlainCodeList::TPlainCodeList(fw::Component* owner, const RegisterLayout& layou
     SetCaption(layout.Caption);
     SelectOnWriteBack = layout.SelectOnWriteBack;
     fw::TDataSource& main = NewSource(nullptr);
-    const int rows = static_cast<int>(layout.Fields.size() + layout.Links.size());
+    int rows = static_cast<int>(layout.Fields.size() + layout.Links.size());
+    for (const FieldLayout& f : layout.Fields)
+        if (f.EditKind == K::Radio) rows += static_cast<int>(f.Items.size());
     const int height = std::max(400, 110 + (rows + 1) * RowHeight);
     BuildFrame(layout.KeyField, layout.KeyCaption, layout.Noun, 900, height);
     int top = 10 + RowHeight;
@@ -184,6 +193,19 @@ TPlainCodeList::TPlainCodeList(fw::Component* owner, const RegisterLayout& layou
             check->SetDataField(f.Field);
             check->SetValueChecked("Da;True");
             check->SetValueUnchecked("Ne;False");
+            break;
+        }
+        case K::Radio: {
+            auto* group = new fw::DBRadioGroup(this, this);
+            group->SetName(std::string("r") + f.Field);
+            const int height = 30 + static_cast<int>(f.Items.size()) * 22;
+            group->SetBounds(135, top, f.Width, height);
+            group->SetCaption(f.Caption);
+            group->SetItems(f.Items);
+            group->SetValues(f.Values);
+            group->SetDataSource(&main);
+            group->SetDataField(f.Field);
+            top += height - RowHeight + 4;
             break;
         }
         }

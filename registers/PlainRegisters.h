@@ -6,17 +6,21 @@
 #include "kit/LookupFields.h"
 #include "registers/CodeListForm.h"
 
+#include <string>
 #include <vector>
 
 namespace registers {
 
 // An edit of the current code.
 struct FieldLayout {
-    enum class Kind { Var, Name, Check };
+    enum class Kind { Var, Name, Check, Radio };
     const char* Field;
     const char* Caption;
     Kind EditKind = Kind::Var;
     int Width = 200;
+    // A radio group's items and the value each stores.
+    std::vector<std::string> Items = {};
+    std::vector<std::string> Values = {};
 };
 // A field holding the link key ("Code") of a row of another register, shown by that row's display field.
 struct LinkLayout {

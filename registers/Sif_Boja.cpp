@@ -25,8 +25,6 @@ namespace {
 
 using engine::Value;
 
-// The end of a code range: the highest single character of the table's code page.
-const std::string RangeEndCode = "\u02D9";
 const char* const UnknownLanguage = "(Koje govorno područje?)";
 
 std::int32_t IntOf(const fw::TDataSet* t, const char* field) {
@@ -38,26 +36,6 @@ void MakeReadOnly(kit::TMyTable& t) {
     t.FreeToModify = false;
     t.FreeToDelete = false;
     t.FreeToInsert = false;
-}
-
-// Lists only the suppliers (kind "D") and puts the table on the supplier whose partner is given.
-void ListSuppliers(fw::TTable& tSifPart, std::int32_t partner) {
-    tSifPart.DisableControls();
-    base::TryFinally(
-        [&] {
-            std::string remembered;
-            if (partner != 0) {
-                tSifPart.SetIndexFieldNames("Partner");
-                tSifPart.Refresh();
-                if (tSifPart.FindKey({Value::Int(partner)}))
-                    remembered = base::CutChars(tSifPart.FieldByName("Sifra").AsString(), CallerTextChars);
-                tSifPart.SetIndexFieldNames("Dobavljac;Sifra");
-            }
-            tSifPart.SetRange({Value::Text("D"), Value::Text("")},
-                              {Value::Text("D"), Value::Text(RangeEndCode)});
-            if (!tSifPart.FindKey({Value::Text("D"), Value::Text(remembered)})) tSifPart.First();
-        },
-        [&] { tSifPart.EnableControls(); });
 }
 
 // A linked name follows a new one while it still holds the old text (or, where allowed, nothing yet).

@@ -189,6 +189,23 @@ bool Memo::WantsKey(std::uint16_t key, Shift) const {
     return false;
 }
 
+ListBox::ListBox(Control* parent, Component* owner) : ControlOf<QListWidget>(parent, owner) {
+    SetTabStop(true);
+}
+
+std::string ListBox::Item(int index) const {
+    const QListWidgetItem* line = item(index);
+    return line ? line->text().toStdString() : std::string();
+}
+
+void ListBox::AddItem(const std::string& text) {
+    addItem(QString::fromStdString(text));
+}
+
+bool ListBox::WantsKey(std::uint16_t key, Shift) const {
+    return IsArrowKey(key);
+}
+
 GroupBox::GroupBox(Control* parent, Component* owner) : ControlOf<QGroupBox>(parent, owner) {
     setFocusPolicy(Qt::NoFocus);
 }

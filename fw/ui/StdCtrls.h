@@ -5,6 +5,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QToolButton>
@@ -128,6 +129,20 @@ private:
     void TextChanged();
     QString lastGood_;
     bool restoring_ = false;
+};
+
+// A list of lines, one of them current; the arrows move through it.
+class ListBox : public ControlOf<QListWidget> {
+public:
+    explicit ListBox(Control* parent, Component* owner = nullptr);
+    int Count() const { return count(); }
+    std::string Item(int index) const;
+    void AddItem(const std::string& text);
+    void Clear() { clear(); }
+    // -1 when no line is current.
+    int ItemIndex() const { return currentRow(); }
+    void SetItemIndex(int index) { setCurrentRow(index); }
+    bool WantsKey(std::uint16_t key, Shift shift) const override;
 };
 
 class GroupBox : public ControlOf<QGroupBox> {

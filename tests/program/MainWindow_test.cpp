@@ -447,12 +447,14 @@ TEST_F(MainWindowTest, FindsTheOwnCompanyAndShowsTheCaptions) {
                   EXPECT_EQ(w.bSifSis->Caption(), "Šifarnik &Sistema");
                   EXPECT_TRUE(w.bNalozi->Visible());
                   EXPECT_FALSE(w.mP_Naloga->Visible());
-                  // Forms that are not part of the program yet keep their entries, disabled; the articles
-                  // and the type list are part of it.
+                  // Forms that are not part of the program yet keep their entries, disabled; the articles,
+                  // the type list, the window systems and the article parameters are part of it.
                   EXPECT_TRUE(w.mArtikli->Enabled());
                   EXPECT_TRUE(w.bSifArt->Enabled());
                   EXPECT_TRUE(w.bTipovi->Enabled());
                   EXPECT_TRUE(w.mP_Tipova->Enabled());
+                  EXPECT_TRUE(w.mSistem->Enabled() && w.bSifSis->Enabled());
+                  EXPECT_TRUE(w.mParametriArtikala->Enabled() && w.bParArt->Enabled());
                   EXPECT_EQ(app::Settings.PostavkePrograma.Valuta, "EUR");
                   EXPECT_EQ(app::Settings.CommonSettings.Resources.LoadMode, 1);
                   EXPECT_FALSE(app::Settings.CommonSettings.Safety.AutoCheck);

@@ -84,3 +84,27 @@ TEST_F(GrupeTest, SubgroupsOpenOnTheGivenGroupAndItsNearestSubgroup) {
 
 } // namespace
 } // namespace regtest
+
+namespace regtest {
+namespace {
+
+// On a folder whose partners hold no supplier yet, a typed group code is refused with a message saying why.
+TEST_F(RegisterTest, AGroupTypedWithoutAnySupplierIsRefusedWithAMessage) {
+    Make("Lokal", "SIF_PART.DB");
+    Make("Global", "GRUPE.DB");
+    registers::PrikaziGrupeArtikala(caller.get(), 0);
+    registers::TSifarnikGrupaArtikli* form = Track(registers::Grupe.SifarnikGrupaArtikli);
+    ASSERT_NE(form, nullptr);
+    form->eSifra->SetFocus();
+    EXPECT_TRUE(Asked().empty()) << "entering the key says nothing yet";
+    Type(*form, "P1");
+
+    Press(*form, Qt::Key_Return);
+    // The message only: no code is offered for creation.
+    EXPECT_EQ(Asked(), std::vector<std::string>{std::string("Text ") + registers::NoSupplierText});
+    EXPECT_EQ(ActiveName(*form), "eSifra");
+    EXPECT_TRUE(Rows("Global", "GRUPE.DB", {"Sifra"}).empty());
+}
+
+} // namespace
+} // namespace regtest
