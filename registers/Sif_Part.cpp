@@ -5,6 +5,7 @@
 #include "app/shell/EditControls.h"
 #include "base/ProgramState.h"
 #include "fw/ui/DBCtrls.h"
+#include "fw/ui/DBMemo.h"
 #include "registers/CalcFields.h"
 #include "registers/Grupe.h"
 #include "registers/PartnerKind.h"
@@ -149,6 +150,11 @@ TSifarnikPartnera::TSifarnikPartnera(fw::Component* owner) : TCodeListForm(owner
     PlaceCheck(this, this, partner, "PoOrgJed", "xPoOrgJed", "Evidencija po org. jedinicama", c2, 285);
     EditMaticni =
         PlaceEdit<kit::TDBVar>(this, this, company, "Maticni", "EditMaticni", "Matični broj", c2, 315);
+    OstaloMemo = new fw::DBMemo(this, this);
+    OstaloMemo->SetName("OstaloMemo");
+    OstaloMemo->SetBounds(c2, 345, 370, 62);
+    OstaloMemo->SetDataSource(&partner);
+    OstaloMemo->SetDataField("Biljeske");
 
     // The balances take the place of the registration number when asked for.
     SaldoButton = new fw::CheckBox(this, this);
@@ -373,6 +379,7 @@ void TSifarnikPartnera::SaldoButtonClick(fw::Component&) {
     const bool balances = SaldoButton->Checked();
     SaldoPanel->SetVisible(balances);
     EditMaticni->SetVisible(!balances);
+    OstaloMemo->SetVisible(!balances);
 }
 
 // ------------------------------------------------------------------------------------------ opener

@@ -4,6 +4,7 @@
 // letter and language follow the company and its country; the kind and the supplier flag decide what may be
 // typed; balances come from "S_PART.DB".
 
+#include "fw/ui/DBMemo.h"
 #include "fw/ui/ExtCtrls.h"
 #include "kit/DBChecker.h"
 #include "kit/LookupFields.h"
@@ -41,6 +42,7 @@ public:
     kit::TDBLookupField* cDjelatnost = nullptr;
     kit::TDBVar* EditDirektor = nullptr;
     kit::TDBVar* EditMaticni = nullptr;
+    fw::DBMemo* OstaloMemo = nullptr;
     kit::TDBJustLookup* cBanka = nullptr;
     kit::TDBJustLookup* cBanka2 = nullptr;
     kit::TDBChecker* xIstiZiroRn = nullptr;

@@ -175,6 +175,10 @@ void Memo::TextChanged() {
         return;
     }
     lastGood_ = now;
+    Change();
+}
+
+void Memo::Change() {
     if (OnChange) OnChange(*this);
 }
 

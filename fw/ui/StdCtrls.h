@@ -121,6 +121,10 @@ public:
     NotifyEvent OnChange;
     bool WantsKey(std::uint16_t key, Shift shift) const override;
 
+protected:
+    // The text changed (the program's own changes included); the default fires OnChange.
+    virtual void Change();
+
 private:
     void TextChanged();
     QString lastGood_;

@@ -5,6 +5,7 @@
 // Each item's copy is the catalogue type fitted to the item's size and re-coloured to the order's colour;
 // "OPTIMIZACIJA I" turns the copies into the cutting lists and "Ispis &Stakla" lays the glass on sheets.
 
+#include "fw/ui/DBMemo.h"
 #include "fw/ui/ExtCtrls.h"
 #include "fw/ui/StdCtrls.h"
 #include "kit/KitButtons.h"
@@ -43,6 +44,7 @@ public:
     kit::TDBVar* eSistem;
     kit::TDBVar* eBoja;
     kit::TDBVar* eIznos;
+    fw::DBMemo* eNaputak;
     fw::Label* lValuta;
     kit::TMyBitBtn* BitBtn1; // "&Stavke"
     kit::TMyBitBtn* Optimizacija;

@@ -168,6 +168,27 @@ TEST_F(PartnersTest, OwnCompanyAndDomesticCustomersOpenTheirControls) {
     const auto rows = Rows("Lokal", "SIF_PART.DB", {"Sifra", "Dobavljac", "Drzava", "Partner"}, "Sifra");
     EXPECT_NE(std::find(rows.begin(), rows.end(), "KUPAC|D|J|20"), rows.end())
         << ::testing::PrintToString(rows);
+
+    // The notes: Enter moves on as everywhere on the form, Shift+Enter breaks the line, Ctrl+Enter saves the
+    // partner. The balances take their place.
+    ASSERT_TRUE(form->tSifPart->FindKey({engine::Value::Text("ALU")}));
+    form->OstaloMemo->SetFocus();
+    Press(*form, Qt::Key_Return);
+    EXPECT_NE(ActiveName(*form), "OstaloMemo");
+    form->OstaloMemo->SetFocus();
+    Type(*form, "Dostava utorkom");
+    Press(*form, Qt::Key_Return, Qt::ShiftModifier);
+    Type(*form, QString::fromUtf8("Javiti se gđi Šimić"));
+    EXPECT_EQ(ActiveName(*form), "OstaloMemo");
+    Press(*form, Qt::Key_Return, Qt::ControlModifier);
+    const auto notes = Rows("Lokal", "SIF_PART.DB", {"Sifra", "Biljeske"}, "Sifra");
+    EXPECT_NE(std::find(notes.begin(), notes.end(), "ALU|Dostava utorkom\r\nJaviti se gđi Šimić"),
+              notes.end())
+        << ::testing::PrintToString(notes);
+    form->SaldoButton->SetChecked(true);
+    EXPECT_FALSE(form->OstaloMemo->isVisible());
+    form->SaldoButton->SetChecked(false);
+    EXPECT_TRUE(form->OstaloMemo->isVisible());
 }
 
 // A supplier that makes its colours gets a colour with its code; a name typed in its language names the

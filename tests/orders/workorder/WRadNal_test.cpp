@@ -336,6 +336,17 @@ TEST_F(WRadNal, AnOrderEnteredByKeysIsFittedRenumberedAndCut) {
     EXPECT_EQ(f->tRNOptSt->RecordCount(), 4);
     Tipka(Qt::Key_Escape);
     EXPECT_EQ(f->Book->PageIndex(), 0);
+
+    // The instructions: Shift+Enter breaks their line, Ctrl+Enter saves the header on the way to the items.
+    f->eNaputak->SetFocus();
+    fwtest::Type(fwtest::FocusTarget(*f), QString::fromUtf8("Ugradnja na gradilištu."));
+    Tipka(Qt::Key_Return, Qt::ShiftModifier);
+    fwtest::Type(fwtest::FocusTarget(*f), QString::fromUtf8("Plaćanje po predračunu, žica"));
+    ASSERT_EQ(Aktivna(), "eNaputak");
+    Tipka(Qt::Key_Return, Qt::ControlModifier);
+    EXPECT_EQ(f->Book->PageIndex(), 1);
+    EXPECT_THAT(Redovi("RADNINAL.DB", "Broj", {"Naputak"}),
+                ElementsAre("Ugradnja na gradilištu.\r\nPlaćanje po predračunu, žica"));
 }
 
 TEST_F(WRadNal, AStoppedRunChangesNothingAndDeletesTakeCopiesAndListsAlong) {
