@@ -4,16 +4,20 @@
 #include "app/data/Dialogs.h"
 #include "app/data/Settings.h"
 #include "app/data/WBegin.h"
+#include "app/shell/CodeListOpeners.h"
 #include "app/shell/FormOpener.h"
+#include "app/tables/TableDefinitions.h"
 #include "base/CroatianFormat.h"
 #include "base/Exceptions.h"
 #include "base/IniFile.h"
 #include "base/ProgramState.h"
 #include "base/Text.h"
+#include "fw/db/FieldClasses.h"
 #include "orders/workorder/IspisiNaloga.h"
 #include "orders/workorder/PrilagodbaStavke.h"
 #include "orders/workorder/ProgresOptimizacije.h"
 #include "windows/designer/EditWindow.h"
+#include "windows/designer/ProfileTables.h"
 #include "windows/designer/WindowPainter.h"
 #include "windows/storage/StoredTable.h"
 #include "windows/storage/WindowTypeStore.h"
@@ -54,6 +58,27 @@ E* Polje(fw::Control* page, fw::Component* owner, fw::TDataSource& source, E* ed
     return edit;
 }
 
+// A lookup of a field on another register's rows by their code; F2 opens that register over the form as a
+// picker, and the register may have changed what the form remembers of the systems.
+kit::TDBJustLookup* Odabir(fw::Control* page, TWRadniNalozi* form, fw::TDataSource& source, const char* name,
+                           const char* field, const char* caption, int left, int top, int width,
+                           fw::TDataSource& lookup, const char* keyField, const char* registerTable,
+                           std::function<void()> poOdabiru) {
+    auto* c =
+        Polje(page, form, source, new kit::TDBJustLookup(page, form), name, field, caption, left, top, width);
+    c->SetLookupSource(&lookup);
+    c->SetLookupField(keyField);
+    c->SetLookupDisplay("Sifra");
+    std::string naziv(caption);
+    if (!naziv.empty() && naziv.back() == ':') naziv.pop_back();
+    c->DisplayName = naziv;
+    c->OnF2Press = [form, registerTable, poOdabiru = std::move(poOdabiru)](fw::Component&) {
+        app::OpenCodeListOf(registerTable, form);
+        poOdabiru();
+    };
+    return c;
+}
+
 kit::TMyBitBtn* Gumb(fw::Control* page, fw::Component* owner, const char* name, const char* caption, int left,
                      int top, int width = 160) {
     auto* b = new kit::TMyBitBtn(page, owner);
@@ -63,12 +88,36 @@ kit::TMyBitBtn* Gumb(fw::Control* page, fw::Component* owner, const char* name, 
     return b;
 }
 
-kit::TMyTable* Tablica(fw::Component* owner, const char* name, const char* table) {
+kit::TMyTable* Tablica(fw::Component* owner, const char* name, const char* table,
+                       const char* database = "Lokal") {
     auto* t = new kit::TMyTable(owner);
     t->SetName(name);
-    t->SetDatabaseName("Lokal");
+    t->SetDatabaseName(database);
     t->SetTableName(table);
     return t;
+}
+
+// A lookup table on its index, following the master's fields.
+kit::TMyTable* Podredjena(fw::Component* owner, const char* name, const char* database, const char* table,
+                          const char* index, fw::TDataSource& master, const char* masterFields,
+                          fw::TDataSource& source) {
+    kit::TMyTable* t = Tablica(owner, name, table, database);
+    t->SetIndexFieldNames(index);
+    t->SetMasterSource(&master);
+    t->SetMasterFields(masterFields);
+    source.SetDataSet(t);
+    return t;
+}
+
+// The table's stored fields as the program defines them, then hidden integer fields it calculates.
+void SIzracunatima(kit::TMyTable& t, const std::vector<app::TableDefinition>& folder, const char* file,
+                   std::initializer_list<const char*> izracunata) {
+    const app::TableDefinition* def = app::FindTableDefinition(folder, file);
+    if (!def) throw base::Exception(std::string("Nema opisa tablice ") + file);
+    for (const app::FieldDefinition& f : def->Fields)
+        t.AddField(fw::CreateField(f.DataType, f.Size), f.Name).Required = f.Required;
+    for (const char* ime : izracunata)
+        t.AddField(std::make_unique<fw::TIntegerField>(), ime, fw::fkCalculated).Visible = false;
 }
 
 long long Broj(const fw::TDataSet& ds, const char* field) {
@@ -104,12 +153,17 @@ TWRadniNalozi::TWRadniNalozi(fw::Component* owner) : kit::TMyForm(owner) {
                    "Šifra naloga:", 440, y += Redak, 150);
     eDatum = Polje(&glava, this, sRadniNal, new kit::TDBVar(&glava, this), "eDatum", "Datum", "Datum:", 440,
                    y += Redak, 100);
+    const auto zaboraviSisteme = [this] { proizvodi_.clear(); };
+    eKupac = Odabir(&glava, this, sRadniNal, "eKupac", "Kupac", "Kupac:", 440, y += Redak, 150, sSifPart,
+                    "Partner", "SIF_PART.DB", [] {});
     eNarucioc = Polje(&glava, this, sRadniNal, new kit::TDBVar(&glava, this), "eNarucioc", "Narucioc",
                       "Naručioc:", 440, y += Redak, 300);
-    eSistem = Polje(&glava, this, sRadniNal, new kit::TDBVar(&glava, this), "eSistem", "Sistem",
-                    "Sistem:", 440, y += Redak, 100);
-    eBoja = Polje(&glava, this, sRadniNal, new kit::TDBVar(&glava, this), "eBoja", "Boja", "Boja:", 440,
-                  y += Redak, 100);
+    eSistem = Odabir(&glava, this, sRadniNal, "eSistem", "Sistem", "Sistem:", 440, y += Redak, 150, sSistem,
+                     "Code", "WSYSTEM.DB", zaboraviSisteme);
+    eSistem->Required = true;
+    eBoja = Odabir(&glava, this, sRadniNal, "eBoja", "Boja", "Boja:", 440, y += Redak, 150, sSifBoja, "Code",
+                   "SIF_BOJA.DB", [] {});
+    eBoja->Required = true;
     eIznos = Polje(&glava, this, sRadniNal, new kit::TDBVar(&glava, this), "eIznos", "Iznos", "Iznos:", 440,
                    y += Redak, 150);
     eIznos->SetReadOnly(true);
@@ -149,8 +203,12 @@ TWRadniNalozi::TWRadniNalozi(fw::Component* owner) : kit::TMyForm(owner) {
         y += Redak;
     };
     stavka(eStavka, "eStavka", "Stavka", "Stavka:", 50);
-    stavka(eTip, "eTip", "Tip", "Tip prozora:", 100);
-    stavka(eStaklo, "eStaklo", "Staklo", "Staklo:", 100);
+    eTip = Odabir(&stavke, this, sStavkeRN, "eTip", "Tip", "Tip prozora:", 440, y, 150, sWinGL, "Code",
+                  "WINGL.DB", [] {});
+    eTip->Required = true;
+    eStaklo = Odabir(&stavke, this, sStavkeRN, "eStaklo", "Staklo", "Staklo:", 440, y += Redak, 150,
+                     sSifRobe2, "Code", "SIF_ROBE.DB", [] {});
+    y += Redak;
     stavka(eKolicina, "eKolicina", "Kolicina", "Količina:", 50);
     stavka(eSirina, "eSirina", "Sirina", "Širina:", 60);
     stavka(eVisina, "eVisina", "Visina", "Visina:", 60);
@@ -194,11 +252,25 @@ TWRadniNalozi::TWRadniNalozi(fw::Component* owner) : kit::TMyForm(owner) {
     // The form opens the tables that end its component list.
     tRadniNal = Tablica(this, "tRadniNal", "RADNINAL.DB");
     tRadniNal->SetIndexFieldNames("Broj");
+    SIzracunatima(*tRadniNal, app::LokalTables(), "RADNINAL.DB", {"Partner", "Proizvodi"});
+    tRadniNal->OnCalcFields = [this](fw::TDataSet& ds) {
+        ds.FieldByName("Partner").SetAsInteger(app::WBegin.PodaciPoduzeca.OwnPartner);
+        ds.FieldByName("Proizvodi").SetAsInteger(ProizvodiSistema(Broj(ds, "Sistem")));
+    };
     tRadniNal->FreeToModify = tRadniNal->FreeToDelete = true;
     sRadniNal.SetDataSet(tRadniNal);
     tStavkeRN = Tablica(this, "tStavkeRN", "STAVKERN.DB");
     tStavkeRN->SetMasterSource(&sRadniNal);
     tStavkeRN->SetMasterFields("Code");
+    SIzracunatima(*tStavkeRN, app::LokalTables(), "STAVKERN.DB",
+                  {"Sistem", "SifraP", "GrupaStaklo", "Proizvodi"});
+    tStavkeRN->OnCalcFields = [this](fw::TDataSet& ds) {
+        const long long sistem = tRadniNal->Active() ? Broj(*tRadniNal, "Sistem") : 0;
+        ds.FieldByName("Sistem").SetAsInteger(sistem);
+        ds.FieldByName("SifraP").SetAsInteger(app::WBegin.PodaciPoduzeca.OwnPartner);
+        ds.FieldByName("GrupaStaklo").SetAsInteger(app::Settings.PostavkePrograma.GrupaStaklo);
+        ds.FieldByName("Proizvodi").SetAsInteger(ProizvodiSistema(sistem));
+    };
     tStavkeRN->FreeToModify = tStavkeRN->FreeToDelete = true;
     sStavkeRN.SetDataSet(tStavkeRN);
     tRNOptima = Tablica(this, "tRNOptima", "RNOPTIMA.DB");
@@ -211,6 +283,14 @@ TWRadniNalozi::TWRadniNalozi(fw::Component* owner) : kit::TMyForm(owner) {
     tRNOptSt->SetMasterFields("Code");
     tRNOptSt->FreeToInsert = false;
     sRNOptSt.SetDataSet(tRNOptSt);
+    // Only the own company's colours and glass of the system's product line can be chosen.
+    tSifPart = Podredjena(this, "tSifPart", "Lokal", "SIF_PART.DB", "Partner", sRadniNal, "Kupac", sSifPart);
+    tSistem = Podredjena(this, "tSistem", "Lokal", "WSYSTEM.DB", "Code", sRadniNal, "Sistem", sSistem);
+    tSifBoja = Podredjena(this, "tSifBoja", "Global", "SIF_BOJA.DB", "Partner;Proizvodi;Code", sRadniNal,
+                          "Partner;Proizvodi;Boja", sSifBoja);
+    tWinGL = Podredjena(this, "tWinGL", "Lokal", "WINGL.DB", "Sistem;Code", sStavkeRN, "Sistem;Tip", sWinGL);
+    tSifRobe2 = Podredjena(this, "tSifRobe2", "Global", "SIF_ROBE.DB", "Partner;Proizvodi;Grupa;Code",
+                           sStavkeRN, "SifraP;Proizvodi;GrupaStaklo;Staklo", sSifRobe2);
 
     tRadniNal->OnNewRecord = [this](fw::TDataSet&) { tRadniNalNewRecord(); };
     tRadniNal->AfterPost = [this](fw::TDataSet& ds) {
@@ -273,6 +353,7 @@ TWRadniNalozi::TWRadniNalozi(fw::Component* owner) : kit::TMyForm(owner) {
 
 void TWRadniNalozi::FormShow() {
     PregledIspisa = true;
+    proizvodi_.clear();
     cPregledIspisa->SetChecked(true);
     PrikazKopije = true;
     lValuta->SetCaption(app::Settings.PostavkePrograma.Valuta);
@@ -355,6 +436,13 @@ bool TWRadniNalozi::SpremiZaglavlje() {
 
 void TWRadniNalozi::tRadniNalNewRecord() {
     tRadniNal->FieldByName("Broj").SetAsInteger(static_cast<long long>(NajveciBrojNaloga) + 1);
+}
+
+std::int32_t TWRadniNalozi::ProizvodiSistema(std::int64_t sistem) {
+    if (sistem == 0) return 0;
+    if (const auto it = proizvodi_.find(sistem); it != proizvodi_.end()) return it->second;
+    const auto s = windows::ReadSystem(static_cast<std::int32_t>(sistem));
+    return proizvodi_[sistem] = s ? s->Proizvodi : 0;
 }
 
 void TWRadniNalozi::PratiOptimizaciju() {

@@ -9,6 +9,7 @@
 #include "fw/ui/ExtCtrls.h"
 #include "fw/ui/StdCtrls.h"
 #include "kit/KitButtons.h"
+#include "kit/LookupFields.h"
 #include "kit/Mycombo2.h"
 #include "kit/MyDBGrid.h"
 #include "kit/MyForm.h"
@@ -17,6 +18,7 @@
 #include "orders/optima/RadniNalog.h"
 
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -40,9 +42,10 @@ public:
     kit::TDBVar* eBroj;
     kit::TDBVar* eSifra;
     kit::TDBVar* eDatum;
+    kit::TDBJustLookup* eKupac;
     kit::TDBVar* eNarucioc;
-    kit::TDBVar* eSistem;
-    kit::TDBVar* eBoja;
+    kit::TDBJustLookup* eSistem;
+    kit::TDBJustLookup* eBoja;
     kit::TDBVar* eIznos;
     fw::DBMemo* eNaputak;
     fw::Label* lValuta;
@@ -57,8 +60,8 @@ public:
     fw::TDataSource sStavkeRN;
     kit::TMyDBGrid* gStavkeRN;
     kit::TDBVar* eStavka;
-    kit::TDBVar* eTip;
-    kit::TDBVar* eStaklo;
+    kit::TDBJustLookup* eTip;
+    kit::TDBJustLookup* eStaklo;
     kit::TDBVar* eKolicina;
     kit::TDBVar* eSirina;
     kit::TDBVar* eVisina;
@@ -82,6 +85,14 @@ public:
     kit::TMyTable* tStavkeRN;
     kit::TMyTable* tRNOptima;
     kit::TMyTable* tRNOptSt;
+    // The lookups: customers, systems, the system producer's colours, the system's types and the own
+    // glass articles of the producer.
+    fw::TDataSource sSifPart, sSistem, sSifBoja, sWinGL, sSifRobe2;
+    kit::TMyTable* tSifPart;
+    kit::TMyTable* tSistem;
+    kit::TMyTable* tSifBoja;
+    kit::TMyTable* tWinGL;
+    kit::TMyTable* tSifRobe2;
 
     std::int32_t NajveciBrojNaloga = 0;
     std::int16_t NajvecaStavka = 0;
@@ -128,6 +139,9 @@ private:
     bool SpremiZaglavlje();
     // Runs a cutting step under the progress window.
     template <class F> auto SNapretkom(const char* naslov, F&& rad);
+    // The product line of a system (WSYSTEM "Proizvodi"), remembered until a register is opened.
+    std::int32_t ProizvodiSistema(std::int64_t sistem);
+    std::map<std::int64_t, std::int32_t> proizvodi_;
 };
 
 struct RadniNaloziState {

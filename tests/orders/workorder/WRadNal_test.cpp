@@ -1,6 +1,7 @@
-// The work-order form driven with keys only: an order with items of three window types fitted to their
-// sizes (one re-coloured), a dud item that disappears and renumbers the rest with their copies, both
-// cutting runs, and the lists they leave on disk.
+// The work-order form driven with keys only: an order whose customer, system, colour and types are chosen in
+// lookups (by code or with F2 from the registers), with items of three window types fitted to their sizes
+// (one re-coloured), a dud item that disappears and renumbers the rest with their copies, both cutting runs,
+// and the lists they leave on disk.
 
 #include "orders/workorder/IspisiNaloga.h"
 #include "orders/workorder/PrilagodbaStavke.h"
@@ -9,6 +10,8 @@
 
 #include "app/data/DataSetServices.h"
 #include "app/data/Settings.h"
+#include "app/data/WBegin.h"
+#include "app/shell/CodeListOpeners.h"
 #include "app/shell/FormOpener.h"
 #include "kit/MyTable.h"
 #include "kit/O_Plom.h"
@@ -40,6 +43,7 @@ protected:
     WRadNal() {
         kit::InitializeKit();
         app::Settings.CommonSettings.Resources.LoadMode = 1;
+        app::WBegin.PodaciPoduzeca.OwnPartner = 1;
         app::FormOpener.FlushTableProc = [](fw::TDataSet&) {};
         kit::TableServices& s = kit::KitTableServices;
         s.RegisterTableOpen = [this](fw::TDataSet&) { ++opens; };
@@ -68,6 +72,7 @@ protected:
               {{"Partner", Value::Int(1)},
                {"Sifra", Value::Text("A" + std::to_string(code))},
                {"Code", Value::Int(code)},
+               {"Proizvodi", Value::Int(7)},
                {"Grupa", Value::Int(grupa)}});
         Upisi("Global", "WROBA.DB",
               {{"Code", Value::Int(code)},
@@ -81,6 +86,7 @@ protected:
         Upisi("Lokal", "WSYSTEM.DB",
               {{"Code", Value::Int(3)},
                {"Sifra", Value::Text("S3")},
+               {"Proizvodi", Value::Int(7)},
                {"Razmak", Value::Int(10)},
                {"Preklapanje", Value::Int(8)},
                {"SmanjenjeStakla", Value::Int(5)},
@@ -97,6 +103,13 @@ protected:
                 red.emplace_back(ime, Value::Int(boja == 5 && v > 100 ? v + 10 : v));
             Upisi("Lokal", "WSYSBOJE.DB", red);
         }
+        // The producer's colours: black has no profiles in the system.
+        for (const auto& [code, sifra] : {std::pair{4, "BIJ"}, std::pair{5, "SME"}, std::pair{6, "CRN"}})
+            Upisi("Global", "SIF_BOJA.DB",
+                  {{"Partner", Value::Int(1)},
+                   {"Proizvodi", Value::Int(7)},
+                   {"Code", Value::Int(code)},
+                   {"Sifra", Value::Text(sifra)}});
         Artikl(101, 1, 60, 6500); // frame
         Artikl(102, 2, 70, 6500); // sash
         Artikl(103, 3, 80, 6500); // mullion
@@ -154,10 +167,24 @@ protected:
     void Tipka(Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier) {
         QTest::keyClick(fwtest::FocusTarget(*f), key, mods);
     }
-    // Types into the focused edit and leaves it with Enter.
+    // Types into the focused edit and leaves it with Enter; "@code" picks the code with F2 instead.
     void Unesi(const QString& tekst) {
-        fwtest::Type(fwtest::FocusTarget(*f), tekst);
+        if (tekst.startsWith('@')) {
+            izbor = tekst.mid(1).toStdString();
+            Tipka(Qt::Key_F2);
+        } else {
+            fwtest::Type(fwtest::FocusTarget(*f), tekst);
+        }
         Tipka(Qt::Key_Return);
+    }
+    // The registers as pickers: each notes itself and hands `izbor` back into the caller's lookup.
+    void Registri() {
+        for (const char* t : {"SIF_PART.DB", "WSYSTEM.DB", "SIF_BOJA.DB", "WINGL.DB", "SIF_ROBE.DB"})
+            app::RegisterCodeListOpener(t, [this, t](fw::Form* caller) {
+                registri.push_back(t);
+                ASSERT_EQ(caller, f);
+                dynamic_cast<kit::LookupControl&>(*caller->ActiveControl()).SetText(izbor);
+            });
     }
     std::string Aktivna() { return f->ActiveControl() ? f->ActiveControl()->Name() : "-"; }
     // One item from its number edit on: type, glass, quantity, width, height, price.
@@ -190,6 +217,8 @@ protected:
 
     int opens = 0;
     orders::TWRadniNalozi* f = nullptr;
+    std::string izbor;
+    std::vector<std::string> registri;
 };
 
 TEST_F(WRadNal, AnOrderEnteredByKeysIsFittedRenumberedAndCut) {
@@ -206,6 +235,8 @@ TEST_F(WRadNal, AnOrderEnteredByKeysIsFittedRenumberedAndCut) {
         ispisano = l;
     };
 
+    Upisi("Lokal", "SIF_PART.DB", {{"Sifra", Value::Text("KUP")}, {"Partner", Value::Int(9)}});
+    Registri();
     Otvori();
     EXPECT_EQ(f->Caption().toStdString(), "Ponude / Radni nalozi za izradu prozora");
 
@@ -217,9 +248,15 @@ TEST_F(WRadNal, AnOrderEnteredByKeysIsFittedRenumberedAndCut) {
     Tipka(Qt::Key_Return);
     Unesi("RN-1");
     Tipka(Qt::Key_Return); // the date
+    // The customer from the partners' register, the system by its code (capitalised).
+    ASSERT_EQ(Aktivna(), "eKupac");
+    Unesi("@KUP");
+    EXPECT_EQ(f->eKupac->Text(), "KUP");
     Unesi("Kupac d.o.o.");
-    Unesi("3");
-    Unesi("4");
+    Unesi("s3");
+    ASSERT_EQ(Aktivna(), "eBoja");
+    // The colour from the producer's register.
+    Unesi("@BIJ");
     ASSERT_EQ(Aktivna(), "BitBtn1");
     ASSERT_THAT(shown, IsEmpty());
     Tipka(Qt::Key_Return);
@@ -229,14 +266,16 @@ TEST_F(WRadNal, AnOrderEnteredByKeysIsFittedRenumberedAndCut) {
     // Four items; the second has no quantity and goes when the page is left.
     Tipka(Qt::Key_Insert);
     Tipka(Qt::Key_Return);
-    Stavka("501", "201", "2", "1000", "800", "100");
-    for (const auto& s : {std::array<const char*, 6>{"501", "201", "0", "900", "900", "50"},
-                          std::array<const char*, 6>{"502", "201", "1", "1200", "1400", "200"},
-                          std::array<const char*, 6>{"503", "202", "1", "1800", "1200", "300"}}) {
+    // Types and glass by their codes, two of them picked with F2.
+    Stavka("@FIKS", "A201", "2", "1000", "800", "100");
+    for (const auto& s : {std::array<const char*, 6>{"fiks", "A201", "0", "900", "900", "50"},
+                          std::array<const char*, 6>{"KRILO", "A201", "1", "1200", "1400", "200"},
+                          std::array<const char*, 6>{"PRECKA", "@A202", "1", "1800", "1200", "300"}}) {
         Tipka(Qt::Key_Return, Qt::ControlModifier);
         Stavka(s[0], s[1], s[2], s[3], s[4], s[5]);
     }
     ASSERT_THAT(shown, IsEmpty());
+    EXPECT_THAT(registri, ElementsAre("SIF_PART.DB", "SIF_BOJA.DB", "WINGL.DB", "SIF_ROBE.DB"));
     // Each item is posted when the next one begins (the last is still being entered); a quantity of 0
     // is stored empty.
     EXPECT_THAT(Redovi("STAVKERN.DB", "BrojRN", {"Stavka", "Tip", "Kolicina", "Sirina", "Visina"}),
@@ -274,8 +313,8 @@ TEST_F(WRadNal, AnOrderEnteredByKeysIsFittedRenumberedAndCut) {
     EXPECT_THAT(f->FazeZadnjegRada, ElementsAre("Prebacivanje...", "Optimizacija...",
                                                 "Brisanje stare optimizirane liste profila..."));
     EXPECT_TRUE(f->bIspisNaloga->Enabled());
-    EXPECT_THAT(Redovi("RADNINAL.DB", "Code", {"Broj", "Sifra", "Sistem", "Boja"}),
-                ElementsAre("1 RN-1 3 4"));
+    EXPECT_THAT(Redovi("RADNINAL.DB", "Code", {"Broj", "Sifra", "Kupac", "Sistem", "Boja"}),
+                ElementsAre("1 RN-1 9 3 4"));
     // Frames (Duzina = side + 2 x 3 welding + 2 x 2 kerf; Duzina1 without the kerf; Duzina2 the side):
     // item 1 twice 1000 + 1000 + 800 + 800, item 2 1200 + 1200 + 1400 + 1400, item 3 1800 + 1800 + 1200 +
     // 1200, longest first on 6500 mm bars.
