@@ -26,6 +26,8 @@ inline constexpr int ArticleCreationTries = 3;
 class TSifarnikArtikli : public TCodeListForm {
 public:
     explicit TSifarnikArtikli(fw::Component* owner);
+    // The tables and controls go while the handlers they call still belong to this form.
+    ~TSifarnikArtikli() override { DestroyComponents(); }
 
     // The opener's partner (0: the own company) and page choice (true: the full register).
     std::int32_t Partner = 0;

@@ -14,6 +14,8 @@ namespace registers {
 class TSifarnikBoja : public TCodeListForm {
 public:
     explicit TSifarnikBoja(fw::Component* owner);
+    // The tables and controls go while the handlers they call still belong to this form.
+    ~TSifarnikBoja() override { DestroyComponents(); }
 
     // The opener's arguments: the supplier (a partner code; 0 given means our own company) and the
     // manufacturer (a company code, 0 for none).

@@ -16,6 +16,8 @@ namespace registers {
 class TSifarnikPartnera : public TCodeListForm {
 public:
     explicit TSifarnikPartnera(fw::Component* owner);
+    // The tables and controls go while the handlers they call still belong to this form.
+    ~TSifarnikPartnera() override { DestroyComponents(); }
 
     kit::TMyTable* tSifPart = nullptr;
     kit::TMyTable* tPartner = nullptr;

@@ -23,6 +23,14 @@ Component::Component(Component* owner) : owner_(owner) {
 }
 
 Component::~Component() {
+    DestroyComponents();
+    if (owner_) {
+        auto& list = owner_->components_;
+        list.erase(std::remove(list.begin(), list.end(), this), list.end());
+    }
+}
+
+void Component::DestroyComponents() {
     state_ |= csDestroying;
     // Owned components go first, newest first; the ones a parent widget frees only forget their owner.
     while (!components_.empty()) {
@@ -30,10 +38,6 @@ Component::~Component() {
         components_.pop_back();
         c->owner_ = nullptr;
         if (!c->FreedByParentWidget()) delete c;
-    }
-    if (owner_) {
-        auto& list = owner_->components_;
-        list.erase(std::remove(list.begin(), list.end(), this), list.end());
     }
 }
 

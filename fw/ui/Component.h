@@ -52,6 +52,9 @@ public:
     void LoadTree();
 
 protected:
+    // Frees the owned components now (as the destructor would): a form whose events call its own members
+    // does this in its destructor, while those members still exist.
+    void DestroyComponents();
     // Widgets with a parent widget are freed by it, not by their owner.
     virtual bool FreedByParentWidget() const { return false; }
 
