@@ -57,7 +57,7 @@ void TDBChecker::Toggle() {
     ShowState(NextState());
     DataLink().SetModified();
     ShowColor();
-    if (OnChange) OnChange(*this);
+    if (OnChange && !InDestruction()) OnChange(*this);
 }
 
 void TDBChecker::DataChange() {
@@ -81,7 +81,7 @@ void TDBChecker::DataChange() {
     if (state == State()) return;
     ShowState(state);
     ShowColor();
-    if (OnChange) OnChange(*this);
+    if (OnChange && !InDestruction()) OnChange(*this);
 }
 
 void TDBChecker::UpdateData() {
@@ -101,7 +101,7 @@ void TDBChecker::UpdateData() {
         f->SetText(word);
     }
     ShowColor();
-    if (OnChange) OnChange(*this);
+    if (OnChange && !InDestruction()) OnChange(*this);
 }
 
 } // namespace kit

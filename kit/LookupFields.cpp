@@ -391,9 +391,20 @@ void LookupControl::ExitChanged() {
         // The record (and its master's) goes back; a changed code is replaced by the one the visit began
         // with, text and key together.
         fw::Guarded([&] {
+            // A new record keeps what was typed into it (and so does a new master): only this field goes
+            // back. Cancelling it would drop the record and leave the cursor on another one.
+            if (own->State() == fw::dsInsert) {
+                own->FieldByName(DataField()).SetAsString(entryValue_);
+                SetValue(entryValue_);
+                SetDisplayValue(EntryText);
+                CodeValue = entryValue_;
+                OldCode = EntryText;
+                return;
+            }
             own->Cancel();
             if (auto* table = dynamic_cast<fw::TTable*>(own))
-                if (fw::TDataSource* master = table->MasterSource(); master && master->DataSet())
+                if (fw::TDataSource* master = table->MasterSource();
+                    master && master->DataSet() && master->DataSet()->State() != fw::dsInsert)
                     master->DataSet()->Cancel();
             if (Kit.ValueUnchanged) return;
             own->Edit();

@@ -60,6 +60,8 @@ public:
 
     void SetActive(bool value) override;
     app::TMyTableX* KitTable() override { return this; }
+    // The form that owns the table is being freed: its handlers are partly gone.
+    bool EventsMuted() const override { return TMyTableX::EventsMuted() || InDestruction(); }
 
     void TableBeforeOpen(fw::TDataSet& dataSet);
     void TableAfterOpen(fw::TDataSet& dataSet);

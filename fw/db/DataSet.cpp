@@ -300,7 +300,7 @@ void TDataSet::SetFieldValue(TField& field, engine::Value value) {
 void TDataSet::CalculateFields() {
     if (calcCount_ == 0) return;
     std::fill(calcRow_.begin(), calcRow_.end(), engine::Value());
-    if (!OnCalcFields) return;
+    if (!OnCalcFields || EventsMuted()) return;
     TDataSetState saved = state_;
     bool wasCalculating = std::exchange(calculating_, true);
     state_ = dsCalcFields;

@@ -204,6 +204,8 @@ protected:
     bool Destroying() const { return destroying_; }
     // Called by the most derived destructor: the close that follows runs no Before/AfterClose.
     void BeginDestroy() { destroying_ = true; }
+    // True while the handlers of the events belong to something being freed: they are not run.
+    virtual bool EventsMuted() const { return destroying_; }
 
     // The key buffer written while in the set-key state (the table keeps it).
     engine::Row* keyRow_ = nullptr;
@@ -214,7 +216,7 @@ protected:
 private:
     friend class TDataSource;
     void Run(const TDataSetNotifyEvent& event) {
-        if (event) event(*this);
+        if (event && !EventsMuted()) event(*this);
     }
     void AdoptField(std::unique_ptr<TField> field, const std::string& name, TFieldKind kind);
     void BeginInsertAppend(bool append);

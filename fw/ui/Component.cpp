@@ -30,8 +30,16 @@ Component::~Component() {
     }
 }
 
-void Component::DestroyComponents() {
+void Component::MarkDestroying() {
+    if (state_ & csDestroying) return;
     state_ |= csDestroying;
+    for (Component* c : components_)
+        c->MarkDestroying();
+}
+
+void Component::DestroyComponents() {
+    // The whole tree below first: while one part is freed, no other part runs a handler of the half-freed.
+    MarkDestroying();
     // Owned components go first, newest first; the ones a parent widget frees only forget their owner.
     while (!components_.empty()) {
         Component* c = components_.back();
@@ -39,6 +47,12 @@ void Component::DestroyComponents() {
         c->owner_ = nullptr;
         if (!c->FreedByParentWidget()) delete c;
     }
+}
+
+bool Component::InDestruction() const {
+    for (const Component* c = this; c; c = c->owner_)
+        if (c->state_ & csDestroying) return true;
+    return false;
 }
 
 int Component::ComponentIndex() const {

@@ -45,6 +45,9 @@ public:
 
     unsigned ComponentState() const { return state_; }
     bool Reading() const { return (state_ & csReading) != 0; }
+    // While this component or one of its owners is being freed: its events no longer reach their handlers,
+    // which belong to an owner that is partly gone.
+    bool InDestruction() const;
 
     // Called once when the construction that created the component has finished.
     virtual void Loaded();
@@ -59,6 +62,8 @@ protected:
     virtual bool FreedByParentWidget() const { return false; }
 
 private:
+    void MarkDestroying();
+
     std::string name_;
     std::int32_t tag_ = 0;
     Component* owner_;

@@ -294,15 +294,15 @@ bool Control::WantsKey(std::uint16_t, Shift) const {
 }
 
 void Control::DoEnter() {
-    if (OnEnter) OnEnter(*this);
+    if (OnEnter && !InDestruction()) OnEnter(*this);
 }
 
 void Control::DoExit() {
-    if (OnExit) OnExit(*this);
+    if (OnExit && !InDestruction()) OnExit(*this);
 }
 
 void Control::Click() {
-    if (OnClick) OnClick(*this);
+    if (OnClick && !InDestruction()) OnClick(*this);
 }
 
 void Control::ShowingChanged(bool showing) {

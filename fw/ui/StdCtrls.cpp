@@ -150,7 +150,7 @@ bool Edit::WantsKey(std::uint16_t key, Shift) const {
 }
 
 void Edit::Change() {
-    if (OnChange) OnChange(*this);
+    if (OnChange && !InDestruction()) OnChange(*this);
 }
 
 Memo::Memo(Control* parent, Component* owner) : ControlOf<QPlainTextEdit>(parent, owner) {
@@ -179,7 +179,7 @@ void Memo::TextChanged() {
 }
 
 void Memo::Change() {
-    if (OnChange) OnChange(*this);
+    if (OnChange && !InDestruction()) OnChange(*this);
 }
 
 bool Memo::WantsKey(std::uint16_t key, Shift) const {

@@ -341,6 +341,20 @@ TEST_F(LookupTest, ARefusedExitChangeTakesBackTextAndKeyTogether) {
     Type("G2");
     Press(Qt::Key_Return);
     EXPECT_EQ(seen.back(), "G2=G2");
+
+    // On a new record only this field goes back: what was typed into the record stays, nothing is written.
+    refuse = true;
+    T().Append();
+    T().FieldByName("Sifra").SetAsString("A9");
+    T().FieldByName("Naziv").SetAsString("Novi");
+    c.SetFocus();
+    Type("G1");
+    Press(Qt::Key_Return);
+    EXPECT_EQ(T().State(), fw::dsInsert);
+    EXPECT_EQ(T().FieldByName("Naziv").AsString(), "Novi");
+    EXPECT_TRUE(T().FieldByName("Grupa").IsNull());
+    EXPECT_EQ(c.Text(), "");
+    EXPECT_EQ(Codes(), (std::vector<std::string>{"A1=Prvi/2", "A3=Treći/"}));
 }
 
 TEST_F(LookupTest, AJustLookupRefusesAMissingCodeWithTheMissingCodeBox) {
