@@ -5,8 +5,8 @@
 #include "orders/printouts/DokumentIspisa.h"
 
 #include <algorithm>
-#include <map>
 #include <cstdio>
+#include <map>
 
 namespace orders {
 
