@@ -89,11 +89,12 @@ void Fill(const std::string& database, const std::string& table, const std::func
         if (!index.Primary) secondary.push_back(index);
     for (const engine::IndexDesc& index : secondary)
         t->DeleteIndex(index.Name);
-    {
-        auto c = t->OpenCursor();
-        for (int i = 0; i < count; ++i)
-            c->Insert(row(i));
-    }
+    // One write for all the rows: a write per row syncs the files 50,000 times.
+    std::vector<engine::Row> rows;
+    rows.reserve(static_cast<std::size_t>(count));
+    for (int i = 0; i < count; ++i)
+        rows.push_back(row(i));
+    t->ReplaceRows({}, {}, rows);
     for (const engine::IndexDesc& index : secondary)
         t->AddIndex(index);
     t->SaveChanges();
