@@ -57,6 +57,7 @@ DBGrid::DBGrid(Control* parent, Component* owner) : Grid(parent, owner) {
     rows->setHighlightSections(verticalHeader()->highlightSections());
     setVerticalHeader(rows);
     model_.OnCurrentRowChanged = [this](int row) { FollowDataSet(row); };
+    model_.OnIndicatorChanged = [this] { verticalHeader()->viewport()->update(); };
     setModel(&model_);
     SetOptions(dgEditing | dgTitles | dgIndicator | dgColLines | dgRowLines | dgRowSelect | dgConfirmDelete);
 }
@@ -64,6 +65,7 @@ DBGrid::DBGrid(Control* parent, Component* owner) : Grid(parent, owner) {
 DBGrid::~DBGrid() {
     // The model goes before the view's base part: detach it first.
     model_.OnCurrentRowChanged = nullptr;
+    model_.OnIndicatorChanged = nullptr;
     setModel(nullptr);
 }
 

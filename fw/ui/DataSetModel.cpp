@@ -80,7 +80,6 @@ void DataSetModel::Reset() {
                                                   : std::min(lastCurrent_, static_cast<int>(count));
         ++count;
     }
-    const int old = lastCurrent_;
     // The same rows in the same places (an edit begun or ended, a refresh that found the same number of
     // records): only their texts may differ, so the view repaints them instead of laying out every row of a
     // large table again. A grid that edits in its cells resets, so that an open cell editor closes.
@@ -96,24 +95,21 @@ void DataSetModel::Reset() {
         endResetModel();
     }
     lastCurrent_ = CurrentRow();
-    // The indicator shows the record's state: both its old and its new row are drawn again.
-    for (int row : {old, lastCurrent_})
-        if (row >= 0 && row < count_) emit headerDataChanged(Qt::Vertical, row, row);
+    // The indicator shows the record's state.
+    if (OnIndicatorChanged) OnIndicatorChanged();
     if (OnCurrentRowChanged) OnCurrentRowChanged(lastCurrent_);
 }
 
 void DataSetModel::Scrolled() {
-    const int old = lastCurrent_;
     lastCurrent_ = CurrentRow();
-    for (int row : {old, lastCurrent_})
-        if (row >= 0 && row < count_) emit headerDataChanged(Qt::Vertical, row, row);
+    if (OnIndicatorChanged) OnIndicatorChanged();
     if (OnCurrentRowChanged) OnCurrentRowChanged(lastCurrent_);
 }
 
 void DataSetModel::CurrentRecordChanged() {
     const int row = CurrentRow();
     if (row >= 0 && !columns_.empty()) emit dataChanged(index(row, 0), index(row, columnCount() - 1));
-    if (row >= 0) emit headerDataChanged(Qt::Vertical, row, row);
+    if (row >= 0 && OnIndicatorChanged) OnIndicatorChanged();
 }
 
 void DataSetModel::TitlesChanged() {
