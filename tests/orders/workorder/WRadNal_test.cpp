@@ -18,6 +18,7 @@
 #include "tests/app/data/ServicesFixture.h"
 #include "tests/fw/ui/FormTesting.h"
 #include "tests/orders/OrderTables.h"
+#include "tests/windows/designer/ModalDesigner.h"
 #include "windows/designer/EditWindow.h"
 #include "windows/storage/WindowTypeStore.h"
 #include "windows/typelist/PEWin.h"
@@ -399,28 +400,20 @@ TEST_F(WRadNal, PromjenaTipaChangesTheItemsCopyAndNotTheCatalogueType) {
     ASSERT_EQ(Aktivna(), "cPromjena");
 
     // The designer runs modally: it is driven from inside its loop.
-    int otvaranja = 0;
     std::string naslov, sirina, visina, precka;
     int debljinaStoka = 0;
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-        windows::TEditWindow* d = windows::EditWindowForm.EditWindow;
-        if (!d || !d->isVisible()) return;
-        poll.stop();
-        ++otvaranja;
-        naslov = d->Caption().toStdString();
-        sirina = d->eWidth->Text();
-        visina = d->eHeight->Text();
-        precka = d->CNoviArtiklPrecke->Text();
-        debljinaStoka = d->D.Model.DebStoka;
-        (void)QTest::qWaitForWindowActive(d);
-        QTest::mouseClick(d->PaintBox, Qt::LeftButton, {}, QPoint(200, 150)); // a vertical mullion
-        answers.push_back(true);
-        d->Close();
-    });
-    poll.start(10);
-    Tipka(Qt::Key_Space);
-    poll.stop();
+    const int otvaranja = designertest::WhileDesignerOpen(
+        [&] { Tipka(Qt::Key_Space); },
+        [&](windows::TEditWindow& d) {
+            naslov = d.Caption().toStdString();
+            sirina = d.eWidth->Text();
+            visina = d.eHeight->Text();
+            precka = d.CNoviArtiklPrecke->Text();
+            debljinaStoka = d.D.Model.DebStoka;
+            QTest::mouseClick(d.PaintBox, Qt::LeftButton, {}, QPoint(200, 150)); // a vertical mullion
+            answers.push_back(true);
+            d.Close();
+        });
     ASSERT_EQ(otvaranja, 1);
     EXPECT_EQ(naslov, "-> Promjena tipa RADNOG NALOGA: FIKS - sistem: S3");
     EXPECT_EQ(sirina, "1000");
@@ -441,19 +434,20 @@ TEST_F(WRadNal, PromjenaTipaChangesTheItemsCopyAndNotTheCatalogueType) {
     EXPECT_NE(f->KodKopije, 0);
     EXPECT_EQ(katalog(), prije);
 
-    // On an item without a type the box only unticks (the poll would close a designer that opened).
-    otvaranja = 0;
-    poll.start(10);
+    // On an item without a type the box only unticks (a designer that opened would be closed and counted).
     Tipka(Qt::Key_Home, Qt::ControlModifier);
     Tipka(Qt::Key_Down);
     ASSERT_EQ(f->tStavkeRN->FieldByName("Stavka").AsInteger(), 2);
     ASSERT_EQ(f->eTip->Text(), "");
     f->cPromjena->SetFocus();
-    Tipka(Qt::Key_Space);
-    EXPECT_FALSE(f->cPromjena->Checked());
-    QTest::qWait(50);
-    poll.stop();
-    EXPECT_EQ(otvaranja, 0);
+    const int ponovo = designertest::WhileDesignerOpen(
+        [&] {
+            Tipka(Qt::Key_Space);
+            EXPECT_FALSE(f->cPromjena->Checked());
+            QTest::qWait(50);
+        },
+        [](windows::TEditWindow& d) { d.Close(); });
+    EXPECT_EQ(ponovo, 0);
     EXPECT_EQ(asked.size(), 1u);
     EXPECT_THAT(shown, IsEmpty());
 }

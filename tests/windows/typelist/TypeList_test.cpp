@@ -15,6 +15,7 @@
 #include "kit/Mycombo.h"
 #include "kit/MyTable.h"
 #include "tests/fw/ui/FormTesting.h"
+#include "tests/windows/designer/ModalDesigner.h"
 #include "tests/windows/storage/StorageFixture.h"
 
 #include <algorithm>
@@ -201,27 +202,20 @@ TEST_F(TypeListTest, CreatesChecksDesignsListsAndDeletesATypeByKeys) {
     std::string caption, stok, novaPrecka;
     std::vector<std::string> noviOkviri;
     std::size_t mullions = 0;
-    int otvaranja = 0;
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-        windows::TEditWindow* d = windows::EditWindowForm.EditWindow;
-        if (!d || !d->isVisible()) return;
-        poll.stop();
-        ++otvaranja;
-        caption = d->Caption().toStdString();
-        stok = d->cSif_stoka->Text();
-        novaPrecka = d->CNoviArtiklPrecke->Text();
-        noviOkviri = d->CNoviArtiklOkvira->Items();
-        (void)QTest::qWaitForWindowActive(d);
-        QTest::mouseClick(d->PaintBox, Qt::LeftButton, {}, QPoint(200, 150)); // a vertical mullion
-        QTest::mouseClick(d->bUkljuciRoletne, Qt::LeftButton);
-        mullions = d->D.Model.Precke.size();
-        answers.push_back(true);
-        d->Close();
-    });
-    poll.start(10);
     l->eNaziv->SetFocus();
-    Press(*l, Qt::Key_Return, Qt::ControlModifier);
+    const int otvaranja = designertest::WhileDesignerOpen(
+        [&] { Press(*l, Qt::Key_Return, Qt::ControlModifier); },
+        [&](windows::TEditWindow& d) {
+            caption = d.Caption().toStdString();
+            stok = d.cSif_stoka->Text();
+            novaPrecka = d.CNoviArtiklPrecke->Text();
+            noviOkviri = d.CNoviArtiklOkvira->Items();
+            QTest::mouseClick(d.PaintBox, Qt::LeftButton, {}, QPoint(200, 150)); // a vertical mullion
+            QTest::mouseClick(d.bUkljuciRoletne, Qt::LeftButton);
+            mullions = d.D.Model.Precke.size();
+            answers.push_back(true);
+            d.Close();
+        });
     EXPECT_EQ(otvaranja, 1) << "Ctrl+Enter opens the designer once";
     EXPECT_EQ(caption, "Kreiranje tipa: P1 - sistem: S3");
     EXPECT_EQ(stok, "ST60 : Štok");
