@@ -74,7 +74,7 @@ void AddArticleFields(fw::TDataSet& t) {
 TSifarnikArtikli::TSifarnikArtikli(fw::Component* owner) : TCodeListForm(owner) {
     SetName("SifarnikArtikli");
     SetCaption("Šifarnici artikli po partnerima (dobavljači)");
-    resize(1000, 800);
+    resize(1000, 720);
     CentreOnScreen();
     // The controls come first: the form's tables end its component list.
     for (fw::TDataSource** source : {&sSifPart_, &sSifRobe_, &sSifRobe2_, &sSifRobe3_, &sRoba_, &sImeRobe_,
@@ -91,12 +91,12 @@ TSifarnikArtikli::TSifarnikArtikli(fw::Component* owner) : TCodeListForm(owner) 
     xSifarnik->OnClick = [this](fw::Component&) { SetFlag(xSifarnik->Checked()); };
     gSifPart = new kit::TMyDBGrid(this, this);
     gSifPart->SetName("gSifPart");
-    gSifPart->SetBounds(10, 35, 980, 110);
+    gSifPart->SetBounds(10, 35, 980, 70);
     gSifPart->SetDataSource(sSifPart_);
 
     MainBook = new fw::Notebook(this, this);
     MainBook->SetName("MainBook");
-    MainBook->SetBounds(0, 150, 1000, 650);
+    MainBook->SetBounds(0, 110, 1000, 610);
     BuildFullPage(MainBook->AddPage("Maximum"));
     BuildShortPage(MainBook->AddPage("Minimum"));
     MainBook->SetPageIndex(0);
@@ -105,7 +105,7 @@ TSifarnikArtikli::TSifarnikArtikli(fw::Component* owner) : TCodeListForm(owner) 
     IzlazButton->SetName("IzlazButton");
     IzlazButton->SetCaption("Izlaz");
     IzlazButton->Cancel = true;
-    IzlazButton->SetBounds(870, 747, 120, 30);
+    IzlazButton->SetBounds(870, 667, 120, 30);
     IzlazButton->OnClick = [this](fw::Component& sender) { IzlazButtonClick(sender); };
 
     tTable = tSifRobe;
@@ -413,11 +413,11 @@ void TSifarnikArtikli::BuildFullPage(fw::NotebookPage& page) {
     ePakiranje->OnExitChanged = [this](fw::Component&) { ePakiranjeExitChanged(); };
 
     BuildDeclarations(page, top + Row);
-    Book = BuildCodeBook(page, "Book", 590, "ZapisiButton", "ZapisiButton2", "eSifra", &eSifra, &lSifra,
+    Book = BuildCodeBook(page, "Book", 550, "ZapisiButton", "ZapisiButton2", "eSifra", &eSifra, &lSifra,
                          &ZapisiButton, &ZapisiButton2);
     gSifRobe = new kit::TMyDBGrid(&page, this);
     gSifRobe->SetName("gSifRobe");
-    gSifRobe->SetBounds(10, 425, 980, 160);
+    gSifRobe->SetBounds(10, 445, 980, 100);
     gSifRobe->SetDataSource(sSifRobe_);
 }
 
@@ -479,11 +479,11 @@ void TSifarnikArtikli::BuildShortPage(fw::NotebookPage& page) {
     cOznaka3 = AddLookup<kit::TDBLookupField>(&page, "cOznaka3", "Šifra proizvođača", *sSifRobe_, "Code",
                                               *sSifRobe2_, "Code", "Sifra", L, top, &lProizvodi3);
     top += Row;
-    Book2 = BuildCodeBook(page, "Book2", 590, "ZapisiButton3", "ZapisiButton4", "eSifra3", &eSifra3, &lSifra3,
+    Book2 = BuildCodeBook(page, "Book2", 550, "ZapisiButton3", "ZapisiButton4", "eSifra3", &eSifra3, &lSifra3,
                           &ZapisiButton3, &ZapisiButton4);
     gSifRobe3 = new kit::TMyDBGrid(&page, this);
     gSifRobe3->SetName("gSifRobe3");
-    gSifRobe3->SetBounds(10, top + 5, 980, 585 - top - 5);
+    gSifRobe3->SetBounds(10, top + 5, 980, 545 - top - 5);
     gSifRobe3->SetDataSource(sSifRobe_);
 
     for (kit::TDBJustLookup* c : {cProizvodi, cProizvodi3}) {
