@@ -16,21 +16,32 @@ ChunkedOrder::Pos ChunkedOrder::Prev(Pos p) const {
     return {c, chunks_[c]->Ids.size() - 1};
 }
 
+const std::vector<std::int64_t>& ChunkedOrder::Before() const {
+    if (!counted_) {
+        before_.resize(chunks_.size() + 1);
+        std::int64_t r = 0;
+        for (std::size_t i = 0; i < chunks_.size(); ++i) {
+            before_[i] = r;
+            r += static_cast<std::int64_t>(chunks_[i]->Ids.size());
+        }
+        before_[chunks_.size()] = r;
+        counted_ = true;
+    }
+    return before_;
+}
+
 std::int64_t ChunkedOrder::Rank(Pos p) const {
-    std::int64_t r = 0;
-    for (std::size_t i = 0; i < p.ChunkIndex && i < chunks_.size(); ++i)
-        r += static_cast<std::int64_t>(chunks_[i]->Ids.size());
-    return r + static_cast<std::int64_t>(p.Idx);
+    return Before()[std::min(p.ChunkIndex, chunks_.size())] + static_cast<std::int64_t>(p.Idx);
 }
 
 ChunkedOrder::Pos ChunkedOrder::FromRank(std::int64_t rank) const {
     if (rank < 0) return Begin();
-    for (std::size_t i = 0; i < chunks_.size(); ++i) {
-        const auto n = static_cast<std::int64_t>(chunks_[i]->Ids.size());
-        if (rank < n) return {i, static_cast<std::size_t>(rank)};
-        rank -= n;
-    }
-    return End();
+    const auto& before = Before();
+    if (rank >= before.back()) return End();
+    // The last chunk starting at or before the rank holds it (empty chunks start where the next one does).
+    const auto it = std::upper_bound(before.begin(), before.end() - 1, rank);
+    const auto i = static_cast<std::size_t>(it - before.begin()) - 1;
+    return {i, static_cast<std::size_t>(rank - before[i])};
 }
 
 ChunkedOrder::Pos ChunkedOrder::Locate(RowId id) const {
@@ -55,6 +66,7 @@ void ChunkedOrder::Reindex(std::size_t from) {
 }
 
 ChunkedOrder::Pos ChunkedOrder::Insert(Pos p, RowId id, Change& change) {
+    counted_ = false;
     ++size_;
     if (chunks_.empty()) {
         chunks_.push_back(std::make_unique<Chunk>());
@@ -101,6 +113,7 @@ ChunkedOrder::Pos ChunkedOrder::Insert(Pos p, RowId id, Change& change) {
 }
 
 void ChunkedOrder::Erase(Pos p, Change& change) {
+    counted_ = false;
     Chunk* c = chunks_[p.ChunkIndex].get();
     if (rowChunk_ != nullptr && c->Ids[p.Idx] < rowChunk_->size()) (*rowChunk_)[c->Ids[p.Idx]] = nullptr;
     c->Ids.erase(c->Ids.begin() + static_cast<std::ptrdiff_t>(p.Idx));
@@ -115,6 +128,7 @@ void ChunkedOrder::Erase(Pos p, Change& change) {
 }
 
 void ChunkedOrder::ReplaceIds(std::size_t chunkIndex, std::vector<RowId> ids) {
+    counted_ = false;
     Chunk* c = chunks_[chunkIndex].get();
     if (rowChunk_ != nullptr)
         for (RowId id : c->Ids)
@@ -125,6 +139,7 @@ void ChunkedOrder::ReplaceIds(std::size_t chunkIndex, std::vector<RowId> ids) {
 }
 
 Chunk* ChunkedOrder::AppendChunk(std::vector<RowId> ids, std::uint16_t block) {
+    counted_ = false;
     auto c = std::make_unique<Chunk>();
     c->Ids = std::move(ids);
     c->Block = block;
@@ -137,6 +152,7 @@ Chunk* ChunkedOrder::AppendChunk(std::vector<RowId> ids, std::uint16_t block) {
 }
 
 void ChunkedOrder::Clear() {
+    counted_ = false;
     chunks_.clear();
     size_ = 0;
     if (rowChunk_ != nullptr) rowChunk_->clear();

@@ -108,11 +108,16 @@ public:
 private:
     void Reindex(std::size_t from);
     void Track(Chunk* c);
+    // The rows before each chunk (and all of them at the end), counted again after a change.
+    const std::vector<std::int64_t>& Before() const;
 
     std::size_t capacity_;
     std::size_t size_ = 0;
     std::vector<std::unique_ptr<Chunk>> chunks_;
     std::vector<Chunk*>* rowChunk_ = nullptr;
+    // Record numbers and range counts ask for ranks again and again between writes.
+    mutable std::vector<std::int64_t> before_;
+    mutable bool counted_ = false;
 };
 
 } // namespace engine

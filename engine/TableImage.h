@@ -170,6 +170,8 @@ private:
     const KeyRule& Rule(int index) const { return index < 0 ? primaryRule_ : secondaryRules_[index]; }
     std::unique_ptr<unsigned char[]> EncodeRow(const Row& row, const unsigned char* old, Batch& batch);
     void CheckUnique(const unsigned char* rec, RowId self);
+    // Whether an encoded edit would store exactly what the row holds (its memo texts included).
+    bool SameAsStored(RowId id, const unsigned char* rec, const Batch& b) const;
     void InsertIntoOrders(RowId id, Batch& b);
     void EraseFromOrders(RowId id, Batch& b, bool primaryToo);
     void PrimaryInsert(RowId id, Batch& b);

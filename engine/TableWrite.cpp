@@ -270,6 +270,9 @@ void TableImage::Modify(RowId id, const Row& row) {
     Batch own;
     Batch& b = group_ != nullptr ? *group_ : own;
     auto rec = EncodeRow(row, Rec(id), b);
+    // A post of an edit that changed nothing writes nothing: no journal, no sync, no change for others to
+    // read.
+    if (SameAsStored(id, rec.get(), b)) return;
     CheckUnique(rec.get(), id);
     WriteThrough(b, [&] {
         // Memos: an unchanged text keeps its place in the .MB.
@@ -315,6 +318,33 @@ void TableImage::Modify(RowId id, const Row& row) {
             secondaryOrders_[i]->Insert(LowerBound(static_cast<int>(i), Rec(id), id), id, ch);
         }
     });
+}
+
+bool TableImage::SameAsStored(RowId id, const unsigned char* rec, const Batch& b) const {
+    const unsigned char* old = Rec(id);
+    const auto stored = memos_.find(id);
+    std::size_t k = 0;
+    for (const auto& f : layout_) {
+        if (!codec::IsMemoType(f.Code)) {
+            if (std::memcmp(old + f.Offset, rec + f.Offset, f.Bytes) != 0) return false;
+            continue;
+        }
+        const std::string& bytes = b.MemoBytes[k];
+        const int leader = codec::MemoLeader(f);
+        const bool oldLong = codec::GetU32(old + f.Offset + leader) != 0;
+        const bool newLong = bytes.size() > static_cast<std::size_t>(leader);
+        if (oldLong != newLong) return false;
+        if (oldLong) {
+            if (stored == memos_.end() || k >= stored->second.size() || stored->second[k] != bytes)
+                return false;
+        } else {
+            std::vector<unsigned char> field(static_cast<std::size_t>(f.Offset + f.Bytes));
+            PutMemo(f, field.data(), bytes, 0);
+            if (std::memcmp(old + f.Offset, field.data() + f.Offset, f.Bytes) != 0) return false;
+        }
+        ++k;
+    }
+    return true;
 }
 
 void TableImage::Delete(RowId id) {

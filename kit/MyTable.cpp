@@ -102,7 +102,8 @@ TMyTable::~TMyTable() {
 }
 
 void TMyTable::RunDesigner(const fw::TDataSetNotifyEvent& handler) {
-    if (handler) handler(*this);
+    // The kit's own work around it still runs while the table is freed; the form's handler does not.
+    if (handler && !InDestruction()) handler(*this);
 }
 
 void TMyTable::SetActive(bool value) {

@@ -61,7 +61,7 @@ public:
     void SetActive(bool value) override;
     app::TMyTableX* KitTable() override { return this; }
     // The form that owns the table is being freed: its handlers are partly gone.
-    bool EventsMuted() const override { return TMyTableX::EventsMuted() || InDestruction(); }
+    bool EventsMuted() const override { return InDestruction(); }
 
     void TableBeforeOpen(fw::TDataSet& dataSet);
     void TableAfterOpen(fw::TDataSet& dataSet);

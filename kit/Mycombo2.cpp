@@ -119,6 +119,9 @@ void TKitEdit::ExitChangedChanged(const std::function<void()>& restore) {
 
 void TKitEdit::ExitByKey() {
     try {
+        // The field takes the text before the leave runs, as when the focus moves: a refused text leaves
+        // the user in the edit, still typing.
+        ExitCheck();
         DoExit();
     } catch (...) {
         // The field refused the text: the user stays in the edit to correct it.

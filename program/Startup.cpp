@@ -16,7 +16,6 @@
 #include "app/tables/EngineTables.h"
 #include "app/tables/TableDefinitions.h"
 #include "base/Exceptions.h"
-#include "base/IniFile.h"
 #include "base/ProgramState.h"
 #include "controls/PrintPreviewForm.h"
 #include "fw/ui/Application.h"
@@ -110,10 +109,9 @@ void InitializeUnits(const std::filesystem::path& programFolder) {
     orders::IspisiNaloga.IspisNaloga = [](std::int32_t rn, bool ponuda, bool pregled) {
         orders::IspisNaloga(rn, ponuda, {pregled, {}});
     };
-    orders::IspisiNaloga.IspisStakla = [](std::int32_t rn, const std::vector<orders::ListaStakla>&,
+    orders::IspisiNaloga.IspisStakla = [](std::int32_t rn, const std::vector<orders::ListaStakla>& liste,
                                           bool pregled) {
-        orders::PrijenosPodatakaStakla(rn, orders::GetIniStakla(base::IniFile(ProgramFolder() / "PLOM.INI")),
-                                       {pregled, {}});
+        orders::IspisStakla(rn, liste, {pregled, {}});
     };
     if (!o.Sistemi) o.Sistemi = windows::PrikaziSisteme;
     if (!o.ParametriArtikala) o.ParametriArtikala = windows::PrikaziParametreArtikala;

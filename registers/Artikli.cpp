@@ -15,6 +15,8 @@
 #include "registers/Grupe.h"
 #include "registers/PlainRegisters.h"
 
+#include <algorithm>
+
 namespace registers {
 
 ArtikliForms Artikli;
@@ -72,11 +74,11 @@ void AddArticleFields(fw::TDataSet& t) {
 TSifarnikArtikli::TSifarnikArtikli(fw::Component* owner) : TCodeListForm(owner) {
     SetName("SifarnikArtikli");
     SetCaption("Šifarnici artikli po partnerima (dobavljači)");
-    resize(1000, 700);
+    resize(1000, 800);
     CentreOnScreen();
     // The controls come first: the form's tables end its component list.
-    for (fw::TDataSource** source :
-         {&sSifPart_, &sSifRobe_, &sSifRobe2_, &sSifRobe3_, &sRoba_, &sImeRobe_, &sImeRobe2_, &sFirme_})
+    for (fw::TDataSource** source : {&sSifPart_, &sSifRobe_, &sSifRobe2_, &sSifRobe3_, &sRoba_, &sImeRobe_,
+                                     &sImeRobe2_, &sFirme_, &sMjere_, &sImePak_})
         *source = &NewSource(nullptr);
     for (fw::TDataSource*& source : linkSources_)
         source = &NewSource(nullptr);
@@ -94,7 +96,7 @@ TSifarnikArtikli::TSifarnikArtikli(fw::Component* owner) : TCodeListForm(owner) 
 
     MainBook = new fw::Notebook(this, this);
     MainBook->SetName("MainBook");
-    MainBook->SetBounds(0, 150, 1000, 550);
+    MainBook->SetBounds(0, 150, 1000, 650);
     BuildFullPage(MainBook->AddPage("Maximum"));
     BuildShortPage(MainBook->AddPage("Minimum"));
     MainBook->SetPageIndex(0);
@@ -103,7 +105,7 @@ TSifarnikArtikli::TSifarnikArtikli(fw::Component* owner) : TCodeListForm(owner) 
     IzlazButton->SetName("IzlazButton");
     IzlazButton->SetCaption("Izlaz");
     IzlazButton->Cancel = true;
-    IzlazButton->SetBounds(870, 662, 120, 30);
+    IzlazButton->SetBounds(870, 747, 120, 30);
     IzlazButton->OnClick = [this](fw::Component& sender) { IzlazButtonClick(sender); };
 
     tTable = tSifRobe;
@@ -229,6 +231,30 @@ void TSifarnikArtikli::BuildTables() {
         slave(*l.Table, l.Master, l.MasterFields);
         linkSources_[i]->SetDataSet(*l.Table);
     }
+    // The unit and the packing mode carry the supplier's language; their labels follow both.
+    tJedinice->AddField(std::make_unique<fw::TAutoIncField>(), "Code").Visible = false;
+    tJedinice->AddField(std::make_unique<fw::TStringField>(40), "Sifra");
+    tPakung->AddField(std::make_unique<fw::TAutoIncField>(), "Code").Visible = false;
+    tPakung->AddField(std::make_unique<fw::TIntegerField>(), "Jedinica").Visible = false;
+    tPakung->AddField(std::make_unique<fw::TStringField>(40), "Sifra");
+    tPakung->AddField(std::make_unique<fw::TFloatField>(), "MinKolicina");
+    tPakung->AddField(std::make_unique<fw::TBooleanField>(), "ImaAtoma");
+    tPakung->AddField(std::make_unique<fw::TFloatField>(), "Cijene");
+    const auto labelled = [&](kit::TMyTable* owner, kit::TMyTable*& label, const char* name, const char* file,
+                              const char* index, fw::TDataSource* labels) {
+        owner->AddField(std::make_unique<fw::TIntegerField>(), "Govor", fw::fkCalculated).Visible = false;
+        owner->OnCalcFields = [this](fw::TDataSet& ds) {
+            ds.FieldByName("Govor").SetAsInteger(SupplierLanguage());
+        };
+        label = AddTable(name, "Global", file, index);
+        label->FreeToModify = true;
+        const auto* source = std::find_if(linkSources_.begin(), linkSources_.end(),
+                                          [owner](fw::TDataSource* s) { return s->DataSet() == owner; });
+        slave(label, *source, "Code;Govor");
+        labels->SetDataSet(label);
+    };
+    labelled(tJedinice, tMjere, "tMjere", "MJERE.DB", "Jedinica;Govor", sMjere_);
+    labelled(tPakung, tImePak, "tImePak", "IME_PAK.DB", "Pakung;Govor", sImePak_);
     tGovor = AddTable("tGovor", "Global", "GOVOR.DB", "Code");
 }
 
@@ -312,15 +338,6 @@ void TSifarnikArtikli::BuildFullPage(fw::NotebookPage& page) {
     cOznaka = AddLookup<kit::TDBLookupField>(&page, "cOznaka", "Šifra proizvođača", *sSifRobe_, "Code",
                                              *sSifRobe2_, "Code", "Sifra", L, top, &lProizvodi);
     top += Row;
-    // Our own code is asked for only on a foreign supplier's page.
-    Book = new fw::Notebook(&page, this);
-    Book->SetName("Book");
-    Book->SetBounds(0, top, 480, Row);
-    Book->AddPage("Naš");
-    eSifra = PageEdit<kit::TDBVar>(&Book->AddPage("Tuđi"), *sSifRobe3_, "Sifra", "eSifra", "Naša šifra", L, 0,
-                                   200, &lSifra);
-    Book->SetPageIndex(0);
-    top += Row;
     eNaziv = PageEdit<kit::TDBVar>(&page, *sImeRobe_, "Naziv", "eNaziv", "Naziv", L, top, 250);
     GovorLabel = PageLabel(&page, "", L + 380, top, 165);
     top += Row;
@@ -339,6 +356,7 @@ void TSifarnikArtikli::BuildFullPage(fw::NotebookPage& page) {
     xOtkup = PageCheck(&page, *sSifRobe_, "Otkup", "xOtkup", "Otkup", L, top, "D", "N");
     xDistributer = PageCheck(&page, *sSifRobe_, "Distributer", "xDistributer", "Distributer", L + 160, top,
                              "True", "False");
+    xDistributer->OnChange = [this](fw::Component&) { xDistributerChange(); };
     for (kit::TDBVar* name : {eNaziv, eNaziv2, eNazivRobe})
         name->OnExitChanged = [this, name](fw::Component&) { NameExit(name->DataSet()); };
 
@@ -374,24 +392,78 @@ void TSifarnikArtikli::BuildFullPage(fw::NotebookPage& page) {
         {&cPakiranje, "cPakiranje", "Pakiranje", sRoba_, "Pakiranje", "Sifra", &Remembered::Pakiranje,
          opener("ATOMI.DB")},
     };
-    top = 5;
+    int right = 5;
     for (std::size_t i = 0; i < std::size(links); ++i) {
         const Link& l = links[i];
         auto* c = AddLookup<kit::TDBLookupField>(&page, l.Name, l.Caption, *l.Data, l.Field, *linkSources_[i],
-                                                 "Code", l.Display, R, top);
+                                                 "Code", l.Display, R, right);
         const std::string field = l.Field;
         c->OnExit = [this, data = l.Data, field, last = l.Last](fw::Component&) {
             Last.*last = IntOf(data->DataSet(), field.c_str());
         };
         c->OnF2Press = [open = l.Open](fw::Component&) { open(); };
         *l.Control = c;
-        top += Row;
+        right += Row;
     }
+    // The unit's and the packing's labels as the supplier reads them.
+    eMjera = PageEdit<kit::TDBVar>(&page, *sMjere_, "Naziv", "eMjera", "Oznaka jedinice", R, right);
+    eMjera->OnExitChanged = [this](fw::Component&) { eMjeraExitChanged(); };
+    right += Row;
+    ePakiranje = PageEdit<kit::TDBVar>(&page, *sImePak_, "Naziv", "ePakiranje", "Oznaka pakiranja", R, right);
+    ePakiranje->OnExitChanged = [this](fw::Component&) { ePakiranjeExitChanged(); };
+
+    BuildDeclarations(page, top + Row);
+    Book = BuildCodeBook(page, "Book", 590, "ZapisiButton", "ZapisiButton2", "eSifra", &eSifra, &lSifra,
+                         &ZapisiButton, &ZapisiButton2);
     gSifRobe = new kit::TMyDBGrid(&page, this);
     gSifRobe->SetName("gSifRobe");
-    gSifRobe->SetBounds(10, 340, 980, 160);
+    gSifRobe->SetBounds(10, 425, 980, 160);
     gSifRobe->SetDataSource(sSifRobe_);
-    ZapisiButton = SaveButton(&page, "ZapisiButton", 10, 508);
+}
+
+void TSifarnikArtikli::BuildDeclarations(fw::NotebookPage& page, int top) {
+    xDeklaracije = new kit::TMyCheckBox(&page, this);
+    xDeklaracije->SetName("xDeklaracije");
+    xDeklaracije->SetCaption("Promjena deklaracije");
+    xDeklaracije->SetBounds(10, top, 250, 24);
+    xDeklaracije->OnClick = [this](fw::Component&) { xDeklaracijeClick(); };
+    // Nobody's row is a distributor's until one is shown.
+    app::DisableCheck(*xDeklaracije);
+    DekBook = new fw::Notebook(&page, this);
+    DekBook->SetName("DekBook");
+    DekBook->SetBounds(0, top + 27, 1000, 80);
+    const std::pair<const char*, fw::DBMemo**> memos[] = {{"Karakteristike", &mOpis},
+                                                          {"Deklaracija", &mDeklaracija}};
+    for (auto [pageName, memo] : memos) {
+        fw::NotebookPage& memoPage = DekBook->AddPage(pageName);
+        PageLabel(&memoPage, pageName, 10, 0);
+        *memo = new fw::DBMemo(&memoPage, this);
+        (*memo)->SetBounds(135, 0, 855, 78);
+        (*memo)->SetDataSource(sRoba_);
+    }
+    mOpis->SetName("mOpis");
+    mOpis->SetDataField("Opis");
+    mDeklaracija->SetName("mDeklaracija");
+    mDeklaracija->SetDataField("Deklaracija");
+    DekBook->SetPageIndex(0);
+}
+
+fw::Notebook* TSifarnikArtikli::BuildCodeBook(fw::NotebookPage& page, const std::string& name, int top,
+                                              const std::string& saveName, const std::string& foreignSaveName,
+                                              const std::string& codeName, kit::TDBVar** code,
+                                              fw::Label** codeLabel, kit::TMyBitBtn** save,
+                                              kit::TMyBitBtn** foreignSave) {
+    auto* book = new fw::Notebook(&page, this);
+    book->SetName(name);
+    book->SetBounds(0, top, 620, 45);
+    *save = SaveButton(&book->AddPage("Naš"), saveName, 10, 5);
+    fw::NotebookPage& foreign = book->AddPage("Tuđi");
+    // Our own code goes before the save button: Enter from it reaches the save.
+    *code =
+        PageEdit<kit::TDBVar>(&foreign, *sSifRobe3_, "Sifra", codeName, "Naša šifra", 150, 8, 200, codeLabel);
+    *foreignSave = SaveButton(&foreign, foreignSaveName, 10, 5);
+    book->SetPageIndex(0);
+    return book;
 }
 
 void TSifarnikArtikli::BuildShortPage(fw::NotebookPage& page) {
@@ -407,19 +479,12 @@ void TSifarnikArtikli::BuildShortPage(fw::NotebookPage& page) {
     cOznaka3 = AddLookup<kit::TDBLookupField>(&page, "cOznaka3", "Šifra proizvođača", *sSifRobe_, "Code",
                                               *sSifRobe2_, "Code", "Sifra", L, top, &lProizvodi3);
     top += Row;
-    Book2 = new fw::Notebook(&page, this);
-    Book2->SetName("Book2");
-    Book2->SetBounds(0, top, 480, Row);
-    Book2->AddPage("Naš");
-    eSifra3 = PageEdit<kit::TDBVar>(&Book2->AddPage("Tuđi"), *sSifRobe3_, "Sifra", "eSifra3", "Naša šifra", L,
-                                    0, 200, &lSifra3);
-    Book2->SetPageIndex(0);
-    top += Row;
+    Book2 = BuildCodeBook(page, "Book2", 590, "ZapisiButton3", "ZapisiButton4", "eSifra3", &eSifra3, &lSifra3,
+                          &ZapisiButton3, &ZapisiButton4);
     gSifRobe3 = new kit::TMyDBGrid(&page, this);
     gSifRobe3->SetName("gSifRobe3");
-    gSifRobe3->SetBounds(10, top + 5, 980, 500 - top - 5);
+    gSifRobe3->SetBounds(10, top + 5, 980, 585 - top - 5);
     gSifRobe3->SetDataSource(sSifRobe_);
-    ZapisiButton3 = SaveButton(&page, "ZapisiButton3", 10, 508);
 
     for (kit::TDBJustLookup* c : {cProizvodi, cProizvodi3}) {
         c->Required = true;
@@ -478,9 +543,6 @@ std::string TSifarnikArtikli::LanguageLabel(std::int32_t govor) {
 void TSifarnikArtikli::SwitchSecondName() {
     const bool same = SupplierLanguage() == app::WBegin.PodaciPoduzeca.Jezik;
     fw::TDataSource* source = same ? sImeRobe_ : sImeRobe2_;
-    if (eNaziv2->DataSource() == source) return;
-    // Through no source: the edit binds its field afresh (both sources are open).
-    eNaziv2->SetDataSource(nullptr);
     eNaziv2->SetDataSource(source);
 }
 
@@ -514,8 +576,13 @@ void TSifarnikArtikli::PositionOnCaller() {
 }
 
 std::vector<fw::TTable*> TSifarnikArtikli::PostedTables() const {
-    return {tFirme,  tSifPart,        tSifRobe,      tRoba,  tJedinice, tVrste, tPoreza,  tCarine,
-            tPakung, tRevalorizacija, tAmortizacija, tGrupe, tPodGrupe, tGovor, tImeRobe, tImeRobe2};
+    return {tFirme,  tSifPart,        tSifRobe,      tRoba,  tJedinice, tMjere, tVrste,   tPoreza,   tCarine,
+            tPakung, tRevalorizacija, tAmortizacija, tGrupe, tPodGrupe, tGovor, tImeRobe, tImeRobe2, tImePak};
+}
+
+kit::TMyBitBtn* TSifarnikArtikli::VisibleSaveButton() const {
+    if (FullPage()) return Book->PageIndex() == 0 ? ZapisiButton : ZapisiButton2;
+    return Book2->PageIndex() == 0 ? ZapisiButton3 : ZapisiButton4;
 }
 
 void TSifarnikArtikli::ZapisiClick() {
@@ -677,6 +744,35 @@ void TSifarnikArtikli::eSifraExitChanged() {
         r.FieldByName("Proizvodi").SetAsInteger(proizvodi);
         r.FieldByName("Naziv").SetAsString(name);
     });
+}
+
+void TSifarnikArtikli::PostLabel(fw::TDataSet* owner, fw::TDataSet* label) {
+    if (app::HasRecords(owner) && SupplierLanguage() != 0)
+        app::PostRecordAutoSave(label);
+    else
+        app::CancelEditSafe(label);
+}
+
+void TSifarnikArtikli::eMjeraExitChanged() {
+    PostLabel(tJedinice, tMjere);
+}
+
+void TSifarnikArtikli::ePakiranjeExitChanged() {
+    PostLabel(tPakung, tImePak);
+}
+
+void TSifarnikArtikli::xDistributerChange() {
+    if (xDistributer->Checked()) {
+        app::EnableCheck(*xDeklaracije);
+        return;
+    }
+    xDeklaracije->SetChecked(false);
+    app::DisableCheck(*xDeklaracije);
+    xDeklaracijeClick();
+}
+
+void TSifarnikArtikli::xDeklaracijeClick() {
+    DekBook->SetPageIndex(xDeklaracije->Checked() ? 1 : 0);
 }
 
 void TSifarnikArtikli::FollowName(fw::TDataSet* row, const std::string& name, const std::string& oldText,

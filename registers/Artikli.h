@@ -4,6 +4,7 @@
 // supplier at a time with its codes and keeps the article, the supplier's row, the manufacturer's row and
 // our own row in step, with the article's names kept per language.
 
+#include "fw/ui/DBMemo.h"
 #include "fw/ui/ExtCtrls.h"
 #include "kit/DBChecker.h"
 #include "kit/LookupFields.h"
@@ -46,6 +47,9 @@ public:
     kit::TMyTable *tVrste = nullptr, *tGrupe = nullptr, *tPodGrupe = nullptr, *tAmortizacija = nullptr,
                   *tRevalorizacija = nullptr, *tPoreza = nullptr, *tCarine = nullptr, *tJedinice = nullptr,
                   *tPakung = nullptr;
+    // The labels of the article's unit and packing mode in the supplier's language.
+    kit::TMyTable* tMjere = nullptr;
+    kit::TMyTable* tImePak = nullptr;
 
     // --- controls
     fw::CheckBox* xSifarnik = nullptr;
@@ -68,8 +72,16 @@ public:
     kit::TDBLookupField *cVrsta = nullptr, *cGrupa = nullptr, *cPodGrupa = nullptr, *cAmortizacija = nullptr,
                         *cRevalorizacija = nullptr, *cTarifaPoreza = nullptr, *cTarifaCarine = nullptr,
                         *cJedMj = nullptr, *cPakiranje = nullptr;
+    kit::TDBVar *eMjera = nullptr, *ePakiranje = nullptr; // the unit's and the packing's label
     kit::TDBVar *eBarKod = nullptr, *eTezina = nullptr;
     kit::TDBChecker *xBezbojno = nullptr, *xOtkup = nullptr, *xDistributer = nullptr;
+    // The article's characteristics, or its declaration while a distributor changes it.
+    kit::TMyCheckBox* xDeklaracije = nullptr;
+    fw::Notebook* DekBook = nullptr;
+    fw::DBMemo* mOpis = nullptr;
+    fw::DBMemo* mDeklaracija = nullptr;
+    // ZapisiButton saves on the own company's page, ZapisiButton2 on a foreign supplier's.
+    kit::TMyBitBtn* ZapisiButton2 = nullptr;
     // page 'Minimum'
     kit::TMyDBGrid* gSifRobe3 = nullptr;
     kit::TDBKeyField* cSifra3 = nullptr;
@@ -78,6 +90,7 @@ public:
     kit::TDBVar* eSifra3 = nullptr;
     fw::Label *lProizvodi3 = nullptr, *lSifra3 = nullptr;
     kit::TMyBitBtn* ZapisiButton3 = nullptr;
+    kit::TMyBitBtn* ZapisiButton4 = nullptr;
 
     // The values last chosen in the lookups; new rows repeat them.
     struct Remembered {
@@ -92,6 +105,11 @@ public:
     void cOznakaExit();
     void cSifraExitChanged();
     void eSifraExitChanged();
+    void eMjeraExitChanged();
+    void ePakiranjeExitChanged();
+    // The declaration may be changed only while the supplier row is a distributor's.
+    void xDistributerChange();
+    void xDeklaracijeClick();
     // A name of the article left: the supplier's language (tImeRobe), the company's (tImeRobe2) or the
     // article's own ("ROBA.DB").
     void NameExit(fw::TDataSet* nameTable);
@@ -130,7 +148,17 @@ private:
                                const std::string& name, const std::string& caption, int left, int top,
                                const std::string& checked, const std::string& unchecked);
     kit::TMyBitBtn* SaveButton(fw::Control* parent, const std::string& name, int left, int top);
-    kit::TMyBitBtn* VisibleSaveButton() const { return FullPage() ? ZapisiButton : ZapisiButton3; }
+    // The strip under a page's fields: the save button, and our own code beside it on a foreign
+    // supplier's page ('Tuđi').
+    fw::Notebook* BuildCodeBook(fw::NotebookPage& page, const std::string& name, int top,
+                                const std::string& saveName, const std::string& foreignSaveName,
+                                const std::string& codeName, kit::TDBVar** code, fw::Label** codeLabel,
+                                kit::TMyBitBtn** save, kit::TMyBitBtn** foreignSave);
+    void BuildDeclarations(fw::NotebookPage& page, int top);
+    // The save button of the visible page and of its own or foreign inner page.
+    kit::TMyBitBtn* VisibleSaveButton() const;
+    // Posts a label typed here, or drops it when there is no row or no language to label.
+    void PostLabel(fw::TDataSet* owner, fw::TDataSet* label);
     // Runs the creation of the article row and `link` with its Code while the article table is detached.
     std::int32_t CreateArticle(const std::function<void(std::int32_t code)>& link);
     // Writes values into a row through StartEdit and posts it; false when the row could not be edited.
@@ -146,7 +174,8 @@ private:
     void PostSaved(fw::TDataSet* row);
 
     fw::TDataSource *sSifPart_ = nullptr, *sSifRobe_ = nullptr, *sSifRobe2_ = nullptr, *sSifRobe3_ = nullptr,
-                    *sRoba_ = nullptr, *sImeRobe_ = nullptr, *sImeRobe2_ = nullptr, *sFirme_ = nullptr;
+                    *sRoba_ = nullptr, *sImeRobe_ = nullptr, *sImeRobe2_ = nullptr, *sFirme_ = nullptr,
+                    *sMjere_ = nullptr, *sImePak_ = nullptr;
     // The sources of the nine lookup tables, in the order of the lookups.
     std::array<fw::TDataSource*, 9> linkSources_{};
     // What the manufacturer-code lookup remembered when it was entered.

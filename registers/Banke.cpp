@@ -3,6 +3,7 @@
 #include "app/shell/FormOpener.h"
 #include "base/ProgramState.h"
 #include "fw/db/FieldClasses.h"
+#include "registers/CompanyModel.h"
 
 namespace registers {
 
@@ -52,10 +53,9 @@ TSifarnikBanaka::TSifarnikBanaka(fw::Component* owner) : TCodeListForm(owner) {
     cPartner->Required = true;
     cPartner->DisplayName = "Poduzeće";
     const std::pair<const char*, const char*> companyFields[] = {
-        {"Naziv", "Naziv"},         {"UlicaBroj", "Ulica i broj"},
-        {"Mjesto", "Mjesto"},       {"Telefon", "Telefon"},
-        {"Telefax", "Telefax"},     {"Maticni", "Matični broj"},
-        {"Poziv", "Poziv na broj"}, {"Model", "Model"}};
+        {"Naziv", "Naziv"},     {"UlicaBroj", "Ulica i broj"}, {"Mjesto", "Mjesto"},
+        {"Telefon", "Telefon"}, {"Telefax", "Telefax"},        {"Maticni", "Matični broj"},
+        {"Poziv", "Model"},     {"Model", "Poziv na broj"}};
     for (const auto& [field, caption] : companyFields)
         AddEdit<kit::TDBVar>(company, field, std::string("e") + field, caption, top += RowHeight);
     auto addAccount = [&](std::size_t i) {
@@ -76,9 +76,9 @@ TSifarnikBanaka::TSifarnikBanaka(fw::Component* owner) : TCodeListForm(owner) {
     for (std::size_t i = 1; i < 4; ++i) {
         addAccount(i);
         AddEdit<kit::TDBVar>(banks, std::string("Poziv") + suffix[i - 1],
-                             std::string("ePoziv") + suffix[i - 1], "Poziv na broj", top += RowHeight, 60);
+                             std::string("ePoziv") + suffix[i - 1], "Model", top += RowHeight, 60);
         AddEdit<kit::TDBVar>(banks, std::string("Model") + suffix[i - 1],
-                             std::string("eModel") + suffix[i - 1], "Model", top += RowHeight);
+                             std::string("eModel") + suffix[i - 1], "Poziv na broj", top += RowHeight);
     }
 
     // Opened before the banks, whose names it reads.
@@ -102,6 +102,10 @@ TSifarnikBanaka::TSifarnikBanaka(fw::Component* owner) : TCodeListForm(owner) {
     tPartner = AddTable("tPartner", "Global", "PARTNER.DB", "Code");
     tPartner->SetMasterSource(&banks);
     tPartner->SetMasterFields("Partner");
+    tPartner->AfterOpen = [](fw::TDataSet& ds) {
+        HideHousekeepingFields(ds);
+        WatchCompanyModel(ds);
+    };
     company.SetDataSet(tPartner);
     for (std::size_t i = 0; i < 4; ++i) {
         kit::TMyTable* t =

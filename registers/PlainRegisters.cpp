@@ -5,6 +5,7 @@
 #include "app/shell/FocusNavigation.h"
 #include "base/ProgramState.h"
 #include "fw/ui/DBCtrls.h"
+#include "fw/ui/DBMemo.h"
 #include "fw/ui/DBRadioGroup.h"
 #include "kit/DBChecker.h"
 #include "kit/LookupFields.h"
@@ -87,8 +88,8 @@ const RegisterLayout ZiroLayout{"SifarnikZiroRn",
                                  {"Svrha2", ""},
                                  {"Svrha3", ""},
                                  {"Svrha4", ""},
-                                 {"Poziv", "Poziv na broj", K::Var, 60},
-                                 {"Model", "Model"},
+                                 {"Poziv", "Model", K::Var, 60},
+                                 {"Model", "Poziv na broj"},
                                  {"Korist1", "U korist"},
                                  {"Korist2", ""},
                                  {"Korist3", ""},
@@ -171,7 +172,10 @@ TPlainCodeList::TPlainCodeList(fw::Component* owner, const RegisterLayout& layou
     fw::TDataSource& main = NewSource(nullptr);
     int rows = static_cast<int>(layout.Fields.size() + layout.Links.size());
     for (const FieldLayout& f : layout.Fields)
-        if (f.EditKind == K::Radio) rows += static_cast<int>(f.Items.size());
+        if (f.EditKind == K::Radio)
+            rows += static_cast<int>(f.Items.size());
+        else if (f.EditKind == K::Memo)
+            ++rows;
     const int height = std::max(400, 110 + (rows + 1) * RowHeight);
     BuildFrame(layout.KeyField, layout.KeyCaption, layout.Noun, 900, height);
     int top = 10 + RowHeight;
@@ -193,6 +197,16 @@ TPlainCodeList::TPlainCodeList(fw::Component* owner, const RegisterLayout& layou
             check->SetDataField(f.Field);
             check->SetValueChecked("Da;True");
             check->SetValueUnchecked("Ne;False");
+            break;
+        }
+        case K::Memo: {
+            AddLabel(f.Caption, 10, top + 3);
+            auto* memo = new fw::DBMemo(this, this);
+            memo->SetName(name);
+            memo->SetBounds(135, top, f.Width, 2 * RowHeight - 4);
+            memo->SetDataSource(&main);
+            memo->SetDataField(f.Field);
+            top += RowHeight;
             break;
         }
         case K::Radio: {
@@ -217,16 +231,18 @@ TPlainCodeList::TPlainCodeList(fw::Component* owner, const RegisterLayout& layou
         fw::TDataSource& source = NewSource(nullptr);
         linkSources.push_back(&source);
         AddLabel(l.Caption, 10, top + 3);
-        auto* lookup = new kit::TDBLookupField(this, this);
-        lookup->SetName(std::string("c") + l.Field);
+        kit::LookupControl* lookup =
+            l.MustExist ? static_cast<kit::LookupControl*>(new kit::TDBJustLookup(this, this))
+                        : new kit::TDBLookupField(this, this);
+        lookup->SetName(*l.Name ? std::string(l.Name) : std::string("c") + l.Field);
         lookup->SetBounds(135, top, 200, 24);
         lookup->SetDataSource(&main);
         lookup->SetDataField(l.Field);
         lookup->SetLookupSource(&source);
-        lookup->SetLookupField("Code");
+        lookup->SetLookupField(l.LookupField);
         lookup->SetLookupDisplay(l.Display);
         lookup->DisplayName = l.Caption;
-        const std::string table = l.Table;
+        const std::string table = *l.Register ? l.Register : l.Table;
         lookup->OnF2Press = [this, table](fw::Component&) { app::OpenCodeListOf(table, this); };
         Lookups.push_back(lookup);
         top += RowHeight;
@@ -236,9 +252,9 @@ TPlainCodeList::TPlainCodeList(fw::Component* owner, const RegisterLayout& layou
     main.SetDataSet(tTable);
     for (std::size_t i = 0; i < layout.Links.size(); ++i) {
         const LinkLayout& l = layout.Links[i];
-        kit::TMyTable* t = AddTable(std::string("t") + l.Field, "Global", l.Table, "Code");
+        kit::TMyTable* t = AddTable(std::string("t") + l.Field, "Global", l.Table, l.Index);
         t->SetMasterSource(&main);
-        t->SetMasterFields(l.Field);
+        t->SetMasterFields(*l.MasterFields ? l.MasterFields : l.Field);
         linkSources[i]->SetDataSet(t);
         LinkTables.push_back(t);
     }

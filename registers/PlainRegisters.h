@@ -13,7 +13,7 @@ namespace registers {
 
 // An edit of the current code.
 struct FieldLayout {
-    enum class Kind { Var, Name, Check, Radio };
+    enum class Kind { Var, Name, Check, Radio, Memo };
     const char* Field;
     const char* Caption;
     Kind EditKind = Kind::Var;
@@ -28,6 +28,17 @@ struct LinkLayout {
     const char* Table;
     const char* Caption;
     const char* Display = "Sifra";
+    // The linked table's index, its key field and the main table's fields it follows (the link field
+    // alone when empty).
+    const char* Index = "Code";
+    const char* LookupField = "Code";
+    const char* MasterFields = "";
+    // The lookup's name ("c" + the link field when empty) and the table whose register F2 opens (the
+    // linked table's own when empty).
+    const char* Name = "";
+    const char* Register = "";
+    // A code that does not exist is refused rather than offered for creation.
+    bool MustExist = false;
 };
 struct RegisterLayout {
     const char* Name;
@@ -47,8 +58,8 @@ public:
 
     // The link tables (slaves of the main table by the link field), in the order of the layout.
     std::vector<kit::TMyTable*> LinkTables;
-    // Their lookups ("c" + the link field).
-    std::vector<kit::TDBLookupField*> Lookups;
+    // Their lookups ("c" + the link field unless the layout names them).
+    std::vector<kit::LookupControl*> Lookups;
 
 protected:
     std::vector<fw::TTable*> PostedTables() const override;

@@ -7,6 +7,7 @@
 #include "fw/ui/DBCtrls.h"
 #include "fw/ui/DBMemo.h"
 #include "registers/CalcFields.h"
+#include "registers/CompanyModel.h"
 #include "registers/Grupe.h"
 #include "registers/PartnerKind.h"
 #include "registers/Placing.h"
@@ -97,6 +98,7 @@ TSifarnikPartnera::TSifarnikPartnera(fw::Component* owner) : TCodeListForm(owner
     fw::TDataSource& banka = NewSource(nullptr);
     fw::TDataSource& banka2 = NewSource(nullptr);
     fw::TDataSource& valuta = NewSource(nullptr);
+    fw::TDataSource& ziro = NewSource(nullptr);
     for (fw::TDataSource*& s : balanceSources_)
         s = &NewSource(nullptr);
 
@@ -127,6 +129,8 @@ TSifarnikPartnera::TSifarnikPartnera(fw::Component* owner) : TCodeListForm(owner
                                                "VALUTA.DB", "cValuta", "Valuta", c1, 255);
     PlaceEdit<kit::TDBVar>(this, this, company, "Telefon", "EditTelefon", "Telefon", c1, 285);
     PlaceEdit<kit::TDBVar>(this, this, company, "Telefax", "EditTelefax", "Telefax", c1, 315);
+    PlaceEdit<kit::TDBVar>(this, this, company, "Mobitel", "EditMobitel", "Mobitel", c1, 345);
+    PlaceEdit<kit::TDBVar>(this, this, company, "Modem", "EditModem", "Modem", c1, 375);
 
     // The partner's kind and the company's registration, column two.
     xDobavljac =
@@ -144,7 +148,13 @@ TSifarnikPartnera::TSifarnikPartnera(fw::Component* owner) : TCodeListForm(owner
                                              "BANKE.DB", "cBanka", "Banka", c2, 135);
     cBanka2 = PlaceLookup<kit::TDBJustLookup>(this, this, company, "InoBanka", banka2, "Partner", "Sifra",
                                               "BANKE.DB", "cBanka2", "Banka za inozemstvo", c2, 165);
-    xIstiZiroRn = PlaceCheck(this, this, partner, "IstiZiroRn", "xIstiZiroRn", "uvijek je ovaj:", c2, 195);
+    xIstiZiroRn = PlaceCheck(this, this, partner, "IstiZiroRn", "xIstiZiroRn", "uvijek je ovaj:", c2, 195,
+                             CaptionWidth - 5);
+    // The company's own giro accounts; a number picked from the register of giro accounts is taken as the
+    // company's account.
+    cZiroRn = PlaceLookup<kit::TDBLookupField>(this, this, company, "ZiroRN", ziro, "Code", "Sifra",
+                                               "ZIRO_RN.DB", "cZiroRn", "", c2, 195);
+    cZiroRn->DisplayName = "Žiro-račun";
     ePoziv = PlaceEdit<kit::TDBVar>(this, this, company, "Poziv", "ePoziv", "Model", c2, 225, 60);
     eModel = PlaceEdit<kit::TDBVar>(this, this, company, "Model", "eModel", "Poziv na broj", c2, 255);
     PlaceCheck(this, this, partner, "PoOrgJed", "xPoOrgJed", "Evidencija po org. jedinicama", c2, 285);
@@ -258,6 +268,10 @@ TSifarnikPartnera::TSifarnikPartnera(fw::Component* owner) : TCodeListForm(owner
     };
     tPartner = slave("tPartner", "Global", "PARTNER.DB", "Code", partner, "Partner", company);
     tPartner->FreeToModify = true;
+    tPartner->AfterOpen = [](fw::TDataSet& ds) {
+        HideHousekeepingFields(ds);
+        WatchCompanyModel(ds);
+    };
     tZemlja = slave("tZemlja", "Global", "ZEMLJA.DB", "Code", company, "Zemlja", zemlja);
     tPosta = slave("tPosta", "Global", "POSTA.DB", "Zemlja;Code", company, "Zemlja;Posta", posta);
     tGovor = slave("tGovor", "Global", "GOVOR.DB", "Code", partner, "Govor", govor);
@@ -265,6 +279,7 @@ TSifarnikPartnera::TSifarnikPartnera(fw::Component* owner) : TCodeListForm(owner
     tBanka = slave("tBanka", "Global", "BANKE.DB", "Partner", company, "Banka", banka);
     tBanka2 = slave("tBanka2", "Global", "BANKE.DB", "Partner", company, "InoBanka", banka2);
     tValuta = slave("tValuta", "Global", "VALUTA.DB", "Code", company, "Valuta", valuta);
+    tZiroRn = slave("tZiroRn", "Global", "ZIREKI.DB", "Partner;Code", company, "Code;ZiroRN", ziro);
     kit::TMyTable** balances[] = {&tStanjeS, &tStanjeU, &tStanjeI};
     for (int row = 0; row < 3; ++row) {
         const std::string kind = BalanceRows[row].first;

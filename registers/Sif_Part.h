@@ -28,6 +28,7 @@ public:
     kit::TMyTable* tBanka = nullptr;
     kit::TMyTable* tBanka2 = nullptr;
     kit::TMyTable* tValuta = nullptr;
+    kit::TMyTable* tZiroRn = nullptr;
     kit::TMyTable* tStanjeS = nullptr;
     kit::TMyTable* tStanjeU = nullptr;
     kit::TMyTable* tStanjeI = nullptr;
@@ -48,6 +49,7 @@ public:
     kit::TDBJustLookup* cBanka = nullptr;
     kit::TDBJustLookup* cBanka2 = nullptr;
     kit::TDBChecker* xIstiZiroRn = nullptr;
+    kit::TDBLookupField* cZiroRn = nullptr;
     kit::TDBVar* ePoziv = nullptr;
     kit::TDBVar* eModel = nullptr;
     fw::Panel* DobavljacPanel = nullptr;

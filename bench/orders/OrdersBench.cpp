@@ -14,6 +14,7 @@
 #include "engine/Engine.h"
 #include "orders/optima/Komadi.h"
 #include "orders/optima/RadniNalog.h"
+#include "tests/orders/OrderTables.h"
 #include "windows/storage/WindowTypeStore.h"
 
 #include <benchmark/benchmark.h>
@@ -29,7 +30,6 @@
 namespace {
 
 namespace fs = std::filesystem;
-using engine::Value;
 
 constexpr std::int32_t RN = 1, Sistem = 1, Boja = 1;
 constexpr int Stavki = 200;
@@ -42,44 +42,6 @@ fs::path& Folder() {
 int& Poruke() {
     static int n = 0;
     return n;
-}
-
-void Upisi(const char* baza, const std::string& tablica,
-           const std::vector<std::pair<std::string, Value>>& polja) {
-    const fs::path mapa = Folder() / (std::string(baza) == "Global" ? "global" : "lokal");
-    if (!engine::TableExists(mapa, tablica)) app::CheckTablesOf(tablica, baza, false);
-    auto t = engine::Table::Open(mapa, tablica, engine::OpenMode::Shared);
-    engine::Row r(t->Fields().size());
-    for (const auto& [ime, v] : polja)
-        for (std::size_t i = 0; i < r.size(); ++i)
-            if (t->Fields()[i].Name == ime) r[i] = v;
-    t->OpenCursor()->Insert(r);
-}
-
-void Artikl(std::int32_t code, std::int32_t grupa, int debljina, int duzina) {
-    Upisi("Global", "SIF_ROBE.DB",
-          {{"Partner", Value::Int(1)},
-           {"Sifra", Value::Text("A" + std::to_string(code))},
-           {"Code", Value::Int(code)},
-           {"Grupa", Value::Int(grupa)}});
-    Upisi("Global", "WROBA.DB",
-          {{"Code", Value::Int(code)},
-           {"DebljinaProfila", Value::Int(debljina)},
-           {"DuzinaProfila", Value::Int(duzina)}});
-}
-
-orders::KonstanteSistema Konstante() {
-    return {10, 8, 5, 2, 3, 10};
-}
-
-orders::BojaSistema Clanci() {
-    orders::BojaSistema b;
-    b.Stok = 101, b.ZStoka = 105, b.ZSM = 10;
-    b.Vrata = 104, b.ZVrata = 107, b.ZVM = 20;
-    b.Okvir = 102, b.ZOkvira = 106, b.ZOM = 15;
-    b.KlizniOkvir = 109, b.ZKlizniOkvir = 110, b.ZKOM = 12;
-    b.Precka = 103, b.ZPrecka = 108, b.ZPM = 5;
-    return b;
 }
 
 struct Komadi;
@@ -101,48 +63,17 @@ void NapraviNalog() {
     // Throwaway data: the set-up writes without syncing, the measured runs sync as the program does.
     base::SetDiskSync(false);
 
-    const orders::KonstanteSistema k = Konstante();
-    Upisi("Lokal", "WSYSTEM.DB",
-          {{"Code", Value::Int(Sistem)},
-           {"Sifra", Value::Text("S1")},
-           {"Razmak", Value::Int(k.Razmak)},
-           {"Preklapanje", Value::Int(k.Preklapanje)},
-           {"SmanjenjeStakla", Value::Int(k.SmanjenjeStakla)},
-           {"ReznaPila", Value::Int(k.ReznaPila)},
-           {"Varenje", Value::Int(k.Varenje)},
-           {"DodatakNaPrecku", Value::Int(k.DodatakNaPrecku)}});
-    const orders::BojaSistema b = Clanci();
-    Upisi("Lokal", "WSYSBOJE.DB",
-          {{"Sistem", Value::Int(Sistem)},
-           {"Boja", Value::Int(Boja)},
-           {"Stok", Value::Int(b.Stok)},
-           {"ZStoka", Value::Int(b.ZStoka)},
-           {"ZSM", Value::Int(b.ZSM)},
-           {"Vrata", Value::Int(b.Vrata)},
-           {"ZVrata", Value::Int(b.ZVrata)},
-           {"ZVM", Value::Int(b.ZVM)},
-           {"Okvir", Value::Int(b.Okvir)},
-           {"ZOkvira", Value::Int(b.ZOkvira)},
-           {"ZOM", Value::Int(b.ZOM)},
-           {"KlizniOkvir", Value::Int(b.KlizniOkvir)},
-           {"ZKlizniOkvir", Value::Int(b.ZKlizniOkvir)},
-           {"ZKOM", Value::Int(b.ZKOM)},
-           {"Precka", Value::Int(b.Precka)},
-           {"ZPrecka", Value::Int(b.ZPrecka)},
-           {"ZPM", Value::Int(b.ZPM)}});
-    Upisi("Lokal", "RADNINAL.DB",
-          {{"Code", Value::Int(RN)},
-           {"Sifra", Value::Text("RN1")},
-           {"Broj", Value::Int(1)},
-           {"Sistem", Value::Int(Sistem)},
-           {"Boja", Value::Int(Boja)}});
-    Artikl(101, 1, 60, 6500);
-    Artikl(102, 2, 70, 6500);
-    Artikl(103, 3, 80, 6500);
-    for (std::int32_t z : {105, 106, 108})
-        Artikl(z, 5, 0, 6000);
+    ordertables::AddSystem(Folder(), {Sistem, "S1", 0, ordertables::Constants()});
+    const orders::BojaSistema b = ordertables::Profiles();
+    ordertables::AddSystemColour(Folder(), Sistem, Boja, b);
+    ordertables::AddOrder(Folder(), {RN, "RN1", 1, Sistem, Boja});
+    ordertables::AddArticle(Folder(), b.Stok, 1, 60, 6500);
+    ordertables::AddArticle(Folder(), b.Okvir, 2, 70, 6500);
+    ordertables::AddArticle(Folder(), b.Precka, 3, 80, 6500);
+    for (std::int32_t z : {b.ZStoka, b.ZOkvira, b.ZPrecka})
+        ordertables::AddArticle(Folder(), z, 5, 0, 6000);
     for (std::int32_t s : {201, 202, 203})
-        Artikl(s, 6, 3210, 2250);
+        ordertables::AddArticle(Folder(), s, 6, 3210, 2250);
 
     std::mt19937 rng(24);
     std::uniform_int_distribution<int> sirina(600, 2400), visina(600, 2000), vrsta(0, 2), staklo(0, 2),
@@ -150,22 +81,11 @@ void NapraviNalog() {
     windows::ModelProzora m;
     for (int stavka = 1; stavka <= Stavki; ++stavka) {
         const int w = sirina(rng), h = visina(rng);
-        m.OslobodiMemoriju();
-        m.PostaviOkvirProzora(w, h, 60);
-        m.Preklapanje = static_cast<std::int16_t>(k.Preklapanje);
-        m.ArtiklStoka = b.Stok;
-        m.Sistem = Sistem;
+        ordertables::PlainWindow(m, w, h, b.Stok, Sistem);
         const int v = vrsta(rng);
         if (v == 1) m.DodajOkvir(w / 2, h / 2, 70, b.Okvir, 0);
         if (v == 2) m.DodajPrecku(w / 2, h / 2, false, 80, b.Precka);
-        Upisi("Lokal", "STAVKERN.DB",
-              {{"BrojRN", Value::Int(RN)},
-               {"Stavka", Value::Int(stavka)},
-               {"Tip", Value::Int(1)},
-               {"Staklo", Value::Int(201 + staklo(rng))},
-               {"Kolicina", Value::Int(kolicina(rng))},
-               {"Sirina", Value::Int(w)},
-               {"Visina", Value::Int(h)}});
+        ordertables::AddItem(Folder(), {RN, stavka, 1, 201 + staklo(rng), kolicina(rng), w, h, {}});
         if (windows::SpremiKopiju(m, {RN, stavka}, Sistem, Boja) == 0) std::abort();
     }
     IstiKomadi();
@@ -186,8 +106,8 @@ const Komadi& IstiKomadi() {
         for (std::size_t i = 0; i < t->Fields().size(); ++i)
             p[t->Fields()[i].Name] = i;
         orders::OkolnostiNaloga o;
-        o.Sistem = Konstante();
-        o.Boja = Clanci();
+        o.Sistem = ordertables::Constants();
+        o.Boja = ordertables::Profiles();
         o.GrupaStoka = 1;
         o.GrupaKliznogOkvira = 6;
         o.GrupaArtikla = [](std::int32_t a) { return a == 101 ? 1 : a == 102 ? 2 : 3; };
@@ -199,7 +119,7 @@ const Komadi& IstiKomadi() {
             orders::StavkaNaloga s{static_cast<std::int16_t>(r[p["Stavka"]].AsInt()),
                                    static_cast<std::int16_t>(r[p["Kolicina"]].AsInt()),
                                    static_cast<std::int32_t>(r[p["Staklo"]].AsInt())};
-            if (!windows::PrenesiKopiju(m, {RN, s.Stavka}, {Sistem, Clanci().Stok, 8})) std::abort();
+            if (!windows::PrenesiKopiju(m, {RN, s.Stavka}, {Sistem, o.Boja.Stok, 8})) std::abort();
             orders::DodajKomadeStavke(m, s, o, out.Liste, poruke);
         }
         for (const orders::TKomad& k : out.Liste[orders::V_Staklo])
@@ -232,7 +152,7 @@ void NalogNaTablicama(benchmark::State& state) {
 // glass article's panes sorted and laid on sheets.
 void SamiRezovi(benchmark::State& state) {
     const Komadi& k = IstiKomadi();
-    const orders::BojaSistema b = Clanci();
+    const orders::BojaSistema b = ordertables::Profiles();
     const std::map<int, std::int32_t> sipke{{orders::V_Stok, b.Stok},       {orders::V_Okvir, b.Okvir},
                                             {orders::V_Precka, b.Precka},   {orders::V_ZStoka, b.ZStoka},
                                             {orders::V_ZOkvira, b.ZOkvira}, {orders::V_ZPrecka, b.ZPrecka}};

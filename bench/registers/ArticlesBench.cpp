@@ -18,6 +18,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -89,11 +90,12 @@ void Fill(const std::string& database, const std::string& table, const std::func
         if (!index.Primary) secondary.push_back(index);
     for (const engine::IndexDesc& index : secondary)
         t->DeleteIndex(index.Name);
-    {
-        auto c = t->OpenCursor();
-        for (int i = 0; i < count; ++i)
-            c->Insert(row(i));
-    }
+    // One write for all the rows: a write per row syncs the files 50,000 times.
+    std::vector<engine::Row> rows;
+    rows.reserve(static_cast<std::size_t>(count));
+    for (int i = 0; i < count; ++i)
+        rows.push_back(row(i));
+    t->ReplaceRows({}, {}, rows);
     for (const engine::IndexDesc& index : secondary)
         t->AddIndex(index);
     t->SaveChanges();
@@ -153,15 +155,27 @@ registers::TSifarnikArtikli* Open() {
     return registers::Artikli.SifarnikArtikli;
 }
 
+// Frees the form at the end of the run.
+void Free() {
+    delete registers::Artikli.SifarnikArtikli;
+    registers::Artikli.SifarnikArtikli = nullptr;
+}
+
+// Opens the register and paints it; false when it did not open on the supplier's codes.
+bool OpenAndPaint() {
+    registers::TSifarnikArtikli* f = Open();
+    if (!f || !f->isVisible() || f->tSifRobe->RecordCount() != Articles) return false;
+    benchmark::DoNotOptimize(f->grab());
+    return true;
+}
+
 void RegisterOpenAndPaint(benchmark::State& state) {
     for (auto _ : state) {
-        registers::TSifarnikArtikli* f = Open();
-        if (!f || !f->isVisible() || f->tSifRobe->RecordCount() != Articles) {
+        if (!OpenAndPaint()) {
             state.SkipWithError("the register did not open on the supplier's codes");
             break;
         }
-        benchmark::DoNotOptimize(f->grab());
-        f->Close();
+        registers::Artikli.SifarnikArtikli->Close();
     }
 }
 
@@ -273,21 +287,34 @@ int main(int argc, char** argv) {
         caller->Show();
         Caller = caller.get();
 
-        benchmark::Initialize(&argc, argv);
-        TimeReporter reporter;
-        benchmark::RunSpecifiedBenchmarks(&reporter);
-        const double engine = reporter.times["EngineKeySearch"];
-        const double open = reporter.times["RegisterOpenAndPaint"];
-        const double byCode = reporter.times["RegisterSearchByCode"];
-        const double byName = reporter.times["RegisterSearchByName"];
-        if (engine > 0)
-            std::printf(
-                "%d articles: open + first paint %.1f ms; %d searches by code %.1f ms, by name %.1f ms; "
-                "the engine's own %d + %d key searches %.2f ms (register / engine: %.0f and %.0f)\n",
-                Articles, open, Searches, byCode, byName, Searches, Searches, engine, byCode / engine,
-                byName / engine);
-        delete registers::Artikli.SifarnikArtikli;
-        registers::Artikli.SifarnikArtikli = nullptr;
+        // The first open of the day also checks the tables it registers for the first time.
+        const auto coldStart = std::chrono::steady_clock::now();
+        const bool opened = OpenAndPaint();
+        const double cold =
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - coldStart).count();
+        if (opened) registers::Artikli.SifarnikArtikli->Close();
+        if (opened) {
+            benchmark::Initialize(&argc, argv);
+            TimeReporter reporter;
+            benchmark::RunSpecifiedBenchmarks(&reporter);
+            const double engine = reporter.times["EngineKeySearch"];
+            const double open = reporter.times["RegisterOpenAndPaint"];
+            const double byCode = reporter.times["RegisterSearchByCode"];
+            const double byName = reporter.times["RegisterSearchByName"];
+            if (engine > 0)
+                std::printf(
+                    "%d articles: open + first paint %.1f ms (the first open, creating the form and checking "
+                    "its tables, %.1f ms); %d searches by code %.1f ms (%.3f ms each), by name %.1f ms (%.3f "
+                    "ms each, "
+                    "typed letter by letter); the engine's own %d + %d key searches %.2f ms (register "
+                    "/ engine: %.0f and %.0f)\n",
+                    Articles, open, cold, Searches, byCode, byCode / Searches, byName, byName / Searches,
+                    Searches, Searches, engine, byCode / engine, byName / engine);
+        } else {
+            std::fprintf(stderr, "the register did not open on the supplier's codes\n");
+            code = 1;
+        }
+        Free();
         kit::FinalizeKit();
         kit::FreeKit();
         app::ClearFormRegistries();

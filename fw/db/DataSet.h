@@ -176,8 +176,12 @@ protected:
     void DoAfterOpen() { Run(AfterOpen); }
     void DoBeforeClose() { Run(BeforeClose); }
     void DoAfterClose() { Run(AfterClose); }
-    void DoAfterScroll() { Run(AfterScroll); }
-    void DoBeforeScroll() { Run(BeforeScroll); }
+    void DoAfterScroll() {
+        if (!EventsMuted()) Run(AfterScroll);
+    }
+    void DoBeforeScroll() {
+        if (!EventsMuted()) Run(BeforeScroll);
+    }
     // OnNewRecord; a table first fills in the master link values.
     virtual void DoOnNewRecord() { Run(OnNewRecord); }
     // Field defs, default fields and binding: the part of an open that a kept cursor skips.
@@ -204,8 +208,9 @@ protected:
     bool Destroying() const { return destroying_; }
     // Called by the most derived destructor: the close that follows runs no Before/AfterClose.
     void BeginDestroy() { destroying_ = true; }
-    // True while the handlers of the events belong to something being freed: they are not run.
-    virtual bool EventsMuted() const { return destroying_; }
+    // True while the form's own handlers (scrolling, calculated fields) belong to something being freed:
+    // they are not run then.
+    virtual bool EventsMuted() const { return false; }
 
     // The key buffer written while in the set-key state (the table keeps it).
     engine::Row* keyRow_ = nullptr;
@@ -216,7 +221,7 @@ protected:
 private:
     friend class TDataSource;
     void Run(const TDataSetNotifyEvent& event) {
-        if (event && !EventsMuted()) event(*this);
+        if (event) event(*this);
     }
     void AdoptField(std::unique_ptr<TField> field, const std::string& name, TFieldKind kind);
     void BeginInsertAppend(bool append);

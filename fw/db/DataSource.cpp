@@ -114,12 +114,14 @@ void TDataLink::SetDataSource(TDataSource* source) {
     if (source_) source_->RemoveLink(this);
     source_ = source;
     if (source_) source_->AddLink(this);
-    UpdateState();
+    // Moved from one open source to another the link stays active, yet it now follows another dataset:
+    // it binds to that one afresh.
+    UpdateState(true);
 }
 
-void TDataLink::UpdateState() {
+void TDataLink::UpdateState(bool rebind) {
     bool active = source_ && source_->State() != dsInactive;
-    if (active != active_) {
+    if (active != active_ || (rebind && active)) {
         active_ = active;
         ActiveChanged();
     }

@@ -98,7 +98,8 @@ protected:
 private:
     friend class TDataSource;
     void DataEvent(TDataEvent event, const void* info);
-    void UpdateState();
+    // With rebind an active link tells itself of its dataset again, even when it was active before.
+    void UpdateState(bool rebind = false);
 
     TDataSource* source_ = nullptr;
     bool active_ = false;

@@ -30,6 +30,14 @@ Component::~Component() {
     }
 }
 
+void Component::operator delete(Component* c, std::destroying_delete_t) {
+    c->MarkDestroying();
+    // The component may be a base at an offset inside the allocated object.
+    void* whole = dynamic_cast<void*>(c);
+    c->~Component();
+    ::operator delete(whole);
+}
+
 void Component::MarkDestroying() {
     if (state_ & csDestroying) return;
     state_ |= csDestroying;

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <new>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -30,6 +31,9 @@ public:
     virtual ~Component();
     Component(const Component&) = delete;
     Component& operator=(const Component&) = delete;
+    // A deleted component and everything it owns count as being freed before any destructor runs: while a
+    // form's members go, no event of its controls and tables reaches the form's handlers.
+    static void operator delete(Component* c, std::destroying_delete_t);
 
     const std::string& Name() const { return name_; }
     void SetName(std::string name) { name_ = std::move(name); }

@@ -3,12 +3,61 @@
 #include "fw/db/DataSet.h"
 #include "fw/ui/Guard.h"
 
+#include <QEvent>
 #include <QHeaderView>
+#include <QStyle>
+#include <QStyleOptionHeader>
 
 namespace fw {
+namespace {
+
+// The row header shows nothing but the current record's indicator, so its width follows from the widest
+// indicator alone. The stock header measures up to 200 rows whenever its contents change, and a large
+// table changes them with every move.
+class IndicatorHeader : public QHeaderView {
+public:
+    explicit IndicatorHeader(QWidget* parent) : QHeaderView(Qt::Vertical, parent) {}
+
+    QSize sizeHint() const override {
+        if (count() == 0) return QHeaderView::sizeHint();
+        if (!hint_.isValid()) {
+            hint_ = QSize(0, 0);
+            QFont bold = font();
+            bold.setBold(true); // as for a highlighted section
+            for (const QString& text :
+                 {QString(), QStringLiteral("\u25B6"), QStringLiteral("I"), QStringLiteral("*")}) {
+                QStyleOptionHeader opt;
+                initStyleOption(&opt);
+                opt.section = 0;
+                opt.fontMetrics = QFontMetrics(bold);
+                opt.text = text;
+                hint_ = hint_.expandedTo(
+                    style()->sizeFromContents(QStyle::CT_HeaderSection, &opt, QSize(), this));
+            }
+        }
+        return hint_;
+    }
+
+protected:
+    void changeEvent(QEvent* event) override {
+        if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange) hint_ = QSize();
+        QHeaderView::changeEvent(event);
+    }
+
+private:
+    mutable QSize hint_;
+};
+
+} // namespace
 
 DBGrid::DBGrid(Control* parent, Component* owner) : Grid(parent, owner) {
+    auto* rows = new IndicatorHeader(this);
+    rows->setDefaultSectionSize(verticalHeader()->defaultSectionSize());
+    rows->setSectionsClickable(verticalHeader()->sectionsClickable());
+    rows->setHighlightSections(verticalHeader()->highlightSections());
+    setVerticalHeader(rows);
     model_.OnCurrentRowChanged = [this](int row) { FollowDataSet(row); };
+    model_.OnIndicatorChanged = [this] { verticalHeader()->viewport()->update(); };
     setModel(&model_);
     SetOptions(dgEditing | dgTitles | dgIndicator | dgColLines | dgRowLines | dgRowSelect | dgConfirmDelete);
 }
@@ -16,6 +65,7 @@ DBGrid::DBGrid(Control* parent, Component* owner) : Grid(parent, owner) {
 DBGrid::~DBGrid() {
     // The model goes before the view's base part: detach it first.
     model_.OnCurrentRowChanged = nullptr;
+    model_.OnIndicatorChanged = nullptr;
     setModel(nullptr);
 }
 

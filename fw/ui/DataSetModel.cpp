@@ -71,34 +71,45 @@ bool DataSetModel::Inserting() const {
 }
 
 void DataSetModel::Reset() {
-    beginResetModel();
-    pages_.clear();
     TDataSet* ds = DataSet();
-    count_ = ds ? ds->RecordCount() : 0;
-    insertRow_ = -1;
+    long long count = ds ? ds->RecordCount() : 0;
+    int insertRow = -1;
     if (Inserting()) {
         // A new record stands where the current one stood, or after the last for an append.
-        insertRow_ = ds->Eof() || lastCurrent_ < 0 ? static_cast<int>(count_)
-                                                   : std::min(lastCurrent_, static_cast<int>(count_));
-        ++count_;
+        insertRow = ds->Eof() || lastCurrent_ < 0 ? static_cast<int>(count)
+                                                  : std::min(lastCurrent_, static_cast<int>(count));
+        ++count;
     }
-    endResetModel();
+    // The same rows in the same places (an edit begun or ended, a refresh that found the same number of
+    // records): only their texts may differ, so the view repaints them instead of laying out every row of a
+    // large table again. A grid that edits in its cells resets, so that an open cell editor closes.
+    if (!Editable && count == count_ && insertRow == insertRow_) {
+        pages_.clear();
+        if (count_ > 0 && !columns_.empty())
+            emit dataChanged(index(0, 0), index(static_cast<int>(count_) - 1, columnCount() - 1));
+    } else {
+        beginResetModel();
+        pages_.clear();
+        count_ = count;
+        insertRow_ = insertRow;
+        endResetModel();
+    }
     lastCurrent_ = CurrentRow();
+    // The indicator shows the record's state.
+    if (OnIndicatorChanged) OnIndicatorChanged();
     if (OnCurrentRowChanged) OnCurrentRowChanged(lastCurrent_);
 }
 
 void DataSetModel::Scrolled() {
-    const int old = lastCurrent_;
     lastCurrent_ = CurrentRow();
-    for (int row : {old, lastCurrent_})
-        if (row >= 0 && row < count_) emit headerDataChanged(Qt::Vertical, row, row);
+    if (OnIndicatorChanged) OnIndicatorChanged();
     if (OnCurrentRowChanged) OnCurrentRowChanged(lastCurrent_);
 }
 
 void DataSetModel::CurrentRecordChanged() {
     const int row = CurrentRow();
     if (row >= 0 && !columns_.empty()) emit dataChanged(index(row, 0), index(row, columnCount() - 1));
-    if (row >= 0) emit headerDataChanged(Qt::Vertical, row, row);
+    if (row >= 0 && OnIndicatorChanged) OnIndicatorChanged();
 }
 
 void DataSetModel::TitlesChanged() {

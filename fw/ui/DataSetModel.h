@@ -44,6 +44,10 @@ public:
 
     // The dataset's current record is now in that row (-1: none).
     std::function<void(int row)> OnCurrentRowChanged;
+    // The row header's indicator moved or changed (the view repaints its row header). Not signalled as a
+    // header data change: that makes the view measure its headers again, which a large table cannot afford
+    // on every move.
+    std::function<void()> OnIndicatorChanged;
 
 private:
     class Link;

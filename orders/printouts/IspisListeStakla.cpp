@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <map>
 
 namespace orders {
 
@@ -149,12 +150,22 @@ void IspisListeStakla(TPagePrinter& prn, const ListaStakla& lista, const ArtiklI
 
 bool PrijenosPodatakaStakla(std::int32_t radniNalog, const PostavkeStakla& postavke, const NacinIspisa& nacin,
                             const Napredak& napredak) {
+    // A printout still being built is told before the run, which would otherwise be in vain.
+    if (!MozeIspis(PisacIspisa())) return false;
+    std::optional<std::vector<ListaStakla>> liste;
+    try {
+        liste = OptimizacijaStakla(radniNalog, postavke, napredak);
+    } catch (const std::exception& e) {
+        app::ShowInfo(e.what());
+        return false;
+    }
+    return liste && IspisStakla(radniNalog, *liste, nacin);
+}
+
+bool IspisStakla(std::int32_t radniNalog, const std::vector<ListaStakla>& liste, const NacinIspisa& nacin) {
     TPagePrinter& prn = PisacIspisa();
     if (!MozeIspis(prn)) return false;
     try {
-        const std::optional<std::vector<ListaStakla>> liste =
-            OptimizacijaStakla(radniNalog, postavke, napredak);
-        if (!liste) return false;
         const std::optional<NalogZaIspis> n = CitajNalogZaIspis(radniNalog);
         if (!n) return false;
         // The glass run turns panes freely and cuts without a kerf.
@@ -167,11 +178,16 @@ bool PrijenosPodatakaStakla(std::int32_t radniNalog, const PostavkeStakla& posta
         fw::FontSpec pismo = prn.Font();
         pismo.Name = "Arial CE";
         prn.SetFont(pismo);
+        // The run's own articles: the glass list may have changed since.
+        std::vector<std::int32_t> kodovi;
+        for (const ListaStakla& lista : liste)
+            kodovi.push_back(lista.Artikl);
+        const std::map<std::int32_t, ArtiklIspisa> artikli = CitajArtikleIspisa(kodovi);
         dokument.Pocni(nullptr);
         bool prvi = true;
-        for (const ListaStakla& lista : *liste) {
-            const auto a = n->Artikli.find(lista.Artikl);
-            ArtiklIspisa artikl = a == n->Artikli.end() ? ArtiklIspisa{} : a->second;
+        for (const ListaStakla& lista : liste) {
+            const auto a = artikli.find(lista.Artikl);
+            ArtiklIspisa artikl = a == artikli.end() ? ArtiklIspisa{} : a->second;
             if (artikl.Sifra.empty()) artikl.Sifra = lista.Sifra;
             IspisListeStakla(prn, lista, artikl, podaci, prvi);
             if (lista.Raspored.BrojPloca > 0) prvi = false;

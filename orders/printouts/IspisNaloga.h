@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <vector>
 
 namespace orders {
 
@@ -32,5 +33,11 @@ bool IspisNaloga(std::int32_t radniNalog, bool ponuda, const NacinIspisa& nacin 
 // (told: a printout still being built, no glass list, an article without a usable sheet, or stopped).
 bool PrijenosPodatakaStakla(std::int32_t radniNalog, const PostavkeStakla& postavke,
                             const NacinIspisa& nacin = {}, const Napredak& napredak = {});
+
+// The cutting lists of a glass run of that order, one document: every sheet exactly as the run laid it
+// out (the glass list is not read again, so paper and run cannot differ). False when nothing was printed
+// (told: a printout still being built, or a missing order).
+bool IspisStakla(std::int32_t radniNalog, const std::vector<ListaStakla>& liste,
+                 const NacinIspisa& nacin = {});
 
 } // namespace orders

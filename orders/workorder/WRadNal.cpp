@@ -24,6 +24,7 @@
 #include "windows/typelist/PEWin.h"
 
 #include <algorithm>
+#include <memory>
 
 #include <QImage>
 #include <QLabel>
@@ -631,20 +632,22 @@ void TWRadniNalozi::cPromjenaClick() {
     if (base::Trim(eTip->Text()).empty()) return;
     const windows::KopijaStavke k{TrenutniNalog(), TrenutnaStavka()};
     const auto sistem = static_cast<std::int32_t>(Broj(*tRadniNal, "Sistem"));
-    if (!windows::PrenesiKopiju(windows::SharedModel(), k, {sistem, 0, 0})) return;
-    std::string sifraSistema = std::to_string(sistem);
-    {
-        windows::StoredTable sistemi(app::FolderPath(app::Folder::Lokal), "WSYSTEM.DB");
-        sistemi.Cursor().SetIndex(-1);
-        if (sistemi.Cursor().FindKey({engine::Value::Int(sistem)})) {
-            const engine::Value& v =
-                sistemi.Cursor().Read().at(static_cast<std::size_t>(sistemi.Field("Sifra")));
-            if (v.IsText()) sifraSistema = base::Trim(v.AsText());
-        }
-    }
-    const std::string caption =
-        "-> Promjena tipa RADNOG NALOGA: " + base::Trim(eTip->Text()) + " - sistem: " + sifraSistema;
-    windows::PrikaziIzraduTipa(this, caption, 2, [this](windows::TEditWindow& f) {
+    const auto boja = static_cast<std::int32_t>(Broj(*tRadniNal, "Boja"));
+    const std::optional<windows::SystemRow> sustav = windows::ReadSystem(sistem);
+    const std::optional<windows::SystemColourRow> boje = windows::ReadSystemColour(sistem, boja);
+    // What the copy's rows leave open comes from the order's system in the order's colour.
+    const windows::ZadaneVrijednosti zadano{sistem, boje ? boje->Stok : 0,
+                                            static_cast<std::int16_t>(sustav ? sustav->Preklapanje : 0)};
+    if (!windows::PrenesiKopiju(windows::SharedModel(), k, zadano)) return;
+    const std::string caption = "-> Promjena tipa RADNOG NALOGA: " + base::Trim(eTip->Text()) +
+                                " - sistem: " + (sustav ? base::Trim(sustav->Sifra) : std::to_string(sistem));
+    // The designer offers the profiles of the order's colour: what is drawn into the copy is cut from them.
+    auto katalog = std::make_shared<windows::TableArticleCatalog>(app::WBegin.PodaciPoduzeca.OwnPartner);
+    windows::PrikaziIzraduTipa(this, caption, 2, [this, katalog, sistem, boja](windows::TEditWindow& f) {
+        f.Artikli = katalog.get();
+        f.ArtikliSustava = [katalog, sistem, boja](windows::TEditWindow&) {
+            return windows::ProfiliSustava(*katalog, sistem, boja);
+        };
         f.SpremiProzor = [this](windows::TEditWindow& d) { SpremiProzor(d); };
         f.Nacrtaj = [this](windows::TEditWindow&) { Nacrtaj(); };
     });

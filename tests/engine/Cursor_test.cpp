@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 namespace {
 
 using namespace engine;
@@ -249,6 +251,43 @@ TEST(CursorLifetime, ACursorOutlivingItsTableReadsButDoesNotWrite) {
     c.reset(); // releases its record lock without its table
     auto again = Table::Open(tmp.Path(), "T.DB", OpenMode::Exclusive);
     EXPECT_EQ(again->RecordCount(), 1);
+}
+
+// Record numbers over many blocks, on the primary and a secondary order, stay right while rows come and go
+// in blocks before the cursor's.
+TEST_F(CursorTest, RecordNumbersFollowWritesAcrossBlocks) {
+    auto numbered = table->OpenCursor();
+    auto byName = table->OpenCursor();
+    byName->SetIndex(byName->FindIndexByName("Naziv"));
+    char sifra[8];
+    auto code = [&](int i) {
+        std::snprintf(sifra, sizeof sifra, "S%04d", i);
+        return std::string(sifra);
+    };
+    for (int i = 0; i < 900; i += 2)
+        Add(9, code(i), "n" + code(i), 1.0, 738900);
+    // Group 9 follows the seven rows of the fixture; names "n…" follow three of its names (null, "Zid",
+    // "bez grupe").
+    auto expectAt = [&](Cursor& c, std::int64_t number, int i) {
+        ASSERT_TRUE(c.SeekRecordNumber(number));
+        EXPECT_EQ(c.RecordNumber(), number);
+        EXPECT_EQ(c.Read()[1].AsText(), code(i));
+    };
+    expectAt(*numbered, 8 + 300, 600);
+    expectAt(*byName, 3 + 301, 600);
+    for (int i = 1; i < 400; i += 2)
+        Add(9, code(i), "n" + code(i), 1.0, 738900); // 200 rows before S0600
+    expectAt(*numbered, 8 + 500, 600);
+    expectAt(*byName, 3 + 501, 600);
+    for (int i = 0; i < 100; ++i) {
+        ASSERT_TRUE(numbered->FindKey({Value::Int(9), Value::Text(code(i < 50 ? 2 * i : 2 * i + 1))}));
+        numbered->Delete(); // 100 rows before S0600 go
+    }
+    expectAt(*numbered, 8 + 400, 600);
+    expectAt(*byName, 3 + 401, 600);
+    ASSERT_TRUE(numbered->FindKey({Value::Int(9), Value::Text(code(898))}));
+    EXPECT_EQ(numbered->RecordNumber(), numbered->RecordCount());
+    EXPECT_FALSE(numbered->SeekRecordNumber(numbered->RecordCount() + 1));
 }
 
 } // namespace

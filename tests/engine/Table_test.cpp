@@ -319,6 +319,41 @@ TEST_F(WriteTest, MemosShortAndLongSurviveEditsAndReopen) {
     EXPECT_EQ(tmp.Read("RADNINAL.MB").size() % 4096, 0u);
 }
 
+// Posting a row as it stands (a key field written back with its own value) writes nothing, while a change
+// anywhere, the tail of a long memo included, still reaches the files.
+TEST_F(WriteTest, AnEditThatChangesNothingWritesNothing) {
+    const std::string big = std::string(5000, 'b');
+    Row r = Nalog(Value(), "M", 1);
+    r[8] = Value::Text(big);
+    r[9] = Value::Text("k");
+    cursor->Insert(r);
+    cursor->Insert(Nalog(Value(), "N", 2));
+    const std::string before = Files();
+    for (std::int64_t code : {1, 2}) {
+        ASSERT_TRUE(cursor->FindKey({Value::Int(code)}));
+        cursor->Modify(cursor->Read());
+    }
+    EXPECT_EQ(Files(), before);
+
+    ASSERT_TRUE(cursor->FindKey({Value::Int(1)}));
+    r = cursor->Read();
+    r[8] = Value::Text(std::string(4999, 'b') + "c");
+    cursor->Modify(r);
+    ASSERT_TRUE(cursor->FindKey({Value::Int(2)}));
+    Row s = cursor->Read();
+    s[9] = Value::Text("d");
+    cursor->Modify(s);
+    EXPECT_NE(Files(), before);
+    cursor.reset();
+    table.reset();
+    auto t = Table::Open(tmp.Path(), "RADNINAL.DB", OpenMode::Shared);
+    auto c = t->OpenCursor();
+    ASSERT_TRUE(c->FindKey({Value::Int(1)}));
+    EXPECT_EQ(c->Read()[8].AsText(), std::string(4999, 'b') + "c");
+    ASSERT_TRUE(c->FindKey({Value::Int(2)}));
+    EXPECT_EQ(c->Read()[9].AsText(), "d");
+}
+
 TEST_F(WriteTest, ManyRowsSplitAndMergeBlocks) {
     for (int i = 0; i < 600; ++i)
         cursor->Insert(Nalog(Value::Int((i * 37) % 600 + 1), "S" + std::to_string(i), i));

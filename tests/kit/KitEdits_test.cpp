@@ -97,6 +97,18 @@ TEST_F(KitEditTest, ATextTheFieldRefusesCanBeCorrectedInPlace) {
     Press(Qt::Key_Return);
     EXPECT_EQ(form->ActiveControl(), form->eRabat);
     EXPECT_DOUBLE_EQ(Num("Cijena"), 24);
+    // Without a leave handler the field takes the text when Enter leaves; refused, typing still goes on.
+    form->eCijena->OnExitChanged = nullptr;
+    form->eCijena->SetFocus();
+    Type("4,5,6");
+    Press(Qt::Key_Return);
+    EXPECT_EQ(form->ActiveControl(), form->eCijena);
+    EXPECT_TRUE(form->eCijena->Entered);
+    Type("7");
+    EXPECT_EQ(form->eCijena->Text(), "7");
+    Press(Qt::Key_Return);
+    EXPECT_EQ(form->ActiveControl(), form->eRabat);
+    EXPECT_DOUBLE_EQ(Num("Cijena"), 7);
 }
 
 TEST_F(KitEditTest, ArrowsLeaveAnEmptyEditAndPageKeysBrowseTheTable) {

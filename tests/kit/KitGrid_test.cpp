@@ -35,6 +35,43 @@ TEST_F(KitGridTest, ShowsTheTableAndFollowsItsCurrentRecordBothWays) {
     EXPECT_EQ(F("Naziv"), "AC");
 }
 
+// An edit begun and dropped, a row another station renamed and one it added: the grid shows each, and its
+// current row stays on the record.
+TEST_F(KitGridTest, ShowsEditsAndOtherStationsChangesOnTheRightRows) {
+    auto indicator = [&](int row) {
+        return G().Model().headerData(row, Qt::Vertical, Qt::DisplayRole).toString().toStdString();
+    };
+    Press(Qt::Key_Down);
+    EXPECT_EQ(Cell(3, "Naziv"), "Beta");
+    T().Edit();
+    T().FieldByName("Naziv").SetAsString("AB");
+    EXPECT_EQ(Cell(1, "Naziv"), "AB");
+    EXPECT_EQ(indicator(1), "I");
+    T().Cancel();
+    EXPECT_EQ(Cell(1, "Naziv"), "AA");
+    EXPECT_EQ(indicator(1), "\u25B6");
+
+    fw::TTable other;
+    Setup(other, "Global", "ARTIKL.DB");
+    other.Open();
+    other.Last();
+    other.Edit();
+    other.FieldByName("Naziv").SetAsString("Delta");
+    other.Post();
+    T().Refresh();
+    EXPECT_EQ(Cell(3, "Naziv"), "Delta");
+    EXPECT_EQ(G().currentIndex().row(), 1);
+    EXPECT_EQ(F("Naziv"), "AA");
+    other.Append();
+    other.FieldByName("Sifra").SetAsString("S5");
+    other.FieldByName("Naziv").SetAsString("Epsilon");
+    other.Post();
+    T().Refresh();
+    ASSERT_EQ(G().Model().rowCount(), 5);
+    EXPECT_EQ(Cell(4, "Naziv"), "Epsilon");
+    EXPECT_EQ(G().currentIndex().row(), 1);
+}
+
 TEST_F(KitGridTest, SearchesTheNameIndexAfterF2AndGoesBackOnExit) {
     EXPECT_EQ(Title("Code"), "_");
     Press(Qt::Key_F2);

@@ -26,12 +26,20 @@ protected:
         Add("Lokal", "SIF_PART.DB", {"Sifra", "Dobavljac", "Drzava", "Partner", "Govor"},
             {{"LUMENO", "D", "J", "1", "1"}, {"WEKA", "D", "S", "2", "2"}});
         Add("Global", "FIRME.DB", {"Sifra", "Partner"}, {{"LUMENO", "1"}, {"WEKA", "2"}});
+        // A unit labelled in both languages, a packing mode labelled only in Croatian.
+        Add("Global", "JEDINICE.DB", {"Sifra"}, {{"KOM"}});
+        Add("Global", "MJERE.DB", {"Jedinica", "Govor", "Naziv"}, {{"1", "1", "komad"}, {"1", "2", "Stück"}});
+        Add("Global", "PAKUNG.DB", {"Jedinica", "Sifra"}, {{"1", "KUTIJA"}});
+        Add("Global", "IME_PAK.DB", {"Pakung", "Govor", "Naziv"}, {{"1", "1", "kutija"}});
     }
     Strings Codes() {
         return Rows("Global", "SIF_ROBE.DB", {"Partner", "Sifra", "Code", "Proizvodi", "Naziv"});
     }
     Strings Articles() { return Rows("Global", "ROBA.DB", {"Code", "Sifra", "Proizvodi", "Naziv"}); }
     Strings Names() { return Rows("Global", "IME_ROBE.DB", {"Roba", "Govor", "Naziv"}); }
+    Strings Texts() {
+        return Rows("Global", "ROBA.DB", {"Code", "JedMj", "Pakiranje", "Opis", "Deklaracija"});
+    }
     // Enters a code and its manufacturer on the empty record the save left, as the user types them.
     void NewCode(TSifarnikArtikli& f, const QString& code, const QString& manufacturer) {
         EXPECT_EQ(ActiveName(f), "cSifra");
@@ -45,8 +53,9 @@ protected:
 };
 
 // The whole life of an article by keys: the save starts a code, the supplier that makes it gets an article
-// at once, names typed in the supplier's and the company's languages fill the linked rows, the code is found
-// by code and by name, renamed and deleted.
+// at once, names typed in the supplier's and the company's languages fill the linked rows, the unit and the
+// packing mode show their labels in the supplier's language, the description and our own code go with the
+// save; the code is found by code and by name, renamed and deleted.
 TEST_F(ArtikliTest, AnArticleIsCreatedNamedFoundRenamedAndDeletedByKeys) {
     registers::PrikaziArtikle(caller.get(), 1, 2);
     TSifarnikArtikli* f = Track(Artikli.SifarnikArtikli);
@@ -64,15 +73,13 @@ TEST_F(ArtikliTest, AnArticleIsCreatedNamedFoundRenamedAndDeletedByKeys) {
 
     // Save on the empty register: a new record, the cursor in the key edit.
     Press(*f, Qt::Key_End, Qt::ControlModifier);
-    EXPECT_EQ(ActiveName(*f), "ZapisiButton");
+    EXPECT_EQ(ActiveName(*f), "ZapisiButton2") << "the save of a foreign supplier's page";
     Press(*f, Qt::Key_Return);
     NewCode(*f, "A100", "WEKA");
     EXPECT_EQ(Articles(), Strings{"1|A100|2|"}) << "the supplier makes it: the article is made at once";
     EXPECT_FALSE(f->cOznaka->Enabled());
     EXPECT_EQ(f->lProizvodi->FontColor(), fw::clGray);
     EXPECT_TRUE(f->eSifra->Enabled());
-    EXPECT_EQ(ActiveName(*f), "eSifra");
-    Press(*f, Qt::Key_Return);
     EXPECT_EQ(ActiveName(*f), "eNaziv");
     Type(*f, "Fenster");
     Press(*f, Qt::Key_Return);
@@ -82,6 +89,37 @@ TEST_F(ArtikliTest, AnArticleIsCreatedNamedFoundRenamedAndDeletedByKeys) {
     EXPECT_EQ(Names(), (Strings{"1|1|Prozor", "1|2|Fenster"}));
     EXPECT_EQ(Articles(), Strings{"1|A100|2|Fenster"}) << "the first name fills the empty ones";
     EXPECT_EQ(Codes(), Strings{"2|A100|1|2|Fenster"});
+
+    // Unit and packing: their labels in German; the packing's missing one is typed here and kept in German.
+    f->cJedMj->SetFocus();
+    Type(*f, "kom");
+    Press(*f, Qt::Key_Return);
+    EXPECT_EQ(ActiveName(*f), "cPakiranje");
+    Type(*f, "kutija");
+    Press(*f, Qt::Key_Return);
+    EXPECT_EQ(ActiveName(*f), "eMjera");
+    EXPECT_EQ(f->eMjera->Text(), "Stück");
+    Press(*f, Qt::Key_Return);
+    EXPECT_EQ(ActiveName(*f), "ePakiranje");
+    EXPECT_EQ(f->ePakiranje->Text(), "");
+    Type(*f, "Karton");
+    Press(*f, Qt::Key_Return);
+    EXPECT_EQ(Rows("Global", "IME_PAK.DB", {"Pakung", "Govor", "Naziv"}),
+              (Strings{"1|1|kutija", "1|2|Karton"}));
+    // Not a distributor's row: the declaration stays shut, the characteristics are typed.
+    EXPECT_FALSE(f->xDeklaracije->Enabled());
+    EXPECT_EQ(ActiveName(*f), "mOpis");
+    Type(*f, "Rahmen aus PVC");
+    Press(*f, Qt::Key_Return);
+    EXPECT_EQ(ActiveName(*f), "eSifra");
+    Type(*f, "N-100");
+    Press(*f, Qt::Key_Return);
+    EXPECT_EQ(ActiveName(*f), "ZapisiButton2");
+    Press(*f, Qt::Key_Return);
+    EXPECT_EQ(ActiveName(*f), "cSifra");
+    EXPECT_EQ(Texts(), Strings{"1|1|1|Rahmen aus PVC|"});
+    EXPECT_EQ(Codes(), (Strings{"1|N-100|1|2|Prozor", "2|A100|1|2|Fenster"}))
+        << "our own code, named in ours";
 
     // A second article; then the names of the first change: linked names that still held the old one follow.
     Press(*f, Qt::Key_End, Qt::ControlModifier);
@@ -124,13 +162,95 @@ TEST_F(ArtikliTest, AnArticleIsCreatedNamedFoundRenamedAndDeletedByKeys) {
     dialogs.Answer(true);
     Type(*f, "A101");
     Press(*f, Qt::Key_Return);
-    EXPECT_EQ(Codes(), (Strings{"2|A101|1|2|Fensterrahmen", "2|B200|2|2|Tuer"}));
+    EXPECT_EQ(Codes(), (Strings{"1|N-100|1|2|Prozor", "2|A101|1|2|Fensterrahmen", "2|B200|2|2|Tuer"}));
     f->cSifra->SetFocus();
     dialogs.Answer(true);
     Press(*f, Qt::Key_Delete, Qt::ControlModifier);
-    EXPECT_EQ(Codes(), (Strings{"2|B200|2|2|Tuer"}));
+    EXPECT_EQ(Codes(), (Strings{"1|N-100|1|2|Prozor", "2|B200|2|2|Tuer"}));
     Press(*f, Qt::Key_Escape);
     EXPECT_FALSE(f->isVisible());
+}
+
+// The description and the declaration typed on the full page go with each page's save button and come back
+// when the register is opened again; a distributor's row alone may change the declaration.
+TEST_F(ArtikliTest, DescriptionAndDeclarationGoWithEverySaveButton) {
+    struct Case {
+        std::int32_t Partner;
+        const char* Manufacturer;
+        bool ShortPage;
+        const char* Save;
+        const char* KeyEdit;
+    };
+    const Case cases[] = {{1, "LUMENO", false, "ZapisiButton", "cSifra"},
+                          {1, "LUMENO", true, "ZapisiButton3", "cSifra3"},
+                          {2, "WEKA", true, "ZapisiButton4", "cSifra3"}};
+    for (int i = 0; i < 3; ++i) {
+        const Case& c = cases[i];
+        SCOPED_TRACE(c.Save);
+        const QString n = QString::number(i + 1);
+        registers::PrikaziArtikle(caller.get(), 1, c.Partner);
+        TSifarnikArtikli* f = Artikli.SifarnikArtikli;
+        ASSERT_NE(f, nullptr);
+        if (i == 0) Track(f);
+        Press(*f, Qt::Key_End, Qt::ControlModifier);
+        Press(*f, Qt::Key_Return);
+        NewCode(*f, "C" + n, c.Manufacturer);
+        if (i == 0) {
+            // The own company's language is the supplier's: the second name edit shows the same name table,
+            // and the unit's label is the Croatian one.
+            EXPECT_EQ(f->eNaziv2->DataSet(), f->tImeRobe);
+            Type(*f, "Prozor");
+            Press(*f, Qt::Key_Return);
+            EXPECT_EQ(f->eNaziv2->Text(), "Prozor");
+            f->cJedMj->SetFocus();
+            Type(*f, "kom");
+            Press(*f, Qt::Key_Return);
+            EXPECT_EQ(f->eMjera->Text(), "komad");
+        }
+        f->mOpis->SetFocus();
+        Type(*f, "Opis " + n);
+        EXPECT_FALSE(f->xDeklaracije->Enabled());
+        f->xDistributer->SetFocus();
+        Press(*f, Qt::Key_Space);
+        ASSERT_TRUE(f->xDeklaracije->Enabled()) << "a distributor's row";
+        f->xDeklaracije->SetFocus();
+        Press(*f, Qt::Key_Space);
+        EXPECT_EQ(f->DekBook->PageIndex(), 1);
+        Press(*f, Qt::Key_Return);
+        EXPECT_EQ(ActiveName(*f), "mDeklaracija");
+        Type(*f, "CE " + n);
+        if (c.ShortPage) {
+            f->xSifarnik->SetFocus();
+            Press(*f, Qt::Key_Space);
+            EXPECT_EQ(f->MainBook->PageIndex(), 1);
+        }
+        Press(*f, Qt::Key_End, Qt::ControlModifier);
+        EXPECT_EQ(ActiveName(*f), c.Save);
+        Press(*f, Qt::Key_Return);
+        EXPECT_EQ(ActiveName(*f), c.KeyEdit) << "saved: a new code is waiting";
+        Press(*f, Qt::Key_Escape);
+        EXPECT_FALSE(f->isVisible());
+        // New articles repeat the unit last chosen.
+        const std::string k = std::to_string(i + 1);
+        EXPECT_EQ(Texts().back(), k + "|1||Opis " + k + "|CE " + k);
+    }
+    ASSERT_EQ(Texts().size(), 3u);
+
+    // Opened again, each code shows its texts; unchecking the distributor shuts the declaration again.
+    registers::PrikaziArtikle(caller.get(), 1, 1);
+    TSifarnikArtikli* f = Artikli.SifarnikArtikli;
+    f->cSifra->SetFocus();
+    Type(*f, "C2");
+    Press(*f, Qt::Key_Return);
+    EXPECT_EQ(f->mOpis->Text(), "Opis 2");
+    EXPECT_EQ(f->mDeklaracija->Text(), "CE 2");
+    EXPECT_TRUE(f->xDistributer->Checked());
+    f->xDistributer->SetFocus();
+    Press(*f, Qt::Key_Space);
+    EXPECT_FALSE(f->xDeklaracije->Enabled());
+    EXPECT_FALSE(f->xDeklaracije->Checked());
+    EXPECT_EQ(f->DekBook->PageIndex(), 0);
+    f->Close();
 }
 
 // A row of the supplier coded under a manufacturer's code that names an article already takes that article

@@ -2,8 +2,10 @@
 #include "app/shell/CodeListOpeners.h"
 #include "app/shell/FormOpener.h"
 #include "kit/LookupFields.h"
+#include "registers/Banke.h"
 #include "registers/Openers.h"
 #include "registers/Partner.h"
+#include "registers/PlainRegisters.h"
 #include "registers/Sif_Boja.h"
 #include "registers/Sif_Part.h"
 #include "tests/registers/RegisterFixture.h"
@@ -155,6 +157,20 @@ TEST_F(PartnersTest, OwnCompanyAndDomesticCustomersOpenTheirControls) {
     EXPECT_TRUE(form->eModel->Enabled());
     EXPECT_FALSE(form->cBanka2->Enabled()) << "a domestic supplier has no bank abroad";
 
+    // The company's payment model and reference: a reference that fails model 01 is refused and the user
+    // stays on it; the corrected one is taken.
+    form->ePoziv->SetFocus();
+    Enter(*form, "1");
+    form->eModel->SetFocus();
+    Enter(*form, "12-34-5");
+    EXPECT_EQ(ActiveName(*form), "eModel");
+    ASSERT_FALSE(Shown().empty());
+    EXPECT_EQ(Shown().back(), "Model ne prolazi kontrolu");
+    EXPECT_EQ(form->tPartner->FieldByName("Model").AsString(), "");
+    form->eModel->SelectAll();
+    Enter(*form, "12-34-3");
+    EXPECT_NE(ActiveName(*form), "eModel");
+
     form->cKraciNaziv->SetFocus();
     form->cKraciNaziv->SelectAll();
     Enter(*form, "LUMENO");
@@ -168,6 +184,7 @@ TEST_F(PartnersTest, OwnCompanyAndDomesticCustomersOpenTheirControls) {
     const auto rows = Rows("Lokal", "SIF_PART.DB", {"Sifra", "Dobavljac", "Drzava", "Partner"}, "Sifra");
     EXPECT_NE(std::find(rows.begin(), rows.end(), "KUPAC|D|J|20"), rows.end())
         << ::testing::PrintToString(rows);
+    EXPECT_EQ(Rows("Global", "PARTNER.DB", {"Sifra", "Poziv", "Model"})[3], "KUPAC|1|12-34-3");
 
     // The notes: Enter moves on as everywhere on the form, Shift+Enter breaks the line, Ctrl+Enter saves the
     // partner. The balances take their place.
@@ -189,6 +206,95 @@ TEST_F(PartnersTest, OwnCompanyAndDomesticCustomersOpenTheirControls) {
     EXPECT_FALSE(form->OstaloMemo->isVisible());
     form->SaldoButton->SetChecked(false);
     EXPECT_TRUE(form->OstaloMemo->isVisible());
+}
+
+// A company's banks and giro account are picked with F2 from their registers; a bank must exist, a giro
+// account picked from the register becomes the company's own. A payment model that its reference fails is
+// refused, and the language chosen for a company becomes its country's.
+TEST_F(PartnersTest, ACompanyTakesItsBanksAndGiroAccountFromTheirRegisters) {
+    registers::InstallCodeListOpeners();
+    Add("Global", "BANKE.DB", {"Sifra", "Partner"}, {{"ZABA", "24"}, {"PBZ", "25"}});
+    Add("Global", "ZIRO_RN.DB", {"Sifra", "Naziv"},
+        {{"2360000-1101234567", "Porezna uprava"}, {"2484008-1100000001", "Aluprofil"}});
+    Make("Global", "ZIREKI.DB");
+    registers::PrikaziPoduzeca(caller.get());
+    registers::TSifarnikPoduzeca* form = Track(registers::Companies.SifarnikPoduzeca);
+    ASSERT_NE(form, nullptr);
+    ASSERT_TRUE(form->isVisible());
+    ASSERT_TRUE(form->tTable->FindKey({engine::Value::Text("ALU")}));
+
+    // The banks open on the first by code; the one below it goes back into the lookup.
+    form->cBanka->SetFocus();
+    Press(*form, Qt::Key_F2);
+    registers::TSifarnikBanaka* banks = Track(registers::Banke.SifarnikBanaka);
+    ASSERT_NE(banks, nullptr);
+    ASSERT_TRUE(banks->isVisible());
+    EXPECT_EQ(banks->tTable->FieldByName("Sifra").AsString(), "PBZ");
+    Press(*banks, Qt::Key_Down);
+    Press(*banks, Qt::Key_Escape);
+    EXPECT_EQ(form->cBanka->Text(), "ZABA");
+    Press(*form, Qt::Key_Return);
+    EXPECT_NE(ActiveName(*form), "cBanka");
+    // A bank abroad that is no bank is refused; a bank is taken.
+    form->cBanka2->SetFocus();
+    Enter(*form, "NEMA");
+    EXPECT_EQ(ActiveName(*form), "cBanka2");
+    EXPECT_EQ(form->tTable->FieldByName("InoBanka").AsString(), "");
+    form->cBanka2->SelectAll();
+    Enter(*form, "PBZ");
+    EXPECT_NE(ActiveName(*form), "cBanka2");
+
+    // The giro accounts' register opens on its first account; the second becomes the company's.
+    form->cZiroRn->SetFocus();
+    Press(*form, Qt::Key_F2);
+    registers::TSifarnikZiroRn* giro = Track(registers::PlainForms.SifarnikZiroRn);
+    ASSERT_NE(giro, nullptr);
+    ASSERT_TRUE(giro->isVisible());
+    Press(*giro, Qt::Key_Down);
+    Press(*giro, Qt::Key_Escape);
+    EXPECT_EQ(form->cZiroRn->Text(), "2484008-1100000001");
+    dialogs.Answer(true); // the company gets the account
+    Press(*form, Qt::Key_Return);
+    EXPECT_EQ(Rows("Global", "ZIREKI.DB", {"Code", "Partner", "Sifra"}),
+              (std::vector<std::string>{"1|21|2484008-1100000001"}));
+
+    // Model 01 with a reference that fails it is refused; the right one is taken; then model 05, which
+    // that reference fails, is refused too.
+    auto& ePoziv = *dynamic_cast<fw::Edit*>(form->FindComponent("ePoziv"));
+    auto& eModel = *dynamic_cast<fw::Edit*>(form->FindComponent("eModel"));
+    ePoziv.SetFocus();
+    Enter(*form, "1");
+    eModel.SetFocus();
+    Enter(*form, "12-34-5");
+    EXPECT_EQ(ActiveName(*form), "eModel");
+    ASSERT_FALSE(Shown().empty());
+    EXPECT_EQ(Shown().back(), "Model ne prolazi kontrolu");
+    eModel.SelectAll();
+    Enter(*form, "12-34-3");
+    EXPECT_NE(ActiveName(*form), "eModel");
+    ePoziv.SetFocus();
+    ePoziv.SelectAll();
+    const std::size_t shown = Shown().size();
+    Enter(*form, "5");
+    EXPECT_EQ(ActiveName(*form), "ePoziv");
+    EXPECT_EQ(Shown().size(), shown + 1);
+    ePoziv.SelectAll();
+    Enter(*form, "1");
+    Press(*form, Qt::Key_End, Qt::ControlModifier);
+    Press(*form, Qt::Key_Return);
+    EXPECT_EQ(Rows("Global", "PARTNER.DB", {"Sifra", "Banka", "InoBanka", "ZiroRN", "Poziv", "Model"})[1],
+              "ALU|24|25|1|1|12-34-3");
+
+    // The language chosen for the German company becomes Germany's.
+    ASSERT_TRUE(form->tTable->FindKey({engine::Value::Text("NJEM")}));
+    form->eGovor->SetFocus();
+    form->eGovor->SelectAll();
+    Enter(*form, "HR");
+    Press(*form, Qt::Key_End, Qt::ControlModifier);
+    Press(*form, Qt::Key_Return);
+    EXPECT_EQ(Rows("Global", "ZEMLJA.DB", {"Sifra", "Govor"}),
+              (std::vector<std::string>{"HRVATSKA|1", "NJEMAČKA|1"}));
+    EXPECT_EQ(Rows("Global", "PARTNER.DB", {"Sifra", "Jezik"})[2], "NJEM|1");
 }
 
 // A supplier that makes its colours gets a colour with its code; a name typed in its language names the

@@ -146,7 +146,7 @@ TEST_F(RegisterTest, APickerWritesTheChosenCodeBackIntoTheCallersLookup) {
     registers::TSifarnikZemalja* zemlje = Track(PlainForms.SifarnikZemalja);
     ASSERT_NE(zemlje, nullptr);
     ASSERT_EQ(zemlje->Lookups.size(), 1u);
-    kit::TDBLookupField& cGovor = *zemlje->Lookups[0];
+    kit::LookupControl& cGovor = *zemlje->Lookups[0];
     EXPECT_EQ(cGovor.Text(), "HR");
 
     cGovor.SetFocus();

@@ -99,4 +99,51 @@ TEST_F(DataLinkTest, KeepsTheControlsTextUntilTheRecordIsUpdated) {
     EXPECT_EQ(link.Field(), nullptr);
 }
 
+// A control and a detail table moved straight from one open source to another follow the new dataset: the
+// field, the value shown, the editing state and the detail's range all come from it.
+TEST_F(DataLinkTest, ALinkSwitchedBetweenTwoOpenSourcesFollowsTheNewDataset) {
+    TTable other;
+    Prepare(other);
+    other.SetIndexFieldNames("Partner;Naziv");
+    other.Open();
+    other.Last();
+    TDataSource first(&t), second(&other);
+    TFieldDataLink link;
+    std::string shown;
+    int editingChanges = 0;
+    link.OnDataChange = [&] { shown = link.Field() ? link.Field()->AsString() : "?"; };
+    link.OnEditingChange = [&] { ++editingChanges; };
+    link.SetFieldName("Naziv");
+    link.SetDataSource(&first);
+    ASSERT_TRUE(link.Edit());
+    EXPECT_EQ(shown, "a");
+
+    link.SetDataSource(&second);
+    EXPECT_EQ(link.Field(), &other.FieldByName("Naziv"));
+    EXPECT_EQ(shown, "e");
+    EXPECT_FALSE(link.Editing()) << "the new dataset is browsing";
+    EXPECT_EQ(editingChanges, 2);
+    other.Prior();
+    EXPECT_EQ(shown, "d") << "it follows the new dataset's scrolls";
+    t.FieldByName("Naziv").SetAsString("x");
+    EXPECT_EQ(shown, "d") << "and no longer the old one's changes";
+    t.Cancel();
+
+    // A detail moved between two open masters takes the new master's range.
+    TTable detail, master2;
+    Prepare(detail);
+    Prepare(master2);
+    detail.SetIndexFieldNames("Partner;Naziv");
+    detail.SetMasterFields("Partner");
+    detail.SetMasterSource(&first);
+    detail.Open();
+    EXPECT_EQ(detail.RecordCount(), 1);
+    master2.Open();
+    master2.Next();
+    TDataSource third(&master2);
+    detail.SetMasterSource(&third);
+    EXPECT_EQ(detail.RecordCount(), 3);
+    EXPECT_EQ(detail.FieldByName("Naziv").AsString(), "b");
+}
+
 } // namespace

@@ -103,6 +103,32 @@ TEST(ComponentTree, WidgetsFreedByTheirParentLeaveNoDanglingControls) {
     form.reset(); // panel freed by the widget tree, not twice by its owner
 }
 
+// A form whose members its controls' events reach: deleted, by any pointer type, its whole tree counts as
+// being freed before its own destructor runs, so no event of a control reaches it while it goes.
+struct WatchedForm : fw::Form {
+    explicit WatchedForm(std::vector<std::string>& log) : Form(nullptr), log_(log) {
+        edit = new fw::Edit(this, this);
+        edit->OnChange = [this](fw::Component&) { log_.push_back("change " + edit->Text()); };
+    }
+    ~WatchedForm() override {
+        log_.push_back(edit->InDestruction() ? "freeing" : "live");
+        edit->SetText("gone");
+    }
+    std::vector<std::string>& log_;
+    fw::Edit* edit;
+};
+
+TEST(ComponentTree, ADeletedComponentsTreeIsBeingFreedBeforeItsDestructorsRun) {
+    std::vector<std::string> log;
+    auto* form = new WatchedForm(log);
+    form->edit->SetText("a");
+    EXPECT_FALSE(form->edit->InDestruction());
+    delete form;
+    auto* widget = static_cast<QWidget*>(new WatchedForm(log));
+    delete widget;
+    EXPECT_EQ(log, (std::vector<std::string>{"change a", "freeing", "freeing"}));
+}
+
 TEST(Colors, StoredColoursHaveRedInTheLowByte) {
     EXPECT_EQ(fw::ToQColor(fw::clNavy), QColor(0, 0, 128));
     EXPECT_EQ(fw::ToQColor(fw::clMaroon), QColor(128, 0, 0));

@@ -1,5 +1,6 @@
 #include "orders/optima/Komadi.h"
 #include "orders/optima/Optima.h"
+#include "tests/orders/OrderTables.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -17,12 +18,8 @@ namespace {
 // Kerf 2 (RP 4), welding 3 (VR 6), overlap 8, gap 10, glass 5 per edge, mullion allowance 10.
 OkolnostiNaloga Okolnosti() {
     OkolnostiNaloga o;
-    o.Sistem = {10, 8, 5, 2, 3, 10};
-    o.Boja.Stok = 101, o.Boja.ZStoka = 105, o.Boja.ZSM = 10;
-    o.Boja.Okvir = 102, o.Boja.ZOkvira = 106, o.Boja.ZOM = 15;
-    o.Boja.Vrata = 104, o.Boja.ZVrata = 107, o.Boja.ZVM = 20;
-    o.Boja.Precka = 103, o.Boja.ZPrecka = 108, o.Boja.ZPM = 5;
-    o.Boja.KlizniOkvir = 109, o.Boja.ZKlizniOkvir = 110, o.Boja.ZKOM = 12;
+    o.Sistem = ordertables::Constants();
+    o.Boja = ordertables::Profiles();
     o.GrupaStoka = 1;
     o.GrupaKliznogOkvira = 7;
     o.GrupaArtikla = [](std::int32_t a) { return a == 101 ? 1 : a == 109 ? 7 : 2; };

@@ -30,29 +30,12 @@ protected:
     }
 
     void Roba(std::int32_t code, std::int32_t grupa, const std::string& naziv, int debljina, int duzina) {
-        Upisi("Global", "SIF_ROBE.DB",
-              {{"Partner", Value::Int(1)},
-               {"Sifra", Value::Text("A" + std::to_string(code))},
-               {"Code", Value::Int(code)},
-               {"Grupa", Value::Int(grupa)},
-               {"Naziv", Value::Text(naziv)}});
-        if (duzina >= 0)
-            Upisi("Global", "WROBA.DB",
-                  {{"Code", Value::Int(code)},
-                   {"DebljinaProfila", Value::Int(debljina)},
-                   {"DuzinaProfila", Value::Int(duzina)}});
+        ordertables::AddArticle(root, code, grupa, debljina, duzina, naziv);
     }
 
+    // An item of type 10 + its number ("T-" and that number), and its copy of the model.
     void Stavka(int stavka, int kolicina, std::int32_t staklo, double cijena) {
-        Upisi("Lokal", "STAVKERN.DB",
-              {{"BrojRN", Value::Int(RN)},
-               {"Stavka", Value::Int(stavka)},
-               {"Tip", Value::Int(10 + stavka)},
-               {"Staklo", Value::Int(staklo)},
-               {"Kolicina", Value::Int(kolicina)},
-               {"Sirina", Value::Int(m.Sirina)},
-               {"Visina", Value::Int(m.Visina)},
-               {"Cijena", Value::Float(cijena)}});
+        ordertables::AddItem(root, {RN, stavka, 10 + stavka, staklo, kolicina, m.Sirina, m.Visina, cijena});
         Upisi("Lokal", "WINGL.DB",
               {{"Sifra", Value::Text("T-" + std::to_string(10 + stavka))},
                {"Code", Value::Int(10 + stavka)},
@@ -62,20 +45,12 @@ protected:
 
     // The order's header gets its date, customer, total and instructions.
     void Zaglavlje(const std::string& naputak) {
-        auto t = engine::Table::Open(root / "lokal", "RADNINAL.DB", engine::OpenMode::Shared);
-        auto c = t->OpenCursor();
-        ASSERT_TRUE(c->FindKey({Value::Int(RN)}));
-        engine::Row r = c->Read();
-        const auto polje = [&](const char* ime) -> Value& {
-            for (std::size_t i = 0; i < t->Fields().size(); ++i)
-                if (t->Fields()[i].Name == ime) return r[i];
-            throw std::runtime_error(ime);
-        };
-        polje("Datum") = Value::Date(static_cast<std::int32_t>(base::DayNumber({2026, 12, 9})));
-        polje("Narucioc") = Value::Text(narucioc);
-        polje("Iznos") = Value::Float(5749.5);
-        polje("Naputak") = Value::Text(naputak);
-        c->Modify(r);
+        ordertables::ChangeRow(
+            root, "Lokal", "RADNINAL.DB", {Value::Int(RN)},
+            {{"Datum", Value::Date(static_cast<std::int32_t>(base::DayNumber({2026, 12, 9})))},
+             {"Narucioc", Value::Text(narucioc)},
+             {"Iznos", Value::Float(5749.5)},
+             {"Naputak", Value::Text(naputak)}});
     }
 
     // Rests of the profile bars (6500 mm, reinforcement of the frame 16000 mm): 60, 40, 840 on the frame
@@ -98,14 +73,11 @@ protected:
         Roba(108, 5, "Željezo prečke", 0, 6500);
         Roba(201, 6, "Float 4 mm", 2000, 3000);
         Roba(202, 6, "Float 6 mm", 2000, 3000);
-        Prozor(m, 1000, 800);
-        Stavka(1, 2, 201, 1250.5);
-        Prozor(m, 1200, 1400);
-        ASSERT_NE(m.DodajOkvir(600, 700, 70, 102, 0), nullptr);
-        Stavka(2, 1, 201, 1499.25);
-        Prozor(m, 1800, 1200);
-        ASSERT_NE(m.DodajPrecku(900, 600, false, 80, 103), nullptr);
-        Stavka(3, 1, 202, 1749.25);
+        const double cijene[] = {1250.5, 1499.25, 1749.25};
+        for (int stavka = 1; stavka <= 3; ++stavka) {
+            ASSERT_TRUE(ordertables::ThreeItemWindow(stavka, m));
+            Stavka(stavka, stavka == 1 ? 2 : 1, stavka == 3 ? 202 : 201, cijene[stavka - 1]);
+        }
         Zaglavlje(naputak);
         ASSERT_EQ(orders::OptimizacijaI(RN), orders::IshodRada::Gotovo);
         shown.clear();

@@ -241,4 +241,63 @@ TEST_F(IspisStrane, GlassSheetsEachOnAPageDrawnFromTheBottomEdge) {
     EXPECT_EQ(r3[1]->Points[0], QPoint(l, t));
 }
 
+// The cutting lists print a glass run's sheets as the run laid them out, and nothing else: the glass list
+// is gone by the time they print, yet every page carries its sheet's panes and the box counts them.
+TEST_F(IspisStrane, GlassListsPrintTheSheetsOfTheRunTheyAreGiven) {
+    TriStavke();
+    // A smaller sheet for the first article: its three panes need two.
+    ordertables::ChangeRow(
+        root, "Global", "WROBA.DB", {engine::Value::Int(201)},
+        {{"DebljinaProfila", engine::Value::Int(1200)}, {"DuzinaProfila", engine::Value::Int(1800)}});
+    const auto liste = OptimizacijaStakla(ispistest::RN, PostavkeStakla{});
+    ASSERT_TRUE(liste.has_value());
+    ASSERT_EQ(liste->size(), 2u);
+    ASSERT_EQ((*liste)[0].Raspored.BrojPloca, 2);
+    ordertables::EmptyTable(root, "Lokal", "RNOPTST.DB");
+
+    ASSERT_TRUE(IspisStakla(ispistest::RN, *liste, {}));
+    EXPECT_THAT(shown, IsEmpty());
+    EXPECT_FALSE(Prn().Printing());
+    int strana = 0;
+    for (const ListaStakla& l : *liste) {
+        // Item 1's two panes and item 2's one in the first glass, item 3's two in the second.
+        const std::string svih = l.Artikl == 201 ? "3" : "2";
+        for (int ploca = 1; ploca <= l.Raspored.BrojPloca; ++ploca) {
+            ASSERT_LE(++strana, Prn().PageCount());
+            const auto tekstovi = Texts(Prn().Pages(strana));
+            const auto* kutija = printtest::Find(tekstovi, "Aplikacija:");
+            ASSERT_NE(kutija, nullptr) << strana;
+            // The figures on the sheet's picture: each pane's item number, width and height.
+            std::vector<std::string> slika, ocekivano;
+            for (const auto& t : tekstovi)
+                if (t.Y < kutija->Y && t.Y > Prn().MarginTopPixels() &&
+                    t.Text.find_first_not_of("0123456789") == std::string::npos)
+                    slika.push_back(t.Text);
+            int naPloci = 0;
+            for (const TIzrezak& i : l.Raspored.Izresci)
+                if (i.Ploca == ploca) {
+                    ++naPloci;
+                    for (int v : {int{i.Broj}, int{i.Sirina}, int{i.Visina}})
+                        ocekivano.push_back(std::to_string(v));
+                }
+            std::sort(slika.begin(), slika.end());
+            std::sort(ocekivano.begin(), ocekivano.end());
+            EXPECT_EQ(slika, ocekivano) << l.Sifra << " sheet " << ploca;
+            // The box beside each label.
+            const auto uz = [&](const std::string& oznaka) {
+                for (std::size_t i = 0; i + 1 < tekstovi.size(); ++i)
+                    if (tekstovi[i].Text == oznaka) return tekstovi[i + 1].Text;
+                return std::string("?");
+            };
+            EXPECT_EQ(uz("Elemenata:"), std::to_string(naPloci) + " od " + svih);
+            EXPECT_EQ(uz("Iskorištenje:"), Iskoristenje(l.Raspored, ploca) + " %");
+            EXPECT_EQ(uz("Dimenzija:"), std::to_string(l.Raspored.SirinaPloce) + " x " +
+                                            std::to_string(l.Raspored.VisinaPloce) + " mm");
+            EXPECT_EQ(uz("Artikl:"), l.Sifra + (l.Artikl == 201 ? " Float 4 mm" : " Float 6 mm"));
+        }
+    }
+    EXPECT_EQ(strana, Prn().PageCount());
+    EXPECT_EQ(strana, 3);
+}
+
 } // namespace

@@ -17,6 +17,8 @@
 #include "kit/O_Plom.h"
 #include "tests/app/data/ServicesFixture.h"
 #include "tests/fw/ui/FormTesting.h"
+#include "tests/orders/OrderTables.h"
+#include "windows/designer/EditWindow.h"
 #include "windows/storage/WindowTypeStore.h"
 #include "windows/typelist/PEWin.h"
 
@@ -35,10 +37,11 @@ using ::testing::ElementsAre;
 using ::testing::ElementsAreArray;
 using ::testing::IsEmpty;
 using ::testing::UnorderedElementsAre;
+using ::testing::UnorderedElementsAreArray;
 
 class WRadNal : public apptest::ServicesTest {
 protected:
-    using Polja = std::vector<std::pair<std::string, Value>>;
+    using Polja = ordertables::Fields;
 
     WRadNal() {
         kit::InitializeKit();
@@ -53,56 +56,27 @@ protected:
     }
     ~WRadNal() override {
         delete orders::RadniNaloziForm.WRadniNalozi;
+        delete windows::EditWindowForm.EditWindow;
         delete windows::PEditWindowForm.PEditWindow; // the type list the form prepares
     }
 
     void Upisi(const char* baza, const std::string& tablica, const Polja& polja) {
-        const auto mapa = root / (std::string(baza) == "Global" ? "global" : "lokal");
-        if (!engine::TableExists(mapa, tablica)) app::CheckTablesOf(tablica, baza, false);
-        auto t = engine::Table::Open(mapa, tablica, engine::OpenMode::Shared);
-        engine::Row r(t->Fields().size());
-        for (const auto& [ime, v] : polja)
-            for (std::size_t i = 0; i < r.size(); ++i)
-                if (t->Fields()[i].Name == ime) r[i] = v;
-        t->OpenCursor()->Insert(r);
+        ordertables::AddRow(root, baza, tablica, polja);
     }
 
-    void Artikl(std::int32_t code, std::int32_t grupa, int debljina, int duzina) {
-        Upisi("Global", "SIF_ROBE.DB",
-              {{"Partner", Value::Int(1)},
-               {"Sifra", Value::Text("A" + std::to_string(code))},
-               {"Code", Value::Int(code)},
-               {"Proizvodi", Value::Int(7)},
-               {"Grupa", Value::Int(grupa)}});
-        Upisi("Global", "WROBA.DB",
-              {{"Code", Value::Int(code)},
-               {"DebljinaProfila", Value::Int(debljina)},
-               {"DuzinaProfila", Value::Int(duzina)}});
-    }
-
-    // System 3: kerf 2, welding 3, overlap 8, gap 10, glass reduction 5, mullion allowance 10. Colour 4 is
-    // the order's; colour 5 is another colour of the same system (frame 111, mullion 113).
+    // The test system (see ordertables) of producer 7; colour 4 is the order's, colour 5 another colour of
+    // the same system (frame 111, mullion 113).
     void Sustav() {
-        Upisi("Lokal", "WSYSTEM.DB",
-              {{"Code", Value::Int(3)},
-               {"Sifra", Value::Text("S3")},
-               {"Proizvodi", Value::Int(7)},
-               {"Razmak", Value::Int(10)},
-               {"Preklapanje", Value::Int(8)},
-               {"SmanjenjeStakla", Value::Int(5)},
-               {"ReznaPila", Value::Int(2)},
-               {"Varenje", Value::Int(3)},
-               {"DodatakNaPrecku", Value::Int(10)}});
-        const std::pair<const char*, int> boja4[] = {
-            {"Stok", 101},         {"ZStoka", 105}, {"ZSM", 10},      {"Vrata", 104},   {"ZVrata", 107},
-            {"ZVM", 20},           {"Okvir", 102},  {"ZOkvira", 106}, {"ZOM", 15},      {"KlizniOkvir", 109},
-            {"ZKlizniOkvir", 110}, {"ZKOM", 12},    {"Precka", 103},  {"ZPrecka", 108}, {"ZPM", 5}};
-        for (int boja : {4, 5}) {
-            Polja red{{"Sistem", Value::Int(3)}, {"Boja", Value::Int(boja)}};
-            for (const auto& [ime, v] : boja4)
-                red.emplace_back(ime, Value::Int(boja == 5 && v > 100 ? v + 10 : v));
-            Upisi("Lokal", "WSYSBOJE.DB", red);
-        }
+        ordertables::System sustav;
+        sustav.Proizvodi = 7;
+        ordertables::AddSystem(root, sustav);
+        orders::BojaSistema boja5 = ordertables::Profiles();
+        for (std::int32_t* a :
+             {&boja5.Stok, &boja5.ZStoka, &boja5.Vrata, &boja5.ZVrata, &boja5.Okvir, &boja5.ZOkvira,
+              &boja5.KlizniOkvir, &boja5.ZKlizniOkvir, &boja5.Precka, &boja5.ZPrecka})
+            *a += 10;
+        ordertables::AddSystemColour(root, 3, 4);
+        ordertables::AddSystemColour(root, 3, 5, boja5);
         // The producer's colours: black has no profiles in the system.
         for (const auto& [code, sifra] : {std::pair{4, "BIJ"}, std::pair{5, "SME"}, std::pair{6, "CRN"}})
             Upisi("Global", "SIF_BOJA.DB",
@@ -110,16 +84,13 @@ protected:
                    {"Proizvodi", Value::Int(7)},
                    {"Code", Value::Int(code)},
                    {"Sifra", Value::Text(sifra)}});
-        Artikl(101, 1, 60, 6500); // frame
-        Artikl(102, 2, 70, 6500); // sash
-        Artikl(103, 3, 80, 6500); // mullion
-        Artikl(105, 5, 0, 16000); // reinforcements
-        Artikl(106, 5, 0, 6500);
-        Artikl(108, 5, 0, 6500);
-        Artikl(111, 1, 60, 6500); // colour 5's frame and mullion
-        Artikl(113, 3, 80, 6500);
-        Artikl(201, 6, 2000, 3000); // glass sheets
-        Artikl(202, 6, 2000, 3000);
+        const std::int32_t artikli[][4] = {
+            {101, 1, 60, 6500},   {102, 2, 70, 6500},  {103, 3, 80, 6500}, // frame, sash, mullion
+            {105, 5, 0, 16000},   {106, 5, 0, 6500},   {108, 5, 0, 6500},  // reinforcements
+            {111, 1, 60, 6500},   {113, 3, 80, 6500},                      // colour 5's frame and mullion
+            {201, 6, 2000, 3000}, {202, 6, 2000, 3000}};                   // glass sheets
+        for (const auto& a : artikli)
+            ordertables::AddArticle(root, a[0], a[1], a[2], a[3], {}, 7);
     }
 
     // A 1000 x 1000 catalogue type with a 60 mm frame, built by the caller.
@@ -131,10 +102,7 @@ protected:
                {"Sistem", Value::Int(3)},
                {"Boja", Value::Int(boja)}});
         windows::ModelProzora m;
-        m.PostaviOkvirProzora(1000, 1000, 60);
-        m.Preklapanje = 8;
-        m.ArtiklStoka = stok;
-        m.Sistem = 3;
+        ordertables::PlainWindow(m, 1000, 1000, stok);
         gradi(m);
         ASSERT_TRUE(windows::SpremiProzor(m, code));
     }
@@ -142,26 +110,7 @@ protected:
     // The rows of a table of the order with Code 1, each as its listed fields ("-" for a null).
     std::vector<std::string> Redovi(const std::string& tablica, const char* kljuc,
                                     const std::vector<std::string>& polja) {
-        auto t = engine::Table::Open(root / "lokal", tablica, engine::OpenMode::Shared);
-        std::map<std::string, std::size_t> indeks;
-        for (std::size_t i = 0; i < t->Fields().size(); ++i)
-            indeks[t->Fields()[i].Name] = i;
-        std::vector<std::string> out;
-        auto c = t->OpenCursor();
-        for (c->First(); c->OnRow(); c->Next()) {
-            const engine::Row& r = c->Read();
-            if (r[indeks.at(kljuc)].AsInt() != 1) continue;
-            std::ostringstream s;
-            for (const std::string& p : polja) {
-                const Value& v = r[indeks.at(p)];
-                s << (p == polja.front() ? "" : " ")
-                  << (v.IsInt()    ? std::to_string(v.AsInt())
-                      : v.IsText() ? v.AsText()
-                                   : "-");
-            }
-            out.push_back(s.str());
-        }
-        return out;
+        return ordertables::RowsOf(root, tablica, kljuc, 1, polja);
     }
 
     void Tipka(Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier) {
@@ -223,12 +172,8 @@ protected:
 
 TEST_F(WRadNal, AnOrderEnteredByKeysIsFittedRenumberedAndCut) {
     Sustav();
-    Tip(501, "FIKS", 4, 101, [](windows::ModelProzora&) {});
-    Tip(502, "KRILO", 4, 101,
-        [](windows::ModelProzora& m) { ASSERT_NE(m.DodajOkvir(500, 500, 70, 102, 0), nullptr); });
-    // Stored in colour 5: the order's colour gives it 101 and 103 (same thicknesses).
-    Tip(503, "PRECKA", 5, 111,
-        [](windows::ModelProzora& m) { ASSERT_NE(m.DodajPrecku(500, 500, false, 80, 113), nullptr); });
+    // PRECKA is stored in colour 5: the order's colour gives it 101 and 103 (same thicknesses).
+    Tipovi();
     std::vector<orders::ListaStakla> ispisano;
     orders::IspisiNaloga.IspisStakla = [&](std::int32_t rn, const std::vector<orders::ListaStakla>& l, bool) {
         EXPECT_EQ(rn, 1);
@@ -315,39 +260,13 @@ TEST_F(WRadNal, AnOrderEnteredByKeysIsFittedRenumberedAndCut) {
     EXPECT_TRUE(f->bIspisNaloga->Enabled());
     EXPECT_THAT(Redovi("RADNINAL.DB", "Code", {"Broj", "Sifra", "Kupac", "Sistem", "Boja"}),
                 ElementsAre("1 RN-1 9 3 4"));
-    // Frames (Duzina = side + 2 x 3 welding + 2 x 2 kerf; Duzina1 without the kerf; Duzina2 the side):
-    // item 1 twice 1000 + 1000 + 800 + 800, item 2 1200 + 1200 + 1400 + 1400, item 3 1800 + 1800 + 1200 +
-    // 1200, longest first on 6500 mm bars.
-    const std::vector<std::string> optima{
-        "1 101 3 1810 1806 1800 45 45", "2 101 3 1810 1806 1800 45 45", "3 101 2 1410 1406 1400 45 45",
-        "4 101 2 1410 1406 1400 45 45", "5 101 3 1210 1206 1200 45 45", "6 101 2 1210 1206 1200 45 45",
-        "7 101 2 1210 1206 1200 45 45", "8 101 1 1010 1006 1000 45 45", "9 101 1 1010 1006 1000 45 45",
-        "10 101 1 810 806 800 45 45", "11 101 3 1210 1206 1200 45 45", "12 101 1 1010 1006 1000 45 45",
-        "13 101 1 1010 1006 1000 45 45", "14 101 1 810 806 800 45 45", "15 101 1 810 806 800 45 45",
-        "16 101 1 810 806 800 45 45",
-        // the sash 1080 x 1280 outside, plus 2 x 8 overlap and the allowances
-        "17 102 2 1306 1302 1296 45 45", "18 102 2 1306 1302 1296 45 45", "19 102 2 1106 1102 1096 45 45",
-        "20 102 2 1106 1102 1096 45 45",
-        // the mullion: the 1080 mm opening + 2 x 10 + 2 x 2, square ends
-        "21 103 3 1104 1100 1100 90 90", "22 - 0 - - - - -",
-        // frame reinforcements
-        "23 105 3 1660 1656 1656 90 90", "24 105 3 1660 1656 1656 90 90", "25 105 2 1140 1136 1136 90 90",
-        "26 105 2 1140 1136 1136 90 90", "27 105 2 1060 1056 1056 90 90", "28 105 2 1060 1056 1056 90 90",
-        "29 105 3 940 936 936 90 90", "30 105 3 940 936 936 90 90", "31 105 1 860 856 856 90 90",
-        "32 105 1 860 856 856 90 90", "33 105 1 860 856 856 90 90", "34 105 1 860 856 856 90 90",
-        "35 105 1 540 536 536 90 90", "36 105 1 540 536 536 90 90", "37 105 1 540 536 536 90 90",
-        "38 105 1 540 536 536 90 90",
-        // sash and mullion reinforcements
-        "39 106 2 1130 1126 1126 90 90", "40 106 2 1130 1126 1126 90 90", "41 106 2 930 926 926 90 90",
-        "42 106 2 930 926 926 90 90", "43 108 3 1074 1070 1070 90 90"};
+    // The same lists as the three-item order entered straight into the tables.
     EXPECT_THAT(Redovi("RNOPTIMA.DB", "RadniNalog",
                        {"Rbr", "Artikl", "Prozor", "Duzina", "Duzina1", "Duzina2", "KutL", "KutD"}),
-                ElementsAreArray(optima));
-    // Glass: the fixed light 880 x 680 inside less 2 x 5; the sash's glazing 956 x 1156 unreduced; the
-    // two 800 x 1080 openings beside the mullion less 2 x 5.
+                ElementsAreArray(ordertables::ThreeItemCuttingList()));
     EXPECT_THAT(
         Redovi("RNOPTST.DB", "RadniNalog", {"Rbr", "Artikl", "Kolicina", "Prozor", "Duzina", "Sirina"}),
-        ElementsAre("1 201 2 1 670 870", "2 201 1 2 1156 956", "3 202 1 3 1070 790", "4 202 1 3 1070 790"));
+        ElementsAreArray(ordertables::ThreeItemGlassList()));
 
     // The glass run, one button on: each article's panes on its 2000 x 3000 sheets.
     Tipka(Qt::Key_Tab);
@@ -356,16 +275,9 @@ TEST_F(WRadNal, AnOrderEnteredByKeysIsFittedRenumberedAndCut) {
     ASSERT_THAT(shown, IsEmpty());
     EXPECT_THAT(f->FazeZadnjegRada, ElementsAre("Optimizacija stakla..."));
     ASSERT_EQ(ispisano.size(), 2u);
-    std::vector<std::string> komadi;
-    for (const orders::ListaStakla& l : ispisano) {
+    for (const orders::ListaStakla& l : ispisano)
         EXPECT_EQ(l.Raspored.BrojPloca, 1) << l.Sifra;
-        for (const orders::TIzrezak& i : l.Raspored.Izresci)
-            komadi.push_back(l.Sifra + " " + std::to_string(i.Broj) + " " +
-                             std::to_string(std::min(i.Sirina, i.Visina)) + "x" +
-                             std::to_string(std::max(i.Sirina, i.Visina)));
-    }
-    EXPECT_THAT(komadi, UnorderedElementsAre("A201 1 670x870", "A201 1 670x870", "A201 2 956x1156",
-                                             "A202 3 790x1070", "A202 3 790x1070"));
+    EXPECT_THAT(ordertables::PanesOf(ispisano), UnorderedElementsAreArray(ordertables::ThreeItemPanes()));
 
     // F5 shows both lists under the order's number; Esc goes back to the header.
     Tipka(Qt::Key_F5);
@@ -391,18 +303,10 @@ TEST_F(WRadNal, AnOrderEnteredByKeysIsFittedRenumberedAndCut) {
 TEST_F(WRadNal, AStoppedRunChangesNothingAndDeletesTakeCopiesAndListsAlong) {
     Sustav();
     Tipovi();
-    Upisi("Lokal", "RADNINAL.DB",
-          {{"Broj", Value::Int(1)}, {"Sistem", Value::Int(3)}, {"Boja", Value::Int(4)}});
+    ordertables::AddOrder(root, {});
     const int mjere[][3] = {{501, 1000, 800}, {502, 1200, 1400}};
     for (int i = 0; i < 2; ++i) {
-        Upisi("Lokal", "STAVKERN.DB",
-              {{"BrojRN", Value::Int(1)},
-               {"Stavka", Value::Int(i + 1)},
-               {"Tip", Value::Int(mjere[i][0])},
-               {"Staklo", Value::Int(201)},
-               {"Kolicina", Value::Int(1)},
-               {"Sirina", Value::Int(mjere[i][1])},
-               {"Visina", Value::Int(mjere[i][2])}});
+        ordertables::AddItem(root, {1, i + 1, mjere[i][0], 201, 1, mjere[i][1], mjere[i][2], {}});
         windows::ModelProzora m;
         ASSERT_GT(orders::PrilagodiStavku(m, {1, i + 1, mjere[i][0], mjere[i][1], mjere[i][2], 3, 4}), 0);
     }
@@ -463,6 +367,94 @@ TEST_F(WRadNal, AStoppedRunChangesNothingAndDeletesTakeCopiesAndListsAlong) {
     EXPECT_THAT(Redovi("NWINO.DB", "RN", {"RNS"}), IsEmpty());
     EXPECT_THAT(Redovi("RNOPTIMA.DB", "RadniNalog", {"Rbr"}), IsEmpty());
     EXPECT_EQ(Redovi("RNOPTST.DB", "RadniNalog", {"Rbr"}).size(), 2u);
+    EXPECT_THAT(shown, IsEmpty());
+}
+
+// "Promjena tipa" opens the designer on the item's own copy; what is drawn there goes into the copy, in the
+// order colour's articles, and the catalogue type stays as it was.
+TEST_F(WRadNal, PromjenaTipaChangesTheItemsCopyAndNotTheCatalogueType) {
+    Sustav();
+    Tipovi();
+    ordertables::AddOrder(root, {});
+    ordertables::AddItem(root, {1, 1, 501, 0, 1, 1000, 800, {}});
+    ordertables::AddItem(root, {1, 2, 0, 0, 1, 900, 900, {}});
+    windows::ModelProzora m;
+    ASSERT_GT(orders::PrilagodiStavku(m, {1, 1, 501, 1000, 800, 3, 4}), 0);
+    const auto katalog = [this] {
+        std::vector<std::string> r = Redovi("WINGL.DB", "Code", {"MaxRight", "MaxBottom", "WinRight"});
+        for (const char* t : {"WINO.DB", "WINPO.DB", "WINP.DB"})
+            r.push_back(t + std::string(" ") + std::to_string(Redovi(t, "WTip", {"WTip"}).size()));
+        return r;
+    };
+    const std::vector<std::string> prije = katalog();
+    Otvori();
+    Tipka(Qt::Key_Return, Qt::ControlModifier);
+    ASSERT_EQ(f->Book->PageIndex(), 1);
+    // From the last item up to the first, then on through its fields to the box.
+    Tipka(Qt::Key_Home, Qt::ControlModifier);
+    Tipka(Qt::Key_Up);
+    ASSERT_EQ(f->tStavkeRN->FieldByName("Stavka").AsInteger(), 1);
+    for (int i = 0; i < 12 && Aktivna() != "cPromjena"; ++i)
+        Tipka(Qt::Key_Tab);
+    ASSERT_EQ(Aktivna(), "cPromjena");
+
+    // The designer runs modally: it is driven from inside its loop.
+    int otvaranja = 0;
+    std::string naslov, sirina, visina, precka;
+    int debljinaStoka = 0;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        windows::TEditWindow* d = windows::EditWindowForm.EditWindow;
+        if (!d || !d->isVisible()) return;
+        poll.stop();
+        ++otvaranja;
+        naslov = d->Caption().toStdString();
+        sirina = d->eWidth->Text();
+        visina = d->eHeight->Text();
+        precka = d->CNoviArtiklPrecke->Text();
+        debljinaStoka = d->D.Model.DebStoka;
+        (void)QTest::qWaitForWindowActive(d);
+        QTest::mouseClick(d->PaintBox, Qt::LeftButton, {}, QPoint(200, 150)); // a vertical mullion
+        answers.push_back(true);
+        d->Close();
+    });
+    poll.start(10);
+    Tipka(Qt::Key_Space);
+    poll.stop();
+    ASSERT_EQ(otvaranja, 1);
+    EXPECT_EQ(naslov, "-> Promjena tipa RADNOG NALOGA: FIKS - sistem: S3");
+    EXPECT_EQ(sirina, "1000");
+    EXPECT_EQ(visina, "800");
+    EXPECT_EQ(debljinaStoka, 60);
+    EXPECT_EQ(precka, "A103 : ") << "new mullions take the order colour's article";
+    EXPECT_EQ(asked, std::vector<std::string>{"Želite li sačuvati promjene ?"});
+    EXPECT_THAT(shown, IsEmpty());
+    EXPECT_FALSE(f->cPromjena->Checked());
+    EXPECT_EQ(Aktivna(), "cPromjena");
+
+    // The copy keeps its size and frame and gains the mullion across its whole height.
+    EXPECT_THAT(
+        Redovi("NWINGL.DB", "RN", {"RNS", "MaxRight", "MaxBottom", "WinRight", "WinBottom", "ArtiklOkvira"}),
+        ElementsAre("1 1000 800 940 740 101"));
+    EXPECT_THAT(Redovi("NWINP.DB", "RN", {"RNS", "ArtiklPrecke", "T", "B"}), ElementsAre("1 103 60 740"));
+    EXPECT_EQ(f->KodKopije, windows::KodKopije({1, 1}));
+    EXPECT_NE(f->KodKopije, 0);
+    EXPECT_EQ(katalog(), prije);
+
+    // On an item without a type the box only unticks (the poll would close a designer that opened).
+    otvaranja = 0;
+    poll.start(10);
+    Tipka(Qt::Key_Home, Qt::ControlModifier);
+    Tipka(Qt::Key_Down);
+    ASSERT_EQ(f->tStavkeRN->FieldByName("Stavka").AsInteger(), 2);
+    ASSERT_EQ(f->eTip->Text(), "");
+    f->cPromjena->SetFocus();
+    Tipka(Qt::Key_Space);
+    EXPECT_FALSE(f->cPromjena->Checked());
+    QTest::qWait(50);
+    poll.stop();
+    EXPECT_EQ(otvaranja, 0);
+    EXPECT_EQ(asked.size(), 1u);
     EXPECT_THAT(shown, IsEmpty());
 }
 
