@@ -129,6 +129,13 @@ int SyncFile(int fd) {
     return 0;
 }
 
+int SyncFileData(int fd) {
+    while (Fs().SyncData(fd) != 0) {
+        if (errno != EINTR) return errno;
+    }
+    return 0;
+}
+
 int SyncFolder(const fs::path& folder) {
     FileHandle dir = FileHandle::Open(folder.empty() ? fs::path(".") : folder, O_RDONLY | O_DIRECTORY);
     if (!dir) return errno;

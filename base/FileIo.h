@@ -79,6 +79,8 @@ IoResult WriteAll(int fd, const void* data, std::size_t len);
 
 // 0 or the error.
 int SyncFile(int fd);
+// The contents and size only (not the file's times). 0 or the error.
+int SyncFileData(int fd);
 // Makes a new or renamed name inside the folder durable. 0 or the error.
 int SyncFolder(const fs::path& folder);
 

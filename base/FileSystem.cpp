@@ -56,6 +56,10 @@ int FileSystem::Sync(int fd) {
     return diskSync ? ::fsync(fd) : 0;
 }
 
+int FileSystem::SyncData(int fd) {
+    return diskSync ? ::fdatasync(fd) : 0;
+}
+
 void SetDiskSync(bool on) {
     diskSync = on;
 }

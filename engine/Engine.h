@@ -226,6 +226,9 @@ public:
     // an empty key leaves that end open, both empty = every row) and inserts `rows`. Every change reaches the
     // files or none does, and the files are synced once for all of it.
     virtual void ReplaceRows(const Key& from, const Key& to, const std::vector<Row>& rows) = 0;
+    // Deletes the rows whose primary key lies in [from, to] (as ReplaceRows), as one write: all of them
+    // go or none does.
+    virtual void DeleteRows(const Key& from, const Key& to) { ReplaceRows(from, to, {}); }
 
     // Write lock over the whole table against other opens (until UnlockTable or close).
     virtual void LockTable() = 0;

@@ -19,6 +19,7 @@ constexpr std::size_t HeadBytes = 32;
 constexpr std::uint32_t Idle = 0;
 constexpr std::uint32_t Pending = 1;
 constexpr std::size_t LargeJournal = 1 << 20;
+constexpr std::size_t JournalPage = 4096;
 // The notes of recent writes ride at the end of the body: entries, their byte count and this mark.
 constexpr char NotesMark[4] = {'N', 'O', 'T', 'E'};
 constexpr std::size_t MaxNotes = 64;
@@ -61,8 +62,10 @@ bool ReadAll(int fd, void* data, std::size_t len, std::uint64_t offset) {
     return r.Error == 0 && r.Done == len;
 }
 
+// The journal and the table files are read back, never looked at for their times: their contents and
+// size are what must reach the disk.
 void Sync(int fd, const std::string& name) {
-    if (const int error = base::SyncFile(fd)) ThrowIo(name, error);
+    if (const int error = base::SyncFileData(fd)) ThrowIo(name, error);
 }
 
 } // namespace
@@ -110,13 +113,23 @@ int TableFiles::Fd(TableFile f, bool create) {
     base::FileHandle& fd = fds_[static_cast<int>(f)];
     if (fd) return fd.Get();
     const auto& path = paths_[static_cast<int>(f)];
-    fd = base::FileHandle::Open(path, O_RDWR | (create ? O_CREAT : 0));
+    fd = base::FileHandle::Open(path, O_RDWR);
+    if (!fd && errno == ENOENT && create) {
+        fd = base::FileHandle::Open(path, O_RDWR | O_CREAT);
+        if (fd) created_ = true;
+    }
     if (!fd && (errno == EACCES || errno == EROFS) && !create) {
         fd = base::FileHandle::Open(path, O_RDONLY);
         if (fd) readOnly_ = true;
     }
     if (!fd && (create || errno != ENOENT)) ThrowIo(path.filename().string(), errno);
     return fd.Get();
+}
+
+void TableFiles::SyncNewNames() {
+    if (!created_) return;
+    if (const int error = base::SyncFolder(paths_[0].parent_path())) ThrowIo(name_, error);
+    created_ = false;
 }
 
 // ------------------------------------------------------------------------------------------------ journal
@@ -144,7 +157,19 @@ int Journal::Fd(bool create) {
         if (::fstat(fd_.Get(), &st) == 0 && st.st_nlink > 0) return fd_.Get();
         Close();
     }
-    fd_ = base::FileHandle::Open(path_, O_RDWR | (create ? O_CREAT : 0));
+    fd_ = base::FileHandle::Open(path_, O_RDWR);
+    if (!fd_ && errno == ENOENT && create) {
+        fd_ = base::FileHandle::Open(path_, O_RDWR | O_CREAT);
+        // A power cut must not take the new name away from under a journal that files were written
+        // behind; a journal whose name could not be made durable is not used.
+        if (fd_) {
+            if (const int error = base::SyncFolder(path_.parent_path())) {
+                Close();
+                base::Fs().Unlink(path_.c_str());
+                ThrowIo(path_.filename().string(), error);
+            }
+        }
+    }
     if (!fd_ && (create || errno != ENOENT)) ThrowIo(path_.filename().string(), errno);
     return fd_.Get();
 }
@@ -235,6 +260,12 @@ Notes Journal::ReadNotes(int fd) {
 }
 
 bool Journal::Recover(TableFiles& files) {
+    // Nearly always idle: the head alone tells.
+    const int fd = Fd(false);
+    unsigned char head[HeadBytes];
+    if (fd < 0 || !ReadAll(fd, head, sizeof head, 0) || std::memcmp(head, Magic, 8) != 0 ||
+        codec::GetU32(head + 16) != Pending)
+        return false;
     std::uint32_t status = Idle;
     std::uint64_t generation = 0;
     Transaction t;
@@ -283,6 +314,9 @@ void Journal::Apply(const Transaction& t, TableFiles& files) {
         if (touched[i])
             Sync(files.Fd(static_cast<TableFile>(i), true),
                  files.Path(static_cast<TableFile>(i)).filename().string());
+    // A file the write made (the first memo) keeps its name through a power cut before the journal is
+    // marked done.
+    files.SyncNewNames();
 }
 
 std::uint64_t Journal::Commit(const Transaction& t, TableFiles& files) {
@@ -336,6 +370,12 @@ std::uint64_t Journal::Commit(const Transaction& t, TableFiles& files) {
     std::uint64_t sum = codec::Checksum(p + 8, 16);
     sum = codec::Checksum(p + HeadBytes, len, sum);
     codec::PutU64(p + 24, sum);
+    // The journal file only grows, in whole pages: a write into the same bytes changes nothing but
+    // them, so its sync need not carry the file's size to the disk as well.
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) ThrowIo(path_.filename().string(), errno);
+    if (buf.size() > static_cast<std::uint64_t>(st.st_size))
+        buf.resize((buf.size() + JournalPage - 1) / JournalPage * JournalPage, '\0');
     try {
         WriteAll(fd, buf.data(), buf.size(), 0, path_.filename().string());
         Sync(fd, path_.filename().string());

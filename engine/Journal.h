@@ -36,12 +36,15 @@ public:
     bool ReadOnly() const { return readOnly_; }
     void Close(TableFile f);
     void CloseAll();
+    // Syncs the folder when a file was made since it was last synced (its name must survive a power cut).
+    void SyncNewNames();
 
 private:
     std::array<fs::path, 3> paths_;
     std::array<base::FileHandle, 3> fds_;
     std::string name_;
     bool readOnly_ = false;
+    bool created_ = false;
 };
 
 struct JournalWrite {

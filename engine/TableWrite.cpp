@@ -383,6 +383,7 @@ void TableImage::ReplaceRows(const Key& from, const Key& to, const std::vector<R
             gone.push_back(id);
         }
     }
+    if (gone.empty() && rows.empty()) return; // nothing to write
     Batch b;
     struct Grouped {
         Batch*& Group;

@@ -165,7 +165,19 @@ std::vector<ByteRange> PrimaryIndexFile::Update(const std::vector<std::unique_pt
     const std::size_t newSize = HeaderBytes + static_cast<std::size_t>(blocks) * PxBlockSize;
     image_.resize(newSize, '\0');
     auto put = [&](std::size_t off, const unsigned char* data, std::size_t len) {
-        if (off + len <= oldSize && std::memcmp(image_.data() + off, data, len) == 0) return;
+        if (off + len <= oldSize) {
+            // Only the bytes that differ from what the file holds are written.
+            const auto* old = Bytes(image_) + off;
+            std::size_t first = 0, last = len;
+            while (first < len && old[first] == data[first])
+                ++first;
+            if (first == len) return;
+            while (old[last - 1] == data[last - 1])
+                --last;
+            off += first;
+            data += first;
+            len = last - first;
+        }
         std::memcpy(Bytes(image_) + off, data, len);
         if (!changed.empty() && changed.back().Offset + changed.back().Length == off)
             changed.back().Length += len;

@@ -200,6 +200,25 @@ testsupport::WritePointScenario ReplaceMany() {
     return s;
 }
 
+// Rows 30..130 (several blocks, long memos among them) out as one write.
+testsupport::WritePointScenario DeleteMany() {
+    Rows after = Before();
+    for (auto it = after.lower_bound(30); it != after.end() && it->first <= 130;)
+        it = after.erase(it);
+    testsupport::WritePointScenario s;
+    s.Name = "delete_rows";
+    s.FileName = "ROBA";
+    s.Setup = [](const fs::path& f) { MakeRoba(f, true); };
+    s.Run = [](const fs::path& f) {
+        auto t = Table::Open(f, "ROBA.DB", OpenMode::Shared);
+        return Guarded(t.get(), [&] { t->DeleteRows({Value::Int(30)}, {Value::Int(130)}); });
+    };
+    s.Observe = [after](const fs::path& f, std::string& problem) {
+        return Compare(f, Before(), after, problem);
+    };
+    return s;
+}
+
 testsupport::WritePointScenario Create() {
     testsupport::WritePointScenario s;
     s.Name = "create";
@@ -280,8 +299,8 @@ TEST_P(EngineWritePoints, EveryWritePointLeavesTheTableWhole) {
 
 INSTANTIATE_TEST_SUITE_P(Operations, EngineWritePoints,
                          ::testing::Values(
-                             &PostNew, &PostEdit, &PostUnkeyed, &DeleteRow, &ReplaceMany, &Create,
-                             +[] { return AddIndex(false); }, +[] { return AddIndex(true); }),
+                             &PostNew, &PostEdit, &PostUnkeyed, &DeleteRow, &ReplaceMany, &DeleteMany,
+                             &Create, +[] { return AddIndex(false); }, +[] { return AddIndex(true); }),
                          [](const auto& info) { return info.param().Name; });
 
 } // namespace

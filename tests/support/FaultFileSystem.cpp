@@ -41,15 +41,21 @@ ssize_t FaultFileSystem::PWrite(int fd, const void* data, size_t len, off_t offs
     return FileSystem::PWrite(fd, data, len, offset);
 }
 
+bool FaultFileSystem::SyncPoint(int fd) {
+    if (++syncs_ != failSync_) return false;
+    struct stat st {};
+    failedOnFolder_ = ::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode);
+    failed_ = true;
+    errno = error_;
+    return true;
+}
+
 int FaultFileSystem::Sync(int fd) {
-    if (++syncs_ == failSync_) {
-        struct stat st {};
-        failedOnFolder_ = ::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode);
-        failed_ = true;
-        errno = error_;
-        return -1;
-    }
-    return FileSystem::Sync(fd);
+    return SyncPoint(fd) ? -1 : FileSystem::Sync(fd);
+}
+
+int FaultFileSystem::SyncData(int fd) {
+    return SyncPoint(fd) ? -1 : FileSystem::SyncData(fd);
 }
 
 int FaultFileSystem::Truncate(int fd, off_t size) {

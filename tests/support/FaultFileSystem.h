@@ -35,6 +35,7 @@ public:
     ssize_t Write(int fd, const void* data, size_t len) override;
     ssize_t PWrite(int fd, const void* data, size_t len, off_t offset) override;
     int Sync(int fd) override;
+    int SyncData(int fd) override;
     int Truncate(int fd, off_t size) override;
     int Rename(const char* from, const char* to) override;
     int Unlink(const char* path) override;
@@ -42,6 +43,8 @@ public:
 private:
     // True when this write point is to fail (errno set).
     bool WritePoint();
+    // True when this sync point is to fail (errno set).
+    bool SyncPoint(int fd);
 
     int writes_ = 0;
     int syncs_ = 0;
