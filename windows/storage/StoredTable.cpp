@@ -54,11 +54,9 @@ std::vector<engine::Row> StoredTable::Rows(const engine::Key& prefix) {
 }
 
 void StoredTable::DeleteRows(const engine::Key& prefix) {
-    cursor_->SetIndex(-1);
-    cursor_->SetRange(prefix, prefix);
-    for (cursor_->First(); cursor_->OnRow();)
-        cursor_->Delete();
-    cursor_->CancelRange();
+    if (prefix.empty()) throw engine::Error("Tablica " + name_ + ": nedostaje ključ redova za brisanje");
+    // One write: a type's rows go all together or not at all.
+    table_->DeleteRows(prefix, prefix);
 }
 
 void StoredTable::ReplaceRows(const engine::Key& prefix, const std::vector<engine::Row>& rows) {
