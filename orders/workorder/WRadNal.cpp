@@ -188,7 +188,7 @@ TWRadniNalozi::TWRadniNalozi(fw::Component* owner) : kit::TMyForm(owner) {
     cPregledIspisa->SetChecked(true);
     eNaputak = Polje(&glava, this, sRadniNal, new fw::DBMemo(&glava, this), "eNaputak", "Naputak",
                      "Naputak:", 440, y += Redak + 5, 300);
-    eNaputak->SetBounds(575, y, 300, 130);
+    eNaputak->SetBounds(575, y, 300, 110);
 
     // --- page 1: the items
     fw::NotebookPage& stavke = Book->AddPage("StavkeRN");
