@@ -1,6 +1,7 @@
 #include "engine/Cursor.h"
 
 #include "base/Text.h"
+#include "engine/BlockCache.h"
 #include "engine/codec/Bytes.h"
 #include "engine/codec/IndexDefFile.h"
 #include "engine/Errors.h"
@@ -20,6 +21,7 @@ CursorImpl::~CursorImpl() {
 }
 
 template <class F> decltype(auto) CursorImpl::Retried(F&& f) const {
+    const BlockCache::Step step;
     try {
         return f();
     } catch (const TableImage::Outdated&) {

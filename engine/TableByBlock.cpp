@@ -1,5 +1,6 @@
 // Large tables opened without reading their rows: the .PX gives the blocks in chain order with their record
-// counts, and a block's rows are read the first time one of them is needed. The rows so read stay.
+// counts, and a block's rows are read the first time one of them is needed. The rows so read stay while the
+// process's block cache has room for them.
 #include "engine/TableImage.h"
 
 #include "base/FileIo.h"
@@ -89,6 +90,7 @@ bool TableImage::LoadByBlock(codec::DbHeader& h, std::string& head, std::int64_t
     if (!differs.empty()) return false;
 
     AdoptHeader(std::move(h), std::move(head));
+    Uncache();
     rows_.clear();
     rows_.resize(next);
     byBlock_ = true;
@@ -165,13 +167,46 @@ void TableImage::ReadChunk(const Chunk& c) const {
         row = std::make_unique_for_overwrite<unsigned char[]>(static_cast<std::size_t>(rs));
         std::memcpy(row.get(), p + 6 + k * rs, static_cast<std::size_t>(rs));
     }
+    Cached(c);
 }
 
 void TableImage::ReadAllRows() {
     if (!byBlock_) return;
+    // Every row stays from here on: nothing is let go while they are read.
+    const BlockCache::Step step;
     for (const auto& c : primary_.Chunks())
         ReadChunk(*c);
     byBlock_ = false;
+    Uncache();
+}
+
+void TableImage::Cached(const Chunk& c) const {
+    if (!byBlock_ || c.Block == 0) return;
+    // What the rows take on the heap: the record and the allocator's own word, in its 16-byte steps.
+    const std::size_t bytes = c.Ids.size() * ((static_cast<std::size_t>(hdr_.RecordSize) + 8 + 15) / 16 * 16);
+    auto& cache = BlockCache::Process();
+    if (const auto it = cached_.find(c.Block); it != cached_.end())
+        cache.Touch(it->second, bytes);
+    else
+        cached_.emplace(c.Block, cache.Add(const_cast<TableImage*>(this), c.Block, bytes));
+}
+
+void TableImage::LetBlockGo(std::uint16_t block) noexcept {
+    const auto it = cached_.find(block);
+    if (it == cached_.end()) return;
+    BlockCache::Process().Remove(it->second);
+    cached_.erase(it);
+    // Every row in memory is what the files hold (writes go through), so any of them can be read again.
+    if (!byBlock_ || block >= blockOwner_.size() || blockOwner_[block] == nullptr) return;
+    for (RowId id : blockOwner_[block]->Ids)
+        rows_[id].reset();
+}
+
+void TableImage::Uncache() noexcept {
+    auto& cache = BlockCache::Process();
+    for (const auto& [block, handle] : cached_)
+        cache.Remove(handle);
+    cached_.clear();
 }
 
 std::size_t TableImage::RowsInMemory() const {

@@ -1,6 +1,7 @@
 #include "engine/TableHandle.h"
 
 #include "base/Files.h"
+#include "engine/BlockCache.h"
 #include "engine/Cursor.h"
 #include "engine/Errors.h"
 
@@ -35,6 +36,7 @@ TableHandle::TableHandle(fs::path dbPath, OpenMode mode) : path_(std::move(dbPat
     const LockKind kind = mode == OpenMode::Exclusive ? LockKind::Exclusive : LockKind::Shared;
     // A closing open may hold the table exclusively for a moment while it tidies up.
     if (!lock_->LockWithin(lockspace::Table, 1, kind, OpenWaitMillis)) ThrowBusy(path_.filename().string());
+    const BlockCache::Step step;
     image_ = TableImage::Get(path_);
     image_->Sync(*lock_);
 }
@@ -64,6 +66,7 @@ void TableHandle::Write(const std::function<void()>& change) {
         if (!lock_->CanWrite()) throw Error("Tablica " + path_.filename().string() + " je samo za čitanje");
         ThrowBusy(path_.filename().string());
     }
+    const BlockCache::Step step;
     try {
         image_->PrepareWrite();
         change();
@@ -113,6 +116,7 @@ void TableHandle::UnlockTable() {
 void TableHandle::SaveChanges() {}
 
 bool TableHandle::Refresh() {
+    const BlockCache::Step step;
     return image_->Sync(*lock_);
 }
 

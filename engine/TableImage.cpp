@@ -113,6 +113,7 @@ TableImage::TableImage(fs::path dbPath)
       journal_(Companion(dbPath_, ".JNL"), name_) {}
 
 TableImage::~TableImage() {
+    Uncache();
     auto& reg = Registry();
     const auto it = reg.find(RegistryKey(dbPath_));
     if (it != reg.end() && it->second.expired()) reg.erase(it);
@@ -307,6 +308,7 @@ void TableImage::Load() {
 }
 
 void TableImage::Forget() noexcept {
+    Uncache();
     rows_.clear();
     rowChunk_.clear();
     primary_.Clear();
@@ -332,6 +334,7 @@ void TableImage::Adopt(codec::DbHeader h, std::string head,
     AdoptHeader(std::move(h), std::move(head));
     rows_ = std::move(rows);
     byBlock_ = false;
+    Uncache();
     memos_.clear();
     secondaries_.clear(); // read again below, against the new field list
     secondaryOrders_.clear();

@@ -4,6 +4,7 @@
 // the secondary orders (built when first needed, then kept up to date by every write). Every write goes
 // through at once: the touched .DB blocks, .PX blocks, .MB blocks and header through the journal.
 
+#include "engine/BlockCache.h"
 #include "engine/ChunkedOrder.h"
 #include "engine/codec/DbHeader.h"
 #include "engine/codec/IndexDefFile.h"
@@ -76,6 +77,8 @@ public:
         using Error::Error;
     };
     void Decode(RowId id, Row& out) const;
+    // The process's block cache lets the rows of a block go (a table read by block reads them again).
+    void LetBlockGo(std::uint16_t block) noexcept;
 
     // Orders: -1 the primary order, 0.. the secondary indexes (built here when first needed).
     ChunkedOrder& Order(int index);
@@ -143,8 +146,15 @@ private:
     const unsigned char* ReadRowBlock(RowId id) const;
     // Reads the rows of a chunk not read yet; before a write changes the chunk's rows or its block.
     void ReadChunk(const Chunk& c) const;
+    // Reads the chunks beside one whose place in the chain a write is about to change: their blocks are
+    // written anew with it, and are checked against the links they hold before the chain changes.
+    void ReadNeighbours(std::size_t index);
     // Reads every row not read yet; before a write that lays the whole table out again.
     void ReadAllRows();
+    // Counts a chunk's rows in the process's block cache as just used (tables read by block).
+    void Cached(const Chunk& c) const;
+    // Takes this table's blocks out of the cache (it is read whole now, or goes away).
+    void Uncache() noexcept;
     // Takes in another process's last write from the blocks it touched; false when only a whole read will do
     // (nothing in memory changed then).
     bool RefreshChangedBlocks();
@@ -205,6 +215,7 @@ private:
     mutable std::vector<std::unique_ptr<unsigned char[]>> rows_;
     std::vector<Chunk*> rowChunk_;
     bool byBlock_ = false;
+    mutable std::unordered_map<std::uint16_t, BlockCache::Handle> cached_; // blocks whose rows are held
     bool distrustPx_ = false; // the .PX did not match the blocks: read the table whole
     bool catchingUp_ = false; // taking in another process's write: unnamed blocks may still be read
     bool writing_ = false;    // a write is changing the chunks: the .PX's entries follow at its end

@@ -321,6 +321,10 @@ bool TableImage::RefreshChangedBlocks() {
             }
     }
 
+    for (std::size_t i = 0; i < chain.size(); ++i)
+        if (chain[i].Records != nullptr && blockOwner_[chain[i].Block] != nullptr)
+            Cached(*blockOwner_[chain[i].Block]);
+
     hdr_ = std::move(h);
     hdrBytes_ = std::move(head);
     if (hdr_.KeyFields > 0) {

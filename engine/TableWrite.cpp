@@ -124,6 +124,7 @@ void TableImage::ReleaseBlock(std::uint16_t block, Batch& b) {
         Chunk* last = blockOwner_[fileBlocks_];
         if (last == nullptr) break; // every block is owned or free; nothing else can stand here
         ReadChunk(*last);           // from the block it leaves
+        ReadNeighbours(last->Index);
         freeBlocks_.erase(target);
         freeBlocks_.insert(fileBlocks_);
         blockOwner_[fileBlocks_] = nullptr;
@@ -136,14 +137,23 @@ void TableImage::ReleaseBlock(std::uint16_t block, Batch& b) {
     blockOwner_.resize(fileBlocks_ + 1u);
 }
 
+void TableImage::ReadNeighbours(std::size_t index) {
+    const auto& chunks = primary_.Chunks();
+    if (index > 0) ReadChunk(*chunks[index - 1]);
+    if (index + 1 < chunks.size()) ReadChunk(*chunks[index + 1]);
+}
+
 void TableImage::PrimaryInsert(RowId id, Batch& b) {
     ChunkedOrder::Pos pos = hdr_.KeyFields > 0 ? LowerBound(-1, Rec(id), id) : primary_.End();
     // The chunk that takes the row is read in first: its block on disk still holds its rows before this one.
     const auto& all = primary_.Chunks();
-    if (!primary_.IsEnd(pos))
+    if (!primary_.IsEnd(pos)) {
         ReadChunk(*all[pos.ChunkIndex]);
-    else if (!all.empty())
+        // A full chunk splits: the half that moves out links to the chunk after it.
+        if (all[pos.ChunkIndex]->Ids.size() >= primary_.Capacity()) ReadNeighbours(pos.ChunkIndex);
+    } else if (!all.empty()) {
         ReadChunk(*all.back());
+    }
     ChunkedOrder::Change ch;
     primary_.Insert(pos, id, ch);
     MarkChunk(ch.Touched, b);
@@ -164,6 +174,8 @@ void TableImage::PrimaryErase(RowId id, Batch& b) {
     ChunkedOrder::Change ch;
     const std::size_t index = pos.ChunkIndex;
     ReadChunk(*primary_.Chunks()[index]);
+    // The last row goes: the chunk leaves the chain and its neighbours link to each other.
+    if (primary_.Chunks()[index]->Ids.size() == 1) ReadNeighbours(index);
     primary_.Erase(pos, ch);
     MarkChunk(ch.Touched, b);
     if (ch.Removed) {
@@ -417,6 +429,7 @@ void TableImage::Empty() {
         for (auto& r : rows_)
             r.reset();
         byBlock_ = false;
+        Uncache();
         memos_.clear();
         primary_.Clear();
         blockOwner_.assign(1, nullptr);
@@ -491,13 +504,16 @@ void TableImage::Commit(Batch& b) {
         for (const auto& c : chunks)
             putBlock(*c);
     } else {
-        for (const Chunk* c : b.Dirty)
+        for (const Chunk* c : b.Dirty) {
             putBlock(*c);
+            Cached(*c);
+        }
         for (RowId id : b.InPlace) {
             if (!Alive(id)) continue; // deleted later in the same write
             const auto pos = Locate(-1, id);
             const Chunk& c = *chunks[pos.ChunkIndex];
             if (b.Dirty.count(&c) != 0) continue;
+            Cached(c);
             const std::uint64_t at = hdr_.HeaderSize + (c.Block - 1u) * bs + 6 + pos.Idx * hdr_.RecordSize;
             t.Writes.push_back(
                 {TableFile::Db, at, std::string(reinterpret_cast<const char*>(Rec(id)), hdr_.RecordSize)});

@@ -105,7 +105,8 @@ void StageProgramFolder(const std::filesystem::path& folder, const StageOptions&
         "[Safety]\r\nAutoSave=1\r\n[Resources]\r\nLoadMode=1\r\nUsage=4\r\n[OtvoreneBaze]\r\nMax=100\r\n");
     WriteIfMissing(folder, "PLOM.INI",
                    "[podaci]\r\nGrupaStoka=1\r\nGrupaOkvira=2\r\nGrupaPrecke=3\r\nGrupaVrata=4\r\n"
-                   "GrupaZeljezo=5\r\nGrupaStaklo=6\r\nGrupaKliznogOkvira=6\r\nValuta=EUR\r\n");
+                   "GrupaZeljezo=5\r\nGrupaStaklo=6\r\nGrupaKliznogOkvira=6\r\nValuta=EUR\r\n"
+                   "[tablice]\r\nPredmemorija=8\r\n");
     if (!o.Tables) return;
     const std::string global = (folder / "global").string() + "/";
     const std::string lokal = (folder / "lokal").string() + "/";

@@ -6,7 +6,9 @@
 #include "base/IniFile.h"
 #include "base/ProgramState.h"
 #include "base/Text.h"
+#include "engine/Engine.h"
 
+#include <algorithm>
 #include <limits>
 #include <system_error>
 
@@ -156,6 +158,10 @@ void ReadProgramSettings(std::string& Description, const std::filesystem::path& 
     r.Read("GrupaStaklo", p.GrupaStaklo);
     r.Read("GrupaKliznogOkvira", p.GrupaKliznogOkvira);
     r.Read("Valuta", p.Valuta, 3);
+    r.Section("tablice");
+    r.Read("Predmemorija", p.Predmemorija);
+    p.Predmemorija = std::clamp(p.Predmemorija, 1, 4096);
+    engine::SetBlockCacheBytes(static_cast<std::uint64_t>(p.Predmemorija) << 20);
     Description = base::CutChars(WBegin.PodaciInstalacije.Opis, 40);
 }
 

@@ -83,6 +83,8 @@ struct TPostavkePrograma {
     std::int32_t GrupaStaklo = 6;
     std::int32_t GrupaKliznogOkvira = 6;
     std::string Valuta = "DEM"; // at most 3 characters
+    // Section "tablice": MiB of large tables' rows the program keeps in memory (1..4096).
+    std::int32_t Predmemorija = 8;
 };
 
 struct SettingsState {
@@ -100,7 +102,8 @@ std::filesystem::path ProgramFolder();
 void ReadCommonSettings();
 void ReadCommonSettings(const std::filesystem::path& folder);
 
-// Reads "PLOM.INI" section "podaci" into PostavkePrograma; Description receives the installation's Opis.
+// Reads "PLOM.INI" sections "podaci" and "tablice" into PostavkePrograma and hands the table cache size to
+// the engine; Description receives the installation's Opis.
 void ReadProgramSettings(std::string& Description);
 void ReadProgramSettings(std::string& Description, const std::filesystem::path& folder);
 

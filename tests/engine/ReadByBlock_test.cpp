@@ -1,6 +1,7 @@
-// A large table opens without reading its rows: blocks are read as their rows are first needed. Writes on
-// such a table, a .PX that tells another story than the blocks, and another station's write to a block not
-// read yet must all leave exactly the rows the files hold.
+// A large table opens without reading its rows: blocks are read as their rows are first needed, and let go
+// again when the process's block cache is full. Writes on such a table, a .PX that tells another story than
+// the blocks, and another station's write to a block not read yet (or let go) must all leave exactly the rows
+// the files hold.
 #include "base/FileSystem.h"
 #include "Consistency.h"
 #include "engine/Engine.h"
@@ -52,6 +53,17 @@ Model Fill(const fs::path& folder) {
     return model;
 }
 
+// The cache budgets each scenario runs under: the default, and room for only three blocks of rows, so that
+// blocks are let go and read again all the time.
+constexpr std::uint64_t BlockBytes = 48 * 48; // 48 rows of 38 bytes, each on the heap in 48
+const std::vector<std::uint64_t> Budgets = {BlockCacheBytes(), 3 * BlockBytes};
+
+struct CacheBudget {
+    explicit CacheBudget(std::uint64_t bytes) : old(BlockCacheBytes()) { SetBlockCacheBytes(bytes); }
+    ~CacheBudget() { SetBlockCacheBytes(old); }
+    std::uint64_t old;
+};
+
 TableImage& ImageOf(Table& t) {
     return dynamic_cast<TableHandle&>(t).Image();
 }
@@ -68,7 +80,17 @@ void ExpectRows(Cursor& c, const Model& model) {
     EXPECT_EQ(it, model.end());
 }
 
+void TakesEveryKindOfWrite(std::uint64_t budget);
+
 TEST(ReadByBlock, OpensByIndexAndTakesEveryKindOfWrite) {
+    for (const std::uint64_t budget : Budgets) {
+        SCOPED_TRACE(budget);
+        const CacheBudget cache(budget);
+        TakesEveryKindOfWrite(budget);
+    }
+}
+
+void TakesEveryKindOfWrite(std::uint64_t budget) {
     testsupport::TempFolder tmp;
     Model model = Fill(tmp.Path());
     SetReadByBlockFrom(0);
@@ -136,6 +158,8 @@ TEST(ReadByBlock, OpensByIndexAndTakesEveryKindOfWrite) {
     auto walk = again->OpenCursor();
     EXPECT_FALSE(ImageOf(*again).ReadWhole());
     ExpectRows(*walk, model);
+    // The walk read every block; the cache kept at most its budget of them (and the one in hand).
+    EXPECT_LE(ImageOf(*again).RowsInMemory() * 48, budget + BlockBytes);
     // A secondary order reads the whole table; it holds every row, by name without regard to case.
     walk->SetIndex(walk->FindIndexByName("_Naziv"));
     std::int64_t n = 0;
@@ -176,7 +200,17 @@ PLOM_CHILD_ROLE(ByBlockOtherStation) {
     return 0;
 }
 
+void SeesAnotherStationsWrite();
+
 TEST(ReadByBlock, AnotherStationsWriteToABlockNotReadYetIsSeen) {
+    for (const std::uint64_t budget : Budgets) {
+        SCOPED_TRACE(budget);
+        const CacheBudget cache(budget);
+        SeesAnotherStationsWrite();
+    }
+}
+
+void SeesAnotherStationsWrite() {
     testsupport::TempFolder tmp;
     Model model = Fill(tmp.Path());
     SetReadByBlockFrom(0);

@@ -2,6 +2,7 @@
 #include "app/data/Settings.h"
 #include "app/data/WBegin.h"
 #include "base/ProgramState.h"
+#include "engine/Engine.h"
 #include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -103,6 +104,7 @@ TEST_F(SettingsFiles, ProgramSettingsDefaultsAndValues) {
     EXPECT_EQ(Settings.PostavkePrograma.GrupaStaklo, 6);
     EXPECT_EQ(Settings.PostavkePrograma.GrupaKliznogOkvira, 6);
     EXPECT_EQ(Settings.PostavkePrograma.Valuta, "DEM");
+    EXPECT_EQ(Settings.PostavkePrograma.Predmemorija, 8);
 
     folder.Write("Plom.Ini",
                  "[Staklo]\nGrupaStoka=9\n[PODACI]\ngrupastoka=11\nGrupaStaklo=12\nValuta=EURO\n");
@@ -111,6 +113,17 @@ TEST_F(SettingsFiles, ProgramSettingsDefaultsAndValues) {
     EXPECT_EQ(Settings.PostavkePrograma.GrupaStaklo, 12);
     EXPECT_EQ(Settings.PostavkePrograma.GrupaVrata, 4);
     EXPECT_EQ(Settings.PostavkePrograma.Valuta, "EUR");
+
+    // The table cache in MiB, kept within 1..4096 and handed to the engine.
+    for (const auto& [text, mb] : std::vector<std::pair<std::string, int>>{
+             {"[tablice]\nPredmemorija=32\n", 32},
+             {"[tablice]\nPredmemorija=0\n", 1},
+             {"[TABLICE]\nPredmemorija=99999\n", 4096}}) {
+        folder.Write("Plom.Ini", text);
+        ReadProgramSettings(description, folder.Path());
+        EXPECT_EQ(Settings.PostavkePrograma.Predmemorija, mb) << text;
+        EXPECT_EQ(engine::BlockCacheBytes(), static_cast<std::uint64_t>(mb) << 20) << text;
+    }
 }
 
 TEST_F(SettingsFiles, AreReadFromTheProgramsFolderNotTheWorkingFolder) {
