@@ -1,8 +1,8 @@
 #pragma once
 // The rows that tables read by block hold in memory, for every table of the process within one budget
-// (SetBlockCacheBytes): once a step of the engine's callers leaves more held than the budget allows, the blocks used longest ago are let
-// go, to be read again when next needed. Tables read whole (the small ones) are not counted. The engine is
-// used from one thread.
+// (SetBlockCacheBytes): once a step of the engine's callers leaves more held than the budget allows, the
+// blocks used longest ago are let go, to be read again when next needed. Tables read whole (the small ones)
+// are not counted. The engine is used from one thread.
 
 #include <cstddef>
 #include <cstdint>
