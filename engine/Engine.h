@@ -196,8 +196,8 @@ SalvagedTable SalvageTable(const fs::path& folder, const std::string& name);
 void RegisterIndexDefinitions(const std::string& fileName, std::vector<IndexDesc> indexes);
 std::vector<IndexDesc> RegisteredIndexDefinitions(const std::string& fileName);
 
-// Bytes of large tables' rows the process keeps in memory at most (8 MiB unless set): a large table is read by
-// block as its rows are needed, and the blocks used longest ago are let go when others need the room.
+// Bytes of large tables' rows the process keeps in memory at most (8 MiB unless set): a large table is read
+// by block as its rows are needed, and the blocks used longest ago are let go when others need the room.
 void SetBlockCacheBytes(std::uint64_t bytes);
 std::uint64_t BlockCacheBytes();
 
