@@ -115,10 +115,10 @@ TEST_F(SettingsFiles, ProgramSettingsDefaultsAndValues) {
     EXPECT_EQ(Settings.PostavkePrograma.Valuta, "EUR");
 
     // The table cache in MiB, kept within 1..4096 and handed to the engine.
-    for (const auto& [text, mb] : std::vector<std::pair<std::string, int>>{
-             {"[tablice]\nPredmemorija=32\n", 32},
-             {"[tablice]\nPredmemorija=0\n", 1},
-             {"[TABLICE]\nPredmemorija=99999\n", 4096}}) {
+    for (const auto& [text, mb] :
+         std::vector<std::pair<std::string, int>>{{"[tablice]\nPredmemorija=32\n", 32},
+                                                  {"[tablice]\nPredmemorija=0\n", 1},
+                                                  {"[TABLICE]\nPredmemorija=99999\n", 4096}}) {
         folder.Write("Plom.Ini", text);
         ReadProgramSettings(description, folder.Path());
         EXPECT_EQ(Settings.PostavkePrograma.Predmemorija, mb) << text;
