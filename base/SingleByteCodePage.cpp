@@ -7,14 +7,16 @@ namespace base {
 std::string SingleByteToUtf8(std::string_view bytes, const HighHalf& high) {
     std::string out;
     out.reserve(bytes.size() + bytes.size() / 4);
-    for (char c : bytes) {
-        const auto b = static_cast<unsigned char>(c);
-        if (b < 0x80) {
-            out += c;
-            continue;
-        }
-        const char32_t cp = high[b - 0x80];
+    for (std::size_t i = 0; i < bytes.size();) {
+        // Plain ASCII goes over as a whole run.
+        std::size_t ascii = i;
+        while (ascii < bytes.size() && static_cast<unsigned char>(bytes[ascii]) < 0x80)
+            ++ascii;
+        out.append(bytes.data() + i, ascii - i);
+        if (ascii == bytes.size()) break;
+        const char32_t cp = high[static_cast<unsigned char>(bytes[ascii]) - 0x80];
         AppendUtf8(out, cp == 0 ? ReplacementCharacter : cp);
+        i = ascii + 1;
     }
     return out;
 }

@@ -1,6 +1,7 @@
 #include "engine/ChunkedOrder.h"
 
 #include <algorithm>
+#include <numeric>
 
 namespace engine {
 
@@ -44,9 +45,41 @@ ChunkedOrder::Pos ChunkedOrder::FromRank(std::int64_t rank) const {
     return {i, static_cast<std::size_t>(rank - before[i])};
 }
 
+namespace {
+
+// The entry of a run's row that left the order (an empty entry means: look in the run).
+Chunk* Gone() {
+    static Chunk gone;
+    return &gone;
+}
+
+} // namespace
+
+Chunk* ChunkedOrder::ChunkOf(RowId id) const {
+    if (rowChunk_ == nullptr) return nullptr;
+    if (id < rowChunk_->size()) {
+        Chunk* c = (*rowChunk_)[id];
+        if (c != nullptr) return c == Gone() ? nullptr : c;
+    }
+    const auto it =
+        std::upper_bound(runs_.begin(), runs_.end(), id, [](RowId x, const Run& r) { return x < r.First; });
+    if (it == runs_.begin()) return nullptr;
+    const Run& r = *(it - 1);
+    return id - r.First < r.Count ? r.Holder : nullptr;
+}
+
+void ChunkedOrder::Untrack(RowId id) {
+    if (rowChunk_ == nullptr) return;
+    if (id >= rowChunk_->size()) rowChunk_->resize(id + 1u);
+    if (runs_.empty())
+        rowChunk_->Reset(id);
+    else
+        rowChunk_->Slot(id) = Gone();
+}
+
 ChunkedOrder::Pos ChunkedOrder::Locate(RowId id) const {
-    if (rowChunk_ == nullptr || id >= rowChunk_->size() || (*rowChunk_)[id] == nullptr) return End();
-    const Chunk* c = (*rowChunk_)[id];
+    const Chunk* c = ChunkOf(id);
+    if (c == nullptr) return End();
     const auto it = std::find(c->Ids.begin(), c->Ids.end(), id);
     if (it == c->Ids.end()) return End();
     return {c->Index, static_cast<std::size_t>(it - c->Ids.begin())};
@@ -54,10 +87,11 @@ ChunkedOrder::Pos ChunkedOrder::Locate(RowId id) const {
 
 void ChunkedOrder::Track(Chunk* c) {
     if (rowChunk_ == nullptr) return;
-    for (RowId id : c->Ids) {
-        if (id >= rowChunk_->size()) rowChunk_->resize(id + 1, nullptr);
-        (*rowChunk_)[id] = c;
-    }
+    if (c->Ids.empty()) return;
+    const RowId last = *std::max_element(c->Ids.begin(), c->Ids.end());
+    if (last >= rowChunk_->size()) rowChunk_->resize(last + 1u);
+    for (RowId id : c->Ids)
+        rowChunk_->Slot(id) = c;
 }
 
 void ChunkedOrder::Reindex(std::size_t from) {
@@ -115,7 +149,7 @@ ChunkedOrder::Pos ChunkedOrder::Insert(Pos p, RowId id, Change& change) {
 void ChunkedOrder::Erase(Pos p, Change& change) {
     counted_ = false;
     Chunk* c = chunks_[p.ChunkIndex].get();
-    if (rowChunk_ != nullptr && c->Ids[p.Idx] < rowChunk_->size()) (*rowChunk_)[c->Ids[p.Idx]] = nullptr;
+    Untrack(c->Ids[p.Idx]);
     c->Ids.erase(c->Ids.begin() + static_cast<std::ptrdiff_t>(p.Idx));
     --size_;
     change.Touched = c;
@@ -130,9 +164,8 @@ void ChunkedOrder::Erase(Pos p, Change& change) {
 void ChunkedOrder::ReplaceIds(std::size_t chunkIndex, std::vector<RowId> ids) {
     counted_ = false;
     Chunk* c = chunks_[chunkIndex].get();
-    if (rowChunk_ != nullptr)
-        for (RowId id : c->Ids)
-            if (id < rowChunk_->size() && (*rowChunk_)[id] == c) (*rowChunk_)[id] = nullptr;
+    for (RowId id : c->Ids)
+        if (ChunkOf(id) == c) Untrack(id);
     size_ = size_ - c->Ids.size() + ids.size();
     c->Ids = std::move(ids);
     Track(c);
@@ -151,9 +184,24 @@ Chunk* ChunkedOrder::AppendChunk(std::vector<RowId> ids, std::uint16_t block) {
     return raw;
 }
 
+Chunk* ChunkedOrder::AppendRun(RowId first, std::size_t count, std::uint16_t block) {
+    counted_ = false;
+    auto c = std::make_unique<Chunk>();
+    c->Ids.resize(count);
+    std::iota(c->Ids.begin(), c->Ids.end(), first);
+    c->Block = block;
+    c->Index = chunks_.size();
+    size_ += count;
+    Chunk* raw = c.get();
+    chunks_.push_back(std::move(c));
+    runs_.push_back({first, static_cast<std::uint32_t>(count), raw});
+    return raw;
+}
+
 void ChunkedOrder::Clear() {
     counted_ = false;
     chunks_.clear();
+    runs_.clear();
     size_ = 0;
     if (rowChunk_ != nullptr) rowChunk_->clear();
 }

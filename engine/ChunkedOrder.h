@@ -2,6 +2,8 @@
 // A sequence of row ids kept in chunks of bounded size: inserting or removing one id moves at most one
 // chunk's ids. The primary order of a table uses one chunk per data block of the .DB file.
 
+#include "engine/RowArray.h"
+
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -36,7 +38,9 @@ public:
     std::size_t Size() const { return size_; }
     const std::vector<std::unique_ptr<Chunk>>& Chunks() const { return chunks_; }
     // Keeps rowChunk[id] = the chunk holding id (for orders that cannot find a row by its key).
-    void TrackRows(std::vector<Chunk*>* rowChunk) { rowChunk_ = rowChunk; }
+    void TrackRows(RowArray<Chunk*>* rowChunk) { rowChunk_ = rowChunk; }
+    // The chunk holding a tracked row (nullptr when none).
+    Chunk* ChunkOf(RowId id) const;
 
     Pos Begin() const { return {0, 0}; }
     Pos End() const { return {chunks_.size(), 0}; }
@@ -103,18 +107,29 @@ public:
     void ReplaceIds(std::size_t chunkIndex, std::vector<RowId> ids);
     // Appends a whole chunk (loading).
     Chunk* AppendChunk(std::vector<RowId> ids, std::uint16_t block);
+    // Appends a chunk of the ids first, first + 1, ... without writing each into the tracked rows: they are
+    // found through the run until a change tracks them one by one (a large table opened by block).
+    Chunk* AppendRun(RowId first, std::size_t count, std::uint16_t block);
     void Clear();
 
 private:
     void Reindex(std::size_t from);
     void Track(Chunk* c);
+    // The row is no longer in the order.
+    void Untrack(RowId id);
     // The rows before each chunk (and all of them at the end), counted again after a change.
     const std::vector<std::int64_t>& Before() const;
 
     std::size_t capacity_;
     std::size_t size_ = 0;
     std::vector<std::unique_ptr<Chunk>> chunks_;
-    std::vector<Chunk*>* rowChunk_ = nullptr;
+    RowArray<Chunk*>* rowChunk_ = nullptr;
+    struct Run {
+        RowId First;
+        std::uint32_t Count;
+        Chunk* Holder;
+    };
+    std::vector<Run> runs_; // rising First; a run's rows without an entry of their own are in its chunk
     // Record numbers and range counts ask for ranks again and again between writes.
     mutable std::vector<std::int64_t> before_;
     mutable bool counted_ = false;

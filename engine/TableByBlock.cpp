@@ -7,10 +7,10 @@
 #include "engine/codec/Bytes.h"
 #include "engine/Errors.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstring>
-#include <numeric>
 #include <sys/stat.h>
 
 namespace engine {
@@ -31,6 +31,8 @@ std::int64_t SizeOfFile(int fd) {
 }
 
 constexpr std::int64_t MaxPxBytes = std::int64_t{64} << 20;
+// A walk's read-ahead.
+constexpr std::uint64_t ReadAheadBytes = 128u << 10;
 
 } // namespace
 
@@ -64,7 +66,7 @@ bool TableImage::LoadByBlock(codec::DbHeader& h, std::string& head, std::int64_t
     // One entry per block: each block once, counts that fit a block and add up to the header's.
     const int per = h.RecordsPerBlock();
     ChunkedOrder order(static_cast<std::size_t>(per));
-    std::vector<Chunk*> rowChunk;
+    RowArray<Chunk*> rowChunk;
     order.TrackRows(&rowChunk);
     std::vector<bool> seen(blocks + 1, false);
     std::uint64_t total = 0;
@@ -75,10 +77,8 @@ bool TableImage::LoadByBlock(codec::DbHeader& h, std::string& head, std::int64_t
         if (block == 0 || block > blocks || seen[block] || count == 0 || count > per) return false;
         seen[block] = true;
         total += count;
-        std::vector<RowId> ids(count);
-        std::iota(ids.begin(), ids.end(), next);
+        order.AppendRun(next, count, block);
         next += count;
-        order.AppendChunk(std::move(ids), block);
     }
     if (total != h.NumRecords || px.EntryBlock(0) != h.FirstBlock || px.EntryBlock(blocks - 1) != h.LastBlock)
         return false;
@@ -119,9 +119,9 @@ bool TableImage::LoadByBlock(codec::DbHeader& h, std::string& head, std::int64_t
 }
 
 const unsigned char* TableImage::ReadRowBlock(RowId id) const {
-    if (!byBlock_ || id >= rowChunk_.size() || rowChunk_[id] == nullptr)
-        throw Error("Slog više ne postoji (" + name_ + ")");
-    ReadChunk(*rowChunk_[id]);
+    const Chunk* c = byBlock_ ? primary_.ChunkOf(id) : nullptr;
+    if (c == nullptr) throw Error("Slog više ne postoji (" + name_ + ")");
+    ReadChunk(*c);
     return rows_[id].get();
 }
 
@@ -133,41 +133,57 @@ void TableImage::ReadChunk(const Chunk& c) const {
     if (!missing) return;
     // Reading rows in changes nothing the image shows; only the file descriptors and stamps are touched.
     auto& self = const_cast<TableImage&>(*this);
+    const auto& chunks = primary_.Chunks();
+    const std::uint64_t bs = static_cast<std::uint64_t>(hdr_.BlockSize());
+    // A walk reads on: when the chunk before is in memory, the chunks after this one whose blocks follow it
+    // in the file and were not read come along in the same read.
+    std::size_t count = 1;
+    if (!catchingUp_ && !writing_ && c.Index > 0 && rows_[chunks[c.Index - 1]->Ids.front()]) {
+        const std::size_t most = std::max<std::size_t>(1, ReadAheadBytes / bs);
+        while (count < most && c.Index + count < chunks.size()) {
+            const Chunk& n = *chunks[c.Index + count];
+            if (n.Block != c.Block + count || rows_[n.Ids.front()]) break;
+            ++count;
+        }
+    }
     const std::string outdated = "Tablicu " + name_ + " je u međuvremenu promijenila druga stanica";
     if (!catchingUp_ && self.ChangedOnDisk()) throw Outdated(outdated);
-    const std::uint64_t bs = static_cast<std::uint64_t>(hdr_.BlockSize());
     const int fd = self.files_.Fd(TableFile::Db, false);
     if (fd < 0) ThrowMissing(name_);
-    const std::string block = ReadBytes(fd, hdr_.HeaderSize + (c.Block - 1u) * bs, bs, name_);
-    // A write that finished while the block was read may have torn it.
+    const std::string blocks = ReadBytes(fd, hdr_.HeaderSize + (c.Block - 1u) * bs, count * bs, name_);
+    // A write that finished while the blocks were read may have torn them.
     if (!catchingUp_ && self.ChangedOnDisk()) throw Outdated(outdated);
 
-    const auto* p = codec::Bytes(block);
-    const auto& chunks = primary_.Chunks();
-    const std::uint16_t next = c.Index + 1 < chunks.size() ? chunks[c.Index + 1]->Block : 0;
-    const std::uint16_t prev = c.Index > 0 ? chunks[c.Index - 1]->Block : 0;
-    const auto add = static_cast<std::int16_t>(codec::GetU16(p + 4));
     const int rs = hdr_.RecordSize;
-    bool fits = codec::GetU16(p) == next && codec::GetU16(p + 2) == prev && add >= 0 && add % rs == 0 &&
-                static_cast<std::size_t>(add / rs + 1) == c.Ids.size();
-    // Searches find blocks by the .PX's first keys.
-    if (fits && !catchingUp_ && !writing_ && px_.Entries() == chunks.size())
-        fits = std::memcmp(p + 6, px_.EntryKey(c.Index), static_cast<std::size_t>(hdr_.IdentityBytes())) == 0;
-    for (std::size_t k = 1; fits && k < c.Ids.size(); ++k)
-        fits = primaryRule_.Compare(p + 6 + (k - 1) * rs, p + 6 + k * rs) < 0;
-    if (!fits) {
-        // The .PX told another story than the blocks: read the table whole (which also judges the damage).
-        self.distrustPx_ = true;
-        self.stale_ = true;
-        throw Outdated(outdated);
+    for (std::size_t i = 0; i < count; ++i) {
+        const Chunk& at = *chunks[c.Index + i];
+        const auto* p = codec::Bytes(blocks) + i * bs;
+        const std::uint16_t next = at.Index + 1 < chunks.size() ? chunks[at.Index + 1]->Block : 0;
+        const std::uint16_t prev = at.Index > 0 ? chunks[at.Index - 1]->Block : 0;
+        const auto add = static_cast<std::int16_t>(codec::GetU16(p + 4));
+        bool fits = codec::GetU16(p) == next && codec::GetU16(p + 2) == prev && add >= 0 && add % rs == 0 &&
+                    static_cast<std::size_t>(add / rs + 1) == at.Ids.size();
+        // Searches find blocks by the .PX's first keys.
+        if (fits && !catchingUp_ && !writing_ && px_.Entries() == chunks.size())
+            fits = std::memcmp(p + 6, px_.EntryKey(at.Index),
+                               static_cast<std::size_t>(hdr_.IdentityBytes())) == 0;
+        for (std::size_t k = 1; fits && k < at.Ids.size(); ++k)
+            fits = primaryRule_.Compare(p + 6 + (k - 1) * rs, p + 6 + k * rs) < 0;
+        if (!fits) {
+            // The .PX told another story than the blocks: read the table whole (which also judges the
+            // damage).
+            self.distrustPx_ = true;
+            self.stale_ = true;
+            throw Outdated(outdated);
+        }
+        for (std::size_t k = 0; k < at.Ids.size(); ++k) {
+            if (rows_[at.Ids[k]]) continue;
+            auto& row = rows_.Slot(at.Ids[k]);
+            row = std::make_unique_for_overwrite<unsigned char[]>(static_cast<std::size_t>(rs));
+            std::memcpy(row.get(), p + 6 + k * rs, static_cast<std::size_t>(rs));
+        }
+        Cached(at);
     }
-    for (std::size_t k = 0; k < c.Ids.size(); ++k) {
-        auto& row = rows_[c.Ids[k]];
-        if (row) continue;
-        row = std::make_unique_for_overwrite<unsigned char[]>(static_cast<std::size_t>(rs));
-        std::memcpy(row.get(), p + 6 + k * rs, static_cast<std::size_t>(rs));
-    }
-    Cached(c);
 }
 
 void TableImage::ReadAllRows() {
@@ -199,7 +215,7 @@ void TableImage::LetBlockGo(std::uint16_t block) noexcept {
     // Every row in memory is what the files hold (writes go through), so any of them can be read again.
     if (!byBlock_ || block >= blockOwner_.size() || blockOwner_[block] == nullptr) return;
     for (RowId id : blockOwner_[block]->Ids)
-        rows_[id].reset();
+        rows_.Reset(id);
 }
 
 void TableImage::Uncache() noexcept {
@@ -210,10 +226,7 @@ void TableImage::Uncache() noexcept {
 }
 
 std::size_t TableImage::RowsInMemory() const {
-    std::size_t n = 0;
-    for (const auto& r : rows_)
-        n += r ? 1 : 0;
-    return n;
+    return rows_.Count();
 }
 
 } // namespace engine

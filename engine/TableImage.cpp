@@ -253,7 +253,7 @@ void TableImage::Load() {
             if (rows_[id])
                 known.emplace(std::string(reinterpret_cast<const char*>(rows_[id].get()), keyBytes), id);
     }
-    std::vector<std::unique_ptr<unsigned char[]>> rows;
+    RecordArray rows;
     RowId fresh = static_cast<RowId>(rows_.size());
     std::vector<std::vector<RowId>> blockIds;
     // From here on rows move out of the old state: any failure leaves nothing half-read behind.
@@ -280,10 +280,11 @@ void TableImage::Load() {
                 if (id >= rows.size()) rows.resize(std::max<std::size_t>(id + 1, rows.size() * 3 / 2 + 16));
                 // An unchanged row keeps its buffer: another writer's change costs a read, not a copy of all.
                 if (id < rows_.size() && rows_[id] && std::memcmp(rows_[id].get(), p, h.RecordSize) == 0) {
-                    rows[id] = std::move(rows_[id]);
+                    rows.Slot(id) = rows_.Take(id);
                 } else {
-                    rows[id] = std::make_unique_for_overwrite<unsigned char[]>(h.RecordSize);
-                    std::memcpy(rows[id].get(), p, h.RecordSize);
+                    auto& row = rows.Slot(id);
+                    row = std::make_unique_for_overwrite<unsigned char[]>(h.RecordSize);
+                    std::memcpy(row.get(), p, h.RecordSize);
                 }
                 ids.push_back(id);
             }
@@ -326,8 +327,7 @@ void TableImage::Forget() noexcept {
     ++version_;
 }
 
-void TableImage::Adopt(codec::DbHeader h, std::string head,
-                       std::vector<std::unique_ptr<unsigned char[]>> rows,
+void TableImage::Adopt(codec::DbHeader h, std::string head, RecordArray rows,
                        const std::vector<std::pair<std::uint16_t, int>>& chain,
                        std::vector<std::vector<RowId>>& blockIds) {
     const int per = h.RecordsPerBlock();
@@ -438,7 +438,7 @@ void TableImage::ResetPrimaryIndexFile() {
 
 // A memo file only holds texts: when it does not give one, the row still reads, with what its record keeps
 // and a mark; the damage is reported, not the table refused.
-void TableImage::LoadMemos(std::vector<std::unique_ptr<unsigned char[]>>& rows) {
+void TableImage::LoadMemos(RecordArray& rows) {
     const int fd = files_.Fd(TableFile::Mb, false);
     mbName_ = files_.Path(TableFile::Mb).filename().string();
     mb_.Reset();

@@ -14,6 +14,7 @@
 #include "engine/FileLock.h"
 #include "engine/Journal.h"
 #include "engine/KeyCompare.h"
+#include "engine/RowArray.h"
 
 #include <functional>
 #include <memory>
@@ -64,8 +65,7 @@ public:
     void RecoverAfterFailure() noexcept;
 
     bool Alive(RowId id) const {
-        return id < rows_.size() &&
-               (rows_[id] != nullptr || (byBlock_ && id < rowChunk_.size() && rowChunk_[id]));
+        return id < rows_.size() && (rows_[id] != nullptr || (byBlock_ && primary_.ChunkOf(id) != nullptr));
     }
     const unsigned char* Record(RowId id) const { return Rec(id); }
     // Rows not read yet (a large table is read by block, as its rows are first needed).
@@ -161,13 +161,13 @@ private:
     bool CatchUp();
     // What a write changed, for other processes: a flag byte (1: the memo file) and the .DB blocks written.
     std::string ChangeNote(const Transaction& t) const;
-    void Adopt(codec::DbHeader h, std::string head, std::vector<std::unique_ptr<unsigned char[]>> rows,
+    void Adopt(codec::DbHeader h, std::string head, RecordArray rows,
                const std::vector<std::pair<std::uint16_t, int>>& chain,
                std::vector<std::vector<RowId>>& blockIds);
     void AdoptHeader(codec::DbHeader h, std::string head);
     void AdoptIndexes();
     void Forget() noexcept;
-    void LoadMemos(std::vector<std::unique_ptr<unsigned char[]>>& rows);
+    void LoadMemos(RecordArray& rows);
     std::string MarkedMemo(const codec::FieldLayout& f, const unsigned char* field) const;
     void RebuildIndexDefinitions(const std::vector<codec::DamagedIndexFile>& damaged);
     void LoadPrimaryIndexFile();
@@ -212,8 +212,8 @@ private:
     std::vector<int> memoFields_;
 
     // Null for a row of a table read by block whose block was not read yet (byBlock_).
-    mutable std::vector<std::unique_ptr<unsigned char[]>> rows_;
-    std::vector<Chunk*> rowChunk_;
+    mutable RecordArray rows_;
+    RowArray<Chunk*> rowChunk_;
     bool byBlock_ = false;
     mutable std::unordered_map<std::uint16_t, BlockCache::Handle> cached_; // blocks whose rows are held
     bool distrustPx_ = false; // the .PX did not match the blocks: read the table whole

@@ -258,15 +258,16 @@ bool TableImage::RefreshChangedBlocks() {
                 if (pl.Changed && pl.Id < rows_.size()) erase(pl.Id);
     }
     for (RowId id : gone) {
-        rows_[id].reset();
+        rows_.Reset(id);
         memos_.erase(id);
     }
     rows_.resize(fresh);
     for (const auto& list : placed)
         for (const auto& pl : list) {
             if (!pl.Changed) continue;
-            if (!rows_[pl.Id]) rows_[pl.Id] = std::make_unique_for_overwrite<unsigned char[]>(rs);
-            std::memcpy(rows_[pl.Id].get(), pl.Record, rs);
+            auto& row = rows_.Slot(pl.Id);
+            if (!row) row = std::make_unique_for_overwrite<unsigned char[]>(rs);
+            std::memcpy(row.get(), pl.Record, rs);
         }
 
     // The primary order: the same blocks in the same places take their new rows; otherwise it is put

@@ -317,7 +317,7 @@ void TableImage::Modify(RowId id, const Row& row) {
 
         const bool keyChanged = hdr_.KeyFields > 0 && primaryRule_.Compare(Rec(id), rec.get()) != 0;
         EraseFromOrders(id, b, keyChanged);
-        rows_[id] = std::move(rec);
+        rows_.Slot(id) = std::move(rec);
         hdr_.AutoInc = static_cast<std::uint32_t>(b.AutoInc);
         if (keyChanged) {
             PrimaryInsert(id, b);
@@ -366,7 +366,7 @@ void TableImage::Delete(RowId id) {
     WriteThrough(b, [&] {
         FreeMemos(id, b);
         EraseFromOrders(id, b, true);
-        rows_[id].reset();
+        rows_.Reset(id);
     });
 }
 
@@ -426,8 +426,7 @@ void TableImage::ReplaceRows(const Key& from, const Key& to, const std::vector<R
 void TableImage::Empty() {
     Batch b;
     WriteThrough(b, [&] {
-        for (auto& r : rows_)
-            r.reset();
+        rows_.ResetAll();
         byBlock_ = false;
         Uncache();
         memos_.clear();
