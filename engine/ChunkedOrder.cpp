@@ -1,20 +1,19 @@
 #include "engine/ChunkedOrder.h"
 
 #include <algorithm>
-#include <numeric>
 
 namespace engine {
 
 ChunkedOrder::Pos ChunkedOrder::Next(Pos p) const {
     if (IsEnd(p)) return p;
-    if (++p.Idx >= chunks_[p.ChunkIndex]->Ids.size()) return {p.ChunkIndex + 1, 0};
+    if (++p.Idx >= chunks_[p.ChunkIndex]->Count()) return {p.ChunkIndex + 1, 0};
     return p;
 }
 
 ChunkedOrder::Pos ChunkedOrder::Prev(Pos p) const {
     if (p.Idx > 0) return {p.ChunkIndex, p.Idx - 1};
     const std::size_t c = p.ChunkIndex - 1;
-    return {c, chunks_[c]->Ids.size() - 1};
+    return {c, chunks_[c]->Count() - 1};
 }
 
 const std::vector<std::int64_t>& ChunkedOrder::Before() const {
@@ -23,7 +22,7 @@ const std::vector<std::int64_t>& ChunkedOrder::Before() const {
         std::int64_t r = 0;
         for (std::size_t i = 0; i < chunks_.size(); ++i) {
             before_[i] = r;
-            r += static_cast<std::int64_t>(chunks_[i]->Ids.size());
+            r += static_cast<std::int64_t>(chunks_[i]->Count());
         }
         before_[chunks_.size()] = r;
         counted_ = true;
@@ -80,17 +79,21 @@ void ChunkedOrder::Untrack(RowId id) {
 ChunkedOrder::Pos ChunkedOrder::Locate(RowId id) const {
     const Chunk* c = ChunkOf(id);
     if (c == nullptr) return End();
-    const auto it = std::find(c->Ids.begin(), c->Ids.end(), id);
-    if (it == c->Ids.end()) return End();
-    return {c->Index, static_cast<std::size_t>(it - c->Ids.begin())};
+    if (c->Count() > 0 && c->Front() <= id && id - c->Front() < c->Count() && c->Id(id - c->Front()) == id)
+        return {c->Index, id - c->Front()}; // a run, or ids still in their first order
+    const auto& ids = c->Ids();
+    const auto it = std::find(ids.begin(), ids.end(), id);
+    if (it == ids.end()) return End();
+    return {c->Index, static_cast<std::size_t>(it - ids.begin())};
 }
 
 void ChunkedOrder::Track(Chunk* c) {
     if (rowChunk_ == nullptr) return;
-    if (c->Ids.empty()) return;
-    const RowId last = *std::max_element(c->Ids.begin(), c->Ids.end());
+    if (c->Count() == 0) return;
+    const auto& ids = c->Ids();
+    const RowId last = *std::max_element(ids.begin(), ids.end());
     if (last >= rowChunk_->size()) rowChunk_->resize(last + 1u);
-    for (RowId id : c->Ids)
+    for (RowId id : c->Ids())
         rowChunk_->Slot(id) = c;
 }
 
@@ -104,33 +107,35 @@ ChunkedOrder::Pos ChunkedOrder::Insert(Pos p, RowId id, Change& change) {
     ++size_;
     if (chunks_.empty()) {
         chunks_.push_back(std::make_unique<Chunk>());
-        chunks_[0]->Ids.push_back(id);
+        chunks_[0]->MutableIds().push_back(id);
         change.Touched = change.Added = chunks_[0].get();
         Track(change.Added);
         return {0, 0};
     }
-    if (IsEnd(p)) p = {chunks_.size() - 1, chunks_.back()->Ids.size()};
+    if (IsEnd(p)) p = {chunks_.size() - 1, chunks_.back()->Count()};
     Chunk* c = chunks_[p.ChunkIndex].get();
-    if (c->Ids.size() < capacity_) {
-        c->Ids.insert(c->Ids.begin() + static_cast<std::ptrdiff_t>(p.Idx), id);
+    if (c->Count() < capacity_) {
+        auto& ids = c->MutableIds();
+        ids.insert(ids.begin() + static_cast<std::ptrdiff_t>(p.Idx), id);
         change.Touched = c;
         if (rowChunk_ != nullptr) Track(c);
         return p;
     }
     auto fresh = std::make_unique<Chunk>();
     Chunk* added = fresh.get();
-    if (p.Idx == c->Ids.size() && p.ChunkIndex + 1 == chunks_.size()) {
+    if (p.Idx == c->Count() && p.ChunkIndex + 1 == chunks_.size()) {
         // Appending past a full last chunk: start a new one.
-        added->Ids.push_back(id);
+        added->MutableIds().push_back(id);
     } else {
-        const std::size_t half = c->Ids.size() / 2;
-        added->Ids.assign(c->Ids.begin() + static_cast<std::ptrdiff_t>(half), c->Ids.end());
-        c->Ids.resize(half);
-        if (p.Idx <= half) {
-            c->Ids.insert(c->Ids.begin() + static_cast<std::ptrdiff_t>(p.Idx), id);
-        } else {
-            added->Ids.insert(added->Ids.begin() + static_cast<std::ptrdiff_t>(p.Idx - half), id);
-        }
+        const std::size_t half = c->Count() / 2;
+        auto& ids = c->MutableIds();
+        auto& moved = added->MutableIds();
+        moved.assign(ids.begin() + static_cast<std::ptrdiff_t>(half), ids.end());
+        ids.resize(half);
+        if (p.Idx <= half)
+            ids.insert(ids.begin() + static_cast<std::ptrdiff_t>(p.Idx), id);
+        else
+            moved.insert(moved.begin() + static_cast<std::ptrdiff_t>(p.Idx - half), id);
     }
     chunks_.insert(chunks_.begin() + static_cast<std::ptrdiff_t>(p.ChunkIndex + 1), std::move(fresh));
     Reindex(p.ChunkIndex + 1);
@@ -139,21 +144,22 @@ ChunkedOrder::Pos ChunkedOrder::Insert(Pos p, RowId id, Change& change) {
     Track(c);
     Track(added);
     // Where the id ended up.
-    for (std::size_t k = 0; k < c->Ids.size(); ++k)
-        if (c->Ids[k] == id) return {c->Index, k};
-    for (std::size_t k = 0; k < added->Ids.size(); ++k)
-        if (added->Ids[k] == id) return {added->Index, k};
+    for (std::size_t k = 0; k < c->Count(); ++k)
+        if (c->Id(k) == id) return {c->Index, k};
+    for (std::size_t k = 0; k < added->Count(); ++k)
+        if (added->Id(k) == id) return {added->Index, k};
     return End();
 }
 
 void ChunkedOrder::Erase(Pos p, Change& change) {
     counted_ = false;
     Chunk* c = chunks_[p.ChunkIndex].get();
-    Untrack(c->Ids[p.Idx]);
-    c->Ids.erase(c->Ids.begin() + static_cast<std::ptrdiff_t>(p.Idx));
+    Untrack(c->Id(p.Idx));
+    auto& ids = c->MutableIds();
+    ids.erase(ids.begin() + static_cast<std::ptrdiff_t>(p.Idx));
     --size_;
     change.Touched = c;
-    if (c->Ids.empty()) {
+    if (c->Count() == 0) {
         change.Removed = std::move(chunks_[p.ChunkIndex]);
         chunks_.erase(chunks_.begin() + static_cast<std::ptrdiff_t>(p.ChunkIndex));
         Reindex(p.ChunkIndex);
@@ -164,20 +170,20 @@ void ChunkedOrder::Erase(Pos p, Change& change) {
 void ChunkedOrder::ReplaceIds(std::size_t chunkIndex, std::vector<RowId> ids) {
     counted_ = false;
     Chunk* c = chunks_[chunkIndex].get();
-    for (RowId id : c->Ids)
+    for (RowId id : c->Ids())
         if (ChunkOf(id) == c) Untrack(id);
-    size_ = size_ - c->Ids.size() + ids.size();
-    c->Ids = std::move(ids);
+    size_ = size_ - c->Count() + ids.size();
+    c->SetIds(std::move(ids));
     Track(c);
 }
 
 Chunk* ChunkedOrder::AppendChunk(std::vector<RowId> ids, std::uint16_t block) {
     counted_ = false;
     auto c = std::make_unique<Chunk>();
-    c->Ids = std::move(ids);
+    c->SetIds(std::move(ids));
     c->Block = block;
     c->Index = chunks_.size();
-    size_ += c->Ids.size();
+    size_ += c->Count();
     Chunk* raw = c.get();
     chunks_.push_back(std::move(c));
     Track(raw);
@@ -187,8 +193,7 @@ Chunk* ChunkedOrder::AppendChunk(std::vector<RowId> ids, std::uint16_t block) {
 Chunk* ChunkedOrder::AppendRun(RowId first, std::size_t count, std::uint16_t block) {
     counted_ = false;
     auto c = std::make_unique<Chunk>();
-    c->Ids.resize(count);
-    std::iota(c->Ids.begin(), c->Ids.end(), first);
+    c->SetRun(first, static_cast<std::uint32_t>(count));
     c->Block = block;
     c->Index = chunks_.size();
     size_ += count;
@@ -196,6 +201,11 @@ Chunk* ChunkedOrder::AppendRun(RowId first, std::size_t count, std::uint16_t blo
     chunks_.push_back(std::move(c));
     runs_.push_back({first, static_cast<std::uint32_t>(count), raw});
     return raw;
+}
+
+void ChunkedOrder::Reserve(std::size_t chunks) {
+    chunks_.reserve(chunks);
+    runs_.reserve(chunks);
 }
 
 void ChunkedOrder::Clear() {

@@ -13,9 +13,44 @@ namespace engine {
 using RowId = std::uint32_t;
 
 struct Chunk {
-    std::vector<RowId> Ids;
     std::uint16_t Block = 0; // .DB block number (primary order only)
     std::size_t Index = 0;   // position in the chunk list
+
+    std::size_t Count() const { return run_ > 0 ? run_ : ids_.size(); }
+    RowId Id(std::size_t k) const { return run_ > 0 ? first_ + static_cast<RowId>(k) : ids_[k]; }
+    RowId Front() const { return Id(0); }
+    RowId Back() const { return Id(Count() - 1); }
+    // The ids one by one (a run's are written out first).
+    const std::vector<RowId>& Ids() const {
+        Spell();
+        return ids_;
+    }
+    std::vector<RowId>& MutableIds() {
+        Spell();
+        return ids_;
+    }
+    void SetIds(std::vector<RowId> ids) {
+        run_ = 0;
+        ids_ = std::move(ids);
+    }
+    // The ids first, first + 1, ... kept as a count until they are needed one by one.
+    void SetRun(RowId first, std::uint32_t count) {
+        ids_.clear();
+        first_ = first;
+        run_ = count;
+    }
+
+private:
+    void Spell() const {
+        if (run_ == 0) return;
+        ids_.resize(run_);
+        for (std::uint32_t k = 0; k < run_; ++k)
+            ids_[k] = first_ + k;
+        run_ = 0;
+    }
+    mutable std::vector<RowId> ids_;
+    mutable RowId first_ = 0;
+    mutable std::uint32_t run_ = 0;
 };
 
 class ChunkedOrder {
@@ -45,7 +80,7 @@ public:
     Pos Begin() const { return {0, 0}; }
     Pos End() const { return {chunks_.size(), 0}; }
     bool IsEnd(Pos p) const { return p.ChunkIndex >= chunks_.size(); }
-    RowId At(Pos p) const { return chunks_[p.ChunkIndex]->Ids[p.Idx]; }
+    RowId At(Pos p) const { return chunks_[p.ChunkIndex]->Id(p.Idx); }
     Pos Next(Pos p) const;
     Pos Prev(Pos p) const; // p must not be Begin
     std::int64_t Rank(Pos p) const;
@@ -56,13 +91,13 @@ public:
         std::size_t lo = 0, hi = chunks_.size();
         while (lo < hi) {
             const std::size_t mid = (lo + hi) / 2;
-            if (before(chunks_[mid]->Ids.back()))
+            if (before(chunks_[mid]->Back()))
                 lo = mid + 1;
             else
                 hi = mid;
         }
         if (lo == chunks_.size()) return End();
-        const auto& ids = chunks_[lo]->Ids;
+        const auto& ids = chunks_[lo]->Ids();
         std::size_t a = 0, b = ids.size();
         while (a < b) {
             const std::size_t mid = (a + b) / 2;
@@ -86,7 +121,7 @@ public:
                 hi = mid;
         }
         if (lo == 0) return chunks_.empty() ? End() : Pos{0, 0};
-        const auto& ids = chunks_[lo - 1]->Ids;
+        const auto& ids = chunks_[lo - 1]->Ids();
         std::size_t a = 0, b = ids.size();
         while (a < b) {
             const std::size_t mid = (a + b) / 2;
@@ -110,6 +145,8 @@ public:
     // Appends a chunk of the ids first, first + 1, ... without writing each into the tracked rows: they are
     // found through the run until a change tracks them one by one (a large table opened by block).
     Chunk* AppendRun(RowId first, std::size_t count, std::uint16_t block);
+    // Room for this many chunks (a load that knows their number).
+    void Reserve(std::size_t chunks);
     void Clear();
 
 private:

@@ -137,7 +137,7 @@ void CursorImpl::Revalidate() const {
         p = pos_;
         if (p.ChunkIndex >= order.Chunks().size()) {
             p = order.End();
-        } else if (p.Idx >= order.Chunks()[p.ChunkIndex]->Ids.size()) {
+        } else if (p.Idx >= order.Chunks()[p.ChunkIndex]->Count()) {
             p = {p.ChunkIndex + 1, 0};
         }
     } else

@@ -68,6 +68,7 @@ bool TableImage::LoadByBlock(codec::DbHeader& h, std::string& head, std::int64_t
     ChunkedOrder order(static_cast<std::size_t>(per));
     RowArray<Chunk*> rowChunk;
     order.TrackRows(&rowChunk);
+    order.Reserve(blocks);
     std::vector<bool> seen(blocks + 1, false);
     std::uint64_t total = 0;
     RowId next = 0;
@@ -128,7 +129,7 @@ const unsigned char* TableImage::ReadRowBlock(RowId id) const {
 void TableImage::ReadChunk(const Chunk& c) const {
     if (!byBlock_) return;
     bool missing = false;
-    for (RowId id : c.Ids)
+    for (RowId id : c.Ids())
         missing = missing || !rows_[id];
     if (!missing) return;
     // Reading rows in changes nothing the image shows; only the file descriptors and stamps are touched.
@@ -138,11 +139,11 @@ void TableImage::ReadChunk(const Chunk& c) const {
     // A walk reads on: when the chunk before is in memory, the chunks after this one whose blocks follow it
     // in the file and were not read come along in the same read.
     std::size_t count = 1;
-    if (!catchingUp_ && !writing_ && c.Index > 0 && rows_[chunks[c.Index - 1]->Ids.front()]) {
+    if (!catchingUp_ && !writing_ && c.Index > 0 && rows_[chunks[c.Index - 1]->Front()]) {
         const std::size_t most = std::max<std::size_t>(1, ReadAheadBytes / bs);
         while (count < most && c.Index + count < chunks.size()) {
             const Chunk& n = *chunks[c.Index + count];
-            if (n.Block != c.Block + count || rows_[n.Ids.front()]) break;
+            if (n.Block != c.Block + count || rows_[n.Front()]) break;
             ++count;
         }
     }
@@ -162,12 +163,12 @@ void TableImage::ReadChunk(const Chunk& c) const {
         const std::uint16_t prev = at.Index > 0 ? chunks[at.Index - 1]->Block : 0;
         const auto add = static_cast<std::int16_t>(codec::GetU16(p + 4));
         bool fits = codec::GetU16(p) == next && codec::GetU16(p + 2) == prev && add >= 0 && add % rs == 0 &&
-                    static_cast<std::size_t>(add / rs + 1) == at.Ids.size();
+                    static_cast<std::size_t>(add / rs + 1) == at.Count();
         // Searches find blocks by the .PX's first keys.
         if (fits && !catchingUp_ && !writing_ && px_.Entries() == chunks.size())
             fits = std::memcmp(p + 6, px_.EntryKey(at.Index),
                                static_cast<std::size_t>(hdr_.IdentityBytes())) == 0;
-        for (std::size_t k = 1; fits && k < at.Ids.size(); ++k)
+        for (std::size_t k = 1; fits && k < at.Count(); ++k)
             fits = primaryRule_.Compare(p + 6 + (k - 1) * rs, p + 6 + k * rs) < 0;
         if (!fits) {
             // The .PX told another story than the blocks: read the table whole (which also judges the
@@ -176,9 +177,9 @@ void TableImage::ReadChunk(const Chunk& c) const {
             self.stale_ = true;
             throw Outdated(outdated);
         }
-        for (std::size_t k = 0; k < at.Ids.size(); ++k) {
-            if (rows_[at.Ids[k]]) continue;
-            auto& row = rows_.Slot(at.Ids[k]);
+        for (std::size_t k = 0; k < at.Count(); ++k) {
+            if (rows_[at.Id(k)]) continue;
+            auto& row = rows_.Slot(at.Id(k));
             row = std::make_unique_for_overwrite<unsigned char[]>(static_cast<std::size_t>(rs));
             std::memcpy(row.get(), p + 6 + k * rs, static_cast<std::size_t>(rs));
         }
@@ -199,7 +200,7 @@ void TableImage::ReadAllRows() {
 void TableImage::Cached(const Chunk& c) const {
     if (!byBlock_ || c.Block == 0) return;
     // What the rows take on the heap: the record and the allocator's own word, in its 16-byte steps.
-    const std::size_t bytes = c.Ids.size() * ((static_cast<std::size_t>(hdr_.RecordSize) + 8 + 15) / 16 * 16);
+    const std::size_t bytes = c.Count() * ((static_cast<std::size_t>(hdr_.RecordSize) + 8 + 15) / 16 * 16);
     auto& cache = BlockCache::Process();
     if (const auto it = cached_.find(c.Block); it != cached_.end())
         cache.Touch(it->second, bytes);
@@ -214,7 +215,7 @@ void TableImage::LetBlockGo(std::uint16_t block) noexcept {
     cached_.erase(it);
     // Every row in memory is what the files hold (writes go through), so any of them can be read again.
     if (!byBlock_ || block >= blockOwner_.size() || blockOwner_[block] == nullptr) return;
-    for (RowId id : blockOwner_[block]->Ids)
+    for (RowId id : blockOwner_[block]->Ids())
         rows_.Reset(id);
 }
 

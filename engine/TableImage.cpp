@@ -246,7 +246,7 @@ void TableImage::Load() {
         knownInOrder.reserve(primary_.Size());
         // Rows of a table read by block that were never read need no old id: nothing can stand on them.
         for (const auto& c : primary_.Chunks())
-            for (RowId id : c->Ids)
+            for (RowId id : c->Ids())
                 if (rows_[id]) knownInOrder.push_back(id);
     } else if (same) {
         for (RowId id = 0; id < rows_.size(); ++id)
@@ -649,7 +649,7 @@ ChunkedOrder& TableImage::Order(int index) {
         std::vector<RowId> all;
         all.reserve(primary_.Size());
         for (const auto& c : primary_.Chunks())
-            all.insert(all.end(), c->Ids.begin(), c->Ids.end());
+            all.insert(all.end(), c->Ids().begin(), c->Ids().end());
         std::sort(all.begin(), all.end(),
                   [&](RowId a, RowId b) { return Before(index, Rec(a), a, Rec(b), b); });
         order = std::make_unique<ChunkedOrder>(SecondaryChunk);

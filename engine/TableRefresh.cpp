@@ -159,7 +159,7 @@ bool TableImage::RefreshChangedBlocks() {
         } else {
             if (b > fileBlocks_ || b >= blockOwner_.size() || blockOwner_[b] == nullptr) return false;
             link.Old = blockOwner_[b];
-            link.Count = static_cast<int>(link.Old->Ids.size());
+            link.Count = static_cast<int>(link.Old->Count());
             next = link.Old->Index + 1 < chunks.size() ? chunks[link.Old->Index + 1]->Block : 0;
         }
         total += static_cast<std::uint64_t>(link.Count);
@@ -177,9 +177,9 @@ bool TableImage::RefreshChangedBlocks() {
     std::size_t poolRows = 0;
     for (std::size_t i = 0; i < chunks.size(); ++i) {
         if (reused[i]) continue;
-        poolRows += chunks[i]->Ids.size();
+        poolRows += chunks[i]->Count();
         if (poolRows > limit) return false;
-        for (RowId id : chunks[i]->Ids)
+        for (RowId id : chunks[i]->Ids())
             // A row never read has nothing standing on it: its block's new rows take new ids.
             if (rows_[id])
                 pool.emplace(std::string_view(reinterpret_cast<const char*>(rows_[id].get()), identity), id);
@@ -223,10 +223,10 @@ bool TableImage::RefreshChangedBlocks() {
     // A keyed table stays in strictly rising key order across every rewritten block and its neighbours.
     if (hdr_.KeyFields > 0) {
         auto firstOf = [&](std::size_t i) {
-            return chain[i].Old != nullptr ? Rec(chain[i].Old->Ids.front()) : placed[i].front().Record;
+            return chain[i].Old != nullptr ? Rec(chain[i].Old->Front()) : placed[i].front().Record;
         };
         auto lastOf = [&](std::size_t i) {
-            return chain[i].Old != nullptr ? Rec(chain[i].Old->Ids.back()) : placed[i].back().Record;
+            return chain[i].Old != nullptr ? Rec(chain[i].Old->Back()) : placed[i].back().Record;
         };
         for (std::size_t i = 0; i < chain.size(); ++i) {
             if (chain[i].Old != nullptr) continue;
@@ -301,7 +301,7 @@ bool TableImage::RefreshChangedBlocks() {
         blockOwner_.assign(h.FileBlocks + 1u, nullptr);
         for (std::size_t i = 0; i < chain.size(); ++i) {
             std::vector<RowId> ids =
-                chain[i].Old != nullptr ? std::move(chain[i].Old->Ids) : idsOf(placed[i]);
+                chain[i].Old != nullptr ? std::move(chain[i].Old->MutableIds()) : idsOf(placed[i]);
             blockOwner_[chain[i].Block] = order.AppendChunk(std::move(ids), chain[i].Block);
         }
         primary_ = std::move(order);

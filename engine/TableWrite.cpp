@@ -150,7 +150,7 @@ void TableImage::PrimaryInsert(RowId id, Batch& b) {
     if (!primary_.IsEnd(pos)) {
         ReadChunk(*all[pos.ChunkIndex]);
         // A full chunk splits: the half that moves out links to the chunk after it.
-        if (all[pos.ChunkIndex]->Ids.size() >= primary_.Capacity()) ReadNeighbours(pos.ChunkIndex);
+        if (all[pos.ChunkIndex]->Count() >= primary_.Capacity()) ReadNeighbours(pos.ChunkIndex);
     } else if (!all.empty()) {
         ReadChunk(*all.back());
     }
@@ -175,7 +175,7 @@ void TableImage::PrimaryErase(RowId id, Batch& b) {
     const std::size_t index = pos.ChunkIndex;
     ReadChunk(*primary_.Chunks()[index]);
     // The last row goes: the chunk leaves the chain and its neighbours link to each other.
-    if (primary_.Chunks()[index]->Ids.size() == 1) ReadNeighbours(index);
+    if (primary_.Chunks()[index]->Count() == 1) ReadNeighbours(index);
     primary_.Erase(pos, ch);
     MarkChunk(ch.Touched, b);
     if (ch.Removed) {
@@ -450,9 +450,9 @@ std::string TableImage::EncodeBlock(const Chunk& c) const {
     auto* p = codec::Bytes(block);
     codec::PutU16(p, c.Index + 1 < chunks.size() ? chunks[c.Index + 1]->Block : 0);
     codec::PutU16(p + 2, c.Index > 0 ? chunks[c.Index - 1]->Block : 0);
-    codec::PutU16(p + 4, static_cast<std::uint16_t>((c.Ids.size() - 1) * hdr_.RecordSize));
+    codec::PutU16(p + 4, static_cast<std::uint16_t>((c.Count() - 1) * hdr_.RecordSize));
     p += 6;
-    for (RowId id : c.Ids) {
+    for (RowId id : c.Ids()) {
         std::memcpy(p, Rec(id), hdr_.RecordSize);
         p += hdr_.RecordSize;
     }
@@ -484,7 +484,7 @@ void TableImage::Relayout(Batch& b) {
     std::vector<RowId> all;
     all.reserve(primary_.Size());
     for (const auto& c : primary_.Chunks())
-        all.insert(all.end(), c->Ids.begin(), c->Ids.end());
+        all.insert(all.end(), c->Ids().begin(), c->Ids().end());
     LayOutBlocks(std::move(all));
     b.All = true;
     b.PxFrom = 0;
@@ -626,7 +626,7 @@ void TableImage::AddIndex(const IndexDesc& index) {
         const KeyRule rule = RuleFor(keys, false);
         std::vector<RowId> all;
         for (const auto& c : primary_.Chunks())
-            all.insert(all.end(), c->Ids.begin(), c->Ids.end());
+            all.insert(all.end(), c->Ids().begin(), c->Ids().end());
         std::stable_sort(all.begin(), all.end(),
                          [&](RowId x, RowId y) { return rule.Compare(Rec(x), Rec(y)) < 0; });
         for (std::size_t i = 1; i < all.size(); ++i)

@@ -93,9 +93,9 @@ std::vector<ByteRange> PrimaryIndexFile::Update(const std::vector<std::unique_pt
     auto encodeEntry = [&](std::size_t i) {
         auto* out = Bytes(level1_) + (i / perBlock_) * pageBytes + (i % perBlock_) * entryBytes_;
         const Chunk& c = *chunks[i];
-        std::memcpy(out, record(c.Ids.front()), keyBytes_);
+        std::memcpy(out, record(c.Front()), keyBytes_);
         PutShort(out + keyBytes_, c.Block);
-        PutShort(out + keyBytes_ + 2, static_cast<std::int64_t>(c.Ids.size()));
+        PutShort(out + keyBytes_ + 2, static_cast<std::int64_t>(c.Count()));
         PutShort(out + keyBytes_ + 4, 0);
     };
     for (std::size_t page = 0; page < pages1; ++page) {
