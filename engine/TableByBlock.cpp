@@ -140,7 +140,9 @@ void TableImage::ReadChunk(const Chunk& c) const {
     // in the file and were not read come along in the same read.
     std::size_t count = 1;
     if (!catchingUp_ && !writing_ && c.Index > 0 && rows_[chunks[c.Index - 1]->Front()]) {
-        const std::size_t most = std::max<std::size_t>(1, ReadAheadBytes / bs);
+        // Never so much that the cache would let the blocks go again before the walk reaches them.
+        const std::size_t most =
+            std::max<std::uint64_t>(1, std::min(ReadAheadBytes, BlockCacheBytes() / 4) / bs);
         while (count < most && c.Index + count < chunks.size()) {
             const Chunk& n = *chunks[c.Index + count];
             if (n.Block != c.Block + count || rows_[n.Front()]) break;
