@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstring>
+#include <new>
 #include <sys/stat.h>
 
 namespace engine {
@@ -31,6 +32,8 @@ std::int64_t SizeOfFile(int fd) {
 }
 
 constexpr std::int64_t MaxPxBytes = std::int64_t{64} << 20;
+// Row buffers kept for reuse once the cache let their block go.
+constexpr std::size_t SpareRows = 1024;
 // A walk's read-ahead.
 constexpr std::uint64_t ReadAheadBytes = 128u << 10;
 
@@ -150,11 +153,11 @@ void TableImage::ReadChunk(const Chunk& c) const {
         }
     }
     const std::string outdated = "Tablicu " + name_ + " je u međuvremenu promijenila druga stanica";
-    if (!catchingUp_ && self.ChangedOnDisk()) throw Outdated(outdated);
     const int fd = self.files_.Fd(TableFile::Db, false);
     if (fd < 0) ThrowMissing(name_);
     const std::string blocks = ReadBytes(fd, hdr_.HeaderSize + (c.Block - 1u) * bs, count * bs, name_);
-    // A write that finished while the blocks were read may have torn them.
+    // Another process's write since this image last looked, even one that finished while the blocks were read
+    // and may have torn them.
     if (!catchingUp_ && self.ChangedOnDisk()) throw Outdated(outdated);
 
     const int rs = hdr_.RecordSize;
@@ -182,7 +185,12 @@ void TableImage::ReadChunk(const Chunk& c) const {
         for (std::size_t k = 0; k < at.Count(); ++k) {
             if (rows_[at.Id(k)]) continue;
             auto& row = rows_.Slot(at.Id(k));
-            row = std::make_unique_for_overwrite<unsigned char[]>(static_cast<std::size_t>(rs));
+            if (spare_.empty()) {
+                row = std::make_unique_for_overwrite<unsigned char[]>(static_cast<std::size_t>(rs));
+            } else {
+                row = std::move(spare_.back());
+                spare_.pop_back();
+            }
             std::memcpy(row.get(), p + 6 + k * rs, static_cast<std::size_t>(rs));
         }
         Cached(at);
@@ -217,8 +225,17 @@ void TableImage::LetBlockGo(std::uint16_t block) noexcept {
     cached_.erase(it);
     // Every row in memory is what the files hold (writes go through), so any of them can be read again.
     if (!byBlock_ || block >= blockOwner_.size() || blockOwner_[block] == nullptr) return;
-    for (RowId id : blockOwner_[block]->Ids())
-        rows_.Reset(id);
+    // The buffers go to the next block read (a lookup that lets a block go reads another at once).
+    const Chunk& c = *blockOwner_[block];
+    for (std::size_t k = 0; k < c.Count(); ++k) {
+        auto row = rows_.Take(c.Id(k));
+        if (!row || spare_.size() >= SpareRows) continue;
+        try {
+            spare_.push_back(std::move(row));
+        } catch (const std::bad_alloc&) {
+            // no room to keep it: it is freed
+        }
+    }
 }
 
 void TableImage::Uncache() noexcept {
@@ -226,6 +243,7 @@ void TableImage::Uncache() noexcept {
     for (const auto& [block, handle] : cached_)
         cache.Remove(handle);
     cached_.clear();
+    spare_.clear();
 }
 
 std::size_t TableImage::RowsInMemory() const {

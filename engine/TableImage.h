@@ -216,6 +216,7 @@ private:
     RowArray<Chunk*> rowChunk_;
     bool byBlock_ = false;
     mutable std::unordered_map<std::uint16_t, BlockCache::Handle> cached_; // blocks whose rows are held
+    mutable std::vector<std::unique_ptr<unsigned char[]>> spare_; // buffers of rows let go, for reuse
     bool distrustPx_ = false; // the .PX did not match the blocks: read the table whole
     bool catchingUp_ = false; // taking in another process's write: unnamed blocks may still be read
     bool writing_ = false;    // a write is changing the chunks: the .PX's entries follow at its end
