@@ -46,16 +46,42 @@ std::string RegistryKey(const fs::path& p) {
     return (ec ? p : c).string();
 }
 
-// A companion file's name: the .DB's stem, the extension in the case of the .DB's own.
-fs::path Companion(const fs::path& db, const std::string& ext) {
+// The companion files' names as the folder has them, from one look at the folder; one it does not hold gets
+// the .DB's stem and the extension in the case of the .DB's own.
+} // namespace
+
+struct TableImage::CompanionNames {
+    fs::path Px, Mb, Jnl;
+};
+
+TableImage::CompanionNames TableImage::Companions(const fs::path& db) {
     const std::string dbExt = db.extension().string();
     const bool lower = dbExt.size() > 1 && std::islower(static_cast<unsigned char>(dbExt[1]));
-    std::string e = ext;
-    if (lower)
-        for (char& c : e)
-            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return base::ResolveFile(db.parent_path(), db.stem().string() + e);
+    const std::string stem = db.stem().string();
+    auto made = [&](std::string ext) {
+        if (lower)
+            for (char& c : ext)
+                c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        return db.parent_path() / (stem + ext);
+    };
+    CompanionNames names{made(".PX"), made(".MB"), made(".JNL")};
+    const std::string upperStem = base::UpperCase(stem);
+    std::error_code ec;
+    for (const auto& entry : fs::directory_iterator(db.parent_path(), ec)) {
+        const fs::path& p = entry.path();
+        if (base::UpperCase(p.stem().string()) != upperStem) continue;
+        const std::string ext = base::UpperCase(p.extension().string());
+        fs::path* name = ext == ".PX"    ? &names.Px
+                         : ext == ".MB"  ? &names.Mb
+                         : ext == ".JNL" ? &names.Jnl
+                                         : nullptr;
+        // Of several spellings, the one the program makes comes first.
+        if (name != nullptr && !(*name != p && fs::exists(*name, ec))) *name = p;
+    }
+    return names;
 }
+
+namespace {
 
 std::string ReadFileBytes(int fd, std::uint64_t offset, std::size_t len, const std::string& name) {
     std::string b(len, '\0');
@@ -107,10 +133,11 @@ bool TableImage::IsOpenInProcess(const fs::path& dbPath) {
     return it != reg.end() && !it->second.expired();
 }
 
-TableImage::TableImage(fs::path dbPath)
+TableImage::TableImage(fs::path dbPath) : TableImage(dbPath, Companions(dbPath)) {}
+
+TableImage::TableImage(fs::path dbPath, const CompanionNames& names)
     : dbPath_(std::move(dbPath)), name_(dbPath_.filename().string()),
-      files_(dbPath_, Companion(dbPath_, ".PX"), Companion(dbPath_, ".MB"), name_),
-      journal_(Companion(dbPath_, ".JNL"), name_) {}
+      files_(dbPath_, names.Px, names.Mb, name_), journal_(names.Jnl, name_) {}
 
 TableImage::~TableImage() {
     Uncache();
@@ -730,7 +757,8 @@ ChunkedOrder::Pos TableImage::LowerBound(int index, const unsigned char* rec, Ro
 
 ChunkedOrder::Pos TableImage::Locate(int index, RowId id) {
     if (!Alive(id)) return Order(index).End();
-    if (index < 0 && hdr_.KeyFields == 0) return primary_.Locate(id);
+    // A table read by block knows each row's chunk: no blocks are read to find it by its key.
+    if (index < 0 && (hdr_.KeyFields == 0 || byBlock_)) return primary_.Locate(id);
     ChunkedOrder& order = Order(index);
     const auto pos = LowerBound(index, Rec(id), id);
     if (order.IsEnd(pos) || order.At(pos) != id) return order.End();

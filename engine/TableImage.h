@@ -135,6 +135,9 @@ public:
 
 private:
     struct Batch;
+    struct CompanionNames;
+    static CompanionNames Companions(const fs::path& db);
+    TableImage(fs::path dbPath, const CompanionNames& names);
     void Load();
     // Opens a large keyed table by its .PX (one entry per .DB block, in chain order) without reading its
     // rows; false when the table or its .PX does not allow it (then it is read whole).
