@@ -139,6 +139,7 @@ bool TableImage::RefreshChangedBlocks() {
     const int per = hdr_.RecordsPerBlock();
     const int rs = hdr_.RecordSize;
     std::vector<Link> chain;
+    chain.reserve(h.FileBlocks);
     std::vector<bool> visited(h.FileBlocks + 1u, false);
     std::uint64_t total = 0;
     for (std::uint16_t b = h.FirstBlock; b != 0;) {
