@@ -97,16 +97,7 @@ public:
                 hi = mid;
         }
         if (lo == chunks_.size()) return End();
-        const auto& ids = chunks_[lo]->Ids();
-        std::size_t a = 0, b = ids.size();
-        while (a < b) {
-            const std::size_t mid = (a + b) / 2;
-            if (before(ids[mid]))
-                a = mid + 1;
-            else
-                b = mid;
-        }
-        return {lo, a};
+        return {lo, InChunk(*chunks_[lo], before)};
     }
     // The same, finding the chunk by its first id (firstBefore(i): chunk i's first id sorts before the
     // target) so that only one chunk's ids are compared one by one.
@@ -121,16 +112,8 @@ public:
                 hi = mid;
         }
         if (lo == 0) return chunks_.empty() ? End() : Pos{0, 0};
-        const auto& ids = chunks_[lo - 1]->Ids();
-        std::size_t a = 0, b = ids.size();
-        while (a < b) {
-            const std::size_t mid = (a + b) / 2;
-            if (before(ids[mid]))
-                a = mid + 1;
-            else
-                b = mid;
-        }
-        if (a < ids.size()) return {lo - 1, a};
+        const std::size_t a = InChunk(*chunks_[lo - 1], before);
+        if (a < chunks_[lo - 1]->Count()) return {lo - 1, a};
         return lo == chunks_.size() ? End() : Pos{lo, 0};
     }
     // Position of a tracked row (TrackRows), End when absent.
@@ -150,6 +133,18 @@ public:
     void Clear();
 
 private:
+    // The first place in a chunk whose id does not sort before the target (a run's ids stay a count).
+    template <class Before> static std::size_t InChunk(const Chunk& c, Before before) {
+        std::size_t a = 0, b = c.Count();
+        while (a < b) {
+            const std::size_t mid = (a + b) / 2;
+            if (before(c.Id(mid)))
+                a = mid + 1;
+            else
+                b = mid;
+        }
+        return a;
+    }
     void Reindex(std::size_t from);
     void Track(Chunk* c);
     // The row is no longer in the order.

@@ -132,8 +132,8 @@ const unsigned char* TableImage::ReadRowBlock(RowId id) const {
 void TableImage::ReadChunk(const Chunk& c) const {
     if (!byBlock_) return;
     bool missing = false;
-    for (RowId id : c.Ids())
-        missing = missing || !rows_[id];
+    for (std::size_t k = 0; k < c.Count() && !missing; ++k)
+        missing = !rows_[c.Id(k)];
     if (!missing) return;
     // Reading rows in changes nothing the image shows; only the file descriptors and stamps are touched.
     auto& self = const_cast<TableImage&>(*this);
