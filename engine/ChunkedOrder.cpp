@@ -1,8 +1,46 @@
 #include "engine/ChunkedOrder.h"
 
 #include <algorithm>
+#include <new>
 
 namespace engine {
+
+namespace {
+
+// Free chunk slots, linked through their first bytes. Slabs are never given back: the pool holds at most
+// as many slots as the most chunks alive at once. The engine runs on one thread, as its block cache does.
+// The address sanitizer sees every chunk on its own instead, so that it can tell a freed one.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool Pooled = false;
+#else
+constexpr bool Pooled = true;
+#endif
+constexpr std::size_t SlabChunks = 1024;
+struct FreeSlot {
+    FreeSlot* Next;
+};
+FreeSlot* g_freeChunks = nullptr;
+
+} // namespace
+
+void* Chunk::operator new(std::size_t size) {
+    if (!Pooled) return ::operator new(size);
+    if (g_freeChunks == nullptr) {
+        constexpr std::size_t slot = sizeof(Chunk) > sizeof(FreeSlot) ? sizeof(Chunk) : sizeof(FreeSlot);
+        auto* slab = static_cast<unsigned char*>(::operator new(slot* SlabChunks));
+        for (std::size_t k = SlabChunks; k-- > 0;)
+            g_freeChunks = new (slab + k * slot) FreeSlot{g_freeChunks};
+    }
+    FreeSlot* s = g_freeChunks;
+    g_freeChunks = s->Next;
+    return s;
+}
+
+void Chunk::operator delete(void* p) noexcept {
+    if (p == nullptr) return;
+    if (!Pooled) return ::operator delete(p);
+    g_freeChunks = new (p) FreeSlot{g_freeChunks};
+}
 
 ChunkedOrder::Pos ChunkedOrder::Next(Pos p) const {
     if (IsEnd(p)) return p;

@@ -12,7 +12,12 @@ namespace engine {
 
 using RowId = std::uint32_t;
 
-struct Chunk {
+struct Chunk final {
+    // Chunks come from a pool of slabs: opening a large table makes one per block, tens of thousands at
+    // a time, and frees them all again at close.
+    static void* operator new(std::size_t size);
+    static void operator delete(void* p) noexcept;
+
     std::uint16_t Block = 0; // .DB block number (primary order only)
     std::size_t Index = 0;   // position in the chunk list
 

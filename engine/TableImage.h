@@ -174,6 +174,9 @@ private:
     std::string MarkedMemo(const codec::FieldLayout& f, const unsigned char* field) const;
     void RebuildIndexDefinitions(const std::vector<codec::DamagedIndexFile>& damaged);
     void LoadPrimaryIndexFile();
+    // The .PX entries from chunk `from` on and the `touched` ones encoded again; the byte ranges that
+    // changed.
+    std::vector<codec::ByteRange> UpdatePrimaryIndex(std::size_t from, const std::set<std::size_t>& touched);
     void ResetPrimaryIndexFile();
     void RebuildPrimaryIndexFile();
     void ChangeKey(std::uint16_t keyFields);

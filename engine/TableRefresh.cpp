@@ -134,56 +134,95 @@ bool TableImage::RefreshChangedBlocks() {
         int Count = 0;
         Chunk* Old = nullptr;                   // a block nobody wrote: its chunk as it stands
         const unsigned char* Records = nullptr; // a rewritten block's records
+        std::size_t At = 0;                     // place in the chain
     };
     const auto& chunks = primary_.Chunks();
     const int per = hdr_.RecordsPerBlock();
     const int rs = hdr_.RecordSize;
+    auto rewritten = [&](const std::string& bytes, Link& link) {
+        const auto* p = codec::Bytes(bytes);
+        const auto add = static_cast<std::int16_t>(codec::GetU16(p + 4));
+        if (add < 0 || add % rs != 0) return false; // an empty block in the chain: a whole read lays it out
+        link.Count = add / rs + 1;
+        link.Records = p + 6;
+        return link.Count <= per;
+    };
+    // The usual write keeps every block in its place (an edit, an insert or delete within a block): then
+    // only the rewritten blocks are looked at, not the whole chain.
     std::vector<Link> chain;
-    chain.reserve(h.FileBlocks);
-    std::vector<bool> visited(h.FileBlocks + 1u, false);
-    std::uint64_t total = 0;
-    for (std::uint16_t b = h.FirstBlock; b != 0;) {
-        if (b > h.FileBlocks || visited[b]) return false;
-        visited[b] = true;
-        Link link;
-        link.Block = b;
-        std::uint16_t next = 0;
-        if (const auto it = blocks.find(b); it != blocks.end()) {
-            const auto* p = codec::Bytes(it->second);
-            const auto add = static_cast<std::int16_t>(codec::GetU16(p + 4));
-            if (add < 0 || add % rs != 0)
-                return false; // an empty block in the chain: a whole read lays it out
-            link.Count = add / rs + 1;
-            if (link.Count > per) return false;
-            link.Records = p + 6;
-            next = codec::GetU16(p);
-        } else {
-            if (b > fileBlocks_ || b >= blockOwner_.size() || blockOwner_[b] == nullptr) return false;
-            link.Old = blockOwner_[b];
-            link.Count = static_cast<int>(link.Old->Count());
-            next = link.Old->Index + 1 < chunks.size() ? chunks[link.Old->Index + 1]->Block : 0;
+    const bool inPlace = [&] {
+        if (h.FileBlocks != fileBlocks_ || chunks.empty() || h.FirstBlock != chunks.front()->Block ||
+            h.LastBlock != chunks.back()->Block)
+            return false;
+        std::int64_t total = static_cast<std::int64_t>(primary_.Size());
+        for (const auto& [b, bytes] : blocks) {
+            if (b >= blockOwner_.size() || blockOwner_[b] == nullptr) return false;
+            const Chunk& c = *blockOwner_[b];
+            const auto* p = codec::Bytes(bytes);
+            const std::uint16_t next = c.Index + 1 < chunks.size() ? chunks[c.Index + 1]->Block : 0;
+            const std::uint16_t prev = c.Index > 0 ? chunks[c.Index - 1]->Block : 0;
+            if (codec::GetU16(p) != next || codec::GetU16(p + 2) != prev) return false;
+            Link link;
+            link.Block = b;
+            link.At = c.Index;
+            if (!rewritten(bytes, link)) return false;
+            total += link.Count - static_cast<std::int64_t>(c.Count());
+            chain.push_back(link);
         }
-        total += static_cast<std::uint64_t>(link.Count);
-        chain.push_back(link);
-        b = next;
+        if (total != static_cast<std::int64_t>(h.NumRecords)) return false;
+        std::sort(chain.begin(), chain.end(), [](const Link& a, const Link& b) { return a.At < b.At; });
+        return true;
+    }();
+    if (!inPlace) {
+        chain.clear();
+        chain.reserve(h.FileBlocks);
+        std::vector<bool> visited(h.FileBlocks + 1u, false);
+        std::uint64_t total = 0;
+        for (std::uint16_t b = h.FirstBlock; b != 0;) {
+            if (b > h.FileBlocks || visited[b]) return false;
+            visited[b] = true;
+            Link link;
+            link.Block = b;
+            link.At = chain.size();
+            std::uint16_t next = 0;
+            if (const auto it = blocks.find(b); it != blocks.end()) {
+                if (!rewritten(it->second, link)) return false;
+                next = codec::GetU16(codec::Bytes(it->second));
+            } else {
+                if (b > fileBlocks_ || b >= blockOwner_.size() || blockOwner_[b] == nullptr) return false;
+                link.Old = blockOwner_[b];
+                link.Count = static_cast<int>(link.Old->Count());
+                next = link.Old->Index + 1 < chunks.size() ? chunks[link.Old->Index + 1]->Block : 0;
+            }
+            total += static_cast<std::uint64_t>(link.Count);
+            chain.push_back(link);
+            b = next;
+        }
+        if (total != h.NumRecords) return false;
     }
-    if (total != h.NumRecords) return false;
 
     // Rows of the blocks that were rewritten or left the chain: matched with the new records by identity.
-    std::vector<bool> reused(chunks.size(), false);
-    for (const auto& l : chain)
-        if (l.Old != nullptr) reused[l.Old->Index] = true;
     const int identity = hdr_.IdentityBytes();
     std::unordered_multimap<std::string_view, RowId> pool;
     std::size_t poolRows = 0;
-    for (std::size_t i = 0; i < chunks.size(); ++i) {
-        if (reused[i]) continue;
-        poolRows += chunks[i]->Count();
+    auto toPool = [&](const Chunk& c) {
+        poolRows += c.Count();
         if (poolRows > limit) return false;
-        for (RowId id : chunks[i]->Ids())
+        for (RowId id : c.Ids())
             // A row never read has nothing standing on it: its block's new rows take new ids.
             if (rows_[id])
                 pool.emplace(std::string_view(reinterpret_cast<const char*>(rows_[id].get()), identity), id);
+        return true;
+    };
+    if (inPlace) {
+        for (const auto& l : chain)
+            if (!toPool(*chunks[l.At])) return false;
+    } else {
+        std::vector<bool> reused(chunks.size(), false);
+        for (const auto& l : chain)
+            if (l.Old != nullptr) reused[l.Old->Index] = true;
+        for (std::size_t i = 0; i < chunks.size(); ++i)
+            if (!reused[i] && !toPool(*chunks[i])) return false;
     }
 
     struct Placed {
@@ -223,20 +262,38 @@ bool TableImage::RefreshChangedBlocks() {
         }
     // A keyed table stays in strictly rising key order across every rewritten block and its neighbours.
     if (hdr_.KeyFields > 0) {
-        auto firstOf = [&](std::size_t i) {
-            return chain[i].Old != nullptr ? Rec(chain[i].Old->Front()) : placed[i].front().Record;
+        // The last record before link j and the first after it: a rewritten neighbour's new records, or
+        // the rows of the block as this image has them.
+        auto lastBefore = [&](std::size_t j) -> const unsigned char* {
+            if (!inPlace) {
+                if (j == 0) return nullptr;
+                return chain[j - 1].Old != nullptr ? Rec(chain[j - 1].Old->Back())
+                                                   : placed[j - 1].back().Record;
+            }
+            if (chain[j].At == 0) return nullptr;
+            if (j > 0 && chain[j - 1].At + 1 == chain[j].At) return placed[j - 1].back().Record;
+            return Rec(chunks[chain[j].At - 1]->Back());
         };
-        auto lastOf = [&](std::size_t i) {
-            return chain[i].Old != nullptr ? Rec(chain[i].Old->Back()) : placed[i].back().Record;
+        auto firstAfter = [&](std::size_t j) -> const unsigned char* {
+            if (!inPlace) {
+                if (j + 1 == chain.size()) return nullptr;
+                return chain[j + 1].Old != nullptr ? Rec(chain[j + 1].Old->Front())
+                                                   : placed[j + 1].front().Record;
+            }
+            if (chain[j].At + 1 == chunks.size()) return nullptr;
+            if (j + 1 < chain.size() && chain[j + 1].At == chain[j].At + 1)
+                return placed[j + 1].front().Record;
+            return Rec(chunks[chain[j].At + 1]->Front());
         };
-        for (std::size_t i = 0; i < chain.size(); ++i) {
-            if (chain[i].Old != nullptr) continue;
-            const unsigned char* prev = i > 0 ? lastOf(i - 1) : nullptr;
-            for (const auto& pl : placed[i]) {
+        for (std::size_t j = 0; j < chain.size(); ++j) {
+            if (chain[j].Old != nullptr) continue;
+            const unsigned char* prev = lastBefore(j);
+            for (const auto& pl : placed[j]) {
                 if (prev != nullptr && primaryRule_.Compare(prev, pl.Record) >= 0) return false;
                 prev = pl.Record;
             }
-            if (i + 1 < chain.size() && primaryRule_.Compare(prev, firstOf(i + 1)) >= 0) return false;
+            const unsigned char* after = firstAfter(j);
+            if (after != nullptr && primaryRule_.Compare(prev, after) >= 0) return false;
         }
     }
 
@@ -273,10 +330,10 @@ bool TableImage::RefreshChangedBlocks() {
 
     // The primary order: the same blocks in the same places take their new rows; otherwise it is put
     // together again along the chain.
-    bool samePlaces = h.FileBlocks == fileBlocks_ && chain.size() == chunks.size();
-    for (std::size_t i = 0; samePlaces && i < chain.size(); ++i)
+    bool samePlaces = inPlace || (h.FileBlocks == fileBlocks_ && chain.size() == chunks.size());
+    for (std::size_t i = 0; samePlaces && !inPlace && i < chain.size(); ++i)
         samePlaces = chain[i].Block == chunks[i]->Block;
-    std::size_t pxFrom = chain.size();
+    std::size_t pxFrom = chunks.size();
     std::set<std::size_t> pxTouched;
     auto idsOf = [](const std::vector<Placed>& list) {
         std::vector<RowId> ids;
@@ -286,10 +343,10 @@ bool TableImage::RefreshChangedBlocks() {
         return ids;
     };
     if (samePlaces) {
-        for (std::size_t i = 0; i < chain.size(); ++i)
-            if (chain[i].Old == nullptr) {
-                primary_.ReplaceIds(i, idsOf(placed[i]));
-                pxTouched.insert(i);
+        for (std::size_t j = 0; j < chain.size(); ++j)
+            if (chain[j].Old == nullptr) {
+                primary_.ReplaceIds(chain[j].At, idsOf(placed[j]));
+                pxTouched.insert(chain[j].At);
             }
     } else {
         pxFrom = 0;
@@ -338,7 +395,7 @@ bool TableImage::RefreshChangedBlocks() {
             px_.SetDiskImage(std::move(pxBytes));
         }
         pxDiskSize_ = px_.Image().size();
-        pxPending_ = px_.Update(primary_.Chunks(), pxFrom, pxTouched, [this](RowId id) { return Rec(id); });
+        pxPending_ = UpdatePrimaryIndex(pxFrom, pxTouched);
     }
     UpdateStamp(generation);
     ++version_;

@@ -536,8 +536,7 @@ void TableImage::Commit(Batch& b) {
     if (dbSize != stamp_.Size) t.NewSize[0] = dbSize;
 
     if (hdr_.KeyFields > 0) {
-        auto ranges = px_.Update(chunks, b.PxFrom == NoChunk ? chunks.size() : b.PxFrom, b.PxTouched,
-                                 [this](RowId id) { return Rec(id); });
+        auto ranges = UpdatePrimaryIndex(b.PxFrom == NoChunk ? chunks.size() : b.PxFrom, b.PxTouched);
         ranges.insert(ranges.end(), pxPending_.begin(), pxPending_.end());
         const std::string& image = px_.Image();
         for (const auto& r : ranges) {
@@ -565,6 +564,14 @@ void TableImage::Commit(Batch& b) {
 }
 
 // ------------------------------------------------------------------------------------------------ indexes
+
+std::vector<codec::ByteRange> TableImage::UpdatePrimaryIndex(std::size_t from,
+                                                             const std::set<std::size_t>& touched) {
+    auto record = [this](RowId id) { return Rec(id); };
+    if (!byBlock_) return px_.Update(primary_.Chunks(), from, touched, record);
+    // Blocks not in memory were not written: their entries keep their keys instead of reading the blocks.
+    return px_.Update(primary_.Chunks(), from, touched, record, [this](RowId id) { return rows_[id].get(); });
+}
 
 void TableImage::StoreIndexFiles(const codec::SecondaryDef& def) {
     const fs::path folder = dbPath_.parent_path();

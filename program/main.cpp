@@ -8,6 +8,7 @@
 #include <QSocketNotifier>
 
 #include <csignal>
+#include <malloc.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -41,6 +42,10 @@ void QuitOnSignals(QApplication& qt) {
 } // namespace
 
 int main(int argc, char** argv) {
+    // Keep freed memory for the next use instead of giving it back at once: a large table opened and
+    // closed again (a form opened twice) would otherwise fault its megabytes of block lists in anew.
+    mallopt(M_MMAP_THRESHOLD, 32 << 20);
+    mallopt(M_TRIM_THRESHOLD, 64 << 20);
     QApplication qt(argc, argv);
     QuitOnSignals(qt);
     app::AddStartUpForms();

@@ -11,6 +11,8 @@
 // `--rows=N` sets the table size (100,000 by default; the row-by-row insert stays at 100,000). The tables
 // are prepared without syncing to disk, the engine's many rows a write (only the measured writes sync), so
 // a size of 1,000,000 prepares in a few minutes. The block cache has its default size throughout.
+// `--folder=PATH` keeps the prepared tables in PATH and, when they are already there, measures them again
+// without preparing (the measured writes change rows but never their number).
 #include "base/FileSystem.h"
 #include "engine/Engine.h"
 
@@ -628,7 +630,12 @@ BENCHMARK(ReplaceList_OneWrite)->Unit(benchmark::kMillisecond)->Iterations(1)->R
 int main(int argc, char** argv) {
     // Our own options first; the rest goes to the benchmark library.
     std::vector<char*> rest;
+    std::string keep;
     for (int i = 0; i < argc; ++i) {
+        if (std::strncmp(argv[i], "--folder=", 9) == 0) {
+            keep = argv[i] + 9;
+            continue;
+        }
         if (std::strncmp(argv[i], "--rows=", 7) == 0) {
             BulkRows = PostRows = std::max(1000, std::atoi(argv[i] + 7));
             continue;
@@ -641,15 +648,22 @@ int main(int argc, char** argv) {
     if (argc == 3 && std::strcmp(argv[1], "--lookup-memory") == 0) return MeasureLookupMemory(argv[2]);
     if (argc == 3 && std::strcmp(argv[1], "--poster") == 0) return RunPoster(argv[2]);
     char pattern[] = "/tmp/plom-bench-XXXXXX";
-    g_folder = ::mkdtemp(pattern);
-    std::printf("Preparing tables of %d rows in %s ...\n", BulkRows, g_folder.c_str());
-    std::fflush(stdout);
-    base::SetDiskSync(false); // throwaway data; the measured writes below sync again
-    PrepareEngine("WALK.DB", BulkRows);
-    FillSqlite(g_folder / "walk.sqlite", BulkRows, Commits::Unsynced);
-    PrepareEngine("POST.DB", PostRows);
-    FillSqlite(g_folder / "post.sqlite", PostRows, Commits::Unsynced);
-    base::SetDiskSync(true);
+    g_folder = keep.empty() ? fs::path(::mkdtemp(pattern)) : fs::path(keep);
+    const fs::path ready = g_folder / ("prepared-" + std::to_string(BulkRows));
+    if (!fs::exists(ready)) {
+        std::printf("Preparing tables of %d rows in %s ...\n", BulkRows, g_folder.c_str());
+        std::fflush(stdout);
+        fs::create_directories(g_folder);
+        for (const char* name : {"WALK.DB", "POST.DB"})
+            if (TableExists(g_folder, name)) DeleteTable(g_folder, name);
+        base::SetDiskSync(false); // throwaway data; the measured writes below sync again
+        PrepareEngine("WALK.DB", BulkRows);
+        FillSqlite(g_folder / "walk.sqlite", BulkRows, Commits::Unsynced);
+        PrepareEngine("POST.DB", PostRows);
+        FillSqlite(g_folder / "post.sqlite", PostRows, Commits::Unsynced);
+        base::SetDiskSync(true);
+        if (!keep.empty()) std::ofstream(ready).put('\n');
+    }
 
     benchmark::Initialize(&argc, argv);
     RatioReporter reporter;
@@ -702,6 +716,6 @@ int main(int argc, char** argv) {
     };
     memory("--lookup-memory", "memory after open + 1,000 lookups / files", "<= 0.25");
     memory("--memory", "memory with every order walked / files", "(information)");
-    fs::remove_all(g_folder);
+    if (keep.empty()) fs::remove_all(g_folder);
     return 0;
 }

@@ -75,11 +75,35 @@ std::string PrimaryIndexFile::EncodeHeader(std::uint32_t entries, std::uint16_t 
 
 std::vector<ByteRange> PrimaryIndexFile::Update(const std::vector<std::unique_ptr<Chunk>>& chunks,
                                                 std::size_t from, const std::set<std::size_t>& touched,
-                                                const std::function<const unsigned char*(RowId)>& record) {
+                                                const std::function<const unsigned char*(RowId)>& record,
+                                                const std::function<const unsigned char*(RowId)>& known) {
     const std::size_t n = chunks.size();
     const std::size_t pageBytes = static_cast<std::size_t>(perBlock_) * entryBytes_;
     const std::size_t pages1 = (n + perBlock_ - 1) / perBlock_;
-    const std::size_t fromPage = std::min(from / perBlock_, pages1);
+    // Nothing shifted when `from` is past the end and the count stayed: only the touched entries are
+    // encoded again (the last page's other entries would need their blocks read for nothing).
+    const bool shifted = from < n || n != entries_;
+    const std::size_t fromPage = shifted ? std::min(from / perBlock_, pages1) : pages1;
+
+    // The keys the entries had, by block, for shifted entries whose rows are not in memory.
+    std::string oldLevel1;
+    std::vector<std::uint32_t> oldEntryOf; // block -> old entry + 1 (0: none)
+    if (known && shifted) {
+        oldLevel1 = level1_;
+        oldEntryOf.assign(std::size_t{UINT16_MAX} + 1, 0);
+        for (std::size_t i = 0; i < entries_; ++i)
+            oldEntryOf[EntryBlock(i)] = static_cast<std::uint32_t>(i + 1);
+    }
+    auto firstKey = [&](const Chunk& c) -> const unsigned char* {
+        if (known) {
+            if (const unsigned char* rec = known(c.Front())) return rec;
+            if (const std::uint32_t e = oldEntryOf.empty() ? 0 : oldEntryOf[c.Block]; e > 0) {
+                const std::size_t i = e - 1;
+                return Bytes(oldLevel1) + (i / perBlock_) * pageBytes + (i % perBlock_) * entryBytes_;
+            }
+        }
+        return record(c.Front());
+    };
 
     // Level 1: re-encode the pages from the first shifted entry on, and the pages of entries that changed.
     level1_.resize(pages1 * pageBytes);
@@ -93,7 +117,7 @@ std::vector<ByteRange> PrimaryIndexFile::Update(const std::vector<std::unique_pt
     auto encodeEntry = [&](std::size_t i) {
         auto* out = Bytes(level1_) + (i / perBlock_) * pageBytes + (i % perBlock_) * entryBytes_;
         const Chunk& c = *chunks[i];
-        std::memcpy(out, record(c.Front()), keyBytes_);
+        std::memcpy(out, firstKey(c), keyBytes_);
         PutShort(out + keyBytes_, c.Block);
         PutShort(out + keyBytes_ + 2, static_cast<std::int64_t>(c.Count()));
         PutShort(out + keyBytes_ + 4, 0);
@@ -246,18 +270,6 @@ bool PrimaryIndexFile::AdoptLevel1(std::size_t entries) {
         pageSums_[page] = sum;
     }
     return true;
-}
-
-std::uint16_t PrimaryIndexFile::EntryBlock(std::size_t i) const {
-    const auto* p = reinterpret_cast<const unsigned char*>(level1_.data()) +
-                    (i / perBlock_) * perBlock_ * entryBytes_ + (i % perBlock_) * entryBytes_ + keyBytes_;
-    return static_cast<std::uint16_t>(DecodeInt(p, 2));
-}
-
-std::uint16_t PrimaryIndexFile::EntryCount(std::size_t i) const {
-    const auto* p = reinterpret_cast<const unsigned char*>(level1_.data()) +
-                    (i / perBlock_) * perBlock_ * entryBytes_ + (i % perBlock_) * entryBytes_ + keyBytes_ + 2;
-    return static_cast<std::uint16_t>(DecodeInt(p, 2));
 }
 
 } // namespace engine::codec

@@ -26,18 +26,22 @@ public:
     void Reset(const std::vector<FieldLayout>& keyFields, const std::string& tableName,
                std::uint8_t sortOrder, std::uint8_t changeCount);
     // Re-encodes the entries from chunk `from` on (where chunks were added or removed; 0 = everything) and
-    // the `touched` chunks' entries. `record(id)` gives the encoded record of a row.
+    // the `touched` chunks' entries. `record(id)` gives the encoded record of a row. `known(id)`, when
+    // given, gives it only when it is in memory: a block whose first row is not was not written since the
+    // entries were last encoded, so a shifted entry keeps the key its block had (no block is read for it).
     std::vector<ByteRange> Update(const std::vector<std::unique_ptr<Chunk>>& chunks, std::size_t from,
                                   const std::set<std::size_t>& touched,
-                                  const std::function<const unsigned char*(RowId)>& record);
+                                  const std::function<const unsigned char*(RowId)>& record,
+                                  const std::function<const unsigned char*(RowId)>& known = {});
     const std::string& Image() const { return image_; }
     // Takes the level-1 entries of `entries` .DB blocks from the disk image as they stand (blocks 1.. of the
     // file, as Update lays them out); false when the image is not laid out so. Call Update with `from` past
     // the end afterwards: the ranges it reports are where the file differs from what the entries make.
     bool AdoptLevel1(std::size_t entries);
-    // The .DB block and record count of level-1 entry i (after AdoptLevel1 or Update).
-    std::uint16_t EntryBlock(std::size_t i) const;
-    std::uint16_t EntryCount(std::size_t i) const;
+    // The .DB block and record count of level-1 entry i (after AdoptLevel1 or Update): Paradox shorts,
+    // big-endian with the sign bit flipped.
+    std::uint16_t EntryBlock(std::size_t i) const { return EntryShort(i, 0); }
+    std::uint16_t EntryCount(std::size_t i) const { return EntryShort(i, 2); }
     // The key of level-1 entry i: the first key of that .DB block, as the record's leading bytes.
     const unsigned char* EntryKey(std::size_t i) const {
         return reinterpret_cast<const unsigned char*>(level1_.data()) +
@@ -54,6 +58,10 @@ public:
     void ResizeDiskImage(std::size_t size) { image_.resize(size, '\0'); }
 
 private:
+    std::uint16_t EntryShort(std::size_t i, int at) const {
+        const unsigned char* p = EntryKey(i) + keyBytes_ + at;
+        return static_cast<std::uint16_t>(((p[0] << 8) | p[1]) ^ 0x8000);
+    }
     std::string EncodeHeader(std::uint32_t entries, std::uint16_t blocks, std::uint16_t root,
                              int levels) const;
 

@@ -192,11 +192,23 @@ TEST(ReadByBlock, APrimaryIndexThatDisagreesWithTheBlocksIsNotBelieved) {
     EXPECT_EQ(enginetest::CheckConsistency(tmp.Path(), Name), "");
 }
 
+// Each argument after the folder is one write: "K" gives row K the quantity 42, "K:Q" the quantity Q (both
+// named "Druga stanica"), "+K" inserts row K.
 PLOM_CHILD_ROLE(ByBlockOtherStation) {
     auto t = Table::Open(args.at(0), Name, OpenMode::Shared);
     auto c = t->OpenCursor();
-    if (!c->FindKey({Value::Int(std::stoll(args.at(1)))})) return 3;
-    c->Modify(ToRow(std::stoll(args.at(1)), {"Druga stanica", 42}));
+    for (std::size_t i = 1; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a[0] == '+') {
+            c->Insert(ToRow(std::stoll(a.substr(1)), {"Druga stanica", 1}));
+            continue;
+        }
+        const std::size_t colon = a.find(':');
+        const std::int64_t key = std::stoll(a.substr(0, colon));
+        if (!c->FindKey({Value::Int(key)})) return 3;
+        c->Modify(
+            ToRow(key, {"Druga stanica", colon == std::string::npos ? 42 : std::stoll(a.substr(colon + 1))}));
+    }
     return 0;
 }
 
@@ -233,6 +245,58 @@ void SeesAnotherStationsWrite() {
     EXPECT_EQ(c->Read()[0].AsInt(), 20);
     model[28000] = {"Druga stanica", 42};
     ExpectRows(*c, model);
+}
+
+// Another station edits rows of blocks this station has read and of one it has not, then inserts into a full
+// block (which splits it): each write is taken from the blocks it wrote, the table is never read anew, and
+// the rows this station holds keep their bookmarks.
+TEST(ReadByBlock, AnotherStationsWritesAreTakenFromTheBlocksTheyWrote) {
+    testsupport::TempFolder tmp;
+    Model model = Fill(tmp.Path());
+    SetReadByBlockFrom(0);
+    auto t = Table::Open(tmp.Path(), Name, OpenMode::Shared);
+    auto c = t->OpenCursor();
+    const TableImage& image = ImageOf(*t);
+    ASSERT_TRUE(c->FindKey({Value::Int(15000)}));
+    const Bookmark middle = c->GetBookmark();
+    ASSERT_TRUE(c->FindKey({Value::Int(20)}));
+    const Bookmark early = c->GetBookmark();
+
+    const std::vector<std::vector<std::string>> rounds = {
+        {"20:7", "15000:8", "21000:9"}, // two blocks read here, one not
+        {"15010:10"},                   // a block written in the round before
+        {"+15005", "+15006"},           // a full block splits: the chain changes
+        {"30:11", "15005:12"},
+    };
+    for (const auto& writes : rounds) {
+        SCOPED_TRACE(writes.front());
+        std::vector<std::string> args = {tmp.Path().string()};
+        args.insert(args.end(), writes.begin(), writes.end());
+        auto other = testsupport::ChildProcess::Role("ByBlockOtherStation", args);
+        const auto end = other->Wait(std::chrono::seconds(30));
+        ASSERT_TRUE(end && end->Success()) << (end ? end->Describe() : "still running");
+        for (const std::string& w : writes) {
+            const std::size_t colon = w.find(':');
+            if (w[0] == '+')
+                model[std::stoll(w.substr(1))] = {"Druga stanica", 1};
+            else
+                model[std::stoll(w.substr(0, colon))] = {"Druga stanica", std::stoll(w.substr(colon + 1))};
+        }
+        t->Refresh();
+        for (const std::string& w : writes) {
+            const std::int64_t key = std::stoll(w.substr(w[0] == '+' ? 1 : 0, w.find(':')));
+            ASSERT_TRUE(c->FindKey({Value::Int(key)})) << key;
+            EXPECT_EQ(c->Read()[2].AsInt(), model.at(key).Kolicina) << key;
+        }
+        EXPECT_FALSE(image.ReadWhole());
+        EXPECT_LT(image.RowsInMemory(), static_cast<std::size_t>(Rows) / 4);
+        ASSERT_TRUE(c->GotoBookmark(middle));
+        EXPECT_EQ(c->Read()[0].AsInt(), 15000);
+        ASSERT_TRUE(c->GotoBookmark(early));
+        EXPECT_EQ(c->Read()[0].AsInt(), 20);
+    }
+    ExpectRows(*c, model);
+    EXPECT_EQ(enginetest::CheckConsistency(tmp.Path(), Name), "");
 }
 
 } // namespace
