@@ -36,6 +36,11 @@ void* Chunk::operator new(std::size_t size) {
     return s;
 }
 
+std::uint64_t ChunkedOrder::NextStamp() {
+    static std::uint64_t last = 0;
+    return ++last;
+}
+
 void Chunk::operator delete(void* p) noexcept {
     if (p == nullptr) return;
     if (!Pooled) return ::operator delete(p);
@@ -141,7 +146,7 @@ void ChunkedOrder::Reindex(std::size_t from) {
 }
 
 ChunkedOrder::Pos ChunkedOrder::Insert(Pos p, RowId id, Change& change) {
-    counted_ = false;
+    Changed();
     ++size_;
     if (chunks_.empty()) {
         chunks_.push_back(std::make_unique<Chunk>());
@@ -190,7 +195,7 @@ ChunkedOrder::Pos ChunkedOrder::Insert(Pos p, RowId id, Change& change) {
 }
 
 void ChunkedOrder::Erase(Pos p, Change& change) {
-    counted_ = false;
+    Changed();
     Chunk* c = chunks_[p.ChunkIndex].get();
     Untrack(c->Id(p.Idx));
     auto& ids = c->MutableIds();
@@ -206,7 +211,7 @@ void ChunkedOrder::Erase(Pos p, Change& change) {
 }
 
 void ChunkedOrder::ReplaceIds(std::size_t chunkIndex, std::vector<RowId> ids) {
-    counted_ = false;
+    Changed();
     Chunk* c = chunks_[chunkIndex].get();
     for (RowId id : c->Ids())
         if (ChunkOf(id) == c) Untrack(id);
@@ -216,7 +221,7 @@ void ChunkedOrder::ReplaceIds(std::size_t chunkIndex, std::vector<RowId> ids) {
 }
 
 Chunk* ChunkedOrder::AppendChunk(std::vector<RowId> ids, std::uint16_t block) {
-    counted_ = false;
+    Changed();
     auto c = std::make_unique<Chunk>();
     c->SetIds(std::move(ids));
     c->Block = block;
@@ -229,7 +234,7 @@ Chunk* ChunkedOrder::AppendChunk(std::vector<RowId> ids, std::uint16_t block) {
 }
 
 Chunk* ChunkedOrder::AppendRun(RowId first, std::size_t count, std::uint16_t block) {
-    counted_ = false;
+    Changed();
     auto c = std::make_unique<Chunk>();
     c->SetRun(first, static_cast<std::uint32_t>(count));
     c->Block = block;
@@ -247,7 +252,7 @@ void ChunkedOrder::Reserve(std::size_t chunks) {
 }
 
 void ChunkedOrder::Clear() {
-    counted_ = false;
+    Changed();
     chunks_.clear();
     runs_.clear();
     size_ = 0;

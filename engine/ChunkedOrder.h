@@ -72,9 +72,12 @@ public:
         std::unique_ptr<Chunk> Removed; // a chunk that became empty
     };
 
-    explicit ChunkedOrder(std::size_t capacity) : capacity_(capacity) {}
+    explicit ChunkedOrder(std::size_t capacity) : capacity_(capacity), stamp_(NextStamp()) {}
 
     std::size_t Capacity() const { return capacity_; }
+    // Changes with every change of the chunks or their ids, and differs between any two orders: what was
+    // derived from the order (a .PX's entries) still fits it while the stamp is the one it was made at.
+    std::uint64_t Stamp() const { return stamp_; }
     std::size_t Size() const { return size_; }
     const std::vector<std::unique_ptr<Chunk>>& Chunks() const { return chunks_; }
     // Keeps rowChunk[id] = the chunk holding id (for orders that cannot find a row by its key).
@@ -150,6 +153,11 @@ private:
         }
         return a;
     }
+    static std::uint64_t NextStamp();
+    void Changed() {
+        counted_ = false;
+        stamp_ = NextStamp();
+    }
     void Reindex(std::size_t from);
     void Track(Chunk* c);
     // The row is no longer in the order.
@@ -170,6 +178,7 @@ private:
     // Record numbers and range counts ask for ranks again and again between writes.
     mutable std::vector<std::int64_t> before_;
     mutable bool counted_ = false;
+    std::uint64_t stamp_;
 };
 
 } // namespace engine

@@ -116,6 +116,7 @@ bool TableImage::LoadByBlock(codec::DbHeader& h, std::string& head, std::int64_t
     damagedMemos_ = 0;
     mbBroken_ = false;
     px_ = std::move(px);
+    pxStamp_ = primary_.Stamp(); // its entries are the chunks just made
     pxPending_.clear();
     pxDiskSize_ = static_cast<std::uint64_t>(pxSize);
     AdoptIndexes();

@@ -752,7 +752,13 @@ TableImage::SearchKey TableImage::EncodeKey(int index, const Key& key) const {
 
 ChunkedOrder::Pos TableImage::LowerBound(int index, const unsigned char* rec, RowId id) {
     ChunkedOrder& order = Order(index);
-    return order.LowerBound([&](RowId x) { return Before(index, Rec(x), x, rec, id); });
+    auto before = [&](RowId x) { return Before(index, Rec(x), x, rec, id); };
+    if (index >= 0 || !PxFollowsChunks()) return order.LowerBound(before);
+    // A chunk's first row comes before the record as its entry's key does (equal keys: by id).
+    return order.LowerBoundByFirst(before, [&](std::size_t i) {
+        const int c = primaryRule_.Compare(px_.EntryKey(i), rec);
+        return c != 0 ? c < 0 : order.Chunks()[i]->Front() < id;
+    });
 }
 
 ChunkedOrder::Pos TableImage::Locate(int index, RowId id) {

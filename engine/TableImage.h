@@ -102,12 +102,17 @@ public:
     template <class KeyBefore> ChunkedOrder::Pos KeyLowerBound(int index, KeyBefore keyBefore) {
         ChunkedOrder& order = Order(index);
         auto rowBefore = [&](RowId x) { return keyBefore(Rec(x)); };
-        if (index >= 0 || !byBlock_ || stale_ || px_.Entries() != order.Chunks().size())
-            return order.LowerBound(rowBefore);
+        if (index >= 0 || !PxFollowsChunks()) return order.LowerBound(rowBefore);
         return order.LowerBoundByFirst(rowBefore, [&](std::size_t i) { return keyBefore(px_.EntryKey(i)); });
     }
     // Where a row with this record (and id) would stand in the order.
     ChunkedOrder::Pos LowerBound(int index, const unsigned char* rec, RowId id);
+    // A table read by block whose .PX entries were made from the chunks as they stand: a block is found by
+    // the entries' first keys.
+    bool PxFollowsChunks() const {
+        return byBlock_ && !stale_ && pxStamp_ == primary_.Stamp() &&
+               px_.Entries() == primary_.Chunks().size();
+    }
 
     // Writes; the caller holds the write lock and called PrepareWrite. AddIndex with the primary index of a
     // keyed table (the same fields as its key) writes the .PX anew.
@@ -223,9 +228,10 @@ private:
     bool byBlock_ = false;
     mutable std::unordered_map<std::uint16_t, BlockCache::Handle> cached_; // blocks whose rows are held
     mutable std::vector<std::unique_ptr<unsigned char[]>> spare_; // buffers of rows let go, for reuse
-    bool distrustPx_ = false; // the .PX did not match the blocks: read the table whole
-    bool catchingUp_ = false; // taking in another process's write: unnamed blocks may still be read
-    bool writing_ = false;    // a write is changing the chunks: the .PX's entries follow at its end
+    bool distrustPx_ = false;   // the .PX did not match the blocks: read the table whole
+    bool catchingUp_ = false;   // taking in another process's write: unnamed blocks may still be read
+    std::uint64_t pxStamp_ = 0; // the primary order's stamp when the .PX entries were last made
+    bool writing_ = false;      // a write is changing the chunks: the .PX's entries follow at its end
     ChunkedOrder primary_{1};
     std::vector<Chunk*> blockOwner_; // by block number
     std::set<std::uint16_t> freeBlocks_;

@@ -70,7 +70,8 @@ std::unique_ptr<unsigned char[]> TableImage::EncodeRow(const Row& row, const uns
 
 void TableImage::CheckUnique(const unsigned char* rec, RowId self) {
     if (hdr_.KeyFields > 0) {
-        const auto pos = primary_.LowerBound([&](RowId x) { return primaryRule_.Compare(Rec(x), rec) < 0; });
+        const auto pos =
+            KeyLowerBound(-1, [&](const unsigned char* r) { return primaryRule_.Compare(r, rec) < 0; });
         if (!primary_.IsEnd(pos)) {
             const RowId other = primary_.At(pos);
             if (other != self && primaryRule_.Compare(Rec(other), rec) == 0) ThrowKeyViolation(name_);
@@ -568,9 +569,14 @@ void TableImage::Commit(Batch& b) {
 std::vector<codec::ByteRange> TableImage::UpdatePrimaryIndex(std::size_t from,
                                                              const std::set<std::size_t>& touched) {
     auto record = [this](RowId id) { return Rec(id); };
-    if (!byBlock_) return px_.Update(primary_.Chunks(), from, touched, record);
-    // Blocks not in memory were not written: their entries keep their keys instead of reading the blocks.
-    return px_.Update(primary_.Chunks(), from, touched, record, [this](RowId id) { return rows_[id].get(); });
+    pxStamp_ = 0;
+    auto ranges = byBlock_ ? px_.Update(primary_.Chunks(), from, touched, record,
+                                        // Blocks not in memory were not written: their entries keep their
+                                        // keys instead of reading the blocks.
+                                        [this](RowId id) { return rows_[id].get(); })
+                           : px_.Update(primary_.Chunks(), from, touched, record);
+    pxStamp_ = primary_.Stamp();
+    return ranges;
 }
 
 void TableImage::StoreIndexFiles(const codec::SecondaryDef& def) {

@@ -257,6 +257,11 @@ TEST(ReadByBlock, AnotherStationsWritesAreTakenFromTheBlocksTheyWrote) {
     auto t = Table::Open(tmp.Path(), Name, OpenMode::Shared);
     auto c = t->OpenCursor();
     const TableImage& image = ImageOf(*t);
+    // An insert finds its block by the .PX's first keys: only that block (full, so it splits) and its
+    // neighbours are read.
+    c->Insert(ToRow(15003, {"Nova", 3}));
+    model[15003] = {"Nova", 3};
+    EXPECT_LE(image.RowsInMemory(), 4u * 48);
     ASSERT_TRUE(c->FindKey({Value::Int(15000)}));
     const Bookmark middle = c->GetBookmark();
     ASSERT_TRUE(c->FindKey({Value::Int(20)}));
