@@ -36,15 +36,15 @@ void* Chunk::operator new(std::size_t size) {
     return s;
 }
 
-std::uint64_t ChunkedOrder::NextStamp() {
-    static std::uint64_t last = 0;
-    return ++last;
-}
-
 void Chunk::operator delete(void* p) noexcept {
     if (p == nullptr) return;
     if (!Pooled) return ::operator delete(p);
     g_freeChunks = new (p) FreeSlot{g_freeChunks};
+}
+
+std::uint64_t ChunkedOrder::NextStamp() {
+    static std::uint64_t last = 0;
+    return ++last;
 }
 
 ChunkedOrder::Pos ChunkedOrder::Next(Pos p) const {
