@@ -49,14 +49,70 @@ std::uint64_t ChunkedOrder::NextStamp() {
 
 ChunkedOrder::Pos ChunkedOrder::Next(Pos p) const {
     if (IsEnd(p)) return p;
-    if (++p.Idx >= chunks_[p.ChunkIndex]->Count()) return {p.ChunkIndex + 1, 0};
+    if (++p.Idx >= CountOf(p.ChunkIndex)) return {p.ChunkIndex + 1, 0};
     return p;
 }
 
 ChunkedOrder::Pos ChunkedOrder::Prev(Pos p) const {
     if (p.Idx > 0) return {p.ChunkIndex, p.Idx - 1};
     const std::size_t c = p.ChunkIndex - 1;
-    return {c, chunks_[c]->Count() - 1};
+    return {c, CountOf(c) - 1u};
+}
+
+void ChunkedOrder::AdoptSource(const ChunkSource* source, std::size_t chunks, std::size_t rows,
+                               std::size_t groupSize, std::vector<RowId> groupFirst) {
+    Clear();
+    chunks_.resize(chunks);
+    size_ = rows;
+    source_ = source;
+    groupSize_ = groupSize;
+    groupFirst_ = std::move(groupFirst);
+}
+
+RowId ChunkedOrder::SourceFirst(std::size_t i) const {
+    const std::size_t g = i / groupSize_;
+    RowId r = groupFirst_[g];
+    for (std::size_t k = g * groupSize_; k < i; ++k)
+        r += CountOf(k);
+    return r;
+}
+
+std::size_t ChunkedOrder::SourceChunkOf(std::size_t r) const {
+    if (r >= size_) return chunks_.size();
+    const auto it = std::upper_bound(groupFirst_.begin(), groupFirst_.end(), r);
+    const auto g = static_cast<std::size_t>(it - groupFirst_.begin()) - 1;
+    std::size_t first = groupFirst_[g];
+    std::size_t k = g * groupSize_;
+    for (; k < chunks_.size(); ++k) {
+        const std::size_t n = CountOf(k);
+        if (r < first + n) break;
+        first += n;
+    }
+    return k;
+}
+
+Chunk& ChunkedOrder::Make(std::size_t i, RowId first) const {
+    auto c = std::make_unique<Chunk>();
+    c->SetRun(first, source_->Count(i));
+    c->Index = i;
+    c->Block = source_->Take(i, *c);
+    chunks_[i] = std::move(c);
+    return *chunks_[i];
+}
+
+void ChunkedOrder::MakeAll() const {
+    if (source_ == nullptr) return;
+    RowId first = 0;
+    for (std::size_t i = 0; i < chunks_.size(); ++i) {
+        if (i % groupSize_ == 0) first = groupFirst_[i / groupSize_];
+        first += static_cast<RowId>((chunks_[i] ? *chunks_[i] : Make(i, first)).Count());
+    }
+    // Every chunk is a run of the ids it was given.
+    runs_.reserve(chunks_.size());
+    for (const auto& c : chunks_)
+        runs_.push_back({c->Front(), static_cast<std::uint32_t>(c->Count()), c.get()});
+    source_ = nullptr;
+    groupFirst_ = {};
 }
 
 const std::vector<std::int64_t>& ChunkedOrder::Before() const {
@@ -74,11 +130,19 @@ const std::vector<std::int64_t>& ChunkedOrder::Before() const {
 }
 
 std::int64_t ChunkedOrder::Rank(Pos p) const {
+    if (source_ != nullptr)
+        return static_cast<std::int64_t>(p.ChunkIndex < chunks_.size() ? SourceFirst(p.ChunkIndex) : size_) +
+               static_cast<std::int64_t>(p.Idx);
     return Before()[std::min(p.ChunkIndex, chunks_.size())] + static_cast<std::int64_t>(p.Idx);
 }
 
 ChunkedOrder::Pos ChunkedOrder::FromRank(std::int64_t rank) const {
     if (rank < 0) return Begin();
+    if (source_ != nullptr) {
+        const std::size_t i = SourceChunkOf(static_cast<std::size_t>(rank));
+        if (i >= chunks_.size()) return End();
+        return {i, static_cast<std::size_t>(rank) - SourceFirst(i)};
+    }
     const auto& before = Before();
     if (rank >= before.back()) return End();
     // The last chunk starting at or before the rank holds it (empty chunks start where the next one does).
@@ -99,6 +163,11 @@ Chunk* Gone() {
 
 Chunk* ChunkedOrder::ChunkOf(RowId id) const {
     if (rowChunk_ == nullptr) return nullptr;
+    if (source_ != nullptr) {
+        // Nothing changed yet: the ids are the ranks.
+        const std::size_t i = SourceChunkOf(id);
+        return i < chunks_.size() ? &ChunkAt(i) : nullptr;
+    }
     if (id < rowChunk_->size()) {
         Chunk* c = (*rowChunk_)[id];
         if (c != nullptr) return c == Gone() ? nullptr : c;
@@ -146,6 +215,7 @@ void ChunkedOrder::Reindex(std::size_t from) {
 }
 
 ChunkedOrder::Pos ChunkedOrder::Insert(Pos p, RowId id, Change& change) {
+    MakeAll();
     Changed();
     ++size_;
     if (chunks_.empty()) {
@@ -195,6 +265,7 @@ ChunkedOrder::Pos ChunkedOrder::Insert(Pos p, RowId id, Change& change) {
 }
 
 void ChunkedOrder::Erase(Pos p, Change& change) {
+    MakeAll();
     Changed();
     Chunk* c = chunks_[p.ChunkIndex].get();
     Untrack(c->Id(p.Idx));
@@ -211,6 +282,7 @@ void ChunkedOrder::Erase(Pos p, Change& change) {
 }
 
 void ChunkedOrder::ReplaceIds(std::size_t chunkIndex, std::vector<RowId> ids) {
+    MakeAll();
     Changed();
     Chunk* c = chunks_[chunkIndex].get();
     for (RowId id : c->Ids())
@@ -221,6 +293,7 @@ void ChunkedOrder::ReplaceIds(std::size_t chunkIndex, std::vector<RowId> ids) {
 }
 
 Chunk* ChunkedOrder::AppendChunk(std::vector<RowId> ids, std::uint16_t block) {
+    MakeAll();
     Changed();
     auto c = std::make_unique<Chunk>();
     c->SetIds(std::move(ids));
@@ -233,26 +306,10 @@ Chunk* ChunkedOrder::AppendChunk(std::vector<RowId> ids, std::uint16_t block) {
     return raw;
 }
 
-Chunk* ChunkedOrder::AppendRun(RowId first, std::size_t count, std::uint16_t block) {
-    Changed();
-    auto c = std::make_unique<Chunk>();
-    c->SetRun(first, static_cast<std::uint32_t>(count));
-    c->Block = block;
-    c->Index = chunks_.size();
-    size_ += count;
-    Chunk* raw = c.get();
-    chunks_.push_back(std::move(c));
-    runs_.push_back({first, static_cast<std::uint32_t>(count), raw});
-    return raw;
-}
-
-void ChunkedOrder::Reserve(std::size_t chunks) {
-    chunks_.reserve(chunks);
-    runs_.reserve(chunks);
-}
-
 void ChunkedOrder::Clear() {
     Changed();
+    source_ = nullptr;
+    groupFirst_ = {};
     chunks_.clear();
     runs_.clear();
     size_ = 0;

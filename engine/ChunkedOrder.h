@@ -58,6 +58,18 @@ private:
     mutable std::uint32_t run_ = 0;
 };
 
+// Where the chunks of an order not made yet come from (a large table's .PX, one entry per block).
+class ChunkSource {
+public:
+    // The rows of chunk i (throws when the source cannot tell).
+    virtual std::uint32_t Count(std::size_t i) const = 0;
+    // The block of chunk i, now made as `c` (throws when the block cannot be its).
+    virtual std::uint16_t Take(std::size_t i, Chunk& c) const = 0;
+
+protected:
+    ~ChunkSource() = default;
+};
+
 class ChunkedOrder {
 public:
     struct Pos {
@@ -79,7 +91,24 @@ public:
     // derived from the order (a .PX's entries) still fits it while the stamp is the one it was made at.
     std::uint64_t Stamp() const { return stamp_; }
     std::size_t Size() const { return size_; }
-    const std::vector<std::unique_ptr<Chunk>>& Chunks() const { return chunks_; }
+    std::size_t ChunkCount() const { return chunks_.size(); }
+    // Chunk i (made now when it was not yet).
+    Chunk& ChunkAt(std::size_t i) const { return chunks_[i] ? *chunks_[i] : Make(i, SourceFirst(i)); }
+    // Chunk i when it was made (rows were read only from chunks made).
+    const Chunk* IfMade(std::size_t i) const { return chunks_[i].get(); }
+    // Every chunk (those not made yet are made now).
+    const std::vector<std::unique_ptr<Chunk>>& Chunks() const {
+        MakeAll();
+        return chunks_;
+    }
+    // Takes `chunks` chunks of `rows` rows from a source without making them: chunk i is made when first
+    // reached, as a run of the ids first, first + 1, ... where first is the number of rows before it. A
+    // run's ids are not written into the tracked rows: they are found through the run until a change tracks
+    // them one by one. groupFirst[g] is the number of rows before chunk g * groupSize. Any change makes every
+    // chunk first.
+    void AdoptSource(const ChunkSource* source, std::size_t chunks, std::size_t rows, std::size_t groupSize,
+                     std::vector<RowId> groupFirst);
+    void MakeAll() const;
     // Keeps rowChunk[id] = the chunk holding id (for orders that cannot find a row by its key).
     void TrackRows(RowArray<Chunk*>* rowChunk) { rowChunk_ = rowChunk; }
     // The chunk holding a tracked row (nullptr when none).
@@ -88,7 +117,7 @@ public:
     Pos Begin() const { return {0, 0}; }
     Pos End() const { return {chunks_.size(), 0}; }
     bool IsEnd(Pos p) const { return p.ChunkIndex >= chunks_.size(); }
-    RowId At(Pos p) const { return chunks_[p.ChunkIndex]->Id(p.Idx); }
+    RowId At(Pos p) const { return ChunkAt(p.ChunkIndex).Id(p.Idx); }
     Pos Next(Pos p) const;
     Pos Prev(Pos p) const; // p must not be Begin
     std::int64_t Rank(Pos p) const;
@@ -99,13 +128,13 @@ public:
         std::size_t lo = 0, hi = chunks_.size();
         while (lo < hi) {
             const std::size_t mid = (lo + hi) / 2;
-            if (before(chunks_[mid]->Back()))
+            if (before(ChunkAt(mid).Back()))
                 lo = mid + 1;
             else
                 hi = mid;
         }
         if (lo == chunks_.size()) return End();
-        return {lo, InChunk(*chunks_[lo], before)};
+        return {lo, InChunk(ChunkAt(lo), before)};
     }
     // The same, finding the chunk by its first id (firstBefore(i): chunk i's first id sorts before the
     // target) so that only one chunk's ids are compared one by one.
@@ -120,8 +149,9 @@ public:
                 hi = mid;
         }
         if (lo == 0) return chunks_.empty() ? End() : Pos{0, 0};
-        const std::size_t a = InChunk(*chunks_[lo - 1], before);
-        if (a < chunks_[lo - 1]->Count()) return {lo - 1, a};
+        const Chunk& c = ChunkAt(lo - 1);
+        const std::size_t a = InChunk(c, before);
+        if (a < c.Count()) return {lo - 1, a};
         return lo == chunks_.size() ? End() : Pos{lo, 0};
     }
     // Position of a tracked row (TrackRows), End when absent.
@@ -133,11 +163,6 @@ public:
     void ReplaceIds(std::size_t chunkIndex, std::vector<RowId> ids);
     // Appends a whole chunk (loading).
     Chunk* AppendChunk(std::vector<RowId> ids, std::uint16_t block);
-    // Appends a chunk of the ids first, first + 1, ... without writing each into the tracked rows: they are
-    // found through the run until a change tracks them one by one (a large table opened by block).
-    Chunk* AppendRun(RowId first, std::size_t count, std::uint16_t block);
-    // Room for this many chunks (a load that knows their number).
-    void Reserve(std::size_t chunks);
     void Clear();
 
 private:
@@ -158,6 +183,13 @@ private:
         counted_ = false;
         stamp_ = NextStamp();
     }
+    Chunk& Make(std::size_t i, RowId first) const;
+    // The rows before chunk i, and the chunk that holds rank r, while chunks come from the source.
+    RowId SourceFirst(std::size_t i) const;
+    std::size_t SourceChunkOf(std::size_t r) const;
+    std::uint32_t CountOf(std::size_t i) const {
+        return chunks_[i] ? chunks_[i]->Count() : source_->Count(i);
+    }
     void Reindex(std::size_t from);
     void Track(Chunk* c);
     // The row is no longer in the order.
@@ -167,14 +199,19 @@ private:
 
     std::size_t capacity_;
     std::size_t size_ = 0;
-    std::vector<std::unique_ptr<Chunk>> chunks_;
+    // Null where a chunk is still to be made from the source.
+    mutable std::vector<std::unique_ptr<Chunk>> chunks_;
+    mutable const ChunkSource* source_ = nullptr;
+    std::size_t groupSize_ = 1;
+    mutable std::vector<RowId> groupFirst_;
     RowArray<Chunk*>* rowChunk_ = nullptr;
     struct Run {
         RowId First;
         std::uint32_t Count;
         Chunk* Holder;
     };
-    std::vector<Run> runs_; // rising First; a run's rows without an entry of their own are in its chunk
+    mutable std::vector<Run>
+        runs_; // rising First; a run's rows without an entry of their own are in its chunk
     // Record numbers and range counts ask for ranks again and again between writes.
     mutable std::vector<std::int64_t> before_;
     mutable bool counted_ = false;

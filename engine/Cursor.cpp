@@ -135,9 +135,9 @@ void CursorImpl::Revalidate() const {
     if (index_ < 0 && image_->KeyFields() == 0) {
         // Stored order: the row after it now stands where it stood.
         p = pos_;
-        if (p.ChunkIndex >= order.Chunks().size()) {
+        if (p.ChunkIndex >= order.ChunkCount()) {
             p = order.End();
-        } else if (p.Idx >= order.Chunks()[p.ChunkIndex]->Count()) {
+        } else if (p.Idx >= order.ChunkAt(p.ChunkIndex).Count()) {
             p = {p.ChunkIndex + 1, 0};
         }
     } else

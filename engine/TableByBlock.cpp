@@ -66,48 +66,38 @@ bool TableImage::LoadByBlock(codec::DbHeader& h, std::string& head, std::int64_t
     const std::size_t blocks = h.FileBlocks;
     if (!px.AdoptLevel1(blocks)) return false;
 
-    // One entry per block: each block once, counts that fit a block and add up to the header's.
-    const int per = h.RecordsPerBlock();
-    ChunkedOrder order(static_cast<std::size_t>(per));
-    RowArray<Chunk*> rowChunk;
-    order.TrackRows(&rowChunk);
-    order.Reserve(blocks);
-    std::vector<bool> seen(blocks + 1, false);
+    // Counts that add up to the header's, the chain's ends where the header says, and the rest of the .PX
+    // (header, upper levels) what the entries make: then it is one this engine wrote with the blocks, not a
+    // stale or foreign one. Each entry's block and count are checked when its chunk is made, and the block
+    // against its links when it is read.
+    const std::size_t perPage = px.EntriesPerPage();
+    std::vector<RowId> pageFirst((blocks + perPage - 1) / perPage);
     std::uint64_t total = 0;
-    RowId next = 0;
-    for (std::size_t i = 0; i < blocks; ++i) {
-        const std::uint16_t block = px.EntryBlock(i);
-        const std::uint16_t count = px.EntryCount(i);
-        if (block == 0 || block > blocks || seen[block] || count == 0 || count > per) return false;
-        seen[block] = true;
-        total += count;
-        order.AppendRun(next, count, block);
-        next += count;
+    for (std::size_t page = 0; page < pageFirst.size(); ++page) {
+        pageFirst[page] = static_cast<RowId>(total);
+        total += px.PageRecords(page);
     }
-    if (total != h.NumRecords || px.EntryBlock(0) != h.FirstBlock || px.EntryBlock(blocks - 1) != h.LastBlock)
+    if (total != h.NumRecords || total > blocks * static_cast<std::uint64_t>(h.RecordsPerBlock()) ||
+        px.EntryBlock(0) != h.FirstBlock || px.EntryBlock(blocks - 1) != h.LastBlock ||
+        !px.UpperLevelsMatch())
         return false;
-    // The rest of the .PX (header, upper levels) must be what these entries make: then it is one this
-    // engine wrote with the blocks, not a stale or foreign one.
-    const auto differs = px.Update(order.Chunks(), SIZE_MAX, {}, [](RowId) -> const unsigned char* {
-        throw Error("Indeks se čita bez slogova");
-    });
-    if (!differs.empty()) return false;
 
     AdoptHeader(std::move(h), std::move(head));
     Uncache();
     rows_.clear();
-    rows_.resize(next);
+    rows_.resize(static_cast<std::size_t>(total));
     byBlock_ = true;
     memos_.clear();
     secondaries_.clear();
     secondaryOrders_.clear();
     BuildRules();
-    primary_ = std::move(order);
-    rowChunk_ = std::move(rowChunk);
-    primary_.TrackRows(&rowChunk_);
+    px_ = std::move(px);
     blockOwner_.assign(blocks + 1, nullptr);
-    for (const auto& c : primary_.Chunks())
-        blockOwner_[c->Block] = c.get();
+    // The chunks are made from the .PX entries as their rows are first reached.
+    primary_ = ChunkedOrder(static_cast<std::size_t>(hdr_.RecordsPerBlock()));
+    rowChunk_.clear();
+    primary_.TrackRows(&rowChunk_);
+    primary_.AdoptSource(&pxChunks_, blocks, static_cast<std::size_t>(total), perPage, std::move(pageFirst));
     freeBlocks_.clear();
     fileBlocks_ = hdr_.FileBlocks;
     relayout_ = false;
@@ -115,12 +105,33 @@ bool TableImage::LoadByBlock(codec::DbHeader& h, std::string& head, std::int64_t
     mbDiskSize_ = 0;
     damagedMemos_ = 0;
     mbBroken_ = false;
-    px_ = std::move(px);
-    pxStamp_ = primary_.Stamp(); // its entries are the chunks just made
+    pxStamp_ = primary_.Stamp(); // its entries are the chunks
     pxPending_.clear();
     pxDiskSize_ = static_cast<std::uint64_t>(pxSize);
     AdoptIndexes();
     return true;
+}
+
+std::uint32_t TableImage::PxChunks::Count(std::size_t i) const {
+    const std::uint16_t count = Image->px_.EntryCount(i);
+    if (count == 0 || count > Image->hdr_.RecordsPerBlock()) Image->DistrustPx();
+    return count;
+}
+
+std::uint16_t TableImage::PxChunks::Take(std::size_t i, Chunk& c) const {
+    const std::uint16_t block = Image->px_.EntryBlock(i);
+    auto& owner = Image->blockOwner_;
+    if (block == 0 || block >= owner.size() || owner[block] != nullptr) Image->DistrustPx();
+    owner[block] = &c;
+    return block;
+}
+
+void TableImage::DistrustPx() const {
+    // The .PX told another story than the blocks: read the table whole (which also judges the damage).
+    auto& self = const_cast<TableImage&>(*this);
+    self.distrustPx_ = true;
+    self.stale_ = true;
+    throw Outdated("Tablicu " + name_ + " je u međuvremenu promijenila druga stanica");
 }
 
 const unsigned char* TableImage::ReadRowBlock(RowId id) const {
@@ -138,51 +149,45 @@ void TableImage::ReadChunk(const Chunk& c) const {
     if (!missing) return;
     // Reading rows in changes nothing the image shows; only the file descriptors and stamps are touched.
     auto& self = const_cast<TableImage&>(*this);
-    const auto& chunks = primary_.Chunks();
+    const std::size_t chunks = primary_.ChunkCount();
     const std::uint64_t bs = static_cast<std::uint64_t>(hdr_.BlockSize());
     // A walk reads on: when the chunk before is in memory, the chunks after this one whose blocks follow it
     // in the file and were not read come along in the same read.
     std::size_t count = 1;
-    if (!catchingUp_ && !writing_ && c.Index > 0 && rows_[chunks[c.Index - 1]->Front()]) {
+    if (!catchingUp_ && !writing_ && c.Index > 0 && rows_[primary_.ChunkAt(c.Index - 1).Front()]) {
         // Never so much that the cache would let the blocks go again before the walk reaches them.
         const std::size_t most =
             std::max<std::uint64_t>(1, std::min(ReadAheadBytes, BlockCacheBytes() / 4) / bs);
-        while (count < most && c.Index + count < chunks.size()) {
-            const Chunk& n = *chunks[c.Index + count];
+        while (count < most && c.Index + count < chunks) {
+            const Chunk& n = primary_.ChunkAt(c.Index + count);
             if (n.Block != c.Block + count || rows_[n.Front()]) break;
             ++count;
         }
     }
-    const std::string outdated = "Tablicu " + name_ + " je u međuvremenu promijenila druga stanica";
     const int fd = self.files_.Fd(TableFile::Db, false);
     if (fd < 0) ThrowMissing(name_);
     const std::string blocks = ReadBytes(fd, hdr_.HeaderSize + (c.Block - 1u) * bs, count * bs, name_);
     // Another process's write since this image last looked, even one that finished while the blocks were read
     // and may have torn them.
-    if (!catchingUp_ && self.ChangedOnDisk()) throw Outdated(outdated);
+    if (!catchingUp_ && self.ChangedOnDisk())
+        throw Outdated("Tablicu " + name_ + " je u međuvremenu promijenila druga stanica");
 
     const int rs = hdr_.RecordSize;
     for (std::size_t i = 0; i < count; ++i) {
-        const Chunk& at = *chunks[c.Index + i];
+        const Chunk& at = primary_.ChunkAt(c.Index + i);
         const auto* p = codec::Bytes(blocks) + i * bs;
-        const std::uint16_t next = at.Index + 1 < chunks.size() ? chunks[at.Index + 1]->Block : 0;
-        const std::uint16_t prev = at.Index > 0 ? chunks[at.Index - 1]->Block : 0;
+        const std::uint16_t next = at.Index + 1 < chunks ? primary_.ChunkAt(at.Index + 1).Block : 0;
+        const std::uint16_t prev = at.Index > 0 ? primary_.ChunkAt(at.Index - 1).Block : 0;
         const auto add = static_cast<std::int16_t>(codec::GetU16(p + 4));
         bool fits = codec::GetU16(p) == next && codec::GetU16(p + 2) == prev && add >= 0 && add % rs == 0 &&
                     static_cast<std::size_t>(add / rs + 1) == at.Count();
         // Searches find blocks by the .PX's first keys.
-        if (fits && !catchingUp_ && !writing_ && px_.Entries() == chunks.size())
+        if (fits && !catchingUp_ && !writing_ && px_.Entries() == chunks)
             fits = std::memcmp(p + 6, px_.EntryKey(at.Index),
                                static_cast<std::size_t>(hdr_.IdentityBytes())) == 0;
         for (std::size_t k = 1; fits && k < at.Count(); ++k)
             fits = primaryRule_.Compare(p + 6 + (k - 1) * rs, p + 6 + k * rs) < 0;
-        if (!fits) {
-            // The .PX told another story than the blocks: read the table whole (which also judges the
-            // damage).
-            self.distrustPx_ = true;
-            self.stale_ = true;
-            throw Outdated(outdated);
-        }
+        if (!fits) DistrustPx();
         for (std::size_t k = 0; k < at.Count(); ++k) {
             if (rows_[at.Id(k)]) continue;
             auto& row = rows_.Slot(at.Id(k));

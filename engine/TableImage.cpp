@@ -192,6 +192,12 @@ void TableImage::PrepareWrite() {
     const bool recovered = journal_.Recover(files_);
     if (recovered || stale_ || !loaded_ || ChangedOnDisk())
         if (recovered || !CatchUp()) Load();
+    try {
+        // A write may change chunks anywhere: a large table's are all made first.
+        primary_.MakeAll();
+    } catch (const Outdated&) {
+        Load(); // an entry of the .PX was not one of ours: read the table whole
+    }
     RepairIndexFiles();
     // Blobs are stored only where the memo file's layout is known.
     if (!memoFields_.empty() && mbBroken_) ThrowDamaged(mbName_);
@@ -272,9 +278,10 @@ void TableImage::Load() {
     if (same && h.KeyFields > 0) {
         knownInOrder.reserve(primary_.Size());
         // Rows of a table read by block that were never read need no old id: nothing can stand on them.
-        for (const auto& c : primary_.Chunks())
-            for (RowId id : c->Ids())
-                if (rows_[id]) knownInOrder.push_back(id);
+        for (std::size_t i = 0; i < primary_.ChunkCount(); ++i)
+            if (const Chunk* c = primary_.IfMade(i))
+                for (RowId id : c->Ids())
+                    if (rows_[id]) knownInOrder.push_back(id);
     } else if (same) {
         for (RowId id = 0; id < rows_.size(); ++id)
             if (rows_[id])
@@ -757,7 +764,7 @@ ChunkedOrder::Pos TableImage::LowerBound(int index, const unsigned char* rec, Ro
     // A chunk's first row comes before the record as its entry's key does (equal keys: by id).
     return order.LowerBoundByFirst(before, [&](std::size_t i) {
         const int c = primaryRule_.Compare(px_.EntryKey(i), rec);
-        return c != 0 ? c < 0 : order.Chunks()[i]->Front() < id;
+        return c != 0 ? c < 0 : order.ChunkAt(i).Front() < id;
     });
 }
 

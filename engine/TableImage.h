@@ -110,8 +110,7 @@ public:
     // A table read by block whose .PX entries were made from the chunks as they stand: a block is found by
     // the entries' first keys.
     bool PxFollowsChunks() const {
-        return byBlock_ && !stale_ && pxStamp_ == primary_.Stamp() &&
-               px_.Entries() == primary_.Chunks().size();
+        return byBlock_ && !stale_ && pxStamp_ == primary_.Stamp() && px_.Entries() == primary_.ChunkCount();
     }
 
     // Writes; the caller holds the write lock and called PrepareWrite. AddIndex with the primary index of a
@@ -154,6 +153,8 @@ private:
     const unsigned char* ReadRowBlock(RowId id) const;
     // Reads the rows of a chunk not read yet; before a write changes the chunk's rows or its block.
     void ReadChunk(const Chunk& c) const;
+    // The .PX told another story than the blocks: the table is read whole (which also judges the damage).
+    [[noreturn]] void DistrustPx() const;
     // Reads the chunks beside one whose place in the chain a write is about to change: their blocks are
     // written anew with it, and are checked against the links they hold before the chain changes.
     void ReadNeighbours(std::size_t index);
@@ -233,6 +234,14 @@ private:
     std::uint64_t pxStamp_ = 0; // the primary order's stamp when the .PX entries were last made
     bool writing_ = false;      // a write is changing the chunks: the .PX's entries follow at its end
     ChunkedOrder primary_{1};
+    // A large table's chunks, made from the .PX entries as they are first reached: each entry's count and
+    // block are checked then.
+    struct PxChunks final : ChunkSource {
+        explicit PxChunks(TableImage* image) : Image(image) {}
+        std::uint32_t Count(std::size_t i) const override;
+        std::uint16_t Take(std::size_t i, Chunk& c) const override;
+        TableImage* Image;
+    } pxChunks_{this};
     std::vector<Chunk*> blockOwner_; // by block number
     std::set<std::uint16_t> freeBlocks_;
     std::uint16_t fileBlocks_ = 0;

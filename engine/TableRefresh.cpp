@@ -75,6 +75,8 @@ bool TableImage::RefreshChangedBlocks() {
     Transaction t;
     std::vector<std::string> notes;
     if (!journal_.ChangesSince(files_, stamp_.Generation, generation, notes, t)) return false;
+    // The blocks it names are found among all of ours.
+    primary_.MakeAll();
     std::set<std::uint16_t> touched;
     for (const std::string& note : notes) {
         if (note.empty() || note[0] != 0) return false; // memo texts moved, or too much changed

@@ -99,7 +99,7 @@ std::vector<ByteRange> PrimaryIndexFile::Update(const std::vector<std::unique_pt
             if (const unsigned char* rec = known(c.Front())) return rec;
             if (const std::uint32_t e = oldEntryOf.empty() ? 0 : oldEntryOf[c.Block]; e > 0) {
                 const std::size_t i = e - 1;
-                return Bytes(oldLevel1) + (i / perBlock_) * pageBytes + (i % perBlock_) * entryBytes_;
+                return Bytes(oldLevel1) + i * entryBytes_;
             }
         }
         return record(c.Front());
@@ -115,7 +115,7 @@ std::vector<ByteRange> PrimaryIndexFile::Update(const std::vector<std::unique_pt
     for (std::size_t i : touched)
         if (i / perBlock_ < pages1) redo[i / perBlock_] = true;
     auto encodeEntry = [&](std::size_t i) {
-        auto* out = Bytes(level1_) + (i / perBlock_) * pageBytes + (i % perBlock_) * entryBytes_;
+        auto* out = Bytes(level1_) + i * entryBytes_;
         const Chunk& c = *chunks[i];
         std::memcpy(out, firstKey(c), keyBytes_);
         PutShort(out + keyBytes_, c.Block);
@@ -139,6 +139,18 @@ std::vector<ByteRange> PrimaryIndexFile::Update(const std::vector<std::unique_pt
             sum += EntryCount(i);
         pageSums_[page] = sum;
     }
+    return EncodeAbove(redo);
+}
+
+bool PrimaryIndexFile::UpperLevelsMatch() {
+    const std::size_t pages1 = (entries_ + perBlock_ - 1) / perBlock_;
+    return EncodeAbove(std::vector<bool>(pages1, false)).empty();
+}
+
+std::vector<ByteRange> PrimaryIndexFile::EncodeAbove(const std::vector<bool>& redo) {
+    const std::size_t n = entries_;
+    const std::size_t pageBytes = static_cast<std::size_t>(perBlock_) * entryBytes_;
+    const std::size_t pages1 = redo.size();
 
     // Higher levels, each one entry per page of the level below, until one page holds them all.
     std::vector<std::vector<Entry>> levels;

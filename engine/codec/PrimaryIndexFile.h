@@ -35,17 +35,21 @@ public:
                                   const std::function<const unsigned char*(RowId)>& known = {});
     const std::string& Image() const { return image_; }
     // Takes the level-1 entries of `entries` .DB blocks from the disk image as they stand (blocks 1.. of the
-    // file, as Update lays them out); false when the image is not laid out so. Call Update with `from` past
-    // the end afterwards: the ranges it reports are where the file differs from what the entries make.
+    // file, as Update lays them out); false when the image is not laid out so.
     bool AdoptLevel1(std::size_t entries);
+    // Whether the header and the levels above level 1 are what the level-1 entries make: the file is one
+    // this engine wrote, not a stale or foreign one.
+    bool UpperLevelsMatch();
+    // Records under level-1 page `page` (after AdoptLevel1 or Update), and entries a page holds.
+    std::uint32_t PageRecords(std::size_t page) const { return pageSums_[page]; }
+    std::size_t EntriesPerPage() const { return static_cast<std::size_t>(perBlock_); }
     // The .DB block and record count of level-1 entry i (after AdoptLevel1 or Update): Paradox shorts,
     // big-endian with the sign bit flipped.
     std::uint16_t EntryBlock(std::size_t i) const { return EntryShort(i, 0); }
     std::uint16_t EntryCount(std::size_t i) const { return EntryShort(i, 2); }
     // The key of level-1 entry i: the first key of that .DB block, as the record's leading bytes.
     const unsigned char* EntryKey(std::size_t i) const {
-        return reinterpret_cast<const unsigned char*>(level1_.data()) +
-               (i / perBlock_) * perBlock_ * entryBytes_ + (i % perBlock_) * entryBytes_;
+        return reinterpret_cast<const unsigned char*>(level1_.data()) + i * entryBytes_;
     }
     std::size_t Entries() const { return entries_; }
     // The bytes of the file as they are on disk, so the next update reports only what differs.
@@ -62,6 +66,9 @@ private:
         const unsigned char* p = EntryKey(i) + keyBytes_ + at;
         return static_cast<std::uint16_t>(((p[0] << 8) | p[1]) ^ 0x8000);
     }
+    // The header and every level-1 page's head, the `redo` pages whole, and the levels above; the ranges
+    // that changed.
+    std::vector<ByteRange> EncodeAbove(const std::vector<bool>& redo);
     std::string EncodeHeader(std::uint32_t entries, std::uint16_t blocks, std::uint16_t root,
                              int levels) const;
 
@@ -73,7 +80,7 @@ private:
     int entryBytes_ = 0;
     int perBlock_ = 0;
     std::string image_;
-    std::string level1_;                  // encoded level-1 pages, without the 6-byte block headers
+    std::string level1_;                  // level-1 entries one after another (pages without their headers)
     std::vector<std::uint32_t> pageSums_; // records under each level-1 page
     std::size_t entries_ = 0;
 };

@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
 #include <map>
 
 namespace {
@@ -169,27 +171,55 @@ void TakesEveryKindOfWrite(std::uint64_t budget) {
     EXPECT_TRUE(ImageOf(*again).ReadWhole());
 }
 
-// Level-1 entries 3 and 7 of the .PX trade their blocks: the counts still add up, so the table opens by the
-// .PX, but the blocks' own links say otherwise once they are read; the table is then read whole.
+// A .PX whose level-1 entries 3 and 7 tell another story than the blocks while their counts still add up,
+// so that the table opens by the .PX: the two trade their blocks (the blocks' own links say otherwise once
+// read), both name one block, or a count moves from one to the other (none, and two blocks' worth). Whether
+// a walk or a write comes first, the table is then read whole and holds exactly its rows.
 TEST(ReadByBlock, APrimaryIndexThatDisagreesWithTheBlocksIsNotBelieved) {
-    testsupport::TempFolder tmp;
-    const Model model = Fill(tmp.Path());
-    std::string px = tmp.Read("STAVKE.PX");
     const std::size_t entry = 4 + 6, first = 2048 + 6; // Long key, then block, count, 0
-    for (int k = 0; k < 2; ++k)
-        std::swap(px[first + 3 * entry + 4 + k], px[first + 7 * entry + 4 + k]);
-    tmp.Write("STAVKE.PX", px);
+    const std::size_t a = first + 3 * entry + 4, b = first + 7 * entry + 4;
+    auto count = [](const std::string& px, std::size_t at) {
+        return ((static_cast<unsigned char>(px[at]) << 8) | static_cast<unsigned char>(px[at + 1])) ^ 0x8000;
+    };
+    auto setCount = [](std::string& px, std::size_t at, int n) {
+        px[at] = static_cast<char>(((n ^ 0x8000) >> 8) & 0xFF);
+        px[at + 1] = static_cast<char>(n & 0xFF);
+    };
+    const std::vector<std::pair<const char*, std::function<void(std::string&)>>> damages = {
+        {"blocks traded", [&](std::string& px) { std::swap_ranges(&px[a], &px[a + 2], &px[b]); }},
+        {"one block twice", [&](std::string& px) { std::copy(&px[a], &px[a + 2], &px[b]); }},
+        {"count moved",
+         [&](std::string& px) {
+             const int n = count(px, b + 2);
+             setCount(px, a + 2, count(px, a + 2) + n);
+             setCount(px, b + 2, 0);
+         }},
+    };
+    for (const auto& [what, damage] : damages) {
+        for (const bool writeFirst : {false, true}) {
+            SCOPED_TRACE(std::string(what) + (writeFirst ? ", a write first" : ", a walk first"));
+            testsupport::TempFolder tmp;
+            Model model = Fill(tmp.Path());
+            std::string px = tmp.Read("STAVKE.PX");
+            damage(px);
+            tmp.Write("STAVKE.PX", px);
 
-    SetReadByBlockFrom(0);
-    auto t = Table::Open(tmp.Path(), Name, OpenMode::Shared);
-    auto c = t->OpenCursor();
-    EXPECT_FALSE(ImageOf(*t).ReadWhole());
-    ExpectRows(*c, model);
-    EXPECT_TRUE(ImageOf(*t).ReadWhole());
-    // The next write puts the right .PX in place.
-    ASSERT_TRUE(c->FindKey({Value::Int(10)}));
-    c->Modify(ToRow(10, {"prvi", 1}));
-    EXPECT_EQ(enginetest::CheckConsistency(tmp.Path(), Name), "");
+            SetReadByBlockFrom(0);
+            auto t = Table::Open(tmp.Path(), Name, OpenMode::Shared);
+            auto c = t->OpenCursor();
+            EXPECT_FALSE(ImageOf(*t).ReadWhole());
+            if (writeFirst) {
+                c->Insert(ToRow(15, {"novi", 7}));
+                model[15] = {"novi", 7};
+            }
+            ExpectRows(*c, model);
+            EXPECT_TRUE(ImageOf(*t).ReadWhole());
+            // The next write puts the right .PX in place.
+            ASSERT_TRUE(c->FindKey({Value::Int(10)}));
+            c->Modify(ToRow(10, {"prvi", 1}));
+            EXPECT_EQ(enginetest::CheckConsistency(tmp.Path(), Name), "");
+        }
+    }
 }
 
 // Each argument after the folder is one write: "K" gives row K the quantity 42, "K:Q" the quantity Q (both

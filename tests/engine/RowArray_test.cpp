@@ -1,6 +1,6 @@
-// The per-row arrays of a table image and the chunked order's runs of rows opened by block: an entry never
-// set reads empty, shrinking forgets what lay beyond, and a row of a run is found through its run until it
-// moves, then through its own entry.
+// The per-row arrays of a table image and the chunked order of a table opened by block: an entry never set
+// reads empty, shrinking forgets what lay beyond; a chunk is made when first reached, and a row of a run is
+// found through its run until it moves, then through its own entry.
 #include "engine/ChunkedOrder.h"
 #include "engine/RowArray.h"
 
@@ -37,27 +37,54 @@ TEST(RowArray, EntriesAcrossPagesShrinkAndGrowWithoutLeftovers) {
     EXPECT_EQ(a[5000], nullptr);
 }
 
-TEST(ChunkedOrder, RowsOfARunAreFoundUntilTheyMoveOrGo) {
+// Chunks of 4, 3 and 4 rows in blocks 1, 2 and 3, told in groups of two.
+struct Source final : ChunkSource {
+    std::uint32_t Count(std::size_t i) const override { return i == 1 ? 3 : 4; }
+    std::uint16_t Take(std::size_t i, Chunk&) const override {
+        ++taken;
+        return static_cast<std::uint16_t>(i + 1);
+    }
+    mutable int taken = 0;
+};
+
+TEST(ChunkedOrder, ChunksAreMadeWhenReachedAndRowsOfARunFoundUntilTheyMoveOrGo) {
+    Source source;
     ChunkedOrder order(4);
     RowArray<Chunk*> rowChunk;
     order.TrackRows(&rowChunk);
-    Chunk* a = order.AppendRun(0, 4, 1);
-    Chunk* b = order.AppendRun(4, 3, 2);
-    EXPECT_EQ(rowChunk.size(), 0u); // nothing written per row
-    EXPECT_EQ(order.ChunkOf(2), a);
-    EXPECT_EQ(order.ChunkOf(6), b);
-    EXPECT_EQ(order.ChunkOf(7), nullptr);
+    order.AdoptSource(&source, 3, 11, 2, {0, 7});
+    EXPECT_EQ(source.taken, 0);
+    EXPECT_EQ(order.Size(), 11u);
+    // Reaching a row makes its chunk alone.
+    Chunk* b = order.ChunkOf(5);
+    ASSERT_NE(b, nullptr);
+    EXPECT_EQ(b->Block, 2);
+    EXPECT_EQ(order.IfMade(0), nullptr);
+    EXPECT_EQ(order.ChunkOf(11), nullptr);
     EXPECT_EQ(order.Locate(5), (ChunkedOrder::Pos{1, 1}));
+    EXPECT_EQ(order.Rank({2, 1}), 8);
+    EXPECT_EQ(order.FromRank(8), (ChunkedOrder::Pos{2, 1}));
+    EXPECT_TRUE(order.IsEnd(order.FromRank(11)));
+    EXPECT_EQ(source.taken, 1); // ranks are counted without making chunks
+    RowId expect = 0;
+    for (auto p = order.Begin(); !order.IsEnd(p); p = order.Next(p))
+        EXPECT_EQ(order.At(p), expect++);
+    EXPECT_EQ(expect, 11u);
+    EXPECT_EQ(rowChunk.size(), 0u); // nothing written per row
+    Chunk* a = &order.ChunkAt(0);
+    EXPECT_EQ(source.taken, 3); // each chunk made once
 
-    // Row 9 goes into the full first chunk: it splits, and the rows that moved are found in their new chunk.
+    // Row 19 goes into the full first chunk: it splits, and the rows that moved are found in their new chunk.
     ChunkedOrder::Change ch;
-    order.Insert({0, 1}, 9, ch);
+    order.Insert({0, 1}, 19, ch);
     ASSERT_NE(ch.Added, nullptr);
-    for (RowId id : {0u, 9u, 1u, 2u, 3u}) {
+    EXPECT_EQ(ch.Touched, a);
+    for (RowId id : {0u, 19u, 1u, 2u, 3u, 10u}) {
         const ChunkedOrder::Pos p = order.Locate(id);
         ASSERT_FALSE(order.IsEnd(p)) << id;
         EXPECT_EQ(order.At(p), id);
     }
+    EXPECT_EQ(order.Rank(order.Locate(10)), 11);
     // A deleted row of a run is gone, not found in its old run.
     ChunkedOrder::Change gone;
     order.Erase(order.Locate(5), gone);
@@ -65,10 +92,10 @@ TEST(ChunkedOrder, RowsOfARunAreFoundUntilTheyMoveOrGo) {
     EXPECT_TRUE(order.IsEnd(order.Locate(5)));
     EXPECT_EQ(order.ChunkOf(4), b);
     // Other ids in a chunk (another station's rewrite of its block): the old ones are gone.
-    order.ReplaceIds(b->Index, {10, 11});
+    order.ReplaceIds(b->Index, {20, 21});
     EXPECT_EQ(order.ChunkOf(4), nullptr);
-    EXPECT_EQ(order.ChunkOf(11), b);
-    EXPECT_EQ(order.Size(), 7u);
+    EXPECT_EQ(order.ChunkOf(21), b);
+    EXPECT_EQ(order.Size(), 11u);
 }
 
 } // namespace
