@@ -62,7 +62,8 @@ ChunkedOrder::Pos ChunkedOrder::Prev(Pos p) const {
 void ChunkedOrder::AdoptSource(const ChunkSource* source, std::size_t chunks, std::size_t rows,
                                std::size_t groupSize, std::vector<RowId> groupFirst) {
     Clear();
-    chunks_.resize(chunks);
+    made_.resize(chunks);
+    sourceChunks_ = chunks;
     size_ = rows;
     source_ = source;
     groupSize_ = groupSize;
@@ -78,12 +79,12 @@ RowId ChunkedOrder::SourceFirst(std::size_t i) const {
 }
 
 std::size_t ChunkedOrder::SourceChunkOf(std::size_t r) const {
-    if (r >= size_) return chunks_.size();
+    if (r >= size_) return sourceChunks_;
     const auto it = std::upper_bound(groupFirst_.begin(), groupFirst_.end(), r);
     const auto g = static_cast<std::size_t>(it - groupFirst_.begin()) - 1;
     std::size_t first = groupFirst_[g];
     std::size_t k = g * groupSize_;
-    for (; k < chunks_.size(); ++k) {
+    for (; k < sourceChunks_; ++k) {
         const std::size_t n = CountOf(k);
         if (r < first + n) break;
         first += n;
@@ -96,22 +97,31 @@ Chunk& ChunkedOrder::Make(std::size_t i, RowId first) const {
     c->SetRun(first, source_->Count(i));
     c->Index = i;
     c->Block = source_->Take(i, *c);
-    chunks_[i] = std::move(c);
-    return *chunks_[i];
+    auto& slot = made_.Slot(i);
+    slot = std::move(c);
+    return *slot;
 }
 
 void ChunkedOrder::MakeAll() const {
     if (source_ == nullptr) return;
     RowId first = 0;
-    for (std::size_t i = 0; i < chunks_.size(); ++i) {
+    for (std::size_t i = 0; i < sourceChunks_; ++i) {
         if (i % groupSize_ == 0) first = groupFirst_[i / groupSize_];
-        first += static_cast<RowId>((chunks_[i] ? *chunks_[i] : Make(i, first)).Count());
+        const auto& c = made_[i];
+        first += static_cast<RowId>((c ? *c : Make(i, first)).Count());
     }
-    // Every chunk is a run of the ids it was given.
-    runs_.reserve(chunks_.size());
-    for (const auto& c : chunks_)
-        runs_.push_back({c->Front(), static_cast<std::uint32_t>(c->Count()), c.get()});
+    // Every chunk is made (nothing throws from here on): they take their places, each a run of the ids it
+    // was given.
+    chunks_.reserve(sourceChunks_);
+    runs_.reserve(sourceChunks_);
+    for (std::size_t i = 0; i < sourceChunks_; ++i) {
+        chunks_.push_back(made_.Take(i));
+        const Chunk& c = *chunks_.back();
+        runs_.push_back({c.Front(), static_cast<std::uint32_t>(c.Count()), chunks_.back().get()});
+    }
     source_ = nullptr;
+    made_.clear();
+    sourceChunks_ = 0;
     groupFirst_ = {};
 }
 
@@ -131,7 +141,7 @@ const std::vector<std::int64_t>& ChunkedOrder::Before() const {
 
 std::int64_t ChunkedOrder::Rank(Pos p) const {
     if (source_ != nullptr)
-        return static_cast<std::int64_t>(p.ChunkIndex < chunks_.size() ? SourceFirst(p.ChunkIndex) : size_) +
+        return static_cast<std::int64_t>(p.ChunkIndex < sourceChunks_ ? SourceFirst(p.ChunkIndex) : size_) +
                static_cast<std::int64_t>(p.Idx);
     return Before()[std::min(p.ChunkIndex, chunks_.size())] + static_cast<std::int64_t>(p.Idx);
 }
@@ -140,7 +150,7 @@ ChunkedOrder::Pos ChunkedOrder::FromRank(std::int64_t rank) const {
     if (rank < 0) return Begin();
     if (source_ != nullptr) {
         const std::size_t i = SourceChunkOf(static_cast<std::size_t>(rank));
-        if (i >= chunks_.size()) return End();
+        if (i >= sourceChunks_) return End();
         return {i, static_cast<std::size_t>(rank) - SourceFirst(i)};
     }
     const auto& before = Before();
@@ -166,7 +176,7 @@ Chunk* ChunkedOrder::ChunkOf(RowId id) const {
     if (source_ != nullptr) {
         // Nothing changed yet: the ids are the ranks.
         const std::size_t i = SourceChunkOf(id);
-        return i < chunks_.size() ? &ChunkAt(i) : nullptr;
+        return i < sourceChunks_ ? &ChunkAt(i) : nullptr;
     }
     if (id < rowChunk_->size()) {
         Chunk* c = (*rowChunk_)[id];
@@ -309,6 +319,8 @@ Chunk* ChunkedOrder::AppendChunk(std::vector<RowId> ids, std::uint16_t block) {
 void ChunkedOrder::Clear() {
     Changed();
     source_ = nullptr;
+    made_.clear();
+    sourceChunks_ = 0;
     groupFirst_ = {};
     chunks_.clear();
     runs_.clear();

@@ -91,11 +91,15 @@ public:
     // derived from the order (a .PX's entries) still fits it while the stamp is the one it was made at.
     std::uint64_t Stamp() const { return stamp_; }
     std::size_t Size() const { return size_; }
-    std::size_t ChunkCount() const { return chunks_.size(); }
+    std::size_t ChunkCount() const { return source_ ? sourceChunks_ : chunks_.size(); }
     // Chunk i (made now when it was not yet).
-    Chunk& ChunkAt(std::size_t i) const { return chunks_[i] ? *chunks_[i] : Make(i, SourceFirst(i)); }
+    Chunk& ChunkAt(std::size_t i) const {
+        if (!source_) return *chunks_[i];
+        const auto& c = made_[i];
+        return c ? *c : Make(i, SourceFirst(i));
+    }
     // Chunk i when it was made (rows were read only from chunks made).
-    const Chunk* IfMade(std::size_t i) const { return chunks_[i].get(); }
+    const Chunk* IfMade(std::size_t i) const { return source_ ? made_[i].get() : chunks_[i].get(); }
     // Every chunk (those not made yet are made now).
     const std::vector<std::unique_ptr<Chunk>>& Chunks() const {
         MakeAll();
@@ -115,8 +119,8 @@ public:
     Chunk* ChunkOf(RowId id) const;
 
     Pos Begin() const { return {0, 0}; }
-    Pos End() const { return {chunks_.size(), 0}; }
-    bool IsEnd(Pos p) const { return p.ChunkIndex >= chunks_.size(); }
+    Pos End() const { return {ChunkCount(), 0}; }
+    bool IsEnd(Pos p) const { return p.ChunkIndex >= ChunkCount(); }
     RowId At(Pos p) const { return ChunkAt(p.ChunkIndex).Id(p.Idx); }
     Pos Next(Pos p) const;
     Pos Prev(Pos p) const; // p must not be Begin
@@ -125,7 +129,7 @@ public:
 
     // The first position whose id does not sort before the target.
     template <class Before> Pos LowerBound(Before before) const {
-        std::size_t lo = 0, hi = chunks_.size();
+        std::size_t lo = 0, hi = ChunkCount();
         while (lo < hi) {
             const std::size_t mid = (lo + hi) / 2;
             if (before(ChunkAt(mid).Back()))
@@ -133,14 +137,14 @@ public:
             else
                 hi = mid;
         }
-        if (lo == chunks_.size()) return End();
+        if (lo == ChunkCount()) return End();
         return {lo, InChunk(ChunkAt(lo), before)};
     }
     // The same, finding the chunk by its first id (firstBefore(i): chunk i's first id sorts before the
     // target) so that only one chunk's ids are compared one by one.
     template <class Before, class FirstBefore>
     Pos LowerBoundByFirst(Before before, FirstBefore firstBefore) const {
-        std::size_t lo = 0, hi = chunks_.size();
+        std::size_t lo = 0, hi = ChunkCount();
         while (lo < hi) {
             const std::size_t mid = (lo + hi) / 2;
             if (firstBefore(mid))
@@ -148,11 +152,11 @@ public:
             else
                 hi = mid;
         }
-        if (lo == 0) return chunks_.empty() ? End() : Pos{0, 0};
+        if (lo == 0) return ChunkCount() == 0 ? End() : Pos{0, 0};
         const Chunk& c = ChunkAt(lo - 1);
         const std::size_t a = InChunk(c, before);
         if (a < c.Count()) return {lo - 1, a};
-        return lo == chunks_.size() ? End() : Pos{lo, 0};
+        return lo == ChunkCount() ? End() : Pos{lo, 0};
     }
     // Position of a tracked row (TrackRows), End when absent.
     Pos Locate(RowId id) const;
@@ -188,7 +192,8 @@ private:
     RowId SourceFirst(std::size_t i) const;
     std::size_t SourceChunkOf(std::size_t r) const;
     std::uint32_t CountOf(std::size_t i) const {
-        return chunks_[i] ? chunks_[i]->Count() : source_->Count(i);
+        const Chunk* c = IfMade(i);
+        return c ? c->Count() : source_->Count(i);
     }
     void Reindex(std::size_t from);
     void Track(Chunk* c);
@@ -199,9 +204,11 @@ private:
 
     std::size_t capacity_;
     std::size_t size_ = 0;
-    // Null where a chunk is still to be made from the source.
     mutable std::vector<std::unique_ptr<Chunk>> chunks_;
+    // While chunks come from the source: the chunks made so far (by index, in pages made as needed).
     mutable const ChunkSource* source_ = nullptr;
+    mutable RowArray<std::unique_ptr<Chunk>> made_;
+    mutable std::size_t sourceChunks_ = 0;
     std::size_t groupSize_ = 1;
     mutable std::vector<RowId> groupFirst_;
     RowArray<Chunk*>* rowChunk_ = nullptr;

@@ -92,7 +92,8 @@ bool TableImage::LoadByBlock(codec::DbHeader& h, std::string& head, std::int64_t
     secondaryOrders_.clear();
     BuildRules();
     px_ = std::move(px);
-    blockOwner_.assign(blocks + 1, nullptr);
+    blockOwner_.clear();
+    blockOwner_.resize(blocks + 1);
     // The chunks are made from the .PX entries as their rows are first reached.
     primary_ = ChunkedOrder(static_cast<std::size_t>(hdr_.RecordsPerBlock()));
     rowChunk_.clear();
@@ -122,7 +123,7 @@ std::uint16_t TableImage::PxChunks::Take(std::size_t i, Chunk& c) const {
     const std::uint16_t block = Image->px_.EntryBlock(i);
     auto& owner = Image->blockOwner_;
     if (block == 0 || block >= owner.size() || owner[block] != nullptr) Image->DistrustPx();
-    owner[block] = &c;
+    owner.Slot(block) = &c;
     return block;
 }
 

@@ -347,7 +347,8 @@ void TableImage::Forget() noexcept {
     rows_.clear();
     rowChunk_.clear();
     primary_.Clear();
-    blockOwner_.assign(1, nullptr);
+    blockOwner_.clear();
+    blockOwner_.resize(1);
     freeBlocks_.clear();
     fileBlocks_ = 0;
     secondaries_.clear();
@@ -377,7 +378,8 @@ void TableImage::Adopt(codec::DbHeader h, std::string head, RecordArray rows,
     primary_ = ChunkedOrder(static_cast<std::size_t>(per));
     rowChunk_.clear();
     if (hdr_.KeyFields == 0) primary_.TrackRows(&rowChunk_);
-    blockOwner_.assign(hdr_.FileBlocks + 1u, nullptr);
+    blockOwner_.clear();
+    blockOwner_.resize(hdr_.FileBlocks + 1u);
     freeBlocks_.clear();
     fileBlocks_ = hdr_.FileBlocks;
     relayout_ = false;
@@ -397,7 +399,7 @@ void TableImage::Adopt(codec::DbHeader h, std::string head, RecordArray rows,
     if (sorted) {
         for (std::size_t i = 0; i < chain.size(); ++i) {
             if (blockIds[i].empty()) continue;
-            blockOwner_[chain[i].first] = primary_.AppendChunk(std::move(blockIds[i]), chain[i].first);
+            blockOwner_.Slot(chain[i].first) = primary_.AppendChunk(std::move(blockIds[i]), chain[i].first);
         }
         for (std::uint16_t b = 1; b <= fileBlocks_; ++b)
             if (blockOwner_[b] == nullptr) freeBlocks_.insert(b);

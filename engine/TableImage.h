@@ -242,7 +242,7 @@ private:
         std::uint16_t Take(std::size_t i, Chunk& c) const override;
         TableImage* Image;
     } pxChunks_{this};
-    std::vector<Chunk*> blockOwner_; // by block number
+    RowArray<Chunk*> blockOwner_; // by block number
     std::set<std::uint16_t> freeBlocks_;
     std::uint16_t fileBlocks_ = 0;
     bool relayout_ = false;

@@ -358,11 +358,12 @@ bool TableImage::RefreshChangedBlocks() {
         ChunkedOrder order(static_cast<std::size_t>(per));
         rowChunk_.clear();
         if (hdr_.KeyFields == 0 || byBlock_) order.TrackRows(&rowChunk_);
-        blockOwner_.assign(h.FileBlocks + 1u, nullptr);
+        blockOwner_.clear();
+        blockOwner_.resize(h.FileBlocks + 1u);
         for (std::size_t i = 0; i < chain.size(); ++i) {
             std::vector<RowId> ids =
                 chain[i].Old != nullptr ? std::move(chain[i].Old->MutableIds()) : idsOf(placed[i]);
-            blockOwner_[chain[i].Block] = order.AppendChunk(std::move(ids), chain[i].Block);
+            blockOwner_.Slot(chain[i].Block) = order.AppendChunk(std::move(ids), chain[i].Block);
         }
         primary_ = std::move(order);
         fileBlocks_ = h.FileBlocks;

@@ -106,13 +106,13 @@ std::uint16_t TableImage::AllocateBlock() {
     }
     if (fileBlocks_ == UINT16_MAX) throw Error("Tablica " + name_ + " je puna");
     ++fileBlocks_;
-    if (blockOwner_.size() <= fileBlocks_) blockOwner_.resize(fileBlocks_ + 1u, nullptr);
+    if (blockOwner_.size() <= fileBlocks_) blockOwner_.resize(fileBlocks_ + 1u);
     return fileBlocks_;
 }
 
 // A block left the chain: the last block of the file moves into its place, so the file stays without holes.
 void TableImage::ReleaseBlock(std::uint16_t block, Batch& b) {
-    blockOwner_[block] = nullptr;
+    blockOwner_.Reset(block);
     freeBlocks_.insert(block);
     const auto& chunks = primary_.Chunks();
     for (;;) {
@@ -128,9 +128,9 @@ void TableImage::ReleaseBlock(std::uint16_t block, Batch& b) {
         ReadNeighbours(last->Index);
         freeBlocks_.erase(target);
         freeBlocks_.insert(fileBlocks_);
-        blockOwner_[fileBlocks_] = nullptr;
+        blockOwner_.Reset(fileBlocks_);
         last->Block = target;
-        blockOwner_[target] = last;
+        blockOwner_.Slot(target) = last;
         MarkChunk(last, b);
         if (last->Index > 0) MarkChunk(chunks[last->Index - 1].get(), b);
         if (last->Index + 1 < chunks.size()) MarkChunk(chunks[last->Index + 1].get(), b);
@@ -161,7 +161,7 @@ void TableImage::PrimaryInsert(RowId id, Batch& b) {
     if (ch.Added != nullptr) {
         b.PxFrom = std::min(b.PxFrom, ch.Added->Index);
         ch.Added->Block = AllocateBlock();
-        blockOwner_[ch.Added->Block] = ch.Added;
+        blockOwner_.Slot(ch.Added->Block) = ch.Added;
         const auto& chunks = primary_.Chunks();
         MarkChunk(ch.Added, b);
         if (ch.Added->Index > 0) MarkChunk(chunks[ch.Added->Index - 1].get(), b);
@@ -432,7 +432,8 @@ void TableImage::Empty() {
         Uncache();
         memos_.clear();
         primary_.Clear();
-        blockOwner_.assign(1, nullptr);
+        blockOwner_.clear();
+        blockOwner_.resize(1);
         freeBlocks_.clear();
         fileBlocks_ = 0;
         for (auto& o : secondaryOrders_)
@@ -469,7 +470,8 @@ void TableImage::LayOutBlocks(std::vector<RowId> all) {
     primary_ = ChunkedOrder(per);
     rowChunk_.clear();
     if (hdr_.KeyFields == 0) primary_.TrackRows(&rowChunk_);
-    blockOwner_.assign(1, nullptr);
+    blockOwner_.clear();
+    blockOwner_.resize(1);
     freeBlocks_.clear();
     fileBlocks_ = 0;
     for (std::size_t i = 0; i < all.size(); i += per) {

@@ -268,14 +268,16 @@ bool PrimaryIndexFile::AdoptLevel1(std::size_t entries) {
     const std::size_t pageBytes = static_cast<std::size_t>(perBlock_) * entryBytes_;
     const std::size_t pages1 = (entries + perBlock_ - 1) / perBlock_;
     if (image_.size() < HeaderBytes + pages1 * PxBlockSize) return false;
-    level1_.assign(pages1 * pageBytes, '\0');
+    level1_.clear();
+    level1_.reserve(pages1 * pageBytes);
     pageSums_.assign(pages1, 0);
     entries_ = entries;
     for (std::size_t page = 0; page < pages1; ++page) {
         const auto* b = Bytes(image_) + HeaderBytes + page * PxBlockSize;
         const std::size_t count = std::min<std::size_t>(perBlock_, entries - page * perBlock_);
         if (GetU16(b + 4) != static_cast<std::uint16_t>((count - 1) * entryBytes_)) return false;
-        std::memcpy(Bytes(level1_) + page * pageBytes, b + 6, count * entryBytes_);
+        level1_.append(reinterpret_cast<const char*>(b + 6), count * entryBytes_);
+        level1_.append(pageBytes - count * entryBytes_, '\0');
         std::uint32_t sum = 0;
         for (std::size_t i = page * perBlock_; i < page * perBlock_ + count; ++i)
             sum += EntryCount(i);
