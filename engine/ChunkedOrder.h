@@ -115,6 +115,12 @@ public:
     void MakeAll() const;
     // Keeps rowChunk[id] = the chunk holding id (for orders that cannot find a row by its key).
     void TrackRows(RowArray<Chunk*>* rowChunk) { rowChunk_ = rowChunk; }
+    // The same in an array of the order's own (an order that must find rows whose keys are not at hand).
+    void TrackOwnRows() {
+        ownRows_ = std::make_unique<RowArray<Chunk*>>();
+        rowChunk_ = ownRows_.get();
+    }
+    bool TracksRows() const { return rowChunk_ != nullptr; }
     // The chunk holding a tracked row (nullptr when none).
     Chunk* ChunkOf(RowId id) const;
 
@@ -212,6 +218,7 @@ private:
     std::size_t groupSize_ = 1;
     mutable std::vector<RowId> groupFirst_;
     RowArray<Chunk*>* rowChunk_ = nullptr;
+    std::unique_ptr<RowArray<Chunk*>> ownRows_;
     struct Run {
         RowId First;
         std::uint32_t Count;

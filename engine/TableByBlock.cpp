@@ -152,10 +152,11 @@ void TableImage::ReadChunk(const Chunk& c) const {
     auto& self = const_cast<TableImage&>(*this);
     const std::size_t chunks = primary_.ChunkCount();
     const std::uint64_t bs = static_cast<std::uint64_t>(hdr_.BlockSize());
-    // A walk reads on: when the chunk before is in memory, the chunks after this one whose blocks follow it
-    // in the file and were not read come along in the same read.
+    // A walk reads on: when the chunk before was the last one read, the chunks after this one whose blocks
+    // follow it in the file and were not read come along in the same read. (Rows reached in another order,
+    // a secondary index's, read their blocks one by one.)
     std::size_t count = 1;
-    if (!catchingUp_ && !writing_ && c.Index > 0 && rows_[primary_.ChunkAt(c.Index - 1).Front()]) {
+    if (!catchingUp_ && !writing_ && c.Index > 0 && lastChunkRead_ == c.Index - 1) {
         // Never so much that the cache would let the blocks go again before the walk reaches them.
         const std::size_t most =
             std::max<std::uint64_t>(1, std::min(ReadAheadBytes, BlockCacheBytes() / 4) / bs);
@@ -165,30 +166,12 @@ void TableImage::ReadChunk(const Chunk& c) const {
             ++count;
         }
     }
-    const int fd = self.files_.Fd(TableFile::Db, false);
-    if (fd < 0) ThrowMissing(name_);
-    const std::string blocks = ReadBytes(fd, hdr_.HeaderSize + (c.Block - 1u) * bs, count * bs, name_);
-    // Another process's write since this image last looked, even one that finished while the blocks were read
-    // and may have torn them.
-    if (!catchingUp_ && self.ChangedOnDisk())
-        throw Outdated("Tablicu " + name_ + " je u međuvremenu promijenila druga stanica");
-
+    const std::string blocks = self.ReadBlocks(c.Block, count);
     const int rs = hdr_.RecordSize;
     for (std::size_t i = 0; i < count; ++i) {
         const Chunk& at = primary_.ChunkAt(c.Index + i);
         const auto* p = codec::Bytes(blocks) + i * bs;
-        const std::uint16_t next = at.Index + 1 < chunks ? primary_.ChunkAt(at.Index + 1).Block : 0;
-        const std::uint16_t prev = at.Index > 0 ? primary_.ChunkAt(at.Index - 1).Block : 0;
-        const auto add = static_cast<std::int16_t>(codec::GetU16(p + 4));
-        bool fits = codec::GetU16(p) == next && codec::GetU16(p + 2) == prev && add >= 0 && add % rs == 0 &&
-                    static_cast<std::size_t>(add / rs + 1) == at.Count();
-        // Searches find blocks by the .PX's first keys.
-        if (fits && !catchingUp_ && !writing_ && px_.Entries() == chunks)
-            fits = std::memcmp(p + 6, px_.EntryKey(at.Index),
-                               static_cast<std::size_t>(hdr_.IdentityBytes())) == 0;
-        for (std::size_t k = 1; fits && k < at.Count(); ++k)
-            fits = primaryRule_.Compare(p + 6 + (k - 1) * rs, p + 6 + k * rs) < 0;
-        if (!fits) DistrustPx();
+        CheckBlock(at, p);
         for (std::size_t k = 0; k < at.Count(); ++k) {
             if (rows_[at.Id(k)]) continue;
             auto& row = rows_.Slot(at.Id(k));
@@ -201,6 +184,73 @@ void TableImage::ReadChunk(const Chunk& c) const {
             std::memcpy(row.get(), p + 6 + k * rs, static_cast<std::size_t>(rs));
         }
         Cached(at);
+    }
+    lastChunkRead_ = c.Index + count - 1;
+}
+
+std::string TableImage::ReadBlocks(std::uint16_t first, std::size_t count) {
+    const std::uint64_t bs = static_cast<std::uint64_t>(hdr_.BlockSize());
+    const int fd = files_.Fd(TableFile::Db, false);
+    if (fd < 0) ThrowMissing(name_);
+    std::string blocks = ReadBytes(fd, hdr_.HeaderSize + (first - 1u) * bs, count * bs, name_);
+    // Another process's write since this image last looked, even one that finished while the blocks were read
+    // and may have torn them.
+    if (!catchingUp_ && ChangedOnDisk())
+        throw Outdated("Tablicu " + name_ + " je u međuvremenu promijenila druga stanica");
+    return blocks;
+}
+
+void TableImage::CheckBlock(const Chunk& at, const unsigned char* p) const {
+    const std::size_t chunks = primary_.ChunkCount();
+    const int rs = hdr_.RecordSize;
+    const std::uint16_t next = at.Index + 1 < chunks ? primary_.ChunkAt(at.Index + 1).Block : 0;
+    const std::uint16_t prev = at.Index > 0 ? primary_.ChunkAt(at.Index - 1).Block : 0;
+    const auto add = static_cast<std::int16_t>(codec::GetU16(p + 4));
+    bool fits = codec::GetU16(p) == next && codec::GetU16(p + 2) == prev && add >= 0 && add % rs == 0 &&
+                static_cast<std::size_t>(add / rs + 1) == at.Count();
+    // Searches find blocks by the .PX's first keys.
+    if (fits && !catchingUp_ && !writing_ && px_.Entries() == chunks)
+        fits =
+            std::memcmp(p + 6, px_.EntryKey(at.Index), static_cast<std::size_t>(hdr_.IdentityBytes())) == 0;
+    for (std::size_t k = 1; fits && k < at.Count(); ++k)
+        fits = primaryRule_.Compare(p + 6 + (k - 1) * rs, p + 6 + k * rs) < 0;
+    if (!fits) DistrustPx();
+}
+
+void TableImage::ScanRows(const std::function<void(RowId, const unsigned char*)>& row) {
+    const std::size_t chunks = primary_.ChunkCount();
+    const std::uint64_t bs = static_cast<std::uint64_t>(hdr_.BlockSize());
+    const std::size_t most = std::max<std::uint64_t>(1, ReadAheadBytes / bs);
+    const int rs = hdr_.RecordSize;
+    auto held = [&](const Chunk& c) {
+        for (std::size_t k = 0; k < c.Count(); ++k)
+            if (!rows_[c.Id(k)]) return false;
+        return true;
+    };
+    for (std::size_t i = 0; i < chunks;) {
+        const Chunk& c = primary_.ChunkAt(i);
+        if (held(c)) {
+            for (std::size_t k = 0; k < c.Count(); ++k)
+                row(c.Id(k), rows_[c.Id(k)].get());
+            ++i;
+            continue;
+        }
+        // The blocks that follow in the file and are not in memory come along in the same read.
+        std::size_t count = 1;
+        while (count < most && i + count < chunks) {
+            const Chunk& n = primary_.ChunkAt(i + count);
+            if (n.Block != c.Block + count || held(n)) break;
+            ++count;
+        }
+        const std::string blocks = ReadBlocks(c.Block, count);
+        for (std::size_t j = 0; j < count; ++j) {
+            const Chunk& at = primary_.ChunkAt(i + j);
+            const auto* p = codec::Bytes(blocks) + j * bs;
+            CheckBlock(at, p);
+            for (std::size_t k = 0; k < at.Count(); ++k)
+                row(at.Id(k), p + 6 + k * rs);
+        }
+        i += count;
     }
 }
 

@@ -8,6 +8,7 @@
 #include "engine/Errors.h"
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <climits>
 #include <cmath>
@@ -681,14 +682,21 @@ ChunkedOrder& TableImage::Order(int index) {
     if (index >= static_cast<int>(secondaries_.size())) throw Error("Indeks ne postoji (" + name_ + ")");
     auto& order = secondaryOrders_[index];
     if (!order) {
-        ReadAllRows();
         std::vector<RowId> all;
-        all.reserve(primary_.Size());
-        for (const auto& c : primary_.Chunks())
-            all.insert(all.end(), c->Ids().begin(), c->Ids().end());
-        std::sort(all.begin(), all.end(),
-                  [&](RowId a, RowId b) { return Before(index, Rec(a), a, Rec(b), b); });
-        order = std::make_unique<ChunkedOrder>(SecondaryChunk);
+        auto built = std::make_unique<ChunkedOrder>(SecondaryChunk);
+        if (byBlock_) {
+            all = ScanInOrder(index);
+            // A row's key may be out of memory when it has to leave the order (another station rewrote its
+            // block): the order finds its rows by id.
+            built->TrackOwnRows();
+        } else {
+            all.reserve(primary_.Size());
+            for (const auto& c : primary_.Chunks())
+                all.insert(all.end(), c->Ids().begin(), c->Ids().end());
+            std::sort(all.begin(), all.end(),
+                      [&](RowId a, RowId b) { return Before(index, Rec(a), a, Rec(b), b); });
+        }
+        order = std::move(built);
         for (std::size_t i = 0; i < all.size(); i += SecondaryChunk / 2)
             order->AppendChunk(std::vector<RowId>(all.begin() + static_cast<std::ptrdiff_t>(i),
                                                   all.begin() + static_cast<std::ptrdiff_t>(std::min(
@@ -696,6 +704,47 @@ ChunkedOrder& TableImage::Order(int index) {
                                0);
     }
     return *order;
+}
+
+std::vector<RowId> TableImage::ScanInOrder(int index) {
+    // Each row's key in a form whose bytes sort as the index does: text upper-cased for a case-insensitive
+    // index, every byte inverted for a descending one, then the primary key (unique: no two rows tie).
+    const KeyRule& rule = Rule(index);
+    const bool descending = secondaries_[index].Desc.Descending;
+    const std::array<const KeyRule*, 2> rules = {&rule, &primaryRule_};
+    std::size_t width = 0;
+    for (const KeyRule* r : rules)
+        for (const KeyPart& k : r->Parts)
+            width += static_cast<std::size_t>(k.Bytes);
+    const std::size_t n = primary_.Size();
+    std::vector<unsigned char> keys(n * width);
+    std::vector<RowId> ids;
+    ids.reserve(n);
+    ScanRows([&](RowId id, const unsigned char* rec) {
+        if (ids.size() == n) DistrustPx(); // more rows than the .PX counts
+        unsigned char* out = keys.data() + ids.size() * width;
+        for (const KeyRule* r : rules) {
+            const unsigned char flip = r == &rule && descending ? 0xFF : 0x00;
+            for (const KeyPart& k : r->Parts)
+                for (int b = 0; b < k.Bytes; ++b) {
+                    const unsigned char v = rec[k.Offset + b];
+                    *out++ =
+                        static_cast<unsigned char>((k.Text && r->CaseInsensitive ? r->Upper[v] : v) ^ flip);
+                }
+        }
+        ids.push_back(id);
+    });
+    if (ids.size() != n) DistrustPx();
+    std::vector<std::uint32_t> sorted(n);
+    for (std::size_t i = 0; i < n; ++i)
+        sorted[i] = static_cast<std::uint32_t>(i);
+    std::sort(sorted.begin(), sorted.end(), [&](std::uint32_t a, std::uint32_t b) {
+        return std::memcmp(keys.data() + a * width, keys.data() + b * width, width) < 0;
+    });
+    std::vector<RowId> all(n);
+    for (std::size_t i = 0; i < n; ++i)
+        all[i] = ids[sorted[i]];
+    return all;
 }
 
 bool TableImage::Before(int index, const unsigned char* a, RowId ida, const unsigned char* b,
@@ -775,6 +824,7 @@ ChunkedOrder::Pos TableImage::Locate(int index, RowId id) {
     // A table read by block knows each row's chunk: no blocks are read to find it by its key.
     if (index < 0 && (hdr_.KeyFields == 0 || byBlock_)) return primary_.Locate(id);
     ChunkedOrder& order = Order(index);
+    if (order.TracksRows()) return order.Locate(id);
     const auto pos = LowerBound(index, Rec(id), id);
     if (order.IsEnd(pos) || order.At(pos) != id) return order.End();
     return pos;

@@ -155,6 +155,16 @@ private:
     void ReadChunk(const Chunk& c) const;
     // The .PX told another story than the blocks: the table is read whole (which also judges the damage).
     [[noreturn]] void DistrustPx() const;
+    // `count` blocks of the .DB from block `first` on, as they are in the file now.
+    std::string ReadBlocks(std::uint16_t first, std::size_t count);
+    // A block's bytes must be what the chunk says of it: its links, its count, rows in key order and the
+    // .PX's first key; DistrustPx when not.
+    void CheckBlock(const Chunk& at, const unsigned char* block) const;
+    // Every row in primary order with its record: the rows in memory, the others straight from the file, many
+    // blocks a read, without keeping them.
+    void ScanRows(const std::function<void(RowId, const unsigned char*)>& row);
+    // The rows of a table read by block in the order of secondary index `index`, read along once.
+    std::vector<RowId> ScanInOrder(int index);
     // Reads the chunks beside one whose place in the chain a write is about to change: their blocks are
     // written anew with it, and are checked against the links they hold before the chain changes.
     void ReadNeighbours(std::size_t index);
@@ -229,6 +239,7 @@ private:
     bool byBlock_ = false;
     mutable std::unordered_map<std::uint16_t, BlockCache::Handle> cached_; // blocks whose rows are held
     mutable std::vector<std::unique_ptr<unsigned char[]>> spare_; // buffers of rows let go, for reuse
+    mutable std::size_t lastChunkRead_ = SIZE_MAX;                // a walk reads on
     bool distrustPx_ = false;   // the .PX did not match the blocks: read the table whole
     bool catchingUp_ = false;   // taking in another process's write: unnamed blocks may still be read
     std::uint64_t pxStamp_ = 0; // the primary order's stamp when the .PX entries were last made

@@ -207,6 +207,7 @@ bool TableImage::RefreshChangedBlocks() {
     const int identity = hdr_.IdentityBytes();
     std::unordered_multimap<std::string_view, RowId> pool;
     std::size_t poolRows = 0;
+    std::vector<RowId> unread; // rows never read: they leave the secondary orders by id
     auto toPool = [&](const Chunk& c) {
         poolRows += c.Count();
         if (poolRows > limit) return false;
@@ -214,6 +215,8 @@ bool TableImage::RefreshChangedBlocks() {
             // A row never read has nothing standing on it: its block's new rows take new ids.
             if (rows_[id])
                 pool.emplace(std::string_view(reinterpret_cast<const char*>(rows_[id].get()), identity), id);
+            else
+                unread.push_back(id);
         return true;
     };
     if (inPlace) {
@@ -307,11 +310,14 @@ bool TableImage::RefreshChangedBlocks() {
         auto& order = secondaryOrders_[s];
         if (!order) continue;
         auto erase = [&](RowId id) {
-            const auto pos = LowerBound(static_cast<int>(s), rows_[id].get(), id);
+            const auto pos = order->TracksRows() ? order->Locate(id)
+                                                 : LowerBound(static_cast<int>(s), rows_[id].get(), id);
             ChunkedOrder::Change ch;
             if (!order->IsEnd(pos) && order->At(pos) == id) order->Erase(pos, ch);
         };
         for (RowId id : gone)
+            erase(id);
+        for (RowId id : unread)
             erase(id);
         for (const auto& list : placed)
             for (const auto& pl : list)

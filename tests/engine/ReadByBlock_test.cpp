@@ -82,6 +82,24 @@ void ExpectRows(Cursor& c, const Model& model) {
     EXPECT_EQ(it, model.end());
 }
 
+// The rows in the order of the case-insensitive index on the name: by the name upper-cased, then the key.
+void ExpectByName(Cursor& c, const Model& model) {
+    std::vector<std::pair<std::string, std::int64_t>> expected;
+    for (const auto& [key, it] : model) {
+        std::string upper = it.Naziv;
+        for (char& ch : upper)
+            ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
+        expected.emplace_back(upper, key);
+    }
+    std::sort(expected.begin(), expected.end());
+    auto it = expected.begin();
+    for (c.First(); c.OnRow(); c.Next(), ++it) {
+        ASSERT_NE(it, expected.end());
+        ASSERT_EQ(c.Read()[0].AsInt(), it->second);
+    }
+    EXPECT_EQ(it, expected.end());
+}
+
 void TakesEveryKindOfWrite(std::uint64_t budget);
 
 TEST(ReadByBlock, OpensByIndexAndTakesEveryKindOfWrite) {
@@ -162,13 +180,24 @@ void TakesEveryKindOfWrite(std::uint64_t budget) {
     ExpectRows(*walk, model);
     // The walk read every block; the cache kept at most its budget of them (and the one in hand).
     EXPECT_LE(ImageOf(*again).RowsInMemory() * 48, budget + BlockBytes);
-    // A secondary order reads the whole table; it holds every row, by name without regard to case.
+    // A secondary order is made by reading the table along once, without keeping its rows; it holds every
+    // row, by name without regard to case, and follows writes made through it.
     walk->SetIndex(walk->FindIndexByName("_Naziv"));
-    std::int64_t n = 0;
-    for (walk->First(); walk->OnRow(); walk->Next())
-        ++n;
-    EXPECT_EQ(n, static_cast<std::int64_t>(model.size()));
-    EXPECT_TRUE(ImageOf(*again).ReadWhole());
+    ExpectByName(*walk, model);
+    ASSERT_TRUE(walk->FindKey({Value::Text("ARTIKL 5")}));
+    EXPECT_EQ(walk->Read()[1].AsText(), "artikl 5");
+    const Item renamed{"Aaa prvi", 3};
+    walk->Modify(ToRow(walk->Read()[0].AsInt(), renamed));
+    model[walk->Read()[0].AsInt()] = renamed;
+    walk->Insert(ToRow(77777, {"zadnji", 1}));
+    model[77777] = {"zadnji", 1};
+    ASSERT_TRUE(walk->FindKey({Value::Text("artikl 96")}));
+    model.erase(walk->Read()[0].AsInt());
+    walk->Delete();
+    ExpectByName(*walk, model);
+    EXPECT_FALSE(ImageOf(*again).ReadWhole());
+    EXPECT_LE(ImageOf(*again).RowsInMemory() * 48, budget + BlockBytes);
+    EXPECT_EQ(enginetest::CheckConsistency(tmp.Path(), Name), "");
 }
 
 // A .PX whose level-1 entries 3 and 7 tell another story than the blocks while their counts still add up,
@@ -331,6 +360,50 @@ TEST(ReadByBlock, AnotherStationsWritesAreTakenFromTheBlocksTheyWrote) {
         EXPECT_EQ(c->Read()[0].AsInt(), 20);
     }
     ExpectRows(*c, model);
+    EXPECT_EQ(enginetest::CheckConsistency(tmp.Path(), Name), "");
+}
+
+// An order by name made on a table read by block, with room in the cache for three blocks only: another
+// station renames rows of blocks held here and of blocks let go, and inserts into a full block; the order
+// follows each write (rows whose old names are no longer in memory leave it by their ids), and the table is
+// never read anew.
+TEST(ReadByBlock, AnOrderByNameFollowsAnotherStationsWrites) {
+    const CacheBudget cache(3 * BlockBytes);
+    testsupport::TempFolder tmp;
+    Model model = Fill(tmp.Path());
+    SetReadByBlockFrom(0);
+    auto t = Table::Open(tmp.Path(), Name, OpenMode::Shared);
+    const TableImage& image = ImageOf(*t);
+    auto byName = t->OpenCursor();
+    byName->SetIndex(byName->FindIndexByName("_Naziv"));
+    ExpectByName(*byName, model);
+    EXPECT_LE(image.RowsInMemory() * 48, 3 * BlockBytes + BlockBytes);
+
+    const std::vector<std::vector<std::string>> rounds = {
+        {"20:7", "15000:8", "29000:9"},
+        {"15010:10", "+15005", "+15006", "+15007"},
+        {"970:11", "15005:12"},
+    };
+    for (const auto& writes : rounds) {
+        SCOPED_TRACE(writes.front());
+        std::vector<std::string> args = {tmp.Path().string()};
+        args.insert(args.end(), writes.begin(), writes.end());
+        auto other = testsupport::ChildProcess::Role("ByBlockOtherStation", args);
+        const auto end = other->Wait(std::chrono::seconds(30));
+        ASSERT_TRUE(end && end->Success()) << (end ? end->Describe() : "still running");
+        for (const std::string& w : writes) {
+            const std::size_t colon = w.find(':');
+            if (w[0] == '+')
+                model[std::stoll(w.substr(1))] = {"Druga stanica", 1};
+            else
+                model[std::stoll(w.substr(0, colon))] = {"Druga stanica", std::stoll(w.substr(colon + 1))};
+        }
+        t->Refresh();
+        ExpectByName(*byName, model);
+        ASSERT_TRUE(byName->FindKey({Value::Text("DRUGA STANICA")}));
+        EXPECT_EQ(byName->Read()[0].AsInt(), 20); // the lowest key of that name
+        EXPECT_FALSE(image.ReadWhole());
+    }
     EXPECT_EQ(enginetest::CheckConsistency(tmp.Path(), Name), "");
 }
 
