@@ -224,8 +224,8 @@ private:
         std::uint32_t Count;
         Chunk* Holder;
     };
-    mutable std::vector<Run>
-        runs_; // rising First; a run's rows without an entry of their own are in its chunk
+    // Rising First; a run's rows without an entry of their own are in its chunk.
+    mutable std::vector<Run> runs_;
     // Record numbers and range counts ask for ranks again and again between writes.
     mutable std::vector<std::int64_t> before_;
     mutable bool counted_ = false;
