@@ -271,6 +271,22 @@ PLOM_CHILD_ROLE(ByBlockOtherStation) {
     return 0;
 }
 
+// Runs the other station with these writes and puts them into the model.
+void OtherStationWrites(const fs::path& folder, const std::vector<std::string>& writes, Model& model) {
+    std::vector<std::string> args = {folder.string()};
+    args.insert(args.end(), writes.begin(), writes.end());
+    auto other = testsupport::ChildProcess::Role("ByBlockOtherStation", args);
+    const auto end = other->Wait(std::chrono::seconds(30));
+    ASSERT_TRUE(end && end->Success()) << (end ? end->Describe() : "still running");
+    for (const std::string& w : writes) {
+        const std::size_t colon = w.find(':');
+        if (w[0] == '+')
+            model[std::stoll(w.substr(1))] = {"Druga stanica", 1};
+        else
+            model[std::stoll(w.substr(0, colon))] = {"Druga stanica", std::stoll(w.substr(colon + 1))};
+    }
+}
+
 void SeesAnotherStationsWrite();
 
 TEST(ReadByBlock, AnotherStationsWriteToABlockNotReadYetIsSeen) {
@@ -334,18 +350,7 @@ TEST(ReadByBlock, AnotherStationsWritesAreTakenFromTheBlocksTheyWrote) {
     };
     for (const auto& writes : rounds) {
         SCOPED_TRACE(writes.front());
-        std::vector<std::string> args = {tmp.Path().string()};
-        args.insert(args.end(), writes.begin(), writes.end());
-        auto other = testsupport::ChildProcess::Role("ByBlockOtherStation", args);
-        const auto end = other->Wait(std::chrono::seconds(30));
-        ASSERT_TRUE(end && end->Success()) << (end ? end->Describe() : "still running");
-        for (const std::string& w : writes) {
-            const std::size_t colon = w.find(':');
-            if (w[0] == '+')
-                model[std::stoll(w.substr(1))] = {"Druga stanica", 1};
-            else
-                model[std::stoll(w.substr(0, colon))] = {"Druga stanica", std::stoll(w.substr(colon + 1))};
-        }
+        ASSERT_NO_FATAL_FAILURE(OtherStationWrites(tmp.Path(), writes, model));
         t->Refresh();
         for (const std::string& w : writes) {
             const std::int64_t key = std::stoll(w.substr(w[0] == '+' ? 1 : 0, w.find(':')));
@@ -386,18 +391,7 @@ TEST(ReadByBlock, AnOrderByNameFollowsAnotherStationsWrites) {
     };
     for (const auto& writes : rounds) {
         SCOPED_TRACE(writes.front());
-        std::vector<std::string> args = {tmp.Path().string()};
-        args.insert(args.end(), writes.begin(), writes.end());
-        auto other = testsupport::ChildProcess::Role("ByBlockOtherStation", args);
-        const auto end = other->Wait(std::chrono::seconds(30));
-        ASSERT_TRUE(end && end->Success()) << (end ? end->Describe() : "still running");
-        for (const std::string& w : writes) {
-            const std::size_t colon = w.find(':');
-            if (w[0] == '+')
-                model[std::stoll(w.substr(1))] = {"Druga stanica", 1};
-            else
-                model[std::stoll(w.substr(0, colon))] = {"Druga stanica", std::stoll(w.substr(colon + 1))};
-        }
+        ASSERT_NO_FATAL_FAILURE(OtherStationWrites(tmp.Path(), writes, model));
         t->Refresh();
         ExpectByName(*byName, model);
         ASSERT_TRUE(byName->FindKey({Value::Text("DRUGA STANICA")}));
