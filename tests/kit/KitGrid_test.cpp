@@ -1,3 +1,4 @@
+#include "engine/TableImage.h"
 #include "tests/kit/DataFormFixture.h"
 
 namespace kittest {
@@ -97,6 +98,23 @@ TEST_F(KitGridTest, SearchesTheNameIndexAfterF2AndGoesBackOnExit) {
     EXPECT_EQ(Title("Naziv"), "Naziv");
     EXPECT_EQ(F("Naziv"), "Beta");
     EXPECT_EQ(G().SearchField, G().KeyField);
+}
+
+// A large table is read by block: the grid finds what is typed there just the same, by key and by name.
+TEST_F(KitGridTest, SearchesATableReadByBlock) {
+    form.reset();
+    engine::SetReadByBlockFrom(0);
+    form.reset(fw::CreateForm<ArtiklForm>(nullptr));
+    form->tArtikl->SetIndexFieldNames("Code");
+    fwtest::ShowActive(*form);
+    form->gArtikl->SetFocus();
+    Type("3");
+    EXPECT_EQ(F("Naziv"), "AC");
+    EXPECT_EQ(Title("Code"), "3_");
+    Press(Qt::Key_F2);
+    Type("be");
+    EXPECT_EQ(F("Naziv"), "Beta");
+    EXPECT_EQ(Title("Naziv"), "BE_");
 }
 
 TEST_F(KitGridTest, SpaceEnterAndCtrlDelAnswerTheForm) {

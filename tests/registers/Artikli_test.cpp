@@ -3,6 +3,7 @@
 #include "app/data/WBegin.h"
 #include "app/shell/CodeListOpeners.h"
 #include "base/Exceptions.h"
+#include "engine/TableImage.h"
 #include "fw/db/FieldClasses.h"
 #include "registers/Openers.h"
 #include "tests/registers/RegisterFixture.h"
@@ -374,6 +375,28 @@ TEST_F(ArtikliTest, F2OnAnArticleFieldPicksFromTheShortRegister) {
     registers::PrikaziArtikle(caller.get(), 1, 0);
     EXPECT_EQ(f->MainBook->PageIndex(), 0);
     EXPECT_TRUE(f->xSifarnik->Checked());
+    f->Close();
+}
+
+// A register read by block (as a large one is) opens on the supplier's codes with the grid in hand, and
+// letters typed into it find the code.
+TEST_F(ArtikliTest, ALargeRegisterOpensWithTheGridInHandAndFindsWhatIsTyped) {
+    std::vector<std::vector<std::string>> codes;
+    for (int i = 0; i < 6000; ++i) {
+        char code[16];
+        std::snprintf(code, sizeof code, "A%05d", i);
+        codes.push_back({"1", code, std::to_string(i + 1), "Artikl " + std::to_string(i)});
+    }
+    Add("Global", "SIF_ROBE.DB", {"Partner", "Sifra", "Code", "Naziv"}, codes);
+    engine::SetReadByBlockFrom(0);
+    registers::PrikaziArtikle(caller.get(), 1, 1);
+    TSifarnikArtikli* f = Track(Artikli.SifarnikArtikli);
+    ASSERT_NE(f, nullptr);
+    ASSERT_TRUE(f->isVisible()) << ::testing::PrintToString(dialogs.Texts());
+    EXPECT_EQ(f->tSifPart->FieldByName("Sifra").AsString(), "LUMENO");
+    EXPECT_EQ(ActiveName(*f), "gSifRobe");
+    Type(*f, "A0015");
+    EXPECT_EQ(f->tSifRobe->FieldByName("Sifra").AsString(), "A00150");
     f->Close();
 }
 
