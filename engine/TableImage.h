@@ -212,6 +212,8 @@ private:
     std::uint16_t AllocateBlock();
     void ReleaseBlock(std::uint16_t block, Batch& b);
     void MarkChunk(const Chunk* c, Batch& b);
+    // The chunks beside `c`: their blocks' links change with it.
+    void MarkNeighbours(const Chunk& c, Batch& b);
     std::string EncodeBlock(const Chunk& c) const;
     void Commit(Batch& b);
     void WriteThrough(Batch& b, const std::function<void()>& change);

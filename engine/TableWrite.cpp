@@ -26,6 +26,7 @@ constexpr RowId NoRow = UINT32_MAX;
 
 struct TableImage::Batch {
     std::set<const Chunk*> Dirty;
+    std::set<const Chunk*> Linked;   // chunks whose neighbours changed: only their links are written
     std::size_t PxFrom = NoChunk;    // chunks were added or removed from here on
     std::set<std::size_t> PxTouched; // chunks whose first key, count or block changed
     std::vector<codec::PageWrite> Mb;
@@ -98,6 +99,12 @@ void TableImage::MarkChunk(const Chunk* c, Batch& b) {
     b.PxTouched.insert(c->Index);
 }
 
+void TableImage::MarkNeighbours(const Chunk& c, Batch& b) {
+    const auto& chunks = primary_.Chunks();
+    if (c.Index > 0) b.Linked.insert(chunks[c.Index - 1].get());
+    if (c.Index + 1 < chunks.size()) b.Linked.insert(chunks[c.Index + 1].get());
+}
+
 std::uint16_t TableImage::AllocateBlock() {
     if (!freeBlocks_.empty()) {
         const std::uint16_t block = *freeBlocks_.begin();
@@ -114,7 +121,6 @@ std::uint16_t TableImage::AllocateBlock() {
 void TableImage::ReleaseBlock(std::uint16_t block, Batch& b) {
     blockOwner_.Reset(block);
     freeBlocks_.insert(block);
-    const auto& chunks = primary_.Chunks();
     for (;;) {
         while (fileBlocks_ > 0 && freeBlocks_.count(fileBlocks_) != 0) {
             freeBlocks_.erase(fileBlocks_);
@@ -132,8 +138,7 @@ void TableImage::ReleaseBlock(std::uint16_t block, Batch& b) {
         last->Block = target;
         blockOwner_.Slot(target) = last;
         MarkChunk(last, b);
-        if (last->Index > 0) MarkChunk(chunks[last->Index - 1].get(), b);
-        if (last->Index + 1 < chunks.size()) MarkChunk(chunks[last->Index + 1].get(), b);
+        MarkNeighbours(*last, b);
     }
     blockOwner_.resize(fileBlocks_ + 1u);
 }
@@ -162,10 +167,8 @@ void TableImage::PrimaryInsert(RowId id, Batch& b) {
         b.PxFrom = std::min(b.PxFrom, ch.Added->Index);
         ch.Added->Block = AllocateBlock();
         blockOwner_.Slot(ch.Added->Block) = ch.Added;
-        const auto& chunks = primary_.Chunks();
         MarkChunk(ch.Added, b);
-        if (ch.Added->Index > 0) MarkChunk(chunks[ch.Added->Index - 1].get(), b);
-        if (ch.Added->Index + 1 < chunks.size()) MarkChunk(chunks[ch.Added->Index + 1].get(), b);
+        MarkNeighbours(*ch.Added, b);
     }
 }
 
@@ -181,10 +184,11 @@ void TableImage::PrimaryErase(RowId id, Batch& b) {
     MarkChunk(ch.Touched, b);
     if (ch.Removed) {
         b.Dirty.erase(ch.Removed.get());
+        b.Linked.erase(ch.Removed.get());
         const auto& chunks = primary_.Chunks();
         b.PxFrom = std::min(b.PxFrom, index);
-        if (index > 0) MarkChunk(chunks[index - 1].get(), b);
-        if (index < chunks.size()) MarkChunk(chunks[index].get(), b);
+        if (index > 0) b.Linked.insert(chunks[index - 1].get());
+        if (index < chunks.size()) b.Linked.insert(chunks[index].get());
         ReleaseBlock(ch.Removed->Block, b);
     }
 }
@@ -509,6 +513,15 @@ void TableImage::Commit(Batch& b) {
         for (const Chunk* c : b.Dirty) {
             putBlock(*c);
             Cached(*c);
+        }
+        // A block whose neighbours changed keeps its rows: its next and previous block numbers are written.
+        for (const Chunk* c : b.Linked) {
+            if (b.Dirty.count(c) != 0) continue;
+            std::string links(4, '\0');
+            auto* p = codec::Bytes(links);
+            codec::PutU16(p, c->Index + 1 < chunks.size() ? chunks[c->Index + 1]->Block : 0);
+            codec::PutU16(p + 2, c->Index > 0 ? chunks[c->Index - 1]->Block : 0);
+            t.Writes.push_back({TableFile::Db, hdr_.HeaderSize + (c->Block - 1u) * bs, std::move(links)});
         }
         for (RowId id : b.InPlace) {
             if (!Alive(id)) continue; // deleted later in the same write
