@@ -201,15 +201,12 @@ std::string TableImage::ReadBlocks(std::uint16_t first, std::size_t count) {
 }
 
 void TableImage::CheckBlock(const Chunk& at, const unsigned char* p) const {
-    const std::size_t chunks = primary_.ChunkCount();
     const int rs = hdr_.RecordSize;
-    const std::uint16_t next = at.Index + 1 < chunks ? primary_.ChunkAt(at.Index + 1).Block : 0;
-    const std::uint16_t prev = at.Index > 0 ? primary_.ChunkAt(at.Index - 1).Block : 0;
     const auto add = static_cast<std::int16_t>(codec::GetU16(p + 4));
-    bool fits = codec::GetU16(p) == next && codec::GetU16(p + 2) == prev && add >= 0 && add % rs == 0 &&
-                static_cast<std::size_t>(add / rs + 1) == at.Count();
+    bool fits = codec::GetU16(p) == NextBlock(at) && codec::GetU16(p + 2) == PrevBlock(at) && add >= 0 &&
+                add % rs == 0 && static_cast<std::size_t>(add / rs + 1) == at.Count();
     // Searches find blocks by the .PX's first keys.
-    if (fits && !catchingUp_ && !writing_ && px_.Entries() == chunks)
+    if (fits && !catchingUp_ && !writing_ && px_.Entries() == primary_.ChunkCount())
         fits =
             std::memcmp(p + 6, px_.EntryKey(at.Index), static_cast<std::size_t>(hdr_.IdentityBytes())) == 0;
     for (std::size_t k = 1; fits && k < at.Count(); ++k)

@@ -157,6 +157,13 @@ private:
     [[noreturn]] void DistrustPx() const;
     // `count` blocks of the .DB from block `first` on, as they are in the file now.
     std::string ReadBlocks(std::uint16_t first, std::size_t count);
+    // The blocks before and after a chunk's in the chain (0 at its ends): the links its block holds.
+    std::uint16_t PrevBlock(const Chunk& c) const {
+        return c.Index > 0 ? primary_.ChunkAt(c.Index - 1).Block : 0;
+    }
+    std::uint16_t NextBlock(const Chunk& c) const {
+        return c.Index + 1 < primary_.ChunkCount() ? primary_.ChunkAt(c.Index + 1).Block : 0;
+    }
     // A block's bytes must be what the chunk says of it: its links, its count, rows in key order and the
     // .PX's first key; DistrustPx when not.
     void CheckBlock(const Chunk& at, const unsigned char* block) const;

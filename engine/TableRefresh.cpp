@@ -161,9 +161,7 @@ bool TableImage::RefreshChangedBlocks() {
             if (b >= blockOwner_.size() || blockOwner_[b] == nullptr) return false;
             const Chunk& c = *blockOwner_[b];
             const auto* p = codec::Bytes(bytes);
-            const std::uint16_t next = c.Index + 1 < chunks.size() ? chunks[c.Index + 1]->Block : 0;
-            const std::uint16_t prev = c.Index > 0 ? chunks[c.Index - 1]->Block : 0;
-            if (codec::GetU16(p) != next || codec::GetU16(p + 2) != prev) return false;
+            if (codec::GetU16(p) != NextBlock(c) || codec::GetU16(p + 2) != PrevBlock(c)) return false;
             Link link;
             link.Block = b;
             link.At = c.Index;
@@ -194,7 +192,7 @@ bool TableImage::RefreshChangedBlocks() {
                 if (b > fileBlocks_ || b >= blockOwner_.size() || blockOwner_[b] == nullptr) return false;
                 link.Old = blockOwner_[b];
                 link.Count = static_cast<int>(link.Old->Count());
-                next = link.Old->Index + 1 < chunks.size() ? chunks[link.Old->Index + 1]->Block : 0;
+                next = NextBlock(*link.Old);
             }
             total += static_cast<std::uint64_t>(link.Count);
             chain.push_back(link);

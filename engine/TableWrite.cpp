@@ -451,11 +451,10 @@ void TableImage::Empty() {
 // ------------------------------------------------------------------------------------------------ commit
 
 std::string TableImage::EncodeBlock(const Chunk& c) const {
-    const auto& chunks = primary_.Chunks();
     std::string block(hdr_.BlockSize(), '\0');
     auto* p = codec::Bytes(block);
-    codec::PutU16(p, c.Index + 1 < chunks.size() ? chunks[c.Index + 1]->Block : 0);
-    codec::PutU16(p + 2, c.Index > 0 ? chunks[c.Index - 1]->Block : 0);
+    codec::PutU16(p, NextBlock(c));
+    codec::PutU16(p + 2, PrevBlock(c));
     codec::PutU16(p + 4, static_cast<std::uint16_t>((c.Count() - 1) * hdr_.RecordSize));
     p += 6;
     for (RowId id : c.Ids()) {
@@ -519,8 +518,8 @@ void TableImage::Commit(Batch& b) {
             if (b.Dirty.count(c) != 0) continue;
             std::string links(4, '\0');
             auto* p = codec::Bytes(links);
-            codec::PutU16(p, c->Index + 1 < chunks.size() ? chunks[c->Index + 1]->Block : 0);
-            codec::PutU16(p + 2, c->Index > 0 ? chunks[c->Index - 1]->Block : 0);
+            codec::PutU16(p, NextBlock(*c));
+            codec::PutU16(p + 2, PrevBlock(*c));
             t.Writes.push_back({TableFile::Db, hdr_.HeaderSize + (c->Block - 1u) * bs, std::move(links)});
         }
         for (RowId id : b.InPlace) {
@@ -583,13 +582,13 @@ void TableImage::Commit(Batch& b) {
 
 std::vector<codec::ByteRange> TableImage::UpdatePrimaryIndex(std::size_t from,
                                                              const std::set<std::size_t>& touched) {
-    auto record = [this](RowId id) { return Rec(id); };
+    // Blocks of a table read by block that are not in memory were not written: their entries keep their
+    // keys instead of reading the blocks.
+    std::function<const unsigned char*(RowId)> known;
+    if (byBlock_) known = [this](RowId id) { return rows_[id].get(); };
     pxStamp_ = 0;
-    auto ranges = byBlock_ ? px_.Update(primary_.Chunks(), from, touched, record,
-                                        // Blocks not in memory were not written: their entries keep their
-                                        // keys instead of reading the blocks.
-                                        [this](RowId id) { return rows_[id].get(); })
-                           : px_.Update(primary_.Chunks(), from, touched, record);
+    auto ranges = px_.Update(
+        primary_.Chunks(), from, touched, [this](RowId id) { return Rec(id); }, known);
     pxStamp_ = primary_.Stamp();
     return ranges;
 }
