@@ -107,6 +107,7 @@ bool TableImage::LoadByBlock(codec::DbHeader& h, std::string& head, std::int64_t
     damagedMemos_ = 0;
     mbBroken_ = false;
     pxStamp_ = primary_.Stamp(); // its entries are the chunks
+    rankStamp_ = primary_.Stamp();
     pxPending_.clear();
     pxDiskSize_ = static_cast<std::uint64_t>(pxSize);
     AdoptIndexes();

@@ -22,7 +22,6 @@
 namespace engine {
 namespace {
 
-constexpr std::size_t SecondaryChunk = 512;
 constexpr std::size_t NoChunk = SIZE_MAX;
 constexpr RowId NoRow = UINT32_MAX;
 
@@ -684,8 +683,19 @@ ChunkedOrder& TableImage::Order(int index) {
     if (!order) {
         std::vector<RowId> all;
         auto built = std::make_unique<ChunkedOrder>(SecondaryChunk);
+        std::unique_ptr<StoredKeys> stored;
         if (byBlock_) {
-            all = ScanInOrder(index);
+            // A large table's order comes from its .X file when it was stored in the table's present state;
+            // otherwise it is made by reading the table along, and stored for the next open.
+            stored = LoadStoredOrder(index);
+            if (stored) {
+                all = std::move(stored->Order.RecordNumbers); // the rows' ids are their record numbers
+            } else {
+                std::string keys;
+                all = ScanInOrder(index, &keys);
+                if (StoreOrder(index, all, keys)) stored = LoadStoredOrder(index);
+                if (stored) stored->Order.RecordNumbers = {};
+            }
             // A row's key may be out of memory when it has to leave the order (another station rewrote its
             // block): the order finds its rows by id.
             built->TrackOwnRows();
@@ -697,41 +707,57 @@ ChunkedOrder& TableImage::Order(int index) {
                       [&](RowId a, RowId b) { return Before(index, Rec(a), a, Rec(b), b); });
         }
         order = std::move(built);
-        for (std::size_t i = 0; i < all.size(); i += SecondaryChunk / 2)
+        // A stored order's searches find rows in these chunks by their place in the order.
+        for (std::size_t i = 0; i < all.size(); i += SecondaryFill)
             order->AppendChunk(std::vector<RowId>(all.begin() + static_cast<std::ptrdiff_t>(i),
-                                                  all.begin() + static_cast<std::ptrdiff_t>(std::min(
-                                                                    all.size(), i + SecondaryChunk / 2))),
+                                                  all.begin() + static_cast<std::ptrdiff_t>(
+                                                                    std::min(all.size(), i + SecondaryFill))),
                                0);
+        if (storedKeys_.size() < secondaries_.size()) storedKeys_.resize(secondaries_.size());
+        if (stored) stored->OrderStamp = order->Stamp();
+        storedKeys_[index] = std::move(stored);
     }
     return *order;
 }
 
-std::vector<RowId> TableImage::ScanInOrder(int index) {
-    // Each row's key in a form whose bytes sort as the index does: text upper-cased for a case-insensitive
-    // index, every byte inverted for a descending one, then the primary key (unique: no two rows tie).
+std::vector<TableImage::SortPart> TableImage::SortParts(int index) const {
+    std::vector<SortPart> parts;
     const KeyRule& rule = Rule(index);
-    const bool descending = secondaries_[index].Desc.Descending;
-    const std::array<const KeyRule*, 2> rules = {&rule, &primaryRule_};
+    const unsigned char flip = secondaries_[index].Desc.Descending ? 0xFF : 0x00;
+    for (const KeyPart& k : rule.Parts)
+        parts.push_back({k.Offset, k.Bytes, k.Text && rule.CaseInsensitive, flip});
+    for (const KeyPart& k : primaryRule_.Parts)
+        parts.push_back({k.Offset, k.Bytes, false, 0});
+    return parts;
+}
+
+const unsigned char* TableImage::UnpackKey(const std::vector<SortPart>& parts, const char* key) const {
+    unpacked_.resize(static_cast<std::size_t>(hdr_.RecordSize));
+    auto* rec = codec::Bytes(unpacked_);
+    for (const SortPart& k : parts) {
+        for (int b = 0; b < k.Bytes; ++b)
+            rec[k.Offset + b] = static_cast<unsigned char>(static_cast<unsigned char>(*key++) ^ k.Flip);
+    }
+    return rec;
+}
+
+std::vector<RowId> TableImage::ScanInOrder(int index, std::string* sortedKeys) {
+    const std::vector<SortPart> parts = SortParts(index);
     std::size_t width = 0;
-    for (const KeyRule* r : rules)
-        for (const KeyPart& k : r->Parts)
-            width += static_cast<std::size_t>(k.Bytes);
+    for (const SortPart& k : parts)
+        width += static_cast<std::size_t>(k.Bytes);
     const std::size_t n = primary_.Size();
-    std::vector<unsigned char> keys(n * width);
+    std::string keys(n * width, '\0');
     std::vector<RowId> ids;
     ids.reserve(n);
     ScanRows([&](RowId id, const unsigned char* rec) {
         if (ids.size() == n) DistrustPx(); // more rows than the .PX counts
-        unsigned char* out = keys.data() + ids.size() * width;
-        for (const KeyRule* r : rules) {
-            const unsigned char flip = r == &rule && descending ? 0xFF : 0x00;
-            for (const KeyPart& k : r->Parts)
-                for (int b = 0; b < k.Bytes; ++b) {
-                    const unsigned char v = rec[k.Offset + b];
-                    *out++ =
-                        static_cast<unsigned char>((k.Text && r->CaseInsensitive ? r->Upper[v] : v) ^ flip);
-                }
-        }
+        auto* out = codec::Bytes(keys) + ids.size() * width;
+        for (const SortPart& k : parts)
+            for (int b = 0; b < k.Bytes; ++b) {
+                const unsigned char v = rec[k.Offset + b];
+                *out++ = static_cast<unsigned char>((k.Fold ? upper_[v] : v) ^ k.Flip);
+            }
         ids.push_back(id);
     });
     if (ids.size() != n) DistrustPx();
@@ -744,6 +770,25 @@ std::vector<RowId> TableImage::ScanInOrder(int index) {
     std::vector<RowId> all(n);
     for (std::size_t i = 0; i < n; ++i)
         all[i] = ids[sorted[i]];
+    if (sortedKeys == nullptr) return all;
+    // The keys follow their rows, moved in place along each cycle of the permutation.
+    std::string carried(width, '\0');
+    for (std::size_t i = 0; i < n; ++i) {
+        if (sorted[i] == i) continue;
+        std::memcpy(carried.data(), keys.data() + i * width, width);
+        std::size_t j = i;
+        for (;;) {
+            const std::size_t from = sorted[j];
+            sorted[j] = static_cast<std::uint32_t>(j);
+            if (from == i) {
+                std::memcpy(keys.data() + j * width, carried.data(), width);
+                break;
+            }
+            std::memcpy(keys.data() + j * width, keys.data() + from * width, width);
+            j = from;
+        }
+    }
+    *sortedKeys = std::move(keys);
     return all;
 }
 

@@ -10,6 +10,7 @@
 #include "engine/codec/IndexDefFile.h"
 #include "engine/codec/MemoFile.h"
 #include "engine/codec/PrimaryIndexFile.h"
+#include "engine/codec/StoredOrder.h"
 #include "engine/Engine.h"
 #include "engine/FileLock.h"
 #include "engine/Journal.h"
@@ -102,6 +103,8 @@ public:
     template <class KeyBefore> ChunkedOrder::Pos KeyLowerBound(int index, KeyBefore keyBefore) {
         ChunkedOrder& order = Order(index);
         auto rowBefore = [&](RowId x) { return keyBefore(Rec(x)); };
+        ChunkedOrder::Pos stored;
+        if (index >= 0 && StoredLowerBound(index, keyBefore, stored)) return stored;
         if (index >= 0 || !PxFollowsChunks()) return order.LowerBound(rowBefore);
         return order.LowerBoundByFirst(rowBefore, [&](std::size_t i) { return keyBefore(px_.EntryKey(i)); });
     }
@@ -140,6 +143,12 @@ public:
 private:
     struct Batch;
     struct CompanionNames;
+    // A secondary order's chunks hold up to SecondaryChunk rows; they start half full (so that inserts
+    // seldom split them).
+    static constexpr std::size_t SecondaryChunk = 512;
+    static constexpr std::size_t SecondaryFill = SecondaryChunk / 2;
+    // A stored order's keys are read a page of this many keys at a time.
+    static constexpr std::size_t StoredKeysPerPage = 64;
     static CompanionNames Companions(const fs::path& db);
     TableImage(fs::path dbPath, const CompanionNames& names);
     void Load();
@@ -170,8 +179,81 @@ private:
     // Every row in primary order with its record: the rows in memory, the others straight from the file, many
     // blocks a read, without keeping them.
     void ScanRows(const std::function<void(RowId, const unsigned char*)>& row);
-    // The rows of a table read by block in the order of secondary index `index`, read along once.
-    std::vector<RowId> ScanInOrder(int index);
+    // How a secondary index's key is laid out in bytes that sort as the index does: its fields' bytes, text
+    // upper-cased for a case-insensitive index, every byte inverted for a descending one, then the primary
+    // key (unique: no two rows tie).
+    struct SortPart {
+        int Offset = 0;
+        int Bytes = 0;
+        bool Fold = false;
+        unsigned char Flip = 0;
+    };
+    std::vector<SortPart> SortParts(int index) const;
+    // The rows of a table read by block in the order of secondary index `index`, read along once; with
+    // `keys`, their sortable keys too, in the same order.
+    std::vector<RowId> ScanInOrder(int index, std::string* keys = nullptr);
+    // Since a table read by block was opened, nothing moved a row: every row's id is its record number.
+    bool IdsAreRanks() const { return byBlock_ && primary_.Stamp() == rankStamp_; }
+    codec::TableState State() const;
+    // An order stored in an .X file, as read for the order in memory: its keys serve searches while the
+    // order in memory is still the one stored.
+    struct StoredKeys {
+        codec::StoredOrder Order;
+        std::vector<SortPart> Parts;
+        std::uint64_t OrderStamp = 0;
+        base::FileHandle File;
+        std::uint64_t At = 0; // where the stored order starts in the file
+        std::size_t PageIndex = SIZE_MAX;
+        std::string Page; // the keys of that page
+    };
+    // The order of secondary index `index` as stored in its .X file, when it was made in the table's state.
+    std::unique_ptr<StoredKeys> LoadStoredOrder(int index);
+    // Stores a newly made order for other opens; false when it cannot be stored.
+    bool StoreOrder(int index, const std::vector<RowId>& all, const std::string& keys) noexcept;
+    // Takes the stored orders off the .X files before a write changes the table.
+    void DropStoredOrders() noexcept;
+    // The stored keys of an order while they describe it as it stands (nullptr when not).
+    StoredKeys* StoredFor(int index);
+    // The keys of a stored page, read and checked (nullptr when the file no longer holds them; the stored
+    // keys are then let go).
+    const std::string* StoredPage(int index, std::size_t page);
+    // A sortable key laid back into a record-shaped buffer (its index and key fields), for key comparisons.
+    const unsigned char* UnpackKey(const std::vector<SortPart>& parts, const char* key) const;
+    // A search among the stored keys of a secondary order: one page of keys read, no rows; false when the
+    // order has none.
+    template <class KeyBefore> bool StoredLowerBound(int index, KeyBefore keyBefore, ChunkedOrder::Pos& out) {
+        StoredKeys* s = StoredFor(index);
+        if (s == nullptr) return false;
+        const std::size_t pages = s->Order.Pages(), w = s->Order.Width;
+        auto before = [&](const char* key) { return keyBefore(UnpackKey(s->Parts, key)); };
+        std::size_t lo = 0, hi = pages;
+        while (lo < hi) {
+            const std::size_t mid = (lo + hi) / 2;
+            if (before(s->Order.FirstKeys.data() + mid * w))
+                lo = mid + 1;
+            else
+                hi = mid;
+        }
+        std::size_t rank = 0;
+        if (lo > 0) {
+            const std::string* keys = StoredPage(index, lo - 1);
+            if (keys == nullptr) return false;
+            std::size_t a = 0, b = keys->size() / w;
+            while (a < b) {
+                const std::size_t mid = (a + b) / 2;
+                if (before(keys->data() + mid * w))
+                    a = mid + 1;
+                else
+                    b = mid;
+            }
+            rank = (lo - 1) * StoredKeysPerPage + a;
+        }
+        // The order's chunks are the stored order's rows SecondaryFill at a time.
+        const ChunkedOrder& order = *secondaryOrders_[index];
+        out = rank >= order.Size() ? order.End()
+                                   : ChunkedOrder::Pos{rank / SecondaryFill, rank % SecondaryFill};
+        return true;
+    }
     // Reads the chunks beside one whose place in the chain a write is about to change: their blocks are
     // written anew with it, and are checked against the links they hold before the chain changes.
     void ReadNeighbours(std::size_t index);
@@ -249,10 +331,11 @@ private:
     mutable std::unordered_map<std::uint16_t, BlockCache::Handle> cached_; // blocks whose rows are held
     mutable std::vector<std::unique_ptr<unsigned char[]>> spare_; // buffers of rows let go, for reuse
     mutable std::size_t lastChunkRead_ = SIZE_MAX;                // a walk reads on
-    bool distrustPx_ = false;   // the .PX did not match the blocks: read the table whole
-    bool catchingUp_ = false;   // taking in another process's write: unnamed blocks may still be read
-    std::uint64_t pxStamp_ = 0; // the primary order's stamp when the .PX entries were last made
-    bool writing_ = false;      // a write is changing the chunks: the .PX's entries follow at its end
+    bool distrustPx_ = false;     // the .PX did not match the blocks: read the table whole
+    bool catchingUp_ = false;     // taking in another process's write: unnamed blocks may still be read
+    std::uint64_t pxStamp_ = 0;   // the primary order's stamp when the .PX entries were last made
+    std::uint64_t rankStamp_ = 0; // the primary order's stamp when a table read by block was opened
+    bool writing_ = false;        // a write is changing the chunks: the .PX's entries follow at its end
     ChunkedOrder primary_{1};
     // A large table's chunks, made from the .PX entries as they are first reached: each entry's count and
     // block are checked then.
@@ -271,6 +354,8 @@ private:
 
     std::vector<codec::SecondaryDef> secondaries_;
     std::vector<std::unique_ptr<ChunkedOrder>> secondaryOrders_;
+    std::vector<std::unique_ptr<StoredKeys>> storedKeys_; // by index; each for the order it was read for
+    mutable std::string unpacked_;
     KeyRule primaryRule_;
     std::vector<KeyRule> secondaryRules_;
     unsigned char upper_[256]{};

@@ -569,6 +569,7 @@ void TableImage::Commit(Batch& b) {
     }
 
     t.Note = ChangeNote(t);
+    DropStoredOrders();
     const std::uint64_t generation = journal_.Commit(t, files_);
     hdrBytes_ = std::move(head);
     pxPending_.clear();

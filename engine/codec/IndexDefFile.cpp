@@ -5,6 +5,7 @@
 #include "base/Text.h"
 #include "engine/codec/Bytes.h"
 #include "engine/codec/DbHeader.h"
+#include "engine/codec/StoredOrder.h"
 #include "engine/Errors.h"
 
 #include <algorithm>
@@ -15,9 +16,13 @@ namespace {
 
 constexpr char Magic[8] = {'P', 'L', 'O', 'M', 'I', 'D', 'X', '1'};
 
-std::string ReadWhole(const std::filesystem::path& p) {
+// More than any definition of ours takes (two texts of at most 65,535 bytes and a few numbers): the order
+// stored after it is not read with it.
+constexpr std::size_t DefinitionLimit = std::size_t{256} << 10;
+
+std::string ReadWhole(const std::filesystem::path& p, std::size_t limit = SIZE_MAX) {
     try {
-        return base::ReadWholeFile(p);
+        return base::ReadWholeFile(p, limit);
     } catch (const base::FileError&) {
         ThrowDamaged(p.filename().string());
     }
@@ -81,7 +86,7 @@ std::string EncodeIndexDef(const SecondaryDef& def, char role) {
 SecondaryDef ReadIndexDef(const std::filesystem::path& xFile, const std::vector<FieldLayout>& tableFields,
                           int tableKeyFields) {
     const std::string fileName = xFile.filename().string();
-    const std::string b = ReadWhole(xFile);
+    std::string b = ReadWhole(xFile, DefinitionLimit);
     SecondaryDef def;
     def.XFile = fileName;
     if (b.size() >= 8 && std::memcmp(b.data(), Magic, 8) == 0) {
@@ -110,12 +115,15 @@ SecondaryDef ReadIndexDef(const std::filesystem::path& xFile, const std::vector<
             def.FieldNumbers.push_back(GetU16(p + pos));
         need(8);
         const std::uint64_t sum = GetU64(p + pos);
-        if (sum != Checksum(p, pos) || n == 0 || pos + 8 != b.size()) ThrowDamaged(fileName);
+        const std::string_view rest = std::string_view(b).substr(pos + 8);
+        if (sum != Checksum(p, pos) || n == 0 || (!rest.empty() && !IsStoredOrder(rest)))
+            ThrowDamaged(fileName);
         def.Desc.Unique = flags & 1;
         def.Desc.CaseInsensitive = flags & 2;
         def.Desc.Descending = flags & 4;
     } else {
         // A Paradox secondary index: a keyed table whose leading fields are the indexed ones.
+        if (b.size() == DefinitionLimit) b = ReadWhole(xFile);
         const DbHeader h = ParseDbHeader(b, b.size(), fileName);
         if (h.FileType != 3 && h.FileType != 5 && h.FileType != 6 && h.FileType != 8) ThrowDamaged(fileName);
         const int extra = tableKeyFields > 0 ? tableKeyFields + 1 : 3;

@@ -1,7 +1,7 @@
 #pragma once
 // Secondary index files. Ours hold the index definition (name, field-list text, options, field numbers and
-// the order in which indexes were added); the row order itself is built in memory. Files written by Paradox
-// are read for their definition too.
+// the order in which indexes were added); a large table's .X may hold its rows' order after it
+// (StoredOrder.h). Files written by Paradox are read for their definition too.
 
 #include "engine/codec/FieldCodec.h"
 #include "engine/Engine.h"

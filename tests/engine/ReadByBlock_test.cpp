@@ -2,9 +2,13 @@
 // again when the process's block cache is full. Writes on such a table, a .PX that tells another story than
 // the blocks, and another station's write to a block not read yet (or let go) must all leave exactly the rows
 // the files hold.
+#include "base/FileIo.h"
+#include "base/Files.h"
 #include "base/FileSystem.h"
+#include "base/Text.h"
 #include "Consistency.h"
 #include "engine/Engine.h"
+#include "engine/FileWrite.h"
 #include "engine/TableHandle.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/TempFolder.h"
@@ -398,6 +402,77 @@ TEST(ReadByBlock, AnOrderByNameFollowsAnotherStationsWrites) {
         EXPECT_EQ(byName->Read()[0].AsInt(), 20); // the lowest key of that name
         EXPECT_FALSE(image.ReadWhole());
     }
+    EXPECT_EQ(enginetest::CheckConsistency(tmp.Path(), Name), "");
+}
+
+// A large table's order by name is stored in its .X file by the open that first makes it (the file keeps its
+// date), and a later open in the same state reads it from there and searches its keys without reading rows.
+// A write drops it before it changes the table; an order stored before a write (put back, as a station of
+// an older build might leave it) or a damaged one is not believed.
+TEST(ReadByBlock, AnOrderByNameIsStoredForTheNextOpen) {
+    testsupport::TempFolder tmp;
+    Model model = Fill(tmp.Path());
+    SetReadByBlockFrom(0);
+    const auto xs = base::FilesMatching(tmp.Path(), "STAVKE.X*");
+    ASSERT_EQ(xs.size(), 1u);
+    const fs::path x = xs.front();
+    const auto definition = fs::file_size(x);
+    const std::int64_t date = base::FileTime(x);
+    auto lowestNamed = [&](const std::string& name) {
+        for (const auto& [key, it] : model)
+            if (base::SameText(it.Naziv, name)) return key;
+        return std::int64_t{-1};
+    };
+    // Each open: the rows of some names found by name, then the whole order walked.
+    auto search = [&](const std::vector<std::string>& names) {
+        auto t = Table::Open(tmp.Path(), Name, OpenMode::Shared);
+        auto c = t->OpenCursor();
+        c->SetIndex(c->FindIndexByName("_Naziv"));
+        std::size_t read = 0;
+        for (const std::string& name : names) {
+            EXPECT_TRUE(c->FindKey({Value::Text(name)})) << name;
+            EXPECT_EQ(c->OnRow() ? c->Read()[0].AsInt() : -1, lowestNamed(name)) << name;
+            if (read == 0) read = ImageOf(*t).RowsInMemory();
+        }
+        c->FindNearest({Value::Text("artikl 50x")});
+        EXPECT_TRUE(c->OnRow() && base::SameText(c->Read()[1].AsText(), "artikl 51"));
+        ExpectByName(*c, model);
+        return read;
+    };
+    const std::vector<std::string> names = {"ARTIKL 5", "artikl 0", "Artikl 96", "ARTIKL 50"};
+    search(names);
+    const std::string stored = base::ReadWholeFile(x);
+    EXPECT_GT(stored.size(), definition);
+    EXPECT_EQ(base::FileTime(x), date);
+    // The first search reads the block of the row it finds and the one the cursor stood on, no more (a
+    // search among the rows reads a dozen).
+    EXPECT_LE(search(names), 2u * 48);
+
+    {
+        auto t = Table::Open(tmp.Path(), Name, OpenMode::Shared);
+        auto byName = t->OpenCursor();
+        byName->SetIndex(byName->FindIndexByName("_Naziv"));
+        ASSERT_TRUE(byName->FindKey({Value::Text("artikl 5")}));
+        auto byKey = t->OpenCursor();
+        ASSERT_TRUE(byKey->FindKey({Value::Int(20)}));
+        byKey->Modify(ToRow(20, {"Aaa", 2}));
+        model[20] = {"Aaa", 2};
+        EXPECT_EQ(fs::file_size(x), definition);
+        ASSERT_TRUE(byName->FindKey({Value::Text("AAA")}));
+        EXPECT_EQ(byName->Read()[0].AsInt(), 20);
+        ExpectByName(*byName, model);
+    }
+    WriteFileReplacing(x, stored);
+    search({"aaa", "artikl 5"});
+    EXPECT_GT(fs::file_size(x), definition); // stored again, for the present state
+
+    // The last keys damaged (the rows named "artikl 96", keys of 30 + 4 bytes, the names made to sort
+    // first): the search goes by the rows.
+    std::string damaged = base::ReadWholeFile(x);
+    for (std::size_t k = 1; k <= 31; ++k)
+        damaged[damaged.size() - k * 34] = '0';
+    WriteFileReplacing(x, damaged);
+    search({"Artikl 96", "ARTIKL 95"});
     EXPECT_EQ(enginetest::CheckConsistency(tmp.Path(), Name), "");
 }
 

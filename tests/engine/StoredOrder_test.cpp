@@ -1,0 +1,68 @@
+// A secondary order stored in its .X file: what a station reads back must be exactly the order that was
+// made in the table's present state, or nothing.
+#include "engine/codec/CodePage.h"
+#include "engine/codec/StoredOrder.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace {
+
+using namespace engine::codec;
+
+TEST(StoredOrder, ReadsBackOnlyAWholeOrderOfThePresentState) {
+    const TableState state{2048 + 3 * 4096, 1700000000123456789, 5};
+    const std::vector<std::uint32_t> numbers = {3, 0, 4, 1, 2};
+    const std::string keys = "AA0BB1BB2CC3DD4"; // three bytes a key
+    const std::string head = EncodeStoredOrderHead(state, 3, 2, numbers, keys);
+    ASSERT_EQ(StoredOrderHeadBytes(head, state, 3, 2), head.size());
+    const auto order = DecodeStoredOrder(head, head.size() + keys.size(), state, 3, 2);
+    ASSERT_TRUE(order);
+    EXPECT_EQ(order->RecordNumbers, numbers);
+    EXPECT_EQ(order->Pages(), 3u);
+    EXPECT_EQ(order->PageRows(2), 1u);
+    EXPECT_EQ(order->FirstKeys, "AA0BB2DD4");
+    for (std::size_t page = 0; page < 3; ++page)
+        EXPECT_TRUE(StoredPageFits(*order, page, keys.substr(page * 6, order->PageRows(page) * 3))) << page;
+    EXPECT_FALSE(StoredPageFits(*order, 1, "BB2CC4"));
+    EXPECT_FALSE(StoredPageFits(*order, 1, "AA0BB1"));
+    EXPECT_FALSE(StoredPageFits(*order, 2, "DD4CC3"));
+
+    // Another state, another layout, a torn or damaged head, a record twice or out of range: nothing.
+    auto changed = [&](const std::function<void(TableState&)>& change) {
+        TableState s = state;
+        change(s);
+        return s;
+    };
+    const std::vector<TableState> others = {changed([](TableState& s) { s.Size += 4096; }),
+                                            changed([](TableState& s) { ++s.MTime; }),
+                                            changed([](TableState& s) { --s.Rows; })};
+    for (const TableState& other : others)
+        EXPECT_FALSE(DecodeStoredOrder(head, head.size() + keys.size(), other, 3, 2));
+    EXPECT_FALSE(DecodeStoredOrder(head, head.size() + keys.size(), state, 4, 2));
+    EXPECT_FALSE(DecodeStoredOrder(head, head.size() + keys.size(), state, 3, 3));
+    EXPECT_FALSE(DecodeStoredOrder(head, head.size() + keys.size() - 1, state, 3, 2));
+    EXPECT_FALSE(DecodeStoredOrder(head.substr(0, head.size() - 1), head.size() + keys.size(), state, 3, 2));
+    std::string damaged = head;
+    damaged[42] ^= 1;
+    EXPECT_FALSE(DecodeStoredOrder(damaged, head.size() + keys.size(), state, 3, 2));
+    for (const std::vector<std::uint32_t>& bad :
+         {std::vector<std::uint32_t>{3, 0, 4, 1, 1}, std::vector<std::uint32_t>{3, 0, 5, 1, 2}}) {
+        const std::string h = EncodeStoredOrderHead(state, 3, 2, bad, keys);
+        EXPECT_FALSE(DecodeStoredOrder(h, h.size() + keys.size(), state, 3, 2));
+    }
+    EXPECT_FALSE(IsStoredOrder("PLOMIDX1"));
+}
+
+// Stored keys of a case-insensitive index hold text upper-cased; searches compare them upper-cased once
+// more, which must change nothing.
+TEST(StoredOrder, UpperCaseTwiceIsUpperCaseOnce) {
+    const CodePage cp(1250);
+    for (int b = 0; b < 256; ++b) {
+        const unsigned char upper = cp.Upper(static_cast<unsigned char>(b));
+        EXPECT_EQ(cp.Upper(upper), upper) << b;
+    }
+}
+
+} // namespace
