@@ -16,8 +16,9 @@ namespace {
 
 constexpr char Magic[8] = {'P', 'L', 'O', 'M', 'I', 'D', 'X', '1'};
 
-// More than any definition of ours takes (two texts of at most 65,535 bytes and a few numbers): the order
-// stored after it is not read with it.
+// What a definition of ours usually takes, and more than any can take (two texts of at most 65,535 bytes and
+// a few numbers): the order stored after it is not read with it.
+constexpr std::size_t DefinitionRead = 4096;
 constexpr std::size_t DefinitionLimit = std::size_t{256} << 10;
 
 std::string ReadWhole(const std::filesystem::path& p, std::size_t limit = SIZE_MAX) {
@@ -26,6 +27,18 @@ std::string ReadWhole(const std::filesystem::path& p, std::size_t limit = SIZE_M
     } catch (const base::FileError&) {
         ThrowDamaged(p.filename().string());
     }
+}
+
+// The length of our definition that begins `b` (as far as `b` tells: beyond it when its texts run past).
+std::size_t DefinitionBytes(const std::string& b) {
+    const auto* p = Bytes(b);
+    std::size_t pos = 14; // magic, role, ordinal and options
+    for (int text = 0; text < 2; ++text) {
+        if (pos + 2 > b.size()) return pos + 2;
+        pos += 2 + GetU16(p + pos);
+    }
+    if (pos + 1 > b.size()) return pos + 1;
+    return pos + 1 + 2 * std::size_t{p[pos]} + 8;
 }
 
 } // namespace
@@ -86,10 +99,11 @@ std::string EncodeIndexDef(const SecondaryDef& def, char role) {
 SecondaryDef ReadIndexDef(const std::filesystem::path& xFile, const std::vector<FieldLayout>& tableFields,
                           int tableKeyFields) {
     const std::string fileName = xFile.filename().string();
-    std::string b = ReadWhole(xFile, DefinitionLimit);
+    std::string b = ReadWhole(xFile, DefinitionRead);
     SecondaryDef def;
     def.XFile = fileName;
     if (b.size() >= 8 && std::memcmp(b.data(), Magic, 8) == 0) {
+        if (b.size() == DefinitionRead && DefinitionRead < DefinitionBytes(b)) b = ReadWhole(xFile, DefinitionLimit);
         const auto* p = Bytes(b);
         std::size_t pos = 9;
         auto need = [&](std::size_t n) {
@@ -123,7 +137,7 @@ SecondaryDef ReadIndexDef(const std::filesystem::path& xFile, const std::vector<
         def.Desc.Descending = flags & 4;
     } else {
         // A Paradox secondary index: a keyed table whose leading fields are the indexed ones.
-        if (b.size() == DefinitionLimit) b = ReadWhole(xFile);
+        if (b.size() == DefinitionRead) b = ReadWhole(xFile);
         const DbHeader h = ParseDbHeader(b, b.size(), fileName);
         if (h.FileType != 3 && h.FileType != 5 && h.FileType != 6 && h.FileType != 8) ThrowDamaged(fileName);
         const int extra = tableKeyFields > 0 ? tableKeyFields + 1 : 3;
