@@ -8,6 +8,7 @@
 #include "base/FileIo.h"
 #include "base/Files.h"
 #include "base/FileSystem.h"
+#include "engine/codec/Bytes.h"
 
 #include <fcntl.h>
 #include <optional>
@@ -20,9 +21,6 @@ std::int64_t SizeOf(int fd) {
     struct stat st {};
     return ::fstat(fd, &st) == 0 ? static_cast<std::int64_t>(st.st_size) : -1;
 }
-
-// The head of a stored order, long enough for StoredOrderHeadBytes.
-constexpr std::size_t StoredHead = 64;
 
 // The apply lock held shared while an order is read or stored: no other open's write is half done then, and
 // every write cuts the stored orders off under it before it changes the table. So an order in the file is
@@ -43,7 +41,7 @@ struct OrdersLocked {
 } // namespace
 
 codec::TableState TableImage::State() const {
-    return {stamp_.Size, stamp_.MTime, static_cast<std::uint32_t>(primary_.Size())};
+    return {stamp_.Generation, stamp_.Size, stamp_.MTime, static_cast<std::uint32_t>(primary_.Size())};
 }
 
 std::unique_ptr<TableImage::StoredKeys> TableImage::LoadStoredOrder(int index) {
@@ -57,23 +55,22 @@ std::unique_ptr<TableImage::StoredKeys> TableImage::LoadStoredOrder(int index) {
     const int fd = s->File.Get();
     const std::int64_t size = SizeOf(fd);
     const std::string head = codec::EncodeIndexDef(def, 'X');
-    std::string bytes(head.size() + StoredHead, '\0');
+    std::string bytes(head.size() + codec::StoredOrderStart::Bytes, '\0');
     if (size < static_cast<std::int64_t>(bytes.size()) ||
         !base::ReadExactlyAt(fd, bytes.data(), bytes.size(), 0) || bytes.compare(0, head.size(), head) != 0)
         return nullptr;
     s->At = head.size();
-    const codec::TableState state = State();
     s->Parts = SortParts(index);
     std::size_t width = 0;
     for (const SortPart& k : s->Parts)
         width += static_cast<std::size_t>(k.Bytes);
-    const std::size_t headBytes =
-        codec::StoredOrderHeadBytes(std::string_view(bytes).substr(s->At), state, width, StoredKeysPerPage);
-    if (headBytes == 0 || static_cast<std::uint64_t>(size) < s->At + headBytes) return nullptr;
-    bytes.resize(headBytes);
-    if (!base::ReadExactlyAt(fd, bytes.data(), headBytes, s->At)) return nullptr;
-    auto order = codec::DecodeStoredOrder(bytes, static_cast<std::uint64_t>(size) - s->At, state, width,
-                                          StoredKeysPerPage);
+    const auto start = codec::ReadStoredOrderStart(std::string_view(bytes).substr(s->At));
+    if (!start || !(start->State == State()) || start->Width != width ||
+        start->PerPage != StoredKeysPerPage || static_cast<std::uint64_t>(size) < s->At + start->HeadBytes)
+        return nullptr;
+    bytes.resize(start->HeadBytes);
+    if (!base::ReadExactlyAt(fd, bytes.data(), bytes.size(), s->At)) return nullptr;
+    auto order = codec::DecodeStoredOrder(bytes, static_cast<std::uint64_t>(size) - s->At);
     if (!order) return nullptr;
     s->Order = std::move(*order);
     return s;
@@ -110,19 +107,59 @@ bool TableImage::StoreOrder(int index, const std::vector<RowId>& all, const std:
     }
 }
 
-void TableImage::DropStoredOrders() noexcept {
-    for (const auto& def : secondaries_) {
+std::vector<int> TableImage::DropStoredOrders(bool rowsMoved, const std::set<int>& keysChanged) noexcept {
+    std::vector<int> kept;
+    for (std::size_t i = 0; i < secondaries_.size(); ++i) {
+        const codec::SecondaryDef& def = secondaries_[i];
         if (def.Foreign || def.Rebuilt) continue;
         try {
             const fs::path x = dbPath_.parent_path() / def.XFile;
             const std::size_t head = codec::EncodeIndexDef(def, 'X').size();
             struct stat st {};
             if (::stat(x.c_str(), &st) != 0 || static_cast<std::size_t>(st.st_size) <= head) continue;
+            // An order this write leaves as it is (every row in its place, every key of the index the same)
+            // only needs to name the table's new state afterwards.
+            if (!rowsMoved && keysChanged.count(static_cast<int>(i)) == 0) {
+                kept.push_back(static_cast<int>(i));
+                continue;
+            }
             base::FileHandle fd = base::FileHandle::Open(x, O_WRONLY);
             if (!fd || base::Fs().Truncate(fd.Get(), static_cast<off_t>(head)) != 0) continue;
             base::SyncFileData(fd.Get());
         } catch (const std::exception&) {
             // An order left behind names the state it was made in, which this write changes.
+        }
+    }
+    return kept;
+}
+
+void TableImage::RestampStoredOrders(const std::vector<int>& kept, const codec::TableState& before,
+                                     const codec::TableState& after) noexcept {
+    for (int i : kept) {
+        if (secondaries_[i].Foreign || secondaries_[i].Rebuilt) continue;
+        try {
+            const codec::SecondaryDef& def = secondaries_[i];
+            const fs::path x = dbPath_.parent_path() / def.XFile;
+            const std::size_t at = codec::EncodeIndexDef(def, 'X').size();
+            base::FileHandle fd = base::FileHandle::Open(x, O_RDWR);
+            if (!fd) continue;
+            std::string start(codec::StoredOrderStart::Bytes, '\0');
+            if (!base::ReadExactlyAt(fd.Get(), start.data(), start.size(), at)) continue;
+            const auto s = codec::ReadStoredOrderStart(start);
+            std::string sum(8, '\0');
+            // Only an order of the state this write started from describes the table now.
+            if (!s || !(s->State == before) ||
+                !base::ReadExactlyAt(fd.Get(), sum.data(), 8, at + s->HeadBytes - 8))
+                continue;
+            const std::uint64_t headSum = codec::GetU64(codec::Bytes(sum));
+            if (!codec::StoredStateFits(start, headSum)) continue;
+            const std::string state = codec::EncodeStoredState(after, headSum);
+            const std::int64_t time = base::FileTime(x); // kept, as when the order was stored
+            base::WriteAt(fd.Get(), state.data(), state.size(), at);
+            fd.Close();
+            base::SetFileTime(x, time);
+        } catch (const std::exception&) {
+            // Left naming the state before the write: it is made again when next needed.
         }
     }
 }
@@ -137,16 +174,15 @@ TableImage::StoredKeys* TableImage::StoredFor(int index) {
 const std::string* TableImage::StoredPage(int index, std::size_t page) {
     StoredKeys& s = *storedKeys_[index];
     if (s.PageIndex == page) return &s.Page;
-    const std::size_t w = s.Order.Width;
-    std::string keys(s.Order.PageRows(page) * w, '\0');
-    std::string head(StoredHead, '\0');
-    // Another station may have stored the order of another state over it since: the head read after the
-    // keys still names this one only when the keys are this one's.
-    const bool fits = base::ReadExactlyAt(s.File.Get(), keys.data(), keys.size(),
-                                          s.At + s.Order.KeysAt + page * s.Order.PerPage * w) &&
-                      codec::StoredPageFits(s.Order, page, keys) &&
-                      base::ReadExactlyAt(s.File.Get(), head.data(), head.size(), s.At) &&
-                      codec::StoredOrderHeadBytes(head, s.Order.State, w, s.Order.PerPage) == s.Order.KeysAt;
+    std::string keys(s.Order.PageRows(page) * s.Order.Start.Width, '\0');
+    std::string state(codec::StoredStateBytes, '\0');
+    // Another station's write may have stated a new state over it since: the state read after the keys still
+    // names this one only when the keys are still this state's.
+    const bool fits =
+        base::ReadExactlyAt(s.File.Get(), keys.data(), keys.size(), s.At + s.Order.PageAt(page)) &&
+        codec::StoredPageFits(s.Order, page, keys) &&
+        base::ReadExactlyAt(s.File.Get(), state.data(), state.size(), s.At) &&
+        state == codec::EncodeStoredState(s.Order.Start.State, s.Order.HeadSum);
     if (!fits) {
         storedKeys_[index].reset(); // searched by the rows from here on
         return nullptr;

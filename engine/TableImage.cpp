@@ -877,8 +877,17 @@ ChunkedOrder::Pos TableImage::Locate(int index, RowId id) {
 
 void TableImage::DropJournal() {
     try {
-        journal_.Recover(files_);
+        const bool current = !journal_.Recover(files_) && loaded_ && !stale_ && !ChangedOnDisk();
+        const codec::TableState before = State();
         journal_.Remove();
+        if (!current) return;
+        // Orders stored for the table as it stands name the journal's generation, which goes with it.
+        codec::TableState after = before;
+        after.Generation = stamp_.Generation = 0;
+        std::vector<int> all(secondaries_.size());
+        for (std::size_t i = 0; i < all.size(); ++i)
+            all[i] = static_cast<int>(i);
+        RestampStoredOrders(all, before, after);
     } catch (const std::exception&) {
         // A journal that cannot be replayed stays for the next open to report.
     }

@@ -210,8 +210,11 @@ private:
     std::unique_ptr<StoredKeys> LoadStoredOrder(int index);
     // Stores a newly made order for other opens; false when it cannot be stored.
     bool StoreOrder(int index, const std::vector<RowId>& all, const std::string& keys) noexcept;
-    // Takes the stored orders off the .X files before a write changes the table.
-    void DropStoredOrders() noexcept;
+    // Before a write changes the table: takes the stored orders it changes off the .X files (all of them
+    // when it moves rows) and returns the others, which RestampStoredOrders then says are of the new state.
+    std::vector<int> DropStoredOrders(bool rowsMoved, const std::set<int>& keysChanged) noexcept;
+    void RestampStoredOrders(const std::vector<int>& kept, const codec::TableState& before,
+                             const codec::TableState& after) noexcept;
     // The stored keys of an order while they describe it as it stands (nullptr when not).
     StoredKeys* StoredFor(int index);
     // The keys of a stored page, read and checked (nullptr when the file no longer holds them; the stored
@@ -224,7 +227,7 @@ private:
     template <class KeyBefore> bool StoredLowerBound(int index, KeyBefore keyBefore, ChunkedOrder::Pos& out) {
         StoredKeys* s = StoredFor(index);
         if (s == nullptr) return false;
-        const std::size_t pages = s->Order.Pages(), w = s->Order.Width;
+        const std::size_t pages = s->Order.Pages(), w = s->Order.Start.Width;
         auto before = [&](const char* key) { return keyBefore(UnpackKey(s->Parts, key)); };
         std::size_t lo = 0, hi = pages;
         while (lo < hi) {

@@ -33,6 +33,8 @@ struct TableImage::Batch {
     bool All = false;
     // Rows rewritten in place (same block, same position): only their bytes are written.
     std::vector<RowId> InPlace;
+    // Secondary indexes whose keys an edit in place changed.
+    std::set<int> KeysChanged;
     // Memo bytes of the row being written, one per memo field (empty = null or short enough for the leader).
     std::vector<std::string> MemoBytes;
     std::int64_t AutoInc = 0;
@@ -322,12 +324,14 @@ void TableImage::Modify(RowId id, const Row& row) {
 
         const bool keyChanged = hdr_.KeyFields > 0 && primaryRule_.Compare(Rec(id), rec.get()) != 0;
         EraseFromOrders(id, b, keyChanged);
-        rows_.Slot(id) = std::move(rec);
+        const std::unique_ptr<unsigned char[]> old = std::exchange(rows_.Slot(id), std::move(rec));
         hdr_.AutoInc = static_cast<std::uint32_t>(b.AutoInc);
         if (keyChanged) {
             PrimaryInsert(id, b);
         } else {
             b.InPlace.push_back(id); // same block, same place: the .PX does not change
+            for (int i = 0; i < static_cast<int>(secondaries_.size()); ++i)
+                if (Rule(i).Compare(old.get(), Rec(id)) != 0) b.KeysChanged.insert(i);
         }
         for (std::size_t i = 0; i < secondaryOrders_.size(); ++i) {
             if (!secondaryOrders_[i]) continue;
@@ -569,7 +573,10 @@ void TableImage::Commit(Batch& b) {
     }
 
     t.Note = ChangeNote(t);
-    DropStoredOrders();
+    const bool rowsMoved =
+        b.All || !b.Dirty.empty() || !b.Linked.empty() || b.PxFrom != NoChunk || !b.PxTouched.empty();
+    const codec::TableState before = State();
+    const std::vector<int> kept = DropStoredOrders(rowsMoved, b.KeysChanged);
     const std::uint64_t generation = journal_.Commit(t, files_);
     hdrBytes_ = std::move(head);
     pxPending_.clear();
@@ -577,6 +584,7 @@ void TableImage::Commit(Batch& b) {
     if (!memoFields_.empty()) mbDiskSize_ = mb_.FileSize();
     UpdateStamp(generation);
     ++version_;
+    RestampStoredOrders(kept, before, State());
 }
 
 // ------------------------------------------------------------------------------------------------ indexes
