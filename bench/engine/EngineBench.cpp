@@ -319,7 +319,7 @@ void LookupCaseInsensitive_Engine(benchmark::State& state) {
     benchmark::DoNotOptimize(sum);
 }
 
-// Opening the table and finding one row by name: with the order stored, and with none (a write dropped it).
+// Opening the table and finding one row by name: with the order stored, and with none (a rename dropped it).
 void FirstLookupByName(benchmark::State& state, bool stored) {
     std::mt19937 rng(4);
     std::size_t sum = 0;
@@ -330,7 +330,7 @@ void FirstLookupByName(benchmark::State& state, bool stored) {
                 auto t = Table::Open(g_folder, "WALK.DB", OpenMode::Shared);
                 auto c = t->OpenCursor();
                 Data changed = Make(0);
-                ++changed.Kolicina;
+                changed.Naziv += " novi";
                 c->FindKey({Value::Int(1)});
                 c->Modify(ToRow(changed));
                 c->Modify(ToRow(Make(0)));
