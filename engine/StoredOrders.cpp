@@ -1,8 +1,8 @@
 // The secondary orders of large tables, kept after their definitions in the .X files: a station that opens
 // such a table reads its order from there instead of reading the whole table to sort it, as long as the
-// table is in the state the order was made in, and searches it by the stored keys, one chunk of them a
-// search. A write cuts the stored orders off first; the next station that needs one makes it again and
-// stores it.
+// table is in the state the order names, and searches it by the stored keys, one page of them a search. An
+// edit in place that leaves an order's keys states the new state over it; any other write cuts it off
+// first, and the next station that needs it makes it again and stores it.
 #include "engine/TableImage.h"
 
 #include "base/FileIo.h"
@@ -10,6 +10,7 @@
 #include "base/FileSystem.h"
 #include "engine/codec/Bytes.h"
 
+#include <algorithm>
 #include <fcntl.h>
 #include <optional>
 #include <sys/stat.h>
@@ -165,7 +166,8 @@ void TableImage::RestampStoredOrders(const std::vector<int>& kept, const codec::
 }
 
 TableImage::StoredKeys* TableImage::StoredFor(int index) {
-    if (static_cast<std::size_t>(index) >= storedKeys_.size()) return nullptr;
+    if (static_cast<std::size_t>(index) >= std::min(storedKeys_.size(), secondaryOrders_.size()))
+        return nullptr;
     StoredKeys* s = storedKeys_[index].get();
     const ChunkedOrder* order = secondaryOrders_[index].get();
     return s != nullptr && order != nullptr && order->Stamp() == s->OrderStamp ? s : nullptr;

@@ -353,6 +353,7 @@ void TableImage::Forget() noexcept {
     fileBlocks_ = 0;
     secondaries_.clear();
     secondaryOrders_.clear();
+    storedKeys_.clear();
     secondaryRules_.clear();
     memos_.clear();
     pxPending_.clear();
@@ -373,6 +374,7 @@ void TableImage::Adopt(codec::DbHeader h, std::string head, RecordArray rows,
     memos_.clear();
     secondaries_.clear(); // read again below, against the new field list
     secondaryOrders_.clear();
+    storedKeys_.clear();
     BuildRules();
 
     primary_ = ChunkedOrder(static_cast<std::size_t>(per));
@@ -442,6 +444,7 @@ void TableImage::AdoptIndexes() {
         for (int n : s.FieldNumbers)
             if (codec::IsMemoType(layout_[n].Code)) ThrowDamaged(s.XFile);
     secondaryOrders_.clear();
+    storedKeys_.clear();
     secondaryOrders_.resize(secondaries_.size());
     BuildRules();
 
