@@ -103,7 +103,8 @@ SecondaryDef ReadIndexDef(const std::filesystem::path& xFile, const std::vector<
     SecondaryDef def;
     def.XFile = fileName;
     if (b.size() >= 8 && std::memcmp(b.data(), Magic, 8) == 0) {
-        if (b.size() == DefinitionRead && DefinitionRead < DefinitionBytes(b)) b = ReadWhole(xFile, DefinitionLimit);
+        if (b.size() == DefinitionRead && DefinitionRead < DefinitionBytes(b))
+            b = ReadWhole(xFile, DefinitionLimit);
         const auto* p = Bytes(b);
         std::size_t pos = 9;
         auto need = [&](std::size_t n) {
