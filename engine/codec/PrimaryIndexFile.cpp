@@ -35,8 +35,24 @@ void PrimaryIndexFile::Reset(const std::vector<FieldLayout>& keyFields, const st
     perBlock_ = (PxBlockSize - 6) / entryBytes_;
     image_.clear();
     level1_.clear();
+    adopted_ = false;
     pageSums_.clear();
     entries_ = 0;
+}
+
+void PrimaryIndexFile::TakeLevel1() {
+    if (!adopted_) return;
+    const std::size_t pageBytes = static_cast<std::size_t>(perBlock_) * entryBytes_;
+    const std::size_t pages1 = (entries_ + perBlock_ - 1) / perBlock_;
+    std::string level1;
+    level1.reserve(pages1 * pageBytes);
+    for (std::size_t page = 0; page < pages1; ++page) {
+        const std::size_t count = std::min<std::size_t>(perBlock_, entries_ - page * perBlock_);
+        level1.append(reinterpret_cast<const char*>(PageEntries(page)), count * entryBytes_);
+        level1.append(pageBytes - count * entryBytes_, '\0');
+    }
+    level1_ = std::move(level1);
+    adopted_ = false;
 }
 
 std::string PrimaryIndexFile::EncodeHeader(std::uint32_t entries, std::uint16_t blocks, std::uint16_t root,
@@ -77,6 +93,7 @@ std::vector<ByteRange> PrimaryIndexFile::Update(const std::vector<std::unique_pt
                                                 std::size_t from, const std::set<std::size_t>& touched,
                                                 const std::function<const unsigned char*(RowId)>& record,
                                                 const std::function<const unsigned char*(RowId)>& known) {
+    TakeLevel1();
     const std::size_t n = chunks.size();
     const std::size_t pageBytes = static_cast<std::size_t>(perBlock_) * entryBytes_;
     const std::size_t pages1 = (n + perBlock_ - 1) / perBlock_;
@@ -154,11 +171,15 @@ std::vector<ByteRange> PrimaryIndexFile::EncodeAbove(const std::vector<bool>& re
 
     // Higher levels, each one entry per page of the level below, until one page holds them all.
     std::vector<std::vector<Entry>> levels;
+    // The first key of every level-1 page, copied: the image may move while the levels above are written.
+    std::string pageKeys(pages1 * keyBytes_, '\0');
     {
         std::vector<Entry> below;
-        for (std::size_t page = 0; page < pages1; ++page)
-            below.push_back(
-                {Bytes(level1_) + page * pageBytes, static_cast<std::uint32_t>(page + 1), pageSums_[page]});
+        for (std::size_t page = 0; page < pages1; ++page) {
+            auto* key = Bytes(pageKeys) + page * keyBytes_;
+            std::memcpy(key, PageEntries(page), keyBytes_);
+            below.push_back({key, static_cast<std::uint32_t>(page + 1), pageSums_[page]});
+        }
         std::uint32_t nextBlock = static_cast<std::uint32_t>(pages1) + 1;
         while (below.size() > 1) {
             std::vector<Entry> level;
@@ -247,7 +268,7 @@ std::vector<ByteRange> PrimaryIndexFile::EncodeAbove(const std::vector<bool>& re
     for (std::size_t page = 0; page < pages1; ++page) {
         const std::size_t count = std::min<std::size_t>(perBlock_, n - page * perBlock_);
         const bool headOnly = !redo[page] && HeaderBytes + (page + 1) * PxBlockSize <= oldSize;
-        encodeBlock(static_cast<std::uint32_t>(page + 1), Bytes(level1_) + page * pageBytes, count, headOnly);
+        encodeBlock(static_cast<std::uint32_t>(page + 1), PageEntries(page), count, headOnly);
     }
     std::uint32_t number = static_cast<std::uint32_t>(pages1) + 1;
     std::size_t li = 0, consumed = 0;
@@ -265,19 +286,17 @@ std::vector<ByteRange> PrimaryIndexFile::EncodeAbove(const std::vector<bool>& re
 
 bool PrimaryIndexFile::AdoptLevel1(std::size_t entries) {
     if (perBlock_ <= 0) return false;
-    const std::size_t pageBytes = static_cast<std::size_t>(perBlock_) * entryBytes_;
     const std::size_t pages1 = (entries + perBlock_ - 1) / perBlock_;
     if (image_.size() < HeaderBytes + pages1 * PxBlockSize) return false;
+    // The entries stay where the image holds them until it changes.
     level1_.clear();
-    level1_.reserve(pages1 * pageBytes);
+    adopted_ = true;
     pageSums_.assign(pages1, 0);
     entries_ = entries;
     for (std::size_t page = 0; page < pages1; ++page) {
         const auto* b = Bytes(image_) + HeaderBytes + page * PxBlockSize;
         const std::size_t count = std::min<std::size_t>(perBlock_, entries - page * perBlock_);
         if (GetU16(b + 4) != static_cast<std::uint16_t>((count - 1) * entryBytes_)) return false;
-        level1_.append(reinterpret_cast<const char*>(b + 6), count * entryBytes_);
-        level1_.append(pageBytes - count * entryBytes_, '\0');
         std::uint32_t sum = 0;
         for (std::size_t i = page * perBlock_; i < page * perBlock_ + count; ++i)
             sum += EntryCount(i);

@@ -4,6 +4,7 @@
 // memory; an update re-encodes from the first changed block on and reports the byte ranges that changed.
 
 #include "engine/ChunkedOrder.h"
+#include "engine/codec/DbHeader.h"
 #include "engine/codec/FieldCodec.h"
 
 #include <cstdint>
@@ -13,6 +14,8 @@
 #include <vector>
 
 namespace engine::codec {
+
+inline constexpr int PxBlockSize = 2048;
 
 struct ByteRange {
     std::size_t Offset = 0;
@@ -49,19 +52,34 @@ public:
     std::uint16_t EntryCount(std::size_t i) const { return EntryShort(i, 2); }
     // The key of level-1 entry i: the first key of that .DB block, as the record's leading bytes.
     const unsigned char* EntryKey(std::size_t i) const {
-        return reinterpret_cast<const unsigned char*>(level1_.data()) + i * entryBytes_;
+        return PageEntries(i / perBlock_) + (i % perBlock_) * static_cast<std::size_t>(entryBytes_);
     }
     std::size_t Entries() const { return entries_; }
     // The bytes of the file as they are on disk, so the next update reports only what differs.
-    void SetDiskImage(std::string bytes) { image_ = std::move(bytes); }
+    void SetDiskImage(std::string bytes) {
+        TakeLevel1();
+        image_ = std::move(bytes);
+    }
     // Another process wrote these bytes into the file (or cut it to this size).
     void PatchDiskImage(std::size_t offset, const std::string& bytes) {
+        TakeLevel1();
         if (image_.size() < offset + bytes.size()) image_.resize(offset + bytes.size(), '\0');
         image_.replace(offset, bytes.size(), bytes);
     }
-    void ResizeDiskImage(std::size_t size) { image_.resize(size, '\0'); }
+    void ResizeDiskImage(std::size_t size) {
+        TakeLevel1();
+        image_.resize(size, '\0');
+    }
 
 private:
+    // The entries of level-1 page `page`, one after another.
+    const unsigned char* PageEntries(std::size_t page) const {
+        const auto* base = reinterpret_cast<const unsigned char*>(adopted_ ? image_.data() : level1_.data());
+        return adopted_ ? base + HeaderBytes + page * std::size_t{PxBlockSize} + 6
+                        : base + page * static_cast<std::size_t>(perBlock_) * entryBytes_;
+    }
+    // Adopted entries are read where the disk image holds them; before the image changes they are copied out.
+    void TakeLevel1();
     std::uint16_t EntryShort(std::size_t i, int at) const {
         const unsigned char* p = EntryKey(i) + keyBytes_ + at;
         return static_cast<std::uint16_t>(((p[0] << 8) | p[1]) ^ 0x8000);
@@ -81,10 +99,9 @@ private:
     int perBlock_ = 0;
     std::string image_;
     std::string level1_;                  // level-1 entries one after another (pages without their headers)
+    bool adopted_ = false;                // ... or still in the disk image, as AdoptLevel1 found them
     std::vector<std::uint32_t> pageSums_; // records under each level-1 page
     std::size_t entries_ = 0;
 };
-
-inline constexpr int PxBlockSize = 2048;
 
 } // namespace engine::codec
