@@ -1,4 +1,5 @@
-// The secondary orders of large tables, kept after their definitions in the .X files: a station that opens
+// The secondary orders of large tables, kept after their definitions in the .Y files (the twins of the .X
+// files, which are read only when an .X is damaged, so older builds never meet them): a station that opens
 // such a table reads its order from there instead of reading the whole table to sort it, as long as the
 // table is in the state the order names, and searches it by the stored keys, one page of them a search. An
 // edit in place that leaves an order's keys states the new state over it; any other write cuts it off
@@ -47,15 +48,15 @@ codec::TableState TableImage::State() const {
 
 std::unique_ptr<TableImage::StoredKeys> TableImage::LoadStoredOrder(int index) {
     const codec::SecondaryDef& def = secondaries_[index];
-    if (!IdsAreRanks() || def.Foreign || def.Rebuilt) return nullptr;
+    if (!IdsAreRanks() || def.Foreign || def.Rebuilt || def.YFile.empty()) return nullptr;
     const OrdersLocked locked(dbPath_);
     if (!locked.held || ChangedOnDisk()) return nullptr;
     auto s = std::make_unique<StoredKeys>();
-    s->File = base::FileHandle::Open(dbPath_.parent_path() / def.XFile, O_RDONLY);
+    s->File = base::FileHandle::Open(dbPath_.parent_path() / def.YFile, O_RDONLY);
     if (!s->File) return nullptr; // made again; the definition's own reader reports a file that went
     const int fd = s->File.Get();
     const std::int64_t size = SizeOf(fd);
-    const std::string head = codec::EncodeIndexDef(def, 'X');
+    const std::string head = codec::EncodeIndexDef(def, 'Y');
     std::string bytes(head.size() + codec::StoredOrderStart::Bytes, '\0');
     if (size < static_cast<std::int64_t>(bytes.size()) ||
         !base::ReadExactlyAt(fd, bytes.data(), bytes.size(), 0) || bytes.compare(0, head.size(), head) != 0)
@@ -79,20 +80,20 @@ std::unique_ptr<TableImage::StoredKeys> TableImage::LoadStoredOrder(int index) {
 
 bool TableImage::StoreOrder(int index, const std::vector<RowId>& all, const std::string& keys) noexcept {
     const codec::SecondaryDef& def = secondaries_[index];
-    if (!IdsAreRanks() || def.Foreign || def.Rebuilt || ReadOnly()) return false;
+    if (!IdsAreRanks() || def.Foreign || def.Rebuilt || def.YFile.empty() || ReadOnly()) return false;
     try {
         const OrdersLocked locked(dbPath_);
         if (!locked.held || ChangedOnDisk() || keys.empty()) return false;
-        const fs::path x = dbPath_.parent_path() / def.XFile;
-        const std::string head = codec::EncodeIndexDef(def, 'X');
+        const fs::path y = dbPath_.parent_path() / def.YFile;
+        const std::string head = codec::EncodeIndexDef(def, 'Y');
         const std::string order =
             codec::EncodeStoredOrderHead(State(), keys.size() / all.size(), StoredKeysPerPage, all, keys);
-        base::FileHandle fd = base::FileHandle::Open(x, O_RDWR);
+        base::FileHandle fd = base::FileHandle::Open(y, O_RDWR);
         if (!fd) return false;
         std::string found(head.size(), '\0');
         if (!base::ReadExactlyAt(fd.Get(), found.data(), found.size(), 0) || found != head) return false;
         // The file keeps its date: the table check compares the dates of a table's files.
-        const std::int64_t time = base::FileTime(x);
+        const std::int64_t time = base::FileTime(y);
         const auto put = [&](const std::string& b, std::uint64_t at) {
             const base::IoResult r = base::WriteAt(fd.Get(), b.data(), b.size(), at);
             return r.Error == 0 && r.Done == b.size();
@@ -101,7 +102,7 @@ bool TableImage::StoreOrder(int index, const std::vector<RowId>& all, const std:
         base::Fs().Truncate(fd.Get(),
                             static_cast<off_t>(head.size() + (stored ? order.size() + keys.size() : 0)));
         fd.Close();
-        base::SetFileTime(x, time);
+        base::SetFileTime(y, time);
         return stored;
     } catch (const std::exception&) {
         return false; // storing the order only spares the next open the sorting
@@ -112,19 +113,19 @@ std::vector<int> TableImage::DropStoredOrders(bool rowsMoved, const std::set<int
     std::vector<int> kept;
     for (std::size_t i = 0; i < secondaries_.size(); ++i) {
         const codec::SecondaryDef& def = secondaries_[i];
-        if (def.Foreign || def.Rebuilt) continue;
+        if (def.Foreign || def.Rebuilt || def.YFile.empty()) continue;
         try {
-            const fs::path x = dbPath_.parent_path() / def.XFile;
-            const std::size_t head = codec::EncodeIndexDef(def, 'X').size();
+            const fs::path y = dbPath_.parent_path() / def.YFile;
+            const std::size_t head = codec::EncodeIndexDef(def, 'Y').size();
             struct stat st {};
-            if (::stat(x.c_str(), &st) != 0 || static_cast<std::size_t>(st.st_size) <= head) continue;
+            if (::stat(y.c_str(), &st) != 0 || static_cast<std::size_t>(st.st_size) <= head) continue;
             // An order this write leaves as it is (every row in its place, every key of the index the same)
             // only needs to name the table's new state afterwards.
             if (!rowsMoved && keysChanged.count(static_cast<int>(i)) == 0) {
                 kept.push_back(static_cast<int>(i));
                 continue;
             }
-            base::FileHandle fd = base::FileHandle::Open(x, O_WRONLY);
+            base::FileHandle fd = base::FileHandle::Open(y, O_WRONLY);
             if (!fd || base::Fs().Truncate(fd.Get(), static_cast<off_t>(head)) != 0) continue;
             base::SyncFileData(fd.Get());
         } catch (const std::exception&) {
@@ -137,12 +138,12 @@ std::vector<int> TableImage::DropStoredOrders(bool rowsMoved, const std::set<int
 void TableImage::RestampStoredOrders(const std::vector<int>& kept, const codec::TableState& before,
                                      const codec::TableState& after) noexcept {
     for (int i : kept) {
-        if (secondaries_[i].Foreign || secondaries_[i].Rebuilt) continue;
+        if (secondaries_[i].Foreign || secondaries_[i].Rebuilt || secondaries_[i].YFile.empty()) continue;
         try {
             const codec::SecondaryDef& def = secondaries_[i];
-            const fs::path x = dbPath_.parent_path() / def.XFile;
-            const std::size_t at = codec::EncodeIndexDef(def, 'X').size();
-            base::FileHandle fd = base::FileHandle::Open(x, O_RDWR);
+            const fs::path y = dbPath_.parent_path() / def.YFile;
+            const std::size_t at = codec::EncodeIndexDef(def, 'Y').size();
+            base::FileHandle fd = base::FileHandle::Open(y, O_RDWR);
             if (!fd) continue;
             std::string start(codec::StoredOrderStart::Bytes, '\0');
             if (!base::ReadExactlyAt(fd.Get(), start.data(), start.size(), at)) continue;
@@ -155,10 +156,10 @@ void TableImage::RestampStoredOrders(const std::vector<int>& kept, const codec::
             const std::uint64_t headSum = codec::GetU64(codec::Bytes(sum));
             if (!codec::StoredStateFits(start, headSum)) continue;
             const std::string state = codec::EncodeStoredState(after, headSum);
-            const std::int64_t time = base::FileTime(x); // kept, as when the order was stored
+            const std::int64_t time = base::FileTime(y); // kept, as when the order was stored
             base::WriteAt(fd.Get(), state.data(), state.size(), at);
             fd.Close();
-            base::SetFileTime(x, time);
+            base::SetFileTime(y, time);
         } catch (const std::exception&) {
             // Left naming the state before the write: it is made again when next needed.
         }

@@ -688,7 +688,7 @@ ChunkedOrder& TableImage::Order(int index) {
         auto built = std::make_unique<ChunkedOrder>(SecondaryChunk);
         std::unique_ptr<StoredKeys> stored;
         if (byBlock_) {
-            // A large table's order comes from its .X file when it was stored in the table's present state;
+            // A large table's order comes from its .Y file when it was stored in the table's present state;
             // otherwise it is made by reading the table along, and stored for the next open.
             stored = LoadStoredOrder(index);
             if (stored) {

@@ -195,7 +195,7 @@ private:
     // Since a table read by block was opened, nothing moved a row: every row's id is its record number.
     bool IdsAreRanks() const { return byBlock_ && primary_.Stamp() == rankStamp_; }
     codec::TableState State() const;
-    // An order stored in an .X file, as read for the order in memory: its keys serve searches while the
+    // An order stored in a .Y file, as read for the order in memory: its keys serve searches while the
     // order in memory is still the one stored.
     struct StoredKeys {
         codec::StoredOrder Order;
@@ -206,11 +206,11 @@ private:
         std::size_t PageIndex = SIZE_MAX;
         std::string Page; // the keys of that page
     };
-    // The order of secondary index `index` as stored in its .X file, when it was made in the table's state.
+    // The order of secondary index `index` as stored in its .Y file, when it was made in the table's state.
     std::unique_ptr<StoredKeys> LoadStoredOrder(int index);
     // Stores a newly made order for other opens; false when it cannot be stored.
     bool StoreOrder(int index, const std::vector<RowId>& all, const std::string& keys) noexcept;
-    // Before a write changes the table: takes the stored orders it changes off the .X files (all of them
+    // Before a write changes the table: takes the stored orders it changes off the .Y files (all of them
     // when it moves rows) and returns the others, which RestampStoredOrders then says are of the new state.
     std::vector<int> DropStoredOrders(bool rowsMoved, const std::set<int>& keysChanged) noexcept;
     void RestampStoredOrders(const std::vector<int>& kept, const codec::TableState& before,

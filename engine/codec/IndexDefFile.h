@@ -1,6 +1,6 @@
 #pragma once
 // Secondary index files. Ours hold the index definition (name, field-list text, options, field numbers and
-// the order in which indexes were added); a large table's .X may hold its rows' order after it
+// the order in which indexes were added); a large table's .Y may hold its rows' order after it
 // (StoredOrder.h). Files written by Paradox are read for their definition too.
 
 #include "engine/codec/FieldCodec.h"

@@ -1,5 +1,5 @@
 #pragma once
-// A secondary order stored after the index definition in its .X file: the table's record numbers (places
+// A secondary order stored after the index definition in its .Y file: the table's record numbers (places
 // in primary-key order) in the index's order, each row's key in a form whose bytes sort as the index does,
 // and the state of the table it describes. It is trusted only while the table is in exactly that state. A
 // write that moves no row and changes none of the index's keys states the new state; any other write cuts
@@ -67,7 +67,7 @@ constexpr std::size_t StoredStateBytes = 40;
 bool StoredStateFits(std::string_view state, std::uint64_t headSum);
 // Whether the keys read for a page are the ones it was stored with.
 bool StoredPageFits(const StoredOrder& order, std::size_t page, std::string_view keys);
-// Whether the bytes after a definition begin as a stored order does (so the .X is still ours).
+// Whether the bytes after a definition begin as a stored order does (so the file is still ours).
 bool IsStoredOrder(std::string_view bytes);
 
 } // namespace engine::codec

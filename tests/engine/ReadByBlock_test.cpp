@@ -406,7 +406,7 @@ TEST(ReadByBlock, AnOrderByNameFollowsAnotherStationsWrites) {
     EXPECT_EQ(enginetest::CheckConsistency(tmp.Path(), Name), "");
 }
 
-// A large table's order by name is stored in its .X file by the open that first makes it (the file keeps its
+// A large table's order by name is stored in its .Y file by the open that first makes it (the file keeps its
 // date), and a later open in the same state reads it from there and searches its keys without reading rows.
 // An edit that leaves the names as they sort keeps it; a write that changes them drops it before it changes
 // the table; an order stored before a write (put back, as a station of an older build might leave it) or a
@@ -415,14 +415,14 @@ TEST(ReadByBlock, AnOrderByNameIsStoredForTheNextOpen) {
     testsupport::TempFolder tmp;
     Model model = Fill(tmp.Path());
     SetReadByBlockFrom(0);
-    const auto xs = base::FilesMatching(tmp.Path(), "STAVKE.X*");
-    ASSERT_EQ(xs.size(), 1u);
-    const fs::path x = xs.front();
-    const auto definition = fs::file_size(x);
-    const std::int64_t date = base::FileTime(x);
-    // Whether the .X holds an order that names the table's present state (closed: no journal).
+    const auto ys = base::FilesMatching(tmp.Path(), "STAVKE.Y*");
+    ASSERT_EQ(ys.size(), 1u);
+    const fs::path y = ys.front();
+    const auto definition = fs::file_size(y);
+    const std::int64_t date = base::FileTime(y);
+    // Whether the .Y holds an order that names the table's present state (closed: no journal).
     auto storedForNow = [&] {
-        const std::string bytes = base::ReadWholeFile(x);
+        const std::string bytes = base::ReadWholeFile(y);
         const auto start = codec::ReadStoredOrderStart(std::string_view(bytes).substr(definition));
         const fs::path db = tmp.Path() / Name;
         return start && start->State.Generation == 0 &&
@@ -454,9 +454,9 @@ TEST(ReadByBlock, AnOrderByNameIsStoredForTheNextOpen) {
     };
     const std::vector<std::string> names = {"ARTIKL 5", "artikl 0", "Artikl 96", "ARTIKL 50"};
     search(names);
-    const std::string stored = base::ReadWholeFile(x);
+    const std::string stored = base::ReadWholeFile(y);
     EXPECT_TRUE(storedForNow());
-    EXPECT_EQ(base::FileTime(x), date);
+    EXPECT_EQ(base::FileTime(y), date);
     // The first search reads the block of the row it finds and the one the cursor stood on, no more (a
     // search among the rows reads a dozen).
     EXPECT_LE(search(names), 2u * 48);
@@ -481,22 +481,22 @@ TEST(ReadByBlock, AnOrderByNameIsStoredForTheNextOpen) {
         ASSERT_TRUE(byKey->FindKey({Value::Int(20)}));
         byKey->Modify(ToRow(20, {"Aaa", 2}));
         model[20] = {"Aaa", 2};
-        EXPECT_EQ(fs::file_size(x), definition);
+        EXPECT_EQ(fs::file_size(y), definition);
         ASSERT_TRUE(byName->FindKey({Value::Text("AAA")}));
         EXPECT_EQ(byName->Read()[0].AsInt(), 20);
         ExpectByName(*byName, model);
     }
-    WriteFileReplacing(x, stored);
+    WriteFileReplacing(y, stored);
     EXPECT_FALSE(storedForNow());
     search({"aaa", "artikl 5"});
     EXPECT_TRUE(storedForNow()); // stored again
 
     // The last keys damaged (the rows named "artikl 96", keys of 30 + 4 bytes, the names made to sort
     // first): the search goes by the rows.
-    std::string damaged = base::ReadWholeFile(x);
+    std::string damaged = base::ReadWholeFile(y);
     for (std::size_t k = 1; k <= 31; ++k)
         damaged[damaged.size() - k * 34] = '0';
-    WriteFileReplacing(x, damaged);
+    WriteFileReplacing(y, damaged);
     search({"Artikl 96", "ARTIKL 95"});
     EXPECT_EQ(enginetest::CheckConsistency(tmp.Path(), Name), "");
 }
