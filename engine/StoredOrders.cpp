@@ -40,6 +40,11 @@ struct OrdersLocked {
     bool held = false;
 };
 
+// Only our own definitions with a .Y twin, read as they stand, carry an order after them.
+bool CanHoldOrder(const codec::SecondaryDef& def) {
+    return !def.Foreign && !def.Rebuilt && !def.YFile.empty();
+}
+
 } // namespace
 
 codec::TableState TableImage::State() const {
@@ -48,7 +53,7 @@ codec::TableState TableImage::State() const {
 
 std::unique_ptr<TableImage::StoredKeys> TableImage::LoadStoredOrder(int index) {
     const codec::SecondaryDef& def = secondaries_[index];
-    if (!IdsAreRanks() || def.Foreign || def.Rebuilt || def.YFile.empty()) return nullptr;
+    if (!IdsAreRanks() || !CanHoldOrder(def)) return nullptr;
     const OrdersLocked locked(dbPath_);
     if (!locked.held || ChangedOnDisk()) return nullptr;
     auto s = std::make_unique<StoredKeys>();
@@ -80,7 +85,7 @@ std::unique_ptr<TableImage::StoredKeys> TableImage::LoadStoredOrder(int index) {
 
 bool TableImage::StoreOrder(int index, const std::vector<RowId>& all, const std::string& keys) noexcept {
     const codec::SecondaryDef& def = secondaries_[index];
-    if (!IdsAreRanks() || def.Foreign || def.Rebuilt || def.YFile.empty() || ReadOnly()) return false;
+    if (!IdsAreRanks() || !CanHoldOrder(def) || ReadOnly()) return false;
     try {
         const OrdersLocked locked(dbPath_);
         if (!locked.held || ChangedOnDisk() || keys.empty()) return false;
@@ -113,7 +118,7 @@ std::vector<int> TableImage::DropStoredOrders(bool rowsMoved, const std::set<int
     std::vector<int> kept;
     for (std::size_t i = 0; i < secondaries_.size(); ++i) {
         const codec::SecondaryDef& def = secondaries_[i];
-        if (def.Foreign || def.Rebuilt || def.YFile.empty()) continue;
+        if (!CanHoldOrder(def)) continue;
         try {
             const fs::path y = dbPath_.parent_path() / def.YFile;
             const std::size_t head = codec::EncodeIndexDef(def, 'Y').size();
@@ -138,9 +143,9 @@ std::vector<int> TableImage::DropStoredOrders(bool rowsMoved, const std::set<int
 void TableImage::RestampStoredOrders(const std::vector<int>& kept, const codec::TableState& before,
                                      const codec::TableState& after) noexcept {
     for (int i : kept) {
-        if (secondaries_[i].Foreign || secondaries_[i].Rebuilt || secondaries_[i].YFile.empty()) continue;
+        const codec::SecondaryDef& def = secondaries_[i];
+        if (!CanHoldOrder(def)) continue;
         try {
-            const codec::SecondaryDef& def = secondaries_[i];
             const fs::path y = dbPath_.parent_path() / def.YFile;
             const std::size_t at = codec::EncodeIndexDef(def, 'Y').size();
             base::FileHandle fd = base::FileHandle::Open(y, O_RDWR);
