@@ -692,12 +692,12 @@ ChunkedOrder& TableImage::Order(int index) {
             // otherwise it is made by reading the table along, and stored for the next open.
             stored = LoadStoredOrder(index);
             if (stored) {
-                all = std::move(stored->Order.RecordNumbers); // the rows' ids are their record numbers
+                all = std::move(stored->Ids); // the rows' ids are their record numbers
             } else {
                 std::string keys;
                 all = ScanInOrder(index, &keys);
                 if (StoreOrder(index, all, keys)) stored = LoadStoredOrder(index);
-                if (stored) stored->Order.RecordNumbers = {};
+                if (stored) stored->Ids = {};
             }
             // A row's key may be out of memory when it has to leave the order (another station rewrote its
             // block): the order finds its rows by id.
@@ -744,6 +744,15 @@ const unsigned char* TableImage::UnpackKey(const std::vector<SortPart>& parts, c
     return rec;
 }
 
+void TableImage::PackKey(const std::vector<SortPart>& parts, const unsigned char* rec,
+                         unsigned char* out) const {
+    for (const SortPart& k : parts)
+        for (int b = 0; b < k.Bytes; ++b) {
+            const unsigned char v = rec[k.Offset + b];
+            *out++ = static_cast<unsigned char>((k.Fold ? upper_[v] : v) ^ k.Flip);
+        }
+}
+
 std::vector<RowId> TableImage::ScanInOrder(int index, std::string* sortedKeys) {
     const std::vector<SortPart> parts = SortParts(index);
     std::size_t width = 0;
@@ -755,12 +764,7 @@ std::vector<RowId> TableImage::ScanInOrder(int index, std::string* sortedKeys) {
     ids.reserve(n);
     ScanRows([&](RowId id, const unsigned char* rec) {
         if (ids.size() == n) DistrustPx(); // more rows than the .PX counts
-        auto* out = codec::Bytes(keys) + ids.size() * width;
-        for (const SortPart& k : parts)
-            for (int b = 0; b < k.Bytes; ++b) {
-                const unsigned char v = rec[k.Offset + b];
-                *out++ = static_cast<unsigned char>((k.Fold ? upper_[v] : v) ^ k.Flip);
-            }
+        PackKey(parts, rec, codec::Bytes(keys) + ids.size() * width);
         ids.push_back(id);
     });
     if (ids.size() != n) DistrustPx();
@@ -887,10 +891,10 @@ void TableImage::DropJournal() {
         // Orders stored for the table as it stands name the journal's generation, which goes with it.
         codec::TableState after = before;
         after.Generation = stamp_.Generation = 0;
-        std::vector<int> all(secondaries_.size());
+        std::vector<OrderChange> all(secondaries_.size());
         for (std::size_t i = 0; i < all.size(); ++i)
-            all[i] = static_cast<int>(i);
-        RestampStoredOrders(all, before, after);
+            all[i].Index = static_cast<int>(i);
+        FinishStoredOrders(all, before, after);
     } catch (const std::exception&) {
         // A journal that cannot be replayed stays for the next open to report.
     }

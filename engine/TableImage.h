@@ -17,8 +17,10 @@
 #include "engine/KeyCompare.h"
 #include "engine/RowArray.h"
 
+#include <algorithm>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <unordered_map>
@@ -203,18 +205,60 @@ private:
         std::uint64_t OrderStamp = 0;
         base::FileHandle File;
         std::uint64_t At = 0; // where the stored order starts in the file
+        // The order's present state as the file states it, and where: a page read is believed while it does.
+        std::uint64_t StateAt = 0;
+        std::string StateBytes;
         std::size_t PageIndex = SIZE_MAX;
         std::string Page; // the keys of that page
+        // What the writes logged since it was stored did: the places in the stored order whose rows left,
+        // and the keys of the rows that came in, in order (Width bytes each).
+        std::vector<std::size_t> Gone;
+        std::string Put;
+        std::vector<RowId> Ids; // the order's rows now, for the order in memory
     };
+    // A stored order as its .Y file holds it: where it starts, its head's checksum and its log.
+    struct OrderFile {
+        base::FileHandle File;
+        std::uint64_t At = 0;
+        std::uint64_t Size = 0; // of the file
+        codec::StoredOrderStart Start;
+        std::uint64_t HeadSum = 0;
+        codec::OrderLog Log;
+    };
+    // Nothing when the file holds no stored order of this index that reads as whole.
+    std::optional<OrderFile> OpenStoredOrder(int index, int flags) const;
     // The order of secondary index `index` as stored in its .Y file, when it was made in the table's state.
     std::unique_ptr<StoredKeys> LoadStoredOrder(int index);
     // Stores a newly made order for other opens; false when it cannot be stored.
     bool StoreOrder(int index, const std::vector<RowId>& all, const std::string& keys) noexcept;
-    // Before a write changes the table: takes the stored orders it changes off the .Y files (all of them
-    // when it moves rows) and returns the others, which RestampStoredOrders then says are of the new state.
-    std::vector<int> DropStoredOrders(bool rowsMoved, const std::set<int>& keysChanged) noexcept;
-    void RestampStoredOrders(const std::vector<int>& kept, const codec::TableState& before,
-                             const codec::TableState& after) noexcept;
+    // What a write does to a stored order: its steps (put in, taken out, key changed) are logged after it;
+    // without steps it only names the table's new state.
+    struct OrderChange {
+        int Index = 0;
+        std::vector<codec::OrderStep> Steps;
+    };
+    // What a write did to the rows' record numbers and keys, step by step, for the stored orders.
+    struct RowStep {
+        codec::StepKind Kind;
+        std::uint32_t Rank; // the row's record number at that moment
+        RowId Id;
+        int Index; // the secondary index whose key changed (Rekey); -1: every index
+    };
+    // Before a write changes the table (in the state `before`): takes the stored orders it cannot log off
+    // the .Y files (all of them when it lays the table out anew) and returns what to do to the others once
+    // it is through.
+    std::vector<OrderChange> PlanStoredOrders(bool anew, const std::vector<RowStep>& steps,
+                                              const codec::TableState& before) noexcept;
+    void FinishStoredOrders(const std::vector<OrderChange>& changes, const codec::TableState& before,
+                            const codec::TableState& after) noexcept;
+    // Reads a stored page into s.Page, checked against its checksum and the order's state; false when the
+    // file no longer holds it.
+    bool ReadStoredPage(StoredKeys& s, std::size_t page) const;
+    // The place among the stored keys of the first not below `key` (compared as bytes); SIZE_MAX when a page
+    // does not read back.
+    std::size_t StoredPlace(StoredKeys& s, const char* key) const;
+    // A row's key in the form whose bytes sort as the index does.
+    void PackKey(const std::vector<SortPart>& parts, const unsigned char* rec, unsigned char* out) const;
     // The stored keys of an order while they describe it as it stands (nullptr when not).
     StoredKeys* StoredFor(int index);
     // The keys of a stored page, read and checked (nullptr when the file no longer holds them; the stored
@@ -251,6 +295,18 @@ private:
             }
             rank = (lo - 1) * StoredKeysPerPage + a;
         }
+        // The rows logged writes took out and put in since the order was stored.
+        rank -= static_cast<std::size_t>(std::lower_bound(s->Gone.begin(), s->Gone.end(), rank) -
+                                         s->Gone.begin());
+        std::size_t a = 0, b = s->Put.size() / w;
+        while (a < b) {
+            const std::size_t mid = (a + b) / 2;
+            if (before(s->Put.data() + mid * w))
+                a = mid + 1;
+            else
+                b = mid;
+        }
+        rank += a;
         // The order's chunks are the stored order's rows SecondaryFill at a time.
         const ChunkedOrder& order = *secondaryOrders_[index];
         out = rank >= order.Size() ? order.End()

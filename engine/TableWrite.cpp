@@ -33,8 +33,7 @@ struct TableImage::Batch {
     bool All = false;
     // Rows rewritten in place (same block, same position): only their bytes are written.
     std::vector<RowId> InPlace;
-    // Secondary indexes whose keys an edit in place changed.
-    std::set<int> KeysChanged;
+    std::vector<RowStep> Steps;
     // Memo bytes of the row being written, one per memo field (empty = null or short enough for the leader).
     std::vector<std::string> MemoBytes;
     std::int64_t AutoInc = 0;
@@ -163,7 +162,8 @@ void TableImage::PrimaryInsert(RowId id, Batch& b) {
         ReadChunk(*all.back());
     }
     ChunkedOrder::Change ch;
-    primary_.Insert(pos, id, ch);
+    const ChunkedOrder::Pos at = primary_.Insert(pos, id, ch);
+    b.Steps.push_back({codec::StepKind::Insert, static_cast<std::uint32_t>(primary_.Rank(at)), id, -1});
     MarkChunk(ch.Touched, b);
     if (ch.Added != nullptr) {
         b.PxFrom = std::min(b.PxFrom, ch.Added->Index);
@@ -182,6 +182,7 @@ void TableImage::PrimaryErase(RowId id, Batch& b) {
     ReadChunk(*primary_.Chunks()[index]);
     // The last row goes: the chunk leaves the chain and its neighbours link to each other.
     if (primary_.Chunks()[index]->Count() == 1) ReadNeighbours(index);
+    b.Steps.push_back({codec::StepKind::Erase, static_cast<std::uint32_t>(primary_.Rank(pos)), id, -1});
     primary_.Erase(pos, ch);
     MarkChunk(ch.Touched, b);
     if (ch.Removed) {
@@ -331,7 +332,9 @@ void TableImage::Modify(RowId id, const Row& row) {
         } else {
             b.InPlace.push_back(id); // same block, same place: the .PX does not change
             for (int i = 0; i < static_cast<int>(secondaries_.size()); ++i)
-                if (Rule(i).Compare(old.get(), Rec(id)) != 0) b.KeysChanged.insert(i);
+                if (Rule(i).Compare(old.get(), Rec(id)) != 0)
+                    b.Steps.push_back({codec::StepKind::Rekey,
+                                       static_cast<std::uint32_t>(primary_.Rank(Locate(-1, id))), id, i});
         }
         for (std::size_t i = 0; i < secondaryOrders_.size(); ++i) {
             if (!secondaryOrders_[i]) continue;
@@ -573,10 +576,12 @@ void TableImage::Commit(Batch& b) {
     }
 
     t.Note = ChangeNote(t);
-    const bool rowsMoved =
-        b.All || !b.Dirty.empty() || !b.Linked.empty() || b.PxFrom != NoChunk || !b.PxTouched.empty();
-    const codec::TableState before = State();
-    const std::vector<int> kept = DropStoredOrders(rowsMoved, b.KeysChanged);
+    codec::TableState before = State();
+    // The rows were counted after the change in memory: the files still have those before it.
+    for (const RowStep& step : b.Steps)
+        before.Rows += static_cast<std::uint32_t>(step.Kind == codec::StepKind::Erase) -
+                       static_cast<std::uint32_t>(step.Kind == codec::StepKind::Insert);
+    const std::vector<OrderChange> orders = PlanStoredOrders(b.All, b.Steps, before);
     const std::uint64_t generation = journal_.Commit(t, files_);
     hdrBytes_ = std::move(head);
     pxPending_.clear();
@@ -584,7 +589,7 @@ void TableImage::Commit(Batch& b) {
     if (!memoFields_.empty()) mbDiskSize_ = mb_.FileSize();
     UpdateStamp(generation);
     ++version_;
-    RestampStoredOrders(kept, before, State());
+    FinishStoredOrders(orders, before, State());
 }
 
 // ------------------------------------------------------------------------------------------------ indexes

@@ -6,10 +6,15 @@
 // the order off the file first.
 //
 // Layout: the state (magic, generation, the .DB's size and modification time, their checksum over the
-// head's), the
-// head (rows, key width, rows a page, the record numbers, the first key of every page, a checksum of every
-// page's keys, a checksum of the head), then the keys one page after another. Opening reads all but the
-// keys; a search reads the keys of one page.
+// head's), the head (rows, key width, rows a page, the record numbers, the first key of every page, a
+// checksum of every page's keys, a checksum of the head), then the keys one page after another. Opening
+// reads all but the keys; a search reads the keys of one page.
+//
+// After the keys, a log: each write that put rows in, took them out or changed their keys in this index
+// appends an entry with its steps and the table's state after it, so the order stays right without being
+// written again. An entry: magic, the rows after it, the number of steps, the steps (kind, record number at
+// that moment, the row's key), then the state, bound to the entry and every entry before it by checksums.
+// The state of the last entry is the order's; an edit that leaves the keys states the new one over it.
 
 #include <cstdint>
 #include <optional>
@@ -57,8 +62,8 @@ struct StoredOrder {
 // stored right after it.
 std::string EncodeStoredOrderHead(const TableState& state, std::size_t width, std::size_t perPage,
                                   const std::vector<std::uint32_t>& recordNumbers, std::string_view keys);
-// The order whose head this is (Start.HeadBytes long): whole, each record once, its keys as long as
-// `storedBytes` says; nothing otherwise.
+// The order whose head this is (Start.HeadBytes long): whole, each record once, its keys within the
+// `storedBytes` after its start; nothing otherwise.
 std::optional<StoredOrder> DecodeStoredOrder(std::string_view head, std::uint64_t storedBytes);
 // The first bytes of a stored order naming the state it describes (the head's checksum binds them to it).
 std::string EncodeStoredState(const TableState& state, std::uint64_t headSum);
@@ -69,5 +74,50 @@ bool StoredStateFits(std::string_view state, std::uint64_t headSum);
 bool StoredPageFits(const StoredOrder& order, std::size_t page, std::string_view keys);
 // Whether the bytes after a definition begin as a stored order does (so the file is still ours).
 bool IsStoredOrder(std::string_view bytes);
+// Where the stored keys end (and the log begins), from the order's start.
+inline std::uint64_t KeysEnd(const StoredOrderStart& s) {
+    return s.HeadBytes + std::uint64_t{s.State.Rows} * s.Width;
+}
+
+// One step of a logged write: a row put in at a record number (the rows from there on move up one), the
+// row at a record number taken out, or the key of the row at a record number changed. Record numbers are
+// the ones at the moment of the step.
+enum class StepKind : std::uint8_t { Insert = 1, Erase = 2, Rekey = 3 };
+struct OrderStep {
+    StepKind Kind = StepKind::Insert;
+    std::uint32_t Rank = 0;
+    std::string Key; // the row's new key (Width bytes; zeros for Erase)
+};
+// An order's log as read: every step, and the state it leaves the order in.
+struct OrderLog {
+    std::vector<OrderStep> Steps;
+    TableState State;          // the last entry's (the order's own without entries)
+    std::uint64_t StateAt = 0; // where that state's bytes lie, from the order's start
+    std::uint64_t Sum = 0;     // the checksum they are bound with
+    std::uint64_t End = 0;     // where the log ends, from the order's start
+};
+// Entries beyond this many steps in all are not logged: the order is made again instead.
+constexpr std::size_t MaxLoggedSteps = 2048;
+// The log in the bytes after the keys (all of them up to the file's end); nothing when they are not whole
+// entries bound to this order.
+std::optional<OrderLog> DecodeOrderLog(const StoredOrderStart& start, std::uint64_t headSum,
+                                       std::string_view bytes);
+// The entry a write appends at log.End.
+std::string EncodeLogEntry(const OrderLog& log, std::size_t width, const std::vector<OrderStep>& steps,
+                           const TableState& after);
+
+// What the logged steps made of the stored order's rows.
+struct ReplayedLog {
+    static constexpr std::uint32_t Gone = UINT32_MAX;
+    std::vector<std::uint32_t> Now; // for each stored record number, the row's record number now (or Gone)
+    struct Added {
+        std::string Key;
+        std::uint32_t Rank = 0; // record number now
+    };
+    std::vector<Added> Put; // rows put in (or given a new key) since, in key order
+    std::uint32_t Rows = 0;
+};
+// Nothing when a step names a record number the table did not have at that moment.
+std::optional<ReplayedLog> ReplayOrderLog(std::uint32_t rows, const std::vector<OrderStep>& steps);
 
 } // namespace engine::codec

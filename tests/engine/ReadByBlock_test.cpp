@@ -71,6 +71,21 @@ struct CacheBudget {
     std::uint64_t old;
 };
 
+// Whether a .Y holds an order, its log read, that names the table's present state (closed: no journal).
+bool StoredForNow(const fs::path& folder, const fs::path& y, std::uintmax_t definition) {
+    const std::string bytes = base::ReadWholeFile(y);
+    const std::string_view order = std::string_view(bytes).substr(definition);
+    const auto start = codec::ReadStoredOrderStart(order);
+    if (!start || order.size() < codec::KeysEnd(*start)) return false;
+    const auto head = codec::DecodeStoredOrder(order.substr(0, start->HeadBytes), order.size());
+    const auto log = head ? codec::DecodeOrderLog(*start, head->HeadSum, order.substr(codec::KeysEnd(*start)))
+                          : std::nullopt;
+    const fs::path db = folder / Name;
+    return log && log->State.Generation == 0 &&
+           log->State.Size == static_cast<std::int64_t>(fs::file_size(db)) &&
+           log->State.MTime == base::FileTime(db);
+}
+
 TableImage& ImageOf(Table& t) {
     return dynamic_cast<TableHandle&>(t).Image();
 }
@@ -408,8 +423,8 @@ TEST(ReadByBlock, AnOrderByNameFollowsAnotherStationsWrites) {
 
 // A large table's order by name is stored in its .Y file by the open that first makes it (the file keeps its
 // date), and a later open in the same state reads it from there and searches its keys without reading rows.
-// An edit that leaves the names as they sort keeps it; a write that changes them drops it before it changes
-// the table; an order stored before a write (put back, as a station of an older build might leave it) or a
+// An edit that leaves the names as they sort keeps it; a write that changes them logs its change after it;
+// an order stored before a write (put back, as a station of an older build might leave it) or a
 // damaged one is not believed.
 TEST(ReadByBlock, AnOrderByNameIsStoredForTheNextOpen) {
     testsupport::TempFolder tmp;
@@ -420,15 +435,7 @@ TEST(ReadByBlock, AnOrderByNameIsStoredForTheNextOpen) {
     const fs::path y = ys.front();
     const auto definition = fs::file_size(y);
     const std::int64_t date = base::FileTime(y);
-    // Whether the .Y holds an order that names the table's present state (closed: no journal).
-    auto storedForNow = [&] {
-        const std::string bytes = base::ReadWholeFile(y);
-        const auto start = codec::ReadStoredOrderStart(std::string_view(bytes).substr(definition));
-        const fs::path db = tmp.Path() / Name;
-        return start && start->State.Generation == 0 &&
-               start->State.Size == static_cast<std::int64_t>(fs::file_size(db)) &&
-               start->State.MTime == base::FileTime(db);
-    };
+    auto storedForNow = [&] { return StoredForNow(tmp.Path(), y, definition); };
     auto lowestNamed = [&](const std::string& name) {
         for (const auto& [key, it] : model)
             if (base::SameText(it.Naziv, name)) return key;
@@ -481,7 +488,7 @@ TEST(ReadByBlock, AnOrderByNameIsStoredForTheNextOpen) {
         ASSERT_TRUE(byKey->FindKey({Value::Int(20)}));
         byKey->Modify(ToRow(20, {"Aaa", 2}));
         model[20] = {"Aaa", 2};
-        EXPECT_EQ(fs::file_size(y), definition);
+        EXPECT_GT(fs::file_size(y), stored.size()); // logged after it
         ASSERT_TRUE(byName->FindKey({Value::Text("AAA")}));
         EXPECT_EQ(byName->Read()[0].AsInt(), 20);
         ExpectByName(*byName, model);
@@ -498,6 +505,122 @@ TEST(ReadByBlock, AnOrderByNameIsStoredForTheNextOpen) {
         damaged[damaged.size() - k * 34] = '0';
     WriteFileReplacing(y, damaged);
     search({"Artikl 96", "ARTIKL 95"});
+    EXPECT_EQ(enginetest::CheckConsistency(tmp.Path(), Name), "");
+}
+
+// Inserts, deletes, renames, new keys and replaced ranges, each in its own write, are logged after the
+// stored order: every later open reads the order as first stored plus its log, finds names by the stored
+// keys (reading only the blocks it lands on) and walks exactly the table's rows. A write of more steps than
+// the log takes cuts the order off, and the next open makes it again.
+TEST(ReadByBlock, AStoredOrderFollowsEveryWrite) {
+    testsupport::TempFolder tmp;
+    Model model = Fill(tmp.Path());
+    SetReadByBlockFrom(0);
+    const fs::path y = base::FilesMatching(tmp.Path(), "STAVKE.Y*").front();
+    const auto definition = fs::file_size(y);
+    auto open = [&] { return Table::Open(tmp.Path(), Name, OpenMode::Shared); };
+    auto byName = [](Table& t) {
+        auto c = t.OpenCursor();
+        c->SetIndex(c->FindIndexByName("_Naziv"));
+        return c;
+    };
+    // A fresh open finds these names' lowest keys by the stored keys, then walks the order.
+    auto search = [&](const std::vector<std::string>& names) {
+        auto t = open();
+        auto c = byName(*t);
+        for (const std::string& name : names) {
+            std::int64_t lowest = -1;
+            for (const auto& [key, it] : model)
+                if (base::SameText(it.Naziv, name)) {
+                    lowest = key;
+                    break;
+                }
+            EXPECT_EQ(c->FindKey({Value::Text(name)}), lowest >= 0) << name;
+            if (lowest >= 0) {
+                EXPECT_EQ(c->Read()[0].AsInt(), lowest) << name;
+            }
+        }
+        const std::size_t read = ImageOf(*t).RowsInMemory();
+        ExpectByName(*c, model);
+        EXPECT_FALSE(ImageOf(*t).ReadWhole());
+        return read;
+    };
+    search({"artikl 5"});
+    const std::string stored = base::ReadWholeFile(y);
+    ASSERT_GT(stored.size(), definition);
+
+    auto put = [&](Cursor& c, std::int64_t key, const Item& it) {
+        c.Insert(ToRow(key, it));
+        model[key] = it;
+    };
+    auto drop = [&](Cursor& c, std::int64_t key) {
+        ASSERT_TRUE(c.FindKey({Value::Int(key)}));
+        c.Delete();
+        model.erase(key);
+    };
+    const std::vector<std::pair<std::string, std::function<void(Table&, Cursor&)>>> rounds = {
+        {"inserts",
+         [&](Table&, Cursor& c) {
+             put(c, 15, {"Aaa novi", 1});
+             put(c, 29995, {"zzz", 2});
+             put(c, 1235, {"artikl 5", 3}); // into a full block: it splits
+             put(c, 5, {"artikl 5", 4});    // before every row
+         }},
+        {"deletes",
+         [&](Table&, Cursor& c) {
+             drop(c, 5);
+             drop(c, 30000);
+             drop(c, 15000);
+             drop(c, 1235);
+         }},
+        {"renames and a new key",
+         [&](Table&, Cursor& c) {
+             ASSERT_TRUE(c.FindKey({Value::Int(20)}));
+             c.Modify(ToRow(20, {"Bbb", 5}));
+             model[20] = {"Bbb", 5};
+             ASSERT_TRUE(c.FindKey({Value::Int(40)}));
+             c.Modify(ToRow(29999, {"aaa novi", 6})); // the row moves to the end, its name to the front
+             model.erase(40);
+             model[29999] = {"aaa novi", 6};
+         }},
+        {"a range replaced, a row put in and taken out",
+         [&](Table& t, Cursor& c) {
+             t.ReplaceRows({Value::Int(100)}, {Value::Int(200)},
+                           {ToRow(105, {"Ccc", 7}), ToRow(155, {"artikl 5", 8})});
+             for (std::int64_t k = 100; k <= 200; k += 10)
+                 model.erase(k);
+             model[105] = {"Ccc", 7};
+             model[155] = {"artikl 5", 8};
+             put(c, 17, {"Ddd", 9});
+             drop(c, 17);
+         }},
+    };
+    const std::vector<std::string> names = {"aaa novi", "artikl 5", "bbb", "CCC", "zzz", "artikl 96", "ddd"};
+    for (const auto& [what, write] : rounds) {
+        SCOPED_TRACE(what);
+        {
+            auto t = open();
+            auto c = t->OpenCursor();
+            ASSERT_NO_FATAL_FAILURE(write(*t, *c));
+        }
+        const std::string now = base::ReadWholeFile(y);
+        EXPECT_GT(now.size(), stored.size());
+        EXPECT_EQ(now.compare(0, stored.size(), stored), 0); // the stored order stays, its log grows
+        EXPECT_TRUE(StoredForNow(tmp.Path(), y, definition));
+        EXPECT_LE(search(names), names.size() * 2 * 48);
+    }
+
+    // More steps than the log takes: the order goes, and is made again for the table as it is.
+    {
+        auto t = open();
+        t->DeleteRows({Value::Int(5000)}, {Value::Int(27000)});
+        for (auto it = model.lower_bound(5000); it != model.end() && it->first <= 27000;)
+            it = model.erase(it);
+    }
+    EXPECT_EQ(fs::file_size(y), definition);
+    search(names);
+    EXPECT_TRUE(StoredForNow(tmp.Path(), y, definition));
+    EXPECT_NE(base::ReadWholeFile(y).compare(0, stored.size(), stored), 0);
     EXPECT_EQ(enginetest::CheckConsistency(tmp.Path(), Name), "");
 }
 

@@ -1,4 +1,4 @@
-// A secondary order stored in its .X file: what a station reads back must be exactly the order that was
+// A secondary order stored in its .Y file: what a station reads back must be exactly the order that was
 // made in the table's present state, or nothing.
 #include "engine/codec/CodePage.h"
 #include "engine/codec/StoredOrder.h"
@@ -58,6 +58,91 @@ TEST(StoredOrder, ReadsBackOnlyAWholeOrderAndTheStateItNames) {
         EXPECT_FALSE(DecodeStoredOrder(h, h.size() + keys.size()));
     }
     EXPECT_FALSE(IsStoredOrder("PLOMIDX1"));
+}
+
+// Each write appends an entry to the order's log, bound to the order and to every entry before it; the last
+// entry's state is the order's, and can be stated anew in its place.
+TEST(StoredOrder, ALogReadsBackOnlyWholeEntriesOfItsOwnOrder) {
+    const TableState state{7, 2048 + 3 * 4096, 1700000000123456789, 5};
+    const std::string keys = "AA0BB1BB2CC3DD4";
+    const std::string head = EncodeStoredOrderHead(state, 3, 2, {3, 0, 4, 1, 2}, keys);
+    const StoredOrderStart start = *ReadStoredOrderStart(head);
+    const std::uint64_t headSum = DecodeStoredOrder(head, head.size() + keys.size())->HeadSum;
+    const auto empty = DecodeOrderLog(start, headSum, "");
+    ASSERT_TRUE(empty);
+    EXPECT_EQ(empty->State, state);
+    EXPECT_EQ(empty->StateAt, 0u);
+    EXPECT_EQ(empty->End, KeysEnd(start));
+
+    const TableState one{8, state.Size, state.MTime + 1, 6}, two{9, state.Size + 4096, state.MTime + 2, 5};
+    const std::string first = EncodeLogEntry(*empty, 3, {{StepKind::Insert, 2, "BB5"}}, one);
+    const auto afterFirst = DecodeOrderLog(start, headSum, first);
+    ASSERT_TRUE(afterFirst);
+    const std::string second = EncodeLogEntry(
+        *afterFirst, 3, {{StepKind::Erase, 0, std::string(3, '\0')}, {StepKind::Rekey, 4, "AA4"}}, two);
+    const std::string log = first + second;
+    const auto both = DecodeOrderLog(start, headSum, log);
+    ASSERT_TRUE(both);
+    ASSERT_EQ(both->Steps.size(), 3u);
+    EXPECT_EQ(both->Steps[2].Kind, StepKind::Rekey);
+    EXPECT_EQ(both->Steps[2].Rank, 4u);
+    EXPECT_EQ(both->Steps[2].Key, "AA4");
+    EXPECT_EQ(both->State, two);
+    EXPECT_EQ(both->End, KeysEnd(start) + log.size());
+    EXPECT_EQ(both->StateAt, both->End - StoredStateBytes);
+
+    // The last state stated anew reads back with the entry's rows.
+    const TableState later{10, two.Size, two.MTime + 5, 0};
+    std::string restated = log;
+    restated.replace(log.size() - StoredStateBytes, StoredStateBytes, EncodeStoredState(later, both->Sum));
+    EXPECT_EQ(DecodeOrderLog(start, headSum, restated)->State, (TableState{10, two.Size, two.MTime + 5, 5}));
+
+    // Cut short, damaged, an entry bound to another order or to no entry before it, a step of no kind:
+    // nothing.
+    std::string kindless = log;
+    kindless[first.size() + 16] = 4;
+    std::string damaged = log;
+    damaged[first.size() + 18] ^= 1;
+    for (const std::string& bad : {log.substr(0, log.size() - 1), log + "P", damaged, kindless,
+                                   first + EncodeLogEntry(*empty, 3, {{StepKind::Insert, 0, "AA1"}}, two)})
+        EXPECT_FALSE(DecodeOrderLog(start, headSum, bad));
+    EXPECT_FALSE(DecodeOrderLog(start, headSum + 1, first));
+}
+
+// Replaying the steps gives each stored row its record number now (or none) and the rows put in theirs.
+TEST(StoredOrder, ReplayingALogNumbersTheRowsAsTheTableHasThem) {
+    // A B C D E; X put in at 2; A out; D's key changed; Y put in at 5; X out again: B C D' E Y.
+    const std::vector<OrderStep> steps = {{StepKind::Insert, 2, "x"},
+                                          {StepKind::Erase, 0, ""},
+                                          {StepKind::Rekey, 3, "d"},
+                                          {StepKind::Insert, 5, "y"},
+                                          {StepKind::Erase, 1, ""}};
+    const auto r = ReplayOrderLog(5, steps);
+    ASSERT_TRUE(r);
+    constexpr std::uint32_t Gone = ReplayedLog::Gone;
+    EXPECT_EQ(r->Now, (std::vector<std::uint32_t>{Gone, 0, 1, Gone, 3}));
+    EXPECT_EQ(r->Rows, 5u);
+    ASSERT_EQ(r->Put.size(), 2u);
+    EXPECT_EQ(r->Put[0].Key, "d");
+    EXPECT_EQ(r->Put[0].Rank, 2u);
+    EXPECT_EQ(r->Put[1].Key, "y");
+    EXPECT_EQ(r->Put[1].Rank, 4u);
+
+    // Every row out and two in, in reverse key order.
+    const auto emptied = ReplayOrderLog(2, {{StepKind::Erase, 1, ""},
+                                            {StepKind::Erase, 0, ""},
+                                            {StepKind::Insert, 0, "b"},
+                                            {StepKind::Insert, 1, "a"}});
+    ASSERT_TRUE(emptied);
+    EXPECT_EQ(emptied->Now, (std::vector<std::uint32_t>{Gone, Gone}));
+    ASSERT_EQ(emptied->Put.size(), 2u);
+    EXPECT_EQ(emptied->Put[0].Key + emptied->Put[1].Key, "ab");
+    EXPECT_EQ(emptied->Put[0].Rank, 1u);
+
+    // A record number the table did not have at that step.
+    EXPECT_FALSE(ReplayOrderLog(5, {{StepKind::Insert, 6, "x"}}));
+    EXPECT_FALSE(ReplayOrderLog(5, {{StepKind::Erase, 0, ""}, {StepKind::Rekey, 4, "x"}}));
+    EXPECT_TRUE(ReplayOrderLog(5, {{StepKind::Insert, 5, "x"}}));
 }
 
 // Stored keys of a case-insensitive index hold text upper-cased; searches compare them upper-cased once
