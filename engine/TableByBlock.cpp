@@ -43,8 +43,6 @@ bool TableImage::LoadByBlock(codec::DbHeader& h, std::string& head, std::int64_t
     // Only a first open: a table read again after another process's write is read whole, so that its rows
     // keep their ids (cursors and bookmarks stay on them).
     if (loaded_ || !rows_.empty() || distrustPx_ || h.KeyFields == 0 || h.FileBlocks == 0) return false;
-    for (const auto& f : h.Fields)
-        if (codec::IsMemoType(f.Code)) return false;
     const std::uint64_t dataBytes = static_cast<std::uint64_t>(h.FileBlocks) * h.BlockSize();
     if (dataBytes < ReadByBlockFrom() || h.UsedBlocks != h.FileBlocks) return false;
     if (static_cast<std::uint64_t>(fileSize) != h.HeaderSize + dataBytes) return false;
@@ -103,8 +101,12 @@ bool TableImage::LoadByBlock(codec::DbHeader& h, std::string& head, std::int64_t
     freeBlocks_.clear();
     fileBlocks_ = hdr_.FileBlocks;
     relayout_ = false;
+    // A row's memo texts are read when it is first read whole; the memo file's layout before the first write.
     mb_.Reset();
-    mbDiskSize_ = 0;
+    memoMap_ = false;
+    mbName_ = files_.Path(TableFile::Mb).filename().string();
+    mbDiskSize_ =
+        static_cast<std::uint64_t>(std::max<std::int64_t>(0, SizeOfFile(files_.Fd(TableFile::Mb, false))));
     damagedMemos_ = 0;
     mbBroken_ = false;
     pxStamp_ = primary_.Stamp(); // its entries are the chunks
@@ -190,6 +192,20 @@ void TableImage::ReadChunk(const Chunk& c) const {
     lastChunkRead_ = c.Index + count - 1;
 }
 
+const std::vector<std::string>* TableImage::MemosOf(RowId id) const {
+    if (const auto it = memos_.find(id); it != memos_.end()) return &it->second;
+    if (!byBlock_ || memoFields_.empty()) return nullptr; // read whole: every long text is there
+    auto texts = ReadRowMemos(Rec(id));
+    if (texts.empty()) return nullptr;
+    auto& self = const_cast<TableImage&>(*this);
+    // The memo file as another station's write that finished meanwhile left it may not hold this row's.
+    if (!catchingUp_ && self.ChangedOnDisk())
+        throw Outdated("Tablicu " + name_ + " je u međuvremenu promijenila druga stanica");
+    const auto& kept = self.memos_[id] = std::move(texts);
+    if (const Chunk* c = primary_.ChunkOf(id)) Cached(*c); // the texts count in the cache with their rows
+    return &kept;
+}
+
 std::string TableImage::ReadBlocks(std::uint16_t first, std::size_t count) {
     const std::uint64_t bs = static_cast<std::uint64_t>(hdr_.BlockSize());
     const int fd = files_.Fd(TableFile::Db, false);
@@ -257,16 +273,25 @@ void TableImage::ReadAllRows() {
     if (!byBlock_) return;
     // Every row stays from here on: nothing is let go while they are read.
     const BlockCache::Step step;
-    for (const auto& c : primary_.Chunks())
+    for (const auto& c : primary_.Chunks()) {
         ReadChunk(*c);
+        // A table read whole holds every row's long memo texts.
+        for (std::size_t k = 0; k < c->Count() && !memoFields_.empty(); ++k)
+            MemosOf(c->Id(k));
+    }
     byBlock_ = false;
     Uncache();
 }
 
 void TableImage::Cached(const Chunk& c) const {
     if (!byBlock_ || c.Block == 0) return;
-    // What the rows take on the heap: the record and the allocator's own word, in its 16-byte steps.
-    const std::size_t bytes = c.Count() * ((static_cast<std::size_t>(hdr_.RecordSize) + 8 + 15) / 16 * 16);
+    // What the rows take on the heap: the record and the allocator's own word, in its 16-byte steps, and
+    // their long memo texts.
+    std::size_t bytes = c.Count() * ((static_cast<std::size_t>(hdr_.RecordSize) + 8 + 15) / 16 * 16);
+    for (std::size_t k = 0; k < c.Count() && !memos_.empty(); ++k)
+        if (const auto it = memos_.find(c.Id(k)); it != memos_.end())
+            for (const std::string& text : it->second)
+                bytes += 64 + text.capacity();
     auto& cache = BlockCache::Process();
     if (const auto it = cached_.find(c.Block); it != cached_.end())
         cache.Touch(it->second, bytes);
@@ -284,6 +309,7 @@ void TableImage::LetBlockGo(std::uint16_t block) noexcept {
     // The buffers go to the next block read (a lookup that lets a block go reads another at once).
     const Chunk& c = *blockOwner_[block];
     for (std::size_t k = 0; k < c.Count(); ++k) {
+        memos_.erase(c.Id(k));
         auto row = rows_.Take(c.Id(k));
         if (!row || spare_.size() >= SpareRows) continue;
         try {

@@ -199,6 +199,7 @@ void TableImage::PrepareWrite() {
         Load(); // an entry of the .PX was not one of ours: read the table whole
     }
     RepairIndexFiles();
+    if (!memoFields_.empty() && !memoMap_) LoadMemoMap();
     // Blobs are stored only where the memo file's layout is known.
     if (!memoFields_.empty() && mbBroken_) ThrowDamaged(mbName_);
 }
@@ -522,6 +523,55 @@ void TableImage::LoadMemos(RecordArray& rows) {
     // A memo file no row points into is made anew by the next write.
     if (unreadable && !mbBroken_) mbDiskSize_ = 0;
     mb_.ReleaseData();
+    memoMap_ = true;
+}
+
+void TableImage::LoadMemoMap() {
+    const int fd = files_.Fd(TableFile::Mb, false);
+    if (fd >= 0) {
+        const std::int64_t size = FileSizeOf(fd);
+        try {
+            mb_.Load(ReadFileBytes(fd, 0, static_cast<std::size_t>(std::max<std::int64_t>(size, 0)), mbName_),
+                     mbName_);
+            mb_.ReleaseData();
+            if (mb_.DamagedUnits() == 0) {
+                mbDiskSize_ = static_cast<std::uint64_t>(size);
+                memoMap_ = true;
+                return;
+            }
+        } catch (const DamagedFile&) {
+            // read whole below
+        }
+    }
+    distrustPx_ = true;
+    Load();
+}
+
+std::vector<std::string> TableImage::ReadRowMemos(const unsigned char* rec) const {
+    std::vector<std::string> texts;
+    for (std::size_t k = 0; k < memoFields_.size(); ++k) {
+        const auto& f = layout_[memoFields_[k]];
+        const auto* t = rec + f.Offset + codec::MemoLeader(f);
+        const std::uint32_t location = codec::GetU32(t);
+        const std::uint32_t length = codec::GetU32(t + 4);
+        if (location == 0) {
+            if (length > static_cast<std::uint32_t>(codec::MemoLeader(f))) DistrustPx();
+            continue;
+        }
+        const int fd = const_cast<TableFiles&>(files_).Fd(TableFile::Mb, false);
+        if (fd < 0) DistrustPx();
+        std::string bytes(codec::MemoFile::BlobBytesAt(location, length), '\0');
+        const base::IoResult r = base::ReadAt(fd, bytes.data(), bytes.size(), location & ~0xFFu);
+        if (r.Error != 0) ThrowIo(mbName_, r.Error);
+        bytes.resize(r.Done);
+        texts.resize(memoFields_.size());
+        try {
+            texts[k] = codec::MemoFile::ReadBlob(bytes, location, length, mbName_);
+        } catch (const DamagedFile&) {
+            DistrustPx();
+        }
+    }
+    return texts;
 }
 
 // What the record keeps of a text the memo file does not give, and the mark.
@@ -664,8 +714,8 @@ void TableImage::Decode(RowId id, Row& out) const {
             out[i] =
                 codec::DecodeMemoText(f, std::string(reinterpret_cast<const char*>(rec + f.Offset), n), *cp_);
         } else {
-            const auto it = memos_.find(id);
-            out[i] = it == memos_.end() ? Value() : codec::DecodeMemoText(f, it->second[memo], *cp_);
+            const auto* texts = MemosOf(id);
+            out[i] = texts == nullptr ? Value() : codec::DecodeMemoText(f, (*texts)[memo], *cp_);
         }
         ++memo;
     }

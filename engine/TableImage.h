@@ -335,6 +335,14 @@ private:
     void AdoptIndexes();
     void Forget() noexcept;
     void LoadMemos(RecordArray& rows);
+    // The memo file's layout, for a table read by block before its first write (one whose memo file is
+    // missing or damaged is read whole instead: only then are the rows that point into it known).
+    void LoadMemoMap();
+    // A row's long memo texts read from the memo file (none when it has none); DistrustPx when the file
+    // does not give them, so that the whole read marks them.
+    std::vector<std::string> ReadRowMemos(const unsigned char* rec) const;
+    // A row's long memo texts (nullptr when it has none); a table read by block reads them when first asked.
+    const std::vector<std::string>* MemosOf(RowId id) const;
     std::string MarkedMemo(const codec::FieldLayout& f, const unsigned char* field) const;
     void RebuildIndexDefinitions(const std::vector<codec::DamagedIndexFile>& damaged);
     void LoadPrimaryIndexFile();
@@ -428,6 +436,7 @@ private:
     std::string mbName_;
     std::size_t damagedMemos_ = 0; // memo texts the .MB did not give
     bool mbBroken_ = false;        // the .MB is missing or its header is not a memo file's
+    bool memoMap_ = false;         // mb_ holds the .MB's layout (a table read by block loads it to write)
 
     struct Stamp {
         std::uint64_t Generation = 0;

@@ -78,8 +78,12 @@ bool TableImage::RefreshChangedBlocks() {
     // The blocks it names are found among all of ours.
     primary_.MakeAll();
     std::set<std::uint16_t> touched;
+    bool memosMoved = false;
     for (const std::string& note : notes) {
-        if (note.empty() || note[0] != 0) return false; // memo texts moved, or too much changed
+        // Too much changed; or memo texts moved in a table that holds them all (a large one reads its rows'
+        // texts again when they are next read).
+        if (note.empty() || (note[0] & 2) != 0 || ((note[0] & 1) != 0 && !byBlock_)) return false;
+        memosMoved = memosMoved || (note[0] & 1) != 0;
         for (std::size_t i = 1; i + 1 < note.size(); i += 2)
             touched.insert(static_cast<std::uint16_t>(static_cast<unsigned char>(note[i]) |
                                                       static_cast<unsigned char>(note[i + 1]) << 8));
@@ -252,7 +256,7 @@ bool TableImage::RefreshChangedBlocks() {
     }
     // Long memo texts come from the .MB, which this write did not touch: a row that points anywhere else
     // than it did needs the whole read.
-    for (std::size_t i = 0; i < chain.size() && !memoFields_.empty(); ++i)
+    for (std::size_t i = 0; i < chain.size() && !memoFields_.empty() && !memosMoved; ++i)
         for (const auto& pl : placed[i]) {
             if (!pl.Changed) continue;
             for (int fi : memoFields_) {
@@ -326,6 +330,15 @@ bool TableImage::RefreshChangedBlocks() {
         memos_.erase(id);
     }
     rows_.resize(fresh);
+    if (memosMoved) {
+        // The .MB's layout is read again before the next write; the texts of the rows of rewritten blocks
+        // when next read (a text written anew may keep its place, length and first bytes).
+        mb_.Reset();
+        memoMap_ = false;
+        for (const auto& list : placed)
+            for (const auto& pl : list)
+                memos_.erase(pl.Id);
+    }
     for (const auto& list : placed)
         for (const auto& pl : list) {
             if (!pl.Changed) continue;

@@ -296,7 +296,8 @@ void TableImage::Modify(RowId id, const Row& row) {
     CheckUnique(rec.get(), id);
     WriteThrough(b, [&] {
         // Memos: an unchanged text keeps its place in the .MB.
-        const auto oldMemos = memos_.count(id) ? memos_[id] : std::vector<std::string>();
+        const auto* texts = MemosOf(id);
+        const auto oldMemos = texts != nullptr ? *texts : std::vector<std::string>();
         std::vector<std::string> kept(memoFields_.size());
         bool anyLong = false;
         for (std::size_t k = 0; k < memoFields_.size(); ++k) {
@@ -346,7 +347,7 @@ void TableImage::Modify(RowId id, const Row& row) {
 
 bool TableImage::SameAsStored(RowId id, const unsigned char* rec, const Batch& b) const {
     const unsigned char* old = Rec(id);
-    const auto stored = memos_.find(id);
+    const auto* stored = MemosOf(id);
     std::size_t k = 0;
     for (const auto& f : layout_) {
         if (!codec::IsMemoType(f.Code)) {
@@ -359,8 +360,7 @@ bool TableImage::SameAsStored(RowId id, const unsigned char* rec, const Batch& b
         const bool newLong = bytes.size() > static_cast<std::size_t>(leader);
         if (oldLong != newLong) return false;
         if (oldLong) {
-            if (stored == memos_.end() || k >= stored->second.size() || stored->second[k] != bytes)
-                return false;
+            if (stored == nullptr || k >= stored->size() || (*stored)[k] != bytes) return false;
         } else {
             std::vector<unsigned char> field(static_cast<std::size_t>(f.Offset + f.Bytes));
             PutMemo(f, field.data(), bytes, 0);

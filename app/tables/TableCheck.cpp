@@ -139,19 +139,22 @@ bool TableCheck::StoredFieldsMatch() {
 bool TableCheck::VerifyIndexes() {
     return Succeeds([&] {
         auto table = engine_.OpenTable(path_, table_.FileName, engine::OpenMode::Exclusive);
-        // Texts the memo file no longer gives: the rebuilt table keeps what could be read, with its mark.
-        memoDamage_ = !table->DamageReport().empty();
         const auto indexes = table->Indexes();
         const std::int64_t count = table->RecordCount();
         auto cursor = table->OpenCursor();
-        for (auto index = indexes.rbegin(); index != indexes.rend(); ++index) {
+        bool sound = true;
+        for (auto index = indexes.rbegin(); sound && index != indexes.rend(); ++index) {
             const int number = index->Primary ? -1 : cursor->FindIndexByFields(index->FieldsText);
-            if (number == -2) return false;
+            sound = number != -2;
+            if (!sound) break;
             cursor->SetIndex(number);
             cursor->First();
-            if (cursor->RecordCount() != count || !WalkRows(*cursor, count)) return false;
+            sound = cursor->RecordCount() == count && WalkRows(*cursor, count);
         }
-        return true;
+        // Texts the memo file no longer gives: the rebuilt table keeps what could be read, with its mark. (A
+        // large table finds them as the walk reads its rows.)
+        memoDamage_ = !table->DamageReport().empty();
+        return sound;
     });
 }
 

@@ -81,6 +81,24 @@ void MemoFile::Load(std::string bytes, const std::string& fileName) {
     }
 }
 
+namespace {
+
+// The blob in slot `index` of a sub-allocated block (`valid` of its bytes held by the file).
+std::string SlotBlob(const std::string& block, int valid, int index, std::uint32_t length,
+                     const std::string& fileName) {
+    if (index > 63 || block.size() < static_cast<std::size_t>(MbUnit)) ThrowDamaged(fileName);
+    const auto* s = Bytes(block) + 12 + 5 * index;
+    const int offset = s[0], chunks = s[1], last = s[4];
+    if (offset == 0 || chunks == 0 || last < 1 || last > 16 || offset < FirstDataChunk ||
+        offset + chunks > ChunksPerBlock)
+        ThrowDamaged(fileName);
+    const std::uint32_t stored = static_cast<std::uint32_t>((chunks - 1) * 16 + last);
+    if (stored != length || offset * 16 + static_cast<int>(length) > valid) ThrowDamaged(fileName);
+    return block.substr(static_cast<std::size_t>(offset) * 16, length);
+}
+
+} // namespace
+
 std::string MemoFile::Read(std::uint32_t location, std::uint32_t length) const {
     const std::uint64_t block = location & ~0xFFull;
     const int index = location & 0xFF;
@@ -90,16 +108,26 @@ std::string MemoFile::Read(std::uint32_t location, std::uint32_t length) const {
         return it->second;
     }
     const auto it = subs_.find(block);
-    if (it == subs_.end() || index > 63) ThrowDamaged(fileName_);
-    const auto* s = Bytes(it->second.Bytes) + 12 + 5 * index;
-    const int offset = s[0], chunks = s[1], last = s[4];
-    if (offset == 0 || chunks == 0 || last < 1 || last > 16 || offset < FirstDataChunk ||
-        offset + chunks > ChunksPerBlock)
-        ThrowDamaged(fileName_);
-    const std::uint32_t stored = static_cast<std::uint32_t>((chunks - 1) * 16 + last);
-    if (stored != length || offset * 16 + static_cast<int>(length) > it->second.Valid)
-        ThrowDamaged(fileName_);
-    return it->second.Bytes.substr(static_cast<std::size_t>(offset) * 16, length);
+    if (it == subs_.end()) ThrowDamaged(fileName_);
+    return SlotBlob(it->second.Bytes, it->second.Valid, index, length, fileName_);
+}
+
+std::string MemoFile::ReadBlob(std::string_view block, std::uint32_t location, std::uint32_t length,
+                               const std::string& fileName) {
+    const auto* p = reinterpret_cast<const unsigned char*>(block.data());
+    if ((location & ~0xFFu) == 0 || block.size() < 9) ThrowDamaged(fileName); // the header block holds none
+    if ((location & 0xFF) == 0xFF) {
+        const int units = GetU16(p + 1);
+        if (p[0] != 2 || units < 1 || GetU32(p + 3) != length ||
+            9ull + length > std::uint64_t(units) * MbUnit || block.size() < 9 + std::size_t{length})
+            ThrowDamaged(fileName);
+        return std::string(block.substr(9, length));
+    }
+    if (p[0] != 3 || GetU16(p + 1) != 1) ThrowDamaged(fileName);
+    std::string whole(block);
+    const int valid = static_cast<int>(whole.size());
+    whole.resize(MbUnit, '\0');
+    return SlotBlob(whole, valid, static_cast<int>(location & 0xFF), length, fileName);
 }
 
 int MemoFile::RoomOf(const Sub& s) {

@@ -6,6 +6,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace engine::codec {
@@ -30,6 +31,14 @@ public:
     void Reset(); // empty file (header only)
     // The blob at a record's location with the record's length; DamagedFile when the location is not valid.
     std::string Read(std::uint32_t location, std::uint32_t length) const;
+    // The same from the file's bytes at the location's block, without loading the file: a single-blob
+    // block's first BlobBytesAt(location, length) bytes, or a sub-allocated block's 4 KiB (fewer when the
+    // file ends sooner).
+    static std::string ReadBlob(std::string_view block, std::uint32_t location, std::uint32_t length,
+                                const std::string& fileName);
+    static std::size_t BlobBytesAt(std::uint32_t location, std::uint32_t length) {
+        return (location & 0xFF) == 0xFF ? 9 + std::size_t{length} : MbUnit;
+    }
     // Units passed over as damaged by Load.
     std::size_t DamagedUnits() const { return damaged_.size(); }
 

@@ -2,6 +2,7 @@
 // run is deterministic and bounded, so it belongs in the ordinary suite.
 #include "engine/codec/Bytes.h"
 #include "engine/Engine.h"
+#include "engine/TableImage.h"
 #include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -75,6 +76,49 @@ TEST_F(DamagedTest, TruncatedFilesNameTheFile) {
     Put("ROBA.MB", mb);
     EXPECT_EQ(ReadAll(), "");
     EXPECT_EQ(Table::Open(tmp.Path(), "ROBA.DB", OpenMode::Shared)->DamageReport(), "");
+}
+
+// A table read by block reads a row's memo texts with its row: damage in the memo file is found when a row
+// that points into it is read, and from then on the table is read whole, its texts marked as at any open.
+TEST_F(DamagedTest, AMemoFileDamagedUnderATableReadByBlockIsFoundWithTheRowsItSpoils) {
+    auto walk = [&](Table& t) {
+        std::vector<std::string> out;
+        auto c = t.OpenCursor();
+        for (c->First(); c->OnRow(); c->Next())
+            out.push_back(c->Read()[3].IsNull() ? "" : c->Read()[3].AsText());
+        return out;
+    };
+    std::string bad = mb;
+    bad[4096] = 9; // the first block after the header: no block type
+    for (const std::string& m : {bad, mb.substr(0, mb.size() - 4096)}) {
+        Put("ROBA.MB", m);
+        SetReadByBlockFrom(4u << 20);
+        auto whole = Table::Open(tmp.Path(), "ROBA.DB", OpenMode::Shared);
+        const std::string report = whole->DamageReport();
+        const auto expected = walk(*whole);
+        whole.reset();
+        ASSERT_FALSE(report.empty());
+
+        SetReadByBlockFrom(0);
+        auto t = Table::Open(tmp.Path(), "ROBA.DB", OpenMode::Shared);
+        EXPECT_EQ(t->DamageReport(), ""); // nothing read yet
+        auto c = t->OpenCursor();
+        // A row the damage leaves alone, with a long text.
+        std::size_t sound = 0;
+        while (sound < expected.size() && (expected[sound].size() < 2048 || expected[sound].back() != 'o'))
+            ++sound;
+        ASSERT_LT(sound, expected.size());
+        ASSERT_TRUE(c->FindKey({Value::Int(static_cast<std::int64_t>(sound) + 1)}));
+        EXPECT_EQ(c->Read()[3].AsText(), expected[sound]);
+        EXPECT_EQ(walk(*t), expected);
+        EXPECT_EQ(t->DamageReport(), report);
+        // Writes go on where the memo file is sound.
+        c->Insert({Value(), Value::Text("novi"), Value(), Value::Text(std::string(700, 'n'))});
+        c.reset();
+        t.reset();
+        auto again = Table::Open(tmp.Path(), "ROBA.DB", OpenMode::Shared);
+        EXPECT_EQ(walk(*again).back(), std::string(700, 'n'));
+    }
 }
 
 TEST_F(DamagedTest, BadHeaderValuesAndCounts) {

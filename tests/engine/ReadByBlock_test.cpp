@@ -624,4 +624,125 @@ TEST(ReadByBlock, AStoredOrderFollowsEveryWrite) {
     EXPECT_EQ(enginetest::CheckConsistency(tmp.Path(), Name), "");
 }
 
+// A table with memo fields, read by block: "NAPOMENE.DB", rows 1..N with texts of every kind (kept in the
+// record, sub-allocated, a block of their own).
+const char* const MemoName = "NAPOMENE.DB";
+
+std::string NoteOf(std::int64_t key, char fill) {
+    const std::size_t length = static_cast<std::size_t>(key * 37 % 2600);
+    std::string text = "Opis " + std::to_string(key) + " ";
+    text.resize(std::max(length, std::size_t{3}), fill);
+    return key % 5 == 0 ? text.substr(0, 3) : text;
+}
+
+Row NoteRow(std::int64_t key, const std::string& text) {
+    return {Value::Int(key), Value::Text("n" + std::to_string(key)),
+            text.empty() ? Value() : Value::Text(text)};
+}
+
+// Each argument after the folder is one write: "K=text" gives row K that text, "+K=text" inserts row K.
+PLOM_CHILD_ROLE(MemoOtherStation) {
+    auto t = Table::Open(args.at(0), MemoName, OpenMode::Shared);
+    auto c = t->OpenCursor();
+    for (std::size_t i = 1; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        const std::size_t eq = a.find('=');
+        const bool insert = a[0] == '+';
+        const std::int64_t key = std::stoll(a.substr(insert ? 1 : 0, eq));
+        if (insert) {
+            c->Insert(NoteRow(key, a.substr(eq + 1)));
+        } else {
+            if (!c->FindKey({Value::Int(key)})) return 3;
+            c->Modify(NoteRow(key, a.substr(eq + 1)));
+        }
+    }
+    return 0;
+}
+
+// Memo texts are read with the rows that are read, another station's new texts are taken in by block (also
+// one written anew in the place, length and first bytes of the old), and writes here read the memo file's
+// layout again first.
+TEST(ReadByBlock, MemoTextsAreReadWithTheirRowsAndFollowAnotherStation) {
+    testsupport::TempFolder tmp;
+    base::SetDiskSync(false);
+    CreateTable(tmp.Path(), MemoName,
+                {{"Code", FieldType::Long, 0, false},
+                 {"Naziv", FieldType::Alpha, 20, false},
+                 {"Opis", FieldType::Memo, 4, false}});
+    std::map<std::int64_t, std::string> model;
+    {
+        auto t = Table::Open(tmp.Path(), MemoName, OpenMode::Exclusive);
+        t->AddIndex({"", "Code", true, true, false, false});
+        auto c = t->OpenCursor();
+        for (std::int64_t k = 1; k <= 1500; ++k) {
+            model[k] = NoteOf(k, 'x');
+            c->Insert(NoteRow(k, model[k]));
+        }
+    }
+    base::SetDiskSync(true);
+    SetReadByBlockFrom(0);
+    auto expectAll = [&](Table& t) {
+        auto c = t.OpenCursor();
+        auto it = model.begin();
+        for (c->First(); c->OnRow(); c->Next(), ++it) {
+            ASSERT_NE(it, model.end());
+            ASSERT_EQ(c->Read()[0].AsInt(), it->first);
+            EXPECT_EQ(c->Read()[2].IsNull() ? "" : c->Read()[2].AsText(), it->second) << it->first;
+        }
+        EXPECT_EQ(it, model.end());
+    };
+    auto t = Table::Open(tmp.Path(), MemoName, OpenMode::Shared);
+    const TableImage& image = ImageOf(*t);
+    auto c = t->OpenCursor();
+    const std::vector<std::int64_t> keys = {7, 700, 57, 1499}; // no two blocks in a row: none read ahead
+    for (std::int64_t k : keys) {
+        ASSERT_TRUE(c->FindKey({Value::Int(k)}));
+        EXPECT_EQ(c->Read()[2].AsText(), model[k]) << k;
+    }
+    EXPECT_LT(image.RowsInMemory(), 1500u / 4);
+
+    // A write here first: the memo file's layout is read for it.
+    ASSERT_TRUE(c->FindKey({Value::Int(63)}));
+    model[63] = std::string(2500, 'u');
+    c->Modify(NoteRow(63, model[63]));
+
+    // Row 57's text (a block of its own) written anew with its length and first bytes lands where the old one
+    // was: its record reads as before.
+    const std::vector<std::string> writes = {"57=" + NoteOf(57, 'y'),
+                                             "61=kr",
+                                             "700=",
+                                             "+1501=" + NoteOf(1501, 'z'),
+                                             "+1503=" + std::string(3000, 'z'),
+                                             "+1504=" + std::string(3000, 'q')}; // the last at the file's end
+    std::vector<std::string> args = {tmp.Path().string()};
+    args.insert(args.end(), writes.begin(), writes.end());
+    auto other = testsupport::ChildProcess::Role("MemoOtherStation", args);
+    const auto end = other->Wait(std::chrono::seconds(30));
+    ASSERT_TRUE(end && end->Success()) << (end ? end->Describe() : "still running");
+    model[57] = NoteOf(57, 'y');
+    model[61] = "kr";
+    model[700] = "";
+    model[1501] = NoteOf(1501, 'z');
+    model[1503] = std::string(3000, 'z');
+    model[1504] = std::string(3000, 'q');
+    t->Refresh();
+    for (std::int64_t k : {std::int64_t{57}, std::int64_t{61}, std::int64_t{700}, std::int64_t{1501}}) {
+        ASSERT_TRUE(c->FindKey({Value::Int(k)}));
+        EXPECT_EQ(c->Read()[2].IsNull() ? "" : c->Read()[2].AsText(), model[k]) << k;
+    }
+    EXPECT_FALSE(image.ReadWhole());
+
+    // Writes here: the memo file's layout as the other station left it.
+    c->Insert(NoteRow(1502, model[1502] = std::string(3000, 'v'))); // where the file ends now
+    ASSERT_TRUE(c->FindKey({Value::Int(62)}));
+    model[62] = std::string(100, 'w');
+    c->Modify(NoteRow(62, model[62]));
+    expectAll(*t);
+    c.reset();
+    t.reset();
+    auto again = Table::Open(tmp.Path(), MemoName, OpenMode::Shared);
+    expectAll(*again);
+    EXPECT_EQ(enginetest::CheckConsistency(tmp.Path(), MemoName), "");
+}
+
 } // namespace
