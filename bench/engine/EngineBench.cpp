@@ -659,31 +659,16 @@ int MeasureMemory(const fs::path& folder) {
     return 0;
 }
 
-// Run in a fresh process: resident memory added by opening the table and 1,000 random lookups.
-int MeasureLookupMemory(const fs::path& folder) {
+// Run in a fresh process: resident memory added by opening a table of `rows` rows keyed 1, 2, ... and reading
+// 1,000 random rows (WALK.DB; MEMOS.DB, 100,000 rows with 1-3 KB memos, with their texts).
+int MeasureLookupMemory(const fs::path& folder, const char* table, int rows, std::uint32_t seed) {
     const long before = ResidentKb();
-    auto t = Table::Open(folder, "WALK.DB", OpenMode::Shared);
+    auto t = Table::Open(folder, table, OpenMode::Shared);
     auto c = t->OpenCursor();
-    std::mt19937 rng(6);
+    std::mt19937 rng(seed);
     std::size_t sum = 0;
     for (int i = 0; i < 1000; ++i)
-        if (c->FindKey({Value::Int(1 + rng() % static_cast<unsigned>(BulkRows))})) sum += ReadRow(c->Read());
-    benchmark::DoNotOptimize(sum);
-    std::printf("%ld\n", ResidentKb() - before);
-    return 0;
-}
-
-// Run in a fresh process: resident memory added by opening the table of 100,000 rows with 1-3 KB memos and
-// reading 1,000 random rows with their texts.
-int MeasureMemoMemory(const fs::path& folder) {
-    const long before = ResidentKb();
-    auto t = Table::Open(folder, "MEMOS.DB", OpenMode::Shared);
-    auto c = t->OpenCursor();
-    std::mt19937 rng(7);
-    std::size_t sum = 0;
-    for (int i = 0; i < 1000; ++i)
-        if (c->FindKey({Value::Int(1 + rng() % static_cast<unsigned>(MemoRows))}))
-            sum += c->Read()[2].AsText().size();
+        if (c->FindKey({Value::Int(1 + rng() % static_cast<unsigned>(rows))})) sum += ReadRow(c->Read());
     benchmark::DoNotOptimize(sum);
     std::printf("%ld\n", ResidentKb() - before);
     return 0;
@@ -734,8 +719,10 @@ int main(int argc, char** argv) {
     argc = static_cast<int>(rest.size());
     argv = rest.data();
     if (argc == 3 && std::strcmp(argv[1], "--memory") == 0) return MeasureMemory(argv[2]);
-    if (argc == 3 && std::strcmp(argv[1], "--lookup-memory") == 0) return MeasureLookupMemory(argv[2]);
-    if (argc == 3 && std::strcmp(argv[1], "--memo-memory") == 0) return MeasureMemoMemory(argv[2]);
+    if (argc == 3 && std::strcmp(argv[1], "--lookup-memory") == 0)
+        return MeasureLookupMemory(argv[2], "WALK.DB", BulkRows, 6);
+    if (argc == 3 && std::strcmp(argv[1], "--memo-memory") == 0)
+        return MeasureLookupMemory(argv[2], "MEMOS.DB", MemoRows, 7);
     if (argc == 3 && std::strcmp(argv[1], "--poster") == 0) return RunPoster(argv[2]);
     char pattern[] = "/tmp/plom-bench-XXXXXX";
     g_folder = keep.empty() ? fs::path(::mkdtemp(pattern)) : fs::path(keep);
