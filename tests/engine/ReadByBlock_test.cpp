@@ -610,6 +610,17 @@ TEST(ReadByBlock, AStoredOrderFollowsEveryWrite) {
         EXPECT_LE(search(names), names.size() * 2 * 48);
     }
 
+    // An entry cut short (a station killed while it appended it): the order is not believed, a search goes
+    // by the rows, and the order is made again.
+    {
+        std::string torn = base::ReadWholeFile(y);
+        torn += torn.substr(stored.size(), 30);
+        WriteFileReplacing(y, torn);
+        search(names);
+        EXPECT_TRUE(StoredForNow(tmp.Path(), y, definition));
+        EXPECT_LT(fs::file_size(y), torn.size());
+    }
+
     // More steps than the log takes: the order goes, and is made again for the table as it is.
     {
         auto t = open();
