@@ -55,6 +55,7 @@ private:
     bool CheckRecordCount();
     void AddIndexes(const std::string& name);
     bool Reindex();
+    void MakeOrders() noexcept;
     void Create();
     void EnsureNotBusy();
     void Restructure();
@@ -181,8 +182,26 @@ bool TableCheck::Reindex() {
         AddIndexes(table_.FileName);
         return true;
     });
+    if (done) MakeOrders();
     Show("");
     return done;
+}
+
+// A large table keeps each secondary order after its index definition, made by the order's first use: the
+// check makes them now, not the first station that searches the table.
+void TableCheck::MakeOrders() noexcept {
+    try {
+        auto table = engine_.OpenTable(path_, table_.FileName, engine::OpenMode::Exclusive);
+        auto cursor = table->OpenCursor();
+        for (const auto& index : table->Indexes()) {
+            const int number = index.Primary ? -2 : cursor->FindIndexByFields(index.FieldsText);
+            if (number < 0) continue;
+            cursor->SetIndex(number);
+            cursor->First();
+        }
+    } catch (const std::exception&) {
+        // the first search makes them instead
+    }
 }
 
 void TableCheck::Create() {

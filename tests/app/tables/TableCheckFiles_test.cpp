@@ -5,6 +5,7 @@
 #include "app/tables/TableFiles.h"
 #include "app/tables/TableSchema.h"
 #include "base/Files.h"
+#include "engine/TableImage.h"
 #include "tests/app/tables/FakeTableEngine.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/TempFolder.h"
@@ -161,6 +162,29 @@ TEST_F(TableFilesCheck, AReindexKeepsTheRowsTheCounterAndTheKeysIndexFile) {
     reindex();
     EXPECT_TRUE(Rows("ZEMLJA.DB").empty());
     EXPECT_EQ(folder.Read("ZEMLJA.PX"), emptyPx);
+}
+
+// A re-index makes the secondary orders that a table read by block keeps in its index files (each .Y file
+// holds one after its definition, which is as long as the .X file).
+TEST_F(TableFilesCheck, AReindexStoresTheOrdersOfALargeTable) {
+    Check("ZEMLJA.DB", false);
+    {
+        auto table = engine::Table::Open(Path(), "ZEMLJA.DB", engine::OpenMode::Shared);
+        auto cursor = table->OpenCursor();
+        for (int i = 0; i < 300; ++i)
+            cursor->Insert({Value(), Value::Text("Z" + std::to_string(i * 7 % 300)), Value()});
+    }
+    engine::SetReadByBlockFrom(0);
+    fs::remove(base::FilesMatching(Path(), "ZEMLJA.XG?").at(0));
+    Check("ZEMLJA.DB", false);
+    ExpectAsDefined(Def("ZEMLJA.DB"), Path());
+    const auto ys = base::FilesMatching(Path(), "ZEMLJA.Y*");
+    ASSERT_FALSE(ys.empty());
+    for (const fs::path& y : ys) {
+        fs::path x = y;
+        x.replace_extension(".X" + y.extension().string().substr(2));
+        EXPECT_GT(fs::file_size(y), fs::file_size(x)) << y;
+    }
 }
 
 TEST_F(TableFilesCheck, AStoredIndexListThatDiffersIsRebuilt) {
