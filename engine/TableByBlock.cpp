@@ -37,6 +37,14 @@ constexpr std::size_t SpareRows = 1024;
 // A walk's read-ahead.
 constexpr std::uint64_t ReadAheadBytes = 128u << 10;
 
+// What a row's memo texts take on the heap, roughly.
+std::size_t MemoBytes(const std::vector<std::string>& texts) {
+    std::size_t bytes = 64;
+    for (const std::string& text : texts)
+        bytes += 32 + text.capacity();
+    return bytes;
+}
+
 } // namespace
 
 bool TableImage::LoadByBlock(codec::DbHeader& h, std::string& head, std::int64_t fileSize) {
@@ -202,7 +210,10 @@ const std::vector<std::string>* TableImage::MemosOf(RowId id) const {
     if (!catchingUp_ && self.ChangedOnDisk())
         throw Outdated("Tablicu " + name_ + " je u međuvremenu promijenila druga stanica");
     const auto& kept = self.memos_[id] = std::move(texts);
-    if (const Chunk* c = primary_.ChunkOf(id)) Cached(*c); // the texts count in the cache with their rows
+    // The texts count in the cache with their row's block.
+    const Chunk* c = primary_.ChunkOf(id);
+    if (const auto it = c != nullptr ? cached_.find(c->Block) : cached_.end(); it != cached_.end())
+        BlockCache::Process().Touch(it->second, it->second->Bytes + MemoBytes(kept));
     return &kept;
 }
 
@@ -289,9 +300,7 @@ void TableImage::Cached(const Chunk& c) const {
     // their long memo texts.
     std::size_t bytes = c.Count() * ((static_cast<std::size_t>(hdr_.RecordSize) + 8 + 15) / 16 * 16);
     for (std::size_t k = 0; k < c.Count() && !memos_.empty(); ++k)
-        if (const auto it = memos_.find(c.Id(k)); it != memos_.end())
-            for (const std::string& text : it->second)
-                bytes += 64 + text.capacity();
+        if (const auto it = memos_.find(c.Id(k)); it != memos_.end()) bytes += MemoBytes(it->second);
     auto& cache = BlockCache::Process();
     if (const auto it = cached_.find(c.Block); it != cached_.end())
         cache.Touch(it->second, bytes);
