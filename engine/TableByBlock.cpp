@@ -111,10 +111,13 @@ bool TableImage::LoadByBlock(codec::DbHeader& h, std::string& head, std::int64_t
     relayout_ = false;
     // A row's memo texts are read when it is first read whole; the memo file's layout before the first write.
     mb_.Reset();
-    memoMap_ = false;
-    mbName_ = files_.Path(TableFile::Mb).filename().string();
-    mbDiskSize_ =
-        static_cast<std::uint64_t>(std::max<std::int64_t>(0, SizeOfFile(files_.Fd(TableFile::Mb, false))));
+    memoMap_ = memoFields_.empty();
+    mbDiskSize_ = 0;
+    if (!memoFields_.empty()) { // a table without memo fields never looks for a memo file
+        mbName_ = files_.Path(TableFile::Mb).filename().string();
+        mbDiskSize_ = static_cast<std::uint64_t>(
+            std::max<std::int64_t>(0, SizeOfFile(files_.Fd(TableFile::Mb, false))));
+    }
     damagedMemos_ = 0;
     mbBroken_ = false;
     pxStamp_ = primary_.Stamp(); // its entries are the chunks
