@@ -27,9 +27,9 @@ std::int64_t SizeOf(int fd) {
     return ::fstat(fd, &st) == 0 ? static_cast<std::int64_t>(st.st_size) : -1;
 }
 
-// The apply lock held shared while an order is read or stored: no other open's write is half done then, and
-// every write cuts the stored orders off under it before it changes the table. So an order in the file is
-// always one made in the table's present state. Never waited for (a write of this process may hold it).
+// The apply lock held shared while an order is read or stored: no other open's write is half done then (a
+// write holds it for its whole change of the table and of the orders). So an order in the file names the
+// table's present state only when it describes it. Never waited for (a write of this process may hold it).
 struct OrdersLocked {
     explicit OrdersLocked(const fs::path& db) {
         try {

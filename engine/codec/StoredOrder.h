@@ -2,8 +2,8 @@
 // A secondary order stored after the index definition in its .Y file: the table's record numbers (places
 // in primary-key order) in the index's order, each row's key in a form whose bytes sort as the index does,
 // and the state of the table it describes. It is trusted only while the table is in exactly that state. A
-// write that moves no row and changes none of the index's keys states the new state; any other write cuts
-// the order off the file first.
+// write that moves no row and changes none of the index's keys states the new state; one that does logs its
+// steps after the order (below); one that lays the table out anew cuts the order off the file first.
 //
 // Layout: the state (magic, generation, the .DB's size and modification time, their checksum over the
 // head's), the head (rows, key width, rows a page, the record numbers, the first key of every page, a
