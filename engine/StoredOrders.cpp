@@ -58,7 +58,7 @@ std::optional<TableImage::OrderFile> TableImage::OpenStoredOrder(int index, int 
     const codec::SecondaryDef& def = secondaries_[index];
     if (!CanHoldOrder(def)) return std::nullopt;
     OrderFile f;
-    f.File = base::FileHandle::Open(dbPath_.parent_path() / def.YFile, flags);
+    f.File = base::FileHandle::Open(YPath(index), flags);
     if (!f.File) return std::nullopt; // made again; the definition's own reader reports a file that went
     const int fd = f.File.Get();
     const std::int64_t size = SizeOf(fd);
@@ -97,10 +97,7 @@ std::unique_ptr<TableImage::StoredKeys> TableImage::LoadStoredOrder(int index) {
     if (!f || !(f->Log.State == State())) return nullptr;
     auto s = std::make_unique<StoredKeys>();
     s->Parts = SortParts(index);
-    std::size_t width = 0;
-    for (const SortPart& k : s->Parts)
-        width += static_cast<std::size_t>(k.Bytes);
-    if (f->Start.Width != width || f->Start.PerPage != StoredKeysPerPage) return nullptr;
+    if (f->Start.Width != KeyWidth(s->Parts) || f->Start.PerPage != StoredKeysPerPage) return nullptr;
     std::string head(f->Start.HeadBytes, '\0');
     if (!base::ReadExactlyAt(f->File.Get(), head.data(), head.size(), f->At)) return nullptr;
     auto order = codec::DecodeStoredOrder(head, f->Size - f->At);
@@ -147,7 +144,7 @@ bool TableImage::StoreOrder(int index, const std::vector<RowId>& all, const std:
     try {
         const OrdersLocked locked(dbPath_);
         if (!locked.held || ChangedOnDisk() || keys.empty()) return false;
-        const fs::path y = dbPath_.parent_path() / def.YFile;
+        const fs::path y = YPath(index);
         const std::string head = codec::EncodeIndexDef(def, 'Y');
         const std::string order =
             codec::EncodeStoredOrderHead(State(), keys.size() / all.size(), StoredKeysPerPage, all, keys);
@@ -180,7 +177,7 @@ std::vector<TableImage::OrderChange> TableImage::PlanStoredOrders(bool anew,
         const codec::SecondaryDef& def = secondaries_[i];
         if (!CanHoldOrder(def)) continue;
         try {
-            const fs::path y = dbPath_.parent_path() / def.YFile;
+            const fs::path y = YPath(static_cast<int>(i));
             const std::size_t head = codec::EncodeIndexDef(def, 'Y').size();
             struct stat st {};
             if (::stat(y.c_str(), &st) != 0 || static_cast<std::size_t>(st.st_size) <= head) continue;
@@ -188,9 +185,7 @@ std::vector<TableImage::OrderChange> TableImage::PlanStoredOrders(bool anew,
             bool log = !anew;
             if (log) {
                 const std::vector<SortPart> parts = SortParts(static_cast<int>(i));
-                std::size_t width = 0;
-                for (const SortPart& k : parts)
-                    width += static_cast<std::size_t>(k.Bytes);
+                const std::size_t width = KeyWidth(parts);
                 for (const RowStep& step : steps) {
                     if (step.Index >= 0 && step.Index != static_cast<int>(i)) continue;
                     std::string key(width, '\0');
@@ -228,7 +223,7 @@ void TableImage::FinishStoredOrders(const std::vector<OrderChange>& changes, con
             auto f = OpenStoredOrder(change.Index, O_RDWR);
             // Only an order of the state this write started from describes the table now.
             if (!f || !(f->Log.State == before)) continue;
-            const fs::path y = dbPath_.parent_path() / secondaries_[change.Index].YFile;
+            const fs::path y = YPath(change.Index);
             const std::int64_t time = base::FileTime(y); // kept, as when the order was stored
             if (change.Steps.empty()) {
                 const std::string state = codec::EncodeStoredState(after, f->Log.Sum);

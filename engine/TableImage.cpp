@@ -805,9 +805,7 @@ void TableImage::PackKey(const std::vector<SortPart>& parts, const unsigned char
 
 std::vector<RowId> TableImage::ScanInOrder(int index, std::string* sortedKeys) {
     const std::vector<SortPart> parts = SortParts(index);
-    std::size_t width = 0;
-    for (const SortPart& k : parts)
-        width += static_cast<std::size_t>(k.Bytes);
+    const std::size_t width = KeyWidth(parts);
     const std::size_t n = primary_.Size();
     std::string keys(n * width, '\0');
     std::vector<RowId> ids;

@@ -191,6 +191,15 @@ private:
         unsigned char Flip = 0;
     };
     std::vector<SortPart> SortParts(int index) const;
+    // The bytes of one such key.
+    static std::size_t KeyWidth(const std::vector<SortPart>& parts) {
+        std::size_t width = 0;
+        for (const SortPart& k : parts)
+            width += static_cast<std::size_t>(k.Bytes);
+        return width;
+    }
+    // The .Y file of secondary index `index`, where its order is stored.
+    fs::path YPath(int index) const { return dbPath_.parent_path() / secondaries_[index].YFile; }
     // The rows of a table read by block in the order of secondary index `index`, read along once; with
     // `keys`, their sortable keys too, in the same order.
     std::vector<RowId> ScanInOrder(int index, std::string* keys = nullptr);
