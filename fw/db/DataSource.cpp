@@ -1,5 +1,6 @@
 #include "fw/db/DataSource.h"
 
+#include "base/Exceptions.h"
 #include "base/ProgramState.h"
 #include "base/Text.h"
 #include "fw/db/DatabaseError.h"
@@ -205,7 +206,14 @@ bool TMasterDataLink::MayFollow() {
 
 void TMasterDataLink::CheckBrowseMode() {
     if (!MayFollow()) return;
-    if (detail_.State() != dsSetKey && detail_.State() != dsInactive) detail_.CheckBrowseMode();
+    if (detail_.State() == dsSetKey || detail_.State() == dsInactive) return;
+    try {
+        detail_.CheckBrowseMode();
+    } catch (const base::Abort&) {
+        // A rule that dropped the detail's pending row (cancelled it, then stopped its post) leaves
+        // nothing behind that the master's move could lose: the master moves on and the detail follows.
+        if (detail_.State() == dsEdit || detail_.State() == dsInsert) throw;
+    }
 }
 
 void TMasterDataLink::RecordChanged(TField* field) {

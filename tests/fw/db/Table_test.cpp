@@ -541,6 +541,34 @@ TEST_F(MasterDetail, ADetailEditIsPostedWhenTheMasterMoves) {
     EXPECT_THAT(Walk(roba), ElementsAre("Šljiva 2", "jabuka"));
 }
 
+// A detail rule that drops its pending row silently lets the master move on (the detail follows it); a rule
+// that keeps the row pending and refuses stops the move.
+TEST_F(MasterDetail, ADroppedDetailRowLetsTheMasterMoveARefusedOneStopsIt) {
+    roba.SetMasterFields("Code");
+    partner.Open();
+    roba.Open();
+    bool drop = true;
+    roba.BeforePost = [&](TDataSet& ds) {
+        if (drop) ds.Cancel();
+        throw base::Abort();
+    };
+    roba.Append();
+    roba.FieldByName("Naziv").SetAsString("Prazna");
+    partner.Next();
+    EXPECT_EQ(partner.FieldByName("Naziv").AsString(), "Drugi");
+    EXPECT_EQ(roba.State(), dsBrowse);
+    EXPECT_THAT(Walk(roba), ElementsAre("Kruška", "dunja"));
+
+    drop = false;
+    roba.Edit();
+    roba.FieldByName("Naziv").SetAsString("Kruška 2");
+    EXPECT_THROW(partner.Next(), base::Abort);
+    EXPECT_EQ(partner.FieldByName("Naziv").AsString(), "Drugi");
+    EXPECT_EQ(roba.State(), dsEdit);
+    roba.Cancel();
+    roba.BeforePost = nullptr;
+}
+
 TEST_F(MasterDetail, CalculatedMasterFieldsAndNamesTheMasterLacks) {
     partner.AddField(std::make_unique<TAutoIncField>(), "Code");
     partner.AddField(std::make_unique<TIntegerField>(), "Veza", fkCalculated);

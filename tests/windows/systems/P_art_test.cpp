@@ -118,5 +118,43 @@ TEST_F(SifArtikliTest, AProfilesParametersAndBoundArticlesAreSetByKeys) {
     EXPECT_EQ(form->tWRoba_d->RecordCount(), 2);
 }
 
+// After a bound article is added, a click on another article in the grid takes the panel, its bound rows
+// and every edit to that article: what is typed next lands on its row, not on the previous article's.
+TEST_F(SifArtikliTest, EditsFollowTheArticleClickedAfterAddingABoundArticle) {
+    Add("Global", "WROBA.DB", {"Code", "DebljinaProfila", "DuzinaProfila"}, {{"102", "70", "6500"}});
+    TSif_artikli* form = Open();
+    ASSERT_NE(form, nullptr);
+    Choose(*form, "K70");
+    form->eArtikl->SetFocus();
+    Type(*form, "Z1");
+    Press(*form, Qt::Key_Return);
+    Type(*form, "2");
+    Press(*form, Qt::Key_Return);
+    ASSERT_EQ(ActiveName(*form), "BitBtn1");
+    Press(*form, Qt::Key_Return); // "Dodavanje artikla u listu": a new bound row waits for its article
+    ASSERT_EQ(form->tWRoba_d->State(), fw::dsInsert);
+
+    // A click on "P70" (the third listed row after G4 and K70), which has no parameters yet.
+    QTableView& grid = *form->gSif_Robe;
+    const QRect cell = grid.visualRect(grid.model()->index(2, 0));
+    // A press gives the grid the focus before it moves the current row.
+    fwtest::ShowActive(*form);
+    grid.setFocus(Qt::MouseFocusReason);
+    QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, cell.center());
+    EXPECT_EQ(form->tSifRobe->FieldByName("Sifra").AsString(), "P70");
+    EXPECT_TRUE(form->tWRoba->IsEmpty()) << "the parameters follow the article";
+    EXPECT_EQ(form->tWRoba_d->RecordCount(), 0) << "the bound rows follow the article";
+    EXPECT_TRUE(form->pWRoba_d->Visible());
+
+    form->eDebljinaProfila->SetFocus();
+    Type(*form, "76");
+    Press(*form, Qt::Key_Return);
+    Press(*form, Qt::Key_Escape);
+
+    EXPECT_EQ(Rows("Global", "WROBA.DB", {"Code", "DebljinaProfila", "DuzinaProfila"}),
+              (Lines{"102|70|6500", "103|76|"}));
+    EXPECT_EQ(Rows("Global", "WROBA_D.DB", {"Code", "Artikl", "Kolicina"}), (Lines{"102|105|2"}));
+}
+
 } // namespace
 } // namespace systemstest
