@@ -59,7 +59,10 @@ bool Krila(const ModelProzora& m, Izrada& iz, std::vector<std::pair<int, int>>& 
         if (leaf)
             std::tie(vrsta, vrstaZ, zeljezo, umetak) = std::make_tuple(V_Vrata, V_ZVrata, b.ZVrata, b.ZVM);
         else if (klizno)
-            std::tie(vrsta, zeljezo, umetak) = std::make_tuple(V_KlizniOkvir, b.ZKlizniOkvir, b.ZKOM);
+            // A sliding sash's steel is cut from its own bars, or with the sashes' when it is the same.
+            std::tie(vrsta, vrstaZ, zeljezo, umetak) =
+                std::make_tuple(V_KlizniOkvir, b.ZKlizniOkvir == b.ZOkvira ? V_ZOkvira : V_ZKlizniOkvir,
+                                b.ZKlizniOkvir, b.ZKOM);
         const long long vodoravno = VodoravnoKrila(f, iz);
         // A leaf stands on the sill: one overlap only on its height.
         const long long okomito = (f.B1 - f.T1) + (leaf ? P : 2 * P) + iz.VR + iz.RP;

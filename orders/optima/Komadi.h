@@ -25,10 +25,11 @@ enum Vrsta : int {
     V_ZPrecka = 8,
     V_KlizniOkvir = 9,
     V_Staklo = 10,
+    V_ZKlizniOkvir = 11, // a sliding sash's reinforcements, when its steel is not the sashes' one
 };
 
 // Every kind's pieces in the order they were made (index = kind; 0 unused).
-using ListeKomada = std::array<std::vector<TKomad>, 11>;
+using ListeKomada = std::array<std::vector<TKomad>, 12>;
 
 // The millimetre constants of the order's window system ("WSYSTEM").
 struct KonstanteSistema {

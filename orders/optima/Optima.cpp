@@ -23,6 +23,7 @@ constexpr OpisVrste Profili[] = {
 constexpr OpisVrste Zeljeza[] = {
     {V_ZStoka, &BojaSistema::ZStoka, "željeza štokova"},
     {V_ZOkvira, &BojaSistema::ZOkvira, "željeza okvira"},
+    {V_ZKlizniOkvir, &BojaSistema::ZKlizniOkvir, "željeza kliznih okvira"},
     {V_ZVrata, &BojaSistema::ZVrata, "željeza vratiju"},
     {V_ZPrecka, &BojaSistema::ZPrecka, "željeza prečki"},
 };
@@ -42,6 +43,7 @@ public:
         if (rbr_ == std::numeric_limits<std::int16_t>::max()) {
             ishod.Poruke.push_back("Greška: Lista optimizacije ima previše redova!!!");
             ishod.Potpun = false;
+            ishod.Preljev = true;
             return false;
         }
         red.Rbr = ++rbr_;
@@ -57,7 +59,8 @@ public:
     // False ends the whole run (cancelled, or the list can hold no more rows).
     bool Kombiniraj(const OpisVrste& v, const std::vector<TKomad>& komadi) {
         if (komadi.empty()) return true;
-        if (!Kombinacija(v, komadi)) {
+        // A list too long to number is told once, not again as each kind's failure.
+        if (!Kombinacija(v, komadi) && !ishod.Preljev) {
             ishod.Potpun = false;
             ishod.Poruke.push_back(std::string("UPOZORENJE: Nastala je greška\r\nkod optimizacije ") +
                                    v.rijec + "!!!");
@@ -99,9 +102,7 @@ private:
             if (Stani("Optimizacija...")) return true;
         }
         for (const LeftOutPiece& l : raspored.Izostavljeni)
-            ishod.Poruke.push_back("Komad stavke " + std::to_string(l.Komad.Prozor) + " (" +
-                                   std::to_string(l.Komad.Duzina) + " mm, artikl " + sipka.Sifra +
-                                   ") nije na listi: " + Opis(l.Razlog));
+            ishod.Izostavljeni.push_back({sipka.Sifra, l.Komad.Prozor, l.Komad.Duzina, Opis(l.Razlog)});
         return raspored.Izostavljeni.empty();
     }
 
@@ -117,8 +118,8 @@ private:
 IshodOptime Optima(const ListeKomada& liste, const KonstanteSistema& sistem, const BojaSistema& boja,
                    const TokOptime& tok) {
     int ukupno = 1;
-    for (int v = V_Stok; v <= V_KlizniOkvir; ++v)
-        ukupno += static_cast<int>(liste[static_cast<std::size_t>(v)].size());
+    for (int v = V_Stok; v <= V_ZKlizniOkvir; ++v)
+        if (v != V_Staklo) ukupno += static_cast<int>(liste[static_cast<std::size_t>(v)].size());
     Pokret p(sistem, boja, tok, ukupno);
     if (p.Stani("Optimizacija...")) return std::move(p.ishod);
     for (const OpisVrste& v : Profili)

@@ -36,16 +36,26 @@ struct TokOptime {
     std::function<bool(const std::string& faza, int pozicija, int ukupno)> Napredak;
 };
 
+// A piece that fits no bar: its bar article's code, item, length and why.
+struct IzostavljeniKomad {
+    std::string Sifra;
+    std::int16_t Prozor = 0;
+    std::int16_t Duzina = 0;
+    std::string Razlog;
+};
+
 struct IshodOptime {
     std::vector<RedOptime> Redovi;
-    std::vector<std::string> Poruke; // for the user, in the order they arose
-    bool Potpun = true;              // every piece of every kind is on the list
-    bool Prekinut = false;           // stopped by the user: the rows are not to be kept
+    std::vector<std::string> Poruke;             // for the user, in the order they arose
+    std::vector<IzostavljeniKomad> Izostavljeni; // for the user, in one list
+    bool Potpun = true;                          // every piece of every kind is on the list
+    bool Prekinut = false;                       // stopped by the user: the rows are not to be kept
+    bool Preljev = false;                        // more rows than the list can number (told)
 };
 
 // Sorts and combines the kinds: frames, sashes, door leaves, mullions and sliding sashes, a separator,
-// then the reinforcements. A kind whose bar article cannot be found is reported and skipped; a piece
-// that fits no bar is reported and left out; either leaves the list incomplete.
+// then the reinforcements (a sliding sash's on its own bars). A kind whose bar article cannot be found is
+// reported and skipped; a piece that fits no bar is listed and left out; either leaves the list incomplete.
 IshodOptime Optima(const ListeKomada& liste, const KonstanteSistema& sistem, const BojaSistema& boja,
                    const TokOptime& tok);
 

@@ -40,6 +40,8 @@ std::optional<SheetJob> DobarArtikl(std::int32_t artikl, const std::map<std::int
 
 std::optional<std::vector<ListaStakla>>
 OptimizacijaStakla(std::int32_t radniNalog, const PostavkeStakla& postavke, const Napredak& napredak) {
+    const JedanRad rad;
+    if (rad.Odbijen()) return std::nullopt;
     std::vector<RedStakla> redovi;
     std::map<std::int32_t, Artikl> artikli;
     try {
@@ -61,6 +63,7 @@ OptimizacijaStakla(std::int32_t radniNalog, const PostavkeStakla& postavke, cons
                      [](const RedStakla& a, const RedStakla& b) { return a.Artikl < b.Artikl; });
 
     std::vector<ListaStakla> liste;
+    std::string izostavljena;
     const int ukupno = static_cast<int>(redovi.size());
     for (std::size_t i = 0; i < redovi.size();) {
         const std::int32_t artikl = redovi[i].Artikl;
@@ -85,11 +88,13 @@ OptimizacijaStakla(std::int32_t radniNalog, const PostavkeStakla& postavke, cons
         lista.Sifra = artikli[artikl].Sifra;
         lista.Raspored = RunCuttingOptimisation(std::move(komadi), *job);
         for (const LeftOutPane& l : lista.Raspored.Izostavljeni)
-            app::ShowInfo("Staklo stavke " + std::to_string(l.Komad.Broj) + " (" +
-                          std::to_string(l.Komad.Sirina) + " x " + std::to_string(l.Komad.Visina) +
-                          " mm, artikl " + lista.Sifra + ") nije na listi: " + Opis(l.Razlog));
+            izostavljena += "\r\n" + lista.Sifra + ", stavka " + std::to_string(l.Komad.Broj) + ", " +
+                            std::to_string(l.Komad.Sirina) + " x " + std::to_string(l.Komad.Visina) +
+                            " mm: " + Opis(l.Razlog);
         liste.push_back(std::move(lista));
     }
+    if (!izostavljena.empty())
+        app::ShowInfo("Stakla koja nisu na listi (artikl, stavka, mjere):" + izostavljena);
     return liste;
 }
 

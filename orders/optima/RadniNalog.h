@@ -18,13 +18,41 @@ namespace orders {
 using Napredak = std::function<bool(const std::string& faza, int pozicija, int ukupno)>;
 
 enum class IshodRada {
-    Gotovo,    // both lists written whole; the order's "Optimizacija" is set
-    Nepotpuno, // written, but something is missing from them (told); "Optimizacija" stays off
-    Prekinuto, // stopped by the user: the order's lists are as they were
-    Odbijeno,  // the order cannot be run (told); nothing changed
+    Gotovo,     // both lists written whole; the order's "Optimizacija" is set
+    Nepotpuno,  // written, but something is missing from them (told); "Optimizacija" stays off
+    Prekinuto,  // stopped by the user: the order's lists are as they were
+    Odbijeno,   // the order cannot be run (told); nothing changed
+    Neuspjelo,  // failed on the way (told): the order's lists and "Optimizacija" are as they were
+    Zastarjelo, // written, but the order changed while it ran (told); "Optimizacija" stays off
 };
 
+// One run at a time in this program (a second is refused, told), however it is started.
 IshodRada OptimizacijaI(std::int32_t radniNalog, const Napredak& napredak = {});
+// Whether a cutting run is going in this program.
+bool RadTece();
+
+// Holds this program's one cutting run for the length of a scope; refused (told) while another is going.
+class JedanRad {
+public:
+    JedanRad();
+    ~JedanRad();
+    JedanRad(const JedanRad&) = delete;
+    JedanRad& operator=(const JedanRad&) = delete;
+    bool Odbijen() const { return odbijen_; }
+
+private:
+    bool odbijen_;
+};
+
+// Every change of what the order's lists are cut from (an item's quantity, size, type or glass, its copy,
+// an item added or deleted, the order's system or colour) calls this: the order is no longer optimised and
+// its lists are out of date. Taken under the order's record lock, so that a run finishing beside it cannot
+// call the order optimised after the change.
+void OznaciNeoptimiziran(std::int32_t radniNalog);
+// The order's stored "Optimizacija": its lists are those of its items as they are.
+bool Optimiziran(std::int32_t radniNalog);
+// The text of the refusal to print a list of an order that is not optimised.
+extern const char* const ListeNisuAzurne;
 
 // The sheets of one glass article.
 struct ListaStakla {

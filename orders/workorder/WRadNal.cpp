@@ -303,10 +303,19 @@ TWRadniNalozi::TWRadniNalozi(fw::Component* owner) : kit::TMyForm(owner) {
     tStavkeRN->OnNewRecord = [this](fw::TDataSet&) { tStavkeRNNewRecord(); };
     tStavkeRN->AfterPost = [this](fw::TDataSet& ds) {
         NajvecaStavka = std::max<std::int16_t>(NajvecaStavka, static_cast<std::int16_t>(Broj(ds, "Stavka")));
+        if (stavkaMijenjaListe_) OznaciPromjenu();
     };
     tStavkeRN->BeforeDelete = [this](fw::TDataSet&) { tStavkeRNBeforeDelete(); };
+    // What the cutting lists are made of changes: the order's lists are out of date.
+    tStavkeRN->BeforePost = [this](fw::TDataSet&) { stavkaMijenjaListe_ = StavkaMijenjaListe(); };
+    tStavkeRN->AfterDelete = [this](fw::TDataSet&) {
+        if (!brisemNalog_) OznaciPromjenu();
+    };
+    tRadniNal->BeforePost = [this](fw::TDataSet&) { tRadniNalBeforePost(); };
     tStavkeRN->OnNewLastRecord = [this](fw::TDataSet&) { NajvecaStavka = NajvecaStavkaNaloga(); };
-    sRadniNal.OnDataChange = [this](fw::TDataSource&, fw::TField*) { PratiOptimizaciju(); };
+    sRadniNal.OnDataChange = [this](fw::TDataSource&, fw::TField* field) {
+        if (!field) PratiOptimizaciju();
+    };
     // The preview follows the item the grid moves to.
     sStavkeRN.OnDataChange = [this](fw::TDataSource&, fw::TField* field) {
         if (!field && Book->PageIndex() == 1 && PrikazKopije && !Uredjuje(*tStavkeRN)) Nacrtaj();
@@ -446,11 +455,37 @@ std::int32_t TWRadniNalozi::ProizvodiSistema(std::int64_t sistem) {
     return proizvodi_[sistem] = s ? s->Proizvodi : 0;
 }
 
+// The print button follows the stored flag, which another station's change may have cleared.
 void TWRadniNalozi::PratiOptimizaciju() {
-    const bool gotovo = tRadniNal->Active() && !tRadniNal->IsEmpty() &&
-                        !tRadniNal->FieldByName("Optimizacija").IsNull() &&
-                        tRadniNal->FieldByName("Optimizacija").AsBoolean();
-    bIspisNaloga->SetEnabled(gotovo);
+    const std::int32_t rn = TrenutniNalog();
+    bIspisNaloga->SetEnabled(rn != 0 && !RadTece() && Optimiziran(rn));
+}
+
+void TWRadniNalozi::OznaciPromjenu() {
+    OznaciNeoptimiziran(TrenutniNalog());
+    PratiOptimizaciju();
+}
+
+bool TWRadniNalozi::StavkaMijenjaListe() const {
+    if (tStavkeRN->State() == fw::dsInsert) return true;
+    for (const char* polje : {"Stavka", "Tip", "Staklo", "Kolicina", "Sirina", "Visina"}) {
+        const fw::TField& f = tStavkeRN->FieldByName(polje);
+        if (!(f.Value() == f.OldValue())) return true;
+    }
+    return false;
+}
+
+// The form never sets the flag itself: a header posted keeps what the runs and the item changes stored
+// (also another station's), and a new system or colour leaves the lists out of date.
+void TWRadniNalozi::tRadniNalBeforePost() {
+    fw::TField& zastavica = tRadniNal->FieldByName("Optimizacija");
+    const std::int32_t rn = TrenutniNalog();
+    bool gotovo = tRadniNal->State() == fw::dsEdit && rn != 0 && Optimiziran(rn);
+    for (const char* polje : {"Sistem", "Boja"}) {
+        const fw::TField& f = tRadniNal->FieldByName(polje);
+        if (!(f.Value() == f.OldValue())) gotovo = false;
+    }
+    if (zastavica.IsNull() || zastavica.AsBoolean() != gotovo) zastavica.SetAsBoolean(gotovo);
 }
 
 void TWRadniNalozi::eBojaExitChanged() {
@@ -469,13 +504,16 @@ void TWRadniNalozi::tRadniNalBeforeDelete() {
     if (rn == 0) return;
     // Every item goes with its copy; then the order's cutting list.
     tStavkeRN->DisableControls();
+    brisemNalog_ = true;
     try {
         for (tStavkeRN->First(); !tStavkeRN->IsEmpty();)
             tStavkeRN->Delete();
     } catch (...) {
+        brisemNalog_ = false;
         tStavkeRN->EnableControls();
         throw;
     }
+    brisemNalog_ = false;
     tStavkeRN->EnableControls();
     windows::StoredTable optima(app::FolderPath(app::Folder::Lokal), "RNOPTIMA.DB");
     optima.ReplaceRows({engine::Value::Int(rn)}, {}); // the whole list in one write
@@ -593,7 +631,7 @@ void TWRadniNalozi::eTipExitChanged() {
     // Nothing to fit until the item has a type and a size.
     if (s.RN == 0 || s.Stavka == 0 || s.Tip == 0 || s.Sirina <= 0 || s.Visina <= 0) return;
     FaktoriPrilagodbe f;
-    PrilagodiStavku(windows::SharedModel(), s, &f);
+    if (PrilagodiStavku(windows::SharedModel(), s, &f) > 0) OznaciPromjenu();
     FaktorSirine = f.FaktorSirine;
     FaktorVisine = f.FaktorVisine;
     Nacrtaj();
@@ -619,9 +657,10 @@ void TWRadniNalozi::Nacrtaj() {
 
 void TWRadniNalozi::SpremiProzor(windows::TEditWindow& designer) {
     PrikazKopije = false;
-    windows::SpremiKopiju(designer.D.Model, {TrenutniNalog(), TrenutnaStavka()},
-                          static_cast<std::int32_t>(Broj(*tRadniNal, "Sistem")),
-                          static_cast<std::int32_t>(Broj(*tRadniNal, "Boja")));
+    if (windows::SpremiKopiju(designer.D.Model, {TrenutniNalog(), TrenutnaStavka()},
+                              static_cast<std::int32_t>(Broj(*tRadniNal, "Sistem")),
+                              static_cast<std::int32_t>(Broj(*tRadniNal, "Boja"))) > 0)
+        OznaciPromjenu();
     PrikazKopije = true;
     Nacrtaj();
 }
@@ -657,7 +696,26 @@ void TWRadniNalozi::cPromjenaClick() {
 
 template <class F> auto TWRadniNalozi::SNapretkom(const char* naslov, F&& rad) {
     FazeZadnjegRada.clear();
+    fw::Control* const aktivna = ActiveControl();
+    // While a run goes its buttons rest; the progress window's cancel is the way out.
+    struct Gumbi {
+        TWRadniNalozi& f;
+        explicit Gumbi(TWRadniNalozi& forma) : f(forma) {
+            for (kit::TMyBitBtn* b : {f.Optimizacija, f.bOptimaStakla, f.bIspisNaloga})
+                b->SetEnabled(false);
+        }
+        ~Gumbi() {
+            f.Optimizacija->SetEnabled(true);
+            f.bOptimaStakla->SetEnabled(true);
+            try {
+                f.PratiOptimizaciju();
+            } catch (const std::exception&) {
+                // the button is looked at again on the next move
+            }
+        }
+    };
     auto ishod = [&] {
+        const Gumbi gumbi(*this);
         ProgresOptimizacije progres(QString::fromUtf8(naslov), this);
         Napredak napredak = [&](const std::string& faza, int pozicija, int ukupno) {
             if (FazeZadnjegRada.empty() || FazeZadnjegRada.back() != faza) FazeZadnjegRada.push_back(faza);
@@ -665,18 +723,23 @@ template <class F> auto TWRadniNalozi::SNapretkom(const char* naslov, F&& rad) {
         };
         return rad(napredak);
     }();
-    // The keyboard comes back to the form where it was.
+    // The keyboard comes back to the form where it was (the resting buttons may have sent it on).
     activateWindow();
-    if (fw::Control* c = ActiveControl()) c->SetFocus();
+    if (aktivna && aktivna->CanFocus())
+        aktivna->SetFocus();
+    else if (fw::Control* c = ActiveControl())
+        c->SetFocus();
     return ishod;
 }
 
 void TWRadniNalozi::bPregledClick() {
     if (!SpremiZaglavlje()) return;
-    NaslovPrikaza->SetCaption("OPTIMIZIRANA LISTA PROFILA NALOGA BROJ " +
-                              std::to_string(Broj(*tRadniNal, "Broj")));
     tRNOptima->Refresh();
     tRNOptSt->Refresh();
+    const bool zastarjela = (!tRNOptima->IsEmpty() || !tRNOptSt->IsEmpty()) && !Optimiziran(TrenutniNalog());
+    NaslovPrikaza->SetCaption("OPTIMIZIRANA LISTA PROFILA NALOGA BROJ " +
+                              std::to_string(Broj(*tRadniNal, "Broj")) +
+                              (zastarjela ? " - NIJE AŽURNA, pokrenite ponovo OPTIMIZACIJU I" : ""));
     Book->SetPageIndex(2);
     gRNOptima->SetFocus();
 }
@@ -716,13 +779,25 @@ void TWRadniNalozi::bOptimaStaklaClick() {
             return;
         }
     }
+    if (OdbijIspisListe(rn)) return;
     const auto liste = SNapretkom("Optimizacija stakla",
                                   [&](const Napredak& n) { return OptimizacijaStakla(rn, Stakla, n); });
     if (liste && IspisiNaloga.IspisStakla) IspisiNaloga.IspisStakla(rn, *liste, PregledIspisa);
 }
 
+// A printout of the cutting or glass list of an order changed since its run would cut what is no longer
+// ordered: refused (the offer holds no list).
+bool TWRadniNalozi::OdbijIspisListe(std::int32_t rn) {
+    if (Optimiziran(rn)) return false;
+    app::ShowInfo(ListeNisuAzurne);
+    PratiOptimizaciju();
+    if (Optimizacija->CanFocus()) Optimizacija->SetFocus();
+    return true;
+}
+
 void TWRadniNalozi::IspisNaloga(bool ponuda) {
     if (!SpremiZaglavlje()) return;
+    if (!ponuda && OdbijIspisListe(TrenutniNalog())) return;
     if (IspisiNaloga.IspisNaloga) IspisiNaloga.IspisNaloga(TrenutniNalog(), ponuda, PregledIspisa);
 }
 

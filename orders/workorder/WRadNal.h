@@ -131,6 +131,15 @@ private:
     void eBojaExitChanged();
     void eDimenzijaExitChanged(kit::TDBVar* druga);
     void PratiOptimizaciju();
+    // The current order's lists are out of date (told to the order's header).
+    void OznaciPromjenu();
+    // Whether the item being posted changes what its pieces are cut from.
+    bool StavkaMijenjaListe() const;
+    void tRadniNalBeforePost();
+    // Refuses (told) a printout of an order's lists that are not its items' lists.
+    bool OdbijIspisListe(std::int32_t rn);
+    bool stavkaMijenjaListe_ = false;
+    bool brisemNalog_ = false;
     std::int32_t TrenutniNalog() const;
     std::int16_t TrenutnaStavka() const;
     std::int32_t NajveciBroj() const;

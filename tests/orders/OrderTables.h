@@ -56,6 +56,15 @@ inline void ChangeRow(const std::filesystem::path& root, const std::string& data
     c->Modify(r);
 }
 
+// Deletes the row with that primary key; throws when there is none.
+inline void DeleteRow(const std::filesystem::path& root, const std::string& database,
+                      const std::string& table, const std::vector<Value>& key) {
+    auto t = engine::Table::Open(FolderOf(root, database), table, engine::OpenMode::Shared);
+    auto c = t->OpenCursor();
+    if (!c->FindKey(key)) throw std::runtime_error("no such row in " + table);
+    c->Delete();
+}
+
 // Deletes every row of the table.
 inline void EmptyTable(const std::filesystem::path& root, const std::string& database,
                        const std::string& table) {
@@ -202,7 +211,24 @@ struct Item {
     std::optional<double> Cijena;
 };
 
+// An item's type must be in the catalogue ("WINGL") for the item to be cut: a type the caller did not
+// put there itself is given a bare header (no system yet) with the code "T" + its Code.
 inline void AddItem(const std::filesystem::path& root, const Item& s) {
+    if (s.Tip) {
+        const auto folder = FolderOf(root, "Lokal");
+        if (!engine::TableExists(folder, "WINGL.DB")) app::CheckTablesOf("WINGL.DB", "Lokal", false);
+        auto t = engine::Table::Open(folder, "WINGL.DB", engine::OpenMode::Shared);
+        std::size_t code = 0;
+        while (t->Fields()[code].Name != "Code")
+            ++code;
+        bool ima = false;
+        auto c = t->OpenCursor();
+        for (c->First(); c->OnRow() && !ima; c->Next())
+            ima = c->Read()[code].IsInt() && c->Read()[code].AsInt() == s.Tip;
+        if (!ima)
+            AddRow(root, "Lokal", "WINGL.DB",
+                   {{"Sifra", Value::Text("T" + std::to_string(s.Tip))}, {"Code", Value::Int(s.Tip)}});
+    }
     Fields f{{"BrojRN", Value::Int(s.RN)},
              {"Stavka", Value::Int(s.Stavka)},
              {"Kolicina", Value::Int(s.Kolicina)},

@@ -92,8 +92,9 @@ TEST(Komadi, SlidingSashesAndFrameMullionsReachTheCuttingList) {
     // The sash: 900 + 16 + 10 across, 880 + 26 down; its reinforcement less 140, 6 and 2 x 12.
     EXPECT_THAT(Opis(l[V_KlizniOkvir]),
                 ElementsAre("4:109:926:45/45", "4:109:906:45/45", "4:109:926:45/45", "4:109:906:45/45"));
-    EXPECT_THAT(Opis(l[V_ZOkvira]),
+    EXPECT_THAT(Opis(l[V_ZKlizniOkvir]),
                 ElementsAre("4:110:756:90/90", "4:110:736:90/90", "4:110:756:90/90", "4:110:736:90/90"));
+    EXPECT_THAT(l[V_ZOkvira], IsEmpty());
     // The mullion runs through the frame's bottom: 60 + 880 + 4 + 3, mitred at its foot.
     EXPECT_EQ(Opis(l[V_Stok]).back(), "4:101:947:45/90");
     EXPECT_EQ(Opis(l[V_ZStoka]).back(), "4:105:870:90/90");
@@ -107,8 +108,17 @@ TEST(Komadi, SlidingSashesAndFrameMullionsReachTheCuttingList) {
     for (const RedOptime& r : ishod.Redovi)
         if (artikli.empty() || artikli.back() != r.Artikl) artikli.push_back(r.Artikl);
     // Sliding sashes on their own bars after the profiles, before the separator (article 0); their
-    // reinforcements share the sash reinforcements' bars.
-    EXPECT_THAT(artikli, ElementsAre(101, 109, 0, 105, 106));
+    // reinforcements on the sliding steel's bars, not the sash steel's.
+    EXPECT_THAT(artikli, ElementsAre(101, 109, 0, 105, 110));
+
+    // Where the system's sliding steel is the sash steel, both are cut from the same bars.
+    OkolnostiNaloga isti = Okolnosti();
+    isti.Boja.ZKlizniOkvir = isti.Boja.ZOkvira;
+    ListeKomada zajedno;
+    DodajKomadeStavke(m, {4, 1, 201}, isti, zajedno, poruke);
+    EXPECT_THAT(zajedno[V_ZKlizniOkvir], IsEmpty());
+    EXPECT_THAT(Opis(zajedno[V_ZOkvira]),
+                ElementsAre("4:106:756:90/90", "4:106:736:90/90", "4:106:756:90/90", "4:106:736:90/90"));
 }
 
 TEST(Komadi, ThePanesOfAnOpeningAreCountedOnceAndSizedByTheMullionsFacingIt) {

@@ -4,9 +4,12 @@
 
 #include <gmock/gmock.h>
 
+#include <algorithm>
+#include <optional>
 #include <tuple>
 
 using namespace orders;
+using engine::Value;
 using ::testing::ElementsAre;
 using ::testing::ElementsAreArray;
 using ::testing::IsEmpty;
@@ -80,14 +83,13 @@ TEST_F(RadniNalog, AnIncompleteRunSaysSoAndACancelledOneChangesNothing) {
            {"Sirina", nalogtest::Value::Int(900)},
            {"Visina", nalogtest::Value::Int(900)}});
     ASSERT_EQ(OptimizacijaI(nalogtest::RN), IshodRada::Nepotpuno);
-    EXPECT_THAT(shown,
-                ElementsAre("Stavka 4 nema vezu ka tipu prozora !!!",
-                            "Greška: Nije pronađen podatak\n\rza artikl Prozora\n\r(A102)!!!\n\r"
-                            "Provjerite da li su unijeti\n\rsvi podaci artikla (npr. dužina)!!!",
-                            "UPOZORENJE: Nastala je greška\r\nkod optimizacije okvira!!!",
-                            "Komad stavke 3 (1104 mm, artikl A103) nije na listi: Komad je duži od šipke "
-                            "profila!!!",
-                            "UPOZORENJE: Nastala je greška\r\nkod optimizacije prečki!!!"));
+    EXPECT_THAT(shown, ElementsAre("Stavka 4 nema vezu ka tipu prozora !!!",
+                                   "Greška: Nije pronađen podatak\n\rza artikl Prozora\n\r(A102)!!!\n\r"
+                                   "Provjerite da li su unijeti\n\rsvi podaci artikla (npr. dužina)!!!",
+                                   "UPOZORENJE: Nastala je greška\r\nkod optimizacije okvira!!!",
+                                   "UPOZORENJE: Nastala je greška\r\nkod optimizacije prečki!!!",
+                                   "Komadi koji nisu na listi (artikl, stavka, dužina):\r\n"
+                                   "A103, stavka 3, 1104 mm: Komad je duži od šipke profila!!!"));
     EXPECT_FALSE(Optimizacija());
     // What could be cut is listed; the missing kinds are not there to pass for done.
     const std::vector<std::string> redovi = Redovi("RNOPTIMA.DB", PoljaOptime);
@@ -104,6 +106,124 @@ TEST_F(RadniNalog, AnIncompleteRunSaysSoAndACancelledOneChangesNothing) {
     EXPECT_EQ(Redovi("RNOPTIMA.DB", PoljaOptime), redovi);
     EXPECT_FALSE(Optimizacija());
     EXPECT_THAT(shown, ElementsAre("Stavka 4 nema vezu ka tipu prozora !!!"));
+}
+
+TEST_F(RadniNalog, PiecesThatFitNoBarAreListedInOneMessage) {
+    TriStavke(false);
+    // Item 3 twice more: its mullion's pieces fit no 1000 mm bar either.
+    for (int stavka : {4, 5}) {
+        ASSERT_TRUE(ordertables::ThreeItemWindow(3, m));
+        Stavka(stavka, 1, 202, m);
+    }
+    ASSERT_EQ(OptimizacijaI(nalogtest::RN), IshodRada::Nepotpuno);
+    ASSERT_FALSE(shown.empty());
+    EXPECT_EQ(shown.back(), "Komadi koji nisu na listi (artikl, stavka, dužina):\r\n"
+                            "A103, stavka 5, 1104 mm: Komad je duži od šipke profila!!!\r\n"
+                            "A103, stavka 4, 1104 mm: Komad je duži od šipke profila!!!\r\n"
+                            "A103, stavka 3, 1104 mm: Komad je duži od šipke profila!!!");
+    for (std::size_t i = 0; i + 1 < shown.size(); ++i)
+        EXPECT_EQ(shown[i].find("1104"), std::string::npos) << shown[i];
+}
+
+// An item changed on another station while the run cuts: the run read the old item, so its lists are not
+// the order's and it does not call the order optimised.
+TEST_F(RadniNalog, AnItemSavedDuringTheRunLeavesTheOrderNotOptimised) {
+    TriStavke();
+    ASSERT_EQ(OptimizacijaI(nalogtest::RN), IshodRada::Gotovo);
+    ASSERT_TRUE(Optimizacija());
+    const auto spremiStavku = [&](int stavka, int sirina) {
+        ordertables::ChangeRow(root, "Lokal", "STAVKERN.DB", {Value::Int(nalogtest::RN), Value::Int(stavka)},
+                               {{"Sirina", Value::Int(sirina)}});
+        windows::ModelProzora novi;
+        ordertables::PlainWindow(novi, sirina, 800);
+        ASSERT_GT(windows::SpremiKopiju(novi, {nalogtest::RN, stavka}, nalogtest::Sistem, nalogtest::Boja),
+                  0);
+        OznaciNeoptimiziran(nalogtest::RN);
+    };
+    // A change between runs leaves the order not optimised at once.
+    spremiStavku(1, 1100);
+    EXPECT_FALSE(Optimizacija());
+    EXPECT_FALSE(Optimiziran(nalogtest::RN));
+    ASSERT_EQ(OptimizacijaI(nalogtest::RN), IshodRada::Gotovo);
+    EXPECT_TRUE(Optimiziran(nalogtest::RN));
+
+    // Saved while the bars are being filled: every copy has been read by then.
+    bool spremljeno = false;
+    shown.clear();
+    EXPECT_EQ(OptimizacijaI(nalogtest::RN,
+                            [&](const std::string& faza, int, int) {
+                                if (faza == "Optimizacija..." && !spremljeno) {
+                                    spremljeno = true;
+                                    spremiStavku(1, 1199);
+                                }
+                                return false;
+                            }),
+              IshodRada::Zastarjelo);
+    EXPECT_FALSE(Optimizacija());
+    EXPECT_THAT(shown, ElementsAre("Stavke naloga su promijenjene za vrijeme optimizacije!!!\r\n"
+                                   "Liste nisu ažurne: pokrenite ponovo OPTIMIZACIJU I !!!"));
+    // The next run cuts the new width and calls it done.
+    ASSERT_EQ(OptimizacijaI(nalogtest::RN), IshodRada::Gotovo);
+    EXPECT_TRUE(Optimizacija());
+    const std::vector<std::string> redovi = Redovi("RNOPTIMA.DB", {"Prozor", "Duzina"});
+    EXPECT_NE(std::find(redovi.begin(), redovi.end(), "1 1209"), redovi.end());
+    EXPECT_EQ(std::find(redovi.begin(), redovi.end(), "1 1010"), redovi.end());
+}
+
+TEST_F(RadniNalog, OneRunAtATime) {
+    TriStavke();
+    int drugi = 0;
+    IshodRada unutra = IshodRada::Gotovo;
+    std::optional<std::vector<ListaStakla>> staklo;
+    EXPECT_EQ(OptimizacijaI(nalogtest::RN,
+                            [&](const std::string&, int, int) {
+                                if (drugi++ == 0) {
+                                    EXPECT_TRUE(RadTece());
+                                    unutra = OptimizacijaI(nalogtest::RN);
+                                    staklo = OptimizacijaStakla(nalogtest::RN, PostavkeStakla{});
+                                }
+                                return false;
+                            }),
+              IshodRada::Gotovo);
+    EXPECT_EQ(unutra, IshodRada::Odbijeno);
+    EXPECT_FALSE(staklo.has_value());
+    EXPECT_THAT(shown, ElementsAre("Optimizacija je već u tijeku!!!\r\nPričekajte da završi ili je prekinite "
+                                   "(Opoziv).",
+                                   "Optimizacija je već u tijeku!!!\r\nPričekajte da završi ili je prekinite "
+                                   "(Opoziv)."));
+    EXPECT_FALSE(RadTece());
+    EXPECT_TRUE(Optimizacija());
+    EXPECT_THAT(Redovi("RNOPTIMA.DB", PoljaOptime), ElementsAreArray(ordertables::ThreeItemCuttingList()));
+}
+
+// A list that would need more rows than it can number is not written: the order keeps its last list.
+TEST_F(RadniNalog, AFailedRunLeavesTheOldLists) {
+    TriStavke();
+    ASSERT_EQ(OptimizacijaI(nalogtest::RN), IshodRada::Gotovo);
+    // 4200 fixed lights of 4 frame pieces and 4 reinforcements each.
+    ordertables::ChangeRow(root, "Lokal", "STAVKERN.DB", {Value::Int(nalogtest::RN), Value::Int(1)},
+                           {{"Kolicina", Value::Int(4200)}});
+    OznaciNeoptimiziran(nalogtest::RN);
+    shown.clear();
+    EXPECT_EQ(OptimizacijaI(nalogtest::RN), IshodRada::Neuspjelo);
+    EXPECT_THAT(shown, ElementsAre("Greška: Lista optimizacije ima previše redova!!!"));
+    EXPECT_FALSE(Optimizacija());
+    EXPECT_THAT(Redovi("RNOPTIMA.DB", PoljaOptime), ElementsAreArray(ordertables::ThreeItemCuttingList()));
+    EXPECT_THAT(Redovi("RNOPTST.DB", PoljaStakla), ElementsAreArray(ordertables::ThreeItemGlassList()));
+}
+
+TEST_F(RadniNalog, AnItemWhoseTypeIsGoneIsReportedAndNotCut) {
+    TriStavke();
+    ordertables::AddItem(root, {nalogtest::RN, 4, 2, 201, 1, 1000, 800, {}});
+    ASSERT_TRUE(ordertables::ThreeItemWindow(1, m));
+    ASSERT_GT(windows::SpremiKopiju(m, {nalogtest::RN, 4}, nalogtest::Sistem, nalogtest::Boja), 0);
+    ASSERT_EQ(OptimizacijaI(nalogtest::RN), IshodRada::Gotovo);
+    // The catalogue type of item 4 deleted: its copy stays, but the item is no longer cut.
+    ordertables::DeleteRow(root, "Lokal", "WINGL.DB", {Value::Text("T2")});
+    EXPECT_EQ(OptimizacijaI(nalogtest::RN), IshodRada::Nepotpuno);
+    EXPECT_THAT(shown, ElementsAre("Stavka 4 nema vezu ka tipu prozora !!!"));
+    EXPECT_FALSE(Optimizacija());
+    EXPECT_THAT(Redovi("RNOPTIMA.DB", PoljaOptime), ElementsAreArray(ordertables::ThreeItemCuttingList()));
 }
 
 TEST_F(RadniNalog, TheGlassRunNeedsItsListAndASheetOfEveryArticle) {

@@ -26,6 +26,7 @@
 #include <gmock/gmock.h>
 
 #include <map>
+#include <QApplication>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -34,6 +35,7 @@
 namespace {
 
 using engine::Value;
+using ::testing::Contains;
 using ::testing::ElementsAre;
 using ::testing::ElementsAreArray;
 using ::testing::IsEmpty;
@@ -369,6 +371,135 @@ TEST_F(WRadNal, AStoppedRunChangesNothingAndDeletesTakeCopiesAndListsAlong) {
     EXPECT_THAT(Redovi("RNOPTIMA.DB", "RadniNalog", {"Rbr"}), IsEmpty());
     EXPECT_EQ(Redovi("RNOPTST.DB", "RadniNalog", {"Rbr"}).size(), 2u);
     EXPECT_THAT(shown, IsEmpty());
+}
+
+// After a run, every change of what the lists are cut from leaves the order not optimised: the work order's
+// printout and the glass list are refused until the next run, the offer still prints; a price is no such
+// change.
+TEST_F(WRadNal, AChangedItemLeavesTheListsOutOfDateAndTheirPrintoutRefused) {
+    Sustav();
+    Tipovi();
+    ordertables::AddOrder(root, {});
+    const int mjere[][3] = {{501, 1200, 800}, {502, 1200, 1400}};
+    for (int i = 0; i < 2; ++i) {
+        ordertables::AddItem(root, {1, i + 1, mjere[i][0], 201, 1, mjere[i][1], mjere[i][2], 100.0});
+        windows::ModelProzora m;
+        ASSERT_GT(orders::PrilagodiStavku(m, {1, i + 1, mjere[i][0], mjere[i][1], mjere[i][2], 3, 4}), 0);
+    }
+    std::vector<bool> ispisi; // ponuda of every printout started
+    orders::IspisiNaloga.IspisNaloga = [&](std::int32_t, bool ponuda, bool) { ispisi.push_back(ponuda); };
+    int stakla = 0;
+    orders::IspisiNaloga.IspisStakla = [&](std::int32_t, const std::vector<orders::ListaStakla>&, bool) {
+        ++stakla;
+    };
+    Registri();
+    Otvori();
+    const auto optimiziraj = [&] {
+        ASSERT_EQ(f->Book->PageIndex(), 0);
+        Tipka(Qt::Key_End, Qt::ControlModifier);
+        ASSERT_EQ(Aktivna(), "Optimizacija");
+        QTest::qWait(0);
+        Tipka(Qt::Key_Space);
+        ASSERT_TRUE(QTest::qWaitForWindowActive(f));
+        ASSERT_TRUE(f->bIspisNaloga->Enabled()) << ::testing::PrintToString(shown);
+    };
+    // Item 1's field reached with Enter from the grid, typed over and left; then back to the header.
+    const auto promijeni = [&](int polje, const QString& tekst) {
+        Tipka(Qt::Key_Return, Qt::ControlModifier);
+        ASSERT_EQ(f->Book->PageIndex(), 1);
+        Tipka(Qt::Key_Home, Qt::ControlModifier);
+        Tipka(Qt::Key_Up);
+        ASSERT_EQ(f->tStavkeRN->FieldByName("Stavka").AsInteger(), 1);
+        Tipka(Qt::Key_Return);
+        for (int i = 0; i < polje; ++i)
+            Tipka(Qt::Key_Return);
+        Unesi(tekst);
+        Tipka(Qt::Key_Escape);
+        ASSERT_EQ(f->Book->PageIndex(), 0);
+    };
+    const auto odbijeno = [&](const std::string& sto) {
+        SCOPED_TRACE(sto);
+        EXPECT_FALSE(orders::Optimiziran(1));
+        EXPECT_FALSE(f->bIspisNaloga->Enabled());
+        shown.clear();
+        ispisi.clear();
+        f->IspisNaloga(false);
+        f->bOptimaStaklaClick();
+        f->IspisNaloga(true);
+        EXPECT_THAT(shown, ElementsAre(orders::ListeNisuAzurne, orders::ListeNisuAzurne));
+        EXPECT_THAT(ispisi, ElementsAre(true)) << "only the offer prints";
+        shown.clear();
+    };
+
+    optimiziraj();
+    const int stakloPrije = stakla;
+    f->IspisNaloga(false);
+    f->bOptimaStaklaClick();
+    EXPECT_THAT(ispisi, ElementsAre(false));
+    EXPECT_EQ(stakla, stakloPrije + 1);
+    ASSERT_THAT(shown, IsEmpty());
+
+    // The width 1200 -> 1300: the printout would show the new picture beside the old cutting list.
+    promijeni(4, "1300");
+    EXPECT_THAT(Redovi("STAVKERN.DB", "BrojRN", {"Sirina"}), ElementsAre("1300", "1200"));
+    odbijeno("width");
+    Tipka(Qt::Key_F5);
+    EXPECT_EQ(f->NaslovPrikaza->Caption(),
+              "OPTIMIZIRANA LISTA PROFILA NALOGA BROJ 1 - NIJE AŽURNA, pokrenite ponovo OPTIMIZACIJU I");
+    Tipka(Qt::Key_Escape);
+    optimiziraj();
+    EXPECT_THAT(Redovi("RNOPTIMA.DB", "RadniNalog", {"Prozor", "Duzina"}), Contains("1 1310"));
+    ispisi.clear();
+    f->IspisNaloga(false);
+    EXPECT_THAT(ispisi, ElementsAre(false));
+
+    // A price changes no list.
+    promijeni(6, "150");
+    EXPECT_TRUE(f->bIspisNaloga->Enabled());
+    EXPECT_TRUE(orders::Optimiziran(1));
+
+    const std::pair<int, const char*> izmjene[] = {{1, "KRILO"}, {2, "A202"}, {3, "3"}, {5, "900"}};
+    for (const auto& [polje, tekst] : izmjene) {
+        promijeni(polje, QString::fromUtf8(tekst));
+        odbijeno(tekst);
+        optimiziraj();
+    }
+    EXPECT_THAT(Redovi("STAVKERN.DB", "BrojRN", {"Tip", "Staklo", "Kolicina", "Visina"}),
+                ElementsAre("502 202 3 900", "502 201 1 1400"));
+
+    // An item added, an item deleted.
+    Tipka(Qt::Key_Return, Qt::ControlModifier);
+    Tipka(Qt::Key_Insert);
+    Tipka(Qt::Key_Return);
+    Stavka("FIKS", "A201", "1", "1000", "800", "10");
+    Tipka(Qt::Key_Escape);
+    odbijeno("added");
+    optimiziraj();
+    Tipka(Qt::Key_Return, Qt::ControlModifier);
+    answers.push_back(true);
+    Tipka(Qt::Key_Delete, Qt::ControlModifier);
+    Tipka(Qt::Key_Escape);
+    odbijeno("deleted");
+    optimiziraj();
+
+    // Another station's change of an item, made beside this form, counts too.
+    ordertables::ChangeRow(root, "Lokal", "STAVKERN.DB", {Value::Int(1), Value::Int(1)},
+                           {{"Sirina", Value::Int(1250)}});
+    orders::OznaciNeoptimiziran(1);
+    EXPECT_TRUE(f->bIspisNaloga->Enabled()) << "the form has not looked yet";
+    shown.clear();
+    f->IspisNaloga(false);
+    EXPECT_THAT(shown, ElementsAre(orders::ListeNisuAzurne));
+    EXPECT_FALSE(f->bIspisNaloga->Enabled());
+
+    // The order's colour, from the header page's field, saved on the way to the items.
+    optimiziraj();
+    f->eBoja->SetFocus();
+    Unesi("SME");
+    Tipka(Qt::Key_Return, Qt::ControlModifier);
+    Tipka(Qt::Key_Escape);
+    EXPECT_THAT(Redovi("RADNINAL.DB", "Code", {"Boja"}), ElementsAre("5"));
+    odbijeno("colour");
 }
 
 // "Promjena tipa" opens the designer on the item's own copy; what is drawn there goes into the copy, in the
