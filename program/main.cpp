@@ -2,6 +2,7 @@
 
 #include "app/data/Settings.h"
 #include "fw/ui/Application.h"
+#include "fw/ui/Color.h"
 #include "program/Startup.h"
 
 #include <QApplication>
@@ -47,6 +48,7 @@ int main(int argc, char** argv) {
     mallopt(M_MMAP_THRESHOLD, 32 << 20);
     mallopt(M_TRIM_THRESHOLD, 64 << 20);
     QApplication qt(argc, argv);
+    fw::UseProgramFont();
     QuitOnSignals(qt);
     app::AddStartUpForms();
     return app::RunProgram(app::ProgramFolder());

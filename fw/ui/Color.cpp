@@ -2,6 +2,7 @@
 
 #include "base/Text.h"
 
+#include <QFont>
 #include <QGuiApplication>
 #include <QPalette>
 
@@ -41,6 +42,12 @@ QString FontFamily(std::string_view name) {
     if (base::SameText(trimmed, "Arial Thin") || base::SameText(trimmed, "Arial Narrow"))
         return QStringLiteral("Liberation Sans Narrow");
     return QString::fromStdString(trimmed);
+}
+
+void UseProgramFont() {
+    QFont font = QGuiApplication::font();
+    font.setFamilies({FontFamily("MS Sans Serif")});
+    QGuiApplication::setFont(font);
 }
 
 } // namespace fw

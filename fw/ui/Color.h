@@ -33,4 +33,9 @@ TColor FromQColor(const QColor& color);
 // "Arial CE" become "Liberation Sans").
 QString FontFamily(std::string_view name);
 
+// Makes the forms' own face the application's default font, at the platform's size. Left to the
+// platform, "Sans Serif" may resolve to any face the machine has: on a machine with only the Liberation
+// fonts fontconfig picks Liberation Mono.
+void UseProgramFont();
+
 } // namespace fw

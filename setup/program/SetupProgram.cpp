@@ -1,6 +1,7 @@
 #include "setup/program/SetupProgram.h"
 
 #include "fw/ui/Application.h"
+#include "fw/ui/Color.h"
 #include "fw/ui/Guard.h"
 #include "setup/install/InstallUi.h"
 #include "setup/program/InstPlom.h"
@@ -70,6 +71,7 @@ int RunSetup(int argc, char** argv) {
     if (screenless && !std::getenv("QT_QPA_PLATFORM")) ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
     int qtArgc = 1;
     QApplication qapp(qtArgc, argv);
+    fw::UseProgramFont();
     const bool unattended = Unattended();
     // A build or a transfer has no window to show a message in.
     InstallUserInterface(unattended || screenless);

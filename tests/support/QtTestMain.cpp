@@ -1,10 +1,12 @@
 #include "tests/support/ChildProcess.h"
 #include "tests/support/ProgramStateReset.h"
+#include "tests/support/ProjectFonts.h"
 
 #include <gtest/gtest.h>
 #include <QApplication>
 
 int main(int argc, char** argv) {
+    testsupport::UseProjectFonts();
     // Test discovery runs the binary without a display: always fall back to the offscreen platform.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);

@@ -11,11 +11,13 @@ namespace {
 using windows::RDirectType;
 using windows::TRuller;
 
+// Ink: the pixels clearly darker than the background. A number's thin strokes are smoothed to greys that
+// need not reach black.
 int Crni(const QImage& s, QRect u) {
     int n = 0;
     for (int y = u.top(); y <= u.bottom(); ++y)
         for (int x = u.left(); x <= u.right(); ++x)
-            n += (s.pixel(x, y) & 0xFFFFFF) == 0;
+            n += qGray(s.pixel(x, y)) < 128;
     return n;
 }
 
