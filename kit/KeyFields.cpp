@@ -6,6 +6,7 @@
 #include "app/data/Useful.h"
 #include "app/shell/CodeDialogs.h"
 #include "app/shell/FocusNavigation.h"
+#include "app/shell/FormOpener.h"
 #include "app/shell/Hints.h"
 #include "base/Cp1250.h"
 #include "base/Exceptions.h"
@@ -280,7 +281,7 @@ void TDBKeyField::KeyDown(std::uint16_t& key, fw::Shift shift) {
         }
         key = 0;
         if (fw::Form* form = ParentForm()) {
-            fw::SetTagState(*form, 2);
+            fw::SetTagState(*form, app::TagHiddenForOther);
             OnF2Press(*form);
         }
     } else if ((key == fw::VK_LEFT || key == fw::VK_RIGHT) && shift == fw::ssNone && Entered &&

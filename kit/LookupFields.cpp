@@ -5,6 +5,7 @@
 #include "app/data/Settings.h"
 #include "app/data/Useful.h"
 #include "app/shell/FocusNavigation.h"
+#include "app/shell/FormOpener.h"
 #include "app/shell/Hints.h"
 #include "base/Cp1250.h"
 #include "base/ProgramState.h"
@@ -452,7 +453,7 @@ void LookupControl::KeyDown(std::uint16_t& key, fw::Shift shift) {
             if (lookup && lookup->State() != fw::dsBrowse) lookup->Cancel();
             key = 0;
             if (fw::Form* form = ParentForm()) {
-                fw::SetTagState(*form, 2);
+                fw::SetTagState(*form, app::TagHiddenForOther);
                 OnF2Press(*form);
             }
             // The picker may have added rows: they are found from here on.

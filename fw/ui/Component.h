@@ -15,12 +15,10 @@ enum ComponentStateFlag : unsigned {
     csDesigning = 8, // never set: there is no designer at run time
 };
 
-// Bits and fields of Tag with a meaning for the framework and the kit.
+// Bits and fields of a component's Tag with a meaning for the framework and the kit (a dataset's Tag bits
+// are the shell's own: app/data/DBMine.h).
 inline constexpr std::int32_t TagStateMask = 0x3FF;
-inline constexpr std::int32_t TagFinalClose = 0x400;
 inline constexpr std::int32_t TagTablesOpening = 0x2000;
-inline constexpr std::int32_t TagRangeReapplied = 0x40;
-inline constexpr std::int32_t TagLinkIncomplete = 0x80;
 inline constexpr std::int32_t TagOwnArrowKeys = 0x40000000;
 
 // The root of the component tree: a name, a Tag, and an owner that holds its components in creation order.

@@ -1,7 +1,5 @@
 #include "tests/kit/CodeListFixture.h"
-
-#include <sys/wait.h>
-#include <unistd.h>
+#include "tests/support/ChildProcess.h"
 
 namespace kittest {
 namespace {
@@ -220,20 +218,12 @@ TEST_F(KeyFieldTest, ANameFieldRefusesATakenValueAndRenamesOnItsOwnIndex) {
     name->SetDataSource(nullptr);
 }
 
-// Runs f in a second process of the program on the same data folder; its exit code.
+// Runs f in a second process of the program on the same data folder; its exit code (-1 when it hangs or
+// is killed, so a stuck station fails the test instead of the run).
 int InOtherProcess(const std::function<bool()>& f) {
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        bool ok = false;
-        try {
-            ok = f();
-        } catch (...) {
-        }
-        ::_exit(ok ? 0 : 1);
-    }
-    int status = -1;
-    ::waitpid(pid, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    auto child = testsupport::ChildProcess::Fork([&f] { return f() ? 0 : 1; });
+    const auto end = child->Wait(std::chrono::seconds(60));
+    return end && end->Exited ? end->Code : -1;
 }
 
 TEST_F(KeyFieldTest, ACodeCreatedByOneStationIsFoundByTheOther) {

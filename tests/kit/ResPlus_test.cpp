@@ -1,5 +1,7 @@
 #include "tests/kit/KitFixture.h"
 
+#include "app/shell/FormOpener.h"
+
 #include "tests/fw/ui/FormTesting.h"
 
 namespace kittest {
@@ -80,12 +82,12 @@ TEST_F(ResPlusTest, DropsEntriesWhoseFormIsGoneAndFreesTheNext) {
 TEST_F(ResPlusTest, NeverFreesAFormInUse) {
     MakeReleased(2, 1);
     fwtest::ShowActive(*forms[0]);
-    fw::SetTagState(*forms[1], 2); // hidden while a form opened from it shows
+    fw::SetTagState(*forms[1], app::TagHiddenForOther);
     EXPECT_FALSE(app::FreeRegisteredObject(nullptr));
     EXPECT_EQ(Alive(), 2);
     EXPECT_EQ(app::FormOpener.ReleasableRegistry.size(), 2u);
     forms[0]->Hide();
-    fw::SetTagState(*forms[1], 1);
+    fw::SetTagState(*forms[1], app::TagShown);
     EXPECT_TRUE(app::FreeRegisteredObject(nullptr));
     EXPECT_TRUE(app::FreeRegisteredObject(nullptr));
     EXPECT_EQ(Alive(), 0);

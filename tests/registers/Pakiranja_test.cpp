@@ -57,6 +57,9 @@ struct LabelCase {
     const char* Link;
     const char* LinkValue;
 };
+void PrintTo(const LabelCase& c, std::ostream* os) {
+    *os << c.Table;
+}
 
 const LabelCase labelCases[] = {
     {registers::PrikaziMjere, [] { return static_cast<registers::TLabelList*>(Pakiranja.SifarnikMjera); },

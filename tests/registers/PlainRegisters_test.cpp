@@ -16,6 +16,10 @@ struct PlainCase {
     const char* Noun;
     bool HasName;
 };
+// Listings name a case by its table, not by its bytes.
+void PrintTo(const PlainCase& c, std::ostream* os) {
+    *os << c.Table;
+}
 
 template <class T> registers::TCodeListForm* Of(T* form) {
     return form;

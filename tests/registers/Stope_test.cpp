@@ -15,6 +15,9 @@ struct RateCase {
     const char* Caption;
     const char* Rate; // the first rate field
 };
+void PrintTo(const RateCase& c, std::ostream* os) {
+    *os << c.Groups;
+}
 
 const RateCase rateCases[] = {
     {registers::PrikaziStopePoreza,

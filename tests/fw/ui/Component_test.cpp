@@ -80,7 +80,7 @@ TEST(ComponentTree, ScopedTagBitsRestoreOnEveryPath) {
     fw::Component c(nullptr);
     c.SetTag(0x2001);
     try {
-        fw::ScopedTagBits bits(c, fw::TagTablesOpening | fw::TagFinalClose);
+        fw::ScopedTagBits bits(c, fw::TagTablesOpening | 0x400);
         EXPECT_EQ(c.Tag(), 0x2401);
         throw 1;
     } catch (int) {

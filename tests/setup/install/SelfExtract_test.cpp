@@ -3,9 +3,11 @@
 #include "setup/kit/SelfExtractTrailer.h"
 #include "tests/setup/install/InstallTestEnv.h"
 
+#include <chrono>
 #include <csignal>
 #include <fcntl.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 using namespace setup;
@@ -38,8 +40,18 @@ int Start(const std::string& program, const std::vector<std::string>& args, cons
     if (!input.empty() && ::write(pipeFds[1], input.data(), input.size()) < 0) {
     }
     ::close(pipeFds[1]);
+    // A program that hangs is killed after five minutes: the test fails instead of the whole run stalling.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(5);
     int status = 0;
-    ::waitpid(pid, &status, 0);
+    while (::waitpid(pid, &status, WNOHANG) == 0) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            ::kill(pid, SIGKILL);
+            ::waitpid(pid, &status, 0);
+            ADD_FAILURE() << program << " did not end within five minutes";
+            break;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
     return WIFEXITED(status) ? WEXITSTATUS(status) : -WTERMSIG(status);
 }
 

@@ -138,11 +138,12 @@ TEST_F(Registry, ManyValuesStayDistinctAndKilledSavesAreSweptAway) {
     ASSERT_EQ(names.size(), 4999u);
     EXPECT_EQ(names[3], "/opt/lib4");
     // another process's save goes through, the cached read sees it
-    if (::fork() == 0) {
+    const auto other = testsupport::ChildProcess::Fork([] {
         WriteRegInteger(HKEY_LOCAL_MACHINE, "\\SharedDLLs", "/opt/lib4", 44);
-        ::_exit(0);
-    }
-    ::wait(nullptr);
+        return 0;
+    });
+    const auto end = other->Wait(std::chrono::seconds(60));
+    ASSERT_TRUE(end && end->Success());
     EXPECT_EQ(ReadRegInteger(HKEY_LOCAL_MACHINE, "\\SharedDLLs", "/opt/lib4", 0), 44);
     // a save killed before its rename left its temporary: the next change removes it
     std::ofstream(state / ".HKEY_LOCAL_MACHINE.reg.ab12cd34.tmp") << "half";
