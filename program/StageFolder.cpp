@@ -1,5 +1,7 @@
 #include "program/StageFolder.h"
 
+#include "program/SampleWorkshop.h"
+
 #include "app/data/DataSetServices.h"
 #include "app/data/WBegin.h"
 #include "app/tables/EngineTables.h"
@@ -27,7 +29,7 @@ void Connect(fw::TDatabase& db, const std::string& name, const std::string& path
 }
 
 // The own company: its partner row, and the installation code's row that points at it.
-void AddOwnCompany(const StageOptions& o) {
+std::int64_t AddOwnCompany(const StageOptions& o) {
     fw::TTable partner;
     partner.SetDatabaseName("Global");
     partner.SetTableName("PARTNER.DB");
@@ -66,6 +68,7 @@ void AddOwnCompany(const StageOptions& o) {
     }
     sifPart.SaveChanges();
     sifPart.Close();
+    return code;
 }
 
 } // namespace
@@ -123,7 +126,13 @@ void StageProgramFolder(const std::filesystem::path& folder, const StageOptions&
         Connect(l, "Lokal", lokal);
         CheckTablesOf("", "Global", true);
         CheckTablesOf("", "Lokal", true);
-        if (o.OwnCompany) AddOwnCompany(o);
+        if (o.OwnCompany) {
+            const auto own = static_cast<std::int32_t>(AddOwnCompany(o));
+            if (o.Sample && RegistersEmpty()) {
+                WBegin.PodaciPoduzeca.OwnPartner = own;
+                WriteSampleWorkshop(own);
+            }
+        }
         // Every table is closed now: its files get the .DB file's date, as the last close of a setup's run
         // leaves them, so the first thorough check finds every index current.
         for (const auto& [kind, path] : {std::pair{Folder::Global, global}, std::pair{Folder::Lokal, lokal}})

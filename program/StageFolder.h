@@ -16,6 +16,7 @@ struct StageOptions {
     std::string UlicaBroj = "Ilica 1";
     bool Tables = true;     // make the data folders and every table through the table checks
     bool OwnCompany = true; // add the own company's rows
+    bool Sample = false;    // and the sample workshop, when the registers hold no window system yet
 };
 
 // Writes "Link.DB" with the one installation record.
