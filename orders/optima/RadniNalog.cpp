@@ -171,6 +171,18 @@ std::set<std::int32_t> TipoviSustava(std::int32_t sistem) {
     return kodovi;
 }
 
+// Every profile piece keeps a length after the saw's and the welding's allowances.
+bool MjereRezive(const ListeKomada& liste, const KonstanteSistema& k) {
+    for (int v = V_Stok; v < static_cast<int>(liste.size()); ++v) {
+        if (v == V_Staklo) continue;
+        const bool varena = v == V_Stok || v == V_Okvir || v == V_Vrata || v == V_KlizniOkvir;
+        const int dodatak = 2 * k.ReznaPila + (varena ? 2 * k.Varenje : 0);
+        for (const TKomad& komad : liste[static_cast<std::size_t>(v)])
+            if (komad.Duzina - dodatak <= 0) return false;
+    }
+    return true;
+}
+
 struct Prikupljeno {
     ListeKomada Liste;
     std::vector<std::int32_t> Kopije; // by item: the Code of the copy read, 0 for none
@@ -225,6 +237,13 @@ Prikupljeno PrebaciTip(std::int32_t rn, const Nalog& n, const std::map<std::int3
         } catch (const base::Overflow&) {
             poruke.push_back("Stavka " + std::to_string(s.Stavka) +
                              ": mjere prozora su prevelike za rezanje, stavka nije u listi!!!");
+            stavke = {};
+        }
+        // A copy too small for its profiles (stored before such sizes were refused) would give pieces
+        // of no length.
+        if (!MjereRezive(stavke, n.Konstante)) {
+            poruke.push_back("Stavka " + std::to_string(s.Stavka) +
+                             ": mjere prozora su premale za njegove profile, stavka nije u listi!!!");
             stavke = {};
         }
         for (const std::string& t : poruke) {

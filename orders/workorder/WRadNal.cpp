@@ -307,7 +307,15 @@ TWRadniNalozi::TWRadniNalozi(fw::Component* owner) : kit::TMyForm(owner) {
     };
     tStavkeRN->BeforeDelete = [this](fw::TDataSet&) { tStavkeRNBeforeDelete(); };
     // What the cutting lists are made of changes: the order's lists are out of date.
-    tStavkeRN->BeforePost = [this](fw::TDataSet&) { stavkaMijenjaListe_ = StavkaMijenjaListe(); };
+    tStavkeRN->BeforePost = [this](fw::TDataSet&) {
+        stavkaMijenjaListe_ = StavkaMijenjaListe();
+        const auto promijenjeno = [this](const char* polje) {
+            const fw::TField& f = tStavkeRN->FieldByName(polje);
+            return tStavkeRN->State() == fw::dsInsert || !(f.Value() == f.OldValue());
+        };
+        if (promijenjeno("Tip") || promijenjeno("Sirina") || promijenjeno("Visina"))
+            OdbijNeizvedivo(StavkaIzUnosa());
+    };
     tStavkeRN->AfterDelete = [this](fw::TDataSet&) {
         if (!brisemNalog_) OznaciPromjenu();
     };
@@ -618,8 +626,7 @@ void TWRadniNalozi::eDimenzijaExitChanged(kit::TDBVar* druga) {
     if (!druga->Text().empty() && !eTip->Text().empty()) eTipExitChanged();
 }
 
-void TWRadniNalozi::eTipExitChanged() {
-    PrikazKopije = true;
+StavkaZaPrilagodbu TWRadniNalozi::StavkaIzUnosa() const {
     StavkaZaPrilagodbu s;
     s.RN = TrenutniNalog();
     s.Stavka = TrenutnaStavka();
@@ -628,8 +635,23 @@ void TWRadniNalozi::eTipExitChanged() {
     s.Visina = static_cast<int>(Broj(*tStavkeRN, "Visina"));
     s.Sistem = static_cast<std::int32_t>(Broj(*tRadniNal, "Sistem"));
     s.Boja = static_cast<std::int32_t>(Broj(*tRadniNal, "Boja"));
+    return s;
+}
+
+// A size the type cannot be made in is refused where it is typed, before anything is stored.
+void TWRadniNalozi::OdbijNeizvedivo(const StavkaZaPrilagodbu& s) {
+    const std::string odbijeno = ProvjeriMjere(s);
+    if (odbijeno.empty()) return;
+    app::ShowInfo(odbijeno);
+    throw base::Abort();
+}
+
+void TWRadniNalozi::eTipExitChanged() {
+    PrikazKopije = true;
+    const StavkaZaPrilagodbu s = StavkaIzUnosa();
     // Nothing to fit until the item has a type and a size.
     if (s.RN == 0 || s.Stavka == 0 || s.Tip == 0 || s.Sirina <= 0 || s.Visina <= 0) return;
+    OdbijNeizvedivo(s);
     FaktoriPrilagodbe f;
     if (PrilagodiStavku(windows::SharedModel(), s, &f) > 0) OznaciPromjenu();
     FaktorSirine = f.FaktorSirine;

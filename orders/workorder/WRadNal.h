@@ -16,6 +16,7 @@
 #include "kit/MyTable.h"
 #include "orders/cutting/PostavkeStakla.h"
 #include "orders/optima/RadniNalog.h"
+#include "orders/workorder/PrilagodbaStavke.h"
 
 #include <cstdint>
 #include <map>
@@ -139,6 +140,9 @@ private:
     // Refuses (told) a printout of an order's lists that are not its items' lists.
     bool OdbijIspisListe(std::int32_t rn);
     bool stavkaMijenjaListe_ = false;
+    // The current item as typed, for fitting its type.
+    StavkaZaPrilagodbu StavkaIzUnosa() const;
+    void OdbijNeizvedivo(const StavkaZaPrilagodbu& s);
     bool brisemNalog_ = false;
     std::int32_t TrenutniNalog() const;
     std::int16_t TrenutnaStavka() const;

@@ -502,6 +502,45 @@ TEST_F(WRadNal, AChangedItemLeavesTheListsOutOfDateAndTheirPrintoutRefused) {
     odbijeno("colour");
 }
 
+// A size its type cannot be made in (a 60 mm frame around 100 x 100, a sash turned inside out) is refused
+// where it is typed, naming the smallest size; nothing is stored, the old copy stays.
+TEST_F(WRadNal, AnItemTooSmallForItsTypeIsRefusedAtEntry) {
+    Sustav();
+    Tipovi();
+    ordertables::AddOrder(root, {});
+    // The fixed light fits down to an opening of 1 mm inside its frame.
+    EXPECT_EQ(
+        orders::ProvjeriMjere({1, 1, 501, 100, 100, 3, 4}),
+        "Tip prozora FIKS ne može se izraditi u mjeri 100 x 100 mm!!!\r\nNajmanja mjera je 121 x 121 mm.");
+    EXPECT_EQ(orders::ProvjeriMjere({1, 1, 501, 121, 121, 3, 4}), "");
+    windows::ModelProzora m;
+    EXPECT_EQ(orders::PrilagodiStavku(m, {1, 1, 502, 100, 100, 3, 4}), 0);
+    ASSERT_EQ(shown.size(), 1u);
+    const std::string krilo = shown[0];
+    EXPECT_EQ(
+        krilo.rfind("Tip prozora KRILO ne može se izraditi u mjeri 100 x 100 mm!!!\r\nNajmanja mjera je ", 0),
+        0u)
+        << krilo;
+    EXPECT_EQ(windows::KodKopije({1, 1}), 0);
+    shown.clear();
+
+    Otvori();
+    Tipka(Qt::Key_Return, Qt::ControlModifier);
+    ASSERT_EQ(f->Book->PageIndex(), 1);
+    Tipka(Qt::Key_Insert);
+    Tipka(Qt::Key_Return);
+    ASSERT_EQ(Aktivna(), "eStavka");
+    Tipka(Qt::Key_Return);
+    for (const char* v : {"KRILO", "A201", "1", "100", "100"})
+        Unesi(v);
+    EXPECT_THAT(shown, ElementsAre(krilo));
+    EXPECT_EQ(Aktivna(), "eVisina");
+    // The new item's row is made when it begins; its type and size are not stored.
+    EXPECT_THAT(Redovi("STAVKERN.DB", "BrojRN", {"Stavka", "Tip", "Sirina", "Visina"}),
+                ElementsAre("1 - - -"));
+    EXPECT_EQ(windows::KodKopije({1, 1}), 0);
+}
+
 // "Promjena tipa" opens the designer on the item's own copy; what is drawn there goes into the copy, in the
 // order colour's articles, and the catalogue type stays as it was.
 TEST_F(WRadNal, PromjenaTipaChangesTheItemsCopyAndNotTheCatalogueType) {
