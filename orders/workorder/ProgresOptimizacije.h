@@ -4,6 +4,7 @@
 
 #include "orders/optima/RadniNalog.h"
 
+#include <QColor>
 #include <QWidget>
 
 class QLabel;
@@ -25,6 +26,9 @@ public:
     }
 
     QString Faza() const;
+    // The colour the phase is shown in.
+    QColor BojaTeksta() const;
+    static QColor BojaFaze(const std::string& faza);
     bool Prekinut() const { return prekinut_; }
     QPushButton* Opoziv() const { return opoziv_; }
 

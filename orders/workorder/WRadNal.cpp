@@ -18,6 +18,7 @@
 #include "orders/workorder/ProgresOptimizacije.h"
 #include "windows/designer/EditWindow.h"
 #include "windows/designer/ProfileTables.h"
+#include "windows/designer/Transforms.h"
 #include "windows/designer/WindowPainter.h"
 #include "windows/storage/StoredTable.h"
 #include "windows/storage/WindowTypeStore.h"
@@ -28,6 +29,7 @@
 
 #include <QImage>
 #include <QLabel>
+#include <QPainter>
 #include <QPixmap>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -176,7 +178,8 @@ TWRadniNalozi::TWRadniNalozi(fw::Component* owner) : kit::TMyForm(owner) {
     Optimizacija = Gumb(&glava, this, "Optimizacija", "OPTIMIZACIJA I", 440, y += Redak + 10);
     Optimizacija->setToolTip(
         QString::fromUtf8("Optimizacija reznih profila - obavezno nakon svake promjene stavaka"));
-    bOptimaStakla = Gumb(&glava, this, "bOptimaStakla", "Ispis &Stakla", 610, y);
+    // Alt+S belongs to "&Stavke" on this page.
+    bOptimaStakla = Gumb(&glava, this, "bOptimaStakla", "Ispis S&takla", 610, y);
     bOptimaStakla->setToolTip(QString::fromUtf8("Optimizacija Stakla"));
     bPregled = Gumb(&glava, this, "bPregled", "Pregled liste (F5)", 440, y += Redak + 5);
     bIspisNaloga = Gumb(&glava, this, "bIspisNaloga", "Ispis &naloga", 440, y += Redak + 5);
@@ -224,8 +227,8 @@ TWRadniNalozi::TWRadniNalozi(fw::Component* owner) : kit::TMyForm(owner) {
     bNovaStavka = Gumb(&stavke, this, "bNovaStavka", "&Nova stavka", 440, 480);
     bNaZaglavlje = Gumb(&stavke, this, "bNaZaglavlje", "Na &zaglavlje", 440, 515);
     Roletna = new QLabel(&stavke);
+    Roletna->setObjectName("Roletna");
     Roletna->setGeometry(680, 262, 200, 8);
-    Roletna->setStyleSheet("background: gray");
     Roletna->hide();
     PaintBox = new QLabel(&stavke);
     PaintBox->setObjectName("PaintBox");
@@ -240,13 +243,26 @@ TWRadniNalozi::TWRadniNalozi(fw::Component* owner) : kit::TMyForm(owner) {
     gRNOptima->SetName("gRNOptima");
     gRNOptima->SetBounds(10, 30, 520, 520);
     gRNOptima->SetDataSource(&sRNOptima);
+    // "Lista stakla" stands turned up beside its grid, read from the bottom.
     lListaStakla = new fw::Label(&liste, this);
     lListaStakla->SetName("lListaStakla");
+    lListaStakla->SetAutoSize(false);
     lListaStakla->SetCaption("Lista stakla");
-    lListaStakla->SetBounds(540, 5, 200, 22);
+    lListaStakla->SetBounds(540, 30, 22, 480);
+    {
+        QPixmap okomito(22, 480);
+        okomito.fill(Qt::transparent);
+        QPainter p(&okomito);
+        p.setFont(lListaStakla->font());
+        p.translate(0, 480);
+        p.rotate(-90);
+        p.drawText(QRect(0, 0, 480, 22), Qt::AlignCenter, QString::fromUtf8("Lista stakla"));
+        p.end();
+        lListaStakla->setPixmap(okomito);
+    }
     gStaklo = new kit::TMyDBGrid(&liste, this);
     gStaklo->SetName("gStaklo");
-    gStaklo->SetBounds(540, 30, 350, 480);
+    gStaklo->SetBounds(565, 30, 325, 480);
     gStaklo->SetDataSource(&sRNOptSt);
     BitBtn2 = Gumb(&liste, this, "BitBtn2", "Na &zaglavlje", 540, 520);
 
@@ -483,9 +499,33 @@ bool TWRadniNalozi::StavkaMijenjaListe() const {
     return false;
 }
 
+// A number another order already has (two stations that took the same proposed number) is not stored
+// without a word: the user takes the next free number or keeps the one typed.
+void TWRadniNalozi::PonudiSlobodanBroj() {
+    fw::TField& broj = tRadniNal->FieldByName("Broj");
+    if (broj.IsNull() || (tRadniNal->State() == fw::dsEdit && broj.Value() == broj.OldValue())) return;
+    const std::int64_t trazeni = broj.AsInteger();
+    const std::int64_t kod = Broj(*tRadniNal, "Code");
+    windows::StoredTable t(app::FolderPath(app::Folder::Lokal), "RADNINAL.DB");
+    bool zauzet = false;
+    std::int64_t najveci = 0;
+    for (t.Cursor().First(); t.Cursor().OnRow(); t.Cursor().Next()) {
+        const engine::Row& r = t.Cursor().Read();
+        najveci = std::max(najveci, t.Int(r, "Broj"));
+        if (t.Int(r, "Broj") == trazeni && (tRadniNal->State() == fw::dsInsert || t.Int(r, "Code") != kod))
+            zauzet = true;
+    }
+    if (!zauzet) return;
+    if (app::AskYesNo("Nalog broj " + std::to_string(trazeni) +
+                      " već postoji!!!\r\nŽelite li uzeti sljedeći " + "slobodni broj " +
+                      std::to_string(najveci + 1) + "?"))
+        broj.SetAsInteger(najveci + 1);
+}
+
 // The form never sets the flag itself: a header posted keeps what the runs and the item changes stored
 // (also another station's), and a new system or colour leaves the lists out of date.
 void TWRadniNalozi::tRadniNalBeforePost() {
+    PonudiSlobodanBroj();
     fw::TField& zastavica = tRadniNal->FieldByName("Optimizacija");
     const std::int32_t rn = TrenutniNalog();
     bool gotovo = tRadniNal->State() == fw::dsEdit && rn != 0 && Optimiziran(rn);
@@ -557,15 +597,21 @@ void TWRadniNalozi::bNovaStavkaClick() {
 void TWRadniNalozi::tStavkeRNNewRecord() {
     if (NajvecaStavka == 32767) throw base::Exception("Nalog ima previše stavaka !!!");
     tStavkeRN->FieldByName("Stavka").SetAsInteger(NajvecaStavka + 1);
+    // A new item has no window until it has a type.
+    IsprazniPrikaz();
+}
+
+void TWRadniNalozi::IsprazniPrikaz() {
+    windows::SharedModel().OslobodiMemoriju();
+    KodKopije = 0;
+    PaintBox->setPixmap({});
+    Roletna->hide();
 }
 
 void TWRadniNalozi::tStavkeRNBeforeDelete() {
     const windows::KopijaStavke k{TrenutniNalog(), TrenutnaStavka()};
     if (k.RN != 0 && windows::KodKopije(k) != 0 && !windows::ObrisiKopiju(k)) throw base::Abort();
-    windows::SharedModel().OslobodiMemoriju();
-    KodKopije = 0;
-    PaintBox->setPixmap({});
-    Roletna->hide();
+    IsprazniPrikaz();
 }
 
 void TWRadniNalozi::bNaZaglavljeClick() {
@@ -672,9 +718,26 @@ void TWRadniNalozi::Nacrtaj() {
         m.MaxBottom = m.Visina;
         windows::PaintPreview(slika, m);
     }
+    if (ima && m.Roletne) NacrtajRoletnu(m);
     Roletna->setVisible(ima && m.Roletne);
     m.OslobodiMemoriju();
     PaintBox->setPixmap(QPixmap::fromImage(slika));
+}
+
+// The roller shutter's box over the drawn frame, exactly as wide, grey and hatched as on the printouts.
+void TWRadniNalozi::NacrtajRoletnu(const windows::ModelProzora& m) {
+    const windows::ScreenTransform t(windows::PreviewScale(m));
+    const int lijevo = t.Piksel(0), sirina = std::max(1, t.Piksel(m.Sirina) - lijevo);
+    const QRect okvir = PaintBox->geometry();
+    Roletna->setGeometry(okvir.left() + lijevo, okvir.top() - 8, sirina, 8);
+    QPixmap slika(sirina, 8);
+    slika.fill(Qt::white);
+    QPainter p(&slika);
+    p.fillRect(slika.rect(), QBrush(Qt::gray, Qt::BDiagPattern));
+    p.setPen(Qt::gray);
+    p.drawRect(0, 0, sirina - 1, 7);
+    p.end();
+    Roletna->setPixmap(slika);
 }
 
 void TWRadniNalozi::SpremiProzor(windows::TEditWindow& designer) {

@@ -3,7 +3,7 @@
 // Page 0 lists the orders with the current order's header, page 1 its items with the preview of the
 // current item's own copy of its window type, page 2 the order's profile cutting list and glass list.
 // Each item's copy is the catalogue type fitted to the item's size and re-coloured to the order's colour;
-// "OPTIMIZACIJA I" turns the copies into the cutting lists and "Ispis &Stakla" lays the glass on sheets.
+// "OPTIMIZACIJA I" turns the copies into the cutting lists and "Ispis S&takla" lays the glass on sheets.
 
 #include "fw/ui/DBMemo.h"
 #include "fw/ui/ExtCtrls.h"
@@ -137,12 +137,16 @@ private:
     // Whether the item being posted changes what its pieces are cut from.
     bool StavkaMijenjaListe() const;
     void tRadniNalBeforePost();
+    void PonudiSlobodanBroj();
     // Refuses (told) a printout of an order's lists that are not its items' lists.
     bool OdbijIspisListe(std::int32_t rn);
     bool stavkaMijenjaListe_ = false;
     // The current item as typed, for fitting its type.
     StavkaZaPrilagodbu StavkaIzUnosa() const;
     void OdbijNeizvedivo(const StavkaZaPrilagodbu& s);
+    // The preview box without a window.
+    void IsprazniPrikaz();
+    void NacrtajRoletnu(const windows::ModelProzora& m);
     bool brisemNalog_ = false;
     std::int32_t TrenutniNalog() const;
     std::int16_t TrenutnaStavka() const;

@@ -30,6 +30,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <set>
 #include <sstream>
 
 namespace {
@@ -539,6 +540,97 @@ TEST_F(WRadNal, AnItemTooSmallForItsTypeIsRefusedAtEntry) {
     EXPECT_THAT(Redovi("STAVKERN.DB", "BrojRN", {"Stavka", "Tip", "Sirina", "Visina"}),
                 ElementsAre("1 - - -"));
     EXPECT_EQ(windows::KodKopije({1, 1}), 0);
+}
+
+// The items page draws what the current item has: a roller shutter's hatched box exactly over the drawn
+// frame, and nothing for a new item until it has a type. The header page gives each mnemonic one button,
+// and the progress window shows each phase in its colour.
+TEST_F(WRadNal, ThePagesShowWhatTheItemHasAndOneButtonPerMnemonic) {
+    Sustav();
+    Tipovi();
+    ordertables::AddOrder(root, {});
+    ordertables::AddItem(root, {1, 1, 501, 201, 1, 1500, 1000, {}});
+    windows::ModelProzora m;
+    ordertables::PlainWindow(m, 1500, 1000);
+    m.Roletne = true;
+    ASSERT_GT(windows::SpremiKopiju(m, {1, 1}, 3, 4), 0);
+    Otvori();
+
+    std::map<QChar, std::vector<std::string>> mnemonici;
+    for (QPushButton* b : f->findChildren<QPushButton*>()) {
+        if (!f->Book->Page(0).isAncestorOf(b)) continue;
+        const qsizetype i = b->text().indexOf('&');
+        if (i >= 0 && i + 1 < b->text().size())
+            mnemonici[b->text()[i + 1].toUpper()].push_back(b->text().toStdString());
+    }
+    for (const auto& [slovo, gumbi] : mnemonici)
+        EXPECT_EQ(gumbi.size(), 1u) << ::testing::PrintToString(gumbi);
+    EXPECT_TRUE(mnemonici.contains('S'));
+
+    Tipka(Qt::Key_Return, Qt::ControlModifier);
+    ASSERT_EQ(f->Book->PageIndex(), 1);
+    ASSERT_FALSE(f->PaintBox->pixmap().isNull());
+    ASSERT_TRUE(f->Roletna->isVisibleTo(f));
+    // The drawn frame's extent across the middle of the picture.
+    const QImage slika = f->PaintBox->pixmap().toImage();
+    const QRgb pozadina = slika.pixel(slika.width() - 1, slika.height() - 1);
+    int prvi = -1, zadnji = -1;
+    for (int x = 0; x < slika.width(); ++x)
+        if (slika.pixel(x, 40) != pozadina) {
+            if (prvi < 0) prvi = x;
+            zadnji = x;
+        }
+    ASSERT_GE(prvi, 0);
+    EXPECT_NEAR(f->Roletna->x(), f->PaintBox->x() + prvi, 1);
+    EXPECT_NEAR(f->Roletna->width(), zadnji - prvi + 1, 2);
+    EXPECT_LT(f->Roletna->width(), 200);
+    const QImage r = f->Roletna->pixmap().toImage();
+    std::set<QRgb> boje;
+    for (int x = 1; x + 1 < r.width(); ++x)
+        boje.insert(r.pixel(x, 4));
+    EXPECT_GE(boje.size(), 2u) << "hatched, not plain";
+
+    Tipka(Qt::Key_Insert);
+    EXPECT_TRUE(f->PaintBox->pixmap().isNull());
+    EXPECT_FALSE(f->Roletna->isVisibleTo(f));
+
+    orders::ProgresOptimizacije p(QString("OPTIMIZACIJA I"), f);
+    for (const auto& [faza, boja] :
+         {std::pair{"Brisanje stare optimizirane liste profila...", QColor(255, 0, 0)},
+          std::pair{"Prebacivanje...", QColor(0, 128, 0)},
+          std::pair{"Sortiranje listi...", QColor(0, 128, 0)},
+          std::pair{"Optimizacija...", QColor(0, 0, 255)}}) {
+        p.Javi(faza, 0, 1);
+        EXPECT_EQ(p.BojaTeksta(), boja) << faza;
+    }
+}
+
+// Two stations that both took the proposed number: the second is asked to take the next free one.
+TEST_F(WRadNal, ANumberAnotherOrderTookIsNotStoredWithoutAWord) {
+    Sustav();
+    ordertables::AddOrder(root, {0, "", 1});
+    Otvori();
+    Tipka(Qt::Key_Insert);
+    EXPECT_EQ(f->eBroj->Text(), "2");
+    ordertables::AddOrder(root, {0, "", 2}); // another station stores its order 2 meanwhile
+    answers.push_back(true);
+    ASSERT_TRUE(app::PostOrCancel(f->tRadniNal));
+    EXPECT_THAT(asked,
+                ElementsAre("Nalog broj 2 već postoji!!!\r\nŽelite li uzeti sljedeći slobodni broj 3?"));
+    const auto brojeva = [&](int broj) {
+        return ordertables::RowsOf(root, "RADNINAL.DB", "Broj", broj, {"Broj"}).size();
+    };
+    EXPECT_EQ(brojeva(2), 1u);
+    EXPECT_EQ(brojeva(3), 1u);
+
+    // A number typed over with another order's is asked about too; kept when the user says so.
+    f->tRadniNal->Edit();
+    f->tRadniNal->FieldByName("Broj").SetAsInteger(1);
+    answers.push_back(false);
+    EXPECT_TRUE(app::PostOrCancel(f->tRadniNal));
+    EXPECT_EQ(asked.size(), 2u);
+    EXPECT_EQ(brojeva(1), 2u);
+    EXPECT_EQ(brojeva(3), 0u);
 }
 
 // "Promjena tipa" opens the designer on the item's own copy; what is drawn there goes into the copy, in the
