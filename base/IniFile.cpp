@@ -6,15 +6,23 @@
 #include <charconv>
 #include <fstream>
 #include <sstream>
+#include <system_error>
 
 namespace base {
 
 IniFile::IniFile(const std::filesystem::path& file) {
+    // Only a plain file is read: a pipe of that name would block the start, a device or an endless file
+    // would never end; and no settings file is larger than a few kilobytes.
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(file, error)) return;
     std::ifstream in(file, std::ios::binary);
     if (!in) return;
-    std::ostringstream text;
-    text << in.rdbuf();
-    Parse(text.str());
+    std::string text(MaxSize + 1, '\0');
+    in.read(text.data(), static_cast<std::streamsize>(text.size()));
+    const auto got = static_cast<std::size_t>(in.gcount());
+    if (got > MaxSize) return;
+    text.resize(got);
+    Parse(text);
     loaded_ = true;
 }
 

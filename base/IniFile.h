@@ -1,4 +1,5 @@
 #pragma once
+#include <cstddef>
 #include <filesystem>
 #include <map>
 #include <string>
@@ -11,7 +12,10 @@ namespace base {
 class IniFile {
 public:
     IniFile() = default;
-    // Loads the file; a missing or unreadable file gives an empty profile (every read returns its default).
+    // The largest file read; a larger one is not a settings file.
+    static constexpr std::size_t MaxSize = 1 << 20;
+    // Loads the file; a missing or unreadable file, one that is no plain file (a pipe, a device) or one
+    // larger than MaxSize gives an empty profile (every read returns its default).
     explicit IniFile(const std::filesystem::path& file);
     static IniFile FromText(const std::string& cp1250Text);
 

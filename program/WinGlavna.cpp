@@ -5,6 +5,7 @@
 #include "app/data/WBegin.h"
 #include "app/shell/MyDialog.h"
 #include "base/Exceptions.h"
+#include "base/FileSystem.h"
 #include "base/ProgramState.h"
 #include "base/Text.h"
 #include "fw/db/Field.h"
@@ -15,7 +16,10 @@
 #include "program/MainPictures.h"
 
 #include <cctype>
+#include <cerrno>
+#include <fcntl.h>
 #include <system_error>
+#include <unistd.h>
 
 namespace app {
 
@@ -53,12 +57,67 @@ std::string DataFolder(const std::filesystem::path& program, const std::string& 
     return found.string() + "/";
 }
 
+// A data folder is never made here: a missing one means a folder moved or not restored, and working on
+// an empty database in its place would look like lost data.
 void ConnectDatabase(fw::TDatabase& db, const std::string& folder) {
     std::filesystem::path path(folder);
-    std::filesystem::create_directories(path);
+    std::error_code error;
+    if (!std::filesystem::is_directory(path, error))
+        throw base::Exception("Nema mape podataka " + path.string());
     if (db.Connected()) db.Close();
     db.SetParam("PATH", path.string());
     db.Open();
+}
+
+bool DiskFull(int error) {
+    return error == ENOSPC || error == EDQUOT;
+}
+
+std::string FolderMessage(const std::string& folder, int error) {
+    const std::string name = std::filesystem::path(folder).lexically_normal().string();
+    if (DiskFull(error))
+        return "Na disku nema mjesta za podatke programa u mapi:\r\n" + name +
+               "\r\n\r\nOslobodite mjesto na disku pa ponovno pokrenite program.";
+    if (error == EACCES || error == EPERM || error == EROFS)
+        return "Program ne smije pisati u mapu podataka:\r\n" + name +
+               "\r\n\r\nMapa ili disk su samo za čitanje, ili korisnik nema prava pisanja u nju.";
+    return "Program ne može pisati u mapu podataka:\r\n" + name + "\r\n\r\n(greška sustava " +
+           std::to_string(error) + ")";
+}
+
+// Why the program cannot work in the data folder, or nothing: it must be able to make, write and sync a
+// file there (the register of open tables is written at every open), and to write the register itself.
+std::string DataFolderFault(const std::string& folder) {
+    base::FileSystem& fs = base::Fs();
+    const std::string probe = folder + ".plom-proba-" + std::to_string(getpid());
+    const int fd = fs.Open(probe.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0600);
+    if (fd < 0) return FolderMessage(folder, errno);
+    // A few blocks, synced: a full disk may take the name and refuse the data only when it reaches it.
+    const std::string block(16384, '\0');
+    int error = 0;
+    if (fs.Write(fd, block.data(), block.size()) != static_cast<ssize_t>(block.size()))
+        error = errno ? errno : ENOSPC;
+    else if (fs.Sync(fd) != 0)
+        error = errno;
+    fs.Close(fd);
+    fs.Unlink(probe.c_str());
+    if (error) return FolderMessage(folder, error);
+    for (const char* name : {"OPEN.DB", "OPEN.PX"}) {
+        const std::string file = folder + name;
+        std::error_code missing;
+        if (!std::filesystem::exists(file, missing)) continue;
+        const int reg = fs.Open(file.c_str(), O_WRONLY, 0);
+        if (reg < 0) {
+            const int e = errno;
+            if (e == EACCES || e == EPERM || e == EROFS)
+                return "Tablica \"" + std::string(name) + "\" je samo za čitanje u mapi podataka:\r\n" +
+                       std::filesystem::path(folder).lexically_normal().string() +
+                       "\r\n\r\nProgram u nju upisuje otvorene tablice: dopustite pisanje u nju.";
+            return FolderMessage(folder, e);
+        }
+        fs.Close(reg);
+    }
+    return {};
 }
 
 std::string Text(fw::TTable& t, const char* field, std::size_t capacity) {
@@ -274,7 +333,6 @@ bool TWinGlavna::SetDataFolders() {
     try {
         ConnectDatabase(*Global, WBegin.GlobalFolder);
         ConnectDatabase(*Local, WBegin.LokalFolder);
-        return true;
     } catch (const std::exception&) {
         // The program ends here, before any table of the wrong folders is opened.
         badParameters_ = true;
@@ -283,6 +341,15 @@ bool TWinGlavna::SetDataFolders() {
         fw::Application::Instance().Terminate();
         return false;
     }
+    for (const std::string& folder : {WBegin.GlobalFolder, WBegin.LokalFolder}) {
+        const std::string fault = DataFolderFault(folder);
+        if (fault.empty()) continue;
+        startFailed_ = true;
+        ShowInfo(fault);
+        fw::Application::Instance().Terminate();
+        return false;
+    }
+    return true;
 }
 
 void TWinGlavna::FindOwnCompany() {

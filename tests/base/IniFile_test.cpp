@@ -2,6 +2,7 @@
 #include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 using namespace base;
 
@@ -34,4 +35,19 @@ TEST(IniFile, MissingFileGivesDefaults) {
     const IniFile real(dir / "plom.ini");
     EXPECT_TRUE(real.Loaded());
     EXPECT_EQ(real.ReadString("PODACI", "valuta", ""), "EUR");
+}
+
+// A pipe, a link to a device and an oversized file are no settings files: their defaults, at once.
+TEST(IniFile, OnlyPlainFilesOfASaneSizeAreRead) {
+    testsupport::TempFolder dir;
+    ASSERT_EQ(mkfifo((dir / "QK.INI").c_str(), 0600), 0);
+    EXPECT_FALSE(IniFile(dir / "QK.INI").Loaded()); // opening the pipe would wait for a writer for ever
+    std::filesystem::create_symlink("/dev/zero", dir / "PLOM.INI");
+    EXPECT_FALSE(IniFile(dir / "PLOM.INI").Loaded());
+    dir.Write("big.ini", "[podaci]\nValuta=EUR\n" + std::string(IniFile::MaxSize, ';'));
+    const IniFile big(dir / "big.ini");
+    EXPECT_FALSE(big.Loaded());
+    EXPECT_EQ(big.ReadString("podaci", "Valuta", "HRK"), "HRK");
+    dir.Write("full.ini", "[podaci]\nValuta=EUR\n" + std::string(IniFile::MaxSize - 20, ';'));
+    EXPECT_TRUE(IniFile(dir / "full.ini").Loaded()) << "exactly the largest size is read";
 }

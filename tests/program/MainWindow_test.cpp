@@ -9,6 +9,7 @@
 #include "app/tables/TableDefinitions.h"
 #include "app/tables/TableFiles.h"
 #include "base/Files.h"
+#include "base/FileSystem.h"
 #include "base/ProgramState.h"
 #include "fw/db/Field.h"
 #include "fw/db/Table.h"
@@ -36,7 +37,9 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdlib>
+#include <fcntl.h>
 #include <fstream>
 #include <functional>
 #include <map>
@@ -393,11 +396,12 @@ TEST_F(MainWindowTest, StagingStampsTheTablesFilesWithTheirTablesDate) {
         }
 }
 
-TEST_F(MainWindowTest, FirstStartMakesTheDataFoldersAndTables) {
+TEST_F(MainWindowTest, FirstStartMakesTheTablesInTheEmptyDataFolders) {
     app::StageOptions o;
     o.Tables = false;
     app::StageProgramFolder(folder.Path(), o);
-    ASSERT_FALSE(fs::exists(folder / "global"));
+    fs::create_directory(folder / "global");
+    fs::create_directory(folder / "lokal");
     app::MainWindow.WinGlavnaOpeners.Artikli = [](fw::Form* sender) {
         app::OpenForm<TProbe>(Probe, sender, [](TProbe& p) { p.CloseWhenShown = true; });
     };
@@ -593,6 +597,98 @@ TEST_F(MainWindowTest, DataFoldersThatCannotBeMadeEndTheProgramUntouched) {
     EXPECT_EQ(dialogs.Texts(), std::vector<std::string>{app::BadParametersText});
     EXPECT_FALSE(fs::exists(folder / "lokal" / "SIF_PART.DB"));
     EXPECT_FALSE(fs::exists(folder / "lokal" / "OPEN.DB"));
+}
+
+// A data folder moved away or not restored: the program ends at once and makes nothing in its place.
+TEST_F(MainWindowTest, AMissingDataFolderEndsTheProgramWithoutMakingIt) {
+    app::StageProgramFolder(folder.Path());
+    fs::remove_all(folder / "global");
+    const auto lokal = [&] {
+        std::map<std::string, std::string> files;
+        for (const auto& e : fs::directory_iterator(folder.Path() / "lokal"))
+            files[e.path().filename().string()] = testsupport::ReadFile(e.path());
+        return files;
+    };
+    const auto before = lokal();
+    EXPECT_EQ(Start(), 2);
+    EXPECT_FALSE(ranDrive);
+    EXPECT_EQ(dialogs.Texts(), std::vector<std::string>{app::BadParametersText});
+    EXPECT_FALSE(fs::exists(folder / "global"));
+    EXPECT_EQ(lokal(), before);
+}
+
+// A file layer whose calls on one path fail with an error, as a folder the user may not write, a
+// read-only file or a full disk make them.
+class RefusingFileSystem : public base::FileSystem {
+public:
+    std::string PathPart; // the calls on paths containing it fail
+    bool OnOpen = false;  // the open itself fails; else the first write after it
+    int Error = EACCES;
+    int Open(const char* path, int flags, mode_t mode) override {
+        const bool hit =
+            std::string(path).find(PathPart) != std::string::npos && (flags & (O_WRONLY | O_RDWR)) != 0;
+        if (hit && OnOpen) {
+            errno = Error;
+            return -1;
+        }
+        const int fd = base::FileSystem::Open(path, flags, mode);
+        if (hit) failing_ = fd;
+        return fd;
+    }
+    ssize_t Write(int fd, const void* data, size_t len) override {
+        if (fd >= 0 && fd == failing_) {
+            errno = Error;
+            return -1;
+        }
+        return base::FileSystem::Write(fd, data, len);
+    }
+
+private:
+    int failing_ = -1;
+};
+
+// Data folders the program cannot write in are told with their cause and their folder, and the program
+// ends before any table is opened.
+TEST_F(MainWindowTest, AFolderThatCannotBeWrittenOrAFullDiskIsToldByName) {
+    app::StageProgramFolder(folder.Path());
+    const std::string lokal = (folder.Path() / "lokal").string();
+    const std::string global = (folder.Path() / "global").string();
+    struct Case {
+        std::string PathPart;
+        bool OnOpen;
+        int Error;
+        std::string Start, Folder;
+    };
+    for (const Case& c :
+         {Case{"/lokal/.plom-proba", true, EACCES, "Program ne smije pisati u mapu podataka", lokal},
+          Case{"/global/.plom-proba", true, EROFS, "Program ne smije pisati u mapu podataka", global},
+          Case{"/global/.plom-proba", false, ENOSPC, "Na disku nema mjesta", global},
+          Case{"/lokal/OPEN.DB", true, EACCES, "Tablica \"OPEN.DB\" je samo za čitanje", lokal}}) {
+        SCOPED_TRACE(c.PathPart + " " + std::to_string(c.Error));
+        RefusingFileSystem refusing;
+        refusing.PathPart = c.PathPart;
+        refusing.OnOpen = c.OnOpen;
+        refusing.Error = c.Error;
+        dialogs.Calls.clear();
+        ranDrive = false;
+        {
+            base::ScopedFileSystem scope(refusing);
+            EXPECT_EQ(Start(), 2);
+        }
+        EXPECT_FALSE(ranDrive);
+        ASSERT_EQ(dialogs.Texts().size(), 1u);
+        const std::string text = dialogs.Texts()[0];
+        EXPECT_EQ(text.rfind(c.Start, 0), 0u) << text;
+        EXPECT_NE(text.find(c.Folder), std::string::npos) << text;
+        EXPECT_EQ(Register("lokal").count("SIF_PART.DB"), 0u) << "no table was opened";
+    }
+    // Nothing left behind: the next start works.
+    dialogs.Calls.clear();
+    EXPECT_EQ(Start(), 0);
+    EXPECT_TRUE(dialogs.Texts().empty());
+    for (const char* sub : {"global", "lokal"})
+        for (const auto& e : fs::directory_iterator(folder.Path() / sub))
+            EXPECT_EQ(e.path().filename().string().find(".plom-proba"), std::string::npos);
 }
 
 TEST_F(MainWindowTest, FindsDataFoldersWhateverTheirCase) {
