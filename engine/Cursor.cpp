@@ -469,22 +469,38 @@ void CursorImpl::Delete() {
     return Retried([&]() -> void {
         RequireRow();
         const RowId id = id_;
-        Table().Write([&] {
-            if (!image_->Alive(id)) throw Error("Slog više ne postoji (" + image_->Name() + ")");
-            image_->Delete(id);
-        });
+        // The row goes only while no other open holds it for an edit: the lock is taken for the delete
+        // (this cursor's own lock on the row already is it).
+        const std::int64_t byte = RecordLockByte(id);
+        Table();
+        const bool own = recordLocked_ && recordLockByte_ == byte;
+        if (!own && !locks_->TryLock(byte, 1, LockKind::Exclusive)) ThrowLocked(image_->Name());
+        try {
+            Table().Write([&] {
+                if (!image_->Alive(id)) throw Error("Slog više ne postoji (" + image_->Name() + ")");
+                image_->Delete(id);
+            });
+        } catch (...) {
+            if (!own) locks_->Unlock(byte, 1);
+            throw;
+        }
+        if (!own) locks_->Unlock(byte, 1);
         if (recordLocked_) UnlockRecord();
         Revalidate();
     });
 }
 
+std::int64_t CursorImpl::RecordLockByte(RowId id) const {
+    const std::string identity = image_->RecordIdentity(id);
+    const std::uint64_t h =
+        codec::Checksum(reinterpret_cast<const unsigned char*>(identity.data()), identity.size());
+    return lockspace::Records + static_cast<std::int64_t>(h % lockspace::RecordSpan);
+}
+
 void CursorImpl::LockRecord() {
     RequireRow();
     if (recordLocked_) UnlockRecord();
-    const std::string identity = image_->RecordIdentity(id_);
-    const std::uint64_t h =
-        codec::Checksum(reinterpret_cast<const unsigned char*>(identity.data()), identity.size());
-    const std::int64_t byte = lockspace::Records + static_cast<std::int64_t>(h % lockspace::RecordSpan);
+    const std::int64_t byte = RecordLockByte(id_);
     Table();
     if (!locks_->TryLock(byte, 1, LockKind::Exclusive)) ThrowLocked(image_->Name());
     recordLocked_ = true;

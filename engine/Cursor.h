@@ -53,6 +53,8 @@ private:
     void SetRow(Pos pos) const;
     void SetCrack(bool bof, bool eof) const;
     bool Accepted(RowId id) const;
+    // The lock byte of a row's record lock (by a hash of its identity).
+    std::int64_t RecordLockByte(RowId id) const;
     bool BelowRange(RowId id) const;
     bool AboveRange(RowId id) const;
     Pos RangeStart() const;

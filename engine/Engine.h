@@ -173,8 +173,9 @@ struct SalvageReport {
     std::int64_t BlocksRead = 0;    // blocks whose header fitted and whose rows were looked at
     std::int64_t BlocksDropped = 0; // blocks cut off by the end of the file or with a count that cannot be
     std::int64_t RowsKept = 0;
-    std::int64_t RowsDropped = 0;     // a field held a value no field of its type can hold
-    std::int64_t DuplicateKeys = 0;   // a later row with a primary key already kept
+    std::int64_t RowsCounted = 0;   // the rows the header says the table holds (not trusted: for the report)
+    std::int64_t RowsDropped = 0;   // a field held a value no field of its type can hold
+    std::int64_t DuplicateKeys = 0; // a later row with a primary key already kept
     std::int64_t MemosFromLeader = 0; // the memo file could not give the text: the record's leader is kept
 };
 

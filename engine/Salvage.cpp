@@ -104,6 +104,7 @@ void Salvager::Run() {
         out_.Fields.push_back(f.Desc);
     out_.KeyFieldCount = h_.KeyFields;
     out_.LastAutoIncValue = h_.AutoInc;
+    out_.Report.RowsCounted = codec::GetU32(codec::Bytes(file_) + 0x06);
     if (std::any_of(h_.Fields.begin(), h_.Fields.end(),
                     [](const auto& f) { return codec::IsMemoType(f.Code); }))
         LoadMemoFile();

@@ -75,6 +75,7 @@ private:
     bool thorough_;
     TableEngine& engine_;
     bool memoDamage_ = false;
+    bool keepDamaged_ = false; // the salvage lost rows: the swap keeps the damaged table
 };
 
 void TableCheck::Show(const std::string& text) {
@@ -327,6 +328,14 @@ bool TableCheck::CopySalvagedRows() {
     Show("- spašeno " + std::to_string(r.RowsKept) + " slogova, odbačeno " +
          std::to_string(r.RowsDropped + r.DuplicateKeys) + " slogova i " + std::to_string(r.BlocksDropped) +
          " blokova -");
+    // Rows counted but none read (a table cut back to its header): a rebuilt table would be an empty one.
+    // The table stays as it is, reported damaged at every open, for its rows to be brought back.
+    if (r.RowsKept == 0 && r.RowsCounted > 0) {
+        Show("- tablica " + table_.FileName + " je oštećena: nijedan od " + std::to_string(r.RowsCounted) +
+             " slogova nije čitljiv -");
+        return false;
+    }
+    keepDamaged_ = r.RowsKept < r.RowsCounted || r.RowsDropped + r.DuplicateKeys + r.BlocksDropped > 0;
     auto newTable = engine_.OpenTable(path_, NewTableName, engine::OpenMode::Exclusive);
     auto to = newTable->OpenCursor();
     const std::vector<int> source = SourceFields(old.Fields);
@@ -353,7 +362,15 @@ void TableCheck::Swap() {
     try {
         engine_.RenameTable(path_, table_.FileName, OldTableName);
         engine_.RenameTable(path_, NewTableName, table_.FileName);
-        engine_.DeleteTable(path_, OldTableName);
+        if (keepDamaged_) {
+            // The newest damaged table is the one worth keeping: it holds the latest rows.
+            const std::string damaged = DamagedPrefix + table_.FileName;
+            if (Exists(damaged)) engine_.DeleteTable(path_, damaged);
+            engine_.RenameTable(path_, OldTableName, damaged);
+            Show("- oštećena tablica sačuvana je kao " + damaged + " -");
+        } else {
+            engine_.DeleteTable(path_, OldTableName);
+        }
         RemoveJournal(path_);
     } catch (const std::exception& e) {
         if (base::IsSilent(e)) throw;

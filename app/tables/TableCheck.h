@@ -13,6 +13,9 @@ namespace app {
 inline constexpr const char* NewTableName = "_NEW_.DB";
 inline constexpr const char* OldTableName = "_OLD_.DB";
 inline constexpr const char* RestructuredPrefix = "Restructured_";
+// A damaged table whose rebuilt copy lacks rows it counted is kept under this prefix until someone removes
+// it.
+inline constexpr const char* DamagedPrefix = "Damaged_";
 // Names the table whose rebuilt copy is being put in place; a check finding it finishes or undoes the swap.
 inline constexpr const char* SwapJournalName = "_SWAP_.TXT";
 

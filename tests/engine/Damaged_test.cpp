@@ -80,6 +80,17 @@ TEST_F(DamagedTest, TruncatedFilesNameTheFile) {
 
 // A table read by block reads a row's memo texts with its row: damage in the memo file is found when a row
 // that points into it is read, and from then on the table is read whole, its texts marked as at any open.
+// A table cut back to its header (a copy taken while another station wrote it) claims rows its file does
+// not hold: it is damaged, and an open of any kind, a write or a salvage never empties it.
+TEST_F(DamagedTest, ATableCutBackToItsHeaderIsDamagedNeverEmptied) {
+    const std::string torn = db.substr(0, 2048);
+    Put("ROBA.DB", torn);
+    EXPECT_EQ(ReadAll(), "Datoteka ROBA.DB je oštećena");
+    EXPECT_THROW(Table::Open(tmp.Path(), "ROBA.DB", OpenMode::Exclusive), DamagedFile);
+    EXPECT_THROW(ReadTableInfo(tmp.Path(), "ROBA.DB"), DamagedFile);
+    EXPECT_EQ(tmp.Read("ROBA.DB"), torn);
+}
+
 TEST_F(DamagedTest, AMemoFileDamagedUnderATableReadByBlockIsFoundWithTheRowsItSpoils) {
     auto walk = [&](Table& t) {
         std::vector<std::string> out;

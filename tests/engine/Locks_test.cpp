@@ -13,8 +13,8 @@ namespace {
 using namespace engine;
 
 // The other process's commands: o/x open shared/exclusive, c close, l/u lock/unlock table,
-// r lock record 5, i insert a row, m modify row 5, d delete row 7. It reads one command byte at a time from
-// stdin and answers each with a status byte on stdout.
+// r lock record 5, n unlock it, i insert a row, m modify row 5, d delete row 7, e delete row 5. It reads one
+// command byte at a time from stdin and answers each with a status byte on stdout.
 char RunCommand(const fs::path& folder, char cmd, std::unique_ptr<Table>& table,
                 std::unique_ptr<Cursor>& cursor) {
     switch (cmd) {
@@ -38,6 +38,15 @@ char RunCommand(const fs::path& folder, char cmd, std::unique_ptr<Table>& table,
         if (!cursor->FindKey({Value::Int(5)})) return 'N';
         cursor->LockRecord();
         break;
+    case 'n':
+        cursor->UnlockRecord();
+        break;
+    case 'e': {
+        auto c = table->OpenCursor();
+        if (!c->FindKey({Value::Int(5)})) return 'N';
+        c->Delete();
+        break;
+    }
     case 'i':
         table->OpenCursor()->Insert({Value(), Value::Text("drugi")});
         break;
@@ -166,6 +175,53 @@ TEST_F(LocksTest, TableLockAndRecordLocksAcrossProcesses) {
     EXPECT_EQ(other.Do('i'), 'B');
     t->UnlockTable();
     EXPECT_EQ(other.Do('i'), 'K');
+}
+
+// A record held for an edit by another open cannot be deleted under it: not from this process, not from
+// another one; once the holder lets go, the delete goes through.
+TEST_F(LocksTest, ADeleteWaitsForTheRecordLockOfAnotherOpen) {
+    auto t = Table::Open(tmp.Path(), "PARTNER.DB", OpenMode::Shared);
+    auto c = t->OpenCursor();
+    {
+        auto holder = Table::Open(tmp.Path(), "PARTNER.DB", OpenMode::Shared);
+        auto edit = holder->OpenCursor();
+        ASSERT_TRUE(edit->FindKey({Value::Int(3)}));
+        edit->LockRecord();
+        ASSERT_TRUE(c->FindKey({Value::Int(3)}));
+        try {
+            c->Delete();
+            FAIL() << "deleted a record another open holds";
+        } catch (const RecordLocked& e) {
+            EXPECT_STREQ(e.what(), "Slog je zaključan (PARTNER.DB)");
+        }
+        EXPECT_EQ(t->RecordCount(), 10);
+        // The holder's post still finds its row.
+        EXPECT_NO_THROW(edit->Modify({Value::Int(3), Value::Text("uređen")}));
+        edit->UnlockRecord();
+    }
+    ASSERT_TRUE(c->FindKey({Value::Int(3)}));
+    EXPECT_NO_THROW(c->Delete());
+    EXPECT_FALSE(c->FindKey({Value::Int(3)}));
+    // A cursor's own lock does not stand in its way, and goes with the row.
+    ASSERT_TRUE(c->FindKey({Value::Int(4)}));
+    c->LockRecord();
+    EXPECT_NO_THROW(c->Delete());
+
+    Other station(tmp.Path());
+    ASSERT_EQ(station.Do('o'), 'K');
+    ASSERT_EQ(station.Do('r'), 'K');
+    ASSERT_TRUE(c->FindKey({Value::Int(5)}));
+    EXPECT_THROW(c->Delete(), RecordLocked);
+    ASSERT_EQ(station.Do('n'), 'K');
+    EXPECT_NO_THROW(c->Delete());
+    // Nor can the other process delete the row our cursor holds.
+    ASSERT_TRUE(c->FindKey({Value::Int(7)}));
+    c->LockRecord();
+    EXPECT_EQ(station.Do('d'), 'L');
+    c->UnlockRecord();
+    EXPECT_EQ(station.Do('d'), 'K');
+    t->Refresh();
+    EXPECT_EQ(t->RecordCount(), 6);
 }
 
 // A cursor may outlive its table; the table's locks end when the table closes, here and in other processes.

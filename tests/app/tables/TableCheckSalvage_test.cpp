@@ -93,6 +93,12 @@ protected:
         for (const char* name : {NewTableName, OldTableName, SwapJournalName})
             EXPECT_FALSE(base::FindFile(Path(), name)) << name;
         EXPECT_FALSE(engine::TableExists(Path(), std::string(RestructuredPrefix) + "POSTA.DB"));
+        // Rows the salvage could not read stay in a copy of the damaged table, kept beside the rebuilt one.
+        const auto damagedCopy = base::FindFile(Path(), std::string(DamagedPrefix) + "POSTA.DB");
+        EXPECT_EQ(bool(damagedCopy), !lost.empty());
+        if (damagedCopy) {
+            EXPECT_EQ(folder.Read(damagedCopy->filename().string()), bad);
+        }
         const std::string shown = "- spašeno " + std::to_string(Kept - lost.size());
         EXPECT_TRUE(std::any_of(label.Texts.begin(), label.Texts.end(),
                                 [&](const std::string& t) { return t.rfind(shown, 0) == 0; }));
@@ -159,6 +165,27 @@ TEST_F(SalvageCheck, ATruncatedLastBlockKeepsItsWholeRecords) {
     ASSERT_GT(last.size(), 2u);
     CheckAfter([&](std::string& b) { b.resize(BlockStart(fileBlocks) + 6 + 2 * recordSize + 5); },
                {std::next(last.begin(), 2), last.end()});
+}
+
+// A table cut back to its header (a copy taken while another station wrote it) claims rows its file does
+// not hold. Nothing of them can be read: the table stays as it is, damaged at every open, never emptied.
+TEST_F(SalvageCheck, ATableCutBackToItsHeaderStaysAsItIs) {
+    const std::string torn = db.substr(0, std::size_t(headerSize));
+    fs::remove(Path() / "POSTA.DB");
+    folder.Write("POSTA.DB", torn);
+    RecordingLabel label;
+    HooksOf(Folder::Global).ProgressLabel = &label;
+    OptionsOf(Folder::Global).ShowProgress = true;
+    CheckTables(Folder::Global, Path().string(), "POSTA.DB", true);
+    EXPECT_EQ(folder.Read("POSTA.DB"), torn);
+    EXPECT_THROW(engine::Table::Open(Path(), "POSTA.DB", engine::OpenMode::Shared), engine::DamagedFile);
+    EXPECT_FALSE(base::FindFile(Path(), std::string(DamagedPrefix) + "POSTA.DB"));
+    EXPECT_TRUE(std::any_of(label.Texts.begin(), label.Texts.end(), [](const std::string& t) {
+        return t == "- tablica POSTA.DB je oštećena: nijedan od 200 slogova nije čitljiv -";
+    }));
+    // A second check leaves it just as well.
+    CheckTables(Folder::Global, Path().string(), "POSTA.DB", true);
+    EXPECT_EQ(folder.Read("POSTA.DB"), torn);
 }
 
 // Keys out of order or repeated: the table is damaged, and the check keeps every row but a repeated key's
