@@ -53,8 +53,10 @@ void TDBChecker::SetValueUnchecked(const std::string& words) {
 }
 
 void TDBChecker::Toggle() {
+    // The value opposite to the one shown, whatever the edit's re-read brought.
+    const fw::CheckBoxState wanted = NextState();
     if (!DataLink().Edit()) return;
-    ShowState(NextState());
+    ShowState(wanted);
     DataLink().SetModified();
     ShowColor();
     if (OnChange && !InDestruction()) OnChange(*this);

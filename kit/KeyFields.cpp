@@ -15,6 +15,7 @@
 #include "fw/db/Table.h"
 #include "fw/ui/Form.h"
 #include "fw/ui/Guard.h"
+#include "kit/ControlsHeld.h"
 #include "kit/Mycombo2.h"
 #include "kit/MyForm.h"
 
@@ -31,23 +32,6 @@ std::string Trimmed(std::string s) {
     return s.substr(b, s.find_last_not_of(' ') - b + 1);
 }
 
-// Runs EnableControls once, at the latest when the scope ends.
-class ControlsDisabled {
-public:
-    explicit ControlsDisabled(fw::TDataSet& ds) : ds_(ds) { ds_.DisableControls(); }
-    ~ControlsDisabled() { Enable(); }
-    ControlsDisabled(const ControlsDisabled&) = delete;
-    ControlsDisabled& operator=(const ControlsDisabled&) = delete;
-    void Enable() {
-        if (enabled_) return;
-        enabled_ = true;
-        ds_.EnableControls();
-    }
-
-private:
-    fw::TDataSet& ds_;
-    bool enabled_ = false;
-};
 } // namespace
 
 bool ListHasField(const std::string& list, const std::string& field) {
@@ -425,12 +409,14 @@ void TDBKeyField::SearchCode() {
     const bool wasEditing = app::IsEditing(table);
     Outcome outcome = Outcome::Accepted;
     {
-        ControlsDisabled controls(*table);
+        ControlsHeld controls(table);
         try {
             outcome = Settle(*table, wasEditing, [&] { controls.Enable(); });
-        } catch (const std::exception&) {
-            // a refused key assignment sets the outcome before it aborts
+        } catch (const std::exception& e) {
+            // A refused key assignment sets the outcome before it aborts; an engine failure is told.
             outcome = lastOutcome_;
+            controls.Enable(false);
+            fw::ShowException(e);
         }
     }
     Found = outcome == Outcome::Accepted || outcome == Outcome::AcceptedExisting;
@@ -583,7 +569,7 @@ void TDBKeyField::DeleteCode() {
     fw::TTable* table = Table();
     if (!table) return;
     {
-        ControlsDisabled controls(*table);
+        ControlsHeld controls(table);
         try {
             if (DisplayName.empty() && Field()) DisplayName = Field()->DisplayLabel();
             if (OldCode.empty()) {
@@ -602,7 +588,9 @@ void TDBKeyField::DeleteCode() {
             } else {
                 ShowCode(OldCode);
             }
-        } catch (const std::exception&) {
+        } catch (const std::exception& e) {
+            controls.Enable(false);
+            fw::ShowException(e);
         }
     }
     LeaveKey();

@@ -40,8 +40,10 @@ void LookupControl::SearchCode() {
         try {
             CloseUp();
             Settle(wasEditing, controls);
-        } catch (const std::exception&) {
-            // the outcome stays as it was when the failure came
+        } catch (const std::exception& e) {
+            // The outcome stays as it was when the failure came; an engine failure is told.
+            controls.Enable(false);
+            fw::ShowException(e);
         }
         // Whatever happened, the lookup table is left following the data field.
         fw::Guarded([&] { SetClosedMode(); });
@@ -358,7 +360,9 @@ void LookupControl::DeleteCode() {
                     }
                 }
             }
-        } catch (const std::exception&) {
+        } catch (const std::exception& e) {
+            controls.Enable(false);
+            fw::ShowException(e);
         }
         fw::Guarded([&] { SetClosedMode(); });
     }
@@ -383,7 +387,9 @@ void LookupControl::DeleteOwnRecord() {
                 fw::TTable* lookup = LookupTable();
                 OldCode = app::HasRecords(lookup) ? lookup->FieldByName(SearchField).Text() : std::string();
             }
-        } catch (const std::exception&) {
+        } catch (const std::exception& e) {
+            controls.Enable(false);
+            fw::ShowException(e);
         }
     }
     CommitLookup();

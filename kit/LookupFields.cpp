@@ -48,18 +48,6 @@ std::map<const fw::TDataSet*, const fw::TDataSource*>& LinkedLookups() {
 
 } // namespace
 
-LookupControl::Disabled::Disabled(fw::TDataSet* own, fw::TDataSet* lookup) : Own(own), Lookup(lookup) {
-    if (Own) Own->DisableControls();
-    if (Lookup) Lookup->DisableControls();
-}
-
-void LookupControl::Disabled::Enable() {
-    if (Enabled) return;
-    Enabled = true;
-    if (Lookup) Lookup->EnableControls();
-    if (Own) Own->EnableControls();
-}
-
 LookupControl::LookupControl(fw::Control* parent, fw::Component* owner, Kind kind)
     : fw::DBLookupCombo(parent, owner), kind_(kind) {
     SetHeight(21);

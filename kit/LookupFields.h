@@ -17,6 +17,7 @@
 
 #include "fw/db/DataSet.h"
 #include "fw/ui/DBLookupCombo.h"
+#include "kit/ControlsHeld.h"
 #include "kit/KeyFields.h"
 #include "kit/Mycombo.h"
 
@@ -97,16 +98,7 @@ protected:
 private:
     // The form's dataset and the lookup table under DisableControls, enabled again once (at the latest when
     // the scope ends).
-    struct Disabled {
-        Disabled(fw::TDataSet* own, fw::TDataSet* lookup);
-        ~Disabled() { Enable(); }
-        Disabled(const Disabled&) = delete;
-        Disabled& operator=(const Disabled&) = delete;
-        void Enable();
-        fw::TDataSet* Own;
-        fw::TDataSet* Lookup;
-        bool Enabled = false;
-    };
+    using Disabled = ControlsHeld;
     // The steps of a search inside the swallowing block; the outcome so far is kept in outcome_.
     void Settle(bool wasEditing, Disabled& controls);
     // Searches text on the search field in list mode; false when not found or no search could start.

@@ -6,6 +6,7 @@
 #include "base/Text.h"
 #include "fw/db/Table.h"
 #include "fw/ui/Guard.h"
+#include "kit/ControlsHeld.h"
 
 namespace kit {
 
@@ -19,22 +20,6 @@ std::string sortKey(std::string_view utf8) {
 std::string dropLastChar(const std::string& utf8) {
     return base::CutChars(utf8, base::CharCount(utf8) - 1);
 }
-
-// Keeps the grid's controls still for a scope and lets them show the result once at the end.
-class ControlsStill {
-public:
-    explicit ControlsStill(fw::TDataSet* ds, bool active = true) : ds_(active ? ds : nullptr) {
-        if (ds_) ds_->DisableControls();
-    }
-    ~ControlsStill() {
-        if (ds_) ds_->EnableControls();
-    }
-    ControlsStill(const ControlsStill&) = delete;
-    ControlsStill& operator=(const ControlsStill&) = delete;
-
-private:
-    fw::TDataSet* ds_;
-};
 
 constexpr const char* NameCandidates[] = {"Naziv", "Opis", "Prezime", "MB", "Datum"};
 
@@ -123,7 +108,7 @@ void TMyDBGrid::BackToKeyIndex() {
     SearchField = KeyField;
     const fw::TBookmark here = t->GetBookmark();
     {
-        ControlsStill still(t);
+        ControlsHeld still(t);
         SetIndexTo(KeyField);
         if (!here.empty() && t->BookmarkValid(here)) t->GotoBookmark(here);
     }
@@ -162,7 +147,7 @@ void TMyDBGrid::SwitchSearchColumn() {
         SetTitle(SavedTitle);
         SearchField = std::string(candidate) == "Datum" ? candidate : base::UpperCase(candidate);
         const fw::TBookmark here = t->GetBookmark();
-        ControlsStill still(t);
+        ControlsHeld still(t);
         try {
             SetIndexTo(SearchField);
         } catch (const std::exception&) {
@@ -200,7 +185,7 @@ void TMyDBGrid::GotoTyped() {
     std::vector<std::string> keyValues;
     for (const std::string& name : KeyFields)
         keyValues.push_back(t->FieldByName(name).Text());
-    ControlsStill still(t, !FindByName);
+    ControlsHeld still(FindByName ? nullptr : t);
     try {
         t->SetKey();
         for (std::size_t i = 0; i < KeyFields.size(); ++i)

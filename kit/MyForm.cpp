@@ -1,9 +1,11 @@
 #include "kit/MyForm.h"
 
+#include "app/data/DBMine.h"
 #include "app/shell/FocusNavigation.h"
 #include "app/shell/Hints.h"
 #include "app/shell/ResPlus.h"
 #include "base/ProgramState.h"
+#include "fw/db/DataSource.h"
 #include "fw/ui/Grid.h"
 #include "fw/ui/Guard.h"
 #include "fw/ui/StdCtrls.h"
@@ -81,11 +83,43 @@ void TMyForm::FormResize(fw::Component& sender) {
     if (OnResize) OnResize(sender);
 }
 
+namespace {
+// Leaves the record as a move to another record does: a changed one is posted, an unchanged edit dropped.
+void LeaveForClose(fw::TDataSet& table) {
+    if (table.State() != fw::dsEdit && table.State() != fw::dsInsert) return;
+    if (table.Modified())
+        table.Post();
+    else
+        table.Cancel();
+}
+} // namespace
+
+bool TMyForm::PostForClose() {
+    fw::Control* active = ActiveControl();
+    try {
+        // The value being typed is written as leaving its control writes it.
+        SetActiveControl(nullptr);
+        for (app::TMyTableX* table : app::FormTables(*this)) {
+            if (fw::TDataSource* master = table->MasterSource(); master && master->DataSet())
+                LeaveForClose(*master->DataSet());
+            LeaveForClose(*table);
+        }
+        return true;
+    } catch (const std::exception& e) {
+        // The form stays open on the refused record with its message.
+        fw::ShowException(e);
+        if (active && active->CanFocus()) active->SetFocus();
+        return false;
+    }
+}
+
 void TMyForm::FormCloseQuery(fw::Component& sender, bool& canClose) {
     app::CloseHint();
     if (OnCloseQuery) OnCloseQuery(sender, canClose);
     if (!canClose) return;
-    if (SavedActiveControl) SavedActiveControl->SetFocus();
+    // The focus goes back to the form's first control when it shows again.
+    canClose = PostForClose();
+    if (!canClose) return;
     app::FlushFormTables(this);
 }
 

@@ -54,6 +54,9 @@ protected:
 
 private:
     bool KitKeys(std::uint16_t& key, fw::Shift shift);
+    // Leaves the active control and posts the form's changed records before the form closes; false (the
+    // failure shown) when one is refused.
+    bool PostForClose();
     void WalkTabCycle();
     void DeferredDialogKey(std::uint16_t& key, fw::Shift shift);
     bool counted_ = false;

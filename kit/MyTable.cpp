@@ -14,6 +14,8 @@
 #include "kit/Mycombo.h"
 
 #include <cctype>
+#include <string>
+#include <vector>
 
 namespace kit {
 
@@ -228,8 +230,37 @@ void TMyTable::TableOnNewRecord(fw::TDataSet&) {
     RunDesigner(OnNewRecord);
 }
 
+namespace {
+// The record as the user sees it before an edit re-reads it: its index key and its stored values.
+struct ShownRecord {
+    std::vector<std::string> Key;
+    std::vector<std::string> Values;
+};
+
+ShownRecord RecordShown(const fw::TTable& table) {
+    ShownRecord shown;
+    if (table.IsEmpty()) return shown;
+    for (int i = 0; i < table.IndexFieldCount(); ++i)
+        if (const fw::TField* f = table.IndexFields(i)) shown.Key.push_back(f->AsString());
+    for (int i = 0; i < table.FieldCount(); ++i)
+        if (!table.Fields(i).Calculated()) shown.Values.push_back(table.Fields(i).AsString());
+    return shown;
+}
+} // namespace
+
+void TMyTable::RefreshForEdit() {
+    const ShownRecord shown = RecordShown(*this);
+    Refresh();
+    // The edit goes to the record the user chose, as the user saw it; anything else is refused and the
+    // re-read record is shown.
+    const ShownRecord fresh = RecordShown(*this);
+    if (fresh.Values == shown.Values) return;
+    app::ShowInfo(fresh.Values.empty() || fresh.Key != shown.Key ? RecordDeletedText : RecordChangedText);
+    throw base::Abort();
+}
+
 void TMyTable::TableBeforeEdit(fw::TDataSet&) {
-    if (RefreshAllowed()) Refresh();
+    if (RefreshAllowed()) RefreshForEdit();
     RunDesigner(BeforeEdit);
 }
 

@@ -38,6 +38,10 @@ void ResetTableServices();
 
 // The shown text of a refused account.
 inline constexpr const char* KontaRefusedText = "Konto mora biti broj od najviše 9 znamenki.";
+// The texts of an edit refused because another station deleted or changed the record meanwhile.
+inline constexpr const char* RecordDeletedText = "Slog je u međuvremenu obrisao drugi korisnik.";
+inline constexpr const char* RecordChangedText =
+    "Slog je u međuvremenu promijenio drugi korisnik.\r\nPrikazan je njegov novi sadržaj.";
 
 class TMyTable : public app::TMyTableX, public fw::Component, public app::DataComponent {
 public:
@@ -82,6 +86,8 @@ private:
     void ApplyKontaRule();
     void MarkChanged();
     bool RefreshAllowed() const;
+    // Re-reads the rows before an edit; refuses the edit when the record shown is gone or was changed.
+    void RefreshForEdit();
     bool registered_ = false;
 };
 

@@ -6,6 +6,8 @@
 #include "kit/Mycombo.h"
 #include "registers/PickTarget.h"
 
+#include <algorithm>
+
 namespace registers {
 
 TCodeListForm::TCodeListForm(fw::Component* owner) : kit::TMyForm(owner) {
@@ -156,7 +158,28 @@ void TCodeListForm::PositionOnCaller() {
     if (!table->FindKey(key)) table->FindNearest(key);
 }
 
+void TCodeListForm::OrderTabsAsRecord() {
+    // The record reads key first, then its fields as laid out (by rows), then the buttons; the grids come
+    // last (Ctrl+Home reaches the main one), so Enter after a code goes on to the code's own fields.
+    auto rank = [this](fw::Control* c) {
+        if (c == KeyEdit()) return 0;
+        if (dynamic_cast<fw::Grid*>(c)) return 3;
+        if (dynamic_cast<fw::Button*>(c)) return 2;
+        return 1;
+    };
+    std::vector<fw::Control*> order = TabList();
+    std::stable_sort(order.begin(), order.end(), [&](fw::Control* a, fw::Control* b) {
+        const int ra = rank(a), rb = rank(b);
+        if (ra != rb) return ra < rb;
+        if (ra != 1) return false;
+        return a->Top() != b->Top() ? a->Top() < b->Top() : a->Left() < b->Left();
+    });
+    for (std::size_t i = 0; i < order.size(); ++i)
+        order[i]->SetTabOrder(static_cast<int>(i));
+}
+
 void TCodeListForm::FormShow(fw::Component&) {
+    OrderTabsAsRecord();
     BrowseTable = MainTable();
     if (fw::Control* grid = MainGrid(); grid && grid->CanFocus()) grid->SetFocus();
     PositionOnCaller();

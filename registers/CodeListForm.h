@@ -100,6 +100,9 @@ protected:
     virtual void AfterSave();
     // Positions the main table on the caller's text (or the first record).
     virtual void PositionOnCaller();
+    // Puts the form's tab order in the reading order of the record (done on show, once every control is
+    // made).
+    void OrderTabsAsRecord();
 
     std::vector<std::unique_ptr<fw::TDataSource>> sources_;
     int nextTop_ = 45;

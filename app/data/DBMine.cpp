@@ -87,17 +87,13 @@ LockScope::LockScope(TLock& lock, std::int16_t id, bool take) : lock_(lock), id_
     held_ = true;
 }
 
-LockScope::~LockScope() noexcept(false) {
+LockScope::~LockScope() {
     if (!held_) return;
-    if (std::uncaught_exceptions() > 0) {
-        // Already unwinding: a second failure can only be dropped.
-        try {
-            ReleaseLock(lock_, id_);
-        } catch (...) {
-        }
-        return;
+    // A release by the wrong holder has told its "Thread error" already; its cancel cannot leave here.
+    try {
+        ReleaseLock(lock_, id_);
+    } catch (...) {
     }
-    ReleaseLock(lock_, id_);
 }
 
 // ------------------------------------------------------------------------------------------- registry

@@ -133,7 +133,7 @@ void ReleaseLock(TLock& lock, std::int16_t id);
 class LockScope {
 public:
     LockScope(TLock& lock, std::int16_t id, bool take = true);
-    ~LockScope() noexcept(false);
+    ~LockScope();
     LockScope(const LockScope&) = delete;
     LockScope& operator=(const LockScope&) = delete;
 

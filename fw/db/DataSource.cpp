@@ -23,9 +23,17 @@ namespace {
 // ------------------------------------------------------------------------------------------- TDataSource
 
 TDataSource::~TDataSource() {
-    SetDataSet(nullptr);
-    for (TDataLink* link : std::vector<TDataLink*>(links_))
-        link->SetDataSource(nullptr);
+    // The controls and handlers told of the end may fail; the source goes all the same.
+    try {
+        SetDataSet(nullptr);
+    } catch (...) {
+    }
+    for (TDataLink* link : std::vector<TDataLink*>(links_)) {
+        try {
+            link->SetDataSource(nullptr);
+        } catch (...) {
+        }
+    }
 }
 
 void TDataSource::SetDataSet(TDataSet* dataSet) {
@@ -107,7 +115,10 @@ void TDataSource::DataEvent(TDataEvent event, const void* info) {
 // ------------------------------------------------------------------------------------------- TDataLink
 
 TDataLink::~TDataLink() {
-    SetDataSource(nullptr);
+    try {
+        SetDataSource(nullptr);
+    } catch (...) {
+    }
 }
 
 void TDataLink::SetDataSource(TDataSource* source) {

@@ -122,8 +122,10 @@ void DBCheckBox::ShowState(CheckBoxState state) {
 }
 
 void DBCheckBox::Toggle() {
+    // The value opposite to the one shown, whatever the edit's re-read brought.
+    const CheckBoxState wanted = NextState();
     if (!link_.Edit()) return;
-    ShowState(NextState());
+    ShowState(wanted);
     link_.SetModified();
 }
 

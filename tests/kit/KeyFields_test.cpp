@@ -1,3 +1,4 @@
+#include "fw/db/DatabaseError.h"
 #include "tests/kit/CodeListFixture.h"
 #include "tests/support/ChildProcess.h"
 
@@ -216,6 +217,35 @@ TEST_F(KeyFieldTest, ANameFieldRefusesATakenValueAndRenamesOnItsOwnIndex) {
     Press(Qt::Key_Return);
     EXPECT_NE(form->ActiveControl(), name);
     name->SetDataSource(nullptr);
+}
+
+TEST_F(KeyFieldTest, AnEngineFailureDuringACodeSearchIsShownAndTheFormLivesOn) {
+    // A broken share: the table fails to move and its controls fail to read it again.
+    bool broken = false;
+    const auto fail = [&] {
+        if (broken)
+            throw fw::EDatabaseError("Indeks ne postoji (SIFRE.DB)", fw::EDatabaseError::Kind::MissingTable);
+    };
+    fw::TDataSource reader;
+    reader.SetDataSet(form->tSifre);
+    reader.OnDataChange = [&](fw::TDataSource&, fw::TField*) { fail(); };
+    form->tSifre->BeforeScroll = [&](fw::TDataSet&) { fail(); };
+    dialogs.Answer(true);
+    Type("B2");
+    broken = true;
+    Press(Qt::Key_Return);
+    broken = false;
+    QApplication::processEvents();
+    EXPECT_EQ(Shown(), (std::vector<std::string>{"Indeks ne postoji (SIFRE.DB)"}))
+        << "the failure is told once, not swallowed";
+    EXPECT_EQ(form->ActiveControl(), form->eSifra) << "the code was not settled";
+    // The controls follow the table again: the next search works.
+    form->eSifra->SelectAll();
+    Type("A3");
+    Press(Qt::Key_Return);
+    EXPECT_EQ(Code(), "A3");
+    EXPECT_EQ(form->eNaziv->Text(), "Treći");
+    form->tSifre->BeforeScroll = nullptr;
 }
 
 // Runs f in a second process of the program on the same data folder; its exit code (-1 when it hangs or

@@ -125,6 +125,36 @@ TEST_P(PlainRegisterTest, CodesAreCreatedFoundRenamedAndDeletedByKeys) {
     EXPECT_TRUE(caller->isVisible());
 }
 
+// Enter after a created code goes through the record's own fields, in order, to the save button; the grid
+// is not on the way.
+TEST_P(PlainRegisterTest, EnterAfterTheCodeWalksEveryFieldOfTheRecordToTheSaveButton) {
+    const PlainCase& c = GetParam();
+    c.Opener(caller.get());
+    registers::TCodeListForm* form = Track(c.Form());
+    ASSERT_NE(form, nullptr);
+    Press(*form, Qt::Key_End, Qt::ControlModifier);
+    Press(*form, Qt::Key_Return);
+    ASSERT_EQ(ActiveName(*form), "eSifra");
+    dialogs.Answer(true);
+    Type(*form, "B2");
+    std::vector<std::string> visited;
+    for (int i = 0; i < 40 && ActiveName(*form) != "ZapisiButton"; ++i) {
+        Press(*form, Qt::Key_Return);
+        visited.push_back(ActiveName(*form));
+    }
+    EXPECT_EQ(ActiveName(*form), "ZapisiButton") << ::testing::PrintToString(visited);
+    std::vector<fw::Control*> all;
+    form->GetTabOrderList(all);
+    std::vector<std::string> fields;
+    for (fw::Control* control : all)
+        if (dynamic_cast<kit::KitControl*>(control) && control != form->eSifra && control->TabStop() &&
+            control->CanFocus() && !dynamic_cast<fw::Grid*>(control) && !dynamic_cast<fw::Button*>(control))
+            fields.push_back(control->Name());
+    EXPECT_EQ(std::vector<std::string>(visited.begin(), visited.end() - 1), fields)
+        << "every field once, in the form's reading order, and no grid";
+    EXPECT_EQ(Rows("Global", c.Table, {c.Key}, c.Key), (std::vector<std::string>{"B2"}));
+}
+
 INSTANTIATE_TEST_SUITE_P(Registers, PlainRegisterTest, ::testing::ValuesIn(plainCases),
                          [](const ::testing::TestParamInfo<PlainCase>& info) {
                              std::string name = info.param.Table;

@@ -1,0 +1,84 @@
+// Edits on a form while another station deletes or changes the record it shows.
+#include "kit/DBChecker.h"
+#include "tests/kit/CodeListFixture.h"
+
+namespace kittest {
+namespace {
+
+class OtherStationTest : public CodeListTest {
+protected:
+    OtherStationTest() {
+        app::DBMine.MultiUser = true;
+        Fill({{"A1", "Prvi"}, {"A3", "N"}, {"A5", "Peti"}});
+        Show();
+        Type("A3");
+        Press(Qt::Key_Return);
+    }
+    // Another open of the same table, as another station has it.
+    template <class F> void OtherStation(F change, const char* code = "A3") {
+        fw::TTable t;
+        Setup(t, "Global", "SIFRE.DB");
+        t.SetIndexFieldNames("Sifra");
+        t.Open();
+        t.SetKey();
+        t.FieldByName("Sifra").SetAsString(code);
+        ASSERT_TRUE(t.GotoKey());
+        change(t);
+    }
+};
+
+TEST_F(OtherStationTest, AnEditOfARecordDeletedMeanwhileIsRefusedAndLandsNowhere) {
+    ASSERT_EQ(Code(), "A3");
+    OtherStation([](fw::TTable& t) { t.Delete(); });
+    // A typed value: refused with a word, nothing written into the neighbour.
+    form->eNaziv->SetFocus();
+    Type("X");
+    Press(Qt::Key_Return);
+    EXPECT_EQ(Shown(), (std::vector<std::string>{kit::RecordDeletedText}));
+    EXPECT_EQ(Rows(), (std::vector<std::string>{"A1=Prvi", "A5=Peti"}));
+    // The form shows the record it stands on now.
+    EXPECT_EQ(form->eSifra->Text(), Code());
+    EXPECT_EQ(form->eNaziv->Text(), T().FieldByName("Naziv").AsString());
+    // The dataset's own edit is refused the same way.
+    form->eSifra->SetFocus();
+    const std::string here = Code();
+    OtherStation([](fw::TTable& t) { t.Delete(); }, here.c_str());
+    EXPECT_THROW(form->tSifre->Edit(), base::Abort);
+    EXPECT_EQ(form->tSifre->State(), fw::dsBrowse);
+    EXPECT_NE(Code(), here);
+    EXPECT_EQ(Rows().size(), 1u);
+}
+
+TEST_F(OtherStationTest, AClickActsOnTheValueTheUserSaw) {
+    auto* otkup = new kit::TDBChecker(form.get(), form.get());
+    otkup->SetName("cOtkup");
+    otkup->SetBounds(10, 100, 150, 24);
+    otkup->SetValueChecked("D");
+    otkup->SetValueUnchecked("N");
+    otkup->SetDataSource(&form->sSifre);
+    otkup->SetDataField("Naziv");
+    otkup->show();
+    ASSERT_EQ(otkup->State(), fw::CheckBoxState::cbUnchecked);
+    // Another station ticks it; this one still shows it unticked and clicks to tick it.
+    OtherStation([](fw::TTable& t) {
+        t.Edit();
+        t.FieldByName("Naziv").SetAsString("D");
+        t.Post();
+    });
+    otkup->SetFocus();
+    Press(Qt::Key_Space);
+    EXPECT_EQ(Shown(), (std::vector<std::string>{kit::RecordChangedText}));
+    EXPECT_EQ(otkup->State(), fw::CheckBoxState::cbChecked) << "the fresh record is shown";
+    EXPECT_EQ(form->tSifre->State(), fw::dsBrowse);
+    form->eSifra->SetFocus();
+    EXPECT_EQ(Rows(), (std::vector<std::string>{"A1=Prvi", "A3=D", "A5=Peti"})) << "the other tick stays";
+    // Clicked again, now on what it shows, the value is set opposite to that.
+    QTest::mouseClick(otkup, Qt::LeftButton, {}, QPoint(6, otkup->height() / 2));
+    EXPECT_EQ(otkup->State(), fw::CheckBoxState::cbUnchecked);
+    form->eNaziv->SetFocus();
+    Press(Qt::Key_Escape);
+    EXPECT_EQ(Rows(), (std::vector<std::string>{"A1=Prvi", "A3=N", "A5=Peti"}));
+}
+
+} // namespace
+} // namespace kittest
