@@ -4,6 +4,7 @@
 #include "app/shell/FocusNavigation.h"
 #include "app/shell/Hints.h"
 #include "app/shell/ResPlus.h"
+#include "base/Exceptions.h"
 #include "base/ProgramState.h"
 #include "fw/db/DataSource.h"
 #include "fw/ui/Grid.h"
@@ -87,18 +88,28 @@ namespace {
 // Leaves the record as a move to another record does: a changed one is posted, an unchanged edit dropped.
 void LeaveForClose(fw::TDataSet& table) {
     if (table.State() != fw::dsEdit && table.State() != fw::dsInsert) return;
-    if (table.Modified())
+    if (!table.Modified()) return table.Cancel();
+    try {
         table.Post();
-    else
-        table.Cancel();
+    } catch (const std::exception& e) {
+        // A post the table refuses silently (a record it takes no inserts for, a refusal already told) is
+        // dropped as a move to another record drops it; any other failure keeps the form open.
+        if (!base::IsSilent(e)) throw;
+        if (table.State() == fw::dsEdit || table.State() == fw::dsInsert) table.Cancel();
+    }
 }
 } // namespace
 
 bool TMyForm::PostForClose() {
     fw::Control* active = ActiveControl();
     try {
-        // The value being typed is written as leaving its control writes it.
-        SetActiveControl(nullptr);
+        // The value being typed is written as leaving its control writes it; a code the control refused
+        // silently (already told) stays unsettled and the close goes on.
+        try {
+            SetActiveControl(nullptr);
+        } catch (const std::exception& e) {
+            if (!base::IsSilent(e)) throw;
+        }
         for (app::TMyTableX* table : app::FormTables(*this)) {
             if (fw::TDataSource* master = table->MasterSource(); master && master->DataSet())
                 LeaveForClose(*master->DataSet());

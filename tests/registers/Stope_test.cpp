@@ -96,6 +96,9 @@ TEST_P(RateListTest, TypedDatesAreStoredRenamedAndDeleted) {
     Type(*form, "PDV");
     Press(*form, Qt::Key_Return);
     EXPECT_EQ(form->tMain->RecordCount(), 2);
+    // Enter after the group goes on to its first rate's date: the rates are scrolled from their grid.
+    EXPECT_EQ(ActiveName(*form), "cDatum");
+    form->gMain->SetFocus();
     form->tMain->Last();
     EXPECT_EQ(form->cDatum->Text(), "1.7.2024");
 
