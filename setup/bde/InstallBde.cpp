@@ -4,6 +4,7 @@
 #include "base/ProgramState.h"
 #include "base/ReplaceFile.h"
 #include "base/Text.h"
+#include "setup/install/InstallTree.h"
 #include "setup/kit/KitExceptions.h"
 #include "setup/kit/KitFormat.h"
 #include "setup/kit/KitRoutines.h"
@@ -13,6 +14,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <unistd.h>
 
 namespace setup {
 
@@ -250,6 +252,16 @@ void TInstallBDE::WriteUninstallData(const std::string& key) {
     const std::string bde = key + "\\BDE";
     const long long entries = std::atoll(ReadRegString(HKEY_LOCAL_MACHINE, bde, "Entries", "0").c_str());
     WriteRegString(HKEY_LOCAL_MACHINE, bde, "Entries", std::to_string(entries + 1));
+    // The configuration the engine now reads is this installation's when it made it (there was none, or
+    // the one there came with an earlier installation of it): listed under the name it has, so the
+    // uninstaller takes it away. One that belongs to another program stays out of the list.
+    const std::string shipped = ConfigFile().TargetPath();
+    if (registered_.empty() || registered_ == shipped) return;
+    if (existing_ != "***" && !UninstallRecordHolds(key, registered_)) return;
+    if (::access(shipped.c_str(), F_OK) != 0)
+        RenameUninstallRecord(key, shipped, registered_);
+    else
+        RecordUninstallFile(key, registered_);
 }
 
 } // namespace setup

@@ -1,4 +1,5 @@
 #include "base/Exceptions.h"
+#include "base/FileIo.h"
 #include "base/Finally.h"
 #include "base/Text.h"
 #include "setup/install/Install.h"
@@ -8,9 +9,14 @@
 #include "setup/kit/KitExceptions.h"
 #include "setup/kit/KitRoutines.h"
 #include "setup/kit/Registry.h"
+#include "setup/kit/SelfExtractTrailer.h"
 
+#include <cstdlib>
+#include <fcntl.h>
 #include <filesystem>
+#include <functional>
 #include <sys/stat.h>
+#include <vector>
 
 namespace setup {
 
@@ -246,51 +252,97 @@ void TCustomInstallFile::CompleteDeferred() {
     // Nothing of this system registers itself once in place: the pending rename was the deferred work.
 }
 
-namespace {
-
-// "size;modification time in nanoseconds" of an installed file, so the uninstaller can tell a file the
-// user changed since (a table with the workshop's data) from the one installed.
-std::string Stamp(const std::string& path) {
+std::string FileStamp(const std::string& path) {
+    const base::FileHandle file = base::FileHandle::Open(path, O_RDONLY);
     struct stat st {};
-    if (::stat(path.c_str(), &st) != 0) return {};
+    if (!file || ::fstat(file.Get(), &st) != 0 || !S_ISREG(st.st_mode)) return {};
+    std::uint32_t crc = 0;
+    if (!Crc32Of(file.Get(), 0, static_cast<std::uint64_t>(st.st_size), crc)) return {};
     return std::to_string(st.st_size) + ";" +
-           std::to_string(static_cast<long long>(st.st_mtim.tv_sec) * 1000000000LL + st.st_mtim.tv_nsec);
+           std::to_string(static_cast<long long>(st.st_mtim.tv_sec) * 1000000000LL + st.st_mtim.tv_nsec) +
+           ";" + std::to_string(crc);
 }
 
-// Lists the file under key\files: its existing entry gets the new stamp, else a new "File<n>".
-bool RecordFile(RegistryHive& hive, const std::string& key, const std::string& target,
-                const std::string& stamp) {
-    const long long entries = std::atoll(hive.Value(key, "Entries").value_or(RegValue{}).text.c_str());
+bool StampStillHolds(const std::string& stamp, const std::string& path) {
+    const std::string now = FileStamp(path);
+    if (now.empty()) return false;
+    const auto parts = [](const std::string& s) {
+        std::vector<std::string> out;
+        std::size_t from = 0;
+        for (std::size_t semi; (semi = s.find(';', from)) != std::string::npos; from = semi + 1)
+            out.push_back(s.substr(from, semi - from));
+        out.push_back(s.substr(from));
+        return out;
+    };
+    const std::vector<std::string> was = parts(stamp), is = parts(now);
+    if (was.size() == 3) return was[0] == is[0] && was[2] == is[2];
+    return was.size() == 2 && was[0] == is[0] && was[1] == is[1];
+}
+
+namespace {
+
+// Each "Files" key of the uninstall key in turn, until one of them answers true.
+bool ForEachFilesKey(const std::string& key, const std::function<bool(const std::string& files)>& fn) {
+    for (int i = 0; i <= MaxNumberedKeys; ++i)
+        if (fn(key + "\\Files" + (i == 0 ? std::string() : std::to_string(i)))) return true;
+    return false;
+}
+
+// The number of the entry that lists the file, or 0.
+long long EntryOf(const RegistryHive& hive, const std::string& files, const std::string& target) {
+    const long long entries = std::atoll(hive.Value(files, "Entries").value_or(RegValue{}).text.c_str());
     for (long long n = 1; n <= entries; ++n) {
-        const auto v = hive.Value(key, "File" + std::to_string(n));
-        if (v && v->text == target) {
-            hive.SetValue(key, "Stamp" + std::to_string(n), RegValue{RegValue::String, stamp, 0, 0});
-            return true;
-        }
+        const auto v = hive.Value(files, "File" + std::to_string(n));
+        if (v && v->text == target) return n;
     }
-    const std::string n = std::to_string(entries + 1);
-    hive.SetValue(key, "File" + n, RegValue{RegValue::String, target, 0, 0});
-    hive.SetValue(key, "Stamp" + n, RegValue{RegValue::String, stamp, 0, 0});
-    hive.SetValue(key, "Entries", RegValue{RegValue::String, n, 0, 0});
+    return 0;
+}
+
+// Lists the file under key\files: its existing entry (else that of `listedAs`) gets the new name and stamp,
+// else a new "File<n>".
+bool RecordFile(RegistryHive& hive, const std::string& key, const std::string& target,
+                const std::string& stamp, const std::string& listedAs) {
+    long long n = EntryOf(hive, key, target);
+    if (n == 0) n = EntryOf(hive, key, listedAs);
+    if (n == 0) {
+        n = std::atoll(hive.Value(key, "Entries").value_or(RegValue{}).text.c_str()) + 1;
+        hive.SetValue(key, "Entries", RegValue{RegValue::String, std::to_string(n), 0, 0});
+    }
+    hive.SetValue(key, "File" + std::to_string(n), RegValue{RegValue::String, target, 0, 0});
+    hive.SetValue(key, "Stamp" + std::to_string(n), RegValue{RegValue::String, stamp, 0, 0});
     return true;
+}
+
+void Record(const std::string& key, const std::string& target, const std::string& stamp,
+            const std::string& listedAs) {
+    std::string lastError;
+    const bool done = ForEachFilesKey(key, [&](const std::string& files) {
+        try {
+            return RegistryStore().Update(HKEY_LOCAL_MACHINE, [&](RegistryHive& h) {
+                return RecordFile(h, files, target, stamp, listedAs);
+            });
+        } catch (const std::exception& e) {
+            lastError = e.what();
+            return false;
+        }
+    });
+    if (!done)
+        throw IECustomInstallFile("Cannot write the uninstall information of %s: %s", {target, lastError});
 }
 
 } // namespace
 
 void RecordUninstallFile(const std::string& key, const std::string& target, const std::string& stampedFile) {
-    const std::string stamp = Stamp(stampedFile.empty() ? target : stampedFile);
-    std::string lastError;
-    for (int i = 0; i <= MaxNumberedKeys; ++i) {
-        const std::string files = key + "\\Files" + (i == 0 ? std::string() : std::to_string(i));
-        try {
-            RegistryStore().Update(HKEY_LOCAL_MACHINE,
-                                   [&](RegistryHive& h) { return RecordFile(h, files, target, stamp); });
-            return;
-        } catch (const std::exception& e) {
-            lastError = e.what();
-        }
-    }
-    throw IECustomInstallFile("Cannot write the uninstall information of %s: %s", {target, lastError});
+    Record(key, target, FileStamp(stampedFile.empty() ? target : stampedFile), target);
+}
+
+void RenameUninstallRecord(const std::string& key, const std::string& from, const std::string& to) {
+    Record(key, to, FileStamp(to), from);
+}
+
+bool UninstallRecordHolds(const std::string& key, const std::string& target) {
+    const RegistryHive hive = RegistryStore().Load(HKEY_LOCAL_MACHINE);
+    return ForEachFilesKey(key, [&](const std::string& files) { return EntryOf(hive, files, target) != 0; });
 }
 
 void TCustomInstallFile::WriteUninstallData(const std::string& key) {

@@ -357,10 +357,22 @@ bool RebootNeeded();
 void SetRebootNeeded(bool needed);
 
 // Lists a file this run wrote under the uninstall key's "Files" (Files1, Files2, … when one cannot be
-// written), stamped with the size and date of stampedFile (the target itself when empty), so the
-// uninstaller removes it only while nobody has changed it.
+// written), stamped with the size, date and contents of stampedFile (the target itself when empty), so
+// the uninstaller removes it only while nobody has changed it.
 void RecordUninstallFile(const std::string& key, const std::string& target,
                          const std::string& stampedFile = {});
+// The entry of `from` (or a new one when it is not listed) names `to` from now on, stamped as `to` stands:
+// for a file the run put under another name after it was listed.
+void RenameUninstallRecord(const std::string& key, const std::string& from, const std::string& to);
+// Whether the file is listed under the uninstall key.
+bool UninstallRecordHolds(const std::string& key, const std::string& target);
+
+// "size;modification time in nanoseconds;CRC-32 of the contents" of a file, empty when it cannot be read.
+std::string FileStamp(const std::string& path);
+// Whether the file still holds what the stamp recorded: the same size and contents (the engine sets the
+// times of a table's files alike without changing them); a stamp without contents ("size;time", of older
+// setups) by size and time.
+bool StampStillHolds(const std::string& stamp, const std::string& path);
 
 // Registry keys of the records.
 inline constexpr const char* SharedDllsKey = "\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs";

@@ -17,6 +17,9 @@ struct DesktopEntry {
     bool Terminal = false;
 };
 
+// The desktop's opener: an entry for a document or a folder runs it with the target.
+inline constexpr const char* DocumentOpener = "xdg-open";
+
 // A string value of a desktop file: "\" as "\\", new line as "\n", tab as "\t", carriage return as "\r",
 // a leading blank as "\s". Other control characters cannot be stored and raise IEInstallShellLink.
 std::string EscapeDesktopValue(std::string_view value);

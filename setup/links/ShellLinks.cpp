@@ -16,6 +16,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace setup {
@@ -306,6 +307,19 @@ mode_t EntryMode(const std::string& folder) {
 
 } // namespace
 
+namespace {
+
+// Whether a shortcut's target is started itself: an executable file.
+bool RunsAsProgram(const std::string& target) {
+    struct stat st {};
+    if (::stat(target.c_str(), &st) == 0) return S_ISREG(st.st_mode) && (st.st_mode & 0111) != 0;
+    // Not installed (yet): a name without an extension, as programs have here, or a script's.
+    const std::string ext = Extension(target);
+    return ext.empty() || ext == ".SH";
+}
+
+} // namespace
+
 void TCustomInstallShellLink::WriteShellLink() {
     if (auto* group = dynamic_cast<TCustomShellLinkGroup*>(objectLink_)) MakeFolder(group->DestPath());
     RequireLinkName();
@@ -315,7 +329,10 @@ void TCustomInstallShellLink::WriteShellLink() {
         const std::string target = Target();
         DesktopEntry e;
         e.Name = Stem(base::Trim(linkName_));
-        e.Exec = ExecLine(target, ExpandPathVariables(Parameters, this));
+        // A document or a folder opens in the desktop's own program for it.
+        e.Exec = RunsAsProgram(target)
+                     ? ExecLine(target, ExpandPathVariables(Parameters, this))
+                     : DocumentOpener + (" " + ExecLine(target, ExpandPathVariables(Parameters, this)));
         e.Path = RemoveBackslash(FolderPart(target));
         const std::string file = AddBackslash(folder) + SafeFileName(e.Name) + ".desktop";
         base::ReplaceOptions options;

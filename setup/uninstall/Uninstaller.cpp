@@ -1,5 +1,8 @@
 #include "setup/uninstall/Uninstaller.h"
 
+#include "base/FileSystem.h"
+#include "base/Text.h"
+#include "engine/codec/IndexDefFile.h"
 #include "setup/install/InstallTree.h"
 #include "setup/kit/KitRoutines.h"
 #include "setup/kit/Registry.h"
@@ -7,15 +10,27 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <map>
 #include <set>
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace setup {
+
+namespace fs = std::filesystem;
 
 std::string UninstallKeyOf(const std::string& product) {
     const std::string key = UninstallKeyBase + product;
     return !product.empty() && RegKeyExists(HKEY_LOCAL_MACHINE, key) ? key : std::string();
+}
+
+bool IsTableFile(const std::string& name) {
+    const std::size_t dot = name.rfind('.');
+    if (dot == std::string::npos || dot == 0) return false;
+    const std::string ext = base::UpperCase(name.substr(dot));
+    return ext == ".DB" || ext == ".MB" || ext == ".PX" || ext == ".VAL" || ext == ".JNL" ||
+           engine::codec::IsIndexFileExtension(ext, 'X') || engine::codec::IsIndexFileExtension(ext, 'Y');
 }
 
 namespace {
@@ -39,11 +54,6 @@ std::vector<Recorded> RecordedFiles(const std::string& key) {
     return files;
 }
 
-std::string StampOf(const struct stat& st) {
-    return std::to_string(st.st_size) + ";" +
-           std::to_string(static_cast<long long>(st.st_mtim.tv_sec) * 1000000000LL + st.st_mtim.tv_nsec);
-}
-
 // Lowers the file's shared count; true when another installation still counts it.
 bool StillShared(const std::string& path) {
     if (!RegValueExists(HKEY_LOCAL_MACHINE, SharedDllsKey, path)) return false;
@@ -60,6 +70,134 @@ int Depth(const std::string& path) {
     return static_cast<int>(std::count(path.begin(), path.end(), '/'));
 }
 
+bool Exists(const std::string& path) {
+    struct stat st {};
+    return ::lstat(path.c_str(), &st) == 0;
+}
+
+bool Unchanged(const Recorded& r) {
+    struct stat st {};
+    if (::lstat(r.path.c_str(), &st) != 0) return true; // gone already
+    if (S_ISLNK(st.st_mode)) return true;
+    return S_ISREG(st.st_mode) && (r.stamp.empty() || StampStillHolds(r.stamp, r.path));
+}
+
+std::string Stem(const std::string& name) {
+    const std::size_t dot = name.rfind('.');
+    return dot == std::string::npos ? name : name.substr(0, dot);
+}
+
+std::string Extension(const std::string& name) {
+    const std::size_t dot = name.rfind('.');
+    return dot == std::string::npos ? std::string() : base::UpperCase(name.substr(dot));
+}
+
+// One table: its files as recorded, and every file of its family in the folder now (the engine adds
+// indexes and a journal, and a memo file once a text is stored).
+struct Table {
+    std::vector<Recorded> recorded;
+    std::vector<std::string> present;
+};
+
+void Remove(const std::string& path, UninstallReport& report) {
+    if (base::Fs().Unlink(path.c_str()) == 0)
+        report.Removed.push_back(path);
+    else
+        report.Kept.push_back(path);
+}
+
+// A table goes whole or stays whole: it stays when any of its files holds the workshop's changes (a
+// recorded file changed, or a data or memo file the installation did not bring); its indexes and journal
+// alone hold none. The .DB goes last, so an interrupted uninstall never leaves a memo without its table.
+void RemoveTable(Table& table, UninstallReport& report) {
+    std::set<std::string> recordedNames;
+    bool changed = false;
+    for (const Recorded& r : table.recorded) {
+        recordedNames.insert(r.path);
+        if (!Unchanged(r)) changed = true;
+    }
+    std::string db;
+    for (const std::string& p : table.present) {
+        const std::string ext = Extension(p);
+        if (ext == ".DB") db = p;
+        if (!recordedNames.count(p) && (ext == ".DB" || ext == ".MB" || ext == ".VAL")) changed = true;
+    }
+    if (changed) {
+        for (const std::string& p : table.present)
+            report.Kept.push_back(p);
+        if (!db.empty()) report.KeptTables.push_back(db);
+        return;
+    }
+    std::stable_partition(table.present.begin(), table.present.end(),
+                          [](const std::string& p) { return Extension(p) != ".DB"; });
+    for (const std::string& p : table.present)
+        Remove(p, report);
+}
+
+// Whether a path lies in one of the folders or is one of them.
+bool Inside(const std::string& path, const std::set<std::string>& folders) {
+    for (const std::string& f : folders)
+        if (path == f || path.rfind(AddBackslash(f), 0) == 0) return true;
+    return false;
+}
+
+// Registry values that name files or folders of the installation which are gone now: a value whose text
+// is such a path goes; a ";"-list loses those parts (and goes when none is left).
+void RemoveValuesPointingInto(const std::set<std::string>& folders, const std::string& skipKey) {
+    const std::string skip = base::UpperCase(NormalizeKey(skipKey));
+    for (int root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
+        RegistryStore().Update(root, [&](RegistryHive& hive) {
+            bool changedAny = false;
+            std::function<void(const std::string&)> walk = [&](const std::string& key) {
+                if (!key.empty() && base::UpperCase(key) == skip) return;
+                for (const std::string& name : hive.ValueNames(key)) {
+                    const auto v = hive.Value(key, name);
+                    if (!v || v->kind != RegValue::String || v->text.empty()) continue;
+                    std::string kept;
+                    bool dropped = false;
+                    std::size_t from = 0;
+                    for (;;) {
+                        const std::size_t semi = v->text.find(';', from);
+                        const std::string part = base::Trim(v->text.substr(from, semi - from));
+                        if (!part.empty() && part.front() == '/' && Inside(RemoveBackslash(part), folders) &&
+                            !Exists(part))
+                            dropped = true;
+                        else if (!part.empty())
+                            kept += (kept.empty() ? "" : ";") + part;
+                        if (semi == std::string::npos) break;
+                        from = semi + 1;
+                    }
+                    if (!dropped) continue;
+                    changedAny = true;
+                    if (kept.empty())
+                        hive.DeleteValue(key, name);
+                    else
+                        hive.SetValue(key, name, RegValue{RegValue::String, kept, 0, 0});
+                }
+                for (const std::string& sub : hive.SubKeys(key))
+                    walk(key.empty() ? sub : key + "\\" + sub);
+            };
+            walk("");
+            return changedAny;
+        });
+    }
+}
+
+// The lock files the program's archive command leaves in its folder (".<name>.zip.lock", empty).
+void RemoveArchiveLocks(const std::string& folder, UninstallReport& report) {
+    std::error_code ec;
+    for (const auto& e : fs::directory_iterator(folder, ec)) {
+        const std::string name = e.path().filename().string();
+        const std::string suffix = ".zip.lock";
+        if (name.size() <= suffix.size() + 1 || name.front() != '.' ||
+            name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0)
+            continue;
+        std::error_code ec2;
+        if (e.is_regular_file(ec2) && !e.is_symlink(ec2) && e.file_size(ec2) == 0)
+            Remove(e.path().string(), report);
+    }
+}
+
 } // namespace
 
 UninstallReport UninstallProduct(const std::string& product) {
@@ -67,21 +205,44 @@ UninstallReport UninstallProduct(const std::string& product) {
     const std::string key = UninstallKeyOf(product);
     if (key.empty()) return report;
     std::set<std::string> folders;
+    std::map<std::string, Table> tables; // by folder and upper-cased stem
     for (const Recorded& r : RecordedFiles(key)) {
+        if (r.path.empty() || r.path.front() != '/') continue;
+        if (IsTableFile(NamePart(r.path))) {
+            folders.insert(FolderPart(r.path));
+            tables[AddBackslash(FolderPart(r.path)) + base::UpperCase(Stem(NamePart(r.path)))]
+                .recorded.push_back(r);
+            continue;
+        }
         struct stat st {};
-        if (r.path.empty() || r.path.front() != '/' || ::lstat(r.path.c_str(), &st) != 0) continue;
+        if (::lstat(r.path.c_str(), &st) != 0) continue;
         folders.insert(FolderPart(r.path));
         const bool plain = S_ISREG(st.st_mode) || S_ISLNK(st.st_mode);
-        const bool changed = S_ISREG(st.st_mode) && !r.stamp.empty() && r.stamp != StampOf(st);
-        if (!plain || changed || StillShared(r.path)) {
+        if (!plain || !Unchanged(r) || StillShared(r.path)) {
             report.Kept.push_back(r.path);
             continue;
         }
-        if (::unlink(r.path.c_str()) == 0)
-            report.Removed.push_back(r.path);
-        else
-            report.Kept.push_back(r.path);
+        Remove(r.path, report);
     }
+    // Every file of each table's family in its folder now, recorded or not.
+    std::set<std::string> tableFolders;
+    for (const auto& [id, table] : tables)
+        tableFolders.insert(FolderPart(table.recorded.front().path));
+    for (const std::string& folder : tableFolders) {
+        std::error_code ec;
+        for (const auto& e : fs::directory_iterator(folder, ec)) {
+            const std::string name = e.path().filename().string();
+            std::error_code ec2;
+            if (!IsTableFile(name) || !e.is_regular_file(ec2)) continue;
+            const auto t = tables.find(AddBackslash(folder) + base::UpperCase(Stem(name)));
+            if (t != tables.end()) t->second.present.push_back(e.path().string());
+        }
+    }
+    for (auto& [id, table] : tables)
+        RemoveTable(table, report);
+    for (const std::string& folder : folders)
+        RemoveArchiveLocks(folder, report);
+
     std::vector<std::string> ordered(folders.begin(), folders.end());
     std::sort(ordered.begin(), ordered.end(),
               [](const std::string& a, const std::string& b) { return Depth(a) > Depth(b); });
@@ -90,6 +251,7 @@ UninstallReport UninstallProduct(const std::string& product) {
         RemoveStaleTemporaries(folder, true);
         if (::rmdir(folder.c_str()) == 0) report.FoldersRemoved.push_back(folder);
     }
+    RemoveValuesPointingInto(folders, key);
     DeleteRegKeyTree(HKEY_LOCAL_MACHINE, key);
     return report;
 }

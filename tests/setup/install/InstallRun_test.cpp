@@ -5,6 +5,7 @@
 #include "tests/setup/install/InstallTestEnv.h"
 
 #include <algorithm>
+#include <chrono>
 #include <sys/stat.h>
 
 using namespace setup;
@@ -139,6 +140,61 @@ TEST_F(Run, InstallsTheTreeReinstallsWithoutLosingDataAndUninstallsWhatItRecorde
     ASSERT_EQ(install->Execute({}), 0);
     EXPECT_EQ(UninstallProduct("Lumeno").Removed.size(), 4u);
     EXPECT_FALSE(fs::exists(Target("")));
+}
+
+TEST_F(Run, UninstallTakesATableAwayWholeOrKeepsItWholeAndDropsWhatPointedAtIt) {
+    // Partners, articles and kinds of windows, each a table with its memo file.
+    Write("src/Global/PARTNER.mb", std::string(4096, 'm'));
+    Write("src/Global/Roba.db", std::string(2048, 'r'));
+    Write("src/Global/ROBA.mb", std::string(4096, 'n'));
+    Write("src/Global/Vrste.db", std::string(2048, 'v'));
+    Write("src/Global/Vrste.mb", std::string(4096, 'o'));
+    TInstallFile partnerMemo{"PartnerMb"}, roba{"RobaDb"}, robaMemo{"RobaMb"}, vrste{"VrsteDb"},
+        vrsteMemo{"VrsteMb"};
+    const std::pair<TInstallFile*, const char*> extra[] = {{&partnerMemo, "PARTNER.mb"},
+                                                           {&roba, "Roba.db"},
+                                                           {&robaMemo, "ROBA.mb"},
+                                                           {&vrste, "Vrste.db"},
+                                                           {&vrsteMemo, "Vrste.mb"}};
+    for (const auto& [file, name] : extra) {
+        File(*file, *global, name, owNever);
+        file->IncludeFromDir = "src/Global";
+    }
+    Pack();
+    ASSERT_EQ(install->Execute({}), 0) << (messages.empty() ? "" : messages[0]);
+
+    // The program's first start: the engine gives every file of a table the same time and makes its
+    // indexes; the archive command leaves its lock. Then the workshop edits an article's note (the memo
+    // file alone changes) and adds a kind of window (the table alone changes).
+    const auto later = fs::file_time_type::clock::now() + std::chrono::hours(1);
+    for (const char* f : {"Partner.db", "PARTNER.mb", "Roba.db", "ROBA.mb", "Vrste.db", "Vrste.mb"})
+        fs::last_write_time(Target(std::string("Global/") + f), later);
+    for (const char* f : {"Partner.px", "Partner.XG0", "Roba.px", "Vrste.px"})
+        Write("home/.local/share/Lumeno/Global/" + std::string(f), "index");
+    Write("home/.local/share/Lumeno/.Plom.zip.lock", "");
+    Write("home/.local/share/Lumeno/Global/ROBA.mb", std::string(4096, 'N'));
+    Write("home/.local/share/Lumeno/Global/Vrste.db", std::string(4096, 'v'));
+    // Values of other programs' kinds that name the installation's files and folders.
+    const std::string engineKey = "\\Software\\Borland\\Database Engine";
+    WriteRegString(HKEY_LOCAL_MACHINE, engineKey, "CONFIGFILE01", Target("plom.ini"));
+    WriteRegString(HKEY_LOCAL_MACHINE, engineKey, "DLLPATH", Target("bde") + ";/usr/lib/engine");
+    WriteRegString(HKEY_LOCAL_MACHINE, engineKey, "KEPT", Target("Global/Roba.db"));
+    WriteRegString(HKEY_CURRENT_USER, engineKey, "LAST", Target("Plom"));
+
+    const UninstallReport r = UninstallProduct("Lumeno");
+    for (const char* f : {"Partner.db", "PARTNER.mb", "Partner.px", "Partner.XG0"})
+        EXPECT_FALSE(fs::exists(Target(std::string("Global/") + f))) << f;
+    for (const char* f : {"Roba.db", "ROBA.mb", "Roba.px", "Vrste.db", "Vrste.mb", "Vrste.px"})
+        EXPECT_TRUE(fs::exists(Target(std::string("Global/") + f))) << f;
+    EXPECT_EQ(r.KeptTables, (std::vector<std::string>{Target("Global/Roba.db"), Target("Global/Vrste.db")}));
+    EXPECT_EQ(r.Kept.size(), 6u);
+    EXPECT_FALSE(fs::exists(Target(".Plom.zip.lock")));
+    EXPECT_FALSE(RegValueExists(HKEY_LOCAL_MACHINE, engineKey, "CONFIGFILE01"));
+    EXPECT_FALSE(RegValueExists(HKEY_CURRENT_USER, engineKey, "LAST"));
+    EXPECT_EQ(ReadRegString(HKEY_LOCAL_MACHINE, engineKey, "DLLPATH", ""), "/usr/lib/engine");
+    EXPECT_EQ(ReadRegString(HKEY_LOCAL_MACHINE, engineKey, "KEPT", ""), Target("Global/Roba.db"));
+    for (const auto& [file, name] : extra)
+        file->SetContainer(nullptr);
 }
 
 TEST_F(Run, AFileInUseWaitsForTheResumedRun) {

@@ -2,10 +2,12 @@
 // setup itself, an unattended installation into a temporary home, and the installed program finding its
 // tables.
 
+#include "app/shell/MyDialog.h"
 #include "fw/db/Field.h"
 #include "fw/db/Table.h"
 #include "setup/kit/Registry.h"
 #include "setup/kit/ShellFolders.h"
+#include "setup/uninstall/UninstallUi.h"
 #include "tests/setup/kit/KitTestEnv.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/ProgramRegister.h"
@@ -13,6 +15,10 @@
 #include <chrono>
 #include <csignal>
 #include <fstream>
+#include <iostream>
+#include <QApplication>
+#include <QTest>
+#include <QTimer>
 #include <sstream>
 #include <sys/stat.h>
 #include <thread>
@@ -29,8 +35,73 @@ std::string ReadFile(const fs::path& file) {
     return text.str();
 }
 
+// The arguments of a desktop entry's Exec line, unquoted as the desktop does it.
+std::vector<std::string> ExecArguments(const std::string& entry) {
+    const std::size_t at = entry.find("\nExec=");
+    if (at == std::string::npos) return {};
+    const std::string raw = entry.substr(at + 6, entry.find('\n', at + 1) - at - 6);
+    std::string line;
+    for (std::size_t i = 0; i < raw.size(); ++i) {
+        if (raw[i] != '\\' || i + 1 == raw.size()) {
+            line += raw[i];
+            continue;
+        }
+        const char c = raw[++i];
+        line += c == 's' ? ' ' : c == 'n' ? '\n' : c == 't' ? '\t' : c == 'r' ? '\r' : c;
+    }
+    std::vector<std::string> args;
+    std::string current;
+    bool quoted = false, any = false;
+    for (std::size_t i = 0; i < line.size(); ++i) {
+        const char c = line[i];
+        if (quoted && c == '\\' && i + 1 < line.size()) {
+            current += line[++i];
+        } else if (c == '"') {
+            quoted = !quoted;
+            any = true;
+        } else if (c == '%' && i + 1 < line.size() && line[i + 1] == '%') {
+            current += line[++i];
+        } else if (c == ' ' && !quoted) {
+            if (any) args.push_back(current);
+            current.clear();
+            any = false;
+        } else {
+            current += c;
+            any = true;
+        }
+    }
+    if (any) args.push_back(current);
+    return args;
+}
+
+// The uninstaller as the menu starts it (no terminal, a display), with someone answering its windows
+// with Enter: it prints each window's text.
+PLOM_CHILD_ROLE(UninstallFromTheMenu) {
+    QTimer answerer;
+    QObject::connect(&answerer, &QTimer::timeout, [] {
+        auto* box = dynamic_cast<app::TPitanje*>(QApplication::activeModalWidget());
+        if (!box) return;
+        std::cout << box->Tekst->Caption() << "\n--\n" << std::flush;
+        QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : box, Qt::Key_Return);
+    });
+    answerer.start(20);
+    std::vector<std::string> argv(args);
+    std::vector<char*> pointers;
+    for (std::string& a : argv)
+        pointers.push_back(a.data());
+    pointers.push_back(nullptr);
+    return setup::RunUninstaller(static_cast<int>(argv.size()), pointers.data());
+}
+
 using testsupport::OpenTablesRegister;
 using testsupport::WaitUntil;
+
+std::string UpperStem(const fs::path& p) {
+    std::string stem = p.stem().string();
+    for (char& c : stem)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return stem;
+}
 
 class SetupProgram : public setuptest::KitTest {
 protected:
@@ -123,9 +194,25 @@ TEST_F(SetupProgram, BuildsInstallsUnattendedAndTheInstalledProgramFindsItsTable
     for (const auto& e : fs::recursive_directory_iterator(Path("tmp")))
         ADD_FAILURE() << "the setup left behind " << e.path();
 
+    // Every entry starts as the desktop starts it: the program, the help page in the desktop's opener
+    // (a stand-in here that notes what it was given) and the uninstaller (below).
+    fs::create_directories(Path("bin"));
+    std::ofstream(Path("bin/xdg-open"))
+        << "#!/bin/sh\nprintf '%s\\n' \"$@\" > \"" << Path("opened") << "\"\n";
+    fs::permissions(Path("bin/xdg-open"), fs::perms::owner_all);
+    const std::string path = Path("bin") + ":" + std::getenv("PATH");
+    const std::vector<std::string> help = ExecArguments(ReadFile(menu / "Pomoć.desktop"));
+    ASSERT_FALSE(help.empty());
+    std::vector<std::string> viaPath{"PATH=" + path};
+    viaPath.insert(viaPath.end(), help.begin(), help.end());
+    EXPECT_EQ(Run("/usr/bin/env", viaPath), 0) << errors;
+    EXPECT_EQ(ReadFile(Path("opened")), Target("Pomoć/Plomdow.htm").string() + "\n");
+    const std::vector<std::string> program = ExecArguments(ReadFile(menu / "Lumeno.desktop"));
+    ASSERT_EQ(program, std::vector<std::string>{Target("Plom").string()});
+
     // The installed program opens its company's tables and ends cleanly.
     {
-        testsupport::ChildProcess plom(Target("Plom"), {}, {{"QT_QPA_PLATFORM", "offscreen"}});
+        testsupport::ChildProcess plom(program[0], {}, {{"QT_QPA_PLATFORM", "offscreen"}});
         ASSERT_TRUE(WaitUntil([&] {
             auto g = OpenTablesRegister(Target("Global"));
             auto l = OpenTablesRegister(Target("Lokal"));
@@ -137,6 +224,8 @@ TEST_F(SetupProgram, BuildsInstallsUnattendedAndTheInstalledProgramFindsItsTable
         ASSERT_TRUE(status.has_value());
         EXPECT_TRUE(status->Exited && status->Code == 0) << plom.Errors();
     }
+    // the program made the indexes of the tables it opened
+    EXPECT_TRUE(fs::exists(Target("Lokal/Sif_part.px")) || fs::exists(Target("Lokal/SIF_PART.PX")));
 
     // A second installation leaves the workshop's tables and settings as the program left them.
     const std::string partners = ReadFile(Target("Global/Partner.db"));
@@ -146,11 +235,82 @@ TEST_F(SetupProgram, BuildsInstallsUnattendedAndTheInstalledProgramFindsItsTable
     EXPECT_EQ(ReadFile(Target("Global/Partner.db")), partners);
     EXPECT_EQ(ReadFile(Target("plom.ini")), settings + "[Own]\r\nKept=1\r\n");
 
-    // The uninstaller removes the program and its shortcuts; what the workshop changed stays.
-    ASSERT_EQ(Run(Target("uninstall"), {"Lumeno", "1.112"}, {}, "Da\n"), 0) << errors;
+    // The workshop enters a partner.
+    {
+        fw::TTable partner;
+        partner.SetDatabaseName(Target("Global").string());
+        partner.SetTableName("PARTNER.DB");
+        partner.Open();
+        partner.Append();
+        partner.FieldByName("Sifra").SetAsString("P1");
+        partner.FieldByName("Naziv").SetAsString("Stolarija Horvat");
+        partner.Post();
+        partner.Close();
+    }
+
+    // Without a terminal or a display the uninstaller asks nobody and removes nothing.
+    const std::vector<std::string> remove = ExecArguments(ReadFile(menu / "Uninstall.desktop"));
+    ASSERT_EQ(remove, (std::vector<std::string>{Target("uninstall").string(), "Lumeno", "1.112"}));
+    EXPECT_EQ(Run("/usr/bin/env", {"-u", "DISPLAY", "-u", "WAYLAND_DISPLAY", "-u", "QT_QPA_PLATFORM",
+                                   remove[0], remove[1], remove[2]}),
+              1);
+    EXPECT_NE(errors.find("nema ni terminala ni zaslona"), std::string::npos) << errors;
+    EXPECT_TRUE(fs::exists(Target("Plom")));
+
+    // From the menu it asks in a window; answered Da, it removes the program, its shortcuts and every
+    // table the workshop did not touch whole, and says which tables it kept.
+    std::string said;
+    {
+        auto child = testsupport::ChildProcess::Role("UninstallFromTheMenu", remove);
+        child->CloseInput();
+        said = child->ReadAll(std::chrono::minutes(5));
+        const auto status = child->Wait(std::chrono::minutes(1));
+        ASSERT_TRUE(status.has_value());
+        EXPECT_TRUE(status->Success()) << status->Describe() << child->Errors();
+    }
+    EXPECT_EQ(said.find("Ukloniti Lumeno 1.112 i sve njegove datoteke s računala?\n--\n"), 0u) << said;
+    EXPECT_NE(said.find("Zadržane su tablice"), std::string::npos) << said;
+    EXPECT_NE(said.find(Target("Global/Partner.db").string()), std::string::npos) << said;
     EXPECT_FALSE(fs::exists(Target("Plom")));
     EXPECT_FALSE(fs::exists(menu / "Lumeno.desktop"));
     EXPECT_TRUE(fs::exists(Target("plom.ini")));
+    EXPECT_FALSE(fs::exists(Target(".Plom.zip.lock")));
+    // untouched tables went with their memo and index files
+    for (const auto& e : fs::directory_iterator(Target("Lokal")))
+        EXPECT_NE(UpperStem(e.path()), "SIF_PART") << e.path();
+    // every table kept is whole and opens
+    std::size_t tablesKept = 0;
+    for (const char* folder : {"Global", "Lokal"}) {
+        if (!fs::exists(Target(folder))) continue;
+        for (const auto& e : fs::directory_iterator(Target(folder))) {
+            if (e.path().extension() != ".db") continue;
+            ++tablesKept;
+            fw::TTable t;
+            t.SetDatabaseName(Target(folder).string());
+            t.SetTableName(e.path().filename().string());
+            EXPECT_NO_THROW({
+                t.Open();
+                for (t.First(); !t.Eof(); t.Next()) {
+                }
+                t.Close();
+            }) << e.path();
+        }
+    }
+    EXPECT_GE(tablesKept, 1u);
+    {
+        fw::TTable partner;
+        partner.SetDatabaseName(Target("Global").string());
+        partner.SetTableName("PARTNER.DB");
+        partner.Open();
+        bool found = false;
+        for (partner.First(); !partner.Eof(); partner.Next())
+            found = found || partner.FieldByName("Naziv").AsString() == "Stolarija Horvat";
+        EXPECT_TRUE(found);
+    }
+    // the engine's configuration and the registry values that named the installation went with it
+    EXPECT_FALSE(fs::exists(Target("idapi32.cfg")));
+    const std::string engineKey = "\\Software\\Borland\\Database Engine";
+    EXPECT_FALSE(setup::RegValueExists(setup::HKEY_LOCAL_MACHINE, engineKey, "CONFIGFILE01"));
 }
 
 } // namespace
