@@ -1,7 +1,9 @@
 #include "setup/dialogs/FileGroupsPage.h"
 
 #include "setup/dialogs/DriveSpace.h"
+#include "setup/install/InstallUi.h"
 #include "setup/kit/KitExceptions.h"
+#include "setup/kit/KitFormat.h"
 
 #include <QFileDialog>
 #include <QHeaderView>
@@ -201,6 +203,20 @@ void TFileGroupSelectForm::Browse() {
     group->SetDestDirType(nullptr);
     group->SetDestDir(chosen.toStdString());
     RefreshDetails();
+}
+
+void TFileGroupSelectForm::GoNext() {
+    // The copy would run out of space part way: the page stays until the chosen groups fit.
+    if (const TCustomInstall* install = Install())
+        for (const DriveRow& row : DriveSpace(*install))
+            if (!row.Enough()) {
+                ShowKitMessage(FormatText(
+                    Translated("Na disku %s nema dovoljno mjesta za odabrane dijelove: potrebno je %s, "
+                               "slobodno je %s. Oslobodite mjesto na disku ili ne odaberite neke dijelove."),
+                    {row.MountPoint, Bytes(row.Required), Bytes(row.Available)}));
+                return;
+            }
+    TBaseInstallForm::GoNext();
 }
 
 TInstallFileGroupsDlg::TInstallFileGroupsDlg(std::string name)

@@ -13,6 +13,8 @@ public:
 
     bool SkipPage() const override;
     void RefreshPage() override;
+    // Refuses, saying so, while the chosen groups do not fit on a file system they go to.
+    void GoNext() override;
     // Fills the tree from the current install.
     void FillTree();
     // The group shown in the details, sizes and the space list brought up to date.

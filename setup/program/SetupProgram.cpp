@@ -22,11 +22,26 @@ bool Unattended() {
     return v && *v;
 }
 
+// Unattended, a page that refuses to go on (the chosen groups do not fit) ends the run as if cancelled.
+struct Answering {
+    const TBaseFormContainer* host = nullptr;
+    const TBaseInstallForm* lastPressed = nullptr;
+    bool giveUp = false;
+};
+Answering answering;
+
 // Presses the default way on of whatever page is up.
 void AnswerPages() {
     QWidget* modal = QApplication::activeModalWidget();
     if (auto* host = dynamic_cast<TBaseFormContainer*>(modal)) {
         if (TBaseInstallForm* page = host->CurrentPage()) {
+            if (host == answering.host && page == answering.lastPressed && host->ModalResult() == 0) {
+                answering.giveUp = true;
+                page->CancelBtn->Click();
+                return;
+            }
+            answering.host = host;
+            answering.lastPressed = page;
             fw::Button* on = page->FinishBtn->isVisibleTo(page) ? page->FinishBtn : page->NextBtn;
             on->Click();
         } else {
@@ -46,7 +61,7 @@ void InstallUserInterface(bool unattended) {
         QMessageBox::information(nullptr, "SetUp", QString::fromStdString(text));
     };
     Ui().Confirm = [unattended](const std::string& question) {
-        if (unattended) return false;
+        if (unattended) return answering.giveUp;
         return QMessageBox::question(nullptr, "SetUp", QString::fromStdString(question),
                                      QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
     };
@@ -73,6 +88,7 @@ int RunSetup(int argc, char** argv) {
     QApplication qapp(qtArgc, argv);
     fw::UseProgramFont();
     const bool unattended = Unattended();
+    answering = Answering{};
     // A build or a transfer has no window to show a message in.
     InstallUserInterface(unattended || screenless);
     SetProcessMessagesHook([] { QCoreApplication::processEvents(); });

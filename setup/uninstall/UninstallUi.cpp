@@ -8,6 +8,7 @@
 #include <iostream>
 #include <memory>
 #include <QApplication>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace setup {
@@ -63,7 +64,12 @@ private:
 } // namespace
 
 AskWay HowToAsk() {
-    if (::isatty(STDIN_FILENO)) return AskWay::Terminal;
+    // Answers come on standard input from a terminal, or piped in by a script; the desktop gives a
+    // program started from its menu none (/dev/null).
+    struct stat st {};
+    if (::isatty(STDIN_FILENO) ||
+        (::fstat(STDIN_FILENO, &st) == 0 && (S_ISFIFO(st.st_mode) || S_ISREG(st.st_mode))))
+        return AskWay::Terminal;
     if (Set("DISPLAY") || Set("WAYLAND_DISPLAY") || Set("QT_QPA_PLATFORM")) return AskWay::Window;
     return AskWay::None;
 }

@@ -11,7 +11,8 @@ namespace setup {
 
 enum class AskWay { Terminal, Window, None };
 
-// A terminal on standard input, else a display (X, Wayland, or a Qt platform named), else none.
+// Standard input from a terminal or piped in, else a display (X, Wayland, or a Qt platform named), else
+// none.
 AskWay HowToAsk();
 
 // The question asked before anything is removed.

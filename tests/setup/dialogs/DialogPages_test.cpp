@@ -5,6 +5,7 @@
 #include "setup/dialogs/ProgressPages.h"
 #include "setup/dialogs/SelectFolderPage.h"
 #include "setup/dialogs/WizardPages.h"
+#include "setup/install/InstallUi.h"
 #include "setup/kit/KitExceptions.h"
 #include "tests/setup/kit/KitTestEnv.h"
 
@@ -212,6 +213,52 @@ TEST_F(Pages, UntickingAGroupLowersTheSpaceItsFileSystemNeeds) {
     EXPECT_FALSE(data.Include);
     EXPECT_EQ(details, Path("app/Data") + "|Tablice aplikacije.");
     EXPECT_EQ(required, "1.300 Bytes"); // the row stays with the data's size taken off
+}
+
+TEST_F(Pages, TheGroupsPageGoesOnOnlyWhileTheChosenGroupsFit) {
+    TInstallFileGroup data("Data", install.get());
+    data.SetDestDirType(nullptr);
+    data.SetDestDir(Path("app/Data"));
+    // tables of 4 GiB each, one more than the disk they go to holds
+    const std::uint64_t free = ProbeFileSystem(Path("app")).Available;
+    std::vector<std::unique_ptr<TInstallFile>> tables;
+    for (std::uint64_t n = 0; n <= free / 0xFFFFFFFFu; ++n) {
+        tables.push_back(std::make_unique<TInstallFile>("Table" + std::to_string(n)));
+        tables.back()->SetContainer(&data);
+        tables.back()->FileSize = 0xFFFFFFFFu;
+    }
+    std::vector<std::string> told;
+    Ui().ShowMessage = [&](const std::string& text) { told.push_back(text); };
+    Manager(dmBeforeInstall);
+    Dialog<TInstallFileGroupsDlg>();
+    bool stayed = false, wentOn = false;
+    WhenShown([&](TBaseFormContainer& host) {
+        auto* form = dynamic_cast<TFileGroupSelectForm*>(host.CurrentPage());
+        for (int i = 0; i < 4 && !form; ++i) {
+            Key(Qt::Key_Return);
+            form = dynamic_cast<TFileGroupSelectForm*>(host.CurrentPage());
+        }
+        ASSERT_NE(form, nullptr);
+        form->NextBtn->setFocus();
+        Key(Qt::Key_Return);
+        stayed = host.ModalResult() == 0 && host.CurrentPage() == form;
+        // unticked, the rest fits
+        QTreeWidget* tree = form->GroupTree;
+        tree->setFocus();
+        tree->setCurrentItem(tree->topLevelItem(0)->child(0));
+        Key(Qt::Key_Space);
+        form->NextBtn->setFocus();
+        Key(Qt::Key_Return);
+        wentOn = host.ModalResult() == fw::mrOk;
+    });
+    install->Broadcast(install.get(), -980, nullptr);
+    Ui() = InstallUi();
+    for (auto& t : tables)
+        t->SetContainer(nullptr);
+    EXPECT_TRUE(stayed);
+    EXPECT_TRUE(wentOn);
+    ASSERT_EQ(told.size(), 1u);
+    EXPECT_NE(told[0].find("nema dovoljno mjesta za odabrane dijelove"), std::string::npos) << told[0];
 }
 
 TEST_F(Pages, TheRebootChoiceAndTheFlagAgree) {

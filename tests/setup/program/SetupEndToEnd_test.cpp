@@ -14,6 +14,7 @@
 
 #include <chrono>
 #include <csignal>
+#include <fcntl.h>
 #include <fstream>
 #include <iostream>
 #include <QApplication>
@@ -22,6 +23,7 @@
 #include <sstream>
 #include <sys/stat.h>
 #include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -77,6 +79,9 @@ std::vector<std::string> ExecArguments(const std::string& entry) {
 // The uninstaller as the menu starts it (no terminal, a display), with someone answering its windows
 // with Enter: it prints each window's text.
 PLOM_CHILD_ROLE(UninstallFromTheMenu) {
+    const int none = ::open("/dev/null", O_RDONLY);
+    ::dup2(none, STDIN_FILENO);
+    ::close(none);
     QTimer answerer;
     QObject::connect(&answerer, &QTimer::timeout, [] {
         auto* box = dynamic_cast<app::TPitanje*>(QApplication::activeModalWidget());
@@ -251,8 +256,9 @@ TEST_F(SetupProgram, BuildsInstallsUnattendedAndTheInstalledProgramFindsItsTable
     // Without a terminal or a display the uninstaller asks nobody and removes nothing.
     const std::vector<std::string> remove = ExecArguments(ReadFile(menu / "Uninstall.desktop"));
     ASSERT_EQ(remove, (std::vector<std::string>{Target("uninstall").string(), "Lumeno", "1.112"}));
+    const std::string desktopLike = "exec \"$0\" \"$@\" </dev/null"; // no input, as from the menu
     EXPECT_EQ(Run("/usr/bin/env", {"-u", "DISPLAY", "-u", "WAYLAND_DISPLAY", "-u", "QT_QPA_PLATFORM",
-                                   remove[0], remove[1], remove[2]}),
+                                   "/bin/sh", "-c", desktopLike, remove[0], remove[1], remove[2]}),
               1);
     EXPECT_NE(errors.find("nema ni terminala ni zaslona"), std::string::npos) << errors;
     EXPECT_TRUE(fs::exists(Target("Plom")));
