@@ -201,6 +201,12 @@ void TInstallBDE::InstallChildren() {
                            f->TargetPath());
     lib.IntlConfig(newConfig.c_str(), SaveFor16Bit, LanguageDLL.c_str());
     const std::string target = AddBackslash(configDir_) + configName_;
+    // A configuration this run makes goes again when the run fails.
+    if (TCustomInstall* root = Root()) {
+        const std::string fallbackName = AddBackslash(FolderPart(newConfig)) + "IDAPINEW.CFG";
+        for (const std::string& made : {target, fallbackName})
+            if (::access(made.c_str(), F_OK) != 0) root->NoteNewFile(made);
+    }
     const std::string fallback = AddBackslash(FolderPart(newConfig)) + "IDAPINEW.CFG";
     if (lib.MergeCfg(newConfig.c_str(), existing_.c_str(), target.c_str(), 1, SaveFor16Bit,
                      LanguageDLL.c_str()) != 0) {

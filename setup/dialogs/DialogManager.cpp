@@ -201,6 +201,7 @@ void TDialogManager::PassStatus(TParameter* param, bool download) {
         for (const auto& entry : DuringCopyFormRegistry()) {
             std::unique_ptr<TBaseDuringCopyForm> form(entry.Make(nullptr));
             if (form->DM != this) continue;
+            PlaceForm(*form, Position, RelativeLeftOffset, RelativeTopOffset);
             form->Show();
             copyForms_.push_back(form.release());
         }

@@ -72,6 +72,15 @@ TCopyFileForm::TCopyFileForm(fw::Component* owner) : TBaseDuringCopyForm(owner, 
     }
 }
 
+void TCopyFileForm::ShowName(const std::string& name) {
+    // A long path keeps its beginning and its file name; the whole of it is the label's tip.
+    const QString whole = QString::fromStdString(name);
+    const QString shown =
+        lblCopyingFile->fontMetrics().elidedText(whole, Qt::ElideMiddle, lblCopyingFile->width());
+    lblCopyingFile->SetCaption(shown.toStdString());
+    lblCopyingFile->setToolTip(shown == whole ? QString() : whole);
+}
+
 void TCopyFileForm::Status(TFileStatusParameter* file, TDownloadStatusParameter* download) {
     if (!isVisible()) Show();
     const bool net = download != nullptr;
@@ -81,11 +90,11 @@ void TCopyFileForm::Status(TFileStatusParameter* file, TDownloadStatusParameter*
     TransferBitmap->SetVisible(net);
     if (net) {
         TransferProgress->setValue(download->Percent);
-        lblCopyingFile->SetCaption(download->FileName);
+        ShowName(download->FileName);
     } else if (file) {
         ProgressBar1->setValue(file->Percent);
         ProgressBar2->setValue(file->TotalPercent);
-        lblCopyingFile->SetCaption(file->FileName);
+        ShowName(file->FileName);
     }
     repaint();
 }

@@ -17,6 +17,9 @@ public:
     fw::Image* TransferBitmap = nullptr;
     TTranslateLabel* lblCopyingFile = nullptr;
     TTranslateBitBtn* CancelBtn = nullptr;
+
+private:
+    void ShowName(const std::string& name);
 };
 
 // The copy's progress window. While the install has a during-copy manager the manager's window shows the

@@ -1,6 +1,7 @@
 #include "setup/install/Install.h"
 
 #include "base/Exceptions.h"
+#include "base/FileSystem.h"
 #include "base/Finally.h"
 #include "base/ReplaceFile.h"
 #include "base/Text.h"
@@ -9,6 +10,7 @@
 #include "setup/kit/KitExceptions.h"
 #include "setup/kit/KitRoutines.h"
 #include "setup/kit/Registry.h"
+#include "setup/kit/StaleTemporaries.h"
 #include "setup/kit/Translator.h"
 
 #include <cmath>
@@ -16,6 +18,7 @@
 #include <ctime>
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -196,6 +199,9 @@ void TCustomInstall::Run() {
     }
     recordKey_ = FindSetupRecord(true);
     ClearUnfinished();
+    newFiles_.clear();
+    newFolders_.clear();
+    uninstallKeyExisted_ = RegKeyExists(HKEY_LOCAL_MACHINE, UninstallKeyBase + Information.ProductName);
     ReadArchiveInfo();
     if (OnStartInstall) OnStartInstall(*this);
     for (int code : {-986, -976, -975, -982, -981, -977, -980})
@@ -252,6 +258,9 @@ void TCustomInstall::ReadArchiveInfo() {
 
 void TCustomInstall::Resume() {
     installRunning_ = true;
+    newFiles_.clear();
+    newFolders_.clear();
+    uninstallKeyExisted_ = true;
     SharedNetLocation().SetLoginInformation(LoginInformation);
     recordKey_ = FindSetupRecord(false);
     RestoreLanguage();
@@ -460,6 +469,9 @@ void TCustomInstall::HandleException(const std::exception& e) {
         return;
     }
     installRunning_ = false;
+    // Nothing is left half done for a later run to find: what this run added goes, and the loader's
+    // temporary folder with the setup record.
+    const bool removed = RollBack();
     if (dynamic_cast<const EAIUserAbort*>(&e) || dynamic_cast<const base::Abort*>(&e)) {
         exitCode_ = 2;
         ShowBadInstall();
@@ -470,8 +482,53 @@ void TCustomInstall::HandleException(const std::exception& e) {
     }
     exitCode_ = 1;
     ShowBadInstall();
-    ShowKitMessage(e.what());
+    ShowKitMessage(removed ? std::string(e.what()) + "\n\n" + RolledBackText : std::string(e.what()));
+    Cleanup();
+    DeleteSetupRecord();
     TerminateApp();
+}
+
+void TCustomInstall::NoteNewFolders(const std::string& folder) {
+    std::vector<std::string> missing;
+    for (fs::path p = folder; !p.empty() && p != p.root_path(); p = p.parent_path()) {
+        std::error_code ec;
+        if (fs::exists(fs::symlink_status(p, ec))) break;
+        missing.push_back(p.string());
+    }
+    // outermost first, so removing them in reverse goes deepest first
+    newFolders_.insert(newFolders_.end(), missing.rbegin(), missing.rend());
+}
+
+void TCustomInstall::NoteNewFile(const std::string& path) {
+    newFiles_.push_back(path);
+}
+
+bool TCustomInstall::RollBack() {
+    bool removed = false;
+    std::set<std::string> folders;
+    if (!recordKey_.empty()) {
+        const std::string key = recordKey_ + "\\PendingRenames";
+        for (const std::string& temporary : RegValueNames(HKEY_LOCAL_MACHINE, key))
+            if (base::Fs().Unlink(temporary.c_str()) == 0) removed = true;
+    }
+    for (auto f = newFiles_.rbegin(); f != newFiles_.rend(); ++f) {
+        if (base::Fs().Unlink(f->c_str()) == 0) removed = true;
+        folders.insert(FolderPart(*f));
+    }
+    for (auto d = newFolders_.rbegin(); d != newFolders_.rend(); ++d) {
+        RemoveStaleTemporaries(*d, true);
+        if (::rmdir(d->c_str()) == 0) removed = true;
+        folders.insert(*d);
+    }
+    const std::string uninstallKey = UninstallKeyBase + Information.ProductName;
+    if (!uninstallKeyExisted_ && RegKeyExists(HKEY_LOCAL_MACHINE, uninstallKey)) {
+        DeleteRegKeyTree(HKEY_LOCAL_MACHINE, uninstallKey);
+        removed = true;
+    }
+    if (removed && !folders.empty()) DropValuesNamingGonePaths(folders, recordKey_);
+    newFiles_.clear();
+    newFolders_.clear();
+    return removed;
 }
 
 void TCustomInstall::RebootWindows() {

@@ -110,6 +110,14 @@ public:
     void RebootWindows();
     void SaveLanguage();
     void RestoreLanguage();
+    // What this run made that was not there before, so that a run that fails or is cancelled takes it
+    // away again: the folders missing above one about to be made, and new files once in place.
+    void NoteNewFolders(const std::string& folder);
+    void NoteNewFile(const std::string& path);
+    // Removes what was noted (files first, then the folders left empty), the files waiting beside
+    // targets in use, the uninstall key when this run made it, and the registry values that named what
+    // went. True when anything was removed.
+    bool RollBack();
     bool Terminated() const { return terminated_; }
     bool InstallRunning() const { return installRunning_; }
 
@@ -119,6 +127,8 @@ private:
     void ForEachFileContainer(const std::function<void(TFileContainer&)>& fn);
     std::string StartedSetupFile() const;
 
+    std::vector<std::string> newFiles_, newFolders_;
+    bool uninstallKeyExisted_ = true;
     std::vector<std::unique_ptr<TCustomPathSpecifier>> kinds_;
     TDistributeType distributeType_ = dtTraditional;
     std::map<char, std::string> switches_;
@@ -145,6 +155,9 @@ inline constexpr const char* LoaderMarker = ".lumeno-loader";
 // The file that marks the kit's folder (where the loader program lies).
 inline constexpr const char* KitMarker = "D32V31.TXT";
 inline constexpr const char* LoaderProgramName = "setup-loader";
+// Added to the error of a run that failed once it took away what it had added.
+inline constexpr const char* RolledBackText =
+    "Instalacija nije dovršena: uklonjeno je sve što je ova instalacija dodala.";
 inline constexpr const char* KitFolderVariable = "LUMENO_SETUP_KIT";
 
 } // namespace setup

@@ -126,6 +126,8 @@ void TCustomInstallFile::Install() {
         [&] {
             Extract(extractName);
             installed_ = true;
+            if (!existed_)
+                if (TCustomInstall* root = Root()) root->NoteNewFile(target);
             AfterInstall();
             if (OnAfterInstall) OnAfterInstall(*this);
             Notify(this, ncFileInstalled, nullptr);
@@ -175,6 +177,7 @@ void TCustomInstallFile::Extract(const std::string& extractName) {
             "Cannot either compress or decompress the following file because it's archive "
             "file property is blank. File is :%s",
             {Name()});
+    if (TCustomInstall* root = Root()) root->NoteNewFolders(RemoveBackslash(DestPath()));
     std::error_code ec;
     fs::create_directories(DestPath(), ec);
     std::unique_ptr<TDrvnCompress> own;

@@ -12,8 +12,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <functional>
 #include <map>
 #include <mutex>
+#include <set>
 #include <sstream>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -566,6 +568,62 @@ bool AddRunOnce(const std::string& name, const std::string& command, bool number
         });
     } catch (const std::exception&) {
         return false;
+    }
+}
+
+namespace {
+
+// Whether a path lies in one of the folders or is one of them.
+bool Inside(const std::string& path, const std::set<std::string>& folders) {
+    for (const std::string& f : folders)
+        if (path == f || path.rfind(AddBackslash(f), 0) == 0) return true;
+    return false;
+}
+
+bool PathExists(const std::string& path) {
+    struct stat st {};
+    return ::lstat(path.c_str(), &st) == 0;
+}
+
+} // namespace
+
+void DropValuesNamingGonePaths(const std::set<std::string>& folders, const std::string& skipKey) {
+    const std::string skip = base::UpperCase(NormalizeKey(skipKey));
+    for (int root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
+        RegistryStore().Update(root, [&](RegistryHive& hive) {
+            bool changedAny = false;
+            std::function<void(const std::string&)> walk = [&](const std::string& key) {
+                if (!key.empty() && base::UpperCase(key) == skip) return;
+                for (const std::string& name : hive.ValueNames(key)) {
+                    const auto v = hive.Value(key, name);
+                    if (!v || v->kind != RegValue::String || v->text.empty()) continue;
+                    std::string kept;
+                    bool dropped = false;
+                    std::size_t from = 0;
+                    for (;;) {
+                        const std::size_t semi = v->text.find(';', from);
+                        const std::string part = base::Trim(v->text.substr(from, semi - from));
+                        if (!part.empty() && part.front() == '/' && Inside(RemoveBackslash(part), folders) &&
+                            !PathExists(part))
+                            dropped = true;
+                        else if (!part.empty())
+                            kept += (kept.empty() ? "" : ";") + part;
+                        if (semi == std::string::npos) break;
+                        from = semi + 1;
+                    }
+                    if (!dropped) continue;
+                    changedAny = true;
+                    if (kept.empty())
+                        hive.DeleteValue(key, name);
+                    else
+                        hive.SetValue(key, name, RegValue{RegValue::String, kept, 0, 0});
+                }
+                for (const std::string& sub : hive.SubKeys(key))
+                    walk(key.empty() ? sub : key + "\\" + sub);
+            };
+            walk("");
+            return changedAny;
+        });
     }
 }
 

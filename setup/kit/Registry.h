@@ -3,6 +3,7 @@
 #include <functional>
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -98,6 +99,11 @@ std::vector<std::string> RegValueNames(int root, const std::string& key);
 bool DeleteRegValue(int root, const std::string& key, const std::string& name);
 // Deletes the key with all its sub-keys; errors are ignored.
 void DeleteRegKeyTree(int root, const std::string& key);
+
+// Drops the values (of the local machine and the current user) whose text names a path inside one of
+// the folders that no longer exists: such a value goes, a ";"-list loses those parts (and goes when none
+// is left). The key skipKey and its sub-keys are left alone.
+void DropValuesNamingGonePaths(const std::set<std::string>& folders, const std::string& skipKey);
 
 inline constexpr const char* RunOnceKey = "\\Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
 inline constexpr int MaxNumberedNames = 100;

@@ -47,6 +47,11 @@ int Fail(const std::string& text) {
     return 1;
 }
 
+// Every kind of damage (cut short, a byte changed, a changed trailer) gets the one text.
+int Damaged(const std::string& self) {
+    return Fail("datoteka " + self + " je oštećena ili nepotpuna; preuzmite je ponovno");
+}
+
 std::string TempRoot() {
     const char* tmp = std::getenv("TMPDIR");
     return tmp && *tmp ? tmp : "/tmp";
@@ -95,14 +100,18 @@ int main(int argc, char** argv) {
     std::vector<std::string> args;
     try {
         if (setup::HasTrailer(self)) {
-            const setup::TSelfExtractTrailer t = setup::ReadTrailer(self); // checks the whole file first
+            setup::TSelfExtractTrailer t;
+            try {
+                t = setup::ReadTrailer(self); // checks the whole file first
+            } catch (const std::exception&) {
+                return Damaged(self);
+            }
             archive = self;
             offset = t.Setup1First;
             args.push_back("-e" + setup::NamePart(self));
         } else {
             const std::uint64_t end = ImageEnd(self);
-            if (end != 0 && SizeOf(self) > end)
-                return Fail("the setup file " + self + " is damaged or incomplete; get it again");
+            if (end != 0 && SizeOf(self) > end) return Damaged(self);
             archive = setup::AddBackslash(folder) + "setup.1";
             if (!fs::is_regular_file(archive, ec)) return Fail("setup.1 was not found beside " + self);
         }

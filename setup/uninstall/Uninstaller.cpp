@@ -70,11 +70,6 @@ int Depth(const std::string& path) {
     return static_cast<int>(std::count(path.begin(), path.end(), '/'));
 }
 
-bool Exists(const std::string& path) {
-    struct stat st {};
-    return ::lstat(path.c_str(), &st) == 0;
-}
-
 bool Unchanged(const Recorded& r) {
     struct stat st {};
     if (::lstat(r.path.c_str(), &st) != 0) return true; // gone already
@@ -132,55 +127,6 @@ void RemoveTable(Table& table, UninstallReport& report) {
                           [](const std::string& p) { return Extension(p) != ".DB"; });
     for (const std::string& p : table.present)
         Remove(p, report);
-}
-
-// Whether a path lies in one of the folders or is one of them.
-bool Inside(const std::string& path, const std::set<std::string>& folders) {
-    for (const std::string& f : folders)
-        if (path == f || path.rfind(AddBackslash(f), 0) == 0) return true;
-    return false;
-}
-
-// Registry values that name files or folders of the installation which are gone now: a value whose text
-// is such a path goes; a ";"-list loses those parts (and goes when none is left).
-void RemoveValuesPointingInto(const std::set<std::string>& folders, const std::string& skipKey) {
-    const std::string skip = base::UpperCase(NormalizeKey(skipKey));
-    for (int root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
-        RegistryStore().Update(root, [&](RegistryHive& hive) {
-            bool changedAny = false;
-            std::function<void(const std::string&)> walk = [&](const std::string& key) {
-                if (!key.empty() && base::UpperCase(key) == skip) return;
-                for (const std::string& name : hive.ValueNames(key)) {
-                    const auto v = hive.Value(key, name);
-                    if (!v || v->kind != RegValue::String || v->text.empty()) continue;
-                    std::string kept;
-                    bool dropped = false;
-                    std::size_t from = 0;
-                    for (;;) {
-                        const std::size_t semi = v->text.find(';', from);
-                        const std::string part = base::Trim(v->text.substr(from, semi - from));
-                        if (!part.empty() && part.front() == '/' && Inside(RemoveBackslash(part), folders) &&
-                            !Exists(part))
-                            dropped = true;
-                        else if (!part.empty())
-                            kept += (kept.empty() ? "" : ";") + part;
-                        if (semi == std::string::npos) break;
-                        from = semi + 1;
-                    }
-                    if (!dropped) continue;
-                    changedAny = true;
-                    if (kept.empty())
-                        hive.DeleteValue(key, name);
-                    else
-                        hive.SetValue(key, name, RegValue{RegValue::String, kept, 0, 0});
-                }
-                for (const std::string& sub : hive.SubKeys(key))
-                    walk(key.empty() ? sub : key + "\\" + sub);
-            };
-            walk("");
-            return changedAny;
-        });
-    }
 }
 
 // The lock files the program's archive command leaves in its folder (".<name>.zip.lock", empty).
@@ -251,7 +197,7 @@ UninstallReport UninstallProduct(const std::string& product) {
         RemoveStaleTemporaries(folder, true);
         if (::rmdir(folder.c_str()) == 0) report.FoldersRemoved.push_back(folder);
     }
-    RemoveValuesPointingInto(folders, key);
+    DropValuesNamingGonePaths(folders, key);
     DeleteRegKeyTree(HKEY_LOCAL_MACHINE, key);
     return report;
 }

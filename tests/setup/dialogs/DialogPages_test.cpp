@@ -296,6 +296,29 @@ TEST_F(Pages, TheFolderPageTakesOnlyANameInsideTheMenu) {
         base::Exception);
 }
 
+TEST_F(Pages, TheCopyWindowIsPlacedAndKeepsBothEndsOfALongPath) {
+    SetScreenMetricsHook([] { return ScreenMetrics{1280, 1024, 20}; });
+    TDialogManager& copying = Manager(dmDuringCopyFiles);
+    TFileStatusParameter status;
+    status.FileName = "/home/radionica/.local/share/Lumeno/" + std::string(40, 'x') + "/Global/Sif_robe.db";
+    status.Percent = 50;
+    copying.Receive(install.get(), -998, &status);
+    TCopyFileForm* form = nullptr;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* f = dynamic_cast<TCopyFileForm*>(w); f && f->isVisible()) form = f;
+    ASSERT_NE(form, nullptr);
+    const ScreenPlace centre = PlaceOnScreen(ddpCenter, 1280, 1024, form->width(), form->height(), 0, 0, 20);
+    EXPECT_EQ(form->pos(), QPoint(centre.Left, centre.Top));
+    const std::string shown = form->lblCopyingFile->Caption();
+    EXPECT_EQ(shown.rfind("/home/", 0), 0u) << shown;
+    EXPECT_EQ(shown.substr(shown.size() - 11), "Sif_robe.db") << shown;
+    EXPECT_LE(form->lblCopyingFile->fontMetrics().horizontalAdvance(QString::fromStdString(shown)),
+              form->lblCopyingFile->width());
+    EXPECT_EQ(form->lblCopyingFile->toolTip().toStdString(), status.FileName);
+    copying.Receive(install.get(), -996, nullptr);
+    SetScreenMetricsHook(nullptr);
+}
+
 TEST_F(Pages, TheStatusLineShowsTheTopOfItsStack) {
     TInstallStatusDlg& status = Dialog<TInstallStatusDlg>();
     install->ShowStatus("Kopiram datoteke");

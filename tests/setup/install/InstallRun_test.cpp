@@ -1,3 +1,4 @@
+#include "setup/install/Install.h"
 #include "setup/install/UninstallExe.h"
 #include "setup/kit/KitExceptions.h"
 #include "setup/kit/Registry.h"
@@ -286,6 +287,38 @@ TEST_F(Run, AUserAbortShowsTheBadPagesAndDropsTheRecord) {
     EXPECT_EQ(install->Execute({}), 1);
     EXPECT_EQ(messages.size(), 1u);
     EXPECT_TRUE(Has(pages.codes, {-994, -978}));
+}
+
+TEST_F(Run, AFailedRunTakesAwayWhatItAddedAndItsTemporaryCopy) {
+    Pack();
+    // over an earlier installation a cancelled run takes away only what it added
+    ASSERT_EQ(install->Execute({}), 0) << (messages.empty() ? "" : messages.back());
+    fs::remove(Target("plom.ini"));
+    partner.OnBeforeInstall = [](TCustomInstallFile&) { throw EAIUserAbort(); };
+    EXPECT_EQ(install->Execute({}), 2);
+    EXPECT_TRUE(messages.empty());
+    EXPECT_FALSE(fs::exists(Target("plom.ini")));
+    EXPECT_TRUE(fs::exists(Target("Plom")));
+    EXPECT_TRUE(fs::exists(Target("Global/Partner.db")));
+    EXPECT_TRUE(RegKeyExists(HKEY_LOCAL_MACHINE, Key));
+    partner.OnBeforeInstall = nullptr;
+    UninstallProduct("Lumeno");
+    ASSERT_FALSE(fs::exists(Target("")));
+
+    // started by the loader from its temporary folder, the disk fills up once the table is in place
+    Write(std::string("prog/") + LoaderMarker, "");
+    partner.OnAfterInstall = [](TCustomInstallFile&) {
+        throw IECustomInstallFile("Cannot write %s: No space left on device", {"Partner.db"});
+    };
+    EXPECT_EQ(install->Execute({"-c"}), 1);
+    partner.OnAfterInstall = nullptr;
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_NE(messages[0].find("No space left on device"), std::string::npos) << messages[0];
+    EXPECT_NE(messages[0].find(RolledBackText), std::string::npos) << messages[0];
+    EXPECT_FALSE(fs::exists(Target(""))) << "files written before the failure stay";
+    EXPECT_FALSE(RegKeyExists(HKEY_LOCAL_MACHINE, Key));
+    EXPECT_FALSE(RegKeyExists(HKEY_LOCAL_MACHINE, SetupRecordsKey));
+    EXPECT_FALSE(fs::exists(Path("prog/setup")));
 }
 
 TEST_F(Run, CleanupRemovesOnlyTheLoadersOwnFolder) {
