@@ -42,12 +42,15 @@ void QuitOnSignals(QApplication& qt) {
 
 } // namespace
 
-int main(int argc, char** argv) {
+int main(int, char** argv) {
     // Keep freed memory for the next use instead of giving it back at once: a large table opened and
     // closed again (a form opened twice) would otherwise fault its megabytes of block lists in anew.
     mallopt(M_MMAP_THRESHOLD, 32 << 20);
     mallopt(M_TRIM_THRESHOLD, 64 << 20);
-    QApplication qt(argc, argv);
+    // Qt is handed the program's name alone: it would act on options such as "-platform" (and end the
+    // program on a platform it does not have), though the program takes no command line.
+    int qtArgc = 1;
+    QApplication qt(qtArgc, argv);
     fw::UseProgramFont();
     QuitOnSignals(qt);
     app::AddStartUpForms();
