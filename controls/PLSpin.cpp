@@ -169,6 +169,8 @@ TPlSpinEdit::TPlSpinEdit(fw::Control* parent, fw::Component* owner) : fw::Edit(p
     button_->OnTopClick = [this](fw::Component&) { UpClick(); };
     button_->OnBottomClick = [this](fw::Component&) { DownClick(); };
     button_->setCursor(Qt::ArrowCursor);
+    // Up and Down step the value on every form: the arrows are the edit's own, never the form's.
+    SetTag(Tag() | fw::TagOwnArrowKeys);
     SetText("0");
     Layout();
 }

@@ -304,6 +304,7 @@ std::string TPagePrinter::Title() const {
 }
 
 void TPagePrinter::SetTitle(const std::string& title) {
+    if (sending_) throw EPagePrinter(PrintBusyMessage);
     Printer().SetTitle(title);
 }
 
@@ -430,6 +431,8 @@ void TPagePrinter::Clear() {
 }
 
 void TPagePrinter::BeginDoc() {
+    // The pages being sent stay as they are until their run ends.
+    if (sending_) throw EPagePrinter(PrintBusyMessage);
     RefreshPrinterMetrics();
     if (!printToFile_ && PageBottomPixels() <= lineHeight_)
         throw EPagePrinter("Između gornje i donje margine nema mjesta ni za jedan redak");
@@ -452,6 +455,7 @@ void TPagePrinter::BeginDoc() {
 }
 
 void TPagePrinter::EndDoc() {
+    if (sending_) throw EPagePrinter(PrintBusyMessage);
     printing_ = false;
     if (printToFile_) {
         if (!fileOpen_) return;

@@ -34,6 +34,10 @@ public:
     using EPagePrinter::EPagePrinter;
 };
 
+// The answer to a printout asked for while an earlier one is still being built or sent to the printer.
+inline constexpr const char* PrintBusyMessage =
+    "prijašnji ispis nije završen!!!\r\nZavršite isti te tada ponovite sadašnji!";
+
 enum class TMeasureUnit { muInches, muMillimeters };
 enum class TLineSpacing { lsHalfSpace, lsSingleSpace, lsSingleAndAHalf, lsDoubleSpace };
 enum class TZoomLocation { zlTopLeft, zlTopCenter, zlCenter };
@@ -76,7 +80,8 @@ public:
 
     fw::PrinterOrientation Orientation() const;
     void SetOrientation(fw::PrinterOrientation orientation);
-    // The printer job's title; "<Unknown>" when the printer cannot tell.
+    // The printer job's title, and so the name of a job's PDF file; "<Unknown>" when the printer cannot
+    // tell. The pages are printed under the title set last; it cannot change while they are sent.
     std::string Title() const;
     void SetTitle(const std::string& title);
 
@@ -142,9 +147,13 @@ public:
     unsigned PrintToPage() const { return printToPage_; }
     void SetPrintToPage(unsigned page);
     bool Cancelled = false;
-    // Prints pages PrintFromPage..PrintToPage Copies times; false when the user cancelled.
+    // Prints pages PrintFromPage..PrintToPage Copies times; false when the user cancelled (the user is
+    // told how far it got). While a run is sending pages a second one is refused (EPagePrinter with
+    // PrintBusyMessage) before it reaches the printer. A job written to a file tells the user its name.
     bool Print();
     void CancelPrinting() { Cancelled = true; }
+    // A run is sending pages to the printer: its pages and the printer are not to be touched.
+    bool Sending() const { return sending_; }
     // The progress dialog of the run in progress, if it shows one.
     TPPPrnPrgDlg* ProgressDialog() const;
 
@@ -166,7 +175,8 @@ public:
     void DrawCellFrame(int left, int width, bool topEdge, bool bottomEdge);
     void DrawFrame(double left, double top, double right, double bottom, bool topEdge, bool bottomEdge);
     void DrawLine(double x1, double y1, double x2, double y2);
-    bool Printing() const { return printToFile_ ? fileOpen_ : printing_; }
+    // A document is open, or a run is sending the pages.
+    bool Printing() const { return sending_ || (printToFile_ ? fileOpen_ : printing_); }
     fw::PageCanvas& Canvas() { return canvas_; }
 
     int CurrentX = 0;
@@ -284,6 +294,7 @@ private:
     int currentPage_ = 0;
     bool printing_ = false;
     bool fileOpen_ = false;
+    bool sending_ = false;
     bool inHeader_ = false;
     bool inNewPageHandler_ = false;
     // No body line written since the page started: the page does not break again before one is.

@@ -4,6 +4,8 @@
 #include "controls/PagePrinter.h"
 #include "controls/PrintProgressDialog.h"
 
+#include "app/data/Dialogs.h"
+
 #include <QApplication>
 #include <QLabel>
 #include <QProgressBar>
@@ -19,13 +21,22 @@ TPPPrnPrgDlg* TPagePrinter::ProgressDialog() const {
 }
 
 bool TPagePrinter::Print() {
-    if (Printing()) EndDoc();
+    // The progress window lets events through: a second print asked for meanwhile (F10 again, another
+    // printout) is refused here, before it can touch the printer or the pages of the run.
+    if (sending_) throw EPagePrinter(PrintBusyMessage);
+    if (printToFile_ ? fileOpen_ : printing_) EndDoc();
     if (PageCount() == 0) return true;
     const int count = PageCount();
     const int from = printFromPage_ == 0 ? 1 : std::min(count, static_cast<int>(printFromPage_));
     const int to = printToPage_ == 0 ? count : std::min(count, static_cast<int>(printToPage_));
     const int copies = static_cast<int>(copies_);
+    const int sheets = from <= to ? (to - from + 1) * copies : 0;
     fw::PrinterDevice& printer = Printer();
+    sending_ = true;
+    struct EndSending {
+        bool& flag;
+        ~EndSending() { flag = false; }
+    } endSending{sending_};
     // Copies come from printing the pages again, so the printer itself makes one of each.
     const int savedCopies = printer.Copies();
     printer.SetCopies(1);
@@ -34,17 +45,24 @@ bool TPagePrinter::Print() {
         UpdateProgress(FinishMessage, 0, 0, 0);
         if (!printer.Printing()) printer.SetCopies(savedCopies);
     };
+    bool begun = false;
+    int sent = 0;
     bool completed = true;
     try {
         printer.BeginDoc();
+        begun = true;
+        auto sheet = [&](int page, int copy) {
+            PrintPage(page, from, to, page == to && copy == copies);
+            ++sent;
+        };
         if (Collate) {
             for (int copy = 1; copy <= copies; ++copy)
                 for (int page = from; page <= to; ++page)
-                    PrintPage(page, from, to, page == to && copy == copies);
+                    sheet(page, copy);
         } else {
             for (int page = from; page <= to; ++page)
                 for (int copy = 1; copy <= copies; ++copy)
-                    PrintPage(page, from, to, page == to && copy == copies);
+                    sheet(page, copy);
         }
         printer.EndDoc();
     } catch (const ECancelPrinting&) {
@@ -57,12 +75,28 @@ bool TPagePrinter::Print() {
                 printer.EndDoc();
         }
     } catch (...) {
-        // A failed job is not left open: the next print would find the printer busy for ever.
-        if (printer.Printing()) printer.Abort();
+        // A failed job is not left open: the next print would find the printer busy for ever. Only this
+        // run's own job: a printer that refused to begin may be busy with another one.
+        if (begun && printer.Printing()) printer.Abort();
         finish();
         throw;
     }
     finish();
+    const std::string file = printer.OutputFile();
+    if (!completed) {
+        std::string told = "Ispis je prekinut!!!\r\n";
+        if (AbortOnCancel)
+            told += "Ništa od njega nije ispisano.";
+        else if (!file.empty())
+            told += "U datoteku \"" + file + "\" spremljeno je samo " + std::to_string(sent) + " od " +
+                    std::to_string(sheets) + " listova.";
+        else
+            told += "U pisač je poslano samo " + std::to_string(sent) + " od " + std::to_string(sheets) +
+                    " listova.";
+        app::ShowInfo(told);
+    } else if (!file.empty()) {
+        app::ShowInfo("Ispis je spremljen u datoteku \"" + file + "\".");
+    }
     return completed;
 }
 

@@ -224,6 +224,7 @@ void TIspis::ShowPreview() {
 
 void TIspis::ShowHook() {
     PrnNewPageProc = nullptr;
+    clearAfterRun_ = false;
     if (QScreen* screen = this->screen()) setGeometry(screen->availableGeometry());
     Realign();
     bFitClick();
@@ -239,18 +240,50 @@ void TIspis::HideHook() {
     if (parentWidget()) setParent(nullptr, Qt::Window);
 }
 
+bool TIspis::Busy() {
+    if (!Prn->Sending()) return false;
+    app::ShowInfo(PrintBusyMessage);
+    return true;
+}
+
 void TIspis::bOpozivClick() {
+    if (Prn->Sending()) {
+        // The pages are being sent: the run is cancelled as its own Opoziv would, and the pages are
+        // dropped once it has let go of them.
+        Prn->CancelPrinting();
+        clearAfterRun_ = true;
+        Close();
+        return;
+    }
     Prn->Clear();
     Close();
 }
 
-void TIspis::bIspisClick() {
-    Prn->SetPrintFromPage(0);
-    Prn->SetPrintToPage(0);
+void TIspis::PrintPages() {
+    struct AfterRun {
+        TIspis& form;
+        ~AfterRun() {
+            if (!form.clearAfterRun_ || form.Prn->Sending()) return;
+            form.clearAfterRun_ = false;
+            fw::Guarded([this] {
+                form.Prn->Clear();
+                form.BrojStrane();
+            });
+        }
+    } afterRun{*this};
+    clearAfterRun_ = false;
     Prn->Print();
 }
 
+void TIspis::bIspisClick() {
+    if (Busy()) return;
+    Prn->SetPrintFromPage(0);
+    Prn->SetPrintToPage(0);
+    PrintPages();
+}
+
 void TIspis::bIspisCurrentPageClick() {
+    if (Busy()) return;
     const unsigned page = static_cast<unsigned>(std::max(0, Prn->CurrentPage()));
     Prn->SetPrintFromPage(page);
     Prn->SetPrintToPage(page);
@@ -261,7 +294,7 @@ void TIspis::bIspisCurrentPageClick() {
             prn->SetPrintToPage(0);
         }
     } reset{Prn};
-    Prn->Print();
+    PrintPages();
 }
 
 void TIspis::bFirstClick() {
@@ -319,6 +352,11 @@ void TIspis::eKopijaChange() {
 }
 
 void TIspis::bPrnSetUpClick() {
+    // Another printer or paper under a document being built or sent would not match its pages.
+    if (Prn->Printing()) {
+        app::ShowInfo(PrintBusyMessage);
+        return;
+    }
     if (PrinterSetupProc) PrinterSetupProc(this);
     Prn->RefreshPrinterMetrics();
     Prn->UpdateScrollRange();
@@ -336,6 +374,8 @@ void TIspis::PrnNewPage() {
 
 bool TIspis::CanPrint() {
     if (!Prn->Printing()) return true;
+    // A run sending pages cannot be dropped: it is waited for or cancelled in its own window.
+    if (Busy()) return false;
     if (!app::AskYesNo("Imate već neki ispis u tijeku...!!!\r\nŽelite li proslijediti ovaj ispis?"))
         return false;
     try {

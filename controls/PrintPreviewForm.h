@@ -88,6 +88,11 @@ protected:
     void KeyDownHook(std::uint16_t& key, fw::Shift shift) override;
 
 private:
+    // A run is sending the pages: the user is told, and nothing else is done.
+    bool Busy();
+    // Prints the pages, and drops them afterwards when Opoziv was pressed during the run.
+    void PrintPages();
+    bool clearAfterRun_ = false;
     fw::SpeedButton* Button(fw::Control* parent, const char* name, const char* caption, const char* hint,
                             void (TIspis::*handler)());
     void ScrollBy(bool horizontal, int delta);

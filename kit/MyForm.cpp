@@ -158,8 +158,10 @@ bool isButton(const fw::Control* c) {
 bool isGridOrGroup(const fw::Control* c) {
     return dynamic_cast<const fw::Grid*>(c) || dynamic_cast<const fw::GroupBox*>(c);
 }
-bool isEdit(const fw::Control* c) {
-    return dynamic_cast<const fw::Edit*>(c) != nullptr;
+// A plain edit: Up and Down move on from it. One that owns its arrow keys (a spin edit steps its value
+// with them) keeps them.
+bool isPlainEdit(const fw::Control* c) {
+    return dynamic_cast<const fw::Edit*>(c) != nullptr && c->Tag() < fw::TagOwnArrowKeys;
 }
 
 const FunctionKeyProc* functionKeyProc(std::uint16_t key, fw::Shift shift) {
@@ -241,7 +243,8 @@ bool TMyForm::KitKeys(std::uint16_t& key, fw::Shift shift) {
         // The click answered Enter: Enter-as-Tab must not move the focus afterwards as well.
         return true;
     }
-    if ((key == fw::VK_UP || key == fw::VK_DOWN) && other && ActiveControlNotKit(this) && isEdit(active)) {
+    if ((key == fw::VK_UP || key == fw::VK_DOWN) && other && ActiveControlNotKit(this) &&
+        isPlainEdit(active)) {
         const bool forward = key == fw::VK_DOWN;
         key = 0;
         app::MoveFocus(active, forward);

@@ -1,6 +1,7 @@
 #include "fw/print/PrinterDevice.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QPainter>
 #include <QPrinter>
 #include <QPrinterInfo>
@@ -8,9 +9,32 @@
 
 namespace fw {
 
+std::string FreePdfPath(const std::string& folder, const std::string& title) {
+    QString name = QString::fromStdString(title);
+    // "Rezna Lista RN: 12" becomes "Rezna Lista RN 12"; the other characters no file name may hold
+    // become dashes.
+    name.remove(QLatin1Char(':'));
+    name.replace(QRegularExpression(QStringLiteral("[/\\\\*?\"<>|\\x00-\\x1f]")), QStringLiteral("-"));
+    name = name.simplified();
+    // A leading "-> " or dot would make a hidden or odd-looking file.
+    while (!name.isEmpty() && (name.front() == QLatin1Char('-') || name.front() == QLatin1Char('.') ||
+                               name.front() == QLatin1Char(' ')))
+        name.remove(0, 1);
+    while (!name.isEmpty() && (name.back() == QLatin1Char('.') || name.back() == QLatin1Char(' ')))
+        name.chop(1);
+    if (name.isEmpty()) name = QStringLiteral("Ispis");
+    const QDir dir(QString::fromStdString(folder));
+    QString path = dir.filePath(name + QStringLiteral(".pdf"));
+    for (int n = 2; QFileInfo::exists(path); ++n)
+        path = dir.filePath(name + QStringLiteral(" (%1).pdf").arg(n));
+    return path.toStdString();
+}
+
 QtPrinterDevice::QtPrinterDevice()
     : owned_(std::make_unique<QPrinter>(QPrinter::HighResolution)), printer_(owned_.get()) {
     printer_->setPageSize(QPageSize(QPageSize::A4));
+    // Without an installed printer every job becomes a PDF file of its own in the home folder.
+    if (printer_->outputFormat() == QPrinter::PdfFormat) pdfFolder_ = QDir::homePath().toStdString();
 }
 
 QtPrinterDevice::QtPrinterDevice(QPrinter& printer) : printer_(&printer) {}
@@ -20,8 +44,30 @@ QtPrinterDevice::~QtPrinterDevice() {
 }
 
 void QtPrinterDevice::SetPdfFile(const std::string& path) {
+    if (painter_) throw EPrinter("Pisač već ispisuje");
+    pdfFolder_.clear();
     printer_->setOutputFormat(QPrinter::PdfFormat);
     printer_->setOutputFileName(QString::fromStdString(path));
+}
+
+void QtPrinterDevice::SetPdfFolder(const std::string& folder) {
+    if (painter_) throw EPrinter("Pisač već ispisuje");
+    pdfFolder_ = folder.empty() ? QDir::homePath().toStdString() : folder;
+    printer_->setOutputFormat(QPrinter::PdfFormat);
+    printer_->setOutputFileName(QString());
+}
+
+void QtPrinterDevice::SetPrinterName(const std::string& name) {
+    if (painter_) throw EPrinter("Pisač već ispisuje");
+    pdfFolder_.clear();
+    printer_->setOutputFileName(QString());
+    printer_->setOutputFormat(QPrinter::NativeFormat);
+    printer_->setPrinterName(QString::fromStdString(name));
+}
+
+std::string QtPrinterDevice::OutputFile() const {
+    if (printer_->outputFormat() != QPrinter::PdfFormat) return {};
+    return printer_->outputFileName().toStdString();
 }
 
 int QtPrinterDevice::DpiX() const {
@@ -70,13 +116,10 @@ void QtPrinterDevice::SetCopies(int copies) {
 
 void QtPrinterDevice::BeginDoc() {
     if (painter_) throw EPrinter("Pisač već ispisuje");
-    // Without an installed printer the job goes to a PDF file in the home folder, named for the job.
-    if (printer_->outputFormat() == QPrinter::PdfFormat && printer_->outputFileName().isEmpty()) {
-        QString name = printer_->docName().trimmed();
-        name.replace(QRegularExpression(QStringLiteral("[/\\\\:*?\"<>|]")), QStringLiteral("_"));
-        if (name.isEmpty()) name = QStringLiteral("Ispis");
-        printer_->setOutputFileName(QDir::home().filePath(name + QStringLiteral(".pdf")));
-    }
+    // Each job its own file, named after the job: an earlier printout is never written over.
+    if (PdfPerJob())
+        printer_->setOutputFileName(
+            QString::fromStdString(FreePdfPath(pdfFolder_, printer_->docName().toStdString())));
     auto painter = std::make_unique<QPainter>();
     if (!painter->begin(printer_)) throw EPrinter("Ispis se ne može započeti: pisač nije dostupan");
     painter_ = std::move(painter);

@@ -49,7 +49,14 @@ public:
     // Paints a page on the current sheet from the printable corner, scaled from the page's resolution to
     // the printer's.
     virtual void DrawPage(const Page& page) = 0;
+    // The file the current or last job writes; empty when the job goes to a printer.
+    virtual std::string OutputFile() const { return {}; }
 };
+
+// The PDF file of a job with the given title in the folder: the title made a file name (characters a
+// file name may not hold dropped or replaced), "Ispis" when nothing is left, and " (2)", " (3)"... added
+// while a file of that name is already there, so that no earlier printout is ever overwritten.
+std::string FreePdfPath(const std::string& folder, const std::string& title);
 
 // A printer of the system (through CUPS) or a PDF file, on a QPrinter.
 class QtPrinterDevice : public PrinterDevice {
@@ -61,8 +68,15 @@ public:
     ~QtPrinterDevice() override;
 
     QPrinter& Printer() const { return *printer_; }
-    // Output to a PDF file instead of the printer.
+    // Every job to this one PDF file instead of the printer.
     void SetPdfFile(const std::string& path);
+    // Every job to a PDF file of its own in the folder, named after the job (FreePdfPath).
+    void SetPdfFolder(const std::string& folder);
+    // The printer of the system with that name; the jobs go to it again.
+    void SetPrinterName(const std::string& name);
+    // Whether each job goes to a PDF file of its own named after it (and not to a printer).
+    bool PdfPerJob() const { return !pdfFolder_.empty(); }
+    const std::string& PdfFolder() const { return pdfFolder_; }
 
     int DpiX() const override;
     int DpiY() const override;
@@ -80,9 +94,11 @@ public:
     void Abort() override;
     bool Printing() const override { return painter_ != nullptr; }
     void DrawPage(const Page& page) override;
+    std::string OutputFile() const override;
 
 private:
     std::unique_ptr<QPrinter> owned_;
+    std::string pdfFolder_;
     QPrinter* printer_;
     std::unique_ptr<QPainter> painter_;
 };

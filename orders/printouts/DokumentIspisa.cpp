@@ -19,7 +19,7 @@ bool MozeIspis(controls::TPagePrinter& prn) {
 
 DokumentIspisa::DokumentIspisa(controls::TPagePrinter& prn, const NacinIspisa& nacin)
     : prn_(prn), nacin_(nacin), header_(prn.Header), footer_(prn.Footer), headerFormat_(prn.HeaderFormat()),
-      tableFormat_(prn.TableFormat()), title_(prn.Title()), font_(prn.Font()), grid_(prn.TableGrid) {}
+      tableFormat_(prn.TableFormat()), font_(prn.Font()), grid_(prn.TableGrid) {}
 
 DokumentIspisa::~DokumentIspisa() {
     if (zavrsen_) return;
@@ -45,7 +45,6 @@ void DokumentIspisa::Zatvori() {
     prn_.Footer = footer_;
     prn_.SetHeaderFormat(headerFormat_);
     prn_.SetTableFormat(tableFormat_);
-    prn_.SetTitle(title_ == "<Unknown>" ? std::string() : title_);
     prn_.SetFont(font_);
     prn_.TableGrid = grid_;
 }

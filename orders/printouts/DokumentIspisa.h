@@ -1,8 +1,9 @@
 #pragma once
 // One printout's document on the shared page printer of the print-preview form: the page head is the
 // printout's only for the length of its document, what the printout changes on the page printer (header,
-// footer, formats, font, grid, title) is given back afterwards, and a document that does not come to its
-// end is closed and its pages dropped, so the next printout is never refused.
+// footer, formats, font, grid) is given back afterwards (the title stays: the pages are printed under it),
+// and a document that does not come to its end is closed and its pages dropped, so the next printout is never
+// refused.
 
 #include "controls/PagePrinter.h"
 #include "orders/printouts/IspisNaloga.h"
@@ -36,7 +37,7 @@ private:
     controls::TPagePrinter& prn_;
     const NacinIspisa& nacin_;
     bool zavrsen_ = false;
-    std::string header_, footer_, headerFormat_, tableFormat_, title_;
+    std::string header_, footer_, headerFormat_, tableFormat_;
     fw::FontSpec font_;
     bool grid_;
 };

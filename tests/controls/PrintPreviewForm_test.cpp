@@ -211,3 +211,82 @@ TEST_F(PreviewForm, ShownFromAModalWindowItBelongsToItUntilHidden) {
     modal->ShowModal();
     EXPECT_TRUE(checked);
 }
+
+// A run sends its pages with the progress window letting events through: what the user does meanwhile
+// must leave the run and its pages alone.
+class RunningPrint : public PreviewForm {
+protected:
+    void SetUp() override {
+        PreviewForm::SetUp();
+        form_->Prn->ShowProgress = true;
+        app::Dialogs.ShowInfoHook = [this](const std::string& t) { told.push_back(t); };
+        Build(5);
+        fwtest::ShowActive(*form_);
+    }
+    void TearDown() override {
+        app::Dialogs.ShowInfoHook = nullptr;
+        PreviewForm::TearDown();
+    }
+    std::vector<std::string> told;
+};
+
+TEST_F(RunningPrint, EverythingThatWouldTouchTheRunIsRefusedAndItDeliversEveryPage) {
+    int setups = 0;
+    PrinterSetupProc = [&](QWidget*) {
+        ++setups;
+        return true;
+    };
+    int drawn = 0;
+    printer_.OnDraw = [&](const fw::Page&) {
+        if (++drawn != 2) return;
+        EXPECT_TRUE(form_->Prn->Printing());
+        // The progress window has the focus; the keys go to the preview the user turned back to.
+        QWidget* preview = form_->eKopija;
+        QTest::keyClick(preview, Qt::Key_F10);                      // a second print of all pages
+        QTest::keyClick(preview, Qt::Key_F10, Qt::ControlModifier); // of the page shown
+        QTest::keyClick(preview, Qt::Key_P, Qt::ControlModifier);   // the printer setup
+        form_->bPrnSetUp->click();
+        EXPECT_FALSE(form_->CanPrint()); // a new printout asks first
+        EXPECT_THROW(form_->Prn->BeginDoc(), EPagePrinter);
+        EXPECT_THROW(form_->Prn->Clear(), EPagePrinter);
+        EXPECT_THROW(form_->Prn->EndDoc(), EPagePrinter);
+        EXPECT_THROW(form_->Prn->SetTitle("Drugi"), EPagePrinter);
+        EXPECT_THROW(form_->Prn->Print(), EPagePrinter);
+    };
+    Key(Qt::Key_F10);
+    EXPECT_EQ(setups, 0);
+    EXPECT_EQ(told, std::vector<std::string>(5, PrintBusyMessage));
+    EXPECT_EQ(Printed(), (std::vector<int>{1, 2, 3, 4, 5}));
+    EXPECT_EQ(std::count(printer_.Steps.begin(), printer_.Steps.end(), "begin"), 1);
+    EXPECT_EQ(printer_.Steps.back(), "end");
+    EXPECT_FALSE(form_->Prn->Printing());
+    EXPECT_EQ(form_->Prn->PageCount(), 5);
+    EXPECT_TRUE(form_->isVisible());
+    // Afterwards everything works again.
+    Key(Qt::Key_P, Qt::ControlModifier);
+    EXPECT_EQ(setups, 1);
+}
+
+TEST_F(RunningPrint, OpozivCancelsTheRunThenDropsThePagesAndCloses) {
+    int drawn = 0;
+    printer_.OnDraw = [&](const fw::Page&) {
+        if (++drawn == 2) form_->bOpoziv->click();
+    };
+    Key(Qt::Key_F10);
+    EXPECT_EQ(drawn, 2);
+    EXPECT_EQ(printer_.Steps.back(), "end"); // ended: the two sheets sent still print
+    EXPECT_EQ(told,
+              std::vector<std::string>{"Ispis je prekinut!!!\r\nU pisač je poslano samo 2 od 5 listova."});
+    EXPECT_FALSE(form_->isVisible());
+    EXPECT_EQ(form_->Prn->PageCount(), 0);
+    EXPECT_FALSE(form_->Prn->Printing());
+    // A cancel during an earlier run does not drop the pages of the next one.
+    told.clear();
+    Build(2);
+    fwtest::ShowActive(*form_);
+    printer_.OnDraw = nullptr;
+    Key(Qt::Key_F10);
+    EXPECT_EQ(form_->Prn->PageCount(), 2);
+    EXPECT_EQ(Printed(), (std::vector<int>{1, 2}));
+    EXPECT_TRUE(told.empty());
+}

@@ -46,7 +46,7 @@ class SampleWorkshop : public ::testing::Test {
 protected:
     SampleWorkshop() {
         // Printouts without a printer go to PDF files in the user's folders: here a folder of the test
-        // program's, one for the whole process (the printer keeps the file it chose for its jobs).
+        // program's, one for the whole process (the printer reads it once).
         if (const char* h = std::getenv("HOME")) oldHome = h;
         setenv("HOME", home.Path().c_str(), 1);
     }
@@ -132,7 +132,14 @@ TEST_F(SampleWorkshop, TheSampleOrderIsCutGlazedAndPrintedFromTheKeyboard) {
                 ASSERT_TRUE(QTest::qWaitForWindowActive(f));
                 b->SetFocus();
                 Tipka(*f, Qt::Key_Space);
-                ASSERT_THAT(dialogs.Texts(), IsEmpty()) << b->Name();
+                // Each printout tells which PDF file of its own it wrote, and nothing else.
+                ASSERT_EQ(dialogs.Texts().size(), 1u)
+                    << b->Name() << ::testing::PrintToString(dialogs.Texts());
+                EXPECT_EQ(
+                    dialogs.Texts()[0].rfind("Ispis je spremljen u datoteku \"" + home.Path().string(), 0),
+                    0u)
+                    << dialogs.Texts()[0];
+                dialogs.Calls.clear();
                 printed.push_back(takePdfs());
             }
 

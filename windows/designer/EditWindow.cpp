@@ -631,7 +631,9 @@ void TEditWindow::brefreshClick() {
 
 void TEditWindow::bISPISClick() {
     if (!controls::Ispis) controls::CreateIspis();
-    const int n = PrintType(*controls::Ispis->Prn, D.Model, static_cast<int>(eOmjer->Value()));
+    // The printout is named after the type the form's caption names.
+    const int n =
+        PrintType(*controls::Ispis->Prn, D.Model, static_cast<int>(eOmjer->Value()), Caption().toStdString());
     if (n <= 0) return;
     eOmjer->SetValue(n);
     controls::Ispis->ShowPreview();

@@ -68,12 +68,13 @@ void IspisCrteza(Canvas& platno, ModelProzora& model, const PrintLayout& p, cons
     WindowPainter(platno, t, model, papir).Window();
 }
 
-int PrintType(controls::TPagePrinter& prn, ModelProzora& model, int omjer) {
+int PrintType(controls::TPagePrinter& prn, ModelProzora& model, int omjer, const std::string& naslov) {
     // Asked before anything is set: the running job keeps its units.
     if (prn.Printing()) {
         app::ShowInfo(PrintBusyMessage);
         return 0;
     }
+    prn.SetTitle(naslov.empty() ? "Tip prozora" : naslov);
     prn.SetMeasureUnit(controls::TMeasureUnit::muInches);
     struct VratiMilimetre {
         controls::TPagePrinter& prn;

@@ -18,8 +18,7 @@ struct PrintLayout {
     int IshodisteX = 0, IshodisteY = 0;
 };
 
-inline constexpr const char* PrintBusyMessage =
-    "prijašnji ispis nije završen!!!\r\nZavršite isti te tada ponovite sadašnji!";
+inline constexpr const char* PrintBusyMessage = controls::PrintBusyMessage;
 
 // The layout for a printable area of sirinaPx x visinaPx at dpiX x dpiY: the origin 5 % of the width in
 // from the left and 15 % down from the top, and the scale raised from `omjer` to the smallest that fits
@@ -31,8 +30,9 @@ PrintLayout PagePrefs(const ModelProzora& model, int omjer, int sirinaPx, int vi
 void IspisCrteza(Canvas& platno, ModelProzora& model, const PrintLayout& p, const std::string& tekst,
                  const std::string& drugiTekst, bool pokaziOmjer);
 
-// The designer's print: a document of one page on the page printer. Returns the scale used, or 0 when an
-// earlier print is still running (the user is told so and nothing starts).
-int PrintType(controls::TPagePrinter& prn, ModelProzora& model, int omjer);
+// The designer's print: a document of one page on the page printer, titled naslov ("Tip prozora" when
+// empty). Returns the scale used, or 0 when an earlier print is still running (the user is told so and
+// nothing starts).
+int PrintType(controls::TPagePrinter& prn, ModelProzora& model, int omjer, const std::string& naslov = {});
 
 } // namespace windows

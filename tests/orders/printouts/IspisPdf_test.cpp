@@ -9,6 +9,7 @@
 #include "tests/support/ChildProcess.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <gmock/gmock.h>
 #include <QStandardPaths>
 
@@ -30,8 +31,7 @@ protected:
         fw::SetCurrentPrinter(old);
     }
 
-    // Prints straight to a PDF file and reads its text back: every run of blanks and line ends is one
-    // blank; pages end with a form feed.
+    // Prints straight to a PDF file and reads its text back.
     std::string UPdf(const std::string& ime, const std::function<bool(const NacinIspisa&)>& ispis) {
         const std::string pdf = (root / ime).string();
         device.SetPdfFile(pdf);
@@ -40,6 +40,13 @@ protected:
         nacin.OznakaIspisa = [this](bool v) { oznaka.push_back(v); };
         EXPECT_TRUE(ispis(nacin)) << ime;
         EXPECT_EQ(preview->Prn->PageCount(), 0) << "printed pages are dropped";
+        // The user is told where the pages went, and nothing else.
+        EXPECT_THAT(shown, ::testing::ElementsAre("Ispis je spremljen u datoteku \"" + pdf + "\"."));
+        shown.clear();
+        return Tekst(pdf);
+    }
+    // The text of a PDF file: every run of blanks and line ends is one blank; pages end with a form feed.
+    std::string Tekst(const std::string& pdf) {
         testsupport::ChildProcess tool(pdftotext, {"-layout", pdf, "-"});
         const std::string sirovi = tool.ReadAll(std::chrono::minutes(1));
         if (!tool.Wait(std::chrono::minutes(1))) tool.Kill();
@@ -156,6 +163,44 @@ TEST_F(IspisPdf, WorkOrderOfferAndGlassListsOfAThreeItemOrder) {
     // The panes' item numbers and sizes on the sheet pictures.
     EXPECT_HAS(Strana(rezna, 1), "956");
     EXPECT_HAS(Strana(rezna, 2), "790");
+}
+
+TEST_F(IspisPdf, EveryPrintoutItsOwnFileNamedAfterItNeverOverwritten) {
+    TriStavke();
+    const std::filesystem::path mapa = root / "ispisi";
+    std::filesystem::create_directories(mapa);
+    device.SetPdfFolder(mapa.string());
+    NacinIspisa nacin;
+    nacin.PregledIspisa = false;
+    ASSERT_TRUE(IspisNaloga(ispistest::RN, true, nacin));
+    ASSERT_TRUE(IspisNaloga(ispistest::RN, false, nacin));
+    ASSERT_TRUE(PrijenosPodatakaStakla(ispistest::RN, {}, nacin));
+    ASSERT_TRUE(IspisNaloga(ispistest::RN, true, nacin)); // the same offer again
+    const std::string ponuda = (mapa / "PONUDA br. 1 RN7.pdf").string();
+    const std::string nalog = (mapa / "RADNI NALOG RN7.pdf").string();
+    const std::string staklo = (mapa / "Rezna Lista RN RN7.pdf").string();
+    const std::string ponuda2 = (mapa / "PONUDA br. 1 RN7 (2).pdf").string();
+    std::vector<std::string> poruke;
+    for (const std::string& f : {ponuda, nalog, staklo, ponuda2})
+        poruke.push_back("Ispis je spremljen u datoteku \"" + f + "\".");
+    EXPECT_EQ(shown, poruke);
+    std::size_t datoteka = 0;
+    for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(mapa))
+        ++datoteka;
+    EXPECT_EQ(datoteka, 4u);
+    // Each file whole, with its own printout's pages.
+    const std::string p1 = Tekst(ponuda), p2 = Tekst(ponuda2), n = Tekst(nalog), s = Tekst(staklo);
+    EXPECT_EQ(Strane(p1), 1);
+    EXPECT_HAS(p1, "PONUDA br. 1 RN7");
+    EXPECT_HAS(p1, "Ukupno: 5.749,50 DEM");
+    EXPECT_EQ(p2, p1);
+    ASSERT_EQ(Strane(n), 4);
+    EXPECT_HAS(Strana(n, 1), "RADNI NALOG RN7");
+    EXPECT_HAS(Strana(n, 4), "Prozor Artikl Količina Dužina Širina");
+    EXPECT_HAS_NOT(n, "PONUDA");
+    ASSERT_EQ(Strane(s), 2);
+    EXPECT_HAS(Strana(s, 2), "Rezna Lista RN: RN7");
+    EXPECT_HAS_NOT(s, "RADNI NALOG");
 }
 
 } // namespace

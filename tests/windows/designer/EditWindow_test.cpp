@@ -240,3 +240,28 @@ TEST_F(EditWindowTest, TheCrossHairAndTheGhostNeverChangeThePlan) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(EditWindowTest, UpAndDownStepTheScaleWithinItsLimitsAndKeepTheFocus) {
+    forma->eOmjer->SetFocus();
+    ASSERT_TRUE(forma->eOmjer->Focused());
+    const struct {
+        Qt::Key key;
+        int times;
+        int value;
+    } steps[] = {{Qt::Key_Up, 1, 60}, {Qt::Key_Down, 3, 30}, {Qt::Key_Down, 5, 10}, {Qt::Key_Up, 30, 250}};
+    for (const auto& s : steps) {
+        for (int i = 0; i < s.times; ++i)
+            Tipka(s.key);
+        EXPECT_EQ(forma->eOmjer->Value(), s.value);
+        EXPECT_EQ(forma->eOmjer->Text(), std::to_string(s.value));
+        EXPECT_TRUE(forma->eOmjer->Focused()) << "the keys stepped the scale, not the focus";
+    }
+    // The plain edits beside it still move the focus with the arrows.
+    forma->eWidth->SetFocus();
+    Tipka(Qt::Key_Down);
+    EXPECT_FALSE(forma->eWidth->Focused());
+}
+
+} // namespace

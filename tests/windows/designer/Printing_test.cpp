@@ -4,6 +4,7 @@
 
 #include "windows/designer/WindowPrinting.h"
 
+#include "app/data/Dialogs.h"
 #include "app/shell/ScriptedDialogs.h"
 #include "fw/print/PrinterDevice.h"
 #include "tests/controls/PrintTesting.h"
@@ -157,8 +158,13 @@ TEST(PrintingPdf, WritesThePlanToAPdfFile) {
         Krilo(m, 60, 60, 1140, 1340, 80).Otvaranje = windows::O_lijevo;
         controls::TPagePrinter prn(nullptr);
         prn.ShowProgress = false;
+        std::vector<std::string> shown;
+        app::Dialogs.ShowInfoHook = [&](const std::string& t) { shown.push_back(t); };
         EXPECT_EQ(windows::PrintType(prn, m, 50), 50);
+        EXPECT_EQ(prn.Title(), "Tip prozora");
         EXPECT_TRUE(prn.Print());
+        app::Dialogs.ShowInfoHook = nullptr;
+        EXPECT_EQ(shown, std::vector<std::string>{"Ispis je spremljen u datoteku \"" + pdf.string() + "\"."});
     }
     fw::SetCurrentPrinter(old);
     std::ifstream f(pdf, std::ios::binary);
