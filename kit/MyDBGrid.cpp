@@ -1,6 +1,7 @@
 #include "kit/MyDBGrid.h"
 
 #include "app/data/ChangedFields.h"
+#include "app/data/CodeUses.h"
 #include "app/shell/FocusNavigation.h"
 #include "base/Cp1250.h"
 #include "base/Text.h"
@@ -47,6 +48,8 @@ void TMyDBGrid::SetTitle(const std::string& title) {
 }
 
 bool TMyDBGrid::ConfirmDelete() {
+    // A code that other rows use is refused before the question.
+    if (fw::TDataSet* ds = DataSet(); ds && app::TellUsesOfRow(*ds)) return false;
     return app::ConfirmGridDelete(true);
 }
 

@@ -1,5 +1,6 @@
 #include "kit/MyTable.h"
 
+#include "app/data/CodeUses.h"
 #include "app/data/DataSetServices.h"
 #include "app/data/Dialogs.h"
 #include "app/data/OpenDbRegister.h"
@@ -311,6 +312,7 @@ void TMyTable::TableBeforeDelete(fw::TDataSet&) {
         app::ShowInfo("Nije dozvoljeno brisanje šifre,\r\njer postoje podaci vezani uz šifru.");
         throw base::Abort();
     }
+    app::RefuseDeletingUsedRow(*this);
     RunDesigner(BeforeDelete);
 }
 
