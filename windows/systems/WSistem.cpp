@@ -133,7 +133,7 @@ void TWSistem::BuildSystemPage(fw::Control& page) {
     eProizvodi->SetLookupField("Partner");
     eProizvodi->SetLookupDisplay("Sifra");
     eProizvodi->DisplayName = "Proizvođač";
-    eProizvodi->OnF2Press = [this](fw::Component&) { app::OpenCodeListOf("SIF_PART.DB", this); };
+    eProizvodi->OnF2Press = [this](fw::Component&) { app::OpenCodeListOf("FIRME.DB", this); };
     lNazivProizvodjaca = new fw::DBText(&page, this);
     lNazivProizvodjaca->SetName("lNazivProizvodjaca");
     lNazivProizvodjaca->SetBounds(580, 43, 170, 20);

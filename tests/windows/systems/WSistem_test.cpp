@@ -3,6 +3,8 @@
 
 #include "app/shell/CodeListOpeners.h"
 #include "fw/db/Table.h"
+#include "registers/Openers.h"
+#include "registers/Partner.h"
 
 #include <algorithm>
 
@@ -230,6 +232,32 @@ TEST_F(WSistemTest, ASystemIsPickedIntoALookupWithF2) {
     tTip->Close();
     tSistemi->Close();
     EXPECT_EQ(Rows("Lokal", "WINGL.DB", {"Sifra", "Sistem"}), Lines{"T1|3"});
+}
+
+// F2 on the producer opens the manufacturers' register; the code chosen there is one the producer field
+// takes, and the system stores that manufacturer's company.
+TEST_F(WSistemTest, TheProducerIsPickedFromTheManufacturers) {
+    registers::InstallCodeListOpeners();
+    Add("Lokal", "WSYSTEM.DB", {"Sifra", "Proizvodi"}, {{"ALU", "2"}});
+    TWSistem* form = Open();
+    ASSERT_NE(form, nullptr);
+    form->eProizvodi->SetFocus();
+    EXPECT_EQ(form->eProizvodi->Text(), "VEK");
+    Press(*form, Qt::Key_F2);
+    registers::TSifarnikFirmi* firme = Track(registers::Companies.SifarnikFirmi);
+    ASSERT_NE(firme, nullptr);
+    ASSERT_TRUE(firme->isVisible());
+    EXPECT_EQ(firme->Caption().toStdString(), "Šifarnik proizvođača");
+    EXPECT_EQ(firme->tTable->FieldByName("Sifra").AsString(), "VEK") << "starts on the field's code";
+    Press(*firme, Qt::Key_Up);
+    Press(*firme, Qt::Key_Escape);
+    EXPECT_FALSE(firme->isVisible());
+    EXPECT_EQ(form->eProizvodi->Text(), "REH");
+    Press(*form, Qt::Key_Return);
+    EXPECT_TRUE(dialogs.Texts().empty()) << ::testing::PrintToString(dialogs.Texts());
+    EXPECT_EQ(form->lNazivProizvodjaca->Caption(), "Rehau d.o.o.");
+    form->Close();
+    EXPECT_EQ(Systems(), Lines{"ALU|1||||||"});
 }
 
 } // namespace
