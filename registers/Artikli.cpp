@@ -405,6 +405,7 @@ void TSifarnikArtikli::BuildFullPage(fw::NotebookPage& page) {
         *l.Control = c;
         right += Row;
     }
+    cJedMj->OnExitChanged = [this](fw::Component&) { cJedMjExitChanged(); };
     // The unit's and the packing's labels as the supplier reads them.
     eMjera = PageEdit<kit::TDBVar>(&page, *sMjere_, "Naziv", "eMjera", "Oznaka jedinice", R, right);
     eMjera->OnExitChanged = [this](fw::Component&) { eMjeraExitChanged(); };
@@ -755,6 +756,15 @@ void TSifarnikArtikli::PostLabel(fw::TDataSet* owner, fw::TDataSet* label) {
 
 void TSifarnikArtikli::eMjeraExitChanged() {
     PostLabel(tJedinice, tMjere);
+}
+
+void TSifarnikArtikli::cJedMjExitChanged() {
+    if (!app::HasRecords(tRoba) || IntOf(tRoba, "Pakiranje") == 0) return;
+    // The packing lookup follows the unit: it finds the packing only when it is one of the new unit's.
+    if (tPakung->Active()) tPakung->Refresh();
+    if (app::HasRecords(tPakung) || !app::StartEdit(tRoba)) return;
+    tRoba->FieldByName("Pakiranje").Clear();
+    Last.Pakiranje = 0;
 }
 
 void TSifarnikArtikli::ePakiranjeExitChanged() {

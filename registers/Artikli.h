@@ -106,6 +106,8 @@ public:
     void cSifraExitChanged();
     void eSifraExitChanged();
     void eMjeraExitChanged();
+    // The unit changed: a packing of another unit is cleared (a packing belongs to its unit).
+    void cJedMjExitChanged();
     void ePakiranjeExitChanged();
     // The declaration may be changed only while the supplier row is a distributor's.
     void xDistributerChange();

@@ -61,10 +61,10 @@ protected:
     template <class Edit>
     Edit* AddEdit(fw::TDataSource& source, const std::string& field, const std::string& name,
                   const std::string& caption, int top, int width = 200) {
-        AddLabel(caption, 10, top + 3);
+        AddLabel(caption, fieldLeft_ + 10, top + 3);
         auto* edit = new Edit(this, this);
         edit->SetName(name);
-        edit->SetBounds(135, top, width, 24);
+        edit->SetBounds(fieldLeft_ + 135, top, width, 24);
         edit->SetDataSource(&source);
         edit->SetDataField(field);
         return edit;
@@ -106,6 +106,8 @@ protected:
 
     std::vector<std::unique_ptr<fw::TDataSource>> sources_;
     int nextTop_ = 45;
+    // Where the column of labelled edits begins (a second column starts further right).
+    int fieldLeft_ = 0;
 };
 
 } // namespace registers

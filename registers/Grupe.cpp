@@ -90,6 +90,8 @@ TSifarnikPodGrupaArtikli::TSifarnikPodGrupaArtikli(fw::Component* owner) : TCode
     eSifra2->DisplayName = "Šifra podgrupe";
     eNaziv2 = AddEdit<kit::TDBName>(subgroups, "Naziv", "eNaziv2", "Naziv podgrupe", 80);
     gMain = AddGrid("gMain", suppliers, 350, 10, 540, 150);
+    // The middle grid lists the supplier's groups; the subgroups have their own grid below.
+    gTable->SetDataSource(&groups);
     gTable->SetBounds(350, 170, 540, 170);
     gPodGrupe = AddGrid("gPodGrupe", subgroups, 350, 350, 540, 200);
     tMain = AddSupplierGroups(suppliers, groups);

@@ -11,6 +11,9 @@
 #include "kit/LookupFields.h"
 #include "kit/Mycombo2.h"
 
+#include <memory>
+#include <string>
+
 namespace registers {
 
 PlainRegisterForms PlainForms;
@@ -125,12 +128,21 @@ const RegisterLayout ValutaLayout{
      {"Prikaz", "Prikaz", K::Radio, 200, {"1,99 $", "$ 1,99", "2 $", "$ 2"}, {"0", "1", "2", "3"}}},
     {{"Govor", "GOVOR.DB", "Jezik"}}};
 
-// The accounts of a tariff group and the giro accounts beside them.
-std::vector<LinkLayout> TariffLinks(std::initializer_list<std::pair<const char*, const char*>> pairs) {
+// The accounts of a tariff group and the giro accounts beside them: the field and what it is booked for.
+struct TariffAccount {
+    const char* Konto;
+    const char* ZiroRn;
+    const char* What;
+};
+std::vector<LinkLayout> TariffLinks(std::initializer_list<TariffAccount> accounts) {
+    // The captions live as long as the layouts.
+    static std::vector<std::unique_ptr<std::string>> captions;
     std::vector<LinkLayout> links;
-    for (const auto& [konto, ziro] : pairs) {
-        links.push_back({konto, "KONTA.DB", konto, "Konto"});
-        links.push_back({ziro, "ZIRO_RN.DB", ziro, "Sifra"});
+    for (const TariffAccount& a : accounts) {
+        captions.push_back(std::make_unique<std::string>(std::string("Konto ") + a.What));
+        links.push_back({a.Konto, "KONTA.DB", captions.back()->c_str(), "Konto"});
+        captions.push_back(std::make_unique<std::string>(std::string("Žiro-rn. ") + a.What));
+        links.push_back({a.ZiroRn, "ZIRO_RN.DB", captions.back()->c_str(), "Sifra"});
     }
     return links;
 }
@@ -141,12 +153,12 @@ const RegisterLayout PorezLayout{"SifarnikGrupaPoreza",
                                  "Tarifa",
                                  "Tarifa",
                                  {{"Naziv", "Naziv", K::Name}},
-                                 TariffLinks({{"KontoRoba", "ZiroRnRoba"},
-                                              {"KontoRUC", "ZiroRnRUC"},
-                                              {"KontoUsluga", "ZiroRnUsluga"},
-                                              {"KontoOtpis", "ZiroRnOtpis"},
-                                              {"KontoPotrosnja", "ZiroRnPotrosnja"},
-                                              {"KontoDodVrijednost", "ZiroRnDodVrijednost"}})};
+                                 TariffLinks({{"KontoRoba", "ZiroRnRoba", "robe"},
+                                              {"KontoRUC", "ZiroRnRUC", "RUC-a"},
+                                              {"KontoUsluga", "ZiroRnUsluga", "usluga"},
+                                              {"KontoOtpis", "ZiroRnOtpis", "otpisa"},
+                                              {"KontoPotrosnja", "ZiroRnPotrosnja", "potrošnje"},
+                                              {"KontoDodVrijednost", "ZiroRnDodVrijednost", "dod. vrij."}})};
 const RegisterLayout CarinaLayout{"SifarnikGrupaCarine",
                                   "Šifarnik tarifnih grupa carine",
                                   "Tarifa",
@@ -154,13 +166,16 @@ const RegisterLayout CarinaLayout{"SifarnikGrupaCarine",
                                   "Tarifa",
                                   "Tarifa",
                                   {{"Naziv", "Naziv", K::Name}},
-                                  TariffLinks({{"KontoCarine", "ZiroRnCarine"},
-                                               {"KontoEvid", "ZiroRnEvid"},
-                                               {"KontoPoreza", "ZiroRnPoreza"},
-                                               {"KontoPrireza", "ZiroRnPrireza"},
-                                               {"KontoTrosarine", "ZiroRnTrosarine"}})};
+                                  TariffLinks({{"KontoCarine", "ZiroRnCarine", "carine"},
+                                               {"KontoEvid", "ZiroRnEvid", "evidencije"},
+                                               {"KontoPoreza", "ZiroRnPoreza", "poreza"},
+                                               {"KontoPrireza", "ZiroRnPrireza", "prireza"},
+                                               {"KontoTrosarine", "ZiroRnTrosarine", "trošarine"}})};
 
 constexpr int RowHeight = 28;
+// The tallest window a 1024x768 screen shows whole under a title bar, and where a second column begins.
+constexpr int MaxFormHeight = 730;
+constexpr int SecondColumn = 345;
 
 } // namespace
 
@@ -170,14 +185,21 @@ TPlainCodeList::TPlainCodeList(fw::Component* owner, const RegisterLayout& layou
     SetCaption(layout.Caption);
     SelectOnWriteBack = layout.SelectOnWriteBack;
     fw::TDataSource& main = NewSource(nullptr);
-    int rows = static_cast<int>(layout.Fields.size() + layout.Links.size());
+    // The height the fields take (below the key edit's row), and the links.
+    int fieldsHeight = 0;
     for (const FieldLayout& f : layout.Fields)
         if (f.EditKind == K::Radio)
-            rows += static_cast<int>(f.Items.size());
-        else if (f.EditKind == K::Memo)
-            ++rows;
-    const int height = std::max(400, 110 + (rows + 1) * RowHeight);
-    BuildFrame(layout.KeyField, layout.KeyCaption, layout.Noun, 900, height);
+            fieldsHeight += 34 + static_cast<int>(f.Items.size()) * 22;
+        else
+            fieldsHeight += f.EditKind == K::Memo ? 2 * RowHeight : RowHeight;
+    const int linksHeight = static_cast<int>(layout.Links.size()) * RowHeight;
+    auto heightFor = [](int content) { return std::max(400, 110 + RowHeight + content); };
+    // A register too long for one column of a 1024x768 screen puts its links in a second column.
+    const bool twoColumns = heightFor(fieldsHeight + linksHeight) > MaxFormHeight;
+    const int height =
+        twoColumns ? heightFor(std::max(fieldsHeight, linksHeight)) : heightFor(fieldsHeight + linksHeight);
+    BuildFrame(layout.KeyField, layout.KeyCaption, layout.Noun, twoColumns ? 1010 : 900, height);
+    if (twoColumns) gTable->SetBounds(2 * SecondColumn, 10, 1010 - 2 * SecondColumn - 10, height - 60);
     int top = 10 + RowHeight;
     for (const FieldLayout& f : layout.Fields) {
         const std::string name = std::string("e") + f.Field;
@@ -226,16 +248,20 @@ TPlainCodeList::TPlainCodeList(fw::Component* owner, const RegisterLayout& layou
         top += RowHeight;
     }
     // The linked codes: a lookup per link on a slave table of the linked register; F2 opens that register.
+    if (twoColumns) {
+        fieldLeft_ = SecondColumn;
+        top = 10 + RowHeight;
+    }
     std::vector<fw::TDataSource*> linkSources;
     for (const LinkLayout& l : layout.Links) {
         fw::TDataSource& source = NewSource(nullptr);
         linkSources.push_back(&source);
-        AddLabel(l.Caption, 10, top + 3);
+        AddLabel(l.Caption, fieldLeft_ + 10, top + 3);
         kit::LookupControl* lookup =
             l.MustExist ? static_cast<kit::LookupControl*>(new kit::TDBJustLookup(this, this))
                         : new kit::TDBLookupField(this, this);
         lookup->SetName(*l.Name ? std::string(l.Name) : std::string("c") + l.Field);
-        lookup->SetBounds(135, top, 200, 24);
+        lookup->SetBounds(fieldLeft_ + 135, top, 200, 24);
         lookup->SetDataSource(&main);
         lookup->SetDataField(l.Field);
         lookup->SetLookupSource(&source);
@@ -247,6 +273,7 @@ TPlainCodeList::TPlainCodeList(fw::Component* owner, const RegisterLayout& layou
         Lookups.push_back(lookup);
         top += RowHeight;
     }
+    fieldLeft_ = 0;
     tTable = AddTable("tTable", "Global", layout.Table, layout.KeyField);
     tTable->FreeToModify = false;
     main.SetDataSet(tTable);

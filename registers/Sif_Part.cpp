@@ -102,10 +102,10 @@ TSifarnikPartnera::TSifarnikPartnera(fw::Component* owner) : TCodeListForm(owner
     for (fw::TDataSource*& s : balanceSources_)
         s = &NewSource(nullptr);
 
-    BuildFrame("Sifra", "Šifra partnera", "Partner", 1100, 830);
+    BuildFrame("Sifra", "Šifra partnera", "Partner", 1010, 730);
     cSifra = eSifra;
     cSifra->SetName("cSifra");
-    gTable->SetBounds(770, 10, 320, 770);
+    gTable->SetBounds(770, 10, 230, 670);
 
     // The company, column one.
     const int c1 = 10, c2 = 380;
@@ -114,23 +114,23 @@ TSifarnikPartnera::TSifarnikPartnera(fw::Component* owner) : TCodeListForm(owner
                                          "PARTNER.DB", "cKraciNaziv", "Skraćeni naziv poduzeća", c1, 45);
     cKraciNaziv->Required = true;
     cKraciNaziv->OnExit = [this](fw::Component& s) { cKraciNazivExit(s); };
-    EditNaziv = PlaceEdit<kit::TDBVar>(this, this, company, "Naziv", "EditNaziv", "Naziv poduzeća", c1, 75);
-    PlaceEdit<kit::TDBVar>(this, this, company, "Mjesto", "EditMjesto", "Mjesto", c1, 105);
-    PlaceEdit<kit::TDBVar>(this, this, company, "UlicaBroj", "EditUlica", "Ulica i broj", c1, 135);
+    EditNaziv = PlaceEdit<kit::TDBVar>(this, this, company, "Naziv", "EditNaziv", "Naziv poduzeća", c1, 71);
+    PlaceEdit<kit::TDBVar>(this, this, company, "Mjesto", "EditMjesto", "Mjesto", c1, 97);
+    PlaceEdit<kit::TDBVar>(this, this, company, "UlicaBroj", "EditUlica", "Ulica i broj", c1, 123);
     cZemlja = PlaceLookup<kit::TDBLookupField>(this, this, company, "Zemlja", zemlja, "Code", "Sifra",
-                                               "ZEMLJA.DB", "cZemlja", "Zemlja", c1, 165);
+                                               "ZEMLJA.DB", "cZemlja", "Zemlja", c1, 149);
     cZemlja->OnExit = [this](fw::Component& s) { cZemljaExit(s); };
     cPosta = PlaceLookup<kit::TDBLookupField>(this, this, company, "Posta", posta, "Code", "Sifra",
-                                              "POSTA.DB", "cPosta", "Pošta", c1, 195);
+                                              "POSTA.DB", "cPosta", "Pošta", c1, 175);
     eGovor = PlaceLookup<kit::TDBLookupField>(this, this, partner, "Govor", govor, "Code", "Sifra",
-                                              "GOVOR.DB", "eGovor", "Jezik", c1, 225);
+                                              "GOVOR.DB", "eGovor", "Jezik", c1, 201);
     eGovor->OnExit = [this](fw::Component& s) { eGovorExit(s); };
     cValuta = PlaceLookup<kit::TDBLookupField>(this, this, company, "Valuta", valuta, "Code", "Sifra",
-                                               "VALUTA.DB", "cValuta", "Valuta", c1, 255);
-    PlaceEdit<kit::TDBVar>(this, this, company, "Telefon", "EditTelefon", "Telefon", c1, 285);
-    PlaceEdit<kit::TDBVar>(this, this, company, "Telefax", "EditTelefax", "Telefax", c1, 315);
-    PlaceEdit<kit::TDBVar>(this, this, company, "Mobitel", "EditMobitel", "Mobitel", c1, 345);
-    PlaceEdit<kit::TDBVar>(this, this, company, "Modem", "EditModem", "Modem", c1, 375);
+                                               "VALUTA.DB", "cValuta", "Valuta", c1, 227);
+    PlaceEdit<kit::TDBVar>(this, this, company, "Telefon", "EditTelefon", "Telefon", c1, 253);
+    PlaceEdit<kit::TDBVar>(this, this, company, "Telefax", "EditTelefax", "Telefax", c1, 279);
+    PlaceEdit<kit::TDBVar>(this, this, company, "Mobitel", "EditMobitel", "Mobitel", c1, 305);
+    PlaceEdit<kit::TDBVar>(this, this, company, "Modem", "EditModem", "Modem", c1, 331);
 
     // The partner's kind and the company's registration, column two.
     xDobavljac =
@@ -141,28 +141,28 @@ TSifarnikPartnera::TSifarnikPartnera(fw::Component* owner) : TCodeListForm(owner
     eDrzava->OnChange = [this](fw::Component& s) { xDrzavaChange(s); };
     cDjelatnost =
         PlaceLookup<kit::TDBLookupField>(this, this, company, "Djelatnost", djelatnost, "Code", "Sifra",
-                                         "DJELATNO.DB", "cDjelatnost", "Djelatnost", c2, 75);
+                                         "DJELATNO.DB", "cDjelatnost", "Djelatnost", c2, 71);
     EditDirektor =
-        PlaceEdit<kit::TDBVar>(this, this, company, "KontaktOsoba", "EditDirektor", "Direktor", c2, 105);
+        PlaceEdit<kit::TDBVar>(this, this, company, "KontaktOsoba", "EditDirektor", "Direktor", c2, 97);
     cBanka = PlaceLookup<kit::TDBJustLookup>(this, this, company, "Banka", banka, "Partner", "Sifra",
-                                             "BANKE.DB", "cBanka", "Banka", c2, 135);
+                                             "BANKE.DB", "cBanka", "Banka", c2, 123);
     cBanka2 = PlaceLookup<kit::TDBJustLookup>(this, this, company, "InoBanka", banka2, "Partner", "Sifra",
-                                              "BANKE.DB", "cBanka2", "Banka za inozemstvo", c2, 165);
-    xIstiZiroRn = PlaceCheck(this, this, partner, "IstiZiroRn", "xIstiZiroRn", "uvijek je ovaj:", c2, 195,
+                                              "BANKE.DB", "cBanka2", "Banka za inozemstvo", c2, 149);
+    xIstiZiroRn = PlaceCheck(this, this, partner, "IstiZiroRn", "xIstiZiroRn", "uvijek je ovaj:", c2, 175,
                              CaptionWidth - 5);
     // The company's own giro accounts; a number picked from the register of giro accounts is taken as the
     // company's account.
     cZiroRn = PlaceLookup<kit::TDBLookupField>(this, this, company, "ZiroRN", ziro, "Code", "Sifra",
-                                               "ZIRO_RN.DB", "cZiroRn", "", c2, 195);
+                                               "ZIRO_RN.DB", "cZiroRn", "", c2, 175);
     cZiroRn->DisplayName = "Žiro-račun";
-    ePoziv = PlaceEdit<kit::TDBVar>(this, this, company, "Poziv", "ePoziv", "Model", c2, 225, 60);
-    eModel = PlaceEdit<kit::TDBVar>(this, this, company, "Model", "eModel", "Poziv na broj", c2, 255);
-    PlaceCheck(this, this, partner, "PoOrgJed", "xPoOrgJed", "Evidencija po org. jedinicama", c2, 285);
+    ePoziv = PlaceEdit<kit::TDBVar>(this, this, company, "Poziv", "ePoziv", "Model", c2, 201, 60);
+    eModel = PlaceEdit<kit::TDBVar>(this, this, company, "Model", "eModel", "Poziv na broj", c2, 227);
+    PlaceCheck(this, this, partner, "PoOrgJed", "xPoOrgJed", "Evidencija po org. jedinicama", c2, 253);
     EditMaticni =
-        PlaceEdit<kit::TDBVar>(this, this, company, "Maticni", "EditMaticni", "Matični broj", c2, 315);
+        PlaceEdit<kit::TDBVar>(this, this, company, "Maticni", "EditMaticni", "Matični broj", c2, 279);
     OstaloMemo = new fw::DBMemo(this, this);
     OstaloMemo->SetName("OstaloMemo");
-    OstaloMemo->SetBounds(c2, 345, 370, 62);
+    OstaloMemo->SetBounds(c2, 305, 370, 62);
     OstaloMemo->SetDataSource(&partner);
     OstaloMemo->SetDataField("Biljeske");
 
@@ -170,11 +170,11 @@ TSifarnikPartnera::TSifarnikPartnera(fw::Component* owner) : TCodeListForm(owner
     SaldoButton = new fw::CheckBox(this, this);
     SaldoButton->SetName("SaldoButton");
     SaldoButton->SetCaption("Saldo");
-    SaldoButton->SetBounds(c2 + 240, 285, 100, 24);
+    SaldoButton->SetBounds(c2 + 240, 253, 100, 24);
     SaldoButton->OnClick = [this](fw::Component& s) { SaldoButtonClick(s); };
     SaldoPanel = new fw::Panel(this, this);
     SaldoPanel->SetName("SaldoPanel");
-    SaldoPanel->SetBounds(c2, 312, 380, 95);
+    SaldoPanel->SetBounds(c2, 279, 380, 95);
     lDug = PlaceLabel(SaldoPanel, this, "Duguje:", 130, 2, 75);
     lPotr = PlaceLabel(SaldoPanel, this, "Potražuje:", 210, 2, 75);
     PlaceLabel(SaldoPanel, this, "Saldo:", 290, 2, 75);
@@ -195,14 +195,14 @@ TSifarnikPartnera::TSifarnikPartnera(fw::Component* owner) : TCodeListForm(owner
     // The terms: ours as the supplier's customer while a supplier, and the customer's.
     DobavljacPanel = new fw::Panel(this, this);
     DobavljacPanel->SetName("DobavljacPanel");
-    DobavljacPanel->SetBounds(c1, 415, 360, 70);
+    DobavljacPanel->SetBounds(c1, 380, 360, 70);
     PlaceEdit<kit::TDBVar>(DobavljacPanel, this, partner, "RokPlacanja", "eRokPlacanja", "Rok plaćanja", 5, 5,
                            60);
     PlaceEdit<kit::TDBVar>(DobavljacPanel, this, partner, "UgovRabat", "eUgovRabat", "Ugovoreni rabat", 5, 37,
                            80);
     DobavljacPanel2 = new fw::Panel(this, this);
     DobavljacPanel2->SetName("DobavljacPanel2");
-    DobavljacPanel2->SetBounds(c2, 415, 380, 80);
+    DobavljacPanel2->SetBounds(c2, 380, 380, 80);
     xRabat2 = PlaceCheck(DobavljacPanel2, this, company, "Rabat2", "xRabat2", "Dobavljač daje dodatni rabat",
                          5, 2, 360);
     xRabat2->OnChange = [this](fw::Component& s) { xRabat2Change(s); };
@@ -212,21 +212,21 @@ TSifarnikPartnera::TSifarnikPartnera(fw::Component* owner) : TCodeListForm(owner
     xVise = PlaceCheck(DobavljacPanel2, this, partner, "VeceKolicine", "xVise",
                        "Mi uzimamo veće količine robe", 45, 52, 320);
     PlaceEdit<kit::TDBVar>(this, this, partner, "RokPlacanja2", "eRokPlacanja2", "Rok plaćanja kupca", c1,
-                           500, 60);
-    PlaceEdit<kit::TDBVar>(this, this, partner, "UgovRabat2", "eUgovRabat2", "Rabat kupcu", c1, 530, 80);
+                           462, 60);
+    PlaceEdit<kit::TDBVar>(this, this, partner, "UgovRabat2", "eUgovRabat2", "Rabat kupcu", c1, 488, 80);
     PlaceCheck(this, this, partner, "VeceKolicine2", "xVeceKolicine2", "Kupac uzima veće količine robe", c2,
-               500, 320);
+               462, 320);
 
     // The data-entry switches, shown while the partner is treated specially.
     xSpecijalniTretman = PlaceCheck(this, this, partner, "Tretman", "xSpecijalniTretman",
-                                    "Specijalni tretman kod unosa:", c1, 565);
+                                    "Specijalni tretman kod unosa:", c2, 488);
     xSpecijalniTretman->OnChange = [this](fw::Component& s) { xSpecijalniTretmanChange(s); };
     DobavljacScroll = new fw::Panel(this, this);
     DobavljacScroll->SetName("DobavljacScroll");
-    DobavljacScroll->SetBounds(c1, 590, 750, 190);
+    DobavljacScroll->SetBounds(c1, 514, 750, 168);
     int i = 0;
     for (const SwitchPair& p : SwitchPairs) {
-        const int left = 5 + (i / 8) * 250, top = 4 + (i % 8) * 22;
+        const int left = 5 + (i / 8) * 250, top = 4 + (i % 8) * 20;
         PlaceCheck(DobavljacScroll, this, partner, p.Always, std::string("x") + p.Always, "Uvijek", left, top,
                    70);
         PlaceCheck(DobavljacScroll, this, partner, p.Switch, std::string("x") + p.Switch, p.Caption,
@@ -235,7 +235,7 @@ TSifarnikPartnera::TSifarnikPartnera(fw::Component* owner) : TCodeListForm(owner
     }
     i = 0;
     for (const auto& [field, caption] : SingleSwitches) {
-        PlaceCheck(DobavljacScroll, this, partner, field, std::string("x") + field, caption, 505, 4 + i * 20,
+        PlaceCheck(DobavljacScroll, this, partner, field, std::string("x") + field, caption, 505, 4 + i * 18,
                    240);
         ++i;
     }

@@ -400,5 +400,48 @@ TEST_F(ArtikliTest, ALargeRegisterOpensWithTheGridInHandAndFindsWhatIsTyped) {
     f->Close();
 }
 
+// A packing belongs to its unit: changing the article's unit clears a packing of the old unit and keeps one
+// that the new unit has.
+TEST_F(ArtikliTest, AChangedUnitClearsAPackingOfTheOldUnit) {
+    Add("Global", "JEDINICE.DB", {"Sifra"}, {{"M"}});
+    Add("Global", "PAKUNG.DB", {"Jedinica", "Sifra"}, {{"2", "ROLA"}});
+    registers::PrikaziArtikle(caller.get(), 1, 2);
+    TSifarnikArtikli* f = Track(Artikli.SifarnikArtikli);
+    ASSERT_NE(f, nullptr);
+    Press(*f, Qt::Key_End, Qt::ControlModifier);
+    Press(*f, Qt::Key_Return);
+    NewCode(*f, "A100", "WEKA");
+    f->cJedMj->SetFocus();
+    Type(*f, "kom");
+    Press(*f, Qt::Key_Return);
+    Type(*f, "kutija");
+    Press(*f, Qt::Key_Return);
+    Press(*f, Qt::Key_End, Qt::ControlModifier);
+    Press(*f, Qt::Key_Return);
+    ASSERT_EQ(Rows("Global", "ROBA.DB", {"JedMj", "Pakiranje"}), Strings{"1|1"});
+
+    ASSERT_TRUE(f->tSifRobe->FindKey({engine::Value::Int(2), engine::Value::Text("A100")}));
+    f->cJedMj->SetFocus();
+    f->cJedMj->SelectAll();
+    Type(*f, "m");
+    Press(*f, Qt::Key_Return);
+    EXPECT_EQ(f->cPakiranje->Text(), "") << "KUTIJA is a packing of pieces";
+    Type(*f, "rola");
+    Press(*f, Qt::Key_Return);
+    Press(*f, Qt::Key_End, Qt::ControlModifier);
+    Press(*f, Qt::Key_Return);
+    EXPECT_EQ(Rows("Global", "ROBA.DB", {"JedMj", "Pakiranje"}), Strings{"2|2"});
+
+    // Back to pieces: the roll goes too; unchanged, the packing stays.
+    ASSERT_TRUE(f->tSifRobe->FindKey({engine::Value::Int(2), engine::Value::Text("A100")}));
+    f->cJedMj->SetFocus();
+    f->cJedMj->SelectAll();
+    Type(*f, "kom");
+    Press(*f, Qt::Key_Return);
+    Press(*f, Qt::Key_End, Qt::ControlModifier);
+    Press(*f, Qt::Key_Return);
+    EXPECT_EQ(Rows("Global", "ROBA.DB", {"JedMj", "Pakiranje"}), Strings{"1|"});
+}
+
 } // namespace
 } // namespace regtest

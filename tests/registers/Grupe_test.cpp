@@ -82,6 +82,19 @@ TEST_F(GrupeTest, SubgroupsOpenOnTheGivenGroupAndItsNearestSubgroup) {
     EXPECT_EQ(groups->tTable->FieldByName("Sifra").AsString(), "S1");
 }
 
+// The subgroups' form lists the suppliers, the chosen supplier's groups and the group's subgroups, each in
+// its own grid.
+TEST_F(GrupeTest, TheSubgroupsFormShowsTheGroupsInTheMiddleGrid) {
+    registers::PrikaziPodGrupeArtikala(caller.get(), 20, 3);
+    registers::TSifarnikPodGrupaArtikli* form = Track(Grupe.SifarnikPodGrupaArtikli);
+    ASSERT_NE(form, nullptr);
+    EXPECT_EQ(form->gMain->DataSource()->DataSet(), form->tMain);
+    EXPECT_EQ(form->gTable->DataSource()->DataSet(), form->tTable) << "the groups, not the subgroups again";
+    EXPECT_EQ(form->gTable->model()->rowCount(), 2);
+    EXPECT_EQ(form->gPodGrupe->DataSource()->DataSet(), form->tPodGrupe);
+    EXPECT_EQ(form->gPodGrupe->model()->rowCount(), 2);
+}
+
 } // namespace
 } // namespace regtest
 
