@@ -12,6 +12,7 @@
 #include "engine/Errors.h"
 #include "engine/FileLock.h"
 #include "engine/FileWrite.h"
+#include "engine/TableCopy.h"
 #include "engine/TableHandle.h"
 #include "engine/TableImage.h"
 
@@ -170,6 +171,26 @@ void RenameTable(const fs::path& folder, const std::string& name, const std::str
             throw Error("Datoteka " + f.filename().string() +
                         " se ne može preimenovati: " + base::ErrnoText(errno));
     }
+}
+
+std::vector<std::string> CopyTableFiles(const fs::path& folder, const std::string& name,
+                                        const fs::path& toFolder) {
+    const auto db = FindTableFile(folder, name);
+    if (!db) ThrowMissing(TableFileName(name));
+    LockFile lock(*db);
+    if (!lock.LockWithin(lockspace::Apply, 1, LockKind::Shared, 10000)) ThrowBusy(db->filename().string());
+    std::vector<std::string> copied;
+    for (const auto& f : FamilyFiles(*db)) {
+        const std::string fileName = f.filename().string();
+        const fs::path to = toFolder / fileName;
+        std::error_code ec;
+        fs::copy_file(f, to, fs::copy_options::overwrite_existing, ec);
+        if (ec) throw Error("Datoteka " + fileName + " se ne može kopirati: " + base::ErrnoText(ec.value()));
+        base::SetFileTime(to, base::FileTime(f));
+        copied.push_back(fileName);
+    }
+    lock.Unlock(lockspace::Apply, 1);
+    return copied;
 }
 
 TableInfo ReadTableInfo(const fs::path& folder, const std::string& name) {

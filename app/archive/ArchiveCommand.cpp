@@ -5,13 +5,18 @@
 #include "app/data/WBegin.h"
 #include "base/Exceptions.h"
 #include "base/FileIo.h"
+#include "base/Files.h"
 #include "base/ProgramState.h"
 #include "base/ReplaceFile.h"
+#include "base/Text.h"
+#include "engine/Engine.h"
+#include "engine/TableCopy.h"
 
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <fcntl.h>
+#include <map>
 #include <sys/file.h>
 #include <unistd.h>
 #include <vector>
@@ -100,6 +105,106 @@ void CopyVerified(const fs::path& from, const fs::path& to, const StopCheck& sto
         throw base::Exception("Kopija " + to.string() + " nije jednaka arhivi");
 }
 
+// Where a run keeps the copies of what it packs: hidden in the program folder, so that no pattern selects
+// it, one for each process, and gone with the run (RemoveStaleArchiveFiles takes what a killed run left).
+std::string CopiesPrefix(const std::string& archiveName) {
+    return "." + archiveName + ".zip.copies.";
+}
+fs::path CopiesFolder(const fs::path& programFolder, const std::string& archiveName) {
+    return programFolder / (CopiesPrefix(archiveName) + std::to_string(::getpid()));
+}
+
+bool IsTableFileExtension(std::string ext) {
+    ext = base::UpperCase(ext);
+    if (ext == ".DB" || ext == ".PX" || ext == ".MB" || ext == ".VAL") return true;
+    return ext.size() == 4 && (ext[1] == 'X' || ext[1] == 'Y');
+}
+
+// The copies the zip reads its entries from, each taken as its file is added, so that a size and the bytes
+// packed always belong together. A table is copied with all its files at once, between two writes of other
+// stations, then opened from the copy and walked: a table that does not read back whole stops the run.
+class ArchiveCopies {
+public:
+    explicit ArchiveCopies(fs::path folder) : folder_(std::move(folder)) {
+        std::error_code ec;
+        fs::remove_all(folder_, ec);
+        fs::create_directories(folder_, ec);
+        if (ec) base::ThrowWriteError(folder_, ec.value());
+    }
+    ~ArchiveCopies() {
+        std::error_code ec;
+        fs::remove_all(folder_, ec);
+    }
+    ArchiveCopies(const ArchiveCopies&) = delete;
+    ArchiveCopies& operator=(const ArchiveCopies&) = delete;
+
+    std::string Of(const std::string& name) {
+        const fs::path file(name);
+        if (const auto it = copies_.find(file); it != copies_.end()) return it->second.string();
+        const fs::path from = file.parent_path();
+        const fs::path to = FolderFor(from);
+        const std::string db = file.stem().string() + ".DB";
+        if (IsTableFileExtension(file.extension().string()) && engine::TableExists(from, db)) {
+            CopyTable(from, db, to);
+        } else {
+            std::error_code ec;
+            fs::copy_file(file, to / file.filename(), fs::copy_options::overwrite_existing, ec);
+            if (ec) base::ThrowReadError(file, ec.value());
+            base::SetFileTime(to / file.filename(), base::FileTime(file));
+            copies_[file] = to / file.filename();
+        }
+        const auto it = copies_.find(file);
+        if (it == copies_.end()) throw base::Exception("Datoteka " + name + " nije arhivirana: nema je više");
+        return it->second.string();
+    }
+
+private:
+    // One folder of copies for each folder of originals: tables of one name in two folders stay apart.
+    fs::path FolderFor(const fs::path& from) {
+        auto [it, added] = folders_.emplace(from, folder_ / std::to_string(folders_.size()));
+        if (added) {
+            std::error_code ec;
+            fs::create_directories(it->second, ec);
+            if (ec) base::ThrowWriteError(it->second, ec.value());
+        }
+        return it->second;
+    }
+
+    void CopyTable(const fs::path& from, const std::string& db, const fs::path& to) {
+        const std::vector<std::string> names = engine::CopyTableFiles(from, db, to);
+        std::vector<std::pair<fs::path, std::int64_t>> times;
+        for (const auto& n : names)
+            times.emplace_back(to / n, base::FileTime(to / n));
+        const std::string shown = (from / db).string();
+        try {
+            // The engine's own reading: header, blocks and primary index must agree, and every row read.
+            auto table = engine::Table::Open(to, db, engine::OpenMode::Exclusive);
+            auto cursor = table->OpenCursor();
+            cursor->SetIndex(-1);
+            std::int64_t rows = 0;
+            for (cursor->First(); cursor->OnRow(); cursor->Next())
+                ++rows;
+            if (rows != table->RecordCount())
+                throw base::Exception("pročitano " + std::to_string(rows) + " od " +
+                                      std::to_string(table->RecordCount()) + " slogova");
+        } catch (const base::Exception& e) {
+            throw base::Exception("Tablica " + shown + " nije arhivirana: " + e.Message());
+        }
+        // The open may have written the copy (a journal replayed, an index file made anew): its files keep
+        // the times of the originals.
+        for (const auto& [path, time] : times) {
+            std::error_code ec;
+            if (fs::exists(path, ec)) base::SetFileTime(path, time);
+        }
+        for (const auto& n : names)
+            if (base::UpperCase(fs::path(n).extension().string()) != ".JNL") copies_[from / n] = to / n;
+    }
+
+    fs::path folder_;
+    std::map<fs::path, fs::path> folders_;
+    std::map<fs::path, fs::path> copies_;
+};
+
 [[noreturn]] void ZipBlocks(const fs::path& zipFile, const std::string& why) {
     throw base::Exception("Arhiva " + zipFile.string() + " je oštećena (" + why +
                           "): premjestite ili obrišite tu datoteku pa arhivirajte ponovo.");
@@ -134,7 +239,17 @@ void Archive(TZipMaster& zip, const ArchiveJob& job, const std::vector<std::stri
     OpenExistingZip(zip, zipFile);
     ThrowIfStopped(stopped);
     zip.FSpecArgs = specs;
-    zip.AddFiles();
+    {
+        ArchiveCopies copies(CopiesFolder(job.ProgramFolder, job.ArchiveName));
+        zip.ReadFrom = [&copies](const std::string& file) { return copies.Of(file); };
+        try {
+            zip.AddFiles();
+        } catch (...) {
+            zip.ReadFrom = nullptr;
+            throw;
+        }
+        zip.ReadFrom = nullptr;
+    }
     ThrowIfStopped(stopped);
     if (!zip.LastError().empty()) throw base::Exception(zip.LastError());
     const std::string password = zip.AddOptions.Contains(AddEncrypt) ? zip.Password : std::string();
@@ -247,6 +362,12 @@ void RemoveStaleArchiveFiles(const fs::path& programFolder, const std::string& a
     if (!lock.Held()) return;
     const std::string zipName = archiveName + ".zip";
     RemoveMatching(programFolder, [&](const std::string& f) { return IsZipTemporary(f, zipName); });
+    std::error_code ec;
+    for (const auto& entry : fs::directory_iterator(programFolder, ec))
+        if (entry.path().filename().string().rfind(CopiesPrefix(archiveName), 0) == 0) {
+            std::error_code removeError;
+            fs::remove_all(entry.path(), removeError);
+        }
     if (!destination.empty())
         RemoveMatching(destination, [&](const std::string& f) { return IsCopyTemporary(f, archiveName); });
 }

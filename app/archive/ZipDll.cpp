@@ -245,13 +245,14 @@ int ZipDllExec(const ZipParams& p) {
             stored.push_back(f.Path);
             continue;
         }
-        const std::int64_t size = CheckedSize(f.Path);
+        const SelectedFile source{p.ReadFrom ? fs::path(p.ReadFrom(f.Path.string())) : f.Path, f.EntryName};
+        const std::int64_t size = CheckedSize(source.Path);
         if (Report(p, NewFileAction, 0, size, f.EntryName) != 0) Cancelled();
         if ((p.Verbose || p.Trace) &&
             Report(p, MessageAction, 0, 0, (existing >= 0 ? "  updating: " : "  adding: ") + f.EntryName) !=
                 0)
             Cancelled();
-        AddEntry(za.get(), f, p);
+        AddEntry(za.get(), source, p);
         stored.push_back(f.Path);
         ++added;
     }

@@ -45,6 +45,9 @@ struct ZipParams {
     bool ZipTime = false;  // the archive gets the time of its newest entry
     std::string ZipFilename;
     std::vector<std::string> FileSpecs; // folder + file mask ("*" and "?", case-insensitive)
+    // When set, the file whose bytes go into a selected file's entry: a copy taken as the file is added,
+    // which the archive's write reads later. An exception from it stops the run.
+    std::function<std::string(const std::string& file)> ReadFrom;
 };
 
 // A run that could not be completed; the archive on disk is left as it was before the run.

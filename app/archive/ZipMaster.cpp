@@ -150,6 +150,7 @@ ZipParams TZipMaster::MakeParams() {
     p.ZipTime = AddOptions.Contains(AddZipTime);
     p.ZipFilename = zipFilename_;
     p.FileSpecs = FSpecArgs;
+    p.ReadFrom = ReadFrom;
     return p;
 }
 

@@ -133,6 +133,8 @@ public:
     std::function<void(TZipMaster& sender, int errCode, const std::string& message)> OnMessage;
     // Asked at every callback of a run, from the run's thread: true stops the run as the cancel flag does.
     std::function<bool()> StopRequested;
+    // When set, gives the file to read for each file added (a copy taken at that moment); see ZipParams.
+    std::function<std::string(const std::string& file)> ReadFrom;
 
     const std::vector<ZipDirEntry>& ZipContents() const { return zipContents_; }
     // Entries added or replaced by the last AddFiles.

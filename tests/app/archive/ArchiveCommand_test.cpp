@@ -4,6 +4,8 @@
 #include "app/data/WBegin.h"
 #include "base/Exceptions.h"
 #include "base/FileIo.h"
+#include "base/Files.h"
+#include "engine/Engine.h"
 #include "tests/app/archive/ZipTestFiles.h"
 #include "tests/support/TempFolder.h"
 
@@ -18,6 +20,7 @@
 namespace {
 
 using namespace app;
+using engine::Value;
 using testing::ElementsAre;
 using testing::Key;
 using testing::UnorderedElementsAre;
@@ -58,6 +61,40 @@ TEST(ArchiveJobs, TheRunningProgramGivesFolderNameAndFolders) {
     WBegin.GlobalFolder.clear();
 }
 
+// A real table of the folder, every file of it dated `seconds`.
+void MakeTable(const fs::path& folder, const std::string& name, bool keyed, int rows, long long seconds) {
+    fs::create_directories(folder);
+    engine::CreateTable(folder, name,
+                        {{"Code", engine::FieldType::AutoInc, 0, false},
+                         {"Naziv", engine::FieldType::Alpha, 20, false},
+                         {"Opis", engine::FieldType::Memo, 4, false}});
+    auto t = engine::Table::Open(folder, name, engine::OpenMode::Exclusive);
+    if (keyed) t->AddIndex({"", "Code", true, true, false, false});
+    auto c = t->OpenCursor();
+    for (int i = 0; i < rows; ++i)
+        c->Insert({Value(), Value::Text("red " + std::to_string(i)),
+                   Value::Text(keyed ? std::string(40, 'o') : "ok")});
+    c.reset();
+    t.reset();
+    const std::string stem = fs::path(name).stem().string();
+    for (const auto& entry : fs::directory_iterator(folder))
+        if (entry.path().stem() == stem) base::SetFileTime(entry.path(), seconds * 1'000'000'000);
+}
+
+// One more row in the table; its .DB gets the time `seconds`, its other files keep theirs.
+void AddRow(const fs::path& folder, const std::string& name, long long seconds) {
+    std::vector<std::pair<fs::path, std::int64_t>> times;
+    const std::string stem = fs::path(name).stem().string();
+    for (const auto& entry : fs::directory_iterator(folder))
+        if (entry.path().stem() == stem) times.emplace_back(entry.path(), base::FileTime(entry.path()));
+    engine::Table::Open(folder, name, engine::OpenMode::Shared)
+        ->OpenCursor()
+        ->Insert({Value(), Value::Text("dodan"), Value()});
+    for (const auto& [path, time] : times)
+        if (fs::exists(path)) base::SetFileTime(path, time);
+    base::SetFileTime(folder / name, seconds * 1'000'000'000);
+}
+
 class ArchiveCommandTest : public testing::Test {
 protected:
     void SetUp() override {
@@ -66,23 +103,24 @@ protected:
         for (const auto& [name, bytes] :
              std::vector<std::pair<std::string, std::string>>{{"QK.INI", "[Link]"},
                                                               {"PLOM.INI", "[podaci]"},
-                                                              {"Link.DB", "link"},
                                                               {"ARTIKL.VAL", "checks"},
-                                                              {"notes.txt", "not archived"},
-                                                              {"global/PARTNER.DB", "partners"},
-                                                              {"global/PARTNER.PX", "primary"},
-                                                              {"global/PARTNER.XG0", "secondary"},
-                                                              {"global/PARTNER.MB", "memo"},
-                                                              {"lokal/NALOG.DB", "orders"},
-                                                              {"lokal/NALOG.PX", "order index"}})
+                                                              {"notes.txt", "not archived"}})
             testsupport::WriteFileAt(p / name, bytes, Base);
+        MakeTable(p, "Link.DB", false, 2, Base);
+        MakeTable(p / "global", "PARTNER.DB", true, 30, Base);
+        MakeTable(p / "lokal", "NALOG.DB", true, 5, Base);
+        // The index files of PARTNER: the .PX the key made, and a secondary index's pair.
+        engine::Table::Open(p / "global", "PARTNER.DB", engine::OpenMode::Exclusive)
+            ->AddIndex({"Naziv", "Naziv", false, false, true, false});
+        for (const auto& entry : fs::directory_iterator(p / "global"))
+            base::SetFileTime(entry.path(), Base * 1'000'000'000);
         fs::create_directories(folder / "usb");
         hooks.ShowInfo = [this](const std::string& text) { infos.push_back(text); };
         hooks.ShowStatus = [this](const std::string& text) { statuses.push_back(text); };
         hooks.Animate = [this](bool on) { animation.push_back(on); };
         hooks.FlushAllTables = [this] {
             ++flushes;
-            testsupport::WriteFileAt(Program() / "lokal/NALOG.DB", "orders, flushed", Base + 10 * flushes);
+            AddRow(Program() / "lokal", "NALOG.DB", Base + 10 * flushes);
         };
         job = ArchiveJob{Program(),
                          "plom",
@@ -117,26 +155,33 @@ TEST_F(ArchiveCommandTest, WritesTheZipAndItsDatedCopy) {
     ASSERT_TRUE(Run());
     EXPECT_THAT(infos, ElementsAre());
     EXPECT_THAT(statuses, ElementsAre(" - početak arhiviranja -", "Arhiviram i kompresiram.....",
-                                      "Arhivirano datoteka: 10, + Prijenos!!!"));
+                                      "Arhivirano datoteka: 12, + Prijenos!!!"));
     EXPECT_THAT(animation, ElementsAre(true, false));
     const auto entries = testsupport::ZipEntries(Zip());
     EXPECT_THAT(entries, UnorderedElementsAre(
                              Key("QK.INI"), Key("PLOM.INI"), Key("Link.DB"), Key("ARTIKL.VAL"),
                              Key("global/PARTNER.DB"), Key("global/PARTNER.PX"), Key("global/PARTNER.XG0"),
-                             Key("global/PARTNER.MB"), Key("lokal/NALOG.DB"), Key("lokal/NALOG.PX")));
-    EXPECT_EQ(entries.at("lokal/NALOG.DB"), "orders, flushed") << "tables are flushed before they are packed";
+                             Key("global/PARTNER.YG0"), Key("global/PARTNER.MB"), Key("lokal/NALOG.DB"),
+                             Key("lokal/NALOG.PX"), Key("lokal/NALOG.MB")));
+    EXPECT_EQ(entries.at("lokal/NALOG.DB"), testsupport::ReadFile(Program() / "lokal/NALOG.DB"))
+        << "tables are flushed before they are packed";
+    EXPECT_EQ(entries.at("global/PARTNER.XG0"), testsupport::ReadFile(Program() / "global/PARTNER.XG0"));
+    // Nothing of the run's copies stays in the program folder.
+    for (const auto& entry : fs::directory_iterator(Program()))
+        EXPECT_EQ(entry.path().filename().string().find(".plom.zip.copies"), std::string::npos);
     EXPECT_EQ(testsupport::ReadFile(Copy()), testsupport::ReadFile(Zip()));
     EXPECT_TRUE(ArchiveAddOptions(Program(), "plom").Contains(AddUpdate));
 }
 
 TEST_F(ArchiveCommandTest, ALaterRunUpdatesTheZipAndReplacesTheDaysCopy) {
     ASSERT_TRUE(Run());
-    testsupport::WriteFileAt(Program() / "global/PARTNER.DB", "partners, changed", Base + 100);
+    AddRow(Program() / "global", "PARTNER.DB", Base + 100);
     statuses.clear();
     ASSERT_TRUE(Run());
     EXPECT_EQ(statuses.back(),
               "Arhivirano datoteka: 2, + Prijenos!!!"); // PARTNER.DB and the flushed NALOG.DB
-    EXPECT_EQ(testsupport::ZipEntries(Copy()).at("global/PARTNER.DB"), "partners, changed");
+    EXPECT_EQ(testsupport::ZipEntries(Copy()).at("global/PARTNER.DB"),
+              testsupport::ReadFile(Program() / "global/PARTNER.DB"));
     EXPECT_EQ(testsupport::ReadFile(Copy()), testsupport::ReadFile(Zip()));
     EXPECT_EQ(std::distance(fs::directory_iterator(folder / "usb"), fs::directory_iterator()), 1);
 }
@@ -170,6 +215,21 @@ TEST_F(ArchiveCommandTest, AFailedZipRunNeverCopiesTheOldZip) {
     EXPECT_THAT(infos, ElementsAre("Greška kod arhiviranja!!!", "Greška kod arhiviranja!!!"));
     EXPECT_THAT(plain, ElementsAre("Error - folder not found: " + (folder / "unreachable").string(),
                                    "ZIPDLL.DLL not found"));
+}
+
+// A table that does not read back whole from its copy is not packed: the run fails, naming it, and the zip
+// stays as it was.
+TEST_F(ArchiveCommandTest, ADamagedTableStopsTheRun) {
+    ASSERT_TRUE(Run());
+    const std::string before = testsupport::ReadFile(Zip());
+    std::string db = testsupport::ReadFile(Program() / "global/PARTNER.DB");
+    testsupport::WriteFileAt(Program() / "global/PARTNER.DB", db.substr(0, 2048), Base + 200);
+    infos.clear();
+    EXPECT_FALSE(Run());
+    EXPECT_THAT(infos, ElementsAre("Greška kod arhiviranja!!!"));
+    EXPECT_EQ(statuses.back(), "Tablica " + (Program() / "global/PARTNER.DB").string() +
+                                   " nije arhivirana: Datoteka PARTNER.DB je oštećena");
+    EXPECT_EQ(testsupport::ReadFile(Zip()), before);
 }
 
 TEST_F(ArchiveCommandTest, ADamagedZipIsReportedAndKept) {
