@@ -11,9 +11,11 @@
 #include "fw/db/Field.h"
 #include "fw/db/Table.h"
 #include "fw/ui/Application.h"
+#include "fw/ui/Guard.h"
 #include "fw/ui/StdCtrls.h"
 #include "kit/sifra.h"
 #include "program/MainPictures.h"
+#include "windows/storage/WindowTypeStore.h"
 
 #include <cctype>
 #include <cerrno>
@@ -349,6 +351,8 @@ bool TWinGlavna::SetDataFolders() {
         fw::Application::Instance().Terminate();
         return false;
     }
+    // Saves a station left begun are finished (or undone) before any form or run reads a type.
+    fw::Guarded([] { windows::DovrsiZapoceteZamjene(); });
     return true;
 }
 

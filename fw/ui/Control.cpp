@@ -65,6 +65,8 @@ Control::~Control() {
         if (f->active_ == this) f->active_ = nullptr;
         if (f->entered_ == this) f->entered_ = nullptr;
         if (f->refusedTarget_ == this) f->refusedTarget_ = nullptr;
+        if (f->exiting_ == this) f->exiting_ = nullptr;
+        if (f->redirect_ == this) f->redirected_ = false;
     }
     if (parent_) {
         eraseFrom(parent_->children_, this);

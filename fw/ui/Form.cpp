@@ -135,6 +135,14 @@ void Form::SetActiveControl(Control* control) {
         return;
     }
     Control* old = entered_;
+    // A control's exit that moves the focus (to another control or back to itself) only redirects the move
+    // that runs it: its exit never runs again inside itself.
+    if (old && exiting_ == old) {
+        active_ = control;
+        redirect_ = control;
+        redirected_ = true;
+        return;
+    }
     if (old == control) {
         active_ = control;
         ApplyQtFocus(control);
@@ -144,14 +152,28 @@ void Form::SetActiveControl(Control* control) {
     // While the old control leaves, the form already names the new one as active.
     active_ = control;
     if (old) {
+        Control* const outerExit = exiting_;
+        exiting_ = old;
+        redirected_ = false;
         try {
             old->ExitCheck();
             old->DoExit();
         } catch (...) {
+            exiting_ = outerExit;
+            redirected_ = false;
             active_ = old;
             refusedTarget_ = control;
             ApplyQtFocus(old);
             throw;
+        }
+        exiting_ = outerExit;
+        if (redirected_ && (!redirect_ || redirect_->CanFocus())) control = redirect_;
+        redirected_ = false;
+        active_ = control;
+        if (control == old) {
+            refusedTarget_ = nullptr;
+            ApplyQtFocus(old);
+            return;
         }
     }
     refusedTarget_ = nullptr;

@@ -152,6 +152,10 @@ private:
     Control* active_ = nullptr;
     Control* entered_ = nullptr;
     Control* refusedTarget_ = nullptr;
+    // The control whose exit is running, and where a focus change asked for inside that exit goes.
+    Control* exiting_ = nullptr;
+    Control* redirect_ = nullptr;
+    bool redirected_ = false;
     int driverDepth_ = 0;
     int modalResult_ = mrNone;
     QEventLoop* modalLoop_ = nullptr;

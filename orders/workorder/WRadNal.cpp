@@ -772,7 +772,10 @@ void TWRadniNalozi::cPromjenaClick() {
         f.ArtikliSustava = [katalog, sistem, boja](windows::TEditWindow&) {
             return windows::ProfiliSustava(*katalog, sistem, boja);
         };
-        f.SpremiProzor = [this](windows::TEditWindow& d) { SpremiProzor(d); };
+        f.SpremiProzor = [this](windows::TEditWindow& d) {
+            SpremiProzor(d);
+            return true;
+        };
         f.Nacrtaj = [this](windows::TEditWindow&) { Nacrtaj(); };
     });
 }

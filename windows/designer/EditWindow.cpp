@@ -54,7 +54,7 @@ TEditWindow::TEditWindow(fw::Component* owner, ModelProzora& model) : TMyForm(ow
     TMyForm::OnKeyDown = [this](fw::Component&, std::uint16_t& key, fw::Shift shift) {
         EditFormKeyDown(key, shift);
     };
-    TMyForm::OnCloseQuery = [this](fw::Component&, bool&) { EditFormCloseQuery(); };
+    TMyForm::OnCloseQuery = [this](fw::Component&, bool& canClose) { canClose = EditFormCloseQuery(); };
     TMyForm::OnClose = [this](fw::Component&, fw::CloseAction&) { EditFormClose(); };
 }
 
@@ -300,9 +300,11 @@ void TEditWindow::EditFormShow() {
 
 void TEditWindow::CalcRuller() {
     D.CalcRuller();
-    const auto korak = static_cast<std::int16_t>(D.Mjerilo / RH->RulRange());
-    RH->SetRulNumStepSize(korak);
-    RV->SetRulNumStepSize(korak);
+    // Each number reads the millimetres at its tick, as every other figure of the designer does: a tick is
+    // Mjerilo / RulRange millimetres, and a number stands at every RulNumStep-th tick.
+    for (TRuller* r : {RH, RV})
+        if (r->RulRange() > 0)
+            r->SetRulNumStepSize(static_cast<std::int16_t>(D.Mjerilo / r->RulRange() * r->RulNumStep()));
     DrawCoords();
 }
 
@@ -371,7 +373,12 @@ std::string TEditWindow::TekstArtikla(std::int32_t code) const {
     return a ? a->Tekst() : std::string();
 }
 
-void TEditWindow::ShowSelectionData() {
+void TEditWindow::PrikaziIzmjenu() {
+    OsvjeziSliku();
+    if (D.OznacenaPrecka || D.OznaceniOkvir) ShowSelectionData(false);
+}
+
+void TEditWindow::ShowSelectionData(bool fokus) {
     const TOkvir* s = D.OznaceniOkvir;
     const TPrecka* p = D.OznacenaPrecka;
     auto okviri = [this](int l, int r, int t, int b) {
@@ -413,11 +420,11 @@ void TEditWindow::ShowSelectionData() {
             Isprazni(*OOkomito);
         okviri(s->L1, s->R1, s->T1, s->B1);
         cOznArtiklOkvira->SetText(TekstArtikla(s->ArtiklOkvira));
-        cOznArtiklOkvira->SetFocus();
+        if (fokus) cOznArtiklOkvira->SetFocus();
         return;
     }
     nOznaceni->SetPageIndex(StranicaPrecka);
-    eWidth->SetFocus();
+    if (fokus) eWidth->SetFocus();
     for (fw::Label* l : {OLijevo, ODesno, OGore, ODolje})
         l->SetCaption("");
     Isprazni(*OVodoravno);
@@ -497,7 +504,7 @@ void TEditWindow::eWidthExit() {
     eWidth->SetText(std::to_string(D.SetWidth(v)));
     eWidth->SelectAll();
     CalcRuller();
-    OsvjeziSliku();
+    PrikaziIzmjenu();
 }
 
 void TEditWindow::eHeightExit() {
@@ -507,7 +514,7 @@ void TEditWindow::eHeightExit() {
     eHeight->SetText(std::to_string(D.SetHeight(v)));
     eHeight->SelectAll();
     CalcRuller();
-    OsvjeziSliku();
+    PrikaziIzmjenu();
 }
 
 void TEditWindow::eDebPreckeExit() {
@@ -515,7 +522,7 @@ void TEditWindow::eDebPreckeExit() {
     if (v == D.Model.DebStoka) return;
     eDebPrecke->SetText(std::to_string(D.SetFrameThickness(v)));
     CalcRuller();
-    OsvjeziSliku();
+    PrikaziIzmjenu();
 }
 
 void TEditWindow::bArrowClick(int smjer) {
@@ -523,7 +530,7 @@ void TEditWindow::bArrowClick(int smjer) {
     eWidth->SetText(std::to_string(D.Model.Sirina));
     eHeight->SetText(std::to_string(D.Model.Visina));
     CalcRuller();
-    OsvjeziSliku();
+    PrikaziIzmjenu();
 }
 
 void TEditWindow::eNovaDebljinaExit() {
@@ -549,7 +556,7 @@ void TEditWindow::OOkomitoExit() {
         }
         OsvjeziSliku();
     }
-    ShowSelectionData();
+    ShowSelectionData(false);
     OOkomito->SelectAll();
 }
 
@@ -563,7 +570,7 @@ void TEditWindow::OVodoravnoExit() {
         D.Model.PomakniPrecku(D.OznaceniOkvir, p, d < 0 ? 2 : 4, std::abs(d), D.Scale());
         OsvjeziSliku();
     }
-    ShowSelectionData();
+    ShowSelectionData(false);
     OVodoravno->SelectAll();
 }
 
@@ -590,7 +597,7 @@ void TEditWindow::cLajsnaExit() {
     s->B2 = static_cast<std::int16_t>(b2);
     s->Lajsna = static_cast<std::int16_t>(*v);
     D.Izmijenjeno = true;
-    OsvjeziSliku();
+    PrikaziIzmjenu();
 }
 
 void TEditWindow::PrikaziVrata() {
@@ -639,15 +646,19 @@ void TEditWindow::bISPISClick() {
     controls::Ispis->ShowPreview();
 }
 
-void TEditWindow::EditFormCloseQuery() {
-    // Closing is never refused: a failed save is shown and the form closes with the model kept in memory.
-    fw::Guarded([this] {
+bool TEditWindow::EditFormCloseQuery() {
+    // A save that did not store the model (the user was told why, or said "Ne" to overwriting another
+    // station's type or to trying a lock again) keeps the designer open with the drawing.
+    bool zatvori = true;
+    fw::Guarded([&] {
         if (D.Izmijenjeno && app::AskYesNo("Želite li sačuvati promjene ?")) {
-            if (SpremiProzor) SpremiProzor(*this);
+            zatvori = false;
+            if (!SpremiProzor || SpremiProzor(*this)) zatvori = true;
         } else if (Nacrtaj) {
             Nacrtaj(*this);
         }
     });
+    return zatvori;
 }
 
 void TEditWindow::EditFormClose() {
@@ -749,7 +760,7 @@ void TEditWindow::cSif_stokaExit() {
     cSif_stoka->SetText(a->Tekst());
     eDebPrecke->SetText(std::to_string(D.SetFrameThickness(a->Debljina)));
     CalcRuller();
-    OsvjeziSliku();
+    PrikaziIzmjenu();
 }
 
 void TEditWindow::cOznArtiklOkviraExit() {
@@ -765,7 +776,7 @@ void TEditWindow::cOznArtiklOkviraExit() {
     D.Izmijenjeno = true;
     cOznArtiklOkvira->SetText(a->Tekst());
     eDebljina->SetText(std::to_string(s->DebProfila));
-    OsvjeziSliku();
+    PrikaziIzmjenu();
 }
 
 void TEditWindow::cOznArtiklPreckeExit() {
@@ -782,7 +793,7 @@ void TEditWindow::cOznArtiklPreckeExit() {
     D.Izmijenjeno = true;
     cOznArtiklPrecke->SetText(a->Tekst());
     eDebljina->SetText(std::to_string(p->Debljina));
-    OsvjeziSliku();
+    PrikaziIzmjenu();
 }
 
 void TEditWindow::CNoviArtiklExit(TextCombo& combo) {

@@ -113,9 +113,10 @@ public:
     // The profiles of the type's system and colour, read on every showing (mode 1 from the type list's
     // current type, mode 2 from the work-order copy).
     std::function<SystemArticles(TEditWindow&)> ArtikliSustava;
-    // Closing: the answer "Da" to the save question stores the model where it came from; otherwise the
-    // caller's picture is drawn again from what is stored.
-    std::function<void(TEditWindow&)> SpremiProzor;
+    // Closing: the answer "Da" to the save question stores the model where it came from (false: it was not
+    // stored, and the designer stays open with the drawing); otherwise the caller's picture is drawn again
+    // from what is stored.
+    std::function<bool(TEditWindow&)> SpremiProzor;
     std::function<void(TEditWindow&)> Nacrtaj;
 
     // --- handlers ---------------------------------------------------------------------------------------
@@ -139,7 +140,8 @@ public:
     void brefreshClick();
     void bISPISClick();
     void bUkljuciRoletneClick();
-    void EditFormCloseQuery();
+    // Whether the designer may close.
+    bool EditFormCloseQuery();
     void EditFormClose();
     // The article boxes filled from the system's profiles; the frame article from the type.
     void PrijenosArtikala();
@@ -155,8 +157,11 @@ public:
     void CalcRuller();
     // Paints the plan again and brings the opening buttons in line with the selection.
     void OsvjeziSliku();
-    // The fields of the selected element (or none).
-    void ShowSelectionData();
+    // The fields of the selected element (or none). With `fokus` the focus goes to the selected sash's
+    // article box (or, with nothing selected, to the width); an edit's exit shows the data where it is.
+    void ShowSelectionData(bool fokus = true);
+    // After a change that may have moved the selected element: the plan again, and the element's new data.
+    void PrikaziIzmjenu();
     void DrawCoords();
 
 private:

@@ -36,6 +36,14 @@ void TRuller::PaintRuller(QImage& slika) {
     }
 }
 
+std::vector<int> TRuller::Brojevi() const {
+    std::vector<int> out;
+    if (!rulNum_ || rulNumStep_ <= 0) return out;
+    for (int i = rulNumStep_; i < rulRange_; i += rulNumStep_)
+        out.push_back(static_cast<int>(out.size() + 1) * rulNumStepSize_);
+    return out;
+}
+
 namespace {
 
 // Ticks fall on the accumulated spacing rounded to the nearest pixel, halves to even.
@@ -58,13 +66,13 @@ void TRuller::Vodoravno(QPainter& p, int w, int h) {
     const int kratki = (h - visinaTeksta) / 2 + visinaTeksta;
     const double razmak = static_cast<double>(w - 1) / rulRange_;
     double pozicija = 0;
-    int broj = 0;
+    const std::vector<int> brojevi = Brojevi();
+    std::size_t n = 0;
     for (int i = 0; i <= rulRange_; ++i, pozicija += razmak) {
         const int x = Polozaj(pozicija);
         Crta(p, x, rulStep_ > 0 && i % rulStep_ == 0 ? visinaTeksta : kratki, x, h);
-        if (rulNum_ && rulNumStep_ > 0 && i % rulNumStep_ == 0 && i > 0 && i < rulRange_) {
-            broj += rulNumStepSize_;
-            const QString t = QString::number(broj);
+        if (n < brojevi.size() && i == rulNumStep_ * static_cast<int>(n + 1)) {
+            const QString t = QString::number(brojevi[n++]);
             p.drawText(x - fm.horizontalAdvance(t) / 2, fm.ascent(), t);
         }
     }
@@ -80,13 +88,13 @@ void TRuller::Okomito(QPainter& p, int w, int h) {
     const int kratki = (w - sirinaBrojeva) / 2 + sirinaBrojeva;
     const double razmak = static_cast<double>(h - 1) / rulRange_;
     double pozicija = 0;
-    int broj = 0;
+    const std::vector<int> brojevi = Brojevi();
+    std::size_t n = 0;
     for (int i = 0; i <= rulRange_; ++i, pozicija += razmak) {
         const int y = Polozaj(pozicija);
         Crta(p, rulStep_ > 0 && i % rulStep_ == 0 ? sirinaBrojeva : kratki, y, w, y);
-        if (rulNum_ && rulNumStep_ > 0 && i % rulNumStep_ == 0 && i > 0 && i < rulRange_) {
-            broj += rulNumStepSize_;
-            const QString t = QString::number(broj);
+        if (n < brojevi.size() && i == rulNumStep_ * static_cast<int>(n + 1)) {
+            const QString t = QString::number(brojevi[n++]);
             p.drawText(sirinaBrojeva - fm.horizontalAdvance(t), y - polaVisine + fm.ascent(), t);
         }
     }

@@ -8,6 +8,7 @@
 #include <QImage>
 #include <QPainter>
 #include <QWidget>
+#include <vector>
 
 namespace windows {
 
@@ -36,6 +37,10 @@ public:
 
     // Called after the ruler painted itself, on the same picture.
     std::function<void(TRuller& sender, QPainter& painter)> OnPaint;
+
+    // The numbers written along the ruler, from its start: one at every RulNumStep-th tick between the
+    // two ends, each RulNumStepSize more than the one before; none without RulNum.
+    std::vector<int> Brojevi() const;
 
     // Paints the ruler on a picture of the control's size.
     void PaintRuller(QImage& slika);

@@ -5,9 +5,13 @@
 #include "windows/storage/StoredTable.h"
 #include "windows/storage/SwapNote.h"
 
+#include <chrono>
+#include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <set>
+#include <thread>
 #include <vector>
 
 namespace windows {
@@ -410,15 +414,103 @@ bool BiljeskaUFazi(const fs::path& file, int faza) {
     }
 }
 
-} // namespace
+// --- the stored state of a catalogue type
 
-// ------------------------------------------------------------------------------------------ the catalogue
-
-bool SpremiProzor(ModelProzora& model, std::int32_t code) {
-    if (code < 0) {
-        app::ShowInfo(TipNijePronadjen);
-        return false;
+// FNV-1a over the values, each taken as its eight bytes.
+class Otisak {
+public:
+    void operator()(std::int64_t v) {
+        for (int i = 0; i < 8; ++i) {
+            h_ ^= (static_cast<std::uint64_t>(v) >> (8 * i)) & 0xFF;
+            h_ *= 1099511628211ULL;
+        }
     }
+    OtisakTipa Vrijednost() const { return h_; }
+
+private:
+    std::uint64_t h_ = 14695981039346656037ULL;
+};
+
+OtisakTipa OtisakRedova(const RedoviTipa& r) {
+    Otisak o;
+    const ZaglavljeTipa& z = r.Zaglavlje;
+    // The header fields a save writes; the list's own (Sifra, Naziv, Sistem, Boja) are not the designer's.
+    for (const std::int64_t v :
+         std::initializer_list<std::int64_t>{z.MaxRight, z.MaxBottom, z.WinLeft, z.WinTop, z.WinRight,
+                                             z.WinBottom, z.Vrata, z.Roletne, z.ArtiklOkvira})
+        o(v);
+    o(static_cast<std::int64_t>(r.Okviri.size()));
+    for (const RedOkvira& f : r.Okviri)
+        for (const std::int64_t v : std::initializer_list<std::int64_t>{
+                 f.Rbr, f.RedniBroj, f.ArtiklOkvira, f.DebProfila, f.L1, f.T1, f.R1, f.B1, f.L2, f.T2, f.R2,
+                 f.B2, f.K, f.Q, f.Otvaranje, f.Lajsna})
+            o(v);
+    for (const std::vector<RedPrecke>* lista : {&r.PreckeOkvira, &r.Precke}) {
+        o(static_cast<std::int64_t>(lista->size()));
+        for (const RedPrecke& p : *lista)
+            for (const std::int64_t v : std::initializer_list<std::int64_t>{
+                     p.RedniBrojOkvira, p.RedniBroj, p.Artikl, p.L, p.T, p.R, p.B, p.Tip})
+                o(v);
+    }
+    return o.Vrijednost();
+}
+
+// The stored state of the type whose header the cursor stands on.
+OtisakTipa StanjeTipa(Tablice& t, std::int32_t code) {
+    RedoviTipa r = CitajElemente(t, {{}, code});
+    r.Zaglavlje = ProcitajZaglavlje(t.zaglavlje, t.zaglavlje.Cursor().Read());
+    return OtisakRedova(r);
+}
+
+// --- the scratch rows of saves that died before their note
+
+// The scratch WTips (a save's new rows before its note) that rows of the catalogue's detail tables carry.
+std::set<std::int64_t> PrivremeniKljucevi(Tablice& t) {
+    std::set<std::int64_t> out;
+    for (StoredTable* tab : {&t.okviri, &t.preckeOkvira, &t.precke}) {
+        engine::Cursor& c = tab->Cursor();
+        c.SetIndex(-1);
+        for (c.First(); c.OnRow(); c.Next())
+            if (const std::int64_t wtip = tab->Int(c.Read(), "WTip"); wtip < 0) out.insert(wtip);
+    }
+    return out;
+}
+
+// Takes away the scratch rows that no note refers to, each under its type's lock (a station holding it is
+// saving that type now, and its rows are its own).
+void UkloniNapusteneRedove() {
+    for (const char* ime : {Katalog.Zaglavlje, Katalog.Okviri, Katalog.PreckeOkvira, Katalog.Precke})
+        if (!engine::TableExists(Mapa(), ime)) return;
+    std::set<std::int64_t> kljucevi;
+    {
+        Tablice t(Katalog);
+        kljucevi = PrivremeniKljucevi(t);
+    }
+    for (const std::int64_t wtip : kljucevi) {
+        const std::int64_t code = -wtip - 1;
+        if (code > INT32_MAX) continue; // no save writes such a key
+        const auto kod = static_cast<std::int32_t>(code);
+        Tablice t(Katalog); // its lock goes with it
+        if (ZaglavljaTipa(t.zaglavlje, kod) > 0 && !ZakljucajZaglavlje(t)) continue;
+        if (BiljeskaPostoji(BiljeskaTipa(kod)))
+            DovrsiZamjenuTipa(t, kod);
+        else
+            ObrisiElemente(t, {{}, wtip});
+    }
+}
+
+// --- one try of a catalogue save
+
+enum class Pokusaj { Spremljeno, NijeSpremljeno, Zakljucano, Promijenjeno };
+
+struct IshodPokusaja {
+    Pokusaj Ishod = Pokusaj::NijeSpremljeno;
+    std::string Poruka;  // of a lock
+    OtisakTipa Stanje{}; // the stored state found, when it changed
+};
+
+IshodPokusaja PokusajSpremiti(ModelProzora& model, std::int32_t code,
+                              const std::optional<OtisakTipa>& ucitano) {
     const fs::path file = BiljeskaTipa(code);
     const char* faza = NeMoguSpremitiVrijednosti;
     std::unique_ptr<Tablice> t;
@@ -430,11 +522,16 @@ bool SpremiProzor(ModelProzora& model, std::int32_t code) {
         const int zaglavlja = ZaglavljaTipa(t->zaglavlje, code);
         if (zaglavlja != 1) {
             app::ShowInfo(zaglavlja == 0 ? TipNijePronadjen : KodDvaTipa);
-            return false;
+            return {};
         }
         t->zaglavlje.Cursor().LockRecord();
         zakljucan = true;
         DovrsiZamjenuTipa(*t, code);
+        if (ucitano) {
+            ZaglavljaTipa(t->zaglavlje, code);
+            if (const OtisakTipa sada = StanjeTipa(*t, code); sada != *ucitano)
+                return {Pokusaj::Promijenjeno, {}, sada};
+        }
         const Vlasnik privremeni{{}, Privremeni(code)};
         ObrisiElemente(*t, privremeni); // what a save that died before its note left
         PisiElemente(*t, redovi, privremeni, faza);
@@ -449,8 +546,11 @@ bool SpremiProzor(ModelProzora& model, std::int32_t code) {
             } catch (const std::exception&) {
                 // left for the next save of the type to delete
             }
+            // Another station's lock is held for a moment only: the caller tries again.
+            if (dynamic_cast<const engine::RecordLocked*>(&e) || dynamic_cast<const engine::TableBusy*>(&e))
+                return {Pokusaj::Zakljucano, e.what(), {}};
             Javi(faza, e);
-            return false;
+            return {};
         }
     }
     try {
@@ -459,10 +559,47 @@ bool SpremiProzor(ModelProzora& model, std::int32_t code) {
         // The save stands once its note is written: the next save, load or delete finishes the swap.
     }
     model.OslobodiMemoriju();
-    return true;
+    return {Pokusaj::Spremljeno, {}, {}};
 }
 
-bool PrenesiProzor(ModelProzora& model, std::int32_t code, const ZadaneVrijednosti& zadano) {
+} // namespace
+
+// ------------------------------------------------------------------------------------------ the catalogue
+
+bool SpremiProzor(ModelProzora& model, std::int32_t code, const OtisakTipa* ucitano) {
+    if (code < 0) {
+        app::ShowInfo(TipNijePronadjen);
+        return false;
+    }
+    std::optional<OtisakTipa> prihvaceno;
+    if (ucitano) prihvaceno = *ucitano;
+    for (int pokusaji = 1;; ++pokusaji) {
+        const IshodPokusaja p = PokusajSpremiti(model, code, prihvaceno);
+        switch (p.Ishod) {
+        case Pokusaj::Spremljeno:
+            return true;
+        case Pokusaj::NijeSpremljeno:
+            return false;
+        case Pokusaj::Zakljucano:
+            if (pokusaji < app::SilentPostTries) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(20));
+                continue;
+            }
+            if (!app::AskYesNo(p.Poruka + "\r\n" + app::RetryQuestion)) return false;
+            pokusaji = 0;
+            continue;
+        case Pokusaj::Promijenjeno:
+            // Asked with no lock held: the other station may go on meanwhile, and is asked about again.
+            if (!app::AskYesNo(TipPromijenjenPitanje)) return false;
+            prihvaceno = p.Stanje;
+            pokusaji = 0;
+            continue;
+        }
+    }
+}
+
+bool PrenesiProzor(ModelProzora& model, std::int32_t code, const ZadaneVrijednosti& zadano,
+                   OtisakTipa* otisak) {
     model.OslobodiMemoriju();
     try {
         Tablice t(Katalog);
@@ -479,6 +616,7 @@ bool PrenesiProzor(ModelProzora& model, std::int32_t code, const ZadaneVrijednos
         engine::Row row = t.zaglavlje.Cursor().Read();
         RedoviTipa redovi = CitajElemente(t, {{}, code});
         redovi.Zaglavlje = ProcitajZaglavlje(t.zaglavlje, row);
+        OtisakTipa stanje = OtisakRedova(redovi);
         if (redovi.Zaglavlje.Sistem == 0 && zadano.Sistem != 0) {
             redovi.Zaglavlje.Sistem = zadano.Sistem;
             redovi.Zaglavlje.ArtiklOkvira = zadano.Stok;
@@ -486,9 +624,11 @@ bool PrenesiProzor(ModelProzora& model, std::int32_t code, const ZadaneVrijednos
                 t.zaglavlje.Set(row, "Sistem", zadano.Sistem);
                 t.zaglavlje.Set(row, "ArtiklOkvira", zadano.Stok);
                 t.zaglavlje.Cursor().Modify(row);
+                stanje = OtisakRedova(redovi);
             }
         }
         ModelIzRedova(model, redovi, VrstaTipa::Katalog, zadano);
+        if (otisak) *otisak = stanje;
         return true;
     } catch (const std::exception& e) {
         model.OslobodiMemoriju();
@@ -733,6 +873,11 @@ void DovrsiZapoceteZamjene() {
         } catch (const std::exception& e) {
             Javi(NijeDovrseno, e);
         }
+    }
+    try {
+        UkloniNapusteneRedove();
+    } catch (const std::exception& e) {
+        Javi(NijeDovrseno, e);
     }
 }
 

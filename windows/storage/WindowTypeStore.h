@@ -18,15 +18,23 @@ namespace windows {
 
 // --- types of the catalogue, identified by their Code (the sale article's Code)
 
+// The stored state of a type as a save finds it: its frames, mullions and the header fields a save writes.
+// Any save that changes them gives another value.
+using OtisakTipa = std::uint64_t;
+
 // Writes the model into the type with that Code: its header's sizes, flags and frame article, and all its
 // frames and mullions. True when saved: the model is then empty. A Code no header has, or that two headers
-// share, is refused.
-bool SpremiProzor(ModelProzora& model, std::int32_t code);
+// share, is refused. Another station's lock is tried again, silently a number of times and then with the
+// question whether to go on. With `ucitano` (the state the model was loaded from) a type another station
+// has saved since is overwritten only when the user says so. False: nothing changed, the model is kept.
+bool SpremiProzor(ModelProzora& model, std::int32_t code, const OtisakTipa* ucitano = nullptr);
 
 // Loads the type with that Code into the model (emptied first). The current system fills in what the rows
 // leave open; a header without a system is given the current one (and its outer-frame article), also in
 // the table. False when there is no such type (then Roletne is cleared) or it cannot be read (told).
-bool PrenesiProzor(ModelProzora& model, std::int32_t code, const ZadaneVrijednosti& zadano);
+// `otisak` receives the stored state that was loaded.
+bool PrenesiProzor(ModelProzora& model, std::int32_t code, const ZadaneVrijednosti& zadano,
+                   OtisakTipa* otisak = nullptr);
 
 // The stored rows of the type with that Code, as the catalogue holds them (its colour included). False
 // when there is no such type, or (told) when it cannot be read.
@@ -65,7 +73,12 @@ bool PrenumerirajKopiju(const KopijaStavke& stavka, std::int32_t noviRNS);
 // The Code of the item's copy, or 0 when it has none.
 std::int32_t KodKopije(const KopijaStavke& stavka);
 
-// Finishes every swap found begun in the folder (a station that died while saving); at start-up.
+// When the "Lokal" folder opens: finishes every swap found begun in the folder (a station that died while
+// saving) and takes away the rows a save left under a scratch key before it wrote its note.
 void DovrsiZapoceteZamjene();
+
+// The question a save over a type changed by another station asks.
+inline constexpr const char* TipPromijenjenPitanje =
+    "Tip je u međuvremenu promijenio drugi korisnik.\r\nŽelite li ga prepisati ?";
 
 } // namespace windows

@@ -237,10 +237,12 @@ void TPEditWindow::DBEdit1Change() {
     Nacrtaj(TrenutniKod());
 }
 
-void TPEditWindow::SpremiProzor(TEditWindow& designer) {
-    const std::int32_t code = TrenutniKod();
-    if (code != 0) windows::SpremiProzor(designer.D.Model, code);
+bool TPEditWindow::SpremiProzor(TEditWindow& designer) {
+    const std::int32_t code = uDizajneru_;
+    // The preview loads into the designer's model: it is drawn only once the model is stored.
+    if (code == 0 || !windows::SpremiProzor(designer.D.Model, code, &ucitano_)) return false;
     Nacrtaj(code);
+    return true;
 }
 
 void TPEditWindow::tWinGL2BeforeDelete() {
@@ -336,8 +338,11 @@ void TPEditWindow::ePregledClick() {
     }
     const auto sustav = ReadSystem(sistem);
     gWinGL2->SetFocus();
-    PrenesiProzor(SharedModel(), code,
-                  {sistem, boje->Stok, static_cast<std::int16_t>(sustav ? sustav->Preklapanje : 0)});
+    if (!PrenesiProzor(SharedModel(), code,
+                       {sistem, boje->Stok, static_cast<std::int16_t>(sustav ? sustav->Preklapanje : 0)},
+                       &ucitano_))
+        return;
+    uDizajneru_ = code;
     const std::string caption = "Kreiranje tipa: " + base::Trim(tWinGL2->FieldByName("Sifra").AsString()) +
                                 " - sistem: " + (sustav ? base::Trim(sustav->Sifra) : std::to_string(sistem));
     auto katalog = std::make_shared<TableArticleCatalog>(TrenutniPartner());
@@ -346,7 +351,7 @@ void TPEditWindow::ePregledClick() {
         f.ArtikliSustava = [katalog, sistem, boja](TEditWindow&) {
             return ProfiliSustava(*katalog, sistem, boja);
         };
-        f.SpremiProzor = [this](TEditWindow& d) { SpremiProzor(d); };
+        f.SpremiProzor = [this](TEditWindow& d) { return SpremiProzor(d); };
         f.Nacrtaj = [this, code](TEditWindow&) { Nacrtaj(code); };
     });
 }

@@ -12,6 +12,7 @@
 #include "kit/MyForm.h"
 #include "kit/MyTable.h"
 #include "windows/model/ModelProzora.h"
+#include "windows/storage/WindowTypeStore.h"
 
 #include <cstdint>
 #include <map>
@@ -59,8 +60,9 @@ public:
     std::int32_t TrenutniKod() const;
     // Draws the preview of the type with that Code from its stored rows (an empty box when none).
     void Nacrtaj(std::int32_t code);
-    // Stores the designer's model into the current type, then draws it again.
-    void SpremiProzor(TEditWindow& designer);
+    // Stores the designer's model into the type it was opened on, then draws it again. False when it was
+    // not stored: the designer keeps its drawing.
+    bool SpremiProzor(TEditWindow& designer);
     void ePregledClick();
     // The current row's system colour shown in cBoja, and its preview.
     void DBEdit1Change();
@@ -82,6 +84,9 @@ private:
     // The producer of a system (its colours are the producer's), kept while the list shows.
     std::int32_t ProizvodjacSustava(std::int32_t sistem);
     std::map<std::int32_t, std::int32_t> proizvodjaci_;
+    // The type the designer is open on and its stored state when it was loaded.
+    std::int32_t uDizajneru_ = 0;
+    OtisakTipa ucitano_ = 0;
     void PrilagodiRoletnu(bool vidljiva, int sirina);
 };
 

@@ -153,4 +153,37 @@ TEST_F(FocusDriver, AFreedActiveControlIsForgotten) {
     EXPECT_EQ(form->ActiveControl(), form->c);
 }
 
+TEST_F(FocusDriver, AnExitThatMovesTheFocusRedirectsTheMoveAndRunsOnce) {
+    // The exit sends the focus on to c: a's exit runs once, b is never entered, c is.
+    int exits = 0;
+    form->a->OnExit = [&](fw::Component&) {
+        ++exits;
+        form->c->SetFocus();
+    };
+    form->log.clear();
+    QTest::keyClick(form->a, Qt::Key_Tab);
+    EXPECT_EQ(exits, 1);
+    EXPECT_EQ(form->log, (std::vector<std::string>{"exit a active=b", "enter c active=c"}));
+    EXPECT_EQ(form->ActiveControl(), form->c);
+    EXPECT_EQ(QApplication::focusWidget(), form->c);
+
+    // An exit that keeps the focus on its own control: the move ends there, nothing is entered.
+    form->c->OnExit = [&](fw::Component&) {
+        ++exits;
+        form->c->SetFocus();
+    };
+    form->log.clear();
+    form->b->SetFocus();
+    EXPECT_EQ(exits, 2);
+    EXPECT_EQ(form->log, (std::vector<std::string>{"exit c active=b"}));
+    EXPECT_EQ(form->ActiveControl(), form->c);
+    EXPECT_EQ(QApplication::focusWidget(), form->c);
+
+    // Afterwards the focus moves as ever.
+    form->c->OnExit = nullptr;
+    form->log.clear();
+    form->b->SetFocus();
+    EXPECT_EQ(form->log, (std::vector<std::string>{"exit c active=b", "enter b active=b"}));
+}
+
 } // namespace

@@ -37,6 +37,7 @@ TEST_F(DesignerRoundTrip, ATypeBuiltWithMouseAndKeysComesBackAsSaved) {
     forma->SpremiProzor = [&](windows::TEditWindow& f) {
         spremljeni = storagetest::Opis(f.D.Model);
         spremljeno = windows::SpremiProzor(f.D.Model, 501);
+        return spremljeno;
     };
     fwtest::ShowActive(*forma);
 

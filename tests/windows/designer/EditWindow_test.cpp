@@ -26,7 +26,7 @@ protected:
     EditWindowTest() {
         m.PostaviOkvirProzora(2400, 2400, 60);
         forma.reset(fw::CreateForm<TEditWindow>(nullptr, m));
-        forma->SpremiProzor = [this](TEditWindow&) { ++spremljeno; };
+        forma->SpremiProzor = [this](TEditWindow&) { return ++spremljeno > 0; };
         forma->Nacrtaj = [this](TEditWindow&) { ++nacrtano; };
         fwtest::ShowActive(*forma);
     }
@@ -61,7 +61,10 @@ TEST_F(EditWindowTest, OpensWithTheVerticalMullionToolAndTheScaleOfTheType) {
     EXPECT_EQ(forma->D.Alat, windows::AlatOkomitaPrecka);
     EXPECT_TRUE(forma->bVertPrecka->isChecked());
     EXPECT_EQ(forma->D.Mjerilo, 2400);
-    EXPECT_EQ(forma->RH->RulNumStepSize(), 24);
+    // The rulers read millimetres: a number at every tenth tick of 24 mm.
+    EXPECT_EQ(forma->RH->RulNumStepSize(), 240);
+    EXPECT_EQ(forma->RH->Brojevi(), (std::vector<int>{240, 480, 720, 960, 1200, 1440, 1680, 1920, 2160}));
+    EXPECT_EQ(forma->RV->Brojevi(), forma->RH->Brojevi());
     EXPECT_EQ(forma->eWidth->Text(), "2400");
     EXPECT_EQ(forma->eDebPrecke->Text(), "60");
     EXPECT_FALSE(forma->D.Izmijenjeno);
@@ -205,7 +208,8 @@ TEST_F(EditWindowTest, SizeEditsRefuseBadNumbersAndCutShrinksToTheLimit) {
     EXPECT_EQ(m.Visina, 1200);
     EXPECT_EQ(m.Precke.front().B, 1130) << "the mullion follows the frame's bottom";
     EXPECT_EQ(forma->D.Mjerilo, 2000);
-    EXPECT_EQ(forma->RV->RulNumStepSize(), 20);
+    EXPECT_EQ(forma->RV->RulNumStepSize(), 200);
+    EXPECT_EQ(forma->RV->Brojevi().back(), 1800);
     // The 1 mm arrows.
     QTest::mouseClick(forma->bDown, Qt::LeftButton);
     EXPECT_EQ(m.Visina, 1201);
@@ -237,6 +241,78 @@ TEST_F(EditWindowTest, TheCrossHairAndTheGhostNeverChangeThePlan) {
         EXPECT_EQ(slika.pixel(x, 80) ^ plan.pixel(x, 80), qRgb(255, 255, 0) & 0xFFFFFF) << x;
     EXPECT_EQ(slika.pixel(300, 300), plan.pixel(300, 300));
     EXPECT_EQ(forma->PaintBox->Plan(), plan);
+}
+
+TEST_F(EditWindowTest, TypingTheMeetingLineOfADoubleSashMovesItWithinItsLimit) {
+    // A double sash over the whole opening, meeting at 1200; a transom in the left leaf ends on its glazing.
+    Alat(forma->bDupOkvir);
+    Klik(200, 200);
+    ASSERT_EQ(m.BrojOkvira(), 2);
+    TOkvir* lijevi = forma->D.OznaceniOkvir;
+    ASSERT_TRUE(lijevi && lijevi->Par);
+    if (lijevi->R1 != lijevi->Par->L1) lijevi = lijevi->Par;
+    TOkvir* desni = lijevi->Par;
+    ASSERT_EQ((std::vector<int>{lijevi->L2, lijevi->R2, lijevi->R1, desni->L1, desni->L2}),
+              (std::vector<int>{140, 1120, 1200, 1200, 1280}));
+    Alat(forma->bHorzPrecka);
+    Klik(100, 100);
+    ASSERT_EQ(lijevi->Precke.size(), 1u);
+    const TPrecka& prijecka = lijevi->Precke.front();
+    ASSERT_EQ(prijecka.R, lijevi->R2);
+    Alat(forma->bOznaci);
+    Klik(17, 300);
+    ASSERT_EQ(forma->D.OznaceniOkvir, lijevi);
+    ASSERT_EQ(forma->OOkomito->Text(), "1200");
+    forma->D.Izmijenjeno = false;
+
+    // Typed and left with Tab: the line moves by the difference, the focus goes on to the next field.
+    Upisi(forma->OOkomito, "1000");
+    EXPECT_EQ((std::vector<int>{lijevi->R2, lijevi->R1, desni->L1, desni->L2, prijecka.R}),
+              (std::vector<int>{920, 1000, 1000, 1080, 920}));
+    EXPECT_TRUE(forma->D.Izmijenjeno);
+    EXPECT_EQ(forma->OOkomito->Text(), "1000");
+    EXPECT_EQ(forma->ODesno->Caption(), "1000");
+    EXPECT_EQ(forma->ActiveControl(), forma->bBrisi);
+
+    // Far past the left leaf's glazing: the move stops where the transom keeps its length.
+    Upisi(forma->OOkomito, "100");
+    EXPECT_EQ((std::vector<int>{lijevi->R2, lijevi->R1, desni->L1, desni->L2, prijecka.R}),
+              (std::vector<int>{170, 250, 250, 330, 170}))
+        << "the transom keeps 30 mm (five pixels) of its length";
+    EXPECT_EQ(forma->OOkomito->Text(), "250");
+    // And right, up to the right leaf's limit.
+    Upisi(forma->OOkomito, "3000");
+    EXPECT_EQ(desni->L2, desni->R2 - 1);
+    EXPECT_EQ(lijevi->R1, desni->L1);
+    EXPECT_EQ(forma->OOkomito->Text(), std::to_string(lijevi->R1));
+}
+
+// What the fields of the selected element show follows every change that moves it.
+TEST_F(EditWindowTest, TheSelectedElementsDataFollowSizeAndFrameChanges) {
+    // A vertical window mullion, selected: its ends follow the frame and the height.
+    Klik(300, 200); // 1760..1840
+    ASSERT_NE(forma->D.OznacenaPrecka, nullptr);
+    Upisi(forma->eDebPrecke, "70");
+    EXPECT_EQ(forma->OGore->Caption(), "70");
+    Upisi(forma->eHeight, "2000");
+    EXPECT_EQ(forma->ODolje->Caption(), "1930");
+    EXPECT_EQ(forma->OOkomito->Text(), "1800");
+
+    // A sash left of it, selected: its edges follow the frame, the height and the arrows.
+    Alat(forma->bOkvir);
+    Klik(100, 200);
+    TOkvir* s = forma->D.OznaceniOkvir;
+    ASSERT_NE(s, nullptr);
+    ASSERT_EQ(forma->OLijevo->Caption(), "70");
+    Upisi(forma->eDebPrecke, "80");
+    EXPECT_EQ(s->L1, 80);
+    EXPECT_EQ(forma->OLijevo->Caption(), "80");
+    EXPECT_EQ(forma->OGore->Caption(), "80");
+    EXPECT_EQ(forma->ODolje->Caption(), "1920");
+    EXPECT_EQ(forma->ODesno->Caption(), "1760");
+    QTest::mouseClick(forma->bDown, Qt::LeftButton);
+    EXPECT_EQ(s->B1, 1921);
+    EXPECT_EQ(forma->ODolje->Caption(), "1921");
 }
 
 } // namespace
