@@ -34,7 +34,7 @@ QtPrinterDevice::QtPrinterDevice()
     : owned_(std::make_unique<QPrinter>(QPrinter::HighResolution)), printer_(owned_.get()) {
     printer_->setPageSize(QPageSize(QPageSize::A4));
     // Without an installed printer every job becomes a PDF file of its own in the home folder.
-    if (printer_->outputFormat() == QPrinter::PdfFormat) pdfFolder_ = QDir::homePath().toStdString();
+    pdfInHome_ = printer_->outputFormat() == QPrinter::PdfFormat;
 }
 
 QtPrinterDevice::QtPrinterDevice(QPrinter& printer) : printer_(&printer) {}
@@ -46,13 +46,15 @@ QtPrinterDevice::~QtPrinterDevice() {
 void QtPrinterDevice::SetPdfFile(const std::string& path) {
     if (painter_) throw EPrinter("Pisač već ispisuje");
     pdfFolder_.clear();
+    pdfInHome_ = false;
     printer_->setOutputFormat(QPrinter::PdfFormat);
     printer_->setOutputFileName(QString::fromStdString(path));
 }
 
 void QtPrinterDevice::SetPdfFolder(const std::string& folder) {
     if (painter_) throw EPrinter("Pisač već ispisuje");
-    pdfFolder_ = folder.empty() ? QDir::homePath().toStdString() : folder;
+    pdfFolder_ = folder;
+    pdfInHome_ = folder.empty();
     printer_->setOutputFormat(QPrinter::PdfFormat);
     printer_->setOutputFileName(QString());
 }
@@ -60,9 +62,14 @@ void QtPrinterDevice::SetPdfFolder(const std::string& folder) {
 void QtPrinterDevice::SetPrinterName(const std::string& name) {
     if (painter_) throw EPrinter("Pisač već ispisuje");
     pdfFolder_.clear();
+    pdfInHome_ = false;
     printer_->setOutputFileName(QString());
     printer_->setOutputFormat(QPrinter::NativeFormat);
     printer_->setPrinterName(QString::fromStdString(name));
+}
+
+std::string QtPrinterDevice::PdfFolder() const {
+    return pdfInHome_ ? QDir::homePath().toStdString() : pdfFolder_;
 }
 
 std::string QtPrinterDevice::OutputFile() const {
@@ -119,7 +126,7 @@ void QtPrinterDevice::BeginDoc() {
     // Each job its own file, named after the job: an earlier printout is never written over.
     if (PdfPerJob())
         printer_->setOutputFileName(
-            QString::fromStdString(FreePdfPath(pdfFolder_, printer_->docName().toStdString())));
+            QString::fromStdString(FreePdfPath(PdfFolder(), printer_->docName().toStdString())));
     auto painter = std::make_unique<QPainter>();
     if (!painter->begin(printer_)) throw EPrinter("Ispis se ne može započeti: pisač nije dostupan");
     painter_ = std::move(painter);

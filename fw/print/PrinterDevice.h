@@ -75,8 +75,9 @@ public:
     // The printer of the system with that name; the jobs go to it again.
     void SetPrinterName(const std::string& name);
     // Whether each job goes to a PDF file of its own named after it (and not to a printer).
-    bool PdfPerJob() const { return !pdfFolder_.empty(); }
-    const std::string& PdfFolder() const { return pdfFolder_; }
+    bool PdfPerJob() const { return pdfInHome_ || !pdfFolder_.empty(); }
+    // The folder of those files; the home folder is taken as it is when a job starts.
+    std::string PdfFolder() const;
 
     int DpiX() const override;
     int DpiY() const override;
@@ -99,6 +100,7 @@ public:
 private:
     std::unique_ptr<QPrinter> owned_;
     std::string pdfFolder_;
+    bool pdfInHome_ = false;
     QPrinter* printer_;
     std::unique_ptr<QPainter> painter_;
 };
