@@ -126,11 +126,30 @@ bool TMyForm::PostForClose() {
 
 void TMyForm::FormCloseQuery(fw::Component& sender, bool& canClose) {
     app::CloseHint();
+    // The value being typed is written before the form's own close rule runs: that rule may save and free
+    // what the control's exit works on (the designer's model).
+    fw::Control* active = ActiveControl();
+    try {
+        SetActiveControl(nullptr);
+    } catch (const std::exception& e) {
+        if (!base::IsSilent(e)) {
+            fw::ShowException(e);
+            if (active && active->CanFocus()) active->SetFocus();
+            canClose = false;
+            return;
+        }
+    }
     if (OnCloseQuery) OnCloseQuery(sender, canClose);
-    if (!canClose) return;
+    if (!canClose) {
+        if (active && active->CanFocus()) active->SetFocus();
+        return;
+    }
     // The focus goes back to the form's first control when it shows again.
     canClose = PostForClose();
-    if (!canClose) return;
+    if (!canClose) {
+        if (active && active->CanFocus()) active->SetFocus();
+        return;
+    }
     app::FlushFormTables(this);
 }
 
