@@ -97,13 +97,14 @@ struct Artikl {
     int Duzina;   // bar length, or the sheet's height
 };
 
-// An article: its "ROBA.DB" row, our code and the supplier's (the supplier makes it), its name in
-// Croatian and its bar or sheet ("WROBA.DB").
-void DodajArtikl(const Artikl& a, std::int32_t ownPartner, std::int32_t dobavljac,
+// An article: its "ROBA.DB" row, our code and the supplier's, its name in Croatian and its bar or sheet
+// ("WROBA.DB"). It belongs to a product line: an item's glass is chosen among the glass of the order's
+// system line, so the glass bought from the glass supplier is kept in the profile system's line.
+void DodajArtikl(const Artikl& a, std::int32_t ownPartner, std::int32_t dobavljac, std::int32_t proizvodi,
                  const char* sifraDobavljaca, std::int32_t jedinica, std::int32_t ocekivaniCode) {
     const std::int32_t code = Dodaj("Global", "ROBA.DB",
                                     {{"Sifra", a.Sifra},
-                                     {"Proizvodi", dobavljac},
+                                     {"Proizvodi", proizvodi},
                                      {"Naziv", a.Naziv},
                                      {"JedMj", jedinica},
                                      {"Bezbojno", false}});
@@ -114,7 +115,7 @@ void DodajArtikl(const Artikl& a, std::int32_t ownPartner, std::int32_t dobavlja
               {{"Partner", partner},
                {"Sifra", sifra},
                {"Code", code},
-               {"Proizvodi", dobavljac},
+               {"Proizvodi", proizvodi},
                {"Grupa", a.Grupa},
                {"Naziv", a.Naziv},
                {"Otkup", "N"}});
@@ -320,7 +321,7 @@ void WriteSampleWorkshop(std::int32_t ownPartner) {
     for (const Artikl& a : artikli) {
         ++code;
         const bool jeStaklo = a.Grupa == 6;
-        DodajArtikl(a, ownPartner, jeStaklo ? staklo : profili,
+        DodajArtikl(a, ownPartner, jeStaklo ? staklo : profili, profili,
                     (std::string(jeStaklo ? "SK-" : "PP-") + std::to_string(1000 + code)).c_str(),
                     jeStaklo ? kvadrat : (a.Grupa == 5 ? metar : kom), code);
     }

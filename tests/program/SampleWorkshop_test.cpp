@@ -114,6 +114,9 @@ TEST_F(SampleWorkshop, TheSampleOrderIsCutGlazedAndPrintedFromTheKeyboard) {
             ASSERT_EQ(f->ActiveControl()->Name(), "gRadniNal");
             EXPECT_EQ(f->tRadniNal->FieldByName("Sifra").AsString(), "1/2026");
             EXPECT_FALSE(f->bIspisNaloga->Enabled());
+            // The first item's type and glass are ones its lookups offer.
+            EXPECT_EQ(f->eTip->Text(), "FIX");
+            EXPECT_EQ(f->eStaklo->Text(), "IZO-4-16-4");
             // "OPTIMIZACIJA I".
             Tipka(*f, Qt::Key_End, Qt::ControlModifier);
             ASSERT_EQ(f->ActiveControl()->Name(), "Optimizacija");
