@@ -5,6 +5,7 @@
 #include "controls/PrintProgressDialog.h"
 
 #include "app/data/Dialogs.h"
+#include "fw/ui/Form.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -113,12 +114,16 @@ void TPagePrinter::UpdateProgress(const std::string& message, int page, int from
         if (dialog_) {
             dialog_->hide();
             delete dialog_.data();
+            fw::ReturnActivation(nullptr);
         }
         return;
     }
     if (!dialog_) {
         // A window outside a modal one gets no input: the dialog belongs to the modal window when one runs.
-        dialog_ = new TPPPrnPrgDlg(QApplication::activeModalWidget());
+        // Otherwise it belongs to the window in front, which gets the keys back when it goes.
+        QWidget* over = QApplication::activeModalWidget();
+        if (!over) over = fw::LastActiveForm(nullptr);
+        dialog_ = new TPPPrnPrgDlg(over);
         dialog_->OnCancel = [this] { CancelPrinting(); };
         if (!ShowCancel) dialog_->HideCancel();
         dialog_->show();

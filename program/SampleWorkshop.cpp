@@ -345,6 +345,19 @@ void WriteSampleWorkshop(std::int32_t ownPartner) {
     DodajTipove();
 
     // The work order: five items, each with its own copy of its type; not optimised yet.
+    // Its items with their prices in whole euros, glass and fitting included.
+    struct Stavka {
+        std::int32_t Tip, Staklo;
+        int Kolicina, Sirina, Visina, Cijena;
+    };
+    const Stavka stavke[] = {{1, Staklo4164, 2, 600, 800, 165},
+                             {2, Staklo4164, 1, 800, 1200, 310},
+                             {3, Staklo4164LowE, 1, 1600, 1400, 620},
+                             {5, Staklo4164LowE, 1, 900, 2200, 790},
+                             {6, Staklo4164, 1, 1200, 1400, 540}};
+    long long iznos = 0;
+    for (const Stavka& s : stavke)
+        iznos += static_cast<long long>(s.Kolicina) * s.Cijena;
     Ocekuj(Dodaj("Lokal", "RADNINAL.DB",
                  {{"Sifra", "1/2026"},
                   {"Broj", 1LL},
@@ -363,20 +376,12 @@ void WriteSampleWorkshop(std::int32_t ownPartner) {
         if (nalog.FindKey({engine::Value::Int(RadniNalog)})) {
             nalog.Edit();
             nalog.FieldByName("Datum").SetAsDateTime(base::ToDateTime(base::Today()));
+            nalog.FieldByName("Iznos").SetAsFloat(static_cast<double>(iznos));
             nalog.Post();
         }
         nalog.SaveChanges();
         nalog.Close();
     }
-    struct Stavka {
-        std::int32_t Tip, Staklo;
-        int Kolicina, Sirina, Visina;
-    };
-    const Stavka stavke[] = {{1, Staklo4164, 2, 600, 800},
-                             {2, Staklo4164, 1, 800, 1200},
-                             {3, Staklo4164LowE, 1, 1600, 1400},
-                             {5, Staklo4164LowE, 1, 900, 2200},
-                             {6, Staklo4164, 1, 1200, 1400}};
     int broj = 0;
     for (const Stavka& s : stavke) {
         ++broj;
@@ -387,7 +392,8 @@ void WriteSampleWorkshop(std::int32_t ownPartner) {
                {"Staklo", s.Staklo},
                {"Kolicina", s.Kolicina},
                {"Sirina", s.Sirina},
-               {"Visina", s.Visina}});
+               {"Visina", s.Visina},
+               {"Cijena", s.Cijena}});
         windows::ModelProzora m;
         if (orders::PrilagodiStavku(m, {RadniNalog, broj, s.Tip, s.Sirina, s.Visina, Sistem, Bijela}) == 0)
             throw std::runtime_error("Primjer radionice: stavka " + std::to_string(broj) +

@@ -9,8 +9,10 @@
 #include <QEventLoop>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QWindow>
 
 #include <algorithm>
+#include <chrono>
 
 namespace fw {
 
@@ -256,8 +258,22 @@ void Form::SetModalResult(int result) {
     if (result != mrNone && modalLoop_) modalLoop_->quit();
 }
 
+namespace {
+// The form the keys were last handed back to, and until when a window manager's own choice for the window
+// that went away (which may come after ours) is taken back.
+struct ReturnedActivation {
+    QPointer<Form> To;
+    std::chrono::steady_clock::time_point Until;
+};
+ReturnedActivation& LastReturn() {
+    static ReturnedActivation last;
+    return last;
+}
+} // namespace
+
 void Form::Show() {
     if (!isVisible()) {
+        LastReturn() = {}; // a window newly shown takes the keys
         setVisible(true);
         DoShow();
         FocusOnShow();
@@ -281,8 +297,10 @@ void Form::FocusOnShow() {
 
 void Form::Hide() {
     if (!isVisible()) return;
+    const bool wasActive = isActiveWindow();
     setVisible(false);
     DoHide();
+    if (wasActive) ReturnActivation(this);
 }
 
 int Form::ShowModal() {
@@ -298,7 +316,14 @@ int Form::ShowModal() {
             Guarded([&] { DoHide(); });
         }
         setWindowModality(Qt::NonModal);
+        if (windowHandle()) windowHandle()->setTransientParent(nullptr);
+        ReturnActivation(this);
     };
+    // Shown over the window it belongs to, so the window manager gives that one the keys back.
+    if (Form* over = LastActiveForm(this)) {
+        winId();
+        if (windowHandle() && over->windowHandle()) windowHandle()->setTransientParent(over->windowHandle());
+    }
     try {
         Show();
     } catch (...) {
@@ -411,10 +436,42 @@ void Form::resizeEvent(QResizeEvent* event) {
     Guarded([&] { ResizeHook(); });
 }
 
+namespace {
+// The forms in the order they were last active, the latest at the back.
+std::vector<QPointer<Form>>& ActivationOrder() {
+    static std::vector<QPointer<Form>> order;
+    return order;
+}
+} // namespace
+
+Form* LastActiveForm(const QWidget* except) {
+    auto& order = ActivationOrder();
+    for (auto it = order.rbegin(); it != order.rend(); ++it)
+        if (*it && it->data() != except && (*it)->isVisible()) return it->data();
+    return nullptr;
+}
+
+void ReturnActivation(const QWidget* leaving) {
+    Form* f = LastActiveForm(leaving);
+    if (!f) return;
+    LastReturn() = {f, std::chrono::steady_clock::now() + std::chrono::milliseconds(300)};
+    f->activateWindow();
+}
+
 void Form::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
-    if (event->type() == QEvent::ActivationChange && isActiveWindow() && isVisible())
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && isVisible()) {
+        ReturnedActivation& last = LastReturn();
+        if (last.To && last.To != this && last.To->isVisible() &&
+            std::chrono::steady_clock::now() < last.Until) {
+            last.To->activateWindow();
+            return;
+        }
+        auto& order = ActivationOrder();
+        std::erase_if(order, [this](const QPointer<Form>& f) { return !f || f == this; });
+        order.emplace_back(this);
         Guarded([&] { Activate(); });
+    }
 }
 
 void Form::keyPressEvent(QKeyEvent* event) {

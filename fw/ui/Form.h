@@ -40,6 +40,13 @@ public:
 };
 // Installs a behaviour (nullptr restores the plain one) and returns the previous one.
 FormBehaviour* SetFormBehaviour(FormBehaviour* behaviour);
+// Gives the keys back to the form that was active last and is still shown, other than leaving: a window
+// that goes away hands them back as the desktop's own windows do, not to whichever the window manager
+// picks.
+void ReturnActivation(const QWidget* leaving);
+class Form;
+// The form that was active last and is still shown, other than except.
+Form* LastActiveForm(const QWidget* except);
 FormBehaviour& CurrentFormBehaviour();
 
 // A top-level window of the program with its own enter/exit driver (ActiveControl is ours, not Qt's

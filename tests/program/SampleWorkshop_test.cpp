@@ -117,6 +117,9 @@ TEST_F(SampleWorkshop, TheSampleOrderIsCutGlazedAndPrintedFromTheKeyboard) {
             // The first item's type and glass are ones its lookups offer.
             EXPECT_EQ(f->eTip->Text(), "FIX");
             EXPECT_EQ(f->eStaklo->Text(), "IZO-4-16-4");
+            // Priced: the order's amount is its items' quantities times their prices.
+            EXPECT_EQ(f->tRadniNal->FieldByName("Iznos").AsFloat(), 2 * 165 + 310 + 620 + 790 + 540);
+            EXPECT_EQ(f->tStavkeRN->FieldByName("Cijena").AsFloat(), 165);
             // "OPTIMIZACIJA I".
             Tipka(*f, Qt::Key_End, Qt::ControlModifier);
             ASSERT_EQ(f->ActiveControl()->Name(), "Optimizacija");

@@ -104,6 +104,27 @@ TEST(ModalForm, NestedModalFormsReturnTheirOwnResults) {
     EXPECT_EQ(innerResult, fw::mrCancel);
 }
 
+TEST(ModalForm, TheWindowActiveBeforeItIsActiveAgainAfterIt) {
+    // A form behind (the one that asked for a print) and the window in front (its preview): a message box
+    // shown from the front window gives the keys back to it, not to the form behind.
+    auto behind = fw::MakeForm<ButtonForm>();
+    auto front = fw::MakeForm<ButtonForm>();
+    ShowActive(*behind);
+    ShowActive(*front);
+    auto box = fw::MakeForm<ButtonForm>();
+    WhenModal(*box, [&] { box->ok->Click(); });
+    EXPECT_EQ(box->ShowModal(), fw::mrOk);
+    // A window manager that gives the keys to another of the program's windows just after the box went
+    // (as some do, after the program's own choice) does not keep them there.
+    behind->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(front.get()));
+    QTest::qWait(20);
+    EXPECT_EQ(QApplication::activeWindow(), front.get());
+    // The front window closed: the keys go back to the form behind it.
+    front->Hide();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(behind.get()));
+}
+
 TEST(FormClose, ModelessCloseRunsCloseQueryThenOnCloseThenHides) {
     auto form = fw::MakeForm<ButtonForm>();
     ShowActive(*form);
