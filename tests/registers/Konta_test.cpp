@@ -98,5 +98,35 @@ TEST_F(KontaTest, ThePrescribedChartKeepsItsGridsOnOneBranch) {
     EXPECT_FALSE(form->isVisible());
 }
 
+// A refused account number leaves the key edit ready for a new one: what is typed next replaces the text.
+TEST_F(KontaTest, AnAccountTypedAfterARefusedOneIsTheTypedOne) {
+    Add("Global", "KONTA.DB", {"Konto", "Naziv"}, {{"2600", "Dobavljači"}});
+    registers::PrikaziGKontniPlan(caller.get());
+    registers::TGKontniPlan* form = Track(registers::Gkonta.GKontniPlan);
+    ASSERT_NE(form, nullptr);
+    Press(*form, Qt::Key_End, Qt::ControlModifier);
+    Press(*form, Qt::Key_Return);
+    ASSERT_EQ(ActiveName(*form), "eKonto");
+    dialogs.DefaultAnswer = true;
+    Type(*form, "12a");
+    Press(*form, Qt::Key_Return);
+    EXPECT_EQ(ActiveName(*form), "eKonto");
+    EXPECT_EQ(Asked(), (std::vector<std::string>{"Novo 12A", "Text " + std::string(kit::KontaRefusedText)}));
+    Type(*form, "1200");
+    EXPECT_EQ(form->eKonto()->Text(), "1200");
+    Press(*form, Qt::Key_Return);
+    EXPECT_EQ(Rows("Global", "KONTA.DB", {"Konto"}), (std::vector<std::string>{"1200", "2600"}));
+    form->eKonto()->SetFocus();
+    Press(*form, Qt::Key_End, Qt::ControlModifier);
+    Press(*form, Qt::Key_Return);
+    dialogs.DefaultAnswer = false;
+    Type(*form, "1300");
+    Press(*form, Qt::Key_Return);
+    dialogs.DefaultAnswer = true;
+    Type(*form, "1400");
+    Press(*form, Qt::Key_Return);
+    EXPECT_EQ(Rows("Global", "KONTA.DB", {"Konto"}), (std::vector<std::string>{"1200", "1400", "2600"}));
+}
+
 } // namespace
 } // namespace regtest
