@@ -155,6 +155,14 @@ TPEditWindow::TPEditWindow(fw::Component* owner) : kit::TMyForm(owner) {
     AddFieldsWithPartner(*tWinGL2, app::LokalTables(), "WINGL.DB");
     tWinGL2->FreeToInsert = tWinGL2->FreeToModify = tWinGL2->FreeToDelete = true;
     tWinGL2->AddField(std::make_unique<fw::TIntegerField>(), "Proizvodi", fw::fkCalculated).Visible = false;
+    // The list shows a type by its code and name; its links and stored sizes are the fields' and the
+    // preview's business.
+    for (int i = 0; i < tWinGL2->FieldCount(); ++i) {
+        fw::TField& f = tWinGL2->Fields(i);
+        f.Visible = f.FieldName() == "Sifra" || f.FieldName() == "Naziv";
+    }
+    tWinGL2->FieldByName("Sifra").SetDisplayLabel("Tip prozora");
+    tWinGL2->FieldByName("Naziv").SetDisplayLabel("Naziv tipa prozora");
     tWinGL2->OnCalcFields = [this](fw::TDataSet& ds) {
         ds.FieldByName("Partner").SetAsInteger(CurrentPartner());
         ds.FieldByName("Proizvodi").SetAsInteger(SystemProducer(LongOf(ds, "Sistem")));
