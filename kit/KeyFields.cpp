@@ -548,6 +548,9 @@ TDBKeyField::Outcome TDBKeyField::Create(fw::TTable& table, const std::string& c
         if (!Lookup(table, code, searched)) {
             if (searched) table.Cancel();
             enableControls();
+            // The edit stays on a new, empty record: left on the old one, the next key typed would put
+            // the record in edit and be appended to its code.
+            if (OldCode.empty()) app::PostAndAppend(&table);
             ShowCode(OldCode);
             return Outcome::Refused;
         }

@@ -1,9 +1,13 @@
 #include "registers/Gkonta.h"
 
+#include "app/data/DataSetServices.h"
 #include "base/ProgramState.h"
 #include "base/Text.h"
 #include "fw/db/FieldClasses.h"
+#include "fw/ui/Keys.h"
 #include "registers/Konta.h"
+
+#include <QPointer>
 
 namespace registers {
 
@@ -29,6 +33,19 @@ const LevelLayout levels[4] = {
 
 } // namespace
 
+ChartLevelField::ChartLevelField(fw::Control* parent, fw::Component* owner) : fw::DBEdit(parent, owner) {
+    SetReadOnly(true);
+}
+
+void ChartLevelField::KeyDown(std::uint16_t& key, fw::Shift shift) {
+    if (key == fw::VK_F2 && shift == fw::ssNone && OnF2Press) {
+        key = 0;
+        OnF2Press();
+        return;
+    }
+    fw::DBEdit::KeyDown(key, shift);
+}
+
 TGKontniPlan::TGKontniPlan(fw::Component* owner) : TCodeListForm(owner) {
     SetName("GKontniPlan");
     SetCaption("Kontni plan - UNOS");
@@ -42,11 +59,12 @@ TGKontniPlan::TGKontniPlan(fw::Component* owner) : TCodeListForm(owner) {
     eNaziv = AddEdit<kit::TDBName>(konta, "Naziv", "eNaziv", "Naziv", 45);
     for (int i = 0; i < 4; ++i) {
         AddLabel(levels[i].Caption, 10, 98 + i * 28);
-        auto* name = new fw::DBText(this, this);
+        auto* name = new ChartLevelField(this, this);
         name->SetName(levels[i].Control);
         name->SetBounds(135, 95 + i * 28, 200, 24);
         name->SetDataSource(levelSources[i]);
         name->SetDataField("Naziv");
+        name->OnF2Press = [this, i] { PickLevel(i); };
         LevelNames[i] = name;
     }
     tTable = AddTable("tKonta", "Global", "KONTA.DB", "Konto");
@@ -80,6 +98,41 @@ void TGKontniPlan::tKontaCalcFields(fw::TDataSet& ds) {
     for (std::size_t n = 1; n <= 4; ++n)
         ds.FieldByName("Konto" + std::to_string(n))
             .SetAsString(base::CharCount(konto) >= n ? base::CutChars(konto, n) : std::string());
+}
+
+void TGKontniPlan::PickLevel(int level) {
+    pendingLevel_.reset();
+    const std::string konto =
+        app::HasRecords(tTable) ? tTable->FieldByName("Konto").AsString() : std::string();
+    // The chart may outlive this form (closed as its companion): then nothing is written back.
+    QPointer<TGKontniPlan> self(this);
+    PickChartLevel(this, level, konto, [self, level](const std::string& code) {
+        if (!self) return;
+        // Under the chart this form may be hidden: its key edit takes the code once it is back.
+        if (self->isVisible())
+            self->TakeLevel(level, code);
+        else
+            self->pendingLevel_.emplace(level, code);
+    });
+    if (pendingLevel_ && isVisible()) {
+        const auto [chosenLevel, code] = *pendingLevel_;
+        pendingLevel_.reset();
+        TakeLevel(chosenLevel, code);
+    }
+}
+
+void TGKontniPlan::TakeLevel(int level, const std::string& code) {
+    if (code.empty()) return;
+    const std::string konto =
+        app::HasRecords(tTable) ? tTable->FieldByName("Konto").AsString() : std::string();
+    // What follows the level in the number stays.
+    const std::size_t levelBytes = base::CutChars(konto, static_cast<std::size_t>(level) + 1).size();
+    const std::string chosen = code + konto.substr(levelBytes);
+    if (chosen == konto) return;
+    eKonto()->SetFocus();
+    if (ActiveControl() != eKonto()) return;
+    eKonto()->SetText(chosen);
+    eKonto()->SelectAll();
 }
 
 std::vector<fw::TTable*> TGKontniPlan::PostedTables() const {

@@ -7,8 +7,21 @@
 #include "registers/CodeListForm.h"
 
 #include <array>
+#include <functional>
+#include <optional>
+#include <string>
+#include <utility>
 
 namespace registers {
+
+// The name of one level of the chart that the account number begins with: read-only; F2 picks the level
+// from the prescribed chart.
+class ChartLevelField : public fw::DBEdit {
+public:
+    explicit ChartLevelField(fw::Control* parent, fw::Component* owner = nullptr);
+    std::function<void()> OnF2Press;
+    void KeyDown(std::uint16_t& key, fw::Shift shift) override;
+};
 
 class TGKontniPlan : public TCodeListForm {
 public:
@@ -21,13 +34,23 @@ public:
     // "Konto1".."Konto4".
     std::array<kit::TMyTable*, 4> Levels{};
     // Their names: cKlasa, cGrupa, cSintetika, cPodgrupa.
-    std::array<fw::DBText*, 4> LevelNames{};
+    std::array<ChartLevelField*, 4> LevelNames{};
+
+    // F2 on a level's name: the prescribed chart opens on the account's branch in that level's grid.
+    void PickLevel(int level);
+    // The account number with its first level+1 characters replaced by the chosen code, put into the key
+    // edit as if typed (Enter then confirms it as any typed number).
+    void TakeLevel(int level, const std::string& code);
 
     // Konto1..Konto4: the first 1..4 characters of the account (empty when it is shorter).
     static void tKontaCalcFields(fw::TDataSet& dataSet);
 
 protected:
     std::vector<fw::TTable*> PostedTables() const override;
+
+private:
+    // A level chosen while this form was hidden under the chart, taken when it is shown again.
+    std::optional<std::pair<int, std::string>> pendingLevel_;
 };
 
 struct GkontaForms {

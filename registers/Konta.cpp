@@ -3,10 +3,13 @@
 #include "app/data/DataSetServices.h"
 #include "app/shell/FocusNavigation.h"
 #include "base/Exceptions.h"
+#include "base/Finally.h"
 #include "base/ProgramState.h"
 #include "base/Text.h"
 #include "fw/db/FieldClasses.h"
 #include "fw/ui/Keys.h"
+
+#include <algorithm>
 
 namespace registers {
 
@@ -102,6 +105,13 @@ TKontniPlan::TKontniPlan(fw::Component* owner) : kit::TMyForm(owner) {
         Balances[i] = b;
     }
     OnShow = [this](fw::Component& sender) { FormShow(sender); };
+    OnCloseQuery = [this](fw::Component&, bool&) {
+        if (!Pick) return;
+        kit::TMyTable* level = Levels[static_cast<std::size_t>(Pick->Level)];
+        Pick->Chosen =
+            app::HasRecords(level) ? level->FieldByName(levels[Pick->Level].Code).AsString() : std::string();
+    };
+    OnClose = [this](fw::Component& sender, fw::CloseAction& action) { FormClose(sender, action); };
     OnKeyDown = [this](fw::Component& sender, std::uint16_t& key, fw::Shift shift) {
         FormKeyDown(sender, key, shift);
     };
@@ -113,11 +123,41 @@ void TKontniPlan::No_Delete(fw::TDataSet&) {
 }
 
 void TKontniPlan::FormShow(fw::Component&) {
+    if (Pick) {
+        ShowBranch(Pick->Konto);
+        grids_[static_cast<std::size_t>(Pick->Level)]->SetFocus();
+        return;
+    }
     for (int i = 3; i >= 0; --i)
         if (app::HasRecords(Levels[i]) || i == 0) {
             grids_[i]->SetFocus();
             return;
         }
+}
+
+void TKontniPlan::FormClose(fw::Component&, fw::CloseAction&) {
+    if (!Pick) return;
+    // One pick per opening: a later opening from the menu writes nothing back.
+    const LevelPick pick = std::move(*Pick);
+    Pick.reset();
+    if (pick.WriteBack) pick.WriteBack(pick.Chosen);
+}
+
+void TKontniPlan::ShowBranch(const std::string& konto) {
+    following_ = true;
+    base::TryFinally(
+        [&] {
+            for (std::size_t i = 0; i < 4; ++i) {
+                if (!Levels[i]->Active()) continue;
+                // A number shorter than the level puts the level on the first code that begins with it.
+                const std::string prefix = base::CutChars(konto, i + 1);
+                if (prefix.empty())
+                    Levels[i]->First();
+                else
+                    Levels[i]->FindNearest({engine::Value::Text(prefix)});
+            }
+        },
+        [&] { following_ = false; });
 }
 
 void TKontniPlan::FormKeyDown(fw::Component&, std::uint16_t& key, fw::Shift shift) {
@@ -155,7 +195,14 @@ void TKontniPlan::FollowLevel(int level) {
 }
 
 void PrikaziKontniPlan(fw::Form* caller) {
-    app::OpenForm<TKontniPlan>(Konta.KontniPlan, caller);
+    app::OpenForm<TKontniPlan>(Konta.KontniPlan, caller, [](TKontniPlan& f) { f.Pick.reset(); });
+}
+
+void PickChartLevel(fw::Form* caller, int level, const std::string& konto,
+                    std::function<void(const std::string& code)> writeBack) {
+    app::OpenForm<TKontniPlan>(Konta.KontniPlan, caller, [&](TKontniPlan& f) {
+        f.Pick = TKontniPlan::LevelPick{std::clamp(level, 0, 3), konto, std::move(writeBack), {}};
+    });
 }
 
 } // namespace registers

@@ -9,7 +9,10 @@
 #include "kit/MyTable.h"
 
 #include <array>
+#include <functional>
 #include <memory>
+#include <optional>
+#include <string>
 
 namespace registers {
 
@@ -28,10 +31,24 @@ public:
     kit::TMyDBGrid* gSintetika = nullptr;
     kit::TMyDBGrid* gPodGrupe = nullptr;
 
+    // Set while a form picks one level of the chart: the level (0-based), the account whose branch the
+    // chart starts on, and where the code of that level goes when the chart closes (empty: no rows).
+    struct LevelPick {
+        int Level = 0;
+        std::string Konto;
+        std::function<void(const std::string& code)> WriteBack;
+        // The level's code as the chart is about to close (its tables are closed before its close rule).
+        std::string Chosen;
+    };
+    std::optional<LevelPick> Pick;
+
     void FormShow(fw::Component& sender);
+    void FormClose(fw::Component& sender, fw::CloseAction& action);
     void FormKeyDown(fw::Component& sender, std::uint16_t& key, fw::Shift shift);
     // Keeps the other levels on the branch of the code chosen in level `level` (0-based).
     void FollowLevel(int level);
+    // Puts every level on the branch the account number begins with.
+    void ShowBranch(const std::string& konto);
     // The prescribed chart and its balances are never deleted.
     static void No_Delete(fw::TDataSet& dataSet);
 
@@ -46,7 +63,11 @@ struct KontaForms {
 };
 extern KontaForms Konta;
 
-// Opens the prescribed chart (no caller is kept: nothing is written back).
+// Opens the prescribed chart to look at (nothing is written back).
 void PrikaziKontniPlan(fw::Form* caller);
+// Opens it on the branch of the account number, in the grid of the level (0-based); when it closes,
+// writeBack gets the code of that level the user chose.
+void PickChartLevel(fw::Form* caller, int level, const std::string& konto,
+                    std::function<void(const std::string& code)> writeBack);
 
 } // namespace registers

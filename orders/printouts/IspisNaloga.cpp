@@ -75,7 +75,7 @@ public:
             }
             const int sirina = ima ? model.Sirina : s.Sirina;
             const int visina = ima ? model.Visina : s.Visina;
-            const RasporedSlika::Mjesto m = raspored.Sljedece(sirina, visina);
+            const RasporedSlika::Mjesto m = raspored.Sljedece(sirina, visina, SirinaNatpisa(s));
             if (m.NovaStrana) prn_.NewPage();
             Slika(model, ima, s, sirina, m);
             model.OslobodiMemoriju();
@@ -161,6 +161,22 @@ private:
         }
     }
 
+    std::string Natpis(const StavkaIspisa& s) const {
+        return std::to_string(s.Stavka) + ". tip: " + s.Tip + "  kom: " + std::to_string(s.Kolicina);
+    }
+
+    // The widest caption line of an item, in millimetres, in the captions' font.
+    double SirinaNatpisa(const StavkaIspisa& s) {
+        fw::PageCanvas& c = prn_.Canvas();
+        const fw::FontSpec pismo = c.Font();
+        windows::PageCanvasTarget platno(c);
+        platno.SetFont("Arial CE", 9);
+        int px = platno.TextWidth(Natpis(s));
+        if (ponuda_) px = std::max(px, platno.TextWidth(Cijena(s.Cijena)));
+        c.SetFont(pismo);
+        return px / static_cast<double>(prn_.UnitsToPixelsX(1));
+    }
+
     void Slika(windows::ModelProzora& model, bool ima, const StavkaIspisa& s, int sirina,
                const RasporedSlika::Mjesto& m) {
         windows::PrintLayout p;
@@ -171,8 +187,7 @@ private:
         p.FaktorY = p.PixelsPerMmY / p.Scale;
         p.IshodisteX = prn_.UnitsToPixelsX(m.X - prn_.MinMarginLeft());
         p.IshodisteY = prn_.UnitsToPixelsY(m.Y + RasporedSlika::MjestoTeksta - prn_.MinMarginTop());
-        const std::string naslov =
-            std::to_string(s.Stavka) + ". tip: " + s.Tip + "  kom: " + std::to_string(s.Kolicina);
+        const std::string naslov = Natpis(s);
         const std::string cijena = ponuda_ ? Cijena(s.Cijena) : std::string();
         fw::PageCanvas& c = prn_.Canvas();
         const fw::PagePen olovka = c.Pen;
@@ -184,11 +199,14 @@ private:
             // An item without its window still shows what it is and what it costs.
             platno.SetFont("Arial CE", 9);
             const int sredina = p.IshodisteX + app::RoundToInteger(sirina / 50.0 * p.PixelsPerMmX) / 2;
-            platno.TextOut(sredina - platno.TextWidth(naslov) / 2,
-                           p.IshodisteY - app::RoundToInteger(15 * p.PixelsPerMmY), naslov);
+            // Centred over the window's place, but never left of it.
+            auto lijevo = [&](const std::string& t) {
+                return std::max(p.IshodisteX, sredina - platno.TextWidth(t) / 2);
+            };
+            platno.TextOut(lijevo(naslov), p.IshodisteY - app::RoundToInteger(15 * p.PixelsPerMmY), naslov);
             if (!cijena.empty())
-                platno.TextOut(sredina - platno.TextWidth(cijena) / 2,
-                               p.IshodisteY - app::RoundToInteger(10 * p.PixelsPerMmY), cijena);
+                platno.TextOut(lijevo(cijena), p.IshodisteY - app::RoundToInteger(10 * p.PixelsPerMmY),
+                               cijena);
         }
         c.Pen = olovka;
         c.Brush = kist;

@@ -7,8 +7,9 @@ namespace orders {
 RasporedSlika::RasporedSlika(double lijevo, double vrh, double desno, double dno)
     : lijevo_(lijevo), vrh_(vrh), desno_(desno), dno_(dno), x_(lijevo), y_(vrh) {}
 
-RasporedSlika::Mjesto RasporedSlika::Sljedece(int sirina, int visina) {
-    const double w = static_cast<double>(sirina) / Omjer + MjestoKota;
+RasporedSlika::Mjesto RasporedSlika::Sljedece(int sirina, int visina, double sirinaNatpisa) {
+    const double w =
+        std::max(static_cast<double>(sirina) / Omjer + MjestoKota, sirinaNatpisa + RazmakNatpisa);
     const double h = static_cast<double>(visina) / Omjer + MjestoTeksta;
     const double visinaReda = h + MjestoIspod;
     Mjesto m;

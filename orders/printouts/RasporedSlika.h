@@ -15,8 +15,9 @@ public:
         double X = 0;            // the top-left corner of the item's place; its caption lines come first
         double Y = 0;
     };
-    // The place of the next item of the given size (mm of the window).
-    Mjesto Sljedece(int sirina, int visina);
+    // The place of the next item of the given size (mm of the window); at least `sirinaNatpisa` mm wide,
+    // so that a small window's caption stays in its own place.
+    Mjesto Sljedece(int sirina, int visina, double sirinaNatpisa = 0);
     // Below the last row so far, on the last page.
     double Kraj() const { return y_ + visinaReda_; }
 
@@ -24,6 +25,7 @@ public:
     static constexpr double MjestoTeksta = 15; // caption lines above the picture
     static constexpr double MjestoKota = 25;   // beside the picture: its dimension figures and a gap
     static constexpr double MjestoIspod = 17;  // below it, the same
+    static constexpr double RazmakNatpisa = 3; // between a caption and the next place
 
 private:
     double lijevo_, vrh_, desno_, dno_;

@@ -128,6 +128,29 @@ long long Broj(const fw::TDataSet& ds, const char* field) {
     return f.IsNull() ? 0 : f.AsInteger();
 }
 
+// A grid column: a field of the table and its title.
+struct Column {
+    const char* Field;
+    const char* Title;
+};
+
+// The grids show only these fields, under these titles; links and codes the user does not know stay
+// hidden.
+void ShowColumns(fw::TDataSet& t, std::initializer_list<Column> columns) {
+    for (int i = 0; i < t.FieldCount(); ++i)
+        t.Fields(i).Visible = false;
+    for (const Column& c : columns) {
+        fw::TField& f = t.FieldByName(c.Field);
+        f.Visible = true;
+        f.SetDisplayLabel(c.Title);
+    }
+}
+
+// A calculated text field for a code shown in place of a stored integer.
+void AddCodeField(kit::TMyTable& t, const char* name) {
+    t.AddField(std::make_unique<fw::TStringField>(40), name, fw::fkCalculated);
+}
+
 bool Uredjuje(const fw::TDataSet& ds) {
     return ds.State() == fw::dsEdit || ds.State() == fw::dsInsert;
 }
@@ -281,12 +304,17 @@ TWRadniNalozi::TWRadniNalozi(fw::Component* owner) : kit::TMyForm(owner) {
     tStavkeRN->SetMasterFields("Code");
     SIzracunatima(*tStavkeRN, app::LokalTables(), "STAVKERN.DB",
                   {"Sistem", "SifraP", "GrupaStaklo", "Proizvodi"});
+    AddCodeField(*tStavkeRN, "SifraTipa");
+    AddCodeField(*tStavkeRN, "SifraStakla");
     tStavkeRN->OnCalcFields = [this](fw::TDataSet& ds) {
         const long long sistem = tRadniNal->Active() ? Broj(*tRadniNal, "Sistem") : 0;
         ds.FieldByName("Sistem").SetAsInteger(sistem);
         ds.FieldByName("SifraP").SetAsInteger(app::WBegin.PodaciPoduzeca.OwnPartner);
         ds.FieldByName("GrupaStaklo").SetAsInteger(app::Settings.PostavkePrograma.GrupaStaklo);
         ds.FieldByName("Proizvodi").SetAsInteger(ProizvodiSistema(sistem));
+        ds.FieldByName("SifraTipa").SetAsString(sifre_.Type(static_cast<std::int32_t>(Broj(ds, "Tip"))));
+        ds.FieldByName("SifraStakla")
+            .SetAsString(sifre_.Article(static_cast<std::int32_t>(Broj(ds, "Staklo"))));
     };
     tStavkeRN->FreeToModify = tStavkeRN->FreeToDelete = true;
     sStavkeRN.SetDataSet(tStavkeRN);
@@ -300,6 +328,42 @@ TWRadniNalozi::TWRadniNalozi(fw::Component* owner) : kit::TMyForm(owner) {
     tRNOptSt->SetMasterFields("Code");
     tRNOptSt->FreeToInsert = false;
     sRNOptSt.SetDataSet(tRNOptSt);
+    SIzracunatima(*tRNOptima, app::LokalTables(), "RNOPTIMA.DB", {});
+    SIzracunatima(*tRNOptSt, app::LokalTables(), "RNOPTST.DB", {});
+    for (kit::TMyTable* lista : {tRNOptima, tRNOptSt}) {
+        AddCodeField(*lista, "SifraArtikla");
+        lista->OnCalcFields = [this](fw::TDataSet& ds) {
+            ds.FieldByName("SifraArtikla")
+                .SetAsString(sifre_.Article(static_cast<std::int32_t>(Broj(ds, "Artikl"))));
+        };
+    }
+    ShowColumns(*tRadniNal, {{"Broj", "Broj naloga"},
+                             {"Sifra", "Šifra naloga"},
+                             {"Datum", "Datum"},
+                             {"Narucioc", "Naručioc"},
+                             {"Iznos", "Iznos"},
+                             {"Optimizacija", "Optimizacija"}});
+    ShowColumns(*tStavkeRN, {{"Stavka", "Stavka"},
+                             {"SifraTipa", "Tip prozora"},
+                             {"SifraStakla", "Staklo"},
+                             {"Kolicina", "Količina"},
+                             {"Sirina", "Širina"},
+                             {"Visina", "Visina"},
+                             {"Cijena", "Cijena"}});
+    ShowColumns(*tRNOptima, {{"Rbr", "Rbr"},
+                             {"SifraArtikla", "Artikl"},
+                             {"Prozor", "Prozor"},
+                             {"Duzina", "Dužina"},
+                             {"Duzina1", "Dužina 1"},
+                             {"KutL", "Kut L"},
+                             {"KutD", "Kut D"},
+                             {"Duzina2", "Dužina 2"}});
+    ShowColumns(*tRNOptSt, {{"Rbr", "Rbr"},
+                            {"SifraArtikla", "Artikl"},
+                            {"Kolicina", "Količina"},
+                            {"Prozor", "Prozor"},
+                            {"Duzina", "Dužina"},
+                            {"Sirina", "Širina"}});
     // Only the own company's colours and glass of the system's product line can be chosen.
     tSifPart = Podredjena(this, "tSifPart", "Lokal", "SIF_PART.DB", "Partner", sRadniNal, "Kupac", sSifPart);
     tSistem = Podredjena(this, "tSistem", "Lokal", "WSYSTEM.DB", "Code", sRadniNal, "Sistem", sSistem);
@@ -388,6 +452,7 @@ TWRadniNalozi::TWRadniNalozi(fw::Component* owner) : kit::TMyForm(owner) {
 void TWRadniNalozi::FormShow() {
     PregledIspisa = true;
     proizvodi_.clear();
+    sifre_.Forget(app::WBegin.PodaciPoduzeca.OwnPartner);
     cPregledIspisa->SetChecked(true);
     PrikazKopije = true;
     lValuta->SetCaption(app::Settings.PostavkePrograma.Valuta);
@@ -582,6 +647,7 @@ void TWRadniNalozi::BitBtn1Click() {
     tStavkeRN->Open();
     if (!tStavkeRN->IsEmpty()) tStavkeRN->Last();
     NajvecaStavka = NajvecaStavkaNaloga();
+    sifre_.Forget(app::WBegin.PodaciPoduzeca.OwnPartner);
     Book->SetPageIndex(1);
     gStavkeRN->SetFocus();
     Nacrtaj();
@@ -828,6 +894,7 @@ void TWRadniNalozi::bPregledClick() {
     NaslovPrikaza->SetCaption("OPTIMIZIRANA LISTA PROFILA NALOGA BROJ " +
                               std::to_string(Broj(*tRadniNal, "Broj")) +
                               (zastarjela ? " - NIJE AŽURNA, pokrenite ponovo OPTIMIZACIJU I" : ""));
+    sifre_.Forget(app::WBegin.PodaciPoduzeca.OwnPartner);
     Book->SetPageIndex(2);
     gRNOptima->SetFocus();
 }

@@ -17,6 +17,7 @@
 #include "orders/cutting/PostavkeStakla.h"
 #include "orders/optima/RadniNalog.h"
 #include "orders/workorder/PrilagodbaStavke.h"
+#include "orders/workorder/ShownCodes.h"
 
 #include <cstdint>
 #include <map>
@@ -159,6 +160,8 @@ private:
     // The product line of a system (WSYSTEM "Proizvodi"), remembered until a register is opened.
     std::int32_t ProizvodiSistema(std::int64_t sistem);
     std::map<std::int64_t, std::int32_t> proizvodi_;
+    // The article and type codes the grids show in place of the stored integers.
+    ShownCodes sifre_;
 };
 
 struct RadniNaloziState {

@@ -59,16 +59,18 @@ protected:
             faults.push_back(name + ": " + std::to_string(client.width()) + "x" +
                              std::to_string(client.height()));
         for (QWidget* w : form.findChildren<QWidget*>()) {
-            if (!dynamic_cast<fw::Control*>(w) || !w->isVisibleTo(&form)) continue;
+            if (!dynamic_cast<fw::Control*>(w)) continue;
+            // Labels on pages not shown yet are read too.
+            auto* label = qobject_cast<QLabel*>(w);
+            if (label && RawFieldName(label->text()))
+                faults.push_back(name + ": label \"" + label->text().toStdString() + "\" is a field's name");
+            if (!w->isVisibleTo(&form)) continue;
             const QRect at(w->mapTo(&form, QPoint(0, 0)), w->size());
             if (!client.contains(at))
                 faults.push_back(name + "." + w->objectName().toStdString() + " lies outside the form");
-            auto* label = qobject_cast<QLabel*>(w);
             if (label && !label->wordWrap() && !label->text().isEmpty() &&
                 label->fontMetrics().horizontalAdvance(label->text()) > label->contentsRect().width())
                 faults.push_back(name + ": label \"" + label->text().toStdString() + "\" is cut");
-            if (label && RawFieldName(label->text()))
-                faults.push_back(name + ": label \"" + label->text().toStdString() + "\" is a field's name");
         }
     }
     std::vector<std::string> faults;

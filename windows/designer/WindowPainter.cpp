@@ -145,21 +145,32 @@ std::optional<std::vector<int>> WindowPainter::HandleRect(const TKoordinate& k) 
     switch (k.QKvake) {
     case 1: {
         const int x = (k.X1 + k.UX1) / 2;
-        return std::vector<int>{x, K - u, x + 8 * u + 1, K + u + 1};
+        return ClipToSash(k, {x, K - u, x + 8 * u + 1, K + u + 1});
     }
     case 2: {
         const int y = (k.Y1 + k.UY1) / 2;
-        return std::vector<int>{K - u, y, K + u + 1, y + 8 * u + 1};
+        return ClipToSash(k, {K - u, y, K + u + 1, y + 8 * u + 1});
     }
     case 3: {
         const int x = (k.X2 + k.UX2) / 2;
-        return std::vector<int>{x - 8 * u, K - u, x + 1, K + u + 1};
+        return ClipToSash(k, {x - 8 * u, K - u, x + 1, K + u + 1});
     }
     default: {
         const int y = (k.Y2 + k.UY2) / 2;
-        return std::vector<int>{K - u, y - 8 * u, K + u + 1, y + 1};
+        return ClipToSash(k, {K - u, y - 8 * u, K + u + 1, y + 1});
     }
     }
+}
+
+std::optional<std::vector<int>> WindowPainter::ClipToSash(const TKoordinate& k, std::vector<int> r) {
+    // A narrow sash is shorter than the handle's bar: the bar ends at the sash's edge instead of lying over
+    // the mullion or frame beside it.
+    r[0] = std::max(r[0], k.X1);
+    r[1] = std::max(r[1], k.Y1);
+    r[2] = std::min(r[2], k.X2 + 1);
+    r[3] = std::min(r[3], k.Y2 + 1);
+    if (r[0] >= r[2] || r[1] >= r[3]) return std::nullopt;
+    return r;
 }
 
 void WindowPainter::Handle(const TOkvir& s) {
@@ -182,14 +193,17 @@ void WindowPainter::PaperHandle(const TKoordinate& k) {
     c_.Brush = {fw::clBlack, BrushKind::Solid};
     // A rosette of 2u by 5u on the middle of the band and a lever 13u long hanging from it (on a vertical
     // side) or lying along it (on a horizontal side).
+    auto part = [&](std::vector<int> r) {
+        if (const auto c = ClipToSash(k, std::move(r))) c_.Rectangle((*c)[0], (*c)[1], (*c)[2], (*c)[3]);
+    };
     if (k.QKvake == 1 || k.QKvake == 3) {
         const int x = k.QKvake == 1 ? (k.X1 + k.UX1) / 2 : (k.X2 + k.UX2) / 2;
-        c_.Rectangle(x - u, k.KPx - 2 * u, x + u, k.KPx + 3 * u);
-        c_.Rectangle(x - u / 2, k.KPx, x + u - u / 2, k.KPx + 13 * u);
+        part({x - u, k.KPx - 2 * u, x + u, k.KPx + 3 * u});
+        part({x - u / 2, k.KPx, x + u - u / 2, k.KPx + 13 * u});
     } else {
         const int y = k.QKvake == 2 ? (k.Y1 + k.UY1) / 2 : (k.Y2 + k.UY2) / 2;
-        c_.Rectangle(k.KPx - 2 * u, y - u, k.KPx + 3 * u, y + u);
-        c_.Rectangle(k.KPx, y - u / 2, k.KPx + 13 * u, y + u - u / 2);
+        part({k.KPx - 2 * u, y - u, k.KPx + 3 * u, y + u});
+        part({k.KPx, y - u / 2, k.KPx + 13 * u, y + u - u / 2});
     }
 }
 

@@ -49,6 +49,8 @@ public:
     void DrawOznaceno(const Selection& odabir);
     // The rectangle (l, t, r, b, right and bottom outside) a screen handle covers; none without a handle.
     std::optional<std::vector<int>> HandleRect(const TKoordinate& k) const;
+    // A handle's rectangle cut to the sash's outer rectangle; none when nothing of it is left.
+    static std::optional<std::vector<int>> ClipToSash(const TKoordinate& k, std::vector<int> r);
 
     TKoordinate SashCoords(const TOkvir& s) const;
     TKoordinate FrameCoords() const;

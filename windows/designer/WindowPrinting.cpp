@@ -46,7 +46,8 @@ void IspisCrteza(Canvas& platno, ModelProzora& model, const PrintLayout& p, cons
     platno.Pen = {fw::clBlack, 1, PenKind::Solid, false};
     platno.SetFont("Arial CE", 9);
     auto centrirano = [&](const std::string& t, double mmIznad) {
-        const int x = p.IshodisteX + sirinaSlike / 2 - platno.TextWidth(t) / 2;
+        // Over a picture narrower than its caption the caption starts where the picture does.
+        const int x = std::max(p.IshodisteX, p.IshodisteX + sirinaSlike / 2 - platno.TextWidth(t) / 2);
         platno.TextOut(x, p.IshodisteY - Zaokruzi(mmIznad * p.PixelsPerMmY), t);
     };
     centrirano(pokaziOmjer ? "M  1:" + std::to_string(p.Scale) : tekst, 15);

@@ -22,6 +22,7 @@
 #include <QLabel>
 #include <QPixmap>
 
+#include <limits>
 #include <memory>
 
 namespace windows {
@@ -35,7 +36,7 @@ constexpr int PreviewX = 600;
 constexpr int PreviewY = 24;
 
 // A caption above an edit of the current type.
-void Natpis(TPEditWindow* f, const char* caption, int top) {
+void AddCaption(TPEditWindow* f, const char* caption, int top) {
     auto* label = new fw::Label(f, f);
     label->SetBounds(440, top, 150, 18);
     label->SetCaption(caption);
@@ -43,7 +44,7 @@ void Natpis(TPEditWindow* f, const char* caption, int top) {
 
 template <class E>
 E* Bind(TPEditWindow* f, E* edit, const char* name, const char* field, const char* caption, int top) {
-    Natpis(f, caption, top);
+    AddCaption(f, caption, top);
     edit->SetName(name);
     edit->SetBounds(440, top + 18, 150, 24);
     edit->SetDataSource(&f->sWinGL2);
@@ -64,8 +65,8 @@ L* Lookup(TPEditWindow* f, const char* name, const char* field, const char* capt
     return c;
 }
 
-kit::TMyTable* Tablica(TPEditWindow* f, const char* name, const char* database, const char* file,
-                       const char* index) {
+kit::TMyTable* MakeTable(TPEditWindow* f, const char* name, const char* database, const char* file,
+                         const char* index) {
     auto* t = new kit::TMyTable(f);
     t->SetName(name);
     t->SetDatabaseName(database);
@@ -75,7 +76,8 @@ kit::TMyTable* Tablica(TPEditWindow* f, const char* name, const char* database, 
 }
 
 // The table's own fields as the program defines them, and a calculated "Partner" for the links on it.
-void PoljaSPartnerom(kit::TMyTable& t, const std::vector<app::TableDefinition>& folder, const char* file) {
+void AddFieldsWithPartner(kit::TMyTable& t, const std::vector<app::TableDefinition>& folder,
+                          const char* file) {
     const app::TableDefinition* def = app::FindTableDefinition(folder, file);
     if (!def) throw base::Exception(std::string("Nema definicije tablice ") + file);
     for (const app::FieldDefinition& f : def->Fields)
@@ -83,7 +85,20 @@ void PoljaSPartnerom(kit::TMyTable& t, const std::vector<app::TableDefinition>& 
     t.AddField(std::make_unique<fw::TIntegerField>(), "Partner", fw::fkCalculated).Visible = false;
 }
 
-bool UGrupiProfila(std::int64_t grupa) {
+// The list's codes are Long fields: a value past 32 bits is a damaged row, never taken as another code.
+std::int32_t LongOf(const fw::TField& field) {
+    const long long v = field.AsInteger();
+    if (v < std::numeric_limits<std::int32_t>::min() || v > std::numeric_limits<std::int32_t>::max())
+        throw base::Exception("Polje \"" + field.FieldName() +
+                              "\" ima vrijednost izvan raspona: " + std::to_string(v));
+    return static_cast<std::int32_t>(v);
+}
+
+std::int32_t LongOf(const fw::TDataSet& ds, const char* name) {
+    return LongOf(ds.FieldByName(name));
+}
+
+bool InProfileGroup(std::int64_t grupa) {
     const app::TPostavkePrograma& p = app::Settings.PostavkePrograma;
     for (std::int32_t g : {p.GrupaPrecke, p.GrupaOkvira, p.GrupaStoka, p.GrupaVrata, p.GrupaZeljezo,
                            p.GrupaKliznogOkvira, p.GrupaStaklo})
@@ -136,39 +151,47 @@ TPEditWindow::TPEditWindow(fw::Component* owner) : kit::TMyForm(owner) {
     cBoja->OnExitChanged = [this](fw::Component&) { cBojaExitChanged(); };
 
     // The form opens the tables that end its component list.
-    tWinGL2 = Tablica(this, "tWinGL2", "Lokal", "WINGL.DB", "Sifra");
-    PoljaSPartnerom(*tWinGL2, app::LokalTables(), "WINGL.DB");
+    tWinGL2 = MakeTable(this, "tWinGL2", "Lokal", "WINGL.DB", "Sifra");
+    AddFieldsWithPartner(*tWinGL2, app::LokalTables(), "WINGL.DB");
     tWinGL2->FreeToInsert = tWinGL2->FreeToModify = tWinGL2->FreeToDelete = true;
     tWinGL2->AddField(std::make_unique<fw::TIntegerField>(), "Proizvodi", fw::fkCalculated).Visible = false;
+    // The list shows a type by its code and name; its links and stored sizes are the fields' and the
+    // preview's business.
+    for (int i = 0; i < tWinGL2->FieldCount(); ++i) {
+        fw::TField& f = tWinGL2->Fields(i);
+        f.Visible = f.FieldName() == "Sifra" || f.FieldName() == "Naziv";
+    }
+    tWinGL2->FieldByName("Sifra").SetDisplayLabel("Tip prozora");
+    tWinGL2->FieldByName("Naziv").SetDisplayLabel("Naziv tipa prozora");
     tWinGL2->OnCalcFields = [this](fw::TDataSet& ds) {
-        ds.FieldByName("Partner").SetAsInteger(TrenutniPartner());
-        ds.FieldByName("Proizvodi").SetAsInteger(ProizvodjacSustava(ds.FieldByName("Sistem").AsInteger()));
+        ds.FieldByName("Partner").SetAsInteger(CurrentPartner());
+        ds.FieldByName("Proizvodi").SetAsInteger(SystemProducer(LongOf(ds, "Sistem")));
     };
     tWinGL2->BeforeDelete = [this](fw::TDataSet&) { tWinGL2BeforeDelete(); };
     tWinGL2->BeforePost = [this](fw::TDataSet&) { tWinGL2BeforePost(); };
     sWinGL2.SetDataSet(tWinGL2);
 
     // The sale articles: profiles, reinforcements and glass are never sold as a type.
-    TSif_robe = Tablica(this, "TSif_robe", "Global", "SIF_ROBE.DB", "Partner;Code");
+    TSif_robe = MakeTable(this, "TSif_robe", "Global", "SIF_ROBE.DB", "Partner;Code");
     TSif_robe->SetMasterSource(&sWinGL2);
     TSif_robe->SetMasterFields("Partner;Code");
     TSif_robe->OnFilterRecord = [](fw::TDataSet& ds, bool& accept) {
-        accept = !UGrupiProfila(ds.FieldByName("Grupa").AsInteger());
+        accept = !InProfileGroup(ds.FieldByName("Grupa").AsInteger());
     };
     TSif_robe->SetFiltered(true);
     sSif_robe.SetDataSet(TSif_robe);
 
-    tSistem = Tablica(this, "tSistem", "Lokal", "WSYSTEM.DB", "Code");
-    PoljaSPartnerom(*tSistem, app::LokalTables(), "WSYSTEM.DB");
+    tSistem = MakeTable(this, "tSistem", "Lokal", "WSYSTEM.DB", "Code");
+    AddFieldsWithPartner(*tSistem, app::LokalTables(), "WSYSTEM.DB");
     tSistem->OnCalcFields = [this](fw::TDataSet& ds) {
-        ds.FieldByName("Partner").SetAsInteger(TrenutniPartner());
+        ds.FieldByName("Partner").SetAsInteger(CurrentPartner());
     };
     tSistem->SetMasterSource(&sWinGL2);
     tSistem->SetMasterFields("Sistem");
     sSistem.SetDataSet(tSistem);
 
     // The colours of the system's producer, linked on the type's colour like every lookup.
-    tSifBoja = Tablica(this, "tSifBoja", "Global", "SIF_BOJA.DB", "Partner;Proizvodi;Code");
+    tSifBoja = MakeTable(this, "tSifBoja", "Global", "SIF_BOJA.DB", "Partner;Proizvodi;Code");
     tSifBoja->SetMasterSource(&sWinGL2);
     tSifBoja->SetMasterFields("Partner;Proizvodi;Boja");
     sSifBoja.SetDataSet(tSifBoja);
@@ -177,27 +200,29 @@ TPEditWindow::TPEditWindow(fw::Component* owner) : kit::TMyForm(owner) {
     sWinGL2.OnDataChange = [this](fw::TDataSource&, fw::TField* field) {
         if (!field && ActiveControl() == gWinGL2) DBEdit1Change();
     };
+    // Coming back to the grid, the user sees the list as it is now.
+    gWinGL2->OnEnter = [this](fw::Component&) { RefreshList(); };
     OnShow = [this](fw::Component&) {
         // A system's producer is read again on every showing.
-        proizvodjaci_.clear();
-        PrikaziBoju();
-        Nacrtaj(TrenutniKod());
+        producers_.clear();
+        ShowColourName();
+        Nacrtaj(CurrentCode());
     };
     OnCloseQuery = [](fw::Component&, bool&) { SharedModel().OslobodiMemoriju(); };
     OnKeyDown = [this](fw::Component&, std::uint16_t& key, fw::Shift shift) { FormKeyDown(key, shift); };
     SetActiveControl(gWinGL2);
 }
 
-std::int32_t TPEditWindow::TrenutniPartner() const {
-    return PartnerZadan ? Partner : app::WBegin.PodaciPoduzeca.OwnPartner;
+std::int32_t TPEditWindow::CurrentPartner() const {
+    return PartnerGiven ? Partner : app::WBegin.PodaciPoduzeca.OwnPartner;
 }
 
-std::int32_t TPEditWindow::TrenutniKod() const {
+std::int32_t TPEditWindow::CurrentCode() const {
     if (!tWinGL2->Active() || tWinGL2->RecordCount() == 0) return 0;
-    return tWinGL2->FieldByName("Code").AsInteger();
+    return LongOf(*tWinGL2, "Code");
 }
 
-void TPEditWindow::PrilagodiRoletnu(bool vidljiva, int sirina) {
+void TPEditWindow::PlaceShutterBar(bool vidljiva, int sirina) {
     Roletna->SetBounds(PreviewX, PreviewY - 12, std::max(1, sirina), 10);
     Roletna->setVisible(vidljiva);
 }
@@ -210,7 +235,7 @@ void TPEditWindow::Nacrtaj(std::int32_t code) {
     if (ima) {
         PaintPreview(slika, m);
         // The shutter box spans the frame as drawn.
-        PrilagodiRoletnu(m.Roletne, static_cast<int>(std::int64_t(m.MaxRight) * 400 / PreviewScale(m)) + 1);
+        PlaceShutterBar(m.Roletne, static_cast<int>(std::int64_t(m.MaxRight) * 400 / PreviewScale(m)) + 1);
         m.OslobodiMemoriju();
     } else {
         Roletna->hide();
@@ -218,35 +243,47 @@ void TPEditWindow::Nacrtaj(std::int32_t code) {
     PaintBox->setPixmap(QPixmap::fromImage(slika));
 }
 
-void TPEditWindow::PrikaziBoju() {
+void TPEditWindow::ShowColourName() {
     const bool ima = tSifBoja->Active() && tWinGL2->Active() &&
                      tWinGL2->FieldByName("Boja").AsInteger() != 0 && tSifBoja->RecordCount() > 0;
     lBoja->SetCaption(ima ? tSifBoja->FieldByName("Naziv").AsString() : std::string());
 }
 
-std::int32_t TPEditWindow::ProizvodjacSustava(std::int32_t sistem) {
+std::int32_t TPEditWindow::SystemProducer(std::int32_t sistem) {
     if (sistem == 0) return 0;
-    const auto it = proizvodjaci_.find(sistem);
-    if (it != proizvodjaci_.end()) return it->second;
+    const auto it = producers_.find(sistem);
+    if (it != producers_.end()) return it->second;
     const auto s = ReadSystem(sistem);
-    return proizvodjaci_[sistem] = s ? s->Proizvodi : 0;
+    return producers_[sistem] = s ? s->Proizvodi : 0;
+}
+
+bool TPEditWindow::RefreshList() {
+    if (!tWinGL2->Active() || tWinGL2->State() != fw::dsBrowse) return true;
+    auto field = [this](const char* name) {
+        return tWinGL2->IsEmpty() ? std::string() : tWinGL2->FieldByName(name).AsString();
+    };
+    const std::string sifra = field("Sifra"), code = field("Code");
+    tWinGL2->Refresh();
+    if (field("Sifra") == sifra && field("Code") == code) return true;
+    DBEdit1Change();
+    return sifra.empty() || field("Sifra") == sifra;
 }
 
 void TPEditWindow::DBEdit1Change() {
-    PrikaziBoju();
-    Nacrtaj(TrenutniKod());
+    ShowColourName();
+    Nacrtaj(CurrentCode());
 }
 
 bool TPEditWindow::SpremiProzor(TEditWindow& designer) {
-    const std::int32_t code = uDizajneru_;
+    const std::int32_t code = inDesigner_;
     // The preview loads into the designer's model: it is drawn only once the model is stored.
-    if (code == 0 || !windows::SpremiProzor(designer.D.Model, code, &ucitano_)) return false;
+    if (code == 0 || !windows::SpremiProzor(designer.D.Model, code, &loadedStamp_)) return false;
     Nacrtaj(code);
     return true;
 }
 
 void TPEditWindow::tWinGL2BeforeDelete() {
-    const std::int32_t code = tWinGL2->FieldByName("Code").AsInteger();
+    const std::int32_t code = LongOf(*tWinGL2, "Code");
     if (code != 0 && !ObrisiElementeTipa(code)) throw base::Abort();
     PaintBox->setPixmap({});
     Roletna->hide();
@@ -254,54 +291,54 @@ void TPEditWindow::tWinGL2BeforeDelete() {
 
 // The rows of a type carry its Code, so a Code belongs to one type and stays while rows carry it. The
 // article's edit tells the user why; here whatever else would post such a row is refused quietly.
-bool TPEditWindow::KodOdbijen(std::string* poruka) const {
+bool TPEditWindow::CodeRefused(std::string* reason) const {
     fw::TField& f = tWinGL2->FieldByName("Code");
-    const std::int32_t code = f.AsInteger();
+    const std::int32_t code = LongOf(f);
     if (tWinGL2->State() == fw::dsEdit) {
         const engine::Value old = f.OldValue();
         const std::int64_t stari = old.IsInt() ? old.AsInt() : 0;
         if (stari != code && stari != 0 && TipImaElemente(static_cast<std::int32_t>(stari))) {
-            if (poruka) *poruka = TipImaElementePoruka;
+            if (reason) *reason = TypeHasElementsText;
             return true;
         }
     }
     if (code != 0 && KodTipaZauzet(code, tWinGL2->FieldByName("Sifra").AsString())) {
-        if (poruka) *poruka = KodZauzetPoruka;
+        if (reason) *reason = ArticleTakenText;
         return true;
     }
     return false;
 }
 
 void TPEditWindow::tWinGL2BeforePost() {
-    if (KodOdbijen(nullptr)) throw base::Abort();
+    if (CodeRefused(nullptr)) throw base::Abort();
 }
 
 void TPEditWindow::eArtiklExitChanged() {
     // Refused here, the old article comes back with its text.
-    if (std::string poruka; KodOdbijen(&poruka)) {
-        app::ShowInfo(poruka);
+    if (std::string reason; CodeRefused(&reason)) {
+        app::ShowInfo(reason);
         throw base::Abort();
     }
-    Nacrtaj(TrenutniKod());
+    Nacrtaj(CurrentCode());
 }
 
 void TPEditWindow::eSistemExitChanged() {
     // The header takes the system's outer-frame article, through the list's own cursor.
-    const std::int32_t sistem = tWinGL2->FieldByName("Sistem").AsInteger();
-    const auto boje = ReadSystemColour(sistem, tWinGL2->FieldByName("Boja").AsInteger());
+    const std::int32_t sistem = LongOf(*tWinGL2, "Sistem");
+    const auto boje = ReadSystemColour(sistem, LongOf(*tWinGL2, "Boja"));
     if (!app::StartEdit(tWinGL2)) return;
     tWinGL2->FieldByName("ArtiklOkvira").SetAsInteger(boje ? boje->Stok : 0);
     app::PostEditKeepInsert(tWinGL2);
 }
 
 void TPEditWindow::cBojaExitChanged() {
-    const std::int32_t sistem = tWinGL2->FieldByName("Sistem").AsInteger();
-    const std::int32_t boja = tWinGL2->FieldByName("Boja").AsInteger();
+    const std::int32_t sistem = LongOf(*tWinGL2, "Sistem");
+    const std::int32_t boja = LongOf(*tWinGL2, "Boja");
     if (boja != 0 && !ReadSystemColour(sistem, boja)) {
-        app::ShowInfo(NemaBojePoruka);
+        app::ShowInfo(NoSystemColourText);
         throw base::Abort();
     }
-    PrikaziBoju();
+    ShowColourName();
 }
 
 void TPEditWindow::FormKeyDown(std::uint16_t& key, fw::Shift shift) {
@@ -315,37 +352,42 @@ void TPEditWindow::FormKeyDown(std::uint16_t& key, fw::Shift shift) {
 
 void TPEditWindow::ePregledClick() {
     if (tWinGL2->State() == fw::dsEdit || tWinGL2->State() == fw::dsInsert) tWinGL2->Post();
-    const std::int32_t code = TrenutniKod();
+    // A type another station deleted meanwhile is not opened; the list shows the row that took its place.
+    if (!RefreshList()) {
+        app::ShowInfo(kit::RecordDeletedText);
+        return;
+    }
+    const std::int32_t code = CurrentCode();
     // A type without its sale article cannot be drawn.
     if (code == 0 || !TSif_robe->Active() || TSif_robe->RecordCount() == 0) return;
-    const std::int32_t sistem = tWinGL2->FieldByName("Sistem").AsInteger();
-    const std::int32_t boja = tWinGL2->FieldByName("Boja").AsInteger();
+    const std::int32_t sistem = LongOf(*tWinGL2, "Sistem");
+    const std::int32_t boja = LongOf(*tWinGL2, "Boja");
     // The empty fields first: a colour cannot be checked before there is one.
     if (sistem == 0 || base::Trim(eSistem->Text()).empty()) {
-        app::ShowInfo(NemaSistemaPoruka);
+        app::ShowInfo(NoSystemText);
         eSistem->SetFocus();
         return;
     }
     if (boja == 0 || base::Trim(cBoja->Text()).empty()) {
-        app::ShowInfo(NemaBojePregledPoruka);
+        app::ShowInfo(NoColourText);
         cBoja->SetFocus();
         return;
     }
     const auto boje = ReadSystemColour(sistem, boja);
     if (!boje || boje->Stok == 0 || boje->Vrata == 0 || boje->Okvir == 0 || boje->Precka == 0) {
-        app::ShowInfo(NedostajuPodaciPoruka);
+        app::ShowInfo(MissingColourDataText);
         return;
     }
     const auto sustav = ReadSystem(sistem);
     gWinGL2->SetFocus();
     if (!PrenesiProzor(SharedModel(), code,
                        {sistem, boje->Stok, static_cast<std::int16_t>(sustav ? sustav->Preklapanje : 0)},
-                       &ucitano_))
+                       &loadedStamp_))
         return;
-    uDizajneru_ = code;
+    inDesigner_ = code;
     const std::string caption = "Kreiranje tipa: " + base::Trim(tWinGL2->FieldByName("Sifra").AsString()) +
                                 " - sistem: " + (sustav ? base::Trim(sustav->Sifra) : std::to_string(sistem));
-    auto katalog = std::make_shared<TableArticleCatalog>(TrenutniPartner());
+    auto katalog = std::make_shared<TableArticleCatalog>(CurrentPartner());
     PrikaziIzraduTipa(this, caption, 1, [this, code, sistem, boja, katalog](TEditWindow& f) {
         f.Artikli = katalog.get();
         f.ArtikliSustava = [katalog, sistem, boja](TEditWindow&) {
@@ -365,7 +407,7 @@ void PrikaziTipoveZaPartnera(fw::Form* sender, std::int32_t partner) {
     if (!PEditWindowForm.PEditWindow)
         PEditWindowForm.PEditWindow = fw::CreateForm<TPEditWindow>(&fw::Application::Instance());
     PEditWindowForm.PEditWindow->Partner = partner;
-    PEditWindowForm.PEditWindow->PartnerZadan = true;
+    PEditWindowForm.PEditWindow->PartnerGiven = true;
     PEditWindowForm.PEditWindow->tWinGL2->Open();
 }
 

@@ -25,16 +25,15 @@ namespace windows {
 class TEditWindow;
 
 // What the list says when a type's sale article or Code cannot be taken.
-inline constexpr const char* KodZauzetPoruka =
+inline constexpr const char* ArticleTakenText =
     "Artikl koji ste odabrali već je artikl\r\ndrugog tipa prozora!!!\r\n\r\nOdaberite drugi artikl!!!";
-inline constexpr const char* TipImaElementePoruka =
+inline constexpr const char* TypeHasElementsText =
     "Tip prozora već ima okvire i prečke:\r\nartikl tipa se ne može promijeniti!!!";
-inline constexpr const char* NemaBojePoruka =
+inline constexpr const char* NoSystemColourText =
     "Nema podataka za boju koju ste\r\nizabrali za navedeni sistemu!!!\r\n\r\nOdaberite drugu boju!!!";
-inline constexpr const char* NedostajuPodaciPoruka = "Kod boje sistema nedostaju podaci!!!";
-inline constexpr const char* NemaSistemaPoruka = "Morate unijeti šifru sistema\n\rza izradu prozora!!!";
-inline constexpr const char* NemaBojePregledPoruka =
-    "Morate unijeti šifru boje\r\nsistema za izradu prozora!!!";
+inline constexpr const char* MissingColourDataText = "Kod boje sistema nedostaju podaci!!!";
+inline constexpr const char* NoSystemText = "Morate unijeti šifru sistema\n\rza izradu prozora!!!";
+inline constexpr const char* NoColourText = "Morate unijeti šifru boje\r\nsistema za izradu prozora!!!";
 
 class TPEditWindow : public kit::TMyForm {
 public:
@@ -57,7 +56,7 @@ public:
     fw::Shape* Roletna;
 
     // The Code of the current type (its sale article), 0 when it has none.
-    std::int32_t TrenutniKod() const;
+    std::int32_t CurrentCode() const;
     // Draws the preview of the type with that Code from its stored rows (an empty box when none).
     void Nacrtaj(std::int32_t code);
     // Stores the designer's model into the type it was opened on, then draws it again. False when it was
@@ -67,27 +66,31 @@ public:
     // The current row's system colour shown in cBoja, and its preview.
     void DBEdit1Change();
     void FormKeyDown(std::uint16_t& key, fw::Shift shift);
+    // Reads the list again for other stations' changes (only while no row is being edited): the fields,
+    // the colour and the preview then show the row the grid stands on. False when the type shown before is
+    // gone.
+    bool RefreshList();
     // The partner whose types and articles the list shows: the own company's unless the work orders set it.
     std::int32_t Partner = 0;
-    bool PartnerZadan = false;
-    std::int32_t TrenutniPartner() const;
+    bool PartnerGiven = false;
+    std::int32_t CurrentPartner() const;
 
 private:
     void tWinGL2BeforeDelete();
     void tWinGL2BeforePost();
     // Whether the current row's Code may not be posted (and why).
-    bool KodOdbijen(std::string* poruka) const;
+    bool CodeRefused(std::string* poruka) const;
     void eArtiklExitChanged();
     void eSistemExitChanged();
     void cBojaExitChanged();
-    void PrikaziBoju();
+    void ShowColourName();
     // The producer of a system (its colours are the producer's), kept while the list shows.
-    std::int32_t ProizvodjacSustava(std::int32_t sistem);
-    std::map<std::int32_t, std::int32_t> proizvodjaci_;
+    std::int32_t SystemProducer(std::int32_t sistem);
+    std::map<std::int32_t, std::int32_t> producers_;
     // The type the designer is open on and its stored state when it was loaded.
-    std::int32_t uDizajneru_ = 0;
-    OtisakTipa ucitano_ = 0;
-    void PrilagodiRoletnu(bool vidljiva, int sirina);
+    std::int32_t inDesigner_ = 0;
+    OtisakTipa loadedStamp_ = 0;
+    void PlaceShutterBar(bool vidljiva, int sirina);
 };
 
 struct PEditWindowState {

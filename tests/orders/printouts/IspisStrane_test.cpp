@@ -7,6 +7,7 @@
 
 #include "tests/controls/PrintTesting.h"
 #include "tests/orders/printouts/IspisFixture.h"
+#include "windows/designer/Canvas.h"
 #include "windows/designer/WindowPrinting.h"
 #include <gmock/gmock.h>
 
@@ -98,6 +99,29 @@ TEST_F(IspisStrane, WorkOrderPicturesInARowAndEveryBarRuledUnderItsRest) {
         }
     }
     EXPECT_THAT(ostaci, ElementsAre("60", "40", "840", "1676", "5396", "800", "2380", "5426"));
+}
+
+// Two small fixed lights after the three windows start a second row: each caption, wider than its picture,
+// starts where its picture does (not left of the pictures' area) and the next picture's place begins past
+// it, so no caption runs into another's.
+TEST_F(IspisStrane, ASmallWindowsCaptionStaysInItsOwnPlace) {
+    TriStavke();
+    for (int stavka : {4, 5}) {
+        ordertables::PlainWindow(m, 300, 300);
+        Stavka(stavka, 1, 201, 100);
+    }
+    ASSERT_EQ(orders::OptimizacijaI(ispistest::RN), orders::IshodRada::Gotovo);
+    ASSERT_TRUE(IspisNaloga(ispistest::RN, false, {}));
+    const auto tekstovi = Texts(Prn().Pages(1));
+    const auto* cetvrti = printtest::Find(tekstovi, "4. tip: T-14  kom: 1");
+    const auto* peti = printtest::Find(tekstovi, "5. tip: T-15  kom: 1");
+    ASSERT_TRUE(cetvrti && peti);
+    ASSERT_EQ(cetvrti->Y, peti->Y) << "side by side in the second row";
+    EXPECT_EQ(cetvrti->X, Prn().UnitsToPixelsX(20 - Prn().MinMarginLeft())) << "at the pictures' left edge";
+    Prn().Canvas().SetFont(Prn().Font());
+    windows::PageCanvasTarget platno(Prn().Canvas());
+    platno.SetFont("Arial CE", 9);
+    EXPECT_GE(peti->X, cetvrti->X + platno.TextWidth(cetvrti->Text)) << "the captions do not overlap";
 }
 
 TEST_F(IspisStrane, OfferPricesUnderTheCaptionsAndTotalBelowThePictures) {

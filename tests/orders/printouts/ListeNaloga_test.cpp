@@ -120,6 +120,15 @@ TEST(RasporedSlika, RowsWrapBelowTheTallestPictureAndPagesBreakWhenARowDoesNotFi
     }
 }
 
+// A small window's place is as wide as its caption and a gap, a larger one keeps its own width.
+TEST(RasporedSlika, APlaceIsAtLeastAsWideAsItsCaption) {
+    RasporedSlika r(20, 55, 195, 277);
+    EXPECT_DOUBLE_EQ(r.Sljedece(300, 300, 40).X, 20);
+    EXPECT_DOUBLE_EQ(r.Sljedece(300, 300, 40).X, 20 + 40 + RasporedSlika::RazmakNatpisa);
+    EXPECT_DOUBLE_EQ(r.Sljedece(1000, 300, 40).X, 20 + 2 * (40 + RasporedSlika::RazmakNatpisa));
+    EXPECT_DOUBLE_EQ(r.Sljedece(300, 300).X, 20 + 2 * (40 + RasporedSlika::RazmakNatpisa) + 45);
+}
+
 TEST(Iskoristenje, PercentOfTheSheetInThePlainNumberFormat) {
     SheetLayout r;
     r.SirinaPloce = 2000;

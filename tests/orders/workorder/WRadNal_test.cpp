@@ -117,6 +117,20 @@ protected:
         return ordertables::RowsOf(root, tablica, kljuc, 1, polja);
     }
 
+    // A grid's column titles, and the texts of one of its rows.
+    static std::vector<std::string> Naslovi(fw::DBGrid& g) {
+        std::vector<std::string> t;
+        for (int c = 0; c < g.model()->columnCount(); ++c)
+            t.push_back(g.model()->headerData(c, Qt::Horizontal).toString().toStdString());
+        return t;
+    }
+    static std::vector<std::string> Redak(fw::DBGrid& g, int red) {
+        std::vector<std::string> t;
+        for (int c = 0; c < g.model()->columnCount(); ++c)
+            t.push_back(g.model()->index(red, c).data().toString().toStdString());
+        return t;
+    }
+
     void Tipka(Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier) {
         QTest::keyClick(fwtest::FocusTarget(*f), key, mods);
     }
@@ -249,6 +263,10 @@ TEST_F(WRadNal, AnOrderEnteredByKeysIsFittedRenumberedAndCut) {
     EXPECT_THAT(Redovi("NWINO.DB", "RN", {"RNS", "R1"}), ElementsAre("2 1140"));
     EXPECT_THAT(Redovi("NWINP.DB", "RN", {"RNS", "L"}), ElementsAre("3 860"));
     EXPECT_EQ(f->tRadniNal->FieldByName("Iznos").AsFloat(), 2 * 100.0 + 200 + 300);
+    // The items' grid: the types and glass by their codes, not their stored integers.
+    EXPECT_THAT(Naslovi(*f->gStavkeRN),
+                ElementsAre("Stavka", "Količina", "Širina", "Visina", "Cijena", "Tip prozora", "Staklo"));
+    EXPECT_THAT(Redak(*f->gStavkeRN, 0), ElementsAre("1", "2", "1000", "800", "100", "FIKS", "A201"));
     EXPECT_FALSE(f->bIspisNaloga->Enabled());
 
     // "OPTIMIZACIJA I" from the header page.
@@ -289,8 +307,19 @@ TEST_F(WRadNal, AnOrderEnteredByKeysIsFittedRenumberedAndCut) {
     EXPECT_EQ(f->NaslovPrikaza->Caption(), "OPTIMIZIRANA LISTA PROFILA NALOGA BROJ 1");
     EXPECT_EQ(f->tRNOptima->RecordCount(), 43);
     EXPECT_EQ(f->tRNOptSt->RecordCount(), 4);
+    // The lists' grids name their columns as the printouts do and show the articles by their codes.
+    EXPECT_THAT(Naslovi(*f->gRNOptima),
+                ElementsAre("Rbr", "Prozor", "Dužina", "Dužina 1", "Kut L", "Kut D", "Dužina 2", "Artikl"));
+    EXPECT_THAT(Redak(*f->gRNOptima, 0), ElementsAre("1", "3", "1810", "1806", "45", "45", "1800", "A101"));
+    EXPECT_THAT(Naslovi(*f->gStaklo), ElementsAre("Rbr", "Količina", "Prozor", "Dužina", "Širina", "Artikl"));
+    EXPECT_EQ(Redak(*f->gStaklo, 0).back().substr(0, 3), "A20");
     Tipka(Qt::Key_Escape);
     EXPECT_EQ(f->Book->PageIndex(), 0);
+    // The order list has the focus: its search column (the number) shows the search prompt.
+    EXPECT_THAT(Naslovi(*f->gRadniNal),
+                ElementsAre("Šifra naloga", "Optimizacija", "_", "Datum", "Iznos", "Naručioc"));
+    f->eNaputak->SetFocus();
+    EXPECT_EQ(Naslovi(*f->gRadniNal)[2], "Broj naloga");
 
     // The instructions: Shift+Enter breaks their line, Ctrl+Enter saves the header on the way to the items.
     f->eNaputak->SetFocus();

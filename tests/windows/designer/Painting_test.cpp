@@ -1,6 +1,8 @@
 // The plan painted on the designer's picture (pixels read back) and on a page (commands read back).
 
+#include "windows/designer/Transforms.h"
 #include "windows/designer/WindowPainter.h"
+#include "windows/model/Mjerilo.h"
 
 #include "fw/print/Page.h"
 #include "tests/windows/model/Gradnja.h"
@@ -153,6 +155,40 @@ TEST_F(PaintingTest, TheNumberOfADoubleSashShowsOnceOnItsLeftLeaf) {
     ASSERT_EQ(tekstovi["1"].size(), 1u) << "the double sash, once";
     const TOkvir* lijevi = desni->Par;
     EXPECT_EQ(tekstovi["1"][0], QPoint(lijevi->L2 + 3, lijevi->T2 + 1));
+}
+
+} // namespace
+namespace {
+
+// A sash narrowed to the width limit is shorter than a handle's bar on its side band: the bar ends at the
+// sash's edge instead of lying over the mullion (left) or the frame (right); a handle on a horizontal band
+// stays whole.
+TEST(HandleBar, StaysOnItsSashAtTheWidthLimit) {
+    for (int q = 1; q <= 4; ++q) {
+        ModelProzora m;
+        m.PostaviOkvirProzora(1000, 1000, 60);
+        m.Preklapanje = 8;
+        Okomita(m, nullptr, 580, 660, 60, 940);
+        Krilo(m, 60, 60, 580, 940, 70);
+        TOkvir& d = Krilo(m, 660, 60, 940, 940, 70);
+        const windows::Mjerilo mj(windows::DesignerScale(1000, 1000));
+        const int x[] = {(d.L1 + d.L2) / 2, d.L2 + 20, (d.R1 + d.R2) / 2, d.R2 - 20};
+        const int y[] = {500, (d.T1 + d.T2) / 2, 500, (d.B1 + d.B2) / 2};
+        ASSERT_TRUE(m.PostaviKvaku(&d, x[q - 1], y[q - 1], mj)) << q;
+        ASSERT_EQ(d.Q, q);
+        m.PostaviSirinu(100, mj);
+        const int mjerilo = windows::DesignerScale(m.Sirina, m.Visina);
+        QImage s = Slika();
+        windows::PaintDesigner(s, m, mjerilo, {}, true);
+        const windows::ScreenTransform t(mjerilo);
+        // The sash as drawn: over the frame and the mullion by the overlap.
+        const int p = m.Preklapanje;
+        const QRect krilo(QPoint(t.X(d.L1 - p), t.Y(d.T1 - p)), QPoint(t.X(d.R1 + p), t.Y(d.B1 + p)));
+        const int svih = Broj(s, Zuta);
+        EXPECT_GT(svih, 0) << q;
+        EXPECT_EQ(Broj(s, Zuta, krilo), svih)
+            << "handle on band " << q << " of a sash " << d.R1 - d.L1 << " mm wide";
+    }
 }
 
 } // namespace

@@ -177,21 +177,21 @@ TEST_F(TypeListTest, CreatesChecksDesignsListsAndDeletesATypeByKeys) {
 
     // Ctrl+Enter opens the designer only once the system colour is complete.
     Press(*l, Qt::Key_Return, Qt::ControlModifier);
-    EXPECT_EQ(Poruke(), std::vector<std::string>{windows::NemaBojePregledPoruka});
+    EXPECT_EQ(Poruke(), std::vector<std::string>{windows::NoColourText});
     EXPECT_EQ(l->ActiveControl(), l->cBoja);
     Upisi(*l, *l->cBoja, "CRN"); // no profiles for black: the colour is refused
-    EXPECT_EQ(Poruke(), std::vector<std::string>{windows::NemaBojePoruka});
+    EXPECT_EQ(Poruke(), std::vector<std::string>{windows::NoSystemColourText});
     EXPECT_EQ(l->tWinGL2->FieldByName("Boja").AsInteger(), 0);
     Upisi(*l, *l->cBoja, "SME");
     EXPECT_EQ(l->tWinGL2->FieldByName("Boja").AsInteger(), 6);
     EXPECT_EQ(l->lBoja->Caption(), "Boja SME");
     Press(*l, Qt::Key_Return, Qt::ControlModifier);
-    EXPECT_EQ(Poruke(), std::vector<std::string>{windows::NedostajuPodaciPoruka});
+    EXPECT_EQ(Poruke(), std::vector<std::string>{windows::MissingColourDataText});
     EXPECT_EQ(windows::EditWindowForm.EditWindow, nullptr);
     Upisi(*l, *l->cBoja, "BIJ");
     ASSERT_TRUE(Poruke().empty());
     Upisi(*l, *l->cBoja, "CRN"); // refused again: the colour chosen before stays
-    EXPECT_EQ(Poruke(), std::vector<std::string>{windows::NemaBojePoruka});
+    EXPECT_EQ(Poruke(), std::vector<std::string>{windows::NoSystemColourText});
     EXPECT_EQ(l->tWinGL2->FieldByName("Boja").AsInteger(), 5);
     EXPECT_EQ(l->cBoja->Text(), "BIJ");
     // The system again: the header takes its colour's outer frame.
@@ -248,7 +248,7 @@ TEST_F(TypeListTest, CreatesChecksDesignsListsAndDeletesATypeByKeys) {
     ASSERT_EQ(l->tWinGL2->RecordCount(), 2);
     EXPECT_FALSE(l->Roletna->isVisible()) << "a new type has no shutter";
     Upisi(*l, *l->eArtikl, "P-501");
-    EXPECT_EQ(Poruke(), std::vector<std::string>{windows::KodZauzetPoruka});
+    EXPECT_EQ(Poruke(), std::vector<std::string>{windows::ArticleTakenText});
     EXPECT_EQ(l->tWinGL2->FieldByName("Code").AsInteger(), 0);
     Upisi(*l, *l->eArtikl, "P-502");
     EXPECT_EQ(l->tWinGL2->FieldByName("Code").AsInteger(), 502);
@@ -259,7 +259,7 @@ TEST_F(TypeListTest, CreatesChecksDesignsListsAndDeletesATypeByKeys) {
     l->tWinGL2->First();
     ASSERT_EQ(l->tWinGL2->FieldByName("Sifra").AsString(), "P1");
     Upisi(*l, *l->eArtikl, "P-502");
-    EXPECT_EQ(Poruke(), std::vector<std::string>{windows::TipImaElementePoruka});
+    EXPECT_EQ(Poruke(), std::vector<std::string>{windows::TypeHasElementsText});
     l->tWinGL2->First();
     EXPECT_EQ(l->tWinGL2->FieldByName("Code").AsInteger(), 501);
     EXPECT_EQ(Redovi("WINP.DB", 501).size(), 1u);
@@ -302,6 +302,107 @@ TEST_F(TypeListTest, TheDesignersArticlesComeFromTheRegisters) {
     EXPECT_FALSE(s.KlizniOkvir);
     EXPECT_FALSE(windows::ProfiliSustava(k, 3, 7).Okvir) << "no row for the colour";
     EXPECT_FALSE(windows::TableArticleCatalog(8).NearestSifra("A")) << "a partner without articles";
+}
+
+// Another station deletes the type this list stands on: "Obrada prozora" reads the list again and does not
+// open the deleted type; the fields, the colour and the preview follow the row that took its place, which
+// then opens. Back in the grid, the list is read again too.
+TEST_F(TypeListTest, ATypeAnotherStationDeletedIsNotOfferedAndTheFieldsFollowTheGrid) {
+    Red("Global", "SIF_ROBE.DB",
+        {{"Partner", Value::Int(1)},
+         {"Sifra", Value::Text("P-503")},
+         {"Code", Value::Int(503)},
+         {"Grupa", Value::Int(10)}});
+    const std::vector<std::tuple<const char*, int, int>> types{
+        {"T1", 501, 5}, {"T5", 502, 5}, {"T50", 503, 6}};
+    for (auto [sifra, code, boja] : types)
+        Red("Lokal", "WINGL.DB",
+            {{"Sifra", Value::Text(sifra)},
+             {"Naziv", Value::Text(std::string("Tip ") + sifra)},
+             {"Code", Value::Int(code)},
+             {"Sistem", Value::Int(3)},
+             {"Boja", Value::Int(boja)},
+             {"ArtiklOkvira", Value::Int(11)},
+             {"MaxRight", Value::Int(1000)},
+             {"MaxBottom", Value::Int(1000)}});
+    // Station B: its own open of the list's table.
+    auto stationB = engine::Table::Open(root / "lokal", "WINGL.DB", engine::OpenMode::Shared);
+    auto deleteType = [&](const char* sifra) {
+        auto c = stationB->OpenCursor();
+        ASSERT_TRUE(c->FindKey({Value::Text(sifra)}));
+        c->Delete();
+    };
+    app::DBMine.MultiUser = true;
+    windows::PrikaziTipove(nullptr);
+    windows::TPEditWindow* l = windows::PEditWindowForm.PEditWindow;
+    ASSERT_NE(l, nullptr);
+    fwtest::ShowActive(*l);
+    l->gWinGL2->SetFocus();
+    Press(*l, Qt::Key_Down);
+    ASSERT_EQ(l->eSifra->Text(), "T5");
+    ASSERT_EQ(l->lBoja->Caption(), "Boja BIJ");
+
+    deleteType("T5");
+    l->gWinGL2->viewport()->repaint();
+    int opened = designertest::WhileDesignerOpen([&] { Press(*l, Qt::Key_Return, Qt::ControlModifier); },
+                                                 [&](windows::TEditWindow& d) { d.Close(); });
+    EXPECT_EQ(opened, 0) << "the deleted type is not opened";
+    EXPECT_EQ(Poruke(), std::vector<std::string>{kit::RecordDeletedText});
+    EXPECT_EQ(l->eSifra->Text(), "T50");
+    EXPECT_EQ(l->eNaziv->Text(), "Tip T50");
+    EXPECT_EQ(l->lBoja->Caption(), "Boja SME");
+    EXPECT_EQ(l->CurrentCode(), 503);
+    EXPECT_EQ(l->gWinGL2->model()->index(l->gWinGL2->currentIndex().row(), 0).data().toString(), "T50");
+
+    // The row shown now opens (its colour lacks the door: the check of the row, not of the deleted one).
+    std::string caption;
+    opened = designertest::WhileDesignerOpen([&] { Press(*l, Qt::Key_Return, Qt::ControlModifier); },
+                                             [&](windows::TEditWindow& d) {
+                                                 caption = d.Caption().toStdString();
+                                                 d.Close();
+                                             });
+    EXPECT_EQ(opened, 0);
+    EXPECT_EQ(Poruke(), std::vector<std::string>{windows::MissingColourDataText});
+
+    // Deleted while the user is in another field: entering the grid again shows what it stands on.
+    l->eNaziv->SetFocus();
+    deleteType("T50");
+    Press(*l, Qt::Key_Home, Qt::ControlModifier);
+    ASSERT_EQ(l->ActiveControl(), l->gWinGL2);
+    EXPECT_EQ(l->eSifra->Text(), "T1");
+    EXPECT_EQ(l->lBoja->Caption(), "Boja BIJ");
+    EXPECT_EQ(l->tWinGL2->RecordCount(), 1);
+    opened = designertest::WhileDesignerOpen([&] { Press(*l, Qt::Key_Return, Qt::ControlModifier); },
+                                             [&](windows::TEditWindow& d) {
+                                                 caption = d.Caption().toStdString();
+                                                 d.Close();
+                                             });
+    EXPECT_EQ(opened, 1);
+    EXPECT_EQ(caption, "Kreiranje tipa: T1 - sistem: S3");
+}
+
+// The list's columns: the type's code and name under their titles, no stored link or size; the code's title
+// is the search prompt only while the grid has the focus.
+TEST_F(TypeListTest, TheListShowsCodeAndNameUnderTheirTitles) {
+    Red("Lokal", "WINGL.DB",
+        {{"Sifra", Value::Text("T1")}, {"Naziv", Value::Text("Prvi")}, {"Code", Value::Int(501)}});
+    windows::PrikaziTipove(nullptr);
+    windows::TPEditWindow* l = windows::PEditWindowForm.PEditWindow;
+    ASSERT_NE(l, nullptr);
+    fwtest::ShowActive(*l);
+    auto titles = [&] {
+        std::vector<std::string> t;
+        for (int c = 0; c < l->gWinGL2->model()->columnCount(); ++c)
+            t.push_back(l->gWinGL2->model()->headerData(c, Qt::Horizontal).toString().toStdString());
+        return t;
+    };
+    ASSERT_EQ(l->ActiveControl(), l->gWinGL2);
+    EXPECT_EQ(titles(), (std::vector<std::string>{"_", "Naziv tipa prozora"}));
+    Press(*l, Qt::Key_T);
+    EXPECT_EQ(titles(), (std::vector<std::string>{"T_", "Naziv tipa prozora"}));
+    l->eNaziv->SetFocus();
+    EXPECT_EQ(titles(), (std::vector<std::string>{"Tip prozora", "Naziv tipa prozora"}));
+    EXPECT_EQ(l->gWinGL2->model()->index(0, 0).data().toString().toStdString(), "T1");
 }
 
 } // namespace
