@@ -108,7 +108,8 @@ void Pripremi() {
     base::SetDiskSync(true);
 }
 
-// One printout laid out and shown in the preview, then the preview closed and its pages dropped.
+// One printout laid out and shown in the preview, then (not measured) the preview closed and its pages
+// dropped.
 void Ispis(benchmark::State& state, bool ponuda) {
     const int stavki = static_cast<int>(state.range(0));
     UMapu(Folders().at(stavki));
@@ -118,6 +119,8 @@ void Ispis(benchmark::State& state, bool ponuda) {
     int strane = 0;
     for (auto _ : state) {
         if (!orders::IspisNaloga(RN, ponuda)) state.SkipWithError("nothing printed");
+        // Until the preview has painted its page and the program is idle again.
+        QApplication::processEvents();
         strane = prn.PageCount();
         state.PauseTiming();
         controls::Ispis->Close();
