@@ -50,10 +50,11 @@ bool IsUserInput(QEvent::Type type) {
 
 } // namespace
 
-// Lets the user reach one window only: every key, click and close meant for another is dropped.
+// Lets the user reach one window only: every key, click and close meant for another is dropped. A modal
+// window opened meanwhile (a message the layout tells) takes input too, or it could never be answered.
 class InputOnlyTo : public QObject {
 public:
-    InputOnlyTo() { qApp->installEventFilter(this); }
+    InputOnlyTo() : modalAtStart_(QApplication::activeModalWidget()) { qApp->installEventFilter(this); }
     ~InputOnlyTo() override {
         if (qApp) qApp->removeEventFilter(this);
     }
@@ -62,9 +63,11 @@ public:
     bool eventFilter(QObject* watched, QEvent* event) override {
         const bool closing = event->type() == QEvent::Close && event->spontaneous();
         if (!closing && !IsUserInput(event->type())) return false;
-        if (window_ && watched->isWidgetType()) {
-            auto* w = static_cast<QWidget*>(watched);
-            if (w == window_ || window_->isAncestorOf(w)) return false;
+        if (watched->isWidgetType()) {
+            const QWidget* top = static_cast<QWidget*>(watched)->window();
+            if (window_ && top == window_) return false;
+            const QWidget* modal = QApplication::activeModalWidget();
+            if (modal && modal != modalAtStart_ && top == modal) return false;
         }
         // A refused close must say so, or the window closes all the same.
         if (closing) event->ignore();
@@ -72,6 +75,7 @@ public:
     }
 
 private:
+    QPointer<QWidget> modalAtStart_;
     QPointer<QWidget> window_;
 };
 

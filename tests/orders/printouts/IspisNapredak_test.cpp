@@ -144,14 +144,24 @@ TEST_F(IspisNapredak, NoOtherWindowTakesInputWhileTheWindowStands) {
     int pritisnut = 0;
     QObject::connect(gumb, &QPushButton::clicked, [&] { ++pritisnut; });
     drugi.show();
+    QString poruka;
     QTimer::singleShot(0, [&] {
         QTest::keyClicks(polje, "abc");
         QTest::mouseClick(gumb, Qt::LeftButton);
+        // A message the layout shows meanwhile can still be answered.
+        QWidget pitanje;
+        pitanje.setWindowModality(Qt::ApplicationModal);
+        auto* odgovor = new QLineEdit(&pitanje);
+        pitanje.show();
+        QTest::keyClicks(odgovor, "da");
+        poruka = odgovor->text();
+        pitanje.close();
         if (controls::TPPPrnPrgDlg* d = Prn().ProgressDialog()) d->btnCancel->click();
     });
     EXPECT_FALSE(IspisNaloga(ispistest::RN, true, {}));
     EXPECT_TRUE(polje->text().isEmpty());
     EXPECT_EQ(pritisnut, 0);
+    EXPECT_EQ(poruka, "da");
     // And afterwards it does again.
     QTest::keyClicks(polje, "abc");
     QTest::mouseClick(gumb, Qt::LeftButton);
