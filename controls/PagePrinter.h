@@ -22,6 +22,7 @@
 namespace controls {
 
 class TPPPrnPrgDlg;
+class LayoutProgress;
 
 // Every refusal of the page printer.
 class EPagePrinter : public fw::EPrinter {
@@ -154,8 +155,10 @@ public:
     void CancelPrinting() { Cancelled = true; }
     // A run is sending pages to the printer: its pages and the printer are not to be touched.
     bool Sending() const { return sending_; }
-    // The progress dialog of the run in progress, if it shows one.
+    // The progress window of the run in progress, or of the printout being laid out, if it shows one.
     TPPPrnPrgDlg* ProgressDialog() const;
+    // The progress of the printout being laid out (see LayoutProgress); none between printouts.
+    LayoutProgress* Layout() const { return layout_; }
 
     // --- events --------------------------------------------------------------------------------------
     std::function<void(TPagePrinter& sender)> OnNewLine;
@@ -288,6 +291,8 @@ private:
     unsigned printFromPage_ = 0;
     unsigned printToPage_ = 0;
     QPointer<TPPPrnPrgDlg> dialog_;
+    friend class LayoutProgress;
+    LayoutProgress* layout_ = nullptr;
 
     int lineHeight_ = 0;
     int lineNumber_ = 0;

@@ -1,6 +1,7 @@
 // Sending the built pages to the printer: a page range, copies in collated or uncollated order, the
 // progress dialog and a clean end of the job when the user cancels.
 
+#include "controls/LayoutProgress.h"
 #include "controls/PagePrinter.h"
 #include "controls/PrintProgressDialog.h"
 
@@ -18,6 +19,7 @@ constexpr const char* FinishMessage = "<FINISH>";
 }
 
 TPPPrnPrgDlg* TPagePrinter::ProgressDialog() const {
+    if (!dialog_ && layout_) return layout_->Dialog();
     return dialog_.data();
 }
 

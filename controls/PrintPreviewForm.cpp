@@ -1,6 +1,8 @@
 #include "controls/PrintPreviewForm.h"
+#include "controls/PrinterChoiceForm.h"
 
 #include "app/data/Dialogs.h"
+#include "base/ProgramState.h"
 #include "fw/ui/Application.h"
 #include "fw/ui/Guard.h"
 
@@ -8,8 +10,7 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <QPrintDialog>
-#include <QPrinter>
+#include <QPrinterInfo>
 #include <QScreen>
 #include <QScrollBar>
 
@@ -20,17 +21,30 @@ std::function<void()> PrnNewPageProc;
 
 namespace {
 
-bool RunPrinterSetup(QWidget* parent) {
+// The system's printers to choose from, and the PDF file.
+bool RunPrinterSetup(QWidget*) {
     auto* device = dynamic_cast<fw::QtPrinterDevice*>(&fw::CurrentPrinter());
     if (!device) return false;
-    QPrintDialog dialog(&device->Printer(), parent);
-    dialog.setWindowTitle(QStringLiteral("Postavke Pisača"));
-    return dialog.exec() == QDialog::Accepted;
+    std::vector<std::string> printers;
+    for (const QString& name : QPrinterInfo::availablePrinterNames())
+        printers.push_back(name.toStdString());
+    const PrinterLines lines = LinesFor(*device, printers);
+    const int line = fw::MakeForm<PrinterChoiceForm>(lines.Lines, lines.Current)->Run();
+    if (line < 0) return false;
+    ApplyLine(*device, lines, line);
+    return true;
 }
 
 } // namespace
 
 std::function<bool(QWidget* parent)> PrinterSetupProc = RunPrinterSetup;
+
+namespace {
+[[maybe_unused]] const bool registered = base::RegisterStateReset(base::StateLayer::Forms, [] {
+    PrinterSetupProc = RunPrinterSetup;
+    PrnNewPageProc = nullptr;
+});
+} // namespace
 
 void CreateIspis() {
     if (!Ispis) Ispis = fw::CreateForm<TIspis>(&fw::Application::Instance());

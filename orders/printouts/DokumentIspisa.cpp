@@ -19,10 +19,17 @@ bool MozeIspis(controls::TPagePrinter& prn) {
 
 DokumentIspisa::DokumentIspisa(controls::TPagePrinter& prn, const NacinIspisa& nacin)
     : prn_(prn), nacin_(nacin), header_(prn.Header), footer_(prn.Footer), headerFormat_(prn.HeaderFormat()),
-      tableFormat_(prn.TableFormat()), font_(prn.Font()), grid_(prn.TableGrid) {}
+      tableFormat_(prn.TableFormat()), font_(prn.Font()), grid_(prn.TableGrid),
+      napredak_(std::make_unique<controls::LayoutProgress>(prn, 0)) {}
 
 DokumentIspisa::~DokumentIspisa() {
     if (zavrsen_) return;
+    napredak_->Finish();
+    // Given up before its document began: an earlier printout's pages stay in the preview.
+    if (!pocet_) {
+        Zatvori();
+        return;
+    }
     // Given up on the way: nothing half-built stays to be printed or to block the next printout.
     try {
         if (prn_.Printing()) prn_.EndDoc();
@@ -32,15 +39,19 @@ DokumentIspisa::~DokumentIspisa() {
     Zatvori();
 }
 
-void DokumentIspisa::Pocni(std::function<void()> glava) {
+void DokumentIspisa::Pocni(std::function<void()> glava, int koraka) {
     if (nacin_.OznakaIspisa) nacin_.OznakaIspisa(true);
+    napredak_->AddSteps(koraka);
     controls::PrnNewPageProc = std::move(glava);
+    pocet_ = true;
     prn_.BeginDoc();
 }
 
 void DokumentIspisa::Zatvori() {
-    controls::PrnNewPageProc = nullptr;
-    if (nacin_.OznakaIspisa) nacin_.OznakaIspisa(false);
+    if (pocet_) {
+        controls::PrnNewPageProc = nullptr;
+        if (nacin_.OznakaIspisa) nacin_.OznakaIspisa(false);
+    }
     prn_.Header = header_;
     prn_.Footer = footer_;
     prn_.SetHeaderFormat(headerFormat_);
@@ -53,6 +64,8 @@ void DokumentIspisa::Zavrsi() {
     prn_.EndDoc();
     zavrsen_ = true;
     Zatvori();
+    // The preview and the printer's own progress window take input again.
+    napredak_->Finish();
     if (nacin_.PregledIspisa && controls::Ispis && controls::Ispis->Prn == &prn_) {
         controls::Ispis->ShowPreview();
         return;

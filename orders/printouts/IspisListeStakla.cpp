@@ -51,15 +51,16 @@ public:
     // The sheet's height on paper, pixels.
     int Visina() const { return prn_.UnitsToPixelsY(r_.VisinaPloce * mjerilo_); }
 
-    void Nacrtaj(int ploca) {
+    // The sheet with its cut-outs.
+    void Nacrtaj(const std::vector<const TIzrezak*>& izresci) {
         const fw::PagePen olovka = c_.Pen;
         const fw::PageBrush kist = c_.Brush;
         const fw::FontSpec pismo = c_.Font();
         c_.Pen = {fw::clBlack, std::max(1, c_.Resolution() / 300), fw::PenStyle::psSolid};
         Pravokutnik(0, 0, r_.SirinaPloce, r_.VisinaPloce, BojaPloce);
         std::size_t n = 0;
-        for (const TIzrezak& i : r_.Izresci)
-            if (i.Ploca == ploca) Izrezak(i, BojeIzrezaka[n++ % std::size(BojeIzrezaka)]);
+        for (const TIzrezak* i : izresci)
+            Izrezak(*i, BojeIzrezaka[n++ % std::size(BojeIzrezaka)]);
         c_.Pen = olovka;
         c_.Brush = kist;
         c_.SetFont(pismo);
@@ -101,11 +102,27 @@ private:
     int x_, y_;
 };
 
+std::string Iskoristenje(const SheetLayout& raspored, const std::vector<const TIzrezak*>& izresci) {
+    long long povrsina = 0;
+    for (const TIzrezak* i : izresci)
+        povrsina += static_cast<long long>(i->Sirina) * i->Visina;
+    const double ploha = static_cast<double>(raspored.SirinaPloce) * raspored.VisinaPloce;
+    return ObicanBroj(ploha > 0 ? povrsina / ploha * 100 : 0);
+}
+
+// The cut-outs of every sheet (1-based; a sheet number out of range belongs to none), gathered once so
+// that a list of many sheets costs what its cut-outs cost.
+std::vector<std::vector<const TIzrezak*>> PoPlocama(const SheetLayout& r) {
+    std::vector<std::vector<const TIzrezak*>> out(static_cast<std::size_t>(std::max(0, r.BrojPloca)) + 1);
+    for (const TIzrezak& i : r.Izresci)
+        if (i.Ploca >= 1 && i.Ploca <= r.BrojPloca) out[static_cast<std::size_t>(i.Ploca)].push_back(&i);
+    return out;
+}
+
 void TablicaPloce(TPagePrinter& prn, const ListaStakla& lista, const ArtiklIspisa& artikl,
-                  const PodaciListeStakla& podaci, int ploca) {
+                  const PodaciListeStakla& podaci, const std::vector<const TIzrezak*>& izresci) {
     const SheetLayout& r = lista.Raspored;
-    const auto naPloci = std::count_if(r.Izresci.begin(), r.Izresci.end(),
-                                       [&](const TIzrezak& i) { return i.Ploca == ploca; });
+    const std::size_t naPloci = izresci.size();
     const std::size_t svih = r.Izresci.size() + r.Izostavljeni.size();
     const bool mreza = prn.TableGrid;
     prn.TableGrid = true;
@@ -113,7 +130,7 @@ void TablicaPloce(TPagePrinter& prn, const ListaStakla& lista, const ArtiklIspis
     prn.WriteTableLine(std::string("Aplikacija:|Lumeno|Autor:|") + Autor);
     prn.WriteTableLine("Korisnik:|" + podaci.Poduzece + "|Mjesto:|" + podaci.Mjesto);
     prn.WriteTableLine("Artikl:|" + artikl.Sifra + " " + artikl.Naziv + "|Iskorištenje:|" +
-                       Iskoristenje(r, ploca) + " %");
+                       Iskoristenje(r, izresci) + " %");
     prn.WriteTableLine("Dimenzija:|" + std::to_string(r.SirinaPloce) + " x " + std::to_string(r.VisinaPloce) +
                        " mm|Elemenata:|" + std::to_string(naPloci) + " od " + std::to_string(svih));
     prn.WriteTableLine(std::string("Okretno:|") + (podaci.Okretno ? "DA" : "NE") + "|Rezna ploča:|" +
@@ -124,27 +141,30 @@ void TablicaPloce(TPagePrinter& prn, const ListaStakla& lista, const ArtiklIspis
 } // namespace
 
 std::string Iskoristenje(const SheetLayout& raspored, int ploca) {
-    long long povrsina = 0;
+    std::vector<const TIzrezak*> izresci;
     for (const TIzrezak& i : raspored.Izresci)
-        if (i.Ploca == ploca) povrsina += static_cast<long long>(i.Sirina) * i.Visina;
-    const double ploha = static_cast<double>(raspored.SirinaPloce) * raspored.VisinaPloce;
-    return ObicanBroj(ploha > 0 ? povrsina / ploha * 100 : 0);
+        if (i.Ploca == ploca) izresci.push_back(&i);
+    return Iskoristenje(raspored, izresci);
 }
 
 void IspisListeStakla(TPagePrinter& prn, const ListaStakla& lista, const ArtiklIspisa& artikl,
-                      const PodaciListeStakla& podaci, bool prviUDokumentu) {
+                      const PodaciListeStakla& podaci, bool prviUDokumentu,
+                      const std::function<void()>& korak) {
     const SheetLayout& r = lista.Raspored;
     if (r.SirinaPloce <= 0 || r.VisinaPloce <= 0) return;
     // At most the usable width (less a little) and four fifths of the usable height.
     const double mjerilo =
         std::min((prn.UsableWidth() - 5) / r.SirinaPloce, 0.8 * prn.UsableHeight() / r.VisinaPloce);
+    const std::vector<std::vector<const TIzrezak*>> poPlocama = PoPlocama(r);
     for (int ploca = 1; ploca <= r.BrojPloca; ++ploca) {
+        const std::vector<const TIzrezak*>& izresci = poPlocama[static_cast<std::size_t>(ploca)];
         if (!prviUDokumentu || ploca > 1) prn.NewPage();
         CrtezPloce crtez(prn, r, mjerilo, prn.MarginLeftPixels(), prn.MarginTopPixels() + prn.CurrentY);
-        crtez.Nacrtaj(ploca);
+        crtez.Nacrtaj(izresci);
         prn.CurrentY += crtez.Visina();
         prn.NewLine();
-        TablicaPloce(prn, lista, artikl, podaci, ploca);
+        TablicaPloce(prn, lista, artikl, podaci, izresci);
+        if (korak) korak();
     }
 }
 
@@ -166,11 +186,11 @@ bool IspisStakla(std::int32_t radniNalog, const std::vector<ListaStakla>& liste,
     TPagePrinter& prn = PisacIspisa();
     if (!MozeIspis(prn)) return false;
     try {
+        DokumentIspisa dokument(prn, nacin);
         const std::optional<NalogZaIspis> n = CitajNalogZaIspis(radniNalog);
         if (!n) return false;
         // The glass run turns panes freely and cuts without a kerf.
         const PodaciListeStakla podaci{n->Poduzece, n->Mjesto, true, 0};
-        DokumentIspisa dokument(prn, nacin);
         prn.SetTitle("Rezna Lista RN: " + n->Sifra);
         prn.Header = "Rezna Lista RN: " + n->Sifra + "|" + base::FormatDate(base::Today());
         prn.SetHeaderFormat("<120|>60");
@@ -183,17 +203,22 @@ bool IspisStakla(std::int32_t radniNalog, const std::vector<ListaStakla>& liste,
         for (const ListaStakla& lista : liste)
             kodovi.push_back(lista.Artikl);
         const std::map<std::int32_t, ArtiklIspisa> artikli = CitajArtikleIspisa(kodovi);
-        dokument.Pocni(nullptr);
+        int ploca = 0;
+        for (const ListaStakla& lista : liste)
+            ploca += std::max(0, lista.Raspored.BrojPloca);
+        dokument.Pocni(nullptr, ploca);
         bool prvi = true;
         for (const ListaStakla& lista : liste) {
             const auto a = artikli.find(lista.Artikl);
             ArtiklIspisa artikl = a == artikli.end() ? ArtiklIspisa{} : a->second;
             if (artikl.Sifra.empty()) artikl.Sifra = lista.Sifra;
-            IspisListeStakla(prn, lista, artikl, podaci, prvi);
+            IspisListeStakla(prn, lista, artikl, podaci, prvi, [&dokument] { dokument.Korak(); });
             if (lista.Raspored.BrojPloca > 0) prvi = false;
         }
         dokument.Zavrsi();
         return true;
+    } catch (const base::Abort&) {
+        return false;
     } catch (const std::exception& e) {
         app::ShowInfo(e.what());
         return false;

@@ -6,6 +6,7 @@
 #include "orders/optima/RadniNalog.h"
 #include "orders/printouts/PodaciNaloga.h"
 
+#include <functional>
 #include <string>
 
 namespace orders {
@@ -23,8 +24,10 @@ struct PodaciListeStakla {
 std::string Iskoristenje(const SheetLayout& raspored, int ploca);
 
 // Draws every sheet of the article into the open document. Every sheet but the very first of the
-// document starts a new page (prviUDokumentu: this is the document's first article).
+// document starts a new page (prviUDokumentu: this is the document's first article). korak runs after each
+// sheet.
 void IspisListeStakla(controls::TPagePrinter& prn, const ListaStakla& lista, const ArtiklIspisa& artikl,
-                      const PodaciListeStakla& podaci, bool prviUDokumentu);
+                      const PodaciListeStakla& podaci, bool prviUDokumentu,
+                      const std::function<void()>& korak = {});
 
 } // namespace orders

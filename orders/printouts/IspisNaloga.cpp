@@ -45,8 +45,8 @@ std::string Cijena(double iznos) {
 
 class IspisNalogaRun {
 public:
-    IspisNalogaRun(TPagePrinter& prn, const NalogZaIspis& n, bool ponuda)
-        : prn_(prn), n_(n), ponuda_(ponuda) {}
+    IspisNalogaRun(TPagePrinter& prn, const NalogZaIspis& n, bool ponuda, DokumentIspisa& dokument)
+        : prn_(prn), n_(n), ponuda_(ponuda), dokument_(dokument) {}
 
     // The page head of the part being printed.
     void Zaglavlje() {
@@ -67,8 +67,9 @@ public:
         RasporedSlika raspored(SlikeLijevo, SlikeVrh, prn_.PageWidth() - prn_.MarginRight(),
                                prn_.PageHeight() - prn_.MarginBottom());
         windows::ModelProzora model;
+        windows::CitacKopija kopije;
         for (const StavkaIspisa& s : n_.Stavke) {
-            const bool ima = windows::PrenesiKopiju(model, {n_.Code, s.Stavka}, n_.Zadano);
+            const bool ima = kopije.Prenesi(model, {n_.Code, s.Stavka}, n_.Zadano);
             if (ima) {
                 model.MaxRight = model.Sirina;
                 model.MaxBottom = model.Visina;
@@ -79,6 +80,7 @@ public:
             if (m.NovaStrana) prn_.NewPage();
             Slika(model, ima, s, sirina, m);
             model.OslobodiMemoriju();
+            dokument_.Korak();
         }
         krajSlika_ = raspored.Kraj();
     }
@@ -147,6 +149,7 @@ private:
                 prn_.WriteTableLine(r.Tekst);
                 prn_.SetTableFormat(format);
                 prn_.TableGrid = true;
+                dokument_.Korak();
                 continue;
             }
             // The bar's rule is drawn first: the row's own line advance may already turn the page.
@@ -158,6 +161,7 @@ private:
                 prn_.DrawLine(0, y, SirinaListe, y);
             }
             prn_.WriteTableLine(r.Tekst);
+            dokument_.Korak();
         }
     }
 
@@ -216,6 +220,7 @@ private:
     TPagePrinter& prn_;
     const NalogZaIspis& n_;
     bool ponuda_;
+    DokumentIspisa& dokument_;
     Glava glava_ = Glava::Nalog;
     double krajSlika_ = SlikeVrh;
 };
@@ -226,10 +231,13 @@ bool IspisNaloga(std::int32_t radniNalog, bool ponuda, const NacinIspisa& nacin)
     TPagePrinter& prn = PisacIspisa();
     if (!MozeIspis(prn)) return false;
     try {
+        // The busy cursor already while the order is read.
+        DokumentIspisa dokument(prn, nacin);
         const std::optional<NalogZaIspis> n = CitajNalogZaIspis(radniNalog);
         if (!n) return false;
         // The lists are worked out first: an article missing from them stops the printout before it starts.
         ListaProfila profili;
+        std::vector<RedListe> stakla;
         if (!ponuda) {
             profili = SlozListuProfila(n->Optima, n->Artikli, n->SifraBoje);
             if (!profili.Greska.empty()) {
@@ -237,25 +245,29 @@ bool IspisNaloga(std::int32_t radniNalog, bool ponuda, const NacinIspisa& nacin)
                 app::ShowInfo(ObustavljenIspis);
                 return false;
             }
+            stakla = SlozListuStakla(n->Stakla, n->Artikli);
         }
         const std::string naslov = ponuda ? "PONUDA br. " + std::to_string(n->Broj) : "RADNI NALOG";
-        DokumentIspisa dokument(prn, nacin);
         prn.SetTitle(naslov + " " + n->Sifra);
         prn.Header = naslov + "|" + n->Sifra;
         prn.SetHeaderFormat("<120|>60");
         prn.Footer = "Strana: {$PAGE}";
         prn.SetFont(Pismo(prn, "Arial CE"));
-        IspisNalogaRun ispis(prn, *n, ponuda);
-        dokument.Pocni([&ispis] { ispis.Zaglavlje(); });
+        IspisNalogaRun ispis(prn, *n, ponuda, dokument);
+        dokument.Pocni([&ispis] { ispis.Zaglavlje(); },
+                       static_cast<int>(n->Stavke.size() + profili.Redovi.size() + stakla.size()));
         ispis.Slike();
         if (ponuda) {
             ispis.Naputak();
         } else {
             ispis.ListaProfila(profili.Redovi);
-            ispis.ListaStakla(SlozListuStakla(n->Stakla, n->Artikli));
+            ispis.ListaStakla(stakla);
         }
         dokument.Zavrsi();
         return true;
+    } catch (const base::Abort&) {
+        // Cancelled in the progress window: the document is gone, and the user knows why.
+        return false;
     } catch (const std::exception& e) {
         app::ShowInfo(e.what());
         return false;

@@ -13,6 +13,9 @@ namespace {
 
 // Room kept right of and below the picture for the dimension figures (tick, gap and a four-digit figure).
 constexpr double MjestoZaKote = 16.0;
+// The least handle unit on paper, mm: a lever of about 4 mm on a rosette of 0.6 by 1.5 mm. The unit the
+// scale gives is a dash of half a millimetre from 1:40 down, lost on paper.
+constexpr double NajmanjaJedinicaKvake = 0.3;
 
 int Zaokruzi(double v) {
     return static_cast<int>(std::lround(v));
@@ -65,7 +68,8 @@ void IspisCrteza(Canvas& platno, ModelProzora& model, const PrintLayout& p, cons
     papir.PixelsPerMmY = p.PixelsPerMmY;
     papir.ProbeScale = DesignerScale(model.MaxRight, model.MaxBottom);
     const int piksela16 = std::max(1, 6400 / papir.ProbeScale);
-    papir.HandleUnit = p.Scale < 40 ? std::max(1, Zaokruzi(p.FaktorX / piksela16 * 20)) : 2;
+    const int poMjerilu = p.Scale < 40 ? Zaokruzi(p.FaktorX / piksela16 * 20) : 2;
+    papir.HandleUnit = std::max({1, poMjerilu, Zaokruzi(NajmanjaJedinicaKvake * p.PixelsPerMmX)});
     WindowPainter(platno, t, model, papir).Window();
 }
 

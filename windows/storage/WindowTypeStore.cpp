@@ -756,31 +756,53 @@ std::int32_t SpremiKopiju(ModelProzora& model, const KopijaStavke& stavka, std::
     return static_cast<std::int32_t>(novi);
 }
 
+namespace {
+
+bool PrenesiIz(Tablice& t, ModelProzora& model, const KopijaStavke& stavka, const ZadaneVrijednosti& zadano) {
+    // A station saving a copy holds the header table; otherwise a swap left begun is finished first.
+    bool zakljucan = false;
+    try {
+        t.zaglavlje.Table().LockTable();
+        zakljucan = true;
+    } catch (const engine::TableBusy&) {
+    }
+    if (zakljucan) {
+        DovrsiZamjenuKopije(t, stavka);
+        t.zaglavlje.Table().UnlockTable();
+    }
+    const std::vector<std::int64_t> kodovi = KodoviKopija(t.zaglavlje, stavka);
+    if (kodovi.empty()) return false;
+    engine::Cursor& c = t.zaglavlje.Cursor();
+    c.SetIndex(-1);
+    if (!c.FindKey({Value::Int(kodovi.front())})) return false;
+    RedoviTipa redovi = CitajElemente(t, {{stavka.RN, stavka.RNS}, kodovi.front()});
+    redovi.Zaglavlje = ProcitajZaglavlje(t.zaglavlje, c.Read());
+    ModelIzRedova(model, redovi, VrstaTipa::Kopija, zadano);
+    return true;
+}
+
+} // namespace
+
 bool PrenesiKopiju(ModelProzora& model, const KopijaStavke& stavka, const ZadaneVrijednosti& zadano) {
+    CitacKopija citac;
+    return citac.Prenesi(model, stavka, zadano);
+}
+
+struct CitacKopija::Otvorene {
+    Tablice t{Kopije};
+};
+
+CitacKopija::CitacKopija() = default;
+CitacKopija::~CitacKopija() = default;
+
+bool CitacKopija::Prenesi(ModelProzora& model, const KopijaStavke& stavka, const ZadaneVrijednosti& zadano) {
     model.OslobodiMemoriju();
     try {
-        Tablice t(Kopije);
-        // A station saving a copy holds the header table; otherwise a swap left begun is finished first.
-        bool zakljucan = false;
-        try {
-            t.zaglavlje.Table().LockTable();
-            zakljucan = true;
-        } catch (const engine::TableBusy&) {
-        }
-        if (zakljucan) {
-            DovrsiZamjenuKopije(t, stavka);
-            t.zaglavlje.Table().UnlockTable();
-        }
-        const std::vector<std::int64_t> kodovi = KodoviKopija(t.zaglavlje, stavka);
-        if (kodovi.empty()) return false;
-        engine::Cursor& c = t.zaglavlje.Cursor();
-        c.SetIndex(-1);
-        if (!c.FindKey({Value::Int(kodovi.front())})) return false;
-        RedoviTipa redovi = CitajElemente(t, {{stavka.RN, stavka.RNS}, kodovi.front()});
-        redovi.Zaglavlje = ProcitajZaglavlje(t.zaglavlje, c.Read());
-        ModelIzRedova(model, redovi, VrstaTipa::Kopija, zadano);
-        return true;
+        if (!t_) t_ = std::make_unique<Otvorene>();
+        return PrenesiIz(t_->t, model, stavka, zadano);
     } catch (const std::exception& e) {
+        // Opened again for the next item: a table that failed may have been left anywhere.
+        t_.reset();
         model.OslobodiMemoriju();
         Javi(NeMoguUcitati, e);
         return false;

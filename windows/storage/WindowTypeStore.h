@@ -12,6 +12,7 @@
 #include "windows/storage/TypeRows.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 namespace windows {
@@ -65,6 +66,21 @@ std::int32_t SpremiKopiju(ModelProzora& model, const KopijaStavke& stavka, std::
 // Loads the item's copy into the model (emptied first), not scaled. False when the item has no copy or it
 // cannot be read (told).
 bool PrenesiKopiju(ModelProzora& model, const KopijaStavke& stavka, const ZadaneVrijednosti& zadano);
+
+// Loads many items' copies, each as PrenesiKopiju does, with the copy tables opened once: a whole order
+// read item by item costs what its items cost, not its items times the size of the tables.
+class CitacKopija {
+public:
+    CitacKopija();
+    ~CitacKopija();
+    CitacKopija(const CitacKopija&) = delete;
+    CitacKopija& operator=(const CitacKopija&) = delete;
+    bool Prenesi(ModelProzora& model, const KopijaStavke& stavka, const ZadaneVrijednosti& zadano);
+
+private:
+    struct Otvorene;
+    std::unique_ptr<Otvorene> t_;
+};
 // Deletes the item's copy, header and rows. False (told) when it cannot.
 bool ObrisiKopiju(const KopijaStavke& stavka);
 // Gives the item's copy (header and rows) the item number noviRNS, after taking away whatever copy was

@@ -146,6 +146,61 @@ TEST_F(PrintingTest, ASecondPrintWhileOneRunsIsRefused) {
     Prn().EndDoc();
 }
 
+// The printed handle: its black rectangles (the rosette on the band, the lever from it).
+struct Kvaka {
+    QRect Rozeta, Poluga;
+};
+
+Kvaka IspisanaKvaka(const fw::Page& s) {
+    std::vector<QRect> crni;
+    for (const fw::PageCommand& c : s.Commands())
+        if (c.Kind == fw::CommandKind::Rectangle && s.BrushOf(c).Style == fw::BrushStyle::bsSolid &&
+            s.BrushOf(c).Color == fw::clBlack)
+            crni.emplace_back(c.Points[0], c.Points[1] - QPoint(1, 1));
+    EXPECT_EQ(crni.size(), 2u);
+    if (crni.size() != 2) return {};
+    const bool prvaDulja = crni[0].height() > crni[1].height();
+    return {crni[prvaDulja ? 1 : 0], crni[prvaDulja ? 0 : 1]};
+}
+
+TEST_F(PrintingTest, TheHandleStaysVisibleOnPaperAtSmallScalesAndToScaleAtLargeOnes) {
+    m.OslobodiMemoriju();
+    m.PostaviOkvirProzora(1200, 1400, 60);
+    TOkvir& s = Krilo(m, 60, 60, 1140, 1340, 80);
+    s.Q = 1; // on the left side, 700 mm down
+    s.K = 700;
+    auto mm = [](int px) { return px / PikselaPoMm; };
+
+    n = windows::PrintType(Prn(), m, 40);
+    ASSERT_EQ(n, 40);
+    const Kvaka mala = IspisanaKvaka(Stranica());
+    // A lever of some 4 mm and a rosette of about 0.6 by 1.5 mm, not a half-millimetre dash.
+    EXPECT_GE(mm(mala.Poluga.height()), 3.5);
+    EXPECT_GE(mm(mala.Rozeta.width()), 0.5);
+    EXPECT_GE(mm(mala.Rozeta.height()), 1.2);
+    // Where it was: the rosette on the middle of the sash's left band, the lever from the handle's height.
+    const windows::PrintLayout l = Raspored();
+    // (the sash's outer edge reaches the overlap further out on paper)
+    const double sredinaPojasa =
+        l.IshodisteX + ((60 - m.Preklapanje) + (60 + 80 - m.Preklapanje)) / 2.0 * l.FaktorX;
+    EXPECT_NEAR(mala.Rozeta.center().x(), sredinaPojasa, 3);
+    EXPECT_NEAR(mala.Poluga.top(), l.IshodisteY + 700 * l.FaktorY, 2);
+    // The Part's proportions: a lever 13 units long, the rosette 2 by 5.
+    const int u = mala.Poluga.height() / 13;
+    EXPECT_EQ(mala.Rozeta.width(), 2 * u);
+    EXPECT_EQ(mala.Rozeta.height(), 5 * u);
+
+    Prn().Clear();
+    n = windows::PrintType(Prn(), m, 10);
+    ASSERT_EQ(n, 10);
+    const Kvaka velika = IspisanaKvaka(Stranica());
+    // At 1:10 the handle keeps the size its scale gives it: 20 of the designer's handle units.
+    const int piksela16 = 6400 / windows::DesignerScale(1200, 1400);
+    const int u10 = static_cast<int>(std::lround(PikselaPoMm / 10 / piksela16 * 20));
+    EXPECT_EQ(velika.Poluga.height(), 13 * u10);
+    EXPECT_GT(mm(velika.Poluga.height()), mm(mala.Poluga.height()));
+}
+
 TEST(PrintingPdf, WritesThePlanToAPdfFile) {
     testsupport::TempFolder folder;
     const std::filesystem::path pdf = folder.Path() / "tip.pdf";

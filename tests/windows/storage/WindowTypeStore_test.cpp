@@ -237,6 +237,38 @@ TEST_F(WindowTypeStore, AnItemKeepsOneCopyAndItsOwnRows) {
     EXPECT_THAT(shown, IsEmpty());
 }
 
+// A reader that keeps the copy tables open (a printout of a whole order) reads what PrenesiKopiju reads,
+// and sees a copy saved after it opened them.
+TEST_F(WindowTypeStore, AReaderOfManyCopiesSeesEachAsItIsStoredNow) {
+    storagetest::MaliModel(m, 1200);
+    m.Sistem = 4;
+    const std::string mali = Opis(m);
+    ASSERT_GT(SpremiKopiju(m, {5, 1}, 4, 10), 0);
+    storagetest::BogatiModel(m);
+    m.Sistem = 4;
+    const std::string bogati = Opis(m);
+    ASSERT_GT(SpremiKopiju(m, {5, 2}, 4, 10), 0);
+
+    CitacKopija citac;
+    ASSERT_TRUE(citac.Prenesi(m, {5, 1}, sustav));
+    EXPECT_EQ(Opis(m, true), mali);
+    ASSERT_TRUE(citac.Prenesi(m, {5, 2}, sustav));
+    EXPECT_EQ(Opis(m, true), bogati);
+    EXPECT_FALSE(citac.Prenesi(m, {5, 3}, sustav));
+    EXPECT_EQ(m.BrojOkvira(), 0);
+
+    // Item 1 saved anew meanwhile, item 2 deleted.
+    storagetest::MaliModel(m, 1600);
+    m.Sistem = 4;
+    const std::string veci = Opis(m);
+    ASSERT_GT(SpremiKopiju(m, {5, 1}, 4, 10), 0);
+    ASSERT_TRUE(ObrisiKopiju({5, 2}));
+    ASSERT_TRUE(citac.Prenesi(m, {5, 1}, sustav));
+    EXPECT_EQ(Opis(m, true), veci);
+    EXPECT_FALSE(citac.Prenesi(m, {5, 2}, sustav));
+    EXPECT_THAT(shown, IsEmpty());
+}
+
 } // namespace
 
 namespace {
