@@ -297,26 +297,28 @@ bool Journal::ChangesSince(TableFiles& files, std::uint64_t from, std::uint64_t 
 }
 
 void Journal::Apply(const Transaction& t, TableFiles& files) {
-    std::array<bool, 3> touched{};
-    for (const auto& w : t.Writes) {
-        WriteAll(files.Fd(w.File, true), w.Data.data(), w.Data.size(), w.Offset,
-                 files.Path(w.File).filename().string());
-        touched[static_cast<int>(w.File)] = true;
+    // A file's new contents are on disk before the writes of the files that point into them: the memo
+    // texts before the records that name them, the blocks before the primary index's entries for them. So
+    // even a journal that cannot be read back never leaves a record naming a text the disk does not hold.
+    for (const TableFile f : {TableFile::Mb, TableFile::Db, TableFile::Px}) {
+        const int i = static_cast<int>(f);
+        const std::string name = files.Path(f).filename().string();
+        bool touched = false;
+        for (const auto& w : t.Writes) {
+            if (w.File != f) continue;
+            WriteAll(files.Fd(f, true), w.Data.data(), w.Data.size(), w.Offset, name);
+            touched = true;
+        }
+        if (t.NewSize[i] >= 0) {
+            if (base::Fs().Truncate(files.Fd(f, true), t.NewSize[i]) != 0) ThrowIo(name, errno);
+            touched = true;
+        }
+        if (!touched) continue;
+        Sync(files.Fd(f, true), name);
+        // A file the write made (the first memo, a new index) keeps its name through a power cut before
+        // anything points into it.
+        files.SyncNewNames();
     }
-    for (int i = 0; i < 3; ++i) {
-        if (t.NewSize[i] < 0) continue;
-        const int fd = files.Fd(static_cast<TableFile>(i), true);
-        if (base::Fs().Truncate(fd, t.NewSize[i]) != 0)
-            ThrowIo(files.Path(static_cast<TableFile>(i)).filename().string(), errno);
-        touched[i] = true;
-    }
-    for (int i = 0; i < 3; ++i)
-        if (touched[i])
-            Sync(files.Fd(static_cast<TableFile>(i), true),
-                 files.Path(static_cast<TableFile>(i)).filename().string());
-    // A file the write made (the first memo) keeps its name through a power cut before the journal is
-    // marked done.
-    files.SyncNewNames();
 }
 
 std::uint64_t Journal::Commit(const Transaction& t, TableFiles& files) {

@@ -3,9 +3,10 @@
 // bytes of every touched range of the .DB, .PX and .MB into the journal in one write with a checksum, then
 // applies them to the files and marks the journal done. The journal is on disk before a file changes and the
 // files are before the journal is marked done, so a power cut, not only a killed process, leaves the table
-// whole. A kill before the journal is complete leaves the
-// files as they were; a kill after it is replayed by the next writer or opener. The journal also carries the
-// table's change generation, which tells other processes that the table changed.
+// whole. The files are written and synced one after the other, each before the files that point into it
+// (.MB, then .DB, then .PX). A kill before the journal is complete leaves the files as they were; a kill
+// after it is replayed by the next writer or opener. The journal also carries the table's change
+// generation, which tells other processes that the table changed.
 
 #include "base/FileIo.h"
 
