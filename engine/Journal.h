@@ -60,6 +60,9 @@ struct Transaction {
     // What the write changed, in the table's own terms, for other processes that catch up (kept for the
     // last few generations).
     std::string Note;
+    // For each write, a checksum of each of its sectors as the file held it before (read back from a
+    // journal: empty when it carries none).
+    std::vector<std::uint64_t> Before;
     bool Empty() const { return Writes.empty() && NewSize[0] < 0 && NewSize[1] < 0 && NewSize[2] < 0; }
 };
 
@@ -97,6 +100,10 @@ private:
     // The notes the finished journal on disk carries (none when it carries none, or is not finished).
     std::vector<std::pair<std::uint64_t, std::string>> ReadNotes(int fd);
     static std::uint64_t TableIdentity(TableFiles& files);
+    // The checksums of the sectors of every write's range as the files hold them now.
+    static std::vector<std::uint64_t> SectorSums(const Transaction& t, TableFiles& files);
+    // Whether the files hold, sector by sector, what the transaction wrote or what was there before it.
+    static bool HoldsBeforeOrAfter(const Transaction& t, TableFiles& files);
 
     fs::path path_;
     std::string tableName_;

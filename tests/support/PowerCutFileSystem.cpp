@@ -229,6 +229,7 @@ void PowerCutFileSystem::CutPower() {
                 Apply(bytes, torn.Data.substr(0, part), torn.Offset, false);
             }
         }
+        if (copies_) ::unlink(name.c_str());
         const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
         if (fd < 0) continue;
         if (::ftruncate(fd, 0) != 0) {

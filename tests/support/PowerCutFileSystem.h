@@ -36,6 +36,9 @@ public:
         keepSome_ = true;
         random_.seed(seed);
     }
+    // The files come back as copies (other inodes), as when the folder is copied or a shared folder is
+    // mounted anew after the cut.
+    void ComeBackAsCopies() { copies_ = true; }
     // Puts the folder as a disk would hold it now, were the power cut. The files go on from there (the
     // layer watches them as on disk again).
     void CutPower();
@@ -78,6 +81,7 @@ private:
     int syncs_ = 0;
     int cutAt_ = 0;
     bool keepSome_ = false;
+    bool copies_ = false;
     std::mt19937_64 random_;
 };
 

@@ -94,18 +94,21 @@ void CrashAfterEachWrite(const WritePointScenario& s, const fs::path& start, con
 // holds the operation wholly done or wholly not done, and done when it had returned success.
 void CutPowerAtEachSync(const WritePointScenario& s, const fs::path& start, const fs::path& work, int syncs) {
     for (int n = 1; n <= syncs + 1; ++n) {
-        for (std::uint64_t seed = 0; seed <= 2; ++seed) {
-            SCOPED_TRACE(
-                s.Name + ": the power goes " +
-                (n <= syncs ? "at sync " + std::to_string(n) + " of " + std::to_string(syncs)
-                            : std::string("after the operation returned")) +
-                (seed == 0 ? "" : ", some unsynced writes on disk (seed " + std::to_string(seed) + ")"));
+        // Seed 0: strictly; 1 and 2: some unsynced writes on disk; 3: strictly, the files back as copies.
+        for (std::uint64_t seed = 0; seed <= 3; ++seed) {
+            SCOPED_TRACE(s.Name + ": the power goes " +
+                         (n <= syncs ? "at sync " + std::to_string(n) + " of " + std::to_string(syncs)
+                                     : std::string("after the operation returned")) +
+                         (seed == 3   ? ", the files back as copies (other inodes)"
+                          : seed != 0 ? ", some unsynced writes on disk (seed " + std::to_string(seed) + ")"
+                                      : ""));
             CopyFolder(start, work);
             std::string output;
             const int status = InChild(
                 [&] {
                     PowerCutFileSystem power(work);
-                    if (seed != 0) power.KeepSomeUnsynced(seed);
+                    if (seed == 1 || seed == 2) power.KeepSomeUnsynced(seed);
+                    if (seed == 3) power.ComeBackAsCopies();
                     power.CutAtSync(n);
                     std::string error;
                     {
