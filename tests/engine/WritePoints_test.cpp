@@ -4,10 +4,14 @@
 #include "Consistency.h"
 #include "engine/Engine.h"
 #include "engine/TableImage.h"
+#include "tests/support/ChildProcess.h"
+#include "tests/support/PowerCutFileSystem.h"
+#include "tests/support/TempFolder.h"
 #include "tests/support/WritePoints.h"
 
 #include <gtest/gtest.h>
 
+#include <iostream>
 #include <map>
 
 namespace {
@@ -346,6 +350,120 @@ testsupport::WritePointScenario AddIndex(bool primary) {
 }
 
 class EngineWritePoints : public ::testing::TestWithParam<testsupport::WritePointScenario (*)()> {};
+
+// One open writes several times: a memo changed, a row put in, a row taken out, memos of several rows
+// changed at once, a row's key changed. The power goes at each sync of all of them; every write that had
+// returned is there after it, and the one under way wholly or not at all.
+void CutThroughSeveralWrites(bool byBlock) {
+    SetReadByBlockFrom(byBlock ? 0 : 4u << 20);
+    testsupport::TempFolder tmp;
+    const fs::path start = tmp / "start", work = tmp / "work";
+    fs::create_directories(start);
+    MakeRoba(start, true);
+    std::vector<Rows> states{Before()};
+    std::vector<std::function<void(Table&)>> writes;
+    auto add = [&](const std::function<void(Rows&)>& model, const std::function<void(Table&)>& write) {
+        Rows next = states.back();
+        model(next);
+        states.push_back(std::move(next));
+        writes.push_back(write);
+    };
+    add([](Rows& r) { r[50].Opis = LongText(91); },
+        [](Table& t) {
+            auto c = t.OpenCursor();
+            Find(*c, 50);
+            c->Modify(RowOf(50, {"naziv 50", 500, LongText(91)}));
+        });
+    add(
+        [](Rows& r) {
+            r[83] = {"treci", 3, std::string(3000, 'z')};
+        },
+        [](Table& t) {
+            t.OpenCursor()->Insert(RowOf(83, {"treci", 3, std::string(3000, 'z')}));
+        });
+    add([](Rows& r) { r.erase(52); },
+        [](Table& t) {
+            auto c = t.OpenCursor();
+            Find(*c, 52);
+            c->Delete();
+        });
+    std::vector<Row> replaced;
+    add(
+        [&](Rows& r) {
+            for (std::int64_t id = 60; id <= 70; id += 2) {
+                r[id].Opis = LongText(static_cast<int>(id) + 1);
+                replaced.push_back(RowOf(id, r[id]));
+            }
+        },
+        [&](Table& t) { t.ReplaceRows({Value::Int(60)}, {Value::Int(70)}, replaced); });
+    add(
+        [](Rows& r) {
+            r[171] = r[80];
+            r[171].Naziv = "preimenovan";
+            r.erase(80);
+        },
+        [](Table& t) {
+            auto c = t.OpenCursor();
+            Find(*c, 80);
+            const Row old = c->Read();
+            c->Modify({Value::Int(171), Value::Text("preimenovan"), old[2], old[3]});
+        });
+
+    auto run = [&](testsupport::PowerCutFileSystem& power) {
+        base::ScopedFileSystem scope(power);
+        auto t = Table::Open(work, "ROBA.DB", OpenMode::Shared);
+        for (std::size_t k = 0; k < writes.size(); ++k) {
+            writes[k](*t);
+            std::cout << "returned " << k + 1 << std::endl;
+        }
+    };
+    int syncs = 0;
+    for (int n = 1; (syncs == 0 && n < 500) || n <= syncs + 1; ++n) {
+        for (const bool copies : {false, true}) {
+            SCOPED_TRACE("the power goes at sync " + std::to_string(n) +
+                         (copies ? ", the files back as copies" : ""));
+            fs::remove_all(work);
+            fs::copy(start, work, fs::copy_options::recursive);
+            auto child = testsupport::ChildProcess::Fork([&] {
+                testsupport::PowerCutFileSystem power(work);
+                if (copies) power.ComeBackAsCopies();
+                power.CutAtSync(n);
+                run(power);
+                std::cout << "syncs " << power.Syncs() << std::endl;
+                power.CutPower();
+                return testsupport::PowerCutFileSystem::PowerWentOff;
+            });
+            const std::string out = child->ReadAll(std::chrono::minutes(2));
+            const auto status = child->Wait(std::chrono::minutes(2));
+            ASSERT_TRUE(status && status->Exited &&
+                        status->Code == testsupport::PowerCutFileSystem::PowerWentOff)
+                << out << child->Errors();
+            if (const auto at = out.find("syncs "); at != std::string::npos)
+                syncs = std::stoi(out.substr(at + 6));
+            std::size_t returned = 0;
+            for (std::size_t at = out.find("returned "); at != std::string::npos;
+                 at = out.find("returned ", at + 1))
+                returned = std::stoul(out.substr(at + 9));
+            Rows rows;
+            const std::string problem = ReadRoba(work, rows);
+            ASSERT_EQ(problem, "");
+            const bool whole =
+                rows == states[returned] || (returned + 1 < states.size() && rows == states[returned + 1]);
+            EXPECT_TRUE(whole) << returned << " writes had returned; the table holds " << rows.size()
+                               << " rows";
+        }
+    }
+    EXPECT_GT(syncs, 2 * static_cast<int>(writes.size()));
+    SetReadByBlockFrom(4u << 20);
+}
+
+TEST(EnginePowerCut, AWriteThatReturnedSurvivesACutInALaterOne) {
+    CutThroughSeveralWrites(false);
+}
+
+TEST(EnginePowerCut, AWriteThatReturnedSurvivesACutInALaterOneReadByBlock) {
+    CutThroughSeveralWrites(true);
+}
 
 } // namespace
 
