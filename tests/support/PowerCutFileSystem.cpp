@@ -139,7 +139,7 @@ int PowerCutFileSystem::Truncate(int fd, off_t size) {
     return rc;
 }
 
-bool PowerCutFileSystem::SyncPoint(int fd) {
+bool PowerCutFileSystem::SyncPoint(int fd, bool times) {
     if (++syncs_ == cutAt_) {
         CutPower();
         ::_exit(PowerWentOff);
@@ -154,17 +154,17 @@ bool PowerCutFileSystem::SyncPoint(int fd) {
     f.OnDisk = ReadAllOf(fd);
     f.Unsynced.clear();
     struct stat st {};
-    if (::fstat(fd, &st) == 0) f.MTime = MTimeOf(st);
+    if (times && ::fstat(fd, &st) == 0) f.MTime = MTimeOf(st);
     return true;
 }
 
 int PowerCutFileSystem::Sync(int fd) {
-    SyncPoint(fd);
+    SyncPoint(fd, true);
     return FileSystem::Sync(fd);
 }
 
 int PowerCutFileSystem::SyncData(int fd) {
-    SyncPoint(fd);
+    SyncPoint(fd, false);
     return FileSystem::SyncData(fd);
 }
 

@@ -2,7 +2,8 @@
 // A file layer for tests that knows what a disk holds after a power cut. It watches the files of one folder:
 // what they hold when it starts counts as on disk; a file's later writes reach the disk only with a sync of
 // that file, and a name made, renamed or removed in the folder only with a sync of the folder. Cutting the
-// power puts the folder back to that: each file as its last sync left it (its date as it was then), each
+// power puts the folder back to that: each file as its last sync left it (its date as its last full sync
+// left it: a sync of the contents alone need not carry the date), each
 // name as the folder's last sync left it; a file made since and never named on disk is gone. It can cut the
 // power at a chosen sync point, just before that sync reaches the disk, and end the process there.
 //
@@ -69,7 +70,8 @@ private:
     std::optional<int> Known(const std::string& path);
     int Adopt(const std::string& path);
     std::string Inside(const char* path) const;
-    bool SyncPoint(int fd);
+    // A sync of the contents only (times false) leaves the file's date on disk as it was.
+    bool SyncPoint(int fd, bool times);
     void Record(int fd, Change change);
 
     std::filesystem::path folder_;
