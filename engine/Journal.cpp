@@ -348,9 +348,8 @@ bool Journal::ChangesSince(TableFiles& files, std::uint64_t from, std::uint64_t 
 }
 
 void Journal::Apply(const Transaction& t, TableFiles& files) {
-    // A file's new contents are on disk before the writes of the files that point into them: the memo
-    // texts before the records that name them, the blocks before the primary index's entries for them. So
-    // even a journal that cannot be read back never leaves a record naming a text the disk does not hold.
+    // A file's new contents are on disk before the files that point into them are written: the memo texts
+    // before the records that name them, the blocks before the primary index's entries for them.
     for (const TableFile f : {TableFile::Mb, TableFile::Db, TableFile::Px}) {
         const int i = static_cast<int>(f);
         const std::string name = files.Path(f).filename().string();
