@@ -5,9 +5,11 @@
 #include "engine/codec/Bytes.h"
 #include "engine/Errors.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <map>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -24,6 +26,10 @@ constexpr std::size_t JournalPage = 4096;
 constexpr char NotesMark[4] = {'N', 'O', 'T', 'E'};
 constexpr std::size_t MaxNotes = 64;
 constexpr std::size_t MaxNoteBytes = 8192;
+// The sums of the ranges' sectors before the write ride between the writes and the notes, announced in the
+// body's spare bytes after the table's identity (older builds skip both).
+constexpr char BeforeMark[4] = {'P', 'R', 'E', '1'};
+constexpr std::size_t Sector = 512;
 
 using Notes = std::vector<std::pair<std::uint64_t, std::string>>;
 
@@ -80,6 +86,40 @@ std::uint64_t Journal::TableIdentity(TableFiles& files) {
     if (sx.stx_mask & STATX_BTIME)
         id ^= static_cast<std::uint64_t>(sx.stx_btime.tv_sec) * 1000000007ull + sx.stx_btime.tv_nsec;
     return id;
+}
+
+std::vector<std::uint64_t> Journal::SectorSums(const Transaction& t, TableFiles& files) {
+    std::vector<std::uint64_t> sums;
+    std::string bytes;
+    for (const auto& w : t.Writes) {
+        const int fd = files.Fd(w.File, false);
+        bytes.assign(w.Data.size(), '\0');
+        // What lies past a file's end (or in a file not yet made) reads as zeros, as it will once extended.
+        if (fd >= 0) {
+            const base::IoResult r = base::ReadAt(fd, bytes.data(), bytes.size(), w.Offset);
+            if (r.Error != 0) ThrowIo(files.Path(w.File).filename().string(), r.Error);
+        }
+        for (std::size_t at = 0; at < bytes.size(); at += Sector)
+            sums.push_back(codec::Checksum(codec::Bytes(bytes) + at, std::min(Sector, bytes.size() - at)));
+    }
+    return sums;
+}
+
+bool Journal::HoldsBeforeOrAfter(const Transaction& t, TableFiles& files) {
+    std::size_t sectors = 0;
+    for (const auto& w : t.Writes)
+        sectors += (w.Data.size() + Sector - 1) / Sector;
+    if (t.Before.size() != sectors) return false;
+    const std::vector<std::uint64_t> now = SectorSums(t, files);
+    std::size_t k = 0;
+    for (const auto& w : t.Writes) {
+        for (std::size_t at = 0; at < w.Data.size(); at += Sector, ++k) {
+            const std::uint64_t after =
+                codec::Checksum(codec::Bytes(w.Data) + at, std::min(Sector, w.Data.size() - at));
+            if (now[k] != after && now[k] != t.Before[k]) return false;
+        }
+    }
+    return true;
 }
 
 void Journal::MarkIdle(int fd) {
@@ -217,11 +257,13 @@ bool Journal::ReadTransaction(TableFiles& files, std::uint32_t& status, std::uin
         t.NewSize[i] = static_cast<std::int64_t>(codec::GetU64(p + pos + 8 * i));
     pos += 24;
     // A journal left behind by a table that has since been replaced (deleted by mask, another family renamed
-    // in) belongs to other files.
-    if (codec::GetU64(p + pos) != TableIdentity(files)) {
-        if (status == Pending) MarkIdle(fd);
-        return false;
-    }
+    // in) belongs to other files. The same files may come back under other inodes (a copy of the folder, a
+    // shared folder mounted anew): a pending write is theirs when every sector it names holds what it wrote
+    // or what was there before.
+    const bool sameFiles = codec::GetU64(p + pos) == TableIdentity(files);
+    if (!sameFiles && status != Pending) return false;
+    const bool hasBefore = std::memcmp(p + pos + 8, BeforeMark, 4) == 0;
+    const std::uint32_t beforeBytes = hasBefore ? codec::GetU32(p + pos + 12) : 0;
     pos += 16;
     for (std::uint32_t i = 0; i < count; ++i) {
         need(13);
@@ -235,6 +277,15 @@ bool Journal::ReadTransaction(TableFiles& files, std::uint32_t& status, std::uin
         w.Data.assign(body, pos, n);
         pos += n;
         t.Writes.push_back(std::move(w));
+    }
+    if (beforeBytes % 8 != 0) ThrowDamaged(path_.filename().string());
+    need(beforeBytes);
+    for (std::uint32_t i = 0; i < beforeBytes; i += 8)
+        t.Before.push_back(codec::GetU64(p + pos + i));
+    pos += beforeBytes;
+    if (!sameFiles && (!hasBefore || !HoldsBeforeOrAfter(t, files))) {
+        MarkIdle(fd);
+        return false;
     }
     if (notes != nullptr && !NotesOf(body, pos, *notes)) notes->clear();
     return true;
@@ -297,29 +348,77 @@ bool Journal::ChangesSince(TableFiles& files, std::uint64_t from, std::uint64_t 
 }
 
 void Journal::Apply(const Transaction& t, TableFiles& files) {
-    std::array<bool, 3> touched{};
-    for (const auto& w : t.Writes) {
-        WriteAll(files.Fd(w.File, true), w.Data.data(), w.Data.size(), w.Offset,
-                 files.Path(w.File).filename().string());
-        touched[static_cast<int>(w.File)] = true;
+    // A file's new contents are on disk before the files that point into them are written: the memo texts
+    // before the records that name them, the blocks before the primary index's entries for them.
+    for (const TableFile f : {TableFile::Mb, TableFile::Db, TableFile::Px}) {
+        const int i = static_cast<int>(f);
+        const std::string name = files.Path(f).filename().string();
+        bool touched = false;
+        for (const auto& w : t.Writes) {
+            if (w.File != f) continue;
+            WriteAll(files.Fd(f, true), w.Data.data(), w.Data.size(), w.Offset, name);
+            touched = true;
+        }
+        if (t.NewSize[i] >= 0) {
+            if (base::Fs().Truncate(files.Fd(f, true), t.NewSize[i]) != 0) ThrowIo(name, errno);
+            touched = true;
+        }
+        if (!touched) continue;
+        Sync(files.Fd(f, true), name);
+        // A file the write made (the first memo, a new index) keeps its name through a power cut before
+        // anything points into it.
+        files.SyncNewNames();
     }
-    for (int i = 0; i < 3; ++i) {
-        if (t.NewSize[i] < 0) continue;
-        const int fd = files.Fd(static_cast<TableFile>(i), true);
-        if (base::Fs().Truncate(fd, t.NewSize[i]) != 0)
-            ThrowIo(files.Path(static_cast<TableFile>(i)).filename().string(), errno);
-        touched[i] = true;
-    }
-    for (int i = 0; i < 3; ++i)
-        if (touched[i])
-            Sync(files.Fd(static_cast<TableFile>(i), true),
-                 files.Path(static_cast<TableFile>(i)).filename().string());
-    // A file the write made (the first memo) keeps its name through a power cut before the journal is
-    // marked done.
-    files.SyncNewNames();
 }
 
-std::uint64_t Journal::Commit(const Transaction& t, TableFiles& files) {
+// Writes of one file that overlap or touch become one, holding what the last of them left: every byte of
+// the files is named once, so its content before and after the transaction tell whether it was applied.
+// Nothing is copied when no two overlap (the usual write).
+static const Transaction& Coalesced(const Transaction& t, Transaction& merged) {
+    std::vector<std::size_t> order(t.Writes.size());
+    for (std::size_t i = 0; i < order.size(); ++i)
+        order[i] = i;
+    auto key = [&](std::size_t i) { return std::pair(t.Writes[i].File, t.Writes[i].Offset); };
+    std::stable_sort(order.begin(), order.end(),
+                     [&](std::size_t a, std::size_t b) { return key(a) < key(b); });
+    bool overlap = false;
+    for (std::size_t k = 1; k < order.size() && !overlap; ++k) {
+        const JournalWrite& a = t.Writes[order[k - 1]];
+        const JournalWrite& b = t.Writes[order[k]];
+        overlap = a.File == b.File && b.Offset <= a.Offset + a.Data.size();
+    }
+    if (!overlap) return t;
+    merged.NewSize = t.NewSize;
+    merged.Note = t.Note;
+    for (const TableFile f : {TableFile::Db, TableFile::Px, TableFile::Mb}) {
+        std::map<std::uint64_t, std::string> ranges; // offset -> bytes, none overlapping or touching
+        for (const auto& w : t.Writes) {
+            if (w.File != f || w.Data.empty()) continue;
+            std::uint64_t from = w.Offset, to = w.Offset + w.Data.size();
+            auto it = ranges.upper_bound(from);
+            if (it != ranges.begin() && std::prev(it)->first + std::prev(it)->second.size() >= from) --it;
+            std::vector<std::pair<std::uint64_t, std::string>> joined;
+            while (it != ranges.end() && it->first <= to) {
+                from = std::min(from, it->first);
+                to = std::max<std::uint64_t>(to, it->first + it->second.size());
+                joined.emplace_back(it->first, std::move(it->second));
+                it = ranges.erase(it);
+            }
+            std::string bytes(to - from, '\0');
+            for (const auto& [at, old] : joined)
+                bytes.replace(at - from, old.size(), old);
+            bytes.replace(w.Offset - from, w.Data.size(), w.Data); // the later write wins
+            ranges.emplace(from, std::move(bytes));
+        }
+        for (auto& [at, bytes] : ranges)
+            merged.Writes.push_back({f, at, std::move(bytes)});
+    }
+    return merged;
+}
+
+std::uint64_t Journal::Commit(const Transaction& whole, TableFiles& files) {
+    Transaction merged;
+    const Transaction& t = Coalesced(whole, merged);
     const int fd = Fd(true);
     const std::uint64_t generation = Generation() + 1;
     // The notes of the last writes, this one's added, kept to a few kilobytes.
@@ -334,7 +433,8 @@ std::uint64_t Journal::Commit(const Transaction& t, TableFiles& files) {
         ++drop;
     }
     notes.erase(notes.begin(), notes.begin() + static_cast<std::ptrdiff_t>(drop));
-    std::size_t len = 4 + 24 + 16 + noteBytes + 8;
+    const std::vector<std::uint64_t> before = SectorSums(t, files);
+    std::size_t len = 4 + 24 + 16 + 8 * before.size() + noteBytes + 8;
     for (const auto& w : t.Writes)
         len += 13 + w.Data.size();
     std::string buf(HeadBytes + len, '\0');
@@ -350,6 +450,8 @@ std::uint64_t Journal::Commit(const Transaction& t, TableFiles& files) {
         codec::PutU64(p + pos + 8 * i, static_cast<std::uint64_t>(t.NewSize[i]));
     pos += 24;
     codec::PutU64(p + pos, TableIdentity(files));
+    std::memcpy(p + pos + 8, BeforeMark, 4);
+    codec::PutU32(p + pos + 12, static_cast<std::uint32_t>(8 * before.size()));
     pos += 16;
     for (const auto& w : t.Writes) {
         p[pos] = static_cast<unsigned char>(w.File);
@@ -358,6 +460,10 @@ std::uint64_t Journal::Commit(const Transaction& t, TableFiles& files) {
         pos += 13;
         std::memcpy(p + pos, w.Data.data(), w.Data.size());
         pos += w.Data.size();
+    }
+    for (const std::uint64_t sum : before) {
+        codec::PutU64(p + pos, sum);
+        pos += 8;
     }
     for (const auto& [g, note] : notes) {
         codec::PutU64(p + pos, g);

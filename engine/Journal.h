@@ -3,9 +3,10 @@
 // bytes of every touched range of the .DB, .PX and .MB into the journal in one write with a checksum, then
 // applies them to the files and marks the journal done. The journal is on disk before a file changes and the
 // files are before the journal is marked done, so a power cut, not only a killed process, leaves the table
-// whole. A kill before the journal is complete leaves the
-// files as they were; a kill after it is replayed by the next writer or opener. The journal also carries the
-// table's change generation, which tells other processes that the table changed.
+// whole. The files are written and synced one after the other, each before the files that point into it
+// (.MB, then .DB, then .PX). A kill before the journal is complete leaves the files as they were; a kill
+// after it is replayed by the next writer or opener. The journal also carries the table's change
+// generation, which tells other processes that the table changed.
 
 #include "base/FileIo.h"
 
@@ -59,6 +60,9 @@ struct Transaction {
     // What the write changed, in the table's own terms, for other processes that catch up (kept for the
     // last few generations).
     std::string Note;
+    // For each write, a checksum of each of its sectors as the file held it before (read back from a
+    // journal: empty when it carries none).
+    std::vector<std::uint64_t> Before;
     bool Empty() const { return Writes.empty() && NewSize[0] < 0 && NewSize[1] < 0 && NewSize[2] < 0; }
 };
 
@@ -96,6 +100,10 @@ private:
     // The notes the finished journal on disk carries (none when it carries none, or is not finished).
     std::vector<std::pair<std::uint64_t, std::string>> ReadNotes(int fd);
     static std::uint64_t TableIdentity(TableFiles& files);
+    // The checksums of the sectors of every write's range as the files hold them now.
+    static std::vector<std::uint64_t> SectorSums(const Transaction& t, TableFiles& files);
+    // Whether the files hold, sector by sector, what the transaction wrote or what was there before it.
+    static bool HoldsBeforeOrAfter(const Transaction& t, TableFiles& files);
 
     fs::path path_;
     std::string tableName_;

@@ -182,7 +182,8 @@ Value Salvager::Memo(const codec::FieldLayout& f, const unsigned char* p) {
     const std::uint32_t length = codec::GetU32(p + leader + 4);
     if (location != 0 && haveMb_) {
         try {
-            return codec::DecodeMemoText(f, mb_.Read(location, length), *cp_);
+            return codec::DecodeMemoText(
+                f, mb_.Read(codec::MemoRef::Of(p, leader, f.Desc.Type == FieldType::Memo)), *cp_);
         } catch (const Error&) {
         }
     }

@@ -500,11 +500,9 @@ void TableImage::LoadMemos(RecordArray& rows) {
         if (!rows[id]) continue;
         for (std::size_t k = 0; k < memoFields_.size(); ++k) {
             const auto& f = layout_[memoFields_[k]];
-            const auto* t = rows[id].get() + f.Offset + codec::MemoLeader(f);
-            const std::uint32_t location = codec::GetU32(t);
-            const std::uint32_t length = codec::GetU32(t + 4);
-            if (location == 0) {
-                if (length > static_cast<std::uint32_t>(codec::MemoLeader(f))) ThrowDamaged(name_);
+            const codec::MemoRef ref = MemoRefOf(f, rows[id].get());
+            if (ref.Location == 0) {
+                if (ref.Length > static_cast<std::uint32_t>(codec::MemoLeader(f))) ThrowDamaged(name_);
                 continue;
             }
             auto& texts = memos_[id];
@@ -513,7 +511,7 @@ void TableImage::LoadMemos(RecordArray& rows) {
                 // Rows point into a memo file that cannot be read: no new text may be put where theirs were.
                 mbBroken_ = mbBroken_ || unreadable;
                 if (unreadable) ThrowDamaged(mbName_);
-                texts[k] = mb_.Read(location, length);
+                texts[k] = mb_.Read(ref);
             } catch (const DamagedFile&) {
                 texts[k] = MarkedMemo(f, rows[id].get() + f.Offset);
                 ++damagedMemos_;
@@ -551,27 +549,29 @@ std::vector<std::string> TableImage::ReadRowMemos(const unsigned char* rec) cons
     std::vector<std::string> texts;
     for (std::size_t k = 0; k < memoFields_.size(); ++k) {
         const auto& f = layout_[memoFields_[k]];
-        const auto* t = rec + f.Offset + codec::MemoLeader(f);
-        const std::uint32_t location = codec::GetU32(t);
-        const std::uint32_t length = codec::GetU32(t + 4);
-        if (location == 0) {
-            if (length > static_cast<std::uint32_t>(codec::MemoLeader(f))) DistrustPx();
+        const codec::MemoRef ref = MemoRefOf(f, rec);
+        if (ref.Location == 0) {
+            if (ref.Length > static_cast<std::uint32_t>(codec::MemoLeader(f))) DistrustPx();
             continue;
         }
         const int fd = const_cast<TableFiles&>(files_).Fd(TableFile::Mb, false);
         if (fd < 0) DistrustPx();
-        std::string bytes(codec::MemoFile::BlobBytesAt(location, length), '\0');
-        const base::IoResult r = base::ReadAt(fd, bytes.data(), bytes.size(), location & ~0xFFu);
+        std::string bytes(codec::MemoFile::BlobBytesAt(ref.Location, ref.Length), '\0');
+        const base::IoResult r = base::ReadAt(fd, bytes.data(), bytes.size(), ref.Location & ~0xFFu);
         if (r.Error != 0) ThrowIo(mbName_, r.Error);
         bytes.resize(r.Done);
         texts.resize(memoFields_.size());
         try {
-            texts[k] = codec::MemoFile::ReadBlob(bytes, location, length, mbName_);
+            texts[k] = codec::MemoFile::ReadBlob(bytes, ref, mbName_);
         } catch (const DamagedFile&) {
             DistrustPx();
         }
     }
     return texts;
+}
+
+codec::MemoRef TableImage::MemoRefOf(const codec::FieldLayout& f, const unsigned char* rec) {
+    return codec::MemoRef::Of(rec + f.Offset, codec::MemoLeader(f), f.Desc.Type == FieldType::Memo);
 }
 
 // What the record keeps of a text the memo file does not give, and the mark.

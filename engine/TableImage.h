@@ -352,6 +352,7 @@ private:
     std::vector<std::string> ReadRowMemos(const unsigned char* rec) const;
     // A row's long memo texts (nullptr when it has none); a table read by block reads them when first asked.
     const std::vector<std::string>* MemosOf(RowId id) const;
+    static codec::MemoRef MemoRefOf(const codec::FieldLayout& f, const unsigned char* rec);
     std::string MarkedMemo(const codec::FieldLayout& f, const unsigned char* field) const;
     void RebuildIndexDefinitions(const std::vector<codec::DamagedIndexFile>& damaged);
     void LoadPrimaryIndexFile();

@@ -3,6 +3,7 @@
 #include "engine/codec/Bytes.h"
 #include "engine/Errors.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace engine::codec {
@@ -42,6 +43,7 @@ void MemoFile::Reset() {
     freeBySize_.clear();
     damaged_.clear();
     bigData_.clear();
+    bigMods_.clear();
     size_ = MbUnit;
 }
 
@@ -70,6 +72,7 @@ void MemoFile::Load(std::string bytes, const std::string& fileName) {
                    off + 9 + GetU32(p + off + 3) <= held) {
             singles_[off] = units;
             bigData_[off] = bytes.substr(off + 9, GetU32(p + off + 3));
+            bigMods_[off] = GetU16(p + off + 7);
         } else if (fits && type == 4) {
             AddFree(off, units);
         } else {
@@ -81,53 +84,81 @@ void MemoFile::Load(std::string bytes, const std::string& fileName) {
     }
 }
 
+MemoRef MemoRef::Of(const unsigned char* field, int leader, bool leaderIsCopy) {
+    MemoRef ref;
+    ref.Location = GetU32(field + leader);
+    ref.Length = GetU32(field + leader + 4);
+    ref.Modification = GetU16(field + leader + 8);
+    ref.Leader = std::string_view(reinterpret_cast<const char*>(field), static_cast<std::size_t>(leader));
+    ref.LeaderIsCopy = leaderIsCopy;
+    return ref;
+}
+
 namespace {
 
+// A text that does not begin as its record's leader is not the text the record was written with.
+std::string Checked(std::string text, const MemoRef& ref, const std::string& fileName) {
+    if (ref.LeaderIsCopy) {
+        const std::size_t n = std::min(text.size(), ref.Leader.size());
+        if (ref.Leader.compare(0, n, text, 0, n) != 0) ThrowDamaged(fileName);
+    }
+    return text;
+}
+
 // The blob in slot `index` of a sub-allocated block (`valid` of its bytes held by the file).
-std::string SlotBlob(const std::string& block, int valid, int index, std::uint32_t length,
-                     const std::string& fileName) {
+std::string SlotBlob(const std::string& block, int valid, const MemoRef& ref, const std::string& fileName) {
+    const int index = static_cast<int>(ref.Location & 0xFF);
     if (index > 63 || block.size() < static_cast<std::size_t>(MbUnit)) ThrowDamaged(fileName);
-    const auto* s = Bytes(block) + 12 + 5 * index;
+    const auto* slots = Bytes(block) + 12;
+    const auto* s = slots + 5 * index;
     const int offset = s[0], chunks = s[1], last = s[4];
     if (offset == 0 || chunks == 0 || last < 1 || last > 16 || offset < FirstDataChunk ||
-        offset + chunks > ChunksPerBlock)
+        offset + chunks > ChunksPerBlock || GetU16(s + 2) != ref.Modification)
         ThrowDamaged(fileName);
     const std::uint32_t stored = static_cast<std::uint32_t>((chunks - 1) * 16 + last);
-    if (stored != length || offset * 16 + static_cast<int>(length) > valid) ThrowDamaged(fileName);
-    return block.substr(static_cast<std::size_t>(offset) * 16, length);
+    if (stored != ref.Length || offset * 16 + static_cast<int>(ref.Length) > valid) ThrowDamaged(fileName);
+    // No other slot's data lies in this one's chunks.
+    for (int i = 0; i < 64; ++i) {
+        const auto* o = slots + 5 * i;
+        if (i != index && o[0] != 0 && o[0] < offset + chunks && offset < o[0] + o[1]) ThrowDamaged(fileName);
+    }
+    return Checked(block.substr(static_cast<std::size_t>(offset) * 16, ref.Length), ref, fileName);
 }
 
 } // namespace
 
-std::string MemoFile::Read(std::uint32_t location, std::uint32_t length) const {
-    const std::uint64_t block = location & ~0xFFull;
-    const int index = location & 0xFF;
+std::string MemoFile::Read(const MemoRef& ref) const {
+    const std::uint64_t block = ref.Location & ~0xFFull;
+    const int index = ref.Location & 0xFF;
     if (index == 0xFF) {
         const auto it = bigData_.find(block);
-        if (it == bigData_.end() || it->second.size() != length) ThrowDamaged(fileName_);
-        return it->second;
+        const auto mod = bigMods_.find(block);
+        if (it == bigData_.end() || it->second.size() != ref.Length || mod == bigMods_.end() ||
+            mod->second != ref.Modification)
+            ThrowDamaged(fileName_);
+        return Checked(it->second, ref, fileName_);
     }
     const auto it = subs_.find(block);
     if (it == subs_.end()) ThrowDamaged(fileName_);
-    return SlotBlob(it->second.Bytes, it->second.Valid, index, length, fileName_);
+    return SlotBlob(it->second.Bytes, it->second.Valid, ref, fileName_);
 }
 
-std::string MemoFile::ReadBlob(std::string_view block, std::uint32_t location, std::uint32_t length,
-                               const std::string& fileName) {
+std::string MemoFile::ReadBlob(std::string_view block, const MemoRef& ref, const std::string& fileName) {
     const auto* p = reinterpret_cast<const unsigned char*>(block.data());
-    if ((location & ~0xFFu) == 0 || block.size() < 9) ThrowDamaged(fileName); // the header block holds none
-    if ((location & 0xFF) == 0xFF) {
+    const std::uint32_t length = ref.Length;
+    if ((ref.Location & ~0xFFu) == 0 || block.size() < 9) ThrowDamaged(fileName); // the header holds none
+    if ((ref.Location & 0xFF) == 0xFF) {
         const int units = GetU16(p + 1);
-        if (p[0] != 2 || units < 1 || GetU32(p + 3) != length ||
+        if (p[0] != 2 || units < 1 || GetU32(p + 3) != length || GetU16(p + 7) != ref.Modification ||
             9ull + length > std::uint64_t(units) * MbUnit || block.size() < 9 + std::size_t{length})
             ThrowDamaged(fileName);
-        return std::string(block.substr(9, length));
+        return Checked(std::string(block.substr(9, length)), ref, fileName);
     }
     if (p[0] != 3 || GetU16(p + 1) != 1) ThrowDamaged(fileName);
     std::string whole(block);
     const int valid = static_cast<int>(whole.size());
     whole.resize(MbUnit, '\0');
-    return SlotBlob(whole, valid, static_cast<int>(location & 0xFF), length, fileName);
+    return SlotBlob(whole, valid, ref, fileName);
 }
 
 int MemoFile::RoomOf(const Sub& s) {
@@ -237,6 +268,7 @@ void MemoFile::Free(std::uint32_t location, std::vector<PageWrite>& writes) {
         AddFree(block, it->second);
         singles_.erase(it);
         bigData_.erase(block);
+        bigMods_.erase(block);
         return;
     }
     const auto it = subs_.find(block);

@@ -18,6 +18,18 @@ struct PageWrite {
     std::string Data;
 };
 
+// What a record's memo field says of its text in the .MB: where it is, its length, the modification number
+// its block or slot must carry, and the leader (the text's first bytes, which the record keeps as well).
+struct MemoRef {
+    std::uint32_t Location = 0;
+    std::uint32_t Length = 0;
+    std::uint16_t Modification = 0;
+    std::string_view Leader;
+    bool LeaderIsCopy = false; // a memo's leader repeats the text's first bytes (a BLOb's is not checked)
+    // The field's bytes: `leader` bytes, then location, length and modification number.
+    static MemoRef Of(const unsigned char* field, int leader, bool leaderIsCopy);
+};
+
 class MemoFile {
 public:
     // A new file: the header block only.
@@ -29,13 +41,14 @@ public:
     // file only when its header block is not a memo file's.
     void Load(std::string bytes, const std::string& fileName);
     void Reset(); // empty file (header only)
-    // The blob at a record's location with the record's length; DamagedFile when the location is not valid.
-    std::string Read(std::uint32_t location, std::uint32_t length) const;
+    // The blob a record points to. DamagedFile when the file no longer holds it whole as the record
+    // describes it: no such block or slot, another length or modification number, data that runs past the
+    // block, the file's end or into another slot's, or a text whose first bytes are not the record's leader.
+    std::string Read(const MemoRef& ref) const;
     // The same from the file's bytes at the location's block, without loading the file: a single-blob
     // block's first BlobBytesAt(location, length) bytes, or a sub-allocated block's 4 KiB (fewer when the
     // file ends sooner).
-    static std::string ReadBlob(std::string_view block, std::uint32_t location, std::uint32_t length,
-                                const std::string& fileName);
+    static std::string ReadBlob(std::string_view block, const MemoRef& ref, const std::string& fileName);
     static std::size_t BlobBytesAt(std::uint32_t location, std::uint32_t length) {
         return (location & 0xFF) == 0xFF ? 9 + std::size_t{length} : MbUnit;
     }
@@ -71,6 +84,7 @@ private:
     std::map<int, std::set<std::uint64_t>> freeBySize_; // units -> free blocks of that size
     std::set<std::uint64_t> damaged_;                   // units passed over at load
     std::map<std::uint64_t, std::string> bigData_;      // single-blob contents read at load
+    std::map<std::uint64_t, std::uint16_t> bigMods_;    // and their modification numbers
 };
 
 } // namespace engine::codec

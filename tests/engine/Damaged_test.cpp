@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <random>
 
 namespace {
@@ -390,5 +391,116 @@ TEST(DamagedFixtures, MutationRunOverForeignTables) {
         }
     }
 }
+
+} // namespace
+
+namespace {
+
+// A memo file changed in its structure (block headers, slot tables, lengths, modification numbers), or cut
+// short: every text either reads as written, or is marked and reported as damage; never another text, never
+// one cut off. Both ways of reading: the table read whole, and read by block.
+class MemoDamageTest : public ::testing::TestWithParam<bool> {
+protected:
+    void SetUp() override {
+        if (GetParam()) SetReadByBlockFrom(0);
+        CreateTable(tmp.Path(), "ROBA.DB",
+                    {{"Id", FieldType::Long, 0, false}, {"Opis", FieldType::Memo, 10, false}});
+        auto t = Table::Open(tmp.Path(), "ROBA.DB", OpenMode::Exclusive);
+        t->AddIndex({"", "Id", true, true, false, false});
+        auto c = t->OpenCursor();
+        for (int i = 0; i < 90; ++i) {
+            std::string text = "tekst " + std::to_string(i) + ":";
+            for (int k = 0; k < i * 53 % 3500; ++k)
+                text += static_cast<char>('a' + (i + k * 7) % 26);
+            texts[i] = text;
+            c->Insert({Value::Int(i), Value::Text(text)});
+        }
+        c.reset();
+        t.reset();
+        db = tmp.Read("ROBA.DB");
+        mb = tmp.Read("ROBA.MB");
+    }
+    void TearDown() override { SetReadByBlockFrom(4u << 20); }
+
+    void Put(const std::string& name, const std::string& bytes) {
+        fs::remove(tmp / name);
+        tmp.Write(name, bytes);
+    }
+    // "" when every row read gives its own text or a marked one with the damage reported; else what is wrong.
+    std::string Check(const std::string& d, const std::string& m) {
+        Put("ROBA.DB", d);
+        Put("ROBA.MB", m);
+        reported = true;
+        try {
+            auto t = Table::Open(tmp.Path(), "ROBA.DB", OpenMode::Shared);
+            auto c = t->OpenCursor();
+            std::vector<std::int64_t> marked;
+            for (c->First(); c->OnRow(); c->Next()) {
+                const Row& r = c->Read();
+                const std::int64_t id = r[0].AsInt();
+                const std::string text = r[1].IsNull() ? std::string() : r[1].AsText();
+                if (text == texts[id]) continue;
+                const std::string mark = " [oštećeno]";
+                if (text.size() < mark.size() ||
+                    text.compare(text.size() - mark.size(), mark.size(), mark) != 0)
+                    return "row " + std::to_string(id) + " reads another text: \"" + text.substr(0, 40) +
+                           "\"";
+                marked.push_back(id);
+            }
+            reported = !t->DamageReport().empty();
+            if (!marked.empty() && t->DamageReport().find("ROBA.MB") == std::string::npos)
+                return "row " + std::to_string(marked.front()) + " is marked, but no damage is reported";
+            return "";
+        } catch (const Error& e) {
+            const std::string what = e.what();
+            return what.find("ROBA.") != std::string::npos ? "" : "refused without naming the file: " + what;
+        }
+    }
+
+    testsupport::TempFolder tmp;
+    bool reported = false; // the last check found damage (reported or refused)
+    std::map<std::int64_t, std::string> texts;
+    std::string db, mb;
+};
+
+TEST_P(MemoDamageTest, AChangedOrCutMemoFileIsReportedNeverServed) {
+    ASSERT_EQ(Check(db, mb), "");
+    // Where the structure lives: each block's header, and a sub-allocated block's slot table.
+    std::vector<std::size_t> structure;
+    for (std::size_t off = 4096; off + 9 <= mb.size();) {
+        const auto* p = reinterpret_cast<const unsigned char*>(mb.data()) + off;
+        const std::size_t units = std::max<std::size_t>(1, codec::GetU16(p + 1));
+        for (std::size_t i = 0; i < (p[0] == 3 ? 12u + 5 * 64 : 9u); ++i)
+            structure.push_back(off + i);
+        off += units * 4096;
+    }
+    ASSERT_GT(structure.size(), 1000u);
+    std::mt19937 rng(43);
+    int damaged = 0;
+    for (std::size_t n = 0; n < structure.size(); n += 1 + rng() % 5) {
+        std::string m = mb;
+        m[structure[n]] = static_cast<char>(m[structure[n]] ^ (1 + rng() % 255));
+        const std::string problem = Check(db, m);
+        ASSERT_EQ(problem, "") << "byte " << structure[n] << " of the memo file changed";
+        damaged += reported ? 1 : 0;
+    }
+    EXPECT_GT(damaged, 100);
+    // Cut short anywhere: at whole units, at sectors and at odd lengths.
+    for (std::size_t len = 4096; len < mb.size(); len += 512 + (len / 512 % 3 == 0 ? rng() % 512 : 0))
+        ASSERT_EQ(Check(db, mb.substr(0, len)), "") << "the memo file cut to " << len << " bytes";
+    // The modification number a row's memo field carries no longer matches its text's.
+    std::string d = db;
+    const auto* bytes = reinterpret_cast<const unsigned char*>(d.data());
+    std::size_t record = codec::GetU16(bytes + 2) + 6;  // the first row of the first block
+    while (codec::GetU32(bytes + record + 4 + 10) == 0) // the first whose text is in the memo file
+        record += 4 + 20;
+    const std::size_t trailer = record + 4 + 10 + 8;
+    d[trailer] = static_cast<char>(d[trailer] + 1);
+    ASSERT_EQ(Check(d, mb), "");
+    EXPECT_TRUE(reported);
+}
+
+INSTANTIATE_TEST_SUITE_P(Reads, MemoDamageTest, ::testing::Values(false, true),
+                         [](const auto& info) { return info.param ? "ByBlock" : "Whole"; });
 
 } // namespace

@@ -10,6 +10,7 @@
 
 #include <csignal>
 #include <cstring>
+#include <fstream>
 #include <map>
 #include <random>
 #include <unistd.h>
@@ -162,6 +163,49 @@ TEST(KillSafety, AStaleJournalNeverTouchesAReplacedTable) {
     auto c = t->OpenCursor();
     c->First();
     EXPECT_EQ(c->Read()[1].AsText(), "novi");
+}
+
+// The same table under other inodes (the folder copied while a write was pending, a shared folder mounted
+// anew): its pending journal is still replayed, whether the write had reached none of the files or all.
+TEST(KillSafety, APendingJournalIsReplayedIntoACopyOfItsTable) {
+    for (const bool applied : {false, true}) {
+        SCOPED_TRACE(applied ? "the files already written" : "none of the files written");
+        testsupport::TempFolder tmp;
+        const fs::path first = tmp / "prvi", copy = tmp / "kopija";
+        fs::create_directories(first);
+        CreateTable(first, "ROBA.DB",
+                    {{"Id", FieldType::Long, 0, false}, {"Opis", FieldType::Memo, 10, false}});
+        Table::Open(first, "ROBA.DB", OpenMode::Exclusive)->AddIndex({"", "Id", true, true, false, false});
+        std::map<std::string, std::string> before;
+        std::string pending;
+        {
+            auto t = Table::Open(first, "ROBA.DB", OpenMode::Shared);
+            auto c = t->OpenCursor();
+            c->Insert({Value::Int(1), Value::Text(std::string(500, 'a'))});
+            c->FindKey({Value::Int(1)});
+            c->Modify({Value::Int(1), Value::Text(std::string(700, 'b'))});
+            for (const auto& name : {"ROBA.DB", "ROBA.PX", "ROBA.MB"})
+                before[name] = testsupport::ReadFile(first / name);
+            c->Insert({Value::Int(2), Value::Text(std::string(3000, 'c'))});
+            pending = testsupport::ReadFile(first / "ROBA.JNL");
+            pending[16] = 1; // as if the process died while applying its last write
+        }
+        fs::create_directories(copy);
+        for (const auto& name : {"ROBA.DB", "ROBA.PX", "ROBA.MB"}) {
+            std::ofstream out(copy / name, std::ios::binary);
+            const std::string bytes = applied ? testsupport::ReadFile(first / name) : before[name];
+            out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        }
+        std::ofstream(copy / "ROBA.JNL", std::ios::binary)
+            .write(pending.data(), static_cast<std::streamsize>(pending.size()));
+        auto t = Table::Open(copy, "ROBA.DB", OpenMode::Shared);
+        EXPECT_EQ(t->DamageReport(), "");
+        auto c = t->OpenCursor();
+        ASSERT_TRUE(c->FindKey({Value::Int(2)}));
+        EXPECT_EQ(c->Read()[1].AsText(), std::string(3000, 'c'));
+        ASSERT_TRUE(c->FindKey({Value::Int(1)}));
+        EXPECT_EQ(c->Read()[1].AsText(), std::string(700, 'b'));
+    }
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "base/Text.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/FaultFileSystem.h"
+#include "tests/support/PowerCutFileSystem.h"
 #include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -88,6 +89,50 @@ void CrashAfterEachWrite(const WritePointScenario& s, const fs::path& start, con
     }
 }
 
+// The power goes just before sync N reaches the disk, for every N, and once after the operation returned;
+// strictly (nothing unsynced is on disk) and with some unsynced writes on disk. Opened again, the folder
+// holds the operation wholly done or wholly not done, and done when it had returned success.
+void CutPowerAtEachSync(const WritePointScenario& s, const fs::path& start, const fs::path& work, int syncs) {
+    for (int n = 1; n <= syncs + 1; ++n) {
+        // Seed 0: strictly; 1 and 2: some unsynced writes on disk; 3: strictly, the files back as copies.
+        for (std::uint64_t seed = 0; seed <= 3; ++seed) {
+            SCOPED_TRACE(s.Name + ": the power goes " +
+                         (n <= syncs ? "at sync " + std::to_string(n) + " of " + std::to_string(syncs)
+                                     : std::string("after the operation returned")) +
+                         (seed == 3   ? ", the files back as copies (other inodes)"
+                          : seed != 0 ? ", some unsynced writes on disk (seed " + std::to_string(seed) + ")"
+                                      : ""));
+            CopyFolder(start, work);
+            std::string output;
+            const int status = InChild(
+                [&] {
+                    PowerCutFileSystem power(work);
+                    if (seed == 1 || seed == 2) power.KeepSomeUnsynced(seed);
+                    if (seed == 3) power.ComeBackAsCopies();
+                    power.CutAtSync(n);
+                    std::string error;
+                    {
+                        base::ScopedFileSystem scope(power);
+                        error = s.Run(work);
+                    }
+                    std::cout << "\n" << (error.empty() ? "returned" : "failed: " + error) << std::endl;
+                    power.CutPower();
+                    ::_exit(PowerCutFileSystem::PowerWentOff);
+                },
+                &output);
+            ASSERT_EQ(status, PowerCutFileSystem::PowerWentOff) << output;
+            const bool returned = output.find("\nreturned\n") != std::string::npos;
+            ASSERT_TRUE(n <= syncs || returned) << "the operation failed without any fault: " << output;
+            std::string problem;
+            const Outcome o = s.Observe(work, problem);
+            ASSERT_NE(o, Outcome::Broken) << problem;
+            if (returned) {
+                EXPECT_EQ(o, Outcome::Done) << "the operation was acknowledged, and is lost";
+            }
+        }
+    }
+}
+
 struct FaultRun {
     bool Sync;
     int Error;
@@ -160,12 +205,13 @@ WritePointCounts CheckEveryWritePoint(const WritePointScenario& s) {
     EXPECT_GT(counts.Writes, 0) << s.Name;
     CrashAfterEachWrite(s, start, work, counts.Writes);
     FailEachPoint(s, start, work, counts);
+    if (s.PowerCut) CutPowerAtEachSync(s, start, work, counts.Syncs);
     ::testing::Test::RecordProperty(s.Name + "_write_points", counts.Writes);
     ::testing::Test::RecordProperty(s.Name + "_sync_points", counts.Syncs);
     std::cout << "[ write points ] " << s.Name << ": " << counts.Writes << " write points and "
               << counts.Syncs
-              << " sync points covered (a crash after each write; EIO and ENOSPC at each write and sync)"
-              << std::endl;
+              << " sync points covered (a crash after each write; EIO and ENOSPC at each write and sync"
+              << (s.PowerCut ? "; the power cut at each sync)" : ")") << std::endl;
     return counts;
 }
 

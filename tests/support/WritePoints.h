@@ -2,7 +2,8 @@
 // Checks one operation at every write point it has, in the way of a crash test: (a) the process ends right
 // after write N, for every N up to its last write, and a fresh process then finds the operation wholly done
 // or wholly not done; (b) write N or sync N fails with EIO or ENOSPC, and the operation reports a clear error
-// naming the file, leaves nothing half-written and leaves its tables usable.
+// naming the file, leaves nothing half-written and leaves its tables usable; (c) when the scenario asks, the
+// power goes at each sync point, and a disk that keeps only what was synced is found wholly done or not.
 
 #include <filesystem>
 #include <functional>
@@ -30,6 +31,9 @@ struct WritePointScenario {
     // Opened afresh: Done or NotDone when the rows saved before are all intact and the operation's change
     // is wholly there or wholly absent, otherwise Broken with what is wrong in `problem`.
     std::function<Outcome(const std::filesystem::path& folder, std::string& problem)> Observe;
+    // (c) as well: the power goes at each sync point and after the operation returned (everything the
+    // operation writes is in the folder).
+    bool PowerCut = false;
 };
 
 struct WritePointCounts {

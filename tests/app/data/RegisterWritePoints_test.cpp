@@ -146,8 +146,10 @@ TEST_F(RegisterWritePoints, EveryWritePointOfTheRegistersEditsLeavesItWhole) {
                  },
                  {{1, false}, {2, false}, {2, true}, {1, true}}),
     };
-    for (const auto& s : scenarios)
+    for (auto s : scenarios) {
+        s.PowerCut = true;
         testsupport::CheckEveryWritePoint(s);
+    }
 }
 
 } // namespace
