@@ -9,7 +9,6 @@
 #include <QEventLoop>
 #include <QGuiApplication>
 #include <QScreen>
-#include <QWindow>
 
 #include <algorithm>
 #include <chrono>
@@ -316,14 +315,8 @@ int Form::ShowModal() {
             Guarded([&] { DoHide(); });
         }
         setWindowModality(Qt::NonModal);
-        if (windowHandle()) windowHandle()->setTransientParent(nullptr);
         ReturnActivation(this);
     };
-    // Shown over the window it belongs to, so the window manager gives that one the keys back.
-    if (Form* over = LastActiveForm(this)) {
-        winId();
-        if (windowHandle() && over->windowHandle()) windowHandle()->setTransientParent(over->windowHandle());
-    }
     try {
         Show();
     } catch (...) {
