@@ -18,6 +18,7 @@
 #include "kit/ControlsHeld.h"
 #include "kit/Mycombo2.h"
 #include "kit/MyForm.h"
+#include "kit/RequiredFields.h"
 
 #include <QFontInfo>
 
@@ -406,6 +407,7 @@ bool TDBKeyField::Lookup(fw::TTable& table, const std::string& code, bool& searc
 void TDBKeyField::SearchCode() {
     fw::TTable* table = Table();
     if (!table || !Analysed) return;
+    const RequiredChecksAside aside;
     const bool wasEditing = app::IsEditing(table);
     Outcome outcome = Outcome::Accepted;
     {
@@ -568,6 +570,7 @@ TDBKeyField::Outcome TDBKeyField::Create(fw::TTable& table, const std::string& c
 void TDBKeyField::DeleteCode() {
     fw::TTable* table = Table();
     if (!table) return;
+    const RequiredChecksAside aside;
     {
         ControlsHeld controls(table);
         try {
