@@ -804,6 +804,8 @@ void TSifarnikArtikli::NameExit(fw::TDataSet* nameTable) {
     const std::string oldText = kit::Kit.OldText;
     const bool sameLanguage = SupplierLanguage() == app::WBegin.PodaciPoduzeca.Jezik;
     if (nameTable == tImeRobe || nameTable == tImeRobe2) {
+        if (NameLanguage(nameTable) == 0) return RefuseNameWithoutLanguage(nameTable);
+        refusedNameTable_ = nullptr;
         app::PostRecordAutoSave(nameTable);
         if (!app::HasRecords(nameTable)) return; // refused: no language
         const std::string name = nameTable->FieldByName("Naziv").AsString();
@@ -824,6 +826,25 @@ void TSifarnikArtikli::NameExit(fw::TDataSet* nameTable) {
     const std::string name = TextOf(tRoba, "Naziv");
     FollowName(OznakaEnabled() ? tSifRobe2 : tSifRobe, name, oldText, false);
     if (OurCodeEnabled()) FollowName(tSifRobe3, name, oldText, false);
+}
+
+std::int32_t TSifarnikArtikli::NameLanguage(const fw::TDataSet* nameTable) const {
+    return nameTable == tImeRobe ? SupplierLanguage() : app::WBegin.PodaciPoduzeca.Jezik;
+}
+
+void TSifarnikArtikli::RefuseNameWithoutLanguage(fw::TDataSet* nameTable) {
+    const std::string typed = nameTable->FieldByName("Naziv").AsString();
+    app::CancelEditSafe(nameTable);
+    if (nameTable == refusedNameTable_ && typed == refusedName_) {
+        // Told already: the user leaves the text behind and goes on.
+        refusedNameTable_ = nullptr;
+        return;
+    }
+    refusedNameTable_ = nameTable;
+    refusedName_ = typed;
+    const bool own = app::WBegin.PodaciPoduzeca.Jezik == 0 || nameTable == tImeRobe2;
+    app::ShowInfo(own ? NoOwnLanguageText : NoSupplierLanguageText);
+    throw kit::RefusedKeepingText();
 }
 
 // ------------------------------------------------------------------------------------------ openers

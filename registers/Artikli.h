@@ -21,6 +21,14 @@ namespace registers {
 inline constexpr const char* ArticleNotCreatedText = "Artikl nije moguće kreirati!!!";
 // Shown beside a name edit whose language the language register lacks.
 inline constexpr const char* UnknownLanguageText = "(Koje govorno područje?)";
+// Why a name per language is refused, and where the missing language is set.
+inline constexpr const char* NoOwnLanguageText =
+    "Naziv nije upisan: vaše poduzeće nema upisan jezik.\r\nUpišite ga u Šifarniku partnera, u polje "
+    "\"Jezik\" "
+    "vašeg poduzeća.";
+inline constexpr const char* NoSupplierLanguageText =
+    "Naziv nije upisan: dobavljač nema upisan jezik.\r\nUpišite ga u Šifarniku partnera, u polje \"Jezik\" "
+    "dobavljača.";
 // How many appends the creation of an article row tries before it gives up.
 inline constexpr int ArticleCreationTries = 3;
 
@@ -115,12 +123,17 @@ public:
     // A name of the article left: the supplier's language (tImeRobe), the company's (tImeRobe2) or the
     // article's own ("ROBA.DB").
     void NameExit(fw::TDataSet* nameTable);
+    // A name in a language nobody set is not stored: the first try says where the language is set and
+    // keeps the text in the edit; the same text given again is left behind.
+    void RefuseNameWithoutLanguage(fw::TDataSet* nameTable);
     void ZapisiClick();
     // The supplier row changed: pages, languages and labels follow it.
     void SupplierChanged();
 
     // The supplier row's language and whether it is the own company's.
     std::int32_t SupplierLanguage() const;
+    // The language a name table's rows are written in (0: none set).
+    std::int32_t NameLanguage(const fw::TDataSet* nameTable) const;
     bool FullPage() const { return MainBook->PageIndex() == 0; }
 
 protected:
@@ -183,6 +196,9 @@ private:
     // What the manufacturer-code lookup remembered when it was entered.
     std::int32_t oznakaCode_ = 0;
     std::string oznakaNaziv_;
+    // The name last refused for want of a language, and its table.
+    const fw::TDataSet* refusedNameTable_ = nullptr;
+    std::string refusedName_;
 };
 
 struct ArtikliForms {

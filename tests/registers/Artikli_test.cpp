@@ -254,6 +254,41 @@ TEST_F(ArtikliTest, DescriptionAndDeclarationGoWithEverySaveButton) {
     f->Close();
 }
 
+// The own company has no language yet: its name edit refuses a name and says why once, with the text kept
+// in the edit; the same text given again is left behind and the cursor goes on, so nothing typed next lands
+// in the refusing edit. Nothing is stored in a language nobody set.
+TEST_F(ArtikliTest, ANameInTheCompanysMissingLanguageIsRefusedAloudAndLeftOnTheSecondTry) {
+    app::WBegin.PodaciPoduzeca.Jezik = 0;
+    registers::PrikaziArtikle(caller.get(), 1, 2);
+    TSifarnikArtikli* f = Track(Artikli.SifarnikArtikli);
+    ASSERT_NE(f, nullptr);
+    Press(*f, Qt::Key_End, Qt::ControlModifier);
+    Press(*f, Qt::Key_Return);
+    NewCode(*f, "A100", "WEKA");
+    ASSERT_EQ(ActiveName(*f), "eNaziv");
+    Type(*f, "Fenster");
+    Press(*f, Qt::Key_Return);
+    ASSERT_EQ(ActiveName(*f), "eNaziv2");
+    dialogs.Calls.clear();
+    Type(*f, "Prozor");
+    Press(*f, Qt::Key_Return);
+    EXPECT_EQ(dialogs.Texts(), Strings{registers::NoOwnLanguageText});
+    EXPECT_EQ(ActiveName(*f), "eNaziv2");
+    EXPECT_EQ(f->eNaziv2->Text(), "Prozor") << "kept for the user to correct or leave";
+    EXPECT_EQ(Names(), Strings{"1|2|Fenster"});
+    // Given again: no second message, the cursor goes on and the edit shows what is stored.
+    Press(*f, Qt::Key_Return);
+    EXPECT_EQ(dialogs.Texts().size(), 1u);
+    EXPECT_NE(ActiveName(*f), "eNaziv2");
+    EXPECT_EQ(f->eNaziv2->Text(), "");
+    const std::string next = ActiveName(*f);
+    Type(*f, "X");
+    EXPECT_EQ(ActiveName(*f), next);
+    EXPECT_EQ(f->eNaziv2->Text(), "") << "typing on goes to the next field";
+    EXPECT_EQ(Names(), Strings{"1|2|Fenster"});
+    EXPECT_EQ(Articles(), Strings{"1|A100|2|Fenster"});
+}
+
 // A row of the supplier coded under a manufacturer's code that names an article already takes that article
 // and its name in the supplier's language; the company as manufacturer has no separate "our code".
 TEST_F(ArtikliTest, AManufacturersExistingCodeLinksItsArticle) {
