@@ -140,6 +140,8 @@ TWRadniNalozi::TWRadniNalozi(fw::Component* owner) : kit::TMyForm(owner) {
     SetCaption("Ponude / Radni nalozi za izradu prozora");
     KeyPreview = true;
     resize(900, 560);
+    // In the middle of the screen, as every form opens.
+    CentreOnScreen();
     Book = new fw::Notebook(this, this);
     Book->SetName("Book");
     Book->SetBounds(0, 0, 900, 560);

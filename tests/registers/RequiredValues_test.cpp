@@ -78,6 +78,27 @@ TEST_F(RequiredValuesTest, AManufacturerIsNotLeftWithoutItsCompany) {
     EXPECT_EQ(Manufacturers(), (Strings{"ALUK|1", "ZETA|2"}));
 }
 
+// A code longer than the register's field stops at the field's size.
+TEST_F(RequiredValuesTest, TheCodeEditStopsAtTheFieldsSize) {
+    registers::TSifarnikFirmi* f = OpenManufacturers();
+    ASSERT_NE(f, nullptr);
+    Press(*f, Qt::Key_End, Qt::ControlModifier);
+    Press(*f, Qt::Key_Return);
+    ASSERT_EQ(ActiveName(*f), "eSifra");
+    Type(*f, QString(41, 'A'));
+    EXPECT_EQ(f->eSifra->Text(), std::string(40, 'A'));
+    // The same when the kept form is opened again.
+    Press(*f, Qt::Key_Escape);
+    ASSERT_FALSE(f->isVisible());
+    registers::PrikaziFirme(caller.get());
+    ASSERT_TRUE(f->isVisible());
+    Press(*f, Qt::Key_End, Qt::ControlModifier);
+    Press(*f, Qt::Key_Return);
+    ASSERT_EQ(ActiveName(*f), "eSifra");
+    Type(*f, QString(41, 'B'));
+    EXPECT_EQ(f->eSifra->Text(), std::string(40, 'B'));
+}
+
 // An older incomplete record is browsed past freely: only a record the user posted is held.
 TEST_F(RequiredValuesTest, AnUntouchedIncompleteRecordIsBrowsedPast) {
     Add("Global", "FIRME.DB", {"Sifra", "Partner"}, {{"ALUK", ""}, {"ZETA", "2"}});

@@ -27,7 +27,9 @@
 
 #include <map>
 #include <QApplication>
+#include <QGuiApplication>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
 #include <QTimer>
 #include <set>
@@ -546,6 +548,15 @@ TEST_F(WRadNal, TheItemNumberFindsOrMakesItsItemAndThePriceIsWrittenOnEnter) {
     fwtest::Type(fwtest::FocusTarget(*f), "12345");
     EXPECT_EQ(f->eStavka->Text(), "123");
     EXPECT_THAT(shown, IsEmpty());
+}
+
+// The work orders open in the middle of the screen, as every form does.
+TEST_F(WRadNal, TheFormOpensCentred) {
+    Sustav();
+    Otvori();
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    EXPECT_LE((f->frameGeometry().center() - screen.center()).manhattanLength(), 4)
+        << f->frameGeometry().x() << "," << f->frameGeometry().y();
 }
 
 // A size its type cannot be made in (a 60 mm frame around 100 x 100, a sash turned inside out) is refused
