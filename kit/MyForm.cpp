@@ -10,6 +10,7 @@
 #include "fw/ui/Grid.h"
 #include "fw/ui/Guard.h"
 #include "fw/ui/StdCtrls.h"
+#include "kit/GridTitles.h"
 #include "kit/KitButtons.h"
 #include "kit/Mycombo.h"
 #include "kit/MyTable.h"
@@ -64,6 +65,8 @@ bool TMyForm::ActiveControlIsKit() const {
 void TMyForm::FormShow(fw::Component& sender) {
     app::CloseHint();
     if ((Tag() & fw::TagTablesOpening) == 0) app::OpenFormTables(this);
+    // Before a grid takes the focus and keeps its search column's title.
+    TitleColumnsAsLabelled(*this);
     if (app::ResPlus.ResourceGuard.GuardPercentMode && app::Usage() < 2) app::RunningThresholdLoops(this);
     app::ReleaseHook();
     if (SavedActiveControl) SavedActiveControl->SetFocus();
