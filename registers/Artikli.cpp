@@ -451,7 +451,7 @@ void TSifarnikArtikli::BuildDeclarations(fw::NotebookPage& page, int top) {
 
 fw::Notebook* TSifarnikArtikli::BuildCodeBook(fw::NotebookPage& page, const std::string& name, int top,
                                               const std::string& saveName, const std::string& foreignSaveName,
-                                              const std::string& codeName, kit::TDBVar** code,
+                                              const std::string& codeName, kit::TDBField** code,
                                               fw::Label** codeLabel, kit::TMyBitBtn** save,
                                               kit::TMyBitBtn** foreignSave) {
     auto* book = new fw::Notebook(&page, this);
@@ -460,8 +460,9 @@ fw::Notebook* TSifarnikArtikli::BuildCodeBook(fw::NotebookPage& page, const std:
     *save = SaveButton(&book->AddPage("Naš"), saveName, 10, 5);
     fw::NotebookPage& foreign = book->AddPage("Tuđi");
     // Our own code goes before the save button: Enter from it reaches the save.
-    *code =
-        PageEdit<kit::TDBVar>(&foreign, *sSifRobe3_, "Sifra", codeName, "Naša šifra", 150, 8, 200, codeLabel);
+    *code = PageEdit<kit::TDBField>(&foreign, *sSifRobe3_, "Sifra", codeName, "Naša šifra", 150, 8, 200,
+                                    codeLabel);
+    (*code)->DisplayName = "Naša šifra";
     *foreignSave = SaveButton(&foreign, foreignSaveName, 10, 5);
     book->SetPageIndex(0);
     return book;
@@ -501,7 +502,7 @@ void TSifarnikArtikli::BuildShortPage(fw::NotebookPage& page) {
         c->OnEnter = [this](fw::Component&) { cOznakaEnter(); };
         c->OnExit = [this](fw::Component&) { cOznakaExit(); };
     }
-    for (kit::TDBVar* e : {eSifra, eSifra3})
+    for (kit::TDBField* e : {eSifra, eSifra3})
         e->OnExitChanged = [this](fw::Component&) { eSifraExitChanged(); };
 }
 

@@ -72,7 +72,7 @@ public:
     kit::TDBKeyField* cSifra = nullptr;
     kit::TDBLookupField* cOznaka = nullptr;
     kit::TDBJustLookup* cProizvodi = nullptr;
-    kit::TDBVar* eSifra = nullptr; // our own code (page 'Tuđi')
+    kit::TDBField* eSifra = nullptr; // our own code (page 'Tuđi')
     fw::Label *lProizvodi = nullptr, *lSifra = nullptr;
     kit::TDBVar* eNaziv = nullptr;     // the name in the supplier's language
     kit::TDBVar* eNaziv2 = nullptr;    // the name in the company's language
@@ -95,7 +95,7 @@ public:
     kit::TDBKeyField* cSifra3 = nullptr;
     kit::TDBLookupField* cOznaka3 = nullptr;
     kit::TDBJustLookup* cProizvodi3 = nullptr;
-    kit::TDBVar* eSifra3 = nullptr;
+    kit::TDBField* eSifra3 = nullptr;
     fw::Label *lProizvodi3 = nullptr, *lSifra3 = nullptr;
     kit::TMyBitBtn* ZapisiButton3 = nullptr;
     kit::TMyBitBtn* ZapisiButton4 = nullptr;
@@ -167,7 +167,7 @@ private:
     // supplier's page ('Tuđi').
     fw::Notebook* BuildCodeBook(fw::NotebookPage& page, const std::string& name, int top,
                                 const std::string& saveName, const std::string& foreignSaveName,
-                                const std::string& codeName, kit::TDBVar** code, fw::Label** codeLabel,
+                                const std::string& codeName, kit::TDBField** code, fw::Label** codeLabel,
                                 kit::TMyBitBtn** save, kit::TMyBitBtn** foreignSave);
     void BuildDeclarations(fw::NotebookPage& page, int top);
     // The save button of the visible page and of its own or foreign inner page.

@@ -8,6 +8,8 @@
 #include "registers/Openers.h"
 #include "tests/registers/RegisterFixture.h"
 
+#include <algorithm>
+
 namespace regtest {
 namespace {
 
@@ -252,6 +254,27 @@ TEST_F(ArtikliTest, DescriptionAndDeclarationGoWithEverySaveButton) {
     EXPECT_FALSE(f->xDeklaracije->Checked());
     EXPECT_EQ(f->DekBook->PageIndex(), 0);
     f->Close();
+}
+
+// Our own code is a name field: unique among our codes, written without a question; one our other article
+// has is refused with a beep and stored nowhere.
+TEST_F(ArtikliTest, OurOwnCodeIsUniqueAmongOurCodes) {
+    registers::PrikaziArtikle(caller.get(), 1, 2);
+    TSifarnikArtikli* f = Track(Artikli.SifarnikArtikli);
+    ASSERT_NE(f, nullptr);
+    for (const char* code : {"A100", "B200"}) {
+        Press(*f, Qt::Key_End, Qt::ControlModifier);
+        Press(*f, Qt::Key_Return);
+        NewCode(*f, code, "WEKA");
+        f->eSifra->SetFocus();
+        Type(*f, "N-100");
+        Press(*f, Qt::Key_Return);
+    }
+    EXPECT_EQ(ActiveName(*f), "eSifra") << "the taken code keeps the cursor";
+    EXPECT_FALSE(recorder.Beeps.empty());
+    const Strings rows = Rows("Global", "SIF_ROBE.DB", {"Partner", "Sifra"});
+    EXPECT_EQ(std::count(rows.begin(), rows.end(), "1|N-100"), 1) << ::testing::PrintToString(rows);
+    EXPECT_EQ(Asked(), (Strings{"Novo A100", "Novo B200"})) << "no question for our own code";
 }
 
 // The own company has no language yet: its name edit refuses a name and says why once, with the text kept
