@@ -181,7 +181,7 @@ void TPlClock::SetFontHeight(int height) {
 void TPlClock::SetAlarmPart(int hour, int minute, int second) {
     if (hour < 0 || hour >= 24 || minute < 0 || minute >= 60 || second < 0 || second >= 60) {
         std::string text = std::to_string(hour) + ":" + std::to_string(minute) + ":" + std::to_string(second);
-        throw EConvertError("'" + text.substr(0, 50) + "' is not a valid time");
+        throw EConvertError("'" + text.substr(0, 50) + "' nije ispravno vrijeme");
     }
     alarm_ = (hour == 0 && minute == 0 && second == 0) ? QTime() : QTime(hour, minute, second);
     Rearm();

@@ -18,8 +18,11 @@
 #include "kit/ControlsHeld.h"
 #include "kit/Mycombo2.h"
 #include "kit/MyForm.h"
+#include "kit/RequiredFields.h"
 
 #include <QFontInfo>
+
+#include <algorithm>
 
 namespace kit {
 
@@ -241,12 +244,24 @@ void TDBKeyField::KeyPress(std::uint8_t& key) {
             key = 0;
         }
     } else if (key >= 32) {
-        if (!Entered)
+        if (!Entered) {
             key = 0;
-        else if (Capitalize)
+        } else if (FieldFull()) {
+            // A longer code could only be cut into another, existing one.
+            key = 0;
+            fw::MessageBeep(0);
+        } else if (Capitalize) {
             key = base::Cp1250Upper(key);
+        }
     }
     fw::DBEdit::KeyPress(key);
+}
+
+bool TDBKeyField::FieldFull() const {
+    const fw::TField* f = Field();
+    if (!f || f->DataType() != fw::ftString || f->Size() <= 0) return false;
+    const std::size_t kept = base::CharCount(Text()) - static_cast<std::size_t>(std::max(0, SelLength()));
+    return kept >= static_cast<std::size_t>(f->Size());
 }
 
 void TDBKeyField::KeyDown(std::uint16_t& key, fw::Shift shift) {
@@ -406,6 +421,7 @@ bool TDBKeyField::Lookup(fw::TTable& table, const std::string& code, bool& searc
 void TDBKeyField::SearchCode() {
     fw::TTable* table = Table();
     if (!table || !Analysed) return;
+    const RequiredChecksAside aside;
     const bool wasEditing = app::IsEditing(table);
     Outcome outcome = Outcome::Accepted;
     {
@@ -571,6 +587,7 @@ TDBKeyField::Outcome TDBKeyField::Create(fw::TTable& table, const std::string& c
 void TDBKeyField::DeleteCode() {
     fw::TTable* table = Table();
     if (!table) return;
+    const RequiredChecksAside aside;
     {
         ControlsHeld controls(table);
         try {

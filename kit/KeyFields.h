@@ -112,6 +112,8 @@ private:
     // Leaves the control before an arrow moves the focus, for the controls that settle nothing on arrows.
     void ExitBeforeArrow();
     bool Confirming() const;
+    // The text holds as many characters as the field (a typed one would replace none of them).
+    bool FieldFull() const;
     // A refusal of OnExitChanged: the record and its master's are cancelled, the entered code comes back.
     void RollBackExitChanged(fw::TTable& table);
 

@@ -11,6 +11,7 @@
 #include "fw/db/Table.h"
 #include "fw/ui/Guard.h"
 #include "kit/LookupFields.h"
+#include "kit/RequiredFields.h"
 
 namespace kit {
 
@@ -32,6 +33,7 @@ void LookupControl::SearchCode() {
     fw::TDataSet* own = DataSet();
     fw::TTable* lookup = LookupTable();
     if (!own || !lookup || !Analysed) return;
+    const RequiredChecksAside aside;
     const bool wasEditing = app::IsEditing(own);
     insertingAtSearch_ = own->State() == fw::dsInsert;
     outcome_ = Outcome::Accepted;
@@ -135,7 +137,11 @@ void LookupControl::Settle(bool wasEditing, Disabled& controls) {
     outcome_ = Outcome::Refused;
     const bool found = FindCode(s);
     outcome_ = Outcome::Accepted;
-    if (found) {
+    if (found && LookupKeyText().empty()) {
+        // A row without the value the field stores (a code saved incomplete) names nothing that could be
+        // stored: it is refused as a missing code, never shown over an empty field.
+        RefuseMissing(s, controls);
+    } else if (found) {
         OldCode = s;
         CodeValue = LookupKeyText();
         SetClosedMode();
@@ -195,7 +201,7 @@ void LookupControl::CreateCode(const std::string& s, Disabled& controls) {
                 } catch (const std::exception&) {
                 }
                 if (lookup->State() == fw::dsSetKey) lookup->Cancel();
-                outcome_ = again ? Outcome::FoundAgain : Outcome::Refused;
+                outcome_ = again && !LookupKeyText().empty() ? Outcome::FoundAgain : Outcome::Refused;
             }
         }
         if (outcome_ != Outcome::Refused) {
@@ -338,6 +344,7 @@ void LookupControl::SettleOwnKey(const std::string& key, Disabled& controls) {
 }
 
 void LookupControl::DeleteCode() {
+    const RequiredChecksAside aside;
     if (kind_ == Kind::LookupKeyField) return DeleteOwnRecord();
     fw::TTable* lookup = LookupTable();
     if (!lookup) return;

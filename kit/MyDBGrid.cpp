@@ -9,6 +9,9 @@
 #include "fw/ui/Guard.h"
 #include "kit/ControlsHeld.h"
 
+#include <QApplication>
+#include <QPalette>
+
 namespace kit {
 
 namespace {
@@ -29,6 +32,7 @@ constexpr const char* NameCandidates[] = {"Naziv", "Opis", "Prezime", "MB", "Dat
 TMyDBGrid::TMyDBGrid(fw::Control* parent, fw::Component* owner) : fw::DBGrid(parent, owner) {
     SetOptions(fw::dgEditing | fw::dgTitles | fw::dgIndicator | fw::dgColLines | fw::dgRowLines |
                fw::dgRowSelect | fw::dgConfirmDelete);
+    MarkFocus(false);
 }
 
 fw::TTable* TMyDBGrid::Table() const {
@@ -45,6 +49,25 @@ void TMyDBGrid::SetTitle(const std::string& title) {
         f->SetDisplayLabel(title);
         Model().TitlesChanged();
     }
+}
+
+void TMyDBGrid::ShowSearchTitle() {
+    // The column keeps its label; what is typed follows it.
+    SetTitle(SearchText.empty() ? SavedTitle : SavedTitle + ": " + SearchText);
+}
+
+void TMyDBGrid::MarkFocus(bool focused) {
+    // The current row is in the selection colour only while the grid has the keys, in grey otherwise.
+    QPalette pal = palette();
+    const QPalette plain = QApplication::palette(this);
+    for (auto group : {QPalette::Active, QPalette::Inactive}) {
+        pal.setColor(group, QPalette::Highlight,
+                     focused ? plain.color(QPalette::Active, QPalette::Highlight) : QColor(0xD0, 0xD0, 0xD0));
+        pal.setColor(group, QPalette::HighlightedText,
+                     focused ? plain.color(QPalette::Active, QPalette::HighlightedText)
+                             : plain.color(QPalette::Text));
+    }
+    setPalette(pal);
 }
 
 bool TMyDBGrid::ConfirmDelete() {
@@ -98,11 +121,12 @@ void TMyDBGrid::SetIndexTo(const std::string& field) {
 }
 
 void TMyDBGrid::DoEnter() {
+    MarkFocus(true);
     fw::DBGrid::DoEnter();
     if (!IndexAnalysed) AnalyseIndex();
     if (!IndexAnalysed) return;
     SearchText.clear();
-    SetTitle("_");
+    ShowSearchTitle();
     if (!IndexIsCurrent()) SetIndexTo(SearchField);
 }
 
@@ -129,6 +153,7 @@ void TMyDBGrid::DoExit() {
         });
         SearchText.clear();
     }
+    MarkFocus(false);
     fw::DBGrid::DoExit();
 }
 
@@ -162,7 +187,7 @@ void TMyDBGrid::SwitchSearchColumn() {
     }
     SearchText.clear();
     SavedTitle = SearchColumn()->DisplayLabel();
-    SetTitle("_");
+    ShowSearchTitle();
 }
 
 void TMyDBGrid::KeyDown(std::uint16_t& key, fw::Shift shift) {
@@ -177,7 +202,7 @@ void TMyDBGrid::KeyDown(std::uint16_t& key, fw::Shift shift) {
         if (Table() && (IndexAnalysed || AnalyseIndex())) SwitchSearchColumn();
     } else if (key == fw::VK_DELETE && shift == fw::ssNone && SearchColumn()) {
         SearchText.clear();
-        SetTitle("_");
+        ShowSearchTitle();
         key = 0;
     }
     fw::DBGrid::KeyDown(key, shift);
@@ -245,7 +270,7 @@ void TMyDBGrid::Search(std::uint8_t key) {
     }
     if (!SearchText.empty() && !rowStarts()) GotoTyped();
     if (!SearchText.empty()) StepTowardsTyped();
-    SetTitle(SearchText + "_");
+    ShowSearchTitle();
 }
 
 void TMyDBGrid::KeyPress(std::uint8_t& key) {

@@ -1,7 +1,7 @@
 #pragma once
 // TMyDBGrid: the kit's data grid. Typed letters search the table's search column (the last field of its
 // index after the master-detail prefix) for the nearest row that starts with them, the column title shows
-// the typed text followed by "_", F2 switches between the key index and a name index ("Naziv", "Opis",
+// its label followed by the typed text, F2 switches between the key index and a name index ("Naziv", "Opis",
 // "Prezime", "MB" or "Datum"), leaving the grid goes back to the key index on the same record. Enter,
 // Space and Ctrl+Space raise OnReturn, OnSpace and OnCtrlSpace; Ctrl+Del asks before it deletes.
 
@@ -52,6 +52,10 @@ private:
     fw::TTable* Table() const;
     fw::TField* SearchColumn() const;
     void SetTitle(const std::string& title);
+    // The search column's label, with what is typed so far after it.
+    void ShowSearchTitle();
+    // The focus cue: the current row in the selection colour while the grid has the keys, grey otherwise.
+    void MarkFocus(bool focused);
     bool IndexIsCurrent() const;
     // The index set to the prefix and that field, the master link cleared around the change.
     void SetIndexTo(const std::string& field);

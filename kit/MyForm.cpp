@@ -10,8 +10,11 @@
 #include "fw/ui/Grid.h"
 #include "fw/ui/Guard.h"
 #include "fw/ui/StdCtrls.h"
+#include "kit/GridTitles.h"
 #include "kit/KitButtons.h"
 #include "kit/Mycombo.h"
+#include "kit/MyTable.h"
+#include "kit/RequiredFields.h"
 
 #include <QPainter>
 #include <QPointer>
@@ -62,6 +65,8 @@ bool TMyForm::ActiveControlIsKit() const {
 void TMyForm::FormShow(fw::Component& sender) {
     app::CloseHint();
     if ((Tag() & fw::TagTablesOpening) == 0) app::OpenFormTables(this);
+    // Before a grid takes the focus and keeps its search column's title.
+    TitleColumnsAsLabelled(*this);
     if (app::ResPlus.ResourceGuard.GuardPercentMode && app::Usage() < 2) app::RunningThresholdLoops(this);
     app::ReleaseHook();
     if (SavedActiveControl) SavedActiveControl->SetFocus();
@@ -110,6 +115,11 @@ bool TMyForm::PostForClose() {
         } catch (const std::exception& e) {
             if (!base::IsSilent(e)) throw;
         }
+        // A record of the user's that lacks a required value keeps the form open on it (told once).
+        for (app::TMyTableX* table : app::FormTables(*this))
+            if (auto* kitTable = dynamic_cast<TMyTable*>(table);
+                kitTable && !RequiredValuesPresent(*kitTable))
+                return false;
         for (app::TMyTableX* table : app::FormTables(*this)) {
             if (fw::TDataSource* master = table->MasterSource(); master && master->DataSet())
                 LeaveForClose(*master->DataSet());
@@ -147,7 +157,8 @@ void TMyForm::FormCloseQuery(fw::Component& sender, bool& canClose) {
     // The focus goes back to the form's first control when it shows again.
     canClose = PostForClose();
     if (!canClose) {
-        if (active && active->CanFocus()) active->SetFocus();
+        // The refusal put the focus where the value is missing, or back where it was.
+        if (!ActiveControl() && active && active->CanFocus()) active->SetFocus();
         return;
     }
     app::FlushFormTables(this);

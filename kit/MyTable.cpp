@@ -13,6 +13,7 @@
 #include "fw/db/Session.h"
 #include "fw/ui/Guard.h"
 #include "kit/Mycombo.h"
+#include "kit/RequiredFields.h"
 
 #include <cctype>
 #include <string>
@@ -84,6 +85,7 @@ TMyTable::TMyTable(fw::Component* owner) : fw::Component(owner) {
     frameworkSlots.BeforeOpen = bind(&TMyTable::TableBeforeOpen);
     frameworkSlots.BeforePost = bind(&TMyTable::TableBeforePost);
     frameworkSlots.BeforeEdit = bind(&TMyTable::TableBeforeEdit);
+    frameworkSlots.BeforeScroll = bind(&TMyTable::TableBeforeScroll);
     frameworkSlots.OnNewRecord = bind(&TMyTable::TableOnNewRecord);
 }
 
@@ -300,6 +302,12 @@ void TMyTable::MarkChanged() {
 
 void TMyTable::TableAfterPost(fw::TDataSet&) {
     MarkChanged();
+    // A row posted out of the table's range has no place to come back to.
+    try {
+        PostedByUser = GetBookmark();
+    } catch (const std::exception&) {
+        PostedByUser.clear();
+    }
     RunDesigner(AfterPost);
 }
 
@@ -314,6 +322,15 @@ void TMyTable::TableBeforeDelete(fw::TDataSet&) {
     }
     app::RefuseDeletingUsedRow(*this);
     RunDesigner(BeforeDelete);
+    deleting_ = true;
+}
+
+void TMyTable::TableBeforeScroll(fw::TDataSet&) {
+    if (deleting_)
+        deleting_ = false;
+    else if (!RequiredValuesPresent(*this))
+        throw base::Abort();
+    RunDesigner(BeforeScroll);
 }
 
 void TMyTable::TableAfterDelete(fw::TDataSet&) {
@@ -338,6 +355,8 @@ void TMyTable::TableAfterClose(fw::TDataSet&) {
     ChangeMarked = false;
     Changed = false;
     InsertPost = false;
+    PostedByUser.clear();
+    deleting_ = false;
     RunDesigner(AfterClose);
 }
 

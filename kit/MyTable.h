@@ -53,7 +53,7 @@ public:
 
     // The designer's handlers.
     fw::TDataSetNotifyEvent AfterClose, AfterDelete, AfterOpen, AfterPost, BeforeClose, BeforeDelete,
-        BeforeInsert, BeforeOpen, BeforePost, BeforeEdit, OnNewRecord;
+        BeforeInsert, BeforeOpen, BeforePost, BeforeEdit, BeforeScroll, OnNewRecord;
 
     fw::TField* ItemsField = nullptr;
     bool IsKontaTable = false;
@@ -61,6 +61,9 @@ public:
     app::DataSetRoutine NewRecordProc;
     app::DataSetRoutine AfterOpenProc;
     bool ChangeMarked = false;
+    // The record the user last posted in this opening (its bookmark): it may not be left while a required
+    // value of the form is missing.
+    fw::TBookmark PostedByUser;
 
     void SetActive(bool value) override;
     app::TMyTableX* KitTable() override { return this; }
@@ -74,6 +77,7 @@ public:
     void TableBeforeEdit(fw::TDataSet& dataSet);
     void TableBeforePost(fw::TDataSet& dataSet);
     void TableAfterPost(fw::TDataSet& dataSet);
+    void TableBeforeScroll(fw::TDataSet& dataSet);
     void TableBeforeDelete(fw::TDataSet& dataSet);
     void TableAfterDelete(fw::TDataSet& dataSet);
     void TableBeforeClose(fw::TDataSet& dataSet);
@@ -89,6 +93,8 @@ private:
     // Re-reads the rows before an edit; refuses the edit when the record shown is gone or was changed.
     void RefreshForEdit();
     bool registered_ = false;
+    // A delete is on its way: leaving the deleted record needs none of its values.
+    bool deleting_ = false;
 };
 
 // Closes an active table softly (it stays open underneath, idle) and returns it.

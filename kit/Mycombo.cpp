@@ -24,8 +24,8 @@ namespace {
 
 namespace {
 
-TMyTable* makeRegister(const std::string& databaseName) {
-    auto* t = new TMyTable(nullptr);
+std::unique_ptr<TMyTable> makeRegister(const std::string& databaseName) {
+    auto t = std::make_unique<TMyTable>(nullptr);
     t->SetDatabaseName(databaseName);
     t->SetTableName("OPEN.DB");
     t->FreeToModify = true;
@@ -48,8 +48,8 @@ void InitializeKit() {
     if (!Kit.OpenDbGlobal) Kit.OpenDbGlobal = makeRegister("Global");
     if (!Kit.OpenDbLokal) Kit.OpenDbLokal = makeRegister("Lokal");
     // The register routines work on the kit's two tables.
-    app::OpenDbRegister.OpenDbGlobal = Kit.OpenDbGlobal;
-    app::OpenDbRegister.OpenDbLokal = Kit.OpenDbLokal;
+    app::OpenDbRegister.OpenDbGlobal = Kit.OpenDbGlobal.get();
+    app::OpenDbRegister.OpenDbLokal = Kit.OpenDbLokal.get();
 }
 
 void FinalizeKit() {
@@ -60,11 +60,11 @@ void FinalizeKit() {
 }
 
 void FreeKit() {
-    if (app::OpenDbRegister.OpenDbGlobal == Kit.OpenDbGlobal) app::OpenDbRegister.OpenDbGlobal = nullptr;
-    if (app::OpenDbRegister.OpenDbLokal == Kit.OpenDbLokal) app::OpenDbRegister.OpenDbLokal = nullptr;
-    delete Kit.OpenDbGlobal;
-    delete Kit.OpenDbLokal;
-    Kit.OpenDbGlobal = Kit.OpenDbLokal = nullptr;
+    if (app::OpenDbRegister.OpenDbGlobal == Kit.OpenDbGlobal.get())
+        app::OpenDbRegister.OpenDbGlobal = nullptr;
+    if (app::OpenDbRegister.OpenDbLokal == Kit.OpenDbLokal.get()) app::OpenDbRegister.OpenDbLokal = nullptr;
+    Kit.OpenDbGlobal.reset();
+    Kit.OpenDbLokal.reset();
 }
 
 bool ActiveControlNotKit(const fw::Form* form) {

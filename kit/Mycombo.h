@@ -8,6 +8,7 @@
 
 #include <array>
 #include <functional>
+#include <memory>
 #include <string>
 
 namespace fw {
@@ -42,9 +43,9 @@ struct KitValues {
     std::string SessionNameA;
     std::string SessionNameB;
     fw::TSession* KitSessionA = nullptr;
-    // The two "OPEN.DB" registers, made by InitializeKit and freed by FreeKit.
-    TMyTable* OpenDbGlobal = nullptr;
-    TMyTable* OpenDbLokal = nullptr;
+    // The two "OPEN.DB" registers, made by InitializeKit and freed by FreeKit (or with the values).
+    std::unique_ptr<TMyTable> OpenDbGlobal;
+    std::unique_ptr<TMyTable> OpenDbLokal;
 };
 // Reset with the program's state: the registers are freed, the next InitializeKit makes new ones.
 extern KitValues Kit;

@@ -45,6 +45,12 @@ void TKitEdit::DoEnter() {
     TextEdited = false;
     Entered = true;
     EntryText = Text();
+    if (keptRefused_) {
+        // The refused text is still the user's: it is not what the record holds.
+        keptRefused_ = false;
+        TextEdited = true;
+        EntryText = Field() ? Field()->Text() : std::string();
+    }
     fw::DBEdit::DoEnter();
     if (app::Hints.HintFollowFocus || HintOnEveryEntry()) ShowHint();
     if (ReadOnly())
@@ -56,6 +62,7 @@ void TKitEdit::DoEnter() {
 void TKitEdit::DoExit() {
     if (ExitDone) return;
     ExitDone = true;
+    keptRefused_ = false;
     Entered = false;
     if (app::Hints.HintBoxVisible || (app::Hints.HintFollowFocus && ActiveControlNotKit(ParentForm())))
         app::CloseHint();
@@ -71,12 +78,14 @@ void TKitEdit::DoExit() {
 void TKitEdit::LeaveByKey() {
     if (!TextEdited || !LeftByKey || !OnExitChanged) return;
     fw::TDataSet* ds = DataSet();
-    Kit.ValueUnchanged = EntryText == Text();
+    // Starting the edit may show the record afresh: the text left is the one written.
+    const std::string typed = Text();
+    Kit.ValueUnchanged = EntryText == typed;
     if (Kit.ValueUnchanged && app::StartEdit(ds)) {
         Kit.OldText = EntryText;
         ExitChangedUnchanged();
     } else if (app::StartEdit(ds)) {
-        ds->FieldByName(DataField()).SetText(Text());
+        ds->FieldByName(DataField()).SetText(typed);
         Kit.OldText = EntryText;
         ExitChangedChanged();
     }
@@ -99,9 +108,25 @@ void TKitEdit::ExitChangedUnchanged() {
     }
 }
 
+void TKitEdit::KeepRefusedText(const std::string& typed) {
+    Kit.AdvanceAllowed = false;
+    fw::Guarded([&] {
+        if (fw::TDataSet* ds = DataSet(); ds && (ds->State() == fw::dsEdit || ds->State() == fw::dsInsert))
+            ds->Cancel();
+    });
+    if (Text() != typed) SetText(typed);
+    // The text is on screen only: the next leave writes it itself, into a record it starts then.
+    DataLink().ClearModified();
+    keptRefused_ = true;
+}
+
 void TKitEdit::ExitChangedChanged(const std::function<void()>& restore) {
+    // The handler may cancel the record (and the edit show the stored value) before it refuses.
+    const std::string typed = Text();
     try {
         OnExitChanged(*this);
+    } catch (const RefusedKeepingText&) {
+        KeepRefusedText(typed);
     } catch (const std::exception&) {
         Kit.AdvanceAllowed = false;
         // A failing rollback is shown; the record then stays in edit.

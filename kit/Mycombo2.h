@@ -7,6 +7,7 @@
 // TDBVar is the plain edit; TDBName and TDBName2 take a name only while the record has none (otherwise they
 // are greyed and out of the tab order); the percentage edits (PercentEdits.h) compute a second field.
 
+#include "base/Exceptions.h"
 #include "fw/ui/DBCtrls.h"
 #include "kit/Mycombo.h"
 
@@ -20,6 +21,14 @@ inline constexpr std::int32_t NameEditTag = 55;
 // pending changes are dropped; otherwise the user edited the text. Answers whether it was the read-only case.
 bool NoteTextChange(const fw::Component& control, bool entered, bool readOnly, fw::TDataSet* dataSet,
                     bool& textEdited);
+// Thrown by an OnExitChanged handler that refuses a value it has already told the user about, while the
+// typed text stays in the edit for the user to correct or leave: the record is not written, the focus stays
+// and the text is not taken back.
+class RefusedKeepingText : public base::Abort {
+public:
+    RefusedKeepingText() : base::Abort() {}
+};
+
 // Takes a name or code edit out of the tab order, greyed, or puts it back.
 void SetEditLocked(fw::Control& edit, bool locked);
 
@@ -66,6 +75,9 @@ private:
     // Our own exit on a key; when it fails (the field refused the text) the edit stays entered.
     void ExitByKey();
     void CancelWithMaster();
+    // A refused text kept on screen: the next entry counts it as typed, against the stored value.
+    void KeepRefusedText(const std::string& typed);
+    bool keptRefused_ = false;
 };
 
 class TDBVar : public TKitEdit {

@@ -45,8 +45,15 @@ TDirectoryListBox::TDirectoryListBox(fw::Control* parent, fw::Component* owner)
     connect(&model_, &QAbstractItemModel::modelAboutToBeReset, this, [this] { removingRows_ = true; });
     model_.setRootPath(QStringLiteral("/"));
     setModel(&model_);
-    connect(&model_, &QAbstractItemModel::rowsRemoved, this, [this] { removingRows_ = false; });
-    connect(&model_, &QAbstractItemModel::modelReset, this, [this] { removingRows_ = false; });
+    // Once the rows have settled, a chosen folder that went is shown as no row at all, never as the
+    // neighbour the view moved to.
+    auto removed = [this] {
+        removingRows_ = false;
+        QMetaObject::invokeMethod(
+            this, [this] { ForgetVanishedRow(); }, Qt::QueuedConnection);
+    };
+    connect(&model_, &QAbstractItemModel::rowsRemoved, this, removed);
+    connect(&model_, &QAbstractItemModel::modelReset, this, removed);
     // Folders arrive and get sorted a while after the list opens: the chosen one is kept in view until the
     // user moves.
     auto reveal = [this] {
@@ -61,6 +68,20 @@ TDirectoryListBox::TDirectoryListBox(fw::Control* parent, fw::Component* owner)
     connect(selectionModel(), &QItemSelectionModel::currentChanged, this, [this](const QModelIndex& current) {
         if (!removingRows_) Choose(current);
     });
+    // A click chooses the folder clicked, also the row the view had made current on its own.
+    connect(this, &QAbstractItemView::clicked, this, [this](const QModelIndex& index) {
+        if (!removingRows_) Choose(index);
+        if (index.isValid() && !selectionModel()->isSelected(index))
+            selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
+    });
+}
+
+void TDirectoryListBox::ForgetVanishedRow() {
+    std::error_code error;
+    if (chosen_.empty() || std::filesystem::exists(chosen_, error)) return;
+    const QSignalBlocker quiet(selectionModel());
+    selectionModel()->clear();
+    viewport()->update();
 }
 
 void TDirectoryListBox::DoEnter() {

@@ -40,6 +40,8 @@ private:
     // The chosen folder's row opened and scrolled into view; the model fills in its folders lazily, so
     // this runs again as they arrive.
     void RevealChosen();
+    // The chosen folder is gone: no row is marked as the destination, so the list and the label agree.
+    void ForgetVanishedRow();
 
     QFileSystemModel model_;
     std::filesystem::path chosen_;

@@ -451,7 +451,7 @@ void TSifarnikArtikli::BuildDeclarations(fw::NotebookPage& page, int top) {
 
 fw::Notebook* TSifarnikArtikli::BuildCodeBook(fw::NotebookPage& page, const std::string& name, int top,
                                               const std::string& saveName, const std::string& foreignSaveName,
-                                              const std::string& codeName, kit::TDBVar** code,
+                                              const std::string& codeName, kit::TDBField** code,
                                               fw::Label** codeLabel, kit::TMyBitBtn** save,
                                               kit::TMyBitBtn** foreignSave) {
     auto* book = new fw::Notebook(&page, this);
@@ -460,8 +460,9 @@ fw::Notebook* TSifarnikArtikli::BuildCodeBook(fw::NotebookPage& page, const std:
     *save = SaveButton(&book->AddPage("Naš"), saveName, 10, 5);
     fw::NotebookPage& foreign = book->AddPage("Tuđi");
     // Our own code goes before the save button: Enter from it reaches the save.
-    *code =
-        PageEdit<kit::TDBVar>(&foreign, *sSifRobe3_, "Sifra", codeName, "Naša šifra", 150, 8, 200, codeLabel);
+    *code = PageEdit<kit::TDBField>(&foreign, *sSifRobe3_, "Sifra", codeName, "Naša šifra", 150, 8, 200,
+                                    codeLabel);
+    (*code)->DisplayName = "Naša šifra";
     *foreignSave = SaveButton(&foreign, foreignSaveName, 10, 5);
     book->SetPageIndex(0);
     return book;
@@ -501,7 +502,7 @@ void TSifarnikArtikli::BuildShortPage(fw::NotebookPage& page) {
         c->OnEnter = [this](fw::Component&) { cOznakaEnter(); };
         c->OnExit = [this](fw::Component&) { cOznakaExit(); };
     }
-    for (kit::TDBVar* e : {eSifra, eSifra3})
+    for (kit::TDBField* e : {eSifra, eSifra3})
         e->OnExitChanged = [this](fw::Component&) { eSifraExitChanged(); };
 }
 
@@ -804,6 +805,8 @@ void TSifarnikArtikli::NameExit(fw::TDataSet* nameTable) {
     const std::string oldText = kit::Kit.OldText;
     const bool sameLanguage = SupplierLanguage() == app::WBegin.PodaciPoduzeca.Jezik;
     if (nameTable == tImeRobe || nameTable == tImeRobe2) {
+        if (NameLanguage(nameTable) == 0) return RefuseNameWithoutLanguage(nameTable);
+        refusedNameTable_ = nullptr;
         app::PostRecordAutoSave(nameTable);
         if (!app::HasRecords(nameTable)) return; // refused: no language
         const std::string name = nameTable->FieldByName("Naziv").AsString();
@@ -824,6 +827,25 @@ void TSifarnikArtikli::NameExit(fw::TDataSet* nameTable) {
     const std::string name = TextOf(tRoba, "Naziv");
     FollowName(OznakaEnabled() ? tSifRobe2 : tSifRobe, name, oldText, false);
     if (OurCodeEnabled()) FollowName(tSifRobe3, name, oldText, false);
+}
+
+std::int32_t TSifarnikArtikli::NameLanguage(const fw::TDataSet* nameTable) const {
+    return nameTable == tImeRobe ? SupplierLanguage() : app::WBegin.PodaciPoduzeca.Jezik;
+}
+
+void TSifarnikArtikli::RefuseNameWithoutLanguage(fw::TDataSet* nameTable) {
+    const std::string typed = nameTable->FieldByName("Naziv").AsString();
+    app::CancelEditSafe(nameTable);
+    if (nameTable == refusedNameTable_ && typed == refusedName_) {
+        // Told already: the user leaves the text behind and goes on.
+        refusedNameTable_ = nullptr;
+        return;
+    }
+    refusedNameTable_ = nameTable;
+    refusedName_ = typed;
+    const bool own = app::WBegin.PodaciPoduzeca.Jezik == 0 || nameTable == tImeRobe2;
+    app::ShowInfo(own ? NoOwnLanguageText : NoSupplierLanguageText);
+    throw kit::RefusedKeepingText();
 }
 
 // ------------------------------------------------------------------------------------------ openers

@@ -21,6 +21,14 @@ namespace registers {
 inline constexpr const char* ArticleNotCreatedText = "Artikl nije moguće kreirati!!!";
 // Shown beside a name edit whose language the language register lacks.
 inline constexpr const char* UnknownLanguageText = "(Koje govorno područje?)";
+// Why a name per language is refused, and where the missing language is set.
+inline constexpr const char* NoOwnLanguageText =
+    "Naziv nije upisan: vaše poduzeće nema upisan jezik.\r\nUpišite ga u Šifarniku partnera, u polje "
+    "\"Jezik\" "
+    "vašeg poduzeća.";
+inline constexpr const char* NoSupplierLanguageText =
+    "Naziv nije upisan: dobavljač nema upisan jezik.\r\nUpišite ga u Šifarniku partnera, u polje \"Jezik\" "
+    "dobavljača.";
 // How many appends the creation of an article row tries before it gives up.
 inline constexpr int ArticleCreationTries = 3;
 
@@ -64,7 +72,7 @@ public:
     kit::TDBKeyField* cSifra = nullptr;
     kit::TDBLookupField* cOznaka = nullptr;
     kit::TDBJustLookup* cProizvodi = nullptr;
-    kit::TDBVar* eSifra = nullptr; // our own code (page 'Tuđi')
+    kit::TDBField* eSifra = nullptr; // our own code (page 'Tuđi')
     fw::Label *lProizvodi = nullptr, *lSifra = nullptr;
     kit::TDBVar* eNaziv = nullptr;     // the name in the supplier's language
     kit::TDBVar* eNaziv2 = nullptr;    // the name in the company's language
@@ -87,7 +95,7 @@ public:
     kit::TDBKeyField* cSifra3 = nullptr;
     kit::TDBLookupField* cOznaka3 = nullptr;
     kit::TDBJustLookup* cProizvodi3 = nullptr;
-    kit::TDBVar* eSifra3 = nullptr;
+    kit::TDBField* eSifra3 = nullptr;
     fw::Label *lProizvodi3 = nullptr, *lSifra3 = nullptr;
     kit::TMyBitBtn* ZapisiButton3 = nullptr;
     kit::TMyBitBtn* ZapisiButton4 = nullptr;
@@ -115,12 +123,17 @@ public:
     // A name of the article left: the supplier's language (tImeRobe), the company's (tImeRobe2) or the
     // article's own ("ROBA.DB").
     void NameExit(fw::TDataSet* nameTable);
+    // A name in a language nobody set is not stored: the first try says where the language is set and
+    // keeps the text in the edit; the same text given again is left behind.
+    void RefuseNameWithoutLanguage(fw::TDataSet* nameTable);
     void ZapisiClick();
     // The supplier row changed: pages, languages and labels follow it.
     void SupplierChanged();
 
     // The supplier row's language and whether it is the own company's.
     std::int32_t SupplierLanguage() const;
+    // The language a name table's rows are written in (0: none set).
+    std::int32_t NameLanguage(const fw::TDataSet* nameTable) const;
     bool FullPage() const { return MainBook->PageIndex() == 0; }
 
 protected:
@@ -154,7 +167,7 @@ private:
     // supplier's page ('Tuđi').
     fw::Notebook* BuildCodeBook(fw::NotebookPage& page, const std::string& name, int top,
                                 const std::string& saveName, const std::string& foreignSaveName,
-                                const std::string& codeName, kit::TDBVar** code, fw::Label** codeLabel,
+                                const std::string& codeName, kit::TDBField** code, fw::Label** codeLabel,
                                 kit::TMyBitBtn** save, kit::TMyBitBtn** foreignSave);
     void BuildDeclarations(fw::NotebookPage& page, int top);
     // The save button of the visible page and of its own or foreign inner page.
@@ -183,6 +196,9 @@ private:
     // What the manufacturer-code lookup remembered when it was entered.
     std::int32_t oznakaCode_ = 0;
     std::string oznakaNaziv_;
+    // The name last refused for want of a language, and its table.
+    const fw::TDataSet* refusedNameTable_ = nullptr;
+    std::string refusedName_;
 };
 
 struct ArtikliForms {

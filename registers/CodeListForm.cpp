@@ -4,6 +4,7 @@
 #include "base/Finally.h"
 #include "base/Text.h"
 #include "kit/Mycombo.h"
+#include "kit/RequiredFields.h"
 #include "registers/PickTarget.h"
 
 #include <algorithm>
@@ -223,6 +224,9 @@ void TCodeListForm::ZapisiButtonClick(fw::Component&) {
     ZapisiButton->SetFocus();
     if (ActiveControl() != ZapisiButton) return;
     PostFiles();
+    // A record without a value it must hold is not saved as done: the form stays on it.
+    if (auto* main = dynamic_cast<kit::TMyTable*>(MainTable()); main && !kit::RequiredValuesPresent(*main))
+        return;
     AfterSave();
 }
 

@@ -91,7 +91,9 @@ TSifarnikBoja::TSifarnikBoja(fw::Component* owner) : TCodeListForm(owner) {
     cOznaka->OnEnter = [this](fw::Component& s) { cOznakaEnter(s); };
     cOznaka->OnExitChanged = [this](fw::Component& s) { cOznakaExitChanged(s); };
     lSifra2 = PlaceLabel(this, this, "Naša šifra boje", 10, 75);
-    eSifra2 = PlaceEdit<kit::TDBVar>(this, this, sifBoje3, "Sifra", "eSifra2", "", 10, 75);
+    // Our code is unique among our codes of the manufacturer's colours: a name field, not a plain edit.
+    eSifra2 = PlaceEdit<kit::TDBField>(this, this, sifBoje3, "Sifra", "eSifra2", "", 10, 75);
+    eSifra2->DisplayName = "Naša šifra boje";
     eNaziv = PlaceEdit<kit::TDBVar>(this, this, boje, "Naziv", "eNaziv", "Naziv boje", 10, 105);
     eNaziv2 = PlaceEdit<kit::TDBVar>(this, this, imeBoje, "Naziv", "eNaziv2", "Naziv dobavljača", 10, 135);
     eNaziv3 = PlaceEdit<kit::TDBVar>(this, this, imeBoje2, "Naziv", "eNaziv3", "Naš naziv", 10, 165);

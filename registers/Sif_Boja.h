@@ -38,7 +38,7 @@ public:
     kit::TDBKeyField* cSifra = nullptr;
     kit::TDBLookupField* cOznaka = nullptr;
     fw::Label* lOznaka = nullptr;
-    kit::TDBVar* eSifra2 = nullptr;
+    kit::TDBField* eSifra2 = nullptr;
     fw::Label* lSifra2 = nullptr;
     kit::TDBVar* eNaziv = nullptr;
     kit::TDBVar* eNaziv2 = nullptr;

@@ -288,14 +288,14 @@ long double Expression::ReadNumber() {
     const auto comma = number.find(',');
     const bool valid = number.find_first_of("0123456789") != std::string::npos &&
                        (comma == std::string::npos || number.find(',', comma + 1) == std::string::npos);
-    if (!valid) throw ConversionError("'" + number + "' is not a valid floating point value");
+    if (!valid) throw ConversionError("'" + number + "' nije ispravan broj");
     std::string c = number;
     if (comma != std::string::npos) c[comma] = '.';
     if (c.front() == '.') c.insert(c.begin(), '0');
     long double value = 0;
     const auto [end, ec] = std::from_chars(c.data(), c.data() + c.size(), value);
     if (ec != std::errc() || end != c.data() + c.size())
-        throw ConversionError("'" + number + "' is not a valid floating point value");
+        throw ConversionError("'" + number + "' nije ispravan broj");
     return value;
 }
 

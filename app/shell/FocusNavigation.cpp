@@ -115,7 +115,7 @@ void MoveFocusUp(fw::Control* control) {
 namespace {
 
 [[noreturn]] void notADate(const std::string& s) {
-    throw base::Exception("'" + s + "' is not a valid date");
+    throw base::Exception("'" + s + "' nije ispravan datum");
 }
 
 // The next group of at most maxDigits digits after any non-digits; -1 when there is none.
@@ -149,9 +149,9 @@ std::int32_t StrToCode(const std::string& s) {
     const std::string text = "1" + s;
     long long value = 0;
     for (char ch : text) {
-        if (ch < '0' || ch > '9') throw base::Exception("'" + text + "' is not a valid integer value");
+        if (ch < '0' || ch > '9') throw base::Exception("'" + text + "' nije ispravan cijeli broj");
         value = value * 10 + (ch - '0');
-        if (value > INT32_MAX) throw base::Exception("'" + text + "' is not a valid integer value");
+        if (value > INT32_MAX) throw base::Exception("'" + text + "' nije ispravan cijeli broj");
     }
     return static_cast<std::int32_t>(value);
 }

@@ -10,9 +10,10 @@ namespace fw {
 DBEdit::DBEdit(Control* parent, Component* owner) : Edit(parent, owner) {
     link_.OnDataChange = [this] { DataChange(); };
     link_.OnUpdateData = [this] { UpdateData(); };
+    // A text field holds at most its size; for other fields the length the form gave the edit stands.
     link_.OnActiveChange = [this] {
         const TField* f = Field();
-        SetMaxLength(f && f->DataType() == ftString ? f->Size() : 0);
+        if (f && f->DataType() == ftString) SetMaxLength(f->Size());
     };
 }
 

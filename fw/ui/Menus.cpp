@@ -4,6 +4,7 @@
 #include "fw/ui/Guard.h"
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QTimer>
 
 namespace fw {
@@ -13,6 +14,43 @@ MainMenu::MainMenu(Control* form, Component* owner) : ControlOf<QMenuBar>(form, 
     setNativeMenuBar(false);
     SetHeight(sizeHint().height());
     SetAlign(Align::alTop);
+    // The keys reach the focused control of the window, never the bar: it watches them on their way.
+    qApp->installEventFilter(this);
+}
+
+void MainMenu::OpenFromKeyboard() {
+    for (QAction* a : actions())
+        if (a->isVisible() && a->isEnabled() && !a->isSeparator()) {
+            setFocus(Qt::MenuBarFocusReason);
+            setActiveAction(a);
+            return;
+        }
+}
+
+bool MainMenu::eventFilter(QObject* watched, QEvent* event) {
+    const QEvent::Type type = event->type();
+    if (type == QEvent::MouseButtonPress) altAlone_ = false;
+    if (type != QEvent::KeyPress && type != QEvent::KeyRelease) return false;
+    auto* widget = qobject_cast<QWidget*>(watched);
+    // Only the keys of this bar's window, while no menu of it (or anything else) is open.
+    if (!widget || widget->window() != window() || QApplication::activePopupWidget() || !isVisible())
+        return false;
+    const auto& key = static_cast<const QKeyEvent&>(*event);
+    if (type == QEvent::KeyPress) {
+        const bool alone = key.modifiers() == Qt::NoModifier || key.modifiers() == Qt::AltModifier;
+        altAlone_ = key.key() == Qt::Key_Alt && alone && !key.isAutoRepeat();
+        if (key.key() == Qt::Key_F10 && key.modifiers() == Qt::NoModifier) {
+            OpenFromKeyboard();
+            return true;
+        }
+        return false;
+    }
+    if (key.key() == Qt::Key_Alt && altAlone_) {
+        altAlone_ = false;
+        OpenFromKeyboard();
+        return true;
+    }
+    return false;
 }
 
 bool MainMenu::RoutesKeys() const {

@@ -25,9 +25,15 @@ public:
     // Once no menu is open, the keyboard goes back to the form's active control (or to the form), and the
     // bar is no longer highlighted.
     void GiveKeysBack();
+    // Opens the first menu from the keyboard (F10, or Alt pressed and let go alone), whatever button of the
+    // window takes an Alt letter.
+    void OpenFromKeyboard();
 
 private:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     std::vector<MenuItem*> items_;
+    // Alt is down and no other key or click came since.
+    bool altAlone_ = false;
 };
 
 // One menu item: a command, a separator ("-") or a submenu. "&" marks the item's letter.

@@ -26,6 +26,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <type_traits>
 
 #include <QImage>
 #include <QLabel>
@@ -162,6 +163,8 @@ TWRadniNalozi::TWRadniNalozi(fw::Component* owner) : kit::TMyForm(owner) {
     SetCaption("Ponude / Radni nalozi za izradu prozora");
     KeyPreview = true;
     resize(900, 560);
+    // In the middle of the screen, as every form opens.
+    CentreOnScreen();
     Book = new fw::Notebook(this, this);
     Book->SetName("Book");
     Book->SetBounds(0, 0, 900, 560);
@@ -223,13 +226,15 @@ TWRadniNalozi::TWRadniNalozi(fw::Component* owner) : kit::TMyForm(owner) {
     gStavkeRN->SetBounds(10, 10, 420, 540);
     gStavkeRN->SetDataSource(&sStavkeRN);
     y = 10;
-    const auto stavka = [&](kit::TDBVar*& e, const char* name, const char* field, const char* caption,
-                            int width) {
-        e = Polje(&stavke, this, sStavkeRN, new kit::TDBVar(&stavke, this), name, field, caption, 440, y,
-                  width);
+    const auto stavka = [&](auto*& e, const char* name, const char* field, const char* caption, int width) {
+        using Edit = std::remove_reference_t<decltype(*e)>;
+        e = Polje(&stavke, this, sStavkeRN, new Edit(&stavke, this), name, field, caption, 440, y, width);
         y += Redak;
     };
+    // The item number is the items' key: a number not yet used makes its item at once.
     stavka(eStavka, "eStavka", "Stavka", "Stavka:", 50);
+    eStavka->DisplayName = "Stavka";
+    eStavka->SetMaxLength(3);
     eTip = Odabir(&stavke, this, sStavkeRN, "eTip", "Tip", "Tip prozora:", 440, y, 150, sWinGL, "Code",
                   "WINGL.DB", [] {});
     eTip->Required = true;
@@ -300,6 +305,7 @@ TWRadniNalozi::TWRadniNalozi(fw::Component* owner) : kit::TMyForm(owner) {
     tRadniNal->FreeToModify = tRadniNal->FreeToDelete = true;
     sRadniNal.SetDataSet(tRadniNal);
     tStavkeRN = Tablica(this, "tStavkeRN", "STAVKERN.DB");
+    tStavkeRN->SetIndexFieldNames("BrojRN;Stavka");
     tStavkeRN->SetMasterSource(&sRadniNal);
     tStavkeRN->SetMasterFields("Code");
     SIzracunatima(*tStavkeRN, app::LokalTables(), "STAVKERN.DB",

@@ -14,6 +14,7 @@
 #include "kit/MyDBGrid.h"
 #include "kit/MyForm.h"
 #include "kit/MyTable.h"
+#include "kit/PercentEdits.h"
 #include "orders/cutting/PostavkeStakla.h"
 #include "orders/optima/RadniNalog.h"
 #include "orders/workorder/PrilagodbaStavke.h"
@@ -61,13 +62,13 @@ public:
     // page 1: the items
     fw::TDataSource sStavkeRN;
     kit::TMyDBGrid* gStavkeRN;
-    kit::TDBVar* eStavka;
+    kit::TDBKey* eStavka;
     kit::TDBJustLookup* eTip;
     kit::TDBJustLookup* eStaklo;
     kit::TDBVar* eKolicina;
     kit::TDBVar* eSirina;
     kit::TDBVar* eVisina;
-    kit::TDBVar* eCijena;
+    kit::TDBVarN2* eCijena;
     fw::Label* lValuta2;
     kit::TMyCheckBox* cPromjena;
     kit::TMyBitBtn* bNovaStavka;

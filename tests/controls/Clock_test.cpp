@@ -89,7 +89,7 @@ TEST(Clock, AlarmPartsAreCheckedAndTheAlarmFiresOncePerMinute) {
         clock.SetAlarmMinute(60);
         ADD_FAILURE() << "no error";
     } catch (const controls::EConvertError& e) {
-        EXPECT_STREQ(e.what(), "'7:60:0' is not a valid time");
+        EXPECT_STREQ(e.what(), "'7:60:0' nije ispravno vrijeme");
     }
     EXPECT_EQ(clock.AlarmHour(), 7);
     EXPECT_EQ(clock.AlarmMinute(), 30);

@@ -81,8 +81,8 @@ TEST_F(FormTablesTest, ShutdownClosesEveryTableAndDatabase) {
 
 TEST_F(FormTablesTest, TheKitStartsWithItsHooksAndRegisters) {
     ASSERT_NE(kit::Kit.OpenDbGlobal, nullptr);
-    EXPECT_EQ(app::OpenDbRegister.OpenDbGlobal, kit::Kit.OpenDbGlobal);
-    EXPECT_EQ(app::OpenDbRegister.OpenDbLokal, kit::Kit.OpenDbLokal);
+    EXPECT_EQ(app::OpenDbRegister.OpenDbGlobal, kit::Kit.OpenDbGlobal.get());
+    EXPECT_EQ(app::OpenDbRegister.OpenDbLokal, kit::Kit.OpenDbLokal.get());
     EXPECT_EQ(kit::Kit.OpenDbGlobal->TableName(), "OPEN.DB");
     EXPECT_EQ(kit::Kit.OpenDbLokal->DatabaseName(), "Lokal");
     EXPECT_TRUE(kit::Kit.OpenDbGlobal->FreeToModify);

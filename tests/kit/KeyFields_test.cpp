@@ -294,3 +294,34 @@ TEST_F(KeyFieldTest, ACodeCreatedByOneStationIsFoundByTheOther) {
 
 } // namespace
 } // namespace kittest
+
+namespace kittest {
+namespace {
+
+// A code longer than its field is not taken: the edit stops at the field's size, so a longer code never
+// finds an existing shorter one and the name typed next cannot go to that record.
+TEST_F(KeyFieldTest, AKeyEditTakesNoMoreThanItsFieldHolds) {
+    kit::TDBKeyField& key = *form->eSifra;
+    key.SetFocus();
+    Type("ABCDEFGH");
+    EXPECT_EQ(key.Text(), "ABCDEF");
+    // After the field's analysis (its key index) too.
+    dialogs.Answer(true);
+    Press(Qt::Key_Return);
+    key.SetFocus();
+    key.SelectAll();
+    Type("ZYXWVUTS");
+    EXPECT_EQ(key.Text(), "ZYXWVU");
+    // The field's size holds even where the edit itself was given no limit (a rebound or reopened link).
+    key.SetMaxLength(0);
+    key.SelectAll();
+    Type("QWERTYUI");
+    EXPECT_EQ(key.Text(), "QWERTY");
+    // A selected character is replaced, not refused.
+    key.setSelection(5, 1);
+    Type("Z");
+    EXPECT_EQ(key.Text(), "QWERTZ");
+}
+
+} // namespace
+} // namespace kittest

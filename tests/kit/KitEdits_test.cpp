@@ -88,6 +88,11 @@ TEST_F(KitEditTest, ATextTheFieldRefusesCanBeCorrectedInPlace) {
     Type("1,2,3");
     Press(Qt::Key_Return);
     EXPECT_EQ(recorder.Messages.size() + dialogs.Texts().size(), 1u) << "the field's error is shown";
+    std::vector<std::string> told = recorder.Messages;
+    for (const std::string& t : dialogs.Texts())
+        told.push_back(t);
+    ASSERT_EQ(told.size(), 1u);
+    EXPECT_EQ(told[0], "'1,2,3' nije ispravan broj") << "in the words of the other field errors";
     EXPECT_EQ(form->ActiveControl(), form->eCijena);
     EXPECT_TRUE(form->eCijena->Entered) << "still entered: typing goes on";
     Press(Qt::Key_Tab);

@@ -1,6 +1,9 @@
 #include "engine/TableImage.h"
 #include "tests/kit/DataFormFixture.h"
 
+#include <QApplication>
+#include <QImage>
+
 namespace kittest {
 namespace {
 
@@ -74,22 +77,22 @@ TEST_F(KitGridTest, ShowsEditsAndOtherStationsChangesOnTheRightRows) {
 }
 
 TEST_F(KitGridTest, SearchesTheNameIndexAfterF2AndGoesBackOnExit) {
-    EXPECT_EQ(Title("Code"), "_");
+    EXPECT_EQ(Title("Code"), "Code") << "the label, never a bare mark";
     Press(Qt::Key_F2);
     EXPECT_EQ(Title("Code"), "Code");
-    EXPECT_EQ(Title("Naziv"), "_");
+    EXPECT_EQ(Title("Naziv"), "Naziv");
     EXPECT_TRUE(base::SameText(form->tArtikl->IndexFieldNames(), "Naziv"));
     EXPECT_EQ(F("Naziv"), "Gama") << "the record stays current";
     Type("a");
     EXPECT_EQ(F("Naziv"), "AA");
-    EXPECT_EQ(Title("Naziv"), "A_");
+    EXPECT_EQ(Title("Naziv"), "Naziv: A");
     // "AB": the nearest row is "AC", which does not start with it: the "B" is refused.
     Type("b");
     EXPECT_EQ(F("Naziv"), "AC");
-    EXPECT_EQ(Title("Naziv"), "A_");
+    EXPECT_EQ(Title("Naziv"), "Naziv: A");
     EXPECT_EQ(recorder.Beeps.size(), 1u);
     Press(Qt::Key_Backspace);
-    EXPECT_EQ(Title("Naziv"), "_");
+    EXPECT_EQ(Title("Naziv"), "Naziv");
     Type("be");
     EXPECT_EQ(F("Naziv"), "Beta");
     EXPECT_EQ(G().currentIndex().row(), 2) << "the view follows the name order";
@@ -110,11 +113,28 @@ TEST_F(KitGridTest, SearchesATableReadByBlock) {
     form->gArtikl->SetFocus();
     Type("3");
     EXPECT_EQ(F("Naziv"), "AC");
-    EXPECT_EQ(Title("Code"), "3_");
+    EXPECT_EQ(Title("Code"), "Code: 3");
     Press(Qt::Key_F2);
     Type("be");
     EXPECT_EQ(F("Naziv"), "Beta");
-    EXPECT_EQ(Title("Naziv"), "BE_");
+    EXPECT_EQ(Title("Naziv"), "Naziv: BE");
+}
+
+// A focused grid shows where the keys are: its current row in the selection colour, grey once it is left.
+TEST_F(KitGridTest, AFocusedGridShowsAFocusCue) {
+    auto rowImage = [&] {
+        QApplication::processEvents();
+        const QRect row = G().visualRect(G().currentIndex());
+        return G().viewport()->grab(QRect(0, row.top(), G().viewport()->width(), row.height())).toImage();
+    };
+    ASSERT_EQ(form->ActiveControl(), &G());
+    const QImage focused = rowImage();
+    Press(Qt::Key_Tab);
+    ASSERT_NE(form->ActiveControl(), &G());
+    const QImage left = rowImage();
+    EXPECT_NE(focused, left) << "the grid looks the same with and without the keys";
+    form->gArtikl->SetFocus();
+    EXPECT_EQ(rowImage(), focused);
 }
 
 TEST_F(KitGridTest, SpaceEnterAndCtrlDelAnswerTheForm) {

@@ -222,11 +222,23 @@ TEST(ArchiveForm, TheFolderListIsAKeyboardStopAndKeepsTheChosenFolder) {
         ASSERT_TRUE(WaitUntil([&] { return !indexOf(stick).isValid(); }));
         EXPECT_EQ(list->Directory(), stick);
         EXPECT_EQ(arh.lDir->Caption(), stick.string());
+        // No other row is marked as the destination the label names.
+        EXPECT_TRUE(WaitUntil([&] { return list->selectionModel()->selectedIndexes().empty(); }))
+            << list->model()->data(list->currentIndex()).toString().toStdString();
         arh.SetActiveControl(arh.bArhiviraj);
         QTest::keyClick(Focused(&arh), Qt::Key_Return);
         ASSERT_TRUE(WaitUntil([&] { return !arh.Archiving(); }));
         EXPECT_FALSE(arh.LastRunSucceeded);
         EXPECT_NE(arh.pCopy->Caption().find(stick.string()), std::string::npos) << arh.pCopy->Caption();
+        // A click on the row the view stands on chooses it: the label and the mark follow.
+        const QModelIndex other = list->currentIndex().isValid() ? list->currentIndex() : indexOf(neighbour);
+        ASSERT_TRUE(other.isValid());
+        list->scrollTo(other);
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(other).center());
+        const fs::path clicked(list->Model().filePath(other).toStdString());
+        EXPECT_EQ(list->Directory(), clicked);
+        EXPECT_EQ(arh.lDir->Caption(), clicked.string());
+        EXPECT_TRUE(list->selectionModel()->isSelected(other));
     });
     EXPECT_EQ(code, 0);
     EXPECT_EQ(dialogs.Texts(), std::vector<std::string>{"Greška kod arhiviranja!!!"});

@@ -972,4 +972,40 @@ TEST_F(MainWindowTest, KeysComeBackAfterTheMenuAndWindowsSitWhereTheyBelong) {
     EXPECT_TRUE(closedByEsc);
 }
 
+// F10, and Alt pressed and let go alone, open the menu bar's first menu, though the window's buttons take
+// Alt letters of their own.
+TEST_F(MainWindowTest, F10AndAltAloneOpenTheMenuBar) {
+    app::StageProgramFolder(folder.Path());
+    bool opened = false;
+    EXPECT_EQ(Start([&](app::TWinGlavna& w) {
+                  QAction* first = nullptr;
+                  for (QAction* a : w.MainMenu1->actions())
+                      if (!first && a->isVisible() && !a->isSeparator()) first = a;
+                  ASSERT_NE(first, nullptr);
+                  QTest::keyClick(FocusOr(&w), Qt::Key_F10);
+                  ASSERT_TRUE(QApplication::activePopupWidget());
+                  EXPECT_EQ(w.MainMenu1->activeAction(), first);
+                  QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_Escape);
+                  QApplication::processEvents();
+                  ASSERT_FALSE(QApplication::activePopupWidget());
+                  w.MainMenu1->GiveKeysBack();
+                  QTest::keyPress(FocusOr(&w), Qt::Key_Alt);
+                  QTest::keyRelease(FocusOr(&w), Qt::Key_Alt, Qt::AltModifier);
+                  ASSERT_TRUE(QApplication::activePopupWidget());
+                  EXPECT_EQ(w.MainMenu1->activeAction(), first);
+                  opened = true;
+                  QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_Escape);
+                  QApplication::processEvents();
+                  w.MainMenu1->GiveKeysBack();
+                  // Alt with a letter is no Alt alone.
+                  QTest::keyPress(FocusOr(&w), Qt::Key_Alt);
+                  QTest::keyClick(FocusOr(&w), Qt::Key_X, Qt::AltModifier);
+                  QTest::keyRelease(FocusOr(&w), Qt::Key_Alt, Qt::AltModifier);
+                  EXPECT_FALSE(QApplication::activePopupWidget());
+                  QTest::keyClick(FocusOr(&w), Qt::Key_Escape);
+              }),
+              0);
+    EXPECT_TRUE(opened);
+}
+
 } // namespace

@@ -8,6 +8,8 @@
 #include "registers/Openers.h"
 #include "tests/registers/RegisterFixture.h"
 
+#include <algorithm>
+
 namespace regtest {
 namespace {
 
@@ -252,6 +254,62 @@ TEST_F(ArtikliTest, DescriptionAndDeclarationGoWithEverySaveButton) {
     EXPECT_FALSE(f->xDeklaracije->Checked());
     EXPECT_EQ(f->DekBook->PageIndex(), 0);
     f->Close();
+}
+
+// Our own code is a name field: unique among our codes, written without a question; one our other article
+// has is refused with a beep and stored nowhere.
+TEST_F(ArtikliTest, OurOwnCodeIsUniqueAmongOurCodes) {
+    registers::PrikaziArtikle(caller.get(), 1, 2);
+    TSifarnikArtikli* f = Track(Artikli.SifarnikArtikli);
+    ASSERT_NE(f, nullptr);
+    for (const char* code : {"A100", "B200"}) {
+        Press(*f, Qt::Key_End, Qt::ControlModifier);
+        Press(*f, Qt::Key_Return);
+        NewCode(*f, code, "WEKA");
+        f->eSifra->SetFocus();
+        Type(*f, "N-100");
+        Press(*f, Qt::Key_Return);
+    }
+    EXPECT_EQ(ActiveName(*f), "eSifra") << "the taken code keeps the cursor";
+    EXPECT_FALSE(recorder.Beeps.empty());
+    const Strings rows = Rows("Global", "SIF_ROBE.DB", {"Partner", "Sifra"});
+    EXPECT_EQ(std::count(rows.begin(), rows.end(), "1|N-100"), 1) << ::testing::PrintToString(rows);
+    EXPECT_EQ(Asked(), (Strings{"Novo A100", "Novo B200"})) << "no question for our own code";
+}
+
+// The own company has no language yet: its name edit refuses a name and says why once, with the text kept
+// in the edit; the same text given again is left behind and the cursor goes on, so nothing typed next lands
+// in the refusing edit. Nothing is stored in a language nobody set.
+TEST_F(ArtikliTest, ANameInTheCompanysMissingLanguageIsRefusedAloudAndLeftOnTheSecondTry) {
+    app::WBegin.PodaciPoduzeca.Jezik = 0;
+    registers::PrikaziArtikle(caller.get(), 1, 2);
+    TSifarnikArtikli* f = Track(Artikli.SifarnikArtikli);
+    ASSERT_NE(f, nullptr);
+    Press(*f, Qt::Key_End, Qt::ControlModifier);
+    Press(*f, Qt::Key_Return);
+    NewCode(*f, "A100", "WEKA");
+    ASSERT_EQ(ActiveName(*f), "eNaziv");
+    Type(*f, "Fenster");
+    Press(*f, Qt::Key_Return);
+    ASSERT_EQ(ActiveName(*f), "eNaziv2");
+    dialogs.Calls.clear();
+    Type(*f, "Prozor");
+    Press(*f, Qt::Key_Return);
+    EXPECT_EQ(dialogs.Texts(), Strings{registers::NoOwnLanguageText});
+    EXPECT_EQ(ActiveName(*f), "eNaziv2");
+    EXPECT_EQ(f->eNaziv2->Text(), "Prozor") << "kept for the user to correct or leave";
+    EXPECT_EQ(Names(), Strings{"1|2|Fenster"});
+    // Given again: no second message, the cursor goes on and the edit shows what is stored.
+    Press(*f, Qt::Key_Return);
+    EXPECT_EQ(dialogs.Texts().size(), 1u);
+    EXPECT_NE(ActiveName(*f), "eNaziv2");
+    EXPECT_EQ(f->eNaziv2->Text(), "");
+    const std::string next = ActiveName(*f);
+    Type(*f, "X");
+    EXPECT_EQ(ActiveName(*f), next);
+    EXPECT_EQ(f->eNaziv2->Text(), "") << "typing on goes to the next field";
+    EXPECT_EQ(Names(), Strings{"1|2|Fenster"});
+    EXPECT_EQ(Articles(), Strings{"1|A100|2|Fenster"});
 }
 
 // A row of the supplier coded under a manufacturer's code that names an article already takes that article

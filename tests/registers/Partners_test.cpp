@@ -346,6 +346,22 @@ TEST_F(PartnersTest, ColoursFollowTheirManufacturersCodeAndNames) {
     EXPECT_EQ(Rows("Global", "IME_BOJA.DB", {"Boja", "Govor", "Naziv"}),
               (std::vector<std::string>{"1|1|Bijela", "1|2|Weiss"}));
     EXPECT_EQ(Rows("Global", "BOJE.DB", {"Naziv"}), (std::vector<std::string>{"Bijela"}));
+
+    // Our own code of the colour is a row of ours under the manufacturer, written without a question;
+    // retyped, the same row takes the new code.
+    ASSERT_TRUE(form->eSifra2->Enabled());
+    form->eSifra2->SetFocus();
+    Enter(*form, "n1");
+    const std::vector<std::string> fields{"Partner", "Proizvodi", "Sifra", "Code"};
+    EXPECT_EQ(Rows("Global", "SIF_BOJA.DB", fields),
+              (std::vector<std::string>{"20|21|N1|1", "21|21|RAL9016|1", "22|21|W1|1"}));
+    EXPECT_NE(ActiveName(*form), "eSifra2");
+    form->eSifra2->SetFocus();
+    Enter(*form, "N2");
+    EXPECT_EQ(Rows("Global", "SIF_BOJA.DB", fields),
+              (std::vector<std::string>{"20|21|N2|1", "21|21|RAL9016|1", "22|21|W1|1"}));
+    EXPECT_EQ(Asked(), (std::vector<std::string>{"Novo RAL9016", "Novo W1"}))
+        << "no question for our own code";
 }
 
 // F2 on lookups of another form opens the partners and the colours as pickers; the chosen code goes back.

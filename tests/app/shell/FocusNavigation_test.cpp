@@ -157,6 +157,18 @@ TEST(Conversions, StrToCodeKeepsLeadingZeros) {
     EXPECT_THROW(app::StrToCode("12a"), base::Exception);
     EXPECT_THROW(app::StrToCode("0123456789"), base::Exception);
     EXPECT_THROW(app::StrToCode("-5"), base::Exception);
+    try {
+        app::StrToCode("12a");
+        ADD_FAILURE();
+    } catch (const base::Exception& e) {
+        EXPECT_STREQ(e.what(), "'112a' nije ispravan cijeli broj");
+    }
+    try {
+        app::StrToDateDMY("31.2.2001");
+        ADD_FAILURE();
+    } catch (const base::Exception& e) {
+        EXPECT_STREQ(e.what(), "'31.2.2001' nije ispravan datum");
+    }
 }
 
 TEST(Conversions, ConfirmAsksTheYesNoQuestion) {

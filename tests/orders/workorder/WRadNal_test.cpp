@@ -27,7 +27,9 @@
 
 #include <map>
 #include <QApplication>
+#include <QGuiApplication>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
 #include <QTimer>
 #include <set>
@@ -239,10 +241,10 @@ TEST_F(WRadNal, AnOrderEnteredByKeysIsFittedRenumberedAndCut) {
     }
     ASSERT_THAT(shown, IsEmpty());
     EXPECT_THAT(registri, ElementsAre("SIF_PART.DB", "SIF_BOJA.DB", "WINGL.DB", "SIF_ROBE.DB"));
-    // Each item is posted when the next one begins (the last is still being entered); a quantity of 0
+    // Each item is made when its number is confirmed and takes each value as it is left; a quantity of 0
     // is stored empty.
     EXPECT_THAT(Redovi("STAVKERN.DB", "BrojRN", {"Stavka", "Tip", "Kolicina", "Sirina", "Visina"}),
-                ElementsAre("1 501 2 1000 800", "2 501 - 900 900", "3 502 1 1200 1400"));
+                ElementsAre("1 501 2 1000 800", "2 501 - 900 900", "3 502 1 1200 1400", "4 503 1 1800 1200"));
     // Every item has its copy at its size; the last is drawn.
     EXPECT_THAT(Redovi("NWINGL.DB", "RN", {"RNS", "MaxRight", "MaxBottom", "WinRight", "WinBottom", "Boja"}),
                 UnorderedElementsAre("1 1000 800 940 740 4", "2 900 900 840 840 4", "3 1200 1400 1140 1340 4",
@@ -532,8 +534,62 @@ TEST_F(WRadNal, AChangedItemLeavesTheListsOutOfDateAndTheirPrintoutRefused) {
     odbijeno("colour");
 }
 
+// The item number is the items' key: a new number makes its item at once, without a question; a number in
+// use goes to its item. The price is written when it is left by Enter, whether or not the form listens.
+TEST_F(WRadNal, TheItemNumberFindsOrMakesItsItemAndThePriceIsWrittenOnEnter) {
+    Sustav();
+    Tipovi();
+    ordertables::AddOrder(root, {});
+    Otvori();
+    Tipka(Qt::Key_Return, Qt::ControlModifier);
+    ASSERT_EQ(f->Book->PageIndex(), 1);
+    Tipka(Qt::Key_Insert);
+    Tipka(Qt::Key_Return);
+    ASSERT_EQ(Aktivna(), "eStavka");
+    Unesi("7");
+    EXPECT_THAT(shown, IsEmpty());
+    EXPECT_THAT(Redovi("STAVKERN.DB", "BrojRN", {"Stavka"}), ElementsAre("7"));
+    ASSERT_EQ(Aktivna(), "eTip");
+    Unesi("FIKS");
+    f->eCijena->SetFocus();
+    Unesi("12,5");
+    EXPECT_EQ(f->tStavkeRN->FieldByName("Cijena").AsFloat(), 12.5);
+    // The number of another item: the form goes to it; typed past its three places, a number is cut.
+    Tipka(Qt::Key_Return, Qt::ControlModifier);
+    {
+        auto t = engine::Table::Open(root / "lokal", "STAVKERN.DB", engine::OpenMode::Shared);
+        auto c = t->OpenCursor();
+        c->First();
+        ASSERT_TRUE(c->OnRow());
+        std::size_t cijena = 0;
+        while (t->Fields()[cijena].Name != "Cijena")
+            ++cijena;
+        ASSERT_TRUE(c->Read()[cijena].IsFloat());
+        EXPECT_EQ(c->Read()[cijena].AsFloat(), 12.5) << "the price as stored";
+    }
+    ASSERT_EQ(Aktivna(), "eStavka");
+    Unesi("3");
+    f->eStavka->SetFocus();
+    Unesi("7");
+    EXPECT_EQ(f->tStavkeRN->FieldByName("Stavka").AsInteger(), 7);
+    EXPECT_THAT(Redovi("STAVKERN.DB", "BrojRN", {"Stavka"}), ElementsAre("3", "7"));
+    f->eStavka->SetFocus();
+    fwtest::Type(fwtest::FocusTarget(*f), "12345");
+    EXPECT_EQ(f->eStavka->Text(), "123");
+    EXPECT_THAT(shown, IsEmpty());
+}
+
+// The work orders open in the middle of the screen, as every form does.
+TEST_F(WRadNal, TheFormOpensCentred) {
+    Sustav();
+    Otvori();
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    EXPECT_LE((f->frameGeometry().center() - screen.center()).manhattanLength(), 4)
+        << f->frameGeometry().x() << "," << f->frameGeometry().y();
+}
+
 // A size its type cannot be made in (a 60 mm frame around 100 x 100, a sash turned inside out) is refused
-// where it is typed, naming the smallest size; nothing is stored, the old copy stays.
+// where it is typed, naming the smallest size; the refused value is not stored, the old copy stays.
 TEST_F(WRadNal, AnItemTooSmallForItsTypeIsRefusedAtEntry) {
     Sustav();
     Tipovi();
@@ -565,9 +621,10 @@ TEST_F(WRadNal, AnItemTooSmallForItsTypeIsRefusedAtEntry) {
         Unesi(v);
     EXPECT_THAT(shown, ElementsAre(krilo));
     EXPECT_EQ(Aktivna(), "eVisina");
-    // The new item's row is made when it begins; its type and size are not stored.
+    // The new item's row is made when its number is confirmed and takes the values left before; the
+    // refused height is not stored.
     EXPECT_THAT(Redovi("STAVKERN.DB", "BrojRN", {"Stavka", "Tip", "Sirina", "Visina"}),
-                ElementsAre("1 - - -"));
+                ElementsAre("1 502 100 -"));
     EXPECT_EQ(windows::KodKopije({1, 1}), 0);
 }
 
