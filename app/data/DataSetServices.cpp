@@ -508,15 +508,6 @@ void DeleteTableFilesOf(const std::string& tableName, const std::string& databas
     DeleteTableFiles(FolderPath(RequireFolder(databaseName)), TableBaseName(tableName));
 }
 
-void StampTableFiles(const std::string& folder, const std::string& fileName) {
-    if (!IsPlainTableName(fileName)) throw base::Exception("Neispravno ime tablice: \"" + fileName + "\"");
-    const auto table = base::FindFile(folder, fileName);
-    if (!table) return;
-    const std::int64_t time = base::FileTime(*table);
-    for (const auto& file : base::FilesMatching(folder, TableBaseName(fileName) + ".*"))
-        if (base::FileTime(file) != time) base::SetFileTime(file, time);
-}
-
 void SetTableFilesDate(fw::TTable* table) {
     if (!table) return;
     const auto folder = FolderOfDatabase(table->DatabaseName());

@@ -9,6 +9,7 @@
 
 #include "app/data/DBMine.h"
 #include "app/tables/TableDefinitions.h"
+#include "app/tables/TableFiles.h"
 
 #include <optional>
 #include <string>
@@ -86,9 +87,7 @@ void FlushTable(fw::TDataSet* dataSet);
 void DeleteTableIndexFiles(const std::string& tableName, const std::string& databaseName);
 // DeleteTableIndexFiles, then the table's .DB.
 void DeleteTableFilesOf(const std::string& tableName, const std::string& databaseName);
-// Gives every file <base>.* of the folder the date of <folder>/<file name> when that file exists.
-void StampTableFiles(const std::string& folder, const std::string& fileName);
-// StampTableFiles for a table of Lokal or Global; nothing for other databases.
+// StampTableFiles (app/tables/TableFiles.h) for a table of Lokal or Global; nothing for other databases.
 void SetTableFilesDate(fw::TTable* table);
 
 // --- the folder's table set

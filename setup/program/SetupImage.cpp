@@ -1,9 +1,9 @@
 #include "setup/program/SetupImage.h"
 
+#include "app/tables/StageFolder.h"
 #include "base/Exceptions.h"
 #include "base/FileIo.h"
 #include "base/ReplaceFile.h"
-#include "program/StageFolder.h"
 #include "setup/program/PlomFiles.h"
 #include "setup/program/PlomSetup.h"
 #include "setup/program/SmallGif.h"
