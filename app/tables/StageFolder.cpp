@@ -4,6 +4,7 @@
 #include "app/tables/TableCheck.h"
 #include "app/tables/TableDefinitions.h"
 #include "app/tables/TableFiles.h"
+#include "base/FileIo.h"
 #include "base/Files.h"
 #include "base/ReplaceFile.h"
 #include "fw/db/Field.h"
@@ -17,6 +18,10 @@ namespace {
 void WriteIfMissing(const std::filesystem::path& folder, const std::string& name, const std::string& text) {
     if (base::FileExistsIn(folder, name)) return;
     base::ReplaceFile(folder / name, text);
+}
+
+void MakeFolder(const std::filesystem::path& folder) {
+    if (const int error = base::MakeFolders(folder)) base::ThrowWriteError(folder, error);
 }
 
 void Connect(fw::TDatabase& db, const std::string& name, const std::string& path) {
@@ -99,7 +104,7 @@ void WriteLinkTable(const std::filesystem::path& folder, const StageOptions& o) 
 }
 
 void StageProgramFolder(const std::filesystem::path& folder, const StageOptions& o) {
-    std::filesystem::create_directories(folder);
+    MakeFolder(folder);
     if (!base::FileExistsIn(folder, "Link.DB")) WriteLinkTable(folder, o);
     WriteIfMissing(
         folder, "QK.INI",
@@ -112,8 +117,8 @@ void StageProgramFolder(const std::filesystem::path& folder, const StageOptions&
     StagedFolder staged;
     staged.Global = (folder / "global").string() + "/";
     staged.Lokal = (folder / "lokal").string() + "/";
-    std::filesystem::create_directories(staged.Global);
-    std::filesystem::create_directories(staged.Lokal);
+    MakeFolder(staged.Global);
+    MakeFolder(staged.Lokal);
     SetTableEngine(&FileTableEngine());
     InstallTableSets();
     fw::TDatabase g, l;
