@@ -1,6 +1,7 @@
 #include "app/data/DataSetServices.h"
 #include "base/Finally.h"
 
+#include "app/data/DBMine.h"
 #include "app/data/Dialogs.h"
 #include "app/data/Settings.h"
 #include "app/data/WBegin.h"

@@ -7,7 +7,6 @@
 // Datasets are passed by pointer: a control without a dataset passes none, and the routines then do nothing
 // (or answer false).
 
-#include "app/data/DBMine.h"
 #include "app/tables/TableDefinitions.h"
 #include "app/tables/TableFiles.h"
 
@@ -15,10 +14,14 @@
 #include <string>
 
 namespace fw {
+class TDataSet;
 class TDataSource;
-}
+class TTable;
+} // namespace fw
 
 namespace app {
+
+class TMyTableX;
 
 // --- the folder of a database name
 
