@@ -6,6 +6,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <vector>
 
 namespace base {
 
@@ -142,6 +143,36 @@ int SyncFolder(const fs::path& folder) {
     const int error = SyncFile(dir.Get());
     // Some file systems cannot sync a folder at all; their names are as durable as they get.
     return error == EINVAL || error == EROFS ? 0 : error;
+}
+
+int SyncFileSystemOf(const fs::path& folder) {
+    FileHandle dir = FileHandle::Open(folder.empty() ? fs::path(".") : folder, O_RDONLY | O_DIRECTORY);
+    if (!dir) return errno;
+    return Fs().SyncFileSystem(dir.Get()) == 0 ? 0 : errno;
+}
+
+int MakeFolders(const fs::path& folder) {
+    std::error_code ec;
+    if (folder.empty() || fs::is_directory(folder, ec)) return 0;
+    if (const fs::path parent = folder.parent_path(); !parent.empty() && parent != folder)
+        if (const int error = MakeFolders(parent)) return error;
+    if (Fs().MakeFolder(folder.c_str(), 0777) != 0 && errno != EEXIST) return errno;
+    return 0;
+}
+
+int RemoveTree(const fs::path& folder) {
+    std::error_code ec;
+    const auto status = fs::symlink_status(folder, ec);
+    if (ec || !fs::exists(status)) return 0;
+    if (!fs::is_directory(status)) return Fs().Unlink(folder.c_str()) == 0 || errno == ENOENT ? 0 : errno;
+    int error = 0;
+    std::vector<fs::path> entries;
+    for (const auto& e : fs::directory_iterator(folder, ec))
+        entries.push_back(e.path());
+    for (const auto& e : entries)
+        if (const int failed = RemoveTree(e); failed != 0 && error == 0) error = failed;
+    if (Fs().RemoveFolder(folder.c_str()) != 0 && errno != ENOENT && error == 0) error = errno;
+    return error;
 }
 
 std::string ReadWholeFile(const fs::path& file, std::size_t limit) {

@@ -84,6 +84,14 @@ int SyncFileData(int fd);
 // Makes a new or renamed name inside the folder durable. 0 or the error.
 int SyncFolder(const fs::path& folder);
 
+// Syncs the whole file system the folder is on. 0 or the error.
+int SyncFileSystemOf(const fs::path& folder);
+// Makes the folder and the folders above it that are missing. 0 or the error.
+int MakeFolders(const fs::path& folder);
+// Removes the folder with everything in it (links are removed, never followed); a missing one is no error.
+// 0 or the first error.
+int RemoveTree(const fs::path& folder);
+
 // The whole file (at most `limit` bytes); throws FileError when it cannot be read.
 std::string ReadWholeFile(const fs::path& file, std::size_t limit = SIZE_MAX);
 

@@ -4,7 +4,9 @@
 
 #include <atomic>
 #include <cstdio>
+#include <cstdlib>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace base {
@@ -60,6 +62,10 @@ int FileSystem::SyncData(int fd) {
     return diskSync ? ::fdatasync(fd) : 0;
 }
 
+int FileSystem::SyncFileSystem(int fd) {
+    return diskSync ? ::syncfs(fd) : 0;
+}
+
 void SetDiskSync(bool on) {
     diskSync = on;
 }
@@ -74,6 +80,26 @@ int FileSystem::Rename(const char* from, const char* to) {
 
 int FileSystem::Unlink(const char* path) {
     return ::unlink(path);
+}
+
+int FileSystem::MakeFolder(const char* path, mode_t mode) {
+    return ::mkdir(path, mode);
+}
+
+int FileSystem::RemoveFolder(const char* path) {
+    return ::rmdir(path);
+}
+
+int FileSystem::ChangeMode(int fd, mode_t mode) {
+    return ::fchmod(fd, mode);
+}
+
+int FileSystem::ChangeModeOf(const char* path, mode_t mode) {
+    return ::chmod(path, mode);
+}
+
+char* FileSystem::MakeTemporaryFolder(char* pattern) {
+    return ::mkdtemp(pattern);
 }
 
 FileSystem& Fs() {

@@ -21,9 +21,19 @@ public:
     // The contents and size only (the times may follow later): enough for data that is read back, and a
     // disk flush cheaper than Sync's when nothing else of the file changed.
     virtual int SyncData(int fd);
+    // Everything written to the file system that holds the open file (syncfs).
+    virtual int SyncFileSystem(int fd);
     virtual int Truncate(int fd, off_t size);
     virtual int Rename(const char* from, const char* to);
     virtual int Unlink(const char* path);
+    virtual int MakeFolder(const char* path, mode_t mode);
+    virtual int RemoveFolder(const char* path);
+    // The permission bits of an open file, or of a file by its name.
+    virtual int ChangeMode(int fd, mode_t mode);
+    virtual int ChangeModeOf(const char* path, mode_t mode);
+    // A new folder named by the pattern (its last six characters "XXXXXX" replaced); the pattern itself on
+    // success, nullptr with errno on failure.
+    virtual char* MakeTemporaryFolder(char* pattern);
 };
 
 // Whether Sync reaches the disk (on unless switched off). Only throwaway data, such as a test's temporary

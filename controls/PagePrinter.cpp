@@ -2,6 +2,8 @@
 
 #include "base/Cp1250.h"
 #include "base/CroatianFormat.h"
+#include "base/FileIo.h"
+#include "base/ReplaceFile.h"
 #include "base/Text.h"
 #include "base/Utf8.h"
 #include "controls/PrintProgressDialog.h"
@@ -438,9 +440,9 @@ void TPagePrinter::BeginDoc() {
         throw EPagePrinter("Između gornje i donje margine nema mjesta ni za jedan redak");
     inHeader_ = false;
     if (printToFile_) {
-        file_.open(fileName_, std::ios::binary | std::ios::trunc);
-        if (!file_) {
-            file_.clear();
+        try {
+            file_ = std::make_unique<base::FileReplacement>(fileName_);
+        } catch (const base::FileError&) {
             throw base::Exception("Datoteka " + fileName_ + " se ne može otvoriti za pisanje");
         }
         fileOpen_ = true;
@@ -460,10 +462,13 @@ void TPagePrinter::EndDoc() {
     if (printToFile_) {
         if (!fileOpen_) return;
         fileOpen_ = false;
-        file_.close();
-        const bool failed = file_.fail();
-        file_.clear();
-        if (failed) throw base::Exception("Datoteka " + fileName_ + " se ne može zapisati");
+        const std::unique_ptr<base::FileReplacement> file = std::move(file_);
+        if (!file) return; // a write failed and was told: the old file stays
+        try {
+            file->Commit();
+        } catch (const base::FileError&) {
+            throw base::Exception("Datoteka " + fileName_ + " se ne može zapisati");
+        }
         return;
     }
     MakeScratchPage();
@@ -569,10 +574,12 @@ void TPagePrinter::DrawPageBorders() {
 // --- lines ---------------------------------------------------------------------------------------------
 
 void TPagePrinter::WriteToFile(const std::string& text) {
-    if (!fileOpen_) return;
-    file_ << ToFileBytes(text);
-    if (!file_) {
-        file_.clear();
+    if (!fileOpen_ || !file_) return;
+    const std::string bytes = ToFileBytes(text);
+    const base::IoResult written = base::WriteAll(file_->Fd(), bytes.data(), bytes.size());
+    if (written.Error != 0 || written.Done != bytes.size()) {
+        // The document goes on to its end, but the file keeps what it held before.
+        file_.reset();
         throw base::Exception("Datoteka " + fileName_ + " se ne može zapisati");
     }
 }

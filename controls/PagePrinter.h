@@ -11,13 +11,16 @@
 #include "fw/ui/Control.h"
 
 #include <cstdint>
-#include <fstream>
 #include <functional>
 #include <memory>
 #include <QPointer>
 #include <QScrollArea>
 #include <string>
 #include <vector>
+
+namespace base {
+class FileReplacement;
+}
 
 namespace controls {
 
@@ -273,7 +276,9 @@ private:
     fw::PageCanvas canvas_;
     std::vector<std::unique_ptr<fw::Page>> pages_;
     std::unique_ptr<fw::Page> scratch_;
-    std::ofstream file_;
+    // The text file being printed, written beside the old one and put in its place by EndDoc; none after a
+    // failed write (the old file stays).
+    std::unique_ptr<base::FileReplacement> file_;
 
     TMeasureUnit measureUnit_ = TMeasureUnit::muInches;
     double marginTop_ = 0, marginBottom_ = 0, marginLeft_ = 0, marginRight_ = 0;

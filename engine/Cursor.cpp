@@ -26,7 +26,8 @@ template <class F> decltype(auto) CursorImpl::Retried(F&& f) const {
         return f();
     } catch (const TableImage::Outdated&) {
         // A block of a large table was still to be read when another station changed the table: read it
-        // again, then once more.
+        // again on a fresh look, while the other stations start no new write.
+        const WritersHeldOff calm(image_->DbPath(), 500);
         Table().Refresh();
         return f();
     }

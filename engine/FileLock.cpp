@@ -2,6 +2,7 @@
 
 #include "engine/Errors.h"
 
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <fcntl.h>
@@ -51,70 +52,118 @@ bool LockFile::LockWithin(std::int64_t start, std::int64_t len, LockKind kind, i
     return true;
 }
 
-bool LockFile::OthersQueued() const {
-    struct flock fl {};
-    fl.l_type = F_WRLCK;
-    fl.l_whence = SEEK_SET;
-    fl.l_start = lockspace::Queue;
-    fl.l_len = 1;
-    while (::fcntl(fd_.Get(), F_OFD_GETLK, &fl) != 0)
-        if (errno != EINTR) return false;
-    return fl.l_type != F_UNLCK;
-}
-
 std::int64_t LockFile::FileStamp() const {
     struct stat st {};
     if (::fstat(fd_.Get(), &st) != 0) return 0;
     return static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec + st.st_size;
 }
 
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// How many WritersHeldOff of this process hold the next turn now.
+std::atomic<int> turnsHeldHere{0};
+
+// Short pauses between two tries: a turn handed over is taken within a fraction of a write.
+class Pause {
+public:
+    void operator()() {
+        std::this_thread::sleep_for(std::chrono::microseconds(micros_));
+        micros_ = std::min(micros_ * 2, 200);
+    }
+
+private:
+    int micros_ = 10;
+};
+
+// Whether the holder of the lock we wait for still gets on: true while the writes' count or the file changed
+// within the last `stuck`.
+class Progress {
+public:
+    Progress(std::chrono::milliseconds stuck, std::function<std::uint64_t()> stamp)
+        : stuck_(stuck), stamp_(std::move(stamp)), seen_(stamp_()), lastChange_(Clock::now()) {}
+    bool Moving() {
+        const auto now = Clock::now();
+        if (const std::uint64_t s = stamp_(); s != seen_) {
+            seen_ = s;
+            lastChange_ = now;
+        }
+        return now - lastChange_ < stuck_;
+    }
+
+private:
+    std::chrono::milliseconds stuck_;
+    std::function<std::uint64_t()> stamp_;
+    std::uint64_t seen_;
+    Clock::time_point lastChange_;
+};
+
+} // namespace
+
 bool LockFile::LockInTurn(std::int64_t start, std::int64_t len, int stuckMillis,
                           const std::function<std::uint64_t()>& changes) {
     if (!writable_) return false;
-    using Clock = std::chrono::steady_clock;
-    // A writer keeps its turn this long for a run of writes: each change of hands costs the next writer a
-    // read of the table. Then the waiter queues and the holder gives way at its next write.
-    constexpr auto QueueAfter = std::chrono::milliseconds(200);
-    const auto stuck = std::chrono::milliseconds(stuckMillis);
-    const auto began = Clock::now();
-    auto lastChange = began;
-    auto stamp = [&] { return changes() * 0x9E3779B97F4A7C15ull ^ static_cast<std::uint64_t>(FileStamp()); };
-    std::uint64_t seen = stamp();
-    auto moving = [&] {
-        const auto now = Clock::now();
-        if (const std::uint64_t s = stamp(); s != seen) {
-            seen = s;
-            lastChange = now;
-        }
-        return now - lastChange < stuck;
-    };
-    // The holder is in a run of writes while it finished one lately (its pauses between them can be long on
-    // a busy machine).
-    constexpr auto RunPause = std::chrono::milliseconds(20);
-    int pause = 20;
-    auto rest = [&] {
-        std::this_thread::sleep_for(std::chrono::microseconds(pause));
-        pause = std::min(pause * 2, 500);
-    };
-    while (OthersQueued() && moving())
-        rest();
-    bool queued = false;
-    pause = 20;
-    for (bool first = true;; first = false) {
-        // A holder in the middle of a run is not interrupted between two of its writes.
-        if ((first || queued || Clock::now() - lastChange >= RunPause) &&
-            TryLock(start, len, LockKind::Exclusive))
-            break;
-        if (!moving()) {
-            if (queued) Unlock(lockspace::Queue, 1);
+    Progress progress(std::chrono::milliseconds(stuckMillis), [&] {
+        return changes() * 0x9E3779B97F4A7C15ull ^ static_cast<std::uint64_t>(FileStamp());
+    });
+    // First the next turn: only one open waits with it, and the holder's next write waits behind that one.
+    // (This process holds it already while it holds the other stations off.)
+    const bool turnHere = turnsHeldHere > 0;
+    Pause pause;
+    while (!turnHere && !TryLock(lockspace::Turn, 1, LockKind::Exclusive)) {
+        if (!progress.Moving()) return false;
+        pause();
+    }
+    pause = Pause();
+    while (!TryLock(start, len, LockKind::Exclusive)) {
+        if (!progress.Moving()) {
+            if (!turnHere) Unlock(lockspace::Turn, 1);
             return false;
         }
-        if (!queued && Clock::now() - began >= QueueAfter)
-            queued = TryLock(lockspace::Queue, 1, LockKind::Shared);
-        rest();
+        pause();
     }
-    if (queued) Unlock(lockspace::Queue, 1);
+    if (!turnHere) Unlock(lockspace::Turn, 1);
     return true;
+}
+
+bool LockFile::LockBetweenWrites(std::int64_t start, std::int64_t len, LockKind kind, int millis) {
+    if (TryLock(start, len, kind)) return true;
+    const auto until = Clock::now() + std::chrono::milliseconds(millis);
+    bool turn = false;
+    Pause pause;
+    for (;;) {
+        // The turn only keeps writers from starting again; the lock is taken whenever it is free, as a
+        // writer that waits with the turn may be waiting for a table lock this open holds.
+        if (!turn) turn = TryLock(lockspace::Turn, 1, LockKind::Exclusive);
+        if (TryLock(start, len, kind)) break;
+        if (Clock::now() >= until) {
+            if (turn) Unlock(lockspace::Turn, 1);
+            return false;
+        }
+        pause();
+    }
+    if (turn) Unlock(lockspace::Turn, 1);
+    return true;
+}
+
+WritersHeldOff::WritersHeldOff(const fs::path& db, int millis) {
+    try {
+        lock_.emplace(db);
+    } catch (const std::exception&) {
+        return; // the read, tried again, tells what is wrong
+    }
+    // A read-only open cannot take the turn: its read is only tried again.
+    if (!lock_->CanWrite()) return;
+    const auto until = Clock::now() + std::chrono::milliseconds(millis);
+    Pause pause;
+    while (!(held_ = lock_->TryLock(lockspace::Turn, 1, LockKind::Exclusive)) && Clock::now() < until)
+        pause();
+    if (held_) ++turnsHeldHere;
+}
+
+WritersHeldOff::~WritersHeldOff() {
+    if (held_) --turnsHeldHere;
 }
 
 void LockFile::Unlock(std::int64_t start, std::int64_t len) {

@@ -174,7 +174,7 @@ bool TableImage::Sync(LockFile& lock) {
     // Read under the apply lock so no writer is half way through its files; a writable open also replays
     // a write that a killed process left in the journal.
     const LockKind kind = lock.CanWrite() ? LockKind::Exclusive : LockKind::Shared;
-    if (!lock.LockWithin(lockspace::Apply, 1, kind, 10000)) ThrowBusy(name_);
+    if (!lock.LockBetweenWrites(lockspace::Apply, 1, kind, 10000)) ThrowBusy(name_);
     try {
         const bool recovered = lock.CanWrite() && !files_.ReadOnly() && journal_.Recover(files_);
         if (recovered || !CatchUp()) Load();

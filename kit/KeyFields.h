@@ -7,11 +7,15 @@
 // TDBKeyField is the usual control; TDBKey creates a new code without asking and never renames; TDBJustKey
 // only positions the table (no dialogs, no creation).
 
-#include "fw/db/DataSet.h"
+#include "fw/db/DataSetState.h"
 #include "fw/ui/DBCtrls.h"
 #include "kit/Mycombo.h"
 
 #include <QFont>
+
+namespace fw {
+class TTable;
+}
 
 namespace fw {
 class TTable;

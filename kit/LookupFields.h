@@ -15,11 +15,15 @@
 // TDBLookupField and then treats the data field as the key of the form's own table (it moves the table to
 // that record, appends one, or re-keys the current one; Ctrl+Del deletes the own record after a question).
 
-#include "fw/db/DataSet.h"
+#include "fw/db/DataSetState.h"
 #include "fw/ui/DBLookupCombo.h"
 #include "kit/ControlsHeld.h"
 #include "kit/KeyFields.h"
 #include "kit/Mycombo.h"
+
+namespace fw {
+class TTable;
+}
 
 namespace fw {
 class TTable;

@@ -4,8 +4,11 @@
 // keyboard model. The designer's handlers live in the re-published events and run inside the kit's.
 
 #include "app/shell/FormOpener.h"
-#include "fw/db/DataSet.h"
 #include "fw/ui/Form.h"
+
+namespace fw {
+class TDataSet;
+}
 
 namespace kit {
 

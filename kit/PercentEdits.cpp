@@ -1,6 +1,7 @@
 #include "kit/PercentEdits.h"
 
 #include "app/data/DataSetServices.h"
+#include "fw/db/DataSet.h"
 
 namespace kit {
 

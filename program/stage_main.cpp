@@ -1,6 +1,6 @@
 // Stages a program folder as the setup installs it: plom-stage [--sample] <folder>.
 
-#include "program/StageFolder.h"
+#include "program/StageSample.h"
 
 #include <cstring>
 #include <exception>
@@ -27,7 +27,7 @@ int main(int argc, char** argv) {
             return 0;
         }
         if (!options_done && a == "--sample") {
-            options.Sample = true;
+            options.Sample = app::StageSampleWorkshop;
         } else if (!options_done && a == "--") {
             options_done = true;
         } else if (!options_done && a.size() > 1 && a[0] == '-') {

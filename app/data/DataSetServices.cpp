@@ -1,6 +1,7 @@
 #include "app/data/DataSetServices.h"
 #include "base/Finally.h"
 
+#include "app/data/DBMine.h"
 #include "app/data/Dialogs.h"
 #include "app/data/Settings.h"
 #include "app/data/WBegin.h"
@@ -506,15 +507,6 @@ void DeleteTableIndexFiles(const std::string& tableName, const std::string& data
 
 void DeleteTableFilesOf(const std::string& tableName, const std::string& databaseName) {
     DeleteTableFiles(FolderPath(RequireFolder(databaseName)), TableBaseName(tableName));
-}
-
-void StampTableFiles(const std::string& folder, const std::string& fileName) {
-    if (!IsPlainTableName(fileName)) throw base::Exception("Neispravno ime tablice: \"" + fileName + "\"");
-    const auto table = base::FindFile(folder, fileName);
-    if (!table) return;
-    const std::int64_t time = base::FileTime(*table);
-    for (const auto& file : base::FilesMatching(folder, TableBaseName(fileName) + ".*"))
-        if (base::FileTime(file) != time) base::SetFileTime(file, time);
 }
 
 void SetTableFilesDate(fw::TTable* table) {

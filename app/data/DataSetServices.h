@@ -7,17 +7,21 @@
 // Datasets are passed by pointer: a control without a dataset passes none, and the routines then do nothing
 // (or answer false).
 
-#include "app/data/DBMine.h"
 #include "app/tables/TableDefinitions.h"
+#include "app/tables/TableFiles.h"
 
 #include <optional>
 #include <string>
 
 namespace fw {
+class TDataSet;
 class TDataSource;
-}
+class TTable;
+} // namespace fw
 
 namespace app {
+
+class TMyTableX;
 
 // --- the folder of a database name
 
@@ -86,9 +90,7 @@ void FlushTable(fw::TDataSet* dataSet);
 void DeleteTableIndexFiles(const std::string& tableName, const std::string& databaseName);
 // DeleteTableIndexFiles, then the table's .DB.
 void DeleteTableFilesOf(const std::string& tableName, const std::string& databaseName);
-// Gives every file <base>.* of the folder the date of <folder>/<file name> when that file exists.
-void StampTableFiles(const std::string& folder, const std::string& fileName);
-// StampTableFiles for a table of Lokal or Global; nothing for other databases.
+// StampTableFiles (app/tables/TableFiles.h) for a table of Lokal or Global; nothing for other databases.
 void SetTableFilesDate(fw::TTable* table);
 
 // --- the folder's table set

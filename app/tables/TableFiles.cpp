@@ -97,4 +97,13 @@ IndexFileScan ScanIndexFiles(const fs::path& folder, const std::string& fileName
     return scan;
 }
 
+void StampTableFiles(const std::string& folder, const std::string& fileName) {
+    if (!IsPlainTableName(fileName)) throw base::Exception("Neispravno ime tablice: \"" + fileName + "\"");
+    const auto table = base::FindFile(folder, fileName);
+    if (!table) return;
+    const std::int64_t time = base::FileTime(*table);
+    for (const auto& file : base::FilesMatching(folder, TableBaseName(fileName) + ".*"))
+        if (base::FileTime(file) != time) base::SetFileTime(file, time);
+}
+
 } // namespace app

@@ -23,6 +23,9 @@ int DeleteTableFiles(const std::filesystem::path& folder, const std::string& bas
 // Deletes every file of the folder that matches the mask ("*" and "?", case-insensitive).
 int DeleteFilesByMask(const std::filesystem::path& folder, const std::string& mask);
 
+// Gives every file <base>.* of the folder the date of <folder>/<file name> when that file exists.
+void StampTableFiles(const std::string& folder, const std::string& fileName);
+
 // The index files found beside a table.
 struct IndexFileScan {
     bool Reindex = false;       // thorough only: an index file does not carry the .DB file's date

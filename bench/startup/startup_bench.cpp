@@ -3,7 +3,7 @@
 // one run. Each sample is a fresh process (this program started again as a child), which reports the
 // time from just before its start to its first window shown, on the system-wide monotonic clock.
 #include "app/shell/ScriptedDialogs.h"
-#include "program/StageFolder.h"
+#include "app/tables/StageFolder.h"
 #include "program/Startup.h"
 #include "program/WinGlavna.h"
 

@@ -15,6 +15,7 @@
 // (deUpdateRecord); when the last EnableControls comes they hear one deDataSetChange (and the state change).
 
 #include "engine/Engine.h"
+#include "fw/db/DataSetState.h"
 #include "fw/db/Field.h"
 #include "fw/db/FieldDefs.h"
 
@@ -27,21 +28,7 @@ namespace fw {
 
 class TDataSource;
 
-enum TDataSetState { dsInactive, dsBrowse, dsEdit, dsInsert, dsSetKey, dsCalcFields };
-
-enum TDataEvent {
-    deFieldChange,     // info: the field
-    deRecordChange,    // info: nullptr
-    deDataSetChange,   // the whole view changed (open, First, Refresh ...)
-    deDataSetScroll,   // moved to another record
-    deLayoutChange,    // the field list changed
-    deUpdateRecord,    // controls are asked to write their pending text into the fields
-    deUpdateState,     // the state changed
-    deCheckBrowseMode, // the dataset is about to leave the record
-};
-
 using TBookmark = std::string; // empty: no bookmark
-using TDataSetNotifyEvent = std::function<void(TDataSet&)>;
 
 class TDataSet {
 public:

@@ -4,6 +4,7 @@
 #include "base/ProgramState.h"
 #include "base/Text.h"
 #include "fw/db/DatabaseError.h"
+#include "fw/db/DataSet.h"
 
 #include <algorithm>
 

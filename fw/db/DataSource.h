@@ -3,7 +3,7 @@
 // sources of every change (DataEvent); each source passes it to its links, which turn it into the calls
 // below (record changed, active changed, editing changed, update data, check browse mode).
 
-#include "fw/db/DataSet.h"
+#include "fw/db/DataSetState.h"
 
 #include <functional>
 #include <string>
@@ -11,6 +11,8 @@
 
 namespace fw {
 
+class TDataSet;
+class TField;
 class TDataLink;
 class TMasterDataLink;
 

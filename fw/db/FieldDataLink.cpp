@@ -1,5 +1,7 @@
 #include "fw/db/FieldDataLink.h"
 
+#include "fw/db/DataSet.h"
+
 namespace fw {
 
 void TFieldDataLink::SetFieldName(const std::string& name) {

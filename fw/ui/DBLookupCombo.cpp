@@ -1,6 +1,7 @@
 #include "fw/ui/DBLookupCombo.h"
 
 #include "base/Text.h"
+#include "fw/db/DataSet.h"
 #include "fw/db/Field.h"
 #include "fw/db/FieldDefs.h"
 #include "fw/ui/DataSetModel.h"

@@ -1,5 +1,6 @@
 #include "fw/ui/DataSetModel.h"
 
+#include "fw/db/DataSet.h"
 #include "fw/db/Field.h"
 #include "fw/ui/Guard.h"
 

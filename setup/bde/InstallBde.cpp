@@ -1,5 +1,7 @@
 #include "setup/bde/InstallBde.h"
 
+#include "base/FileIo.h"
+#include "base/FileSystem.h"
 #include "base/IniFile.h"
 #include "base/ProgramState.h"
 #include "base/ReplaceFile.h"
@@ -104,11 +106,13 @@ std::string LibraryPath(const std::string& folder, const std::string& old) {
 }
 
 void CopyFile(const std::string& from, const std::string& to) {
-    std::ifstream in(from, std::ios::binary);
-    if (!in) throw IEInstallBDE("Cannot read the file %s", {from});
-    std::ostringstream text;
-    text << in.rdbuf();
-    base::ReplaceFile(to, text.str());
+    std::string bytes;
+    try {
+        bytes = base::ReadWholeFile(from);
+    } catch (const base::FileError&) {
+        throw IEInstallBDE("Cannot read the file %s", {from});
+    }
+    base::ReplaceFile(to, bytes);
 }
 
 } // namespace
@@ -228,7 +232,7 @@ void TInstallBDE::InstallChildren() {
             CopyFile(newConfig, fallback);
             registered_ = fallback;
         } else if (newConfig != target) {
-            ::unlink(newConfig.c_str());
+            base::Fs().Unlink(newConfig.c_str());
         }
     }
     Register();

@@ -1,4 +1,5 @@
 #include "base/Exceptions.h"
+#include "base/FileSystem.h"
 #include "base/Finally.h"
 #include "setup/install/Install.h"
 #include "setup/install/InstallTree.h"
@@ -7,6 +8,7 @@
 #include "setup/kit/KitExceptions.h"
 #include "setup/kit/KitRoutines.h"
 
+#include <cerrno>
 #include <filesystem>
 
 namespace setup {
@@ -196,8 +198,7 @@ void TFileContainer::Compress(unsigned options) {
         const std::string archive = ArchivePath();
         const bool ownArchive = !dynamic_cast<const psContainerArchiveFile*>(ArchiveFileType());
         if (AddToArchive == lzcOverwrite && ownArchive && !archive.empty()) {
-            std::error_code ec;
-            fs::remove(archive, ec);
+            base::Fs().Unlink(archive.c_str());
         }
         bool netArchiveStarted = false;
         const std::vector<TInstallContainer*> children = children_;
@@ -224,12 +225,9 @@ void TFileContainer::Compress(unsigned options) {
                             const std::string netArchive = AddBackslash(NetFolder(*root, archive)) +
                                                            (f->NetLocation ? f->Name() : Name()) + ".1";
                             if (f->NetLocation) {
-                                std::error_code ec;
-                                fs::remove(netArchive, ec);
+                                base::Fs().Unlink(netArchive.c_str());
                             } else if (!netArchiveStarted) {
-                                std::error_code ec;
-                                fs::remove(netArchive, ec);
-                                if (ec)
+                                if (base::Fs().Unlink(netArchive.c_str()) != 0 && errno != ENOENT)
                                     throw IEFileContainer("%s cannot delete the archive file %s",
                                                           {Name(), netArchive});
                                 netArchiveStarted = true;

@@ -274,7 +274,7 @@ void TCustomInstall::Resume() {
         if (kind.empty() || kind.find_first_not_of("0123456789") != std::string::npos)
             throw IEInstall("There is an invalid entry for the unfinished install list %s", {entry});
         if (kind == "1") {
-            ::unlink(item.c_str());
+            base::Fs().Unlink(item.c_str());
         } else if (kind == "0") {
             std::function<void(TInstallContainer&)> walk = [&](TInstallContainer& c) {
                 if (auto* f = dynamic_cast<TCustomInstallFile*>(&c); f && base::SameText(f->Name(), item))
@@ -301,7 +301,7 @@ void TCustomInstall::DoPendingRenames() {
     const std::string key = recordKey_ + "\\PendingRenames";
     for (const std::string& temporary : RegValueNames(HKEY_LOCAL_MACHINE, key)) {
         const std::string target = ReadRegString(HKEY_LOCAL_MACHINE, key, temporary, "");
-        if (!target.empty() && ::rename(temporary.c_str(), target.c_str()) != 0 && errno != ENOENT)
+        if (!target.empty() && base::Fs().Rename(temporary.c_str(), target.c_str()) != 0 && errno != ENOENT)
             throw IEInstall("Cannot put %s in place of %s", {temporary, target});
         DeleteRegValue(HKEY_LOCAL_MACHINE, key, temporary);
     }
@@ -359,7 +359,7 @@ void TCustomInstall::DeleteSetupRecord() {
     for (const std::string& sub : RegSubKeys(HKEY_LOCAL_MACHINE, recordKey_)) {
         const std::string key = recordKey_ + "\\" + sub;
         const std::string local = ReadRegString(HKEY_LOCAL_MACHINE, key, "LocalFile", "");
-        if (!local.empty()) ::unlink(local.c_str());
+        if (!local.empty()) base::Fs().Unlink(local.c_str());
         DeleteRegKeyTree(HKEY_LOCAL_MACHINE, key);
     }
     DeleteRegKeyTree(HKEY_LOCAL_MACHINE, recordKey_);
@@ -517,7 +517,7 @@ bool TCustomInstall::RollBack() {
     }
     for (auto d = newFolders_.rbegin(); d != newFolders_.rend(); ++d) {
         RemoveStaleTemporaries(*d, true);
-        if (::rmdir(d->c_str()) == 0) removed = true;
+        if (base::Fs().RemoveFolder(d->c_str()) == 0) removed = true;
         folders.insert(*d);
     }
     const std::string uninstallKey = UninstallKeyBase + Information.ProductName;
@@ -545,14 +545,14 @@ void TCustomInstall::Cleanup() {
     if (!go) return;
     const std::string folder = FolderPart(ProgramFile);
     for (const std::string& pre : PresetupFiles)
-        if (!base::Trim(pre).empty()) ::unlink((AddBackslash(folder) + NamePart(pre)).c_str());
-    ::unlink(ProgramFile.c_str());
+        if (!base::Trim(pre).empty()) base::Fs().Unlink((AddBackslash(folder) + NamePart(pre)).c_str());
+    base::Fs().Unlink(ProgramFile.c_str());
     // Only the loader's own temporary folder goes, and only when nothing else is left in it.
     const std::string marker = AddBackslash(folder) + LoaderMarker;
     struct stat st {};
     if (!folder.empty() && ::lstat(marker.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
-        ::unlink(marker.c_str());
-        if (::rmdir(folder.c_str()) != 0) {
+        base::Fs().Unlink(marker.c_str());
+        if (base::Fs().RemoveFolder(folder.c_str()) != 0) {
             // Not empty: it stays the loader's folder.
             try {
                 base::ReplaceFile(marker, std::string_view{});

@@ -178,8 +178,7 @@ void TCustomInstallFile::Extract(const std::string& extractName) {
             "file property is blank. File is :%s",
             {Name()});
     if (TCustomInstall* root = Root()) root->NoteNewFolders(RemoveBackslash(DestPath()));
-    std::error_code ec;
-    fs::create_directories(DestPath(), ec);
+    base::MakeFolders(DestPath());
     std::unique_ptr<TDrvnCompress> own;
     TFileContainer* container = IsNetFile(*this) ? ArchiveContainer(*this) : nullptr;
     if (IsNetFile(*this) && !NetLocation && !container)
@@ -365,9 +364,8 @@ void TCustomInstallFile::Pack() {
                     "Cannot either compress or decompress the following file because it's "
                     "archive file property is blank. File is :%s",
                     {Name()});
-            std::error_code ec;
             const fs::path folder = fs::path(archive).parent_path();
-            if (!folder.empty()) fs::create_directories(folder, ec);
+            if (!folder.empty()) base::MakeFolders(folder);
             TDrvnCompress& zip = SharedCompressor();
             zip.SetCompressedFile(archive);
             zip.OnStatus = [this](TDrvnCompress& z, const TlzhFileStats& s) {

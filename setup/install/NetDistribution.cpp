@@ -1,5 +1,6 @@
 #include "setup/install/NetDistribution.h"
 
+#include "base/FileSystem.h"
 #include "base/ProgramState.h"
 #include "base/ReplaceFile.h"
 #include "base/Text.h"
@@ -132,13 +133,13 @@ std::string DownloadedArchive(TFileRelated& container) {
         complete = location.Download(remote, local);
     } catch (...) {
         location.OnDataReceived = previous;
-        ::unlink(local.c_str());
+        base::Fs().Unlink(local.c_str());
         throw;
     }
     location.OnDataReceived = previous;
     if (!complete) {
         // A part of an archive is of no use to anyone: it is neither kept nor recorded.
-        ::unlink(local.c_str());
+        base::Fs().Unlink(local.c_str());
         throw EAIUserAbort();
     }
     container.LocalArchive = local;
@@ -205,10 +206,10 @@ void ReadRemoteFileList(TCustomInstall& install) {
         if (!SharedNetLocation().Download(FileListName, local)) throw EAIUserAbort();
         ApplyFileList(install, local);
     } catch (...) {
-        ::unlink(local.c_str());
+        base::Fs().Unlink(local.c_str());
         throw;
     }
-    ::unlink(local.c_str());
+    base::Fs().Unlink(local.c_str());
 }
 
 } // namespace setup

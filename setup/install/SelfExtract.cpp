@@ -1,5 +1,6 @@
 #include "base/Exceptions.h"
 #include "base/FileIo.h"
+#include "base/FileSystem.h"
 #include "base/Finally.h"
 #include "base/ReplaceFile.h"
 #include "base/Text.h"
@@ -25,19 +26,10 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class Fd {
-public:
-    explicit Fd(int fd) : fd_(fd) {}
-    ~Fd() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-    int Get() const { return fd_; }
-
-private:
-    int fd_;
-};
+// Opened for reading only; invalid (Get() < 0) when it cannot be.
+base::FileHandle OpenToRead(const std::string& file) {
+    return base::FileHandle::Open(file, O_RDONLY);
+}
 
 // Writes a whole new file from its pieces through base's replace-file routine: the target is either the
 // old file or the complete new one.
@@ -137,10 +129,10 @@ void TCustomInstall::Build(const std::string& exeName, const std::string& buildD
     const std::string setup1 = AddBackslash(dir) + "setup.1";
     const std::string files1 = AddBackslash(dir) + "files.1";
     std::error_code ec;
-    fs::create_directories(dir, ec);
+    base::MakeFolders(dir);
     // A rebuild starts from nothing: appending to an old archive would keep its records in front.
-    fs::remove(setup1, ec);
-    fs::remove(files1, ec);
+    base::Fs().Unlink(setup1.c_str());
+    base::Fs().Unlink(files1.c_str());
 
     if (UseLoadingProgram) {
         try {
@@ -155,14 +147,14 @@ void TCustomInstall::Build(const std::string& exeName, const std::string& buildD
         const std::string loader = AddBackslash(KitFolder(ProgramFile)) + LoaderProgramName;
         if (!fs::is_regular_file(loader, ec))
             throw IEInstall("The loader program %s was not found", {loader});
-        Fd src(::open(loader.c_str(), O_RDONLY | O_CLOEXEC));
+        const base::FileHandle src = OpenToRead(loader);
         if (src.Get() < 0 || !WriteWholeFile(setupExe, Executable(), [&](int fd) {
                 return CopyRange(src.Get(), 0, SizeOf(src.Get()), fd);
             }))
             throw IEInstall("Cannot copy the loading program from %s to %s", {loader, setupExe});
     } else {
         const std::string copy = AddBackslash(dir) + NamePart(exeName);
-        Fd src(::open(exeName.c_str(), O_RDONLY | O_CLOEXEC));
+        const base::FileHandle src = OpenToRead(exeName);
         if (src.Get() < 0 || !WriteWholeFile(copy, Executable(), [&](int fd) {
                 return CopyRange(src.Get(), 0, SizeOf(src.Get()), fd);
             }))
@@ -191,9 +183,9 @@ void TCustomInstall::Build(const std::string& exeName, const std::string& buildD
 
 void TCustomInstall::AppendArchives(const std::string& setupExe, const std::string& setup1,
                                     const std::string& files1) {
-    Fd loader(::open(setupExe.c_str(), O_RDONLY | O_CLOEXEC));
-    Fd first(::open(setup1.c_str(), O_RDONLY | O_CLOEXEC));
-    Fd main(::open(files1.c_str(), O_RDONLY | O_CLOEXEC));
+    const base::FileHandle loader = OpenToRead(setupExe);
+    const base::FileHandle first = OpenToRead(setup1);
+    const base::FileHandle main = OpenToRead(files1);
     const auto failed = [&](const std::string& piece) {
         return IEInstall("Cannot create the self-extracting exe because %s could not be loaded onto %s",
                          {piece, setupExe});
@@ -286,9 +278,8 @@ void TCustomInstall::TransferToFloppies(const std::string& folder, std::uint64_t
     base::TryFinally(
         [&] {
             const std::string dir = RemoveBackslash(NormalizeSeparators(folder));
-            std::error_code ec;
-            fs::create_directories(dir, ec);
-            Fd src(::open(self.c_str(), O_RDONLY | O_CLOEXEC));
+            base::MakeFolders(dir);
+            const base::FileHandle src = OpenToRead(self);
             if (src.Get() < 0 || !WriteWholeFile(AddBackslash(dir) + "setup", Executable(), [&](int fd) {
                     return CopyRange(src.Get(), 0, t.Setup1First, fd);
                 }))

@@ -428,9 +428,8 @@ void RefuseDuplicates(const TFileHeaders& old, const TFileHeaders& fresh, const 
 void TDrvnCompress::CompressArchive(TlzhCommand command) {
     const std::string path = compressedFile_;
     if (base::Trim(path).empty()) throw EDrvnCompress(FormatText("Ne mogu kreirati datoteku %s", {path}));
-    std::error_code ec;
     const fs::path folder = fs::path(path).parent_path();
-    if (!folder.empty()) fs::create_directories(folder, ec);
+    if (!folder.empty()) base::MakeFolders(folder);
 
     TFileHeaders fresh;
     fresh.AddFromList(files_, false);
@@ -474,7 +473,7 @@ void TDrvnCompress::CompressArchive(TlzhCommand command) {
         if (append) {
             if (base::SyncFile(out) != 0) throw EDrvnCompress(headError);
         } else {
-            ::fchmod(out, 0666 & ~CurrentUmask());
+            base::Fs().ChangeMode(out, 0666 & ~CurrentUmask());
             temp->Commit();
         }
     } catch (...) {
@@ -517,12 +516,7 @@ void TDrvnCompress::Extract() {
         TDrvnCompress& zip;
         ~SyncAtEnd() {
             if (!zip.extractedSome_) return;
-            const std::string dir = NormalizeSeparators(zip.ExtractDirectory);
-            const int fd = ::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-            if (fd >= 0) {
-                ::syncfs(fd);
-                ::close(fd);
-            }
+            base::SyncFileSystemOf(NormalizeSeparators(zip.ExtractDirectory));
         }
     } syncAtEnd{*this};
     try {
@@ -578,11 +572,10 @@ void TDrvnCompress::ExtractOne(const std::string& entry) {
     std::string volumeName = compressedFile_;
     Fd volume(OpenVolume(std::max<int>(h.StartVolume, 1), volumeName));
     currentVolume_ = h.StartVolume;
-    std::error_code ec;
     const fs::path folder = fs::path(target).parent_path();
     const std::string dir = folder.empty() ? std::string(".") : folder.string();
     if (dir != extractFolder_) { // members of one extraction mostly share their folder
-        if (!folder.empty()) fs::create_directories(folder, ec);
+        if (!folder.empty()) base::MakeFolders(folder);
         extractFolder_ = dir;
         room_ = 0;
     }
@@ -597,7 +590,8 @@ void TDrvnCompress::ExtractOne(const std::string& entry) {
             "Veličina dekomresiranih datoteka ne odgovara stvarnoj veličini.  Datoteka %s", {h.SourceName}));
     unsigned char first[4] = {};
     const bool haveFirst = base::ReadExactlyAt(temp.Get(), first, std::min<std::size_t>(4, h.FileSize), 0);
-    ::fchmod(temp.Get(), ProgramBits(first, haveFirst ? std::min<std::size_t>(4, h.FileSize) : 0) & ~umask_);
+    base::Fs().ChangeMode(temp.Get(),
+                          ProgramBits(first, haveFirst ? std::min<std::size_t>(4, h.FileSize) : 0) & ~umask_);
     if (!IsValidFileDate(h.FileDate))
         throw EDrvnCompress("Ne mogu postaviti datum datoteke koja je upravo raširena.");
     const double when = UnixFromDateTime(h.FileDate);
@@ -686,36 +680,49 @@ namespace {
 // One output volume that takes at most `capacity` bytes (0: no limit) and reports a short write when full.
 class VolumeWriter {
 public:
+    // Written beside the volume's file and put in its place when the volume is full or done: a failed copy
+    // keeps a file of that name as it was.
     VolumeWriter(const std::string& path, std::uint64_t capacity, std::vector<std::string>& created)
-        : capacity_(capacity) {
-        std::error_code ec;
+        : capacity_(capacity), path_(path), created_(created) {
         const fs::path folder = fs::path(path).parent_path();
-        if (!folder.empty()) fs::create_directories(folder, ec);
-        fd_ = Fd(base::FileHandle::Open(path, O_RDWR | O_CREAT | O_TRUNC, 0666));
-        if (!fd_.Valid()) throw EDrvnCompress(FormatText("Ne mogu kreirati datoteku %s", {path}));
-        created.push_back(path);
+        if (!folder.empty()) base::MakeFolders(folder);
+        base::ReplaceOptions options;
+        options.Mode = 0666;
+        try {
+            file_ = std::make_unique<base::FileReplacement>(path, options);
+        } catch (const base::FileError&) {
+            throw EDrvnCompress(FormatText("Ne mogu kreirati datoteku %s", {path}));
+        }
     }
     std::size_t Write(const unsigned char* data, std::size_t len) {
         std::size_t allowed = len;
         if (capacity_ > 0)
             allowed =
                 static_cast<std::size_t>(std::min<std::uint64_t>(len, capacity_ - std::min(capacity_, pos_)));
-        const std::size_t n = base::WriteAt(fd_.Get(), data, allowed, pos_).Done;
+        const std::size_t n = base::WriteAt(file_->Fd(), data, allowed, pos_).Done;
         pos_ += n;
         return n;
     }
     std::uint64_t Position() const { return pos_; }
     void Close() {
-        if (fd_.Valid() && base::SyncFile(fd_.Get()) != 0) throw EDrvnCompress(NoRoomText);
-        fd_.Close();
+        if (!file_) return;
+        try {
+            file_->Commit();
+        } catch (const base::FileError&) {
+            throw EDrvnCompress(NoRoomText);
+        }
+        file_.reset();
+        created_.push_back(path_);
     }
 
     static constexpr const char* NoRoomText = "Premalo je prostora na disku za operaciju";
 
 private:
-    Fd fd_;
+    std::unique_ptr<base::FileReplacement> file_;
     std::uint64_t capacity_;
     std::uint64_t pos_ = 0;
+    std::string path_;
+    std::vector<std::string>& created_;
 };
 
 } // namespace
@@ -918,9 +925,8 @@ void TDrvnCompress::CopyFile(const std::string& source) {
         if (OnReplace) OnReplace(*this, stats_);
         target = targetPath();
     }
-    std::error_code ec;
     const fs::path folder = fs::path(target).parent_path();
-    if (!folder.empty()) fs::create_directories(folder, ec);
+    if (!folder.empty()) base::MakeFolders(folder);
     TempBeside temp(target);
     std::vector<unsigned char> block(CopyBlock);
     for (;;) {
@@ -939,7 +945,7 @@ void TDrvnCompress::CopyFile(const std::string& source) {
         if (Abort) return; // the partial copy goes with the temporary file
         if (static_cast<std::size_t>(n) < block.size()) break;
     }
-    ::fchmod(temp.Get(), st.st_mode & 07777);
+    base::Fs().ChangeMode(temp.Get(), st.st_mode & 07777);
     if (::futimens(temp.Get(), std::array<struct timespec, 2>{st.st_atim, st.st_mtim}.data()) != 0)
         throw EDrvnCompress("Ne mogu postaviti datum datoteke koja je upravo raširena.");
     temp.Commit();

@@ -37,13 +37,13 @@ std::string HomeFolder() {
 class PrivateTempFolder {
 public:
     ~PrivateTempFolder() {
-        if (!path_.empty()) ::rmdir(path_.c_str());
+        if (!path_.empty()) base::Fs().RemoveFolder(path_.c_str());
     }
     const std::string& Path() {
         std::lock_guard lock(mutex_);
         if (path_.empty()) {
             std::string pattern = EnvOr("TMPDIR", "/tmp") + "/lumeno-setup-XXXXXX";
-            if (::mkdtemp(pattern.data())) path_ = pattern;
+            if (base::Fs().MakeTemporaryFolder(pattern.data())) path_ = pattern;
         }
         return path_;
     }

@@ -1,6 +1,7 @@
 #include "setup/kit/Registry.h"
 
 #include "base/FileIo.h"
+#include "base/FileSystem.h"
 #include "base/ReplaceFile.h"
 #include "base/Text.h"
 #include "setup/kit/KitExceptions.h"
@@ -369,7 +370,7 @@ std::string MoveAside(const fs::path& file) {
         const std::string kept = file.string() + ".damaged" + (i == 0 ? std::string() : std::to_string(i));
         struct stat st {};
         if (::lstat(kept.c_str(), &st) == 0) continue;
-        if (::rename(file.c_str(), kept.c_str()) == 0) return kept;
+        if (base::Fs().Rename(file.c_str(), kept.c_str()) == 0) return kept;
         break;
     }
     throw EDorvaneAbnormal("Cannot move the damaged registry file " + file.string() + " aside");
@@ -397,7 +398,7 @@ void RemoveStaleSaves(const fs::path& file) {
         const std::string name = e.path().filename().string();
         if (name.size() > prefix.size() + 4 && name.compare(0, prefix.size(), prefix) == 0 &&
             name.compare(name.size() - 4, 4, ".tmp") == 0 && e.is_regular_file(ec))
-            fs::remove(e.path(), ec);
+            base::Fs().Unlink(e.path().c_str());
     }
 }
 
@@ -437,8 +438,7 @@ RegistryHive RegistryStore::Load(int root) const {
 }
 
 bool RegistryStore::Update(int root, const std::function<bool(RegistryHive&)>& change) const {
-    std::error_code ec;
-    fs::create_directories(folder_, ec);
+    base::MakeFolders(folder_);
     const fs::path file = HiveFile(root);
     HiveLock lock(file.string() + ".lock", true);
     RemoveStaleSaves(file);

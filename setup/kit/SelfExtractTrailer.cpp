@@ -7,7 +7,6 @@
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 #include <vector>
 #include <zlib.h>
 
@@ -30,19 +29,10 @@ bool TextMatches(const std::array<unsigned char, TrailerSize>& b) {
     return b[0] == n && std::memcmp(&b[1], TrailerText, n) == 0 && b[15] == 0;
 }
 
-class File {
-public:
-    explicit File(const std::string& name) : fd_(::open(name.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK)) {}
-    ~File() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    File(const File&) = delete;
-    File& operator=(const File&) = delete;
-    int Get() const { return fd_; }
-
-private:
-    int fd_;
-};
+// Opened without waiting on a file that is not a plain one (a fifo named as the setup).
+base::FileHandle OpenToRead(const std::string& name) {
+    return base::FileHandle::Open(name, O_RDONLY | O_NONBLOCK);
+}
 
 } // namespace
 
@@ -71,7 +61,7 @@ void SealTrailer(TSelfExtractTrailer& trailer, std::uint32_t bodyCrc) {
 }
 
 bool HasTrailer(const std::string& fileName) {
-    File f(fileName);
+    const base::FileHandle f = OpenToRead(fileName);
     std::uint64_t size = 0;
     std::array<unsigned char, TrailerSize> b{};
     return LastBytes(f.Get(), size, b) && TextMatches(b);
@@ -98,7 +88,7 @@ TSelfExtractTrailer ReadTrailer(const std::string& fileName) {
             "correct offset into the self extracting file",
             {fileName});
     };
-    File f(fileName);
+    const base::FileHandle f = OpenToRead(fileName);
     std::uint64_t size = 0;
     std::array<unsigned char, TrailerSize> b{};
     if (!LastBytes(f.Get(), size, b) || !TextMatches(b)) throw refuse();

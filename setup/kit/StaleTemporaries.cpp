@@ -1,5 +1,7 @@
 #include "setup/kit/StaleTemporaries.h"
 
+#include "base/FileSystem.h"
+
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
@@ -75,7 +77,7 @@ int RemoveStaleTemporaries(const std::string& folder, bool force) {
         struct stat st {};
         if (::lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) continue;
         if (replacement && now - st.st_mtime < StaleAgeSeconds) continue;
-        if (::unlink(path.c_str()) == 0) ++removed;
+        if (base::Fs().Unlink(path.c_str()) == 0) ++removed;
     }
     ::closedir(d);
     return removed;

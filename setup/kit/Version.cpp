@@ -2,6 +2,7 @@
 
 #include "base/CroatianFormat.h"
 #include "base/Exceptions.h"
+#include "base/FileIo.h"
 #include "base/Files.h"
 #include "base/Text.h"
 #include "setup/kit/KitExceptions.h"
@@ -277,12 +278,9 @@ int ByDate(double newDate, double oldDate) {
 // A regular file that can be opened for reading. Opened without blocking, so a FIFO at the name is
 // refused instead of waiting for a writer.
 bool Readable(const std::string& file) {
-    const int fd = ::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return false;
+    const base::FileHandle fd = base::FileHandle::Open(file, O_RDONLY | O_NONBLOCK);
     struct stat st {};
-    const bool regular = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
-    ::close(fd);
-    return regular;
+    return fd && ::fstat(fd.Get(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
 bool Exists(const std::string& file) {

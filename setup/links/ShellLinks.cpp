@@ -1,5 +1,6 @@
 #include "setup/links/ShellLinks.h"
 
+#include "base/FileIo.h"
 #include "base/ProgramState.h"
 #include "base/ReplaceFile.h"
 #include "base/Text.h"
@@ -14,6 +15,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <sys/stat.h>
@@ -37,10 +39,8 @@ void ResetState() {
 [[maybe_unused]] const bool registered = base::RegisterStateReset(base::StateLayer::Kit, &ResetState);
 
 void MakeFolder(const std::string& folder) {
-    std::error_code ec;
-    fs::create_directories(folder, ec);
-    if (ec && !fs::is_directory(folder))
-        throw IEInstallShellLink("Cannot create the folder %s: %s", {folder, ec.message()});
+    if (const int error = base::MakeFolders(folder))
+        throw IEInstallShellLink("Cannot create the folder %s: %s", {folder, std::strerror(error)});
 }
 
 std::string Extension(const std::string& name) {

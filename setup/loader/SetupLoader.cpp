@@ -2,6 +2,8 @@
 // its pre-setup files from "setup.1" into a private temporary folder and starts it there. A copy of the
 // loader alone (as a transfer to a folder writes it) reads "setup.1" beside itself instead.
 #include "base/Exceptions.h"
+#include "base/FileIo.h"
+#include "base/FileSystem.h"
 #include "base/ReplaceFile.h"
 #include "setup/kit/DrvnCompress.h"
 #include "setup/kit/KitRoutines.h"
@@ -70,7 +72,7 @@ void RemoveFoldersOfKilledSetups() {
         struct stat st {};
         if (::lstat(e.path().c_str(), &st) != 0 || st.st_uid != ::geteuid()) continue;
         if (::kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH) continue;
-        fs::remove_all(e.path(), ec);
+        base::RemoveTree(e.path());
     }
 }
 
@@ -78,11 +80,11 @@ void RemoveFoldersOfKilledSetups() {
 // becomes the setup) so the setup may remove it at the end and a later setup after a kill.
 std::string MakeWorkFolder() {
     std::string pattern = TempRoot() + "/lumeno-setup-XXXXXX";
-    if (!::mkdtemp(pattern.data())) return {};
+    if (!base::Fs().MakeTemporaryFolder(pattern.data())) return {};
     try {
         base::ReplaceFile(pattern + "/.lumeno-loader", std::to_string(::getpid()) + "\n");
     } catch (const base::Exception&) {
-        fs::remove_all(pattern);
+        base::RemoveTree(pattern);
         return {};
     }
     return pattern;
@@ -139,10 +141,10 @@ int main(int argc, char** argv) {
         zip.SetFilesToProcess(members);
         zip.Extract();
         program = setup::AddBackslash(work) + setup::NamePart(members.front());
-        if (zip.Abort || ::chmod(program.c_str(), 0755) != 0)
+        if (zip.Abort || base::Fs().ChangeModeOf(program.c_str(), 0755) != 0)
             throw std::runtime_error("cannot unpack setup.1");
     } catch (const std::exception& e) {
-        fs::remove_all(work, ec);
+        base::RemoveTree(work);
         return Fail(e.what());
     }
     std::vector<char*> argvOut;
@@ -151,6 +153,6 @@ int main(int argc, char** argv) {
         argvOut.push_back(a.data());
     argvOut.push_back(nullptr);
     ::execv(program.c_str(), argvOut.data());
-    fs::remove_all(work, ec);
+    base::RemoveTree(work);
     return Fail("cannot start " + program + ": " + std::strerror(errno));
 }

@@ -1,5 +1,6 @@
 // Files from a folder (a mounted share, a kit copied to disk): the same steps as a server, no sockets.
 #include "base/FileIo.h"
+#include "base/FileSystem.h"
 #include "base/Text.h"
 #include "setup/kit/KitFormat.h"
 #include "setup/kit/KitRoutines.h"
@@ -11,7 +12,6 @@
 #include <fcntl.h>
 #include <string>
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace setup {
 
@@ -49,7 +49,7 @@ public:
         expected(static_cast<std::uint64_t>(st.st_size));
         char buffer[8192];
         for (;;) {
-            const ssize_t n = ::read(in.Get(), buffer, sizeof buffer);
+            const ssize_t n = base::Fs().Read(in.Get(), buffer, sizeof buffer);
             if (n < 0 && errno == EINTR) continue;
             if (n < 0)
                 throw ENIL_ReadFile(FormatText(niltext::ReadFile, {remoteName}), std::strerror(errno), host_,

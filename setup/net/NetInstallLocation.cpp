@@ -2,12 +2,12 @@
 
 #include "base/FileIo.h"
 #include "base/ProgramState.h"
+#include "base/ReplaceFile.h"
 #include "base/Text.h"
 #include "setup/kit/DrvnCompress.h"
 #include "setup/kit/KitFormat.h"
 
-#include <fcntl.h>
-#include <unistd.h>
+#include <optional>
 
 namespace setup {
 
@@ -97,8 +97,14 @@ bool TNetInstallLocation::Download(const std::string& remoteName, const std::str
     remote_ = remoteName;
     local_ = localFile;
     if (OnBeforeDownload) OnBeforeDownload(*this);
-    base::FileHandle out = base::FileHandle::Open(localFile, O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    if (!out) throw ENIL_WriteDestFile(FormatText(niltext::WriteDestFile, {name_, localFile}));
+    // Written beside the local file and put in its place when the download ends, whole or stopped by the
+    // user (who keeps what came): a failed download keeps the file that was there.
+    std::optional<base::FileReplacement> out;
+    try {
+        out.emplace(localFile);
+    } catch (const base::FileError&) {
+        throw ENIL_WriteDestFile(FormatText(niltext::WriteDestFile, {name_, localFile}));
+    }
     std::uint64_t expected = 0, total = 0;
     bool stopped = false;
     transport_->Fetch(
@@ -115,16 +121,20 @@ bool TNetInstallLocation::Download(const std::string& remoteName, const std::str
                     stopped = true;
                     return false;
                 }
-                const base::IoResult written = base::WriteAll(out.Get(), piece.data(), piece.size());
+                const base::IoResult written = base::WriteAll(out->Fd(), piece.data(), piece.size());
                 if (written.Error != 0 || written.Done != piece.size())
                     throw ENIL_WriteDestFile(FormatText(niltext::WriteDestFile, {name_, localFile}));
             }
             return true;
         });
-    if (out.Close() != 0) throw ENIL_WriteDestFile(FormatText(niltext::WriteDestFile, {name_, localFile}));
     if (!stopped && total == 0)
         throw ENIL_FileNotFound(FormatText(niltext::FileNotFound, {remoteName}), "ERROR_FILE_NOT_FOUND",
                                 login_.Hostname, transport_->LastResponse());
+    try {
+        out->Commit();
+    } catch (const base::FileError&) {
+        throw ENIL_WriteDestFile(FormatText(niltext::WriteDestFile, {name_, localFile}));
+    }
     if (OnAfterDownload) OnAfterDownload(*this, state.abort);
     return !stopped;
 }

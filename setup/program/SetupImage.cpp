@@ -1,9 +1,9 @@
 #include "setup/program/SetupImage.h"
 
+#include "app/tables/StageFolder.h"
 #include "base/Exceptions.h"
 #include "base/FileIo.h"
 #include "base/ReplaceFile.h"
-#include "program/StageFolder.h"
 #include "setup/program/PlomFiles.h"
 #include "setup/program/PlomSetup.h"
 #include "setup/program/SmallGif.h"
@@ -36,7 +36,7 @@ std::string ReadAll(const fs::path& file) {
 void Put(const fs::path& target, const std::string& bytes,
          fs::perms perms = fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
                            fs::perms::others_read) {
-    fs::create_directories(target.parent_path());
+    if (const int error = base::MakeFolders(target.parent_path())) base::ThrowWriteError(target, error);
     base::ReplaceOptions options; // a build's output: nothing to keep across a crash
     options.SyncFile = options.SyncFolder = false;
     options.Mode = static_cast<mode_t>(perms);
@@ -70,8 +70,8 @@ std::string Picture(const std::string& name, int index) {
 
 void MakeSetupImage(const fs::path& folder, const ImageSources& sources) {
     const fs::path stage = folder / ".stage";
-    fs::remove_all(folder);
-    fs::create_directories(folder);
+    if (const int error = base::RemoveTree(folder)) base::ThrowWriteError(folder, error);
+    if (const int error = base::MakeFolders(folder)) base::ThrowWriteError(folder, error);
     app::StageProgramFolder(stage);
 
     const fs::perms program = fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
@@ -97,7 +97,7 @@ void MakeSetupImage(const fs::path& folder, const ImageSources& sources) {
         const fs::path target = folder / "Pomoć" / name;
         Put(target, name == HelpStartPage ? ReadAll(sources.HelpPage) : Picture(name, index++));
     }
-    fs::remove_all(stage);
+    if (const int error = base::RemoveTree(stage)) base::ThrowWriteError(stage, error);
 }
 
 } // namespace setup::plom

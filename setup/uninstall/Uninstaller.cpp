@@ -195,7 +195,7 @@ UninstallReport UninstallProduct(const std::string& product) {
     for (const std::string& folder : ordered) {
         if (folder.empty() || folder == "/") continue;
         RemoveStaleTemporaries(folder, true);
-        if (::rmdir(folder.c_str()) == 0) report.FoldersRemoved.push_back(folder);
+        if (base::Fs().RemoveFolder(folder.c_str()) == 0) report.FoldersRemoved.push_back(folder);
     }
     DropValuesNamingGonePaths(folders, key);
     DeleteRegKeyTree(HKEY_LOCAL_MACHINE, key);

@@ -107,4 +107,30 @@ TEST(FileLayer, ReplaceFileLeavesTheOldFileOrTheNewOneAndNoTemporary) {
     }
 }
 
+// Folders are made and removed through the file layer too: a failing step is told and leaves what it
+// could not do; a tree's links are removed, never followed.
+TEST(FileLayer, FoldersAreMadeAndRemovedThroughTheLayer) {
+    testsupport::TempFolder tmp;
+    {
+        testsupport::FaultFileSystem faults;
+        faults.FailWrite(2, EACCES);
+        base::ScopedFileSystem scope(faults);
+        EXPECT_EQ(base::MakeFolders(tmp / "a/b/c"), EACCES);
+    }
+    EXPECT_TRUE(fs::is_directory(tmp / "a"));
+    EXPECT_FALSE(fs::exists(tmp / "a/b"));
+    EXPECT_EQ(base::MakeFolders(tmp / "a/b/c/"), 0);
+    EXPECT_TRUE(fs::is_directory(tmp / "a/b/c"));
+    EXPECT_EQ(base::MakeFolders(tmp / "a/b/c"), 0);
+
+    tmp.Write("kept", "outside");
+    tmp.Write("a/b/c/file", "x");
+    fs::create_symlink(tmp / "kept", tmp / "a/b/link");
+    fs::create_directory_symlink(tmp.Path(), tmp / "a/up");
+    EXPECT_EQ(base::RemoveTree(tmp / "a"), 0);
+    EXPECT_FALSE(fs::exists(tmp / "a"));
+    EXPECT_EQ(tmp.Read("kept"), "outside");
+    EXPECT_EQ(base::RemoveTree(tmp / "a"), 0); // gone already
+}
+
 } // namespace

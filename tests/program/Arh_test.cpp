@@ -3,10 +3,10 @@
 
 #include "app/archive/ArchiveCommand.h"
 #include "app/shell/ScriptedDialogs.h"
+#include "app/tables/StageFolder.h"
 #include "base/CroatianFormat.h"
 #include "fw/ui/Application.h"
 #include "program/Arh.h"
-#include "program/StageFolder.h"
 #include "program/Startup.h"
 #include "program/WinGlavna.h"
 #include "tests/support/TempFolder.h"

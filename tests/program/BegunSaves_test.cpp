@@ -4,10 +4,10 @@
 
 #include "app/data/WBegin.h"
 #include "app/shell/ScriptedDialogs.h"
+#include "app/tables/StageFolder.h"
 #include "base/FileSystem.h"
 #include "base/ProgramState.h"
 #include "engine/Engine.h"
-#include "program/StageFolder.h"
 #include "program/Startup.h"
 #include "program/WinGlavna.h"
 #include "tests/support/ChildProcess.h"

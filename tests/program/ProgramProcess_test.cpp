@@ -1,8 +1,8 @@
 // The plom program itself, started as its own process in a staged program folder.
 
+#include "app/tables/StageFolder.h"
 #include "fw/db/Field.h"
 #include "fw/db/Table.h"
-#include "program/StageFolder.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/ProgramRegister.h"
 #include "tests/support/TempFolder.h"

@@ -7,7 +7,7 @@
 #include "base/ProgramState.h"
 #include "orders/workorder/WRadNal.h"
 #include "program/SampleWorkshop.h"
-#include "program/StageFolder.h"
+#include "program/StageSample.h"
 #include "program/Startup.h"
 #include "program/WinGlavna.h"
 #include "tests/fw/ui/FormTesting.h"
@@ -74,7 +74,7 @@ protected:
 
 TEST_F(SampleWorkshop, TheSampleOrderIsCutGlazedAndPrintedFromTheKeyboard) {
     app::StageOptions o;
-    o.Sample = true;
+    o.Sample = app::StageSampleWorkshop;
     app::StageProgramFolder(folder.Path(), o);
     // Staged a second time (an existing folder): nothing is added.
     app::StageProgramFolder(folder.Path(), o);

@@ -70,4 +70,20 @@ int FaultFileSystem::Unlink(const char* path) {
     return WritePoint() ? -1 : FileSystem::Unlink(path);
 }
 
+int FaultFileSystem::MakeFolder(const char* path, mode_t mode) {
+    return WritePoint() ? -1 : FileSystem::MakeFolder(path, mode);
+}
+
+int FaultFileSystem::RemoveFolder(const char* path) {
+    return WritePoint() ? -1 : FileSystem::RemoveFolder(path);
+}
+
+int FaultFileSystem::ChangeMode(int fd, mode_t mode) {
+    return WritePoint() ? -1 : FileSystem::ChangeMode(fd, mode);
+}
+
+int FaultFileSystem::ChangeModeOf(const char* path, mode_t mode) {
+    return WritePoint() ? -1 : FileSystem::ChangeModeOf(path, mode);
+}
+
 } // namespace testsupport

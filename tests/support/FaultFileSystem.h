@@ -39,6 +39,10 @@ public:
     int Truncate(int fd, off_t size) override;
     int Rename(const char* from, const char* to) override;
     int Unlink(const char* path) override;
+    int MakeFolder(const char* path, mode_t mode) override;
+    int RemoveFolder(const char* path) override;
+    int ChangeMode(int fd, mode_t mode) override;
+    int ChangeModeOf(const char* path, mode_t mode) override;
 
 private:
     // True when this write point is to fail (errno set).

@@ -1,10 +1,14 @@
 #include "setup/net/NetInstallLocation.h"
+
+#include "base/FileSystem.h"
 #include "tests/setup/kit/KitTestEnv.h"
 #include "tests/setup/net/LoopbackHttpServer.h"
+#include "tests/support/FaultFileSystem.h"
 #include "tests/support/TempFolder.h"
 
 #include <algorithm>
 #include <arpa/inet.h>
+#include <cerrno>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -118,6 +122,53 @@ TEST_F(NetLocation, AnAbortStopsQuietlyKeepingWhatWasWritten) {
     EXPECT_EQ(fs::file_size(Local()), 8192u);
     SetNetAbort(false);
     SetDownloadProgressHook(nullptr);
+}
+
+// A download that fails (a write or the sync of the local file, a missing or empty file on the server)
+// keeps the local file that was there; one that goes through replaces it whole.
+TEST_F(NetLocation, AFailedDownloadKeepsTheLocalFileThatWasThere) {
+    setuptest::LoopbackHttpServer server;
+    const std::string archive = Bytes(30000);
+    server.Serve("/kit/files.1", {200, archive});
+    server.Serve("/kit/empty.1", {200, ""});
+    TNetInstallLocation& net = Location(server.Host(), ipHTTP);
+    const std::string old = "the archive downloaded before";
+    for (const bool syncs : {false, true}) {
+        for (int n = 1;; ++n) {
+            SCOPED_TRACE((syncs ? "sync " : "write ") + std::to_string(n));
+            temp_.Write("local.1", old);
+            testsupport::FaultFileSystem faults;
+            if (syncs)
+                faults.FailSync(n, EIO);
+            else
+                faults.FailWrite(n, ENOSPC);
+            bool threw = false;
+            {
+                base::ScopedFileSystem scope(faults);
+                try {
+                    net.Download("files.1", Local());
+                } catch (const ENIL_WriteDestFile& e) {
+                    threw = true;
+                    EXPECT_NE(std::string(e.what()).find(Local()), std::string::npos) << e.what();
+                }
+            }
+            if (!faults.Failed()) {
+                EXPECT_EQ(testsupport::ReadFile(Local()), archive);
+                break;
+            }
+            EXPECT_TRUE(threw);
+            EXPECT_EQ(testsupport::ReadFile(Local()), faults.FailedOnFolder() ? archive : old);
+            for (const auto& e : fs::directory_iterator(Path("")))
+                EXPECT_NE(e.path().extension(), ".tmp") << "a temporary was left: " << e.path();
+            ASSERT_LT(n, 100);
+        }
+    }
+    temp_.Write("local.1", old);
+    EXPECT_THROW(net.Download("missing.1", Local()), ENIL_FileNotFound);
+    EXPECT_THROW(net.Download("empty.1", Local()), ENIL_FileNotFound);
+    EXPECT_EQ(testsupport::ReadFile(Local()), old);
+    for (const auto& e : fs::directory_iterator(Path("")))
+        EXPECT_NE(e.path().extension(), ".tmp") << "a temporary was left: " << e.path();
 }
 
 TEST_F(NetLocation, AFolderServesTheSameWayAndKeepsNamesInside) {

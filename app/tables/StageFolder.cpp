@@ -1,11 +1,10 @@
-#include "program/StageFolder.h"
+#include "app/tables/StageFolder.h"
 
-#include "program/SampleWorkshop.h"
-
-#include "app/data/DataSetServices.h"
-#include "app/data/WBegin.h"
 #include "app/tables/EngineTables.h"
+#include "app/tables/TableCheck.h"
 #include "app/tables/TableDefinitions.h"
+#include "app/tables/TableFiles.h"
+#include "base/FileIo.h"
 #include "base/Files.h"
 #include "base/ReplaceFile.h"
 #include "fw/db/Field.h"
@@ -19,6 +18,10 @@ namespace {
 void WriteIfMissing(const std::filesystem::path& folder, const std::string& name, const std::string& text) {
     if (base::FileExistsIn(folder, name)) return;
     base::ReplaceFile(folder / name, text);
+}
+
+void MakeFolder(const std::filesystem::path& folder) {
+    if (const int error = base::MakeFolders(folder)) base::ThrowWriteError(folder, error);
 }
 
 void Connect(fw::TDatabase& db, const std::string& name, const std::string& path) {
@@ -101,7 +104,7 @@ void WriteLinkTable(const std::filesystem::path& folder, const StageOptions& o) 
 }
 
 void StageProgramFolder(const std::filesystem::path& folder, const StageOptions& o) {
-    std::filesystem::create_directories(folder);
+    MakeFolder(folder);
     if (!base::FileExistsIn(folder, "Link.DB")) WriteLinkTable(folder, o);
     WriteIfMissing(
         folder, "QK.INI",
@@ -111,40 +114,31 @@ void StageProgramFolder(const std::filesystem::path& folder, const StageOptions&
                    "GrupaZeljezo=5\r\nGrupaStaklo=6\r\nGrupaKliznogOkvira=6\r\nValuta=EUR\r\n"
                    "[tablice]\r\nPredmemorija=8\r\n");
     if (!o.Tables) return;
-    const std::string global = (folder / "global").string() + "/";
-    const std::string lokal = (folder / "lokal").string() + "/";
-    std::filesystem::create_directories(global);
-    std::filesystem::create_directories(lokal);
-    const std::string oldGlobal = WBegin.GlobalFolder, oldLokal = WBegin.LokalFolder;
-    WBegin.GlobalFolder = global;
-    WBegin.LokalFolder = lokal;
+    StagedFolder staged;
+    staged.Global = (folder / "global").string() + "/";
+    staged.Lokal = (folder / "lokal").string() + "/";
+    MakeFolder(staged.Global);
+    MakeFolder(staged.Lokal);
     SetTableEngine(&FileTableEngine());
     InstallTableSets();
-    try {
-        fw::TDatabase g, l;
-        Connect(g, "Global", global);
-        Connect(l, "Lokal", lokal);
-        CheckTablesOf("", "Global", true);
-        CheckTablesOf("", "Lokal", true);
-        if (o.OwnCompany) {
-            const auto own = static_cast<std::int32_t>(AddOwnCompany(o));
-            if (o.Sample && RegistersEmpty()) {
-                WBegin.PodaciPoduzeca.OwnPartner = own;
-                WriteSampleWorkshop(own);
-            }
-        }
-        // Every table is closed now: its files get the .DB file's date, as the last close of a setup's run
-        // leaves them, so the first thorough check finds every index current.
-        for (const auto& [kind, path] : {std::pair{Folder::Global, global}, std::pair{Folder::Lokal, lokal}})
-            for (const auto& table : TablesOf(kind))
-                StampTableFiles(path, table.FileName);
-    } catch (...) {
-        WBegin.GlobalFolder = oldGlobal;
-        WBegin.LokalFolder = oldLokal;
-        throw;
+    fw::TDatabase g, l;
+    Connect(g, "Global", staged.Global);
+    Connect(l, "Lokal", staged.Lokal);
+    for (const auto& [kind, path] :
+         {std::pair{Folder::Global, staged.Global}, std::pair{Folder::Lokal, staged.Lokal}}) {
+        OptionsOf(kind) = FolderOptions();
+        CheckTables(kind, path, "", true);
     }
-    WBegin.GlobalFolder = oldGlobal;
-    WBegin.LokalFolder = oldLokal;
+    if (o.OwnCompany) {
+        staged.OwnPartner = static_cast<std::int32_t>(AddOwnCompany(o));
+        if (o.Sample) o.Sample(staged);
+    }
+    // Every table is closed now: its files get the .DB file's date, as the last close of a setup's run
+    // leaves them, so the first thorough check finds every index current.
+    for (const auto& [kind, path] :
+         {std::pair{Folder::Global, staged.Global}, std::pair{Folder::Lokal, staged.Lokal}})
+        for (const auto& table : TablesOf(kind))
+            StampTableFiles(path, table.FileName);
 }
 
 } // namespace app
