@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <functional>
 #include <string>
@@ -171,6 +172,48 @@ TEST(PrimaryIndexLayout, AnOlderBuildsIndexOpensByBlockAndTheFirstWriteLaysItOut
     SetReadByBlockFrom(byBlockFrom);
     EXPECT_EQ(enginetest::CheckConsistency(dir.Path(), s.Name), "");
     EXPECT_NE(dir.Read("STARI.PX"), older);
+}
+
+// A table with a long key grows, a batch at a time, past what 2 KiB index blocks hold in two levels, and
+// shrinks back: each write leaves the .PX consistent, and an open by the .PX finds every row.
+TEST(PrimaryIndexLayout, TheBlockSizeFollowsTheTableAsItGrowsAndShrinks) {
+    testsupport::TempFolder dir;
+    const Shape s{"RASTE.DB", 1000, 120};
+    MakeTable(dir.Path(), s);
+    const std::uint64_t byBlockFrom = ReadByBlockFrom();
+    SetReadByBlockFrom(0);
+    std::vector<int> sizes;
+    int rows = s.Rows;
+    for (const int change : {12000, 12000, 12000, -30000}) {
+        {
+            auto t = Table::Open(dir.Path(), s.Name, OpenMode::Shared);
+            EXPECT_FALSE(ImageOf(*t).ReadWhole());
+            std::vector<Row> add;
+            for (int i = rows; i < rows + change; ++i)
+                add.push_back(
+                    {Value::Text(KeyText(i)), Value::Text("Artikl " + std::to_string(i)), Value::Int(i)});
+            if (change > 0) {
+                t->ReplaceRows({Value::Text(KeyText(rows))}, {}, add);
+                rows += change;
+            } else {
+                rows += change;
+                t->DeleteRows({Value::Text(KeyText(rows))}, {});
+            }
+        }
+        EXPECT_EQ(enginetest::CheckConsistency(dir.Path(), s.Name), "") << rows;
+        sizes.push_back(static_cast<unsigned char>(dir.Read("RASTE.PX")[0x05]));
+        auto t = Table::Open(dir.Path(), s.Name, OpenMode::Shared);
+        EXPECT_EQ(t->RecordCount(), rows);
+        auto c = t->OpenCursor();
+        for (const int i : {0, rows / 3, rows - 1}) {
+            ASSERT_TRUE(c->FindKey({Value::Text(KeyText(i))})) << i;
+            EXPECT_EQ(c->Read()[2].AsInt(), i);
+        }
+    }
+    SetReadByBlockFrom(byBlockFrom);
+    EXPECT_EQ(sizes.front(), 2);
+    EXPECT_GT(*std::max_element(sizes.begin(), sizes.end()), 2);
+    EXPECT_EQ(sizes.back(), 2);
 }
 
 #ifdef PLOM_HAVE_PXLIB
