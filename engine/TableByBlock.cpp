@@ -78,12 +78,8 @@ bool TableImage::LoadByBlock(codec::DbHeader& h, std::string& head, std::int64_t
     // against its links when it is read.
     // The rows before each entry, so that a search finds the chunk of a row (and the first row of a chunk)
     // without adding up the counts before it.
-    std::vector<RowId> entryFirst(blocks);
-    std::uint64_t total = 0;
-    for (std::size_t i = 0; i < blocks; ++i) {
-        entryFirst[i] = static_cast<RowId>(total);
-        total += px.EntryCount(i);
-    }
+    std::vector<RowId> entryFirst = px.TakeEntryFirst();
+    const std::uint64_t total = px.Records();
     if (total != h.NumRecords || total > blocks * static_cast<std::uint64_t>(h.RecordsPerBlock()) ||
         px.EntryBlock(0) != h.FirstBlock || px.EntryBlock(blocks - 1) != h.LastBlock ||
         !px.UpperLevelsMatch())

@@ -348,6 +348,9 @@ bool PrimaryIndexFile::AdoptPages(std::size_t entries) {
     adopted_ = true;
     pageSums_.assign(pages1, 0);
     entries_ = entries;
+    entryFirst_.clear();
+    entryFirst_.reserve(entries);
+    std::uint64_t before = 0;
     for (std::size_t page = 0; page < pages1; ++page) {
         const auto* b = Bytes(image_) + HeaderBytes + page * bs;
         const std::size_t count = std::min(per, entries - page * per);
@@ -355,15 +358,19 @@ bool PrimaryIndexFile::AdoptPages(std::size_t entries) {
             adopted_ = false;
             entries_ = 0;
             pageSums_.clear();
+            entryFirst_.clear();
             return false;
         }
         // Each entry's record count (a Paradox short), stepping along the page: every open of a large table
-        // adds up all of them.
+        // adds up all of them, and keeps the rows before each entry.
         std::uint32_t sum = 0;
         const unsigned char* e = b + 6 + keyBytes_ + 2;
-        for (std::size_t k = 0; k < count; ++k, e += entryBytes_)
+        for (std::size_t k = 0; k < count; ++k, e += entryBytes_) {
+            entryFirst_.push_back(static_cast<RowId>(before + sum));
             sum += static_cast<std::uint16_t>(((e[0] << 8) | e[1]) ^ 0x8000);
+        }
         pageSums_[page] = sum;
+        before += sum;
     }
     return true;
 }

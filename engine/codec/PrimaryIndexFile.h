@@ -52,11 +52,15 @@ public:
     // Whether the header and the levels above level 1 are what the level-1 entries make: the file is one
     // this engine wrote, not a stale or foreign one.
     bool UpperLevelsMatch();
-    // Records under level-1 page `page` (after AdoptLevel1 or Update), and entries a page holds.
-    std::uint32_t PageRecords(std::size_t page) const { return pageSums_[page]; }
-    std::size_t EntriesPerPage() const { return static_cast<std::size_t>(perPage_); }
-    // The block size of the image as last encoded or adopted.
-    int BlockSize() const { return blockSize_; }
+    // The records under all level-1 entries (after AdoptLevel1 or Update).
+    std::uint64_t Records() const {
+        std::uint64_t n = 0;
+        for (const std::uint32_t sum : pageSums_)
+            n += sum;
+        return n;
+    }
+    // The records before each level-1 entry, as AdoptLevel1 added them up (taken once).
+    std::vector<RowId> TakeEntryFirst() { return std::move(entryFirst_); }
     // The .DB block and record count of level-1 entry i (after AdoptLevel1 or Update): Paradox shorts,
     // big-endian with the sign bit flipped.
     std::uint16_t EntryBlock(std::size_t i) const { return EntryShort(i, 0); }
@@ -119,6 +123,7 @@ private:
     std::string level1_;                  // level-1 entries one after another (pages without their headers)
     bool adopted_ = false;                // ... or still in the disk image, as AdoptLevel1 found them
     std::vector<std::uint32_t> pageSums_; // records under each level-1 page
+    std::vector<RowId> entryFirst_;       // records before each level-1 entry, after AdoptLevel1
     std::size_t entries_ = 0;
 };
 
