@@ -76,8 +76,8 @@ bool TableImage::LoadByBlock(codec::DbHeader& h, std::string& head, std::int64_t
     // (header, upper levels) what the entries make: then it is one this engine wrote with the blocks, not a
     // stale or foreign one. Each entry's block and count are checked when its chunk is made, and the block
     // against its links when it is read.
-    // The rows before each entry, so that a search finds the chunk of a row (and the first row of a chunk)
-    // without adding up the counts before it.
+    // The rows before every few entries, so that a search finds the chunk of a row (and the first row of a
+    // chunk) adding up only the counts of a few entries before it.
     std::vector<RowId> entryFirst = px.TakeEntryFirst();
     const std::uint64_t total = px.Records();
     if (total != h.NumRecords || total > blocks * static_cast<std::uint64_t>(h.RecordsPerBlock()) ||
@@ -102,7 +102,8 @@ bool TableImage::LoadByBlock(codec::DbHeader& h, std::string& head, std::int64_t
     primary_ = ChunkedOrder(static_cast<std::size_t>(hdr_.RecordsPerBlock()));
     rowChunk_.clear();
     primary_.TrackRows(&rowChunk_);
-    primary_.AdoptSource(&pxChunks_, blocks, static_cast<std::size_t>(total), 1, std::move(entryFirst));
+    primary_.AdoptSource(&pxChunks_, blocks, static_cast<std::size_t>(total),
+                         codec::PrimaryIndexFile::EntryGroup, std::move(entryFirst));
     freeBlocks_.clear();
     fileBlocks_ = hdr_.FileBlocks;
     relayout_ = false;

@@ -349,7 +349,7 @@ bool PrimaryIndexFile::AdoptPages(std::size_t entries) {
     pageSums_.assign(pages1, 0);
     entries_ = entries;
     entryFirst_.clear();
-    entryFirst_.reserve(entries);
+    entryFirst_.reserve(entries / EntryGroup + 1);
     std::uint64_t before = 0;
     for (std::size_t page = 0; page < pages1; ++page) {
         const auto* b = Bytes(image_) + HeaderBytes + page * bs;
@@ -366,7 +366,7 @@ bool PrimaryIndexFile::AdoptPages(std::size_t entries) {
         std::uint32_t sum = 0;
         const unsigned char* e = b + 6 + keyBytes_ + 2;
         for (std::size_t k = 0; k < count; ++k, e += entryBytes_) {
-            entryFirst_.push_back(static_cast<RowId>(before + sum));
+            if ((page * per + k) % EntryGroup == 0) entryFirst_.push_back(static_cast<RowId>(before + sum));
             sum += static_cast<std::uint16_t>(((e[0] << 8) | e[1]) ^ 0x8000);
         }
         pageSums_[page] = sum;

@@ -59,7 +59,9 @@ public:
             n += sum;
         return n;
     }
-    // The records before each level-1 entry, as AdoptLevel1 added them up (taken once).
+    // The records before every EntryGroup-th level-1 entry (0, EntryGroup, ...), as AdoptLevel1 added them
+    // up (taken once): a row's entry is found by adding up at most EntryGroup - 1 counts.
+    static constexpr std::size_t EntryGroup = 32;
     std::vector<RowId> TakeEntryFirst() { return std::move(entryFirst_); }
     // The .DB block and record count of level-1 entry i (after AdoptLevel1 or Update): Paradox shorts,
     // big-endian with the sign bit flipped.
@@ -123,7 +125,7 @@ private:
     std::string level1_;                  // level-1 entries one after another (pages without their headers)
     bool adopted_ = false;                // ... or still in the disk image, as AdoptLevel1 found them
     std::vector<std::uint32_t> pageSums_; // records under each level-1 page
-    std::vector<RowId> entryFirst_;       // records before each level-1 entry, after AdoptLevel1
+    std::vector<RowId> entryFirst_;       // records before every EntryGroup-th entry, after AdoptLevel1
     std::size_t entries_ = 0;
 };
 
