@@ -292,12 +292,16 @@ void MakeAndRead(const std::vector<Shape>& shapes) {
     }
 }
 
-// One level (a handful of blocks, and one just short of a second level-1 block), two levels (20,000 rows:
-// several level-1 blocks under one root), and a long key (few entries to a 2 KiB block: larger blocks keep
-// it to two levels).
+// No row, one row, one level (a handful of blocks, and one just short of a second level-1 block), two levels
+// (20,000 rows: several level-1 blocks under one root), and a long key (few entries to a 2 KiB block: larger
+// blocks keep it to two levels).
 TEST(ForeignReader, PrimaryIndexReadsWithPxlib) {
-    MakeAndRead(
-        {{"MALA.DB", 500, 0}, {"SITNI.DB", 7400, 0}, {"SREDNJA.DB", 20000, 0}, {"DUGI.DB", 20000, 120}});
+    MakeAndRead({{"PRAZNA.DB", 0, 0},
+                 {"JEDAN.DB", 1, 0},
+                 {"MALA.DB", 500, 0},
+                 {"SITNI.DB", 7400, 0},
+                 {"SREDNJA.DB", 20000, 0},
+                 {"DUGI.DB", 20000, 120}});
 }
 
 // A million rows (some 15 s): run under CI, or with PLOM_LARGE_TESTS=1.
