@@ -197,6 +197,10 @@ int Journal::Fd(bool create) {
         if (::fstat(fd_.Get(), &st) == 0 && st.st_nlink > 0) return fd_.Get();
         Close();
     }
+    // Every block a large table reads asks for the generation: while there is no journal, asking the folder
+    // for its name costs less than an open that fails.
+    struct stat named {};
+    if (!create && ::stat(path_.c_str(), &named) != 0 && errno == ENOENT) return -1;
     fd_ = base::FileHandle::Open(path_, O_RDWR);
     if (!fd_ && errno == ENOENT && create) {
         fd_ = base::FileHandle::Open(path_, O_RDWR | O_CREAT);

@@ -76,13 +76,10 @@ bool TableImage::LoadByBlock(codec::DbHeader& h, std::string& head, std::int64_t
     // (header, upper levels) what the entries make: then it is one this engine wrote with the blocks, not a
     // stale or foreign one. Each entry's block and count are checked when its chunk is made, and the block
     // against its links when it is read.
-    const std::size_t perPage = px.EntriesPerPage();
-    std::vector<RowId> pageFirst((blocks + perPage - 1) / perPage);
-    std::uint64_t total = 0;
-    for (std::size_t page = 0; page < pageFirst.size(); ++page) {
-        pageFirst[page] = static_cast<RowId>(total);
-        total += px.PageRecords(page);
-    }
+    // The rows before every few entries, so that a search finds the chunk of a row (and the first row of a
+    // chunk) adding up only the counts of a few entries before it.
+    std::vector<RowId> entryFirst = px.TakeEntryFirst();
+    const std::uint64_t total = px.Records();
     if (total != h.NumRecords || total > blocks * static_cast<std::uint64_t>(h.RecordsPerBlock()) ||
         px.EntryBlock(0) != h.FirstBlock || px.EntryBlock(blocks - 1) != h.LastBlock ||
         !px.UpperLevelsMatch())
@@ -105,7 +102,8 @@ bool TableImage::LoadByBlock(codec::DbHeader& h, std::string& head, std::int64_t
     primary_ = ChunkedOrder(static_cast<std::size_t>(hdr_.RecordsPerBlock()));
     rowChunk_.clear();
     primary_.TrackRows(&rowChunk_);
-    primary_.AdoptSource(&pxChunks_, blocks, static_cast<std::size_t>(total), perPage, std::move(pageFirst));
+    primary_.AdoptSource(&pxChunks_, blocks, static_cast<std::size_t>(total),
+                         codec::PrimaryIndexFile::EntryGroup, std::move(entryFirst));
     freeBlocks_.clear();
     fileBlocks_ = hdr_.FileBlocks;
     relayout_ = false;
@@ -321,7 +319,7 @@ void TableImage::LetBlockGo(std::uint16_t block) noexcept {
     // The buffers go to the next block read (a lookup that lets a block go reads another at once).
     const Chunk& c = *blockOwner_[block];
     for (std::size_t k = 0; k < c.Count(); ++k) {
-        memos_.erase(c.Id(k));
+        if (!memos_.empty()) memos_.erase(c.Id(k));
         auto row = rows_.Take(c.Id(k));
         if (!row || spare_.size() >= SpareRows) continue;
         try {

@@ -778,9 +778,9 @@ std::vector<TableImage::SortPart> TableImage::SortParts(int index) const {
     const KeyRule& rule = Rule(index);
     const unsigned char flip = secondaries_[index].Desc.Descending ? 0xFF : 0x00;
     for (const KeyPart& k : rule.Parts)
-        parts.push_back({k.Offset, k.Bytes, k.Text && rule.CaseInsensitive, flip});
+        parts.push_back({k.Offset, k.Bytes, k.Text && rule.CaseInsensitive, flip, k.Text});
     for (const KeyPart& k : primaryRule_.Parts)
-        parts.push_back({k.Offset, k.Bytes, false, 0});
+        parts.push_back({k.Offset, k.Bytes, false, 0, k.Text});
     return parts;
 }
 
@@ -796,11 +796,14 @@ const unsigned char* TableImage::UnpackKey(const std::vector<SortPart>& parts, c
 
 void TableImage::PackKey(const std::vector<SortPart>& parts, const unsigned char* rec,
                          unsigned char* out) const {
-    for (const SortPart& k : parts)
+    for (const SortPart& k : parts) {
+        bool ended = false; // a text's bytes after its end count as NUL, as the key compares them
         for (int b = 0; b < k.Bytes; ++b) {
-            const unsigned char v = rec[k.Offset + b];
+            const unsigned char v = ended ? 0 : rec[k.Offset + b];
+            ended = k.Text && v == 0;
             *out++ = static_cast<unsigned char>((k.Fold ? upper_[v] : v) ^ k.Flip);
         }
+    }
 }
 
 std::vector<RowId> TableImage::ScanInOrder(int index, std::string* sortedKeys) {

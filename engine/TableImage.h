@@ -189,6 +189,7 @@ private:
         int Bytes = 0;
         bool Fold = false;
         unsigned char Flip = 0;
+        bool Text = false; // ends at its first NUL: the bytes after it are taken as NUL
     };
     std::vector<SortPart> SortParts(int index) const;
     // The bytes of one such key.

@@ -8,11 +8,33 @@
 // one-row post for information. WAL with synchronous=NORMAL is not compared: a power cut may take its
 // last commits away.
 //
-// `--rows=N` sets the table size (100,000 by default; the row-by-row insert stays at 100,000). The tables
-// are prepared without syncing to disk, the engine's many rows a write (only the measured writes sync), so
-// a size of 1,000,000 prepares in a few minutes. The block cache has its default size throughout.
+// `--repetitions=N` (5 by default) sets how often each compared benchmark runs. `--rows=N` sets the table
+// size (100,000 by default; the row-by-row insert stays at 100,000). The tables are prepared without syncing
+// to disk, the engine's many rows a write (only the measured writes sync), so a size of 1,000,000 prepares in
+// a few minutes. The block cache has its default size throughout.
 // `--folder=PATH` keeps the prepared tables in PATH and, when they are already there, measures them again
 // without preparing (the measured writes change rows but never their number).
+//
+// So that the figures reproduce on a loaded machine: before measuring, every file of both sides is read once
+// (the page cache is warm: no figure includes a disk read, only the copying from the page cache that each
+// side's own cache does not spare it). The compared benchmarks run `Repetitions` times, each repetition at
+// least half a second, engine and SQLite in turns, and a ratio is of the fastest repetitions (another
+// process's load only ever adds time); the ratio of the medians is printed beside it, and the spread of each
+// side's repetitions (slowest / fastest). What each figure times:
+//   point lookup: one search by a random key and every field of the row read (the engine decodes the row,
+//     SQLite's columns are read), per lookup; the engine's block cache (8 MiB) and SQLite's page cache (2
+//     MiB) have their default sizes, so at a million rows most lookups read their block or page from the page
+//     cache;
+//   one-row post + save: a search, the new values of one row written and made durable (the engine's two
+//     syncs, SQLite's commit with synchronous=FULL), per post; the syncs take most of it, and how long a sync
+//     takes is the disk's (and the other processes' writes'): the spread shows it;
+//   open and walk, open to the first row: from nothing open to the rows read; walk: every row read once.
+// Earlier figures did not reproduce for three reasons, all in what was timed: SQLite's file was not in the
+// page cache (its lookups waited on the disk, the engine's read what it had just written), every run started
+// its random keys afresh (the benchmark library runs a function several times to choose its iteration count:
+// each run looked up the keys of the one before, which the engine's larger cache still held), and every run
+// posted the values of the one before (an edit that stores what the row holds writes nothing, so many of the
+// engine's posts synced nothing, while SQLite's committed all the same).
 #include "base/FileSystem.h"
 #include "engine/Engine.h"
 
@@ -199,6 +221,17 @@ std::size_t ReadRow(const Row& r) {
     return n;
 }
 
+// Each benchmark's random keys go on from where its last run left them (a generator of its own that is never
+// reset): a run never repeats the keys of the run before it, whose blocks or pages a cache may still hold.
+//
+// Text that no post wrote before, in this process or an earlier one on kept tables: an edit that would store
+// what the row already holds writes nothing (the engine then skips the journal and the syncs).
+std::string Fresh(std::mt19937& rng) {
+    static const std::string nonce =
+        std::to_string(::getpid()) + "." + std::to_string(std::random_device()() % 100000);
+    return std::to_string(rng()) + " " + nonce;
+}
+
 // ------------------------------------------------------------------------------------------------ memos
 
 constexpr int MemoRows = 100000;
@@ -282,7 +315,7 @@ void BulkInsert_Sqlite(benchmark::State& state) {
 void LookupPrimary_Engine(benchmark::State& state) {
     auto t = Table::Open(g_folder, "WALK.DB", OpenMode::Shared);
     auto c = t->OpenCursor();
-    std::mt19937 rng(1);
+    static std::mt19937 rng(1);
     std::size_t sum = 0;
     for (auto _ : state) {
         if (c->FindKey({Value::Int(1 + rng() % BulkRows)})) sum += ReadRow(c->Read());
@@ -293,7 +326,7 @@ void LookupPrimary_Engine(benchmark::State& state) {
 void LookupPrimary_Sqlite(benchmark::State& state) {
     Db db(g_folder / "walk.sqlite");
     Stmt q(db, "SELECT * FROM roba WHERE Code = ?");
-    std::mt19937 rng(1);
+    static std::mt19937 rng(1);
     std::size_t sum = 0;
     for (auto _ : state) {
         sqlite3_bind_int64(q.S, 1, 1 + rng() % BulkRows);
@@ -310,7 +343,7 @@ void LookupCaseInsensitive_Engine(benchmark::State& state) {
     // The order's first use, as SQLite's index, comes before the lookups: it reads the table once when no
     // order is stored for its present state (measured apart, below).
     c->FindKey({Value::Text("ARTIKL BROJ 0 ŠIFRA")});
-    std::mt19937 rng(2);
+    static std::mt19937 rng(2);
     std::size_t sum = 0;
     for (auto _ : state) {
         std::string name = "ARTIKL BROJ " + std::to_string(rng() % BulkRows) + " ŠIFRA";
@@ -325,7 +358,7 @@ void LookupCaseInsensitive_Engine(benchmark::State& state) {
 enum class Before { Nothing, LoggedWrites, BigWrite };
 
 void FirstLookupByName(benchmark::State& state, Before before) {
-    std::mt19937 rng(4);
+    static std::mt19937 rng(4);
     std::size_t sum = 0;
     for (auto _ : state) {
         if (before != Before::Nothing) {
@@ -373,7 +406,7 @@ void FirstLookupByName_Made(benchmark::State& state) {
 }
 
 void FirstLookupByName_Sqlite(benchmark::State& state) {
-    std::mt19937 rng(4);
+    static std::mt19937 rng(4);
     std::size_t sum = 0;
     for (auto _ : state) {
         Db db(g_folder / "walk.sqlite");
@@ -388,7 +421,7 @@ void FirstLookupByName_Sqlite(benchmark::State& state) {
 void LookupCaseInsensitive_Sqlite(benchmark::State& state) {
     Db db(g_folder / "walk.sqlite");
     Stmt q(db, "SELECT * FROM roba WHERE Naziv = ? COLLATE NOCASE");
-    std::mt19937 rng(2);
+    static std::mt19937 rng(2);
     std::size_t sum = 0;
     for (auto _ : state) {
         // SQLite's NOCASE folds ASCII only; the name's own "šifra" is passed as stored.
@@ -403,12 +436,12 @@ void LookupCaseInsensitive_Sqlite(benchmark::State& state) {
 void PostAndSave_Engine(benchmark::State& state) {
     auto t = Table::Open(g_folder, "POST.DB", OpenMode::Shared);
     auto c = t->OpenCursor();
-    std::mt19937 rng(3);
+    static std::mt19937 rng(3);
     for (auto _ : state) {
         const int i = static_cast<int>(rng() % PostRows);
         if (!c->FindKey({Value::Int(i + 1)})) state.SkipWithError("row not found");
         Data d = Make(i);
-        d.Naziv = "Izmijenjen " + std::to_string(rng());
+        d.Naziv = "Izmijenjen " + Fresh(rng);
         d.Cijena += 1;
         c->Modify(ToRow(d));
         t->SaveChanges();
@@ -419,11 +452,11 @@ void PostAndSave(benchmark::State& state, Commits commits) {
     Db db(g_folder / "post.sqlite", commits);
     Stmt u(db, "UPDATE roba SET Sifra=?2, Naziv=?3, Cijena=?4, Kolicina=?5, Grupa=?6, Aktivan=?7, Datum=?8, "
                "Mjesto=?9, Napomena=?10 WHERE Code=?1");
-    std::mt19937 rng(3);
+    static std::mt19937 rng(3);
     for (auto _ : state) {
         const int i = static_cast<int>(rng() % PostRows);
         Data d = Make(i);
-        d.Naziv = "Izmijenjen " + std::to_string(rng());
+        d.Naziv = "Izmijenjen " + Fresh(rng);
         d.Cijena += 1;
         BindRow(u.S, d);
         sqlite3_step(u.S);
@@ -453,7 +486,7 @@ int RunPoster(const fs::path& folder) {
         const int i = static_cast<int>(rng() % static_cast<unsigned>(PostRows));
         if (c->FindKey({Value::Int(i + 1)})) {
             Data d = Make(i);
-            d.Naziv = "Druga stanica " + std::to_string(rng());
+            d.Naziv = "Druga stanica " + Fresh(rng);
             c->Modify(ToRow(d));
             t->SaveChanges();
         }
@@ -481,7 +514,7 @@ void PostAfterOther_Engine(benchmark::State& state) {
     ::close(fromChild[1]);
     auto t = Table::Open(g_folder, "POST.DB", OpenMode::Shared);
     auto c = t->OpenCursor();
-    std::mt19937 rng(5);
+    static std::mt19937 rng(5);
     for (auto _ : state) {
         char b = 'p';
         if (::write(toChild[1], &b, 1) != 1 || ::read(fromChild[0], &b, 1) != 1)
@@ -490,7 +523,7 @@ void PostAfterOther_Engine(benchmark::State& state) {
         const int i = static_cast<int>(rng() % static_cast<unsigned>(PostRows));
         if (!c->FindKey({Value::Int(i + 1)})) state.SkipWithError("row not found");
         Data d = Make(i);
-        d.Naziv = "Izmijenjen " + std::to_string(rng());
+        d.Naziv = "Izmijenjen " + Fresh(rng);
         c->Modify(ToRow(d));
         t->SaveChanges();
         state.SetIterationTime(
@@ -622,19 +655,41 @@ void ReplaceList_OneWrite(benchmark::State& state) {
     state.counters["dbKiB"] = static_cast<double>(fs::file_size(g_folder / "LISTA2.DB") / 1024);
 }
 
-// Collects each run's time per iteration to print the ratios at the end.
+// Collects each run's time per iteration (every repetition) to print the ratios at the end.
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
     void ReportRuns(const std::vector<Run>& runs) override {
         ConsoleReporter::ReportRuns(runs);
         for (const auto& r : runs) {
+            if (r.run_type != Run::RT_Iteration || r.error_occurred) continue;
             std::string name = r.benchmark_name();
             name = name.substr(0, name.find('/'));
-            // Per row, in the same unit for both sides of a ratio.
-            times[name] = r.GetAdjustedRealTime();
+            // Per iteration, in the same unit for both sides of a ratio.
+            runs_[name].push_back(r.GetAdjustedRealTime());
         }
     }
-    std::map<std::string, double> times;
+    // The fastest repetition (0 when none ran).
+    double Min(const std::string& name) const {
+        const auto it = runs_.find(name);
+        return it == runs_.end() ? 0 : *std::min_element(it->second.begin(), it->second.end());
+    }
+    double Median(const std::string& name) const {
+        const auto it = runs_.find(name);
+        if (it == runs_.end()) return 0;
+        std::vector<double> v = it->second;
+        std::sort(v.begin(), v.end());
+        return v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
+    }
+    // Slowest / fastest repetition.
+    double Spread(const std::string& name) const {
+        const auto it = runs_.find(name);
+        if (it == runs_.end()) return 0;
+        const auto [lo, hi] = std::minmax_element(it->second.begin(), it->second.end());
+        return *lo > 0 ? *hi / *lo : 0;
+    }
+
+private:
+    std::map<std::string, std::vector<double>> runs_;
 };
 
 long ResidentKb() {
@@ -676,30 +731,73 @@ int MeasureLookupMemory(const fs::path& folder, const char* table, int rows, std
 
 } // namespace
 
-BENCHMARK(BulkInsert_Engine)->Unit(benchmark::kMillisecond)->Iterations(1);
-BENCHMARK(BulkInsert_Sqlite)->Unit(benchmark::kMillisecond)->Iterations(1);
-BENCHMARK(MemoInsert_Engine)->Unit(benchmark::kMillisecond)->Iterations(1);
-BENCHMARK(MemoInsert_Sqlite)->Unit(benchmark::kMillisecond)->Iterations(1);
-BENCHMARK(LookupPrimary_Engine);
-BENCHMARK(LookupPrimary_Sqlite);
-BENCHMARK(LookupCaseInsensitive_Engine);
-BENCHMARK(LookupCaseInsensitive_Sqlite);
-BENCHMARK(FirstLookupByName_Stored)->Unit(benchmark::kMillisecond);
-BENCHMARK(FirstLookupByName_Logged)->Unit(benchmark::kMillisecond)->Iterations(50);
-BENCHMARK(FirstLookupByName_Made)->Unit(benchmark::kMillisecond)->Iterations(3);
-BENCHMARK(FirstLookupByName_Sqlite)->Unit(benchmark::kMillisecond);
-BENCHMARK(PostAndSave_Engine);
-BENCHMARK(PostAndSave_Sqlite);
-BENCHMARK(PostAndSave_SqliteWal);
-BENCHMARK(PostAfterOther_Engine)->UseManualTime();
-BENCHMARK(Open_Engine)->Unit(benchmark::kMillisecond);
-BENCHMARK(Open_Sqlite)->Unit(benchmark::kMillisecond);
-BENCHMARK(OpenFirstRow_Engine)->Unit(benchmark::kMillisecond);
-BENCHMARK(OpenFirstRow_Sqlite)->Unit(benchmark::kMillisecond);
-BENCHMARK(Walk_Engine)->Unit(benchmark::kMillisecond);
-BENCHMARK(Walk_Sqlite)->Unit(benchmark::kMillisecond);
-BENCHMARK(ReplaceList_RowByRow)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(4);
-BENCHMARK(ReplaceList_OneWrite)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(4);
+namespace {
+
+// Repetitions of each compared benchmark; engine and SQLite take turns.
+int Repetitions = 5;
+
+using BenchFn = void (*)(benchmark::State&);
+
+void Once(const char* name, BenchFn fn, benchmark::TimeUnit unit, int iterations = 0) {
+    auto* b = benchmark::RegisterBenchmark(name, fn)->Unit(unit);
+    if (iterations > 0) b->Iterations(iterations);
+}
+
+// Engine and SQLite in turns, `Repetitions` times each (the extra function, when given, takes its turn too).
+void InTurns(const char* name, BenchFn engine, BenchFn sqlite, benchmark::TimeUnit unit,
+             const char* extraName = nullptr, BenchFn extra = nullptr) {
+    const std::string e = std::string(name) + "_Engine", q = std::string(name) + "_Sqlite";
+    for (int i = 0; i < Repetitions; ++i) {
+        // Half a second of real time each: a post's syncs wait without using the processor.
+        benchmark::RegisterBenchmark(e.c_str(), engine)->Unit(unit)->MinTime(0.5)->UseRealTime();
+        benchmark::RegisterBenchmark(q.c_str(), sqlite)->Unit(unit)->MinTime(0.5)->UseRealTime();
+        if (extra != nullptr)
+            benchmark::RegisterBenchmark(extraName, extra)->Unit(unit)->MinTime(0.5)->UseRealTime();
+    }
+}
+
+void RegisterAll() {
+    using benchmark::kMicrosecond;
+    using benchmark::kMillisecond;
+    Once("BulkInsert_Engine", BulkInsert_Engine, kMillisecond, 1);
+    Once("BulkInsert_Sqlite", BulkInsert_Sqlite, kMillisecond, 1);
+    Once("MemoInsert_Engine", MemoInsert_Engine, kMillisecond, 1);
+    Once("MemoInsert_Sqlite", MemoInsert_Sqlite, kMillisecond, 1);
+    InTurns("LookupPrimary", LookupPrimary_Engine, LookupPrimary_Sqlite, kMicrosecond);
+    InTurns("LookupCaseInsensitive", LookupCaseInsensitive_Engine, LookupCaseInsensitive_Sqlite,
+            kMicrosecond);
+    Once("FirstLookupByName_Stored", FirstLookupByName_Stored, kMillisecond);
+    Once("FirstLookupByName_Logged", FirstLookupByName_Logged, kMillisecond, 50);
+    Once("FirstLookupByName_Made", FirstLookupByName_Made, kMillisecond, 3);
+    Once("FirstLookupByName_Sqlite", FirstLookupByName_Sqlite, kMillisecond);
+    InTurns("PostAndSave", PostAndSave_Engine, PostAndSave_Sqlite, kMicrosecond, "PostAndSave_SqliteWal",
+            PostAndSave_SqliteWal);
+    for (int i = 0; i < Repetitions; ++i)
+        benchmark::RegisterBenchmark("PostAfterOther_Engine", PostAfterOther_Engine)
+            ->Unit(kMicrosecond)
+            ->MinTime(0.5)
+            ->UseManualTime();
+    InTurns("Open", Open_Engine, Open_Sqlite, kMillisecond);
+    InTurns("OpenFirstRow", OpenFirstRow_Engine, OpenFirstRow_Sqlite, kMillisecond);
+    InTurns("Walk", Walk_Engine, Walk_Sqlite, kMillisecond);
+    for (int i = 0; i < 4; ++i)
+        Once("ReplaceList_RowByRow", ReplaceList_RowByRow, kMillisecond, 1);
+    for (int i = 0; i < 4; ++i)
+        Once("ReplaceList_OneWrite", ReplaceList_OneWrite, kMillisecond, 1);
+}
+
+// Reads every file of the folder once, so that no measured figure includes a read from the disk.
+void WarmPageCache(const fs::path& folder) {
+    std::vector<char> buffer(1 << 20);
+    for (const auto& e : fs::directory_iterator(folder)) {
+        if (!e.is_regular_file()) continue;
+        std::ifstream in(e.path(), std::ios::binary);
+        while (in.read(buffer.data(), static_cast<std::streamsize>(buffer.size())) || in.gcount() > 0) {
+        }
+    }
+}
+
+} // namespace
 
 int main(int argc, char** argv) {
     // Our own options first; the rest goes to the benchmark library.
@@ -708,6 +806,10 @@ int main(int argc, char** argv) {
     for (int i = 0; i < argc; ++i) {
         if (std::strncmp(argv[i], "--folder=", 9) == 0) {
             keep = argv[i] + 9;
+            continue;
+        }
+        if (std::strncmp(argv[i], "--repetitions=", 14) == 0) {
+            Repetitions = std::max(1, std::atoi(argv[i] + 14));
             continue;
         }
         if (std::strncmp(argv[i], "--rows=", 7) == 0) {
@@ -742,48 +844,46 @@ int main(int argc, char** argv) {
         if (!keep.empty()) std::ofstream(ready).put('\n');
     }
 
+    WarmPageCache(g_folder);
+    RegisterAll();
     benchmark::Initialize(&argc, argv);
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
 
-    std::printf("\nengine / SQLite (target):\n");
-    auto ratio = [&](const char* name, const char* label, const char* target) {
-        const double e = reporter.times[std::string(name) + "_Engine"];
-        const double s = reporter.times[std::string(name) + "_Sqlite"];
-        if (e > 0 && s > 0) std::printf("  %-46s %8.2f   %s\n", label, e / s, target);
+    std::printf(
+        "\nengine / SQLite: fastest repetitions, medians, and each side's slowest / fastest (target):\n");
+    std::printf("  (%d rows, %d repetitions, page cache warm)\n", BulkRows, Repetitions);
+    auto line = [&](const char* label, const std::string& e, const std::string& s, const char* target) {
+        const double fe = reporter.Min(e), fs = reporter.Min(s);
+        if (fe <= 0 || fs <= 0) return;
+        std::printf("  %-46s %6.2f  median %6.2f  spread %4.2f / %4.2f   %s\n", label, fe / fs,
+                    reporter.Median(e) / reporter.Median(s), reporter.Spread(e), reporter.Spread(s), target);
     };
-    std::printf("  (%d rows)\n", BulkRows);
+    auto ratio = [&](const char* name, const char* label, const char* target) {
+        line(label, std::string(name) + "_Engine", std::string(name) + "_Sqlite", target);
+    };
     ratio("BulkInsert", "insert 100,000 rows, 2 secondary indexes", "(none)");
     ratio("MemoInsert", "insert 100,000 rows with 1-3 KB memos", "<= 2.0");
-    ratio("LookupPrimary", "point lookup by primary key", "<= 1.0");
+    ratio("LookupPrimary", "point lookup by primary key", "<= 0.5");
     ratio("LookupCaseInsensitive", "point lookup by case-insensitive key", "<= 1.0");
     const std::pair<const char*, const char*> firstLookups[] = {
         {"Stored", "open + first lookup by name, order stored"},
         {"Logged", "open + first lookup by name, writes logged"},
         {"Made", "open + first lookup by name, order made"}};
-    for (const auto& [how, what] : firstLookups) {
-        const double e = reporter.times[std::string("FirstLookupByName_") + how];
-        const double s = reporter.times["FirstLookupByName_Sqlite"];
-        if (e > 0 && s > 0) std::printf("  %-46s %8.2f   (information)\n", what, e / s);
-    }
+    for (const auto& [how, what] : firstLookups)
+        line(what, std::string("FirstLookupByName_") + how, "FirstLookupByName_Sqlite", "(information)");
     ratio("PostAndSave", "one-row post + save", "<= 2.0");
-    {
-        const double e = reporter.times["PostAndSave_Engine"];
-        const double s = reporter.times["PostAndSave_SqliteWal"];
-        if (e > 0 && s > 0)
-            std::printf("  %-46s %8.2f   (information)\n", "one-row post + save, SQLite WAL synchronous=FULL",
-                        e / s);
-    }
+    line("one-row post + save, SQLite WAL synchronous=FULL", "PostAndSave_Engine", "PostAndSave_SqliteWal",
+         "(information)");
     ratio("Open", "open and walk every row", "(information)");
     ratio("OpenFirstRow", "open to the first row", "<= 3.0");
     ratio("Walk", "walk every row of an open table", "<= 1.0");
-    {
-        const double other = reporter.times["PostAfterOther_Engine"];
-        const double alone = reporter.times["PostAndSave_Engine"];
-        if (other > 0 && alone > 0)
-            std::printf("  %-46s %8.2f   <= 3.0  (engine / engine alone)\n",
-                        "post + save after another process's post", other / alone);
-    }
+    line("post + save after another process's post", "PostAfterOther_Engine", "PostAndSave_Engine",
+         "<= 3.0  (engine / engine alone)");
+    std::printf(
+        "  per iteration, fastest repetition: point lookup %.2f / %.2f us, post + save %.0f / %.0f us\n",
+        reporter.Min("LookupPrimary_Engine"), reporter.Min("LookupPrimary_Sqlite"),
+        reporter.Min("PostAndSave_Engine"), reporter.Min("PostAndSave_Sqlite"));
 
     // Memory in a fresh process, against the size of the table's files.
     auto filesOf = [](const char* stem) {

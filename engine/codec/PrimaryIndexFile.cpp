@@ -32,22 +32,38 @@ void PrimaryIndexFile::Reset(const std::vector<FieldLayout>& keyFields, const st
     for (const auto& f : keyFields_)
         keyBytes_ += f.Bytes;
     entryBytes_ = keyBytes_ + 6;
-    perBlock_ = (PxBlockSize - 6) / entryBytes_;
     image_.clear();
     level1_.clear();
     adopted_ = false;
     pageSums_.clear();
     entries_ = 0;
+    SetLayout(0, false);
+}
+
+void PrimaryIndexFile::SetLayout(std::size_t entries, bool legacy) {
+    legacy_ = legacy;
+    if (legacy) {
+        blockSize_ = PxMinBlockSize;
+        perPage_ = std::max(1, (blockSize_ - 6) / entryBytes_);
+        return;
+    }
+    // One entry of each block is left free, as real files do. An index of one block, or of level-1 blocks
+    // that one root block holds, is two levels at most.
+    for (blockSize_ = PxMinBlockSize;; blockSize_ *= 2) {
+        perPage_ = std::max(2, (blockSize_ - 6) / entryBytes_ - 1);
+        const std::size_t pages = (entries + perPage_ - 1) / perPage_;
+        if (pages <= static_cast<std::size_t>(perPage_) || blockSize_ == PxMaxBlockSize) break;
+    }
 }
 
 void PrimaryIndexFile::TakeLevel1() {
     if (!adopted_) return;
-    const std::size_t pageBytes = static_cast<std::size_t>(perBlock_) * entryBytes_;
-    const std::size_t pages1 = (entries_ + perBlock_ - 1) / perBlock_;
+    const std::size_t pageBytes = static_cast<std::size_t>(perPage_) * entryBytes_;
+    const std::size_t pages1 = (entries_ + perPage_ - 1) / perPage_;
     std::string level1;
     level1.reserve(pages1 * pageBytes);
     for (std::size_t page = 0; page < pages1; ++page) {
-        const std::size_t count = std::min<std::size_t>(perBlock_, entries_ - page * perBlock_);
+        const std::size_t count = std::min<std::size_t>(perPage_, entries_ - page * perPage_);
         level1.append(reinterpret_cast<const char*>(PageEntries(page)), count * entryBytes_);
         level1.append(pageBytes - count * entryBytes_, '\0');
     }
@@ -56,18 +72,18 @@ void PrimaryIndexFile::TakeLevel1() {
 }
 
 std::string PrimaryIndexFile::EncodeHeader(std::uint32_t entries, std::uint16_t blocks, std::uint16_t root,
-                                           int levels) const {
+                                           std::uint16_t first, std::uint16_t last, int levels) const {
     std::string b(HeaderBytes, '\0');
     auto* p = Bytes(b);
     PutU16(p + 0x00, static_cast<std::uint16_t>(entryBytes_));
     PutU16(p + 0x02, HeaderBytes);
     p[0x04] = 1;
-    p[0x05] = PxBlockSize / 1024;
+    p[0x05] = static_cast<unsigned char>(blockSize_ / 1024);
     PutU32(p + 0x06, entries);
     PutU16(p + 0x0A, blocks);
     PutU16(p + 0x0C, blocks);
-    PutU16(p + 0x0E, blocks > 0 ? 1 : 0);
-    PutU16(p + 0x10, blocks);
+    PutU16(p + 0x0E, first);
+    PutU16(p + 0x10, last);
     PutU16(p + 0x12, 17);
     PutU16(p + 0x1E, root);
     p[0x20] = static_cast<unsigned char>(levels);
@@ -95,12 +111,17 @@ std::vector<ByteRange> PrimaryIndexFile::Update(const std::vector<std::unique_pt
                                                 const std::function<const unsigned char*(RowId)>& known) {
     TakeLevel1();
     const std::size_t n = chunks.size();
-    const std::size_t pageBytes = static_cast<std::size_t>(perBlock_) * entryBytes_;
-    const std::size_t pages1 = (n + perBlock_ - 1) / perBlock_;
+    // A file of an older build, or one whose block size no longer fits the count, is laid out anew whole.
+    const int oldBlockSize = blockSize_;
+    const bool wasLegacy = legacy_;
+    SetLayout(n, false);
+    if (wasLegacy || blockSize_ != oldBlockSize) from = 0;
+    const std::size_t pageBytes = static_cast<std::size_t>(perPage_) * entryBytes_;
+    const std::size_t pages1 = (n + perPage_ - 1) / perPage_;
     // Nothing shifted when `from` is past the end and the count stayed: only the touched entries are
     // encoded again (the last page's other entries would need their blocks read for nothing).
     const bool shifted = from < n || n != entries_;
-    const std::size_t fromPage = shifted ? std::min(from / perBlock_, pages1) : pages1;
+    const std::size_t fromPage = shifted ? std::min(from / perPage_, pages1) : pages1;
 
     // The keys the entries had, by block, for shifted entries whose rows are not in memory.
     std::string oldLevel1;
@@ -130,7 +151,7 @@ std::vector<ByteRange> PrimaryIndexFile::Update(const std::vector<std::unique_pt
     for (std::size_t page = fromPage; page < pages1; ++page)
         redo[page] = true;
     for (std::size_t i : touched)
-        if (i / perBlock_ < pages1) redo[i / perBlock_] = true;
+        if (i / perPage_ < pages1) redo[i / perPage_] = true;
     auto encodeEntry = [&](std::size_t i) {
         auto* out = Bytes(level1_) + i * entryBytes_;
         const Chunk& c = *chunks[i];
@@ -141,18 +162,18 @@ std::vector<ByteRange> PrimaryIndexFile::Update(const std::vector<std::unique_pt
     };
     for (std::size_t page = 0; page < pages1; ++page) {
         if (!redo[page]) continue;
-        const std::size_t end = std::min(n, (page + 1) * perBlock_);
+        const std::size_t end = std::min(n, (page + 1) * perPage_);
         if (page < fromPage) {
             // Nothing shifted here: only the touched entries change (the others' rows need not be read).
             for (std::size_t i : touched)
-                if (i >= page * perBlock_ && i < end) encodeEntry(i);
+                if (i >= page * perPage_ && i < end) encodeEntry(i);
         } else {
             std::memset(Bytes(level1_) + page * pageBytes, 0, pageBytes);
-            for (std::size_t i = page * perBlock_; i < end; ++i)
+            for (std::size_t i = page * perPage_; i < end; ++i)
                 encodeEntry(i);
         }
         std::uint32_t sum = 0;
-        for (std::size_t i = page * perBlock_; i < end; ++i)
+        for (std::size_t i = page * perPage_; i < end; ++i)
             sum += EntryCount(i);
         pageSums_[page] = sum;
     }
@@ -160,13 +181,14 @@ std::vector<ByteRange> PrimaryIndexFile::Update(const std::vector<std::unique_pt
 }
 
 bool PrimaryIndexFile::UpperLevelsMatch() {
-    const std::size_t pages1 = (entries_ + perBlock_ - 1) / perBlock_;
+    const std::size_t pages1 = (entries_ + perPage_ - 1) / perPage_;
     return EncodeAbove(std::vector<bool>(pages1, false)).empty();
 }
 
 std::vector<ByteRange> PrimaryIndexFile::EncodeAbove(const std::vector<bool>& redo) {
     const std::size_t n = entries_;
-    const std::size_t pageBytes = static_cast<std::size_t>(perBlock_) * entryBytes_;
+    const std::size_t per = static_cast<std::size_t>(perPage_);
+    const std::size_t bs = static_cast<std::size_t>(blockSize_);
     const std::size_t pages1 = redo.size();
 
     // Higher levels, each one entry per page of the level below, until one page holds them all.
@@ -183,9 +205,9 @@ std::vector<ByteRange> PrimaryIndexFile::EncodeAbove(const std::vector<bool>& re
         std::uint32_t nextBlock = static_cast<std::uint32_t>(pages1) + 1;
         while (below.size() > 1) {
             std::vector<Entry> level;
-            for (std::size_t i = 0; i < below.size(); i += perBlock_) {
+            for (std::size_t i = 0; i < below.size(); i += per) {
                 std::uint32_t sum = 0;
-                for (std::size_t k = i; k < std::min(below.size(), i + perBlock_); ++k)
+                for (std::size_t k = i; k < std::min(below.size(), i + per); ++k)
                     sum += below[k].Count;
                 level.push_back({below[i].Key, nextBlock++, sum});
             }
@@ -193,15 +215,18 @@ std::vector<ByteRange> PrimaryIndexFile::EncodeAbove(const std::vector<bool>& re
             below = level;
         }
     }
-    // `levels` holds the entries of levels 2.. (as their children lists); encode their pages.
+    // `levels` holds the entries of levels 2.. (as their children lists); encode their pages, the blocks
+    // after level 1's in the file, level by level up to the root.
     std::size_t totalEntries = n;
     std::uint32_t blocks = static_cast<std::uint32_t>(pages1);
     std::vector<std::string> upperPages;
+    std::vector<std::size_t> levelStart; // the first upper page of each level (2, 3, ...), and the end
     for (const auto& children : levels) {
-        for (std::size_t i = 0; i < children.size(); i += perBlock_) {
-            std::string page(pageBytes, '\0');
+        levelStart.push_back(upperPages.size());
+        for (std::size_t i = 0; i < children.size(); i += per) {
+            std::string page(per * entryBytes_, '\0');
             auto* out = Bytes(page);
-            for (std::size_t k = i; k < std::min(children.size(), i + perBlock_); ++k) {
+            for (std::size_t k = i; k < std::min(children.size(), i + per); ++k) {
                 std::memcpy(out, children[k].Key, keyBytes_);
                 PutShort(out + keyBytes_, children[k].Block);
                 PutShort(out + keyBytes_ + 2, children[k].Count);
@@ -212,14 +237,35 @@ std::vector<ByteRange> PrimaryIndexFile::EncodeAbove(const std::vector<bool>& re
             upperPages.push_back(std::move(page));
         }
     }
+    levelStart.push_back(upperPages.size());
     blocks += static_cast<std::uint32_t>(upperPages.size());
     const int levelCount = n == 0 ? 0 : static_cast<int>(levels.size()) + 1;
     const std::uint16_t root = static_cast<std::uint16_t>(blocks == 0 ? 1 : blocks);
 
+    // The chain: the older builds' in file order; else from the root down, each level's blocks in order,
+    // level 1 last (a reader that walks the chain takes its first block for the root).
+    std::vector<std::uint32_t> chain;
+    chain.reserve(blocks);
+    if (legacy_) {
+        for (std::uint32_t b = 1; b <= blocks; ++b)
+            chain.push_back(b);
+    } else {
+        for (std::size_t level = levels.size(); level-- > 0;)
+            for (std::size_t page = levelStart[level]; page < levelStart[level + 1]; ++page)
+                chain.push_back(static_cast<std::uint32_t>(pages1 + 1 + page));
+        for (std::uint32_t b = 1; b <= pages1; ++b)
+            chain.push_back(b);
+    }
+    std::vector<std::uint16_t> next(blocks + 1, 0), prev(blocks + 1, 0);
+    for (std::size_t i = 0; i < chain.size(); ++i) {
+        if (i + 1 < chain.size()) next[chain[i]] = static_cast<std::uint16_t>(chain[i + 1]);
+        if (i > 0) prev[chain[i]] = static_cast<std::uint16_t>(chain[i - 1]);
+    }
+
     // Patch the image in place and note every range that changed.
     std::vector<ByteRange> changed;
     const std::size_t oldSize = image_.size();
-    const std::size_t newSize = HeaderBytes + static_cast<std::size_t>(blocks) * PxBlockSize;
+    const std::size_t newSize = HeaderBytes + static_cast<std::size_t>(blocks) * bs;
     image_.resize(newSize, '\0');
     auto put = [&](std::size_t off, const unsigned char* data, std::size_t len) {
         if (off + len <= oldSize) {
@@ -242,8 +288,10 @@ std::vector<ByteRange> PrimaryIndexFile::EncodeAbove(const std::vector<bool>& re
             changed.push_back({off, len});
     };
     {
-        const std::string header = EncodeHeader(static_cast<std::uint32_t>(totalEntries),
-                                                static_cast<std::uint16_t>(blocks), root, levelCount);
+        const std::string header =
+            EncodeHeader(static_cast<std::uint32_t>(totalEntries), static_cast<std::uint16_t>(blocks), root,
+                         static_cast<std::uint16_t>(chain.empty() ? 0 : chain.front()),
+                         static_cast<std::uint16_t>(chain.empty() ? 0 : chain.back()), levelCount);
         std::size_t first = 0;
         while (first < header.size() && first < oldSize && header[first] == image_[first])
             ++first;
@@ -252,58 +300,77 @@ std::vector<ByteRange> PrimaryIndexFile::EncodeAbove(const std::vector<bool>& re
             --last;
         if (last > first) put(first, Bytes(header) + first, last - first);
     }
-    std::string block(PxBlockSize, '\0');
+    std::string block(bs, '\0');
     auto encodeBlock = [&](std::uint32_t number, const unsigned char* entries, std::size_t count,
                            bool headOnly) {
         auto* b = Bytes(block);
-        PutU16(b, static_cast<std::uint16_t>(number < blocks ? number + 1 : 0));
-        PutU16(b + 2, static_cast<std::uint16_t>(number - 1));
+        PutU16(b, next[number]);
+        PutU16(b + 2, prev[number]);
         PutU16(b + 4, static_cast<std::uint16_t>(count == 0 ? -entryBytes_ : (count - 1) * entryBytes_));
-        const std::size_t off = HeaderBytes + (number - 1) * static_cast<std::size_t>(PxBlockSize);
+        const std::size_t off = HeaderBytes + (number - 1) * bs;
         if (headOnly) return put(off, b, 6);
-        std::memset(b + 6, 0, PxBlockSize - 6);
+        std::memset(b + 6, 0, bs - 6);
         std::memcpy(b + 6, entries, count * entryBytes_);
-        put(off, b, PxBlockSize);
+        put(off, b, bs);
     };
     for (std::size_t page = 0; page < pages1; ++page) {
-        const std::size_t count = std::min<std::size_t>(perBlock_, n - page * perBlock_);
-        const bool headOnly = !redo[page] && HeaderBytes + (page + 1) * PxBlockSize <= oldSize;
+        const std::size_t count = std::min(per, n - page * per);
+        const bool headOnly = !redo[page] && HeaderBytes + (page + 1) * bs <= oldSize;
         encodeBlock(static_cast<std::uint32_t>(page + 1), PageEntries(page), count, headOnly);
     }
-    std::uint32_t number = static_cast<std::uint32_t>(pages1) + 1;
-    std::size_t li = 0, consumed = 0;
-    for (auto& page : upperPages) {
-        const std::size_t count = std::min<std::size_t>(perBlock_, levels[li].size() - consumed);
-        encodeBlock(number++, Bytes(page), count, false);
-        consumed += count;
-        if (consumed >= levels[li].size()) {
-            ++li;
-            consumed = 0;
+    for (std::size_t level = 0; level < levels.size(); ++level)
+        for (std::size_t page = levelStart[level]; page < levelStart[level + 1]; ++page) {
+            const std::size_t count = std::min(per, levels[level].size() - (page - levelStart[level]) * per);
+            encodeBlock(static_cast<std::uint32_t>(pages1 + 1 + page), Bytes(upperPages[page]), count, false);
         }
-    }
     return changed;
 }
 
 bool PrimaryIndexFile::AdoptLevel1(std::size_t entries) {
-    if (perBlock_ <= 0) return false;
-    const std::size_t pages1 = (entries + perBlock_ - 1) / perBlock_;
-    if (image_.size() < HeaderBytes + pages1 * PxBlockSize) return false;
+    // The layout this engine writes, else the one older builds wrote; the header tells the block size.
+    if (image_.size() < HeaderBytes || entryBytes_ <= 0) return false;
+    const int kb = static_cast<unsigned char>(image_[0x05]);
+    for (const bool legacy : {false, true}) {
+        SetLayout(entries, legacy);
+        if (kb * 1024 == blockSize_ && AdoptPages(entries)) return true;
+    }
+    SetLayout(entries, false);
+    return false;
+}
+
+bool PrimaryIndexFile::AdoptPages(std::size_t entries) {
+    const std::size_t per = static_cast<std::size_t>(perPage_);
+    const std::size_t bs = static_cast<std::size_t>(blockSize_);
+    const std::size_t pages1 = (entries + per - 1) / per;
+    if (image_.size() < HeaderBytes + pages1 * bs) return false;
     // The entries stay where the image holds them until it changes.
     level1_.clear();
     adopted_ = true;
     pageSums_.assign(pages1, 0);
     entries_ = entries;
+    entryFirst_.clear();
+    entryFirst_.reserve(entries / EntryGroup + 1);
+    std::uint64_t before = 0;
     for (std::size_t page = 0; page < pages1; ++page) {
-        const auto* b = Bytes(image_) + HeaderBytes + page * PxBlockSize;
-        const std::size_t count = std::min<std::size_t>(perBlock_, entries - page * perBlock_);
-        if (GetU16(b + 4) != static_cast<std::uint16_t>((count - 1) * entryBytes_)) return false;
+        const auto* b = Bytes(image_) + HeaderBytes + page * bs;
+        const std::size_t count = std::min(per, entries - page * per);
+        if (GetU16(b + 4) != static_cast<std::uint16_t>((count - 1) * entryBytes_)) {
+            adopted_ = false;
+            entries_ = 0;
+            pageSums_.clear();
+            entryFirst_.clear();
+            return false;
+        }
         // Each entry's record count (a Paradox short), stepping along the page: every open of a large table
-        // adds up all of them.
+        // adds up all of them, and keeps the rows before each entry.
         std::uint32_t sum = 0;
         const unsigned char* e = b + 6 + keyBytes_ + 2;
-        for (std::size_t k = 0; k < count; ++k, e += entryBytes_)
+        for (std::size_t k = 0; k < count; ++k, e += entryBytes_) {
+            if ((page * per + k) % EntryGroup == 0) entryFirst_.push_back(static_cast<RowId>(before + sum));
             sum += static_cast<std::uint16_t>(((e[0] << 8) | e[1]) ^ 0x8000);
+        }
         pageSums_[page] = sum;
+        before += sum;
     }
     return true;
 }

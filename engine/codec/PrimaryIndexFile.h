@@ -1,7 +1,14 @@
 #pragma once
 // The .PX file of a keyed table: level 1 holds one entry per .DB block (first key, block, record count); each
-// higher level one entry per block of the level below; the root is the last block. Kept as a byte image in
-// memory; an update re-encodes from the first changed block on and reports the byte ranges that changed.
+// higher level one entry per block of the level below. Laid out as other Paradox readers take it: every block
+// leaves one entry free, the block chain starts at the root (then the levels below it, level 1 last), and the
+// block size grows with the table so that the index keeps to two levels as long as it can (readers that
+// know no deeper index then still read it). The level-1 blocks come first in the file, the levels above
+// after them. Kept as a byte image in memory; an update re-encodes from the first changed block on and
+// reports the byte ranges that changed.
+//
+// Files of older builds (2 KiB blocks filled to the last entry, chained in file order, root last) are read
+// as they are; the first update lays them out anew.
 
 #include "engine/ChunkedOrder.h"
 #include "engine/codec/DbHeader.h"
@@ -15,7 +22,9 @@
 
 namespace engine::codec {
 
-inline constexpr int PxBlockSize = 2048;
+// The block sizes a .PX may have; the smallest that keeps the index to two levels is taken.
+inline constexpr int PxMinBlockSize = 2048;
+inline constexpr int PxMaxBlockSize = 32768;
 
 struct ByteRange {
     std::size_t Offset = 0;
@@ -43,16 +52,24 @@ public:
     // Whether the header and the levels above level 1 are what the level-1 entries make: the file is one
     // this engine wrote, not a stale or foreign one.
     bool UpperLevelsMatch();
-    // Records under level-1 page `page` (after AdoptLevel1 or Update), and entries a page holds.
-    std::uint32_t PageRecords(std::size_t page) const { return pageSums_[page]; }
-    std::size_t EntriesPerPage() const { return static_cast<std::size_t>(perBlock_); }
+    // The records under all level-1 entries (after AdoptLevel1 or Update).
+    std::uint64_t Records() const {
+        std::uint64_t n = 0;
+        for (const std::uint32_t sum : pageSums_)
+            n += sum;
+        return n;
+    }
+    // The records before every EntryGroup-th level-1 entry (0, EntryGroup, ...), as AdoptLevel1 added them
+    // up (taken once): a row's entry is found by adding up at most EntryGroup - 1 counts.
+    static constexpr std::size_t EntryGroup = 32;
+    std::vector<RowId> TakeEntryFirst() { return std::move(entryFirst_); }
     // The .DB block and record count of level-1 entry i (after AdoptLevel1 or Update): Paradox shorts,
     // big-endian with the sign bit flipped.
     std::uint16_t EntryBlock(std::size_t i) const { return EntryShort(i, 0); }
     std::uint16_t EntryCount(std::size_t i) const { return EntryShort(i, 2); }
     // The key of level-1 entry i: the first key of that .DB block, as the record's leading bytes.
     const unsigned char* EntryKey(std::size_t i) const {
-        return PageEntries(i / perBlock_) + (i % perBlock_) * static_cast<std::size_t>(entryBytes_);
+        return PageEntries(i / perPage_) + (i % perPage_) * static_cast<std::size_t>(entryBytes_);
     }
     std::size_t Entries() const { return entries_; }
     // The bytes of the file as they are on disk, so the next update reports only what differs.
@@ -75,9 +92,14 @@ private:
     // The entries of level-1 page `page`, one after another.
     const unsigned char* PageEntries(std::size_t page) const {
         const auto* base = reinterpret_cast<const unsigned char*>(adopted_ ? image_.data() : level1_.data());
-        return adopted_ ? base + HeaderBytes + page * std::size_t{PxBlockSize} + 6
-                        : base + page * static_cast<std::size_t>(perBlock_) * entryBytes_;
+        return adopted_ ? base + HeaderBytes + page * static_cast<std::size_t>(blockSize_) + 6
+                        : base + page * static_cast<std::size_t>(perPage_) * entryBytes_;
     }
+    // The layout of `entries` entries: block size, entries a block holds (legacy: the older builds' full
+    // 2 KiB blocks).
+    void SetLayout(std::size_t entries, bool legacy);
+    // Whether the adopted image's level-1 page heads fit the present layout; sums the pages' records.
+    bool AdoptPages(std::size_t entries);
     // Adopted entries are read where the disk image holds them; before the image changes they are copied out.
     void TakeLevel1();
     std::uint16_t EntryShort(std::size_t i, int at) const {
@@ -88,7 +110,7 @@ private:
     // that changed.
     std::vector<ByteRange> EncodeAbove(const std::vector<bool>& redo);
     std::string EncodeHeader(std::uint32_t entries, std::uint16_t blocks, std::uint16_t root,
-                             int levels) const;
+                             std::uint16_t first, std::uint16_t last, int levels) const;
 
     std::vector<FieldLayout> keyFields_;
     std::string tableName_;
@@ -96,11 +118,14 @@ private:
     std::uint8_t changeCount_ = 2;
     int keyBytes_ = 0;
     int entryBytes_ = 0;
-    int perBlock_ = 0;
+    int blockSize_ = PxMinBlockSize;
+    int perPage_ = 0;     // entries written to a block, of every level
+    bool legacy_ = false; // the image has the older builds' layout (until the next update)
     std::string image_;
     std::string level1_;                  // level-1 entries one after another (pages without their headers)
     bool adopted_ = false;                // ... or still in the disk image, as AdoptLevel1 found them
     std::vector<std::uint32_t> pageSums_; // records under each level-1 page
+    std::vector<RowId> entryFirst_;       // records before every EntryGroup-th entry, after AdoptLevel1
     std::size_t entries_ = 0;
 };
 

@@ -87,9 +87,22 @@ std::string CheckConsistency(const std::filesystem::path& folder, const std::str
         const int levels = ph[0x20];
         const int blocks = GetU16(ph + 0x0C);
         const int root = GetU16(ph + 0x1E);
-        if (px.size() != 0x800u + blocks * 2048u) return ".PX size";
+        const std::size_t pxBlock = std::size_t{ph[0x05]} * 1024;
+        if (pxBlock < 2048 || px.size() != 0x800u + blocks * pxBlock) return ".PX size";
         if (chain.empty()) return levels == 0 ? "" : ".PX levels of an empty table";
         if (root < 1 || root > blocks) return ".PX root";
+        // Other readers walk the block chain from its first block, which they take for the root.
+        if (GetU16(ph + 0x0E) != root) return ".PX chain does not start at the root";
+        {
+            int seen = 0;
+            for (int b = root, before = 0; b != 0; before = b, b = GetU16(ph + 0x800 + (b - 1) * pxBlock)) {
+                if (b < 1 || b > blocks || ++seen > blocks) return ".PX chain broken";
+                if (GetU16(ph + 0x800 + (b - 1) * pxBlock + 2) != before) return ".PX chain's back link";
+                if (GetU16(ph + 0x800 + (b - 1) * pxBlock) == 0 && GetU16(ph + 0x10) != b)
+                    return ".PX last block";
+            }
+            if (seen != blocks) return ".PX blocks outside its chain";
+        }
         // Walk down from the root: every entry holds its child's first key and the records under it; the
         // level-1 entries, in order, are the .DB blocks of the chain.
         std::size_t k = 0;
@@ -100,7 +113,11 @@ std::string CheckConsistency(const std::filesystem::path& folder, const std::str
                     problem = ".PX block out of range";
                     return std::int64_t{0};
                 }
-                const auto* p = ph + 0x800 + (block - 1) * 2048;
+                const auto* p = ph + 0x800 + (block - 1) * pxBlock;
+                // One entry of each block stays free, as real files leave it.
+                if (static_cast<std::int16_t>(GetU16(p + 4)) / entry + 1 >=
+                    static_cast<int>((pxBlock - 6) / entry))
+                    problem = ".PX block filled to the last entry";
                 const auto add = static_cast<std::int16_t>(GetU16(p + 4));
                 const int count = add < 0 ? 0 : add / entry + 1;
                 std::int64_t sum = 0;
