@@ -317,9 +317,9 @@ TEST_F(WRadNal, AnOrderEnteredByKeysIsFittedRenumberedAndCut) {
     EXPECT_EQ(Redak(*f->gStaklo, 0).back().substr(0, 3), "A20");
     Tipka(Qt::Key_Escape);
     EXPECT_EQ(f->Book->PageIndex(), 0);
-    // The order list has the focus: its search column (the number) shows the search prompt.
+    // The order list has the focus: its search column (the number) keeps its title.
     EXPECT_THAT(Naslovi(*f->gRadniNal),
-                ElementsAre("Šifra naloga", "Optimizacija", "_", "Datum", "Iznos", "Naručioc"));
+                ElementsAre("Šifra naloga", "Optimizacija", "Broj naloga", "Datum", "Iznos", "Naručioc"));
     f->eNaputak->SetFocus();
     EXPECT_EQ(Naslovi(*f->gRadniNal)[2], "Broj naloga");
 

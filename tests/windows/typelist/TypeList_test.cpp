@@ -381,8 +381,8 @@ TEST_F(TypeListTest, ATypeAnotherStationDeletedIsNotOfferedAndTheFieldsFollowThe
     EXPECT_EQ(caption, "Kreiranje tipa: T1 - sistem: S3");
 }
 
-// The list's columns: the type's code and name under their titles, no stored link or size; the code's title
-// is the search prompt only while the grid has the focus.
+// The list's columns: the type's code and name under their titles, no stored link or size; while the grid
+// has the focus, the code's title shows what is typed to search.
 TEST_F(TypeListTest, TheListShowsCodeAndNameUnderTheirTitles) {
     Red("Lokal", "WINGL.DB",
         {{"Sifra", Value::Text("T1")}, {"Naziv", Value::Text("Prvi")}, {"Code", Value::Int(501)}});
@@ -397,9 +397,9 @@ TEST_F(TypeListTest, TheListShowsCodeAndNameUnderTheirTitles) {
         return t;
     };
     ASSERT_EQ(l->ActiveControl(), l->gWinGL2);
-    EXPECT_EQ(titles(), (std::vector<std::string>{"_", "Naziv tipa prozora"}));
+    EXPECT_EQ(titles(), (std::vector<std::string>{"Tip prozora", "Naziv tipa prozora"}));
     Press(*l, Qt::Key_T);
-    EXPECT_EQ(titles(), (std::vector<std::string>{"T_", "Naziv tipa prozora"}));
+    EXPECT_EQ(titles(), (std::vector<std::string>{"Tip prozora: T", "Naziv tipa prozora"}));
     l->eNaziv->SetFocus();
     EXPECT_EQ(titles(), (std::vector<std::string>{"Tip prozora", "Naziv tipa prozora"}));
     EXPECT_EQ(l->gWinGL2->model()->index(0, 0).data().toString().toStdString(), "T1");
