@@ -124,6 +124,30 @@ void DodajArtikl(const Artikl& a, std::int32_t ownPartner, std::int32_t dobavlja
           {{"Code", code}, {"DebljinaProfila", a.Debljina}, {"DuzinaProfila", a.Duzina}});
 }
 
+// The article group of what the workshop sells, after the six groups of profiles, steel and glass.
+constexpr std::int32_t ProdajnaGrupa = 7;
+
+// An article the workshop sells (a window or a door): our code only, in pieces, no bar.
+void DodajProdajniArtikl(const char* sifra, const char* naziv, std::int32_t ownPartner,
+                         std::int32_t proizvodi, std::int32_t jedinica, std::int32_t ocekivaniCode) {
+    const std::int32_t code = Dodaj("Global", "ROBA.DB",
+                                    {{"Sifra", sifra},
+                                     {"Proizvodi", proizvodi},
+                                     {"Naziv", naziv},
+                                     {"JedMj", jedinica},
+                                     {"Bezbojno", false}});
+    Ocekuj(code, ocekivaniCode, sifra);
+    Dodaj("Global", "SIF_ROBE.DB",
+          {{"Partner", ownPartner},
+           {"Sifra", sifra},
+           {"Code", code},
+           {"Proizvodi", proizvodi},
+           {"Grupa", ProdajnaGrupa},
+           {"Naziv", naziv},
+           {"Otkup", "N"}});
+    Dodaj("Global", "IME_ROBE.DB", {{"Roba", code}, {"Govor", 1LL}, {"Naziv", naziv}});
+}
+
 void DodajBoju(std::int32_t code, const char* sifra, const char* naziv, std::int32_t ownPartner,
                std::int32_t proizvodjac) {
     Ocekuj(Dodaj("Global", "BOJE.DB", {{"Sifra", sifra}, {"Proizvodi", proizvodjac}, {"Naziv", naziv}}), code,
@@ -204,29 +228,29 @@ void OkretnoNagibno(windows::ModelProzora& m, windows::TOkvir& o, int strana) {
 }
 
 void DodajTipove() {
-    DodajTip({1, "FIX", "Fiksni prozor", 1000, 1000, false, false}, [](windows::ModelProzora&) {});
-    DodajTip({2, "K1", "Prozor s jednim krilom", 1000, 1000, false, false}, [](windows::ModelProzora& m) {
+    DodajTip({TipFix, "FIX", "Fiksni prozor", 1000, 1000, false, false}, [](windows::ModelProzora&) {});
+    DodajTip({TipK1, "K1", "Prozor s jednim krilom", 1000, 1000, false, false}, [](windows::ModelProzora& m) {
         OkretnoNagibno(m, Krilo(m.DodajOkvir(500, 500, SirinaKrila, KriloBijelo, 0), "K1"), 4);
     });
-    DodajTip({3, "K2P", "Dva krila s prečkom", 1400, 1400, false, false}, [](windows::ModelProzora& m) {
+    DodajTip({TipK2P, "K2P", "Dva krila s prečkom", 1400, 1400, false, false}, [](windows::ModelProzora& m) {
         if (!m.DodajPrecku(700, 700, false, SirinaPrecke, PreckaBijela))
             throw std::runtime_error("Primjer radionice: tip K2P nema prečku.");
         OkretnoNagibno(m, Krilo(m.DodajOkvir(350, 700, SirinaKrila, KriloBijelo, 0), "K2P"), 2);
         OkretnoNagibno(m, Krilo(m.DodajOkvir(1050, 700, SirinaKrila, KriloBijelo, 0), "K2P"), 4);
     });
-    DodajTip({4, "K2", "Dvokrilni prozor", 1400, 1400, false, false}, [](windows::ModelProzora& m) {
+    DodajTip({TipK2, "K2", "Dvokrilni prozor", 1400, 1400, false, false}, [](windows::ModelProzora& m) {
         windows::TOkvir& desno =
             Krilo(m.DodajDvostrukiOkvir(700, 700, SirinaKrila, Razmak, KriloBijelo, 0), "K2");
         OkretnoNagibno(m, desno, 4);
         if (desno.Par) m.NacinOtvaranja(desno.Par, 2);
     });
-    DodajTip({5, "BVN", "Balkonska vrata s nadsvjetlom", 900, 2400, true, false},
+    DodajTip({TipBVN, "BVN", "Balkonska vrata s nadsvjetlom", 900, 2400, true, false},
              [](windows::ModelProzora& m) {
                  if (!m.DodajPrecku(450, 400, true, SirinaPrecke, PreckaBijela))
                      throw std::runtime_error("Primjer radionice: tip BVN nema prečku.");
                  OkretnoNagibno(m, Krilo(m.DodajOkvir(450, 1400, SirinaVrata, VrataBijela, 20), "BVN"), 4);
              });
-    DodajTip({6, "K1R", "Prozor s roletnom", 1200, 1400, false, true}, [](windows::ModelProzora& m) {
+    DodajTip({TipK1R, "K1R", "Prozor s roletnom", 1200, 1400, false, true}, [](windows::ModelProzora& m) {
         OkretnoNagibno(m, Krilo(m.DodajOkvir(600, 700, SirinaKrila, KriloBijelo, 0), "K1R"), 4);
     });
 }
@@ -293,8 +317,9 @@ void WriteSampleWorkshop(std::int32_t ownPartner) {
         "K", false);
 
     // The article groups, numbered as "PLOM.INI" names them.
-    const char* grupe[][2] = {{"STOK", "Štokovi"},      {"KRILO", "Krila"},       {"PRECKA", "Prečke"},
-                              {"VRATA", "Krila vrata"}, {"OJACANJE", "Ojačanja"}, {"STAKLO", "Stakla"}};
+    const char* grupe[][2] = {{"STOK", "Štokovi"},           {"KRILO", "Krila"},       {"PRECKA", "Prečke"},
+                              {"VRATA", "Krila vrata"},      {"OJACANJE", "Ojačanja"}, {"STAKLO", "Stakla"},
+                              {"PROZORI", "Prozori i vrata"}};
     std::int32_t grupa = 0;
     for (const auto& [sifra, naziv] : grupe)
         Ocekuj(Dodaj("Global", "GRUPE.DB", {{"Partner", ownPartner}, {"Sifra", sifra}, {"Naziv", naziv}}),
@@ -326,6 +351,16 @@ void WriteSampleWorkshop(std::int32_t ownPartner) {
                     jeStaklo ? kvadrat : (a.Grupa == 5 ? metar : kom), code);
     }
 
+    // What the workshop sells: one article for each window type, which the type is drawn under.
+    const std::pair<const char*, const char*> prodaja[] = {{"PR-FIX", "Fiksni prozor"},
+                                                           {"PR-K1", "Prozor s jednim krilom"},
+                                                           {"PR-K2P", "Dva krila s prečkom"},
+                                                           {"PR-K2", "Dvokrilni prozor"},
+                                                           {"PR-BVN", "Balkonska vrata s nadsvjetlom"},
+                                                           {"PR-K1R", "Prozor s roletnom"}};
+    for (const auto& [sifra, naziv] : prodaja)
+        DodajProdajniArtikl(sifra, naziv, ownPartner, profili, kom, ++code);
+
     DodajBoju(Bijela, "BI", "Bijela", ownPartner, profili);
     DodajBoju(ZlatniHrast, "ZH", "Zlatni hrast", ownPartner, profili);
 
@@ -350,11 +385,11 @@ void WriteSampleWorkshop(std::int32_t ownPartner) {
         std::int32_t Tip, Staklo;
         int Kolicina, Sirina, Visina, Cijena;
     };
-    const Stavka stavke[] = {{1, Staklo4164, 2, 600, 800, 165},
-                             {2, Staklo4164, 1, 800, 1200, 310},
-                             {3, Staklo4164LowE, 1, 1600, 1400, 620},
-                             {5, Staklo4164LowE, 1, 900, 2200, 790},
-                             {6, Staklo4164, 1, 1200, 1400, 540}};
+    const Stavka stavke[] = {{TipFix, Staklo4164, 2, 600, 800, 165},
+                             {TipK1, Staklo4164, 1, 800, 1200, 310},
+                             {TipK2P, Staklo4164LowE, 1, 1600, 1400, 620},
+                             {TipBVN, Staklo4164LowE, 1, 900, 2200, 790},
+                             {TipK1R, Staklo4164, 1, 1200, 1400, 540}};
     long long iznos = 0;
     for (const Stavka& s : stavke)
         iznos += static_cast<long long>(s.Kolicina) * s.Cijena;

@@ -3,8 +3,9 @@
 // window-type storage: the own company with its language, country, currency and units; a profile supplier
 // and a glass supplier as partners and manufacturers; the article groups "PLOM.INI" names; profile articles
 // of two colours with their steel reinforcements and two glasses, with their bars and sheets; one window
-// system with its constants and its colours' profiles; six window types; one customer and one work order of
-// five items, not yet optimised. Its sizes are the ones a PVC workshop works with.
+// system with its constants and its colours' profiles; six window types, each sold as an article; one
+// customer and one work order of five items, not yet optimised. Its sizes are the ones a PVC workshop works
+// with.
 
 #include <cstdint>
 
@@ -20,6 +21,8 @@ inline constexpr std::int32_t RadniNalog = 1;
 inline constexpr std::int32_t StokBijeli = 1, KriloBijelo = 2, PreckaBijela = 3, VrataBijela = 4;
 inline constexpr std::int32_t OjacanjeStoka = 9, OjacanjeKrila = 10, OjacanjePrecke = 11, OjacanjeVrata = 12;
 inline constexpr std::int32_t Staklo4164 = 13, Staklo4164LowE = 14;
+// The window types, each under its sale article of the same code (the articles after the glasses).
+inline constexpr std::int32_t TipFix = 15, TipK1 = 16, TipK2P = 17, TipK2 = 18, TipBVN = 19, TipK1R = 20;
 // System constants.
 inline constexpr int Razmak = 10, Preklapanje = 8, SmanjenjeStakla = 5, ReznaPila = 4, Varenje = 3,
                      DodatakNaPrecku = 10;

@@ -117,6 +117,21 @@ TEST_F(SampleWorkshop, TheSampleOrderIsCutGlazedAndPrintedFromTheKeyboard) {
             // The first item's type and glass are ones its lookups offer.
             EXPECT_EQ(f->eTip->Text(), "FIX");
             EXPECT_EQ(f->eStaklo->Text(), "IZO-4-16-4");
+            // Each type is sold under an article of its own code, never a profile's: the designer opens
+            // only a type with its sale article.
+            std::multiset<std::int64_t> prodajni;
+            {
+                auto t = engine::Table::Open(folder / "global", "SIF_ROBE.DB", engine::OpenMode::Shared);
+                std::size_t code = 0, grupa = 0;
+                for (std::size_t i = 0; i < t->Fields().size(); ++i) {
+                    if (t->Fields()[i].Name == "Code") code = i;
+                    if (t->Fields()[i].Name == "Grupa") grupa = i;
+                }
+                auto c = t->OpenCursor();
+                for (c->First(); c->OnRow(); c->Next())
+                    if (c->Read()[grupa].AsInt() == 7) prodajni.insert(c->Read()[code].AsInt());
+            }
+            EXPECT_EQ(prodajni, (std::multiset<std::int64_t>{TipFix, TipK1, TipK2P, TipK2, TipBVN, TipK1R}));
             // Priced: the order's amount is its items' quantities times their prices.
             EXPECT_EQ(f->tRadniNal->FieldByName("Iznos").AsFloat(), 2 * 165 + 310 + 620 + 790 + 540);
             EXPECT_EQ(f->tStavkeRN->FieldByName("Cijena").AsFloat(), 165);
