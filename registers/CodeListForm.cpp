@@ -62,9 +62,12 @@ kit::TMyTable* TCodeListForm::AddSupplierGroups(fw::TDataSource& suppliers, fw::
     tMain->AfterOpen = [](fw::TDataSet& ds) {
         for (int i = 0; i < ds.FieldCount(); ++i)
             ds.Fields(i).Visible = ds.Fields(i).FieldName() == "Sifra";
+        if (fw::TField* f = ds.FindField("Sifra")) f->SetDisplayLabel("Dobavljač");
     };
     suppliers.SetDataSet(tMain);
     tTable = AddTable("tTable", "Global", "GRUPE.DB", "Partner;Sifra");
+    // The supplier's link is the row chosen in the grid above, not a column of its own.
+    tTable->AfterOpen = [](fw::TDataSet& ds) { HideHousekeepingFields(ds, {"Partner"}); };
     tTable->SetMasterSource(&suppliers);
     tTable->SetMasterFields("Partner");
     groups.SetDataSet(tTable);
@@ -127,8 +130,10 @@ void TCodeListForm::BuildFrame(const std::string& keyField, const std::string& k
     IzlazButton->OnClick = [this](fw::Component& sender) { IzlazButtonClick(sender); };
 }
 
-void TCodeListForm::HideHousekeepingFields(fw::TDataSet& dataSet) {
+void TCodeListForm::HideHousekeepingFields(fw::TDataSet& dataSet, std::initializer_list<const char*> links) {
     for (const char* name : {"Code", "Items", "Temp", "Deklaracija"})
+        if (fw::TField* f = dataSet.FindField(name)) f->Visible = false;
+    for (const char* name : links)
         if (fw::TField* f = dataSet.FindField(name)) f->Visible = false;
 }
 

@@ -83,7 +83,8 @@ protected:
     void BuildFrame(const std::string& keyField, const std::string& keyCaption, const std::string& noun,
                     int width, int height, kit::TDBKeyField* keyEdit = nullptr);
     // Hides the link key ("Code") and the bookkeeping fields from the grids of this table.
-    static void HideHousekeepingFields(fw::TDataSet& dataSet);
+    // Also hides the given link fields, which the grids above show by their rows.
+    static void HideHousekeepingFields(fw::TDataSet& dataSet, std::initializer_list<const char*> links = {});
 
     // --- what the variants change
     // The main table of the form (the one that is searched, scrolled and appended to).

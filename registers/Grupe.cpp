@@ -98,6 +98,8 @@ TSifarnikPodGrupaArtikli::TSifarnikPodGrupaArtikli(fw::Component* owner) : TCode
     tPodGrupe = AddTable("tPodGrupe", "Global", "PODGRUPE.DB", "Partner;Grupa;Sifra");
     tPodGrupe->SetMasterSource(&groups);
     tPodGrupe->SetMasterFields("Partner;Code");
+    // The supplier and the group are the rows chosen in the grids above.
+    tPodGrupe->AfterOpen = [](fw::TDataSet& ds) { HideHousekeepingFields(ds, {"Partner", "Grupa"}); };
     subgroups.SetDataSet(tPodGrupe);
     SetActiveControl(gPodGrupe);
 }

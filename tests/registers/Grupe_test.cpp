@@ -93,6 +93,20 @@ TEST_F(GrupeTest, TheSubgroupsFormShowsTheGroupsInTheMiddleGrid) {
     EXPECT_EQ(form->gTable->model()->rowCount(), 2);
     EXPECT_EQ(form->gPodGrupe->DataSource()->DataSet(), form->tPodGrupe);
     EXPECT_EQ(form->gPodGrupe->model()->rowCount(), 2);
+    // Each grid names its columns for the user; the supplier and group links are the rows chosen above.
+    const auto titles = [](kit::TMyDBGrid& g) {
+        std::vector<std::string> t;
+        for (int c = 0; c < g.model()->columnCount(); ++c)
+            t.push_back(g.model()->headerData(c, Qt::Horizontal).toString().toStdString());
+        return t;
+    };
+    form->eNaziv2->SetFocus();
+    EXPECT_EQ(titles(*form->gMain), std::vector<std::string>{"Dobavljač"});
+    for (kit::TMyDBGrid* g : {form->gTable, form->gPodGrupe})
+        for (const std::string& t : titles(*g)) {
+            EXPECT_NE(t, "Partner");
+            EXPECT_NE(t, "Grupa");
+        }
 }
 
 } // namespace
