@@ -1,4 +1,5 @@
 #include "kit/MyDBGrid.h"
+#include "kit/FocusCue.h"
 
 #include "app/data/ChangedFields.h"
 #include "app/data/CodeUses.h"
@@ -57,17 +58,7 @@ void TMyDBGrid::ShowSearchTitle() {
 }
 
 void TMyDBGrid::MarkFocus(bool focused) {
-    // The current row is in the selection colour only while the grid has the keys, in grey otherwise.
-    QPalette pal = palette();
-    const QPalette plain = QApplication::palette(this);
-    for (auto group : {QPalette::Active, QPalette::Inactive}) {
-        pal.setColor(group, QPalette::Highlight,
-                     focused ? plain.color(QPalette::Active, QPalette::Highlight) : QColor(0xD0, 0xD0, 0xD0));
-        pal.setColor(group, QPalette::HighlightedText,
-                     focused ? plain.color(QPalette::Active, QPalette::HighlightedText)
-                             : plain.color(QPalette::Text));
-    }
-    setPalette(pal);
+    kit::MarkCurrentRow(*this, focused);
 }
 
 bool TMyDBGrid::ConfirmDelete() {

@@ -1,4 +1,5 @@
 #include "program/Arh.h"
+#include "kit/FocusCue.h"
 
 #include "app/archive/ArchiveCommand.h"
 #include "app/data/Settings.h"
@@ -95,16 +96,7 @@ void TDirectoryListBox::DoExit() {
 }
 
 void TDirectoryListBox::MarkFocus(bool focused) {
-    QPalette pal = palette();
-    const QPalette plain = QApplication::palette(this);
-    for (auto group : {QPalette::Active, QPalette::Inactive}) {
-        pal.setColor(group, QPalette::Highlight,
-                     focused ? plain.color(QPalette::Active, QPalette::Highlight) : QColor(0xD0, 0xD0, 0xD0));
-        pal.setColor(group, QPalette::HighlightedText,
-                     focused ? plain.color(QPalette::Active, QPalette::HighlightedText)
-                             : plain.color(QPalette::Text));
-    }
-    setPalette(pal);
+    kit::MarkCurrentRow(*this, focused);
 }
 
 void TDirectoryListBox::Choose(const QModelIndex& index) {
