@@ -349,6 +349,8 @@ TWRadniNalozi::TWRadniNalozi(fw::Component* owner) : kit::TMyForm(owner) {
                              {"Narucioc", "Naručioc"},
                              {"Iznos", "Iznos"},
                              {"Optimizacija", "Optimizacija"}});
+    if (auto* optimiran = dynamic_cast<fw::TBooleanField*>(&tRadniNal->FieldByName("Optimizacija")))
+        optimiran->SetDisplayValues("Da;Ne");
     ShowColumns(*tStavkeRN, {{"Stavka", "Stavka"},
                              {"SifraTipa", "Tip prozora"},
                              {"SifraStakla", "Staklo"},

@@ -320,6 +320,7 @@ TEST_F(WRadNal, AnOrderEnteredByKeysIsFittedRenumberedAndCut) {
     // The order list has the focus: its search column (the number) keeps its title.
     EXPECT_THAT(Naslovi(*f->gRadniNal),
                 ElementsAre("Šifra naloga", "Optimizacija", "Broj naloga", "Datum", "Iznos", "Naručioc"));
+    EXPECT_EQ(Redak(*f->gRadniNal, 0)[1], "Da") << "the order is cut: said in the program's language";
     f->eNaputak->SetFocus();
     EXPECT_EQ(Naslovi(*f->gRadniNal)[2], "Broj naloga");
 
