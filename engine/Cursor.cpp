@@ -251,8 +251,9 @@ bool CursorImpl::Prior() {
 }
 
 std::int64_t CursorImpl::MoveBy(std::int64_t distance) {
+    // Done again on a fresh look, the steps go on from where they got to, and count on.
+    std::int64_t moved = 0;
     return Retried([&]() -> std::int64_t {
-        std::int64_t moved = 0;
         for (; distance > 0 && Next(); --distance)
             ++moved;
         for (; distance < 0 && Prior(); ++distance)
@@ -444,32 +445,42 @@ void CursorImpl::SetFilter(std::function<bool(const Row&)> accept) {
 
 // ------------------------------------------------------------------------------------------------ writes
 
+// A write is done again on a fresh look only while nothing of it reached the files: the step that finds the
+// table changed by another station (a block read for the change) comes before the journal. Once it went
+// through, the cursor is placed apart from it, so that another station's write meanwhile never makes it
+// write again.
 void CursorImpl::Insert(Row row) {
-    return Retried([&]() -> void {
-        RowId id = 0;
-        Table().Write([&] { id = image_->Insert(row); });
-        const Pos p = image_->Locate(index_, id);
-        if (!Order().IsEnd(p)) SetRow(p);
-    });
+    const BlockCache::Step step;
+    RowId id = 0;
+    Retried([&]() -> void { Table().Write([&] { id = image_->Insert(row); }); });
+    PlaceAfterWrite(id);
 }
 
 void CursorImpl::Modify(Row row) {
-    return Retried([&]() -> void {
+    const BlockCache::Step step;
+    // The row the edit is for; read anew, the table may no longer hold it, and then no other row takes the
+    // edit instead.
+    const RowId id = Retried([&]() -> RowId {
         RequireRow();
-        const RowId id = id_;
+        return id_;
+    });
+    Retried([&]() -> void {
         Table().Write([&] {
             if (!image_->Alive(id)) throw Error("Slog više ne postoji (" + image_->Name() + ")");
             image_->Modify(id, row);
         });
-        const Pos p = image_->Locate(index_, id);
-        if (!Order().IsEnd(p)) SetRow(p);
     });
+    PlaceAfterWrite(id);
 }
 
 void CursorImpl::Delete() {
-    return Retried([&]() -> void {
+    const BlockCache::Step step;
+    const RowId id = Retried([&]() -> RowId {
         RequireRow();
-        const RowId id = id_;
+        return id_;
+    });
+    Retried([&]() -> void {
+        if (!image_->Alive(id)) throw Error("Slog više ne postoji (" + image_->Name() + ")");
         // The row goes only while no other open holds it for an edit: the lock is taken for the delete
         // (this cursor's own lock on the row already is it).
         const std::int64_t byte = RecordLockByte(id);
@@ -486,9 +497,30 @@ void CursorImpl::Delete() {
             throw;
         }
         if (!own) locks_->Unlock(byte, 1);
-        if (recordLocked_) UnlockRecord();
-        Revalidate();
     });
+    if (recordLocked_) UnlockRecord();
+    // The row is gone: the cursor goes to the one after it, now or at its next step.
+    try {
+        Retried([&]() -> void { Revalidate(); });
+    } catch (const Error&) {
+    }
+}
+
+void CursorImpl::PlaceAfterWrite(RowId id) const {
+    try {
+        Retried([&]() -> void {
+            const Pos p = image_->Locate(index_, id);
+            if (!Order().IsEnd(p)) SetRow(p);
+        });
+    } catch (const Error&) {
+        // The write went through and is not reported as failed: the cursor looks for its row at its next
+        // step (which reports what still fails then), or takes the place of a row that is gone by then.
+        bof_ = eof_ = false;
+        id_ = id;
+        saved_.clear();
+        rowValid_ = false;
+        version_ = image_->Version() - 1;
+    }
 }
 
 std::int64_t CursorImpl::RecordLockByte(RowId id) const {

@@ -63,6 +63,8 @@ private:
     bool SeekForward(Pos pos) const;
     bool SeekBackward(Pos pos) const; // pos = one past the candidate
     void RequireRow() const;
+    // After a write went through: the cursor on the written row (never failing the write).
+    void PlaceAfterWrite(RowId id) const;
 
     TableHandle& Table() const; // Error once the table is closed
     // Runs a step again after reading the table anew when its rows were read by block and it changed.
