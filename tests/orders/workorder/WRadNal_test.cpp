@@ -646,6 +646,15 @@ TEST_F(WRadNal, TheOrderNumberFindsOrMakesItsOrderByKeys) {
     EXPECT_EQ(Aktivna(), "eSifra");
     EXPECT_THAT(asked, IsEmpty()) << "no number-taken question on the way";
     EXPECT_THAT(shown, IsEmpty());
+
+    // Ctrl+Del in the number deletes its order, with its items, after the question.
+    ordertables::AddItem(root, {3, 1, 0, 0, 1, 900, 900, {}});
+    f->eBroj->SetFocus();
+    kodovi.Answer(true);
+    Tipka(Qt::Key_Delete, Qt::ControlModifier);
+    EXPECT_EQ(kodovi.Asked().back(), "Brisi 9");
+    EXPECT_THAT(nalozi(), ElementsAre("1 PRVI", "2 DRUGI"));
+    EXPECT_THAT(ordertables::RowsOf(root, "STAVKERN.DB", "BrojRN", 3, {"Stavka"}), IsEmpty());
 }
 
 // The work orders open in the middle of the screen, as every form does.
