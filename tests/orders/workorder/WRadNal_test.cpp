@@ -47,6 +47,16 @@ using ::testing::IsEmpty;
 using ::testing::UnorderedElementsAre;
 using ::testing::UnorderedElementsAreArray;
 
+// The code dialogs answered by script; what another station does while a question is open runs first.
+class Kodovi : public app::ScriptedDialogs {
+public:
+    std::function<void()> DokPita;
+    bool AskNovo(const std::string& caption, const std::string& code) override {
+        if (DokPita) DokPita();
+        return app::ScriptedDialogs::AskNovo(caption, code);
+    }
+};
+
 class WRadNal : public apptest::ServicesTest {
 protected:
     using Polja = ordertables::Fields;
@@ -189,7 +199,7 @@ protected:
     int opens = 0;
     // The key fields' questions (new number, change of number, delete); the message boxes stay with the
     // fixture's `asked` and `shown`.
-    app::ScriptedDialogs kodovi;
+    Kodovi kodovi;
     orders::TWRadniNalozi* f = nullptr;
     std::string izbor;
     std::vector<std::string> registri;
@@ -655,6 +665,31 @@ TEST_F(WRadNal, TheOrderNumberFindsOrMakesItsOrderByKeys) {
     EXPECT_EQ(kodovi.Asked().back(), "Brisi 9");
     EXPECT_THAT(nalozi(), ElementsAre("1 PRVI", "2 DRUGI"));
     EXPECT_THAT(ordertables::RowsOf(root, "STAVKERN.DB", "BrojRN", 3, {"Stavka"}), IsEmpty());
+}
+
+// Another station stores the new number while the question is open: the next free number offered and
+// taken is the order's number, and the typed one is not written back over it.
+TEST_F(WRadNal, ANewNumberTakenWhileAskedBecomesTheFreeNumberTaken) {
+    Sustav();
+    ordertables::AddOrder(root, {0, "PRVI", 1});
+    Otvori();
+    Tipka(Qt::Key_Return);
+    ASSERT_EQ(Aktivna(), "eBroj");
+    kodovi.DokPita = [this] { ordertables::AddOrder(root, {0, "DRUGA", 5}); };
+    kodovi.Answer(true);
+    answers.push_back(true);
+    Unesi("5");
+    EXPECT_THAT(kodovi.Asked(), ElementsAre("Novo 5"));
+    EXPECT_THAT(asked,
+                ElementsAre("Nalog broj 5 već postoji!!!\r\nŽelite li uzeti sljedeći slobodni broj 6?"));
+    std::vector<std::string> brojevi;
+    for (std::int32_t code = 1; code <= 3; ++code)
+        for (const std::string& r : ordertables::RowsOf(root, "RADNINAL.DB", "Code", code, {"Broj", "Sifra"}))
+            brojevi.push_back(r);
+    EXPECT_THAT(brojevi, ElementsAre("1 PRVI", "5 DRUGA", "6 -"));
+    EXPECT_EQ(f->eBroj->Text(), "6");
+    EXPECT_EQ(f->eBroj->OldCode, "6");
+    EXPECT_EQ(Aktivna(), "eSifra");
 }
 
 // The work orders open in the middle of the screen, as every form does.
