@@ -550,8 +550,14 @@ TDBKeyField::Outcome TDBKeyField::Create(fw::TTable& table, const std::string& c
     }
     app::CopyMasterFields(&table);
     WriteKey(table, code);
+    fw::TField& key = table.FieldByName(DataField());
+    const std::string written = key.AsString();
+    std::string stored = code;
     try {
         table.Post();
+        // The table's own checks may have given the record another code (a free number in place of
+        // one another station took meanwhile): that code stands, the typed one is not written back.
+        if (key.AsString() != written) stored = key.AsString();
     } catch (const std::exception&) {
         // The half-made record goes; the code may have been created by another station meanwhile.
         if (table.State() == fw::dsInsert) table.Cancel();
@@ -572,7 +578,7 @@ TDBKeyField::Outcome TDBKeyField::Create(fw::TTable& table, const std::string& c
         }
         outcome = Outcome::AcceptedExisting;
     }
-    OldCode = code;
+    OldCode = stored;
     enableControls();
     if (app::StartEdit(&table)) WriteKey(table, OldCode);
     app::DisableInsertPost(table);

@@ -176,8 +176,11 @@ TWRadniNalozi::TWRadniNalozi(fw::Component* owner) : kit::TMyForm(owner) {
     gRadniNal->SetBounds(10, 10, 420, 540);
     gRadniNal->SetDataSource(&sRadniNal);
     int y = 10;
-    eBroj = Polje(&glava, this, sRadniNal, new kit::TDBVar(&glava, this), "eBroj", "Broj",
+    // The order number is the orders' key: a number in use goes to its order, a new one makes an order
+    // after the question.
+    eBroj = Polje(&glava, this, sRadniNal, new kit::TDBKeyField(&glava, this), "eBroj", "Broj",
                   "Broj naloga:", 440, y, 100);
+    eBroj->DisplayName = "Broj naloga";
     eSifra = Polje(&glava, this, sRadniNal, new kit::TDBVar(&glava, this), "eSifra", "Sifra",
                    "Šifra naloga:", 440, y += Redak, 150);
     eDatum = Polje(&glava, this, sRadniNal, new kit::TDBVar(&glava, this), "eDatum", "Datum", "Datum:", 440,
@@ -417,9 +420,9 @@ TWRadniNalozi::TWRadniNalozi(fw::Component* owner) : kit::TMyForm(owner) {
         if (!field && Book->PageIndex() == 1 && PrikazKopije && !Uredjuje(*tStavkeRN)) Nacrtaj();
     };
 
-    eBroj->OnExitChanged = [this](fw::Component&) {
-        if (tRadniNal->FieldByName("Datum").IsNull())
-            tRadniNal->FieldByName("Datum").SetAsDateTime(base::ToDateTime(base::Today()));
+    // A new order is dated today.
+    eBroj->OnNew = [](fw::TDataSet& ds) {
+        ds.FieldByName("Datum").SetAsDateTime(base::ToDateTime(base::Today()));
     };
     eBoja->OnExitChanged = [this](fw::Component&) { eBojaExitChanged(); };
     eTip->OnExitChanged = [this](fw::Component&) { eTipExitChanged(); };

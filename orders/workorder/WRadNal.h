@@ -8,6 +8,7 @@
 #include "fw/ui/DBMemo.h"
 #include "fw/ui/ExtCtrls.h"
 #include "fw/ui/StdCtrls.h"
+#include "kit/KeyFields.h"
 #include "kit/KitButtons.h"
 #include "kit/LookupFields.h"
 #include "kit/Mycombo2.h"
@@ -42,7 +43,7 @@ public:
     // page 0: the orders
     fw::TDataSource sRadniNal;
     kit::TMyDBGrid* gRadniNal;
-    kit::TDBVar* eBroj;
+    kit::TDBKeyField* eBroj;
     kit::TDBVar* eSifra;
     kit::TDBVar* eDatum;
     kit::TDBJustLookup* eKupac;

@@ -104,6 +104,28 @@ TEST_F(KeyFieldTest, CodesAreFoundCreatedRenamedAndDeletedByKeys) {
     EXPECT_TRUE(key.TextEdited);
 }
 
+// A table whose own post check gives a new record another code (the next free one): that code stands in
+// the record and in the edit; the typed code is not written back over it.
+TEST_F(KeyFieldTest, ACodeThePostGaveTheNewRecordStands) {
+    kit::TDBKeyField& key = *form->eSifra;
+    form->tSifre->BeforePost = [](fw::TDataSet& ds) {
+        if (ds.State() == fw::dsInsert && ds.FieldByName("Sifra").AsString() == "B2")
+            ds.FieldByName("Sifra").SetAsString("B3");
+    };
+    std::vector<std::string> events;
+    key.OnNew = [&](fw::TDataSet& ds) { events.push_back("new " + ds.FieldByName("Sifra").AsString()); };
+    key.SetFocus();
+    dialogs.Answer(true);
+    Type("B2");
+    Press(Qt::Key_Return);
+    EXPECT_EQ(Asked(), (std::vector<std::string>{"Novo B2"}));
+    EXPECT_EQ(events, (std::vector<std::string>{"new B3"}));
+    EXPECT_EQ(Rows(), (std::vector<std::string>{"A1=Prvi", "A3=Treći", "B3="}));
+    EXPECT_EQ(key.OldCode, "B3");
+    EXPECT_EQ(key.Text(), "B3");
+    EXPECT_EQ(form->ActiveControl(), form->eNaziv);
+}
+
 TEST_F(KeyFieldTest, ATypedCodeNeverRewritesTheRecordItWasTypedOver) {
     kit::TDBKeyField& key = *form->eSifra;
     // No new record can be started: refused, nothing written, the focus stays with the typed code.

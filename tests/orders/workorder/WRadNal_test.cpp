@@ -13,6 +13,8 @@
 #include "app/data/WBegin.h"
 #include "app/shell/CodeListOpeners.h"
 #include "app/shell/FormOpener.h"
+#include "app/shell/ScriptedDialogs.h"
+#include "base/CroatianFormat.h"
 #include "kit/MyTable.h"
 #include "kit/O_Plom.h"
 #include "tests/app/data/ServicesFixture.h"
@@ -44,6 +46,16 @@ using ::testing::ElementsAreArray;
 using ::testing::IsEmpty;
 using ::testing::UnorderedElementsAre;
 using ::testing::UnorderedElementsAreArray;
+
+// The code dialogs answered by script; what another station does while a question is open runs first.
+class Kodovi : public app::ScriptedDialogs {
+public:
+    std::function<void()> DokPita;
+    bool AskNovo(const std::string& caption, const std::string& code) override {
+        if (DokPita) DokPita();
+        return app::ScriptedDialogs::AskNovo(caption, code);
+    }
+};
 
 class WRadNal : public apptest::ServicesTest {
 protected:
@@ -185,6 +197,9 @@ protected:
     }
 
     int opens = 0;
+    // The key fields' questions (new number, change of number, delete); the message boxes stay with the
+    // fixture's `asked` and `shown`.
+    Kodovi kodovi;
     orders::TWRadniNalozi* f = nullptr;
     std::string izbor;
     std::vector<std::string> registri;
@@ -205,12 +220,18 @@ TEST_F(WRadNal, AnOrderEnteredByKeysIsFittedRenumberedAndCut) {
     Otvori();
     EXPECT_EQ(f->Caption().toStdString(), "Ponude / Radni nalozi za izradu prozora");
 
-    // The header: a new order gets number 1 and today's date.
+    // The header: a new order is offered number 1, made after the key field's question and dated today.
     Tipka(Qt::Key_Insert);
     Tipka(Qt::Key_Return);
     ASSERT_EQ(Aktivna(), "eBroj");
     EXPECT_EQ(f->eBroj->Text(), "1");
+    kodovi.Answer(true);
     Tipka(Qt::Key_Return);
+    EXPECT_THAT(kodovi.Asked(), ElementsAre("Novo 1"));
+    EXPECT_EQ(kodovi.Calls[0].Caption, "Broj naloga");
+    EXPECT_THAT(Redovi("RADNINAL.DB", "Code", {"Broj"}), ElementsAre("1"));
+    EXPECT_EQ(f->tRadniNal->FieldByName("Datum").AsDateTime(), base::ToDateTime(base::Today()));
+    ASSERT_EQ(Aktivna(), "eSifra");
     Unesi("RN-1");
     Tipka(Qt::Key_Return); // the date
     // The customer from the partners' register, the system by its code (capitalised).
@@ -578,6 +599,98 @@ TEST_F(WRadNal, TheItemNumberFindsOrMakesItsItemAndThePriceIsWrittenOnEnter) {
     fwtest::Type(fwtest::FocusTarget(*f), "12345");
     EXPECT_EQ(f->eStavka->Text(), "123");
     EXPECT_THAT(shown, IsEmpty());
+}
+
+// The order number is the orders' key: a number in use goes to its order without a word, a new number
+// makes an order after the question, and a number typed over an order's is never written without the
+// change question.
+TEST_F(WRadNal, TheOrderNumberFindsOrMakesItsOrderByKeys) {
+    Sustav();
+    ordertables::AddOrder(root, {0, "PRVI", 1});
+    ordertables::AddOrder(root, {0, "DRUGI", 2});
+    // Every stored order as its number and code.
+    const auto nalozi = [this] {
+        std::vector<std::string> r;
+        for (std::int32_t code = 1; code <= 3; ++code)
+            for (const std::string& n :
+                 ordertables::RowsOf(root, "RADNINAL.DB", "Code", code, {"Broj", "Sifra"}))
+                r.push_back(n);
+        return r;
+    };
+    Otvori();
+    Tipka(Qt::Key_Return);
+    ASSERT_EQ(Aktivna(), "eBroj");
+    EXPECT_EQ(f->eBroj->Text(), "2");
+
+    // An existing number: to its order, no question, on to the next field.
+    Unesi("1");
+    EXPECT_THAT(kodovi.Calls, IsEmpty());
+    EXPECT_EQ(Aktivna(), "eSifra");
+    EXPECT_EQ(f->eSifra->Text(), "PRVI");
+    EXPECT_THAT(nalozi(), ElementsAre("1 PRVI", "2 DRUGI"));
+
+    // A new number: asked, then made with the number stored and today's date.
+    f->eBroj->SetFocus();
+    kodovi.Answer(true);
+    Unesi("7");
+    EXPECT_THAT(kodovi.Asked(), ElementsAre("Novo 7"));
+    EXPECT_EQ(Aktivna(), "eSifra");
+    EXPECT_EQ(f->eSifra->Text(), "");
+    EXPECT_THAT(nalozi(), ElementsAre("1 PRVI", "2 DRUGI", "7 -"));
+    EXPECT_EQ(f->tRadniNal->FieldByName("Datum").AsDateTime(), base::ToDateTime(base::Today()));
+    Unesi("TRECI");
+    EXPECT_THAT(nalozi(), ElementsAre("1 PRVI", "2 DRUGI", "7 TRECI"));
+
+    // Another new number on that order, neither made nor taken as its new number: the order keeps its own.
+    f->eBroj->SetFocus();
+    Unesi("9");
+    EXPECT_THAT(kodovi.Asked(), ElementsAre("Novo 7", "Novo 9", "Staro 7>9"));
+    EXPECT_EQ(f->eBroj->Text(), "7");
+    EXPECT_THAT(nalozi(), ElementsAre("1 PRVI", "2 DRUGI", "7 TRECI"));
+    // Taken as its new number: the order is renumbered.
+    f->eBroj->SetFocus();
+    kodovi.Answer(false);
+    kodovi.Answer(true);
+    Unesi("9");
+    EXPECT_EQ(kodovi.Asked().back(), "Staro 7>9");
+    EXPECT_THAT(nalozi(), ElementsAre("1 PRVI", "2 DRUGI", "9 TRECI"));
+    EXPECT_EQ(Aktivna(), "eSifra");
+    EXPECT_THAT(asked, IsEmpty()) << "no number-taken question on the way";
+    EXPECT_THAT(shown, IsEmpty());
+
+    // Ctrl+Del in the number deletes its order, with its items, after the question.
+    ordertables::AddItem(root, {3, 1, 0, 0, 1, 900, 900, {}});
+    f->eBroj->SetFocus();
+    kodovi.Answer(true);
+    Tipka(Qt::Key_Delete, Qt::ControlModifier);
+    EXPECT_EQ(kodovi.Asked().back(), "Brisi 9");
+    EXPECT_THAT(nalozi(), ElementsAre("1 PRVI", "2 DRUGI"));
+    EXPECT_THAT(ordertables::RowsOf(root, "STAVKERN.DB", "BrojRN", 3, {"Stavka"}), IsEmpty());
+}
+
+// Another station stores the new number while the question is open: the next free number offered and
+// taken is the order's number, and the typed one is not written back over it.
+TEST_F(WRadNal, ANewNumberTakenWhileAskedBecomesTheFreeNumberTaken) {
+    Sustav();
+    ordertables::AddOrder(root, {0, "PRVI", 1});
+    Otvori();
+    Tipka(Qt::Key_Return);
+    ASSERT_EQ(Aktivna(), "eBroj");
+    kodovi.DokPita = [this] { ordertables::AddOrder(root, {0, "DRUGA", 5}); };
+    kodovi.Answer(true);
+    answers.push_back(true);
+    Unesi("5");
+    EXPECT_THAT(kodovi.Asked(), ElementsAre("Novo 5"));
+    EXPECT_THAT(asked,
+                ElementsAre("Nalog broj 5 već postoji!!!\r\nŽelite li uzeti sljedeći slobodni broj 6?"));
+    std::vector<std::string> brojevi;
+    for (std::int32_t code = 1; code <= 3; ++code)
+        for (const std::string& r : ordertables::RowsOf(root, "RADNINAL.DB", "Code", code, {"Broj", "Sifra"}))
+            brojevi.push_back(r);
+    EXPECT_THAT(brojevi, ElementsAre("1 PRVI", "5 DRUGA", "6 -"));
+    EXPECT_EQ(f->eBroj->Text(), "6");
+    EXPECT_EQ(f->eBroj->OldCode, "6");
+    EXPECT_EQ(Aktivna(), "eSifra");
 }
 
 // The work orders open in the middle of the screen, as every form does.
