@@ -6,6 +6,7 @@
 #include "base/Text.h"
 #include "engine/codec/Bytes.h"
 #include "engine/Errors.h"
+#include "engine/TableRefresh.h"
 
 #include <algorithm>
 #include <array>
@@ -206,7 +207,9 @@ void TableImage::PrepareWrite() {
 
 bool TableImage::CatchUp() {
     try {
-        return RefreshChangedBlocks();
+        TableRefresh refresh(*this);
+        std::optional<RefreshPlan> plan = refresh.Plan();
+        return plan && refresh.Apply(*plan);
     } catch (const Outdated&) {
         return false; // a block did not read as the .PX said: the whole read sorts it out
     }

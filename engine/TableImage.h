@@ -143,6 +143,7 @@ public:
     std::string RecordIdentity(RowId id) const;
 
 private:
+    friend class TableRefresh;
     struct Batch;
     struct CompanionNames;
     // A secondary order's chunks hold up to SecondaryChunk rows; they start half full (so that inserts
@@ -332,9 +333,8 @@ private:
     void Cached(const Chunk& c) const;
     // Takes this table's blocks out of the cache (it is read whole now, or goes away).
     void Uncache() noexcept;
-    // Takes in another process's last write from the blocks it touched; false when only a whole read will do
-    // (nothing in memory changed then).
-    bool RefreshChangedBlocks();
+    // Takes in another process's last writes from the blocks they touched (TableRefresh); false when only a
+    // whole read will do.
     bool CatchUp();
     // What a write changed, for other processes: a flag byte (1: the memo file) and the .DB blocks written.
     std::string ChangeNote(const Transaction& t) const;
