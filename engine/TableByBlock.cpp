@@ -93,7 +93,7 @@ bool TableImage::LoadByBlock(codec::DbHeader& h, std::string& head, std::int64_t
     memos_.clear();
     secondaries_.clear();
     secondaryOrders_.clear();
-    storedKeys_.clear();
+    orders_.Forget();
     BuildRules();
     px_ = std::move(px);
     blockOwner_.clear();

@@ -576,12 +576,12 @@ void TableImage::Commit(Batch& b) {
     }
 
     t.Note = ChangeNote(t);
-    codec::TableState before = State();
+    codec::TableState before = orders_.State();
     // The rows were counted after the change in memory: the files still have those before it.
     for (const RowStep& step : b.Steps)
         before.Rows += static_cast<std::uint32_t>(step.Kind == codec::StepKind::Erase) -
                        static_cast<std::uint32_t>(step.Kind == codec::StepKind::Insert);
-    const std::vector<OrderChange> orders = PlanStoredOrders(b.All, b.Steps, before);
+    const std::vector<OrderChange> orders = orders_.PlanStoredOrders(b.All, b.Steps, before);
     const std::uint64_t generation = journal_.Commit(t, files_);
     hdrBytes_ = std::move(head);
     pxPending_.clear();
@@ -589,7 +589,7 @@ void TableImage::Commit(Batch& b) {
     if (!memoFields_.empty()) mbDiskSize_ = mb_.FileSize();
     UpdateStamp(generation);
     ++version_;
-    FinishStoredOrders(orders, before, State());
+    orders_.FinishStoredOrders(orders, before, orders_.State());
 }
 
 // ------------------------------------------------------------------------------------------------ indexes
