@@ -5,6 +5,7 @@
 // through at once: the touched .DB blocks, .PX blocks, .MB blocks and header through the journal.
 
 #include "engine/BlockCache.h"
+#include "engine/BlockChain.h"
 #include "engine/ChunkedOrder.h"
 #include "engine/codec/DbHeader.h"
 #include "engine/codec/IndexDefFile.h"
@@ -35,8 +36,14 @@ namespace engine {
 void SetReadByBlockFrom(std::uint64_t bytes);
 std::uint64_t ReadByBlockFrom();
 
-class TableImage {
+class TableImage : private BlockChain {
 public:
+    using BlockChain::Alive;
+    using BlockChain::LetBlockGo;
+    using BlockChain::Outdated;
+    using BlockChain::ReadWhole;
+    using BlockChain::RowsInMemory;
+
     // The shared image of an existing .DB file (the path as found in the folder).
     static std::shared_ptr<TableImage> Get(const fs::path& dbPath);
     // Images of this table family currently open in the process (for deletes and renames).
@@ -68,21 +75,8 @@ public:
     // After a failed write (still under the write lock): memory follows the files again.
     void RecoverAfterFailure() noexcept;
 
-    bool Alive(RowId id) const {
-        return id < rows_.size() && (rows_[id] != nullptr || (byBlock_ && primary_.ChunkOf(id) != nullptr));
-    }
     const unsigned char* Record(RowId id) const { return Rec(id); }
-    // Rows not read yet (a large table is read by block, as its rows are first needed).
-    bool ReadWhole() const { return !byBlock_; }
-    std::size_t RowsInMemory() const;
-    // A large table's blocks are read when first needed, while the files are as this image last saw them;
-    // once another process changed them the image must be read again before that (Sync), and this is thrown.
-    struct Outdated : Error {
-        using Error::Error;
-    };
     void Decode(RowId id, Row& out) const;
-    // The process's block cache lets the rows of a block go (a table read by block reads them again).
-    void LetBlockGo(std::uint16_t block) noexcept;
 
     // Orders: -1 the primary order, 0.. the secondary indexes (built here when first needed).
     ChunkedOrder& Order(int index);
@@ -146,6 +140,7 @@ public:
 private:
     friend class TableRefresh;
     friend class SecondaryOrders;
+    friend class BlockChain;
     struct Batch;
     struct CompanionNames;
     using RowStep = SecondaryOrders::RowStep;
@@ -156,39 +151,11 @@ private:
     // Opens a large keyed table by its .PX (one entry per .DB block, in chain order) without reading its
     // rows; false when the table or its .PX does not allow it (then it is read whole).
     bool LoadByBlock(codec::DbHeader& h, std::string& head, std::int64_t fileSize);
-    const unsigned char* Rec(RowId id) const {
-        const auto& r = rows_[id];
-        return r ? r.get() : ReadRowBlock(id);
-    }
-    const unsigned char* ReadRowBlock(RowId id) const;
-    // Reads the rows of a chunk not read yet; before a write changes the chunk's rows or its block.
-    void ReadChunk(const Chunk& c) const;
     // The .PX told another story than the blocks: the table is read whole (which also judges the damage).
     [[noreturn]] void DistrustPx() const;
-    // `count` blocks of the .DB from block `first` on, as they are in the file now.
-    std::string ReadBlocks(std::uint16_t first, std::size_t count);
-    // The blocks before and after a chunk's in the chain (0 at its ends): the links its block holds.
-    std::uint16_t PrevBlock(const Chunk& c) const {
-        return c.Index > 0 ? primary_.ChunkAt(c.Index - 1).Block : 0;
-    }
-    std::uint16_t NextBlock(const Chunk& c) const {
-        return c.Index + 1 < primary_.ChunkCount() ? primary_.ChunkAt(c.Index + 1).Block : 0;
-    }
-    // A block's bytes must be what the chunk says of it: its links, its count, rows in key order and the
-    // .PX's first key; DistrustPx when not.
-    void CheckBlock(const Chunk& at, const unsigned char* block) const;
-    // Every row in primary order with its record: the rows in memory, the others straight from the file, many
-    // blocks a read, without keeping them.
-    void ScanRows(const std::function<void(RowId, const unsigned char*)>& row);
     // Reads the chunks beside one whose place in the chain a write is about to change: their blocks are
     // written anew with it, and are checked against the links they hold before the chain changes.
     void ReadNeighbours(std::size_t index);
-    // Reads every row not read yet; before a write that lays the whole table out again.
-    void ReadAllRows();
-    // Counts a chunk's rows in the process's block cache as just used (tables read by block).
-    void Cached(const Chunk& c) const;
-    // Takes this table's blocks out of the cache (it is read whole now, or goes away).
-    void Uncache() noexcept;
     // Takes in another process's last writes from the blocks they touched (TableRefresh); false when only a
     // whole read will do.
     bool CatchUp();
@@ -258,19 +225,6 @@ private:
     std::vector<FieldDesc> fields_;
     std::vector<int> memoFields_;
 
-    // Null for a row of a table read by block whose block was not read yet (byBlock_).
-    mutable RecordArray rows_;
-    RowArray<Chunk*> rowChunk_;
-    bool byBlock_ = false;
-    mutable std::unordered_map<std::uint16_t, BlockCache::Handle> cached_; // blocks whose rows are held
-    mutable std::vector<std::unique_ptr<unsigned char[]>> spare_; // buffers of rows let go, for reuse
-    mutable std::size_t lastChunkRead_ = SIZE_MAX;                // a walk reads on
-    bool distrustPx_ = false;     // the .PX did not match the blocks: read the table whole
-    bool catchingUp_ = false;     // taking in another process's write: unnamed blocks may still be read
-    std::uint64_t pxStamp_ = 0;   // the primary order's stamp when the .PX entries were last made
-    std::uint64_t rankStamp_ = 0; // the primary order's stamp when a table read by block was opened
-    bool writing_ = false;        // a write is changing the chunks: the .PX's entries follow at its end
-    ChunkedOrder primary_{1};
     // A large table's chunks, made from the .PX entries as they are first reached: each entry's count and
     // block are checked then.
     struct PxChunks final : ChunkSource {
@@ -279,9 +233,6 @@ private:
         std::uint16_t Take(std::size_t i, Chunk& c) const override;
         TableImage* Image;
     } pxChunks_{this};
-    RowArray<Chunk*> blockOwner_; // by block number
-    std::set<std::uint16_t> freeBlocks_;
-    std::uint16_t fileBlocks_ = 0;
     bool relayout_ = false;
     // The batch every row write adds to while ReplaceRows runs; it is committed once at the end.
     Batch* group_ = nullptr;
