@@ -225,4 +225,57 @@ std::size_t BlockChain::RowsInMemory() const {
     return rows_.Count();
 }
 
+std::uint16_t BlockChain::AllocateBlock() {
+    if (!freeBlocks_.empty()) {
+        const std::uint16_t block = *freeBlocks_.begin();
+        freeBlocks_.erase(freeBlocks_.begin());
+        return block;
+    }
+    if (fileBlocks_ == UINT16_MAX) throw Error("Tablica " + Image().name_ + " je puna");
+    ++fileBlocks_;
+    if (blockOwner_.size() <= fileBlocks_) blockOwner_.resize(fileBlocks_ + 1u);
+    return fileBlocks_;
+}
+
+void BlockChain::ReadNeighbours(std::size_t index) {
+    const auto& chunks = primary_.Chunks();
+    if (index > 0) ReadChunk(*chunks[index - 1]);
+    if (index + 1 < chunks.size()) ReadChunk(*chunks[index + 1]);
+}
+
+std::string BlockChain::EncodeBlock(const Chunk& c) const {
+    std::string block(Image().hdr_.BlockSize(), '\0');
+    auto* p = codec::Bytes(block);
+    codec::PutU16(p, NextBlock(c));
+    codec::PutU16(p + 2, PrevBlock(c));
+    codec::PutU16(p + 4, static_cast<std::uint16_t>((c.Count() - 1) * Image().hdr_.RecordSize));
+    p += 6;
+    for (RowId id : c.Ids()) {
+        std::memcpy(p, Rec(id), Image().hdr_.RecordSize);
+        p += Image().hdr_.RecordSize;
+    }
+    return block;
+}
+
+void BlockChain::LayOutBlocks(std::vector<RowId> all) {
+    ReadAllRows();
+    if (Image().hdr_.KeyFields > 0)
+        std::stable_sort(all.begin(), all.end(),
+                         [&](RowId x, RowId y) { return Image().Before(-1, Rec(x), x, Rec(y), y); });
+    const std::size_t per = static_cast<std::size_t>(Image().hdr_.RecordsPerBlock());
+    primary_ = ChunkedOrder(per);
+    rowChunk_.clear();
+    if (Image().hdr_.KeyFields == 0) primary_.TrackRows(&rowChunk_);
+    blockOwner_.clear();
+    blockOwner_.resize(1);
+    freeBlocks_.clear();
+    fileBlocks_ = 0;
+    for (std::size_t i = 0; i < all.size(); i += per) {
+        std::vector<RowId> ids(all.begin() + static_cast<std::ptrdiff_t>(i),
+                               all.begin() + static_cast<std::ptrdiff_t>(std::min(all.size(), i + per)));
+        const auto block = ++fileBlocks_;
+        blockOwner_.push_back(primary_.AppendChunk(std::move(ids), block));
+    }
+}
+
 } // namespace engine

@@ -68,6 +68,15 @@ protected:
     void ScanRows(const std::function<void(RowId, const unsigned char*)>& row);
     // Reads every row not read yet; before a write that lays the whole table out again.
     void ReadAllRows();
+    // Reads the chunks beside one whose place in the chain a write is about to change: their blocks are
+    // written anew with it, and are checked against the links they hold before the chain changes.
+    void ReadNeighbours(std::size_t index);
+    // A free block for a new chunk: one left by a chunk that went, else one more at the end of the file.
+    std::uint16_t AllocateBlock();
+    // A chunk's block as the file holds it: its links, its count and its rows.
+    std::string EncodeBlock(const Chunk& c) const;
+    // Puts the rows into blocks 1, 2, ... (in key order when keyed), each full but the last.
+    void LayOutBlocks(std::vector<RowId> all);
     // Counts a chunk's rows in the process's block cache as just used (tables read by block).
     void Cached(const Chunk& c) const;
     // Takes this table's blocks out of the cache (it is read whole now, or goes away).

@@ -153,9 +153,6 @@ private:
     bool LoadByBlock(codec::DbHeader& h, std::string& head, std::int64_t fileSize);
     // The .PX told another story than the blocks: the table is read whole (which also judges the damage).
     [[noreturn]] void DistrustPx() const;
-    // Reads the chunks beside one whose place in the chain a write is about to change: their blocks are
-    // written anew with it, and are checked against the links they hold before the chain changes.
-    void ReadNeighbours(std::size_t index);
     // Takes in another process's last writes from the blocks they touched (TableRefresh); false when only a
     // whole read will do.
     bool CatchUp();
@@ -199,16 +196,12 @@ private:
     void PrimaryInsert(RowId id, Batch& b);
     void PrimaryErase(RowId id, Batch& b);
     void FreeMemos(RowId id, Batch& b);
-    std::uint16_t AllocateBlock();
     void ReleaseBlock(std::uint16_t block, Batch& b);
     void MarkChunk(const Chunk* c, Batch& b);
     // The chunks beside `c`: their blocks' links change with it.
     void MarkNeighbours(const Chunk& c, Batch& b);
-    std::string EncodeBlock(const Chunk& c) const;
     void Commit(Batch& b);
     void WriteThrough(Batch& b, const std::function<void()>& change);
-    // Puts the rows into blocks 1, 2, ... (in key order when keyed), each full but the last.
-    void LayOutBlocks(std::vector<RowId> all);
     void Relayout(Batch& b);
     void UpdateStamp(std::uint64_t generation);
     bool ChangedOnDisk();
