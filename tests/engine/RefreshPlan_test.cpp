@@ -160,6 +160,43 @@ TEST(RefreshPlan, OfASplitAccountsForEveryRowAlongTheNewChain) {
     EXPECT_EQ(Walk(a.Image), Walk(fresh.Image));
 }
 
+// A row whose long memo text stays in the .MB while another of its fields changes: the plan keeps the text
+// where it is (no whole read), and the image gives it as a fresh open does.
+TEST(RefreshPlan, OfAnEditBesideALongMemoKeepsTheMemoText) {
+    testsupport::TempFolder tmp;
+    base::SetDiskSync(false);
+    CreateTable(tmp.Path(), "NAPOMENE.DB",
+                {{"Id", FieldType::Long, 0, false},
+                 {"Kolicina", FieldType::Long, 0, false},
+                 {"Napomena", FieldType::Memo, 10, false}});
+    const std::string longText(3000, 'x');
+    {
+        auto t = Table::Open(tmp.Path(), "NAPOMENE.DB", OpenMode::Exclusive);
+        t->AddIndex({"", "Id", true, true, false, false});
+        auto c = t->OpenCursor();
+        for (int i = 1; i <= 50; ++i)
+            c->Insert({Value::Int(i), Value::Int(i), Value::Text(i % 2 ? longText : "kratko")});
+    }
+    const fs::path db = tmp.Path() / "NAPOMENE.DB";
+    Station a(db), b(db);
+    Walk(a.Image); // every row and its text read
+    Write(b.Image, [&] {
+        b.Image.Modify(RowWithKey(b.Image, 7), {Value::Int(7), Value::Int(-7), Value::Text(longText)});
+    });
+
+    TableRefresh refresh(a.Image);
+    std::optional<RefreshPlan> plan = refresh.Plan();
+    ASSERT_TRUE(plan.has_value());
+    EXPECT_FALSE(plan->MemosMoved);
+    ASSERT_TRUE(refresh.Apply(*plan));
+    Station fresh(db);
+    EXPECT_EQ(Walk(a.Image), Walk(fresh.Image));
+    Row row;
+    a.Image.Decode(RowWithKey(a.Image, 7), row);
+    EXPECT_EQ(row[1].AsInt(), -7);
+    EXPECT_EQ(row[2].AsText(), longText);
+}
+
 // A block whose links no longer hold (here: it names itself as the next one) gives no plan, and the image
 // keeps what it showed; the whole read then reports the damage.
 TEST(RefreshPlan, IsNoneWhenARewrittenBlockBreaksTheChain) {
