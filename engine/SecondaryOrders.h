@@ -4,6 +4,7 @@
 // orders stored in the .Y files with the logs that every write appends to them, so that the next open in
 // the same state reads the order instead of the table, and a search reads one page of stored keys.
 
+#include "base/FileIo.h"
 #include "engine/ChunkedOrder.h"
 #include "engine/codec/StoredOrder.h"
 #include "engine/Engine.h"
@@ -14,8 +15,6 @@
 #include <optional>
 #include <string>
 #include <vector>
-
-#include "base/FileIo.h"
 
 namespace engine {
 

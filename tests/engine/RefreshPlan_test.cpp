@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <fcntl.h>
 #include <random>
 #include <unistd.h>
@@ -229,6 +230,43 @@ TEST(RefreshPlan, IsNoneWhenARewrittenBlockBreaksTheChain) {
 
     EXPECT_FALSE(TableRefresh(a.Image).Plan().has_value());
     EXPECT_EQ(Walk(a.Image), before);
+}
+
+// Reads that fail from the first on.
+struct FailingReads : base::FileSystem {
+    ssize_t PRead(int, void*, size_t, off_t) override {
+        errno = EIO;
+        return -1;
+    }
+};
+
+// Taking the plan in needs rows a large table let go (to place the changed row in the order by name), and
+// the disk refuses them: the image is let go whole instead of half changed, and its next sync reads it as a
+// fresh open does.
+TEST(RefreshPlan, AnApplyThatCannotReadWhatItNeedsLetsTheImageGoWhole) {
+    testsupport::TempFolder tmp;
+    const ReadByBlockFrom threshold(0);
+    const fs::path db = Fill(tmp.Path(), 600);
+    Station a(db), b(db);
+    ASSERT_FALSE(a.Image.ReadWhole());
+    a.Image.Order(0); // read along without keeping the rows
+    ASSERT_EQ(a.Image.RowsInMemory(), 0u);
+    Write(b.Image, [&] {
+        b.Image.Modify(RowWithKey(b.Image, 30000),
+                       {Value::Int(30000), Value::Text("zz novo"), Value::Int(1)});
+    });
+
+    TableRefresh refresh(a.Image);
+    std::optional<RefreshPlan> plan = refresh.Plan();
+    ASSERT_TRUE(plan.has_value());
+    {
+        FailingReads failing;
+        const base::ScopedFileSystem scoped(failing);
+        EXPECT_FALSE(refresh.Apply(*plan));
+    }
+    EXPECT_TRUE(a.Image.Sync(a.Lock));
+    Station fresh(db);
+    EXPECT_EQ(Walk(a.Image), Walk(fresh.Image));
 }
 
 // Random writes of one to a few rows, a turn at a time: each turn's plan, when there is one, accounts for
