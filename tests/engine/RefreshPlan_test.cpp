@@ -232,6 +232,27 @@ TEST(RefreshPlan, IsNoneWhenARewrittenBlockBreaksTheChain) {
     EXPECT_EQ(Walk(a.Image), before);
 }
 
+// The .DB cut short after another station's write (its header names blocks the file no longer holds): no
+// plan, and the whole read reports the damaged file instead of reading past its end.
+TEST(RefreshPlan, IsNoneWhenTheFileWasCutShort) {
+    testsupport::TempFolder tmp;
+    const fs::path db = Fill(tmp.Path(), 400);
+    Station a(db), b(db);
+    Write(b.Image, [&] {
+        b.Image.Modify(RowWithKey(b.Image, 100),
+                       {Value::Int(100), Value::Text("promijenjeno"), Value::Int(0)});
+    });
+    fs::resize_file(db, fs::file_size(db) - 1024);
+
+    EXPECT_FALSE(TableRefresh(a.Image).Plan().has_value());
+    try {
+        a.Image.Sync(a.Lock);
+        ADD_FAILURE() << "a table cut short was read";
+    } catch (const DamagedFile& e) {
+        EXPECT_NE(std::string(e.what()).find(Name), std::string::npos) << e.what();
+    }
+}
+
 // Reads that fail from the first on.
 struct FailingReads : base::FileSystem {
     ssize_t PRead(int, void*, size_t, off_t) override {
