@@ -65,8 +65,9 @@ class TableRefresh {
 public:
     explicit TableRefresh(TableImage& image) : image_(image) {}
 
-    // Reads what changed and checks that it all holds; nothing when only a whole read will do. Rows the image
-    // did not read yet may be read from blocks nobody wrote, nothing else in memory changes.
+    // Reads what changed and checks that it all holds; nothing when only a whole read will do. Nothing the
+    // image shows changes: only chunks not made yet are made from the .PX, and rows not read yet may be read
+    // from blocks nobody wrote.
     std::optional<RefreshPlan> Plan();
     // Takes a plan in: every row, order, block and the header as the files hold them. False when memory ran
     // out or a block could not be read meanwhile: then the image is let go whole (read anew at its next use).
