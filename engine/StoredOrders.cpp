@@ -6,6 +6,8 @@
 // an edit in place that leaves an order's keys only states the new state over it. A write that lays the
 // table out anew, or would log too many steps, cuts the order off first, and the next station that needs
 // it makes it again and stores it.
+#include "engine/SecondaryOrders.h"
+
 #include "engine/TableImage.h"
 
 #include "base/FileIo.h"
@@ -50,12 +52,13 @@ bool CanHoldOrder(const codec::SecondaryDef& def) {
 
 } // namespace
 
-codec::TableState TableImage::State() const {
-    return {stamp_.Generation, stamp_.Size, stamp_.MTime, static_cast<std::uint32_t>(primary_.Size())};
+codec::TableState SecondaryOrders::State() const {
+    return {image_.stamp_.Generation, image_.stamp_.Size, image_.stamp_.MTime,
+            static_cast<std::uint32_t>(image_.primary_.Size())};
 }
 
-std::optional<TableImage::OrderFile> TableImage::OpenStoredOrder(int index, int flags) const {
-    const codec::SecondaryDef& def = secondaries_[index];
+std::optional<SecondaryOrders::OrderFile> SecondaryOrders::OpenStoredOrder(int index, int flags) const {
+    const codec::SecondaryDef& def = image_.secondaries_[index];
     if (!CanHoldOrder(def)) return std::nullopt;
     OrderFile f;
     f.File = base::FileHandle::Open(YPath(index), flags);
@@ -89,10 +92,10 @@ std::optional<TableImage::OrderFile> TableImage::OpenStoredOrder(int index, int 
     return f;
 }
 
-std::unique_ptr<TableImage::StoredKeys> TableImage::LoadStoredOrder(int index) {
+std::unique_ptr<SecondaryOrders::StoredKeys> SecondaryOrders::LoadStoredOrder(int index) {
     if (!IdsAreRanks()) return nullptr;
-    const OrdersLocked locked(dbPath_);
-    if (!locked.held || ChangedOnDisk()) return nullptr;
+    const OrdersLocked locked(image_.dbPath_);
+    if (!locked.held || image_.ChangedOnDisk()) return nullptr;
     auto f = OpenStoredOrder(index, O_RDONLY);
     if (!f || !(f->Log.State == State())) return nullptr;
     auto s = std::make_unique<StoredKeys>();
@@ -115,7 +118,7 @@ std::unique_ptr<TableImage::StoredKeys> TableImage::LoadStoredOrder(int index) {
     // in merged in by their keys.
     const std::size_t rows = s->Order.RecordNumbers.size();
     const auto replayed = codec::ReplayOrderLog(static_cast<std::uint32_t>(rows), f->Log.Steps);
-    if (!replayed || replayed->Rows != primary_.Size()) return nullptr;
+    if (!replayed || replayed->Rows != image_.primary_.Size()) return nullptr;
     std::vector<std::size_t> places;
     for (const auto& put : replayed->Put) {
         places.push_back(StoredPlace(*s, put.Key.data()));
@@ -138,12 +141,12 @@ std::unique_ptr<TableImage::StoredKeys> TableImage::LoadStoredOrder(int index) {
     return s;
 }
 
-bool TableImage::StoreOrder(int index, const std::vector<RowId>& all, const std::string& keys) noexcept {
-    const codec::SecondaryDef& def = secondaries_[index];
-    if (!IdsAreRanks() || !CanHoldOrder(def) || ReadOnly()) return false;
+bool SecondaryOrders::StoreOrder(int index, const std::vector<RowId>& all, const std::string& keys) noexcept {
+    const codec::SecondaryDef& def = image_.secondaries_[index];
+    if (!IdsAreRanks() || !CanHoldOrder(def) || image_.ReadOnly()) return false;
     try {
-        const OrdersLocked locked(dbPath_);
-        if (!locked.held || ChangedOnDisk() || keys.empty()) return false;
+        const OrdersLocked locked(image_.dbPath_);
+        if (!locked.held || image_.ChangedOnDisk() || keys.empty()) return false;
         const fs::path y = YPath(index);
         const std::string head = codec::EncodeIndexDef(def, 'Y');
         const std::string order =
@@ -169,12 +172,12 @@ bool TableImage::StoreOrder(int index, const std::vector<RowId>& all, const std:
     }
 }
 
-std::vector<TableImage::OrderChange> TableImage::PlanStoredOrders(bool anew,
-                                                                  const std::vector<RowStep>& steps,
-                                                                  const codec::TableState& before) noexcept {
+std::vector<SecondaryOrders::OrderChange>
+SecondaryOrders::PlanStoredOrders(bool anew, const std::vector<RowStep>& steps,
+                                  const codec::TableState& before) noexcept {
     std::vector<OrderChange> changes;
-    for (std::size_t i = 0; i < secondaries_.size(); ++i) {
-        const codec::SecondaryDef& def = secondaries_[i];
+    for (std::size_t i = 0; i < image_.secondaries_.size(); ++i) {
+        const codec::SecondaryDef& def = image_.secondaries_[i];
         if (!CanHoldOrder(def)) continue;
         try {
             const fs::path y = YPath(static_cast<int>(i));
@@ -190,8 +193,8 @@ std::vector<TableImage::OrderChange> TableImage::PlanStoredOrders(bool anew,
                     if (step.Index >= 0 && step.Index != static_cast<int>(i)) continue;
                     std::string key(width, '\0');
                     // A row put in and taken out again by the same write needs no key.
-                    if (step.Kind != codec::StepKind::Erase && Alive(step.Id))
-                        PackKey(parts, Rec(step.Id), codec::Bytes(key));
+                    if (step.Kind != codec::StepKind::Erase && image_.Alive(step.Id))
+                        PackKey(parts, image_.Rec(step.Id), codec::Bytes(key));
                     change.Steps.push_back({step.Kind, step.Rank, std::move(key)});
                 }
             }
@@ -216,8 +219,9 @@ std::vector<TableImage::OrderChange> TableImage::PlanStoredOrders(bool anew,
     return changes;
 }
 
-void TableImage::FinishStoredOrders(const std::vector<OrderChange>& changes, const codec::TableState& before,
-                                    const codec::TableState& after) noexcept {
+void SecondaryOrders::FinishStoredOrders(const std::vector<OrderChange>& changes,
+                                         const codec::TableState& before,
+                                         const codec::TableState& after) noexcept {
     for (const OrderChange& change : changes) {
         try {
             auto f = OpenStoredOrder(change.Index, O_RDWR);
@@ -241,15 +245,15 @@ void TableImage::FinishStoredOrders(const std::vector<OrderChange>& changes, con
     }
 }
 
-TableImage::StoredKeys* TableImage::StoredFor(int index) {
-    if (static_cast<std::size_t>(index) >= std::min(storedKeys_.size(), secondaryOrders_.size()))
+SecondaryOrders::StoredKeys* SecondaryOrders::StoredFor(int index) {
+    if (static_cast<std::size_t>(index) >= std::min(storedKeys_.size(), image_.secondaryOrders_.size()))
         return nullptr;
     StoredKeys* s = storedKeys_[index].get();
-    const ChunkedOrder* order = secondaryOrders_[index].get();
+    const ChunkedOrder* order = image_.secondaryOrders_[index].get();
     return s != nullptr && order != nullptr && order->Stamp() == s->OrderStamp ? s : nullptr;
 }
 
-bool TableImage::ReadStoredPage(StoredKeys& s, std::size_t page) const {
+bool SecondaryOrders::ReadStoredPage(StoredKeys& s, std::size_t page) const {
     if (s.PageIndex == page) return true;
     std::string keys(s.Order.PageRows(page) * s.Order.Start.Width, '\0');
     std::string state(codec::StoredStateBytes, '\0');
@@ -265,14 +269,14 @@ bool TableImage::ReadStoredPage(StoredKeys& s, std::size_t page) const {
     return true;
 }
 
-const std::string* TableImage::StoredPage(int index, std::size_t page) {
+const std::string* SecondaryOrders::StoredPage(int index, std::size_t page) {
     StoredKeys& s = *storedKeys_[index];
     if (ReadStoredPage(s, page)) return &s.Page;
     storedKeys_[index].reset(); // searched by the rows from here on
     return nullptr;
 }
 
-std::size_t TableImage::StoredPlace(StoredKeys& s, const char* key) const {
+std::size_t SecondaryOrders::StoredPlace(StoredKeys& s, const char* key) const {
     const std::size_t w = s.Order.Start.Width;
     auto below = [&](const char* k) { return std::memcmp(k, key, w) < 0; };
     std::size_t lo = 0, hi = s.Order.Pages();

@@ -32,10 +32,6 @@ std::int64_t SizeOfFile(int fd) {
 }
 
 constexpr std::int64_t MaxPxBytes = std::int64_t{64} << 20;
-// Row buffers kept for reuse once the cache let their block go.
-constexpr std::size_t SpareRows = 1024;
-// A walk's read-ahead.
-constexpr std::uint64_t ReadAheadBytes = 128u << 10;
 
 // What a row's memo texts take on the heap, roughly.
 std::size_t MemoBytes(const std::vector<std::string>& texts) {
@@ -93,7 +89,7 @@ bool TableImage::LoadByBlock(codec::DbHeader& h, std::string& head, std::int64_t
     memos_.clear();
     secondaries_.clear();
     secondaryOrders_.clear();
-    storedKeys_.clear();
+    orders_.Forget();
     BuildRules();
     px_ = std::move(px);
     blockOwner_.clear();
@@ -148,59 +144,6 @@ void TableImage::DistrustPx() const {
     throw Outdated("Tablicu " + name_ + " je u međuvremenu promijenila druga stanica");
 }
 
-const unsigned char* TableImage::ReadRowBlock(RowId id) const {
-    const Chunk* c = byBlock_ ? primary_.ChunkOf(id) : nullptr;
-    if (c == nullptr) throw Error("Slog više ne postoji (" + name_ + ")");
-    ReadChunk(*c);
-    return rows_[id].get();
-}
-
-void TableImage::ReadChunk(const Chunk& c) const {
-    if (!byBlock_) return;
-    bool missing = false;
-    for (std::size_t k = 0; k < c.Count() && !missing; ++k)
-        missing = !rows_[c.Id(k)];
-    if (!missing) return;
-    // Reading rows in changes nothing the image shows; only the file descriptors and stamps are touched.
-    auto& self = const_cast<TableImage&>(*this);
-    const std::size_t chunks = primary_.ChunkCount();
-    const std::uint64_t bs = static_cast<std::uint64_t>(hdr_.BlockSize());
-    // A walk reads on: when the chunk before was the last one read, the chunks after this one whose blocks
-    // follow it in the file and were not read come along in the same read. (Rows reached in another order,
-    // a secondary index's, read their blocks one by one.)
-    std::size_t count = 1;
-    if (!catchingUp_ && !writing_ && c.Index > 0 && lastChunkRead_ == c.Index - 1) {
-        // Never so much that the cache would let the blocks go again before the walk reaches them.
-        const std::size_t most =
-            std::max<std::uint64_t>(1, std::min(ReadAheadBytes, BlockCacheBytes() / 4) / bs);
-        while (count < most && c.Index + count < chunks) {
-            const Chunk& n = primary_.ChunkAt(c.Index + count);
-            if (n.Block != c.Block + count || rows_[n.Front()]) break;
-            ++count;
-        }
-    }
-    const std::string blocks = self.ReadBlocks(c.Block, count);
-    const int rs = hdr_.RecordSize;
-    for (std::size_t i = 0; i < count; ++i) {
-        const Chunk& at = primary_.ChunkAt(c.Index + i);
-        const auto* p = codec::Bytes(blocks) + i * bs;
-        CheckBlock(at, p);
-        for (std::size_t k = 0; k < at.Count(); ++k) {
-            if (rows_[at.Id(k)]) continue;
-            auto& row = rows_.Slot(at.Id(k));
-            if (spare_.empty()) {
-                row = std::make_unique_for_overwrite<unsigned char[]>(static_cast<std::size_t>(rs));
-            } else {
-                row = std::move(spare_.back());
-                spare_.pop_back();
-            }
-            std::memcpy(row.get(), p + 6 + k * rs, static_cast<std::size_t>(rs));
-        }
-        Cached(at);
-    }
-    lastChunkRead_ = c.Index + count - 1;
-}
-
 const std::vector<std::string>* TableImage::MemosOf(RowId id) const {
     if (const auto it = memos_.find(id); it != memos_.end()) return &it->second;
     if (!byBlock_ || memoFields_.empty()) return nullptr; // read whole: every long text is there
@@ -216,130 +159,6 @@ const std::vector<std::string>* TableImage::MemosOf(RowId id) const {
     if (const auto it = c != nullptr ? cached_.find(c->Block) : cached_.end(); it != cached_.end())
         BlockCache::Process().Touch(it->second, it->second->Bytes + MemoBytes(kept));
     return &kept;
-}
-
-std::string TableImage::ReadBlocks(std::uint16_t first, std::size_t count) {
-    const std::uint64_t bs = static_cast<std::uint64_t>(hdr_.BlockSize());
-    const int fd = files_.Fd(TableFile::Db, false);
-    if (fd < 0) ThrowMissing(name_);
-    std::string blocks = ReadBytes(fd, hdr_.HeaderSize + (first - 1u) * bs, count * bs, name_);
-    // Another process's write since this image last looked, even one that finished while the blocks were read
-    // and may have torn them.
-    if (!catchingUp_ && ChangedOnDisk())
-        throw Outdated("Tablicu " + name_ + " je u međuvremenu promijenila druga stanica");
-    return blocks;
-}
-
-void TableImage::CheckBlock(const Chunk& at, const unsigned char* p) const {
-    const int rs = hdr_.RecordSize;
-    const auto add = static_cast<std::int16_t>(codec::GetU16(p + 4));
-    bool fits = codec::GetU16(p) == NextBlock(at) && codec::GetU16(p + 2) == PrevBlock(at) && add >= 0 &&
-                add % rs == 0 && static_cast<std::size_t>(add / rs + 1) == at.Count();
-    // Searches find blocks by the .PX's first keys.
-    if (fits && !catchingUp_ && !writing_ && px_.Entries() == primary_.ChunkCount())
-        fits =
-            std::memcmp(p + 6, px_.EntryKey(at.Index), static_cast<std::size_t>(hdr_.IdentityBytes())) == 0;
-    for (std::size_t k = 1; fits && k < at.Count(); ++k)
-        fits = primaryRule_.Compare(p + 6 + (k - 1) * rs, p + 6 + k * rs) < 0;
-    if (!fits) DistrustPx();
-}
-
-void TableImage::ScanRows(const std::function<void(RowId, const unsigned char*)>& row) {
-    const std::size_t chunks = primary_.ChunkCount();
-    const std::uint64_t bs = static_cast<std::uint64_t>(hdr_.BlockSize());
-    const std::size_t most = std::max<std::uint64_t>(1, ReadAheadBytes / bs);
-    const int rs = hdr_.RecordSize;
-    auto held = [&](const Chunk& c) {
-        for (std::size_t k = 0; k < c.Count(); ++k)
-            if (!rows_[c.Id(k)]) return false;
-        return true;
-    };
-    for (std::size_t i = 0; i < chunks;) {
-        const Chunk& c = primary_.ChunkAt(i);
-        if (held(c)) {
-            for (std::size_t k = 0; k < c.Count(); ++k)
-                row(c.Id(k), rows_[c.Id(k)].get());
-            ++i;
-            continue;
-        }
-        // The blocks that follow in the file and are not in memory come along in the same read.
-        std::size_t count = 1;
-        while (count < most && i + count < chunks) {
-            const Chunk& n = primary_.ChunkAt(i + count);
-            if (n.Block != c.Block + count || held(n)) break;
-            ++count;
-        }
-        const std::string blocks = ReadBlocks(c.Block, count);
-        for (std::size_t j = 0; j < count; ++j) {
-            const Chunk& at = primary_.ChunkAt(i + j);
-            const auto* p = codec::Bytes(blocks) + j * bs;
-            CheckBlock(at, p);
-            for (std::size_t k = 0; k < at.Count(); ++k)
-                row(at.Id(k), p + 6 + k * rs);
-        }
-        i += count;
-    }
-}
-
-void TableImage::ReadAllRows() {
-    if (!byBlock_) return;
-    // Every row stays from here on: nothing is let go while they are read.
-    const BlockCache::Step step;
-    for (const auto& c : primary_.Chunks()) {
-        ReadChunk(*c);
-        // A table read whole holds every row's long memo texts.
-        for (std::size_t k = 0; k < c->Count() && !memoFields_.empty(); ++k)
-            MemosOf(c->Id(k));
-    }
-    byBlock_ = false;
-    Uncache();
-}
-
-void TableImage::Cached(const Chunk& c) const {
-    if (!byBlock_ || c.Block == 0) return;
-    // What the rows take on the heap: the record and the allocator's own word, in its 16-byte steps, and
-    // their long memo texts.
-    std::size_t bytes = c.Count() * ((static_cast<std::size_t>(hdr_.RecordSize) + 8 + 15) / 16 * 16);
-    for (std::size_t k = 0; k < c.Count() && !memos_.empty(); ++k)
-        if (const auto it = memos_.find(c.Id(k)); it != memos_.end()) bytes += MemoBytes(it->second);
-    auto& cache = BlockCache::Process();
-    if (const auto it = cached_.find(c.Block); it != cached_.end())
-        cache.Touch(it->second, bytes);
-    else
-        cached_.emplace(c.Block, cache.Add(const_cast<TableImage*>(this), c.Block, bytes));
-}
-
-void TableImage::LetBlockGo(std::uint16_t block) noexcept {
-    const auto it = cached_.find(block);
-    if (it == cached_.end()) return;
-    BlockCache::Process().Remove(it->second);
-    cached_.erase(it);
-    // Every row in memory is what the files hold (writes go through), so any of them can be read again.
-    if (!byBlock_ || block >= blockOwner_.size() || blockOwner_[block] == nullptr) return;
-    // The buffers go to the next block read (a lookup that lets a block go reads another at once).
-    const Chunk& c = *blockOwner_[block];
-    for (std::size_t k = 0; k < c.Count(); ++k) {
-        if (!memos_.empty()) memos_.erase(c.Id(k));
-        auto row = rows_.Take(c.Id(k));
-        if (!row || spare_.size() >= SpareRows) continue;
-        try {
-            spare_.push_back(std::move(row));
-        } catch (const std::bad_alloc&) {
-            // no room to keep it: it is freed
-        }
-    }
-}
-
-void TableImage::Uncache() noexcept {
-    auto& cache = BlockCache::Process();
-    for (const auto& [block, handle] : cached_)
-        cache.Remove(handle);
-    cached_.clear();
-    spare_.clear();
-}
-
-std::size_t TableImage::RowsInMemory() const {
-    return rows_.Count();
 }
 
 } // namespace engine

@@ -6,6 +6,7 @@
 #include "base/Text.h"
 #include "engine/codec/Bytes.h"
 #include "engine/Errors.h"
+#include "engine/TableRefresh.h"
 
 #include <algorithm>
 #include <array>
@@ -206,7 +207,9 @@ void TableImage::PrepareWrite() {
 
 bool TableImage::CatchUp() {
     try {
-        return RefreshChangedBlocks();
+        TableRefresh refresh(*this);
+        std::optional<RefreshPlan> plan = refresh.Plan();
+        return plan && refresh.Apply(*plan);
     } catch (const Outdated&) {
         return false; // a block did not read as the .PX said: the whole read sorts it out
     }
@@ -354,7 +357,7 @@ void TableImage::Forget() noexcept {
     fileBlocks_ = 0;
     secondaries_.clear();
     secondaryOrders_.clear();
-    storedKeys_.clear();
+    orders_.Forget();
     secondaryRules_.clear();
     memos_.clear();
     pxPending_.clear();
@@ -375,7 +378,7 @@ void TableImage::Adopt(codec::DbHeader h, std::string head, RecordArray rows,
     memos_.clear();
     secondaries_.clear(); // read again below, against the new field list
     secondaryOrders_.clear();
-    storedKeys_.clear();
+    orders_.Forget();
     BuildRules();
 
     primary_ = ChunkedOrder(static_cast<std::size_t>(per));
@@ -445,7 +448,7 @@ void TableImage::AdoptIndexes() {
         for (int n : s.FieldNumbers)
             if (codec::IsMemoType(layout_[n].Code)) ThrowDamaged(s.XFile);
     secondaryOrders_.clear();
-    storedKeys_.clear();
+    orders_.Forget();
     secondaryOrders_.resize(secondaries_.size());
     BuildRules();
 
@@ -733,121 +736,8 @@ ChunkedOrder& TableImage::Order(int index) {
     if (index < 0) return primary_;
     if (index >= static_cast<int>(secondaries_.size())) throw Error("Indeks ne postoji (" + name_ + ")");
     auto& order = secondaryOrders_[index];
-    if (!order) {
-        std::vector<RowId> all;
-        auto built = std::make_unique<ChunkedOrder>(SecondaryChunk);
-        std::unique_ptr<StoredKeys> stored;
-        if (byBlock_) {
-            // A large table's order comes from its .Y file when it was stored in the table's present state;
-            // otherwise it is made by reading the table along, and stored for the next open.
-            stored = LoadStoredOrder(index);
-            if (stored) {
-                all = std::move(stored->Ids); // the rows' ids are their record numbers
-            } else {
-                std::string keys;
-                all = ScanInOrder(index, &keys);
-                if (StoreOrder(index, all, keys)) stored = LoadStoredOrder(index);
-                if (stored) stored->Ids = {};
-            }
-            // A row's key may be out of memory when it has to leave the order (another station rewrote its
-            // block): the order finds its rows by id.
-            built->TrackOwnRows();
-        } else {
-            all.reserve(primary_.Size());
-            for (const auto& c : primary_.Chunks())
-                all.insert(all.end(), c->Ids().begin(), c->Ids().end());
-            std::sort(all.begin(), all.end(),
-                      [&](RowId a, RowId b) { return Before(index, Rec(a), a, Rec(b), b); });
-        }
-        order = std::move(built);
-        // A stored order's searches find rows in these chunks by their place in the order.
-        for (std::size_t i = 0; i < all.size(); i += SecondaryFill)
-            order->AppendChunk(std::vector<RowId>(all.begin() + static_cast<std::ptrdiff_t>(i),
-                                                  all.begin() + static_cast<std::ptrdiff_t>(
-                                                                    std::min(all.size(), i + SecondaryFill))),
-                               0);
-        if (storedKeys_.size() < secondaries_.size()) storedKeys_.resize(secondaries_.size());
-        if (stored) stored->OrderStamp = order->Stamp();
-        storedKeys_[index] = std::move(stored);
-    }
+    if (!order) order = orders_.Build(index);
     return *order;
-}
-
-std::vector<TableImage::SortPart> TableImage::SortParts(int index) const {
-    std::vector<SortPart> parts;
-    const KeyRule& rule = Rule(index);
-    const unsigned char flip = secondaries_[index].Desc.Descending ? 0xFF : 0x00;
-    for (const KeyPart& k : rule.Parts)
-        parts.push_back({k.Offset, k.Bytes, k.Text && rule.CaseInsensitive, flip, k.Text});
-    for (const KeyPart& k : primaryRule_.Parts)
-        parts.push_back({k.Offset, k.Bytes, false, 0, k.Text});
-    return parts;
-}
-
-const unsigned char* TableImage::UnpackKey(const std::vector<SortPart>& parts, const char* key) const {
-    unpacked_.resize(static_cast<std::size_t>(hdr_.RecordSize));
-    auto* rec = codec::Bytes(unpacked_);
-    for (const SortPart& k : parts) {
-        for (int b = 0; b < k.Bytes; ++b)
-            rec[k.Offset + b] = static_cast<unsigned char>(static_cast<unsigned char>(*key++) ^ k.Flip);
-    }
-    return rec;
-}
-
-void TableImage::PackKey(const std::vector<SortPart>& parts, const unsigned char* rec,
-                         unsigned char* out) const {
-    for (const SortPart& k : parts) {
-        bool ended = false; // a text's bytes after its end count as NUL, as the key compares them
-        for (int b = 0; b < k.Bytes; ++b) {
-            const unsigned char v = ended ? 0 : rec[k.Offset + b];
-            ended = k.Text && v == 0;
-            *out++ = static_cast<unsigned char>((k.Fold ? upper_[v] : v) ^ k.Flip);
-        }
-    }
-}
-
-std::vector<RowId> TableImage::ScanInOrder(int index, std::string* sortedKeys) {
-    const std::vector<SortPart> parts = SortParts(index);
-    const std::size_t width = KeyWidth(parts);
-    const std::size_t n = primary_.Size();
-    std::string keys(n * width, '\0');
-    std::vector<RowId> ids;
-    ids.reserve(n);
-    ScanRows([&](RowId id, const unsigned char* rec) {
-        if (ids.size() == n) DistrustPx(); // more rows than the .PX counts
-        PackKey(parts, rec, codec::Bytes(keys) + ids.size() * width);
-        ids.push_back(id);
-    });
-    if (ids.size() != n) DistrustPx();
-    std::vector<std::uint32_t> sorted(n);
-    for (std::size_t i = 0; i < n; ++i)
-        sorted[i] = static_cast<std::uint32_t>(i);
-    std::sort(sorted.begin(), sorted.end(), [&](std::uint32_t a, std::uint32_t b) {
-        return std::memcmp(keys.data() + a * width, keys.data() + b * width, width) < 0;
-    });
-    std::vector<RowId> all(n);
-    for (std::size_t i = 0; i < n; ++i)
-        all[i] = ids[sorted[i]];
-    if (sortedKeys == nullptr) return all;
-    // The keys follow their rows, moved in place along each cycle of the permutation.
-    std::string carried(width, '\0');
-    for (std::size_t i = 0; i < n; ++i) {
-        if (sorted[i] == i) continue;
-        std::memcpy(carried.data(), keys.data() + i * width, width);
-        std::size_t j = i;
-        for (;;) {
-            const std::size_t from = sorted[j];
-            sorted[j] = static_cast<std::uint32_t>(j);
-            if (from == i) {
-                std::memcpy(keys.data() + j * width, carried.data(), width);
-                break;
-            }
-            std::memcpy(keys.data() + j * width, keys.data() + from * width, width);
-            j = from;
-        }
-    }
-    *sortedKeys = std::move(keys);
-    return all;
 }
 
 bool TableImage::Before(int index, const unsigned char* a, RowId ida, const unsigned char* b,
@@ -936,7 +826,7 @@ ChunkedOrder::Pos TableImage::Locate(int index, RowId id) {
 void TableImage::DropJournal() {
     try {
         const bool current = !journal_.Recover(files_) && loaded_ && !stale_ && !ChangedOnDisk();
-        const codec::TableState before = State();
+        const codec::TableState before = orders_.State();
         journal_.Remove();
         if (!current) return;
         // Orders stored for the table as it stands name the journal's generation, which goes with it.
@@ -945,7 +835,7 @@ void TableImage::DropJournal() {
         std::vector<OrderChange> all(secondaries_.size());
         for (std::size_t i = 0; i < all.size(); ++i)
             all[i].Index = static_cast<int>(i);
-        FinishStoredOrders(all, before, after);
+        orders_.FinishStoredOrders(all, before, after);
     } catch (const std::exception&) {
         // A journal that cannot be replayed stays for the next open to report.
     }

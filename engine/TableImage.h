@@ -5,6 +5,7 @@
 // through at once: the touched .DB blocks, .PX blocks, .MB blocks and header through the journal.
 
 #include "engine/BlockCache.h"
+#include "engine/BlockChain.h"
 #include "engine/ChunkedOrder.h"
 #include "engine/codec/DbHeader.h"
 #include "engine/codec/IndexDefFile.h"
@@ -16,6 +17,7 @@
 #include "engine/Journal.h"
 #include "engine/KeyCompare.h"
 #include "engine/RowArray.h"
+#include "engine/SecondaryOrders.h"
 
 #include <algorithm>
 #include <functional>
@@ -34,8 +36,14 @@ namespace engine {
 void SetReadByBlockFrom(std::uint64_t bytes);
 std::uint64_t ReadByBlockFrom();
 
-class TableImage {
+class TableImage : private BlockChain {
 public:
+    using BlockChain::Alive;
+    using BlockChain::LetBlockGo;
+    using BlockChain::Outdated;
+    using BlockChain::ReadWhole;
+    using BlockChain::RowsInMemory;
+
     // The shared image of an existing .DB file (the path as found in the folder).
     static std::shared_ptr<TableImage> Get(const fs::path& dbPath);
     // Images of this table family currently open in the process (for deletes and renames).
@@ -67,21 +75,8 @@ public:
     // After a failed write (still under the write lock): memory follows the files again.
     void RecoverAfterFailure() noexcept;
 
-    bool Alive(RowId id) const {
-        return id < rows_.size() && (rows_[id] != nullptr || (byBlock_ && primary_.ChunkOf(id) != nullptr));
-    }
     const unsigned char* Record(RowId id) const { return Rec(id); }
-    // Rows not read yet (a large table is read by block, as its rows are first needed).
-    bool ReadWhole() const { return !byBlock_; }
-    std::size_t RowsInMemory() const;
-    // A large table's blocks are read when first needed, while the files are as this image last saw them;
-    // once another process changed them the image must be read again before that (Sync), and this is thrown.
-    struct Outdated : Error {
-        using Error::Error;
-    };
     void Decode(RowId id, Row& out) const;
-    // The process's block cache lets the rows of a block go (a table read by block reads them again).
-    void LetBlockGo(std::uint16_t block) noexcept;
 
     // Orders: -1 the primary order, 0.. the secondary indexes (built here when first needed).
     ChunkedOrder& Order(int index);
@@ -106,7 +101,7 @@ public:
         ChunkedOrder& order = Order(index);
         auto rowBefore = [&](RowId x) { return keyBefore(Rec(x)); };
         ChunkedOrder::Pos stored;
-        if (index >= 0 && StoredLowerBound(index, keyBefore, stored)) return stored;
+        if (index >= 0 && orders_.StoredLowerBound(index, keyBefore, stored)) return stored;
         if (index >= 0 || !PxFollowsChunks()) return order.LowerBound(rowBefore);
         return order.LowerBoundByFirst(rowBefore, [&](std::size_t i) { return keyBefore(px_.EntryKey(i)); });
     }
@@ -143,198 +138,23 @@ public:
     std::string RecordIdentity(RowId id) const;
 
 private:
+    friend class TableRefresh;
+    friend class SecondaryOrders;
+    friend class BlockChain;
     struct Batch;
     struct CompanionNames;
-    // A secondary order's chunks hold up to SecondaryChunk rows; they start half full (so that inserts
-    // seldom split them).
-    static constexpr std::size_t SecondaryChunk = 512;
-    static constexpr std::size_t SecondaryFill = SecondaryChunk / 2;
-    // A stored order's keys are read a page of this many keys at a time.
-    static constexpr std::size_t StoredKeysPerPage = 64;
+    using RowStep = SecondaryOrders::RowStep;
+    using OrderChange = SecondaryOrders::OrderChange;
     static CompanionNames Companions(const fs::path& db);
     TableImage(fs::path dbPath, const CompanionNames& names);
     void Load();
     // Opens a large keyed table by its .PX (one entry per .DB block, in chain order) without reading its
     // rows; false when the table or its .PX does not allow it (then it is read whole).
     bool LoadByBlock(codec::DbHeader& h, std::string& head, std::int64_t fileSize);
-    const unsigned char* Rec(RowId id) const {
-        const auto& r = rows_[id];
-        return r ? r.get() : ReadRowBlock(id);
-    }
-    const unsigned char* ReadRowBlock(RowId id) const;
-    // Reads the rows of a chunk not read yet; before a write changes the chunk's rows or its block.
-    void ReadChunk(const Chunk& c) const;
     // The .PX told another story than the blocks: the table is read whole (which also judges the damage).
     [[noreturn]] void DistrustPx() const;
-    // `count` blocks of the .DB from block `first` on, as they are in the file now.
-    std::string ReadBlocks(std::uint16_t first, std::size_t count);
-    // The blocks before and after a chunk's in the chain (0 at its ends): the links its block holds.
-    std::uint16_t PrevBlock(const Chunk& c) const {
-        return c.Index > 0 ? primary_.ChunkAt(c.Index - 1).Block : 0;
-    }
-    std::uint16_t NextBlock(const Chunk& c) const {
-        return c.Index + 1 < primary_.ChunkCount() ? primary_.ChunkAt(c.Index + 1).Block : 0;
-    }
-    // A block's bytes must be what the chunk says of it: its links, its count, rows in key order and the
-    // .PX's first key; DistrustPx when not.
-    void CheckBlock(const Chunk& at, const unsigned char* block) const;
-    // Every row in primary order with its record: the rows in memory, the others straight from the file, many
-    // blocks a read, without keeping them.
-    void ScanRows(const std::function<void(RowId, const unsigned char*)>& row);
-    // How a secondary index's key is laid out in bytes that sort as the index does: its fields' bytes, text
-    // upper-cased for a case-insensitive index, every byte inverted for a descending one, then the primary
-    // key (unique: no two rows tie).
-    struct SortPart {
-        int Offset = 0;
-        int Bytes = 0;
-        bool Fold = false;
-        unsigned char Flip = 0;
-        bool Text = false; // ends at its first NUL: the bytes after it are taken as NUL
-    };
-    std::vector<SortPart> SortParts(int index) const;
-    // The bytes of one such key.
-    static std::size_t KeyWidth(const std::vector<SortPart>& parts) {
-        std::size_t width = 0;
-        for (const SortPart& k : parts)
-            width += static_cast<std::size_t>(k.Bytes);
-        return width;
-    }
-    // The .Y file of secondary index `index`, where its order is stored.
-    fs::path YPath(int index) const { return dbPath_.parent_path() / secondaries_[index].YFile; }
-    // The rows of a table read by block in the order of secondary index `index`, read along once; with
-    // `keys`, their sortable keys too, in the same order.
-    std::vector<RowId> ScanInOrder(int index, std::string* keys = nullptr);
-    // Since a table read by block was opened, nothing moved a row: every row's id is its record number.
-    bool IdsAreRanks() const { return byBlock_ && primary_.Stamp() == rankStamp_; }
-    codec::TableState State() const;
-    // An order stored in a .Y file, as read for the order in memory: its keys serve searches while the
-    // order in memory is still the one stored.
-    struct StoredKeys {
-        codec::StoredOrder Order;
-        std::vector<SortPart> Parts;
-        std::uint64_t OrderStamp = 0;
-        base::FileHandle File;
-        std::uint64_t At = 0; // where the stored order starts in the file
-        // The order's present state as the file states it, and where: a page read is believed while it does.
-        std::uint64_t StateAt = 0;
-        std::string StateBytes;
-        std::size_t PageIndex = SIZE_MAX;
-        std::string Page; // the keys of that page
-        // What the writes logged since it was stored did: the places in the stored order whose rows left,
-        // and the keys of the rows that came in, in order (Width bytes each).
-        std::vector<std::size_t> Gone;
-        std::string Put;
-        std::vector<RowId> Ids; // the order's rows now, for the order in memory
-    };
-    // A stored order as its .Y file holds it: where it starts, its head's checksum and its log.
-    struct OrderFile {
-        base::FileHandle File;
-        std::uint64_t At = 0;
-        std::uint64_t Size = 0; // of the file
-        codec::StoredOrderStart Start;
-        std::uint64_t HeadSum = 0;
-        codec::OrderLog Log;
-    };
-    // Nothing when the file holds no stored order of this index that reads as whole.
-    std::optional<OrderFile> OpenStoredOrder(int index, int flags) const;
-    // The order of secondary index `index` as stored in its .Y file, when it was made in the table's state.
-    std::unique_ptr<StoredKeys> LoadStoredOrder(int index);
-    // Stores a newly made order for other opens; false when it cannot be stored.
-    bool StoreOrder(int index, const std::vector<RowId>& all, const std::string& keys) noexcept;
-    // What a write does to a stored order: its steps (put in, taken out, key changed) are logged after it;
-    // without steps it only names the table's new state.
-    struct OrderChange {
-        int Index = 0;
-        std::vector<codec::OrderStep> Steps;
-    };
-    // What a write did to the rows' record numbers and keys, step by step, for the stored orders.
-    struct RowStep {
-        codec::StepKind Kind;
-        std::uint32_t Rank; // the row's record number at that moment
-        RowId Id;
-        int Index; // the secondary index whose key changed (Rekey); -1: every index
-    };
-    // Before a write changes the table (in the state `before`): takes the stored orders it cannot log off
-    // the .Y files (all of them when it lays the table out anew) and returns what to do to the others once
-    // it is through.
-    std::vector<OrderChange> PlanStoredOrders(bool anew, const std::vector<RowStep>& steps,
-                                              const codec::TableState& before) noexcept;
-    void FinishStoredOrders(const std::vector<OrderChange>& changes, const codec::TableState& before,
-                            const codec::TableState& after) noexcept;
-    // Reads a stored page into s.Page, checked against its checksum and the order's state; false when the
-    // file no longer holds it.
-    bool ReadStoredPage(StoredKeys& s, std::size_t page) const;
-    // The place among the stored keys of the first not below `key` (compared as bytes); SIZE_MAX when a page
-    // does not read back.
-    std::size_t StoredPlace(StoredKeys& s, const char* key) const;
-    // A row's key in the form whose bytes sort as the index does.
-    void PackKey(const std::vector<SortPart>& parts, const unsigned char* rec, unsigned char* out) const;
-    // The stored keys of an order while they describe it as it stands (nullptr when not).
-    StoredKeys* StoredFor(int index);
-    // The keys of a stored page, read and checked (nullptr when the file no longer holds them; the stored
-    // keys are then let go).
-    const std::string* StoredPage(int index, std::size_t page);
-    // A sortable key laid back into a record-shaped buffer (its index and key fields), for key comparisons.
-    const unsigned char* UnpackKey(const std::vector<SortPart>& parts, const char* key) const;
-    // A search among the stored keys of a secondary order: one page of keys read, no rows; false when the
-    // order has none.
-    template <class KeyBefore> bool StoredLowerBound(int index, KeyBefore keyBefore, ChunkedOrder::Pos& out) {
-        StoredKeys* s = StoredFor(index);
-        if (s == nullptr) return false;
-        const std::size_t pages = s->Order.Pages(), w = s->Order.Start.Width;
-        auto before = [&](const char* key) { return keyBefore(UnpackKey(s->Parts, key)); };
-        std::size_t lo = 0, hi = pages;
-        while (lo < hi) {
-            const std::size_t mid = (lo + hi) / 2;
-            if (before(s->Order.FirstKeys.data() + mid * w))
-                lo = mid + 1;
-            else
-                hi = mid;
-        }
-        std::size_t rank = 0;
-        if (lo > 0) {
-            const std::string* keys = StoredPage(index, lo - 1);
-            if (keys == nullptr) return false;
-            std::size_t a = 0, b = keys->size() / w;
-            while (a < b) {
-                const std::size_t mid = (a + b) / 2;
-                if (before(keys->data() + mid * w))
-                    a = mid + 1;
-                else
-                    b = mid;
-            }
-            rank = (lo - 1) * StoredKeysPerPage + a;
-        }
-        // The rows logged writes took out and put in since the order was stored.
-        rank -= static_cast<std::size_t>(std::lower_bound(s->Gone.begin(), s->Gone.end(), rank) -
-                                         s->Gone.begin());
-        std::size_t a = 0, b = s->Put.size() / w;
-        while (a < b) {
-            const std::size_t mid = (a + b) / 2;
-            if (before(s->Put.data() + mid * w))
-                a = mid + 1;
-            else
-                b = mid;
-        }
-        rank += a;
-        // The order's chunks are the stored order's rows SecondaryFill at a time.
-        const ChunkedOrder& order = *secondaryOrders_[index];
-        out = rank >= order.Size() ? order.End()
-                                   : ChunkedOrder::Pos{rank / SecondaryFill, rank % SecondaryFill};
-        return true;
-    }
-    // Reads the chunks beside one whose place in the chain a write is about to change: their blocks are
-    // written anew with it, and are checked against the links they hold before the chain changes.
-    void ReadNeighbours(std::size_t index);
-    // Reads every row not read yet; before a write that lays the whole table out again.
-    void ReadAllRows();
-    // Counts a chunk's rows in the process's block cache as just used (tables read by block).
-    void Cached(const Chunk& c) const;
-    // Takes this table's blocks out of the cache (it is read whole now, or goes away).
-    void Uncache() noexcept;
-    // Takes in another process's last write from the blocks it touched; false when only a whole read will do
-    // (nothing in memory changed then).
-    bool RefreshChangedBlocks();
+    // Takes in another process's last writes from the blocks they touched (TableRefresh); false when only a
+    // whole read will do.
     bool CatchUp();
     // What a write changed, for other processes: a flag byte (1: the memo file) and the .DB blocks written.
     std::string ChangeNote(const Transaction& t) const;
@@ -376,16 +196,12 @@ private:
     void PrimaryInsert(RowId id, Batch& b);
     void PrimaryErase(RowId id, Batch& b);
     void FreeMemos(RowId id, Batch& b);
-    std::uint16_t AllocateBlock();
     void ReleaseBlock(std::uint16_t block, Batch& b);
     void MarkChunk(const Chunk* c, Batch& b);
     // The chunks beside `c`: their blocks' links change with it.
     void MarkNeighbours(const Chunk& c, Batch& b);
-    std::string EncodeBlock(const Chunk& c) const;
     void Commit(Batch& b);
     void WriteThrough(Batch& b, const std::function<void()>& change);
-    // Puts the rows into blocks 1, 2, ... (in key order when keyed), each full but the last.
-    void LayOutBlocks(std::vector<RowId> all);
     void Relayout(Batch& b);
     void UpdateStamp(std::uint64_t generation);
     bool ChangedOnDisk();
@@ -402,19 +218,6 @@ private:
     std::vector<FieldDesc> fields_;
     std::vector<int> memoFields_;
 
-    // Null for a row of a table read by block whose block was not read yet (byBlock_).
-    mutable RecordArray rows_;
-    RowArray<Chunk*> rowChunk_;
-    bool byBlock_ = false;
-    mutable std::unordered_map<std::uint16_t, BlockCache::Handle> cached_; // blocks whose rows are held
-    mutable std::vector<std::unique_ptr<unsigned char[]>> spare_; // buffers of rows let go, for reuse
-    mutable std::size_t lastChunkRead_ = SIZE_MAX;                // a walk reads on
-    bool distrustPx_ = false;     // the .PX did not match the blocks: read the table whole
-    bool catchingUp_ = false;     // taking in another process's write: unnamed blocks may still be read
-    std::uint64_t pxStamp_ = 0;   // the primary order's stamp when the .PX entries were last made
-    std::uint64_t rankStamp_ = 0; // the primary order's stamp when a table read by block was opened
-    bool writing_ = false;        // a write is changing the chunks: the .PX's entries follow at its end
-    ChunkedOrder primary_{1};
     // A large table's chunks, made from the .PX entries as they are first reached: each entry's count and
     // block are checked then.
     struct PxChunks final : ChunkSource {
@@ -423,17 +226,13 @@ private:
         std::uint16_t Take(std::size_t i, Chunk& c) const override;
         TableImage* Image;
     } pxChunks_{this};
-    RowArray<Chunk*> blockOwner_; // by block number
-    std::set<std::uint16_t> freeBlocks_;
-    std::uint16_t fileBlocks_ = 0;
     bool relayout_ = false;
     // The batch every row write adds to while ReplaceRows runs; it is committed once at the end.
     Batch* group_ = nullptr;
 
     std::vector<codec::SecondaryDef> secondaries_;
     std::vector<std::unique_ptr<ChunkedOrder>> secondaryOrders_;
-    std::vector<std::unique_ptr<StoredKeys>> storedKeys_; // by index; each for the order it was read for
-    mutable std::string unpacked_;
+    SecondaryOrders orders_{*this};
     KeyRule primaryRule_;
     std::vector<KeyRule> secondaryRules_;
     unsigned char upper_[256]{};

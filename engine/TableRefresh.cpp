@@ -1,16 +1,17 @@
-// Catching up with another process's write by reading only the blocks it wrote: the journal still holds
-// that write, so it names the touched blocks; every other block is as this image already has it.
-#include "engine/TableImage.h"
+// The plan step of catching up with another process's writes: what the journal's notes name is read and
+// checked against the image before anything in memory changes. Also the notes a write leaves for it.
+#include "engine/TableRefresh.h"
 
 #include "engine/codec/Bytes.h"
 #include "engine/Errors.h"
+#include "engine/TableImage.h"
 
 #include <algorithm>
 #include <climits>
 #include <cstring>
-#include <map>
 #include <string_view>
 #include <sys/stat.h>
+#include <unordered_map>
 
 namespace engine {
 namespace {
@@ -35,6 +36,16 @@ bool SameStructure(const codec::DbHeader& a, const codec::DbHeader& b) {
     for (std::size_t i = 0; i < a.Fields.size(); ++i)
         if (a.Fields[i].Code != b.Fields[i].Code || a.Fields[i].Bytes != b.Fields[i].Bytes) return false;
     return true;
+}
+
+// A rewritten block's count and records; false for an empty block in the chain (a whole read lays it out).
+bool ReadLink(const std::string& bytes, int recordSize, int perBlock, RefreshPlan::Link& link) {
+    const auto* p = codec::Bytes(bytes);
+    const auto add = static_cast<std::int16_t>(codec::GetU16(p + 4));
+    if (add < 0 || add % recordSize != 0) return false;
+    link.Count = add / recordSize + 1;
+    link.Records = p + 6;
+    return link.Count <= perBlock;
 }
 
 } // namespace
@@ -68,357 +79,258 @@ std::string TableImage::ChangeNote(const Transaction& t) const {
     return note;
 }
 
-bool TableImage::RefreshChangedBlocks() {
-    if (!loaded_ || stale_ || relayout_ || !pxPending_.empty()) return false;
-    const std::uint64_t generation = journal_.Generation();
-    if (generation <= stamp_.Generation) return false;
-    Transaction t;
-    std::vector<std::string> notes;
-    if (!journal_.ChangesSince(files_, stamp_.Generation, generation, notes, t)) return false;
-    // The blocks it names are found among all of ours.
-    primary_.MakeAll();
+std::optional<RefreshPlan> TableRefresh::Plan() {
+    TableImage& image = image_;
+    RefreshPlan plan;
     std::set<std::uint16_t> touched;
-    bool memosMoved = false;
+    if (!ReadNotes(plan, touched)) return std::nullopt;
+    const CatchingUp catchingUp(image.catchingUp_);
+    const std::size_t limit = std::max<std::size_t>(MinRowsForShare, image.primary_.Size() / 4);
+    if (touched.size() * static_cast<std::size_t>(image.hdr_.RecordsPerBlock()) > limit) return std::nullopt;
+    try {
+        if (!ReadTouched(plan, touched)) return std::nullopt;
+    } catch (const Error&) {
+        return std::nullopt; // the whole read says what is wrong
+    }
+    plan.InPlace = ChainInPlace(plan);
+    if (!plan.InPlace && !WalkChain(plan)) return std::nullopt;
+    if (!MatchRows(plan, limit) || !MemosStayPut(plan) || !KeysInOrder(plan)) return std::nullopt;
+    return plan;
+}
+
+// The journal's notes of the writes since the image last looked: the blocks they touched.
+bool TableRefresh::ReadNotes(RefreshPlan& plan, std::set<std::uint16_t>& touched) {
+    TableImage& image = image_;
+    if (!image.loaded_ || image.stale_ || image.relayout_ || !image.pxPending_.empty()) return false;
+    plan.Generation = image.journal_.Generation();
+    if (plan.Generation <= image.stamp_.Generation) return false;
+    std::vector<std::string> notes;
+    if (!image.journal_.ChangesSince(image.files_, image.stamp_.Generation, plan.Generation, notes,
+                                     plan.Last))
+        return false;
+    plan.Writes = notes.size();
+    // The blocks it names are found among all of ours.
+    image.primary_.MakeAll();
     for (const std::string& note : notes) {
         // Too much changed; or memo texts moved in a table that holds them all (a large one reads its rows'
         // texts again when they are next read).
-        if (note.empty() || (note[0] & 2) != 0 || ((note[0] & 1) != 0 && !byBlock_)) return false;
-        memosMoved = memosMoved || (note[0] & 1) != 0;
+        if (note.empty() || (note[0] & 2) != 0 || ((note[0] & 1) != 0 && !image.byBlock_)) return false;
+        plan.MemosMoved = plan.MemosMoved || (note[0] & 1) != 0;
         for (std::size_t i = 1; i + 1 < note.size(); i += 2)
             touched.insert(static_cast<std::uint16_t>(static_cast<unsigned char>(note[i]) |
                                                       static_cast<unsigned char>(note[i + 1]) << 8));
     }
+    return true;
+}
 
-    // ---- read and check everything first; nothing changes in memory until it all holds
-    // Blocks the notes do not name are as this image knows them: rows not read yet may be read from them.
-    struct CatchingUp {
-        bool& Flag;
-        explicit CatchingUp(bool& f) : Flag(f) { Flag = true; }
-        ~CatchingUp() { Flag = false; }
-    } catchingUp(catchingUp_);
-    const int fd = files_.Fd(TableFile::Db, false);
+// The header, the touched blocks and, after several writes, the whole .PX, as the files hold them now.
+bool TableRefresh::ReadTouched(RefreshPlan& plan, const std::set<std::uint16_t>& touched) {
+    TableImage& image = image_;
+    const int fd = image.files_.Fd(TableFile::Db, false);
     const std::int64_t size = SizeOf(fd);
     if (size < 0) return false;
-    const std::uint64_t headerSize = hdr_.HeaderSize;
-    const std::uint64_t bs = static_cast<std::uint64_t>(hdr_.BlockSize());
-    const std::size_t limit = std::max<std::size_t>(MinRowsForShare, primary_.Size() / 4);
-    if (touched.size() * static_cast<std::size_t>(hdr_.RecordsPerBlock()) > limit) return false;
-
-    codec::DbHeader h;
-    std::string head(headerSize, '\0');
-    std::map<std::uint16_t, std::string> blocks;
-    std::string pxBytes; // the whole .PX, when several writes changed it
-    try {
-        const base::IoResult r = base::ReadAt(fd, head.data(), head.size(), 0);
-        if (r.Error != 0 || r.Done < head.size()) return false;
-        h = codec::ParseDbHeader(head, static_cast<std::uint64_t>(size), name_);
-        if (!SameStructure(h, hdr_)) return false;
-        for (std::uint16_t b : touched) {
-            if (b > h.FileBlocks) continue;
-            std::string bytes(bs, '\0');
-            const base::IoResult rb =
-                base::ReadAt(fd, bytes.data(), bytes.size(), headerSize + (b - 1u) * bs);
-            if (rb.Error != 0 || rb.Done < bytes.size()) return false;
-            blocks.emplace(b, std::move(bytes));
-        }
-        if (notes.size() > 1 && hdr_.KeyFields > 0) {
-            const int pxFd = files_.Fd(TableFile::Px, false);
-            const std::int64_t pxSize = SizeOf(pxFd);
-            if (pxSize < 0 || pxSize > (64 << 20)) return false;
-            pxBytes.assign(static_cast<std::size_t>(pxSize), '\0');
-            const base::IoResult rp = base::ReadAt(pxFd, pxBytes.data(), pxBytes.size(), 0);
-            if (rp.Error != 0 || rp.Done < pxBytes.size()) return false;
-        }
-    } catch (const Error&) {
-        return false; // the whole read says what is wrong
+    const std::uint64_t headerSize = image.hdr_.HeaderSize;
+    const std::uint64_t bs = static_cast<std::uint64_t>(image.hdr_.BlockSize());
+    plan.HeaderBytes.assign(headerSize, '\0');
+    const base::IoResult r = base::ReadAt(fd, plan.HeaderBytes.data(), plan.HeaderBytes.size(), 0);
+    if (r.Error != 0 || r.Done < plan.HeaderBytes.size()) return false;
+    plan.Header = codec::ParseDbHeader(plan.HeaderBytes, static_cast<std::uint64_t>(size), image.name_);
+    if (!SameStructure(plan.Header, image.hdr_)) return false;
+    for (std::uint16_t b : touched) {
+        if (b > plan.Header.FileBlocks) continue;
+        std::string bytes(bs, '\0');
+        const base::IoResult rb = base::ReadAt(fd, bytes.data(), bytes.size(), headerSize + (b - 1u) * bs);
+        if (rb.Error != 0 || rb.Done < bytes.size()) return false;
+        plan.Blocks.emplace(b, std::move(bytes));
     }
+    if (plan.Writes > 1 && image.hdr_.KeyFields > 0) {
+        const int pxFd = image.files_.Fd(TableFile::Px, false);
+        const std::int64_t pxSize = SizeOf(pxFd);
+        if (pxSize < 0 || pxSize > (64 << 20)) return false;
+        plan.PxBytes.assign(static_cast<std::size_t>(pxSize), '\0');
+        const base::IoResult rp = base::ReadAt(pxFd, plan.PxBytes.data(), plan.PxBytes.size(), 0);
+        if (rp.Error != 0 || rp.Done < plan.PxBytes.size()) return false;
+    }
+    return true;
+}
 
-    // The new chain: rewritten blocks from their bytes, the others as this image knows them (their bytes,
-    // their next-block number with them, did not change).
-    struct Link {
-        std::uint16_t Block = 0;
-        int Count = 0;
-        Chunk* Old = nullptr;                   // a block nobody wrote: its chunk as it stands
-        const unsigned char* Records = nullptr; // a rewritten block's records
-        std::size_t At = 0;                     // place in the chain
-    };
-    const auto& chunks = primary_.Chunks();
-    const int per = hdr_.RecordsPerBlock();
-    const int rs = hdr_.RecordSize;
-    auto rewritten = [&](const std::string& bytes, Link& link) {
+// The usual write keeps every block in its place (an edit, an insert or delete within a block): then only the
+// rewritten blocks are looked at, not the whole chain.
+bool TableRefresh::ChainInPlace(RefreshPlan& plan) {
+    const TableImage& image = image_;
+    const codec::DbHeader& h = plan.Header;
+    const auto& chunks = image.primary_.Chunks();
+    plan.Chain.clear();
+    if (h.FileBlocks != image.fileBlocks_ || chunks.empty() || h.FirstBlock != chunks.front()->Block ||
+        h.LastBlock != chunks.back()->Block)
+        return false;
+    std::int64_t total = static_cast<std::int64_t>(image.primary_.Size());
+    for (const auto& [b, bytes] : plan.Blocks) {
+        if (b >= image.blockOwner_.size() || image.blockOwner_[b] == nullptr) return false;
+        const Chunk& c = *image.blockOwner_[b];
         const auto* p = codec::Bytes(bytes);
-        const auto add = static_cast<std::int16_t>(codec::GetU16(p + 4));
-        if (add < 0 || add % rs != 0) return false; // an empty block in the chain: a whole read lays it out
-        link.Count = add / rs + 1;
-        link.Records = p + 6;
-        return link.Count <= per;
-    };
-    // The usual write keeps every block in its place (an edit, an insert or delete within a block): then
-    // only the rewritten blocks are looked at, not the whole chain.
-    std::vector<Link> chain;
-    const bool inPlace = [&] {
-        if (h.FileBlocks != fileBlocks_ || chunks.empty() || h.FirstBlock != chunks.front()->Block ||
-            h.LastBlock != chunks.back()->Block)
+        if (codec::GetU16(p) != image.NextBlock(c) || codec::GetU16(p + 2) != image.PrevBlock(c))
             return false;
-        std::int64_t total = static_cast<std::int64_t>(primary_.Size());
-        for (const auto& [b, bytes] : blocks) {
-            if (b >= blockOwner_.size() || blockOwner_[b] == nullptr) return false;
-            const Chunk& c = *blockOwner_[b];
-            const auto* p = codec::Bytes(bytes);
-            if (codec::GetU16(p) != NextBlock(c) || codec::GetU16(p + 2) != PrevBlock(c)) return false;
-            Link link;
-            link.Block = b;
-            link.At = c.Index;
-            if (!rewritten(bytes, link)) return false;
-            total += link.Count - static_cast<std::int64_t>(c.Count());
-            chain.push_back(link);
-        }
-        if (total != static_cast<std::int64_t>(h.NumRecords)) return false;
-        std::sort(chain.begin(), chain.end(), [](const Link& a, const Link& b) { return a.At < b.At; });
-        return true;
-    }();
-    if (!inPlace) {
-        chain.clear();
-        chain.reserve(h.FileBlocks);
-        std::vector<bool> visited(h.FileBlocks + 1u, false);
-        std::uint64_t total = 0;
-        for (std::uint16_t b = h.FirstBlock; b != 0;) {
-            if (b > h.FileBlocks || visited[b]) return false;
-            visited[b] = true;
-            Link link;
-            link.Block = b;
-            link.At = chain.size();
-            std::uint16_t next = 0;
-            if (const auto it = blocks.find(b); it != blocks.end()) {
-                if (!rewritten(it->second, link)) return false;
-                next = codec::GetU16(codec::Bytes(it->second));
-            } else {
-                if (b > fileBlocks_ || b >= blockOwner_.size() || blockOwner_[b] == nullptr) return false;
-                link.Old = blockOwner_[b];
-                link.Count = static_cast<int>(link.Old->Count());
-                next = NextBlock(*link.Old);
-            }
-            total += static_cast<std::uint64_t>(link.Count);
-            chain.push_back(link);
-            b = next;
-        }
-        if (total != h.NumRecords) return false;
+        RefreshPlan::Link link;
+        link.Block = b;
+        link.At = c.Index;
+        if (!ReadLink(bytes, image.hdr_.RecordSize, image.hdr_.RecordsPerBlock(), link)) return false;
+        total += link.Count - static_cast<std::int64_t>(c.Count());
+        plan.Chain.push_back(link);
     }
+    if (total != static_cast<std::int64_t>(h.NumRecords)) return false;
+    std::sort(plan.Chain.begin(), plan.Chain.end(),
+              [](const RefreshPlan::Link& a, const RefreshPlan::Link& b) { return a.At < b.At; });
+    return true;
+}
 
-    // Rows of the blocks that were rewritten or left the chain: matched with the new records by identity.
-    const int identity = hdr_.IdentityBytes();
+// Blocks moved: the new chain along its links, rewritten blocks from their bytes, the others as the image
+// knows them.
+bool TableRefresh::WalkChain(RefreshPlan& plan) {
+    const TableImage& image = image_;
+    const codec::DbHeader& h = plan.Header;
+    plan.Chain.clear();
+    plan.Chain.reserve(h.FileBlocks);
+    std::vector<bool> visited(h.FileBlocks + 1u, false);
+    std::uint64_t total = 0;
+    for (std::uint16_t b = h.FirstBlock; b != 0;) {
+        if (b > h.FileBlocks || visited[b]) return false;
+        visited[b] = true;
+        RefreshPlan::Link link;
+        link.Block = b;
+        link.At = plan.Chain.size();
+        std::uint16_t next = 0;
+        if (const auto it = plan.Blocks.find(b); it != plan.Blocks.end()) {
+            if (!ReadLink(it->second, image.hdr_.RecordSize, image.hdr_.RecordsPerBlock(), link))
+                return false;
+            next = codec::GetU16(codec::Bytes(it->second));
+        } else {
+            if (b > image.fileBlocks_ || b >= image.blockOwner_.size() || image.blockOwner_[b] == nullptr)
+                return false;
+            link.Old = image.blockOwner_[b];
+            link.Count = static_cast<int>(link.Old->Count());
+            next = image.NextBlock(*link.Old);
+        }
+        total += static_cast<std::uint64_t>(link.Count);
+        plan.Chain.push_back(link);
+        b = next;
+    }
+    return total == h.NumRecords;
+}
+
+// Rows of the blocks that were rewritten or left the chain, matched with the new records by identity.
+bool TableRefresh::MatchRows(RefreshPlan& plan, std::size_t limit) {
+    const TableImage& image = image_;
+    const auto& chunks = image.primary_.Chunks();
+    const int identity = image.hdr_.IdentityBytes();
+    const int rs = image.hdr_.RecordSize;
     std::unordered_multimap<std::string_view, RowId> pool;
     std::size_t poolRows = 0;
-    std::vector<RowId> unread; // rows never read: they leave the secondary orders by id
     auto toPool = [&](const Chunk& c) {
         poolRows += c.Count();
         if (poolRows > limit) return false;
         for (RowId id : c.Ids())
             // A row never read has nothing standing on it: its block's new rows take new ids.
-            if (rows_[id])
-                pool.emplace(std::string_view(reinterpret_cast<const char*>(rows_[id].get()), identity), id);
+            if (image.rows_[id])
+                pool.emplace(std::string_view(reinterpret_cast<const char*>(image.rows_[id].get()), identity),
+                             id);
             else
-                unread.push_back(id);
+                plan.Unread.push_back(id);
         return true;
     };
-    if (inPlace) {
-        for (const auto& l : chain)
+    if (plan.InPlace) {
+        for (const auto& l : plan.Chain)
             if (!toPool(*chunks[l.At])) return false;
     } else {
         std::vector<bool> reused(chunks.size(), false);
-        for (const auto& l : chain)
+        for (const auto& l : plan.Chain)
             if (l.Old != nullptr) reused[l.Old->Index] = true;
         for (std::size_t i = 0; i < chunks.size(); ++i)
             if (!reused[i] && !toPool(*chunks[i])) return false;
     }
 
-    struct Placed {
-        RowId Id;
-        const unsigned char* Record;
-        bool Changed; // new, or its bytes differ from what this image holds
-    };
-    std::vector<std::vector<Placed>> placed(chain.size());
-    RowId fresh = static_cast<RowId>(rows_.size());
-    for (std::size_t i = 0; i < chain.size(); ++i) {
-        if (chain[i].Records == nullptr) continue;
-        for (int k = 0; k < chain[i].Count; ++k) {
-            const unsigned char* rec = chain[i].Records + static_cast<std::size_t>(k) * rs;
+    plan.Rows.assign(plan.Chain.size(), {});
+    RowId fresh = static_cast<RowId>(image.rows_.size());
+    for (std::size_t i = 0; i < plan.Chain.size(); ++i) {
+        if (plan.Chain[i].Records == nullptr) continue;
+        for (int k = 0; k < plan.Chain[i].Count; ++k) {
+            const unsigned char* rec = plan.Chain[i].Records + static_cast<std::size_t>(k) * rs;
             const auto it = pool.find(std::string_view(reinterpret_cast<const char*>(rec), identity));
             if (it == pool.end()) {
                 if (fresh == NoRowId) return false;
-                placed[i].push_back({fresh++, rec, true});
+                plan.Rows[i].push_back({fresh++, rec, true});
                 continue;
             }
             const RowId id = it->second;
             pool.erase(it);
-            placed[i].push_back({id, rec, std::memcmp(rows_[id].get(), rec, rs) != 0});
+            plan.Rows[i].push_back({id, rec, std::memcmp(image.rows_[id].get(), rec, rs) != 0});
         }
     }
-    // Long memo texts come from the .MB, which this write did not touch: a row that points anywhere else
-    // than it did needs the whole read.
-    for (std::size_t i = 0; i < chain.size() && !memoFields_.empty() && !memosMoved; ++i)
-        for (const auto& pl : placed[i]) {
+    plan.Fresh = fresh;
+    for (const auto& [key, id] : pool)
+        plan.Gone.push_back(id);
+    return true;
+}
+
+// Long memo texts come from the .MB, which these writes did not touch: a row that points anywhere else than
+// it did needs the whole read.
+bool TableRefresh::MemosStayPut(const RefreshPlan& plan) const {
+    const TableImage& image = image_;
+    if (image.memoFields_.empty() || plan.MemosMoved) return true;
+    for (const auto& list : plan.Rows)
+        for (const auto& pl : list) {
             if (!pl.Changed) continue;
-            for (int fi : memoFields_) {
-                const auto& f = layout_[fi];
+            for (int fi : image.memoFields_) {
+                const auto& f = image.layout_[fi];
                 const int at = f.Offset + codec::MemoLeader(f);
                 const std::uint32_t location = codec::GetU32(pl.Record + at);
                 if (location == 0) continue;
-                if (pl.Id >= rows_.size() || codec::GetU32(rows_[pl.Id].get() + at) != location) return false;
+                if (pl.Id >= image.rows_.size() || codec::GetU32(image.rows_[pl.Id].get() + at) != location)
+                    return false;
             }
         }
-    // A keyed table stays in strictly rising key order across every rewritten block and its neighbours.
-    if (hdr_.KeyFields > 0) {
-        // The last record before link j and the first after it: a rewritten neighbour's new records, or
-        // the rows of the block as this image has them.
-        auto lastBefore = [&](std::size_t j) -> const unsigned char* {
-            if (!inPlace) {
-                if (j == 0) return nullptr;
-                return chain[j - 1].Old != nullptr ? Rec(chain[j - 1].Old->Back())
-                                                   : placed[j - 1].back().Record;
-            }
-            if (chain[j].At == 0) return nullptr;
-            if (j > 0 && chain[j - 1].At + 1 == chain[j].At) return placed[j - 1].back().Record;
-            return Rec(chunks[chain[j].At - 1]->Back());
-        };
-        auto firstAfter = [&](std::size_t j) -> const unsigned char* {
-            if (!inPlace) {
-                if (j + 1 == chain.size()) return nullptr;
-                return chain[j + 1].Old != nullptr ? Rec(chain[j + 1].Old->Front())
-                                                   : placed[j + 1].front().Record;
-            }
-            if (chain[j].At + 1 == chunks.size()) return nullptr;
-            if (j + 1 < chain.size() && chain[j + 1].At == chain[j].At + 1)
-                return placed[j + 1].front().Record;
-            return Rec(chunks[chain[j].At + 1]->Front());
-        };
-        for (std::size_t j = 0; j < chain.size(); ++j) {
-            if (chain[j].Old != nullptr) continue;
-            const unsigned char* prev = lastBefore(j);
-            for (const auto& pl : placed[j]) {
-                if (prev != nullptr && primaryRule_.Compare(prev, pl.Record) >= 0) return false;
-                prev = pl.Record;
-            }
-            const unsigned char* after = firstAfter(j);
-            if (after != nullptr && primaryRule_.Compare(prev, after) >= 0) return false;
-        }
-    }
+    return true;
+}
 
-    // ---- take the change
-    std::vector<RowId> gone;
-    for (const auto& [key, id] : pool)
-        gone.push_back(id);
-    for (std::size_t s = 0; s < secondaryOrders_.size(); ++s) {
-        auto& order = secondaryOrders_[s];
-        if (!order) continue;
-        auto erase = [&](RowId id) {
-            const auto pos = order->TracksRows() ? order->Locate(id)
-                                                 : LowerBound(static_cast<int>(s), rows_[id].get(), id);
-            ChunkedOrder::Change ch;
-            if (!order->IsEnd(pos) && order->At(pos) == id) order->Erase(pos, ch);
-        };
-        for (RowId id : gone)
-            erase(id);
-        for (RowId id : unread)
-            erase(id);
-        for (const auto& list : placed)
-            for (const auto& pl : list)
-                if (pl.Changed && pl.Id < rows_.size()) erase(pl.Id);
-    }
-    for (RowId id : gone) {
-        rows_.Reset(id);
-        memos_.erase(id);
-    }
-    rows_.resize(fresh);
-    if (memosMoved) {
-        // The .MB's layout is read again before the next write; the texts of the rows of rewritten blocks
-        // when next read (a text written anew may keep its place, length and first bytes).
-        mb_.Reset();
-        memoMap_ = false;
-        for (const auto& list : placed)
-            for (const auto& pl : list)
-                memos_.erase(pl.Id);
-    }
-    for (const auto& list : placed)
-        for (const auto& pl : list) {
-            if (!pl.Changed) continue;
-            auto& row = rows_.Slot(pl.Id);
-            if (!row) row = std::make_unique_for_overwrite<unsigned char[]>(rs);
-            std::memcpy(row.get(), pl.Record, rs);
+// A keyed table stays in strictly rising key order across every rewritten block and its neighbours.
+bool TableRefresh::KeysInOrder(const RefreshPlan& plan) const {
+    const TableImage& image = image_;
+    if (image.hdr_.KeyFields == 0) return true;
+    const auto& chunks = image.primary_.Chunks();
+    const auto& chain = plan.Chain;
+    const auto& placed = plan.Rows;
+    // The last record before link j and the first after it: a rewritten neighbour's new records, or the rows
+    // of the block as the image has them.
+    auto lastBefore = [&](std::size_t j) -> const unsigned char* {
+        if (!plan.InPlace) {
+            if (j == 0) return nullptr;
+            return chain[j - 1].Old != nullptr ? image.Rec(chain[j - 1].Old->Back())
+                                               : placed[j - 1].back().Record;
         }
-
-    // The primary order: the same blocks in the same places take their new rows; otherwise it is put
-    // together again along the chain.
-    bool samePlaces = inPlace || (h.FileBlocks == fileBlocks_ && chain.size() == chunks.size());
-    for (std::size_t i = 0; samePlaces && !inPlace && i < chain.size(); ++i)
-        samePlaces = chain[i].Block == chunks[i]->Block;
-    std::size_t pxFrom = chunks.size();
-    std::set<std::size_t> pxTouched;
-    auto idsOf = [](const std::vector<Placed>& list) {
-        std::vector<RowId> ids;
-        ids.reserve(list.size());
-        for (const auto& pl : list)
-            ids.push_back(pl.Id);
-        return ids;
+        if (chain[j].At == 0) return nullptr;
+        if (j > 0 && chain[j - 1].At + 1 == chain[j].At) return placed[j - 1].back().Record;
+        return image.Rec(chunks[chain[j].At - 1]->Back());
     };
-    if (samePlaces) {
-        for (std::size_t j = 0; j < chain.size(); ++j)
-            if (chain[j].Old == nullptr) {
-                primary_.ReplaceIds(chain[j].At, idsOf(placed[j]));
-                pxTouched.insert(chain[j].At);
-            }
-    } else {
-        pxFrom = 0;
-        while (pxFrom < chain.size() && pxFrom < chunks.size() &&
-               chain[pxFrom].Block == chunks[pxFrom]->Block && chain[pxFrom].Old != nullptr)
-            ++pxFrom;
-        ChunkedOrder order(static_cast<std::size_t>(per));
-        rowChunk_.clear();
-        if (hdr_.KeyFields == 0 || byBlock_) order.TrackRows(&rowChunk_);
-        blockOwner_.clear();
-        blockOwner_.resize(h.FileBlocks + 1u);
-        for (std::size_t i = 0; i < chain.size(); ++i) {
-            std::vector<RowId> ids =
-                chain[i].Old != nullptr ? std::move(chain[i].Old->MutableIds()) : idsOf(placed[i]);
-            blockOwner_.Slot(chain[i].Block) = order.AppendChunk(std::move(ids), chain[i].Block);
+    auto firstAfter = [&](std::size_t j) -> const unsigned char* {
+        if (!plan.InPlace) {
+            if (j + 1 == chain.size()) return nullptr;
+            return chain[j + 1].Old != nullptr ? image.Rec(chain[j + 1].Old->Front())
+                                               : placed[j + 1].front().Record;
         }
-        primary_ = std::move(order);
-        fileBlocks_ = h.FileBlocks;
-        freeBlocks_.clear();
-        for (std::uint16_t b = 1; b <= fileBlocks_; ++b)
-            if (blockOwner_[b] == nullptr) freeBlocks_.insert(b);
-    }
-
-    for (std::size_t s = 0; s < secondaryOrders_.size(); ++s) {
-        auto& order = secondaryOrders_[s];
-        if (!order) continue;
-        for (const auto& list : placed)
-            for (const auto& pl : list) {
-                if (!pl.Changed) continue;
-                ChunkedOrder::Change ch;
-                order->Insert(LowerBound(static_cast<int>(s), rows_[pl.Id].get(), pl.Id), pl.Id, ch);
-            }
-    }
-
-    for (std::size_t i = 0; i < chain.size(); ++i)
-        if (chain[i].Records != nullptr && blockOwner_[chain[i].Block] != nullptr)
-            Cached(*blockOwner_[chain[i].Block]);
-
-    hdr_ = std::move(h);
-    hdrBytes_ = std::move(head);
-    if (hdr_.KeyFields > 0) {
-        if (notes.size() == 1) {
-            for (const auto& w : t.Writes)
-                if (w.File == TableFile::Px) px_.PatchDiskImage(w.Offset, w.Data);
-            if (t.NewSize[1] >= 0) px_.ResizeDiskImage(static_cast<std::size_t>(t.NewSize[1]));
-        } else {
-            px_.SetDiskImage(std::move(pxBytes));
+        if (chain[j].At + 1 == chunks.size()) return nullptr;
+        if (j + 1 < chain.size() && chain[j + 1].At == chain[j].At + 1) return placed[j + 1].front().Record;
+        return image.Rec(chunks[chain[j].At + 1]->Front());
+    };
+    for (std::size_t j = 0; j < chain.size(); ++j) {
+        if (chain[j].Old != nullptr) continue;
+        const unsigned char* prev = lastBefore(j);
+        for (const auto& pl : placed[j]) {
+            if (prev != nullptr && image.primaryRule_.Compare(prev, pl.Record) >= 0) return false;
+            prev = pl.Record;
         }
-        pxDiskSize_ = px_.Image().size();
-        pxPending_ = UpdatePrimaryIndex(pxFrom, pxTouched);
+        const unsigned char* after = firstAfter(j);
+        if (after != nullptr && image.primaryRule_.Compare(prev, after) >= 0) return false;
     }
-    UpdateStamp(generation);
-    ++version_;
     return true;
 }
 

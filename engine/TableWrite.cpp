@@ -106,18 +106,6 @@ void TableImage::MarkNeighbours(const Chunk& c, Batch& b) {
     if (c.Index + 1 < chunks.size()) b.Linked.insert(chunks[c.Index + 1].get());
 }
 
-std::uint16_t TableImage::AllocateBlock() {
-    if (!freeBlocks_.empty()) {
-        const std::uint16_t block = *freeBlocks_.begin();
-        freeBlocks_.erase(freeBlocks_.begin());
-        return block;
-    }
-    if (fileBlocks_ == UINT16_MAX) throw Error("Tablica " + name_ + " je puna");
-    ++fileBlocks_;
-    if (blockOwner_.size() <= fileBlocks_) blockOwner_.resize(fileBlocks_ + 1u);
-    return fileBlocks_;
-}
-
 // A block left the chain: the last block of the file moves into its place, so the file stays without holes.
 void TableImage::ReleaseBlock(std::uint16_t block, Batch& b) {
     blockOwner_.Reset(block);
@@ -142,12 +130,6 @@ void TableImage::ReleaseBlock(std::uint16_t block, Batch& b) {
         MarkNeighbours(*last, b);
     }
     blockOwner_.resize(fileBlocks_ + 1u);
-}
-
-void TableImage::ReadNeighbours(std::size_t index) {
-    const auto& chunks = primary_.Chunks();
-    if (index > 0) ReadChunk(*chunks[index - 1]);
-    if (index + 1 < chunks.size()) ReadChunk(*chunks[index + 1]);
 }
 
 void TableImage::PrimaryInsert(RowId id, Batch& b) {
@@ -457,41 +439,6 @@ void TableImage::Empty() {
 
 // ------------------------------------------------------------------------------------------------ commit
 
-std::string TableImage::EncodeBlock(const Chunk& c) const {
-    std::string block(hdr_.BlockSize(), '\0');
-    auto* p = codec::Bytes(block);
-    codec::PutU16(p, NextBlock(c));
-    codec::PutU16(p + 2, PrevBlock(c));
-    codec::PutU16(p + 4, static_cast<std::uint16_t>((c.Count() - 1) * hdr_.RecordSize));
-    p += 6;
-    for (RowId id : c.Ids()) {
-        std::memcpy(p, Rec(id), hdr_.RecordSize);
-        p += hdr_.RecordSize;
-    }
-    return block;
-}
-
-void TableImage::LayOutBlocks(std::vector<RowId> all) {
-    ReadAllRows();
-    if (hdr_.KeyFields > 0)
-        std::stable_sort(all.begin(), all.end(),
-                         [&](RowId x, RowId y) { return Before(-1, Rec(x), x, Rec(y), y); });
-    const std::size_t per = static_cast<std::size_t>(hdr_.RecordsPerBlock());
-    primary_ = ChunkedOrder(per);
-    rowChunk_.clear();
-    if (hdr_.KeyFields == 0) primary_.TrackRows(&rowChunk_);
-    blockOwner_.clear();
-    blockOwner_.resize(1);
-    freeBlocks_.clear();
-    fileBlocks_ = 0;
-    for (std::size_t i = 0; i < all.size(); i += per) {
-        std::vector<RowId> ids(all.begin() + static_cast<std::ptrdiff_t>(i),
-                               all.begin() + static_cast<std::ptrdiff_t>(std::min(all.size(), i + per)));
-        const auto block = ++fileBlocks_;
-        blockOwner_.push_back(primary_.AppendChunk(std::move(ids), block));
-    }
-}
-
 void TableImage::Relayout(Batch& b) {
     ReadAllRows();
     std::vector<RowId> all;
@@ -576,12 +523,12 @@ void TableImage::Commit(Batch& b) {
     }
 
     t.Note = ChangeNote(t);
-    codec::TableState before = State();
+    codec::TableState before = orders_.State();
     // The rows were counted after the change in memory: the files still have those before it.
     for (const RowStep& step : b.Steps)
         before.Rows += static_cast<std::uint32_t>(step.Kind == codec::StepKind::Erase) -
                        static_cast<std::uint32_t>(step.Kind == codec::StepKind::Insert);
-    const std::vector<OrderChange> orders = PlanStoredOrders(b.All, b.Steps, before);
+    const std::vector<OrderChange> orders = orders_.PlanStoredOrders(b.All, b.Steps, before);
     const std::uint64_t generation = journal_.Commit(t, files_);
     hdrBytes_ = std::move(head);
     pxPending_.clear();
@@ -589,7 +536,7 @@ void TableImage::Commit(Batch& b) {
     if (!memoFields_.empty()) mbDiskSize_ = mb_.FileSize();
     UpdateStamp(generation);
     ++version_;
-    FinishStoredOrders(orders, before, State());
+    orders_.FinishStoredOrders(orders, before, orders_.State());
 }
 
 // ------------------------------------------------------------------------------------------------ indexes

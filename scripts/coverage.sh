@@ -1,25 +1,46 @@
 #!/usr/bin/env bash
-# Builds with coverage counters into ${BUILD_DIR:-build-coverage}, runs every test, and prints line and
+# Builds with coverage counters into ${BUILD_DIR:-build-coverage}, runs the tests, and prints line and
 # branch coverage per folder of the program (tests and benchmarks left out). `--folder engine` also lists
-# that folder's files with the branches no test takes. Not part of CI: a coverage build is slow.
+# that folder's files with the branches no test takes. Test targets named after the options (for example
+# `engine_test`) build and run only those; without any, everything is built and every test runs. JOBS
+# (default 4) caps the parallel compiles and tests; CMAKE_ARGS is passed to the configure. Not part of CI:
+# a coverage build is slow.
+#   scripts/coverage.sh --folder engine engine_test
 set -euo pipefail
 cd "$(dirname "$0")/.."
 folder=""
-if [ "${1:-}" = "--folder" ]; then folder=${2:?"--folder takes a folder, e.g. engine"}; fi
+if [ "${1:-}" = "--folder" ]; then
+    folder=${2:?"--folder takes a folder, e.g. engine"}
+    shift 2
+fi
+targets=("$@")
+jobs=${JOBS:-4}
 bash scripts/install-deps.sh
 if ! command -v gcovr >/dev/null 2>&1; then
     sudo=""; [ "$(id -u)" -ne 0 ] && sudo="sudo"
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends gcovr
 fi
 build_dir=${BUILD_DIR:-build-coverage}
-cmake -S . -B "$build_dir" -DPLOM_COVERAGE=ON -DCMAKE_BUILD_TYPE=Debug >/dev/null
-cmake --build "$build_dir" -j"$(nproc)"
+# shellcheck disable=SC2086 # CMAKE_ARGS is a list of options
+cmake -S . -B "$build_dir" -DPLOM_COVERAGE=ON -DCMAKE_BUILD_TYPE=Debug ${CMAKE_ARGS:-} >/dev/null
 find "$build_dir" -name '*.gcda' -delete
-QT_QPA_PLATFORM=offscreen ctest --test-dir "$build_dir" -j"$(nproc)" >"$build_dir/ctest.log" 2>&1 ||
-    echo "Some tests failed (see $build_dir/ctest.log); coverage is of what ran."
+if [ ${#targets[@]} -eq 0 ]; then
+    cmake --build "$build_dir" -j"$jobs"
+    QT_QPA_PLATFORM=offscreen ctest --test-dir "$build_dir" -j"$jobs" >"$build_dir/ctest.log" 2>&1 ||
+        echo "Some tests failed (see $build_dir/ctest.log); coverage is of what ran."
+else
+    cmake --build "$build_dir" -j"$jobs" --target "${targets[@]}"
+    : >"$build_dir/ctest.log"
+    for target in "${targets[@]}"; do
+        exe=$(find "$build_dir/tests" -type f -name "$target" -perm -u+x | head -n 1)
+        if [ -z "$exe" ]; then echo "No test program $target in $build_dir/tests"; exit 1; fi
+        QT_QPA_PLATFORM=offscreen "$exe" >>"$build_dir/ctest.log" 2>&1 ||
+            echo "Some tests of $target failed (see $build_dir/ctest.log); coverage is of what ran."
+    done
+fi
 summary="$build_dir/coverage.json"
 gcovr -r . "$build_dir" --exclude 'tests/' --exclude 'bench/' --exclude "$build_dir/" \
-      --exclude-throw-branches --json-summary "$summary" -j"$(nproc)" >/dev/null
+      --exclude-throw-branches --json-summary "$summary" -j"$jobs" >/dev/null
 python3 - "$summary" "$folder" <<'PY'
 import json, sys
 data = json.load(open(sys.argv[1]))
@@ -49,7 +70,7 @@ PY
 if [ -n "$folder" ]; then
     # Every line of the folder with a branch no test takes: file:line taken/total.
     detail="$build_dir/coverage-$(echo "$folder" | tr / _).json"
-    gcovr -r . "$build_dir" --filter "$folder/" --exclude-throw-branches --json "$detail" -j"$(nproc)" >/dev/null
+    gcovr -r . "$build_dir" --filter "$folder/" --exclude-throw-branches --json "$detail" -j"$jobs" >/dev/null
     python3 - "$detail" <<'PY'
 import json, sys
 print("\nBranches no test takes:")
