@@ -375,9 +375,14 @@ void Journal::Apply(const Transaction& t, TableFiles& files) {
     }
 }
 
-// Writes of one file that overlap or touch become one, holding what the last of them left: every byte of
+// Whether the range [from, to) of a file and one starting at `at` share a sector.
+static bool ShareASector(std::uint64_t from, std::uint64_t to, std::uint64_t at) {
+    return at >= from && at / Sector <= (to - 1) / Sector;
+}
+
+// Writes of one file that share a sector become one, holding what the last of them left: every sector of
 // the files is named once, so its content before and after the transaction tell whether it was applied.
-// Nothing is copied when no two overlap (the usual write).
+// Nothing is copied when no two share one (the usual write: whole blocks one after another).
 static const Transaction& Coalesced(const Transaction& t, Transaction& merged) {
     std::vector<std::size_t> order(t.Writes.size());
     for (std::size_t i = 0; i < order.size(); ++i)
@@ -385,11 +390,16 @@ static const Transaction& Coalesced(const Transaction& t, Transaction& merged) {
     auto key = [&](std::size_t i) { return std::pair(t.Writes[i].File, t.Writes[i].Offset); };
     std::stable_sort(order.begin(), order.end(),
                      [&](std::size_t a, std::size_t b) { return key(a) < key(b); });
+    // Along each file in order of offset, the furthest end of the writes so far (a long write may reach
+    // over several short ones after it).
     bool overlap = false;
-    for (std::size_t k = 1; k < order.size() && !overlap; ++k) {
-        const JournalWrite& a = t.Writes[order[k - 1]];
+    std::uint64_t reach = 0;
+    for (std::size_t k = 0; k < order.size() && !overlap; ++k) {
         const JournalWrite& b = t.Writes[order[k]];
-        overlap = a.File == b.File && b.Offset <= a.Offset + a.Data.size();
+        if (k == 0 || t.Writes[order[k - 1]].File != b.File) reach = 0;
+        if (b.Data.empty()) continue;
+        overlap = reach > 0 && b.Offset / Sector <= (reach - 1) / Sector;
+        reach = std::max<std::uint64_t>(reach, b.Offset + b.Data.size());
     }
     if (!overlap) return t;
     merged.NewSize = t.NewSize;
@@ -400,9 +410,11 @@ static const Transaction& Coalesced(const Transaction& t, Transaction& merged) {
             if (w.File != f || w.Data.empty()) continue;
             std::uint64_t from = w.Offset, to = w.Offset + w.Data.size();
             auto it = ranges.upper_bound(from);
-            if (it != ranges.begin() && std::prev(it)->first + std::prev(it)->second.size() >= from) --it;
+            if (it != ranges.begin() &&
+                ShareASector(std::prev(it)->first, std::prev(it)->first + std::prev(it)->second.size(), from))
+                --it;
             std::vector<std::pair<std::uint64_t, std::string>> joined;
-            while (it != ranges.end() && it->first <= to) {
+            while (it != ranges.end() && (it->first < to || it->first / Sector <= (to - 1) / Sector)) {
                 from = std::min(from, it->first);
                 to = std::max<std::uint64_t>(to, it->first + it->second.size());
                 joined.emplace_back(it->first, std::move(it->second));
