@@ -207,6 +207,7 @@ void TCustomInstall::Run() {
     for (int code : {-986, -976, -975, -982, -981, -977, -980})
         Broadcast(this, code, nullptr);
     TFileContainer::Process();
+    RecordMadeFolders();
     if (unfinished_ > 0 || RebootNeeded()) RegisterRunOnce();
     if (RebootNeeded()) {
         Broadcast(this, -987, nullptr);
@@ -501,6 +502,13 @@ void TCustomInstall::NoteNewFolders(const std::string& folder) {
 
 void TCustomInstall::NoteNewFile(const std::string& path) {
     newFiles_.push_back(path);
+}
+
+void TCustomInstall::RecordMadeFolders() {
+    const std::string key = UninstallKeyBase + Information.ProductName;
+    if (newFolders_.empty() || !RegKeyExists(HKEY_LOCAL_MACHINE, key)) return;
+    for (const std::string& folder : newFolders_)
+        WriteRegString(HKEY_LOCAL_MACHINE, key + "\\" + MadeFoldersKey, folder, "");
 }
 
 bool TCustomInstall::RollBack() {

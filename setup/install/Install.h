@@ -118,6 +118,9 @@ public:
     // targets in use, the uninstall key when this run made it, and the registry values that named what
     // went. True when anything was removed.
     bool RollBack();
+    // Lists the folders the finished run made under the uninstall key, so that the uninstaller takes
+    // them away again once they are empty.
+    void RecordMadeFolders();
     bool Terminated() const { return terminated_; }
     bool InstallRunning() const { return installRunning_; }
 

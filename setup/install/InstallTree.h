@@ -378,6 +378,8 @@ bool StampStillHolds(const std::string& stamp, const std::string& path);
 inline constexpr const char* SharedDllsKey = "\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs";
 inline constexpr const char* HelpKey = "\\SOFTWARE\\Microsoft\\Windows\\Help";
 inline constexpr const char* UninstallKeyBase = "\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
+// The sub-key of an uninstall key whose value names are the folders the installation made.
+inline constexpr const char* MadeFoldersKey = "Folders";
 inline constexpr int MaxNumberedKeys = 100;
 
 } // namespace setup

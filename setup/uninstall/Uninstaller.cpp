@@ -144,6 +144,35 @@ void RemoveArchiveLocks(const std::string& folder, UninstallReport& report) {
     }
 }
 
+// The database engine counts the installations using it ("UseCount"); the product's uninstall key says
+// how many of them were its own ("BDE\\Entries"). Those go; with the last one the count goes too, and the
+// way to save a configuration once no configuration is named, and the engine's keys left empty.
+constexpr const char* EngineKey = "\\Software\\Borland\\Database Engine";
+constexpr const char* EngineLibraryKey = "\\Software\\Borland\\BLW32";
+
+void DropKeyWhenEmpty(const std::string& key) {
+    if (RegKeyExists(HKEY_LOCAL_MACHINE, key) && RegValueNames(HKEY_LOCAL_MACHINE, key).empty() &&
+        RegSubKeys(HKEY_LOCAL_MACHINE, key).empty())
+        DeleteRegKeyTree(HKEY_LOCAL_MACHINE, key);
+}
+
+void ReleaseEngine(const std::string& uninstallKey) {
+    const long long own =
+        std::atoll(ReadRegString(HKEY_LOCAL_MACHINE, uninstallKey + "\\BDE", "Entries", "0").c_str());
+    if (own <= 0 || !RegValueExists(HKEY_LOCAL_MACHINE, EngineKey, "UseCount")) return;
+    const long long left = ReadRegInteger(HKEY_LOCAL_MACHINE, EngineKey, "UseCount", 0) - own;
+    if (left > 0) {
+        WriteRegInteger(HKEY_LOCAL_MACHINE, EngineKey, "UseCount", left);
+        return;
+    }
+    DeleteRegValue(HKEY_LOCAL_MACHINE, EngineKey, "UseCount");
+    if (!RegValueExists(HKEY_LOCAL_MACHINE, EngineKey, "CONFIGFILE01"))
+        DeleteRegValue(HKEY_LOCAL_MACHINE, EngineKey, "SAVECONFIG");
+    DropKeyWhenEmpty(EngineKey);
+    DropKeyWhenEmpty(EngineLibraryKey);
+    DropKeyWhenEmpty("\\Software\\Borland");
+}
+
 } // namespace
 
 UninstallReport UninstallProduct(const std::string& product) {
@@ -197,7 +226,20 @@ UninstallReport UninstallProduct(const std::string& product) {
         RemoveStaleTemporaries(folder, true);
         if (base::Fs().RemoveFolder(folder.c_str()) == 0) report.FoldersRemoved.push_back(folder);
     }
+    // The folders the installation made above its files (the menu's folders in a new home, say) go
+    // once nothing is left in them.
+    std::vector<std::string> made = RegValueNames(HKEY_LOCAL_MACHINE, key + "\\" + MadeFoldersKey);
+    std::sort(made.begin(), made.end(),
+              [](const std::string& a, const std::string& b) { return Depth(a) > Depth(b); });
+    for (const std::string& folder : made) {
+        if (folder.empty() || folder.front() != '/' || folder == "/") continue;
+        if (base::Fs().RemoveFolder(folder.c_str()) == 0) {
+            report.FoldersRemoved.push_back(folder);
+            folders.insert(folder);
+        }
+    }
     DropValuesNamingGonePaths(folders, key);
+    ReleaseEngine(key);
     DeleteRegKeyTree(HKEY_LOCAL_MACHINE, key);
     return report;
 }

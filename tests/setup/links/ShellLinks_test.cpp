@@ -190,6 +190,16 @@ TEST_F(Links, AFailedRunTakesAwayTheEntriesItAddedAndKeepsAnEarlierInstallations
     EXPECT_TRUE(fs::exists(menu));
     EXPECT_TRUE(fs::exists(Installed() + "/Plom"));
     group->OnAfterProcess = nullptr;
+
+    // uninstalling takes away the menu's folders the installation made in the new home, but what the
+    // user put beside them stays
+    Write("home/.local/share/mine.txt", "mine");
+    UninstallProduct("Lumeno Test");
+    EXPECT_FALSE(fs::exists(apps));
+    EXPECT_FALSE(fs::exists(Path("home/.local/share/desktop-directories")));
+    EXPECT_FALSE(fs::exists(Path("home/.config")));
+    EXPECT_FALSE(fs::exists(Installed()));
+    EXPECT_TRUE(fs::exists(Path("home/.local/share/mine.txt")));
 }
 
 TEST_F(Links, LinkNamesFollowTheObjectAndTheLocation) {
