@@ -74,6 +74,7 @@ bool Unchanged(const Recorded& r) {
     struct stat st {};
     if (::lstat(r.path.c_str(), &st) != 0) return true; // gone already
     if (S_ISLNK(st.st_mode)) return true;
+    if (r.stamp == AnyContentStamp) return S_ISREG(st.st_mode);
     return S_ISREG(st.st_mode) && (r.stamp.empty() || StampStillHolds(r.stamp, r.path));
 }
 
@@ -106,9 +107,10 @@ void Remove(const std::string& path, UninstallReport& report) {
 // alone hold none. The .DB goes last, so an interrupted uninstall never leaves a memo without its table.
 void RemoveTable(Table& table, UninstallReport& report) {
     std::set<std::string> recordedNames;
-    bool changed = false;
+    bool changed = false, bookkeeping = false;
     for (const Recorded& r : table.recorded) {
         recordedNames.insert(r.path);
+        if (r.stamp == AnyContentStamp) bookkeeping = true;
         if (!Unchanged(r)) changed = true;
     }
     std::string db;
@@ -117,6 +119,8 @@ void RemoveTable(Table& table, UninstallReport& report) {
         if (ext == ".DB") db = p;
         if (!recordedNames.count(p) && (ext == ".DB" || ext == ".MB" || ext == ".VAL")) changed = true;
     }
+    // The program's own register holds nothing of the workshop's: its memo and indexes go with it.
+    if (bookkeeping) changed = false;
     if (changed) {
         for (const std::string& p : table.present)
             report.Kept.push_back(p);
