@@ -3,6 +3,7 @@
 #include "base/FileSystem.h"
 #include "base/Text.h"
 #include "engine/codec/IndexDefFile.h"
+#include "setup/bde/InstallBde.h"
 #include "setup/install/InstallTree.h"
 #include "setup/kit/KitRoutines.h"
 #include "setup/kit/Registry.h"
@@ -148,33 +149,12 @@ void RemoveArchiveLocks(const std::string& folder, UninstallReport& report) {
     }
 }
 
-// The database engine counts the installations using it ("UseCount"); the product's uninstall key says
-// how many of them were its own ("BDE\\Entries"). Those go; with the last one the count goes too, and the
-// way to save a configuration once no configuration is named, and the engine's keys left empty.
-constexpr const char* EngineKey = "\\Software\\Borland\\Database Engine";
-constexpr const char* EngineLibraryKey = "\\Software\\Borland\\BLW32";
-
-void DropKeyWhenEmpty(const std::string& key) {
-    if (RegKeyExists(HKEY_LOCAL_MACHINE, key) && RegValueNames(HKEY_LOCAL_MACHINE, key).empty() &&
-        RegSubKeys(HKEY_LOCAL_MACHINE, key).empty())
-        DeleteRegKeyTree(HKEY_LOCAL_MACHINE, key);
-}
-
+// The database engine counts the installations using it; the product's uninstall key says how many of
+// them were its own ("BDE\\Entries").
 void ReleaseEngine(const std::string& uninstallKey) {
     const long long own =
         std::atoll(ReadRegString(HKEY_LOCAL_MACHINE, uninstallKey + "\\BDE", "Entries", "0").c_str());
-    if (own <= 0 || !RegValueExists(HKEY_LOCAL_MACHINE, EngineKey, "UseCount")) return;
-    const long long left = ReadRegInteger(HKEY_LOCAL_MACHINE, EngineKey, "UseCount", 0) - own;
-    if (left > 0) {
-        WriteRegInteger(HKEY_LOCAL_MACHINE, EngineKey, "UseCount", left);
-        return;
-    }
-    DeleteRegValue(HKEY_LOCAL_MACHINE, EngineKey, "UseCount");
-    if (!RegValueExists(HKEY_LOCAL_MACHINE, EngineKey, "CONFIGFILE01"))
-        DeleteRegValue(HKEY_LOCAL_MACHINE, EngineKey, "SAVECONFIG");
-    DropKeyWhenEmpty(EngineKey);
-    DropKeyWhenEmpty(EngineLibraryKey);
-    DropKeyWhenEmpty("\\Software\\Borland");
+    if (own > 0) ReleaseEngineUses(own);
 }
 
 } // namespace

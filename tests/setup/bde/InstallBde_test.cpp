@@ -126,6 +126,25 @@ TEST_F(Bde, UninstallingGivesBackTheInstallationsCountsAndTheLastTakesTheEngineS
         << Read(Path("state/HKEY_LOCAL_MACHINE.reg"));
 }
 
+TEST_F(Bde, AFailedRunGivesBackTheUseItCounted) {
+    // the disk fills up once the engine group is done
+    install->OnAfterProcess = [](TInstallContainer&) {
+        throw IECustomInstallFile("Cannot write %s: No space left on device", {"Plom"});
+    };
+    WriteRegInteger(HKEY_LOCAL_MACHINE, EngineKey, "UseCount", 2);
+    EXPECT_EQ(install->Execute({}), 1);
+    EXPECT_EQ(ReadRegInteger(HKEY_LOCAL_MACHINE, EngineKey, "UseCount", 0), 2);
+
+    DeleteRegKeyTree(HKEY_LOCAL_MACHINE, "\\Software\\Borland");
+    EXPECT_EQ(install->Execute({}), 1);
+    ASSERT_FALSE(messages.empty());
+    EXPECT_NE(messages.back().find("No space left on device"), std::string::npos) << messages.back();
+    EXPECT_FALSE(fs::exists(Engine()));
+    EXPECT_FALSE(RegKeyExists(HKEY_LOCAL_MACHINE, "\\Software\\Borland"))
+        << Read(Path("state/HKEY_LOCAL_MACHINE.reg"));
+    install->OnAfterProcess = nullptr;
+}
+
 TEST_F(Bde, WithoutAnEngineTheConfigurationIsInstalledInTheEngineFolder) {
     ASSERT_EQ(install->Execute({}), 0) << (messages.empty() ? "" : messages.back());
     EXPECT_EQ(bde->ExistingConfig(), "***");
