@@ -237,6 +237,33 @@ void TInstallBDE::InstallChildren() {
     }
     Register();
     lib.IncrementIDAPIUseCount();
+    // a run that fails after this does not leave the engine counted for an installation that is not there
+    if (TCustomInstall* root = Root()) root->NoteUndo([] { ReleaseEngineUses(1); });
+}
+
+namespace {
+
+void DropKeyWhenEmpty(const std::string& key) {
+    if (RegKeyExists(HKEY_LOCAL_MACHINE, key) && RegValueNames(HKEY_LOCAL_MACHINE, key).empty() &&
+        RegSubKeys(HKEY_LOCAL_MACHINE, key).empty())
+        DeleteRegKeyTree(HKEY_LOCAL_MACHINE, key);
+}
+
+} // namespace
+
+void ReleaseEngineUses(long long uses) {
+    if (uses <= 0 || !RegValueExists(HKEY_LOCAL_MACHINE, EngineKey, "UseCount")) return;
+    const long long left = ReadRegInteger(HKEY_LOCAL_MACHINE, EngineKey, "UseCount", 0) - uses;
+    if (left > 0) {
+        WriteRegInteger(HKEY_LOCAL_MACHINE, EngineKey, "UseCount", left);
+        return;
+    }
+    DeleteRegValue(HKEY_LOCAL_MACHINE, EngineKey, "UseCount");
+    if (!RegValueExists(HKEY_LOCAL_MACHINE, EngineKey, "CONFIGFILE01"))
+        DeleteRegValue(HKEY_LOCAL_MACHINE, EngineKey, "SAVECONFIG");
+    DropKeyWhenEmpty(EngineKey);
+    DropKeyWhenEmpty(Blw32Key);
+    DropKeyWhenEmpty("\\Software\\Borland");
 }
 
 void TInstallBDE::Register() {

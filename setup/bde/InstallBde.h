@@ -66,6 +66,10 @@ private:
 // The engine group of the process (the last one made), or nullptr.
 TInstallBDE* CurrentInstallBDE();
 
+// Gives back uses of the engine ("UseCount"): with the last one the count goes, and so do the way to save
+// a configuration when no configuration is named any more, and the engine's keys left empty.
+void ReleaseEngineUses(long long uses);
+
 inline constexpr const char* IdapiInstLibrary = "libidapinst.so";
 inline constexpr const char* EngineKey = "\\Software\\Borland\\Database Engine";
 

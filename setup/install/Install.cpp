@@ -201,12 +201,14 @@ void TCustomInstall::Run() {
     ClearUnfinished();
     newFiles_.clear();
     newFolders_.clear();
+    undos_.clear();
     uninstallKeyExisted_ = RegKeyExists(HKEY_LOCAL_MACHINE, UninstallKeyBase + Information.ProductName);
     ReadArchiveInfo();
     if (OnStartInstall) OnStartInstall(*this);
     for (int code : {-986, -976, -975, -982, -981, -977, -980})
         Broadcast(this, code, nullptr);
     TFileContainer::Process();
+    RecordMadeFolders();
     if (unfinished_ > 0 || RebootNeeded()) RegisterRunOnce();
     if (RebootNeeded()) {
         Broadcast(this, -987, nullptr);
@@ -260,6 +262,7 @@ void TCustomInstall::Resume() {
     installRunning_ = true;
     newFiles_.clear();
     newFolders_.clear();
+    undos_.clear();
     uninstallKeyExisted_ = true;
     SharedNetLocation().SetLoginInformation(LoginInformation);
     recordKey_ = FindSetupRecord(false);
@@ -503,6 +506,17 @@ void TCustomInstall::NoteNewFile(const std::string& path) {
     newFiles_.push_back(path);
 }
 
+void TCustomInstall::NoteUndo(std::function<void()> undo) {
+    undos_.push_back(std::move(undo));
+}
+
+void TCustomInstall::RecordMadeFolders() {
+    const std::string key = UninstallKeyBase + Information.ProductName;
+    if (newFolders_.empty() || !RegKeyExists(HKEY_LOCAL_MACHINE, key)) return;
+    for (const std::string& folder : newFolders_)
+        WriteRegString(HKEY_LOCAL_MACHINE, key + "\\" + MadeFoldersKey, folder, "");
+}
+
 bool TCustomInstall::RollBack() {
     bool removed = false;
     std::set<std::string> folders;
@@ -526,8 +540,13 @@ bool TCustomInstall::RollBack() {
         removed = true;
     }
     if (removed && !folders.empty()) DropValuesNamingGonePaths(folders, recordKey_);
+    for (auto undo = undos_.rbegin(); undo != undos_.rend(); ++undo) {
+        (*undo)();
+        removed = true;
+    }
     newFiles_.clear();
     newFolders_.clear();
+    undos_.clear();
     return removed;
 }
 

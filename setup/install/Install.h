@@ -3,6 +3,7 @@
 #include "setup/kit/SelfExtractTrailer.h"
 #include "setup/net/NetTransport.h"
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -114,10 +115,15 @@ public:
     // away again: the folders missing above one about to be made, and new files once in place.
     void NoteNewFolders(const std::string& folder);
     void NoteNewFile(const std::string& path);
+    // Something else to give back when the run fails (run last first, after the files went).
+    void NoteUndo(std::function<void()> undo);
     // Removes what was noted (files first, then the folders left empty), the files waiting beside
     // targets in use, the uninstall key when this run made it, and the registry values that named what
     // went. True when anything was removed.
     bool RollBack();
+    // Lists the folders the finished run made under the uninstall key, so that the uninstaller takes
+    // them away again once they are empty.
+    void RecordMadeFolders();
     bool Terminated() const { return terminated_; }
     bool InstallRunning() const { return installRunning_; }
 
@@ -128,6 +134,7 @@ private:
     std::string StartedSetupFile() const;
 
     std::vector<std::string> newFiles_, newFolders_;
+    std::vector<std::function<void()>> undos_;
     bool uninstallKeyExisted_ = true;
     std::vector<std::unique_ptr<TCustomPathSpecifier>> kinds_;
     TDistributeType distributeType_ = dtTraditional;

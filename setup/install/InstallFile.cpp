@@ -349,7 +349,10 @@ bool UninstallRecordHolds(const std::string& key, const std::string& target) {
 
 void TCustomInstallFile::WriteUninstallData(const std::string& key) {
     // The file the run put in place: under its real name, stamped as it will stand after the rename.
-    RecordUninstallFile(key, TargetPath(), replacedLater_ ? pendingPath_ : std::string());
+    if (ProgramBookkeeping)
+        Record(key, TargetPath(), AnyContentStamp, TargetPath());
+    else
+        RecordUninstallFile(key, TargetPath(), replacedLater_ ? pendingPath_ : std::string());
 }
 
 void TCustomInstallFile::Pack() {

@@ -293,6 +293,9 @@ public:
     bool RegisterAsHelp = false;
     bool UpdateDLLCounter = false;
     bool ActiveX = false; // no component of this system registers itself: kept for the records
+    // Written by the program itself as it runs (its register of open tables), never by the user: the
+    // uninstaller takes it away (a table with its memo and indexes) whatever it holds by then.
+    bool ProgramBookkeeping = false;
     TInstallFileState State() const { return state_; }
 
     TInstallFileNotifyEvent OnBeforeCompress, OnAfterCompress, OnBeforeCopy, OnAfterCopy, OnBeforeInstall,
@@ -367,6 +370,8 @@ void RenameUninstallRecord(const std::string& key, const std::string& from, cons
 // Whether the file is listed under the uninstall key.
 bool UninstallRecordHolds(const std::string& key, const std::string& target);
 
+// The stamp of a file the uninstaller removes whatever it holds (ProgramBookkeeping).
+inline constexpr const char* AnyContentStamp = "*";
 // "size;modification time in nanoseconds;CRC-32 of the contents" of a file, empty when it cannot be read.
 std::string FileStamp(const std::string& path);
 // Whether the file still holds what the stamp recorded: the same size and contents (the engine sets the
@@ -378,6 +383,8 @@ bool StampStillHolds(const std::string& stamp, const std::string& path);
 inline constexpr const char* SharedDllsKey = "\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs";
 inline constexpr const char* HelpKey = "\\SOFTWARE\\Microsoft\\Windows\\Help";
 inline constexpr const char* UninstallKeyBase = "\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
+// The sub-key of an uninstall key whose value names are the folders the installation made.
+inline constexpr const char* MadeFoldersKey = "Folders";
 inline constexpr int MaxNumberedKeys = 100;
 
 } // namespace setup

@@ -6,6 +6,7 @@
 #include "base/Text.h"
 #include "setup/kit/KitExceptions.h"
 #include "setup/kit/KitRoutines.h"
+#include "setup/kit/ShellFolders.h"
 
 #include <cctype>
 #include <cerrno>
@@ -589,12 +590,17 @@ bool PathExists(const std::string& path) {
 
 void DropValuesNamingGonePaths(const std::set<std::string>& folders, const std::string& skipKey) {
     const std::string skip = base::UpperCase(NormalizeKey(skipKey));
+    // The values that say where things go (the shell folders, the program-files folder) are the
+    // system's, not the installation's, even when they name a folder that went with it.
+    const std::set<std::string> placeKeys = {base::UpperCase(NormalizeKey(ShellFoldersKey)),
+                                             base::UpperCase(NormalizeKey(CurrentVersionKey))};
     for (int root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
         RegistryStore().Update(root, [&](RegistryHive& hive) {
             bool changedAny = false;
             std::function<void(const std::string&)> walk = [&](const std::string& key) {
                 if (!key.empty() && base::UpperCase(key) == skip) return;
-                for (const std::string& name : hive.ValueNames(key)) {
+                const bool placeKey = placeKeys.count(base::UpperCase(key)) != 0;
+                for (const std::string& name : placeKey ? std::vector<std::string>{} : hive.ValueNames(key)) {
                     const auto v = hive.Value(key, name);
                     if (!v || v->kind != RegValue::String || v->text.empty()) continue;
                     std::string kept;

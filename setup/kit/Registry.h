@@ -102,7 +102,8 @@ void DeleteRegKeyTree(int root, const std::string& key);
 
 // Drops the values (of the local machine and the current user) whose text names a path inside one of
 // the folders that no longer exists: such a value goes, a ";"-list loses those parts (and goes when none
-// is left). The key skipKey and its sub-keys are left alone.
+// is left). The key skipKey and its sub-keys are left alone, and so are the values of the shell-folder
+// and program-files keys, which say where things go.
 void DropValuesNamingGonePaths(const std::set<std::string>& folders, const std::string& skipKey);
 
 inline constexpr const char* RunOnceKey = "\\Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce";

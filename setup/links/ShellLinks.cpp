@@ -38,9 +38,19 @@ void ResetState() {
 }
 [[maybe_unused]] const bool registered = base::RegisterStateReset(base::StateLayer::Kit, &ResetState);
 
-void MakeFolder(const std::string& folder) {
+// The run notes the folders it makes and the entries it adds (not those an earlier installation
+// wrote), so that a run failing later takes them away again.
+void MakeFolder(const std::string& folder, TCustomInstall* root) {
+    if (root) root->NoteNewFolders(RemoveBackslash(folder));
     if (const int error = base::MakeFolders(folder))
         throw IEInstallShellLink("Cannot create the folder %s: %s", {folder, std::strerror(error)});
+}
+
+void WriteEntryFile(const std::string& file, const std::string& text, TCustomInstall* root,
+                    const base::ReplaceOptions& options = {}) {
+    const bool existed = ::access(file.c_str(), F_OK) == 0;
+    base::ReplaceFile(file, text, options);
+    if (root && !existed) root->NoteNewFile(file);
 }
 
 std::string Extension(const std::string& name) {
@@ -96,7 +106,7 @@ std::string MergedMenusFolder() {
 void TCustomShellLinkGroup::Process() {
     if (OnBeforeProcess) OnBeforeProcess(*this);
     Broadcast(this, -991, nullptr);
-    if (Include && Selected()) MakeFolder(DestPath());
+    if (Include && Selected()) MakeFolder(DestPath(), Root());
     TInstallObject::Process();
     if (OnAfterProcess) OnAfterProcess(*this);
 }
@@ -150,12 +160,13 @@ void TMainLinkGroup::InstallChildren() {
     DesktopEntry dir;
     dir.Type = "Directory";
     dir.Name = title;
-    MakeFolder(DesktopDirectoriesFolder());
-    MakeFolder(MergedMenusFolder());
+    TCustomInstall* root = Root();
+    MakeFolder(DesktopDirectoriesFolder(), root);
+    MakeFolder(MergedMenusFolder(), root);
     const std::string directoryFile = DesktopDirectoriesFolder() + "/" + id + ".directory";
     const std::string menuFile = MergedMenusFolder() + "/" + id + ".menu";
-    base::ReplaceFile(directoryFile, FormatDesktopEntry(dir));
-    base::ReplaceFile(menuFile, FormatMergedMenu(title, id + ".directory", ids));
+    WriteEntryFile(directoryFile, FormatDesktopEntry(dir), root);
+    WriteEntryFile(menuFile, FormatMergedMenu(title, id + ".directory", ids), root);
     menuFiles_ = {directoryFile, menuFile};
 }
 
@@ -321,10 +332,11 @@ bool RunsAsProgram(const std::string& target) {
 } // namespace
 
 void TCustomInstallShellLink::WriteShellLink() {
-    if (auto* group = dynamic_cast<TCustomShellLinkGroup*>(objectLink_)) MakeFolder(group->DestPath());
+    TCustomInstall* root = Root();
+    if (auto* group = dynamic_cast<TCustomShellLinkGroup*>(objectLink_)) MakeFolder(group->DestPath(), root);
     RequireLinkName();
     const std::string folder = DestPath();
-    MakeFolder(folder);
+    MakeFolder(folder, root);
     try {
         const std::string target = Target();
         DesktopEntry e;
@@ -337,7 +349,7 @@ void TCustomInstallShellLink::WriteShellLink() {
         const std::string file = AddBackslash(folder) + SafeFileName(e.Name) + ".desktop";
         base::ReplaceOptions options;
         options.Mode = EntryMode(folder);
-        base::ReplaceFile(file, FormatDesktopEntry(e), options);
+        WriteEntryFile(file, FormatDesktopEntry(e), root, options);
         written_ = file;
     } catch (const std::exception& e) {
         throw IEInstallShellLink(
@@ -348,8 +360,9 @@ void TCustomInstallShellLink::WriteShellLink() {
 
 void TCustomInstallShellLink::WriteInternetShortcut() {
     RequireLinkName();
+    TCustomInstall* root = Root();
     const std::string folder = DestPath();
-    MakeFolder(folder);
+    MakeFolder(folder, root);
     DesktopEntry e;
     e.Type = "Link";
     e.Name = Stem(base::Trim(linkName_));
@@ -357,7 +370,7 @@ void TCustomInstallShellLink::WriteInternetShortcut() {
     const std::string file = AddBackslash(folder) + SafeFileName(e.Name) + ".desktop";
     base::ReplaceOptions options;
     options.Mode = EntryMode(folder);
-    base::ReplaceFile(file, FormatDesktopEntry(e), options);
+    WriteEntryFile(file, FormatDesktopEntry(e), root, options);
     written_ = file;
 }
 

@@ -2,6 +2,8 @@
 
 #include "setup/program/PlomFiles.h"
 
+#include "base/Text.h"
+
 namespace setup::plom {
 
 PlomSetup::PlomSetup() {
@@ -80,8 +82,11 @@ void PlomSetup::AddGroup(TInstallFileGroup& group, const std::string& dir,
     group.Description = std::move(description);
     // Help pages follow the program; tables stay as the workshop left them.
     const TOverwriteType mode = &group == &Pomoc ? owAlways : owNever;
-    for (const std::string& name : files)
-        AddFile(group, dir, name, mode);
+    for (const std::string& name : files) {
+        TInstallFile& file = AddFile(group, dir, name, mode);
+        // the register of open tables the program keeps for itself
+        file.ProgramBookkeeping = base::SameText(name, "Open.db");
+    }
 }
 
 void PlomSetup::AddEngine() {

@@ -3,6 +3,7 @@
 #include "base/FileSystem.h"
 #include "base/Text.h"
 #include "engine/codec/IndexDefFile.h"
+#include "setup/bde/InstallBde.h"
 #include "setup/install/InstallTree.h"
 #include "setup/kit/KitRoutines.h"
 #include "setup/kit/Registry.h"
@@ -74,6 +75,7 @@ bool Unchanged(const Recorded& r) {
     struct stat st {};
     if (::lstat(r.path.c_str(), &st) != 0) return true; // gone already
     if (S_ISLNK(st.st_mode)) return true;
+    if (r.stamp == AnyContentStamp) return S_ISREG(st.st_mode);
     return S_ISREG(st.st_mode) && (r.stamp.empty() || StampStillHolds(r.stamp, r.path));
 }
 
@@ -106,9 +108,10 @@ void Remove(const std::string& path, UninstallReport& report) {
 // alone hold none. The .DB goes last, so an interrupted uninstall never leaves a memo without its table.
 void RemoveTable(Table& table, UninstallReport& report) {
     std::set<std::string> recordedNames;
-    bool changed = false;
+    bool changed = false, bookkeeping = false;
     for (const Recorded& r : table.recorded) {
         recordedNames.insert(r.path);
+        if (r.stamp == AnyContentStamp) bookkeeping = true;
         if (!Unchanged(r)) changed = true;
     }
     std::string db;
@@ -117,6 +120,8 @@ void RemoveTable(Table& table, UninstallReport& report) {
         if (ext == ".DB") db = p;
         if (!recordedNames.count(p) && (ext == ".DB" || ext == ".MB" || ext == ".VAL")) changed = true;
     }
+    // The program's own register holds nothing of the workshop's: its memo and indexes go with it.
+    if (bookkeeping) changed = false;
     if (changed) {
         for (const std::string& p : table.present)
             report.Kept.push_back(p);
@@ -142,6 +147,14 @@ void RemoveArchiveLocks(const std::string& folder, UninstallReport& report) {
         if (e.is_regular_file(ec2) && !e.is_symlink(ec2) && e.file_size(ec2) == 0)
             Remove(e.path().string(), report);
     }
+}
+
+// The database engine counts the installations using it; the product's uninstall key says how many of
+// them were its own ("BDE\\Entries").
+void ReleaseEngine(const std::string& uninstallKey) {
+    const long long own =
+        std::atoll(ReadRegString(HKEY_LOCAL_MACHINE, uninstallKey + "\\BDE", "Entries", "0").c_str());
+    if (own > 0) ReleaseEngineUses(own);
 }
 
 } // namespace
@@ -197,7 +210,20 @@ UninstallReport UninstallProduct(const std::string& product) {
         RemoveStaleTemporaries(folder, true);
         if (base::Fs().RemoveFolder(folder.c_str()) == 0) report.FoldersRemoved.push_back(folder);
     }
+    // The folders the installation made above its files (the menu's folders in a new home, say) go
+    // once nothing is left in them.
+    std::vector<std::string> made = RegValueNames(HKEY_LOCAL_MACHINE, key + "\\" + MadeFoldersKey);
+    std::sort(made.begin(), made.end(),
+              [](const std::string& a, const std::string& b) { return Depth(a) > Depth(b); });
+    for (const std::string& folder : made) {
+        if (folder.empty() || folder.front() != '/' || folder == "/") continue;
+        if (base::Fs().RemoveFolder(folder.c_str()) == 0) {
+            report.FoldersRemoved.push_back(folder);
+            folders.insert(folder);
+        }
+    }
     DropValuesNamingGonePaths(folders, key);
+    ReleaseEngine(key);
     DeleteRegKeyTree(HKEY_LOCAL_MACHINE, key);
     return report;
 }

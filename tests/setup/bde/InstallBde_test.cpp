@@ -3,6 +3,7 @@
 #include "setup/kit/KitExceptions.h"
 #include "setup/kit/KitRoutines.h"
 #include "setup/kit/Registry.h"
+#include "setup/uninstall/Uninstaller.h"
 #include "tests/setup/install/InstallTestEnv.h"
 
 using namespace setup;
@@ -104,6 +105,44 @@ TEST_F(Bde, MergesIntoTheConfigurationFoundAndKeepsTheEngineBooks) {
     ASSERT_EQ(install->Execute({}), 0);
     EXPECT_EQ(ReadRegInteger(HKEY_LOCAL_MACHINE, EngineKey, "UseCount", 0), 2);
     EXPECT_EQ(Reg(UninstallBde, "Entries"), "2");
+}
+
+TEST_F(Bde, UninstallingGivesBackTheInstallationsCountsAndTheLastTakesTheEngineSettings) {
+    // another program's two installations use the engine too
+    WriteRegInteger(HKEY_LOCAL_MACHINE, EngineKey, "UseCount", 2);
+    ASSERT_EQ(install->Execute({}), 0) << (messages.empty() ? "" : messages.back());
+    ASSERT_EQ(install->Execute({}), 0);
+    ASSERT_EQ(ReadRegInteger(HKEY_LOCAL_MACHINE, EngineKey, "UseCount", 0), 4);
+    UninstallProduct("Lumeno");
+    EXPECT_EQ(ReadRegInteger(HKEY_LOCAL_MACHINE, EngineKey, "UseCount", 0), 2);
+    EXPECT_EQ(Reg(EngineKey, "SAVECONFIG"), "WIN32");
+
+    // the only installation: nothing of the engine stays behind it
+    DeleteRegKeyTree(HKEY_LOCAL_MACHINE, "\\Software\\Borland");
+    ASSERT_EQ(install->Execute({}), 0) << (messages.empty() ? "" : messages.back());
+    UninstallProduct("Lumeno");
+    EXPECT_FALSE(fs::exists(Engine()));
+    EXPECT_FALSE(RegKeyExists(HKEY_LOCAL_MACHINE, "\\Software\\Borland"))
+        << Read(Path("state/HKEY_LOCAL_MACHINE.reg"));
+}
+
+TEST_F(Bde, AFailedRunGivesBackTheUseItCounted) {
+    // the disk fills up once the engine group is done
+    install->OnAfterProcess = [](TInstallContainer&) {
+        throw IECustomInstallFile("Cannot write %s: No space left on device", {"Plom"});
+    };
+    WriteRegInteger(HKEY_LOCAL_MACHINE, EngineKey, "UseCount", 2);
+    EXPECT_EQ(install->Execute({}), 1);
+    EXPECT_EQ(ReadRegInteger(HKEY_LOCAL_MACHINE, EngineKey, "UseCount", 0), 2);
+
+    DeleteRegKeyTree(HKEY_LOCAL_MACHINE, "\\Software\\Borland");
+    EXPECT_EQ(install->Execute({}), 1);
+    ASSERT_FALSE(messages.empty());
+    EXPECT_NE(messages.back().find("No space left on device"), std::string::npos) << messages.back();
+    EXPECT_FALSE(fs::exists(Engine()));
+    EXPECT_FALSE(RegKeyExists(HKEY_LOCAL_MACHINE, "\\Software\\Borland"))
+        << Read(Path("state/HKEY_LOCAL_MACHINE.reg"));
+    install->OnAfterProcess = nullptr;
 }
 
 TEST_F(Bde, WithoutAnEngineTheConfigurationIsInstalledInTheEngineFolder) {

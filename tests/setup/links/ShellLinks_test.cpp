@@ -8,6 +8,7 @@
 #include "tests/setup/install/InstallTestEnv.h"
 #include "tests/support/ChildProcess.h"
 
+#include <algorithm>
 #include <sys/stat.h>
 
 using namespace setup;
@@ -118,6 +119,87 @@ TEST_F(Links, InstallWritesValidEntriesTheMenuFolderAndUninstallRecords) {
     EXPECT_FALSE(fs::exists(Menu()));
     EXPECT_FALSE(fs::exists(menu));
     EXPECT_FALSE(fs::exists(directory));
+}
+
+// The desktop entries anywhere under the applications folder.
+std::vector<std::string> EntriesUnder(const std::string& folder) {
+    std::vector<std::string> found;
+    std::error_code ec;
+    for (auto it = fs::recursive_directory_iterator(folder, ec); !ec && it != fs::end(it); it.increment(ec))
+        if (it->path().extension() == ".desktop") found.push_back(it->path().string());
+    std::sort(found.begin(), found.end());
+    return found;
+}
+
+TEST_F(Links, AFailedRunTakesAwayTheEntriesItAddedAndKeepsAnEarlierInstallationsOnes) {
+    Write("src/Plom", "#!/bin/sh\n");
+    Write("src/uninstall", "#!/bin/sh\n");
+    Write("prog/setup", "the setup program");
+    EnterTemp();
+    install->ProgramFile = Path("prog/setup");
+    for (TCustomInstallFile* f : std::initializer_list<TCustomInstallFile*>{&plom, &uninstall}) {
+        f->SetArchiveFileType(&FindKind<psContainerArchiveFile>());
+        f->IncludeFromDir = "src";
+    }
+    uninstall.FileName = uninstall.DestName = "uninstall";
+    install->SetArchiveFileType(nullptr);
+    install->SetArchiveFile(Path("prog/files.1"));
+    install->Compress(coForceNetFilesLocal | coIncludeEverything);
+    install->SetArchiveFile("");
+    install->SetArchiveFileType(&FindKind<psMainArchiveFile>());
+    Link("ProgramLink").SetObjectLink(&plom);
+    Link("UninstallLink").SetObjectLink(&uninstall);
+    const std::string apps = Path("home/.local/share/applications");
+    const std::string directory = Path("home/.local/share/desktop-directories/lumeno-Lumeno-Test.directory");
+    const std::string menu = Path("home/.config/menus/applications-merged/lumeno-Lumeno-Test.menu");
+    const auto failAfterTheShortcuts = [](TInstallContainer&) {
+        throw IECustomInstallFile("Cannot write %s: No space left on device", {"Plom"});
+    };
+
+    // a first installation failing once its shortcuts are written leaves none of them, nor the menu
+    group->OnAfterProcess = failAfterTheShortcuts;
+    EXPECT_EQ(install->Execute({}), 1);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_NE(messages[0].find("No space left on device"), std::string::npos) << messages[0];
+    EXPECT_NE(messages[0].find(RolledBackText), std::string::npos) << messages[0];
+    EXPECT_EQ(EntriesUnder(apps), std::vector<std::string>{});
+    EXPECT_FALSE(fs::exists(Menu()));
+    EXPECT_FALSE(fs::exists(directory));
+    EXPECT_FALSE(fs::exists(menu));
+    EXPECT_FALSE(fs::exists(Path("home/.config/menus")));
+    // the folders it made went, but not the settings naming where things go
+    ASSERT_EQ(ProgramFilesFolder(), Path("home/.local/share"));
+    ASSERT_EQ(StartMenuFolder(), apps);
+    ASSERT_EQ(MergedMenusFolder(), Path("home/.config/menus/applications-merged"));
+
+    // over a finished installation a failed upgrade takes away only the entry it added
+    group->OnAfterProcess = nullptr;
+    messages.clear();
+    ASSERT_EQ(install->Execute({}), 0) << (messages.empty() ? "" : messages[0]);
+    const std::vector<std::string> earlier = EntriesUnder(apps);
+    ASSERT_EQ(earlier.size(), 2u);
+    TInstallMainLink& help = Link("HelpLink");
+    help.SetObjectLocationType(&FindKind<psMainInstall>());
+    help.SetObjectLocation("\\Pomoć\\index.html");
+    help.SetLinkName("Pomoć");
+    group->OnAfterProcess = failAfterTheShortcuts;
+    EXPECT_EQ(install->Execute({}), 1);
+    EXPECT_EQ(EntriesUnder(apps), earlier);
+    EXPECT_FALSE(fs::exists(Menu() + "/Pomoć.desktop"));
+    EXPECT_TRUE(fs::exists(directory));
+    EXPECT_TRUE(fs::exists(menu));
+    EXPECT_TRUE(fs::exists(Installed() + "/Plom"));
+    group->OnAfterProcess = nullptr;
+
+    // uninstalling takes away the menu's folders the installation made in the new home, but what the
+    // user put beside them stays
+    Write("home/.local/share/mine.txt", "mine");
+    UninstallProduct("Lumeno Test");
+    EXPECT_FALSE(fs::exists(apps));
+    EXPECT_FALSE(fs::exists(Path("home/.local/share/desktop-directories")));
+    EXPECT_FALSE(fs::exists(Path("home/.config")));
+    EXPECT_FALSE(fs::exists(Installed()));
+    EXPECT_TRUE(fs::exists(Path("home/.local/share/mine.txt")));
 }
 
 TEST_F(Links, LinkNamesFollowTheObjectAndTheLocation) {

@@ -281,8 +281,14 @@ TEST_F(SetupProgram, BuildsInstallsUnattendedAndTheInstalledProgramFindsItsTable
     EXPECT_FALSE(fs::exists(menu / "Lumeno.desktop"));
     EXPECT_TRUE(fs::exists(Target("plom.ini")));
     EXPECT_FALSE(fs::exists(Target(".Plom.zip.lock")));
-    // untouched tables went with their memo and index files
-    for (const auto& e : fs::directory_iterator(Target("Lokal")))
+    // the program's register of open tables is its own bookkeeping: it goes although the program wrote it
+    EXPECT_EQ(said.find("Open.db"), std::string::npos) << said;
+    EXPECT_FALSE(fs::exists(Target("Global/Open.db")));
+    EXPECT_FALSE(fs::exists(Target("Lokal/Open.db")));
+    // untouched tables went with their memo and index files, and the local tables' folder with them
+    EXPECT_FALSE(fs::exists(Target("Lokal")));
+    std::error_code ec;
+    for (const auto& e : fs::directory_iterator(Target("Lokal"), ec))
         EXPECT_NE(UpperStem(e.path()), "SIF_PART") << e.path();
     // every table kept is whole and opens
     std::size_t tablesKept = 0;
