@@ -121,7 +121,21 @@ void Form::CentreOver(const QWidget* owner) {
     move(at);
 }
 
+namespace {
+// The form the keys were last handed back to, and until when a window manager's own choice for the window
+// that went away (which may come after ours) is taken back.
+struct ReturnedActivation {
+    QPointer<Form> To;
+    std::chrono::steady_clock::time_point Until;
+};
+ReturnedActivation& LastReturn() {
+    static ReturnedActivation last;
+    return last;
+}
+} // namespace
+
 void Form::BringToFront() {
+    LastReturn() = {}; // the program's own choice of the window in front stands
     raise();
     activateWindow();
 }
@@ -256,19 +270,6 @@ void Form::SetModalResult(int result) {
     modalResult_ = result;
     if (result != mrNone && modalLoop_) modalLoop_->quit();
 }
-
-namespace {
-// The form the keys were last handed back to, and until when a window manager's own choice for the window
-// that went away (which may come after ours) is taken back.
-struct ReturnedActivation {
-    QPointer<Form> To;
-    std::chrono::steady_clock::time_point Until;
-};
-ReturnedActivation& LastReturn() {
-    static ReturnedActivation last;
-    return last;
-}
-} // namespace
 
 void Form::Show() {
     if (!isVisible()) {

@@ -120,6 +120,15 @@ TEST(ModalForm, TheWindowActiveBeforeItIsActiveAgainAfterIt) {
     ASSERT_TRUE(QTest::qWaitForWindowActive(front.get()));
     QTest::qWait(20);
     EXPECT_EQ(QApplication::activeWindow(), front.get());
+    // The program's own choice right after a box stands.
+    WhenModal(*box, [&] { box->ok->Click(); });
+    EXPECT_EQ(box->ShowModal(), fw::mrOk);
+    behind->BringToFront();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(behind.get()));
+    QTest::qWait(20);
+    EXPECT_EQ(QApplication::activeWindow(), behind.get());
+    front->BringToFront();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(front.get()));
     // The front window closed: the keys go back to the form behind it.
     front->Hide();
     ASSERT_TRUE(QTest::qWaitForWindowActive(behind.get()));
