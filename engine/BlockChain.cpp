@@ -15,14 +15,6 @@
 namespace engine {
 namespace {
 
-std::string ReadBytes(int fd, std::uint64_t offset, std::size_t len, const std::string& name) {
-    std::string b(len, '\0');
-    const base::IoResult r = base::ReadAt(fd, b.data(), len, offset);
-    if (r.Error != 0) ThrowIo(name, r.Error);
-    if (r.Done < len) ThrowDamaged(name);
-    return b;
-}
-
 // Row buffers kept for reuse once the cache let their block go.
 constexpr std::size_t SpareRows = 1024;
 // A walk's read-ahead.

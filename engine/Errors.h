@@ -3,6 +3,8 @@
 
 #include "engine/Engine.h"
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
 
 namespace engine {
@@ -24,5 +26,7 @@ namespace engine {
 }
 // A failed system call on a file of the table.
 [[noreturn]] void ThrowIo(const std::string& fileName, int err);
+// The len bytes at offset of a table file; a file that ends before them is damaged.
+std::string ReadBytes(int fd, std::uint64_t offset, std::size_t len, const std::string& name);
 
 } // namespace engine

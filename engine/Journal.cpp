@@ -1,5 +1,6 @@
 #include "engine/Journal.h"
 
+#include "base/FileIo.h"
 #include "base/FileSystem.h"
 
 #include "engine/codec/Bytes.h"
@@ -129,6 +130,14 @@ void Journal::MarkIdle(int fd) {
 
 void ThrowIo(const std::string& fileName, int err) {
     throw IoError("Greška pri radu s datotekom " + fileName + ": " + base::ErrnoText(err));
+}
+
+std::string ReadBytes(int fd, std::uint64_t offset, std::size_t len, const std::string& name) {
+    std::string b(len, '\0');
+    const base::IoResult r = base::ReadAt(fd, b.data(), len, offset);
+    if (r.Error != 0) ThrowIo(name, r.Error);
+    if (r.Done < len) ThrowDamaged(name);
+    return b;
 }
 
 // ------------------------------------------------------------------------------------------------ files

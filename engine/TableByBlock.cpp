@@ -17,14 +17,6 @@
 namespace engine {
 namespace {
 
-std::string ReadBytes(int fd, std::uint64_t offset, std::size_t len, const std::string& name) {
-    std::string b(len, '\0');
-    const base::IoResult r = base::ReadAt(fd, b.data(), len, offset);
-    if (r.Error != 0) ThrowIo(name, r.Error);
-    if (r.Done < len) ThrowDamaged(name);
-    return b;
-}
-
 std::int64_t SizeOfFile(int fd) {
     struct stat st {};
     if (fd < 0 || ::fstat(fd, &st) != 0) return -1;
