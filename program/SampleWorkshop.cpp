@@ -13,6 +13,7 @@
 #include <string>
 #include <utility>
 #include <variant>
+#include <vector>
 
 namespace app {
 
@@ -109,8 +110,12 @@ void DodajArtikl(const Artikl& a, std::int32_t ownPartner, std::int32_t dobavlja
                                      {"JedMj", jedinica},
                                      {"Bezbojno", false}});
     Ocekuj(code, ocekivaniCode, a.Sifra);
-    for (const auto& [partner, sifra] : {std::pair<std::int32_t, std::string>{ownPartner, a.Sifra},
-                                         std::pair<std::int32_t, std::string>{dobavljac, sifraDobavljaca}})
+    // Our code, the supplier's and, when the supplier is not its manufacturer, the manufacturer's: the
+    // article register shows an article through its manufacturer's row, as it makes them.
+    std::vector<std::pair<std::int32_t, std::string>> sifre{{ownPartner, a.Sifra},
+                                                            {dobavljac, sifraDobavljaca}};
+    if (proizvodi != ownPartner && proizvodi != dobavljac) sifre.emplace_back(proizvodi, sifraDobavljaca);
+    for (const auto& [partner, sifra] : sifre)
         Dodaj("Global", "SIF_ROBE.DB",
               {{"Partner", partner},
                {"Sifra", sifra},
@@ -137,14 +142,16 @@ void DodajProdajniArtikl(const char* sifra, const char* naziv, std::int32_t ownP
                                      {"JedMj", jedinica},
                                      {"Bezbojno", false}});
     Ocekuj(code, ocekivaniCode, sifra);
-    Dodaj("Global", "SIF_ROBE.DB",
-          {{"Partner", ownPartner},
-           {"Sifra", sifra},
-           {"Code", code},
-           {"Proizvodi", proizvodi},
-           {"Grupa", ProdajnaGrupa},
-           {"Naziv", naziv},
-           {"Otkup", "N"}});
+    // It belongs to the profile system's line: the line's manufacturer has a row for it too.
+    for (const std::int32_t partner : {ownPartner, proizvodi})
+        Dodaj("Global", "SIF_ROBE.DB",
+              {{"Partner", partner},
+               {"Sifra", sifra},
+               {"Code", code},
+               {"Proizvodi", proizvodi},
+               {"Grupa", ProdajnaGrupa},
+               {"Naziv", naziv},
+               {"Otkup", "N"}});
     Dodaj("Global", "IME_ROBE.DB", {{"Roba", code}, {"Govor", 1LL}, {"Naziv", naziv}});
 }
 
@@ -305,6 +312,19 @@ void WriteSampleWorkshop(std::int32_t ownPartner) {
         }
         partner.SaveChanges();
         partner.Close();
+        // As its own supplier too: the article register names its articles in the supplier's language.
+        fw::TTable sifPart;
+        sifPart.SetDatabaseName("Lokal");
+        sifPart.SetTableName("SIF_PART.DB");
+        sifPart.Open();
+        for (sifPart.First(); !sifPart.Eof(); sifPart.Next()) {
+            if (sifPart.FieldByName("Partner").AsInteger() != ownPartner) continue;
+            sifPart.Edit();
+            sifPart.FieldByName("Govor").SetAsInteger(1);
+            sifPart.Post();
+        }
+        sifPart.SaveChanges();
+        sifPart.Close();
     }
     const std::int32_t profili = DodajPartnera(
         {"PROFILPLAST", "Profilplast d.o.o., Osijek", "Osijek", "Vukovarska 120", "031 200 300"}, osijek, "D",

@@ -3,6 +3,7 @@
 // its three printouts sent to the printer, all with keys. The figures are worked out by hand from the
 // sample's sizes and the system's constants.
 
+#include "app/data/WBegin.h"
 #include "app/shell/ScriptedDialogs.h"
 #include "base/ProgramState.h"
 #include "orders/workorder/WRadNal.h"
@@ -10,6 +11,7 @@
 #include "program/StageSample.h"
 #include "program/Startup.h"
 #include "program/WinGlavna.h"
+#include "registers/Artikli.h"
 #include "tests/fw/ui/FormTesting.h"
 #include "tests/orders/OrderTables.h"
 #include "tests/support/TempFolder.h"
@@ -122,14 +124,17 @@ TEST_F(SampleWorkshop, TheSampleOrderIsCutGlazedAndPrintedFromTheKeyboard) {
             std::multiset<std::int64_t> prodajni;
             {
                 auto t = engine::Table::Open(folder / "global", "SIF_ROBE.DB", engine::OpenMode::Shared);
-                std::size_t code = 0, grupa = 0;
+                std::size_t code = 0, grupa = 0, partner = 0;
                 for (std::size_t i = 0; i < t->Fields().size(); ++i) {
                     if (t->Fields()[i].Name == "Code") code = i;
                     if (t->Fields()[i].Name == "Grupa") grupa = i;
+                    if (t->Fields()[i].Name == "Partner") partner = i;
                 }
                 auto c = t->OpenCursor();
                 for (c->First(); c->OnRow(); c->Next())
-                    if (c->Read()[grupa].AsInt() == 7) prodajni.insert(c->Read()[code].AsInt());
+                    if (c->Read()[grupa].AsInt() == 7 &&
+                        c->Read()[partner].AsInt() == app::WBegin.PodaciPoduzeca.OwnPartner)
+                        prodajni.insert(c->Read()[code].AsInt());
             }
             EXPECT_EQ(prodajni, (std::multiset<std::int64_t>{TipFix, TipK1, TipK2P, TipK2, TipBVN, TipK1R}));
             // Priced: the order's amount is its items' quantities times their prices.
@@ -231,6 +236,47 @@ TEST_F(SampleWorkshop, TheSampleOrderIsCutGlazedAndPrintedFromTheKeyboard) {
 }
 
 // Without the sample the registers stay as the setup installs them.
+// The article register shows every sample article whole: its own name and its names in the supplier's and
+// the company's language, which both have.
+TEST_F(SampleWorkshop, TheArticleRegisterShowsEverySampleArticleWhole) {
+    app::StageOptions o;
+    o.Sample = app::StageSampleWorkshop;
+    app::StageProgramFolder(folder.Path(), o);
+    std::vector<std::string> shown, faults;
+    bool sawForm = false;
+    app::AddStartUpForms(); // as the program starts: the register forms are made with the main window
+    const int code = app::RunProgram(folder.Path(), [&](app::TWinGlavna& w) {
+        registers::TSifarnikArtikli* f = registers::Artikli.SifarnikArtikli;
+        ASSERT_NE(f, nullptr);
+        QTimer poll;
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            if (!f->Modal() || !f->isVisible()) return;
+            poll.stop();
+            sawForm = true;
+            EXPECT_EQ(f->ActiveControl(), f->gSifRobe);
+            for (const fw::Label* l : {f->GovorLabel, f->GovorLabel2})
+                EXPECT_EQ(l->Caption(), "(Hrvatski)");
+            for (int i = 0; i < 100 && !f->tSifRobe->Eof(); ++i) {
+                const std::string sifra = f->tSifRobe->FieldByName("Sifra").AsString();
+                shown.push_back(sifra);
+                for (const kit::TDBVar* e : {f->eNaziv, f->eNaziv2, f->eNazivRobe})
+                    if (e->Text().empty()) faults.push_back(sifra + ": " + e->Name());
+                QTest::keyClick(&f->gSifRobe->Widget(), Qt::Key_Down);
+            }
+            QTest::keyClick(&f->ActiveControl()->Widget(), Qt::Key_Escape);
+        });
+        poll.start(5);
+        w.SetActiveControl(w.bSifArt);
+        QTest::keyClick(w.bSifArt, Qt::Key_Return);
+        w.Close();
+    });
+    EXPECT_EQ(code, 0);
+    EXPECT_TRUE(sawForm);
+    EXPECT_THAT(dialogs.Texts(), IsEmpty());
+    EXPECT_EQ(shown.size(), 19u); // 13 profiles, steels and glass, and the 6 windows the workshop sells
+    EXPECT_THAT(faults, IsEmpty());
+}
+
 TEST_F(SampleWorkshop, WithoutTheSampleTheRegistersStayEmpty) {
     app::StageProgramFolder(folder.Path());
     EXPECT_THAT(ordertables::RowsOf(folder.Path(), "WSYSTEM.DB", "Code", Sistem, {"Sifra"}), IsEmpty());
