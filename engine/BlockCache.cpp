@@ -35,7 +35,12 @@ BlockCache& BlockCache::Process() {
 
 BlockCache::Handle BlockCache::Add(TableImage* image, std::uint16_t block, std::size_t bytes) {
     held_ += bytes;
-    return lru_.insert(lru_.end(), {image, block, bytes});
+    if (free_.empty()) return lru_.insert(lru_.end(), {image, block, bytes});
+    // A lookup lets a block go and reads another each time: the entry goes back into use.
+    lru_.splice(lru_.end(), free_, free_.begin());
+    const Handle h = std::prev(lru_.end());
+    *h = {image, block, bytes};
+    return h;
 }
 
 void BlockCache::Touch(Handle h, std::size_t bytes) {
@@ -46,7 +51,10 @@ void BlockCache::Touch(Handle h, std::size_t bytes) {
 
 void BlockCache::Remove(Handle h) {
     held_ -= h->Bytes;
-    lru_.erase(h);
+    if (free_.size() < SpareEntries)
+        free_.splice(free_.end(), lru_, h);
+    else
+        lru_.erase(h);
 }
 
 void BlockCache::Trim() {

@@ -46,7 +46,9 @@ public:
     };
 
 private:
-    std::list<Entry> lru_; // front: used longest ago
+    static constexpr std::size_t SpareEntries = 256;
+    std::list<Entry> lru_;  // front: used longest ago
+    std::list<Entry> free_; // entries let go, for the next blocks read
     std::uint64_t held_ = 0;
     int depth_ = 0;
 };

@@ -69,7 +69,9 @@ void BlockChain::ReadChunk(const Chunk& c) const {
             ++count;
         }
     }
-    const std::string blocks = self.ReadBlocks(c.Block, count);
+    // One buffer serves every read: a lookup reads a block each time.
+    std::string& blocks = self.readBuffer_;
+    self.ReadBlocks(c.Block, count, blocks);
     const int rs = Image().hdr_.RecordSize;
     for (std::size_t i = 0; i < count; ++i) {
         const Chunk& at = primary_.ChunkAt(c.Index + i);
@@ -91,17 +93,15 @@ void BlockChain::ReadChunk(const Chunk& c) const {
     lastChunkRead_ = c.Index + count - 1;
 }
 
-std::string BlockChain::ReadBlocks(std::uint16_t first, std::size_t count) {
+void BlockChain::ReadBlocks(std::uint16_t first, std::size_t count, std::string& blocks) {
     const std::uint64_t bs = static_cast<std::uint64_t>(Image().hdr_.BlockSize());
     const int fd = Image().files_.Fd(TableFile::Db, false);
     if (fd < 0) ThrowMissing(Image().name_);
-    std::string blocks =
-        ReadBytes(fd, Image().hdr_.HeaderSize + (first - 1u) * bs, count * bs, Image().name_);
+    ReadBytesInto(fd, Image().hdr_.HeaderSize + (first - 1u) * bs, count * bs, Image().name_, blocks);
     // Another process's write since this image last looked, even one that finished while the blocks were read
     // and may have torn them.
-    if (!catchingUp_ && Image().ChangedOnDisk())
+    if (!catchingUp_ && Image().BlocksChangedOnDisk())
         throw Outdated("Tablicu " + Image().name_ + " je u međuvremenu promijenila druga stanica");
-    return blocks;
 }
 
 void BlockChain::CheckBlock(const Chunk& at, const unsigned char* p) const {
@@ -143,7 +143,8 @@ void BlockChain::ScanRows(const std::function<void(RowId, const unsigned char*)>
             if (n.Block != c.Block + count || held(n)) break;
             ++count;
         }
-        const std::string blocks = ReadBlocks(c.Block, count);
+        std::string blocks;
+        ReadBlocks(c.Block, count, blocks);
         for (std::size_t j = 0; j < count; ++j) {
             const Chunk& at = primary_.ChunkAt(i + j);
             const auto* p = codec::Bytes(blocks) + j * bs;
@@ -178,17 +179,17 @@ void BlockChain::Cached(const Chunk& c) const {
         if (const auto it = Image().memos_.find(c.Id(k)); it != Image().memos_.end())
             bytes += MemoBytes(it->second);
     auto& cache = BlockCache::Process();
-    if (const auto it = cached_.find(c.Block); it != cached_.end())
-        cache.Touch(it->second, bytes);
+    if (c.Block >= cached_.size()) cached_.resize(std::max<std::size_t>(c.Block + 1u, fileBlocks_ + 1u));
+    if (auto& held = cached_[c.Block])
+        cache.Touch(*held, bytes);
     else
-        cached_.emplace(c.Block, cache.Add(const_cast<TableImage*>(&Image()), c.Block, bytes));
+        held = cache.Add(const_cast<TableImage*>(&Image()), c.Block, bytes);
 }
 
 void BlockChain::LetBlockGo(std::uint16_t block) noexcept {
-    const auto it = cached_.find(block);
-    if (it == cached_.end()) return;
-    BlockCache::Process().Remove(it->second);
-    cached_.erase(it);
+    if (block >= cached_.size() || !cached_[block]) return;
+    BlockCache::Process().Remove(*cached_[block]);
+    cached_[block].reset();
     // Every row in memory is what the files hold (writes go through), so any of them can be read again.
     if (!byBlock_ || block >= blockOwner_.size() || blockOwner_[block] == nullptr) return;
     // The buffers go to the next block read (a lookup that lets a block go reads another at once).
@@ -207,8 +208,8 @@ void BlockChain::LetBlockGo(std::uint16_t block) noexcept {
 
 void BlockChain::Uncache() noexcept {
     auto& cache = BlockCache::Process();
-    for (const auto& [block, handle] : cached_)
-        cache.Remove(handle);
+    for (const auto& held : cached_)
+        if (held) cache.Remove(*held);
     cached_.clear();
     spare_.clear();
 }

@@ -12,9 +12,9 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 namespace engine {
@@ -52,7 +52,7 @@ protected:
     // Reads the rows of a chunk not read yet; before a write changes the chunk's rows or its block.
     void ReadChunk(const Chunk& c) const;
     // `count` blocks of the .DB from block `first` on, as they are in the file now.
-    std::string ReadBlocks(std::uint16_t first, std::size_t count);
+    void ReadBlocks(std::uint16_t first, std::size_t count, std::string& blocks);
     // The blocks before and after a chunk's in the chain (0 at its ends): the links its block holds.
     std::uint16_t PrevBlock(const Chunk& c) const {
         return c.Index > 0 ? primary_.ChunkAt(c.Index - 1).Block : 0;
@@ -86,7 +86,9 @@ protected:
     mutable RecordArray rows_;
     RowArray<Chunk*> rowChunk_;
     bool byBlock_ = false;
-    mutable std::unordered_map<std::uint16_t, BlockCache::Handle> cached_; // blocks whose rows are held
+    // By block number: the blocks whose rows are held, with their places in the process's cache.
+    mutable std::vector<std::optional<BlockCache::Handle>> cached_;
+    std::string readBuffer_;                                      // every block read goes through it
     mutable std::vector<std::unique_ptr<unsigned char[]>> spare_; // buffers of rows let go, for reuse
     mutable std::size_t lastChunkRead_ = SIZE_MAX;                // a walk reads on
     bool distrustPx_ = false;     // the .PX did not match the blocks: read the table whole

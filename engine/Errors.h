@@ -28,5 +28,6 @@ namespace engine {
 [[noreturn]] void ThrowIo(const std::string& fileName, int err);
 // The len bytes at offset of a table file; a file that ends before them is damaged.
 std::string ReadBytes(int fd, std::uint64_t offset, std::size_t len, const std::string& name);
+void ReadBytesInto(int fd, std::uint64_t offset, std::size_t len, const std::string& name, std::string& into);
 
 } // namespace engine

@@ -133,11 +133,18 @@ void ThrowIo(const std::string& fileName, int err) {
 }
 
 std::string ReadBytes(int fd, std::uint64_t offset, std::size_t len, const std::string& name) {
-    std::string b(len, '\0');
-    const base::IoResult r = base::ReadAt(fd, b.data(), len, offset);
+    std::string b;
+    ReadBytesInto(fd, offset, len, name, b);
+    return b;
+}
+
+void ReadBytesInto(int fd, std::uint64_t offset, std::size_t len, const std::string& name,
+                   std::string& into) {
+    // Only bytes the string did not have yet are zeroed before the read.
+    into.resize(len);
+    const base::IoResult r = base::ReadAt(fd, into.data(), len, offset);
     if (r.Error != 0) ThrowIo(name, r.Error);
     if (r.Done < len) ThrowDamaged(name);
-    return b;
 }
 
 // ------------------------------------------------------------------------------------------------ files

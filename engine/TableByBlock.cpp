@@ -148,8 +148,8 @@ const std::vector<std::string>* TableImage::MemosOf(RowId id) const {
     const auto& kept = self.memos_[id] = std::move(texts);
     // The texts count in the cache with their row's block.
     const Chunk* c = primary_.ChunkOf(id);
-    if (const auto it = c != nullptr ? cached_.find(c->Block) : cached_.end(); it != cached_.end())
-        BlockCache::Process().Touch(it->second, it->second->Bytes + MemoBytes(kept));
+    if (c != nullptr && c->Block < cached_.size() && cached_[c->Block])
+        BlockCache::Process().Touch(*cached_[c->Block], (*cached_[c->Block])->Bytes + MemoBytes(kept));
     return &kept;
 }
 

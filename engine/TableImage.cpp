@@ -16,6 +16,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <map>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -149,6 +150,24 @@ TableImage::~TableImage() {
 
 // ------------------------------------------------------------------------------------------------ loading
 
+namespace {
+
+std::int64_t Nanoseconds(const struct timespec& t) {
+    return static_cast<std::int64_t>(t.tv_sec) * 1000000000 + t.tv_nsec;
+}
+
+// The clock file times are taken from, without a call into the kernel.
+std::int64_t CoarseNow() {
+    struct timespec t {};
+    ::clock_gettime(CLOCK_REALTIME_COARSE, &t);
+    return Nanoseconds(t);
+}
+
+// The coarsest file times a data folder may have (FAT keeps even seconds).
+constexpr std::int64_t FileTimeStep = 2000000000;
+
+} // namespace
+
 bool TableImage::ChangedOnDisk() {
     const int fd = files_.Fd(TableFile::Db, false);
     struct stat st {};
@@ -156,17 +175,35 @@ bool TableImage::ChangedOnDisk() {
     Stamp now;
     now.Generation = journal_.Generation();
     now.Size = st.st_size;
-    now.MTime = static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    now.MTime = Nanoseconds(st.st_mtim);
     return !(now == stamp_);
+}
+
+// Whether the .DB's blocks may have changed since the stamp. Every write to the file sets its time to the
+// clock's, so once the stamp was found to stand a whole file-time step after the file's time, an unchanged
+// time says that no write has touched the file since: the journal (which tells apart two writes within one
+// step, and one half way through) need not be asked for every block read.
+bool TableImage::BlocksChangedOnDisk() {
+    const std::int64_t now = CoarseNow(); // taken before the file is looked at
+    const int fd = files_.Fd(TableFile::Db, false);
+    struct stat st {};
+    if (fd < 0 || ::fstat(fd, &st) != 0) return true;
+    if (st.st_size != stamp_.Size || Nanoseconds(st.st_mtim) != stamp_.MTime) return true;
+    // A clock set back since could hand a later write the same time again.
+    if (settledAt_ != 0 && now >= settledAt_) return false;
+    if (journal_.Generation() != stamp_.Generation) return true;
+    if (now >= stamp_.MTime + FileTimeStep) settledAt_ = now;
+    return false;
 }
 
 void TableImage::UpdateStamp(std::uint64_t generation) {
     const int fd = files_.Fd(TableFile::Db, false);
     struct stat st {};
     stamp_.Generation = generation;
+    settledAt_ = 0;
     if (fd >= 0 && ::fstat(fd, &st) == 0) {
         stamp_.Size = st.st_size;
-        stamp_.MTime = static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+        stamp_.MTime = Nanoseconds(st.st_mtim);
     }
 }
 
@@ -832,6 +869,7 @@ void TableImage::DropJournal() {
         // Orders stored for the table as it stands name the journal's generation, which goes with it.
         codec::TableState after = before;
         after.Generation = stamp_.Generation = 0;
+        settledAt_ = 0;
         std::vector<OrderChange> all(secondaries_.size());
         for (std::size_t i = 0; i < all.size(); ++i)
             all[i].Index = static_cast<int>(i);

@@ -205,6 +205,7 @@ private:
     void Relayout(Batch& b);
     void UpdateStamp(std::uint64_t generation);
     bool ChangedOnDisk();
+    bool BlocksChangedOnDisk();
     void StoreIndexFiles(const codec::SecondaryDef& def);
 
     fs::path dbPath_;
@@ -254,6 +255,7 @@ private:
         std::int64_t MTime = 0;
         friend bool operator==(const Stamp&, const Stamp&) = default;
     } stamp_;
+    std::int64_t settledAt_ = 0; // when the stamp was found to stand a file-time step after the .DB's time
     std::uint64_t version_ = 1;
     bool loaded_ = false;
     bool stale_ = false;

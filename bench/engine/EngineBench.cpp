@@ -1,7 +1,8 @@
 // The table engine against SQLite on the same data, in one run; prints each ratio
-// engine/SQLite. Targets: lookups and walk <= 1.0, one-row post + save <= 2.0, inserts with 1-3 KB memos
-// <= 2.0, open to the first row <= 3.0, resident memory after open and 1,000 lookups <= 0.25x its files, and
-// a post + save that follows another process's post <= 3x a post + save of one process alone.
+// engine/SQLite. Targets: lookup by primary key <= 0.5, by name and walk <= 1.0, one-row post + save <= 2.0,
+// inserts with 1-3 KB memos <= 2.0, open to the first row <= 3.0, resident memory after open and 1,000
+// lookups <= 0.25x its files, and a post + save that follows another process's post <= 3x a post + save of
+// one process alone.
 //
 // SQLite writes with its own durable defaults (rollback journal deleted at commit, synchronous=FULL), as
 // every engine write survives a power cut; WAL with synchronous=FULL, durable too, is shown beside the

@@ -342,6 +342,50 @@ void SeesAnotherStationsWrite() {
     ExpectRows(*c, model);
 }
 
+// A station that finds the table unchanged for a block it reads asks the journal only while the .DB's time is
+// recent. Another station's write must be seen either way: on a table last written long ago by the new time
+// it gives the .DB, and by the journal when the time stays as it was (two writes within one step of the file
+// clock, here a time ahead of the clock put back after the write), also once the station has taken in a write
+// since it last found the time settled. Each write is taken in whole: a row of a block this station held
+// shows its new value too, not only the row of the block read after it.
+TEST(ReadByBlock, AnotherStationsWriteIsSeenWhateverTheTablesTime) {
+    for (const std::int64_t shift : {std::int64_t{-3600}, std::int64_t{3600}}) {
+        SCOPED_TRACE(shift);
+        testsupport::TempFolder tmp;
+        Model model = Fill(tmp.Path());
+        const fs::path db = tmp.Path() / Name;
+        const std::int64_t time = base::FileTime(db) + shift * 1000000000;
+        for (const auto& file : base::FilesMatching(tmp.Path().string(), "STAVKE.*"))
+            base::SetFileTime(file, time);
+        SetReadByBlockFrom(0);
+        auto t = Table::Open(tmp.Path(), Name, OpenMode::Shared);
+        auto c = t->OpenCursor();
+        // Two blocks read: the first finds the stamp standing, the second may take it as settled.
+        ASSERT_TRUE(c->FindKey({Value::Int(20)}));
+        ASSERT_TRUE(c->FindKey({Value::Int(15000)}));
+
+        std::int64_t ahead = time;
+        for (const std::int64_t round : {1, 2}) {
+            SCOPED_TRACE(round);
+            // A block this station has not read yet, and the row it holds.
+            const std::int64_t far = round == 1 ? 28000 : 24000;
+            OtherStationWrites(
+                tmp.Path(),
+                {std::to_string(far) + ":" + std::to_string(40 + round), "20:" + std::to_string(round)},
+                model);
+            if (shift < 0 && round == 1) ahead = base::FileTime(db) + 3600 * std::int64_t{1000000000};
+            base::SetFileTime(db, ahead);
+
+            ASSERT_TRUE(c->FindKey({Value::Int(far)}));
+            EXPECT_EQ(c->Read()[2].AsInt(), 40 + round);
+            ASSERT_TRUE(c->FindKey({Value::Int(20)}));
+            EXPECT_EQ(c->Read()[1].AsText(), "Druga stanica");
+            EXPECT_EQ(c->Read()[2].AsInt(), round);
+        }
+        ExpectRows(*c, model);
+    }
+}
+
 // Another station edits rows of blocks this station has read and of one it has not, then inserts into a full
 // block (which splits it): each write is taken from the blocks it wrote, the table is never read anew, and
 // the rows this station holds keep their bookmarks.
