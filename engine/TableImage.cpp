@@ -168,15 +168,16 @@ constexpr std::int64_t FileTimeStep = 2000000000;
 
 } // namespace
 
-bool TableImage::ChangedOnDisk() {
+// Whether the .DB's size or time is not the stamp's (or the file cannot be looked at).
+bool TableImage::DbFileChanged() {
     const int fd = files_.Fd(TableFile::Db, false);
     struct stat st {};
     if (fd < 0 || ::fstat(fd, &st) != 0) return true;
-    Stamp now;
-    now.Generation = journal_.Generation();
-    now.Size = st.st_size;
-    now.MTime = Nanoseconds(st.st_mtim);
-    return !(now == stamp_);
+    return st.st_size != stamp_.Size || Nanoseconds(st.st_mtim) != stamp_.MTime;
+}
+
+bool TableImage::ChangedOnDisk() {
+    return DbFileChanged() || journal_.Generation() != stamp_.Generation;
 }
 
 // Whether the .DB's blocks may have changed since the stamp. Every write to the file sets its time to the
@@ -185,10 +186,7 @@ bool TableImage::ChangedOnDisk() {
 // step, and one half way through) need not be asked for every block read.
 bool TableImage::BlocksChangedOnDisk() {
     const std::int64_t now = CoarseNow(); // taken before the file is looked at
-    const int fd = files_.Fd(TableFile::Db, false);
-    struct stat st {};
-    if (fd < 0 || ::fstat(fd, &st) != 0) return true;
-    if (st.st_size != stamp_.Size || Nanoseconds(st.st_mtim) != stamp_.MTime) return true;
+    if (DbFileChanged()) return true;
     // A clock set back since could hand a later write the same time again.
     if (settledAt_ != 0 && now >= settledAt_) return false;
     if (journal_.Generation() != stamp_.Generation) return true;

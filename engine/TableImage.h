@@ -204,6 +204,7 @@ private:
     void WriteThrough(Batch& b, const std::function<void()>& change);
     void Relayout(Batch& b);
     void UpdateStamp(std::uint64_t generation);
+    bool DbFileChanged();
     bool ChangedOnDisk();
     bool BlocksChangedOnDisk();
     void StoreIndexFiles(const codec::SecondaryDef& def);
@@ -253,7 +254,6 @@ private:
         std::uint64_t Generation = 0;
         std::int64_t Size = -1;
         std::int64_t MTime = 0;
-        friend bool operator==(const Stamp&, const Stamp&) = default;
     } stamp_;
     std::int64_t settledAt_ = 0; // when the stamp was found to stand a file-time step after the .DB's time
     std::uint64_t version_ = 1;
