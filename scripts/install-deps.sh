@@ -4,7 +4,7 @@
 set -euo pipefail
 packages=(build-essential cmake pkg-config git qt6-base-dev libzip-dev zlib1g-dev libgtest-dev
           libgmock-dev libbenchmark-dev libsqlite3-dev fonts-liberation libcurl4-openssl-dev locales clang-format
-          poppler-utils desktop-file-utils pxlib-dev)
+          poppler-utils desktop-file-utils pxlib-dev ccache)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
