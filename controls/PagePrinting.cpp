@@ -75,19 +75,25 @@ bool TPagePrinter::Print() {
         printer.EndDoc();
     } catch (const ECancelPrinting&) {
         completed = false;
-        // Aborted, the job is dropped; ended, the sheets already sent still print.
-        if (printer.Printing()) {
-            if (AbortOnCancel)
-                printer.Abort();
-            else
-                printer.EndDoc();
-        }
     } catch (...) {
         // A failed job is not left open: the next print would find the printer busy for ever. Only this
         // run's own job: a printer that refused to begin may be busy with another one.
         if (begun && printer.Printing()) printer.Abort();
         finish();
         throw;
+    }
+    // Aborted, the job is dropped; ended, the sheets already sent still print (a file that cannot take
+    // them is told like any other failure).
+    if (!completed && printer.Printing()) {
+        try {
+            if (AbortOnCancel)
+                printer.Abort();
+            else
+                printer.EndDoc();
+        } catch (...) {
+            finish();
+            throw;
+        }
     }
     finish();
     const std::string file = printer.OutputFile();
