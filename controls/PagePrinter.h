@@ -202,6 +202,12 @@ public:
     int MarginBottomPixels() const { return UnitsToPixelsY(marginBottom_ - MinMarginBottom()); }
     int TextWidthPixels() const;
     int PageBottomPixels() const;
+    // Whether as many more lines fit on the page before it turns (always at a page's top, and where no
+    // page turns).
+    bool LinesFit(int lines) const {
+        return !printing_ || !PageBreakAllowed() || freshPage_ ||
+               PageBottomPixels() > CurrentY + lines * lineHeight_;
+    }
 
     // --- preview ---------------------------------------------------------------------------------------
     unsigned ZoomPercent() const { return zoomPercent_; }

@@ -7,6 +7,8 @@
 #include "fw/ui/Guard.h"
 #include "tests/fw/ui/FormTesting.h"
 
+#include <cmath>
+#include <map>
 #include <QScrollBar>
 #include <QTest>
 #include <QTimer>
@@ -137,6 +139,45 @@ TEST_F(PreviewForm, KeysTurnPagesZoomPrintAndClose) {
     Key(Qt::Key_Escape);
     EXPECT_FALSE(form_->isVisible());
     EXPECT_EQ(form_->Prn->PageCount(), 5); // the pages stay
+}
+
+namespace {
+double Luminance(QRgb c) {
+    auto channel = [](int v) {
+        const double s = v / 255.0;
+        return s <= 0.03928 ? s / 12.92 : std::pow((s + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * channel(qRed(c)) + 0.7152 * channel(qGreen(c)) + 0.0722 * channel(qBlue(c));
+}
+
+// The contrast of a panel's text against its background, as it is drawn: the commonest colour is the
+// background, the colour farthest from it in lightness the text.
+double TextContrast(QWidget& panel) {
+    const QImage image = panel.grab().toImage();
+    std::map<QRgb, int> counts;
+    for (int y = 3; y < image.height() - 3; ++y)
+        for (int x = 3; x < image.width() - 3; ++x)
+            ++counts[image.pixel(x, y)];
+    const QRgb background = std::max_element(counts.begin(), counts.end(), [](auto& a, auto& b) {
+                                return a.second < b.second;
+                            })->first;
+    double best = 1;
+    for (const auto& [colour, count] : counts) {
+        const double a = Luminance(colour) + 0.05, b = Luminance(background) + 0.05;
+        best = std::max(best, std::max(a, b) / std::min(a, b));
+    }
+    return best;
+}
+} // namespace
+
+// The zoom and the page number are read at a glance: their text stands out from its panel.
+TEST_F(PreviewForm, TheZoomAndThePageNumberAreReadable) {
+    Build(3);
+    fwtest::ShowActive(*form_);
+    Key(Qt::Key_PageDown);
+    ASSERT_EQ(Page(), "2 od 3");
+    EXPECT_GE(TextContrast(*form_->Panel1), 4.5);
+    EXPECT_GE(TextContrast(*form_->Panel2), 4.5);
 }
 
 TEST_F(PreviewForm, CopiesFieldAndOnePage) {
