@@ -11,7 +11,7 @@
 
 namespace base {
 
-fs::path CreateTemporaryBeside(const fs::path& target, int& fd, mode_t mode) {
+fs::path CreateTemporaryBeside(const fs::path& target, int& fd, mode_t mode, std::string_view tail) {
     static std::atomic<unsigned> counter{0};
     std::random_device seed;
     std::mt19937_64 rng((static_cast<std::uint64_t>(seed()) << 32) ^ static_cast<std::uint64_t>(::getpid()) ^
@@ -22,7 +22,7 @@ fs::path CreateTemporaryBeside(const fs::path& target, int& fd, mode_t mode) {
         for (int i = 0; i < 8; ++i)
             suffix += digits[rng() % 36];
         const fs::path temp =
-            target.parent_path() / ("." + target.filename().string() + "." + suffix + ".tmp");
+            target.parent_path() / ("." + target.filename().string() + "." + suffix + std::string(tail));
         fd = Fs().Open(temp.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, mode);
         if (fd >= 0) return temp;
         if (errno != EEXIST) ThrowWriteError(target, errno);

@@ -47,8 +47,9 @@ void ReplaceFile(const fs::path& target, std::string_view bytes, const ReplaceOp
 void ReplaceFile(const fs::path& target, const std::function<void(int fd)>& write,
                  const ReplaceOptions& options = {});
 
-// A free name beside the target for a new file ("." + name + random + ".tmp"), created empty and opened for
+// A free name beside the target for a new file ("." + name + random + tail), created empty and opened for
 // reading and writing; the descriptor is returned through fd. Throws FileError naming the target.
-fs::path CreateTemporaryBeside(const fs::path& target, int& fd, mode_t mode = 0644);
+fs::path CreateTemporaryBeside(const fs::path& target, int& fd, mode_t mode = 0644,
+                               std::string_view tail = ".tmp");
 
 } // namespace base

@@ -2,11 +2,11 @@
 
 #include "base/Exceptions.h"
 #include "base/ProgramState.h"
+#include "controls/InputOnlyTo.h"
 #include "controls/PagePrinter.h"
 #include "controls/PrintProgressDialog.h"
 
 #include <QApplication>
-#include <QEvent>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
@@ -26,58 +26,7 @@ milliseconds delay = DefaultDelay;
 [[maybe_unused]] const bool registered =
     base::RegisterStateReset(base::StateLayer::Forms, [] { delay = DefaultDelay; });
 
-bool IsUserInput(QEvent::Type type) {
-    switch (type) {
-    case QEvent::KeyPress:
-    case QEvent::KeyRelease:
-    case QEvent::ShortcutOverride:
-    case QEvent::Shortcut:
-    case QEvent::MouseButtonPress:
-    case QEvent::MouseButtonRelease:
-    case QEvent::MouseButtonDblClick:
-    case QEvent::Wheel:
-    case QEvent::ContextMenu:
-    case QEvent::TouchBegin:
-    case QEvent::TouchUpdate:
-    case QEvent::TouchEnd:
-    case QEvent::TabletPress:
-    case QEvent::TabletRelease:
-        return true;
-    default:
-        return false;
-    }
-}
-
 } // namespace
-
-// Lets the user reach one window only: every key, click and close meant for another is dropped. A modal
-// window opened meanwhile (a message the layout tells) takes input too, or it could never be answered.
-class InputOnlyTo : public QObject {
-public:
-    InputOnlyTo() : modalAtStart_(QApplication::activeModalWidget()) { qApp->installEventFilter(this); }
-    ~InputOnlyTo() override {
-        if (qApp) qApp->removeEventFilter(this);
-    }
-    void SetWindow(QWidget* window) { window_ = window; }
-
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        const bool closing = event->type() == QEvent::Close && event->spontaneous();
-        if (!closing && !IsUserInput(event->type())) return false;
-        if (watched->isWidgetType()) {
-            const QWidget* top = static_cast<QWidget*>(watched)->window();
-            if (window_ && top == window_) return false;
-            const QWidget* modal = QApplication::activeModalWidget();
-            if (modal && modal != modalAtStart_ && top == modal) return false;
-        }
-        // A refused close must say so, or the window closes all the same.
-        if (closing) event->ignore();
-        return true;
-    }
-
-private:
-    QPointer<QWidget> modalAtStart_;
-    QPointer<QWidget> window_;
-};
 
 std::chrono::milliseconds& LayoutProgress::Delay() {
     return delay;

@@ -6,6 +6,7 @@
 #include "base/ReplaceFile.h"
 #include "base/Text.h"
 #include "base/Utf8.h"
+#include "controls/InputOnlyTo.h"
 #include "controls/PrintProgressDialog.h"
 #include "fw/ui/Guard.h"
 

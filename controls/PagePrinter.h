@@ -26,6 +26,7 @@ namespace controls {
 
 class TPPPrnPrgDlg;
 class LayoutProgress;
+class InputOnlyTo;
 
 // Every refusal of the page printer.
 class EPagePrinter : public fw::EPrinter {
@@ -201,6 +202,12 @@ public:
     int MarginBottomPixels() const { return UnitsToPixelsY(marginBottom_ - MinMarginBottom()); }
     int TextWidthPixels() const;
     int PageBottomPixels() const;
+    // Whether as many more lines fit on the page before it turns (always at a page's top, and where no
+    // page turns).
+    bool LinesFit(int lines) const {
+        return !printing_ || !PageBreakAllowed() || freshPage_ ||
+               PageBottomPixels() > CurrentY + lines * lineHeight_;
+    }
 
     // --- preview ---------------------------------------------------------------------------------------
     unsigned ZoomPercent() const { return zoomPercent_; }
@@ -296,6 +303,7 @@ private:
     unsigned printFromPage_ = 0;
     unsigned printToPage_ = 0;
     QPointer<TPPPrnPrgDlg> dialog_;
+    std::unique_ptr<InputOnlyTo> sendInput_;
     friend class LayoutProgress;
     LayoutProgress* layout_ = nullptr;
 
@@ -305,6 +313,8 @@ private:
     bool printing_ = false;
     bool fileOpen_ = false;
     bool sending_ = false;
+    // A sheet was printed and the run goes on: the printer turns to a new sheet before the next page.
+    bool sheetDue_ = false;
     bool inHeader_ = false;
     bool inNewPageHandler_ = false;
     // No body line written since the page started: the page does not break again before one is.

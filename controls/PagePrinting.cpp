@@ -1,6 +1,7 @@
 // Sending the built pages to the printer: a page range, copies in collated or uncollated order, the
 // progress dialog and a clean end of the job when the user cancels.
 
+#include "controls/InputOnlyTo.h"
 #include "controls/LayoutProgress.h"
 #include "controls/PagePrinter.h"
 #include "controls/PrintProgressDialog.h"
@@ -44,7 +45,11 @@ bool TPagePrinter::Print() {
     const int savedCopies = printer.Copies();
     printer.SetCopies(1);
     Cancelled = false;
+    sheetDue_ = false;
+    // While the window with "&Opoziv" stands, it is the one window the user reaches.
+    if (ShowProgress && ShowCancel && qApp) sendInput_ = std::make_unique<InputOnlyTo>();
     auto finish = [&] {
+        sendInput_.reset();
         UpdateProgress(FinishMessage, 0, 0, 0);
         if (!printer.Printing()) printer.SetCopies(savedCopies);
     };
@@ -70,19 +75,25 @@ bool TPagePrinter::Print() {
         printer.EndDoc();
     } catch (const ECancelPrinting&) {
         completed = false;
-        // Aborted, the job is dropped; ended, the sheets already sent still print.
-        if (printer.Printing()) {
-            if (AbortOnCancel)
-                printer.Abort();
-            else
-                printer.EndDoc();
-        }
     } catch (...) {
         // A failed job is not left open: the next print would find the printer busy for ever. Only this
         // run's own job: a printer that refused to begin may be busy with another one.
         if (begun && printer.Printing()) printer.Abort();
         finish();
         throw;
+    }
+    // Aborted, the job is dropped; ended, the sheets already sent still print (a file that cannot take
+    // them is told like any other failure).
+    if (!completed && printer.Printing()) {
+        try {
+            if (AbortOnCancel)
+                printer.Abort();
+            else
+                printer.EndDoc();
+        } catch (...) {
+            finish();
+            throw;
+        }
     }
     finish();
     const std::string file = printer.OutputFile();
@@ -106,9 +117,15 @@ bool TPagePrinter::Print() {
 void TPagePrinter::PrintPage(int page, int from, int to, bool last) {
     if (ShowProgress && ShowCancel) QCoreApplication::processEvents();
     if (Cancelled) throw ECancelPrinting("Ispis je prekinut");
+    // The sheet before is followed by a new one only now that there is a page for it: a run cancelled
+    // here ends without a blank sheet.
+    if (sheetDue_) {
+        sheetDue_ = false;
+        Printer().NewPage();
+    }
     UpdateProgress(ProgressMessage, page, from, to);
     Printer().DrawPage(*pages_[static_cast<std::size_t>(page - 1)]);
-    if (!last) Printer().NewPage();
+    sheetDue_ = !last;
 }
 
 void TPagePrinter::UpdateProgress(const std::string& message, int page, int from, int to) {
@@ -128,6 +145,7 @@ void TPagePrinter::UpdateProgress(const std::string& message, int page, int from
         dialog_ = new TPPPrnPrgDlg(over);
         dialog_->OnCancel = [this] { CancelPrinting(); };
         if (!ShowCancel) dialog_->HideCancel();
+        if (sendInput_) sendInput_->SetWindow(dialog_);
         dialog_->show();
     }
     dialog_->setWindowTitle(QString::fromStdString(Title()));

@@ -136,7 +136,8 @@ TIspis::TIspis(fw::Component* owner) : fw::Form(owner) {
     lPercent->SetBounds(1, 1, 54, 22);
     lPercent->SetAlignment(fw::Alignment::taCenter);
     lPercent->SetFont("MS Sans Serif", 10);
-    lPercent->SetFontColor(fw::clWhite);
+    // Dark on the light panel: read at a glance.
+    lPercent->SetFontColor(fw::clBlack);
     lPercent->SetCaption("%");
     // Page Down goes to the next page and Page Up to the previous one; the hints say so.
     bFirst = Button(ToolBar1, "bFirst", "|<", "Prva strana <Home>", &TIspis::bFirstClick);
@@ -153,7 +154,7 @@ TIspis::TIspis(fw::Component* owner) : fw::Form(owner) {
     lStrana->SetBounds(1, 1, 78, 22);
     lStrana->SetAlignment(fw::Alignment::taCenter);
     lStrana->SetFont("MS Sans Serif", 10);
-    lStrana->SetFontColor(fw::clWhite);
+    lStrana->SetFontColor(fw::clBlack);
     lStrana->SetCaption("0 od 0");
     Panel3 = new fw::Panel(ToolBar1, this);
     Panel3->SetName("Panel3");

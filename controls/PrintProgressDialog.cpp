@@ -10,7 +10,8 @@
 namespace controls {
 
 TPPPrnPrgDlg::TPPPrnPrgDlg(QWidget* parent)
-    : QDialog(parent, Qt::Window | Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
+    : QDialog(parent, Qt::Window | Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowStaysOnTopHint) {
     setWindowTitle(QStringLiteral("Napredak Ispisa..."));
     setFixedSize(293, 133);
     QFont font(fw::FontFamily("MS Sans Serif"));

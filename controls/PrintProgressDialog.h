@@ -1,7 +1,7 @@
 #pragma once
 // TPPPrnPrgDlg: the small modeless window a print run shows while it sends sheets to the printer: what
 // is being printed, which page, a bar that fills by one step per sheet, and "&Opoziv" to cancel. The page
-// printer creates, fills and frees it.
+// printer creates, fills and frees it. It stays in front: the run it tells of works for the window behind it.
 
 #include <functional>
 #include <QDialog>

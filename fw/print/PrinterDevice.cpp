@@ -1,8 +1,11 @@
 #include "fw/print/PrinterDevice.h"
 
+#include "fw/print/PdfFile.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QPainter>
+#include <QPdfWriter>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QRegularExpression>
@@ -123,32 +126,68 @@ void QtPrinterDevice::SetCopies(int copies) {
 
 void QtPrinterDevice::BeginDoc() {
     if (painter_) throw EPrinter("Pisač već ispisuje");
-    // Each job its own file, named after the job: an earlier printout is never written over.
-    if (PdfPerJob())
-        printer_->setOutputFileName(
-            QString::fromStdString(FreePdfPath(PdfFolder(), printer_->docName().toStdString())));
     auto painter = std::make_unique<QPainter>();
-    if (!painter->begin(printer_)) throw EPrinter("Ispis se ne može započeti: pisač nije dostupan");
+    if (printer_->outputFormat() == QPrinter::PdfFormat)
+        BeginPdf(*painter);
+    else if (!painter->begin(printer_))
+        throw EPrinter("Ispis se ne može započeti: pisač nije dostupan");
     painter_ = std::move(painter);
+}
+
+void QtPrinterDevice::BeginPdf(QPainter& painter) {
+    // Each job its own file, named after the job: an earlier printout is never written over.
+    const std::string target = PdfPerJob() ? FreePdfPath(PdfFolder(), printer_->docName().toStdString())
+                                           : printer_->outputFileName().toStdString();
+    if (target.empty()) throw EPrinter("Ispis se ne može započeti: nije zadana datoteka za PDF");
+    RemoveStalePdfTemporaries(QFileInfo(QString::fromStdString(target)).absolutePath().toStdString());
+    auto pdf = std::make_unique<PdfFile>(target);
+    auto writer = std::make_unique<QPdfWriter>(pdf.get());
+    writer->setResolution(printer_->resolution());
+    writer->setPageLayout(printer_->pageLayout());
+    writer->setTitle(printer_->docName());
+    writer->setCreator(printer_->creator());
+    if (!painter.begin(writer.get())) throw EPrinter(PdfWriteError(target, EIO));
+    if (PdfPerJob()) printer_->setOutputFileName(QString::fromStdString(target));
+    pdf_ = std::move(pdf);
+    writer_ = std::move(writer);
 }
 
 void QtPrinterDevice::NewPage() {
     if (!painter_) throw EPrinter("Pisač ne ispisuje");
-    if (!printer_->newPage()) throw EPrinter("Pisač ne može započeti novu stranicu");
+    if (!(writer_ ? writer_->newPage() : printer_->newPage()))
+        throw EPrinter("Pisač ne može započeti novu stranicu");
 }
 
 void QtPrinterDevice::EndDoc() {
     if (!painter_) throw EPrinter("Pisač ne ispisuje");
     const bool ok = painter_->end();
     painter_.reset();
-    if (!ok) throw EPrinter("Ispis se nije mogao završiti");
+    if (!ok) {
+        writer_.reset();
+        pdf_.reset();
+        throw EPrinter("Ispis se nije mogao završiti");
+    }
+    if (pdf_) EndPdf();
+}
+
+void QtPrinterDevice::EndPdf() {
+    writer_.reset();
+    const std::unique_ptr<PdfFile> pdf = std::move(pdf_);
+    // Another printout of the same name may have come meanwhile (another program on the folder).
+    const QString folder = QFileInfo(QString::fromStdString(pdf->Target())).absolutePath();
+    const std::string target =
+        PdfPerJob() ? FreePdfPath(folder.toStdString(), printer_->docName().toStdString()) : pdf->Target();
+    pdf->Commit(target);
+    if (PdfPerJob()) printer_->setOutputFileName(QString::fromStdString(target));
 }
 
 void QtPrinterDevice::Abort() {
     if (!painter_) return;
-    printer_->abort();
+    if (!writer_) printer_->abort();
     painter_->end();
     painter_.reset();
+    writer_.reset();
+    pdf_.reset();
 }
 
 void QtPrinterDevice::DrawPage(const Page& page) {

@@ -11,10 +11,13 @@
 #include <QSize>
 #include <string>
 
+class QPdfWriter;
 class QPrinter;
 class QPainter;
 
 namespace fw {
+
+class PdfFile;
 
 // A printer that cannot do what it was asked.
 class EPrinter : public base::Exception {
@@ -58,7 +61,8 @@ public:
 // while a file of that name is already there, so that no earlier printout is ever overwritten.
 std::string FreePdfPath(const std::string& folder, const std::string& title);
 
-// A printer of the system (through CUPS) or a PDF file, on a QPrinter.
+// A printer of the system (through CUPS) or a PDF file, on a QPrinter. A PDF file is written beside its
+// name and takes it only when whole (PdfFile).
 class QtPrinterDevice : public PrinterDevice {
 public:
     // A printer of its own at high resolution; without an installed printer it writes PDF.
@@ -98,10 +102,16 @@ public:
     std::string OutputFile() const override;
 
 private:
+    void BeginPdf(QPainter& painter);
+    void EndPdf();
+
     std::unique_ptr<QPrinter> owned_;
     std::string pdfFolder_;
     bool pdfInHome_ = false;
     QPrinter* printer_;
+    // The PDF job's file and its writer, laid out as the printer is.
+    std::unique_ptr<PdfFile> pdf_;
+    std::unique_ptr<QPdfWriter> writer_;
     std::unique_ptr<QPainter> painter_;
 };
 

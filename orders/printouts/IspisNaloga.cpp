@@ -141,8 +141,18 @@ private:
     }
 
     void Redovi(const std::vector<RedListe>& redovi, const char* format) {
-        for (const RedListe& r : redovi) {
+        for (std::size_t i = 0; i < redovi.size(); ++i) {
+            const RedListe& r = redovi[i];
             if (r.Vrsta == RedListe::Oblik::Naslov) {
+                // Headings go to the next page with their first row rather than stay alone at the foot
+                // (the reinforcements' heading is followed by its first article's).
+                if (i == 0 || redovi[i - 1].Vrsta != RedListe::Oblik::Naslov) {
+                    std::size_t naslova = 1;
+                    while (i + naslova < redovi.size() &&
+                           redovi[i + naslova].Vrsta == RedListe::Oblik::Naslov)
+                        ++naslova;
+                    if (!prn_.LinesFit(static_cast<int>(naslova) + 1)) prn_.NewPage();
+                }
                 // Headings stand apart from the framed rows.
                 prn_.TableGrid = false;
                 prn_.SetTableFormat("^180");

@@ -12,6 +12,7 @@
 #include "base/IniFile.h"
 #include "base/ProgramState.h"
 #include "base/Text.h"
+#include "controls/PrintPreviewForm.h"
 #include "fw/db/FieldClasses.h"
 #include "orders/workorder/IspisiNaloga.h"
 #include "orders/workorder/PrilagodbaStavke.h"
@@ -32,8 +33,6 @@
 #include <QLabel>
 #include <QPainter>
 #include <QPixmap>
-#include <QPrintDialog>
-#include <QPrinter>
 
 namespace orders {
 
@@ -492,8 +491,9 @@ void TWRadniNalozi::FormKeyDown(std::uint16_t& key, fw::Shift shift) {
     if (shift == fw::ssCtrl && (key == 'P' || key == fw::VK_F1)) {
         key = 0;
         app::FormOpener.KeyHandled = true;
-        QPrinter printer;
-        QPrintDialog(&printer, this).exec();
+        // Where the printouts go, chosen as in the preview: the choice holds for every printout after.
+        controls::CreateIspis();
+        controls::Ispis->bPrnSetUpClick();
         return;
     }
     if (shift == fw::ssCtrl && key == fw::VK_END) {

@@ -89,8 +89,11 @@ TEST_F(PrintRun, ProgressDialogCountsSheetsAndCancels) {
     };
     EXPECT_FALSE(Prn().Print());
     EXPECT_EQ(labels, (std::vector<std::string>{"Strana 1 od 3 x 2 Kopija", "Strana 2 od 3 x 2 Kopija"}));
-    // Ended, not aborted: the two sheets sent still print; the printer's own copy count is back.
+    // Ended, not aborted: the two sheets sent still print, and no blank one after them; the printer's
+    // own copy count is back.
     EXPECT_EQ(printer_.Steps.back(), "end");
+    EXPECT_EQ(printer_.Sheets.size(), 2u);
+    EXPECT_EQ(NewSheets(), 1);
     EXPECT_EQ(printer_.Copies(), 4);
     EXPECT_FALSE(Prn().ProgressDialog());
 

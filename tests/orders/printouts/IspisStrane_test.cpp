@@ -101,6 +101,36 @@ TEST_F(IspisStrane, WorkOrderPicturesInARowAndEveryBarRuledUnderItsRest) {
     EXPECT_THAT(ostaci, ElementsAre("60", "40", "840", "1676", "5396", "800", "2380", "5426"));
 }
 
+// Wherever the page turns in the lists, an article's heading goes to the next page with its first row
+// rather than stand alone at the foot of the page.
+TEST_F(IspisStrane, AListHeadingNeverStandsAloneAtThePagesFoot) {
+    TriStavke();
+    std::vector<std::string> sami;
+    int stranica = 0;
+    for (double dno = 20; dno <= 200; dno += 1.5) {
+        Prn().SetMarginBottom(dno);
+        ASSERT_TRUE(IspisNaloga(ispistest::RN, false, {}));
+        const int tijelo = Prn().MarginTopPixels() + Prn().PageBottomPixels();
+        for (int n = 2; n < Prn().PageCount(); ++n, ++stranica) {
+            // The body's last line: its texts left to right.
+            int zadnji = -1;
+            std::string tekst;
+            for (const auto& t : Texts(Prn().Pages(n))) {
+                if (t.Y >= tijelo || t.Y < zadnji) continue;
+                if (t.Y > zadnji) tekst.clear();
+                zadnji = t.Y;
+                tekst += t.Text + "|";
+            }
+            if (tekst.rfind("Artikl: ", 0) == 0 || tekst.rfind("***", 0) == 0)
+                sami.push_back(std::to_string(dno) + " mm, page " + std::to_string(n) + ": " + tekst);
+        }
+        preview->Close();
+        Prn().Clear();
+    }
+    EXPECT_GT(stranica, 100);
+    EXPECT_THAT(sami, IsEmpty());
+}
+
 // Two small fixed lights after the three windows start a second row: each caption, wider than its picture,
 // starts where its picture does (not left of the pictures' area) and the next picture's place begins past
 // it, so no caption runs into another's.

@@ -15,6 +15,7 @@
 #include "app/shell/FormOpener.h"
 #include "app/shell/ScriptedDialogs.h"
 #include "base/CroatianFormat.h"
+#include "controls/PrintPreviewForm.h"
 #include "kit/MyTable.h"
 #include "kit/O_Plom.h"
 #include "tests/app/data/ServicesFixture.h"
@@ -700,6 +701,27 @@ TEST_F(WRadNal, TheFormOpensCentred) {
     const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
     EXPECT_LE((f->frameGeometry().center() - screen.center()).manhattanLength(), 4)
         << f->frameGeometry().x() << "," << f->frameGeometry().y();
+}
+
+// Ctrl+P and Ctrl+F1 choose where the printouts go in the program's own printer setup, as the preview
+// does; a toolkit dialog that would open instead is closed, so it is counted as a failure, not waited for.
+TEST_F(WRadNal, CtrlPAndCtrlF1OpenTheProgramsPrinterSetup) {
+    Sustav();
+    Otvori();
+    std::vector<QWidget*> parents;
+    controls::PrinterSetupProc = [&](QWidget* parent) {
+        parents.push_back(parent);
+        return true;
+    };
+    QTimer strani;
+    QObject::connect(&strani, &QTimer::timeout, [] {
+        if (QWidget* m = QApplication::activeModalWidget()) m->close();
+    });
+    strani.start(200);
+    Tipka(Qt::Key_P, Qt::ControlModifier);
+    Tipka(Qt::Key_F1, Qt::ControlModifier);
+    ASSERT_EQ(parents.size(), 2u);
+    EXPECT_EQ(f->ActiveControl()->Name(), "gRadniNal");
 }
 
 // A size its type cannot be made in (a 60 mm frame around 100 x 100, a sash turned inside out) is refused
