@@ -1,5 +1,6 @@
 #include "windows/typelist/PEWin.h"
 
+#include "app/data/CodeUses.h"
 #include "app/data/DataSetServices.h"
 #include "app/data/Dialogs.h"
 #include "app/data/Settings.h"
@@ -300,6 +301,18 @@ bool TPEditWindow::CodeRefused(std::string* reason) const {
         if (stari != code && stari != 0 && TipImaElemente(static_cast<std::int32_t>(stari))) {
             if (reason) *reason = TypeHasElementsText;
             return true;
+        }
+        // The items of the orders name their type by its Code.
+        if (stari != code && stari != 0) {
+            const std::vector<std::string> uses = app::UsesOfRow(
+                "WINGL.DB", "Lokal", [&](const std::string&) { return engine::Value::Int(stari); });
+            if (!uses.empty()) {
+                std::string list;
+                for (const std::string& u : uses)
+                    list += (list.empty() ? "" : ", ") + u;
+                if (reason) *reason = TypeUsedText + list + ".";
+                return true;
+            }
         }
     }
     if (code != 0 && KodTipaZauzet(code, tWinGL2->FieldByName("Sifra").AsString())) {

@@ -12,6 +12,7 @@
 #include "app/shell/CodeListOpeners.h"
 #include "app/shell/FormOpener.h"
 #include "app/shell/ScriptedDialogs.h"
+#include "fw/ui/Guard.h"
 #include "kit/Mycombo.h"
 #include "kit/MyTable.h"
 #include "tests/fw/ui/FormTesting.h"
@@ -19,6 +20,7 @@
 #include "tests/windows/storage/StorageFixture.h"
 
 #include <algorithm>
+#include <functional>
 #include <QLabel>
 #include <QTest>
 #include <QTimer>
@@ -276,6 +278,71 @@ TEST_F(TypeListTest, CreatesChecksDesignsListsAndDeletesATypeByKeys) {
     EXPECT_EQ(l->tWinGL2->RecordCount(), 0);
     EXPECT_FALSE(PreviewDrawn(*l));
     EXPECT_FALSE(l->Roletna->isVisible());
+}
+
+// A type that work-order items use is not deleted, by no road: the grid refuses before its question, the
+// list's table refuses any other delete, and its Code (the sale article) does not change under them, each
+// naming the orders and items; once no item uses it, it goes.
+TEST_F(TypeListTest, ATypeThatOrderItemsUseIsNotDeleted) {
+    for (auto [sifra, code] : std::vector<std::pair<const char*, int>>{{"K1", 501}, {"K1R", 502}})
+        Red("Lokal", "WINGL.DB",
+            {{"Sifra", Value::Text(sifra)}, {"Code", Value::Int(code)}, {"Sistem", Value::Int(3)}});
+    windows::ModelProzora m;
+    storagetest::MaliModel(m, 1000);
+    ASSERT_TRUE(windows::SpremiProzor(m, 502));
+    Red("Lokal", "RADNINAL.DB", {{"Code", Value::Int(1)}, {"Sifra", Value::Text("1/2026")}});
+    Red("Lokal", "RADNINAL.DB", {{"Code", Value::Int(2)}, {"Sifra", Value::Text("2/2026")}});
+    for (auto [rn, stavka, tip] :
+         std::vector<std::tuple<int, int, int>>{{1, 4, 501}, {1, 5, 502}, {2, 12, 502}})
+        Red("Lokal", "STAVKERN.DB",
+            {{"BrojRN", Value::Int(rn)}, {"Stavka", Value::Int(stavka)}, {"Tip", Value::Int(tip)}});
+    windows::PrikaziTipove(nullptr);
+    windows::TPEditWindow* l = windows::PEditWindowForm.PEditWindow;
+    ASSERT_NE(l, nullptr);
+    fwtest::ShowActive(*l);
+    const std::string refused = "Nije dozvoljeno brisanje šifre K1R,\r\njer je koriste: 2 stavke naloga "
+                                "(1/2026 stavka 5, 2/2026 stavka 12).";
+    const std::vector<std::pair<const char*, std::function<void()>>> roads{
+        {"Ctrl+Delete in the grid",
+         [&] {
+             l->gWinGL2->SetFocus();
+             Press(*l, Qt::Key_Delete, Qt::ControlModifier);
+         }},
+        {"the list's own delete", [&] { fw::Guarded([&] { l->tWinGL2->Delete(); }); }},
+    };
+    for (const auto& [road, brisi] : roads) {
+        l->tWinGL2->Last();
+        ASSERT_EQ(l->tWinGL2->FieldByName("Sifra").AsString(), "K1R");
+        brisi();
+        EXPECT_EQ(Poruke(), std::vector<std::string>{refused}) << road;
+        EXPECT_EQ(l->tWinGL2->RecordCount(), 2) << road;
+        EXPECT_EQ(Redovi("WINP.DB", 502).size(), 1u) << road << ": the type keeps its rows";
+    }
+    // Nor does a new sale article take the type away from its items.
+    Red("Global", "SIF_ROBE.DB",
+        {{"Partner", Value::Int(1)},
+         {"Sifra", Value::Text("P-503")},
+         {"Code", Value::Int(503)},
+         {"Grupa", Value::Int(10)}});
+    l->tWinGL2->First();
+    ASSERT_EQ(l->tWinGL2->FieldByName("Sifra").AsString(), "K1");
+    Upisi(*l, *l->eArtikl, "P-503");
+    EXPECT_EQ(Poruke(), std::vector<std::string>{std::string(windows::TypeUsedText) +
+                                                 "1 stavka naloga (1/2026 stavka 4)."});
+    l->tWinGL2->First();
+    EXPECT_EQ(l->tWinGL2->FieldByName("Code").AsInteger(), 501);
+
+    // The items moved to another type: the type goes with its rows.
+    auto stavke = engine::Table::Open(root / "lokal", "STAVKERN.DB", engine::OpenMode::Shared);
+    for (auto c = stavke->OpenCursor(); c->First(), c->OnRow();)
+        c->Delete();
+    l->gWinGL2->SetFocus();
+    l->tWinGL2->Last();
+    ASSERT_EQ(l->tWinGL2->FieldByName("Sifra").AsString(), "K1R") << ::testing::PrintToString(Poruke());
+    answers.push_back(true);
+    Press(*l, Qt::Key_Delete, Qt::ControlModifier);
+    EXPECT_EQ(l->tWinGL2->RecordCount(), 1);
+    EXPECT_TRUE(Redovi("WINP.DB", 502).empty());
 }
 
 // The designer's catalogue over the tables: codes, Sifra and the nearest Sifra of the own company's
