@@ -197,9 +197,13 @@ TPEditWindow::TPEditWindow(fw::Component* owner) : kit::TMyForm(owner) {
     tSifBoja->SetMasterFields("Partner;Proizvodi;Boja");
     sSifBoja.SetDataSet(tSifBoja);
 
-    // Scrolling the grid from elsewhere (the mouse) leaves the preview as it is.
+    // Scrolling the grid from elsewhere (the mouse) leaves the preview as it is; a type another station
+    // deleted leaves nothing of itself shown under the row a re-read put in its place.
     sWinGL2.OnDataChange = [this](fw::TDataSource&, fw::TField* field) {
-        if (!field && ActiveControl() == gWinGL2) DBEdit1Change();
+        if (field) return;
+        if (ActiveControl() == gWinGL2 ||
+            (shownCode_ != 0 && CurrentCode() != shownCode_ && !TipPostoji(shownCode_)))
+            DBEdit1Change();
     };
     // Coming back to the grid, the user sees the list as it is now.
     gWinGL2->OnEnter = [this](fw::Component&) { RefreshList(); };
@@ -230,6 +234,7 @@ void TPEditWindow::PlaceShutterBar(bool vidljiva, int sirina) {
 
 void TPEditWindow::Nacrtaj(std::int32_t code) {
     ModelProzora& m = SharedModel();
+    shownCode_ = code;
     QImage slika(200, 200, QImage::Format_RGB32);
     slika.fill(Qt::white);
     const bool ima = code != 0 && PrenesiProzor(m, code, {});

@@ -90,6 +90,8 @@ private:
     std::map<std::int32_t, std::int32_t> producers_;
     // The type the designer is open on and its stored state when it was loaded.
     std::int32_t inDesigner_ = 0;
+    // The type the preview and the colour's name were last drawn for.
+    std::int32_t shownCode_ = 0;
     OtisakTipa loadedStamp_ = 0;
     void PlaceShutterBar(bool vidljiva, int sirina);
 };

@@ -448,6 +448,57 @@ TEST_F(TypeListTest, ATypeAnotherStationDeletedIsNotOfferedAndTheFieldsFollowThe
     EXPECT_EQ(caption, "Kreiranje tipa: T1 - sistem: S3");
 }
 
+// Another station deletes the type shown while the user is in its fields: the edit begun there re-reads the
+// list, and the colour and the preview then follow the row that took the deleted one's place.
+TEST_F(TypeListTest, ATypeDeletedUnderTheFieldsLeavesNothingOfItShown) {
+    Red("Global", "SIF_ROBE.DB",
+        {{"Partner", Value::Int(1)},
+         {"Sifra", Value::Text("P-503")},
+         {"Code", Value::Int(503)},
+         {"Grupa", Value::Int(10)}});
+    for (auto [sifra, code, boja] :
+         std::vector<std::tuple<const char*, int, int>>{{"T1", 501, 5}, {"T5", 502, 6}})
+        Red("Lokal", "WINGL.DB",
+            {{"Sifra", Value::Text(sifra)},
+             {"Naziv", Value::Text(std::string("Tip ") + sifra)},
+             {"Code", Value::Int(code)},
+             {"Sistem", Value::Int(3)},
+             {"Boja", Value::Int(boja)},
+             {"ArtiklOkvira", Value::Int(11)}});
+    windows::ModelProzora m;
+    storagetest::MaliModel(m, 1000);
+    m.Roletne = true;
+    ASSERT_TRUE(windows::SpremiProzor(m, 502));
+    app::DBMine.MultiUser = true;
+    windows::PrikaziTipove(nullptr);
+    windows::TPEditWindow* l = windows::PEditWindowForm.PEditWindow;
+    ASSERT_NE(l, nullptr);
+    fwtest::ShowActive(*l);
+    l->gWinGL2->SetFocus();
+    Press(*l, Qt::Key_Down);
+    ASSERT_EQ(l->eSifra->Text(), "T5");
+    ASSERT_EQ(l->lBoja->Caption(), "Boja SME");
+    ASSERT_TRUE(PreviewDrawn(*l));
+    ASSERT_TRUE(l->Roletna->isVisible());
+
+    l->eNaziv->SetFocus();
+    {
+        auto stationB = engine::Table::Open(root / "lokal", "WINGL.DB", engine::OpenMode::Shared);
+        auto c = stationB->OpenCursor();
+        ASSERT_TRUE(c->FindKey({Value::Text("T5")}));
+        c->Delete();
+    }
+    fwtest::Type(fwtest::FocusTarget(*l), "X");
+    EXPECT_EQ(Poruke(), std::vector<std::string>{kit::RecordDeletedText});
+    EXPECT_EQ(l->eSifra->Text(), "T1");
+    EXPECT_EQ(l->eNaziv->Text(), "Tip T1");
+    EXPECT_EQ(l->lBoja->Caption(), "Boja BIJ");
+    EXPECT_FALSE(l->Roletna->isVisible());
+    const QImage preview = l->PaintBox->pixmap().toImage();
+    l->Nacrtaj(501);
+    EXPECT_EQ(preview, l->PaintBox->pixmap().toImage()) << "the preview is T1's";
+}
+
 // The list's columns: the type's code and name under their titles, no stored link or size; while the grid
 // has the focus, the code's title shows what is typed to search.
 TEST_F(TypeListTest, TheListShowsCodeAndNameUnderTheirTitles) {
