@@ -116,6 +116,42 @@ protected:
         fwtest::Type(fwtest::FocusTarget(f), QString::fromUtf8(tekst));
         Press(f, Qt::Key_Return);
     }
+    // Types of system S3 (code, Code, colour) with a header of 1000 x 1000; sale article 503 for a third.
+    void TipoviListe(const std::vector<std::tuple<const char*, int, int>>& types) {
+        Red("Global", "SIF_ROBE.DB",
+            {{"Partner", Value::Int(1)},
+             {"Sifra", Value::Text("P-503")},
+             {"Code", Value::Int(503)},
+             {"Grupa", Value::Int(10)}});
+        for (auto [sifra, code, boja] : types)
+            Red("Lokal", "WINGL.DB",
+                {{"Sifra", Value::Text(sifra)},
+                 {"Naziv", Value::Text(std::string("Tip ") + sifra)},
+                 {"Code", Value::Int(code)},
+                 {"Sistem", Value::Int(3)},
+                 {"Boja", Value::Int(boja)},
+                 {"ArtiklOkvira", Value::Int(11)},
+                 {"MaxRight", Value::Int(1000)},
+                 {"MaxBottom", Value::Int(1000)}});
+    }
+    // The list as one of several stations shows it, its grid on the second type.
+    windows::TPEditWindow* ListaNaDrugomTipu() {
+        app::DBMine.MultiUser = true;
+        windows::PrikaziTipove(nullptr);
+        windows::TPEditWindow* l = windows::PEditWindowForm.PEditWindow;
+        if (!l) return nullptr;
+        fwtest::ShowActive(*l);
+        l->gWinGL2->SetFocus();
+        Press(*l, Qt::Key_Down);
+        return l;
+    }
+    // Station B deletes a type through its own open of the list's table.
+    void ObrisiNaDrugojStanici(const char* sifra) {
+        auto t = engine::Table::Open(root / "lokal", "WINGL.DB", engine::OpenMode::Shared);
+        auto c = t->OpenCursor();
+        ASSERT_TRUE(c->FindKey({Value::Text(sifra)}));
+        c->Delete();
+    }
     int opens = 0;
     app::ScriptedDialogs codes;
     bool PreviewDrawn(windows::TPEditWindow& l) {
@@ -284,9 +320,7 @@ TEST_F(TypeListTest, CreatesChecksDesignsListsAndDeletesATypeByKeys) {
 // list's table refuses any other delete, and its Code (the sale article) does not change under them, each
 // naming the orders and items; once no item uses it, it goes.
 TEST_F(TypeListTest, ATypeThatOrderItemsUseIsNotDeleted) {
-    for (auto [sifra, code] : std::vector<std::pair<const char*, int>>{{"K1", 501}, {"K1R", 502}})
-        Red("Lokal", "WINGL.DB",
-            {{"Sifra", Value::Text(sifra)}, {"Code", Value::Int(code)}, {"Sistem", Value::Int(3)}});
+    TipoviListe({{"K1", 501, 5}, {"K1R", 502, 5}});
     windows::ModelProzora m;
     storagetest::MaliModel(m, 1000);
     ASSERT_TRUE(windows::SpremiProzor(m, 502));
@@ -319,11 +353,6 @@ TEST_F(TypeListTest, ATypeThatOrderItemsUseIsNotDeleted) {
         EXPECT_EQ(Redovi("WINP.DB", 502).size(), 1u) << road << ": the type keeps its rows";
     }
     // Nor does a new sale article take the type away from its items.
-    Red("Global", "SIF_ROBE.DB",
-        {{"Partner", Value::Int(1)},
-         {"Sifra", Value::Text("P-503")},
-         {"Code", Value::Int(503)},
-         {"Grupa", Value::Int(10)}});
     l->tWinGL2->First();
     ASSERT_EQ(l->tWinGL2->FieldByName("Sifra").AsString(), "K1");
     Upisi(*l, *l->eArtikl, "P-503");
@@ -375,41 +404,13 @@ TEST_F(TypeListTest, TheDesignersArticlesComeFromTheRegisters) {
 // open the deleted type; the fields, the colour and the preview follow the row that took its place, which
 // then opens. Back in the grid, the list is read again too.
 TEST_F(TypeListTest, ATypeAnotherStationDeletedIsNotOfferedAndTheFieldsFollowTheGrid) {
-    Red("Global", "SIF_ROBE.DB",
-        {{"Partner", Value::Int(1)},
-         {"Sifra", Value::Text("P-503")},
-         {"Code", Value::Int(503)},
-         {"Grupa", Value::Int(10)}});
-    const std::vector<std::tuple<const char*, int, int>> types{
-        {"T1", 501, 5}, {"T5", 502, 5}, {"T50", 503, 6}};
-    for (auto [sifra, code, boja] : types)
-        Red("Lokal", "WINGL.DB",
-            {{"Sifra", Value::Text(sifra)},
-             {"Naziv", Value::Text(std::string("Tip ") + sifra)},
-             {"Code", Value::Int(code)},
-             {"Sistem", Value::Int(3)},
-             {"Boja", Value::Int(boja)},
-             {"ArtiklOkvira", Value::Int(11)},
-             {"MaxRight", Value::Int(1000)},
-             {"MaxBottom", Value::Int(1000)}});
-    // Station B: its own open of the list's table.
-    auto stationB = engine::Table::Open(root / "lokal", "WINGL.DB", engine::OpenMode::Shared);
-    auto deleteType = [&](const char* sifra) {
-        auto c = stationB->OpenCursor();
-        ASSERT_TRUE(c->FindKey({Value::Text(sifra)}));
-        c->Delete();
-    };
-    app::DBMine.MultiUser = true;
-    windows::PrikaziTipove(nullptr);
-    windows::TPEditWindow* l = windows::PEditWindowForm.PEditWindow;
+    TipoviListe({{"T1", 501, 5}, {"T5", 502, 5}, {"T50", 503, 6}});
+    windows::TPEditWindow* l = ListaNaDrugomTipu();
     ASSERT_NE(l, nullptr);
-    fwtest::ShowActive(*l);
-    l->gWinGL2->SetFocus();
-    Press(*l, Qt::Key_Down);
     ASSERT_EQ(l->eSifra->Text(), "T5");
     ASSERT_EQ(l->lBoja->Caption(), "Boja BIJ");
 
-    deleteType("T5");
+    ObrisiNaDrugojStanici("T5");
     l->gWinGL2->viewport()->repaint();
     int opened = designertest::WhileDesignerOpen([&] { Press(*l, Qt::Key_Return, Qt::ControlModifier); },
                                                  [&](windows::TEditWindow& d) { d.Close(); });
@@ -433,7 +434,7 @@ TEST_F(TypeListTest, ATypeAnotherStationDeletedIsNotOfferedAndTheFieldsFollowThe
 
     // Deleted while the user is in another field: entering the grid again shows what it stands on.
     l->eNaziv->SetFocus();
-    deleteType("T50");
+    ObrisiNaDrugojStanici("T50");
     Press(*l, Qt::Key_Home, Qt::ControlModifier);
     ASSERT_EQ(l->ActiveControl(), l->gWinGL2);
     EXPECT_EQ(l->eSifra->Text(), "T1");
@@ -451,43 +452,20 @@ TEST_F(TypeListTest, ATypeAnotherStationDeletedIsNotOfferedAndTheFieldsFollowThe
 // Another station deletes the type shown while the user is in its fields: the edit begun there re-reads the
 // list, and the colour and the preview then follow the row that took the deleted one's place.
 TEST_F(TypeListTest, ATypeDeletedUnderTheFieldsLeavesNothingOfItShown) {
-    Red("Global", "SIF_ROBE.DB",
-        {{"Partner", Value::Int(1)},
-         {"Sifra", Value::Text("P-503")},
-         {"Code", Value::Int(503)},
-         {"Grupa", Value::Int(10)}});
-    for (auto [sifra, code, boja] :
-         std::vector<std::tuple<const char*, int, int>>{{"T1", 501, 5}, {"T5", 502, 6}})
-        Red("Lokal", "WINGL.DB",
-            {{"Sifra", Value::Text(sifra)},
-             {"Naziv", Value::Text(std::string("Tip ") + sifra)},
-             {"Code", Value::Int(code)},
-             {"Sistem", Value::Int(3)},
-             {"Boja", Value::Int(boja)},
-             {"ArtiklOkvira", Value::Int(11)}});
+    TipoviListe({{"T1", 501, 5}, {"T5", 502, 6}});
     windows::ModelProzora m;
     storagetest::MaliModel(m, 1000);
     m.Roletne = true;
     ASSERT_TRUE(windows::SpremiProzor(m, 502));
-    app::DBMine.MultiUser = true;
-    windows::PrikaziTipove(nullptr);
-    windows::TPEditWindow* l = windows::PEditWindowForm.PEditWindow;
+    windows::TPEditWindow* l = ListaNaDrugomTipu();
     ASSERT_NE(l, nullptr);
-    fwtest::ShowActive(*l);
-    l->gWinGL2->SetFocus();
-    Press(*l, Qt::Key_Down);
     ASSERT_EQ(l->eSifra->Text(), "T5");
     ASSERT_EQ(l->lBoja->Caption(), "Boja SME");
     ASSERT_TRUE(PreviewDrawn(*l));
     ASSERT_TRUE(l->Roletna->isVisible());
 
     l->eNaziv->SetFocus();
-    {
-        auto stationB = engine::Table::Open(root / "lokal", "WINGL.DB", engine::OpenMode::Shared);
-        auto c = stationB->OpenCursor();
-        ASSERT_TRUE(c->FindKey({Value::Text("T5")}));
-        c->Delete();
-    }
+    ObrisiNaDrugojStanici("T5");
     fwtest::Type(fwtest::FocusTarget(*l), "X");
     EXPECT_EQ(Poruke(), std::vector<std::string>{kit::RecordDeletedText});
     EXPECT_EQ(l->eSifra->Text(), "T1");
