@@ -30,6 +30,7 @@ inline constexpr const char* ArticleTakenText =
 inline constexpr const char* TypeHasElementsText =
     "Tip prozora već ima okvire i prečke:\r\nartikl tipa se ne može promijeniti!!!";
 inline constexpr const char* TypeUsedText = "Artikl tipa se ne može promijeniti,\r\njer tip koriste: ";
+inline constexpr const char* TypeSystemUsedText = "Sistem tipa se ne može promijeniti,\r\njer tip koriste: ";
 inline constexpr const char* NoSystemColourText =
     "Nema podataka za boju koju ste\r\nizabrali za navedeni sistemu!!!\r\n\r\nOdaberite drugu boju!!!";
 inline constexpr const char* MissingColourDataText = "Kod boje sistema nedostaju podaci!!!";

@@ -317,8 +317,8 @@ TEST_F(TypeListTest, CreatesChecksDesignsListsAndDeletesATypeByKeys) {
 }
 
 // A type that work-order items use is not deleted, by no road: the grid refuses before its question, the
-// list's table refuses any other delete, and its Code (the sale article) does not change under them, each
-// naming the orders and items; once no item uses it, it goes.
+// list's table refuses any other delete, and neither its Code (the sale article) nor its system changes under
+// them, each naming the orders and items; once no item uses it, it goes.
 TEST_F(TypeListTest, ATypeThatOrderItemsUseIsNotDeleted) {
     TipoviListe({{"K1", 501, 5}, {"K1R", 502, 5}});
     windows::ModelProzora m;
@@ -360,6 +360,14 @@ TEST_F(TypeListTest, ATypeThatOrderItemsUseIsNotDeleted) {
                                                  "1 stavka naloga (1/2026 stavka 4)."});
     l->tWinGL2->First();
     EXPECT_EQ(l->tWinGL2->FieldByName("Code").AsInteger(), 501);
+    // Nor another system, in which its items' orders would not find it.
+    Red("Lokal", "WSYSTEM.DB",
+        {{"Code", Value::Int(4)}, {"Sifra", Value::Text("S4")}, {"Proizvodi", Value::Int(9)}});
+    Upisi(*l, *l->eSistem, "S4");
+    EXPECT_EQ(Poruke(), std::vector<std::string>{std::string(windows::TypeSystemUsedText) +
+                                                 "1 stavka naloga (1/2026 stavka 4)."});
+    l->tWinGL2->First();
+    EXPECT_EQ(l->tWinGL2->FieldByName("Sistem").AsInteger(), 3);
 
     // The items moved to another type: the type goes with its rows.
     auto stavke = engine::Table::Open(root / "lokal", "STAVKERN.DB", engine::OpenMode::Shared);
