@@ -64,6 +64,7 @@ const std::vector<CodeRegister> registers = {
     {"BOJE.DB", "Global", "Code", "", false},           {"SIF_BOJA.DB", "Global", "Code", "Partner", true},
     {"SIF_ROBE.DB", "Global", "Code", "Partner", true}, {"ROBA.DB", "Global", "Code", "", false},
     {"SIF_PART.DB", "Lokal", "Partner", "", false},     {"WSYSTEM.DB", "Lokal", "Code", "", false},
+    {"WINGL.DB", "Lokal", "Code", "", false},
 };
 
 const std::vector<CodeUse> uses = {
@@ -145,6 +146,8 @@ const std::vector<CodeUse> uses = {
     {"WSYSTEM.DB", "Lokal", "WINGL.DB", "Sistem", TipProzora, "Sifra"},
     {"WSYSTEM.DB", "Lokal", "RADNINAL.DB", "Sistem", RadniNalog, "Sifra"},
     {"WSYSTEM.DB", "Lokal", "WSYSBOJE.DB", "Sistem", BojaSistema, ""},
+    {"WINGL.DB", "Lokal", "STAVKERN.DB", "Tip", StavkaNaloga, "BrojRN", "RADNINAL.DB", "Code", "Sifra",
+     "Stavka", "stavka"},
 };
 
 // How many names of the users the message lists.
@@ -209,15 +212,39 @@ std::map<std::int64_t, std::string> NamesByKey(const CodeUse& use) {
     return names;
 }
 
+// The users' names in the order the using table holds them, each once; alphabetical unless each row is a
+// user of its own (its number told after the name).
+class UserNames {
+public:
+    void Add(std::string name) {
+        if (!name.empty() && seen_.insert(name).second) names_.push_back(std::move(name));
+    }
+    std::vector<std::string> Shown(bool rowOrder) const {
+        std::vector<std::string> out = names_;
+        if (!rowOrder) std::sort(out.begin(), out.end());
+        return out;
+    }
+    std::size_t Count() const { return names_.size(); }
+
+private:
+    std::set<std::string> seen_;
+    std::vector<std::string> names_;
+};
+
+std::string WithItem(const std::string& name, const std::string& item) {
+    return name.empty() || item.empty() ? name + item : name + " " + item;
+}
+
 // "3 artikla", or with the users' names "2 sistema (ALU70, PVC60)"; "" when nothing uses the key.
 std::string UsesIn(const CodeUse& use, std::int64_t key) {
     OpenedTable t = OpenIn(use.Database, use.Table);
     if (!t.Table) return "";
     const std::vector<int> fields = FieldIndexes(t, use.Fields);
     const int nameField = *use.NameField ? t.FieldIndex(use.NameField) : -1;
+    const int itemField = *use.ItemField ? t.FieldIndex(use.ItemField) : -1;
     long long count = 0;
-    std::set<std::string> names;
-    std::vector<std::int64_t> nameKeys;
+    UserNames names;
+    std::vector<std::pair<std::int64_t, std::string>> nameKeys; // with the item told after the name
     for (t.Cursor->First(); t.Cursor->OnRow(); t.Cursor->Next()) {
         const engine::Row& row = t.Cursor->Read();
         bool used = false;
@@ -226,25 +253,31 @@ std::string UsesIn(const CodeUse& use, std::int64_t key) {
         if (!used) continue;
         ++count;
         if (nameField < 0) continue;
+        const std::string item = itemField < 0
+                                     ? ""
+                                     : std::string(use.ItemLabel) + " " +
+                                           std::to_string(IntOf(row[static_cast<std::size_t>(itemField)]));
         const engine::Value& v = row[static_cast<std::size_t>(nameField)];
         if (*use.NameTable)
-            nameKeys.push_back(IntOf(v));
-        else if (v.IsText())
-            names.insert(v.AsText());
+            nameKeys.emplace_back(IntOf(v), item);
+        else
+            names.Add(WithItem(v.IsText() ? v.AsText() : "", item));
     }
     if (count == 0) return "";
     if (!nameKeys.empty()) {
         const std::map<std::int64_t, std::string> byKey = NamesByKey(use);
-        for (std::int64_t k : nameKeys)
-            if (auto it = byKey.find(k); it != byKey.end() && !it->second.empty()) names.insert(it->second);
+        for (const auto& [k, item] : nameKeys) {
+            const auto it = byKey.find(k);
+            names.Add(WithItem(it == byKey.end() ? "" : it->second, item));
+        }
         // Several rows of one user (a system's colours) are that one user.
-        if (!names.empty()) count = static_cast<long long>(names.size());
+        if (names.Count() > 0 && itemField < 0) count = static_cast<long long>(names.Count());
     }
     std::string text = CountedText(count, use.What);
-    if (names.empty()) return text;
+    if (names.Count() == 0) return text;
     std::string list;
     std::size_t shown = 0;
-    for (const std::string& n : names) {
+    for (const std::string& n : names.Shown(itemField >= 0)) {
         if (shown++ == NamesShown) {
             list += ", ...";
             break;

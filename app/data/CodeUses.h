@@ -33,6 +33,9 @@ struct CodeUse {
     const char* NameTable = "";
     const char* NameTableKey = "";
     const char* NameTableField = "";
+    // A number of the using row told after its name ("1/2026 stavka 5"): each row is then a user of its own.
+    const char* ItemField = "";
+    const char* ItemLabel = "";
 };
 
 // How a register's rows are told apart for the check.

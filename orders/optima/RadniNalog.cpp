@@ -2,10 +2,10 @@
 
 #include "app/data/DataSetServices.h"
 #include "app/data/Dialogs.h"
-#include "app/data/Settings.h"
 #include "base/Exceptions.h"
 #include "orders/optima/ArtikliRobe.h"
 #include "orders/optima/Optima.h"
+#include "orders/optima/RezanjeStavke.h"
 #include "windows/storage/StoredTable.h"
 #include "windows/storage/WindowTypeStore.h"
 
@@ -93,22 +93,6 @@ template <class F> void PodBravomNaloga(StoredTable& glava, std::int32_t rn, F&&
 
 bool trajeRad = false;
 
-KonstanteSistema CitajSistem(StoredTable& t, const engine::Row& r) {
-    return {t.Short(r, "Razmak"),    t.Short(r, "Preklapanje"), t.Short(r, "SmanjenjeStakla"),
-            t.Short(r, "ReznaPila"), t.Short(r, "Varenje"),     t.Short(r, "DodatakNaPrecku")};
-}
-
-BojaSistema CitajBoju(StoredTable& t, const engine::Row& r) {
-    const auto a = [&](const char* ime) { return static_cast<std::int32_t>(t.Int(r, ime)); };
-    BojaSistema b;
-    b.Stok = a("Stok"), b.ZStoka = a("ZStoka"), b.ZSM = a("ZSM");
-    b.Vrata = a("Vrata"), b.ZVrata = a("ZVrata"), b.ZVM = a("ZVM");
-    b.Okvir = a("Okvir"), b.ZOkvira = a("ZOkvira"), b.ZOM = a("ZOM");
-    b.KlizniOkvir = a("KlizniOkvir"), b.ZKlizniOkvir = a("ZKlizniOkvir"), b.ZKOM = a("ZKOM");
-    b.Precka = a("Precka"), b.ZPrecka = a("ZPrecka"), b.ZPM = a("ZPM");
-    return b;
-}
-
 // The order's header, system and items; nothing (told) when it cannot be run.
 std::optional<Nalog> CitajNalog(std::int32_t rn) {
     StoredTable glava(Lokal(), "RADNINAL.DB");
@@ -129,20 +113,18 @@ std::optional<Nalog> CitajNalog(std::int32_t rn) {
         app::ShowInfo("Da biste pokrenuli optimizaciju,\n\rpolje \"boja\" mora biti popunjeno !!!");
         return std::nullopt;
     }
-    StoredTable boje(Lokal(), "WSYSBOJE.DB");
-    boje.Cursor().SetIndex(-1);
-    if (!boje.Cursor().FindKey({Value::Int(n.Sistem), Value::Int(n.Boja)})) {
+    const std::optional<BojaSistema> clanci = CitajBojuSistema(n.Sistem, n.Boja);
+    if (!clanci) {
         app::ShowInfo("Boja Naloga nije pronađena!!!\n\rUnesite boju naloga!!!");
         return std::nullopt;
     }
-    n.Clanci = CitajBoju(boje, boje.Cursor().Read());
-    StoredTable sistemi(Lokal(), "WSYSTEM.DB");
-    sistemi.Cursor().SetIndex(-1);
-    if (!sistemi.Cursor().FindKey({Value::Int(n.Sistem)})) {
+    n.Clanci = *clanci;
+    const std::optional<KonstanteSistema> konstante = CitajKonstanteSistema(n.Sistem);
+    if (!konstante) {
         app::ShowInfo("Sistem naloga nije pronađen!!!");
         return std::nullopt;
     }
-    n.Konstante = CitajSistem(sistemi, sistemi.Cursor().Read());
+    n.Konstante = *konstante;
     n.Ulaz.Sistem = n.Sistem;
     n.Ulaz.Boja = n.Boja;
     StoredTable stavke(Lokal(), "STAVKERN.DB");
@@ -172,17 +154,6 @@ std::set<std::int32_t> TipoviSustava(std::int32_t sistem) {
 }
 
 // Every profile piece keeps a length after the saw's and the welding's allowances.
-bool MjereRezive(const ListeKomada& liste, const KonstanteSistema& k) {
-    for (int v = V_Stok; v < static_cast<int>(liste.size()); ++v) {
-        if (v == V_Staklo) continue;
-        const bool varena = v == V_Stok || v == V_Okvir || v == V_Vrata || v == V_KlizniOkvir;
-        const int dodatak = 2 * k.ReznaPila + (varena ? 2 * k.Varenje : 0);
-        for (const TKomad& komad : liste[static_cast<std::size_t>(v)])
-            if (komad.Duzina - dodatak <= 0) return false;
-    }
-    return true;
-}
-
 struct Prikupljeno {
     ListeKomada Liste;
     std::vector<std::int32_t> Kopije; // by item: the Code of the copy read, 0 for none
@@ -193,15 +164,7 @@ struct Prikupljeno {
 // Every item's copy turned into pieces, in item order.
 Prikupljeno PrebaciTip(std::int32_t rn, const Nalog& n, const std::map<std::int32_t, Artikl>& artikli,
                        const Napredak& napredak) {
-    OkolnostiNaloga o;
-    o.Sistem = n.Konstante;
-    o.Boja = n.Clanci;
-    o.GrupaStoka = app::Settings.PostavkePrograma.GrupaStoka;
-    o.GrupaKliznogOkvira = app::Settings.PostavkePrograma.GrupaKliznogOkvira;
-    o.GrupaArtikla = [&](std::int32_t artikl) {
-        const auto it = artikli.find(artikl);
-        return it == artikli.end() ? 0 : it->second.Grupa;
-    };
+    const OkolnostiNaloga o = Okolnosti(n.Konstante, n.Clanci, artikli);
     const windows::ZadaneVrijednosti zadano{n.Sistem, n.Clanci.Stok,
                                             static_cast<std::int16_t>(n.Konstante.Preklapanje)};
     Prikupljeno p;
@@ -229,29 +192,11 @@ Prikupljeno PrebaciTip(std::int32_t rn, const Nalog& n, const std::map<std::int3
             p.Potpun = false;
             continue;
         }
-        std::vector<std::string> poruke;
-        // An item whose pieces cannot all be measured adds none, rather than some.
-        ListeKomada stavke;
-        try {
-            DodajKomadeStavke(model, s, o, stavke, poruke);
-        } catch (const base::Overflow&) {
-            poruke.push_back("Stavka " + std::to_string(s.Stavka) +
-                             ": mjere prozora su prevelike za rezanje, stavka nije u listi!!!");
-            stavke = {};
-        }
-        // A copy too small for its profiles (stored before such sizes were refused) would give pieces
-        // of no length.
-        if (!MjereRezive(stavke, n.Konstante)) {
-            poruke.push_back("Stavka " + std::to_string(s.Stavka) +
-                             ": mjere prozora su premale za njegove profile, stavka nije u listi!!!");
-            stavke = {};
-        }
-        for (const std::string& t : poruke) {
+        // A copy stored before its size was refused at entry is told of here.
+        for (const std::string& t : KomadiStavke(model, s, o, p.Liste)) {
             app::ShowInfo(t);
             p.Potpun = false;
         }
-        for (std::size_t v = 0; v < stavke.size(); ++v)
-            p.Liste[v].insert(p.Liste[v].end(), stavke[v].begin(), stavke[v].end());
     }
     model.OslobodiMemoriju();
     return p;

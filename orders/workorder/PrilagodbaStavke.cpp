@@ -7,6 +7,7 @@
 #include "base/Text.h"
 #include "orders/optima/ArtikliRobe.h"
 #include "orders/optima/PrenesiProzor2.h"
+#include "orders/optima/RezanjeStavke.h"
 #include "orders/workorder/PromjenaArtikala.h"
 #include "windows/storage/StoredTable.h"
 #include "windows/storage/WindowTypeStore.h"
@@ -22,33 +23,13 @@ namespace {
 using engine::Value;
 using windows::StoredTable;
 
+// The order's system as the fitting and the cutting take it; a system or colour not stored leaves its part
+// empty (nothing to re-colour, nothing to cut by).
 struct SustavNaloga {
-    int Preklapanje = 0, Razmak = 0;
-    BojaSistema Boja;
-    bool ImaBoju = false;
+    std::optional<KonstanteSistema> Konstante;
+    std::optional<BojaSistema> Boja;
+    int Preklapanje() const { return Konstante ? Konstante->Preklapanje : 0; }
 };
-
-SustavNaloga CitajSustav(std::int32_t sistem, std::int32_t boja) {
-    const auto lokal = app::FolderPath(app::Folder::Lokal);
-    SustavNaloga s;
-    StoredTable sistemi(lokal, "WSYSTEM.DB");
-    sistemi.Cursor().SetIndex(-1);
-    if (sistemi.Cursor().FindKey({Value::Int(sistem)})) {
-        const engine::Row r = sistemi.Cursor().Read();
-        s.Preklapanje = sistemi.Short(r, "Preklapanje");
-        s.Razmak = sistemi.Short(r, "Razmak");
-    }
-    StoredTable boje(lokal, "WSYSBOJE.DB");
-    boje.Cursor().SetIndex(-1);
-    if (boje.Cursor().FindKey({Value::Int(sistem), Value::Int(boja)})) {
-        const engine::Row r = boje.Cursor().Read();
-        const auto a = [&](const char* ime) { return static_cast<std::int32_t>(boje.Int(r, ime)); };
-        s.Boja.Stok = a("Stok"), s.Boja.Okvir = a("Okvir"), s.Boja.Vrata = a("Vrata");
-        s.Boja.KlizniOkvir = a("KlizniOkvir"), s.Boja.Precka = a("Precka");
-        s.ImaBoju = true;
-    }
-    return s;
-}
 
 // Every element of the fitted rows keeps room inside its profiles.
 bool MjereIzvedive(const windows::RedoviTipa& k) {
@@ -65,34 +46,61 @@ bool MjereIzvedive(const windows::RedoviTipa& k) {
     return true;
 }
 
-// The catalogue type ready for fitting in the order's system.
+// The catalogue type ready for fitting in the order's system, with the articles it is re-coloured and cut by.
 struct TipZaPrilagodbu {
     windows::RedoviTipa Tip;
     SustavNaloga Sustav;
+    std::map<std::int32_t, Artikl> Artikli;
+    std::int32_t Sistem = 0, Boja = 0; // the order's
 };
 
 std::optional<TipZaPrilagodbu> CitajTipZaPrilagodbu(const StavkaZaPrilagodbu& s) {
     TipZaPrilagodbu t;
     if (!windows::CitajTip(s.Tip, t.Tip)) return std::nullopt;
-    t.Sustav = CitajSustav(s.Sistem, s.Boja);
+    t.Sustav = {CitajKonstanteSistema(s.Sistem), CitajBojuSistema(s.Sistem, s.Boja)};
+    t.Artikli = CitajArtikle();
+    t.Sistem = s.Sistem;
+    t.Boja = s.Boja;
     // A type not yet given to a system is drawn in the order's.
     if (t.Tip.Zaglavlje.Sistem == 0) {
         t.Tip.Zaglavlje.Sistem = s.Sistem;
-        t.Tip.Zaglavlje.ArtiklOkvira = t.Sustav.Boja.Stok;
+        t.Tip.Zaglavlje.ArtiklOkvira = t.Sustav.Boja ? t.Sustav.Boja->Stok : 0;
     }
     return t;
 }
 
 Razmjer RazmjerZa(const TipZaPrilagodbu& t, int sirina, int visina) {
     Razmjer r = RazmjerStavke(t.Tip.Zaglavlje, sirina, visina);
-    r.Preklapanje = t.Sustav.Preklapanje;
-    r.Razmak = t.Sustav.Razmak;
+    r.Preklapanje = t.Sustav.Preklapanje();
+    r.Razmak = t.Sustav.Konstante ? t.Sustav.Konstante->Razmak : 0;
     return r;
 }
 
+// The type fitted to a size and re-coloured to the order's colour, in the model; false when the size leaves
+// an element without room inside its profiles. Raises base::Overflow past the 16-bit range.
+bool Prilagodi(windows::ModelProzora& model, const TipZaPrilagodbu& t, int sirina, int visina) {
+    const windows::RedoviTipa kopija = PrenesiProzor2(t.Tip, RazmjerZa(t, sirina, visina));
+    if (!MjereIzvedive(kopija)) return false;
+    windows::ModelIzRedova(model, kopija, windows::VrstaTipa::Kopija,
+                           {t.Sistem, t.Sustav.Boja ? t.Sustav.Boja->Stok : 0,
+                            static_cast<std::int16_t>(t.Sustav.Preklapanje())});
+    if (t.Tip.Zaglavlje.Boja != t.Boja && t.Sustav.Boja) {
+        const auto& p = app::Settings.PostavkePrograma;
+        PromjenaArtikala(model, *t.Sustav.Boja, t.Artikli,
+                         {p.GrupaStoka, p.GrupaVrata, p.GrupaKliznogOkvira});
+    }
+    return true;
+}
+
+// A size the copy takes and the cutting run cuts: the one limit of an item's size.
 bool Izvedivo(const TipZaPrilagodbu& t, int sirina, int visina) {
     try {
-        return MjereIzvedive(PrenesiProzor2(t.Tip, RazmjerZa(t, sirina, visina)));
+        windows::ModelProzora m;
+        if (!Prilagodi(m, t, sirina, visina)) return false;
+        if (!t.Sustav.Konstante || !t.Sustav.Boja) return true; // the run refuses such an order itself
+        ListeKomada liste;
+        return KomadiStavke(m, {1, 1, 0}, Okolnosti(*t.Sustav.Konstante, *t.Sustav.Boja, t.Artikli), liste)
+            .empty();
     } catch (const base::Overflow&) {
         return false;
     }
@@ -158,22 +166,13 @@ std::int32_t PrilagodiStavku(windows::ModelProzora& model, const StavkaZaPrilago
             app::ShowInfo("Tip prozora " + std::to_string(s.Tip) + " nije pronađen !!!");
             return 0;
         }
-        const windows::RedoviTipa& tip = t->Tip;
-        const SustavNaloga& sustav = t->Sustav;
         const Razmjer r = RazmjerZa(*t, s.Sirina, s.Visina);
         if (faktori) *faktori = {r.FaktorSirine, r.FaktorVisine};
-        const windows::RedoviTipa kopija = PrenesiProzor2(tip, r);
-        // A size the type cannot take is never stored as a copy to be cut.
-        if (!MjereIzvedive(kopija)) {
+        // A size the type cannot take, or the run could not cut, is never stored as a copy to be cut.
+        if (!Izvedivo(*t, s.Sirina, s.Visina) || !Prilagodi(model, *t, s.Sirina, s.Visina)) {
+            model.OslobodiMemoriju();
             app::ShowInfo(Odbijenica(*t, s));
             return 0;
-        }
-        windows::ModelIzRedova(model, kopija, windows::VrstaTipa::Kopija,
-                               {s.Sistem, sustav.Boja.Stok, static_cast<std::int16_t>(sustav.Preklapanje)});
-        if (tip.Zaglavlje.Boja != s.Boja && sustav.ImaBoju) {
-            const auto& p = app::Settings.PostavkePrograma;
-            PromjenaArtikala(model, sustav.Boja, CitajArtikle(),
-                             {p.GrupaStoka, p.GrupaVrata, p.GrupaKliznogOkvira});
         }
     } catch (const base::Overflow&) {
         model.OslobodiMemoriju();

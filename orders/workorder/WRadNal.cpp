@@ -236,7 +236,8 @@ TWRadniNalozi::TWRadniNalozi(fw::Component* owner) : kit::TMyForm(owner) {
     // The item number is the items' key: a number not yet used makes its item at once.
     stavka(eStavka, "eStavka", "Stavka", "Stavka:", 50);
     eStavka->DisplayName = "Stavka";
-    eStavka->SetMaxLength(3);
+    // Every item number a Smallint holds, also in orders of thousands of items.
+    eStavka->SetMaxLength(5);
     eTip = Odabir(&stavke, this, sStavkeRN, "eTip", "Tip", "Tip prozora:", 440, y, 150, sWinGL, "Code",
                   "WINGL.DB", [] {});
     eTip->Required = true;

@@ -174,9 +174,11 @@ void TEditWindow::Build() {
     chVrata->OnClick = [this](fw::Component&) { chVrataClick(); };
 
     Natpis(this, "lNovaDebljina", "Deb. novog objekta:", 444, 174);
+    // Display only: the thickness of new elements comes from the article chosen for them.
     eNovaDebljina = Polje(this, "eNovaDebljina", 600, 172, 40);
     eNovaDebljina->SetText("80");
-    eNovaDebljina->OnExit = [this](fw::Component&) { eNovaDebljinaExit(); };
+    eNovaDebljina->SetReadOnly(true);
+    eNovaDebljina->SetTabStop(false);
     nNovi = new fw::Notebook(this, this);
     nNovi->SetName("nNovi");
     nNovi->SetBounds(444, 198, 240, 26);
@@ -279,23 +281,20 @@ void TEditWindow::EditFormShow() {
     auto mjera = [](fw::Edit& e) { return std::clamp(CijeliBroj(e.Text()).value_or(2400), 1, 9999); };
     D.Model.Sirina = static_cast<std::int16_t>(mjera(*eWidth));
     D.Model.Visina = static_cast<std::int16_t>(mjera(*eHeight));
-    // The frame takes the thickness of its article; what lies on the frame follows it.
-    const int debljina = mjera(*eDebPrecke);
-    if (D.Model.DebStoka < 1 || (D.Model.Okviri.empty() && D.Model.Precke.empty())) {
-        D.Model.DebStoka = static_cast<std::int16_t>(debljina);
-    } else if (debljina != D.Model.DebStoka) {
-        D.Model.IzracunajRubove();
-        fw::Guarded(
-            [&] { D.Model.PostaviDebStoka(debljina, Mjerilo::ZaVelicinu(D.Model.Sirina, D.Model.Visina)); });
-    }
+    // A stored frame opens as it was saved; only a frame not drawn yet takes its article's thickness.
+    if (NovOkvir()) D.Model.DebStoka = static_cast<std::int16_t>(mjera(*eDebPrecke));
     eDebPrecke->SetText(std::to_string(D.Model.DebStoka));
     CalcRuller();
     nNovi->SetPageIndex(StranicaOkvir);
     ToolClick(AlatOkomitaPrecka);
     D.Razmak = sustav_.Razmak;
-    D.NovaDebljina = std::max(1, CijeliBroj(eNovaDebljina->Text()).value_or(80));
+    PostaviNovuDebljinu(CijeliBroj(eNovaDebljina->Text()).value_or(80));
     ShowSelectionData();
     OsvjeziSliku();
+}
+
+bool TEditWindow::NovOkvir() const {
+    return D.Model.DebStoka < 1 || D.Model.MaxRight <= 0;
 }
 
 void TEditWindow::CalcRuller() {
@@ -412,6 +411,7 @@ void TEditWindow::ShowSelectionData(bool fokus) {
         nOznaceni->SetPageIndex(StranicaOkvir);
         cOznArtiklOkvira->SetEnabled(true);
         cLajsna->SetVisible(s->Lajsna > 0);
+        if (s->Lajsna > 0) cLajsna->SetText(std::to_string(s->Lajsna));
         eDebljina->SetText(std::to_string(s->DebProfila));
         Isprazni(*OVodoravno);
         if (s->Par)
@@ -533,10 +533,9 @@ void TEditWindow::bArrowClick(int smjer) {
     PrikaziIzmjenu();
 }
 
-void TEditWindow::eNovaDebljinaExit() {
-    const auto v = CijeliBroj(eNovaDebljina->Text());
-    if (!v || *v < 1 || *v > ModelProzora::NajvecaVelicina) throw base::Abort();
-    D.NovaDebljina = *v;
+void TEditWindow::PostaviNovuDebljinu(int debljina) {
+    D.NovaDebljina = std::max(1, debljina);
+    eNovaDebljina->SetText(std::to_string(D.NovaDebljina));
 }
 
 void TEditWindow::OOkomitoExit() {
@@ -578,6 +577,7 @@ void TEditWindow::cLajsnaExit() {
     TOkvir* s = D.OznacenaPrecka ? nullptr : D.OznaceniOkvir;
     if (!s || s->Lajsna <= 0) return;
     const auto v = CijeliBroj(cLajsna->Text());
+    if (v == s->Lajsna) return;
     const int b1 = v ? D.Model.MaxBottom - *v + D.Model.Preklapanje : 0;
     const int b2 = b1 - s->DebProfila;
     // The leaf must keep its glazing and its mullions must keep their length.
@@ -690,28 +690,24 @@ void TEditWindow::PrijenosArtikala() {
     cOznArtiklPrecke->SetItems(precke);
     cOznArtiklPrecke->SetText(sustav_.Precka ? sustav_.Precka->Tekst() : "");
     if (sustav_.Precka) {
-        eNovaDebljina->SetText(std::to_string(sustav_.Precka->Debljina));
+        PostaviNovuDebljinu(sustav_.Precka->Debljina);
         D.NoviArtiklPrecke = sustav_.Precka->Code;
     }
-    if (const auto stok = Artikli ? Artikli->ByCode(D.Model.ArtiklStoka) : std::nullopt) {
-        cSif_stoka->SetText(stok->Tekst());
-        if (stok->Debljina > 0) eDebPrecke->SetText(std::to_string(stok->Debljina));
-    } else {
-        cSif_stoka->SetText("");
-        if (D.Model.DebStoka > 0) eDebPrecke->SetText(std::to_string(D.Model.DebStoka));
-    }
+    const auto stok = Artikli ? Artikli->ByCode(D.Model.ArtiklStoka) : std::nullopt;
+    cSif_stoka->SetText(stok ? stok->Tekst() : "");
+    if (!NovOkvir())
+        eDebPrecke->SetText(std::to_string(D.Model.DebStoka));
+    else if (stok && stok->Debljina > 0)
+        eDebPrecke->SetText(std::to_string(stok->Debljina));
     const std::vector<std::string> okviri = tekstovi({&sustav_.Okvir, &sustav_.KlizniOkvir, &sustav_.Vrata});
     cOznArtiklOkvira->SetItems(okviri);
-    D.NovaDebljina = std::max(1, CijeliBroj(eNovaDebljina->Text()).value_or(80));
     CNoviArtiklOkvira->SetItems(okviri);
     CNoviArtiklPrecke->SetItems(precke);
     CNoviArtiklPrecke->SetText(cOznArtiklPrecke->Text());
 }
 
 void TEditWindow::TraziArtiklPrecke() {
-    if (!sustav_.Precka) return;
-    eNovaDebljina->SetText(std::to_string(sustav_.Precka->Debljina));
-    D.NovaDebljina = std::max(1, sustav_.Precka->Debljina);
+    if (sustav_.Precka) PostaviNovuDebljinu(sustav_.Precka->Debljina);
 }
 
 void TEditWindow::TraziArtiklOkvira() {
@@ -722,10 +718,7 @@ void TEditWindow::TraziArtiklOkvira() {
         D.NoviArtiklOkvira = novi->Code;
     }
     D.Model.Preklapanje = static_cast<std::int16_t>(sustav_.Preklapanje);
-    if (sustav_.Okvir) {
-        eNovaDebljina->SetText(std::to_string(sustav_.Okvir->Debljina));
-        D.NovaDebljina = std::max(1, sustav_.Okvir->Debljina);
-    }
+    if (sustav_.Okvir) PostaviNovuDebljinu(sustav_.Okvir->Debljina);
 }
 
 void TEditWindow::ArticleEnter(TextCombo& combo) {
@@ -739,6 +732,12 @@ std::optional<ProfileArticle> TEditWindow::NadjiArtikl(const std::string& tekst)
     return Artikli->NearestSifra(base::UpperCase(tekst));
 }
 
+std::optional<ProfileArticle> TEditWindow::UpisaniArtikl(const TextCombo& combo) const {
+    const std::string tekst = combo.Text();
+    if (base::Trim(tekst).empty() || tekst == zapamceno_) return std::nullopt;
+    return NadjiArtikl(tekst);
+}
+
 void TEditWindow::OdbijArtikl(TextCombo& combo, const std::string& poruka) {
     combo.SetText(zapamceno_);
     app::ShowInfo(poruka);
@@ -746,7 +745,7 @@ void TEditWindow::OdbijArtikl(TextCombo& combo, const std::string& poruka) {
 }
 
 void TEditWindow::cSif_stokaExit() {
-    const auto a = NadjiArtikl(cSif_stoka->Text());
+    const auto a = UpisaniArtikl(*cSif_stoka);
     if (!a || a->Code == D.Model.ArtiklStoka) {
         cSif_stoka->SetText(a ? a->Tekst() : zapamceno_);
         return;
@@ -765,7 +764,8 @@ void TEditWindow::cSif_stokaExit() {
 
 void TEditWindow::cOznArtiklOkviraExit() {
     TOkvir* s = D.OznacenaPrecka ? nullptr : D.OznaceniOkvir;
-    const auto a = NadjiArtikl(cOznArtiklOkvira->Text());
+    const auto a = UpisaniArtikl(*cOznArtiklOkvira);
+    if (s && !a) cOznArtiklOkvira->SetText(TekstArtikla(s->ArtiklOkvira));
     if (!s || !a || D.Mjerilo <= 0 || a->Code == s->ArtiklOkvira) return;
     if (a->Debljina < 1 || a->Debljina - s->DebProfila > D.Model.MaxPomakDebljineOkvira(s, D.Scale()))
         OdbijArtikl(*cOznArtiklOkvira, "Debljina artikla koji ste odabrali za okvir je prevelika !!!");
@@ -781,7 +781,8 @@ void TEditWindow::cOznArtiklOkviraExit() {
 
 void TEditWindow::cOznArtiklPreckeExit() {
     TPrecka* p = D.OznacenaPrecka;
-    const auto a = NadjiArtikl(cOznArtiklPrecke->Text());
+    const auto a = UpisaniArtikl(*cOznArtiklPrecke);
+    if (p && !a) cOznArtiklPrecke->SetText(TekstArtikla(p->ArtiklPrecke));
     if (!p || !a || D.Mjerilo <= 0 || a->Code == p->ArtiklPrecke) return;
     const bool okomita = p->Vodoravna == 0;
     const int slobodno = std::min(D.Model.MaxPomakPrecke(D.OznaceniOkvir, p, okomita ? 1 : 2, D.Scale()),
@@ -804,10 +805,8 @@ void TEditWindow::CNoviArtiklExit(TextCombo& combo) {
         D.NoviArtiklPrecke = a->Code;
     } else {
         D.NoviArtiklOkvira = a->Code;
-        if ((D.Alat == AlatOkvir || D.Alat == AlatDvostrukiOkvir) && a->Debljina > 0) {
-            eNovaDebljina->SetText(std::to_string(a->Debljina));
-            D.NovaDebljina = a->Debljina;
-        }
+        if ((D.Alat == AlatOkvir || D.Alat == AlatDvostrukiOkvir) && a->Debljina > 0)
+            PostaviNovuDebljinu(a->Debljina);
     }
     // After the exit has finished: the focus is still on its way to the control the user chose.
     QTimer::singleShot(0, this, [this] {

@@ -130,7 +130,6 @@ public:
     void eWidthExit();
     void eHeightExit();
     void eDebPreckeExit();
-    void eNovaDebljinaExit();
     void OOkomitoExit();
     void OVodoravnoExit();
     void cLajsnaExit();
@@ -173,10 +172,17 @@ private:
     void PostaviAlat(int alat);
     void UpdateOpeningButtons();
     void PrikaziVrata();
+    // The type has no stored frame yet (a new type): its thickness is still the article's to give.
+    bool NovOkvir() const;
     std::string TekstArtikla(std::int32_t code) const;
     // The article a box's text names: "Sifra : Naziv" exactly, else the nearest Sifra to the text.
     std::optional<ProfileArticle> NadjiArtikl(const std::string& tekst) const;
     // Puts the remembered text back and keeps the focus in the box.
+    // The article a box names once its text was changed: none for the text it had on entry or an empty
+    // one, so passing through a box never changes what is stored.
+    std::optional<ProfileArticle> UpisaniArtikl(const TextCombo& combo) const;
+    // The thickness new elements get, shown in its display-only edit.
+    void PostaviNovuDebljinu(int debljina);
     [[noreturn]] void OdbijArtikl(TextCombo& combo, const std::string& poruka);
     SystemArticles sustav_;
     std::string zapamceno_;

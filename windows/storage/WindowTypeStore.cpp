@@ -691,6 +691,11 @@ bool KodTipaZauzet(std::int32_t code, const std::string& sifra) {
     return false;
 }
 
+bool TipPostoji(std::int32_t code) {
+    StoredTable t(Mapa(), Katalog.Zaglavlje);
+    return NadjiPo(t, "_Code", "Code", code);
+}
+
 bool TipImaElemente(std::int32_t code) {
     Tablice t(Katalog);
     const engine::Key k = Vlasnik{{}, code}.Kljuc();

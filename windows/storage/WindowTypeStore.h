@@ -48,6 +48,8 @@ bool ObrisiElementeTipa(std::int32_t code);
 // Whether a header other than the one with this Sifra has the Code: such a sale article cannot be given
 // to a second type.
 bool KodTipaZauzet(std::int32_t code, const std::string& sifra);
+// Whether a header has the Code.
+bool TipPostoji(std::int32_t code);
 // Whether any frame or mullion row carries the Code (a type's Code cannot change under its rows).
 bool TipImaElemente(std::int32_t code);
 

@@ -1,5 +1,6 @@
 #include "windows/typelist/PEWin.h"
 
+#include "app/data/CodeUses.h"
 #include "app/data/DataSetServices.h"
 #include "app/data/Dialogs.h"
 #include "app/data/Settings.h"
@@ -196,9 +197,13 @@ TPEditWindow::TPEditWindow(fw::Component* owner) : kit::TMyForm(owner) {
     tSifBoja->SetMasterFields("Partner;Proizvodi;Boja");
     sSifBoja.SetDataSet(tSifBoja);
 
-    // Scrolling the grid from elsewhere (the mouse) leaves the preview as it is.
+    // Scrolling the grid from elsewhere (the mouse) leaves the preview as it is; a type another station
+    // deleted leaves nothing of itself shown under the row a re-read put in its place.
     sWinGL2.OnDataChange = [this](fw::TDataSource&, fw::TField* field) {
-        if (!field && ActiveControl() == gWinGL2) DBEdit1Change();
+        if (field) return;
+        if (ActiveControl() == gWinGL2 ||
+            (shownCode_ != 0 && CurrentCode() != shownCode_ && !TipPostoji(shownCode_)))
+            DBEdit1Change();
     };
     // Coming back to the grid, the user sees the list as it is now.
     gWinGL2->OnEnter = [this](fw::Component&) { RefreshList(); };
@@ -229,6 +234,7 @@ void TPEditWindow::PlaceShutterBar(bool vidljiva, int sirina) {
 
 void TPEditWindow::Nacrtaj(std::int32_t code) {
     ModelProzora& m = SharedModel();
+    shownCode_ = code;
     QImage slika(200, 200, QImage::Format_RGB32);
     slika.fill(Qt::white);
     const bool ima = code != 0 && PrenesiProzor(m, code, {});
@@ -289,17 +295,42 @@ void TPEditWindow::tWinGL2BeforeDelete() {
     Roletna->hide();
 }
 
-// The rows of a type carry its Code, so a Code belongs to one type and stays while rows carry it. The
-// article's edit tells the user why; here whatever else would post such a row is refused quietly.
+namespace {
+// The work-order items that name a type by its Code (and find it in their order's system), as the
+// registers tell uses: "2 stavke naloga (1/2026 stavka 5, ...)"; empty when none.
+std::string ItemUses(std::int64_t code) {
+    if (code == 0) return {};
+    std::string list;
+    for (const std::string& u :
+         app::UsesOfRow("WINGL.DB", "Lokal", [&](const std::string&) { return engine::Value::Int(code); }))
+        list += (list.empty() ? "" : ", ") + u;
+    return list;
+}
+
+std::int64_t OldInt(const fw::TField& f) {
+    const engine::Value old = f.OldValue();
+    return old.IsInt() ? old.AsInt() : 0;
+}
+} // namespace
+
+// The rows of a type carry its Code, so a Code belongs to one type and stays while rows carry it; the items
+// of the orders find their type by its Code in their system, so neither changes under them. The edits tell
+// the user why; here whatever else would post such a row is refused quietly.
 bool TPEditWindow::CodeRefused(std::string* reason) const {
     fw::TField& f = tWinGL2->FieldByName("Code");
     const std::int32_t code = LongOf(f);
     if (tWinGL2->State() == fw::dsEdit) {
-        const engine::Value old = f.OldValue();
-        const std::int64_t stari = old.IsInt() ? old.AsInt() : 0;
+        const std::int64_t stari = OldInt(f);
         if (stari != code && stari != 0 && TipImaElemente(static_cast<std::int32_t>(stari))) {
             if (reason) *reason = TypeHasElementsText;
             return true;
+        }
+        const bool noviSistem = OldInt(tWinGL2->FieldByName("Sistem")) != LongOf(*tWinGL2, "Sistem");
+        if (stari != code || noviSistem) {
+            if (const std::string uses = ItemUses(stari); !uses.empty()) {
+                if (reason) *reason = (stari != code ? TypeUsedText : TypeSystemUsedText) + uses + ".";
+                return true;
+            }
         }
     }
     if (code != 0 && KodTipaZauzet(code, tWinGL2->FieldByName("Sifra").AsString())) {
@@ -323,6 +354,10 @@ void TPEditWindow::eArtiklExitChanged() {
 }
 
 void TPEditWindow::eSistemExitChanged() {
+    if (std::string reason; CodeRefused(&reason)) {
+        app::ShowInfo(reason);
+        throw base::Abort();
+    }
     // The header takes the system's outer-frame article, through the list's own cursor.
     const std::int32_t sistem = LongOf(*tWinGL2, "Sistem");
     const auto boje = ReadSystemColour(sistem, LongOf(*tWinGL2, "Boja"));

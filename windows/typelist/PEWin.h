@@ -29,6 +29,8 @@ inline constexpr const char* ArticleTakenText =
     "Artikl koji ste odabrali već je artikl\r\ndrugog tipa prozora!!!\r\n\r\nOdaberite drugi artikl!!!";
 inline constexpr const char* TypeHasElementsText =
     "Tip prozora već ima okvire i prečke:\r\nartikl tipa se ne može promijeniti!!!";
+inline constexpr const char* TypeUsedText = "Artikl tipa se ne može promijeniti,\r\njer tip koriste: ";
+inline constexpr const char* TypeSystemUsedText = "Sistem tipa se ne može promijeniti,\r\njer tip koriste: ";
 inline constexpr const char* NoSystemColourText =
     "Nema podataka za boju koju ste\r\nizabrali za navedeni sistemu!!!\r\n\r\nOdaberite drugu boju!!!";
 inline constexpr const char* MissingColourDataText = "Kod boje sistema nedostaju podaci!!!";
@@ -89,6 +91,8 @@ private:
     std::map<std::int32_t, std::int32_t> producers_;
     // The type the designer is open on and its stored state when it was loaded.
     std::int32_t inDesigner_ = 0;
+    // The type the preview and the colour's name were last drawn for.
+    std::int32_t shownCode_ = 0;
     OtisakTipa loadedStamp_ = 0;
     void PlaceShutterBar(bool vidljiva, int sirina);
 };

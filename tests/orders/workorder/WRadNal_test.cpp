@@ -28,6 +28,7 @@
 
 #include <gmock/gmock.h>
 
+#include <cstdio>
 #include <map>
 #include <QApplication>
 #include <QGuiApplication>
@@ -577,7 +578,7 @@ TEST_F(WRadNal, TheItemNumberFindsOrMakesItsItemAndThePriceIsWrittenOnEnter) {
     f->eCijena->SetFocus();
     Unesi("12,5");
     EXPECT_EQ(f->tStavkeRN->FieldByName("Cijena").AsFloat(), 12.5);
-    // The number of another item: the form goes to it; typed past its three places, a number is cut.
+    // The number of another item: the form goes to it.
     Tipka(Qt::Key_Return, Qt::ControlModifier);
     {
         auto t = engine::Table::Open(root / "lokal", "STAVKERN.DB", engine::OpenMode::Shared);
@@ -596,9 +597,17 @@ TEST_F(WRadNal, TheItemNumberFindsOrMakesItsItemAndThePriceIsWrittenOnEnter) {
     Unesi("7");
     EXPECT_EQ(f->tStavkeRN->FieldByName("Stavka").AsInteger(), 7);
     EXPECT_THAT(Redovi("STAVKERN.DB", "BrojRN", {"Stavka"}), ElementsAre("3", "7"));
+    // Numbers past 999 (orders of thousands of items) are shown and typed whole, up to the largest item
+    // number.
     f->eStavka->SetFocus();
-    fwtest::Type(fwtest::FocusTarget(*f), "12345");
-    EXPECT_EQ(f->eStavka->Text(), "123");
+    Unesi("1234");
+    EXPECT_EQ(f->tStavkeRN->FieldByName("Stavka").AsInteger(), 1234);
+    EXPECT_THAT(Redovi("STAVKERN.DB", "BrojRN", {"Stavka"}), ElementsAre("3", "7", "1234"));
+    f->eStavka->SetFocus();
+    EXPECT_EQ(f->eStavka->Text(), "1234");
+    EXPECT_EQ(Redak(*f->gStavkeRN, 2).at(0), "1234");
+    fwtest::Type(fwtest::FocusTarget(*f), "123456");
+    EXPECT_EQ(f->eStavka->Text(), "12345");
     EXPECT_THAT(shown, IsEmpty());
 }
 
@@ -730,11 +739,11 @@ TEST_F(WRadNal, AnItemTooSmallForItsTypeIsRefusedAtEntry) {
     Sustav();
     Tipovi();
     ordertables::AddOrder(root, {});
-    // The fixed light fits down to an opening of 1 mm inside its frame.
+    // The fixed light is made down to where its frame's reinforcements keep a length after the saw.
     EXPECT_EQ(
         orders::ProvjeriMjere({1, 1, 501, 100, 100, 3, 4}),
-        "Tip prozora FIKS ne može se izraditi u mjeri 100 x 100 mm!!!\r\nNajmanja mjera je 121 x 121 mm.");
-    EXPECT_EQ(orders::ProvjeriMjere({1, 1, 501, 121, 121, 3, 4}), "");
+        "Tip prozora FIKS ne može se izraditi u mjeri 100 x 100 mm!!!\r\nNajmanja mjera je 145 x 265 mm.");
+    EXPECT_EQ(orders::ProvjeriMjere({1, 1, 501, 145, 265, 3, 4}), "");
     windows::ModelProzora m;
     EXPECT_EQ(orders::PrilagodiStavku(m, {1, 1, 502, 100, 100, 3, 4}), 0);
     ASSERT_EQ(shown.size(), 1u);
@@ -762,6 +771,32 @@ TEST_F(WRadNal, AnItemTooSmallForItsTypeIsRefusedAtEntry) {
     EXPECT_THAT(Redovi("STAVKERN.DB", "BrojRN", {"Stavka", "Tip", "Sirina", "Visina"}),
                 ElementsAre("1 502 100 -"));
     EXPECT_EQ(windows::KodKopije({1, 1}), 0);
+}
+
+// The entry and the run hold one limit: at the smallest width (and height) the entry names for each type,
+// the run cuts the item whole; a millimetre less is refused at entry.
+TEST_F(WRadNal, TheSmallestSizeTheEntryTakesIsOneTheRunCuts) {
+    Sustav();
+    Tipovi();
+    ordertables::AddOrder(root, {});
+    int stavka = 0;
+    for (std::int32_t tip : {501, 502, 503}) {
+        const std::string odbijeno = orders::ProvjeriMjere({1, 1, tip, 10, 10, 3, 4});
+        int w = 0, h = 0;
+        ASSERT_EQ(std::sscanf(odbijeno.substr(odbijeno.find("je ")).c_str(), "je %d x %d", &w, &h), 2)
+            << odbijeno;
+        for (auto [sirina, visina] : {std::pair{w, 1000}, std::pair{1000, h}}) {
+            EXPECT_EQ(orders::ProvjeriMjere({1, 1, tip, sirina, visina, 3, 4}), "") << tip;
+            const int manja = sirina == w ? w - 1 : sirina, niza = sirina == w ? visina : h - 1;
+            EXPECT_NE(orders::ProvjeriMjere({1, 1, tip, manja, niza, 3, 4}), "") << tip;
+            ordertables::AddItem(root, {1, ++stavka, tip, 201, 1, sirina, visina, {}});
+            windows::ModelProzora m;
+            ASSERT_GT(orders::PrilagodiStavku(m, {1, stavka, tip, sirina, visina, 3, 4}), 0) << tip;
+        }
+    }
+    ASSERT_THAT(shown, IsEmpty());
+    EXPECT_EQ(orders::OptimizacijaI(1), orders::IshodRada::Gotovo);
+    EXPECT_THAT(shown, IsEmpty());
 }
 
 // The items page draws what the current item has: a roller shutter's hatched box exactly over the drawn

@@ -8,41 +8,13 @@
 #include "base/Text.h"
 #include "fw/ui/Guard.h"
 #include "tests/fw/ui/FormTesting.h"
+#include "tests/windows/designer/Katalog.h"
 
 #include <gtest/gtest.h>
-#include <map>
 #include <memory>
 #include <QTest>
 
 namespace {
-
-using windows::ProfileArticle;
-
-class Katalog : public windows::ArticleCatalog {
-public:
-    Katalog() {
-        for (const ProfileArticle& a :
-             {ProfileArticle{1, "ST60", "Štok", 60}, ProfileArticle{7, "ST80", "Štok 80", 80},
-              ProfileArticle{2, "OK70", "Krilo", 70}, ProfileArticle{3, "KL70", "Klizno", 70},
-              ProfileArticle{4, "VR90", "Vrata", 90}, ProfileArticle{5, "PR60", "Prečka", 60},
-              ProfileArticle{6, "OK99", "Krilo teško", 1500}})
-            poSifri[a.Sifra] = a;
-    }
-    std::optional<ProfileArticle> ByCode(std::int32_t code) override {
-        for (auto& [s, a] : poSifri)
-            if (a.Code == code) return a;
-        return std::nullopt;
-    }
-    std::optional<ProfileArticle> BySifra(const std::string& sifra) override {
-        const auto it = poSifri.find(sifra);
-        return it == poSifri.end() ? std::nullopt : std::optional(it->second);
-    }
-    std::optional<ProfileArticle> NearestSifra(const std::string& sifra) override {
-        const auto it = poSifri.lower_bound(sifra);
-        return it == poSifri.end() ? poSifri.rbegin()->second : it->second;
-    }
-    std::map<std::string, ProfileArticle> poSifri;
-};
 
 class DesignerArticlesTest : public ::testing::Test {
 protected:
@@ -70,7 +42,10 @@ protected:
         QTest::keyClick(fwtest::FocusTarget(*forma), Qt::Key_Tab);
     }
 
-    Katalog katalog;
+    designertest::Katalog katalog{{1, "ST60", "Štok", 60},         {7, "ST80", "Štok 80", 80},
+                                  {2, "OK70", "Krilo", 70},        {3, "KL70", "Klizno", 70},
+                                  {4, "VR90", "Vrata", 90},        {5, "PR60", "Prečka", 60},
+                                  {6, "OK99", "Krilo teško", 1500}};
     windows::ModelProzora m;
     app::ScriptedDialogs dialogs;
     fw::MessageRecorder recorder;

@@ -1,10 +1,12 @@
 // A type laid out in the designer with the mouse and keys only, saved on closing, loaded again and
-// opened again: it comes back as it was saved.
+// opened again: it comes back as it was saved. A stored type whose articles are now of other thicknesses
+// opens as it was saved, keeps so while the user passes through every field, and keeps so in a later save.
 
 #include "windows/designer/EditWindow.h"
 #include "windows/storage/WindowTypeStore.h"
 
 #include "tests/fw/ui/FormTesting.h"
+#include "tests/windows/designer/Katalog.h"
 #include "tests/windows/storage/StorageFixture.h"
 
 #include <memory>
@@ -16,6 +18,8 @@ class DesignerRoundTrip : public storagetest::StorageTest {
 protected:
     void Klik(int x, int y) { QTest::mouseClick(forma->PaintBox, Qt::LeftButton, {}, QPoint(x, y)); }
     void Alat(fw::SpeedButton* b) { QTest::mouseClick(b, Qt::LeftButton); }
+    // A click at a point of the window in millimetres.
+    void KlikMm(int x, int y) { Klik(x * 400 / forma->D.Mjerilo, y * 400 / forma->D.Mjerilo); }
     windows::ModelProzora m;
     std::unique_ptr<windows::TEditWindow> forma;
 };
@@ -77,6 +81,78 @@ TEST_F(DesignerRoundTrip, ATypeBuiltWithMouseAndKeysComesBackAsSaved) {
     EXPECT_FALSE(forma->D.Izmijenjeno);
     EXPECT_EQ(storagetest::Opis(m, true), spremljeni);
     forma->Close();
+}
+
+// A door whose frame was saved 76 mm wide while its article is now 66, a leaf on a 20 mm sill (the sill
+// box offers 45 and 25), a sash of an article the register no longer has and mullions whose articles are
+// of other widths than stored.
+TEST_F(DesignerRoundTrip, AStoredTypeOpensAsSavedAndPassingThroughEveryFieldChangesNothing) {
+    DodajTip("BVN", 502);
+    m.PostaviOkvirProzora(1200, 2200, 76);
+    m.Preklapanje = 5;
+    m.Vrata = true;
+    m.Sistem = 3;
+    m.ArtiklStoka = 1001;
+    ASSERT_NE(m.DodajPrecku(600, 1000, false, 80, 2001), nullptr);
+    ASSERT_NE(m.DodajPrecku(900, 1400, true, 60, 2001), nullptr);
+    windows::TOkvir* krilo = m.DodajOkvir(300, 1000, 70, 3001, 20);
+    ASSERT_NE(krilo, nullptr);
+    ASSERT_EQ(krilo->Lajsna, 20);
+    ASSERT_NE(m.DodajOkvir(900, 700, 70, 3999, 0), nullptr);
+    ASSERT_TRUE(windows::SpremiProzor(m, 502));
+    ASSERT_TRUE(windows::PrenesiProzor(m, 502, {3, 1001, 5}));
+    const std::string spremljeni = storagetest::Opis(m);
+    ASSERT_EQ(m.DebStoka, 76);
+
+    designertest::Katalog katalog{
+        {1001, "ST66", "Štok", 66}, {2001, "PR50", "Prečka", 50}, {3001, "VR90", "Vrata", 90}};
+    forma.reset(fw::CreateForm<windows::TEditWindow>(nullptr, m));
+    forma->Artikli = &katalog;
+    forma->ArtikliSustava = [&](windows::TEditWindow&) {
+        windows::SystemArticles s;
+        s.Vrata = katalog.BySifra("VR90");
+        s.Precka = katalog.BySifra("PR50");
+        s.Preklapanje = 5;
+        return s;
+    };
+    forma->SpremiProzor = [](windows::TEditWindow& f) { return windows::SpremiProzor(f.D.Model, 502); };
+    fwtest::ShowActive(*forma);
+    EXPECT_EQ(forma->eDebPrecke->Text(), "76");
+    EXPECT_EQ(forma->cSif_stoka->Text(), "ST66 : Štok");
+    EXPECT_EQ(storagetest::Opis(m), spremljeni);
+    EXPECT_FALSE(forma->D.Izmijenjeno);
+
+    // Each element selected in turn, then Tab through the whole form and round again.
+    Alat(forma->bOznaci);
+    std::vector<std::pair<std::string, std::pair<int, int>>> elementi{{"nothing", {-1, -1}}};
+    for (const windows::TOkvir& o : m.Okviri)
+        elementi.push_back({o.Lajsna > 0 ? "leaf" : "sash", {(o.L1 + o.L2) / 2, (o.T2 + o.B2) / 2}});
+    for (const windows::TPrecka& p : m.Precke)
+        elementi.push_back({"mullion " + std::to_string(p.L), {(p.L + p.R) / 2, (p.T + p.B) / 2}});
+    for (const auto& [ime, tocka] : elementi) {
+        if (tocka.first >= 0) {
+            KlikMm(tocka.first, tocka.second);
+            ASSERT_TRUE(forma->D.OznaceniOkvir || forma->D.OznacenaPrecka) << ime;
+        }
+        if (ime == "leaf") {
+            EXPECT_EQ(forma->cLajsna->Text(), "20") << "the sill box shows the leaf's own sill";
+        }
+        for (int i = 0; i < 40; ++i)
+            QTest::keyClick(fwtest::FocusTarget(*forma), Qt::Key_Tab);
+        EXPECT_EQ(storagetest::Opis(m), spremljeni) << ime;
+        EXPECT_FALSE(forma->D.Izmijenjeno) << ime;
+        EXPECT_TRUE(shown.empty()) << ime << ": " << (shown.empty() ? "" : shown.back());
+    }
+
+    // A change elsewhere saves the frame, the leaf and the rest as they were.
+    Alat(forma->bUkljuciRoletne);
+    answers.push_back(true);
+    forma->Close();
+    ASSERT_EQ(m.BrojOkvira(), 0) << "saved";
+    ASSERT_TRUE(windows::PrenesiProzor(m, 502, {3, 1001, 5}));
+    std::string ocekivano = spremljeni;
+    ocekivano.replace(ocekivano.find("roletne 0"), 9, "roletne 1");
+    EXPECT_EQ(storagetest::Opis(m, true), ocekivano);
 }
 
 } // namespace

@@ -341,3 +341,23 @@ TEST_F(EditWindowTest, UpAndDownStepTheScaleWithinItsLimitsAndKeepTheFocus) {
 }
 
 } // namespace
+
+namespace {
+
+// The thickness of new elements is shown, never typed: a "0" typed at it goes nowhere and the focus moves.
+TEST_F(EditWindowTest, TheNewElementsThicknessIsDisplayOnly) {
+    const std::string prije = forma->eNovaDebljina->Text();
+    forma->eNovaDebljina->SetFocus();
+    forma->eNovaDebljina->SelectAll();
+    fwtest::Type(&forma->eNovaDebljina->Widget(), "0");
+    Tipka(Qt::Key_Tab);
+    EXPECT_EQ(forma->eNovaDebljina->Text(), prije);
+    EXPECT_FALSE(forma->eNovaDebljina->Focused());
+    EXPECT_EQ(forma->D.NovaDebljina, std::stoi(prije));
+    for (int i = 0; i < 40; ++i) {
+        Tipka(Qt::Key_Tab);
+        EXPECT_FALSE(forma->eNovaDebljina->Focused()) << "not a stop of the Tab key";
+    }
+}
+
+} // namespace

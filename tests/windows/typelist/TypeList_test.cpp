@@ -12,6 +12,7 @@
 #include "app/shell/CodeListOpeners.h"
 #include "app/shell/FormOpener.h"
 #include "app/shell/ScriptedDialogs.h"
+#include "fw/ui/Guard.h"
 #include "kit/Mycombo.h"
 #include "kit/MyTable.h"
 #include "tests/fw/ui/FormTesting.h"
@@ -19,6 +20,7 @@
 #include "tests/windows/storage/StorageFixture.h"
 
 #include <algorithm>
+#include <functional>
 #include <QLabel>
 #include <QTest>
 #include <QTimer>
@@ -113,6 +115,42 @@ protected:
         if (auto* e = dynamic_cast<QLineEdit*>(&c.Widget())) e->selectAll();
         fwtest::Type(fwtest::FocusTarget(f), QString::fromUtf8(tekst));
         Press(f, Qt::Key_Return);
+    }
+    // Types of system S3 (code, Code, colour) with a header of 1000 x 1000; sale article 503 for a third.
+    void TipoviListe(const std::vector<std::tuple<const char*, int, int>>& types) {
+        Red("Global", "SIF_ROBE.DB",
+            {{"Partner", Value::Int(1)},
+             {"Sifra", Value::Text("P-503")},
+             {"Code", Value::Int(503)},
+             {"Grupa", Value::Int(10)}});
+        for (auto [sifra, code, boja] : types)
+            Red("Lokal", "WINGL.DB",
+                {{"Sifra", Value::Text(sifra)},
+                 {"Naziv", Value::Text(std::string("Tip ") + sifra)},
+                 {"Code", Value::Int(code)},
+                 {"Sistem", Value::Int(3)},
+                 {"Boja", Value::Int(boja)},
+                 {"ArtiklOkvira", Value::Int(11)},
+                 {"MaxRight", Value::Int(1000)},
+                 {"MaxBottom", Value::Int(1000)}});
+    }
+    // The list as one of several stations shows it, its grid on the second type.
+    windows::TPEditWindow* ListaNaDrugomTipu() {
+        app::DBMine.MultiUser = true;
+        windows::PrikaziTipove(nullptr);
+        windows::TPEditWindow* l = windows::PEditWindowForm.PEditWindow;
+        if (!l) return nullptr;
+        fwtest::ShowActive(*l);
+        l->gWinGL2->SetFocus();
+        Press(*l, Qt::Key_Down);
+        return l;
+    }
+    // Station B deletes a type through its own open of the list's table.
+    void ObrisiNaDrugojStanici(const char* sifra) {
+        auto t = engine::Table::Open(root / "lokal", "WINGL.DB", engine::OpenMode::Shared);
+        auto c = t->OpenCursor();
+        ASSERT_TRUE(c->FindKey({Value::Text(sifra)}));
+        c->Delete();
     }
     int opens = 0;
     app::ScriptedDialogs codes;
@@ -278,6 +316,72 @@ TEST_F(TypeListTest, CreatesChecksDesignsListsAndDeletesATypeByKeys) {
     EXPECT_FALSE(l->Roletna->isVisible());
 }
 
+// A type that work-order items use is not deleted, by no road: the grid refuses before its question, the
+// list's table refuses any other delete, and neither its Code (the sale article) nor its system changes under
+// them, each naming the orders and items; once no item uses it, it goes.
+TEST_F(TypeListTest, ATypeThatOrderItemsUseIsNotDeleted) {
+    TipoviListe({{"K1", 501, 5}, {"K1R", 502, 5}});
+    windows::ModelProzora m;
+    storagetest::MaliModel(m, 1000);
+    ASSERT_TRUE(windows::SpremiProzor(m, 502));
+    Red("Lokal", "RADNINAL.DB", {{"Code", Value::Int(1)}, {"Sifra", Value::Text("1/2026")}});
+    Red("Lokal", "RADNINAL.DB", {{"Code", Value::Int(2)}, {"Sifra", Value::Text("2/2026")}});
+    for (auto [rn, stavka, tip] :
+         std::vector<std::tuple<int, int, int>>{{1, 4, 501}, {1, 5, 502}, {2, 12, 502}})
+        Red("Lokal", "STAVKERN.DB",
+            {{"BrojRN", Value::Int(rn)}, {"Stavka", Value::Int(stavka)}, {"Tip", Value::Int(tip)}});
+    windows::PrikaziTipove(nullptr);
+    windows::TPEditWindow* l = windows::PEditWindowForm.PEditWindow;
+    ASSERT_NE(l, nullptr);
+    fwtest::ShowActive(*l);
+    const std::string refused = "Nije dozvoljeno brisanje šifre K1R,\r\njer je koriste: 2 stavke naloga "
+                                "(1/2026 stavka 5, 2/2026 stavka 12).";
+    const std::vector<std::pair<const char*, std::function<void()>>> roads{
+        {"Ctrl+Delete in the grid",
+         [&] {
+             l->gWinGL2->SetFocus();
+             Press(*l, Qt::Key_Delete, Qt::ControlModifier);
+         }},
+        {"the list's own delete", [&] { fw::Guarded([&] { l->tWinGL2->Delete(); }); }},
+    };
+    for (const auto& [road, brisi] : roads) {
+        l->tWinGL2->Last();
+        ASSERT_EQ(l->tWinGL2->FieldByName("Sifra").AsString(), "K1R");
+        brisi();
+        EXPECT_EQ(Poruke(), std::vector<std::string>{refused}) << road;
+        EXPECT_EQ(l->tWinGL2->RecordCount(), 2) << road;
+        EXPECT_EQ(Redovi("WINP.DB", 502).size(), 1u) << road << ": the type keeps its rows";
+    }
+    // Nor does a new sale article take the type away from its items.
+    l->tWinGL2->First();
+    ASSERT_EQ(l->tWinGL2->FieldByName("Sifra").AsString(), "K1");
+    Upisi(*l, *l->eArtikl, "P-503");
+    EXPECT_EQ(Poruke(), std::vector<std::string>{std::string(windows::TypeUsedText) +
+                                                 "1 stavka naloga (1/2026 stavka 4)."});
+    l->tWinGL2->First();
+    EXPECT_EQ(l->tWinGL2->FieldByName("Code").AsInteger(), 501);
+    // Nor another system, in which its items' orders would not find it.
+    Red("Lokal", "WSYSTEM.DB",
+        {{"Code", Value::Int(4)}, {"Sifra", Value::Text("S4")}, {"Proizvodi", Value::Int(9)}});
+    Upisi(*l, *l->eSistem, "S4");
+    EXPECT_EQ(Poruke(), std::vector<std::string>{std::string(windows::TypeSystemUsedText) +
+                                                 "1 stavka naloga (1/2026 stavka 4)."});
+    l->tWinGL2->First();
+    EXPECT_EQ(l->tWinGL2->FieldByName("Sistem").AsInteger(), 3);
+
+    // The items moved to another type: the type goes with its rows.
+    auto stavke = engine::Table::Open(root / "lokal", "STAVKERN.DB", engine::OpenMode::Shared);
+    for (auto c = stavke->OpenCursor(); c->First(), c->OnRow();)
+        c->Delete();
+    l->gWinGL2->SetFocus();
+    l->tWinGL2->Last();
+    ASSERT_EQ(l->tWinGL2->FieldByName("Sifra").AsString(), "K1R") << ::testing::PrintToString(Poruke());
+    answers.push_back(true);
+    Press(*l, Qt::Key_Delete, Qt::ControlModifier);
+    EXPECT_EQ(l->tWinGL2->RecordCount(), 1);
+    EXPECT_TRUE(Redovi("WINP.DB", 502).empty());
+}
+
 // The designer's catalogue over the tables: codes, Sifra and the nearest Sifra of the own company's
 // articles with their profile widths, and a system colour's profiles.
 TEST_F(TypeListTest, TheDesignersArticlesComeFromTheRegisters) {
@@ -308,41 +412,13 @@ TEST_F(TypeListTest, TheDesignersArticlesComeFromTheRegisters) {
 // open the deleted type; the fields, the colour and the preview follow the row that took its place, which
 // then opens. Back in the grid, the list is read again too.
 TEST_F(TypeListTest, ATypeAnotherStationDeletedIsNotOfferedAndTheFieldsFollowTheGrid) {
-    Red("Global", "SIF_ROBE.DB",
-        {{"Partner", Value::Int(1)},
-         {"Sifra", Value::Text("P-503")},
-         {"Code", Value::Int(503)},
-         {"Grupa", Value::Int(10)}});
-    const std::vector<std::tuple<const char*, int, int>> types{
-        {"T1", 501, 5}, {"T5", 502, 5}, {"T50", 503, 6}};
-    for (auto [sifra, code, boja] : types)
-        Red("Lokal", "WINGL.DB",
-            {{"Sifra", Value::Text(sifra)},
-             {"Naziv", Value::Text(std::string("Tip ") + sifra)},
-             {"Code", Value::Int(code)},
-             {"Sistem", Value::Int(3)},
-             {"Boja", Value::Int(boja)},
-             {"ArtiklOkvira", Value::Int(11)},
-             {"MaxRight", Value::Int(1000)},
-             {"MaxBottom", Value::Int(1000)}});
-    // Station B: its own open of the list's table.
-    auto stationB = engine::Table::Open(root / "lokal", "WINGL.DB", engine::OpenMode::Shared);
-    auto deleteType = [&](const char* sifra) {
-        auto c = stationB->OpenCursor();
-        ASSERT_TRUE(c->FindKey({Value::Text(sifra)}));
-        c->Delete();
-    };
-    app::DBMine.MultiUser = true;
-    windows::PrikaziTipove(nullptr);
-    windows::TPEditWindow* l = windows::PEditWindowForm.PEditWindow;
+    TipoviListe({{"T1", 501, 5}, {"T5", 502, 5}, {"T50", 503, 6}});
+    windows::TPEditWindow* l = ListaNaDrugomTipu();
     ASSERT_NE(l, nullptr);
-    fwtest::ShowActive(*l);
-    l->gWinGL2->SetFocus();
-    Press(*l, Qt::Key_Down);
     ASSERT_EQ(l->eSifra->Text(), "T5");
     ASSERT_EQ(l->lBoja->Caption(), "Boja BIJ");
 
-    deleteType("T5");
+    ObrisiNaDrugojStanici("T5");
     l->gWinGL2->viewport()->repaint();
     int opened = designertest::WhileDesignerOpen([&] { Press(*l, Qt::Key_Return, Qt::ControlModifier); },
                                                  [&](windows::TEditWindow& d) { d.Close(); });
@@ -366,7 +442,7 @@ TEST_F(TypeListTest, ATypeAnotherStationDeletedIsNotOfferedAndTheFieldsFollowThe
 
     // Deleted while the user is in another field: entering the grid again shows what it stands on.
     l->eNaziv->SetFocus();
-    deleteType("T50");
+    ObrisiNaDrugojStanici("T50");
     Press(*l, Qt::Key_Home, Qt::ControlModifier);
     ASSERT_EQ(l->ActiveControl(), l->gWinGL2);
     EXPECT_EQ(l->eSifra->Text(), "T1");
@@ -379,6 +455,34 @@ TEST_F(TypeListTest, ATypeAnotherStationDeletedIsNotOfferedAndTheFieldsFollowThe
                                              });
     EXPECT_EQ(opened, 1);
     EXPECT_EQ(caption, "Kreiranje tipa: T1 - sistem: S3");
+}
+
+// Another station deletes the type shown while the user is in its fields: the edit begun there re-reads the
+// list, and the colour and the preview then follow the row that took the deleted one's place.
+TEST_F(TypeListTest, ATypeDeletedUnderTheFieldsLeavesNothingOfItShown) {
+    TipoviListe({{"T1", 501, 5}, {"T5", 502, 6}});
+    windows::ModelProzora m;
+    storagetest::MaliModel(m, 1000);
+    m.Roletne = true;
+    ASSERT_TRUE(windows::SpremiProzor(m, 502));
+    windows::TPEditWindow* l = ListaNaDrugomTipu();
+    ASSERT_NE(l, nullptr);
+    ASSERT_EQ(l->eSifra->Text(), "T5");
+    ASSERT_EQ(l->lBoja->Caption(), "Boja SME");
+    ASSERT_TRUE(PreviewDrawn(*l));
+    ASSERT_TRUE(l->Roletna->isVisible());
+
+    l->eNaziv->SetFocus();
+    ObrisiNaDrugojStanici("T5");
+    fwtest::Type(fwtest::FocusTarget(*l), "X");
+    EXPECT_EQ(Poruke(), std::vector<std::string>{kit::RecordDeletedText});
+    EXPECT_EQ(l->eSifra->Text(), "T1");
+    EXPECT_EQ(l->eNaziv->Text(), "Tip T1");
+    EXPECT_EQ(l->lBoja->Caption(), "Boja BIJ");
+    EXPECT_FALSE(l->Roletna->isVisible());
+    const QImage preview = l->PaintBox->pixmap().toImage();
+    l->Nacrtaj(501);
+    EXPECT_EQ(preview, l->PaintBox->pixmap().toImage()) << "the preview is T1's";
 }
 
 // The list's columns: the type's code and name under their titles, no stored link or size; while the grid
