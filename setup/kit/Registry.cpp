@@ -8,6 +8,7 @@
 #include "setup/kit/KitRoutines.h"
 #include "setup/kit/ShellFolders.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <cstdio>
@@ -181,6 +182,10 @@ std::vector<std::string> RegistryHive::SubKeys(const std::string& key) const {
     return out;
 }
 
+bool RegistryHive::HoldsValues() const {
+    return std::any_of(keys_.begin(), keys_.end(), [](const auto& k) { return !k.second.values.empty(); });
+}
+
 std::vector<std::string> RegistryHive::ValueNames(const std::string& key) const {
     std::vector<std::string> out;
     if (const Key* k = Find(key))
@@ -287,10 +292,15 @@ namespace {
 class HiveLock {
 public:
     HiveLock(const fs::path& file, bool exclusive) {
-        fd_ = base::FileHandle::Open(file, O_RDWR | O_CREAT, 0600);
-        if (!fd_) throw EDorvaneAbnormal("Cannot open the registry lock " + file.string());
-        while (::flock(fd_.Get(), exclusive ? LOCK_EX : LOCK_SH) != 0) {
-            if (errno != EINTR) throw EDorvaneAbnormal("Cannot lock the registry " + file.string());
+        // The lock file goes with the registry when nothing is left in it: a lock taken on a file that
+        // was removed meanwhile is taken again on the file now at that name.
+        for (;;) {
+            fd_ = base::FileHandle::Open(file, O_RDWR | O_CREAT, 0600);
+            if (!fd_) throw EDorvaneAbnormal("Cannot open the registry lock " + file.string());
+            while (::flock(fd_.Get(), exclusive ? LOCK_EX : LOCK_SH) != 0) {
+                if (errno != EINTR) throw EDorvaneAbnormal("Cannot lock the registry " + file.string());
+            }
+            if (StillNamed(fd_.Get(), file.string())) return;
         }
     }
     HiveLock(const HiveLock&) = delete;
@@ -447,6 +457,36 @@ bool RegistryStore::Update(int root, const std::function<bool(RegistryHive&)>& c
     const bool result = change(hive);
     SaveHive(file, hive);
     return result;
+}
+
+bool RegistryStore::Forget(int root) const {
+    const fs::path file = HiveFile(root);
+    const std::string lockFile = file.string() + ".lock";
+    std::error_code ec;
+    if (!fs::exists(lockFile, ec) && !fs::exists(file, ec)) return true;
+    HiveLock lock(lockFile, true);
+    RemoveStaleSaves(file);
+    if (ReadOrRecover(file).HoldsValues()) return false;
+    base::Fs().Unlink(file.c_str());
+    // Removed while held: whoever waits for it takes the lock again on a new file.
+    base::Fs().Unlink(lockFile.c_str());
+    return true;
+}
+
+void ForgetUnusedRegistry() {
+    const fs::path folder = StateFolder();
+    std::error_code ec;
+    if (!fs::is_directory(folder, ec)) return;
+    const RegistryStore store(folder);
+    bool all = true;
+    for (int root : {HKEY_CLASSES_ROOT, HKEY_CURRENT_CONFIG, HKEY_CURRENT_USER, HKEY_DYN_DATA,
+                     HKEY_LOCAL_MACHINE, HKEY_USERS})
+        if (!store.Forget(root)) all = false;
+    if (!all) return;
+    // The Windows and system stand-ins, and the folder itself, only when nothing else is in them.
+    for (const char* sub : {"system", "windows"})
+        base::Fs().RemoveFolder((folder / sub).c_str());
+    base::Fs().RemoveFolder(folder.c_str());
 }
 
 void SetRegistryNoticeHook(std::function<void(const std::string&)> hook) {
