@@ -486,7 +486,14 @@ void ForgetUnusedRegistry() {
     // The Windows and system stand-ins, and the folder itself, only when nothing else is in them.
     for (const char* sub : {"system", "windows"})
         base::Fs().RemoveFolder((folder / sub).c_str());
-    base::Fs().RemoveFolder(folder.c_str());
+    if (base::Fs().RemoveFolder(folder.c_str()) != 0) return;
+    // In the default place the folders above it were made for it: they go too when left empty.
+    const char* own = std::getenv(StateFolderVariable);
+    const char* xdg = std::getenv("XDG_STATE_HOME");
+    if ((own && *own) || (xdg && *xdg) || ::geteuid() == 0) return;
+    const fs::path stateHome = folder.parent_path();
+    if (base::Fs().RemoveFolder(stateHome.c_str()) == 0)
+        base::Fs().RemoveFolder(stateHome.parent_path().c_str());
 }
 
 void SetRegistryNoticeHook(std::function<void(const std::string&)> hook) {

@@ -34,6 +34,17 @@ void Key(Qt::Key key) {
     QTest::keyClick(target, key);
 }
 
+// Presses Return until the wizard shows a page of that form (the pages the kit enters for itself come
+// first); nullptr when none comes.
+template <class PageForm> PageForm* GoTo(TBaseFormContainer& host) {
+    auto* form = dynamic_cast<PageForm*>(host.CurrentPage());
+    for (int i = 0; i < 6 && !form; ++i) {
+        Key(Qt::Key_Return);
+        form = dynamic_cast<PageForm*>(host.CurrentPage());
+    }
+    return form;
+}
+
 struct Seen {
     std::string Caption;
     bool BackVisible;
@@ -195,12 +206,7 @@ TEST_F(Pages, UntickingAGroupLowersTheSpaceItsFileSystemNeeds) {
     bool mountFits = false;
     data.SetDestDir(Path("app/" + std::string(60, 'd') + "/Data"));
     WhenShown([&](TBaseFormContainer& host) {
-        // the pages the kit enters for itself come first
-        auto* form = dynamic_cast<TFileGroupSelectForm*>(host.CurrentPage());
-        for (int i = 0; i < 4 && !form; ++i) {
-            Key(Qt::Key_Return);
-            form = dynamic_cast<TFileGroupSelectForm*>(host.CurrentPage());
-        }
+        auto* form = GoTo<TFileGroupSelectForm>(host);
         ASSERT_NE(form, nullptr);
         QTreeWidget* tree = form->GroupTree;
         tree->setFocus();
@@ -248,11 +254,7 @@ TEST_F(Pages, TheGroupsPageGoesOnOnlyWhileTheChosenGroupsFit) {
     Dialog<TInstallFileGroupsDlg>();
     bool stayed = false, wentOn = false;
     WhenShown([&](TBaseFormContainer& host) {
-        auto* form = dynamic_cast<TFileGroupSelectForm*>(host.CurrentPage());
-        for (int i = 0; i < 4 && !form; ++i) {
-            Key(Qt::Key_Return);
-            form = dynamic_cast<TFileGroupSelectForm*>(host.CurrentPage());
-        }
+        auto* form = GoTo<TFileGroupSelectForm>(host);
         ASSERT_NE(form, nullptr);
         form->NextBtn->setFocus();
         Key(Qt::Key_Return);
@@ -356,11 +358,7 @@ TEST_F(Pages, TheFolderPageTakesOnlyANameInsideTheMenu) {
     Ui().ShowMessage = [&](const std::string& text) { told.push_back(text); };
     bool stayed = false, wentOn = false;
     WhenShown([&](TBaseFormContainer& host) {
-        auto* form = dynamic_cast<TSelectFolderForm*>(host.CurrentPage());
-        for (int i = 0; i < 6 && !form; ++i) {
-            Key(Qt::Key_Return);
-            form = dynamic_cast<TSelectFolderForm*>(host.CurrentPage());
-        }
+        auto* form = GoTo<TSelectFolderForm>(host);
         ASSERT_NE(form, nullptr);
         form->FolderEdit->SetFocus();
         form->FolderEdit->SetText("../../../evil");
