@@ -166,6 +166,7 @@ std::string FolderPart(std::string_view path) {
 
 std::string NormalizeSeparators(std::string_view path) {
     std::string out(path);
+    if (out.find('/') != std::string::npos) return out; // a path of this system: "\\" is part of a name
     for (char& c : out)
         if (c == '\\') c = '/';
     return out;

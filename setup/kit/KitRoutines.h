@@ -50,7 +50,8 @@ std::string SafeFileName(std::string_view text);
 std::string NamePart(std::string_view path);
 // The folder part before the last separator, in the same way (empty when there is none).
 std::string FolderPart(std::string_view path);
-// Backslashes of a configured path turned into "/".
+// Backslashes of a configured path turned into "/"; a path of this system (one holding a "/") stays as it
+// is.
 std::string NormalizeSeparators(std::string_view path);
 
 // At most maxBytes bytes of UTF-8 text, never cutting a character in two.

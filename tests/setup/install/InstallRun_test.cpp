@@ -8,7 +8,11 @@
 
 #include <algorithm>
 #include <chrono>
+#include <csignal>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
 
 using namespace setup;
 namespace fs = std::filesystem;
@@ -411,4 +415,26 @@ TEST_F(Run, WhileOneSetupRunsASecondOneOrTheUninstallerIsRefused) {
     running.Release();
     Write("prog/setup", "the setup program");
     ASSERT_EQ(install->Execute({}), 0) << messages.back();
+}
+
+TEST_F(Run, TheUninstallerKnowsWhichOfItsProgramsStillRun) {
+    Write("src/Plom", Read("/bin/sleep"));
+    Pack();
+    ASSERT_EQ(install->Execute({}), 0) << (messages.empty() ? "" : messages.back());
+    EXPECT_TRUE(RunningPrograms("Lumeno").empty());
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::execl(Target("Plom").c_str(), "Plom", "30", static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    // the program is up once its process runs the installed file
+    std::vector<std::string> running;
+    for (int i = 0; i < 500 && running.empty(); ++i) {
+        running = RunningPrograms("Lumeno");
+        if (running.empty()) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    ::kill(pid, SIGKILL);
+    ::waitpid(pid, nullptr, 0);
+    EXPECT_EQ(running, std::vector<std::string>{Target("Plom")});
+    EXPECT_TRUE(RunningPrograms("Nothing installed").empty());
 }

@@ -150,6 +150,13 @@ TEST_F(PathKind, AFolderOfTheSystemKeepsItsBackslashes) {
         {"the install", [&] { return DestPath(install); }, home + "/.local/share/Lumeno"},
         {"a file in a group", [&] { return DestPath(file); },
          home + "/.local/share/Lumeno/Global/Partner.db"},
+        {"a folder found on the system",
+         [&] {
+             file.destType = nullptr;
+             file.destDir = home + "/engine\\1";
+             return DestPath(file);
+         },
+         home + "/engine\\1"},
         {"the desktop", [&] { return Expand(FindKind<psDesktopMenu>(), nullptr); }, home + "/Desktop"},
         {"the source", [&] { return Expand(FindKind<psInstallSource>(), &file); }, home + "/cd\\1"},
         {"the main archive", [&] { return Expand(FindKind<psMainArchiveFile>(), &file); },
