@@ -172,6 +172,28 @@ TEST_F(SelfExtract, ASetupFileCutShortOrAlteredIsRefusedBeforeAnythingIsWritten)
     }
 }
 
+TEST_F(SelfExtract, TheLoaderSaysWhatStopsItInTheUsersWords) {
+    ASSERT_EQ(BuildSetup(), 0);
+    fs::create_directories(Path("alone"));
+    fs::copy_file(Binaries / "setup/loader" / LoaderProgramName, Path("alone/setup"));
+    const struct {
+        const char* what;
+        std::string program, tmp, said;
+    } cases[] = {
+        {"a loader alone without setup.1", Path("alone/setup"), Path("tmp"),
+         "setup: datoteka setup.1 nije pronađena uz " + Path("alone/setup") + "\n"},
+        {"no folder for its temporaries", Path("build/setup"), Path("none/tmp"),
+         "setup: ne mogu napraviti privremenu mapu u " + Path("none/tmp") + "\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Set("TMPDIR", c.tmp);
+        EXPECT_EQ(Start("/bin/sh", {"-c", "exec \"$0\" 2>\"$1\"", c.program, Path("said")}), 1);
+        EXPECT_EQ(Read(Path("said")), c.said);
+    }
+    EXPECT_FALSE(fs::exists(Target("")));
+}
+
 TEST_F(SelfExtract, AKillDuringAnInstallLeavesTheOldOrTheNewProgramRunnable) {
     Source("1", 3000000);
     ASSERT_EQ(BuildSetup(), 0);
