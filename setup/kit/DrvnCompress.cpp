@@ -263,8 +263,17 @@ int TDrvnCompress::IndexOfFile(const std::string& name) {
 
 // --- shared steps ---
 
+EdcDiskFull TDrvnCompress::FullDisk() const {
+    // The folder being written to, and what is left of the file being written there.
+    const std::string folder = !packing_ && !extractFolder_.empty()
+                                   ? extractFolder_
+                                   : fs::path(compressedFile_).parent_path().string();
+    const std::uint64_t left = stats_.FileSize > stats_.FileDone ? stats_.FileSize - stats_.FileDone : 0;
+    return EdcDiskFull(folder.empty() ? std::string(".") : folder, std::max<std::uint64_t>(left, 1));
+}
+
 void TDrvnCompress::DiskFull() {
-    if (!OnFullDisk) throw EdcDiskFull();
+    if (!OnFullDisk) throw FullDisk();
     OnFullDisk(*this);
 }
 
@@ -274,7 +283,7 @@ void TDrvnCompress::WriteFully(int fd, const unsigned char* data, std::size_t le
         data += n;
         len -= n;
         if (len == 0) return;
-        if (attempt >= MaxDiskFullRetries) throw EdcDiskFull();
+        if (attempt >= MaxDiskFullRetries) throw FullDisk();
         DiskFull();
         if (Abort) throw EdcAborted();
     }
@@ -396,7 +405,7 @@ void TDrvnCompress::WriteAt(int fd, const unsigned char* data, std::size_t len, 
         len -= n;
         pos += n;
         if (len == 0) return;
-        if (attempt >= MaxDiskFullRetries) throw EdcDiskFull();
+        if (attempt >= MaxDiskFullRetries) throw FullDisk();
         DiskFull();
         if (Abort) throw EdcAborted();
     }

@@ -297,13 +297,17 @@ TEST_F(Run, AUserAbortShowsTheBadPagesAndDropsTheRecord) {
     EXPECT_FALSE(fs::exists(Target("Global/Partner.db")));
     EXPECT_TRUE(fs::exists(Target("plom.ini")));
     EXPECT_EQ(Recorded().size(), 3u);
-    // any other error is shown once, with the bad pages
+    // any other error is shown once, as it happens: before the bad pages
     fs::remove(Path("prog/files.1"));
     pages.codes.clear();
     partner.OnBeforeInstall = nullptr;
+    Ui().ShowMessage = [this](const std::string& text) {
+        messages.push_back(text);
+        pages.codes.push_back(0);
+    };
     EXPECT_EQ(install->Execute({}), 1);
     EXPECT_EQ(messages.size(), 1u);
-    EXPECT_TRUE(Has(pages.codes, {-994, -978}));
+    EXPECT_TRUE(Has(pages.codes, {0, -994, -978}));
 }
 
 TEST_F(Run, AFailedRunTakesAwayWhatItAddedAndItsTemporaryCopy) {
