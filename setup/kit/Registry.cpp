@@ -227,7 +227,7 @@ namespace {
 class DamagedRegistry : public EDorvaneAbnormal {
 public:
     DamagedRegistry(const std::string& source, int line)
-        : EDorvaneAbnormal(FormatText("The registry file %s is damaged at line %d", {source, line})),
+        : EDorvaneAbnormal(FormatText("Datoteka registra %s oštećena je u retku %d", {source, line})),
           Line(line) {}
     int Line;
 };
@@ -296,9 +296,9 @@ public:
         // was removed meanwhile is taken again on the file now at that name.
         for (;;) {
             fd_ = base::FileHandle::Open(file, O_RDWR | O_CREAT, 0600);
-            if (!fd_) throw EDorvaneAbnormal("Cannot open the registry lock " + file.string());
+            if (!fd_) throw EDorvaneAbnormal("Ne mogu otvoriti bravu registra " + file.string());
             while (::flock(fd_.Get(), exclusive ? LOCK_EX : LOCK_SH) != 0) {
-                if (errno != EINTR) throw EDorvaneAbnormal("Cannot lock the registry " + file.string());
+                if (errno != EINTR) throw EDorvaneAbnormal("Ne mogu zaključati registar " + file.string());
             }
             if (StillNamed(fd_.Get(), file.string())) return;
         }
@@ -340,7 +340,7 @@ RegistryHive ReadHive(const fs::path& file) {
     struct stat st {};
     if (::stat(file.c_str(), &st) != 0) {
         if (errno == ENOENT) return {};
-        throw EDorvaneAbnormal("Cannot read the registry file " + file.string());
+        throw EDorvaneAbnormal("Ne mogu pročitati datoteku registra " + file.string());
     }
     const Stamp stamp{st.st_dev, st.st_ino, st.st_size,
                       st.st_mtim.tv_sec * 1000000000LL + st.st_mtim.tv_nsec};
@@ -354,7 +354,7 @@ RegistryHive ReadHive(const fs::path& file) {
         text = base::ReadWholeFile(file);
     } catch (const base::FileError& e) {
         if (e.Error() == ENOENT) return {};
-        throw EDorvaneAbnormal("Cannot read the registry file " + file.string());
+        throw EDorvaneAbnormal("Ne mogu pročitati datoteku registra " + file.string());
     }
     RegistryHive hive = RegistryHive::Parse(text, file.string());
     std::lock_guard lock(CacheMutex());
@@ -384,7 +384,7 @@ std::string MoveAside(const fs::path& file) {
         if (base::Fs().Rename(file.c_str(), kept.c_str()) == 0) return kept;
         break;
     }
-    throw EDorvaneAbnormal("Cannot move the damaged registry file " + file.string() + " aside");
+    throw EDorvaneAbnormal("Ne mogu skloniti oštećenu datoteku registra " + file.string());
 }
 
 // Reads the hive under the exclusive lock; a damaged file is kept aside and an empty hive started.
@@ -393,9 +393,10 @@ RegistryHive ReadOrRecover(const fs::path& file) {
         return ReadHive(file);
     } catch (const DamagedRegistry& e) {
         const std::string kept = MoveAside(file);
-        Notice(FormatText("The registry file %s was damaged at line %d. It was kept as %s and a new registry "
-                          "file was started.",
-                          {file.string(), e.Line, kept}));
+        Notice(
+            FormatText("Datoteka registra %s bila je oštećena u retku %d. Sačuvana je kao %s i započeta je "
+                       "nova datoteka registra.",
+                       {file.string(), e.Line, kept}));
         return {};
     }
 }
@@ -419,7 +420,7 @@ void SaveHive(const fs::path& file, const RegistryHive& hive) {
     try {
         base::ReplaceFile(file, hive.Serialize(), options);
     } catch (const base::FileError&) {
-        throw EDorvaneAbnormal("Cannot write the registry file " + file.string());
+        throw EDorvaneAbnormal("Ne mogu zapisati datoteku registra " + file.string());
     }
 }
 

@@ -103,7 +103,7 @@ TEST_F(Registry, DamagedFileIsKeptAsideNamedAndAFreshOneStarted) {
     std::ofstream(state / "HKEY_LOCAL_MACHINE.reg") << damaged;
     EXPECT_EQ(ReadRegString(HKEY_LOCAL_MACHINE, "A", "v", "default"), "default");
     ASSERT_EQ(notices.size(), 1u);
-    EXPECT_NE(notices[0].find("damaged at line 3"), std::string::npos);
+    EXPECT_NE(notices[0].find("oštećena u retku 3"), std::string::npos) << notices[0];
     EXPECT_NE(notices[0].find((state / "HKEY_LOCAL_MACHINE.reg.damaged").string()), std::string::npos);
     EXPECT_EQ(testsupport::ReadFile(state / "HKEY_LOCAL_MACHINE.reg.damaged"), damaged);
     // writes work again and keep working
