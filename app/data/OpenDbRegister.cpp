@@ -9,6 +9,7 @@
 #include "base/Text.h"
 
 #include <chrono>
+#include <filesystem>
 #include <thread>
 
 namespace app {
@@ -37,6 +38,7 @@ struct Register {
     TLock& Lock;
     std::int16_t RegisterNo, UnregisterNo, MarkNo, CountNo;
     int ClosedCode, RowMissingCode, MarkRowMissingCode, RowHeldCode;
+    Folder Where;
 };
 
 const Register lokalRegister{[] { return OpenDbRegister.OpenDbLokal; },
@@ -48,7 +50,8 @@ const Register lokalRegister{[] { return OpenDbRegister.OpenDbLokal; },
                              OpenDbError::LokalClosed,
                              OpenDbError::LokalRowMissing,
                              OpenDbError::LokalMarkRowMissing,
-                             OpenDbError::LokalRowHeld};
+                             OpenDbError::LokalRowHeld,
+                             Folder::Lokal};
 const Register globalRegister{[] { return OpenDbRegister.OpenDbGlobal; },
                               DBMine.OpenDbGlobalLock,
                               LockNo::RegisterGlobal,
@@ -58,7 +61,8 @@ const Register globalRegister{[] { return OpenDbRegister.OpenDbGlobal; },
                               OpenDbError::GlobalClosed,
                               OpenDbError::GlobalRowMissing,
                               OpenDbError::GlobalMarkRowMissing,
-                              OpenDbError::GlobalRowHeld};
+                              OpenDbError::GlobalRowHeld,
+                              Folder::Global};
 
 enum class Kind { None, Lokal, Global, Link };
 
@@ -81,11 +85,22 @@ std::string RowKey(const TMyTableX& table) {
     return key;
 }
 
+// A register that cannot be used because its data folder went away (the program was removed while it
+// ran) says so; anything else is the register's damage.
+[[noreturn]] void RegisterFailed(const Register& reg, int code) {
+    const std::string folder = FolderPath(reg.Where);
+    std::error_code ec;
+    if (!folder.empty() && !std::filesystem::is_directory(folder, ec))
+        AbortWithMessage("Mapa s podacima " + folder +
+                         " više ne postoji: program je možda uklonjen dok je radio. Zatvorite program.");
+    OpenDbCorrupt(code);
+}
+
 // The register, open and up to date. A closed register is opened, or (unregistration) reported.
 TMyTableX& UseRegister(const Register& reg, bool openIfClosed) {
     TMyTableX* table = reg.Table();
     if (!table || !table->Active()) {
-        if (!table || !openIfClosed) OpenDbCorrupt(reg.ClosedCode);
+        if (!table || !openIfClosed) RegisterFailed(reg, reg.ClosedCode);
         OpenQuietly(*table);
     } else {
         table->Refresh();
@@ -110,7 +125,7 @@ bool EditRow(const Register& reg, TMyTableX& table, const std::string& key, int 
     for (int tries = 0; tries < OpenDbRegister.OpenDbEditTries; ++tries) {
         Pause(tries);
         table.Refresh();
-        if (!FindRow(table, key)) OpenDbCorrupt(rowMissingCode);
+        if (!FindRow(table, key)) RegisterFailed(reg, rowMissingCode);
         if (!wanted(table)) return false;
         try {
             table.Edit();
@@ -120,7 +135,7 @@ bool EditRow(const Register& reg, TMyTableX& table, const std::string& key, int 
         }
         CancelEditSafe(&table);
     }
-    OpenDbCorrupt(reg.RowHeldCode);
+    RegisterFailed(reg, reg.RowHeldCode);
 }
 
 bool Always(TMyTableX&) {
@@ -148,7 +163,7 @@ bool FindOrAppendRow(const Register& reg, TMyTableX& table, const std::string& k
             table.Refresh();
         }
     }
-    OpenDbCorrupt(reg.RowHeldCode);
+    RegisterFailed(reg, reg.RowHeldCode);
 }
 
 struct Registration {

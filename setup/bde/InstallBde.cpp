@@ -110,7 +110,7 @@ void CopyFile(const std::string& from, const std::string& to) {
     try {
         bytes = base::ReadWholeFile(from);
     } catch (const base::FileError&) {
-        throw IEInstallBDE("Cannot read the file %s", {from});
+        throw IEInstallBDE("Ne mogu pročitati datoteku %s", {from});
     }
     base::ReplaceFile(to, bytes);
 }
@@ -289,6 +289,15 @@ void TInstallBDE::WriteUninstallData(const std::string& key) {
     const std::string bde = key + "\\BDE";
     const long long entries = std::atoll(ReadRegString(HKEY_LOCAL_MACHINE, bde, "Entries", "0").c_str());
     WriteRegString(HKEY_LOCAL_MACHINE, bde, "Entries", std::to_string(entries + 1));
+    // A run that fails afterwards does not count this installation's use of the engine twice.
+    if (TCustomInstall* root = Root())
+        root->NoteUndo([key, bde, entries] {
+            if (!RegKeyExists(HKEY_LOCAL_MACHINE, key)) return;
+            if (entries > 0)
+                WriteRegString(HKEY_LOCAL_MACHINE, bde, "Entries", std::to_string(entries));
+            else
+                DeleteRegKeyTree(HKEY_LOCAL_MACHINE, bde);
+        });
     // The configuration the engine now reads is this installation's when it made it (there was none, or
     // the one there came with an earlier installation of it): listed under the name it has, so the
     // uninstaller takes it away. One that belongs to another program stays out of the list.

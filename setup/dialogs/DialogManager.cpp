@@ -128,6 +128,10 @@ void SetScreenMetricsHook(std::function<ScreenMetrics()> hook) {
     screenHook = std::move(hook);
 }
 
+bool IsWholeCopy(const TInstallContainer* sender) {
+    return !sender || dynamic_cast<const TCustomInstall*>(sender) != nullptr;
+}
+
 bool AskUserAbort() {
     TCustomInstall* install = RunningInstall();
     return install ? install->UserAbort() : true;
@@ -197,17 +201,22 @@ void TDialogManager::PassStatus(TParameter* param, bool download) {
         throw IException("The PO object passed to %s is not a TFileStatusParameter object", {Name()});
     if (download && !net)
         throw IException("The PO object passed to %s is not a TDownloadStatusParameter object", {Name()});
-    if (copyForms_.empty()) {
-        for (const auto& entry : DuringCopyFormRegistry()) {
-            std::unique_ptr<TBaseDuringCopyForm> form(entry.Make(nullptr));
-            if (form->DM != this) continue;
-            PlaceForm(*form, Position, RelativeLeftOffset, RelativeTopOffset);
-            form->Show();
-            copyForms_.push_back(form.release());
-        }
-    }
+    OpenCopyForms();
     for (TBaseDuringCopyForm* f : copyForms_)
         f->Status(download ? nullptr : file, download ? net : nullptr);
+}
+
+void TDialogManager::OpenCopyForms() {
+    if (!copyForms_.empty()) return;
+    for (const auto& entry : DuringCopyFormRegistry()) {
+        std::unique_ptr<TBaseDuringCopyForm> form(entry.Make(nullptr));
+        if (form->DM != this) continue;
+        PlaceForm(*form, Position, RelativeLeftOffset, RelativeTopOffset);
+        form->Show();
+        copyForms_.push_back(form.release());
+    }
+    // On the screen before the first file is written, not once the copy leaves time to paint.
+    if (!copyForms_.empty()) QCoreApplication::processEvents();
 }
 
 void TDialogManager::CloseCopyForms() {
@@ -238,8 +247,11 @@ void TDialogManager::Receive(TInstallContainer* sender, int code, TParameter* pa
     case -988:
         if (ManagerType == dmDuringCopyFiles) PassStatus(param, true);
         break;
+    case -992:
+        if (ManagerType == dmDuringCopyFiles && IsWholeCopy(sender)) OpenCopyForms();
+        break;
     case -996:
-        if (ManagerType == dmDuringCopyFiles) CloseCopyForms();
+        if (ManagerType == dmDuringCopyFiles && IsWholeCopy(sender)) CloseCopyForms();
         break;
     case -993:
         if (ManagerType == dmChangeDisk) ShowChangeDisk(sender, param);
@@ -472,6 +484,9 @@ TBaseInstallForm::TBaseInstallForm(fw::Control* parent, std::string caption, TMa
     FinishBtn->Hide();
     CancelBtn = button(6, "Opoziv", 370);
     CancelBtn->Cancel = true;
+    // Return in a page's field goes on, as it does on the buttons.
+    NextBtn->Default = true;
+    FinishBtn->Default = true;
     BackBtn->OnClick = [this](fw::Component&) { GoBack(); };
     NextBtn->OnClick = [this](fw::Component&) { GoNext(); };
     FinishBtn->OnClick = [this](fw::Component&) { GoNext(); };

@@ -80,6 +80,7 @@ public:
 
 private:
     void PassStatus(TParameter* param, bool download);
+    void OpenCopyForms();
     void CloseCopyForms();
     std::vector<TCustomBaseInstallDlg*> dialogs_;
     std::vector<TBaseDuringCopyForm*> copyForms_;
@@ -231,6 +232,10 @@ public:
 
 // The picture on the left of the pages when the dialog gives none.
 QPixmap InstallTheme();
+
+// Whether a pass's start (-992) or end (-996) is that of the whole copy: the install's own pass, not that
+// of a group inside it (the copy window stays open from the first file to the last).
+bool IsWholeCopy(const TInstallContainer* sender);
 
 // The install's answer to "stop the installation?" (yes without an install).
 bool AskUserAbort();

@@ -91,9 +91,12 @@ TFileGroupSelectForm::TFileGroupSelectForm(fw::Control* parent)
     DriveList->setColumnCount(3);
     DriveList->setHeaderLabels({"", "Space Required:", "Space Available:"});
     DriveList->header()->setSectionsClickable(false);
-    DriveList->setColumnWidth(0, 50);
-    DriveList->setColumnWidth(1, 120);
-    DriveList->setColumnWidth(2, 120);
+    // The sizes take what they need, the mount point the rest (cut in its middle, whole in its tip).
+    DriveList->header()->setStretchLastSection(false);
+    DriveList->header()->setSectionResizeMode(0, QHeaderView::Stretch);
+    DriveList->header()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
+    DriveList->header()->setSectionResizeMode(2, QHeaderView::ResizeToContents);
+    DriveList->setTextElideMode(Qt::ElideMiddle);
     DriveList->SetTabStop(false);
     DriveList->SetBounds(12, 240, 310, 61);
 
@@ -151,7 +154,7 @@ void TFileGroupSelectForm::RefreshDetails() {
         item->setText(1, QString::fromStdString(Bytes(fc ? fc->TotalSize(false) : 0)));
     }
     if (TInstallContainer* group = SelectedGroup()) {
-        DirectoryLabel->SetCaption(group->DestPath());
+        DirectoryLabel->SetPathCaption(group->DestPath());
         auto* fc = dynamic_cast<TFileContainer*>(group);
         BrowseBtn->SetEnabled(fc && fc->AllowChangeDir);
         const bool described = fc && !fc->Description.empty();
@@ -178,6 +181,7 @@ void TFileGroupSelectForm::RefreshDrives() {
     for (const DriveRow& row : rows) {
         auto* item = new QTreeWidgetItem(DriveList);
         item->setText(0, QString::fromStdString(row.MountPoint));
+        item->setToolTip(0, QString::fromStdString(row.MountPoint));
         item->setText(1, QString::fromStdString(Bytes(row.Required)));
         item->setText(2, QString::fromStdString(Bytes(row.Available)));
         item->setIcon(0, DriveList->style()->standardIcon(row.Enough() ? QStyle::SP_DialogApplyButton

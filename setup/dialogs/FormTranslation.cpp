@@ -12,6 +12,13 @@
 
 namespace setup {
 
+void TTranslateLabel::SetPathCaption(const std::string& path) {
+    const QString whole = QString::fromStdString(path);
+    const QString shown = fontMetrics().elidedText(whole, Qt::ElideMiddle, width());
+    SetCaption(shown.toStdString());
+    setToolTip(shown == whole ? QString() : whole);
+}
+
 namespace {
 
 bool TargetHasTexts(const TTranslator& translator) {

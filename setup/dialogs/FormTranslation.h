@@ -15,6 +15,9 @@ class TTranslateLabel : public fw::Label {
 public:
     using fw::Label::Label;
     int GLID = 0;
+    // A path too long for the label keeps its beginning and its file name; the whole of it is then the
+    // label's tip.
+    void SetPathCaption(const std::string& path);
 };
 
 // A button whose caption is the translator's text of that number (0: translated by its wording).

@@ -73,12 +73,7 @@ TCopyFileForm::TCopyFileForm(fw::Component* owner) : TBaseDuringCopyForm(owner, 
 }
 
 void TCopyFileForm::ShowName(const std::string& name) {
-    // A long path keeps its beginning and its file name; the whole of it is the label's tip.
-    const QString whole = QString::fromStdString(name);
-    const QString shown =
-        lblCopyingFile->fontMetrics().elidedText(whole, Qt::ElideMiddle, lblCopyingFile->width());
-    lblCopyingFile->SetCaption(shown.toStdString());
-    lblCopyingFile->setToolTip(shown == whole ? QString() : whole);
+    lblCopyingFile->SetPathCaption(name);
 }
 
 void TCopyFileForm::Status(TFileStatusParameter* file, TDownloadStatusParameter* download) {
@@ -108,7 +103,7 @@ void TCopyFileDlg::Receive(TInstallContainer* sender, int code, TParameter* para
     if (code != -998 && code != -988 && code != -996) return;
     if (DefaultDialogManager(dmDuringCopyFiles)) return; // the manager's window shows the copy
     if (code == -996) {
-        if (form_) form_->Hide();
+        if (form_ && IsWholeCopy(sender)) form_->Hide();
         return;
     }
     if (!param) throw IException("%s got a nil PO parameter", {Name()});

@@ -2,6 +2,7 @@
 
 #include "base/Text.h"
 #include "fw/ui/Guard.h"
+#include "setup/install/InstallUi.h"
 #include "setup/kit/KitRoutines.h"
 #include "setup/kit/ShellFolders.h"
 #include "setup/links/ShellLinks.h"
@@ -101,6 +102,9 @@ void TSelectFolderForm::EditChanged() {
 void TSelectFolderForm::GoNext() {
     if (!ValidMenuFolder(FolderEdit->Text())) {
         fw::MessageBeep(0);
+        ShowKitMessage("Katalog izbornika mora biti jedno ime, bez znakova \"/\" i \"\\\" i različito od "
+                       "\".\" i \"..\": <" +
+                       FolderEdit->Text() + ">");
         FolderEdit->SetFocus();
         return;
     }

@@ -58,8 +58,23 @@ TReadmeForm::TReadmeForm(fw::Control* parent) : TBaseInstallForm(parent, "Inform
     Information = TextBox(*this, nextTextTop_);
 }
 
+TEndingForm::TEndingForm(fw::Control* parent, std::string caption, TManagerType kind, int order)
+    : TBaseInstallForm(parent, std::move(caption), kind, order) {
+    // An ending comes after the point where there is nothing left to cancel: Esc goes on like the
+    // button that shows, towards Kraj.
+    CancelBtn->Cancel = false;
+    CancelBtn->Hide();
+    NextBtn->Cancel = true;
+    FinishBtn->Cancel = true;
+}
+
+void TEndingForm::CancelPressed() {
+    GoNext();
+}
+
 void TEndingForm::RefreshPage() {
     BackBtn->SetVisible(!IsFirstPage());
+    CancelBtn->Hide();
     const bool last = IsLastPage() || !Host();
     NextBtn->SetVisible(!last);
     FinishBtn->SetVisible(last);

@@ -43,10 +43,12 @@ public:
 };
 
 // The ending pages: Back, Proceed and Finish, the one of Proceed and Finish that shows takes the focus.
+// They come once the run is over, so they offer no cancel: Esc presses the button that shows.
 class TEndingForm : public TBaseInstallForm {
 public:
-    using TBaseInstallForm::TBaseInstallForm;
+    TEndingForm(fw::Control* parent, std::string caption, TManagerType kind, int order);
     void RefreshPage() override;
+    void CancelPressed() override;
 };
 
 class TGoodInstallForm : public TEndingForm {

@@ -10,6 +10,7 @@
 #include "setup/kit/KitExceptions.h"
 #include "setup/kit/KitRoutines.h"
 #include "setup/kit/Registry.h"
+#include "setup/kit/RunLock.h"
 #include "setup/kit/StaleTemporaries.h"
 #include "setup/kit/Translator.h"
 
@@ -117,7 +118,7 @@ void TCustomInstall::Loaded() {
         throw IEInstall(
             "You forgot to pass in the build directory. In Run | Parameters, follow this format: -d "
             "\"-sC:\\My Build\"");
-    sourceFolder_ = !base::Trim(SwitchArg('s')).empty() ? RemoveBackslash(NormalizeSeparators(SwitchArg('s')))
+    sourceFolder_ = !base::Trim(SwitchArg('s')).empty() ? RemoveBackslash(SwitchArg('s'))
                                                         : RemoveBackslash(FolderPart(ProgramFile));
     recordKey_ = FindSetupRecord(false);
     SetCurrentInstallType(itAlways);
@@ -159,10 +160,21 @@ int TCustomInstall::Execute(const std::vector<std::string>& args) {
             ShowKitMessage(e.what());
             exitCode_ = 1;
         }
-    } else if (Switch('r')) {
-        Guarded([&] { Resume(); });
-    } else if (RunAutomatic) {
-        Guarded([&] { Run(); });
+    } else if (Switch('r') || RunAutomatic) {
+        SetupRunLock lock;
+        if (!lock.TryTake()) {
+            // Another setup is at work on the same records and files: this one leaves it alone.
+            ShowKitMessage(SetupAlreadyRunningText);
+            Guarded([&] { Cleanup(); });
+            return 1;
+        }
+        Guarded([&] { Switch('r') ? Resume() : Run(); });
+        lock.Release();
+        // A run that leaves no installation leaves no registry behind either.
+        try {
+            ForgetUnusedRegistry();
+        } catch (const std::exception&) {
+        }
     }
     return exitCode_;
 }
@@ -203,6 +215,7 @@ void TCustomInstall::Run() {
     newFolders_.clear();
     undos_.clear();
     uninstallKeyExisted_ = RegKeyExists(HKEY_LOCAL_MACHINE, UninstallKeyBase + Information.ProductName);
+    RemoveTemporariesOfKilledRuns();
     ReadArchiveInfo();
     if (OnStartInstall) OnStartInstall(*this);
     for (int code : {-986, -976, -975, -982, -981, -977, -980})
@@ -210,8 +223,11 @@ void TCustomInstall::Run() {
     TFileContainer::Process();
     RecordMadeFolders();
     if (unfinished_ > 0 || RebootNeeded()) RegisterRunOnce();
+    // The installation is in place: from here on nothing takes it away again, whatever the pages after
+    // it answer.
+    installRunning_ = false;
     if (RebootNeeded()) {
-        Broadcast(this, -987, nullptr);
+        PastTheInstallation([&] { Broadcast(this, -987, nullptr); });
         bool go = true;
         if (OnRebootWindows) OnRebootWindows(*this, go);
         if (go) {
@@ -220,14 +236,25 @@ void TCustomInstall::Run() {
         }
         terminated_ = true;
         exitCode_ = 3;
-        installRunning_ = false;
         return;
     }
-    ShowGoodInstall();
+    FinishInstalled();
+}
+
+void TCustomInstall::PastTheInstallation(const std::function<void()>& step) {
+    try {
+        step();
+    } catch (const EAIUserAbort&) {
+        // a page closed some other way than with its button: the installation stays as it is
+    } catch (const base::Abort&) {
+    }
+}
+
+void TCustomInstall::FinishInstalled() {
+    PastTheInstallation([&] { ShowGoodInstall(); });
     Cleanup();
     DeleteSetupRecord();
     if (RunAutomatic) TerminateApp();
-    installRunning_ = false;
 }
 
 void TCustomInstall::ForEachFileContainer(const std::function<void(TFileContainer&)>& fn) {
@@ -237,6 +264,25 @@ void TCustomInstall::ForEachFileContainer(const std::function<void(TFileContaine
             walk(*c.Items(i));
     };
     walk(*this);
+}
+
+void TCustomInstall::RemoveTemporariesOfKilledRuns() {
+    // Every folder a file goes to, also those whose files this run leaves as they are.
+    std::set<std::string> folders;
+    std::function<void(TInstallContainer&)> walk = [&](TInstallContainer& c) {
+        if (auto* f = dynamic_cast<TCustomInstallFile*>(&c)) {
+            try {
+                folders.insert(RemoveBackslash(f->DestPath()));
+            } catch (const std::exception&) {
+                // a file whose folder cannot be told yet has left nothing there either
+            }
+        }
+        for (int i = 0; i < c.Count(); ++i)
+            walk(*c.Items(i));
+    };
+    walk(*this);
+    for (const std::string& folder : folders)
+        if (!folder.empty()) RemoveStaleTemporaries(folder, true);
 }
 
 void TCustomInstall::ReadArchiveInfo() {
@@ -292,11 +338,8 @@ void TCustomInstall::Resume() {
         const std::string name = ReadRegString(HKEY_LOCAL_MACHINE, recordKey_, "RunOnce", "");
         if (!name.empty()) DeleteRegValue(HKEY_LOCAL_MACHINE, RunOnceKey, name);
     }
-    ShowGoodInstall();
-    Cleanup();
-    DeleteSetupRecord();
-    if (RunAutomatic) TerminateApp();
     installRunning_ = false;
+    FinishInstalled();
 }
 
 void TCustomInstall::DoPendingRenames() {
@@ -484,8 +527,9 @@ void TCustomInstall::HandleException(const std::exception& e) {
         return;
     }
     exitCode_ = 1;
-    ShowBadInstall();
+    // What went wrong is said first, then the page that the installation is not finished.
     ShowKitMessage(removed ? std::string(e.what()) + "\n\n" + RolledBackText : std::string(e.what()));
+    ShowBadInstall();
     Cleanup();
     DeleteSetupRecord();
     TerminateApp();

@@ -129,6 +129,12 @@ public:
 
 private:
     void Guarded(const std::function<void()>& body);
+    // Runs a step after the installation is in place, where a user abort only ends the step.
+    void PastTheInstallation(const std::function<void()>& step);
+    // The success page, the clean-up and the end of a run whose installation is in place.
+    void FinishInstalled();
+    // The temporaries that setups killed while writing left in the folders of the installation.
+    void RemoveTemporariesOfKilledRuns();
     void DoPendingRenames();
     void ForEachFileContainer(const std::function<void(TFileContainer&)>& fn);
     std::string StartedSetupFile() const;

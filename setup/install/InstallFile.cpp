@@ -69,10 +69,19 @@ void TCustomInstallFile::Process() {
 
 namespace {
 
+// What the copy window shows of a file: where it goes (its component's name is nothing to the user).
+std::string ShownName(const TCustomInstallFile& file) {
+    try {
+        return file.TargetPath();
+    } catch (const std::exception&) {
+        return file.DestName;
+    }
+}
+
 TFileStatusParameter FinishedStatus(TCustomInstallFile& file) {
     TFileStatusParameter p;
     p.File = &file;
-    p.FileName = file.Name();
+    p.FileName = ShownName(file);
     p.Stats.FileSize = file.FileSize;
     p.Stats.FileDone = file.FileSize;
     p.Stats.Finished = true;
@@ -226,7 +235,7 @@ void TCustomInstallFile::Extract(const std::string& extractName) {
 void TCustomInstallFile::StatusStep(TDrvnCompress&, const TlzhFileStats& stats, int code) {
     TFileStatusParameter p;
     p.File = this;
-    p.FileName = Name();
+    p.FileName = ShownName(*this);
     p.Stats = stats;
     p.Bytes = stats.FileDone;
     p.Percent = stats.FilePercent;
@@ -302,10 +311,30 @@ long long EntryOf(const RegistryHive& hive, const std::string& files, const std:
 
 // Lists the file under key\files: its existing entry (else that of `listedAs`) gets the new name and stamp,
 // else a new "File<n>".
+// Takes entry n out of the list: the last entry moves into its place.
+void DropEntry(RegistryHive& hive, const std::string& key, long long n) {
+    const long long last = std::atoll(hive.Value(key, "Entries").value_or(RegValue{}).text.c_str());
+    if (n < 1 || n > last) return;
+    for (const char* part : {"File", "Stamp"}) {
+        const auto moved = hive.Value(key, part + std::to_string(last));
+        if (n != last && moved) hive.SetValue(key, part + std::to_string(n), *moved);
+        hive.DeleteValue(key, part + std::to_string(last));
+    }
+    hive.SetValue(key, "Entries", RegValue{RegValue::String, std::to_string(last - 1), 0, 0});
+}
+
 bool RecordFile(RegistryHive& hive, const std::string& key, const std::string& target,
                 const std::string& stamp, const std::string& listedAs) {
     long long n = EntryOf(hive, key, target);
-    if (n == 0) n = EntryOf(hive, key, listedAs);
+    const long long was = listedAs == target ? 0 : EntryOf(hive, key, listedAs);
+    if (n == 0) {
+        n = was;
+    } else if (was != 0) {
+        // Listed under both names (an earlier run renamed it already): the old name goes.
+        const long long last = std::atoll(hive.Value(key, "Entries").value_or(RegValue{}).text.c_str());
+        DropEntry(hive, key, was);
+        if (n == last) n = was;
+    }
     if (n == 0) {
         n = std::atoll(hive.Value(key, "Entries").value_or(RegValue{}).text.c_str()) + 1;
         hive.SetValue(key, "Entries", RegValue{RegValue::String, std::to_string(n), 0, 0});

@@ -56,35 +56,42 @@ namespace {
 
 using detail::Fd;
 
-// A new file beside a target, renamed over it on Commit and removed otherwise.
+// A new file beside a target, renamed over it on Commit and removed otherwise. Its name carries this
+// process's id, so a later run (or the uninstaller) knows it for one of a killed setup and removes it.
 class TempBeside {
 public:
     // Without sync the rename alone keeps a killed process from leaving a half file; the caller then
     // syncs the file system once at the end.
-    explicit TempBeside(const std::string& target, bool sync = true)
-        : target_(target), file_(Begin(target, sync)) {}
-    int Get() const { return file_->Fd(); }
+    explicit TempBeside(const std::string& target, bool sync = true) : target_(target), sync_(sync) {
+        const std::string folder = fs::path(target).parent_path().string();
+        RemoveStaleTemporaries(folder);
+        fd_ = OpenPartFile(folder, 0644, temp_);
+        if (fd_ < 0) throw EDrvnCompress(FormatText("Ne mogu kreirati datoteku %s", {target_}));
+    }
+    ~TempBeside() {
+        if (fd_ >= 0) base::Fs().Close(fd_);
+        if (!committed_) base::Fs().Unlink(temp_.c_str());
+    }
+    TempBeside(const TempBeside&) = delete;
+    TempBeside& operator=(const TempBeside&) = delete;
+    int Get() const { return fd_; }
     void Commit() {
-        try {
-            file_->Commit();
-        } catch (const base::FileError&) {
+        const bool synced = !sync_ || base::SyncFile(fd_) == 0;
+        const int closed = base::Fs().Close(fd_);
+        fd_ = -1;
+        if (!synced || (closed != 0 && errno != EINTR) ||
+            base::Fs().Rename(temp_.c_str(), target_.c_str()) != 0)
             throw EDrvnCompress(FormatText("Ne mogu kreirati datoteku %s", {target_}));
-        }
+        committed_ = true;
+        if (sync_ && base::SyncFolder(fs::path(target_).parent_path()) != 0)
+            throw EDrvnCompress(FormatText("Ne mogu kreirati datoteku %s", {target_}));
     }
 
 private:
-    static std::unique_ptr<base::FileReplacement> Begin(const std::string& target, bool sync) {
-        RemoveStaleTemporaries(fs::path(target).parent_path().string());
-        base::ReplaceOptions options;
-        options.SyncFile = options.SyncFolder = sync;
-        try {
-            return std::make_unique<base::FileReplacement>(fs::path(target), options);
-        } catch (const base::FileError&) {
-            throw EDrvnCompress(FormatText("Ne mogu kreirati datoteku %s", {target}));
-        }
-    }
-    std::string target_;
-    std::unique_ptr<base::FileReplacement> file_;
+    std::string target_, temp_;
+    bool sync_;
+    int fd_ = -1;
+    bool committed_ = false;
 };
 
 unsigned CurrentUmask() {
@@ -256,8 +263,17 @@ int TDrvnCompress::IndexOfFile(const std::string& name) {
 
 // --- shared steps ---
 
+EdcDiskFull TDrvnCompress::FullDisk() const {
+    // The folder being written to, and what is left of the file being written there.
+    const std::string folder = !packing_ && !extractFolder_.empty()
+                                   ? extractFolder_
+                                   : fs::path(compressedFile_).parent_path().string();
+    const std::uint64_t left = stats_.FileSize > stats_.FileDone ? stats_.FileSize - stats_.FileDone : 0;
+    return EdcDiskFull(folder.empty() ? std::string(".") : folder, std::max<std::uint64_t>(left, 1));
+}
+
 void TDrvnCompress::DiskFull() {
-    if (!OnFullDisk) throw EdcDiskFull();
+    if (!OnFullDisk) throw FullDisk();
     OnFullDisk(*this);
 }
 
@@ -267,7 +283,7 @@ void TDrvnCompress::WriteFully(int fd, const unsigned char* data, std::size_t le
         data += n;
         len -= n;
         if (len == 0) return;
-        if (attempt >= MaxDiskFullRetries) throw EdcDiskFull();
+        if (attempt >= MaxDiskFullRetries) throw FullDisk();
         DiskFull();
         if (Abort) throw EdcAborted();
     }
@@ -389,7 +405,7 @@ void TDrvnCompress::WriteAt(int fd, const unsigned char* data, std::size_t len, 
         len -= n;
         pos += n;
         if (len == 0) return;
-        if (attempt >= MaxDiskFullRetries) throw EdcDiskFull();
+        if (attempt >= MaxDiskFullRetries) throw FullDisk();
         DiskFull();
         if (Abort) throw EdcAborted();
     }
@@ -516,7 +532,7 @@ void TDrvnCompress::Extract() {
         TDrvnCompress& zip;
         ~SyncAtEnd() {
             if (!zip.extractedSome_) return;
-            base::SyncFileSystemOf(NormalizeSeparators(zip.ExtractDirectory));
+            base::SyncFileSystemOf(zip.ExtractDirectory);
         }
     } syncAtEnd{*this};
     try {
@@ -552,7 +568,7 @@ void TDrvnCompress::ExtractOne(const std::string& entry) {
     if (base::Trim(ExtractName).empty()) ExtractName = NamePart(h.SourceName);
     if (OnBeforeExtracting) OnBeforeExtracting(*this, stats_);
     auto targetPath = [&] {
-        const std::string dir = NormalizeSeparators(ExtractDirectory);
+        const std::string dir = ExtractDirectory;
         return (dir.empty() ? std::string() : AddBackslash(dir)) +
                SafeMemberName(ExtractName, compressedFile_);
     };
@@ -581,7 +597,7 @@ void TDrvnCompress::ExtractOne(const std::string& entry) {
     }
     // The free space is asked again only when the room counted since is used up.
     if (h.FileSize > room_) room_ = FreeRoom(dir);
-    if (h.FileSize > room_) throw EdcDiskFull();
+    if (h.FileSize > room_) throw EdcDiskFull(dir, h.FileSize - room_);
     room_ -= h.FileSize;
     TempBeside temp(target, false); // one syncfs at the end of Extract instead of one fsync per member
     InflateMember(h, volume, volumeName, temp.Get());
@@ -906,7 +922,7 @@ void TDrvnCompress::CopyFile(const std::string& source) {
     if (!src.Valid() || ::fstat(src.Get(), &st) != 0 || !S_ISREG(st.st_mode))
         throw EDrvnCompress(FormatText("Ne mogu otvoriti datoteku %s", {source}));
     auto targetPath = [&] {
-        const std::string dir = NormalizeSeparators(ExtractDirectory);
+        const std::string dir = ExtractDirectory;
         return (dir.empty() ? std::string() : AddBackslash(dir)) + ExtractName;
     };
     stats_ = TlzhFileStats();

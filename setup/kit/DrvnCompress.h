@@ -1,5 +1,6 @@
 #pragma once
 #include "setup/kit/FileHeader.h"
+#include "setup/kit/KitExceptions.h"
 #include "setup/kit/Version.h"
 
 #include <cstdint>
@@ -115,8 +116,9 @@ public:
 
 protected:
     // A write came short: with an OnFullDisk handler the write is retried after it (unless it set
-    // Abort), else EdcDiskFull "Disk je pun".
+    // Abort), else EdcDiskFull "Disk je pun", naming the folder and the bytes still to be written there.
     virtual void DiskFull();
+    EdcDiskFull FullDisk() const;
 
 private:
     friend class ArchiveOperation;

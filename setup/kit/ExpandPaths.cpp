@@ -54,7 +54,9 @@ std::string ExpandPathVariables(const std::string& text, const PathComponent* li
     std::string out;
     for (std::size_t i = 0; i < text.size(); ++i) {
         if (text[i] != '%') {
-            out += text[i];
+            // the configured text may use "\" as its separator; the folders put in for variables stand
+            // as they are
+            out += text[i] == '\\' ? '/' : text[i];
             continue;
         }
         if (i + 1 >= text.size()) break;
@@ -65,7 +67,7 @@ std::string ExpandPathVariables(const std::string& text, const PathComponent* li
             out += RemoveBackslash(
                 Variable(static_cast<char>(std::tolower(static_cast<unsigned char>(next))), link));
     }
-    return NormalizeSeparators(out);
+    return out;
 }
 
 } // namespace setup

@@ -6,6 +6,10 @@ EAIUserAbort::EAIUserAbort() : EAI(TranslateText("Installation aborted by the us
 
 EdcDiskFull::EdcDiskFull() : EDrvnCompress("Disk je pun") {}
 
+EdcDiskFull::EdcDiskFull(const std::string& folder, std::uint64_t missing)
+    : EDrvnCompress(FormatText("Disk je pun: u mapi %s nedostaje još %s bajtova.",
+                               {folder, std::to_string(missing)})) {}
+
 EdcAborted::EdcAborted() : EDrvnCompress("Operacija je opozvana od strane korisnika") {}
 
 IException::IException(const std::string& message) : ECustomDorvaneAbnormal(TranslateText(message)) {}

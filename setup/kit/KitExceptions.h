@@ -2,6 +2,7 @@
 #include "base/Exceptions.h"
 #include "setup/kit/KitFormat.h"
 
+#include <cstdint>
 #include <string>
 
 namespace setup {
@@ -31,6 +32,8 @@ SETUP_KIT_EXCEPTION(EDrvnCompress, EDorvaneAbnormal)
 class EdcDiskFull : public EDrvnCompress {
 public:
     EdcDiskFull();
+    // Names the folder and how many more bytes the file needs there.
+    EdcDiskFull(const std::string& folder, std::uint64_t missing);
 };
 class EdcAborted : public EDrvnCompress {
 public:

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <mutex>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace setup {
@@ -73,6 +74,13 @@ fs::path StateFolder() {
     return fs::path(EnvOr("XDG_STATE_HOME", HomeFolder() + "/.local/state")) / "lumeno-setup";
 }
 
+bool StillNamed(int fd, const std::string& path) {
+    struct stat open {
+    }, named{};
+    return ::fstat(fd, &open) == 0 && ::stat(path.c_str(), &named) == 0 && open.st_dev == named.st_dev &&
+           open.st_ino == named.st_ino;
+}
+
 std::string SystemDirectory() {
     return (StateFolder() / "system").string();
 }
@@ -135,18 +143,30 @@ std::string SafeFileName(std::string_view text) {
     return out;
 }
 
+namespace {
+
+// A path of this system ("/" in it) is split at "/" only: a "\\" there is part of a name. A configured
+// one ("\\Lumeno\\Plom") at "\\".
+std::string_view Separators(std::string_view path, bool colon) {
+    if (path.find('/') != std::string_view::npos) return "/";
+    return colon ? "\\:" : "\\";
+}
+
+} // namespace
+
 std::string NamePart(std::string_view path) {
-    const std::size_t p = path.find_last_of("/\\:");
+    const std::size_t p = path.find_last_of(Separators(path, true));
     return std::string(p == std::string_view::npos ? path : path.substr(p + 1));
 }
 
 std::string FolderPart(std::string_view path) {
-    const std::size_t p = path.find_last_of("/\\");
+    const std::size_t p = path.find_last_of(Separators(path, false));
     return p == std::string_view::npos ? std::string() : std::string(path.substr(0, p));
 }
 
 std::string NormalizeSeparators(std::string_view path) {
     std::string out(path);
+    if (out.find('/') != std::string::npos) return out; // a path of this system: "\\" is part of a name
     for (char& c : out)
         if (c == '\\') c = '/';
     return out;

@@ -21,6 +21,8 @@ std::string TempFileName(bool keep);
 // Where the setup keeps its own state (the registry files): $LUMENO_SETUP_STATE when set, else
 // /var/lib/lumeno-setup for root, else $XDG_STATE_HOME/lumeno-setup (~/.local/state/lumeno-setup).
 std::filesystem::path StateFolder();
+// Whether the open file is still the one at that name (a lock file may be removed while it is waited for).
+bool StillNamed(int fd, const std::string& path);
 inline constexpr const char* StateFolderVariable = "LUMENO_SETUP_STATE";
 
 // Stand-ins for the system and Windows folders: folders inside the state folder, so nothing the setup
@@ -43,11 +45,13 @@ std::string AfterColon(std::string_view text);
 // A name that is safe as one file name: "/" becomes "-", the characters " * : ; < > ? \ | are dropped.
 std::string SafeFileName(std::string_view text);
 
-// The last part of a path whose parts are separated by "/", "\" or ":".
+// The last part of a path. A path with a "/" is one of this system, split at "/" only (a "\" is part of a
+// name there); one without is a configured path whose parts are separated by "\" or ":".
 std::string NamePart(std::string_view path);
-// The folder part before the last "/" or "\" (empty when there is none).
+// The folder part before the last separator, in the same way (empty when there is none).
 std::string FolderPart(std::string_view path);
-// Backslashes of a configured path turned into "/".
+// Backslashes of a configured path turned into "/"; a path of this system (one holding a "/") stays as it
+// is.
 std::string NormalizeSeparators(std::string_view path);
 
 // At most maxBytes bytes of UTF-8 text, never cutting a character in two.

@@ -91,7 +91,9 @@ std::string Expanded(const TCustomPathSpecifier* kind, const PathComponent& comp
         kind->Check(&component);
         kind->Expand(&component, base);
     }
-    return RemoveBackslash(Join(NormalizeSeparators(base), rest));
+    // The base is a folder of this system as it stands (a "\" in it is part of a name); only the configured
+    // rest may use "\" for its separators.
+    return RemoveBackslash(Join(base, rest));
 }
 
 } // namespace
@@ -192,7 +194,7 @@ void psBDEDLL::Expand(const PathComponent*, std::string& path) const {
         ReadRegString(HKEY_LOCAL_MACHINE, "\\Software\\Borland\\Database Engine", "DLLPath", "");
     const std::string first = Field(value, 1, ';');
     path = base::Trim(first).empty() ? ProgramFilesFolder() + "/Borland/Common Files/BDE"
-                                     : RemoveBackslash(NormalizeSeparators(base::Trim(first)));
+                                     : RemoveBackslash(base::Trim(first));
 }
 std::string psBDEDLL::Description() const {
     return "Borland Database Engine DLL Path";
@@ -250,7 +252,7 @@ void psInstallSource::Check(const PathComponent* component) const {
     RequireInstall(component);
 }
 void psInstallSource::Expand(const PathComponent* component, std::string& path) const {
-    path = RemoveBackslash(NormalizeSeparators(RequireInstall(component).SourceFolder()));
+    path = RemoveBackslash(RequireInstall(component).SourceFolder());
 }
 std::string psInstallSource::Description() const {
     return "Path from which the user ran the install";
@@ -278,7 +280,7 @@ void psMainArchiveFile::Check(const PathComponent* component) const {
 void psMainArchiveFile::Expand(const PathComponent* component, std::string& path) const {
     Check(component);
     const InstallRoot& install = *CurrentInstall();
-    const std::string source = RemoveBackslash(NormalizeSeparators(install.SourceFolder()));
+    const std::string source = RemoveBackslash(install.SourceFolder());
     path = AddBackslash(source) + (install.SelfExtracting() ? install.SelfExtractName() : "files.1");
 }
 std::string psMainArchiveFile::Description() const {

@@ -8,6 +8,7 @@
 #include "setup/kit/KitRoutines.h"
 #include "setup/kit/ShellFolders.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <cstdio>
@@ -181,6 +182,10 @@ std::vector<std::string> RegistryHive::SubKeys(const std::string& key) const {
     return out;
 }
 
+bool RegistryHive::HoldsValues() const {
+    return std::any_of(keys_.begin(), keys_.end(), [](const auto& k) { return !k.second.values.empty(); });
+}
+
 std::vector<std::string> RegistryHive::ValueNames(const std::string& key) const {
     std::vector<std::string> out;
     if (const Key* k = Find(key))
@@ -222,7 +227,7 @@ namespace {
 class DamagedRegistry : public EDorvaneAbnormal {
 public:
     DamagedRegistry(const std::string& source, int line)
-        : EDorvaneAbnormal(FormatText("The registry file %s is damaged at line %d", {source, line})),
+        : EDorvaneAbnormal(FormatText("Datoteka registra %s oštećena je u retku %d", {source, line})),
           Line(line) {}
     int Line;
 };
@@ -287,10 +292,15 @@ namespace {
 class HiveLock {
 public:
     HiveLock(const fs::path& file, bool exclusive) {
-        fd_ = base::FileHandle::Open(file, O_RDWR | O_CREAT, 0600);
-        if (!fd_) throw EDorvaneAbnormal("Cannot open the registry lock " + file.string());
-        while (::flock(fd_.Get(), exclusive ? LOCK_EX : LOCK_SH) != 0) {
-            if (errno != EINTR) throw EDorvaneAbnormal("Cannot lock the registry " + file.string());
+        // The lock file goes with the registry when nothing is left in it: a lock taken on a file that
+        // was removed meanwhile is taken again on the file now at that name.
+        for (;;) {
+            fd_ = base::FileHandle::Open(file, O_RDWR | O_CREAT, 0600);
+            if (!fd_) throw EDorvaneAbnormal("Ne mogu otvoriti bravu registra " + file.string());
+            while (::flock(fd_.Get(), exclusive ? LOCK_EX : LOCK_SH) != 0) {
+                if (errno != EINTR) throw EDorvaneAbnormal("Ne mogu zaključati registar " + file.string());
+            }
+            if (StillNamed(fd_.Get(), file.string())) return;
         }
     }
     HiveLock(const HiveLock&) = delete;
@@ -330,7 +340,7 @@ RegistryHive ReadHive(const fs::path& file) {
     struct stat st {};
     if (::stat(file.c_str(), &st) != 0) {
         if (errno == ENOENT) return {};
-        throw EDorvaneAbnormal("Cannot read the registry file " + file.string());
+        throw EDorvaneAbnormal("Ne mogu pročitati datoteku registra " + file.string());
     }
     const Stamp stamp{st.st_dev, st.st_ino, st.st_size,
                       st.st_mtim.tv_sec * 1000000000LL + st.st_mtim.tv_nsec};
@@ -344,7 +354,7 @@ RegistryHive ReadHive(const fs::path& file) {
         text = base::ReadWholeFile(file);
     } catch (const base::FileError& e) {
         if (e.Error() == ENOENT) return {};
-        throw EDorvaneAbnormal("Cannot read the registry file " + file.string());
+        throw EDorvaneAbnormal("Ne mogu pročitati datoteku registra " + file.string());
     }
     RegistryHive hive = RegistryHive::Parse(text, file.string());
     std::lock_guard lock(CacheMutex());
@@ -374,7 +384,7 @@ std::string MoveAside(const fs::path& file) {
         if (base::Fs().Rename(file.c_str(), kept.c_str()) == 0) return kept;
         break;
     }
-    throw EDorvaneAbnormal("Cannot move the damaged registry file " + file.string() + " aside");
+    throw EDorvaneAbnormal("Ne mogu skloniti oštećenu datoteku registra " + file.string());
 }
 
 // Reads the hive under the exclusive lock; a damaged file is kept aside and an empty hive started.
@@ -383,9 +393,10 @@ RegistryHive ReadOrRecover(const fs::path& file) {
         return ReadHive(file);
     } catch (const DamagedRegistry& e) {
         const std::string kept = MoveAside(file);
-        Notice(FormatText("The registry file %s was damaged at line %d. It was kept as %s and a new registry "
-                          "file was started.",
-                          {file.string(), e.Line, kept}));
+        Notice(
+            FormatText("Datoteka registra %s bila je oštećena u retku %d. Sačuvana je kao %s i započeta je "
+                       "nova datoteka registra.",
+                       {file.string(), e.Line, kept}));
         return {};
     }
 }
@@ -409,7 +420,7 @@ void SaveHive(const fs::path& file, const RegistryHive& hive) {
     try {
         base::ReplaceFile(file, hive.Serialize(), options);
     } catch (const base::FileError&) {
-        throw EDorvaneAbnormal("Cannot write the registry file " + file.string());
+        throw EDorvaneAbnormal("Ne mogu zapisati datoteku registra " + file.string());
     }
 }
 
@@ -447,6 +458,43 @@ bool RegistryStore::Update(int root, const std::function<bool(RegistryHive&)>& c
     const bool result = change(hive);
     SaveHive(file, hive);
     return result;
+}
+
+bool RegistryStore::Forget(int root) const {
+    const fs::path file = HiveFile(root);
+    const std::string lockFile = file.string() + ".lock";
+    std::error_code ec;
+    if (!fs::exists(lockFile, ec) && !fs::exists(file, ec)) return true;
+    HiveLock lock(lockFile, true);
+    RemoveStaleSaves(file);
+    if (ReadOrRecover(file).HoldsValues()) return false;
+    base::Fs().Unlink(file.c_str());
+    // Removed while held: whoever waits for it takes the lock again on a new file.
+    base::Fs().Unlink(lockFile.c_str());
+    return true;
+}
+
+void ForgetUnusedRegistry() {
+    const fs::path folder = StateFolder();
+    std::error_code ec;
+    if (!fs::is_directory(folder, ec)) return;
+    const RegistryStore store(folder);
+    bool all = true;
+    for (int root : {HKEY_CLASSES_ROOT, HKEY_CURRENT_CONFIG, HKEY_CURRENT_USER, HKEY_DYN_DATA,
+                     HKEY_LOCAL_MACHINE, HKEY_USERS})
+        if (!store.Forget(root)) all = false;
+    if (!all) return;
+    // The Windows and system stand-ins, and the folder itself, only when nothing else is in them.
+    for (const char* sub : {"system", "windows"})
+        base::Fs().RemoveFolder((folder / sub).c_str());
+    if (base::Fs().RemoveFolder(folder.c_str()) != 0) return;
+    // In the default place the folders above it were made for it: they go too when left empty.
+    const char* own = std::getenv(StateFolderVariable);
+    const char* xdg = std::getenv("XDG_STATE_HOME");
+    if ((own && *own) || (xdg && *xdg) || ::geteuid() == 0) return;
+    const fs::path stateHome = folder.parent_path();
+    if (base::Fs().RemoveFolder(stateHome.c_str()) == 0)
+        base::Fs().RemoveFolder(stateHome.parent_path().c_str());
 }
 
 void SetRegistryNoticeHook(std::function<void(const std::string&)> hook) {

@@ -43,6 +43,8 @@ public:
     // Names of the direct sub-keys and of the values, in stored order.
     std::vector<std::string> SubKeys(const std::string& key) const;
     std::vector<std::string> ValueNames(const std::string& key) const;
+    // Whether any key holds a value (keys alone say nothing).
+    bool HoldsValues() const;
 
     std::string Serialize() const;
     // Throws EDorvaneAbnormal naming the source and the line when the text is damaged.
@@ -76,10 +78,16 @@ public:
     // Runs the change on the current contents and saves the result; returns what the change returned.
     bool Update(int root, const std::function<bool(RegistryHive&)>& change) const;
     std::filesystem::path HiveFile(int root) const;
+    // Removes the hive's file and its lock when no key of it holds a value; false when it holds some.
+    bool Forget(int root) const;
 
 private:
     std::filesystem::path folder_;
 };
+
+// Once no installation needs the registry any more (no value left in any hive), its files, their locks
+// and the state folder go (the folder only when nothing else is left in it).
+void ForgetUnusedRegistry();
 
 // Where the notice about a damaged registry file goes (the setup shows it; by default standard error).
 void SetRegistryNoticeHook(std::function<void(const std::string&)> hook);

@@ -35,7 +35,7 @@ std::string ConfigHome() {
 std::string Registered(int root, const char* key, const char* name, const std::string& def) {
     if (!RegValueExists(root, key, name)) return def;
     const std::string v = ReadRegString(root, key, name, def);
-    return RemoveBackslash(NormalizeSeparators(v));
+    return RemoveBackslash(v);
 }
 
 // XDG_DESKTOP_DIR from user-dirs.dirs: a quoted path that may start with $HOME.

@@ -2,12 +2,15 @@
 
 #include "base/FileSystem.h"
 
+#include <atomic>
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
 #include <ctime>
 #include <dirent.h>
+#include <fcntl.h>
 #include <mutex>
+#include <random>
 #include <set>
 #include <string_view>
 #include <sys/stat.h>
@@ -18,6 +21,22 @@ namespace setup {
 std::string PartTemplate(const std::string& folder) {
     return (folder.empty() ? std::string(".") : folder) + "/" + PartPrefix + std::to_string(::getpid()) +
            "-XXXXXX";
+}
+
+int OpenPartFile(const std::string& folder, unsigned mode, std::string& path) {
+    static std::atomic<unsigned> counter{0};
+    std::random_device seed;
+    std::mt19937 rng(seed() ^ counter.fetch_add(1));
+    const char* letters = "0123456789abcdefghijklmnopqrstuvwxyz";
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        path = PartTemplate(folder);
+        for (std::size_t i = path.size() - 6; i < path.size(); ++i)
+            path[i] = letters[rng() % 36];
+        const int fd =
+            base::Fs().Open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, static_cast<mode_t>(mode));
+        if (fd >= 0 || errno != EEXIST) return fd;
+    }
+    return -1;
 }
 
 namespace {

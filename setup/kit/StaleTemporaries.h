@@ -12,6 +12,9 @@ inline constexpr long StaleAgeSeconds = 3600;
 
 // "<folder>/.lumeno-part-<pid of this process>-XXXXXX", a pattern for mkstemp.
 std::string PartTemplate(const std::string& folder);
+// Creates a new file of that pattern with the mode (less the umask), open for reading and writing; its
+// path through `path`. -1 when none could be made.
+int OpenPartFile(const std::string& folder, unsigned mode, std::string& path);
 
 // Removes the folder's temporary files whose process is gone. Each folder is swept once per process
 // unless force is given (the uninstaller sweeps every folder it touches). Returns how many went.

@@ -92,8 +92,7 @@ std::string DesktopDirectoriesFolder() {
 std::string MergedMenusFolder() {
     // Redirected like the other shell folders when the value is there.
     if (RegValueExists(HKEY_CURRENT_USER, ShellFoldersKey, "Merged Menus"))
-        return RemoveBackslash(
-            NormalizeSeparators(ReadRegString(HKEY_CURRENT_USER, ShellFoldersKey, "Merged Menus", "")));
+        return RemoveBackslash(ReadRegString(HKEY_CURRENT_USER, ShellFoldersKey, "Merged Menus", ""));
     if (::geteuid() == 0) return "/etc/xdg/menus/applications-merged";
     const char* config = std::getenv("XDG_CONFIG_HOME");
     const char* home = std::getenv("HOME");
@@ -273,7 +272,7 @@ std::string TCustomInstallShellLink::Target() const {
     std::string base;
     objectLocationType_->Check(this);
     objectLocationType_->Expand(this, base);
-    base = RemoveBackslash(NormalizeSeparators(base));
+    base = RemoveBackslash(base);
     if (location.empty()) return base;
     return RemoveBackslash(base) + (location.front() == '/' ? "" : "/") + location;
 }

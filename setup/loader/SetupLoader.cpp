@@ -49,6 +49,22 @@ int Fail(const std::string& text) {
     return 1;
 }
 
+// Why a program could not be started, in the user's words.
+std::string StartError(int error) {
+    switch (error) {
+    case EACCES:
+    case EPERM:
+        return "nije dopušteno pokretanje programa iz te mape (je li mapa privremenih datoteka montirana s "
+               "noexec? postavite TMPDIR na drugu mapu)";
+    case ENOENT:
+        return "program ne postoji";
+    case ENOEXEC:
+        return "program nije za ovo računalo";
+    default:
+        return "greška " + std::to_string(error);
+    }
+}
+
 // Every kind of damage (cut short, a byte changed, a changed trailer) gets the one text.
 int Damaged(const std::string& self) {
     return Fail("datoteka " + self + " je oštećena ili nepotpuna; preuzmite je ponovno");
@@ -95,7 +111,7 @@ std::string MakeWorkFolder() {
 int main(int argc, char** argv) {
     std::error_code ec;
     const std::string self = fs::read_symlink("/proc/self/exe", ec).string();
-    if (ec) return Fail("cannot find its own file");
+    if (ec) return Fail("ne mogu pronaći vlastitu datoteku");
     const std::string folder = setup::FolderPart(self);
     std::string archive;
     std::uint64_t offset = 0;
@@ -115,7 +131,7 @@ int main(int argc, char** argv) {
             const std::uint64_t end = ImageEnd(self);
             if (end != 0 && SizeOf(self) > end) return Damaged(self);
             archive = setup::AddBackslash(folder) + "setup.1";
-            if (!fs::is_regular_file(archive, ec)) return Fail("setup.1 was not found beside " + self);
+            if (!fs::is_regular_file(archive, ec)) return Fail("datoteka setup.1 nije pronađena uz " + self);
         }
     } catch (const std::exception& e) {
         return Fail(e.what());
@@ -127,7 +143,7 @@ int main(int argc, char** argv) {
 
     RemoveFoldersOfKilledSetups();
     const std::string work = MakeWorkFolder();
-    if (work.empty()) return Fail("cannot create a temporary folder");
+    if (work.empty()) return Fail("ne mogu napraviti privremenu mapu u " + TempRoot());
     std::string program;
     try {
         setup::TDrvnCompress zip;
@@ -136,13 +152,13 @@ int main(int argc, char** argv) {
         std::vector<std::string> members;
         for (int i = 0; i < zip.FileCount(); ++i)
             members.push_back(zip.GetFileStats(i).FileName);
-        if (members.empty()) throw std::runtime_error("setup.1 holds no setup program");
+        if (members.empty()) throw std::runtime_error("setup.1 ne sadrži program instalacije");
         zip.ExtractDirectory = work;
         zip.SetFilesToProcess(members);
         zip.Extract();
         program = setup::AddBackslash(work) + setup::NamePart(members.front());
         if (zip.Abort || base::Fs().ChangeModeOf(program.c_str(), 0755) != 0)
-            throw std::runtime_error("cannot unpack setup.1");
+            throw std::runtime_error("ne mogu raspakirati setup.1 u " + work);
     } catch (const std::exception& e) {
         base::RemoveTree(work);
         return Fail(e.what());
@@ -154,5 +170,5 @@ int main(int argc, char** argv) {
     argvOut.push_back(nullptr);
     ::execv(program.c_str(), argvOut.data());
     base::RemoveTree(work);
-    return Fail("cannot start " + program + ": " + std::strerror(errno));
+    return Fail("ne mogu pokrenuti " + program + ": " + StartError(errno));
 }

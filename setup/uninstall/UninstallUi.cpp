@@ -1,13 +1,19 @@
 #include "setup/uninstall/UninstallUi.h"
 
 #include "app/shell/MyDialog.h"
+#include "base/Text.h"
 #include "fw/ui/Application.h"
+#include "setup/kit/KitRoutines.h"
+#include "setup/kit/Registry.h"
+#include "setup/kit/RunLock.h"
 
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <iostream>
 #include <memory>
 #include <QApplication>
+#include <set>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -29,19 +35,23 @@ void List(std::string& text, const std::vector<std::string>& files) {
     if (files.size() > ListedAtMost) text += "\n  ... i još " + std::to_string(files.size() - ListedAtMost);
 }
 
+// A table's files share its folder and its name before the extension, in any case ("Partner.db",
+// "PARTNER.mb").
+std::string TableOf(const std::string& file) {
+    const std::size_t slash = file.rfind('/') + 1;
+    const std::size_t dot = file.rfind('.');
+    if (dot == std::string::npos || dot < slash) return file;
+    return file.substr(0, slash) + base::UpperCase(file.substr(slash, dot - slash));
+}
+
 // The files kept that are not part of a kept table.
 std::vector<std::string> OtherKept(const UninstallReport& r) {
+    std::set<std::string> tables;
+    for (const std::string& db : r.KeptTables)
+        tables.insert(TableOf(db));
     std::vector<std::string> out;
-    for (const std::string& f : r.Kept) {
-        bool ofTable = false;
-        for (const std::string& db : r.KeptTables) {
-            const std::string stem = db.substr(0, db.rfind('.') + 1);
-            if (f.size() > stem.size() && f.compare(0, stem.size(), stem) == 0 &&
-                f.find('/', stem.size()) == std::string::npos && IsTableFile(f.substr(f.rfind('/') + 1)))
-                ofTable = true;
-        }
-        if (!ofTable) out.push_back(f);
-    }
+    for (const std::string& f : r.Kept)
+        if (!IsTableFile(NamePart(f)) || !tables.count(TableOf(f))) out.push_back(f);
     return out;
 }
 
@@ -74,8 +84,14 @@ AskWay HowToAsk() {
     return AskWay::None;
 }
 
-std::string UninstallQuestion(const std::string& product) {
-    return "Ukloniti " + product + " i sve njegove datoteke s računala?";
+std::string UninstallQuestion(const std::string& product, const std::vector<std::string>& running) {
+    std::string text;
+    if (!running.empty()) {
+        text = "Program je još pokrenut:";
+        List(text, running);
+        text += "\nZatvorite ga prije uklanjanja: podaci koje upravo unosite inače se gube.\n\n";
+    }
+    return text + "Ukloniti " + product + " i sve njegove datoteke s računala?";
 }
 
 std::string UninstallSummary(const UninstallReport& r) {
@@ -92,6 +108,43 @@ std::string UninstallSummary(const UninstallReport& r) {
     }
     return text;
 }
+
+namespace {
+
+using Tell = std::function<void(const std::string&, bool)>;
+
+// Asks, then removes: 0 removed, 1 not installed or no way to ask, 2 the answer was no.
+int Uninstall(const std::string& product, AskWay way, Window* window, const Tell& tell) {
+    if (UninstallKeyOf(product).empty()) {
+        tell(product + " nije instaliran.", true);
+        return 1;
+    }
+    const std::string question = UninstallQuestion(product, RunningPrograms(product));
+    bool yes = false;
+    if (way == AskWay::Terminal) {
+        std::printf("%s (Da/Ne) ", question.c_str());
+        std::fflush(stdout);
+        std::string answer;
+        yes = std::getline(std::cin, answer) && !answer.empty() && (answer[0] == 'D' || answer[0] == 'd');
+        if (!yes) std::printf("\n");
+    } else if (way == AskWay::Window) {
+        yes = window->Ask(question);
+    } else {
+        std::fprintf(stderr,
+                     "%s se ne uklanja bez potvrde, a nema ni terminala ni zaslona na kojem bi se pitalo. "
+                     "Pokrenite uklanjanje iz izbornika ili u terminalu.\n",
+                     product.c_str());
+        return 1;
+    }
+    if (!yes) {
+        tell("Ništa nije uklonjeno.", false);
+        return 2;
+    }
+    tell(UninstallSummary(UninstallProduct(product)), false);
+    return 0;
+}
+
+} // namespace
 
 int RunUninstaller(int argc, char** argv) {
     std::string product;
@@ -110,34 +163,16 @@ int RunUninstaller(int argc, char** argv) {
         tell("Upotreba: uninstall <naziv programa>", true);
         return 1;
     }
+    SetupRunLock lock;
+    if (!lock.TryTake()) {
+        tell(SetupAlreadyRunningText, true);
+        return 1;
+    }
     try {
-        if (UninstallKeyOf(product).empty()) {
-            tell(product + " nije instaliran.", true);
-            return 1;
-        }
-        bool yes = false;
-        if (way == AskWay::Terminal) {
-            std::printf("%s (Da/Ne) ", UninstallQuestion(product).c_str());
-            std::fflush(stdout);
-            std::string answer;
-            yes = std::getline(std::cin, answer) && !answer.empty() && (answer[0] == 'D' || answer[0] == 'd');
-            if (!yes) std::printf("\n");
-        } else if (way == AskWay::Window) {
-            yes = window->Ask(UninstallQuestion(product));
-        } else {
-            std::fprintf(
-                stderr,
-                "%s se ne uklanja bez potvrde, a nema ni terminala ni zaslona na kojem bi se pitalo. "
-                "Pokrenite uklanjanje iz izbornika ili u terminalu.\n",
-                product.c_str());
-            return 1;
-        }
-        if (!yes) {
-            tell("Ništa nije uklonjeno.", false);
-            return 2;
-        }
-        tell(UninstallSummary(UninstallProduct(product)), false);
-        return 0;
+        const int status = Uninstall(product, way, window.get(), tell);
+        lock.Release();
+        ForgetUnusedRegistry();
+        return status;
     } catch (const std::exception& e) {
         tell(e.what(), true);
         return 1;

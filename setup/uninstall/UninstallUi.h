@@ -16,7 +16,8 @@ enum class AskWay { Terminal, Window, None };
 AskWay HowToAsk();
 
 // The question asked before anything is removed.
-std::string UninstallQuestion(const std::string& product);
+// With the installed programs still running named first.
+std::string UninstallQuestion(const std::string& product, const std::vector<std::string>& running = {});
 // What was removed and what was kept (the tables each named once, the other files listed).
 std::string UninstallSummary(const UninstallReport& report);
 

@@ -225,7 +225,27 @@ UninstallReport UninstallProduct(const std::string& product) {
     DropValuesNamingGonePaths(folders, key);
     ReleaseEngine(key);
     DeleteRegKeyTree(HKEY_LOCAL_MACHINE, key);
+    ForgetUnusedRegistry();
     return report;
+}
+
+std::vector<std::string> RunningPrograms(const std::string& product) {
+    const std::string key = UninstallKeyOf(product);
+    if (key.empty()) return {};
+    std::set<std::string> recorded;
+    for (const Recorded& r : RecordedFiles(key))
+        recorded.insert(r.path);
+    std::error_code ec;
+    const std::string self = fs::read_symlink("/proc/self/exe", ec).string();
+    std::set<std::string> running;
+    for (const auto& e : fs::directory_iterator("/proc", ec)) {
+        const std::string pid = e.path().filename().string();
+        if (pid.find_first_not_of("0123456789") != std::string::npos) continue;
+        std::error_code ec2;
+        const std::string exe = fs::read_symlink(e.path() / "exe", ec2).string();
+        if (!ec2 && exe != self && recorded.count(exe)) running.insert(exe);
+    }
+    return {running.begin(), running.end()};
 }
 
 } // namespace setup

@@ -27,4 +27,7 @@ bool IsTableFile(const std::string& name);
 // and the registry values that named what is gone; lowers the shared counts and deletes the uninstall key.
 UninstallReport UninstallProduct(const std::string& product);
 
+// The installed programs of the product that are running now (other than this one).
+std::vector<std::string> RunningPrograms(const std::string& product);
+
 } // namespace setup

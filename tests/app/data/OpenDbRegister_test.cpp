@@ -185,6 +185,21 @@ TEST_F(RegisterTest, ARowHeldForTooLongEndsTheWaitWithItsCode) {
     EXPECT_EQ(Row("lokal", "WINGL.DB").first, 0);
 }
 
+TEST_F(RegisterTest, ADataFolderRemovedWhileTheProgramRunsIsToldAsSuch) {
+    RegisterTableOpen(roba);
+    const std::string folder = FolderPath(Folder::Global);
+    fs::remove_all(folder);
+    TMyTableX boje;
+    Setup(boje, "Global", "BOJE.DB");
+    OpenDbRegister.OpenDbEditTries = 3;
+    OpenDbRegister.OpenDbEditPauseMs = 1;
+    shown.clear();
+    EXPECT_ANY_THROW(RegisterTableOpen(boje));
+    EXPECT_THAT(shown,
+                ElementsAre("Mapa s podacima " + folder +
+                            " više ne postoji: program je možda uklonjen dok je radio. Zatvorite program."));
+}
+
 TEST_F(RegisterTest, LinkTablesAreMadeAnewAndOtherDatabasesIgnored) {
     TMyTableX link;
     Setup(link, "LINK", "OPEN.DB");

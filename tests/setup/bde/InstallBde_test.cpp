@@ -113,6 +113,13 @@ TEST_F(Bde, UninstallingGivesBackTheInstallationsCountsAndTheLastTakesTheEngineS
     ASSERT_EQ(install->Execute({}), 0) << (messages.empty() ? "" : messages.back());
     ASSERT_EQ(install->Execute({}), 0);
     ASSERT_EQ(ReadRegInteger(HKEY_LOCAL_MACHINE, EngineKey, "UseCount", 0), 4);
+    // every record names a file on disk: the shipped configuration, merged away, is not listed again
+    const std::string files = std::string(UninstallKeyBase) + "Lumeno\\Files";
+    const long long entries = std::atoll(Reg(files, "Entries").c_str());
+    EXPECT_EQ(entries, 3);
+    for (long long n = 1; n <= entries; ++n)
+        EXPECT_TRUE(fs::exists(Reg(files, "File" + std::to_string(n))))
+            << Reg(files, "File" + std::to_string(n));
     UninstallProduct("Lumeno");
     EXPECT_EQ(ReadRegInteger(HKEY_LOCAL_MACHINE, EngineKey, "UseCount", 0), 2);
     EXPECT_EQ(Reg(EngineKey, "SAVECONFIG"), "WIN32");
@@ -127,7 +134,17 @@ TEST_F(Bde, UninstallingGivesBackTheInstallationsCountsAndTheLastTakesTheEngineS
 }
 
 TEST_F(Bde, AFailedRunGivesBackTheUseItCounted) {
+    // over an installation: its count of uses stays as it was
+    ASSERT_EQ(install->Execute({}), 0) << (messages.empty() ? "" : messages.back());
     // the disk fills up once the engine group is done
+    install->OnAfterProcess = [](TInstallContainer&) {
+        throw IECustomInstallFile("Cannot write %s: No space left on device", {"Plom"});
+    };
+    EXPECT_EQ(install->Execute({}), 1);
+    EXPECT_EQ(Reg(UninstallBde, "Entries"), "1");
+    EXPECT_EQ(ReadRegInteger(HKEY_LOCAL_MACHINE, EngineKey, "UseCount", 0), 1);
+    install->OnAfterProcess = nullptr;
+    UninstallProduct("Lumeno");
     install->OnAfterProcess = [](TInstallContainer&) {
         throw IECustomInstallFile("Cannot write %s: No space left on device", {"Plom"});
     };

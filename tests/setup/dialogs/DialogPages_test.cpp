@@ -7,6 +7,7 @@
 #include "setup/dialogs/WizardPages.h"
 #include "setup/install/InstallUi.h"
 #include "setup/kit/KitExceptions.h"
+#include "setup/links/ShellLinks.h"
 #include "tests/setup/kit/KitTestEnv.h"
 
 #include <QApplication>
@@ -31,6 +32,17 @@ void Key(Qt::Key key) {
     QWidget* target =
         QApplication::focusWidget() ? QApplication::focusWidget() : QApplication::activeModalWidget();
     QTest::keyClick(target, key);
+}
+
+// Presses Return until the wizard shows a page of that form (the pages the kit enters for itself come
+// first); nullptr when none comes.
+template <class PageForm> PageForm* GoTo(TBaseFormContainer& host) {
+    auto* form = dynamic_cast<PageForm*>(host.CurrentPage());
+    for (int i = 0; i < 6 && !form; ++i) {
+        Key(Qt::Key_Return);
+        form = dynamic_cast<PageForm*>(host.CurrentPage());
+    }
+    return form;
 }
 
 struct Seen {
@@ -190,28 +202,37 @@ TEST_F(Pages, UntickingAGroupLowersTheSpaceItsFileSystemNeeds) {
 
     Manager(dmBeforeInstall);
     Dialog<TInstallFileGroupsDlg>();
-    std::string required, details;
+    std::string required, details, mountTip;
+    bool mountFits = false;
+    data.SetDestDir(Path("app/" + std::string(60, 'd') + "/Data"));
     WhenShown([&](TBaseFormContainer& host) {
-        // the pages the kit enters for itself come first
-        auto* form = dynamic_cast<TFileGroupSelectForm*>(host.CurrentPage());
-        for (int i = 0; i < 4 && !form; ++i) {
-            Key(Qt::Key_Return);
-            form = dynamic_cast<TFileGroupSelectForm*>(host.CurrentPage());
-        }
+        auto* form = GoTo<TFileGroupSelectForm>(host);
         ASSERT_NE(form, nullptr);
         QTreeWidget* tree = form->GroupTree;
         tree->setFocus();
         QTreeWidgetItem* dataRow = tree->topLevelItem(0)->child(0);
         EXPECT_EQ(dataRow->text(0).toStdString(), "Podaci");
         tree->setCurrentItem(dataRow);
-        details = form->DirectoryLabel->Caption() + "|" + form->DescriptionMemo->toPlainText().toStdString();
+        // a long path is cut to the label and whole in its tip
+        const TTranslateLabel& folder = *form->DirectoryLabel;
+        const std::string tip = folder.toolTip().toStdString();
+        details =
+            (tip.empty() ? folder.Caption() : tip) + "|" + form->DescriptionMemo->toPlainText().toStdString();
+        EXPECT_LE(folder.fontMetrics().horizontalAdvance(QString::fromStdString(folder.Caption())),
+                  folder.width());
+        const QTreeWidgetItem* drive = form->DriveList->topLevelItem(0);
+        mountTip = drive->toolTip(0).toStdString();
+        mountFits = form->DriveList->fontMetrics().horizontalAdvance(drive->text(0)) <=
+                    form->DriveList->columnWidth(0);
         Key(Qt::Key_Space); // untick the data
         required = form->DriveList->topLevelItem(0)->text(1).toStdString();
         form->NextBtn->Click();
     });
     install->Broadcast(install.get(), -980, nullptr);
     EXPECT_FALSE(data.Include);
-    EXPECT_EQ(details, Path("app/Data") + "|Tablice aplikacije.");
+    EXPECT_EQ(details, Path("app/" + std::string(60, 'd') + "/Data") + "|Tablice aplikacije.");
+    EXPECT_EQ(mountTip, rows[0].MountPoint);
+    EXPECT_TRUE(mountFits) << mountTip;
     EXPECT_EQ(required, "1.300 Bytes"); // the row stays with the data's size taken off
 }
 
@@ -233,11 +254,7 @@ TEST_F(Pages, TheGroupsPageGoesOnOnlyWhileTheChosenGroupsFit) {
     Dialog<TInstallFileGroupsDlg>();
     bool stayed = false, wentOn = false;
     WhenShown([&](TBaseFormContainer& host) {
-        auto* form = dynamic_cast<TFileGroupSelectForm*>(host.CurrentPage());
-        for (int i = 0; i < 4 && !form; ++i) {
-            Key(Qt::Key_Return);
-            form = dynamic_cast<TFileGroupSelectForm*>(host.CurrentPage());
-        }
+        auto* form = GoTo<TFileGroupSelectForm>(host);
         ASSERT_NE(form, nullptr);
         form->NextBtn->setFocus();
         Key(Qt::Key_Return);
@@ -259,6 +276,44 @@ TEST_F(Pages, TheGroupsPageGoesOnOnlyWhileTheChosenGroupsFit) {
     EXPECT_TRUE(wentOn);
     ASSERT_EQ(told.size(), 1u);
     EXPECT_NE(told[0].find("nema dovoljno mjesta za odabrane dijelove"), std::string::npos) << told[0];
+}
+
+TEST_F(Pages, TheEndingsOfferNoCancelAndEscFinishes) {
+    int asked = 0;
+    install->OnUserAbort = [&](TCustomInstall&, bool& quit) {
+        ++asked;
+        quit = true;
+    };
+    struct Ending {
+        TManagerType kind;
+        int code;
+        std::function<void()> make;
+    };
+    const Ending endings[] = {
+        {dmAfterGoodInstall, -979, [&] { Dialog<TGoodInstallationDlg>(); }},
+        {dmAfterBadInstall, -978, [&] { Dialog<TBadInstallationDlg>(); }},
+        {dmReboot, -987, [&] { Dialog<TRebootDlg>(); }},
+    };
+    for (const Ending& e : endings) {
+        SCOPED_TRACE(e.code);
+        Manager(e.kind);
+        e.make();
+        bool cancelShown = true;
+        std::string focused;
+        int result = -1;
+        WhenShown([&](TBaseFormContainer& host) {
+            TBaseInstallForm* page = host.CurrentPage();
+            cancelShown = page->CancelBtn->isVisibleTo(page);
+            focused = Look(host).Focused;
+            Key(Qt::Key_Escape);
+            result = host.ModalResult();
+        });
+        EXPECT_NO_THROW(install->Broadcast(install.get(), e.code, nullptr));
+        EXPECT_FALSE(cancelShown);
+        EXPECT_EQ(focused, "Kraj");
+        EXPECT_EQ(result, fw::mrOk);
+    }
+    EXPECT_EQ(asked, 0);
 }
 
 TEST_F(Pages, TheRebootChoiceAndTheFlagAgree) {
@@ -294,6 +349,34 @@ TEST_F(Pages, TheFolderPageTakesOnlyANameInsideTheMenu) {
             folder.AssignDialogProperties();
         },
         base::Exception);
+
+    // with one: Return in the name goes on; a name leaving the menu is refused with a word
+    TMainLinkGroup group;
+    group.SetContainer(install.get());
+    folder.SetContainer(&group);
+    std::vector<std::string> told;
+    Ui().ShowMessage = [&](const std::string& text) { told.push_back(text); };
+    bool stayed = false, wentOn = false;
+    WhenShown([&](TBaseFormContainer& host) {
+        auto* form = GoTo<TSelectFolderForm>(host);
+        ASSERT_NE(form, nullptr);
+        form->FolderEdit->SetFocus();
+        form->FolderEdit->SetText("../../../evil");
+        Key(Qt::Key_Return);
+        stayed = host.ModalResult() == fw::mrNone && QApplication::focusWidget() == form->FolderEdit;
+        form->FolderEdit->SetText("Radionica");
+        Key(Qt::Key_Return);
+        wentOn = host.ModalResult() == fw::mrOk;
+    });
+    install->Broadcast(install.get(), -980, nullptr);
+    Ui() = InstallUi();
+    folder.SetContainer(install.get());
+    group.SetContainer(nullptr);
+    EXPECT_TRUE(stayed);
+    EXPECT_TRUE(wentOn);
+    ASSERT_EQ(told.size(), 1u);
+    EXPECT_NE(told[0].find("<../../../evil>"), std::string::npos) << told[0];
+    EXPECT_EQ(group.DestDir(), "\\Radionica");
 }
 
 TEST_F(Pages, TheCopyWindowIsPlacedAndKeepsBothEndsOfALongPath) {

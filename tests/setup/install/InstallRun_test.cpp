@@ -2,12 +2,17 @@
 #include "setup/install/UninstallExe.h"
 #include "setup/kit/KitExceptions.h"
 #include "setup/kit/Registry.h"
+#include "setup/kit/RunLock.h"
 #include "setup/uninstall/Uninstaller.h"
 #include "tests/setup/install/InstallTestEnv.h"
 
 #include <algorithm>
 #include <chrono>
+#include <csignal>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
 
 using namespace setup;
 namespace fs = std::filesystem;
@@ -85,6 +90,18 @@ protected:
     TInstallFile plom{"Plom"}, ini{"PlomIni"}, partner{"PartnerDb"};
     TUninstallEXE uninstall;
     setuptest::Recorder pages;
+};
+
+// A page that is left with a cancel when its code comes (as a window closed from its frame is).
+class CancelOn : public TBroadcastReceiver {
+public:
+    explicit CancelOn(int code) : TBroadcastReceiver("CancelOn"), code_(code) {}
+    void Receive(TInstallContainer*, int code, TParameter*) override {
+        if (code == code_) throw EAIUserAbort();
+    }
+
+private:
+    int code_;
 };
 
 bool Has(const std::vector<int>& codes, std::initializer_list<int> run) {
@@ -280,13 +297,17 @@ TEST_F(Run, AUserAbortShowsTheBadPagesAndDropsTheRecord) {
     EXPECT_FALSE(fs::exists(Target("Global/Partner.db")));
     EXPECT_TRUE(fs::exists(Target("plom.ini")));
     EXPECT_EQ(Recorded().size(), 3u);
-    // any other error is shown once, with the bad pages
+    // any other error is shown once, as it happens: before the bad pages
     fs::remove(Path("prog/files.1"));
     pages.codes.clear();
     partner.OnBeforeInstall = nullptr;
+    Ui().ShowMessage = [this](const std::string& text) {
+        messages.push_back(text);
+        pages.codes.push_back(0);
+    };
     EXPECT_EQ(install->Execute({}), 1);
     EXPECT_EQ(messages.size(), 1u);
-    EXPECT_TRUE(Has(pages.codes, {-994, -978}));
+    EXPECT_TRUE(Has(pages.codes, {0, -994, -978}));
 }
 
 TEST_F(Run, AFailedRunTakesAwayWhatItAddedAndItsTemporaryCopy) {
@@ -345,4 +366,79 @@ TEST_F(Run, CleanupRemovesOnlyTheLoadersOwnFolder) {
     install->ParseCommandLine({});
     install->Cleanup();
     EXPECT_TRUE(fs::exists(Path("real/setup")));
+}
+
+TEST_F(Run, NoPageAfterTheInstallationTakesItAway) {
+    Pack();
+    struct Case {
+        const char* page;
+        int code;
+        std::vector<std::string> args;
+        bool locked;
+        int status;
+        const char* plom;
+    };
+    const Case cases[] = {
+        {"the success page of a new installation", -979, {}, false, 0, "#!/bin/sh\necho 1\n"},
+        {"the page about files in use", -987, {"-c"}, true, 3, "#!/bin/sh\necho 1\n"},
+        {"the success page of the resumed run", -979, {"-r"}, false, 0, "#!/bin/sh\necho 2\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.page);
+        if (c.locked) {
+            Write("src/Plom", "#!/bin/sh\necho 2\n");
+            Pack();
+            SetTargetLockedHook([&](const std::string& target) { return target == Target("Plom"); });
+        }
+        CancelOn cancel(c.code);
+        cancel.SetContainer(install.get());
+        pages.codes.clear();
+        EXPECT_EQ(install->Execute(c.args), c.status) << (messages.empty() ? "" : messages.back());
+        cancel.SetContainer(nullptr);
+        SetTargetLockedHook(nullptr);
+        EXPECT_EQ(Read(Target("Plom")), c.plom);
+        EXPECT_TRUE(fs::exists(Target("Global/Partner.db")));
+        EXPECT_TRUE(RegKeyExists(HKEY_LOCAL_MACHINE, Key));
+        EXPECT_FALSE(Has(pages.codes, {-994}));
+    }
+    EXPECT_EQ(UninstallProduct("Lumeno").Removed.size(), 4u);
+}
+
+TEST_F(Run, WhileOneSetupRunsASecondOneOrTheUninstallerIsRefused) {
+    Pack();
+    SetupRunLock running;
+    ASSERT_TRUE(running.TryTake());
+    // the second setup is started by the loader: it writes nothing and leaves no copy of itself behind
+    Write(std::string("prog/") + LoaderMarker, "");
+    EXPECT_EQ(install->Execute({"-c"}), 1);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0], SetupAlreadyRunningText);
+    EXPECT_FALSE(fs::exists(Target("")));
+    EXPECT_FALSE(RegKeyExists(HKEY_LOCAL_MACHINE, SetupRecordsKey));
+    EXPECT_FALSE(fs::exists(Path("prog/setup")));
+    running.Release();
+    Write("prog/setup", "the setup program");
+    ASSERT_EQ(install->Execute({}), 0) << messages.back();
+}
+
+TEST_F(Run, TheUninstallerKnowsWhichOfItsProgramsStillRun) {
+    Write("src/Plom", Read("/bin/sleep"));
+    Pack();
+    ASSERT_EQ(install->Execute({}), 0) << (messages.empty() ? "" : messages.back());
+    EXPECT_TRUE(RunningPrograms("Lumeno").empty());
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::execl(Target("Plom").c_str(), "Plom", "30", static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    // the program is up once its process runs the installed file
+    std::vector<std::string> running;
+    for (int i = 0; i < 500 && running.empty(); ++i) {
+        running = RunningPrograms("Lumeno");
+        if (running.empty()) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    ::kill(pid, SIGKILL);
+    ::waitpid(pid, nullptr, 0);
+    EXPECT_EQ(running, std::vector<std::string>{Target("Plom")});
+    EXPECT_TRUE(RunningPrograms("Nothing installed").empty());
 }

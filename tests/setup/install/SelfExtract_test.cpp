@@ -1,5 +1,6 @@
 #include "setup/kit/KitExceptions.h"
 #include "setup/kit/Registry.h"
+#include "setup/kit/RunLock.h"
 #include "setup/kit/SelfExtractTrailer.h"
 #include "tests/setup/install/InstallTestEnv.h"
 
@@ -115,6 +116,15 @@ TEST_F(SelfExtract, BuildsRunsReinstallsAndUninstallsExactlyWhatItRecorded) {
     EXPECT_EQ(Version(), "2\n");
     EXPECT_EQ(Read(Target("Global/Partner.db")), "our partners");
 
+    // not while a setup runs
+    {
+        SetupRunLock running;
+        ASSERT_TRUE(running.TryTake());
+        EXPECT_EQ(Start(Target("uninstall"), {"Lumeno", "Test"}, "Da\n"), 1);
+        EXPECT_EQ(Start(setupFile, {}), 1);
+        EXPECT_TRUE(Empty(Path("tmp")));
+    }
+    EXPECT_EQ(Version(), "2\n");
     // the installed uninstaller asks, then removes what was recorded and not changed since
     Write("home/.local/share/Lumeno/own.txt", "not installed");
     EXPECT_EQ(Start(Target("uninstall"), {"Lumeno", "Test"}, "Ne\n"), 2);
@@ -162,6 +172,28 @@ TEST_F(SelfExtract, ASetupFileCutShortOrAlteredIsRefusedBeforeAnythingIsWritten)
     }
 }
 
+TEST_F(SelfExtract, TheLoaderSaysWhatStopsItInTheUsersWords) {
+    ASSERT_EQ(BuildSetup(), 0);
+    fs::create_directories(Path("alone"));
+    fs::copy_file(Binaries / "setup/loader" / LoaderProgramName, Path("alone/setup"));
+    const struct {
+        const char* what;
+        std::string program, tmp, said;
+    } cases[] = {
+        {"a loader alone without setup.1", Path("alone/setup"), Path("tmp"),
+         "setup: datoteka setup.1 nije pronađena uz " + Path("alone/setup") + "\n"},
+        {"no folder for its temporaries", Path("build/setup"), Path("none/tmp"),
+         "setup: ne mogu napraviti privremenu mapu u " + Path("none/tmp") + "\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Set("TMPDIR", c.tmp);
+        EXPECT_EQ(Start("/bin/sh", {"-c", "exec \"$0\" 2>\"$1\"", c.program, Path("said")}), 1);
+        EXPECT_EQ(Read(Path("said")), c.said);
+    }
+    EXPECT_FALSE(fs::exists(Target("")));
+}
+
 TEST_F(SelfExtract, AKillDuringAnInstallLeavesTheOldOrTheNewProgramRunnable) {
     Source("1", 3000000);
     ASSERT_EQ(BuildSetup(), 0);
@@ -183,8 +215,14 @@ TEST_F(SelfExtract, AKillDuringAnInstallLeavesTheOldOrTheNewProgramRunnable) {
     ASSERT_EQ(Start(Path("build/setup"), {}), 0);
     EXPECT_EQ(Version(), "2\n");
     EXPECT_TRUE(Empty(Path("tmp")));
-    for (const auto& e : fs::directory_iterator(Target("")))
-        EXPECT_EQ(e.path().filename().string().rfind(".lumeno-part-", 0), std::string::npos) << e.path();
+    // nothing the killed runs were writing is left, in any folder of the installation
+    for (const auto& e : fs::recursive_directory_iterator(Target("")))
+        EXPECT_NE(e.path().filename().string().front(), '.') << e.path();
+    // the uninstaller takes the rest, and with the last value the registry goes too
+    DeleteRegValue(HKEY_LOCAL_MACHINE, CurrentVersionKey, "ProgramFilesDir");
+    EXPECT_EQ(Start(Target("uninstall"), {"Lumeno", "Test"}, "Da\n"), 0);
+    EXPECT_FALSE(fs::exists(Target("")));
+    EXPECT_FALSE(fs::exists(std::getenv("LUMENO_SETUP_STATE")));
 }
 
 TEST_F(SelfExtract, ATransferToAFolderInstallsFromItsVolumes) {

@@ -554,7 +554,12 @@ TEST_F(Archive, ShortWritesFailUnlessTheFullDiskHandlerMadeRoom) {
             Unpack({Path("src/a")});
             FAIL();
         } catch (const EdcDiskFull& e) {
-            EXPECT_EQ(std::string(e.what()), "Disk je pun");
+            // said where, and how much more it needs there
+            const std::string said = e.what();
+            EXPECT_EQ(said.rfind("Disk je pun: u mapi " + Path("out") + " nedostaje još ", 0), 0u) << said;
+            const std::size_t number = said.find("još ") + 5;
+            EXPECT_GT(std::atoll(said.c_str() + number), 0) << said;
+            EXPECT_LE(std::atoll(said.c_str() + number), 200000) << said;
         }
         EXPECT_EQ(Slurp(Path("out/a")), "old");
 

@@ -6,6 +6,7 @@
 #include "tests/setup/kit/KitTestEnv.h"
 
 #include <fstream>
+#include <functional>
 
 using namespace setup;
 namespace fs = std::filesystem;
@@ -115,7 +116,7 @@ TEST_F(PathKind, ShellFoldersFollowTheFreedesktopLayoutWithoutRegistryValues) {
 
 TEST_F(PathKind, RegistryValuesComeFirst) {
     WriteRegString(HKEY_LOCAL_MACHINE, CurrentVersionKey, "ProgramFilesDir", "/srv/programs/");
-    WriteRegString(HKEY_CURRENT_USER, ShellFoldersKey, "Programs", "/menu\\Programs");
+    WriteRegString(HKEY_CURRENT_USER, ShellFoldersKey, "Programs", "/menu/Programs");
     WriteRegString(HKEY_CURRENT_USER, ShellFoldersKey, "Desktop", "/desk");
     WriteRegString(HKEY_LOCAL_MACHINE, "\\Software\\Borland\\Database Engine", "DLLPath", "/bde/dll;/other");
     EXPECT_EQ(Expand(FindKind<psProgramFiles>(), nullptr), "/srv/programs");
@@ -123,6 +124,59 @@ TEST_F(PathKind, RegistryValuesComeFirst) {
     EXPECT_EQ(Expand(FindKind<psProgramMenu>(), nullptr), "/menu/Programs");
     EXPECT_EQ(Expand(FindKind<psDesktopMenu>(), nullptr), "/desk");
     EXPECT_EQ(Expand(FindKind<psBDEDLL>(), nullptr), "/bde/dll");
+}
+
+TEST_F(PathKind, AFolderOfTheSystemKeepsItsBackslashes) {
+    // A home, a source folder and registered folders whose names hold a "\\": every path built on them
+    // stays inside them; only the configured rest is split at "\\".
+    const std::string home = Path("a\\b");
+    fs::create_directories(home);
+    Set("HOME", home);
+    Unset("XDG_DATA_HOME");
+    Unset("XDG_CONFIG_HOME");
+    install.source = home + "/cd\\1";
+    // as root program files are elsewhere: the registry puts them into the home
+    WriteRegString(HKEY_LOCAL_MACHINE, CurrentVersionKey, "ProgramFilesDir", home + "/.local/share");
+    FakeComponent file;
+    file.destType = &FindKind<psMainInstall>();
+    file.destDir = "\\Global\\Partner.db";
+    const struct {
+        const char* what;
+        std::function<std::string()> path;
+        std::string expected;
+    } cases[] = {
+        {"program files", [&] { return Expand(FindKind<psProgramFiles>(), nullptr); },
+         home + "/.local/share"},
+        {"the install", [&] { return DestPath(install); }, home + "/.local/share/Lumeno"},
+        {"a file in a group", [&] { return DestPath(file); },
+         home + "/.local/share/Lumeno/Global/Partner.db"},
+        {"a folder found on the system",
+         [&] {
+             file.destType = nullptr;
+             file.destDir = home + "/engine\\1";
+             return DestPath(file);
+         },
+         home + "/engine\\1"},
+        {"the desktop", [&] { return Expand(FindKind<psDesktopMenu>(), nullptr); }, home + "/Desktop"},
+        {"the source", [&] { return Expand(FindKind<psInstallSource>(), &file); }, home + "/cd\\1"},
+        {"the main archive", [&] { return Expand(FindKind<psMainArchiveFile>(), &file); },
+         home + "/cd\\1/files.1"},
+        {"a variable", [] { return ExpandPathVariables("%p\\Lumeno\\Plom", nullptr); },
+         home + "/.local/share/Lumeno/Plom"},
+        {"a registered folder",
+         [&] {
+             WriteRegString(HKEY_CURRENT_USER, ShellFoldersKey, "Programs", home + "/menu\\x");
+             return Expand(FindKind<psProgramMenu>(), nullptr);
+         },
+         home + "/menu\\x"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(c.path(), c.expected);
+    }
+    EXPECT_EQ(FolderPart(home + "/Lumeno/Plom"), home + "/Lumeno");
+    EXPECT_EQ(NamePart(home + "/x\\y"), "x\\y");
+    EXPECT_EQ(NamePart("\\Pomoć\\index.html"), "index.html");
 }
 
 TEST_F(PathKind, InstallKindsUseTheInstallRoot) {

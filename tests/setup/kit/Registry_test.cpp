@@ -1,11 +1,14 @@
 #include "setup/kit/KitExceptions.h"
 #include "setup/kit/KitRoutines.h"
 #include "setup/kit/Registry.h"
+#include "setup/kit/RunLock.h"
 #include "tests/setup/kit/KitTestEnv.h"
 #include "tests/support/ChildProcess.h"
 
 #include <cstdio>
 #include <fstream>
+#include <functional>
+#include <set>
 
 using namespace setup;
 namespace fs = std::filesystem;
@@ -100,7 +103,7 @@ TEST_F(Registry, DamagedFileIsKeptAsideNamedAndAFreshOneStarted) {
     std::ofstream(state / "HKEY_LOCAL_MACHINE.reg") << damaged;
     EXPECT_EQ(ReadRegString(HKEY_LOCAL_MACHINE, "A", "v", "default"), "default");
     ASSERT_EQ(notices.size(), 1u);
-    EXPECT_NE(notices[0].find("damaged at line 3"), std::string::npos);
+    EXPECT_NE(notices[0].find("oštećena u retku 3"), std::string::npos) << notices[0];
     EXPECT_NE(notices[0].find((state / "HKEY_LOCAL_MACHINE.reg.damaged").string()), std::string::npos);
     EXPECT_EQ(testsupport::ReadFile(state / "HKEY_LOCAL_MACHINE.reg.damaged"), damaged);
     // writes work again and keep working
@@ -192,4 +195,55 @@ TEST_F(Registry, TwoProcessesWritingAtOnceLoseNothing) {
     // no temporary file is left beside the hive
     for (const auto& e : fs::directory_iterator(std::getenv("LUMENO_SETUP_STATE")))
         EXPECT_TRUE(e.path().extension() == ".reg" || e.path().extension() == ".lock") << e.path();
+}
+
+TEST_F(Registry, TheStateFolderGoesOnceNoValueIsLeftAndOneRunHoldsItsLock) {
+    const fs::path state = std::getenv("LUMENO_SETUP_STATE");
+    const std::string key = std::string("\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Lumeno");
+    WriteRegString(HKEY_LOCAL_MACHINE, key, "DisplayName", "Lumeno");
+    WriteRegString(HKEY_CURRENT_USER, "\\Software\\Lumeno", "Last", "x");
+    fs::create_directories(SystemDirectory());
+    const auto files = [&] {
+        std::set<std::string> names;
+        std::error_code ec;
+        for (const auto& e : fs::directory_iterator(state, ec))
+            names.insert(e.path().filename().string());
+        return names;
+    };
+    // one run at a time: a second is refused, and the first leaves no lock file behind
+    {
+        SetupRunLock first, second;
+        ASSERT_TRUE(first.TryTake());
+        EXPECT_FALSE(second.TryTake());
+        first.Release();
+        EXPECT_TRUE(second.TryTake());
+    }
+    EXPECT_FALSE(fs::exists(state / SetupRunLockName));
+    struct Step {
+        const char* what;
+        std::function<void()> change;
+        std::set<std::string> left;
+    };
+    const Step steps[] = {
+        {"both in use",
+         [] {},
+         {"HKEY_CURRENT_USER.reg", "HKEY_CURRENT_USER.reg.lock", "HKEY_LOCAL_MACHINE.reg",
+          "HKEY_LOCAL_MACHINE.reg.lock", "system"}},
+        {"the user's value gone",
+         [] { DeleteRegKeyTree(HKEY_CURRENT_USER, "\\Software\\Lumeno"); },
+         {"HKEY_LOCAL_MACHINE.reg", "HKEY_LOCAL_MACHINE.reg.lock", "system"}},
+        {"the last value gone, its keys still there",
+         [&] { DeleteRegValue(HKEY_LOCAL_MACHINE, key, "DisplayName"); },
+         {}},
+    };
+    for (const Step& s : steps) {
+        SCOPED_TRACE(s.what);
+        s.change();
+        ForgetUnusedRegistry();
+        EXPECT_EQ(files(), s.left);
+    }
+    EXPECT_FALSE(fs::exists(state));
+    // and it comes again with the next value
+    WriteRegString(HKEY_LOCAL_MACHINE, key, "DisplayName", "Lumeno");
+    EXPECT_EQ(ReadRegString(HKEY_LOCAL_MACHINE, key, "DisplayName", ""), "Lumeno");
 }
