@@ -148,6 +148,10 @@ std::string TCodeListForm::CallerText() const {
     return base::CutChars(text, CallerTextChars);
 }
 
+std::string TCodeListForm::PickedText() const {
+    return KeyEdit()->Text();
+}
+
 std::vector<engine::Value> TCodeListForm::SearchKey(const std::string& text) const {
     return {engine::Value::Text(text)};
 }
@@ -198,7 +202,7 @@ void TCodeListForm::FormClose(fw::Component&, fw::CloseAction&) {
     fw::TDataSet* dataSet = target.DataSet();
     // A caller with nothing to edit, or whose record another user holds, keeps its value.
     if (!app::HasRecords(dataSet) || !app::StartEdit(dataSet)) return;
-    target.SetText(KeyEdit()->Text());
+    target.SetText(PickedText());
     if (SelectOnWriteBack) target.SelectAll();
 }
 

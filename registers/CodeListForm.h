@@ -93,6 +93,8 @@ protected:
     virtual fw::Control* MainGrid() const { return gTable; }
     // The key edit that a new record is typed into, and whose text the picker writes back.
     virtual kit::TDBKeyField* KeyEdit() const { return eSifra; }
+    // The code the picker writes back: the key edit's (the quantities write back their packing mode).
+    virtual std::string PickedText() const;
     // The search key for the caller's text (per-supplier lists put the supplier before it).
     virtual std::vector<engine::Value> SearchKey(const std::string& text) const;
     // The tables that the save posts, in order (main table first).
