@@ -177,8 +177,8 @@ void TSifarnikAtoma::PositionOnCaller() {
 }
 
 std::string TSifarnikAtoma::PickedText() const {
-    TDSifarnikAtoma& m = Module();
-    return app::HasRecords(m.tPakung) ? m.tPakung->FieldByName("Sifra").AsString() : std::string();
+    // The tables are closed by now; the packing key still shows the packing mode chosen.
+    return cPakung->Text();
 }
 
 void PrikaziAtome(fw::Form* caller, std::int32_t pakung) {

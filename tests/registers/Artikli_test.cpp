@@ -5,6 +5,7 @@
 #include "base/Exceptions.h"
 #include "engine/TableImage.h"
 #include "fw/db/FieldClasses.h"
+#include "registers/Atomi.h"
 #include "registers/Openers.h"
 #include "tests/registers/RegisterFixture.h"
 
@@ -499,6 +500,40 @@ TEST_F(ArtikliTest, AChangedUnitClearsAPackingOfTheOldUnit) {
     Press(*f, Qt::Key_End, Qt::ControlModifier);
     Press(*f, Qt::Key_Return);
     EXPECT_EQ(Rows("Global", "ROBA.DB", {"JedMj", "Pakiranje"}), Strings{"1|"});
+}
+
+// F2 on the packing opens the quantities as a picker of packing modes: the packing mode chosen there is
+// written back and settled, never one of its quantities.
+TEST_F(ArtikliTest, ThePackingPickedAmongTheQuantitiesIsThePackingMode) {
+    registers::InstallCodeListOpeners();
+    Add("Global", "PAKUNG.DB", {"Jedinica", "Sifra"}, {{"1", "SNOP"}});
+    Add("Global", "ATOMI.DB", {"Pakung", "Kolicina"}, {{"1", "6"}, {"2", "50"}});
+    registers::PrikaziArtikle(caller.get(), 1, 2);
+    TSifarnikArtikli* f = Track(Artikli.SifarnikArtikli);
+    ASSERT_NE(f, nullptr);
+    Press(*f, Qt::Key_End, Qt::ControlModifier);
+    Press(*f, Qt::Key_Return);
+    NewCode(*f, "A100", "WEKA");
+    f->cJedMj->SetFocus();
+    Type(*f, "kom");
+    Press(*f, Qt::Key_Return);
+    ASSERT_EQ(ActiveName(*f), "cPakiranje");
+    Press(*f, Qt::Key_F2);
+    registers::TSifarnikAtoma* atomi = Track(registers::Atomi.SifarnikAtoma);
+    Track(registers::Atomi.DSifarnikAtoma);
+    ASSERT_NE(atomi, nullptr);
+    ASSERT_TRUE(atomi->isVisible());
+    atomi->gTable->SetFocus();
+    Press(*atomi, Qt::Key_Down);
+    ASSERT_EQ(atomi->Module().tPakung->FieldByName("Sifra").AsString(), "SNOP");
+    Press(*atomi, Qt::Key_Escape);
+    EXPECT_FALSE(atomi->isVisible());
+    EXPECT_EQ(f->cPakiranje->Text(), "SNOP");
+    Press(*f, Qt::Key_Return);
+    EXPECT_TRUE(dialogs.Texts().empty()) << ::testing::PrintToString(dialogs.Texts());
+    Press(*f, Qt::Key_End, Qt::ControlModifier);
+    Press(*f, Qt::Key_Return);
+    EXPECT_EQ(Rows("Global", "ROBA.DB", {"JedMj", "Pakiranje"}), Strings{"1|2"});
 }
 
 } // namespace
