@@ -118,7 +118,7 @@ TSifarnikAtoma::TSifarnikAtoma(fw::Component* owner) : TCodeListForm(owner) {
     key->NoOwnerText = NoPackingText;
     BuildFrame("Kolicina", "Količina", "Količina", 900, 600, key);
     eSifra->SetName("cSifra");
-    eSifra->SetBounds(135, 45, 200, 24);
+    MoveKeyTo(45);
     eSifra->DisplayName = "Količina";
     eSifra->OnF2Press = [this](fw::Component&) { PrikaziImenaAtoma(this); };
     gMain = AddGrid("gMain", units, 350, 10, 540, 160);

@@ -82,6 +82,8 @@ protected:
     // key edit is a plain key field unless the form brings its own.
     void BuildFrame(const std::string& keyField, const std::string& keyCaption, const std::string& noun,
                     int width, int height, kit::TDBKeyField* keyEdit = nullptr);
+    // Moves the key edit, with its caption, to another row (a form whose first row chooses the owner).
+    void MoveKeyTo(int top);
     // Hides the link key ("Code") and the bookkeeping fields from the grids of this table.
     // Also hides the given link fields, which the grids above show by their rows.
     static void HideHousekeepingFields(fw::TDataSet& dataSet, std::initializer_list<const char*> links = {});
@@ -109,6 +111,7 @@ protected:
 
     std::vector<std::unique_ptr<fw::TDataSource>> sources_;
     int nextTop_ = 45;
+    fw::Label* keyLabel_ = nullptr;
     // Where the column of labelled edits begins (a second column starts further right).
     int fieldLeft_ = 0;
 };

@@ -42,7 +42,7 @@ TSifarnikPakiranja::TSifarnikPakiranja(fw::Component* owner) : TCodeListForm(own
     auto* key = new TOwnedKey(this, this);
     key->NoOwnerText = NoUnitText;
     BuildFrame("Sifra", "Pakiranje", "Pakiranje", 900, 520, key);
-    eSifra->SetBounds(135, 45, 200, 24);
+    MoveKeyTo(45);
     AddEdit<kit::TDBVar>(packing, "MinKolicina", "eMinKolicina", "Najmanja količina", 80, 100);
     AddEdit<kit::TDBVar>(packing, "Cijene", "eCijene", "Cijene za količinu", 115, 100);
     gMain = AddGrid("gMain", units, 350, 10, 540, 180);
