@@ -13,6 +13,7 @@
 #include "base/ProgramState.h"
 #include "base/Text.h"
 #include "fw/db/FieldClasses.h"
+#include "orders/workorder/HeaderCodes.h"
 #include "orders/workorder/IspisiNaloga.h"
 #include "orders/workorder/PrilagodbaStavke.h"
 #include "orders/workorder/ProgresOptimizacije.h"
@@ -601,6 +602,7 @@ void TWRadniNalozi::PonudiSlobodanBroj() {
 // The form never sets the flag itself: a header posted keeps what the runs and the item changes stored
 // (also another station's), and a new system or colour leaves the lists out of date.
 void TWRadniNalozi::tRadniNalBeforePost() {
+    ProvjeriSifreZaglavlja(*tRadniNal);
     PonudiSlobodanBroj();
     fw::TField& zastavica = tRadniNal->FieldByName("Optimizacija");
     const std::int32_t rn = TrenutniNalog();
