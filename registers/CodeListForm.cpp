@@ -135,7 +135,8 @@ void TCodeListForm::BuildFrame(const std::string& keyField, const std::string& k
 
 void TCodeListForm::MoveKeyTo(int top) {
     eSifra->SetBounds(eSifra->Left(), top, eSifra->Width(), eSifra->Height());
-    keyLabel_->SetBounds(keyLabel_->Left(), keyLabel_->Top() + top - 10, keyLabel_->Width(), keyLabel_->Height());
+    keyLabel_->SetBounds(keyLabel_->Left(), keyLabel_->Top() + top - 10, keyLabel_->Width(),
+                         keyLabel_->Height());
 }
 
 void TCodeListForm::HideHousekeepingFields(fw::TDataSet& dataSet, std::initializer_list<const char*> links) {

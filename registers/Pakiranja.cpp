@@ -265,8 +265,9 @@ void TLabelList::tNazivBeforePost(fw::TDataSet& ds) {
         if (!labelled) break;
         const fw::TField& owner = tTable->FieldByName(l.OwnerField);
         const fw::TField& link = ds.FieldByName(l.Field);
-        labelled = !owner.IsNull() && (l.Float ? link.AsFloat() == owner.AsFloat()
-                                               : owner.AsInteger() != 0 && link.AsInteger() == owner.AsInteger());
+        labelled =
+            !owner.IsNull() && (l.Float ? link.AsFloat() == owner.AsFloat()
+                                        : owner.AsInteger() != 0 && link.AsInteger() == owner.AsInteger());
     }
     if (!labelled) {
         ds.Cancel();

@@ -1,7 +1,7 @@
 #include "orders/workorder/HeaderCodes.h"
 
-#include "app/data/Dialogs.h"
 #include "app/data/DataSetServices.h"
+#include "app/data/Dialogs.h"
 #include "base/Exceptions.h"
 #include "fw/db/DataSet.h"
 #include "fw/db/Field.h"

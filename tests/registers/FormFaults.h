@@ -46,10 +46,10 @@ inline Strings LayoutFaults(fw::Form& form) {
             if (textOf(a).empty() || textOf(b).empty()) continue;
             // What is drawn: the text's own size from the control's corner.
             auto drawn = [](QWidget* w) {
-                return QRect(w->pos(), QSize(std::min(w->sizeHint().width(), w->width()), w->fontMetrics().height()));
+                return QRect(w->pos(),
+                             QSize(std::min(w->sizeHint().width(), w->width()), w->fontMetrics().height()));
             };
-            if (drawn(a).intersects(drawn(b)))
-                faults.push_back("over: " + textOf(a) + " / " + textOf(b));
+            if (drawn(a).intersects(drawn(b))) faults.push_back("over: " + textOf(a) + " / " + textOf(b));
         }
     return faults;
 }
@@ -72,7 +72,8 @@ inline Strings GridFaults(fw::Form& form) {
         if (captions.count(title)) return false;
         if (std::any_of(title.begin() + 1, title.end(), [](char ch) { return ch >= 'A' && ch <= 'Z'; }))
             return true;
-        if (title.find("Sifra") != std::string::npos || title.find("Kolicina") != std::string::npos) return true;
+        if (title.find("Sifra") != std::string::npos || title.find("Kolicina") != std::string::npos)
+            return true;
         return std::any_of(captions.begin(), captions.end(),
                            [&](const std::string& c) { return c.rfind(title + " ", 0) == 0; });
     };
@@ -81,7 +82,8 @@ inline Strings GridFaults(fw::Form& form) {
         fw::DataSetModel& m = grid->Model();
         for (int c = 0; c < m.columnCount(); ++c) {
             const fw::TField* field = m.Columns()[static_cast<std::size_t>(c)];
-            const std::string title = m.headerData(c, Qt::Horizontal, Qt::DisplayRole).toString().toStdString();
+            const std::string title =
+                m.headerData(c, Qt::Horizontal, Qt::DisplayRole).toString().toStdString();
             if (title == field->FieldName() && raw(title)) faults.push_back("raw title: " + title);
             for (int r = 0; r < m.rowCount(); ++r) {
                 const std::string text = m.data(m.index(r, c), Qt::DisplayRole).toString().toStdString();

@@ -16,11 +16,11 @@ using Strings = std::vector<std::string>;
 
 // Every register reached by F2 from another form.
 const char* const registerTables[] = {
-    "GOVOR.DB",    "ZEMLJA.DB",   "POSTA.DB",   "DJELATNO.DB", "VRSTE.DB",    "GR_AMORT.DB", "GR_REVAL.DB",
-    "JEDINICE.DB", "ZIRO_RN.DB",  "VALUTA.DB",  "T_POREZA.DB", "T_CARINE.DB", "KONTA.DB",    "KONTA1.DB",
-    "BANKE.DB",    "S_POREZA.DB", "S_CARINE.DB", "MJERE.DB",   "IME_PAK.DB",  "IME_ATOM.DB", "PARTNER.DB",
-    "FIRME.DB",    "SIF_PART.DB", "GRUPE.DB",   "ATOMI.DB",    "PAKUNG.DB",   "PODGRUPE.DB", "SIF_ROBE.DB",
-    "SIF_BOJA.DB"};
+    "GOVOR.DB",    "ZEMLJA.DB",   "POSTA.DB",    "DJELATNO.DB", "VRSTE.DB",    "GR_AMORT.DB",
+    "GR_REVAL.DB", "JEDINICE.DB", "ZIRO_RN.DB",  "VALUTA.DB",   "T_POREZA.DB", "T_CARINE.DB",
+    "KONTA.DB",    "KONTA1.DB",   "BANKE.DB",    "S_POREZA.DB", "S_CARINE.DB", "MJERE.DB",
+    "IME_PAK.DB",  "IME_ATOM.DB", "PARTNER.DB",  "FIRME.DB",    "SIF_PART.DB", "GRUPE.DB",
+    "ATOMI.DB",    "PAKUNG.DB",   "PODGRUPE.DB", "SIF_ROBE.DB", "SIF_BOJA.DB"};
 
 std::set<fw::Form*> ShownForms() {
     std::set<fw::Form*> forms;
@@ -36,8 +36,10 @@ TEST_F(RegisterTest, EveryRegisterFormShowsItsTextsWholeAndTitledForTheUser) {
     registers::InstallCodeListOpeners();
     Add("Global", "JEDINICE.DB", {"Sifra"}, {{"KOM"}});
     Add("Global", "PAKUNG.DB", {"Jedinica", "Sifra", "ImaAtoma"}, {{"1", "KUTIJA", "True"}});
-    Add("Global", "PARTNER.DB", {"Sifra", "Naziv", "Rabat2", "Rabat2Kolicina"}, {{"ALU", "Alu", "True", "True"}});
-    Add("Lokal", "SIF_PART.DB", {"Sifra", "Dobavljac", "Partner", "VeceKolicine"}, {{"ALU", "D", "1", "True"}});
+    Add("Global", "PARTNER.DB", {"Sifra", "Naziv", "Rabat2", "Rabat2Kolicina"},
+        {{"ALU", "Alu", "True", "True"}});
+    Add("Lokal", "SIF_PART.DB", {"Sifra", "Dobavljac", "Partner", "VeceKolicine"},
+        {{"ALU", "D", "1", "True"}});
     // The registers as F2 opens them, and the articles' full register as the menu opens it.
     std::vector<std::pair<std::string, std::function<void()>>> openers;
     for (const char* table : registerTables)

@@ -145,7 +145,8 @@ void TSif_artikli::BuildTables() {
     tWRoba_d->SetMasterSource(&sWRoba);
     tWRoba_d->SetMasterFields("Code");
     // A bound article is told by its code and name, not by its link number.
-    ShowOnly(*tWRoba_d, {{"Kolicina", "Količina/omjer"}, {"SifraArtikla", "Artikl"}, {"NazivArtikla", "Naziv artikla"}});
+    ShowOnly(*tWRoba_d,
+             {{"Kolicina", "Količina/omjer"}, {"SifraArtikla", "Artikl"}, {"NazivArtikla", "Naziv artikla"}});
     sWRoba_d.SetDataSet(tWRoba_d);
 
     tSif_Robe2 = NewFormTable(this, "tSif_Robe2", "Global", "SIF_ROBE.DB", "PARTNER;CODE");

@@ -267,7 +267,8 @@ TEST_F(WSistemTest, TheProducerIsPickedFromTheManufacturers) {
 // producer it is, from the first showing on: a shortening typed there changes only that system's row.
 TEST_F(WSistemTest, TheColourPageEditsTheRowsOfTheSystemChosen) {
     Add("Lokal", "WSYSTEM.DB", {"Sifra", "Proizvodi"}, {{"PVC70", "1"}, {"PVC76", "1"}});
-    Add("Lokal", "WSYSBOJE.DB", {"Sistem", "Boja", "Stok", "ZSM"}, {{"1", "11", "101", "5"}, {"2", "11", "101", "7"}});
+    Add("Lokal", "WSYSBOJE.DB", {"Sistem", "Boja", "Stok", "ZSM"},
+        {{"1", "11", "101", "5"}, {"2", "11", "101", "7"}});
     for (const bool second : {true, false}) {
         TWSistem* form = Open();
         ASSERT_NE(form, nullptr);
