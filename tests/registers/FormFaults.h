@@ -1,6 +1,5 @@
 #pragma once
-// What a user cannot read on a form: texts cut or drawn over one another, grid columns titled by a field's
-// own name, flags shown as words.
+// What a user cannot read in a form's grids: columns titled by a field's own name, flags shown as words.
 
 #include "fw/db/Field.h"
 #include "fw/ui/DataSetModel.h"
@@ -19,40 +18,6 @@
 namespace regtest {
 
 using Strings = std::vector<std::string>;
-
-// The texts of a form that do not show whole, and the labels drawn over one another.
-inline Strings LayoutFaults(fw::Form& form) {
-    Strings faults;
-    std::vector<QWidget*> texts;
-    for (QLabel* l : form.findChildren<QLabel*>())
-        texts.push_back(l);
-    for (QCheckBox* c : form.findChildren<QCheckBox*>())
-        texts.push_back(c);
-    auto textOf = [](QWidget* w) {
-        if (auto* l = qobject_cast<QLabel*>(w)) return l->text().toStdString();
-        return qobject_cast<QCheckBox*>(w)->text().toStdString();
-    };
-    for (QWidget* w : texts) {
-        auto* label = qobject_cast<QLabel*>(w);
-        const bool cut = label && label->wordWrap() ? label->heightForWidth(w->width()) > w->height()
-                                                    : w->sizeHint().width() > w->width();
-        if (!textOf(w).empty() && cut) faults.push_back("cut: " + textOf(w));
-    }
-    for (std::size_t i = 0; i < texts.size(); ++i)
-        for (std::size_t j = i + 1; j < texts.size(); ++j) {
-            QWidget* a = texts[i];
-            QWidget* b = texts[j];
-            if (a->parentWidget() != b->parentWidget() || a->isHidden() || b->isHidden()) continue;
-            if (textOf(a).empty() || textOf(b).empty()) continue;
-            // What is drawn: the text's own size from the control's corner.
-            auto drawn = [](QWidget* w) {
-                return QRect(w->pos(),
-                             QSize(std::min(w->sizeHint().width(), w->width()), w->fontMetrics().height()));
-            };
-            if (drawn(a).intersects(drawn(b))) faults.push_back("over: " + textOf(a) + " / " + textOf(b));
-        }
-    return faults;
-}
 
 // Grid titles that are a field's own name rather than a caption the form shows, and flags shown as words.
 inline Strings GridFaults(fw::Form& form) {

@@ -1,9 +1,6 @@
 #include "tests/windows/systems/SystemsFixture.h"
 #include "windows/systems/WSistem.h"
 
-#include "tests/registers/FormFaults.h"
-#include "windows/systems/P_art.h"
-
 #include "app/shell/CodeListOpeners.h"
 #include "fw/db/Table.h"
 #include "registers/Openers.h"
@@ -290,23 +287,6 @@ TEST_F(WSistemTest, TheColourPageEditsTheRowsOfTheSystemChosen) {
     }
     EXPECT_EQ(Colours(), (Lines{"1|11|101||3||||||", "2|11|101||11||||||"}));
     EXPECT_TRUE(dialogs.Texts().empty()) << ::testing::PrintToString(dialogs.Texts());
-}
-
-// The systems form and the profile parameters show their texts whole and title their grids for the user.
-TEST_F(WSistemTest, TheSystemFormsShowTheirTextsWholeAndTitled) {
-    Add("Lokal", "WSYSTEM.DB", {"Sifra", "Proizvodi"}, {{"PVC70", "1"}});
-    Add("Global", "WROBA_D.DB", {"Code", "Artikl", "Kolicina"}, {{"101", "105", "1"}});
-    TWSistem* form = Open();
-    ASSERT_NE(form, nullptr);
-    form->bStavkeClick();
-    EXPECT_EQ(regtest::LayoutFaults(*form), Lines{});
-    EXPECT_EQ(regtest::GridFaults(*form), Lines{});
-    form->Close();
-    windows::PrikaziParametreArtikala(caller.get());
-    fw::Form* parameters = Track(windows::SifArtikliForm.Sif_artikli);
-    ASSERT_NE(parameters, nullptr);
-    EXPECT_EQ(regtest::LayoutFaults(*parameters), Lines{});
-    EXPECT_EQ(regtest::GridFaults(*parameters), Lines{});
 }
 
 } // namespace
