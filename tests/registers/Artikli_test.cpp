@@ -36,6 +36,19 @@ protected:
         Add("Global", "PAKUNG.DB", {"Jedinica", "Sifra"}, {{"1", "KUTIJA"}});
         Add("Global", "IME_PAK.DB", {"Pakung", "Govor", "Naziv"}, {{"1", "1", "kutija"}});
     }
+    // The supplier WEKA's register with a new article A100 made by keys, its unit typed: pieces.
+    TSifarnikArtikli* NewArticleInPieces() {
+        registers::PrikaziArtikle(caller.get(), 1, 2);
+        TSifarnikArtikli* f = Track(Artikli.SifarnikArtikli);
+        if (!f) return nullptr;
+        Press(*f, Qt::Key_End, Qt::ControlModifier);
+        Press(*f, Qt::Key_Return);
+        NewCode(*f, "A100", "WEKA");
+        f->cJedMj->SetFocus();
+        Type(*f, "kom");
+        Press(*f, Qt::Key_Return);
+        return f;
+    }
     Strings Codes() {
         return Rows("Global", "SIF_ROBE.DB", {"Partner", "Sifra", "Code", "Proizvodi", "Naziv"});
     }
@@ -464,15 +477,8 @@ TEST_F(ArtikliTest, ALargeRegisterOpensWithTheGridInHandAndFindsWhatIsTyped) {
 TEST_F(ArtikliTest, AChangedUnitClearsAPackingOfTheOldUnit) {
     Add("Global", "JEDINICE.DB", {"Sifra"}, {{"M"}});
     Add("Global", "PAKUNG.DB", {"Jedinica", "Sifra"}, {{"2", "ROLA"}});
-    registers::PrikaziArtikle(caller.get(), 1, 2);
-    TSifarnikArtikli* f = Track(Artikli.SifarnikArtikli);
+    TSifarnikArtikli* f = NewArticleInPieces();
     ASSERT_NE(f, nullptr);
-    Press(*f, Qt::Key_End, Qt::ControlModifier);
-    Press(*f, Qt::Key_Return);
-    NewCode(*f, "A100", "WEKA");
-    f->cJedMj->SetFocus();
-    Type(*f, "kom");
-    Press(*f, Qt::Key_Return);
     Type(*f, "kutija");
     Press(*f, Qt::Key_Return);
     Press(*f, Qt::Key_End, Qt::ControlModifier);
@@ -508,15 +514,8 @@ TEST_F(ArtikliTest, ThePackingPickedAmongTheQuantitiesIsThePackingMode) {
     registers::InstallCodeListOpeners();
     Add("Global", "PAKUNG.DB", {"Jedinica", "Sifra"}, {{"1", "SNOP"}});
     Add("Global", "ATOMI.DB", {"Pakung", "Kolicina"}, {{"1", "6"}, {"2", "50"}});
-    registers::PrikaziArtikle(caller.get(), 1, 2);
-    TSifarnikArtikli* f = Track(Artikli.SifarnikArtikli);
+    TSifarnikArtikli* f = NewArticleInPieces();
     ASSERT_NE(f, nullptr);
-    Press(*f, Qt::Key_End, Qt::ControlModifier);
-    Press(*f, Qt::Key_Return);
-    NewCode(*f, "A100", "WEKA");
-    f->cJedMj->SetFocus();
-    Type(*f, "kom");
-    Press(*f, Qt::Key_Return);
     ASSERT_EQ(ActiveName(*f), "cPakiranje");
     Press(*f, Qt::Key_F2);
     registers::TSifarnikAtoma* atomi = Track(registers::Atomi.SifarnikAtoma);
