@@ -27,6 +27,7 @@
 #include "windows/systems/WSistem.h"
 #include "windows/typelist/PEWin.h"
 
+#include <QAbstractItemView>
 #include <QCheckBox>
 #include <QLabel>
 #include <QStyle>
