@@ -24,6 +24,10 @@ CalculatedLink::CalculatedLink(fw::TDataSource& source, fw::TDataSet& calculated
     SetDataSource(&source);
 }
 
+void CalculatedLink::CheckBrowseMode() {
+    if (Active() && calculated_.State() != fw::dsInactive) calculated_.CheckBrowseMode();
+}
+
 void CalculatedLink::RecordChanged(fw::TField* field) {
     // A field typed in the row changes no row; the row's key once posted comes with a record change.
     if (!field) Recalculate();

@@ -33,6 +33,8 @@ public:
 
 protected:
     void ActiveChanged() override { Recalculate(); }
+    // Before the other table leaves its row, what hangs on the calculated fields is posted for that row.
+    void CheckBrowseMode() override;
     void RecordChanged(fw::TField* field) override;
 
 private:

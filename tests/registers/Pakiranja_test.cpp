@@ -148,6 +148,13 @@ TEST_F(PackingTest, ALabelBelongsToThePackingModeChosen) {
     form->tGovor->First();
     EXPECT_EQ(form->tGovor->FieldByName("Oznaka").AsString(), "Kutija");
     EXPECT_EQ(form->eNaziv->Text(), "Kutija");
+    // A label still being typed when the rows move on is the row's it was typed for.
+    form->eNaziv->SetFocus();
+    form->eNaziv->SelectAll();
+    Type(*form, "Sanduk");
+    form->tMain->Next();
+    EXPECT_EQ(Rows("Global", "IME_PAK.DB", {"Pakung", "Govor", "Naziv"}),
+              (std::vector<std::string>{"1|1|Sanduk", "2|1|Karton"}));
 }
 
 // A quantity that is no number, or one typed while the unit has no packing mode, is refused with a word and
