@@ -6,6 +6,7 @@
 #include "base/Finally.h"
 #include "base/ProgramState.h"
 #include "fw/db/FieldClasses.h"
+#include "registers/OwnedKey.h"
 #include "registers/Pakiranja.h"
 
 namespace registers {
@@ -50,6 +51,7 @@ TDSifarnikAtoma::TDSifarnikAtoma(fw::Component* owner) : fw::Form(owner) {
     tAtomi->AddField(std::make_unique<fw::TIntegerField>(), "Pakung").Visible = false;
     tAtomi->AddField(std::make_unique<fw::TStringField>(10), "Jedinica", fw::fkCalculated);
     tAtomi->OnCalcFields = [this](fw::TDataSet& ds) { tAtomiCalcFields(ds); };
+    tAtomi->BeforePost = [this](fw::TDataSet& ds) { tAtomiBeforePost(ds); };
     tAtomi->AfterPost = [this](fw::TDataSet& ds) { tAtomiAfterPost(ds); };
     tAtomi->AfterDelete = [this](fw::TDataSet& ds) { tAtomiAfterDelete(ds); };
     tAtomi->SetMasterSource(&sPakung);
@@ -72,6 +74,10 @@ void TDSifarnikAtoma::tAtomiCalcFields(fw::TDataSet& ds) {
     ds.FieldByName("Jedinica")
         .SetAsString(tJedinice->Active() && !tJedinice->IsEmpty() ? tJedinice->FieldByName("Sifra").AsString()
                                                                   : std::string());
+}
+
+void TDSifarnikAtoma::tAtomiBeforePost(fw::TDataSet& ds) {
+    RefuseQuantityWithoutPacking(*tPakung, ds);
 }
 
 void TDSifarnikAtoma::tAtomiAfterPost(fw::TDataSet&) {
@@ -107,9 +113,12 @@ TSifarnikAtoma::TSifarnikAtoma(fw::Component* owner) : TCodeListForm(owner) {
     fw::TDataSource& units = NewSource(m.tJedinice);
     cPakung = AddEdit<kit::TDBJustKey>(packing, "Sifra", "cPakung", "Pakiranje", 10);
     cPakung->OnF2Press = [this](fw::Component&) { PrikaziImenaPakiranja(this); };
-    BuildFrame("Kolicina", "Količina", "Količina", 900, 600);
+    auto* key = new TOwnedKey(this, this);
+    key->Owner = m.tPakung;
+    key->NoOwnerText = NoPackingText;
+    BuildFrame("Kolicina", "Količina", "Količina", 900, 600, key);
     eSifra->SetName("cSifra");
-    eSifra->SetBounds(135, 45, 200, 24);
+    MoveKeyTo(45);
     eSifra->DisplayName = "Količina";
     eSifra->OnF2Press = [this](fw::Component&) { PrikaziImenaAtoma(this); };
     gMain = AddGrid("gMain", units, 350, 10, 540, 160);
@@ -165,6 +174,11 @@ void TSifarnikAtoma::PositionOnCaller() {
         }
     }
     m.tAtomi->First();
+}
+
+std::string TSifarnikAtoma::PickedText() const {
+    // The tables are closed by now; the packing key still shows the packing mode chosen.
+    return cPakung->Text();
 }
 
 void PrikaziAtome(fw::Form* caller, std::int32_t pakung) {

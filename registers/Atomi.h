@@ -7,6 +7,7 @@
 #include "registers/CodeListForm.h"
 
 #include <cstdint>
+#include <string>
 
 namespace registers {
 
@@ -24,6 +25,8 @@ public:
     // Keeps the packing mode's "ImaAtoma" with its quantities.
     void tAtomiAfterPost(fw::TDataSet& dataSet);
     void tAtomiAfterDelete(fw::TDataSet& dataSet);
+    // A quantity belongs to a packing mode.
+    void tAtomiBeforePost(fw::TDataSet& dataSet);
     // "Jedinica": the code of the packing mode's unit.
     void tAtomiCalcFields(fw::TDataSet& dataSet);
 };
@@ -45,6 +48,8 @@ protected:
     fw::Control* MainGrid() const override { return gTable2; }
     std::vector<fw::TTable*> PostedTables() const override;
     void PositionOnCaller() override;
+    // A packing field asked for a packing mode: the one chosen, not one of its quantities.
+    std::string PickedText() const override;
 };
 
 struct AtomiForms {

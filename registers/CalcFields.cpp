@@ -20,4 +20,30 @@ void AddCalculatedFields(kit::TMyTable& table, const std::vector<CalculatedField
     table.OnCalcFields = std::move(onCalcFields);
 }
 
+CalculatedLink::CalculatedLink(fw::TDataSource& source, fw::TDataSet& calculated) : calculated_(calculated) {
+    SetDataSource(&source);
+}
+
+void CalculatedLink::CheckBrowseMode() {
+    if (Active() && calculated_.State() != fw::dsInactive) calculated_.CheckBrowseMode();
+}
+
+void CalculatedLink::RecordChanged(fw::TField* field) {
+    // A field typed in the row changes no row; the row's key once posted comes with a record change.
+    if (!field) Recalculate();
+}
+
+void CalculatedLink::Recalculate() {
+    // A row being typed in the calculated dataset is left alone: its own post or cancel reads it again.
+    if (busy_ || !Active() || calculated_.State() != fw::dsBrowse) return;
+    busy_ = true;
+    try {
+        calculated_.Refresh();
+    } catch (...) {
+        busy_ = false;
+        throw;
+    }
+    busy_ = false;
+}
+
 } // namespace registers

@@ -5,7 +5,9 @@
 #include "base/Text.h"
 #include "kit/Mycombo.h"
 #include "kit/RequiredFields.h"
+#include "registers/FieldTitles.h"
 #include "registers/PickTarget.h"
+#include "registers/Placing.h"
 
 #include <algorithm>
 
@@ -34,6 +36,7 @@ fw::Label* TCodeListForm::AddLabel(const std::string& caption, int left, int top
     auto* label = new fw::Label(this, this);
     label->SetBounds(left, top, width, 20);
     label->SetCaption(caption);
+    FitCaption(*label);
     return label;
 }
 
@@ -106,7 +109,7 @@ void TCodeListForm::BuildFrame(const std::string& keyField, const std::string& k
                                const std::string& noun, int width, int height, kit::TDBKeyField* keyEdit) {
     resize(width, height);
     CentreOnScreen();
-    AddLabel(keyCaption, 10, 13);
+    keyLabel_ = AddLabel(keyCaption, 10, 13);
     eSifra = keyEdit ? keyEdit : new kit::TDBKeyField(this, this);
     eSifra->SetName("eSifra");
     eSifra->SetBounds(135, 10, 200, 24);
@@ -130,6 +133,12 @@ void TCodeListForm::BuildFrame(const std::string& keyField, const std::string& k
     IzlazButton->OnClick = [this](fw::Component& sender) { IzlazButtonClick(sender); };
 }
 
+void TCodeListForm::MoveKeyTo(int top) {
+    eSifra->SetBounds(eSifra->Left(), top, eSifra->Width(), eSifra->Height());
+    keyLabel_->SetBounds(keyLabel_->Left(), keyLabel_->Top() + top - 10, keyLabel_->Width(),
+                         keyLabel_->Height());
+}
+
 void TCodeListForm::HideHousekeepingFields(fw::TDataSet& dataSet, std::initializer_list<const char*> links) {
     for (const char* name : {"Code", "Items", "Temp", "Deklaracija"})
         if (fw::TField* f = dataSet.FindField(name)) f->Visible = false;
@@ -146,6 +155,10 @@ std::string TCodeListForm::CallerText() const {
     // Kit edits and lookups alike are edits.
     if (auto* edit = dynamic_cast<fw::Edit*>(active)) text = edit->Text();
     return base::CutChars(text, CallerTextChars);
+}
+
+std::string TCodeListForm::PickedText() const {
+    return KeyEdit()->Text();
 }
 
 std::vector<engine::Value> TCodeListForm::SearchKey(const std::string& text) const {
@@ -186,6 +199,9 @@ void TCodeListForm::OrderTabsAsRecord() {
 
 void TCodeListForm::FormShow(fw::Component&) {
     OrderTabsAsRecord();
+    for (kit::TMyDBGrid* grid : findChildren<kit::TMyDBGrid*>())
+        if (fw::TDataSet* shown = grid->DataSource() ? grid->DataSource()->DataSet() : nullptr)
+            TitleFields(*shown);
     BrowseTable = MainTable();
     if (fw::Control* grid = MainGrid(); grid && grid->CanFocus()) grid->SetFocus();
     PositionOnCaller();
@@ -198,7 +214,7 @@ void TCodeListForm::FormClose(fw::Component&, fw::CloseAction&) {
     fw::TDataSet* dataSet = target.DataSet();
     // A caller with nothing to edit, or whose record another user holds, keeps its value.
     if (!app::HasRecords(dataSet) || !app::StartEdit(dataSet)) return;
-    target.SetText(KeyEdit()->Text());
+    target.SetText(PickedText());
     if (SelectOnWriteBack) target.SelectAll();
 }
 

@@ -82,6 +82,8 @@ protected:
     // key edit is a plain key field unless the form brings its own.
     void BuildFrame(const std::string& keyField, const std::string& keyCaption, const std::string& noun,
                     int width, int height, kit::TDBKeyField* keyEdit = nullptr);
+    // Moves the key edit, with its caption, to another row (a form whose first row chooses the owner).
+    void MoveKeyTo(int top);
     // Hides the link key ("Code") and the bookkeeping fields from the grids of this table.
     // Also hides the given link fields, which the grids above show by their rows.
     static void HideHousekeepingFields(fw::TDataSet& dataSet, std::initializer_list<const char*> links = {});
@@ -93,6 +95,8 @@ protected:
     virtual fw::Control* MainGrid() const { return gTable; }
     // The key edit that a new record is typed into, and whose text the picker writes back.
     virtual kit::TDBKeyField* KeyEdit() const { return eSifra; }
+    // The code the picker writes back: the key edit's (the quantities write back their packing mode).
+    virtual std::string PickedText() const;
     // The search key for the caller's text (per-supplier lists put the supplier before it).
     virtual std::vector<engine::Value> SearchKey(const std::string& text) const;
     // The tables that the save posts, in order (main table first).
@@ -107,6 +111,7 @@ protected:
 
     std::vector<std::unique_ptr<fw::TDataSource>> sources_;
     int nextTop_ = 45;
+    fw::Label* keyLabel_ = nullptr;
     // Where the column of labelled edits begins (a second column starts further right).
     int fieldLeft_ = 0;
 };

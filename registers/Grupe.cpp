@@ -7,6 +7,7 @@
 #include "base/Text.h"
 #include "fw/ui/Application.h"
 #include "kit/Mycombo2.h"
+#include "registers/OwnedKey.h"
 
 namespace registers {
 
@@ -18,23 +19,6 @@ namespace {
     base::RegisterStateReset(base::StateLayer::Forms, [] { Grupe = GrupeForms(); });
 
 using engine::Value;
-
-// The group key: a group belongs to a supplier, so without any supplier a typed code has nowhere to go and
-// the user is told so instead of the code being dropped.
-class SupplierGroupKey : public kit::TDBKeyField {
-public:
-    using kit::TDBKeyField::TDBKeyField;
-    fw::TTable* Suppliers = nullptr;
-
-protected:
-    Outcome Settle(fw::TTable& table, bool wasEditing, const std::function<void()>& enableControls) override {
-        if (TextEdited && !Text().empty() && Suppliers && !app::HasRecords(Suppliers)) {
-            app::ShowInfo(NoSupplierText);
-            return SetOutcome(Outcome::Refused);
-        }
-        return kit::TDBKeyField::Settle(table, wasEditing, enableControls);
-    }
-};
 
 } // namespace
 
@@ -50,13 +34,15 @@ TSifarnikGrupaArtikli::TSifarnikGrupaArtikli(fw::Component* owner) : TCodeListFo
     SetCaption("Šifarnik grupa artikli");
     fw::TDataSource& groups = NewSource(nullptr);
     fw::TDataSource& suppliers = NewSource(nullptr);
-    auto* key = new SupplierGroupKey(this, this);
+    // A group belongs to a supplier.
+    auto* key = new TOwnedKey(this, this);
+    key->NoOwnerText = NoSupplierText;
     BuildFrame("Sifra", "Šifra grupe", "Grupa", 900, 520, key);
     eNaziv = AddEdit<kit::TDBName>(groups, "Naziv", "eNaziv", "Naziv grupe", 45);
     gMain = AddGrid("gMain", suppliers, 350, 10, 540, 200);
     gTable->SetBounds(350, 220, 540, 250);
     tMain = AddSupplierGroups(suppliers, groups);
-    key->Suppliers = tMain;
+    key->Owner = tMain;
     SetActiveControl(gTable);
 }
 

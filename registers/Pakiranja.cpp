@@ -5,6 +5,7 @@
 #include "base/Finally.h"
 #include "base/ProgramState.h"
 #include "fw/db/FieldClasses.h"
+#include "registers/OwnedKey.h"
 #include "registers/PlainRegisters.h"
 
 namespace registers {
@@ -38,13 +39,16 @@ TSifarnikPakiranja::TSifarnikPakiranja(fw::Component* owner) : TCodeListForm(own
     fw::TDataSource& units = NewSource(nullptr);
     cJedinica = AddEdit<kit::TDBJustKey>(units, "Sifra", "cJedinica", "Jedinica", 10);
     cJedinica->OnF2Press = [this](fw::Component&) { PrikaziJedinice(this); };
-    BuildFrame("Sifra", "Pakiranje", "Pakiranje", 900, 520);
-    eSifra->SetBounds(135, 45, 200, 24);
+    auto* key = new TOwnedKey(this, this);
+    key->NoOwnerText = NoUnitText;
+    BuildFrame("Sifra", "Pakiranje", "Pakiranje", 900, 520, key);
+    MoveKeyTo(45);
     AddEdit<kit::TDBVar>(packing, "MinKolicina", "eMinKolicina", "Najmanja količina", 80, 100);
     AddEdit<kit::TDBVar>(packing, "Cijene", "eCijene", "Cijene za količinu", 115, 100);
     gMain = AddGrid("gMain", units, 350, 10, 540, 180);
     gTable->SetBounds(350, 200, 540, 270);
     tMain = ShowCodeOnly(AddTable("tMain", "Global", "JEDINICE.DB", "Sifra"));
+    key->Owner = tMain;
     units.SetDataSet(tMain);
     tTable = AddTable("tTable", "Global", "PAKUNG.DB", "Jedinica;Sifra");
     tTable->AfterOpen = [](fw::TDataSet& ds) {
@@ -148,7 +152,10 @@ TLabelList::TLabelList(fw::Component* owner, const LabelLayout& layout)
     fw::TDataSource* packing = layout.Depth >= 2 ? &NewSource(nullptr) : nullptr;
     fw::TDataSource& languages = NewSource(nullptr);
     fw::TDataSource& labels = NewSource(nullptr);
-    BuildFrame(layout.OwnerKey, layout.OwnerCaption, layout.Noun, 900, 600);
+    // Packing modes belong to a unit, quantities to a packing mode.
+    auto* key = new TOwnedKey(this, this);
+    key->NoOwnerText = layout.Depth >= 2 ? NoPackingText : NoUnitText;
+    BuildFrame(layout.OwnerKey, layout.OwnerCaption, layout.Noun, 900, 600, key);
     void (*opener)(fw::Form*) = layout.OwnerOpener;
     eSifra->OnF2Press = [this, opener](fw::Component&) { opener(this); };
     // Another code shown: its labels are read again.
@@ -174,6 +181,7 @@ TLabelList::TLabelList(fw::Component* owner, const LabelLayout& layout)
     if (units) {
         tMain = ShowCodeOnly(AddTable("tMain", "Global", "JEDINICE.DB", "Sifra"));
         units->SetDataSet(tMain);
+        key->Owner = tMain;
     }
     if (packing) {
         tPakung = ShowCodeOnly(AddTable("tPakung", "Global", "PAKUNG.DB", "Jedinica;Sifra"));
@@ -181,6 +189,7 @@ TLabelList::TLabelList(fw::Component* owner, const LabelLayout& layout)
         tPakung->SetMasterFields("Code");
         packing->SetDataSet(tPakung);
         ownerMaster = packing;
+        key->Owner = tPakung;
     }
     tTable = AddTable("tTable", "Global", layout.OwnerTable, layout.OwnerIndex);
     if (ownerMaster) {
@@ -190,6 +199,7 @@ TLabelList::TLabelList(fw::Component* owner, const LabelLayout& layout)
     if (packing) {
         // The packing mode knows whether it has quantities.
         tTable->AfterOpen = [](fw::TDataSet& ds) { ds.FieldByName("Pakung").Visible = false; };
+        tTable->BeforePost = [this](fw::TDataSet& ds) { RefuseQuantityWithoutPacking(*tPakung, ds); };
         tTable->AfterPost = [this](fw::TDataSet&) {
             if (app::HasRecords(tTable)) KeepQuantityMark(*tPakung, true);
         };
@@ -215,6 +225,8 @@ TLabelList::TLabelList(fw::Component* owner, const LabelLayout& layout)
     tGovor->AddField(std::make_unique<fw::TStringField>(60), "Oznaka", fw::fkCalculated);
     tGovor->OnCalcFields = [this](fw::TDataSet& ds) { tGovorCalcFields(ds); };
     languages.SetDataSet(tGovor);
+    // The languages carry the labelled row's link, which the label edited hangs on.
+    ownerLink_ = std::make_unique<CalculatedLink>(owners, *tGovor);
     tNaziv = AddTable("tNaziv", "Global", layout.LabelTable, LinkFields(layout, "Govor"));
     tNaziv->FreeToModify = true;
     tNaziv->SetMasterSource(&languages);
@@ -246,8 +258,18 @@ void TLabelList::tGovorCalcFields(fw::TDataSet& ds) {
 }
 
 void TLabelList::tNazivBeforePost(fw::TDataSet& ds) {
-    // A label belongs to a row and a language: without either there is nothing to label.
-    if (!app::HasRecords(tTable) || tGovor->FieldByName("Code").AsInteger() == 0) {
+    // A label belongs to a row and a language: without either there is nothing to label. It is the label of
+    // the row chosen, never of one whose link is missing or of another row.
+    bool labelled = app::HasRecords(tTable) && tGovor->FieldByName("Code").AsInteger() != 0;
+    for (const LabelLink& l : layout_.Links) {
+        if (!labelled) break;
+        const fw::TField& owner = tTable->FieldByName(l.OwnerField);
+        const fw::TField& link = ds.FieldByName(l.Field);
+        labelled =
+            !owner.IsNull() && (l.Float ? link.AsFloat() == owner.AsFloat()
+                                        : owner.AsInteger() != 0 && link.AsInteger() == owner.AsInteger());
+    }
+    if (!labelled) {
         ds.Cancel();
         throw base::Abort();
     }
@@ -303,6 +325,14 @@ void PrikaziImenaPakiranja(fw::Form* caller) {
 void PrikaziImenaAtoma(fw::Form* caller) {
     app::OpenForm<TSifarnikImenaAtoma>(Pakiranja.SifarnikImenaAtoma, caller,
                                        [](auto& f) { f.Caller = nullptr; });
+}
+
+void RefuseQuantityWithoutPacking(fw::TTable& packing, fw::TDataSet& quantity) {
+    if (app::HasRecords(&packing) && quantity.FieldByName("Pakung").AsInteger() != 0 &&
+        !quantity.FieldByName("Kolicina").IsNull())
+        return;
+    quantity.Cancel();
+    throw base::Abort();
 }
 
 void KeepQuantityMark(fw::TTable& packing, bool has) {

@@ -5,9 +5,11 @@
 
 #include "fw/ui/DBCtrls.h"
 #include "kit/Mycombo2.h"
+#include "registers/CalcFields.h"
 #include "registers/CodeListForm.h"
 
 #include <cstdint>
+#include <memory>
 
 namespace registers {
 
@@ -57,6 +59,7 @@ private:
     void tNazivBeforePost(fw::TDataSet& dataSet);
     void eNazivExitChanged();
     const LabelLayout& layout_;
+    std::unique_ptr<CalculatedLink> ownerLink_;
 };
 
 class TSifarnikMjera : public TLabelList {
@@ -87,6 +90,12 @@ void PrikaziPakiranja(fw::Form* caller, std::int32_t jedinica);
 void PrikaziMjere(fw::Form* caller);
 void PrikaziImenaPakiranja(fw::Form* caller);
 void PrikaziImenaAtoma(fw::Form* caller);
+inline constexpr const char* NoUnitText =
+    "Način pakiranja pripada jedinici mjere: najprije izaberite jedinicu mjere.";
+inline constexpr const char* NoPackingText =
+    "Količina pripada načinu pakiranja: najprije izaberite način pakiranja.";
+// A quantity without its packing mode or without its number is never stored: cancelled, silent abort.
+void RefuseQuantityWithoutPacking(fw::TTable& packing, fw::TDataSet& quantity);
 // Marks whether the current packing mode has quantities (posted at once).
 void KeepQuantityMark(fw::TTable& packing, bool has);
 

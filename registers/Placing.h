@@ -9,17 +9,27 @@
 #include "kit/DBChecker.h"
 #include "kit/MyDBGrid.h"
 
+#include <algorithm>
 #include <string>
 
 namespace registers {
 
 inline constexpr int CaptionWidth = 125;
 
+// A caption longer than its place goes on two lines, centred on its row, rather than being cut.
+inline void FitCaption(fw::Label& label) {
+    if (label.sizeHint().width() <= label.width() || label.text().contains(QChar('\n'))) return;
+    label.setWordWrap(true);
+    const int height = label.heightForWidth(label.width());
+    label.SetBounds(label.Left(), label.Top() + (label.height() - height) / 2, label.width(), height);
+}
+
 inline fw::Label* PlaceLabel(fw::Control* parent, fw::Form* form, const std::string& caption, int left,
                              int top, int width = CaptionWidth - 5) {
     auto* label = new fw::Label(parent, form);
     label->SetBounds(left, top + 3, width, 20);
     label->SetCaption(caption);
+    FitCaption(*label);
     return label;
 }
 
@@ -60,8 +70,9 @@ inline kit::TDBChecker* PlaceCheck(fw::Control* parent, fw::Form* form, fw::TDat
                                    const std::string& unchecked = "False") {
     auto* check = new kit::TDBChecker(parent, form);
     check->SetName(name);
-    check->SetBounds(left, top, width, 24);
     check->SetCaption(caption);
+    // As wide as its caption needs: a check box's text is never cut.
+    check->SetBounds(left, top, std::max(width, check->sizeHint().width()), 24);
     check->SetDataSource(&source);
     check->SetDataField(field);
     check->SetValueChecked(checked);

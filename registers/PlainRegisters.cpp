@@ -213,8 +213,9 @@ TPlainCodeList::TPlainCodeList(fw::Component* owner, const RegisterLayout& layou
         case K::Check: {
             auto* check = new kit::TDBChecker(this, this);
             check->SetName(std::string("x") + f.Field);
-            check->SetBounds(135, top, 200, 24);
             check->SetCaption(f.Caption);
+            // As wide as its caption needs: a check box's text is never cut.
+            check->SetBounds(135, top, std::max(f.Width, check->sizeHint().width()), 24);
             check->SetDataSource(&main);
             check->SetDataField(f.Field);
             check->SetValueChecked("Da;True");

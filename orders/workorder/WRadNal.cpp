@@ -14,6 +14,7 @@
 #include "base/Text.h"
 #include "controls/PrintPreviewForm.h"
 #include "fw/db/FieldClasses.h"
+#include "orders/workorder/HeaderCodes.h"
 #include "orders/workorder/IspisiNaloga.h"
 #include "orders/workorder/PrilagodbaStavke.h"
 #include "orders/workorder/ProgresOptimizacije.h"
@@ -602,6 +603,7 @@ void TWRadniNalozi::PonudiSlobodanBroj() {
 // The form never sets the flag itself: a header posted keeps what the runs and the item changes stored
 // (also another station's), and a new system or colour leaves the lists out of date.
 void TWRadniNalozi::tRadniNalBeforePost() {
+    ProvjeriSifreZaglavlja(*tRadniNal);
     PonudiSlobodanBroj();
     fw::TField& zastavica = tRadniNal->FieldByName("Optimizacija");
     const std::int32_t rn = TrenutniNalog();

@@ -1,5 +1,6 @@
 // Every form of the program fits a 1024x768 screen whole: the window with its title bar, every control
-// inside the window, and every label's text inside the label; no label shows a raw field name.
+// inside the window, and every label's and check box's text inside it, none drawn over another; no label
+// shows a raw field name.
 
 #include "app/shell/MyDialog.h"
 #include "app/shell/Splash.h"
@@ -26,9 +27,12 @@
 #include "windows/systems/WSistem.h"
 #include "windows/typelist/PEWin.h"
 
+#include <QAbstractItemView>
+#include <QCheckBox>
 #include <QLabel>
 #include <QStyle>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 
@@ -71,7 +75,37 @@ protected:
             if (label && !label->wordWrap() && !label->text().isEmpty() &&
                 label->fontMetrics().horizontalAdvance(label->text()) > label->contentsRect().width())
                 faults.push_back(name + ": label \"" + label->text().toStdString() + "\" is cut");
+            if (label && label->wordWrap() && label->heightForWidth(label->width()) > label->height())
+                faults.push_back(name + ": label \"" + label->text().toStdString() + "\" is cut");
+            auto* check = qobject_cast<QCheckBox*>(w);
+            if (check && check->sizeHint().width() > check->width())
+                faults.push_back(name + ": check box \"" + check->text().toStdString() + "\" is cut");
         }
+        CheckOverlaps(form, name);
+    }
+    // No two texts of one panel are drawn over each other (each text as tall as its font's line).
+    void CheckOverlaps(fw::Form& form, const std::string& name) {
+        std::vector<QWidget*> texts;
+        for (QLabel* l : form.findChildren<QLabel*>())
+            if (!l->text().isEmpty()) texts.push_back(l);
+        for (QCheckBox* c : form.findChildren<QCheckBox*>())
+            if (!c->text().isEmpty()) texts.push_back(c);
+        auto drawn = [](QWidget* w) {
+            return QRect(w->pos(), QSize(std::min(w->sizeHint().width(), w->width()),
+                                         std::min(w->height(), w->fontMetrics().height())));
+        };
+        auto textOf = [](QWidget* w) {
+            auto* l = qobject_cast<QLabel*>(w);
+            return (l ? l->text() : qobject_cast<QCheckBox*>(w)->text()).toStdString();
+        };
+        // A shadowed caption is its text drawn twice on purpose.
+        for (std::size_t i = 0; i < texts.size(); ++i)
+            for (std::size_t j = i + 1; j < texts.size(); ++j)
+                if (texts[i]->parentWidget() == texts[j]->parentWidget() &&
+                    textOf(texts[i]) != textOf(texts[j]) && !texts[i]->isHidden() && !texts[j]->isHidden() &&
+                    drawn(texts[i]).intersects(drawn(texts[j])))
+                    faults.push_back(name + ": \"" + textOf(texts[i]) + "\" over \"" + textOf(texts[j]) +
+                                     "\"");
     }
     std::vector<std::string> faults;
 };

@@ -5,6 +5,7 @@
 #include "base/Exceptions.h"
 #include "engine/TableImage.h"
 #include "fw/db/FieldClasses.h"
+#include "registers/Atomi.h"
 #include "registers/Openers.h"
 #include "tests/registers/RegisterFixture.h"
 
@@ -34,6 +35,19 @@ protected:
         Add("Global", "MJERE.DB", {"Jedinica", "Govor", "Naziv"}, {{"1", "1", "komad"}, {"1", "2", "Stück"}});
         Add("Global", "PAKUNG.DB", {"Jedinica", "Sifra"}, {{"1", "KUTIJA"}});
         Add("Global", "IME_PAK.DB", {"Pakung", "Govor", "Naziv"}, {{"1", "1", "kutija"}});
+    }
+    // The supplier WEKA's register with a new article A100 made by keys, its unit typed: pieces.
+    TSifarnikArtikli* NewArticleInPieces() {
+        registers::PrikaziArtikle(caller.get(), 1, 2);
+        TSifarnikArtikli* f = Track(Artikli.SifarnikArtikli);
+        if (!f) return nullptr;
+        Press(*f, Qt::Key_End, Qt::ControlModifier);
+        Press(*f, Qt::Key_Return);
+        NewCode(*f, "A100", "WEKA");
+        f->cJedMj->SetFocus();
+        Type(*f, "kom");
+        Press(*f, Qt::Key_Return);
+        return f;
     }
     Strings Codes() {
         return Rows("Global", "SIF_ROBE.DB", {"Partner", "Sifra", "Code", "Proizvodi", "Naziv"});
@@ -463,15 +477,8 @@ TEST_F(ArtikliTest, ALargeRegisterOpensWithTheGridInHandAndFindsWhatIsTyped) {
 TEST_F(ArtikliTest, AChangedUnitClearsAPackingOfTheOldUnit) {
     Add("Global", "JEDINICE.DB", {"Sifra"}, {{"M"}});
     Add("Global", "PAKUNG.DB", {"Jedinica", "Sifra"}, {{"2", "ROLA"}});
-    registers::PrikaziArtikle(caller.get(), 1, 2);
-    TSifarnikArtikli* f = Track(Artikli.SifarnikArtikli);
+    TSifarnikArtikli* f = NewArticleInPieces();
     ASSERT_NE(f, nullptr);
-    Press(*f, Qt::Key_End, Qt::ControlModifier);
-    Press(*f, Qt::Key_Return);
-    NewCode(*f, "A100", "WEKA");
-    f->cJedMj->SetFocus();
-    Type(*f, "kom");
-    Press(*f, Qt::Key_Return);
     Type(*f, "kutija");
     Press(*f, Qt::Key_Return);
     Press(*f, Qt::Key_End, Qt::ControlModifier);
@@ -499,6 +506,33 @@ TEST_F(ArtikliTest, AChangedUnitClearsAPackingOfTheOldUnit) {
     Press(*f, Qt::Key_End, Qt::ControlModifier);
     Press(*f, Qt::Key_Return);
     EXPECT_EQ(Rows("Global", "ROBA.DB", {"JedMj", "Pakiranje"}), Strings{"1|"});
+}
+
+// F2 on the packing opens the quantities as a picker of packing modes: the packing mode chosen there is
+// written back and settled, never one of its quantities.
+TEST_F(ArtikliTest, ThePackingPickedAmongTheQuantitiesIsThePackingMode) {
+    registers::InstallCodeListOpeners();
+    Add("Global", "PAKUNG.DB", {"Jedinica", "Sifra"}, {{"1", "SNOP"}});
+    Add("Global", "ATOMI.DB", {"Pakung", "Kolicina"}, {{"1", "6"}, {"2", "50"}});
+    TSifarnikArtikli* f = NewArticleInPieces();
+    ASSERT_NE(f, nullptr);
+    ASSERT_EQ(ActiveName(*f), "cPakiranje");
+    Press(*f, Qt::Key_F2);
+    registers::TSifarnikAtoma* atomi = Track(registers::Atomi.SifarnikAtoma);
+    Track(registers::Atomi.DSifarnikAtoma);
+    ASSERT_NE(atomi, nullptr);
+    ASSERT_TRUE(atomi->isVisible());
+    atomi->gTable->SetFocus();
+    Press(*atomi, Qt::Key_Down);
+    ASSERT_EQ(atomi->Module().tPakung->FieldByName("Sifra").AsString(), "SNOP");
+    Press(*atomi, Qt::Key_Escape);
+    EXPECT_FALSE(atomi->isVisible());
+    EXPECT_EQ(f->cPakiranje->Text(), "SNOP");
+    Press(*f, Qt::Key_Return);
+    EXPECT_TRUE(dialogs.Texts().empty()) << ::testing::PrintToString(dialogs.Texts());
+    Press(*f, Qt::Key_End, Qt::ControlModifier);
+    Press(*f, Qt::Key_Return);
+    EXPECT_EQ(Rows("Global", "ROBA.DB", {"JedMj", "Pakiranje"}), Strings{"1|2"});
 }
 
 } // namespace

@@ -1,3 +1,4 @@
+#include "registers/OwnedKey.h"
 #include "registers/Pakiranja.h"
 #include "tests/registers/RegisterFixture.h"
 
@@ -110,6 +111,72 @@ TEST_P(LabelTest, LabelsAreTypedLanguageAfterLanguage) {
     Press(*form, Qt::Key_Return);
     EXPECT_EQ(Rows("Global", c.Table, {"Naziv"}), (std::vector<std::string>{"Drugi", "Second", "Dritte"}));
     EXPECT_EQ(form->tGovor->FieldByName("Oznaka").AsString(), "Drugi");
+}
+
+// A label belongs to the packing mode chosen in the grids: after the units' grid moves on to another unit's
+// packing mode of the same code, the label typed is that packing mode's; under a unit without packing modes
+// a label has nothing to belong to and is not stored.
+TEST_F(PackingTest, ALabelBelongsToThePackingModeChosen) {
+    Add("Global", "PAKUNG.DB", {"Jedinica", "Sifra"}, {{"2", "KUTIJA"}});
+    Add("Global", "JEDINICE.DB", {"Sifra"}, {{"N"}});
+    registers::PrikaziImenaPakiranja(caller.get());
+    registers::TLabelList* form = Track(Pakiranja.SifarnikImenaPakiranja);
+    ASSERT_NE(form, nullptr);
+    auto label = [&](const char* text) {
+        form->tGovor->First();
+        form->eNaziv->SetFocus();
+        Type(*form, text);
+        Press(*form, Qt::Key_Return);
+    };
+    auto nextUnit = [&] {
+        form->gMain->SetFocus();
+        Press(*form, Qt::Key_Down);
+    };
+    ASSERT_EQ(form->tMain->FieldByName("Sifra").AsString(), "KOM");
+    label("Kutija");
+    nextUnit(); // M: its own KUTIJA
+    EXPECT_EQ(form->tTable->FieldByName("Code").AsInteger(), 2);
+    EXPECT_EQ(form->eNaziv->Text(), "") << "the other unit's label is not shown as this one's";
+    label("Karton");
+    nextUnit(); // N: no packing modes
+    label("Nešto");
+    EXPECT_EQ(Rows("Global", "IME_PAK.DB", {"Pakung", "Govor", "Naziv"}),
+              (std::vector<std::string>{"1|1|Kutija", "2|1|Karton"}));
+    form->gMain->SetFocus();
+    Press(*form, Qt::Key_Up);
+    Press(*form, Qt::Key_Up);
+    form->tGovor->First();
+    EXPECT_EQ(form->tGovor->FieldByName("Oznaka").AsString(), "Kutija");
+    EXPECT_EQ(form->eNaziv->Text(), "Kutija");
+    // A label still being typed when the rows move on is the row's it was typed for.
+    form->eNaziv->SetFocus();
+    form->eNaziv->SelectAll();
+    Type(*form, "Sanduk");
+    form->tMain->Next();
+    EXPECT_EQ(Rows("Global", "IME_PAK.DB", {"Pakung", "Govor", "Naziv"}),
+              (std::vector<std::string>{"1|1|Sanduk", "2|1|Karton"}));
+}
+
+// A quantity that is no number, or one typed while the unit has no packing mode, is refused with a word and
+// stores no row.
+TEST_F(PackingTest, AQuantityNeedsItsPackingModeAndANumber) {
+    Add("Global", "JEDINICE.DB", {"Sifra"}, {{"L"}});
+    registers::PrikaziImenaAtoma(caller.get());
+    registers::TLabelList* form = Track(Pakiranja.SifarnikImenaAtoma);
+    ASSERT_NE(form, nullptr);
+    ASSERT_EQ(form->tPakung->FieldByName("Sifra").AsString(), "KUTIJA");
+    auto typeKey = [&](registers::TCodeListForm& f, const char* text) {
+        f.eSifra->SetFocus();
+        Type(f, text);
+        Press(f, Qt::Key_Return);
+    };
+    typeKey(*form, "SNOP");
+    form->gMain->SetFocus();
+    Press(*form, Qt::Key_Down); // L: no packing modes
+    typeKey(*form, "5");
+    EXPECT_EQ(dialogs.Texts(),
+              (std::vector<std::string>{registers::NotANumberText("Količina"), registers::NoPackingText}));
+    EXPECT_EQ(Rows("Global", "ATOMI.DB", {"Pakung", "Kolicina"}), std::vector<std::string>{"1|10"});
 }
 
 INSTANTIATE_TEST_SUITE_P(Registers, LabelTest, ::testing::ValuesIn(labelCases),

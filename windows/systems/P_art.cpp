@@ -126,6 +126,8 @@ void TSif_artikli::BuildTables() {
     tWRoba->SetMasterFields("Code");
     sWRoba.SetDataSet(tWRoba);
 
+    // Opened before the bound rows, so that their first rows find their articles.
+    tArtikli = NewFormTable(this, "tArtikli", "Global", "SIF_ROBE.DB", "PARTNER;CODE");
     tWRoba_d = NewFormTable(this, "tWRoba_d", "Global", "WROBA_D.DB", "Code;Artikl");
     tWRoba_d->FreeToModify = true;
     app::EnableInsertPost(*tWRoba_d);
@@ -137,12 +139,14 @@ void TSif_artikli::BuildTables() {
         }
     };
     AddCalcInteger(*tWRoba_d, "part");
-    tWRoba_d->OnCalcFields = [](fw::TDataSet& ds) {
-        ds.FieldByName("part").SetAsInteger(app::WBegin.PodaciPoduzeca.OwnPartner);
-    };
+    AddCalcString(*tWRoba_d, "SifraArtikla", 40);
+    AddCalcString(*tWRoba_d, "NazivArtikla", 60);
+    tWRoba_d->OnCalcFields = [this](fw::TDataSet& ds) { tWRoba_dCalcFields(ds); };
     tWRoba_d->SetMasterSource(&sWRoba);
     tWRoba_d->SetMasterFields("Code");
-    ShowOnly(*tWRoba_d, {{"Artikl", "Artikl"}, {"Kolicina", "Količina/omjer"}});
+    // A bound article is told by its code and name, not by its link number.
+    ShowOnly(*tWRoba_d,
+             {{"Kolicina", "Količina/omjer"}, {"SifraArtikla", "Artikl"}, {"NazivArtikla", "Naziv artikla"}});
     sWRoba_d.SetDataSet(tWRoba_d);
 
     tSif_Robe2 = NewFormTable(this, "tSif_Robe2", "Global", "SIF_ROBE.DB", "PARTNER;CODE");
@@ -154,6 +158,20 @@ void TSif_artikli::BuildTables() {
     tGrupe->SetMasterSource(&sSifRobe);
     tGrupe->SetMasterFields("Partner;Grupa");
     sGrupe.SetDataSet(tGrupe);
+}
+
+void TSif_artikli::tWRoba_dCalcFields(fw::TDataSet& ds) {
+    const std::int64_t partner = app::WBegin.PodaciPoduzeca.OwnPartner;
+    ds.FieldByName("part").SetAsInteger(partner);
+    std::string sifra, naziv;
+    const std::int64_t artikl = ds.FieldByName("Artikl").AsInteger();
+    if (artikl != 0 && tArtikli->Active() &&
+        tArtikli->FindKey({engine::Value::Int(partner), engine::Value::Int(artikl)})) {
+        sifra = tArtikli->FieldByName("Sifra").AsString();
+        naziv = tArtikli->FieldByName("Naziv").AsString();
+    }
+    ds.FieldByName("SifraArtikla").SetAsString(sifra);
+    ds.FieldByName("NazivArtikla").SetAsString(naziv);
 }
 
 void TSif_artikli::FormShow() {

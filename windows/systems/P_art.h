@@ -40,6 +40,8 @@ public:
     kit::TMyTable* tWRoba;
     kit::TMyTable* tWRoba_d;
     kit::TMyTable* tSif_Robe2;
+    // Reads the code and name of each bound article for the grid's rows.
+    kit::TMyTable* tArtikli;
     kit::TMyTable* tGrupe;
 
     fw::TDataSource sSifRobe, sWRoba, sWRoba_d, sSif_Robe2, sGrupe;
@@ -54,6 +56,7 @@ public:
 
 private:
     void BuildTables();
+    void tWRoba_dCalcFields(fw::TDataSet& ds);
     void FormShow();
 };
 

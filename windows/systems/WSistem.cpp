@@ -249,6 +249,8 @@ void TWSistem::BuildTables() {
     };
     tSifBoja->SetMasterSource(sSistem_);
     tSifBoja->SetMasterFields("PARTNER;PROIZVODI");
+    // Two systems of one producer share its colours: the colours are the same rows, their system is not.
+    colourSystem_ = std::make_unique<registers::CalculatedLink>(*sSistem_, *tSifBoja);
     ShowOnly(*tSifBoja, {{"Sifra", "Boja"}, {"Naziv", "Naziv boje"}});
     sSifBoja_->SetDataSet(tSifBoja);
 

@@ -8,9 +8,11 @@
 #include "fw/ui/ExtCtrls.h"
 #include "kit/LookupFields.h"
 #include "kit/Mycombo2.h"
+#include "registers/CalcFields.h"
 #include "registers/CodeListForm.h"
 
 #include <array>
+#include <memory>
 
 namespace windows {
 
@@ -90,6 +92,8 @@ private:
     fw::TDataSource* sSisBoje_ = nullptr;
     std::array<fw::TDataSource*, 10> sSifRobe_{};
     std::array<kit::TDBJustLookup*, 10> articleLookups_{};
+    // The colours carry the current system ("Sistem"), which their profile rows hang on.
+    std::unique_ptr<registers::CalculatedLink> colourSystem_;
 };
 
 struct WSistemState {

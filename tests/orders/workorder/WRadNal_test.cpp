@@ -15,6 +15,7 @@
 #include "app/shell/FormOpener.h"
 #include "app/shell/ScriptedDialogs.h"
 #include "base/CroatianFormat.h"
+#include "base/Exceptions.h"
 #include "controls/PrintPreviewForm.h"
 #include "kit/MyTable.h"
 #include "kit/O_Plom.h"
@@ -23,6 +24,7 @@
 #include "tests/orders/OrderTables.h"
 #include "tests/windows/designer/ModalDesigner.h"
 #include "windows/designer/EditWindow.h"
+#include "windows/storage/StoredTable.h"
 #include "windows/storage/WindowTypeStore.h"
 #include "windows/typelist/PEWin.h"
 
@@ -888,6 +890,36 @@ TEST_F(WRadNal, ANumberAnotherOrderTookIsNotStoredWithoutAWord) {
     EXPECT_EQ(asked.size(), 2u);
     EXPECT_EQ(brojeva(1), 2u);
     EXPECT_EQ(brojeva(3), 0u);
+}
+
+// A customer another station deleted while this header was being typed (no stored order used it yet): the
+// header's post says so and keeps the header for another choice, which then posts.
+TEST_F(WRadNal, ACustomerDeletedMeanwhileIsNotStoredWithTheOrder) {
+    Sustav();
+    Upisi("Lokal", "SIF_PART.DB", {{"Sifra", Value::Text("KUPAC")}, {"Partner", Value::Int(9)}});
+    Upisi("Lokal", "SIF_PART.DB", {{"Sifra", Value::Text("DRUGI")}, {"Partner", Value::Int(8)}});
+    Otvori();
+    Tipka(Qt::Key_Insert);
+    f->tRadniNal->FieldByName("Kupac").SetAsInteger(9);
+    f->tRadniNal->FieldByName("Sistem").SetAsInteger(3);
+    {
+        // Another station deletes the customer.
+        windows::StoredTable partneri(app::FolderPath(app::Folder::Lokal), "SIF_PART.DB");
+        engine::Cursor& c = partneri.Cursor();
+        for (c.First(); c.OnRow() && partneri.Int(c.Read(), "Partner") != 9;)
+            c.Next();
+        ASSERT_TRUE(c.OnRow());
+        c.Delete();
+    }
+    EXPECT_THROW(f->tRadniNal->Post(), base::Abort);
+    EXPECT_THAT(shown, ElementsAre("Kupac kojeg ste izabrali više ne postoji u šifarniku partnera!!!\r\n\r\n"
+                                   "Ponovite odabir kupca!!!"));
+    EXPECT_EQ(f->tRadniNal->State(), fw::dsInsert) << "the header typed is kept";
+    EXPECT_TRUE(ordertables::RowsOf(root, "RADNINAL.DB", "Kupac", 9, {"Broj"}).empty());
+    f->tRadniNal->FieldByName("Kupac").SetAsInteger(8);
+    f->tRadniNal->Post();
+    EXPECT_EQ(ordertables::RowsOf(root, "RADNINAL.DB", "Kupac", 8, {"Broj"}).size(), 1u);
+    EXPECT_EQ(shown.size(), 1u);
 }
 
 // "Promjena tipa" opens the designer on the item's own copy; what is drawn there goes into the copy, in the

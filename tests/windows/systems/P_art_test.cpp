@@ -1,6 +1,8 @@
 #include "tests/windows/systems/SystemsFixture.h"
 #include "windows/systems/P_art.h"
 
+#include "fw/ui/DataSetModel.h"
+
 #include <algorithm>
 
 namespace systemstest {
@@ -24,6 +26,21 @@ protected:
         for (form.tSifRobe->First(); !form.tSifRobe->Eof(); form.tSifRobe->Next())
             if (form.tSifRobe->FieldByName("Sifra").AsString() == sifra) return;
         ADD_FAILURE() << sifra << " is not listed";
+    }
+    // The grid's titles, then its rows, each as "a|b|c".
+    static Lines GridLines(kit::TMyDBGrid& grid) {
+        fw::DataSetModel& m = grid.Model();
+        Lines lines;
+        for (int r = -1; r < m.rowCount(); ++r) {
+            std::string line;
+            for (int c = 0; c < m.columnCount(); ++c) {
+                const QVariant v = r < 0 ? m.headerData(c, Qt::Horizontal, Qt::DisplayRole)
+                                         : m.data(m.index(r, c), Qt::DisplayRole);
+                line += (c ? "|" : "") + v.toString().toStdString();
+            }
+            lines.push_back(line);
+        }
+        return lines;
     }
     std::vector<std::string> Listed(TSif_artikli& form) {
         std::vector<std::string> codes;
@@ -116,6 +133,9 @@ TEST_F(SifArtikliTest, AProfilesParametersAndBoundArticlesAreSetByKeys) {
     Choose(*form, "K70");
     EXPECT_EQ(form->eDuzinaProfila->Text(), "6500");
     EXPECT_EQ(form->tWRoba_d->RecordCount(), 2);
+    // Each bound row names its article by code and name beside its quantity.
+    EXPECT_EQ(GridLines(*form->gWRoba_d),
+              (Lines{"Količina/omjer|Artikl|Naziv artikla", "1|Z1|Željezo 1", "2,5|S80|Štok 80"}));
 }
 
 // After a bound article is added, a click on another article in the grid takes the panel, its bound rows

@@ -260,5 +260,34 @@ TEST_F(WSistemTest, TheProducerIsPickedFromTheManufacturers) {
     EXPECT_EQ(Systems(), Lines{"ALU|1||||||"});
 }
 
+// The colour rows on page 1 are the rows of the system chosen on page 0, whichever of two systems of one
+// producer it is, from the first showing on: a shortening typed there changes only that system's row.
+TEST_F(WSistemTest, TheColourPageEditsTheRowsOfTheSystemChosen) {
+    Add("Lokal", "WSYSTEM.DB", {"Sifra", "Proizvodi"}, {{"PVC70", "1"}, {"PVC76", "1"}});
+    Add("Lokal", "WSYSBOJE.DB", {"Sistem", "Boja", "Stok", "ZSM"},
+        {{"1", "11", "101", "5"}, {"2", "11", "101", "7"}});
+    for (const bool second : {true, false}) {
+        TWSistem* form = Open();
+        ASSERT_NE(form, nullptr);
+        EXPECT_EQ(form->tSistem->FieldByName("Sifra").AsString(), "PVC70");
+        form->gSistem->SetFocus();
+        if (second) Press(*form, Qt::Key_Down);
+        form->bStavke->SetFocus();
+        Press(*form, Qt::Key_Return);
+        ASSERT_EQ(form->Book->PageIndex(), 1);
+        EXPECT_EQ(form->tSifBoja->FieldByName("Sifra").AsString(), "BIJELA");
+        EXPECT_EQ(form->eZSM->Text(), second ? "7" : "5") << "the chosen system's row is shown";
+        form->eZSM->SetFocus();
+        form->eZSM->SelectAll();
+        Type(*form, second ? "11" : "3");
+        Press(*form, Qt::Key_Return);
+        Press(*form, Qt::Key_Escape);
+        Press(*form, Qt::Key_Escape);
+        EXPECT_FALSE(form->isVisible());
+    }
+    EXPECT_EQ(Colours(), (Lines{"1|11|101||3||||||", "2|11|101||11||||||"}));
+    EXPECT_TRUE(dialogs.Texts().empty()) << ::testing::PrintToString(dialogs.Texts());
+}
+
 } // namespace
 } // namespace systemstest
