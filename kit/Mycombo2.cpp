@@ -2,6 +2,7 @@
 
 #include "app/data/DataSetServices.h"
 #include "app/data/DBMine.h"
+#include "app/data/Dialogs.h"
 #include "app/shell/FocusNavigation.h"
 #include "app/shell/Hints.h"
 #include "fw/db/Table.h"
@@ -29,6 +30,7 @@ void TKitEdit::ShowHint() const {
 }
 
 void TKitEdit::DoEnter() {
+    toldNoRecord_ = false;
     fw::TDataSet* ds = DataSet();
     if (app::DBMine.MultiUser) {
         if (app::RecordBusy(ds)) {
@@ -210,8 +212,29 @@ void TKitEdit::KeyPress(std::uint8_t& key) {
         }
     } else if (key >= 32 && !Entered) {
         key = 0;
+    } else if ((key >= 32 || key == 8 || key == 22 || key == 24) && !ReadOnly() && !OwnersStored(DataSet())) {
+        // Nothing typed is taken for a record that cannot be stored: the user hears why once a visit.
+        key = 0;
+        if (toldNoRecord_) {
+            fw::MessageBeep(0);
+        } else {
+            toldNoRecord_ = true;
+            app::ShowInfo(NoRecordYetText);
+        }
     }
     fw::DBEdit::KeyPress(key);
+}
+
+bool OwnersStored(const fw::TDataSet* dataSet) {
+    const auto* table = dynamic_cast<const fw::TTable*>(dataSet);
+    for (int depth = 0; table && depth < 8; ++depth) {
+        const fw::TDataSource* source = table->MasterSource();
+        fw::TDataSet* master = source ? source->DataSet() : nullptr;
+        if (!master || !master->Active()) return true;
+        if (master->State() == fw::dsInsert || !app::HasRecords(master)) return false;
+        table = dynamic_cast<const fw::TTable*>(master);
+    }
+    return true;
 }
 
 bool NoteTextChange(const fw::Component& control, bool entered, bool readOnly, fw::TDataSet* dataSet,
@@ -258,6 +281,11 @@ void TDBName::Change() {
         TextEdited = true;
         return;
     }
+    FollowRecord();
+}
+
+void TDBName::FollowRecord() {
+    if (Entered) return;
     fw::TDataSource* source = DataSource();
     fw::TDataSet* ds = DataSet();
     if (!source || !ds || !ds->Active()) return Lock();

@@ -78,7 +78,15 @@ private:
     // A refused text kept on screen: the next entry counts it as typed, against the stored value.
     void KeepRefusedText(const std::string& typed);
     bool keptRefused_ = false;
+    // The user was told in this visit that the record the edit belongs to is not made yet.
+    bool toldNoRecord_ = false;
 };
+
+// What an edit of a record that does not exist yet tells the user at the first key typed into it.
+inline constexpr const char* NoRecordYetText = "Zapis još ne postoji: prvo unesite njegovu šifru.";
+// Whether every record the data set's current record belongs to (its master, and the master's master) is
+// stored: a value typed for a record under a master not made yet would be stored under none.
+bool OwnersStored(const fw::TDataSet* dataSet);
 
 class TDBVar : public TKitEdit {
 public:
@@ -89,6 +97,8 @@ class TDBName : public TKitEdit {
 public:
     using TKitEdit::TKitEdit;
     void Loaded() override;
+    // Locks or opens the edit for the record shown: open while the record has no name yet.
+    void FollowRecord();
 
 protected:
     std::int32_t OwnTag() const override { return NameEditTag; }
