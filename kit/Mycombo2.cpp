@@ -2,12 +2,12 @@
 
 #include "app/data/DataSetServices.h"
 #include "app/data/DBMine.h"
-#include "app/data/Dialogs.h"
 #include "app/shell/FocusNavigation.h"
 #include "app/shell/Hints.h"
 #include "fw/db/Table.h"
 #include "fw/ui/Guard.h"
 #include "kit/MyForm.h"
+#include "kit/RecordMade.h"
 
 namespace kit {
 
@@ -212,29 +212,10 @@ void TKitEdit::KeyPress(std::uint8_t& key) {
         }
     } else if (key >= 32 && !Entered) {
         key = 0;
-    } else if ((key >= 32 || key == 8 || key == 22 || key == 24) && !ReadOnly() && !OwnersStored(DataSet())) {
-        // Nothing typed is taken for a record that cannot be stored: the user hears why once a visit.
-        key = 0;
-        if (toldNoRecord_) {
-            fw::MessageBeep(0);
-        } else {
-            toldNoRecord_ = true;
-            app::ShowInfo(NoRecordYetText);
-        }
+    } else if (!ReadOnly() && TakesTextKey(*this, DataSet(), key, toldNoRecord_) && OwnerRecord) {
+        TakesTextKey(*this, OwnerRecord, key, toldNoRecord_);
     }
     fw::DBEdit::KeyPress(key);
-}
-
-bool OwnersStored(const fw::TDataSet* dataSet) {
-    const auto* table = dynamic_cast<const fw::TTable*>(dataSet);
-    for (int depth = 0; table && depth < 8; ++depth) {
-        const fw::TDataSource* source = table->MasterSource();
-        fw::TDataSet* master = source ? source->DataSet() : nullptr;
-        if (!master || !master->Active()) return true;
-        if (master->State() == fw::dsInsert || !app::HasRecords(master)) return false;
-        table = dynamic_cast<const fw::TTable*>(master);
-    }
-    return true;
 }
 
 bool NoteTextChange(const fw::Component& control, bool entered, bool readOnly, fw::TDataSet* dataSet,

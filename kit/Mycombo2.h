@@ -42,6 +42,9 @@ public:
 
     fw::TColor SavedFontColor = 0;
     bool LeftByKey = false;
+    // The record the edit's row belongs to when no master link tells it (a label of the record shown
+    // beside it): while that record is not made, the edit takes nothing typed.
+    fw::TDataSet* OwnerRecord = nullptr;
     bool TextEdited = false;
     bool ExitDone = false;
     bool Entered = false;
@@ -81,12 +84,6 @@ private:
     // The user was told in this visit that the record the edit belongs to is not made yet.
     bool toldNoRecord_ = false;
 };
-
-// What an edit of a record that does not exist yet tells the user at the first key typed into it.
-inline constexpr const char* NoRecordYetText = "Zapis još ne postoji: prvo unesite njegovu šifru.";
-// Whether every record the data set's current record belongs to (its master, and the master's master) is
-// stored: a value typed for a record under a master not made yet would be stored under none.
-bool OwnersStored(const fw::TDataSet* dataSet);
 
 class TDBVar : public TKitEdit {
 public:

@@ -1,6 +1,7 @@
 // The key fields of every register the program opens, driven by keys as a clerk enters new codes.
 
 #include "kit/KeyFields.h"
+#include "kit/RecordMade.h"
 #include "orders/workorder/WRadNal.h"
 #include "registers/Artikli.h"
 #include "registers/Atomi.h"
@@ -19,6 +20,8 @@
 #include "windows/systems/WSistem.h"
 #include "windows/typelist/PEWin.h"
 #include <gmock/gmock.h>
+#include <QComboBox>
+#include <QLineEdit>
 
 namespace {
 using namespace registers;
@@ -69,6 +72,11 @@ const Case Cases[] = {
 
 class KeyFieldsEveryForm : public regtest::RegisterTest {
 protected:
+    static std::string Text(fw::Control& c) {
+        if (auto* edit = dynamic_cast<QLineEdit*>(&c.Widget())) return edit->text().toStdString();
+        if (auto* combo = dynamic_cast<QComboBox*>(&c.Widget())) return combo->currentText().toStdString();
+        return {};
+    }
     KeyFieldsEveryForm() {
         app::WBegin.PodaciPoduzeca.OwnPartner = 1;
         app::WBegin.PodaciPoduzeca.Jezik = 1;
@@ -83,9 +91,11 @@ protected:
     }
 };
 
-// Every register with a key field: a new code made with "Da" sends the focus to the record's own next
-// field, past the edits of the records it belongs to (the unit of a packing mode, the group of a subgroup,
-// the packing mode of a quantity), and into a name the new record leaves open.
+// Every register with a key field, on the new record the save leaves: its next field takes nothing typed
+// before the code and says why, so nothing is dropped when the code is made. A new code made with "Da" then
+// sends the focus to the record's own next field, past the edits of the records it belongs to (the unit of a
+// packing mode, the group of a subgroup, the packing mode of a quantity), and into a name the new record
+// leaves open.
 TEST_F(KeyFieldsEveryForm, ANewCodeGoesOnToItsRecordsNextField) {
     for (const Case& c : Cases) {
         SCOPED_TRACE(c.Name);
@@ -98,7 +108,28 @@ TEST_F(KeyFieldsEveryForm, ANewCodeGoesOnToItsRecordsNextField) {
         for (fw::Control* x : f->TabList())
             if (!key && x->TabStop()) key = dynamic_cast<kit::TDBKeyField*>(x);
         ASSERT_NE(key, nullptr);
+        // The save button leaves a new record, the focus in its key (the label lists go on to the label).
+        Press(*f, Qt::Key_End, Qt::ControlModifier);
+        Press(*f, Qt::Key_Return);
         key->SetFocus();
+        auto* next = dynamic_cast<fw::Control*>(f->FindComponent(c.Next));
+        ASSERT_NE(next, nullptr);
+        if (auto* data = dynamic_cast<fw::DataControl*>(next); data && data->DataSet()) {
+            dialogs.Calls.clear();
+            next->SetFocus();
+            // The key left empty drops the new record: the edit is then on the record shown, if any.
+            fw::TTable& record = *key->Table();
+            const bool made = record.State() != fw::dsInsert && !record.IsEmpty();
+            Type(*f, "12");
+            if (made) {
+                EXPECT_TRUE(Shown().empty());
+            } else {
+                EXPECT_EQ(Shown(), std::vector<std::string>{kit::NoRecordYetText});
+                EXPECT_TRUE(Text(*next).empty()) << Text(*next);
+            }
+            data->DataSet()->Cancel();
+            key->SetFocus();
+        }
         dialogs.Calls.clear();
         dialogs.Answer(true);
         Type(*f, c.Code);

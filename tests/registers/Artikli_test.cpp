@@ -5,6 +5,7 @@
 #include "base/Exceptions.h"
 #include "engine/TableImage.h"
 #include "fw/db/FieldClasses.h"
+#include "kit/RecordMade.h"
 #include "registers/Openers.h"
 #include "tests/registers/RegisterFixture.h"
 
