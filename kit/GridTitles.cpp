@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <limits>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace kit {
@@ -96,6 +97,20 @@ bool hiddenReference(fw::Component* c, fw::TField& field) {
            !base::SameText(lookup->LookupDisplay(), lookup->LookupField());
 }
 
+// Field names are written without the Croatian letters; a column no control labels is titled in them.
+constexpr std::pair<const char*, const char*> CroatianNames[] = {
+    {"Sifra", "Šifra"},   {"Kolicina", "Količina"}, {"Dobavljac", "Dobavljač"},   {"Tezina", "Težina"},
+    {"Drzava", "Država"}, {"Posta", "Pošta"},       {"Proizvodac", "Proizvođač"},
+};
+
+void SpellRawTitles(fw::DBGrid& grid) {
+    for (fw::TField* field : grid.Model().Columns()) {
+        if (field->DisplayLabel() != field->FieldName()) continue;
+        for (const auto& [raw, spelled] : CroatianNames)
+            if (field->FieldName() == raw) field->SetDisplayLabel(spelled);
+    }
+}
+
 } // namespace
 
 void TitleColumnsAsLabelled(fw::Form& form) {
@@ -120,6 +135,7 @@ void TitleColumnsAsLabelled(fw::Form& form) {
         if (!row.Title.empty()) row.Field->SetDisplayLabel(row.Title);
     for (int i = 0; i < form.ComponentCount(); ++i)
         if (auto* grid = dynamic_cast<fw::DBGrid*>(form.Components(i))) {
+            SpellRawTitles(*grid);
             if (columnsChanged)
                 grid->Model().SetDataSource(grid->Model().DataSource());
             else

@@ -449,13 +449,47 @@ void TDBKeyField::SearchCode() {
         LeaveKey();
         if (wasEditing && kind_ != Kind::JustKey && kind_ != Kind::CodeField) app::StartEdit(table);
         if (kind_ == Kind::Key || Kit.AdvanceAllowed) {
-            app::MoveFocus(this, Found);
+            MoveOnFromCode(Found);
         } else {
             if (kind_ == Kind::KeyField || kind_ == Kind::Field) DoEnter();
             SelectAll();
             Kit.AdvanceAllowed = true;
         }
     });
+}
+
+namespace {
+// Whether the data set is the table's master, or a master of its master.
+bool OwnsRecordsOf(const fw::TDataSet* candidate, const fw::TTable& table) {
+    const fw::TTable* t = &table;
+    for (int depth = 0; t && depth < 8; ++depth) {
+        const fw::TDataSource* master = t->MasterSource();
+        if (!master || !master->DataSet()) return false;
+        if (master->DataSet() == candidate) return true;
+        t = dynamic_cast<const fw::TTable*>(master->DataSet());
+    }
+    return false;
+}
+} // namespace
+
+void TDBKeyField::MoveOnFromCode(bool forward) {
+    fw::Form* form = ParentForm();
+    fw::TTable* table = Table();
+    if (!forward || !form || !table) return app::MoveFocus(this, forward);
+    for (int i = 0; i < form->ComponentCount(); ++i)
+        if (auto* name = dynamic_cast<TDBName*>(form->Components(i)); name && name->DataSet() == table)
+            name->FollowRecord();
+    fw::Control* next = this;
+    for (int step = 0; step < form->ComponentCount(); ++step) {
+        next = form->FindNextControl(next, forward, true);
+        if (!next || next == this) break;
+        const auto* data = dynamic_cast<const fw::DataControl*>(next);
+        if (!data || !OwnsRecordsOf(data->DataSet(), *table)) {
+            next->SetFocus();
+            return;
+        }
+    }
+    app::MoveFocus(this, forward);
 }
 
 TDBKeyField::Outcome TDBKeyField::Settle(fw::TTable& table, bool wasEditing,
@@ -482,7 +516,8 @@ TDBKeyField::Outcome TDBKeyField::Settle(fw::TTable& table, bool wasEditing,
     if (!searched) return Outcome::Accepted;
     if (found) {
         if (kind_ == Kind::KeyField) {
-            OldCode = code;
+            // The code as stored: a search that ignores case finds "m" for a typed "M" and keeps it so.
+            OldCode = table.FieldByName(DataField()).AsString();
             enableControls();
             if (app::StartEdit(&table)) WriteKey(table, OldCode);
         }

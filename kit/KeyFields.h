@@ -113,6 +113,9 @@ private:
     // Drops an unconfirmed typed code (only the key field) or posts the record's edit.
     void DropOrPost(fw::TTable& table);
     void PageToRecord(bool prior);
+    // After a settled code the focus goes on to the record's own next field: past the controls of the
+    // records this one belongs to (a unit, a group), into a name the new record leaves open.
+    void MoveOnFromCode(bool forward);
     // Leaves the control before an arrow moves the focus, for the controls that settle nothing on arrows.
     void ExitBeforeArrow();
     bool Confirming() const;

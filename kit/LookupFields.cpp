@@ -16,6 +16,7 @@
 #include "fw/ui/Guard.h"
 #include "kit/Mycombo2.h"
 #include "kit/MyForm.h"
+#include "kit/RecordMade.h"
 
 #include <map>
 
@@ -181,6 +182,7 @@ void LookupControl::Loaded() {
 }
 
 void LookupControl::DoEnter() {
+    ToldNoRecord = false;
     fw::TDataSet* own = DataSet();
     if (kind_ != Kind::LookupKeyField) {
         if (app::DBMine.MultiUser) {
@@ -415,10 +417,11 @@ void LookupControl::KeyPress(std::uint8_t& key) {
             SearchCode();
             key = 0;
         }
-    } else if (key >= 32) {
-        if (!Entered) {
-            key = 0;
-        } else {
+    } else if (key >= 32 && !Entered) {
+        key = 0;
+    } else if (kind_ == Kind::LookupKeyField || ReadOnly() ||
+               TakesTextKey(*this, DataSet(), key, ToldNoRecord)) {
+        if (key >= 32) {
             CloseUp();
             if (Capitalize) key = base::Cp1250Upper(key);
         }

@@ -65,6 +65,8 @@ public:
     bool Analysed = false;
     bool Entered = false;
     bool TextEdited = false;
+    // The user was told in this visit that the record the code is for is not made yet.
+    bool ToldNoRecord = false;
     bool SearchOk = false;
     bool ListMode = false;
     bool DroppedDown = false;

@@ -7,6 +7,7 @@
 #include "fw/db/Table.h"
 #include "fw/ui/Guard.h"
 #include "kit/MyForm.h"
+#include "kit/RecordMade.h"
 
 namespace kit {
 
@@ -29,6 +30,7 @@ void TKitEdit::ShowHint() const {
 }
 
 void TKitEdit::DoEnter() {
+    toldNoRecord_ = false;
     fw::TDataSet* ds = DataSet();
     if (app::DBMine.MultiUser) {
         if (app::RecordBusy(ds)) {
@@ -210,6 +212,8 @@ void TKitEdit::KeyPress(std::uint8_t& key) {
         }
     } else if (key >= 32 && !Entered) {
         key = 0;
+    } else if (!ReadOnly() && TakesTextKey(*this, DataSet(), key, toldNoRecord_) && OwnerRecord) {
+        TakesTextKey(*this, OwnerRecord, key, toldNoRecord_);
     }
     fw::DBEdit::KeyPress(key);
 }
@@ -258,6 +262,11 @@ void TDBName::Change() {
         TextEdited = true;
         return;
     }
+    FollowRecord();
+}
+
+void TDBName::FollowRecord() {
+    if (Entered) return;
     fw::TDataSource* source = DataSource();
     fw::TDataSet* ds = DataSet();
     if (!source || !ds || !ds->Active()) return Lock();

@@ -42,6 +42,9 @@ public:
 
     fw::TColor SavedFontColor = 0;
     bool LeftByKey = false;
+    // The record the edit's row belongs to when no master link tells it (a label of the record shown
+    // beside it): while that record is not made, the edit takes nothing typed.
+    fw::TDataSet* OwnerRecord = nullptr;
     bool TextEdited = false;
     bool ExitDone = false;
     bool Entered = false;
@@ -78,6 +81,8 @@ private:
     // A refused text kept on screen: the next entry counts it as typed, against the stored value.
     void KeepRefusedText(const std::string& typed);
     bool keptRefused_ = false;
+    // The user was told in this visit that the record the edit belongs to is not made yet.
+    bool toldNoRecord_ = false;
 };
 
 class TDBVar : public TKitEdit {
@@ -89,6 +94,8 @@ class TDBName : public TKitEdit {
 public:
     using TKitEdit::TKitEdit;
     void Loaded() override;
+    // Locks or opens the edit for the record shown: open while the record has no name yet.
+    void FollowRecord();
 
 protected:
     std::int32_t OwnTag() const override { return NameEditTag; }

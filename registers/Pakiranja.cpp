@@ -233,6 +233,7 @@ TLabelList::TLabelList(fw::Component* owner, const LabelLayout& layout)
     tNaziv->SetMasterFields(LinkFields(layout, "Code"));
     tNaziv->BeforePost = [this](fw::TDataSet& ds) { tNazivBeforePost(ds); };
     labels.SetDataSet(tNaziv);
+    eNaziv->OwnerRecord = tTable;
     SetActiveControl(gTable);
 }
 

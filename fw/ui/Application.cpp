@@ -1,5 +1,6 @@
 #include "fw/ui/Application.h"
 
+#include "fw/ui/CroatianTexts.h"
 #include "fw/ui/Form.h"
 #include "fw/ui/KeyRouter.h"
 
@@ -16,6 +17,7 @@ Application::Application() : Component(nullptr) {
     // Closing the last visible window (a modal form while its caller is hidden) must not end the program.
     QApplication::setQuitOnLastWindowClosed(false);
     KeyRouter::Install();
+    InstallCroatianTexts();
 }
 
 Application& Application::Instance() {

@@ -1,12 +1,17 @@
 #include "fw/ui/DBGrid.h"
 
 #include "fw/db/DataSet.h"
+#include "fw/db/Field.h"
 #include "fw/ui/Guard.h"
 
 #include <QEvent>
 #include <QHeaderView>
 #include <QStyle>
 #include <QStyleOptionHeader>
+
+#include <algorithm>
+#include <numeric>
+#include <vector>
 
 namespace fw {
 namespace {
@@ -48,6 +53,42 @@ private:
     mutable QSize hint_;
 };
 
+// The characters a field's text can take: its display width, a text field's size, else its kind's.
+int FieldChars(const TField& field) {
+    if (field.DisplayWidth > 0) return field.DisplayWidth;
+    switch (field.DataType()) {
+    case ftString:
+        return std::max(field.Size(), 1);
+    case ftBoolean:
+        return 3;
+    case ftSmallint:
+        return 6;
+    case ftDate:
+        return 10;
+    default:
+        return 12;
+    }
+}
+
+// Widths that fit in room: the widest columns give way first, down to the narrowest a column may get.
+void ShareRoom(std::vector<int>& widths, int room, int narrowest) {
+    long long total = std::accumulate(widths.begin(), widths.end(), 0LL);
+    while (total > room) {
+        auto widest = std::max_element(widths.begin(), widths.end());
+        if (*widest <= narrowest) return;
+        int next = narrowest;
+        for (int w : widths)
+            if (w < *widest) next = std::max(next, w);
+        const long long count = std::count(widths.begin(), widths.end(), *widest);
+        const int cut =
+            static_cast<int>(std::min<long long>(*widest - next, (total - room + count - 1) / count));
+        const int from = *widest;
+        for (int& w : widths)
+            if (w == from) w -= cut;
+        total -= cut * count;
+    }
+}
+
 } // namespace
 
 DBGrid::DBGrid(Control* parent, Component* owner) : Grid(parent, owner) {
@@ -59,6 +100,8 @@ DBGrid::DBGrid(Control* parent, Component* owner) : Grid(parent, owner) {
     model_.OnCurrentRowChanged = [this](int row) { FollowDataSet(row); };
     model_.OnIndicatorChanged = [this] { verticalHeader()->viewport()->update(); };
     setModel(&model_);
+    connect(&model_, &QAbstractItemModel::modelReset, this, [this] { FitColumns(); });
+    connect(&model_, &QAbstractItemModel::headerDataChanged, this, [this] { FitColumns(); });
     SetOptions(dgEditing | dgTitles | dgIndicator | dgColLines | dgRowLines | dgRowSelect | dgConfirmDelete);
 }
 
@@ -94,6 +137,31 @@ void DBGrid::FollowDataSet(int row) {
         scrollTo(currentIndex());
     }
     following_ = false;
+}
+
+void DBGrid::FitColumns() {
+    const std::vector<TField*>& columns = model_.Columns();
+    if (columns.empty()) return;
+    const QFontMetrics cells(font());
+    const QFontMetrics titles(horizontalHeader()->font());
+    const int padding = 2 * style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 8;
+    // Codes and names are mostly capitals and figures: measured by a capital, not by the average letter.
+    const int charWidth =
+        std::max(cells.horizontalAdvance(QLatin1Char('M')) * 3 / 4, cells.averageCharWidth());
+    std::vector<int> widths;
+    for (const TField* f : columns) {
+        const int text = FieldChars(*f) * charWidth;
+        const int title = titles.horizontalAdvance(QString::fromStdString(f->DisplayLabel()));
+        widths.push_back(std::max(text, title) + padding);
+    }
+    ShareRoom(widths, viewport()->width(), cells.horizontalAdvance(QStringLiteral("MMMM")) + padding);
+    for (std::size_t i = 0; i < widths.size(); ++i)
+        horizontalHeader()->resizeSection(static_cast<int>(i), widths[i]);
+}
+
+void DBGrid::resizeEvent(QResizeEvent* event) {
+    Grid::resizeEvent(event);
+    FitColumns();
 }
 
 void DBGrid::currentChanged(const QModelIndex& current, const QModelIndex& previous) {

@@ -1,7 +1,8 @@
 #pragma once
 // A grid over a dataset: a table view on a DataSetModel whose current row follows the dataset's current
 // record both ways. Insert starts a new record, Down past the last row appends one (while editing is
-// allowed), Ctrl+Del deletes the current record after ConfirmDelete, and Esc drops a pending edit.
+// allowed), Ctrl+Del deletes the current record after ConfirmDelete, and Esc drops a pending edit. Its
+// columns take the room their fields need, and share the grid's width only when it is too narrow for all.
 
 #include "fw/ui/DataSetModel.h"
 #include "fw/ui/Grid.h"
@@ -39,10 +40,13 @@ protected:
     // Asked before Ctrl+Del deletes the current record (with dgConfirmDelete); the default agrees.
     virtual bool ConfirmDelete() { return true; }
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     bool CanEdit() const;
     void FollowDataSet(int row);
+    // Each column as wide as its field's text and title, narrowed to the grid only when they do not fit.
+    void FitColumns();
     DataSetModel model_;
     unsigned options_ = 0;
     bool following_ = false;

@@ -85,7 +85,11 @@ class Edit : public ControlOf<QLineEdit> {
 public:
     explicit Edit(Control* parent, Component* owner = nullptr);
     std::string Text() const { return text().toStdString(); }
-    void SetText(const std::string& text) { setText(QString::fromStdString(text)); }
+    // A text put into an edit the user is not in shows its start (a long name is read from its beginning).
+    void SetText(const std::string& text) {
+        setText(QString::fromStdString(text));
+        if (!hasFocus()) setCursorPosition(0);
+    }
     bool ReadOnly() const { return isReadOnly(); }
     void SetReadOnly(bool readOnly) { setReadOnly(readOnly); }
     // In characters; 0 for no limit.

@@ -5,6 +5,7 @@
 #include "base/Exceptions.h"
 #include "engine/TableImage.h"
 #include "fw/db/FieldClasses.h"
+#include "kit/RecordMade.h"
 #include "registers/Atomi.h"
 #include "registers/Openers.h"
 #include "tests/registers/RegisterFixture.h"
@@ -533,6 +534,45 @@ TEST_F(ArtikliTest, ThePackingPickedAmongTheQuantitiesIsThePackingMode) {
     Press(*f, Qt::Key_End, Qt::ControlModifier);
     Press(*f, Qt::Key_Return);
     EXPECT_EQ(Rows("Global", "ROBA.DB", {"JedMj", "Pakiranje"}), Strings{"1|2"});
+}
+
+} // namespace
+} // namespace regtest
+
+namespace regtest {
+namespace {
+
+// A new article before its supplier code is typed: every edit of the article, its names and its supplier's
+// row takes no key and says why; nothing is written anywhere, and the code made next gets the only article.
+TEST_F(ArtikliTest, NothingTypedBeforeTheCodeGoesIntoARecordThatDoesNotExist) {
+    registers::PrikaziArtikle(caller.get(), 1, 2);
+    TSifarnikArtikli* f = Track(Artikli.SifarnikArtikli);
+    ASSERT_NE(f, nullptr);
+    Press(*f, Qt::Key_End, Qt::ControlModifier);
+    Press(*f, Qt::Key_Return);
+    ASSERT_EQ(ActiveName(*f), "cSifra");
+    for (kit::TDBVar* edit : {f->eNazivRobe, f->eBarKod, f->eTezina, f->eNaziv, f->eNaziv2}) {
+        SCOPED_TRACE(edit->Name());
+        dialogs.Calls.clear();
+        edit->SetFocus();
+        ASSERT_EQ(ActiveName(*f), edit->Name());
+        Type(*f, "12");
+        EXPECT_EQ(dialogs.Texts(), Strings{kit::NoRecordYetText}) << "told once in a visit";
+        EXPECT_EQ(edit->Text(), "");
+        Press(*f, Qt::Key_Return);
+    }
+    EXPECT_TRUE(Articles().empty());
+    EXPECT_TRUE(Names().empty());
+    f->cSifra->SetFocus();
+    NewCode(*f, "A100", "WEKA");
+    EXPECT_EQ(Articles(), Strings{"1|A100|2|"});
+    // Now the record exists: the edits take what is typed.
+    ASSERT_EQ(ActiveName(*f), "eNaziv");
+    dialogs.Calls.clear();
+    Type(*f, "Fenster");
+    Press(*f, Qt::Key_Return);
+    EXPECT_TRUE(dialogs.Texts().empty());
+    EXPECT_EQ(Names(), Strings{"1|2|Fenster"});
 }
 
 } // namespace

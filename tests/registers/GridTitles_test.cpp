@@ -1,12 +1,15 @@
 #include "base/Text.h"
 #include "fw/ui/DataSetModel.h"
 #include "fw/ui/DBRadioGroup.h"
+#include "registers/Artikli.h"
 #include "registers/Openers.h"
 #include "registers/Partner.h"
 #include "registers/PlainRegisters.h"
+#include "registers/Sif_Boja.h"
 #include "tests/registers/RegisterFixture.h"
 
 #include <algorithm>
+#include <QHeaderView>
 
 namespace regtest {
 namespace {
@@ -79,6 +82,38 @@ TEST_F(RegisterTest, EveryPlainRegistersColumnsAreTitledAsTheFormShowsThem) {
         }
         Press(*f, Qt::Key_Escape);
     }
+}
+
+// The supplier grids of the articles and the colours: titled in Croatian, and every grid of the two forms
+// shows its codes and names whole while it has room for them, else its columns share the grid's width.
+TEST_F(RegisterTest, SupplierGridsAreTitledInCroatianAndShowTheirTextsWhole) {
+    app::WBegin.PodaciPoduzeca.OwnPartner = 1;
+    Add("Lokal", "SIF_PART.DB", {"Sifra", "Dobavljac", "Partner"},
+        {{"PROFILPLAST", "D", "1"}, {"PROFILPLUS", "D", "2"}, {"STAKLO-LUKA", "D", "3"}});
+    Add("Global", "FIRME.DB", {"Sifra", "Partner"}, {{"PROFILPLAST", "1"}, {"STAKLO-LUKA", "3"}});
+    registers::PrikaziArtikle(caller.get(), 1, 1);
+    registers::TSifarnikArtikli* articles = Track(registers::Artikli.SifarnikArtikli);
+    registers::PrikaziBoje(caller.get(), 0, 0);
+    registers::TSifarnikBoja* colours = Track(registers::SifBoja.SifarnikBoja);
+    ASSERT_NE(articles, nullptr);
+    ASSERT_NE(colours, nullptr);
+    EXPECT_EQ(Titles(*articles->gSifPart), Strings{"Šifra"});
+    EXPECT_EQ(Titles(*colours->gSifPart), Strings{"Šifra"});
+    for (fw::Form* form : {static_cast<fw::Form*>(articles), static_cast<fw::Form*>(colours)})
+        for (auto* grid : form->findChildren<kit::TMyDBGrid*>()) {
+            QAbstractItemModel& model = grid->Model();
+            QHeaderView* header = grid->horizontalHeader();
+            int total = 0;
+            for (int c = 0; c < model.columnCount(); ++c)
+                total += header->sectionSize(c);
+            if (total > grid->viewport()->width()) continue;
+            for (int r = 0; r < model.rowCount(); ++r)
+                for (int c = 0; c < model.columnCount(); ++c) {
+                    const QString text = model.data(model.index(r, c)).toString();
+                    EXPECT_LE(grid->fontMetrics().horizontalAdvance(text) + 6, header->sectionSize(c))
+                        << grid->Name() << ": " << text.toStdString();
+                }
+        }
 }
 
 } // namespace
