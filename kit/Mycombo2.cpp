@@ -31,11 +31,7 @@ void TKitEdit::ShowHint() const {
 void TKitEdit::DoEnter() {
     fw::TDataSet* ds = DataSet();
     if (app::DBMine.MultiUser) {
-        if (app::RecordBusy(ds)) {
-            SetReadOnly(true);
-            SavedFontColor = FontColor();
-            SetFontColor(fw::clGray);
-        }
+        HeldOfVisit.Enter(*this, ds, SavedFontColor);
     } else {
         app::PostPendingEdits(ds);
     }
@@ -198,6 +194,7 @@ void TKitEdit::KeyDown(std::uint16_t& key, fw::Shift shift) {
 }
 
 void TKitEdit::KeyPress(std::uint8_t& key) {
+    if (ReadOnly()) HeldOfVisit.KeyRefused(key);
     if (key == 13 && Entered) {
         key = 0;
         LeftByKey = true;

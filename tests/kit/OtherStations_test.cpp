@@ -184,5 +184,24 @@ TEST_F(OtherStationTest, NoRoadIntoAnEditLandsOnTheRecordThatMovedUp) {
     }
 }
 
+TEST_F(OtherStationTest, TheFirstKeyIntoARecordAnotherStationHoldsSaysSo) {
+    form->eSifra->SetFocus();
+    fw::TTable other;
+    Setup(other, "Global", "SIFRE.DB");
+    other.SetIndexFieldNames("Sifra");
+    other.Open();
+    other.SetKey();
+    other.FieldByName("Sifra").SetAsString("A3");
+    ASSERT_TRUE(other.GotoKey());
+    other.Edit();
+    form->eNaziv->SetFocus();
+    Type("XY");
+    EXPECT_EQ(Shown(), (std::vector<std::string>{"Slog je zaključan (SIFRE.DB)"}));
+    EXPECT_EQ(form->eNaziv->Text(), "N");
+    other.Cancel();
+    Press(Qt::Key_Return);
+    EXPECT_EQ(Rows(), (std::vector<std::string>{"A1=Prvi", "A3=N", "A5=Peti"}));
+}
+
 } // namespace
 } // namespace kittest
