@@ -74,10 +74,8 @@ void ShowMessage(const std::string& text) {
 
 void ShowException(const std::exception& e) {
     if (base::IsSilent(e)) return;
-    // The same failure of a handler Qt calls again and again (a resize while the window is dragged) is told
-    // once until the user's next key or click.
-    const Posted& p = posted();
-    if (contains(p.OnScreen, e.what()) || p.Told.count(e.what())) return;
+    // Nothing is told twice over itself (a handler run again inside the box's own loop).
+    if (contains(posted().OnScreen, e.what())) return;
     ShowMessage(e.what());
 }
 
