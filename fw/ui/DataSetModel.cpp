@@ -118,11 +118,16 @@ void DataSetModel::TitlesChanged() {
 }
 
 int DataSetModel::CurrentRow() const {
-    const TDataSet* ds = DataSet();
-    if (!ds) return -1;
-    if (Inserting()) return insertRow_;
-    if (ds->IsEmpty()) return -1;
-    return static_cast<int>(ds->RecNo()) - 1;
+    // The views ask from inside their own handling: a table that cannot be read stays where it was shown.
+    try {
+        const TDataSet* ds = DataSet();
+        if (!ds) return -1;
+        if (Inserting()) return insertRow_;
+        if (ds->IsEmpty()) return -1;
+        return static_cast<int>(ds->RecNo()) - 1;
+    } catch (const std::exception&) {
+        return lastCurrent_;
+    }
 }
 
 long long DataSetModel::RecNoOfRow(int row) const {
