@@ -162,18 +162,23 @@ public:
 // Every event a widget of ours gets runs guarded, so that a failure in any handler a control overrides
 // (paint, mouse, wheel, focus, timers...) stays inside the control: the control keeps what it showed and
 // the failure is told after the event. A scroll area's viewport events (its painting) likewise.
+template <class Deliver> bool DeliverGuarded(const QEvent& event, Deliver&& deliver) noexcept {
+    bool handled = true;
+    const auto run = [&] { handled = deliver(); };
+    if (event.type() == QEvent::Paint)
+        GuardedPaint(run);
+    else
+        GuardedEvent(run);
+    return handled;
+}
+
 template <class Q, bool = std::is_base_of_v<QAbstractScrollArea, Q>> class GuardedEvents : public Q {
 public:
     using Q::Q;
 
 protected:
     bool event(QEvent* event) override {
-        bool handled = true;
-        if (event->type() == QEvent::Paint)
-            GuardedPaint([&] { handled = Q::event(event); });
-        else
-            GuardedEvent([&] { handled = Q::event(event); });
-        return handled;
+        return DeliverGuarded(*event, [&] { return Q::event(event); });
     }
 };
 
@@ -183,12 +188,7 @@ public:
 
 protected:
     bool viewportEvent(QEvent* event) override {
-        bool handled = true;
-        if (event->type() == QEvent::Paint)
-            GuardedPaint([&] { handled = Q::viewportEvent(event); });
-        else
-            GuardedEvent([&] { handled = Q::viewportEvent(event); });
-        return handled;
+        return DeliverGuarded(*event, [&] { return Q::viewportEvent(event); });
     }
 };
 

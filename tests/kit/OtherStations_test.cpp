@@ -25,6 +25,18 @@ protected:
         ASSERT_TRUE(t.GotoKey());
         change(t);
     }
+    // A check box on the name: "D" ticked, "N" not.
+    kit::TDBChecker* Checker() {
+        auto* otkup = new kit::TDBChecker(form.get(), form.get());
+        otkup->SetName("cOtkup");
+        otkup->SetBounds(10, 100, 150, 24);
+        otkup->SetValueChecked("D");
+        otkup->SetValueUnchecked("N");
+        otkup->SetDataSource(&form->sSifre);
+        otkup->SetDataField("Naziv");
+        otkup->show();
+        return otkup;
+    }
 };
 
 TEST_F(OtherStationTest, AnEditOfARecordDeletedMeanwhileIsRefusedAndLandsNowhere) {
@@ -50,14 +62,7 @@ TEST_F(OtherStationTest, AnEditOfARecordDeletedMeanwhileIsRefusedAndLandsNowhere
 }
 
 TEST_F(OtherStationTest, AClickActsOnTheValueTheUserSaw) {
-    auto* otkup = new kit::TDBChecker(form.get(), form.get());
-    otkup->SetName("cOtkup");
-    otkup->SetBounds(10, 100, 150, 24);
-    otkup->SetValueChecked("D");
-    otkup->SetValueUnchecked("N");
-    otkup->SetDataSource(&form->sSifre);
-    otkup->SetDataField("Naziv");
-    otkup->show();
+    kit::TDBChecker* otkup = Checker();
     ASSERT_EQ(otkup->State(), fw::CheckBoxState::cbUnchecked);
     // Another station ticks it; this one still shows it unticked and clicks to tick it.
     OtherStation([](fw::TTable& t) {
@@ -87,16 +92,6 @@ TEST_F(OtherStationTest, NoRoadIntoAnEditLandsOnTheRecordThatMovedUp) {
         std::function<void()> Take;
         bool MayCreate = false; // a new code typed after the refusal may stand; nothing else changes
     };
-    kit::TDBChecker* otkup = nullptr;
-    const auto checker = [&] {
-        otkup = new kit::TDBChecker(form.get(), form.get());
-        otkup->SetBounds(10, 100, 150, 24);
-        otkup->SetValueChecked("D");
-        otkup->SetValueUnchecked("N");
-        otkup->SetDataSource(&form->sSifre);
-        otkup->SetDataField("Naziv");
-        otkup->show();
-    };
     const std::vector<Road> roads = {
         {"typed value",
          [&] {
@@ -106,8 +101,7 @@ TEST_F(OtherStationTest, NoRoadIntoAnEditLandsOnTheRecordThatMovedUp) {
          }},
         {"check box",
          [&] {
-             checker();
-             otkup->SetFocus();
+             Checker()->SetFocus();
              Press(Qt::Key_Space);
          }},
         {"key field rename",
@@ -186,19 +180,14 @@ TEST_F(OtherStationTest, NoRoadIntoAnEditLandsOnTheRecordThatMovedUp) {
 
 TEST_F(OtherStationTest, TheFirstKeyIntoARecordAnotherStationHoldsSaysSo) {
     form->eSifra->SetFocus();
-    fw::TTable other;
-    Setup(other, "Global", "SIFRE.DB");
-    other.SetIndexFieldNames("Sifra");
-    other.Open();
-    other.SetKey();
-    other.FieldByName("Sifra").SetAsString("A3");
-    ASSERT_TRUE(other.GotoKey());
-    other.Edit();
-    form->eNaziv->SetFocus();
-    Type("XY");
-    EXPECT_EQ(Shown(), (std::vector<std::string>{"Slog je zaključan (SIFRE.DB)"}));
-    EXPECT_EQ(form->eNaziv->Text(), "N");
-    other.Cancel();
+    OtherStation([&](fw::TTable& other) {
+        other.Edit();
+        form->eNaziv->SetFocus();
+        Type("XY");
+        EXPECT_EQ(Shown(), (std::vector<std::string>{"Slog je zaključan (SIFRE.DB)"}));
+        EXPECT_EQ(form->eNaziv->Text(), "N");
+        other.Cancel();
+    });
     Press(Qt::Key_Return);
     EXPECT_EQ(Rows(), (std::vector<std::string>{"A1=Prvi", "A3=N", "A5=Peti"}));
 }
