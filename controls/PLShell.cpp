@@ -17,7 +17,9 @@ public:
         if (!tray_) {
             tray_ = std::make_unique<QSystemTrayIcon>();
             QObject::connect(tray_.get(), &QSystemTrayIcon::activated,
-                             [this](QSystemTrayIcon::ActivationReason reason) { Activated(reason); });
+                             [this](QSystemTrayIcon::ActivationReason reason) {
+                                 fw::Guarded([&] { Activated(reason); });
+                             });
         }
         tray_->setIcon(icon);
         tray_->setToolTip(tip);
@@ -91,7 +93,7 @@ TPlTrayIcon::TPlTrayIcon(fw::Component* owner)
     icons_->OnChange = [this] { ChangeStep(); };
     animation_.setInterval(interval_);
     // The frames step on the GUI thread, so the icon list never changes under a running step.
-    QObject::connect(&animation_, &QTimer::timeout, [this] { fw::Guarded([this] { FrameStep(); }); });
+    QObject::connect(&animation_, &QTimer::timeout, [this] { fw::GuardedEvent([this] { FrameStep(); }); });
 }
 
 TPlTrayIcon::~TPlTrayIcon() {

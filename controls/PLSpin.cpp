@@ -83,7 +83,7 @@ void TPlSpinButton::mousePressEvent(QMouseEvent* event) {
     // Holding an arrow steps again after 400 ms, then every 100 ms.
     if (!repeat_) {
         repeat_ = std::make_unique<QTimer>();
-        QObject::connect(repeat_.get(), &QTimer::timeout, [this] { RepeatStep(); });
+        QObject::connect(repeat_.get(), &QTimer::timeout, [this] { fw::Guarded([this] { RepeatStep(); }); });
     }
     repeat_->start(400);
     dragging_ = true;

@@ -131,7 +131,8 @@ void TPlTimer::UpdateTimer() {
     wake_.notify_all();
     if (!windowTimer_) {
         windowTimer_ = std::make_unique<QTimer>();
-        QObject::connect(windowTimer_.get(), &QTimer::timeout, [this] { fw::Guarded([this] { Timer(); }); });
+        QObject::connect(windowTimer_.get(), &QTimer::timeout,
+                         [this] { fw::GuardedEvent([this] { Timer(); }); });
     }
     windowTimer_->stop();
     if (wanted) windowTimer_->start(static_cast<int>(interval_));
@@ -178,7 +179,7 @@ void TPlTimer::WorkerLoop() {
 void TPlTimer::DeliverTick() {
     const std::shared_ptr<bool> alive = alive_;
     inTick_ = true;
-    fw::Guarded([this] { Timer(); });
+    fw::GuardedEvent([this] { Timer(); });
     // The handler may have freed the timer: then nothing of it is touched.
     if (*alive) inTick_ = false;
 }

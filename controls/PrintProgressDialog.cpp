@@ -1,6 +1,7 @@
 #include "controls/PrintProgressDialog.h"
 
 #include "fw/ui/Color.h"
+#include "fw/ui/Guard.h"
 
 #include <QFrame>
 #include <QLabel>
@@ -37,7 +38,7 @@ TPPPrnPrgDlg::TPPPrnPrgDlg(QWidget* parent)
     btnCancel->setDefault(true);
     btnCancel->setAutoDefault(true);
     connect(btnCancel, &QPushButton::clicked, this, [this] {
-        if (OnCancel) OnCancel();
+        if (OnCancel) fw::Guarded(OnCancel);
     });
 }
 
@@ -48,7 +49,7 @@ void TPPPrnPrgDlg::HideCancel() {
 }
 
 void TPPPrnPrgDlg::reject() {
-    if (btnCancel->isVisible() && btnCancel->isEnabled() && OnCancel) OnCancel();
+    if (btnCancel->isVisible() && btnCancel->isEnabled() && OnCancel) fw::Guarded(OnCancel);
 }
 
 } // namespace controls

@@ -168,11 +168,7 @@ void TDBKeyField::DoEnter() {
     if (kind_ == Kind::Field) {
         // A record another station holds is shown read-only and grey for the visit.
         if (app::DBMine.MultiUser) {
-            if (app::RecordBusy(DataSet()) && !ReadOnly()) {
-                SetReadOnly(true);
-                SavedFontColorOfVisit = FontColor();
-                SetFontColor(fw::clGray);
-            }
+            HeldOfVisit.Enter(*this, DataSet(), SavedFontColorOfVisit);
         } else {
             app::PostPendingEdits(DataSet());
         }
@@ -238,6 +234,7 @@ bool TDBKeyField::WantsKey(std::uint16_t key, fw::Shift shift) const {
 }
 
 void TDBKeyField::KeyPress(std::uint8_t& key) {
+    if (ReadOnly()) HeldOfVisit.KeyRefused(key);
     if (key == 13) {
         if (Entered) {
             SearchCode();

@@ -9,6 +9,7 @@
 
 #include "fw/db/DataSetState.h"
 #include "fw/ui/DBCtrls.h"
+#include "kit/HeldRecord.h"
 #include "kit/Mycombo.h"
 
 #include <QFont>
@@ -127,6 +128,8 @@ private:
     Kind kind_;
     Outcome lastOutcome_ = Outcome::Accepted;
     fw::TColor SavedFontColorOfVisit = 0;
+    // Another station holds the record of this visit.
+    HeldRecord HeldOfVisit;
     FocusLook look_;
 };
 

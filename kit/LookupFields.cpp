@@ -186,11 +186,7 @@ void LookupControl::DoEnter() {
     fw::TDataSet* own = DataSet();
     if (kind_ != Kind::LookupKeyField) {
         if (app::DBMine.MultiUser) {
-            if (app::RecordBusy(own) && !ReadOnly()) {
-                SetReadOnly(true);
-                SavedFontColor = FontColor();
-                SetFontColor(fw::clGray);
-            }
+            HeldOfVisit.Enter(*this, own, SavedFontColor);
         } else {
             app::PostPendingEdits(own);
         }
@@ -412,6 +408,7 @@ void LookupControl::ExitChanged() {
 // ------------------------------------------------------------------------------------------- keys
 
 void LookupControl::KeyPress(std::uint8_t& key) {
+    if (ReadOnly()) HeldOfVisit.KeyRefused(key);
     if (key == 13) {
         if (Entered) {
             SearchCode();

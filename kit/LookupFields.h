@@ -18,6 +18,7 @@
 #include "fw/db/DataSetState.h"
 #include "fw/ui/DBLookupCombo.h"
 #include "kit/ControlsHeld.h"
+#include "kit/HeldRecord.h"
 #include "kit/KeyFields.h"
 #include "kit/Mycombo.h"
 
@@ -62,6 +63,8 @@ public:
     std::string CodeValue;
     std::string EntryText;
     fw::TColor SavedFontColor = 0;
+    // Another station holds the record of this visit.
+    HeldRecord HeldOfVisit;
     bool Analysed = false;
     bool Entered = false;
     bool TextEdited = false;

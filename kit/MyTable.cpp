@@ -262,8 +262,14 @@ void TMyTable::RefreshForEdit() {
     throw base::Abort();
 }
 
+// Every road into an edit comes here, the program's own edits on the user's behalf included (a key field's
+// creation or rename, a picker's write-back, a combo): all of them are anchored to the record shown.
+bool TMyTable::AnchorEdits() const {
+    return app::DBMine.MultiUser && AutoFlush && State() == fw::dsBrowse;
+}
+
 void TMyTable::TableBeforeEdit(fw::TDataSet&) {
-    if (RefreshAllowed()) RefreshForEdit();
+    if (AnchorEdits()) RefreshForEdit();
     RunDesigner(BeforeEdit);
 }
 
@@ -316,6 +322,8 @@ void TMyTable::TableBeforeDelete(fw::TDataSet&) {
         app::ShowInfo("Nije dozvoljeno brisanje.");
         throw base::Abort();
     }
+    // A delete goes to the record the user saw, not to the one the rows closed up to.
+    if (AnchorEdits()) RefreshForEdit();
     if (ItemsField && ItemsField->AsInteger() != 0) {
         app::ShowInfo("Nije dozvoljeno brisanje šifre,\r\njer postoje podaci vezani uz šifru.");
         throw base::Abort();

@@ -90,6 +90,7 @@ private:
     void ApplyKontaRule();
     void MarkChanged();
     bool RefreshAllowed() const;
+    bool AnchorEdits() const;
     // Re-reads the rows before an edit; refuses the edit when the record shown is gone or was changed.
     void RefreshForEdit();
     bool registered_ = false;

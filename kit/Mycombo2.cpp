@@ -33,11 +33,7 @@ void TKitEdit::DoEnter() {
     toldNoRecord_ = false;
     fw::TDataSet* ds = DataSet();
     if (app::DBMine.MultiUser) {
-        if (app::RecordBusy(ds)) {
-            SetReadOnly(true);
-            SavedFontColor = FontColor();
-            SetFontColor(fw::clGray);
-        }
+        HeldOfVisit.Enter(*this, ds, SavedFontColor);
     } else {
         app::PostPendingEdits(ds);
     }
@@ -200,6 +196,7 @@ void TKitEdit::KeyDown(std::uint16_t& key, fw::Shift shift) {
 }
 
 void TKitEdit::KeyPress(std::uint8_t& key) {
+    if (ReadOnly()) HeldOfVisit.KeyRefused(key);
     if (key == 13 && Entered) {
         key = 0;
         LeftByKey = true;

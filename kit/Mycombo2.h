@@ -9,6 +9,7 @@
 
 #include "base/Exceptions.h"
 #include "fw/ui/DBCtrls.h"
+#include "kit/HeldRecord.h"
 #include "kit/Mycombo.h"
 
 namespace kit {
@@ -41,6 +42,8 @@ public:
     fw::NotifyEvent OnExitChanged;
 
     fw::TColor SavedFontColor = 0;
+    // Another station holds the record of this visit.
+    HeldRecord HeldOfVisit;
     bool LeftByKey = false;
     // The record the edit's row belongs to when no master link tells it (a label of the record shown
     // beside it): while that record is not made, the edit takes nothing typed.

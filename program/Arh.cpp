@@ -51,14 +51,14 @@ TDirectoryListBox::TDirectoryListBox(fw::Control* parent, fw::Component* owner)
     auto removed = [this] {
         removingRows_ = false;
         QMetaObject::invokeMethod(
-            this, [this] { ForgetVanishedRow(); }, Qt::QueuedConnection);
+            this, [this] { fw::GuardedEvent([this] { ForgetVanishedRow(); }); }, Qt::QueuedConnection);
     };
     connect(&model_, &QAbstractItemModel::rowsRemoved, this, removed);
     connect(&model_, &QAbstractItemModel::modelReset, this, removed);
     // Folders arrive and get sorted a while after the list opens: the chosen one is kept in view until the
     // user moves.
     auto reveal = [this] {
-        if (revealPending_) RevealChosen();
+        if (revealPending_) fw::GuardedEvent([this] { RevealChosen(); });
     };
     connect(&model_, &QFileSystemModel::directoryLoaded, this, reveal);
     connect(&model_, &QAbstractItemModel::rowsInserted, this, reveal, Qt::QueuedConnection);
@@ -67,11 +67,11 @@ TDirectoryListBox::TDirectoryListBox(fw::Control* parent, fw::Component* owner)
         hideColumn(c);
     header()->hide();
     connect(selectionModel(), &QItemSelectionModel::currentChanged, this, [this](const QModelIndex& current) {
-        if (!removingRows_) Choose(current);
+        if (!removingRows_) fw::Guarded([&] { Choose(current); });
     });
     // A click chooses the folder clicked, also the row the view had made current on its own.
     connect(this, &QAbstractItemView::clicked, this, [this](const QModelIndex& index) {
-        if (!removingRows_) Choose(index);
+        if (!removingRows_) fw::Guarded([&] { Choose(index); });
         if (index.isValid() && !selectionModel()->isSelected(index))
             selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
     });

@@ -1,9 +1,11 @@
 #pragma once
 #include "fw/ui/Color.h"
 #include "fw/ui/Component.h"
+#include "fw/ui/Guard.h"
 #include "fw/ui/Keys.h"
 
 #include <functional>
+#include <QAbstractScrollArea>
 #include <QFocusEvent>
 #include <QHideEvent>
 #include <QPoint>
@@ -11,6 +13,7 @@
 #include <QShowEvent>
 #include <QWidget>
 #include <string_view>
+#include <type_traits>
 #include <vector>
 
 namespace fw {
@@ -156,11 +159,45 @@ public:
     virtual bool AnswerDialogKey(std::uint16_t key, Form& form) = 0;
 };
 
+// Every event a widget of ours gets runs guarded, so that a failure in any handler a control overrides
+// (paint, mouse, wheel, focus, timers...) stays inside the control: the control keeps what it showed and
+// the failure is told after the event. A scroll area's viewport events (its painting) likewise.
+template <class Deliver> bool DeliverGuarded(const QEvent& event, Deliver&& deliver) noexcept {
+    bool handled = true;
+    const auto run = [&] { handled = deliver(); };
+    if (event.type() == QEvent::Paint)
+        GuardedPaint(run);
+    else
+        GuardedEvent(run);
+    return handled;
+}
+
+template <class Q, bool = std::is_base_of_v<QAbstractScrollArea, Q>> class GuardedEvents : public Q {
+public:
+    using Q::Q;
+
+protected:
+    bool event(QEvent* event) override {
+        return DeliverGuarded(*event, [&] { return Q::event(event); });
+    }
+};
+
+template <class Q> class GuardedEvents<Q, true> : public GuardedEvents<Q, false> {
+public:
+    using GuardedEvents<Q, false>::GuardedEvents;
+
+protected:
+    bool viewportEvent(QEvent* event) override {
+        return DeliverGuarded(*event, [&] { return Q::viewportEvent(event); });
+    }
+};
+
 // Joins a Qt widget class and Control: Q is built first with the parent control's widget as its parent.
-template <class Q> class ControlOf : public Q, public Control {
+template <class Q> class ControlOf : public GuardedEvents<Q>, public Control {
 public:
     explicit ControlOf(Control* parent, Component* owner = nullptr)
-        : Q(parent ? &parent->Widget() : nullptr), Control(static_cast<QWidget&>(*this), parent, owner) {}
+        : GuardedEvents<Q>(parent ? &parent->Widget() : nullptr),
+          Control(static_cast<QWidget&>(*this), parent, owner) {}
 
 protected:
     void focusInEvent(QFocusEvent* event) override {

@@ -146,7 +146,8 @@ DBLookupCombo::DBLookupCombo(Control* parent, Component* owner)
         return true;
     };
     QObject::connect(list_, &QTableView::doubleClicked, [this] { Guarded([this] { PickRow(); }); });
-    QObject::connect(model_.get(), &QAbstractItemModel::modelReset, [this] { ShowColumns(); });
+    QObject::connect(model_.get(), &QAbstractItemModel::modelReset,
+                     [this] { GuardedEvent([this] { ShowColumns(); }); });
 }
 
 DBLookupCombo::~DBLookupCombo() {

@@ -118,11 +118,16 @@ void DataSetModel::TitlesChanged() {
 }
 
 int DataSetModel::CurrentRow() const {
-    const TDataSet* ds = DataSet();
-    if (!ds) return -1;
-    if (Inserting()) return insertRow_;
-    if (ds->IsEmpty()) return -1;
-    return static_cast<int>(ds->RecNo()) - 1;
+    // The views ask from inside their own handling: a table that cannot be read stays where it was shown.
+    try {
+        const TDataSet* ds = DataSet();
+        if (!ds) return -1;
+        if (Inserting()) return insertRow_;
+        if (ds->IsEmpty()) return -1;
+        return static_cast<int>(ds->RecNo()) - 1;
+    } catch (const std::exception&) {
+        return lastCurrent_;
+    }
 }
 
 long long DataSetModel::RecNoOfRow(int row) const {
@@ -182,7 +187,15 @@ const DataSetModel::Page* DataSetModel::FetchPage(long long page) const {
     return &pages_.emplace(page, std::move(rows)).first->second;
 }
 
+// Qt reads the model while it paints: nothing may throw out of a read, and no box may open inside it. A
+// row that cannot be read shows empty (the rows read before stay) and the failure is told after the paint.
 QVariant DataSetModel::data(const QModelIndex& index, int role) const {
+    QVariant value;
+    GuardedPaint([&] { value = ReadData(index, role); });
+    return value;
+}
+
+QVariant DataSetModel::ReadData(const QModelIndex& index, int role) const {
     if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::EditRole)) return {};
     const TDataSet* ds = DataSet();
     if (!ds || index.column() >= columnCount()) return {};
@@ -190,18 +203,20 @@ QVariant DataSetModel::data(const QModelIndex& index, int role) const {
     // The record being edited or inserted shows what its fields hold now.
     if (row == insertRow_ || (ds->State() == dsEdit && row == lastCurrent_))
         return CurrentText(index.column());
-    // Painting asks again and again: a row that cannot be read shows empty rather than a message each time.
-    try {
-        const long long recNo = RecNoOfRow(row);
-        const Page* page = FetchPage((recNo - 1) / PageSize);
-        const auto at = static_cast<std::size_t>((recNo - 1) % PageSize);
-        if (page && at < page->size()) return (*page)[at][static_cast<std::size_t>(index.column())];
-    } catch (const std::exception&) {
-    }
+    const long long recNo = RecNoOfRow(row);
+    const Page* page = FetchPage((recNo - 1) / PageSize);
+    const auto at = static_cast<std::size_t>((recNo - 1) % PageSize);
+    if (page && at < page->size()) return (*page)[at][static_cast<std::size_t>(index.column())];
     return {};
 }
 
 QVariant DataSetModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    QVariant value;
+    GuardedPaint([&] { value = ReadHeader(section, orientation, role); });
+    return value;
+}
+
+QVariant DataSetModel::ReadHeader(int section, Qt::Orientation orientation, int role) const {
     if (role != Qt::DisplayRole) return {};
     if (orientation == Qt::Horizontal) {
         if (section < 0 || section >= columnCount()) return {};
@@ -217,10 +232,12 @@ QVariant DataSetModel::headerData(int section, Qt::Orientation orientation, int 
 
 Qt::ItemFlags DataSetModel::flags(const QModelIndex& index) const {
     Qt::ItemFlags f = QAbstractTableModel::flags(index);
-    if (Editable && index.isValid() && index.column() < columnCount()) {
-        const TField* field = columns_[static_cast<std::size_t>(index.column())];
-        if (!field->ReadOnly && !field->Calculated()) f |= Qt::ItemIsEditable;
-    }
+    GuardedPaint([&] {
+        if (Editable && index.isValid() && index.column() < columnCount()) {
+            const TField* field = columns_[static_cast<std::size_t>(index.column())];
+            if (!field->ReadOnly && !field->Calculated()) f |= Qt::ItemIsEditable;
+        }
+    });
     return f;
 }
 

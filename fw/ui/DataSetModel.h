@@ -64,6 +64,8 @@ private:
     // The dataset's record number of a row that is not the record being inserted.
     long long RecNoOfRow(int row) const;
     QString CurrentText(int column) const;
+    QVariant ReadData(const QModelIndex& index, int role) const;
+    QVariant ReadHeader(int section, Qt::Orientation orientation, int role) const;
     const Page* FetchPage(long long page) const;
 
     std::unique_ptr<Link> link_;

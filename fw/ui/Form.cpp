@@ -427,7 +427,8 @@ void Form::closeEvent(QCloseEvent* event) {
 void Form::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     Realign();
-    Guarded([&] { ResizeHook(); });
+    // Qt resizes again and again while the window is dragged: a failing handler is told once, afterwards.
+    GuardedEvent([&] { ResizeHook(); });
 }
 
 namespace {

@@ -3,8 +3,11 @@
 #include "base/Exceptions.h"
 #include "base/ProgramState.h"
 
+#include <algorithm>
 #include <QApplication>
 #include <QMessageBox>
+#include <QMetaObject>
+#include <set>
 
 namespace fw {
 
@@ -20,11 +23,30 @@ BeepHook& beepHook() {
     return hook;
 }
 
+// The failures posted from where no box may open, and what was told since the user's last input.
+struct Posted {
+    std::vector<std::string> Waiting;
+    std::vector<std::string> OnScreen;
+    std::set<std::string> Told;
+    bool ShowQueued = false;
+    int NoBoxes = 0;
+};
+
+Posted& posted() {
+    static Posted p;
+    return p;
+}
+
 [[maybe_unused]] const bool stateResetRegistered =
     base::RegisterStateReset(base::StateLayer::WidgetFramework, [] {
         messageHook() = nullptr;
         beepHook() = nullptr;
+        posted() = Posted();
     });
+
+bool contains(const std::vector<std::string>& texts, const std::string& text) {
+    return std::find(texts.begin(), texts.end(), text) != texts.end();
+}
 
 } // namespace
 
@@ -35,21 +57,77 @@ MessageHook SetMessageHook(MessageHook hook) {
 }
 
 void ShowMessage(const std::string& text) {
-    if (messageHook()) {
-        // A failure while showing a failure must not escape either.
-        try {
+    Posted& p = posted();
+    p.Told.insert(text);
+    p.OnScreen.push_back(text);
+    // A failure while showing a failure must not escape either.
+    try {
+        if (messageHook())
             messageHook()(text);
-        } catch (...) {
-        }
-        return;
+        else
+            QMessageBox::warning(QApplication::activeWindow(), QApplication::applicationName(),
+                                 QString::fromStdString(text));
+    } catch (...) {
     }
-    QMessageBox::warning(QApplication::activeWindow(), QApplication::applicationName(),
-                         QString::fromStdString(text));
+    p.OnScreen.pop_back();
 }
 
 void ShowException(const std::exception& e) {
     if (base::IsSilent(e)) return;
+    // Nothing is told twice over itself (a handler run again inside the box's own loop).
+    if (contains(posted().OnScreen, e.what())) return;
     ShowMessage(e.what());
+}
+
+void PostMessage(const std::string& text) {
+    Posted& p = posted();
+    if (contains(p.Waiting, text) || contains(p.OnScreen, text) || p.Told.count(text)) return;
+    p.Waiting.push_back(text);
+    if (p.ShowQueued || !qApp) return;
+    p.ShowQueued = true;
+    QMetaObject::invokeMethod(
+        qApp, [] { ShowPostedMessages(); }, Qt::QueuedConnection);
+}
+
+void PostException(const std::exception& e) {
+    if (!base::IsSilent(e)) PostMessage(e.what());
+}
+
+void ShowPostedMessages() {
+    Posted& p = posted();
+    p.ShowQueued = false;
+    // Still inside a paint (a nested loop of one): later.
+    if (p.NoBoxes > 0) {
+        if (!p.Waiting.empty() && qApp) {
+            p.ShowQueued = true;
+            QMetaObject::invokeMethod(
+                qApp, [] { ShowPostedMessages(); }, Qt::QueuedConnection);
+        }
+        return;
+    }
+    while (!p.Waiting.empty()) {
+        const std::string text = p.Waiting.front();
+        p.Waiting.erase(p.Waiting.begin());
+        ShowMessage(text);
+    }
+}
+
+void UserInputArrived() {
+    Posted& p = posted();
+    // The key that closes a box is no new input for the form behind it.
+    if (p.OnScreen.empty()) p.Told.clear();
+}
+
+NoBoxesHere::NoBoxesHere() noexcept {
+    ++posted().NoBoxes;
+}
+
+NoBoxesHere::~NoBoxesHere() {
+    --posted().NoBoxes;
+}
+
+bool NoBoxesHere::Active() {
+    return posted().NoBoxes > 0;
 }
 
 BeepHook SetBeepHook(BeepHook hook) {

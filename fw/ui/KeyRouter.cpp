@@ -38,6 +38,8 @@ void KeyRouter::Install() {
 }
 
 bool KeyRouter::eventFilter(QObject* watched, QEvent* event) {
+    if (forwarding_ == 0 && (event->type() == QEvent::KeyPress || event->type() == QEvent::MouseButtonPress))
+        UserInputArrived();
     if (event->type() != QEvent::KeyPress || forwarding_ > 0 || !watched->isWidgetType()) return false;
     auto* receiver = static_cast<QWidget*>(watched);
     Control* control = Control::Of(receiver);

@@ -7,7 +7,8 @@ namespace fw {
 Timer::Timer(Component* owner) : Component(owner) {
     timer_.setInterval(1000);
     QObject::connect(&timer_, &QTimer::timeout, [this] {
-        Guarded([this] {
+        // A failing handler would fail at every tick: told once, after the tick.
+        GuardedEvent([this] {
             if (OnTimer) OnTimer(*this);
         });
     });

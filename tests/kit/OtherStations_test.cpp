@@ -25,6 +25,18 @@ protected:
         ASSERT_TRUE(t.GotoKey());
         change(t);
     }
+    // A check box on the name: "D" ticked, "N" not.
+    kit::TDBChecker* Checker() {
+        auto* otkup = new kit::TDBChecker(form.get(), form.get());
+        otkup->SetName("cOtkup");
+        otkup->SetBounds(10, 100, 150, 24);
+        otkup->SetValueChecked("D");
+        otkup->SetValueUnchecked("N");
+        otkup->SetDataSource(&form->sSifre);
+        otkup->SetDataField("Naziv");
+        otkup->show();
+        return otkup;
+    }
 };
 
 TEST_F(OtherStationTest, AnEditOfARecordDeletedMeanwhileIsRefusedAndLandsNowhere) {
@@ -50,14 +62,7 @@ TEST_F(OtherStationTest, AnEditOfARecordDeletedMeanwhileIsRefusedAndLandsNowhere
 }
 
 TEST_F(OtherStationTest, AClickActsOnTheValueTheUserSaw) {
-    auto* otkup = new kit::TDBChecker(form.get(), form.get());
-    otkup->SetName("cOtkup");
-    otkup->SetBounds(10, 100, 150, 24);
-    otkup->SetValueChecked("D");
-    otkup->SetValueUnchecked("N");
-    otkup->SetDataSource(&form->sSifre);
-    otkup->SetDataField("Naziv");
-    otkup->show();
+    kit::TDBChecker* otkup = Checker();
     ASSERT_EQ(otkup->State(), fw::CheckBoxState::cbUnchecked);
     // Another station ticks it; this one still shows it unticked and clicks to tick it.
     OtherStation([](fw::TTable& t) {
@@ -77,6 +82,113 @@ TEST_F(OtherStationTest, AClickActsOnTheValueTheUserSaw) {
     EXPECT_EQ(otkup->State(), fw::CheckBoxState::cbUnchecked);
     form->eNaziv->SetFocus();
     Press(Qt::Key_Escape);
+    EXPECT_EQ(Rows(), (std::vector<std::string>{"A1=Prvi", "A3=N", "A5=Peti"}));
+}
+
+// Every road that starts an edit or a delete, taken after another station deleted the record shown.
+TEST_F(OtherStationTest, NoRoadIntoAnEditLandsOnTheRecordThatMovedUp) {
+    struct Road {
+        const char* Name;
+        std::function<void()> Take;
+        bool MayCreate = false; // a new code typed after the refusal may stand; nothing else changes
+    };
+    const std::vector<Road> roads = {
+        {"typed value",
+         [&] {
+             form->eNaziv->SetFocus();
+             Type("X");
+             Press(Qt::Key_Return);
+         }},
+        {"check box",
+         [&] {
+             Checker()->SetFocus();
+             Press(Qt::Key_Space);
+         }},
+        {"key field rename",
+         [&] {
+             dialogs.Answer(false); // no new code
+             dialogs.Answer(true);  // change the code
+             Type("NOVI");
+             Press(Qt::Key_Return);
+             form->eNaziv->SetFocus();
+         }},
+        {"key field create",
+         [&] {
+             dialogs.Answer(true);
+             Type("NOVI");
+             Press(Qt::Key_Return);
+             Type("Ime");
+             Press(Qt::Key_Return);
+         },
+         true},
+        {"key field Ctrl+Del",
+         [&] {
+             dialogs.Answer(true);
+             Press(Qt::Key_Delete, Qt::ControlModifier);
+         }},
+        {"grid cell",
+         [&] {
+             form->gSifre->SetOptions(fw::dgEditing | fw::dgTitles | fw::dgIndicator);
+             auto& model = form->gSifre->Model();
+             model.setData(model.index(model.CurrentRow(), 1), QString("X"), Qt::EditRole);
+             form->eSifra->SetFocus();
+         }},
+        {"grid Ctrl+Del",
+         [&] {
+             form->gSifre->SetFocus();
+             dialogs.Answer(true);
+             Press(Qt::Key_Delete, Qt::ControlModifier);
+         }},
+        {"program's own edit",
+         [&] {
+             if (app::StartEdit(form->tSifre)) {
+                 form->tSifre->FieldByName("Naziv").SetAsString("X");
+                 form->tSifre->Post();
+             }
+         }},
+    };
+    for (const Road& road : roads) {
+        SCOPED_TRACE(road.Name);
+        form.reset();
+        {
+            fw::TTable t;
+            Setup(t, "Global", "SIFRE.DB");
+            t.Open();
+            while (!t.IsEmpty())
+                t.Delete();
+        }
+        Fill({{"A1", "Prvi"}, {"A3", "N"}, {"A5", "Peti"}});
+        Show();
+        Type("A3");
+        Press(Qt::Key_Return);
+        ASSERT_EQ(Code(), "A3");
+        form->eSifra->SetFocus();
+        OtherStation([](fw::TTable& t) { t.Delete(); });
+        dialogs.Calls.clear();
+        road.Take();
+        std::vector<std::string> shown = Shown();
+        std::erase(shown, std::string("Želite li obrisati slog ?"));
+        EXPECT_EQ(shown, (std::vector<std::string>{kit::RecordDeletedText}));
+        std::vector<std::string> rows = Rows();
+        if (road.MayCreate)
+            std::erase_if(rows, [](const std::string& r) { return r != "A1=Prvi" && r != "A5=Peti"; });
+        EXPECT_EQ(rows, (std::vector<std::string>{"A1=Prvi", "A5=Peti"}));
+        // The form shows the record it stands on now.
+        EXPECT_EQ(form->eNaziv->Text(), T().FieldByName("Naziv").AsString());
+    }
+}
+
+TEST_F(OtherStationTest, TheFirstKeyIntoARecordAnotherStationHoldsSaysSo) {
+    form->eSifra->SetFocus();
+    OtherStation([&](fw::TTable& other) {
+        other.Edit();
+        form->eNaziv->SetFocus();
+        Type("XY");
+        EXPECT_EQ(Shown(), (std::vector<std::string>{"Slog je zaključan (SIFRE.DB)"}));
+        EXPECT_EQ(form->eNaziv->Text(), "N");
+        other.Cancel();
+    });
+    Press(Qt::Key_Return);
     EXPECT_EQ(Rows(), (std::vector<std::string>{"A1=Prvi", "A3=N", "A5=Peti"}));
 }
 
