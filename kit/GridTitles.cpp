@@ -11,6 +11,7 @@
 #include "kit/LookupFields.h"
 
 #include <cstdlib>
+#include <functional>
 #include <limits>
 #include <string>
 #include <utility>
@@ -97,23 +98,33 @@ bool hiddenReference(fw::Component* c, fw::TField& field) {
            !base::SameText(lookup->LookupDisplay(), lookup->LookupField());
 }
 
-// Field names are written without the Croatian letters; a column no control labels is titled in them.
-constexpr std::pair<const char*, const char*> CroatianNames[] = {
-    {"Sifra", "Šifra"},   {"Kolicina", "Količina"}, {"Dobavljac", "Dobavljač"},   {"Tezina", "Težina"},
-    {"Drzava", "Država"}, {"Posta", "Pošta"},       {"Proizvodac", "Proizvođač"},
-};
-
 void SpellRawTitles(fw::DBGrid& grid) {
     for (fw::TField* field : grid.Model().Columns()) {
         if (field->DisplayLabel() != field->FieldName()) continue;
-        for (const auto& [raw, spelled] : CroatianNames)
-            if (field->FieldName() == raw) field->SetDisplayLabel(spelled);
+        if (const std::string_view spelled = SpelledFieldName(field->FieldName()); !spelled.empty())
+            field->SetDisplayLabel(std::string(spelled));
     }
 }
 
 } // namespace
 
-void TitleColumnsAsLabelled(fw::Form& form) {
+// Field names are written without the Croatian letters; a column no control labels is titled in them.
+std::string_view SpelledFieldName(std::string_view fieldName) {
+    static constexpr std::pair<std::string_view, std::string_view> croatianNames[] = {
+        {"Sifra", "Šifra"},   {"Kolicina", "Količina"}, {"Dobavljac", "Dobavljač"},   {"Tezina", "Težina"},
+        {"Drzava", "Država"}, {"Posta", "Pošta"},       {"Proizvodac", "Proizvođač"},
+    };
+    for (const auto& [raw, spelled] : croatianNames)
+        if (fieldName == raw) return spelled;
+    return {};
+}
+
+bool HasRawTitle(const fw::TField& field) {
+    return field.DisplayLabel() == field.FieldName() ||
+           field.DisplayLabel() == SpelledFieldName(field.FieldName());
+}
+
+void TitleColumnsAsLabelled(fw::Form& form, const std::function<void(fw::TDataSet&)>& ownTitles) {
     std::vector<Titled> rows;
     bool columnsChanged = false;
     for (int i = 0; i < form.ComponentCount(); ++i) {
@@ -135,6 +146,8 @@ void TitleColumnsAsLabelled(fw::Form& form) {
         if (!row.Title.empty()) row.Field->SetDisplayLabel(row.Title);
     for (int i = 0; i < form.ComponentCount(); ++i)
         if (auto* grid = dynamic_cast<fw::DBGrid*>(form.Components(i))) {
+            // The form's own titles before the spelling of the names that are left.
+            if (fw::TDataSet* shown = ownTitles ? grid->Model().DataSet() : nullptr) ownTitles(*shown);
             SpellRawTitles(*grid);
             if (columnsChanged)
                 grid->Model().SetDataSource(grid->Model().DataSource());

@@ -66,7 +66,7 @@ void TMyForm::FormShow(fw::Component& sender) {
     app::CloseHint();
     if ((Tag() & fw::TagTablesOpening) == 0) app::OpenFormTables(this);
     // Before a grid takes the focus and keeps its search column's title.
-    TitleColumnsAsLabelled(*this);
+    TitleColumnsAsLabelled(*this, [this](fw::TDataSet& shown) { TitleOwnFields(shown); });
     if (app::ResPlus.ResourceGuard.GuardPercentMode && app::Usage() < 2) app::RunningThresholdLoops(this);
     app::ReleaseHook();
     if (SavedActiveControl) SavedActiveControl->SetFocus();

@@ -47,6 +47,8 @@ public:
     bool DialogKey(std::uint16_t key, fw::Shift shift) override;
 
 protected:
+    // Titles the fields of a grid's dataset that no caption of the form titles.
+    virtual void TitleOwnFields(fw::TDataSet&) {}
     void ShowHook() override { FormShow(*this); }
     void ActivateHook() override { FormActivate(*this); }
     void ResizeHook() override { FormResize(*this); }

@@ -199,12 +199,13 @@ void TCodeListForm::OrderTabsAsRecord() {
 
 void TCodeListForm::FormShow(fw::Component&) {
     OrderTabsAsRecord();
-    for (kit::TMyDBGrid* grid : findChildren<kit::TMyDBGrid*>())
-        if (fw::TDataSet* shown = grid->DataSource() ? grid->DataSource()->DataSet() : nullptr)
-            TitleFields(*shown);
     BrowseTable = MainTable();
     if (fw::Control* grid = MainGrid(); grid && grid->CanFocus()) grid->SetFocus();
     PositionOnCaller();
+}
+
+void TCodeListForm::TitleOwnFields(fw::TDataSet& shown) {
+    TitleFields(shown);
 }
 
 void TCodeListForm::FormClose(fw::Component&, fw::CloseAction&) {

@@ -54,6 +54,7 @@ public:
     std::string CallerText() const;
 
 protected:
+    void TitleOwnFields(fw::TDataSet& shown) override;
     // --- building (the tables are made last: the form's data components end its component list)
     fw::TDataSource& NewSource(fw::TDataSet* dataSet);
     fw::Label* AddLabel(const std::string& caption, int left, int top, int width = 120);

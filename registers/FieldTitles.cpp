@@ -11,12 +11,12 @@ namespace registers {
 namespace {
 
 struct FieldTitle {
-    std::string_view Table; // "" for a field of any table
+    std::string_view Table;
     std::string_view Field;
     std::string_view Title;
 };
 
-// The table's own titles first, then the titles of the fields every register names alike.
+// A register's own titles; the kit spells the names every register shares ("Sifra", "Kolicina").
 constexpr FieldTitle fieldTitles[] = {
     {"JEDINICE.DB", "Sifra", "Jedinica"},
     {"PAKUNG.DB", "Sifra", "Pakiranje"},
@@ -37,14 +37,11 @@ constexpr FieldTitle fieldTitles[] = {
     {"T_POREZA.DB", "Naziv", "Naziv tarifne grupe"},
     {"T_CARINE.DB", "Naziv", "Naziv tarifne grupe"},
     {"PARTNER.DB", "OstaliTelefoni", "Ostali telefoni"},
-    {"", "Sifra", "Šifra"},
-    {"", "Kolicina", "Količina"},
 };
-static_assert(fieldTitles[std::size(fieldTitles) - 1].Table.empty(), "the titles of any table come last");
 
 std::string_view TitleOf(const std::string& table, const std::string& field) {
     for (const FieldTitle& t : fieldTitles)
-        if ((t.Table.empty() || t.Table == table) && t.Field == field) return t.Title;
+        if (t.Table == table && t.Field == field) return t.Title;
     return {};
 }
 

@@ -97,8 +97,8 @@ TEST_F(RegisterTest, SupplierGridsAreTitledInCroatianAndShowTheirTextsWhole) {
     registers::TSifarnikBoja* colours = Track(registers::SifBoja.SifarnikBoja);
     ASSERT_NE(articles, nullptr);
     ASSERT_NE(colours, nullptr);
-    EXPECT_EQ(Titles(*articles->gSifPart), Strings{"Šifra"});
-    EXPECT_EQ(Titles(*colours->gSifPart), Strings{"Šifra"});
+    EXPECT_EQ(Titles(*articles->gSifPart), Strings{"Šifra partnera"});
+    EXPECT_EQ(Titles(*colours->gSifPart), Strings{"Šifra partnera"});
     for (fw::Form* form : {static_cast<fw::Form*>(articles), static_cast<fw::Form*>(colours)})
         for (auto* grid : form->findChildren<kit::TMyDBGrid*>()) {
             QAbstractItemModel& model = grid->Model();
