@@ -285,8 +285,13 @@ bool TableRefresh::MemosStayPut(const RefreshPlan& plan) const {
                 const int at = f.Offset + codec::MemoLeader(f);
                 const std::uint32_t location = codec::GetU32(pl.Record + at);
                 if (location == 0) continue;
-                if (pl.Id >= image.rows_.size() || codec::GetU32(image.rows_[pl.Id].get() + at) != location)
+                // A row new here (or never read) has no texts yet: a table read by block reads them, checked,
+                // when the row is next read; one read whole holds every text and needs the whole read.
+                if (pl.Id >= image.rows_.size()) {
+                    if (image.byBlock_) continue;
                     return false;
+                }
+                if (codec::GetU32(image.rows_[pl.Id].get() + at) != location) return false;
             }
         }
     return true;

@@ -7,6 +7,7 @@
 #include "base/FileSystem.h"
 #include "base/Text.h"
 #include "Consistency.h"
+#include "engine/codec/MemoFile.h"
 #include "engine/codec/StoredOrder.h"
 #include "engine/Engine.h"
 #include "engine/FileWrite.h"
@@ -800,6 +801,93 @@ TEST(ReadByBlock, MemoTextsAreReadWithTheirRowsAndFollowAnotherStation) {
     auto again = Table::Open(tmp.Path(), MemoName, OpenMode::Shared);
     expectAll(*again);
     EXPECT_LT(ImageOf(*again).RowsInMemory(), model.size() / 2);
+    EXPECT_EQ(enginetest::CheckConsistency(tmp.Path(), MemoName), "");
+}
+
+// Counts the bytes read from memo files (opened before or after it was put in place).
+class MemoReads : public base::FileSystem {
+public:
+    std::size_t Bytes = 0;
+    ssize_t PRead(int fd, void* data, size_t len, off_t offset) override {
+        const ssize_t n = FileSystem::PRead(fd, data, len, offset);
+        std::error_code ec;
+        const fs::path file = fs::read_symlink("/proc/self/fd/" + std::to_string(fd), ec);
+        if (!ec && file.extension() == ".MB" && n > 0) Bytes += static_cast<std::size_t>(n);
+        return n;
+    }
+};
+
+// Another station's single write of each kind that moves memo texts (a text written anew in its block, one
+// shortened into its record or emptied, new ones in a block with room, in a block of their own and at the
+// file's end) is taken into the memo file's layout here without reading the file: the writes here then put
+// their texts where nobody's are.
+TEST(ReadByBlock, AnotherStationsMemoWriteIsTakenInWithoutReadingTheMemoFile) {
+    testsupport::TempFolder tmp;
+    base::SetDiskSync(false);
+    CreateTable(tmp.Path(), MemoName,
+                {{"Code", FieldType::Long, 0, false},
+                 {"Naziv", FieldType::Alpha, 20, false},
+                 {"Opis", FieldType::Memo, 4, false}});
+    std::map<std::int64_t, std::string> model;
+    {
+        auto t = Table::Open(tmp.Path(), MemoName, OpenMode::Exclusive);
+        t->AddIndex({"", "Code", true, true, false, false});
+        std::vector<Row> rows;
+        for (std::int64_t k = 1; k <= 1500; ++k)
+            rows.push_back(NoteRow(k, model[k] = NoteOf(k, 'x')));
+        t->ReplaceRows({}, {}, rows);
+    }
+    SetReadByBlockFrom(0);
+    auto t = Table::Open(tmp.Path(), MemoName, OpenMode::Shared);
+    auto c = t->OpenCursor();
+    auto modify = [&](std::int64_t key, const std::string& text) {
+        ASSERT_TRUE(c->FindKey({Value::Int(key)}));
+        c->Modify(NoteRow(key, model[key] = text));
+    };
+    modify(3, std::string(200, 'h')); // the layout is read for the first write here
+
+    const std::vector<std::pair<std::int64_t, std::string>> theirs = {
+        {57, NoteOf(57, 'y')},           // a block of its own, written anew where it was
+        {61, "kr"},                      // into its record: the slot is freed
+        {700, ""},                       // emptied
+        {64, std::string(40, 's')},      // a slot in a block with room
+        {2000, NoteOf(1501, 'z')},       // a new row's sub-allocated text
+        {2001, std::string(3000, 'z')}}; // a block of its own at the file's end
+    std::int64_t mine = 3000;
+    for (const auto& [key, text] : theirs) {
+        SCOPED_TRACE(key);
+        const std::string write = (key >= 2000 ? "+" : "") + std::to_string(key) + "=" + text;
+        auto other = testsupport::ChildProcess::Role("MemoOtherStation", {tmp.Path().string(), write});
+        const auto end = other->Wait(std::chrono::seconds(30));
+        ASSERT_TRUE(end && end->Success()) << (end ? end->Describe() : "still running");
+        model[key] = text;
+        MemoReads reads;
+        {
+            const base::ScopedFileSystem scope(reads);
+            t->Refresh();
+            // A text in a block with room, one of a block of its own, one freed.
+            c->Insert(NoteRow(mine, model[mine] = std::string(30, 'm')));
+            ++mine;
+            c->Insert(NoteRow(mine, model[mine] = std::string(2100, 'M')));
+            ++mine;
+            modify(10 + key % 50, "");
+        }
+        EXPECT_LT(reads.Bytes, 8u * codec::MbUnit) << "the memo file was read for the write";
+        EXPECT_FALSE(ImageOf(*t).ReadWhole());
+    }
+    c.reset();
+    t.reset();
+    base::SetDiskSync(true);
+    auto again = Table::Open(tmp.Path(), MemoName, OpenMode::Shared);
+    auto r = again->OpenCursor();
+    auto it = model.begin();
+    for (r->First(); r->OnRow(); r->Next(), ++it) {
+        ASSERT_NE(it, model.end());
+        ASSERT_EQ(r->Read()[0].AsInt(), it->first);
+        EXPECT_EQ(r->Read()[2].IsNull() ? "" : r->Read()[2].AsText(), it->second) << it->first;
+    }
+    EXPECT_EQ(it, model.end());
+    EXPECT_EQ(again->DamageReport(), "");
     EXPECT_EQ(enginetest::CheckConsistency(tmp.Path(), MemoName), "");
 }
 
