@@ -85,6 +85,8 @@ void TableRefresh::TakeRows(RefreshPlan& plan) {
         for (const auto& list : plan.Rows)
             for (const auto& pl : list)
                 image.memos_.erase(pl.Id);
+        for (auto& [id, texts] : plan.Texts)
+            if (!texts.empty()) image.memos_[id] = std::move(texts);
     }
     const int rs = image.hdr_.RecordSize;
     for (const auto& list : plan.Rows)

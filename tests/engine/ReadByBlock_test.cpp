@@ -819,76 +819,91 @@ public:
 
 // Another station's single write of each kind that moves memo texts (a text written anew in its block, one
 // shortened into its record or emptied, new ones in a block with room, in a block of their own and at the
-// file's end) is taken into the memo file's layout here without reading the file: the writes here then put
-// their texts where nobody's are.
+// file's end) is taken into the memo file's layout here without reading the file, in a table read by block
+// and in one read whole (which reads the texts of the blocks that write rewrote): the writes here then put
+// their texts where nobody's are, and every text reads as written, here and in a fresh open.
 TEST(ReadByBlock, AnotherStationsMemoWriteIsTakenInWithoutReadingTheMemoFile) {
-    testsupport::TempFolder tmp;
-    base::SetDiskSync(false);
-    CreateTable(tmp.Path(), MemoName,
-                {{"Code", FieldType::Long, 0, false},
-                 {"Naziv", FieldType::Alpha, 20, false},
-                 {"Opis", FieldType::Memo, 4, false}});
-    std::map<std::int64_t, std::string> model;
-    {
-        auto t = Table::Open(tmp.Path(), MemoName, OpenMode::Exclusive);
-        t->AddIndex({"", "Code", true, true, false, false});
-        std::vector<Row> rows;
-        for (std::int64_t k = 1; k <= 1500; ++k)
-            rows.push_back(NoteRow(k, model[k] = NoteOf(k, 'x')));
-        t->ReplaceRows({}, {}, rows);
-    }
-    SetReadByBlockFrom(0);
-    auto t = Table::Open(tmp.Path(), MemoName, OpenMode::Shared);
-    auto c = t->OpenCursor();
-    auto modify = [&](std::int64_t key, const std::string& text) {
-        ASSERT_TRUE(c->FindKey({Value::Int(key)}));
-        c->Modify(NoteRow(key, model[key] = text));
-    };
-    modify(3, std::string(200, 'h')); // the layout is read for the first write here
-
-    const std::vector<std::pair<std::int64_t, std::string>> theirs = {
-        {57, NoteOf(57, 'y')},           // a block of its own, written anew where it was
-        {61, "kr"},                      // into its record: the slot is freed
-        {700, ""},                       // emptied
-        {64, std::string(40, 's')},      // a slot in a block with room
-        {2000, NoteOf(1501, 'z')},       // a new row's sub-allocated text
-        {2001, std::string(3000, 'z')}}; // a block of its own at the file's end
-    std::int64_t mine = 3000;
-    for (const auto& [key, text] : theirs) {
-        SCOPED_TRACE(key);
-        const std::string write = (key >= 2000 ? "+" : "") + std::to_string(key) + "=" + text;
-        auto other = testsupport::ChildProcess::Role("MemoOtherStation", {tmp.Path().string(), write});
-        const auto end = other->Wait(std::chrono::seconds(30));
-        ASSERT_TRUE(end && end->Success()) << (end ? end->Describe() : "still running");
-        model[key] = text;
-        MemoReads reads;
+    for (const bool byBlock : {true, false}) {
+        SCOPED_TRACE(byBlock ? "read by block" : "read whole");
+        testsupport::TempFolder tmp;
+        base::SetDiskSync(false);
+        SetReadByBlockFrom(4u << 20);
+        CreateTable(tmp.Path(), MemoName,
+                    {{"Code", FieldType::Long, 0, false},
+                     {"Naziv", FieldType::Alpha, 20, false},
+                     {"Opis", FieldType::Memo, 4, false}});
+        std::map<std::int64_t, std::string> model;
         {
-            const base::ScopedFileSystem scope(reads);
-            t->Refresh();
-            // A text in a block with room, one of a block of its own, one freed.
-            c->Insert(NoteRow(mine, model[mine] = std::string(30, 'm')));
-            ++mine;
-            c->Insert(NoteRow(mine, model[mine] = std::string(2100, 'M')));
-            ++mine;
-            modify(10 + key % 50, "");
+            auto t = Table::Open(tmp.Path(), MemoName, OpenMode::Exclusive);
+            t->AddIndex({"", "Code", true, true, false, false});
+            std::vector<Row> rows;
+            for (std::int64_t k = 1; k <= 1500; ++k)
+                rows.push_back(NoteRow(k, model[k] = NoteOf(k, 'x')));
+            t->ReplaceRows({}, {}, rows);
         }
-        EXPECT_LT(reads.Bytes, 8u * codec::MbUnit) << "the memo file was read for the write";
-        EXPECT_FALSE(ImageOf(*t).ReadWhole());
+        const std::size_t memoBytes = fs::file_size(tmp / "NAPOMENE.MB");
+        if (byBlock) SetReadByBlockFrom(0);
+        auto t = Table::Open(tmp.Path(), MemoName, OpenMode::Shared);
+        auto c = t->OpenCursor();
+        auto modify = [&](std::int64_t key, const std::string& text) {
+            ASSERT_TRUE(c->FindKey({Value::Int(key)}));
+            c->Modify(NoteRow(key, model[key] = text));
+        };
+        auto expectAll = [&](Table& table) {
+            auto r = table.OpenCursor();
+            auto it = model.begin();
+            for (r->First(); r->OnRow(); r->Next(), ++it) {
+                ASSERT_NE(it, model.end());
+                ASSERT_EQ(r->Read()[0].AsInt(), it->first);
+                EXPECT_EQ(r->Read()[2].IsNull() ? "" : r->Read()[2].AsText(), it->second) << it->first;
+            }
+            EXPECT_EQ(it, model.end());
+            EXPECT_EQ(table.DamageReport(), "");
+        };
+        modify(3, std::string(200, 'h')); // a table read by block reads the layout for its first write
+
+        const std::vector<std::pair<std::int64_t, std::string>> theirs = {
+            {57, NoteOf(57, 'y')},           // a block of its own, written anew where it was
+            {61, "kr"},                      // into its record: the slot is freed
+            {700, ""},                       // emptied
+            {64, std::string(40, 's')},      // a slot in a block with room
+            {2000, NoteOf(1501, 'z')},       // a new row's sub-allocated text
+            {2001, std::string(3000, 'z')}}; // a block of its own at the file's end
+        std::int64_t mine = 3000;
+        for (const auto& [key, text] : theirs) {
+            SCOPED_TRACE(key);
+            const std::string write = (key >= 2000 ? "+" : "") + std::to_string(key) + "=" + text;
+            auto other = testsupport::ChildProcess::Role("MemoOtherStation", {tmp.Path().string(), write});
+            const auto end = other->Wait(std::chrono::seconds(30));
+            ASSERT_TRUE(end && end->Success()) << (end ? end->Describe() : "still running");
+            model[key] = text;
+            MemoReads reads;
+            {
+                const base::ScopedFileSystem scope(reads);
+                t->Refresh();
+                ASSERT_TRUE(c->FindKey({Value::Int(key)}));
+                EXPECT_EQ(c->Read()[2].IsNull() ? "" : c->Read()[2].AsText(), text);
+                // A text in a block with room, one of a block of its own, one freed.
+                c->Insert(NoteRow(mine, model[mine] = std::string(30, 'm')));
+                ++mine;
+                c->Insert(NoteRow(mine, model[mine] = std::string(2100, 'M')));
+                ++mine;
+                modify(10 + key % 50, "");
+            }
+            // By block: the texts of the rows read; whole: those of the rows of the block the write rewrote.
+            EXPECT_LT(reads.Bytes, byBlock ? 8u * codec::MbUnit : memoBytes / 4) << "the memo file was read";
+            EXPECT_EQ(ImageOf(*t).ReadWhole(), !byBlock);
+        }
+        expectAll(*t);
+        c.reset();
+        t.reset();
+        base::SetDiskSync(true);
+        auto again = Table::Open(tmp.Path(), MemoName, OpenMode::Shared);
+        expectAll(*again);
+        again.reset();
+        EXPECT_EQ(enginetest::CheckConsistency(tmp.Path(), MemoName), "");
     }
-    c.reset();
-    t.reset();
-    base::SetDiskSync(true);
-    auto again = Table::Open(tmp.Path(), MemoName, OpenMode::Shared);
-    auto r = again->OpenCursor();
-    auto it = model.begin();
-    for (r->First(); r->OnRow(); r->Next(), ++it) {
-        ASSERT_NE(it, model.end());
-        ASSERT_EQ(r->Read()[0].AsInt(), it->first);
-        EXPECT_EQ(r->Read()[2].IsNull() ? "" : r->Read()[2].AsText(), it->second) << it->first;
-    }
-    EXPECT_EQ(it, model.end());
-    EXPECT_EQ(again->DamageReport(), "");
-    EXPECT_EQ(enginetest::CheckConsistency(tmp.Path(), MemoName), "");
+    SetReadByBlockFrom(4u << 20);
 }
 
 } // namespace
