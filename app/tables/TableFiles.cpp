@@ -80,11 +80,8 @@ bool IsPlainTableName(const std::string& name) {
 int DeleteIndexFiles(const fs::path& folder, const std::string& baseName) {
     RequirePlain(baseName);
     int deleted = 0;
-    for (const auto& file : base::FilesMatching(folder, baseName + ".*")) {
-        std::string extension;
-        if (!ExtensionOf(file, baseName, extension) || KindOf(extension) == FileKind::Other) continue;
+    for (const auto& file : IndexFiles(folder, "", baseName))
         deleted += Remove(file) ? 1 : 0;
-    }
     return deleted;
 }
 

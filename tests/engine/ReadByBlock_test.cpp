@@ -696,6 +696,18 @@ Row NoteRow(std::int64_t key, const std::string& text) {
             text.empty() ? Value() : Value::Text(text)};
 }
 
+// Every row of the table, in key order, with the text the model gives it.
+void ExpectNotes(Table& t, const std::map<std::int64_t, std::string>& model) {
+    auto c = t.OpenCursor();
+    auto it = model.begin();
+    for (c->First(); c->OnRow(); c->Next(), ++it) {
+        ASSERT_NE(it, model.end());
+        ASSERT_EQ(c->Read()[0].AsInt(), it->first);
+        EXPECT_EQ(c->Read()[2].IsNull() ? "" : c->Read()[2].AsText(), it->second) << it->first;
+    }
+    EXPECT_EQ(it, model.end());
+}
+
 // Each argument after the folder is one write: "K=text" gives row K that text, "+K=text" inserts row K.
 PLOM_CHILD_ROLE(MemoOtherStation) {
     auto t = Table::Open(args.at(0), MemoName, OpenMode::Shared);
@@ -737,16 +749,7 @@ TEST(ReadByBlock, MemoTextsAreReadWithTheirRowsAndFollowAnotherStation) {
     }
     base::SetDiskSync(true);
     SetReadByBlockFrom(0);
-    auto expectAll = [&](Table& t) {
-        auto c = t.OpenCursor();
-        auto it = model.begin();
-        for (c->First(); c->OnRow(); c->Next(), ++it) {
-            ASSERT_NE(it, model.end());
-            ASSERT_EQ(c->Read()[0].AsInt(), it->first);
-            EXPECT_EQ(c->Read()[2].IsNull() ? "" : c->Read()[2].AsText(), it->second) << it->first;
-        }
-        EXPECT_EQ(it, model.end());
-    };
+    auto expectAll = [&](Table& t) { ExpectNotes(t, model); };
     auto t = Table::Open(tmp.Path(), MemoName, OpenMode::Shared);
     const TableImage& image = ImageOf(*t);
     auto c = t->OpenCursor();
@@ -850,14 +853,7 @@ TEST(ReadByBlock, AnotherStationsMemoWriteIsTakenInWithoutReadingTheMemoFile) {
             c->Modify(NoteRow(key, model[key] = text));
         };
         auto expectAll = [&](Table& table) {
-            auto r = table.OpenCursor();
-            auto it = model.begin();
-            for (r->First(); r->OnRow(); r->Next(), ++it) {
-                ASSERT_NE(it, model.end());
-                ASSERT_EQ(r->Read()[0].AsInt(), it->first);
-                EXPECT_EQ(r->Read()[2].IsNull() ? "" : r->Read()[2].AsText(), it->second) << it->first;
-            }
-            EXPECT_EQ(it, model.end());
+            ExpectNotes(table, model);
             EXPECT_EQ(table.DamageReport(), "");
         };
         modify(3, std::string(200, 'h')); // a table read by block reads the layout for its first write
