@@ -18,6 +18,13 @@ std::vector<RowId> IdsOf(const std::vector<RefreshPlan::Placed>& list) {
     return ids;
 }
 
+std::vector<codec::PageWrite> MemoWrites(const Transaction& t) {
+    std::vector<codec::PageWrite> writes;
+    for (const auto& w : t.Writes)
+        if (w.File == TableFile::Mb) writes.push_back({w.Offset, w.Data});
+    return writes;
+}
+
 } // namespace
 
 bool TableRefresh::Apply(RefreshPlan& plan) noexcept {
@@ -64,13 +71,22 @@ void TableRefresh::TakeRows(RefreshPlan& plan) {
     }
     image.rows_.resize(plan.Fresh);
     if (plan.MemosMoved) {
-        // The .MB's layout is read again before the next write; the texts of the rows of rewritten blocks
+        // The .MB's layout takes in the memo blocks of a single write (the journal holds them); after several
+        // it is read again before the next write. The texts of the rows of rewritten blocks are read again
         // when next read (a text written anew may keep its place, length and first bytes).
-        image.mb_.Reset();
-        image.memoMap_ = false;
+        if (image.memoMap_ && plan.Writes == 1 &&
+            image.mb_.TakeIn(MemoWrites(plan.Last), plan.Last.NewSize[2])) {
+            if (plan.Last.NewSize[2] >= 0)
+                image.mbDiskSize_ = static_cast<std::uint64_t>(plan.Last.NewSize[2]);
+        } else {
+            image.mb_.Reset();
+            image.memoMap_ = false;
+        }
         for (const auto& list : plan.Rows)
             for (const auto& pl : list)
                 image.memos_.erase(pl.Id);
+        for (auto& [id, texts] : plan.Texts)
+            if (!texts.empty()) image.memos_[id] = std::move(texts);
     }
     const int rs = image.hdr_.RecordSize;
     for (const auto& list : plan.Rows)

@@ -95,6 +95,7 @@ std::optional<RefreshPlan> TableRefresh::Plan() {
     plan.InPlace = ChainInPlace(plan);
     if (!plan.InPlace && !WalkChain(plan)) return std::nullopt;
     if (!MatchRows(plan, limit) || !MemosStayPut(plan) || !KeysInOrder(plan)) return std::nullopt;
+    if (plan.MemosMoved && !image.byBlock_) ReadTexts(plan);
     return plan;
 }
 
@@ -112,9 +113,11 @@ bool TableRefresh::ReadNotes(RefreshPlan& plan, std::set<std::uint16_t>& touched
     // The blocks it names are found among all of ours.
     image.primary_.MakeAll();
     for (const std::string& note : notes) {
-        // Too much changed; or memo texts moved in a table that holds them all (a large one reads its rows'
-        // texts again when they are next read).
-        if (note.empty() || (note[0] & 2) != 0 || ((note[0] & 1) != 0 && !image.byBlock_)) return false;
+        // Too much changed; or memo texts moved in a table read whole whose memo file did not read whole
+        // (the whole read judges the damage again).
+        if (note.empty() || (note[0] & 2) != 0) return false;
+        if ((note[0] & 1) != 0 && !image.byBlock_ && (image.mbBroken_ || image.damagedMemos_ > 0))
+            return false;
         plan.MemosMoved = plan.MemosMoved || (note[0] & 1) != 0;
         for (std::size_t i = 1; i + 1 < note.size(); i += 2)
             touched.insert(static_cast<std::uint16_t>(static_cast<unsigned char>(note[i]) |
@@ -285,11 +288,25 @@ bool TableRefresh::MemosStayPut(const RefreshPlan& plan) const {
                 const int at = f.Offset + codec::MemoLeader(f);
                 const std::uint32_t location = codec::GetU32(pl.Record + at);
                 if (location == 0) continue;
-                if (pl.Id >= image.rows_.size() || codec::GetU32(image.rows_[pl.Id].get() + at) != location)
+                // A row new here (or never read) has no texts yet: a table read by block reads them, checked,
+                // when the row is next read; one read whole holds every text and needs the whole read.
+                if (pl.Id >= image.rows_.size()) {
+                    if (image.byBlock_) continue;
                     return false;
+                }
+                if (codec::GetU32(image.rows_[pl.Id].get() + at) != location) return false;
             }
         }
     return true;
+}
+
+// A table read whole holds every long text: those of the rewritten blocks' rows are read from the .MB (a text
+// written anew may keep its place, length and first bytes, so every such row's). A text the .MB does not give
+// makes the whole read, which marks it.
+void TableRefresh::ReadTexts(RefreshPlan& plan) const {
+    for (const auto& list : plan.Rows)
+        for (const auto& pl : list)
+            plan.Texts.emplace_back(pl.Id, image_.ReadRowMemos(pl.Record));
 }
 
 // A keyed table stays in strictly rising key order across every rewritten block and its neighbours.

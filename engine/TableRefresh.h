@@ -58,6 +58,9 @@ struct RefreshPlan {
     std::vector<RowId> Gone;               // rows held in memory that left the table
     std::vector<RowId> Unread;             // rows never read whose blocks were rewritten or left the chain
     RowId Fresh = 0;                       // the number of row ids after it
+    // A table read whole whose memo texts moved: the long texts of the rewritten blocks' rows (none: the row
+    // has no long text).
+    std::vector<std::pair<RowId, std::vector<std::string>>> Texts;
 };
 
 // Works on one image, under its apply lock (Plan and Apply in one step: the plan points into the image).
@@ -90,6 +93,7 @@ private:
     bool WalkChain(RefreshPlan& plan);
     bool MatchRows(RefreshPlan& plan, std::size_t limit);
     bool MemosStayPut(const RefreshPlan& plan) const;
+    void ReadTexts(RefreshPlan& plan) const;
     bool KeysInOrder(const RefreshPlan& plan) const;
 
     void TakeRows(RefreshPlan& plan);

@@ -47,6 +47,8 @@ public:
     void Run();
 
 private:
+    // The check proper: true when the table ended sound under its name, false when the check gave up.
+    bool Repair();
     bool Exists(const std::string& name) { return engine_.TableExists(path_, name); }
     void Show(const std::string& text);
     bool StoredIndexesMatch();
@@ -58,12 +60,14 @@ private:
     void MakeOrders() noexcept;
     void Create();
     void EnsureNotBusy();
-    void Restructure();
+    bool Restructure();
+    void SetIndexFilesAside();
     std::vector<int> SourceFields(const std::vector<engine::FieldDesc>& oldFields) const;
     engine::Row CopiedRow(const engine::Row& old, const std::vector<engine::FieldDesc>& oldFields,
                           const std::vector<int>& source) const;
     bool KeepsAutoInc(const std::vector<engine::FieldDesc>& oldFields, const std::vector<int>& source) const;
     bool CopyRows();
+    bool CopiedAny();
     bool CopySalvagedRows();
     void KeepCounter(engine::Table& newTable, engine::Cursor& cursor, std::int64_t oldCounter);
     void Swap();
@@ -76,6 +80,7 @@ private:
     TableEngine& engine_;
     bool memoDamage_ = false;
     bool keepDamaged_ = false; // the salvage lost rows: the swap keeps the damaged table
+    bool aside_ = false;       // the table's index files are set aside
 };
 
 void TableCheck::Show(const std::string& text) {
@@ -104,28 +109,53 @@ bool WalkRows(engine::Cursor& cursor, std::int64_t count) {
     return !cursor.Next() && cursor.Eof();
 }
 
+// A check that gives up, or fails on the way, leaves every file of the table as it found it: the index files
+// it set aside to rebuild them come back.
 void TableCheck::Run() {
     if (!Exists(table_.FileName)) {
         Create();
         return;
     }
+    PutIndexFilesBack(path_, base_); // a check cut short left them aside
+    bool sound = false;
+    try {
+        sound = Repair();
+    } catch (const std::exception&) {
+        if (aside_) {
+            try {
+                PutIndexFilesBack(path_, base_);
+            } catch (const std::exception&) {
+                // the next check puts them back
+            }
+        }
+        throw;
+    }
+    if (aside_ && sound) DropIndexFilesAside(path_, base_);
+    if (aside_ && !sound) PutIndexFilesBack(path_, base_);
+}
+
+void TableCheck::SetIndexFilesAside() {
+    if (aside_) return;
+    aside_ = true;
+    app::SetIndexFilesAside(path_, base_);
+}
+
+bool TableCheck::Repair() {
     const IndexFileScan scan = ScanIndexFiles(path_, table_.FileName, thorough_);
     bool reindex = scan.Reindex || scan.Found != table_.IndexFileCount;
     if (thorough_ && !reindex) reindex = !StoredIndexesMatch();
     if (thorough_ && !reindex) reindex = !VerifyIndexes();
     if (reindex) {
         EnsureNotBusy();
-        DeleteIndexFiles(path_, base_);
+        SetIndexFilesAside();
     }
     bool restructure = (reindex || thorough_) && !StoredFieldsMatch();
     restructure = restructure || memoDamage_;
     if (reindex && !restructure) restructure = !CheckRecordCount();
     const bool noRestructure = OptionsOf(folder_).NoRestructure;
-    if (restructure && !noRestructure) {
-        Restructure();
-        return;
-    }
-    if (reindex && !Reindex() && !noRestructure) Restructure();
+    if (restructure && !noRestructure) return Restructure();
+    if (!reindex || Reindex()) return true;
+    return !noRestructure && Restructure();
 }
 
 bool TableCheck::StoredIndexesMatch() {
@@ -208,6 +238,7 @@ void TableCheck::MakeOrders() noexcept {
 void TableCheck::Create() {
     Show("- kreiranje -");
     DeleteTableFiles(path_, base_);
+    DropIndexFilesAside(path_, base_);
     // A journal left without its table must not be replayed onto the new one.
     if (const auto journal = base::FindFile(path_, base_ + ".JNL")) base::Fs().Unlink(journal->c_str());
     engine_.CreateTable(path_, table_.FileName, EngineFields(table_));
@@ -222,22 +253,49 @@ void TableCheck::EnsureNotBusy() {
         [&] { return engine_.OpenTable(path_, table_.FileName, engine::OpenMode::Exclusive) != nullptr; });
 }
 
-void TableCheck::Restructure() {
+// A failed copy leaves the old table as it was and keeps a partial copy that holds rows (one already kept
+// stays instead); a copy that got no row is no copy.
+bool TableCheck::Restructure() {
     EnsureNotBusy();
+    // A swap could not start: nothing is changed for it.
+    if (Exists(OldTableName))
+        throw base::Exception("Tablica " + table_.FileName + " nije restrukturirana: u mapi " +
+                              path_.string() + " već postoji " + OldTableName);
     Show("- restrukturiranje -");
-    DeleteIndexFiles(path_, base_);
-    engine_.CreateTable(path_, NewTableName, EngineFields(table_));
-    if (CopyRows()) {
+    SetIndexFilesAside();
+    bool copied = false;
+    try {
+        engine_.CreateTable(path_, NewTableName, EngineFields(table_));
+        copied = CopyRows();
         // The new table gets its indexes before it takes the table's name, so whatever is under that name
         // is always a complete table.
-        AddIndexes(NewTableName);
+        if (copied) AddIndexes(NewTableName);
+    } catch (const std::exception&) {
+        try {
+            engine_.DeleteTable(path_, NewTableName);
+        } catch (const std::exception&) {
+            // The next check starts the copy afresh over whatever is left.
+        }
+        throw;
+    }
+    if (copied) {
+        // The old index files go with the old table.
+        DropIndexFilesAside(path_, base_);
+        aside_ = false;
         Swap();
-    } else if (!Exists(RestructuredPrefix + table_.FileName)) {
+    } else if (!Exists(RestructuredPrefix + table_.FileName) && CopiedAny()) {
         engine_.RenameTable(path_, NewTableName, RestructuredPrefix + table_.FileName);
     } else {
         engine_.DeleteTable(path_, NewTableName);
     }
     Show("");
+    return copied;
+}
+
+bool TableCheck::CopiedAny() {
+    return Succeeds([&] {
+        return engine_.OpenTable(path_, NewTableName, engine::OpenMode::Exclusive)->RecordCount() > 0;
+    });
 }
 
 // Where each defined field takes its value from: the old field of the same name, or -1.
@@ -311,14 +369,7 @@ bool TableCheck::CopyRows() {
             write([&] { KeepCounter(*newTable, *to, oldTable->LastAutoIncValue()); });
         return true;
     });
-    if (writeFailure) {
-        try {
-            engine_.DeleteTable(path_, NewTableName);
-        } catch (const std::exception&) {
-            // The next check starts the copy afresh over whatever is left.
-        }
-        std::rethrow_exception(writeFailure);
-    }
+    if (writeFailure) std::rethrow_exception(writeFailure); // the restructure lets the partial copy go
     return copied;
 }
 
@@ -355,9 +406,6 @@ void TableCheck::KeepCounter(engine::Table& newTable, engine::Cursor& cursor, st
 }
 
 void TableCheck::Swap() {
-    if (Exists(OldTableName))
-        throw base::Exception("Tablica " + table_.FileName + " nije restrukturirana: u mapi " +
-                              path_.string() + " već postoji " + OldTableName);
     WriteJournal(path_, table_.FileName);
     try {
         engine_.RenameTable(path_, table_.FileName, OldTableName);

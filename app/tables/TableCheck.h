@@ -1,7 +1,9 @@
 #pragma once
 // The check that runs when a table is opened: a missing table is created from its definition, a table whose
 // index files are missing, stale or differ from the definition is re-indexed, and a table whose stored
-// fields differ, or whose rows cannot be walked, is rebuilt by copying its rows into a new table.
+// fields differ, or whose rows cannot be walked, is rebuilt by copying its rows into a new table. A check
+// that gives up (no row of the table can be read, restructuring is off) leaves every file of the table as it
+// found it; only a partial copy that holds rows is kept beside it.
 
 #include "app/tables/TableDefinitions.h"
 

@@ -1,11 +1,14 @@
 #include "app/tables/TableFiles.h"
 
 #include "base/Exceptions.h"
+#include "base/FileIo.h"
 #include "base/Files.h"
 #include "base/FileSystem.h"
 #include "base/Text.h"
 
+#include <cerrno>
 #include <system_error>
+#include <vector>
 
 namespace app {
 
@@ -41,6 +44,28 @@ bool Remove(const fs::path& file) {
     return base::Fs().Unlink(file.c_str()) == 0;
 }
 
+// The index files of <base>, found under <prefix><base>.
+std::vector<fs::path> IndexFiles(const fs::path& folder, const std::string& prefix,
+                                 const std::string& baseName) {
+    std::vector<fs::path> files;
+    for (const auto& file : base::FilesMatching(folder, prefix + baseName + ".*")) {
+        std::string extension;
+        if (ExtensionOf(file.filename().string().substr(prefix.size()), baseName, extension) &&
+            KindOf(extension) != FileKind::Other)
+            files.push_back(file);
+    }
+    return files;
+}
+
+void Rename(const fs::path& from, const fs::path& to) {
+    if (base::Fs().Rename(from.c_str(), to.c_str()) != 0) base::ThrowWriteError(from, errno);
+}
+
+// A folder that does not sync is reported under the name of a file whose rename or removal it holds.
+void SyncFolderOf(const fs::path& folder, const fs::path& file) {
+    if (const int error = base::SyncFolder(folder)) base::ThrowWriteError(file, error);
+}
+
 } // namespace
 
 std::string TableBaseName(const std::string& fileName) {
@@ -55,12 +80,37 @@ bool IsPlainTableName(const std::string& name) {
 int DeleteIndexFiles(const fs::path& folder, const std::string& baseName) {
     RequirePlain(baseName);
     int deleted = 0;
-    for (const auto& file : base::FilesMatching(folder, baseName + ".*")) {
-        std::string extension;
-        if (!ExtensionOf(file, baseName, extension) || KindOf(extension) == FileKind::Other) continue;
+    for (const auto& file : IndexFiles(folder, "", baseName))
         deleted += Remove(file) ? 1 : 0;
-    }
     return deleted;
+}
+
+int SetIndexFilesAside(const fs::path& folder, const std::string& baseName) {
+    RequirePlain(baseName);
+    const std::vector<fs::path> files = IndexFiles(folder, "", baseName);
+    for (const auto& file : files)
+        Rename(file, folder / (AsidePrefix + file.filename().string()));
+    if (!files.empty()) SyncFolderOf(folder, files.front());
+    return static_cast<int>(files.size());
+}
+
+void PutIndexFilesBack(const fs::path& folder, const std::string& baseName) {
+    RequirePlain(baseName);
+    const std::vector<fs::path> aside = IndexFiles(folder, AsidePrefix, baseName);
+    if (aside.empty()) return;
+    DeleteIndexFiles(folder, baseName);
+    const std::size_t prefix = std::string(AsidePrefix).size();
+    for (const auto& file : aside)
+        Rename(file, folder / file.filename().string().substr(prefix));
+    SyncFolderOf(folder, aside.front());
+}
+
+void DropIndexFilesAside(const fs::path& folder, const std::string& baseName) {
+    RequirePlain(baseName);
+    const std::vector<fs::path> aside = IndexFiles(folder, AsidePrefix, baseName);
+    for (const auto& file : aside)
+        Remove(file);
+    if (!aside.empty()) SyncFolderOf(folder, aside.front());
 }
 
 int DeleteTableFiles(const fs::path& folder, const std::string& baseName) {

@@ -18,6 +18,16 @@ bool IsPlainTableName(const std::string& name);
 // Deletes <base>.PX, <base>.VAL and the secondary index files <base>.X?? and <base>.Y??. Other files that
 // merely start with the same letters (a spreadsheet "ROBA.XLSX") are left alone. Returns the files deleted.
 int DeleteIndexFiles(const std::filesystem::path& folder, const std::string& baseName);
+// A check that rebuilds a table's index files first sets the old ones aside under this prefix (renamed, the
+// folder synced): a check that gives up puts them back, so the folder holds what it held, and one that
+// succeeds lets them go. Set-aside files a check cut short left behind are put back by the next check.
+inline constexpr const char* AsidePrefix = "_ASIDE_";
+// Returns the files set aside. Raises when a rename fails (the files set aside so far stay aside).
+int SetIndexFilesAside(const std::filesystem::path& folder, const std::string& baseName);
+// Deletes the index files the table has now and gives the set-aside ones their names back; nothing when
+// none are aside. Raises when a rename fails.
+void PutIndexFilesBack(const std::filesystem::path& folder, const std::string& baseName);
+void DropIndexFilesAside(const std::filesystem::path& folder, const std::string& baseName);
 // DeleteIndexFiles, then <base>.DB; the memo file stays.
 int DeleteTableFiles(const std::filesystem::path& folder, const std::string& baseName);
 // Deletes every file of the folder that matches the mask ("*" and "?", case-insensitive).

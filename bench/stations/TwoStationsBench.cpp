@@ -6,6 +6,9 @@
 // (20,000), `--limit=S` the seconds after which a station stops and reports how far it got (600).
 // `--no-sync` leaves the stations' writes unsynced, as on a disk whose flushes cost nothing: a write then
 // takes a fraction of a millisecond and the turns change hands far more often.
+// `--memo` gives every row a memo text longer than its leader (so each insert writes the .MB too) and a
+// station's pass as a form takes it: every 10th insert a range search over its own last rows, then a
+// refresh and a look at the other station's last row, under a block cache of 256 KiB (`--cache=KiB`).
 #include "base/FileSystem.h"
 #include "engine/Engine.h"
 
@@ -31,27 +34,41 @@ int StartRows = 100000;
 int Inserts = 20000;
 int LimitSeconds = 600;
 bool Synced = true;
+bool Memo = false;
+int CacheKib = 256;
 fs::path g_folder;
 
 constexpr const char* TableName = "STAVKE.DB";
 
 Row MakeRow(int station, int i) {
-    return {Value(), Value::Int(station), Value::Text("Stavka " + std::to_string(i) + " stanice"),
-            Value::Int(i % 1000), Value::Text("Mjesto " + std::to_string(i % 97))};
+    Row r{Value(), Value::Int(station), Value::Text("Stavka " + std::to_string(i) + " stanice"),
+          Value::Int(i % 1000), Value::Text("Mjesto " + std::to_string(i % 97))};
+    if (Memo) {
+        r[3] = Value::Int(i);
+        r.push_back(Value::Text("Napomena " + std::to_string(i) + " stanice " + std::to_string(station) +
+                                ": staklo dvostruko, okov s lijeve strane, " + std::string(i % 120, '*')));
+    }
+    return r;
+}
+
+std::vector<FieldDesc> Fields() {
+    std::vector<FieldDesc> f{{"Code", FieldType::AutoInc, 0, false},
+                             {"Stanica", FieldType::Short, 0, false},
+                             {"Naziv", FieldType::Alpha, 40, false},
+                             {"Kolicina", FieldType::Long, 0, false},
+                             {"Mjesto", FieldType::Alpha, 20, false}};
+    if (Memo) f.push_back({"Napomena", FieldType::Memo, 10, false});
+    return f;
 }
 
 void Prepare(const fs::path& folder) {
     fs::create_directories(folder);
-    CreateTable(folder, TableName,
-                {{"Code", FieldType::AutoInc, 0, false},
-                 {"Stanica", FieldType::Short, 0, false},
-                 {"Naziv", FieldType::Alpha, 40, false},
-                 {"Kolicina", FieldType::Long, 0, false},
-                 {"Mjesto", FieldType::Alpha, 20, false}});
+    CreateTable(folder, TableName, Fields());
     {
         auto t = Table::Open(folder, TableName, OpenMode::Exclusive);
         t->AddIndex({"", "Code", true, true, false, false});
         t->AddIndex({"_Naziv", "Naziv", false, false, true, false});
+        if (Memo) t->AddIndex({"_Stanica", "Stanica;Kolicina", false, false, false, false});
     }
     auto t = Table::Open(folder, TableName, OpenMode::Shared);
     auto c = t->OpenCursor();
@@ -70,7 +87,39 @@ void Prepare(const fs::path& folder) {
 // One station (run in a process of its own): its inserts, each followed by a look at the table as a user's
 // form would take it (the other station's rows taken in, a row found by its key and read). Prints the rows
 // it inserted and its seconds.
+// The memo pass: an insert, every 10th time a range over the station's own last rows read whole, then the
+// other station's last row found and read (its memo text with it).
+int RunMemoStation(const fs::path& folder, int station) {
+    const auto start = std::chrono::steady_clock::now();
+    const auto until = start + std::chrono::seconds(LimitSeconds);
+    auto t = Table::Open(folder, TableName, OpenMode::Shared);
+    auto c = t->OpenCursor();
+    auto reader = t->OpenCursor();
+    reader->SetIndex(reader->FindIndexByName("_Stanica"));
+    const int other = 3 - station;
+    int done = 0;
+    std::size_t seen = 0;
+    for (; done < Inserts && std::chrono::steady_clock::now() < until; ++done) {
+        c->Insert(MakeRow(station, done));
+        if (done % 10 == 9) {
+            reader->SetRange({Value::Int(station), Value::Int(done - 9)},
+                             {Value::Int(station), Value::Int(done)});
+            for (reader->First(); !reader->Eof(); reader->Next())
+                seen += reader->Read()[5].AsText().size();
+            reader->CancelRange();
+        }
+        t->Refresh();
+        reader->FindNearest({Value::Int(other + 1)});
+        if (reader->Prior()) seen += reader->Read()[5].AsText().size();
+    }
+    benchmark::DoNotOptimize(seen);
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    std::printf("%d %.3f\n", done, seconds);
+    return 0;
+}
+
 int RunStation(const fs::path& folder, int station) {
+    if (Memo) return RunMemoStation(folder, station);
     const auto start = std::chrono::steady_clock::now();
     const auto until = start + std::chrono::seconds(LimitSeconds);
     auto t = Table::Open(folder, TableName, OpenMode::Shared);
@@ -104,7 +153,8 @@ std::vector<StationResult> RunStations(const fs::path& folder, int count) {
         const std::string cmd = "'" + exe + "' --station '" + folder.string() + "' " + std::to_string(s) +
                                 " --rows=" + std::to_string(StartRows) +
                                 " --inserts=" + std::to_string(Inserts) +
-                                " --limit=" + std::to_string(LimitSeconds) + (Synced ? "" : " --no-sync");
+                                " --limit=" + std::to_string(LimitSeconds) + (Synced ? "" : " --no-sync") +
+                                (Memo ? " --memo --cache=" + std::to_string(CacheKib) : "");
         pipes.push_back(::popen(cmd.c_str(), "r"));
     }
     std::vector<StationResult> results;
@@ -160,6 +210,10 @@ int main(int argc, char** argv) {
             Inserts = std::max(1, std::atoi(argv[i] + 10));
         else if (std::strcmp(argv[i], "--no-sync") == 0)
             Synced = false;
+        else if (std::strcmp(argv[i], "--memo") == 0)
+            Memo = true;
+        else if (std::strncmp(argv[i], "--cache=", 8) == 0)
+            CacheKib = std::max(64, std::atoi(argv[i] + 8));
         else if (std::strncmp(argv[i], "--limit=", 8) == 0)
             LimitSeconds = std::max(1, std::atoi(argv[i] + 8));
         else
@@ -169,6 +223,7 @@ int main(int argc, char** argv) {
     argv = rest.data();
     if (argc == 4 && std::strcmp(argv[1], "--station") == 0) {
         base::SetDiskSync(Synced);
+        if (Memo) SetBlockCacheBytes(static_cast<std::uint64_t>(CacheKib) << 10);
         return RunStation(argv[2], std::atoi(argv[3]));
     }
 
@@ -183,8 +238,9 @@ int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
 
-    std::printf("\nTwo stations inserting %d rows each (with a read after each) into a table of %d rows%s:\n",
-                Inserts, StartRows, Synced ? "" : ", writes not synced");
+    std::printf(
+        "\nTwo stations inserting %d rows each (with a read after each) into a table of %d rows%s%s:\n",
+        Inserts, StartRows, Memo ? " with memo texts" : "", Synced ? "" : ", writes not synced");
     std::printf("  %-20s %6d rows %9.2f s\n", "one station alone", g_alone.Rows, g_alone.Seconds);
     {
         // Every row each station was told went in is there, once.

@@ -281,3 +281,69 @@ void MemoFile::Free(std::uint32_t location, std::vector<PageWrite>& writes) {
 }
 
 } // namespace engine::codec
+
+namespace engine::codec {
+
+bool MemoFile::DropBlock(std::uint64_t offset, int units) {
+    if (const auto it = free_.find(offset); it != free_.end()) {
+        if (it->second != units) return false;
+        auto& bySize = freeBySize_[units];
+        bySize.erase(offset);
+        if (bySize.empty()) freeBySize_.erase(units);
+        free_.erase(it);
+        return true;
+    }
+    if (const auto it = singles_.find(offset); it != singles_.end()) {
+        if (it->second != units) return false;
+        singles_.erase(it);
+        bigData_.erase(offset);
+        bigMods_.erase(offset);
+        return true;
+    }
+    if (const auto it = subs_.find(offset); it != subs_.end()) {
+        if (units != 1) return false;
+        if (const int room = it->second.Room; room > 0) {
+            auto& offsets = roomy_[room];
+            offsets.erase(offset);
+            if (offsets.empty()) roomy_.erase(room);
+        }
+        subs_.erase(it);
+        return true;
+    }
+    return offset >= size_; // past the end: new; otherwise inside another block, or a damaged unit
+}
+
+bool MemoFile::TakeIn(const std::vector<PageWrite>& writes, std::int64_t newSize) {
+    if (newSize >= 0 && static_cast<std::uint64_t>(newSize) < size_) return false;
+    const std::uint64_t size =
+        newSize >= 0 ? (static_cast<std::uint64_t>(newSize) + MbUnit - 1) / MbUnit * MbUnit : size_;
+    for (const PageWrite& w : writes) {
+        const auto* p = Bytes(w.Data);
+        // The header block is only written when the file is made: a file made anew is read anew.
+        if (w.Offset == 0 || w.Offset % MbUnit != 0 || w.Data.size() < 3) return false;
+        const int units = GetU16(p + 1);
+        if (units < 1 || w.Offset + static_cast<std::uint64_t>(units) * MbUnit > size) return false;
+        const int type = p[0];
+        const bool whole = w.Data.size() == static_cast<std::size_t>(units) * MbUnit;
+        if (type == 3 && units == 1 && whole) {
+            if (!DropBlock(w.Offset, 1)) return false;
+            Sub& sub = subs_[w.Offset];
+            sub.Bytes = w.Data;
+            sub.Room = 0;
+            sub.Valid = MbUnit;
+            FileRoom(w.Offset, sub);
+        } else if (type == 2 && whole) {
+            if (!DropBlock(w.Offset, units)) return false;
+            singles_[w.Offset] = units;
+        } else if (type == 4 && w.Data.size() == 3) {
+            if (!DropBlock(w.Offset, units)) return false;
+            AddFree(w.Offset, units);
+        } else {
+            return false;
+        }
+    }
+    size_ = size;
+    return true;
+}
+
+} // namespace engine::codec

@@ -60,6 +60,11 @@ public:
     std::uint32_t Store(const std::string& data, std::vector<PageWrite>& writes);
     void Free(std::uint32_t location, std::vector<PageWrite>& writes);
     std::uint64_t FileSize() const { return size_; }
+    // Takes in another writer's writes to the file this layout was read from (or kept since), so the layout
+    // is the file's again without reading it: whole blocks written, the heads of blocks freed, the file's new
+    // size (-1 unchanged). False when a write does not fit the layout as a block it could have written (the
+    // file is then read anew); the layout is of no use then.
+    bool TakeIn(const std::vector<PageWrite>& writes, std::int64_t newSize);
     // Drops the copies of long blobs kept for Read (the table keeps its memo texts itself).
     void ReleaseData() { bigData_.clear(); }
 
@@ -74,6 +79,8 @@ private:
     void FileRoom(std::uint64_t offset, Sub& sub);
     std::uint64_t TakeFree(int units);
     void AddFree(std::uint64_t offset, int units);
+    // Forgets the block at this offset, of `units` units when it is one (false when it is not).
+    bool DropBlock(std::uint64_t offset, int units);
 
     std::string fileName_;
     std::uint64_t size_ = MbUnit;

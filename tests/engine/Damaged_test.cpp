@@ -1,6 +1,7 @@
 // Damaged files: a clear error naming the file, never a crash, a hang or a read out of bounds. The mutation
 // run is deterministic and bounded, so it belongs in the ordinary suite.
 #include "engine/codec/Bytes.h"
+#include "engine/codec/FieldCodec.h"
 #include "engine/Engine.h"
 #include "engine/TableImage.h"
 #include "tests/support/TempFolder.h"
@@ -498,6 +499,42 @@ TEST_P(MemoDamageTest, AChangedOrCutMemoFileIsReportedNeverServed) {
     d[trailer] = static_cast<char>(d[trailer] + 1);
     ASSERT_EQ(Check(d, mb), "");
     EXPECT_TRUE(reported);
+}
+
+// The memo file has no checksum: a text is judged by what the row's field says of it, its first bytes by the
+// leader the record keeps. A byte changed among them is seen; one changed after them is not, and the text is
+// served as the file holds it.
+TEST_P(MemoDamageTest, ATextIsCheckedUpToItsLeaderOnly) {
+    const auto* bytes = reinterpret_cast<const unsigned char*>(db.data());
+    std::size_t record = codec::GetU16(bytes + 2) + 6;
+    while (codec::GetU32(bytes + record + 4 + 10) == 0 || codec::GetU32(bytes + record + 4 + 14) < 40)
+        record += 4 + 20; // the first row whose text is in the memo file, 40 bytes or more
+    const std::int64_t id = codec::DecodeInt(bytes + record, 4);
+    const std::uint32_t location = codec::GetU32(bytes + record + 4 + 10);
+    const std::size_t block = location & ~0xFFu;
+    const auto* mbBytes = reinterpret_cast<const unsigned char*>(mb.data());
+    const std::size_t text =
+        (location & 0xFF) == 0xFF ? block + 9 : block + 16u * mbBytes[block + 12 + 5 * (location & 0xFF)];
+    ASSERT_EQ(mb.compare(text, 10, texts[id], 0, 10), 0);
+    for (const std::size_t at : {std::size_t{3}, std::size_t{25}}) {
+        SCOPED_TRACE(at);
+        std::string m = mb;
+        m[text + at] = static_cast<char>(m[text + at] ^ 0x20);
+        Put("ROBA.DB", db);
+        Put("ROBA.MB", m);
+        auto t = Table::Open(tmp.Path(), "ROBA.DB", OpenMode::Shared);
+        auto c = t->OpenCursor();
+        ASSERT_TRUE(c->FindKey({Value::Int(id)}));
+        if (at < 10) {
+            EXPECT_EQ(c->Read()[1].AsText(), texts[id].substr(0, 10) + " [oštećeno]");
+            EXPECT_EQ(t->DamageReport(), "Datoteka ROBA.MB je oštećena (nečitljivih zapisa: 1)");
+        } else {
+            std::string changed = texts[id];
+            changed[at] = static_cast<char>(changed[at] ^ 0x20);
+            EXPECT_EQ(c->Read()[1].AsText(), changed);
+            EXPECT_EQ(t->DamageReport(), "");
+        }
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Reads, MemoDamageTest, ::testing::Values(false, true),

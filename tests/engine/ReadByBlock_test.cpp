@@ -7,6 +7,7 @@
 #include "base/FileSystem.h"
 #include "base/Text.h"
 #include "Consistency.h"
+#include "engine/codec/MemoFile.h"
 #include "engine/codec/StoredOrder.h"
 #include "engine/Engine.h"
 #include "engine/FileWrite.h"
@@ -695,6 +696,18 @@ Row NoteRow(std::int64_t key, const std::string& text) {
             text.empty() ? Value() : Value::Text(text)};
 }
 
+// Every row of the table, in key order, with the text the model gives it.
+void ExpectNotes(Table& t, const std::map<std::int64_t, std::string>& model) {
+    auto c = t.OpenCursor();
+    auto it = model.begin();
+    for (c->First(); c->OnRow(); c->Next(), ++it) {
+        ASSERT_NE(it, model.end());
+        ASSERT_EQ(c->Read()[0].AsInt(), it->first);
+        EXPECT_EQ(c->Read()[2].IsNull() ? "" : c->Read()[2].AsText(), it->second) << it->first;
+    }
+    EXPECT_EQ(it, model.end());
+}
+
 // Each argument after the folder is one write: "K=text" gives row K that text, "+K=text" inserts row K.
 PLOM_CHILD_ROLE(MemoOtherStation) {
     auto t = Table::Open(args.at(0), MemoName, OpenMode::Shared);
@@ -736,16 +749,7 @@ TEST(ReadByBlock, MemoTextsAreReadWithTheirRowsAndFollowAnotherStation) {
     }
     base::SetDiskSync(true);
     SetReadByBlockFrom(0);
-    auto expectAll = [&](Table& t) {
-        auto c = t.OpenCursor();
-        auto it = model.begin();
-        for (c->First(); c->OnRow(); c->Next(), ++it) {
-            ASSERT_NE(it, model.end());
-            ASSERT_EQ(c->Read()[0].AsInt(), it->first);
-            EXPECT_EQ(c->Read()[2].IsNull() ? "" : c->Read()[2].AsText(), it->second) << it->first;
-        }
-        EXPECT_EQ(it, model.end());
-    };
+    auto expectAll = [&](Table& t) { ExpectNotes(t, model); };
     auto t = Table::Open(tmp.Path(), MemoName, OpenMode::Shared);
     const TableImage& image = ImageOf(*t);
     auto c = t->OpenCursor();
@@ -801,6 +805,101 @@ TEST(ReadByBlock, MemoTextsAreReadWithTheirRowsAndFollowAnotherStation) {
     expectAll(*again);
     EXPECT_LT(ImageOf(*again).RowsInMemory(), model.size() / 2);
     EXPECT_EQ(enginetest::CheckConsistency(tmp.Path(), MemoName), "");
+}
+
+// Counts the bytes read from memo files (opened before or after it was put in place).
+class MemoReads : public base::FileSystem {
+public:
+    std::size_t Bytes = 0;
+    ssize_t PRead(int fd, void* data, size_t len, off_t offset) override {
+        const ssize_t n = FileSystem::PRead(fd, data, len, offset);
+        std::error_code ec;
+        const fs::path file = fs::read_symlink("/proc/self/fd/" + std::to_string(fd), ec);
+        if (!ec && file.extension() == ".MB" && n > 0) Bytes += static_cast<std::size_t>(n);
+        return n;
+    }
+};
+
+// Another station's single write of each kind that moves memo texts (a text written anew in its block, one
+// shortened into its record or emptied, new ones in a block with room, in a block of their own and at the
+// file's end) is taken into the memo file's layout here without reading the file, in a table read by block
+// and in one read whole (which reads the texts of the blocks that write rewrote): the writes here then put
+// their texts where nobody's are, and every text reads as written, here and in a fresh open.
+TEST(ReadByBlock, AnotherStationsMemoWriteIsTakenInWithoutReadingTheMemoFile) {
+    for (const bool byBlock : {true, false}) {
+        SCOPED_TRACE(byBlock ? "read by block" : "read whole");
+        testsupport::TempFolder tmp;
+        base::SetDiskSync(false);
+        SetReadByBlockFrom(4u << 20);
+        CreateTable(tmp.Path(), MemoName,
+                    {{"Code", FieldType::Long, 0, false},
+                     {"Naziv", FieldType::Alpha, 20, false},
+                     {"Opis", FieldType::Memo, 4, false}});
+        std::map<std::int64_t, std::string> model;
+        {
+            auto t = Table::Open(tmp.Path(), MemoName, OpenMode::Exclusive);
+            t->AddIndex({"", "Code", true, true, false, false});
+            std::vector<Row> rows;
+            for (std::int64_t k = 1; k <= 1500; ++k)
+                rows.push_back(NoteRow(k, model[k] = NoteOf(k, 'x')));
+            t->ReplaceRows({}, {}, rows);
+        }
+        const std::size_t memoBytes = fs::file_size(tmp / "NAPOMENE.MB");
+        if (byBlock) SetReadByBlockFrom(0);
+        auto t = Table::Open(tmp.Path(), MemoName, OpenMode::Shared);
+        auto c = t->OpenCursor();
+        auto modify = [&](std::int64_t key, const std::string& text) {
+            ASSERT_TRUE(c->FindKey({Value::Int(key)}));
+            c->Modify(NoteRow(key, model[key] = text));
+        };
+        auto expectAll = [&](Table& table) {
+            ExpectNotes(table, model);
+            EXPECT_EQ(table.DamageReport(), "");
+        };
+        modify(3, std::string(200, 'h')); // a table read by block reads the layout for its first write
+
+        const std::vector<std::pair<std::int64_t, std::string>> theirs = {
+            {57, NoteOf(57, 'y')},           // a block of its own, written anew where it was
+            {61, "kr"},                      // into its record: the slot is freed
+            {700, ""},                       // emptied
+            {64, std::string(40, 's')},      // a slot in a block with room
+            {2000, NoteOf(1501, 'z')},       // a new row's sub-allocated text
+            {2001, std::string(3000, 'z')}}; // a block of its own at the file's end
+        std::int64_t mine = 3000;
+        for (const auto& [key, text] : theirs) {
+            SCOPED_TRACE(key);
+            const std::string write = (key >= 2000 ? "+" : "") + std::to_string(key) + "=" + text;
+            auto other = testsupport::ChildProcess::Role("MemoOtherStation", {tmp.Path().string(), write});
+            const auto end = other->Wait(std::chrono::seconds(30));
+            ASSERT_TRUE(end && end->Success()) << (end ? end->Describe() : "still running");
+            model[key] = text;
+            MemoReads reads;
+            {
+                const base::ScopedFileSystem scope(reads);
+                t->Refresh();
+                ASSERT_TRUE(c->FindKey({Value::Int(key)}));
+                EXPECT_EQ(c->Read()[2].IsNull() ? "" : c->Read()[2].AsText(), text);
+                // A text in a block with room, one of a block of its own, one freed.
+                c->Insert(NoteRow(mine, model[mine] = std::string(30, 'm')));
+                ++mine;
+                c->Insert(NoteRow(mine, model[mine] = std::string(2100, 'M')));
+                ++mine;
+                modify(10 + key % 50, "");
+            }
+            // By block: the texts of the rows read; whole: those of the rows of the block the write rewrote.
+            EXPECT_LT(reads.Bytes, byBlock ? 8u * codec::MbUnit : memoBytes / 4) << "the memo file was read";
+            EXPECT_EQ(ImageOf(*t).ReadWhole(), !byBlock);
+        }
+        expectAll(*t);
+        c.reset();
+        t.reset();
+        base::SetDiskSync(true);
+        auto again = Table::Open(tmp.Path(), MemoName, OpenMode::Shared);
+        expectAll(*again);
+        again.reset();
+        EXPECT_EQ(enginetest::CheckConsistency(tmp.Path(), MemoName), "");
+    }
+    SetReadByBlockFrom(4u << 20);
 }
 
 } // namespace

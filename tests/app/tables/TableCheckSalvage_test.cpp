@@ -5,6 +5,7 @@
 #include "app/tables/TableCheck.h"
 #include "app/tables/TableFiles.h"
 #include "app/tables/TableSchema.h"
+#include "base/FileIo.h"
 #include "base/Files.h"
 #include "engine/codec/Bytes.h"
 #include "engine/codec/FieldCodec.h"
@@ -167,25 +168,65 @@ TEST_F(SalvageCheck, ATruncatedLastBlockKeepsItsWholeRecords) {
                {std::next(last.begin(), 2), last.end()});
 }
 
+// Every file of a folder, by name, with its bytes.
+std::map<std::string, std::string> FolderFiles(const fs::path& folder) {
+    std::map<std::string, std::string> files;
+    for (const auto& entry : fs::directory_iterator(folder))
+        files[entry.path().filename().string()] = base::ReadWholeFile(entry.path());
+    return files;
+}
+
 // A table cut back to its header (a copy taken while another station wrote it) claims rows its file does
-// not hold. Nothing of them can be read: the table stays as it is, damaged at every open, never emptied.
-TEST_F(SalvageCheck, ATableCutBackToItsHeaderStaysAsItIs) {
+// not hold. Nothing of them can be read: every check that gives up on it, thorough or quick (an index file
+// missing), with restructuring off, or beside a partial copy kept before, leaves every file of the folder as
+// it found it, and the open reports the damage; a second check too.
+TEST_F(SalvageCheck, ACheckThatGivesUpOnACutTableLeavesTheFolderAsItFoundIt) {
+    struct Case {
+        const char* Name;
+        bool Thorough;
+        std::function<void()> Prepare;
+    };
+    const std::vector<Case> cases = {
+        {"thorough", true, [] {}},
+        {"quick, its .PX missing", false, [&] { fs::remove(Path() / "POSTA.PX"); }},
+        {"restructuring off", true, [] { OptionsOf(Folder::Global).NoRestructure = true; }},
+        {"beside an older partial copy", true,
+         [&] {
+             engine::CreateTable(Path(), std::string(RestructuredPrefix) + "POSTA.DB",
+                                 {{"A", engine::FieldType::Long, 0, false}});
+         }},
+    };
     const std::string torn = db.substr(0, std::size_t(headerSize));
-    fs::remove(Path() / "POSTA.DB");
-    folder.Write("POSTA.DB", torn);
-    RecordingLabel label;
-    HooksOf(Folder::Global).ProgressLabel = &label;
-    OptionsOf(Folder::Global).ShowProgress = true;
-    CheckTables(Folder::Global, Path().string(), "POSTA.DB", true);
-    EXPECT_EQ(folder.Read("POSTA.DB"), torn);
-    EXPECT_THROW(engine::Table::Open(Path(), "POSTA.DB", engine::OpenMode::Shared), engine::DamagedFile);
-    EXPECT_FALSE(base::FindFile(Path(), std::string(DamagedPrefix) + "POSTA.DB"));
-    EXPECT_TRUE(std::any_of(label.Texts.begin(), label.Texts.end(), [](const std::string& t) {
-        return t == "- tablica POSTA.DB je oštećena: nijedan od 200 slogova nije čitljiv -";
-    }));
-    // A second check leaves it just as well.
-    CheckTables(Folder::Global, Path().string(), "POSTA.DB", true);
-    EXPECT_EQ(folder.Read("POSTA.DB"), torn);
+    const auto intact = FolderFiles(Path());
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        for (const auto& entry : fs::directory_iterator(Path()))
+            fs::remove(entry.path());
+        for (const auto& [name, bytes] : intact)
+            folder.Write(name, name == "POSTA.DB" ? torn : bytes);
+        OptionsOf(Folder::Global) = {};
+        c.Prepare();
+        const auto found = FolderFiles(Path());
+        RecordingLabel label;
+        HooksOf(Folder::Global).ProgressLabel = &label;
+        OptionsOf(Folder::Global).ShowProgress = true;
+        for (int check = 0; check < 2; ++check) {
+            CheckTables(Folder::Global, Path().string(), "POSTA.DB", c.Thorough);
+            EXPECT_EQ(FolderFiles(Path()), found);
+            try {
+                engine::Table::Open(Path(), "POSTA.DB", engine::OpenMode::Shared);
+                ADD_FAILURE() << "a cut table opened";
+            } catch (const engine::DamagedFile& e) {
+                EXPECT_STREQ(e.what(), "Datoteka POSTA.DB je oštećena");
+            }
+            EXPECT_EQ(FolderFiles(Path()), found);
+        }
+        if (!OptionsOf(Folder::Global).NoRestructure) {
+            EXPECT_TRUE(std::any_of(label.Texts.begin(), label.Texts.end(), [](const std::string& t) {
+                return t == "- tablica POSTA.DB je oštećena: nijedan od 200 slogova nije čitljiv -";
+            }));
+        }
+    }
 }
 
 // Keys out of order or repeated: the table is damaged, and the check keeps every row but a repeated key's
