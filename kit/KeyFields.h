@@ -80,6 +80,7 @@ public:
     virtual void PrepareKeyIndex();
     // Settles the typed code: search, creation, rename or restore; never throws.
     void SearchCode() override;
+    bool TakePending() override;
     // Deletes the record of the current code after the question.
     void DeleteCode();
     // The end of a visit: an unconfirmed code is undone, the look restored, OnExit and OnExitChanged fired.
@@ -123,6 +124,8 @@ private:
 
     Kind kind_;
     Outcome lastOutcome_ = Outcome::Accepted;
+    // A settling that keeps the focus here (a close) rather than moving on.
+    bool settleInPlace_ = false;
     fw::TColor SavedFontColorOfVisit = 0;
     FocusLook look_;
 };

@@ -80,6 +80,7 @@ public:
 
     // Settles the typed code; never throws.
     void SearchCode() override;
+    bool TakePending() override;
     // Deletes the confirmed code (TDBLookupField: the lookup row; TDBLookupKeyField: the own record).
     void DeleteCode();
     // The leave processing: an unsettled code is taken back, the look undone, OnExit and OnExitChanged.
@@ -125,6 +126,8 @@ private:
     Kind kind_;
     Outcome outcome_ = Outcome::Accepted;
     bool insertingAtSearch_ = false;
+    // A settling that keeps the focus here (a close, a picker's write-back) rather than moving on.
+    bool settleInPlace_ = false;
     bool searched_ = false;
     FocusLook look_;
     bool bold_ = false;

@@ -62,6 +62,7 @@ private:
     bool PostForClose();
     void WalkTabCycle();
     void DeferredDialogKey(std::uint16_t& key, fw::Shift shift);
+    bool escClosing_ = false;
     bool counted_ = false;
     int countedControls_ = 0;
     int countedComponents_ = 0;

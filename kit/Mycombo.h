@@ -23,6 +23,9 @@ class TMyTable;
 class KitControl {
 public:
     virtual ~KitControl() = default;
+    // Takes the text being typed as Enter takes it, without moving on: false when the value was refused
+    // (told; the control keeps the focus and what was typed). A control with nothing pending answers true.
+    virtual bool TakePending() { return true; }
 };
 // A key or lookup control that settles its code on Ctrl+Enter.
 class CodeControl : public KitControl {

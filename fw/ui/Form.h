@@ -48,6 +48,9 @@ class Form;
 // The form that was active last and is still shown, other than except.
 Form* LastActiveForm(const QWidget* except);
 FormBehaviour& CurrentFormBehaviour();
+// Asks every shown form but the main one whether it may close (its CloseQuery: what is typed is taken and
+// stored), the one in front first; false at the first that refuses (it stays open with its message).
+bool ShownFormsMayClose();
 
 // A top-level window of the program with its own enter/exit driver (ActiveControl is ours, not Qt's
 // focus), its own modal loop, and the form events. Every Qt handler of the form is guarded.
