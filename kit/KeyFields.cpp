@@ -420,12 +420,15 @@ bool TDBKeyField::Lookup(fw::TTable& table, const std::string& code, bool& searc
 }
 
 bool TDBKeyField::TakePending() {
-    if (!Entered || !TextEdited) return true;
+    // Only a code typed over the record's own is settled; an empty new record is simply left.
+    if (!Entered || !TextEdited || Text().empty() || Text() == OldCode) return true;
     settleInPlace_ = true;
     Kit.AdvanceAllowed = true;
     SearchCode();
     settleInPlace_ = false;
-    const bool taken = Found && Kit.AdvanceAllowed;
+    // A creation the user declined took the code back: the close goes on. A value the form refused keeps
+    // the user here.
+    const bool taken = Kit.AdvanceAllowed;
     Kit.AdvanceAllowed = true;
     if (!taken && !Entered) DoEnter();
     return taken;
