@@ -593,8 +593,8 @@ TDBKeyField::Outcome TDBKeyField::Create(fw::TTable& table, const std::string& c
             // The edit stays on a new, empty record: left on the old one, the next key typed would put
             // the record in edit and be appended to its code.
             if (OldCode.empty()) app::PostAndAppend(&table);
-            ShowCode(OldCode);
-            // The code was not stored: the user hears why.
+            // A code the files refused is told and stays in the edit for the user to see.
+            ShowCode(refusal.empty() ? OldCode : code);
             if (!refusal.empty()) app::ShowInfo(refusal);
             return Outcome::Refused;
         }

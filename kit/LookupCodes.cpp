@@ -61,7 +61,9 @@ bool LookupControl::TakePending() {
     Kit.AdvanceAllowed = true;
     SearchCode();
     settleInPlace_ = false;
-    const bool taken = (SearchOk || outcome_ == Outcome::Emptied) && Kit.AdvanceAllowed;
+    // A code not found (told) is taken back when the control is left, as by any leave; a value the form
+    // refused keeps the user here.
+    const bool taken = Kit.AdvanceAllowed;
     Kit.AdvanceAllowed = true;
     return taken;
 }

@@ -134,38 +134,53 @@ bool TMyForm::PostForClose() {
     }
 }
 
-void TMyForm::FormCloseQuery(fw::Component& sender, bool& canClose) {
-    app::CloseHint();
-    // The value being typed is taken as Enter takes it before the form's own close rule runs: that rule may
-    // save and free what the control's exit works on (the designer's model).
-    fw::Control* active = ActiveControl();
+bool TMyForm::LeaveActiveForClose(fw::Control* active) {
     try {
-        if (auto* kitControl = dynamic_cast<KitControl*>(active); kitControl && !kitControl->TakePending()) {
-            canClose = false;
-            return;
-        }
+        if (auto* kitControl = dynamic_cast<KitControl*>(active); kitControl && !kitControl->TakePending())
+            return false;
         SetActiveControl(nullptr);
     } catch (const std::exception& e) {
         if (!base::IsSilent(e)) {
             fw::ShowException(e);
             if (active && active->CanFocus()) active->SetFocus();
-            canClose = false;
-            return;
+            return false;
         }
+    }
+    return true;
+}
+
+bool TMyForm::StoreForClose(fw::Control* active) {
+    // The focus goes back to the form's first control when it shows again.
+    if (!PostForClose()) {
+        // The refusal put the focus where the value is missing, or back where it was.
+        if (!ActiveControl() && active && active->CanFocus()) active->SetFocus();
+        return false;
+    }
+    app::FlushFormTables(this);
+    return true;
+}
+
+void TMyForm::FormCloseQuery(fw::Component& sender, bool& canClose) {
+    app::CloseHint();
+    // The value being typed is taken as Enter takes it before the form's own close rule runs: that rule may
+    // save and free what the control's exit works on (the designer's model).
+    fw::Control* active = ActiveControl();
+    if (!LeaveActiveForClose(active)) {
+        canClose = false;
+        return;
     }
     if (OnCloseQuery) OnCloseQuery(sender, canClose);
     if (!canClose) {
         if (active && active->CanFocus()) active->SetFocus();
         return;
     }
-    // The focus goes back to the form's first control when it shows again.
-    canClose = PostForClose();
-    if (!canClose) {
-        // The refusal put the focus where the value is missing, or back where it was.
-        if (!ActiveControl() && active && active->CanFocus()) active->SetFocus();
-        return;
-    }
-    app::FlushFormTables(this);
+    canClose = StoreForClose(active);
+}
+
+bool TMyForm::StoreBeforeProgramEnds() {
+    app::CloseHint();
+    fw::Control* active = ActiveControl();
+    return LeaveActiveForClose(active) && StoreForClose(active);
 }
 
 void TMyForm::FormClose(fw::Component& sender, fw::CloseAction& action) {

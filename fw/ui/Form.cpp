@@ -331,8 +331,8 @@ int Form::ShowModal() {
             loop.exec(QEventLoop::DialogExec);
         if (Application::Instance().Terminated()) {
             if (modalResult_ == mrNone) modalResult_ = mrCancel;
-            // The program ends (the form agreed to close before): its close event still runs, so that
-            // whatever keeps the form hears it went.
+            // The program ends (the form stored what was typed before): its close event still runs, so
+            // that whatever keeps the form hears it went.
             action = CloseAction::caHide;
             Guarded([&] { CloseHook(action); });
             break;
@@ -466,7 +466,7 @@ bool ShownFormsMayClose() {
     for (const QPointer<Form>& f : shown) {
         if (!f || !f->isVisible()) continue;
         bool mayClose = false;
-        Guarded([&] { mayClose = f->CloseQuery(); });
+        Guarded([&] { mayClose = f->StoreBeforeProgramEnds(); });
         if (!mayClose) return false;
     }
     return true;

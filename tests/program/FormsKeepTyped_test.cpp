@@ -162,6 +162,7 @@ protected:
         form.SetActiveControl(e);
         e->SelectAll();
         fwtest::Type(&e->Widget(), QString::fromStdString(t.Value));
+        if (std::getenv("SWEEP_TRACE")) fprintf(stderr, "typed %s.%s\n", t.Table.c_str(), t.Field.c_str());
         typed.push_back(t);
         return true;
     }
