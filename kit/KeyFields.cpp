@@ -422,14 +422,9 @@ bool TDBKeyField::Lookup(fw::TTable& table, const std::string& code, bool& searc
 bool TDBKeyField::TakePending() {
     // Only a code typed over the record's own is settled; an empty new record is simply left.
     if (!Entered || !TextEdited || Text().empty() || Text() == OldCode) return true;
-    settleInPlace_ = true;
-    Kit.AdvanceAllowed = true;
-    SearchCode();
-    settleInPlace_ = false;
     // A creation the user declined took the code back: the close goes on. A value the form refused keeps
     // the user here.
-    const bool taken = Kit.AdvanceAllowed;
-    Kit.AdvanceAllowed = true;
+    const bool taken = SettleInPlace();
     if (!taken && !Entered) DoEnter();
     return taken;
 }

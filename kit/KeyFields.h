@@ -124,8 +124,6 @@ private:
 
     Kind kind_;
     Outcome lastOutcome_ = Outcome::Accepted;
-    // A settling that keeps the focus here (a close) rather than moving on.
-    bool settleInPlace_ = false;
     fw::TColor SavedFontColorOfVisit = 0;
     FocusLook look_;
 };

@@ -57,15 +57,9 @@ void LookupControl::SearchCode() {
 
 bool LookupControl::TakePending() {
     if (!Entered || !TextEdited) return true;
-    settleInPlace_ = true;
-    Kit.AdvanceAllowed = true;
-    SearchCode();
-    settleInPlace_ = false;
     // A code not found (told) is taken back when the control is left, as by any leave; a value the form
     // refused keeps the user here.
-    const bool taken = Kit.AdvanceAllowed;
-    Kit.AdvanceAllowed = true;
-    return taken;
+    return SettleInPlace();
 }
 
 void LookupControl::FollowSettled(bool wasEditing) {

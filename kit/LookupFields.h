@@ -126,8 +126,6 @@ private:
     Kind kind_;
     Outcome outcome_ = Outcome::Accepted;
     bool insertingAtSearch_ = false;
-    // A settling that keeps the focus here (a close, a picker's write-back) rather than moving on.
-    bool settleInPlace_ = false;
     bool searched_ = false;
     FocusLook look_;
     bool bold_ = false;

@@ -32,6 +32,13 @@ class CodeControl : public KitControl {
 public:
     // Searches the typed code and creates it when it is new (the control's own protocol).
     virtual void SearchCode() = 0;
+
+protected:
+    // The search Enter runs, the focus staying here (a close, a picker's write-back); false when the form
+    // refused the value.
+    bool SettleInPlace();
+    // Set while SettleInPlace runs: the search does not move the focus on.
+    bool settleInPlace_ = false;
 };
 
 using FunctionKeyProc = std::function<void()>;
