@@ -486,6 +486,7 @@ void CursorImpl::Delete() {
         const std::int64_t byte = RecordLockByte(id);
         Table();
         const bool own = recordLocked_ && recordLockByte_ == byte;
+        if (!own && !locks_->CanWrite()) ThrowReadOnly(image_->Name());
         if (!own && !locks_->TryLock(byte, 1, LockKind::Exclusive)) ThrowLocked(image_->Name());
         try {
             Table().Write([&] {
@@ -535,6 +536,8 @@ void CursorImpl::LockRecord() {
     if (recordLocked_) UnlockRecord();
     const std::int64_t byte = RecordLockByte(id_);
     Table();
+    // A file this station may not write is no lock another holds: the user is told which it is.
+    if (!locks_->CanWrite()) ThrowReadOnly(image_->Name());
     if (!locks_->TryLock(byte, 1, LockKind::Exclusive)) ThrowLocked(image_->Name());
     recordLocked_ = true;
     recordLockByte_ = byte;

@@ -18,6 +18,10 @@ namespace engine {
 [[noreturn]] inline void ThrowLocked(const std::string& fileName) {
     throw RecordLocked("Slog je zaključan (" + fileName + ")");
 }
+// A table file this station may not write: no change of it can start.
+[[noreturn]] inline void ThrowReadOnly(const std::string& fileName) {
+    throw Error("Tablica " + fileName + " je samo za čitanje");
+}
 [[noreturn]] inline void ThrowKeyViolation(const std::string& fileName) {
     throw KeyViolation("Ključ već postoji (" + fileName + ")");
 }

@@ -63,7 +63,7 @@ void TableHandle::Write(const std::function<void()>& change) {
     const bool locked = tableLocked_ ? lock_->LockWithin(start, len, LockKind::Exclusive, StuckMillis)
                                      : lock_->LockInTurn(start, len, StuckMillis, Changes());
     if (!locked) {
-        if (!lock_->CanWrite()) throw Error("Tablica " + path_.filename().string() + " je samo za čitanje");
+        if (!lock_->CanWrite()) ThrowReadOnly(path_.filename().string());
         ThrowBusy(path_.filename().string());
     }
     const BlockCache::Step step;

@@ -2,6 +2,7 @@
 
 #include "app/data/DataSetServices.h"
 #include "app/data/DBMine.h"
+#include "app/data/Dialogs.h"
 #include "app/data/Settings.h"
 #include "app/data/Useful.h"
 #include "app/shell/CodeDialogs.h"
@@ -415,6 +416,16 @@ bool TDBKeyField::Lookup(fw::TTable& table, const std::string& code, bool& searc
     return table.GotoKey();
 }
 
+bool TDBKeyField::TakePending() {
+    // Only a code typed over the record's own is settled; an empty new record is simply left.
+    if (!Entered || !TextEdited || Text().empty() || Text() == OldCode) return true;
+    // A creation the user declined took the code back: the close goes on. A value the form refused keeps
+    // the user here.
+    const bool taken = SettleInPlace();
+    if (!taken && !Entered) DoEnter();
+    return taken;
+}
+
 void TDBKeyField::SearchCode() {
     fw::TTable* table = Table();
     if (!table || !Analysed) return;
@@ -445,7 +456,9 @@ void TDBKeyField::SearchCode() {
         if (wasEditing && kind_ == Kind::CodeField) app::StartEdit(table);
         LeaveKey();
         if (wasEditing && kind_ != Kind::JustKey && kind_ != Kind::CodeField) app::StartEdit(table);
-        if (kind_ == Kind::Key || Kit.AdvanceAllowed) {
+        if (settleInPlace_) {
+            if (!Kit.AdvanceAllowed) SelectAll();
+        } else if (kind_ == Kind::Key || Kit.AdvanceAllowed) {
             MoveOnFromCode(Found);
         } else {
             if (kind_ == Kind::KeyField || kind_ == Kind::Field) DoEnter();
@@ -585,12 +598,14 @@ TDBKeyField::Outcome TDBKeyField::Create(fw::TTable& table, const std::string& c
     fw::TField& key = table.FieldByName(DataField());
     const std::string written = key.AsString();
     std::string stored = code;
+    std::string refusal;
     try {
         table.Post();
         // The table's own checks may have given the record another code (a free number in place of
         // one another station took meanwhile): that code stands, the typed one is not written back.
         if (key.AsString() != written) stored = key.AsString();
-    } catch (const std::exception&) {
+    } catch (const std::exception& e) {
+        if (!base::IsSilent(e)) refusal = e.what();
         // The half-made record goes; the code may have been created by another station meanwhile.
         if (table.State() == fw::dsInsert) table.Cancel();
         table.Refresh();
@@ -605,7 +620,9 @@ TDBKeyField::Outcome TDBKeyField::Create(fw::TTable& table, const std::string& c
             // The edit stays on a new, empty record: left on the old one, the next key typed would put
             // the record in edit and be appended to its code.
             if (OldCode.empty()) app::PostAndAppend(&table);
-            ShowCode(OldCode);
+            // A code the files refused is told and stays in the edit for the user to see.
+            ShowCode(refusal.empty() ? OldCode : code);
+            if (!refusal.empty()) app::ShowInfo(refusal);
             return Outcome::Refused;
         }
         outcome = Outcome::AcceptedExisting;

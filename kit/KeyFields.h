@@ -81,6 +81,7 @@ public:
     virtual void PrepareKeyIndex();
     // Settles the typed code: search, creation, rename or restore; never throws.
     void SearchCode() override;
+    bool TakePending() override;
     // Deletes the record of the current code after the question.
     void DeleteCode();
     // The end of a visit: an unconfirmed code is undone, the look restored, OnExit and OnExitChanged fired.

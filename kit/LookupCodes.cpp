@@ -3,6 +3,7 @@
 
 #include "app/data/DataSetServices.h"
 #include "app/data/DBMine.h"
+#include "app/data/Dialogs.h"
 #include "app/data/Useful.h"
 #include "app/shell/CodeDialogs.h"
 #include "app/shell/FocusNavigation.h"
@@ -54,6 +55,13 @@ void LookupControl::SearchCode() {
     fw::Guarded([&] { FollowSettled(wasEditing); });
 }
 
+bool LookupControl::TakePending() {
+    if (!Entered || !TextEdited) return true;
+    // A code not found (told) is taken back when the control is left, as by any leave; a value the form
+    // refused keeps the user here.
+    return SettleInPlace();
+}
+
 void LookupControl::FollowSettled(bool wasEditing) {
     if (outcome_ == Outcome::Refused) {
         SetFocus();
@@ -61,6 +69,12 @@ void LookupControl::FollowSettled(bool wasEditing) {
         return;
     }
     CommitLookup();
+    if (settleInPlace_) {
+        if (wasEditing && outcome_ != Outcome::Emptied) app::StartEdit(DataSet());
+        DoEnter();
+        SelectText();
+        return;
+    }
     if (outcome_ == Outcome::Emptied) {
         app::MoveFocus(this, false);
         return;
@@ -122,6 +136,12 @@ void LookupControl::Settle(bool wasEditing, Disabled& controls) {
             outcome_ = Outcome::Emptied;
             return;
         }
+        // A value the record must hold is refused before the emptied code is written anywhere.
+        if (Required) {
+            app::ShowInfo(RequiredText(DisplayName));
+            outcome_ = Outcome::Refused;
+            return;
+        }
         // An emptied lookup clears the data field.
         app::CancelEdit(lookup);
         OldCode.clear();
@@ -129,7 +149,6 @@ void LookupControl::Settle(bool wasEditing, Disabled& controls) {
         controls.Enable();
         WriteData("", true);
         if (kind_ == Kind::LookupField) SetDisplayValue("");
-        if (Required) outcome_ = Outcome::Refused;
         return;
     }
     SetListMode();

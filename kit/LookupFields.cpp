@@ -440,12 +440,15 @@ void LookupControl::KeyDown(std::uint16_t& key, fw::Shift shift) {
             fw::TTable* lookup = LookupTable();
             if (lookup && lookup->State() != fw::dsBrowse) lookup->Cancel();
             key = 0;
+            const std::string shown = Text();
             if (fw::Form* form = ParentForm()) {
                 fw::SetTagState(*form, app::TagHiddenForOther);
                 OnF2Press(*form);
             }
             // The picker may have added rows: they are found from here on.
             if (lookup && lookup->Active()) lookup->Refresh();
+            // A code the picker wrote back is the field's value at once, settled as Enter settles it.
+            if (Entered && TextEdited && Text() != shown) TakePending();
         }
     } else if ((key == fw::VK_LEFT || key == fw::VK_RIGHT) && shift == fw::ssNone && Entered &&
                Text().empty()) {

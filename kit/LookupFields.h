@@ -85,6 +85,7 @@ public:
 
     // Settles the typed code; never throws.
     void SearchCode() override;
+    bool TakePending() override;
     // Deletes the confirmed code (TDBLookupField: the lookup row; TDBLookupKeyField: the own record).
     void DeleteCode();
     // The leave processing: an unsettled code is taken back, the look undone, OnExit and OnExitChanged.

@@ -134,34 +134,53 @@ bool TMyForm::PostForClose() {
     }
 }
 
-void TMyForm::FormCloseQuery(fw::Component& sender, bool& canClose) {
-    app::CloseHint();
-    // The value being typed is written before the form's own close rule runs: that rule may save and free
-    // what the control's exit works on (the designer's model).
-    fw::Control* active = ActiveControl();
+bool TMyForm::LeaveActiveForClose(fw::Control* active) {
     try {
+        if (auto* kitControl = dynamic_cast<KitControl*>(active); kitControl && !kitControl->TakePending())
+            return false;
         SetActiveControl(nullptr);
     } catch (const std::exception& e) {
         if (!base::IsSilent(e)) {
             fw::ShowException(e);
             if (active && active->CanFocus()) active->SetFocus();
-            canClose = false;
-            return;
+            return false;
         }
+    }
+    return true;
+}
+
+bool TMyForm::StoreForClose(fw::Control* active) {
+    // The focus goes back to the form's first control when it shows again.
+    if (!PostForClose()) {
+        // The refusal put the focus where the value is missing, or back where it was.
+        if (!ActiveControl() && active && active->CanFocus()) active->SetFocus();
+        return false;
+    }
+    app::FlushFormTables(this);
+    return true;
+}
+
+void TMyForm::FormCloseQuery(fw::Component& sender, bool& canClose) {
+    app::CloseHint();
+    // The value being typed is taken as Enter takes it before the form's own close rule runs: that rule may
+    // save and free what the control's exit works on (the designer's model).
+    fw::Control* active = ActiveControl();
+    if (!LeaveActiveForClose(active)) {
+        canClose = false;
+        return;
     }
     if (OnCloseQuery) OnCloseQuery(sender, canClose);
     if (!canClose) {
         if (active && active->CanFocus()) active->SetFocus();
         return;
     }
-    // The focus goes back to the form's first control when it shows again.
-    canClose = PostForClose();
-    if (!canClose) {
-        // The refusal put the focus where the value is missing, or back where it was.
-        if (!ActiveControl() && active && active->CanFocus()) active->SetFocus();
-        return;
-    }
-    app::FlushFormTables(this);
+    canClose = StoreForClose(active);
+}
+
+bool TMyForm::StoreBeforeProgramEnds() {
+    app::CloseHint();
+    fw::Control* active = ActiveControl();
+    return LeaveActiveForClose(active) && StoreForClose(active);
 }
 
 void TMyForm::FormClose(fw::Component& sender, fw::CloseAction& action) {
@@ -172,6 +191,8 @@ void TMyForm::FormClose(fw::Component& sender, fw::CloseAction& action) {
 }
 
 void TMyForm::FormKeyPress(fw::Component& sender, std::uint8_t& key) {
+    if (key == 27 && escClosing_) key = 0;
+    escClosing_ = false;
     // A kit check box that answers Enter itself (OnReturn) is not moved from as well.
     auto* box = dynamic_cast<TMyCheckBox*>(ActiveControl());
     if (!(key == 13 && box && box->OnReturn)) app::EnterAsTab(this, key);
@@ -240,7 +261,11 @@ bool TMyForm::KitKeys(std::uint16_t& key, fw::Shift shift) {
         return false;
     }
     if (key == fw::VK_ESCAPE && shift == fw::ssNone) {
+        // An open list takes its Esc itself: it closes, the form stays.
+        if (active && active->WantsKey(key, shift)) return false;
         key = 0;
+        // The Esc character that follows must not undo the text the close is about to take.
+        escClosing_ = true;
         Close();
         return true;
     }
@@ -285,6 +310,7 @@ bool TMyForm::KitKeys(std::uint16_t& key, fw::Shift shift) {
 
 void TMyForm::FormKeyDown(fw::Component& sender, std::uint16_t& key, fw::Shift shift) {
     app::FormOpener.KeyHandled = false;
+    escClosing_ = false;
     if (OnKeyDown) OnKeyDown(sender, key, shift);
     if (app::FormOpener.KeyHandled) return;
     QPointer<QWidget> alive(this);

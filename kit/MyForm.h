@@ -42,6 +42,9 @@ public:
     void FormKeyPress(fw::Component& sender, std::uint8_t& key);
 
     bool ActiveControlIsKit() const override;
+    // What is typed is taken and the changed records stored, as for a close, without the form's own close
+    // rule (the program ends whatever that rule would say).
+    bool StoreBeforeProgramEnds() override;
     void AfterCreate() override;
     // Tab is the framework's; Enter, Esc and the arrows wait for the kit's key handling.
     bool DialogKey(std::uint16_t key, fw::Shift shift) override;
@@ -62,8 +65,13 @@ private:
     // Leaves the active control and posts the form's changed records before the form closes; false (the
     // failure shown) when one is refused.
     bool PostForClose();
+    // Takes the active control's pending text and leaves it; false (told, the focus kept) when refused.
+    bool LeaveActiveForClose(fw::Control* active);
+    // Posts and flushes the form's records; false (told) when one is refused.
+    bool StoreForClose(fw::Control* active);
     void WalkTabCycle();
     void DeferredDialogKey(std::uint16_t& key, fw::Shift shift);
+    bool escClosing_ = false;
     bool counted_ = false;
     int countedControls_ = 0;
     int countedComponents_ = 0;

@@ -67,6 +67,16 @@ void FreeKit() {
     Kit.OpenDbLokal.reset();
 }
 
+bool CodeControl::SettleInPlace() {
+    settleInPlace_ = true;
+    Kit.AdvanceAllowed = true;
+    SearchCode();
+    settleInPlace_ = false;
+    const bool taken = Kit.AdvanceAllowed;
+    Kit.AdvanceAllowed = true;
+    return taken;
+}
+
 bool ActiveControlNotKit(const fw::Form* form) {
     if (!form || !form->ActiveControl()) return false;
     return dynamic_cast<KitControl*>(form->ActiveControl()) == nullptr;

@@ -23,12 +23,22 @@ class TMyTable;
 class KitControl {
 public:
     virtual ~KitControl() = default;
+    // Takes the text being typed as Enter takes it, without moving on: false when the value was refused
+    // (told; the control keeps the focus and what was typed). A control with nothing pending answers true.
+    virtual bool TakePending() { return true; }
 };
 // A key or lookup control that settles its code on Ctrl+Enter.
 class CodeControl : public KitControl {
 public:
     // Searches the typed code and creates it when it is new (the control's own protocol).
     virtual void SearchCode() = 0;
+
+protected:
+    // The search Enter runs, the focus staying here (a close, a picker's write-back); false when the form
+    // refused the value.
+    bool SettleInPlace();
+    // Set while SettleInPlace runs: the search does not move the focus on.
+    bool settleInPlace_ = false;
 };
 
 using FunctionKeyProc = std::function<void()>;

@@ -195,6 +195,18 @@ void TKitEdit::KeyDown(std::uint16_t& key, fw::Shift shift) {
     fw::DBEdit::KeyDown(key, shift);
 }
 
+bool TKitEdit::TakePending() {
+    if (!Entered || !TextEdited) return true;
+    LeftByKey = true;
+    Kit.AdvanceAllowed = true;
+    ExitByKey();
+    if (Kit.AdvanceAllowed) return true;
+    // Refused as Enter refuses it: the user stays in the edit.
+    DoEnter();
+    SelectAll();
+    return false;
+}
+
 void TKitEdit::KeyPress(std::uint8_t& key) {
     if (ReadOnly()) HeldOfVisit.KeyRefused(key);
     if (key == 13 && Entered) {

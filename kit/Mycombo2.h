@@ -60,6 +60,7 @@ public:
     void KeyPress(std::uint8_t& key) override;
     // Enter and the arrows are the edit's own.
     bool WantsKey(std::uint16_t key, fw::Shift shift) const override;
+    bool TakePending() override;
 
 protected:
     // After the common part of the exit: what a leave by key writes (the plain edits: the handler's turn).

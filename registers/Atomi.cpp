@@ -60,6 +60,8 @@ TDSifarnikAtoma::TDSifarnikAtoma(fw::Component* owner) : fw::Form(owner) {
 }
 
 TDSifarnikAtoma::~TDSifarnikAtoma() {
+    // Freed with the application at the program's end: the next start makes a new module.
+    if (Atomi.DSifarnikAtoma == this) Atomi.DSifarnikAtoma = nullptr;
     // The data sources go before the tables they show.
     sAtomi.SetDataSet(nullptr);
     sPakung.SetDataSet(nullptr);

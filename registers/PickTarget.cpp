@@ -1,6 +1,7 @@
 #include "registers/PickTarget.h"
 
 #include "fw/ui/DBLookupCombo.h"
+#include "kit/Mycombo.h"
 
 namespace registers {
 
@@ -10,6 +11,8 @@ std::string PickTarget::Text() const {
 
 void PickTarget::SetText(const std::string& text) {
     combo_->SetText(text);
+    // The picked code is the field's value at once, settled as Enter settles a typed one.
+    if (auto* code = dynamic_cast<kit::KitControl*>(combo_)) code->TakePending();
 }
 
 void PickTarget::SelectAll() {

@@ -18,7 +18,7 @@ public:
     PickTarget() = default;
     explicit operator bool() const { return combo_ != nullptr; }
     std::string Text() const;
-    // The code as if typed: the lookup settles it when the user confirms it.
+    // The code as if typed and confirmed: a kit lookup settles it into its field at once.
     void SetText(const std::string& text);
     void SelectAll();
     // The dataset of the field the lookup edits.

@@ -372,7 +372,9 @@ void PostEditKeepInsert(fw::TDataSet* dataSet) {
     if (!dataSet) return;
     try {
         PostEditCancelOthers(*dataSet, true);
-    } catch (const std::exception&) {
+    } catch (const std::exception& e) {
+        // The record stays in edit with what was typed; the user hears why it was not stored.
+        if (!base::IsSilent(e)) ShowInfo(e.what());
     }
 }
 

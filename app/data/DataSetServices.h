@@ -64,6 +64,7 @@ bool PostOrCancel(fw::TDataSet* dataSet);
 bool PostAndAppend(fw::TDataSet* dataSet);
 void PostEditAutoSave(fw::TDataSet* dataSet);
 void PostEditFlush(fw::TDataSet* dataSet);
+// Posts an edit (an insert stays open); a refused post is told and the record stays in edit.
 void PostEditKeepInsert(fw::TDataSet* dataSet);
 // Posts the record with the table's insert permission; a failed post is undone and raised again.
 void PostRecordAutoSave(fw::TDataSet* dataSet);

@@ -29,6 +29,13 @@ CodeListOpener CodeListOpenerOf(const std::string& tableName) {
     return it == Openers().end() ? CodeListOpener() : it->second;
 }
 
+std::vector<std::string> CodeListTables() {
+    std::vector<std::string> tables;
+    for (const auto& entry : Openers())
+        tables.push_back(entry.first);
+    return tables;
+}
+
 bool OpenCodeListOf(const std::string& tableName, fw::Form* caller) {
     const CodeListOpener opener = CodeListOpenerOf(tableName);
     if (!opener) return false;

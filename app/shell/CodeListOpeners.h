@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace app {
 
@@ -16,6 +17,8 @@ using CodeListOpener = std::function<void(fw::Form* caller)>;
 void RegisterCodeListOpener(const std::string& tableName, CodeListOpener opener);
 // The opener for the table, empty when no register keeps it.
 CodeListOpener CodeListOpenerOf(const std::string& tableName);
+// The tables that have a register, in name order (upper case).
+std::vector<std::string> CodeListTables();
 // Opens the table's register over the caller; false when no register keeps the table.
 bool OpenCodeListOf(const std::string& tableName, fw::Form* caller);
 

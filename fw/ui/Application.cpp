@@ -35,8 +35,14 @@ void Application::Terminate() {
     QMetaObject::invokeMethod(
         qApp,
         [this] {
+            if (!terminated_) return;
+            // What is typed in a shown form is stored first; a form that refuses it keeps the program.
+            if (!ShownFormsMayClose()) {
+                terminated_ = false;
+                return;
+            }
             // exit, not quit: quit would first ask every window to close.
-            if (terminated_) QCoreApplication::exit(0);
+            QCoreApplication::exit(0);
         },
         Qt::QueuedConnection);
 }

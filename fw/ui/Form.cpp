@@ -5,6 +5,7 @@
 #include "fw/ui/Application.h"
 #include "fw/ui/Guard.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QEventLoop>
 #include <QGuiApplication>
@@ -330,6 +331,10 @@ int Form::ShowModal() {
             loop.exec(QEventLoop::DialogExec);
         if (Application::Instance().Terminated()) {
             if (modalResult_ == mrNone) modalResult_ = mrCancel;
+            // The program ends (the form stored what was typed before): its close event still runs, so
+            // that whatever keeps the form hears it went.
+            action = CloseAction::caHide;
+            Guarded([&] { CloseHook(action); });
             break;
         }
         if (modalResult_ == mrNone) continue;
@@ -444,6 +449,28 @@ Form* LastActiveForm(const QWidget* except) {
     for (auto it = order.rbegin(); it != order.rend(); ++it)
         if (*it && it->data() != except && (*it)->isVisible()) return it->data();
     return nullptr;
+}
+
+bool ShownFormsMayClose() {
+    std::vector<QPointer<Form>> shown;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* f = dynamic_cast<Form*>(w); f && f->isVisible() && f != Application::Instance().MainForm())
+            shown.emplace_back(f);
+    // The last active first: a modal form before the forms under it.
+    const auto& order = ActivationOrder();
+    auto rank = [&](const QPointer<Form>& f) {
+        const auto it = std::find(order.begin(), order.end(), f);
+        return it == order.end() ? -1 : static_cast<int>(it - order.begin());
+    };
+    std::stable_sort(shown.begin(), shown.end(),
+                     [&](const auto& a, const auto& b) { return rank(a) > rank(b); });
+    for (const QPointer<Form>& f : shown) {
+        if (!f || !f->isVisible()) continue;
+        bool mayClose = false;
+        Guarded([&] { mayClose = f->StoreBeforeProgramEnds(); });
+        if (!mayClose) return false;
+    }
+    return true;
 }
 
 void ReturnActivation(const QWidget* leaving) {

@@ -48,6 +48,9 @@ class Form;
 // The form that was active last and is still shown, other than except.
 Form* LastActiveForm(const QWidget* except);
 FormBehaviour& CurrentFormBehaviour();
+// Has every shown form but the main one store what is typed (StoreBeforeProgramEnds), the one in front
+// first; false at the first that refuses (it stays open with its message).
+bool ShownFormsMayClose();
 
 // A top-level window of the program with its own enter/exit driver (ActiveControl is ours, not Qt's
 // focus), its own modal loop, and the form events. Every Qt handler of the form is guarded.
@@ -101,6 +104,9 @@ public:
     // With onCloseAfterAction, OnClose runs after the action (changes to the action then have no effect).
     void StandardClose(bool onCloseAfterAction);
     bool CloseQuery();
+    // The program is about to end: the form stores what the user typed; false (told) when that is refused
+    // and the program must go on.
+    virtual bool StoreBeforeProgramEnds() { return true; }
     // Frees the form once control has returned to the event loop.
     void Release();
 

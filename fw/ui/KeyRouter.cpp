@@ -89,6 +89,9 @@ void KeyRouter::Route(Form& form, Control& control, QWidget& receiver, const QKe
         if (form.KeyPreview && !isForm) form.KeyDown(key, stroke.ShiftState);
         if (key != 0 && alive()) control.KeyDown(key, stroke.ShiftState);
         if (!alive()) return;
+        // Alt+F4 that reaches the program (no window manager took it) closes the window as its close
+        // button does.
+        if (key == VK_F4 && stroke.ShiftState == ssAlt) return form.Close();
     }
 
     std::uint8_t ch = stroke.Char;

@@ -300,16 +300,22 @@ TEST_F(LookupTest, CodesAreSearchedCreatedRenamedAndDeletedThroughTheLookup) {
     EXPECT_EQ(Codes()[1], "A3=Treći/");
     EXPECT_EQ(c.Text(), "");
 
-    // A required lookup may not be emptied; an optional one clears the key.
+    // A required lookup may not be emptied: refused with its name before the empty value is written
+    // anywhere; an optional one clears the key.
     c.SetFocus();
     Type("G1");
     Press(Qt::Key_Return);
     c.SetFocus();
     c.Required = true;
+    c.DisplayName = "Grupa";
+    const std::size_t told = dialogs.Texts().size();
     Press(Qt::Key_Backspace);
     Press(Qt::Key_Return);
     EXPECT_EQ(form->ActiveControl(), &c);
-    EXPECT_EQ(Codes()[1], "A3=Treći/");
+    EXPECT_EQ(Codes()[1], "A3=Treći/1");
+    ASSERT_EQ(dialogs.Texts().size(), told + 1);
+    EXPECT_EQ(dialogs.Texts().back(), "Morate unijeti: Grupa !!!");
+    EXPECT_EQ(c.Text(), "") << "the emptied text stays for the user to correct";
     c.Required = false;
     Press(Qt::Key_Return);
     EXPECT_NE(form->ActiveControl(), &c);
@@ -419,7 +425,10 @@ TEST_F(LookupTest, F2OpensThePickerWhoseCodeComesBackIntoTheLookup) {
     EXPECT_TRUE(callerMarked);
     ASSERT_NE(Picker, nullptr);
     EXPECT_EQ(c.Text(), "G2");
-    EXPECT_TRUE(c.TextEdited);
+    // The picked code is the field's value at once, without Enter; the user stays in the lookup.
+    EXPECT_EQ(Codes()[0], "A1=Prvi/2");
+    EXPECT_EQ(form->ActiveControl(), &c);
+    EXPECT_TRUE(c.Entered);
     Press(Qt::Key_Return);
     EXPECT_EQ(Codes()[0], "A1=Prvi/2");
 }

@@ -1,5 +1,10 @@
+#include "base/FileSystem.h"
+#include "base/Text.h"
 #include "registers/Grupe.h"
 #include "tests/registers/RegisterFixture.h"
+
+#include <cerrno>
+#include <fcntl.h>
 
 namespace regtest {
 namespace {
@@ -20,6 +25,30 @@ protected:
             {{"20", "3", "A", "Aluminij"}, {"20", "3", "P", "PVC"}, {"20", "2", "X", "Iks"}});
     }
     std::vector<std::string> Groups() { return Rows("Global", "GRUPE.DB", {"Partner", "Sifra", "Naziv"}); }
+};
+
+// A file the user may not write: every open of it for writing, and every change of its name, is refused.
+class ReadOnlyFile : public base::FileSystem {
+public:
+    explicit ReadOnlyFile(std::string stem) : stem_(base::UpperCase(stem)) {}
+    int Open(const char* path, int flags, mode_t mode) override {
+        if ((flags & O_ACCMODE) != O_RDONLY && Refused(path)) return -1;
+        return base::FileSystem::Open(path, flags, mode);
+    }
+    int Rename(const char* from, const char* to) override {
+        if (Refused(from) || Refused(to)) return -1;
+        return base::FileSystem::Rename(from, to);
+    }
+    int Unlink(const char* path) override { return Refused(path) ? -1 : base::FileSystem::Unlink(path); }
+
+private:
+    bool Refused(const char* path) {
+        const std::string name = base::UpperCase(std::filesystem::path(path).filename().string());
+        if (name.rfind(stem_ + ".", 0) != 0) return false;
+        errno = EACCES;
+        return true;
+    }
+    std::string stem_;
 };
 
 // The own company's groups: only suppliers listed, the caller's text found among the supplier's groups, a new
@@ -131,6 +160,36 @@ TEST_F(RegisterTest, AGroupTypedWithoutAnySupplierIsRefusedWithAMessage) {
     EXPECT_EQ(Asked(), std::vector<std::string>{std::string("Text ") + registers::NoSupplierText});
     EXPECT_EQ(ActiveName(*form), "eSifra");
     EXPECT_TRUE(Rows("Global", "GRUPE.DB", {"Sifra"}).empty());
+}
+
+} // namespace
+} // namespace regtest
+
+namespace regtest {
+namespace {
+
+// A group file the user may not write: "Da" to a new group stores nothing and says why, in Croatian; the
+// typed code stays in the edit.
+TEST_F(GrupeTest, ACodeTheFileRefusesIsToldWithItsCause) {
+    ReadOnlyFile readOnly("GRUPE");
+    base::ScopedFileSystem scoped(readOnly);
+    registers::PrikaziGrupeArtikala(caller.get(), 0);
+    registers::TSifarnikGrupaArtikli* form = Track(Grupe.SifarnikGrupaArtikli);
+    ASSERT_NE(form, nullptr);
+    // A new group from the save button: typing a code over an empty new record needs no lock.
+    Press(*form, Qt::Key_End, Qt::ControlModifier);
+    Press(*form, Qt::Key_Return);
+    ASSERT_EQ(ActiveName(*form), "eSifra");
+    EXPECT_EQ(dialogs.Texts(), std::vector<std::string>{});
+    dialogs.Answer(true);
+    Type(*form, "Z9");
+    Press(*form, Qt::Key_Return);
+    const std::vector<std::string> told = dialogs.Texts();
+    ASSERT_EQ(told.size(), 1u) << "the refusal is told once";
+    EXPECT_EQ(told.back(), "Tablica GRUPE.DB je samo za čitanje");
+    EXPECT_EQ(form->eSifra->Text(), "Z9");
+    EXPECT_EQ(ActiveName(*form), "eSifra");
+    EXPECT_EQ(Groups(), (std::vector<std::string>{"10|G1|Prva", "20|P1|Profili", "20|S1|Stakla"}));
 }
 
 } // namespace

@@ -1,9 +1,14 @@
 #include "app/data/WBegin.h"
+#include "fw/ui/Application.h"
 #include "kit/LookupFields.h"
 #include "registers/Artikli.h"
 #include "registers/Openers.h"
 #include "registers/Partner.h"
 #include "tests/registers/RegisterFixture.h"
+
+#include <QTest>
+
+#include <functional>
 
 namespace regtest {
 namespace {
@@ -76,6 +81,39 @@ TEST_F(RequiredValuesTest, AManufacturerIsNotLeftWithoutItsCompany) {
     EXPECT_FALSE(f->isVisible());
     EXPECT_EQ(dialogs.Texts().size(), 3u);
     EXPECT_EQ(Manufacturers(), (Strings{"ALUK|1", "ZETA|2"}));
+}
+
+// However the form is asked to close (Esc, its close button, Alt+F4, "Izlaz", the program ending), a new code
+// left without its company keeps the form, and the program, open on it, told once a time.
+TEST_F(RequiredValuesTest, NoWayOfClosingLeavesAManufacturerWithoutItsCompany) {
+    registers::TSifarnikFirmi* f = OpenManufacturers();
+    ASSERT_NE(f, nullptr);
+    NewCodeUpToTheCompany(*f, "ALUK");
+    const std::vector<std::pair<const char*, std::function<void()>>> ways = {
+        {"Esc", [&] { Press(*f, Qt::Key_Escape); }},
+        {"close button", [&] { f->close(); }},
+        {"Alt+F4", [&] { Press(*f, Qt::Key_F4, Qt::AltModifier); }},
+        {"Izlaz", [&] { QTest::mouseClick(&f->IzlazButton->Widget(), Qt::LeftButton); }},
+        {"program end",
+         [&] {
+             fw::Application::Instance().Terminate();
+             QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall);
+         }},
+    };
+    std::size_t told = 0;
+    for (const auto& [name, close] : ways) {
+        close();
+        EXPECT_TRUE(f->isVisible()) << name;
+        EXPECT_FALSE(fw::Application::Instance().Terminated()) << name;
+        EXPECT_EQ(dialogs.Texts().size(), ++told) << name;
+        EXPECT_EQ(ActiveName(*f), "cPartner") << name;
+    }
+    EXPECT_EQ(dialogs.Texts().back(), Missing);
+    // Completed, the record goes with the program's end.
+    Type(*f, "ALU");
+    Press(*f, Qt::Key_Return);
+    EXPECT_TRUE(fw::ShownFormsMayClose());
+    EXPECT_EQ(Manufacturers(), Strings{"ALUK|1"});
 }
 
 // A code longer than the register's field stops at the field's size.

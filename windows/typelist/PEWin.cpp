@@ -109,6 +109,11 @@ bool InProfileGroup(std::int64_t grupa) {
 
 } // namespace
 
+TPEditWindow::~TPEditWindow() {
+    // Freed with the application at the program's end: the next start makes a new list.
+    if (PEditWindowForm.PEditWindow == this) PEditWindowForm.PEditWindow = nullptr;
+}
+
 TPEditWindow::TPEditWindow(fw::Component* owner) : kit::TMyForm(owner) {
     SetCaption("Pregled tipova prozora");
     KeyPreview = true;

@@ -40,6 +40,7 @@ inline constexpr const char* NoColourText = "Morate unijeti šifru boje\r\nsiste
 class TPEditWindow : public kit::TMyForm {
 public:
     explicit TPEditWindow(fw::Component* owner);
+    ~TPEditWindow() override;
 
     fw::TDataSource sWinGL2, sSif_robe, sSistem, sSifBoja;
     kit::TMyTable* tWinGL2;
