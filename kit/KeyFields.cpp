@@ -19,6 +19,7 @@
 #include "kit/ControlsHeld.h"
 #include "kit/Mycombo2.h"
 #include "kit/MyForm.h"
+#include "kit/MyTable.h"
 #include "kit/RequiredFields.h"
 
 #include <QFontInfo>
@@ -36,6 +37,11 @@ std::string Trimmed(std::string s) {
     return s.substr(b, s.find_last_not_of(' ') - b + 1);
 }
 
+// How many edits the table refused, with the word, because the record shown had gone or changed.
+int RefusalsTold(const fw::TTable& table) {
+    const auto* mine = dynamic_cast<const TMyTable*>(&table);
+    return mine ? mine->RefusalsTold() : 0;
+}
 } // namespace
 
 bool ListHasField(const std::string& list, const std::string& field) {
@@ -186,6 +192,7 @@ void TDBKeyField::DoEnter() {
         table = Table();
         Entered = true;
         OldCode = table->State() == fw::dsInsert ? std::string() : Text();
+        RefusalsAtEntry = RefusalsTold(*table);
         // Entering the empty key of a browsed table starts a new record.
         if (OldCode.empty() && table->State() != fw::dsInsert && !NameKind()) app::PostAndAppend(table);
     } catch (const std::exception&) {
@@ -517,6 +524,7 @@ TDBKeyField::Outcome TDBKeyField::Settle(fw::TTable& table, bool wasEditing,
         ShowCode(OldCode);
         return set(Outcome::Restored);
     }
+    if (MovedOffUnderField(table)) return set(Outcome::Refused);
     // The typed code is settled here: no post on the way may write it into the current record.
     DataLink().ClearModified();
     bool searched = false;
@@ -575,6 +583,28 @@ TDBKeyField::Outcome TDBKeyField::Settle(fw::TTable& table, bool wasEditing,
     }
     OldCode = code;
     return set(Outcome::Accepted);
+}
+
+// The field remembers the value of the record it was entered on. Another station's delete, taken in while
+// the user was in the field, moves the table to a neighbour; a value typed then would be settled against the
+// remembered one (a rename of a record that is gone, asked with its code). The typing is refused with a word
+// and the field starts over on the record it stands on now.
+bool TDBKeyField::MovedOffUnderField(fw::TTable& table) {
+    if (!app::DBMine.MultiUser || (kind_ != Kind::KeyField && kind_ != Kind::Field) || OldCode.empty() ||
+        table.State() == fw::dsInsert)
+        return false;
+    if (table.State() == fw::dsBrowse) table.Refresh();
+    const bool onRecord = app::HasRecords(&table);
+    if (onRecord && table.FieldByName(DataField()).AsString() == OldCode) return false;
+    // The first key typed may have been refused already, with the word.
+    if (RefusalsTold(table) == RefusalsAtEntry) app::ShowInfo(RecordDeletedText);
+    OldCode = onRecord ? table.FieldByName(DataField()).AsString() : std::string();
+    RefusalsAtEntry = RefusalsTold(table);
+    EntryText = OldCode;
+    TextEdited = false;
+    ShowCode(OldCode);
+    SelectAll();
+    return true;
 }
 
 TDBKeyField::Outcome TDBKeyField::Create(fw::TTable& table, const std::string& code,
@@ -827,6 +857,7 @@ TDBKeyField::Outcome TDBField::Settle(fw::TTable& table, bool wasEditing,
         ShowCode(OldCode);
         return SetOutcome(Outcome::Restored);
     }
+    if (MovedOffUnderField(table)) return SetOutcome(Outcome::Refused);
     DataLink().ClearModified();
     // A record being inserted keeps what was typed into its other fields: it is posted first and then
     // takes the value. A pending edit is posted too; a record that cannot be posted is dropped.

@@ -69,6 +69,8 @@ public:
     std::string KeyIndex;
     std::string EntryText;
     std::string OldCode;
+    // The table's count of told refusals when the field took OldCode.
+    int RefusalsAtEntry = 0;
 
     void Loaded() override;
     void DoEnter() override;
@@ -106,6 +108,8 @@ protected:
     bool Lookup(fw::TTable& table, const std::string& code, bool& searched);
     // Appends a record with the code and posts it; nothing is written when no record could be started.
     Outcome Create(fw::TTable& table, const std::string& code, const std::function<void()>& enableControls);
+    // True, after telling so, when the table left the record the field was entered on while the user typed.
+    bool MovedOffUnderField(fw::TTable& table);
     void ShowCode(const std::string& code);
     void WriteKey(fw::TTable& table, const std::string& code);
 

@@ -258,6 +258,7 @@ void TMyTable::RefreshForEdit() {
     // re-read record is shown.
     const ShownRecord fresh = RecordShown(*this);
     if (fresh.Values == shown.Values) return;
+    ++refusalsTold_;
     app::ShowInfo(fresh.Values.empty() || fresh.Key != shown.Key ? RecordDeletedText : RecordChangedText);
     throw base::Abort();
 }

@@ -83,6 +83,9 @@ public:
     void TableBeforeClose(fw::TDataSet& dataSet);
     void TableAfterClose(fw::TDataSet& dataSet);
 
+    // How many edits were refused so far because the record shown had gone or changed (each was told).
+    int RefusalsTold() const { return refusalsTold_; }
+
 private:
     void RunDesigner(const fw::TDataSetNotifyEvent& handler);
     bool RepairRetry();
@@ -94,6 +97,7 @@ private:
     // Re-reads the rows before an edit; refuses the edit when the record shown is gone or was changed.
     void RefreshForEdit();
     bool registered_ = false;
+    int refusalsTold_ = 0;
     // A delete is on its way: leaving the deleted record needs none of its values.
     bool deleting_ = false;
 };

@@ -29,6 +29,8 @@ public:
 
     // The next question is answered so ("&Da" for true); with the queue empty, DefaultAnswer.
     void Answer(bool yes) { answers_.push_back(yes); }
+    // Drops the answers no question took.
+    void ClearAnswers() { answers_.clear(); }
     bool DefaultAnswer = false;
     std::vector<DialogCall> Calls;
     // The texts of the message box calls, in order.

@@ -165,6 +165,7 @@ TEST_F(OtherStationTest, NoRoadIntoAnEditLandsOnTheRecordThatMovedUp) {
         form->eSifra->SetFocus();
         OtherStation([](fw::TTable& t) { t.Delete(); });
         dialogs.Calls.clear();
+        dialogs.ClearAnswers();
         road.Take();
         std::vector<std::string> shown = Shown();
         std::erase(shown, std::string("Želite li obrisati slog ?"));
@@ -175,6 +176,71 @@ TEST_F(OtherStationTest, NoRoadIntoAnEditLandsOnTheRecordThatMovedUp) {
         EXPECT_EQ(rows, (std::vector<std::string>{"A1=Prvi", "A5=Peti"}));
         // The form shows the record it stands on now.
         EXPECT_EQ(form->eNaziv->Text(), T().FieldByName("Naziv").AsString());
+    }
+}
+
+// The refresh of another station's delete lands while the user is in the code field (the table moves to a
+// neighbour under it): a code typed then is refused, whatever it would have done, and the field starts over
+// on the record it shows.
+TEST_F(OtherStationTest, ACodeTypedAfterTheRefreshMovedTheFieldsRecordIsRefused) {
+    struct Road {
+        const char* Name;
+        std::vector<bool> Answers; // to "a new code?" and "change the code?", were they asked
+        const char* Typed;
+    };
+    const std::vector<Road> roads = {
+        {"rename", {false, true}, "NOVI"},
+        {"create", {true}, "NOVI"},
+        {"neither", {false, false}, "NOVI"},
+        {"another record's code", {}, "A1"},
+    };
+    for (const Road& road : roads) {
+        SCOPED_TRACE(road.Name);
+        form.reset();
+        {
+            fw::TTable t;
+            Setup(t, "Global", "SIFRE.DB");
+            t.Open();
+            while (!t.IsEmpty())
+                t.Delete();
+        }
+        Fill({{"A1", "Prvi"}, {"A3", "N"}, {"A5", "Peti"}});
+        Show();
+        Type("A3");
+        Press(Qt::Key_Return);
+        form->eSifra->SetFocus();
+        ASSERT_EQ(form->eSifra->Text(), "A3");
+        OtherStation([](fw::TTable& t) { t.Delete(); });
+        form->tSifre->Refresh();
+        const std::string neighbour = Code();
+        ASSERT_NE(neighbour, "A3");
+        dialogs.Calls.clear();
+        dialogs.ClearAnswers();
+        for (bool answer : road.Answers)
+            dialogs.Answer(answer);
+        form->eSifra->SelectAll();
+        Type(road.Typed);
+        Press(Qt::Key_Return);
+        EXPECT_EQ(Asked(), (std::vector<std::string>{std::string("Text ") + kit::RecordDeletedText}))
+            << "nothing is asked about the record that is gone";
+        EXPECT_EQ(Rows(), (std::vector<std::string>{"A1=Prvi", "A5=Peti"}));
+        EXPECT_EQ(Code(), neighbour);
+        EXPECT_EQ(form->eSifra->Text(), neighbour);
+        // Typed again, now over the record it shows, the code is settled as usual.
+        dialogs.Calls.clear();
+        dialogs.ClearAnswers();
+        dialogs.Answer(false);
+        dialogs.Answer(true);
+        form->eSifra->SelectAll();
+        Type("NOVI");
+        Press(Qt::Key_Return);
+        form->eNaziv->SetFocus();
+        std::vector<std::string> rows = Rows();
+        std::sort(rows.begin(), rows.end());
+        std::vector<std::string> renamed = {neighbour == "A1" ? "A5=Peti" : "A1=Prvi",
+                                            neighbour == "A1" ? "NOVI=Prvi" : "NOVI=Peti"};
+        EXPECT_EQ(rows, renamed) << "the record shown was renamed";
+        dialogs.ClearAnswers();
     }
 }
 
