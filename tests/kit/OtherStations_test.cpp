@@ -25,6 +25,21 @@ protected:
         ASSERT_TRUE(t.GotoKey());
         change(t);
     }
+    // A new form over the three records, on A3.
+    void StartAgainOnA3() {
+        form.reset();
+        {
+            fw::TTable t;
+            Setup(t, "Global", "SIFRE.DB");
+            t.Open();
+            while (!t.IsEmpty())
+                t.Delete();
+        }
+        Fill({{"A1", "Prvi"}, {"A3", "N"}, {"A5", "Peti"}});
+        Show();
+        Type("A3");
+        Press(Qt::Key_Return);
+    }
     // A check box on the name: "D" ticked, "N" not.
     kit::TDBChecker* Checker() {
         auto* otkup = new kit::TDBChecker(form.get(), form.get());
@@ -149,18 +164,7 @@ TEST_F(OtherStationTest, NoRoadIntoAnEditLandsOnTheRecordThatMovedUp) {
     };
     for (const Road& road : roads) {
         SCOPED_TRACE(road.Name);
-        form.reset();
-        {
-            fw::TTable t;
-            Setup(t, "Global", "SIFRE.DB");
-            t.Open();
-            while (!t.IsEmpty())
-                t.Delete();
-        }
-        Fill({{"A1", "Prvi"}, {"A3", "N"}, {"A5", "Peti"}});
-        Show();
-        Type("A3");
-        Press(Qt::Key_Return);
+        StartAgainOnA3();
         ASSERT_EQ(Code(), "A3");
         form->eSifra->SetFocus();
         OtherStation([](fw::TTable& t) { t.Delete(); });
@@ -196,18 +200,7 @@ TEST_F(OtherStationTest, ACodeTypedAfterTheRefreshMovedTheFieldsRecordIsRefused)
     };
     for (const Road& road : roads) {
         SCOPED_TRACE(road.Name);
-        form.reset();
-        {
-            fw::TTable t;
-            Setup(t, "Global", "SIFRE.DB");
-            t.Open();
-            while (!t.IsEmpty())
-                t.Delete();
-        }
-        Fill({{"A1", "Prvi"}, {"A3", "N"}, {"A5", "Peti"}});
-        Show();
-        Type("A3");
-        Press(Qt::Key_Return);
+        StartAgainOnA3();
         form->eSifra->SetFocus();
         ASSERT_EQ(form->eSifra->Text(), "A3");
         OtherStation([](fw::TTable& t) { t.Delete(); });
