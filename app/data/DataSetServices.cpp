@@ -89,14 +89,13 @@ bool IsInsertedRow(fw::TDataSet& dataSet, const InsertMark& mark) {
     return true;
 }
 
-// Posts once; a refusal is told with its cause (a silent one was told already) and the record stays in
-// edit with what the user typed. True when posted.
-bool PostOrTell(fw::TDataSet& dataSet) {
+// Posts once on a control's entry; false when refused. Silent: the refusal was told where the post was
+// asked for (the close, the move, the save), and the entry that follows it would tell it a second time.
+bool PostOnEntry(fw::TDataSet& dataSet) {
     try {
         AsPostHelper(dataSet, false, [&] { dataSet.Post(); });
         return true;
-    } catch (const std::exception& e) {
-        TellRefusal(e);
+    } catch (const std::exception&) {
         return false;
     }
 }
@@ -271,7 +270,7 @@ bool RecordBusy(fw::TDataSet* dataSet) {
     if (!dataSet) return true;
     if (auto* table = dynamic_cast<fw::TTable*>(dataSet)) {
         fw::TDataSet* master = MasterDataSet(*table);
-        if (ModifiedEdit(master) && !PostOrTell(*master)) return false;
+        if (ModifiedEdit(master) && !PostOnEntry(*master)) return false;
     }
     switch (dataSet->State()) {
     case fw::dsInsert:
@@ -279,7 +278,7 @@ bool RecordBusy(fw::TDataSet* dataSet) {
     case fw::dsInactive:
         return true;
     case fw::dsEdit:
-        return dataSet->Modified() && !PostOrTell(*dataSet);
+        return dataSet->Modified() && !PostOnEntry(*dataSet);
     case fw::dsBrowse:
         return !EditRecord(*dataSet, true);
     default:
@@ -290,9 +289,9 @@ bool RecordBusy(fw::TDataSet* dataSet) {
 void PostPendingEdits(fw::TDataSet* dataSet) {
     auto* table = dynamic_cast<fw::TTable*>(dataSet);
     if (!table) return;
-    // A master the files refused keeps its detail unposted too: one refusal, told once.
+    // A master the files refused keeps its detail unposted too.
     for (fw::TDataSet* target : {MasterDataSet(*table), static_cast<fw::TDataSet*>(table)})
-        if (ModifiedEdit(target) && !PostOrTell(*target)) return;
+        if (ModifiedEdit(target) && !PostOnEntry(*target)) return;
 }
 
 bool PostAndSetKey(fw::TDataSource* dataSource) {
