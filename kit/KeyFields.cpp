@@ -861,21 +861,25 @@ TDBKeyField::Outcome TDBField::Settle(fw::TTable& table, bool wasEditing,
     DataLink().ClearModified();
     // A record being inserted keeps what was typed into its other fields: it is posted first and then
     // takes the value. A pending edit is posted too; a record that cannot be posted is dropped.
+    // A record the files refuse stays in edit with what was typed, and the user hears why.
     bool fillPosted = false;
     if (table.State() == fw::dsInsert) {
         app::EnableInsertPost(table);
         try {
             table.Post();
             fillPosted = OldCode.empty();
-        } catch (const std::exception&) {
-            table.Cancel();
+        } catch (const std::exception& e) {
+            app::DisableInsertPost(table);
+            app::TellRefusal(e);
+            return SetOutcome(Outcome::Refused);
         }
         app::DisableInsertPost(table);
     } else if (table.State() == fw::dsEdit) {
         try {
             table.Post();
-        } catch (const std::exception&) {
-            table.Cancel();
+        } catch (const std::exception& e) {
+            app::TellRefusal(e);
+            return SetOutcome(Outcome::Refused);
         }
     }
     const fw::TBookmark mark = app::HasRecords(&table) ? table.GetBookmark() : fw::TBookmark();
@@ -907,10 +911,10 @@ TDBKeyField::Outcome TDBField::Settle(fw::TTable& table, bool wasEditing,
         WriteKey(table, value);
         try {
             table.Post();
-        } catch (const std::exception&) {
+        } catch (const std::exception& e) {
             if (table.State() == fw::dsInsert) table.Cancel();
             table.Refresh();
-            fw::MessageBeep(BeepQuestion);
+            app::TellRefusal(e);
             return Outcome::Refused;
         }
     } else if (!OldCode.empty()) {
@@ -922,9 +926,9 @@ TDBKeyField::Outcome TDBField::Settle(fw::TTable& table, bool wasEditing,
         WriteKey(table, value);
         try {
             table.Post();
-        } catch (const std::exception&) {
+        } catch (const std::exception& e) {
             table.Cancel();
-            fw::MessageBeep(BeepQuestion);
+            app::TellRefusal(e);
             return Outcome::Refused;
         }
     }

@@ -209,7 +209,7 @@ void LookupControl::CreateCode(const std::string& s, Disabled& controls) {
             lookup->FieldByName(SearchField).SetAsString(s);
             try {
                 lookup->Post();
-            } catch (const std::exception&) {
+            } catch (const std::exception& e) {
                 // The half-made row goes; another station may have created the code meanwhile.
                 if (lookup->State() == fw::dsInsert) lookup->Cancel();
                 lookup->Refresh();
@@ -221,6 +221,7 @@ void LookupControl::CreateCode(const std::string& s, Disabled& controls) {
                 }
                 if (lookup->State() == fw::dsSetKey) lookup->Cancel();
                 outcome_ = again && !LookupKeyText().empty() ? Outcome::FoundAgain : Outcome::Refused;
+                if (outcome_ == Outcome::Refused) app::TellRefusal(e);
             }
         }
         if (outcome_ != Outcome::Refused) {
@@ -266,8 +267,9 @@ void LookupControl::RenameCode(const std::string& s, Disabled& controls) {
                 OldCode = s;
                 CodeValue = LookupKeyText();
                 outcome_ = Outcome::Accepted;
-            } catch (const std::exception&) {
+            } catch (const std::exception& e) {
                 lookup->Cancel();
+                app::TellRefusal(e);
             }
         }
     }
@@ -333,9 +335,10 @@ void LookupControl::SettleOwnKey(const std::string& key, Disabled& controls) {
         own->FieldByName(DataField()).SetAsString(key);
         try {
             own->Post();
-        } catch (const std::exception&) {
-            // The record stays as it was typed (in insert); the key is refused.
+        } catch (const std::exception& e) {
+            // The record stays as it was typed (in insert); the key is refused, and the user hears why.
             outcome_ = Outcome::Refused;
+            app::TellRefusal(e);
             return;
         }
         CodeValue = key;
@@ -356,9 +359,10 @@ void LookupControl::SettleOwnKey(const std::string& key, Disabled& controls) {
     try {
         own->Post();
         CodeValue = key;
-    } catch (const std::exception&) {
+    } catch (const std::exception& e) {
         own->Cancel();
         outcome_ = Outcome::Refused;
+        app::TellRefusal(e);
     }
 }
 

@@ -89,6 +89,17 @@ bool IsInsertedRow(fw::TDataSet& dataSet, const InsertMark& mark) {
     return true;
 }
 
+// Posts once on a control's entry; false when refused. Silent: the refusal was told where the post was
+// asked for (the close, the move, the save), and the entry that follows it would tell it a second time.
+bool PostOnEntry(fw::TDataSet& dataSet) {
+    try {
+        AsPostHelper(dataSet, false, [&] { dataSet.Post(); });
+        return true;
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
 // Undoes an insert whose post failed: the record is dropped, and the row it added, if it was written before
 // the failure, is deleted. An existing row is never deleted.
 void UndoInsert(fw::TDataSet& dataSet, const InsertMark& mark) {
@@ -259,11 +270,7 @@ bool RecordBusy(fw::TDataSet* dataSet) {
     if (!dataSet) return true;
     if (auto* table = dynamic_cast<fw::TTable*>(dataSet)) {
         fw::TDataSet* master = MasterDataSet(*table);
-        if (ModifiedEdit(master)) try {
-                AsPostHelper(*master, false, [&] { master->Post(); });
-            } catch (const std::exception&) {
-                return false;
-            }
+        if (ModifiedEdit(master) && !PostOnEntry(*master)) return false;
     }
     switch (dataSet->State()) {
     case fw::dsInsert:
@@ -271,13 +278,7 @@ bool RecordBusy(fw::TDataSet* dataSet) {
     case fw::dsInactive:
         return true;
     case fw::dsEdit:
-        if (!dataSet->Modified()) return false;
-        try {
-            AsPostHelper(*dataSet, false, [&] { dataSet->Post(); });
-            return false;
-        } catch (const std::exception&) {
-            return true;
-        }
+        return dataSet->Modified() && !PostOnEntry(*dataSet);
     case fw::dsBrowse:
         return !EditRecord(*dataSet, true);
     default:
@@ -288,11 +289,9 @@ bool RecordBusy(fw::TDataSet* dataSet) {
 void PostPendingEdits(fw::TDataSet* dataSet) {
     auto* table = dynamic_cast<fw::TTable*>(dataSet);
     if (!table) return;
+    // A master the files refused keeps its detail unposted too.
     for (fw::TDataSet* target : {MasterDataSet(*table), static_cast<fw::TDataSet*>(table)})
-        if (ModifiedEdit(target)) try {
-                AsPostHelper(*target, false, [&] { target->Post(); });
-            } catch (const std::exception&) {
-            }
+        if (ModifiedEdit(target) && !PostOnEntry(*target)) return;
 }
 
 bool PostAndSetKey(fw::TDataSource* dataSource) {
@@ -368,13 +367,17 @@ void PostEditFlush(fw::TDataSet* dataSet) {
     FlushTable(dataSet);
 }
 
+void TellRefusal(const std::exception& e) {
+    if (!base::IsSilent(e)) ShowInfo(e.what());
+}
+
 void PostEditKeepInsert(fw::TDataSet* dataSet) {
     if (!dataSet) return;
     try {
         PostEditCancelOthers(*dataSet, true);
     } catch (const std::exception& e) {
         // The record stays in edit with what was typed; the user hears why it was not stored.
-        if (!base::IsSilent(e)) ShowInfo(e.what());
+        TellRefusal(e);
     }
 }
 

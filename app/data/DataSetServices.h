@@ -10,6 +10,7 @@
 #include "app/tables/TableDefinitions.h"
 #include "app/tables/TableFiles.h"
 
+#include <exception>
 #include <optional>
 #include <string>
 
@@ -54,7 +55,8 @@ bool StartEdit(fw::TDataSet* dataSet);
 bool CanEdit(fw::TDataSet* dataSet);
 // Whether the record is held: by another station, or by changes that cannot be posted.
 bool RecordBusy(fw::TDataSet* dataSet);
-// Posts a changed edit of the table's master and of the table; failures are swallowed.
+// Posts a changed edit of the table's master and of the table; a refusal is told and the record stays in
+// edit.
 void PostPendingEdits(fw::TDataSet* dataSet);
 // Leaves the record (posting or dropping it) and starts a key search on the source's table.
 bool PostAndSetKey(fw::TDataSource* dataSource);
@@ -64,6 +66,9 @@ bool PostOrCancel(fw::TDataSet* dataSet);
 bool PostAndAppend(fw::TDataSet* dataSet);
 void PostEditAutoSave(fw::TDataSet* dataSet);
 void PostEditFlush(fw::TDataSet* dataSet);
+// Tells the user why a write was refused (the failure's own text, which names the file and the cause); a
+// silent failure was told already and says nothing more.
+void TellRefusal(const std::exception& e);
 // Posts an edit (an insert stays open); a refused post is told and the record stays in edit.
 void PostEditKeepInsert(fw::TDataSet* dataSet);
 // Posts the record with the table's insert permission; a failed post is undone and raised again.

@@ -1,3 +1,4 @@
+#include "app/data/DataSetServices.h"
 #include "base/FileSystem.h"
 #include "base/Text.h"
 #include "registers/Grupe.h"
@@ -5,6 +6,8 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <functional>
+#include <unistd.h>
 
 namespace regtest {
 namespace {
@@ -27,28 +30,51 @@ protected:
     std::vector<std::string> Groups() { return Rows("Global", "GRUPE.DB", {"Partner", "Sifra", "Naziv"}); }
 };
 
-// A file the user may not write: every open of it for writing, and every change of its name, is refused.
-class ReadOnlyFile : public base::FileSystem {
+// The group table's files (GRUPE.DB and its companions) refusing every change from the moment Refuse is
+// called, with the error the system gives: a read-only file, a full disk, a failing medium, a vanished
+// folder.
+class RefusingGroupFiles : public base::FileSystem {
 public:
-    explicit ReadOnlyFile(std::string stem) : stem_(base::UpperCase(stem)) {}
+    void Refuse(int error) { error_ = error; }
     int Open(const char* path, int flags, mode_t mode) override {
-        if ((flags & O_ACCMODE) != O_RDONLY && Refused(path)) return -1;
+        const bool ours = Ours(path);
+        // A full or failing disk still opens its files; a vanished one opens none, a read-only one no writer.
+        if (ours && (error_ == ENOENT || (error_ == EACCES && (flags & O_ACCMODE) != O_RDONLY)))
+            return Fail();
         return base::FileSystem::Open(path, flags, mode);
     }
-    int Rename(const char* from, const char* to) override {
-        if (Refused(from) || Refused(to)) return -1;
-        return base::FileSystem::Rename(from, to);
+    ssize_t Write(int fd, const void* data, size_t len) override {
+        return Refused(fd) ? Fail() : base::FileSystem::Write(fd, data, len);
     }
-    int Unlink(const char* path) override { return Refused(path) ? -1 : base::FileSystem::Unlink(path); }
+    ssize_t PWrite(int fd, const void* data, size_t len, off_t offset) override {
+        return Refused(fd) ? Fail() : base::FileSystem::PWrite(fd, data, len, offset);
+    }
+    int Truncate(int fd, off_t size) override {
+        return Refused(fd) ? Fail() : base::FileSystem::Truncate(fd, size);
+    }
+    int Rename(const char* from, const char* to) override {
+        return error_ && (Ours(from) || Ours(to)) ? Fail() : base::FileSystem::Rename(from, to);
+    }
+    int Unlink(const char* path) override {
+        return error_ && Ours(path) ? Fail() : base::FileSystem::Unlink(path);
+    }
 
 private:
-    bool Refused(const char* path) {
-        const std::string name = base::UpperCase(std::filesystem::path(path).filename().string());
-        if (name.rfind(stem_ + ".", 0) != 0) return false;
-        errno = EACCES;
-        return true;
+    static bool Ours(const char* path) {
+        return base::UpperCase(std::filesystem::path(path).filename().string()).rfind("GRUPE.", 0) == 0;
     }
-    std::string stem_;
+    // By the file the descriptor has open: the tables may have been opened before this layer came in.
+    bool Refused(int fd) const {
+        if (!error_) return false;
+        char target[4096] = {};
+        const std::string link = "/proc/self/fd/" + std::to_string(fd);
+        return ::readlink(link.c_str(), target, sizeof target - 1) > 0 && Ours(target);
+    }
+    int Fail() const {
+        errno = error_;
+        return -1;
+    }
+    int error_ = 0;
 };
 
 // The own company's groups: only suppliers listed, the caller's text found among the supplier's groups, a new
@@ -168,28 +194,127 @@ TEST_F(RegisterTest, AGroupTypedWithoutAnySupplierIsRefusedWithAMessage) {
 namespace regtest {
 namespace {
 
-// A group file the user may not write: "Da" to a new group stores nothing and says why, in Croatian; the
-// typed code stays in the edit.
-TEST_F(GrupeTest, ACodeTheFileRefusesIsToldWithItsCause) {
-    ReadOnlyFile readOnly("GRUPE");
-    base::ScopedFileSystem scoped(readOnly);
-    registers::PrikaziGrupeArtikala(caller.get(), 0);
-    registers::TSifarnikGrupaArtikli* form = Track(Grupe.SifarnikGrupaArtikli);
-    ASSERT_NE(form, nullptr);
-    // A new group from the save button: typing a code over an empty new record needs no lock.
-    Press(*form, Qt::Key_End, Qt::ControlModifier);
-    Press(*form, Qt::Key_Return);
-    ASSERT_EQ(ActiveName(*form), "eSifra");
-    EXPECT_EQ(dialogs.Texts(), std::vector<std::string>{});
-    dialogs.Answer(true);
-    Type(*form, "Z9");
-    Press(*form, Qt::Key_Return);
-    const std::vector<std::string> told = dialogs.Texts();
-    ASSERT_EQ(told.size(), 1u) << "the refusal is told once";
-    EXPECT_EQ(told.back(), "Tablica GRUPE.DB je samo za čitanje");
-    EXPECT_EQ(form->eSifra->Text(), "Z9");
-    EXPECT_EQ(ActiveName(*form), "eSifra");
-    EXPECT_EQ(Groups(), (std::vector<std::string>{"10|G1|Prva", "20|P1|Profili", "20|S1|Stakla"}));
+// Every way a write of the user's reaches the group file (a name typed and the form closed, a name typed
+// and the next record asked for, a new code with "Da", a code deleted), under every refusal the files can
+// give (read-only, full disk, failing medium, vanished, a record another open holds): the user is told the
+// cause in Croatian, the post-retry question names it, nothing is stored, and what was typed stays shown.
+TEST_F(GrupeTest, EveryRefusedWriteIsToldWithItsCauseAndKeepsWhatWasTyped) {
+    struct Kind {
+        const char* Name;
+        int Error; // 0: another open holds the record
+        // The cause the message names (alternatives separated by "|").
+        std::string Cause;
+    };
+    // The read-only file last: the tables it opens stay read-only for the rest of the run.
+    const std::vector<Kind> kinds = {
+        {"full disk", ENOSPC, "disk je pun"},
+        {"failing medium", EIO, "greška ulaza/izlaza na disku"},
+        {"vanished", ENOENT, "ne postoji"},
+        {"record lock", 0, "Slog je zaključan (GRUPE.DB)"},
+        {"read-only", EACCES, "samo za čitanje|pristup nije dopušten"},
+    };
+    using Form = registers::TSifarnikGrupaArtikli;
+    struct Road {
+        const char* Name;
+        // What the user typed before the files refuse (the record is in edit then); none: refused from the
+        // start.
+        std::function<void(Form&)> Typed;
+        std::function<void(Form&)> Write;
+        std::function<std::string(Form&)> Shown;
+        const char* Expected; // "" the group shown before
+    };
+    const auto typeName = [&](Form& f) {
+        f.eNaziv->SetFocus();
+        Type(f, "Okovi");
+    };
+    const auto name = [](Form& f) { return f.eNaziv->Text(); };
+    const std::vector<Road> roads = {
+        {"typed, Esc", typeName, [&](Form& f) { Press(f, Qt::Key_Escape); }, name, "Okovi"},
+        {"typed, next record", typeName,
+         [&](Form& f) {
+             Press(f, Qt::Key_End, Qt::ControlModifier);
+             Press(f, Qt::Key_Return);
+         },
+         name, "Okovi"},
+        {"new code", nullptr,
+         [&](Form& f) {
+             Press(f, Qt::Key_End, Qt::ControlModifier);
+             Press(f, Qt::Key_Return);
+             dialogs.Answer(true);
+             Type(f, "Z9");
+             Press(f, Qt::Key_Return);
+         },
+         [](Form& f) { return f.eSifra->Text(); }, "Z9"},
+        {"delete", nullptr,
+         [&](Form& f) {
+             f.eSifra->SetFocus();
+             dialogs.Answer(true);
+             Press(f, Qt::Key_Delete, Qt::ControlModifier);
+         },
+         [](Form& f) { return f.tTable->FieldByName("Sifra").AsString(); }, ""},
+    };
+    Add("Global", "GRUPE.DB", {"Partner", "Sifra", "Naziv"}, {{"20", "T1", "Trake"}});
+    const std::vector<std::string> stored = {"10|G1|Prva", "20|P1|Profili", "20|S1|Stakla", "20|T1|Trake"};
+    const auto names = [](const std::string& text, const std::string& causes) {
+        for (std::size_t from = 0;;) {
+            const std::size_t bar = causes.find('|', from);
+            if (text.find(causes.substr(from, bar - from)) != std::string::npos) return true;
+            if (bar == std::string::npos) return false;
+            from = bar + 1;
+        }
+    };
+    for (const Kind& kind : kinds) {
+        for (const Road& road : roads) {
+            // A record the form holds in edit, or a new one, is no record another open can hold; a file
+            // read-only from the start takes no typing at all.
+            if (!kind.Error && std::string(road.Name) != "delete") continue;
+            if (kind.Error == EACCES && road.Typed) continue;
+            SCOPED_TRACE(std::string(kind.Name) + " / " + road.Name);
+            RefusingGroupFiles files;
+            base::ScopedFileSystem scoped(files);
+            if (kind.Error == EACCES) files.Refuse(kind.Error);
+            registers::PrikaziGrupeArtikala(caller.get(), 0);
+            Form* form = Grupe.SifarnikGrupaArtikli;
+            ASSERT_NE(form, nullptr);
+            // The group no other row uses (T1).
+            form->tTable->Last();
+            const std::string current = form->tTable->FieldByName("Sifra").AsString();
+            dialogs.Calls.clear();
+            if (road.Typed) road.Typed(*form);
+            kit::TMyTable holder;
+            if (!kind.Error) {
+                Setup(holder, "Global", "GRUPE.DB");
+                holder.Open();
+                holder.Last();
+                holder.Edit();
+            }
+            files.Refuse(kind.Error);
+            road.Write(*form);
+            const std::vector<std::string> told = dialogs.Texts();
+            std::string all;
+            for (const std::string& t : told)
+                all += "[" + t + "]";
+            EXPECT_EQ(told.size(), 1u) << "told once: " << all;
+            for (const std::string& t : told)
+                EXPECT_TRUE(names(t, kind.Cause)) << all;
+            for (const std::string& asked : Asked()) {
+                if (asked.find(app::RetryQuestion) == std::string::npos) continue;
+                EXPECT_TRUE(names(asked, kind.Cause)) << "the question names the cause: " << asked;
+            }
+            EXPECT_TRUE(form->isVisible());
+            EXPECT_EQ(road.Shown(*form), *road.Expected ? std::string(road.Expected) : current);
+            // The user gives up on the record: the form goes without it.
+            if (holder.Active()) holder.Cancel();
+            holder.Close();
+            files.Refuse(0);
+            app::CancelEdit(form->tTable);
+            form->Close();
+            // Opened afresh for the next case, its tables too.
+            delete form;
+            Grupe.SifarnikGrupaArtikli = nullptr;
+            EXPECT_EQ(Groups(), stored);
+        }
+    }
 }
 
 } // namespace
