@@ -684,6 +684,14 @@ TEST(ReadByBlock, AStoredOrderFollowsEveryWrite) {
 // record, sub-allocated, a block of their own).
 const char* const MemoName = "NAPOMENE.DB";
 
+// A code, a name and a memo text.
+void CreateMemoTable(const std::filesystem::path& folder) {
+    CreateTable(folder, MemoName,
+                {{"Code", FieldType::Long, 0, false},
+                 {"Naziv", FieldType::Alpha, 20, false},
+                 {"Opis", FieldType::Memo, 4, false}});
+}
+
 std::string NoteOf(std::int64_t key, char fill) {
     const std::size_t length = static_cast<std::size_t>(key * 37 % 2600);
     std::string text = "Opis " + std::to_string(key) + " ";
@@ -733,10 +741,7 @@ PLOM_CHILD_ROLE(MemoOtherStation) {
 TEST(ReadByBlock, MemoTextsAreReadWithTheirRowsAndFollowAnotherStation) {
     testsupport::TempFolder tmp;
     base::SetDiskSync(false);
-    CreateTable(tmp.Path(), MemoName,
-                {{"Code", FieldType::Long, 0, false},
-                 {"Naziv", FieldType::Alpha, 20, false},
-                 {"Opis", FieldType::Memo, 4, false}});
+    CreateMemoTable(tmp.Path());
     std::map<std::int64_t, std::string> model;
     {
         auto t = Table::Open(tmp.Path(), MemoName, OpenMode::Exclusive);
@@ -831,10 +836,7 @@ TEST(ReadByBlock, AnotherStationsMemoWriteIsTakenInWithoutReadingTheMemoFile) {
         testsupport::TempFolder tmp;
         base::SetDiskSync(false);
         SetReadByBlockFrom(4u << 20);
-        CreateTable(tmp.Path(), MemoName,
-                    {{"Code", FieldType::Long, 0, false},
-                     {"Naziv", FieldType::Alpha, 20, false},
-                     {"Opis", FieldType::Memo, 4, false}});
+        CreateMemoTable(tmp.Path());
         std::map<std::int64_t, std::string> model;
         {
             auto t = Table::Open(tmp.Path(), MemoName, OpenMode::Exclusive);
