@@ -58,18 +58,6 @@ int DrawText(QPainter& p, const QString& text, QRect& rect, unsigned format) {
     return used.height();
 }
 
-QChar AcceleratorOf(const QString& caption) {
-    for (qsizetype i = 0; i + 1 < caption.size(); ++i) {
-        if (caption[i] != '&') continue;
-        if (caption[i + 1] == '&') {
-            ++i;
-            continue;
-        }
-        return caption[i + 1].toUpper();
-    }
-    return QChar();
-}
-
 void Frame3D(QPainter& p, QRect& rect, const QColor& topLeft, const QColor& bottomRight, int width) {
     for (int i = 0; i < width; ++i) {
         const int l = rect.left(), t = rect.top(), r = rect.right(), b = rect.bottom();

@@ -3,6 +3,7 @@
 // text-format flags, and 3-D frames.
 
 #include "fw/ui/Color.h"
+#include "fw/ui/Keys.h"
 
 #include <cstdint>
 #include <QPainter>
@@ -34,8 +35,7 @@ int DrawText(QPainter& p, const QString& text, QRect& rect, unsigned format);
 // The same measure without a painter, for a font.
 QRect CalcTextRect(const QFont& font, const QString& text, const QRect& rect, unsigned format);
 
-// The accelerator letter of a caption ("&Datei" → 'D'), or a null character.
-QChar AcceleratorOf(const QString& caption);
+using fw::AcceleratorOf;
 
 // A bevel of width pixels: top-left edges in one colour, bottom-right in the other; rect shrinks inside.
 void Frame3D(QPainter& p, QRect& rect, const QColor& topLeft, const QColor& bottomRight, int width);

@@ -152,11 +152,13 @@ private:
     bool windowMade_ = false;
 };
 
-// A control that may answer Enter or Esc for its whole form (the default and cancel buttons).
+// A control that may answer Enter or Esc for its whole form (the default and cancel buttons), and its
+// accelerator letter typed without Alt while a button has the focus (a letter means nothing to a button).
 class DialogKeyControl {
 public:
     virtual ~DialogKeyControl() = default;
     virtual bool AnswerDialogKey(std::uint16_t key, Form& form) = 0;
+    virtual bool AnswerAccelerator(std::uint8_t) { return false; }
 };
 
 // Every event a widget of ours gets runs guarded, so that a failure in any handler a control overrides

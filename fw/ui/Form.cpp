@@ -267,6 +267,16 @@ bool Form::DialogKey(std::uint16_t key, Shift shift) {
     return false;
 }
 
+bool Form::AcceleratorChar(std::uint8_t ch) {
+    std::vector<Control*> list;
+    GetTabOrderList(list);
+    for (Control* c : list)
+        if (auto* answering = dynamic_cast<DialogKeyControl*>(c);
+            answering && answering->AnswerAccelerator(ch))
+            return true;
+    return false;
+}
+
 void Form::SetModalResult(int result) {
     modalResult_ = result;
     if (result != mrNone && modalLoop_) modalLoop_->quit();

@@ -133,6 +133,9 @@ public:
     // Dialog keys: Tab moves to the next tab stop, arrows to the next control of the same container, Enter
     // presses the focused or the default button, Esc the cancel button. Answers whether it used the key.
     virtual bool DialogKey(std::uint16_t key, Shift shift);
+    // A letter typed while a button has the focus: the button whose accelerator it is presses, as Alt
+    // with the letter would. Answers whether one did.
+    bool AcceleratorChar(std::uint8_t ch);
 
     // Construction finished (the form's controls exist and are loaded); see CreateForm.
     virtual void AfterCreate() {}

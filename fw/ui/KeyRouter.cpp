@@ -99,6 +99,9 @@ void KeyRouter::Route(Form& form, Control& control, QWidget& receiver, const QKe
         if (form.KeyPreview && !isForm) form.KeyPress(ch);
         if (ch != 0 && alive()) control.KeyPress(ch);
         if (!alive()) return;
+        if (ch > 32 && ch != 127 && !isForm && !(stroke.ShiftState & (ssCtrl | ssAlt)) &&
+            dynamic_cast<DialogKeyControl*>(&control) && form.AcceleratorChar(ch))
+            return;
     }
     // The widget's own handling only for the control that still has the focus.
     if (isForm || form.ActiveControl() != activeAtStart) return;

@@ -132,4 +132,16 @@ bool IsArrowKey(std::uint16_t key) {
     return key >= VK_LEFT && key <= VK_DOWN;
 }
 
+QChar AcceleratorOf(const QString& caption) {
+    for (qsizetype i = 0; i + 1 < caption.size(); ++i) {
+        if (caption[i] != '&') continue;
+        if (caption[i + 1] == '&') {
+            ++i;
+            continue;
+        }
+        return caption[i + 1].toUpper();
+    }
+    return QChar();
+}
+
 } // namespace fw

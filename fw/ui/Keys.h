@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <QString>
 
 class QKeyEvent;
 
@@ -72,5 +73,8 @@ KeyStroke TranslateKey(int qtKey, unsigned qtModifiers, const char32_t* text, in
 KeyStroke TranslateKey(const QKeyEvent& event);
 
 bool IsArrowKey(std::uint16_t key);
+
+// The accelerator letter of a caption ("&Datei" → 'D', upper case), or a null character.
+QChar AcceleratorOf(const QString& caption);
 
 } // namespace fw

@@ -48,6 +48,14 @@ bool Button::AnswerDialogKey(std::uint16_t key, Form& form) {
     return false;
 }
 
+bool Button::AnswerAccelerator(std::uint8_t ch) {
+    const QChar accelerator = AcceleratorOf(text());
+    if (accelerator.isNull() || !isVisible() || !isEnabled()) return false;
+    if (QChar(static_cast<char16_t>(base::Cp1250ToUnicode(ch))).toUpper() != accelerator) return false;
+    Click();
+    return true;
+}
+
 SpeedButton::SpeedButton(Control* parent, Component* owner) : ControlOf<QToolButton>(parent, owner) {
     MarkGraphic();
     setAutoRaise(true);

@@ -25,6 +25,7 @@ public:
     int ModalResult = 0;
     void Click() override;
     bool AnswerDialogKey(std::uint16_t key, Form& form) override;
+    bool AnswerAccelerator(std::uint8_t ch) override;
 };
 
 // A button with a picture; it behaves as Button.

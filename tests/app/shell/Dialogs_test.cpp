@@ -10,6 +10,8 @@
 #include <QScreen>
 #include <QTimer>
 
+#include <functional>
+
 namespace {
 
 // Once the next modal window is active, sends it keys (to the focused widget).
@@ -170,12 +172,29 @@ TEST(Hints, NoHintIsEverFoundAndTheCallsAreHarmless) {
 
 namespace {
 
-TEST(MessageBox, TheButtonsLettersAnswerWithAlt) {
-    KeysWhenShown({{Qt::Key_N, Qt::AltModifier}});
-    EXPECT_FALSE(app::AskYesNo("Želite li nastaviti ?"));
-    // With the focus on "&Ne", its letter still picks "&Da".
-    KeysWhenShown({{Qt::Key_Tab, Qt::NoModifier}, {Qt::Key_D, Qt::AltModifier}});
-    EXPECT_TRUE(app::AskYesNo("Želite li nastaviti ?"));
+// Every question box of the program answers its buttons' letters, with Alt or without (a letter means
+// nothing to the focused button), whichever button has the focus.
+TEST(QuestionBoxes, TheButtonsLettersAnswerWithAltOrAlone) {
+    const std::vector<std::pair<std::string, std::function<bool()>>> boxes = {
+        {"message box", [] { return app::AskYesNo("Želite li nastaviti ?"); }},
+        {"new code", [] { return app::AskNovo("Šifarnik artikala", "A-100"); }},
+        {"changed code", [] { return app::AskStaro("Boje", "STARA", "NOVA"); }},
+        {"deleted code", [] { return app::AskBrisi("Partneri", "P1"); }}};
+    using Keys = std::vector<std::pair<Qt::Key, Qt::KeyboardModifiers>>;
+    const std::vector<std::pair<Keys, bool>> answers = {
+        {{{Qt::Key_N, Qt::AltModifier}}, false},
+        {{{Qt::Key_N, Qt::NoModifier}}, false},
+        {{{Qt::Key_N, Qt::ShiftModifier}}, false},
+        {{{Qt::Key_Tab, Qt::NoModifier}, {Qt::Key_D, Qt::NoModifier}}, true},
+        {{{Qt::Key_Tab, Qt::NoModifier}, {Qt::Key_D, Qt::AltModifier}}, true},
+        // A letter no button has does nothing; Esc then answers Ne.
+        {{{Qt::Key_X, Qt::NoModifier}, {Qt::Key_Escape, Qt::NoModifier}}, false},
+        {{{Qt::Key_X, Qt::NoModifier}, {Qt::Key_Return, Qt::NoModifier}}, true}};
+    for (const auto& [box, ask] : boxes)
+        for (std::size_t i = 0; i < answers.size(); ++i) {
+            KeysWhenShown(answers[i].first);
+            EXPECT_EQ(ask(), answers[i].second) << box << ", keys " << i;
+        }
 }
 
 } // namespace

@@ -69,6 +69,18 @@ TEST(ModalForm, EscPressesTheCancelButtonAndEnterTheFocusedButton) {
     EXPECT_EQ(form->ShowModal(), fw::mrCancel);
 }
 
+TEST(ModalForm, ALetterPressesItsButtonOnlyWhileAButtonHasTheFocus) {
+    auto form = fw::MakeForm<ButtonForm>();
+    WhenModal(*form, [&] {
+        form->edit->SetFocus();
+        QTest::keyClicks(form->edit, "dn");
+        form->ok->SetFocus();
+        QTest::keyClick(form->ok, Qt::Key_N);
+    });
+    EXPECT_EQ(form->ShowModal(), fw::mrCancel);
+    EXPECT_EQ(form->edit->Text(), "dn");
+}
+
 TEST(ModalForm, ARefusedCloseQueryKeepsTheLoopRunning) {
     auto form = fw::MakeForm<ButtonForm>();
     form->mayClose = false;
