@@ -249,3 +249,37 @@ TEST(ScriptedDialogs, PutTheGuardsPreviousHookBack) {
 }
 
 } // namespace
+
+namespace {
+
+// A question asked from a control (a code's Enter) gives the keyboard back to that control, also after a
+// second question follows the first.
+TEST(QuestionBoxes, TheControlThatAskedHasTheKeysAgain) {
+    auto form = fw::MakeForm<fw::Form>();
+    form->resize(300, 120);
+    auto* first = new fw::Edit(form.get());
+    first->SetBounds(10, 10, 100, 24);
+    auto* asking = new fw::Edit(form.get());
+    asking->SetBounds(10, 50, 100, 24);
+    int questions = 1;
+    asking->OnKeyPress = [&](fw::Component&, std::uint8_t& key) {
+        if (key != 13) return;
+        key = 0;
+        for (int i = 0; i < questions; ++i) {
+            KeysWhenShown({{Qt::Key_N, Qt::NoModifier}});
+            app::AskNovo("Šifarnik", "X");
+        }
+    };
+    fwtest::ShowActive(*form);
+    asking->SetFocus();
+    for (; questions <= 2; ++questions) {
+        QTest::keyClick(&asking->Widget(), Qt::Key_Return);
+        QTest::qWait(50);
+        EXPECT_EQ(form->ActiveControl(), asking) << questions;
+        QTest::keyClicks(QApplication::focusWidget(), "zz");
+        EXPECT_EQ(asking->Text(), questions == 1 ? "zz" : "zzzz") << questions;
+        EXPECT_EQ(first->Text(), "");
+    }
+}
+
+} // namespace
