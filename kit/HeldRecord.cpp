@@ -1,6 +1,7 @@
 #include "kit/HeldRecord.h"
 
 #include "app/data/DataSetServices.h"
+#include "app/data/DBMine.h"
 #include "app/data/Dialogs.h"
 #include "base/Exceptions.h"
 #include "fw/db/DataSet.h"
@@ -9,17 +10,37 @@ namespace kit {
 
 bool HeldRecord::Held(fw::TDataSet* dataSet) {
     dataSet_ = dataSet;
-    told_ = false;
+    visit_ = true;
+    told_ = asked_ = false;
     held_ = app::RecordBusy(dataSet);
     return held_;
 }
 
-void HeldRecord::KeyRefused(std::uint8_t key) {
-    const bool changesText = key == 8 || key == 22 || key == 24 || key >= 32;
-    if (!held_ || told_ || !changesText || !dataSet_ || dataSet_->State() != fw::dsBrowse) return;
+HeldRecord::Answer HeldRecord::Ask(fw::TDataSet* dataSet, std::string& refusal) {
+    if (!app::DBMine.MultiUser || !dataSet || dataSet->State() != fw::dsBrowse || dataSet->IsEmpty())
+        return Answer::Free;
+    try {
+        dataSet->Edit();
+        dataSet->Cancel();
+        return Answer::Free;
+    } catch (const std::exception& e) {
+        app::CancelEditSafe(dataSet);
+        if (base::IsSilent(e)) return Answer::RefusedSilently;
+        refusal = e.what();
+        return Answer::Held;
+    }
+}
+
+void HeldRecord::Tell(const std::string& refusal) {
+    if (told_) return;
     told_ = true;
-    // The lock's own text, as the engine words it; a record let go meanwhile says nothing (the next
-    // entry makes the control editable again).
+    if (!refusal.empty()) {
+        app::ShowInfo(refusal);
+        return;
+    }
+    // The lock's own text, as the engine words it; a record let go meanwhile says nothing (the next entry
+    // makes the control editable again).
+    if (!dataSet_ || dataSet_->State() != fw::dsBrowse) return;
     try {
         dataSet_->Edit();
         dataSet_->Cancel();

@@ -242,7 +242,7 @@ bool TDBKeyField::WantsKey(std::uint16_t key, fw::Shift shift) const {
 }
 
 void TDBKeyField::KeyPress(std::uint8_t& key) {
-    if (ReadOnly()) HeldOfVisit.KeyRefused(key);
+    HeldOfVisit.KeyRefused(*this, DataSet(), key, SavedFontColorOfVisit);
     if (key == 13) {
         if (Entered) {
             SearchCode();

@@ -408,7 +408,7 @@ void LookupControl::ExitChanged() {
 // ------------------------------------------------------------------------------------------- keys
 
 void LookupControl::KeyPress(std::uint8_t& key) {
-    if (ReadOnly()) HeldOfVisit.KeyRefused(key);
+    HeldOfVisit.KeyRefused(*this, DataSet(), key, SavedFontColor);
     if (key == 13) {
         if (Entered) {
             SearchCode();

@@ -208,7 +208,7 @@ bool TKitEdit::TakePending() {
 }
 
 void TKitEdit::KeyPress(std::uint8_t& key) {
-    if (ReadOnly()) HeldOfVisit.KeyRefused(key);
+    HeldOfVisit.KeyRefused(*this, DataSet(), key, SavedFontColor);
     if (key == 13 && Entered) {
         key = 0;
         LeftByKey = true;

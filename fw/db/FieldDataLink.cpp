@@ -1,5 +1,7 @@
 #include "fw/db/FieldDataLink.h"
 
+#include "base/Exceptions.h"
+
 #include "fw/db/DataSet.h"
 
 namespace fw {
@@ -24,7 +26,16 @@ bool TFieldDataLink::CanModify() const {
 }
 
 bool TFieldDataLink::Edit() {
-    if (CanModify()) TDataLink::Edit();
+    if (!CanModify()) return Editing();
+    try {
+        TDataLink::Edit();
+    } catch (const std::exception& e) {
+        // A silent refusal was told by whoever refused; it starts no count.
+        if (base::IsSilent(e)) throw;
+        if (refusalTold_) return false;
+        refusalTold_ = true;
+        throw;
+    }
     return Editing();
 }
 

@@ -23,8 +23,12 @@ public:
     void ClearModified() { modified_ = false; }
     // Whether the control may change the field: not read-only, a writable field of a modifiable dataset.
     bool CanModify() const;
-    // Puts the dataset into edit for the control (when it may); true when the dataset is then editing.
+    // Puts the dataset into edit for the control (when it may); true when the dataset is then editing. A
+    // refusal (another station's lock, say) is thrown once; until the control is entered again the refusals
+    // after it only return false, so a user who goes on typing is not told the same at every key.
     bool Edit();
+    // The control is entered: the next refusal is told again.
+    void ForgetRefusal() { refusalTold_ = false; }
     // Drops the control's pending text and shows the field again.
     void Reset();
 
@@ -48,6 +52,7 @@ private:
     std::string fieldName_;
     TField* field_ = nullptr;
     bool modified_ = false;
+    bool refusalTold_ = false;
 };
 
 } // namespace fw

@@ -3,6 +3,7 @@
 #include "base/Exceptions.h"
 #include "base/ProgramState.h"
 #include "fw/ui/Application.h"
+#include "fw/ui/DBCtrls.h"
 #include "fw/ui/Guard.h"
 
 #include <QApplication>
@@ -194,6 +195,7 @@ void Form::SetActiveControl(Control* control) {
     }
     refusedTarget_ = nullptr;
     entered_ = control;
+    if (auto* data = dynamic_cast<DataControl*>(control)) data->DataLink().ForgetRefusal();
     if (control) control->DoEnter();
     if (entered_ == control) ApplyQtFocus(control);
 }

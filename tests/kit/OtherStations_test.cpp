@@ -1,6 +1,11 @@
 // Edits on a form while another station deletes or changes the record it shows.
+#include "fw/ui/DBMemo.h"
 #include "kit/DBChecker.h"
+#include "kit/LookupFields.h"
+#include "kit/PercentEdits.h"
 #include "tests/kit/CodeListFixture.h"
+
+#include <deque>
 
 namespace kittest {
 namespace {
@@ -237,18 +242,126 @@ TEST_F(OtherStationTest, ACodeTypedAfterTheRefreshMovedTheFieldsRecordIsRefused)
     }
 }
 
-TEST_F(OtherStationTest, TheFirstKeyIntoARecordAnotherStationHoldsSaysSo) {
-    form->eSifra->SetFocus();
-    OtherStation([&](fw::TTable& other) {
-        other.Edit();
-        form->eNaziv->SetFocus();
-        Type("XY");
-        EXPECT_EQ(Shown(), (std::vector<std::string>{"Slog je zaključan (SIFRE.DB)"}));
-        EXPECT_EQ(form->eNaziv->Text(), "N");
-        other.Cancel();
-    });
-    Press(Qt::Key_Return);
-    EXPECT_EQ(Rows(), (std::vector<std::string>{"A1=Prvi", "A3=N", "A5=Peti"}));
+// A form with a control of every kind the kit makes over a record, and the register its lookups name.
+class HeldRecordTest : public OtherStationTest {
+protected:
+    HeldRecordTest() {
+        form.reset();
+        {
+            fw::TTable t;
+            Setup(t, "Global", "SIFRE.DB");
+            t.FieldDefs().Add("Sifra", fw::ftString, 6);
+            t.FieldDefs().Add("Naziv", fw::ftString, 20);
+            t.FieldDefs().Add("Grupa", fw::ftInteger);
+            t.FieldDefs().Add("Opis", fw::ftMemo, 10);
+            t.IndexDefs().Add("", "Sifra", fw::ixPrimary | fw::ixUnique);
+            t.IndexDefs().Add("NAZIV", "Naziv", fw::ixCaseInsensitive);
+            t.CreateTable();
+            fw::TTable g;
+            Setup(g, "Global", "GRUPE.DB");
+            g.FieldDefs().Add("Code", fw::ftAutoInc);
+            g.FieldDefs().Add("Sifra", fw::ftString, 4);
+            g.IndexDefs().Add("", "Code", fw::ixPrimary | fw::ixUnique);
+            g.IndexDefs().Add("SIFRA", "Sifra", fw::ixCaseInsensitive);
+            g.CreateTable();
+            g.Open();
+            for (const char* code : {"G1", "G2"}) {
+                g.Append();
+                g.FieldByName("Sifra").SetAsString(code);
+                g.Post();
+            }
+        }
+        Fill({{"A1", "Prvi"}, {"A3", "N"}, {"A5", "Peti"}});
+        form.reset(fw::CreateForm<CodeListForm>(nullptr, [this](CodeListForm& f) {
+            int y = 90;
+            auto place = [&](auto* c, const char* name, const char* field) {
+                c->SetName(name);
+                c->SetBounds(10, y, 150, 24);
+                y += 30;
+                c->SetDataSource(&f.sSifre);
+                c->SetDataField(field);
+                return c;
+            };
+            place(new kit::TDBField(&f, &f), "eIme", "Naziv")->Capitalize = false;
+            place(new kit::TDBVarP(&f, &f), "eGrupaBroj", "Grupa");
+            auto lookup = [&](auto* c, const char* name) {
+                place(c, name, "Grupa");
+                fw::TDataSource* source = &sources.emplace_back();
+                auto* t = new kit::TMyTable(&f);
+                t->SetDatabaseName("Global");
+                t->SetTableName("GRUPE.DB");
+                t->SetIndexFieldNames("Code");
+                source->SetDataSet(t);
+                c->SetLookupSource(source);
+                c->SetLookupField("Code");
+                c->SetLookupDisplay("Sifra");
+            };
+            lookup(new kit::TDBLookupField(&f, &f), "cGrupa");
+            lookup(new kit::TDBJustLookup(&f, &f), "cGrupa2");
+            lookup(new kit::TDBLookup(&f, &f), "cGrupa3");
+            auto* memo = place(new fw::DBMemo(&f, &f), "mOpis", "Opis");
+            memo->SetBounds(10, y, 150, 40);
+            auto* check = place(new kit::TDBChecker(&f, &f), "xNaziv", "Naziv");
+            check->SetValueChecked("D");
+            check->SetValueUnchecked("N");
+        }));
+        fwtest::ShowActive(*form);
+        form->eSifra->SetFocus();
+        Type("A3");
+        Press(Qt::Key_Return);
+    }
+    ~HeldRecordTest() override { form.reset(); }
+    std::deque<fw::TDataSource> sources;
+    fw::Control* Named(const char* name) { return dynamic_cast<fw::Control*>(form->FindComponent(name)); }
+    // "SIFRA=NAZIV/GRUPA/OPIS" of every record.
+    std::vector<std::string> Records() {
+        fw::TTable t;
+        Setup(t, "Global", "SIFRE.DB");
+        t.Open();
+        std::vector<std::string> rows;
+        for (t.First(); !t.Eof(); t.Next())
+            rows.push_back(t.FieldByName("Sifra").AsString() + "=" + t.FieldByName("Naziv").AsString() + "/" +
+                           t.FieldByName("Grupa").AsString() + "/" + t.FieldByName("Opis").AsString());
+        return rows;
+    }
+};
+
+// Another station edits the record shown, from before the user enters a control or only after: the first key
+// that would change the record tells the lock once, the keys after it say nothing more, and nothing changes.
+TEST_F(HeldRecordTest, EveryControlTellsTheLockAtTheFirstRefusedKeyOnce) {
+    struct Kind {
+        const char* Control;
+        QString Keys; // typed twice; " " ticks a check box
+    };
+    const std::vector<Kind> kinds = {
+        {"eIme", "XY"},    {"eNaziv", "XY"},  {"eGrupaBroj", "12"}, {"cGrupa", "G2"},
+        {"cGrupa2", "G2"}, {"cGrupa3", "G2"}, {"mOpis", "XY"},      {"xNaziv", " "},
+    };
+    const std::vector<std::string> before = Records();
+    const std::string lockText = "Slog je zaključan (SIFRE.DB)";
+    for (bool afterEntry : {false, true}) {
+        for (const Kind& kind : kinds) {
+            SCOPED_TRACE(std::string(kind.Control) + (afterEntry ? ", held after the entry" : ""));
+            fw::Control* control = Named(kind.Control);
+            ASSERT_NE(control, nullptr);
+            form->eSifra->SetFocus();
+            ASSERT_EQ(Code(), "A3");
+            dialogs.Calls.clear();
+            OtherStation([&](fw::TTable& other) {
+                if (!afterEntry) other.Edit();
+                control->SetFocus();
+                if (afterEntry) other.Edit();
+                Type(kind.Keys);
+                Type(kind.Keys);
+                EXPECT_EQ(Shown(), (std::vector<std::string>{lockText}));
+                EXPECT_EQ(Records(), before);
+                form->eSifra->SetFocus();
+                other.Cancel();
+            });
+            EXPECT_EQ(Shown(), (std::vector<std::string>{lockText})) << "leaving says nothing more";
+            EXPECT_EQ(Records(), before);
+        }
+    }
 }
 
 } // namespace
