@@ -89,14 +89,19 @@ protected:
         fwtest::ShowActive(*form);
         form->eSifra->SetFocus();
     }
-    // The rows on disk, "SIFRA=NAZIV" in key order.
-    std::vector<std::string> Rows() {
+    // The rows on disk, "SIFRA=NAZIV" in key order, with the values of the fields asked for after it
+    // ("SIFRA=NAZIV/GRUPA/OPIS").
+    std::vector<std::string> Rows(std::initializer_list<const char*> more = {}) {
         fw::TTable t;
         Setup(t, "Global", "SIFRE.DB");
         t.Open();
         std::vector<std::string> rows;
-        for (t.First(); !t.Eof(); t.Next())
-            rows.push_back(t.FieldByName("Sifra").AsString() + "=" + t.FieldByName("Naziv").AsString());
+        for (t.First(); !t.Eof(); t.Next()) {
+            std::string row = t.FieldByName("Sifra").AsString() + "=" + t.FieldByName("Naziv").AsString();
+            for (const char* field : more)
+                row += "/" + t.FieldByName(field).AsString();
+            rows.push_back(row);
+        }
         return rows;
     }
     fw::TTable& T() { return *form->tSifre; }

@@ -139,16 +139,7 @@ protected:
         form->eSifra->SetFocus();
     }
     // "SIFRA=NAZIV/GRUPA" of every code in key order.
-    std::vector<std::string> Codes() {
-        fw::TTable t;
-        Setup(t, "Global", "SIFRE.DB");
-        t.Open();
-        std::vector<std::string> rows;
-        for (t.First(); !t.Eof(); t.Next())
-            rows.push_back(t.FieldByName("Sifra").AsString() + "=" + t.FieldByName("Naziv").AsString() + "/" +
-                           t.FieldByName("Grupa").AsString());
-        return rows;
-    }
+    std::vector<std::string> Codes() { return Rows({"Grupa"}); }
     // "CODE:SIFRA=NAZIV" of every group.
     std::vector<std::string> Groups() {
         fw::TTable t;

@@ -314,16 +314,7 @@ protected:
     std::deque<fw::TDataSource> sources;
     fw::Control* Named(const char* name) { return dynamic_cast<fw::Control*>(form->FindComponent(name)); }
     // "SIFRA=NAZIV/GRUPA/OPIS" of every record.
-    std::vector<std::string> Records() {
-        fw::TTable t;
-        Setup(t, "Global", "SIFRE.DB");
-        t.Open();
-        std::vector<std::string> rows;
-        for (t.First(); !t.Eof(); t.Next())
-            rows.push_back(t.FieldByName("Sifra").AsString() + "=" + t.FieldByName("Naziv").AsString() + "/" +
-                           t.FieldByName("Grupa").AsString() + "/" + t.FieldByName("Opis").AsString());
-        return rows;
-    }
+    std::vector<std::string> Records() { return Rows({"Grupa", "Opis"}); }
 };
 
 // Another station edits the record shown, from before the user enters a control or only after: the first key
