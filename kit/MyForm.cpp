@@ -1,6 +1,7 @@
 #include "kit/MyForm.h"
 
 #include "app/data/DBMine.h"
+#include "app/shell/DialogHandler.h"
 #include "app/shell/FocusNavigation.h"
 #include "app/shell/Hints.h"
 #include "app/shell/ResPlus.h"
@@ -15,6 +16,8 @@
 #include "kit/Mycombo.h"
 #include "kit/MyTable.h"
 #include "kit/RequiredFields.h"
+
+#include <iostream>
 
 #include <QPainter>
 #include <QPointer>
@@ -177,10 +180,78 @@ void TMyForm::FormCloseQuery(fw::Component& sender, bool& canClose) {
     canClose = StoreForClose(active);
 }
 
-bool TMyForm::StoreBeforeProgramEnds() {
+namespace {
+
+// While the program must end nobody may be there to answer: what would be told goes to the error output and
+// every question is answered "Ne" (no code is made, renamed or deleted on the user's behalf).
+class NobodyToAsk : public app::DialogHandler {
+public:
+    NobodyToAsk() : previous_(app::SetDialogHandler(this)) {}
+    ~NobodyToAsk() override { app::SetDialogHandler(previous_); }
+    NobodyToAsk(const NobodyToAsk&) = delete;
+    NobodyToAsk& operator=(const NobodyToAsk&) = delete;
+
+    bool AskYesNo(const std::string& text) override { return Tell(text); }
+    void ShowInfo(const std::string& text) override { Tell(text); }
+    bool ShowNema(const std::string& caption, const std::string& code) override {
+        return Tell(caption + ": " + code);
+    }
+    bool AskStaro(const std::string& caption, const std::string& oldCode,
+                  const std::string& newCode) override {
+        return Tell(caption + ": " + oldCode + " > " + newCode);
+    }
+    bool AskNovo(const std::string& caption, const std::string& code) override {
+        return Tell(caption + ": " + code);
+    }
+    bool AskBrisi(const std::string& caption, const std::string& code) override {
+        return Tell(caption + ": " + code);
+    }
+
+private:
+    static bool Tell(const std::string& text) {
+        std::cerr << text << '\n';
+        return false;
+    }
+    app::DialogHandler* previous_;
+};
+
+// A record of the user's that lacks a required value is not stored: its edit is cancelled, and a record the
+// user's insert made in this opening (a new code) is deleted again.
+void DropIncomplete(TMyTable& table) {
+    if (!RequiredValueMissing(table)) return;
+    if (table.State() == fw::dsInsert) return table.Cancel();
+    const bool made = !table.MadeByUser.empty() && table.GetBookmark() == table.MadeByUser;
+    if (table.State() == fw::dsEdit) table.Cancel();
+    if (!made) return;
+    const RequiredChecksAside aside;
+    table.Delete();
+    table.MadeByUser.clear();
+}
+
+} // namespace
+
+bool TMyForm::StoreBeforeProgramEnds(bool mustEnd) {
     app::CloseHint();
     fw::Control* active = ActiveControl();
-    return LeaveActiveForClose(active) && StoreForClose(active);
+    if (!mustEnd) return LeaveActiveForClose(active) && StoreForClose(active);
+    // Whatever is refused, the program goes: the valid is stored, the rest dropped, each refusal written
+    // out as it would have been told.
+    const NobodyToAsk nobody;
+    fw::Guarded([&] { LeaveActiveForClose(active); });
+    for (app::TMyTableX* table : app::FormTables(*this))
+        if (auto* kitTable = dynamic_cast<TMyTable*>(table)) fw::Guarded([&] { DropIncomplete(*kitTable); });
+    for (app::TMyTableX* table : app::FormTables(*this)) {
+        fw::Guarded([&] {
+            if (fw::TDataSource* master = table->MasterSource(); master && master->DataSet())
+                LeaveForClose(*master->DataSet());
+            LeaveForClose(*table);
+        });
+        fw::Guarded([&] {
+            if (table->State() == fw::dsEdit || table->State() == fw::dsInsert) table->Cancel();
+        });
+    }
+    fw::Guarded([&] { app::FlushFormTables(this); });
+    return true;
 }
 
 void TMyForm::FormClose(fw::Component& sender, fw::CloseAction& action) {

@@ -44,7 +44,7 @@ public:
     bool ActiveControlIsKit() const override;
     // What is typed is taken and the changed records stored, as for a close, without the form's own close
     // rule (the program ends whatever that rule would say).
-    bool StoreBeforeProgramEnds() override;
+    bool StoreBeforeProgramEnds(bool mustEnd) override;
     void AfterCreate() override;
     // Tab is the framework's; Enter, Esc and the arrows wait for the kit's key handling.
     bool DialogKey(std::uint16_t key, fw::Shift shift) override;

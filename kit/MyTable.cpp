@@ -291,6 +291,7 @@ void TMyTable::ApplyKontaRule() {
 }
 
 void TMyTable::TableBeforePost(fw::TDataSet&) {
+    inserting_ = State() == fw::dsInsert;
     RunDesigner(BeforePost);
     if (!FreeToModify && State() == fw::dsInsert && !KitTableServices.InsertPostAllowed(*this)) {
         Cancel();
@@ -315,6 +316,8 @@ void TMyTable::TableAfterPost(fw::TDataSet&) {
     } catch (const std::exception&) {
         PostedByUser.clear();
     }
+    if (inserting_) MadeByUser = PostedByUser;
+    inserting_ = false;
     RunDesigner(AfterPost);
 }
 
@@ -365,7 +368,9 @@ void TMyTable::TableAfterClose(fw::TDataSet&) {
     Changed = false;
     InsertPost = false;
     PostedByUser.clear();
+    MadeByUser.clear();
     deleting_ = false;
+    inserting_ = false;
     RunDesigner(AfterClose);
 }
 

@@ -64,6 +64,9 @@ public:
     // The record the user last posted in this opening (its bookmark): it may not be left while a required
     // value of the form is missing.
     fw::TBookmark PostedByUser;
+    // The record the user's last insert made in this opening (its bookmark): a new code, gone again when
+    // the program must end while it lacks a required value.
+    fw::TBookmark MadeByUser;
 
     void SetActive(bool value) override;
     app::TMyTableX* KitTable() override { return this; }
@@ -100,6 +103,7 @@ private:
     int refusalsTold_ = 0;
     // A delete is on its way: leaving the deleted record needs none of its values.
     bool deleting_ = false;
+    bool inserting_ = false;
 };
 
 // Closes an active table softly (it stays open underneath, idle) and returns it.

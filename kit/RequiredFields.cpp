@@ -37,8 +37,9 @@ bool holdsValue(const fw::TField& field) {
 
 // The record is the user's: posted by the user in this visit, or being changed now.
 bool usersRecord(TMyTable& table) {
-    if (table.State() == fw::dsInsert || table.State() == fw::dsEdit) return table.Modified();
-    if (table.PostedByUser.empty() || table.IsEmpty()) return false;
+    // An edit not changed yet leaves the record as it was: the user's still when the user posted it.
+    if ((table.State() == fw::dsInsert || table.State() == fw::dsEdit) && table.Modified()) return true;
+    if (table.State() == fw::dsInsert || table.PostedByUser.empty() || table.IsEmpty()) return false;
     try {
         return table.GetBookmark() == table.PostedByUser;
     } catch (const std::exception&) {
@@ -52,9 +53,11 @@ std::string RequiredText(const std::string& name) {
     return "Morate unijeti: " + name + " !!!";
 }
 
-bool RequiredValuesPresent(TMyTable& table) {
+namespace {
+// The required control of the user's record that shows no value; none when the record may be left.
+Requirement missingRequirement(TMyTable& table) {
     fw::Component* form = table.Owner();
-    if (checksAside > 0 || !form || !table.Active() || !usersRecord(table)) return true;
+    if (checksAside > 0 || !form || !table.Active() || !usersRecord(table)) return {};
     Requirement missing;
     for (int i = 0; i < form->ComponentCount(); ++i) {
         Requirement r = requirementOf(form->Components(i), table);
@@ -62,10 +65,20 @@ bool RequiredValuesPresent(TMyTable& table) {
         // Of two controls of one field (on two pages), the one the user can reach is focused.
         if (!missing.Control || (!missing.Control->CanFocus() && r.Control->CanFocus())) missing = r;
     }
+    return missing;
+}
+} // namespace
+
+bool RequiredValuesPresent(TMyTable& table) {
+    const Requirement missing = missingRequirement(table);
     if (!missing.Control) return true;
     app::ShowInfo(RequiredText(missing.Name.empty() ? missing.Field->DisplayLabel() : missing.Name));
     if (missing.Control->CanFocus()) missing.Control->SetFocus();
     return false;
+}
+
+bool RequiredValueMissing(TMyTable& table) {
+    return missingRequirement(table).Control != nullptr;
 }
 
 RequiredChecksAside::RequiredChecksAside() {

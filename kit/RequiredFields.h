@@ -22,6 +22,8 @@ std::string RequiredText(const std::string& name);
 // that lacks a required value is refused: the text is shown once and the control that takes the value gets
 // the focus.
 bool RequiredValuesPresent(TMyTable& table);
+// The same question asked without a word: true when the record would be refused.
+bool RequiredValueMissing(TMyTable& table);
 
 // While one lives, the checks stand aside: a code control searching, creating or deleting moves the
 // table itself.

@@ -104,6 +104,8 @@ TSifarnikArtikli::TSifarnikArtikli(fw::Component* owner) : TCodeListForm(owner) 
     IzlazButton = new kit::TMyBitBtn(this, this);
     IzlazButton->SetName("IzlazButton");
     IzlazButton->SetCaption("Izlaz");
+    // A click leaves the focus in the field being typed: the close takes its value as Esc does.
+    IzlazButton->Widget().setFocusPolicy(Qt::TabFocus);
     IzlazButton->Cancel = true;
     IzlazButton->SetBounds(870, 667, 120, 30);
     IzlazButton->OnClick = [this](fw::Component& sender) { IzlazButtonClick(sender); };

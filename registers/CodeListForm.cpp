@@ -128,6 +128,8 @@ void TCodeListForm::BuildFrame(const std::string& keyField, const std::string& k
     IzlazButton = new kit::TMyBitBtn(this, this);
     IzlazButton->SetName("IzlazButton");
     IzlazButton->SetCaption("Izlaz");
+    // A click leaves the focus in the field being typed: the close takes its value as Esc does.
+    IzlazButton->Widget().setFocusPolicy(Qt::TabFocus);
     IzlazButton->Cancel = true;
     IzlazButton->SetBounds(140, height - 40, 120, 30);
     IzlazButton->OnClick = [this](fw::Component& sender) { IzlazButtonClick(sender); };

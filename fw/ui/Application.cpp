@@ -30,14 +30,16 @@ void Application::Shutdown() {
     instance = nullptr;
 }
 
-void Application::Terminate() {
+void Application::Terminate(bool mustEnd) {
     terminated_ = true;
+    mustEnd_ = mustEnd_ || mustEnd;
     QMetaObject::invokeMethod(
         qApp,
         [this] {
             if (!terminated_) return;
-            // What is typed in a shown form is stored first; a form that refuses it keeps the program.
-            if (!ShownFormsMayClose()) {
+            // What is typed in a shown form is stored first; a form that refuses it keeps the program,
+            // unless it must end.
+            if (!ShownFormsMayClose(mustEnd_) && !mustEnd_) {
                 terminated_ = false;
                 return;
             }

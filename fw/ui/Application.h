@@ -19,11 +19,13 @@ public:
     void SetMainForm(Form* form) { mainForm_ = form; }
     std::string Title;
 
-    // Ends the message loop once control returns to it; modal loops end with ModalResult cancel.
-    void Terminate();
+    // Ends the message loop once control returns to it; modal loops end with ModalResult cancel. The shown
+    // forms store what is typed first; one that refuses keeps the program, unless it must end (a signal
+    // from the system: nobody may be there to answer).
+    void Terminate(bool mustEnd = false);
     bool Terminated() const { return terminated_; }
     // Withdraws a Terminate the event loop has not acted on yet.
-    void CancelTerminate() { terminated_ = false; }
+    void CancelTerminate() { terminated_ = mustEnd_ = false; }
     // Shows the main form and runs the message loop until the program terminates.
     int Run();
     static void ProcessMessages();
@@ -32,6 +34,7 @@ private:
     Application();
     Form* mainForm_ = nullptr;
     bool terminated_ = false;
+    bool mustEnd_ = false;
 };
 
 } // namespace fw

@@ -463,7 +463,7 @@ Form* LastActiveForm(const QWidget* except) {
     return nullptr;
 }
 
-bool ShownFormsMayClose() {
+bool ShownFormsMayClose(bool mustEnd) {
     std::vector<QPointer<Form>> shown;
     for (QWidget* w : QApplication::topLevelWidgets())
         if (auto* f = dynamic_cast<Form*>(w); f && f->isVisible() && f != Application::Instance().MainForm())
@@ -479,8 +479,8 @@ bool ShownFormsMayClose() {
     for (const QPointer<Form>& f : shown) {
         if (!f || !f->isVisible()) continue;
         bool mayClose = false;
-        Guarded([&] { mayClose = f->StoreBeforeProgramEnds(); });
-        if (!mayClose) return false;
+        Guarded([&] { mayClose = f->StoreBeforeProgramEnds(mustEnd); });
+        if (!mayClose && !mustEnd) return false;
     }
     return true;
 }

@@ -49,8 +49,9 @@ class Form;
 Form* LastActiveForm(const QWidget* except);
 FormBehaviour& CurrentFormBehaviour();
 // Has every shown form but the main one store what is typed (StoreBeforeProgramEnds), the one in front
-// first; false at the first that refuses (it stays open with its message).
-bool ShownFormsMayClose();
+// first; false at the first that refuses (it stays open with its message). With mustEnd nothing refuses:
+// every form stores what it can and true is the answer.
+bool ShownFormsMayClose(bool mustEnd = false);
 
 // A top-level window of the program with its own enter/exit driver (ActiveControl is ours, not Qt's
 // focus), its own modal loop, and the form events. Every Qt handler of the form is guarded.
@@ -105,8 +106,9 @@ public:
     void StandardClose(bool onCloseAfterAction);
     bool CloseQuery();
     // The program is about to end: the form stores what the user typed; false (told) when that is refused
-    // and the program must go on.
-    virtual bool StoreBeforeProgramEnds() { return true; }
+    // and the program must go on. With mustEnd the program goes whatever is refused: what is valid is
+    // stored, the rest dropped, and no box waits for an answer.
+    virtual bool StoreBeforeProgramEnds(bool /*mustEnd*/) { return true; }
     // Frees the form once control has returned to the event loop.
     void Release();
 
