@@ -22,6 +22,11 @@ namespace engine {
 [[noreturn]] inline void ThrowReadOnly(const std::string& fileName) {
     throw Error("Tablica " + fileName + " je samo za čitanje");
 }
+// The table's files were deleted or replaced under this open (another station, a restore): what it has
+// open is no longer the table, and nothing may be written into it.
+[[noreturn]] inline void ThrowReplaced(const std::string& fileName) {
+    throw Error("Datoteka tablice " + fileName + " više ne postoji ili je zamijenjena");
+}
 [[noreturn]] inline void ThrowKeyViolation(const std::string& fileName) {
     throw KeyViolation("Ključ već postoji (" + fileName + ")");
 }

@@ -117,6 +117,8 @@ void TableHandle::SaveChanges() {}
 
 bool TableHandle::Refresh() {
     const BlockCache::Step step;
+    // Another station's restore or delete is seen here too, before the user starts to change a record.
+    image_->RequireOwnFile();
     return image_->Sync(*lock_);
 }
 

@@ -122,7 +122,9 @@ std::shared_ptr<TableImage> TableImage::Get(const fs::path& dbPath) {
     auto& reg = Registry();
     const std::string key = RegistryKey(dbPath);
     if (auto it = reg.find(key); it != reg.end()) {
-        if (auto image = it->second.lock()) return image;
+        // An image of files replaced since (a restore) stays with the opens that have it, which write no
+        // more; a new open reads the table the path holds now.
+        if (auto image = it->second.lock(); image && !image->ReplacedAtPath()) return image;
     }
     auto image = std::make_shared<TableImage>(dbPath);
     reg[key] = image;
@@ -223,8 +225,24 @@ bool TableImage::Sync(LockFile& lock) {
     return true;
 }
 
+bool TableImage::ReplacedAtPath() {
+    const int fd = files_.Fd(TableFile::Db, false);
+    struct stat open {};
+    // Nothing open yet: whatever the path holds is read when it is opened.
+    if (fd < 0 || ::fstat(fd, &open) != 0) return false;
+    struct stat atPath {};
+    if (::stat(dbPath_.c_str(), &atPath) != 0) return true;
+    return atPath.st_dev != open.st_dev || atPath.st_ino != open.st_ino;
+}
+
+void TableImage::RequireOwnFile() {
+    if (ReplacedAtPath()) ThrowReplaced(name_);
+}
+
 void TableImage::PrepareWrite() {
     if (files_.ReadOnly()) throw Error("Tablica " + name_ + " je samo za čitanje");
+    // Before the journal is replayed or anything written: an unlinked file would take the write and lose it.
+    RequireOwnFile();
     const bool recovered = journal_.Recover(files_);
     if (recovered || stale_ || !loaded_ || ChangedOnDisk())
         if (recovered || !CatchUp()) Load();

@@ -71,7 +71,12 @@ public:
     // Loads the files when needed (first use, or another process changed them); true when it re-read them.
     bool Sync(LockFile& lock);
     // Under the write lock: replays an interrupted write and re-reads what another process changed.
+    // Refused when the table's path no longer holds the .DB this image has open.
     void PrepareWrite();
+    // Whether the table's path holds another file than the .DB open here, or none (one look at the path).
+    bool ReplacedAtPath();
+    // Refuses, naming the table, what would go on with a .DB that is no longer the table's.
+    void RequireOwnFile();
     // After a failed write (still under the write lock): memory follows the files again.
     void RecoverAfterFailure() noexcept;
 

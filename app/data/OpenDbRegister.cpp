@@ -87,13 +87,27 @@ std::string RowKey(const TMyTableX& table) {
 
 // A register that cannot be used because its data folder went away (the program was removed while it
 // ran) says so; anything else is the register's damage.
-[[noreturn]] void RegisterFailed(const Register& reg, int code) {
+void TellFolderGone(const Register& reg) {
     const std::string folder = FolderPath(reg.Where);
     std::error_code ec;
     if (!folder.empty() && !std::filesystem::is_directory(folder, ec))
         AbortWithMessage("Mapa s podacima " + folder +
                          " više ne postoji: program je možda uklonjen dok je radio. Zatvorite program.");
+}
+
+[[noreturn]] void RegisterFailed(const Register& reg, int code) {
+    TellFolderGone(reg);
     OpenDbCorrupt(code);
+}
+
+// The register read afresh; its files gone with their folder is told as the folder's absence.
+void RefreshRegister(const Register& reg, TMyTableX& table) {
+    try {
+        table.Refresh();
+    } catch (const std::exception& e) {
+        if (!base::IsSilent(e)) TellFolderGone(reg);
+        throw;
+    }
 }
 
 // The register, open and up to date. A closed register is opened, or (unregistration) reported.
@@ -103,7 +117,7 @@ TMyTableX& UseRegister(const Register& reg, bool openIfClosed) {
         if (!table || !openIfClosed) RegisterFailed(reg, reg.ClosedCode);
         OpenQuietly(*table);
     } else {
-        table->Refresh();
+        RefreshRegister(reg, *table);
     }
     return *table;
 }
@@ -124,7 +138,7 @@ bool EditRow(const Register& reg, TMyTableX& table, const std::string& key, int 
              Wanted&& wanted) {
     for (int tries = 0; tries < OpenDbRegister.OpenDbEditTries; ++tries) {
         Pause(tries);
-        table.Refresh();
+        RefreshRegister(reg, table);
         if (!FindRow(table, key)) RegisterFailed(reg, rowMissingCode);
         if (!wanted(table)) return false;
         try {

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <fstream>
+#include <functional>
 #include <unistd.h>
 
 namespace {
@@ -561,6 +562,83 @@ TEST(ReadOnlyTable, ReadsButRefusesWrites) {
     EXPECT_EQ(t->RecordCount(), 1);
     EXPECT_THROW(Table::Open(tmp.Path(), "LINK.DB", OpenMode::Exclusive), TableBusy);
     fs::permissions(tmp / "LINK.DB", fs::perms::owner_read | fs::perms::owner_write);
+}
+
+} // namespace
+
+namespace {
+
+// The table's files deleted or replaced under a running open (another station, a restore): every write
+// and the refresh of that open are refused naming the table, nothing goes into the files it still holds,
+// and an open made afterwards reads the table the folder holds now.
+TEST(TableReplaced, AnOpenWhoseFilesWereDeletedOrReplacedWritesNothingAndSaysSo) {
+    const std::string told = "Datoteka tablice GRUPE.DB više ne postoji ili je zamijenjena";
+    struct Case {
+        const char* Name;
+        bool Restored; // false: the files are gone; true: a copy of them took their place
+    };
+    struct Write {
+        const char* Name;
+        std::function<void(Cursor&)> Do;
+    };
+    const std::vector<Write> writes = {
+        {"insert", [](Cursor& c) { c.Insert({Value::Text("B")}); }},
+        {"modify",
+         [](Cursor& c) {
+             ASSERT_TRUE(c.FindKey({Value::Text("A")}));
+             c.Modify({Value::Text("A2")});
+         }},
+        {"delete",
+         [](Cursor& c) {
+             ASSERT_TRUE(c.FindKey({Value::Text("A")}));
+             c.Delete();
+         }},
+    };
+    for (const Case& k : {Case{"deleted", false}, Case{"restored", true}}) {
+        for (const Write& w : writes) {
+            SCOPED_TRACE(std::string(k.Name) + " / " + w.Name);
+            testsupport::TempFolder tmp;
+            CreateTable(tmp.Path(), "GRUPE.DB", {{"Sifra", FieldType::Alpha, 10, false}});
+            Table::Open(tmp.Path(), "GRUPE.DB", OpenMode::Exclusive)->AddIndex({"", "Sifra", true, true});
+            auto t = Table::Open(tmp.Path(), "GRUPE.DB", OpenMode::Shared);
+            auto c = t->OpenCursor();
+            c->Insert({Value::Text("A")});
+            for (const std::string& name : FilesIn(tmp.Path())) {
+                const fs::path p = tmp.Path() / name;
+                if (!k.Restored) {
+                    fs::remove(p);
+                    continue;
+                }
+                fs::copy_file(p, tmp.Path() / (name + ".copy"));
+                fs::rename(tmp.Path() / (name + ".copy"), p);
+            }
+            try {
+                w.Do(*c);
+                ADD_FAILURE() << "the write went into files that are no longer the table's";
+            } catch (const Error& e) {
+                EXPECT_EQ(std::string(e.what()), told);
+            }
+            try {
+                t->Refresh();
+                ADD_FAILURE() << "the refresh did not see it";
+            } catch (const Error& e) {
+                EXPECT_EQ(std::string(e.what()), told);
+            }
+            if (!k.Restored) {
+                EXPECT_TRUE(FilesIn(tmp.Path()).empty()) << "nothing made anew";
+                continue;
+            }
+            // While the old open lives on, a new one has the restored table, whole, and writes into it.
+            auto fresh = Table::Open(tmp.Path(), "GRUPE.DB", OpenMode::Shared);
+            auto fc = fresh->OpenCursor();
+            fc->Insert({Value::Text("C")});
+            std::vector<std::string> keys;
+            for (fc->First(); fc->OnRow(); fc->Next())
+                keys.push_back(fc->Read()[0].AsText());
+            EXPECT_EQ(keys, (std::vector<std::string>{"A", "C"}));
+            EXPECT_THROW(c->Insert({Value::Text("D")}), Error);
+        }
+    }
 }
 
 } // namespace
