@@ -25,6 +25,7 @@
 #include <QFontInfo>
 
 #include <algorithm>
+#include <utility>
 
 namespace kit {
 
@@ -182,6 +183,7 @@ void TDBKeyField::DoEnter() {
     }
     Kit.AdvanceAllowed = true;
     ExitDone = false;
+    keptTyped_ = false;
     if (!Confirming()) look_.Apply(*this, kind_ != Kind::CodeField);
     TextEdited = false;
     Found = false;
@@ -227,6 +229,17 @@ void TDBKeyField::Change() {
     NoteTextChange(*this, Entered, ReadOnly(), DataSet(), TextEdited);
 }
 
+void TDBKeyField::KeepTypedCode(fw::TTable& table, const std::string& typed) {
+    // The files refused the search or the new record: the code stays in the edit, still the user's, for
+    // Enter to try again.
+    fw::Guarded([&] {
+        if (table.State() == fw::dsSetKey) table.Cancel();
+    });
+    ShowCode(typed);
+    TextEdited = true;
+    keptTyped_ = true;
+}
+
 void TDBKeyField::ShowCode(const std::string& code) {
     SetText(code);
     DataLink().ClearModified();
@@ -242,6 +255,8 @@ bool TDBKeyField::WantsKey(std::uint16_t key, fw::Shift shift) const {
 }
 
 void TDBKeyField::KeyPress(std::uint8_t& key) {
+    // Taken before Enter's search, which may keep a code anew.
+    const bool kept = std::exchange(keptTyped_, false);
     HeldOfVisit.KeyRefused(*this, DataSet(), key, SavedFontColorOfVisit);
     if (key == 13) {
         if (Entered) {
@@ -259,7 +274,19 @@ void TDBKeyField::KeyPress(std::uint8_t& key) {
             key = base::Cp1250Upper(key);
         }
     }
+    if (!kept) return fw::DBEdit::KeyPress(key);
+    // A code kept after the files refused it is not the record's: the edit the key starts shows the record
+    // again, and the code typed comes back with its selection.
+    const std::string typed = Text();
+    const int start = SelStart();
+    const int length = SelLength();
     fw::DBEdit::KeyPress(key);
+    if (Text() == typed) return;
+    ShowCode(typed);
+    if (length > 0)
+        setSelection(start, length);
+    else
+        setCursorPosition(start);
 }
 
 bool TDBKeyField::FieldFull() const {
@@ -438,6 +465,7 @@ void TDBKeyField::SearchCode() {
     if (!table || !Analysed) return;
     const RequiredChecksAside aside;
     const bool wasEditing = app::IsEditing(table);
+    const std::string typed = Text();
     Outcome outcome = Outcome::Accepted;
     {
         ControlsHeld controls(table);
@@ -447,7 +475,8 @@ void TDBKeyField::SearchCode() {
             // A refused key assignment sets the outcome before it aborts; an engine failure is told.
             outcome = lastOutcome_;
             controls.Enable(false);
-            fw::ShowException(e);
+            if (outcome == Outcome::Refused && !base::IsSilent(e)) KeepTypedCode(*table, typed);
+            app::TellRefusal(e);
         }
     }
     Found = outcome == Outcome::Accepted || outcome == Outcome::AcceptedExisting;
@@ -652,7 +681,7 @@ TDBKeyField::Outcome TDBKeyField::Create(fw::TTable& table, const std::string& c
             if (OldCode.empty()) app::PostAndAppend(&table);
             // A code the files refused is told and stays in the edit for the user to see.
             ShowCode(refusal.empty() ? OldCode : code);
-            if (!refusal.empty()) app::ShowInfo(refusal);
+            if (!refusal.empty()) app::TellRefusal(refusal);
             return Outcome::Refused;
         }
         outcome = Outcome::AcceptedExisting;

@@ -111,6 +111,7 @@ protected:
     // True, after telling so, when the table left the record the field was entered on while the user typed.
     bool MovedOffUnderField(fw::TTable& table);
     void ShowCode(const std::string& code);
+    void KeepTypedCode(fw::TTable& table, const std::string& typed);
     void WriteKey(fw::TTable& table, const std::string& code);
 
 private:
@@ -132,6 +133,8 @@ private:
 
     Kind kind_;
     Outcome lastOutcome_ = Outcome::Accepted;
+    // The text is a code the files refused, kept for the user (not the record's code).
+    bool keptTyped_ = false;
     fw::TColor SavedFontColorOfVisit = 0;
     // Another station holds the record of this visit.
     HeldRecord HeldOfVisit;

@@ -9,6 +9,7 @@
 #include "app/tables/TableFiles.h"
 #include "base/Files.h"
 #include "base/Text.h"
+#include "base/Told.h"
 #include "fw/db/DataSource.h"
 
 #include <vector>
@@ -48,6 +49,8 @@ bool WithRetry(fw::TDataSet& dataSet, Op&& op, bool (*retryPossible)(const std::
         } catch (const std::exception& e) {
             if (!retryPossible(e, dataSet)) throw;
             if (tries < SilentPostTries) continue;
+            // The question names the cause: the cause is told.
+            base::RememberTold(e.what());
             if (!AskYesNo(std::string(e.what()) + "\r\n" + RetryQuestion)) return false;
             tries = 0;
         }
@@ -89,13 +92,16 @@ bool IsInsertedRow(fw::TDataSet& dataSet, const InsertMark& mark) {
     return true;
 }
 
-// Posts once on a control's entry; false when refused. Silent: the refusal was told where the post was
-// asked for (the close, the move, the save), and the entry that follows it would tell it a second time.
+// Posts once on a control's entry; false when refused. The refusal is told unless it was told since the
+// user's last key (where the post was asked for: the close, the move, the save that led to this entry).
+// Another station's lock is waited for as any post waits for it, asking after the silent tries.
 bool PostOnEntry(fw::TDataSet& dataSet) {
     try {
+        if (DBMine.MultiUser) return PostWithRetry(dataSet);
         AsPostHelper(dataSet, false, [&] { dataSet.Post(); });
         return true;
-    } catch (const std::exception&) {
+    } catch (const std::exception& e) {
+        TellRefusal(e);
         return false;
     }
 }
@@ -123,7 +129,7 @@ bool PostInsertOrUndo(fw::TDataSet& dataSet) {
         return true;
     } catch (const std::exception& e) {
         UndoInsert(dataSet, mark);
-        if (!base::IsSilent(e)) ShowInfo(e.what());
+        TellRefusal(e);
         return false;
     }
 }
@@ -316,7 +322,8 @@ bool PostOrCancel(fw::TDataSet* dataSet) {
         const InsertMark mark = inserting ? MarkInsert(*dataSet) : InsertMark();
         try {
             AsPostHelper(*dataSet, false, [&] { dataSet->Post(); });
-        } catch (const std::exception&) {
+        } catch (const std::exception& e) {
+            TellRefusal(e);
             if (inserting)
                 UndoInsert(*dataSet, mark);
             else
@@ -368,7 +375,11 @@ void PostEditFlush(fw::TDataSet* dataSet) {
 }
 
 void TellRefusal(const std::exception& e) {
-    if (!base::IsSilent(e)) ShowInfo(e.what());
+    if (!base::IsSilent(e)) TellRefusal(std::string(e.what()));
+}
+
+void TellRefusal(const std::string& text) {
+    if (!base::ToldSinceInput(text)) ShowInfo(text);
 }
 
 void PostEditKeepInsert(fw::TDataSet* dataSet) {

@@ -53,22 +53,23 @@ bool PostInsertAndEdit(fw::TDataSet* dataSet);
 bool StartEdit(fw::TDataSet* dataSet);
 // Whether the record could be put into edit now (a trial edit, cancelled again).
 bool CanEdit(fw::TDataSet* dataSet);
-// Whether the record is held: by another station, or by changes that cannot be posted.
+// Whether the record is held: by another station, or by changes that cannot be posted (the refusal told).
 bool RecordBusy(fw::TDataSet* dataSet);
 // Posts a changed edit of the table's master and of the table; a refusal is told and the record stays in
 // edit.
 void PostPendingEdits(fw::TDataSet* dataSet);
 // Leaves the record (posting or dropping it) and starts a key search on the source's table.
 bool PostAndSetKey(fw::TDataSource* dataSource);
-// Posts or cancels the record; true when the dataset browses afterwards.
+// Posts or cancels the record; true when the dataset browses afterwards. A refused post is told and undone.
 bool PostOrCancel(fw::TDataSet* dataSet);
 // The save action of the code lists: leaves the record and starts a new one.
 bool PostAndAppend(fw::TDataSet* dataSet);
 void PostEditAutoSave(fw::TDataSet* dataSet);
 void PostEditFlush(fw::TDataSet* dataSet);
 // Tells the user why a write was refused (the failure's own text, which names the file and the cause); a
-// silent failure was told already and says nothing more.
+// silent failure, or one told since the user's last key or click, says nothing more.
 void TellRefusal(const std::exception& e);
+void TellRefusal(const std::string& text);
 // Posts an edit (an insert stays open); a refused post is told and the record stays in edit.
 void PostEditKeepInsert(fw::TDataSet* dataSet);
 // Posts the record with the table's insert permission; a failed post is undone and raised again.

@@ -1,6 +1,7 @@
 #include "app/data/Dialogs.h"
 
 #include "base/ProgramState.h"
+#include "base/Told.h"
 
 #include <iostream>
 
@@ -16,6 +17,7 @@ namespace {
 } // namespace
 
 void ShowInfo(const std::string& text) {
+    const base::Telling telling(text);
     if (Dialogs.ShowInfoHook)
         Dialogs.ShowInfoHook(text);
     else if (ShowInfoDefault)

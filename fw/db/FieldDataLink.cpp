@@ -39,6 +39,29 @@ bool TFieldDataLink::Edit() {
     return Editing();
 }
 
+bool TFieldDataLink::EditForTyping(const std::function<void(const std::exception&)>& tell) {
+    try {
+        if (Edit()) return true;
+    } catch (const std::exception& e) {
+        if (base::IsSilent(e)) throw;
+        tell(e);
+    }
+    return refusalTold_;
+}
+
+bool TFieldDataLink::TypingStorable() {
+    if (!refusalTold_ || Editing()) return true;
+    bool editing = false;
+    try {
+        // The files may take the write again by now.
+        editing = Edit();
+    } catch (const std::exception&) {
+    }
+    if (editing) return true;
+    Reset();
+    return false;
+}
+
 void TFieldDataLink::Reset() {
     RecordChanged(nullptr);
 }

@@ -5,6 +5,7 @@
 
 #include "fw/db/DataSource.h"
 
+#include <exception>
 #include <functional>
 #include <string>
 
@@ -29,6 +30,13 @@ public:
     bool Edit();
     // The control is entered: the next refusal is told again.
     void ForgetRefusal() { refusalTold_ = false; }
+    // For a key that changes the control's text: whether the control takes it. The first refusal of the edit
+    // in the visit is handed to tell; after a refusal with a word the keys are taken all the same, so what
+    // the user types stays on screen (it cannot be stored: see TypingStorable).
+    bool EditForTyping(const std::function<void(const std::exception&)>& tell);
+    // For the control's update of the field: false when the record could not be put into edit in this visit
+    // (the refusal was told at the first key); the field's value is then shown again.
+    bool TypingStorable();
     // Drops the control's pending text and shows the field again.
     void Reset();
 

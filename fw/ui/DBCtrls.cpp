@@ -40,7 +40,12 @@ void DBEdit::DataChange() {
 }
 
 void DBEdit::UpdateData() {
-    if (TField* f = Field()) f->SetText(Text());
+    TField* f = Field();
+    if (f && link_.TypingStorable()) f->SetText(Text());
+}
+
+bool DBEdit::TakesTyping() {
+    return link_.EditForTyping([](const std::exception& e) { ShowException(e); });
 }
 
 void DBEdit::Change() {
@@ -51,14 +56,14 @@ void DBEdit::Change() {
 void DBEdit::KeyDown(std::uint16_t& key, Shift shift) {
     Edit::KeyDown(key, shift);
     if (key == VK_DELETE || (key == VK_INSERT && shift == ssShift))
-        if (!link_.Edit()) key = 0;
+        if (!TakesTyping()) key = 0;
 }
 
 void DBEdit::KeyPress(std::uint8_t& key) {
     Edit::KeyPress(key);
     // Backspace, Ctrl+V, Ctrl+X and every printable character change the text: the record goes into edit.
     if (key == 8 || key == 22 || key == 24 || key >= 32) {
-        if (!link_.Edit()) key = 0;
+        if (!TakesTyping()) key = 0;
     } else if (key == 27) {
         link_.Reset();
         SelectAll();

@@ -56,6 +56,9 @@ protected:
     virtual void DataChange();
     // Writes the shown text into the field.
     virtual void UpdateData();
+    // A key that changes the text: the record goes into edit; a refusal is told once a visit and the key
+    // taken all the same (what is typed stays on screen).
+    bool TakesTyping();
     // Shows a text. The same text again changes nothing, except that an empty text still runs Change on a
     // control whose Tag is 55 (the name edits follow every record that way).
     void ShowText(const std::string& text);

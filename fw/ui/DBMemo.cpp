@@ -56,7 +56,12 @@ void DBMemo::DataChange() {
 }
 
 void DBMemo::UpdateData() {
-    if (TField* f = Field()) f->SetText(WithBreaks(Text(), "\n", "\r\n"));
+    TField* f = Field();
+    if (f && link_.TypingStorable()) f->SetText(WithBreaks(Text(), "\n", "\r\n"));
+}
+
+bool DBMemo::TakesTyping() {
+    return link_.EditForTyping([](const std::exception& e) { ShowException(e); });
 }
 
 void DBMemo::Change() {
@@ -68,9 +73,9 @@ void DBMemo::Change() {
 void DBMemo::KeyDown(std::uint16_t& key, Shift shift) {
     Memo::KeyDown(key, shift);
     if (key == VK_DELETE || (key == VK_INSERT && shift == ssShift)) {
-        if (!link_.Edit()) key = 0;
+        if (!TakesTyping()) key = 0;
     } else if (key == VK_TAB && shift == ssCtrl) {
-        if (link_.Edit()) insertPlainText(QStringLiteral("\t"));
+        if (TakesTyping()) insertPlainText(QStringLiteral("\t"));
         key = 0;
     }
 }
@@ -80,10 +85,10 @@ void DBMemo::KeyPress(std::uint8_t& key) {
     // Backspace, Enter, Ctrl+V, Ctrl+X and every printable character change the text.
     if (key == 13 && WantReturns) {
         // A plain line break whatever the shift (the widget would make Shift+Enter a soft one).
-        if (link_.Edit()) insertPlainText(QStringLiteral("\n"));
+        if (TakesTyping()) insertPlainText(QStringLiteral("\n"));
         key = 0;
     } else if (key == 8 || key == 22 || key == 24 || key >= 32) {
-        if (!link_.Edit()) key = 0;
+        if (!TakesTyping()) key = 0;
     } else if (key == 27) {
         link_.Reset();
         key = 0;

@@ -29,6 +29,9 @@ protected:
     void Change() override;
     virtual void DataChange();
     virtual void UpdateData();
+    // A key that changes the text: the record goes into edit; a refusal is told once a visit and the key
+    // taken all the same (what is typed stays on screen).
+    bool TakesTyping();
 
 private:
     void ShowText(const std::string& text);

@@ -2,12 +2,12 @@
 
 #include "base/Exceptions.h"
 #include "base/ProgramState.h"
+#include "base/Told.h"
 
 #include <algorithm>
 #include <QApplication>
 #include <QMessageBox>
 #include <QMetaObject>
-#include <set>
 
 namespace fw {
 
@@ -23,11 +23,10 @@ BeepHook& beepHook() {
     return hook;
 }
 
-// The failures posted from where no box may open, and what was told since the user's last input.
+// The failures posted from where no box may open (what was told since the user's last input is shared with
+// the data layer's boxes: base/Told.h).
 struct Posted {
     std::vector<std::string> Waiting;
-    std::vector<std::string> OnScreen;
-    std::set<std::string> Told;
     bool ShowQueued = false;
     int NoBoxes = 0;
 };
@@ -57,9 +56,7 @@ MessageHook SetMessageHook(MessageHook hook) {
 }
 
 void ShowMessage(const std::string& text) {
-    Posted& p = posted();
-    p.Told.insert(text);
-    p.OnScreen.push_back(text);
+    const base::Telling telling(text);
     // A failure while showing a failure must not escape either.
     try {
         if (messageHook())
@@ -69,19 +66,18 @@ void ShowMessage(const std::string& text) {
                                  QString::fromStdString(text));
     } catch (...) {
     }
-    p.OnScreen.pop_back();
 }
 
 void ShowException(const std::exception& e) {
     if (base::IsSilent(e)) return;
     // Nothing is told twice over itself (a handler run again inside the box's own loop).
-    if (contains(posted().OnScreen, e.what())) return;
+    if (base::OnScreen(e.what())) return;
     ShowMessage(e.what());
 }
 
 void PostMessage(const std::string& text) {
     Posted& p = posted();
-    if (contains(p.Waiting, text) || contains(p.OnScreen, text) || p.Told.count(text)) return;
+    if (contains(p.Waiting, text) || base::ToldSinceInput(text)) return;
     p.Waiting.push_back(text);
     if (p.ShowQueued || !qApp) return;
     p.ShowQueued = true;
@@ -113,9 +109,7 @@ void ShowPostedMessages() {
 }
 
 void UserInputArrived() {
-    Posted& p = posted();
-    // The key that closes a box is no new input for the form behind it.
-    if (p.OnScreen.empty()) p.Told.clear();
+    base::InputArrived();
 }
 
 NoBoxesHere::NoBoxesHere() noexcept {

@@ -261,6 +261,7 @@ TEST_F(KeyFieldTest, AnEngineFailureDuringACodeSearchIsShownAndTheFormLivesOn) {
     EXPECT_EQ(Shown(), (std::vector<std::string>{"Indeks ne postoji (SIFRE.DB)"}))
         << "the failure is told once, not swallowed";
     EXPECT_EQ(form->ActiveControl(), form->eSifra) << "the code was not settled";
+    EXPECT_EQ(form->eSifra->Text(), "B2") << "the code typed stays for another try";
     // The controls follow the table again: the next search works.
     form->eSifra->SelectAll();
     Type("A3");

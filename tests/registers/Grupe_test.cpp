@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <filesystem>
 #include <functional>
 #include <unistd.h>
 
@@ -195,22 +196,30 @@ namespace regtest {
 namespace {
 
 // Every way a write of the user's reaches the group file (a name typed and the form closed, a name typed
-// and the next record asked for, a new code with "Da", a code deleted), under every refusal the files can
-// give (read-only, full disk, failing medium, vanished, a record another open holds): the user is told the
-// cause in Croatian, the post-retry question names it, nothing is stored, and what was typed stays shown.
+// and the next record asked for, a name typed and another field entered, alone and among stations, a post
+// the program makes for itself, keys typed into a file it may not write, a new code with "Da", a code
+// deleted), under every refusal the files can give (read-only, full disk, failing medium, vanished, a record
+// another open holds, the files deleted or replaced by others under the open): the user is told the cause in
+// Croatian once, the post-retry question names it, nothing is stored, and what was typed stays shown.
 TEST_F(GrupeTest, EveryRefusedWriteIsToldWithItsCauseAndKeepsWhatWasTyped) {
+    namespace fs = std::filesystem;
+    enum class Under { Simulated, Deleted, Replaced };
     struct Kind {
         const char* Name;
-        int Error; // 0: another open holds the record
+        int Error; // 0: another open holds the record, or the files went under the open
         // The cause the message names (alternatives separated by "|").
         std::string Cause;
+        Under How = Under::Simulated;
     };
+    const std::string gone = "Datoteka tablice GRUPE.DB više ne postoji ili je zamijenjena";
     // The read-only file last: the tables it opens stay read-only for the rest of the run.
     const std::vector<Kind> kinds = {
         {"full disk", ENOSPC, "disk je pun"},
         {"failing medium", EIO, "greška ulaza/izlaza na disku"},
         {"vanished", ENOENT, "ne postoji"},
         {"record lock", 0, "Slog je zaključan (GRUPE.DB)"},
+        {"deleted", 0, gone, Under::Deleted},
+        {"replaced", 0, gone, Under::Replaced},
         {"read-only", EACCES, "samo za čitanje|pristup nije dopušten"},
     };
     using Form = registers::TSifarnikGrupaArtikli;
@@ -222,12 +231,17 @@ TEST_F(GrupeTest, EveryRefusedWriteIsToldWithItsCauseAndKeepsWhatWasTyped) {
         std::function<void(Form&)> Write;
         std::function<std::string(Form&)> Shown;
         const char* Expected; // "" the group shown before
+        bool MultiUser = false;
     };
     const auto typeName = [&](Form& f) {
         f.eNaziv->SetFocus();
         Type(f, "Okovi");
     };
     const auto name = [](Form& f) { return f.eNaziv->Text(); };
+    const auto enterAgain = [](Form& f) {
+        f.eSifra->SetFocus();
+        f.eNaziv->SetFocus();
+    };
     const std::vector<Road> roads = {
         {"typed, Esc", typeName, [&](Form& f) { Press(f, Qt::Key_Escape); }, name, "Okovi"},
         {"typed, next record", typeName,
@@ -236,6 +250,12 @@ TEST_F(GrupeTest, EveryRefusedWriteIsToldWithItsCauseAndKeepsWhatWasTyped) {
              Press(f, Qt::Key_Return);
          },
          name, "Okovi"},
+        // The entry of a field posts what the fields before it left in the record.
+        {"typed, field entered", typeName, enterAgain, name, "Okovi"},
+        {"typed, field entered, stations", typeName, enterAgain, name, "Okovi", true},
+        // The program's own post of a record (a renumbering, a total): told, and the record undone.
+        {"post or cancel", typeName, [](Form& f) { app::PostOrCancel(f.tTable); }, name, "Trake"},
+        {"keys into the file", nullptr, typeName, name, "Okovi"},
         {"new code", nullptr,
          [&](Form& f) {
              Press(f, Qt::Key_End, Qt::ControlModifier);
@@ -244,7 +264,8 @@ TEST_F(GrupeTest, EveryRefusedWriteIsToldWithItsCauseAndKeepsWhatWasTyped) {
              Type(f, "Z9");
              Press(f, Qt::Key_Return);
          },
-         [](Form& f) { return f.eSifra->Text(); }, "Z9"},
+         // The code stays in the edit, and the focus with it.
+         [&](Form& f) { return f.eSifra->Text() + " in " + ActiveName(f); }, "Z9 in eSifra"},
         {"delete", nullptr,
          [&](Form& f) {
              f.eSifra->SetFocus();
@@ -263,13 +284,38 @@ TEST_F(GrupeTest, EveryRefusedWriteIsToldWithItsCauseAndKeepsWhatWasTyped) {
             from = bar + 1;
         }
     };
+    const fs::path global = app::WBegin.GlobalFolder;
+    const fs::path kept = global / "kept";
+    const auto groupFiles = [&] {
+        std::vector<fs::path> files;
+        for (const auto& e : fs::directory_iterator(global))
+            if (e.is_regular_file() && base::UpperCase(e.path().filename().string()).rfind("GRUPE.", 0) == 0)
+                files.push_back(e.path());
+        return files;
+    };
+    // Another station or a restore takes the files away under the open, or puts copies in their place.
+    const auto takeFiles = [&](Under how) {
+        fs::create_directories(kept);
+        for (const fs::path& p : groupFiles()) {
+            fs::copy_file(p, kept / p.filename(), fs::copy_options::overwrite_existing);
+            if (how == Under::Deleted) {
+                fs::remove(p);
+                continue;
+            }
+            fs::copy_file(p, p.string() + ".copy");
+            fs::rename(p.string() + ".copy", p);
+        }
+    };
     for (const Kind& kind : kinds) {
         for (const Road& road : roads) {
+            const std::string roadName = road.Name;
             // A record the form holds in edit, or a new one, is no record another open can hold; a file
-            // read-only from the start takes no typing at all.
-            if (!kind.Error && std::string(road.Name) != "delete") continue;
+            // read-only from the start takes no typing into a record, and only it refuses the keys.
+            if (kind.Name == std::string("record lock") && roadName != "delete") continue;
             if (kind.Error == EACCES && road.Typed) continue;
+            if ((kind.Error == EACCES) != (roadName == "keys into the file")) continue;
             SCOPED_TRACE(std::string(kind.Name) + " / " + road.Name);
+            app::DBMine.MultiUser = road.MultiUser;
             RefusingGroupFiles files;
             base::ScopedFileSystem scoped(files);
             if (kind.Error == EACCES) files.Refuse(kind.Error);
@@ -280,14 +326,16 @@ TEST_F(GrupeTest, EveryRefusedWriteIsToldWithItsCauseAndKeepsWhatWasTyped) {
             form->tTable->Last();
             const std::string current = form->tTable->FieldByName("Sifra").AsString();
             dialogs.Calls.clear();
+            dialogs.ClearAnswers();
             if (road.Typed) road.Typed(*form);
             kit::TMyTable holder;
-            if (!kind.Error) {
+            if (kind.Name == std::string("record lock")) {
                 Setup(holder, "Global", "GRUPE.DB");
                 holder.Open();
                 holder.Last();
                 holder.Edit();
             }
+            if (kind.How != Under::Simulated) takeFiles(kind.How);
             files.Refuse(kind.Error);
             road.Write(*form);
             const std::vector<std::string> told = dialogs.Texts();
@@ -312,6 +360,11 @@ TEST_F(GrupeTest, EveryRefusedWriteIsToldWithItsCauseAndKeepsWhatWasTyped) {
             // Opened afresh for the next case, its tables too.
             delete form;
             Grupe.SifarnikGrupaArtikli = nullptr;
+            app::DBMine.MultiUser = false;
+            if (kind.How == Under::Deleted)
+                for (const auto& e : fs::directory_iterator(kept))
+                    fs::copy_file(e.path(), global / e.path().filename(),
+                                  fs::copy_options::overwrite_existing);
             EXPECT_EQ(Groups(), stored);
         }
     }
