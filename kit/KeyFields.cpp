@@ -595,16 +595,26 @@ bool TDBKeyField::MovedOffUnderField(fw::TTable& table) {
         return false;
     if (table.State() == fw::dsBrowse) table.Refresh();
     const bool onRecord = app::HasRecords(&table);
-    if (onRecord && table.FieldByName(DataField()).AsString() == OldCode) return false;
+    const std::string shown = onRecord ? table.FieldByName(DataField()).AsString() : std::string();
+    if (onRecord && shown == OldCode) return false;
+    // Nothing typed over the record that went (the user only leaves, after another control's edit was
+    // refused, say): the visit goes on from the record shown, and the leave with it.
+    const bool typed = TextEdited || Text() != shown;
     // The first key typed may have been refused already, with the word.
-    if (RefusalsTold(table) == RefusalsAtEntry) app::ShowInfo(RecordDeletedText);
-    OldCode = onRecord ? table.FieldByName(DataField()).AsString() : std::string();
+    const bool told = RefusalsTold(table) != RefusalsAtEntry;
+    StartOver(table);
+    if (!typed) return false;
+    if (!told) app::ShowInfo(RecordDeletedText);
+    return true;
+}
+
+void TDBKeyField::StartOver(fw::TTable& table) {
+    OldCode = app::HasRecords(&table) ? table.FieldByName(DataField()).AsString() : std::string();
     RefusalsAtEntry = RefusalsTold(table);
     EntryText = OldCode;
     TextEdited = false;
     ShowCode(OldCode);
     SelectAll();
-    return true;
 }
 
 TDBKeyField::Outcome TDBKeyField::Create(fw::TTable& table, const std::string& code,
@@ -696,6 +706,11 @@ void TDBKeyField::DeleteCode() {
         } catch (const std::exception& e) {
             controls.Enable(false);
             fw::ShowException(e);
+            // A delete refused because the record had gone leaves the table on another one: the code shown
+            // is that record's, never the gone one's written into it.
+            if (app::HasRecords(table) && table->State() == fw::dsBrowse &&
+                table->FieldByName(DataField()).AsString() != OldCode)
+                StartOver(*table);
         }
     }
     LeaveKey();
@@ -706,6 +721,11 @@ void TDBKeyField::LeaveKey() {
     ExitDone = true;
     fw::TTable* table = Table();
     try {
+        // Another control's edit, refused because another station's delete took the record away, left the
+        // table on a neighbour: the code put back on leaving is the neighbour's own, never the gone one's.
+        if (table && !Found && app::DBMine.MultiUser && !OldCode.empty() && table->State() == fw::dsBrowse &&
+            app::HasRecords(table) && table->FieldByName(DataField()).AsString() != OldCode)
+            StartOver(*table);
         if (table) {
             if (Text().empty()) {
                 if (!OldCode.empty()) {

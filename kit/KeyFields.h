@@ -110,6 +110,8 @@ protected:
     Outcome Create(fw::TTable& table, const std::string& code, const std::function<void()>& enableControls);
     // True, after telling so, when the table left the record the field was entered on while the user typed.
     bool MovedOffUnderField(fw::TTable& table);
+    // The visit goes on from the record the table shows now, as if entered there.
+    void StartOver(fw::TTable& table);
     void ShowCode(const std::string& code);
     void WriteKey(fw::TTable& table, const std::string& code);
 

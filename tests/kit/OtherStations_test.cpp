@@ -183,8 +183,26 @@ TEST_F(OtherStationTest, NoRoadIntoAnEditLandsOnTheRecordThatMovedUp) {
         if (road.MayCreate)
             std::erase_if(rows, [](const std::string& r) { return r != "A1=Prvi" && r != "A5=Peti"; });
         EXPECT_EQ(rows, (std::vector<std::string>{"A1=Prvi", "A5=Peti"}));
-        // The form shows the record it stands on now.
+        // The form shows the record it stands on now, and the user's next try on it is taken and stored.
         EXPECT_EQ(form->eNaziv->Text(), T().FieldByName("Naziv").AsString());
+        const std::string fresh = Code();
+        EXPECT_EQ(form->eSifra->Text(), fresh);
+        dialogs.Calls.clear();
+        dialogs.ClearAnswers();
+        form->eNaziv->SetFocus();
+        Type("Z");
+        Press(Qt::Key_Return);
+        form->eSifra->SetFocus();
+        EXPECT_TRUE(Shown().empty());
+        EXPECT_EQ(T().FieldByName("Naziv").AsString(), "Z");
+        if (T().State() == fw::dsEdit) T().Post();
+        std::vector<std::string> stored = Rows();
+        std::erase(rows, fresh + "=" + (fresh == "A1" ? "Prvi" : "Peti"));
+        rows.push_back(fresh + "=Z");
+        std::sort(rows.begin(), rows.end());
+        if (road.MayCreate)
+            std::erase_if(stored, [&](const std::string& r) { return r.starts_with("NOVI="); });
+        EXPECT_EQ(stored, rows) << "only the fresh record took the name";
     }
 }
 
