@@ -309,10 +309,12 @@ protected:
                 t->SetDatabaseName("Global");
                 t->SetTableName("GRUPE.DB");
                 t->SetIndexFieldNames("Code");
+                t->FreeToModify = true;
                 source->SetDataSet(t);
                 c->SetLookupSource(source);
                 c->SetLookupField("Code");
                 c->SetLookupDisplay("Sifra");
+                c->DisplayName = "Grupa";
             };
             lookup(new kit::TDBLookupField(&f, &f), "cGrupa");
             lookup(new kit::TDBJustLookup(&f, &f), "cGrupa2");
@@ -324,6 +326,8 @@ protected:
             check->SetValueUnchecked("N");
         }));
         fwtest::ShowActive(*form);
+        for (fw::TDataSource& source : sources)
+            if (!source.DataSet()->Active()) source.DataSet()->Open();
         form->eSifra->SetFocus();
         Type("A3");
         Press(Qt::Key_Return);
