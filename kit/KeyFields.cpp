@@ -608,6 +608,10 @@ bool TDBKeyField::MovedOffUnderField(fw::TTable& table) {
     return true;
 }
 
+void TDBKeyField::StartOverOnRecordShown() {
+    if (fw::TTable* table = Table(); table && Entered) StartOver(*table);
+}
+
 void TDBKeyField::StartOver(fw::TTable& table) {
     OldCode = app::HasRecords(&table) ? table.FieldByName(DataField()).AsString() : std::string();
     RefusalsAtEntry = RefusalsTold(table);

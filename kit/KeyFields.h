@@ -84,6 +84,9 @@ public:
     // Settles the typed code: search, creation, rename or restore; never throws.
     void SearchCode() override;
     bool TakePending() override;
+    // The visit goes on from the record the table shows now (another station changed or deleted the one
+    // the field was entered on).
+    void StartOverOnRecordShown();
     // Deletes the record of the current code after the question.
     void DeleteCode();
     // The end of a visit: an unconfirmed code is undone, the look restored, OnExit and OnExitChanged fired.

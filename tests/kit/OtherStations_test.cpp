@@ -341,14 +341,21 @@ protected:
 
 // Another station edits the record shown, from before the user enters a control or only after: the first key
 // that would change the record tells the lock once, the keys after it say nothing more, and nothing changes.
+// Another station that changed the record after the entry: the first key tells so, the visit starts over on
+// the fresh record (the next key replaces its value, a leave puts back the fresh value, not the old one).
 TEST_F(HeldRecordTest, EveryControlTellsTheLockAtTheFirstRefusedKeyOnce) {
     struct Kind {
         const char* Control;
-        QString Keys; // typed twice; " " ticks a check box
+        QString Keys;            // typed twice; " " ticks a check box
+        std::string AfterChange; // shown once Keys were typed over the changed record ("" for the check box)
+        const char* StoredAfterChange; // the record once the control is left
     };
     const std::vector<Kind> kinds = {
-        {"eIme", "XY"},    {"eNaziv", "XY"},  {"eGrupaBroj", "12"}, {"cGrupa", "G2"},
-        {"cGrupa2", "G2"}, {"cGrupa3", "G2"}, {"mOpis", "XY"},      {"xNaziv", " "},
+        {"eIme", "XY", "Y", "A3=Novo/2/PP"},       {"eNaziv", "XY", "Y", "A3=Y/2/PP"},
+        {"eGrupaBroj", "13", "3", "A3=Novo/3/PP"}, {"cGrupa", "G1", "1", "A3=Novo/2/PP"},
+        {"cGrupa2", "G1", "1", "A3=Novo/2/PP"},    {"cGrupa3", "G1", "1", "A3=Novo/2/PP"},
+        {"mOpis", "XY", "YPP", "A3=Novo/2/YPP"}, // a memo is entered with the caret at its start
+        {"xNaziv", " ", "", "A3=Novo/2/PP"},
     };
     const std::vector<std::string> before = Records();
     const std::string lockText = "Slog je zaključan (SIFRE.DB)";
@@ -374,6 +381,44 @@ TEST_F(HeldRecordTest, EveryControlTellsTheLockAtTheFirstRefusedKeyOnce) {
             EXPECT_EQ(Shown(), (std::vector<std::string>{lockText})) << "leaving says nothing more";
             EXPECT_EQ(Records(), before);
         }
+    }
+    for (const Kind& kind : kinds) {
+        SCOPED_TRACE(std::string(kind.Control) + ", changed after the entry");
+        fw::Control* control = Named(kind.Control);
+        form->eSifra->SetFocus();
+        ASSERT_EQ(Code(), "A3");
+        dialogs.Calls.clear();
+        control->SetFocus();
+        OtherStation([](fw::TTable& other) {
+            other.Edit();
+            other.FieldByName("Naziv").SetAsString("Novo");
+            other.FieldByName("Grupa").SetAsInteger(2);
+            other.FieldByName("Opis").SetAsString("PP");
+            other.Post();
+        });
+        Type(kind.Keys);
+        EXPECT_EQ(Shown(), (std::vector<std::string>{kit::RecordChangedText}));
+        if (!kind.AfterChange.empty()) {
+            QWidget* typedInto = fwtest::FocusTarget(*form);
+            const QString shown =
+                typedInto->property(typedInto->inherits("QPlainTextEdit") ? "plainText" : "text").toString();
+            EXPECT_EQ(shown.toStdString(), kind.AfterChange)
+                << "the key after the refusal replaces the fresh value";
+        }
+        form->eSifra->SetFocus();
+        if (T().State() == fw::dsEdit) T().Post(); // what the leave wrote, stored as the next post stores it
+        const std::vector<std::string> expected = {"A1=Prvi//", kind.StoredAfterChange, "A5=Peti//"};
+        EXPECT_EQ(Records(), expected);
+        EXPECT_EQ(Shown(), (std::vector<std::string>{kit::RecordChangedText}));
+        OtherStation([](fw::TTable& other) {
+            other.Edit();
+            other.FieldByName("Naziv").SetAsString("N");
+            other.FieldByName("Grupa").Clear();
+            other.FieldByName("Opis").SetAsString("");
+            other.Post();
+        });
+        form->tSifre->Refresh();
+        ASSERT_EQ(Records(), before);
     }
 }
 
