@@ -259,7 +259,22 @@ void TDBKeyField::KeyPress(std::uint8_t& key) {
             key = base::Cp1250Upper(key);
         }
     }
-    fw::DBEdit::KeyPress(key);
+    if (StartedOverAfterRefusal([&] { fw::DBEdit::KeyPress(key); })) key = 0;
+}
+
+bool TDBKeyField::StartedOverAfterRefusal(const std::function<void()>& handle) {
+    try {
+        handle();
+        return false;
+    } catch (const std::exception& e) {
+        // The key would have put the record into edit and was refused with a word (another station deleted
+        // or changed it, and it is shown afresh): the visit starts over on the record shown, its code
+        // selected, so the next key replaces it and a code typed then is settled against that record.
+        fw::TTable* table = Table();
+        if (!base::IsSilent(e) || !Entered || !table || table->State() != fw::dsBrowse) throw;
+        StartOver(*table);
+        return true;
+    }
 }
 
 bool TDBKeyField::FieldFull() const {
@@ -328,7 +343,7 @@ void TDBKeyField::KeyDown(std::uint16_t& key, fw::Shift shift) {
             key = 0;
         }
     }
-    fw::DBEdit::KeyDown(key, shift);
+    if (StartedOverAfterRefusal([&] { fw::DBEdit::KeyDown(key, shift); })) key = 0;
 }
 
 void TDBKeyField::ExitBeforeArrow() {

@@ -119,6 +119,9 @@ protected:
     void WriteKey(fw::TTable& table, const std::string& code);
 
 private:
+    // Runs the edit's own key handling; true when the table refused the key because the record shown went
+    // away or changed, and the visit started over on the record shown.
+    bool StartedOverAfterRefusal(const std::function<void()>& handle);
     void StepBack(fw::TTable& table);
     void StepForward(fw::TTable& table);
     // Drops an unconfirmed typed code (only the key field) or posts the record's edit.

@@ -126,10 +126,14 @@ TEST_F(OtherStationTest, NoRoadIntoAnEditLandsOnTheRecordThatMovedUp) {
          }},
         {"key field rename",
          [&] {
+             // The first key is refused with the word; the rest is a code typed over the record shown, and
+             // the questions about it name that record: the user declines its rename.
              dialogs.Answer(false); // no new code
-             dialogs.Answer(true);  // change the code
+             dialogs.Answer(false); // no change of the code shown
              Type("NOVI");
+             EXPECT_EQ(form->eSifra->Text(), "OVI") << "the keys after the refusal replace the code shown";
              Press(Qt::Key_Return);
+             EXPECT_EQ(Asked().back(), "Staro " + Code() + ">OVI");
              form->eNaziv->SetFocus();
          }},
         {"key field create",
@@ -351,9 +355,13 @@ TEST_F(HeldRecordTest, EveryControlTellsTheLockAtTheFirstRefusedKeyOnce) {
         const char* StoredAfterChange; // the record once the control is left
     };
     const std::vector<Kind> kinds = {
-        {"eIme", "XY", "Y", "A3=Novo/2/PP"},       {"eNaziv", "XY", "Y", "A3=Y/2/PP"},
-        {"eGrupaBroj", "13", "3", "A3=Novo/3/PP"}, {"cGrupa", "G1", "1", "A3=Novo/2/PP"},
-        {"cGrupa2", "G1", "1", "A3=Novo/2/PP"},    {"cGrupa3", "G1", "1", "A3=Novo/2/PP"},
+        {"eSifra", "XY", "Y", "A3=Novo/2/PP"},
+        {"eIme", "XY", "Y", "A3=Novo/2/PP"},
+        {"eNaziv", "XY", "Y", "A3=Y/2/PP"},
+        {"eGrupaBroj", "13", "3", "A3=Novo/3/PP"},
+        {"cGrupa", "G1", "1", "A3=Novo/2/PP"},
+        {"cGrupa2", "G1", "1", "A3=Novo/2/PP"},
+        {"cGrupa3", "G1", "1", "A3=Novo/2/PP"},
         {"mOpis", "XY", "YPP", "A3=Novo/2/YPP"}, // a memo is entered with the caret at its start
         {"xNaziv", " ", "", "A3=Novo/2/PP"},
     };
@@ -405,7 +413,7 @@ TEST_F(HeldRecordTest, EveryControlTellsTheLockAtTheFirstRefusedKeyOnce) {
             EXPECT_EQ(shown.toStdString(), kind.AfterChange)
                 << "the key after the refusal replaces the fresh value";
         }
-        form->eSifra->SetFocus();
+        (control == form->eSifra ? static_cast<fw::Control*>(form->eNaziv) : form->eSifra)->SetFocus();
         if (T().State() == fw::dsEdit) T().Post(); // what the leave wrote, stored as the next post stores it
         const std::vector<std::string> expected = {"A1=Prvi//", kind.StoredAfterChange, "A5=Peti//"};
         EXPECT_EQ(Records(), expected);
