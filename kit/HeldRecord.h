@@ -23,7 +23,8 @@ public:
         Show(control, savedFontColor);
         return true;
     }
-    // A character typed in a visit begun by Enter: true (the key zeroed) when the record is held, the first
+    // A character typed in a visit begun by Enter (the control's StartOverOnRecordShown() runs when the
+    // record shown was refused and shown afresh): true (the key zeroed) when the record is held, the first
     // such key telling the lock. The first key that would change a record this station is not editing yet
     // asks for it once, so a lock taken after the entry is found there.
     template <class C>
@@ -40,7 +41,11 @@ public:
                 Show(control, savedFontColor);
                 Tell(refusal);
                 break;
-            case Answer::RefusedSilently: // told by the refusal itself (the record went away, say)
+            case Answer::RefusedSilently:
+                // Told by the refusal itself (the record went away or changed, say), which showed the fresh
+                // record: the visit starts over on it, as if entered there (a leave puts back its value,
+                // never the one the visit began with), its value selected so the next key replaces it.
+                control.StartOverOnRecordShown();
                 key = 0;
                 return true;
             }

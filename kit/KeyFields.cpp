@@ -274,19 +274,40 @@ void TDBKeyField::KeyPress(std::uint8_t& key) {
             key = base::Cp1250Upper(key);
         }
     }
-    if (!kept) return fw::DBEdit::KeyPress(key);
+    if (!kept) {
+        if (StartedOverAfterRefusal([&] { fw::DBEdit::KeyPress(key); })) key = 0;
+        return;
+    }
     // A code kept after the files refused it is not the record's: the edit the key starts shows the record
     // again, and the code typed comes back with its selection.
     const std::string typed = Text();
     const int start = SelStart();
     const int length = SelLength();
-    fw::DBEdit::KeyPress(key);
+    if (StartedOverAfterRefusal([&] { fw::DBEdit::KeyPress(key); })) {
+        key = 0;
+        return;
+    }
     if (Text() == typed) return;
     ShowCode(typed);
     if (length > 0)
         setSelection(start, length);
     else
         setCursorPosition(start);
+}
+
+bool TDBKeyField::StartedOverAfterRefusal(const std::function<void()>& handle) {
+    try {
+        handle();
+        return false;
+    } catch (const std::exception& e) {
+        // The key would have put the record into edit and was refused with a word (another station deleted
+        // or changed it, and it is shown afresh): the visit starts over on the record shown, its code
+        // selected, so the next key replaces it and a code typed then is settled against that record.
+        fw::TTable* table = Table();
+        if (!base::IsSilent(e) || !Entered || !table || table->State() != fw::dsBrowse) throw;
+        StartOver(*table);
+        return true;
+    }
 }
 
 bool TDBKeyField::FieldFull() const {
@@ -355,7 +376,7 @@ void TDBKeyField::KeyDown(std::uint16_t& key, fw::Shift shift) {
             key = 0;
         }
     }
-    fw::DBEdit::KeyDown(key, shift);
+    if (StartedOverAfterRefusal([&] { fw::DBEdit::KeyDown(key, shift); })) key = 0;
 }
 
 void TDBKeyField::ExitBeforeArrow() {
@@ -624,16 +645,30 @@ bool TDBKeyField::MovedOffUnderField(fw::TTable& table) {
         return false;
     if (table.State() == fw::dsBrowse) table.Refresh();
     const bool onRecord = app::HasRecords(&table);
-    if (onRecord && table.FieldByName(DataField()).AsString() == OldCode) return false;
+    const std::string shown = onRecord ? table.FieldByName(DataField()).AsString() : std::string();
+    if (onRecord && shown == OldCode) return false;
+    // Nothing typed over the record that went (the user only leaves, after another control's edit was
+    // refused, say): the visit goes on from the record shown, and the leave with it.
+    const bool typed = TextEdited || Text() != shown;
     // The first key typed may have been refused already, with the word.
-    if (RefusalsTold(table) == RefusalsAtEntry) app::ShowInfo(RecordDeletedText);
-    OldCode = onRecord ? table.FieldByName(DataField()).AsString() : std::string();
+    const bool told = RefusalsTold(table) != RefusalsAtEntry;
+    StartOver(table);
+    if (!typed) return false;
+    if (!told) app::ShowInfo(RecordDeletedText);
+    return true;
+}
+
+void TDBKeyField::StartOverOnRecordShown() {
+    if (fw::TTable* table = Table(); table && Entered) StartOver(*table);
+}
+
+void TDBKeyField::StartOver(fw::TTable& table) {
+    OldCode = app::HasRecords(&table) ? table.FieldByName(DataField()).AsString() : std::string();
     RefusalsAtEntry = RefusalsTold(table);
     EntryText = OldCode;
     TextEdited = false;
     ShowCode(OldCode);
     SelectAll();
-    return true;
 }
 
 TDBKeyField::Outcome TDBKeyField::Create(fw::TTable& table, const std::string& code,
@@ -725,6 +760,11 @@ void TDBKeyField::DeleteCode() {
         } catch (const std::exception& e) {
             controls.Enable(false);
             fw::ShowException(e);
+            // A delete refused because the record had gone leaves the table on another one: the code shown
+            // is that record's, never the gone one's written into it.
+            if (app::HasRecords(table) && table->State() == fw::dsBrowse &&
+                table->FieldByName(DataField()).AsString() != OldCode)
+                StartOver(*table);
         }
     }
     LeaveKey();
@@ -735,6 +775,11 @@ void TDBKeyField::LeaveKey() {
     ExitDone = true;
     fw::TTable* table = Table();
     try {
+        // Another control's edit, refused because another station's delete took the record away, left the
+        // table on a neighbour: the code put back on leaving is the neighbour's own, never the gone one's.
+        if (table && !Found && app::DBMine.MultiUser && !OldCode.empty() && table->State() == fw::dsBrowse &&
+            app::HasRecords(table) && table->FieldByName(DataField()).AsString() != OldCode)
+            StartOver(*table);
         if (table) {
             if (Text().empty()) {
                 if (!OldCode.empty()) {

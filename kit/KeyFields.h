@@ -84,6 +84,9 @@ public:
     // Settles the typed code: search, creation, rename or restore; never throws.
     void SearchCode() override;
     bool TakePending() override;
+    // The visit goes on from the record the table shows now (another station changed or deleted the one
+    // the field was entered on).
+    void StartOverOnRecordShown();
     // Deletes the record of the current code after the question.
     void DeleteCode();
     // The end of a visit: an unconfirmed code is undone, the look restored, OnExit and OnExitChanged fired.
@@ -110,11 +113,16 @@ protected:
     Outcome Create(fw::TTable& table, const std::string& code, const std::function<void()>& enableControls);
     // True, after telling so, when the table left the record the field was entered on while the user typed.
     bool MovedOffUnderField(fw::TTable& table);
+    // The visit goes on from the record the table shows now, as if entered there.
+    void StartOver(fw::TTable& table);
     void ShowCode(const std::string& code);
     void KeepTypedCode(fw::TTable& table, const std::string& typed);
     void WriteKey(fw::TTable& table, const std::string& code);
 
 private:
+    // Runs the edit's own key handling; true when the table refused the key because the record shown went
+    // away or changed, and the visit started over on the record shown.
+    bool StartedOverAfterRefusal(const std::function<void()>& handle);
     void StepBack(fw::TTable& table);
     void StepForward(fw::TTable& table);
     // Drops an unconfirmed typed code (only the key field) or posts the record's edit.

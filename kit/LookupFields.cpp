@@ -212,6 +212,22 @@ void LookupControl::DoEnter() {
     } catch (const std::exception&) {
         return;
     }
+    TakeVisitValues();
+    if (kind_ == Kind::LookupField || kind_ == Kind::LookupKeyField)
+        fw::Guarded([&] { app::PostEditKeepInsert(own); });
+    Entered = true;
+    EntryText = OldCode;
+    entryValue_ = CodeValue;
+    fw::DBLookupCombo::DoEnter();
+    if (app::Hints.HintFollowFocus) {
+        const auto* table = dynamic_cast<const fw::TTable*>(own);
+        app::ShowFieldHint(this, table ? table->DatabaseName() : std::string(),
+                           table ? table->TableName() : std::string(), DataField());
+    }
+    SelectText();
+}
+
+void LookupControl::TakeVisitValues() {
     fw::TTable* lookup = LookupTable();
     fw::Guarded([&] {
         if (app::HasRecords(lookup)) {
@@ -231,17 +247,16 @@ void LookupControl::DoEnter() {
             TextEdited = !Text().empty();
         }
     });
-    if (kind_ == Kind::LookupField || kind_ == Kind::LookupKeyField)
-        fw::Guarded([&] { app::PostEditKeepInsert(own); });
-    Entered = true;
+}
+
+void LookupControl::StartOverOnRecordShown() {
+    if (!Entered) return;
+    TextEdited = false;
+    SearchOk = false;
+    outcome_ = Outcome::Accepted;
+    TakeVisitValues();
     EntryText = OldCode;
     entryValue_ = CodeValue;
-    fw::DBLookupCombo::DoEnter();
-    if (app::Hints.HintFollowFocus) {
-        const auto* table = dynamic_cast<const fw::TTable*>(own);
-        app::ShowFieldHint(this, table ? table->DatabaseName() : std::string(),
-                           table ? table->TableName() : std::string(), DataField());
-    }
     SelectText();
 }
 

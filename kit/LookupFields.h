@@ -86,6 +86,9 @@ public:
     // Settles the typed code; never throws.
     void SearchCode() override;
     bool TakePending() override;
+    // The visit goes on from the value the record shows now (another station changed or deleted the one
+    // the control was entered on): its code and value are the ones a leave puts back, the text selected.
+    void StartOverOnRecordShown();
     // Deletes the confirmed code (TDBLookupField: the lookup row; TDBLookupKeyField: the own record).
     void DeleteCode();
     // The leave processing: an unsettled code is taken back, the look undone, OnExit and OnExitChanged.
@@ -127,6 +130,8 @@ private:
     void ExitChanged();
     void PageRecord(bool prior);
     void SelectText();
+    // OldCode and CodeValue from the record shown and the lookup row it names, as a visit begins.
+    void TakeVisitValues();
 
     Kind kind_;
     Outcome outcome_ = Outcome::Accepted;

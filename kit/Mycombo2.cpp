@@ -57,6 +57,13 @@ void TKitEdit::DoEnter() {
         SelectAll();
 }
 
+void TKitEdit::StartOverOnRecordShown() {
+    keptRefused_ = false;
+    TextEdited = false;
+    EntryText = Text();
+    SelectAll();
+}
+
 void TKitEdit::DoExit() {
     if (ExitDone) return;
     ExitDone = true;

@@ -61,6 +61,9 @@ public:
     // Enter and the arrows are the edit's own.
     bool WantsKey(std::uint16_t key, fw::Shift shift) const override;
     bool TakePending() override;
+    // The visit goes on from the value the record shows now (another station changed the one the edit was
+    // entered on): nothing typed yet, that value selected.
+    void StartOverOnRecordShown();
 
 protected:
     // After the common part of the exit: what a leave by key writes (the plain edits: the handler's turn).

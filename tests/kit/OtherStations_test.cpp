@@ -126,10 +126,14 @@ TEST_F(OtherStationTest, NoRoadIntoAnEditLandsOnTheRecordThatMovedUp) {
          }},
         {"key field rename",
          [&] {
+             // The first key is refused with the word; the rest is a code typed over the record shown, and
+             // the questions about it name that record: the user declines its rename.
              dialogs.Answer(false); // no new code
-             dialogs.Answer(true);  // change the code
+             dialogs.Answer(false); // no change of the code shown
              Type("NOVI");
+             EXPECT_EQ(form->eSifra->Text(), "OVI") << "the keys after the refusal replace the code shown";
              Press(Qt::Key_Return);
+             EXPECT_EQ(Asked().back(), "Staro " + Code() + ">OVI");
              form->eNaziv->SetFocus();
          }},
         {"key field create",
@@ -183,8 +187,26 @@ TEST_F(OtherStationTest, NoRoadIntoAnEditLandsOnTheRecordThatMovedUp) {
         if (road.MayCreate)
             std::erase_if(rows, [](const std::string& r) { return r != "A1=Prvi" && r != "A5=Peti"; });
         EXPECT_EQ(rows, (std::vector<std::string>{"A1=Prvi", "A5=Peti"}));
-        // The form shows the record it stands on now.
+        // The form shows the record it stands on now, and the user's next try on it is taken and stored.
         EXPECT_EQ(form->eNaziv->Text(), T().FieldByName("Naziv").AsString());
+        const std::string fresh = Code();
+        EXPECT_EQ(form->eSifra->Text(), fresh);
+        dialogs.Calls.clear();
+        dialogs.ClearAnswers();
+        form->eNaziv->SetFocus();
+        Type("Z");
+        Press(Qt::Key_Return);
+        form->eSifra->SetFocus();
+        EXPECT_TRUE(Shown().empty());
+        EXPECT_EQ(T().FieldByName("Naziv").AsString(), "Z");
+        if (T().State() == fw::dsEdit) T().Post();
+        std::vector<std::string> stored = Rows();
+        std::erase(rows, fresh + "=" + (fresh == "A1" ? "Prvi" : "Peti"));
+        rows.push_back(fresh + "=Z");
+        std::sort(rows.begin(), rows.end());
+        if (road.MayCreate)
+            std::erase_if(stored, [&](const std::string& r) { return r.starts_with("NOVI="); });
+        EXPECT_EQ(stored, rows) << "only the fresh record took the name";
     }
 }
 
@@ -291,10 +313,12 @@ protected:
                 t->SetDatabaseName("Global");
                 t->SetTableName("GRUPE.DB");
                 t->SetIndexFieldNames("Code");
+                t->FreeToModify = true;
                 source->SetDataSet(t);
                 c->SetLookupSource(source);
                 c->SetLookupField("Code");
                 c->SetLookupDisplay("Sifra");
+                c->DisplayName = "Grupa";
             };
             lookup(new kit::TDBLookupField(&f, &f), "cGrupa");
             lookup(new kit::TDBJustLookup(&f, &f), "cGrupa2");
@@ -306,6 +330,8 @@ protected:
             check->SetValueUnchecked("N");
         }));
         fwtest::ShowActive(*form);
+        for (fw::TDataSource& source : sources)
+            if (!source.DataSet()->Active()) source.DataSet()->Open();
         form->eSifra->SetFocus();
         Type("A3");
         Press(Qt::Key_Return);
@@ -319,14 +345,25 @@ protected:
 
 // Another station edits the record shown, from before the user enters a control or only after: the first key
 // that would change the record tells the lock once, the keys after it say nothing more, and nothing changes.
+// Another station that changed the record after the entry: the first key tells so, the visit starts over on
+// the fresh record (the next key replaces its value, a leave puts back the fresh value, not the old one).
 TEST_F(HeldRecordTest, EveryControlTellsTheLockAtTheFirstRefusedKeyOnce) {
     struct Kind {
         const char* Control;
-        QString Keys; // typed twice; " " ticks a check box
+        QString Keys;            // typed twice; " " ticks a check box
+        std::string AfterChange; // shown once Keys were typed over the changed record ("" for the check box)
+        const char* StoredAfterChange; // the record once the control is left
     };
     const std::vector<Kind> kinds = {
-        {"eIme", "XY"},    {"eNaziv", "XY"},  {"eGrupaBroj", "12"}, {"cGrupa", "G2"},
-        {"cGrupa2", "G2"}, {"cGrupa3", "G2"}, {"mOpis", "XY"},      {"xNaziv", " "},
+        {"eSifra", "XY", "Y", "A3=Novo/2/PP"},
+        {"eIme", "XY", "Y", "A3=Novo/2/PP"},
+        {"eNaziv", "XY", "Y", "A3=Y/2/PP"},
+        {"eGrupaBroj", "13", "3", "A3=Novo/3/PP"},
+        {"cGrupa", "G1", "1", "A3=Novo/2/PP"},
+        {"cGrupa2", "G1", "1", "A3=Novo/2/PP"},
+        {"cGrupa3", "G1", "1", "A3=Novo/2/PP"},
+        {"mOpis", "XY", "YPP", "A3=Novo/2/YPP"}, // a memo is entered with the caret at its start
+        {"xNaziv", " ", "", "A3=Novo/2/PP"},
     };
     const std::vector<std::string> before = Records();
     const std::string lockText = "Slog je zaključan (SIFRE.DB)";
@@ -352,6 +389,44 @@ TEST_F(HeldRecordTest, EveryControlTellsTheLockAtTheFirstRefusedKeyOnce) {
             EXPECT_EQ(Shown(), (std::vector<std::string>{lockText})) << "leaving says nothing more";
             EXPECT_EQ(Records(), before);
         }
+    }
+    for (const Kind& kind : kinds) {
+        SCOPED_TRACE(std::string(kind.Control) + ", changed after the entry");
+        fw::Control* control = Named(kind.Control);
+        form->eSifra->SetFocus();
+        ASSERT_EQ(Code(), "A3");
+        dialogs.Calls.clear();
+        control->SetFocus();
+        OtherStation([](fw::TTable& other) {
+            other.Edit();
+            other.FieldByName("Naziv").SetAsString("Novo");
+            other.FieldByName("Grupa").SetAsInteger(2);
+            other.FieldByName("Opis").SetAsString("PP");
+            other.Post();
+        });
+        Type(kind.Keys);
+        EXPECT_EQ(Shown(), (std::vector<std::string>{kit::RecordChangedText}));
+        if (!kind.AfterChange.empty()) {
+            QWidget* typedInto = fwtest::FocusTarget(*form);
+            const QString shown =
+                typedInto->property(typedInto->inherits("QPlainTextEdit") ? "plainText" : "text").toString();
+            EXPECT_EQ(shown.toStdString(), kind.AfterChange)
+                << "the key after the refusal replaces the fresh value";
+        }
+        (control == form->eSifra ? static_cast<fw::Control*>(form->eNaziv) : form->eSifra)->SetFocus();
+        if (T().State() == fw::dsEdit) T().Post(); // what the leave wrote, stored as the next post stores it
+        const std::vector<std::string> expected = {"A1=Prvi//", kind.StoredAfterChange, "A5=Peti//"};
+        EXPECT_EQ(Records(), expected);
+        EXPECT_EQ(Shown(), (std::vector<std::string>{kit::RecordChangedText}));
+        OtherStation([](fw::TTable& other) {
+            other.Edit();
+            other.FieldByName("Naziv").SetAsString("N");
+            other.FieldByName("Grupa").Clear();
+            other.FieldByName("Opis").SetAsString("");
+            other.Post();
+        });
+        form->tSifre->Refresh();
+        ASSERT_EQ(Records(), before);
     }
 }
 
