@@ -339,8 +339,15 @@ int Form::ShowModal() {
     }
     CloseAction action = CloseAction::caNone;
     for (;;) {
-        if (modalResult_ == mrNone && !Application::Instance().Terminated())
-            loop.exec(QEventLoop::DialogExec);
+        if (modalResult_ == mrNone && !Application::Instance().Terminated()) {
+            // An exception that came through the loop must not leave the form pointing at the gone loop.
+            try {
+                loop.exec(QEventLoop::DialogExec);
+            } catch (...) {
+                leave();
+                throw;
+            }
+        }
         if (Application::Instance().Terminated()) {
             if (modalResult_ == mrNone) modalResult_ = mrCancel;
             // The program ends (the form stored what was typed before): its close event still runs, so

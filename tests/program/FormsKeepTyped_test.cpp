@@ -45,7 +45,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-enum class Way { Esc, CloseButton, Izlaz, AltF4, ProgramEnds };
+// Tab: the field is left by Tab before Esc closes the form.
+enum class Way { Esc, CloseButton, Izlaz, AltF4, ProgramEnds, Tab };
 const char* NameOf(Way way) {
     switch (way) {
     case Way::Esc:
@@ -56,6 +57,8 @@ const char* NameOf(Way way) {
         return "Izlaz";
     case Way::AltF4:
         return "Alt+F4";
+    case Way::Tab:
+        return "Tab and Esc";
     default:
         return "program end";
     }
@@ -306,7 +309,19 @@ protected:
         rows.SetDatabaseName(FolderOf(folder.Path(), lookup->DatabaseName()).string());
         rows.SetTableName(lookup->TableName());
         rows.Open();
+        // The rows the control searches: those of the record's master (a colour of the record's partner).
+        std::vector<std::pair<std::string, std::string>> master;
+        if (fw::TDataSource* source = lookup->MasterSource(); source && source->DataSet()) {
+            const std::vector<std::string> from = FieldList(c.ListMasterFields);
+            const std::vector<std::string> to = FieldList(c.ListIndexFields);
+            for (std::size_t i = 0; i < from.size() && i < to.size(); ++i)
+                if (!from[i].empty() && !to[i].empty())
+                    master.push_back({to[i], source->DataSet()->FieldByName(from[i]).AsString()});
+        }
         for (rows.First(); !rows.Eof(); rows.Next()) {
+            if (std::any_of(master.begin(), master.end(),
+                            [&](const auto& m) { return rows.FieldByName(m.first).AsString() != m.second; }))
+                continue;
             const std::string code = rows.FieldByName(FieldList(shown).front()).AsString();
             const std::string key = rows.FieldByName(c.LookupField()).AsString();
             if (code.empty() || key.empty() || base::UpperCase(code) == base::UpperCase(c.Text()) ||
@@ -360,6 +375,10 @@ protected:
             break;
         case Way::ProgramEnds:
             fw::Application::Instance().Terminate();
+            break;
+        case Way::Tab:
+            QTest::keyClick(focus, Qt::Key_Tab);
+            if (form.isVisible()) QTest::keyClick(fwtest::FocusTarget(form), Qt::Key_Escape);
             break;
         }
     }
@@ -540,7 +559,7 @@ protected:
 };
 
 TEST_F(FormsKeepTyped, EveryFormStoresWhatIsTypedInEveryKindOfFieldHoweverItCloses) {
-    for (Way way : {Way::Esc, Way::CloseButton, Way::Izlaz, Way::AltF4, Way::ProgramEnds})
+    for (Way way : {Way::Esc, Way::CloseButton, Way::Izlaz, Way::AltF4, Way::ProgramEnds, Way::Tab})
         Sweep(way);
     EXPECT_GE(seen.size(), 20u) << "the forms the opener knows were reached";
     EXPECT_GE(storedCount, 150);
