@@ -45,7 +45,7 @@ void DBEdit::UpdateData() {
 }
 
 bool DBEdit::TakesTyping() {
-    return link_.EditForTyping([](const std::exception& e) { ShowException(e); });
+    return link_.EditForTyping([](const std::exception& e) { TellException(e); });
 }
 
 void DBEdit::Change() {

@@ -714,8 +714,8 @@ void TWRadniNalozi::bNaZaglavljeClick() {
                         break;
                     }
                     tStavkeRN->FieldByName("Stavka").SetAsInteger(n);
+                    // A refused post was told with its cause.
                     if (!app::PostOrCancel(tStavkeRN)) {
-                        app::ShowInfo("Greška: Ne mogu mijenjati podatke stavke!");
                         windows::PrenumerirajKopiju({rn, n}, stara);
                         break;
                     }

@@ -1,4 +1,6 @@
 // Edits on a form while another station deletes or changes the record it shows.
+#include "app/data/DataSetServices.h"
+#include "base/Text.h"
 #include "fw/ui/DBMemo.h"
 #include "kit/DBChecker.h"
 #include "kit/LookupFields.h"
@@ -6,6 +8,7 @@
 #include "tests/kit/CodeListFixture.h"
 
 #include <deque>
+#include <filesystem>
 
 namespace kittest {
 namespace {
@@ -317,9 +320,12 @@ protected:
     std::vector<std::string> Records() { return Rows({"Grupa", "Opis"}); }
 };
 
-// Another station edits the record shown, from before the user enters a control or only after: the first key
-// that would change the record tells the lock once, the keys after it say nothing more, and nothing changes.
+// Another station edits the record shown, from before the user enters a control or only after, or the
+// table's files are taken away under the open: the first key that would change the record tells the refusal
+// once, the keys after it say nothing more, and nothing changes. A lock greys the control and takes no keys;
+// files that refuse the write hold no record, and what is typed stays on screen (a check box is not ticked).
 TEST_F(HeldRecordTest, EveryControlTellsTheLockAtTheFirstRefusedKeyOnce) {
+    namespace fs = std::filesystem;
     struct Kind {
         const char* Control;
         QString Keys; // typed twice; " " ticks a check box
@@ -328,20 +334,59 @@ TEST_F(HeldRecordTest, EveryControlTellsTheLockAtTheFirstRefusedKeyOnce) {
         {"eIme", "XY"},    {"eNaziv", "XY"},  {"eGrupaBroj", "12"}, {"cGrupa", "G2"},
         {"cGrupa2", "G2"}, {"cGrupa3", "G2"}, {"mOpis", "XY"},      {"xNaziv", " "},
     };
+    enum class Refusal { HeldBefore, HeldAfter, FilesGone };
     const std::vector<std::string> before = Records();
     const std::string lockText = "Slog je zaključan (SIFRE.DB)";
-    for (bool afterEntry : {false, true}) {
+    const std::string goneText = "Datoteka tablice SIFRE.DB više ne postoji ili je zamijenjena";
+    const fs::path global = app::WBegin.GlobalFolder;
+    const fs::path away = global / "away";
+    fs::create_directories(away);
+    // Moved away and back: the very files the table has open, gone meanwhile.
+    const auto moveFiles = [&](const fs::path& from, const fs::path& to) {
+        for (const auto& e : fs::directory_iterator(from))
+            if (e.is_regular_file() && base::UpperCase(e.path().filename().string()).rfind("SIFRE.", 0) == 0)
+                fs::rename(e.path(), to / e.path().filename());
+    };
+    for (Refusal refusal : {Refusal::HeldBefore, Refusal::HeldAfter, Refusal::FilesGone}) {
         for (const Kind& kind : kinds) {
-            SCOPED_TRACE(std::string(kind.Control) + (afterEntry ? ", held after the entry" : ""));
-            fw::Control* control = Named(kind.Control);
-            ASSERT_NE(control, nullptr);
+            SCOPED_TRACE(std::string(kind.Control) + (refusal == Refusal::HeldAfter ? ", held after the entry"
+                                                      : refusal == Refusal::FilesGone ? ", files gone"
+                                                                                      : ""));
+            fw::Control* any = Named(kind.Control);
+            ASSERT_NE(any, nullptr);
+            auto* edit = dynamic_cast<fw::Edit*>(any);
+            auto* memo = dynamic_cast<fw::Memo*>(any);
+            const auto text = [&] { return edit ? edit->Text() : memo ? memo->Text() : std::string(); };
+            const auto readOnly = [&] { return edit ? edit->ReadOnly() : memo && memo->ReadOnly(); };
             form->eSifra->SetFocus();
             ASSERT_EQ(Code(), "A3");
             dialogs.Calls.clear();
+            if (refusal == Refusal::FilesGone) {
+                moveFiles(global, away);
+                any->SetFocus();
+                const std::string entered = text();
+                Type(kind.Keys);
+                Type(kind.Keys);
+                EXPECT_EQ(Shown(), (std::vector<std::string>{goneText}));
+                if (edit || memo) {
+                    EXPECT_FALSE(readOnly()) << "no other station holds the record";
+                    EXPECT_NE(text().find((kind.Keys + kind.Keys).toStdString()), std::string::npos)
+                        << "what is typed stays on screen: " << text() << " (was " << entered << ")";
+                } else {
+                    EXPECT_EQ(dynamic_cast<kit::TDBChecker*>(any)->State(), fw::CheckBoxState::cbUnchecked)
+                        << "a refused toggle does not toggle";
+                }
+                form->eSifra->SetFocus();
+                EXPECT_EQ(Shown(), (std::vector<std::string>{goneText})) << "leaving says nothing more";
+                moveFiles(away, global);
+                app::CancelEdit(form->tSifre);
+                EXPECT_EQ(Records(), before);
+                continue;
+            }
             OtherStation([&](fw::TTable& other) {
-                if (!afterEntry) other.Edit();
-                control->SetFocus();
-                if (afterEntry) other.Edit();
+                if (refusal == Refusal::HeldBefore) other.Edit();
+                any->SetFocus();
+                if (refusal == Refusal::HeldAfter) other.Edit();
                 Type(kind.Keys);
                 Type(kind.Keys);
                 EXPECT_EQ(Shown(), (std::vector<std::string>{lockText}));
