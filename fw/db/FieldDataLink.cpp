@@ -65,6 +65,11 @@ bool TFieldDataLink::TypingStorable() {
     return false;
 }
 
+void TFieldDataLink::RaiseTypingRefusal() {
+    if (!refusalTold_ || !modified_ || Editing()) return;
+    TDataLink::Edit();
+}
+
 void TFieldDataLink::Reset() {
     RecordChanged(nullptr);
 }

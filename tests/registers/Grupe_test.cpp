@@ -232,6 +232,7 @@ TEST_F(GrupeTest, EveryRefusedWriteIsToldWithItsCauseAndKeepsWhatWasTyped) {
         std::function<std::string(Form&)> Shown;
         const char* Expected; // "" the group shown before
         bool MultiUser = false;
+        std::size_t Told = 1; // the boxes, each naming the cause (one a key or click)
     };
     const auto typeName = [&](Form& f) {
         f.eNaziv->SetFocus();
@@ -260,6 +261,13 @@ TEST_F(GrupeTest, EveryRefusedWriteIsToldWithItsCauseAndKeepsWhatWasTyped) {
         // stays open for the keys after the box and the first key too stays on screen.
         {"keys into the file, stations", nullptr, typeName,
          [](Form& f) { return f.eNaziv->Text() + (f.eNaziv->ReadOnly() ? " greyed" : ""); }, "Okovi", true},
+        // Enter after them tells why again and keeps them, and the user in the edit.
+        {"keys into the file, stations, Enter", nullptr,
+         [&](Form& f) {
+             typeName(f);
+             Press(f, Qt::Key_Return);
+         },
+         [&](Form& f) { return f.eNaziv->Text() + " in " + ActiveName(f); }, "Okovi in eNaziv", true, 2},
         {"new code", nullptr,
          [&](Form& f) {
              Press(f, Qt::Key_End, Qt::ControlModifier);
@@ -349,7 +357,7 @@ TEST_F(GrupeTest, EveryRefusedWriteIsToldWithItsCauseAndKeepsWhatWasTyped) {
             std::string all;
             for (const std::string& t : told)
                 all += "[" + t + "]";
-            EXPECT_EQ(told.size(), 1u) << "told once: " << all;
+            EXPECT_EQ(told.size(), road.Told) << "told once a key: " << all;
             for (const std::string& t : told)
                 EXPECT_TRUE(names(t, kind.Cause)) << all;
             for (const std::string& asked : Asked()) {
