@@ -2,6 +2,7 @@
 #include "app/data/DataSetServices.h"
 #include "base/Text.h"
 #include "fw/ui/DBMemo.h"
+#include "fw/ui/DBRadioGroup.h"
 #include "kit/DBChecker.h"
 #include "kit/LookupFields.h"
 #include "kit/PercentEdits.h"
@@ -9,6 +10,7 @@
 
 #include <deque>
 #include <filesystem>
+#include <QRadioButton>
 
 namespace kittest {
 namespace {
@@ -307,6 +309,10 @@ protected:
             auto* check = place(new kit::TDBChecker(&f, &f), "xNaziv", "Naziv");
             check->SetValueChecked("D");
             check->SetValueUnchecked("N");
+            auto* radio = place(new fw::DBRadioGroup(&f, &f), "rNaziv", "Naziv");
+            radio->SetBounds(10, y, 150, 80);
+            radio->SetItems({"N", "D"});
+            radio->SetValues({"N", "D"});
         }));
         fwtest::ShowActive(*form);
         form->eSifra->SetFocus();
@@ -323,16 +329,17 @@ protected:
 // Another station edits the record shown, from before the user enters a control or only after, or the
 // table's files are taken away under the open: the first key that would change the record tells the refusal
 // once, the keys after it say nothing more, and nothing changes. A lock greys the control and takes no keys;
-// files that refuse the write hold no record, and what is typed stays on screen (a check box is not ticked).
+// files that refuse the write hold no record, and what is typed stays on screen (a check box is not ticked, a
+// radio button not chosen).
 TEST_F(HeldRecordTest, EveryControlTellsTheLockAtTheFirstRefusedKeyOnce) {
     namespace fs = std::filesystem;
     struct Kind {
         const char* Control;
-        QString Keys; // typed twice; " " ticks a check box
+        QString Keys; // typed twice; " " ticks a check box; none: a radio button clicked twice
     };
     const std::vector<Kind> kinds = {
-        {"eIme", "XY"},    {"eNaziv", "XY"},  {"eGrupaBroj", "12"}, {"cGrupa", "G2"},
-        {"cGrupa2", "G2"}, {"cGrupa3", "G2"}, {"mOpis", "XY"},      {"xNaziv", " "},
+        {"eIme", "XY"},    {"eNaziv", "XY"}, {"eGrupaBroj", "12"}, {"cGrupa", "G2"}, {"cGrupa2", "G2"},
+        {"cGrupa3", "G2"}, {"mOpis", "XY"},  {"xNaziv", " "},      {"rNaziv", ""},
     };
     enum class Refusal { HeldBefore, HeldAfter, FilesGone };
     const std::vector<std::string> before = Records();
@@ -358,6 +365,13 @@ TEST_F(HeldRecordTest, EveryControlTellsTheLockAtTheFirstRefusedKeyOnce) {
             auto* memo = dynamic_cast<fw::Memo*>(any);
             const auto text = [&] { return edit ? edit->Text() : memo ? memo->Text() : std::string(); };
             const auto readOnly = [&] { return edit ? edit->ReadOnly() : memo && memo->ReadOnly(); };
+            auto* radio = dynamic_cast<fw::DBRadioGroup*>(any);
+            const auto buttons = radio ? radio->findChildren<QRadioButton*>() : QList<QRadioButton*>();
+            const auto act = [&] {
+                if (!radio) return Type(kind.Keys);
+                ASSERT_EQ(buttons.size(), 2);
+                buttons[1]->click(); // as a click of the user's: the button checks itself first
+            };
             form->eSifra->SetFocus();
             ASSERT_EQ(Code(), "A3");
             dialogs.Calls.clear();
@@ -365,13 +379,16 @@ TEST_F(HeldRecordTest, EveryControlTellsTheLockAtTheFirstRefusedKeyOnce) {
                 moveFiles(global, away);
                 any->SetFocus();
                 const std::string entered = text();
-                Type(kind.Keys);
-                Type(kind.Keys);
+                act();
+                act();
                 EXPECT_EQ(Shown(), (std::vector<std::string>{goneText}));
                 if (edit || memo) {
                     EXPECT_FALSE(readOnly()) << "no other station holds the record";
                     EXPECT_NE(text().find((kind.Keys + kind.Keys).toStdString()), std::string::npos)
                         << "what is typed stays on screen: " << text() << " (was " << entered << ")";
+                } else if (radio) {
+                    EXPECT_EQ(radio->ItemIndex(), 0) << "a refused choice is not made";
+                    EXPECT_FALSE(buttons[1]->isChecked()) << "nor shown";
                 } else {
                     EXPECT_EQ(dynamic_cast<kit::TDBChecker*>(any)->State(), fw::CheckBoxState::cbUnchecked)
                         << "a refused toggle does not toggle";
@@ -387,8 +404,8 @@ TEST_F(HeldRecordTest, EveryControlTellsTheLockAtTheFirstRefusedKeyOnce) {
                 if (refusal == Refusal::HeldBefore) other.Edit();
                 any->SetFocus();
                 if (refusal == Refusal::HeldAfter) other.Edit();
-                Type(kind.Keys);
-                Type(kind.Keys);
+                act();
+                act();
                 EXPECT_EQ(Shown(), (std::vector<std::string>{lockText}));
                 EXPECT_EQ(Records(), before);
                 form->eSifra->SetFocus();
