@@ -275,6 +275,18 @@ bool CanEdit(fw::TDataSet* dataSet) {
     return EditRecord(*dataSet, true);
 }
 
+std::string EditRefusal(fw::TDataSet* dataSet) {
+    if (!dataSet || dataSet->State() != fw::dsBrowse) return {};
+    try {
+        dataSet->Edit();
+        dataSet->Cancel();
+    } catch (const std::exception& e) {
+        CancelEditSafe(dataSet);
+        if (!base::IsSilent(e)) return e.what();
+    }
+    return {};
+}
+
 bool RecordBusy(fw::TDataSet* dataSet) {
     if (!dataSet) return true;
     if (auto* table = dynamic_cast<fw::TTable*>(dataSet)) {

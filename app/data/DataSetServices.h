@@ -53,6 +53,9 @@ bool PostInsertAndEdit(fw::TDataSet* dataSet);
 bool StartEdit(fw::TDataSet* dataSet);
 // Whether the record could be put into edit now (a trial edit, cancelled again).
 bool CanEdit(fw::TDataSet* dataSet);
+// Why a browsed record cannot be put into edit now, in the engine's words (a trial edit); empty when it can,
+// when the refusal was silent or the record is not browsed.
+std::string EditRefusal(fw::TDataSet* dataSet);
 // Whether another station holds the record. Changes of this station's edit are posted first (a refusal
 // told, the changes kept in the edit); files that refuse every write make no record busy.
 bool RecordBusy(fw::TDataSet* dataSet);
