@@ -27,7 +27,7 @@ HeldRecord::Answer HeldRecord::Ask(fw::TDataSet* dataSet, std::string& refusal) 
         app::CancelEditSafe(dataSet);
         if (base::IsSilent(e)) return Answer::RefusedSilently;
         refusal = e.what();
-        return Answer::Held;
+        return app::IsLock(e) ? Answer::Held : Answer::Refused;
     }
 }
 
@@ -35,7 +35,7 @@ void HeldRecord::Tell(const std::string& refusal) {
     if (told_) return;
     told_ = true;
     if (!refusal.empty()) {
-        app::ShowInfo(refusal);
+        app::TellRefusal(refusal);
         return;
     }
     // The lock's own text, as the engine words it; a record let go meanwhile says nothing (the next entry

@@ -1,6 +1,7 @@
 #pragma once
 // A record another station holds: the kit's edits show it read-only and grey for the visit, and the first
-// key the user types into it tells why instead of doing nothing without a word. A record taken by the other
+// key the user types into it tells why instead of doing nothing without a word. Files that refuse the write
+// hold nothing: the first key tells why and the keys stay on screen. A record taken by the other
 // station only after the entry is found at the first key that would change it, and shown the same way.
 
 #include "fw/ui/Color.h"
@@ -48,6 +49,11 @@ public:
                 control.StartOverOnRecordShown();
                 key = 0;
                 return true;
+            case Answer::Refused:
+                // The files refuse the write (read-only, full, deleted under the open): told once, and the
+                // key is the control's own, which keeps what is typed on screen.
+                Tell(refusal);
+                return false;
             }
         }
         if (!held_ || !control.ReadOnly()) return false;
@@ -64,9 +70,9 @@ private:
         control.SetFontColor(fw::clGray);
     }
     bool Held(fw::TDataSet* dataSet);
-    enum class Answer { Free, Held, RefusedSilently };
-    // Whether the record shown can be edited now (it can when this station edits it already); a refusal's
-    // text goes into refusal.
+    enum class Answer { Free, Held, Refused, RefusedSilently };
+    // Whether the record shown can be edited now (it can when this station edits it already), is held by
+    // another station, or is refused by the files; a refusal's text goes into refusal.
     Answer Ask(fw::TDataSet* dataSet, std::string& refusal);
     // Tells the refusal (the engine's own text when none is given) the first time in the visit.
     void Tell(const std::string& refusal);

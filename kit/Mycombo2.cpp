@@ -218,6 +218,8 @@ void TKitEdit::KeyPress(std::uint8_t& key) {
     HeldOfVisit.KeyRefused(*this, DataSet(), key, SavedFontColor);
     if (key == 13 && Entered) {
         key = 0;
+        // Keys the files refused are not dropped by Enter: it tells why again, and the user stays.
+        RaiseTypingRefusal();
         LeftByKey = true;
         ExitByKey();
         if (Kit.AdvanceAllowed) {

@@ -10,6 +10,7 @@
 #include "base/Files.h"
 #include "base/Text.h"
 #include "base/Told.h"
+#include "fw/db/DatabaseError.h"
 #include "fw/db/DataSource.h"
 
 #include <vector>
@@ -148,14 +149,16 @@ bool LeaveRecord(fw::TDataSet& dataSet) {
 
 // The edit of a browsed record on behalf of the program: idle call first in multi-user mode, controls
 // disabled, PostInProgress set. A failure cancels; true when the record is now in edit.
-bool EditRecord(fw::TDataSet& dataSet, bool cancelAfterwards) {
+// A refusal by another station's lock is noted in locked.
+bool EditRecord(fw::TDataSet& dataSet, bool cancelAfterwards, bool* locked = nullptr) {
     bool edited = false;
     AsPostHelper(dataSet, true, [&] {
         try {
             if (DBMine.MultiUser) EngineIdle();
             dataSet.Edit();
             edited = IsEditing(&dataSet);
-        } catch (const std::exception&) {
+        } catch (const std::exception& e) {
+            if (locked) *locked = IsLock(e);
             CancelEditSafe(&dataSet);
             edited = false;
             return;
@@ -272,6 +275,18 @@ bool CanEdit(fw::TDataSet* dataSet) {
     return EditRecord(*dataSet, true);
 }
 
+std::string EditRefusal(fw::TDataSet* dataSet) {
+    if (!dataSet || dataSet->State() != fw::dsBrowse) return {};
+    try {
+        dataSet->Edit();
+        dataSet->Cancel();
+    } catch (const std::exception& e) {
+        CancelEditSafe(dataSet);
+        if (!base::IsSilent(e)) return e.what();
+    }
+    return {};
+}
+
 bool RecordBusy(fw::TDataSet* dataSet) {
     if (!dataSet) return true;
     if (auto* table = dynamic_cast<fw::TTable*>(dataSet)) {
@@ -284,9 +299,16 @@ bool RecordBusy(fw::TDataSet* dataSet) {
     case fw::dsInactive:
         return true;
     case fw::dsEdit:
-        return dataSet->Modified() && !PostOnEntry(*dataSet);
-    case fw::dsBrowse:
-        return !EditRecord(*dataSet, true);
+        // The record is this station's: changes the files refuse (told) stay in it, and what is typed next
+        // joins them on screen.
+        if (dataSet->Modified()) PostOnEntry(*dataSet);
+        return false;
+    case fw::dsBrowse: {
+        // Only another station's hold makes the record busy: files that refuse every write (read-only,
+        // deleted under the open) are told at the first key, which stays on screen.
+        bool locked = false;
+        return !EditRecord(*dataSet, true, &locked) && locked;
+    }
     default:
         return false;
     }
@@ -372,6 +394,12 @@ void PostEditFlush(fw::TDataSet* dataSet) {
     if (!dataSet) return;
     PostEditCancelOthers(*dataSet, false);
     FlushTable(dataSet);
+}
+
+bool IsLock(const std::exception& e) {
+    const auto* db = dynamic_cast<const fw::EDatabaseError*>(&e);
+    return db && (db->ErrorKind() == fw::EDatabaseError::Kind::RecordLocked ||
+                  db->ErrorKind() == fw::EDatabaseError::Kind::TableBusy);
 }
 
 void TellRefusal(const std::exception& e) {

@@ -53,7 +53,11 @@ bool PostInsertAndEdit(fw::TDataSet* dataSet);
 bool StartEdit(fw::TDataSet* dataSet);
 // Whether the record could be put into edit now (a trial edit, cancelled again).
 bool CanEdit(fw::TDataSet* dataSet);
-// Whether the record is held: by another station, or by changes that cannot be posted (the refusal told).
+// Why a browsed record cannot be put into edit now, in the engine's words (a trial edit); empty when it can,
+// when the refusal was silent or the record is not browsed.
+std::string EditRefusal(fw::TDataSet* dataSet);
+// Whether another station holds the record. Changes of this station's edit are posted first (a refusal
+// told, the changes kept in the edit); files that refuse every write make no record busy.
 bool RecordBusy(fw::TDataSet* dataSet);
 // Posts a changed edit of the table's master and of the table; a refusal is told and the record stays in
 // edit.
@@ -69,6 +73,8 @@ void PostEditFlush(fw::TDataSet* dataSet);
 // Tells the user why a write was refused (the failure's own text, which names the file and the cause); a
 // silent failure, or one told since the user's last key or click, says nothing more.
 void TellRefusal(const std::exception& e);
+// The refusal is another station's hold of a record or of the table (not files refusing the write).
+bool IsLock(const std::exception& e);
 void TellRefusal(const std::string& text);
 // Posts an edit (an insert stays open); a refused post is told and the record stays in edit.
 void PostEditKeepInsert(fw::TDataSet* dataSet);

@@ -40,6 +40,9 @@ bool TFieldDataLink::Edit() {
 }
 
 bool TFieldDataLink::EditForTyping(const std::function<void(const std::exception&)>& tell) {
+    // Refused once in the visit: the keys after it are not asked for again (a refused edit re-reads the
+    // record, which would show the field over what was typed); the update tries the files once more.
+    if (refusalTold_ && !Editing()) return true;
     try {
         if (Edit()) return true;
     } catch (const std::exception& e) {
@@ -60,6 +63,11 @@ bool TFieldDataLink::TypingStorable() {
     if (editing) return true;
     Reset();
     return false;
+}
+
+void TFieldDataLink::RaiseTypingRefusal() {
+    if (!refusalTold_ || !modified_ || Editing()) return;
+    TDataLink::Edit();
 }
 
 void TFieldDataLink::Reset() {

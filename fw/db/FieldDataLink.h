@@ -37,6 +37,9 @@ public:
     // For the control's update of the field: false when the record could not be put into edit in this visit
     // (the refusal was told at the first key); the field's value is then shown again.
     bool TypingStorable();
+    // For Enter after keys the files refused in this visit: while they still refuse the record, the refusal
+    // is raised again (the caller tells it) and what was typed stays on screen.
+    void RaiseTypingRefusal();
     // Drops the control's pending text and shows the field again.
     void Reset();
 

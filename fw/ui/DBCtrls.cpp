@@ -45,7 +45,21 @@ void DBEdit::UpdateData() {
 }
 
 bool DBEdit::TakesTyping() {
-    return link_.EditForTyping([](const std::exception& e) { ShowException(e); });
+    return link_.EditForTyping([](const std::exception& e) { TellException(e); });
+}
+
+void DBEdit::RaiseTypingRefusal() {
+    const std::string typed = Text();
+    try {
+        link_.RaiseTypingRefusal();
+    } catch (...) {
+        // The refused edit may have shown the record again over the text.
+        if (Text() != typed) {
+            SetText(typed);
+            link_.SetModified();
+        }
+        throw;
+    }
 }
 
 void DBEdit::Change() {

@@ -59,6 +59,9 @@ protected:
     // A key that changes the text: the record goes into edit; a refusal is told once a visit and the key
     // taken all the same (what is typed stays on screen).
     bool TakesTyping();
+    // For Enter after keys the files refused in this visit: while they still refuse the record, raises the
+    // refusal again (the caller's guard tells it); the typed text stays, with the cursor at its end.
+    void RaiseTypingRefusal();
     // Shows a text. The same text again changes nothing, except that an empty text still runs Change on a
     // control whose Tag is 55 (the name edits follow every record that way).
     void ShowText(const std::string& text);

@@ -61,7 +61,7 @@ void DBMemo::UpdateData() {
 }
 
 bool DBMemo::TakesTyping() {
-    return link_.EditForTyping([](const std::exception& e) { ShowException(e); });
+    return link_.EditForTyping([](const std::exception& e) { TellException(e); });
 }
 
 void DBMemo::Change() {

@@ -75,6 +75,11 @@ void ShowException(const std::exception& e) {
     ShowMessage(e.what());
 }
 
+void TellException(const std::exception& e) {
+    if (base::IsSilent(e) || base::ToldSinceInput(e.what())) return;
+    ShowMessage(e.what());
+}
+
 void PostMessage(const std::string& text) {
     Posted& p = posted();
     if (contains(p.Waiting, text) || base::ToldSinceInput(text)) return;

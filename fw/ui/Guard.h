@@ -15,6 +15,9 @@ void ShowMessage(const std::string& text);
 
 // Shows the failure unless it is a silent one (Abort or the "ESC" cancel).
 void ShowException(const std::exception& e);
+// Shows the failure unless it is silent or was told since the user's last key or click (another road of
+// the same key told it already).
+void TellException(const std::exception& e);
 
 // Shows the failure after the current event instead of inside it, unless the same text is waiting, on
 // screen, or was told since the user's last key or click: a paint that fails paints again and again, and a

@@ -710,12 +710,18 @@ void TWRadniNalozi::bNaZaglavljeClick() {
                     // The copy moves with its item, so no item loses its window to a renumbering.
                     if (!windows::PrenumerirajKopiju({rn, stara}, n)) break;
                     if (!app::PostInsertAndEdit(tStavkeRN)) {
-                        app::ShowInfo("Greška: Ne mogu postaviti stavku u \"Edit\" mod!");
+                        // One box, with the cause; an insert the user chose not to post again was told in its
+                        // question.
+                        if (tStavkeRN->State() == fw::dsBrowse) {
+                            const std::string cause = app::EditRefusal(tStavkeRN);
+                            app::TellRefusal(std::string("Greška: Ne mogu postaviti stavku u \"Edit\" mod!") +
+                                             (cause.empty() ? "" : "\r\n" + cause));
+                        }
                         break;
                     }
                     tStavkeRN->FieldByName("Stavka").SetAsInteger(n);
+                    // A refused post was told with its cause.
                     if (!app::PostOrCancel(tStavkeRN)) {
-                        app::ShowInfo("Greška: Ne mogu mijenjati podatke stavke!");
                         windows::PrenumerirajKopiju({rn, n}, stara);
                         break;
                     }

@@ -1,11 +1,16 @@
 // Edits on a form while another station deletes or changes the record it shows.
+#include "app/data/DataSetServices.h"
+#include "base/Text.h"
 #include "fw/ui/DBMemo.h"
+#include "fw/ui/DBRadioGroup.h"
 #include "kit/DBChecker.h"
 #include "kit/LookupFields.h"
 #include "kit/PercentEdits.h"
 #include "tests/kit/CodeListFixture.h"
 
 #include <deque>
+#include <filesystem>
+#include <QRadioButton>
 
 namespace kittest {
 namespace {
@@ -328,6 +333,10 @@ protected:
             auto* check = place(new kit::TDBChecker(&f, &f), "xNaziv", "Naziv");
             check->SetValueChecked("D");
             check->SetValueUnchecked("N");
+            auto* radio = place(new fw::DBRadioGroup(&f, &f), "rNaziv", "Naziv");
+            radio->SetBounds(10, y, 150, 80);
+            radio->SetItems({"N", "D"});
+            radio->SetValues({"N", "D"});
         }));
         fwtest::ShowActive(*form);
         for (fw::TDataSource& source : sources)
@@ -343,15 +352,19 @@ protected:
     std::vector<std::string> Records() { return Rows({"Grupa", "Opis"}); }
 };
 
-// Another station edits the record shown, from before the user enters a control or only after: the first key
-// that would change the record tells the lock once, the keys after it say nothing more, and nothing changes.
+// Another station edits the record shown, from before the user enters a control or only after, or the
+// table's files are taken away under the open: the first key that would change the record tells the refusal
+// once, the keys after it say nothing more, and nothing changes. A lock greys the control and takes no keys;
+// files that refuse the write hold no record, and what is typed stays on screen (a check box is not ticked, a
+// radio button not chosen).
 // Another station that changed the record after the entry: the first key tells so, the visit starts over on
 // the fresh record (the next key replaces its value, a leave puts back the fresh value, not the old one).
 TEST_F(HeldRecordTest, EveryControlTellsTheLockAtTheFirstRefusedKeyOnce) {
+    namespace fs = std::filesystem;
     struct Kind {
         const char* Control;
-        QString Keys;            // typed twice; " " ticks a check box
-        std::string AfterChange; // shown once Keys were typed over the changed record ("" for the check box)
+        QString Keys;            // typed twice; " " ticks a check box; none: a radio button clicked twice
+        std::string AfterChange; // shown once Keys were typed over the changed record ("": not an edit)
         const char* StoredAfterChange; // the record once the control is left
     };
     const std::vector<Kind> kinds = {
@@ -364,23 +377,73 @@ TEST_F(HeldRecordTest, EveryControlTellsTheLockAtTheFirstRefusedKeyOnce) {
         {"cGrupa3", "G1", "1", "A3=Novo/2/PP"},
         {"mOpis", "XY", "YPP", "A3=Novo/2/YPP"}, // a memo is entered with the caret at its start
         {"xNaziv", " ", "", "A3=Novo/2/PP"},
+        {"rNaziv", "", "", "A3=Novo/2/PP"},
     };
+    enum class Refusal { HeldBefore, HeldAfter, FilesGone };
     const std::vector<std::string> before = Records();
     const std::string lockText = "Slog je zaključan (SIFRE.DB)";
-    for (bool afterEntry : {false, true}) {
+    const std::string goneText = "Datoteka tablice SIFRE.DB više ne postoji ili je zamijenjena";
+    const fs::path global = app::WBegin.GlobalFolder;
+    const fs::path away = global / "away";
+    fs::create_directories(away);
+    // Moved away and back: the very files the table has open, gone meanwhile.
+    const auto moveFiles = [&](const fs::path& from, const fs::path& to) {
+        for (const auto& e : fs::directory_iterator(from))
+            if (e.is_regular_file() && base::UpperCase(e.path().filename().string()).rfind("SIFRE.", 0) == 0)
+                fs::rename(e.path(), to / e.path().filename());
+    };
+    for (Refusal refusal : {Refusal::HeldBefore, Refusal::HeldAfter, Refusal::FilesGone}) {
         for (const Kind& kind : kinds) {
-            SCOPED_TRACE(std::string(kind.Control) + (afterEntry ? ", held after the entry" : ""));
-            fw::Control* control = Named(kind.Control);
-            ASSERT_NE(control, nullptr);
+            SCOPED_TRACE(std::string(kind.Control) + (refusal == Refusal::HeldAfter ? ", held after the entry"
+                                                      : refusal == Refusal::FilesGone ? ", files gone"
+                                                                                      : ""));
+            fw::Control* any = Named(kind.Control);
+            ASSERT_NE(any, nullptr);
+            auto* edit = dynamic_cast<fw::Edit*>(any);
+            auto* memo = dynamic_cast<fw::Memo*>(any);
+            const auto text = [&] { return edit ? edit->Text() : memo ? memo->Text() : std::string(); };
+            const auto readOnly = [&] { return edit ? edit->ReadOnly() : memo && memo->ReadOnly(); };
+            auto* radio = dynamic_cast<fw::DBRadioGroup*>(any);
+            const auto buttons = radio ? radio->findChildren<QRadioButton*>() : QList<QRadioButton*>();
+            const auto act = [&] {
+                if (!radio) return Type(kind.Keys);
+                ASSERT_EQ(buttons.size(), 2);
+                buttons[1]->click(); // as a click of the user's: the button checks itself first
+            };
             form->eSifra->SetFocus();
             ASSERT_EQ(Code(), "A3");
             dialogs.Calls.clear();
+            if (refusal == Refusal::FilesGone) {
+                moveFiles(global, away);
+                any->SetFocus();
+                const std::string entered = text();
+                act();
+                act();
+                EXPECT_EQ(Shown(), (std::vector<std::string>{goneText}));
+                if (edit || memo) {
+                    EXPECT_FALSE(readOnly()) << "no other station holds the record";
+                    EXPECT_NE(text().find((kind.Keys + kind.Keys).toStdString()), std::string::npos)
+                        << "what is typed stays on screen: " << text() << " (was " << entered << ")";
+                } else if (radio) {
+                    EXPECT_EQ(radio->ItemIndex(), 0) << "a refused choice is not made";
+                    EXPECT_FALSE(buttons[1]->isChecked()) << "nor shown";
+                } else {
+                    EXPECT_EQ(dynamic_cast<kit::TDBChecker*>(any)->State(), fw::CheckBoxState::cbUnchecked)
+                        << "a refused toggle does not toggle";
+                }
+                form->eSifra->SetFocus();
+                EXPECT_EQ(Shown(), (std::vector<std::string>{goneText})) << "leaving says nothing more";
+                moveFiles(away, global);
+                app::CancelEdit(form->tSifre);
+                EXPECT_EQ(Records(), before);
+                continue;
+            }
             OtherStation([&](fw::TTable& other) {
-                if (!afterEntry) other.Edit();
-                control->SetFocus();
-                if (afterEntry) other.Edit();
-                Type(kind.Keys);
-                Type(kind.Keys);
+                if (refusal == Refusal::HeldBefore) other.Edit();
+                any->SetFocus();
+                if (refusal == Refusal::HeldAfter) other.Edit();
+                act();
+                act();
                 EXPECT_EQ(Shown(), (std::vector<std::string>{lockText}));
                 EXPECT_EQ(Records(), before);
                 form->eSifra->SetFocus();
@@ -393,6 +456,7 @@ TEST_F(HeldRecordTest, EveryControlTellsTheLockAtTheFirstRefusedKeyOnce) {
     for (const Kind& kind : kinds) {
         SCOPED_TRACE(std::string(kind.Control) + ", changed after the entry");
         fw::Control* control = Named(kind.Control);
+        if (dynamic_cast<fw::DBRadioGroup*>(control)) continue;
         form->eSifra->SetFocus();
         ASSERT_EQ(Code(), "A3");
         dialogs.Calls.clear();
