@@ -40,14 +40,7 @@ void HeldRecord::Tell(const std::string& refusal) {
     }
     // The lock's own text, as the engine words it; a record let go meanwhile says nothing (the next entry
     // makes the control editable again).
-    if (!dataSet_ || dataSet_->State() != fw::dsBrowse) return;
-    try {
-        dataSet_->Edit();
-        dataSet_->Cancel();
-    } catch (const std::exception& e) {
-        app::CancelEditSafe(dataSet_);
-        if (!base::IsSilent(e)) app::ShowInfo(e.what());
-    }
+    if (const std::string text = app::EditRefusal(dataSet_); !text.empty()) app::ShowInfo(text);
 }
 
 } // namespace kit
