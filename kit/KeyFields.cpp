@@ -562,7 +562,8 @@ void TDBKeyField::MoveOnFromCode(bool forward) {
 TDBKeyField::Outcome TDBKeyField::Settle(fw::TTable& table, bool wasEditing,
                                          const std::function<void()>& enableControls) {
     auto set = [this](Outcome o) { return lastOutcome_ = o; };
-    set(Outcome::Accepted);
+    // Until the code is settled, a failure on the way (the files refuse even the reread) keeps it typed.
+    set(Outcome::Refused);
     std::string code = Text();
     if (wasEditing) {
         app::NormalizeText(code);
@@ -919,7 +920,8 @@ bool TDBField::ValueTaken(fw::TTable& table, const std::string& value, bool& sea
 
 TDBKeyField::Outcome TDBField::Settle(fw::TTable& table, bool wasEditing,
                                       const std::function<void()>& enableControls) {
-    SetOutcome(Outcome::Accepted);
+    // Until the value is settled, a failure on the way keeps it typed.
+    SetOutcome(Outcome::Refused);
     std::string value = Text();
     if (wasEditing) {
         app::NormalizeText(value);

@@ -8,6 +8,7 @@
 #include "app/shell/FormOpener.h"
 #include "app/shell/Hints.h"
 #include "base/Cp1250.h"
+#include "base/Exceptions.h"
 #include "base/ProgramState.h"
 #include "base/Text.h"
 #include "fw/db/Field.h"
@@ -289,7 +290,14 @@ void LookupControl::Change() {
 
 void LookupControl::WriteData(const std::string& value, bool post) {
     fw::TDataSet* own = DataSet();
-    if (!app::StartEdit(own)) return;
+    if (!app::StartEdit(own)) {
+        // A record the files or another station refuse: told, and the typed code stays for another try. A
+        // refusal without a word was told by whoever refused.
+        const std::string refusal = app::EditRefusal(own);
+        if (refusal.empty()) return;
+        outcome_ = Outcome::Refused;
+        throw base::Exception(refusal);
+    }
     const bool insertPost =
         kind_ == Kind::LookupKeyField && insertingAtSearch_ && own->State() == fw::dsInsert;
     if (insertPost) app::EnableInsertPost(*own);

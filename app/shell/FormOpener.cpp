@@ -11,6 +11,7 @@
 #include "base/ProgramState.h"
 #include "base/Text.h"
 #include "fw/db/Session.h"
+#include "fw/ui/DBCtrls.h"
 #include "fw/ui/Guard.h"
 #include "fw/ui/StdCtrls.h"
 
@@ -639,6 +640,16 @@ bool ActiveControlIsKit(const fw::Form& form) {
 
 bool EnterAsTab(fw::Form* form, std::uint8_t& key) {
     if (FormOpener.KeyHandled || !form || ActiveControlIsKit(*form) || key != 13) return false;
+    // Text the files refused is not dropped by the leave: Enter tells why again, and the user stays.
+    if (auto* data = dynamic_cast<fw::DataControl*>(form->ActiveControl())) {
+        try {
+            data->RaiseTypingRefusal();
+        } catch (const std::exception& e) {
+            key = 0;
+            TellRefusal(e);
+            return true;
+        }
+    }
     MoveFocus(form->ActiveControl(), true);
     key = 0;
     return true;

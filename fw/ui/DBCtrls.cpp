@@ -48,20 +48,6 @@ bool DBEdit::TakesTyping() {
     return link_.EditForTyping([](const std::exception& e) { TellException(e); });
 }
 
-void DBEdit::RaiseTypingRefusal() {
-    const std::string typed = Text();
-    try {
-        link_.RaiseTypingRefusal();
-    } catch (...) {
-        // The refused edit may have shown the record again over the text.
-        if (Text() != typed) {
-            SetText(typed);
-            link_.SetModified();
-        }
-        throw;
-    }
-}
-
 void DBEdit::Change() {
     link_.SetModified();
     Edit::Change();

@@ -20,10 +20,27 @@ public:
     TDataSet* DataSet() const { return link_.DataSet(); }
     TFieldDataLink& DataLink() { return link_; }
     const TFieldDataLink& DataLink() const { return link_; }
+    // For Enter after keys the files refused in this visit: while they still refuse the record, raises the
+    // refusal again (the caller tells it); what was typed stays on screen.
+    virtual void RaiseTypingRefusal() { link_.RaiseTypingRefusal(); }
 
 protected:
     DataControl() = default;
-    ~DataControl() = default;
+    virtual ~DataControl() = default;
+    // RaiseTypingRefusal for a control that shows text: a refused edit may show the record again, and
+    // the typed text is put back over it.
+    template <class C> void RaiseTypingRefusalKeeping(C& control) {
+        const std::string typed = control.Text();
+        try {
+            link_.RaiseTypingRefusal();
+        } catch (...) {
+            if (control.Text() != typed) {
+                control.SetText(typed);
+                link_.SetModified();
+            }
+            throw;
+        }
+    }
     // Called first by the control's destructor: the link then reaches nothing of the control again.
     void DetachLink() {
         link_.OnDataChange = nullptr;
@@ -49,6 +66,8 @@ public:
     void KeyPress(std::uint8_t& key) override;
     // Writes pending text into the field; on failure the text is selected and the focus stays.
     void ExitCheck() override;
+    // The typed text stays, with the cursor at its end.
+    void RaiseTypingRefusal() override { RaiseTypingRefusalKeeping(*this); }
 
 protected:
     void Change() override;
@@ -59,9 +78,6 @@ protected:
     // A key that changes the text: the record goes into edit; a refusal is told once a visit and the key
     // taken all the same (what is typed stays on screen).
     bool TakesTyping();
-    // For Enter after keys the files refused in this visit: while they still refuse the record, raises the
-    // refusal again (the caller's guard tells it); the typed text stays, with the cursor at its end.
-    void RaiseTypingRefusal();
     // Shows a text. The same text again changes nothing, except that an empty text still runs Change on a
     // control whose Tag is 55 (the name edits follow every record that way).
     void ShowText(const std::string& text);

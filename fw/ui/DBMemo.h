@@ -24,6 +24,7 @@ public:
     void KeyPress(std::uint8_t& key) override;
     // Writes pending text into the field; on failure the text is selected and the focus stays.
     void ExitCheck() override;
+    void RaiseTypingRefusal() override { RaiseTypingRefusalKeeping(*this); }
 
 protected:
     void Change() override;

@@ -419,11 +419,23 @@ TEST_F(HeldRecordTest, EveryControlTellsTheLockAtTheFirstRefusedKeyOnce) {
                 const std::string entered = text();
                 act();
                 act();
-                EXPECT_EQ(Shown(), (std::vector<std::string>{goneText}));
+                std::vector<std::string> told = {goneText};
+                EXPECT_EQ(Shown(), told);
                 if (edit || memo) {
                     EXPECT_FALSE(readOnly()) << "no other station holds the record";
-                    EXPECT_NE(text().find((kind.Keys + kind.Keys).toStdString()), std::string::npos)
+                    const std::string typed = (kind.Keys + kind.Keys).toStdString();
+                    EXPECT_NE(text().find(typed), std::string::npos)
                         << "what is typed stays on screen: " << text() << " (was " << entered << ")";
+                    // Typed anew (a lookup's own code, say), Enter tells why again, and the user stays with
+                    // what was typed.
+                    if (edit) edit->SelectAll();
+                    if (memo) memo->selectAll();
+                    Type(kind.Keys);
+                    Press(Qt::Key_Return);
+                    EXPECT_EQ(text(), kind.Keys.toStdString()) << "Enter keeps it";
+                    EXPECT_TRUE(any->Focused()) << "Enter does not move on";
+                    told.push_back(goneText);
+                    EXPECT_EQ(Shown(), told);
                 } else if (radio) {
                     EXPECT_EQ(radio->ItemIndex(), 0) << "a refused choice is not made";
                     EXPECT_FALSE(buttons[1]->isChecked()) << "nor shown";
@@ -432,7 +444,7 @@ TEST_F(HeldRecordTest, EveryControlTellsTheLockAtTheFirstRefusedKeyOnce) {
                         << "a refused toggle does not toggle";
                 }
                 form->eSifra->SetFocus();
-                EXPECT_EQ(Shown(), (std::vector<std::string>{goneText})) << "leaving says nothing more";
+                EXPECT_EQ(Shown(), told) << "leaving says nothing more";
                 moveFiles(away, global);
                 app::CancelEdit(form->tSifre);
                 EXPECT_EQ(Records(), before);
