@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <numeric>
+#include <utility>
 #include <vector>
 
 namespace fw {
@@ -167,9 +168,49 @@ void DBGrid::resizeEvent(QResizeEvent* event) {
 void DBGrid::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
     Grid::currentChanged(current, previous);
     if (following_ || !current.isValid() || current.row() == previous.row()) return;
+    editRefused_ = false;
     const bool moved = Guarded([&] { model_.MoveToRow(current.row()); });
     // The view shows where the dataset really is (a refused move leaves it on its record).
     if (!moved || model_.CurrentRow() != current.row()) FollowDataSet(model_.CurrentRow());
+}
+
+bool DBGrid::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) {
+    TDataSet* ds = DataSet();
+    const bool opens = index.isValid() && state() != EditingState &&
+                       (model_.flags(index) & Qt::ItemIsEditable) &&
+                       (trigger == AllEditTriggers || (editTriggers() & trigger));
+    if (!opens || !ds || ds->State() != dsBrowse) return Grid::edit(index, trigger, event);
+    if (editRefused_) {
+        MessageBeep(0);
+        return false;
+    }
+    const bool editing = Guarded([&] {
+        model_.MoveToRow(index.row());
+        ds->Edit();
+    });
+    if (editing && ds->State() == dsEdit) {
+        editBegun_ = true;
+        if (Grid::edit(index, trigger, event)) return true;
+        editBegun_ = false;
+        Guarded([&] { ds->Cancel(); });
+        return false;
+    }
+    // Refused: told (a refusal without a word was told by whoever refused, and the record shown afresh).
+    editRefused_ = true;
+    FollowDataSet(model_.CurrentRow());
+    return false;
+}
+
+void DBGrid::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) {
+    Grid::closeEditor(editor, hint);
+    TDataSet* ds = DataSet();
+    if (std::exchange(editBegun_, false) && ds && ds->State() == dsEdit && !ds->Modified())
+        Guarded([&] { ds->Cancel(); });
+}
+
+void DBGrid::DoEnter() {
+    editRefused_ = false;
+    Grid::DoEnter();
 }
 
 void DBGrid::KeyDown(std::uint16_t& key, Shift shift) {

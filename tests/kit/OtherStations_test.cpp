@@ -10,6 +10,7 @@
 
 #include <deque>
 #include <filesystem>
+#include <QApplication>
 #include <QRadioButton>
 
 namespace kittest {
@@ -378,7 +379,9 @@ TEST_F(HeldRecordTest, EveryControlTellsTheLockAtTheFirstRefusedKeyOnce) {
         {"mOpis", "XY", "YPP", "A3=Novo/2/YPP"}, // a memo is entered with the caret at its start
         {"xNaziv", " ", "", "A3=Novo/2/PP"},
         {"rNaziv", "", "", "A3=Novo/2/PP"},
+        {"gSifre", "XY", "", "A3=Novo/2/PP"}, // F2 opens the cell editor, the keys go into it
     };
+    form->gSifre->SetOptions(fw::dgEditing | fw::dgTitles | fw::dgIndicator);
     enum class Refusal { HeldBefore, HeldAfter, FilesGone };
     const std::vector<std::string> before = Records();
     const std::string lockText = "Slog je zaključan (SIFRE.DB)";
@@ -391,6 +394,12 @@ TEST_F(HeldRecordTest, EveryControlTellsTheLockAtTheFirstRefusedKeyOnce) {
         for (const auto& e : fs::directory_iterator(from))
             if (e.is_regular_file() && base::UpperCase(e.path().filename().string()).rfind("SIFRE.", 0) == 0)
                 fs::rename(e.path(), to / e.path().filename());
+    };
+    // The cell editor is opened as F2 or a double click opens it in a framework grid (F2 in the kit's grids
+    // switches the search, and letters typed into them search); the keys go into it, if it opened.
+    const auto typeInCell = [&](fw::DBGrid& grid, const QString& keys) {
+        static_cast<QAbstractItemView&>(grid).edit(grid.currentIndex());
+        if (QApplication::focusWidget() != static_cast<QWidget*>(&grid)) Type(keys);
     };
     for (Refusal refusal : {Refusal::HeldBefore, Refusal::HeldAfter, Refusal::FilesGone}) {
         for (const Kind& kind : kinds) {
@@ -405,7 +414,9 @@ TEST_F(HeldRecordTest, EveryControlTellsTheLockAtTheFirstRefusedKeyOnce) {
             const auto readOnly = [&] { return edit ? edit->ReadOnly() : memo && memo->ReadOnly(); };
             auto* radio = dynamic_cast<fw::DBRadioGroup*>(any);
             const auto buttons = radio ? radio->findChildren<QRadioButton*>() : QList<QRadioButton*>();
+            auto* grid = dynamic_cast<fw::DBGrid*>(any);
             const auto act = [&] {
+                if (grid) return typeInCell(*grid, kind.Keys);
                 if (!radio) return Type(kind.Keys);
                 ASSERT_EQ(buttons.size(), 2);
                 buttons[1]->click(); // as a click of the user's: the button checks itself first
@@ -436,6 +447,9 @@ TEST_F(HeldRecordTest, EveryControlTellsTheLockAtTheFirstRefusedKeyOnce) {
                     EXPECT_TRUE(any->Focused()) << "Enter does not move on";
                     told.push_back(goneText);
                     EXPECT_EQ(Shown(), told);
+                } else if (grid) {
+                    EXPECT_EQ(QApplication::focusWidget(), static_cast<QWidget*>(grid))
+                        << "no cell editor opened";
                 } else if (radio) {
                     EXPECT_EQ(radio->ItemIndex(), 0) << "a refused choice is not made";
                     EXPECT_FALSE(buttons[1]->isChecked()) << "nor shown";
@@ -480,7 +494,10 @@ TEST_F(HeldRecordTest, EveryControlTellsTheLockAtTheFirstRefusedKeyOnce) {
             other.FieldByName("Opis").SetAsString("PP");
             other.Post();
         });
-        Type(kind.Keys);
+        if (auto* grid = dynamic_cast<fw::DBGrid*>(control))
+            typeInCell(*grid, kind.Keys);
+        else
+            Type(kind.Keys);
         EXPECT_EQ(Shown(), (std::vector<std::string>{kit::RecordChangedText}));
         if (!kind.AfterChange.empty()) {
             QWidget* typedInto = fwtest::FocusTarget(*form);
