@@ -711,6 +711,9 @@ TDBKeyField::Outcome TDBKeyField::Create(fw::TTable& table, const std::string& c
         bool searched = false;
         if (!Lookup(table, code, searched)) {
             if (searched) table.Cancel();
+            // Back on the record the visit stands on: the refused new record left the table elsewhere, where
+            // the next Enter would take the record for one another station took away.
+            if (!OldCode.empty() && !Lookup(table, OldCode, searched) && searched) table.Cancel();
             enableControls();
             // The edit stays on a new, empty record: left on the old one, the next key typed would put
             // the record in edit and be appended to its code.

@@ -278,6 +278,27 @@ TEST_F(GrupeTest, EveryRefusedWriteIsToldWithItsCauseAndKeepsWhatWasTyped) {
          },
          // The code stays in the edit, and the focus with it.
          [&](Form& f) { return f.eSifra->Text() + " in " + ActiveName(f); }, "Z9 in eSifra"},
+        // Among stations, from a record before the last: a refused creation leaves the form on the record
+        // the user came from, so Enter again asks again (it is no record another station took away).
+        {"new code, stations, Enter again",
+         [&](Form& f) {
+             f.tTable->First();
+             f.gTable->SetFocus();
+             f.eSifra->SetFocus();
+             f.eSifra->SelectAll();
+             Type(f, "Z9");
+         },
+         [&](Form& f) {
+             for (int enter = 0; enter < 2; ++enter) {
+                 dialogs.Answer(true);
+                 Press(f, Qt::Key_Return);
+             }
+         },
+         [&](Form& f) {
+             return f.eSifra->Text() + " in " + ActiveName(f) + " on " +
+                    f.tTable->FieldByName("Sifra").AsString();
+         },
+         "Z9 in eSifra on P1", true, 2},
         {"delete", nullptr,
          [&](Form& f) {
              f.eSifra->SetFocus();
