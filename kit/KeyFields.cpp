@@ -184,6 +184,7 @@ void TDBKeyField::DoEnter() {
     Kit.AdvanceAllowed = true;
     ExitDone = false;
     keptTyped_ = false;
+    settledText_.reset();
     if (!Confirming()) look_.Apply(*this, kind_ != Kind::CodeField);
     TextEdited = false;
     Found = false;
@@ -221,7 +222,7 @@ void TDBKeyField::DoExit() {
 }
 
 void TDBKeyField::ExitCheck() {
-    // The typed code is never written by the exit: the leave routine settles it.
+    // The typed code is never written by the exit: it was settled before the leave.
 }
 
 void TDBKeyField::Change() {
@@ -472,8 +473,12 @@ bool TDBKeyField::Lookup(fw::TTable& table, const std::string& code, bool& searc
 }
 
 bool TDBKeyField::TakePending() {
-    // Only a code typed over the record's own is settled; an empty new record is simply left.
-    if (!Entered || !TextEdited || Text().empty() || Text() == OldCode) return true;
+    // Only a code typed over the record's own is settled; an empty new record is simply left, and so is the
+    // code of a record the table moved to under the field (the leave starts over on it).
+    if (!Entered || !TextEdited || Text().empty() || Text() == OldCode || SettledAlready(Text())) return true;
+    if (fw::TTable* table = Table(); table && table->State() == fw::dsBrowse && app::HasRecords(table) &&
+                                     Text() == table->FieldByName(DataField()).AsString())
+        return true;
     // A creation the user declined took the code back: the close goes on. A value the form refused keeps
     // the user here.
     const bool taken = SettleInPlace();
@@ -523,6 +528,7 @@ void TDBKeyField::SearchCode() {
             Kit.AdvanceAllowed = true;
         }
     });
+    if (Entered) settledText_ = Text();
 }
 
 namespace {

@@ -99,8 +99,9 @@ protected:
     enum class Outcome { Accepted, AcceptedExisting, Restored, Refused };
     TDBKeyField(fw::Control* parent, fw::Component* owner, Kind kind);
     void Change() override;
-    // The typed code is settled by the control itself, never written by the exit.
+    // The typed code is settled by the control itself before any leave, never written by the exit.
     void ExitCheck() override;
+    bool SettleBeforeLeave() override { return TakePending(); }
 
     // The settling of the typed code inside the search (the controls disabled until enableControls).
     virtual Outcome Settle(fw::TTable& table, bool wasEditing, const std::function<void()>& enableControls);

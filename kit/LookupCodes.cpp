@@ -44,19 +44,21 @@ void LookupControl::SearchCode() {
             CloseUp();
             Settle(wasEditing, controls);
         } catch (const std::exception& e) {
-            // The outcome stays as it was when the failure came; an engine failure is told.
+            // The outcome stays as it was when the failure came; an engine failure is told (once for a
+            // leave right after the Enter that told it).
             controls.Enable(false);
-            fw::ShowException(e);
+            fw::TellException(e);
         }
         // Whatever happened, the lookup table is left following the data field.
         fw::Guarded([&] { SetClosedMode(); });
     }
     SearchOk = outcome_ == Outcome::Accepted || outcome_ == Outcome::FoundAgain;
     fw::Guarded([&] { FollowSettled(wasEditing); });
+    if (Entered) settledText_ = Text();
 }
 
 bool LookupControl::TakePending() {
-    if (!Entered || !TextEdited) return true;
+    if (!Entered || !TextEdited || SettledAlready(Text())) return true;
     // A code not found (told) is taken back when the control is left, as by any leave; a value the form
     // refused keeps the user here.
     return SettleInPlace();

@@ -184,6 +184,7 @@ void LookupControl::Loaded() {
 
 void LookupControl::DoEnter() {
     ToldNoRecord = false;
+    settledText_.reset();
     fw::TDataSet* own = DataSet();
     if (kind_ != Kind::LookupKeyField) {
         if (app::DBMine.MultiUser) {

@@ -78,6 +78,9 @@ public:
     void Loaded() override;
     void DoEnter() override;
     void DoExit() override;
+    // A typed code is settled before any leave (which would take it back without a word); a refused value
+    // keeps the user here.
+    bool SettleBeforeLeave() override { return TakePending(); }
     void KeyDown(std::uint16_t& key, fw::Shift shift) override;
     void KeyPress(std::uint8_t& key) override;
     void DropDown() override;

@@ -391,14 +391,6 @@ void TMyForm::FormKeyDown(fw::Component& sender, std::uint16_t& key, fw::Shift s
 
 bool TMyForm::DialogKey(std::uint16_t key, fw::Shift shift) {
     if (key != fw::VK_TAB) return false;
-    // A code typed and not yet settled is settled as Enter settles it before Tab leaves it (a leave would
-    // take it back without a word); a refused value keeps the user in its control.
-    fw::Control* active = ActiveControl();
-    if (auto* code = dynamic_cast<CodeControl*>(active); code && !(shift & (fw::ssCtrl | fw::ssAlt))) {
-        if (!code->TakePending()) return true;
-        // The settling moved on by itself (a new code goes to its record's next field).
-        if (ActiveControl() != active) return true;
-    }
     return fw::Form::DialogKey(key, shift);
 }
 

@@ -46,8 +46,8 @@ public:
     // rule (the program ends whatever that rule would say).
     bool StoreBeforeProgramEnds(bool mustEnd) override;
     void AfterCreate() override;
-    // Tab is the framework's, after a typed code is settled; Enter, Esc and the arrows wait for the kit's key
-    // handling.
+    // Tab is the framework's (a typed code is settled by its control's leave); Enter, Esc and the arrows wait
+    // for the kit's key handling.
     bool DialogKey(std::uint16_t key, fw::Shift shift) override;
 
 protected:

@@ -9,6 +9,7 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace fw {
@@ -39,6 +40,10 @@ protected:
     bool SettleInPlace();
     // Set while SettleInPlace runs: the search does not move the focus on.
     bool settleInPlace_ = false;
+    // What the last search of the visit left in the control, whatever came of it: a leave or a close right
+    // after asks and tells nothing again (the search did), and the leave takes it back.
+    std::optional<std::string> settledText_;
+    bool SettledAlready(const std::string& text) const { return settledText_ && *settledText_ == text; }
 };
 
 using FunctionKeyProc = std::function<void()>;

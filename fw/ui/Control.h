@@ -123,6 +123,9 @@ public:
     // The focus arrives / leaves through the form's driver; the defaults fire OnEnter / OnExit.
     virtual void DoEnter();
     virtual void DoExit();
+    // Runs before the focus leaves, while the control is still the active one (its own focus calls move
+    // nothing): it takes what is typed as Enter would. False refuses the leave; the control told why.
+    virtual bool SettleBeforeLeave() { return true; }
     // Runs when the focus is about to leave, before DoExit; throwing refuses the exit and the focus stays.
     virtual void ExitCheck() {}
     // A click (mouse, key or program); the default fires OnClick.

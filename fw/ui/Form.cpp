@@ -5,6 +5,7 @@
 #include "fw/ui/Application.h"
 #include "fw/ui/DBCtrls.h"
 #include "fw/ui/Guard.h"
+#include "fw/ui/KeyRouter.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -166,6 +167,33 @@ void Form::SetActiveControl(Control* control) {
         return;
     }
     Depth depth(driverDepth_);
+    // A click that moves the focus: a leave that refuses it or asks the user takes the click too.
+    const bool clicking = QGuiApplication::mouseButtons() != Qt::NoButton;
+    const int boxesBefore = ModalLoopsBegun();
+    // The old control settles what is typed in it while it is still the active one; a refusal keeps it.
+    if (old && !exiting_) {
+        const auto refuse = [&] {
+            refusedTarget_ = control;
+            ApplyQtFocus(old);
+            if (clicking) KeyRouter::DropPressInProgress();
+        };
+        bool settled = false;
+        try {
+            settled = old->SettleBeforeLeave();
+        } catch (...) {
+            if (entered_ == old) refuse();
+            throw;
+        }
+        if (entered_ != old) {
+            // The settling placed the focus itself.
+            if (clicking && ModalLoopsBegun() != boxesBefore) KeyRouter::DropPressInProgress();
+            return;
+        }
+        if (!settled) {
+            refuse();
+            throw base::Abort();
+        }
+    }
     // While the old control leaves, the form already names the new one as active.
     active_ = control;
     if (old) {
@@ -181,8 +209,10 @@ void Form::SetActiveControl(Control* control) {
             active_ = old;
             refusedTarget_ = control;
             ApplyQtFocus(old);
+            if (clicking) KeyRouter::DropPressInProgress();
             throw;
         }
+        if (clicking && ModalLoopsBegun() != boxesBefore) KeyRouter::DropPressInProgress();
         exiting_ = outerExit;
         if (redirected_ && (!redirect_ || redirect_->CanFocus())) control = redirect_;
         redirected_ = false;
@@ -316,8 +346,17 @@ void Form::Hide() {
     if (wasActive) ReturnActivation(this);
 }
 
+namespace {
+int modalLoopsBegun = 0;
+} // namespace
+
+int Form::ModalLoopsBegun() {
+    return modalLoopsBegun;
+}
+
 int Form::ShowModal() {
     if (isVisible() || modalLoop_) throw base::Exception("Cannot make a visible window modal");
+    ++modalLoopsBegun;
     modalResult_ = mrNone;
     setWindowModality(Qt::ApplicationModal);
     QEventLoop loop;

@@ -96,6 +96,8 @@ public:
     bool Modal() const { return modalLoop_ != nullptr; }
     // Shows the form and runs a loop until ModalResult is set and the form may close.
     int ShowModal();
+    // How many modal loops were begun in the program's run: a box shown in between changes it.
+    static int ModalLoopsBegun();
     // Shows the form (modeless) and brings it to the front.
     void Show();
     void Hide();

@@ -8,11 +8,14 @@
 #include <QKeyEvent>
 #include <QPointer>
 
+#include <utility>
+
 namespace fw {
 
 namespace {
 
 KeyRouter* router = nullptr;
+bool dropPress = false;
 
 bool isDialogKey(std::uint16_t key, Shift shift) {
     if (shift & (ssCtrl | ssAlt)) return false;
@@ -37,9 +40,19 @@ void KeyRouter::Install() {
     qApp->installEventFilter(router);
 }
 
+void KeyRouter::DropPressInProgress() {
+    dropPress = true;
+}
+
 bool KeyRouter::eventFilter(QObject* watched, QEvent* event) {
     if (forwarding_ == 0 && (event->type() == QEvent::KeyPress || event->type() == QEvent::MouseButtonPress))
         UserInputArrived();
+    // Qt moves the focus for a press before the press is delivered: a leave that refused or asked took the
+    // press, which then does not click what the user no longer points at.
+    if (event->type() == QEvent::MouseButtonPress && watched->isWidgetType() &&
+        std::exchange(dropPress, false))
+        return true;
+    if (event->type() == QEvent::MouseButtonRelease) dropPress = false;
     if (event->type() != QEvent::KeyPress || forwarding_ > 0 || !watched->isWidgetType()) return false;
     auto* receiver = static_cast<QWidget*>(watched);
     Control* control = Control::Of(receiver);

@@ -16,6 +16,9 @@ class KeyRouter : public QObject {
 public:
     static void Install();
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // The mouse press being delivered is not to reach its widget: the focus move it made was refused, or
+    // asked the user something (the button was let go on the box, not on what was clicked).
+    static void DropPressInProgress();
 
 private:
     void Route(Form& form, Control& control, QWidget& receiver, const QKeyEvent& event);

@@ -45,8 +45,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Tab: the field is left by Tab before Esc closes the form.
-enum class Way { Esc, CloseButton, Izlaz, AltF4, ProgramEnds, Tab };
+// Tab: the field is left by Tab before Esc closes the form; Click: by a click into another edit.
+enum class Way { Esc, CloseButton, Izlaz, AltF4, ProgramEnds, Tab, Click };
 const char* NameOf(Way way) {
     switch (way) {
     case Way::Esc:
@@ -59,6 +59,8 @@ const char* NameOf(Way way) {
         return "Alt+F4";
     case Way::Tab:
         return "Tab and Esc";
+    case Way::Click:
+        return "a click elsewhere and Esc";
     default:
         return "program end";
     }
@@ -380,7 +382,22 @@ protected:
             QTest::keyClick(focus, Qt::Key_Tab);
             if (form.isVisible()) QTest::keyClick(fwtest::FocusTarget(form), Qt::Key_Escape);
             break;
+        case Way::Click:
+            if (fw::Control* other = OtherEdit(form)) QTest::mouseClick(&other->Widget(), Qt::LeftButton);
+            if (form.isVisible()) QTest::keyClick(fwtest::FocusTarget(form), Qt::Key_Escape);
+            break;
         }
+    }
+
+    // An edit of the form other than the one typed into, as the user would click into it.
+    static fw::Control* OtherEdit(fw::Form& form) {
+        std::vector<fw::Control*> list;
+        form.GetTabOrderList(list);
+        for (fw::Control* c : list)
+            if (c != form.ActiveControl() && dynamic_cast<fw::Edit*>(c) && c->CanFocus() && c->Enabled() &&
+                c->Widget().isVisible())
+                return c;
+        return nullptr;
     }
 
     // Where a sweep is: the opener and the first kind still to type into on its form.
@@ -559,7 +576,8 @@ protected:
 };
 
 TEST_F(FormsKeepTyped, EveryFormStoresWhatIsTypedInEveryKindOfFieldHoweverItCloses) {
-    for (Way way : {Way::Esc, Way::CloseButton, Way::Izlaz, Way::AltF4, Way::ProgramEnds, Way::Tab})
+    for (Way way :
+         {Way::Esc, Way::CloseButton, Way::Izlaz, Way::AltF4, Way::ProgramEnds, Way::Tab, Way::Click})
         Sweep(way);
     EXPECT_GE(seen.size(), 20u) << "the forms the opener knows were reached";
     EXPECT_GE(storedCount, 150);

@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 #include <QDialog>
+#include <QTimer>
+
+#include <functional>
 
 namespace {
 
@@ -19,6 +22,8 @@ struct CheckedEdit : fw::Edit {
     void ExitCheck() override {
         if (refuse) throw base::Exception("Krivi podatak");
     }
+    bool SettleBeforeLeave() override { return settle ? settle() : true; }
+    std::function<bool()> settle;
     void DoEnter() override {
         log_.push_back("enter " + Name() + " active=" + ActiveName());
         Edit::DoEnter();
@@ -92,6 +97,48 @@ TEST_F(FocusDriver, ARefusedExitKeepsTheFocusAndIsShownOnce) {
     form->a->refuse = false;
     form->c->setFocus(Qt::MouseFocusReason);
     EXPECT_EQ(form->ActiveControl(), form->c);
+}
+
+// A click away from a control that first settles what was typed in it reaches what was clicked only when the
+// settling neither refused the leave nor asked the user (the mouse was let go on the question then).
+TEST_F(FocusDriver, AClickWhoseLeaveRefusesOrAsksClicksNothing) {
+    enum class Settle { Quietly, Asking, Refusing };
+    struct Case {
+        Settle How;
+        int Clicks;
+        bool ButtonEntered;
+    };
+    auto* button = new fw::Button(form->panel);
+    button->SetBounds(150, 10, 100, 24);
+    button->SetCaption("Zapiši");
+    button->show();
+    int clicks = 0;
+    button->OnClick = [&](fw::Component&) { ++clicks; };
+    for (const Case& c :
+         {Case{Settle::Quietly, 1, true}, Case{Settle::Asking, 0, true}, Case{Settle::Refusing, 0, false}}) {
+        SCOPED_TRACE(static_cast<int>(c.How));
+        form->a->settle = nullptr;
+        form->a->SetFocus();
+        ASSERT_EQ(form->ActiveControl(), form->a);
+        clicks = 0;
+        form->a->settle = [&] {
+            if (c.How == Settle::Asking) {
+                std::unique_ptr<fw::Form> question = fw::MakeForm<fw::Form>();
+                QTimer::singleShot(0, question.get(), [&] { question->SetModalResult(fw::mrOk); });
+                question->ShowModal();
+                // The form behind takes the window back, as the window manager gives it back.
+                ShowActive(*form);
+            }
+            return c.How != Settle::Refusing;
+        };
+        QTest::mouseClick(button, Qt::LeftButton);
+        EXPECT_EQ(clicks, c.Clicks);
+        EXPECT_EQ(form->ActiveControl() == button, c.ButtonEntered);
+        // The next click is the user's own again.
+        form->a->settle = nullptr;
+        QTest::mouseClick(button, Qt::LeftButton);
+        EXPECT_EQ(clicks, c.Clicks + 1);
+    }
 }
 
 TEST_F(FocusDriver, WindowActivationAndPopupsAreNotEnterOrExit) {
