@@ -112,11 +112,14 @@ bool TMyForm::PostForClose() {
     fw::Control* active = ActiveControl();
     try {
         // The value being typed is written as leaving its control writes it; a code the control refused
-        // silently (already told) stays unsettled and the close goes on.
-        try {
-            SetActiveControl(nullptr);
-        } catch (const std::exception& e) {
-            if (!base::IsSilent(e)) throw;
+        // (told) is left as it was, and the leave tried again takes it back (the search is not asked twice):
+        // the close goes on.
+        for (int leave = 0; leave < 2 && ActiveControl(); ++leave) {
+            try {
+                SetActiveControl(nullptr);
+            } catch (const std::exception& e) {
+                if (!base::IsSilent(e)) throw;
+            }
         }
         // A record of the user's that lacks a required value keeps the form open on it (told once).
         for (app::TMyTableX* table : app::FormTables(*this))
